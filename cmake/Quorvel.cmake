@@ -1,0 +1,67 @@
+# Common settings and the helpers every subsystem's CMakeLists uses.
+#
+#   quorvel_library(name SOURCES ... [DEPS ...] [PCH])
+#       one static library per subsystem; PCH adds the Windows platform header.
+#   quorvel_test(name SOURCES ... [DEPS ...] [GUI] [TIMEOUT s])
+#       one GoogleTest binary, one ctest entry; GUI tests share the display lock.
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(QUORVEL_WINDOWS ON)
+  set(QUORVEL_HOST OFF)
+  set(QUORVEL_CONFIG windows)
+else()
+  set(QUORVEL_WINDOWS OFF)
+  set(QUORVEL_HOST ON)
+  if(QUORVEL_FUZZ)
+    set(QUORVEL_CONFIG fuzz)
+  else()
+    set(QUORVEL_CONFIG host)
+  endif()
+endif()
+
+set(QUORVEL_PLATFORM_HEADER ${CMAKE_SOURCE_DIR}/app/winutil/Platform.h)
+
+add_compile_options(-Wall -Wextra)
+include_directories(${CMAKE_SOURCE_DIR})
+
+if(QUORVEL_WINDOWS)
+  add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+  add_compile_options(-fnon-call-exceptions)
+elseif(QUORVEL_FUZZ)
+  # The fuzz configuration (clang) instruments the core for libFuzzer; its targets live in */fuzz.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)
+  add_link_options(-fsanitize=address,undefined)
+else()
+  # The host build proves the core is platform-free and runs its tests under sanitizers.
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(quorvel_library name)
+  cmake_parse_arguments(Q "PCH" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${Q_SOURCES})
+  target_link_libraries(${name} PUBLIC ${Q_DEPS})
+  if(Q_PCH AND QUORVEL_WINDOWS)
+    target_precompile_headers(${name} PRIVATE ${QUORVEL_PLATFORM_HEADER})
+  endif()
+endfunction()
+
+function(quorvel_test name)
+  if(QUORVEL_FUZZ)
+    return()  # the fuzz configuration builds only fuzz targets
+  endif()
+  cmake_parse_arguments(Q "GUI;PCH" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${Q_SOURCES})
+  target_link_libraries(${name} PRIVATE ${Q_DEPS} gtest gtest_main)
+  if(Q_PCH AND QUORVEL_WINDOWS)
+    target_precompile_headers(${name} PRIVATE ${QUORVEL_PLATFORM_HEADER})
+  endif()
+  add_test(NAME ${QUORVEL_CONFIG}.${name} COMMAND ${name})
+  if(NOT Q_TIMEOUT)
+    set(Q_TIMEOUT 300)
+  endif()
+  set_tests_properties(${QUORVEL_CONFIG}.${name} PROPERTIES TIMEOUT ${Q_TIMEOUT})
+  if(Q_GUI)
+    set_tests_properties(${QUORVEL_CONFIG}.${name} PROPERTIES RESOURCE_LOCK display)
+  endif()
+endfunction()

@@ -1,0 +1,1 @@
+#include "core/foundation/Geometry.h"

@@ -1,0 +1,89 @@
+// Value types of the model: integer points and rectangles (0.01 mm, y up), double points, colours.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+namespace zq {
+
+// Rounds half up: floor(v + 0.5).
+inline int Round(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+// An integer point of the model in logical units of 0.01 mm, y pointing up.
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    constexpr Point() = default;
+    constexpr Point(int32_t x_, int32_t y_) : x(x_), y(y_) {}
+    friend constexpr bool operator==(const Point&, const Point&) = default;
+    constexpr Point operator+(const Point& o) const { return {x + o.x, y + o.y}; }
+    constexpr Point operator-(const Point& o) const { return {x - o.x, y - o.y}; }
+    Point& operator+=(const Point& o) { x += o.x; y += o.y; return *this; }
+    Point& operator-=(const Point& o) { x -= o.x; y -= o.y; return *this; }
+};
+
+// A double-precision vector of the canvas interfaces.
+struct float8Vector {
+    double x = 0;
+    double y = 0;
+    constexpr float8Vector() = default;
+    constexpr float8Vector(double x_, double y_) : x(x_), y(y_) {}
+};
+
+// A double-precision point of the canvas interfaces; equality is "nearly equal" per coordinate.
+struct float8Point {
+    double x = 0;
+    double y = 0;
+    constexpr float8Point() = default;
+    constexpr float8Point(double x_, double y_) : x(x_), y(y_) {}
+    constexpr float8Point(const Point& p) : x(p.x), y(p.y) {}
+    float8Point operator+(const float8Vector& v) const { return {x + v.x, y + v.y}; }
+    float8Vector operator-(const float8Point& o) const { return {x - o.x, y - o.y}; }
+};
+
+// Rounds each coordinate half up.
+inline Point RoundPoint(const float8Point& p) { return {Round(p.x), Round(p.y)}; }
+
+// An integer rectangle, y up: normalised means left <= right and top >= bottom.
+// Built from four sides it keeps them as given; FromCorners and Normalize normalise.
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    constexpr Rect() = default;
+    constexpr Rect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
+    // The normalised rectangle spanned by two corner points.
+    static Rect FromCorners(const Point& a, const Point& b) { return Rect(a.x, a.y, b.x, b.y).Normalize(); }
+    // Swaps sides so that left <= right and top >= bottom; returns itself.
+    Rect& Normalize() {
+        if (left > right) std::swap(left, right);
+        if (bottom > top) std::swap(bottom, top);
+        return *this;
+    }
+    constexpr int32_t Width() const { return right - left; }
+    constexpr int32_t Height() const { return top - bottom; }
+    constexpr Point TopLeft() const { return {left, top}; }
+    constexpr Point BottomRight() const { return {right, bottom}; }
+    // Edges included.
+    constexpr bool Contains(const Point& p) const { return p.x >= left && p.x <= right && p.y <= top && p.y >= bottom; }
+    // Edges included.
+    constexpr bool Contains(const Rect& r) const { return r.left >= left && r.right <= right && r.top <= top && r.bottom >= bottom; }
+    friend constexpr bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Colour as three bytes; equality compares the bytes.
+struct Color {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    constexpr Color() = default;
+    constexpr Color(uint8_t r, uint8_t g, uint8_t b) : red(r), green(g), blue(b) {}
+    // From 0xRRGGBB.
+    static constexpr Color FromRGB(uint32_t v) { return Color(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)); }
+    constexpr uint32_t ToRGB() const { return (uint32_t(red) << 16) | (uint32_t(green) << 8) | blue; }
+    friend constexpr bool operator==(const Color&, const Color&) = default;
+};
+
+} // namespace zq
