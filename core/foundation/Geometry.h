@@ -1,13 +1,19 @@
-// Value types of the model: integer points and rectangles (0.01 mm, y up), double points, colours.
+// Value types of the model: integer points and rectangles (0.01 mm, y up), double points and
+// vectors of the canvas interfaces, colours, and the rounding helpers between them.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
+namespace GraphUtil {
+// Tolerant comparison of doubles: equal within 2^(e-45), e being the binary exponent of a (of b when a is 0).
+bool IsEqual(double a, double b);
+} // namespace GraphUtil
+
 namespace zq {
 
-// Rounds half up: floor(v + 0.5).
+// Rounds half up: floor(v + 0.5); -0.5 gives 0, -1.5 gives -1, 2.5 gives 3.
 inline int Round(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
 // An integer point of the model in logical units of 0.01 mm, y pointing up.
@@ -29,6 +35,13 @@ struct float8Vector {
     double y = 0;
     constexpr float8Vector() = default;
     constexpr float8Vector(double x_, double y_) : x(x_), y(y_) {}
+    constexpr float8Vector operator+(const float8Vector& o) const { return {x + o.x, y + o.y}; }
+    constexpr float8Vector operator-(const float8Vector& o) const { return {x - o.x, y - o.y}; }
+    constexpr float8Vector operator*(double f) const { return {x * f, y * f}; }
+    // Component-wise tolerant equality (GraphUtil::IsEqual).
+    friend bool operator==(const float8Vector& a, const float8Vector& b) {
+        return GraphUtil::IsEqual(a.x, b.x) && GraphUtil::IsEqual(a.y, b.y);
+    }
 };
 
 // A double-precision point of the canvas interfaces; equality is "nearly equal" per coordinate.
@@ -38,8 +51,14 @@ struct float8Point {
     constexpr float8Point() = default;
     constexpr float8Point(double x_, double y_) : x(x_), y(y_) {}
     constexpr float8Point(const Point& p) : x(p.x), y(p.y) {}
-    float8Point operator+(const float8Vector& v) const { return {x + v.x, y + v.y}; }
-    float8Vector operator-(const float8Point& o) const { return {x - o.x, y - o.y}; }
+    constexpr float8Point operator+(const float8Vector& v) const { return {x + v.x, y + v.y}; }
+    constexpr float8Point operator-(const float8Vector& v) const { return {x - v.x, y - v.y}; }
+    constexpr float8Vector operator-(const float8Point& o) const { return {x - o.x, y - o.y}; }
+    float8Point& operator+=(const float8Vector& v) { x += v.x; y += v.y; return *this; }
+    // Component-wise tolerant equality (GraphUtil::IsEqual).
+    friend bool operator==(const float8Point& a, const float8Point& b) {
+        return GraphUtil::IsEqual(a.x, b.x) && GraphUtil::IsEqual(a.y, b.y);
+    }
 };
 
 // Rounds each coordinate half up.
@@ -55,25 +74,40 @@ struct Rect {
     constexpr Rect() = default;
     constexpr Rect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
     // The normalised rectangle spanned by two corner points.
-    static Rect FromCorners(const Point& a, const Point& b) { return Rect(a.x, a.y, b.x, b.y).Normalize(); }
+    static constexpr Rect FromCorners(const Point& a, const Point& b) { return Rect(a.x, a.y, b.x, b.y).Normalized(); }
+    // The rectangle with top-left corner pos, width w and height h (y up: bottom = pos.y - h).
+    static constexpr Rect FromPosSize(const Point& pos, int32_t w, int32_t h) {
+        return Rect(pos.x, pos.y, pos.x + w, pos.y - h);
+    }
     // Swaps sides so that left <= right and top >= bottom; returns itself.
-    Rect& Normalize() {
+    constexpr Rect& Normalize() {
         if (left > right) std::swap(left, right);
         if (bottom > top) std::swap(bottom, top);
         return *this;
     }
+    // A normalised copy.
+    constexpr Rect Normalized() const { Rect r = *this; return r.Normalize(); }
     constexpr int32_t Width() const { return right - left; }
     constexpr int32_t Height() const { return top - bottom; }
+    // Width times height in 64 bits (boxes of more than 463 mm overflow 32 bits).
+    constexpr int64_t Area() const { return (int64_t(right) - left) * (int64_t(top) - bottom); }
     constexpr Point TopLeft() const { return {left, top}; }
     constexpr Point BottomRight() const { return {right, bottom}; }
-    // Edges included.
+    // Left <= x <= right and bottom <= y <= top: edges included.
     constexpr bool Contains(const Point& p) const { return p.x >= left && p.x <= right && p.y <= top && p.y >= bottom; }
-    // Edges included.
+    // The other rectangle lies inside this one, edges included.
     constexpr bool Contains(const Rect& r) const { return r.left >= left && r.right <= right && r.top <= top && r.bottom >= bottom; }
+    // Each side moved outward by d (inward for negative d).
+    constexpr Rect Inflated(int32_t d) const { return Rect(left - d, top + d, right + d, bottom - d); }
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
-// Colour as three bytes; equality compares the bytes.
+// Rounds a rectangle of doubles (left, top, right, bottom) side by side, half up.
+inline Rect RoundRect(double left, double top, double right, double bottom) {
+    return Rect(Round(left), Round(top), Round(right), Round(bottom));
+}
+
+// Colour as three bytes red, green, blue; equality compares the bytes.
 struct Color {
     uint8_t red = 0;
     uint8_t green = 0;
@@ -82,6 +116,7 @@ struct Color {
     constexpr Color(uint8_t r, uint8_t g, uint8_t b) : red(r), green(g), blue(b) {}
     // From 0xRRGGBB.
     static constexpr Color FromRGB(uint32_t v) { return Color(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)); }
+    // As 0xRRGGBB.
     constexpr uint32_t ToRGB() const { return (uint32_t(red) << 16) | (uint32_t(green) << 8) | blue; }
     friend constexpr bool operator==(const Color&, const Color&) = default;
 };

@@ -1,0 +1,59 @@
+#include "core/Exceptions.h"
+
+#include "core/foundation/UTF8.h"
+#include "core/xml/Exceptions.h"
+
+namespace {
+
+std::string Quoted(std::wstring_view name) { return "\"" + zq::ToUTF8(name) + "\""; }
+
+std::string WithLine(int line, std::string_view message) {
+    std::string text = "line " + std::to_string(line) + ": ";
+    text += message;
+    return text;
+}
+
+} // namespace
+
+namespace xml {
+
+ExceptionBase::ExceptionBase(int line, std::string_view message)
+    : Core::Exceptions::Base(WithLine(line, message)), line_(line), detail_(message) {}
+
+ExceptionBase::ExceptionBase(int line, std::wstring_view message) : ExceptionBase(line, zq::ToUTF8(message)) {}
+
+Exceptions::UnknownElement::UnknownElement(int line, std::wstring_view name)
+    : ExceptionBase(line, "Unknown element " + Quoted(name)) {}
+
+Exceptions::AttributeNotFound::AttributeNotFound(int line, std::wstring_view name)
+    : ExceptionBase(line, "attribute " + Quoted(name) + " not found") {}
+
+} // namespace xml
+
+namespace Core::Exceptions {
+
+MandatoryAttributeMissing::MandatoryAttributeMissing(int line, std::wstring_view name)
+    : xml::ExceptionBase(line, "mandatory attribute " + Quoted(name) + " is missing") {}
+
+AttributeHasWrongType::AttributeHasWrongType(int line, std::wstring_view name)
+    : xml::ExceptionBase(line, "attribute " + Quoted(name) + " has wrong type") {}
+
+UnknownObjectID::UnknownObjectID(int line) : xml::ExceptionBase(line, std::string_view("unknown reference")) {}
+
+TypeMismatchOfRestoredObject::TypeMismatchOfRestoredObject(int line)
+    : xml::ExceptionBase(line, std::string_view("type mismatch of restored object")) {}
+
+AttributeOutOfRange::AttributeOutOfRange(int line, std::wstring_view name)
+    : xml::ExceptionBase(line, "attribute " + Quoted(name) + " is out of range") {}
+
+UnknownAttributeRestoreError::UnknownAttributeRestoreError(int line, std::wstring_view name, int code)
+    : xml::ExceptionBase(line, "attribute " + Quoted(name) + ": unknown restore error " + std::to_string(code)) {}
+
+} // namespace Core::Exceptions
+
+namespace Core::ToBinary {
+
+ConversionFailed::ConversionFailed(int line, std::wstring_view name, std::wstring_view text)
+    : xml::ExceptionBase(line, "cannot convert " + zq::ToUTF8(name) + " from " + Quoted(text)) {}
+
+} // namespace Core::ToBinary

@@ -1,0 +1,252 @@
+#include "core/foundation/UTF8.h"
+#include "core/xml/Exceptions.h"
+#include "core/xml/Reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace xml;
+
+namespace {
+
+const std::string kHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\" "
+    "xmlns:q1v3=\"http://quorvel.example/schema/1.3\">\n";
+
+// The message of the reader error that reading the whole document raises.
+std::string ErrorOf(const std::string& doc) {
+    try {
+        Reader reader(doc);
+        Tag root, tag;
+        reader.ReadRoot(root);
+        std::wstring text;
+        while (reader.ReadNode(tag, text) != Reader::Node::EndOfDocument) {
+        }
+    } catch (const xml::ExceptionBase& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(XmlReader, ReadsElementsAttributesAndLines) {
+    Reader reader(kHead + "  <Note id=\"r1\"\n      Pos=\"10 20\" q1v3:ElementStyle=\"Blue\"/>\n  <Dependency id=\"r2\"/>\n</Diagram>\n");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    EXPECT_EQ(root.LocalName(), L"Diagram");
+    EXPECT_TRUE(root.IsIn(kSchema10));
+    EXPECT_EQ(root.GetAttributes().get(kSchema10, L"ProductVersion"), L"1.3.4");
+    EXPECT_EQ(reader.GetDeclaration().standalone, L"yes");
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.LocalName(), L"Note");
+    EXPECT_EQ(tag.GetLine(), 3);
+    EXPECT_TRUE(tag.IsEmptyElement());
+    const IAttributes& attrs = tag.GetAttributes();
+    EXPECT_EQ(attrs.get(kSchema10, L"Pos"), L"10 20");
+    EXPECT_EQ(attrs.get(kSchema13, L"ElementStyle"), L"Blue");
+    EXPECT_FALSE(attrs.find(kSchema10, L"ElementStyle").first);  // the prefix decides the namespace
+    try {
+        attrs.get(kSchema10, L"Size");
+        FAIL();
+    } catch (const xml::ExceptionBase& e) {
+        EXPECT_STREQ(e.what(), "line 3: attribute \"Size\" not found");
+    }
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.LocalName(), L"Dependency");
+    EXPECT_EQ(tag.GetLine(), 5);
+    EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_FALSE(reader.SkippedUnknown());
+}
+
+TEST(XmlReader, NamespacesResolveByUriWhateverThePrefix) {
+    Reader reader(
+        "<a:Diagram xmlns:a=\"http://quorvel.example/schema/1.0\" xmlns:b=\"http://quorvel.example/schema/1.3\">"
+        "<a:Note a:Pos=\"1 2\" b:ElementStyle=\"S\" Size=\"3 4\"/></a:Diagram>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_TRUE(tag.IsIn(kSchema10));
+    EXPECT_EQ(tag.GetAttributes().get(kSchema10, L"Pos"), L"1 2");
+    EXPECT_EQ(tag.GetAttributes().get(kSchema13, L"ElementStyle"), L"S");
+    EXPECT_EQ(tag.GetAttributes().get(kSchema10, L"Size"), L"3 4");  // unprefixed: first schema
+}
+
+TEST(XmlReader, UnknownNamespacesAreSkippedAndFlagged) {
+    Reader reader(kHead +
+                  "<x:Future xmlns:x=\"urn:future\"><Note id=\"r9\"/><x:More/></x:Future>"
+                  "<y:Undeclared/>"
+                  "<Note id=\"r1\"><z:Inner xmlns:z=\"urn:z\"><Deep/></z:Inner><Text/></Note></Diagram>");
+    Tag root, tag, child;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.GetAttributes().get(kSchema10, L"id"), L"r1");
+    ASSERT_TRUE(reader.ReadNextKnownElement(child, tag));
+    EXPECT_EQ(child.LocalName(), L"Text");
+    EXPECT_FALSE(reader.ReadNextKnownElement(child, tag));
+    EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_TRUE(reader.SkippedUnknown());
+}
+
+TEST(XmlReader, UnreadChildrenAreSkippedForTheNextSibling) {
+    Reader reader(kHead + "<A><B><C/></B></A><D/></Diagram>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.LocalName(), L"D");
+    EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+}
+
+TEST(XmlReader, RewindReadsTheDocumentAgain) {
+    Reader reader(kHead + "<A/><B/></Diagram>");
+    for (int pass = 0; pass < 2; ++pass) {
+        Tag root, tag;
+        reader.ReadRoot(root);
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(tag.LocalName(), L"A");
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(tag.LocalName(), L"B");
+        EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+    }
+}
+
+TEST(XmlReader, TextKeepsWhitespaceAndDecodesReferencesCdataAndLineEnds) {
+    Reader reader(std::string("\xEF\xBB\xBF") + "<?xml version=\"1.0\"?><!-- c --><?pi x?>\r\n"
+                  "<Diagram xmlns=\"http://quorvel.example/schema/1.0\" V=\"a&#9;b\tc&#10;d\r\ne&lt;&amp;&quot;&apos;&gt;\">"
+                  "  x&#x1F600;\r\ny\rz<![CDATA[<&>\r\n]]><!-- skip --><?p?>&#65;</Diagram><!-- tail -->\n");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    EXPECT_EQ(root.GetAttributes().get(kSchema10, L"V"), L"a\tb c\nd e<&\"'>");
+    std::wstring text, all;
+    Reader::Node node;
+    while ((node = reader.ReadNode(tag, text)) == Reader::Node::Text) all += text;
+    EXPECT_EQ(node, Reader::Node::EndTag);
+    std::wstring expected = L"  x";
+    zq::AppendWide(expected, 0x1F600);
+    expected += L"\ny\nz<&>\nA";
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(reader.ReadNode(tag, text), Reader::Node::EndOfDocument);
+}
+
+TEST(XmlReader, WideStreamThroughTheUtf8Locale) {
+    std::wistringstream in(zq::FromUTF8(kHead + "<Note V=\"\xC3\xA9\"/></Diagram>"));
+    Reader reader(in);
+    Tag root, tag;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.GetAttributes().get(kSchema10, L"V"), L"\u00E9");
+}
+
+TEST(XmlReader, ErrorsCarryTheirLine) {
+    EXPECT_EQ(ErrorOf(kHead + "<A>\n</B></Diagram>"), "line 4: end tag \"B\" does not match start tag \"A\" of line 3");
+    EXPECT_EQ(ErrorOf(kHead + "<A x=\"1\"\n x=\"2\"/></Diagram>"), "line 3: duplicate attribute \"x\"");
+    EXPECT_EQ(ErrorOf(kHead + "<A q1v3:x=\"1\" xmlns:o=\"http://quorvel.example/schema/1.3\" o:x=\"2\"/></Diagram>"),
+              "line 3: duplicate attribute \"x\"");
+    EXPECT_EQ(ErrorOf("<?xml version=\"1.0\"?>\n<!DOCTYPE d [<!ENTITY e \"x\">]>\n<Diagram/>"),
+              "line 2: a DOCTYPE is not allowed");
+    EXPECT_EQ(ErrorOf(kHead + "<A>\n\xC3\x28</A></Diagram>"), "line 4: invalid UTF-8 in the document");
+    EXPECT_EQ(ErrorOf(kHead + "<A>\xED\xA0\x80</A></Diagram>"), "line 3: invalid UTF-8 in the document");  // surrogate
+    EXPECT_EQ(ErrorOf(kHead + "<A>\xC0\xAF</A></Diagram>"), "line 3: invalid UTF-8 in the document");      // overlong
+    EXPECT_EQ(ErrorOf(kHead + "\n\n<A>&bogus;</A></Diagram>"), "line 5: unknown entity \"bogus\"");
+    EXPECT_EQ(ErrorOf(kHead + "<A>&#0;</A></Diagram>"), "line 3: character reference to a character not allowed in XML");
+    EXPECT_EQ(ErrorOf(kHead + "<A>\n"), "line 4: element \"A\" of line 3 not closed");
+    EXPECT_EQ(ErrorOf(kHead + "</Diagram><B/>"), "line 3: content after the root element");
+    EXPECT_EQ(ErrorOf(""), "line 1: the document has no root element");
+    EXPECT_EQ(ErrorOf(kHead + "<A v=\"<\"/></Diagram>"), "line 3: \"<\" in the value of attribute \"v\"");
+    EXPECT_EQ(ErrorOf("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Diagram/>"),
+              "line 1: unsupported encoding \"ISO-8859-1\"");
+    EXPECT_EQ(ErrorOf("\r\r\r<Diagram>\x01</Diagram>"), "line 4: character not allowed in XML");
+}
+
+TEST(XmlReader, NestingDeeperThanTheLimitIsRefused) {
+    std::string deep = kHead;
+    for (int i = 1; i < kMaxDepth; ++i) deep += "<A>";  // the root is level 1
+    std::string ok = deep;
+    for (int i = 1; i < kMaxDepth; ++i) ok += "</A>";
+    EXPECT_EQ(ErrorOf(ok + "</Diagram>"), "no error");
+    EXPECT_EQ(ErrorOf(deep + "<A/>"), "line 3: elements nested deeper than 256 levels");
+}
+
+TEST(XmlReader, ErrorsAreModelErrors) {
+    try {
+        Reader reader(std::string("<Diagram><A></Diagram>"));
+        Tag root, tag;
+        reader.ReadRoot(root);
+        while (reader.ReadNextKnownElement(tag, root)) {
+        }
+        FAIL();
+    } catch (const Core::Exceptions::Base& e) {
+        EXPECT_STREQ(e.what(), "line 1: end tag \"Diagram\" does not match start tag \"A\" of line 1");
+    }
+}
+
+TEST(XmlUnknownElement, Message) {
+    EXPECT_STREQ(Exceptions::UnknownElement(12, L"Gizmo").what(), "line 12: Unknown element \"Gizmo\"");
+}
+
+TEST(XmlReader, ManyAttributesStillFindDuplicates) {
+    std::string attrs;
+    for (int i = 0; i < 40; ++i) attrs += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    EXPECT_EQ(ErrorOf(kHead + "<A" + attrs + "/></Diagram>"), "no error");
+    EXPECT_EQ(ErrorOf(kHead + "<A" + attrs + " a7=\"x\"/></Diagram>"), "line 3: duplicate attribute \"a7\"");
+    EXPECT_EQ(ErrorOf(kHead + "<A xmlns:o=\"http://quorvel.example/schema/1.3\"" + attrs +
+                      " q1v3:s=\"1\" o:s=\"2\"/></Diagram>"),
+              "line 3: duplicate attribute \"s\"");
+}
+
+TEST(XmlReader, LinesCountCrLfOnceAndLoneCr) {
+    Reader reader(std::string("<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\r\n<A/>\r<B/>\n\r\n<C/></Diagram>"));
+    Tag root, tag;
+    reader.ReadRoot(root);
+    for (int expected : {2, 3, 5}) {
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(tag.GetLine(), expected) << zq::ToUTF8(tag.LocalName());
+    }
+}
+
+namespace {
+
+// Reads a file of the given bytes through a wide file stream with the UTF-8 locale, as the editor does.
+std::wstring ReadThroughFile(const std::string& bytes, std::string& error) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("xmlreader-" + std::to_string(reinterpret_cast<std::uintptr_t>(&bytes)) + ".qvd");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+    std::wstring value;
+    try {
+        std::wifstream in(path, std::ios::binary);
+        in.imbue(zq::MakeUTF8Locale());
+        Reader reader(in);
+        Tag root, tag;
+        reader.ReadRoot(root);
+        if (reader.ReadNextKnownElement(tag, root)) value = tag.GetAttributes().get(kSchema10, L"V");
+    } catch (const xml::ExceptionBase& e) {
+        error = e.what();
+    }
+    std::filesystem::remove(path);
+    return value;
+}
+
+} // namespace
+
+TEST(XmlReader, WideFileStreamDecodesUtf8AndRejectsInvalidBytes) {
+    std::string error;
+    std::wstring expected = L"\u00E9";
+    zq::AppendWide(expected, 0x1F600);
+    // Long enough that multi-byte characters straddle the stream's buffer boundaries.
+    std::string filler(9000, ' ');
+    EXPECT_EQ(ReadThroughFile(kHead + filler + "<A V=\"\xC3\xA9\xF0\x9F\x98\x80\"/></Diagram>", error), expected);
+    EXPECT_EQ(error, "");
+    ReadThroughFile(kHead + "<A V=\"\xC3\x28\"/></Diagram>", error);
+    EXPECT_NE(error.find("invalid UTF-8"), std::string::npos) << error;
+    error.clear();
+    ReadThroughFile(kHead + "<A V=\"x\"/></Diagram>\xF0\x9F", error);  // truncated at the end
+    EXPECT_NE(error.find("invalid UTF-8"), std::string::npos) << error;
+}

@@ -1,0 +1,616 @@
+#include "core/xml/Reader.h"
+
+#include "core/foundation/UTF8.h"
+#include "core/xml/Exceptions.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <cwctype>
+#include <istream>
+
+namespace xml {
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+constexpr std::size_t kQuadraticLimit = 16;  // attribute counts above this are checked by sorting
+constexpr std::size_t kMaxBindings = 1000;    // namespace declarations in scope at once
+constexpr std::wstring_view kXmlNamespace = L"http://www.w3.org/XML/1998/namespace";
+
+bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+
+bool IsNameStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+bool IsNameChar(unsigned char c) {
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+bool IsXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Splits "prefix:local"; no colon gives an empty prefix.
+void SplitName(std::string_view qname, std::string_view& prefix, std::string_view& local) {
+    const std::size_t colon = qname.find(':');
+    if (colon == npos) {
+        prefix = {};
+        local = qname;
+    } else {
+        prefix = qname.substr(0, colon);
+        local = qname.substr(colon + 1);
+    }
+}
+
+// Joins the parts of a message.
+template <class... Parts>
+std::string Text(const Parts&... parts) {
+    std::string s;
+    (s.append(std::string_view(parts)), ...);
+    return s;
+}
+
+std::string Quote(std::string_view s) { return Text("\"", s, "\""); }
+
+} // namespace
+
+// ---- Attributes -------------------------------------------------------------------------------
+
+std::pair<bool, std::wstring_view> Attributes::find(const Namespace& ns, std::wstring_view name) const {
+    for (std::size_t i = 0; i < count_; ++i) {
+        const Attribute& a = items_[i];
+        if (a.name == name && a.uri == ns.uri) return {true, a.value};
+    }
+    return {false, {}};
+}
+
+const std::wstring& Attributes::get(const Namespace& ns, std::wstring_view name) const {
+    for (std::size_t i = 0; i < count_; ++i) {
+        const Attribute& a = items_[i];
+        if (a.name == name && a.uri == ns.uri) return a.value;
+    }
+    throw Exceptions::AttributeNotFound(line_, name);
+}
+
+// ---- Reader: set-up ---------------------------------------------------------------------------
+
+Reader::Reader(std::string utf8, std::initializer_list<Namespace> known) : doc_(std::move(utf8)) { Init(known); }
+
+Reader::Reader(std::wistream& in, std::initializer_list<Namespace> known) {
+    char32_t pending = 0;
+    bool invalid = false;
+    try {
+        std::wstring buf(1 << 15, L'\0');
+        while (in.rdbuf() != nullptr) {
+            const std::streamsize n = in.rdbuf()->sgetn(buf.data(), std::streamsize(buf.size()));
+            if (n <= 0) break;
+            const std::wstring_view chunk(buf.data(), std::size_t(n));
+            const std::size_t mark = chunk.find(static_cast<wchar_t>(zq::kInvalidByteMark));
+            if (mark != std::wstring_view::npos) {
+                zq::AppendUTF8(doc_, chunk.substr(0, mark), pending, true);
+                invalid = true;
+                break;
+            }
+            zq::AppendUTF8(doc_, chunk, pending, false);
+        }
+    } catch (const std::exception&) {
+        invalid = true;  // the stream's conversion failed (an incomplete character at the end)
+    }
+    zq::AppendUTF8(doc_, std::wstring_view(), pending, true);
+    Init(known);
+    if (invalid) Fail(doc_.size(), "invalid UTF-8 in the document");
+}
+
+void Reader::Init(std::initializer_list<Namespace> known) {
+    for (const Namespace& ns : known) InternUri(ns.uri);
+    for (std::size_t i = 0; i < uris_.size(); ++i) known_[i] = true;
+    if (uris_.empty()) InternUri(kSchema10.uri);
+    if (doc_.compare(0, 3, "\xEF\xBB\xBF") == 0) start_ = 3;
+    const std::size_t bad = zq::FindInvalidUTF8(doc_);
+    if (bad != npos) Fail(bad, "invalid UTF-8 in the document");
+    // Control characters other than TAB, LF and CR, and U+FFFE and U+FFFF (EF BF BE, EF BF BF),
+    // are not XML characters. Words of plain printable ASCII are passed eight bytes at a time.
+    const char* d = doc_.data();
+    const std::size_t n = doc_.size();
+    std::size_t i = start_;
+    while (i < n) {
+        if (i + 8 <= n) {
+            uint64_t w;
+            std::memcpy(&w, d + i, 8);
+            const uint64_t below20 = (w - 0x2020202020202020ull) & ~w & 0x8080808080808080ull;
+            if (((w & 0x8080808080808080ull) | below20) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char c = static_cast<unsigned char>(d[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') Fail(i, "character not allowed in XML");
+        if (c == 0xEF && i + 2 < n && static_cast<unsigned char>(d[i + 1]) == 0xBF &&
+            static_cast<unsigned char>(d[i + 2]) >= 0xBE)
+            Fail(i, "character not allowed in XML");
+        ++i;
+    }
+    pos_ = start_;
+}
+
+std::size_t Reader::InternUri(std::wstring_view uri) {
+    for (std::size_t i = 0; i < uris_.size(); ++i) if (uris_[i] == uri) return i;
+    uris_.emplace_back(uri);
+    known_.push_back(false);
+    return uris_.size() - 1;
+}
+
+bool Reader::IsKnown(std::wstring_view uri) const {
+    for (std::size_t i = 0; i < uris_.size(); ++i) if (known_[i] && uris_[i] == uri) return true;
+    return false;
+}
+
+void Reader::Rewind() {
+    pos_ = start_;
+    bindings_.clear();
+    open_.clear();
+    rootRead_ = false;
+    finished_ = false;
+}
+
+int Reader::LineAt(std::size_t pos) const {
+    pos = std::min(pos, doc_.size());
+    if (pos < linePos_) {
+        linePos_ = 0;
+        line_ = 1;
+    }
+    const char* s = doc_.data();
+    const std::size_t from = linePos_;
+    int lines = static_cast<int>(std::count(s + from, s + pos, '\n'));
+    // A lone CR ends a line too (CR LF counts once, through its LF).
+    if (std::memchr(s + from, '\r', pos - from) != nullptr) {
+        for (std::size_t i = from; i < pos; ++i)
+            if (s[i] == '\r' && (i + 1 >= doc_.size() || s[i + 1] != '\n')) ++lines;
+        // pos on the LF of a CR LF: that line end has not been passed yet.
+        if (pos > from && s[pos - 1] == '\r' && pos < doc_.size() && s[pos] == '\n') {
+            linePos_ = pos - 1;
+            line_ += lines;
+            return line_;
+        }
+    }
+    line_ += lines;
+    linePos_ = pos;
+    return line_;
+}
+
+void Reader::Fail(std::size_t pos, std::string_view message) const {
+    throw Exceptions::Malformed(LineAt(pos), message);
+}
+
+// ---- Reader: lexical helpers ------------------------------------------------------------------
+
+bool Reader::SkipSpace() {
+    const std::size_t from = pos_;
+    while (pos_ < doc_.size() && IsSpace(doc_[pos_])) ++pos_;
+    return pos_ != from;
+}
+
+std::string_view Reader::ParseName(const char* what) {
+    const std::size_t from = pos_;
+    if (pos_ >= doc_.size() || !IsNameStart(static_cast<unsigned char>(doc_[pos_])))
+        Fail(pos_, std::string("expected ") + what);
+    ++pos_;
+    while (pos_ < doc_.size() && IsNameChar(static_cast<unsigned char>(doc_[pos_]))) ++pos_;
+    return std::string_view(doc_).substr(from, pos_ - from);
+}
+
+void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
+    out.resize(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (static_cast<unsigned char>(utf8[i]) >= 0x80) {
+            out.clear();
+            zq::DecodeUTF8(utf8, out);  // validated up front
+            return;
+        }
+        out[i] = static_cast<wchar_t>(utf8[i]);
+    }
+}
+
+void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute) {
+    out.clear();
+    const char* s = doc_.data();
+    std::size_t i = begin;
+    while (i < end) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x20 && c < 0x80 && c != '&') {
+            // A run of plain ASCII, copied in one go.
+            std::size_t j = i + 1;
+            while (j < end && static_cast<unsigned char>(s[j]) >= 0x20 && static_cast<unsigned char>(s[j]) < 0x80 &&
+                   s[j] != '&')
+                ++j;
+            const std::size_t old = out.size();
+            out.resize(old + (j - i));
+            wchar_t* o = out.data() + old;
+            for (std::size_t k = i; k < j; ++k) *o++ = static_cast<wchar_t>(s[k]);
+            i = j;
+            continue;
+        }
+        if (c >= 0x80) {
+            // Validated up front: decode one sequence.
+            const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            zq::DecodeUTF8(std::string_view(s + i, len), out);
+            i += len;
+        } else if (c == '\r') {
+            out += attribute ? L' ' : L'\n';
+            ++i;
+            if (i < end && s[i] == '\n') ++i;
+        } else if (c == '\n' || c == '\t') {
+            out += attribute ? L' ' : static_cast<wchar_t>(c);
+            ++i;
+        } else {  // '&'
+            const std::size_t semi = std::string_view(s + i, end - i).find(';');
+            if (semi == npos || semi < 2) Fail(i, "malformed entity or character reference");
+            const std::string_view ref(s + i + 1, semi - 1);
+            if (ref[0] == '#') {
+                char32_t cp = 0;
+                const bool hex = ref.size() > 1 && ref[1] == 'x';
+                const std::size_t first = hex ? 2 : 1;
+                if (ref.size() <= first) Fail(i, "malformed character reference");
+                for (std::size_t k = first; k < ref.size(); ++k) {
+                    const char d = ref[k];
+                    unsigned v;
+                    if (d >= '0' && d <= '9') v = unsigned(d - '0');
+                    else if (hex && d >= 'a' && d <= 'f') v = unsigned(d - 'a' + 10);
+                    else if (hex && d >= 'A' && d <= 'F') v = unsigned(d - 'A' + 10);
+                    else Fail(i, "malformed character reference");
+                    cp = cp * (hex ? 16 : 10) + v;
+                    if (cp > 0x10FFFF) Fail(i, "character reference out of range");
+                }
+                if (!IsXmlChar(cp)) Fail(i, "character reference to a character not allowed in XML");
+                zq::AppendWide(out, cp);
+            } else if (ref == "amp") out += L'&';
+            else if (ref == "lt") out += L'<';
+            else if (ref == "gt") out += L'>';
+            else if (ref == "quot") out += L'"';
+            else if (ref == "apos") out += L'\'';
+            else Fail(i, Text("unknown entity ", Quote(ref)));
+            i += semi + 1;
+        }
+    }
+}
+
+std::size_t Reader::FindBinding(std::string_view prefix) const {
+    for (std::size_t i = bindings_.size(); i-- > 0;)
+        if (bindings_[i].prefix == prefix) return bindings_[i].uri;
+    return npos;
+}
+
+// ---- Reader: prolog and misc ------------------------------------------------------------------
+
+void Reader::ParseDeclaration() {
+    declaration_ = Declaration();
+    if (!(StartsWith("<?xml") && pos_ + 5 < doc_.size() && IsSpace(doc_[pos_ + 5]))) return;
+    const std::size_t at = pos_;
+    pos_ += 5;
+    declaration_.present = true;
+    for (;;) {
+        const bool spaced = SkipSpace();
+        if (StartsWith("?>")) { pos_ += 2; break; }
+        if (!spaced) Fail(pos_, "malformed XML declaration");
+        const std::string_view name = ParseName("a name in the XML declaration");
+        SkipSpace();
+        if (pos_ >= doc_.size() || doc_[pos_] != '=') Fail(pos_, "malformed XML declaration");
+        ++pos_;
+        SkipSpace();
+        if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\'')) Fail(pos_, "malformed XML declaration");
+        const std::size_t close = doc_.find(doc_[pos_], pos_ + 1);
+        if (close == npos) Fail(pos_, "malformed XML declaration");
+        std::wstring value;
+        SetWide(value, std::string_view(doc_).substr(pos_ + 1, close - pos_ - 1));
+        pos_ = close + 1;
+        if (name == "version") declaration_.version = value;
+        else if (name == "encoding") declaration_.encoding = value;
+        else if (name == "standalone") declaration_.standalone = value;
+        else Fail(pos_, Text("unknown item ", Quote(name), " in the XML declaration"));
+    }
+    if (declaration_.version.empty()) Fail(at, "the XML declaration has no version");
+    std::wstring enc = declaration_.encoding;
+    for (wchar_t& c : enc) c = static_cast<wchar_t>(std::towlower(c));
+    if (!enc.empty() && enc != L"utf-8" && enc != L"utf8") Fail(at, Text("unsupported encoding ", Quote(zq::ToUTF8(declaration_.encoding))));
+}
+
+void Reader::SkipComment() {
+    const std::size_t at = pos_;
+    const std::size_t close = doc_.find("-->", pos_ + 4);
+    if (close == npos) Fail(at, "comment not closed");
+    pos_ = close + 3;
+}
+
+void Reader::SkipProcessingInstruction() {
+    const std::size_t at = pos_;
+    pos_ += 2;
+    const std::string_view target = ParseName("a processing instruction target");
+    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
+        Fail(at, "XML declaration not at the start of the document");
+    const std::size_t close = doc_.find("?>", pos_);
+    if (close == npos) Fail(at, "processing instruction not closed");
+    pos_ = close + 2;
+}
+
+// Skips white space, comments and processing instructions outside the root element.
+void Reader::SkipMisc() {
+    for (;;) {
+        SkipSpace();
+        if (pos_ >= doc_.size()) return;
+        if (StartsWith("<!--")) SkipComment();
+        else if (StartsWith("<?")) SkipProcessingInstruction();
+        else if (StartsWith("<!DOCTYPE")) Fail(pos_, "a DOCTYPE is not allowed");
+        else if (doc_[pos_] != '<') Fail(pos_, "text outside the root element");
+        else return;
+    }
+}
+
+void Reader::ReadRoot(Tag& root) {
+    Rewind();
+    ParseDeclaration();
+    SkipMisc();
+    if (pos_ >= doc_.size()) Fail(pos_, "the document has no root element");
+    if (pos_ + 1 >= doc_.size() || !IsNameStart(static_cast<unsigned char>(doc_[pos_ + 1])))
+        Fail(pos_, "expected the root element");
+    ParseStartTag(root);
+    rootRead_ = true;
+    if (root.IsEmptyElement()) AfterRoot();
+}
+
+void Reader::AfterRoot() {
+    SkipMisc();
+    if (pos_ < doc_.size()) Fail(pos_, "content after the root element");
+    finished_ = true;
+}
+
+// ---- Reader: tags -----------------------------------------------------------------------------
+
+void Reader::ParseStartTag(Tag& tag) {
+    const std::size_t at = pos_;
+    ++pos_;  // '<'
+    const std::string_view qname = ParseName("an element name");
+    const std::size_t depth = open_.size() + 1;
+    if (depth > std::size_t(kMaxDepth)) Fail(at, Text("elements nested deeper than ", std::to_string(kMaxDepth), " levels"));
+    const std::size_t bindingsBefore = bindings_.size();
+    raw_.clear();
+    bool empty = false;
+    for (;;) {
+        const bool spaced = SkipSpace();
+        if (pos_ >= doc_.size()) Fail(at, Text("tag ", Quote(qname), " not closed"));
+        const char c = doc_[pos_];
+        if (c == '>') { ++pos_; break; }
+        if (c == '/') {
+            if (pos_ + 1 >= doc_.size() || doc_[pos_ + 1] != '>') Fail(pos_, "expected \"/>\"");
+            pos_ += 2;
+            empty = true;
+            break;
+        }
+        if (!spaced) Fail(pos_, "expected white space before an attribute");
+        const std::string_view name = ParseName("an attribute name");
+        SkipSpace();
+        if (pos_ >= doc_.size() || doc_[pos_] != '=') Fail(pos_, Text("expected \"=\" after attribute ", Quote(name)));
+        ++pos_;
+        SkipSpace();
+        if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\''))
+            Fail(pos_, Text("expected a quoted value of attribute ", Quote(name)));
+        const char quote = doc_[pos_];
+        const void* close = std::memchr(doc_.data() + pos_ + 1, quote, doc_.size() - pos_ - 1);
+        if (close == nullptr) Fail(pos_, Text("value of attribute ", Quote(name), " not closed"));
+        const std::size_t valueBegin = pos_ + 1;
+        const std::size_t valueEnd = std::size_t(static_cast<const char*>(close) - doc_.data());
+        if (std::memchr(doc_.data() + valueBegin, '<', valueEnd - valueBegin) != nullptr)
+            Fail(valueBegin, Text("\"<\" in the value of attribute ", Quote(name)));
+        pos_ = valueEnd + 1;
+        if (raw_.size() < kQuadraticLimit) {
+            for (const RawAttribute& r : raw_)
+                if (r.qname == name) Fail(at, Text("duplicate attribute ", Quote(name)));
+        }
+        if (name == "xmlns" || name.substr(0, 6) == "xmlns:") {
+            const std::string_view prefix = name.size() > 5 ? name.substr(6) : std::string_view();
+            DecodeValue(valueBegin, valueEnd, scratch_, true);
+            if (prefix == "xmlns" || prefix == "xml") Fail(at, Text("reserved namespace prefix ", Quote(prefix)));
+            if (!prefix.empty() && scratch_.empty()) Fail(at, Text("empty namespace name for prefix ", Quote(prefix)));
+            if (bindings_.size() >= kMaxBindings) Fail(at, "too many namespace declarations");
+            bindings_.push_back(Binding{prefix, InternUri(scratch_), depth});
+            continue;
+        }
+        raw_.push_back(RawAttribute{name, valueBegin, valueEnd});
+    }
+
+    if (raw_.size() >= kQuadraticLimit) {
+        // Many attributes: find duplicates by sorting instead of comparing every pair.
+        std::vector<std::string_view> names;
+        names.reserve(raw_.size());
+        for (const RawAttribute& r : raw_) names.push_back(r.qname);
+        std::sort(names.begin(), names.end());
+        const auto dup = std::adjacent_find(names.begin(), names.end());
+        if (dup != names.end()) Fail(at, Text("duplicate attribute ", Quote(*dup)));
+    }
+
+    // The element's namespace.
+    std::string_view prefix, local;
+    SplitName(qname, prefix, local);
+    if (local.empty() || local.find(':') != npos) Fail(at, Text("malformed element name ", Quote(qname)));
+    std::size_t uri = FindBinding(prefix);
+    if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
+    tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
+    SetWide(tag.name_, local);
+    tag.uri_ = uri == npos ? std::wstring_view() : std::wstring_view(uris_[uri]);
+    tag.depth_ = int(depth);
+    const int line = LineAt(at);
+
+    // The attributes, with their namespaces (unprefixed ones belong to the first schema namespace).
+    Attributes& attrs = tag.attributes_;
+    attrs.line_ = line;
+    attrs.count_ = 0;
+    if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
+    for (const RawAttribute& r : raw_) {
+        std::string_view aprefix, alocal;
+        SplitName(r.qname, aprefix, alocal);
+        if (alocal.empty() || alocal.find(':') != npos) Fail(at, Text("malformed attribute name ", Quote(r.qname)));
+        Attribute& a = attrs.items_[attrs.count_];
+        if (aprefix.empty()) {
+            a.uri = uris_[0];
+        } else if (aprefix == "xml") {
+            a.uri = kXmlNamespace;
+        } else {
+            const std::size_t u = FindBinding(aprefix);
+            if (u == npos) {
+                skippedUnknown_ = true;
+                a.uri = {};
+            } else {
+                a.uri = uris_[u];
+                if (!known_[u]) skippedUnknown_ = true;
+            }
+        }
+        SetWide(a.name, alocal);
+        if (raw_.size() < kQuadraticLimit && !a.uri.empty()) {
+            for (std::size_t k = 0; k < attrs.count_; ++k)
+                if (attrs.items_[k].name == a.name && attrs.items_[k].uri == a.uri)
+                    Fail(at, Text("duplicate attribute ", Quote(alocal)));
+        }
+        DecodeValue(r.valueBegin, r.valueEnd, a.value, true);
+        ++attrs.count_;
+    }
+    if (raw_.size() >= kQuadraticLimit) {
+        // Two prefixes of one namespace naming the same attribute.
+        std::vector<std::pair<std::wstring_view, std::wstring_view>> names;
+        for (std::size_t k = 0; k < attrs.count_; ++k)
+            if (!attrs.items_[k].uri.empty()) names.emplace_back(attrs.items_[k].uri, attrs.items_[k].name);
+        std::sort(names.begin(), names.end());
+        const auto dup = std::adjacent_find(names.begin(), names.end());
+        if (dup != names.end()) Fail(at, Text("duplicate attribute ", Quote(zq::ToUTF8(dup->second))));
+    }
+
+    if (empty) {
+        bindings_.resize(bindingsBefore);
+    } else {
+        open_.push_back(OpenElement{std::size_t(qname.data() - doc_.data()), qname.size(), bindingsBefore, uri, line});
+    }
+}
+
+void Reader::ParseEndTag(Tag& tag) {
+    const std::size_t at = pos_;
+    pos_ += 2;  // "</"
+    const std::string_view qname = ParseName("an element name");
+    SkipSpace();
+    if (pos_ >= doc_.size() || doc_[pos_] != '>') Fail(pos_, Text("end tag ", Quote(qname), " not closed"));
+    ++pos_;
+    if (open_.empty()) Fail(at, Text("end tag ", Quote(qname), " without a start tag"));
+    const OpenElement& top = open_.back();
+    const std::string_view expected(doc_.data() + top.nameBegin, top.nameLength);
+    if (qname != expected)
+        Fail(at, Text("end tag ", Quote(qname), " does not match start tag ", Quote(expected), " of line ",
+                      std::to_string(top.line)));
+    std::string_view prefix, local;
+    SplitName(qname, prefix, local);
+    tag.kind_ = TagKind::End;
+    SetWide(tag.name_, local);
+    tag.uri_ = top.uri == npos ? std::wstring_view() : std::wstring_view(uris_[top.uri]);
+    tag.depth_ = int(open_.size());
+    tag.attributes_.count_ = 0;
+    tag.attributes_.line_ = LineAt(at);
+    bindings_.resize(top.bindings);
+    open_.pop_back();
+    if (open_.empty()) AfterRoot();
+}
+
+// ---- Reader: content --------------------------------------------------------------------------
+
+void Reader::ParseText(std::wstring& text) {
+    const void* lt = std::memchr(doc_.data() + pos_, '<', doc_.size() - pos_);
+    const std::size_t end = lt == nullptr ? doc_.size() : std::size_t(static_cast<const char*>(lt) - doc_.data());
+    if (lt == nullptr) {
+        const OpenElement& top = open_.back();
+        Fail(end, Text("element ", Quote(std::string_view(doc_.data() + top.nameBegin, top.nameLength)), " of line ",
+                       std::to_string(top.line), " not closed"));
+    }
+    DecodeValue(pos_, end, text, false);
+    pos_ = end;
+}
+
+void Reader::ParseCData(std::wstring& text) {
+    const std::size_t at = pos_;
+    const std::size_t close = doc_.find("]]>", pos_ + 9);
+    if (close == npos) Fail(at, "CDATA section not closed");
+    text.clear();
+    // Only line ends are normalised inside CDATA.
+    for (std::size_t i = pos_ + 9; i < close;) {
+        const unsigned char c = static_cast<unsigned char>(doc_[i]);
+        if (c == '\r') {
+            text += L'\n';
+            ++i;
+            if (i < close && doc_[i] == '\n') ++i;
+        } else if (c < 0x80) {
+            text += static_cast<wchar_t>(c);
+            ++i;
+        } else {
+            const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            zq::DecodeUTF8(std::string_view(doc_.data() + i, len), text);
+            i += len;
+        }
+    }
+    pos_ = close + 3;
+}
+
+Reader::Node Reader::ReadNode(Tag& tag, std::wstring& text) {
+    for (;;) {
+        if (finished_ || !rootRead_ || open_.empty()) return Node::EndOfDocument;
+        if (pos_ >= doc_.size()) {
+            const OpenElement& top = open_.back();
+            Fail(pos_, Text("element ", Quote(std::string_view(doc_.data() + top.nameBegin, top.nameLength)),
+                            " of line ", std::to_string(top.line), " not closed"));
+        }
+        if (doc_[pos_] != '<') {
+            ParseText(text);
+            return Node::Text;
+        }
+        if (StartsWith("<!--")) { SkipComment(); continue; }
+        if (StartsWith("<?")) { SkipProcessingInstruction(); continue; }
+        if (StartsWith("<![CDATA[")) { ParseCData(text); return Node::Text; }
+        if (StartsWith("<!DOCTYPE")) Fail(pos_, "a DOCTYPE is not allowed");
+        if (StartsWith("<!")) Fail(pos_, "markup not allowed in content");
+        if (StartsWith("</")) {
+            ParseEndTag(tag);
+            return Node::EndTag;
+        }
+        ParseStartTag(tag);
+        return Node::StartTag;
+    }
+}
+
+void Reader::SkipElement(const Tag& tag) {
+    if (tag.IsEmptyElement() || tag.IsEndTag()) return;
+    const std::size_t depth = std::size_t(tag.Depth());
+    Tag scratchTag;
+    while (open_.size() >= depth && !finished_) ReadNode(scratchTag, scratch_);
+}
+
+bool Reader::ReadNextKnownElement(Tag& tag, const Tag& parent) {
+    if (parent.IsEmptyElement() || parent.IsEndTag()) return false;
+    const std::size_t depth = std::size_t(parent.Depth());
+    if (open_.size() < depth) return false;  // the parent has been closed already
+    for (;;) {
+        // Content of an earlier child that the caller did not read is skipped.
+        const Node node = ReadNode(tag, scratch_);
+        switch (node) {
+        case Node::EndOfDocument:
+            return false;
+        case Node::Text:
+            continue;
+        case Node::EndTag:
+            if (open_.size() < depth) return false;
+            continue;
+        case Node::StartTag:
+            if (std::size_t(tag.Depth()) != depth + 1) continue;  // deeper: content the caller did not read
+            if (IsKnown(tag.NamespaceUri())) return true;
+            skippedUnknown_ = true;
+            SkipElement(tag);
+            continue;
+        }
+    }
+}
+
+} // namespace xml

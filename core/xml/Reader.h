@@ -1,0 +1,183 @@
+// Reading XML documents: a pull reader over the whole document held in memory as UTF-8. It gives
+// the next element of a known namespace under a parent tag, skipping (and flagging) elements of
+// unknown namespaces; malformed input throws an xml::ExceptionBase with the line.
+#pragma once
+
+#include "core/xml/Namespace.h"
+
+#include <cstddef>
+#include <deque>
+#include <initializer_list>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace xml {
+
+// The attribute list of one tag as the restore operations use it.
+class IAttributes {
+public:
+    virtual ~IAttributes() = default;
+    // {found, text} of the attribute (ns, name); the text lives as long as the tag's current content.
+    virtual std::pair<bool, std::wstring_view> find(const Namespace& ns, std::wstring_view name) const = 0;
+    // The text of the attribute; throws xml::Exceptions::AttributeNotFound with the tag's line when absent.
+    virtual const std::wstring& get(const Namespace& ns, std::wstring_view name) const = 0;
+    // The line of the tag.
+    virtual int GetLine() const = 0;
+};
+
+// One attribute of a tag: its namespace URI (unprefixed attributes belong to the first schema
+// namespace; empty for an undeclared prefix), local name and decoded value.
+struct Attribute {
+    std::wstring_view uri;
+    std::wstring name;
+    std::wstring value;
+};
+
+// The attributes of one tag.
+class Attributes : public IAttributes {
+public:
+    std::pair<bool, std::wstring_view> find(const Namespace& ns, std::wstring_view name) const override;
+    const std::wstring& get(const Namespace& ns, std::wstring_view name) const override;
+    int GetLine() const override { return line_; }
+    // The number of attributes (namespace declarations not counted).
+    std::size_t Count() const { return count_; }
+    // The attribute at index i < Count().
+    const Attribute& At(std::size_t i) const { return items_[i]; }
+
+private:
+    friend class Reader;
+    std::vector<Attribute> items_;  // reused between tags; only the first count_ are current
+    std::size_t count_ = 0;
+    int line_ = 0;
+};
+
+enum class TagKind { Start, End, Empty };
+
+// A tag read by the reader.
+class Tag {
+public:
+    TagKind Kind() const { return kind_; }
+    // An end tag.
+    bool IsEndTag() const { return kind_ == TagKind::End; }
+    // An empty-element tag (no content, no end tag follows).
+    bool IsEmptyElement() const { return kind_ == TagKind::Empty; }
+    const std::wstring& LocalName() const { return name_; }
+    // The namespace URI (empty when the prefix is undeclared).
+    std::wstring_view NamespaceUri() const { return uri_; }
+    // Whether the tag's namespace is ns.
+    bool IsIn(const Namespace& ns) const { return uri_ == ns.uri; }
+    int GetLine() const { return attributes_.GetLine(); }
+    // Depth of the element (the root is 1).
+    int Depth() const { return depth_; }
+    const Attributes& GetAttributes() const { return attributes_; }
+
+private:
+    friend class Reader;
+    TagKind kind_ = TagKind::Start;
+    std::wstring name_;
+    std::wstring_view uri_;
+    int depth_ = 0;
+    Attributes attributes_;
+};
+
+// The XML declaration of a document.
+struct Declaration {
+    bool present = false;
+    std::wstring version;
+    std::wstring encoding;
+    std::wstring standalone;
+};
+
+// Deepest element nesting a document may have.
+inline constexpr int kMaxDepth = 256;
+
+class Reader {
+public:
+    // Reads UTF-8 bytes (a byte-order mark is skipped); known lists the namespaces read.
+    explicit Reader(std::string utf8, std::initializer_list<Namespace> known = {kSchema10, kSchema13});
+    // Reads the whole wide stream (decoded by its locale, e.g. zq::MakeUTF8Locale).
+    explicit Reader(std::wistream& in, std::initializer_list<Namespace> known = {kSchema10, kSchema13});
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // Reads the prolog and the root start tag into root (of any namespace).
+    void ReadRoot(Tag& root);
+    // The XML declaration; valid after ReadRoot.
+    const Declaration& GetDeclaration() const { return declaration_; }
+    // Reads the next child element of parent whose namespace is known into tag, skipping text,
+    // comments, processing instructions and elements of other namespaces; false when parent's
+    // end tag has been read (at once for an empty element).
+    bool ReadNextKnownElement(Tag& tag, const Tag& parent);
+    // Node kinds of the low-level pull interface.
+    enum class Node { StartTag, EndTag, Text, EndOfDocument };
+    // Reads the next tag or character data (text comes back with entities replaced; CDATA included).
+    Node ReadNode(Tag& tag, std::wstring& text);
+    // Skips the content and end tag of the element opened by tag (nothing for an empty element).
+    void SkipElement(const Tag& tag);
+    // Starts again at the beginning of the document, for a second pass.
+    void Rewind();
+    // Whether elements or attributes of unknown or undeclared namespaces were skipped.
+    bool SkippedUnknown() const { return skippedUnknown_; }
+    // Whether the namespace URI is one of the known ones.
+    bool IsKnown(std::wstring_view uri) const;
+
+private:
+    struct Binding {
+        std::string_view prefix;  // into the document; empty for the default namespace
+        std::size_t uri;          // index into uris_
+        std::size_t depth;        // depth of the element that declares it
+    };
+    struct OpenElement {
+        std::size_t nameBegin;    // the qualified name in the document, to match the end tag
+        std::size_t nameLength;
+        std::size_t bindings;     // number of bindings before the element
+        std::size_t uri;          // resolved namespace (npos when undeclared)
+        int line;
+    };
+    struct RawAttribute {
+        std::string_view qname;
+        std::size_t valueBegin, valueEnd;
+    };
+
+    void Init(std::initializer_list<Namespace> known);
+    [[noreturn]] void Fail(std::size_t pos, std::string_view message) const;
+    int LineAt(std::size_t pos) const;
+    bool StartsWith(std::string_view s) const { return doc_.compare(pos_, s.size(), s) == 0; }
+    void ParseDeclaration();
+    void SkipMisc();
+    void SkipComment();
+    void SkipProcessingInstruction();
+    Node ParseMarkup(Tag& tag, std::wstring& text);
+    void ParseText(std::wstring& text);
+    void ParseCData(std::wstring& text);
+    void ParseEndTag(Tag& tag);
+    void ParseStartTag(Tag& tag);
+    std::string_view ParseName(const char* what);
+    bool SkipSpace();
+    void DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute);
+    std::size_t InternUri(std::wstring_view uri);
+    std::size_t FindBinding(std::string_view prefix) const;
+    void SetWide(std::wstring& out, std::string_view ascii) const;
+    void AfterRoot();
+
+    std::string doc_;
+    std::size_t pos_ = 0;
+    std::size_t start_ = 0;            // offset after a byte-order mark
+    mutable std::size_t linePos_ = 0;  // line counting cache: line_ is the line at linePos_
+    mutable int line_ = 1;
+    std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
+    std::vector<bool> known_;          // per interned URI
+    std::vector<Binding> bindings_;
+    std::vector<OpenElement> open_;
+    std::vector<RawAttribute> raw_;    // scratch of ParseStartTag
+    std::wstring scratch_;             // scratch text
+    Declaration declaration_;
+    bool rootRead_ = false;
+    bool finished_ = false;
+    bool skippedUnknown_ = false;
+};
+
+} // namespace xml
