@@ -1,0 +1,174 @@
+// The message loop: exit codes, nested loops and WM_QUIT, pre- and one-time post-processors, timers.
+#include "app/winutil/MessageLoop.h"
+#include "app/winutil/Modal.h"
+#include "app/winutil/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const UINT kPing = WM_APP + 11;
+
+// Posts thread messages and runs a function when one arrives (a pre-processor that consumes them).
+struct Scripted : WinUtil::MessageLoop::IPreProc {
+    bool PreProcess(MSG& msg) override {
+        if (msg.hwnd || msg.message != kPing) return false;
+        ++seen;
+        if (onPing) onPing(static_cast<int>(msg.wParam));
+        return true;
+    }
+    int seen = 0;
+    std::function<void(int)> onPing;
+};
+
+void Ping(int value) { PostThreadMessageW(GetCurrentThreadId(), kPing, value, 0); }
+
+// Empties the thread's queue of anything earlier tests left behind.
+void DrainQueue() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+TEST(MessageLoop, RunAnswersTheQuitCode) {
+    DrainQueue();
+    WinUtil::MessageLoop loop;
+    PostQuitMessage(17);
+    EXPECT_EQ(loop.Run(), 17);
+}
+
+TEST(MessageLoop, NestedLoopPostsQuitAgainAndOuterLoopEndsWithIt) {
+    DrainQueue();
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    bool nestedAnswer = true;
+    script.onPing = [&](int value) {
+        if (value != 1) return;
+        PostQuitMessage(23);
+        Ping(2);  // must still be processed by the nested loop before the quit
+        nestedAnswer = loop.RunWhile([] { return true; });
+    };
+    Ping(1);
+    EXPECT_EQ(loop.Run(), 23);
+    EXPECT_FALSE(nestedAnswer);
+    EXPECT_EQ(script.seen, 2);
+    loop.RemovePreProc(&script);
+}
+
+TEST(MessageLoop, NestedLoopEndsWhenItsConditionDoes) {
+    DrainQueue();
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    bool done = false;
+    script.onPing = [&](int) { done = true; };
+    Ping(0);
+    EXPECT_TRUE(WinUtil::RunNestedLoop([&] { return !done; }));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    loop.RemovePreProc(&script);
+}
+
+TEST(MessageLoop, PumpWaitingDoesNotBlockAndReportsQuit) {
+    DrainQueue();
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    Ping(0);
+    Ping(0);
+    EXPECT_TRUE(loop.PumpWaiting());
+    EXPECT_EQ(script.seen, 2);
+    EXPECT_TRUE(loop.PumpWaiting());  // nothing waiting: returns at once
+    PostQuitMessage(5);
+    EXPECT_FALSE(loop.PumpWaiting());
+    EXPECT_EQ(loop.Run(), 5);  // the quit was posted again for the outer loop
+    loop.RemovePreProc(&script);
+}
+
+struct Counter : WinUtil::MessageLoop::IOneTimePostProc {
+    void PostProcess() override { ++runs; }
+    int runs = 0;
+};
+
+TEST(MessageLoop, OneTimePostProcRunsOnceAndCanBeWithdrawn) {
+    DrainQueue();
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    Counter once, withdrawn;
+    loop.AddOneTimePostProc(&once);
+    loop.AddOneTimePostProc(&withdrawn);
+    loop.RemoveOneTimePostProc(&withdrawn);
+    Ping(0);
+    Ping(0);
+    Ping(0);
+    EXPECT_TRUE(loop.PumpWaiting());
+    EXPECT_EQ(once.runs, 1);
+    EXPECT_EQ(withdrawn.runs, 0);
+    loop.RemovePreProc(&script);
+}
+
+TEST(QuitMessageSaver, HoldsBackAndRepostsTheQuit) {
+    DrainQueue();
+    PostQuitMessage(31);
+    {
+        WinUtil::QuitMessageSaver saver;
+        EXPECT_TRUE(saver.HasQuit());
+        MSG msg;
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    }
+    WinUtil::MessageLoop loop;
+    EXPECT_EQ(loop.Run(), 31);
+}
+
+// Counts ticks and ends the loop after a number of them.
+struct TickCounter : WinUtil::ITimerClient {
+    void OnTimer() override {
+        ++ticks;
+        if (onTick) onTick();
+    }
+    int ticks = 0;
+    std::function<void()> onTick;
+};
+
+TEST(Timer, StartsStopsAndRestarts) {
+    DrainQueue();
+    TickCounter client;
+    WinUtil::Timer timer(client);
+    EXPECT_FALSE(timer.IsRunning());
+    client.onTick = [&] {
+        if (client.ticks == 3) timer.Stop();
+    };
+    timer.Start(10);
+    EXPECT_TRUE(timer.IsRunning());
+    const DWORD deadline = GetTickCount() + 5000;
+    EXPECT_TRUE(WinUtil::RunNestedLoop([&] { return timer.IsRunning() && GetTickCount() < deadline; }));
+    EXPECT_EQ(client.ticks, 3);
+    EXPECT_FALSE(timer.IsRunning());
+
+    client.onTick = [&] { timer.Stop(); };
+    timer.Start(10);  // restart after a stop
+    const DWORD deadline2 = GetTickCount() + 5000;
+    WinUtil::RunNestedLoop([&] { return timer.IsRunning() && GetTickCount() < deadline2; });
+    EXPECT_EQ(client.ticks, 4);
+}
+
+TEST(Timer, DestroyedTimerNeverTicks) {
+    DrainQueue();
+    TickCounter dead, alive;
+    auto timer = std::make_unique<WinUtil::Timer>(dead);
+    timer->Start(1);
+    timer.reset();
+    WinUtil::Timer other(alive);
+    alive.onTick = [&] { other.Stop(); };
+    other.Start(30);
+    const DWORD deadline = GetTickCount() + 5000;
+    WinUtil::RunNestedLoop([&] { return other.IsRunning() && GetTickCount() < deadline; });
+    EXPECT_EQ(alive.ticks, 1);
+    EXPECT_EQ(dead.ticks, 0);
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+// The application's message loop and the nested loops of modal operations.
+#pragma once
+
+#include "app/winutil/Platform.h"
+
+#include <functional>
+#include <vector>
+
+namespace WinUtil {
+
+class MessageLoop {
+public:
+    // Sees every message before translation; consumes it by answering true.
+    class IPreProc {
+    public:
+        virtual ~IPreProc() = default;
+        virtual bool PreProcess(MSG& msg) = 0;
+    };
+    // Runs once after the next dispatched message, unless withdrawn before.
+    class IOneTimePostProc {
+    public:
+        virtual ~IOneTimePostProc() = default;
+        virtual void PostProcess() = 0;
+    };
+    // Runs when the queue has become empty, before the loop waits.
+    class IIdleProc {
+    public:
+        virtual ~IIdleProc() = default;
+        virtual void OnIdle() = 0;
+    };
+
+    MessageLoop();
+    MessageLoop(const MessageLoop&) = delete;
+    MessageLoop& operator=(const MessageLoop&) = delete;
+    ~MessageLoop();
+
+    // The loop of the calling thread made last, or null.
+    static MessageLoop* Current();
+
+    // Runs until WM_QUIT and answers its exit code.
+    int Run();
+    // Processes the waiting messages without blocking; answers false when WM_QUIT arrived
+    // (it is posted again, with the same exit code, for the loop that runs outside).
+    bool PumpWaiting();
+    // A nested loop: runs while keepRunning answers true; on WM_QUIT posts it again with the same
+    // exit code and answers false; answers true when keepRunning ended it.
+    bool RunWhile(const std::function<bool()>& keepRunning);
+
+    void AddPreProc(IPreProc* proc);
+    void RemovePreProc(IPreProc* proc);
+    // Schedules proc to run once after the next dispatched message.
+    void AddOneTimePostProc(IOneTimePostProc* proc);
+    // Withdraws a scheduled proc (no effect when it already ran).
+    void RemoveOneTimePostProc(IOneTimePostProc* proc);
+    void AddIdleProc(IIdleProc* proc);
+    void RemoveIdleProc(IIdleProc* proc);
+    // Messages of a modeless dialog pass IsDialogMessageW while it is registered.
+    void AddModelessDialog(HWND dialog);
+    void RemoveModelessDialog(HWND dialog);
+
+    // Handles one message taken from the queue: pre-processors, dialogs, translate and dispatch,
+    // then the one-time post-processors.
+    void ProcessMessage(MSG& msg);
+
+private:
+    void RunIdle();
+
+    std::vector<IPreProc*> preProcs_;
+    std::vector<IOneTimePostProc*> postProcs_;
+    std::vector<IIdleProc*> idleProcs_;
+    std::vector<HWND> dialogs_;
+    std::vector<IOneTimePostProc*>* running_ = nullptr;  // the batch being run, for withdrawal
+    MessageLoop* outer_;
+};
+
+// A nested loop without an application loop: like MessageLoop::RunWhile (WM_QUIT posted again).
+bool RunNestedLoop(const std::function<bool()>& keepRunning);
+
+} // namespace WinUtil

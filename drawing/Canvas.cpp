@@ -1,0 +1,73 @@
+#include "app/winutil/Platform.h"
+#include "drawing/Canvas.h"
+
+#include <algorithm>
+
+namespace ICanvas {
+
+namespace {
+
+// The element behind a Group handle: owns its children's handles.
+class GroupElement : public IElement {
+public:
+    void Move(const zq::float8Vector& by) override {
+        for (const Element& e : children) e.Move(by);
+    }
+    std::vector<Element> children;
+};
+
+} // namespace
+
+DoubleRect DoubleRect::Normalized() const {
+    return {std::min(left, right), std::max(top, bottom), std::max(left, right), std::min(top, bottom)};
+}
+
+DoubleRect DoubleRect::Union(const DoubleRect& o) const {
+    const DoubleRect a = Normalized(), b = o.Normalized();
+    return {std::min(a.left, b.left), std::max(a.top, b.top), std::max(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+LineStyle LineStyle::FromColor(const zq::Color& c, int32_t width) {
+    LineStyle s;
+    s.width = width;
+    s.systemColor = 0;
+    s.value = uint32_t(c.red) | (uint32_t(c.green) << 8) | (uint32_t(c.blue) << 16);
+    return s;
+}
+
+void Group::Add(const Element& e) {
+    if (e.IsEmpty()) return;
+    if (!element_) element_ = std::make_shared<GroupElement>();
+    static_cast<GroupElement*>(element_.get())->children.push_back(e);
+}
+
+void Group::Clear() {
+    if (element_) static_cast<GroupElement*>(element_.get())->children.clear();
+}
+
+size_t Group::Size() const {
+    return element_ ? static_cast<GroupElement*>(element_.get())->children.size() : 0;
+}
+
+} // namespace ICanvas
+
+namespace GraphUtil {
+
+void AddCornerMarks(ICanvas::Canvas& canvas, ICanvas::Group& group, const ICanvas::DoubleRect& r, int target) {
+    using namespace ICanvas;
+    group.Add(canvas.CreateAdjustMarker({r.left, r.top}, SideLeft | SideTop, target));
+    group.Add(canvas.CreateAdjustMarker({r.right, r.top}, SideRight | SideTop, target));
+    group.Add(canvas.CreateAdjustMarker({r.left, r.bottom}, SideLeft | SideBottom, target));
+    group.Add(canvas.CreateAdjustMarker({r.right, r.bottom}, SideRight | SideBottom, target));
+}
+
+void AddEdgeCenterMarks(ICanvas::Canvas& canvas, ICanvas::Group& group, const ICanvas::DoubleRect& r, int target) {
+    using namespace ICanvas;
+    const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    group.Add(canvas.CreateAdjustMarker({cx, r.top}, SideTop, target));
+    group.Add(canvas.CreateAdjustMarker({cx, r.bottom}, SideBottom, target));
+    group.Add(canvas.CreateAdjustMarker({r.left, cy}, SideLeft, target));
+    group.Add(canvas.CreateAdjustMarker({r.right, cy}, SideRight, target));
+}
+
+} // namespace GraphUtil

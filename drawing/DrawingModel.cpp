@@ -1,0 +1,133 @@
+#include "app/winutil/Platform.h"
+#include "drawing/DrawingModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace DrawingKernel {
+
+namespace {
+constexpr int kKeyed = 0, kPlain = 1, kTopmost = 2, kTargets = 3;
+}
+
+COLORREF RenderContext::ColorOf(const ICanvas::LineStyle& s) {
+    if (s.width == 0) return GetSysColor(COLOR_WINDOWTEXT);
+    if (s.systemColor) return GetSysColor(int(s.value));
+    return COLORREF(s.value & 0xFFFFFF);
+}
+
+Pen RenderContext::PenOf(const ICanvas::LineStyle& s, Dash dash) const {
+    Pen p;
+    p.width = std::max(1.0, std::floor(s.width * map.kx + 0.5));
+    p.color = s.width == 0 ? GetSysColor(COLOR_WINDOWTEXT) : ColorOf(s);
+    p.dash = dash;
+    return p;
+}
+
+Drawable::~Drawable() {
+    if (model_) model_->Remove(this);
+}
+
+void Drawable::Move(const zq::float8Vector& by) {
+    Translate(by);
+    if (model_) model_->Invalidate(*this);
+}
+
+DrawingModel::~DrawingModel() {
+    for (auto& layer : layers_)
+        for (Drawable* d : layer) d->model_ = nullptr;
+}
+
+void DrawingModel::Insert(Drawable* d) {
+    d->model_ = this;
+    const ICanvas::OrderKey& key = d->Key();
+    if (d->TargetSides()) {
+        d->layer_ = kTargets;
+    } else if (!key) {
+        d->layer_ = kPlain;
+    } else if (key->IsTopmost()) {
+        d->layer_ = kTopmost;
+    } else {
+        d->layer_ = kKeyed;
+    }
+    auto& layer = layers_[d->layer_];
+    auto at = layer.end();
+    if (d->layer_ == kKeyed || d->layer_ == kTopmost) {
+        // Before the first element this key comes before; the common case appends, so look at the
+        // last element first.
+        if (!layer.empty() && key->IsBefore(*layer.back()->Key())) {
+            at = std::find_if(layer.begin(), layer.end(), [&](Drawable* o) { return key->IsBefore(*o->Key()); });
+        }
+    }
+    d->pos_ = layer.insert(at, d);
+    d->area_ = d->PaintArea();
+    if (d->layer_ != kTargets) Record(d->area_);
+}
+
+void DrawingModel::Remove(Drawable* d) {
+    if (d->model_ != this) return;
+    if (d->layer_ != kTargets) Record(d->area_);
+    layers_[d->layer_].erase(d->pos_);
+    d->model_ = nullptr;
+}
+
+void DrawingModel::Invalidate(Drawable& d) {
+    if (d.layer_ == kTargets) return;  // targets draw nothing
+    Record(d.area_);
+    d.area_ = d.PaintArea();
+    Record(d.area_);
+}
+
+void DrawingModel::Record(const InvalidArea& area) {
+    invalid_.push_back(area);
+    if (invalid_.size() > 512) {
+        // Many small changes: one rectangle around them all repaints no slower.
+        InvalidArea all = invalid_.front();
+        for (const InvalidArea& a : invalid_) {
+            all.logical = all.logical.Union(a.logical.Normalized());
+            all.pixels = std::max(all.pixels, a.pixels);
+        }
+        invalid_.assign(1, all);
+    }
+    if (hook_) hook_();
+}
+
+void DrawingModel::ForEach(const std::function<void(const Drawable&)>& f) const {
+    for (int i = kKeyed; i <= kTopmost; ++i)
+        for (const Drawable* d : layers_[i]) f(*d);
+}
+
+void DrawingModel::ForEachTarget(const std::function<void(const Drawable&)>& f) const {
+    for (const Drawable* d : layers_[kTargets]) f(*d);
+}
+
+ICanvas::DoubleRect DrawingModel::Extent() const {
+    bool any = false;
+    ICanvas::DoubleRect e;
+    for (const auto& layer : layers_) {
+        for (const Drawable* d : layer) {
+            const ICanvas::DoubleRect b = d->Bounds().Normalized();
+            e = any ? e.Union(b) : b;
+            any = true;
+        }
+    }
+    return e;
+}
+
+std::vector<InvalidArea> DrawingModel::TakeInvalid() {
+    std::vector<InvalidArea> out;
+    out.swap(invalid_);
+    return out;
+}
+
+void DrawingModel::Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const {
+    RenderContext rc{r, m, *this};
+    for (int i = kKeyed; i <= kTopmost; ++i) {
+        for (const Drawable* d : layers_[i]) {
+            if (clip && !d->area_.ToDevice(m).Intersects(*clip)) continue;
+            d->Render(rc);
+        }
+    }
+}
+
+} // namespace DrawingKernel

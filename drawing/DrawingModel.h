@@ -1,0 +1,104 @@
+// The retained drawing: drawables in drawing order, their extent and the areas changes touched.
+#pragma once
+
+#include "app/winutil/Platform.h"
+#include "drawing/Canvas.h"
+#include "drawing/Renderer.h"
+
+#include <functional>
+#include <list>
+#include <vector>
+
+namespace DrawingKernel {
+
+class DrawingModel;
+
+// An area a change touched: a logical rectangle grown by a number of device pixels.
+struct InvalidArea {
+    ICanvas::DoubleRect logical;
+    double pixels = 0;
+    // The device rectangle under a mapping.
+    DeviceRect ToDevice(const Mapping& m) const { return m.ToDevice(logical).Inflated(pixels); }
+};
+
+// What a drawable needs while it renders.
+struct RenderContext {
+    IRenderer& renderer;
+    Mapping map;
+    const DrawingModel& model;
+    // The device colour of a line style (system colours resolved; width 0 takes window text).
+    static COLORREF ColorOf(const ICanvas::LineStyle& s);
+    // The device pen of a line style.
+    Pen PenOf(const ICanvas::LineStyle& s, Dash dash = Dash::Solid) const;
+};
+
+// A retained element of a canvas; it leaves its drawing when the last handle releases it.
+class Drawable : public ICanvas::IElement {
+public:
+    explicit Drawable(ICanvas::OrderKey key = nullptr) : key_(std::move(key)) {}
+    ~Drawable() override;
+    Drawable(const Drawable&) = delete;
+    Drawable& operator=(const Drawable&) = delete;
+    void Move(const zq::float8Vector& by) override;
+    // The geometry's bounds in logical units (for the extent).
+    virtual ICanvas::DoubleRect Bounds() const = 0;
+    // The area the drawing may paint.
+    virtual InvalidArea PaintArea() const { return {Bounds(), 3}; }
+    // Draws itself.
+    virtual void Render(RenderContext& rc) const = 0;
+    // A target adjust marker's side flags, 0 for everything else.
+    virtual uint32_t TargetSides() const { return 0; }
+    // The marker's point (markers only).
+    virtual zq::float8Point Anchor() const { return {}; }
+    const ICanvas::OrderKey& Key() const { return key_; }
+protected:
+    // Moves the geometry.
+    virtual void Translate(const zq::float8Vector& by) = 0;
+    const DrawingModel* Model() const { return model_; }
+private:
+    friend class DrawingModel;
+    ICanvas::OrderKey key_;
+    DrawingModel* model_ = nullptr;
+    std::list<Drawable*>::iterator pos_;
+    int layer_ = 0;
+    InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call)
+};
+
+// The drawables of a canvas in drawing order: keyed fills (by IsBefore, equal keys in creation
+// order), then unkeyed elements in creation order, then keys that ask to be topmost.
+class DrawingModel {
+public:
+    DrawingModel() = default;
+    ~DrawingModel();
+    DrawingModel(const DrawingModel&) = delete;
+    DrawingModel& operator=(const DrawingModel&) = delete;
+    // Places a new drawable and records its area as changed.
+    void Insert(Drawable* d);
+    // Takes a drawable out (its area is recorded).
+    void Remove(Drawable* d);
+    // Records the area a drawable covers now.
+    void Invalidate(Drawable& d);
+    // Calls f for every drawable in drawing order.
+    void ForEach(const std::function<void(const Drawable&)>& f) const;
+    // Calls f for every target adjust marker.
+    void ForEachTarget(const std::function<void(const Drawable&)>& f) const;
+    // The union of the drawables' bounds; empty when there are none.
+    ICanvas::DoubleRect Extent() const;
+    // True when nothing is drawn.
+    bool IsEmpty() const { return Size() == 0; }
+    size_t Size() const { return layers_[0].size() + layers_[1].size() + layers_[2].size() + layers_[3].size(); }
+    // The areas changed since the last call.
+    std::vector<InvalidArea> TakeInvalid();
+    // Renders every drawable whose area meets the clip (null: all).
+    void Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const;
+    // Called whenever an area is recorded (the screen canvas repaints from it).
+    void SetInvalidHook(std::function<void()> hook) { hook_ = std::move(hook); }
+private:
+    void Record(const InvalidArea& a);
+    // Keyed, unkeyed, topmost; the fourth holds target markers, which draw nothing.
+    std::list<Drawable*> layers_[4];
+    std::vector<InvalidArea> invalid_;
+    std::function<void()> hook_;
+};
+
+} // namespace DrawingKernel

@@ -1,0 +1,190 @@
+#include "app/winutil/Platform.h"
+#include "drawing/DrawingKernel.h"
+#include "drawing/Surface.h"
+
+#include <cmath>
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+namespace DrawingKernel {
+
+namespace {
+
+constexpr double kMetafileDpi = 1200;
+constexpr double kMaxPixels = 32766;
+
+// The picture's area (0.01 mm) and its device size at a resolution, limited on the longer side.
+struct Frame {
+    ICanvas::DoubleRect area;  // normalised, whole millimetres plus the border
+    double width = 0;          // 0.01 mm
+    double height = 0;
+    int pixelsX = 0;
+    int pixelsY = 0;
+    Mapping map;               // logical units to the picture's pixels
+};
+
+Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi) {
+    Frame f;
+    const ICanvas::DoubleRect e = extent.Normalized();
+    // Outward to whole millimetres; a hair of tolerance keeps rounding noise from adding one.
+    const auto down = [](double v) { return std::floor(v / 100 + 1e-7) * 100; };
+    const auto up = [](double v) { return std::ceil(v / 100 - 1e-7) * 100; };
+    f.area = {down(e.left) - border, up(e.top) + border, up(e.right) + border, down(e.bottom) - border};
+    f.width = std::max(1.0, f.area.right - f.area.left);
+    f.height = std::max(1.0, f.area.top - f.area.bottom);
+    double k = PixelsPerUnit(dpi);
+    const double longer = std::max(f.width, f.height) * k;
+    if (longer > kMaxPixels) k *= kMaxPixels / longer;
+    f.pixelsX = std::max(1, int(std::lround(f.width * k)));
+    f.pixelsY = std::max(1, int(std::lround(f.height * k)));
+    f.map.kx = f.pixelsX / f.width;
+    f.map.ky = f.pixelsY / f.height;
+    f.map.ox = -f.area.left * f.map.kx;
+    f.map.oy = f.area.top * f.map.ky;
+    return f;
+}
+
+CLSID PngEncoder() {
+    UINT count = 0, size = 0;
+    if (GdipGetImageEncodersSize(&count, &size) != Ok || size == 0) throw Error("no image encoders");
+    std::vector<BYTE> buffer(size);
+    auto* codecs = reinterpret_cast<ImageCodecInfo*>(buffer.data());
+    if (GdipGetImageEncoders(count, size, codecs) != Ok) throw Error("no image encoders");
+    for (UINT i = 0; i < count; ++i)
+        if (codecs[i].MimeType && std::wstring(codecs[i].MimeType) == L"image/png") return codecs[i].Clsid;
+    throw Error("no PNG encoder");
+}
+
+// Owns a GDI+ bitmap.
+struct GpBitmapOwner {
+    GpBitmap* bitmap = nullptr;
+    ~GpBitmapOwner() { if (bitmap) GdipDisposeImage(bitmap); }
+};
+
+class MetafileCanvas : public CanvasImpl<ICanvas::IMetafileCanvas> {
+public:
+    MetafileCanvas(const zq::float8Vector& defaultExtent, const std::wstring& application, const std::wstring& title)
+        : defaultExtent_(defaultExtent) {
+        description_ = application;
+        description_.push_back(L'\0');
+        description_ += title;
+        description_.push_back(L'\0');
+        description_.push_back(L'\0');
+    }
+    ~MetafileCanvas() override { closing_ = true; }
+
+    void CreateEnhancedMetafile(STGMEDIUM& medium, int border) override {
+        const Frame f = MakeFrame(Extent(), border, kMetafileDpi);
+        HDC ref = ::GetDC(nullptr);
+        RECT frame{0, 0, LONG(std::lround(f.width)), LONG(std::lround(f.height))};
+        HDC dc = CreateEnhMetaFileW(ref, nullptr, &frame, description_.c_str());
+        // Reference pixels of the frame: the metafile's own pixels are mapped onto them.
+        const double refX = f.width / 100.0 * GetDeviceCaps(ref, HORZRES) / GetDeviceCaps(ref, HORZSIZE);
+        const double refY = f.height / 100.0 * GetDeviceCaps(ref, VERTRES) / GetDeviceCaps(ref, VERTSIZE);
+        ::ReleaseDC(nullptr, ref);
+        if (!dc) throw Error("CreateEnhMetaFileW failed");
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
+        SetViewportExtEx(dc, std::max(1, int(std::lround(refX))), std::max(1, int(std::lround(refY))), nullptr);
+        Draw(dc, f);
+        HENHMETAFILE emf = CloseEnhMetaFile(dc);
+        if (!emf) throw Error("CloseEnhMetaFile failed");
+        medium = STGMEDIUM{};
+        medium.tymed = TYMED_ENHMF;
+        medium.hEnhMetaFile = emf;
+    }
+
+    void CreateWindowsMetafile(STGMEDIUM& medium, int border) override {
+        const Frame f = MakeFrame(Extent(), border, kMetafileDpi);
+        HDC dc = CreateMetaFileW(nullptr);
+        if (!dc) throw Error("CreateMetaFileW failed");
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowOrgEx(dc, 0, 0, nullptr);
+        SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
+        Draw(dc, f);
+        HMETAFILE wmf = CloseMetaFile(dc);
+        if (!wmf) throw Error("CloseMetaFile failed");
+        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+        if (!mem) {
+            DeleteMetaFile(wmf);
+            throw Error("out of global memory");
+        }
+        auto* pict = static_cast<METAFILEPICT*>(GlobalLock(mem));
+        pict->mm = MM_ANISOTROPIC;
+        pict->xExt = LONG(std::lround(f.width));
+        pict->yExt = LONG(std::lround(f.height));
+        pict->hMF = wmf;
+        GlobalUnlock(mem);
+        medium = STGMEDIUM{};
+        medium.tymed = TYMED_MFPICT;
+        medium.hMetaFilePict = mem;
+    }
+
+    void SavePngFile(const std::wstring& fileName, int border) override {
+        Png(border, [&](GpBitmap* b, const CLSID& clsid) {
+            if (GdipSaveImageToFile(b, fileName.c_str(), &clsid, nullptr) != Ok)
+                throw Error("the PNG file could not be written");
+        });
+    }
+
+    void CreatePngStream(STGMEDIUM& medium, int border) override {
+        IStream* stream = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) throw Error("CreateStreamOnHGlobal failed");
+        try {
+            Png(border, [&](GpBitmap* b, const CLSID& clsid) {
+                if (GdipSaveImageToStream(b, stream, &clsid, nullptr) != Ok) throw Error("the PNG stream could not be written");
+            });
+        } catch (...) {
+            stream->Release();
+            throw;
+        }
+        LARGE_INTEGER zero{};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+        medium = STGMEDIUM{};
+        medium.tymed = TYMED_ISTREAM;
+        medium.pstm = stream;
+    }
+
+private:
+    ICanvas::DoubleRect Extent() const {
+        if (model_.IsEmpty()) return {0, 0, defaultExtent_.x, -defaultExtent_.y};
+        return model_.Extent();
+    }
+
+    void Draw(HDC dc, const Frame& f) {
+        GdiRenderer r(dc, gdiCache_, f.map.kx / PixelsPerUnit(96));
+        model_.Render(r, f.map, nullptr);
+    }
+
+    template <class Save>
+    void Png(int border, Save&& save) {
+        const Frame f = MakeFrame(Extent(), border, 96);
+        Surface s(f.pixelsX, f.pixelsY);
+        s.Clear(RGB(255, 255, 255));
+        {
+            GdiplusRenderer r(s.DC(), gdiplusCache_, nullptr);
+            model_.Render(r, f.map, nullptr);
+        }
+        GdiFlush();
+        GpBitmapOwner b;
+        if (GdipCreateBitmapFromScan0(s.Width(), s.Height(), s.Width() * 4, PixelFormat32bppRGB,
+                                      reinterpret_cast<BYTE*>(s.Bits()), &b.bitmap) != Ok)
+            throw Error("the PNG image could not be made");
+        save(b.bitmap, PngEncoder());
+    }
+
+    zq::float8Vector defaultExtent_;
+    std::wstring description_;
+    GdiCache gdiCache_;
+    GdiplusCache gdiplusCache_;
+};
+
+} // namespace
+
+std::unique_ptr<ICanvas::IMetafileCanvas> CreateMetafileCanvas(const zq::float8Vector& defaultExtent,
+                                                               const std::wstring& application, const std::wstring& title) {
+    return std::make_unique<MetafileCanvas>(defaultExtent, application, title);
+}
+
+} // namespace DrawingKernel

@@ -1,0 +1,15 @@
+// The placeable header of Windows metafile files.
+#pragma once
+
+#include "app/winutil/Platform.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace DrawingKernel {
+
+// The bytes of a placeable metafile file: the 22-byte header (key 0x9AC6CDD7, extents in
+// 0.01 mm at 2540 units per inch, checksum) followed by the metafile's bits; empty on failure.
+std::vector<uint8_t> PlaceableMetafileBytes(const METAFILEPICT& pict);
+
+} // namespace DrawingKernel

@@ -1,0 +1,304 @@
+#include "app/winutil/Platform.h"
+#include "drawing/Renderer.h"
+#include "drawing/DrawingKernel.h"
+
+#include <cmath>
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+namespace DrawingKernel {
+
+namespace {
+
+ARGB ToArgb(COLORREF c) {
+    return 0xFF000000u | (ARGB(GetRValue(c)) << 16) | (ARGB(GetGValue(c)) << 8) | GetBValue(c);
+}
+
+// Dash pattern in pen widths (GDI+) or pixels at 96 dpi (GDI segments).
+std::vector<REAL> PatternOf(Dash d) {
+    switch (d) {
+    case Dash::Dashed: return {5.0f, 3.0f};
+    case Dash::Marker: return {2.0f, 2.0f};
+    case Dash::Guide: return {1.0f, 2.0f};
+    default: return {};
+    }
+}
+
+void Check(GpStatus s, const char* what) {
+    if (s != Ok) throw Error(std::string("GDI+ failure in ") + what + " (status " + std::to_string(int(s)) + ")");
+}
+
+POINT ToPoint(const zq::float8Point& p) { return {zq::Round(p.x), zq::Round(p.y)}; }
+
+} // namespace
+
+GdiplusSession::GdiplusSession() {
+    GdiplusStartupInput input;
+    if (GdiplusStartup(&token_, &input, nullptr) != Ok) throw Error("GDI+ could not be started");
+}
+
+GdiplusSession::~GdiplusSession() { GdiplusShutdown(token_); }
+
+GdiplusCache::~GdiplusCache() {
+    for (auto& [k, p] : pens_) GdipDeletePen(p);
+    for (auto& [k, b] : brushes_) GdipDeleteBrush(b);
+}
+
+GpPen* GdiplusCache::PenOf(const Pen& p) {
+    auto& slot = pens_[p.Key()];
+    if (!slot) {
+        Check(GdipCreatePen1(ToArgb(p.color), REAL(p.width), UnitPixel, &slot), "GdipCreatePen1");
+        const std::vector<REAL> pattern = PatternOf(p.dash);
+        if (!pattern.empty()) GdipSetPenDashArray(slot, pattern.data(), INT(pattern.size()));
+    }
+    return slot;
+}
+
+GpSolidFill* GdiplusCache::BrushOf(COLORREF c) {
+    auto& slot = brushes_[c];
+    if (!slot) Check(GdipCreateSolidFill(ToArgb(c), &slot), "GdipCreateSolidFill");
+    return slot;
+}
+
+GdiCache::~GdiCache() {
+    for (auto& [k, p] : pens_) DeleteObject(p);
+    for (auto& [k, b] : brushes_) DeleteObject(b);
+}
+
+HPEN GdiCache::PenOf(const Pen& p) {
+    const int w = std::max(1, zq::Round(p.width));
+    auto& slot = pens_[std::make_tuple(w, p.color, 0)];
+    if (!slot) slot = CreatePen(PS_SOLID, w, p.color);
+    if (!slot) throw Error("CreatePen failed");
+    return slot;
+}
+
+HBRUSH GdiCache::BrushOf(COLORREF c) {
+    auto& slot = brushes_[c];
+    if (!slot) slot = CreateSolidBrush(c);
+    if (!slot) throw Error("CreateSolidBrush failed");
+    return slot;
+}
+
+GdiplusRenderer::GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi)
+    : cache_(cache), target_(dc), gdi_(gdi) {
+    if (gdi_) {
+        savedDc_ = SaveDC(dc);
+        if (clip) IntersectClipRect(dc, clip->left, clip->top, clip->right, clip->bottom);
+    }
+    Check(GdipCreateFromHDC(dc, &g_), "GdipCreateFromHDC");
+    if (clip) GdipSetClipRectI(g_, clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top, CombineModeReplace);
+    Setup();
+}
+
+GdiplusRenderer::GdiplusRenderer(GpImage* image, GdiplusCache& cache) : cache_(cache) {
+    Check(GdipGetImageGraphicsContext(image, &g_), "GdipGetImageGraphicsContext");
+    Setup();
+}
+
+void GdiplusRenderer::Setup() {
+    GdipSetSmoothingMode(g_, SmoothingModeAntiAlias);
+    GdipSetPixelOffsetMode(g_, PixelOffsetModeHalf);
+}
+
+GdiplusRenderer::~GdiplusRenderer() {
+    ReleaseDC();
+    GdipDeleteGraphics(g_);
+    if (savedDc_) RestoreDC(target_, savedDc_);
+}
+
+bool GdiplusRenderer::UseGdi() {
+    if (!gdi_ || dc_) return false;
+    if (!inGdi_) {
+        GdipFlush(g_, FlushIntentionFlush);
+        inGdi_ = true;
+    }
+    return true;
+}
+
+void GdiplusRenderer::UseGdiplus() {
+    if (inGdi_) {
+        GdiFlush();
+        inGdi_ = false;
+    }
+}
+
+void GdiplusRenderer::Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) {
+    const bool onGrid = pen.dash == Dash::Solid && pen.width <= 1 && (a.x == b.x || a.y == b.y);
+    if (onGrid && UseGdi()) {
+        // A one-pixel line along the grid, both end pixels included.
+        POINT p[2] = {ToPoint(a), ToPoint(b)};
+        if (p[0].x == p[1].x) p[1].y += p[1].y >= p[0].y ? 1 : -1;
+        else p[1].x += p[1].x >= p[0].x ? 1 : -1;
+        SelectObject(target_, gdi_->PenOf(pen));
+        Polyline(target_, p, 2);
+        return;
+    }
+    UseGdiplus();
+    GdipDrawLine(g_, cache_.PenOf(pen), REAL(a.x), REAL(a.y), REAL(b.x), REAL(b.y));
+}
+
+void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) {
+    const bool upright = pts.size() == 4 && pts[0].y == pts[1].y && pts[1].x == pts[2].x && pts[2].y == pts[3].y &&
+                         pts[3].x == pts[0].x && (!pen || (pen->dash == Dash::Solid && pen->width <= 1));
+    if (upright && UseGdi()) {
+        const POINT a = ToPoint(pts[0]), b = ToPoint(pts[2]);
+        RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+        if (fill) FillRect(target_, &r, gdi_->BrushOf(*fill));
+        if (pen) {
+            SelectObject(target_, gdi_->PenOf(*pen));
+            SelectObject(target_, GetStockObject(NULL_BRUSH));
+            Rectangle(target_, r.left, r.top, r.right, r.bottom);
+        }
+        return;
+    }
+    UseGdiplus();
+    std::vector<GpPointF> v;
+    v.reserve(pts.size());
+    for (const auto& p : pts) v.push_back(GpPointF(REAL(p.x), REAL(p.y)));
+    if (v.size() < 2) return;
+    if (fill) GdipFillPolygon(g_, cache_.BrushOf(*fill), v.data(), INT(v.size()), FillModeAlternate);
+    if (pen) GdipDrawPolygon(g_, cache_.PenOf(*pen), v.data(), INT(v.size()));
+}
+
+void GdiplusRenderer::Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) {
+    UseGdiplus();
+    const REAL x = REAL(r.left), y = REAL(r.top), w = REAL(r.right - r.left), h = REAL(r.bottom - r.top);
+    if (fill) GdipFillEllipse(g_, cache_.BrushOf(*fill), x, y, w, h);
+    if (pen) GdipDrawEllipse(g_, cache_.PenOf(*pen), x, y, w, h);
+}
+
+void GdiplusRenderer::RoundRect(const DeviceRect& r, double w, double h, const Pen* pen, const COLORREF* fill) {
+    UseGdiplus();
+    const REAL l = REAL(r.left), t = REAL(r.top), rr = REAL(r.right), b = REAL(r.bottom);
+    const REAL cw = REAL(std::min(w, r.right - r.left)), ch = REAL(std::min(h, r.bottom - r.top));
+    GpPath* path = nullptr;
+    Check(GdipCreatePath(FillModeAlternate, &path), "GdipCreatePath");
+    if (cw <= 0 || ch <= 0) {
+        GdipAddPathRectangle(path, l, t, rr - l, b - t);
+    } else {
+        GdipAddPathArc(path, l, t, cw, ch, 180, 90);
+        GdipAddPathArc(path, rr - cw, t, cw, ch, 270, 90);
+        GdipAddPathArc(path, rr - cw, b - ch, cw, ch, 0, 90);
+        GdipAddPathArc(path, l, b - ch, cw, ch, 90, 90);
+        GdipClosePathFigure(path);
+    }
+    if (fill) GdipFillPath(g_, cache_.BrushOf(*fill), path);
+    if (pen) GdipDrawPath(g_, cache_.PenOf(*pen), path);
+    GdipDeletePath(path);
+}
+
+void GdiplusRenderer::Picture(HBITMAP bmp, const zq::float8Point& centre) {
+    UseGdiplus();
+    BITMAP info{};
+    if (!GetObjectW(bmp, sizeof info, &info)) return;
+    HDC dc = GetDC();
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(dc, zq::Round(centre.x) - info.bmWidth / 2, zq::Round(centre.y) - info.bmHeight / 2,
+           info.bmWidth, info.bmHeight, mem, 0, 0, SRCAND);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC();
+}
+
+HDC GdiplusRenderer::GetDC() {
+    UseGdiplus();
+    if (!dc_) Check(GdipGetDC(g_, &dc_), "GdipGetDC");
+    return dc_;
+}
+
+void GdiplusRenderer::ReleaseDC() {
+    if (dc_) GdipReleaseDC(g_, dc_);
+    dc_ = nullptr;
+}
+
+void GdiplusRenderer::Fill(const DeviceRect& r, COLORREF c) {
+    if (UseGdi()) {
+        RECT g{LONG(std::floor(r.left)), LONG(std::floor(r.top)), LONG(std::ceil(r.right)), LONG(std::ceil(r.bottom))};
+        FillRect(target_, &g, gdi_->BrushOf(c));
+        return;
+    }
+    UseGdiplus();
+    GdipFillRectangle(g_, cache_.BrushOf(c), REAL(r.left), REAL(r.top), REAL(r.right - r.left), REAL(r.bottom - r.top));
+}
+
+GdiRenderer::GdiRenderer(HDC dc, GdiCache& cache, double pictureScale)
+    : dc_(dc), cache_(cache), pictureScale_(pictureScale),
+      oldPen_(SelectObject(dc, GetStockObject(BLACK_PEN))), oldBrush_(SelectObject(dc, GetStockObject(NULL_BRUSH))) {}
+
+GdiRenderer::~GdiRenderer() {
+    SelectObject(dc_, oldPen_);
+    SelectObject(dc_, oldBrush_);
+}
+
+void GdiRenderer::Select(const Pen* pen, const COLORREF* fill) {
+    SelectObject(dc_, pen ? static_cast<HGDIOBJ>(cache_.PenOf(*pen)) : GetStockObject(NULL_PEN));
+    SelectObject(dc_, fill ? static_cast<HGDIOBJ>(cache_.BrushOf(*fill)) : GetStockObject(NULL_BRUSH));
+}
+
+void GdiRenderer::Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) {
+    Select(&pen, nullptr);
+    const std::vector<REAL> pattern = PatternOf(pen.dash);
+    if (pattern.empty()) {
+        POINT p[2] = {ToPoint(a), ToPoint(b)};
+        Polyline(dc_, p, 2);
+        return;
+    }
+    // Dashes as segments: every device (printer, EMF, WMF) shows the same pattern.
+    const double len = std::hypot(b.x - a.x, b.y - a.y);
+    if (len <= 0) return;
+    const double unit = std::max(1.0, pen.width) * pictureScale_;
+    const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
+    double pos = 0;
+    for (size_t i = 0; pos < len; i = (i + 1) % pattern.size()) {
+        const double step = pattern[i] * unit;
+        if (i % 2 == 0) {
+            const double end = std::min(len, pos + step);
+            POINT p[2] = {ToPoint({a.x + ux * pos, a.y + uy * pos}), ToPoint({a.x + ux * end, a.y + uy * end})};
+            Polyline(dc_, p, 2);
+        }
+        pos += step;
+    }
+}
+
+void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) {
+    if (pts.size() < 2) return;
+    if (pen && pen->dash != Dash::Solid) {
+        if (fill) Polygon(pts, nullptr, fill);
+        for (size_t i = 0; i < pts.size(); ++i) Line(pts[i], pts[(i + 1) % pts.size()], *pen);
+        return;
+    }
+    std::vector<POINT> v;
+    v.reserve(pts.size());
+    for (const auto& p : pts) v.push_back(ToPoint(p));
+    Select(pen, fill);
+    ::Polygon(dc_, v.data(), int(v.size()));
+}
+
+void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) {
+    Select(pen, fill);
+    ::Ellipse(dc_, zq::Round(r.left), zq::Round(r.top), zq::Round(r.right) + 1, zq::Round(r.bottom) + 1);
+}
+
+void GdiRenderer::RoundRect(const DeviceRect& r, double w, double h, const Pen* pen, const COLORREF* fill) {
+    Select(pen, fill);
+    ::RoundRect(dc_, zq::Round(r.left), zq::Round(r.top), zq::Round(r.right) + 1, zq::Round(r.bottom) + 1,
+                zq::Round(w), zq::Round(h));
+}
+
+void GdiRenderer::Picture(HBITMAP bmp, const zq::float8Point& centre) {
+    BITMAP info{};
+    if (!GetObjectW(bmp, sizeof info, &info)) return;
+    HDC mem = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    const int w = std::max(1, zq::Round(info.bmWidth * pictureScale_));
+    const int h = std::max(1, zq::Round(info.bmHeight * pictureScale_));
+    StretchBlt(dc_, zq::Round(centre.x) - w / 2, zq::Round(centre.y) - h / 2, w, h, mem, 0, 0,
+               info.bmWidth, info.bmHeight, SRCAND);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+} // namespace DrawingKernel

@@ -1,0 +1,132 @@
+// Output back ends of the canvases: GDI+ (anti-aliased, screen and PNG) and GDI (metafiles, printers).
+#pragma once
+
+#include "app/winutil/Platform.h"
+#include "drawing/Mapping.h"
+
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace DrawingKernel {
+
+// Dash forms of a pen.
+enum class Dash { Solid, Dashed, Marker, Guide };
+
+// A pen in device terms.
+struct Pen {
+    double width = 1;  // device pixels
+    COLORREF color = 0;
+    Dash dash = Dash::Solid;
+    auto Key() const { return std::make_tuple(width, color, int(dash)); }
+};
+
+// Draws shapes given in device pixels.
+class IRenderer {
+public:
+    virtual ~IRenderer() = default;
+    virtual void Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) = 0;
+    // A closed polygon: outlined with pen when given, filled with fill when given.
+    virtual void Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) = 0;
+    virtual void Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) = 0;
+    // w and h: the corner ellipse's size in device pixels.
+    virtual void RoundRect(const DeviceRect& r, double w, double h, const Pen* pen, const COLORREF* fill) = 0;
+    // The bitmap centred on the point, ANDed with the output, scaled by PictureScale.
+    virtual void Picture(HBITMAP bmp, const zq::float8Point& centre) = 0;
+    // Pictures' device pixels per bitmap pixel.
+    virtual double PictureScale() const = 0;
+    // A GDI context for custom drawing; ReleaseDC ends it.
+    virtual HDC GetDC() = 0;
+    virtual void ReleaseDC() = 0;
+};
+
+// Pens and brushes of GDI+, kept across renders.
+class GdiplusCache {
+public:
+    GdiplusCache() = default;
+    ~GdiplusCache();
+    GdiplusCache(const GdiplusCache&) = delete;
+    GdiplusCache& operator=(const GdiplusCache&) = delete;
+    Gdiplus::GpPen* PenOf(const Pen& p);
+    Gdiplus::GpSolidFill* BrushOf(COLORREF c);
+private:
+    std::map<std::tuple<double, COLORREF, int>, Gdiplus::GpPen*> pens_;
+    std::map<COLORREF, Gdiplus::GpSolidFill*> brushes_;
+};
+
+// Pens and brushes of GDI, kept across renders.
+class GdiCache {
+public:
+    GdiCache() = default;
+    ~GdiCache();
+    GdiCache(const GdiCache&) = delete;
+    GdiCache& operator=(const GdiCache&) = delete;
+    HPEN PenOf(const Pen& p);
+    HBRUSH BrushOf(COLORREF c);
+private:
+    std::map<std::tuple<int, COLORREF, int>, HPEN> pens_;
+    std::map<COLORREF, HBRUSH> brushes_;
+};
+
+// Renders with GDI+ onto a device context, anti-aliased; shapes that lie on the pixel grid
+// (horizontal and vertical solid lines, upright rectangles) go through GDI, which draws them
+// identically and much faster.
+class GdiplusRenderer : public IRenderer {
+public:
+    // clip: device rectangle drawn into, or null for all. gdi: caches for the pixel-grid shapes.
+    GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi = nullptr);
+    // Renders onto a GDI+ image (PNG output).
+    GdiplusRenderer(Gdiplus::GpImage* image, GdiplusCache& cache);
+    ~GdiplusRenderer() override;
+    GdiplusRenderer(const GdiplusRenderer&) = delete;
+    GdiplusRenderer& operator=(const GdiplusRenderer&) = delete;
+    void Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) override;
+    void Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) override;
+    void Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) override;
+    void RoundRect(const DeviceRect& r, double w, double h, const Pen* pen, const COLORREF* fill) override;
+    void Picture(HBITMAP bmp, const zq::float8Point& centre) override;
+    double PictureScale() const override { return 1.0; }
+    HDC GetDC() override;
+    void ReleaseDC() override;
+    // Fills a device rectangle (backgrounds).
+    void Fill(const DeviceRect& r, COLORREF c);
+private:
+    void Setup();
+    // Switches between GDI+ and direct GDI output on the target context.
+    bool UseGdi();
+    void UseGdiplus();
+    Gdiplus::GpGraphics* g_ = nullptr;
+    GdiplusCache& cache_;
+    HDC dc_ = nullptr;
+    HDC target_ = nullptr;  // the context given, for the direct GDI shapes
+    GdiCache* gdi_ = nullptr;
+    int savedDc_ = 0;
+    bool inGdi_ = false;
+};
+
+// Renders with GDI onto a device context in integer device units.
+class GdiRenderer : public IRenderer {
+public:
+    // pictureScale: device pixels per bitmap pixel (dpi / 96 on printers and metafiles).
+    GdiRenderer(HDC dc, GdiCache& cache, double pictureScale);
+    ~GdiRenderer() override;
+    GdiRenderer(const GdiRenderer&) = delete;
+    GdiRenderer& operator=(const GdiRenderer&) = delete;
+    void Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) override;
+    void Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) override;
+    void Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) override;
+    void RoundRect(const DeviceRect& r, double w, double h, const Pen* pen, const COLORREF* fill) override;
+    void Picture(HBITMAP bmp, const zq::float8Point& centre) override;
+    double PictureScale() const override { return pictureScale_; }
+    HDC GetDC() override { return dc_; }
+    void ReleaseDC() override {}
+private:
+    void Select(const Pen* pen, const COLORREF* fill);
+    HDC dc_;
+    GdiCache& cache_;
+    double pictureScale_;
+    HGDIOBJ oldPen_;
+    HGDIOBJ oldBrush_;
+};
+
+} // namespace DrawingKernel

@@ -1,0 +1,56 @@
+#include "app/winutil/Platform.h"
+#include "drawing/Surface.h"
+#include "drawing/DrawingKernel.h"
+
+namespace DrawingKernel {
+
+Surface::Surface(int width, int height) : width_(width), height_(height) {
+    if (width <= 0 || height <= 0) throw Error("empty bitmap requested");
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap_) throw Error("CreateDIBSection failed for " + std::to_string(width) + " x " + std::to_string(height));
+    bits_ = static_cast<uint32_t*>(bits);
+    dc_ = CreateCompatibleDC(nullptr);
+    if (!dc_) {
+        DeleteObject(bitmap_);
+        throw Error("CreateCompatibleDC failed");
+    }
+    old_ = SelectObject(dc_, bitmap_);
+}
+
+Surface::~Surface() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+}
+
+uint32_t Surface::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    GdiFlush();
+    return bits_[size_t(y) * width_ + x] & 0xFFFFFF;
+}
+
+void Surface::Clear(COLORREF c) {
+    GdiFlush();
+    const uint32_t v = (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+    std::fill(bits_, bits_ + size_t(width_) * height_, v);
+}
+
+void OffscreenCanvas::Render(HDC dc, const Mapping& m, const RECT* clip) {
+    GdiplusRenderer r(dc, cache_, clip, &gdiCache_);
+    if (clip) {
+        const DeviceRect c{double(clip->left), double(clip->top), double(clip->right), double(clip->bottom)};
+        model_.Render(r, m, &c);
+    } else {
+        model_.Render(r, m, nullptr);
+    }
+}
+
+} // namespace DrawingKernel

@@ -1,0 +1,117 @@
+// Rendering benchmark: 10,000 boxes and 10,000 lines; full renders and one-screen scrolls.
+// Prints the figures; it is not a test.
+#include "app/winutil/Platform.h"
+#include "drawing/DrawingKernel.h"
+#include "drawing/Surface.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+class Order : public ICanvas::IOrder {
+public:
+    explicit Order(double a) : area_(a) {}
+    bool IsBefore(const ICanvas::IOrder& o) const override { return area_ > static_cast<const Order&>(o).area_; }
+    bool IsTopmost() const override { return false; }
+private:
+    double area_;
+};
+
+// 100 x 100 boxes (filled and outlined) on a 4 mm grid, and 10,000 lines between them.
+std::vector<ICanvas::Element> Populate(ICanvas::Canvas& c) {
+    std::vector<ICanvas::Element> keep;
+    keep.reserve(30000);
+    const auto fill = ICanvas::LineStyle::FromColor(zq::Color(255, 255, 200));
+    const auto key = std::make_shared<Order>(1.0);
+    for (int i = 0; i < 100; ++i)
+        for (int j = 0; j < 100; ++j) {
+            const double x = i * 400.0, y = -j * 400.0;
+            const ICanvas::DoubleRect r{x, y, x + 250, y - 250};
+            if ((i + j) % 2) keep.push_back(c.CreateFilledRect(r, fill, key));
+            keep.push_back(c.CreateRect(r));
+            keep.push_back(c.CreateLine({x + 250, y - 125}, {x + 400, y - 125}));
+        }
+    return keep;
+}
+
+LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+} // namespace
+
+int main() {
+    try {
+        DrawingKernel::GdiplusSession gdiplus;
+        const int runs = 10;
+        {
+            DrawingKernel::OffscreenCanvas c;
+            auto t0 = Clock::now();
+            auto keep = Populate(c);
+            auto t1 = Clock::now();
+            std::printf("create 10000 boxes and 10000 lines: %.1f ms\n", Ms(t0, t1));
+            DrawingKernel::Surface s(1520, 1520);
+            DrawingKernel::Mapping m;
+            m.kx = m.ky = 96 / 2540.0;
+            m.ox = m.oy = 2;
+            double best = 1e9, total = 0;
+            for (int i = 0; i < runs; ++i) {
+                s.Clear(RGB(255, 255, 255));
+                auto a = Clock::now();
+                c.Render(s.DC(), m, nullptr);
+                GdiFlush();
+                auto b = Clock::now();
+                best = std::min(best, Ms(a, b));
+                total += Ms(a, b);
+            }
+            std::printf("complete render of all 20000 elements at 100 %% (1520 x 1520 px): best %.1f ms, mean %.1f ms\n",
+                        best, total / runs);
+        }
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuorvelDrawingBench";
+        RegisterClassW(&wc);
+        HWND pane = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr, wc.hInstance, nullptr);
+        auto canvas = DrawingKernel::CreateScreenCanvas(pane, nullptr, nullptr);
+        auto keep = Populate(*canvas);
+        ShowWindow(pane, SW_SHOWNOACTIVATE);
+        UpdateWindow(pane);
+        Pump();
+        canvas->ScrollPointTo({0, 0}, {0, 0});
+        double paint = 0, scroll = 0, worst = 0;
+        for (int i = 0; i < runs; ++i) {
+            auto a = Clock::now();
+            InvalidateRect(pane, nullptr, FALSE);
+            UpdateWindow(pane);
+            GdiFlush();
+            auto b = Clock::now();
+            paint += Ms(a, b);
+            zq::Point p;
+            canvas->GetScrollPos(p);
+            auto c = Clock::now();
+            canvas->SetScrollPos({p.x, p.y + (i % 2 ? -768 : 768)});
+            GdiFlush();
+            auto d = Clock::now();
+            scroll += Ms(c, d);
+            worst = std::max(worst, Ms(c, d));
+            Pump();
+        }
+        std::printf("window repaint 1024 x 768 at 100 %%: mean %.1f ms\n", paint / runs);
+        std::printf("scroll by one screen (repaint included): mean %.1f ms, worst %.1f ms\n", scroll / runs, worst);
+        canvas.reset();
+        DestroyWindow(pane);
+    } catch (const std::exception& e) {
+        std::printf("benchmark failed: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

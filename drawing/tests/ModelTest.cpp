@@ -1,0 +1,173 @@
+// The retained drawing without a window: order, handles, groups, extent, invalid areas.
+#include "drawing/tests/TestSupport.h"
+
+using namespace DrawingKernel;
+using ICanvas::DoubleRect;
+using DrawingTest::Key;
+
+namespace {
+
+std::vector<const ICanvas::IElement*> Order(OffscreenCanvas& c) {
+    std::vector<const ICanvas::IElement*> v;
+    c.Model().ForEach([&](const Drawable& d) { v.push_back(&d); });
+    return v;
+}
+
+DoubleRect Box(double l, double t, double r, double b) { return {l, t, r, b}; }
+
+const ICanvas::LineStyle kFill = ICanvas::LineStyle::FromColor(zq::Color(200, 220, 255));
+
+} // namespace
+
+TEST(DrawingOrder, LargerKeyedFillsLieBeneathSmallerOnes) {
+    OffscreenCanvas c;
+    auto small = c.CreateFilledRect(Box(0, 0, 10, -10), kFill, Key(100));
+    auto large = c.CreateFilledRect(Box(0, 0, 100, -100), kFill, Key(10000));
+    auto middle = c.CreateFilledRect(Box(0, 0, 50, -50), kFill, Key(2500));
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{large.Get(), middle.Get(), small.Get()}));
+}
+
+TEST(DrawingOrder, EqualKeysKeepCreationOrder) {
+    OffscreenCanvas c;
+    auto a = c.CreateFilledRect(Box(0, 0, 10, -10), kFill, Key(100));
+    auto b = c.CreateFilledEllipse(Box(5, 0, 15, -10), kFill, Key(100));
+    auto big = c.CreateFilledRect(Box(0, 0, 100, -100), kFill, Key(1000));
+    auto d = c.CreateFilledPolygon({{0, 0}, {10, 0}, {0, -10}}, kFill, Key(100));
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{big.Get(), a.Get(), b.Get(), d.Get()}));
+}
+
+TEST(DrawingOrder, UnkeyedElementsLieAboveKeyedFillsAndBelowTopmostKeys) {
+    OffscreenCanvas c;
+    auto line = c.CreateLine({0, 0}, {10, 10});
+    auto top = c.CreateFilledRect(Box(0, 0, 5, -5), kFill, Key(1, true));
+    auto fill = c.CreateFilledRect(Box(0, 0, 100, -100), kFill, Key(10000));
+    auto rect = c.CreateRect(Box(0, 0, 100, -100));
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{fill.Get(), line.Get(), rect.Get(), top.Get()}));
+}
+
+TEST(Handles, ReleasingTheLastHandleRemovesTheElement) {
+    OffscreenCanvas c;
+    auto a = c.CreateLine({0, 0}, {10, 10});
+    ICanvas::Element copy = a;
+    auto b = c.CreateRect(Box(0, 0, 5, -5));
+    a.Reset();
+    EXPECT_EQ(c.Model().Size(), 2u);  // the copy still holds it
+    copy.Reset();
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{b.Get()}));
+}
+
+TEST(Handles, AHandleOutlivingItsCanvasIsHarmless) {
+    ICanvas::Element e;
+    {
+        OffscreenCanvas c;
+        e = c.CreateLine({0, 0}, {10, 10});
+    }
+    e.Move({5, 5});
+    e.Reset();
+    SUCCEED();
+}
+
+TEST(Groups, ResetRemovesAllChildrenFromTheCanvas) {
+    OffscreenCanvas c;
+    ICanvas::Group g;
+    EXPECT_EQ(g.Size(), 0u);
+    g.Add(c.CreateLine({0, 0}, {10, 10}));
+    g.Add(c.CreateRect(Box(0, 0, 5, -5)));
+    g.Add(ICanvas::Element());  // empty handles are ignored
+    auto kept = c.CreateEllipse(Box(0, 0, 5, -5));
+    EXPECT_EQ(g.Size(), 2u);
+    g.Reset();
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{kept.Get()}));
+    g.Add(c.CreateLine({1, 1}, {2, 2}));  // usable again after a reset
+    EXPECT_EQ(c.Model().Size(), 2u);
+}
+
+TEST(Groups, MovingAGroupMovesEveryChildAndNestedGroups) {
+    OffscreenCanvas c;
+    ICanvas::Group inner;
+    inner.Add(c.CreateRect(Box(0, 0, 100, -100)));
+    ICanvas::Group outer;
+    outer.Add(c.CreateLine({0, 0}, {50, 50}));
+    outer.Add(inner);
+    outer.Move({1000, -2000});
+    const DoubleRect e = c.GetExtent();
+    EXPECT_EQ(e, Box(1000, -1950, 1100, -2100));
+}
+
+TEST(Extent, IsTheUnionOfAllElementsAndEmptyWithoutAny) {
+    OffscreenCanvas c;
+    EXPECT_TRUE(c.GetExtent().IsEmpty());
+    auto a = c.CreateRect(Box(1000, 1000, 3000, -3000));
+    auto b = c.CreateClosedPolygon({{3000, -3000}, {6000, -3000}, {4000, -6000}});
+    auto p = c.CreatePicture({10000, -500}, 100);
+    EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000, -6000));
+    b.Reset();
+    EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000, -3000));
+}
+
+TEST(InvalidAreas, CreationMoveAndRemovalAreRecorded) {
+    OffscreenCanvas c;
+    auto a = c.CreateRect(Box(0, 100, 100, 0));
+    auto areas = c.Model().TakeInvalid();
+    ASSERT_EQ(areas.size(), 1u);
+    EXPECT_EQ(areas[0].logical, Box(0, 100, 100, 0));
+    EXPECT_TRUE(c.Model().TakeInvalid().empty());
+    a.Move({500, 0});
+    areas = c.Model().TakeInvalid();
+    ASSERT_EQ(areas.size(), 2u);  // old and new place
+    EXPECT_EQ(areas[0].logical, Box(0, 100, 100, 0));
+    EXPECT_EQ(areas[1].logical, Box(500, 100, 600, 0));
+    a.Reset();
+    areas = c.Model().TakeInvalid();
+    ASSERT_EQ(areas.size(), 1u);
+    EXPECT_EQ(areas[0].logical, Box(500, 100, 600, 0));
+}
+
+TEST(InvalidAreas, ManyChangesCollapseIntoOneCoveringArea) {
+    OffscreenCanvas c;
+    std::vector<ICanvas::Element> keep;
+    for (int i = 0; i < 2000; ++i) keep.push_back(c.CreateLine({i * 10.0, 0}, {i * 10.0, -10}));
+    auto areas = c.Model().TakeInvalid();
+    ASSERT_LE(areas.size(), 513u);
+    DoubleRect all = areas[0].logical;
+    for (auto& a : areas) all = all.Union(a.logical);
+    EXPECT_EQ(all, Box(0, 0, 19990, -10));
+}
+
+TEST(AdjustMarkers, CornerMarksGoInOrderAndOnlyShootersDraw) {
+    OffscreenCanvas c;
+    ICanvas::Group targets, shooters;
+    GraphUtil::AddCornerMarks(c, targets, Box(0, 1000, 2000, 0), 1);
+    EXPECT_EQ(targets.Size(), 4u);
+    int drawn = 0;
+    c.Model().ForEach([&](const Drawable&) { ++drawn; });
+    EXPECT_EQ(drawn, 0);  // targets draw nothing
+    GraphUtil::AddEdgeCenterMarks(c, shooters, Box(5000, 1000, 6000, 500), 0);
+    EXPECT_EQ(shooters.Size(), 4u);
+    // The top-centre shooter at (5500, 1000) lines up with the two top corners of the target box.
+    int guides = 0;
+    c.Model().ForEach([&](const Drawable& d) {
+        if (auto* m = dynamic_cast<const MarkerDrawable*>(&d); m && m->GuideEnd()) {
+            ++guides;
+            EXPECT_DOUBLE_EQ(m->GuideEnd()->x, 2000);
+            EXPECT_DOUBLE_EQ(m->GuideEnd()->y, 1000);
+        }
+    });
+    EXPECT_EQ(guides, 1);
+}
+
+TEST(PageLayoutRecord, DefaultsAndAvailableArea) {
+    OffscreenCanvas c;
+    Page::PageLayout l = c.GetPageLayout();
+    EXPECT_EQ(l.width, 21590);
+    EXPECT_EQ(l.rows, 1);
+    EXPECT_DOUBLE_EQ(l.AvailableWidth(), 21590 - 2 * 1016);
+    l.rows = 2;
+    l.columns = 3;
+    l.landscape = 1;
+    c.SetPageLayout(l);
+    EXPECT_EQ(c.GetPageLayout(), l);
+    EXPECT_DOUBLE_EQ(c.GetPageLayout().AvailableWidth(), 3 * 27940 - 2 * 1016 - 2 * 2032);
+    l.columns = 0;
+    EXPECT_FALSE(l.IsUsable());
+}

@@ -1,0 +1,251 @@
+// The screen canvas on a real pane window: the test scene at 100 % and 400 %, scrolling, updates.
+#include "drawing/tests/CanvasScene.h"
+#include "drawing/tests/TestSupport.h"
+
+#include <cmath>
+
+using namespace DrawingKernel;
+using DrawingTest::CountDark;
+
+namespace {
+
+constexpr int kW = 800, kH = 600;
+
+LRESULT CALLBACK PaneProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+
+// A top-level pane of 800 x 600 client pixels with two scroll bar controls of its own.
+class Pane {
+public:
+    Pane() {
+        DrawingTest::EnsureEnvironment();
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = PaneProc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"QuorvelDrawingTestPane";
+            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            RegisterClassW(&wc);
+            registered = true;
+        }
+        RECT r{0, 0, kW, kH};
+        AdjustWindowRect(&r, WS_POPUP, FALSE);
+        hwnd = CreateWindowExW(0, L"QuorvelDrawingTestPane", L"Canvas test", WS_POPUP, 0, 0, r.right - r.left,
+                               r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        hBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
+        vBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
+        canvas = CreateScreenCanvas(hwnd, hBar, vBar);
+        ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        UpdateWindow(hwnd);
+    }
+    ~Pane() {
+        canvas.reset();
+        DestroyWindow(hwnd);
+    }
+    // Processes pending messages and copies the client area into the surface.
+    void Capture(Surface& s) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        UpdateWindow(hwnd);
+        s.Clear(RGB(255, 255, 255));
+        HDC dc = GetDC(hwnd);
+        BitBlt(s.DC(), 0, 0, kW, kH, dc, 0, 0, SRCCOPY);
+        ReleaseDC(hwnd, dc);
+    }
+    // Client pixel of a logical point.
+    zq::Point At(double x, double y) const { return zq::RoundPoint(canvas->LogicalToClient({x, y})); }
+
+    HWND hwnd = nullptr, hBar = nullptr, vBar = nullptr;
+    std::unique_ptr<ICanvas::IScreenCanvas> canvas;
+};
+
+// Dark pixels within one pixel of the points of a circle.
+int DarkOnCircle(const Surface& s, zq::float8Point c, double r, int samples) {
+    int hits = 0;
+    for (int i = 0; i < samples; ++i) {
+        const double a = 2 * std::acos(-1.0) * i / samples;
+        const int x = zq::Round(c.x + r * std::cos(a)), y = zq::Round(c.y + r * std::sin(a));
+        hits += CountDark(s, x - 1, y - 1, x + 2, y + 2) > 0;
+    }
+    return hits;
+}
+
+// Dark pixels in the column band [x - 1, x + 1] between rows y0 and y1.
+int DarkColumn(const Surface& s, int x, int y0, int y1) {
+    int rows = 0;
+    for (int y = y0; y < y1; ++y) rows += CountDark(s, x - 1, y, x + 2, y + 1) > 0;
+    return rows;
+}
+
+struct ScrollSpy : ICanvas::IScrollObserver {
+    void OnScrolled(const zq::float8Point& p) override { ++calls; last = p; }
+    int calls = 0;
+    zq::float8Point last;
+};
+
+struct ZoomSpy : ICanvas::IZoomObserver {
+    void OnZoomed(const zq::Point& r) override { ++calls; ref = r; }
+    int calls = 0;
+    zq::Point ref;
+};
+
+} // namespace
+
+TEST(ScreenCanvas, ShowsTheSceneAtHundredPercent) {
+    Pane pane;
+    ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
+    pane.canvas->ScrollPointTo({0, 2000}, {0, 0});
+    Surface s(kW, kH);
+    pane.Capture(s);
+    // The rectangle's left edge from (1000, 1000) down to (1000, -3000).
+    const zq::Point tl = pane.At(1000, 1000), bl = pane.At(1000, -3000);
+    EXPECT_GE(DarkColumn(s, tl.x, tl.y + 3, bl.y - 3), (bl.y - tl.y - 6) * 9 / 10);
+    // The spiral's outer left edge, x 7000 from y -5000 down to the window's bottom.
+    const zq::Point st = pane.At(7000, -5000);
+    EXPECT_GE(DarkColumn(s, st.x, st.y + 3, kH), (kH - st.y - 3) * 9 / 10);
+    // Both circles.
+    const zq::float8Point c = pane.canvas->LogicalToClient({13500, -2500});
+    const double k = pane.At(2540, 0).x - pane.At(0, 0).x;  // pixels per inch
+    EXPECT_GE(DarkOnCircle(s, c, 1500 * k / 2540, 64), 58);
+    EXPECT_GE(DarkOnCircle(s, c, 2000 * k / 2540, 64), 58);
+    // Fifteen spokes at their midpoints; nothing between two spokes.
+    for (int i = 0; i <= 28; i += 2) {
+        const double a = i * std::acos(-1.0) / 15;
+        const zq::Point m = pane.At(13500 + 1750 * std::cos(a), -2500 + 1750 * std::sin(a));
+        EXPECT_GT(CountDark(s, m.x - 1, m.y - 1, m.x + 2, m.y + 2), 0) << i;
+        const double b = (i + 1) * std::acos(-1.0) / 15;
+        const zq::Point g = pane.At(13500 + 1750 * std::cos(b), -2500 + 1750 * std::sin(b));
+        EXPECT_EQ(CountDark(s, g.x, g.y, g.x + 1, g.y + 1), 0) << i;
+    }
+    // Picture 100 at its own size: its 7 x 7 box is dark at the corners.
+    const zq::Point p = pane.At(10000, -3000);
+    EXPECT_GT(CountDark(s, p.x - 3, p.y - 3, p.x - 2, p.y - 2, 100), 0);
+    EXPECT_GT(CountDark(s, p.x + 3, p.y + 3, p.x + 4, p.y + 4, 100), 0);
+    EXPECT_EQ(CountDark(s, p.x + 5, p.y + 5, p.x + 8, p.y + 8), 0);
+}
+
+TEST(ScreenCanvas, FourHundredPercentEnlargesLinesButNotPictures) {
+    Pane pane;
+    ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
+    ZoomSpy zoom;
+    pane.canvas->GetZoomObservers().Add(&zoom);
+    pane.canvas->SetZoom(4.0, {0, 0});
+    EXPECT_EQ(zoom.calls, 1);
+    EXPECT_DOUBLE_EQ(pane.canvas->GetZoom(), 4.0);
+    pane.canvas->ScrollPointTo({10000, -3000}, {400, 300});
+    Surface s(kW, kH);
+    pane.Capture(s);
+    // The dashed cross runs 2000 units = 302 pixels each way at 400 %: dashes with gaps.
+    int dark = 0;
+    for (int x = 260; x < 390; ++x) dark += CountDark(s, x, 299, x + 1, 302) > 0;
+    EXPECT_GT(dark, 50);
+    EXPECT_LT(dark, 125);
+    // The picture stays 7 x 7: dark corners, white just outside the diagonal.
+    EXPECT_GT(CountDark(s, 397, 297, 398, 298, 100), 0);
+    EXPECT_GT(CountDark(s, 403, 303, 404, 304, 100), 0);
+    EXPECT_EQ(CountDark(s, 405, 305, 410, 310), 0);
+    EXPECT_EQ(CountDark(s, 390, 290, 395, 295), 0);
+    // Logical 1000 units are 151 pixels now.
+    EXPECT_NEAR(pane.At(1000, 0).x - pane.At(0, 0).x, 151, 1);
+}
+
+TEST(ScreenCanvas, ScrollingMovesTheDrawingAndTellsObservers) {
+    Pane pane;
+    ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
+    pane.canvas->ScrollPointTo({0, 2000}, {0, 0});
+    ScrollSpy spy;
+    pane.canvas->GetScrollObservers().Add(&spy);
+    zq::Point pos;
+    pane.canvas->GetScrollPos(pos);
+    pane.canvas->SetScrollPos({pos.x + 100, pos.y + 200});
+    EXPECT_EQ(spy.calls, 1);
+    Surface s(kW, kH);
+    pane.Capture(s);
+    const zq::Point st = pane.At(7000, -5000), sb = pane.At(7000, -15000);
+    EXPECT_EQ(st.y, zq::Round(7000 * 96 / 2540.0) - 200);
+    EXPECT_GE(DarkColumn(s, st.x, st.y + 3, sb.y - 3), (sb.y - st.y - 6) * 9 / 10);
+    EXPECT_EQ(DarkColumn(s, st.x, sb.y + 5, kH), 0);
+    // The visible area follows.
+    const ICanvas::DoubleRect v = pane.canvas->GetVisibleArea();
+    EXPECT_NEAR(v.left, 100 * 2540 / 96.0, 1e-6);
+    pane.canvas->GetScrollObservers().Remove(&spy);
+}
+
+TEST(ScreenCanvas, UpdateRepaintsChangedElements) {
+    Pane pane;
+    pane.canvas->ScrollPointTo({0, 0}, {0, 0});
+    Surface s(kW, kH);
+    pane.Capture(s);
+    EXPECT_EQ(CountDark(s, 0, 0, 400, 300), 0);
+    auto box = pane.canvas->CreateFilledRect({1000, -1000, 3000, -3000}, ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0)), nullptr);
+    pane.canvas->Update();
+    pane.Capture(s);
+    const zq::Point a = pane.At(1000, -1000), b = pane.At(3000, -3000);
+    EXPECT_GE(CountDark(s, a.x, a.y, b.x, b.y), (b.x - a.x - 2) * (b.y - a.y - 2));
+    box.Move({2540, 0});
+    pane.canvas->Update();
+    pane.Capture(s);
+    EXPECT_EQ(CountDark(s, a.x + 2, a.y + 2, a.x + 80, b.y - 2), 0);
+    box.Reset();
+    pane.canvas->Update();
+    pane.Capture(s);
+    EXPECT_EQ(CountDark(s, 0, 0, 400, 300), 0);
+}
+
+TEST(ScreenCanvas, ZoomToRectAndExtentFitTheWindow) {
+    Pane pane;
+    ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
+    pane.canvas->ZoomToRect({7000, -5000, 17000, -15000});
+    const zq::Point a = pane.At(7000, -5000), b = pane.At(17000, -15000);
+    EXPECT_GE(a.y, -1);
+    EXPECT_LE(b.y, kH + 1);
+    EXPECT_GE(b.y - a.y, kH - 3);
+    EXPECT_NEAR((a.x + b.x) / 2.0, kW / 2.0, 1);
+    pane.canvas->ZoomToExtent();
+    const ICanvas::DoubleRect v = pane.canvas->GetVisibleArea();
+    EXPECT_LE(v.left, 1000);
+    EXPECT_GE(v.right, 17000);
+    EXPECT_GE(v.top, 1000);
+    EXPECT_LE(v.bottom, -15000);
+    // Zoom steps about a reference point keep it in place.
+    const zq::float8Point before = pane.canvas->ClientToLogical({200, 100});
+    pane.canvas->ZoomIn({200, 100});
+    const zq::float8Point after = pane.canvas->LogicalToClient(before);
+    EXPECT_NEAR(after.x, 200, 0.6);
+    EXPECT_NEAR(after.y, 100, 0.6);
+}
+
+TEST(ScreenCanvas, TheScrollerScrollsNearTheEdgesAndReportsThePointer) {
+    Pane pane;
+    ScrollSpy spy;
+    auto scroller = pane.canvas->CreateScroller();
+    zq::Point before;
+    pane.canvas->GetScrollPos(before);
+    scroller->Track({400, 300}, &spy);  // well inside: nothing
+    EXPECT_EQ(spy.calls, 0);
+    scroller->Track({kW - 2, 300}, &spy);
+    zq::Point after;
+    pane.canvas->GetScrollPos(after);
+    EXPECT_GT(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+    ASSERT_GE(spy.calls, 1);
+    const zq::float8Point expect = pane.canvas->ClientToLogical({kW - 2, 300});
+    EXPECT_NEAR(spy.last.x, expect.x, 1e-6);
+    // The timer goes on scrolling while the pointer stays at the edge.
+    const DWORD deadline = GetTickCount() + 2000;
+    while (spy.calls < 3 && GetTickCount() < deadline) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        else MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    EXPECT_GE(spy.calls, 3);
+}
+
+TEST(ScreenCanvas, ThePageLayoutScaleEntersTheMapping) {
+    Pane pane;
+    pane.canvas->ScrollPointTo({0, 0}, {0, 0});
+    Page::PageLayout l;
+    l.scale = 2.0;
+    pane.canvas->SetPageLayout(l);
+    EXPECT_NEAR(pane.At(2540, 0).x, 192, 0.5);
+}
