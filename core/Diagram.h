@@ -1,0 +1,157 @@
+// A diagram: its elements in insertion order with an index by object id, the views attached to it,
+// its open-transaction count and its undo handler.
+#pragma once
+
+#include "core/ModelElement.h"
+#include "core/foundation/Iterator.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace Core {
+
+class FactoryRegistry;
+class IGrid;
+class IUndoHandler;
+class UndoHandler;
+class ModelElementSet;
+
+// The element source a document writer walks.
+class IClub {
+public:
+    virtual ~IClub() = default;
+    // Calls f on every element in the source's order.
+    virtual void ForEachElement(const std::function<void(IModelElement&)>& f) const = 0;
+    // The elements whose owner is the given element, in the source's order.
+    virtual std::vector<IModelElement*> GetOwnedElements(const IModelElement& owner) const;
+};
+
+// Runs after every paste inside its transaction, once the pasted elements exist.
+class IPastePostProcessor {
+public:
+    virtual ~IPastePostProcessor() = default;
+    // Post-processes the pasted elements.
+    virtual void OnPaste(Env& env, const ModelElementSet& pasted) = 0;
+};
+
+// The elements a diagram owns: a list in insertion order and an index by object id.
+class ElementSet {
+public:
+    // The elements in order.
+    const std::vector<ElementPtr>& Elements() const { return elements_; }
+    // The number of elements.
+    std::size_t Size() const { return elements_.size(); }
+    // The element with the id, or none.
+    IModelElement* Find(ObjectId id) const;
+    // Gives an element without id the next free one; an element with an id keeps it (and raises
+    // the counter above it). An id already in the set is an error.
+    void AssignId(IModelElement& element);
+    // Inserts the element (which has its id) at the place.
+    void InsertAt(std::size_t index, const ElementPtr& element);
+    // Removes the element at the place.
+    void RemoveAt(std::size_t index);
+    // The place of the element, or Size() when absent.
+    std::size_t IndexOf(const IModelElement& element) const;
+    // The id the next new element gets.
+    ObjectId NextId() const { return nextId_; }
+
+private:
+    std::vector<ElementPtr> elements_;
+    std::unordered_map<ObjectId, IModelElement*> byId_;
+    ObjectId nextId_ = 1;
+};
+
+class Diagram : public IClub {
+public:
+    // Fills a new, empty diagram (the owner's default content).
+    class Initializer {
+    public:
+        virtual ~Initializer() = default;
+        // Called by Initialize on an empty diagram.
+        virtual void InitNewDiagram(Diagram& diagram) = 0;
+    };
+
+    // An empty diagram; the registry, initializer, post-processor and grid must outlive it.
+    Diagram(const FactoryRegistry& registry, Initializer* initializer, IPastePostProcessor* postProcessor = nullptr,
+            const IGrid* defaultGrid = nullptr, void* applicationContext = nullptr);
+    ~Diagram() override;
+    Diagram(const Diagram&) = delete;
+    Diagram& operator=(const Diagram&) = delete;
+
+    // Iterators over the elements in diagram order.
+    zq::Iterator GetElementIterator() const;
+    zq::Iterator GetElementEnd() const { return {}; }
+    // The elements in diagram order.
+    const std::vector<ElementPtr>& Elements() const { return elements_.Elements(); }
+    // The number of elements.
+    std::size_t GetElementCount() const { return elements_.Size(); }
+    // The first element of the registered type name, or none.
+    IModelElement* FindElement(std::wstring_view typeName) const;
+    // The element with the object id, or none.
+    IModelElement* FindElementById(ObjectId id) const { return elements_.Find(id); }
+    // The place of an element in diagram order, or GetElementCount() when absent.
+    std::size_t IndexOf(const IModelElement& element) const { return elements_.IndexOf(element); }
+    // The id the next new element gets.
+    ObjectId GetNextObjectId() const { return elements_.NextId(); }
+
+    // Makes the view receive document changes and gives every element its view element there;
+    // when that fails the view stays detached.
+    void AttachView(IView& view);
+    // Detaches the view and drops its view elements.
+    void DetachView(IView& view);
+    // The attached views.
+    const std::vector<IView*>& GetViews() const { return views_; }
+    // Lets every attached view update its drawables.
+    void UpdateAllViews();
+    // Updates all views unless a transaction is open.
+    void UpdateAllViewsIfIdle();
+
+    // The diagram's undo and redo lists.
+    IUndoHandler& GetUndoHandler();
+    // Whether a transaction on the diagram is open.
+    bool IsTransactionOpen() const { return openTransactions_ > 0; }
+    // Runs the initializer on an empty diagram.
+    void Initialize();
+
+    // The factories elements are created through.
+    const FactoryRegistry& GetFactoryRegistry() const { return registry_; }
+    // The paste post-processor, or none.
+    IPastePostProcessor* GetPastePostProcessor() const { return postProcessor_; }
+    // The grid of environments whose view has none (may be none).
+    const IGrid* GetDefaultGrid() const { return defaultGrid_; }
+    // The application's opaque context.
+    void* GetApplicationContext() const { return applicationContext_; }
+
+    // IClub
+    void ForEachElement(const std::function<void(IModelElement&)>& f) const override;
+
+    // ---- for transactions and undo records
+    // Appends an element, giving it an id when it has none; returns its place.
+    std::size_t AppendElement(const ElementPtr& element);
+    // Puts a removed element back at its place and clears its deleted flag.
+    void RestoreElement(const ElementPtr& element, std::size_t index);
+    // Removes the element found at the place, sets its deleted flag and drops its view elements.
+    void RemoveElementAt(std::size_t index, IModelElement& expected);
+    // Counts a transaction opening and closing.
+    void TransactionOpened() { ++openTransactions_; }
+    void TransactionEnded() { --openTransactions_; }
+
+private:
+    void MakeViewElements(IModelElement& element);
+
+    const FactoryRegistry& registry_;
+    Initializer* initializer_;
+    IPastePostProcessor* postProcessor_;
+    const IGrid* defaultGrid_;
+    void* applicationContext_;
+    ElementSet elements_;
+    std::vector<IView*> views_;
+    int openTransactions_ = 0;
+    std::unique_ptr<UndoHandler> undoHandler_;
+};
+
+} // namespace Core

@@ -1,0 +1,224 @@
+#include "core/Transaction.h"
+
+#include "core/Diagram.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace Core {
+
+Transaction::Transaction(Diagram& diagram, IView* view) : diagram_(diagram), view_(view) { Begin(); }
+
+Transaction::~Transaction()
+{
+    if (!open_) return;
+    try {
+        Abort();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "rolling back a transaction failed: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "rolling back a transaction failed\n");
+    }
+}
+
+void Transaction::Begin()
+{
+    if (open_) return;
+    step_ = std::make_shared<UndoSequence>();
+    done_ = std::make_shared<TransactionUndoer>();
+    open_ = true;
+    diagram_.TransactionOpened();
+}
+
+void Transaction::RequireOpen() const
+{
+    if (!open_) throw LockedRep::AccessError("change outside an open transaction");
+}
+
+void Transaction::Record(IModelElement& element)
+{
+    Transaction* owner = element.GetTransaction();
+    if (owner == this) return;
+    if (owner != nullptr) throw LockedRep::AccessError("element changed by two open transactions");
+    recorded_.push_back(element.shared_from_this());
+    ElementState::SetTransaction(element, this);
+}
+
+void Transaction::Enqueue(IModelElement& element)
+{
+    if (queued_.insert(&element).second) {
+        try {
+            queue_.push_back(element.shared_from_this());
+        } catch (...) {
+            queued_.erase(&element);
+            throw;
+        }
+    }
+}
+
+void Transaction::Insert(const ElementPtr& element)
+{
+    RequireOpen();
+    if (!element) throw std::invalid_argument("Transaction::Insert: no element");
+    if (diagram_.IndexOf(*element) != diagram_.GetElementCount())
+        throw std::logic_error("Transaction::Insert: element already in the diagram");
+    if (element->GetTransaction() != nullptr && element->GetTransaction() != this)
+        throw LockedRep::AccessError("element changed by two open transactions");
+    const bool recordedBefore = element->GetTransaction() == this;
+    Record(*element);
+    try {
+        std::size_t index = diagram_.AppendElement(element);  // a taken id fails here
+        try {
+            step_->Add(MakeInsertionUndoer(element, index));
+        } catch (...) {
+            diagram_.RemoveElementAt(index, *element);
+            ElementState::SetDeleted(*element, false);
+            throw;
+        }
+    } catch (...) {
+        if (!recordedBefore) {
+            recorded_.pop_back();
+            ElementState::SetTransaction(*element, nullptr);
+        }
+        throw;
+    }
+    ElementState::SetNew(*element, true);
+    Enqueue(*element);
+}
+
+void Transaction::Modify(IModelElement& element, bool updateViews)
+{
+    RequireOpen();
+    if (!element.IsNew() && !ElementState::IsModified(element)) {
+        Record(element);
+        ElementState::SetModified(element, true);
+    }
+    Enqueue(element);
+    if (updateViews) element.UpdateViewElements();
+}
+
+void Transaction::Delete(IModelElement& element)
+{
+    RequireOpen();
+    if (element.IsDeleted()) return;
+    std::size_t index = diagram_.IndexOf(element);
+    if (index == diagram_.GetElementCount()) throw std::logic_error("Transaction::Delete: element not in the diagram");
+    ElementPtr keep = element.shared_from_this();
+    step_->Add(MakeDeletionUndoer(keep, index));
+    diagram_.RemoveElementAt(index, element);
+}
+
+void Transaction::AddFollowUpJob(IFollowUpJob& job, std::shared_ptr<const void> owner)
+{
+    RequireOpen();
+    jobs_.push_back(Job{&job, std::move(owner)});
+}
+
+void Transaction::AddFollowUpJob(std::shared_ptr<IFollowUpJob> job)
+{
+    if (!job) throw std::invalid_argument("Transaction::AddFollowUpJob: no job");
+    IFollowUpJob& ref = *job;
+    AddFollowUpJob(ref, std::move(job));
+}
+
+void Transaction::RunElementQueue(Env& env)
+{
+    std::size_t processed = 0;
+    while (!queue_.empty()) {
+        if (processed == kFinalizeLimit) throw Exceptions::FinalizeOverflow();
+        ElementPtr element = queue_.front();  // stays queued while it runs, so it does not queue itself again
+        element->Finalize(env);
+        queue_.pop_front();
+        queued_.erase(element.get());
+        ++processed;
+    }
+}
+
+void Transaction::CloseStep(SelectionTracker* tracker, const IGrid* grid)
+{
+    Env env(*this, tracker, grid);
+    RunElementQueue(env);
+    for (const auto& e : recorded_) e->CommitUndo(*step_);
+    done_->Add(UndoerRef(step_));
+    step_ = std::make_shared<UndoSequence>();
+}
+
+UndoerRef Transaction::Close(SelectionTracker* tracker, const IGrid* grid)
+{
+    if (!open_) return UndoerRef();
+    try {
+        std::size_t limit = diagram_.GetElementCount() + kJobAllowance;
+        for (;;) {
+            CloseStep(tracker, grid);
+            if (jobs_.empty()) break;
+            if (--limit == 0) throw Exceptions::CloseOverflow();
+            Job job = std::move(jobs_.front());
+            jobs_.pop_front();
+            Env env(*this, tracker, grid);
+            job.job->DoFollowUpJob(env);
+        }
+    } catch (...) {
+        try {
+            Abort();
+        } catch (...) {
+        }
+        throw;
+    }
+    UndoerRef record = done_->IsEmpty() ? UndoerRef() : UndoerRef(done_);
+    End();
+    return record;
+}
+
+void Transaction::Abort()
+{
+    if (!open_) return;
+    struct Ender {
+        Transaction& t;
+        ~Ender() { t.End(); }
+    } ender{*this};
+    RollBack();
+}
+
+void Transaction::RollBack()
+{
+    UndoContext context(diagram_);
+    for (auto it = recorded_.rbegin(); it != recorded_.rend(); ++it) {
+        (*it)->Rollback();
+        context.Touch(**it);
+    }
+    step_->Undo(context);
+    done_->Undo(context);
+}
+
+void Transaction::End()
+{
+    for (const auto& e : recorded_) {
+        e->Commit();
+        ElementState::SetNew(*e, false);
+        ElementState::SetModified(*e, false);
+        ElementState::SetTransaction(*e, nullptr);
+    }
+    recorded_.clear();
+    queue_.clear();
+    queued_.clear();
+    jobs_.clear();
+    step_.reset();
+    done_.reset();
+    open_ = false;
+    diagram_.TransactionEnded();
+}
+
+Env::Env(Transaction& transaction, SelectionTracker* tracker, const IGrid* grid)
+    : transaction_(transaction), tracker_(tracker), grid_(grid)
+{
+}
+
+Transaction& Env::GetTransaction()
+{
+    if (!transaction_.IsOpen()) transaction_.Begin();
+    return transaction_;
+}
+
+const IGrid* Env::GetGrid() const { return grid_ != nullptr ? grid_ : transaction_.GetDiagram().GetDefaultGrid(); }
+
+} // namespace Core

@@ -1,0 +1,146 @@
+// Transactions: the unit of change of a diagram, with its element follow-up queue and its queue of
+// follow-up jobs, and the environment every changing operation takes.
+#pragma once
+
+#include "core/Exceptions.h"
+#include "core/ModelElement.h"
+#include "core/Undoer.h"
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+namespace Core {
+
+class Diagram;
+class IGrid;
+class IView;
+class SelectionTracker;
+
+namespace LockedRep {
+// A record obtained for writing while it is locked, that is outside an open transaction.
+class AccessError : public Exceptions::Base {
+public:
+    explicit AccessError(const char* what = "record written outside an open transaction") : Base(what) {}
+};
+} // namespace LockedRep
+
+namespace Exceptions {
+// The element follow-up queue did not empty: "TransactionImp::Finalize overflow".
+class FinalizeOverflow : public Base {
+public:
+    FinalizeOverflow() : Base("TransactionImp::Finalize overflow") {}
+};
+// The follow-up jobs did not end: "Transaction::Close overflow".
+class CloseOverflow : public Base {
+public:
+    CloseOverflow() : Base("Transaction::Close overflow") {}
+};
+} // namespace Exceptions
+
+// A job that runs when its transaction closes, inside the same transaction.
+class IFollowUpJob {
+public:
+    virtual ~IFollowUpJob() = default;
+    // The job's work.
+    virtual void DoFollowUpJob(Env& env) = 0;
+};
+
+// The unit of change of a diagram. It is open from construction; Close makes its undo record,
+// Abort (and destruction while open, and a failing Close) rolls everything back.
+class Transaction {
+public:
+    // Elements processed by one run of the element follow-up queue before it gives up.
+    static constexpr std::size_t kFinalizeLimit = 99999;
+    // Follow-up jobs allowed per close beyond the diagram's element count.
+    static constexpr std::size_t kJobAllowance = 10000;
+
+    // Opens a transaction on the diagram, started from the view (or none).
+    explicit Transaction(Diagram& diagram, IView* view = nullptr);
+    // Rolls back a transaction that is still open; never throws.
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // The diagram the transaction changes.
+    Diagram& GetDiagram() const { return diagram_; }
+    // The view the change was started from, or none.
+    IView* GetView() const { return view_; }
+    // Whether changes may be made.
+    bool IsOpen() const { return open_; }
+    // Opens a closed transaction again for a further change.
+    void Begin();
+
+    // Records a newly made element: appended to the diagram, flagged new, queued for its follow-up.
+    void Insert(const ElementPtr& element);
+    // Records the element as modified (once) and queues it for its follow-up unless queued;
+    // with the flag its view elements update at once.
+    void Modify(IModelElement& element, bool updateViews);
+    // Deletes the element (nothing when it is deleted already).
+    void Delete(IModelElement& element);
+    // Queues a job; the owner keeps it alive until it has run.
+    void AddFollowUpJob(IFollowUpJob& job, std::shared_ptr<const void> owner);
+    // Queues a job it owns.
+    void AddFollowUpJob(std::shared_ptr<IFollowUpJob> job);
+
+    // Runs the follow-ups and jobs and returns the undo record (empty when nothing changed).
+    // On failure the transaction is rolled back and the error passed on.
+    UndoerRef Close(SelectionTracker* tracker = nullptr, const IGrid* grid = nullptr);
+    // Rolls back every insertion, deletion and change made in the transaction.
+    void Abort();
+
+private:
+    struct Job {
+        IFollowUpJob* job;
+        std::shared_ptr<const void> owner;
+    };
+    void RequireOpen() const;
+    void Record(IModelElement& element);
+    void Enqueue(IModelElement& element);
+    void CloseStep(SelectionTracker* tracker, const IGrid* grid);
+    void RunElementQueue(Env& env);
+    void RollBack();
+    void End();
+
+    Diagram& diagram_;
+    IView* view_;
+    bool open_ = false;
+    std::vector<ElementPtr> recorded_;  // inserted or modified, in recording order
+    std::deque<ElementPtr> queue_;
+    std::unordered_set<IModelElement*> queued_;
+    std::deque<Job> jobs_;
+    std::shared_ptr<UndoSequence> step_;                 // the open sub-transaction
+    std::shared_ptr<TransactionUndoer> done_;            // the closed sub-transactions
+};
+
+// The environment of a change: the transaction, the selection tracker and the grid.
+class Env {
+public:
+    // The grid defaults to the diagram's default grid.
+    explicit Env(Transaction& transaction, SelectionTracker* tracker = nullptr, const IGrid* grid = nullptr);
+    // The diagram the transaction works on.
+    Diagram& GetDiagram() const { return transaction_.GetDiagram(); }
+    // The transaction, opened again when an earlier Close ended it.
+    Transaction& GetTransaction();
+    // The selection tracker, or none.
+    SelectionTracker* GetTracker() const { return tracker_; }
+    // The grid: the one given, else the diagram's default grid.
+    const IGrid* GetGrid() const;
+    // The view the change was started from, or none.
+    IView* GetView() const { return transaction_.GetView(); }
+    // Records a newly made element in the transaction.
+    void Insert(const ElementPtr& element) { GetTransaction().Insert(element); }
+    // Records a modification in the transaction.
+    void Modify(IModelElement& element, bool updateViews = false) { GetTransaction().Modify(element, updateViews); }
+    // Closes the transaction with the tracker and grid; the environment stays usable afterwards.
+    UndoerRef Close() { return transaction_.Close(tracker_, grid_); }
+
+private:
+    Transaction& transaction_;
+    SelectionTracker* tracker_;
+    const IGrid* grid_;
+};
+
+} // namespace Core

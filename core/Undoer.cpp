@@ -1,0 +1,156 @@
+#include "core/Undoer.h"
+
+#include "core/Diagram.h"
+#include "core/View.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace Core {
+
+namespace {
+
+class NullUndoer : public Undoer {
+public:
+    void Undo(UndoContext&) override {}
+    void Redo(UndoContext&) override {}
+    bool IsEmpty() const override { return true; }
+};
+
+// Undoing an insertion removes the element again; an undone deletion puts it back at its place.
+class PlacementUndoer : public Undoer {
+public:
+    PlacementUndoer(ElementPtr element, std::size_t index, bool inserted)
+        : element_(std::move(element)), index_(index), inserted_(inserted) {}
+    void Undo(UndoContext& context) override { Place(context, !inserted_); }
+    void Redo(UndoContext& context) override { Place(context, inserted_); }
+
+private:
+    void Place(UndoContext& context, bool present) {
+        Diagram& diagram = context.GetDiagram();
+        if (present)
+            diagram.RestoreElement(element_, index_);
+        else
+            diagram.RemoveElementAt(index_, *element_);
+        context.Touch(*element_);
+    }
+    ElementPtr element_;
+    std::size_t index_;
+    bool inserted_;
+};
+
+class JoinedUndoer : public Undoer {
+public:
+    JoinedUndoer(UndoerRef first, UndoerRef second) : first_(std::move(first)), second_(std::move(second)) {}
+    void Undo(UndoContext& context) override {
+        second_.Get()->Undo(context);
+        first_.Get()->Undo(context);
+    }
+    void Redo(UndoContext& context) override {
+        first_.Get()->Redo(context);
+        second_.Get()->Redo(context);
+    }
+    bool IsEmpty() const override { return first_.IsEmpty() && second_.IsEmpty(); }
+
+private:
+    UndoerRef first_;
+    UndoerRef second_;
+};
+
+} // namespace
+
+std::shared_ptr<Undoer> GetNullUndoer()
+{
+    static const std::shared_ptr<Undoer> null = std::make_shared<NullUndoer>();  // thread-safe static init
+    return null;
+}
+
+UndoerRef::UndoerRef() : undoer_(GetNullUndoer()) {}
+
+UndoerRef::UndoerRef(std::shared_ptr<Undoer> undoer) : undoer_(undoer ? std::move(undoer) : GetNullUndoer()) {}
+
+void UndoerRef::Apply(UndoContext& context, bool undo) const { context.Apply(*this, undo); }
+
+UndoerRef UndoerRef::Join(const UndoerRef& first, const UndoerRef& second)
+{
+    if (second.IsEmpty()) return first;
+    if (first.IsEmpty()) return second;
+    return UndoerRef(std::make_shared<JoinedUndoer>(first, second));
+}
+
+UndoContext::~UndoContext()
+{
+    try {
+        UpdateTouched();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "view update after undo failed: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "view update after undo failed\n");
+    }
+}
+
+void UndoContext::Touch(IModelElement& element)
+{
+    for (const auto& e : touched_)
+        if (e.get() == &element) return;
+    touched_.push_back(element.shared_from_this());
+}
+
+void UndoContext::Apply(const UndoerRef& record, bool undo)
+{
+    const auto views = diagram_.GetViews();
+    for (IView* v : views) v->OnUndoBegin();
+    struct End {
+        const std::vector<IView*>& views;
+        ~End() {
+            for (IView* v : views) {
+                try {
+                    v->OnUndoEnd();
+                } catch (const std::exception& e) {
+                    std::fprintf(stderr, "view failed after undo: %s\n", e.what());
+                } catch (...) {
+                    std::fprintf(stderr, "view failed after undo\n");
+                }
+            }
+        }
+    } end{views};
+    if (undo)
+        record.Get()->Undo(*this);
+    else
+        record.Get()->Redo(*this);
+    UpdateTouched();
+}
+
+void UndoContext::UpdateTouched()
+{
+    auto touched = std::move(touched_);
+    touched_.clear();
+    for (const auto& e : touched) e->UpdateViewElements();
+}
+
+void UndoSequence::Add(const UndoerRef& record)
+{
+    if (!record.IsEmpty()) records_.push_back(record);
+}
+
+void UndoSequence::Undo(UndoContext& context)
+{
+    for (auto it = records_.rbegin(); it != records_.rend(); ++it) it->Get()->Undo(context);
+}
+
+void UndoSequence::Redo(UndoContext& context)
+{
+    for (auto& r : records_) r.Get()->Redo(context);
+}
+
+UndoerRef MakeInsertionUndoer(const ElementPtr& element, std::size_t index)
+{
+    return UndoerRef(std::make_shared<PlacementUndoer>(element, index, true));
+}
+
+UndoerRef MakeDeletionUndoer(const ElementPtr& element, std::size_t index)
+{
+    return UndoerRef(std::make_shared<PlacementUndoer>(element, index, false));
+}
+
+} // namespace Core

@@ -1,0 +1,95 @@
+// Undo records: the shared record handle, the context records run in, the shared empty record,
+// sequences (a sub-transaction, a whole transaction) and the records of insertions and deletions.
+#pragma once
+
+#include "core/ModelElement.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace Core {
+
+class Diagram;
+class UndoContext;
+
+// One undo record: undoing and redoing it must alternate exactly.
+class Undoer {
+public:
+    virtual ~Undoer() = default;
+    // Puts the document back into the state before the change.
+    virtual void Undo(UndoContext& context) = 0;
+    // Makes the change again.
+    virtual void Redo(UndoContext& context) = 0;
+    // Whether the record changes nothing.
+    virtual bool IsEmpty() const { return false; }
+};
+
+// Another owner of the one empty undo record of the process (made on first use, thread-safe).
+std::shared_ptr<Undoer> GetNullUndoer();
+
+// A shared undo record; a default-constructed handle holds the empty record.
+class UndoerRef {
+public:
+    // The empty record.
+    UndoerRef();
+    // Holds the record; null holds the empty record.
+    UndoerRef(std::shared_ptr<Undoer> undoer);
+    // Whether the record changes nothing.
+    bool IsEmpty() const { return undoer_->IsEmpty(); }
+    // Runs the record's undo (or redo) inside the context.
+    void Apply(UndoContext& context, bool undo) const;
+    // The record.
+    const std::shared_ptr<Undoer>& Get() const { return undoer_; }
+    // One record that undoes second, then first, and redoes first, then second.
+    static UndoerRef Join(const UndoerRef& first, const UndoerRef& second);
+
+private:
+    std::shared_ptr<Undoer> undoer_;
+};
+
+// The context undo records run in: it collects the elements they touched and updates their views.
+class UndoContext {
+public:
+    explicit UndoContext(Diagram& diagram) : diagram_(diagram) {}
+    UndoContext(const UndoContext&) = delete;
+    UndoContext& operator=(const UndoContext&) = delete;
+    // Updates the views of the touched elements; never throws.
+    ~UndoContext();
+    // The diagram the records change.
+    Diagram& GetDiagram() const { return diagram_; }
+    // Notes an element whose view elements update when the context ends.
+    void Touch(IModelElement& element);
+    // Runs the record's undo (or redo) between the views' begin and end notifications.
+    void Apply(const UndoerRef& record, bool undo);
+
+private:
+    void UpdateTouched();
+    Diagram& diagram_;
+    std::vector<ElementPtr> touched_;
+};
+
+// Records run in order on redo and in reverse on undo.
+class UndoSequence : public Undoer {
+public:
+    // Appends a record; empty records are dropped.
+    void Add(const UndoerRef& record);
+    void Undo(UndoContext& context) override;
+    void Redo(UndoContext& context) override;
+    bool IsEmpty() const override { return records_.empty(); }
+    // The number of non-empty records held.
+    std::size_t Size() const { return records_.size(); }
+
+private:
+    std::vector<UndoerRef> records_;
+};
+
+// The undo record of one transaction: the records of its sub-transactions in order.
+class TransactionUndoer : public UndoSequence {};
+
+// The record of an element's insertion at a place of the diagram's element list.
+UndoerRef MakeInsertionUndoer(const ElementPtr& element, std::size_t index);
+// The record of an element's deletion from a place of the diagram's element list.
+UndoerRef MakeDeletionUndoer(const ElementPtr& element, std::size_t index);
+
+} // namespace Core

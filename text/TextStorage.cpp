@@ -1,0 +1,144 @@
+// The element "Text": the items of a rich text as mixed content of its owner's element.
+#include <limits>
+
+#include "core/Exceptions.h"
+#include "core/StoredForms.h"
+#include "core/xml/Reader.h"
+#include "core/xml/Writer.h"
+#include "text/Text.h"
+
+namespace TextBlock {
+
+namespace {
+
+const xml::Namespace& Ns() { return Core::SchemaNamespace10(); }
+
+void WriteNumber(xml::IWriter& w, const wchar_t* name, long long value) {
+  Core::StoredForm::WriteInt(w.WriteAttribute(Ns(), name, xml::kSameLine), value);
+}
+
+void WriteFont(xml::IWriter& parent, const FontSpec& f) {
+  xml::Writer w(parent, Ns(), L"Font");
+  WriteNumber(w, L"Height", f.height);
+  WriteNumber(w, L"Width", f.width);
+  WriteNumber(w, L"Escapement", f.escapement);
+  WriteNumber(w, L"Orientation", f.orientation);
+  WriteNumber(w, L"Weight", f.weight);
+  WriteNumber(w, L"Italic", f.italic);
+  WriteNumber(w, L"Underline", f.underline);
+  WriteNumber(w, L"StrikeOut", f.strikeOut);
+  WriteNumber(w, L"CharSet", f.charSet);
+  WriteNumber(w, L"OutPrecision", f.outPrecision);
+  WriteNumber(w, L"ClipPrecision", f.clipPrecision);
+  WriteNumber(w, L"Quality", f.quality);
+  WriteNumber(w, L"PitchAndFamily", f.pitchAndFamily);
+  Core::StoredForm::WriteString(w.WriteAttribute(Ns(), L"FaceName", xml::kSameLine), FromUtf16(f.faceName));
+  w.EndElement(xml::kSameLine);
+}
+
+// A numeric font attribute within [min, max]; a missing one keeps the default.
+template <class T>
+void ReadNumber(const xml::IAttributes& a, const wchar_t* name, T& field, long long min, long long max) {
+  auto [found, text] = a.find(Ns(), name);
+  if (!found) return;
+  const long long value = Core::ToBinary::ToInt(text, name, a.GetLine());
+  if (value < min || value > max) throw Core::Exceptions::AttributeOutOfRange(a.GetLine(), name);
+  field = static_cast<T>(value);
+}
+
+FontSpec ReadFont(const xml::IAttributes& a) {
+  constexpr long long kMin = std::numeric_limits<std::int32_t>::min(), kMax = std::numeric_limits<std::int32_t>::max();
+  FontSpec f;
+  ReadNumber(a, L"Height", f.height, kMin, kMax);
+  ReadNumber(a, L"Width", f.width, kMin, kMax);
+  ReadNumber(a, L"Escapement", f.escapement, kMin, kMax);
+  ReadNumber(a, L"Orientation", f.orientation, kMin, kMax);
+  ReadNumber(a, L"Weight", f.weight, 0, 1000);
+  ReadNumber(a, L"Italic", f.italic, 0, 255);
+  ReadNumber(a, L"Underline", f.underline, 0, 255);
+  ReadNumber(a, L"StrikeOut", f.strikeOut, 0, 255);
+  ReadNumber(a, L"CharSet", f.charSet, 0, 255);
+  ReadNumber(a, L"OutPrecision", f.outPrecision, 0, 255);
+  ReadNumber(a, L"ClipPrecision", f.clipPrecision, 0, 255);
+  ReadNumber(a, L"Quality", f.quality, 0, 255);
+  ReadNumber(a, L"PitchAndFamily", f.pitchAndFamily, 0, 255);
+  auto [found, face] = a.find(Ns(), L"FaceName");
+  if (found) {
+    f.faceName = ToUtf16(face);
+    if (f.faceName.size() > kMaxFaceNameLength) {
+      // Cut to the limit, never between the two units of a pair.
+      std::size_t n = kMaxFaceNameLength;
+      if (f.faceName[n - 1] >= 0xD800 && f.faceName[n - 1] < 0xDC00) --n;
+      f.faceName.resize(n);
+    }
+  }
+  return f;
+}
+
+// Character data of the element: line feeds are never characters; a line feed with the blanks
+// after it is the indentation a writer puts between child elements when there are no characters.
+void AppendCharacters(Content& content, std::wstring_view data) {
+  const std::u16string units = ToUtf16(data);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (units[i] == u'\n') {
+      while (i + 1 < units.size() && (units[i + 1] == u' ' || units[i + 1] == u'\t')) ++i;
+      continue;
+    }
+    content.Append(Item::Character(units[i]));
+  }
+}
+
+}  // namespace
+
+void Text::Store(xml::IWriter& parent, const Core::IClub*) const {
+  xml::Writer w(parent, Ns(), L"Text");
+  std::u16string pending;
+  auto flush = [&] {
+    w.WriteText(FromUtf16(pending));
+    pending.clear();
+  };
+  for (const Item& item : GetRep().content.Items()) {
+    switch (item.kind) {
+      case ItemKind::Character:
+        if (item.unit != u'\n') pending.push_back(item.unit);
+        break;
+      case ItemKind::ParagraphStart: {
+        flush();
+        xml::Writer p(w, Ns(), L"p");
+        p.EndElement(xml::kSameLine);
+        break;
+      }
+      case ItemKind::FontChange:
+        flush();
+        if (item.font) WriteFont(w, *item.font);
+        break;
+    }
+  }
+  flush();
+  w.EndElement();
+}
+
+void Text::ReadContent(Core::Env& env, xml::Reader& reader, const xml::Tag& tag) {
+  Content content;
+  if (!tag.IsEmptyElement()) {
+    xml::Tag child;
+    std::wstring data;
+    for (;;) {
+      const xml::Reader::Node node = reader.ReadNode(child, data);
+      if (node == xml::Reader::Node::EndOfDocument) throw xml::ExceptionBase(tag.GetLine(), "unterminated element Text");
+      if (node == xml::Reader::Node::EndTag) break;  // the reader matches end tags, so this is Text's own
+      if (node == xml::Reader::Node::Text) {
+        AppendCharacters(content, data);
+        continue;
+      }
+      if (child.IsIn(Ns()) && child.LocalName() == L"p") content.Append(Item::ParagraphStart());
+      else if (child.IsIn(Ns()) && child.LocalName() == L"Font")
+        content.Append(Item::FontChange(std::make_shared<const FontSpec>(ReadFont(child.GetAttributes()))));
+      reader.SkipElement(child);
+    }
+  }
+  SetField(env, &TextRep::content, std::move(content));
+  DropLayout();
+}
+
+}  // namespace TextBlock

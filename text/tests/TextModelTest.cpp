@@ -1,0 +1,184 @@
+// The text element: naming, the change bracket and its notification rules, the owner helpers, undo.
+#include <gtest/gtest.h>
+
+#include "core/UndoHandler.h"
+#include "text/tests/FixedMeasurer.h"
+#include "text/tests/TestOwner.h"
+
+using namespace TextBlock;
+using TextBlock::Testing::Box;
+
+namespace {
+
+// With the default style (6 pt: -212) the fixed measurer gives 106 per character and 212 per line.
+constexpr int kChar = 106, kLine = 212;
+
+struct TextModel : ::testing::Test {
+  TextModel() { SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
+  Core::Diagram diagram{TextBlock::Testing::Registry(), nullptr};
+
+  // A box with a text, made in a transaction of its own.
+  std::shared_ptr<Box> MakeBox(Extent area, int sizing = 1, const wchar_t* name = L"") {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    auto box = Box::Factory().CreateTyped(env);
+    box->style.sizing = sizing;
+    box->SetArea(env, area);
+    auto text = Text::Create(env, *box);
+    box->SetText(env, text.get());
+    text->SetName(env, name);
+    Commit(env);
+    box->changes = 0;
+    return box;
+  }
+  void Commit(Core::Env& env) { diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false); }
+  // Renames the box's text in a transaction of its own.
+  void Rename(Box& box, const wchar_t* name) {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    box.GetText()->SetName(env, name);
+    Commit(env);
+  }
+  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
+};
+
+}  // namespace
+
+TEST_F(TextModel, NameRoundTripsAndUndoes) {
+  auto box = MakeBox({0, 0}, 1, L"first");
+  Rename(*box, L"a\r\nb\rc\u2028d\u2029e\U0001F600");
+  EXPECT_EQ(box->GetText()->GetName(), L"a\nb\nc\nd\ne\U0001F600");
+  EXPECT_EQ(box->GetText()->GetContent().Items().size(), 11u);  // the pair is two units
+  Undo();
+  EXPECT_EQ(box->GetText()->GetName(), L"first");
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{5 * kChar, kLine}));
+}
+
+TEST_F(TextModel, CreateLaysOutAndKnowsItsOwner) {
+  auto box = MakeBox({500, 400}, 0);
+  EXPECT_EQ(box->GetText()->GetOwner(), static_cast<Core::IModelElement*>(box.get()));
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{500, 400}));
+  EXPECT_TRUE(ITextOwner::IsTextEmpty(box->GetText()));
+  EXPECT_TRUE(ITextOwner::IsTextEmpty(nullptr));
+}
+
+TEST_F(TextModel, RuleOneUsedSizeChanged) {
+  auto box = MakeBox({0, 0}, 1, L"abc");
+  Rename(*box, L"abcd");  // same emptiness, a 0 by 0 area fits: only the size changed
+  EXPECT_EQ(box->changes, 1);
+  Rename(*box, L"wxyz");  // nothing that the owner must hear of
+  EXPECT_EQ(box->changes, 1);
+}
+
+TEST_F(TextModel, RuleTwoEmptinessChanged) {
+  auto box = MakeBox({1000, 1000}, 0);  // the used size stays the area
+  Rename(*box, L"a");
+  EXPECT_EQ(box->changes, 1);
+  Rename(*box, L"");
+  EXPECT_EQ(box->changes, 2);
+  Rename(*box, L"\n");  // paragraph starts do not count
+  EXPECT_EQ(box->changes, 2);
+}
+
+TEST_F(TextModel, RuleTwoSparesATextMadeInTheSameTransaction) {
+  Core::Transaction t(diagram);
+  Core::Env env(t);
+  auto box = Box::Factory().CreateTyped(env);
+  box->SetArea(env, {1000, 1000});
+  auto text = Text::Create(env, *box);
+  box->SetText(env, text.get());
+  text->SetName(env, L"a");
+  EXPECT_EQ(box->changes, 0);
+  Commit(env);
+}
+
+TEST_F(TextModel, RuleThreeTextLargerThanTheArea) {
+  auto box = MakeBox({100, 100}, 0, L"abc");  // used 318 x 212, larger than the area
+  Rename(*box, L"xyz");
+  EXPECT_EQ(box->changes, 1);
+  box->growOnChange = true;
+  Rename(*box, L"uvw");
+  EXPECT_EQ(box->changes, 2);
+  // The grown box is read back as the area, so the next change of the same size is quiet.
+  Rename(*box, L"abc");
+  EXPECT_EQ(box->changes, 2);
+}
+
+TEST_F(TextModel, UsedSizeBeforeTheTransaction) {
+  auto box = MakeBox({0, 0}, 1, L"ab");
+  Core::Transaction t(diagram);
+  Core::Env env(t);
+  box->GetText()->SetName(env, L"abcd");
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{4 * kChar, kLine}));
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText(), true), (Extent{2 * kChar, kLine}));
+  Commit(env);
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText(), true), (Extent{4 * kChar, kLine}));
+}
+
+TEST_F(TextModel, AreaChangeLaysOutWithoutNotifying) {
+  auto box = MakeBox({100, 100}, 0, L"ab");
+  Core::Transaction t(diagram);
+  Core::Env env(t);
+  box->SetArea(env, {2000, 1000});
+  ITextOwner::OnTextAreaChanged(box->GetText(), env);
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{2000, 1000}));
+  EXPECT_EQ(box->changes, 0);
+  Commit(env);
+  Undo();
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{2 * kChar, kLine}));
+}
+
+TEST_F(TextModel, StyleChangeRenewsAndNotifies) {
+  auto box = MakeBox({0, 0}, 1, L"ab");
+  {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    ITextOwner::ApplyTextStyle(box->GetText(), env);  // the same style: nothing
+    EXPECT_FALSE(box->GetText()->IsInTransaction());
+    box->style.size = 12;  // 423 high: 211.5 per character
+    ITextOwner::ApplyTextStyle(box->GetText(), env);
+    Commit(env);
+  }
+  EXPECT_EQ(box->changes, 1);
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{423, 423}));
+  Undo();
+  EXPECT_EQ(ITextOwner::GetTextAreaSizeUsed(box->GetText()), (Extent{2 * kChar, kLine}));
+  EXPECT_EQ(box->GetText()->GetRep().style.size, 6.0);
+}
+
+TEST_F(TextModel, DeleteWithTextIsUndoable) {
+  auto box = MakeBox({0, 0}, 1, L"ab");
+  {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    ITextOwner::DeleteWithText(box->GetText(), env);
+    ITextOwner::DeleteWithText(box->GetText(), env);  // already deleted: nothing
+    box->GetText()->SetName(env, L"ignored");         // a deleted text is not renamed
+    Commit(env);
+  }
+  EXPECT_TRUE(box->GetText()->IsDeleted());
+  EXPECT_EQ(box->GetText()->GetName(), L"ab");
+  Undo();
+  EXPECT_FALSE(box->GetText()->IsDeleted());
+}
+
+TEST(GrowRectToText, GrowsAwayFromTheAnchorAndRoundsUp) {
+  // Without a text nothing happens.
+  zq::Rect r(0, 1000, 100, 900);
+  ITextOwner::GrowRectToText(r, RoundUpToSteps(100), {0, 1000}, nullptr, 0, 0, 0, 0);
+  EXPECT_EQ(r, zq::Rect(0, 1000, 100, 900));
+}
+
+TEST_F(TextModel, GrowRectToText) {
+  auto box = MakeBox({0, 0}, 1, L"abc");  // used 318 x 212
+  const auto round = RoundUpToSteps(100);
+  zq::Rect r(0, 1000, 100, 900);
+  ITextOwner::GrowRectToText(r, round, {0, 1000}, box->GetText(), 100, 300, 100, 100);
+  EXPECT_EQ(r, zq::Rect(0, 1000, 800, 500));  // 718 -> 800 wide, 412 -> 500 high; anchor side kept
+  zq::Rect s(0, 1000, 100, 900);
+  ITextOwner::GrowRectToText(s, round, {100, 900}, box->GetText(), 100, 300, 100, 100);
+  EXPECT_EQ(s, zq::Rect(-700, 1400, 100, 900));
+  zq::Rect big(0, 5000, 5000, 0);
+  ITextOwner::GrowRectToText(big, round, {0, 5000}, box->GetText(), 0, 0, 0, 0);
+  EXPECT_EQ(big, zq::Rect(0, 5000, 5000, 0));  // never shrinks
+}

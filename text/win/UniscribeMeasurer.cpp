@@ -1,0 +1,175 @@
+#include "text/win/UniscribeMeasurer.h"
+
+#include <map>
+#include <stdexcept>
+#include <tuple>
+
+namespace TextBlock {
+
+namespace {
+
+// Owns a GDI font.
+struct FontHandle {
+  HFONT font = nullptr;
+  SCRIPT_CACHE cache = nullptr;
+  TEXTMETRICW metrics{};
+  FontHandle() = default;
+  FontHandle(const FontHandle&) = delete;
+  FontHandle& operator=(const FontHandle&) = delete;
+  ~FontHandle() {
+    if (cache) ScriptFreeCache(&cache);
+    if (font) DeleteObject(font);
+  }
+};
+
+auto Key(const FontSpec& f) {
+  return std::tie(f.height, f.width, f.escapement, f.orientation, f.weight, f.italic, f.underline, f.strikeOut,
+                  f.charSet, f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily, f.faceName);
+}
+
+struct FontLess {
+  bool operator()(const FontSpec& a, const FontSpec& b) const { return Key(a) < Key(b); }
+};
+
+const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
+
+}  // namespace
+
+LOGFONTW ToLogFont(const FontSpec& f) {
+  LOGFONTW lf{};
+  lf.lfHeight = f.height;
+  lf.lfWidth = f.width;
+  lf.lfEscapement = f.escapement;
+  lf.lfOrientation = f.orientation;
+  lf.lfWeight = f.weight;
+  lf.lfItalic = f.italic;
+  lf.lfUnderline = f.underline;
+  lf.lfStrikeOut = f.strikeOut;
+  lf.lfCharSet = f.charSet;
+  lf.lfOutPrecision = f.outPrecision;
+  lf.lfClipPrecision = f.clipPrecision;
+  lf.lfQuality = f.quality;
+  lf.lfPitchAndFamily = f.pitchAndFamily;
+  const std::size_t n = std::min(f.faceName.size(), kMaxFaceNameLength);
+  std::copy_n(f.faceName.data(), n, lf.lfFaceName);
+  lf.lfFaceName[n] = 0;
+  return lf;
+}
+
+struct UniscribeMeasurer::Impl {
+  HDC dc = nullptr;
+  HGDIOBJ originalFont = nullptr;
+  std::map<FontSpec, std::unique_ptr<FontHandle>, FontLess> fonts;
+  SCRIPT_DIGITSUBSTITUTE digits{};
+  std::vector<SCRIPT_ITEM> items;
+  std::vector<SCRIPT_LOGATTR> attrs;
+  std::vector<WORD> glyphs, clusters;
+  std::vector<SCRIPT_VISATTR> visAttrs;
+  std::vector<int> glyphAdvances, logicalWidths;
+  std::vector<GOFFSET> offsets;
+
+  Impl() {
+    dc = CreateCompatibleDC(nullptr);
+    if (!dc) throw std::runtime_error("text measuring: no device context");
+    SetMapMode(dc, MM_TEXT);
+    originalFont = GetCurrentObject(dc, OBJ_FONT);
+    ScriptRecordDigitSubstitution(LOCALE_USER_DEFAULT, &digits);
+  }
+  ~Impl() {
+    SelectObject(dc, originalFont);
+    fonts.clear();
+    DeleteDC(dc);
+  }
+
+  FontHandle& Select(const FontSpec& spec) {
+    auto it = fonts.find(spec);
+    if (it == fonts.end()) {
+      auto handle = std::make_unique<FontHandle>();
+      const LOGFONTW lf = ToLogFont(spec);
+      handle->font = CreateFontIndirectW(&lf);
+      if (!handle->font) throw std::runtime_error("text measuring: font not created");
+      SelectObject(dc, handle->font);
+      GetTextMetricsW(dc, &handle->metrics);
+      it = fonts.emplace(spec, std::move(handle)).first;
+    }
+    SelectObject(dc, it->second->font);
+    return *it->second;
+  }
+
+  int Itemize(std::u16string_view run) {
+    SCRIPT_CONTROL control{};
+    SCRIPT_STATE state{};
+    ScriptApplyDigitSubstitution(&digits, &control, &state);
+    int count = 0;
+    items.resize(run.size() + 2);
+    for (;;) {
+      const HRESULT hr = ScriptItemize(Wide(run), static_cast<int>(run.size()), static_cast<int>(items.size()) - 1,
+                                       &control, &state, items.data(), &count);
+      if (hr == E_OUTOFMEMORY) { items.resize(items.size() * 2); continue; }
+      if (FAILED(hr)) throw std::runtime_error("text measuring: itemizing failed");
+      return count;
+    }
+  }
+
+  // Shapes one item; a script the font lacks is shaped as undefined (default glyphs).
+  int Shape(FontHandle& font, const wchar_t* chars, int n, SCRIPT_ANALYSIS& analysis) {
+    glyphs.resize(n * 3 / 2 + 16);
+    clusters.resize(n);
+    visAttrs.resize(glyphs.size());
+    for (;;) {
+      int count = 0;
+      const HRESULT hr = ScriptShape(dc, &font.cache, chars, n, static_cast<int>(glyphs.size()), &analysis,
+                                     glyphs.data(), clusters.data(), visAttrs.data(), &count);
+      if (hr == E_OUTOFMEMORY) { glyphs.resize(glyphs.size() * 2); visAttrs.resize(glyphs.size()); continue; }
+      if (hr == USP_E_SCRIPT_NOT_IN_FONT && analysis.eScript != SCRIPT_UNDEFINED) { analysis.eScript = SCRIPT_UNDEFINED; continue; }
+      if (FAILED(hr)) throw std::runtime_error("text measuring: shaping failed");
+      return count;
+    }
+  }
+
+  void MeasureItem(FontHandle& font, std::u16string_view run, int begin, int end, SCRIPT_ANALYSIS analysis, RunMetrics& out) {
+    const int n = end - begin;
+    const wchar_t* chars = Wide(run) + begin;
+    attrs.resize(n);
+    if (FAILED(ScriptBreak(chars, n, &analysis, attrs.data()))) throw std::runtime_error("text measuring: breaking failed");
+    const int glyphCount = Shape(font, chars, n, analysis);
+    glyphAdvances.resize(glyphCount);
+    offsets.resize(glyphCount);
+    ABC abc{};
+    if (FAILED(ScriptPlace(dc, &font.cache, glyphs.data(), glyphCount, visAttrs.data(), &analysis,
+                           glyphAdvances.data(), offsets.data(), &abc)))
+      throw std::runtime_error("text measuring: placing failed");
+    logicalWidths.resize(n);
+    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(), logicalWidths.data());
+    // A cluster's whole width goes on its first unit, so a line is never cut inside it.
+    std::size_t start = begin;
+    for (int i = 0; i < n; ++i) {
+      const bool clusterStart = i == 0 || (clusters[i] != clusters[i - 1] && attrs[i].fCharStop);
+      if (clusterStart) start = begin + i;
+      out.clusterStarts[begin + i] = clusterStart;
+      out.advances[start] += logicalWidths[i];
+    }
+  }
+};
+
+UniscribeMeasurer::UniscribeMeasurer() : impl_(std::make_unique<Impl>()) {}
+UniscribeMeasurer::~UniscribeMeasurer() = default;
+
+void UniscribeMeasurer::ClearFonts() {
+  SelectObject(impl_->dc, impl_->originalFont);
+  impl_->fonts.clear();
+}
+
+void UniscribeMeasurer::Measure(const FontSpec& spec, std::u16string_view run, RunMetrics& out) {
+  FontHandle& font = impl_->Select(spec);
+  out.ascent = font.metrics.tmAscent;
+  out.descent = font.metrics.tmDescent;
+  out.advances.assign(run.size(), 0.0);
+  out.clusterStarts.assign(run.size(), true);
+  if (run.empty()) return;
+  const int count = impl_->Itemize(run);
+  for (int k = 0; k < count; ++k)
+    impl_->MeasureItem(font, run, impl_->items[k].iCharPos, impl_->items[k + 1].iCharPos, impl_->items[k].a, out);
+}
+
+}  // namespace TextBlock

@@ -1,0 +1,32 @@
+#pragma once
+// The measurer of text layout over Uniscribe: itemizing, breaking, shaping and placing per font run.
+#include <memory>
+
+#include "text/Layout.h"
+
+namespace TextBlock {
+
+// Measures runs in model units: fonts are made with their height in 0.01 mm as device pixels
+// on a memory device context, so advances come out in model units.
+class UniscribeMeasurer : public IMeasurer {
+ public:
+  UniscribeMeasurer();
+  ~UniscribeMeasurer() override;
+  UniscribeMeasurer(const UniscribeMeasurer&) = delete;
+  UniscribeMeasurer& operator=(const UniscribeMeasurer&) = delete;
+
+  // Fills the advances, cluster starts, ascent and descent of the run in the font.
+  void Measure(const FontSpec& font, std::u16string_view run, RunMetrics& out) override;
+
+  // Drops the cached fonts (after the installed fonts changed).
+  void ClearFonts();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The platform's font record of a font change, its sizes taken as logical units.
+LOGFONTW ToLogFont(const FontSpec& font);
+
+}  // namespace TextBlock

@@ -1,0 +1,10 @@
+#include "text/win/UniscribeSetup.h"
+
+#include "text/Text.h"
+#include "text/win/UniscribeMeasurer.h"
+
+namespace TextBlock {
+
+void InstallUniscribeMeasurer() { SetMeasurer(std::make_shared<UniscribeMeasurer>()); }
+
+}  // namespace TextBlock
