@@ -12,11 +12,11 @@ namespace {
 // Selects a font for the drawing of one run and restores the previous one.
 class ScopedFont {
  public:
-  ScopedFont(HDC dc, const FontSpec& spec, double scale) : dc_(dc) {
-    LOGFONTW lf = ToLogFont(spec);
-    lf.lfHeight = static_cast<LONG>(std::lround(spec.height * scale));
-    lf.lfWidth = static_cast<LONG>(std::lround(spec.width * scale));
-    if (lf.lfHeight == 0) lf.lfHeight = spec.height < 0 ? -1 : 1;
+  ScopedFont(HDC dc, const FontSpec& fontSpec, double scale) : dc_(dc) {
+    LOGFONTW lf = ToLogFont(fontSpec);
+    lf.lfHeight = static_cast<LONG>(std::lround(fontSpec.height * scale));
+    lf.lfWidth = static_cast<LONG>(std::lround(fontSpec.width * scale));
+    if (lf.lfHeight == 0) lf.lfHeight = fontSpec.height < 0 ? -1 : 1;
     font_ = CreateFontIndirectW(&lf);
     old_ = font_ ? SelectObject(dc_, font_) : nullptr;
   }

@@ -81,16 +81,16 @@ struct UniscribeMeasurer::Impl {
     DeleteDC(dc);
   }
 
-  FontHandle& Select(const FontSpec& spec) {
-    auto it = fonts.find(spec);
+  FontHandle& Select(const FontSpec& fontSpec) {
+    auto it = fonts.find(fontSpec);
     if (it == fonts.end()) {
       auto handle = std::make_unique<FontHandle>();
-      const LOGFONTW lf = ToLogFont(spec);
+      const LOGFONTW lf = ToLogFont(fontSpec);
       handle->font = CreateFontIndirectW(&lf);
       if (!handle->font) throw std::runtime_error("text measuring: font not created");
       SelectObject(dc, handle->font);
       GetTextMetricsW(dc, &handle->metrics);
-      it = fonts.emplace(spec, std::move(handle)).first;
+      it = fonts.emplace(fontSpec, std::move(handle)).first;
     }
     SelectObject(dc, it->second->font);
     return *it->second;
@@ -160,8 +160,8 @@ void UniscribeMeasurer::ClearFonts() {
   impl_->fonts.clear();
 }
 
-void UniscribeMeasurer::Measure(const FontSpec& spec, std::u16string_view run, RunMetrics& out) {
-  FontHandle& font = impl_->Select(spec);
+void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view run, RunMetrics& out) {
+  FontHandle& font = impl_->Select(fontSpec);
   out.ascent = font.metrics.tmAscent;
   out.descent = font.metrics.tmDescent;
   out.advances.assign(run.size(), 0.0);
