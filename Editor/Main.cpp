@@ -1,55 +1,38 @@
-// Program entry of the editor: guarded start, single instance, the main window and the loop.
-#include "app/winutil/MessageLoop.h"
+// Program entry of the editor: guarded start, single instance, then the application object.
+#include "Editor/EditorApp.h"
 #include "app/winutil/Platform.h"
 #include "app/winutil/ProgramEntry.h"
-#include "app/winutil/Window.h"
-#include "resources/resource.h"
+
+#include <string>
 
 namespace {
 
-// Until the editor's application object takes over, the last command line handed over by a later
-// start is kept as the text of this hidden child of the main window.
-const int kHandedCommandLineId = 1001;
-
-class MainWindow {
-public:
-    MainWindow(HINSTANCE instance, int show) : bindings_(window_.GetDispatcher()) {
-        bindings_.Add(WM_DESTROY, this, &MainWindow::OnDestroy);
-        static WinUtil::WindowClass cls(L"QuorvelUML.Frame", nullptr, instance, 0,
-                                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-        window_.Create(cls, L"Quorvel UML Editor", WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT,
-                       CW_USEDEFAULT, 800, 600, nullptr,
-                       LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
-        handed_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, window_.GetHwnd(),
-                                  reinterpret_cast<HMENU>(kHandedCommandLineId), instance, nullptr);
-        ShowWindow(window_.GetHwnd(), show);
-    }
-    void Receive(const WinUtil::HandedCommandLine& data) {
-        SetWindowTextW(handed_, (data.directory + L"\n" + data.commandLine).c_str());
-    }
-
-private:
-    void OnDestroy(WinMessage::Msg&) { PostQuitMessage(0); }
-
-    WinUtil::Window window_;
-    WinMessage::WinMsgPlugMap bindings_;
-    HWND handed_ = nullptr;
-};
+std::wstring CurrentDirectory() {
+    DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    std::wstring directory(needed, L'\0');
+    DWORD length = needed ? GetCurrentDirectoryW(needed, directory.data()) : 0;
+    directory.resize(length < needed ? length : 0);
+    return directory;
+}
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    return WinUtil::RunProgram([&] {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return WinUtil::RunProgram([] {
+        const std::wstring directory = CurrentDirectory();
+        const std::wstring commandLine = GetCommandLineW();
         WinUtil::SingleInstance single(L"QuorvelUML");
-        wchar_t directory[MAX_PATH + 1] = L"";
-        GetCurrentDirectoryW(MAX_PATH, directory);
-        MainWindow* main = nullptr;
-        if (!single.Claim(directory, GetCommandLineW(),
-                          [&](const WinUtil::HandedCommandLine& data) { if (main) main->Receive(data); }))
-            return 0;
-        MainWindow window(instance, show);
-        main = &window;
-        WinUtil::MessageLoop loop;
-        return loop.Run();
+        Editor::EditorApp* running = nullptr;
+        // Command lines of later starts are delivered from the message loop, so the application
+        // exists whenever one arrives.
+        auto receive = [&running](const WinUtil::HandedCommandLine& handed) {
+            if (running) running->ReceiveForwarded(handed.directory, handed.commandLine);
+        };
+        if (!single.Claim(directory, commandLine, receive)) return 0;
+        Editor::EditorApp app;
+        running = &app;
+        int code = app.Run(directory, commandLine);
+        running = nullptr;
+        return code;
     });
 }

@@ -95,6 +95,9 @@ void ISdiApp::ReceiveForwarded(const std::wstring& directory, const std::wstring
 int ISdiApp::Run(const std::wstring& directory, const std::wstring& commandLine) {
     collector_ = std::make_unique<Collector>();
     root_ = LifeTimeSupervisor::CreateRoot(collector_.get());
+    // The loop outlives the tear-down, so that documents and windows closing at shutdown can
+    // still withdraw what they hooked onto it.
+    WinUtil::MessageLoop loop;
     struct TearDown {
         ISdiApp& app;
         ~TearDown() {
@@ -113,7 +116,6 @@ int ISdiApp::Run(const std::wstring& directory, const std::wstring& commandLine)
     root_->SetClient(std::make_unique<QuitClient>());
     WinUtil::GetMessageFilter().Register();
 
-    WinUtil::MessageLoop loop;
     running_ = true;
     CommandLine::IReceiver* receiver = GetCommandLineReceiver();
     if (receiver) receiver->Receive(directory, commandLine);

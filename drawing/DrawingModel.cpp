@@ -40,6 +40,7 @@ DrawingModel::~DrawingModel() {
 
 void DrawingModel::Insert(Drawable* d) {
     d->model_ = this;
+    extent_.reset();
     const ICanvas::OrderKey& key = d->Key();
     if (d->TargetSides()) {
         d->layer_ = kTargets;
@@ -69,9 +70,11 @@ void DrawingModel::Remove(Drawable* d) {
     if (d->layer_ != kTargets) Record(d->area_);
     layers_[d->layer_].erase(d->pos_);
     d->model_ = nullptr;
+    extent_.reset();
 }
 
 void DrawingModel::Invalidate(Drawable& d) {
+    extent_.reset();
     if (d.layer_ == kTargets) return;  // targets draw nothing
     Record(d.area_);
     d.area_ = d.PaintArea();
@@ -79,6 +82,7 @@ void DrawingModel::Invalidate(Drawable& d) {
 }
 
 void DrawingModel::Record(const InvalidArea& area) {
+    extent_.reset();
     invalid_.push_back(area);
     if (invalid_.size() > 512) {
         // Many small changes: one rectangle around them all repaints no slower.
@@ -102,6 +106,7 @@ void DrawingModel::ForEachTarget(const std::function<void(const Drawable&)>& f) 
 }
 
 ICanvas::DoubleRect DrawingModel::Extent() const {
+    if (extent_) return *extent_;
     bool any = false;
     ICanvas::DoubleRect e;
     for (const auto& layer : layers_) {
@@ -111,6 +116,7 @@ ICanvas::DoubleRect DrawingModel::Extent() const {
             any = true;
         }
     }
+    extent_ = e;
     return e;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <list>
+#include <optional>
 #include <vector>
 
 namespace DrawingKernel {
@@ -99,6 +100,8 @@ private:
     std::list<Drawable*> layers_[4];
     std::vector<InvalidArea> invalid_;
     std::function<void()> hook_;
+    // The extent as last computed; dropped by every insertion, removal and move.
+    mutable std::optional<ICanvas::DoubleRect> extent_;
 };
 
 } // namespace DrawingKernel

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <mutex>
+#include <utility>
 
 namespace FontUtil {
 
@@ -69,33 +71,78 @@ struct FontRef::Font {
     ~Font() { if (handle) DeleteObject(handle); }
 };
 
+FontDesc FontDesc::FromLogFont(const LOGFONTW& lf) {
+    FontDesc d;
+    d.face.assign(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE));
+    d.height = lf.lfHeight;
+    d.weight = lf.lfWeight;
+    d.italic = lf.lfItalic != 0;
+    d.underline = lf.lfUnderline != 0;
+    d.width = lf.lfWidth;
+    d.escapement = lf.lfEscapement;
+    d.orientation = lf.lfOrientation;
+    d.strikeOut = lf.lfStrikeOut != 0;
+    d.charSet = lf.lfCharSet;
+    d.outPrecision = lf.lfOutPrecision;
+    d.clipPrecision = lf.lfClipPrecision;
+    d.quality = lf.lfQuality;
+    d.pitchAndFamily = lf.lfPitchAndFamily;
+    return d;
+}
+
+LOGFONTW FontDesc::ToLogFont() const {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfEscapement = escapement;
+    lf.lfOrientation = orientation;
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfStrikeOut = strikeOut;
+    lf.lfCharSet = charSet;
+    lf.lfOutPrecision = outPrecision;
+    lf.lfClipPrecision = clipPrecision;
+    lf.lfQuality = quality;
+    lf.lfPitchAndFamily = pitchAndFamily;
+    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    return lf;
+}
+
 namespace {
-std::map<std::tuple<std::wstring, int, int, bool, bool>, std::weak_ptr<void>>& Cache() {
-    static std::map<std::tuple<std::wstring, int, int, bool, bool>, std::weak_ptr<void>> cache;
+
+using CacheKey = decltype(std::declval<FontDesc>().Key());
+
+// The fonts alive, by description; guarded because measuring may run on other threads.
+struct FontCache {
+    std::mutex lock;
+    std::map<CacheKey, std::weak_ptr<void>> fonts;
+};
+
+FontCache& Cache() {
+    static FontCache cache;
     return cache;
 }
+
 } // namespace
 
 FontRef FontRef::Get(const FontDesc& desc) {
-    auto& cache = Cache();
-    auto& slot = cache[desc.Key()];
+    FontCache& cache = Cache();
+    const std::lock_guard<std::mutex> hold(cache.lock);
+    auto& slot = cache.fonts[desc.Key()];
     if (auto alive = slot.lock()) return FontRef(std::static_pointer_cast<Font>(alive));
     auto f = std::make_shared<Font>();
     f->desc = desc;
-    LOGFONTW lf{};
-    lf.lfHeight = desc.height;
-    lf.lfWeight = desc.weight;
-    lf.lfItalic = desc.italic;
-    lf.lfUnderline = desc.underline;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, desc.face.c_str(), LF_FACESIZE);
+    const LOGFONTW lf = desc.ToLogFont();
     f->handle = CreateFontIndirectW(&lf);
-    if (!f->handle) throw DrawingKernel::Error("the font could not be made");
+    if (!f->handle) {
+        cache.fonts.erase(desc.Key());
+        throw DrawingKernel::Error("the font could not be made");
+    }
     slot = f;
     // Forget expired entries now and then so the cache does not grow without bound.
-    if (cache.size() > 256)
-        for (auto it = cache.begin(); it != cache.end();) it = it->second.expired() ? cache.erase(it) : std::next(it);
+    if (cache.fonts.size() > 256)
+        for (auto it = cache.fonts.begin(); it != cache.fonts.end();) it = it->second.expired() ? cache.fonts.erase(it) : std::next(it);
     return FontRef(f);
 }
 
@@ -107,8 +154,10 @@ const FontDesc& FontRef::Desc() const {
 }
 
 size_t FontRef::CacheSize() {
+    FontCache& cache = Cache();
+    const std::lock_guard<std::mutex> hold(cache.lock);
     size_t n = 0;
-    for (auto& [k, w] : Cache()) n += !w.expired();
+    for (auto& [k, w] : cache.fonts) n += !w.expired();
     return n;
 }
 

@@ -28,14 +28,32 @@ private:
     std::vector<std::wstring> families_;
 };
 
-// What a font is made from: face, height in pixels (negative: character height), style.
+// What a font is made from: face, height in pixels (negative: character height), style, and the
+// rest of the platform's font record.
 struct FontDesc {
     std::wstring face;
     int height = -12;
     int weight = FW_NORMAL;
     bool italic = false;
     bool underline = false;
-    auto Key() const { return std::make_tuple(face, height, weight, italic, underline); }
+    int width = 0;
+    int escapement = 0;
+    int orientation = 0;
+    bool strikeOut = false;
+    BYTE charSet = DEFAULT_CHARSET;
+    BYTE outPrecision = OUT_DEFAULT_PRECIS;
+    BYTE clipPrecision = CLIP_DEFAULT_PRECIS;
+    BYTE quality = CLEARTYPE_QUALITY;
+    BYTE pitchAndFamily = DEFAULT_PITCH;
+    // Every field, for comparing and ordering descriptions.
+    auto Key() const {
+        return std::make_tuple(face, height, weight, italic, underline, width, escapement, orientation, strikeOut,
+                               charSet, outPrecision, clipPrecision, quality, pitchAndFamily);
+    }
+    // The description of a platform font record (the face cut to the record's limit).
+    static FontDesc FromLogFont(const LOGFONTW& lf);
+    // The platform font record of the description.
+    LOGFONTW ToLogFont() const;
 };
 
 // A shared GDI font: fonts of the same description share one handle, released with the last

@@ -3,6 +3,7 @@
 #include "drawing/Surface.h"
 
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace DrawingKernel {
@@ -57,15 +58,16 @@ public:
             KillTimer(pane_, kDragTimer);
             RemoveWindowSubclass(pane_, &ScreenCanvas::Proc, kSubclassId);
         }
-        if (caret_) DestroyCaret();
+        if (OwnsCaret()) DestroyCaret();
     }
 
     // --- scrolling and coordinates
     void GetScrollPos(zq::Point& out) const override { out = view_.GetScroll(); }
     void SetScrollPos(const zq::Point& pos) override {
-        if (pos == view_.GetScroll()) return;
+        const zq::Point before = view_.GetScroll();
+        if (pos == before) return;
         view_.SetScroll(pos);
-        Scrolled();
+        Scrolled(before);
     }
     zq::float8Point ClientToLogical(const zq::Point& c) const override { return view_.GetMapping().ToLogical(zq::float8Point(c)); }
     zq::float8Point ScreenToLogical(const zq::Point& s) const override {
@@ -84,7 +86,7 @@ public:
     void ScrollPointTo(const zq::float8Point& p, const zq::Point& client) override {
         const zq::Point before = view_.GetScroll();
         view_.ScrollPointTo(p, zq::float8Point(client));
-        if (before != view_.GetScroll()) Scrolled();
+        if (before != view_.GetScroll()) Scrolled(before);
     }
 
     // --- zoom
@@ -117,19 +119,11 @@ public:
     }
     std::unique_ptr<ICanvas::IDragDropScroller> CreateDragDropScroller() override { return std::make_unique<DragDropScroller>(*this); }
     void Update() override {
-        const std::vector<InvalidArea> areas = model_.TakeInvalid();
-        if (areas.empty() || !pane_) return;
-        const Mapping m = view_.GetMapping();
-        const RECT client = Client();
-        std::optional<DeviceRect> all;
-        for (const InvalidArea& a : areas) {
-            const DeviceRect d = a.ToDevice(m);
-            if (!all) all = d;
-            else all = DeviceRect{std::min(all->left, d.left), std::min(all->top, d.top), std::max(all->right, d.right), std::max(all->bottom, d.bottom)};
+        if (!pane_) {
+            model_.TakeInvalid();
+            return;
         }
-        RECT r{LONG(std::floor(all->left)), LONG(std::floor(all->top)), LONG(std::ceil(all->right)) + 1, LONG(std::ceil(all->bottom)) + 1};
-        RECT clipped;
-        if (IntersectRect(&clipped, &r, &client)) PaintNow(clipped);
+        if (const std::optional<RECT> r = TakeChangedArea()) PaintNow(*r);
         UpdateScrollBars();
     }
     ICanvas::ObserverList<ICanvas::IScrollObserver>& GetScrollObservers() override { return scrollObservers_; }
@@ -137,6 +131,7 @@ public:
     void ShowCaret(const zq::float8Point& top, double height) override {
         if (!pane_) return;
         const int h = std::max(1, zq::Round(height * view_.GetMapping().ky));
+        caret_ = OwnsCaret();
         if (!caret_ || caretHeight_ != h) {
             if (caret_) DestroyCaret();
             caret_ = CreateCaret(pane_, nullptr, 1, h) != FALSE;
@@ -144,10 +139,11 @@ public:
             if (caret_) ::ShowCaret(pane_);
         }
         caretAt_ = top;
+        caretLogicalHeight_ = height;
         PlaceCaret();
     }
     void HideCaret() override {
-        if (caret_) DestroyCaret();
+        if (OwnsCaret()) DestroyCaret();
         caret_ = false;
     }
     void OnScrollBar(int bar, WPARAM wParam) override;
@@ -267,12 +263,40 @@ private:
         return DefSubclassProc(hwnd, msg, wp, lp);
     }
 
+    // The client area the changes since the last update touched, taken from the drawing; none
+    // when nothing visible changed.
+    std::optional<RECT> TakeChangedArea() {
+        const std::vector<InvalidArea> areas = model_.TakeInvalid();
+        if (areas.empty()) return std::nullopt;
+        const Mapping m = view_.GetMapping();
+        std::optional<DeviceRect> all;
+        for (const InvalidArea& a : areas) {
+            const DeviceRect d = a.ToDevice(m);
+            if (!all) all = d;
+            else all = DeviceRect{std::min(all->left, d.left), std::min(all->top, d.top), std::max(all->right, d.right), std::max(all->bottom, d.bottom)};
+        }
+        const RECT r{LONG(std::floor(all->left)), LONG(std::floor(all->top)), LONG(std::ceil(all->right)) + 1, LONG(std::ceil(all->bottom)) + 1};
+        const RECT client = Client();
+        RECT clipped;
+        if (!IntersectRect(&clipped, &r, &client)) return std::nullopt;
+        return clipped;
+    }
+
     // Renders the rectangle into the back buffer and copies it to dc.
     void Paint(HDC dc, const RECT& r) {
+        if (!RenderToBuffer(r)) return;
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_->DC(), r.left, r.top, SRCCOPY);
+    }
+
+    // Brings the rectangle of the back buffer up to date; false when the client area is empty.
+    // A new buffer is rendered whole, so that every pixel of it always shows the current view.
+    bool RenderToBuffer(RECT r) {
         const RECT c = Client();
-        if (c.right <= 0 || c.bottom <= 0) return;
-        if (!buffer_ || buffer_->Width() != c.right || buffer_->Height() != c.bottom)
+        if (c.right <= 0 || c.bottom <= 0) return false;
+        if (!buffer_ || buffer_->Width() != c.right || buffer_->Height() != c.bottom) {
             buffer_ = std::make_unique<Surface>(c.right, c.bottom);
+            r = c;
+        }
         const Mapping m = view_.GetMapping();
         const DeviceRect clip{double(r.left), double(r.top), double(r.right), double(r.bottom)};
         {
@@ -282,7 +306,58 @@ private:
             model_.Render(g, m, &clip);
         }
         GdiFlush();
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_->DC(), r.left, r.top, SRCCOPY);
+        return true;
+    }
+
+    // After the view scrolled by (dx, dy) pixels: moves the pixels already drawn, renders only the
+    // strips that came into view (and whatever was waiting to be repainted) and shows the result.
+    void ScrollContent(int dx, int dy) {
+        const RECT c = Client();
+        if (c.right <= 0 || c.bottom <= 0) return;
+        const int w = c.right, h = c.bottom;
+        if (!buffer_ || buffer_->Width() != w || buffer_->Height() != h || std::abs(dx) >= w || std::abs(dy) >= h) {
+            PaintNow(c);
+            return;
+        }
+        ShiftBuffer(dx, dy);
+        std::vector<RECT> stale;
+        // Rows that came into view, full width; then columns, on the remaining rows.
+        const RECT rows = dy > 0 ? RECT{0, h - dy, w, h} : RECT{0, 0, w, -dy};
+        if (dy) stale.push_back(rows);
+        const int top = dy > 0 ? 0 : -dy, bottom = dy > 0 ? h - dy : h;
+        if (dx) stale.push_back(dx > 0 ? RECT{w - dx, top, w, bottom} : RECT{0, top, -dx, bottom});
+        // Changes not yet shown are drawn at their new place now.
+        if (const std::optional<RECT> changed = TakeChangedArea()) stale.push_back(*changed);
+        // Parts still waiting for a repaint moved with the drawing: the buffer may be stale there.
+        RECT waiting;
+        if (GetUpdateRect(pane_, &waiting, FALSE)) {
+            OffsetRect(&waiting, -dx, -dy);
+            RECT clipped;
+            if (IntersectRect(&clipped, &waiting, &c)) stale.push_back(clipped);
+        }
+        for (const RECT& r : stale) RenderToBuffer(r);
+        if (caret_) ::HideCaret(pane_);
+        HDC dc = ::GetDC(pane_);
+        BitBlt(dc, 0, 0, w, h, buffer_->DC(), 0, 0, SRCCOPY);
+        ::ReleaseDC(pane_, dc);
+        ValidateRect(pane_, nullptr);
+        if (caret_) ::ShowCaret(pane_);
+    }
+
+    // Moves the back buffer's pixels so that the pixel at (x + dx, y + dy) comes to (x, y).
+    void ShiftBuffer(int dx, int dy) {
+        GdiFlush();
+        const int w = buffer_->Width(), h = buffer_->Height();
+        uint32_t* bits = buffer_->Bits();
+        const int cols = w - std::abs(dx);
+        const int srcX = std::max(dx, 0), dstX = std::max(-dx, 0);
+        auto moveRow = [&](int y) {
+            std::memmove(bits + size_t(y) * w + dstX, bits + size_t(y + dy) * w + srcX, size_t(cols) * sizeof(uint32_t));
+        };
+        if (dy >= 0)
+            for (int y = 0; y < h - dy; ++y) moveRow(y);
+        else
+            for (int y = h - 1; y >= -dy; --y) moveRow(y);
     }
 
     void PaintNow(const RECT& r) {
@@ -345,16 +420,24 @@ private:
             SetScrollInfo(pane_, which, &si, TRUE);
     }
 
+    // True while the thread's caret is the one this canvas made (another window may have taken it).
+    bool OwnsCaret() const {
+        if (!caret_ || !pane_) return false;
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetCurrentThreadId(), &info) && info.hwndCaret == pane_;
+    }
+
     void PlaceCaret() {
-        if (!caret_) return;
+        if (!OwnsCaret()) return;
         const zq::Point p = zq::RoundPoint(view_.GetMapping().ToDevice(caretAt_));
         SetCaretPos(p.x, p.y);
     }
 
-    void Scrolled() {
+    void Scrolled(const zq::Point& before) {
         if (pane_) {
-            const RECT c = Client();
-            PaintNow(c);
+            const zq::Point now = view_.GetScroll();
+            ScrollContent(now.x - before.x, now.y - before.y);
             UpdateScrollBars();
             PlaceCaret();
         }
@@ -369,7 +452,7 @@ private:
             const RECT c = Client();
             PaintNow(c);
             UpdateScrollBars();
-            PlaceCaret();
+            if (OwnsCaret()) ShowCaret(caretAt_, caretLogicalHeight_);  // its height follows the zoom
         }
         zoomObservers_.ForEach([&](ICanvas::IZoomObserver& o) { o.OnZoomed(ref); });
     }
@@ -388,6 +471,7 @@ private:
     bool caret_ = false;
     int caretHeight_ = 0;
     zq::float8Point caretAt_;
+    double caretLogicalHeight_ = 0;
 };
 
 void ScreenCanvas::OnScrollBar(int bar, WPARAM wParam) {

@@ -1,4 +1,5 @@
 // The single-instance hand-off: payload checks, and the editor started twice end to end.
+#include "Editor/tests/EditorWindows.h"
 #include "app/winutil/ProgramEntry.h"
 
 #include <gtest/gtest.h>
@@ -55,54 +56,12 @@ TEST(SingleInstanceKey, CarriesUserAndDesktop) {
     EXPECT_EQ(key.find(L'\\'), std::wstring::npos);
 }
 
-// Polls cond until it holds or the deadline passes (other processes give no event to wait for).
-template <class F>
-bool WaitFor(F cond, DWORD timeoutMs = 15000) {
-    const DWORD start = GetTickCount();
-    while (!cond()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-struct Process {
-    PROCESS_INFORMATION info{};
-    bool Start(const std::wstring& commandLine, const std::wstring& directory) {
-        STARTUPINFOW startup{sizeof startup};
-        std::wstring line = commandLine;
-        return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              directory.c_str(), &startup, &info) != FALSE;
-    }
-    DWORD WaitExit(DWORD timeoutMs) {
-        if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(info.hProcess, &code);
-        return code;
-    }
-    ~Process() {
-        if (info.hProcess) {
-            if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
-            CloseHandle(info.hProcess);
-            CloseHandle(info.hThread);
-        }
-    }
-};
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buffer[2048] = L"";
-    GetWindowTextW(hwnd, buffer, 2048);
-    return buffer;
-}
-
 TEST(SingleInstanceEditor, SecondStartHandsItsCommandLineOverAndEnds) {
+    using namespace EditorTest;
     wchar_t folder[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, folder);
-    const std::wstring exe = std::wstring(folder) + L"\\" + QUORVEL_EXE_NAME;
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring otherDirectory = temp;
-    if (otherDirectory.size() > 3 && otherDirectory.back() == L'\\') otherDirectory.pop_back();
+    const std::wstring exe = EditorPath();
+    TempFolder other(L"QuorvelHandOver");
 
     Process first;
     ASSERT_TRUE(first.Start(L"\"" + exe + L"\"", folder));
@@ -111,31 +70,32 @@ TEST(SingleInstanceEditor, SecondStartHandsItsCommandLineOverAndEnds) {
         main = FindWindowW(nullptr, L"Quorvel UML Editor");
         return main && IsWindowVisible(main);
     })) << "the editor's window did not appear";
-    HWND hook = GetDlgItem(main, 1001);
-    ASSERT_NE(hook, nullptr);
     WinUtil::SingleInstance probe(L"QuorvelUML");
     HWND receiver = FindWindowW(WinUtil::kSingleInstanceClass, probe.GetKey().c_str());
     ASSERT_NE(receiver, nullptr);
 
-    // A malformed block from another program is refused and changes nothing.
+    // A malformed block from another program is refused and opens nothing.
     const wchar_t junk[] = {L'x', L'y'};
     COPYDATASTRUCT bad{WinUtil::SingleInstance::kCopyDataTag, sizeof junk, const_cast<wchar_t*>(junk)};
     EXPECT_EQ(SendMessageW(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&bad)), FALSE);
     COPYDATASTRUCT odd{WinUtil::SingleInstance::kCopyDataTag, 5, const_cast<wchar_t*>(junk)};
     EXPECT_EQ(SendMessageW(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&odd)), FALSE);
-    EXPECT_EQ(TextOf(hook), L"");
 
-    // A second start with a file argument ends with exit code 0 and the first receives its request.
-    const std::wstring second = L"\"" + exe + L"\" \"My Diagram.qvd\"";
+    // A second start with a file argument ends with exit code 0; the first opens the file named
+    // relative to the second's directory, in a window of its own.
     Process later;
-    ASSERT_TRUE(later.Start(second, otherDirectory));
+    ASSERT_TRUE(later.Start(L"\"" + exe + L"\" \"My Diagram.qvd\"", other.Path()));
     EXPECT_EQ(later.WaitExit(15000), 0u);
-    ASSERT_TRUE(WaitFor([&] { return !TextOf(hook).empty(); }));
-    EXPECT_EQ(TextOf(hook), otherDirectory + L"\n" + second);
-    EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+    HWND opened = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (opened = WindowOfPath(first.Id(), other.Path() + L"\\My Diagram.qvd")); }));
+    EXPECT_EQ(TextOf(opened).rfind(L"My Diagram", 0), 0u);
+    EXPECT_EQ(VisibleWindows(first.Id()).size(), 2u);  // the malformed blocks opened nothing
 
-    // Closing the window ends the first instance normally.
+    // The first instance ends normally once both windows are closed, not before.
     PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return VisibleWindows(first.Id()).size() == 1; }));
+    EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+    PostMessageW(opened, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitExit(15000), 0u);
 }
 

@@ -18,11 +18,14 @@ protected:
         hwnd = CreateWindowExW(0, L"STATIC", L"drag", WS_POPUP | WS_VISIBLE, 50, 50, 200, 200,
                                nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         POINT origin{10, 10};
         ClientToScreen(hwnd, &origin);
         start = origin;
+        // The pointer rests on the start point, so that moves the system synthesises (a window
+        // appearing under the pointer) report no distance from it.
+        SetCursorPos(start.x, start.y);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
     void TearDown() override { DestroyWindow(hwnd); }
     void PostMove(int dx, int dy) {

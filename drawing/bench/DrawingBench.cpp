@@ -87,26 +87,40 @@ int main() {
         UpdateWindow(pane);
         Pump();
         canvas->ScrollPointTo({0, 0}, {0, 0});
-        double paint = 0, scroll = 0, worst = 0;
+        double paint = 0;
         for (int i = 0; i < runs; ++i) {
             auto a = Clock::now();
             InvalidateRect(pane, nullptr, FALSE);
             UpdateWindow(pane);
             GdiFlush();
-            auto b = Clock::now();
-            paint += Ms(a, b);
-            zq::Point p;
-            canvas->GetScrollPos(p);
-            auto c = Clock::now();
-            canvas->SetScrollPos({p.x, p.y + (i % 2 ? -768 : 768)});
-            GdiFlush();
-            auto d = Clock::now();
-            scroll += Ms(c, d);
-            worst = std::max(worst, Ms(c, d));
+            paint += Ms(a, Clock::now());
             Pump();
         }
         std::printf("window repaint 1024 x 768 at 100 %%: mean %.1f ms\n", paint / runs);
-        std::printf("scroll by one screen (repaint included): mean %.1f ms, worst %.1f ms\n", scroll / runs, worst);
+        // Scrolls down and back up by a distance, repaint included.
+        auto scrolls = [&](const char* what, int dx, int dy) {
+            const int n = 20;
+            double total = 0, worst = 0, first = 0;
+            for (int i = 0; i < n; ++i) {
+                zq::Point p;
+                canvas->GetScrollPos(p);
+                const int sign = i % 2 ? -1 : 1;
+                auto a = Clock::now();
+                canvas->SetScrollPos({p.x + sign * dx, p.y + sign * dy});
+                GdiFlush();
+                const double t = Ms(a, Clock::now());
+                total += t;
+                worst = std::max(worst, t);
+                if (i == 0) first = t;
+                Pump();
+            }
+            std::printf("scroll %s: mean %.1f ms, worst %.1f ms (first %.1f ms)\n", what, total / n, worst, first);
+        };
+        scrolls("by one screen (768 px, repaint included)", 0, 768);
+        scrolls("by a page step (752 px)", 0, 752);
+        scrolls("by half a screen (384 px)", 0, 384);
+        scrolls("by three lines (48 px)", 0, 48);
+        scrolls("diagonally (100, 100 px)", 100, 100);
         canvas.reset();
         DestroyWindow(pane);
     } catch (const std::exception& e) {

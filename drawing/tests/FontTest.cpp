@@ -43,3 +43,28 @@ TEST(Fonts, EqualDescriptionsShareOneFontUntilTheLastReferenceGoes) {
     EXPECT_EQ(FontRef::CacheSize(), before);
     EXPECT_TRUE(FontRef().IsEmpty());
 }
+
+TEST(Fonts, EveryFieldOfTheDescriptionTellsFontsApartAndSurvivesTheFontRecord) {
+    FontDesc d{L"Arial", -20, FW_NORMAL, false, false};
+    d.width = 9;
+    d.escapement = 450;
+    d.orientation = 450;
+    d.strikeOut = true;
+    d.charSet = ANSI_CHARSET;
+    d.outPrecision = OUT_TT_PRECIS;
+    d.clipPrecision = CLIP_LH_ANGLES;
+    d.quality = ANTIALIASED_QUALITY;
+    d.pitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    const FontDesc back = FontDesc::FromLogFont(d.ToLogFont());
+    EXPECT_EQ(back.Key(), d.Key());
+    FontRef a = FontRef::Get(d);
+    FontDesc other = d;
+    other.strikeOut = false;
+    EXPECT_NE(FontRef::Get(other).Handle(), a.Handle());
+    other = d;
+    other.quality = NONANTIALIASED_QUALITY;
+    EXPECT_NE(FontRef::Get(other).Handle(), a.Handle());
+    // A face longer than the record holds is cut, never overrun.
+    d.face = std::wstring(60, L'y');
+    EXPECT_EQ(FontDesc::FromLogFont(d.ToLogFont()).face.size(), size_t(LF_FACESIZE - 1));
+}

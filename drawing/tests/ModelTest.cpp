@@ -105,6 +105,26 @@ TEST(Extent, IsTheUnionOfAllElementsAndEmptyWithoutAny) {
     EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000, -3000));
 }
 
+TEST(Extent, FollowsEveryMoveInsertionAndRemovalAfterItWasAsked) {
+    OffscreenCanvas c;
+    auto a = c.CreateRect(Box(0, 0, 1000, -1000));
+    EXPECT_EQ(c.GetExtent(), Box(0, 0, 1000, -1000));
+    a.Move({500, 0});
+    EXPECT_EQ(c.GetExtent(), Box(500, 0, 1500, -1000));
+    auto target = c.CreateAdjustMarker({-2000, 3000}, ICanvas::SideLeft, 1);
+    EXPECT_EQ(c.GetExtent(), Box(-2000, 3000, 1500, -1000));
+    target.Move({1000, -1000});
+    EXPECT_EQ(c.GetExtent(), Box(-1000, 2000, 1500, -1000));
+    target.Reset();
+    ICanvas::Group g;
+    g.Add(c.CreateLine({0, 0}, {0, -5000}));
+    EXPECT_EQ(c.GetExtent(), Box(0, 0, 1500, -5000));
+    g.Move({-300, 0});
+    EXPECT_EQ(c.GetExtent(), Box(-300, 0, 1500, -5000));
+    g.Reset();
+    EXPECT_EQ(c.GetExtent(), Box(500, 0, 1500, -1000));
+}
+
 TEST(InvalidAreas, CreationMoveAndRemovalAreRecorded) {
     OffscreenCanvas c;
     auto a = c.CreateRect(Box(0, 100, 100, 0));

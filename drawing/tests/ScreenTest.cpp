@@ -1,5 +1,6 @@
 // The screen canvas on a real pane window: the test scene at 100 % and 400 %, scrolling, updates.
 #include "drawing/tests/CanvasScene.h"
+#include "drawing/tests/TestPane.h"
 #include "drawing/tests/TestSupport.h"
 
 #include <cmath>
@@ -9,55 +10,9 @@ using DrawingTest::CountDark;
 
 namespace {
 
-constexpr int kW = 800, kH = 600;
-
-LRESULT CALLBACK PaneProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
-// A top-level pane of 800 x 600 client pixels with two scroll bar controls of its own.
-class Pane {
-public:
-    Pane() {
-        DrawingTest::EnsureEnvironment();
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = PaneProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"QuorvelDrawingTestPane";
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            RegisterClassW(&wc);
-            registered = true;
-        }
-        RECT r{0, 0, kW, kH};
-        AdjustWindowRect(&r, WS_POPUP, FALSE);
-        hwnd = CreateWindowExW(0, L"QuorvelDrawingTestPane", L"Canvas test", WS_POPUP, 0, 0, r.right - r.left,
-                               r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        hBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
-        vBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
-        canvas = CreateScreenCanvas(hwnd, hBar, vBar);
-        ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-        UpdateWindow(hwnd);
-    }
-    ~Pane() {
-        canvas.reset();
-        DestroyWindow(hwnd);
-    }
-    // Processes pending messages and copies the client area into the surface.
-    void Capture(Surface& s) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        UpdateWindow(hwnd);
-        s.Clear(RGB(255, 255, 255));
-        HDC dc = GetDC(hwnd);
-        BitBlt(s.DC(), 0, 0, kW, kH, dc, 0, 0, SRCCOPY);
-        ReleaseDC(hwnd, dc);
-    }
-    // Client pixel of a logical point.
-    zq::Point At(double x, double y) const { return zq::RoundPoint(canvas->LogicalToClient({x, y})); }
-
-    HWND hwnd = nullptr, hBar = nullptr, vBar = nullptr;
-    std::unique_ptr<ICanvas::IScreenCanvas> canvas;
-};
+using DrawingTest::Pane;
+using DrawingTest::kW;
+using DrawingTest::kH;
 
 // Dark pixels within one pixel of the points of a circle.
 int DarkOnCircle(const Surface& s, zq::float8Point c, double r, int samples) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "drawing/DrawingKernel.h"
 #include "text/win/UniscribeMeasurer.h"
 
 namespace TextBlock {
@@ -12,28 +13,19 @@ namespace {
 // Selects a font for the drawing of one run and restores the previous one.
 class ScopedFont {
  public:
-  ScopedFont(HDC dc, const FontSpec& fontSpec, double scale) : dc_(dc) {
-    LOGFONTW lf = ToLogFont(fontSpec);
-    lf.lfHeight = static_cast<LONG>(std::lround(fontSpec.height * scale));
-    lf.lfWidth = static_cast<LONG>(std::lround(fontSpec.width * scale));
-    if (lf.lfHeight == 0) lf.lfHeight = fontSpec.height < 0 ? -1 : 1;
-    font_ = CreateFontIndirectW(&lf);
-    old_ = font_ ? SelectObject(dc_, font_) : nullptr;
-  }
+  ScopedFont(HDC dc, HFONT font) : dc_(dc), old_(font ? SelectObject(dc, font) : nullptr) {}
   ~ScopedFont() {
     if (cache_) ScriptFreeCache(&cache_);
     if (old_) SelectObject(dc_, old_);
-    if (font_) DeleteObject(font_);
   }
   ScopedFont(const ScopedFont&) = delete;
   ScopedFont& operator=(const ScopedFont&) = delete;
-  bool Ok() const { return font_ != nullptr; }
+  bool Ok() const { return old_ != nullptr; }
   SCRIPT_CACHE& Cache() { return cache_; }
 
  private:
   HDC dc_;
-  HFONT font_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  HGDIOBJ old_;
   SCRIPT_CACHE cache_ = nullptr;
 };
 
@@ -125,7 +117,7 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   for (const Line& line : layout_->lines) {
     const std::u16string& text = layout_->paragraphs[line.paragraph].text;
     for (const LineRun& run : line.runs) {
-      ScopedFont font(dc, *run.font, scale);
+      ScopedFont font(dc, FontOf(*run.font, scale));
       if (!font.Ok()) continue;
       const zq::float8Point at = context.ToDevice({origin_.x + line.x + run.x, origin_.y - (line.y + line.ascent)});
       ShapedRun shaped = ShapeRun(dc, font.Cache(), std::u16string_view(text).substr(run.begin, run.end - run.begin));
@@ -138,6 +130,23 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
       }
     }
   }
+}
+
+HFONT TextDrawing::FontOf(const FontSpec& spec, double scale) const {
+  if (scale != fontScale_) {
+    fonts_.clear();
+    fontScale_ = scale;
+  }
+  for (const auto& [key, font] : fonts_)
+    if (key == &spec) return font.Handle();
+  FontUtil::FontRef font;
+  try {
+    font = FontUtil::FontRef::Get(ToFontDesc(spec, scale));
+  } catch (const DrawingKernel::Error&) {
+    // Left empty: the runs of this font are not drawn, as GDI could not make it.
+  }
+  fonts_.emplace_back(&spec, font);
+  return font.Handle();
 }
 
 ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const Layout> layout, const zq::float8Point& origin) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "drawing/Canvas.h"
+#include "drawing/FontUtil.h"
 #include "text/Layout.h"
 
 namespace TextBlock {
@@ -36,9 +37,15 @@ class TextDrawing : public ICanvas::ICustomDrawing {
   void Move(const zq::float8Vector& by) override { origin_ += by; }
 
  private:
+  // The shared font of a run's font change at the device scale; null when it cannot be made.
+  HFONT FontOf(const FontSpec& spec, double scale) const;
+
   std::shared_ptr<const Layout> layout_;
   zq::float8Point origin_;
   COLORREF colour_;
+  // Fonts of the last scale drawn at, kept between draws (the layout's font records outlive them).
+  mutable std::vector<std::pair<const FontSpec*, FontUtil::FontRef>> fonts_;
+  mutable double fontScale_ = 0;
 };
 
 // Creates the text's drawing element on the canvas.

@@ -1,5 +1,9 @@
 #include "text/win/UniscribeMeasurer.h"
 
+#include "drawing/DrawingKernel.h"
+
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <stdexcept>
 #include <tuple>
@@ -8,9 +12,9 @@ namespace TextBlock {
 
 namespace {
 
-// Owns a GDI font.
+// A shared GDI font with the shaping cache and metrics this measurer keeps for it.
 struct FontHandle {
-  HFONT font = nullptr;
+  FontUtil::FontRef font;
   SCRIPT_CACHE cache = nullptr;
   TEXTMETRICW metrics{};
   FontHandle() = default;
@@ -18,7 +22,6 @@ struct FontHandle {
   FontHandle& operator=(const FontHandle&) = delete;
   ~FontHandle() {
     if (cache) ScriptFreeCache(&cache);
-    if (font) DeleteObject(font);
   }
 };
 
@@ -35,25 +38,26 @@ const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar
 
 }  // namespace
 
-LOGFONTW ToLogFont(const FontSpec& f) {
-  LOGFONTW lf{};
-  lf.lfHeight = f.height;
-  lf.lfWidth = f.width;
-  lf.lfEscapement = f.escapement;
-  lf.lfOrientation = f.orientation;
-  lf.lfWeight = f.weight;
-  lf.lfItalic = f.italic;
-  lf.lfUnderline = f.underline;
-  lf.lfStrikeOut = f.strikeOut;
-  lf.lfCharSet = f.charSet;
-  lf.lfOutPrecision = f.outPrecision;
-  lf.lfClipPrecision = f.clipPrecision;
-  lf.lfQuality = f.quality;
-  lf.lfPitchAndFamily = f.pitchAndFamily;
-  const std::size_t n = std::min(f.faceName.size(), kMaxFaceNameLength);
-  std::copy_n(f.faceName.data(), n, lf.lfFaceName);
-  lf.lfFaceName[n] = 0;
-  return lf;
+LOGFONTW ToLogFont(const FontSpec& f) { return ToFontDesc(f).ToLogFont(); }
+
+FontUtil::FontDesc ToFontDesc(const FontSpec& f, double scale) {
+  FontUtil::FontDesc d;
+  d.face.assign(f.faceName.begin(), f.faceName.begin() + std::min(f.faceName.size(), kMaxFaceNameLength));
+  d.height = static_cast<int>(std::lround(f.height * scale));
+  d.width = static_cast<int>(std::lround(f.width * scale));
+  if (d.height == 0 && f.height != 0) d.height = f.height < 0 ? -1 : 1;  // never the default size
+  d.escapement = f.escapement;
+  d.orientation = f.orientation;
+  d.weight = f.weight;
+  d.italic = f.italic != 0;
+  d.underline = f.underline != 0;
+  d.strikeOut = f.strikeOut != 0;
+  d.charSet = f.charSet;
+  d.outPrecision = f.outPrecision;
+  d.clipPrecision = f.clipPrecision;
+  d.quality = f.quality;
+  d.pitchAndFamily = f.pitchAndFamily;
+  return d;
 }
 
 struct UniscribeMeasurer::Impl {
@@ -85,14 +89,16 @@ struct UniscribeMeasurer::Impl {
     auto it = fonts.find(fontSpec);
     if (it == fonts.end()) {
       auto handle = std::make_unique<FontHandle>();
-      const LOGFONTW lf = ToLogFont(fontSpec);
-      handle->font = CreateFontIndirectW(&lf);
-      if (!handle->font) throw std::runtime_error("text measuring: font not created");
-      SelectObject(dc, handle->font);
+      try {
+        handle->font = FontUtil::FontRef::Get(ToFontDesc(fontSpec));
+      } catch (const DrawingKernel::Error&) {
+        throw std::runtime_error("text measuring: font not created");
+      }
+      SelectObject(dc, handle->font.Handle());
       GetTextMetricsW(dc, &handle->metrics);
       it = fonts.emplace(fontSpec, std::move(handle)).first;
     }
-    SelectObject(dc, it->second->font);
+    SelectObject(dc, it->second->font.Handle());
     return *it->second;
   }
 

@@ -2,6 +2,7 @@
 // The measurer of text layout over Uniscribe: itemizing, breaking, shaping and placing per font run.
 #include <memory>
 
+#include "drawing/FontUtil.h"
 #include "text/Layout.h"
 
 namespace TextBlock {
@@ -28,5 +29,9 @@ class UniscribeMeasurer : public IMeasurer {
 
 // The platform's font record of a font change, its sizes taken as logical units.
 LOGFONTW ToLogFont(const FontSpec& font);
+
+// The shared-font description of a font change, its height and width multiplied by scale (device
+// pixels per logical unit); a non-zero height never rounds to the default size.
+FontUtil::FontDesc ToFontDesc(const FontSpec& font, double scale = 1.0);
 
 }  // namespace TextBlock

@@ -1,0 +1,65 @@
+// The editor's documents for now: each an empty document with one window, named after its file.
+#pragma once
+
+#include "app/Document.h"
+#include "app/SdiApp.h"
+#include "app/winutil/MessageLoop.h"
+
+#include <string>
+
+namespace Editor {
+
+class DocumentFactory;
+
+// A document that holds nothing but its name: the full path of its file, empty when new.
+class EmptyDocument : public Application::IDocument {
+public:
+    // A document on its own lifetime node, registered with the factory.
+    EmptyDocument(DocumentFactory& factory, Application::LifeTimeSupervisor& node, std::wstring path);
+    // Leaves the factory's list.
+    ~EmptyDocument() override;
+
+    // The factory that made the document.
+    DocumentFactory& GetFactory() const { return factory_; }
+    // The text of its windows' captions.
+    std::wstring GetCaption() const;
+
+protected:
+    Application::IDocumentWindow* CreateDocumentWindow(int showCommand) override;
+
+private:
+    DocumentFactory& factory_;
+};
+
+// Makes the documents under the root of the lifetime tree and opens what command lines name; the
+// keyboard shortcuts of every document window go through it.
+class DocumentFactory : public Application::IDocumentFactory,
+                        public Application::CommandLine::IReceiver,
+                        private WinUtil::MessageLoop::IPreProc {
+public:
+    DocumentFactory(Application::IApplication& application, Application::LifeTimeSupervisor& root);
+    // Unhooks the shortcuts when the loop they are hooked on still runs.
+    ~DocumentFactory() override;
+
+    // Opens what the command line names (program name first), relative to directory.
+    void Receive(const std::wstring& directory, const std::wstring& commandLine) override;
+    // Opens a new untitled document with its window; answers it.
+    EmptyDocument& NewDocument(int showCommand = SW_SHOWNORMAL);
+    // Brings the document of the full path forward, opening it first when it is not open.
+    EmptyDocument& OpenDocument(const std::wstring& path, int showCommand = SW_SHOWNORMAL);
+    // Answers the window a new one is cascaded from (the last opened, when it still shows) and
+    // remembers window as the next one's.
+    HWND ExchangeLastWindow(HWND window);
+    // The open document of the full path (compared without regard to case), or null.
+    EmptyDocument* FindDocument(const std::wstring& path);
+
+private:
+    bool PreProcess(MSG& msg) override;
+    EmptyDocument& MakeDocument(const std::wstring& path, int showCommand);
+
+    HACCEL accelerators_ = nullptr;
+    WinUtil::MessageLoop* loop_ = nullptr;
+    HWND lastWindow_ = nullptr;  // the application's loop, hooked at the first command line
+};
+
+} // namespace Editor

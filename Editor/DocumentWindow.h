@@ -1,0 +1,37 @@
+// The window of an empty document: the editor's menu bar, File > New and File > Close, and the
+// document's path shown in its client area.
+#pragma once
+
+#include "app/Commands.h"
+#include "app/Document.h"
+#include "app/WinCommander.h"
+
+namespace Editor {
+
+class EmptyDocument;
+
+// A frame window of an empty document; owned by its lifetime node.
+class DocumentWindow : public Application::IDocumentWindow {
+public:
+    // The child control that shows the document's full path (empty for a new document).
+    static constexpr int kPathControlId = 1001;
+
+    // A window of the document on its own lifetime node; Open creates it.
+    DocumentWindow(EmptyDocument& document, Application::LifeTimeSupervisor& node);
+
+    // Creates and shows the window, cascaded from after (when given).
+    void Open(int showCommand, HWND after = nullptr);
+
+private:
+    void OnDestroy(WinMessage::Msg& msg);
+    void OnCtlColorStatic(WinMessage::Msg& msg);
+    void OnNew(const Application::CommandMsg& msg);
+    void OnClose(const Application::CommandMsg& msg);
+
+    EmptyDocument& document_;
+    WinMessage::WinMsgPlugMap bindings_;
+    Application::WinCommander commander_;
+    Application::WinCmdPlugSet commands_;
+};
+
+} // namespace Editor

@@ -1,0 +1,20 @@
+#include "Editor/EditorApp.h"
+
+#include "Editor/DocumentFactory.h"
+#include "app/winutil/ExceptionBox.h"
+#include "app/winutil/ResourceLoader.h"
+#include "resources/resource.h"
+
+namespace Editor {
+
+int EditorApp::Init() {
+    std::wstring caption = WinUtil::ResourceLoader::Instance().LoadString(IDS_EXCEPTION_CAPTION);
+    if (!caption.empty()) WinUtil::ExceptionBox::SetCaption(caption);
+    return 0;
+}
+
+std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
+    return std::make_unique<DocumentFactory>(*this, root);
+}
+
+} // namespace Editor

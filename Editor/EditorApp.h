@@ -1,0 +1,17 @@
+// The editor's application object: the framework's single-document application with the editor's
+// document factory and error-box caption.
+#pragma once
+
+#include "app/SdiApp.h"
+
+namespace Editor {
+
+class EditorApp : public Application::ISdiApp {
+protected:
+    // Sets the error box's caption from the string table; answers 0 (go on).
+    int Init() override;
+    // Makes the editor's document factory under the root node.
+    std::unique_ptr<Application::IDocumentFactory> GetDocumentFactory(Application::LifeTimeSupervisor& root) override;
+};
+
+} // namespace Editor

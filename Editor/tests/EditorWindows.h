@@ -1,0 +1,138 @@
+// Helpers of the tests that start QuorvelUML.exe: the process, its document windows and polling.
+#pragma once
+
+#include "app/winutil/Platform.h"
+
+#include <string>
+#include <vector>
+
+namespace EditorTest {
+
+// The child control of a document window that shows the document's full path.
+inline constexpr int kPathControlId = 1001;
+
+// Polls cond until it holds or the deadline passes (other processes give no event to wait for).
+template <class F>
+bool WaitFor(F cond, DWORD timeoutMs = 15000) {
+    const DWORD start = GetTickCount();
+    while (!cond()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// The editor next to the test program (the test runs in the executable's folder).
+inline std::wstring EditorPath() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return std::wstring(folder) + L"\\" + QUORVEL_EXE_NAME;
+}
+
+inline std::wstring TextOf(HWND hwnd) {
+    wchar_t buffer[2048] = L"";
+    GetWindowTextW(hwnd, buffer, 2048);
+    return buffer;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+inline BOOL CALLBACK CollectDocumentWindow(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == search->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, kPathControlId)) search->found.push_back(hwnd);
+    return TRUE;
+}
+
+// The visible document windows of a process, in Z order.
+inline std::vector<HWND> VisibleWindows(DWORD pid) {
+    WindowSearch search{pid, {}};
+    EnumWindows(CollectDocumentWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The document path a window shows (empty for a new document).
+inline std::wstring PathShown(HWND window) { return TextOf(GetDlgItem(window, kPathControlId)); }
+
+// The visible window of the process showing the path, or null.
+inline HWND WindowOfPath(DWORD pid, const std::wstring& path) {
+    for (HWND hwnd : VisibleWindows(pid))
+        if (CompareStringOrdinal(PathShown(hwnd).c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) return hwnd;
+    return nullptr;
+}
+
+// A started editor process; never left running: the destructor closes its windows and ends it by
+// force when it does not end, so that the next test starts alone.
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() {
+        if (!info_.hProcess) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+            for (HWND hwnd : VisibleWindows(info_.dwProcessId)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(info_.hProcess, 5000) == WAIT_TIMEOUT) {
+                TerminateProcess(info_.hProcess, 99);
+                WaitForSingleObject(info_.hProcess, 5000);
+            }
+        }
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+    // Starts the command line in the directory; false when it cannot start.
+    bool Start(const std::wstring& commandLine, const std::wstring& directory) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring line = commandLine;
+        return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                              &info_) != FALSE;
+    }
+    // The exit code, or STILL_ACTIVE when the process has not ended within the time.
+    DWORD WaitExit(DWORD timeoutMs) {
+        if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+    DWORD Id() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// A fresh folder under the temporary folder, removed with its files.
+class TempFolder {
+public:
+    explicit TempFolder(const wchar_t* name) {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder() {
+        for (const std::wstring& file : files_) DeleteFileW(file.c_str());
+        RemoveDirectoryW(path_.c_str());
+    }
+    // Creates an empty file in the folder; answers its full path.
+    std::wstring AddFile(const std::wstring& name) {
+        std::wstring file = path_ + L"\\" + name;
+        HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        files_.push_back(file);
+        return file;
+    }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+    std::vector<std::wstring> files_;
+};
+
+} // namespace EditorTest
