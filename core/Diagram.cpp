@@ -1,5 +1,7 @@
 #include "core/Diagram.h"
 
+#include "core/DocumentReader.h"
+#include "core/DocumentWriter.h"
 #include "core/Exceptions.h"
 #include "core/UndoHandler.h"
 #include "core/View.h"
@@ -75,6 +77,7 @@ void ElementSet::RemoveAt(std::size_t index)
 
 std::size_t ElementSet::IndexOf(const IModelElement& element) const
 {
+    if (Find(element.GetObjectId()) != &element) return elements_.size();  // not held: no search
     auto it = std::find_if(elements_.begin(), elements_.end(), [&](const ElementPtr& e) { return e.get() == &element; });
     return static_cast<std::size_t>(it - elements_.begin());
 }
@@ -134,6 +137,21 @@ void Diagram::UpdateAllViewsIfIdle()
 }
 
 IUndoHandler& Diagram::GetUndoHandler() { return *undoHandler_; }
+
+void Diagram::SetNextObjectId(ObjectId id)
+{
+    for (const auto& e : elements_.Elements())
+        if (e->GetObjectId() >= id) return;
+    elements_.SetNextId(id);
+}
+
+unsigned Diagram::LoadXML(std::wistream& in) { return ReadDiagramXML(*this, in); }
+
+unsigned Diagram::LoadXML(std::string utf8) { return ReadDiagramXML(*this, std::move(utf8)); }
+
+void Diagram::SaveXML(std::wostream& out) const { WriteDiagramXML(*this, out); }
+
+void Diagram::SaveXML(std::ostream& out) const { WriteDiagramXML(*this, out); }
 
 void Diagram::Initialize()
 {

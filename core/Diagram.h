@@ -7,10 +7,16 @@
 
 #include <cstddef>
 #include <functional>
+#include <iosfwd>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#ifdef _WIN32
+struct IStorage;
+#endif
 
 namespace Core {
 
@@ -58,6 +64,8 @@ public:
     std::size_t IndexOf(const IModelElement& element) const;
     // The id the next new element gets.
     ObjectId NextId() const { return nextId_; }
+    // Sets the id the next new element gets (a rolled-back reading puts the counter back).
+    void SetNextId(ObjectId id) { nextId_ = id; }
 
 private:
     std::vector<ElementPtr> elements_;
@@ -97,6 +105,8 @@ public:
     std::size_t IndexOf(const IModelElement& element) const { return elements_.IndexOf(element); }
     // The id the next new element gets.
     ObjectId GetNextObjectId() const { return elements_.NextId(); }
+    // Puts the id counter back to a value it had (after a rolled-back reading); never below an id in use.
+    void SetNextObjectId(ObjectId id);
 
     // Makes the view receive document changes and gives every element its view element there;
     // when that fails the view stays detached.
@@ -116,6 +126,23 @@ public:
     bool IsTransactionOpen() const { return openTransactions_ > 0; }
     // Runs the initializer on an empty diagram.
     void Initialize();
+
+    // Reads a whole document (wide text, decoded by the stream's locale) inside its own transaction;
+    // answers ReadFlags (bit 0: unknown namespaces skipped, bit 1: a newer version). Errors throw
+    // Core::Exceptions::Base and leave the diagram as it was.
+    unsigned LoadXML(std::wistream& in);
+    // Reads a whole document of UTF-8 bytes, as LoadXML of a wide stream.
+    unsigned LoadXML(std::string utf8);
+    // Writes the whole diagram as a document; a diagram that cannot be saved whole writes nothing.
+    void SaveXML(std::wostream& out) const;
+    // Writes the whole diagram as a document of UTF-8 bytes.
+    void SaveXML(std::ostream& out) const;
+#ifdef _WIN32
+    // Reads the document from the stream "quorvel-xml" of the storage; answers ReadFlags.
+    unsigned Load(IStorage* storage);
+    // Writes the document into the stream "quorvel-xml" of the storage, created or replaced.
+    void Save(IStorage* storage) const;
+#endif
 
     // The factories elements are created through.
     const FactoryRegistry& GetFactoryRegistry() const { return registry_; }

@@ -10,6 +10,8 @@
 namespace xml {
 class IWriter;
 class IAttributes;
+class Reader;
+class Tag;
 struct Namespace;
 } // namespace xml
 
@@ -30,6 +32,7 @@ class UndoSequence;
 struct ViewUpdateContext;
 struct RestoreContext;
 class IFactory;
+class SelectionTracker;
 
 // The object id of an element; 0 means "none yet".
 using ObjectId = std::uint32_t;
@@ -105,6 +108,11 @@ public:
     IViewElement* FindViewElement(const IView& view) const;
     // The element's view elements in list order.
     const std::vector<std::shared_ptr<IViewElement>>& GetViewElements() const { return views_; }
+    // Whether the element's view element in the view is selected; false when it has none there.
+    bool IsSelectedInView(const IView& view) const;
+    // Selects or deselects the element's view element in the view through the tracker (none: the
+    // view notifies its selection observers itself); nothing when it has none there.
+    void SelectInView(IView& view, bool select, SelectionTracker* tracker = nullptr);
     // Updates every view element in list order, then UpdateOwnerViews; a re-entering call returns at once.
     void UpdateViewElements(const ViewUpdateContext* context = nullptr);
     // Hook after the view elements updated; elements drawn by their owner update it here.
@@ -126,8 +134,13 @@ public:
     virtual ElementPtr CreateChildElement(Env& env, const std::wstring& nsUri, const std::wstring& name);
     // Whether a nested child element is ignored by the reader.
     virtual bool IgnoresChild(const std::wstring& /*nsUri*/, const std::wstring& /*name*/) const { return false; }
+    // Reads a nested child element in its own way in the first reading pass (content and end tag
+    // included) and answers true; the reader then skips that child in the second pass. False by default.
+    virtual bool RestoreChildElement(Env&, xml::Reader&, const xml::Tag&) { return false; }
     // Called once the element's own XML element has been read in the second pass.
     virtual void EndRestore(Env&, const RestoreContext&) {}
+    // The element's own finalizing after a document or fragment was read, before the registered finalizers.
+    virtual void FinalizeRead(Env&) {}
     // Called once all elements of the document or fragment have been restored.
     virtual void OnRestored(Env&) {}
     // The element's follow-up after an insertion or modification in a transaction step.

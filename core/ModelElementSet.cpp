@@ -1,31 +1,28 @@
 #include "core/ModelElementSet.h"
 
-#include "core/Shift.h"
-
 #include <algorithm>
 
 namespace Core {
 
 bool ModelElementSet::Insert(const ElementPtr& element)
 {
-    if (!element || Contains(element.get())) return false;
+    if (!element || !index_.insert(element.get()).second) return false;
     elements_.push_back(element);
     return true;
 }
 
 bool ModelElementSet::Contains(const IModelElement* element) const
 {
-    return std::any_of(elements_.begin(), elements_.end(), [&](const ElementPtr& e) { return e.get() == element; });
+    return index_.count(element) != 0;
 }
 
-bool DeferredShiftSet::IsShifted(const IModelElement* element) const
+bool ModelElementSet::Remove(const IModelElement* element)
 {
-    return std::find(shifted_.begin(), shifted_.end(), element) != shifted_.end();
-}
-
-void DeferredShiftSet::MarkShifted(const IModelElement* element)
-{
-    if (!IsShifted(element)) shifted_.push_back(element);
+    auto it = std::find_if(elements_.begin(), elements_.end(), [&](const ElementPtr& e) { return e.get() == element; });
+    if (it == elements_.end()) return false;
+    elements_.erase(it);
+    index_.erase(element);
+    return true;
 }
 
 } // namespace Core

@@ -1,0 +1,344 @@
+#include "core/DocumentReader.h"
+
+#include "core/Diagram.h"
+#include "core/Factory.h"
+#include "core/Finalizer.h"
+#include "core/Registries.h"
+#include "core/StoredForms.h"
+#include "core/Transaction.h"
+#include "core/foundation/UTF8.h"
+#include "core/xml/Exceptions.h"
+#include "core/xml/Reader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <istream>
+#include <iterator>
+
+namespace Core {
+
+namespace {
+
+// One known element met in the first pass: the element made for it, or none when its enclosing
+// element read it itself or ignores it (the second pass skips it then).
+struct Entry {
+    ElementPtr element;
+};
+
+class DocumentReading {
+public:
+    DocumentReading(Diagram& diagram, Env& env, xml::Reader& reader) : diagram_(diagram), env_(env), reader_(reader) {}
+
+    // Checks the root element and creates every element (first pass).
+    void CreateAll(xml::Tag& root) {
+        reader_.ReadRoot(root);
+        if (root.LocalName() != xml::kRootElement || !root.IsIn(xml::kSchema10))
+            throw xml::Exceptions::UnknownElement(root.GetLine(), root.LocalName());
+        Create(root, nullptr);
+    }
+
+    // Restores every element (second pass).
+    void RestoreAll() {
+        xml::Tag root;
+        reader_.ReadRoot(root);
+        std::size_t next = 0;
+        Restore(root, nullptr, next);
+    }
+
+    const std::vector<ElementPtr>& Read() const { return read_; }
+
+private:
+    void Create(const xml::Tag& parentTag, IModelElement* parent) {
+        xml::Tag tag;
+        std::wstring uri;
+        while (reader_.ReadNextKnownElement(tag, parentTag)) {
+            uri.assign(tag.NamespaceUri());
+            const std::wstring& name = tag.LocalName();
+            if (parent != nullptr && parent->IgnoresChild(uri, name)) {
+                reader_.SkipElement(tag);
+                entries_.push_back({});
+                continue;
+            }
+            if (parent != nullptr && parent->RestoreChildElement(env_, reader_, tag)) {
+                entries_.push_back({});
+                continue;
+            }
+            ElementPtr e;
+            bool made = false;
+            if (parent != nullptr) e = parent->FindExistingChild(env_, uri, name);
+            if (!e) {
+                made = true;
+                if (parent != nullptr) {
+                    e = parent->CreateChildElement(env_, uri, name);
+                } else if (IFactory* factory = diagram_.GetFactoryRegistry().Find(uri, name)) {
+                    e = factory->CreateElement();
+                }
+            }
+            if (!e) throw xml::Exceptions::UnknownElement(tag.GetLine(), name);
+            Register(tag, e, made);
+            entries_.push_back({e});
+            read_.push_back(e);
+            Create(tag, e.get());
+        }
+    }
+
+    // Inserts a new element under its stored id and registers it there.
+    void Register(const xml::Tag& tag, const ElementPtr& e, bool made) {
+        const int line = tag.GetLine();
+        const bool inDiagram = diagram_.IndexOf(*e) != diagram_.GetElementCount();
+        auto [found, text] = tag.GetAttributes().find(xml::kSchema10, L"id");
+        if (!found) {
+            if (made) throw Exceptions::MandatoryAttributeMissing(line, L"id");
+            if (!inDiagram) env_.Insert(e);
+            return;
+        }
+        const ObjectId id = ToBinary::ToRef(text, L"id", line);
+        if (id == 0) throw Exceptions::AttributeOutOfRange(line, L"id");
+        if (registry_.Find(id) != nullptr || (!inDiagram && diagram_.FindElementById(id) != nullptr))
+            throw Exceptions::DuplicateObjectID(line, id);
+        if (!inDiagram) {
+            ElementState::SetId(*e, id);
+            env_.Insert(e);
+        }
+        registry_.Register(id, *e, line);
+    }
+
+    void Restore(const xml::Tag& parentTag, IModelElement* parent, std::size_t& next) {
+        xml::Tag tag;
+        IModelElement* previous = nullptr;
+        while (reader_.ReadNextKnownElement(tag, parentTag)) {
+            if (next >= entries_.size())
+                throw xml::Exceptions::Malformed(tag.GetLine(), "the document changed between the reading passes");
+            const Entry& entry = entries_[next++];
+            if (!entry.element) {
+                reader_.SkipElement(tag);
+                continue;
+            }
+            IModelElement& e = *entry.element;
+            const int line = tag.GetLine();
+            e.RestoreProperties(tag.GetAttributes(), registry_);
+            Restore(tag, &e, next);
+            e.EndRestore(env_, RestoreContext{parent, previous, registry_, line});
+            previous = &e;
+        }
+    }
+
+    Diagram& diagram_;
+    Env& env_;
+    xml::Reader& reader_;
+    ObjectRegistry registry_;
+    std::vector<Entry> entries_;
+    std::vector<ElementPtr> read_;
+};
+
+// A dotted version as numbers; false when it is not one.
+template <class Char>
+bool ParseVersion(std::basic_string_view<Char> text, std::vector<unsigned long>& parts)
+{
+    parts.clear();
+    unsigned long value = 0;
+    std::size_t digits = 0;
+    for (Char c : text) {
+        if (c >= Char('0') && c <= Char('9')) {
+            if (++digits > 9) return false;
+            value = value * 10 + static_cast<unsigned long>(c - Char('0'));
+        } else if (c == Char('.') && digits > 0) {
+            parts.push_back(value);
+            value = 0;
+            digits = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    parts.push_back(value);
+    return true;
+}
+
+// The namespace declarations of the start tag at pos, handed to f as raw values.
+template <class F>
+void ForEachDeclaration(std::string_view doc, std::size_t pos, F f)
+{
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t i = pos + 1;
+    while (i < doc.size() && !space(doc[i]) && doc[i] != '>' && doc[i] != '/') ++i;
+    for (;;) {
+        while (i < doc.size() && space(doc[i])) ++i;
+        if (i >= doc.size() || doc[i] == '>' || doc[i] == '/') return;
+        const std::size_t nameBegin = i;
+        while (i < doc.size() && doc[i] != '=' && !space(doc[i])) ++i;
+        const std::string_view name = doc.substr(nameBegin, i - nameBegin);
+        while (i < doc.size() && space(doc[i])) ++i;
+        if (i >= doc.size() || doc[i] != '=') return;
+        ++i;
+        while (i < doc.size() && space(doc[i])) ++i;
+        if (i >= doc.size() || (doc[i] != '"' && doc[i] != '\'')) return;
+        const char quote = doc[i++];
+        const std::size_t close = doc.find(quote, i);
+        if (close == std::string_view::npos) return;
+        if (name == "xmlns" || name.substr(0, 6) == "xmlns:") f(doc.substr(i, close - i));
+        i = close + 1;
+    }
+}
+
+// The highest object id the document may store (every "id" attribute written as "rN"); an
+// over-estimate is harmless. Elements the reading makes without a stored id get ids above it.
+ObjectId HighestStoredId(std::string_view doc)
+{
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    ObjectId highest = 0;
+    for (std::size_t pos = doc.find("id", 1); pos != std::string_view::npos; pos = doc.find("id", pos + 2)) {
+        if (!space(doc[pos - 1])) continue;
+        std::size_t i = pos + 2;
+        while (i < doc.size() && space(doc[i])) ++i;
+        if (i >= doc.size() || doc[i] != '=') continue;
+        ++i;
+        while (i < doc.size() && space(doc[i])) ++i;
+        if (i + 1 >= doc.size() || (doc[i] != '"' && doc[i] != '\'') || doc[i + 1] != 'r') continue;
+        i += 2;
+        std::uint64_t value = 0;
+        while (i < doc.size() && doc[i] >= '0' && doc[i] <= '9' && value <= 0xFFFFFFFFull)
+            value = value * 10 + std::uint64_t(doc[i++] - '0');
+        if (value > highest) highest = value > 0xFFFFFFFFull ? 0xFFFFFFFFu : ObjectId(value);
+    }
+    return highest;
+}
+
+} // namespace
+
+namespace {
+bool IsNewer(const std::vector<unsigned long>& v, const std::vector<unsigned long>& r)
+{
+    for (std::size_t i = 0; i < std::max(v.size(), r.size()); ++i) {
+        const unsigned long a = i < v.size() ? v[i] : 0;
+        const unsigned long b = i < r.size() ? r[i] : 0;
+        if (a != b) return a > b;
+    }
+    return false;
+}
+} // namespace
+
+bool IsNewerVersion(std::wstring_view version, std::wstring_view reference)
+{
+    std::vector<unsigned long> v, r;
+    return ParseVersion(version, v) && ParseVersion(reference, r) && IsNewer(v, r);
+}
+
+bool DeclaresNewerSchema(std::string_view doc)
+{
+    std::size_t pos = doc.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    for (;;) {
+        pos = doc.find('<', pos);
+        if (pos == std::string_view::npos) return false;
+        std::string_view close;
+        if (doc.substr(pos, 4) == "<!--") close = "-->";
+        else if (doc.substr(pos, 2) == "<?") close = "?>";
+        else if (doc.substr(pos, 2) == "<!") return false;
+        else break;
+        pos = doc.find(close, pos + 2);
+        if (pos == std::string_view::npos) return false;
+        pos += close.size();
+    }
+    const std::wstring_view own = xml::kSchema13.uri;
+    const std::string base = zq::ToUTF8(own.substr(0, own.rfind(L'/') + 1));
+    std::vector<unsigned long> current, declared;
+    ParseVersion(own.substr(own.rfind(L'/') + 1), current);
+    bool newer = false;
+    ForEachDeclaration(doc, pos, [&](std::string_view uri) {
+        if (uri.size() > base.size() && uri.substr(0, base.size()) == base)
+            newer = newer || (ParseVersion(uri.substr(base.size()), declared) && IsNewer(declared, current));
+    });
+    return newer;
+}
+
+unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const ReadOptions& options)
+{
+    Diagram& diagram = receiver.BeginReading();
+    const ObjectId nextId = diagram.GetNextObjectId();
+    const std::size_t firstIndex = diagram.GetElementCount();
+    std::vector<ElementPtr> read;
+    unsigned flags = 0;
+    const bool newerSchema = DeclaresNewerSchema(utf8);
+    const ObjectId highestId = HighestStoredId(utf8);
+    try {
+        xml::Reader reader(std::move(utf8));
+        Transaction transaction(diagram);
+        Env env(transaction);
+        try {
+            if (highestId != 0xFFFFFFFFu && highestId >= nextId) diagram.SetNextObjectId(highestId + 1);
+            DocumentReading reading(diagram, env, reader);
+            xml::Tag root;
+            reading.CreateAll(root);
+            auto [found, version] = root.GetAttributes().find(xml::kSchema10, xml::kProductVersionAttribute);
+            if ((found && IsNewerVersion(version, xml::kProductVersion)) || newerSchema)
+                flags |= kReadNewerVersion;
+            reading.RestoreAll();
+            if (reader.SkippedUnknown()) flags |= kReadSkippedUnknown;
+            // Every element the reading made, those its enclosing elements made themselves included.
+            if (diagram.GetElementCount() >= firstIndex)
+                read.assign(diagram.Elements().begin() + static_cast<std::ptrdiff_t>(firstIndex), diagram.Elements().end());
+            else
+                read = reading.Read();
+            RunFinalizers(env, read);
+            for (const ElementPtr& e : read) e->OnRestored(env);
+            if (options.afterRestored) options.afterRestored(env, read);
+            for (const ElementPtr& e : read) e->MakeBackup();
+            env.Close();
+        } catch (...) {
+            transaction.Abort();
+            throw;
+        }
+    } catch (...) {
+        diagram.SetNextObjectId(nextId);
+        receiver.EndReading(false);
+        throw;
+    }
+    receiver.EndReading(true);
+    if (options.afterClose) options.afterClose(read);
+    return flags;
+}
+
+unsigned ReadDiagramXML(IElementReceiver& receiver, std::wistream& in, const ReadOptions& options)
+{
+    std::wstring text;
+    try {
+        text.assign(std::istreambuf_iterator<wchar_t>(in), std::istreambuf_iterator<wchar_t>());
+    } catch (const std::exception&) {
+        throw xml::Exceptions::Malformed(1, "the document cannot be decoded");  // the stream's conversion failed
+    }
+    if (const std::size_t bad = text.find(static_cast<wchar_t>(zq::kInvalidByteMark)); bad != std::wstring::npos) {
+        const auto lines = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), L'\n');
+        throw xml::Exceptions::Malformed(static_cast<int>(lines) + 1, "invalid UTF-8 in the document");
+    }
+    std::string utf8;
+    char32_t pending = 0;
+    zq::AppendUTF8(utf8, text, pending, true);
+    return ReadDiagramXML(receiver, std::move(utf8), options);
+}
+
+namespace {
+// A diagram as the receiver of a reading.
+class DiagramReceiver : public IElementReceiver {
+public:
+    explicit DiagramReceiver(Diagram& diagram) : diagram_(diagram) {}
+    Diagram& BeginReading() override { return diagram_; }
+    void EndReading(bool) noexcept override {}
+
+private:
+    Diagram& diagram_;
+};
+} // namespace
+
+unsigned ReadDiagramXML(Diagram& diagram, std::string utf8, const ReadOptions& options)
+{
+    DiagramReceiver receiver(diagram);
+    return ReadDiagramXML(receiver, std::move(utf8), options);
+}
+
+unsigned ReadDiagramXML(Diagram& diagram, std::wistream& in, const ReadOptions& options)
+{
+    DiagramReceiver receiver(diagram);
+    return ReadDiagramXML(receiver, in, options);
+}
+
+} // namespace Core

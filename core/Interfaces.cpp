@@ -1,0 +1,46 @@
+#include "core/Interfaces.h"
+
+#include "core/ModelElementSet.h"
+#include "core/Shift.h"
+
+namespace Core {
+
+BoxReshapeInfo::BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, const zq::Rect& newRect)
+    : terminal_(terminal)
+{
+    GraphUtil::MakeRectOutline(old_, oldRect.Normalized());
+    GraphUtil::MakeRectOutline(new_, newRect.Normalized());
+}
+
+zq::float8Point BoxReshapeInfo::MapPoint(const zq::float8Point& point) const
+{
+    return GraphUtil::MapOutlinePoint(new_, old_, point);
+}
+
+zq::float8Point IPointAttachment::GetShiftedPosition(const ITerminalReshapeInfo& info, const zq::float8Point& point,
+                                                     const zq::float8Point*, const DeferredShiftSet& set) const
+{
+    zq::float8Point p = info.MapPoint(point);
+    const IModelElement* terminal = info.GetTerminal();
+    if (terminal != nullptr && set.Moves(terminal)) {
+        const ShiftVector& v = set.GetShift();
+        if (v.shiftX) p.x += v.dx;
+        if (v.shiftY) p.y += v.dy;
+    }
+    return p;
+}
+
+void IUpdateContainer::UpdateContainerOnce(Env& env, ModelElementSet& visited)
+{
+    ElementPtr self = weak_from_this().lock();
+    if (!self || !visited.Insert(self)) return;
+    UpdateContainer(env, visited);
+}
+
+void IContainable::FinalizeContainer(Env& env)
+{
+    ModelElementSet visited;
+    UpdateContainerOnce(env, visited);
+}
+
+} // namespace Core

@@ -1,0 +1,69 @@
+// Transfer sets: the elements of a copy, a drag or a paste, held as copies in a diagram of their
+// own. Copies keep their originals' object ids, so a set written as a document and read back names
+// the same reference element. Pasting makes fresh copies in the target diagram.
+#pragma once
+
+#include "core/Diagram.h"
+#include "core/DocumentReader.h"
+#include "core/ModelElementSet.h"
+#include "core/Registries.h"
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace Core {
+
+class TransferSet : public IClub, public IElementReceiver {
+public:
+    // An empty set; elements read into it are made through the registry, which must outlive it.
+    explicit TransferSet(const FactoryRegistry& registry);
+    ~TransferSet() override;
+    TransferSet(const TransferSet&) = delete;
+    TransferSet& operator=(const TransferSet&) = delete;
+
+    // Copies the element into the set (once per original); the copy keeps the original's object id
+    // unless the set holds that id already. References are mapped onto the copies when the set is
+    // next used: insert every element before writing, pasting or asking for the reference element.
+    void Insert(const IModelElement& element);
+    // Makes the copy with the object id the reference element; 0 or an id the set does not hold leaves none.
+    void SetReferenceElement(ObjectId id);
+    // The reference element, or none.
+    IModelElement* GetReferenceElement() const;
+    // The number of elements held.
+    std::size_t Size() const { return holder_->GetElementCount(); }
+    bool Empty() const { return Size() == 0; }
+
+    // The result of a paste: the reference element's copy (or none) and every pasted element.
+    struct PasteResult {
+        ElementPtr reference;
+        ModelElementSet pasted;
+    };
+    // Creates copies of the elements in the environment's diagram inside its transaction: references
+    // between elements of the set lead to the new copies, references to anything else are dropped.
+    // Every copy gets OnRestored and OnPasted, then the diagram's paste post-processor runs.
+    PasteResult Paste(Env& env) const;
+
+    // The diagram-like view of the elements that a document writer walks.
+    const IClub& GetClub() const;
+    // IClub: the elements in insertion (or document) order.
+    void ForEachElement(const std::function<void(IModelElement&)>& f) const override;
+
+    // IElementReceiver: a document read into the set replaces its elements only when the reading succeeds.
+    Diagram& BeginReading() override;
+    void EndReading(bool success) noexcept override;
+
+private:
+    void Settle() const;
+
+    const FactoryRegistry& registry_;
+    std::unique_ptr<Diagram> holder_;
+    std::unique_ptr<Diagram> reading_;
+    mutable CopyRegistry copies_;                     // original to copy
+    mutable std::vector<ElementPtr> unsettled_;       // copies whose references still lead to originals
+    std::unordered_map<const IModelElement*, IModelElement*> byOriginal_;
+    std::vector<ElementPtr> originals_;               // kept alive until their copies are settled
+    ObjectId reference_ = 0;
+};
+
+} // namespace Core

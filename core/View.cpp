@@ -1,0 +1,200 @@
+#include "core/View.h"
+
+#include "core/Interfaces.h"
+#include "core/Selection.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace Core {
+
+IViewElement::IViewElement(IView& view, IModelElement& element) : view_(&view), element_(&element)
+{
+    view.elements_.push_back(this);
+    entry_ = std::prev(view.elements_.end());
+}
+
+IViewElement::~IViewElement()
+{
+    if (view_ != nullptr) view_->elements_.erase(entry_);
+}
+
+const IView& IViewElement::GetView() const
+{
+    if (view_ == nullptr) throw std::logic_error("view element without a view");
+    return *view_;
+}
+
+VISelectable* IViewElement::GetSelectable() { return dynamic_cast<VISelectable*>(this); }
+
+bool IViewElement::IsHit(const zq::Point& point, int32_t tolerance) const
+{
+    auto* pointable = dynamic_cast<const IPointable*>(element_);
+    return pointable != nullptr && pointable->IsNear(point, tolerance);
+}
+
+Weight IViewElement::GetWeight(const zq::Point& point, int32_t tolerance) const
+{
+    auto* pointable = dynamic_cast<const IPointable*>(element_);
+    if (pointable == nullptr) return {};
+    return pointable->GetWeight(GetView(), point, tolerance);
+}
+
+bool VISelectable::SetSelected(SelectionTracker* tracker, bool select)
+{
+    if (selected_ == select) return false;
+    IView* view = GetOwnerView();
+    if (view == nullptr) {
+        selected_ = select;
+        OnSelectedChanged();
+        return true;
+    }
+    if (tracker != nullptr) {
+        tracker->BeforeChange(*view);
+        selected_ = select;
+    } else {
+        SelectionTracker own(view);
+        own.BeforeChange(*view);
+        selected_ = select;
+    }
+    OnSelectedChanged();
+    return true;
+}
+
+IView::~IView()
+{
+    for (IViewElement* e : elements_) e->view_ = nullptr;
+}
+
+void IView::UpdateViewElements(const ViewUpdateContext* context)
+{
+    std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+    for (IViewElement* e : all) e->Update(context);
+}
+
+void IView::NotifySelectionChanged()
+{
+    observers_.Notify([this](ISelectionObserver& o) { o.OnSelectionChanged(*this); });
+}
+
+void IView::SetActive(bool active)
+{
+    if (frozen_) return;
+    active_ = active;
+    std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+    for (IViewElement* e : all) e->OnActiveChanged(active);
+}
+
+template <class F>
+void IView::ChangeSelection(SelectionTracker* tracker, F&& change)
+{
+    if (frozen_) return;
+    if (tracker != nullptr) {
+        change(tracker);
+    } else {
+        SelectionTracker own(this);  // one notification for the whole change
+        change(&own);
+    }
+}
+
+void IView::ClearSelection(SelectionTracker* tracker)
+{
+    ChangeSelection(tracker, [this](SelectionTracker* t) {
+        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        for (IViewElement* e : all)
+            if (VISelectable* s = e->GetSelectable()) s->SetSelected(t, false);
+    });
+}
+
+ModelElementSet IView::GetSelection() const
+{
+    ModelElementSet set;
+    for (IViewElement* e : elements_) {
+        const VISelectable* s = e->GetSelectable();
+        if (s != nullptr && s->IsSelected() && e->GetModelElement() != nullptr)
+            set.Insert(e->GetModelElement()->weak_from_this().lock());
+    }
+    return set;
+}
+
+bool IView::HasSelection() const
+{
+    return std::any_of(elements_.begin(), elements_.end(), [](const IViewElement* e) {
+        const VISelectable* s = e->GetSelectable();
+        return s != nullptr && s->IsSelected();
+    });
+}
+
+void IView::ApplySelection(SelectionTracker* tracker, const ModelElementSet& set)
+{
+    ChangeSelection(tracker, [&](SelectionTracker* t) {
+        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        for (IViewElement* e : all)
+            if (VISelectable* s = e->GetSelectable()) s->SetSelected(t, set.Contains(e->GetModelElement()));
+    });
+}
+
+void IView::SelectAll(SelectionTracker* tracker)
+{
+    ChangeSelection(tracker, [this](SelectionTracker* t) {
+        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        for (IViewElement* e : all)
+            if (VISelectable* s = e->GetSelectable()) s->SetSelected(t, true);
+    });
+}
+
+void IView::SelectEnclosed(SelectionTracker* tracker, const zq::Rect& rect)
+{
+    const zq::Rect area = rect.Normalized();
+    ChangeSelection(tracker, [&](SelectionTracker* t) {
+        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        for (IViewElement* e : all) {
+            VISelectable* s = e->GetSelectable();
+            auto* pointable = dynamic_cast<const IPointable*>(e->GetModelElement());
+            if (s == nullptr || pointable == nullptr) continue;
+            zq::Rect bounds;
+            if (pointable->GetBoundingRect(bounds) && area.Contains(bounds.Normalized())) s->SetSelected(t, true);
+        }
+    });
+}
+
+void IView::SetSelectionVisible(bool visible)
+{
+    selectionVisible_ = visible;
+    std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+    for (IViewElement* e : all)
+        if (VISelectable* s = e->GetSelectable()) s->OnSelectionVisible(visible);
+}
+
+HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilter* filter, unsigned flags,
+                         const std::vector<std::wstring>& requiredTypes) const
+{
+    auto admitted = [&](const IViewElement* e) {
+        const IModelElement* m = e->GetModelElement();
+        if (m == nullptr || m->IsDeleted()) return false;
+        if (filter != nullptr && !filter->Accept(m)) return false;
+        if (!requiredTypes.empty() &&
+            std::find(requiredTypes.begin(), requiredTypes.end(), m->GetTypeName()) == requiredTypes.end())
+            return false;
+        const VISelectable* s = e->GetSelectable();
+        return (flags & kHitSelectedOnly) == 0 || (s != nullptr && s->IsSelected());
+    };
+    HitResult best;
+    auto offer = [&](IViewElement* e, const Weight& w, bool onMark) {
+        if (!best || w > best.weight) best = HitResult{e, w, onMark};
+    };
+    if ((flags & kHitNoMarks) == 0) {
+        for (IViewElement* e : elements_) {
+            const VISelectable* s = e->GetSelectable();
+            if (s == nullptr || !s->IsSelected() || !admitted(e)) continue;
+            Weight w = s->HitTestMarks(point, tolerance);
+            if (w.GetKind() != Weight::Kind::Invisible) offer(e, w, true);
+        }
+    }
+    for (IViewElement* e : elements_) {
+        if (admitted(e) && e->IsHit(point, tolerance)) offer(e, e->GetWeight(point, tolerance), false);
+    }
+    return best;
+}
+
+} // namespace Core
