@@ -73,7 +73,7 @@ void Text::SetTextOwner(Core::Env& env, ITextOwner* owner) { SetField(env, &Text
 
 std::wstring Text::GetName() const { return FromUtf16(GetRep().content.GetName()); }
 
-void Text::SetName(Core::Env& env, std::wstring_view name) {
+void Text::SetName(Core::Env& env, const std::wstring& name) {
   Content content;
   content.SetName(ToUtf16(name));
   SetContent(env, std::move(content));

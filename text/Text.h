@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/Factory.h"
+#include "core/Interfaces.h"
 #include "core/PropertyKinds.h"
 #include "core/Storable.h"
 #include "core/foundation/Geometry.h"
@@ -40,7 +41,7 @@ struct TextTraits {
 };
 
 // The rich text of one owner.
-class Text : public Core::Storable<Text, TextRep, TextTraits> {
+class Text : public Core::Storable<Text, TextRep, TextTraits, Core::INamed> {
  public:
   // The factory, registered under "TextBlock.Text".
   static Core::FactoryImp<Text>& Factory();
@@ -50,10 +51,10 @@ class Text : public Core::Storable<Text, TextRep, TextTraits> {
   // Creates an empty text of the owner, inserted through the environment (undoable).
   static std::shared_ptr<Text> Create(Core::Env& env, ITextOwner& owner);
 
-  // The characters with a line feed per paragraph start.
-  std::wstring GetName() const;
   // Replaces the whole content by the string (CR, LF, CR LF, U+2028, U+2029 start paragraphs); nothing when deleted.
-  void SetName(Core::Env& env, std::wstring_view name);
+  void SetName(Core::Env& env, const std::wstring& name) override;
+  // The characters with a line feed per paragraph start.
+  std::wstring GetName() const override;
   // Replaces the whole content by the items inside a change bracket; nothing when deleted.
   void SetContent(Core::Env& env, Content content);
   // The items.

@@ -1,6 +1,8 @@
 #include "text/TextOwner.h"
 
+#include "core/Exceptions.h"
 #include "core/Factory.h"
+#include "core/Grid.h"
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/Diagram.h"
@@ -10,14 +12,6 @@
 namespace TextBlock {
 
 void ITextStyleProvider::GetTextStyle(TextStyle& style, const Core::IModelElement*) const { style = TextStyle(); }
-
-SizeRounding RoundUpToSteps(std::int32_t step) {
-  return [step](Extent e) {
-    if (step <= 0) return e;
-    auto up = [step](std::int32_t v) { return v <= 0 ? 0 : (v + step - 1) / step * step; };
-    return Extent{up(e.width), up(e.height)};
-  };
-}
 
 void ITextOwner::ApplyTextStyle(Text* text, Core::Env& env) {
   if (!text || text->IsDeleted() || !text->GetTextOwner()) return;
@@ -42,19 +36,18 @@ Extent ITextOwner::GetTextAreaSizeUsed(const Text* text, bool old) {
   return old ? text->GetOldRep().usedSize : text->GetRep().usedSize;
 }
 
-void ITextOwner::GrowRectToText(zq::Rect& rect, const SizeRounding& round, const zq::Point& anchor, const Text* text,
+void ITextOwner::GrowRectToText(zq::Rect& rect, const Core::IGrid& grid, const zq::Point& anchor, const Text* text,
                                 std::int32_t left, std::int32_t right, std::int32_t top, std::int32_t bottom) {
   if (!text) return;
   const Extent used = GetTextAreaSizeUsed(text);
-  Extent needed{used.width + left + right, used.height + top + bottom};
-  if (round) needed = round(needed);
-  if (rect.right - rect.left < needed.width) {
-    if (rect.left != anchor.x) rect.left = rect.right - needed.width;
-    else rect.right = rect.left + needed.width;
+  const zq::Point needed = grid.SnapSize({used.width + left + right, used.height + top + bottom});
+  if (rect.right - rect.left < needed.x) {
+    if (rect.left != anchor.x) rect.left = rect.right - needed.x;
+    else rect.right = rect.left + needed.x;
   }
-  if (rect.top - rect.bottom < needed.height) {
-    if (rect.top == anchor.y) rect.bottom = rect.top - needed.height;
-    else rect.top = rect.bottom + needed.height;
+  if (rect.top - rect.bottom < needed.y) {
+    if (rect.top == anchor.y) rect.bottom = rect.top - needed.y;
+    else rect.top = rect.bottom + needed.y;
   }
 }
 
@@ -70,15 +63,17 @@ bool ITextOwner::IsOwnChildElement(const xml::Tag& child) { return child.LocalNa
 
 bool ITextOwner::RestoreChildElement(Core::Env& env, xml::Reader& reader, const xml::Tag& child) {
   if (!IsOwnChildElement(child)) return false;
+  if (textRead_) throw xml::ExceptionBase(child.GetLine(), "duplicate element \"Text\"");
   const Core::IFactory* factory =
       env.GetDiagram().GetFactoryRegistry().Find(Text::Factory().GetNamespace().uri, Text::Factory().GetElementName());
   Core::ElementPtr element = factory ? factory->CreateElement() : Text::Factory().CreateElement();
   auto text = std::dynamic_pointer_cast<Text>(element);
-  if (!text) text = std::make_shared<Text>();
+  if (!text) throw Core::Exceptions::TypeMismatchOfRestoredObject(child.GetLine());
   env.Insert(text);
   text->ReadContent(env, reader, child);
   text->SetTextOwner(env, this);
   SetText(env, text.get());
+  textRead_ = true;
   return true;
 }
 

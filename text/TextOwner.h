@@ -1,9 +1,9 @@
 #pragma once
 // The owner protocol of rich texts: style providers, text owners and the helpers owners call.
-#include <functional>
-#include <memory>
+#include <cstdint>
 
-#include "core/ModelElement.h"
+#include "core/Interfaces.h"
+#include "core/Weight.h"
 #include "core/foundation/Geometry.h"
 #include "text/Layout.h"
 #include "text/TextStyle.h"
@@ -15,7 +15,8 @@ class Tag;
 
 namespace Core {
 class Env;
-}
+class IGrid;
+}  // namespace Core
 
 namespace TextBlock {
 
@@ -29,13 +30,8 @@ class ITextStyleProvider {
   virtual void GetTextStyle(TextStyle& style, const Core::IModelElement* text) const;
 };
 
-// Rounds a needed size (width, height) up to the grid.
-using SizeRounding = std::function<Extent(Extent)>;
-// The rounding of a grid of the given step: up to whole steps.
-SizeRounding RoundUpToSteps(std::int32_t step);
-
 // An element that owns a text.
-class ITextOwner : public virtual ITextStyleProvider, public virtual Core::IModelElement {
+class ITextOwner : public virtual ITextStyleProvider, public virtual Core::IPointable {
  public:
   // The top-left corner of the text in model units (y up); the lines run downward from it.
   virtual void GetTextOrigin(zq::Point& origin) const = 0;
@@ -52,8 +48,9 @@ class ITextOwner : public virtual ITextStyleProvider, public virtual Core::IMode
   static void OnTextAreaChanged(Text* text, Core::Env& env);
   // The used size of the last layout; with old, the value before the running transaction when there is one.
   static Extent GetTextAreaSizeUsed(const Text* text, bool old = false);
-  // Grows the rectangle (y up) to the used size plus margins, rounded by the grid; the anchor side stays.
-  static void GrowRectToText(zq::Rect& rect, const SizeRounding& round, const zq::Point& anchor, const Text* text,
+  // Grows the rectangle (y up) to the used size plus margins, rounded up by the grid's size rounding;
+  // the side on the anchor point stays; the rectangle never shrinks.
+  static void GrowRectToText(zq::Rect& rect, const Core::IGrid& grid, const zq::Point& anchor, const Text* text,
                              std::int32_t left, std::int32_t right, std::int32_t top, std::int32_t bottom);
   // Deletes the text (undoable) and drops its layout; nothing when already deleted.
   static void DeleteWithText(Text* text, Core::Env& env);
@@ -62,8 +59,15 @@ class ITextOwner : public virtual ITextStyleProvider, public virtual Core::IMode
 
   // True when the child element is the owner's own text ("Text").
   static bool IsOwnChildElement(const xml::Tag& child);
-  // Restores the child "Text" into a new text of this owner and hands it to SetText; false for other children.
-  bool RestoreChildElement(Core::Env& env, xml::Reader& reader, const xml::Tag& child);
+  // The owner's child hook of the document reader: restores the child "Text" (content and end tag)
+  // into a new text of this owner and hands it to SetText; false for other children, which owners
+  // with more kinds of children then read in their own override.
+  bool RestoreChildElement(Core::Env& env, xml::Reader& reader, const xml::Tag& child) override;
+
+ private:
+  // Set once the owner's "Text" child has been read: a second one makes the document malformed,
+  // since the first text would be left behind with no owner that writes or deletes it.
+  bool textRead_ = false;
 };
 
 }  // namespace TextBlock

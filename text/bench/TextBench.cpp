@@ -33,6 +33,11 @@ class NameBox : public Core::Storable<NameBox, NameRep, Core::StorableTraits::Nu
   void GetTextAreaSize(Extent& size, const Text&) const override { size = {2500, 800}; }
   void OnTextChanged(Core::Env&, Text&) override {}
   void SetText(Core::Env& env, Text* text) override { SetField(env, &NameRep::text, text); }
+  bool GetBoundingRect(zq::Rect& out) const override {
+    out = zq::Rect(0, 0, 2500, -800);
+    return true;
+  }
+  Core::Weight GetWeight(const Core::IView&, const zq::Point&, std::int32_t) const override { return {}; }
   void GetTextStyle(TextStyle& s, const Core::IModelElement*) const override { s = Style(); }
   static TextStyle Style() {
     TextStyle s;

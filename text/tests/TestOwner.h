@@ -4,6 +4,7 @@
 #include "core/Factory.h"
 #include "core/Registries.h"
 #include "core/Storable.h"
+#include "core/Weight.h"
 #include "text/Text.h"
 #include "text/TextOwner.h"
 
@@ -35,6 +36,15 @@ class Box : public Core::Storable<Box, BoxRep, Core::StorableTraits::Null, IText
     }
   }
   void SetText(Core::Env& env, Text* text) override { SetField(env, &BoxRep::text, text); }
+  bool GetBoundingRect(zq::Rect& out) const override {
+    out = zq::Rect::FromPosSize({100, 900}, GetRep().area.x, GetRep().area.y);
+    return true;
+  }
+  Core::Weight GetWeight(const Core::IView&, const zq::Point& point, std::int32_t tolerance) const override {
+    zq::Rect r;
+    GetBoundingRect(r);
+    return Core::Weight::MakeArea(point, tolerance, r);
+  }
   void GetTextStyle(TextStyle& s, const Core::IModelElement*) const override { s = style; }
 
   Text* GetText() const { return GetRep().text; }

@@ -1,6 +1,8 @@
 // The text element: naming, the change bracket and its notification rules, the owner helpers, undo.
 #include <gtest/gtest.h>
 
+#include "core/DefaultGrid.h"
+#include "core/Interfaces.h"
 #include "core/UndoHandler.h"
 #include "text/tests/FixedMeasurer.h"
 #include "text/tests/TestOwner.h"
@@ -162,23 +164,53 @@ TEST_F(TextModel, DeleteWithTextIsUndoable) {
   EXPECT_FALSE(box->GetText()->IsDeleted());
 }
 
-TEST(GrowRectToText, GrowsAwayFromTheAnchorAndRoundsUp) {
-  // Without a text nothing happens.
+TEST(GrowRectToText, NothingWithoutAText) {
   zq::Rect r(0, 1000, 100, 900);
-  ITextOwner::GrowRectToText(r, RoundUpToSteps(100), {0, 1000}, nullptr, 0, 0, 0, 0);
+  ITextOwner::GrowRectToText(r, View::DefaultGrid::Instance(), {0, 1000}, nullptr, 0, 0, 0, 0);
   EXPECT_EQ(r, zq::Rect(0, 1000, 100, 900));
 }
 
-TEST_F(TextModel, GrowRectToText) {
+TEST_F(TextModel, GrowRectToTextKeepsTheAnchorSideAndRoundsUpToTheGrid) {
   auto box = MakeBox({0, 0}, 1, L"abc");  // used 318 x 212
-  const auto round = RoundUpToSteps(100);
+  const Core::IGrid& grid = View::DefaultGrid::Instance();
   zq::Rect r(0, 1000, 100, 900);
-  ITextOwner::GrowRectToText(r, round, {0, 1000}, box->GetText(), 100, 300, 100, 100);
+  ITextOwner::GrowRectToText(r, grid, {0, 1000}, box->GetText(), 100, 300, 100, 100);
   EXPECT_EQ(r, zq::Rect(0, 1000, 800, 500));  // 718 -> 800 wide, 412 -> 500 high; anchor side kept
   zq::Rect s(0, 1000, 100, 900);
-  ITextOwner::GrowRectToText(s, round, {100, 900}, box->GetText(), 100, 300, 100, 100);
+  ITextOwner::GrowRectToText(s, grid, {100, 900}, box->GetText(), 100, 300, 100, 100);
   EXPECT_EQ(s, zq::Rect(-700, 1400, 100, 900));
+  zq::Rect exact(0, 1000, 300, 700);  // 318 x 212 needs 400 x 300: only the width grows
+  ITextOwner::GrowRectToText(exact, grid, {0, 1000}, box->GetText(), 0, 0, 0, 0);
+  EXPECT_EQ(exact, zq::Rect(0, 1000, 400, 700));
   zq::Rect big(0, 5000, 5000, 0);
-  ITextOwner::GrowRectToText(big, round, {0, 5000}, box->GetText(), 0, 0, 0, 0);
+  ITextOwner::GrowRectToText(big, grid, {0, 5000}, box->GetText(), 0, 0, 0, 0);
   EXPECT_EQ(big, zq::Rect(0, 5000, 5000, 0));  // never shrinks
+}
+
+// A grid of another pitch: the needed size follows the grid given, not a fixed step.
+class CoarseGrid : public Core::IGrid {
+ public:
+  static std::int32_t Up(std::int32_t v) { return (v + 249) / 250 * 250; }
+  zq::Point SnapPoint(const zq::Point& p) const override { return p; }
+  zq::Rect SnapRect(const zq::Rect& r) const override { return r; }
+  zq::Point SnapSize(const zq::Point& s) const override { return {Up(s.x), Up(s.y)}; }
+  std::int32_t SnapLength(std::int32_t v) const override { return Up(v); }
+};
+
+TEST_F(TextModel, GrowRectToTextUsesTheGridGiven) {
+  auto box = MakeBox({0, 0}, 1, L"abc");  // used 318 x 212
+  zq::Rect r(0, 0, 0, 0);
+  ITextOwner::GrowRectToText(r, CoarseGrid(), {0, 0}, box->GetText(), 0, 0, 0, 0);
+  EXPECT_EQ(r, zq::Rect(0, 0, 500, -250));
+}
+
+TEST_F(TextModel, TextIsNamedThroughTheCoreInterface) {
+  auto box = MakeBox({0, 0}, 1, L"ab");
+  Core::INamed& named = *box->GetText();
+  Core::Transaction t(diagram);
+  Core::Env env(t);
+  named.SetName(env, L"x\r\ny");
+  EXPECT_EQ(named.GetName(), L"x\ny");
+  EXPECT_EQ(box->changes, 1);  // the interface runs the same change bracket
+  Commit(env);
 }
