@@ -132,20 +132,20 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   }
 }
 
-HFONT TextDrawing::FontOf(const FontSpec& spec, double scale) const {
+HFONT TextDrawing::FontOf(const FontSpec& fontSpec, double scale) const {
   if (scale != fontScale_) {
     fonts_.clear();
     fontScale_ = scale;
   }
   for (const auto& [key, font] : fonts_)
-    if (key == &spec) return font.Handle();
+    if (key == &fontSpec) return font.Handle();
   FontUtil::FontRef font;
   try {
-    font = FontUtil::FontRef::Get(ToFontDesc(spec, scale));
+    font = FontUtil::FontRef::Get(ToFontDesc(fontSpec, scale));
   } catch (const DrawingKernel::Error&) {
     // Left empty: the runs of this font are not drawn, as GDI could not make it.
   }
-  fonts_.emplace_back(&spec, font);
+  fonts_.emplace_back(&fontSpec, font);
   return font.Handle();
 }
 

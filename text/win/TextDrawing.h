@@ -38,7 +38,7 @@ class TextDrawing : public ICanvas::ICustomDrawing {
 
  private:
   // The shared font of a run's font change at the device scale; null when it cannot be made.
-  HFONT FontOf(const FontSpec& spec, double scale) const;
+  HFONT FontOf(const FontSpec& fontSpec, double scale) const;
 
   std::shared_ptr<const Layout> layout_;
   zq::float8Point origin_;
