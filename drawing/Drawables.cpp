@@ -92,7 +92,7 @@ void ShapeDrawable::Render(RenderContext& rc) const {
     std::optional<Pen> pen;
     if (outline_) pen = rc.PenOf(*outline_, dash_);
     std::optional<COLORREF> fill;
-    if (fill_) fill = RenderContext::ColorOf(*fill_);
+    if (fill_) fill = rc.FillOf(*fill_);
     const Pen* pp = pen ? &*pen : nullptr;
     const COLORREF* fp = fill ? &*fill : nullptr;
     switch (kind_) {

@@ -16,10 +16,23 @@ COLORREF RenderContext::ColorOf(const ICanvas::LineStyle& s) {
     return COLORREF(s.value & 0xFFFFFF);
 }
 
+COLORREF RenderContext::SystemColor(uint32_t index) const {
+    if (index >= systemColors_.size()) return GetSysColor(int(index));
+    COLORREF& slot = systemColors_[index];
+    if (slot == kUnknown) slot = GetSysColor(int(index));
+    return slot;
+}
+
+COLORREF RenderContext::FillOf(const ICanvas::LineStyle& s) const {
+    if (s.width == 0) return SystemColor(COLOR_WINDOWTEXT);
+    if (s.systemColor) return SystemColor(s.value);
+    return COLORREF(s.value & 0xFFFFFF);
+}
+
 Pen RenderContext::PenOf(const ICanvas::LineStyle& s, Dash dash) const {
     Pen p;
     p.width = std::max(1.0, std::floor(s.width * map.kx + 0.5));
-    p.color = s.width == 0 ? GetSysColor(COLOR_WINDOWTEXT) : ColorOf(s);
+    p.color = FillOf(s);
     p.dash = dash;
     return p;
 }

@@ -5,6 +5,7 @@
 #include "drawing/Canvas.h"
 #include "drawing/Renderer.h"
 
+#include <array>
 #include <functional>
 #include <list>
 #include <optional>
@@ -24,6 +25,7 @@ struct InvalidArea {
 
 // What a drawable needs while it renders.
 struct RenderContext {
+    RenderContext(IRenderer& r, const Mapping& m, const DrawingModel& d) : renderer(r), map(m), model(d) {}
     IRenderer& renderer;
     Mapping map;
     const DrawingModel& model;
@@ -31,6 +33,17 @@ struct RenderContext {
     static COLORREF ColorOf(const ICanvas::LineStyle& s);
     // The device pen of a line style.
     Pen PenOf(const ICanvas::LineStyle& s, Dash dash = Dash::Solid) const;
+    // ColorOf with system colours looked up once per render (the lookup is slow under Wine).
+    COLORREF FillOf(const ICanvas::LineStyle& s) const;
+private:
+    COLORREF SystemColor(uint32_t index) const;
+    mutable std::array<COLORREF, 32> systemColors_ = Unknown();
+    static constexpr COLORREF kUnknown = 0xFFFFFFFFu;
+    static constexpr std::array<COLORREF, 32> Unknown() {
+        std::array<COLORREF, 32> a{};
+        a.fill(kUnknown);
+        return a;
+    }
 };
 
 // A retained element of a canvas; it leaves its drawing when the last handle releases it.

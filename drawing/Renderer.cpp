@@ -103,6 +103,7 @@ void GdiplusRenderer::Setup() {
 }
 
 GdiplusRenderer::~GdiplusRenderer() {
+    FlushOutlines();
     ReleaseDC();
     GdipDeleteGraphics(g_);
     if (savedDc_) RestoreDC(target_, savedDc_);
@@ -119,9 +120,33 @@ bool GdiplusRenderer::UseGdi() {
 
 void GdiplusRenderer::UseGdiplus() {
     if (inGdi_) {
+        FlushOutlines();
         GdiFlush();
         inGdi_ = false;
+        selectedPen_ = nullptr;  // GDI+ may select its own objects
     }
+}
+
+void GdiplusRenderer::SelectPen(HPEN pen) {
+    if (selectedPen_ == pen) return;
+    SelectObject(target_, pen);
+    selectedPen_ = pen;
+}
+
+void GdiplusRenderer::QueueOutline(const Pen& pen, const POINT* pts, int n) {
+    const HPEN h = gdi_->PenOf(pen);
+    if (h != queuedPen_ || queuedCounts_.size() >= 4096) FlushOutlines();
+    queuedPen_ = h;
+    queuedPoints_.insert(queuedPoints_.end(), pts, pts + n);
+    queuedCounts_.push_back(DWORD(n));
+}
+
+void GdiplusRenderer::FlushOutlines() {
+    if (queuedCounts_.empty()) return;
+    SelectPen(queuedPen_);
+    PolyPolyline(target_, queuedPoints_.data(), queuedCounts_.data(), DWORD(queuedCounts_.size()));
+    queuedPoints_.clear();
+    queuedCounts_.clear();
 }
 
 void GdiplusRenderer::Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) {
@@ -131,8 +156,7 @@ void GdiplusRenderer::Line(const zq::float8Point& a, const zq::float8Point& b, c
         POINT p[2] = {ToPoint(a), ToPoint(b)};
         if (p[0].x == p[1].x) p[1].y += p[1].y >= p[0].y ? 1 : -1;
         else p[1].x += p[1].x >= p[0].x ? 1 : -1;
-        SelectObject(target_, gdi_->PenOf(pen));
-        Polyline(target_, p, 2);
+        QueueOutline(pen, p, 2);
         return;
     }
     UseGdiplus();
@@ -145,11 +169,16 @@ void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen
     if (upright && UseGdi()) {
         const POINT a = ToPoint(pts[0]), b = ToPoint(pts[2]);
         RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
-        if (fill) FillRect(target_, &r, gdi_->BrushOf(*fill));
+        if (fill) {
+            FlushOutlines();
+            FillRect(target_, &r, gdi_->BrushOf(*fill));
+        }
         if (pen) {
-            SelectObject(target_, gdi_->PenOf(*pen));
-            SelectObject(target_, GetStockObject(NULL_BRUSH));
-            Rectangle(target_, r.left, r.top, r.right, r.bottom);
+            // The border pixels as one closed polyline: the last point repeats the first, which
+            // is drawn already, so the pixels are those of Rectangle with a null brush.
+            const POINT ring[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1},
+                                   {r.left, r.bottom - 1}, {r.left, r.top}};
+            QueueOutline(*pen, ring, 5);
         }
         return;
     }
@@ -212,10 +241,12 @@ HDC GdiplusRenderer::GetDC() {
 void GdiplusRenderer::ReleaseDC() {
     if (dc_) GdipReleaseDC(g_, dc_);
     dc_ = nullptr;
+    selectedPen_ = nullptr;  // a custom drawing may have selected its own pen
 }
 
 void GdiplusRenderer::Fill(const DeviceRect& r, COLORREF c) {
     if (UseGdi()) {
+        FlushOutlines();
         RECT g{LONG(std::floor(r.left)), LONG(std::floor(r.top)), LONG(std::ceil(r.right)), LONG(std::ceil(r.bottom))};
         FillRect(target_, &g, gdi_->BrushOf(c));
         return;

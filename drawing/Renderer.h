@@ -95,6 +95,13 @@ private:
     // Switches between GDI+ and direct GDI output on the target context.
     bool UseGdi();
     void UseGdiplus();
+    // Queues a one-pixel polyline of a GDI pen; consecutive ones of the same pen are drawn by one
+    // call, which gives the same pixels since they all have one colour.
+    void QueueOutline(const Pen& pen, const POINT* pts, int n);
+    // Draws the queued polylines.
+    void FlushOutlines();
+    // Selects a pen into the target unless it is selected already.
+    void SelectPen(HPEN pen);
     Gdiplus::GpGraphics* g_ = nullptr;
     GdiplusCache& cache_;
     HDC dc_ = nullptr;
@@ -102,6 +109,10 @@ private:
     GdiCache* gdi_ = nullptr;
     int savedDc_ = 0;
     bool inGdi_ = false;
+    HPEN queuedPen_ = nullptr;
+    std::vector<POINT> queuedPoints_;
+    std::vector<DWORD> queuedCounts_;
+    HGDIOBJ selectedPen_ = nullptr;  // the pen this renderer last selected into the target
 };
 
 // Renders with GDI onto a device context in integer device units.

@@ -211,7 +211,10 @@ private:
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            if (!IsRectEmpty(&ps.rcPaint)) Paint(dc, ps.rcPaint);
+            if (!IsRectEmpty(&ps.rcPaint)) {
+                Paint(dc, ps.rcPaint);
+                ForgetChangesIfWhole(ps.rcPaint);
+            }
             EndPaint(hwnd, &ps);
             return 0;
         }
@@ -282,6 +285,13 @@ private:
         return clipped;
     }
 
+    // After the whole client area was rendered and shown, changes waiting for an update are on
+    // screen already: dropping them spares the next scroll a second, needless repaint.
+    void ForgetChangesIfWhole(const RECT& shown) {
+        const RECT c = Client();
+        if (shown.left <= 0 && shown.top <= 0 && shown.right >= c.right && shown.bottom >= c.bottom) model_.TakeInvalid();
+    }
+
     // Renders the rectangle into the back buffer and copies it to dc.
     void Paint(HDC dc, const RECT& r) {
         if (!RenderToBuffer(r)) return;
@@ -326,8 +336,17 @@ private:
         if (dy) stale.push_back(rows);
         const int top = dy > 0 ? 0 : -dy, bottom = dy > 0 ? h - dy : h;
         if (dx) stale.push_back(dx > 0 ? RECT{w - dx, top, w, bottom} : RECT{0, top, -dx, bottom});
-        // Changes not yet shown are drawn at their new place now.
-        if (const std::optional<RECT> changed = TakeChangedArea()) stale.push_back(*changed);
+        // Changes not yet shown are drawn at their new place now, except where a strip that came
+        // into view covers them already.
+        if (std::optional<RECT> changed = TakeChangedArea()) {
+            for (const RECT& strip : stale) {
+                RECT rest;
+                if (SubtractRect(&rest, &*changed, &strip)) *changed = rest;
+                else changed.reset();  // covered completely
+                if (!changed) break;
+            }
+            if (changed) stale.push_back(*changed);
+        }
         // Parts still waiting for a repaint moved with the drawing: the buffer may be stale there.
         RECT waiting;
         if (GetUpdateRect(pane_, &waiting, FALSE)) {
@@ -366,6 +385,7 @@ private:
         Paint(dc, r);
         ::ReleaseDC(pane_, dc);
         ValidateRect(pane_, &r);
+        ForgetChangesIfWhole(r);
         if (caret_) ::ShowCaret(pane_);
     }
 

@@ -1,0 +1,161 @@
+// What a render of part of the view draws: only the elements meeting the area, found at their
+// current place, in drawing order; and one-pixel outlines drawn together give the pixels that
+// drawing them one by one gives.
+#include "drawing/tests/TestSupport.h"
+
+#include <string>
+
+using namespace DrawingKernel;
+using DrawingTest::CountDark;
+
+namespace {
+
+// A canvas and a white 300 x 200 surface; one pixel per logical 100 units, origin at (10, 10).
+struct Scene {
+    Scene() : surface(300, 200) {
+        DrawingTest::EnsureEnvironment();
+        surface.Clear(RGB(255, 255, 255));
+        map.kx = map.ky = 0.01;
+        map.ox = map.oy = 10;
+    }
+    void Render(const RECT* clip = nullptr) { canvas.Render(surface.DC(), map, clip); }
+    OffscreenCanvas canvas;
+    Surface surface;
+    Mapping map;
+};
+
+// Counts its draws; optionally selects a red pen into the context and leaves it there.
+class Probe : public ICanvas::ICustomDrawing {
+public:
+    explicit Probe(const ICanvas::DoubleRect& r, bool leavesPen = false) : rect_(r), leavesPen_(leavesPen) {}
+    ~Probe() override {
+        if (pen_) DeleteObject(pen_);
+    }
+    ICanvas::DoubleRect GetBounds() const override { return rect_; }
+    void Draw(ICanvas::IDrawContext& dc) const override {
+        ++draws;
+        if (!leavesPen_) return;
+        if (!pen_) pen_ = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+        SelectObject(dc.GetDC(), pen_);
+    }
+    void Move(const zq::float8Vector& by) override {
+        rect_.left += by.x;
+        rect_.right += by.x;
+        rect_.top += by.y;
+        rect_.bottom += by.y;
+    }
+    mutable int draws = 0;
+private:
+    ICanvas::DoubleRect rect_;
+    bool leavesPen_;
+    mutable HPEN pen_ = nullptr;
+};
+
+// Logical rectangle of the device pixels [x0, x1] x [y0, y1] under the scene's map.
+ICanvas::DoubleRect Pixels(int x0, int y0, int x1, int y1) {
+    return {(x0 - 10) * 100.0, -(y0 - 10) * 100.0, (x1 - 10) * 100.0, -(y1 - 10) * 100.0};
+}
+
+// Logical point of the device pixel (x, y) under the scene's map.
+zq::float8Point Px(int x, int y) { return {(x - 10) * 100.0, -(y - 10) * 100.0}; }
+
+std::string FirstDifference(const Surface& a, const Surface& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return std::to_string(x) + "," + std::to_string(y);
+    return "none";
+}
+
+} // namespace
+
+TEST(Culling, ElementsWellOutsideTheAreaAreNotDrawnButOneOverlappingByAPixelIs) {
+    Scene s;
+    auto away = std::make_shared<Probe>(Pixels(120, 20, 140, 40));
+    auto edge = std::make_shared<Probe>(Pixels(99, 20, 140, 40));  // its first column is inside
+    auto inside = std::make_shared<Probe>(Pixels(20, 20, 40, 40));
+    auto a = s.canvas.CreateCustom(away, nullptr);
+    auto b = s.canvas.CreateCustom(edge, nullptr);
+    auto c = s.canvas.CreateCustom(inside, nullptr);
+    const RECT clip{0, 0, 100, 100};
+    s.Render(&clip);
+    EXPECT_EQ(away->draws, 0);
+    EXPECT_EQ(edge->draws, 1);
+    EXPECT_EQ(inside->draws, 1);
+    s.Render();  // without an area everything is drawn
+    EXPECT_EQ(away->draws, 1);
+}
+
+TEST(Culling, AMovedElementIsFoundAtItsNewPlaceOnly) {
+    Scene s;
+    auto probe = std::make_shared<Probe>(Pixels(200, 20, 220, 40));
+    auto e = s.canvas.CreateCustom(probe, nullptr);
+    const RECT left{0, 0, 100, 100}, right{180, 0, 300, 100};
+    s.Render(&left);
+    EXPECT_EQ(probe->draws, 0);
+    e.Move({-15000, 0});  // now at pixels 50 to 70
+    s.Render(&left);
+    EXPECT_EQ(probe->draws, 1);
+    s.Render(&right);
+    EXPECT_EQ(probe->draws, 1);
+}
+
+TEST(Culling, APartialRenderKeepsTheDrawingOrder) {
+    // An unkeyed fill created after an outline covers it; a keyed fill lies beneath the outline.
+    Scene s;
+    auto under = s.canvas.CreateFilledRect(Pixels(20, 20, 80, 80), ICanvas::LineStyle::FromColor(zq::Color(0, 0, 255)),
+                                           DrawingTest::Key(1));
+    auto outline = s.canvas.CreateRect(Pixels(30, 30, 70, 70));
+    auto cover = s.canvas.CreateFilledRect(Pixels(25, 25, 50, 75), ICanvas::LineStyle::FromColor(zq::Color(0, 255, 0)),
+                                           nullptr);
+    const RECT clip{0, 0, 150, 150};
+    s.Render(&clip);
+    EXPECT_EQ(s.surface.Pixel(30, 40), 0x00FF00u);  // the outline's left side, covered
+    EXPECT_EQ(s.surface.Pixel(70, 40), 0x000000u);  // its right side, above the keyed fill
+    EXPECT_EQ(s.surface.Pixel(60, 60), 0x0000FFu);
+}
+
+TEST(OutlineBatching, GivesThePixelsOfRectanglesAndLinesDrawnOneByOne) {
+    Scene s;
+    // Boxes of every small size (degenerate ones included) and lines along both axes, both ways.
+    std::vector<ICanvas::Element> keep;
+    std::vector<RECT> boxes;
+    int x = 20;
+    for (int w = 0; w <= 4; ++w)
+        for (int h = 0; h <= 4; ++h, x += 8) {
+            keep.push_back(s.canvas.CreateRect(Pixels(x, 20 + h, x + w, 20)));
+            boxes.push_back({x, 20, x + w + 1, 20 + h + 1});
+        }
+    keep.push_back(s.canvas.CreateRect(Pixels(20, 60, 180, 150)));
+    boxes.push_back({20, 60, 181, 151});
+    keep.push_back(s.canvas.CreateLine(Px(30, 100), Px(250, 100)));
+    keep.push_back(s.canvas.CreateLine(Px(260, 190), Px(260, 40)));
+    s.Render();
+
+    Surface expected(300, 200);
+    expected.Clear(RGB(255, 255, 255));
+    HDC dc = expected.DC();
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    for (const RECT& r : boxes) Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    const POINT across[2] = {{30, 100}, {251, 100}}, up[2] = {{260, 190}, {260, 39}};
+    Polyline(dc, across, 2);
+    Polyline(dc, up, 2);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    GdiFlush();
+    EXPECT_EQ(FirstDifference(s.surface, expected), "none");
+    EXPECT_GT(CountDark(s.surface, 0, 0, 300, 200), 800);
+}
+
+TEST(OutlineBatching, APenLeftByACustomDrawingDoesNotColourLaterOutlines) {
+    Scene s;
+    auto before = s.canvas.CreateRect(Pixels(20, 20, 60, 60));
+    auto probe = std::make_shared<Probe>(Pixels(100, 20, 110, 30), true);
+    auto custom = s.canvas.CreateCustom(probe, nullptr);
+    auto after = s.canvas.CreateRect(Pixels(150, 20, 190, 60));
+    s.Render();
+    EXPECT_EQ(probe->draws, 1);
+    EXPECT_EQ(s.surface.Pixel(20, 40), 0x000000u);
+    EXPECT_EQ(s.surface.Pixel(150, 40), 0x000000u);
+    EXPECT_EQ(s.surface.Pixel(190, 40), 0x000000u);
+}
