@@ -64,10 +64,8 @@ private:
                 continue;
             }
             ElementPtr e;
-            bool made = false;
             if (parent != nullptr) e = parent->FindExistingChild(env_, uri, name);
             if (!e) {
-                made = true;
                 if (parent != nullptr) {
                     e = parent->CreateChildElement(env_, uri, name);
                 } else if (IFactory* factory = diagram_.GetFactoryRegistry().Find(uri, name)) {
@@ -75,20 +73,20 @@ private:
                 }
             }
             if (!e) throw xml::Exceptions::UnknownElement(tag.GetLine(), name);
-            Register(tag, e, made);
+            Register(tag, e);
             entries_.push_back({e});
             read_.push_back(e);
             Create(tag, e.get());
         }
     }
 
-    // Inserts a new element under its stored id and registers it there.
-    void Register(const xml::Tag& tag, const ElementPtr& e, bool made) {
+    // Inserts a new element under its stored id and registers it there; an element stored without
+    // "id" takes a new id (above every stored one).
+    void Register(const xml::Tag& tag, const ElementPtr& e) {
         const int line = tag.GetLine();
         const bool inDiagram = diagram_.IndexOf(*e) != diagram_.GetElementCount();
         auto [found, text] = tag.GetAttributes().find(xml::kSchema10, L"id");
         if (!found) {
-            if (made) throw Exceptions::MandatoryAttributeMissing(line, L"id");
             if (!inDiagram) env_.Insert(e);
             return;
         }

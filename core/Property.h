@@ -121,7 +121,9 @@ public:
     PropertyFactory(const PropertyFactory&) = delete;
     PropertyFactory& operator=(const PropertyFactory&) = delete;
 
+    // The namespace of the element name.
     const xml::Namespace& GetNamespace() const { return ns_; }
+    // The element name the type is stored under.
     const std::wstring& GetElementName() const { return elementName_; }
     // The properties in registration order.
     const std::vector<PropertyRef>& GetProperties() const;

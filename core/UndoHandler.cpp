@@ -88,9 +88,17 @@ void UndoHandler::Step1(IView* view, SelectionTracker* tracker, bool undo)
     auto& to = undo ? redo_ : undo_;
     Step step = std::move(from.back());
     from.pop_back();
-    {
+    try {
         UndoContext context(diagram_);
         context.Apply(step.record, undo);
+    } catch (...) {
+        // The model may be partly changed: the remaining records no longer fit it, so the history
+        // is dropped, and the document counts as changed against every saved state.
+        undo_.clear();
+        redo_.clear();
+        baseSerial_ = nextSerial_++;
+        Changed(true);
+        throw;
     }
     std::shared_ptr<ISelectionRestorer> restorer = undo ? step.before : step.after;
     to.push_back(std::move(step));

@@ -27,6 +27,7 @@ public:
 class IDocumentChangeObserver {
 public:
     virtual ~IDocumentChangeObserver() = default;
+    // The document changed (a new step, an undo or a redo).
     virtual void OnDocumentChanged() = 0;
 };
 
@@ -34,6 +35,7 @@ public:
 class IUndoRedoCountObserver {
 public:
     virtual ~IUndoRedoCountObserver() = default;
+    // The new numbers of undo and redo steps.
     virtual void OnUndoRedoCountChanged(std::size_t undoCount, std::size_t redoCount) = 0;
 };
 
@@ -41,6 +43,7 @@ public:
 class IDirtyStateObserver {
 public:
     virtual ~IDirtyStateObserver() = default;
+    // The document became dirty (true) or clean (false).
     virtual void OnDirtyStateChanged(bool dirty) = 0;
 };
 
@@ -56,6 +59,7 @@ public:
     virtual zq::IObserverPlug<IDirtyStateObserver>& GetDirtyStateObserverPlug() = 0;
 };
 
+// A document's undo and redo lists of steps.
 class IUndoHandler {
 public:
     virtual ~IUndoHandler() = default;
@@ -67,11 +71,15 @@ public:
     virtual void Undo(IView* view, SelectionTracker* tracker, int count = 1) = 0;
     // Redoes up to count steps.
     virtual void Redo(IView* view, SelectionTracker* tracker, int count = 1) = 0;
+    // The number of steps that can be undone.
     virtual std::size_t GetUndoCount() const = 0;
+    // The number of steps that can be redone.
     virtual std::size_t GetRedoCount() const = 0;
     // A new marker whose clean state is the current state.
     virtual std::unique_ptr<IDirtyMarker> CreateDirtyMarker() = 0;
+    // The plug of the observers told after every change of the document.
     virtual zq::IObserverPlug<IDocumentChangeObserver>& GetDocumentChangeObserverPlug() = 0;
+    // The plug of the observers told when the undo or redo count changes.
     virtual zq::IObserverPlug<IUndoRedoCountObserver>& GetUndoRedoCountObserverPlug() = 0;
     // Drops every undo and redo step.
     virtual void Clear() = 0;

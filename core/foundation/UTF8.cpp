@@ -243,7 +243,10 @@ int UTF8cvt::do_length(state_type&, const char* from, const char* end, std::size
         char32_t cp;
         int len = DecodeOne(reinterpret_cast<const unsigned char*>(p), std::size_t(end - p), cp);
         if (len < 0) break;
-        if (len == 0) len = 1;  // an invalid byte becomes one mark
+        if (len == 0) {  // an invalid byte becomes one mark, as do_in reads it
+            len = 1;
+            cp = kInvalidByteMark;
+        }
         std::size_t units = (kWide16 && cp >= 0x10000) ? 2 : 1;
         if (produced + units > max) break;
         produced += units;

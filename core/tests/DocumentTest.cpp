@@ -295,13 +295,24 @@ TEST_F(DocumentErrors, ReferenceToTheWrongKind)
                                                             4, "type mismatch of restored object");
 }
 
-TEST_F(DocumentErrors, MissingOrBadIdAndBadAttributes)
+TEST_F(DocumentErrors, BadIdAndBadAttributes)
 {
-    ExpectFailure<Exceptions::MandatoryAttributeMissing>(kBox1 + "<Part/>\n", 4, "\"id\"");
     ExpectFailure<Exceptions::AttributeOutOfRange>(kBox1 + "<Part id=\"r0\"/>\n", 4, "\"id\"");
     ExpectFailure<ToBinary::ConversionFailed>(kBox1 + "<Part id=\"x\"/>\n", 4, "id");
     ExpectFailure<Exceptions::MandatoryAttributeMissing>("\n<Box id=\"r1\" Pos=\"0 0\" Type=\"1\" Title=\"t\"/>", 4,
                                                          "\"Size\"");
+}
+
+// An element stored without "id" is read with a new id above every stored one.
+TEST(DocumentReading, ElementWithoutIdTakesANewId)
+{
+    Diagram d{DocumentRegistry(), nullptr};
+    d.LoadXML(Doc("<Part/>\n" + kBox1 + "<Part id=\"r7\" Target=\"r1\"/>\n"));
+    ASSERT_EQ(d.GetElementCount(), 3u);
+    EXPECT_EQ(d.Elements()[0]->GetObjectId(), 8u);
+    EXPECT_EQ(d.Elements()[1]->GetObjectId(), 1u);
+    EXPECT_EQ(d.Elements()[2]->GetObjectId(), 7u);
+    EXPECT_EQ(d.FindElementById(8), d.Elements()[0].get());
 }
 
 TEST_F(DocumentErrors, MalformedXmlAndWrongRoot)
@@ -337,6 +348,33 @@ TEST_F(Document, WriterRefusesAReferenceToAnElementItDoesNotWrite)
     diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);  // keeps the deleted box for undo
     std::ostringstream out;
     EXPECT_THROW(diagram.SaveXML(out), Exceptions::DanglingReference);
+    EXPECT_TRUE(out.str().empty());
+}
+
+// Groups nested as deep as a reader accepts save and open again; one level more is refused
+// before anything is written, since that document could never be opened.
+TEST_F(Document, WriterRefusesNestingTheReaderWouldRefuse)
+{
+    Transaction t(diagram);
+    Env env(t);
+    auto outer = Group::Factory().CreateTyped(env);
+    Group* innermost = outer.get();
+    for (int level = 2; level <= 255; ++level) {
+        auto inner = Group::Factory().CreateTyped(env);
+        innermost->Take(env, *inner);
+        innermost = inner.get();
+    }
+    env.Close();
+    const std::string saved = Save(diagram);
+    Diagram reread{DocumentRegistry(), nullptr};
+    reread.LoadXML(saved);
+    EXPECT_EQ(reread.GetElementCount(), 255u);
+
+    auto deeper = Group::Factory().CreateTyped(env);
+    innermost->Take(env, *deeper);
+    env.Close();
+    std::ostringstream out;
+    EXPECT_THROW(diagram.SaveXML(out), Exceptions::Base);
     EXPECT_TRUE(out.str().empty());
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 
 using namespace Core;
@@ -172,6 +173,26 @@ TEST_F(Undo, DirtyMarkerFollowsTheSavedState)
     handler.Redo(nullptr, nullptr);
     EXPECT_TRUE(marker->IsDirty());
     EXPECT_EQ(log.states, (std::vector<bool>{true, false, true, false, true}));
+}
+
+struct FailingRecord : Undoer {
+    void Undo(UndoContext&) override { throw std::runtime_error("record failed"); }
+    void Redo(UndoContext&) override {}
+};
+
+TEST_F(Undo, ARecordThatFailsDropsTheHistoryAndLeavesTheDocumentDirty)
+{
+    auto box = NewBox();
+    Change([&](Env& env) { box->SetField(env, &BoxRep::count, 1); });
+    handler.Add(UndoerRef(std::make_shared<FailingRecord>()), nullptr, nullptr, false);
+    auto marker = handler.CreateDirtyMarker();
+    marker->Reset();
+    EXPECT_THROW(handler.Undo(nullptr, nullptr), std::runtime_error);
+    // The remaining records would replay onto a model they no longer fit.
+    EXPECT_EQ(handler.GetUndoCount(), 0u);
+    EXPECT_EQ(handler.GetRedoCount(), 0u);
+    EXPECT_TRUE(marker->IsDirty());
+    EXPECT_EQ(box->GetRep().count, 1);
 }
 
 TEST_F(Undo, ClearKeepsACleanDocumentClean)

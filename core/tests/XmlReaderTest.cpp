@@ -92,6 +92,22 @@ TEST(XmlReader, UnknownNamespacesAreSkippedAndFlagged) {
     EXPECT_TRUE(reader.SkippedUnknown());
 }
 
+// A hostile document declaring a fresh namespace on each of many elements must still read in
+// linear time (a walk over the URIs met so far made this one run for many minutes).
+TEST(XmlReader, ManyDistinctNamespacesReadInLinearTime) {
+    constexpr int kCount = 100000;
+    std::string doc = kHead;
+    for (int i = 0; i < kCount; ++i) doc += "<p:a xmlns:p=\"urn:n" + std::to_string(i) + "\"/>";
+    doc += "<Note id=\"r1\"/></Diagram>";
+    Reader reader(std::move(doc));
+    Tag root, tag;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.LocalName(), L"Note");
+    EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_TRUE(reader.SkippedUnknown());
+}
+
 TEST(XmlReader, UnreadChildrenAreSkippedForTheNextSibling) {
     Reader reader(kHead + "<A><B><C/></B></A><D/></Diagram>");
     Tag root, tag;

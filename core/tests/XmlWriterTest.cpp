@@ -1,3 +1,4 @@
+#include "core/Exceptions.h"
 #include "core/StoredForms.h"
 #include "core/foundation/UTF8.h"
 #include "core/xml/Writer.h"
@@ -141,4 +142,15 @@ TEST(XmlWriter, DocumentDestroyedWithoutEndWritesNothing) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_TRUE(out.str().empty());
+}
+
+// A save into an output that fails (a full disk, a stream that cannot take the text) reports it.
+TEST(XmlWriter, FailingOutputIsAnError) {
+    std::ostream broken(nullptr);
+    DocumentWriter doc(broken);
+    EXPECT_THROW(doc.EndElement(), Core::Exceptions::Base);
+
+    std::wostream wideBroken(nullptr);
+    DocumentWriter wideDoc(wideBroken);
+    EXPECT_THROW(wideDoc.EndElement(), Core::Exceptions::Base);
 }

@@ -136,15 +136,17 @@ void Reader::Init(std::initializer_list<Namespace> known) {
 }
 
 std::size_t Reader::InternUri(std::wstring_view uri) {
-    for (std::size_t i = 0; i < uris_.size(); ++i) if (uris_[i] == uri) return i;
+    // A document may declare a new namespace on every element: look URIs up by hash, not by a walk.
+    if (auto it = uriIndex_.find(uri); it != uriIndex_.end()) return it->second;
     uris_.emplace_back(uri);
     known_.push_back(false);
+    uriIndex_.emplace(uris_.back(), uris_.size() - 1);
     return uris_.size() - 1;
 }
 
 bool Reader::IsKnown(std::wstring_view uri) const {
-    for (std::size_t i = 0; i < uris_.size(); ++i) if (known_[i] && uris_[i] == uri) return true;
-    return false;
+    const auto it = uriIndex_.find(uri);
+    return it != uriIndex_.end() && known_[it->second];
 }
 
 void Reader::Rewind() {

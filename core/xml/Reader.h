@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -59,19 +60,23 @@ enum class TagKind { Start, End, Empty };
 // A tag read by the reader.
 class Tag {
 public:
+    // Start, end or empty-element tag.
     TagKind Kind() const { return kind_; }
     // An end tag.
     bool IsEndTag() const { return kind_ == TagKind::End; }
     // An empty-element tag (no content, no end tag follows).
     bool IsEmptyElement() const { return kind_ == TagKind::Empty; }
+    // The element name without prefix.
     const std::wstring& LocalName() const { return name_; }
     // The namespace URI (empty when the prefix is undeclared).
     std::wstring_view NamespaceUri() const { return uri_; }
     // Whether the tag's namespace is ns.
     bool IsIn(const Namespace& ns) const { return uri_ == ns.uri; }
+    // The line of the tag.
     int GetLine() const { return attributes_.GetLine(); }
     // Depth of the element (the root is 1).
     int Depth() const { return depth_; }
+    // The tag's attributes (none for an end tag).
     const Attributes& GetAttributes() const { return attributes_; }
 
 private:
@@ -169,6 +174,7 @@ private:
     mutable std::size_t linePos_ = 0;  // line counting cache: line_ is the line at linePos_
     mutable int line_ = 1;
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
+    std::unordered_map<std::wstring_view, std::size_t> uriIndex_;  // URI to its index in uris_
     std::vector<bool> known_;          // per interned URI
     std::vector<Binding> bindings_;
     std::vector<OpenElement> open_;

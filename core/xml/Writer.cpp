@@ -1,6 +1,8 @@
 #include "core/xml/Writer.h"
 
+#include "core/Exceptions.h"
 #include "core/foundation/UTF8.h"
+#include "core/xml/Reader.h"
 
 #include <locale>
 #include <ostream>
@@ -96,6 +98,10 @@ Writer::Writer(IWriter& parent, const Namespace& ns, std::wstring_view name)
       name_(QualifiedName(ns, name)),
       buf_(&start_, detail::EscapingBuf::Mode::Attribute),
       stream_(&buf_) {
+    // The reader refuses deeper documents: never write one that could not be opened again.
+    if (depth_ >= kMaxDepth)
+        throw Core::Exceptions::Base("cannot save: elements nested deeper than " + std::to_string(kMaxDepth - 1) +
+                                     " levels");
     stream_.imbue(Classic());
     start_.reserve(64);
     start_ += '<';
@@ -243,11 +249,14 @@ void DocumentWriter::EndElement(unsigned flags) {
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     text += Finish(flags);
     text += '\n';
+    // A stream that failed (a full disk, a wide stream that cannot encode) must not pass for a save.
     if (out_ != nullptr) {
         out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (!out_->flush()) throw Core::Exceptions::Base("writing the document failed");
     } else if (wout_ != nullptr) {
         const std::wstring wide = zq::FromUTF8(text);
         wout_->write(wide.data(), static_cast<std::streamsize>(wide.size()));
+        if (!wout_->flush()) throw Core::Exceptions::Base("writing the document failed");
     }
 }
 

@@ -74,7 +74,8 @@ protected:
 // An element under a parent writer; the destructor ends an element that was not ended.
 class Writer : public IWriter {
 public:
-    // Opens the element (ns, name) as the next child of parent.
+    // Opens the element (ns, name) as the next child of parent; a Core::Exceptions::Base when the
+    // element would lie deeper than a reader accepts.
     Writer(IWriter& parent, const Namespace& ns, std::wstring_view name);
     ~Writer() override;
     Writer(const Writer&) = delete;
@@ -130,8 +131,9 @@ public:
     explicit DocumentWriter(std::wostream& out);
     ~DocumentWriter() override;
 
-    // Ends the root element and writes the whole document to the output. Only this writes: a
-    // document writer destroyed without it (say, by an exception) leaves the output untouched.
+    // Ends the root element and writes the whole document to the output; a Core::Exceptions::Base
+    // when the output fails. Only this writes: a document writer destroyed without it (say, by an
+    // exception) leaves the output untouched.
     void EndElement(unsigned flags = kNewLine) override;
     // The namespace written without prefix.
     static const Namespace& DefaultNamespace() { return kSchema10; }
