@@ -28,6 +28,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         auto receive = [&running](const WinUtil::HandedCommandLine& handed) {
             if (running) running->ReceiveForwarded(handed.directory, handed.commandLine);
         };
+        // Once the application shuts down, a later start runs on its own: a command line accepted
+        // then would be lost with the closing instance.
+        single.SetAcceptor([&running] { return running && running->IsAcceptingForwarded(); });
         if (!single.Claim(directory, commandLine, receive)) return 0;
         Editor::EditorApp app;
         running = &app;

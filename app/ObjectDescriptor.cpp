@@ -4,6 +4,7 @@
 #include "app/winutil/ClipFormat.h"
 
 #include <cstring>
+#include <new>
 
 namespace Application {
 
@@ -34,6 +35,7 @@ WinUtil::GlobalHandle MakeObjectDescriptor(const ObjectDescriptor& d, bool readS
     WinUtil::GlobalHandle block = WinUtil::GlobalHandle::Allocate(total);
     WinUtil::GlobalLock lock(block.Get());
     auto* bytes = static_cast<BYTE*>(lock.Data());
+    if (!bytes) throw std::bad_alloc();
     OBJECTDESCRIPTOR od{};
     od.cbSize = static_cast<ULONG>(total);
     od.clsid = d.clsid;

@@ -92,6 +92,10 @@ void ISdiApp::ReceiveForwarded(const std::wstring& directory, const std::wstring
     if (CommandLine::IReceiver* receiver = GetCommandLineReceiver()) receiver->Receive(directory, commandLine);
 }
 
+bool ISdiApp::IsAcceptingForwarded() const {
+    return !finished_ && !(root_ && root_->IsEnded());
+}
+
 int ISdiApp::Run(const std::wstring& directory, const std::wstring& commandLine) {
     collector_ = std::make_unique<Collector>();
     root_ = LifeTimeSupervisor::CreateRoot(collector_.get());
@@ -102,6 +106,7 @@ int ISdiApp::Run(const std::wstring& directory, const std::wstring& commandLine)
         ISdiApp& app;
         ~TearDown() {
             app.running_ = false;
+            app.finished_ = true;
             if (app.factory_) app.factory_->Shutdown();
             app.factory_.reset();
             WinUtil::GetMessageFilter().Revoke();

@@ -51,6 +51,9 @@ public:
     int Run(const std::wstring& directory, const std::wstring& commandLine);
     // A command line handed over by a later start: received now while running, else after start-up.
     void ReceiveForwarded(const std::wstring& directory, const std::wstring& commandLine);
+    // Whether a command line handed over now would be acted on: false once the application is
+    // shutting down (the quit message is on its way) or has ended.
+    bool IsAcceptingForwarded() const;
 
     // The root of the lifetime tree (valid while running).
     LifeTimeSupervisor& GetRootNode() const { return *root_; }
@@ -74,6 +77,7 @@ private:
 
     bool oleInitialized_ = false;
     bool running_ = false;
+    bool finished_ = false;  // Run has returned
     std::unique_ptr<Collector> collector_;
     std::unique_ptr<LifeTimeSupervisor> root_;
     std::unique_ptr<IDocumentFactory> factory_;

@@ -7,10 +7,12 @@ namespace {
 
 // Runs one binding; an exception leaving it is told to the owner's handler and propagates.
 void Invoke(WinMsgPlugMap* map, IWinMsgPlug* plug, Msg& msg) {
+    // Taken first: the binding may destroy its own map before it throws.
+    IExceptionHandler* handler = map->GetExceptionHandler();
     try {
         plug->Invoke(msg);
     } catch (...) {
-        if (IExceptionHandler* handler = map->GetExceptionHandler())
+        if (handler)
             handler->OnException(std::current_exception());
         throw;
     }
@@ -43,6 +45,7 @@ POINT WM_CONTEXTMENU_Msg::ClientPos() const {
 
 WinMsgDispatcher::~WinMsgDispatcher() {
     for (WinMsgPlugMap* map : maps_) map->DispatcherGone();
+    if (destroyed_) *destroyed_ = true;
 }
 
 void WinMsgDispatcher::PushMap(WinMsgPlugMap* map) {
@@ -60,6 +63,18 @@ bool WinMsgDispatcher::HasMap(const WinMsgPlugMap* map) const {
 
 bool WinMsgDispatcher::Dispatch(Msg& msg) {
     if (maps_.empty()) return false;
+    // A handler may delete the window and with it this dispatcher: stop touching it then.
+    bool destroyed = false;
+    struct Frame {
+        bool*& slot;
+        bool* outer;
+        bool& destroyed;
+        ~Frame() {
+            if (!destroyed) slot = outer;
+            else if (outer) *outer = true;
+        }
+    } frame{destroyed_, destroyed_, destroyed};
+    destroyed_ = &destroyed;
     // Observers first; a binding or map removed by an earlier handler is skipped.
     std::vector<std::pair<WinMsgPlugMap*, IWinMsgPlug*>> spies;
     for (WinMsgPlugMap* map : maps_)
@@ -71,6 +86,7 @@ bool WinMsgDispatcher::Dispatch(Msg& msg) {
         Invoke(map, plug, msg);
         msg.passToDefault = pass;
         msg.result = result;
+        if (destroyed) return false;
     }
     // Then the consumer of the most recently pushed map that binds the message.
     for (auto it = maps_.rbegin(); it != maps_.rend(); ++it) {

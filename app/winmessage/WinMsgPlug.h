@@ -90,6 +90,7 @@ public:
 
 private:
     std::vector<WinMsgPlugMap*> maps_;  // oldest first
+    bool* destroyed_ = nullptr;         // set by the destructor while a Dispatch runs
 };
 
 // The bindings of one owner on one dispatcher: pushed when made, removed with its bindings.

@@ -1,5 +1,7 @@
 #include "app/winutil/CursorManager.h"
 
+#include "app/winutil/Guard.h"
+
 namespace WinUtil {
 
 // The wait-cursor thread shares the user-interface thread's input state (AttachThreadInput), so
@@ -63,13 +65,19 @@ public:
 
 private:
     static DWORD WINAPI Main(void* param) {
-        auto* self = static_cast<Impl*>(param);
+        GuardedFunctionCall("WinUtil::CursorManager::WaitCursorThread",
+                            [param] { static_cast<Impl*>(param)->Run(); });
+        return 0;
+    }
+
+    void Run() {
+        Impl* self = this;
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes the thread's message queue
         AttachThreadInput(GetCurrentThreadId(), self->uiThread_, TRUE);
         SetEvent(self->ready_);
         for (;;) {
-            if (WaitForSingleObject(self->timer_, INFINITE) != WAIT_OBJECT_0) return 0;
+            if (WaitForSingleObject(self->timer_, INFINITE) != WAIT_OBJECT_0) return;
             EnterCriticalSection(&self->lock_);
             if (self->busy_ && !self->shown_) {
                 self->saved_ = GetCursor();

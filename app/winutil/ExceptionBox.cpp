@@ -25,13 +25,23 @@ struct BoxThread {
         auto* self = static_cast<BoxThread*>(param);
         for (;;) {
             WaitForSingleObject(self->request, INFINITE);
-            std::wstring text, caption;
-            EnterCriticalSection(&self->lock);
-            text = self->text;
-            caption = self->caption;
-            LeaveCriticalSection(&self->lock);
-            MessageBoxW(nullptr, text.c_str(), caption.c_str(),
-                        MB_OK | MB_ICONERROR | MB_SYSTEMMODAL | MB_TOPMOST | MB_SETFOREGROUND);
+            // Not a guarded call: a report from here would wait for this very thread. Whatever
+            // fails (copying the texts when memory is exhausted), the reporter is released.
+            try {
+                std::wstring text, caption;
+                EnterCriticalSection(&self->lock);
+                try {
+                    text = self->text;
+                    caption = self->caption;
+                } catch (...) {
+                    LeaveCriticalSection(&self->lock);
+                    throw;
+                }
+                LeaveCriticalSection(&self->lock);
+                MessageBoxW(nullptr, text.c_str(), caption.c_str(),
+                            MB_OK | MB_ICONERROR | MB_SYSTEMMODAL | MB_TOPMOST | MB_SETFOREGROUND);
+            } catch (...) {
+            }
             SetEvent(self->done);
         }
     }

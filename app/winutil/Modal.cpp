@@ -1,6 +1,7 @@
 #include "app/winutil/Modal.h"
 
 #include "app/winutil/CursorManager.h"
+#include "app/winutil/Guard.h"
 
 #include <algorithm>
 
@@ -10,9 +11,10 @@ namespace {
 thread_local WindowDisabler* t_innermost = nullptr;
 
 BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM param) {
-    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-    return TRUE;
+    return GuardedFunctionCall("WinUtil::WindowDisabler::CollectEnabled", [&] {
+        if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    }) ? TRUE : FALSE;
 }
 
 } // namespace

@@ -71,8 +71,8 @@ int RunProgram(const std::function<int()>& body) {
 // line to the receiver later, from the message loop, so that the sending process ends at once.
 class SingleInstance::Impl {
 public:
-    Impl(const std::wstring& key, Receiver receiver)
-        : receiver_(std::move(receiver)), bindings_(window_.GetDispatcher()) {
+    Impl(const std::wstring& key, Receiver receiver, const std::function<bool()>& acceptor)
+        : receiver_(std::move(receiver)), acceptor_(acceptor), bindings_(window_.GetDispatcher()) {
         deliver_ = PrivateMessage::Instance().Allocate();
         bindings_.Add(WM_COPYDATA, this, &Impl::OnCopyData);
         bindings_.Add(deliver_, this, &Impl::OnDeliver);
@@ -85,8 +85,8 @@ private:
     void OnCopyData(WinMessage::WM_COPYDATA_Msg& msg) {
         HandedCommandLine data;
         const COPYDATASTRUCT* cds = msg.Data();
-        if (!cds || !DecodePayload(*cds, data)) {
-            msg.result = FALSE;
+        if (!cds || !DecodePayload(*cds, data) || (acceptor_ && !acceptor_())) {
+            msg.result = FALSE;  // the sender then runs on its own
             return;
         }
         pending_.push_back(std::move(data));
@@ -102,6 +102,7 @@ private:
     }
 
     Receiver receiver_;
+    const std::function<bool()>& acceptor_;  // the owner's, set or changed at any time
     std::deque<HandedCommandLine> pending_;
     UINT deliver_ = 0;
     Window window_;
@@ -118,6 +119,8 @@ SingleInstance::~SingleInstance() {
     impl_.reset();
     if (mutex_) CloseHandle(mutex_);
 }
+
+void SingleInstance::SetAcceptor(std::function<bool()> acceptor) { acceptor_ = std::move(acceptor); }
 
 HWND SingleInstance::GetReceiverWindow() const { return impl_ ? impl_->GetHwnd() : nullptr; }
 
@@ -143,7 +146,7 @@ bool SingleInstance::Claim(const std::wstring& directory, const std::wstring& co
         } while (GetTickCount() - begin < 5000);
         // No usable instance answered: run as an instance of its own rather than lose the request.
     }
-    impl_ = std::make_unique<Impl>(key_, std::move(receiver));
+    impl_ = std::make_unique<Impl>(key_, std::move(receiver), acceptor_);
     return true;
 }
 

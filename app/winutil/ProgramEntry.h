@@ -35,6 +35,9 @@ public:
     // receiver, on this thread's message loop). Answers false after handing directory and command
     // line to the running instance.
     bool Claim(const std::wstring& directory, const std::wstring& commandLine, Receiver receiver);
+    // While set, a later start's hand-off is refused whenever acceptor answers false (the instance is
+    // shutting down, say), so that the later start runs on its own instead of losing its request.
+    void SetAcceptor(std::function<bool()> acceptor);
     // The key naming the instance's objects (mutex and receiver window title).
     const std::wstring& GetKey() const { return key_; }
     // The receiver window of the first instance (null otherwise).
@@ -52,6 +55,7 @@ public:
 private:
     std::wstring key_;
     HANDLE mutex_ = nullptr;
+    std::function<bool()> acceptor_;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -36,11 +36,14 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HINSTANCE insta
 Window::Window() = default;
 
 Window::~Window() {
-    if (!hwnd_) return;
-    if (created_)
-        DestroyWindow(hwnd_);
-    else
-        Unbind();
+    if (hwnd_) {
+        if (created_)
+            DestroyWindow(hwnd_);
+        else
+            Unbind();
+    }
+    // Deleted inside one of its own messages: the frames still running must not touch it.
+    if (destroyed_) *destroyed_ = true;
 }
 
 HWND Window::Create(const WindowClass& cls, const wchar_t* title, DWORD style, DWORD exStyle, int x,
@@ -119,15 +122,28 @@ LRESULT Window::Handle(UINT id, WPARAM wParam, LPARAM lParam) {
     WinMessage::Msg msg(hwnd, id, wParam, lParam);
     LRESULT result = 0;
     ++depth_;
+    // The object may be deleted by a handler of this very message; each frame then learns it from
+    // its own flag and passes it on to the frame outside it.
+    bool destroyed = false;
+    bool* outerDestroyed = destroyed_;
+    destroyed_ = &destroyed;
     bool completed = GuardedFunctionCall("WinUtil::Window::WindowProc", [&] {
-        bool handled = dispatcher_.Dispatch(msg);
-        result = handled ? msg.result : CallWindowProcW(previous, hwnd, id, wParam, lParam);
+        bool handled = dispatcher_.Dispatch(msg);  // may delete this object
+        if (handled)
+            result = msg.result;
+        else if (!destroyed || IsWindow(hwnd))
+            result = CallWindowProcW(previous, hwnd, id, wParam, lParam);
     });
     if (!completed) {
         result = 0;
         if (id == WM_PAINT) ValidateRect(hwnd, nullptr);  // a failing paint must not repeat forever
         if (id == WM_NCDESTROY) CallWindowProcW(previous, hwnd, id, wParam, lParam);
     }
+    if (destroyed) {
+        if (outerDestroyed) *outerDestroyed = true;
+        return result;
+    }
+    destroyed_ = outerDestroyed;
     if (id == WM_NCDESTROY && hwnd_ == hwnd) {
         Unbind();
         finished_ = true;

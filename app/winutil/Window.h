@@ -82,6 +82,7 @@ private:
     bool subclassed_ = false;
     bool finished_ = false;  // WM_NCDESTROY seen; OnFinalMessage runs when the outermost call returns
     int depth_ = 0;          // nesting of messages being handled
+    bool* destroyed_ = nullptr;  // set by the destructor: the innermost message in progress stops
     WinMessage::WinMsgDispatcher dispatcher_;
 };
 
