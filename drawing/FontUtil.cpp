@@ -16,10 +16,15 @@ std::wstring Lower(std::wstring s) {
     return s;
 }
 
+// Called by the system for each family; no exception may leave it (out of memory ends the list).
 int CALLBACK Collect(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out) {
-    std::wstring face = lf->lfFaceName;
-    if (!face.empty() && face[0] != L'@') reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(face);
-    return 1;
+    try {
+        std::wstring face = lf->lfFaceName;
+        if (!face.empty() && face[0] != L'@') reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(face);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
 }
 
 } // namespace

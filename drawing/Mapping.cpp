@@ -7,6 +7,15 @@
 namespace DrawingKernel {
 
 namespace {
+// Scroll positions stay far inside the integer range, so that adding a window's size cannot
+// overflow even for a huge drawing at the highest zoom.
+constexpr int kScrollLimit = 1 << 29;
+
+int ClampScroll(double v) {
+    if (!(v == v)) return 0;
+    return zq::Round(std::clamp(v, -double(kScrollLimit), double(kScrollLimit)));
+}
+
 const double kZoomSteps[] = {0.05, 0.1, 0.15, 0.25, 0.33, 0.5, 0.75, 1.0, 1.5, 2.0, 3.0, 4.0,
                              6.0, 8.0, 12.0, 16.0, 25.0, 50.0, 100.0};
 }
@@ -35,6 +44,10 @@ double ViewState::NextZoomStep(double factor, bool up) {
     return MinZoom;
 }
 
+void ViewState::SetScroll(const zq::Point& p) {
+    scroll_ = {std::clamp(p.x, -kScrollLimit, kScrollLimit), std::clamp(p.y, -kScrollLimit, kScrollLimit)};
+}
+
 Mapping ViewState::GetMapping() const {
     Mapping m;
     m.kx = PixelsPerUnit(dpiX_) * zoom_ * scale_;
@@ -53,8 +66,7 @@ void ViewState::SetZoom(double factor, const zq::float8Point& clientRef) {
 void ViewState::ScrollPointTo(const zq::float8Point& logical, const zq::float8Point& client) {
     Mapping m = GetMapping();
     // World pixel of the logical point, minus where it must appear.
-    scroll_.x = zq::Round(logical.x * m.kx - client.x);
-    scroll_.y = zq::Round(-logical.y * m.ky - client.y);
+    SetScroll({ClampScroll(logical.x * m.kx - client.x), ClampScroll(-logical.y * m.ky - client.y)});
 }
 
 void ViewState::ZoomToRect(const ICanvas::DoubleRect& rect, int w, int h) {

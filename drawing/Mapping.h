@@ -55,7 +55,8 @@ public:
     // Sets the drawing scale (non-positive values are taken as 1).
     void SetScale(double s) { scale_ = s > 0 ? s : 1.0; }
     zq::Point GetScroll() const { return scroll_; }
-    void SetScroll(const zq::Point& p) { scroll_ = p; }
+    // Sets the scroll position, clamped to +-2^29 pixels.
+    void SetScroll(const zq::Point& p);
     // Sets the zoom keeping the logical point under the client point where it is.
     void SetZoom(double factor, const zq::float8Point& clientRef);
     // Scrolls so that the logical point lies under the client point (within half a pixel).

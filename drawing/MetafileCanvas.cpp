@@ -80,14 +80,19 @@ public:
         RECT frame{0, 0, LONG(std::lround(f.width)), LONG(std::lround(f.height))};
         HDC dc = CreateEnhMetaFileW(ref, nullptr, &frame, description_.c_str());
         // Reference pixels of the frame: the metafile's own pixels are mapped onto them.
-        const double refX = f.width / 100.0 * GetDeviceCaps(ref, HORZRES) / GetDeviceCaps(ref, HORZSIZE);
-        const double refY = f.height / 100.0 * GetDeviceCaps(ref, VERTRES) / GetDeviceCaps(ref, VERTSIZE);
+        const double refX = f.width / 100.0 * GetDeviceCaps(ref, HORZRES) / std::max(1, GetDeviceCaps(ref, HORZSIZE));
+        const double refY = f.height / 100.0 * GetDeviceCaps(ref, VERTRES) / std::max(1, GetDeviceCaps(ref, VERTSIZE));
         ::ReleaseDC(nullptr, ref);
         if (!dc) throw Error("CreateEnhMetaFileW failed");
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
         SetViewportExtEx(dc, std::max(1, int(std::lround(refX))), std::max(1, int(std::lround(refY))), nullptr);
-        Draw(dc, f);
+        try {
+            Draw(dc, f);
+        } catch (...) {
+            DeleteEnhMetaFile(CloseEnhMetaFile(dc));  // the recording context and its metafile go
+            throw;
+        }
         HENHMETAFILE emf = CloseEnhMetaFile(dc);
         if (!emf) throw Error("CloseEnhMetaFile failed");
         medium = STGMEDIUM{};
@@ -102,7 +107,12 @@ public:
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowOrgEx(dc, 0, 0, nullptr);
         SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
-        Draw(dc, f);
+        try {
+            Draw(dc, f);
+        } catch (...) {
+            DeleteMetaFile(CloseMetaFile(dc));
+            throw;
+        }
         HMETAFILE wmf = CloseMetaFile(dc);
         if (!wmf) throw Error("CloseMetaFile failed");
         HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));

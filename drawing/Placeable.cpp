@@ -1,13 +1,20 @@
 #include "app/winutil/Platform.h"
 #include "drawing/Placeable.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace DrawingKernel {
 
 std::vector<uint8_t> PlaceableMetafileBytes(const METAFILEPICT& pict) {
     const UINT size = GetMetaFileBitsEx(pict.hMF, 0, nullptr);
     if (size == 0) return {};
-    const uint16_t words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, uint16_t(pict.xExt & 0xFFFF), uint16_t(pict.yExt & 0xFFFF),
-                                2540, 0, 0};
+    // The bounding box holds signed 16-bit values: a picture wider or taller than 327.67 mm is
+    // described in coarser units (fewer per inch), so that its size on paper stays right.
+    const double longer = std::max({1.0, std::fabs(double(pict.xExt)), std::fabs(double(pict.yExt))});
+    const double inch = longer > 32767 ? std::max(1.0, std::floor(2540 * 32767 / longer)) : 2540;
+    const auto side = [&](LONG ext) { return uint16_t(std::min(32767L, std::lround(std::fabs(double(ext)) * inch / 2540))); };
+    const uint16_t words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, side(pict.xExt), side(pict.yExt), uint16_t(inch), 0, 0};
     uint16_t checksum = 0;
     for (uint16_t w : words) checksum ^= w;
     std::vector<uint8_t> out;

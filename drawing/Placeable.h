@@ -9,7 +9,7 @@
 namespace DrawingKernel {
 
 // The bytes of a placeable metafile file: the 22-byte header (key 0x9AC6CDD7, extents in
-// 0.01 mm at 2540 units per inch, checksum) followed by the metafile's bits; empty on failure.
+// 0.01 mm at 2540 units per inch, coarser for pictures over 327.67 mm, checksum) followed by the metafile's bits; empty on failure.
 std::vector<uint8_t> PlaceableMetafileBytes(const METAFILEPICT& pict);
 
 } // namespace DrawingKernel

@@ -55,16 +55,28 @@ public:
         info.lpszDocName = docName_.c_str();
         info.lpszOutput = outputFile.empty() ? nullptr : outputFile.c_str();
         if (abort.IsAborted()) return false;
-        if (fit) return PrintFitted(abort, info);
+        if (fit) {
+            if (!(GridWidth() > 0 && GridHeight() > 0))
+                throw Error("the page layout's glue and cut margins leave no room to print in");
+            return PrintFitted(abort, info);
+        }
         if (device_->StartDoc(info) <= 0) return false;
-        const int sheets = l.rows * l.columns;
-        const int first = std::clamp(range.first, 1, sheets), last = std::clamp(range.last, first, sheets);
-        for (int i = first - 1; i <= last - 1; ++i) {
-            if (abort.IsAborted()) return Abort();
-            if (device_->StartPage() <= 0) return Abort();
-            PrintSheet(i / l.columns, i % l.columns, marks);
-            if (abort.IsAborted()) return Abort();
-            if (device_->EndPage() <= 0) return false;
+        // A failure inside the document ends the job, so that the spooler never keeps it open.
+        try {
+            // In 64 bits: a grid of many rows and columns must not wrap around.
+            const int64_t sheets = int64_t(l.rows) * l.columns;
+            const int64_t first = std::clamp<int64_t>(range.first, 1, sheets);
+            const int64_t last = std::clamp<int64_t>(range.last, first, sheets);
+            for (int64_t i = first - 1; i <= last - 1; ++i) {
+                if (abort.IsAborted()) return Abort();
+                if (device_->StartPage() <= 0) return Abort();
+                PrintSheet(int(i / l.columns), int(i % l.columns), marks);
+                if (abort.IsAborted()) return Abort();
+                if (device_->EndPage() <= 0) return Abort();
+            }
+        } catch (...) {
+            device_->AbortDoc();
+            throw;
         }
         device_->EndDoc();
         return true;
@@ -75,6 +87,28 @@ private:
         device_->AbortDoc();
         return false;
     }
+
+    // The whole grid's size on paper, glued, 0.01 mm.
+    double GridWidth() const {
+        const Page::PageLayout& l = layout_;
+        return l.columns * l.SheetWidth() - (l.cutGlueMargins.left + l.cutGlueMargins.right) * (l.columns - 1);
+    }
+    double GridHeight() const {
+        const Page::PageLayout& l = layout_;
+        return l.rows * l.SheetHeight() - (l.cutGlueMargins.top + l.cutGlueMargins.bottom) * (l.rows - 1);
+    }
+
+    // Restores a device context's state on every way out.
+    class SavedState {
+    public:
+        explicit SavedState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+        ~SavedState() { if (saved_) RestoreDC(dc_, saved_); }
+        SavedState(const SavedState&) = delete;
+        SavedState& operator=(const SavedState&) = delete;
+    private:
+        HDC dc_;
+        int saved_;
+    };
 
     // One sheet of the grid: the band of the drawing it shows, clipped, with optional marks.
     void PrintSheet(int row, int col, bool marks) {
@@ -96,12 +130,11 @@ private:
         const double right = col == l.columns - 1 ? W - l.margins.right : W - l.cutGlueMargins.right;
         const double top = row == 0 ? l.margins.top : l.cutGlueMargins.top;
         const double bottom = row == l.rows - 1 ? H - l.margins.bottom : H - l.cutGlueMargins.bottom;
-        const int saved = SaveDC(dc);
+        const SavedState saved(dc);
         if (marks) DrawMarks(dc, caps, row, col);
         IntersectClipRect(dc, zq::Round(left * px - caps.offX), zq::Round(top * py - caps.offY),
                           zq::Round(right * px - caps.offX), zq::Round(bottom * py - caps.offY));
         Render(dc, caps, m);
-        RestoreDC(dc, saved);
     }
 
     // Short ticks in the sheet's edges where the glue and cut lines run.
@@ -130,9 +163,7 @@ private:
 
     // The whole grid on one sheet: turned when its proportions call for it, reduced, centred.
     bool PrintFitted(const ICanvas::IAbortFlag& abort, const DOCINFOW& info) {
-        const Page::PageLayout& l = layout_;
-        const double gridW = l.columns * l.SheetWidth() - (l.cutGlueMargins.left + l.cutGlueMargins.right) * (l.columns - 1);
-        const double gridH = l.rows * l.SheetHeight() - (l.cutGlueMargins.top + l.cutGlueMargins.bottom) * (l.rows - 1);
+        const double gridW = GridWidth(), gridH = GridHeight();
         {
             const Caps caps(device_->GetDC());
             const bool pageWide = caps.resX > caps.resY, gridWide = gridW > gridH;
@@ -145,8 +176,21 @@ private:
             }
         }
         if (device_->StartDoc(info) <= 0) return false;
-        if (abort.IsAborted()) return Abort();
-        if (device_->StartPage() <= 0) return Abort();
+        try {
+            if (!PrintFittedSheet(abort, gridW, gridH)) return Abort();
+        } catch (...) {
+            device_->AbortDoc();
+            throw;
+        }
+        device_->EndDoc();
+        return true;
+    }
+
+    // The one sheet of the fit mode, inside the document; false when it must be abandoned.
+    bool PrintFittedSheet(const ICanvas::IAbortFlag& abort, double gridW, double gridH) {
+        const Page::PageLayout& l = layout_;
+        if (abort.IsAborted()) return false;
+        if (device_->StartPage() <= 0) return false;
         HDC dc = device_->GetDC();
         const Caps caps(dc);
         const double px = caps.dpiX / 2540, py = caps.dpiY / 2540;
@@ -158,16 +202,15 @@ private:
         m.ky = py * l.scale * f;
         m.ox = (x0 + l.margins.left * f) * px;
         m.oy = (y0 + l.margins.top * f) * py;
-        const int saved = SaveDC(dc);
-        IntersectClipRect(dc, zq::Round((x0 + l.margins.left * f) * px), zq::Round((y0 + l.margins.top * f) * py),
-                          zq::Round((x0 + (gridW - l.margins.right) * f) * px),
-                          zq::Round((y0 + (gridH - l.margins.bottom) * f) * py));
-        Render(dc, caps, m);
-        RestoreDC(dc, saved);
-        if (abort.IsAborted()) return Abort();
-        if (device_->EndPage() <= 0) return false;
-        device_->EndDoc();
-        return true;
+        {
+            const SavedState saved(dc);
+            IntersectClipRect(dc, zq::Round((x0 + l.margins.left * f) * px), zq::Round((y0 + l.margins.top * f) * py),
+                              zq::Round((x0 + (gridW - l.margins.right) * f) * px),
+                              zq::Round((y0 + (gridH - l.margins.bottom) * f) * py));
+            Render(dc, caps, m);
+        }
+        if (abort.IsAborted()) return false;
+        return device_->EndPage() > 0;
     }
 
     void Render(HDC dc, const Caps& caps, const Mapping& m) {

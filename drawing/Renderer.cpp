@@ -31,6 +31,30 @@ void Check(GpStatus s, const char* what) {
 
 POINT ToPoint(const zq::float8Point& p) { return {zq::Round(p.x), zq::Round(p.y)}; }
 
+// Cuts a line to the part inside a square of +-2^21 device pixels (Liang-Barsky): the integer
+// coordinates of GDI and the float ones of GDI+ keep their precision there, while a line of a huge
+// drawing at a high zoom may reach billions of pixels away. False when nothing of it is left.
+bool ClipToDeviceRange(zq::float8Point& a, zq::float8Point& b) {
+    constexpr double kLimit = 1 << 21;
+    if (std::fabs(a.x) <= kLimit && std::fabs(a.y) <= kLimit && std::fabs(b.x) <= kLimit && std::fabs(b.y) <= kLimit)
+        return true;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double t0 = 0, t1 = 1;
+    const auto edge = [&](double p, double q) {  // keeps p * t <= q
+        if (p == 0) return q >= 0;
+        const double t = q / p;
+        if (p < 0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        return t0 <= t1;
+    };
+    if (!(edge(-dx, a.x + kLimit) && edge(dx, kLimit - a.x) && edge(-dy, a.y + kLimit) && edge(dy, kLimit - a.y)))
+        return false;
+    const zq::float8Point from = a;
+    a = {from.x + dx * t0, from.y + dy * t0};
+    b = {from.x + dx * t1, from.y + dy * t1};
+    return true;
+}
+
 } // namespace
 
 GdiplusSession::GdiplusSession() {
@@ -149,7 +173,9 @@ void GdiplusRenderer::FlushOutlines() {
     queuedCounts_.clear();
 }
 
-void GdiplusRenderer::Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) {
+void GdiplusRenderer::Line(const zq::float8Point& from, const zq::float8Point& to, const Pen& pen) {
+    zq::float8Point a = from, b = to;
+    if (!ClipToDeviceRange(a, b)) return;
     const bool onGrid = pen.dash == Dash::Solid && pen.width <= 1 && (a.x == b.x || a.y == b.y);
     if (onGrid && UseGdi()) {
         // A one-pixel line along the grid, both end pixels included.
@@ -269,7 +295,9 @@ void GdiRenderer::Select(const Pen* pen, const COLORREF* fill) {
     SelectObject(dc_, fill ? static_cast<HGDIOBJ>(cache_.BrushOf(*fill)) : GetStockObject(NULL_BRUSH));
 }
 
-void GdiRenderer::Line(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) {
+void GdiRenderer::Line(const zq::float8Point& from, const zq::float8Point& to, const Pen& pen) {
+    zq::float8Point a = from, b = to;
+    if (!ClipToDeviceRange(a, b)) return;
     Select(&pen, nullptr);
     const std::vector<REAL> pattern = PatternOf(pen.dash);
     if (pattern.empty()) {

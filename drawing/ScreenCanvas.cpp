@@ -17,6 +17,29 @@ constexpr int kEdge = 16;  // pixels from the border where auto-scrolling starts
 
 class ScreenCanvas;
 
+// A device coordinate as an integer, clamped far inside the integer range so that sums and
+// differences of a few of them cannot overflow (a huge drawing at a high zoom reaches beyond it).
+LONG ToDeviceInt(double v) {
+    constexpr double kLimit = 1 << 29;
+    if (!(v == v)) return 0;
+    return LONG(std::clamp(v, -kLimit, kLimit));
+}
+
+// BeginPaint and EndPaint as a pair that holds however the painting ends.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintScope() { EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC DC() const { return dc_; }
+    const RECT& Area() const { return ps_.rcPaint; }
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
 // The auto-scroller of a tracking task.
 class Scroller : public ICanvas::IScroller {
 public:
@@ -209,13 +232,11 @@ private:
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         switch (msg) {
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            if (!IsRectEmpty(&ps.rcPaint)) {
-                Paint(dc, ps.rcPaint);
-                ForgetChangesIfWhole(ps.rcPaint);
+            const PaintScope ps(hwnd);
+            if (!IsRectEmpty(&ps.Area())) {
+                Paint(ps.DC(), ps.Area());
+                ForgetChangesIfWhole(ps.Area());
             }
-            EndPaint(hwnd, &ps);
             return 0;
         }
         case WM_PRINTCLIENT: {
@@ -278,7 +299,8 @@ private:
             if (!all) all = d;
             else all = DeviceRect{std::min(all->left, d.left), std::min(all->top, d.top), std::max(all->right, d.right), std::max(all->bottom, d.bottom)};
         }
-        const RECT r{LONG(std::floor(all->left)), LONG(std::floor(all->top)), LONG(std::ceil(all->right)) + 1, LONG(std::ceil(all->bottom)) + 1};
+        const RECT r{ToDeviceInt(std::floor(all->left)), ToDeviceInt(std::floor(all->top)),
+                     ToDeviceInt(std::ceil(all->right)) + 1, ToDeviceInt(std::ceil(all->bottom)) + 1};
         const RECT client = Client();
         RECT clipped;
         if (!IntersectRect(&clipped, &r, &client)) return std::nullopt;
@@ -425,10 +447,10 @@ private:
         const zq::Point s = view_.GetScroll();
         // World pixels: the content with half a window around it, and always the visible part.
         const int marginX = c.right / 2, marginY = c.bottom / 2;
-        const int minX = std::min(int(std::floor(d.left)) + s.x - marginX, s.x);
-        const int maxX = std::max(int(std::ceil(d.right)) + s.x + marginX, s.x + int(c.right));
-        const int minY = std::min(int(std::floor(d.top)) + s.y - marginY, s.y);
-        const int maxY = std::max(int(std::ceil(d.bottom)) + s.y + marginY, s.y + int(c.bottom));
+        const int minX = std::min<int>(ToDeviceInt(std::floor(d.left) + s.x - marginX), s.x);
+        const int maxX = std::max<int>(ToDeviceInt(std::ceil(d.right) + s.x + marginX), s.x + int(c.right));
+        const int minY = std::min<int>(ToDeviceInt(std::floor(d.top) + s.y - marginY), s.y);
+        const int maxY = std::max<int>(ToDeviceInt(std::ceil(d.bottom) + s.y + marginY), s.y + int(c.bottom));
         SetBar(hScroll_, SB_HORZ, minX, maxX, c.right, s.x);
         SetBar(vScroll_, SB_VERT, minY, maxY, c.bottom, s.y);
     }
