@@ -10,23 +10,29 @@ namespace TextBlock {
 
 namespace {
 
-// Selects a font for the drawing of one run and restores the previous one.
-class ScopedFont {
+// Selects fonts into a device context one after another and puts its own font back at the end.
+class FontSelection {
  public:
-  ScopedFont(HDC dc, HFONT font) : dc_(dc), old_(font ? SelectObject(dc, font) : nullptr) {}
-  ~ScopedFont() {
-    if (cache_) ScriptFreeCache(&cache_);
-    if (old_) SelectObject(dc_, old_);
+  explicit FontSelection(HDC dc) : dc_(dc) {}
+  ~FontSelection() {
+    if (original_) SelectObject(dc_, original_);
   }
-  ScopedFont(const ScopedFont&) = delete;
-  ScopedFont& operator=(const ScopedFont&) = delete;
-  bool Ok() const { return old_ != nullptr; }
-  SCRIPT_CACHE& Cache() { return cache_; }
+  FontSelection(const FontSelection&) = delete;
+  FontSelection& operator=(const FontSelection&) = delete;
+  // Selects the font unless it is selected already; false when the context refuses it.
+  bool Select(HFONT font) {
+    if (font == current_) return true;
+    HGDIOBJ previous = SelectObject(dc_, font);
+    if (!previous || previous == HGDI_ERROR) return false;
+    if (!original_) original_ = previous;
+    current_ = font;
+    return true;
+  }
 
  private:
   HDC dc_;
-  HGDIOBJ old_;
-  SCRIPT_CACHE cache_ = nullptr;
+  HGDIOBJ original_ = nullptr;
+  HFONT current_ = nullptr;
 };
 
 // Keeps the device context's state while a text draws.
@@ -42,18 +48,52 @@ class SavedDC {
   int saved_;
 };
 
+// A temporary Uniscribe cache for shaping on one device context.
+class TemporaryCache {
+ public:
+  TemporaryCache() = default;
+  ~TemporaryCache() { if (cache_) ScriptFreeCache(&cache_); }
+  TemporaryCache(const TemporaryCache&) = delete;
+  TemporaryCache& operator=(const TemporaryCache&) = delete;
+  SCRIPT_CACHE& Get() { return cache_; }
+
+ private:
+  SCRIPT_CACHE cache_ = nullptr;
+};
+
 const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
+
+// The user's digit substitution, read once: reading it on every run costs a locale look-up.
+const SCRIPT_DIGITSUBSTITUTE& Digits() {
+  static const SCRIPT_DIGITSUBSTITUTE digits = [] {
+    SCRIPT_DIGITSUBSTITUTE d{};
+    ScriptRecordDigitSubstitution(LOCALE_USER_DEFAULT, &d);
+    return d;
+  }();
+  return digits;
+}
+
+// Shapes kept for the screen serve screen-compatible contexts only: printers and metafiles may
+// realise fonts differently, and their output is made once, so they shape afresh.
+bool KeepsShapes(HDC dc) {
+  const DWORD type = GetObjectType(dc);
+  return (type == OBJ_DC || type == OBJ_MEMDC) && GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
+}
+
+std::size_t RunCount(const Layout& layout) {
+  std::size_t n = 0;
+  for (const Line& line : layout.lines) n += line.runs.size();
+  return n;
+}
 
 }  // namespace
 
 ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run) {
   ShapedRun shaped;
   if (run.empty()) return shaped;
-  SCRIPT_DIGITSUBSTITUTE digits{};
-  ScriptRecordDigitSubstitution(LOCALE_USER_DEFAULT, &digits);
   SCRIPT_CONTROL control{};
   SCRIPT_STATE state{};
-  ScriptApplyDigitSubstitution(&digits, &control, &state);
+  ScriptApplyDigitSubstitution(&Digits(), &control, &state);
   std::vector<SCRIPT_ITEM> items(run.size() + 2);
   int count = 0;
   while (ScriptItemize(Wide(run), static_cast<int>(run.size()), static_cast<int>(items.size()) - 1, &control, &state,
@@ -63,35 +103,49 @@ ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run) {
   std::vector<int> visual(count);
   for (int i = 0; i < count; ++i) levels[i] = static_cast<BYTE>(items[i].a.s.uBidiLevel);
   ScriptLayout(count, levels.data(), visual.data(), nullptr);
+  std::vector<WORD> clusters;
   for (int v = 0; v < count; ++v) {
     const SCRIPT_ITEM& item = items[visual[v]];
     const int begin = item.iCharPos, n = items[visual[v] + 1].iCharPos - begin;
     ShapedRun::Piece piece;
     piece.analysis = item.a;
     piece.glyphs.resize(n * 3 / 2 + 16);
-    std::vector<WORD> clusters(n);
-    std::vector<SCRIPT_VISATTR> vis(piece.glyphs.size());
+    piece.visAttrs.resize(piece.glyphs.size());
+    clusters.resize(n);
     int glyphs = 0;
     for (;;) {
       const HRESULT hr = ScriptShape(dc, &cache, Wide(run) + begin, n, static_cast<int>(piece.glyphs.size()),
-                                     &piece.analysis, piece.glyphs.data(), clusters.data(), vis.data(), &glyphs);
-      if (hr == E_OUTOFMEMORY) { piece.glyphs.resize(piece.glyphs.size() * 2); vis.resize(piece.glyphs.size()); continue; }
+                                     &piece.analysis, piece.glyphs.data(), clusters.data(), piece.visAttrs.data(), &glyphs);
+      if (hr == E_OUTOFMEMORY) {
+        piece.glyphs.resize(piece.glyphs.size() * 2);
+        piece.visAttrs.resize(piece.glyphs.size());
+        continue;
+      }
       if (hr == USP_E_SCRIPT_NOT_IN_FONT && piece.analysis.eScript != SCRIPT_UNDEFINED) { piece.analysis.eScript = SCRIPT_UNDEFINED; continue; }
       if (FAILED(hr)) throw std::runtime_error("text drawing: shaping failed");
       break;
     }
     piece.glyphs.resize(glyphs);
+    piece.visAttrs.resize(glyphs);
     piece.advances.resize(glyphs);
     piece.offsets.resize(glyphs);
     ABC abc{};
-    if (FAILED(ScriptPlace(dc, &cache, piece.glyphs.data(), glyphs, vis.data(), &piece.analysis, piece.advances.data(),
-                           piece.offsets.data(), &abc)))
+    if (FAILED(ScriptPlace(dc, &cache, piece.glyphs.data(), glyphs, piece.visAttrs.data(), &piece.analysis,
+                           piece.advances.data(), piece.offsets.data(), &abc)))
       throw std::runtime_error("text drawing: placing failed");
     for (int a : piece.advances) piece.width += a;
     shaped.width += piece.width;
     shaped.pieces.push_back(std::move(piece));
   }
   return shaped;
+}
+
+void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y) {
+  for (const ShapedRun::Piece& piece : shaped.pieces) {
+    ScriptTextOut(dc, &cache, x, y, 0, nullptr, &piece.analysis, nullptr, 0, piece.glyphs.data(),
+                  static_cast<int>(piece.glyphs.size()), piece.advances.data(), nullptr, piece.offsets.data());
+    x += piece.width;
+  }
 }
 
 TextDrawing::TextDrawing(std::shared_ptr<const Layout> layout, const zq::float8Point& origin, COLORREF colour)
@@ -101,10 +155,25 @@ ICanvas::DoubleRect TextDrawing::GetBounds() const {
   return {origin_.x, origin_.y, origin_.x + layout_->usedSize.width, origin_.y - layout_->usedSize.height};
 }
 
+template <typename F>
+void TextDrawing::ForEachRun(ICanvas::IDrawContext& context, F&& draw) const {
+  std::size_t index = 0;
+  for (const Line& line : layout_->lines) {
+    const std::u16string_view text = layout_->paragraphs[line.paragraph].text;
+    for (const LineRun& run : line.runs) {
+      const zq::float8Point at = context.ToDevice({origin_.x + line.x + run.x, origin_.y - (line.y + line.ascent)});
+      draw(run, text.substr(run.begin, run.end - run.begin), static_cast<int>(std::lround(at.x)),
+           static_cast<int>(std::lround(at.y)), index++);
+    }
+  }
+}
+
 void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   HDC dc = context.GetDC();
   if (!dc || !layout_) return;
   const double scale = context.PixelsPerUnit();
+  const bool keep = KeepsShapes(dc);
+  if (keep) UseScale(scale);
   SavedDC saved(dc);
   const zq::float8Point topLeft = context.ToDevice(origin_);
   const zq::float8Point bottomRight =
@@ -114,39 +183,50 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour_);
   SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  for (const Line& line : layout_->lines) {
-    const std::u16string& text = layout_->paragraphs[line.paragraph].text;
-    for (const LineRun& run : line.runs) {
-      ScopedFont font(dc, FontOf(*run.font, scale));
-      if (!font.Ok()) continue;
-      const zq::float8Point at = context.ToDevice({origin_.x + line.x + run.x, origin_.y - (line.y + line.ascent)});
-      ShapedRun shaped = ShapeRun(dc, font.Cache(), std::u16string_view(text).substr(run.begin, run.end - run.begin));
-      int x = static_cast<int>(std::lround(at.x));
-      const int y = static_cast<int>(std::lround(at.y));
-      for (ShapedRun::Piece& piece : shaped.pieces) {
-        ScriptTextOut(dc, &font.Cache(), x, y, 0, nullptr, &piece.analysis, nullptr, 0, piece.glyphs.data(),
-                      static_cast<int>(piece.glyphs.size()), piece.advances.data(), nullptr, piece.offsets.data());
-        x += piece.width;
+  FontSelection selection(dc);
+  if (keep) {
+    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t index) {
+      RunShape& shape = shapes_[index];
+      if (!shape.font) shape.font = FontOf(fonts_, *run.font, scale);
+      if (!shape.font || !selection.Select(shape.font->Handle())) return;
+      if (!shape.done) {
+        shape.shaped = shape.font->Shape(dc, chars);
+        shape.done = true;
       }
-    }
+      shape.font->Draw(dc, shape.shaped, x, y);
+    });
+    return;
   }
+  // Printers and metafiles: fresh shapes with a cache of their own per run; the screen's shapes stay.
+  FontList fonts;
+  ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t) {
+    const std::shared_ptr<DeviceFont>& font = FontOf(fonts, *run.font, scale);
+    if (!font || !selection.Select(font->Handle())) return;
+    TemporaryCache cache;
+    DrawShapedRun(dc, cache.Get(), ShapeRun(dc, cache.Get(), chars), x, y);
+  });
 }
 
-HFONT TextDrawing::FontOf(const FontSpec& fontSpec, double scale) const {
-  if (scale != fontScale_) {
-    fonts_.clear();
-    fontScale_ = scale;
-  }
-  for (const auto& [key, font] : fonts_)
-    if (key == &fontSpec) return font.Handle();
-  FontUtil::FontRef font;
+void TextDrawing::UseScale(double scale) const {
+  const std::size_t runs = RunCount(*layout_);
+  if (scale == fontScale_ && shapes_.size() == runs) return;
+  // The old fonts go with their shapes; a font no other text holds frees its Uniscribe cache now.
+  shapes_.clear();
+  fonts_.clear();
+  shapes_.resize(runs);
+  fontScale_ = scale;
+}
+
+const std::shared_ptr<DeviceFont>& TextDrawing::FontOf(FontList& fonts, const FontSpec& fontSpec, double scale) {
+  for (const auto& entry : fonts)
+    if (entry.first == &fontSpec) return entry.second;
+  std::shared_ptr<DeviceFont> font;
   try {
-    font = FontUtil::FontRef::Get(ToFontDesc(fontSpec, scale));
+    font = DeviceFont::Get(ToFontDesc(fontSpec, scale));
   } catch (const DrawingKernel::Error&) {
     // Left empty: the runs of this font are not drawn, as GDI could not make it.
   }
-  fonts_.emplace_back(&fontSpec, font);
-  return font.Handle();
+  return fonts.emplace_back(&fontSpec, std::move(font)).second;
 }
 
 ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const Layout> layout, const zq::float8Point& origin) {

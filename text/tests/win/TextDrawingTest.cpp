@@ -1,57 +1,18 @@
 #include <gtest/gtest.h>
 
+#include "text/tests/win/TestSurface.h"
 #include "text/win/TextDrawing.h"
 #include "text/win/UniscribeMeasurer.h"
 
 using namespace TextBlock;
+using TextTest::Bitmap;
 
 namespace {
 
-// A 32-bit white bitmap selected into a memory context.
-class Bitmap {
+// Model units to pixels at 0.1 pixel per unit.
+class Context : public TextTest::Context {
  public:
-  Bitmap(int w, int h) : w_(w), h_(h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    std::fill_n(bits_, w * h, 0xFFFFFFu);
-  }
-  ~Bitmap() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  // Dark pixels in [x0, x1) x [y0, y1).
-  int Dark(int x0, int y0, int x1, int y1) const {
-    GdiFlush();
-    int n = 0;
-    for (int y = std::max(0, y0); y < std::min(h_, y1); ++y)
-      for (int x = std::max(0, x0); x < std::min(w_, x1); ++x) n += (bits_[y * w_ + x] & 0xFF) < 128;
-    return n;
-  }
-  int Dark() const { return Dark(0, 0, w_, h_); }
-
- private:
-  int w_, h_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  std::uint32_t* bits_ = nullptr;
-};
-
-// Maps model units (y up) to pixels at 0.1 pixel per unit, the model origin at the device origin.
-class Context : public ICanvas::IDrawContext {
- public:
-  explicit Context(HDC dc) : dc_(dc) {}
-  HDC GetDC() override { return dc_; }
-  zq::float8Point ToDevice(const zq::float8Point& p) const override { return {p.x * 0.1, -p.y * 0.1}; }
-  double PixelsPerUnit() const override { return 0.1; }
-
- private:
-  HDC dc_;
+  explicit Context(HDC dc) : TextTest::Context(dc, 0.1) {}
 };
 
 std::shared_ptr<const Layout> Lay(std::u16string_view name) {
