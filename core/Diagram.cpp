@@ -14,22 +14,70 @@ namespace Core {
 
 namespace {
 
-// Walks a diagram's element list by index.
+// Walks a diagram's elements by place; every step reads the current list.
 class ElementIteratorImp : public zq::IIteratorImp {
 public:
-    ElementIteratorImp(const std::vector<ElementPtr>& list, std::size_t index) : list_(list), index_(index) {}
-    std::unique_ptr<zq::IIteratorImp> Clone() const override { return std::make_unique<ElementIteratorImp>(list_, index_); }
+    ElementIteratorImp(const ElementSet& set, std::size_t index) : set_(set), index_(index) {}
+    std::unique_ptr<zq::IIteratorImp> Clone() const override { return std::make_unique<ElementIteratorImp>(set_, index_); }
     bool IsEqual(const zq::IIteratorImp& other) const override {
         auto* o = dynamic_cast<const ElementIteratorImp*>(&other);
-        return o != nullptr && &o->list_ == &list_ && o->index_ == index_;
+        return o != nullptr && &o->set_ == &set_ && o->index_ == index_;
     }
-    bool Next() override { return ++index_ < list_.size(); }
-    IModelElement* Current() const override { return list_[index_].get(); }
+    bool Next() override { return ++index_ < set_.Size(); }
+    IModelElement* Current() const override { return set_.Elements()[index_].get(); }
 
 private:
-    const std::vector<ElementPtr>& list_;
+    const ElementSet& set_;
     std::size_t index_;
 };
+
+// The number of elements in a subtree.
+template <class N>
+std::size_t SizeOf(const N* node) { return node == nullptr ? 0 : node->size; }
+
+// Recounts a node from its children and makes it their parent.
+template <class N>
+void Update(N* node)
+{
+    node->size = 1 + SizeOf(node->left) + SizeOf(node->right);
+    if (node->left != nullptr) node->left->parent = node;
+    if (node->right != nullptr) node->right->parent = node;
+}
+
+// Splits a tree into its first count elements and the rest.
+template <class N>
+void Split(N* tree, std::size_t count, N*& first, N*& rest)
+{
+    if (tree == nullptr) {
+        first = rest = nullptr;
+        return;
+    }
+    if (SizeOf(tree->left) >= count) {
+        Split(tree->left, count, first, tree->left);
+        Update(tree);
+        rest = tree;
+    } else {
+        Split(tree->right, count - SizeOf(tree->left) - 1, tree->right, rest);
+        Update(tree);
+        first = tree;
+    }
+}
+
+// Joins two trees, the first one's elements before the second one's.
+template <class N>
+N* Merge(N* first, N* second)
+{
+    if (first == nullptr) return second;
+    if (second == nullptr) return first;
+    if (first->priority > second->priority) {
+        first->right = Merge(first->right, second);
+        Update(first);
+        return first;
+    }
+    second->left = Merge(first, second->left);
+    Update(second);
+    return second;
+}
 
 } // namespace
 
@@ -40,6 +88,65 @@ std::vector<IModelElement*> IClub::GetOwnedElements(const IModelElement& owner) 
         if (e.GetOwner() == &owner) owned.push_back(&e);
     });
     return owned;
+}
+
+// A node of the element sequence: a tree by place (in-order) and a heap by priority.
+struct ElementSet::Node {
+    ElementPtr element;
+    std::uint32_t priority = 0;
+    std::size_t size = 1;
+    Node* left = nullptr;
+    Node* right = nullptr;
+    Node* parent = nullptr;
+};
+
+ElementSet::ElementSet() = default;
+
+ElementSet::~ElementSet() = default;
+
+const std::vector<ElementPtr>& ElementSet::Elements() const
+{
+    if (listValid_) return list_;
+    list_.clear();
+    list_.reserve(nodes_.size());
+    std::vector<const Node*> path;
+    for (const Node* n = root_; n != nullptr || !path.empty();) {
+        if (n != nullptr) {
+            path.push_back(n);
+            n = n->left;
+            continue;
+        }
+        n = path.back();
+        path.pop_back();
+        list_.push_back(n->element);
+        n = n->right;
+    }
+    listValid_ = true;
+    return list_;
+}
+
+std::size_t ElementSet::Size() const { return SizeOf(root_); }
+
+ElementSet::Node* ElementSet::NodeAt(std::size_t index) const
+{
+    Node* n = root_;
+    while (n != nullptr) {
+        const std::size_t left = SizeOf(n->left);
+        if (index == left) return n;
+        if (index < left) {
+            n = n->left;
+        } else {
+            index -= left + 1;
+            n = n->right;
+        }
+    }
+    throw std::logic_error("ElementSet: place out of range");
+}
+
+IModelElement& ElementSet::At(std::size_t index) const
+{
+    if (listValid_ && index < list_.size()) return *list_[index];
+    return *NodeAt(index)->element;
 }
 
 IModelElement* ElementSet::Find(ObjectId id) const
@@ -63,23 +170,73 @@ void ElementSet::AssignId(IModelElement& element)
 
 void ElementSet::InsertAt(std::size_t index, const ElementPtr& element)
 {
-    if (index > elements_.size()) throw std::logic_error("ElementSet::InsertAt: place out of range");
-    elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(index), element);
+    const std::size_t size = Size();
+    if (index > size) throw std::logic_error("ElementSet::InsertAt: place out of range");
+    if (!element || nodes_.count(element.get()) != 0) throw std::logic_error("ElementSet::InsertAt: element already held");
+    auto owned = std::make_unique<Node>();
+    Node* node = owned.get();
+    node->element = element;
+    seed_ ^= seed_ << 13;  // xorshift: reproducible priorities
+    seed_ ^= seed_ >> 17;
+    seed_ ^= seed_ << 5;
+    node->priority = seed_;
+    const bool append = index == size && listValid_;
+    if (append && list_.size() == list_.capacity()) list_.reserve(2 * size + 16);  // the last step that may throw
     byId_[element->GetObjectId()] = element.get();
+    try {
+        nodes_.emplace(element.get(), std::move(owned));
+    } catch (...) {
+        byId_.erase(element->GetObjectId());
+        throw;
+    }
+    Node* first = nullptr;
+    Node* rest = nullptr;
+    Split(root_, index, first, rest);
+    root_ = Merge(Merge(first, node), rest);
+    root_->parent = nullptr;
+    if (append)
+        list_.push_back(element);
+    else
+        listValid_ = false;
+}
+
+void ElementSet::Detach(Node* node)
+{
+    Node* joined = Merge(node->left, node->right);
+    Node* parent = node->parent;
+    if (joined != nullptr) joined->parent = parent;
+    if (parent == nullptr)
+        root_ = joined;
+    else if (parent->left == node)
+        parent->left = joined;
+    else
+        parent->right = joined;
+    for (; parent != nullptr; parent = parent->parent) --parent->size;
 }
 
 void ElementSet::RemoveAt(std::size_t index)
 {
-    if (index >= elements_.size()) throw std::logic_error("ElementSet::RemoveAt: place out of range");
-    byId_.erase(elements_[index]->GetObjectId());
-    elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(index));
+    const std::size_t size = Size();
+    if (index >= size) throw std::logic_error("ElementSet::RemoveAt: place out of range");
+    Node* node = NodeAt(index);
+    Detach(node);
+    if (index + 1 == size && listValid_)
+        list_.pop_back();
+    else
+        listValid_ = false;
+    byId_.erase(node->element->GetObjectId());
+    nodes_.erase(node->element.get());  // destroys the node last
 }
 
 std::size_t ElementSet::IndexOf(const IModelElement& element) const
 {
-    if (Find(element.GetObjectId()) != &element) return elements_.size();  // not held: no search
-    auto it = std::find_if(elements_.begin(), elements_.end(), [&](const ElementPtr& e) { return e.get() == &element; });
-    return static_cast<std::size_t>(it - elements_.begin());
+    auto it = nodes_.find(&element);
+    if (it == nodes_.end()) return Size();
+    const Node* n = it->second.get();
+    std::size_t index = SizeOf(n->left);
+    for (; n->parent != nullptr; n = n->parent)
+        if (n == n->parent->right) index += SizeOf(n->parent->left) + 1;
+    return index;
 }
 
 Diagram::Diagram(const FactoryRegistry& registry, Initializer* initializer, IPastePostProcessor* postProcessor,
@@ -94,7 +251,7 @@ Diagram::~Diagram() = default;
 zq::Iterator Diagram::GetElementIterator() const
 {
     if (elements_.Size() == 0) return {};
-    return zq::Iterator(std::make_unique<ElementIteratorImp>(elements_.Elements(), 0));
+    return zq::Iterator(std::make_unique<ElementIteratorImp>(elements_, 0));
 }
 
 IModelElement* Diagram::FindElement(std::wstring_view typeName) const
@@ -187,7 +344,7 @@ void Diagram::RestoreElement(const ElementPtr& element, std::size_t index)
 
 void Diagram::RemoveElementAt(std::size_t index, IModelElement& expected)
 {
-    if (index >= elements_.Size() || elements_.Elements()[index].get() != &expected)
+    if (index >= elements_.Size() || &elements_.At(index) != &expected)
         throw std::logic_error("Diagram: element list out of step with its undo records");
     elements_.RemoveAt(index);
     ElementState::SetDeleted(expected, true);

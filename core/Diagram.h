@@ -6,6 +6,7 @@
 #include "core/foundation/Iterator.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -44,19 +45,28 @@ public:
     virtual void OnPaste(Env& env, const ModelElementSet& pasted) = 0;
 };
 
-// The elements a diagram owns: a list in insertion order and an index by object id.
+// The elements a diagram owns: a sequence in insertion order and an index by object id. The
+// sequence is a balanced tree, so that finding, inserting and removing at a place take logarithmic
+// time; the plain list of the elements is rebuilt on demand after a change in the middle.
 class ElementSet {
 public:
-    // The elements in order.
-    const std::vector<ElementPtr>& Elements() const { return elements_; }
+    ElementSet();
+    ~ElementSet();
+    ElementSet(const ElementSet&) = delete;
+    ElementSet& operator=(const ElementSet&) = delete;
+
+    // The elements in order (valid until the next change).
+    const std::vector<ElementPtr>& Elements() const;
     // The number of elements.
-    std::size_t Size() const { return elements_.size(); }
+    std::size_t Size() const;
+    // The element at the place (below Size()).
+    IModelElement& At(std::size_t index) const;
     // The element with the id, or none.
     IModelElement* Find(ObjectId id) const;
     // Gives an element without id the next free one; an element with an id keeps it (and raises
     // the counter above it). An id already in the set is an error.
     void AssignId(IModelElement& element);
-    // Inserts the element (which has its id) at the place.
+    // Inserts the element (which has its id) at the place; an element already held is an error.
     void InsertAt(std::size_t index, const ElementPtr& element);
     // Removes the element at the place.
     void RemoveAt(std::size_t index);
@@ -68,8 +78,16 @@ public:
     void SetNextId(ObjectId id) { nextId_ = id; }
 
 private:
-    std::vector<ElementPtr> elements_;
+    struct Node;
+    Node* NodeAt(std::size_t index) const;
+    void Detach(Node* node);
+
+    Node* root_ = nullptr;
+    std::unordered_map<const IModelElement*, std::unique_ptr<Node>> nodes_;
     std::unordered_map<ObjectId, IModelElement*> byId_;
+    mutable std::vector<ElementPtr> list_;  // the elements in order when listValid_
+    mutable bool listValid_ = true;
+    std::uint32_t seed_ = 0x9E3779B9u;  // priorities of new tree nodes
     ObjectId nextId_ = 1;
 };
 

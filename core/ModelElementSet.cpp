@@ -13,11 +13,14 @@ bool ModelElementSet::Insert(const ElementPtr& element)
 
 bool ModelElementSet::Contains(const IModelElement* element) const
 {
-    return index_.count(element) != 0;
+    if (index_.count(element) != 0) return true;
+    if (watcher_ != nullptr) watcher_->Missed(element);
+    return false;
 }
 
 bool ModelElementSet::Remove(const IModelElement* element)
 {
+    if (index_.count(element) == 0) return false;
     auto it = std::find_if(elements_.begin(), elements_.end(), [&](const ElementPtr& e) { return e.get() == element; });
     if (it == elements_.end()) return false;
     elements_.erase(it);

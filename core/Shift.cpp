@@ -2,7 +2,6 @@
 
 #include "core/Diagram.h"
 
-#include <algorithm>
 
 namespace Core {
 
@@ -46,12 +45,12 @@ DeferredShiftSet::DeferredShiftSet(const ModelElementSet& moved, const Diagram* 
 
 bool DeferredShiftSet::IsShifted(const IModelElement* element) const
 {
-    return std::find(shifted_.begin(), shifted_.end(), element) != shifted_.end();
+    return shifted_.count(element) != 0;
 }
 
 void DeferredShiftSet::MarkShifted(const IModelElement* element)
 {
-    if (element != nullptr && !IsShifted(element)) shifted_.push_back(element);
+    if (element != nullptr) shifted_.insert(element);
 }
 
 bool DeferredShiftSet::Moves(const IModelElement* element) const
@@ -61,13 +60,18 @@ bool DeferredShiftSet::Moves(const IModelElement* element) const
 
 bool DeferredShiftSet::IsDeferred(const IModelElement* element) const
 {
-    return std::find(deferred_.begin(), deferred_.end(), element) != deferred_.end();
+    return isDeferred_.count(element) != 0;
 }
 
 void DeferredShiftSet::Defer(IModelElement* element)
 {
-    if (element == nullptr || IsShifted(element) || IsDeferred(element)) return;
-    deferred_.push_back(element);
+    if (element == nullptr || IsShifted(element) || !isDeferred_.insert(element).second) return;
+    try {
+        deferred_.push_back(element);
+    } catch (...) {
+        isDeferred_.erase(element);
+        throw;
+    }
 }
 
 void DeferredShiftSet::ShiftAll(Env& env, const ShiftVector& shift, const zq::Point& point)
@@ -78,6 +82,7 @@ void DeferredShiftSet::ShiftAll(Env& env, const ShiftVector& shift, const zq::Po
     point_ = point;
     // Every call starts the move afresh from the positions before the transaction.
     shifted_.clear();
+    for (std::size_t i = initialDeferred_; i < deferred_.size(); ++i) isDeferred_.erase(deferred_[i]);
     deferred_.resize(initialDeferred_);
     const ShiftVector s = shift_;
     ShiftEach(moved_.Elements(), env, s, *this);

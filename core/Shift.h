@@ -6,6 +6,7 @@
 #include "core/foundation/Geometry.h"
 
 #include <cstddef>
+#include <unordered_set>
 #include <vector>
 
 namespace Core {
@@ -107,8 +108,9 @@ private:
     bool axisY_ = true;
     ShiftVector shift_;
     zq::Point point_;
-    std::vector<const IModelElement*> shifted_;
-    std::vector<IModelElement*> deferred_;
+    std::unordered_set<const IModelElement*> shifted_;
+    std::vector<IModelElement*> deferred_;                // in the order of deferring
+    std::unordered_set<const IModelElement*> isDeferred_;  // the same elements, for fast lookup
     std::size_t initialDeferred_ = 0;  // deferred when the set was built
 };
 

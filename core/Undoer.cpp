@@ -91,9 +91,9 @@ UndoContext::~UndoContext()
 
 void UndoContext::Touch(IModelElement& element)
 {
-    for (const auto& e : touched_)
-        if (e.get() == &element) return;
+    if (touchedIndex_.count(&element)) return;
     touched_.push_back(element.shared_from_this());
+    touchedIndex_.insert(&element);
 }
 
 void UndoContext::Apply(const UndoerRef& record, bool undo)
@@ -125,6 +125,7 @@ void UndoContext::UpdateTouched()
 {
     auto touched = std::move(touched_);
     touched_.clear();
+    touchedIndex_.clear();
     for (const auto& e : touched) e->UpdateViewElements();
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace Core {
@@ -66,7 +67,8 @@ public:
 private:
     void UpdateTouched();
     Diagram& diagram_;
-    std::vector<ElementPtr> touched_;
+    std::vector<ElementPtr> touched_;                       // in the order first touched
+    std::unordered_set<const IModelElement*> touchedIndex_;  // the same elements, for lookups
 };
 
 // Records run in order on redo and in reverse on undo.
