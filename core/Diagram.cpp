@@ -246,7 +246,10 @@ Diagram::Diagram(const FactoryRegistry& registry, Initializer* initializer, IPas
 {
 }
 
-Diagram::~Diagram() = default;
+Diagram::~Diagram()
+{
+    for (IView* v : views_) v->diagram_ = nullptr;
+}
 
 zq::Iterator Diagram::GetElementIterator() const
 {
@@ -264,7 +267,9 @@ IModelElement* Diagram::FindElement(std::wstring_view typeName) const
 void Diagram::AttachView(IView& view)
 {
     if (std::find(views_.begin(), views_.end(), &view) != views_.end()) return;
+    if (view.diagram_) throw Exceptions::Base("the view is attached to another diagram");
     views_.push_back(&view);
+    view.diagram_ = this;
     try {
         for (const auto& e : elements_.Elements())
             if (auto ve = view.CreateViewElement(*e)) e->AddViewElement(std::move(ve));
@@ -279,6 +284,7 @@ void Diagram::DetachView(IView& view)
     auto it = std::find(views_.begin(), views_.end(), &view);
     if (it == views_.end()) return;
     views_.erase(it);
+    view.diagram_ = nullptr;
     for (const auto& e : elements_.Elements()) e->RemoveViewElements(view);
 }
 

@@ -1,5 +1,7 @@
 #include "core/View.h"
 
+#include "core/Diagram.h"
+
 #include "core/Interfaces.h"
 #include "core/Selection.h"
 
@@ -63,6 +65,8 @@ bool VISelectable::SetSelected(SelectionTracker* tracker, bool select)
 
 IView::~IView()
 {
+    // A diagram must never keep a destroyed view: its next update or undo would reach freed memory.
+    if (diagram_) diagram_->DetachView(*this);
     for (IViewElement* e : elements_) e->view_ = nullptr;
 }
 

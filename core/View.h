@@ -15,6 +15,7 @@
 
 namespace Core {
 
+class Diagram;
 class IModelElement;
 class IView;
 class IFilter;
@@ -115,7 +116,7 @@ public:
     IView() = default;
     IView(const IView&) = delete;
     IView& operator=(const IView&) = delete;
-    // View elements that outlive the view forget it.
+    // View elements that outlive the view forget it; a view still attached detaches from its diagram.
     virtual ~IView();
 
     // The view element of a model element in this view, or none when the view does not show it.
@@ -173,10 +174,12 @@ public:
 private:
     friend class IViewElement;
     friend class SelectionVisibilityLock;
+    friend class Diagram;
     template <class F>
     void ChangeSelection(SelectionTracker* tracker, F&& change);
 
     std::list<IViewElement*> elements_;
+    Diagram* diagram_ = nullptr;  // the diagram the view is attached to, kept by the diagram
     zq::ObserverList<ISelectionObserver> observers_;
     bool active_ = false;
     bool frozen_ = false;

@@ -122,6 +122,33 @@ TEST_F(ModelElements, ViewsGetViewElementsForExistingAndNewElements)
     EXPECT_EQ(b->GetViewElements().size(), 0u);
 }
 
+TEST_F(ModelElements, AViewDestroyedWhileAttachedLeavesTheDiagram)
+{
+    auto a = Add();
+    {
+        FakeView view;
+        diagram.AttachView(view);
+        ASSERT_EQ(diagram.GetViews().size(), 1u);
+    }
+    // Updates and new elements no longer reach the destroyed view (the sanitizers would see it).
+    EXPECT_TRUE(diagram.GetViews().empty());
+    EXPECT_TRUE(a->GetViewElements().empty());
+    diagram.UpdateAllViews();
+    Add();
+}
+
+TEST_F(ModelElements, AViewOutlivingItsDiagramOrShownByTwoIsSafe)
+{
+    FakeView view;
+    {
+        Diagram other{Registry(), nullptr};
+        other.AttachView(view);
+        EXPECT_THROW(diagram.AttachView(view), Exceptions::Base);  // one diagram per view
+    }
+    diagram.AttachView(view);  // free again once its diagram is gone
+    EXPECT_EQ(diagram.GetViews().size(), 1u);
+}
+
 TEST_F(ModelElements, RemovedElementsShowInNoViewAndComeBackWithTheAttachedOnes)
 {
     FakeView first, second;
