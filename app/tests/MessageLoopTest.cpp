@@ -1,4 +1,5 @@
 // The message loop: exit codes, nested loops and WM_QUIT, pre- and one-time post-processors, timers.
+#include "app/winutil/ExceptionBox.h"
 #include "app/winutil/MessageLoop.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/Timer.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -56,6 +58,27 @@ TEST(MessageLoop, NestedLoopPostsQuitAgainAndOuterLoopEndsWithIt) {
     EXPECT_FALSE(nestedAnswer);
     EXPECT_EQ(script.seen, 2);
     loop.RemovePreProc(&script);
+}
+
+TEST(MessageLoop, AFailingPreProcessorIsReportedAndTheLoopGoesOn) {
+    DrainQueue();
+    std::vector<std::wstring> reports;
+    auto previous = WinUtil::ExceptionBox::SetSink([&](const std::wstring&, const std::wstring& text) { reports.push_back(text); });
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    script.onPing = [&](int value) {
+        if (value == 1) throw std::runtime_error("pre-processor failed");
+        PostQuitMessage(31);
+    };
+    Ping(1);
+    Ping(2);
+    EXPECT_EQ(loop.Run(), 31);  // the second message still arrived
+    EXPECT_EQ(script.seen, 2);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(L"WinUtil::MessageLoop::PreProcess"), std::wstring::npos);
+    loop.RemovePreProc(&script);
+    WinUtil::ExceptionBox::SetSink(previous);
 }
 
 TEST(MessageLoop, NestedLoopEndsWhenItsConditionDoes) {

@@ -81,7 +81,9 @@ void MessageLoop::ProcessMessage(MSG& msg) {
     bool consumed = false;
     for (IPreProc* proc : std::vector<IPreProc*>(preProcs_)) {
         if (!Has(preProcs_, proc)) continue;
-        if (proc->PreProcess(msg)) {
+        // A failing pre-processor is reported and the message goes on: it must not end the loop
+        // (and with it the program and the user's unsaved documents).
+        if (GuardedFunctionCall("WinUtil::MessageLoop::PreProcess", false, [&] { return proc->PreProcess(msg); })) {
             consumed = true;
             break;
         }
