@@ -2,6 +2,7 @@
 // the closing notice, own-object detection, object descriptors and private formats.
 #include "app/DataTransfer.h"
 #include "app/winutil/ClipFormat.h"
+#include "app/tests/DataObjectTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -23,16 +24,7 @@ HENHMETAFILE SmallEmf() {
     return CloseEnhMetaFile(dc);
 }
 
-std::vector<FORMATETC> Enumerate(IDataObject* data) {
-    std::vector<FORMATETC> out;
-    IEnumFORMATETC* e = nullptr;
-    if (FAILED(data->EnumFormatEtc(DATADIR_GET, &e)) || !e) return out;
-    FORMATETC fe;
-    ULONG got = 0;
-    while (e->Next(1, &fe, &got) == S_OK && got == 1) out.push_back(fe);
-    e->Release();
-    return out;
-}
+using DataObjectTest::Enumerate;
 
 struct Sink : IAdviseSink {
     int changes = 0;

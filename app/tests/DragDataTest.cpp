@@ -2,6 +2,7 @@
 // drag image read from the offered formats, formats in order, and a real OLE drag onto a window.
 #include "app/DragData.h"
 #include "app/winutil/ClipFormat.h"
+#include "app/tests/DataObjectTestSupport.h"
 #include "core/TransferSet.h"
 #include "core/tests/TestKinds.h"
 
@@ -15,16 +16,7 @@ using namespace TestKinds;
 
 namespace {
 
-std::vector<FORMATETC> Enumerate(IDataObject* data) {
-    std::vector<FORMATETC> out;
-    IEnumFORMATETC* e = nullptr;
-    if (FAILED(data->EnumFormatEtc(DATADIR_GET, &e)) || !e) return out;
-    FORMATETC fe;
-    ULONG got = 0;
-    while (e->Next(1, &fe, &got) == S_OK && got == 1) out.push_back(fe);
-    e->Release();
-    return out;
-}
+using DataObjectTest::Enumerate;
 
 FORMATETC Global(CLIPFORMAT format) { return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 

@@ -239,18 +239,8 @@ private:
 
 // A registry with every test kind reported.
 inline Core::FactoryRegistry& DocumentRegistry() {
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Box::Factory().ReportTo(r);
-        Part::Factory().ReportTo(r);
-        Container::Factory().ReportTo(r);
-        Probe::Factory().ReportTo(r);
-        Connector::Factory().ReportTo(r);
-        Group::Factory().ReportTo(r);
-        Member::Factory().ReportTo(r);
-        Tracer::Factory().ReportTo(r);
-        return r;
-    }();
+    static Core::FactoryRegistry registry =
+        MakeRegistry<Box, Part, Container, Probe, Connector, Group, Member, Tracer>();
     return registry;
 }
 

@@ -14,6 +14,7 @@
 #include "core/Transaction.h"
 #include "core/View.h"
 #include "core/Weight.h"
+#include "core/tests/TestKinds.h"
 
 #include <memory>
 #include <string>
@@ -154,14 +155,7 @@ public:
 };
 
 inline Core::FactoryRegistry& Registry() {
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Sheet::Factory().ReportTo(r);
-        Link::Factory().ReportTo(r);
-        Label::Factory().ReportTo(r);
-        Fixed::Factory().ReportTo(r);
-        return r;
-    }();
+    static Core::FactoryRegistry registry = TestKinds::MakeRegistry<Sheet, Link, Label, Fixed>();
     return registry;
 }
 

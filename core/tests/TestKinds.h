@@ -116,16 +116,17 @@ public:
     int finalized = 0;
 };
 
+// A registry with the factories of the given kinds reported.
+template <class... Kinds>
+Core::FactoryRegistry MakeRegistry() {
+    Core::FactoryRegistry r;
+    (Kinds::Factory().ReportTo(r), ...);
+    return r;
+}
+
 // A registry with every test kind reported.
 inline Core::FactoryRegistry& Registry() {
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Box::Factory().ReportTo(r);
-        Part::Factory().ReportTo(r);
-        Container::Factory().ReportTo(r);
-        Probe::Factory().ReportTo(r);
-        return r;
-    }();
+    static Core::FactoryRegistry registry = MakeRegistry<Box, Part, Container, Probe>();
     return registry;
 }
 
