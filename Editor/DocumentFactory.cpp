@@ -14,6 +14,18 @@ namespace {
 
 const wchar_t kProgramCaption[] = L"Quorvel UML Editor";
 
+bool IsShownDocumentWindow(HWND hwnd) {
+    return hwnd && IsWindow(hwnd) && IsWindowVisible(hwnd) &&
+           dynamic_cast<DocumentWindow*>(WinUtil::Window::FromHandle(hwnd)) != nullptr;
+}
+
+// Windows come in Z order: the first document window found is the topmost.
+BOOL CALLBACK FindTopmostDocumentWindow(HWND hwnd, LPARAM found) {
+    if (!IsShownDocumentWindow(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
                                 TRUE) == CSTR_EQUAL;
@@ -33,20 +45,18 @@ std::wstring EmptyDocument::GetCaption() const {
     return Application::GetFileTitle(GetName()) + L" - " + kProgramCaption;
 }
 
-Application::IDocumentWindow* EmptyDocument::CreateDocumentWindow(int showCommand) {
+Application::IDocumentWindow* EmptyDocument::CreateDocumentWindow(Application::NewWindowDefaultsProvider*) {
     Application::LifeTimeSupervisor& node = GetNode().CreateChild();
     auto window = std::make_unique<DocumentWindow>(*this, node);
     DocumentWindow* raw = window.get();
     node.SetClient(std::move(window));  // the node owns the window object from here on
-    HWND after = factory_.ExchangeLastWindow(nullptr);
     try {
-        raw->Open(showCommand, after);
+        raw->Open(factory_.GetReferenceWindow());
     } catch (...) {
         // A window that could not be made must not keep its lock: the program would never end.
         node.SetClient(nullptr);
         throw;
     }
-    factory_.ExchangeLastWindow(raw->GetHwnd());
     return raw;
 }
 
@@ -54,7 +64,8 @@ Application::IDocumentWindow* EmptyDocument::CreateDocumentWindow(int showComman
 
 DocumentFactory::DocumentFactory(Application::IApplication& application, Application::LifeTimeSupervisor& root)
     : IDocumentFactory(application, root),
-      accelerators_(WinUtil::ResourceLoader::Instance().LoadAccelerators(IDR_ACCELERATORS)) {}
+      accelerators_(WinUtil::ResourceLoader::Instance().LoadAccelerators(IDR_ACCELERATORS)),
+      queue_(root, [this](const std::wstring& path) { OpenDocument(path); }) {}
 
 DocumentFactory::~DocumentFactory() {
     // Loops nest on the stack: when the hooked loop is not the current one it has already ended.
@@ -73,7 +84,7 @@ void DocumentFactory::Receive(const std::wstring& directory, const std::wstring&
     if (!loop_ && accelerators_ && (loop_ = WinUtil::MessageLoop::Current())) loop_->AddPreProc(this);
     OpenRequest request = ParseCommandLine(directory, commandLine);
     if (request.serverOnly) return;
-    for (const std::wstring& path : request.paths) OpenDocument(path);
+    queue_.Add(request.paths);
     if (request.newDocument) NewDocument();
 }
 
@@ -87,12 +98,13 @@ EmptyDocument& DocumentFactory::OpenDocument(const std::wstring& path, int showC
     return MakeDocument(path, showCommand);
 }
 
-HWND DocumentFactory::ExchangeLastWindow(HWND window) {
-    HWND last = lastWindow_;
-    lastWindow_ = window;
-    bool ours = last && IsWindow(last) && IsWindowVisible(last) &&
-                dynamic_cast<DocumentWindow*>(WinUtil::Window::FromHandle(last));
-    return ours ? last : nullptr;
+HWND DocumentFactory::GetReferenceWindow() const {
+    if (IsShownDocumentWindow(referenceWindow_)) return referenceWindow_;
+    HWND active = GetActiveWindow();
+    if (IsShownDocumentWindow(active)) return active;
+    HWND topmost = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTopmostDocumentWindow, reinterpret_cast<LPARAM>(&topmost));
+    return topmost;
 }
 
 EmptyDocument* DocumentFactory::FindDocument(const std::wstring& path) {

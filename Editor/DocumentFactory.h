@@ -3,6 +3,7 @@
 
 #include "app/Document.h"
 #include "app/SdiApp.h"
+#include "Editor/OpenQueue.h"
 #include "app/winutil/MessageLoop.h"
 
 #include <string>
@@ -24,15 +25,16 @@ public:
     // The text of its windows' captions.
     std::wstring GetCaption() const;
 
-protected:
-    Application::IDocumentWindow* CreateDocumentWindow(int showCommand) override;
+    // Makes a window, cascaded from the factory's reference window, not shown yet.
+    Application::IDocumentWindow* CreateDocumentWindow(Application::NewWindowDefaultsProvider* defaults) override;
 
 private:
     DocumentFactory& factory_;
 };
 
-// Makes the documents under the root of the lifetime tree and opens what command lines name; the
-// keyboard shortcuts of every document window go through it.
+// Makes the documents under the root of the lifetime tree and opens what command lines name (a
+// limited number per request, one per message); the keyboard shortcuts of every document window
+// go through it.
 class DocumentFactory : public Application::IDocumentFactory,
                         public Application::CommandLine::IReceiver,
                         private WinUtil::MessageLoop::IPreProc {
@@ -41,15 +43,20 @@ public:
     // Unhooks the shortcuts when the loop they are hooked on still runs.
     ~DocumentFactory() override;
 
-    // Opens what the command line names (program name first), relative to directory.
+    // Opens what the command line names (program name first), relative to directory: names that are
+    // not readable files open nothing and are reported together.
     void Receive(const std::wstring& directory, const std::wstring& commandLine) override;
     // Opens a new untitled document with its window; answers it.
     EmptyDocument& NewDocument(int showCommand = SW_SHOWNORMAL);
     // Brings the document of the full path forward, opening it first when it is not open.
     EmptyDocument& OpenDocument(const std::wstring& path, int showCommand = SW_SHOWNORMAL);
-    // Answers the window a new one is cascaded from (the last opened, when it still shows) and
-    // remembers window as the next one's.
-    HWND ExchangeLastWindow(HWND window);
+    // The window a new one is cascaded from: the document window activated last while it still
+    // shows, else the active or topmost document window of the thread; null when there is none.
+    HWND GetReferenceWindow() const;
+    // Remembers the document window that has just become active.
+    void SetReferenceWindow(HWND window) { referenceWindow_ = window; }
+    // Whether names of a request are still being opened.
+    bool IsOpening() const { return queue_.IsBusy(); }
     // The open document of the full path (compared without regard to case), or null.
     EmptyDocument* FindDocument(const std::wstring& path);
 
@@ -58,8 +65,9 @@ private:
     EmptyDocument& MakeDocument(const std::wstring& path, int showCommand);
 
     HACCEL accelerators_ = nullptr;
-    WinUtil::MessageLoop* loop_ = nullptr;
-    HWND lastWindow_ = nullptr;  // the application's loop, hooked at the first command line
+    WinUtil::MessageLoop* loop_ = nullptr;  // the application's loop, hooked at the first command line
+    HWND referenceWindow_ = nullptr;
+    OpenQueue queue_;
 };
 
 } // namespace Editor

@@ -3,6 +3,7 @@
 #include "Editor/DocumentFactory.h"
 #include "app/winutil/ResourceLoader.h"
 #include "app/winutil/Window.h"
+#include "app/winutil/WindowPlacement.h"
 #include "resources/resource.h"
 
 namespace Editor {
@@ -23,36 +24,36 @@ DocumentWindow::DocumentWindow(EmptyDocument& document, Application::LifeTimeSup
     : IDocumentWindow(document, node), document_(document), bindings_(GetDispatcher()), commander_(*this),
       commands_(commander_) {
     bindings_.AddSpy(WM_DESTROY, this, &DocumentWindow::OnDestroy);
+    bindings_.AddSpy(WM_ACTIVATE, this, &DocumentWindow::OnActivate);
     bindings_.Add(WM_CTLCOLORSTATIC, this, &DocumentWindow::OnCtlColorStatic);
     commands_.Add(ID_FILE_NEW, this, &DocumentWindow::OnNew);
     commands_.Add(ID_FILE_CLOSE, this, &DocumentWindow::OnClose);
 }
 
-void DocumentWindow::Open(int showCommand, HWND after) {
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-    RECT previous;
-    if (after && !IsIconic(after) && GetWindowRect(after, &previous)) {
-        // Below and right of the previous window by the height of a caption, so that both show.
-        int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        x = previous.left + step;
-        y = previous.top + step;
-        if (x + 800 > work.right || y + 600 > work.bottom) x = y = CW_USEDEFAULT;
-    }
+void DocumentWindow::Open(HWND after) {
     Create(FrameClass(), document_.GetCaption().c_str(), WS_OVERLAPPEDWINDOW, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE,
-           x, y, 800, 600);
+           CW_USEDEFAULT, CW_USEDEFAULT, 800, 600);
+    if (after) {
+        // Below and right of the reference window, so that both show; the caller shows it.
+        WinUtil::WindowPlacement placement = WinUtil::GetCascadedPlacement(after);
+        placement.SetShowCmd(SW_HIDE);
+        placement.ApplyToWindow(GetHwnd());
+    }
     HWND path = CreateWindowExW(0, L"STATIC", document_.GetName().c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                     8, 8, 2000, 20, GetHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathControlId)),
                     GetModuleHandleW(nullptr), nullptr);
     if (path) SendMessageW(path, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     // Greys every menu item that no binding serves yet; File > New and Close stay enabled.
     commander_.ShowMenu(GetMenu(GetHwnd()));
-    ShowWindow(GetHwnd(), showCommand);
 }
 
 void DocumentWindow::OnDestroy(WinMessage::Msg&) {
     commander_.ShowMenu(nullptr);
+}
+
+void DocumentWindow::OnActivate(WinMessage::Msg& msg) {
+    // The window the user works in is the one new windows cascade from.
+    if (LOWORD(msg.wParam) != WA_INACTIVE) document_.GetFactory().SetReferenceWindow(GetHwnd());
 }
 
 void DocumentWindow::OnCtlColorStatic(WinMessage::Msg& msg) {

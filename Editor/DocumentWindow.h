@@ -19,11 +19,12 @@ public:
     // A window of the document on its own lifetime node; Open creates it.
     DocumentWindow(EmptyDocument& document, Application::LifeTimeSupervisor& node);
 
-    // Creates and shows the window, cascaded from after (when given).
-    void Open(int showCommand, HWND after = nullptr);
+    // Creates the window, cascaded from after (when given), without showing it.
+    void Open(HWND after = nullptr);
 
 private:
     void OnDestroy(WinMessage::Msg& msg);
+    void OnActivate(WinMessage::Msg& msg);
     void OnCtlColorStatic(WinMessage::Msg& msg);
     void OnNew(const Application::CommandMsg& msg);
     void OnClose(const Application::CommandMsg& msg);

@@ -17,7 +17,7 @@ int EditorApp::Init() {
 }
 
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
-    return std::make_unique<DocumentFactory>(*this, root);
+    return std::make_unique<DocumentFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root);
 }
 
 } // namespace Editor

@@ -6,12 +6,16 @@
 
 namespace Editor {
 
-class EditorApp : public Application::ISdiApp {
+class EditorApp : public Application::ISdiApp, private Application::IDocumentFactoryCreator {
 protected:
     // Sets the error box's caption from the string table; answers 0 (go on).
     int Init() override;
     // Makes the editor's document factory under the root node.
     std::unique_ptr<Application::IDocumentFactory> GetDocumentFactory(Application::LifeTimeSupervisor& root) override;
+
+private:
+    // The application object itself, as the document factory is given it.
+    Application::IApplication& GetApplication() override { return *this; }
 };
 
 } // namespace Editor

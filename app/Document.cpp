@@ -30,7 +30,7 @@ void IDocument::BringToFront(int showCommand) {
     IDocumentWindow* window = active_ ? active_ : GetWindow(0);
     if (!window) {
         if (node_.IsEnded()) return;
-        window = CreateDocumentWindow(showCommand);
+        window = CreateDocumentWindow(nullptr);
         if (!window) return;
     }
     HWND hwnd = window->GetHwnd();
@@ -94,7 +94,7 @@ void IDocumentWindow::ReleaseLock() {
     node_.Unlock();
 }
 
-void IDocumentWindow::OnEnd() {
+void IDocumentWindow::LifeTimeEnded() {
     if (GetHwnd()) Destroy();
 }
 

@@ -53,9 +53,25 @@ public:
     virtual void SetNumber(int number) = 0;
 };
 
+// What the command that asks for a new window passes on to it (the editor's provider carries the
+// toolbar state of the window the command came from); the framework only hands it through.
+class NewWindowDefaultsProvider {
+public:
+    virtual ~NewWindowDefaultsProvider() = default;
+};
+
+// Makes the windows of a document.
+class IDocumentWindowCreator {
+public:
+    virtual ~IDocumentWindowCreator() = default;
+    // Makes a new window of the document, placed but not shown yet; defaults may be null. (Named
+    // CreateDocumentWindow because CreateWindow is a macro of <windows.h>.)
+    virtual IDocumentWindow* CreateDocumentWindow(NewWindowDefaultsProvider* defaults) = 0;
+};
+
 // The base of a document: its application, its lifetime node (it is the node's client), its name
 // and its windows.
-class IDocument : public ILifeTimeSupervisorClient {
+class IDocument : public IDocumentWindowCreator, public ILifeTimeSupervisorClient {
 public:
     // A document on a node of the lifetime tree (usually a child of the factory's node).
     IDocument(IApplication& application, LifeTimeSupervisor& node, std::wstring name = {});
@@ -80,17 +96,14 @@ public:
     IDocumentWindow* GetActiveWindow() const { return active_; }
     // Remembers the active window.
     void SetActiveWindow(IDocumentWindow* window);
-    // Makes a window when there is none, restores an iconic one and brings it to the front.
+    // Makes a window when there is none (shown with showCommand), restores an iconic one and
+    // brings it to the front.
     void BringToFront(int showCommand = SW_SHOW);
 
     // Told by a new window (the window's constructor calls this).
     void WindowCreated(IDocumentWindow& window);
     // Told by a window being destroyed; with the last window the document's node ends.
     void WindowDestroyed(IDocumentWindow& window);
-
-protected:
-    // Makes (and shows as asked) a new window of the document.
-    virtual IDocumentWindow* CreateDocumentWindow(int showCommand) = 0;
 
 private:
     void Renumber();
@@ -122,7 +135,7 @@ public:
     int GetNumber() const { return number_; }
     void SetNumber(int number) override { number_ = number; }
     // The node ended (the document closes): the window destroys itself.
-    void OnEnd() override;
+    void LifeTimeEnded() override;
 
 protected:
     // Asked before the window closes on WM_CLOSE; answer false to keep it.

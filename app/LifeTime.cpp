@@ -74,7 +74,7 @@ void LifeTimeSupervisor::End() {
     root_->collectPending_ = true;
     // Clients are told after the marks are set; a client may end, unlock or release nodes meanwhile,
     // but none is destroyed before the outermost operation returns.
-    for (ILifeTimeSupervisorClient* client : toTell) client->OnEnd();
+    for (ILifeTimeSupervisorClient* client : toTell) client->LifeTimeEnded();
 }
 
 void LifeTimeSupervisor::Lock() {

@@ -13,7 +13,7 @@ class ILifeTimeSupervisorClient {
 public:
     virtual ~ILifeTimeSupervisorClient() = default;
     // Told once when the node ends (a window closes itself, the quit client posts the quit message).
-    virtual void OnEnd() {}
+    virtual void LifeTimeEnded() {}
 };
 
 // A node of the lifetime tree. The root is owned by the application; every other node by its parent.
@@ -41,7 +41,7 @@ public:
     LifeTimeSupervisor& CreateChild();
     // Gives the node its owned client, destroyed when the node is collected.
     void SetClient(std::unique_ptr<ILifeTimeSupervisorClient> client);
-    // Sets a client the node does not own (it is told OnEnd only).
+    // Sets a client the node does not own (it is told LifeTimeEnded only).
     void SetClientRef(ILifeTimeSupervisorClient* client);
     // Ends the node and its subtree; an ended node is collected once nothing below it is used.
     void End();

@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+#include <stdexcept>
+
 namespace Application {
 
 std::vector<std::wstring> CommandLine::SplitArguments(const std::wstring& commandLine) {
@@ -67,7 +69,7 @@ private:
 // The root's client: posts the quit message when the tree has nothing locked any more.
 class ISdiApp::QuitClient : public ILifeTimeSupervisorClient {
 public:
-    void OnEnd() override { PostQuitMessage(0); }
+    void LifeTimeEnded() override { PostQuitMessage(0); }
 };
 
 ISdiApp::ISdiApp() {
@@ -78,6 +80,16 @@ ISdiApp::ISdiApp() {
 
 ISdiApp::~ISdiApp() {
     if (oleInitialized_) OleUninitialize();
+}
+
+WinUtil::MessageLoop& ISdiApp::GetMessageLoop() {
+    if (!loop_) throw std::logic_error("the application's message loop is not running");
+    return *loop_;
+}
+
+LifeTimeSupervisor& ISdiApp::GetLifeTimeSupervisor() {
+    if (!root_) throw std::logic_error("the application is not running");
+    return *root_;
 }
 
 CommandLine::IReceiver* ISdiApp::GetCommandLineReceiver() {
@@ -102,9 +114,11 @@ int ISdiApp::Run(const std::wstring& directory, const std::wstring& commandLine)
     // The loop outlives the tear-down, so that documents and windows closing at shutdown can
     // still withdraw what they hooked onto it.
     WinUtil::MessageLoop loop;
+    loop_ = &loop;
     struct TearDown {
         ISdiApp& app;
         ~TearDown() {
+            app.loop_ = nullptr;
             app.running_ = false;
             app.finished_ = true;
             if (app.factory_) app.factory_->Shutdown();

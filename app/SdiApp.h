@@ -3,6 +3,7 @@
 
 #include "app/Document.h"
 #include "app/LifeTime.h"
+#include "app/winutil/MessageLoop.h"
 
 #include <memory>
 #include <string>
@@ -29,8 +30,20 @@ std::vector<std::wstring> SplitArguments(const std::wstring& commandLine);
 class IApplication {
 public:
     virtual ~IApplication() = default;
+    // The application's running message loop; throws std::logic_error when none runs.
+    virtual WinUtil::MessageLoop& GetMessageLoop() = 0;
+    // The root of the lifetime tree; throws std::logic_error when the application does not run.
+    virtual LifeTimeSupervisor& GetLifeTimeSupervisor() = 0;
     // The module instance of the program.
     virtual HINSTANCE GetInstance() const = 0;
+};
+
+// Gives the document factory the application it serves.
+class IDocumentFactoryCreator {
+public:
+    virtual ~IDocumentFactoryCreator() = default;
+    // The application object itself.
+    virtual IApplication& GetApplication() = 0;
 };
 
 // The base of a single-document-interface application object.
@@ -43,6 +56,8 @@ public:
     // Uninitialises OLE.
     ~ISdiApp() override;
 
+    WinUtil::MessageLoop& GetMessageLoop() override;
+    LifeTimeSupervisor& GetLifeTimeSupervisor() override;
     HINSTANCE GetInstance() const override { return GetModuleHandleW(nullptr); }
 
     // Makes the root lifetime node, calls Init (0 means go on, else its code is answered), asks for
@@ -80,6 +95,7 @@ private:
     bool finished_ = false;  // Run has returned
     std::unique_ptr<Collector> collector_;
     std::unique_ptr<LifeTimeSupervisor> root_;
+    WinUtil::MessageLoop* loop_ = nullptr;  // the loop of Run, while it runs
     std::unique_ptr<IDocumentFactory> factory_;
     std::vector<std::pair<std::wstring, std::wstring>> pending_;
 };

@@ -19,8 +19,8 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail) {
 
 TEST(DocumentWindows, OneWindowPerDocumentNewAndCloseCommandsEndWithTheLast) {
     TempFolder folder(L"QuorvelDocuments");
-    const std::wstring one = folder.Path() + L"\\one.qvd";
-    const std::wstring two = folder.Path() + L"\\two words.qvd";
+    const std::wstring one = folder.AddFile(L"one.qvd");
+    const std::wstring two = folder.AddFile(L"two words.qvd");
     Process editor;
     ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" one.qvd \"two words.qvd\"", folder.Path()));
     HWND first = nullptr, second = nullptr;
@@ -62,6 +62,7 @@ TEST(DocumentWindows, OneWindowPerDocumentNewAndCloseCommandsEndWithTheLast) {
 TEST(DocumentWindows, HandedOverDocumentsOpenOnceAndFindTheirExtension) {
     TempFolder folder(L"QuorvelHandedDocuments");
     const std::wstring plan = folder.AddFile(L"plan.qvd");
+    folder.AddFile(L"a.qvd");
     Process editor;
     ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" a.qvd", folder.Path()));
     HWND a = nullptr;
@@ -79,6 +80,48 @@ TEST(DocumentWindows, HandedOverDocumentsOpenOnceAndFindTheirExtension) {
 
     for (HWND hwnd : VisibleWindows(editor.Id())) PostMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(editor.WaitExit(15000), 0u);
+}
+
+// The untitled window of the process that is not in known, or null.
+HWND NewUntitled(DWORD pid, const std::vector<HWND>& known) {
+    for (HWND hwnd : VisibleWindows(pid))
+        if (PathShown(hwnd).empty() && std::find(known.begin(), known.end(), hwnd) == known.end()) return hwnd;
+    return nullptr;
+}
+
+RECT RectOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+TEST(DocumentWindows, NewWindowsCascadeFromTheActiveWindowEvenWhenTheLastOneClosed) {
+    TempFolder folder(L"QuorvelCascade");
+    const std::wstring a = folder.AddFile(L"a.qvd");
+    Process editor;
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" a.qvd", folder.Path()));
+    HWND first = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (first = WindowOfPath(editor.Id(), a)); }));
+    const RECT home = RectOf(first);
+
+    PostMessageW(first, WM_COMMAND, MAKEWPARAM(ID_FILE_NEW, 0), 0);
+    HWND second = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (second = NewUntitled(editor.Id(), {})); }));
+    const RECT cascaded = RectOf(second);
+    EXPECT_GT(cascaded.left, home.left);
+    EXPECT_GT(cascaded.top, home.top);
+
+    // The window the second one cascaded from is not the one closed: close the second, and the
+    // next new window again cascades from the first instead of covering it.
+    PostMessageW(second, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(second); }));
+    PostMessageW(first, WM_COMMAND, MAKEWPARAM(ID_FILE_NEW, 0), 0);
+    HWND third = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (third = NewUntitled(editor.Id(), {})); }));
+    const RECT again = RectOf(third);
+    EXPECT_EQ(again.left, cascaded.left);
+    EXPECT_EQ(again.top, cascaded.top);
+    EXPECT_EQ(again.right - again.left, cascaded.right - cascaded.left);
 }
 
 TEST(DocumentWindows, EmbeddingStartOpensNothingAndEnds) {

@@ -30,9 +30,9 @@ inline std::wstring EditorPath() {
 }
 
 inline std::wstring TextOf(HWND hwnd) {
-    wchar_t buffer[2048] = L"";
-    GetWindowTextW(hwnd, buffer, 2048);
-    return buffer;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 struct WindowSearch {
@@ -118,21 +118,34 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder() {
         for (const std::wstring& file : files_) DeleteFileW(file.c_str());
+        for (const std::wstring& folder : folders_) RemoveDirectoryW(folder.c_str());
         RemoveDirectoryW(path_.c_str());
     }
-    // Creates an empty file in the folder; answers its full path.
-    std::wstring AddFile(const std::wstring& name) {
+    // Creates a file in the folder holding content (empty by default); answers its full path.
+    std::wstring AddFile(const std::wstring& name, const std::string& content = {}) {
         std::wstring file = path_ + L"\\" + name;
         HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        if (h != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            if (!content.empty()) WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+            CloseHandle(h);
+        }
         files_.push_back(file);
         return file;
+    }
+    // Creates an empty folder inside; answers its full path.
+    std::wstring AddFolder(const std::wstring& name) {
+        std::wstring folder = path_ + L"\\" + name;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        folders_.push_back(folder);
+        return folder;
     }
     const std::wstring& Path() const { return path_; }
 
 private:
     std::wstring path_;
     std::vector<std::wstring> files_;
+    std::vector<std::wstring> folders_;
 };
 
 } // namespace EditorTest

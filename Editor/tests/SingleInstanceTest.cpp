@@ -62,6 +62,7 @@ TEST(SingleInstanceEditor, SecondStartHandsItsCommandLineOverAndEnds) {
     GetCurrentDirectoryW(MAX_PATH, folder);
     const std::wstring exe = EditorPath();
     TempFolder other(L"QuorvelHandOver");
+    other.AddFile(L"My Diagram.qvd");
 
     Process first;
     ASSERT_TRUE(first.Start(L"\"" + exe + L"\"", folder));

@@ -1,5 +1,6 @@
 // Command routing: enable and veto rules across bindings, deferred removal, menu item states,
 // and the remembered context-menu defaults.
+#include "app/tests/RegistryTestSupport.h"
 #include "app/Commands.h"
 #include "app/ContextMenu.h"
 #include "app/winutil/Registry.h"
@@ -253,7 +254,8 @@ TEST(ContextMenuDefaults, RecordsAreSixBytesAndReadBack) {
 }
 
 TEST(ContextMenuDefaults, WrittenToTheRegistryAndReadBack) {
-    const std::wstring path = L"Software\\QuorvelTest\\ContextMenus";
+    AppTest::ScopedTestKey scope(L"Software\\QuorvelTest\\ContextMenus");
+    const std::wstring& path = scope.Path();
     {
         auto key = WinUtil::Registry::Key::Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS);
         ContextMenuDefaults defaults;
@@ -269,7 +271,6 @@ TEST(ContextMenuDefaults, WrittenToTheRegistryAndReadBack) {
     read.Read(key);
     EXPECT_EQ(read.Get(301), 40010u);
     EXPECT_EQ(read.Get(302), 40020u);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvelTest\\ContextMenus");
 }
 
 TEST(ContextMenu, TrackWithUseDefaultRunsTheRememberedCommandAtOnce) {

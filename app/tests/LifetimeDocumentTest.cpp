@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace Application;
 
 namespace {
 
 struct TestApp : IApplication {
+    WinUtil::MessageLoop& GetMessageLoop() override { throw std::logic_error("no loop"); }
+    LifeTimeSupervisor& GetLifeTimeSupervisor() override { throw std::logic_error("no tree"); }
     HINSTANCE GetInstance() const override { return GetModuleHandleW(nullptr); }
 };
 
@@ -21,7 +25,7 @@ struct TestWindow : IDocumentWindow {
 struct TestDocument : IDocument {
     using IDocument::IDocument;
     int made = 0;
-    IDocumentWindow* CreateDocumentWindow(int) override { ++made; return nullptr; }
+    IDocumentWindow* CreateDocumentWindow(NewWindowDefaultsProvider*) override { ++made; return nullptr; }
 };
 
 // Keeps ended nodes until the test asks, so that their state can be read.
@@ -107,6 +111,96 @@ TEST(DocumentFactory, VisitsDocumentsUntilTheVisitorStops) {
     EXPECT_TRUE(a.GetNode().IsEnded());
     EXPECT_FALSE(b.GetNode().IsEnded());
     EXPECT_TRUE(c.GetNode().IsEnded());
+}
+
+// A document window whose answer to closing is set by the test.
+struct RefusingWindow : IDocumentWindow {
+    using IDocumentWindow::IDocumentWindow;
+    bool mayClose = false;
+    int asked = 0;
+    bool QueryClose() override {
+        ++asked;
+        return mayClose;
+    }
+    void Open() {
+        static WinUtil::WindowClass cls(L"QuorvelTest.DocumentWindow");
+        Create(cls, L"", WS_OVERLAPPEDWINDOW);
+    }
+};
+
+TEST(DocumentWindow, EndOfSessionAsksTheWindowAndARefusalKeepsIt) {
+    TestApp app;
+    NoCollect keep;
+    auto root = LifeTimeSupervisor::CreateRoot(&keep);
+    TestDocument doc(app, root->CreateChild(), L"X");
+    LifeTimeSupervisor& node = doc.GetNode().CreateChild();
+    auto owned = std::make_unique<RefusingWindow>(doc, node);
+    RefusingWindow& window = *owned;
+    node.SetClient(std::move(owned));
+    window.Open();
+    HWND hwnd = window.GetHwnd();
+    ASSERT_NE(hwnd, nullptr);
+
+    EXPECT_EQ(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), FALSE);
+    EXPECT_EQ(window.asked, 1);
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(hwnd)) << "a refused close keeps the window";
+    EXPECT_FALSE(node.IsEnded());
+
+    window.mayClose = true;
+    EXPECT_EQ(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(IsWindow(hwnd)) << "asking does not close";
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(node.IsEnded());
+    EXPECT_TRUE(doc.GetNode().IsEnded()) << "the document ends with its last window";
+}
+
+// What the application gave its factory while the command line was received.
+struct Seen {
+    IApplication* app = nullptr;
+    WinUtil::MessageLoop* loop = nullptr;
+    WinUtil::MessageLoop* current = nullptr;
+    LifeTimeSupervisor* tree = nullptr;
+    LifeTimeSupervisor* given = nullptr;
+};
+
+struct ProbeFactory : IDocumentFactory, CommandLine::IReceiver {
+    ProbeFactory(IApplication& app, LifeTimeSupervisor& root, Seen& seen) : IDocumentFactory(app, root), seen(seen) {}
+    void Receive(const std::wstring&, const std::wstring&) override {
+        seen.app = &GetApplication();
+        seen.loop = &GetApplication().GetMessageLoop();
+        seen.current = WinUtil::MessageLoop::Current();
+        seen.tree = &GetApplication().GetLifeTimeSupervisor();
+    }
+    Seen& seen;
+};
+
+struct ProbeApp : ISdiApp, private IDocumentFactoryCreator {
+    std::unique_ptr<IDocumentFactory> GetDocumentFactory(LifeTimeSupervisor& root) override {
+        seen.given = &root;
+        return std::make_unique<ProbeFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root, seen);
+    }
+    IApplication& GetApplication() override { return *this; }
+    Seen seen;
+};
+
+TEST(SdiApp, GivesItsLoopAndLifetimeTreeWhileRunningOnly) {
+    MSG stale;
+    while (PeekMessageW(&stale, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    ProbeApp app;
+    EXPECT_THROW(app.GetMessageLoop(), std::logic_error);
+    EXPECT_THROW(app.GetLifeTimeSupervisor(), std::logic_error);
+    // Nothing opens, so the application ends at once after receiving its command line.
+    EXPECT_EQ(app.Run(L"C:\\", L"probe.exe"), 0);
+    EXPECT_EQ(app.seen.app, static_cast<IApplication*>(&app));
+    ASSERT_NE(app.seen.loop, nullptr);
+    EXPECT_EQ(app.seen.loop, app.seen.current);
+    ASSERT_NE(app.seen.tree, nullptr);
+    EXPECT_EQ(app.seen.tree, app.seen.given);
+    EXPECT_THROW(app.GetMessageLoop(), std::logic_error);
+    EXPECT_THROW(app.GetLifeTimeSupervisor(), std::logic_error);
 }
 
 TEST(CommandLineArguments, QuotesAndBlanks) {

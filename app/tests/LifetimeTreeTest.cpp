@@ -13,7 +13,7 @@ namespace {
 struct CountingClient : ILifeTimeSupervisorClient {
     explicit CountingClient(int* ends, int* destroyed = nullptr) : ends(ends), destroyed(destroyed) {}
     ~CountingClient() override { if (destroyed) ++*destroyed; }
-    void OnEnd() override { ++*ends; if (onEnd) onEnd(); }
+    void LifeTimeEnded() override { ++*ends; if (onEnd) onEnd(); }
     int* ends;
     int* destroyed;
     std::function<void()> onEnd;

@@ -81,6 +81,41 @@ TEST(MessageLoop, AFailingPreProcessorIsReportedAndTheLoopGoesOn) {
     WinUtil::ExceptionBox::SetSink(previous);
 }
 
+TEST(MessageLoop, FailuresToGetAMessageAreReportedAndOnlyQuitEndsTheLoop) {
+    DrainQueue();
+    std::vector<std::wstring> reports;
+    auto previous = WinUtil::ExceptionBox::SetSink([&](const std::wstring&, const std::wstring& text) { reports.push_back(text); });
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    int calls = 0;
+    // The first two takes fail (as GetMessageW does on a bad window handle); then the messages flow.
+    loop.SetMessageSource([&](MSG& msg) -> BOOL {
+        if (++calls <= 2) {
+            if (calls == 2) Ping(1);  // something for the wait after a repeated failure to return on
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return -1;
+        }
+        return GetMessageW(&msg, nullptr, 0, 0);
+    });
+    script.onPing = [&](int value) { PostQuitMessage(40 + value); };
+    EXPECT_EQ(loop.Run(), 41);  // the loop went on and ended with the quit message only
+    EXPECT_EQ(script.seen, 1);
+    ASSERT_EQ(reports.size(), 1u) << "a failure in a row is reported once";
+    EXPECT_NE(reports[0].find(L"WinUtil::MessageLoop::GetMessage"), std::wstring::npos);
+    EXPECT_NE(reports[0].find(L"HRESULT=0x80070578"), std::wstring::npos);
+
+    // A nested loop copes the same way instead of ending its modal operation.
+    calls = 0;
+    script.onPing = [&](int) {};
+    bool nested = loop.RunWhile([&] { return script.seen < 2; });
+    EXPECT_TRUE(nested);
+    EXPECT_EQ(script.seen, 2);
+    EXPECT_EQ(reports.size(), 2u);
+    loop.RemovePreProc(&script);
+    WinUtil::ExceptionBox::SetSink(previous);
+}
+
 TEST(MessageLoop, NestedLoopEndsWhenItsConditionDoes) {
     DrainQueue();
     WinUtil::MessageLoop loop;

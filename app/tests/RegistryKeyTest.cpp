@@ -4,6 +4,7 @@
 #include "app/winutil/Registry.h"
 #include "app/winutil/ResourceLoader.h"
 #include "app/winutil/WindowPlacement.h"
+#include "app/tests/RegistryTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,13 @@ const wchar_t* const kPath = L"Software\\QuorvelTest\\RegistryKey";
 
 class RegistryKeyTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
-        key = Key::Create(HKEY_CURRENT_USER, kPath, KEY_ALL_ACCESS);
-    }
-    void TearDown() override {
-        key.Close();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
-    }
+    void SetUp() override { key = Key::Create(HKEY_CURRENT_USER, kPath, KEY_ALL_ACCESS); }
+    void TearDown() override { key.Close(); }
+    AppTest::ScopedTestKey scope{kPath};
     Key key;
 };
+
+bool Exists(const wchar_t* path) { return static_cast<bool>(Key::OpenIfExists(HKEY_CURRENT_USER, path, KEY_READ)); }
 
 } // namespace
 
@@ -160,4 +158,23 @@ TEST(ResourceLoader, MissingStringIsEmpty) {
     EXPECT_EQ(WinUtil::ResourceLoader::Instance().GetInstance(), GetModuleHandleW(nullptr));
     WinUtil::ResourceStringArray strings(64000, 2);
     EXPECT_THROW(strings[2], std::out_of_range);
+}
+
+TEST(RegistryTestKeys, RemovedWithTheParentsTheyLeaveEmpty) {
+    {
+        Key keep = Key::Create(HKEY_CURRENT_USER, L"Software\\QuorvelTest\\Keep", KEY_ALL_ACCESS);
+        {
+            AppTest::ScopedTestKey scratch(L"Software\\QuorvelTest\\Scratch\\Inner");
+            Key inner = Key::Create(HKEY_CURRENT_USER, scratch.Path(), KEY_ALL_ACCESS);
+            inner.SetDword(L"V", 1);
+        }
+        // A parent that still holds another key stays.
+        EXPECT_FALSE(Exists(L"Software\\QuorvelTest\\Scratch"));
+        EXPECT_TRUE(Exists(L"Software\\QuorvelTest\\Keep"));
+    }
+    {
+        AppTest::ScopedTestKey keep(L"Software\\QuorvelTest\\Keep");
+    }
+    EXPECT_FALSE(Exists(L"Software\\QuorvelTest")) << "the test key is left behind";
+    EXPECT_TRUE(Exists(L"Software"));
 }

@@ -1,6 +1,7 @@
 #include "app/winutil/MessageLoop.h"
 
 #include "app/winutil/CursorManager.h"
+#include "app/winutil/Exceptions.h"
 #include "app/winutil/Guard.h"
 
 #include <algorithm>
@@ -20,11 +21,26 @@ bool Has(const std::vector<T>& list, T item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-// Takes the next message; answers false on WM_QUIT (posted again) or on an error.
+// Takes the next message of a nested loop; answers false on WM_QUIT, which is posted again for
+// the loop outside.
 bool NextMessage(MSG& msg) {
-    BOOL result = GetMessageW(&msg, nullptr, 0, 0);
-    if (result == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-    return result > 0;
+    bool got = false;
+    if (MessageLoop* loop = MessageLoop::Current()) {
+        got = loop->GetNext(msg);
+    } else {
+        BOOL result;
+        while ((result = GetMessageW(&msg, nullptr, 0, 0)) == -1) WaitMessage();
+        got = result != 0;
+    }
+    if (!got) PostQuitMessage(static_cast<int>(msg.wParam));
+    return got;
+}
+
+// Reports a failure of the message source through the guard, so that the user sees it once.
+void ReportSourceFailure(DWORD error) {
+    GuardedFunctionCall("WinUtil::MessageLoop::GetMessage", [error] {
+        throw ComException(HRESULT_FROM_WIN32(error ? error : ERROR_INVALID_PARAMETER));
+    });
 }
 
 } // namespace
@@ -43,9 +59,7 @@ int MessageLoop::Run() {
         if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             CursorManager::Instance().EndBusy();
             RunIdle();
-            BOOL result = GetMessageW(&msg, nullptr, 0, 0);
-            if (result == -1) return -1;
-            if (result == 0) break;
+            if (!GetNext(msg)) break;
         } else if (msg.message == WM_QUIT) {
             break;
         }
@@ -54,6 +68,20 @@ int MessageLoop::Run() {
     }
     CursorManager::Instance().EndBusy();
     return static_cast<int>(msg.wParam);
+}
+
+bool MessageLoop::GetNext(MSG& msg) {
+    bool failedBefore = false;
+    for (;;) {
+        SetLastError(0);
+        BOOL result = source_ ? source_(msg) : GetMessageW(&msg, nullptr, 0, 0);
+        if (result != -1) return result != 0;
+        // A failure in a row is reported once; waiting for the next message keeps a lasting
+        // failure from spinning.
+        if (failedBefore) WaitMessage();
+        else ReportSourceFailure(GetLastError());
+        failedBefore = true;
+    }
 }
 
 bool MessageLoop::PumpWaiting() {

@@ -29,6 +29,10 @@ public:
         virtual void OnIdle() = 0;
     };
 
+    // Where a loop takes its next message from: GetMessageW's contract (>0 a message, 0 WM_QUIT,
+    // -1 an error). Tests and tools replace it to see how the loop copes with failures.
+    using MessageSource = std::function<BOOL(MSG&)>;
+
     MessageLoop();
     MessageLoop(const MessageLoop&) = delete;
     MessageLoop& operator=(const MessageLoop&) = delete;
@@ -37,7 +41,8 @@ public:
     // The loop of the calling thread made last, or null.
     static MessageLoop* Current();
 
-    // Runs until WM_QUIT and answers its exit code.
+    // Runs until WM_QUIT and answers its exit code; a failure to get a message is reported and the
+    // loop goes on (ending would close every window without asking).
     int Run();
     // Processes the waiting messages without blocking; answers false when WM_QUIT arrived
     // (it is posted again, with the same exit code, for the loop that runs outside).
@@ -45,6 +50,12 @@ public:
     // A nested loop: runs while keepRunning answers true; on WM_QUIT posts it again with the same
     // exit code and answers false; answers true when keepRunning ended it.
     bool RunWhile(const std::function<bool()>& keepRunning);
+
+    // Replaces the source of messages (an empty function restores GetMessageW).
+    void SetMessageSource(MessageSource source) { source_ = std::move(source); }
+    // Takes the next message from the source, reporting failures and retrying; answers false on
+    // WM_QUIT (msg.wParam holds its exit code).
+    bool GetNext(MSG& msg);
 
     void AddPreProc(IPreProc* proc);
     void RemovePreProc(IPreProc* proc);
@@ -65,6 +76,7 @@ public:
 private:
     void RunIdle();
 
+    MessageSource source_;
     std::vector<IPreProc*> preProcs_;
     std::vector<IOneTimePostProc*> postProcs_;
     std::vector<IIdleProc*> idleProcs_;

@@ -12,12 +12,11 @@ namespace {
 class EmptyWindow : public IDocumentWindow {
 public:
     EmptyWindow(IDocument& document, LifeTimeSupervisor& node) : IDocumentWindow(document, node) {}
-    void Open(int show) {
+    void Open() {
         static WinUtil::WindowClass cls(L"Quorvel.SdiTestWindow", nullptr, nullptr, 0,
                                         reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursorW(nullptr, IDC_ARROW));
         std::wstring title = L"Quorvel SDI Test - " + GetDocument().GetName();
         Create(cls, title.c_str(), WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT, CW_USEDEFAULT, 320, 200);
-        ShowWindow(GetHwnd(), show);
     }
 };
 
@@ -29,12 +28,12 @@ public:
     ~EmptyDocument() override;
 
 protected:
-    IDocumentWindow* CreateDocumentWindow(int show) override {
+    IDocumentWindow* CreateDocumentWindow(NewWindowDefaultsProvider*) override {
         LifeTimeSupervisor& node = GetNode().CreateChild();
         auto window = std::make_unique<EmptyWindow>(*this, node);
         EmptyWindow* raw = window.get();
         node.SetClient(std::move(window));
-        raw->Open(show);
+        raw->Open();
         return raw;
     }
 
