@@ -2,6 +2,7 @@
 // comes up with its menu bar, ends cleanly on WM_CLOSE, and carries the strings,
 // menus, shortcuts, pictures and version the code relies on.
 #include "app/winutil/Platform.h"
+#include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -226,6 +227,29 @@ HMENU PopupById(HMENU bar, UINT id) {
 TEST_F(Resources, ProductNameAndOpenFailureText) {
     EXPECT_EQ(String(IDS_PRODUCTNAME), L"Quorvel");
     EXPECT_EQ(String(IDS_CANNOT_OPEN), L"Quorvel UML Editor cannot open %1.");
+}
+
+TEST_F(Resources, LoaderFormatsStringsAndLoadsTheIconOfTheProgram) {
+    WinUtil::ResourceLoader loader(module_);
+    EXPECT_EQ(loader.FormatString(IDS_CANNOT_OPEN, {L"C:\\a b\\x.qvd"}), L"Quorvel UML Editor cannot open C:\\a b\\x.qvd.");
+    EXPECT_EQ(loader.FormatString(IDS_UNTITLED_NAME, {L"12"}), L"Diagram12.qvd");
+    EXPECT_EQ(loader.FormatString(IDS_UNTITLED_NAME, {}), L"Diagram%1.qvd") << "a missing argument leaves its marker";
+    EXPECT_EQ(loader.FormatString(IDS_CANNOT_OPEN, {L"%1"}), L"Quorvel UML Editor cannot open %1.")
+        << "an inserted text is not formatted again";
+    EXPECT_TRUE(loader.FormatString(9999, {L"x"}).empty());
+
+    HICON icon = loader.LoadIcon(IDI_APPICON);
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP colour{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, GetSystemMetrics(SM_CXICON)) << "the default icon size";
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    HICON small = loader.LoadIcon(IDI_APPICON, 16, 16);
+    EXPECT_NE(small, nullptr);
+    EXPECT_EQ(loader.LoadIcon(9999), nullptr);
 }
 
 TEST_F(Resources, StringsKeepEscapesQuotesAndTrailingBlanks) {
