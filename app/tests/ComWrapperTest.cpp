@@ -1,8 +1,8 @@
 // The guarded COM wrappers: each method hands the implementation's result through, turns a
 // ComException into its HRESULT and any other exception into E_UNEXPECTED with a report that
 // names the wrapper and the method.
+#include "app/tests/ReportCollector.h"
 #include "app/winutil/ComGuard.h"
-#include "app/winutil/ExceptionBox.h"
 #include "app/winutil/Exceptions.h"
 
 #include <gtest/gtest.h>
@@ -83,22 +83,7 @@ struct Impl {
     DWORD ReleaseConnection(DWORD, DWORD, BOOL) { return Count("ReleaseConnection"); }
 };
 
-// Collects the error reports instead of showing the box.
-class Reports {
-public:
-    Reports() {
-        previous_ = WinUtil::ExceptionBox::SetSink(
-            [this](const std::wstring&, const std::wstring& text) { texts.push_back(text); });
-    }
-    ~Reports() { WinUtil::ExceptionBox::SetSink(previous_); }
-    bool Named(const wchar_t* guard) const {
-        return texts.size() == 1 && texts[0].find(guard) != std::wstring::npos;
-    }
-    std::vector<std::wstring> texts;
-
-private:
-    WinUtil::ExceptionBox::Sink previous_;
-};
+using Reports = AppTest::ReportCollector;
 
 // Runs call in the three modes: the answer passes, a ComException gives its code unreported,
 // anything else gives E_UNEXPECTED and one report naming the guard.
@@ -115,7 +100,7 @@ void ExpectGuarded(Impl& impl, const wchar_t* guard, Call call) {
     impl.mode = Mode::Crash;
     Reports reports;
     EXPECT_EQ(call(), E_UNEXPECTED);
-    EXPECT_TRUE(reports.Named(guard)) << (reports.texts.empty() ? "no report" : "wrong report");
+    EXPECT_TRUE(reports.OneNaming(guard)) << (reports.texts.empty() ? "no report" : "wrong report");
 }
 
 TEST(ComWrappers, OleObjectMethodsAreGuardedUnderTheirNames) {
@@ -174,7 +159,7 @@ TEST(ComWrappers, ExternalConnectionCountsPassAndAFailureCountsZero) {
     impl.mode = Mode::Crash;
     Reports reports;
     EXPECT_EQ(connection.AddConnection(EXTCONN_STRONG, 0), 0u);
-    EXPECT_TRUE(reports.Named(L"WinUtil::GIExternalConnection::AddConnection"));
+    EXPECT_TRUE(reports.OneNaming(L"WinUtil::GIExternalConnection::AddConnection"));
     EXPECT_EQ(connection.ReleaseConnection(EXTCONN_STRONG, 0, FALSE), 0u);
     ASSERT_EQ(reports.texts.size(), 2u);
     EXPECT_NE(reports.texts[1].find(L"WinUtil::GIExternalConnection::ReleaseConnection"), std::wstring::npos);

@@ -1,5 +1,5 @@
 // The message loop: exit codes, nested loops and WM_QUIT, pre- and one-time post-processors, timers.
-#include "app/winutil/ExceptionBox.h"
+#include "app/tests/ReportCollector.h"
 #include "app/winutil/MessageLoop.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/Timer.h"
@@ -62,8 +62,8 @@ TEST(MessageLoop, NestedLoopPostsQuitAgainAndOuterLoopEndsWithIt) {
 
 TEST(MessageLoop, AFailingPreProcessorIsReportedAndTheLoopGoesOn) {
     DrainQueue();
-    std::vector<std::wstring> reports;
-    auto previous = WinUtil::ExceptionBox::SetSink([&](const std::wstring&, const std::wstring& text) { reports.push_back(text); });
+    AppTest::ReportCollector collector;
+    std::vector<std::wstring>& reports = collector.texts;
     WinUtil::MessageLoop loop;
     Scripted script;
     loop.AddPreProc(&script);
@@ -78,13 +78,12 @@ TEST(MessageLoop, AFailingPreProcessorIsReportedAndTheLoopGoesOn) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find(L"WinUtil::MessageLoop::PreProcess"), std::wstring::npos);
     loop.RemovePreProc(&script);
-    WinUtil::ExceptionBox::SetSink(previous);
 }
 
 TEST(MessageLoop, FailuresToGetAMessageAreReportedAndOnlyQuitEndsTheLoop) {
     DrainQueue();
-    std::vector<std::wstring> reports;
-    auto previous = WinUtil::ExceptionBox::SetSink([&](const std::wstring&, const std::wstring& text) { reports.push_back(text); });
+    AppTest::ReportCollector collector;
+    std::vector<std::wstring>& reports = collector.texts;
     WinUtil::MessageLoop loop;
     Scripted script;
     loop.AddPreProc(&script);
@@ -113,7 +112,6 @@ TEST(MessageLoop, FailuresToGetAMessageAreReportedAndOnlyQuitEndsTheLoop) {
     EXPECT_EQ(script.seen, 2);
     EXPECT_EQ(reports.size(), 2u);
     loop.RemovePreProc(&script);
-    WinUtil::ExceptionBox::SetSink(previous);
 }
 
 TEST(MessageLoop, NestedLoopEndsWhenItsConditionDoes) {

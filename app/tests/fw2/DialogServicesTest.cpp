@@ -6,6 +6,7 @@
 #include "app/winutil/MessageLoop.h"
 #include "app/winutil/Platform.h"
 
+#include "app/tests/fw2/Polling.h"
 #include <gtest/gtest.h>
 
 #include <dlgs.h>
@@ -22,15 +23,7 @@ using namespace Application;
 
 namespace {
 
-// Polls a condition of another thread's windows until it holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int ms = 15000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
+using AppTest::WaitFor;
 
 struct DialogSearch {
     HWND found = nullptr;

@@ -4,6 +4,7 @@
 #include "app/Dialog.h"
 #include "app/winutil/Platform.h"
 
+#include "app/tests/fw2/Polling.h"
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,14 +16,7 @@ using namespace Application;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
+using AppTest::WaitFor;
 
 void PressCtrlTab() {
     INPUT in[4] = {};

@@ -3,6 +3,7 @@
 #include "app/LifeTime.h"
 #include "app/winutil/Platform.h"
 
+#include "app/tests/fw2/Polling.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,14 +13,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 15000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
+using AppTest::WaitFor;
 
 HWND Find(const wchar_t* name) {
     std::wstring title = std::wstring(L"Quorvel SDI Test - ") + name;
