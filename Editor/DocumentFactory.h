@@ -55,8 +55,6 @@ public:
     HWND GetReferenceWindow() const;
     // Remembers the document window that has just become active.
     void SetReferenceWindow(HWND window) { referenceWindow_ = window; }
-    // Whether names of a request are still being opened.
-    bool IsOpening() const { return queue_.IsBusy(); }
     // The open document of the full path (compared without regard to case), or null.
     EmptyDocument* FindDocument(const std::wstring& path);
 
@@ -66,8 +64,8 @@ private:
 
     HACCEL accelerators_ = nullptr;
     WinUtil::MessageLoop* loop_ = nullptr;  // the application's loop, hooked at the first command line
-    HWND referenceWindow_ = nullptr;
-    OpenQueue queue_;
+    HWND referenceWindow_ = nullptr;  // the document window activated last
+    OpenQueue queue_;                 // the documents that command lines name, opened one by one
 };
 
 } // namespace Editor
