@@ -22,8 +22,14 @@ std::wstring GetDefaultPrinterName()
             if (length == 0) return {};
             return std::wstring(buffer.data(), std::min<std::size_t>(length - 1, buffer.size()));
         }
-        if (length <= size) return {};  // no default printer, or a failure that a larger buffer does not mend
-        size = length;
+        if (length > size) {
+            size = length;
+        } else {
+            // Some spoolers refuse a short buffer without telling the length they need.
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_INVALID_NAME) return {};
+            size *= 2;
+        }
     }
     return {};
 }

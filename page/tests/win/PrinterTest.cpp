@@ -207,6 +207,75 @@ TEST_F(FilePrinter, ANewPageTakesThePrintersPaper)
     EXPECT_TRUE(a4);
 }
 
+// Replaces the printer's default DEVMODE through the change; false when the spooler refuses.
+template <class F>
+bool ChangePrinterDevMode(const wchar_t* name, F change)
+{
+    HANDLE h = nullptr;
+    PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!::OpenPrinterW(const_cast<wchar_t*>(name), &h, &access)) return false;
+    Page::PrinterInfo info(h);
+    bool done = false;
+    if (info.Get() != nullptr && info.Get()->pDevMode != nullptr) {
+        change(*info.Get()->pDevMode);
+        done = ::SetPrinterW(h, 2, reinterpret_cast<BYTE*>(const_cast<PRINTER_INFO_2W*>(info.Get())), 0) != FALSE;
+    }
+    ::ClosePrinter(h);
+    return done;
+}
+
+TEST_F(FilePrinter, ALandscapePrinterWithoutUsablePaperGivesTheLocalesPaperInLandscape)
+{
+    const WinUtil::DevMode original = Page::ReadPrinterDevMode(kPrinter);
+    ASSERT_TRUE(ChangePrinterDevMode(kPrinter, [](DEVMODEW& dm) {
+        dm.dmOrientation = DMORIENT_LANDSCAPE;
+        dm.dmPaperSize = 4321;  // no paper of the list has this code
+        dm.dmPaperWidth = 0;
+        dm.dmPaperLength = 0;
+    }));
+    const WinUtil::DevMode changed = Page::ReadPrinterDevMode(kPrinter);
+    ASSERT_EQ(changed.Get()->dmOrientation, DMORIENT_LANDSCAPE);
+    ASSERT_EQ(changed.Get()->dmPaperSize, 4321);
+    NewPage metric;
+    Page::Page* a4 = metric.Create(kPrinter, false);
+    EXPECT_TRUE(a4->IsLandscape());
+    EXPECT_EQ(a4->GetSize(), 9);
+    EXPECT_EQ(a4->GetWidth(), 21000);
+    EXPECT_EQ(a4->GetHeight(), 29700);
+    NewPage us;
+    Page::Page* letter = us.Create(kPrinter, true);
+    EXPECT_TRUE(letter->IsLandscape());
+    EXPECT_EQ(letter->GetSize(), 1);
+    EXPECT_EQ(letter->GetWidth(), 21590);
+    ChangePrinterDevMode(kPrinter, [&](DEVMODEW& dm) {
+        dm.dmOrientation = original.Get()->dmOrientation;
+        dm.dmPaperSize = original.Get()->dmPaperSize;
+        dm.dmPaperWidth = original.Get()->dmPaperWidth;
+        dm.dmPaperLength = original.Get()->dmPaperLength;
+    });
+}
+
+TEST_F(FilePrinter, ALongDefaultPrinterNameIsReadWhole)
+{
+    const std::wstring longName = std::wstring(L"Quorvel ") + std::wstring(150, L'x');
+    PRINTER_INFO_2W info{};
+    info.pPrinterName = const_cast<wchar_t*>(longName.c_str());
+    info.pPortName = const_cast<wchar_t*>(L"FILE:");
+    info.pDriverName = const_cast<wchar_t*>(kDriver);
+    info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
+    info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    HANDLE h = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    ASSERT_NE(h, nullptr);
+    ASSERT_TRUE(::SetDefaultPrinterW(longName.c_str()));
+    EXPECT_EQ(Page::GetDefaultPrinterName(), longName);
+    std::wstring held;
+    Page::SelectedPrinter::CreateFromDefault()->GetName(held);
+    EXPECT_EQ(held, longName);
+    ::DeletePrinter(h);
+    ::ClosePrinter(h);
+    ::SetDefaultPrinterW(kPrinter);
+}
+
 TEST_F(FilePrinter, APageOfTwoRowsAndThreeColumnsPrintsSixSheets)
 {
     NewPage doc;
