@@ -1,24 +1,11 @@
 // The page element: defaults, setters and undo, the stored form and its validation.
-#include "page/Page.h"
-
-#include "core/Diagram.h"
-#include "core/UndoHandler.h"
+#include "page/tests/PageTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 
-Core::FactoryRegistry& Registry()
-{
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Page::Page::Factory().ReportTo(r);
-        return r;
-    }();
-    return registry;
-}
+using PageTest::Registry;
 
 std::string Doc(const std::string& page)
 {
@@ -30,22 +17,7 @@ std::string Doc(const std::string& page)
 const char* const kValid = "Size=\"9\" Width=\"21000\" Height=\"29700\" Rows=\"2\" Columns=\"3\" "
                            "Margins=\"1000 1100 1200 1300\" CutGlueMargins=\"500 600 700 800\" Scale=\"0.5\"";
 
-struct PageModel : ::testing::Test {
-    Core::Diagram diagram{Registry(), nullptr};
-
-    template <class F>
-    void Change(F&& f) {
-        Core::Transaction t(diagram);
-        Core::Env env(t);
-        f(env);
-        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    }
-    std::string Save() const {
-        std::ostringstream out;
-        diagram.SaveXML(out);
-        return out.str();
-    }
-};
+struct PageModel : ::testing::Test, PageTest::Document {};
 
 TEST_F(PageModel, DefaultsAndLayout)
 {

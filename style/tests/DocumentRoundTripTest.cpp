@@ -23,22 +23,9 @@ Core::FactoryRegistry& FullRegistry()
     return registry;
 }
 
-struct FullDocument {
-    StyleMerger merger;
-    Core::Diagram diagram{FullRegistry(), nullptr, &merger};
-
-    template <class F>
-    void Change(F&& f) {
-        Core::Transaction t(diagram);
-        Core::Env env(t);
-        f(env);
-        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    }
-    std::string Save() const {
-        std::ostringstream out;
-        diagram.SaveXML(out);
-        return out.str();
-    }
+// A document that also knows pages.
+struct FullDocument : Document {
+    FullDocument() : Document(FullRegistry()) {}
 };
 
 TEST(DocumentRoundTrip, StyleElementStylesAndPageAreWrittenBackByteForByte)
@@ -55,10 +42,8 @@ TEST(DocumentRoundTrip, StyleElementStylesAndPageAreWrittenBackByteForByte)
         StyledBox::Create(env, Style::StyledKind::StateCompartment);
         StyledBox::Create(env, Style::StyledKind::Link);
         Style::Style& style = Style::Style::FindOrCreate(env);
-        Style::ElementStyle& hot = Style::ElementStyle::Create(env, style, L"Hot");
-        style.AddElementStyle(env, hot);
         const zq::Color orange(255, 128, 0);
-        hot.SetFillColor(env, &orange);
+        AddElementStyle(env, style, L"Hot", &orange);
         style.GetRoot()->GetFont()->SetTypeface(env, {false, L"Times <New> \"Roman\""});
     });
     const std::string first = doc.Save();

@@ -184,12 +184,9 @@ TEST_F(Fonts, ElementStyleFill)
     StyledBox* box = nullptr;
     doc.Change([&](Core::Env& env) {
         box = &StyledBox::Create(env, Style::StyledKind::Note);
-        Style::Style& style = doc.GetStyle();
-        Style::ElementStyle& warn = Style::ElementStyle::Create(env, style, L"Warn");
-        style.AddElementStyle(env, warn);
         const zq::Color c(0x10, 0x20, 0x30);
-        warn.SetFillColor(env, &c);
-        style.AddElementStyle(env, Style::ElementStyle::Create(env, style, L"Bare"));
+        AddElementStyle(env, doc.GetStyle(), L"Warn", &c);
+        AddElementStyle(env, doc.GetStyle(), L"Bare");
     });
     auto fillOf = [&](const wchar_t* name) {
         doc.Change([&](Core::Env& env) { box->SetElementStyle(env, name); });

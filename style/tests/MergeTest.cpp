@@ -49,11 +49,7 @@ struct Merge : ::testing::Test {
         return dir ? dir->GetFont() : nullptr;
     }
     void AddElementStyle(Document& d, const wchar_t* name, zq::Color color) {
-        d.Change([&](Core::Env& env) {
-            Style::ElementStyle& es = Style::ElementStyle::Create(env, d.GetStyle(), name);
-            d.GetStyle().AddElementStyle(env, es);
-            es.SetFillColor(env, &color);
-        });
+        d.Change([&](Core::Env& env) { StyleTest::AddElementStyle(env, d.GetStyle(), name, &color); });
     }
 };
 

@@ -154,11 +154,9 @@ TEST_F(StyleStorage, DocumentWithStyleTreeRoundTripsByteIdentically)
         StyledBox::Create(env, Style::StyledKind::Note);
         StyledBox::Create(env, Style::StyledKind::UseCase);
         Style::Style& style = doc.GetStyle();
-        Style::ElementStyle& warn = Style::ElementStyle::Create(env, style, L"Warn");
-        style.AddElementStyle(env, warn);
         const zq::Color red(200, 0, 10);
-        warn.SetFillColor(env, &red);
-        style.AddElementStyle(env, Style::ElementStyle::Create(env, style, L"Empty"));
+        AddElementStyle(env, style, L"Warn", &red);
+        AddElementStyle(env, style, L"Empty");
         style.GetRoot()->Find(Style::Names::Note())->GetFont()->SetTypeface(env, {false, L"Courier New & Co"});
     });
     const std::string first = doc.Save();

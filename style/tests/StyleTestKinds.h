@@ -91,6 +91,15 @@ public:
     TextBlock::TextStyle applied;    // the font at the last restyle
 };
 
+// Adds an element style of the name to the style, with the colour when given.
+inline Style::ElementStyle& AddElementStyle(Core::Env& env, Style::Style& style, const wchar_t* name,
+                                            const zq::Color* color = nullptr) {
+    Style::ElementStyle& added = Style::ElementStyle::Create(env, style, name);
+    style.AddElementStyle(env, added);
+    if (color) added.SetFillColor(env, color);
+    return added;
+}
+
 inline Core::FactoryRegistry& Registry() {
     static Core::FactoryRegistry registry = [] {
         Core::FactoryRegistry r;
@@ -111,8 +120,9 @@ public:
 
 // A diagram with the style merge as its paste post-processor and helpers to change it.
 struct Document {
+    explicit Document(const Core::FactoryRegistry& registry = Registry()) : diagram(registry, nullptr, &merger) {}
     StyleMerger merger;
-    Core::Diagram diagram{Registry(), nullptr, &merger};
+    Core::Diagram diagram;
 
     template <class F>
     Core::UndoerRef Change(F&& f) {

@@ -4,8 +4,8 @@
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
 
-#include "core/Diagram.h"
 #include "drawing/DrawingKernel.h"
+#include "page/tests/PageTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +18,6 @@ namespace {
 
 const wchar_t kPrinter[] = L"Quorvel Test PostScript";
 const wchar_t kDriver[] = L"Quorvel Test PS Driver";
-
-Core::FactoryRegistry& Registry()
-{
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Page::Page::Factory().ReportTo(r);
-        return r;
-    }();
-    return registry;
-}
 
 std::wstring TempPath(const wchar_t* name)
 {
@@ -93,13 +83,11 @@ bool InstallTestPrinter()
     return ::SetDefaultPrinterW(kPrinter) != FALSE;
 }
 
-struct NewPage {
-    Core::Diagram diagram{Registry(), nullptr};
+// A document whose page is made for a printer.
+struct NewPage : PageTest::Document {
     Page::Page* Create(const std::wstring& printer, bool us) {
-        Core::Transaction t(diagram);
-        Core::Env env(t);
-        Page::Page* page = Page::CreatePageForPrinter(env, printer, us).get();
-        env.Close();
+        Page::Page* page = nullptr;
+        Change([&](Core::Env& env) { page = Page::CreatePageForPrinter(env, printer, us).get(); });
         return page;
     }
 };
@@ -280,13 +268,10 @@ TEST_F(FilePrinter, APageOfTwoRowsAndThreeColumnsPrintsSixSheets)
 {
     NewPage doc;
     Page::Page* page = doc.Create(kPrinter, false);
-    {
-        Core::Transaction t(doc.diagram);
-        Core::Env env(t);
+    doc.Change([&](Core::Env& env) {
         page->SetRows(env, 2);
         page->SetColumns(env, 3);
-        env.Close();
-    }
+    });
     WinUtil::DevMode mode = Page::ReadPrinterDevMode(kPrinter);
     Page::ApplyPageToDevMode(*page, mode);
     EXPECT_EQ(mode.Get()->dmFields & 15u, 15u);

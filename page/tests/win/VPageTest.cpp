@@ -2,23 +2,12 @@
 // leaves the view.
 #include "page/win/VPage.h"
 
-#include "core/Diagram.h"
-#include "core/UndoHandler.h"
 #include "drawing/DrawingKernel.h"
+#include "page/tests/PageTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-Core::FactoryRegistry& Registry()
-{
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Page::Page::Factory().ReportTo(r);
-        return r;
-    }();
-    return registry;
-}
 
 // A view that shows pages through their frame on one canvas.
 class FrameView : public Core::IView {
@@ -38,18 +27,9 @@ private:
     ICanvas::Canvas& canvas_;
 };
 
-struct PageFrame : ::testing::Test {
+struct PageFrame : ::testing::Test, PageTest::Document {
     std::unique_ptr<ICanvas::IMetafileCanvas> canvas =
         DrawingKernel::CreateMetafileCanvas({4000, 4000}, L"Quorvel", L"frame test");
-    Core::Diagram diagram{Registry(), nullptr};
-
-    template <class F>
-    void Change(F&& f) {
-        Core::Transaction t(diagram);
-        Core::Env env(t);
-        f(env);
-        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    }
     Page::Page* AddPage() {
         Page::Page* page = nullptr;
         Change([&](Core::Env& env) {
