@@ -73,7 +73,8 @@ class Style : public Core::Storable<Style, StyleRep, Core::StorableTraits::Null,
 public:
     static Core::FactoryImp<Style>& Factory();
     static void RegisterProperties(Core::PropertyTable<StyleRep>& table);
-    // Reports the factories of the directory, font and element style with the style's.
+    // Reports the factories of the directory, font and element style with the style's, and adds
+    // the directory names of every element kind to their registry.
     static void ReportExtras(Core::FactoryRegistry& registry);
 
     // A new style with the root "Base" whose font is "arial", 11 points, not bold.

@@ -4,6 +4,7 @@
 #include "core/Finalizer.h"
 #include "core/ModelElementSet.h"
 #include "style/Clients.h"
+#include "style/Names.h"
 #include "text/TextStyle.h"
 
 #include <algorithm>
@@ -44,6 +45,9 @@ void Style::RegisterProperties(Core::PropertyTable<StyleRep>& table)
 
 void Style::ReportExtras(Core::FactoryRegistry& registry)
 {
+    // Every directory name of every kind, so that a stored tree reads even when some element kinds
+    // are not registered.
+    RegisterAllDirectoryNames();
     Directory::Factory().ReportTo(registry);
     Font::Factory().ReportTo(registry);
     ElementStyle::Factory().ReportTo(registry);

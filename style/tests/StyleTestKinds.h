@@ -38,7 +38,6 @@ public:
         RegisterRefNonStoreProperty::Register(t, &StyledBoxRep::style, L"Style");
         RegisterProperty<EvalRestore::Mandatory>::Register(t, &StyledBoxRep::kind, L"Kind", 0);
     }
-    static void ReportExtras(Core::FactoryRegistry&) { Style::RegisterAllDirectoryNames(); }
 
     // A new box of the kind in the environment's diagram, with the style and directories.
     static StyledBox& Create(Core::Env& env, Style::StyledKind kind) {
