@@ -1,0 +1,209 @@
+#include "style/Model.h"
+
+#include "core/Diagram.h"
+#include "core/Finalizer.h"
+#include "core/ModelElementSet.h"
+#include "style/Clients.h"
+#include "style/Names.h"
+#include "text/TextStyle.h"
+
+#include <algorithm>
+
+namespace Style {
+
+namespace {
+// The text as UTF-16 (wide characters are UTF-16 on Windows and UTF-32 elsewhere).
+std::u16string ToUTF16(const std::wstring& text)
+{
+    std::u16string out;
+    for (wchar_t c : text) {
+        const auto v = static_cast<std::uint32_t>(c);
+        if constexpr (sizeof(wchar_t) > 2) {
+            if (v > 0xFFFF) {
+                out.push_back(static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)));
+                out.push_back(static_cast<char16_t>(0xDC00 + ((v - 0x10000) & 0x3FF)));
+                continue;
+            }
+        }
+        out.push_back(static_cast<char16_t>(v));
+    }
+    return out;
+}
+} // namespace
+
+Core::FactoryImp<Style>& Style::Factory()
+{
+    static Core::FactoryImp<Style> factory(Core::SchemaNamespace10(), L"Style");
+    return factory;
+}
+
+void Style::RegisterProperties(Core::PropertyTable<StyleRep>& table)
+{
+    Core::RegisterRefNonStoreProperty::Register(table, &StyleRep::directory, L"Directory");
+    Core::RegisterRefContNonStoreProperty::Register(table, &StyleRep::elementStyles, L"ElementStyles");
+}
+
+void Style::ReportExtras(Core::FactoryRegistry& registry)
+{
+    // Every directory name of every kind, so that a stored tree reads even when some element kinds
+    // are not registered.
+    RegisterAllDirectoryNames();
+    Directory::Factory().ReportTo(registry);
+    Font::Factory().ReportTo(registry);
+    ElementStyle::Factory().ReportTo(registry);
+}
+
+std::shared_ptr<Style> Style::Create(Core::Env& env)
+{
+    auto style = Factory().CreateTyped(env);
+    style->MakeDefaultRoot(env);
+    return style;
+}
+
+void Style::MakeDefaultRoot(Core::Env& env)
+{
+    auto root = Directory::Create(env, *this, DirectoryName::Base());
+    SetRoot(env, root.get());
+    Font::Create(env, *root).SetSize(env, {false, 11});
+}
+
+Style* Style::Find(const Core::Diagram& diagram)
+{
+    for (const Core::ElementPtr& e : diagram.Elements())
+        if (auto* style = dynamic_cast<Style*>(e.get()); style != nullptr && !style->IsDeleted()) return style;
+    return nullptr;
+}
+
+Style& Style::FindOrCreate(Core::Env& env)
+{
+    if (Style* style = Find(env.GetDiagram())) return *style;
+    return *Create(env);
+}
+
+void Style::SetRoot(Core::Env& env, Directory* root) { SetField(env, &StyleRep::directory, root); }
+
+ElementStyle* Style::FindElementStyle(const std::wstring& name) const
+{
+    if (name.empty()) return nullptr;
+    for (ElementStyle* s : GetRep().elementStyles)
+        if (s->GetName() == name) return s;
+    return nullptr;
+}
+
+void Style::AddElementStyle(Core::Env& env, ElementStyle& style)
+{
+    if (IsDeleted()) return;
+    ModifyField(env, &StyleRep::elementStyles).push_back(&style);
+}
+
+void Style::RemoveElementStyle(Core::Env& env, ElementStyle& style)
+{
+    if (IsDeleted()) return;
+    const auto& list = GetRep().elementStyles;
+    if (std::find(list.begin(), list.end(), &style) == list.end()) return;
+    std::erase(ModifyField(env, &StyleRep::elementStyles), &style);
+}
+
+void Style::RemoveNode(Core::Env& env, Directory* child)
+{
+    if (IsDeleted() || GetRoot() != child) return;
+    SetRoot(env, nullptr);
+}
+
+void Style::GetFont(const DirectoryName& name, TextBlock::TextStyle& style) const
+{
+    const Directory* dir = GetRoot() ? GetRoot()->Find(name) : nullptr;
+    if (dir == nullptr || dir->GetFont() == nullptr) return;
+    bool haveFace = false, haveSize = false, haveBold = false;
+    for (const Font* font = dir->GetFont(); font != nullptr; font = font->GetParentFont()) {
+        if (const InheritableString face = font->GetTypeface(); !haveFace && !face.inherited) {
+            style.face.clear();
+            style.face = ToUTF16(face.value);
+            haveFace = true;
+        }
+        if (const InheritableDouble size = font->GetSize(); !haveSize && !size.inherited) {
+            style.size = size.value;
+            haveSize = true;
+        }
+        if (const InheritableBool bold = font->GetBold(); !haveBold && !bold.inherited) {
+            style.bold = bold.value;
+            haveBold = true;
+        }
+        if (!font->HasInherited()) break;
+    }
+}
+
+bool Style::Equals(const Style& other) const
+{
+    if (GetRoot() == nullptr) return other.GetRoot() == nullptr;
+    if (other.GetRoot() == nullptr || !GetRoot()->Equals(*other.GetRoot())) return false;
+    const auto& mine = GetElementStyles();
+    const auto& theirs = other.GetElementStyles();
+    if (mine.size() != theirs.size()) return false;
+    for (const ElementStyle* s : mine) {
+        const ElementStyle* o = other.FindElementStyle(s->GetName());
+        if (o == nullptr || !s->Equals(*o)) return false;
+    }
+    for (const ElementStyle* o : theirs)
+        if (FindElementStyle(o->GetName()) == nullptr) return false;
+    return true;
+}
+
+void Style::MergeInto(Core::Env& env, const IUsage* usage, bool overwrite, Style& target) const
+{
+    if (GetRoot() != nullptr && target.GetRoot() != nullptr)
+        GetRoot()->MergeInto(env, usage, overwrite, *target.GetRoot());
+    for (const ElementStyle* source : GetElementStyles()) {
+        if (ElementStyle* existing = target.FindElementStyle(source->GetName())) {
+            if (overwrite) existing->Assign(env, *source);
+            continue;
+        }
+        if (usage != nullptr && !usage->IsElementStyleUsed(source->GetName())) continue;
+        ElementStyle& added = ElementStyle::Create(env, target, source->GetName());
+        target.AddElementStyle(env, added);
+        added.Assign(env, *source);
+    }
+}
+
+void Style::Delete(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    Directory* root = GetRoot();
+    const auto styles = GetElementStyles();
+    Core::IModelElement::Delete(env);
+    if (root != nullptr) root->DeleteTree(env);
+    for (ElementStyle* s : styles) s->Delete(env);
+}
+
+void Style::CollectForSelection(Core::ModelElementSet& set)
+{
+    set.Insert(shared_from_this());
+    if (GetRoot() != nullptr) GetRoot()->CollectForSelection(set);
+    for (ElementStyle* s : GetElementStyles()) set.Insert(s->shared_from_this());
+}
+
+namespace {
+
+// Gives every element read the document's style and its kind's directories; a second style
+// among the elements read is an error.
+const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::ElementPtr>& read) {
+    Style* style = nullptr;
+    for (const Core::ElementPtr& e : read) {
+        if (auto* s = dynamic_cast<Style*>(e.get()); s != nullptr && !s->IsDeleted()) {
+            if (style != nullptr) throw Core::Exceptions::DuplicateSingletonObject();
+            style = s;
+        }
+    }
+    if (style == nullptr) style = Style::Find(env.GetDiagram());
+    if (style == nullptr) return;
+    for (const Core::ElementPtr& e : read) {
+        if (auto* client = dynamic_cast<IStyleClient*>(e.get()); client != nullptr && !e->IsDeleted()) {
+            client->SetStyle(env, style);
+            client->CreateDirectories(env, style);
+        }
+    }
+});
+
+} // namespace
+
+} // namespace Style
