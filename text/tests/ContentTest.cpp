@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace TextBlock;
 
 namespace {
@@ -142,6 +144,13 @@ TEST(ContentTest, FontFromStyle) {
   s.face = std::u16string(40, u'x');
   EXPECT_EQ(FontFromStyle(s).weight, 700);
   EXPECT_EQ(FontFromStyle(s).faceName.size(), kMaxFaceNameLength);
+  // Sizes the model cannot hold stay inside its range.
+  s.size = 1e12;
+  EXPECT_EQ(FontFromStyle(s).height, -kMaxFontSize);
+  s.size = -1e12;
+  EXPECT_EQ(FontFromStyle(s).height, kMaxFontSize);
+  s.size = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(FontFromStyle(s).height, 0);
 }
 
 TEST(ContentTest, WideStringConversion) {
