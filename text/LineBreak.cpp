@@ -10,7 +10,12 @@ namespace {
 
 using C = LineBreakClass;
 
-bool In(C c, std::initializer_list<C> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
+// Whether c is one of the set; sets of classes are bit masks, folded at compile time.
+constexpr bool In(C c, std::initializer_list<C> set) {
+  std::uint64_t bits = 0;
+  for (C member : set) bits |= std::uint64_t{1} << static_cast<unsigned>(member);
+  return (bits >> static_cast<unsigned>(c)) & 1u;
+}
 
 // Classes resolved before pairing: ambiguous, surrogate and unknown characters count as
 // alphabetic, conditional Japanese starters as non-starters.
@@ -146,6 +151,16 @@ std::vector<Cell> Cells(std::u16string_view text) {
   return cells;
 }
 
+constexpr char32_t kDirectCodePoints = 0x3400;  // up to the CJK ideographs
+
+// The packed table value of a code point within range.
+std::uint32_t SearchRuns(char32_t codePoint) {
+  const std::uint32_t key = (static_cast<std::uint32_t>(codePoint) << kLineBreakShift) | ((1u << kLineBreakShift) - 1);
+  const std::uint32_t* end = kLineBreakRuns + kLineBreakRunCount;
+  const std::uint32_t* run = std::upper_bound(kLineBreakRuns, end, key);
+  return run == kLineBreakRuns ? 0 : run[-1];
+}
+
 WordSegmenter& Segmenter() {
   static WordSegmenter segmenter;
   return segmenter;
@@ -174,11 +189,13 @@ void BreakComplexContextRuns(std::u16string_view text, std::vector<BreakAction>&
 
 LineBreakProperties GetLineBreakProperties(char32_t codePoint) {
   if (codePoint > 0x10FFFF) return {};
-  const std::uint32_t key = (static_cast<std::uint32_t>(codePoint) << kLineBreakShift) | ((1u << kLineBreakShift) - 1);
-  const std::uint32_t* end = kLineBreakRuns + kLineBreakRunCount;
-  const std::uint32_t* run = std::upper_bound(kLineBreakRuns, end, key);
-  if (run == kLineBreakRuns) return {};
-  const std::uint32_t v = run[-1];
+  // The scripts of most text are answered from a direct table, the rest by searching the runs.
+  static const std::vector<std::uint32_t> low = [] {
+    std::vector<std::uint32_t> values(kDirectCodePoints);
+    for (char32_t cp = 0; cp < kDirectCodePoints; ++cp) values[cp] = SearchRuns(cp);
+    return values;
+  }();
+  const std::uint32_t v = codePoint < kDirectCodePoints ? low[codePoint] : SearchRuns(codePoint);
   return {static_cast<C>(v & kLineBreakClassMask), (v & kLineBreakWide) != 0,
           (v & kLineBreakPictographicUnassigned) != 0, (v & kLineBreakComplexContext) != 0};
 }
