@@ -1,5 +1,6 @@
 #include "text/Content.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace TextBlock {
@@ -7,12 +8,49 @@ namespace TextBlock {
 FontSpec FontFromStyle(const TextStyle& style) {
   FontSpec font;
   // One point is 2540 / 72 units of 0.01 mm; a negative height asks for the character height.
-  font.height = -static_cast<std::int32_t>(std::floor(style.size * 2540.0 / 72.0 + 0.5));
+  const double height = std::floor(style.size * 2540.0 / 72.0 + 0.5);
+  // A size beyond the model's range is held at its limit; one that is not a number gives 0.
+  const double limited = std::isnan(height) ? 0.0 : std::clamp(height, -double(kMaxFontSize), double(kMaxFontSize));
+  font.height = -static_cast<std::int32_t>(limited);
   font.weight = style.bold ? 700 : 400;
   font.italic = style.italic ? 1 : 0;
   font.underline = style.underline ? 1 : 0;
   font.faceName = style.face.substr(0, kMaxFaceNameLength);
   return font;
+}
+
+namespace {
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+bool IsCharacter(const Item& item, bool (*test)(char16_t)) {
+  return item.kind == ItemKind::Character && test(item.unit);
+}
+
+}  // namespace
+
+bool IsStorableUnit(char16_t c) {
+  if (c < 0x20) return c == u'\t' || c == u'\n' || c == u'\r';
+  return c < 0xD800 || (c >= 0xE000 && c < 0xFFFE);
+}
+
+void Content::SetItems(std::vector<Item> items) {
+  items_.clear();
+  items_.reserve(items.size());
+  for (Item& item : items) Append(std::move(item));
+  if (!items_.empty() && IsCharacter(items_.back(), IsHighSurrogate)) items_.pop_back();
+}
+
+void Content::Append(Item item) {
+  const bool low = IsCharacter(item, IsLowSurrogate);
+  // Only the last item can be a high surrogate still waiting for its low one.
+  const bool pendingHigh = !items_.empty() && IsCharacter(items_.back(), IsHighSurrogate);
+  if (pendingHigh && !low) items_.pop_back();
+  if (item.kind == ItemKind::Character && !IsStorableUnit(item.unit)) {
+    const bool pairs = (low && pendingHigh) || IsHighSurrogate(item.unit);
+    if (!pairs) return;
+  }
+  items_.push_back(std::move(item));
 }
 
 std::u16string Content::GetName() const {
@@ -34,7 +72,7 @@ void Content::SetName(std::u16string_view name) {
     if (c == u'\r' || c == u'\n' || c == u'\u2028' || c == u'\u2029') items.push_back(Item::ParagraphStart());
     else items.push_back(Item::Character(c));
   }
-  items_ = std::move(items);
+  SetItems(std::move(items));
 }
 
 bool Content::IsEmpty() const {

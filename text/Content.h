@@ -37,15 +37,25 @@ struct Paragraph {
   std::vector<FontRun> runs;  // never empty; the first begins at 0
 };
 
-// The ordered items of one rich text.
+// Largest height or width of a font, in 0.01 mm (one metre); a file's larger value is an error.
+inline constexpr std::int32_t kMaxFontSize = 100000;
+
+// True when a document can carry the unit as a character of its own: every unit but the C0 controls
+// other than tab, line feed and carriage return, U+FFFE, U+FFFF and surrogates (carried only in pairs).
+bool IsStorableUnit(char16_t unit);
+
+// The ordered items of one rich text. Every way in keeps out characters a document cannot carry
+// (IsStorableUnit; surrogates only as a high one directly followed by a low one), so that what is
+// shown is what is saved.
 class Content {
  public:
   // The items in order.
   const std::vector<Item>& Items() const { return items_; }
-  // Replaces all items.
-  void SetItems(std::vector<Item> items) { items_ = std::move(items); }
-  // Appends one item.
-  void Append(Item item) { items_.push_back(std::move(item)); }
+  // Replaces all items, without the characters a document cannot carry.
+  void SetItems(std::vector<Item> items);
+  // Appends one item; a character a document cannot carry is dropped, and a high surrogate that the
+  // item does not complete is dropped before it.
+  void Append(Item item);
 
   // The characters in order with a line feed per paragraph start; font changes give nothing.
   std::u16string GetName() const;

@@ -49,8 +49,8 @@ void ReadNumber(const xml::IAttributes& a, const wchar_t* name, T& field, long l
 FontSpec ReadFont(const xml::IAttributes& a) {
   constexpr long long kMin = std::numeric_limits<std::int32_t>::min(), kMax = std::numeric_limits<std::int32_t>::max();
   FontSpec f;
-  ReadNumber(a, L"Height", f.height, kMin, kMax);
-  ReadNumber(a, L"Width", f.width, kMin, kMax);
+  ReadNumber(a, L"Height", f.height, -kMaxFontSize, kMaxFontSize);
+  ReadNumber(a, L"Width", f.width, -kMaxFontSize, kMaxFontSize);
   ReadNumber(a, L"Escapement", f.escapement, kMin, kMax);
   ReadNumber(a, L"Orientation", f.orientation, kMin, kMax);
   ReadNumber(a, L"Weight", f.weight, 0, 1000);
@@ -77,14 +77,14 @@ FontSpec ReadFont(const xml::IAttributes& a) {
 
 // Character data of the element: line feeds are never characters; a line feed with the blanks
 // after it is the indentation a writer puts between child elements when there are no characters.
-void AppendCharacters(Content& content, std::wstring_view data) {
+void AppendCharacters(std::vector<Item>& items, std::wstring_view data) {
   const std::u16string units = ToUtf16(data);
   for (std::size_t i = 0; i < units.size(); ++i) {
     if (units[i] == u'\n') {
       while (i + 1 < units.size() && (units[i + 1] == u' ' || units[i + 1] == u'\t')) ++i;
       continue;
     }
-    content.Append(Item::Character(units[i]));
+    items.push_back(Item::Character(units[i]));
   }
 }
 
@@ -119,7 +119,7 @@ void Text::Store(xml::IWriter& parent, const Core::IClub*) const {
 }
 
 void Text::ReadContent(Core::Env& env, xml::Reader& reader, const xml::Tag& tag) {
-  Content content;
+  std::vector<Item> items;
   if (!tag.IsEmptyElement()) {
     xml::Tag child;
     std::wstring data;
@@ -128,15 +128,17 @@ void Text::ReadContent(Core::Env& env, xml::Reader& reader, const xml::Tag& tag)
       if (node == xml::Reader::Node::EndOfDocument) throw xml::ExceptionBase(tag.GetLine(), "unterminated element Text");
       if (node == xml::Reader::Node::EndTag) break;  // the reader matches end tags, so this is Text's own
       if (node == xml::Reader::Node::Text) {
-        AppendCharacters(content, data);
+        AppendCharacters(items, data);
         continue;
       }
-      if (child.IsIn(Ns()) && child.LocalName() == L"p") content.Append(Item::ParagraphStart());
+      if (child.IsIn(Ns()) && child.LocalName() == L"p") items.push_back(Item::ParagraphStart());
       else if (child.IsIn(Ns()) && child.LocalName() == L"Font")
-        content.Append(Item::FontChange(std::make_shared<const FontSpec>(ReadFont(child.GetAttributes()))));
+        items.push_back(Item::FontChange(std::make_shared<const FontSpec>(ReadFont(child.GetAttributes()))));
       reader.SkipElement(child);
     }
   }
+  Content content;
+  content.SetItems(std::move(items));  // keeps out what a document cannot carry
   SetField(env, &TextRep::content, std::move(content));
   DropLayout();
 }

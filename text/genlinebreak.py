@@ -1,15 +1,21 @@
 #!/usr/bin/env python3
-"""Writes the compiled line-break class table of the text layout.
+"""Writes the compiled line-break property table of the text layout.
 
-Reads the Unicode Character Database file LineBreak.txt and writes a C++
-source holding a sorted table of runs, each packed as (first code point << 8)
-| class: a run lasts until the next run's first code point. Code points the file does not list get
-the defaults the file's header documents. Complex-context (SA) marks of
-general category Mn or Mc are stored as combining marks, all other SA as
-alphabetic, as the line-breaking algorithm resolves them.
+Reads, from a Unicode Character Database directory, LineBreak.txt,
+extracted/DerivedEastAsianWidth.txt, extracted/DerivedGeneralCategory.txt and
+emoji/emoji-data.txt, and writes a C++ source holding a sorted table of runs,
+each packed as (first code point << 9) | flags | class: a run lasts until the
+next run's first code point. The flags are those of LineBreakTable.h: East
+Asian width F, W or H; extended pictographic and unassigned; complex context.
 
-usage: genlinebreak.py LineBreak.txt output.cpp
+Code points LineBreak.txt does not list get the defaults its header documents.
+Complex-context (SA) marks of general category Mn or Mc are stored as
+combining marks, all other SA as alphabetic, as the line-breaking algorithm
+resolves them; the complex-context flag keeps what they were.
+
+usage: genlinebreak.py UCD-directory output.cpp
 """
+import os
 import re
 import sys
 
@@ -19,6 +25,11 @@ CLASSES = ["XX", "BK", "CR", "LF", "NL", "SP", "ZW", "ZWJ", "CM", "WJ", "GL",
            "QU", "IS", "NU", "PO", "PR", "SY", "AI", "AL", "CJ", "EB", "EM",
            "H2", "H3", "HL", "ID", "JL", "JV", "JT", "RI", "SA", "SG"]
 
+# Must match the flags of LineBreakTable.h.
+FLAG_WIDE = 0x40
+FLAG_PICTOGRAPHIC_UNASSIGNED = 0x80
+FLAG_COMPLEX_CONTEXT = 0x100
+
 DEFAULTS = [  # unlisted code points that do not default to XX
     (0x3400, 0x4DBF, "ID"), (0x4E00, 0x9FFF, "ID"), (0xF900, 0xFAFF, "ID"),
     (0x20000, 0x2FFFD, "ID"), (0x30000, 0x3FFFD, "ID"),
@@ -26,13 +37,11 @@ DEFAULTS = [  # unlisted code points that do not default to XX
     (0x20A0, 0x20CF, "PR"),
 ]
 
-LINE = re.compile(r"^([0-9A-F]{4,6})(?:\.\.([0-9A-F]{4,6}))?\s*;\s*(\w+)\s*#\s*(\w\w)")
+LINE = re.compile(r"^([0-9A-F]{4,6})(?:\.\.([0-9A-F]{4,6}))?\s*;\s*(\w+)\s*(?:#\s*(\w\w))?")
 
 
-def read_table(path):
-    table = bytearray([CLASSES.index("XX")]) * 0x110000
-    for first, last, cls in DEFAULTS:
-        table[first:last + 1] = bytes([CLASSES.index(cls)]) * (last - first + 1)
+def entries(path):
+    """(first, last, value, comment category) of each data line of a database file."""
     count = 0
     with open(path, encoding="utf-8") as f:
         for line in f:
@@ -41,34 +50,66 @@ def read_table(path):
                 continue
             first = int(m.group(1), 16)
             last = int(m.group(2), 16) if m.group(2) else first
-            cls, category = m.group(3), m.group(4)
-            if cls == "SA":
-                cls = "CM" if category in ("Mn", "Mc") else "AL"
-            if cls not in CLASSES:
-                raise SystemExit(f"{path}: unknown line-break class {cls}")
-            table[first:last + 1] = bytes([CLASSES.index(cls)]) * (last - first + 1)
             count += 1
-    if count < 1000:
-        raise SystemExit(f"{path}: only {count} entries; not a LineBreak.txt")
+            yield first, last, m.group(3), m.group(4)
+    if count < 100:
+        raise SystemExit(f"{path}: only {count} entries; not a database file")
+
+
+def read_classes(path):
+    table = [CLASSES.index("XX")] * 0x110000
+    for first, last, cls in DEFAULTS:
+        table[first:last + 1] = [CLASSES.index(cls)] * (last - first + 1)
+    for first, last, cls, category in entries(path):
+        flags = 0
+        if cls == "SA":
+            cls = "CM" if category in ("Mn", "Mc") else "AL"
+            flags = FLAG_COMPLEX_CONTEXT
+        if cls not in CLASSES:
+            raise SystemExit(f"{path}: unknown line-break class {cls}")
+        table[first:last + 1] = [CLASSES.index(cls) | flags] * (last - first + 1)
+    return table
+
+
+def add_flag(table, path, wanted, flag):
+    """Sets flag on the code points whose value in the file is one of wanted."""
+    for first, last, value, _ in entries(path):
+        if value in wanted:
+            for cp in range(first, last + 1):
+                table[cp] |= flag
+
+
+def read_table(ucd):
+    table = read_classes(os.path.join(ucd, "LineBreak.txt"))
+    add_flag(table, os.path.join(ucd, "extracted", "DerivedEastAsianWidth.txt"), {"F", "W", "H"}, FLAG_WIDE)
+    unassigned = [False] * 0x110000
+    for first, last, value, _ in entries(os.path.join(ucd, "extracted", "DerivedGeneralCategory.txt")):
+        if value == "Cn":
+            unassigned[first:last + 1] = [True] * (last - first + 1)
+    for first, last, value, _ in entries(os.path.join(ucd, "emoji", "emoji-data.txt")):
+        if value == "Extended_Pictographic":
+            for cp in range(first, last + 1):
+                if unassigned[cp]:
+                    table[cp] |= FLAG_PICTOGRAPHIC_UNASSIGNED
     return table
 
 
 def runs(table):
     result = []
-    for cp, cls in enumerate(table):
-        if not result or result[-1][1] != cls:
-            result.append((cp, cls))
+    for cp, value in enumerate(table):
+        if not result or result[-1][1] != value:
+            result.append((cp, value))
     return result
 
 
 def main():
     if len(sys.argv) != 3:
         raise SystemExit(__doc__)
-    source, output = sys.argv[1], sys.argv[2]
-    with open(source, encoding="utf-8") as f:
+    ucd, output = sys.argv[1], sys.argv[2]
+    with open(os.path.join(ucd, "LineBreak.txt"), encoding="utf-8") as f:
         version = f.readline().strip("# \n")
-    table_runs = runs(read_table(source))
-    rows = ",\n".join(f"    0x{cp:06X}{cls:02X}u" for cp, cls in table_runs)
+    table_runs = runs(read_table(ucd))
+    rows = ",\n".join(f"    0x{(cp << 9) | value:08X}u" for cp, value in table_runs)
     text = f"""// Generated by text/genlinebreak.py from {version}; do not edit.
 #include "text/LineBreakTable.h"
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace TextBlock;
 
 namespace {
@@ -47,7 +49,34 @@ TEST(ContentNameTest, SurrogatePairsStayTwoUnits) {
   EXPECT_EQ(c.GetName(), name);
   const std::u16string lone{char16_t(0xDC00), u'a', char16_t(0xD800)};
   c.SetName(lone);
-  EXPECT_EQ(c.GetName(), lone);
+  EXPECT_EQ(c.GetName(), u"a");  // unpaired halves cannot be saved, so they never enter
+}
+
+TEST(ContentStorableTest, CharactersADocumentCannotCarryAreKeptOut) {
+  Content c;
+  c.SetName(u"a\u0001b\u001Fc\td\uFFFEe\uFFFFf\uFFFD\u0085");
+  EXPECT_EQ(c.GetName(), u"abc\tdef\uFFFD\u0085");
+  const std::u16string reversed{char16_t(0xDE00), char16_t(0xD83D), u'x', char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)};
+  c.SetName(reversed);
+  EXPECT_EQ(c.GetName(), u"x\U0001F600");  // of two highs in a row only the second has its low
+}
+
+TEST(ContentStorableTest, EveryWayInFiltersAndPairsMustBeAdjacent) {
+  const auto font = std::make_shared<const FontSpec>();
+  Content c;
+  c.SetItems({Item::Character(0xD83D), Item::FontChange(font), Item::Character(0xDE00), Item::Character(u'\u0007'),
+              Item::Character(u'a'), Item::Character(0xD83D)});
+  EXPECT_EQ(Kinds(c), (std::vector<ItemKind>{F, Ch}));
+  EXPECT_EQ(c.GetName(), u"a");
+  // Appending: a high half waits for its low one and goes when something else follows.
+  c.Append(Item::Character(0xD83D));
+  c.Append(Item::Character(0xDE00));
+  c.Append(Item::Character(0xD83D));
+  c.Append(Item::ParagraphStart());
+  c.Append(Item::Character(0xDE00));
+  c.Append(Item::Character(0xFFFF));
+  EXPECT_EQ(Kinds(c), (std::vector<ItemKind>{F, Ch, Ch, Ch, P}));
+  EXPECT_EQ(c.GetName(), u"a\U0001F600\n");
 }
 
 TEST(ContentNameTest, SetNameDropsFontChanges) {
@@ -115,6 +144,13 @@ TEST(ContentTest, FontFromStyle) {
   s.face = std::u16string(40, u'x');
   EXPECT_EQ(FontFromStyle(s).weight, 700);
   EXPECT_EQ(FontFromStyle(s).faceName.size(), kMaxFaceNameLength);
+  // Sizes the model cannot hold stay inside its range.
+  s.size = 1e12;
+  EXPECT_EQ(FontFromStyle(s).height, -kMaxFontSize);
+  s.size = -1e12;
+  EXPECT_EQ(FontFromStyle(s).height, kMaxFontSize);
+  s.size = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(FontFromStyle(s).height, 0);
 }
 
 TEST(ContentTest, WideStringConversion) {

@@ -102,7 +102,7 @@ TEST(LayoutWrapTest, ClustersAreNotCut) {
 }
 
 TEST(LayoutWrapTest, HardBreakCharactersEndTheLine) {
-  EXPECT_EQ(LineTexts(Lay(u"a\u000Bb", Style(2), {100, 0})), (std::vector<std::u16string>{u"a\u000B", u"b"}));
+  EXPECT_EQ(LineTexts(Lay(u"a\u0085b", Style(2), {100, 0})), (std::vector<std::u16string>{u"a\u0085", u"b"}));
 }
 
 TEST(LayoutWrapTest, TrailingSpacesHang) {

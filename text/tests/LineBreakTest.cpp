@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 using namespace TextBlock;
@@ -20,7 +22,110 @@ std::u16string Marked(std::u16string_view text) {
   return out;
 }
 
+// One line of the conformance file: the text and whether a break is allowed before each unit.
+struct ConformanceCase {
+  std::u16string text;
+  std::vector<bool> breakBefore;
+};
+
+// Parses "× 0023 ÷ 0020 × ..." (the rest after '#' is a comment); false for lines without a case.
+bool ParseConformanceLine(const std::string& line, ConformanceCase& out) {
+  std::istringstream in(line.substr(0, line.find('#')));
+  out = {};
+  std::string word;
+  bool breakNext = false, any = false;
+  while (in >> word) {
+    if (word == "\xC3\xB7" || word == "\xC3\x97") {
+      breakNext = word == "\xC3\xB7";
+      continue;
+    }
+    const char32_t cp = static_cast<char32_t>(std::stoul(word, nullptr, 16));
+    const bool pair = cp > 0xFFFF;
+    out.breakBefore.push_back(breakNext && any);
+    if (pair) {
+      out.text.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.text.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+      out.breakBefore.push_back(false);
+    } else {
+      out.text.push_back(static_cast<char16_t>(cp));
+    }
+    any = true;
+  }
+  return any;
+}
+
+// A segmenter that starts a word at every unit the set lists, recording the runs it saw.
+struct ListSegmenter {
+  std::vector<std::size_t> starts;
+  std::vector<std::u16string>* seen;
+  std::vector<bool> operator()(std::u16string_view run) const {
+    seen->emplace_back(run);
+    std::vector<bool> result(run.size(), false);
+    for (std::size_t s : starts)
+      if (s < run.size()) result[s] = true;
+    return result;
+  }
+};
+
 }  // namespace
+
+TEST(LineBreakConformanceTest, EveryLineOfTheUnicodeTestFilePasses) {
+  std::ifstream file(QUORVEL_LINEBREAK_TEST_TXT);
+  ASSERT_TRUE(file) << "cannot open " << QUORVEL_LINEBREAK_TEST_TXT;
+  std::string line;
+  int cases = 0, failures = 0, lineNo = 0;
+  std::ostringstream report;
+  while (std::getline(file, line)) {
+    ++lineNo;
+    ConformanceCase c;
+    if (!ParseConformanceLine(line, c)) continue;
+    ++cases;
+    const auto actions = FindLineBreaks(c.text);
+    bool same = actions.size() == c.breakBefore.size();
+    for (std::size_t i = 0; same && i < actions.size(); ++i)
+      same = (actions[i] != BreakAction::None) == c.breakBefore[i];
+    if (!same && ++failures <= 20) report << "line " << lineNo << ": " << line << "\n";
+  }
+  EXPECT_GT(cases, 7000);
+  EXPECT_EQ(failures, 0) << report.str();
+}
+
+TEST(LineBreakTest, EastAsianBracketsAndEmojiModifiers) {
+  EXPECT_EQ(Marked(u"a(b)c"), u"a(b)c");
+  EXPECT_EQ(Marked(u"a\uFF08b\uFF09c"), u"a|\uFF08b\uFF09|c");  // fullwidth brackets
+  EXPECT_EQ(Marked(u"\U0001FFFD\U0001F3FB"), u"\U0001FFFD\U0001F3FB");  // unassigned pictograph + skin tone
+  EXPECT_EQ(Marked(u"\u4E00\U0001F3FB"), u"\u4E00|\U0001F3FB");
+}
+
+TEST(LineBreakTest, NumbersStayWhole) {
+  EXPECT_EQ(Marked(u"$(12.50) x"), u"$(12.50) |x");
+  EXPECT_EQ(Marked(u"-12,5% y"), u"-12,5% |y");
+  EXPECT_EQ(Marked(u")%"), u")|%");  // a bracket and a percent sign without a number break
+  EXPECT_EQ(Marked(u"$(a"), u"$|(a");  // a currency sign holds a bracket only before a number
+}
+
+TEST(LineBreakTest, ComplexContextRunsBreakWhereTheSegmenterFindsWords) {
+  // Thai "sawatdi khrap" in two words, a vowel mark inside the first; Latin around it.
+  const std::u16string thai = u"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35\u0E04\u0E23\u0E31\u0E1A";
+  EXPECT_EQ(Marked(u"ab " + thai), u"ab |" + thai);  // without a segmenter: one unbreakable word
+  std::vector<std::u16string> seen;
+  SetComplexContextSegmenter(ListSegmenter{{0, 2, 6}, &seen});  // 2 is a mark: never a break
+  const std::u16string marked = Marked(u"ab " + thai + u"cd");
+  SetComplexContextSegmenter(nullptr);
+  EXPECT_EQ(marked, u"ab |" + thai.substr(0, 6) + u"|" + thai.substr(6) + u"cd");
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], thai);
+}
+
+TEST(LineBreakClassTest, FlagsOfTheTable) {
+  EXPECT_TRUE(GetLineBreakProperties(0xFF08).wide);
+  EXPECT_FALSE(GetLineBreakProperties(U'(').wide);
+  EXPECT_TRUE(GetLineBreakProperties(0x1FFFD).pictographicUnassigned);
+  EXPECT_FALSE(GetLineBreakProperties(0x1F600).pictographicUnassigned);
+  EXPECT_TRUE(GetLineBreakProperties(0x0E01).complexContext);
+  EXPECT_TRUE(GetLineBreakProperties(0x1000).complexContext);  // Myanmar
+  EXPECT_FALSE(GetLineBreakProperties(U'a').complexContext);
+}
 
 TEST(LineBreakClassTest, TableGivesTheClassesOfTheDatabase) {
   EXPECT_EQ(GetLineBreakClass(U'A'), LineBreakClass::AL);

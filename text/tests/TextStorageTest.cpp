@@ -1,6 +1,7 @@
 // The element "Text": written in place by its owner, read back through the owner's child hook.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "core/Exceptions.h"
@@ -47,16 +48,21 @@ struct TextStorage : ::testing::Test {
     return Save(diagram, *box);
   }
 
-  std::string SaveContent(const Content& content) {
+  // Writes a box whose new text was changed by edit.
+  static std::string SaveEdited(const std::function<void(Core::Env&, Text&)>& edit) {
     Core::Diagram diagram{TextBlock::Testing::Registry(), nullptr};
     Core::Transaction t(diagram);
     Core::Env env(t);
     auto box = Box::Factory().CreateTyped(env);
     auto text = Text::Create(env, *box);
     box->SetText(env, text.get());
-    text->SetContent(env, content);
+    edit(env, *text);
     env.Close();
     return Save(diagram, *box);
+  }
+
+  static std::string SaveContent(const Content& content) {
+    return SaveEdited([&](Core::Env& env, Text& text) { text.SetContent(env, content); });
   }
 
   static FontPtr Font(std::int32_t height, const char16_t* face) {
@@ -134,6 +140,50 @@ TEST_F(TextStorage, FontAttributesAreBounded) {
   EXPECT_THROW(Resave(WithText("<Text><Font Height=\"99999999999\"/></Text>")), xml::ExceptionBase);
   EXPECT_THROW(Resave(WithText("<Text><Font CharSet=\"-1\"/></Text>")), Core::Exceptions::AttributeOutOfRange);
   EXPECT_THROW(Resave(WithText("<Text><Font Width=\"wide\"/></Text>")), xml::ExceptionBase);
+}
+
+TEST_F(TextStorage, FontSizesBeyondAMetreAreReadingErrorsWithTheirLine) {
+  Content read;
+  Resave(WithText("<Text><Font Height=\"-100000\" Width=\"100000\"/>x</Text>"), &read);
+  ASSERT_EQ(read.Items().size(), 2u);
+  EXPECT_EQ(read.Items()[0].font->height, -100000);
+  EXPECT_EQ(read.Items()[0].font->width, 100000);
+  for (const char* attribute : {"Height=\"-2147483648\"", "Height=\"100001\"", "Width=\"-2147483648\""}) {
+    try {
+      Resave(WithText(std::string("\n<Text><Font ") + attribute + "/>x</Text>"));
+      ADD_FAILURE() << attribute << " was accepted";
+    } catch (const Core::Exceptions::AttributeOutOfRange& e) {
+      EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(TextStorage, WhatIsSavedIsWhatTheModelHolds) {
+  std::wstring typed = L"a\x0001" L"b\xFFFE" L"c\xFFFF";
+  typed.push_back(static_cast<wchar_t>(0xDC00));  // a lone half, as a 16-bit wide string carries it
+  std::wstring shown;
+  const std::string saved = SaveEdited([&](Core::Env& env, Text& text) {
+    text.SetName(env, typed);
+    shown = text.GetName();
+  });
+  EXPECT_EQ(shown, L"abc");
+  Content read;
+  Resave(saved, &read);
+  EXPECT_EQ(read.GetName(), u"abc");
+}
+
+TEST_F(TextStorage, AFilesTextCannotBringInWhatItCannotCarry) {
+  Content read;
+  Resave(WithText("<Text>a\xF0\x9F\x98\x80" "b</Text>"), &read);  // a pair, as UTF-8
+  EXPECT_EQ(read.GetName(), u"a\U0001F600b");
+  for (const char* bad : {"\xEF\xBF\xBE", "&#1;", "&#xFFFF;", "&#xD800;"}) {
+    try {
+      Resave(WithText(std::string("\n<Text>a") + bad + "b</Text>"));
+      ADD_FAILURE() << bad << " was read";
+    } catch (const xml::ExceptionBase& e) {
+      EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
+    }
+  }
 }
 
 TEST_F(TextStorage, ForeignChildrenAreSkipped) {

@@ -1,10 +1,14 @@
 #include "text/win/UniscribeSetup.h"
 
 #include "text/Text.h"
+#include "text/win/ScriptWordBreak.h"
 #include "text/win/UniscribeMeasurer.h"
 
 namespace TextBlock {
 
-void InstallUniscribeMeasurer() { SetMeasurer(std::make_shared<UniscribeMeasurer>()); }
+void InstallUniscribeMeasurer() {
+  SetMeasurer(std::make_shared<UniscribeMeasurer>());
+  InstallScriptWordBreaks();
+}
 
 }  // namespace TextBlock
