@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "drawing/DrawingKernel.h"
+#include "text/win/FontFallback.h"
 #include "text/win/UniscribeMeasurer.h"
 
 namespace TextBlock {
@@ -80,6 +81,11 @@ bool KeepsShapes(HDC dc) {
   return (type == OBJ_DC || type == OBJ_MEMDC) && GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
 }
 
+bool IsMetafile(HDC dc) {
+  const DWORD type = GetObjectType(dc);
+  return type == OBJ_ENHMETADC || type == OBJ_METADC;
+}
+
 std::size_t RunCount(const Layout& layout) {
   std::size_t n = 0;
   for (const Line& line : layout.lines) n += line.runs.size();
@@ -88,62 +94,117 @@ std::size_t RunCount(const Layout& layout) {
 
 }  // namespace
 
-ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run) {
-  ShapedRun shaped;
-  if (run.empty()) return shaped;
+std::vector<RunItem> ItemizeRun(std::u16string_view run, int level) {
+  std::vector<RunItem> out;
+  if (run.empty()) return out;
   SCRIPT_CONTROL control{};
   SCRIPT_STATE state{};
   ScriptApplyDigitSubstitution(&Digits(), &control, &state);
+  if (level >= 0) {
+    state.uBidiLevel = static_cast<WORD>(level);
+    state.fOverrideDirection = 1;
+  }
   std::vector<SCRIPT_ITEM> items(run.size() + 2);
   int count = 0;
-  while (ScriptItemize(Wide(run), static_cast<int>(run.size()), static_cast<int>(items.size()) - 1, &control, &state,
-                       items.data(), &count) == E_OUTOFMEMORY)
+  HRESULT hr;
+  while ((hr = ScriptItemize(Wide(run), static_cast<int>(run.size()), static_cast<int>(items.size()) - 1, &control,
+                             &state, items.data(), &count)) == E_OUTOFMEMORY)
     items.resize(items.size() * 2);
+  if (FAILED(hr)) throw std::runtime_error("text drawing: itemizing failed");
   std::vector<BYTE> levels(count);
   std::vector<int> visual(count);
   for (int i = 0; i < count; ++i) levels[i] = static_cast<BYTE>(items[i].a.s.uBidiLevel);
   ScriptLayout(count, levels.data(), visual.data(), nullptr);
-  std::vector<WORD> clusters;
   for (int v = 0; v < count; ++v) {
     const SCRIPT_ITEM& item = items[visual[v]];
-    const int begin = item.iCharPos, n = items[visual[v] + 1].iCharPos - begin;
-    ShapedRun::Piece piece;
-    piece.analysis = item.a;
-    piece.glyphs.resize(n * 3 / 2 + 16);
-    piece.visAttrs.resize(piece.glyphs.size());
-    clusters.resize(n);
-    int glyphs = 0;
-    for (;;) {
-      const HRESULT hr = ScriptShape(dc, &cache, Wide(run) + begin, n, static_cast<int>(piece.glyphs.size()),
-                                     &piece.analysis, piece.glyphs.data(), clusters.data(), piece.visAttrs.data(), &glyphs);
-      if (hr == E_OUTOFMEMORY) {
-        piece.glyphs.resize(piece.glyphs.size() * 2);
-        piece.visAttrs.resize(piece.glyphs.size());
-        continue;
-      }
-      if (hr == USP_E_SCRIPT_NOT_IN_FONT && piece.analysis.eScript != SCRIPT_UNDEFINED) { piece.analysis.eScript = SCRIPT_UNDEFINED; continue; }
-      if (FAILED(hr)) throw std::runtime_error("text drawing: shaping failed");
-      break;
+    out.push_back({static_cast<std::size_t>(item.iCharPos), static_cast<std::size_t>(items[visual[v] + 1].iCharPos), item.a});
+  }
+  return out;
+}
+
+ShapedRun::Piece ShapeItem(HDC dc, SCRIPT_CACHE& cache, std::u16string_view chars, SCRIPT_ANALYSIS analysis) {
+  ShapedRun::Piece piece;
+  piece.analysis = analysis;
+  const int n = static_cast<int>(chars.size());
+  piece.glyphs.resize(n * 3 / 2 + 16);
+  piece.visAttrs.resize(piece.glyphs.size());
+  std::vector<WORD> clusters(n);
+  int glyphs = 0;
+  for (;;) {
+    const HRESULT hr = ScriptShape(dc, &cache, Wide(chars), n, static_cast<int>(piece.glyphs.size()), &piece.analysis,
+                                   piece.glyphs.data(), clusters.data(), piece.visAttrs.data(), &glyphs);
+    if (hr == E_OUTOFMEMORY) {
+      piece.glyphs.resize(piece.glyphs.size() * 2);
+      piece.visAttrs.resize(piece.glyphs.size());
+      continue;
     }
-    piece.glyphs.resize(glyphs);
-    piece.visAttrs.resize(glyphs);
-    piece.advances.resize(glyphs);
-    piece.offsets.resize(glyphs);
-    ABC abc{};
-    if (FAILED(ScriptPlace(dc, &cache, piece.glyphs.data(), glyphs, piece.visAttrs.data(), &piece.analysis,
-                           piece.advances.data(), piece.offsets.data(), &abc)))
-      throw std::runtime_error("text drawing: placing failed");
-    for (int a : piece.advances) piece.width += a;
-    shaped.width += piece.width;
-    shaped.pieces.push_back(std::move(piece));
+    if (hr == USP_E_SCRIPT_NOT_IN_FONT && piece.analysis.eScript != SCRIPT_UNDEFINED) { piece.analysis.eScript = SCRIPT_UNDEFINED; continue; }
+    if (FAILED(hr)) throw std::runtime_error("text drawing: shaping failed");
+    break;
+  }
+  piece.glyphs.resize(glyphs);
+  piece.visAttrs.resize(glyphs);
+  piece.advances.resize(glyphs);
+  piece.offsets.resize(glyphs);
+  ABC abc{};
+  if (FAILED(ScriptPlace(dc, &cache, piece.glyphs.data(), glyphs, piece.visAttrs.data(), &piece.analysis,
+                         piece.advances.data(), piece.offsets.data(), &abc)))
+    throw std::runtime_error("text drawing: placing failed");
+  for (int a : piece.advances) piece.width += a;
+  return piece;
+}
+
+ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run) {
+  ShapedRun shaped;
+  for (const RunItem& item : ItemizeRun(run)) {
+    shaped.pieces.push_back(ShapeItem(dc, cache, run.substr(item.begin, item.end - item.begin), item.analysis));
+    shaped.width += shaped.pieces.back().width;
   }
   return shaped;
 }
 
+void FitPiece(ShapedRun::Piece& piece, int width) {
+  if (piece.advances.empty()) {
+    piece.width = 0;
+    return;
+  }
+  // Each glyph's edge goes to the nearest pixel of its place scaled from the shaped width; a piece
+  // of zero shaped width spreads the width evenly.
+  const double total = piece.width > 0 ? piece.width : static_cast<double>(piece.advances.size());
+  double exact = 0;
+  int placed = 0;
+  for (int& a : piece.advances) {
+    exact += (piece.width > 0 ? a : 1) * (width / total);
+    const int edge = static_cast<int>(std::lround(exact));
+    a = edge - placed;
+    placed = edge;
+  }
+  piece.advances.back() += width - placed;
+  piece.width = width;
+}
+
+std::vector<int> DeviceAdvances(const std::vector<double>& advances, double scale) {
+  std::vector<int> out;
+  out.reserve(advances.size());
+  double exact = 0;
+  long placed = 0;
+  for (double a : advances) {
+    exact += a * scale;
+    const long edge = std::lround(exact);
+    out.push_back(static_cast<int>(edge - placed));
+    placed = edge;
+  }
+  return out;
+}
+
+void DrawShapedPiece(HDC dc, SCRIPT_CACHE& cache, const ShapedRunPiece& piece, int x, int y) {
+  ScriptTextOut(dc, &cache, x, y, 0, nullptr, &piece.analysis, nullptr, 0, piece.glyphs.data(),
+                static_cast<int>(piece.glyphs.size()), piece.advances.data(), nullptr, piece.offsets.data());
+}
+
 void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y) {
   for (const ShapedRun::Piece& piece : shaped.pieces) {
-    ScriptTextOut(dc, &cache, x, y, 0, nullptr, &piece.analysis, nullptr, 0, piece.glyphs.data(),
-                  static_cast<int>(piece.glyphs.size()), piece.advances.data(), nullptr, piece.offsets.data());
+    DrawShapedPiece(dc, cache, piece, x, y);
     x += piece.width;
   }
 }
@@ -183,28 +244,86 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour_);
   SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  FontSelection selection(dc);
-  if (keep) {
-    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t index) {
-      RunShape& shape = shapes_[index];
-      if (!shape.font) shape.font = FontOf(fonts_, *run.font, scale);
-      if (!shape.font || !selection.Select(shape.font->Handle())) return;
-      if (!shape.done) {
-        shape.shaped = shape.font->Shape(dc, chars);
-        shape.done = true;
-      }
-      shape.font->Draw(dc, shape.shaped, x, y);
+  if (IsMetafile(dc)) {
+    // Metafiles: characters with advances, no shaping on the recording context (a Windows
+    // metafile's context cannot shape at all).
+    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t) {
+      DrawCharacters(dc, run, chars, scale, x, y);
     });
     return;
   }
-  // Printers and metafiles: fresh shapes with a cache of their own per run; the screen's shapes stay.
+  FontSelection selection(dc);
+  const auto drawRun = [&](const RunShape& shape, int x, int y) {
+    for (const ItemShape& item : shape.items)
+      if (item.font && selection.Select(item.font->Handle())) item.font->DrawPiece(dc, item.piece, x + item.offset, y);
+  };
+  if (keep) {
+    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t index) {
+      RunShape& shape = shapes_[index];
+      if (!shape.done) {
+        shape = ShapeLineRun(dc, run, chars, scale, fonts_);
+        shape.done = true;
+      }
+      drawRun(shape, x, y);
+    });
+    return;
+  }
+  // Printers: fresh shapes with device fonts of their own; the screen's shapes stay.
   FontList fonts;
   ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t) {
-    const std::shared_ptr<DeviceFont>& font = FontOf(fonts, *run.font, scale);
-    if (!font || !selection.Select(font->Handle())) return;
-    TemporaryCache cache;
-    DrawShapedRun(dc, cache.Get(), ShapeRun(dc, cache.Get(), chars), x, y);
+    drawRun(ShapeLineRun(dc, run, chars, scale, fonts), x, y);
   });
+}
+
+TextDrawing::RunShape TextDrawing::ShapeLineRun(HDC dc, const LineRun& run, std::u16string_view chars, double scale,
+                                                FontList& fonts) {
+  RunShape shape;
+  const std::vector<int> dx = DeviceAdvances(run.advances, scale);
+  const FontUtil::FontDesc own = ToFontDesc(*run.font, scale);
+  FontSelection selection(dc);
+  int offset = 0;
+  for (const RunItem& item : ItemizeRun(chars, run.level)) {
+    const std::u16string_view units = chars.substr(item.begin, item.end - item.begin);
+    int width = 0;
+    for (std::size_t i = item.begin; i < item.end && i < dx.size(); ++i) width += dx[i];
+    ItemShape itemShape;
+    itemShape.offset = offset;
+    offset += width;
+    itemShape.font = FontOf(fonts, WithFallback(own, units));
+    if (itemShape.font && selection.Select(itemShape.font->Handle())) {
+      itemShape.piece = itemShape.font->ShapeItem(dc, units, item.analysis);
+      FitPiece(itemShape.piece, width);
+    }
+    shape.items.push_back(std::move(itemShape));
+  }
+  return shape;
+}
+
+void TextDrawing::DrawCharacters(HDC dc, const LineRun& run, std::u16string_view chars, double scale, int x, int y) {
+  const std::vector<int> dx = DeviceAdvances(run.advances, scale);
+  const FontUtil::FontDesc own = ToFontDesc(*run.font, scale);
+  const bool windowsMetafile = GetObjectType(dc) == OBJ_METADC;
+  FontSelection selection(dc);
+  for (const RunItem& item : ItemizeRun(chars, run.level)) {
+    const std::u16string_view units = chars.substr(item.begin, item.end - item.begin);
+    int width = 0;
+    for (std::size_t i = item.begin; i < item.end && i < dx.size(); ++i) width += dx[i];
+    FontUtil::FontDesc desc = WithFallback(own, units);
+    // A Windows metafile holds 8-bit text in the font's character set: the set must fit the script.
+    if (windowsMetafile) desc.charSet = MetafileCharSet(units);
+    FontUtil::FontRef font;
+    try {
+      font = FontUtil::FontRef::Get(desc);
+    } catch (const DrawingKernel::Error&) {
+      x += width;
+      continue;  // GDI could not make the font: the item is not drawn
+    }
+    if (selection.Select(font.Handle())) {
+      const UINT options = run.level % 2 ? ETO_RTLREADING : 0;
+      ExtTextOutW(dc, x, y, options, nullptr, Wide(units), static_cast<UINT>(units.size()), dx.data() + item.begin);
+    }
+    x += width;
+  }
 }
 
 void TextDrawing::UseScale(double scale) const {
@@ -217,16 +336,16 @@ void TextDrawing::UseScale(double scale) const {
   fontScale_ = scale;
 }
 
-const std::shared_ptr<DeviceFont>& TextDrawing::FontOf(FontList& fonts, const FontSpec& fontSpec, double scale) {
+std::shared_ptr<DeviceFont> TextDrawing::FontOf(FontList& fonts, const FontUtil::FontDesc& desc) {
   for (const auto& entry : fonts)
-    if (entry.first == &fontSpec) return entry.second;
+    if (entry.first.Key() == desc.Key()) return entry.second;
   std::shared_ptr<DeviceFont> font;
   try {
-    font = DeviceFont::Get(ToFontDesc(fontSpec, scale));
+    font = DeviceFont::Get(desc);
   } catch (const DrawingKernel::Error&) {
-    // Left empty: the runs of this font are not drawn, as GDI could not make it.
+    // Left empty: the items of this font are not drawn, as GDI could not make it.
   }
-  return fonts.emplace_back(&fontSpec, std::move(font)).second;
+  return fonts.emplace_back(desc, std::move(font)).second;
 }
 
 ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const Layout> layout, const zq::float8Point& origin) {
