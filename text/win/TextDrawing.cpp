@@ -86,6 +86,39 @@ bool IsMetafile(HDC dc) {
   return type == OBJ_ENHMETADC || type == OBJ_METADC;
 }
 
+// Records text on a Windows metafile context so that the record holds the units' bytes in the
+// selected font's character set. Some recorders convert every text with the ANSI code page whatever
+// the font; there the bytes are handed over as that code page's characters, which convert back to
+// exactly those bytes. A double-byte character's second byte takes no advance of its own.
+void RecordWindowsMetafileText(HDC dc, int x, int y, UINT options, std::u16string_view units, const int* dx, BYTE charSet) {
+  CHARSETINFO info{};
+  const UINT target = TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<DWORD_PTR>(charSet)), &info, TCI_SRCCHARSET)
+                          ? info.ciACP : GetACP();
+  const int n = static_cast<int>(units.size());
+  if (GetTextCharset(dc) == charSet || target == GetACP()) {
+    ExtTextOutW(dc, x, y, options, nullptr, Wide(units), n, dx);
+    return;
+  }
+  std::string bytes;
+  std::vector<int> byteDx;
+  for (int i = 0; i < n; ++i) {
+    char buffer[4];
+    int length = WideCharToMultiByte(target, 0, Wide(units) + i, 1, buffer, sizeof buffer, nullptr, nullptr);
+    if (length <= 0) buffer[0] = '?', length = 1;
+    bytes.append(buffer, length);
+    byteDx.push_back(dx[i]);
+    byteDx.resize(bytes.size(), 0);
+  }
+  std::wstring recorded(bytes.size(), L'\0');
+  const int converted = MultiByteToWideChar(GetACP(), 0, bytes.data(), static_cast<int>(bytes.size()), recorded.data(),
+                                            static_cast<int>(recorded.size()));
+  if (converted != static_cast<int>(bytes.size())) {  // not a one-byte code page: give the text as it is
+    ExtTextOutW(dc, x, y, options, nullptr, Wide(units), n, dx);
+    return;
+  }
+  ExtTextOutW(dc, x, y, options, nullptr, recorded.data(), converted, byteDx.data());
+}
+
 std::size_t RunCount(const Layout& layout) {
   std::size_t n = 0;
   for (const Line& line : layout.lines) n += line.runs.size();
@@ -320,7 +353,10 @@ void TextDrawing::DrawCharacters(HDC dc, const LineRun& run, std::u16string_view
     }
     if (selection.Select(font.Handle())) {
       const UINT options = run.level % 2 ? ETO_RTLREADING : 0;
-      ExtTextOutW(dc, x, y, options, nullptr, Wide(units), static_cast<UINT>(units.size()), dx.data() + item.begin);
+      if (windowsMetafile)
+        RecordWindowsMetafileText(dc, x, y, options, units, dx.data() + item.begin, desc.charSet);
+      else
+        ExtTextOutW(dc, x, y, options, nullptr, Wide(units), static_cast<UINT>(units.size()), dx.data() + item.begin);
     }
     x += width;
   }
