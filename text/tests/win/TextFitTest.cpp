@@ -15,9 +15,10 @@ constexpr double kUnitsPerInch = 2540;
 constexpr double kZooms[] = {0.25, 0.5, 0.75, 1.0, 1.5, 2.0, 4.0};
 
 // One paragraph in 11-point Arial, its font changing (to bold, or larger) before each given unit.
-std::shared_ptr<const Layout> LayRuns(std::u16string_view text, std::vector<std::size_t> changes, bool larger = false) {
+std::shared_ptr<const Layout> LayRuns(std::u16string_view text, std::vector<std::size_t> changes, bool larger = false,
+                                      double points = 11) {
   TextStyle style;
-  style.size = 11;
+  style.size = points;
   style.sizing = SizingOwnExtent;
   const FontPtr base = std::make_shared<const FontSpec>(FontFromStyle(style));
   Content c;
@@ -52,9 +53,16 @@ std::pair<int, int> InkColumns(const Bitmap& bmp, int w, int h) {
   return {first, last};
 }
 
-// The layout with only the one run of its first line (the used size kept).
+// The layout with its used size doubled, so that the clip at the used size hides no overflow.
+std::shared_ptr<const Layout> Unclipped(const Layout& layout) {
+  Layout wide = layout;
+  wide.usedSize.width *= 2;
+  return std::make_shared<const Layout>(wide);
+}
+
+// The unclipped layout with only the one run of its first line.
 std::shared_ptr<const Layout> OnlyRun(const Layout& layout, std::size_t run) {
-  Layout one = layout;
+  Layout one = *Unclipped(layout);
   one.lines.resize(1);
   one.lines[0].runs = {layout.lines[0].runs[run]};
   return std::make_shared<const Layout>(one);
@@ -76,10 +84,10 @@ void ExpectFits(const std::shared_ptr<const Layout>& layout) {
   const Line& line = layout->lines[0];
   for (double zoom : kZooms) {
     SCOPED_TRACE(testing::Message() << "zoom " << zoom);
-    const int w = static_cast<int>(layout->usedSize.width * zoom * 96 / kUnitsPerInch) + 40;
+    const int w = static_cast<int>(2 * layout->usedSize.width * zoom * 96 / kUnitsPerInch) + 40;
     const int h = static_cast<int>(layout->usedSize.height * zoom * 96 / kUnitsPerInch) + 40;
     Bitmap whole(w, h);
-    const double k = DrawAt(layout, zoom, whole);
+    const double k = DrawAt(Unclipped(*layout), zoom, whole);
     double widestCell = 0;  // the rightmost glyph lies within one cell of the line's end
     for (const LineRun& run : line.runs)
       for (double a : run.advances) widestCell = std::max(widestCell, a * k);
@@ -108,6 +116,13 @@ TEST(TextFitTest, PlainAndBoldRunsStayApartAtEveryZoom) { ExpectFits(LayRuns(u"p
 
 TEST(TextFitTest, ThreeRunsOfGrowingSizeAtEveryZoom) {
   ExpectFits(LayRuns(u"Greek \u0391\u03B2\u03B3 Latin WWW mixed", {6, 16}, true));
+}
+
+TEST(TextFitTest, SentenceInTwoRunsAtTheDefaultAndALargerSize) {
+  for (double points : {6.0, 11.0}) {
+    SCOPED_TRACE(testing::Message() << points << " pt");
+    ExpectFits(LayRuns(u"Latin: The quick brown fox jumps over the lazy dog", {20}, false, points));
+  }
 }
 
 TEST(TextFitTest, RightToLeftRunsAtEveryZoom) {
