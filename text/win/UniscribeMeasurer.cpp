@@ -94,10 +94,12 @@ struct UniscribeMeasurer::Impl {
     return *it->second;
   }
 
-  int Itemize(std::u16string_view run) {
+  // Itemizes into items, at the paragraph's base bidi level; returns the number of items.
+  int Itemize(std::u16string_view run, std::uint8_t baseLevel = 0) {
     SCRIPT_CONTROL control{};
     SCRIPT_STATE state{};
     ScriptApplyDigitSubstitution(&digits, &control, &state);
+    state.uBidiLevel = baseLevel;
     int count = 0;
     items.resize(run.size() + 2);
     for (;;) {
@@ -182,16 +184,13 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
 void UniscribeMeasurer::BidiLevels(std::u16string_view text, std::uint8_t baseLevel, std::vector<std::uint8_t>& levels) {
   levels.assign(text.size(), baseLevel);
   if (text.empty()) return;
-  SCRIPT_CONTROL control{};
-  SCRIPT_STATE state{};
-  state.uBidiLevel = baseLevel;
-  std::vector<SCRIPT_ITEM> items(text.size() + 2);
   int count = 0;
-  HRESULT hr;
-  while ((hr = ScriptItemize(Wide(text), static_cast<int>(text.size()), static_cast<int>(items.size()) - 1, &control,
-                             &state, items.data(), &count)) == E_OUTOFMEMORY)
-    items.resize(items.size() * 2);
-  if (FAILED(hr)) return IMeasurer::BidiLevels(text, baseLevel, levels);
+  try {
+    count = impl_->Itemize(text, baseLevel);
+  } catch (const std::runtime_error&) {
+    return IMeasurer::BidiLevels(text, baseLevel, levels);
+  }
+  const std::vector<SCRIPT_ITEM>& items = impl_->items;
   for (int k = 0; k < count; ++k)
     for (int i = items[k].iCharPos; i < items[k + 1].iCharPos; ++i)
       levels[i] = static_cast<std::uint8_t>(items[k].a.s.uBidiLevel);
