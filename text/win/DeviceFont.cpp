@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "text/win/TextDrawing.h"
+#include "text/win/Shaping.h"
 
 namespace TextBlock {
 

@@ -164,8 +164,12 @@ TEST(MetafileTextTest, WindowsMetafileTakesTextInTheCharacterSetOfEachScript) {
   EXPECT_NE(all.find(hebrew), std::wstring::npos);
   for (const TextRecord& t : records) {
     EXPECT_EQ(t.dx.size(), t.text.size());
-    if (t.text.find(greek) != std::wstring::npos) EXPECT_EQ(t.charSet, GREEK_CHARSET);
-    if (t.text.find(hebrew) != std::wstring::npos) EXPECT_EQ(t.charSet, HEBREW_CHARSET);
+    if (t.text.find(greek) != std::wstring::npos) {
+      EXPECT_EQ(t.charSet, GREEK_CHARSET);
+    }
+    if (t.text.find(hebrew) != std::wstring::npos) {
+      EXPECT_EQ(t.charSet, HEBREW_CHARSET);
+    }
   }
 }
 

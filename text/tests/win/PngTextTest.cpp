@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "drawing/DrawingKernel.h"
-#include "drawing/Surface.h"
 #include "text/win/TextDrawing.h"
 #include "text/win/UniscribeMeasurer.h"
 
@@ -51,18 +50,19 @@ Picture Png(const std::shared_ptr<const Layout>& layout) {
   UINT w = 0, h = 0;
   Gdiplus::DllExports::GdipGetImageWidth(image, &w);
   Gdiplus::DllExports::GdipGetImageHeight(image, &h);
-  DrawingKernel::Surface s{int(w), int(h)};
-  s.Clear(RGB(255, 255, 255));
-  Gdiplus::GpGraphics* g = nullptr;
-  Gdiplus::DllExports::GdipCreateFromHDC(s.DC(), &g);
-  Gdiplus::DllExports::GdipDrawImageRectI(g, image, 0, 0, INT(w), INT(h));
-  Gdiplus::DllExports::GdipDeleteGraphics(g);
+  Picture out{int(w), int(h), {}};
+  const Gdiplus::GpRect all(0, 0, INT(w), INT(h));
+  Gdiplus::BitmapData data{};
+  if (Gdiplus::DllExports::GdipBitmapLockBits(image, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) ==
+      Gdiplus::Ok) {
+    for (UINT y = 0; y < h; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(data.Scan0) + y * data.Stride);
+      for (UINT x = 0; x < w; ++x) out.pixels.push_back(row[x] & 0xFFFFFF);
+    }
+    Gdiplus::DllExports::GdipBitmapUnlockBits(image, &data);
+  }
   Gdiplus::DllExports::GdipDisposeImage(image);
   DeleteFileW(file.c_str());
-  GdiFlush();
-  Picture out{int(w), int(h), {}};
-  for (int y = 0; y < out.height; ++y)
-    for (int x = 0; x < out.width; ++x) out.pixels.push_back(s.Pixel(x, y) & 0xFFFFFF);
   return out;
 }
 
@@ -89,6 +89,7 @@ TEST(PngTextTest, LinesAreWholeAndInTheirPlace) {
       const auto layout = Lay(text, text.size() - 4, points);
       const Picture png = Png(layout);
       ASSERT_GT(png.width, 1);
+      ASSERT_EQ(png.pixels.size(), static_cast<std::size_t>(png.width) * png.height);
       const double k = png.width / (std::ceil((1000 + layout->usedSize.width) / 100.0) * 100 - 1000);
       const Line& line = layout->lines[0];
       const auto [first, last] = InkColumns(png);

@@ -104,7 +104,9 @@ void ExpectFits(const std::shared_ptr<const Layout>& layout) {
       EXPECT_GE(from, static_cast<int>(std::floor(20 + (line.x + run.x) * k)) - 1) << "run " << r;
       EXPECT_LE(to, static_cast<int>(std::ceil(20 + (line.x + run.x + run.width) * k))) << "run " << r;
       const std::u16string_view text = std::u16string_view(layout->paragraphs[line.paragraph].text).substr(run.begin, run.end - run.begin);
-      if (text.find_first_not_of(u' ') != std::u16string_view::npos) EXPECT_LE(from, to) << "run " << r << " drew nothing";
+      if (text.find_first_not_of(u' ') != std::u16string_view::npos) {
+        EXPECT_LE(from, to) << "run " << r << " drew nothing";
+      }
     }
   }
 }
