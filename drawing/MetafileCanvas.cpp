@@ -12,6 +12,7 @@ namespace DrawingKernel {
 namespace {
 
 constexpr double kMetafileDpi = 1200;
+constexpr double kUnitsPerInch = 2540;
 constexpr double kMaxPixels = 32766;
 
 // The picture's area (0.01 mm) and its device size at a resolution, limited on the longer side.
@@ -101,7 +102,8 @@ public:
     }
 
     void CreateWindowsMetafile(STGMEDIUM& medium, int border) override {
-        const Frame f = MakeFrame(Extent(), border, kMetafileDpi);
+        // Recorded in the units the placeable header declares (0.01 mm), so every reader agrees on the size.
+        const Frame f = MakeFrame(Extent(), border, kUnitsPerInch);
         HDC dc = CreateMetaFileW(nullptr);
         if (!dc) throw Error("CreateMetaFileW failed");
         SetMapMode(dc, MM_ANISOTROPIC);

@@ -72,7 +72,69 @@ std::vector<std::size_t> WrapLines(const Paragraph& p, const Measured& m, double
   return ends;
 }
 
-Line MakeLine(const Paragraph& p, const Measured& m, std::size_t index, std::size_t begin, std::size_t end, bool wrapping) {
+// Strong direction of a unit: 'R' right to left, 'L' left to right, 'N' neutral or weak.
+char StrongDirection(char16_t c) {
+  if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')) return 'L';
+  if (c < 0xC0 || c == 0xD7 || c == 0xF7 || (c >= 0x2B0 && c < 0x370)) return 'N';
+  if (c >= 0x590 && c < 0x900) {
+    const bool mark = (c >= 0x591 && c <= 0x5BD) || (c >= 0x610 && c <= 0x61A) || (c >= 0x64B && c <= 0x669) ||
+                      (c >= 0x6D6 && c <= 0x6ED) || (c >= 0x6F0 && c <= 0x6F9);
+    return mark ? 'N' : 'R';
+  }
+  if ((c >= 0xFB1D && c < 0xFE00) || (c >= 0xFE70 && c < 0xFF00)) return 'R';
+  const bool neutral = (c >= 0x2000 && c < 0x2C00) || (c >= 0x3000 && c < 0x3040) || (c >= 0xFE00 && c < 0xFE70) ||
+                       (c >= 0xFF00 && c < 0xFF21) || c >= 0xFFF0;
+  return neutral ? 'N' : 'L';
+}
+
+// The paragraph's units [begin, end) of one font run and one level, with their advances.
+LineRun MakeRun(const Measured& m, const FontPtr& font, std::size_t b, std::size_t e, std::uint8_t level) {
+  LineRun run{b, e, font, 0, m.prefix[e] - m.prefix[b], level, {}};
+  run.advances.reserve(e - b);
+  for (std::size_t i = b; i < e; ++i) run.advances.push_back(m.prefix[i + 1] - m.prefix[i]);
+  return run;
+}
+
+// Splits [b, e) of one font run where the levels change and appends the pieces in logical order.
+void AppendRuns(std::vector<LineRun>& runs, const Measured& m, const FontPtr& font, std::size_t b, std::size_t e,
+                const std::vector<std::uint8_t>& levels) {
+  while (b < e) {
+    std::size_t next = b + 1;
+    while (next < e && levels[next] == levels[b]) ++next;
+    runs.push_back(MakeRun(m, font, b, next, levels[b]));
+    b = next;
+  }
+}
+
+// Puts the runs in visual order and gives each its left edge.
+void PlaceRuns(std::vector<LineRun>& runs, IMeasurer& measurer) {
+  std::vector<std::uint8_t> levels;
+  for (const LineRun& run : runs) levels.push_back(run.level);
+  std::vector<int> order = measurer.VisualOrder(levels);
+  if (order.size() != runs.size()) order = ReorderByLevels(levels);
+  std::vector<LineRun> visual;
+  visual.reserve(runs.size());
+  double x = 0;
+  for (int i : order) {
+    visual.push_back(std::move(runs[i]));
+    visual.back().x = x;
+    x += visual.back().width;
+  }
+  runs = std::move(visual);
+}
+
+// A paragraph with its measures and bidi levels, ready to be cut into lines.
+struct Prepared {
+  const Paragraph& p;
+  const Measured& m;
+  std::vector<std::uint8_t> levels;
+  std::uint8_t base = 0;
+};
+
+Line MakeLine(const Prepared& prep, IMeasurer& measurer, std::size_t index, std::size_t begin, std::size_t end,
+              bool wrapping) {
+  const Paragraph& p = prep.p;
+  const Measured& m = prep.m;
   Line line;
   line.paragraph = index;
   line.begin = begin;
@@ -81,6 +143,10 @@ Line MakeLine(const Paragraph& p, const Measured& m, std::size_t index, std::siz
   if (wrapping)
     while (contentEnd > begin && IsHangingSpace(p.text[contentEnd - 1])) --contentEnd;
   line.width = m.prefix[contentEnd] - m.prefix[begin];
+  // Spaces at the line's end read in the paragraph's direction (rule L1); hanging ones are not drawn.
+  std::vector<std::uint8_t> levels = prep.levels;
+  for (std::size_t i = end; i > begin && IsHangingSpace(p.text[i - 1]); --i) levels[i - 1] = prep.base;
+  const std::size_t drawnEnd = contentEnd;
   double ascent = 0, descent = 0;
   for (std::size_t r = 0; r < p.runs.size(); ++r) {
     const std::size_t runBegin = p.runs[r].begin;
@@ -90,9 +156,10 @@ Line MakeLine(const Paragraph& p, const Measured& m, std::size_t index, std::siz
     if (b >= e && !holdsEmptyLine) continue;
     ascent = std::max(ascent, m.runs[r].ascent);
     descent = std::max(descent, m.runs[r].descent);
-    if (b < e) line.runs.push_back({b, e, p.runs[r].font, m.prefix[b] - m.prefix[begin], m.prefix[e] - m.prefix[b]});
+    AppendRuns(line.runs, m, p.runs[r].font, b, std::min(e, drawnEnd), levels);
     if (holdsEmptyLine) break;
   }
+  PlaceRuns(line.runs, measurer);
   line.ascent = ascent;
   line.height = ascent + descent;
   return line;
@@ -105,6 +172,53 @@ double AlignOffset(std::int32_t alignment, double room) {
 }
 
 }  // namespace
+
+void IMeasurer::BidiLevels(std::u16string_view text, std::uint8_t base, std::vector<std::uint8_t>& levels) {
+  const std::uint8_t rtl = base % 2 ? base : base + 1, ltr = base % 2 ? base + 1 : base;
+  levels.assign(text.size(), base);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char d = StrongDirection(text[i]);
+    if (d == 'R') levels[i] = rtl;
+    else if (d == 'L' || (base % 2 && text[i] >= u'0' && text[i] <= u'9')) levels[i] = ltr;
+  }
+  // Neutrals between two letters of one direction take that direction.
+  for (std::size_t i = 0; i < text.size();) {
+    if (StrongDirection(text[i]) != 'N' || i == 0) { ++i; continue; }
+    std::size_t j = i;
+    while (j < text.size() && StrongDirection(text[j]) == 'N' && !(text[j] >= u'0' && text[j] <= u'9')) ++j;
+    if (j < text.size() && levels[i - 1] == levels[j])
+      for (std::size_t k = i; k < j; ++k) levels[k] = levels[j];
+    i = j + (j == i);
+  }
+}
+
+std::vector<int> IMeasurer::VisualOrder(const std::vector<std::uint8_t>& levels) { return ReorderByLevels(levels); }
+
+std::uint8_t BaseLevel(std::u16string_view text) {
+  for (char16_t c : text) {
+    const char d = StrongDirection(c);
+    if (d != 'N') return d == 'R' ? 1 : 0;
+  }
+  return 0;
+}
+
+std::vector<int> ReorderByLevels(const std::vector<std::uint8_t>& levels) {
+  std::vector<int> order(levels.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  if (levels.empty()) return order;
+  const std::uint8_t highest = *std::max_element(levels.begin(), levels.end());
+  std::uint8_t lowestOdd = *std::min_element(levels.begin(), levels.end());
+  if (lowestOdd % 2 == 0) ++lowestOdd;
+  for (int level = highest; level >= lowestOdd; --level)
+    for (std::size_t i = 0; i < order.size();) {
+      if (levels[order[i]] < level) { ++i; continue; }
+      std::size_t j = i;
+      while (j < order.size() && levels[order[j]] >= level) ++j;
+      std::reverse(order.begin() + i, order.begin() + j);
+      i = j;
+    }
+  return order;
+}
 
 std::int32_t RoundHalfUp(double value) { return static_cast<std::int32_t>(std::floor(value + 0.5)); }
 
@@ -119,8 +233,11 @@ Layout LayoutParagraphs(std::vector<Paragraph> paragraphs, const TextStyle& styl
     std::vector<std::size_t> ends{p.text.size()};
     if (wrapping) ends = WrapLines(p, m, area.width);
     std::size_t begin = 0;
+    Prepared prep{p, m, {}, BaseLevel(p.text)};
+    measurer.BidiLevels(p.text, prep.base, prep.levels);
+    prep.levels.resize(p.text.size(), prep.base);
     for (std::size_t end : ends) {
-      Line line = MakeLine(p, m, index, begin, end, wrapping);
+      Line line = MakeLine(prep, measurer, index, begin, end, wrapping);
       widest = std::max(widest, line.width);
       line.y = height;
       height += line.height;

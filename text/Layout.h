@@ -22,6 +22,11 @@ class IMeasurer {
   virtual ~IMeasurer() = default;
   // Fills out for the run (which may be empty: then only the font's ascent and descent).
   virtual void Measure(const FontSpec& font, std::u16string_view run, RunMetrics& out) = 0;
+  // Fills one bidi embedding level per unit of the paragraph (odd: right to left) at the base level;
+  // this default knows only the strong letters of the right-to-left blocks.
+  virtual void BidiLevels(std::u16string_view paragraph, std::uint8_t baseLevel, std::vector<std::uint8_t>& levels);
+  // The visual order (left to right) of consecutive pieces of a line with these levels, as indices.
+  virtual std::vector<int> VisualOrder(const std::vector<std::uint8_t>& levels);
 };
 
 // A width and a height in model units.
@@ -31,13 +36,15 @@ struct Extent {
   friend bool operator==(const Extent&, const Extent&) = default;
 };
 
-// The part of one line in one font.
+// The part of one line in one font and one direction; a line's runs are in visual order.
 struct LineRun {
   std::size_t begin = 0;  // units of the paragraph
   std::size_t end = 0;
   FontPtr font;
-  double x = 0;      // from the line's start
+  double x = 0;      // left edge, from the line's start
   double width = 0;
+  std::uint8_t level = 0;        // bidi embedding level: odd runs read right to left
+  std::vector<double> advances;  // per unit, logical order; a cluster's advance on its first unit
 };
 
 // One laid-out line: a range of one paragraph, placed within the used size (y downward from the origin).
@@ -63,6 +70,13 @@ struct Layout {
 
 // Lays the paragraphs out in the area by the style's sizing and alignment words.
 Layout LayoutParagraphs(std::vector<Paragraph> paragraphs, const TextStyle& style, Extent area, IMeasurer& measurer);
+
+// The paragraph's base bidi level: 1 when its first strong letter reads right to left, else 0.
+std::uint8_t BaseLevel(std::u16string_view paragraph);
+
+// The visual order of pieces with these bidi levels by reversing every sequence at or above each
+// odd-or-higher level, from the highest level down (rule L2 of the bidi algorithm).
+std::vector<int> ReorderByLevels(const std::vector<std::uint8_t>& levels);
 
 // Rounds to the nearest integer, halves up.
 std::int32_t RoundHalfUp(double value);

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "text/win/TextDrawing.h"
+#include "text/win/Shaping.h"
 
 namespace TextBlock {
 
@@ -59,6 +59,20 @@ ShapedRun DeviceFont::Shape(HDC dc, std::u16string_view run) {
     ~Note() { font.NoteCache(); }  // also when shaping throws after the cache was made
   } note{*this};
   return ShapeRun(dc, cache_, run);
+}
+
+ShapedRunPiece DeviceFont::ShapeItem(HDC dc, std::u16string_view chars, const SCRIPT_ANALYSIS& analysis) {
+  ++runsShaped;
+  struct Note {
+    DeviceFont& font;
+    ~Note() { font.NoteCache(); }
+  } note{*this};
+  return TextBlock::ShapeItem(dc, cache_, chars, analysis);
+}
+
+void DeviceFont::DrawPiece(HDC dc, const ShapedRunPiece& piece, int x, int y) {
+  DrawShapedPiece(dc, cache_, piece, x, y);
+  NoteCache();
 }
 
 void DeviceFont::Draw(HDC dc, const ShapedRun& shaped, int x, int y) {

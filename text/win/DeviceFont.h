@@ -9,6 +9,7 @@
 namespace TextBlock {
 
 struct ShapedRun;
+struct ShapedRunPiece;
 
 // A shared GDI font and its SCRIPT_CACHE: texts of the same device font share one, and the cache is
 // freed with the last reference. The cache is used on the thread that paints the screen only.
@@ -24,8 +25,12 @@ class DeviceFont {
   HFONT Handle() const { return font_.Handle(); }
   // Shapes and places a run with this font, which must be selected into dc.
   ShapedRun Shape(HDC dc, std::u16string_view run);
+  // Shapes and places one script item with this font, which must be selected into dc.
+  ShapedRunPiece ShapeItem(HDC dc, std::u16string_view chars, const SCRIPT_ANALYSIS& analysis);
   // Draws a shaped run's glyphs at the baseline point (x, y); this font must be selected into dc.
   void Draw(HDC dc, const ShapedRun& shaped, int x, int y);
+  // Draws one shaped item's glyphs from the baseline point (x, y); this font must be selected into dc.
+  void DrawPiece(HDC dc, const ShapedRunPiece& piece, int x, int y);
 
   // Uniscribe caches alive in device fonts (for checking that none is left behind).
   static std::size_t LiveCaches();

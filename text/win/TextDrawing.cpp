@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "drawing/DrawingKernel.h"
+#include "text/win/FontFallback.h"
 #include "text/win/UniscribeMeasurer.h"
 
 namespace TextBlock {
@@ -48,36 +49,51 @@ class SavedDC {
   int saved_;
 };
 
-// A temporary Uniscribe cache for shaping on one device context.
-class TemporaryCache {
- public:
-  TemporaryCache() = default;
-  ~TemporaryCache() { if (cache_) ScriptFreeCache(&cache_); }
-  TemporaryCache(const TemporaryCache&) = delete;
-  TemporaryCache& operator=(const TemporaryCache&) = delete;
-  SCRIPT_CACHE& Get() { return cache_; }
-
- private:
-  SCRIPT_CACHE cache_ = nullptr;
-};
-
 const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
-
-// The user's digit substitution, read once: reading it on every run costs a locale look-up.
-const SCRIPT_DIGITSUBSTITUTE& Digits() {
-  static const SCRIPT_DIGITSUBSTITUTE digits = [] {
-    SCRIPT_DIGITSUBSTITUTE d{};
-    ScriptRecordDigitSubstitution(LOCALE_USER_DEFAULT, &d);
-    return d;
-  }();
-  return digits;
-}
 
 // Shapes kept for the screen serve screen-compatible contexts only: printers and metafiles may
 // realise fonts differently, and their output is made once, so they shape afresh.
 bool KeepsShapes(HDC dc) {
   const DWORD type = GetObjectType(dc);
   return (type == OBJ_DC || type == OBJ_MEMDC) && GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
+}
+
+bool IsMetafile(HDC dc) {
+  const DWORD type = GetObjectType(dc);
+  return type == OBJ_ENHMETADC || type == OBJ_METADC;
+}
+
+// Records text on a Windows metafile context so that the record holds the units' bytes in the
+// selected font's character set. Some recorders convert every text with the ANSI code page whatever
+// the font; there the bytes are handed over as that code page's characters, which convert back to
+// exactly those bytes. A double-byte character's second byte takes no advance of its own.
+void RecordWindowsMetafileText(HDC dc, int x, int y, UINT options, std::u16string_view units, const int* dx, BYTE charSet) {
+  CHARSETINFO info{};
+  const UINT target = TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<DWORD_PTR>(charSet)), &info, TCI_SRCCHARSET)
+                          ? info.ciACP : GetACP();
+  const int n = static_cast<int>(units.size());
+  if (GetTextCharset(dc) == charSet || target == GetACP()) {
+    ExtTextOutW(dc, x, y, options, nullptr, Wide(units), n, dx);
+    return;
+  }
+  std::string bytes;
+  std::vector<int> byteDx;
+  for (int i = 0; i < n; ++i) {
+    char buffer[4];
+    int length = WideCharToMultiByte(target, 0, Wide(units) + i, 1, buffer, sizeof buffer, nullptr, nullptr);
+    if (length <= 0) buffer[0] = '?', length = 1;
+    bytes.append(buffer, length);
+    byteDx.push_back(dx[i]);
+    byteDx.resize(bytes.size(), 0);
+  }
+  std::wstring recorded(bytes.size(), L'\0');
+  const int converted = MultiByteToWideChar(GetACP(), 0, bytes.data(), static_cast<int>(bytes.size()), recorded.data(),
+                                            static_cast<int>(recorded.size()));
+  if (converted != static_cast<int>(bytes.size())) {  // not a one-byte code page: give the text as it is
+    ExtTextOutW(dc, x, y, options, nullptr, Wide(units), n, dx);
+    return;
+  }
+  ExtTextOutW(dc, x, y, options, nullptr, recorded.data(), converted, byteDx.data());
 }
 
 std::size_t RunCount(const Layout& layout) {
@@ -87,66 +103,6 @@ std::size_t RunCount(const Layout& layout) {
 }
 
 }  // namespace
-
-ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run) {
-  ShapedRun shaped;
-  if (run.empty()) return shaped;
-  SCRIPT_CONTROL control{};
-  SCRIPT_STATE state{};
-  ScriptApplyDigitSubstitution(&Digits(), &control, &state);
-  std::vector<SCRIPT_ITEM> items(run.size() + 2);
-  int count = 0;
-  while (ScriptItemize(Wide(run), static_cast<int>(run.size()), static_cast<int>(items.size()) - 1, &control, &state,
-                       items.data(), &count) == E_OUTOFMEMORY)
-    items.resize(items.size() * 2);
-  std::vector<BYTE> levels(count);
-  std::vector<int> visual(count);
-  for (int i = 0; i < count; ++i) levels[i] = static_cast<BYTE>(items[i].a.s.uBidiLevel);
-  ScriptLayout(count, levels.data(), visual.data(), nullptr);
-  std::vector<WORD> clusters;
-  for (int v = 0; v < count; ++v) {
-    const SCRIPT_ITEM& item = items[visual[v]];
-    const int begin = item.iCharPos, n = items[visual[v] + 1].iCharPos - begin;
-    ShapedRun::Piece piece;
-    piece.analysis = item.a;
-    piece.glyphs.resize(n * 3 / 2 + 16);
-    piece.visAttrs.resize(piece.glyphs.size());
-    clusters.resize(n);
-    int glyphs = 0;
-    for (;;) {
-      const HRESULT hr = ScriptShape(dc, &cache, Wide(run) + begin, n, static_cast<int>(piece.glyphs.size()),
-                                     &piece.analysis, piece.glyphs.data(), clusters.data(), piece.visAttrs.data(), &glyphs);
-      if (hr == E_OUTOFMEMORY) {
-        piece.glyphs.resize(piece.glyphs.size() * 2);
-        piece.visAttrs.resize(piece.glyphs.size());
-        continue;
-      }
-      if (hr == USP_E_SCRIPT_NOT_IN_FONT && piece.analysis.eScript != SCRIPT_UNDEFINED) { piece.analysis.eScript = SCRIPT_UNDEFINED; continue; }
-      if (FAILED(hr)) throw std::runtime_error("text drawing: shaping failed");
-      break;
-    }
-    piece.glyphs.resize(glyphs);
-    piece.visAttrs.resize(glyphs);
-    piece.advances.resize(glyphs);
-    piece.offsets.resize(glyphs);
-    ABC abc{};
-    if (FAILED(ScriptPlace(dc, &cache, piece.glyphs.data(), glyphs, piece.visAttrs.data(), &piece.analysis,
-                           piece.advances.data(), piece.offsets.data(), &abc)))
-      throw std::runtime_error("text drawing: placing failed");
-    for (int a : piece.advances) piece.width += a;
-    shaped.width += piece.width;
-    shaped.pieces.push_back(std::move(piece));
-  }
-  return shaped;
-}
-
-void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y) {
-  for (const ShapedRun::Piece& piece : shaped.pieces) {
-    ScriptTextOut(dc, &cache, x, y, 0, nullptr, &piece.analysis, nullptr, 0, piece.glyphs.data(),
-                  static_cast<int>(piece.glyphs.size()), piece.advances.data(), nullptr, piece.offsets.data());
-    x += piece.width;
-  }
-}
 
 TextDrawing::TextDrawing(std::shared_ptr<const Layout> layout, const zq::float8Point& origin, COLORREF colour)
     : layout_(std::move(layout)), origin_(origin), colour_(colour) {}
@@ -183,28 +139,89 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour_);
   SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  FontSelection selection(dc);
-  if (keep) {
-    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t index) {
-      RunShape& shape = shapes_[index];
-      if (!shape.font) shape.font = FontOf(fonts_, *run.font, scale);
-      if (!shape.font || !selection.Select(shape.font->Handle())) return;
-      if (!shape.done) {
-        shape.shaped = shape.font->Shape(dc, chars);
-        shape.done = true;
-      }
-      shape.font->Draw(dc, shape.shaped, x, y);
+  if (IsMetafile(dc)) {
+    // Metafiles: characters with advances, no shaping on the recording context (a Windows
+    // metafile's context cannot shape at all).
+    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t) {
+      DrawCharacters(dc, run, chars, scale, x, y);
     });
     return;
   }
-  // Printers and metafiles: fresh shapes with a cache of their own per run; the screen's shapes stay.
+  FontSelection selection(dc);
+  const auto drawRun = [&](const RunShape& shape, int x, int y) {
+    for (const ItemShape& item : shape.items)
+      if (item.font && selection.Select(item.font->Handle())) item.font->DrawPiece(dc, item.piece, x + item.offset, y);
+  };
+  if (keep) {
+    ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t index) {
+      RunShape& shape = shapes_[index];
+      if (!shape.done) {
+        shape = ShapeLineRun(dc, run, chars, scale, fonts_);
+        shape.done = true;
+      }
+      drawRun(shape, x, y);
+    });
+    return;
+  }
+  // Printers: fresh shapes with device fonts of their own; the screen's shapes stay.
   FontList fonts;
   ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t) {
-    const std::shared_ptr<DeviceFont>& font = FontOf(fonts, *run.font, scale);
-    if (!font || !selection.Select(font->Handle())) return;
-    TemporaryCache cache;
-    DrawShapedRun(dc, cache.Get(), ShapeRun(dc, cache.Get(), chars), x, y);
+    drawRun(ShapeLineRun(dc, run, chars, scale, fonts), x, y);
   });
+}
+
+TextDrawing::RunShape TextDrawing::ShapeLineRun(HDC dc, const LineRun& run, std::u16string_view chars, double scale,
+                                                FontList& fonts) {
+  RunShape shape;
+  const std::vector<int> dx = DeviceAdvances(run.advances, scale);
+  const FontUtil::FontDesc own = ToFontDesc(*run.font, scale);
+  FontSelection selection(dc);
+  int offset = 0;
+  for (const RunItem& item : ItemizeRun(chars, run.level)) {
+    const std::u16string_view units = chars.substr(item.begin, item.end - item.begin);
+    int width = 0;
+    for (std::size_t i = item.begin; i < item.end && i < dx.size(); ++i) width += dx[i];
+    ItemShape itemShape;
+    itemShape.offset = offset;
+    offset += width;
+    itemShape.font = FontOf(fonts, WithFallback(own, units));
+    if (itemShape.font && selection.Select(itemShape.font->Handle())) {
+      itemShape.piece = itemShape.font->ShapeItem(dc, units, item.analysis);
+      FitPiece(itemShape.piece, width);
+    }
+    shape.items.push_back(std::move(itemShape));
+  }
+  return shape;
+}
+
+void TextDrawing::DrawCharacters(HDC dc, const LineRun& run, std::u16string_view chars, double scale, int x, int y) {
+  const std::vector<int> dx = DeviceAdvances(run.advances, scale);
+  const FontUtil::FontDesc own = ToFontDesc(*run.font, scale);
+  const bool windowsMetafile = GetObjectType(dc) == OBJ_METADC;
+  FontSelection selection(dc);
+  for (const RunItem& item : ItemizeRun(chars, run.level)) {
+    const std::u16string_view units = chars.substr(item.begin, item.end - item.begin);
+    int width = 0;
+    for (std::size_t i = item.begin; i < item.end && i < dx.size(); ++i) width += dx[i];
+    FontUtil::FontDesc desc = WithFallback(own, units);
+    // A Windows metafile holds 8-bit text in the font's character set: the set must fit the script.
+    if (windowsMetafile) desc.charSet = MetafileCharSet(units);
+    FontUtil::FontRef font;
+    try {
+      font = FontUtil::FontRef::Get(desc);
+    } catch (const DrawingKernel::Error&) {
+      x += width;
+      continue;  // GDI could not make the font: the item is not drawn
+    }
+    if (selection.Select(font.Handle())) {
+      const UINT options = run.level % 2 ? ETO_RTLREADING : 0;
+      if (windowsMetafile)
+        RecordWindowsMetafileText(dc, x, y, options, units, dx.data() + item.begin, desc.charSet);
+      else
+        ExtTextOutW(dc, x, y, options, nullptr, Wide(units), static_cast<UINT>(units.size()), dx.data() + item.begin);
+    }
+    x += width;
+  }
 }
 
 void TextDrawing::UseScale(double scale) const {
@@ -217,16 +234,16 @@ void TextDrawing::UseScale(double scale) const {
   fontScale_ = scale;
 }
 
-const std::shared_ptr<DeviceFont>& TextDrawing::FontOf(FontList& fonts, const FontSpec& fontSpec, double scale) {
+std::shared_ptr<DeviceFont> TextDrawing::FontOf(FontList& fonts, const FontUtil::FontDesc& desc) {
   for (const auto& entry : fonts)
-    if (entry.first == &fontSpec) return entry.second;
+    if (entry.first.Key() == desc.Key()) return entry.second;
   std::shared_ptr<DeviceFont> font;
   try {
-    font = DeviceFont::Get(ToFontDesc(fontSpec, scale));
+    font = DeviceFont::Get(desc);
   } catch (const DrawingKernel::Error&) {
-    // Left empty: the runs of this font are not drawn, as GDI could not make it.
+    // Left empty: the items of this font are not drawn, as GDI could not make it.
   }
-  return fonts.emplace_back(&fontSpec, std::move(font)).second;
+  return fonts.emplace_back(desc, std::move(font)).second;
 }
 
 ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const Layout> layout, const zq::float8Point& origin) {

@@ -8,28 +8,9 @@
 #include "drawing/FontUtil.h"
 #include "text/Layout.h"
 #include "text/win/DeviceFont.h"
+#include "text/win/Shaping.h"
 
 namespace TextBlock {
-
-// The glyphs of one run shaped for one device context, in visual order of its script items.
-struct ShapedRun {
-  struct Piece {
-    SCRIPT_ANALYSIS analysis{};
-    std::vector<WORD> glyphs;
-    std::vector<int> advances;
-    std::vector<GOFFSET> offsets;
-    std::vector<SCRIPT_VISATTR> visAttrs;
-    int width = 0;
-  };
-  std::vector<Piece> pieces;  // visual order, left to right
-  int width = 0;              // device units
-};
-
-// Shapes the run with the font currently selected into dc (itemize with digit substitution, shape, place).
-ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run);
-
-// Draws a shaped run with ScriptTextOut from the baseline point (x, y), in the font it was shaped with (selected into dc).
-void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y);
 
 // A laid-out text drawn at its origin (top-left, model units, y up) and clipped to its used size.
 class TextDrawing : public ICanvas::ICustomDrawing {
@@ -37,22 +18,33 @@ class TextDrawing : public ICanvas::ICustomDrawing {
   // colour is a COLORREF.
   TextDrawing(std::shared_ptr<const Layout> layout, const zq::float8Point& origin, COLORREF colour = RGB(0, 0, 0));
   ICanvas::DoubleRect GetBounds() const override;
-  // Draws every run with ScriptTextOut, fonts scaled to the context's pixels per unit. On the screen
-  // the runs are shaped once per zoom and the shapes reused; printers and metafiles shape afresh.
+  // Draws every run at the layout's advances scaled to the context's pixels per unit, so each line
+  // fits its used size at any zoom. Screens and printers get glyphs (ScriptTextOut; on the screen
+  // the runs are shaped once per zoom and the shapes reused); metafiles get characters with
+  // explicit advances (ExtTextOutW), which every reader can show.
   void Draw(ICanvas::IDrawContext& dc) const override;
   void Move(const zq::float8Vector& by) override { origin_ += by; }
 
  private:
-  using FontList = std::vector<std::pair<const FontSpec*, std::shared_ptr<DeviceFont>>>;
-  // A line run's device font and its shape at the zoom last drawn on the screen.
+  using FontList = std::vector<std::pair<FontUtil::FontDesc, std::shared_ptr<DeviceFont>>>;
+  // One item of a line run: its device font (the run's own or a fallback) and its glyphs fitted to the layout.
+  struct ItemShape {
+    std::shared_ptr<DeviceFont> font;  // null when GDI could not make the font: the item is not drawn
+    ShapedRun::Piece piece;
+    int offset = 0;  // device units from the run's left edge
+  };
+  // A line run's items and their shapes at the zoom last drawn on the screen.
   struct RunShape {
-    std::shared_ptr<DeviceFont> font;  // null when GDI could not make the font: the run is not drawn
-    ShapedRun shaped;
+    std::vector<ItemShape> items;
     bool done = false;
   };
 
-  // The device font of a font change at the device scale from the list, added when missing; null when it cannot be made.
-  static const std::shared_ptr<DeviceFont>& FontOf(FontList& fonts, const FontSpec& fontSpec, double scale);
+  // Shapes every item of the run with its device font at the scale, fitted to the layout's advances.
+  static RunShape ShapeLineRun(HDC dc, const LineRun& run, std::u16string_view chars, double scale, FontList& fonts);
+  // Records the run as characters with explicit advances, as metafile readers need them.
+  static void DrawCharacters(HDC dc, const LineRun& run, std::u16string_view chars, double scale, int x, int y);
+  // The device font of a description from the list, added when missing; null when it cannot be made.
+  static std::shared_ptr<DeviceFont> FontOf(FontList& fonts, const FontUtil::FontDesc& desc);
   // Drops the kept fonts and shapes when the scale differs from the one they were made for.
   void UseScale(double scale) const;
   // Calls draw(run, text of the run, baseline x, baseline y, run index) for each run in line order.

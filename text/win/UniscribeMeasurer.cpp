@@ -1,6 +1,7 @@
 #include "text/win/UniscribeMeasurer.h"
 
 #include "drawing/DrawingKernel.h"
+#include "text/win/FontFallback.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,15 +24,6 @@ struct FontHandle {
   ~FontHandle() {
     if (cache) ScriptFreeCache(&cache);
   }
-};
-
-auto Key(const FontSpec& f) {
-  return std::tie(f.height, f.width, f.escapement, f.orientation, f.weight, f.italic, f.underline, f.strikeOut,
-                  f.charSet, f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily, f.faceName);
-}
-
-struct FontLess {
-  bool operator()(const FontSpec& a, const FontSpec& b) const { return Key(a) < Key(b); }
 };
 
 const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
@@ -63,7 +55,7 @@ FontUtil::FontDesc ToFontDesc(const FontSpec& f, double scale) {
 struct UniscribeMeasurer::Impl {
   HDC dc = nullptr;
   HGDIOBJ originalFont = nullptr;
-  std::map<FontSpec, std::unique_ptr<FontHandle>, FontLess> fonts;
+  std::map<decltype(FontUtil::FontDesc().Key()), std::unique_ptr<FontHandle>> fonts;
   SCRIPT_DIGITSUBSTITUTE digits{};
   std::vector<SCRIPT_ITEM> items;
   std::vector<SCRIPT_LOGATTR> attrs;
@@ -85,27 +77,29 @@ struct UniscribeMeasurer::Impl {
     DeleteDC(dc);
   }
 
-  FontHandle& Select(const FontSpec& fontSpec) {
-    auto it = fonts.find(fontSpec);
+  FontHandle& Select(const FontUtil::FontDesc& desc) {
+    auto it = fonts.find(desc.Key());
     if (it == fonts.end()) {
       auto handle = std::make_unique<FontHandle>();
       try {
-        handle->font = FontUtil::FontRef::Get(ToFontDesc(fontSpec));
+        handle->font = FontUtil::FontRef::Get(desc);
       } catch (const DrawingKernel::Error&) {
         throw std::runtime_error("text measuring: font not created");
       }
       SelectObject(dc, handle->font.Handle());
       GetTextMetricsW(dc, &handle->metrics);
-      it = fonts.emplace(fontSpec, std::move(handle)).first;
+      it = fonts.emplace(desc.Key(), std::move(handle)).first;
     }
     SelectObject(dc, it->second->font.Handle());
     return *it->second;
   }
 
-  int Itemize(std::u16string_view run) {
+  // Itemizes into items, at the paragraph's base bidi level; returns the number of items.
+  int Itemize(std::u16string_view run, std::uint8_t baseLevel = 0) {
     SCRIPT_CONTROL control{};
     SCRIPT_STATE state{};
     ScriptApplyDigitSubstitution(&digits, &control, &state);
+    state.uBidiLevel = baseLevel;
     int count = 0;
     items.resize(run.size() + 2);
     for (;;) {
@@ -167,15 +161,48 @@ void UniscribeMeasurer::ClearFonts() {
 }
 
 void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view run, RunMetrics& out) {
-  FontHandle& font = impl_->Select(fontSpec);
-  out.ascent = font.metrics.tmAscent;
-  out.descent = font.metrics.tmDescent;
+  const FontUtil::FontDesc desc = ToFontDesc(fontSpec);
+  FontHandle& own = impl_->Select(desc);
+  out.ascent = own.metrics.tmAscent;
+  out.descent = own.metrics.tmDescent;
   out.advances.assign(run.size(), 0.0);
   out.clusterStarts.assign(run.size(), true);
   if (run.empty()) return;
   const int count = impl_->Itemize(run);
+  const std::vector<SCRIPT_ITEM> items(impl_->items.begin(), impl_->items.begin() + count + 1);
+  for (int k = 0; k < count; ++k) {
+    const int begin = items[k].iCharPos, end = items[k + 1].iCharPos;
+    // An item the own face cannot show is measured with the face that will draw it.
+    const FontUtil::FontDesc face = WithFallback(desc, run.substr(begin, end - begin));
+    FontHandle& font = face.face == desc.face ? impl_->Select(desc) : impl_->Select(face);
+    out.ascent = std::max<double>(out.ascent, font.metrics.tmAscent);
+    out.descent = std::max<double>(out.descent, font.metrics.tmDescent);
+    impl_->MeasureItem(font, run, begin, end, items[k].a, out);
+  }
+}
+
+void UniscribeMeasurer::BidiLevels(std::u16string_view text, std::uint8_t baseLevel, std::vector<std::uint8_t>& levels) {
+  levels.assign(text.size(), baseLevel);
+  if (text.empty()) return;
+  int count = 0;
+  try {
+    count = impl_->Itemize(text, baseLevel);
+  } catch (const std::runtime_error&) {
+    return IMeasurer::BidiLevels(text, baseLevel, levels);
+  }
+  const std::vector<SCRIPT_ITEM>& items = impl_->items;
   for (int k = 0; k < count; ++k)
-    impl_->MeasureItem(font, run, impl_->items[k].iCharPos, impl_->items[k + 1].iCharPos, impl_->items[k].a, out);
+    for (int i = items[k].iCharPos; i < items[k + 1].iCharPos; ++i)
+      levels[i] = static_cast<std::uint8_t>(items[k].a.s.uBidiLevel);
+}
+
+std::vector<int> UniscribeMeasurer::VisualOrder(const std::vector<std::uint8_t>& levels) {
+  std::vector<int> visual(levels.size());
+  if (levels.empty()) return visual;
+  const std::vector<BYTE> bidi(levels.begin(), levels.end());
+  if (FAILED(ScriptLayout(static_cast<int>(bidi.size()), bidi.data(), visual.data(), nullptr)))
+    return ReorderByLevels(levels);
+  return visual;
 }
 
 }  // namespace TextBlock

@@ -18,6 +18,10 @@ class UniscribeMeasurer : public IMeasurer {
 
   // Fills the advances, cluster starts, ascent and descent of the run in the font.
   void Measure(const FontSpec& font, std::u16string_view run, RunMetrics& out) override;
+  // The levels Uniscribe's itemizer resolves for the paragraph at the base level.
+  void BidiLevels(std::u16string_view paragraph, std::uint8_t baseLevel, std::vector<std::uint8_t>& levels) override;
+  // The visual order ScriptLayout gives for the levels.
+  std::vector<int> VisualOrder(const std::vector<std::uint8_t>& levels) override;
 
   // Drops the cached fonts (after the installed fonts changed).
   void ClearFonts();

@@ -87,8 +87,14 @@ TEST(TextRepaint, MetafilesShapeAfreshAndLeaveTheScreenShapesAlone) {
 }
 
 TEST(TextRepaint, ReleasingTheDrawingsLeavesNoCacheOrFont) {
-  const auto layout = MixedText();  // two fonts
+  const auto layout = MixedText();  // two fonts, the Hebrew in a fallback face: three device fonts
   Bitmap bmp(kW, kH);
+  {
+    // The fallback's font probes are made once per process, on the first draw.
+    TextDrawing warm(layout, {0, 0});
+    Context once(bmp.dc(), 0.05);
+    warm.Draw(once);
+  }
   const std::size_t caches = DeviceFont::LiveCaches(), fonts = FontUtil::FontRef::CacheSize();
   const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   {
@@ -96,13 +102,13 @@ TEST(TextRepaint, ReleasingTheDrawingsLeavesNoCacheOrFont) {
     Context first(bmp.dc(), 0.0731), second(bmp.dc(), 0.0913);
     a.Draw(first);
     b.Draw(first);
-    EXPECT_EQ(DeviceFont::LiveCaches(), caches + 2);  // one per device font, shared by both drawings
-    EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts + 2);
+    EXPECT_EQ(DeviceFont::LiveCaches(), caches + 3);  // one per device font, shared by both drawings
+    EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts + 3);
     a.Draw(second);
-    EXPECT_EQ(DeviceFont::LiveCaches(), caches + 4);  // b still holds the first zoom's fonts
+    EXPECT_EQ(DeviceFont::LiveCaches(), caches + 6);  // b still holds the first zoom's fonts
     b.Draw(second);
-    EXPECT_EQ(DeviceFont::LiveCaches(), caches + 2);
-    EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts + 2);
+    EXPECT_EQ(DeviceFont::LiveCaches(), caches + 3);
+    EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts + 3);
   }
   EXPECT_EQ(DeviceFont::LiveCaches(), caches);
   EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts);

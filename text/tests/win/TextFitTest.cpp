@@ -1,0 +1,177 @@
+// Laid-out lines are drawn whole inside their used size at every zoom, and font runs never overlap.
+#include <gtest/gtest.h>
+
+#include "text/tests/win/TestSurface.h"
+#include "text/win/TextDrawing.h"
+#include "text/win/UniscribeMeasurer.h"
+
+using namespace TextBlock;
+using TextTest::Bitmap;
+using TextTest::Context;
+
+namespace {
+
+constexpr double kUnitsPerInch = 2540;
+constexpr double kZooms[] = {0.25, 0.5, 0.75, 1.0, 1.5, 2.0, 4.0};
+
+// One paragraph in 11-point Arial, its font changing (to bold, or larger) before each given unit.
+std::shared_ptr<const Layout> LayRuns(std::u16string_view text, std::vector<std::size_t> changes, bool larger = false,
+                                      double points = 11) {
+  TextStyle style;
+  style.size = points;
+  style.sizing = SizingOwnExtent;
+  const FontPtr base = std::make_shared<const FontSpec>(FontFromStyle(style));
+  Content c;
+  std::size_t next = 0;
+  bool bold = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (next < changes.size() && changes[next] == i) {
+      FontSpec f = *base;
+      bold = !bold;
+      if (bold) f.weight = 700;
+      if (larger) f.height = f.height * (3 + static_cast<int>(next)) / 2;
+      c.Append(Item::FontChange(std::make_shared<const FontSpec>(f)));
+      ++next;
+    }
+    c.Append(Item::Character(text[i]));
+  }
+  UniscribeMeasurer m;
+  return std::make_shared<const Layout>(LayoutParagraphs(c.Paragraphs(base), style, {0, 0}, m));
+}
+
+// The columns [first, last] of the pixels that are not white; first > last when none. Any ink
+// counts: at small zooms glyphs are only a few pale pixels.
+std::pair<int, int> InkColumns(const Bitmap& bmp, int w, int h) {
+  const std::vector<std::uint32_t> pixels = bmp.Pixels();
+  int first = w, last = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if ((pixels[y * w + x] & 0xFFFFFF) != 0xFFFFFF) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+  return {first, last};
+}
+
+// The layout with its used size doubled, so that the clip at the used size hides no overflow.
+std::shared_ptr<const Layout> Unclipped(const Layout& layout) {
+  Layout wide = layout;
+  wide.usedSize.width *= 2;
+  return std::make_shared<const Layout>(wide);
+}
+
+// The unclipped layout with only the one run of its first line.
+std::shared_ptr<const Layout> OnlyRun(const Layout& layout, std::size_t run) {
+  Layout one = *Unclipped(layout);
+  one.lines.resize(1);
+  one.lines[0].runs = {layout.lines[0].runs[run]};
+  return std::make_shared<const Layout>(one);
+}
+
+// Draws the layout at the zoom into a bitmap with a 20-pixel margin; returns the scale used.
+double DrawAt(const std::shared_ptr<const Layout>& layout, double zoom, Bitmap& bmp) {
+  const double scale = zoom * 96 / kUnitsPerInch;
+  TextDrawing drawing(layout, {20 / scale, -20 / scale});
+  Context ctx(bmp.dc(), scale);
+  drawing.Draw(ctx);
+  return scale;
+}
+
+// At every zoom: the line's last unit has ink in its own cell (the line is not cut short), and each
+// run drawn alone keeps its ink inside its own place (so neighbouring runs cannot overlap).
+void ExpectFits(const std::shared_ptr<const Layout>& layout) {
+  ASSERT_EQ(layout->lines.size(), 1u);
+  const Line& line = layout->lines[0];
+  for (double zoom : kZooms) {
+    SCOPED_TRACE(testing::Message() << "zoom " << zoom);
+    const int w = static_cast<int>(2 * layout->usedSize.width * zoom * 96 / kUnitsPerInch) + 40;
+    const int h = static_cast<int>(layout->usedSize.height * zoom * 96 / kUnitsPerInch) + 40;
+    Bitmap whole(w, h);
+    const double k = DrawAt(Unclipped(*layout), zoom, whole);
+    double widestCell = 0;  // the rightmost glyph lies within one cell of the line's end
+    for (const LineRun& run : line.runs)
+      for (double a : run.advances) widestCell = std::max(widestCell, a * k);
+    const double lineEnd = 20 + (line.x + line.width) * k;
+    const auto [first, lastInk] = InkColumns(whole, w, h);
+    EXPECT_GE(lastInk, static_cast<int>(lineEnd - widestCell));
+    EXPECT_LE(lastInk, static_cast<int>(std::ceil(lineEnd)));
+    EXPECT_GE(first, 20);
+    for (std::size_t r = 0; r < line.runs.size(); ++r) {
+      Bitmap alone(w, h);
+      DrawAt(OnlyRun(*layout, r), zoom, alone);
+      const auto [from, to] = InkColumns(alone, w, h);
+      const LineRun& run = line.runs[r];
+      EXPECT_GE(from, static_cast<int>(std::floor(20 + (line.x + run.x) * k)) - 1) << "run " << r;
+      EXPECT_LE(to, static_cast<int>(std::ceil(20 + (line.x + run.x + run.width) * k))) << "run " << r;
+      const std::u16string_view text = std::u16string_view(layout->paragraphs[line.paragraph].text).substr(run.begin, run.end - run.begin);
+      if (text.find_first_not_of(u' ') != std::u16string_view::npos) {
+        EXPECT_LE(from, to) << "run " << r << " drew nothing";
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(TextFitTest, CyrillicWordIsWholeAtEveryZoom) { ExpectFits(LayRuns(u"\u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430", {})); }
+
+TEST(TextFitTest, PlainAndBoldRunsStayApartAtEveryZoom) { ExpectFits(LayRuns(u"plainbold", {5})); }
+
+TEST(TextFitTest, ThreeRunsOfGrowingSizeAtEveryZoom) {
+  ExpectFits(LayRuns(u"Greek \u0391\u03B2\u03B3 Latin WWW mixed", {6, 16}, true));
+}
+
+TEST(TextFitTest, SentenceInTwoRunsAtTheDefaultAndALargerSize) {
+  for (double points : {6.0, 11.0}) {
+    SCOPED_TRACE(testing::Message() << points << " pt");
+    ExpectFits(LayRuns(u"Latin: The quick brown fox jumps over the lazy dog", {20}, false, points));
+  }
+}
+
+TEST(TextFitTest, RightToLeftRunsAtEveryZoom) {
+  ExpectFits(LayRuns(u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD", {5}));
+}
+
+TEST(TextFitTest, DeviceAdvancesLandEveryEdgeOnItsNearestPixel) {
+  const std::vector<int> dx = DeviceAdvances({10, 10, 10, 0, 10}, 0.15);  // edges 1.5, 3, 4.5, 4.5, 6
+  EXPECT_EQ(dx, (std::vector<int>{2, 1, 2, 0, 1}));
+  int sum = 0;
+  for (int d : DeviceAdvances(std::vector<double>(1000, 7.3), 0.0378)) sum += d;
+  EXPECT_EQ(sum, 276);  // 7300 * 0.0378 = 275.94: no drift over a long run
+}
+
+TEST(TextFitTest, FittedPieceKeepsItsProportionsAndTakesTheWidth) {
+  ShapedRun::Piece piece;
+  piece.advances = {10, 20, 0, 10};
+  piece.width = 40;
+  FitPiece(piece, 20);
+  EXPECT_EQ(piece.advances, (std::vector<int>{5, 10, 0, 5}));
+  EXPECT_EQ(piece.width, 20);
+  piece.advances = {0, 0};
+  piece.width = 0;
+  FitPiece(piece, 7);
+  EXPECT_EQ(piece.advances[0] + piece.advances[1], 7);
+}
+
+TEST(TextFitTest, ThreeFontRunsOfHebrewLatinAndArabicAtEveryZoom) {
+  // Read right to left: the Arabic word (third run) stands leftmost, the Latin word keeps its
+  // own order in the middle, the Hebrew word (first run) stands rightmost.
+  const auto layout = LayRuns(u"\u05E9\u05DC\u05D5\u05DD abc \u0645\u0631\u062D\u0628\u0627", {5, 9});
+  ASSERT_EQ(layout->lines.size(), 1u);
+  std::vector<std::size_t> begins;
+  for (const LineRun& run : layout->lines[0].runs) begins.push_back(run.begin);
+  EXPECT_EQ(begins, (std::vector<std::size_t>{9, 8, 5, 0}));
+  ExpectFits(layout);
+}
+
+TEST(TextFitTest, TwoFontRunsOfArabicAndHebrewInALeftToRightLine) {
+  // Latin first: the line reads left to right; the Arabic and Hebrew words in their two fonts form
+  // one right-to-left stretch, so the Hebrew (later) word stands left of the Arabic one.
+  const auto layout = LayRuns(u"Hi \u0645\u0631\u062D\u0628\u0627 \u05E9\u05DC\u05D5\u05DD", {9});
+  std::vector<std::size_t> begins;
+  for (const LineRun& run : layout->lines[0].runs) begins.push_back(run.begin);
+  ASSERT_GE(begins.size(), 3u);
+  EXPECT_EQ(begins.front(), 0u);
+  EXPECT_EQ(begins[1], 9u);
+  ExpectFits(layout);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Font fallback: the face that shapes a stretch of text when the run's own font lacks its characters.
+#include <string>
+#include <string_view>
+
+#include "drawing/FontUtil.h"
+
+namespace TextBlock {
+
+// The face to shape the units with: the font's own when it maps all of them, else the first installed
+// face of a short list chosen by their script that maps them, else the own face. Measuring and drawing
+// both ask here, so they agree; the model keeps the run's own font.
+std::wstring FallbackFace(const FontUtil::FontDesc& desc, std::u16string_view units);
+
+// The description with the fallback face for the units (the description itself when its face serves).
+FontUtil::FontDesc WithFallback(const FontUtil::FontDesc& desc, std::u16string_view units);
+
+// The character set a Windows metafile needs to carry the units as 8-bit text (by their script).
+BYTE MetafileCharSet(std::u16string_view units);
+
+}  // namespace TextBlock

@@ -1,0 +1,58 @@
+#pragma once
+// Uniscribe shaping of text runs: items in visual order, glyphs fitted to the layout's advances.
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "app/winutil/Platform.h"
+
+namespace TextBlock {
+
+// The glyphs of one script item shaped for one device context.
+struct ShapedRunPiece {
+  SCRIPT_ANALYSIS analysis{};
+  std::vector<WORD> glyphs;
+  std::vector<int> advances;
+  std::vector<GOFFSET> offsets;
+  std::vector<SCRIPT_VISATTR> visAttrs;
+  int width = 0;
+};
+
+// The glyphs of one run shaped for one device context, in visual order of its script items.
+struct ShapedRun {
+  using Piece = ShapedRunPiece;
+  std::vector<Piece> pieces;  // visual order, left to right
+  int width = 0;              // device units
+};
+
+// One script item of a run: units [begin, end) of the run and how Uniscribe analysed them.
+struct RunItem {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  SCRIPT_ANALYSIS analysis{};
+};
+
+// The run's script items in visual order; level >= 0 gives every item that bidi level (a run of a
+// laid-out line reads in one direction), level < 0 lets the itemizer resolve levels itself.
+std::vector<RunItem> ItemizeRun(std::u16string_view run, int level = -1);
+
+// Shapes and places one item with the font currently selected into dc; throws when shaping fails.
+ShapedRun::Piece ShapeItem(HDC dc, SCRIPT_CACHE& cache, std::u16string_view chars, SCRIPT_ANALYSIS analysis);
+
+// Shapes the run with the font currently selected into dc (itemize with digit substitution, shape, place).
+ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run);
+
+// Sets the piece's glyph advances so that together they are width wide, keeping their proportions.
+void FitPiece(ShapedRun::Piece& piece, int width);
+
+// Device advances per unit of a run: the layout's advances at the scale, rounded so that every
+// unit's edge lands on the pixel nearest its exact place (no error builds up along the run).
+std::vector<int> DeviceAdvances(const std::vector<double>& advances, double scale);
+
+// Draws one shaped item with ScriptTextOut from the baseline point (x, y), in the font it was shaped with.
+void DrawShapedPiece(HDC dc, SCRIPT_CACHE& cache, const ShapedRunPiece& piece, int x, int y);
+
+// Draws a shaped run with ScriptTextOut from the baseline point (x, y), in the font it was shaped with (selected into dc).
+void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y);
+
+}  // namespace TextBlock
