@@ -1,5 +1,6 @@
 #include "app/winutil/Platform.h"
 #include "drawing/DrawingKernel.h"
+#include "drawing/Placeable.h"
 #include "drawing/Surface.h"
 
 #include <cmath>
@@ -11,7 +12,7 @@ namespace DrawingKernel {
 
 namespace {
 
-constexpr double kMetafileDpi = 1200;
+constexpr double kEnhancedMetafileDpi = 1200;
 constexpr double kMaxPixels = 32766;
 
 // The picture's area (0.01 mm) and its device size at a resolution, limited on the longer side.
@@ -24,7 +25,7 @@ struct Frame {
     Mapping map;               // logical units to the picture's pixels
 };
 
-Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi) {
+Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi, double maxPixels = kMaxPixels) {
     Frame f;
     const ICanvas::DoubleRect e = extent.Normalized();
     // Outward to whole millimetres; a hair of tolerance keeps rounding noise from adding one.
@@ -35,7 +36,7 @@ Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi) {
     f.height = std::max(1.0, f.area.top - f.area.bottom);
     double k = PixelsPerUnit(dpi);
     const double longer = std::max(f.width, f.height) * k;
-    if (longer > kMaxPixels) k *= kMaxPixels / longer;
+    if (longer > maxPixels) k *= maxPixels / longer;
     f.pixelsX = std::max(1, int(std::lround(f.width * k)));
     f.pixelsY = std::max(1, int(std::lround(f.height * k)));
     f.map.kx = f.pixelsX / f.width;
@@ -75,7 +76,7 @@ public:
     ~MetafileCanvas() override { closing_ = true; }
 
     void CreateEnhancedMetafile(STGMEDIUM& medium, int border) override {
-        const Frame f = MakeFrame(Extent(), border, kMetafileDpi);
+        const Frame f = MakeFrame(Extent(), border, kEnhancedMetafileDpi);
         HDC ref = ::GetDC(nullptr);
         RECT frame{0, 0, LONG(std::lround(f.width)), LONG(std::lround(f.height))};
         HDC dc = CreateEnhMetaFileW(ref, nullptr, &frame, description_.c_str());
@@ -101,7 +102,11 @@ public:
     }
 
     void CreateWindowsMetafile(STGMEDIUM& medium, int border) override {
-        const Frame f = MakeFrame(Extent(), border, kMetafileDpi);
+        // Recorded in the units of the placeable header (0.01 mm, coarser for large pictures), so
+        // that the header, the records and every reader agree on the picture's size.
+        const Frame area = MakeFrame(Extent(), border, 96);
+        const double inch = WindowsMetafileUnitsPerInch(std::max(area.width, area.height));
+        const Frame f = MakeFrame(Extent(), border, inch, 32767);
         HDC dc = CreateMetaFileW(nullptr);
         if (!dc) throw Error("CreateMetaFileW failed");
         SetMapMode(dc, MM_ANISOTROPIC);
@@ -172,11 +177,7 @@ private:
         const Frame f = MakeFrame(Extent(), border, 96);
         Surface s(f.pixelsX, f.pixelsY);
         s.Clear(RGB(255, 255, 255));
-        {
-            GdiplusRenderer r(s.DC(), gdiplusCache_, nullptr);
-            model_.Render(r, f.map, nullptr);
-        }
-        GdiFlush();
+        RenderLikeScreen(model_, s.DC(), f.map, nullptr, gdiplusCache_, gdiCache_);
         GpBitmapOwner b;
         if (GdipCreateBitmapFromScan0(s.Width(), s.Height(), s.Width() * 4, PixelFormat32bppRGB,
                                       reinterpret_cast<BYTE*>(s.Bits()), &b.bitmap) != Ok)
