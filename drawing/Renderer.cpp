@@ -2,6 +2,7 @@
 #include "drawing/Renderer.h"
 #include "drawing/DrawingKernel.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Gdiplus;
@@ -347,8 +348,9 @@ void GdiRenderer::DashedPath(const std::vector<zq::float8Point>& pts, bool close
     const std::vector<REAL> pattern = PatternOf(pen.dash);
     if (pts.size() < 2 || pattern.empty()) return;
     Select(&pen, nullptr);
-    // The pattern is in pen widths, and never finer than the pixels of a 96-dpi screen.
-    const double unit = std::max(pen.width, pictureScale_);
+    // The pattern is in pen widths, and never finer than the pixels of a 96-dpi screen (nor than
+    // one device unit, so that the walk always advances).
+    const double unit = std::max({pen.width, pictureScale_, 1.0});
     size_t phase = 0;                  // index into the pattern; even: a dash
     double left = pattern[0] * unit;  // what remains of the current dash or gap
     std::vector<POINT> dash;

@@ -72,11 +72,7 @@ std::vector<uint8_t> PlaceableFile(ICanvas::IMetafileCanvas& c, int border) {
     return bytes;
 }
 
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + L"quorvel-records-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-}
+std::wstring TempFile(const wchar_t* name) { return DrawingTest::TempFile(L"records", name); }
 
 void WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -121,6 +117,15 @@ void PlayEmf(ICanvas::IMetafileCanvas& c, int border, Surface& s) {
     const RECT all{0, 0, s.Width(), s.Height()};
     PlayEnhMetaFile(s.DC(), m.m.hEnhMetaFile, &all);
     GdiFlush();
+}
+
+// The canvas's Windows or enhanced metafile without a border played into a white 400 x 400 surface.
+std::unique_ptr<Surface> PlayedBack(ICanvas::IMetafileCanvas& c, bool wmf) {
+    auto s = std::make_unique<Surface>(400, 400);
+    s->Clear(RGB(255, 255, 255));
+    if (wmf) PlayWmf(c, 0, *s);
+    else PlayEmf(c, 0, *s);
+    return s;
 }
 
 std::unique_ptr<ICanvas::IMetafileCanvas> NewCanvas() {
@@ -247,10 +252,8 @@ TEST(MetafileRecords, AWideLineStopsAtItsEndsWhenPlayedBack) {
     auto frame = c->CreateRect({0, 0, 4000, -4000});
     // 4000 units on 400 pixels: the line runs from x 100 to 300 at y 200, 20 pixels thick.
     for (int wmf = 0; wmf < 2; ++wmf) {
-        Surface s(400, 400);
-        s.Clear(RGB(255, 255, 255));
-        if (wmf) PlayWmf(*c, 0, s);
-        else PlayEmf(*c, 0, s);
+        const std::unique_ptr<Surface> played = PlayedBack(*c, wmf);
+        const Surface& s = *played;
         SCOPED_TRACE(wmf ? "Windows metafile" : "enhanced metafile");
         EXPECT_GT(DrawingTest::CountDark(s, 110, 195, 290, 205), 170 * 10);
         // A round end would reach 10 pixels beyond each end.
@@ -265,12 +268,9 @@ TEST(MetafileRecords, TheDashedMarkerEllipseIsDashedAndTheOtherSolid) {
         auto ellipse = c->CreateMarkerEllipse({1000, -1000, 3000, -3000}, flag);
         auto frame = c->CreateRect({0, 0, 4000, -4000});
         for (int wmf = 0; wmf < 2; ++wmf) {
-            Surface s(400, 400);
-            s.Clear(RGB(255, 255, 255));
-            if (wmf) PlayWmf(*c, 0, s);
-            else PlayEmf(*c, 0, s);
+            const std::unique_ptr<Surface> s = PlayedBack(*c, wmf);
             SCOPED_TRACE(std::string(wmf ? "Windows metafile" : "enhanced metafile") + (flag ? ", solid" : ", dashed"));
-            const double share = InkedShareOfEllipse(s, 200, 200, 100, 100);
+            const double share = InkedShareOfEllipse(*s, 200, 200, 100, 100);
             if (flag) {
                 EXPECT_GT(share, 0.85);  // a thin ellipse scaled down by the player has a few gaps
             } else {
@@ -340,4 +340,33 @@ TEST(MetafileRecords, ThePngImageHasTheScreensPixels) {
     DeleteFileW(file.c_str());
     EXPECT_GT(inked, 3000);
     EXPECT_EQ(differing, 0);
+}
+
+TEST(MetafileRecords, APngImageOfMoreThan256ColoursKeepsEveryColour) {
+    auto c = NewCanvas();
+    ICanvas::Group g;
+    for (int i = 0; i < 300; ++i) {
+        const double x = (i % 20) * 200.0, y = -(i / 20) * 200.0;
+        const auto fill = ICanvas::LineStyle::FromColor(zq::Color(uint8_t(i % 256), uint8_t(i / 256 * 100), 50));
+        g.Add(c->CreateFilledRect({x, y, x + 200, y - 200}, fill, DrawingTest::Key(1)));
+    }
+    const std::wstring file = TempFile(L"colours.png");
+    c->SavePngFile(file, 0);
+    GpBitmap* png = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromFile(file.c_str(), &png), Ok);
+    UINT w = 0;
+    GdipGetImageWidth(png, &w);
+    EXPECT_EQ(w, UINT(std::lround(4000 * 96 / 2540.0)));
+    // The middle of every square, 2 mm = 7.56 pixels wide.
+    int wrong = 0;
+    for (int i = 0; i < 300; ++i) {
+        const double px = ((i % 20) * 200.0 + 100) * 96 / 2540, py = ((i / 20) * 200.0 + 100) * 96 / 2540;
+        ARGB p = 0;
+        GdipBitmapGetPixel(png, INT(px), INT(py), &p);
+        const ARGB expected = (ARGB(i % 256) << 16) | (ARGB(i / 256 * 100) << 8) | 50;
+        if ((p & 0xFFFFFF) != expected) ++wrong;
+    }
+    GdipDisposeImage(png);
+    DeleteFileW(file.c_str());
+    EXPECT_EQ(wrong, 0);
 }
