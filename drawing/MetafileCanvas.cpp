@@ -64,28 +64,22 @@ struct GpBitmapOwner {
     ~GpBitmapOwner() { if (bitmap) GdipDisposeImage(bitmap); }
 };
 
-// A GDI+ bitmap of the surface's pixels for the PNG encoder. A diagram usually has a handful of
-// colours: with at most 256 the bitmap is indexed (its rows kept in `indices`), which the encoder
-// compresses several times faster than full colour; otherwise it shares the surface's pixels.
-void PngBitmap(const Surface& s, std::vector<BYTE>& indices, GpBitmapOwner& out) {
-    const int w = s.Width(), h = s.Height(), stride = (w + 3) & ~3;
-    std::vector<ARGB> palette;
+// The surface's colours as 8-bit indices into the palette, rows `stride` bytes apart; false when
+// it has more than 256 colours.
+bool IndexColours(const Surface& s, int stride, std::vector<BYTE>& indices, std::vector<ARGB>& palette) {
+    const int w = s.Width(), h = s.Height();
     indices.assign(size_t(stride) * h, 0);
     uint32_t last = 0xFFFFFFFFu;
     BYTE lastIndex = 0;
-    bool indexed = true;
-    for (int y = 0; y < h && indexed; ++y) {
+    for (int y = 0; y < h; ++y) {
         const uint32_t* row = s.Bits() + size_t(y) * w;
         BYTE* to = indices.data() + size_t(y) * stride;
         for (int x = 0; x < w; ++x) {
             const uint32_t c = row[x] & 0xFFFFFF;
-            if (c != last) {
+            if (c != last) {  // runs of one colour are the rule
                 const ARGB argb = 0xFF000000u | c;
                 const auto it = std::find(palette.begin(), palette.end(), argb);
-                if (it == palette.end() && palette.size() == 256) {
-                    indexed = false;
-                    break;
-                }
+                if (it == palette.end() && palette.size() == 256) return false;
                 lastIndex = BYTE(it - palette.begin());
                 if (it == palette.end()) palette.push_back(argb);
                 last = c;
@@ -93,13 +87,41 @@ void PngBitmap(const Surface& s, std::vector<BYTE>& indices, GpBitmapOwner& out)
             to[x] = lastIndex;
         }
     }
-    if (!indexed) {
-        indices.clear();
+    return true;
+}
+
+// Indices below 16 packed two to a byte, the left pixel in the high half, rows `packedStride` apart.
+std::vector<BYTE> PackNibbles(const std::vector<BYTE>& indices, int w, int h, int stride, int packedStride) {
+    std::vector<BYTE> packed(size_t(packedStride) * h, 0);
+    for (int y = 0; y < h; ++y) {
+        const BYTE* from = indices.data() + size_t(y) * stride;
+        BYTE* to = packed.data() + size_t(y) * packedStride;
+        for (int x = 0; x < w; ++x) to[x / 2] |= BYTE(from[x] << (x % 2 ? 0 : 4));
+    }
+    return packed;
+}
+
+// A GDI+ bitmap of the surface's pixels for the PNG encoder. A diagram usually has a handful of
+// colours: with at most 256 (16) the bitmap has 8 (4) bits per pixel, kept in `rows`, which the
+// encoder compresses several times faster than full colour; otherwise it shares the surface's pixels.
+void PngBitmap(const Surface& s, std::vector<BYTE>& rows, GpBitmapOwner& out) {
+    const int w = s.Width(), h = s.Height();
+    int stride = (w + 3) & ~3;
+    std::vector<ARGB> palette;
+    if (!IndexColours(s, stride, rows, palette)) {
+        rows.clear();
         if (GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(s.Bits()), &out.bitmap) != Ok)
             throw Error("the PNG image could not be made");
         return;
     }
-    if (GdipCreateBitmapFromScan0(w, h, stride, PixelFormat8bppIndexed, indices.data(), &out.bitmap) != Ok)
+    PixelFormat format = PixelFormat8bppIndexed;
+    if (palette.size() <= 16) {
+        const int packedStride = ((w + 1) / 2 + 3) & ~3;
+        rows = PackNibbles(rows, w, h, stride, packedStride);
+        stride = packedStride;
+        format = PixelFormat4bppIndexed;
+    }
+    if (GdipCreateBitmapFromScan0(w, h, stride, format, rows.data(), &out.bitmap) != Ok)
         throw Error("the PNG image could not be made");
     std::vector<BYTE> bytes(sizeof(ColorPalette) + sizeof(ARGB) * palette.size());
     auto* p = reinterpret_cast<ColorPalette*>(bytes.data());
@@ -224,9 +246,9 @@ private:
         Surface s(f.pixelsX, f.pixelsY);
         s.Clear(RGB(255, 255, 255));
         RenderLikeScreen(model_, s.DC(), f.map, nullptr, gdiplusCache_, gdiCache_);
-        std::vector<BYTE> indices;
+        std::vector<BYTE> rows;
         GpBitmapOwner b;
-        PngBitmap(s, indices, b);
+        PngBitmap(s, rows, b);
         save(b.bitmap, PngEncoder());
     }
 

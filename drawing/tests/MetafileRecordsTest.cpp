@@ -342,13 +342,15 @@ TEST(MetafileRecords, ThePngImageHasTheScreensPixels) {
     EXPECT_EQ(differing, 0);
 }
 
-TEST(MetafileRecords, APngImageOfMoreThan256ColoursKeepsEveryColour) {
+// Squares of n colours, 2 mm each, 20 to a row, written as PNG and read back: the centre of every
+// square keeps its colour.
+static void ExpectPngKeepsColours(int n) {
     auto c = NewCanvas();
     ICanvas::Group g;
-    for (int i = 0; i < 300; ++i) {
+    const auto colour = [](int i) { return zq::Color(uint8_t(i % 256), uint8_t(i / 256 * 100), 50); };
+    for (int i = 0; i < n; ++i) {
         const double x = (i % 20) * 200.0, y = -(i / 20) * 200.0;
-        const auto fill = ICanvas::LineStyle::FromColor(zq::Color(uint8_t(i % 256), uint8_t(i / 256 * 100), 50));
-        g.Add(c->CreateFilledRect({x, y, x + 200, y - 200}, fill, DrawingTest::Key(1)));
+        g.Add(c->CreateFilledRect({x, y, x + 200, y - 200}, ICanvas::LineStyle::FromColor(colour(i)), DrawingTest::Key(1)));
     }
     const std::wstring file = TempFile(L"colours.png");
     c->SavePngFile(file, 0);
@@ -356,17 +358,23 @@ TEST(MetafileRecords, APngImageOfMoreThan256ColoursKeepsEveryColour) {
     ASSERT_EQ(GdipCreateBitmapFromFile(file.c_str(), &png), Ok);
     UINT w = 0;
     GdipGetImageWidth(png, &w);
-    EXPECT_EQ(w, UINT(std::lround(4000 * 96 / 2540.0)));
-    // The middle of every square, 2 mm = 7.56 pixels wide.
+    EXPECT_EQ(w, UINT(std::lround(std::min(n, 20) * 200 * 96 / 2540.0)));
     int wrong = 0;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < n; ++i) {
         const double px = ((i % 20) * 200.0 + 100) * 96 / 2540, py = ((i / 20) * 200.0 + 100) * 96 / 2540;
         ARGB p = 0;
         GdipBitmapGetPixel(png, INT(px), INT(py), &p);
-        const ARGB expected = (ARGB(i % 256) << 16) | (ARGB(i / 256 * 100) << 8) | 50;
-        if ((p & 0xFFFFFF) != expected) ++wrong;
+        const zq::Color e = colour(i);
+        if ((p & 0xFFFFFF) != ((ARGB(e.red) << 16) | (ARGB(e.green) << 8) | e.blue)) ++wrong;
     }
     GdipDisposeImage(png);
     DeleteFileW(file.c_str());
     EXPECT_EQ(wrong, 0);
+}
+
+TEST(MetafileRecords, PngImagesOfFewAndOfManyColoursKeepEveryColour) {
+    for (int n : {2, 15, 16, 17, 255, 256, 300}) {  // 4 and 8 bits per pixel, and full colour
+        SCOPED_TRACE(std::to_string(n) + " colours");
+        ExpectPngKeepsColours(n);
+    }
 }
