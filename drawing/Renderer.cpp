@@ -170,7 +170,7 @@ void GdiplusRenderer::UseGdiplus() {
         FlushOutlines();
         GdiFlush();
         inGdi_ = false;
-        selectedPen_ = nullptr;  // GDI+ may select its own objects
+        selectedPen_ = selectedBrush_ = nullptr;  // GDI+ may select its own objects
     }
 }
 
@@ -220,7 +220,11 @@ void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen
         RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
         if (fill) {
             FlushOutlines();
-            FillRect(target_, &r, gdi_->BrushOf(*fill));
+            // The brush stays selected between fills: one call per rectangle, the pixels of FillRect.
+            const HBRUSH brush = gdi_->BrushOf(*fill);
+            if (selectedBrush_ != brush) SelectObject(target_, brush);
+            selectedBrush_ = brush;
+            PatBlt(target_, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
         }
         if (pen) {
             // The border pixels as one closed polyline: the last point repeats the first, which
@@ -290,7 +294,7 @@ HDC GdiplusRenderer::GetDC() {
 void GdiplusRenderer::ReleaseDC() {
     if (dc_) GdipReleaseDC(g_, dc_);
     dc_ = nullptr;
-    selectedPen_ = nullptr;  // a custom drawing may have selected its own pen
+    selectedPen_ = selectedBrush_ = nullptr;  // a custom drawing may have selected its own pen or brush
 }
 
 void GdiplusRenderer::Fill(const DeviceRect& r, COLORREF c) {

@@ -116,6 +116,7 @@ private:
     std::vector<POINT> queuedPoints_;
     std::vector<DWORD> queuedCounts_;
     HGDIOBJ selectedPen_ = nullptr;  // the pen this renderer last selected into the target
+    HGDIOBJ selectedBrush_ = nullptr;  // likewise the brush
 };
 
 // Renders with GDI onto a device context in integer device units.
