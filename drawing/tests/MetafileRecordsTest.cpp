@@ -245,7 +245,7 @@ TEST(MetafileRecords, HairlinesAreCosmeticAndWidePensEndFlatInBothMetafiles) {
     EXPECT_TRUE(geometric) << "no wide pen in the Windows metafile";
 }
 
-TEST(MetafileRecords, AWideLineStopsAtItsEndsWhenPlayedBack) {
+TEST(MetafileRecords, AWideLineStopsAtItsEndsInBothMetafilesAndInPng) {
     auto c = NewCanvas();
     ICanvas::LineStyle wide = ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0), 200);
     auto thick = c->CreateLine({1000, -2000}, {3000, -2000}, wide);
@@ -260,6 +260,27 @@ TEST(MetafileRecords, AWideLineStopsAtItsEndsWhenPlayedBack) {
         EXPECT_EQ(DrawingTest::CountDark(s, 303, 192, 312, 208), 0);
         EXPECT_EQ(DrawingTest::CountDark(s, 88, 192, 97, 208), 0);
     }
+    // The PNG image, drawn the screen's way: 4000 units on 151 pixels, the line from x 37.8 to
+    // 113.2 at y 75.5, 7.6 pixels thick.
+    const std::wstring file = TempFile(L"wide.png");
+    c->SavePngFile(file, 0);
+    GpBitmap* png = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromFile(file.c_str(), &png), Ok);
+    const auto dark = [&](int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                ARGB p = 0;
+                GdipBitmapGetPixel(png, x, y, &p);
+                n += ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255) < 384;
+            }
+        return n;
+    };
+    EXPECT_GT(dark(40, 73, 110, 78), 60 * 5);
+    EXPECT_EQ(dark(115, 70, 119, 81), 0);  // a round end would reach x 117
+    EXPECT_EQ(dark(33, 70, 36, 81), 0);
+    GdipDisposeImage(png);
+    DeleteFileW(file.c_str());
 }
 
 TEST(MetafileRecords, TheDashedMarkerEllipseIsDashedAndTheOtherSolid) {
