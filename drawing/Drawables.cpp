@@ -114,8 +114,11 @@ void ShapeDrawable::Render(RenderContext& rc) const {
 
 PictureDrawable::PictureDrawable(const zq::float8Point& p, int id) : p_(p), id_(id) {
     BITMAP info{};
-    if (HBITMAP b = PictureOf(id); b && GetObjectW(b, sizeof info, &info))
+    if (HBITMAP b = PictureOf(id); b && GetObjectW(b, sizeof info, &info)) {
         halfSize_ = std::max(info.bmWidth, info.bmHeight) / 2.0 + 1;
+        halfWidth_ = info.bmWidth / 2.0 / PixelsPerUnit(96);
+        halfHeight_ = std::abs(info.bmHeight) / 2.0 / PixelsPerUnit(96);
+    }
 }
 
 void PictureDrawable::Render(RenderContext& rc) const {

@@ -54,15 +54,22 @@ private:
 class PictureDrawable : public Drawable {
 public:
     PictureDrawable(const zq::float8Point& p, int id);
-    ICanvas::DoubleRect Bounds() const override { return {p_.x, p_.y, p_.x, p_.y}; }
-    InvalidArea PaintArea() const override { return {Bounds(), halfSize_ + 2}; }
+    // The bitmap's rectangle at its size on a 96-dpi screen at 100 %, the size it has on paper and
+    // in metafiles; a point when the bitmap is unknown.
+    ICanvas::DoubleRect Bounds() const override {
+        return {p_.x - halfWidth_, p_.y + halfHeight_, p_.x + halfWidth_, p_.y - halfHeight_};
+    }
+    // Device pixels around the point: the picture keeps its pixel size at every zoom.
+    InvalidArea PaintArea() const override { return {{p_.x, p_.y, p_.x, p_.y}, halfSize_ + 2}; }
     void Render(RenderContext& rc) const override;
 protected:
     void Translate(const zq::float8Vector& by) override { p_ = p_ + by; }
 private:
     zq::float8Point p_;
     int id_;
-    double halfSize_ = 8;
+    double halfSize_ = 8;    // pixels
+    double halfWidth_ = 0;   // logical units
+    double halfHeight_ = 0;
 };
 
 // An adjust marker: a target draws nothing; a shooter draws a guide to the nearest lined-up target.

@@ -34,6 +34,7 @@ Pen RenderContext::PenOf(const ICanvas::LineStyle& s, Dash dash) const {
     p.width = std::max(1.0, std::floor(s.width * map.kx + 0.5));
     p.color = FillOf(s);
     p.dash = dash;
+    p.cosmetic = s.width == 0;
     return p;
 }
 

@@ -1,7 +1,9 @@
 #include "app/winutil/Platform.h"
 #include "drawing/DrawingKernel.h"
+#include "drawing/Placeable.h"
 #include "drawing/Surface.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Gdiplus;
@@ -11,8 +13,7 @@ namespace DrawingKernel {
 
 namespace {
 
-constexpr double kMetafileDpi = 1200;
-constexpr double kUnitsPerInch = 2540;
+constexpr double kEnhancedMetafileDpi = 1200;
 constexpr double kMaxPixels = 32766;
 
 // The picture's area (0.01 mm) and its device size at a resolution, limited on the longer side.
@@ -25,7 +26,7 @@ struct Frame {
     Mapping map;               // logical units to the picture's pixels
 };
 
-Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi) {
+Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi, double maxPixels = kMaxPixels) {
     Frame f;
     const ICanvas::DoubleRect e = extent.Normalized();
     // Outward to whole millimetres; a hair of tolerance keeps rounding noise from adding one.
@@ -36,7 +37,7 @@ Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi) {
     f.height = std::max(1.0, f.area.top - f.area.bottom);
     double k = PixelsPerUnit(dpi);
     const double longer = std::max(f.width, f.height) * k;
-    if (longer > kMaxPixels) k *= kMaxPixels / longer;
+    if (longer > maxPixels) k *= maxPixels / longer;
     f.pixelsX = std::max(1, int(std::lround(f.width * k)));
     f.pixelsY = std::max(1, int(std::lround(f.height * k)));
     f.map.kx = f.pixelsX / f.width;
@@ -63,6 +64,73 @@ struct GpBitmapOwner {
     ~GpBitmapOwner() { if (bitmap) GdipDisposeImage(bitmap); }
 };
 
+// The surface's colours as 8-bit indices into the palette, rows `stride` bytes apart; false when
+// it has more than 256 colours.
+bool IndexColours(const Surface& s, int stride, std::vector<BYTE>& indices, std::vector<ARGB>& palette) {
+    const int w = s.Width(), h = s.Height();
+    indices.assign(size_t(stride) * h, 0);
+    uint32_t last = 0xFFFFFFFFu;
+    BYTE lastIndex = 0;
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* row = s.Bits() + size_t(y) * w;
+        BYTE* to = indices.data() + size_t(y) * stride;
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = row[x] & 0xFFFFFF;
+            if (c != last) {  // runs of one colour are the rule
+                const ARGB argb = 0xFF000000u | c;
+                const auto it = std::find(palette.begin(), palette.end(), argb);
+                if (it == palette.end() && palette.size() == 256) return false;
+                lastIndex = BYTE(it - palette.begin());
+                if (it == palette.end()) palette.push_back(argb);
+                last = c;
+            }
+            to[x] = lastIndex;
+        }
+    }
+    return true;
+}
+
+// Indices below 16 packed two to a byte, the left pixel in the high half, rows `packedStride` apart.
+std::vector<BYTE> PackNibbles(const std::vector<BYTE>& indices, int w, int h, int stride, int packedStride) {
+    std::vector<BYTE> packed(size_t(packedStride) * h, 0);
+    for (int y = 0; y < h; ++y) {
+        const BYTE* from = indices.data() + size_t(y) * stride;
+        BYTE* to = packed.data() + size_t(y) * packedStride;
+        for (int x = 0; x < w; ++x) to[x / 2] |= BYTE(from[x] << (x % 2 ? 0 : 4));
+    }
+    return packed;
+}
+
+// A GDI+ bitmap of the surface's pixels for the PNG encoder. A diagram usually has a handful of
+// colours: with at most 256 (16) the bitmap has 8 (4) bits per pixel, kept in `rows`, which the
+// encoder compresses several times faster than full colour; otherwise it shares the surface's pixels.
+void PngBitmap(const Surface& s, std::vector<BYTE>& rows, GpBitmapOwner& out) {
+    const int w = s.Width(), h = s.Height();
+    int stride = (w + 3) & ~3;
+    std::vector<ARGB> palette;
+    if (!IndexColours(s, stride, rows, palette)) {
+        rows.clear();
+        if (GdipCreateBitmapFromScan0(w, h, w * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(s.Bits()), &out.bitmap) != Ok)
+            throw Error("the PNG image could not be made");
+        return;
+    }
+    PixelFormat format = PixelFormat8bppIndexed;
+    if (palette.size() <= 16) {
+        const int packedStride = ((w + 1) / 2 + 3) & ~3;
+        rows = PackNibbles(rows, w, h, stride, packedStride);
+        stride = packedStride;
+        format = PixelFormat4bppIndexed;
+    }
+    if (GdipCreateBitmapFromScan0(w, h, stride, format, rows.data(), &out.bitmap) != Ok)
+        throw Error("the PNG image could not be made");
+    std::vector<BYTE> bytes(sizeof(ColorPalette) + sizeof(ARGB) * palette.size());
+    auto* p = reinterpret_cast<ColorPalette*>(bytes.data());
+    p->Flags = 0;
+    p->Count = UINT(palette.size());
+    std::copy(palette.begin(), palette.end(), p->Entries);
+    if (GdipSetImagePalette(out.bitmap, p) != Ok) throw Error("the PNG image could not be made");
+}
+
 class MetafileCanvas : public CanvasImpl<ICanvas::IMetafileCanvas> {
 public:
     MetafileCanvas(const zq::float8Vector& defaultExtent, const std::wstring& application, const std::wstring& title)
@@ -76,7 +144,7 @@ public:
     ~MetafileCanvas() override { closing_ = true; }
 
     void CreateEnhancedMetafile(STGMEDIUM& medium, int border) override {
-        const Frame f = MakeFrame(Extent(), border, kMetafileDpi);
+        const Frame f = MakeFrame(Extent(), border, kEnhancedMetafileDpi);
         HDC ref = ::GetDC(nullptr);
         RECT frame{0, 0, LONG(std::lround(f.width)), LONG(std::lround(f.height))};
         HDC dc = CreateEnhMetaFileW(ref, nullptr, &frame, description_.c_str());
@@ -102,8 +170,11 @@ public:
     }
 
     void CreateWindowsMetafile(STGMEDIUM& medium, int border) override {
-        // Recorded in the units the placeable header declares (0.01 mm), so every reader agrees on the size.
-        const Frame f = MakeFrame(Extent(), border, kUnitsPerInch);
+        // Recorded in the units of the placeable header (0.01 mm, coarser for large pictures), so
+        // that the header, the records and every reader agree on the picture's size.
+        const Frame area = MakeFrame(Extent(), border, 96);
+        const double inch = WindowsMetafileUnitsPerInch(std::max(area.width, area.height));
+        const Frame f = MakeFrame(Extent(), border, inch, 32767);
         HDC dc = CreateMetaFileW(nullptr);
         if (!dc) throw Error("CreateMetaFileW failed");
         SetMapMode(dc, MM_ANISOTROPIC);
@@ -174,15 +245,10 @@ private:
         const Frame f = MakeFrame(Extent(), border, 96);
         Surface s(f.pixelsX, f.pixelsY);
         s.Clear(RGB(255, 255, 255));
-        {
-            GdiplusRenderer r(s.DC(), gdiplusCache_, nullptr);
-            model_.Render(r, f.map, nullptr);
-        }
-        GdiFlush();
+        RenderLikeScreen(model_, s.DC(), f.map, nullptr, gdiplusCache_, gdiCache_);
+        std::vector<BYTE> rows;
         GpBitmapOwner b;
-        if (GdipCreateBitmapFromScan0(s.Width(), s.Height(), s.Width() * 4, PixelFormat32bppRGB,
-                                      reinterpret_cast<BYTE*>(s.Bits()), &b.bitmap) != Ok)
-            throw Error("the PNG image could not be made");
+        PngBitmap(s, rows, b);
         save(b.bitmap, PngEncoder());
     }
 

@@ -12,4 +12,9 @@ namespace DrawingKernel {
 // 0.01 mm at 2540 units per inch, coarser for pictures over 327.67 mm, checksum) followed by the metafile's bits; empty on failure.
 std::vector<uint8_t> PlaceableMetafileBytes(const METAFILEPICT& pict);
 
+// The units per inch of a Windows metafile whose longer side measures that many 0.01 mm: 2540,
+// fewer when the picture is over 327.67 mm, so that every coordinate fits a signed 16-bit value.
+// The header and the metafile's records both use it.
+double WindowsMetafileUnitsPerInch(double longerSide);
+
 } // namespace DrawingKernel

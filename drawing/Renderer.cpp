@@ -2,6 +2,7 @@
 #include "drawing/Renderer.h"
 #include "drawing/DrawingKernel.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Gdiplus;
@@ -30,6 +31,21 @@ void Check(GpStatus s, const char* what) {
 }
 
 POINT ToPoint(const zq::float8Point& p) { return {zq::Round(p.x), zq::Round(p.y)}; }
+
+// The outline of the ellipse in a rectangle as a closed polygon of edges a few device units long.
+std::vector<zq::float8Point> EllipsePoints(const DeviceRect& r) {
+    const double rx = (r.right - r.left) / 2, ry = (r.bottom - r.top) / 2;
+    const double cx = r.left + rx, cy = r.top + ry;
+    const double perimeter = 2 * std::acos(-1.0) * std::sqrt((rx * rx + ry * ry) / 2);
+    const int n = std::clamp(int(perimeter / 3), 32, 2048);
+    std::vector<zq::float8Point> pts;
+    pts.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const double a = 2 * std::acos(-1.0) * i / n;
+        pts.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
+    }
+    return pts;
+}
 
 // Cuts a line to the part inside a square of +-2^21 device pixels (Liang-Barsky): the integer
 // coordinates of GDI and the float ones of GDI+ keep their precision there, while a line of a huge
@@ -91,9 +107,16 @@ GdiCache::~GdiCache() {
 }
 
 HPEN GdiCache::PenOf(const Pen& p) {
-    const int w = std::max(1, zq::Round(p.width));
-    auto& slot = pens_[std::make_tuple(w, p.color, 0)];
-    if (!slot) slot = CreatePen(PS_SOLID, w, p.color);
+    const int w = p.cosmetic ? 0 : std::max(1, zq::Round(p.width));
+    auto& slot = pens_[std::make_pair(w, p.color)];
+    if (!slot) {
+        if (w <= 1) {
+            slot = CreatePen(PS_SOLID, w, p.color);
+        } else {
+            const LOGBRUSH brush{BS_SOLID, p.color, 0};
+            slot = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER, DWORD(w), &brush, 0, nullptr);
+        }
+    }
     if (!slot) throw Error("CreatePen failed");
     return slot;
 }
@@ -147,7 +170,7 @@ void GdiplusRenderer::UseGdiplus() {
         FlushOutlines();
         GdiFlush();
         inGdi_ = false;
-        selectedPen_ = nullptr;  // GDI+ may select its own objects
+        selectedPen_ = selectedBrush_ = nullptr;  // GDI+ may select its own objects
     }
 }
 
@@ -197,7 +220,11 @@ void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen
         RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
         if (fill) {
             FlushOutlines();
-            FillRect(target_, &r, gdi_->BrushOf(*fill));
+            // The brush stays selected between fills: one call per rectangle, the pixels of FillRect.
+            const HBRUSH brush = gdi_->BrushOf(*fill);
+            if (selectedBrush_ != brush) SelectObject(target_, brush);
+            selectedBrush_ = brush;
+            PatBlt(target_, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
         }
         if (pen) {
             // The border pixels as one closed polyline: the last point repeats the first, which
@@ -267,7 +294,7 @@ HDC GdiplusRenderer::GetDC() {
 void GdiplusRenderer::ReleaseDC() {
     if (dc_) GdipReleaseDC(g_, dc_);
     dc_ = nullptr;
-    selectedPen_ = nullptr;  // a custom drawing may have selected its own pen
+    selectedPen_ = selectedBrush_ = nullptr;  // a custom drawing may have selected its own pen or brush
 }
 
 void GdiplusRenderer::Fill(const DeviceRect& r, COLORREF c) {
@@ -296,37 +323,83 @@ void GdiRenderer::Select(const Pen* pen, const COLORREF* fill) {
 }
 
 void GdiRenderer::Line(const zq::float8Point& from, const zq::float8Point& to, const Pen& pen) {
-    zq::float8Point a = from, b = to;
-    if (!ClipToDeviceRange(a, b)) return;
-    Select(&pen, nullptr);
-    const std::vector<REAL> pattern = PatternOf(pen.dash);
-    if (pattern.empty()) {
-        POINT p[2] = {ToPoint(a), ToPoint(b)};
-        Polyline(dc_, p, 2);
+    if (pen.dash != Dash::Solid) {
+        DashedPath({from, to}, false, pen);
         return;
     }
-    // Dashes as segments: every device (printer, EMF, WMF) shows the same pattern.
+    zq::float8Point a = from, b = to;
+    if (!ClipToDeviceRange(a, b)) return;
+    if (!pen.cosmetic && zq::Round(pen.width) > 1) {
+        WideSegment(a, b, pen);
+        return;
+    }
+    Select(&pen, nullptr);
+    POINT p[2] = {ToPoint(a), ToPoint(b)};
+    Polyline(dc_, p, 2);
+}
+
+void GdiRenderer::WideSegment(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen) {
     const double len = std::hypot(b.x - a.x, b.y - a.y);
     if (len <= 0) return;
-    const double unit = std::max(1.0, pen.width) * pictureScale_;
-    const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
-    double pos = 0;
-    for (size_t i = 0; pos < len; i = (i + 1) % pattern.size()) {
-        const double step = pattern[i] * unit;
-        if (i % 2 == 0) {
-            const double end = std::min(len, pos + step);
-            POINT p[2] = {ToPoint({a.x + ux * pos, a.y + uy * pos}), ToPoint({a.x + ux * end, a.y + uy * end})};
-            Polyline(dc_, p, 2);
+    const double nx = -(b.y - a.y) / len * pen.width / 2, ny = (b.x - a.x) / len * pen.width / 2;
+    const POINT quad[4] = {ToPoint({a.x + nx, a.y + ny}), ToPoint({b.x + nx, b.y + ny}), ToPoint({b.x - nx, b.y - ny}),
+                           ToPoint({a.x - nx, a.y - ny})};
+    Select(nullptr, &pen.color);
+    ::Polygon(dc_, quad, 4);
+}
+
+void GdiRenderer::DashedPath(const std::vector<zq::float8Point>& pts, bool closed, const Pen& pen) {
+    const std::vector<REAL> pattern = PatternOf(pen.dash);
+    if (pts.size() < 2 || pattern.empty()) return;
+    Select(&pen, nullptr);
+    // The pattern is in pen widths, and never finer than the pixels of a 96-dpi screen (nor than
+    // one device unit, so that the walk always advances).
+    const double unit = std::max({pen.width, pictureScale_, 1.0});
+    size_t phase = 0;                  // index into the pattern; even: a dash
+    double left = pattern[0] * unit;  // what remains of the current dash or gap
+    std::vector<POINT> dash;
+    const bool wide = !pen.cosmetic && zq::Round(pen.width) > 1;
+    const auto flush = [&] {
+        if (dash.size() >= 2 && !wide) Polyline(dc_, dash.data(), int(dash.size()));
+        dash.clear();
+    };
+    const size_t edges = closed ? pts.size() : pts.size() - 1;
+    for (size_t k = 0; k < edges; ++k) {
+        zq::float8Point a = pts[k], b = pts[(k + 1) % pts.size()];
+        const zq::float8Point start = a;
+        if (!ClipToDeviceRange(a, b)) {
+            flush();
+            continue;
         }
-        pos += step;
+        if (a.x != start.x || a.y != start.y) flush();  // the edge was cut: the dash breaks off
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        if (len <= 0) continue;
+        const auto at = [&](double t) { return zq::float8Point(a.x + (b.x - a.x) * t / len, a.y + (b.y - a.y) * t / len); };
+        for (double pos = 0; pos < len;) {
+            const double end = std::min(len, pos + left);
+            if (phase % 2 == 0 && wide) {
+                WideSegment(at(pos), at(end), pen);
+            } else if (phase % 2 == 0) {
+                if (dash.empty()) dash.push_back(ToPoint(at(pos)));
+                dash.push_back(ToPoint(at(end)));
+            }
+            left -= end - pos;
+            pos = end;
+            if (left <= 1e-9) {
+                if (phase % 2 == 0) flush();
+                phase = (phase + 1) % pattern.size();
+                left = pattern[phase] * unit;
+            }
+        }
     }
+    flush();
 }
 
 void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) {
     if (pts.size() < 2) return;
     if (pen && pen->dash != Dash::Solid) {
         if (fill) Polygon(pts, nullptr, fill);
-        for (size_t i = 0; i < pts.size(); ++i) Line(pts[i], pts[(i + 1) % pts.size()], *pen);
+        DashedPath(pts, true, *pen);
         return;
     }
     std::vector<POINT> v;
@@ -337,6 +410,11 @@ void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pe
 }
 
 void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) {
+    if (pen && pen->dash != Dash::Solid) {
+        if (fill) Ellipse(r, nullptr, fill);
+        DashedPath(EllipsePoints(r), true, *pen);
+        return;
+    }
     Select(pen, fill);
     ::Ellipse(dc_, zq::Round(r.left), zq::Round(r.top), zq::Round(r.right) + 1, zq::Round(r.bottom) + 1);
 }

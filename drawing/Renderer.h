@@ -18,7 +18,8 @@ struct Pen {
     double width = 1;  // device pixels
     COLORREF color = 0;
     Dash dash = Dash::Solid;
-    auto Key() const { return std::make_tuple(width, color, int(dash)); }
+    bool cosmetic = false;  // one pixel of whatever device shows it, under any mapping (width-0 lines)
+    auto Key() const { return std::make_tuple(width, color, int(dash), cosmetic); }
 };
 
 // Draws shapes given in device pixels.
@@ -50,7 +51,7 @@ public:
     Gdiplus::GpPen* PenOf(const Pen& p);
     Gdiplus::GpSolidFill* BrushOf(COLORREF c);
 private:
-    std::map<std::tuple<double, COLORREF, int>, Gdiplus::GpPen*> pens_;
+    std::map<decltype(Pen{}.Key()), Gdiplus::GpPen*> pens_;
     std::map<COLORREF, Gdiplus::GpSolidFill*> brushes_;
 };
 
@@ -61,10 +62,12 @@ public:
     ~GdiCache();
     GdiCache(const GdiCache&) = delete;
     GdiCache& operator=(const GdiCache&) = delete;
+    // A cosmetic pen for width-0 lines; wider pens are geometric with flat ends and mitred joins,
+    // as GDI+ draws them on the screen.
     HPEN PenOf(const Pen& p);
     HBRUSH BrushOf(COLORREF c);
 private:
-    std::map<std::tuple<int, COLORREF, int>, HPEN> pens_;
+    std::map<std::pair<int, COLORREF>, HPEN> pens_;
     std::map<COLORREF, HBRUSH> brushes_;
 };
 
@@ -113,6 +116,7 @@ private:
     std::vector<POINT> queuedPoints_;
     std::vector<DWORD> queuedCounts_;
     HGDIOBJ selectedPen_ = nullptr;  // the pen this renderer last selected into the target
+    HGDIOBJ selectedBrush_ = nullptr;  // likewise the brush
 };
 
 // Renders with GDI onto a device context in integer device units.
@@ -133,6 +137,12 @@ public:
     void ReleaseDC() override {}
 private:
     void Select(const Pen* pen, const COLORREF* fill);
+    // Draws the outline through the points in the pen's dash pattern as short polylines, which
+    // every device and metafile reader shows alike; the pattern runs on across corners.
+    void DashedPath(const std::vector<zq::float8Point>& pts, bool closed, const Pen& pen);
+    // A wide straight piece as a filled quadrilateral: its ends are flat in every reader, also
+    // in those that ignore a pen's end style.
+    void WideSegment(const zq::float8Point& a, const zq::float8Point& b, const Pen& pen);
     HDC dc_;
     GdiCache& cache_;
     double pictureScale_;

@@ -43,14 +43,22 @@ void Surface::Clear(COLORREF c) {
     std::fill(bits_, bits_ + size_t(width_) * height_, v);
 }
 
-void OffscreenCanvas::Render(HDC dc, const Mapping& m, const RECT* clip) {
-    GdiplusRenderer r(dc, cache_, clip, &gdiCache_);
-    if (clip) {
-        const DeviceRect c{double(clip->left), double(clip->top), double(clip->right), double(clip->bottom)};
-        model_.Render(r, m, &c);
-    } else {
-        model_.Render(r, m, nullptr);
+void RenderLikeScreen(const DrawingModel& model, HDC dc, const Mapping& m, const RECT* clip, GdiplusCache& cache,
+                      GdiCache& gdiCache) {
+    {
+        GdiplusRenderer r(dc, cache, clip, &gdiCache);
+        if (clip) {
+            const DeviceRect c{double(clip->left), double(clip->top), double(clip->right), double(clip->bottom)};
+            model.Render(r, m, &c);
+        } else {
+            model.Render(r, m, nullptr);
+        }
     }
+    GdiFlush();
+}
+
+void OffscreenCanvas::Render(HDC dc, const Mapping& m, const RECT* clip) {
+    RenderLikeScreen(model_, dc, m, clip, cache_, gdiCache_);
 }
 
 } // namespace DrawingKernel

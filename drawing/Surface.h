@@ -35,10 +35,15 @@ private:
     uint32_t* bits_ = nullptr;
 };
 
+// Renders the drawing's elements that meet the clip (null: all) onto a device context the way the
+// screen does: GDI for the shapes on the pixel grid, GDI+ for the rest; GDI output is flushed.
+void RenderLikeScreen(const DrawingModel& model, HDC dc, const Mapping& m, const RECT* clip, GdiplusCache& cache,
+                      GdiCache& gdiCache);
+
 // A canvas that renders on request onto any device context (off-screen pictures, benchmarks).
 class OffscreenCanvas : public CanvasImpl<ICanvas::Canvas> {
 public:
-    // Renders with GDI+ the elements that meet the clip (null: all) through the mapping.
+    // Renders the elements that meet the clip (null: all) through the mapping, as the screen does.
     void Render(HDC dc, const Mapping& m, const RECT* clip);
     // The retained drawing.
     DrawingModel& Model() { return model_; }

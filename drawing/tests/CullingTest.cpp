@@ -159,3 +159,32 @@ TEST(OutlineBatching, APenLeftByACustomDrawingDoesNotColourLaterOutlines) {
     EXPECT_EQ(s.surface.Pixel(150, 40), 0x000000u);
     EXPECT_EQ(s.surface.Pixel(190, 40), 0x000000u);
 }
+
+TEST(OutlineBatching, FillsKeepTheirColoursAcrossBrushChangesAndCustomDrawings) {
+    // A custom drawing that selects a red brush into the context and leaves it there.
+    class RedBrush : public ICanvas::ICustomDrawing {
+    public:
+        ~RedBrush() override { DeleteObject(brush_); }
+        ICanvas::DoubleRect GetBounds() const override { return Pixels(100, 100, 105, 105); }
+        void Draw(ICanvas::IDrawContext& dc) const override { SelectObject(dc.GetDC(), brush_); }
+        void Move(const zq::float8Vector&) override {}
+    private:
+        HBRUSH brush_ = CreateSolidBrush(RGB(255, 0, 0));
+    };
+    Scene s;
+    const auto yellow = ICanvas::LineStyle::FromColor(zq::Color(255, 255, 0));
+    const auto blue = ICanvas::LineStyle::FromColor(zq::Color(0, 0, 255));
+    std::vector<ICanvas::Element> keep;
+    keep.push_back(s.canvas.CreateFilledRect(Pixels(20, 40, 40, 20), yellow, DrawingTest::Key(1)));
+    keep.push_back(s.canvas.CreateFilledRect(Pixels(50, 40, 70, 20), blue, DrawingTest::Key(1)));
+    keep.push_back(s.canvas.CreateFilledRect(Pixels(80, 40, 100, 20), yellow, DrawingTest::Key(1)));
+    keep.push_back(s.canvas.CreateCustom(std::make_shared<RedBrush>(), DrawingTest::Key(1)));
+    keep.push_back(s.canvas.CreateFilledRect(Pixels(110, 40, 130, 20), yellow, DrawingTest::Key(1)));
+    s.Render();
+    EXPECT_EQ(s.surface.Pixel(30, 30), 0xFFFF00u);
+    EXPECT_EQ(s.surface.Pixel(60, 30), 0x0000FFu);
+    EXPECT_EQ(s.surface.Pixel(90, 30), 0xFFFF00u);
+    EXPECT_EQ(s.surface.Pixel(120, 30), 0xFFFF00u);
+    EXPECT_EQ(s.surface.Pixel(40, 40), 0xFFFF00u);  // both edges included
+    EXPECT_EQ(s.surface.Pixel(41, 30), 0xFFFFFFu);
+}

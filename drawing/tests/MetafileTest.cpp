@@ -18,11 +18,7 @@ std::unique_ptr<ICanvas::IMetafileCanvas> SceneCanvas(ICanvas::Group& keep) {
     return c;
 }
 
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + L"quorvel-draw-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-}
+std::wstring TempFile(const wchar_t* name) { return DrawingTest::TempFile(L"draw", name); }
 
 std::vector<uint8_t> ReadAll(const std::wstring& path) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -96,14 +96,16 @@ TEST(Groups, MovingAGroupMovesEveryChildAndNestedGroups) {
 }
 
 TEST(Extent, IsTheUnionOfAllElementsAndEmptyWithoutAny) {
+    DrawingTest::EnsureEnvironment();
     OffscreenCanvas c;
     EXPECT_TRUE(c.GetExtent().IsEmpty());
     auto a = c.CreateRect(Box(1000, 1000, 3000, -3000));
     auto b = c.CreateClosedPolygon({{3000, -3000}, {6000, -3000}, {4000, -6000}});
-    auto p = c.CreatePicture({10000, -500}, 100);
-    EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000, -6000));
+    auto p = c.CreatePicture({10000, -500}, 100);  // 7 x 7 pixels, 3.5 pixels each side at 96 dpi
+    const double half = 3.5 * 2540 / 96;
+    EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000 + half, -6000));
     b.Reset();
-    EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000, -3000));
+    EXPECT_EQ(c.GetExtent(), Box(1000, 1000, 10000 + half, -3000));
 }
 
 TEST(Extent, FollowsEveryMoveInsertionAndRemovalAfterItWasAsked) {

@@ -51,6 +51,12 @@ void EnsureEnvironment() {
     }
 }
 
+std::wstring TempFile(const wchar_t* kind, const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + L"quorvel-" + kind + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+}
+
 int CountDark(const DrawingKernel::Surface& s, int x0, int y0, int x1, int y1, int threshold) {
     int n = 0;
     for (int y = y0; y < y1; ++y)

@@ -38,6 +38,9 @@ private:
 
 inline ICanvas::OrderKey Key(double area, bool topmost = false) { return std::make_shared<AreaKey>(area, topmost); }
 
+// A path in the temporary folder, unique to this process: quorvel-<kind>-<process id>-<name>.
+std::wstring TempFile(const wchar_t* kind, const wchar_t* name);
+
 // Counts pixels darker than the threshold (sum of channels) inside [x0, x1) x [y0, y1).
 int CountDark(const DrawingKernel::Surface& s, int x0, int y0, int x1, int y1, int threshold = 384);
 
