@@ -73,6 +73,10 @@ void ICanvasView::ProcessUpdates()
             selectable_.clear();
         }
     }
+    if (typeChanged_) {
+        typeChanged_ = false;
+        DiagramTypeChanged();
+    }
 }
 
 // ---- DiagramView

@@ -61,6 +61,8 @@ public:
     void CancelUpdate(ViewElement& element);
     void RequestUpdate(SelectableViewElement& element, bool marksOnly);
     void CancelUpdate(SelectableViewElement& element);
+    // Asks for DiagramTypeChanged at the end of the next ProcessUpdates (a type element went away).
+    void NoteDiagramTypeChanged() { if (!IsBeingDestroyed()) typeChanged_ = true; }
     // Number of queued requests (plain and selectable).
     size_t GetPendingUpdateCount() const { return plain_.size() + selectable_.size(); }
 
@@ -73,6 +75,7 @@ private:
     std::unordered_set<ViewElement*> plain_;
     std::vector<SelectableViewElement*> selectableOrder_;
     std::unordered_map<SelectableViewElement*, bool> selectable_;  // element -> marks only
+    bool typeChanged_ = false;
 };
 
 // The record every task, command handler and drop-target task of a view reaches.

@@ -76,6 +76,11 @@ std::shared_ptr<Core::IViewElement> DiagramType::CreateCanvasViewElement(ICanvas
     return std::make_shared<VDiagramType>(view, *this);
 }
 
+VDiagramType::~VDiagramType()
+{
+    if (GetOwnerView() != nullptr) GetCanvasView().NoteDiagramTypeChanged();
+}
+
 void VDiagramType::Update()
 {
     GetCanvasView().DiagramTypeChanged();

@@ -61,6 +61,8 @@ public:
 class VDiagramType : public ViewElement {
 public:
     VDiagramType(ICanvasView& view, DiagramType& element) : Core::IViewElement(view, element), ViewElement(view, element) {}
+    // The type element left the diagram (undone or deleted): the diagram is a class diagram again.
+    ~VDiagramType() override;
     void Update() override;
     using ViewElement::Update;
 };
