@@ -84,20 +84,12 @@ void ICanvasView::ProcessUpdates()
 DiagramView::DiagramView(Core::Diagram& diagram, const DiagramViewParts& parts, ICmdHandlerDockCreator* dockCreator)
     : dockCreator_(dockCreator)
 {
+    static_cast<DiagramViewParts&>(context_) = parts;
     context_.grid = &DefaultGrid::Instance();
     context_.view = this;
     context_.diagram = &diagram;
-    context_.canvas = parts.canvas;
-    context_.commander = parts.commander;
-    context_.document = parts.document;
-    context_.window = parts.window;
-    context_.clipboard = parts.clipboard;
-    context_.clipboardViewer = parts.clipboardViewer;
     context_.dispatcher = parts.window ? &parts.window->GetDispatcher() : nullptr;
-    context_.mouse = parts.mouse;
-    context_.transferFormats = parts.transferFormats;
     context_.exceptionHandler = this;
-    context_.diagramTypeNotifier = parts.diagramTypeNotifier;
 
     // A view starts inactive: its selection marks are hidden until it becomes active.
     selectionHold_ = std::make_unique<Core::SelectionVisibilityLock>(*this);

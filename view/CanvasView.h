@@ -78,27 +78,7 @@ private:
     bool typeChanged_ = false;
 };
 
-// The record every task, command handler and drop-target task of a view reaches.
-struct ViewContext {
-    const Core::IGrid* grid = nullptr;
-    DiagramView* view = nullptr;
-    Core::Diagram* diagram = nullptr;
-    ICanvas::IScreenCanvas* canvas = nullptr;
-    Application::IWinCommander* commander = nullptr;
-    Application::IDocument* document = nullptr;
-    WinUtil::IWindow* window = nullptr;
-    Application::Clipboard* clipboard = nullptr;
-    Application::ClipboardViewer* clipboardViewer = nullptr;
-    WinMessage::IWinMsgDispatcher* dispatcher = nullptr;
-    WinUtil::IMouseInputControl* mouse = nullptr;
-    ITransferSetFormatHandler* transferFormats = nullptr;
-    WinMessage::IExceptionHandler* exceptionHandler = nullptr;
-    std::function<void()> diagramTypeNotifier;
-
-    HWND GetHwnd() const { return window ? window->GetHwnd() : nullptr; }
-};
-
-// What the owner of a diagram view hands to it; the view fills in the rest of its context.
+// What the owner of a diagram view hands to it.
 struct DiagramViewParts {
     ICanvas::IScreenCanvas* canvas = nullptr;
     Application::IWinCommander* commander = nullptr;
@@ -108,7 +88,20 @@ struct DiagramViewParts {
     Application::ClipboardViewer* clipboardViewer = nullptr;
     WinUtil::IMouseInputControl* mouse = nullptr;
     ITransferSetFormatHandler* transferFormats = nullptr;
+    // Called after the diagram type changed.
     std::function<void()> diagramTypeNotifier;
+};
+
+// The record every task, command handler and drop-target task of a view reaches: the owner's parts
+// and what the view adds to them.
+struct ViewContext : DiagramViewParts {
+    const Core::IGrid* grid = nullptr;
+    DiagramView* view = nullptr;
+    Core::Diagram* diagram = nullptr;
+    WinMessage::IWinMsgDispatcher* dispatcher = nullptr;
+    WinMessage::IExceptionHandler* exceptionHandler = nullptr;
+
+    HWND GetHwnd() const { return window ? window->GetHwnd() : nullptr; }
 };
 
 // The view of one diagram on one screen canvas: owns the default task, reacts to activation and

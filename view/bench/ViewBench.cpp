@@ -7,6 +7,7 @@
 #include "core/Transaction.h"
 #include "view/DefaultTask.h"
 #include "view/ResizeControls.h"
+#include "view/tests/TestKinds.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,67 +15,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct BoxRep {
-    zq::Point size{600, 400};
-};
-
-class Box;
-
-class VBox : public View::SelectableViewElement {
-public:
-    VBox(View::ICanvasView& view, Core::IModelElement& element, Core::IResizable& box)
-        : Core::IViewElement(view, element), View::SelectableViewElement(view, element), box_(box),
-          handles_(view, box, 255, nullptr, 0) {}
-    void UpdateShape() override {
-        outline_.Clear();
-        const zq::Rect r = box_.GetRect();
-        outline_.Add(GetCanvasView().GetCanvas().CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
-    }
-    void UpdateMarks() override {
-        marks_.Clear();
-        if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
-    }
-    Core::Weight HitTestMarks(const zq::Point& p, int32_t tolerance) const override { return handles_.WeightAt(p, tolerance); }
-    View::IControl* FindControlAt(const zq::Point& p) override { return handles_.FindAt(p); }
-
-private:
-    Core::IResizable& box_;
-    View::RectResizeControls handles_;
-    ICanvas::Group outline_, marks_;
-};
-
-class Box : public Core::StorableWithPos<Box, BoxRep, Core::StorableTraits::Null,
-                                         Core::ResizableWithSizeField<BoxRep, &BoxRep::size>, Core::IPointable,
-                                         View::ModelElement> {
-public:
-    static Core::FactoryImp<Box>& Factory() {
-        static Core::FactoryImp<Box> factory(Core::SchemaNamespace10(), L"BenchBox");
-        return factory;
-    }
-    static void RegisterProperties(Core::PropertyTable<BoxRep>& t) {
-        Core::RegisterProperty<Core::EvalRestore::Optional>::Register(t, &BoxRep::size, L"Size", zq::Point(600, 400));
-    }
-    void SetRect(Core::Env& env, const zq::Rect& rect, bool) override {
-        const zq::Rect r = rect.Normalized();
-        SetPos(env, r.TopLeft());
-        SetField(env, &BoxRep::size, zq::Point(r.Width(), r.Height()));
-    }
-    bool IsNear(const zq::Point& p, int32_t tolerance) const override { return GetRect().Inflated(tolerance).Contains(p); }
-    bool GetBoundingRect(zq::Rect& out) const override {
-        out = GetRect();
-        return true;
-    }
-    Core::Weight GetWeight(const Core::IView& view, const zq::Point& p, int32_t tolerance) const override {
-        Core::Weight w = Core::Weight::MakeArea(p, tolerance, GetRect());
-        w.PromoteIfSelected(view, *this);
-        return w;
-    }
-    void Finalize(Core::Env&) override { UpdateViewElements(); }
-    std::shared_ptr<Core::IViewElement> CreateCanvasViewElement(View::ICanvasView& view) override {
-        return std::make_shared<VBox>(view, *this, *this);
-    }
-};
+using ViewTest::Box;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -115,14 +56,14 @@ int main()
     parts.mouse = &mouse;
     View::DefaultTask::SetDragDetector([](HWND, int, int, int) { return true; });
 
-    // 100 x 100 boxes of 6 x 4 mm, 10 mm apart.
+    // 100 x 100 boxes of 10 x 6 mm, 15 mm apart.
     const auto t0 = Clock::now();
     {
         Core::Transaction t(diagram);
         Core::Env env(t);
         for (int i = 0; i < 10000; ++i) {
             auto box = Box::Factory().CreateTyped(env);
-            box->SetPos(env, {(i % 100) * 1000, -(i / 100) * 1000});
+            box->SetPos(env, {(i % 100) * 1500, -(i / 100) * 1500});
         }
         diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
     }
@@ -137,31 +78,31 @@ int main()
     };
     const int steps = 50;
 
-    // A lasso from the empty space between two rows over 9 x 9 boxes.
-    Send(hwnd, WM_LBUTTONDOWN, at({300, -700}), 0);
+    // A lasso from the empty space between two rows over 8 x 8 boxes.
+    Send(hwnd, WM_LBUTTONDOWN, at({300, -1050}), 0);
     auto start = Clock::now();
     for (int i = 1; i <= steps; ++i) {
-        Send(hwnd, WM_MOUSEMOVE, at({300 + i * 188, -700 - i * 180}), MK_LBUTTON);
+        Send(hwnd, WM_MOUSEMOVE, at({300 + i * 272, -1050 - i * 259}), MK_LBUTTON);
         Flush(hwnd);
     }
     const double lassoStep = Ms(Clock::now() - start) / steps;
     start = Clock::now();
-    Send(hwnd, WM_LBUTTONUP, at({300 + steps * 188, -700 - steps * 180}), 0);
+    Send(hwnd, WM_LBUTTONUP, at({300 + steps * 272, -1050 - steps * 259}), 0);
     Flush(hwnd);
     const double lassoEnd = Ms(Clock::now() - start);
 
     const size_t lassoSelected = view.GetSelection().Size();
 
     // A resize of the first box by its south-east handle with all boxes on the canvas.
-    Send(hwnd, WM_LBUTTONDOWN, at({300, -200}), 0);
-    Send(hwnd, WM_LBUTTONDOWN, at({600, -400}), 0);
+    Send(hwnd, WM_LBUTTONDOWN, at({500, -300}), 0);
+    Send(hwnd, WM_LBUTTONDOWN, at({1000, -600}), 0);
     start = Clock::now();
     for (int i = 1; i <= steps; ++i) {
-        Send(hwnd, WM_MOUSEMOVE, at({600 + i * 40, -400 - i * 20}), MK_LBUTTON);
+        Send(hwnd, WM_MOUSEMOVE, at({1000 + i * 40, -600 - i * 20}), MK_LBUTTON);
         Flush(hwnd);
     }
     const double resizeStep = Ms(Clock::now() - start) / steps;
-    Send(hwnd, WM_LBUTTONUP, at({600 + steps * 40, -400 - steps * 20}), 0);
+    Send(hwnd, WM_LBUTTONUP, at({1000 + steps * 40, -600 - steps * 20}), 0);
 
     // Select all and repaint.
     start = Clock::now();
