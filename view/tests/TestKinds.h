@@ -10,6 +10,7 @@
 #include "core/Weight.h"
 #include "view/CanvasView.h"
 #include "view/ResizeControls.h"
+#include "view/Tasks.h"
 
 #include <memory>
 #include <string>
@@ -78,8 +79,18 @@ public:
     std::wstring GetName() const override { return GetRep().name; }
 };
 
-// The view of a box: its outline, and its handles while selected.
-class VBox : public View::SelectableViewElement, public View::VIShiftable {
+// A sub-task that does nothing until it is told to finish (what a text editor would be).
+class ProbeTask : public View::ISubTask {
+public:
+    using ISubTask::ISubTask;
+    bool IsBusy() const override { return false; }
+    void Refresh() override {}
+};
+
+// The view of a box: its outline, and its handles while selected; typed characters and double
+// clicks start a probe task and are counted.
+class VBox : public View::SelectableViewElement, public View::VIShiftable, public View::ICharHandler,
+             public View::IDoubleClickHandler {
 public:
     VBox(View::ICanvasView& view, Core::IModelElement& element, Core::IResizable& box, const int& mode)
         : Core::IViewElement(view, element), View::SelectableViewElement(view, element), box_(box), mode_(mode),
@@ -102,6 +113,16 @@ public:
     }
     View::IControl* FindControlAt(const zq::Point& p) override { return handles_->FindAt(p); }
     View::RectResizeControls& Handles() { return *handles_; }
+    View::SubTaskPtr OnChar(View::ICanvasView&, View::ITask& parent, unsigned wParam, long) override {
+        chars.push_back(wchar_t(wParam));
+        return std::make_shared<ProbeTask>(parent.GetContext(), parent, "ProbeTask");
+    }
+    View::SubTaskPtr OnDoubleClick(View::ICanvasView&, View::ITask& parent, const zq::Point&) override {
+        ++doubleClicks;
+        return std::make_shared<ProbeTask>(parent.GetContext(), parent, "ProbeTask");
+    }
+    std::wstring chars;
+    int doubleClicks = 0;
     size_t MarkCount() const { return marks_.Size(); }
 
     int shapeUpdates = 0;
