@@ -81,14 +81,14 @@ void ICanvasView::ProcessUpdates()
 
 // ---- DiagramView
 
-DiagramView::DiagramView(Core::Diagram& diagram, const DiagramViewParts& parts, ICmdHandlerDockCreator* dockCreator)
+DiagramView::DiagramView(Core::Diagram& diagram, const DiagramViewSetup& setup, ICmdHandlerDockCreator* dockCreator)
     : dockCreator_(dockCreator)
 {
-    static_cast<DiagramViewParts&>(context_) = parts;
+    static_cast<DiagramViewSetup&>(context_) = setup;
     context_.grid = &DefaultGrid::Instance();
     context_.view = this;
     context_.diagram = &diagram;
-    context_.dispatcher = parts.window ? &parts.window->GetDispatcher() : nullptr;
+    context_.dispatcher = setup.window ? &setup.window->GetDispatcher() : nullptr;
     context_.exceptionHandler = this;
 
     // A view starts inactive: its selection marks are hidden until it becomes active.

@@ -79,7 +79,7 @@ private:
 };
 
 // What the owner of a diagram view hands to it.
-struct DiagramViewParts {
+struct DiagramViewSetup {
     ICanvas::IScreenCanvas* canvas = nullptr;
     Application::IWinCommander* commander = nullptr;
     Application::IDocument* document = nullptr;
@@ -92,9 +92,9 @@ struct DiagramViewParts {
     std::function<void()> diagramTypeNotifier;
 };
 
-// The record every task, command handler and drop-target task of a view reaches: the owner's parts
-// and what the view adds to them.
-struct ViewContext : DiagramViewParts {
+// The record every task, command handler and drop-target task of a view reaches: what the owner
+// sets up and what the view adds to it.
+struct ViewContext : DiagramViewSetup {
     const Core::IGrid* grid = nullptr;
     DiagramView* view = nullptr;
     Core::Diagram* diagram = nullptr;
@@ -110,7 +110,7 @@ class DiagramView : public ICanvasView, public Core::IDocumentChangeObserver, pu
 public:
     // Attaches to the diagram (every element gets its view element) and creates the default task;
     // the view starts inactive with its selection marks hidden.
-    DiagramView(Core::Diagram& diagram, const DiagramViewParts& parts, ICmdHandlerDockCreator* dockCreator);
+    DiagramView(Core::Diagram& diagram, const DiagramViewSetup& setup, ICmdHandlerDockCreator* dockCreator);
     ~DiagramView() override;
 
     void ProcessUpdates() override;

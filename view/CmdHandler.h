@@ -78,7 +78,7 @@ private:
     CreateFunction create_;
 };
 
-// A piece of work run as one undoable step.
+// Work run as one undoable step.
 class TransactionFrame {
 public:
     virtual ~TransactionFrame() = default;

@@ -49,11 +49,11 @@ int main()
     auto canvas = DrawingKernel::CreateScreenCanvas(hwnd, hBar, vBar);
     Application::CommandRouter router;
     WinUtil::MouseInputControl mouse(hwnd);
-    View::DiagramViewParts parts;
-    parts.canvas = canvas.get();
-    parts.commander = &router;
-    parts.window = &window;
-    parts.mouse = &mouse;
+    View::DiagramViewSetup setup;
+    setup.canvas = canvas.get();
+    setup.commander = &router;
+    setup.window = &window;
+    setup.mouse = &mouse;
     View::DefaultTask::SetDragDetector([](HWND, int, int, int) { return true; });
 
     // 100 x 100 boxes of 10 x 6 mm, 15 mm apart.
@@ -67,7 +67,7 @@ int main()
         }
         diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
     }
-    View::DiagramView view(diagram, parts, nullptr);
+    View::DiagramView view(diagram, setup, nullptr);
     view.SetActive(true);
     Flush(hwnd);
     std::printf("view of 10000 boxes made and drawn: %.1f ms\n", Ms(Clock::now() - t0));

@@ -61,13 +61,13 @@ ViewWindow::ViewWindow(Core::Diagram* shared)
     vBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
     canvas = DrawingKernel::CreateScreenCanvas(hwnd, hBar, vBar);
     mouse = std::make_unique<WinUtil::MouseInputControl>(hwnd);
-    View::DiagramViewParts parts;
-    parts.canvas = canvas.get();
-    parts.commander = &router;
-    parts.window = &window;
-    parts.mouse = mouse.get();
-    parts.diagramTypeNotifier = [this] { ++typeNotifications; };
-    view = std::make_unique<View::DiagramView>(diagram, parts, &dock);
+    View::DiagramViewSetup setup;
+    setup.canvas = canvas.get();
+    setup.commander = &router;
+    setup.window = &window;
+    setup.mouse = mouse.get();
+    setup.diagramTypeNotifier = [this] { ++typeNotifications; };
+    view = std::make_unique<View::DiagramView>(diagram, setup, &dock);
     view->SetActive(true);
     // The tests draw at x from 0 and y up to 6000 (y grows upwards).
     canvas->ScrollPointTo({0, 6000}, {0, 0});
