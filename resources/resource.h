@@ -15,6 +15,15 @@
 #define IDM_WINDOWMENU          103     // "&Window": ends with the list of open windows
 #define IDM_STYLESMENU          104     // "&Styles": ends with the element styles
 
+// Context menus of a diagram view: the background menu of each diagram type
+// (in the order of the types) and the default menu of an element.
+#define IDR_MENU_CLASSDIAGRAM   105
+#define IDR_MENU_OBJECTDIAGRAM  106
+#define IDR_MENU_USECASEDIAGRAM 107
+#define IDR_MENU_SEQUENCEDIAGRAM 108
+#define IDR_MENU_STATEDIAGRAM   109
+#define IDR_MENU_ELEMENT        111
+
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
 

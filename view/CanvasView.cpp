@@ -1,0 +1,178 @@
+#include "view/CanvasView.h"
+
+#include "core/DefaultGrid.h"
+
+#include "view/CmdHandler.h"
+#include "view/DefaultTask.h"
+
+#include <algorithm>
+
+namespace View {
+
+// ---- ICanvasView
+
+ICanvasView::~ICanvasView()
+{
+    SetBeingDestroyed();
+}
+
+std::shared_ptr<Core::IViewElement> ICanvasView::CreateViewElement(Core::IModelElement& element)
+{
+    return ModelElement::CreateViewElement(element, *this);
+}
+
+void ICanvasView::RequestUpdate(ViewElement& element)
+{
+    if (IsBeingDestroyed()) return;
+    if (plain_.insert(&element).second) plainOrder_.push_back(&element);
+}
+
+void ICanvasView::CancelUpdate(ViewElement& element)
+{
+    plain_.erase(&element);
+}
+
+void ICanvasView::RequestUpdate(SelectableViewElement& element, bool marksOnly)
+{
+    if (IsBeingDestroyed()) return;
+    auto [it, added] = selectable_.emplace(&element, marksOnly);
+    if (added)
+        selectableOrder_.push_back(&element);
+    else if (!marksOnly)
+        it->second = false;
+}
+
+void ICanvasView::CancelUpdate(SelectableViewElement& element)
+{
+    selectable_.erase(&element);
+}
+
+void ICanvasView::ProcessUpdates()
+{
+    if (IsBeingDestroyed()) return;
+    // An update may queue further requests: they are taken in the next round.
+    while (!plain_.empty() || !selectable_.empty()) {
+        std::vector<ViewElement*> plain;
+        plain.swap(plainOrder_);
+        for (ViewElement* e : plain) {
+            if (plain_.erase(e) == 0) continue;  // cancelled, or already done
+            e->Update();
+        }
+        std::vector<SelectableViewElement*> selectable;
+        selectable.swap(selectableOrder_);
+        for (SelectableViewElement* e : selectable) {
+            auto it = selectable_.find(e);
+            if (it == selectable_.end()) continue;
+            const bool marksOnly = it->second;
+            selectable_.erase(it);
+            if (!marksOnly) e->UpdateShape();
+            e->UpdateMarks();
+        }
+        if (plainOrder_.empty() && selectableOrder_.empty()) {
+            plain_.clear();
+            selectable_.clear();
+        }
+    }
+    if (typeChanged_) {
+        typeChanged_ = false;
+        DiagramTypeChanged();
+    }
+}
+
+// ---- DiagramView
+
+DiagramView::DiagramView(Core::Diagram& diagram, const DiagramViewSetup& setup, ICmdHandlerDockCreator* dockCreator)
+    : dockCreator_(dockCreator)
+{
+    static_cast<DiagramViewSetup&>(context_) = setup;
+    context_.grid = &DefaultGrid::Instance();
+    context_.view = this;
+    context_.diagram = &diagram;
+    context_.dispatcher = setup.window ? &setup.window->GetDispatcher() : nullptr;
+    context_.exceptionHandler = this;
+
+    // A view starts inactive: its selection marks are hidden until it becomes active.
+    selectionHold_ = std::make_unique<Core::SelectionVisibilityLock>(*this);
+    diagram.GetUndoHandler().GetDocumentChangeObserverPlug().Attach(this);
+    changeObserverAttached_ = true;
+    try {
+        diagram.AttachView(*this);
+        MakeDefaultTask();
+        ProcessUpdates();
+    } catch (...) {
+        task_.reset();
+        diagram.DetachView(*this);
+        diagram.GetUndoHandler().GetDocumentChangeObserverPlug().Detach(this);
+        throw;
+    }
+}
+
+DiagramView::~DiagramView()
+{
+    SetBeingDestroyed();
+    task_.reset();
+    if (changeObserverAttached_) context_.diagram->GetUndoHandler().GetDocumentChangeObserverPlug().Detach(this);
+    selectionHold_.reset();
+    context_.diagram->DetachView(*this);
+}
+
+void DiagramView::MakeDefaultTask()
+{
+    task_.reset();
+    task_ = std::make_unique<DefaultTask>(context_, dockCreator_);
+    ++generation_;
+}
+
+void DiagramView::ProcessUpdates()
+{
+    ICanvasView::ProcessUpdates();
+}
+
+void DiagramView::UpdateView()
+{
+    ProcessUpdates();
+    if (context_.canvas) context_.canvas->Update();
+}
+
+void DiagramView::SetActive(bool active)
+{
+    if (active == IsActive()) return;
+    ICanvasView::SetActive(active);
+    if (active)
+        selectionHold_.reset();
+    else if (!selectionHold_)
+        selectionHold_ = std::make_unique<Core::SelectionVisibilityLock>(*this);
+    if (task_) task_->Refresh();
+    ProcessUpdates();
+    if (context_.canvas) context_.canvas->Update();
+}
+
+int DiagramView::PixelsToLogical(int n) const
+{
+    double scale = 1.0;
+    if (context_.canvas) scale = context_.canvas->GetZoom() * context_.canvas->GetPageLayout().scale;
+    return zq::Round(n / std::max(0.75, scale));
+}
+
+void DiagramView::DiagramTypeChanged()
+{
+    if (auto* task = dynamic_cast<DefaultTask*>(task_.get())) task->UpdateCommands();
+    if (context_.diagramTypeNotifier) context_.diagramTypeNotifier();
+}
+
+void DiagramView::OnDocumentChanged()
+{
+    HWND hwnd = context_.GetHwnd();
+    if (!task_ || hwnd == nullptr) return;
+    POINT p;
+    RECT client;
+    if (!GetCursorPos(&p) || !ScreenToClient(hwnd, &p) || !GetClientRect(hwnd, &client)) return;
+    if (PtInRect(&client, p)) task_->GetActiveTask().UpdateCursor();
+}
+
+void DiagramView::OnException(std::exception_ptr)
+{
+    MakeDefaultTask();
+}
+
+} // namespace View

@@ -1,0 +1,97 @@
+#include "view/ViewElements.h"
+
+#include "view/CanvasView.h"
+#include "view/Cursor.h"
+
+#include <stdexcept>
+
+namespace View {
+
+namespace {
+// IViewElement is a virtual base: the most derived class must hand it the view and the element.
+void RequireListed(const Core::IViewElement& e)
+{
+    if (e.GetOwnerView() == nullptr)
+        throw std::logic_error("View: a view element must initialise Core::IViewElement with its view and element");
+}
+} // namespace
+
+std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModelElement& element, Core::IView& view)
+{
+    auto* canvasView = dynamic_cast<ICanvasView*>(&view);
+    auto* model = dynamic_cast<ModelElement*>(&element);
+    if (canvasView == nullptr || model == nullptr) return nullptr;
+    return model->CreateCanvasViewElement(*canvasView);
+}
+
+// ---- ViewElement
+
+ViewElement::ViewElement(ICanvasView& view, Core::IModelElement& element)
+    : Core::IViewElement(view, element), view_(view)
+{
+    RequireListed(*this);
+    RequestUpdate();
+}
+
+ViewElement::~ViewElement()
+{
+    if (GetOwnerView() != nullptr) CancelUpdate();
+}
+
+void ViewElement::RequestUpdate()
+{
+    view_.RequestUpdate(*this);
+}
+
+void ViewElement::CancelUpdate()
+{
+    view_.CancelUpdate(*this);
+}
+
+void ViewElement::SetCursor(const zq::Point&)
+{
+    Cursor::Load(1);
+}
+
+// ---- SelectableViewElement
+
+SelectableViewElement::SelectableViewElement(ICanvasView& view, Core::IModelElement& element)
+    : Core::IViewElement(view, element), view_(view)
+{
+    RequireListed(*this);
+    RequestUpdate();
+}
+
+SelectableViewElement::~SelectableViewElement()
+{
+    if (GetOwnerView() != nullptr) CancelUpdate();
+}
+
+void SelectableViewElement::RequestMarksUpdate()
+{
+    view_.RequestUpdate(*this, true);
+}
+
+void SelectableViewElement::RequestUpdate()
+{
+    view_.RequestUpdate(*this, false);
+}
+
+void SelectableViewElement::CancelUpdate()
+{
+    view_.CancelUpdate(*this);
+}
+
+void SelectableViewElement::SetCursor(const zq::Point&)
+{
+    Cursor::Load(1);
+}
+
+// ---- VIShiftable
+
+void VIShiftable::SetMoveCursor(bool dragging, bool, bool move)
+{
+    Cursor::Load(!dragging ? 269 : move ? 261 : 275);
+}
+
+} // namespace View

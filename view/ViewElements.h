@@ -1,0 +1,134 @@
+// The view side of model elements: the model-element base that makes view elements for a canvas
+// view, plain and selectable view elements with their update requests, and the interfaces a view
+// element offers to the tasks (context menu, handles, double clicks, typed characters, moving).
+#pragma once
+
+#include "core/ModelElement.h"
+#include "core/View.h"
+#include "drawing/Canvas.h"
+
+#include <memory>
+
+namespace View {
+
+class ICanvasView;
+class ITask;
+class ISubTask;
+class IDefaultTask;
+class CmdHandlerList;
+
+using SubTaskPtr = std::shared_ptr<ISubTask>;
+
+// A view element's context menu.
+class IContextMenu {
+public:
+    static constexpr unsigned kDefaultMenuId = 111;
+    virtual ~IContextMenu() = default;
+    // Adds the command handlers that serve the menu's commands (none by default).
+    virtual void PrepareMenu(IDefaultTask&, CmdHandlerList&) {}
+    // The menu resource id.
+    virtual unsigned GetMenuId() const { return kDefaultMenuId; }
+};
+
+// Base of every model element shown in a canvas view.
+class ModelElement : public virtual Core::IModelElement {
+public:
+    // Makes the element's view element in the canvas view.
+    virtual std::shared_ptr<Core::IViewElement> CreateCanvasViewElement(ICanvasView& view) = 0;
+    // The view element of any element in any view: canvas views ask View::ModelElements, other
+    // views and elements get none.
+    static std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element, Core::IView& view);
+};
+
+// A handle of a selected view element (a resize handle): pointable, with the task its drag runs.
+class IControl : public virtual Core::VIPointable {
+public:
+    // The sub-task of a drag from the point (logical units); none when the handle is disabled.
+    virtual SubTaskPtr CreateTask(ICanvasView& view, ITask& parent, const zq::Point& point) = 0;
+    // Whether the point lies within the tolerance of the handle.
+    virtual bool IsNear(const zq::Point& point, int32_t tolerance) const = 0;
+    // The handle's weight at the point in the view.
+    virtual Core::Weight GetWeight(const zq::Point& point, const Core::IView& view) const = 0;
+    using Core::IViewElement::GetWeight;
+};
+
+// A part that reacts to a double click with a sub-task (possibly none).
+class IDoubleClickHandler : public virtual Core::VIPointable {
+public:
+    virtual SubTaskPtr OnDoubleClick(ICanvasView& view, ITask& parent, const zq::Point& point) = 0;
+};
+
+// A view element that takes typed characters while selected.
+class ICharHandler {
+public:
+    virtual ~ICharHandler() = default;
+    // The sub-task that handles the character (the message's wParam), or none.
+    virtual SubTaskPtr OnChar(ICanvasView& view, ITask& parent, unsigned wParam, long lParam) = 0;
+};
+
+// A non-selectable presence of an element in a canvas view.
+class ViewElement : public IContextMenu, public virtual Core::VIPointable {
+public:
+    ViewElement(ICanvasView& view, Core::IModelElement& element);
+    // Leaves the view's update queue.
+    ~ViewElement() override;
+    // Rebuilds the drawables.
+    virtual void Update() = 0;
+    // The model core's update: queued until the view processes its updates.
+    void Update(const Core::ViewUpdateContext*) override { RequestUpdate(); }
+    // Enqueues the element for an update.
+    void RequestUpdate();
+    // Leaves the queue.
+    void CancelUpdate();
+    // The arrow by default.
+    void SetCursor(const zq::Point& point) override;
+    // The canvas view.
+    ICanvasView& GetCanvasView() const { return view_; }
+
+private:
+    ICanvasView& view_;
+};
+
+// A selectable presence of an element that shows selection marks.
+class SelectableViewElement : public Core::VISelectable, public IContextMenu, public virtual Core::VIPointable {
+public:
+    SelectableViewElement(ICanvasView& view, Core::IModelElement& element);
+    // Leaves the view's update queue.
+    ~SelectableViewElement() override;
+    // Enqueues the element for a redraw of its marks only.
+    void RequestMarksUpdate();
+    // Enqueues the element for a full update (a pending marks-only request becomes a full one).
+    void RequestUpdate();
+    // Leaves the queue.
+    void CancelUpdate();
+    // Rebuilds the element's drawables.
+    virtual void UpdateShape() = 0;
+    // Redraws the selection marks.
+    virtual void UpdateMarks() = 0;
+    // The handle at the point among the element's marks, or none.
+    virtual IControl* FindControlAt(const zq::Point&) { return nullptr; }
+
+    // The model core's update: queued.
+    void Update(const Core::ViewUpdateContext*) override { RequestUpdate(); }
+    void OnSelectedChanged() override { RequestMarksUpdate(); }
+    void OnSelectionVisible(bool) override { RequestMarksUpdate(); }
+    void SetCursor(const zq::Point& point) override;
+    ICanvasView& GetCanvasView() const { return view_; }
+
+private:
+    ICanvasView& view_;
+};
+
+class IMoveController;
+
+// A view element that can be moved with the mouse.
+class VIShiftable : public virtual Core::VIPointable {
+public:
+    // Shows the cursor of a move: 269 when not dragging, else 261 (move) or 275 (copy).
+    virtual void SetMoveCursor(bool dragging, bool modifier, bool move);
+    // The task that moves the selection from the point with the button (1 left, 3 right); none
+    // while no move task is available.
+    virtual SubTaskPtr CreateMoveTask(ICanvasView&, ITask&, const zq::Point&, int /*button*/) { return nullptr; }
+};
+
+} // namespace View
