@@ -1,14 +1,13 @@
 #include "core/DocumentWriter.h"
 
 #include "core/Diagram.h"
-#include "core/Registries.h"
 #include "core/foundation/UTF8.h"
 #include "core/xml/Writer.h"
 
+#include <algorithm>
 #include <ostream>
-#include <sstream>
-#include <unordered_map>
-#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace Core {
 
@@ -20,79 +19,65 @@ Exceptions::DanglingReference::DanglingReference(const IModelElement& element)
 
 namespace {
 
-// The source with an index of owned elements, so that nesting costs one pass over the source.
+// The source with an index of owned elements and of the elements a document of it holds, kept in
+// sorted vectors: a document has tens of thousands of elements and is written in one pass.
 class IndexedClub : public IClub {
 public:
     explicit IndexedClub(const IClub& source) : source_(source) {
+        std::vector<const IModelElement*> pending;
         source.ForEachElement([&](IModelElement& e) {
-            if (IModelElement* owner = e.GetOwner()) owned_[owner].push_back(&e);
+            if (IModelElement* owner = e.GetOwner())
+                owned_.emplace_back(owner, &e);
+            else if (e.IsStored())
+                pending.push_back(&e);
         });
+        std::stable_sort(owned_.begin(), owned_.end(), [](const Owned& a, const Owned& b) { return a.first < b.first; });
+        // Held: stored elements without an owner and, nested, stored elements whose owner is held.
+        while (!pending.empty()) {
+            const IModelElement* owner = pending.back();
+            pending.pop_back();
+            written_.push_back(owner);
+            for (auto [it, end] = OwnedRange(*owner); it != end; ++it)
+                if (it->second->IsStored()) pending.push_back(it->second);
+        }
+        std::sort(written_.begin(), written_.end());
+        // An element owned twice over (a cycle of owners never reaches here) is held once.
+        written_.erase(std::unique(written_.begin(), written_.end()), written_.end());
     }
     void ForEachElement(const std::function<void(IModelElement&)>& f) const override { source_.ForEachElement(f); }
     std::vector<IModelElement*> GetOwnedElements(const IModelElement& owner) const override {
-        auto it = owned_.find(&owner);
-        return it == owned_.end() ? std::vector<IModelElement*>() : it->second;
+        std::vector<IModelElement*> owned;
+        for (auto [it, end] = OwnedRange(owner); it != end; ++it) owned.push_back(it->second);
+        return owned;
     }
+    // Whether a document of the source holds the element.
+    bool IsWritten(const IModelElement& e) const { return std::binary_search(written_.begin(), written_.end(), &e); }
 
 private:
+    using Owned = std::pair<const IModelElement*, IModelElement*>;
+    std::pair<std::vector<Owned>::const_iterator, std::vector<Owned>::const_iterator> OwnedRange(
+        const IModelElement& owner) const {
+        auto first = std::lower_bound(owned_.begin(), owned_.end(), &owner,
+                                      [](const Owned& o, const IModelElement* e) { return o.first < e; });
+        auto last = first;
+        while (last != owned_.end() && last->first == &owner) ++last;
+        return {first, last};
+    }
+
     const IClub& source_;
-    std::unordered_map<const IModelElement*, std::vector<IModelElement*>> owned_;
+    std::vector<Owned> owned_;                  // (owner, owned element), by owner, each owner's in source order
+    std::vector<const IModelElement*> written_;  // sorted
 };
 
-// A document writer that keeps the text of its last child instead of writing anything.
-class ElementCapture : public xml::DocumentWriter {
-public:
-    ElementCapture() : xml::DocumentWriter(sink_) {}
-    // The attributes and in-place children of the element as the document would hold them.
-    std::string Capture(const IModelElement& element) {
-        {
-            xml::Writer w(*this, element.GetNamespace(), L"E");
-            element.StoreProperties(w);
-            w.EndElement();
-        }
-        return std::move(last_);
-    }
-
-protected:
-    void AddChild(std::string&& text) override { last_ = std::move(text); }
-
-private:
-    std::ostringstream sink_;
-    std::string last_;
-};
-
-// The elements a document of the source holds: stored elements without an owner and, nested,
-// stored elements whose owner is held.
-std::unordered_set<const IModelElement*> WrittenElements(const IndexedClub& club)
+// Refuses a document in which a written element refers by id to an element the document does
+// not hold.
+void CheckReferences(const IndexedClub& club)
 {
-    std::unordered_set<const IModelElement*> written;
-    std::vector<const IModelElement*> pending;
     club.ForEachElement([&](IModelElement& e) {
-        if (e.IsStored() && e.GetOwner() == nullptr && written.insert(&e).second) pending.push_back(&e);
-    });
-    while (!pending.empty()) {
-        const IModelElement* owner = pending.back();
-        pending.pop_back();
-        for (IModelElement* e : club.GetOwnedElements(*owner))
-            if (e->IsStored() && written.insert(e).second) pending.push_back(e);
-    }
-    return written;
-}
-
-// Refuses a document in which a written element refers to an element the document does not hold:
-// a copy of each element whose references are mapped onto the written elements (the others are
-// dropped) must store exactly like a plain copy.
-void CheckReferences(const IndexedClub& club, const std::unordered_set<const IModelElement*>& written)
-{
-    CopyRegistry onto;
-    for (const IModelElement* e : written) onto.Register(*e, const_cast<IModelElement&>(*e));
-    ElementCapture capture;
-    club.ForEachElement([&](IModelElement& e) {
-        if (!written.contains(&e)) return;
-        ElementPtr plain = e.Clone();
-        ElementPtr mapped = e.Clone();
-        mapped->RemapReferences(onto);
-        if (capture.Capture(*plain) != capture.Capture(*mapped)) throw Exceptions::DanglingReference(e);
+        if (!club.IsWritten(e)) return;
+        e.ForEachStoredReference([&](const IModelElement& target) {
+            if (!club.IsWritten(target)) throw Exceptions::DanglingReference(e);
+        });
     });
 }
 
@@ -100,7 +85,7 @@ template <class Stream>
 void Write(const IClub& source, Stream& out)
 {
     IndexedClub club(source);
-    CheckReferences(club, WrittenElements(club));
+    CheckReferences(club);
     xml::DocumentWriter doc(out);
     club.ForEachElement([&](IModelElement& e) {
         if (e.IsStored() && e.GetOwner() == nullptr) e.Store(doc, &club);

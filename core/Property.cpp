@@ -96,6 +96,12 @@ void PropertyFactory::RemapReferences(void* rep, const CopyRegistry& mapping) co
     for (const auto& p : GetProperties()) p.funTable->RemapReference(static_cast<char*>(rep) + p.offset, mapping);
 }
 
+void PropertyFactory::VisitStoredReferences(const void* rep, const ReferenceVisitor& visit) const
+{
+    for (const auto& p : GetProperties())
+        p.funTable->VisitStoredReferences(static_cast<const char*>(rep) + p.offset, visit);
+}
+
 void PropertyFactory::ReportTo(FactoryRegistry& registry)
 {
     ReportFactory(registry);
