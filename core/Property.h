@@ -86,6 +86,8 @@ struct PropertyRef {
         // Calls the visitor on every element the field refers to by object id in the document
         // (none for values, references not stored and elements written in place).
         virtual void VisitStoredReferences(const void* /*field*/, const ReferenceVisitor& /*visit*/) const {}
+        // Whether VisitStoredReferences may visit anything.
+        virtual bool HasStoredReferences() const { return false; }
         // The undo record of a change (the backup value), or null when the field did not change.
         virtual std::unique_ptr<IPropertyUndoer> Copy(const void* repBase, const void* field,
                                                       const void* backupField) const = 0;
@@ -160,6 +162,7 @@ private:
     const xml::Namespace& ns_;
     std::wstring elementName_;
     std::vector<PropertyRef> properties_;
+    std::vector<std::size_t> referenceProperties_;  // the places of properties with stored references
 };
 
 } // namespace Core

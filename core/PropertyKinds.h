@@ -257,6 +257,7 @@ public:
             Policy::Evaluate(name, a.GetLine(), code);
         }
     }
+    bool HasStoredReferences() const override { return Stored && !StoredInPlace<T>::value; }
     void VisitStoredReferences(const void* field, const ReferenceVisitor& visit) const override {
         if constexpr (Stored && !StoredInPlace<T>::value) {
             if (const T* p = *static_cast<T* const*>(field)) visit(*static_cast<const IModelElement*>(p));
@@ -310,6 +311,7 @@ public:
             Policy::Evaluate(name, a.GetLine(), code);
         }
     }
+    bool HasStoredReferences() const override { return Stored; }
     void VisitStoredReferences(const void* field, const ReferenceVisitor& visit) const override {
         if constexpr (Stored) {
             for (const T* p : *static_cast<const PtrCont<T>*>(field))
