@@ -5,6 +5,7 @@
 #include "core/Exceptions.h"
 #include "core/UndoHandler.h"
 #include "core/View.h"
+#include "core/ViewRepair.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -271,8 +272,27 @@ void Diagram::AttachView(IView& view)
     views_.push_back(&view);
     view.diagram_ = this;
     try {
-        for (const auto& e : elements_.Elements())
-            if (auto ve = view.CreateViewElement(*e)) e->AddViewElement(std::move(ve));
+        MakeAllViewElements(view);
+    } catch (...) {
+        DetachView(view);
+        throw;
+    }
+}
+
+void Diagram::MakeAllViewElements(IView& view)
+{
+    for (const auto& e : elements_.Elements())
+        if (auto ve = view.CreateViewElement(*e)) e->AddViewElement(std::move(ve));
+}
+
+void Diagram::RebuildView(IView& view)
+{
+    if (view.diagram_ != this) return;
+    try {
+        for (const auto& e : elements_.Elements()) e->RemoveViewElements(view);
+        MakeAllViewElements(view);
+        view.UpdateViewElements();
+        view.UpdateView();
     } catch (...) {
         DetachView(view);
         throw;
@@ -345,7 +365,19 @@ void Diagram::RestoreElement(const ElementPtr& element, std::size_t index)
 {
     elements_.InsertAt(index, element);
     ElementState::SetDeleted(*element, false);
-    MakeViewElements(*element);
+}
+
+void Diagram::MakeMissingViewElements(IModelElement& element, ViewFailures& failures)
+{
+    const auto views = views_;
+    for (IView* v : views) {
+        if (failures.Has(*v) || element.FindViewElement(*v) != nullptr) continue;
+        try {
+            if (auto ve = v->CreateViewElement(element)) element.AddViewElement(std::move(ve));
+        } catch (...) {
+            failures.Note(v);
+        }
+    }
 }
 
 void Diagram::RemoveElementAt(std::size_t index, IModelElement& expected)

@@ -26,6 +26,7 @@ class IGrid;
 class IUndoHandler;
 class UndoHandler;
 class ModelElementSet;
+class ViewFailures;
 
 // The element source a document writer walks.
 class IClub {
@@ -131,6 +132,9 @@ public:
     void AttachView(IView& view);
     // Detaches the view and drops its view elements.
     void DetachView(IView& view);
+    // Drops the attached view's view elements and makes them again, updating them and the view;
+    // when that fails the view is detached and the error passed on.
+    void RebuildView(IView& view);
     // The attached views.
     const std::vector<IView*>& GetViews() const { return views_; }
     // Lets every attached view update its drawables.
@@ -177,8 +181,12 @@ public:
     // ---- for transactions and undo records
     // Appends an element, giving it an id when it has none; returns its place.
     std::size_t AppendElement(const ElementPtr& element);
-    // Puts a removed element back at its place and clears its deleted flag.
+    // Puts a removed element back at its place and clears its deleted flag; its view elements are
+    // made afterwards (MakeMissingViewElements), so that putting the model back never depends on views.
     void RestoreElement(const ElementPtr& element, std::size_t index);
+    // Gives the element a view element in every attached view that lacks one; a view that fails is
+    // noted and skipped, as are views already failed.
+    void MakeMissingViewElements(IModelElement& element, ViewFailures& failures);
     // Removes the element found at the place, sets its deleted flag and drops its view elements.
     void RemoveElementAt(std::size_t index, IModelElement& expected);
     // Counts a transaction opening and closing.
@@ -187,6 +195,7 @@ public:
 
 private:
     void MakeViewElements(IModelElement& element);
+    void MakeAllViewElements(IView& view);
 
     const FactoryRegistry& registry_;
     Initializer* initializer_;

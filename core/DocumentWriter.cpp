@@ -1,14 +1,13 @@
 #include "core/DocumentWriter.h"
 
 #include "core/Diagram.h"
-#include "core/Registries.h"
 #include "core/foundation/UTF8.h"
 #include "core/xml/Writer.h"
 
+#include <cstdint>
+#include <limits>
 #include <ostream>
-#include <sstream>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 namespace Core {
 
@@ -20,91 +19,128 @@ Exceptions::DanglingReference::DanglingReference(const IModelElement& element)
 
 namespace {
 
-// The source with an index of owned elements, so that nesting costs one pass over the source.
+constexpr std::size_t kNoPlace = std::numeric_limits<std::size_t>::max();
+
+// The places of the source's elements by address, in an open-addressing table: a document has
+// tens of thousands of elements and every reference is looked up once.
+class PlaceTable {
+public:
+    explicit PlaceTable(std::size_t count) {
+        while ((std::size_t(1) << bits_) < 2 * count + 2) ++bits_;
+        slots_.assign(std::size_t(1) << bits_, Slot{nullptr, kNoPlace});
+    }
+    // Records the element's place; an element met again keeps its first place.
+    void Insert(const IModelElement* e, std::size_t place) {
+        Slot& s = Probe(e);
+        if (s.element == nullptr) s = Slot{e, place};
+    }
+    // The element's place, or kNoPlace when the source does not hold it.
+    std::size_t Find(const IModelElement* e) const { return const_cast<PlaceTable*>(this)->Probe(e).place; }
+
+private:
+    struct Slot {
+        const IModelElement* element;
+        std::size_t place;
+    };
+    Slot& Probe(const IModelElement* e) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(e)) * 0x9E3779B97F4A7C15ull) >>
+                                    (64 - bits_)) & mask;
+        while (slots_[i].element != nullptr && slots_[i].element != e) i = (i + 1) & mask;
+        return slots_[i];
+    }
+    unsigned bits_ = 1;
+    std::vector<Slot> slots_;
+};
+
+// The source with its owned elements indexed and the elements a document of it holds marked.
 class IndexedClub : public IClub {
 public:
-    explicit IndexedClub(const IClub& source) : source_(source) {
-        source.ForEachElement([&](IModelElement& e) {
-            if (IModelElement* owner = e.GetOwner()) owned_[owner].push_back(&e);
+    explicit IndexedClub(const IClub& source) : source_(source), places_(0) {
+        source.ForEachElement([&](IModelElement& e) { elements_.push_back(&e); });
+        places_ = PlaceTable(elements_.size());
+        for (std::size_t i = 0; i < elements_.size(); ++i) places_.Insert(elements_[i], i);
+        IndexOwned();
+        MarkWritten();
+    }
+    void ForEachElement(const std::function<void(IModelElement&)>& f) const override {
+        for (IModelElement* e : elements_) f(*e);
+    }
+    std::vector<IModelElement*> GetOwnedElements(const IModelElement& owner) const override {
+        const std::size_t place = places_.Find(&owner);
+        if (place == kNoPlace) return {};
+        return {owned_.begin() + std::ptrdiff_t(ownedStart_[place]), owned_.begin() + std::ptrdiff_t(ownedStart_[place + 1])};
+    }
+    // Whether a document of the source holds the element at the place.
+    bool IsWrittenAt(std::size_t place) const { return written_[place] != 0; }
+    // Whether a document of the source holds the element.
+    bool IsWritten(const IModelElement& e) const {
+        const std::size_t place = places_.Find(&e);
+        return place != kNoPlace && written_[place];
+    }
+    // The elements in source order.
+    const std::vector<IModelElement*>& Elements() const { return elements_; }
+
+private:
+    // Lists each element's owned elements together, in source order (owners outside the source own nothing).
+    void IndexOwned() {
+        std::vector<std::size_t> ownerPlace(elements_.size(), kNoPlace);
+        ownedStart_.assign(elements_.size() + 1, 0);
+        for (std::size_t i = 0; i < elements_.size(); ++i) {
+            if (IModelElement* owner = elements_[i]->GetOwner()) ownerPlace[i] = places_.Find(owner);
+            if (ownerPlace[i] != kNoPlace) ++ownedStart_[ownerPlace[i] + 1];
+        }
+        for (std::size_t i = 0; i < elements_.size(); ++i) ownedStart_[i + 1] += ownedStart_[i];
+        owned_.resize(ownedStart_.back());
+        std::vector<std::size_t> next(ownedStart_.begin(), ownedStart_.end() - 1);
+        for (std::size_t i = 0; i < elements_.size(); ++i)
+            if (ownerPlace[i] != kNoPlace) owned_[next[ownerPlace[i]]++] = elements_[i];
+    }
+    // Held: stored elements without an owner and, nested, stored elements whose owner is held.
+    void MarkWritten() {
+        written_.assign(elements_.size(), 0);
+        std::vector<std::size_t> pending;
+        for (std::size_t i = 0; i < elements_.size(); ++i)
+            if (elements_[i]->GetOwner() == nullptr && elements_[i]->IsStored()) pending.push_back(i);
+        while (!pending.empty()) {
+            const std::size_t place = pending.back();
+            pending.pop_back();
+            if (written_[place] || places_.Find(elements_[place]) != place) continue;  // met before
+            written_[place] = 1;
+            for (std::size_t k = ownedStart_[place]; k < ownedStart_[place + 1]; ++k)
+                if (owned_[k]->IsStored()) pending.push_back(places_.Find(owned_[k]));
+        }
+    }
+
+    const IClub& source_;
+    std::vector<IModelElement*> elements_;  // in source order
+    PlaceTable places_;
+    std::vector<std::size_t> ownedStart_;  // the owned elements of place i: owned_[ownedStart_[i] .. ownedStart_[i + 1])
+    std::vector<IModelElement*> owned_;
+    std::vector<char> written_;  // by place
+};
+
+// Refuses a document in which a written element refers by id to an element the document does
+// not hold.
+void CheckReferences(const IndexedClub& club)
+{
+    const auto& elements = club.Elements();
+    for (std::size_t place = 0; place < elements.size(); ++place) {
+        if (!club.IsWrittenAt(place)) continue;
+        elements[place]->ForEachStoredReference([&](const IModelElement& target) {
+            if (!club.IsWritten(target)) throw Exceptions::DanglingReference(*elements[place]);
         });
     }
-    void ForEachElement(const std::function<void(IModelElement&)>& f) const override { source_.ForEachElement(f); }
-    std::vector<IModelElement*> GetOwnedElements(const IModelElement& owner) const override {
-        auto it = owned_.find(&owner);
-        return it == owned_.end() ? std::vector<IModelElement*>() : it->second;
-    }
-
-private:
-    const IClub& source_;
-    std::unordered_map<const IModelElement*, std::vector<IModelElement*>> owned_;
-};
-
-// A document writer that keeps the text of its last child instead of writing anything.
-class ElementCapture : public xml::DocumentWriter {
-public:
-    ElementCapture() : xml::DocumentWriter(sink_) {}
-    // The attributes and in-place children of the element as the document would hold them.
-    std::string Capture(const IModelElement& element) {
-        {
-            xml::Writer w(*this, element.GetNamespace(), L"E");
-            element.StoreProperties(w);
-            w.EndElement();
-        }
-        return std::move(last_);
-    }
-
-protected:
-    void AddChild(std::string&& text) override { last_ = std::move(text); }
-
-private:
-    std::ostringstream sink_;
-    std::string last_;
-};
-
-// The elements a document of the source holds: stored elements without an owner and, nested,
-// stored elements whose owner is held.
-std::unordered_set<const IModelElement*> WrittenElements(const IndexedClub& club)
-{
-    std::unordered_set<const IModelElement*> written;
-    std::vector<const IModelElement*> pending;
-    club.ForEachElement([&](IModelElement& e) {
-        if (e.IsStored() && e.GetOwner() == nullptr && written.insert(&e).second) pending.push_back(&e);
-    });
-    while (!pending.empty()) {
-        const IModelElement* owner = pending.back();
-        pending.pop_back();
-        for (IModelElement* e : club.GetOwnedElements(*owner))
-            if (e->IsStored() && written.insert(e).second) pending.push_back(e);
-    }
-    return written;
-}
-
-// Refuses a document in which a written element refers to an element the document does not hold:
-// a copy of each element whose references are mapped onto the written elements (the others are
-// dropped) must store exactly like a plain copy.
-void CheckReferences(const IndexedClub& club, const std::unordered_set<const IModelElement*>& written)
-{
-    CopyRegistry onto;
-    for (const IModelElement* e : written) onto.Register(*e, const_cast<IModelElement&>(*e));
-    ElementCapture capture;
-    club.ForEachElement([&](IModelElement& e) {
-        if (!written.contains(&e)) return;
-        ElementPtr plain = e.Clone();
-        ElementPtr mapped = e.Clone();
-        mapped->RemapReferences(onto);
-        if (capture.Capture(*plain) != capture.Capture(*mapped)) throw Exceptions::DanglingReference(e);
-    });
 }
 
 template <class Stream>
 void Write(const IClub& source, Stream& out)
 {
     IndexedClub club(source);
-    CheckReferences(club, WrittenElements(club));
+    CheckReferences(club);
     xml::DocumentWriter doc(out);
-    club.ForEachElement([&](IModelElement& e) {
-        if (e.IsStored() && e.GetOwner() == nullptr) e.Store(doc, &club);
-    });
+    for (IModelElement* e : club.Elements())
+        if (e->IsStored() && e->GetOwner() == nullptr) e->Store(doc, &club);
     doc.EndElement();
 }
 

@@ -8,6 +8,7 @@
 #include "core/StoredForms.h"
 #include "core/Transaction.h"
 #include "core/View.h"
+#include "core/ViewRepair.h"
 #include "core/xml/Writer.h"
 
 #include <algorithm>
@@ -74,6 +75,28 @@ void IModelElement::UpdateViewElements(const ViewUpdateContext* context)
     auto views = views_;  // a view element may drop itself while updating
     for (const auto& v : views) v->Update(context);
     UpdateOwnerViews(context);
+}
+
+void IModelElement::UpdateViewElements(ViewFailures& failures)
+{
+    if (updating_) return;
+    Guard guard(updating_);
+    auto views = views_;
+    for (const auto& v : views) {
+        const IView* view = nullptr;
+        try {
+            view = &v->GetView();
+            if (failures.Has(*view)) continue;
+            v->Update(nullptr);
+        } catch (...) {
+            failures.Note(view);
+        }
+    }
+    try {
+        UpdateOwnerViews(nullptr);
+    } catch (...) {
+        failures.Note(nullptr);
+    }
 }
 
 void IModelElement::StoreID(xml::IWriter& writer) const

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct ShiftVector;
 class IView;
 class IViewElement;
 class UndoSequence;
+class ViewFailures;
 struct ViewUpdateContext;
 struct RestoreContext;
 class IFactory;
@@ -39,6 +41,8 @@ using ObjectId = std::uint32_t;
 
 class IModelElement;
 using ElementPtr = std::shared_ptr<IModelElement>;
+// Called with each element a stored reference leads to.
+using ReferenceVisitor = std::function<void(const IModelElement&)>;
 
 // The shared virtual base of every model element and element interface.
 class IModelElement : public std::enable_shared_from_this<IModelElement> {
@@ -115,6 +119,10 @@ public:
     void SelectInView(IView& view, bool select, SelectionTracker* tracker = nullptr);
     // Updates every view element in list order, then UpdateOwnerViews; a re-entering call returns at once.
     void UpdateViewElements(const ViewUpdateContext* context = nullptr);
+    // As UpdateViewElements, but a failing view element is noted against its view instead of
+    // throwing, and the view elements of views already failed are left alone; a failing
+    // UpdateOwnerViews is noted against every view.
+    void UpdateViewElements(ViewFailures& failures);
     // Hook after the view elements updated; elements drawn by their owner update it here.
     virtual void UpdateOwnerViews(const ViewUpdateContext*) {}
 
@@ -125,6 +133,8 @@ public:
     virtual void Store(xml::IWriter& parent, const IClub* club) const;
     // Writes the element's attributes.
     virtual void StoreProperties(xml::IWriter&) const {}
+    // Calls the visitor on every element the element's attributes refer to by object id.
+    virtual void ForEachStoredReference(const ReferenceVisitor&) const {}
     // Reads the element's attributes, resolving references through the registry.
     virtual void RestoreProperties(const xml::IAttributes&, ObjectRegistry&) {}
     // A nested child the element makes itself (none by default).

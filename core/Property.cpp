@@ -96,6 +96,15 @@ void PropertyFactory::RemapReferences(void* rep, const CopyRegistry& mapping) co
     for (const auto& p : GetProperties()) p.funTable->RemapReference(static_cast<char*>(rep) + p.offset, mapping);
 }
 
+void PropertyFactory::VisitStoredReferences(const void* rep, const ReferenceVisitor& visit) const
+{
+    const auto& properties = GetProperties();
+    for (std::size_t i : referenceProperties_) {
+        const PropertyRef& p = properties[i];
+        p.funTable->VisitStoredReferences(static_cast<const char*>(rep) + p.offset, visit);
+    }
+}
+
 void PropertyFactory::ReportTo(FactoryRegistry& registry)
 {
     ReportFactory(registry);
@@ -109,7 +118,9 @@ void PropertyFactory::AddProperty(const xml::Namespace& ns, std::wstring name, u
         if (p.offset == offset) throw std::logic_error("a record field registered twice");
         if (p.name == name && *p.ns == ns) throw std::logic_error("a property name registered twice");
     }
+    if (table.HasStoredReferences()) referenceProperties_.reserve(referenceProperties_.size() + 1);
     properties_.push_back(PropertyRef{&ns, std::move(name), offset, &table});
+    if (table.HasStoredReferences()) referenceProperties_.push_back(properties_.size() - 1);
 }
 
 } // namespace Core

@@ -3,6 +3,7 @@
 // registry of an element type.
 #pragma once
 
+#include "core/ModelElement.h"
 #include "core/Undoer.h"
 #include "core/xml/Namespace.h"
 
@@ -82,6 +83,11 @@ struct PropertyRef {
                              const xml::IAttributes& attributes, ObjectRegistry& registry) const = 0;
         // Replaces referenced elements by their copies under the mapping.
         virtual void RemapReference(void* field, const CopyRegistry& mapping) const = 0;
+        // Calls the visitor on every element the field refers to by object id in the document
+        // (none for values, references not stored and elements written in place).
+        virtual void VisitStoredReferences(const void* /*field*/, const ReferenceVisitor& /*visit*/) const {}
+        // Whether VisitStoredReferences may visit anything.
+        virtual bool HasStoredReferences() const { return false; }
         // The undo record of a change (the backup value), or null when the field did not change.
         virtual std::unique_ptr<IPropertyUndoer> Copy(const void* repBase, const void* field,
                                                       const void* backupField) const = 0;
@@ -136,6 +142,8 @@ public:
     void RestoreProperties(void* rep, const xml::IAttributes& attributes, ObjectRegistry& registry) const;
     // Remaps every property of the record in registration order.
     void RemapReferences(void* rep, const CopyRegistry& mapping) const;
+    // Calls the visitor on every element the record's stored attributes refer to by object id.
+    void VisitStoredReferences(const void* rep, const ReferenceVisitor& visit) const;
 
     // Reports the type's factory to the registry (once), then the type's own extras.
     void ReportTo(FactoryRegistry& registry);
@@ -154,6 +162,7 @@ private:
     const xml::Namespace& ns_;
     std::wstring elementName_;
     std::vector<PropertyRef> properties_;
+    std::vector<std::size_t> referenceProperties_;  // the places of properties with stored references
 };
 
 } // namespace Core

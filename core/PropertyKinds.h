@@ -257,6 +257,12 @@ public:
             Policy::Evaluate(name, a.GetLine(), code);
         }
     }
+    bool HasStoredReferences() const override { return Stored && !StoredInPlace<T>::value; }
+    void VisitStoredReferences(const void* field, const ReferenceVisitor& visit) const override {
+        if constexpr (Stored && !StoredInPlace<T>::value) {
+            if (const T* p = *static_cast<T* const*>(field)) visit(*static_cast<const IModelElement*>(p));
+        }
+    }
     void RemapReference(void* field, const CopyRegistry& mapping) const override {
         T*& p = *static_cast<T**>(field);
         if constexpr (StoredInPlace<T>::value) {
@@ -303,6 +309,13 @@ public:
                 if (code == kRestored) *static_cast<PtrCont<T>*>(field) = std::move(list);
             }
             Policy::Evaluate(name, a.GetLine(), code);
+        }
+    }
+    bool HasStoredReferences() const override { return Stored; }
+    void VisitStoredReferences(const void* field, const ReferenceVisitor& visit) const override {
+        if constexpr (Stored) {
+            for (const T* p : *static_cast<const PtrCont<T>*>(field))
+                if (p != nullptr) visit(*static_cast<const IModelElement*>(p));
         }
     }
     void RemapReference(void* field, const CopyRegistry& mapping) const override {

@@ -58,6 +58,11 @@ void StorableBase0::RemapReferences(const CopyRegistry& mapping)
     GetPropertyFactory().RemapReferences(CurrentRepBase(), mapping);
 }
 
+void StorableBase0::ForEachStoredReference(const ReferenceVisitor& visit) const
+{
+    GetPropertyFactory().VisitStoredReferences(const_cast<StorableBase0*>(this)->CurrentRepBase(), visit);
+}
+
 void StorableBase0::NoteChanged(unsigned offset)
 {
     if (GetPropertyFactory().FindByOffset(offset) == nullptr)

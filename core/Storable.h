@@ -86,6 +86,8 @@ public:
     void RestoreProperties(const xml::IAttributes& attributes, ObjectRegistry& registry) override;
     // Remaps every registered property of the record.
     void RemapReferences(const CopyRegistry& mapping) override;
+    // Visits the references of every registered property of the record.
+    void ForEachStoredReference(const ReferenceVisitor& visit) const override;
     // Compares the changed fields with the backup into one property group; drops the backup.
     void CommitUndo(UndoSequence& sequence) override;
 

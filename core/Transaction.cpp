@@ -9,13 +9,15 @@ namespace Core {
 
 Transaction::Transaction(Diagram& diagram, IView* view) : diagram_(diagram), view_(view) { Begin(); }
 
-Transaction::~Transaction()
+Transaction::~Transaction() { AbortQuietly(); }
+
+void Transaction::AbortQuietly() noexcept
 {
     if (!open_) return;
     try {
         Abort();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "rolling back a transaction failed: %s\n", e.what());
+        std::fprintf(stderr, "rolling back a transaction: %s\n", e.what());
     } catch (...) {
         std::fprintf(stderr, "rolling back a transaction failed\n");
     }
@@ -158,10 +160,7 @@ UndoerRef Transaction::Close(SelectionTracker* tracker, const IGrid* grid)
             job.job->DoFollowUpJob(env);
         }
     } catch (...) {
-        try {
-            Abort();
-        } catch (...) {
-        }
+        AbortQuietly();  // the cause of the rollback is what the caller hears
         throw;
     }
     UndoerRef record = done_->IsEmpty() ? UndoerRef() : UndoerRef(done_);
@@ -182,12 +181,16 @@ void Transaction::Abort()
 void Transaction::RollBack()
 {
     UndoContext context(diagram_);
-    for (auto it = recorded_.rbegin(); it != recorded_.rend(); ++it) {
-        (*it)->Rollback();
-        context.Touch(**it);
-    }
-    step_->Undo(context);
-    done_->Undo(context);
+    context.Run(
+        [&] {
+            for (auto it = recorded_.rbegin(); it != recorded_.rend(); ++it) {
+                (*it)->Rollback();
+                context.Touch(**it);
+            }
+            step_->Undo(context);
+            done_->Undo(context);
+        },
+        false);
 }
 
 void Transaction::End()

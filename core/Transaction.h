@@ -86,9 +86,12 @@ public:
     void AddFollowUpJob(std::shared_ptr<IFollowUpJob> job);
 
     // Runs the follow-ups and jobs and returns the undo record (empty when nothing changed).
-    // On failure the transaction is rolled back and the error passed on.
+    // On failure the transaction is rolled back and the error passed on (a view failing during
+    // that rollback is repaired and only logged).
     UndoerRef Close(SelectionTracker* tracker = nullptr, const IGrid* grid = nullptr);
-    // Rolls back every insertion, deletion and change made in the transaction.
+    // Rolls back every insertion, deletion and change made in the transaction. The model is put
+    // back whole before any view follows; a view that cannot follow is rebuilt or detached and then
+    // reported as Exceptions::ViewUpdateFailed.
     void Abort();
 
 private:
@@ -102,6 +105,7 @@ private:
     void CloseStep(SelectionTracker* tracker, const IGrid* grid);
     void RunElementQueue(Env& env);
     void RollBack();
+    void AbortQuietly() noexcept;
     void End();
 
     Diagram& diagram_;

@@ -2,6 +2,7 @@
 
 #include "core/Diagram.h"
 #include "core/Exceptions.h"
+#include "core/ViewRepair.h"
 
 #include <algorithm>
 
@@ -88,9 +89,13 @@ void UndoHandler::Step1(IView* view, SelectionTracker* tracker, bool undo)
     auto& to = undo ? redo_ : undo_;
     Step step = std::move(from.back());
     from.pop_back();
+    std::exception_ptr viewError;
     try {
         UndoContext context(diagram_);
         context.Apply(step.record, undo);
+    } catch (const Exceptions::ViewUpdateFailed&) {
+        // The record ran in full and the views were repaired: the step counts as done.
+        viewError = std::current_exception();
     } catch (...) {
         // The model may be partly changed: the remaining records no longer fit it, so the history
         // is dropped, and the document counts as changed against every saved state.
@@ -104,6 +109,7 @@ void UndoHandler::Step1(IView* view, SelectionTracker* tracker, bool undo)
     to.push_back(std::move(step));
     if (restorer) restorer->Restore(view, tracker);
     Changed(true);
+    if (viewError) std::rethrow_exception(viewError);
 }
 
 std::unique_ptr<IDirtyMarker> UndoHandler::CreateDirtyMarker() { return std::make_unique<DirtyMarker>(state_); }

@@ -67,9 +67,10 @@ public:
     // and a non-empty undo list the record is merged into the last step.
     virtual void Add(const UndoerRef& record, std::shared_ptr<ISelectionRestorer> before,
                      std::shared_ptr<ISelectionRestorer> after, bool join) = 0;
-    // Undoes up to count steps.
+    // Undoes up to count steps. A failing record drops the whole history and passes its error on;
+    // when only views failed the step counts as undone and Exceptions::ViewUpdateFailed follows.
     virtual void Undo(IView* view, SelectionTracker* tracker, int count = 1) = 0;
-    // Redoes up to count steps.
+    // Redoes up to count steps, failing as Undo.
     virtual void Redo(IView* view, SelectionTracker* tracker, int count = 1) = 0;
     // The number of steps that can be undone.
     virtual std::size_t GetUndoCount() const = 0;

@@ -2,6 +2,7 @@
 
 #include "core/Diagram.h"
 #include "core/View.h"
+#include "core/ViewRepair.h"
 
 #include <cstdio>
 #include <exception>
@@ -80,8 +81,12 @@ UndoerRef UndoerRef::Join(const UndoerRef& first, const UndoerRef& second)
 
 UndoContext::~UndoContext()
 {
+    if (touched_.empty()) return;
     try {
-        UpdateTouched();
+        ViewFailures failures;
+        UpdateTouched(failures);
+        const std::string report = failures.Repair(diagram_);
+        if (!report.empty()) std::fprintf(stderr, "%s\n", report.c_str());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "view update after undo failed: %s\n", e.what());
     } catch (...) {
@@ -98,35 +103,47 @@ void UndoContext::Touch(IModelElement& element)
 
 void UndoContext::Apply(const UndoerRef& record, bool undo)
 {
-    const auto views = diagram_.GetViews();
-    for (IView* v : views) v->OnUndoBegin();
-    struct End {
-        const std::vector<IView*>& views;
-        ~End() {
-            for (IView* v : views) {
-                try {
-                    v->OnUndoEnd();
-                } catch (const std::exception& e) {
-                    std::fprintf(stderr, "view failed after undo: %s\n", e.what());
-                } catch (...) {
-                    std::fprintf(stderr, "view failed after undo\n");
-                }
-            }
-        }
-    } end{views};
-    if (undo)
-        record.Get()->Undo(*this);
-    else
-        record.Get()->Redo(*this);
-    UpdateTouched();
+    Run([&] { undo ? record.Get()->Undo(*this) : record.Get()->Redo(*this); }, true);
 }
 
-void UndoContext::UpdateTouched()
+void UndoContext::Run(const std::function<void()>& change, bool notify)
+{
+    ViewFailures failures;
+    const auto views = diagram_.GetViews();
+    auto tellViews = [&](void (IView::*notification)()) {
+        for (IView* v : views) {
+            try {
+                (v->*notification)();
+            } catch (...) {
+                failures.Note(v);
+            }
+        }
+    };
+    if (notify) tellViews(&IView::OnUndoBegin);
+    std::exception_ptr changeError;
+    try {
+        change();
+    } catch (...) {
+        changeError = std::current_exception();
+    }
+    UpdateTouched(failures);
+    if (notify) tellViews(&IView::OnUndoEnd);
+    const std::string report = failures.Repair(diagram_);
+    if (changeError) {
+        if (!report.empty()) std::fprintf(stderr, "%s\n", report.c_str());
+        std::rethrow_exception(changeError);
+    }
+    if (!report.empty()) throw Exceptions::ViewUpdateFailed(report);
+}
+
+void UndoContext::UpdateTouched(ViewFailures& failures)
 {
     auto touched = std::move(touched_);
     touched_.clear();
     touchedIndex_.clear();
-    for (const auto& e : touched) e->UpdateViewElements();
+    for (const auto& e : touched)
+        if (!e->IsDeleted()) diagram_.MakeMissingViewElements(*e, failures);
+    for (const auto& e : touched) e->UpdateViewElements(failures);
 }
 
 void UndoSequence::Add(const UndoerRef& record)

@@ -5,6 +5,7 @@
 #include "core/ModelElement.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -13,6 +14,7 @@ namespace Core {
 
 class Diagram;
 class UndoContext;
+class ViewFailures;
 
 // One undo record: undoing and redoing it must alternate exactly.
 class Undoer {
@@ -49,23 +51,29 @@ private:
     std::shared_ptr<Undoer> undoer_;
 };
 
-// The context undo records run in: it collects the elements they touched and updates their views.
+// The context undo records run in: it collects the elements they touched and, once the model
+// change is complete, brings the views up to date with them.
 class UndoContext {
 public:
     explicit UndoContext(Diagram& diagram) : diagram_(diagram) {}
     UndoContext(const UndoContext&) = delete;
     UndoContext& operator=(const UndoContext&) = delete;
-    // Updates the views of the touched elements; never throws.
+    // Brings the views up to date with elements touched outside Run; never throws.
     ~UndoContext();
     // The diagram the records change.
     Diagram& GetDiagram() const { return diagram_; }
-    // Notes an element whose view elements update when the context ends.
+    // Notes an element whose views follow once the model change is complete.
     void Touch(IModelElement& element);
-    // Runs the record's undo (or redo) between the views' begin and end notifications.
+    // Runs the record's undo (or redo) between the views' begin and end notifications (Run).
     void Apply(const UndoerRef& record, bool undo);
+    // Runs a change of the model, then brings the views up to date (with the undo begin and end
+    // notifications when notify is set). Views never stop the change: a view that fails is rebuilt
+    // or detached afterwards. The change's own error passes on as it is; otherwise a view failure
+    // throws Exceptions::ViewUpdateFailed once the model and the views are whole.
+    void Run(const std::function<void()>& change, bool notify);
 
 private:
-    void UpdateTouched();
+    void UpdateTouched(ViewFailures& failures);
     Diagram& diagram_;
     std::vector<ElementPtr> touched_;                       // in the order first touched
     std::unordered_set<const IModelElement*> touchedIndex_;  // the same elements, for lookups

@@ -89,6 +89,12 @@ const std::locale& Classic() {
     static const std::locale classic = std::locale::classic();
     return classic;
 }
+
+// Numbers in documents never follow the user's locale. A stream already on the classic locale
+// is left alone: imbuing costs more than the rest of a small element's start.
+void UseClassicNumbers(std::wostream& stream) {
+    if (stream.getloc() != Classic()) stream.imbue(Classic());
+}
 } // namespace
 
 Writer::Writer(IWriter& parent, const Namespace& ns, std::wstring_view name)
@@ -102,7 +108,7 @@ Writer::Writer(IWriter& parent, const Namespace& ns, std::wstring_view name)
     if (depth_ >= kMaxDepth)
         throw Core::Exceptions::Base("cannot save: elements nested deeper than " + std::to_string(kMaxDepth - 1) +
                                      " levels");
-    stream_.imbue(Classic());
+    UseClassicNumbers(stream_);
     start_.reserve(64);
     start_ += '<';
     start_ += name_;
@@ -116,7 +122,7 @@ Writer::Writer(RootTag, DocumentWriter& document, std::wstring_view name)
       name_(zq::ToUTF8(name)),
       buf_(&start_, detail::EscapingBuf::Mode::Attribute),
       stream_(&buf_) {
-    stream_.imbue(Classic());
+    UseClassicNumbers(stream_);
     start_ += '<';
     start_ += name_;
 }
@@ -130,18 +136,48 @@ Writer::~Writer() {
     }
 }
 
+namespace {
+// Whether ns is the namespace written without prefix; the usual case is the very object.
+bool IsDefault(const Namespace& ns) {
+    return &ns == &DocumentWriter::DefaultNamespace() || ns.uri == DocumentWriter::DefaultNamespace().uri;
+}
+
+// Whether the root declares ns (the default namespace or the second schema).
+bool IsRootNamespace(const Namespace& ns) {
+    return &ns == &kSchema10 || &ns == &kSchema13 || DocumentWriter::IsDeclaredAtRoot(ns.uri);
+}
+
+// Appends a name: plain ASCII as it is, anything else escaped.
+void AppendName(std::string& out, std::wstring_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = name[i];
+        const bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+                           c == L'_' || c == L'-' || c == L'.' || c == L':';
+        if (!plain) {
+            detail::AppendEscaped(out, name.substr(i), detail::EscapingBuf::Mode::Attribute);
+            return;
+        }
+        out += static_cast<char>(c);
+    }
+}
+} // namespace
+
 std::string Writer::QualifiedName(const Namespace& ns, std::wstring_view name) {
     std::string q;
-    if (ns.uri != DocumentWriter::DefaultNamespace().uri) {
-        q = ns.prefix.empty() ? std::string("ns") : zq::ToUTF8(ns.prefix);
-        q += ':';
-    }
-    detail::AppendEscaped(q, name, detail::EscapingBuf::Mode::Attribute);
+    AppendQualifiedName(q, ns, name);
     return q;
 }
 
+void Writer::AppendQualifiedName(std::string& out, const Namespace& ns, std::wstring_view name) {
+    if (!IsDefault(ns)) {
+        out += ns.prefix.empty() ? std::string("ns") : zq::ToUTF8(ns.prefix);
+        out += ':';
+    }
+    AppendName(out, name);
+}
+
 void Writer::DeclareIfNeeded(const Namespace& ns) {
-    if (ns.uri == DocumentWriter::DefaultNamespace().uri || DocumentWriter::IsDeclaredAtRoot(ns.uri)) return;
+    if (IsRootNamespace(ns)) return;
     for (const auto& uri : declared_) if (uri == ns.uri) return;
     declared_.emplace_back(ns.uri);
     start_ += " xmlns:";
@@ -177,7 +213,7 @@ std::wostream& Writer::WriteAttribute(const Namespace& ns, std::wstring_view nam
     } else {
         start_ += ' ';
     }
-    start_ += QualifiedName(ns, name);
+    AppendQualifiedName(start_, ns, name);
     start_ += "=\"";
     valueOpen_ = true;
     return stream_;
@@ -246,15 +282,16 @@ DocumentWriter::~DocumentWriter() = default;
 void DocumentWriter::EndElement(unsigned flags) {
     if (written_) return;
     written_ = true;
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-    text += Finish(flags);
-    text += '\n';
+    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    std::string body = Finish(flags);
+    body += '\n';
     // A stream that failed (a full disk, a wide stream that cannot encode) must not pass for a save.
     if (out_ != nullptr) {
-        out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+        out_->write(kDeclaration.data(), static_cast<std::streamsize>(kDeclaration.size()));
+        out_->write(body.data(), static_cast<std::streamsize>(body.size()));
         if (!out_->flush()) throw Core::Exceptions::Base("writing the document failed");
     } else if (wout_ != nullptr) {
-        const std::wstring wide = zq::FromUTF8(text);
+        const std::wstring wide = zq::FromUTF8(std::string(kDeclaration) + body);
         wout_->write(wide.data(), static_cast<std::streamsize>(wide.size()));
         if (!wout_->flush()) throw Core::Exceptions::Base("writing the document failed");
     }

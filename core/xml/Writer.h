@@ -102,6 +102,8 @@ private:
     void CloseValue();
     // The name with the namespace's prefix unless ns is the default namespace, as UTF-8.
     static std::string QualifiedName(const Namespace& ns, std::wstring_view name);
+    // Appends the qualified name to out.
+    static void AppendQualifiedName(std::string& out, const Namespace& ns, std::wstring_view name);
     // Declares ns on this element unless the root or this element already declares it.
     void DeclareIfNeeded(const Namespace& ns);
     void Indent(std::string& out, int depth) const;
