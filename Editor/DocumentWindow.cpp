@@ -1,6 +1,7 @@
 #include "Editor/DocumentWindow.h"
 
-#include "Editor/DocumentFactory.h"
+#include "Editor/Diagram.h"
+#include "Editor/DiagramFactory.h"
 #include "app/winutil/ResourceLoader.h"
 #include "app/winutil/Window.h"
 #include "app/winutil/WindowPlacement.h"
@@ -20,7 +21,7 @@ const WinUtil::WindowClass& FrameClass() {
 
 } // namespace
 
-DocumentWindow::DocumentWindow(EmptyDocument& document, Application::LifeTimeSupervisor& node)
+DocumentWindow::DocumentWindow(Diagram& document, Application::LifeTimeSupervisor& node)
     : IDocumentWindow(document, node), document_(document), bindings_(GetDispatcher()), commander_(*this),
       commands_(commander_) {
     bindings_.AddSpy(WM_DESTROY, this, &DocumentWindow::OnDestroy);
@@ -39,7 +40,8 @@ void DocumentWindow::Open(HWND after) {
         placement.SetShowCmd(SW_HIDE);
         placement.ApplyToWindow(GetHwnd());
     }
-    HWND path = CreateWindowExW(0, L"STATIC", document_.GetName().c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+    const std::wstring shown = document_.IsUntitled() ? std::wstring() : document_.GetName();
+    HWND path = CreateWindowExW(0, L"STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                     8, 8, 2000, 20, GetHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathControlId)),
                     GetModuleHandleW(nullptr), nullptr);
     if (path) SendMessageW(path, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -64,8 +66,8 @@ void DocumentWindow::OnCtlColorStatic(WinMessage::Msg& msg) {
     msg.result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
-void DocumentWindow::OnNew(const Application::CommandMsg&) { document_.GetFactory().NewDocument(); }
+void DocumentWindow::OnNew(const Application::CommandMsg&) { document_.GetFactory().NewDiagram(); }
 
-void DocumentWindow::OnClose(const Application::CommandMsg&) { document_.GetNode().End(); }
+void DocumentWindow::OnClose(const Application::CommandMsg&) { document_.Close(); }
 
 } // namespace Editor

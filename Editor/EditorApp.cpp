@@ -1,6 +1,6 @@
 #include "Editor/EditorApp.h"
 
-#include "Editor/DocumentFactory.h"
+#include "Editor/DiagramFactory.h"
 #include "app/winutil/ExceptionBox.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
@@ -17,7 +17,7 @@ int EditorApp::Init() {
 }
 
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
-    return std::make_unique<DocumentFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root);
+    return std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root);
 }
 
 } // namespace Editor
