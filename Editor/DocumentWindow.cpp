@@ -5,6 +5,7 @@
 #include "app/winutil/ResourceLoader.h"
 #include "app/winutil/Window.h"
 #include "app/winutil/WindowPlacement.h"
+#include "Editor/WindowSettings.h"
 #include "resources/resource.h"
 
 namespace Editor {
@@ -39,6 +40,11 @@ void DocumentWindow::Open(HWND after) {
         WinUtil::WindowPlacement placement = WinUtil::GetCascadedPlacement(after);
         placement.SetShowCmd(SW_HIDE);
         placement.ApplyToWindow(GetHwnd());
+    } else if (LastWindowPlacement().IsValid()) {
+        // The first window takes the place where the last one was closed.
+        WinUtil::WindowPlacement placement = LastWindowPlacement();
+        placement.SetShowCmd(SW_HIDE);
+        placement.ApplyToWindow(GetHwnd());
     }
     const std::wstring shown = document_.IsUntitled() ? std::wstring() : document_.GetName();
     HWND path = CreateWindowExW(0, L"STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
@@ -51,6 +57,8 @@ void DocumentWindow::Open(HWND after) {
 
 void DocumentWindow::OnDestroy(WinMessage::Msg&) {
     commander_.ShowMenu(nullptr);
+    // The next first window takes this place (the settings keep it across runs).
+    LastWindowPlacement().ReadFromWindow(GetHwnd());
 }
 
 void DocumentWindow::OnActivate(WinMessage::Msg& msg) {

@@ -1,5 +1,5 @@
 // The editor's application object: the framework's single-document application with the editor's
-// document factory and error-box caption.
+// document factory, error-box caption and settings.
 #pragma once
 
 #include "app/SdiApp.h"
@@ -7,6 +7,12 @@
 namespace Editor {
 
 class EditorApp : public Application::ISdiApp, private Application::IDocumentFactoryCreator {
+public:
+    // Reads the remembered window placement and context-menu defaults from the settings key.
+    EditorApp();
+    // Writes them back; settings that cannot be written are dropped.
+    ~EditorApp() override;
+
 protected:
     // Sets the error box's caption from the string table; answers 0 (go on).
     int Init() override;
