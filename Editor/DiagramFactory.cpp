@@ -57,12 +57,7 @@ std::wstring MakeUntitledName(const std::vector<std::wstring>& openNames) {
         bool blocked = false;
         for (const std::wstring& name : openNames) {
             if (name.empty()) continue;
-            if (EndsWithNoCase(name, candidate)) {
-                size_t before = name.size() - candidate.size();
-                blocked = before == 0 || name[before - 1] == L'\\' || name[before - 1] == L'/';
-            } else if (name.size() > tail && EndsWithNoCase(candidate, name)) {
-                blocked = true;
-            }
+            blocked = EndsWithNoCase(name, candidate) || (name.size() > tail && EndsWithNoCase(candidate, name));
             if (blocked) break;
         }
         if (!blocked) return candidate;

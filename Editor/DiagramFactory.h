@@ -73,8 +73,8 @@ private:
 };
 
 // The first name "Diagram<n>.qvd" (string 101) that no open name blocks: a name blocks a candidate
-// when it ends with it (after a path separator or as a whole), or when the candidate ends with the
-// name and the name reaches into the text before the number. Empty when none is free.
+// when it ends with it, or when the candidate ends with the name and the name reaches into the text
+// before the number (so that a name such as "qvd" cannot block them all). Empty when none is free.
 std::wstring MakeUntitledName(const std::vector<std::wstring>& openNames);
 
 // The text of the box about a file that could not be read (string 218, 227 and the reader's message).
