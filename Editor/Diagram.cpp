@@ -3,6 +3,7 @@
 #include "Editor/DiagramFactory.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/ElementFactories.h"
+#include "Editor/NameCompare.h"
 #include "app/FileTitle.h"
 #include "app/winutil/Files.h"
 #include "app/winutil/Modal.h"
@@ -30,12 +31,6 @@ Diagram::SaveAnswer AskSaveChanges(const std::wstring& name) {
 Diagram::SaveQuestion& Question() {
     static Diagram::SaveQuestion question;
     return question;
-}
-
-bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
-    if (end.size() > text.size()) return false;
-    return CompareStringOrdinal(text.c_str() + text.size() - end.size(), static_cast<int>(end.size()), end.c_str(),
-                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "Editor/DocumentWindow.h"
 #include "Editor/ElementFactories.h"
+#include "Editor/NameCompare.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "core/foundation/UTF8.h"
@@ -27,14 +28,6 @@ BOOL CALLBACK FindTopmostDocumentWindow(HWND hwnd, LPARAM found) {
     if (!IsShownDocumentWindow(hwnd)) return TRUE;
     *reinterpret_cast<HWND*>(found) = hwnd;
     return FALSE;
-}
-
-bool EqualNoCase(const wchar_t* a, size_t aSize, const wchar_t* b, size_t bSize) {
-    return CompareStringOrdinal(a, static_cast<int>(aSize), b, static_cast<int>(bSize), TRUE) == CSTR_EQUAL;
-}
-
-bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
-    return end.size() <= text.size() && EqualNoCase(text.c_str() + text.size() - end.size(), end.size(), end.c_str(), end.size());
 }
 
 std::wstring Widen(const char* text) {
@@ -154,8 +147,7 @@ Diagram* DiagramFactory::FindOpen(const std::wstring& path) {
     ForEachDocument([&](Application::IDocument& document) {
         auto* diagram = dynamic_cast<Diagram*>(&document);
         if (!diagram || diagram->IsUntitled() || document.GetNode().IsEnded()) return true;
-        const std::wstring& name = document.GetName();
-        if (!EqualNoCase(name.c_str(), name.size(), path.c_str(), path.size())) return true;
+        if (!EqualsNoCase(document.GetName(), path)) return true;
         found = diagram;
         return false;
     });

@@ -1,5 +1,7 @@
 #include "Editor/StorageHolder.h"
 
+#include "Editor/NameCompare.h"
+
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
@@ -222,9 +224,7 @@ void StorageHolder::SaveToFile() {
 
 bool StorageHolder::IsHeldFile(const std::wstring& path) const {
     if (!file_.IsValid()) return false;
-    if (CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), path_.c_str(),
-                             static_cast<int>(path_.size()), TRUE) == CSTR_EQUAL)
-        return true;
+    if (EqualsNoCase(path, path_)) return true;
     WinUtil::FileHandle other(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
     return other.IsValid() && SameFile(other.Get(), file_.Get());
