@@ -153,3 +153,36 @@ TEST_F(FactoryFixture, AnsweringNoClosesWithoutSaving) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FactoryFixture, PrintSwitchesPrintAnOpenDocumentAndCloseOneOpenedForIt) {
+    const std::wstring open = folder.AddFile(L"open.qvd");
+    const std::wstring closed = folder.AddFile(L"closed.qvd");
+    std::vector<std::pair<std::wstring, std::wstring>> printed;  // document, printer
+    factory->SetPrinter([&](Editor::Diagram& doc, const Editor::PrintRequest& request) {
+        printed.emplace_back(doc.GetName(), request.printer);
+    });
+    Editor::Diagram* kept = factory->Open(open, false, SW_HIDE);
+    ASSERT_NE(kept, nullptr);
+
+    factory->Receive(folder.Path(), L"q.exe -p open.qvd");
+    factory->Receive(folder.Path(), L"q.exe -pt closed.qvd \"Office Laser\" drv port");
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0], std::make_pair(open, std::wstring()));
+    EXPECT_EQ(printed[1], std::make_pair(closed, std::wstring(L"Office Laser")));
+    EXPECT_FALSE(kept->GetNode().IsEnded()) << "a document that was open stays open";
+    int live = 0;
+    factory->ForEachDocument([&](Application::IDocument& d) {
+        live += d.GetNode().IsEnded() ? 0 : 1;
+        return true;
+    });
+    EXPECT_EQ(live, 1) << "the document opened for printing is closed again";
+
+    factory->Receive(folder.Path(), L"q.exe -p missing.qvd");
+    EXPECT_EQ(printed.size(), 2u);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(L"missing.qvd"), std::wstring::npos);
+}
+
+} // namespace

@@ -201,6 +201,21 @@ TEST(Storage, AFileHeldForWritingElsewhereOpensReadOnlyAndCannotBeSavedInPlace) 
     EXPECT_TRUE(asked.storage.IsReadOnly());
 }
 
+TEST(Storage, AFileTheRunningEditorHoldsOpensReadOnlyHereAndStaysUntouched) {
+    TempFolder folder(L"QvStoreEditor");
+    const std::wstring path = folder.AddFile(L"edited.qvd");
+    Process editor;
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" edited.qvd", folder.Path()));
+    ASSERT_TRUE(WaitFor([&] { return WindowOfPath(editor.Id(), path) != nullptr; }));
+
+    Document doc;
+    doc.storage.Open(path, false);
+    EXPECT_TRUE(doc.storage.IsReadOnly());
+    doc.AddBoxes(1);
+    EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(path); }), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ReadBytes(path), "");
+}
+
 TEST(Storage, NamesThatAreNoDocumentFileFailWithTheSystemsCode) {
     TempFolder folder(L"QvStoreBad");
     Document doc;
