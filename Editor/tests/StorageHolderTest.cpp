@@ -322,6 +322,26 @@ TEST(Storage, SaveCopyWritesElsewhereAndKeepsTheDocumentAsItWas) {
     DeleteFileW(copy.c_str());
 }
 
+TEST(Storage, ALoadThatSkipsElementsOfAnotherNamespaceWarns) {
+    TempFolder folder(L"QvStoreWarn");
+    Document source;
+    source.AddBoxes(1);
+    std::string text = source.Text();
+    const size_t close = text.rfind("</");
+    ASSERT_NE(close, std::string::npos);
+    text.insert(close, "<f:Gadget xmlns:f=\"urn:quorvel-future\"/>\n");
+    Document doc;
+    doc.storage.Open(folder.AddFile(L"future.qvd", text), false);
+    ASSERT_EQ(doc.warnings.size(), 1u);
+    EXPECT_EQ(doc.warnings[0] & 1u, 1u);
+    EXPECT_EQ(doc.model.GetElementCount(), 1u);
+
+    Document plain;
+    plain.storage.Open(folder.AddFile(L"plain.qvd", source.Text()), false);
+    ASSERT_EQ(plain.warnings.size(), 1u);
+    EXPECT_EQ(plain.warnings[0], 0u);
+}
+
 TEST(Storage, LoadWarningTextFollowsTheReadBits) {
     EXPECT_EQ(Editor::LoadWarningText(0), L"");
     EXPECT_EQ(Editor::LoadWarningText(2), L"");
