@@ -72,8 +72,9 @@ std::wstring OpenErrorText(const std::wstring& path, const WinUtil::ComException
     return text + Widen(error.what());
 }
 
-DiagramFactory::DiagramFactory(Application::IApplication& application, Application::LifeTimeSupervisor& root)
-    : IDocumentFactory(application, root),
+DiagramFactory::DiagramFactory(Application::IApplication& application, Application::LifeTimeSupervisor& root,
+                               Application::IClipboard& clipboard)
+    : IDocumentFactory(application, root), clipboard_(clipboard),
       accelerators_(WinUtil::ResourceLoader::Instance().LoadAccelerators(IDR_ACCELERATORS)),
       queue_(root, [this](const std::wstring& path) { Open(path); }) {
     RegisterElementFactories(registry_);

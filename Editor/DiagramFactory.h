@@ -5,6 +5,7 @@
 #include "Editor/CommandLine.h"
 #include "Editor/Diagram.h"
 #include "Editor/OpenQueue.h"
+#include "app/Clipboard.h"
 #include "app/Document.h"
 #include "app/SdiApp.h"
 #include "app/winutil/Exceptions.h"
@@ -27,8 +28,10 @@ public:
     // Prints a document without the print dialog as a "-p" or "-pt" command line asks.
     using Printer = std::function<void(Diagram& document, const PrintRequest& request)>;
 
-    // Registers the element factories; documents become children of root.
-    DiagramFactory(Application::IApplication& application, Application::LifeTimeSupervisor& root);
+    // Registers the element factories; documents become children of root and share the
+    // application's clipboard object (which must outlive the factory).
+    DiagramFactory(Application::IApplication& application, Application::LifeTimeSupervisor& root,
+                   Application::IClipboard& clipboard);
     // Unhooks the shortcuts when the loop they are hooked on still runs.
     ~DiagramFactory() override;
 
@@ -45,6 +48,8 @@ public:
     // untitled documents never match. Null when there is none.
     Diagram* FindOpen(const std::wstring& path);
 
+    // The application's clipboard object.
+    Application::IClipboard& GetClipboard() const { return clipboard_; }
     // The element factories the documents read through.
     const Core::FactoryRegistry& GetRegistry() const { return registry_; }
     // The window a new one is cascaded from: the document window activated last while it still
@@ -63,6 +68,7 @@ private:
     Diagram& MakeDocument(const std::wstring& name, bool fromFile, bool readOnly, int showCommand);
     void Report(const std::wstring& text) const;
 
+    Application::IClipboard& clipboard_;
     Core::FactoryRegistry registry_;
     HACCEL accelerators_ = nullptr;
     WinUtil::MessageLoop* loop_ = nullptr;  // the application's loop, hooked at the first command line

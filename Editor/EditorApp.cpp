@@ -50,7 +50,8 @@ int EditorApp::Init() {
 }
 
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
-    return std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root);
+    return std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root,
+                                            clipboard_);
 }
 
 } // namespace Editor

@@ -2,6 +2,7 @@
 // document factory, error-box caption and settings.
 #pragma once
 
+#include "app/Clipboard.h"
 #include "app/SdiApp.h"
 
 namespace Editor {
@@ -20,6 +21,8 @@ protected:
     std::unique_ptr<Application::IDocumentFactory> GetDocumentFactory(Application::LifeTimeSupervisor& root) override;
 
 private:
+    Application::Clipboard clipboard_;  // the application's clipboard object, shared by every document
+
     // The application object itself, as the document factory is given it.
     Application::IApplication& GetApplication() override { return *this; }
 };

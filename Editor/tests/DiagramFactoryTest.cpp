@@ -50,7 +50,8 @@ struct FactoryFixture : ::testing::Test {
     TestApp app;
     NoCollect keep;
     std::unique_ptr<Application::LifeTimeSupervisor> root = Application::LifeTimeSupervisor::CreateRoot(&keep);
-    std::unique_ptr<Editor::DiagramFactory> factory = std::make_unique<Editor::DiagramFactory>(app, *root);
+    Application::Clipboard clipboard;
+    std::unique_ptr<Editor::DiagramFactory> factory = std::make_unique<Editor::DiagramFactory>(app, *root, clipboard);
     std::vector<std::wstring> reports;
     TempFolder folder{L"QvFactory"};
 
