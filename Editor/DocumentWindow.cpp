@@ -55,6 +55,8 @@ void DocumentWindow::Open(HWND after) {
     commander_.ShowMenu(GetMenu(GetHwnd()));
 }
 
+bool DocumentWindow::QueryClose() { return document_.GetWindowCount() > 1 || document_.QueryClose(); }
+
 void DocumentWindow::OnDestroy(WinMessage::Msg&) {
     commander_.ShowMenu(nullptr);
     // The next first window takes this place (the settings keep it across runs).

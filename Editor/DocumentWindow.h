@@ -22,6 +22,10 @@ public:
     // Creates the window, cascaded from after (when given), without showing it.
     void Open(HWND after = nullptr);
 
+protected:
+    // Closing the document's last window closes the document: a modified one asks first.
+    bool QueryClose() override;
+
 private:
     void OnDestroy(WinMessage::Msg& msg);
     void OnActivate(WinMessage::Msg& msg);

@@ -140,6 +140,28 @@ TEST_F(FactoryFixture, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
     EXPECT_GT(data.nFileSizeLow, 0u) << "Yes saves before closing";
 }
 
+TEST_F(FactoryFixture, ClosingTheLastWindowOfAModifiedDocumentAsksToo) {
+    Editor::Diagram* doc = factory->Open(folder.AddFile(L"window.qvd"), false, SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->GetWindowCount(), 1);
+    HWND window = doc->GetWindow(0)->GetHwnd();
+    Modify(*doc);
+    int asked = 0;
+    Editor::Diagram::SaveAnswer answer = Editor::Diagram::SaveAnswer::Cancel;
+    Editor::Diagram::SetSaveQuestion([&](const std::wstring&) {
+        ++asked;
+        return answer;
+    });
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(doc->GetNode().IsEnded());
+    answer = Editor::Diagram::SaveAnswer::No;
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(doc->GetNode().IsEnded());
+}
+
 TEST_F(FactoryFixture, AnsweringNoClosesWithoutSaving) {
     const std::wstring path = folder.AddFile(L"kept.qvd");
     Editor::Diagram* doc = factory->Open(path, false, SW_HIDE);
