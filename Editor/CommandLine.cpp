@@ -1,5 +1,6 @@
 #include "Editor/CommandLine.h"
 
+#include "app/winutil/Files.h"
 #include "app/winutil/Platform.h"
 
 #include <cwctype>
@@ -42,6 +43,21 @@ bool IsFullyQualified(const std::wstring& name) {
     return name.size() >= 3 && IsDriveLetter(name[0]) && name[1] == L':' && IsSlash(name[2]);
 }
 
+// SearchPathW in the one directory, with the default extension appended to names without one.
+std::wstring SearchDocument(const std::wstring& directory, const std::wstring& name) {
+    std::wstring found(MAX_PATH + 1, L'\0');
+    for (;;) {
+        DWORD length = SearchPathW(directory.empty() ? L".\\" : directory.c_str(), name.c_str(), L".qvd",
+                                   static_cast<DWORD>(found.size()), found.data(), nullptr);
+        if (length == 0) return {};
+        if (length < found.size()) {
+            found.resize(length);
+            return found;
+        }
+        found.resize(length + 10);
+    }
+}
+
 std::wstring FullPathName(const std::wstring& path) {
     DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
@@ -50,12 +66,6 @@ std::wstring FullPathName(const std::wstring& path) {
     if (length == 0 || length >= needed) return path;
     full.resize(length);
     return full;
-}
-
-bool HasExtension(const std::wstring& path) {
-    size_t dot = path.find_last_of(L'.');
-    size_t slash = path.find_last_of(L"\\/");
-    return dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
 }
 
 bool FileExists(const std::wstring& path) {
@@ -75,6 +85,8 @@ std::vector<std::wstring> SplitTokens(const std::wstring& text) {
 
 std::wstring ResolveDocumentPath(const std::wstring& directory, const std::wstring& name) {
     if (name.empty()) return {};
+    std::wstring found = SearchDocument(directory, name);
+    if (!found.empty() && FileExists(found)) return WinUtil::ResolveShellLink(FullPathName(found));
     std::wstring path;
     if (IsFullyQualified(name) || directory.empty()) {
         path = name;
@@ -88,9 +100,7 @@ std::wstring ResolveDocumentPath(const std::wstring& directory, const std::wstri
         if (!IsSlash(path.back())) path += L'\\';
         path += name;
     }
-    path = FullPathName(path);
-    if (!HasExtension(path) && !FileExists(path) && FileExists(path + L".qvd")) path += L".qvd";
-    return path;
+    return FullPathName(path);
 }
 
 OpenRequest ParseCommandLine(const std::wstring& directory, const std::wstring& commandLine) {
@@ -103,8 +113,21 @@ OpenRequest ParseCommandLine(const std::wstring& directory, const std::wstring& 
         size_t start = ++pos;
         while (pos < commandLine.size() && !IsSpace(commandLine[pos]) && commandLine[pos] != L'"') ++pos;
         std::wstring word = commandLine.substr(start, pos - start);
-        if (EqualsNoCase(word, L"embedding") || EqualsNoCase(word, L"embed")) request.serverOnly = true;
-        else request.newDocument = true;  // printing and unknown switches: a new document
+        if (EqualsNoCase(word, L"embedding") || EqualsNoCase(word, L"embed")) {
+            request.serverOnly = true;
+        } else if (word == L"p" || word == L"pt") {
+            PrintRequest print;
+            NextToken(commandLine, pos, print.path);
+            print.path = ResolveDocumentPath(directory, print.path);
+            if (word == L"pt") {
+                NextToken(commandLine, pos, print.printer);
+                NextToken(commandLine, pos, print.driver);
+                NextToken(commandLine, pos, print.port);
+            }
+            request.print = std::move(print);
+        } else {
+            request.newDocument = true;  // any other switch: a new document, the rest ignored
+        }
         return request;
     }
     while (NextToken(commandLine, pos, token)) {

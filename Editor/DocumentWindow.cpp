@@ -1,9 +1,11 @@
 #include "Editor/DocumentWindow.h"
 
-#include "Editor/DocumentFactory.h"
+#include "Editor/Diagram.h"
+#include "Editor/DiagramFactory.h"
 #include "app/winutil/ResourceLoader.h"
 #include "app/winutil/Window.h"
 #include "app/winutil/WindowPlacement.h"
+#include "Editor/WindowSettings.h"
 #include "resources/resource.h"
 
 namespace Editor {
@@ -20,7 +22,7 @@ const WinUtil::WindowClass& FrameClass() {
 
 } // namespace
 
-DocumentWindow::DocumentWindow(EmptyDocument& document, Application::LifeTimeSupervisor& node)
+DocumentWindow::DocumentWindow(Diagram& document, Application::LifeTimeSupervisor& node)
     : IDocumentWindow(document, node), document_(document), bindings_(GetDispatcher()), commander_(*this),
       commands_(commander_) {
     bindings_.AddSpy(WM_DESTROY, this, &DocumentWindow::OnDestroy);
@@ -38,8 +40,14 @@ void DocumentWindow::Open(HWND after) {
         WinUtil::WindowPlacement placement = WinUtil::GetCascadedPlacement(after);
         placement.SetShowCmd(SW_HIDE);
         placement.ApplyToWindow(GetHwnd());
+    } else if (LastWindowPlacement().IsValid()) {
+        // The first window takes the place where the last one was closed.
+        WinUtil::WindowPlacement placement = LastWindowPlacement();
+        placement.SetShowCmd(SW_HIDE);
+        placement.ApplyToWindow(GetHwnd());
     }
-    HWND path = CreateWindowExW(0, L"STATIC", document_.GetName().c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+    const std::wstring shown = document_.IsUntitled() ? std::wstring() : document_.GetName();
+    HWND path = CreateWindowExW(0, L"STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                     8, 8, 2000, 20, GetHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathControlId)),
                     GetModuleHandleW(nullptr), nullptr);
     if (path) SendMessageW(path, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -47,8 +55,12 @@ void DocumentWindow::Open(HWND after) {
     commander_.ShowMenu(GetMenu(GetHwnd()));
 }
 
+bool DocumentWindow::QueryClose() { return document_.GetWindowCount() > 1 || document_.QueryClose(); }
+
 void DocumentWindow::OnDestroy(WinMessage::Msg&) {
     commander_.ShowMenu(nullptr);
+    // The next first window takes this place (the settings keep it across runs).
+    LastWindowPlacement().ReadFromWindow(GetHwnd());
 }
 
 void DocumentWindow::OnActivate(WinMessage::Msg& msg) {
@@ -64,8 +76,8 @@ void DocumentWindow::OnCtlColorStatic(WinMessage::Msg& msg) {
     msg.result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
-void DocumentWindow::OnNew(const Application::CommandMsg&) { document_.GetFactory().NewDocument(); }
+void DocumentWindow::OnNew(const Application::CommandMsg&) { document_.GetFactory().NewDiagram(); }
 
-void DocumentWindow::OnClose(const Application::CommandMsg&) { document_.GetNode().End(); }
+void DocumentWindow::OnClose(const Application::CommandMsg&) { document_.Close(); }
 
 } // namespace Editor

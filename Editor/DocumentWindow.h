@@ -1,5 +1,5 @@
-// The window of an empty document: the editor's menu bar, File > New and File > Close, and the
-// document's path shown in its client area.
+// A frame window of a diagram until the diagram view joins it: the editor's menu bar, File > New
+// and File > Close, and the document's path shown in its client area.
 #pragma once
 
 #include "app/Commands.h"
@@ -8,19 +8,23 @@
 
 namespace Editor {
 
-class EmptyDocument;
+class Diagram;
 
-// A frame window of an empty document; owned by its lifetime node.
+// A frame window of a diagram; owned by its lifetime node.
 class DocumentWindow : public Application::IDocumentWindow {
 public:
     // The child control that shows the document's full path (empty for a new document).
     static constexpr int kPathControlId = 1001;
 
     // A window of the document on its own lifetime node; Open creates it.
-    DocumentWindow(EmptyDocument& document, Application::LifeTimeSupervisor& node);
+    DocumentWindow(Diagram& document, Application::LifeTimeSupervisor& node);
 
     // Creates the window, cascaded from after (when given), without showing it.
     void Open(HWND after = nullptr);
+
+protected:
+    // Closing the document's last window closes the document: a modified one asks first.
+    bool QueryClose() override;
 
 private:
     void OnDestroy(WinMessage::Msg& msg);
@@ -29,7 +33,7 @@ private:
     void OnNew(const Application::CommandMsg& msg);
     void OnClose(const Application::CommandMsg& msg);
 
-    EmptyDocument& document_;
+    Diagram& document_;
     WinMessage::WinMsgPlugMap bindings_;
     Application::WinCommander commander_;
     Application::WinCmdPlugSet commands_;

@@ -1,12 +1,45 @@
 #include "Editor/EditorApp.h"
 
-#include "Editor/DocumentFactory.h"
+#include "Editor/DiagramFactory.h"
+#include "Editor/Installer.h"
+#include "Editor/WindowSettings.h"
+#include "app/ContextMenu.h"
 #include "app/winutil/ExceptionBox.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
 #include "text/win/UniscribeSetup.h"
 
 namespace Editor {
+
+namespace {
+
+constexpr wchar_t kWindowPlacement[] = L"WindowPlacement";
+
+} // namespace
+
+EditorApp::EditorApp() {
+    // Without the installation there is no settings key: the program runs with no remembered values.
+    try {
+        LastWindowPlacement().ReadFromRegistry(Installer::Instance().OpenKeyForReading(), kWindowPlacement);
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+    try {
+        Application::ContextMenuDefaults::Instance().Read(Installer::Instance());
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+}
+
+EditorApp::~EditorApp() {
+    try {
+        WinUtil::Registry::Key key = Installer::Instance().OpenKeyForWriting();
+        LastWindowPlacement().WriteToRegistry(key, kWindowPlacement);
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+    try {
+        Application::ContextMenuDefaults::Instance().Write(Installer::Instance());
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+}
 
 int EditorApp::Init() {
     std::wstring caption = WinUtil::ResourceLoader::Instance().LoadString(IDS_EXCEPTION_CAPTION);
@@ -17,7 +50,8 @@ int EditorApp::Init() {
 }
 
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
-    return std::make_unique<DocumentFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root);
+    return std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root,
+                                            clipboard_);
 }
 
 } // namespace Editor

@@ -79,6 +79,15 @@ void OpenQueue::Add(const std::vector<std::wstring>& paths) {
         else if (request.toOpen.size() < kMaxDocumentsPerRequest) request.toOpen.push_back(path);
         else request.overLimit.push_back(path);
     }
+    // One name that cannot be read goes to the opener like the others, whose report gives the
+    // reason; only several are gathered into one list, so that a flood of names makes one box.
+    if (request.unreadable.size() == 1 && request.toOpen.size() < kMaxDocumentsPerRequest) {
+        request = Request{};
+        for (const std::wstring& path : paths) {
+            if (request.toOpen.size() < kMaxDocumentsPerRequest) request.toOpen.push_back(path);
+            else request.overLimit.push_back(path);
+        }
+    }
     if (request.toOpen.empty() && request.unreadable.empty() && request.overLimit.empty()) return;
     requests_.push_back(std::move(request));
     SetLocked(true);
@@ -96,7 +105,13 @@ void OpenQueue::OnNext(WinMessage::Msg&) {
     if (!request.toOpen.empty()) {
         std::wstring path = std::move(request.toOpen.front());
         request.toOpen.pop_front();
-        PostNext();  // the next one follows even when this one fails
+        // The next one follows even when this one fails, but only once it has returned: a box that
+        // the opening shows runs a message loop, which must not finish the request (and release the
+        // program) underneath it.
+        struct PostAfter {
+            OpenQueue& queue;
+            ~PostAfter() { queue.PostNext(); }
+        } postAfter{*this};
         open_(path);
         return;
     }

@@ -40,7 +40,8 @@ public:
     ~OpenQueue();
 
     // Queues the readable names of one request (at most kMaxDocumentsPerRequest) and the report of
-    // the others; the work starts from the message loop.
+    // the others; a single unreadable name is handed to the opener in its place, which reports it.
+    // The work starts from the message loop.
     void Add(const std::vector<std::wstring>& paths);
     // Whether requests are still being worked through.
     bool IsBusy() const { return !requests_.empty(); }

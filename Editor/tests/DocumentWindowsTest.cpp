@@ -134,3 +134,22 @@ TEST(DocumentWindows, EmbeddingStartOpensNothingAndEnds) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DocumentWindows, ANameThatCannotOpenGivesTheOpenErrorAndNoWindow) {
+    TempFolder folder(L"QuorvelCannotOpen");
+    Process editor;
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" missing.qvd", folder.Path()));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(editor.Id())) != nullptr; }));
+    const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));
+    const std::wstring expected = L"Quorvel UML Editor cannot open " + folder.Path() + L"\\missing.qvd.\n";
+    EXPECT_EQ(text.rfind(expected, 0), 0u) << std::string(text.begin(), text.end());
+    EXPECT_EQ(TextOf(box), L"Quorvel");
+    EXPECT_TRUE(VisibleWindows(editor.Id()).empty());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(editor.WaitExit(15000), 0u) << "nothing is left open, so the program ends";
+}
+
+} // namespace

@@ -65,6 +65,29 @@ inline HWND WindowOfPath(DWORD pid, const std::wstring& path) {
     return nullptr;
 }
 
+struct BoxSearch {
+    DWORD pid;
+    HWND box;
+};
+
+inline BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<BoxSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t cls[16] = L"";
+    GetClassNameW(hwnd, cls, 16);
+    if (owner != s->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
+    s->box = hwnd;
+    return FALSE;
+}
+
+// The visible message box of the process, or null.
+inline HWND FindMessageBox(DWORD pid) {
+    BoxSearch search{pid, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.box;
+}
+
 // A started editor process; never left running: the destructor closes its windows and ends it by
 // force when it does not end, so that the next test starts alone.
 class Process {

@@ -13,29 +13,6 @@ namespace {
 
 using namespace EditorTest;
 
-struct BoxSearch {
-    DWORD pid;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<BoxSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t cls[16] = L"";
-    GetClassNameW(hwnd, cls, 16);
-    if (owner != s->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
-    s->box = hwnd;
-    return FALSE;
-}
-
-// The visible message box of the process, or null.
-HWND FindMessageBox(DWORD pid) {
-    BoxSearch search{pid, nullptr};
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    return search.box;
-}
-
 bool Answers(HWND window) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;

@@ -65,7 +65,7 @@ TEST(OpenQueue, OpensAtMostTheLimitInOrderOnePerMessageAndReportsTheRestOnce) {
     auto previous = WinUtil::ExceptionBox::SetSink([&](const std::wstring&, const std::wstring& text) { errors.push_back(text); });
     Editor::OpenQueue queue(*root, [&](const std::wstring& path) {
         opened.push_back(path);
-        if (opened.size() == 2) throw std::runtime_error("this document fails");  // the rest go on
+        if (opened.size() == 2 && errors.empty()) throw std::runtime_error("this document fails");  // the rest go on
     }, [&](const std::wstring& text) { reports.push_back(text); });
 
     queue.Add(names);
@@ -93,6 +93,13 @@ TEST(OpenQueue, OpensAtMostTheLimitInOrderOnePerMessageAndReportsTheRestOnce) {
     EXPECT_EQ(reports.size(), 1u);
     queue.Add({});
     EXPECT_FALSE(queue.IsBusy());
+
+    // One name that cannot be read is left to the opener, in its place, and the queue says nothing.
+    opened.clear();
+    queue.Add({readable[1], names[0], readable[2]});
+    RunUntilIdle(queue);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{readable[1], names[0], readable[2]}));
+    EXPECT_EQ(reports.size(), 1u);
     root->Unlock();
 }
 

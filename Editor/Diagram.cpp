@@ -1,0 +1,128 @@
+#include "Editor/Diagram.h"
+
+#include "Editor/DiagramFactory.h"
+#include "Editor/DocumentWindow.h"
+#include "Editor/ElementFactories.h"
+#include "Editor/NameCompare.h"
+#include "app/FileTitle.h"
+#include "app/winutil/Files.h"
+#include "app/winutil/Modal.h"
+#include "app/winutil/ResourceLoader.h"
+#include "core/DefaultGrid.h"
+#include "resources/resource.h"
+
+namespace Editor {
+
+namespace {
+
+const wchar_t kProgramCaption[] = L"Quorvel UML Editor";
+
+Diagram::SaveAnswer AskSaveChanges(const std::wstring& name) {
+    auto& resources = WinUtil::ResourceLoader::Instance();
+    std::wstring text = resources.FormatString(IDS_SAVE_CHANGES, {Application::GetFileTitle(name)});
+    std::wstring caption = resources.LoadString(IDS_PRODUCTNAME);
+    switch (WinUtil::MessageBox(caption.c_str(), text.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return Diagram::SaveAnswer::Yes;
+    case IDNO: return Diagram::SaveAnswer::No;
+    default: return Diagram::SaveAnswer::Cancel;
+    }
+}
+
+Diagram::SaveQuestion& Question() {
+    static Diagram::SaveQuestion question;
+    return question;
+}
+
+} // namespace
+
+std::wstring ProposedSaveName(const std::wstring& name) {
+    std::wstring extension = L"." + WinUtil::ResourceLoader::Instance().LoadString(IDS_EXT_DIAGRAM);
+    return EndsWithNoCase(name, extension) ? name.substr(0, name.size() - extension.size()) : name;
+}
+
+Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, const std::wstring& name,
+                 bool fromFile, bool readOnly)
+    : IDocument(factory.GetApplication(), node, name), factory_(factory),
+      model_(std::make_unique<Core::Diagram>(factory.GetRegistry(), static_cast<Core::Diagram::Initializer*>(this), nullptr, &View::DefaultGrid::Instance(),
+                                             &factory.GetApplication())),
+      storage_(std::make_unique<StorageHolder>(*model_)) {
+    if (fromFile) storage_->Open(name, readOnly);
+    else storage_->New();
+}
+
+Diagram::~Diagram() { factory_.RemoveDocument(*this); }
+
+void Diagram::InitNewDiagram(Core::Diagram& model) { FillNewDiagram(model); }
+
+std::wstring Diagram::GetCaption() const {
+    if (GetName().empty() || IsUntitled()) return kProgramCaption;
+    return Application::GetFileTitle(GetName()) + L" - " + kProgramCaption;
+}
+
+Application::IDocumentWindow* Diagram::CreateDocumentWindow(Application::NewWindowDefaultsProvider*) {
+    Application::LifeTimeSupervisor& node = GetNode().CreateChild();
+    auto window = std::make_unique<DocumentWindow>(*this, node);
+    DocumentWindow* raw = window.get();
+    node.SetClient(std::move(window));  // the node owns the window object from here on
+    try {
+        raw->Open(factory_.GetReferenceWindow());
+    } catch (...) {
+        // A window that could not be made must not keep its lock: the program would never end.
+        node.SetClient(nullptr);
+        throw;
+    }
+    return raw;
+}
+
+HWND Diagram::FirstWindow() const {
+    Application::IDocumentWindow* window = GetWindow(0);
+    return window ? window->GetHwnd() : nullptr;
+}
+
+void Diagram::SetSaveQuestion(SaveQuestion question) { Question() = std::move(question); }
+
+bool Diagram::QueryClose() {
+    if (GetWindowCount() == 0 || IsEmbedded() || !storage_->IsDirty()) return true;
+    if (HWND window = FirstWindow()) {
+        BringWindowToTop(window);
+        SetForegroundWindow(window);
+    }
+    SaveAnswer answer = Question() ? Question()(GetName()) : AskSaveChanges(GetName());
+    if (answer == SaveAnswer::No) return true;
+    if (answer == SaveAnswer::Yes) return Save();
+    return false;
+}
+
+bool Diagram::Close() {
+    if (!QueryClose()) return false;
+    GetNode().End();
+    return true;
+}
+
+bool Diagram::Save() {
+    if (IsUntitled() || storage_->IsReadOnly()) return SaveAs();
+    storage_->SaveToFile();
+    return true;
+}
+
+bool Diagram::SaveAs() {
+    auto& resources = WinUtil::ResourceLoader::Instance();
+    std::wstring name = ProposedSaveName(GetName());
+    DWORD filterIndex = 1;
+    if (!WinUtil::SaveFileDialog(FirstWindow(), resources.LoadString(IDS_FILTER_SAVEAS), filterIndex,
+                                 resources.LoadString(IDS_EXT_DIAGRAM), name))
+        return false;
+    // Pictures are exports: the document keeps its name, file and modified state.
+    for (UINT picture : {IDS_EXT_EMF, IDS_EXT_WMF, IDS_EXT_PNG}) {
+        if (EndsWithNoCase(name, L"." + resources.LoadString(picture))) return false;
+    }
+    SaveAs(name);
+    return true;
+}
+
+void Diagram::SaveAs(const std::wstring& path) {
+    storage_->SaveAs(path);
+    SetName(path);
+}
+
+} // namespace Editor

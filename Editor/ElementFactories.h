@@ -1,0 +1,16 @@
+// What every diagram of the editor is made of: the element factories through which the reader
+// creates elements, and the content of a new diagram.
+#pragma once
+
+#include "core/Diagram.h"
+#include "core/Factory.h"
+
+namespace Editor {
+
+// Registers the factories of every element kind the editor reads and writes.
+void RegisterElementFactories(Core::FactoryRegistry& registry);
+
+// Fills a new, empty diagram with its default content, as one change that is not undoable.
+void FillNewDiagram(Core::Diagram& model);
+
+} // namespace Editor

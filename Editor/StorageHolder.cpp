@@ -1,0 +1,298 @@
+#include "Editor/StorageHolder.h"
+
+#include "Editor/NameCompare.h"
+
+#include "app/winutil/Modal.h"
+#include "app/winutil/ResourceLoader.h"
+#include "resources/resource.h"
+
+#include <sstream>
+
+namespace Editor {
+
+namespace {
+
+constexpr DWORD kHeldFileFlags = FILE_FLAG_WRITE_THROUGH | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL;
+constexpr DWORD kWrittenFileFlags = FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL;
+// Documents are read whole into memory; larger files are refused before the attempt.
+constexpr DWORD kMaxDocumentBytes = 512u * 1024u * 1024u;
+
+[[noreturn]] void ThrowLastError() {
+    DWORD code = GetLastError();
+    throw WinUtil::ComException(static_cast<long>(code ? code : ERROR_GEN_FAILURE));
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+void DropCrBeforeLf(std::string& text) {
+    size_t to = 0;
+    for (size_t from = 0; from < text.size(); ++from) {
+        if (text[from] == '\r' && from + 1 < text.size() && text[from + 1] == '\n') continue;
+        text[to++] = text[from];
+    }
+    text.resize(to);
+}
+
+bool SameFile(HANDLE a, HANDLE b) {
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    if (!GetFileInformationByHandle(a, &ia) || !GetFileInformationByHandle(b, &ib)) return false;
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+// The document text complete in a temporary file, deleted with the object unless kept.
+struct TempText {
+    std::wstring path;
+    WinUtil::FileHandle handle;
+    bool keep = false;
+    TempText() = default;
+    TempText(const TempText&) = delete;
+    TempText& operator=(const TempText&) = delete;
+    ~TempText() {
+        handle.Reset();
+        if (!keep && !path.empty()) DeleteFileW(path.c_str());
+    }
+};
+
+} // namespace
+
+// Records the marks when a storage operation starts and tells the observers what changed when the
+// outermost one ends normally; an exception leaves the marks' observers untold.
+class StorageHolder::ChangeGuard {
+public:
+    explicit ChangeGuard(StorageHolder& holder)
+        : holder_(holder), wasDirty_(holder.IsDirty()), wasReadOnly_(holder.readOnly_) {
+        ++holder_.nesting_;
+    }
+    ChangeGuard(const ChangeGuard&) = delete;
+    ChangeGuard& operator=(const ChangeGuard&) = delete;
+    ~ChangeGuard() {
+        if (!ended_) --holder_.nesting_;
+    }
+
+    void End(Ending ending) {
+        ended_ = true;
+        const bool outermost = holder_.nesting_ <= 1;
+        // The marker's own notification is held back while the count still includes this guard.
+        if (outermost) {
+            holder_.untitled_ = ending == Ending::New;
+            holder_.dirtyMarker_->Reset();
+            if (ending == Ending::Saved) holder_.RefreshLastWriteTime();
+        }
+        --holder_.nesting_;
+        if (!outermost) return;
+        if (ending == Ending::Saved)
+            holder_.saveObservers_.Notify([&](WinUtil::ISaveObserver& o) { o.OnSaved(holder_.path_); });
+        bool dirty = holder_.IsDirty();
+        if (dirty != wasDirty_)
+            holder_.dirtyObservers_.Notify([&](Core::IDirtyStateObserver& o) { o.OnDirtyStateChanged(dirty); });
+        bool readOnly = holder_.readOnly_;
+        if (readOnly != wasReadOnly_)
+            holder_.readOnlyObservers_.Notify([&](WinUtil::IReadOnlyObserver& o) { o.OnReadOnlyChanged(readOnly); });
+    }
+
+private:
+    StorageHolder& holder_;
+    bool wasDirty_;
+    bool wasReadOnly_;
+    bool ended_ = false;
+};
+
+StorageHolder::StorageHolder(Core::Diagram& model, IFileIo& io, LoadWarning warn)
+    : model_(model), io_(io), warn_(std::move(warn)),
+      dirtyMarker_(model.GetUndoHandler().CreateDirtyMarker()) {
+    dirtyMarker_->GetDirtyStateObserverPlug().Attach(this);
+}
+
+StorageHolder::~StorageHolder() { dirtyMarker_->GetDirtyStateObserverPlug().Detach(this); }
+
+bool StorageHolder::IsDirty() const {
+    if (embedded_ && untitled_) return true;
+    return dirtyMarker_->IsDirty();
+}
+
+void StorageHolder::OnDirtyStateChanged(bool dirty) {
+    if (nesting_ != 0) return;
+    dirtyObservers_.Notify([&](Core::IDirtyStateObserver& o) { o.OnDirtyStateChanged(dirty); });
+}
+
+void StorageHolder::RefreshLastWriteTime() {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (file_.IsValid() && GetFileInformationByHandle(file_.Get(), &info)) lastWrite_ = info.ftLastWriteTime;
+}
+
+void StorageHolder::New() {
+    ChangeGuard guard(*this);
+    model_.Initialize();
+    guard.End(Ending::New);
+}
+
+WinUtil::FileHandle StorageHolder::OpenExisting(const std::wstring& path, DWORD access, DWORD share) const {
+    return WinUtil::FileHandle(
+        CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, kHeldFileFlags, nullptr));
+}
+
+void StorageHolder::Open(const std::wstring& path, bool readOnly) {
+    ChangeGuard guard(*this);
+    WinUtil::FileHandle handle;
+    if (!readOnly) handle = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    bool openedReadOnly = !handle.IsValid();
+    if (openedReadOnly) {
+        handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        if (!handle.IsValid()) ThrowLastError();
+    }
+    // Device names such as CON open as character devices: only a disk file is a document.
+    if (GetFileType(handle.Get()) != FILE_TYPE_DISK) throw WinUtil::ComException(ERROR_INVALID_NAME);
+    path_ = path;
+    readOnly_ = openedReadOnly;
+    file_ = std::move(handle);
+    LoadXML(file_.Get());
+    guard.End(Ending::Loaded);
+}
+
+void StorageHolder::LoadXML(HANDLE file) {
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD size = GetFileSize(file, &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ThrowLastError();
+    if (size == 0 && high == 0) {
+        model_.Initialize();
+        return;
+    }
+    if (high != 0 || size > kMaxDocumentBytes) throw WinUtil::ComException(ERROR_FILE_TOO_LARGE);
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) ThrowLastError();
+    std::string text(size, '\0');
+    DWORD total = 0;
+    while (total < size) {
+        DWORD read = 0;
+        if (!ReadFile(file, text.data() + total, size - total, &read, nullptr)) ThrowLastError();
+        if (read == 0) break;
+        total += read;
+    }
+    text.resize(total);
+    DropCrBeforeLf(text);
+    unsigned flags = model_.LoadXML(std::move(text));
+    if (warn_) warn_(flags);
+    else ShowLoadWarning(flags);
+}
+
+WinUtil::FileHandle StorageHolder::WriteThroughTemp(const std::function<WinUtil::FileHandle()>& create) {
+    // The whole text exists before any file is touched: a model that cannot be written changes nothing.
+    std::ostringstream out;
+    model_.SaveXML(out);
+    out.flush();
+    if (!out) throw WinUtil::ComException(ERROR_WRITE_FAULT);
+    const std::string text = WithCrLf(out.str());
+
+    TempText temp;
+    temp.path = MakeTempFileName();
+    temp.handle.Reset(CreateFileW(temp.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!temp.handle.IsValid()) ThrowLastError();
+    if (DWORD rc = io_.Write(temp.handle.Get(), text.data(), static_cast<DWORD>(text.size())))
+        throw WinUtil::ComException(static_cast<long>(rc));
+
+    WinUtil::FileHandle target = create();
+    if (DWORD rc = io_.CopyContents(temp.handle.Get(), target.Get())) {
+        temp.keep = true;
+        throw SaveCopyFailed(static_cast<long>(rc), temp.path);
+    }
+    return target;
+}
+
+void StorageHolder::SaveXML(HANDLE target) {
+    // The target stays the caller's: the owner made here gives it back without closing it.
+    WinUtil::FileHandle borrowed = WriteThroughTemp([target] { return WinUtil::FileHandle(target); });
+    borrowed.Release();
+}
+
+void StorageHolder::SaveToFile() {
+    ChangeGuard guard(*this);
+    if (!file_.IsValid()) throw WinUtil::ComException(ERROR_INVALID_HANDLE);
+    if (readOnly_) throw WinUtil::ComException(ERROR_ACCESS_DENIED);
+    SaveXML(file_.Get());
+    guard.End(Ending::Saved);
+}
+
+bool StorageHolder::IsHeldFile(const std::wstring& path) const {
+    if (!file_.IsValid()) return false;
+    if (EqualsNoCase(path, path_)) return true;
+    WinUtil::FileHandle other(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    return other.IsValid() && SameFile(other.Get(), file_.Get());
+}
+
+namespace {
+
+// Opens or creates the target of a save only after the temporary file is complete: an existing file
+// keeps its content until the copy, a file made here is removed again when the copy fails.
+class SaveTarget {
+public:
+    explicit SaveTarget(const std::wstring& path) : path_(path) {}
+    SaveTarget(const SaveTarget&) = delete;
+    SaveTarget& operator=(const SaveTarget&) = delete;
+    ~SaveTarget() {
+        if (created_ && !done_) DeleteFileW(path_.c_str());
+    }
+    WinUtil::FileHandle Open() {
+        WinUtil::FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                             OPEN_ALWAYS, kWrittenFileFlags, nullptr));
+        if (!file.IsValid()) ThrowLastError();
+        created_ = GetLastError() != ERROR_ALREADY_EXISTS;
+        if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw WinUtil::ComException(ERROR_INVALID_NAME);
+        return file;
+    }
+    void Done() { done_ = true; }
+
+private:
+    std::wstring path_;
+    bool created_ = false;
+    bool done_ = false;
+};
+
+} // namespace
+
+void StorageHolder::SaveAs(const std::wstring& path) {
+    if (!readOnly_ && IsHeldFile(path)) {
+        SaveToFile();
+        return;
+    }
+    ChangeGuard guard(*this);
+    SaveTarget target(path);
+    WinUtil::FileHandle file = WriteThroughTemp([&] { return target.Open(); });
+    target.Done();
+    file_ = std::move(file);
+    readOnly_ = false;
+    path_ = path;
+    guard.End(Ending::Saved);
+}
+
+void StorageHolder::SaveCopy(const std::wstring& path) {
+    if (IsHeldFile(path)) throw WinUtil::ComException(ERROR_SHARING_VIOLATION);
+    SaveTarget target(path);
+    WinUtil::FileHandle file = WriteThroughTemp([&] { return target.Open(); });
+    target.Done();
+}
+
+std::wstring LoadWarningText(unsigned readFlags) {
+    if (!(readFlags & 1u)) return {};
+    return WinUtil::ResourceLoader::Instance().LoadString((readFlags & 2u) ? IDS_NEWER_VERSION
+                                                                           : IDS_IGNORED_ELEMENTS);
+}
+
+void ShowLoadWarning(unsigned readFlags) {
+    std::wstring text = LoadWarningText(readFlags);
+    if (text.empty()) return;
+    std::wstring caption = WinUtil::ResourceLoader::Instance().LoadString(IDS_WARNING);
+    WinUtil::MessageBox(caption.c_str(), text.c_str(), MB_TASKMODAL | MB_ICONWARNING);
+}
+
+} // namespace Editor

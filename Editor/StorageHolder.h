@@ -1,0 +1,113 @@
+// Where one document's model is kept: a diagram file held open (and so write-locked) for as long as
+// the document lives. Reads UTF-8 text (an empty file is a new diagram), saves safely through a
+// temporary file, and keeps the document's modified, read-only and untitled marks for its windows.
+#pragma once
+
+#include "Editor/FileIo.h"
+#include "app/Document.h"
+#include "app/winutil/FileHandle.h"
+#include "core/Diagram.h"
+#include "core/UndoHandler.h"
+#include "core/foundation/Observer.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Editor {
+
+class StorageHolder : private Core::IDirtyStateObserver {
+public:
+    // Told the read bits of a load that skipped elements (bit 0) of a newer version (bit 1).
+    using LoadWarning = std::function<void(unsigned readFlags)>;
+
+    // Binds the model (which must outlive the holder); io performs the writes of every save, warn
+    // shows the load warning (the message box of ShowLoadWarning when empty).
+    explicit StorageHolder(Core::Diagram& model, IFileIo& io = SystemFileIo(), LoadWarning warn = {});
+    StorageHolder(const StorageHolder&) = delete;
+    StorageHolder& operator=(const StorageHolder&) = delete;
+    // Closes the held file.
+    ~StorageHolder() override;
+
+    // Whether the document differs from what was last loaded or saved.
+    bool IsDirty() const;
+    // Whether the document was made new and never saved or loaded.
+    bool IsUntitled() const { return untitled_; }
+    // Whether the file could only be opened for reading.
+    bool IsReadOnly() const { return readOnly_; }
+    // Whether the document lives in a container's storage.
+    bool IsEmbedded() const { return embedded_; }
+    // Marks the document as living in a container's storage.
+    void SetEmbedded(bool embedded) { embedded_ = embedded; }
+    // The path of the held file (empty for a new document).
+    const std::wstring& GetPath() const { return path_; }
+    // The held file (INVALID_HANDLE_VALUE when none).
+    HANDLE GetFile() const { return file_.Get(); }
+
+    // Observers of the modified state, the read-only mark and completed saves.
+    zq::IObserverPlug<Core::IDirtyStateObserver>& GetDirtyStateObservers() { return dirtyObservers_; }
+    zq::IObserverPlug<WinUtil::IReadOnlyObserver>& GetReadOnlyObservers() { return readOnlyObservers_; }
+    zq::IObserverPlug<WinUtil::ISaveObserver>& GetSaveObservers() { return saveObservers_; }
+
+    // Fills the model as a new diagram: untitled, not modified.
+    void New();
+    // Opens and holds the file and reads it: read-write unless readOnly is asked or another program
+    // holds it for writing, then read-only. Throws WinUtil::ComException (system error code) when the
+    // file cannot be opened or is not a disk file, and the reader's Core::Exceptions::Base when its
+    // content is malformed.
+    void Open(const std::wstring& path, bool readOnly);
+    // Writes the model into the held file.
+    void SaveToFile();
+    // Writes the model into path and holds that file from then on; onto the held file itself it is
+    // a plain save. A failure leaves an existing file at path as it was.
+    void SaveAs(const std::wstring& path);
+    // Writes a copy of the model into path; the holder keeps its file and marks.
+    void SaveCopy(const std::wstring& path);
+
+    // Reads the model from the file: an empty file is a new diagram; CR LF and LF both end lines.
+    void LoadXML(HANDLE file);
+    // Writes the model as UTF-8 with CR LF line ends, first completely into a temporary file and
+    // then into the target. When the copy fails the temporary file is kept (SaveCopyFailed names it);
+    // otherwise it is deleted.
+    void SaveXML(HANDLE target);
+
+    // The last-write time of the held file after the latest save (none before one).
+    const std::optional<FILETIME>& GetLastWriteTime() const { return lastWrite_; }
+
+private:
+    class ChangeGuard;
+    enum class Ending { Loaded, New, Saved };
+
+    void OnDirtyStateChanged(bool dirty) override;
+    void RefreshLastWriteTime();
+    WinUtil::FileHandle OpenExisting(const std::wstring& path, DWORD access, DWORD share) const;
+    bool IsHeldFile(const std::wstring& path) const;
+    // Writes the model to the temporary file target text, then copies it into whatever create
+    // answers (called only once the temporary file is complete).
+    WinUtil::FileHandle WriteThroughTemp(const std::function<WinUtil::FileHandle()>& create);
+
+    Core::Diagram& model_;
+    IFileIo& io_;
+    LoadWarning warn_;
+    bool embedded_ = false;
+    bool readOnly_ = false;
+    bool untitled_ = true;
+    std::wstring path_;
+    WinUtil::FileHandle file_;
+    std::optional<FILETIME> lastWrite_;
+    std::unique_ptr<Core::IDirtyMarker> dirtyMarker_;
+    zq::ObserverList<WinUtil::IReadOnlyObserver> readOnlyObservers_;
+    zq::ObserverList<WinUtil::ISaveObserver> saveObservers_;
+    zq::ObserverList<Core::IDirtyStateObserver> dirtyObservers_;
+    int nesting_ = 0;
+};
+
+// Shows the warning about elements a load skipped: nothing unless bit 0 is set; string 241 when
+// bit 1 (a newer version) is set too, else string 237; caption string 145.
+void ShowLoadWarning(unsigned readFlags);
+
+// The text of the load warning for the read bits (empty when no box is due).
+std::wstring LoadWarningText(unsigned readFlags);
+
+} // namespace Editor
