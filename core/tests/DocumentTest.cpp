@@ -226,7 +226,28 @@ TEST(DocumentFlags, UnknownNamespacesAndNewerVersions)
     EXPECT_TRUE(IsNewerVersion(L"1.4", L"1.3.4"));
     EXPECT_FALSE(IsNewerVersion(L"1.3.4.0", L"1.3.4"));
     EXPECT_FALSE(IsNewerVersion(L"banana", L"1.3.4"));
-    EXPECT_FALSE(DeclaresNewerSchema("<!-- <D xmlns:a=\"http://quorvel.example/schema/9.0\"> --><D/>"));
+    std::string commented = Doc(box);
+    commented.insert(commented.find('\n') + 1, "<!-- <D xmlns:a=\"http://quorvel.example/schema/9.0\"> -->\n");
+    EXPECT_EQ(flags(commented), 0u);
+    EXPECT_TRUE(IsNewerSchema(L"http://quorvel.example/schema/1.4"));
+    EXPECT_FALSE(IsNewerSchema(L"http://quorvel.example/schema/1.3"));
+    EXPECT_FALSE(IsNewerSchema(L"http://quorvel.example/schema/x"));
+    EXPECT_FALSE(IsNewerSchema(L"urn:other/schema/2.0"));
+}
+
+// A newer schema declared on an element below the root counts as on the root: its elements are
+// skipped, and the document names a newer version.
+TEST(DocumentFlags, NewerSchemaBelowTheRoot)
+{
+    auto flags = [](const std::string& doc) {
+        Diagram d{DocumentRegistry(), nullptr};
+        return d.LoadXML(doc);
+    };
+    const std::string box = "<Box id=\"r1\" Pos=\"0 0\" Size=\"1 1\" Type=\"1\" Title=\"t\"";
+    EXPECT_EQ(flags(Doc(box + "/><n:New xmlns:n=\"http://quorvel.example/schema/1.4\"/>")), 3u);
+    EXPECT_EQ(flags(Doc(box + "><n:Part xmlns:n=\"http://quorvel.example/schema/1.4\"><Box/></n:Part></Box>")), 3u);
+    EXPECT_EQ(flags(Doc(box + " xmlns:n=\"http://quorvel.example/schema/2.0\"/>")), 2u);
+    EXPECT_EQ(flags(Doc(box + "/><n:Old xmlns:n=\"http://quorvel.example/schema/0.9\"/>")), 1u);
 }
 
 // Each bad document raises its error with the line and leaves a populated receiver unchanged.
