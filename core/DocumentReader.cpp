@@ -6,14 +6,12 @@
 #include "core/Registries.h"
 #include "core/StoredForms.h"
 #include "core/Transaction.h"
-#include "core/foundation/UTF8.h"
 #include "core/xml/Exceptions.h"
 #include "core/xml/Reader.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <istream>
-#include <iterator>
 
 namespace Core {
 

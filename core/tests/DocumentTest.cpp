@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace Core;
@@ -346,6 +348,32 @@ TEST_F(DocumentErrors, MalformedXmlAndWrongRoot)
         EXPECT_EQ(e.Line(), 2);
     }
     EXPECT_EQ(Save(receiver), before);
+}
+
+// Files in another encoding are refused by the name of their encoding, read as the editor reads
+// files (a wide stream with the UTF-8 locale), and leave the receiver as it was.
+TEST_F(DocumentErrors, OtherEncodingsThroughAWideFileStream)
+{
+    const auto path = std::filesystem::temp_directory_path() / "document-encoding-test.qvd";
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string("\xFF\xFE<\0?\0x\0m\0l\0", 12), "line 1: UTF-16 documents are not supported"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Diagram>\xE9t\xE9</Diagram>",
+         "line 1: unsupported encoding ISO-8859-1"},
+        {Doc("<Box id=\"r1\" Title=\"\xE9\"/>"), "line 3: invalid UTF-8 in the document"},
+    };
+    for (const auto& [bytes, message] : cases) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        std::wifstream in(path, std::ios::binary);
+        in.imbue(zq::MakeUTF8Locale());
+        try {
+            receiver.LoadXML(in);
+            ADD_FAILURE() << "no error for " << message;
+        } catch (const xml::ExceptionBase& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        EXPECT_EQ(Save(receiver), before);
+    }
+    std::filesystem::remove(path);
 }
 
 TEST_F(DocumentErrors, FailingFinalizerRollsTheReadingBack)

@@ -141,6 +141,7 @@ Reader::Reader(std::wistream& in, std::initializer_list<Namespace> known) : doc_
 std::string ReadUTF8(std::wistream& in) {
     std::string out;
     char32_t pending = 0;
+    bool failed = false;
     try {
         std::wstring buf(1 << 15, L'\0');
         while (in.rdbuf() != nullptr) {
@@ -155,11 +156,10 @@ std::string ReadUTF8(std::wistream& in) {
             zq::AppendUTF8(out, chunk, pending, false);
         }
     } catch (const std::exception&) {
-        zq::AppendUTF8(out, std::wstring_view(), pending, true);
-        out += '\xFF';  // the stream's conversion failed (an incomplete character at the end)
-        return out;
+        failed = true;  // the stream's conversion failed (an incomplete character at the end)
     }
     zq::AppendUTF8(out, std::wstring_view(), pending, true);
+    if (failed) out += '\xFF';
     return out;
 }
 
