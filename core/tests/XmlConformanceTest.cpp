@@ -1,6 +1,7 @@
 // Well-formedness cases of the XML reader, one small document each: documents that must be read,
 // and malformed ones that must be refused with their line and message.
 #include "core/foundation/UTF8.h"
+#include "core/tests/XmlOutcome.h"
 #include "core/xml/Exceptions.h"
 #include "core/xml/Reader.h"
 
@@ -11,6 +12,7 @@
 #include <string>
 
 using namespace xml;
+using xmltest::Outcome;
 
 namespace {
 
@@ -22,29 +24,6 @@ struct Case {
     std::string document;
     std::string expected;  // "no error", or "line N: message"
 };
-
-// The outcome of reading the whole document node by node.
-std::string Outcome(Reader& reader) {
-    try {
-        Tag root, tag;
-        reader.ReadRoot(root);
-        std::wstring text;
-        while (reader.ReadNode(tag, text) != Reader::Node::EndOfDocument) {
-        }
-    } catch (const xml::ExceptionBase& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
-std::string Outcome(const std::string& document) {
-    try {
-        Reader reader(document);
-        return Outcome(reader);
-    } catch (const xml::ExceptionBase& e) {
-        return e.what();
-    }
-}
 
 // The outcome of reading the bytes from a file through a wide stream with the UTF-8 locale, as the
 // editor reads its files.
