@@ -2,88 +2,24 @@
 
 #include "core/foundation/UTF8.h"
 #include "core/xml/Exceptions.h"
+#include "core/xml/ReaderChars.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
-#include <cwctype>
 #include <istream>
 
 namespace xml {
+
+using namespace detail;
+
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
 constexpr std::size_t kQuadraticLimit = 16;  // attribute counts above this are checked by sorting
 constexpr std::size_t kMaxBindings = 1000;    // namespace declarations in scope at once
 constexpr std::wstring_view kXmlNamespace = L"http://www.w3.org/XML/1998/namespace";
-
-bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
-
 constexpr std::wstring_view kXmlnsNamespace = L"http://www.w3.org/2000/xmlns/";
-
-// Classes of ASCII name characters: bit 1 may start a name, bit 2 may follow in one.
-constexpr unsigned char kNameStart = 1, kNameChar = 2;
-constexpr auto kAsciiName = [] {
-    std::array<unsigned char, 128> t{};
-    for (int c = 0; c < 128; ++c) {
-        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
-        const bool more = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
-        t[std::size_t(c)] = static_cast<unsigned char>((start ? kNameStart : 0) | (more ? kNameChar : 0));
-    }
-    return t;
-}();
-
-// Name characters of XML 1.0 (fifth edition) above U+007F.
-bool IsNameStartCode(char32_t c) {
-    return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
-           (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-           (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool IsNameCode(char32_t c) {
-    return IsNameStartCode(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
-
-// The code point of the UTF-8 sequence at s[i] and its length; an invalid or cut sequence answers
-// a value that is no name character.
-char32_t CodeAt(std::string_view s, std::size_t i, std::size_t& len) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    if (c < 0xC2 || c > 0xF4 || i + len > s.size()) {
-        len = 1;
-        return 0xFFFFFFFF;
-    }
-    char32_t cp = c & (0x7F >> len);
-    for (std::size_t k = 1; k < len; ++k) {
-        const unsigned char t = static_cast<unsigned char>(s[i + k]);
-        if ((t & 0xC0) != 0x80) {
-            len = 1;
-            return 0xFFFFFFFF;
-        }
-        cp = (cp << 6) | (t & 0x3F);
-    }
-    return cp;
-}
-
-// Whether the name character at s[i] may start a name (an ASCII one by its class bit).
-bool NameStartAt(std::string_view s, std::size_t i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) return (kAsciiName[c] & kNameStart) != 0;
-    std::size_t len;
-    return IsNameStartCode(CodeAt(s, i, len));
-}
-
-// Documents in UTF-16: a byte-order mark, or the first "<" as a UTF-16 unit. A text read through
-// a UTF-8 stream shows the mark as two 0xFF bytes (see ReadUTF8).
-bool IsUTF16(std::string_view d) {
-    const auto starts = [&](std::string_view p) { return d.compare(0, p.size(), p) == 0; };
-    using namespace std::string_view_literals;
-    if (starts("\xFF\xFE"sv) || starts("\xFE\xFF"sv)) return true;
-    if (starts("\xFF\xFF"sv)) d.remove_prefix(2);
-    return starts("<\0"sv) || starts("\0<"sv);
-}
 
 bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
@@ -101,16 +37,6 @@ void SplitName(std::string_view qname, std::string_view& prefix, std::string_vie
         local = qname.substr(colon + 1);
     }
 }
-
-// Joins the parts of a message.
-template <class... Parts>
-std::string Text(const Parts&... parts) {
-    std::string s;
-    (s.append(std::string_view(parts)), ...);
-    return s;
-}
-
-std::string Quote(std::string_view s) { return Text("\"", s, "\""); }
 
 } // namespace
 
@@ -371,135 +297,6 @@ std::size_t Reader::FindBinding(std::string_view prefix) const {
     for (std::size_t i = bindings_.size(); i-- > 0;)
         if (bindings_[i].prefix == prefix) return bindings_[i].uri;
     return npos;
-}
-
-// ---- Reader: prolog and misc ------------------------------------------------------------------
-
-namespace {
-
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The forms of the declaration's values: "1." and digits; a letter, then letters, digits, ".",
-// "_" and "-"; "yes" or "no".
-bool IsVersionNumber(std::string_view v) {
-    return v.size() > 2 && v.substr(0, 2) == "1." && std::all_of(v.begin() + 2, v.end(), IsDigit);
-}
-bool IsEncodingName(std::string_view v) {
-    return !v.empty() && IsAsciiLetter(v[0]) && std::all_of(v.begin(), v.end(), [](char c) {
-        return IsAsciiLetter(c) || IsDigit(c) || c == '.' || c == '_' || c == '-';
-    });
-}
-bool IsStandalone(std::string_view v) { return v == "yes" || v == "no"; }
-
-} // namespace
-
-// The declaration's items, in the order they must come, each at most once.
-void Reader::ParseDeclaration() {
-    declaration_ = Declaration();
-    if (!(StartsWith("<?xml") && pos_ + 5 < doc_.size() && IsSpace(doc_[pos_ + 5]))) return;
-    const std::size_t at = pos_;
-    pos_ += 5;
-    declaration_.present = true;
-    struct Item {
-        std::string_view name;
-        bool (*valid)(std::string_view);
-        std::wstring Declaration::*field;
-    };
-    static constexpr Item kItems[] = {{"version", IsVersionNumber, &Declaration::version},
-                                      {"encoding", IsEncodingName, &Declaration::encoding},
-                                      {"standalone", IsStandalone, &Declaration::standalone}};
-    std::size_t next = 0;  // the first item that may still come
-    for (;;) {
-        const bool spaced = SkipSpace();
-        if (StartsWith("?>")) { pos_ += 2; break; }
-        if (!spaced) Fail(pos_, "malformed XML declaration");
-        const std::size_t nameAt = pos_;
-        while (pos_ < doc_.size() && IsAsciiLetter(doc_[pos_])) ++pos_;
-        const std::string_view name(doc_.data() + nameAt, pos_ - nameAt);
-        const auto item = std::find_if(std::begin(kItems), std::end(kItems), [&](const Item& i) { return i.name == name; });
-        if (item == std::end(kItems)) Fail(nameAt, Text("unknown item ", Quote(name), " in the XML declaration"));
-        const std::size_t index = std::size_t(item - std::begin(kItems));
-        if (index < next) Fail(nameAt, Text("item ", Quote(name), " repeated or out of order in the XML declaration"));
-        next = index + 1;
-        const std::string_view value = ParseDeclarationValue(name);
-        if (!item->valid(value)) {
-            const bool printable = std::all_of(value.begin(), value.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
-            Fail(nameAt, Text("malformed ", name, printable ? Text(" ", Quote(value)) : std::string(), " in the XML declaration"));
-        }
-        SetWide(declaration_.*(item->field), value);
-    }
-    if (declaration_.version.empty()) Fail(at, "the XML declaration has no version");
-    std::wstring enc = declaration_.encoding;
-    for (wchar_t& c : enc) c = static_cast<wchar_t>(std::towlower(c));
-    if (!enc.empty() && enc != L"utf-8" && enc != L"utf8")
-        Fail(at, Text("unsupported encoding ", zq::ToUTF8(declaration_.encoding)));
-}
-
-// The quoted value after "=" of a declaration item (its text is checked by the caller).
-std::string_view Reader::ParseDeclarationValue(std::string_view name) {
-    SkipSpace();
-    if (pos_ >= doc_.size() || doc_[pos_] != '=') Fail(pos_, Text("expected \"=\" after ", Quote(name)));
-    ++pos_;
-    SkipSpace();
-    if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\'')) Fail(pos_, "malformed XML declaration");
-    const std::size_t close = doc_.find(doc_[pos_], pos_ + 1);
-    if (close == npos) Fail(pos_, "malformed XML declaration");
-    const std::string_view value = std::string_view(doc_).substr(pos_ + 1, close - pos_ - 1);
-    pos_ = close + 1;
-    return value;
-}
-
-// A comment holds no "--" and does not end in "-".
-void Reader::SkipComment() {
-    const std::size_t at = pos_;
-    const std::size_t dashes = doc_.find("--", pos_ + 4);
-    if (dashes == npos) Fail(at, "comment not closed");
-    if (dashes + 2 >= doc_.size() || doc_[dashes + 2] != '>') Fail(dashes, "\"--\" inside a comment");
-    pos_ = dashes + 3;
-}
-
-// A target name, then white space before the instruction's text, or its end.
-void Reader::SkipProcessingInstruction() {
-    const std::size_t at = pos_;
-    pos_ += 2;
-    const std::string_view target = ParseName("a processing instruction target");
-    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
-        Fail(at, "XML declaration not at the start of the document");
-    if (!StartsWith("?>") && !(pos_ < doc_.size() && IsSpace(doc_[pos_])))
-        Fail(pos_, Text("expected white space after the processing instruction target ", Quote(target)));
-    const std::size_t close = doc_.find("?>", pos_);
-    if (close == npos) Fail(at, "processing instruction not closed");
-    pos_ = close + 2;
-}
-
-// Skips white space, comments and processing instructions outside the root element.
-void Reader::SkipMisc() {
-    for (;;) {
-        SkipSpace();
-        if (pos_ >= doc_.size()) return;
-        if (StartsWith("<!--")) SkipComment();
-        else if (StartsWith("<?")) SkipProcessingInstruction();
-        else if (StartsWith("<!DOCTYPE")) Fail(pos_, "a DOCTYPE is not allowed");
-        else if (doc_[pos_] != '<') Fail(pos_, "text outside the root element");
-        else return;
-    }
-}
-
-void Reader::ReadRoot(Tag& root) {
-    Rewind();
-    SkipMisc();
-    if (pos_ >= doc_.size()) Fail(pos_, "the document has no root element");
-    if (!IsNameStartAt(pos_ + 1)) Fail(pos_, "expected the root element");
-    ParseStartTag(root);
-    rootRead_ = true;
-    if (root.IsEmptyElement()) AfterRoot();
-}
-
-void Reader::AfterRoot() {
-    SkipMisc();
-    if (pos_ < doc_.size()) Fail(pos_, "content after the root element");
-    finished_ = true;
 }
 
 // ---- Reader: tags -----------------------------------------------------------------------------
