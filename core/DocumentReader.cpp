@@ -6,14 +6,12 @@
 #include "core/Registries.h"
 #include "core/StoredForms.h"
 #include "core/Transaction.h"
-#include "core/foundation/UTF8.h"
 #include "core/xml/Exceptions.h"
 #include "core/xml/Reader.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <istream>
-#include <iterator>
 
 namespace Core {
 
@@ -153,32 +151,6 @@ bool ParseVersion(std::basic_string_view<Char> text, std::vector<unsigned long>&
     return true;
 }
 
-// The namespace declarations of the start tag at pos, handed to f as raw values.
-template <class F>
-void ForEachDeclaration(std::string_view doc, std::size_t pos, F f)
-{
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    std::size_t i = pos + 1;
-    while (i < doc.size() && !space(doc[i]) && doc[i] != '>' && doc[i] != '/') ++i;
-    for (;;) {
-        while (i < doc.size() && space(doc[i])) ++i;
-        if (i >= doc.size() || doc[i] == '>' || doc[i] == '/') return;
-        const std::size_t nameBegin = i;
-        while (i < doc.size() && doc[i] != '=' && !space(doc[i])) ++i;
-        const std::string_view name = doc.substr(nameBegin, i - nameBegin);
-        while (i < doc.size() && space(doc[i])) ++i;
-        if (i >= doc.size() || doc[i] != '=') return;
-        ++i;
-        while (i < doc.size() && space(doc[i])) ++i;
-        if (i >= doc.size() || (doc[i] != '"' && doc[i] != '\'')) return;
-        const char quote = doc[i++];
-        const std::size_t close = doc.find(quote, i);
-        if (close == std::string_view::npos) return;
-        if (name == "xmlns" || name.substr(0, 6) == "xmlns:") f(doc.substr(i, close - i));
-        i = close + 1;
-    }
-}
-
 // The highest object id the document may store (every "id" attribute written as "rN"); an
 // over-estimate is harmless. Elements the reading makes without a stored id get ids above it.
 ObjectId HighestStoredId(std::string_view doc)
@@ -222,31 +194,14 @@ bool IsNewerVersion(std::wstring_view version, std::wstring_view reference)
     return ParseVersion(version, v) && ParseVersion(reference, r) && IsNewer(v, r);
 }
 
-bool DeclaresNewerSchema(std::string_view doc)
+bool IsNewerSchema(std::wstring_view uri)
 {
-    std::size_t pos = doc.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    for (;;) {
-        pos = doc.find('<', pos);
-        if (pos == std::string_view::npos) return false;
-        std::string_view close;
-        if (doc.substr(pos, 4) == "<!--") close = "-->";
-        else if (doc.substr(pos, 2) == "<?") close = "?>";
-        else if (doc.substr(pos, 2) == "<!") return false;
-        else break;
-        pos = doc.find(close, pos + 2);
-        if (pos == std::string_view::npos) return false;
-        pos += close.size();
-    }
     const std::wstring_view own = xml::kSchema13.uri;
-    const std::string base = zq::ToUTF8(own.substr(0, own.rfind(L'/') + 1));
+    const std::wstring_view base = own.substr(0, own.rfind(L'/') + 1);
     std::vector<unsigned long> current, declared;
-    ParseVersion(own.substr(own.rfind(L'/') + 1), current);
-    bool newer = false;
-    ForEachDeclaration(doc, pos, [&](std::string_view uri) {
-        if (uri.size() > base.size() && uri.substr(0, base.size()) == base)
-            newer = newer || (ParseVersion(uri.substr(base.size()), declared) && IsNewer(declared, current));
-    });
-    return newer;
+    ParseVersion(own.substr(base.size()), current);
+    return uri.size() > base.size() && uri.substr(0, base.size()) == base &&
+           ParseVersion(uri.substr(base.size()), declared) && IsNewer(declared, current);
 }
 
 unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const ReadOptions& options)
@@ -256,7 +211,6 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
     const std::size_t firstIndex = diagram.GetElementCount();
     std::vector<ElementPtr> read;
     unsigned flags = 0;
-    const bool newerSchema = DeclaresNewerSchema(utf8);
     const ObjectId highestId = HighestStoredId(utf8);
     try {
         xml::Reader reader(std::move(utf8));
@@ -268,10 +222,13 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
             xml::Tag root;
             reading.CreateAll(root);
             auto [found, version] = root.GetAttributes().find(xml::kSchema10, xml::kProductVersionAttribute);
-            if ((found && IsNewerVersion(version, xml::kProductVersion)) || newerSchema)
-                flags |= kReadNewerVersion;
+            if (found && IsNewerVersion(version, xml::kProductVersion)) flags |= kReadNewerVersion;
             reading.RestoreAll();
             if (reader.SkippedUnknown()) flags |= kReadSkippedUnknown;
+            // A newer schema declared on any element, the root or one below it.
+            const auto& uris = reader.NamespaceUris();
+            if (std::any_of(uris.begin(), uris.end(), [](const std::wstring& uri) { return IsNewerSchema(uri); }))
+                flags |= kReadNewerVersion;
             // Every element the reading made, those its enclosing elements made themselves included.
             if (diagram.GetElementCount() >= firstIndex)
                 read.assign(diagram.Elements().begin() + static_cast<std::ptrdiff_t>(firstIndex), diagram.Elements().end());
@@ -298,20 +255,7 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
 
 unsigned ReadDiagramXML(IElementReceiver& receiver, std::wistream& in, const ReadOptions& options)
 {
-    std::wstring text;
-    try {
-        text.assign(std::istreambuf_iterator<wchar_t>(in), std::istreambuf_iterator<wchar_t>());
-    } catch (const std::exception&) {
-        throw xml::Exceptions::Malformed(1, "the document cannot be decoded");  // the stream's conversion failed
-    }
-    if (const std::size_t bad = text.find(static_cast<wchar_t>(zq::kInvalidByteMark)); bad != std::wstring::npos) {
-        const auto lines = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), L'\n');
-        throw xml::Exceptions::Malformed(static_cast<int>(lines) + 1, "invalid UTF-8 in the document");
-    }
-    std::string utf8;
-    char32_t pending = 0;
-    zq::AppendUTF8(utf8, text, pending, true);
-    return ReadDiagramXML(receiver, std::move(utf8), options);
+    return ReadDiagramXML(receiver, xml::ReadUTF8(in), options);
 }
 
 namespace {

@@ -59,8 +59,8 @@ unsigned ReadDiagramXML(Diagram& diagram, std::string utf8, const ReadOptions& o
 // Reads a document from a wide stream into the diagram.
 unsigned ReadDiagramXML(Diagram& diagram, std::wistream& in, const ReadOptions& options = {});
 
-// Whether the document's root start tag declares a schema namespace newer than this program's.
-bool DeclaresNewerSchema(std::string_view document);
+// Whether a namespace URI names a schema of a version above this program's ("/schema/1.4").
+bool IsNewerSchema(std::wstring_view uri);
 // Whether a dotted version text names a version above the reference ("1.3.4" against "1.3.4": false).
 bool IsNewerVersion(std::wstring_view version, std::wstring_view reference);
 

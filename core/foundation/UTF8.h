@@ -27,11 +27,13 @@ std::size_t FindInvalidUTF8(std::string_view bytes);
 // Decodes UTF-8; throws zq::Exception naming the offset of the first invalid byte.
 std::wstring FromUTF8(std::string_view bytes);
 
-// The character that UTF8cvt gives for each invalid input byte: U+FFFF is no character of any
-// document, so readers reject the text instead of losing the rest of it silently.
-inline constexpr char32_t kInvalidByteMark = 0xFFFF;
+// The character that UTF8cvt gives for each invalid input byte: U+FFFE is no character of any
+// document, so readers reject the text instead of losing the rest of it silently. (Not U+FFFF:
+// where wint_t has 16 bits that is WEOF, and a stream buffer starting with it would end there.)
+inline constexpr char32_t kInvalidByteMark = 0xFFFE;
 
-// The UTF-8 conversion facet of document streams; each invalid input byte reads as kInvalidByteMark.
+// The UTF-8 conversion facet of document streams; each invalid input byte reads as kInvalidByteMark,
+// and so does the sequence of U+FFFF, which would read as the end of the stream.
 class UTF8cvt : public std::codecvt<wchar_t, char, std::mbstate_t> {
 public:
     explicit UTF8cvt(std::size_t refs = 0) : std::codecvt<wchar_t, char, std::mbstate_t>(refs) {}

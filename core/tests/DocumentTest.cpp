@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace Core;
@@ -226,7 +228,28 @@ TEST(DocumentFlags, UnknownNamespacesAndNewerVersions)
     EXPECT_TRUE(IsNewerVersion(L"1.4", L"1.3.4"));
     EXPECT_FALSE(IsNewerVersion(L"1.3.4.0", L"1.3.4"));
     EXPECT_FALSE(IsNewerVersion(L"banana", L"1.3.4"));
-    EXPECT_FALSE(DeclaresNewerSchema("<!-- <D xmlns:a=\"http://quorvel.example/schema/9.0\"> --><D/>"));
+    std::string commented = Doc(box);
+    commented.insert(commented.find('\n') + 1, "<!-- <D xmlns:a=\"http://quorvel.example/schema/9.0\"> -->\n");
+    EXPECT_EQ(flags(commented), 0u);
+    EXPECT_TRUE(IsNewerSchema(L"http://quorvel.example/schema/1.4"));
+    EXPECT_FALSE(IsNewerSchema(L"http://quorvel.example/schema/1.3"));
+    EXPECT_FALSE(IsNewerSchema(L"http://quorvel.example/schema/x"));
+    EXPECT_FALSE(IsNewerSchema(L"urn:other/schema/2.0"));
+}
+
+// A newer schema declared on an element below the root counts as on the root: its elements are
+// skipped, and the document names a newer version.
+TEST(DocumentFlags, NewerSchemaBelowTheRoot)
+{
+    auto flags = [](const std::string& doc) {
+        Diagram d{DocumentRegistry(), nullptr};
+        return d.LoadXML(doc);
+    };
+    const std::string box = "<Box id=\"r1\" Pos=\"0 0\" Size=\"1 1\" Type=\"1\" Title=\"t\"";
+    EXPECT_EQ(flags(Doc(box + "/><n:New xmlns:n=\"http://quorvel.example/schema/1.4\"/>")), 3u);
+    EXPECT_EQ(flags(Doc(box + "><n:Part xmlns:n=\"http://quorvel.example/schema/1.4\"><Box/></n:Part></Box>")), 3u);
+    EXPECT_EQ(flags(Doc(box + " xmlns:n=\"http://quorvel.example/schema/2.0\"/>")), 2u);
+    EXPECT_EQ(flags(Doc(box + "/><n:Old xmlns:n=\"http://quorvel.example/schema/0.9\"/>")), 1u);
 }
 
 // Each bad document raises its error with the line and leaves a populated receiver unchanged.
@@ -325,6 +348,32 @@ TEST_F(DocumentErrors, MalformedXmlAndWrongRoot)
         EXPECT_EQ(e.Line(), 2);
     }
     EXPECT_EQ(Save(receiver), before);
+}
+
+// Files in another encoding are refused by the name of their encoding, read as the editor reads
+// files (a wide stream with the UTF-8 locale), and leave the receiver as it was.
+TEST_F(DocumentErrors, OtherEncodingsThroughAWideFileStream)
+{
+    const auto path = std::filesystem::temp_directory_path() / "document-encoding-test.qvd";
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string("\xFF\xFE<\0?\0x\0m\0l\0", 12), "line 1: UTF-16 documents are not supported"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Diagram>\xE9t\xE9</Diagram>",
+         "line 1: unsupported encoding ISO-8859-1"},
+        {Doc("<Box id=\"r1\" Title=\"\xE9\"/>"), "line 3: invalid UTF-8 in the document"},
+    };
+    for (const auto& [bytes, message] : cases) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        std::wifstream in(path, std::ios::binary);
+        in.imbue(zq::MakeUTF8Locale());
+        try {
+            receiver.LoadXML(in);
+            ADD_FAILURE() << "no error for " << message;
+        } catch (const xml::ExceptionBase& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        EXPECT_EQ(Save(receiver), before);
+    }
+    std::filesystem::remove(path);
 }
 
 TEST_F(DocumentErrors, FailingFinalizerRollsTheReadingBack)

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -194,6 +197,20 @@ TEST(FoundationUTF8, FacetConvertsStreamsBothWays) {
     ASSERT_EQ(toNext - wbuf, 3);
     EXPECT_EQ(wbuf[1], wchar_t(zq::kInvalidByteMark));
     EXPECT_EQ(wbuf[2], wchar_t(zq::kInvalidByteMark));
+}
+
+// A mark, or U+FFFF, at the start of what a stream buffer reads must not end the stream: where
+// wint_t has 16 bits U+FFFF is WEOF.
+TEST(FoundationUTF8, StreamsReadOnAfterAMarkAtTheirStart) {
+    const auto path = std::filesystem::temp_directory_path() / "foundation-utf8-mark.txt";
+    for (const std::string bytes : {"\xE9<D/>", "\xEF\xBF\xBF<D/>"}) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        std::wifstream in(path, std::ios::binary);
+        in.imbue(zq::MakeUTF8Locale());
+        const std::wstring text{std::istreambuf_iterator<wchar_t>(in), std::istreambuf_iterator<wchar_t>()};
+        EXPECT_EQ(text, std::wstring(1, wchar_t(zq::kInvalidByteMark)) + L"<D/>");
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(FoundationUTF8, LocaleKeepsClassicNumbers) {

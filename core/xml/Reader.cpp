@@ -2,30 +2,24 @@
 
 #include "core/foundation/UTF8.h"
 #include "core/xml/Exceptions.h"
+#include "core/xml/ReaderChars.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <cwctype>
 #include <istream>
 
 namespace xml {
+
+using namespace detail;
+
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
 constexpr std::size_t kQuadraticLimit = 16;  // attribute counts above this are checked by sorting
 constexpr std::size_t kMaxBindings = 1000;    // namespace declarations in scope at once
 constexpr std::wstring_view kXmlNamespace = L"http://www.w3.org/XML/1998/namespace";
-
-bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
-
-bool IsNameStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-}
-
-bool IsNameChar(unsigned char c) {
-    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+constexpr std::wstring_view kXmlnsNamespace = L"http://www.w3.org/2000/xmlns/";
 
 bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
@@ -43,16 +37,6 @@ void SplitName(std::string_view qname, std::string_view& prefix, std::string_vie
         local = qname.substr(colon + 1);
     }
 }
-
-// Joins the parts of a message.
-template <class... Parts>
-std::string Text(const Parts&... parts) {
-    std::string s;
-    (s.append(std::string_view(parts)), ...);
-    return s;
-}
-
-std::string Quote(std::string_view s) { return Text("\"", s, "\""); }
 
 } // namespace
 
@@ -78,36 +62,44 @@ const std::wstring& Attributes::get(const Namespace& ns, std::wstring_view name)
 
 Reader::Reader(std::string utf8, std::initializer_list<Namespace> known) : doc_(std::move(utf8)) { Init(known); }
 
-Reader::Reader(std::wistream& in, std::initializer_list<Namespace> known) {
+Reader::Reader(std::wistream& in, std::initializer_list<Namespace> known) : doc_(ReadUTF8(in)) { Init(known); }
+
+std::string ReadUTF8(std::wistream& in) {
+    std::string out;
     char32_t pending = 0;
-    bool invalid = false;
+    bool failed = false;
     try {
         std::wstring buf(1 << 15, L'\0');
         while (in.rdbuf() != nullptr) {
             const std::streamsize n = in.rdbuf()->sgetn(buf.data(), std::streamsize(buf.size()));
             if (n <= 0) break;
-            const std::wstring_view chunk(buf.data(), std::size_t(n));
-            const std::size_t mark = chunk.find(static_cast<wchar_t>(zq::kInvalidByteMark));
-            if (mark != std::wstring_view::npos) {
-                zq::AppendUTF8(doc_, chunk.substr(0, mark), pending, true);
-                invalid = true;
-                break;
+            std::wstring_view chunk(buf.data(), std::size_t(n));
+            for (std::size_t mark; (mark = chunk.find(static_cast<wchar_t>(zq::kInvalidByteMark))) != chunk.npos;) {
+                zq::AppendUTF8(out, chunk.substr(0, mark), pending, true);
+                out += '\xFF';
+                chunk.remove_prefix(mark + 1);
             }
-            zq::AppendUTF8(doc_, chunk, pending, false);
+            zq::AppendUTF8(out, chunk, pending, false);
         }
     } catch (const std::exception&) {
-        invalid = true;  // the stream's conversion failed (an incomplete character at the end)
+        failed = true;  // the stream's conversion failed (an incomplete character at the end)
     }
-    zq::AppendUTF8(doc_, std::wstring_view(), pending, true);
-    Init(known);
-    if (invalid) Fail(doc_.size(), "invalid UTF-8 in the document");
+    zq::AppendUTF8(out, std::wstring_view(), pending, true);
+    if (failed) out += '\xFF';
+    return out;
 }
 
 void Reader::Init(std::initializer_list<Namespace> known) {
     for (const Namespace& ns : known) InternUri(ns.uri);
     for (std::size_t i = 0; i < uris_.size(); ++i) known_[i] = true;
     if (uris_.empty()) InternUri(kSchema10.uri);
+    if (IsUTF16(doc_)) Fail(0, "UTF-16 documents are not supported");
     if (doc_.compare(0, 3, "\xEF\xBB\xBF") == 0) start_ = 3;
+    // The declaration comes first, so that a document in another encoding is refused by its name
+    // rather than for its bytes.
+    pos_ = start_;
+    ParseDeclaration();
+    body_ = pos_;
     const std::size_t bad = zq::FindInvalidUTF8(doc_);
     if (bad != npos) Fail(bad, "invalid UTF-8 in the document");
     // Control characters other than TAB, LF and CR, and U+FFFE and U+FFFF (EF BF BE, EF BF BF),
@@ -132,7 +124,7 @@ void Reader::Init(std::initializer_list<Namespace> known) {
             Fail(i, "character not allowed in XML");
         ++i;
     }
-    pos_ = start_;
+    pos_ = body_;
 }
 
 std::size_t Reader::InternUri(std::wstring_view uri) {
@@ -150,7 +142,7 @@ bool Reader::IsKnown(std::wstring_view uri) const {
 }
 
 void Reader::Rewind() {
-    pos_ = start_;
+    pos_ = body_;
     bindings_.clear();
     open_.clear();
     rootRead_ = false;
@@ -196,11 +188,34 @@ bool Reader::SkipSpace() {
 
 std::string_view Reader::ParseName(const char* what) {
     const std::size_t from = pos_;
-    if (pos_ >= doc_.size() || !IsNameStart(static_cast<unsigned char>(doc_[pos_])))
-        Fail(pos_, std::string("expected ") + what);
-    ++pos_;
-    while (pos_ < doc_.size() && IsNameChar(static_cast<unsigned char>(doc_[pos_]))) ++pos_;
+    const std::size_t n = doc_.size();
+    unsigned char need = kNameStart;
+    while (pos_ < n) {
+        const unsigned char c = static_cast<unsigned char>(doc_[pos_]);
+        if (c < 0x80) {
+            if ((kAsciiName[c] & need) == 0) break;
+            ++pos_;
+        } else {
+            std::size_t len;
+            const char32_t cp = CodeAt(doc_, pos_, len);
+            if (!(need == kNameStart ? IsNameStartCode(cp) : IsNameCode(cp))) break;
+            pos_ += len;
+        }
+        need = kNameChar;
+    }
+    if (pos_ == from) Fail(pos_, std::string("expected ") + what);
     return std::string_view(doc_).substr(from, pos_ - from);
+}
+
+bool Reader::IsNameStartAt(std::size_t pos) const { return pos < doc_.size() && NameStartAt(doc_, pos); }
+
+// A qualified name: at most one colon, with a name on either side of it.
+void Reader::CheckQName(std::size_t at, std::string_view qname, const char* what) const {
+    const std::size_t colon = qname.find(':');
+    if (colon == npos) return;
+    if (colon == 0 || colon + 1 == qname.size() || qname.find(':', colon + 1) != npos ||
+        !NameStartAt(qname, colon + 1))
+        Fail(at, Text("malformed ", what, " ", Quote(qname)));
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
@@ -284,89 +299,6 @@ std::size_t Reader::FindBinding(std::string_view prefix) const {
     return npos;
 }
 
-// ---- Reader: prolog and misc ------------------------------------------------------------------
-
-void Reader::ParseDeclaration() {
-    declaration_ = Declaration();
-    if (!(StartsWith("<?xml") && pos_ + 5 < doc_.size() && IsSpace(doc_[pos_ + 5]))) return;
-    const std::size_t at = pos_;
-    pos_ += 5;
-    declaration_.present = true;
-    for (;;) {
-        const bool spaced = SkipSpace();
-        if (StartsWith("?>")) { pos_ += 2; break; }
-        if (!spaced) Fail(pos_, "malformed XML declaration");
-        const std::string_view name = ParseName("a name in the XML declaration");
-        SkipSpace();
-        if (pos_ >= doc_.size() || doc_[pos_] != '=') Fail(pos_, "malformed XML declaration");
-        ++pos_;
-        SkipSpace();
-        if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\'')) Fail(pos_, "malformed XML declaration");
-        const std::size_t close = doc_.find(doc_[pos_], pos_ + 1);
-        if (close == npos) Fail(pos_, "malformed XML declaration");
-        std::wstring value;
-        SetWide(value, std::string_view(doc_).substr(pos_ + 1, close - pos_ - 1));
-        pos_ = close + 1;
-        if (name == "version") declaration_.version = value;
-        else if (name == "encoding") declaration_.encoding = value;
-        else if (name == "standalone") declaration_.standalone = value;
-        else Fail(pos_, Text("unknown item ", Quote(name), " in the XML declaration"));
-    }
-    if (declaration_.version.empty()) Fail(at, "the XML declaration has no version");
-    std::wstring enc = declaration_.encoding;
-    for (wchar_t& c : enc) c = static_cast<wchar_t>(std::towlower(c));
-    if (!enc.empty() && enc != L"utf-8" && enc != L"utf8") Fail(at, Text("unsupported encoding ", Quote(zq::ToUTF8(declaration_.encoding))));
-}
-
-void Reader::SkipComment() {
-    const std::size_t at = pos_;
-    const std::size_t close = doc_.find("-->", pos_ + 4);
-    if (close == npos) Fail(at, "comment not closed");
-    pos_ = close + 3;
-}
-
-void Reader::SkipProcessingInstruction() {
-    const std::size_t at = pos_;
-    pos_ += 2;
-    const std::string_view target = ParseName("a processing instruction target");
-    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
-        Fail(at, "XML declaration not at the start of the document");
-    const std::size_t close = doc_.find("?>", pos_);
-    if (close == npos) Fail(at, "processing instruction not closed");
-    pos_ = close + 2;
-}
-
-// Skips white space, comments and processing instructions outside the root element.
-void Reader::SkipMisc() {
-    for (;;) {
-        SkipSpace();
-        if (pos_ >= doc_.size()) return;
-        if (StartsWith("<!--")) SkipComment();
-        else if (StartsWith("<?")) SkipProcessingInstruction();
-        else if (StartsWith("<!DOCTYPE")) Fail(pos_, "a DOCTYPE is not allowed");
-        else if (doc_[pos_] != '<') Fail(pos_, "text outside the root element");
-        else return;
-    }
-}
-
-void Reader::ReadRoot(Tag& root) {
-    Rewind();
-    ParseDeclaration();
-    SkipMisc();
-    if (pos_ >= doc_.size()) Fail(pos_, "the document has no root element");
-    if (pos_ + 1 >= doc_.size() || !IsNameStart(static_cast<unsigned char>(doc_[pos_ + 1])))
-        Fail(pos_, "expected the root element");
-    ParseStartTag(root);
-    rootRead_ = true;
-    if (root.IsEmptyElement()) AfterRoot();
-}
-
-void Reader::AfterRoot() {
-    SkipMisc();
-    if (pos_ < doc_.size()) Fail(pos_, "content after the root element");
-    finished_ = true;
-}
-
 // ---- Reader: tags -----------------------------------------------------------------------------
 
 void Reader::ParseStartTag(Tag& tag) {
@@ -410,12 +342,7 @@ void Reader::ParseStartTag(Tag& tag) {
                 if (r.qname == name) Fail(at, Text("duplicate attribute ", Quote(name)));
         }
         if (name == "xmlns" || name.substr(0, 6) == "xmlns:") {
-            const std::string_view prefix = name.size() > 5 ? name.substr(6) : std::string_view();
-            DecodeValue(valueBegin, valueEnd, scratch_, true);
-            if (prefix == "xmlns" || prefix == "xml") Fail(at, Text("reserved namespace prefix ", Quote(prefix)));
-            if (!prefix.empty() && scratch_.empty()) Fail(at, Text("empty namespace name for prefix ", Quote(prefix)));
-            if (bindings_.size() >= kMaxBindings) Fail(at, "too many namespace declarations");
-            bindings_.push_back(Binding{prefix, InternUri(scratch_), depth});
+            DeclareNamespace(at, name, valueBegin, valueEnd, bindingsBefore, depth);
             continue;
         }
         raw_.push_back(RawAttribute{name, valueBegin, valueEnd});
@@ -432,9 +359,9 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 
     // The element's namespace.
+    CheckQName(at, qname, "element name");
     std::string_view prefix, local;
     SplitName(qname, prefix, local);
-    if (local.empty() || local.find(':') != npos) Fail(at, Text("malformed element name ", Quote(qname)));
     std::size_t uri = FindBinding(prefix);
     if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
@@ -449,9 +376,9 @@ void Reader::ParseStartTag(Tag& tag) {
     attrs.count_ = 0;
     if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
     for (const RawAttribute& r : raw_) {
+        CheckQName(at, r.qname, "attribute name");
         std::string_view aprefix, alocal;
         SplitName(r.qname, aprefix, alocal);
-        if (alocal.empty() || alocal.find(':') != npos) Fail(at, Text("malformed attribute name ", Quote(r.qname)));
         Attribute& a = attrs.items_[attrs.count_];
         if (aprefix.empty()) {
             a.uri = uris_[0];
@@ -493,6 +420,26 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 }
 
+// One namespace declaration of a start tag: "xmlns" or "xmlns:prefix". A prefix is declared once
+// per tag; "xml" and "xmlns" keep their fixed namespaces, which no other prefix may take.
+void Reader::DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
+                              std::size_t bindingsBefore, std::size_t depth) {
+    const bool isDefault = name.size() == 5;
+    const std::string_view prefix = isDefault ? std::string_view() : name.substr(6);
+    if (!isDefault && (prefix.empty() || prefix.find(':') != npos || !NameStartAt(prefix, 0)))
+        Fail(at, Text("malformed namespace declaration ", Quote(name)));
+    for (std::size_t b = bindingsBefore; b < bindings_.size(); ++b)
+        if (bindings_[b].prefix == prefix) Fail(at, Text("duplicate attribute ", Quote(name)));
+    DecodeValue(valueBegin, valueEnd, scratch_, true);
+    if (prefix == "xmlns") Fail(at, "the prefix \"xmlns\" cannot be declared");
+    if ((prefix == "xml") != (scratch_ == kXmlNamespace))
+        Fail(at, Text("only the prefix \"xml\" is bound to ", Quote(zq::ToUTF8(kXmlNamespace))));
+    if (scratch_ == kXmlnsNamespace) Fail(at, Text("the namespace ", Quote(zq::ToUTF8(kXmlnsNamespace)), " cannot be declared"));
+    if (!prefix.empty() && scratch_.empty()) Fail(at, Text("empty namespace name for prefix ", Quote(prefix)));
+    if (bindings_.size() >= kMaxBindings) Fail(at, "too many namespace declarations");
+    bindings_.push_back(Binding{prefix, InternUri(scratch_), depth});
+}
+
 void Reader::ParseEndTag(Tag& tag) {
     const std::size_t at = pos_;
     pos_ += 2;  // "</"
@@ -529,6 +476,10 @@ void Reader::ParseText(std::wstring& text) {
         Fail(end, Text("element ", Quote(std::string_view(doc_.data() + top.nameBegin, top.nameLength)), " of line ",
                        std::to_string(top.line), " not closed"));
     }
+    // "]]>" may not stand in character data.
+    const char* d = doc_.data();
+    for (const char* p = d + pos_; (p = static_cast<const char*>(std::memchr(p, ']', std::size_t(d + end - p)))) != nullptr; ++p)
+        if (d + end - p >= 3 && p[1] == ']' && p[2] == '>') Fail(std::size_t(p - d), "\"]]>\" in character data");
     DecodeValue(pos_, end, text, false);
     pos_ = end;
 }

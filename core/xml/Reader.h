@@ -99,9 +99,15 @@ struct Declaration {
 // Deepest element nesting a document may have.
 inline constexpr int kMaxDepth = 256;
 
+// The whole text of a wide stream (decoded by its locale, e.g. zq::MakeUTF8Locale) as UTF-8 bytes.
+// Each character that stands for an undecodable byte, and a conversion that fails, becomes the byte
+// 0xFF, so that the reader rejects the text as invalid UTF-8 at that place.
+std::string ReadUTF8(std::wistream& in);
+
 class Reader {
 public:
-    // Reads UTF-8 bytes (a byte-order mark is skipped); known lists the namespaces read.
+    // Reads UTF-8 bytes (a byte-order mark is skipped); known lists the namespaces read. Checks the
+    // encoding and the XML declaration first, then that the bytes are UTF-8 of XML characters.
     explicit Reader(std::string utf8, std::initializer_list<Namespace> known = {kSchema10, kSchema13});
     // Reads the whole wide stream (decoded by its locale, e.g. zq::MakeUTF8Locale).
     explicit Reader(std::wistream& in, std::initializer_list<Namespace> known = {kSchema10, kSchema13});
@@ -128,6 +134,8 @@ public:
     bool SkippedUnknown() const { return skippedUnknown_; }
     // Whether the namespace URI is one of the known ones.
     bool IsKnown(std::wstring_view uri) const;
+    // The known namespace URIs and every one the document has declared so far, each once.
+    const std::deque<std::wstring>& NamespaceUris() const { return uris_; }
 
 private:
     struct Binding {
@@ -161,6 +169,11 @@ private:
     void ParseEndTag(Tag& tag);
     void ParseStartTag(Tag& tag);
     std::string_view ParseName(const char* what);
+    bool IsNameStartAt(std::size_t pos) const;
+    void CheckQName(std::size_t at, std::string_view qname, const char* what) const;
+    void DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
+                          std::size_t bindingsBefore, std::size_t depth);
+    std::string_view ParseDeclarationValue(std::string_view name);
     bool SkipSpace();
     void DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute);
     std::size_t InternUri(std::wstring_view uri);
@@ -171,6 +184,7 @@ private:
     std::string doc_;
     std::size_t pos_ = 0;
     std::size_t start_ = 0;            // offset after a byte-order mark
+    std::size_t body_ = 0;             // offset after the XML declaration
     mutable std::size_t linePos_ = 0;  // line counting cache: line_ is the line at linePos_
     mutable int line_ = 1;
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views

@@ -1,0 +1,35 @@
+// What reading a whole document gives, for the reader's tests: "no error" or the reader's message.
+#pragma once
+
+#include "core/xml/Exceptions.h"
+#include "core/xml/Reader.h"
+
+#include <string>
+
+namespace xmltest {
+
+// Reads the rest of the document node by node from its root; the message of the first error.
+inline std::string Outcome(xml::Reader& reader) {
+    try {
+        xml::Tag root, tag;
+        reader.ReadRoot(root);
+        std::wstring text;
+        while (reader.ReadNode(tag, text) != xml::Reader::Node::EndOfDocument) {
+        }
+    } catch (const xml::ExceptionBase& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// Reads the document of UTF-8 bytes; the message of the first error, or "no error".
+inline std::string Outcome(const std::string& document) {
+    try {
+        xml::Reader reader(document);
+        return Outcome(reader);
+    } catch (const xml::ExceptionBase& e) {
+        return e.what();
+    }
+}
+
+} // namespace xmltest
