@@ -58,10 +58,10 @@ private:
     T value_;
 };
 
-// One paper a printer offers; sizes in 0.1 mm, portrait.
+// One paper a printer offers: its name, code and size in 0.1 mm, portrait.
 struct Paper {
-    int code = 0;
     std::wstring name;
+    int code = 0;
     int width = 0;
     int height = 0;
 };

@@ -10,7 +10,7 @@ using PageTest::Document;
 
 namespace {
 
-const std::vector<Page::Paper> kPapers{{1, L"Letter", 2159, 2794}, {9, L"A4", 2100, 2970}, {8, L"A3", 2970, 4200}};
+const std::vector<Page::Paper> kPapers{{L"Letter", 1, 2159, 2794}, {L"A4", 9, 2100, 2970}, {L"A3", 8, 2970, 4200}};
 
 struct Counter : Page::IPropertyObserver {
     int count = 0;

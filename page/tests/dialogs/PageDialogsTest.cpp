@@ -1,0 +1,190 @@
+// The page setup dialog and the printer selection under Wine, driven by messages from a second
+// thread: grid changes in the live preview, tabs sharing the working copy, range checks, OK and
+// Undo; the FILE: printer in the printer list with its own DEVMODE.
+#include "page/tests/dialogs/DialogDriving.h"
+
+#include "core/UndoHandler.h"
+#include "page/Page.h"
+#include "page/tests/PageTestSupport.h"
+#include "page/tests/win/TestPrinter.h"
+#include "page/win/PageSetupDialog.h"
+#include "page/win/PrinterSelect.h"
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+using namespace DialogTest;
+
+namespace {
+
+struct Sheets {
+    int across = 0, down = 0;
+};
+
+// Counts the sheets the preview shows through the middle of its first row and first column.
+Sheets CountSheets(HWND preview)
+{
+    const Picture p = Grab(preview);
+    if (p.width == 0) return {};
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    // The first sheet's middle: the first non-face pixel from the top-left along the diagonal.
+    int x = 0, y = 0;
+    while (x < p.width && y < p.height && p.At(x, y) == face) ++x, ++y;
+    if (x >= p.width || y >= p.height) return {};
+    return {p.RunsAcross(y + 3, face), p.RunsDown(x + 3, face)};
+}
+
+HWND FindPreview(HWND dialog)
+{
+    for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        if ((::GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW) return c;
+    return nullptr;
+}
+
+// Runs the page setup dialog on this thread while driver works it from another.
+template <class Driver>
+bool RunPageSetup(Core::Diagram& diagram, Driver driver)
+{
+    std::thread t([&] {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = FindDialog(L"Page Setup")) != nullptr && FindPreview(dialog); })) return;
+        driver(dialog);
+    });
+    const bool ok = Page::ShowPageSetup(diagram, nullptr, nullptr, nullptr, {});
+    t.join();
+    return ok;
+}
+
+TEST(PageSetupDialog, TwoByTwoShowsFourSheetsAndOkIsOneUndoStep)
+{
+    PageTest::Document doc;
+    Sheets before, after;
+    bool marginsShown = false, glueEnabled = false, okRefused = false, okBack = false, rowsKept = false;
+    const bool ok = RunPageSetup(doc.diagram, [&](HWND dialog) {
+        HWND size = FindPageWith(dialog, IDC_PAPER_LIST);
+        HWND preview = FindPreview(dialog);
+        before = CountSheets(preview);
+        Type(size, IDC_PAGE_ROWS, L"25");
+        okRefused = !::IsWindowEnabled(::GetDlgItem(dialog, IDOK));
+        Type(size, IDC_PAGE_ROWS, L"2");
+        okBack = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
+        Type(size, IDC_PAGE_COLUMNS, L"2");
+        WaitFor([&] { after = CountSheets(preview); return after.across == 2 && after.down == 2; }, 5000);
+        // The margins tab works on the same copy: glue left is enabled by the two columns.
+        HWND tab = ::GetDlgItem(dialog, IDC_PAGESETUP_TAB);
+        ::SendMessageW(tab, TCM_SETCURSEL, 1, 0);
+        NMHDR change{tab, IDC_PAGESETUP_TAB, UINT(TCN_SELCHANGE)};
+        ::SendMessageW(dialog, WM_NOTIFY, IDC_PAGESETUP_TAB, LPARAM(&change));
+        HWND margins = FindPageWith(dialog, IDC_GLUE_LEFT);
+        marginsShown = ::IsWindowVisible(margins) && !::IsWindowVisible(size);
+        glueEnabled = ::IsWindowEnabled(::GetDlgItem(margins, IDC_GLUE_LEFT)) != FALSE;
+        rowsKept = TextOf(::GetDlgItem(size, IDC_PAGE_ROWS)) == L"2";
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(before.across, 1);
+    EXPECT_EQ(before.down, 1);
+    EXPECT_EQ(after.across, 2);
+    EXPECT_EQ(after.down, 2);
+    EXPECT_TRUE(okRefused);
+    EXPECT_TRUE(okBack);
+    EXPECT_TRUE(marginsShown);
+    EXPECT_TRUE(glueEnabled);
+    EXPECT_TRUE(rowsKept);
+    ASSERT_TRUE(ok);
+    const Page::Page* page = Page::FindPage(doc.diagram);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->GetRows(), 2);
+    EXPECT_EQ(page->GetColumns(), 2);
+    EXPECT_EQ(doc.diagram.GetUndoHandler().GetUndoCount(), 1u);
+    doc.diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(Page::FindPage(doc.diagram), nullptr);
+}
+
+TEST(PageSetupDialog, LandscapeSwapsTheShownSidesAndCancelChangesNothing)
+{
+    PageTest::Document doc;
+    doc.Change([](Core::Env& env) {
+        Page::Page& p = Page::FindOrCreatePage(env);
+        p.SetSize(env, 9);
+        p.SetWidth(env, 21000);
+        p.SetHeight(env, 29700);
+    });
+    const std::string stored = doc.Save();
+    std::wstring width, height;
+    const bool ok = RunPageSetup(doc.diagram, [&](HWND dialog) {
+        HWND size = FindPageWith(dialog, IDC_PAPER_LIST);
+        ::SendMessageW(::GetDlgItem(size, IDC_LANDSCAPE), BM_CLICK, 0, 0);
+        width = TextOf(::GetDlgItem(size, IDC_PAGE_WIDTH));
+        height = TextOf(::GetDlgItem(size, IDC_PAGE_HEIGHT));
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(width.substr(0, 3), L"297");
+    EXPECT_EQ(height.substr(0, 3), L"210");
+    EXPECT_EQ(doc.Save(), stored);
+    EXPECT_EQ(doc.diagram.GetUndoHandler().GetUndoCount(), 1u);
+}
+
+TEST(PrinterStatus, BitsJoinTheirTextsAndTheQueueFollows)
+{
+    EXPECT_EQ(Page::PrinterStatusText(0, 7), L"Ready");
+    EXPECT_EQ(Page::PrinterStatusText(PRINTER_STATUS_PAUSED | PRINTER_STATUS_PAPER_JAM, 3),
+              L"Paused; Paper jam; 3 documents waiting");
+    EXPECT_EQ(Page::PrinterStatusText(PRINTER_STATUS_BUSY, 2), L"Busy;2 documents waiting");
+}
+
+TEST(PrinterMerge, SameDriverTakesEverythingOtherDriverOnlyCommonFields)
+{
+    DEVMODEW held{}, driver{};
+    held.dmSize = driver.dmSize = sizeof(DEVMODEW);
+    wcscpy(held.dmDeviceName, L"A");
+    wcscpy(driver.dmDeviceName, L"B");
+    held.dmFields = DM_PAPERSIZE | DM_COPIES;
+    held.dmPaperSize = 9;
+    held.dmCopies = 4;
+    held.dmScale = 50;
+    driver.dmFields = DM_PAPERSIZE | DM_SCALE;
+    Page::MergeDevMode(held, driver);
+    EXPECT_EQ(driver.dmPaperSize, 9);
+    EXPECT_EQ(driver.dmCopies, 0);
+    EXPECT_EQ(driver.dmScale, 0);
+    wcscpy(driver.dmDeviceName, L"A");
+    Page::MergeDevMode(held, driver);
+    EXPECT_EQ(driver.dmCopies, 4);
+}
+
+TEST(PrinterSelection, ListsTheFilePrinterWithItsPortAndHandsItsOwnDevMode)
+{
+    ASSERT_TRUE(PageTest::Printers::InstallTestPrinter()) << "the FILE: printer could not be installed";
+    std::vector<std::wstring> listed;
+    std::wstring where, status;
+    std::thread t([&] {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = FindDialog(L"Page Setup")) != nullptr; })) return;
+        HWND combo = ::GetDlgItem(dialog, IDC_PRINTER_LIST);
+        listed = ComboItems(combo);
+        ::SendMessageW(combo, CB_SELECTSTRING, WPARAM(-1), LPARAM(PageTest::Printers::kPrinter));
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PRINTER_LIST, CBN_SELCHANGE), LPARAM(combo));
+        where = TextOf(::GetDlgItem(dialog, IDC_PRINTER_WHERE));
+        status = TextOf(::GetDlgItem(dialog, IDC_PRINTER_STATUS));
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    WinUtil::DevMode blank;
+    blank.Get()->dmPaperSize = 77;  // a previous printer's setting must not reach the new one
+    const Page::PrinterChoice choice = Page::SelectPrinter(nullptr, nullptr, blank, L"");
+    t.join();
+    PageTest::Printers::RemoveTestPrinter();
+    EXPECT_NE(std::find(listed.begin(), listed.end(), PageTest::Printers::kPrinter), listed.end());
+    EXPECT_EQ(where, L"FILE:");
+    EXPECT_EQ(status, L"Ready");
+    EXPECT_TRUE(choice.ok);
+    EXPECT_EQ(choice.name, PageTest::Printers::kPrinter);
+    EXPECT_STREQ(choice.mode.Get()->dmDeviceName, PageTest::Printers::kPrinter);
+    EXPECT_NE(choice.mode.Get()->dmPaperSize, 77);
+}
+
+} // namespace
