@@ -2,6 +2,8 @@
 
 #include "app/Dialog.h"
 #include "app/EditCtrl.h"
+#include "app/RegistryAccess.h"
+#include "app/winutil/WindowPlacement.h"
 #include "app/winutil/CursorManager.h"
 #include "app/winutil/ResourceLoader.h"
 #include "page/PageSetup.h"
@@ -243,8 +245,9 @@ private:
 
 class MainDialog : public Application::ModalTabDialog {
 public:
-    MainDialog(PageSetup& setup, HINSTANCE resources, HENHMETAFILE picture, const PaperRect& extent)
-        : setup_(setup), resources_(resources), picture_(picture), extent_(extent),
+    MainDialog(PageSetup& setup, HINSTANCE resources, HENHMETAFILE picture, const PaperRect& extent,
+               const Application::IRegistryAccessProvider* access)
+        : setup_(setup), resources_(resources), picture_(picture), extent_(extent), access_(access),
           validity_([this](bool ok) { if (GetHwnd()) ::EnableWindow(::GetDlgItem(GetHwnd(), IDOK), ok); }) {
         SelectedPrinter::Instance().GetDevMode(mode_);
         SelectedPrinter::Instance().GetName(printer_);
@@ -261,7 +264,7 @@ protected:
         BOOL r = ModalTabDialog::OnInitModal();
         preview_ = std::make_unique<Preview>(setup_, GetWindow(), IDC_PREVIEW_GROUP, picture_, extent_);
         GetCommands().Add(IDC_PRINTER, this, &MainDialog::OnPrinter);
-        Application::CenterWindow(GetHwnd());
+        if (!RestorePlacement()) Application::CenterWindow(GetHwnd());
         return r;
     }
     bool OnEnd(UINT code) override {
@@ -270,11 +273,37 @@ protected:
         return CheckPrintableArea();
     }
     void OnDestroy() override {
+        SavePlacement();
         preview_.reset();
         ModalTabDialog::OnDestroy();
     }
 
 private:
+    bool RestorePlacement() {
+        if (!access_) return false;
+        try {
+            WinUtil::Registry::Key app = access_->OpenKeyForReading();
+            WinUtil::Registry::Key key = WinUtil::Registry::Key::Open(app.Get(), kPlacementKey, KEY_QUERY_VALUE);
+            WinUtil::WindowPlacement placement;
+            return placement.ReadFromRegistry(key, L"Placement") && placement.ApplyToWindow(GetHwnd());
+        } catch (const WinUtil::Registry::Exception&) {
+            return false;  // first use: centred
+        }
+    }
+    void SavePlacement() const {
+        if (!access_) return;
+        try {
+            WinUtil::WindowPlacement placement;
+            if (!placement.ReadFromWindow(GetHwnd())) return;
+            WinUtil::Registry::Key app = access_->OpenKeyForWriting();
+            WinUtil::Registry::Key key = WinUtil::Registry::Key::Create(app.Get(), kPlacementKey, KEY_WRITE);
+            placement.WriteToRegistry(key, L"Placement");
+        } catch (const WinUtil::Registry::Exception&) {
+            // Only the position is lost.
+        }
+    }
+    static constexpr wchar_t kPlacementKey[] = L"PageSetup";
+
     void OnPrinter(const Application::CommandMsg&) {
         WinUtil::CursorManager::ModalGuard modal;
         WinUtil::DevMode mode = mode_;
@@ -320,6 +349,7 @@ private:
     HINSTANCE resources_;
     HENHMETAFILE picture_;
     PaperRect extent_;
+    const Application::IRegistryAccessProvider* access_;
     Validity validity_;
     WinUtil::DevMode mode_;
     std::wstring printer_;
@@ -373,11 +403,12 @@ bool GetMinimumMargins(const PageSetup& setup, const std::wstring& printer, cons
     return true;
 }
 
-bool ShowPageSetup(Core::Diagram& diagram, HWND owner, HINSTANCE resources, HENHMETAFILE picture, const PaperRect& extent)
+bool ShowPageSetup(Core::Diagram& diagram, HWND owner, HINSTANCE resources, HENHMETAFILE picture, const PaperRect& extent,
+                   const Application::IRegistryAccessProvider* access)
 {
     WinUtil::CursorManager::ModalGuard modal;
     PageSetup setup(diagram);
-    MainDialog dialog(setup, resources, picture, extent);
+    MainDialog dialog(setup, resources, picture, extent, access);
     if (dialog.Show(owner, L"PAGESETUP_MAIN", IDC_PAGESETUP_TAB, resources) != IDOK) return false;
     setup.WriteBack();
     SelectedPrinter::Instance().Set(dialog.GetDevMode(), dialog.GetPrinter());

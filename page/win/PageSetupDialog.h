@@ -13,13 +13,17 @@
 namespace Core {
 class Diagram;
 }
+namespace Application {
+class IRegistryAccessProvider;
+}
 
 namespace Page {
 
 // Runs the dialog over the diagram's page; picture (may be null) shows the diagram in the preview
-// over extent (0.01 mm, y up). Answers whether it ended with OK.
+// over extent (0.01 mm, y up). The dialog's position is kept under "PageSetup" of the registry
+// access (none: always centred). Answers whether it ended with OK.
 bool ShowPageSetup(Core::Diagram& diagram, HWND owner, HINSTANCE resources, HENHMETAFILE picture,
-                   const PaperRect& extent);
+                   const PaperRect& extent, const Application::IRegistryAccessProvider* access = nullptr);
 
 // Writes the working copy's paper into the DEVMODE: code, size in 0.1 mm and orientation.
 void WritePaper(const PageSetup& setup, DEVMODEW& mode);

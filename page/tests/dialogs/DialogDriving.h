@@ -58,22 +58,15 @@ struct Picture {
     int width = 0, height = 0;
     std::vector<COLORREF> pixels;
     COLORREF At(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
-    // The number of runs of pixels other than gap along row y.
-    int RunsAcross(int y, COLORREF gap) const {
+    // The number of runs of pixels other than gap along row y, or down column x.
+    int RunsAcross(int y, COLORREF gap) const { return Runs(width, gap, [&](int i) { return At(i, y); }); }
+    int RunsDown(int x, COLORREF gap) const { return Runs(height, gap, [&](int i) { return At(x, i); }); }
+    template <class Pixel>
+    static int Runs(int length, COLORREF gap, Pixel pixel) {
         int runs = 0;
         bool in = false;
-        for (int x = 0; x < width; ++x) {
-            const bool other = At(x, y) != gap;
-            runs += other && !in;
-            in = other;
-        }
-        return runs;
-    }
-    int RunsDown(int x, COLORREF gap) const {
-        int runs = 0;
-        bool in = false;
-        for (int y = 0; y < height; ++y) {
-            const bool other = At(x, y) != gap;
+        for (int i = 0; i < length; ++i) {
+            const bool other = pixel(i) != gap;
             runs += other && !in;
             in = other;
         }

@@ -3,6 +3,7 @@
 // Undo; the FILE: printer in the printer list with its own DEVMODE.
 #include "page/tests/dialogs/DialogDriving.h"
 
+#include "app/RegistryAccess.h"
 #include "core/UndoHandler.h"
 #include "page/Page.h"
 #include "page/tests/PageTestSupport.h"
@@ -47,14 +48,14 @@ HWND FindPreview(HWND dialog)
 
 // Runs the page setup dialog on this thread while driver works it from another.
 template <class Driver>
-bool RunPageSetup(Core::Diagram& diagram, Driver driver)
+bool RunPageSetup(Core::Diagram& diagram, Driver driver, const Application::IRegistryAccessProvider* access = nullptr)
 {
     std::thread t([&] {
         HWND dialog = nullptr;
         if (!WaitFor([&] { return (dialog = FindDialog(L"Page Setup")) != nullptr && FindPreview(dialog); })) return;
         driver(dialog);
     });
-    const bool ok = Page::ShowPageSetup(diagram, nullptr, nullptr, nullptr, {});
+    const bool ok = Page::ShowPageSetup(diagram, nullptr, nullptr, nullptr, {}, access);
     t.join();
     return ok;
 }
@@ -104,8 +105,11 @@ TEST(PageSetupDialog, TwoByTwoShowsFourSheetsAndOkIsOneUndoStep)
     EXPECT_EQ(Page::FindPage(doc.diagram), nullptr);
 }
 
-TEST(PageSetupDialog, LandscapeSwapsTheShownSidesAndCancelChangesNothing)
+TEST(PageSetupDialog, LandscapeSwapsTheShownSidesAndCancelChangesNothingButThePosition)
 {
+    const wchar_t* const path = L"Software\\Quorvel\\PageDialogTest";
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path);
+    Application::UserKeyRegistryAccess access(path);
     PageTest::Document doc;
     doc.Change([](Core::Env& env) {
         Page::Page& p = Page::FindOrCreatePage(env);
@@ -121,8 +125,15 @@ TEST(PageSetupDialog, LandscapeSwapsTheShownSidesAndCancelChangesNothing)
         width = TextOf(::GetDlgItem(size, IDC_PAGE_WIDTH));
         height = TextOf(::GetDlgItem(size, IDC_PAGE_HEIGHT));
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
+    }, &access);
     EXPECT_FALSE(ok);
+    std::vector<BYTE> placement;
+    WinUtil::Registry::Key key =
+        WinUtil::Registry::Key::OpenIfExists(HKEY_CURRENT_USER, std::wstring(path) + L"\\PageSetup", KEY_QUERY_VALUE);
+    EXPECT_TRUE(key && key.QueryBinary(L"Placement", placement));
+    EXPECT_EQ(placement.size(), 44u);
+    key.Close();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path);
     EXPECT_EQ(width.substr(0, 3), L"297");
     EXPECT_EQ(height.substr(0, 3), L"210");
     EXPECT_EQ(doc.Save(), stored);
