@@ -98,6 +98,7 @@ void Preview::Paint(HDC dc, int width, int height) const
     Fill(dc, 0, 0, width, height, COLOR_WINDOW);
     if (g.columns == 0) return;
     DrawDiagram(dc, layout, g);
+    BlankUnprinted(dc, layout, g, width, height);
     DrawLines(dc, layout, g, width, height);
     // Everything outside the sheets: the border and the gaps between them.
     Fill(dc, 0, 0, width, g.y0, COLOR_BTNFACE);
@@ -126,6 +127,22 @@ void Preview::DrawDiagram(HDC dc, const PageLayout& l, const PreviewGeometry& g)
             ::BitBlt(dc, g.SheetLeft(j), g.SheetTop(i), g.sheetWidth, g.sheetHeight, dc,
                      g.x0 + Round(stepX * j * g.pixelsAcross), g.y0 + Round(stepY * i * g.pixelsDown), SRCCOPY);
         }
+}
+
+void Preview::BlankUnprinted(HDC dc, const PageLayout& l, const PreviewGeometry& g, int width, int height) const
+{
+    // Down: above the top margin, below the bottom margin, and from each cut line to the next glue line.
+    const double H = l.SheetHeight(), W = l.SheetWidth();
+    Fill(dc, 0, 0, width, g.y0 + Round(l.margins.top * g.pixelsDown), COLOR_WINDOW);
+    Fill(dc, 0, g.SheetTop(g.rows - 1) + Round((H - l.margins.bottom) * g.pixelsDown), width, height, COLOR_WINDOW);
+    for (int i = 0; i + 1 < g.rows; ++i)
+        Fill(dc, 0, g.SheetTop(i) + Round((H - l.cutGlueMargins.bottom) * g.pixelsDown), width,
+             g.SheetTop(i + 1) + Round(l.cutGlueMargins.top * g.pixelsDown), COLOR_WINDOW);
+    Fill(dc, 0, 0, g.x0 + Round(l.margins.left * g.pixelsAcross), height, COLOR_WINDOW);
+    Fill(dc, g.SheetLeft(g.columns - 1) + Round((W - l.margins.right) * g.pixelsAcross), 0, width, height, COLOR_WINDOW);
+    for (int j = 0; j + 1 < g.columns; ++j)
+        Fill(dc, g.SheetLeft(j) + Round((W - l.cutGlueMargins.right) * g.pixelsAcross), 0,
+             g.SheetLeft(j + 1) + Round(l.cutGlueMargins.left * g.pixelsAcross), height, COLOR_WINDOW);
 }
 
 void Preview::DrawLines(HDC dc, const PageLayout& l, const PreviewGeometry& g, int width, int height) const

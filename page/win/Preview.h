@@ -30,6 +30,7 @@ private:
     void OnPropertyChanged(const IProperty&) override;
     void OnDrawItem(WinMessage::Msg& msg);
     void DrawDiagram(HDC dc, const PageLayout& layout, const PreviewGeometry& g) const;
+    void BlankUnprinted(HDC dc, const PageLayout& layout, const PreviewGeometry& g, int width, int height) const;
     void DrawLines(HDC dc, const PageLayout& layout, const PreviewGeometry& g, int width, int height) const;
 
     PageSetup& setup_;

@@ -1,5 +1,6 @@
 #include "style/win/PropertyEditor.h"
 
+#include "app/MessageFilter.h"
 #include "app/winutil/CursorManager.h"
 #include "app/winutil/Registry.h"
 #include "core/Diagram.h"
@@ -288,6 +289,7 @@ std::unique_ptr<PropertyEditorState> EditDiagramStyle(Core::Diagram& diagram, HI
                                                       const Application::IRegistryAccessProvider& access,
                                                       const PropertyEditorState* previous, bool readOnly)
 {
+    const WinUtil::MessageFilterBlock blockIncomingCalls;  // other programs retry later while it runs
     StyleEditSession session(diagram, InstalledTypefaces(), readOnly);
     if (!session.GetHierarchy()) {
         session.Finish();

@@ -156,6 +156,22 @@ void PropertyTree::SetFirstColumnWidth(int width)
     ::InvalidateRect(tree_.GetHwnd(), nullptr, TRUE);
 }
 
+void PropertyTree::FitFirstColumn()
+{
+    SetFirstColumnWidth(ClientWidth());
+    ::UpdateWindow(tree_.GetHwnd());
+    int widest = kMinColumn;
+    HWND tree = tree_.GetHwnd();
+    for (auto item = HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)); item;
+         item = HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, LPARAM(item)))) {
+        if (::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item))) continue;
+        RECT r{};
+        std::memcpy(&r, &item, sizeof item);
+        if (::SendMessageW(tree, TVM_GETITEMRECT, TRUE, LPARAM(&r))) widest = std::max<int>(widest, r.right);
+    }
+    SetFirstColumnWidth(widest);
+}
+
 void PropertyTree::Clear()
 {
     ::ShowWindow(tree_.GetHwnd(), SW_HIDE);
@@ -254,6 +270,10 @@ void PropertyTree::OnHostNotify(WinMessage::Msg& msg)
         } else if (change->iItem == 1 && change->pitem && (change->pitem->mask & HDI_WIDTH)) {
             change->pitem->cxy = ClientWidth() - column_;
         }
+        return;
+    }
+    if (hdr->hwndFrom == header_ && hdr->code == HDN_DIVIDERDBLCLICKW) {
+        FitFirstColumn();
         return;
     }
     if (hdr->hwndFrom != tree_.GetHwnd()) {

@@ -56,6 +56,8 @@ public:
     int GetFirstColumnWidth() const { return column_; }
     // Sets the first column's width within [50, client width]; the second takes the rest.
     void SetFirstColumnWidth(int width);
+    // Makes the first column as wide as the widest visible value caption (at least 50).
+    void FitFirstColumn();
 
 private:
     struct Row {

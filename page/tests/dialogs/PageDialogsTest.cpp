@@ -48,14 +48,15 @@ HWND FindPreview(HWND dialog)
 
 // Runs the page setup dialog on this thread while driver works it from another.
 template <class Driver>
-bool RunPageSetup(Core::Diagram& diagram, Driver driver, const Application::IRegistryAccessProvider* access = nullptr)
+bool RunPageSetup(Core::Diagram& diagram, Driver driver, const Application::IRegistryAccessProvider* access = nullptr,
+                  HENHMETAFILE picture = nullptr, const Page::PaperRect& extent = {})
 {
     std::thread t([&] {
         HWND dialog = nullptr;
         if (!WaitFor([&] { return (dialog = FindDialog(L"Page Setup")) != nullptr && FindPreview(dialog); })) return;
         driver(dialog);
     });
-    const bool ok = Page::ShowPageSetup(diagram, nullptr, nullptr, nullptr, {}, access);
+    const bool ok = Page::ShowPageSetup(diagram, nullptr, nullptr, picture, extent, access);
     t.join();
     return ok;
 }
@@ -138,6 +139,28 @@ TEST(PageSetupDialog, LandscapeSwapsTheShownSidesAndCancelChangesNothingButThePo
     EXPECT_EQ(height.substr(0, 3), L"210");
     EXPECT_EQ(doc.Save(), stored);
     EXPECT_EQ(doc.diagram.GetUndoHandler().GetUndoCount(), 1u);
+}
+
+TEST(PageSetupDialog, DiagramWiderThanTheSheetTurnsTheRightMarginRedUntilScaledDown)
+{
+    // A black 300 x 10 mm drawing; the default page is 215.9 mm wide.
+    HDC recorder = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    RECT all{0, 0, 3000, 100};
+    ::FillRect(recorder, &all, HBRUSH(::GetStockObject(BLACK_BRUSH)));
+    HENHMETAFILE picture = ::CloseEnhMetaFile(recorder);
+    PageTest::Document doc;
+    int redWide = 0, redScaled = 0;
+    const COLORREF red = RGB(200, 0, 0);
+    RunPageSetup(doc.diagram, [&](HWND dialog) {
+        HWND preview = FindPreview(dialog);
+        redWide = Grab(preview).Count(red);
+        Type(FindPageWith(dialog, IDC_PAPER_LIST), IDC_PAGE_SCALE, L"50");
+        WaitFor([&] { return (redScaled = Grab(preview).Count(red)) == 0; }, 5000);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }, nullptr, picture, {0, 0, 30000, -1000});
+    ::DeleteEnhMetaFile(picture);
+    EXPECT_GT(redWide, 10);
+    EXPECT_EQ(redScaled, 0);
 }
 
 TEST(PrinterStatus, BitsJoinTheirTextsAndTheQueueFollows)
