@@ -6,6 +6,7 @@
 #include "app/RegistryAccess.h"
 #include "core/UndoHandler.h"
 #include "page/Page.h"
+#include "page/PageSetup.h"
 #include "page/tests/PageTestSupport.h"
 #include "page/tests/win/TestPrinter.h"
 #include "page/win/PageSetupDialog.h"
@@ -69,7 +70,7 @@ TEST(PageSetupDialog, TwoByTwoShowsFourSheetsAndOkIsOneUndoStep)
     const bool ok = RunPageSetup(doc.diagram, [&](HWND dialog) {
         HWND size = FindPageWith(dialog, IDC_PAPER_LIST);
         HWND preview = FindPreview(dialog);
-        before = CountSheets(preview);
+        WaitFor([&] { before = CountSheets(preview); return before.across > 0; }, 5000);  // first paint
         Type(size, IDC_PAGE_ROWS, L"25");
         okRefused = !::IsWindowEnabled(::GetDlgItem(dialog, IDOK));
         Type(size, IDC_PAGE_ROWS, L"2");
@@ -153,7 +154,7 @@ TEST(PageSetupDialog, DiagramWiderThanTheSheetTurnsTheRightMarginRedUntilScaledD
     const COLORREF red = RGB(200, 0, 0);
     RunPageSetup(doc.diagram, [&](HWND dialog) {
         HWND preview = FindPreview(dialog);
-        redWide = Grab(preview).Count(red);
+        WaitFor([&] { return (redWide = Grab(preview).Count(red)) > 10; }, 5000);  // first paint
         Type(FindPageWith(dialog, IDC_PAPER_LIST), IDC_PAGE_SCALE, L"50");
         WaitFor([&] { return (redScaled = Grab(preview).Count(red)) == 0; }, 5000);
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -161,6 +162,49 @@ TEST(PageSetupDialog, DiagramWiderThanTheSheetTurnsTheRightMarginRedUntilScaledD
     ::DeleteEnhMetaFile(picture);
     EXPECT_GT(redWide, 10);
     EXPECT_EQ(redScaled, 0);
+}
+
+TEST(PrinterPaper, WorkingPaperGoesIntoTheDevModeAndAChosenPrinterPaperComesBack)
+{
+    PageTest::Document doc;
+    Page::PageSetup setup(doc.diagram);
+    setup.TakePaper({L"A4", 9, 2100, 2970});
+    setup.landscape.Set(true);
+    DEVMODEW mode{};
+    Page::WritePaper(setup, mode);
+    EXPECT_EQ(mode.dmPaperSize, 9);
+    EXPECT_EQ(mode.dmPaperWidth, 2100);
+    EXPECT_EQ(mode.dmPaperLength, 2970);
+    EXPECT_EQ(mode.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(mode.dmFields & 15u, 15u);
+
+    const std::vector<Page::Paper> papers{{L"Letter", 1, 2159, 2794}, {L"A3", 8, 2970, 4200}};
+    DEVMODEW chosen{};
+    chosen.dmFields = DM_PAPERSIZE | DM_ORIENTATION;
+    chosen.dmPaperSize = 8;
+    chosen.dmOrientation = DMORIENT_PORTRAIT;
+    Page::TakePaperFromDevMode(setup, chosen, papers);
+    EXPECT_EQ(setup.paperCode.Get(), 8);
+    EXPECT_EQ(setup.width.Get(), 29700);
+    EXPECT_EQ(setup.height.Get(), 42000);
+    EXPECT_FALSE(setup.landscape.Get());
+
+    // A printer without that paper leaves the paper as it was.
+    chosen.dmFields = DM_PAPERSIZE;
+    chosen.dmPaperSize = 70;
+    Page::TakePaperFromDevMode(setup, chosen, papers);
+    EXPECT_EQ(setup.paperCode.Get(), 8);
+    EXPECT_EQ(setup.width.Get(), 29700);
+
+    // A size given in the DEVMODE itself wins over the list.
+    chosen.dmFields = DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+    chosen.dmPaperSize = 256;
+    chosen.dmPaperWidth = 1000;
+    chosen.dmPaperLength = 1500;
+    Page::TakePaperFromDevMode(setup, chosen, papers);
+    EXPECT_EQ(setup.paperCode.Get(), 256);
+    EXPECT_EQ(setup.width.Get(), 10000);
+    EXPECT_EQ(setup.height.Get(), 15000);
 }
 
 TEST(PrinterStatus, BitsJoinTheirTextsAndTheQueueFollows)
