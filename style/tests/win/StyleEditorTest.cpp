@@ -125,6 +125,35 @@ TEST_F(StyleDialog, ClassSizeChosenInThePropertyTreeReachesClassBoxesAndUndoesIn
     EXPECT_EQ(box.ResolvedFont().size, 11);
 }
 
+// The window with the keyboard focus in the dialog's thread.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+TEST_F(StyleDialog, TabFromThePropertyTreeEntersTheOpenComboBox)
+{
+    Add(Style::StyledKind::Note);
+    bool inCombo = false, rootRowsShown = false;
+    Run([&](HWND dialog) {
+        HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
+        ::SendMessageW(left, TVM_SELECTITEM, TVGN_CARET, LPARAM(Root(left)));
+        HWND rows = PropertyTreeView(dialog);
+        rootRowsShown = FindItem(rows, Root(rows), L"Bold") != nullptr;
+        ::SendMessageW(rows, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(rows, Root(rows), L"Bold")));
+        HWND combo = ::FindWindowExW(rows, nullptr, L"ComboBox", nullptr);
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, WPARAM(rows), TRUE);
+        ::PostMessageW(rows, WM_KEYDOWN, VK_TAB, 0);
+        inCombo = combo && WaitFor([&] { HWND f = FocusOf(dialog); return f == combo || ::IsChild(combo, f); }, 5000);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(rootRowsShown);
+    EXPECT_TRUE(inCombo);
+}
+
 TEST_F(StyleDialog, ReadOnlyDocumentListsItsStylesWithOkDisabled)
 {
     Add(Style::StyledKind::Note);
