@@ -65,3 +65,14 @@ function(quorvel_test name)
     set_tests_properties(${QUORVEL_CONFIG}.${name} PROPERTIES RESOURCE_LOCK display)
   endif()
 endfunction()
+
+# Compiles the program's resource script (dialog templates, strings, pictures) into a test binary
+# whose tests open the program's own dialogs.
+function(quorvel_test_resources name)
+  set(rc ${CMAKE_SOURCE_DIR}/resources/QuorvelUML.rc)
+  target_sources(${name} PRIVATE ${rc})
+  target_include_directories(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMAKE_BINARY_DIR}/resources/images>)
+  add_dependencies(${name} quorvel_resource_images)
+  file(GLOB rc_headers ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.rc2)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${rc_headers}")
+endfunction()

@@ -244,3 +244,45 @@
 #define IDS_IGNORED_ELEMENTS    237
 #define IDS_NEWER_VERSION       241
 // Status texts of commands share the command's id (ID_FILE_PAGESETUP, ID_FILE_PRINT).
+// Controls of the style editor, page setup and printer selection dialogs (templates are named:
+// "PROPERTYEDITOR", "PAGESETUP_MAIN", "PAGESETUP_PAGESIZE", "PAGESETUP_MARGINS", "PRINTERSELECT").
+#define IDC_APPLY               1024
+#define IDC_PROPERTIES          1024
+#define IDC_NETWORK             1025
+#define IDC_PRINTER             1033
+#define IDC_DELETE_UNUSED       1040
+#define IDC_PORTRAIT            1056
+#define IDC_LANDSCAPE           1057
+#define IDC_PREVIEW_GROUP       1072
+#define IDC_PRINTER_GROUP       1072
+#define IDC_PRINTER_STATUS      1088
+#define IDC_PRINTER_TYPE        1089
+#define IDC_PRINTER_WHERE       1090
+#define IDC_PRINTER_COMMENT     1091
+#define IDC_GLUE_TOP_LABEL      1092
+#define IDC_GLUE_LEFT_LABEL     1093
+#define IDC_CUT_RIGHT_LABEL     1094
+#define IDC_CUT_BOTTOM_LABEL    1095
+#define IDC_PRINTER_NAME_LABEL  1097
+#define IDC_PRINTER_STATUS_LABEL 1098
+#define IDC_PRINTER_TYPE_LABEL  1099
+#define IDC_PRINTER_WHERE_LABEL 1100
+#define IDC_PRINTER_COMMENT_LABEL 1101
+#define IDC_PAPER_LIST          1136
+#define IDC_PRINTER_LIST        1136
+#define IDC_PAGE_WIDTH          1152
+#define IDC_PAGE_HEIGHT         1153
+#define IDC_PAGE_ROWS           1154
+#define IDC_PAGE_COLUMNS        1155
+#define IDC_PAGE_SCALE          1156
+#define IDC_MARGIN_TOP          1152
+#define IDC_MARGIN_LEFT         1153
+#define IDC_MARGIN_RIGHT        1154
+#define IDC_MARGIN_BOTTOM       1155
+#define IDC_GLUE_TOP            1156
+#define IDC_GLUE_LEFT           1157
+#define IDC_CUT_RIGHT           1158
+#define IDC_CUT_BOTTOM          1159
+#define IDC_STYLE_TREE          1184
+#define IDC_PAGESETUP_TAB       1184
+#define IDC_STYLE_PROPERTIES    1185

@@ -33,3 +33,13 @@ public:
 };
 
 } // namespace Style::Exceptions
+
+namespace Style::Exceptions {
+
+// The file named for a style import could not be read.
+class ImportFileUnreadable : public Base {
+public:
+    ImportFileUnreadable() : Base("the file to import styles from cannot be read") {}
+};
+
+} // namespace Style::Exceptions

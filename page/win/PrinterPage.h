@@ -4,19 +4,12 @@
 
 #include "app/winutil/DevMode.h"
 #include "page/Page.h"
+#include "page/PageSetup.h"
 
 #include <string>
 #include <vector>
 
 namespace Page {
-
-// One paper a printer offers: its name, code and size in 0.1 mm.
-struct Paper {
-    std::wstring name;
-    int code = 0;
-    int width = 0;
-    int height = 0;
-};
 
 // The papers of the printer in the driver's order; empty when it cannot be asked.
 std::vector<Paper> GetPaperList(const std::wstring& printerName);

@@ -1,0 +1,222 @@
+// The "Diagram Style" dialog under Wine, driven by messages from a second thread: a size picked
+// for "Class" in the property tree reaches the class boxes' fonts after OK and goes back with one
+// Undo; a read-only document can be looked at but not written; the layout state and the splitter.
+#include "page/tests/dialogs/DialogDriving.h"
+#include "style/tests/StyleTestKinds.h"
+
+#include "app/RegistryAccess.h"
+#include "style/win/PropertyEditor.h"
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+using namespace DialogTest;
+using namespace StyleTest;
+
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\Quorvel\\StyleEditorTest";
+
+std::wstring ItemText(HWND tree, HTREEITEM item)
+{
+    wchar_t buffer[256] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buffer;
+    tv.cchTextMax = 256;
+    ::SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&tv));
+    return buffer;
+}
+
+// The item of the text anywhere in the tree, or null.
+HTREEITEM FindItem(HWND tree, HTREEITEM from, const std::wstring& text)
+{
+    for (HTREEITEM i = from; i; i = HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(i)))) {
+        if (ItemText(tree, i) == text) return i;
+        if (HTREEITEM c = FindItem(tree, HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(i))), text))
+            return c;
+    }
+    return nullptr;
+}
+
+HTREEITEM Root(HWND tree)
+{
+    return HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+}
+
+HWND PropertyTreeView(HWND dialog)
+{
+    return ::FindWindowExW(::GetDlgItem(dialog, IDC_STYLE_PROPERTIES), nullptr, WC_TREEVIEWW, nullptr);
+}
+
+struct StyleDialog : ::testing::Test {
+    Document doc;
+    Application::UserKeyRegistryAccess access{kTestKey};
+    void SetUp() override {
+        Registry();
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    }
+    void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+    StyledBox& Add(Style::StyledKind kind) {
+        StyledBox* box = nullptr;
+        doc.Change([&](Core::Env& env) { box = &StyledBox::Create(env, kind); });
+        return *box;
+    }
+    template <class Driver>
+    std::unique_ptr<Style::PropertyEditorState> Run(Driver driver, bool readOnly = false) {
+        std::thread t([&] {
+            HWND dialog = nullptr;
+            if (!WaitFor([&] { return (dialog = FindDialog(L"Diagram Style")) != nullptr; })) return;
+            driver(dialog);
+        });
+        auto state = Style::EditDiagramStyle(doc.diagram, nullptr, nullptr, access, nullptr, readOnly);
+        t.join();
+        return state;
+    }
+};
+
+TEST_F(StyleDialog, ClassSizeChosenInThePropertyTreeReachesClassBoxesAndUndoesInOneStep)
+{
+    StyledBox& box = Add(Style::StyledKind::Class);
+    const std::size_t before = doc.diagram.GetUndoHandler().GetUndoCount();
+    bool comboOpened = false, rootExpanded = false, valueDrawn = false;
+    auto state = Run([&](HWND dialog) {
+        HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
+        rootExpanded = (::SendMessageW(left, TVM_GETITEMSTATE, WPARAM(Root(left)), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+        ::SendMessageW(left, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(left, Root(left), L"Class")));
+        HWND rows = PropertyTreeView(dialog);
+        ::SendMessageW(rows, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(rows, Root(rows), L"Size")));
+        HWND combo = ::FindWindowExW(rows, nullptr, L"ComboBox", nullptr);
+        comboOpened = combo != nullptr;
+        if (!combo) return ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0), void();
+        const LRESULT at = ::SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(L"20"));
+        ::SendMessageW(combo, CB_SETCURSEL, WPARAM(at), 0);
+        ::SendMessageW(rows, WM_COMMAND, MAKEWPARAM(0, CBN_SELENDOK), LPARAM(combo));
+        // The "Typeface" row (no combo box over it) shows its value as dark text in the value column.
+        HTREEITEM face = FindItem(rows, Root(rows), L"Typeface");
+        RECT row{};
+        std::memcpy(&row, &face, sizeof face);
+        ::SendMessageW(rows, TVM_GETITEMRECT, FALSE, LPARAM(&row));
+        ::InvalidateRect(rows, nullptr, TRUE);
+        valueDrawn = WaitFor([&] {
+            const Picture p = Grab(rows);
+            int dark = 0;
+            for (int y = std::max(0L, row.top); y < std::min<LONG>(p.height, row.bottom); ++y)
+                for (int x = p.width / 2 + 4; x < p.width; ++x) dark += GetRValue(p.At(x, y)) < 100;
+            return dark > 5;
+        }, 5000);
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_TRUE(rootExpanded);
+    ASSERT_TRUE(comboOpened);
+    EXPECT_TRUE(valueDrawn);
+    EXPECT_EQ(box.ResolvedFont().size, 20);
+    EXPECT_EQ(box.applied.size, 20);
+    EXPECT_EQ(doc.diagram.GetUndoHandler().GetUndoCount(), before + 1);
+    ASSERT_NE(state, nullptr);
+    EXPECT_NE(state->treeState.find(L'+'), std::wstring::npos);
+    EXPECT_TRUE(state->placement.IsValid());
+    doc.diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(box.ResolvedFont().size, 11);
+}
+
+// The window with the keyboard focus in the dialog's thread.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+TEST_F(StyleDialog, TabFromThePropertyTreeEntersTheOpenComboBox)
+{
+    Add(Style::StyledKind::Note);
+    bool inCombo = false, rootRowsShown = false;
+    Run([&](HWND dialog) {
+        HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
+        ::SendMessageW(left, TVM_SELECTITEM, TVGN_CARET, LPARAM(Root(left)));
+        HWND rows = PropertyTreeView(dialog);
+        rootRowsShown = FindItem(rows, Root(rows), L"Bold") != nullptr;
+        ::SendMessageW(rows, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(rows, Root(rows), L"Bold")));
+        HWND combo = ::FindWindowExW(rows, nullptr, L"ComboBox", nullptr);
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, WPARAM(rows), TRUE);
+        ::PostMessageW(rows, WM_KEYDOWN, VK_TAB, 0);
+        inCombo = combo && WaitFor([&] { HWND f = FocusOf(dialog); return f == combo || ::IsChild(combo, f); }, 5000);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(rootRowsShown);
+    EXPECT_TRUE(inCombo);
+}
+
+TEST_F(StyleDialog, ReadOnlyDocumentListsItsStylesWithOkDisabled)
+{
+    Add(Style::StyledKind::Note);
+    const std::string stored = doc.Save();
+    bool okDisabled = false, applyDisabled = false;
+    std::wstring root, note;
+    Run([&](HWND dialog) {
+        okDisabled = !::IsWindowEnabled(::GetDlgItem(dialog, IDOK));
+        applyDisabled = !::IsWindowEnabled(::GetDlgItem(dialog, IDC_APPLY));
+        HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
+        root = ItemText(left, Root(left));
+        note = FindItem(left, Root(left), L"Note") ? L"Note" : L"";
+        ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }, true);
+    EXPECT_TRUE(okDisabled);
+    EXPECT_TRUE(applyDisabled);
+    EXPECT_EQ(root, L"Base");
+    EXPECT_EQ(note, L"Note");
+    EXPECT_EQ(doc.Save(), stored);
+}
+
+TEST_F(StyleDialog, SavedLayoutIsReadBackAtTheNextOpening)
+{
+    Add(Style::StyledKind::Note);
+    auto first = Run([&](HWND dialog) {
+        HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
+        ::SendMessageW(left, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(left, Root(left), L"Note")));
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_NE(first, nullptr);
+    first->Save(access);
+    WinUtil::Registry::Key key = WinUtil::Registry::Key::Open(HKEY_CURRENT_USER, std::wstring(kTestKey) + L"\\StylePropertyEditor", KEY_QUERY_VALUE);
+    std::vector<BYTE> placement;
+    EXPECT_TRUE(key.QueryBinary(L"Placement", placement));
+    EXPECT_EQ(placement.size(), 44u);
+    std::wstring selected;
+    Run([&](HWND dialog) {
+        HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
+        selected = ItemText(left, HTREEITEM(::SendMessageW(left, TVM_GETNEXTITEM, TVGN_CARET, 0)));
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(selected, L"Note");
+}
+
+TEST(TreeState, TextOfALargerTreeStopsWhereTheTreeEnds)
+{
+    HWND tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP | TVS_HASBUTTONS, 0, 0, 200, 200, nullptr, nullptr,
+                                  nullptr, nullptr);
+    TVINSERTSTRUCTW in{};
+    in.hInsertAfter = TVI_LAST;
+    in.item.mask = TVIF_TEXT;
+    in.item.pszText = const_cast<wchar_t*>(L"Base");
+    in.hParent = TVI_ROOT;
+    auto root = HTREEITEM(::SendMessageW(tree, TVM_INSERTITEMW, 0, LPARAM(&in)));
+    in.hParent = root;
+    in.item.pszText = const_cast<wchar_t*>(L"A");
+    ::SendMessageW(tree, TVM_INSERTITEMW, 0, LPARAM(&in));
+    in.item.pszText = const_cast<wchar_t*>(L"B");
+    auto b = HTREEITEM(::SendMessageW(tree, TVM_INSERTITEMW, 0, LPARAM(&in)));
+    Style::ApplyTreeState(tree, L"DN+NNN+NR");  // a third child no longer exists
+    EXPECT_EQ(HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)), b);
+    EXPECT_EQ(Style::SaveTreeState(tree), L"*DN+NR");
+    ::DestroyWindow(tree);
+}
+
+} // namespace
