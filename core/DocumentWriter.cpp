@@ -56,7 +56,7 @@ private:
 // The source with its owned elements indexed and the elements a document of it holds marked.
 class IndexedClub : public IClub {
 public:
-    explicit IndexedClub(const IClub& source) : source_(source), places_(0) {
+    explicit IndexedClub(const IClub& source) : places_(0) {
         source.ForEachElement([&](IModelElement& e) { elements_.push_back(&e); });
         places_ = PlaceTable(elements_.size());
         for (std::size_t i = 0; i < elements_.size(); ++i) places_.Insert(elements_[i], i);
@@ -112,7 +112,6 @@ private:
         }
     }
 
-    const IClub& source_;
     std::vector<IModelElement*> elements_;  // in source order
     PlaceTable places_;
     std::vector<std::size_t> ownedStart_;  // the owned elements of place i: owned_[ownedStart_[i] .. ownedStart_[i + 1])
