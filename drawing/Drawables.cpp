@@ -33,6 +33,21 @@ std::shared_ptr<IPictureSource>& Source() {
     return source;
 }
 
+// The pixel sizes of the pictures of the current source by id (zero for unknown ones): selecting
+// many elements makes a picture per handle, and asking GDI for the size each time is slow.
+std::map<int, SIZE>& PictureSizes() {
+    static std::map<int, SIZE> sizes;
+    return sizes;
+}
+
+SIZE PictureSizeOf(int id) {
+    auto [it, added] = PictureSizes().try_emplace(id, SIZE{0, 0});
+    BITMAP info{};
+    if (added)
+        if (HBITMAP b = PictureOf(id); b && GetObjectW(b, sizeof info, &info)) it->second = {info.bmWidth, std::abs(info.bmHeight)};
+    return it->second;
+}
+
 ICanvas::DoubleRect BoundsOf(const std::vector<zq::float8Point>& pts) {
     ICanvas::DoubleRect r{pts[0].x, pts[0].y, pts[0].x, pts[0].y};
     for (const auto& p : pts) {
@@ -64,6 +79,7 @@ private:
 
 void SetPictureSource(std::shared_ptr<IPictureSource> source) {
     Source() = source ? std::move(source) : std::make_shared<ResourcePictures>();
+    PictureSizes().clear();
 }
 
 HBITMAP PictureOf(int id) { return Source()->GetPicture(id); }
@@ -113,11 +129,10 @@ void ShapeDrawable::Render(RenderContext& rc) const {
 }
 
 PictureDrawable::PictureDrawable(const zq::float8Point& p, int id) : p_(p), id_(id) {
-    BITMAP info{};
-    if (HBITMAP b = PictureOf(id); b && GetObjectW(b, sizeof info, &info)) {
-        halfSize_ = std::max(info.bmWidth, info.bmHeight) / 2.0 + 1;
-        halfWidth_ = info.bmWidth / 2.0 / PixelsPerUnit(96);
-        halfHeight_ = std::abs(info.bmHeight) / 2.0 / PixelsPerUnit(96);
+    if (const SIZE size = PictureSizeOf(id); size.cx > 0) {
+        halfSize_ = std::max(size.cx, size.cy) / 2.0 + 1;
+        halfWidth_ = size.cx / 2.0 / PixelsPerUnit(96);
+        halfHeight_ = size.cy / 2.0 / PixelsPerUnit(96);
     }
 }
 

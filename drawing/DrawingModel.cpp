@@ -38,6 +38,22 @@ Pen RenderContext::PenOf(const ICanvas::LineStyle& s, Dash dash) const {
     return p;
 }
 
+void DrawableList::Insert(Drawable* before, Drawable* d) {
+    Drawable* after = before ? before->prev_ : tail_;
+    d->prev_ = after;
+    d->next_ = before;
+    (after ? after->next_ : head_) = d;
+    (before ? before->prev_ : tail_) = d;
+    ++size_;
+}
+
+void DrawableList::Erase(Drawable* d) {
+    (d->prev_ ? d->prev_->next_ : head_) = d->next_;
+    (d->next_ ? d->next_->prev_ : tail_) = d->prev_;
+    d->prev_ = d->next_ = nullptr;
+    --size_;
+}
+
 Drawable::~Drawable() {
     if (model_) model_->Remove(this);
 }
@@ -65,16 +81,20 @@ void DrawingModel::Insert(Drawable* d) {
     } else {
         d->layer_ = kKeyed;
     }
-    auto& layer = layers_[d->layer_];
-    auto at = layer.end();
+    DrawableList& layer = layers_[d->layer_];
+    Drawable* at = nullptr;  // the end
     if (d->layer_ == kKeyed || d->layer_ == kTopmost) {
         // Before the first element this key comes before; the common case appends, so look at the
         // last element first.
         if (!layer.empty() && key->IsBefore(*layer.back()->Key())) {
-            at = std::find_if(layer.begin(), layer.end(), [&](Drawable* o) { return key->IsBefore(*o->Key()); });
+            for (Drawable* o : layer)
+                if (key->IsBefore(*o->Key())) {
+                    at = o;
+                    break;
+                }
         }
     }
-    d->pos_ = layer.insert(at, d);
+    layer.Insert(at, d);
     d->area_ = d->PaintArea();
     if (d->layer_ != kTargets) Record(d->area_);
 }
@@ -82,7 +102,7 @@ void DrawingModel::Insert(Drawable* d) {
 void DrawingModel::Remove(Drawable* d) {
     if (d->model_ != this) return;
     if (d->layer_ != kTargets) Record(d->area_);
-    layers_[d->layer_].erase(d->pos_);
+    layers_[d->layer_].Erase(d);
     d->model_ = nullptr;
     extent_.reset();
 }

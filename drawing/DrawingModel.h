@@ -7,13 +7,41 @@
 
 #include <array>
 #include <functional>
-#include <list>
 #include <optional>
 #include <vector>
 
 namespace DrawingKernel {
 
 class DrawingModel;
+class Drawable;
+
+// The drawables of one layer in drawing order, linked through the drawables themselves: adding
+// or removing one allocates nothing, which counts when a selection adds thousands of handles.
+class DrawableList {
+public:
+    class Iterator {
+    public:
+        explicit Iterator(Drawable* d) : d_(d) {}
+        Drawable* operator*() const { return d_; }
+        Iterator& operator++();
+        bool operator!=(const Iterator& o) const { return d_ != o.d_; }
+    private:
+        Drawable* d_;
+    };
+    Iterator begin() const { return Iterator(head_); }
+    Iterator end() const { return Iterator(nullptr); }
+    bool empty() const { return !head_; }
+    size_t size() const { return size_; }
+    Drawable* back() const { return tail_; }
+    // Links d in before the element given, or at the end when that is null.
+    void Insert(Drawable* before, Drawable* d);
+    // Unlinks d, which must be in this list.
+    void Erase(Drawable* d);
+private:
+    Drawable* head_ = nullptr;
+    Drawable* tail_ = nullptr;
+    size_t size_ = 0;
+};
 
 // An area a change touched: a logical rectangle grown by a number of device pixels.
 struct InvalidArea {
@@ -71,12 +99,19 @@ protected:
     const DrawingModel* Model() const { return model_; }
 private:
     friend class DrawingModel;
+    friend class DrawableList;
     ICanvas::OrderKey key_;
     DrawingModel* model_ = nullptr;
-    std::list<Drawable*>::iterator pos_;
+    Drawable* prev_ = nullptr;  // the neighbours in the layer's list
+    Drawable* next_ = nullptr;
     int layer_ = 0;
     InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call)
 };
+
+inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
+    d_ = d_->next_;
+    return *this;
+}
 
 // The drawables of a canvas in drawing order: keyed fills (by IsBefore, equal keys in creation
 // order), then unkeyed elements in creation order, then keys that ask to be topmost.
@@ -110,7 +145,7 @@ public:
 private:
     void Record(const InvalidArea& a);
     // Keyed, unkeyed, topmost; the fourth holds target markers, which draw nothing.
-    std::list<Drawable*> layers_[4];
+    DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
     std::function<void()> hook_;
     // The extent as last computed; dropped by every insertion, removal and move.

@@ -71,7 +71,46 @@ bool ClipToDeviceRange(zq::float8Point& a, zq::float8Point& b) {
     return true;
 }
 
+// True when a picture centred on the point can be placed with integer device coordinates: a
+// picture of a huge drawing at a high zoom may lie far beyond them, and is never visible then.
+bool PictureFits(const zq::float8Point& centre) {
+    constexpr double kLimit = 1 << 21;
+    return std::fabs(centre.x) <= kLimit && std::fabs(centre.y) <= kLimit;
+}
+
 } // namespace
+
+PictureContexts::~PictureContexts() {
+    for (const Entry& e : entries_) {
+        if (!e.dc) continue;
+        SelectObject(e.dc, e.old);
+        DeleteDC(e.dc);
+    }
+}
+
+const PictureContexts::Entry* PictureContexts::Find(HBITMAP bmp) {
+    if (last_ && last_->bitmap == bmp) return last_->dc ? last_ : nullptr;
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.bitmap == bmp; });
+    if (it == entries_.end()) {
+        // An unusable bitmap is remembered too (with no context), so that it costs one try per render.
+        Entry e;
+        e.bitmap = bmp;
+        BITMAP info{};
+        if (bmp && GetObjectW(bmp, sizeof info, &info) && (e.dc = CreateCompatibleDC(nullptr))) {
+            e.old = SelectObject(e.dc, bmp);
+            if (!e.old) {
+                DeleteDC(e.dc);
+                e.dc = nullptr;
+            }
+            e.width = info.bmWidth;
+            e.height = std::abs(info.bmHeight);
+        }
+        entries_.push_back(e);
+        it = entries_.end() - 1;
+    }
+    last_ = &*it;
+    return it->dc ? last_ : nullptr;
+}
 
 GdiplusSession::GdiplusSession() {
     GdiplusStartupInput input;
@@ -130,6 +169,7 @@ HBRUSH GdiCache::BrushOf(COLORREF c) {
 
 GdiplusRenderer::GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi)
     : cache_(cache), target_(dc), gdi_(gdi) {
+    if (clip) clip_ = *clip;
     if (gdi_) {
         savedDc_ = SaveDC(dc);
         if (clip) IntersectClipRect(dc, clip->left, clip->top, clip->right, clip->bottom);
@@ -272,17 +312,18 @@ void GdiplusRenderer::RoundRect(const DeviceRect& r, double w, double h, const P
 }
 
 void GdiplusRenderer::Picture(HBITMAP bmp, const zq::float8Point& centre) {
-    UseGdiplus();
-    BITMAP info{};
-    if (!GetObjectW(bmp, sizeof info, &info)) return;
-    HDC dc = GetDC();
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(dc, zq::Round(centre.x) - info.bmWidth / 2, zq::Round(centre.y) - info.bmHeight / 2,
-           info.bmWidth, info.bmHeight, mem, 0, 0, SRCAND);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    ReleaseDC();
+    if (!PictureFits(centre)) return;
+    const PictureContexts::Entry* pic = pictures_.Find(bmp);
+    if (!pic) return;
+    const int x = zq::Round(centre.x) - pic->width / 2, y = zq::Round(centre.y) - pic->height / 2;
+    // The part inside the clip, cut here: the context GDI+ lends out may let a pixel past its clip.
+    RECT part{x, y, x + pic->width, y + pic->height};
+    if (clip_ && !IntersectRect(&part, &part, &*clip_)) return;
+    const bool direct = UseGdi();
+    if (direct) FlushOutlines();  // the outlines queued before the picture go beneath it
+    BitBlt(direct ? target_ : GetDC(), part.left, part.top, part.right - part.left, part.bottom - part.top, pic->dc,
+           part.left - x, part.top - y, SRCAND);
+    if (!direct) ReleaseDC();
 }
 
 HDC GdiplusRenderer::GetDC() {
@@ -426,16 +467,13 @@ void GdiRenderer::RoundRect(const DeviceRect& r, double w, double h, const Pen* 
 }
 
 void GdiRenderer::Picture(HBITMAP bmp, const zq::float8Point& centre) {
-    BITMAP info{};
-    if (!GetObjectW(bmp, sizeof info, &info)) return;
-    HDC mem = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    const int w = std::max(1, zq::Round(info.bmWidth * pictureScale_));
-    const int h = std::max(1, zq::Round(info.bmHeight * pictureScale_));
-    StretchBlt(dc_, zq::Round(centre.x) - w / 2, zq::Round(centre.y) - h / 2, w, h, mem, 0, 0,
-               info.bmWidth, info.bmHeight, SRCAND);
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    if (!PictureFits(centre)) return;
+    const PictureContexts::Entry* pic = pictures_.Find(bmp);
+    if (!pic) return;
+    const int w = std::max(1, zq::Round(pic->width * pictureScale_));
+    const int h = std::max(1, zq::Round(pic->height * pictureScale_));
+    StretchBlt(dc_, zq::Round(centre.x) - w / 2, zq::Round(centre.y) - h / 2, w, h, pic->dc, 0, 0,
+               pic->width, pic->height, SRCAND);
 }
 
 } // namespace DrawingKernel

@@ -5,6 +5,7 @@
 #include "drawing/Mapping.h"
 
 #include <map>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -71,6 +72,29 @@ private:
     std::map<COLORREF, HBRUSH> brushes_;
 };
 
+// Memory contexts that hold the bitmaps of pictures while one render lasts: each bitmap is selected
+// once however often it is drawn, and released with its owner, so repaints leave no handles behind.
+class PictureContexts {
+public:
+    // A bitmap selected into a memory context, with the bitmap's pixel size.
+    struct Entry {
+        HBITMAP bitmap = nullptr;
+        HDC dc = nullptr;
+        HGDIOBJ old = nullptr;
+        int width = 0;
+        int height = 0;
+    };
+    PictureContexts() = default;
+    ~PictureContexts();
+    PictureContexts(const PictureContexts&) = delete;
+    PictureContexts& operator=(const PictureContexts&) = delete;
+    // The context holding the bitmap; null when the bitmap is unknown or cannot be selected.
+    const Entry* Find(HBITMAP bmp);
+private:
+    std::vector<Entry> entries_;  // a view shows a handful of distinct pictures: a list is fastest
+    const Entry* last_ = nullptr;
+};
+
 // Renders with GDI+ onto a device context, anti-aliased; shapes that lie on the pixel grid
 // (horizontal and vertical solid lines, upright rectangles) go through GDI, which draws them
 // identically and much faster.
@@ -117,6 +141,8 @@ private:
     std::vector<DWORD> queuedCounts_;
     HGDIOBJ selectedPen_ = nullptr;  // the pen this renderer last selected into the target
     HGDIOBJ selectedBrush_ = nullptr;  // likewise the brush
+    std::optional<RECT> clip_;  // the device rectangle drawn into, when one was given
+    PictureContexts pictures_;
 };
 
 // Renders with GDI onto a device context in integer device units.
@@ -148,6 +174,7 @@ private:
     double pictureScale_;
     HGDIOBJ oldPen_;
     HGDIOBJ oldBrush_;
+    PictureContexts pictures_;
 };
 
 } // namespace DrawingKernel

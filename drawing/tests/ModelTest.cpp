@@ -56,6 +56,32 @@ TEST(Handles, ReleasingTheLastHandleRemovesTheElement) {
     EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{b.Get()}));
 }
 
+TEST(DrawingOrder, RemovingFirstMiddleAndLastKeepsTheRestInOrderForLaterInsertions) {
+    OffscreenCanvas c;
+    auto k1 = c.CreateFilledRect(Box(0, 0, 40, -40), kFill, Key(1600));
+    auto k2 = c.CreateFilledRect(Box(0, 0, 30, -30), kFill, Key(900));
+    auto k3 = c.CreateFilledRect(Box(0, 0, 20, -20), kFill, Key(400));
+    auto k4 = c.CreateFilledRect(Box(0, 0, 10, -10), kFill, Key(100));
+    auto u1 = c.CreateLine({0, 0}, {1, 1});
+    auto u2 = c.CreateLine({0, 0}, {2, 2});
+    auto u3 = c.CreateLine({0, 0}, {3, 3});
+    k1.Reset();  // the first keyed fill
+    k3.Reset();  // one in the middle
+    k4.Reset();  // the last
+    u2.Reset();
+    u3.Reset();
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{k2.Get(), u1.Get()}));
+    EXPECT_EQ(c.Model().Size(), 2u);
+    // Insertions find the right neighbours: before the head, at the end, and after the remaining line.
+    auto biggest = c.CreateFilledRect(Box(0, 0, 50, -50), kFill, Key(2500));
+    auto smallest = c.CreateFilledRect(Box(0, 0, 5, -5), kFill, Key(25));
+    auto u4 = c.CreateLine({0, 0}, {4, 4});
+    k2.Reset();
+    auto middle = c.CreateFilledRect(Box(0, 0, 25, -25), kFill, Key(625));
+    EXPECT_EQ(Order(c), (std::vector<const ICanvas::IElement*>{biggest.Get(), middle.Get(), smallest.Get(), u1.Get(), u4.Get()}));
+    EXPECT_EQ(c.Model().Size(), 5u);
+}
+
 TEST(Handles, AHandleOutlivingItsCanvasIsHarmless) {
     ICanvas::Element e;
     {
