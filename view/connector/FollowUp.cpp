@@ -90,19 +90,25 @@ void IJoin::Smooth(Core::Env& env)
 
 void IJoin::Finalize(Core::Env& env)
 {
-    if (!IsDeleted()) Queue(env, *this);
+    if (IsDeleted()) return;
+    for (ISegment* s : GetSegments()) s->CheckOrthoFlags(env);
+    Queue(env, *this);
 }
 
 void ISegment::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    // A flag that a move broke (an end kept on its terminal) no longer holds.
+    CheckOrthoFlags(env);
     for (ISegmentEnd* e : GetEndList())
         if (!e->IsDeleted()) Queue(env, *e);
 }
 
 void IEnd::Finalize(Core::Env& env)
 {
-    if (!IsDeleted()) Queue(env, *this);
+    if (IsDeleted()) return;
+    if (GetSegment() != nullptr) GetSegment()->CheckOrthoFlags(env);
+    Queue(env, *this);
 }
 
 void IJoin::DoFollowUpJob(Core::Env& env)
