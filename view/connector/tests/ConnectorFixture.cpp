@@ -2,7 +2,7 @@
 
 namespace ConnectorTest {
 
-ConnectorFixture::ConnectorFixture()
+Scene::Scene()
 {
     Change([&](Core::Env& env) {
         a = Box::Factory().CreateTyped(env);
@@ -12,7 +12,7 @@ ConnectorFixture::ConnectorFixture()
     });
 }
 
-void ConnectorFixture::Change(const std::function<void(Core::Env&)>& f, Core::Diagram* d)
+void Scene::Change(const std::function<void(Core::Env&)>& f, Core::Diagram* d)
 {
     Core::Diagram& target = d != nullptr ? *d : diagram;
     Core::Transaction t(target);
@@ -61,21 +61,21 @@ C* BuildPath(Core::Env& env, const std::vector<zq::float8Point>& points, Box* so
 }
 } // namespace
 
-Wire* ConnectorFixture::Path(const std::vector<zq::float8Point>& points, Box* source, Box* target)
+Wire* Scene::Path(const std::vector<zq::float8Point>& points, Box* source, Box* target)
 {
     Wire* w = nullptr;
     Change([&](Core::Env& env) { w = BuildPath<Wire>(env, points, source, target); });
     return w;
 }
 
-Chain* ConnectorFixture::ChainPath(const std::vector<zq::float8Point>& points)
+Chain* Scene::ChainPath(const std::vector<zq::float8Point>& points)
 {
     Chain* c = nullptr;
     Change([&](Core::Env& env) { c = BuildPath<Chain>(env, points, nullptr, nullptr); });
     return c;
 }
 
-Wire* ConnectorFixture::Tree()
+Wire* Scene::Tree()
 {
     Wire* w = nullptr;
     Change([&](Core::Env& env) {
@@ -96,7 +96,7 @@ Wire* ConnectorFixture::Tree()
     return w;
 }
 
-void ConnectorFixture::Move(const std::vector<Core::IModelElement*>& moved, double dx, double dy)
+void Scene::Move(const std::vector<Core::IModelElement*>& moved, double dx, double dy)
 {
     Change([&](Core::Env& env) {
         Core::ModelElementSet set;
@@ -107,14 +107,14 @@ void ConnectorFixture::Move(const std::vector<Core::IModelElement*>& moved, doub
     });
 }
 
-std::string ConnectorFixture::Save() const
+std::string Scene::Save() const
 {
     std::ostringstream out;
     diagram.SaveXML(out);
     return out.str();
 }
 
-std::string ConnectorFixture::CheckAll(const Core::Diagram& d)
+std::string Scene::CheckAll(const Core::Diagram& d)
 {
     std::string all;
     for (const auto& e : d.Elements()) {

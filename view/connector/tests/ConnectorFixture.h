@@ -15,11 +15,12 @@
 
 namespace ConnectorTest {
 
-struct ConnectorFixture : ::testing::Test {
+// A diagram of two boxes with the helpers.
+struct Scene {
     Core::Diagram diagram{Registry(), nullptr};
     std::shared_ptr<Box> a, b;
 
-    ConnectorFixture();
+    Scene();
     // Runs the change in one transaction and adds its undo step.
     void Change(const std::function<void(Core::Env&)>& f, Core::Diagram* d = nullptr);
     void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
@@ -45,6 +46,8 @@ struct ConnectorFixture : ::testing::Test {
         return n;
     }
 };
+
+struct ConnectorFixture : ::testing::Test, Scene {};
 
 // The n-th element of type T of the diagram.
 template <class T>

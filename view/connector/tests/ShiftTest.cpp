@@ -116,18 +116,18 @@ TEST_F(ConnectorFixture, MergedEndsBecomeOneJoin)
 
 // Random moves of boxes, joins and ends, deletions, undo and redo keep every connector sound, and
 // the document reads back as it was written.
-// Disabled while it finds an end that refers to an element not saved with it (open fault).
-TEST_F(ConnectorFixture, DISABLED_RandomEditingKeepsTheGraphSound)
+TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
 {
     const unsigned seeds = 1000;
     for (unsigned seed = 1; seed <= seeds; ++seed) {
-        ConnectorFixture* f = this;
+        Scene scene;
+        Scene* f = &scene;
+        Core::Diagram& diagram = scene.diagram;
         Core::Diagram fresh{Registry(), nullptr};
         std::mt19937 rng(seed);
         auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
         auto coord = [&] { return double(pick(9) * 500 - 2000); };
-        Wire* w = f->Path({{-2000, 0}, {0, 0}, {0, coord()}, {coord(), coord()}, {3000, 0}}, a.get(), b.get());
-        (void)w;
+        f->Path({{-2000, 0}, {0, 0}, {0, coord()}, {coord(), coord()}, {3000, 0}}, scene.a.get(), scene.b.get());
         for (int step = 0; step < 8; ++step) {
             std::vector<Core::IModelElement*> parts;
             for (const auto& e : diagram.Elements())
@@ -148,12 +148,15 @@ TEST_F(ConnectorFixture, DISABLED_RandomEditingKeepsTheGraphSound)
             }
             ASSERT_EQ("", f->CheckAll()) << "seed " << seed << " step " << step;
         }
-        const std::string saved = f->Save();
-        fresh.LoadXML(saved);
+        std::string saved;
+        try {
+            saved = f->Save();
+            fresh.LoadXML(saved);
+        } catch (const std::exception& e) {
+            FAIL() << "seed " << seed << ": " << e.what();
+        }
         std::ostringstream again;
         fresh.SaveXML(again);
         ASSERT_EQ(saved, again.str()) << "seed " << seed;
-        // Back to the two boxes for the next sequence.
-        while (diagram.GetUndoHandler().GetUndoCount() > 1) Undo();
     }
 }
