@@ -139,6 +139,9 @@ public:
     zq::float8Point GetPosition() const override { return this->GetRep().pos; }
     zq::float8Point GetOldPosition() const override { return this->GetOldRep().pos; }
     void MoveTo(Core::Env& env, const zq::float8Point& p) override { this->SetField(env, &EndRep::pos, p); }
+    // The position of a part being made, before it joins a transaction: moves of the new part are
+    // measured from it.
+    void SetInitialPosition(const zq::float8Point& p) { Detail::ReadingRep(*this).pos = p; }
     Core::IModelElement* GetTerminal() const override { return this->GetRep().party; }
     void SetTerminalImp(Core::Env& env, Core::IModelElement* t) override { this->SetField(env, &EndRep::party, t); }
     int32_t GetType() const { return this->GetRep().type; }
@@ -295,6 +298,8 @@ public:
     zq::float8Point GetPosition() const override { return this->GetRep().pos; }
     zq::float8Point GetOldPosition() const override { return this->GetOldRep().pos; }
     void MoveTo(Core::Env& env, const zq::float8Point& p) override { this->SetField(env, &JoinRep::pos, p); }
+    // The position of a join being made, before it joins a transaction.
+    void SetInitialPosition(const zq::float8Point& p) { Detail::ReadingRep(*this).pos = p; }
     void EndRestore(Core::Env&, const Core::RestoreContext& context) override {
         Detail::AdoptReadPart(*this, context, L"Join");
     }

@@ -19,8 +19,9 @@ public:
         return Make(env, p, 0);
     }
     std::shared_ptr<Connector::IJoin> CreateJoinAt(Core::Env& env, const zq::float8Point& p) override {
-        auto j = Join::Factory().CreateTyped(env);
-        j->MoveTo(env, p);
+        auto j = std::make_shared<Join>();
+        j->SetInitialPosition(p);
+        env.Insert(j);
         return j;
     }
     std::shared_ptr<Connector::ISegment> CreateNewSegment(Core::Env& env) override {
@@ -32,8 +33,9 @@ public:
 
 private:
     std::shared_ptr<Connector::IEnd> Make(Core::Env& env, const zq::float8Point& p, int32_t type) {
-        auto e = End::Factory().CreateTyped(env);
-        e->MoveTo(env, p);
+        auto e = std::make_shared<End>();
+        e->SetInitialPosition(p);
+        env.Insert(e);
         e->SetType(env, type);
         return e;
     }
