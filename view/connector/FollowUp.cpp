@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace Connector {
 
@@ -15,10 +17,54 @@ namespace {
 
 bool Same(const zq::float8Point& a, const zq::float8Point& b) { return a == b; }
 
-// Queues the part's own follow-up job, kept alive by the part.
+// The connector parts' jobs of one transaction, run as one follow-up job in the order queued (a
+// part queued again before its job ran runs once). The transaction closes a step after every job
+// it runs, so one batch keeps the clean-up of many parts from costing a step each.
+class JobBatch : public Core::IFollowUpJob {
+public:
+    void Add(ISegmentEnd& part) {
+        if (!pending_.insert(&part).second) return;
+        queue_.push_back({&part, part.shared_from_this()});
+    }
+    void DoFollowUpJob(Core::Env& env) override {
+        while (!queue_.empty()) {
+            Entry e = std::move(queue_.front());
+            queue_.pop_front();
+            pending_.erase(e.part);
+            if (!e.part->IsDeleted()) e.part->DoFollowUpJob(env);
+        }
+    }
+
+private:
+    struct Entry {
+        ISegmentEnd* part;
+        Core::ElementPtr keep;
+    };
+    std::deque<Entry> queue_;
+    std::unordered_set<const ISegmentEnd*> pending_;
+};
+
+// The batch of each transaction, owned by the transaction's job queue (an aborted or closed
+// transaction drops it, and the entry expires).
+std::unordered_map<const Core::Transaction*, std::weak_ptr<JobBatch>>& Batches()
+{
+    static std::unordered_map<const Core::Transaction*, std::weak_ptr<JobBatch>> batches;
+    return batches;
+}
+
+// Queues the part's own follow-up job.
 void Queue(Core::Env& env, ISegmentEnd& part)
 {
-    env.GetTransaction().AddFollowUpJob(part, part.shared_from_this());
+    Core::Transaction& t = env.GetTransaction();
+    std::shared_ptr<JobBatch> batch = Batches()[&t].lock();
+    if (!batch) {
+        for (auto it = Batches().begin(); it != Batches().end();)
+            it = it->second.expired() ? Batches().erase(it) : std::next(it);
+        batch = std::make_shared<JobBatch>();
+        Batches()[&t] = batch;
+        t.AddFollowUpJob(batch);
+    }
+    batch->Add(part);
 }
 
 // Replaces a join that has one segment by a free end at its point.
