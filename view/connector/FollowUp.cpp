@@ -154,6 +154,9 @@ void IEnd::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
     if (GetSegment() != nullptr) GetSegment()->CheckOrthoFlags(env);
+    // A changed end may have been the master end its connector lives by.
+    if (IConnector* c = GetConnector()) c->Finalize(env);
+    if (IsDeleted()) return;
     Queue(env, *this);
 }
 

@@ -2,7 +2,9 @@
 // storing and the checks after reading.
 #include "view/connector/Parts.h"
 
+#include "core/CopyExtend.h"
 #include "core/DocumentReader.h"
+#include "core/ModelElementSet.h"
 #include "core/Selection.h"
 #include "core/xml/Exceptions.h"
 #include "core/xml/Writer.h"
@@ -22,7 +24,8 @@ void IConnectorElement::BuildConnector(Core::Env& env, IConnectorElement* from, 
     // Iterative, so that long chains do not exhaust the stack.
     std::deque<std::pair<IConnectorElement*, IConnectorElement*>> work{{this, from}};
     while (!work.empty()) {
-        auto [part, came] = work.front();
+        IConnectorElement* part = work.front().first;
+        IConnectorElement* came = work.front().second;
         work.pop_front();
         if (part->IsDeleted() || part->GetConnector() == &target) continue;
         if (IConnector* old = part->GetConnector()) old->RemovePart(env, *part);
@@ -32,6 +35,31 @@ void IConnectorElement::BuildConnector(Core::Env& env, IConnectorElement* from, 
             if (&n != came) work.emplace_back(&n, part);
         });
     }
+}
+
+void IConnectorElement::ExtendSelection(Core::ExtendSelectionParam& param)
+{
+    param.Add(GetConnector());
+}
+
+bool IConnector::IsCompletelySelectedImp(const Core::ModelElementSet& set)
+{
+    if (set.Contains(this)) return true;
+    bool attached = false;
+    for (IEnd* e : GetEnds()) {
+        if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
+        if (!set.Contains(e->GetTerminal())) return false;
+        attached = true;
+    }
+    return attached;
+}
+
+void IConnector::DeepInsert(Core::ModelElementSet& set)
+{
+    set.Insert(shared_from_this());
+    for (IEnd* e : GetEnds()) set.Insert(e->shared_from_this());
+    for (ISegment* s : GetSegmentList()) set.Insert(s->shared_from_this());
+    for (IJoin* j : GetJoins()) set.Insert(j->shared_from_this());
 }
 
 void IConnector::AddPart(Core::Env& env, IConnectorElement& part)

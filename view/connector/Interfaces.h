@@ -50,6 +50,8 @@ public:
     virtual void ForEachNeighbour(const std::function<void(IConnectorElement&)>& f) const = 0;
     // Reading: records the enclosing connector directly.
     virtual void AssignConnectorForReading(IConnector* connector) = 0;
+    // A copy takes the whole connector along (a part alone would break the graph).
+    void ExtendSelection(Core::ExtendSelectionParam& param) override;
     // Moves this part and everything reachable from it (never back through from) into the connector.
     void BuildConnector(Core::Env& env, IConnectorElement* from, IConnector& target);
     // The element written inside the connector.
@@ -259,6 +261,10 @@ public:
                    Core::DeferredShiftSet& set, bool finalPass) override;
     // Moves with a selection that holds every attached end's terminal completely.
     void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
+    // Selected itself, or every attached end's terminal is (at least one end attached).
+    bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
+    // Inserts the connector, its parts and their ends lying on segments into the set.
+    void DeepInsert(Core::ModelElementSet& set);
     // Checks the graph invariants; a text naming the first broken one, empty when it holds.
     virtual std::string CheckGraph() const;
     // Writes the connector with its parts nested inside it.
@@ -281,6 +287,21 @@ public:
 protected:
     std::vector<const Core::IModelElement*> PartsInStoredOrder() const override;
 };
+
+// A connector that lives only while one of its ends is a master end (Base: IConnector or
+// ILinearConnector).
+template <class Base>
+class WithMasterEnd : public Base {
+public:
+    // After every change: without a master end the connector deletes itself.
+    void Finalize(Core::Env& env) override {
+        if (this->IsDeleted()) return;
+        for (IEnd* e : this->GetEnds())
+            if (!e->IsDeleted() && e->IsMasterEnd()) return;
+        this->Delete(env);
+    }
+};
+using IConnectorWithMasterEnd = WithMasterEnd<IConnector>;
 
 // The factory of one connector kind. The makers *At insert the new part into the environment.
 class IFactory {

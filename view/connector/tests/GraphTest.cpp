@@ -1,6 +1,7 @@
 // The connector graph: building, the flag rule, deletion, and the stored form with its checks.
 #include "view/connector/tests/ConnectorFixture.h"
 
+#include "core/CopyExtend.h"
 #include "core/xml/Exceptions.h"
 
 using namespace ConnectorTest;
@@ -167,4 +168,43 @@ TEST_F(ConnectorFixture, BrokenDocumentsAreRefusedAndLeaveNothingBehind)
     }
     Core::Diagram d{Registry(), nullptr};
     EXPECT_THROW(d.LoadXML(Doc(broken[0])), xml::Exceptions::UnknownElement);
+}
+
+TEST_F(ConnectorFixture, ChainWithoutItsMasterEndDeletesItself)
+{
+    Chain* c = ChainPath({{0, 0}, {1000, 0}, {1000, 1000}});
+    auto* target = dynamic_cast<ChainEnd*>(c->GetEnds()[1]);
+    ASSERT_NE(nullptr, target);
+    Change([&](Core::Env& env) { target->SetType(env, 1); });
+    EXPECT_TRUE(c->IsDeleted());
+    EXPECT_EQ(0u, Live<ChainSegment>());
+    Undo();
+    EXPECT_FALSE(c->IsDeleted());
+    EXPECT_EQ("", CheckAll());
+}
+
+TEST_F(ConnectorFixture, CopyOfBothTerminalsOrOfOneSegmentTakesTheWholeConnector)
+{
+    Wire* w = Path({{-2000, 0}, {0, 0}, {0, 200}, {3000, 200}}, a.get(), b.get());
+    Wire* loose = Path({{0, 5000}, {1000, 5000}, {1000, 6000}}, a.get(), nullptr);
+    auto count = [&](const Core::ModelElementSet& set, Wire* c) {
+        std::size_t n = 0;
+        for (const auto& e : set.Elements())
+            if (e.get() == c || (dynamic_cast<Connector::IConnectorElement*>(e.get()) &&
+                                 dynamic_cast<Connector::IConnectorElement*>(e.get())->GetConnector() == c))
+                ++n;
+        return n;
+    };
+    Core::ModelElementSet boxes;
+    boxes.Insert(a);
+    boxes.Insert(b);
+    const Core::ModelElementSet withBoxes = Core::CopyExtendSelection::Build(boxes, diagram);
+    EXPECT_EQ(1u + 2 + 2 + 3, count(withBoxes, w)) << "connector, ends, joins and segments";
+    EXPECT_EQ(6u, count(withBoxes, loose)) << "every attached end's terminal is copied";
+    Core::ModelElementSet onlyA;
+    onlyA.Insert(a);
+    EXPECT_EQ(0u, count(Core::CopyExtendSelection::Build(onlyA, diagram), w)) << "b stays, so the connector stays";
+    Core::ModelElementSet one;
+    one.Insert(w->GetSegmentList()[1]->shared_from_this());
+    EXPECT_EQ(8u, count(Core::CopyExtendSelection::Build(one, diagram), w));
 }

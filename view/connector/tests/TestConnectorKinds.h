@@ -108,7 +108,8 @@ public:
 
 // ---- the linear kind
 
-class Chain : public Connector::ConnectorImp<Chain, Connector::ILinearConnector> {
+// A chain lives while its target end (type 2) does.
+class Chain : public Connector::ConnectorImp<Chain, Connector::WithMasterEnd<Connector::ILinearConnector>> {
 public:
     static Core::FactoryImp<Chain>& Factory() {
         static Core::FactoryImp<Chain> factory(Core::SchemaNamespace10(), L"TestChain");
@@ -124,6 +125,7 @@ public:
         return factory;
     }
     static Connector::IFactory& PartFactory() { return Chain::PartFactory(); }
+    bool IsMasterEnd() const override { return GetType() == 2; }
 };
 
 class ChainSegment : public Connector::SegmentImp<ChainSegment, ChainEnd, false> {
