@@ -60,6 +60,7 @@ public:
 
 // What a segment ends on: an end or a join.
 class ISegmentEnd : public IConnectorElement,
+                    public Core::IPointable,
                     public Core::IFollowUpJob,
                     public virtual Core::ITerminal,
                     public virtual Core::IPosition {
@@ -86,6 +87,10 @@ public:
     virtual void InitSegment(ISegment* segment) = 0;
     // Moves to the point (undoable); nothing when deleted or unchanged.
     virtual void MoveTo(Core::Env& env, const zq::float8Point& point) = 0;
+    // Near when the point lies in the square of half-size tolerance around the part's point.
+    bool IsNear(const zq::Point& point, int32_t tolerance) const override;
+    // The degenerate rectangle at the part's point.
+    bool GetBoundingRect(zq::Rect& out) const override;
     // A segment end answers its own point as the attachment point.
     bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const override;
     // Directions of straight runs: toward smaller x, larger x, larger y, smaller y.
@@ -128,6 +133,8 @@ public:
     void FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info, const Core::DeferredShiftSet& set);
 
     bool IsAttached() const override { return GetTerminal() != nullptr; }
+    // The Point weight, biased by the terminal's and the segment's weights, raised when selected.
+    Core::Weight GetWeight(const Core::IView& view, const zq::Point& point, int32_t tolerance) const override;
     void SegmentRemoved(Core::Env& env, ISegment* segment) override;
     void ForgetConnector(Core::Env& env, IConnector& gone) override;
     void Smooth(Core::Env&) override {}
@@ -176,11 +183,20 @@ public:
     void Finalize(Core::Env& env) override;
     void ForEachNeighbour(const std::function<void(IConnectorElement&)>& f) const override;
     bool HasSegment(const ISegment* segment) const override;
+    // The Point weight, biased by the weights of its segments, raised when selected.
+    Core::Weight GetWeight(const Core::IView& view, const zq::Point& point, int32_t tolerance) const override;
 };
 
 // A straight segment between two segment ends, with the orthogonal flags V and H.
-class ISegment : public IConnectorElement, public Core::IDeletable, public virtual Core::ITerminal {
+class ISegment : public IConnectorElement, public Core::IDeletable, public virtual Core::ITerminal,
+                 public Core::IPointable {
 public:
+    // Near when the point lies within the tolerance of the line between its ends.
+    bool IsNear(const zq::Point& point, int32_t tolerance) const override;
+    // The rectangle spanned by its ends.
+    bool GetBoundingRect(zq::Rect& out) const override;
+    // The Line weight against the line between its ends, raised when selected.
+    Core::Weight GetWeight(const Core::IView& view, const zq::Point& point, int32_t tolerance) const override;
     // Its segment ends in order (none until built).
     virtual const Core::PtrCont<ISegmentEnd>& GetEndList() const = 0;
     // Replaces its end list (undoable).
