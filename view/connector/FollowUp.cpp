@@ -180,12 +180,22 @@ void IJoin::DoFollowUpJob(Core::Env& env)
         if (auto* fj = dynamic_cast<IJoin*>(s->OtherEnd(this))) fj->AdjustCoincidingSegments(env);
 }
 
+void IEnd::Smooth(Core::Env& env)
+{
+    if (IsDeleted() || GetSegment() == nullptr) return;
+    if (auto* j = dynamic_cast<IJoin*>(GetSegment()->OtherEnd(this))) j->Smooth(env);
+}
+
 void IEnd::DoFollowUpJob(Core::Env& env)
 {
     ISegment* s = GetSegment();
     if (IsDeleted() || s == nullptr) return;
     ISegmentEnd* far = s->OtherEnd(this);
-    if (far == nullptr || !Same(far->GetPoint(), GetPoint())) return;
+    if (far == nullptr) return;
+    if (!Same(far->GetPoint(), GetPoint())) {
+        Smooth(env);
+        return;
+    }
     // A zero-length last segment: a bend just before the end is dissolved into it.
     if (auto* j = dynamic_cast<IJoin*>(far); j != nullptr && j->GetSegmentCount() == 2) {
         ISegment* other = j->GetOtherSegment(s);

@@ -137,7 +137,8 @@ public:
     Core::Weight GetWeight(const Core::IView& view, const zq::Point& point, int32_t tolerance) const override;
     void SegmentRemoved(Core::Env& env, ISegment* segment) override;
     void ForgetConnector(Core::Env& env, IConnector& gone) override;
-    void Smooth(Core::Env&) override {}
+    // Smooths the join at the far end of its segment (an end that moved may have straightened it).
+    void Smooth(Core::Env& env) override;
     zq::float8Point GetPoint() const override;
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool finalPass) override;

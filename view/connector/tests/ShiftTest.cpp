@@ -1,6 +1,8 @@
 // Moving connector parts and the clean-up that follows: smoothing, fusing, following terminals.
 #include "view/connector/tests/ConnectorFixture.h"
 
+#include "view/connector/Editing.h"
+
 #include <random>
 
 using namespace ConnectorTest;
@@ -128,12 +130,19 @@ TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
         auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
         auto coord = [&] { return double(pick(9) * 500 - 2000); };
         f->Path({{-2000, 0}, {0, 0}, {0, coord()}, {coord(), coord()}, {3000, 0}}, scene.a.get(), scene.b.get());
-        for (int step = 0; step < 8; ++step) {
+        f->Path({{coord(), coord()}, {coord(), coord()}});
+        auto live = [&](auto* type) {
+            std::vector<std::remove_pointer_t<decltype(type)>*> l;
+            for (const auto& e : diagram.Elements())
+                if (auto* x = dynamic_cast<decltype(type)>(e.get()); x && !e->IsDeleted()) l.push_back(x);
+            return l;
+        };
+        for (int step = 0; step < 10; ++step) {
             std::vector<Core::IModelElement*> parts;
             for (const auto& e : diagram.Elements())
                 if (!e->IsDeleted() && (dynamic_cast<Connector::ISegmentEnd*>(e.get()) || dynamic_cast<Box*>(e.get())))
                     parts.push_back(e.get());
-            const int op = pick(6);
+            const int op = pick(9);
             if (op < 3 && !parts.empty()) {
                 f->Move({parts[pick(int(parts.size()))]}, coord() / 2, coord() / 2);
             } else if (op == 3) {
@@ -143,8 +152,36 @@ TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
                 if (!segs.empty()) f->Change([&](Core::Env& env) { segs[pick(int(segs.size()))]->Delete(env); });
             } else if (op == 4) {
                 f->Undo();
-            } else {
+            } else if (op == 5) {
                 f->Redo();
+            } else if (op == 6) {
+                // Cut a segment and drag the new join, or switch its Keep Orthogonal.
+                auto segs = live(static_cast<Connector::ISegment*>(nullptr));
+                if (segs.empty()) continue;
+                Connector::ISegment* s = segs[pick(int(segs.size()))];
+                const bool cut = pick(2) == 0;
+                const double dx = coord() / 4, dy = coord() / 4;
+                f->Change([&](Core::Env& env) {
+                    if (!cut) return Connector::ToggleKeepOrthogonal(env, *s);
+                    Connector::IJoin* j = Connector::SplitSegment(env, *s, {coord(), coord()});
+                    Core::DeferredShiftSet set;
+                    if (j != nullptr) j->Shift(env, nullptr, {dx, dy, true, true}, set, false);
+                });
+            } else {
+                // Drop a free end onto a join, a segment or an end of another wire.
+                std::vector<Connector::IEnd*> free;
+                for (auto* e : live(static_cast<Connector::IEnd*>(nullptr)))
+                    if (e->GetTerminal() == nullptr) free.push_back(e);
+                auto targets = live(static_cast<Connector::IConnectorElement*>(nullptr));
+                if (free.empty() || targets.empty()) continue;
+                Connector::IEnd* e = free[pick(int(free.size()))];
+                Connector::IConnectorElement* t = targets[pick(int(targets.size()))];
+                if (t->GetConnector() == e->GetConnector()) continue;
+                f->Change([&](Core::Env& env) {
+                    if (auto* j = dynamic_cast<Connector::IJoin*>(t)) Connector::Functions::MergeEndIntoJoin(env, *e, *j);
+                    else if (auto* s = dynamic_cast<Connector::ISegment*>(t)) Connector::Functions::MergeEndIntoSegment(env, *e, *s);
+                    else if (auto* o = dynamic_cast<Connector::IEnd*>(t)) Connector::Functions::MergeEnds(env, *e, *o);
+                });
             }
             ASSERT_EQ("", f->CheckAll()) << "seed " << seed << " step " << step;
         }
