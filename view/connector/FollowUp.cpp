@@ -150,9 +150,40 @@ void ISegment::Finalize(Core::Env& env)
         if (!e->IsDeleted()) Queue(env, *e);
 }
 
+namespace {
+// Replaces the end by a bend at its pending point and a new end at its position: the old segment
+// keeps its axis up to the bend, a new segment runs on to the new end on the terminal.
+void InsertBend(Core::Env& env, IEnd& end, const zq::float8Point& at)
+{
+    ISegment* s = end.GetSegment();
+    IConnector* c = end.GetConnector();
+    IFactory& f = end.GetPartFactory();
+    std::shared_ptr<IJoin> j = f.CreateJoinAt(env, at);
+    std::shared_ptr<ISegment> rest = f.CreateNewSegment(env);
+    std::shared_ptr<IEnd> moved = f.CreateEndAt(env, end.GetPosition());
+    moved->TakeOverTerminal(env, end);
+    s->Reconnect(env, &end, j.get());
+    j->SetSegment(env, s);
+    j->SetSegment(env, rest.get());
+    rest->SetEnds(env, {j.get(), moved.get()});
+    moved->SetSegment(env, rest.get());
+    end.ImplementDeletion(env, false, false, true);
+    if (c != nullptr) j->BuildConnector(env, nullptr, *c);
+    rest->SetOrthoFlags(env);
+}
+} // namespace
+
 void IEnd::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    zq::float8Point pending;
+    if (GetPendingPoint(pending)) {
+        SetPendingPoint(nullptr);
+        if (GetSegment() != nullptr && pending != GetPosition()) {
+            InsertBend(env, *this, pending);
+            return;
+        }
+    }
     if (GetSegment() != nullptr) GetSegment()->CheckOrthoFlags(env);
     // A changed end may have been the master end its connector lives by.
     if (IConnector* c = GetConnector()) c->Finalize(env);

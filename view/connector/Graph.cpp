@@ -139,6 +139,7 @@ void IEnd::TakeOverTerminal(Core::Env& env, IEnd& other)
         c->AddEnd(env, this);
     }
     SetTerminal(env, other.GetTerminal());
+    SetEndType(env, other.GetEndType());
 }
 
 void IEnd::DetachFromTerminal(Core::Env& env, Core::IModelElement*, bool deleteEnd)

@@ -117,13 +117,16 @@ public:
     // Whether the element accepts ends of this kind at all (the kind's attach filter).
     virtual bool AcceptsTerminal(const Core::IModelElement* element) const = 0;
 
+    // The kind's end type number (0 where the kind has none).
+    virtual int32_t GetEndType() const { return 0; }
+    virtual void SetEndType(Core::Env&, int32_t) {}
     // The end's pending point, when its shown point differs from its position.
     virtual bool GetPendingPoint(zq::float8Point& out) const = 0;
     virtual void SetPendingPoint(const zq::float8Point* point) = 0;
 
     // Moves the end onto a terminal (or none): leaves the old partner list, joins the new one.
     void SetTerminal(Core::Env& env, Core::IModelElement* terminal);
-    // Joins the other end's connector and takes its terminal.
+    // Joins the other end's connector and takes its terminal and end type.
     void TakeOverTerminal(Core::Env& env, IEnd& other);
     // The terminal goes away or gives the end up: with deleteEnd the end deletes itself, else it is free.
     void DetachFromTerminal(Core::Env& env, Core::IModelElement* terminal, bool deleteEnd);

@@ -146,6 +146,8 @@ public:
     void SetTerminalImp(Core::Env& env, Core::IModelElement* t) override { this->SetField(env, &EndRep::party, t); }
     int32_t GetType() const { return this->GetRep().type; }
     void SetType(Core::Env& env, int32_t type) { this->SetField(env, &EndRep::type, type); }
+    int32_t GetEndType() const override { return GetType(); }
+    void SetEndType(Core::Env& env, int32_t type) override { SetType(env, type); }
     void AttachToPartner(Core::Env& env, Core::IModelElement* e) override {
         if (auto* p = dynamic_cast<Core::IPartner<Derived>*>(e)) p->AddPartner(env, Self());
     }

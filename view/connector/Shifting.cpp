@@ -124,10 +124,21 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     Core::DeferredShiftSet& s = set != nullptr ? *set : own;
     if (IsDeleted() || s.IsShifted(this)) return;
     const zq::float8Point before = GetPosition();
+    SetPendingPoint(nullptr);
     FollowTerminal(env, info, s);
     MarkShifted(s);
-    if (GetPosition() != before && GetSegment() != nullptr)
-        GetSegment()->Shift(env, this, From(GetOldPosition(), GetPosition()), s, false);
+    ISegment* segment = GetSegment();
+    if (segment == nullptr) return;
+    if (GetPosition() != before) segment->Shift(env, this, From(GetOldPosition(), GetPosition()), s, false);
+    // Where the far end could not follow, the segment keeps its axis up to a bend at the pending
+    // point; the bend is made when the change is finalized.
+    ISegmentEnd* far = segment->OtherEnd(this);
+    if (far == nullptr) return;
+    const zq::float8Point p = GetPosition(), f = far->GetPoint();
+    zq::float8Point bend = p;
+    if (segment->IsHorizontalOrtho() && !GraphUtil::IsEqual(p.y, f.y)) bend = {p.x, f.y};
+    if (segment->IsVerticalOrtho() && !GraphUtil::IsEqual(p.x, f.x)) bend = {f.x, p.y};
+    if (bend != p) SetPendingPoint(&bend);
 }
 
 zq::float8Point IEnd::GetShiftedInfo(const Core::DeferredShiftSet& set, const zq::float8Point& point, bool horizontal) const
@@ -144,8 +155,9 @@ zq::float8Point IEnd::GetShiftedInfo(const Core::DeferredShiftSet& set, const zq
 
 zq::float8Point IEnd::GetPoint() const
 {
+    // A pending point lives only inside the change that set it.
     zq::float8Point p;
-    return GetPendingPoint(p) ? p : GetPosition();
+    return IsInTransaction() && GetPendingPoint(p) ? p : GetPosition();
 }
 
 void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& v,

@@ -197,3 +197,31 @@ TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
         ASSERT_EQ(saved, again.str()) << "seed " << seed;
     }
 }
+
+TEST_F(ConnectorFixture, TerminalMovedBeyondALevelSegmentGetsABendAndTheSegmentStaysLevel)
+{
+    // Level from the right side of a to the left side of b; b moves up by more than its height.
+    Wire* w = Path({{-2000, -500}, {3000, -500}}, a.get(), b.get());
+    ASSERT_TRUE(w->GetSegmentList()[0]->IsHorizontalOrtho());
+    Move({b.get()}, 0, 1500);
+    EXPECT_EQ("", CheckAll());
+    ASSERT_EQ(1u, w->GetJoinCount());
+    ASSERT_EQ(2u, w->GetEndCount());
+    // The end on a rose with the level segment as far as a's side allows; the bend is level with it.
+    Connector::IJoin* bend = w->GetJoins()[0];
+    Connector::IEnd* onA = w->GetEnds()[0]->GetTerminal() == a.get() ? w->GetEnds()[0] : w->GetEnds()[1];
+    EXPECT_EQ(zq::float8Point(-2000, -300), onA->GetPosition());
+    EXPECT_DOUBLE_EQ(-300, bend->GetPosition().y);
+    int level = 0;
+    for (auto* s : w->GetSegmentList()) level += s->IsHorizontalOrtho() ? 1 : 0;
+    EXPECT_EQ(1, level) << "the part from a stays level";
+    Connector::IEnd* onB = nullptr;
+    for (auto* e : w->GetEnds())
+        if (e->GetTerminal() == b.get()) onB = e;
+    ASSERT_NE(nullptr, onB) << "the new end took over the terminal";
+    EXPECT_EQ(2, onB->GetEndType());
+    EXPECT_EQ(1u, b->Ends().size());
+    Undo();
+    EXPECT_EQ(0u, w->GetJoinCount());
+    EXPECT_EQ("", CheckAll());
+}
