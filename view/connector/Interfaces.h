@@ -108,7 +108,7 @@ public:
     virtual Core::IModelElement* GetTerminal() const = 0;
     // Records the terminal (undoable) without touching partner lists.
     virtual void SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) = 0;
-    // Adds the end to the element's partner list of its kind (which makes it the terminal).
+    // Adds the end to the element's partner list of its kind and makes the element its terminal.
     virtual void AttachToPartner(Core::Env& env, Core::IModelElement* element) = 0;
     // Removes the end from the element's partner list of its kind.
     virtual void DetachFromPartner(Core::Env& env, Core::IModelElement* element) = 0;

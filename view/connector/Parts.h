@@ -148,8 +148,12 @@ public:
     void SetType(Core::Env& env, int32_t type) { this->SetField(env, &EndRep::type, type); }
     int32_t GetEndType() const override { return GetType(); }
     void SetEndType(Core::Env& env, int32_t type) override { SetType(env, type); }
+    // Joins the element's partner list, which makes the element the end's terminal.
     void AttachToPartner(Core::Env& env, Core::IModelElement* e) override {
-        if (auto* p = dynamic_cast<Core::IPartner<Derived>*>(e)) p->AddPartner(env, Self());
+        auto* p = dynamic_cast<Core::IPartner<Derived>*>(e);
+        if (p == nullptr) return;
+        SetTerminalImp(env, e);
+        p->AddPartner(env, Self());
     }
     void DetachFromPartner(Core::Env& env, Core::IModelElement* e) override {
         if (auto* p = dynamic_cast<Core::IPartner<Derived>*>(e)) p->RemovePartner(env, Self());

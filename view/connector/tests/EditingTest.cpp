@@ -109,3 +109,30 @@ TEST_F(ConnectorFixture, SegmentsLeavingAJoinInOneDirectionBecomeAChain)
     EXPECT_TRUE(inner->GetEndList()[0] == j || inner->GetEndList()[1] == j);
     EXPECT_TRUE(outer->GetEndList()[0] == k || outer->GetEndList()[1] == k);
 }
+
+TEST_F(ConnectorFixture, PathOntoARefusingTargetMakesNothingAndFreeLegsStayOblique)
+{
+    struct OnlyB : Core::IFilter {
+        const Core::IModelElement* b;
+        bool Accept(const Core::IModelElement* e) const override { return e == b; }
+    } onlyB;
+    onlyB.b = b.get();
+    const std::size_t before = diagram.GetElementCount();
+    Change([&](Core::Env& env) {
+        EXPECT_EQ(nullptr, Connector::BuildPathConnector(env, Wire::PartFactory(), {{{-2000, 0}}, {{0, 0}}, {{0, 500}}},
+                                                         a.get(), a.get(), &onlyB));
+        EXPECT_EQ(nullptr, Connector::BuildPathConnector(env, Wire::PartFactory(), {{{-2000, 0}}}, a.get(), b.get(), &onlyB));
+    });
+    EXPECT_EQ(before, diagram.GetElementCount());
+    // Drawn free (not orthogonal) legs get no flag even where they happen to be level.
+    Connector::IConnector* c = nullptr;
+    Change([&](Core::Env& env) {
+        c = Connector::BuildPathConnector(env, Wire::PartFactory(), {{{-2000, -500}}, {{0, -500}}, {{3000, 0}}},
+                                          a.get(), b.get(), &onlyB);
+    });
+    ASSERT_NE(nullptr, c);
+    EXPECT_FALSE(c->GetSegmentList()[0]->IsHorizontalOrtho());
+    EXPECT_EQ(1u, a->Ends().size());
+    EXPECT_EQ(1u, b->Ends().size());
+    EXPECT_EQ(2, c->GetEnds()[1]->GetEndType());
+}

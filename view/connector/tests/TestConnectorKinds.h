@@ -6,6 +6,7 @@
 #include "core/Diagram.h"
 #include "core/Factory.h"
 #include "core/Registries.h"
+#include "view/connector/Creation.h"
 #include "view/connector/Functions.h"
 #include "view/connector/Parts.h"
 
@@ -146,43 +147,13 @@ public:
     static Connector::IFactory& PartFactory() { return Chain::PartFactory(); }
 };
 
-// A connector of kind C along the points, built as the creation task builds it (ends on the boxes
-// when given).
+// A connector of kind C along the points, every leg drawn orthogonal (ends on the boxes when given).
 template <class C>
 C* BuildPath(Core::Env& env, const std::vector<zq::float8Point>& points, Box* source, Box* target)
 {
-    Connector::IFactory& f = C::PartFactory();
-    auto c = f.CreateConnector(env);
-    auto first = f.CreateSourceEndAt(env, points.front());
-    first->SetConnector(env, c.get());
-    c->AddEnd(env, first.get());
-    Connector::ISegmentEnd* last = first.get();
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        auto s = f.CreateNewSegment(env);
-        s->SetConnector(env, c.get());
-        c->AddSegment(env, s.get());
-        s->AddEnd(env, last);
-        last->SetSegment(env, s.get());
-        std::shared_ptr<Connector::ISegmentEnd> next;
-        if (i + 1 < points.size()) {
-            auto j = f.CreateJoinAt(env, points[i]);
-            j->SetConnector(env, c.get());
-            c->AddJoin(env, j.get());
-            next = j;
-        } else {
-            auto e = f.CreateTargetEndAt(env, points[i]);
-            e->SetConnector(env, c.get());
-            c->AddEnd(env, e.get());
-            next = e;
-        }
-        s->AddEnd(env, next.get());
-        next->SetSegment(env, s.get());
-        s->SetOrthoFlags(env);
-        last = next.get();
-    }
-    if (source != nullptr) first->AttachTo(env, source);
-    if (target != nullptr) dynamic_cast<Connector::IEnd*>(last)->AttachTo(env, target);
-    return dynamic_cast<C*>(c.get());
+    std::vector<Connector::PathEntry> path;
+    for (const zq::float8Point& p : points) path.push_back({p, true});
+    return dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
 }
 
 // The registry of the test kinds.
