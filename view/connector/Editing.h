@@ -8,7 +8,7 @@ namespace Connector {
 
 // Cuts the segment at the point of it nearest to p: a new join there, the segment ends at the
 // join and a new segment runs on to the old far end; the ends lying on the segment go to the
-// piece under them; both pieces lose their flags. Answers the join (none on a deleted segment).
+// half under them; both halves lose their flags. Answers the join (none on a deleted segment).
 IJoin* SplitSegment(Core::Env& env, ISegment& segment, const zq::float8Point& p);
 
 // The menu state of "Keep Orthogonal" for a segment.

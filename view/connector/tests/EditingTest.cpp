@@ -102,7 +102,7 @@ TEST_F(ConnectorFixture, SegmentsLeavingAJoinInOneDirectionBecomeAChain)
     Connector::IJoin* k = w->GetJoins()[1];
     EXPECT_EQ(2u, j->GetSegmentCount());
     EXPECT_EQ(3u, k->GetSegmentCount());
-    // Each end on the long segment stays on the piece under it.
+    // Each end on the long segment stays on the stretch under it.
     auto* inner = dynamic_cast<Connector::ISegment*>(onInner->GetEnds()[1]->GetTerminal());
     auto* outer = dynamic_cast<Connector::ISegment*>(onOuter->GetEnds()[1]->GetTerminal());
     ASSERT_TRUE(inner && outer);
