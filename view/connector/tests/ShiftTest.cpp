@@ -142,7 +142,7 @@ TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
             for (const auto& e : diagram.Elements())
                 if (!e->IsDeleted() && (dynamic_cast<Connector::ISegmentEnd*>(e.get()) || dynamic_cast<Box*>(e.get())))
                     parts.push_back(e.get());
-            const int op = pick(9);
+            const int op = pick(10);
             if (op < 3 && !parts.empty()) {
                 f->Move({parts[pick(int(parts.size()))]}, coord() / 2, coord() / 2);
             } else if (op == 3) {
@@ -167,6 +167,12 @@ TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
                     Core::DeferredShiftSet set;
                     if (j != nullptr) j->Shift(env, nullptr, {dx, dy, true, true}, set, false);
                 });
+            } else if (op == 9) {
+                // Delete a whole wire or a box with the chains of the ends on it.
+                std::vector<Core::IDeletable*> gone;
+                for (auto* c : live(static_cast<Connector::IConnector*>(nullptr))) gone.push_back(c);
+                for (auto* b : live(static_cast<Box*>(nullptr))) gone.push_back(b);
+                if (!gone.empty()) f->Change([&](Core::Env& env) { gone[pick(int(gone.size()))]->Delete(env); });
             } else {
                 // Drop a free end onto a join, a segment or an end of another wire.
                 std::vector<Connector::IEnd*> free;
