@@ -1,0 +1,313 @@
+// The clean-up after a change, run as follow-up jobs of the transaction: joins left with one
+// segment become ends, straight bends are smoothed away, segments leaving a join in one direction
+// become a chain and joins that fell onto each other are fused.
+#include "view/connector/Functions.h"
+
+#include "core/foundation/GraphUtil.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace Connector {
+
+namespace {
+
+bool Same(const zq::float8Point& a, const zq::float8Point& b) { return a == b; }
+
+// The connector parts' jobs of one transaction, run as one follow-up job in the order queued (a
+// part queued again before its job ran runs once). The transaction closes a step after every job
+// it runs, so one batch keeps the clean-up of many parts from costing a step each.
+class JobBatch : public Core::IFollowUpJob {
+public:
+    void Add(ISegmentEnd& part) {
+        if (!pending_.insert(&part).second) return;
+        queue_.push_back({&part, part.shared_from_this()});
+    }
+    void DoFollowUpJob(Core::Env& env) override {
+        while (!queue_.empty()) {
+            Entry e = std::move(queue_.front());
+            queue_.pop_front();
+            pending_.erase(e.part);
+            if (!e.part->IsDeleted()) e.part->DoFollowUpJob(env);
+        }
+    }
+
+private:
+    struct Entry {
+        ISegmentEnd* part;
+        Core::ElementPtr keep;
+    };
+    std::deque<Entry> queue_;
+    std::unordered_set<const ISegmentEnd*> pending_;
+};
+
+// The batch of each transaction, owned by the transaction's job queue (an aborted or closed
+// transaction drops it, and the entry expires).
+std::unordered_map<const Core::Transaction*, std::weak_ptr<JobBatch>>& Batches()
+{
+    static std::unordered_map<const Core::Transaction*, std::weak_ptr<JobBatch>> batches;
+    return batches;
+}
+
+// Queues the part's own follow-up job.
+void Queue(Core::Env& env, ISegmentEnd& part)
+{
+    Core::Transaction& t = env.GetTransaction();
+    std::shared_ptr<JobBatch> batch = Batches()[&t].lock();
+    if (!batch) {
+        for (auto it = Batches().begin(); it != Batches().end();)
+            it = it->second.expired() ? Batches().erase(it) : std::next(it);
+        batch = std::make_shared<JobBatch>();
+        Batches()[&t] = batch;
+        t.AddFollowUpJob(batch);
+    }
+    batch->Add(part);
+}
+
+// Replaces a join that has one segment by a free end at its point.
+void ReplaceByEnd(Core::Env& env, IJoin& join)
+{
+    ISegment* s = join.GetSegments().front();
+    IConnector* c = join.GetConnector();
+    join.Core::IModelElement::Delete(env);
+    std::shared_ptr<IEnd> end = join.GetPartFactory().CreateEndAt(env, join.GetPosition());
+    if (c != nullptr) {
+        end->SetConnector(env, c);
+        c->AddEnd(env, end.get());
+        c->RemoveJoin(env, &join);
+    }
+    s->Reconnect(env, &join, end.get());
+    end->SetSegment(env, s);
+}
+
+// Smooths one join when its two segments run on in one straight line; answers the far joins to visit.
+void SmoothOne(Core::Env& env, IJoin& j, std::deque<IJoin*>& next)
+{
+    if (j.IsDeleted() || j.GetSegmentCount() != 2) return;
+    const std::vector<ISegment*> l = j.GetSegments();
+    ISegment *s1 = l[0], *s2 = l[1];
+    ISegmentEnd *f1 = s1->OtherEnd(&j), *f2 = s2->OtherEnd(&j);
+    if (f1 == nullptr || f2 == nullptr || f1 == f2) return;
+    const zq::float8Point p = j.GetPosition(), p1 = f1->GetPoint(), p2 = f2->GetPoint();
+    const double dx = p2.x - p1.x, dy = p2.y - p1.y, len = std::hypot(dx, dy);
+    if (len > 0 && std::abs((p.x - p1.x) * dy - (p.y - p1.y) * dx) / len > kSmoothTolerance) return;
+    ISegment *kept = s1, *removed = s2;
+    if (Same(p1, p)) std::swap(kept, removed);
+    if (!Same(p1, p) && !Same(p2, p)) {
+        const bool match = (s1->IsHorizontalOrtho() && s2->IsHorizontalOrtho()) ||
+                           (s1->IsVerticalOrtho() && s2->IsVerticalOrtho()) ||
+                           (!s1->IsHorizontalOrtho() && !s1->IsVerticalOrtho() && !s2->IsHorizontalOrtho() &&
+                            !s2->IsVerticalOrtho());
+        if (!match) return;
+    }
+    if (Core::IView* view = env.GetView(); view != nullptr && removed->IsSelectedInView(*view) &&
+                                           !kept->IsSelectedInView(*view))
+        kept->SelectInView(*view, true, env.GetTracker());
+    ISegmentEnd* far = removed->OtherEnd(&j);
+    kept->Reconnect(env, &j, far);
+    far->InsertSegment(env, removed, kept);
+    removed->SetEnds(env, {});
+    if (IConnector* c = j.GetConnector()) c->RemoveJoin(env, &j);
+    j.Core::IModelElement::Delete(env);
+    Functions::GiveAttachedEnds(env, *removed, *kept);
+    removed->ImplementDeletion(env, nullptr, nullptr);
+    kept->CheckOrthoFlags(env);
+    for (ISegmentEnd* e : kept->GetEndList())
+        if (auto* fj = dynamic_cast<IJoin*>(e)) next.push_back(fj);
+}
+
+} // namespace
+
+void IJoin::Smooth(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    std::deque<IJoin*> work{this};
+    for (ISegment* s : GetSegments())
+        if (auto* fj = dynamic_cast<IJoin*>(s->OtherEnd(this))) work.push_back(fj);
+    while (!work.empty()) {
+        IJoin* j = work.front();
+        work.pop_front();
+        SmoothOne(env, *j, work);
+    }
+}
+
+void IJoin::Finalize(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    for (ISegment* s : GetSegments()) s->CheckOrthoFlags(env);
+    Queue(env, *this);
+}
+
+void ISegment::Finalize(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    // A flag that a move broke (an end kept on its terminal) no longer holds.
+    CheckOrthoFlags(env);
+    for (ISegmentEnd* e : GetEndList())
+        if (!e->IsDeleted()) Queue(env, *e);
+}
+
+namespace {
+// Replaces the end by a bend at its pending point and a new end at its position: the old segment
+// keeps its axis up to the bend, a new segment runs on to the new end on the terminal.
+void InsertBend(Core::Env& env, IEnd& end, const zq::float8Point& at)
+{
+    ISegment* s = end.GetSegment();
+    IConnector* c = end.GetConnector();
+    IFactory& f = end.GetPartFactory();
+    std::shared_ptr<IJoin> j = f.CreateJoinAt(env, at);
+    std::shared_ptr<ISegment> rest = f.CreateNewSegment(env);
+    std::shared_ptr<IEnd> moved = f.CreateEndAt(env, end.GetPosition());
+    moved->TakeOverTerminal(env, end);
+    s->Reconnect(env, &end, j.get());
+    j->SetSegment(env, s);
+    j->SetSegment(env, rest.get());
+    rest->SetEnds(env, {j.get(), moved.get()});
+    moved->SetSegment(env, rest.get());
+    end.ImplementDeletion(env, false, false, true);
+    if (c != nullptr) j->BuildConnector(env, nullptr, *c);
+    rest->SetOrthoFlags(env);
+}
+} // namespace
+
+void IEnd::Finalize(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    zq::float8Point pending;
+    if (GetPendingPoint(pending)) {
+        SetPendingPoint(nullptr);
+        if (GetSegment() != nullptr && pending != GetPosition()) {
+            InsertBend(env, *this, pending);
+            return;
+        }
+    }
+    if (GetSegment() != nullptr) GetSegment()->CheckOrthoFlags(env);
+    // A changed end may have been the master end its connector lives by.
+    if (IConnector* c = GetConnector()) c->Finalize(env);
+    if (IsDeleted()) return;
+    Queue(env, *this);
+}
+
+void IJoin::DoFollowUpJob(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    if (GetSegmentCount() == 1) {
+        ReplaceByEnd(env, *this);
+        return;
+    }
+    if (GetSegmentCount() == 0) {
+        DeleteIfInstable(env);
+        return;
+    }
+    Smooth(env);
+    if (IsDeleted()) return;
+    for (ISegment* s : GetSegments())
+        if (auto* e = dynamic_cast<IEnd*>(s->OtherEnd(this))) Queue(env, *e);
+    AdjustCoincidingSegments(env);
+    for (ISegment* s : GetSegments())
+        if (auto* fj = dynamic_cast<IJoin*>(s->OtherEnd(this))) fj->AdjustCoincidingSegments(env);
+}
+
+void IEnd::Smooth(Core::Env& env)
+{
+    if (IsDeleted() || GetSegment() == nullptr) return;
+    if (auto* j = dynamic_cast<IJoin*>(GetSegment()->OtherEnd(this))) j->Smooth(env);
+}
+
+void IEnd::DoFollowUpJob(Core::Env& env)
+{
+    ISegment* s = GetSegment();
+    if (IsDeleted() || s == nullptr) return;
+    ISegmentEnd* far = s->OtherEnd(this);
+    if (far == nullptr) return;
+    if (!Same(far->GetPoint(), GetPoint())) {
+        Smooth(env);
+        return;
+    }
+    // A zero-length last segment: a bend just before the end is dissolved into it.
+    if (auto* j = dynamic_cast<IJoin*>(far); j != nullptr && j->GetSegmentCount() == 2) {
+        ISegment* other = j->GetOtherSegment(s);
+        other->Reconnect(env, j, this);
+        InsertSegment(env, s, other);
+        j->RemoveSegmentNoCheck(env, other);
+        s->SetEnds(env, {});
+        if (IConnector* c = j->GetConnector()) c->RemoveJoin(env, j);
+        j->Core::IModelElement::Delete(env);
+        Functions::GiveAttachedEnds(env, *s, *other);
+        s->ImplementDeletion(env, nullptr, nullptr);
+        s = other;
+    }
+    s->ResetOrthoFlags(env);
+}
+
+void IJoin::AdjustCoincidingSegments(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    struct Pair {
+        ISegment* segment;
+        ISegmentEnd* far;
+    };
+    std::vector<Pair> coinciding, groups[4];  // left, right, down, up
+    const zq::float8Point p = GetPosition();
+    for (ISegment* s : GetSegments()) {
+        ISegmentEnd* far = s->OtherEnd(this);
+        if (far == nullptr) continue;
+        const zq::float8Point f = far->GetPoint();
+        if (Same(f, p)) coinciding.push_back({s, far});
+        else if (s->IsHorizontalOrtho()) groups[p.x > f.x ? 0 : 1].push_back({s, far});
+        else if (s->IsVerticalOrtho()) groups[p.y > f.y ? 2 : 3].push_back({s, far});
+    }
+    for (int g = 0; g < 4; ++g) {
+        auto& list = groups[g];
+        if (list.size() < 2) continue;
+        const bool onX = g < 2, ascending = g == 0 || g == 2;
+        std::sort(list.begin(), list.end(), [&](const Pair& a, const Pair& b) {
+            const double va = onX ? a.far->GetPoint().x : a.far->GetPoint().y;
+            const double vb = onX ? b.far->GetPoint().x : b.far->GetPoint().y;
+            return ascending ? va < vb : va > vb;
+        });
+        auto* k = dynamic_cast<IJoin*>(list[1].far);
+        if (k == nullptr) continue;
+        // The longest segment A overlaps B from here to K: A now starts at K.
+        ISegment* a = list[0].segment;
+        ISegment* b = list[1].segment;
+        a->Reconnect(env, this, k);
+        RemoveSegmentNoCheck(env, a);
+        k->SetSegment(env, a);
+        Functions::SpreadAttachedEnds(env, {a, b}, *this, *k, *b, *a);
+        Queue(env, *k);
+        return;  // the graph changed: the jobs queued run the rest
+    }
+    for (const Pair& c : coinciding)
+        if (auto* k = dynamic_cast<IJoin*>(c.far); k != nullptr && !k->IsDeleted() && !IsDeleted())
+            Functions::FuseJoins(env, *this, *k);
+}
+
+void IJoin::Traverse(const ISegmentEnd* from, TraverseDir dir, const Scanner& scanner)
+{
+    IJoin* j = this;
+    const ISegmentEnd* came = from;
+    while (j != nullptr && !j->IsDeleted()) {
+        const zq::float8Point p = j->GetPosition();
+        IJoin* next = nullptr;
+        for (ISegment* s : j->GetSegments()) {
+            ISegmentEnd* far = s->OtherEnd(j);
+            if (far == nullptr || far == came) continue;
+            const zq::float8Point f = far->GetPoint();
+            const bool counts = (dir == kLeft && s->IsHorizontalOrtho() && f.x < p.x) ||
+                                (dir == kRight && s->IsHorizontalOrtho() && f.x > p.x) ||
+                                (dir == kUp && s->IsVerticalOrtho() && f.y > p.y) ||
+                                (dir == kDown && s->IsVerticalOrtho() && f.y < p.y);
+            if (!counts) continue;
+            if (!scanner(*s, *far)) return;
+            if (auto* fj = dynamic_cast<IJoin*>(far)) next = fj;
+        }
+        came = j;
+        j = next;
+    }
+}
+
+} // namespace Connector

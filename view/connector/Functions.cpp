@@ -1,0 +1,132 @@
+#include "view/connector/Functions.h"
+
+#include <algorithm>
+
+namespace Connector {
+
+void ISegment::Reconnect(Core::Env& env, ISegmentEnd* oldEnd, ISegmentEnd* newEnd)
+{
+    if (IsDeleted() || oldEnd == newEnd) return;
+    Core::PtrCont<ISegmentEnd> l = GetEndList();
+    auto it = std::find(l.begin(), l.end(), oldEnd);
+    if (it == l.end()) return;
+    *it = newEnd;
+    SetEnds(env, l);
+}
+
+namespace Functions {
+
+namespace {
+// Orientation of q against the line p-r: +1 left, -1 right, 0 on it.
+int Side(const zq::float8Point& p, const zq::float8Point& r, const zq::float8Point& q)
+{
+    const double c = (r.x - p.x) * (q.y - p.y) - (r.y - p.y) * (q.x - p.x);
+    return c > 0 ? 1 : (c < 0 ? -1 : 0);
+}
+} // namespace
+
+void GiveAttachedEnds(Core::Env& env, ISegment& from, ISegment& to)
+{
+    for (IEnd* e : from.GetAttachedEnds()) e->SetTerminal(env, &to);
+}
+
+void SpreadAttachedEnds(Core::Env& env, const std::vector<ISegment*>& segments, ISegmentEnd& a, ISegmentEnd& b,
+                        ISegment& inner, ISegment& outer)
+{
+    const zq::float8Point pa = a.GetPoint(), pb = b.GetPoint();
+    const double len2 = (pb.x - pa.x) * (pb.x - pa.x) + (pb.y - pa.y) * (pb.y - pa.y);
+    for (ISegment* s : segments)
+        for (IEnd* e : s->GetAttachedEnds()) {
+            const zq::float8Point p = e->GetPoint();
+            const double t = len2 > 0 ? ((p.x - pa.x) * (pb.x - pa.x) + (p.y - pa.y) * (pb.y - pa.y)) / len2 : 0;
+            e->SetTerminal(env, t >= 0 && t <= 1 ? &inner : &outer);
+        }
+}
+
+void MergeEndIntoJoin(Core::Env& env, IEnd& end, IJoin& join)
+{
+    ISegment* s = end.GetSegment();
+    if (end.IsDeleted() || join.IsDeleted() || s == nullptr || join.GetConnector() == nullptr) return;
+    s->Reconnect(env, &end, &join);
+    join.SetSegment(env, s);
+    end.SegmentRemoved(env, s);
+    s->BuildConnector(env, nullptr, *join.GetConnector());
+}
+
+void MergeEndIntoSegment(Core::Env& env, IEnd& end, ISegment& segment)
+{
+    ISegment* own = end.GetSegment();
+    ISegmentEnd *a, *b;
+    if (end.IsDeleted() || segment.IsDeleted() || own == nullptr || !segment.GetEnds(a, b) ||
+        segment.GetConnector() == nullptr)
+        return;
+    const std::vector<IEnd*> attached = segment.GetAttachedEnds();
+    for (IEnd* e : attached) e->SetTerminal(env, nullptr);
+    IFactory& f = end.GetPartFactory();
+    std::shared_ptr<IJoin> j = f.CreateJoinAt(env, end.GetPosition());
+    own->Reconnect(env, &end, j.get());
+    end.SegmentRemoved(env, own);
+    j->SetSegment(env, own);
+    std::shared_ptr<ISegment> s2 = f.CreateNewSegment(env);
+    s2->AddEnd(env, j.get());
+    j->SetSegment(env, s2.get());
+    segment.Reconnect(env, a, j.get());
+    a->InsertSegment(env, &segment, s2.get());
+    s2->AddEnd(env, a);
+    j->SetSegment(env, &segment);
+    j->BuildConnector(env, nullptr, *segment.GetConnector());
+    // Each end that lay on the segment goes to the half on its side of the cut.
+    const zq::float8Point pa = a->GetPoint(), pb = b->GetPoint(), pj = j->GetPosition();
+    const zq::float8Point n{pj.x + (pa.y - pb.y), pj.y + (pb.x - pa.x)};
+    for (IEnd* e : attached) {
+        const int side = Side(pj, n, e->GetPoint());
+        const bool towardA = side == Side(pj, n, pa) || side != Side(pj, n, pb);
+        e->SetTerminal(env, towardA ? s2.get() : &segment);
+    }
+    s2->SetOrthoFlags(env);
+}
+
+void MergeEnds(Core::Env& env, IEnd& attaching, IEnd& target)
+{
+    ISegment* sa = attaching.GetSegment();
+    ISegment* sb = target.GetSegment();
+    IConnector* c = attaching.GetConnector();
+    if (attaching.IsDeleted() || target.IsDeleted() || sa == nullptr || sb == nullptr || c == nullptr || sa == sb)
+        return;
+    std::shared_ptr<IJoin> j = attaching.GetPartFactory().CreateJoinAt(env, attaching.GetPosition());
+    sa->Reconnect(env, &attaching, j.get());
+    sb->Reconnect(env, &target, j.get());
+    j->SetSegment(env, sa);
+    j->SetSegment(env, sb);
+    attaching.SegmentRemoved(env, sa);
+    target.SegmentRemoved(env, sb);
+    j->BuildConnector(env, nullptr, *c);
+}
+
+void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed)
+{
+    if (kept.IsDeleted() || removed.IsDeleted() || &kept == &removed) return;
+    ISegment* link = nullptr;
+    for (ISegment* s : removed.GetSegments())
+        if (s->OtherEnd(&removed) == &kept) link = s;
+    if (link == nullptr) return;
+    bool first = true;
+    for (ISegment* s : removed.GetSegments()) {
+        if (s == link) continue;
+        if (first) GiveAttachedEnds(env, *link, *s);
+        first = false;
+        s->Reconnect(env, &removed, &kept);
+        kept.SetSegment(env, s);
+        removed.RemoveSegmentNoCheck(env, s);
+    }
+    // The link has shrunk to nothing: it goes, and the removed join with it.
+    kept.RemoveSegmentNoCheck(env, link);
+    link->SetEnds(env, {});
+    link->ImplementDeletion(env, nullptr, nullptr);
+    removed.RemoveSegmentNoCheck(env, link);
+    removed.DeleteIfInstable(env);
+    kept.DeleteIfInstable(env);
+}
+
+} // namespace Functions
+} // namespace Connector

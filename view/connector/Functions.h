@@ -1,0 +1,27 @@
+// Merging connectors of one kind into each other, fusing joins, and handing the ends that lie on
+// a segment to another segment.
+#pragma once
+
+#include "view/connector/Interfaces.h"
+
+#include <vector>
+
+namespace Connector::Functions {
+
+// Moves every end lying on the segment from onto the segment to.
+void GiveAttachedEnds(Core::Env& env, ISegment& from, ISegment& to);
+// The ends lying on the segments go to inner when they lie on the stretch between the points a and
+// b of the line, else to outer.
+void SpreadAttachedEnds(Core::Env& env, const std::vector<ISegment*>& segments, ISegmentEnd& a, ISegmentEnd& b,
+                        ISegment& inner, ISegment& outer);
+// The end's segment ends at the join instead; the end goes; the end's connector merges into the join's.
+void MergeEndIntoJoin(Core::Env& env, IEnd& end, IJoin& join);
+// The segment is cut at a new join at the end's point, where the end's segment now ends; the ends
+// lying on the segment go to the half on their side.
+void MergeEndIntoSegment(Core::Env& env, IEnd& end, ISegment& segment);
+// Both ends are replaced by one join at the attaching end's point; the connectors merge.
+void MergeEnds(Core::Env& env, IEnd& attaching, IEnd& target);
+// The segments of removed (but the one linking the two joins) move to kept; the link goes.
+void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed);
+
+} // namespace Connector::Functions

@@ -1,0 +1,192 @@
+// Moving connector parts: joins, segments and ends follow each other and their terminals, every
+// move measured from the positions before the transaction.
+#include "view/connector/Interfaces.h"
+
+#include "core/ModelElementSet.h"
+
+#include <cmath>
+
+namespace Connector {
+
+namespace {
+
+bool Moves(const Core::ShiftVector& v) { return v.shiftX || v.shiftY; }
+
+// The displacement of a point from its place before the transaction, on both axes.
+Core::ShiftVector From(const zq::float8Point& old, const zq::float8Point& now)
+{
+    return {now.x - old.x, now.y - old.y, true, true};
+}
+
+// The point of a terminal for an end that must stay level (horizontal) or plumb with the point.
+bool OnTerminal(const Core::IModelElement* terminal, const zq::float8Point& p, bool horizontal, zq::float8Point& out)
+{
+    auto* t = dynamic_cast<const Core::ITerminal*>(terminal);
+    GraphUtil::OutlineHit hit;
+    if (t == nullptr || !t->GetTerminalOutline(hit, p, horizontal) || !hit.valid) return false;
+    out = hit.point;
+    return true;
+}
+
+} // namespace
+
+void IJoin::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
+                      Core::DeferredShiftSet& set, bool finalPass)
+{
+    if (IsDeleted() || !Moves(v)) return;
+    MarkShifted(set);
+    const zq::float8Point p = Core::ShiftParam::Apply(v, GetPosition(), GetOldPosition());
+    if (p == GetPosition()) return;
+    MoveTo(env, p);
+    if (finalPass) return;
+    for (ISegment* s : GetSegments())
+        if (s != sender) s->Shift(env, this, v, set, false);
+}
+
+void ISegment::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
+                         Core::DeferredShiftSet& set, bool finalPass)
+{
+    if (IsDeleted() || !Moves(v) || finalPass) return;
+    MarkShifted(set);
+    Core::ShiftVector d = v;
+    if (IsHorizontalOrtho()) d.shiftX = false;
+    if (IsVerticalOrtho()) d.shiftY = false;
+    ISegmentEnd *a, *b;
+    if (!GetEnds(a, b)) return;
+    if (sender == nullptr) {
+        a->Shift(env, this, d, set, false);
+        b->Shift(env, this, d, set, false);
+    } else if ((sender == a || sender == b) && (IsHorizontalOrtho() || IsVerticalOrtho()) && Moves(d)) {
+        (sender == a ? b : a)->Shift(env, this, d, set, false);
+    }
+    // Ends of other connectors lying on the segment keep their place on the moved line.
+    if (GetAttachedEnds().empty()) return;
+    const zq::float8Point oa = a->GetOldPosition(), ob = b->GetOldPosition(), na = a->GetPoint(), nb = b->GetPoint();
+    for (IEnd* e : GetAttachedEnds()) {
+        const zq::float8Point p = e->GetOldPosition();
+        const double ox = ob.x - oa.x, oy = ob.y - oa.y;
+        double f = 0.5;
+        if (std::abs(ox) > std::abs(oy)) f = (p.x - oa.x) / ox;
+        else if (oy != 0) f = (p.y - oa.y) / oy;
+        const zq::float8Point q{na.x + f * (nb.x - na.x), na.y + f * (nb.y - na.y)};
+        if (q != e->GetPoint()) e->Shift(env, this, From(p, q), set, false);
+    }
+}
+
+void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
+                     Core::DeferredShiftSet& set, bool finalPass)
+{
+    ISegment* segment = GetSegment();
+    if (IsDeleted() || !Moves(v) || segment == nullptr) return;
+    MarkShifted(set);
+    const zq::float8Point moved = Core::ShiftParam::Apply(v, GetPosition(), GetOldPosition());
+    if (finalPass) {
+        MoveTo(env, moved);
+        return;
+    }
+    zq::float8Point p = moved;
+    Core::IModelElement* terminal = GetTerminal();
+    if (sender == segment) {
+        if (terminal != nullptr && terminal != sender) {
+            if (segment->IsVerticalOrtho()) {
+                if (!OnTerminal(terminal, {moved.x, GetPosition().y}, false, p)) return;
+            } else if (segment->IsHorizontalOrtho()) {
+                if (!OnTerminal(terminal, {GetPosition().x, moved.y}, true, p)) return;
+            } else {
+                return;
+            }
+        }
+    } else if (sender != nullptr && sender != terminal) {
+        return;
+    }
+    if (p == GetPosition()) return;
+    MoveTo(env, p);
+    if (sender != segment) segment->Shift(env, this, From(GetOldPosition(), p), set, false);
+}
+
+void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info, const Core::DeferredShiftSet& set)
+{
+    ISegment* segment = GetSegment();
+    if (IsDeleted() || segment == nullptr) return;
+    const zq::float8Point mapped = info.MapPoint(GetOldPosition());
+    zq::float8Point p = mapped;
+    // An orthogonal segment keeps its line where the new outline allows it.
+    if (segment->IsHorizontalOrtho()) OnTerminal(GetTerminal(), {mapped.x, GetPosition().y}, true, p);
+    else if (segment->IsVerticalOrtho()) OnTerminal(GetTerminal(), {GetPosition().x, mapped.y}, false, p);
+    (void)set;
+    if (p == GetPosition()) return;
+    MoveTo(env, p);
+}
+
+void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& info, Core::DeferredShiftSet* set)
+{
+    Core::DeferredShiftSet own;
+    Core::DeferredShiftSet& s = set != nullptr ? *set : own;
+    if (IsDeleted() || s.IsShifted(this)) return;
+    const zq::float8Point before = GetPosition();
+    SetPendingPoint(nullptr);
+    FollowTerminal(env, info, s);
+    MarkShifted(s);
+    ISegment* segment = GetSegment();
+    if (segment == nullptr) return;
+    if (GetPosition() != before) segment->Shift(env, this, From(GetOldPosition(), GetPosition()), s, false);
+    // Where the far end could not follow, the segment keeps its axis up to a bend at the pending
+    // point; the bend is made when the change is finalized.
+    ISegmentEnd* far = segment->OtherEnd(this);
+    if (far == nullptr) return;
+    const zq::float8Point p = GetPosition(), f = far->GetPoint();
+    zq::float8Point bend = p;
+    if (segment->IsHorizontalOrtho() && !GraphUtil::IsEqual(p.y, f.y)) bend = {p.x, f.y};
+    if (segment->IsVerticalOrtho() && !GraphUtil::IsEqual(p.x, f.x)) bend = {f.x, p.y};
+    if (bend != p) SetPendingPoint(&bend);
+}
+
+zq::float8Point IEnd::GetShiftedInfo(const Core::DeferredShiftSet& set, const zq::float8Point& point, bool horizontal) const
+{
+    zq::float8Point p = point;
+    if (GetTerminal() != nullptr && set.Moves(GetTerminal())) {
+        const Core::ShiftVector& v = set.GetShift();
+        if (v.shiftX) p.x += v.dx;
+        if (v.shiftY) p.y += v.dy;
+    }
+    zq::float8Point out = p;
+    return OnTerminal(GetTerminal(), p, horizontal, out) ? out : p;
+}
+
+zq::float8Point IEnd::GetPoint() const
+{
+    // A pending point lives only inside the change that set it.
+    zq::float8Point p;
+    return IsInTransaction() && GetPendingPoint(p) ? p : GetPosition();
+}
+
+void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& v,
+                           Core::DeferredShiftSet& set, bool finalPass)
+{
+    if (IsDeleted() || !Moves(v)) return;
+    MarkShifted(set);
+    for (IJoin* j : Core::PtrCont<IJoin>(GetJoins())) {
+        j->MarkShifted(set);
+        j->MoveTo(env, Core::ShiftParam::Apply(v, j->GetPosition(), j->GetOldPosition()));
+    }
+    for (IEnd* e : Core::PtrCont<IEnd>(GetEnds())) {
+        e->MarkShifted(set);
+        e->MoveTo(env, Core::ShiftParam::Apply(v, e->GetPosition(), e->GetOldPosition()));
+    }
+    for (ISegment* s : Core::PtrCont<ISegment>(GetSegmentList())) s->MarkShifted(set);
+    (void)finalPass;
+}
+
+void IConnector::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
+{
+    if (IsDeleted()) return;
+    bool attached = false;
+    for (IEnd* e : GetEnds()) {
+        if (e->GetTerminal() == nullptr) continue;
+        if (!moved.Contains(e->GetTerminal())) return;
+        attached = true;
+    }
+    if (attached || moved.Contains(this)) set.Defer(this);
+}
+
+} // namespace Connector
