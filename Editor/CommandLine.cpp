@@ -1,5 +1,7 @@
 #include "Editor/CommandLine.h"
 
+#include "Editor/NameCompare.h"
+
 #include "app/winutil/Files.h"
 #include "app/winutil/Platform.h"
 
@@ -27,10 +29,6 @@ bool NextToken(const std::wstring& text, size_t& pos, std::wstring& token) {
     while (pos < text.size() && !IsSpace(text[pos])) ++pos;
     token.assign(text, start, pos - start);
     return true;
-}
-
-bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
 }
 
 bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }

@@ -1,5 +1,7 @@
 #include "Editor/FileIo.h"
 
+#include "core/foundation/UTF8.h"
+
 #include "app/winutil/Files.h"
 
 #include <vector>
@@ -17,14 +19,6 @@ public:
     }
     DWORD CopyContents(HANDLE source, HANDLE target) override { return WinUtil::CopyFileContents(source, target); }
 };
-
-std::string ToUtf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 } // namespace
 
@@ -49,7 +43,7 @@ std::wstring MakeTempFileName() {
 
 SaveCopyFailed::SaveCopyFailed(long code, std::wstring keptFile)
     : ComException(code), keptFile_(std::move(keptFile)) {
-    message_ = std::string(ComException::what()) + "\nThe complete document was kept in " + ToUtf8(keptFile_);
+    message_ = std::string(ComException::what()) + "\nThe complete document was kept in " + zq::ToUTF8(keptFile_);
 }
 
 } // namespace Editor

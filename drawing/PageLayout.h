@@ -53,4 +53,50 @@ inline double PageLayout::AvailableHeight() const {
          - (cutGlueMargins.top + cutGlueMargins.bottom) * (rows - 1);
 }
 
+// One axis of a sheet's band: where it starts in the drawing (0.01 mm on paper from the inner
+// corner of the first sheet's margins) and where it lies on the sheet (from the sheet's edge).
+struct BandSpan {
+    double drawingStart = 0;
+    double sheetStart = 0;
+    double sheetEnd = 0;
+    double Length() const { return sheetEnd - sheetStart; }
+};
+
+// The part of the drawing one sheet prints.
+struct SheetBand {
+    int row = 0;
+    int column = 0;
+    BandSpan across;
+    BandSpan down;
+};
+
+// One axis of the band of sheet `index` of `count`: sheet length, outer margins before and after,
+// glue before and cut after.
+inline BandSpan SpanOf(double sheet, int count, double marginBefore, double marginAfter, double glue, double cut,
+                       int index)
+{
+    BandSpan s;
+    if (index == 0) {
+        s.sheetStart = marginBefore;
+    } else {
+        s.drawingStart = (sheet - marginBefore - cut) + (sheet - glue - cut) * (index - 1);
+        s.sheetStart = glue;
+    }
+    s.sheetEnd = index == count - 1 ? sheet - marginAfter : sheet - cut;
+    return s;
+}
+
+// The band of the sheet in row and column (both from 0).
+inline SheetBand BandOf(const PageLayout& l, int row, int column)
+{
+    SheetBand b;
+    b.row = row;
+    b.column = column;
+    b.across = SpanOf(l.SheetWidth(), l.columns, l.margins.left, l.margins.right, l.cutGlueMargins.left,
+                      l.cutGlueMargins.right, column);
+    b.down = SpanOf(l.SheetHeight(), l.rows, l.margins.top, l.margins.bottom, l.cutGlueMargins.top,
+                    l.cutGlueMargins.bottom, row);
+    return b;
+}
+
 } // namespace Page

@@ -115,25 +115,23 @@ private:
         const Page::PageLayout& l = layout_;
         HDC dc = device_->GetDC();
         const Caps caps(dc);
-        const double W = l.SheetWidth(), H = l.SheetHeight();
         const double px = caps.dpiX / 2540, py = caps.dpiY / 2540;  // device pixels per 0.01 mm of paper
+        const Page::SheetBand band = Page::BandOf(l, row, col);
         // Paper position of the plane's origin on this sheet.
-        const double originX = l.margins.left - (W - l.cutGlueMargins.left - l.cutGlueMargins.right) * col;
-        const double originY = l.margins.top - (H - l.cutGlueMargins.top - l.cutGlueMargins.bottom) * row;
+        const double originX = band.across.sheetStart - band.across.drawingStart;
+        const double originY = band.down.sheetStart - band.down.drawingStart;
         Mapping m;
         m.kx = px * l.scale;
         m.ky = py * l.scale;
         m.ox = originX * px - caps.offX;
         m.oy = originY * py - caps.offY;
-        // The band this sheet prints, in paper units.
-        const double left = col == 0 ? l.margins.left : l.cutGlueMargins.left;
-        const double right = col == l.columns - 1 ? W - l.margins.right : W - l.cutGlueMargins.right;
-        const double top = row == 0 ? l.margins.top : l.cutGlueMargins.top;
-        const double bottom = row == l.rows - 1 ? H - l.margins.bottom : H - l.cutGlueMargins.bottom;
         const SavedState saved(dc);
         if (marks) DrawMarks(dc, caps, row, col);
-        IntersectClipRect(dc, zq::Round(left * px - caps.offX), zq::Round(top * py - caps.offY),
-                          zq::Round(right * px - caps.offX), zq::Round(bottom * py - caps.offY));
+        // Clipped to the band this sheet prints.
+        IntersectClipRect(dc, zq::Round(band.across.sheetStart * px - caps.offX),
+                          zq::Round(band.down.sheetStart * py - caps.offY),
+                          zq::Round(band.across.sheetEnd * px - caps.offX),
+                          zq::Round(band.down.sheetEnd * py - caps.offY));
         Render(dc, caps, m);
     }
 

@@ -1,42 +1,13 @@
 #include "page/PageGrid.h"
 
+#include "core/foundation/Geometry.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace Page {
 
-namespace {
-
-// One axis: sheet length, count, outer margins before and after, glue before, cut after.
-BandSpan Span(double sheet, int count, double marginBefore, double marginAfter, double glue, double cut, int index)
-{
-    BandSpan s;
-    if (index == 0) {
-        s.drawingStart = 0;
-        s.sheetStart = marginBefore;
-    } else {
-        s.drawingStart = (sheet - marginBefore - cut) + (sheet - glue - cut) * (index - 1);
-        s.sheetStart = glue;
-    }
-    s.sheetEnd = index == count - 1 ? sheet - marginAfter : sheet - cut;
-    return s;
-}
-
-int Round(double v) { return static_cast<int>(std::floor(v + 0.5)); }
-
-} // namespace
-
-SheetBand BandOf(const PageLayout& l, int row, int column)
-{
-    SheetBand b;
-    b.row = row;
-    b.column = column;
-    const MarginRect& m = l.margins;
-    const MarginRect& cg = l.cutGlueMargins;
-    b.across = Span(l.SheetWidth(), l.columns, m.left, m.right, cg.left, cg.right, column);
-    b.down = Span(l.SheetHeight(), l.rows, m.top, m.bottom, cg.top, cg.bottom, row);
-    return b;
-}
+using zq::Round;
 
 std::vector<SheetBand> SheetBands(const PageLayout& l)
 {

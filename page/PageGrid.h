@@ -8,25 +8,6 @@
 
 namespace Page {
 
-// One axis of a sheet's band: where it starts in the drawing (0.01 mm on paper from the inner
-// corner of the first sheet's margins) and where it lies on the sheet (from the sheet's edge).
-struct BandSpan {
-    double drawingStart = 0;
-    double sheetStart = 0;
-    double sheetEnd = 0;
-    double Length() const { return sheetEnd - sheetStart; }
-};
-
-// The part of the drawing one sheet prints.
-struct SheetBand {
-    int row = 0;
-    int column = 0;
-    BandSpan across;
-    BandSpan down;
-};
-
-// The band of the sheet in row and column (both from 0).
-SheetBand BandOf(const PageLayout& layout, int row, int column);
 // The bands of every sheet in print order, row by row; none when the layout is unusable.
 std::vector<SheetBand> SheetBands(const PageLayout& layout);
 

@@ -3,17 +3,15 @@
 #include "core/Diagram.h"
 #include "core/UndoHandler.h"
 #include "page/Page.h"
+#include "core/foundation/Geometry.h"
 
 #include <cmath>
 
 namespace Page {
 
-namespace {
+using zq::Round;
 
-int32_t Round(double v)
-{
-    return int32_t(std::floor(v + 0.5));
-}
+namespace {
 
 bool In(double v, double lo, double hi)
 {

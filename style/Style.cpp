@@ -5,31 +5,12 @@
 #include "core/ModelElementSet.h"
 #include "style/Clients.h"
 #include "style/Names.h"
+#include "text/Content.h"
 #include "text/TextStyle.h"
 
 #include <algorithm>
 
 namespace Style {
-
-namespace {
-// The text as UTF-16 (wide characters are UTF-16 on Windows and UTF-32 elsewhere).
-std::u16string ToUTF16(const std::wstring& text)
-{
-    std::u16string out;
-    for (wchar_t c : text) {
-        const auto v = static_cast<std::uint32_t>(c);
-        if constexpr (sizeof(wchar_t) > 2) {
-            if (v > 0xFFFF) {
-                out.push_back(static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)));
-                out.push_back(static_cast<char16_t>(0xDC00 + ((v - 0x10000) & 0x3FF)));
-                continue;
-            }
-        }
-        out.push_back(static_cast<char16_t>(v));
-    }
-    return out;
-}
-} // namespace
 
 Core::FactoryImp<Style>& Style::Factory()
 {
@@ -117,8 +98,7 @@ void Style::GetFont(const DirectoryName& name, TextBlock::TextStyle& style) cons
     bool haveFace = false, haveSize = false, haveBold = false;
     for (const Font* font = dir->GetFont(); font != nullptr; font = font->GetParentFont()) {
         if (const InheritableString face = font->GetTypeface(); !haveFace && !face.inherited) {
-            style.face.clear();
-            style.face = ToUTF16(face.value);
+            style.face = TextBlock::ToUtf16(face.value);
             haveFace = true;
         }
         if (const InheritableDouble size = font->GetSize(); !haveSize && !size.inherited) {

@@ -27,6 +27,9 @@ class ClipboardViewer;
 
 namespace View {
 
+// How near (model units, 2 mm) the pointer must come to an element or handle to hit it.
+inline constexpr int32_t kHitTolerance = 200;
+
 class DiagramView;
 class IDefaultTask;
 class ICmdHandlerDockCreator;

@@ -56,7 +56,7 @@ void DefaultTask::OnContextMenu(WinMessage::WM_CONTEXTMENU_Msg& msg)
         return;
     }
     if (!keyboard) {
-        const Core::HitResult hit = c.view->HitTest(lastPoint_, 200);
+        const Core::HitResult hit = c.view->HitTest(lastPoint_, kHitTolerance);
         if (hit && hit.element->GetOwnerView() == c.view) {
             SetCurrentElement(hit.element);
             if (auto* menu = dynamic_cast<IContextMenu*>(hit.element)) ShowContextMenu(*menu, screen, ctrl);

@@ -15,7 +15,6 @@ DefaultTask::DragDetector& Detector()
     static DefaultTask::DragDetector detector;
     return detector;
 }
-constexpr int32_t kTolerance = 200;
 } // namespace
 
 // ---- ActivationObserver
@@ -258,7 +257,7 @@ void DefaultTask::Press(WinMessage::MouseMsg& msg, int button)
         return;
     }
 
-    const Core::HitResult hit = c.view->HitTest(lastPoint_, kTolerance);
+    const Core::HitResult hit = c.view->HitTest(lastPoint_, kHitTolerance);
     c.view->ProcessUpdates();
     c.canvas->Update();
     if (hit)
@@ -359,7 +358,7 @@ void DefaultTask::OnLButtonDblClk(WinMessage::MouseMsg& msg)
     }
     ViewContext& c = GetContext();
     lastPoint_ = ToModel(msg.Pos());
-    const Core::HitResult hit = c.view->HitTest(lastPoint_, kTolerance);
+    const Core::HitResult hit = c.view->HitTest(lastPoint_, kHitTolerance);
     if (!hit) return;
     SetCurrentElement(hit.element);
     Core::IViewElement* part = hit.element;
@@ -422,7 +421,7 @@ void DefaultTask::UpdateCursor()
         return;
     }
     const zq::Point model = ToModel(p);
-    const Core::HitResult hit = c.view->HitTest(model, kTolerance);
+    const Core::HitResult hit = c.view->HitTest(model, kHitTolerance);
     if (!hit) {
         Cursor::Load(1);
         return;

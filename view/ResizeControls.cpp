@@ -8,7 +8,6 @@
 namespace View {
 
 namespace {
-constexpr int32_t kTolerance = 200;
 
 SubTaskPtr MakeTask(unsigned id, int mode, ViewContext& c, ITask& parent, const zq::Point& p, Core::IResizable& e)
 {
@@ -67,7 +66,7 @@ Core::Weight RectResizeControl::GetWeight(const zq::Point& point, const Core::IV
     if (!enabled_) return {};
     Core::Weight w = Core::Weight::MakeControl(point, zq::float8Point(GetPosition()));
     if (auto* pointable = dynamic_cast<const Core::IPointable*>(&element_))
-        w.AddBias(pointable->GetWeight(view, point, kTolerance));
+        w.AddBias(pointable->GetWeight(view, point, kHitTolerance));
     return w;
 }
 

@@ -7,7 +7,7 @@ namespace View::Resize {
 
 zq::Rect ElementRect(const zq::Point& pos, const zq::Point& size)
 {
-    return zq::Rect(pos.x, pos.y, pos.x + size.x, pos.y - size.y);
+    return zq::Rect::FromPosSize(pos, size.x, size.y);
 }
 
 zq::Point HandleOffset(unsigned handle, const zq::Point& size)

@@ -1,12 +1,9 @@
 #include "view/ResizeControls.h"
 
+#include "app/winutil/Input.h"
 #include "core/Transaction.h"
 
 namespace View {
-
-namespace {
-bool ShiftDown() { return ::GetKeyState(VK_SHIFT) < 0; }
-} // namespace
 
 RectResizeTask::RectResizeTask(ViewContext& context, ITask& parent, const zq::Point& point, Core::IResizable& element,
                                int mode)
@@ -28,7 +25,7 @@ RectResizeTask::RectResizeTask(ViewContext& context, ITask& parent, const zq::Po
     TakeCapture();
     context.canvas->GetScrollObservers().Add(this);
     scroller_ = context.canvas->CreateScroller();
-    centred_ = mode_ == RectResizeControl::KeepCentre && !ShiftDown();
+    centred_ = mode_ == RectResizeControl::KeepCentre && !WinUtil::IsShiftKeyDown();
 }
 
 RectResizeTask::~RectResizeTask()
@@ -41,7 +38,7 @@ RectResizeTask::~RectResizeTask()
 
 void RectResizeTask::UpdateCentredMode()
 {
-    const bool centred = mode_ == RectResizeControl::KeepCentre && !ShiftDown();
+    const bool centred = mode_ == RectResizeControl::KeepCentre && !WinUtil::IsShiftKeyDown();
     if (centred != centred_) current_ = initial_;
     centred_ = centred;
 }

@@ -1,16 +1,13 @@
 #include "app/winutil/Files.h"
 
+#include "app/winutil/FileHandle.h"
+
 #include <algorithm>
 #include <vector>
 
 namespace WinUtil {
 
 namespace {
-
-struct HandleCloser {
-    HANDLE h;
-    ~HandleCloser() { if (h) CloseHandle(h); }
-};
 
 struct ViewUnmapper {
     const void* view;
@@ -32,12 +29,12 @@ DWORD CopyFileContents(HANDLE source, HANDLE target) {
     const DWORD length = sourceSize.LowPart;
 
     const BYTE* data = nullptr;
-    HandleCloser mapping{nullptr};
+    FileHandle mapping;
     ViewUnmapper view{nullptr};
     if (length > 0) {
-        mapping.h = CreateFileMappingW(source, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (!mapping.h) return GetLastError();
-        view.view = MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, 0);
+        mapping.Reset(CreateFileMappingW(source, nullptr, PAGE_READONLY, 0, 0, nullptr));
+        if (!mapping.IsValid()) return GetLastError();
+        view.view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0);
         if (!view.view) return GetLastError();
         data = static_cast<const BYTE*>(view.view);
     }

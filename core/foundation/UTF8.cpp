@@ -15,9 +15,24 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-// Decodes one well-formed sequence at s (n bytes available). Returns its length, 0 when invalid,
-// or -1 when the bytes end inside a sequence that could still become valid.
-int DecodeOne(const unsigned char* s, std::size_t n, char32_t& cp) {
+
+// Writes the UTF-8 form of cp (U+FFFD for invalid code points) to out; returns its length.
+int EncodeUTF8(char32_t cp, char* out) {
+    if (IsSurrogate(cp) || cp > 0x10FFFF) cp = kReplacement;
+    if (cp < 0x80) { out[0] = char(cp); return 1; }
+    if (cp < 0x800) { out[0] = char(0xC0 | (cp >> 6)); out[1] = char(0x80 | (cp & 0x3F)); return 2; }
+    if (cp < 0x10000) {
+        out[0] = char(0xE0 | (cp >> 12)); out[1] = char(0x80 | ((cp >> 6) & 0x3F)); out[2] = char(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = char(0xF0 | (cp >> 18)); out[1] = char(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = char(0x80 | ((cp >> 6) & 0x3F)); out[3] = char(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+} // namespace
+
+int DecodeOneUTF8(const unsigned char* s, std::size_t n, char32_t& cp) {
     const unsigned char b0 = s[0];
     if (b0 < 0x80) { cp = b0; return 1; }
     int len;
@@ -46,22 +61,6 @@ int DecodeOne(const unsigned char* s, std::size_t n, char32_t& cp) {
     if (cp < min) return 0;
     return len;
 }
-
-// Writes the UTF-8 form of cp (U+FFFD for invalid code points) to out; returns its length.
-int EncodeUTF8(char32_t cp, char* out) {
-    if (IsSurrogate(cp) || cp > 0x10FFFF) cp = kReplacement;
-    if (cp < 0x80) { out[0] = char(cp); return 1; }
-    if (cp < 0x800) { out[0] = char(0xC0 | (cp >> 6)); out[1] = char(0x80 | (cp & 0x3F)); return 2; }
-    if (cp < 0x10000) {
-        out[0] = char(0xE0 | (cp >> 12)); out[1] = char(0x80 | ((cp >> 6) & 0x3F)); out[2] = char(0x80 | (cp & 0x3F));
-        return 3;
-    }
-    out[0] = char(0xF0 | (cp >> 18)); out[1] = char(0x80 | ((cp >> 12) & 0x3F));
-    out[2] = char(0x80 | ((cp >> 6) & 0x3F)); out[3] = char(0x80 | (cp & 0x3F));
-    return 4;
-}
-
-} // namespace
 
 void AppendUTF8(std::string& out, char32_t cp) {
     char buf[4];
@@ -135,7 +134,7 @@ std::size_t FindInvalidUTF8(std::string_view bytes) {
         if (i >= n) break;
         if (s[i] < 0x80) { ++i; continue; }
         char32_t cp;
-        int len = DecodeOne(s + i, n - i, cp);
+        int len = DecodeOneUTF8(s + i, n - i, cp);
         if (len <= 0) return i;
         i += std::size_t(len);
     }
@@ -149,7 +148,7 @@ std::size_t DecodeUTF8(std::string_view bytes, std::wstring& out) {
     for (std::size_t i = 0; i < n;) {
         if (s[i] < 0x80) { out += static_cast<wchar_t>(s[i++]); continue; }
         char32_t cp;
-        int len = DecodeOne(s + i, n - i, cp);
+        int len = DecodeOneUTF8(s + i, n - i, cp);
         if (len <= 0) return i;
         AppendWide(out, cp);
         i += std::size_t(len);
@@ -216,7 +215,7 @@ UTF8cvt::result UTF8cvt::do_in(state_type&, const char* from, const char* fromEn
     toNext = to;
     while (fromNext < fromEnd && toNext < toEnd) {
         char32_t cp;
-        int len = DecodeOne(reinterpret_cast<const unsigned char*>(fromNext), std::size_t(fromEnd - fromNext), cp);
+        int len = DecodeOneUTF8(reinterpret_cast<const unsigned char*>(fromNext), std::size_t(fromEnd - fromNext), cp);
         if (len < 0) return partial;
         if (len == 0) {
             // Streams would silently end the text at an error: mark the byte instead.
@@ -243,7 +242,7 @@ int UTF8cvt::do_length(state_type&, const char* from, const char* end, std::size
     std::size_t produced = 0;
     while (p < end && produced < max) {
         char32_t cp;
-        int len = DecodeOne(reinterpret_cast<const unsigned char*>(p), std::size_t(end - p), cp);
+        int len = DecodeOneUTF8(reinterpret_cast<const unsigned char*>(p), std::size_t(end - p), cp);
         if (len < 0) break;
         if (len == 0) {  // an invalid byte becomes one mark, as do_in reads it
             len = 1;

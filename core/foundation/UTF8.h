@@ -19,6 +19,9 @@ void AppendUTF8(std::string& out, std::wstring_view chunk, char32_t& pending, bo
 void AppendUTF8(std::string& out, char32_t cp);
 // Appends one code point to wide text (a surrogate pair where wchar_t has 16 bits).
 void AppendWide(std::wstring& out, char32_t cp);
+// Decodes one well-formed sequence at s (n bytes available). Returns its length, 0 when invalid,
+// or -1 when the bytes end inside a sequence that could still become valid.
+int DecodeOneUTF8(const unsigned char* s, std::size_t n, char32_t& cp);
 // Decodes UTF-8; returns the offset of the first invalid byte, or npos when the text is valid.
 std::size_t DecodeUTF8(std::string_view bytes, std::wstring& out);
 // Offset of the first byte that is not well-formed UTF-8 (overlong forms, surrogates and code

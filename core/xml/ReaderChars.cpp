@@ -1,5 +1,7 @@
 #include "core/xml/ReaderChars.h"
 
+#include "core/foundation/UTF8.h"
+
 namespace xml::detail {
 
 bool IsNameStartCode(char32_t c) {
@@ -14,22 +16,10 @@ bool IsNameCode(char32_t c) {
 }
 
 char32_t CodeAt(std::string_view s, std::size_t i, std::size_t& len) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    if (c < 0xC2 || c > 0xF4 || i + len > s.size()) {
-        len = 1;
-        return 0xFFFFFFFF;
-    }
-    char32_t cp = c & (0x7F >> len);
-    for (std::size_t k = 1; k < len; ++k) {
-        const unsigned char t = static_cast<unsigned char>(s[i + k]);
-        if ((t & 0xC0) != 0x80) {
-            len = 1;
-            return 0xFFFFFFFF;
-        }
-        cp = (cp << 6) | (t & 0x3F);
-    }
-    return cp;
+    char32_t cp = 0;
+    const int n = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(s.data() + i), s.size() - i, cp);
+    len = n > 0 ? std::size_t(n) : 1;
+    return n > 0 ? cp : 0xFFFFFFFF;
 }
 
 bool NameStartAt(std::string_view s, std::size_t i) {

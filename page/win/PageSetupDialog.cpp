@@ -6,6 +6,7 @@
 #include "app/winutil/WindowPlacement.h"
 #include "app/winutil/CursorManager.h"
 #include "app/winutil/ResourceLoader.h"
+#include "core/foundation/Geometry.h"
 #include "page/PageSetup.h"
 #include "page/win/Preview.h"
 #include "page/win/PrinterPage.h"
@@ -24,7 +25,7 @@ namespace {
 
 short RoundShort(double v)
 {
-    return short(std::floor(v + 0.5));
+    return short(zq::Round(v));
 }
 
 // The OK state shared by both tabs: OK is enabled only while every typed value is in range.

@@ -1,15 +1,14 @@
 #include "page/win/Preview.h"
 
+#include "core/foundation/Geometry.h"
+
 #include <cmath>
 
 namespace Page {
 
-namespace {
+using zq::Round;
 
-int Round(double v)
-{
-    return int(std::floor(v + 0.5));
-}
+namespace {
 
 // A pen selected into a device context for one drawing step.
 class PenScope {
