@@ -47,11 +47,14 @@ std::vector<zq::float8Point> EllipsePoints(const DeviceRect& r) {
     return pts;
 }
 
+// Half the side of the square of device pixels inside which drawing keeps its precision.
+constexpr double kDeviceRange = 1 << 21;
+
 // Cuts a line to the part inside a square of +-2^21 device pixels (Liang-Barsky): the integer
 // coordinates of GDI and the float ones of GDI+ keep their precision there, while a line of a huge
 // drawing at a high zoom may reach billions of pixels away. False when nothing of it is left.
 bool ClipToDeviceRange(zq::float8Point& a, zq::float8Point& b) {
-    constexpr double kLimit = 1 << 21;
+    constexpr double kLimit = kDeviceRange;
     if (std::fabs(a.x) <= kLimit && std::fabs(a.y) <= kLimit && std::fabs(b.x) <= kLimit && std::fabs(b.y) <= kLimit)
         return true;
     const double dx = b.x - a.x, dy = b.y - a.y;
@@ -74,8 +77,7 @@ bool ClipToDeviceRange(zq::float8Point& a, zq::float8Point& b) {
 // True when a picture centred on the point can be placed with integer device coordinates: a
 // picture of a huge drawing at a high zoom may lie far beyond them, and is never visible then.
 bool PictureFits(const zq::float8Point& centre) {
-    constexpr double kLimit = 1 << 21;
-    return std::fabs(centre.x) <= kLimit && std::fabs(centre.y) <= kLimit;
+    return std::fabs(centre.x) <= kDeviceRange && std::fabs(centre.y) <= kDeviceRange;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "core/Transaction.h"
 #include "drawing/PageLayout.h"
+#include "page/Page.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -68,9 +69,9 @@ struct Paper {
 
 // The ranges of the dialog's fields, in the properties' units.
 namespace FieldRange {
-inline constexpr double kMinPaperSide = 1000, kMaxLength = 1000000;  // 0.01 mm
-inline constexpr double kMinScale = 1, kMaxScale = 1000;             // percent
-inline constexpr int kMinSheets = 1, kMaxSheets = 20;
+inline constexpr double kMinPaperSide = Limits::kMinPaperSide, kMaxLength = 1000000;  // 0.01 mm
+inline constexpr double kMinScale = 1, kMaxScale = 1000;                             // percent
+inline constexpr int kMinSheets = 1, kMaxSheets = Limits::kMaxRowsOrColumns;
 } // namespace FieldRange
 
 // The page's values while the dialog runs. The page is taken (made when missing) in a transaction

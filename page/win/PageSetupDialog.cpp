@@ -71,11 +71,12 @@ public:
 protected:
     void AddLength(int id, double loMm, std::function<double()> read, std::function<void(double)> write) {
         Field f;
-        f.control = std::make_unique<Application::LengthEditCtrl>(GetHwnd(), id, loMm, 10000.0, read() * 0.01, this);
+        const double hiMm = FieldRange::kMaxLength / 100;
+        f.control = std::make_unique<Application::LengthEditCtrl>(GetHwnd(), id, loMm, hiMm, read() * 0.01, this);
         f.read = [read] { return read() * 0.01; };
         f.write = [write](double mm) { write(mm * 100); };
         f.lo = loMm;
-        f.hi = 10000.0;
+        f.hi = hiMm;
         Bind(id, std::move(f));
     }
     void Bind(int id, Field f) {
@@ -144,14 +145,14 @@ public:
 protected:
     BOOL OnInitDialog() override {
         PageSetup* s = &setup_;
-        AddLength(IDC_PAGE_WIDTH, 10.0, [s] { return s->ShownWidth(); }, [s](double v) { s->SetShownWidth(v); });
-        AddLength(IDC_PAGE_HEIGHT, 10.0, [s] { return s->ShownHeight(); }, [s](double v) { s->SetShownHeight(v); });
+        AddLength(IDC_PAGE_WIDTH, FieldRange::kMinPaperSide / 100, [s] { return s->ShownWidth(); }, [s](double v) { s->SetShownWidth(v); });
+        AddLength(IDC_PAGE_HEIGHT, FieldRange::kMinPaperSide / 100, [s] { return s->ShownHeight(); }, [s](double v) { s->SetShownHeight(v); });
         Field scale;
-        scale.control = std::make_unique<Application::PercentEditCtrl>(GetHwnd(), IDC_PAGE_SCALE, 1.0, 1000.0,
+        scale.control = std::make_unique<Application::PercentEditCtrl>(GetHwnd(), IDC_PAGE_SCALE, FieldRange::kMinScale, FieldRange::kMaxScale,
                                                                          s->scale.Get(), 1.0, this);
         scale.read = [s] { return s->scale.Get(); };
         scale.write = [s](double v) { s->scale.Set(v); };
-        scale.lo = 1.0, scale.hi = 1000.0, scale.length = false, scale.percent = true;
+        scale.lo = FieldRange::kMinScale, scale.hi = FieldRange::kMaxScale, scale.length = false, scale.percent = true;
         Bind(IDC_PAGE_SCALE, std::move(scale));
         AddCount(IDC_PAGE_ROWS, s->rows);
         AddCount(IDC_PAGE_COLUMNS, s->columns);
@@ -169,10 +170,11 @@ protected:
 private:
     void AddCount(int id, SimpleProperty<int>& p) {
         Field f;
-        f.control = std::make_unique<Application::IntEditCtrl>(GetHwnd(), id, 1, 20, p.Get(), this);
+        f.control = std::make_unique<Application::IntEditCtrl>(GetHwnd(), id, FieldRange::kMinSheets, FieldRange::kMaxSheets, p.Get(),
+                                                                 this);
         f.read = [pp = &p] { return double(pp->Get()); };
         f.write = [pp = &p](double v) { pp->Set(int(v)); };
-        f.lo = 1, f.hi = 20, f.length = false;
+        f.lo = FieldRange::kMinSheets, f.hi = FieldRange::kMaxSheets, f.length = false;
         Bind(id, std::move(f));
     }
     void CheckOrientation() {

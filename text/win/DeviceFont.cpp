@@ -52,31 +52,17 @@ DeviceFont::~DeviceFont() {
   if (counted_) --liveCaches;
 }
 
-ShapedRun DeviceFont::Shape(HDC dc, std::u16string_view run) {
-  ++runsShaped;
-  struct Note {
-    DeviceFont& font;
-    ~Note() { font.NoteCache(); }  // also when shaping throws after the cache was made
-  } note{*this};
-  return ShapeRun(dc, cache_, run);
-}
-
 ShapedRunPiece DeviceFont::ShapeItem(HDC dc, std::u16string_view chars, const SCRIPT_ANALYSIS& analysis) {
   ++runsShaped;
   struct Note {
     DeviceFont& font;
-    ~Note() { font.NoteCache(); }
+    ~Note() { font.NoteCache(); }  // also when shaping throws after the cache was made
   } note{*this};
   return TextBlock::ShapeItem(dc, cache_, chars, analysis);
 }
 
 void DeviceFont::DrawPiece(HDC dc, const ShapedRunPiece& piece, int x, int y) {
   DrawShapedPiece(dc, cache_, piece, x, y);
-  NoteCache();
-}
-
-void DeviceFont::Draw(HDC dc, const ShapedRun& shaped, int x, int y) {
-  DrawShapedRun(dc, cache_, shaped, x, y);
   NoteCache();
 }
 

@@ -23,12 +23,8 @@ class DeviceFont {
 
   // The GDI font.
   HFONT Handle() const { return font_.Handle(); }
-  // Shapes and places a run with this font, which must be selected into dc.
-  ShapedRun Shape(HDC dc, std::u16string_view run);
   // Shapes and places one script item with this font, which must be selected into dc.
   ShapedRunPiece ShapeItem(HDC dc, std::u16string_view chars, const SCRIPT_ANALYSIS& analysis);
-  // Draws a shaped run's glyphs at the baseline point (x, y); this font must be selected into dc.
-  void Draw(HDC dc, const ShapedRun& shaped, int x, int y);
   // Draws one shaped item's glyphs from the baseline point (x, y); this font must be selected into dc.
   void DrawPiece(HDC dc, const ShapedRunPiece& piece, int x, int y);
 

@@ -129,11 +129,4 @@ void DrawShapedPiece(HDC dc, SCRIPT_CACHE& cache, const ShapedRunPiece& piece, i
                 static_cast<int>(piece.glyphs.size()), piece.advances.data(), nullptr, piece.offsets.data());
 }
 
-void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y) {
-  for (const ShapedRun::Piece& piece : shaped.pieces) {
-    DrawShapedPiece(dc, cache, piece, x, y);
-    x += piece.width;
-  }
-}
-
 }  // namespace TextBlock

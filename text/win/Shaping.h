@@ -52,7 +52,4 @@ std::vector<int> DeviceAdvances(const std::vector<double>& advances, double scal
 // Draws one shaped item with ScriptTextOut from the baseline point (x, y), in the font it was shaped with.
 void DrawShapedPiece(HDC dc, SCRIPT_CACHE& cache, const ShapedRunPiece& piece, int x, int y);
 
-// Draws a shaped run with ScriptTextOut from the baseline point (x, y), in the font it was shaped with (selected into dc).
-void DrawShapedRun(HDC dc, SCRIPT_CACHE& cache, const ShapedRun& shaped, int x, int y);
-
 }  // namespace TextBlock

@@ -174,7 +174,7 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
     const int begin = items[k].iCharPos, end = items[k + 1].iCharPos;
     // An item the own face cannot show is measured with the face that will draw it.
     const FontUtil::FontDesc face = WithFallback(desc, run.substr(begin, end - begin));
-    FontHandle& font = face.face == desc.face ? impl_->Select(desc) : impl_->Select(face);
+    FontHandle& font = impl_->Select(face);
     out.ascent = std::max<double>(out.ascent, font.metrics.tmAscent);
     out.descent = std::max<double>(out.descent, font.metrics.tmDescent);
     impl_->MeasureItem(font, run, begin, end, items[k].a, out);
