@@ -108,7 +108,9 @@ TEST(ModalDialog, ShowAnswersTheEndCodeOnceTheEndHookAgrees) {
     RefusingOnce dialog;
     std::atomic<bool> stayedOpen{false};
     std::thread driver([&] {
-        if (!WaitFor([&] { return dialog.shown.load() != nullptr; })) return;
+        // Without WS_VISIBLE the dialog shows only when its loop first idles: press once it is visible,
+        // so that "still visible after the refused end" means the refusal kept it.
+        if (!WaitFor([&] { HWND h = dialog.shown.load(); return h && IsWindowVisible(h); })) return;
         HWND hwnd = dialog.shown;
         Press(hwnd, IDOK);
         if (!WaitFor([&] { return dialog.ends.load() == 1; })) return;
