@@ -240,7 +240,7 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
             for (const ElementPtr& e : read) e->MakeBackup();
             env.Close();
         } catch (...) {
-            transaction.Abort();
+            transaction.AbortQuietly();
             throw;
         }
     } catch (...) {

@@ -93,6 +93,9 @@ public:
     // back whole before any view follows; a view that cannot follow is rebuilt or detached and then
     // reported as Exceptions::ViewUpdateFailed.
     void Abort();
+    // Abort for an error path: a view failure during the rollback goes to stderr, so that the
+    // error that caused the rollback is the one the caller hears.
+    void AbortQuietly() noexcept;
 
 private:
     struct Job {
@@ -105,7 +108,6 @@ private:
     void CloseStep(SelectionTracker* tracker, const IGrid* grid);
     void RunElementQueue(Env& env);
     void RollBack();
-    void AbortQuietly() noexcept;
     void End();
 
     Diagram& diagram_;

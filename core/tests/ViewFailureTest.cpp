@@ -2,6 +2,7 @@
 // whole, the undo lists stay consistent with it, and the failing view is rebuilt or detached.
 #include "core/tests/TestKinds.h"
 
+#include "core/DocumentReader.h"
 #include "core/UndoHandler.h"
 #include "core/View.h"
 #include "core/ViewRepair.h"
@@ -231,3 +232,27 @@ TEST_F(ViewFailure, ARecordThatFailsBesideAFailingViewStillDropsTheHistory)
 }
 
 } // namespace
+
+TEST_F(ViewFailure, AFailedReadingReportsItsOwnErrorWhenTheViewFailsDuringTheRollback)
+{
+    // A reading whose last stage changed an element that was there before, then failed.
+    const std::string doc =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Diagram xmlns=\"http://quorvel.example/schema/1.0\"><Box id=\"r9\" Pos=\"0 0\" Size=\"1 1\" Type=\"1\" Title=\"t\"/></Diagram>\n";
+    ReadOptions options;
+    options.afterRestored = [&](Env& env, const std::vector<ElementPtr>&) {
+        c->SetField(env, &BoxRep::name, std::wstring(L"merged"));
+        view.failUpdates = -1;
+        throw Exceptions::Base("the reading could not be finished");
+    };
+    try {
+        ReadDiagramXML(diagram, doc, options);
+        ADD_FAILURE() << "the failing reading reported success";
+    } catch (const Exceptions::ViewUpdateFailed& e) {
+        ADD_FAILURE() << "the view's failure replaced the reading error: " << e.what();
+    } catch (const Exceptions::Base& e) {
+        EXPECT_STREQ(e.what(), "the reading could not be finished");
+    }
+    view.failUpdates = 0;
+    ExpectModelWhole();
+}
