@@ -104,6 +104,7 @@ private:
     void OnOpen(const Application::CommandMsg&);
     void OnUndo(const Application::CommandMsg&);
     void OnRedo(const Application::CommandMsg&);
+    void OnZoomStep(const Application::CommandMsg&);
     void OnDiagramStyle(const Application::CommandMsg&);
     void OnImportStyles(const Application::CommandMsg&);
     void OnNewWindow(const Application::CommandMsg&);

@@ -56,6 +56,8 @@ void WindowImp::RegisterCommands() {
     c.Add(ID_FILE_OPEN, this, &WindowImp::OnOpen);
     c.Add(ID_EDIT_UNDO, this, &WindowImp::OnUndo);
     c.Add(ID_EDIT_REDO, this, &WindowImp::OnRedo);
+    c.Add(ID_ZOOM_IN, this, &WindowImp::OnZoomStep);
+    c.Add(ID_ZOOM_OUT, this, &WindowImp::OnZoomStep);
     c.Add(ID_STYLES_DIAGRAMSTYLE, this, &WindowImp::OnDiagramStyle);
     c.Add(ID_STYLES_IMPORT, this, &WindowImp::OnImportStyles);
     c.Add(ID_WINDOW_NEW, this, &WindowImp::OnNewWindow);
@@ -131,6 +133,16 @@ void WindowImp::UndoRedo(bool undo) {
         model.UpdateAllViews();
     }
     UpdateCaption();  // the diagram type may have gone back
+}
+
+void WindowImp::OnZoomStep(const Application::CommandMsg& msg) {
+    if (!active_) return;
+    // About the middle of the pane, so that what is in view stays in view.
+    RECT client{};
+    GetClientRect(active_->GetHwnd(), &client);
+    const zq::Point middle{client.right / 2, client.bottom / 2};
+    if (msg.id == ID_ZOOM_IN) active_->GetCanvas().ZoomIn(middle);
+    else active_->GetCanvas().ZoomOut(middle);
 }
 
 void WindowImp::OnDiagramStyle(const Application::CommandMsg&) {

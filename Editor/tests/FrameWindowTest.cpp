@@ -4,6 +4,7 @@
 #include "Editor/DocumentWindow.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "app/FileTitle.h"
+#include "page/Page.h"
 #include "resources/resource.h"
 #include "view/DiagramType.h"
 
@@ -42,6 +43,10 @@ TEST_F(Windows, CaptionShowsNameNumberMarksAndDiagramType) {
     EXPECT_EQ(TextOf(first.GetHwnd()), Untitled(1) + L":1 - Quorvel - Class Diagram");
     EXPECT_EQ(TextOf(second.GetHwnd()), Untitled(1) + L":2 - Quorvel - Class Diagram");
     EXPECT_EQ(second.GetCanvas().GetZoom(), first.GetCanvas().GetZoom());
+    // A new diagram has its page, which every pane's canvas shows.
+    const Page::Page* page = Page::FindPage(doc->GetModel());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(second.GetCanvas().GetPageLayout(), page->GetLayout());
 
     Modify(*doc);
     EXPECT_EQ(TextOf(second.GetHwnd()), Untitled(1) + L":2 * - Quorvel - Class Diagram");
@@ -108,8 +113,11 @@ TEST_F(Windows, TheSplitBarMakesAndRemovesTheLowerPane) {
     EXPECT_LT(upper.bottom, lower.top);
     EXPECT_EQ(w.GetSecondView()->GetCanvas().GetZoom(), w.GetFirstView()->GetCanvas().GetZoom());
 
-    // Zooming one pane zooms the other.
-    w.GetSecondView()->GetCanvas().SetZoom(2.0, {0, 0});
+    // Zooming the active pane (Ctrl+Up) zooms the other.
+    w.SetActiveView(w.GetSecondView());
+    const double zoom = w.GetFirstView()->GetCanvas().GetZoom();
+    Command(w, ID_ZOOM_IN);
+    EXPECT_GT(w.GetSecondView()->GetCanvas().GetZoom(), zoom);
     EXPECT_DOUBLE_EQ(w.GetFirstView()->GetCanvas().GetZoom(), w.GetSecondView()->GetCanvas().GetZoom());
 
     // Dragged within two scroll-bar heights of the bottom, the split goes.

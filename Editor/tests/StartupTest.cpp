@@ -341,7 +341,7 @@ TEST_F(Resources, AcceleratorsMapControlKeysToCommands) {
     const std::set<std::pair<WORD, WORD>> expected = {
         {'O', ID_FILE_OPEN}, {'N', ID_FILE_NEW},   {'S', ID_FILE_SAVE},  {'P', ID_FILE_PRINT},
         {'Z', ID_EDIT_UNDO}, {'Y', ID_EDIT_REDO},  {'X', ID_EDIT_CUT},   {'C', ID_EDIT_COPY},
-        {'V', ID_EDIT_PASTE}, {'A', ID_EDIT_SELECTALL}};
+        {'V', ID_EDIT_PASTE}, {'A', ID_EDIT_SELECTALL}, {VK_UP, ID_ZOOM_IN}, {VK_DOWN, ID_ZOOM_OUT}};
     std::set<std::pair<WORD, WORD>> actual;
     for (int i = 0; i < n; ++i) {
         EXPECT_EQ(entries[i].fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT), FVIRTKEY | FCONTROL) << i;
