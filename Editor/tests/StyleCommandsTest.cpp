@@ -1,0 +1,132 @@
+// The Styles menu of a document window, driven through its dialogs from a second thread: Import
+// merges another diagram's styles as one undo step, a file that does not read is reported in a box
+// and changes nothing, and Diagram Style opens its editor over the document.
+#include "Editor/DocumentWindow.h"
+#include "Editor/tests/FactoryFixture.h"
+#include "resources/resource.h"
+#include "style/Model.h"
+
+#include <dlgs.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using EditorTest::FactoryFixture;
+using EditorTest::TextOf;
+using EditorTest::WaitFor;
+
+struct DialogSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindVisibleDialog(HWND hwnd, LPARAM lp) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(hwnd, cls, 16);
+    if (IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") reinterpret_cast<DialogSearch*>(lp)->found = hwnd;
+    return reinterpret_cast<DialogSearch*>(lp)->found == nullptr;
+}
+
+// The visible dialog of the thread, or null.
+HWND VisibleDialogOf(DWORD thread) {
+    DialogSearch search;
+    EnumThreadWindows(thread, FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+Style::Font* BaseFont(Core::Diagram& model) {
+    Style::Style* style = Style::Style::Find(model);
+    return style && style->GetRoot() ? style->GetRoot()->GetFont() : nullptr;
+}
+
+struct StyleCommands : FactoryFixture {
+    const DWORD thread = GetCurrentThreadId();
+
+    static Editor::WindowImp& WindowOf(Editor::Diagram& d) { return dynamic_cast<Editor::WindowImp&>(*d.GetWindow(0)); }
+
+    // A diagram file whose base font is 20 points.
+    std::wstring SourceFile() {
+        Editor::Diagram* source = factory->NewDiagram(SW_HIDE);
+        Core::Transaction t(source->GetModel());
+        Core::Env env(t);
+        Style::Style::FindOrCreate(env).GetRoot()->GetFont()->SetSize(env, {false, 20});
+        source->GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+        const std::wstring path = folder.AddFile(L"source.qvd");
+        source->SaveAs(path);
+        return path;
+    }
+
+    // Runs the import command with the driver choosing file; with expectBox, answers the text of the
+    // box that followed.
+    std::wstring Import(Editor::WindowImp& window, const std::wstring& file, bool expectBox) {
+        std::wstring boxText;
+        std::atomic<bool> chosen{false};
+        std::thread driver([&] {
+            HWND dialog = nullptr;
+            if (!WaitFor([&] { return (dialog = VisibleDialogOf(thread)) != nullptr; })) return;
+            HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+            SetWindowTextW(field, file.c_str());
+            Press(dialog, IDOK);
+            chosen = true;
+            if (!expectBox) return;
+            HWND box = nullptr;
+            if (!WaitFor([&] { return (box = VisibleDialogOf(thread)) != nullptr && box != dialog; })) return;
+            boxText = TextOf(GetDlgItem(box, 0xFFFF));
+            Press(box, IDOK);
+        });
+        SendMessageW(window.GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_STYLES_IMPORT, 0), 0);
+        driver.join();
+        EXPECT_TRUE(chosen.load());
+        return boxText;
+    }
+};
+
+TEST_F(StyleCommands, ImportTakesAnotherDiagramsStylesAsOneUndoStep) {
+    const std::wstring source = SourceFile();
+    Editor::Diagram* target = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(target, nullptr);
+    Core::IUndoHandler& undo = target->GetModel().GetUndoHandler();
+    const size_t steps = undo.GetUndoCount();
+
+    Import(WindowOf(*target), source, false);
+    ASSERT_NE(BaseFont(target->GetModel()), nullptr);
+    EXPECT_EQ(BaseFont(target->GetModel())->GetSize().value, 20);
+    EXPECT_EQ(undo.GetUndoCount(), steps + 1);
+    EXPECT_TRUE(target->GetStorage().IsDirty());
+}
+
+TEST_F(StyleCommands, AFileThatDoesNotReadIsReportedAndChangesNothing) {
+    const std::wstring broken = folder.AddFile(L"broken.qvd", "<Diagram");
+    Editor::Diagram* target = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(target, nullptr);
+    const size_t steps = target->GetModel().GetUndoHandler().GetUndoCount();
+
+    const std::wstring text = Import(WindowOf(*target), broken, true);
+    EXPECT_EQ(text.rfind(L"Quorvel UML Editor cannot open " + broken + L".\n(", 0), 0u)
+        << std::string(text.begin(), text.end());
+    EXPECT_EQ(target->GetModel().GetUndoHandler().GetUndoCount(), steps);
+    EXPECT_FALSE(target->GetStorage().IsDirty());
+}
+
+TEST_F(StyleCommands, DiagramStyleOpensTheEditorOverTheDocument) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    std::wstring title;
+    std::thread driver([&] {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = VisibleDialogOf(thread)) != nullptr; })) return;
+        title = TextOf(dialog);
+        Press(dialog, IDCANCEL);
+    });
+    SendMessageW(WindowOf(*doc).GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_STYLES_DIAGRAMSTYLE, 0), 0);
+    driver.join();
+    EXPECT_EQ(title, L"Diagram Style");
+    EXPECT_FALSE(doc->GetStorage().IsDirty()) << "Cancel leaves the document unchanged";
+}
+
+} // namespace
