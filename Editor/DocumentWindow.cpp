@@ -282,6 +282,27 @@ void WindowImp::OnDestroy(WinMessage::Msg&) {
 void WindowImp::DocumentNameChanged(Application::IDocument& document) {
     name_ = document.GetName();
     UpdateCaption();
+    if (document_.IsEmbedded()) RenameEmbeddedMenuItems();
+}
+
+void WindowImp::RenameEmbeddedMenuItems() {
+    HMENU menu = GetMenu(GetHwnd());
+    if (!menu) return;
+    auto& resources = WinUtil::ResourceLoader::Instance();
+    const size_t slash = name_.find_last_of(L"\\/");
+    const std::wstring container = slash == std::wstring::npos ? name_ : name_.substr(slash + 1);
+    const std::pair<UINT, std::wstring> items[] = {
+        {ID_FILE_SAVE, resources.LoadString(IDS_EMBEDDED_UPDATE)},
+        {ID_FILE_SAVEAS, resources.LoadString(IDS_EMBEDDED_SAVECOPYAS)},
+        {ID_FILE_CLOSE, resources.LoadString(IDS_EMBEDDED_CLOSE) + container}};
+    for (const auto& [id, text] : items) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+        SetMenuItemInfoW(menu, id, FALSE, &info);
+    }
+    DrawMenuBar(GetHwnd());
 }
 
 void WindowImp::OnDirtyStateChanged(bool dirty) {

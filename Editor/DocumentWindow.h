@@ -119,6 +119,8 @@ private:
     void GuardedSave(F save);
 
     void UpdateCaption();
+    // An embedded document's File menu: Update, Save Copy As, Close & Return To the container.
+    void RenameEmbeddedMenuItems();
     void CreateMenuEntries();
     PaneSetup MakePaneSetup();
     bool IsReadOnly() const;

@@ -1,4 +1,5 @@
 // The commands of a document window and the rules that keep their states.
+#include "Editor/AboutBox.h"
 #include "Editor/AllWindows.h"
 #include "Editor/Diagram.h"
 #include "Editor/DiagramFactory.h"
@@ -68,6 +69,7 @@ void WindowImp::RegisterCommands() {
     c.Add(ID_WINDOW_CLOSEALL, this, &WindowImp::OnCloseAll);
     c.Add(ID_HELP_CONTENTS, this, &WindowImp::OnHelp);
     c.Add(ID_HELP_WEBSITE, this, &WindowImp::OnWebSite);
+    c.Add(ID_HELP_ABOUT, [this](const Application::CommandMsg&) { ShowAboutBox(GetHwnd()); });
 }
 
 void WindowImp::RefreshCommandStates() {

@@ -159,4 +159,22 @@ TEST_F(Windows, CloseAllClosesNothingWhenTheSecondQuestionIsCancelled) {
     EXPECT_TRUE(two->GetNode().IsEnded());
 }
 
+TEST_F(Windows, AnEmbeddedDocumentsFileMenuNamesItsContainer) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    Editor::WindowImp& w = WindowOf(*doc);
+    doc->GetStorage().SetEmbedded(true);
+    doc->SetName(L"C:\\Reports\\Quarter.doc");
+    HMENU menu = GetMenu(w.GetHwnd());
+    auto text = [&](UINT id) {
+        wchar_t buffer[128] = L"";
+        GetMenuStringW(menu, id, buffer, 128, MF_BYCOMMAND);
+        return std::wstring(buffer);
+    };
+    EXPECT_EQ(text(ID_FILE_SAVE), L"&Update\tCtrl+S");
+    EXPECT_EQ(text(ID_FILE_SAVEAS), L"Save Copy &As...");
+    EXPECT_EQ(text(ID_FILE_CLOSE), L"&Close && Return To Quarter.doc");
+    EXPECT_EQ(TextOf(w.GetHwnd()).rfind(L"Diagram in Quarter", 0), 0u);
+}
+
 } // namespace

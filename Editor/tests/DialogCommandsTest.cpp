@@ -1,6 +1,7 @@
-// The Styles menu of a document window, driven through its dialogs from a second thread: Import
-// merges another diagram's styles as one undo step, a file that does not read is reported in a box
-// and changes nothing, and Diagram Style opens its editor over the document.
+// Commands of a document window that open dialogs, driven from a second thread: Import merges
+// another diagram's styles as one undo step, a file that does not read is reported in a box and
+// changes nothing, Diagram Style opens its editor over the document, About shows the version.
+#include "Editor/AboutBox.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "resources/resource.h"
@@ -44,7 +45,7 @@ Style::Font* BaseFont(Core::Diagram& model) {
     return style && style->GetRoot() ? style->GetRoot()->GetFont() : nullptr;
 }
 
-struct StyleCommands : FactoryFixture {
+struct DialogCommands : FactoryFixture {
     const DWORD thread = GetCurrentThreadId();
 
     static Editor::WindowImp& WindowOf(Editor::Diagram& d) { return dynamic_cast<Editor::WindowImp&>(*d.GetWindow(0)); }
@@ -86,7 +87,7 @@ struct StyleCommands : FactoryFixture {
     }
 };
 
-TEST_F(StyleCommands, ImportTakesAnotherDiagramsStylesAsOneUndoStep) {
+TEST_F(DialogCommands, ImportTakesAnotherDiagramsStylesAsOneUndoStep) {
     const std::wstring source = SourceFile();
     Editor::Diagram* target = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(target, nullptr);
@@ -100,7 +101,7 @@ TEST_F(StyleCommands, ImportTakesAnotherDiagramsStylesAsOneUndoStep) {
     EXPECT_TRUE(target->GetStorage().IsDirty());
 }
 
-TEST_F(StyleCommands, AFileThatDoesNotReadIsReportedAndChangesNothing) {
+TEST_F(DialogCommands, AFileThatDoesNotReadIsReportedAndChangesNothing) {
     const std::wstring broken = folder.AddFile(L"broken.qvd", "<Diagram");
     Editor::Diagram* target = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(target, nullptr);
@@ -113,7 +114,7 @@ TEST_F(StyleCommands, AFileThatDoesNotReadIsReportedAndChangesNothing) {
     EXPECT_FALSE(target->GetStorage().IsDirty());
 }
 
-TEST_F(StyleCommands, DiagramStyleOpensTheEditorOverTheDocument) {
+TEST_F(DialogCommands, DiagramStyleOpensTheEditorOverTheDocument) {
     Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(doc, nullptr);
     std::wstring title;
@@ -127,6 +128,25 @@ TEST_F(StyleCommands, DiagramStyleOpensTheEditorOverTheDocument) {
     driver.join();
     EXPECT_EQ(title, L"Diagram Style");
     EXPECT_FALSE(doc->GetStorage().IsDirty()) << "Cancel leaves the document unchanged";
+}
+
+TEST_F(DialogCommands, AboutShowsTheVersionWithTheBuildRevision) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    std::wstring version;
+    std::thread driver([&] {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = VisibleDialogOf(thread)) != nullptr; })) return;
+        version = TextOf(GetDlgItem(dialog, IDC_ABOUT_VERSION));
+        Press(dialog, IDOK);
+    });
+    SendMessageW(WindowOf(*doc).GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP_ABOUT, 0), 0);
+    driver.join();
+    EXPECT_EQ(version, Editor::AboutVersionLine());
+    ASSERT_EQ(version.size(), std::wstring(L"Version 1.3.4 (").size() + 12 + 1) << std::string(version.begin(), version.end());
+    EXPECT_EQ(version.rfind(L"Version 1.3.4 (", 0), 0u);
+    EXPECT_EQ(version.find_first_not_of(L"0123456789abcdef", 15), version.size() - 1);
+    EXPECT_EQ(version.back(), L')');
 }
 
 } // namespace
