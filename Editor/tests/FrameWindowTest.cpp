@@ -1,6 +1,7 @@
 // Document windows in-process: captions follow the document, windows are numbered, commands reach
 // their handlers through WM_COMMAND with their states kept, the split bar makes and removes the
 // lower pane, and Close All closes nothing when one question is cancelled.
+#include "Editor/AllWindows.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "app/FileTitle.h"
@@ -175,6 +176,31 @@ TEST_F(Windows, AnEmbeddedDocumentsFileMenuNamesItsContainer) {
     EXPECT_EQ(text(ID_FILE_SAVEAS), L"Save Copy &As...");
     EXPECT_EQ(text(ID_FILE_CLOSE), L"&Close && Return To Quarter.doc");
     EXPECT_EQ(TextOf(w.GetHwnd()).rfind(L"Diagram in Quarter", 0), 0u);
+}
+
+TEST_F(Windows, ArrangingLeavesMinimisedWindowsAndKeepsTheZOrder) {
+    Editor::Diagram* a = factory->NewDiagram(SW_SHOWNOACTIVATE);
+    Editor::Diagram* b = factory->NewDiagram(SW_SHOWNOACTIVATE);
+    Editor::Diagram* c = factory->NewDiagram(SW_SHOWNOACTIVATE);
+    ASSERT_TRUE(a && b && c);
+    HWND wa = WindowOf(*a).GetHwnd(), wb = WindowOf(*b).GetHwnd(), wc = WindowOf(*c).GetHwnd();
+    ShowWindow(wb, SW_SHOWMINNOACTIVE);
+    SetWindowPos(wa, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(wc, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(Editor::CollectArrangeableWindows(*factory), (std::vector<HWND>{wc, wa}));
+
+    RECT before{};
+    GetWindowRect(wb, &before);
+    Command(WindowOf(*a), ID_WINDOW_TILEVERT);
+    EXPECT_TRUE(IsIconic(wb));
+    RECT after{};
+    GetWindowRect(wb, &after);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "the minimised window stays where it is";
+    RECT ra{}, rc{};
+    GetWindowRect(wa, &ra);
+    GetWindowRect(wc, &rc);
+    EXPECT_FALSE(EqualRect(&ra, &rc)) << "the others are tiled side by side";
+    EXPECT_EQ(Editor::CollectArrangeableWindows(*factory), (std::vector<HWND>{wc, wa})) << "in their z-order";
 }
 
 } // namespace
