@@ -10,6 +10,7 @@
 #include <dlgs.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -18,23 +19,8 @@ using EditorTest::FactoryFixture;
 using EditorTest::TextOf;
 using EditorTest::WaitFor;
 
-struct DialogSearch {
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindVisibleDialog(HWND hwnd, LPARAM lp) {
-    wchar_t cls[16] = L"";
-    GetClassNameW(hwnd, cls, 16);
-    if (IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") reinterpret_cast<DialogSearch*>(lp)->found = hwnd;
-    return reinterpret_cast<DialogSearch*>(lp)->found == nullptr;
-}
-
-// The visible dialog of the thread, or null.
-HWND VisibleDialogOf(DWORD thread) {
-    DialogSearch search;
-    EnumThreadWindows(thread, FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+// The dialog this process shows (the commands run their dialogs on the test's own thread).
+HWND VisibleDialog() { return EditorTest::FindMessageBox(GetCurrentProcessId()); }
 
 void Press(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -46,8 +32,6 @@ Style::Font* BaseFont(Core::Diagram& model) {
 }
 
 struct DialogCommands : FactoryFixture {
-    const DWORD thread = GetCurrentThreadId();
-
     static Editor::WindowImp& WindowOf(Editor::Diagram& d) { return dynamic_cast<Editor::WindowImp&>(*d.GetWindow(0)); }
 
     // A diagram file whose base font is 20 points.
@@ -62,6 +46,18 @@ struct DialogCommands : FactoryFixture {
         return path;
     }
 
+    // Runs the command while the driver reads the dialog it opens (read) and closes it with press.
+    void WithDialog(Editor::Diagram& doc, UINT command, const std::function<void(HWND)>& read, int press) {
+        std::thread driver([&] {
+            HWND dialog = nullptr;
+            if (!WaitFor([&] { return (dialog = VisibleDialog()) != nullptr; })) return;
+            read(dialog);
+            Press(dialog, press);
+        });
+        SendMessageW(WindowOf(doc).GetHwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        driver.join();
+    }
+
     // Runs the import command with the driver choosing file; with expectBox, answers the text of the
     // box that followed.
     std::wstring Import(Editor::WindowImp& window, const std::wstring& file, bool expectBox) {
@@ -69,14 +65,14 @@ struct DialogCommands : FactoryFixture {
         std::atomic<bool> chosen{false};
         std::thread driver([&] {
             HWND dialog = nullptr;
-            if (!WaitFor([&] { return (dialog = VisibleDialogOf(thread)) != nullptr; })) return;
+            if (!WaitFor([&] { return (dialog = VisibleDialog()) != nullptr; })) return;
             HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
             SetWindowTextW(field, file.c_str());
             Press(dialog, IDOK);
             chosen = true;
             if (!expectBox) return;
             HWND box = nullptr;
-            if (!WaitFor([&] { return (box = VisibleDialogOf(thread)) != nullptr && box != dialog; })) return;
+            if (!WaitFor([&] { return (box = VisibleDialog()) != nullptr && box != dialog; })) return;
             boxText = TextOf(GetDlgItem(box, 0xFFFF));
             Press(box, IDOK);
         });
@@ -118,14 +114,7 @@ TEST_F(DialogCommands, DiagramStyleOpensTheEditorOverTheDocument) {
     Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(doc, nullptr);
     std::wstring title;
-    std::thread driver([&] {
-        HWND dialog = nullptr;
-        if (!WaitFor([&] { return (dialog = VisibleDialogOf(thread)) != nullptr; })) return;
-        title = TextOf(dialog);
-        Press(dialog, IDCANCEL);
-    });
-    SendMessageW(WindowOf(*doc).GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_STYLES_DIAGRAMSTYLE, 0), 0);
-    driver.join();
+    WithDialog(*doc, ID_STYLES_DIAGRAMSTYLE, [&](HWND dialog) { title = TextOf(dialog); }, IDCANCEL);
     EXPECT_EQ(title, L"Diagram Style");
     EXPECT_FALSE(doc->GetStorage().IsDirty()) << "Cancel leaves the document unchanged";
 }
@@ -134,14 +123,7 @@ TEST_F(DialogCommands, AboutShowsTheVersionWithTheBuildRevision) {
     Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(doc, nullptr);
     std::wstring version;
-    std::thread driver([&] {
-        HWND dialog = nullptr;
-        if (!WaitFor([&] { return (dialog = VisibleDialogOf(thread)) != nullptr; })) return;
-        version = TextOf(GetDlgItem(dialog, IDC_ABOUT_VERSION));
-        Press(dialog, IDOK);
-    });
-    SendMessageW(WindowOf(*doc).GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP_ABOUT, 0), 0);
-    driver.join();
+    WithDialog(*doc, ID_HELP_ABOUT, [&](HWND dialog) { version = TextOf(GetDlgItem(dialog, IDC_ABOUT_VERSION)); }, IDOK);
     EXPECT_EQ(version, Editor::AboutVersionLine());
     ASSERT_EQ(version.size(), std::wstring(L"Version 1.3.4 (").size() + 12 + 1) << std::string(version.begin(), version.end());
     EXPECT_EQ(version.rfind(L"Version 1.3.4 (", 0), 0u);
