@@ -20,8 +20,10 @@ HDWP PlaceChild(HDWP batch, HWND child, const ChildPlace& place) {
     return DeferWindowPos(batch, child, nullptr, place.x, place.y, place.width, place.height, flags);
 }
 
-ClientView::ClientView(const PaneSetup& setup, ClientView* upper) : zoomed_(setup.zoomed) {
+ClientView::ClientView(const PaneSetup& setup, ClientView* upper) : zoomed_(setup.zoomed), focused_(setup.focused) {
     window_.Create(PaneClass(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, 0, setup.frame);
+    plugs_ = std::make_unique<WinMessage::WinMsgPlugMap>(window_.GetDispatcher());
+    plugs_->AddSpy(WM_SETFOCUS, this, &ClientView::OnSetFocus);
     vScroll_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0, setup.frame,
                                nullptr, GetModuleHandleW(nullptr), nullptr);
     canvas_ = DrawingKernel::CreateScreenCanvas(GetHwnd(), setup.hScroll, vScroll_);
@@ -47,7 +49,13 @@ ClientView::~ClientView() {
     view_.reset();
     if (vScroll_) DestroyWindow(vScroll_);
     canvas_.reset();
+    plugs_.reset();
     window_.Destroy();
+}
+
+void ClientView::OnSetFocus(WinMessage::Msg&) {
+    // A pane that gets the focus (a click, a tab) becomes the window's active pane.
+    if (focused_) focused_(*this);
 }
 
 HDWP ClientView::Place(HDWP batch, const ChildPlace& pane, const ChildPlace& scrollBar) const {

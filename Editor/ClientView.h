@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Editor/FrameLayout.h"
+#include "app/winmessage/WinMsgPlug.h"
 #include "app/winutil/Window.h"
 #include "drawing/DrawingKernel.h"
 #include "view/CanvasView.h"
@@ -12,6 +13,8 @@
 
 namespace Editor {
 
+class ClientView;
+
 // What the document window hands to each of its panes.
 struct PaneSetup {
     HWND frame = nullptr;                    // the document window (parent of the pane)
@@ -20,6 +23,7 @@ struct PaneSetup {
     View::DiagramViewSetup view;             // commander, document, clipboard, type notifier ...
     View::ICmdHandlerDockCreator* dock = nullptr;
     std::function<void()> zoomed;            // told after the pane's canvas zoomed
+    std::function<void(ClientView&)> focused;  // told when the pane receives the focus
 };
 
 class ClientView : private ICanvas::IScrollObserver, private ICanvas::IZoomObserver {
@@ -43,6 +47,7 @@ private:
     void OnScrolled(const zq::float8Point& p) override;
     void OnZoomed(const zq::Point& clientRef) override;
     int ClientHeight() const;
+    void OnSetFocus(WinMessage::Msg& msg);
 
     WinUtil::Window window_;
     HWND vScroll_ = nullptr;
@@ -51,6 +56,8 @@ private:
     std::unique_ptr<View::DiagramView> view_;
     ClientView* partner_ = nullptr;
     std::function<void()> zoomed_;
+    std::function<void(ClientView&)> focused_;
+    std::unique_ptr<WinMessage::WinMsgPlugMap> plugs_;
     bool following_ = false;  // set while this pane follows its partner, so that it does not echo
 };
 

@@ -122,6 +122,9 @@ PaneSetup WindowImp::MakePaneSetup() {
     setup.view.document = &document_;
     setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
     setup.view.otherViewElements = &MakePageFrame;
+    setup.focused = [this](ClientView& pane) {
+        if (&pane != active_) SetActiveView(&pane);
+    };
     return setup;
 }
 

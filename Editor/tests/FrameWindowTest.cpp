@@ -114,8 +114,9 @@ TEST_F(Windows, TheSplitBarMakesAndRemovesTheLowerPane) {
     EXPECT_LT(upper.bottom, lower.top);
     EXPECT_EQ(w.GetSecondView()->GetCanvas().GetZoom(), w.GetFirstView()->GetCanvas().GetZoom());
 
-    // Zooming the active pane (Ctrl+Up) zooms the other.
-    w.SetActiveView(w.GetSecondView());
+    // The pane that gets the focus becomes active; zooming it (Ctrl+Up) zooms the other.
+    SetFocus(w.GetSecondView()->GetHwnd());
+    EXPECT_EQ(w.GetActiveView(), w.GetSecondView());
     const double zoom = w.GetFirstView()->GetCanvas().GetZoom();
     Command(w, ID_ZOOM_IN);
     EXPECT_GT(w.GetSecondView()->GetCanvas().GetZoom(), zoom);
