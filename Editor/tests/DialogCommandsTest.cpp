@@ -91,6 +91,7 @@ TEST_F(DialogCommands, ImportTakesAnotherDiagramsStylesAsOneUndoStep) {
     const size_t steps = undo.GetUndoCount();
 
     Import(WindowOf(*target), source, false);
+    EXPECT_EQ(EditorTest::ReadBack(source).warnings, 0u) << "styles, page and type read without the load warning";
     ASSERT_NE(BaseFont(target->GetModel()), nullptr);
     EXPECT_EQ(BaseFont(target->GetModel())->GetSize().value, 20);
     EXPECT_EQ(undo.GetUndoCount(), steps + 1);

@@ -2,10 +2,8 @@
 // later start hands its file over, the diagram type is switched, undone and redone through
 // WM_COMMAND, Save As writes a file that reads back equal, Close asks the save question (answered
 // here), and the window placement written on exit is where the next start opens.
-#include "Editor/ElementFactories.h"
-#include "Editor/StorageHolder.h"
 #include "Editor/tests/EditorWindows.h"
-#include "core/DefaultGrid.h"
+#include "Editor/tests/FactoryFixture.h"
 #include "resources/resource.h"
 #include "view/DiagramType.h"
 
@@ -49,21 +47,6 @@ std::string Bytes(const std::wstring& path) {
     CloseHandle(file);
     return bytes;
 }
-
-// A document file read into a model of the editor's element kinds.
-struct ReadBack {
-    Core::FactoryRegistry registry;
-    std::unique_ptr<Core::Diagram> model;
-    std::unique_ptr<Editor::StorageHolder> storage;
-    unsigned warnings = 0;  // the read flags: skipped elements, newer version
-    explicit ReadBack(const std::wstring& path) {
-        Editor::RegisterElementFactories(registry);
-        model = std::make_unique<Core::Diagram>(registry, nullptr, nullptr, &View::DefaultGrid::Instance());
-        storage = std::make_unique<Editor::StorageHolder>(*model, Editor::SystemFileIo(),
-                                                          [this](unsigned flags) { warnings |= flags; });
-        storage->Open(path, true);
-    }
-};
 
 TEST(EditorEndToEnd, TwoFilesOpenTwoWindowsAndALaterStartHandsItsFileOver) {
     TempFolder folder(L"QuorvelEndToEndOpen");

@@ -1,9 +1,12 @@
 // An in-process document factory with its lifetime tree, whose open failures are collected and
-// whose documents are closed again after each test.
+// whose documents are closed again after each test; and a reader of saved diagram files.
 #pragma once
 
 #include "Editor/DiagramFactory.h"
+#include "Editor/ElementFactories.h"
+#include "Editor/StorageHolder.h"
 #include "Editor/tests/EditorWindows.h"
+#include "core/DefaultGrid.h"
 #include "core/Transaction.h"
 #include "core/tests/TestKinds.h"
 
@@ -49,6 +52,21 @@ struct FactoryFixture : ::testing::Test {
         Core::Env env(t);
         TestKinds::Box::Factory().CreateTyped(env);
         d.GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+};
+
+// A document file read into a model of the editor's element kinds.
+struct ReadBack {
+    Core::FactoryRegistry registry;
+    std::unique_ptr<Core::Diagram> model;
+    std::unique_ptr<Editor::StorageHolder> storage;
+    unsigned warnings = 0;  // the read flags: skipped elements, newer version
+    explicit ReadBack(const std::wstring& path) {
+        Editor::RegisterElementFactories(registry);
+        model = std::make_unique<Core::Diagram>(registry, nullptr, nullptr, &View::DefaultGrid::Instance());
+        storage = std::make_unique<Editor::StorageHolder>(*model, Editor::SystemFileIo(),
+                                                          [this](unsigned flags) { warnings |= flags; });
+        storage->Open(path, true);
     }
 };
 
