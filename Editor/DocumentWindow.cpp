@@ -323,6 +323,5 @@ void WindowImp::OnReadOnlyChanged(bool readOnly) {
 
 void WindowImp::OnUndoRedoCountChanged(std::size_t, std::size_t) { RefreshCommandStates(); }
 
-bool WindowImp::IsReadOnly() const { return readOnly_; }
 
 } // namespace Editor

@@ -123,7 +123,6 @@ private:
     void RenameEmbeddedMenuItems();
     void CreateMenuEntries();
     PaneSetup MakePaneSetup();
-    bool IsReadOnly() const;
 
     Diagram& document_;
     std::unique_ptr<ClientView> first_;

@@ -150,7 +150,7 @@ void WindowImp::OnZoomStep(const Application::CommandMsg& msg) {
 void WindowImp::OnDiagramStyle(const Application::CommandMsg&) {
     Core::Diagram& model = document_.GetModel();
     std::unique_ptr<Style::PropertyEditorState> state =
-        Style::EditDiagramStyle(model, nullptr, GetHwnd(), Installer::Instance(), styleEditorState_.get(), IsReadOnly());
+        Style::EditDiagramStyle(model, nullptr, GetHwnd(), Installer::Instance(), styleEditorState_.get(), readOnly_);
     if (state) styleEditorState_ = std::move(state);
     model.UpdateAllViews();
 }
