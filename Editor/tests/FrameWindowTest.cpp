@@ -204,4 +204,68 @@ TEST_F(Windows, ArrangingLeavesMinimisedWindowsAndKeepsTheZOrder) {
     EXPECT_EQ(Editor::CollectArrangeableWindows(*factory), (std::vector<HWND>{wc, wa})) << "in their z-order";
 }
 
+TEST_F(Windows, KeyboardSplittingMovesByArrowsAndEscapePutsThePointerBack) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    Editor::WindowImp& w = WindowOf(*doc);
+    SetWindowPos(w.GetHwnd(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    Editor::SplitBar& bar = w.GetSplitBar();
+    auto key = [&](UINT vk) { SendMessageW(bar.GetHwnd(), WM_KEYDOWN, vk, 1); };
+    auto cursor = [] {
+        POINT p{};
+        GetCursorPos(&p);
+        return p;
+    };
+
+    SetCursorPos(5, 7);
+    Command(w, ID_WINDOW_SPLIT);
+    ASSERT_TRUE(bar.IsTracking());
+    const POINT middle = cursor();
+    EXPECT_NE(middle.y, 7) << "the pointer goes to the middle of the window";
+    key(VK_ESCAPE);
+    EXPECT_FALSE(bar.IsTracking());
+    EXPECT_FALSE(bar.IsSplit());
+    EXPECT_EQ(cursor().x, 5);
+    EXPECT_EQ(cursor().y, 7);
+
+    Command(w, ID_WINDOW_SPLIT);
+    key(VK_DOWN);
+    EXPECT_EQ(cursor().y, middle.y + GetSystemMetrics(SM_CYHSCROLL));
+    key(VK_RETURN);
+    EXPECT_TRUE(bar.IsSplit());
+    ASSERT_NE(w.GetSecondView(), nullptr);
+
+    // Back, Delete: the split goes.
+    Command(w, ID_WINDOW_SPLIT);
+    key(VK_DELETE);
+    EXPECT_FALSE(bar.IsSplit());
+    EXPECT_EQ(w.GetSecondView(), nullptr);
+}
+
+TEST_F(Windows, SplitPanesScrollTogetherAcrossButEachDownwardsOnItsOwn) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    Editor::WindowImp& w = WindowOf(*doc);
+    SetWindowPos(w.GetHwnd(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(w.GetHwnd(), &client);
+    w.GetSplitBar().BeginTracking(client.bottom / 2, false);
+    w.GetSplitBar().EndTracking(false);
+    ASSERT_NE(w.GetSecondView(), nullptr);
+    ICanvas::IScreenCanvas& upper = w.GetFirstView()->GetCanvas();
+    ICanvas::IScreenCanvas& lower = w.GetSecondView()->GetCanvas();
+    const zq::float8Point upperBefore = upper.ClientToLogical({0, 0});
+
+    zq::Point pos;
+    lower.GetScrollPos(pos);
+    lower.SetScrollPos({pos.x + 120, pos.y});
+    EXPECT_NEAR(upper.ClientToLogical({0, 0}).x, lower.ClientToLogical({0, 0}).x, 1.0);
+    EXPECT_NE(upper.ClientToLogical({0, 0}).x, upperBefore.x);
+    EXPECT_EQ(upper.ClientToLogical({0, 0}).y, upperBefore.y);
+
+    lower.GetScrollPos(pos);
+    lower.SetScrollPos({pos.x, pos.y + 90});
+    EXPECT_EQ(upper.ClientToLogical({0, 0}).y, upperBefore.y) << "vertical scrolling stays in its pane";
+}
+
 } // namespace
