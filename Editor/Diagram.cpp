@@ -15,8 +15,6 @@ namespace Editor {
 
 namespace {
 
-const wchar_t kProgramCaption[] = L"Quorvel UML Editor";
-
 Diagram::SaveAnswer AskSaveChanges(const std::wstring& name) {
     auto& resources = WinUtil::ResourceLoader::Instance();
     std::wstring text = resources.FormatString(IDS_SAVE_CHANGES, {Application::GetFileTitle(name)});
@@ -54,15 +52,10 @@ Diagram::~Diagram() { factory_.RemoveDocument(*this); }
 
 void Diagram::InitNewDiagram(Core::Diagram& model) { FillNewDiagram(model); }
 
-std::wstring Diagram::GetCaption() const {
-    if (GetName().empty() || IsUntitled()) return kProgramCaption;
-    return Application::GetFileTitle(GetName()) + L" - " + kProgramCaption;
-}
-
 Application::IDocumentWindow* Diagram::CreateDocumentWindow(Application::NewWindowDefaultsProvider*) {
     Application::LifeTimeSupervisor& node = GetNode().CreateChild();
-    auto window = std::make_unique<DocumentWindow>(*this, node);
-    DocumentWindow* raw = window.get();
+    auto window = std::make_unique<WindowImp>(*this, node);
+    WindowImp* raw = window.get();
     node.SetClient(std::move(window));  // the node owns the window object from here on
     try {
         raw->Open(factory_.GetReferenceWindow());

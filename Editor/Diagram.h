@@ -38,8 +38,6 @@ public:
     // Whether the document lives in a container's storage.
     bool IsEmbedded() const { return storage_->IsEmbedded(); }
 
-    // The text of its windows' captions: the file's title and the program's name.
-    std::wstring GetCaption() const;
     // Makes a window, cascaded from the factory's reference window, not shown yet.
     Application::IDocumentWindow* CreateDocumentWindow(Application::NewWindowDefaultsProvider* defaults) override;
 

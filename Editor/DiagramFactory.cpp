@@ -3,6 +3,7 @@
 #include "Editor/DocumentWindow.h"
 #include "Editor/ElementFactories.h"
 #include "Editor/NameCompare.h"
+#include "app/winutil/Files.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "core/foundation/UTF8.h"
@@ -20,7 +21,7 @@ constexpr int kLastUntitledNumber = 2147483646;
 
 bool IsShownDocumentWindow(HWND hwnd) {
     return hwnd && IsWindow(hwnd) && IsWindowVisible(hwnd) &&
-           dynamic_cast<DocumentWindow*>(WinUtil::Window::FromHandle(hwnd)) != nullptr;
+           dynamic_cast<WindowImp*>(WinUtil::Window::FromHandle(hwnd)) != nullptr;
 }
 
 // Windows come in Z order: the first document window found is the topmost.
@@ -88,7 +89,7 @@ DiagramFactory::~DiagramFactory() {
 bool DiagramFactory::PreProcess(MSG& msg) {
     if (!accelerators_ || !msg.hwnd || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
     HWND frame = GetAncestor(msg.hwnd, GA_ROOT);
-    if (!dynamic_cast<DocumentWindow*>(WinUtil::Window::FromHandle(frame))) return false;
+    if (!dynamic_cast<WindowImp*>(WinUtil::Window::FromHandle(frame))) return false;
     return TranslateAcceleratorW(frame, accelerators_, &msg) != 0;
 }
 
@@ -135,6 +136,14 @@ Diagram* DiagramFactory::Open(const std::wstring& path, bool readOnly, int showC
         Report(OpenErrorText(path, e));
     }
     return nullptr;
+}
+
+void DiagramFactory::OpenWithDialog(HWND owner) {
+    auto& resources = WinUtil::ResourceLoader::Instance();
+    const WinUtil::OpenFileResult chosen = WinUtil::OpenFileDialog(
+        owner, std::wstring(), resources.LoadString(IDS_FILTER_OPEN), OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST);
+    if (!chosen.confirmed) return;
+    for (const std::wstring& path : chosen.paths) Open(path, chosen.readOnly);
 }
 
 Diagram& DiagramFactory::OpenDocument(const std::wstring& path, bool readOnly, int showCommand) {

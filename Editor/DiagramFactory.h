@@ -42,6 +42,9 @@ public:
     Diagram* NewDiagram(int showCommand = SW_SHOWNORMAL);
     // Opens the file (or brings it forward when it is open); a failure is reported and gives null.
     Diagram* Open(const std::wstring& path, bool readOnly = false, int showCommand = SW_SHOWNORMAL);
+    // The Open command: the open-file dialog (several files, read-only choice) owned by owner; the
+    // chosen files open in ascending order of their paths.
+    void OpenWithDialog(HWND owner);
     // As Open, but failures throw WinUtil::ComException or Core::Exceptions::Base.
     Diagram& OpenDocument(const std::wstring& path, bool readOnly = false, int showCommand = SW_SHOWNORMAL);
     // The open document of the file (names compared without regard to case), brought to the front;

@@ -1,40 +1,88 @@
 #include "Editor/DocumentWindow.h"
 
+#include "Editor/Caption.h"
+#include "Editor/CmdHandlerDock.h"
 #include "Editor/Diagram.h"
 #include "Editor/DiagramFactory.h"
-#include "app/winutil/ResourceLoader.h"
-#include "app/winutil/Window.h"
-#include "app/winutil/WindowPlacement.h"
+#include "Editor/Installer.h"
 #include "Editor/WindowSettings.h"
+#include "app/winutil/Modal.h"
+#include "app/winutil/ResourceLoader.h"
+#include "app/winutil/WindowPlacement.h"
+#include "page/win/VPage.h"
 #include "resources/resource.h"
+#include "style/win/PropertyEditor.h"
+#include "view/Cursor.h"
+#include "view/DiagramType.h"
 
 namespace Editor {
 
 namespace {
 
 const WinUtil::WindowClass& FrameClass() {
-    static WinUtil::WindowClass cls(L"QuorvelUML.Frame", nullptr, nullptr, CS_DBLCLKS,
-                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursorW(nullptr, IDC_ARROW),
+    static WinUtil::WindowClass cls(L"Editor::WindowImp", nullptr, nullptr, CS_DBLCLKS | CS_OWNDC, nullptr, nullptr,
                                     MAKEINTRESOURCEW(IDR_MAINMENU),
                                     WinUtil::ResourceLoader::Instance().LoadIcon(IDI_APPICON));
     return cls;
 }
 
-} // namespace
-
-DocumentWindow::DocumentWindow(Diagram& document, Application::LifeTimeSupervisor& node)
-    : IDocumentWindow(document, node), document_(document), bindings_(GetDispatcher()), commander_(*this),
-      commands_(commander_) {
-    bindings_.AddSpy(WM_DESTROY, this, &DocumentWindow::OnDestroy);
-    bindings_.AddSpy(WM_ACTIVATE, this, &DocumentWindow::OnActivate);
-    bindings_.Add(WM_CTLCOLORSTATIC, this, &DocumentWindow::OnCtlColorStatic);
-    commands_.Add(ID_FILE_NEW, this, &DocumentWindow::OnNew);
-    commands_.Add(ID_FILE_CLOSE, this, &DocumentWindow::OnClose);
+UINT DeferredSetFocusMsg() {
+    static const UINT id = WinUtil::PrivateMessage::Instance().Allocate();
+    return id;
 }
 
-void DocumentWindow::Open(HWND after) {
-    Create(FrameClass(), document_.GetCaption().c_str(), WS_OVERLAPPEDWINDOW, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE,
-           CW_USEDEFAULT, CW_USEDEFAULT, 800, 600);
+// The page shows itself in each view through its frame, which hands the page's layout to the canvas.
+std::shared_ptr<Core::IViewElement> MakePageFrame(Core::IModelElement& element, View::ICanvasView& view) {
+    auto* page = dynamic_cast<Page::Page*>(&element);
+    if (!page) return nullptr;
+    auto frame = std::make_shared<Page::VPage>(view, *page, view.GetCanvas());
+    frame->Update(nullptr);
+    return frame;
+}
+
+} // namespace
+
+const std::vector<UINT>& MenuEntryCommands() {
+    static const std::vector<UINT> ids = {
+        40000, 40001, 40002, 40003, 40004, 40007, 40008, 40010, 40011, 40012, 40013, 40014, 40015,
+        40016, 40018, 40023, 40024, 40025, 40026, 40027, 40022, 40030, 40031, 40032, 40033, 40034,
+        40035, 40053, 40054, 40055, 40056, 40057, 40059, 40061, 40060, 40047, 40048, 40049};
+    return ids;
+}
+
+WindowImp::WindowImp(Diagram& document, Application::LifeTimeSupervisor& node)
+    : IDocumentWindow(document, node), document_(document), commander_(*this) {
+    settingChange_ = std::make_unique<Application::SettingChangeRegistration>(static_cast<ISettingChangeObserver&>(*this));
+    name_ = document.GetName();
+    modified_ = document.GetStorage().IsDirty();
+    readOnly_ = document.GetStorage().IsReadOnly();
+    bindings_ = std::make_unique<WinMessage::WinMsgPlugMap>(GetDispatcher());
+    commands_ = std::make_unique<Application::WinCmdPlugSet>(commander_);
+    bindings_->Add(WM_SIZE, this, &WindowImp::OnSize);
+    bindings_->Add(WM_SETCURSOR, this, &WindowImp::OnSetCursor);
+    bindings_->AddSpy(WM_ACTIVATE, this, &WindowImp::OnActivate);
+    bindings_->Add(WM_SETFOCUS, this, &WindowImp::OnSetFocus);
+    bindings_->Add(DeferredSetFocusMsg(), this, &WindowImp::OnDeferredSetFocus);
+    bindings_->Add(WM_VSCROLL, this, &WindowImp::OnScroll);
+    bindings_->Add(WM_HSCROLL, this, &WindowImp::OnScroll);
+    bindings_->Add(WM_MOUSEACTIVATE, this, &WindowImp::OnMouseActivate);
+    bindings_->AddSpy(WM_DESTROY, this, &WindowImp::OnDestroy);
+    RegisterCommands();
+    countObserver_.Attach(document.GetModel().GetUndoHandler().GetUndoRedoCountObserverPlug(), this);
+}
+
+WindowImp::~WindowImp() {
+    for (size_t i = 0; i < menuEntries_.size(); ++i) commander_.RemoveView(MenuEntryCommands()[i], *menuEntries_[i]);
+    menuEntries_.clear();
+    active_ = nullptr;
+    second_.reset();
+    first_.reset();
+    splitBar_.reset();
+}
+
+void WindowImp::Open(HWND after) {
+    Create(FrameClass(), L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+           WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600);
     if (after) {
         // Below and right of the reference window, so that both show; the caller shows it.
         WinUtil::WindowPlacement placement = WinUtil::GetCascadedPlacement(after);
@@ -46,38 +94,234 @@ void DocumentWindow::Open(HWND after) {
         placement.SetShowCmd(SW_HIDE);
         placement.ApplyToWindow(GetHwnd());
     }
-    const std::wstring shown = document_.IsUntitled() ? std::wstring() : document_.GetName();
-    HWND path = CreateWindowExW(0, L"STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                    8, 8, 2000, 20, GetHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathControlId)),
-                    GetModuleHandleW(nullptr), nullptr);
-    if (path) SendMessageW(path, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    // Greys every menu item that no binding serves yet; File > New and Close stay enabled.
-    commander_.ShowMenu(GetMenu(GetHwnd()));
+    splitBar_ = std::make_unique<SplitBar>(static_cast<ISplitHost&>(*this));
+    sizeGrip_ = CreateWindowExW(0, L"SCROLLBAR", nullptr,
+                                WS_CHILD | WS_VISIBLE | SBS_SIZEBOX | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN, 0, 0,
+                                0, 0, GetHwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    hScroll_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0, 0, 0, GetHwnd(),
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    first_ = std::make_unique<ClientView>(MakePaneSetup(), nullptr);
+    active_ = first_.get();
+    Layout();
+    nameObserver_.Attach(document_.GetNameObserverList(), this);
+    dirtyObserver_.Attach(document_.GetStorage().GetDirtyStateObservers(), this);
+    readOnlyObserver_.Attach(document_.GetStorage().GetReadOnlyObservers(), this);
+    UpdateCaption();
+    CreateMenuEntries();
+    RefreshCommandStates();
+    if (WinUtil::WindowDisabler::IsActive()) WinUtil::WindowDisabler::AddWindow(GetHwnd());
 }
 
-bool DocumentWindow::QueryClose() { return document_.GetWindowCount() > 1 || document_.QueryClose(); }
+PaneSetup WindowImp::MakePaneSetup() {
+    PaneSetup setup;
+    setup.frame = GetHwnd();
+    setup.hScroll = hScroll_;
+    setup.model = &document_.GetModel();
+    setup.dock = &CmdHandlerDockCreator::Instance();
+    setup.view.commander = &commander_;
+    setup.view.document = &document_;
+    setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
+    setup.view.otherViewElements = &MakePageFrame;
+    setup.focused = [this](ClientView& pane) {
+        if (&pane != active_) SetActiveView(&pane);
+    };
+    return setup;
+}
 
-void DocumentWindow::OnDestroy(WinMessage::Msg&) {
-    commander_.ShowMenu(nullptr);
+void WindowImp::CreateMenuEntries() {
+    HMENU menu = GetMenu(GetHwnd());
+    if (!menu) return;
+    for (UINT id : MenuEntryCommands()) {
+        menuEntries_.push_back(std::make_unique<Application::MenuItemView>(menu, id));
+        commander_.AddView(id, *menuEntries_.back());
+    }
+}
+
+void WindowImp::SetActiveView(ClientView* pane) {
+    if (pane == nullptr) pane = active_;
+    if (pane == nullptr) return;
+    ClientView* other = pane == first_.get() ? second_.get() : first_.get();
+    if (other) other->GetView().SetActive(false);
+    active_ = pane;
+    pane->GetView().SetActive(true);
+    if (GetFocus() != pane->GetHwnd()) SetFocus(pane->GetHwnd());
+}
+
+void WindowImp::CreateSecondView() {
+    if (second_) return;
+    second_ = std::make_unique<ClientView>(MakePaneSetup(), first_.get());
+    // The lower pane starts where the upper one is, at the same zoom.
+    second_->GetCanvas().CopyViewFrom(first_->GetCanvas(), {0, 0});
+    zq::Point scroll;
+    first_->GetCanvas().GetScrollPos(scroll);
+    second_->GetCanvas().SetScrollPos(scroll);
+}
+
+void WindowImp::RemoveSecondView() {
+    if (!second_) return;
+    active_ = first_.get();
+    second_.reset();
+    SetActiveView(first_.get());
+}
+
+void WindowImp::Layout() {
+    if (!GetHwnd() || !first_) return;
+    RECT client{};
+    GetClientRect(GetHwnd(), &client);
+    FrameMetrics m;
+    m.width = client.right;
+    m.height = client.bottom;
+    m.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+    m.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+    m.splitBarHeight = GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYFRAME);
+    m.toolbarHeight = GetToolbarHeight();
+    const FrameLayout layout = ComputeFrameLayout(m, splitBar_->IsSplit(), splitBar_->GetSplitPos());
+    splitBar_->SetLayoutState(layout.split, layout.splitPos);
+    if (!layout.split && second_) RemoveSecondView();
+    EnableWindow(sizeGrip_, !IsZoomed(GetHwnd()));
+    HDWP batch = BeginDeferWindowPos(8);
+    batch = PlaceChild(batch, splitBar_->GetHwnd(), layout.splitBar);
+    batch = first_->Place(batch, layout.upperPane, layout.upperVScroll);
+    if (second_) batch = second_->Place(batch, layout.lowerPane, layout.lowerVScroll);
+    batch = PlaceChild(batch, hScroll_, layout.hScroll);
+    batch = PlaceChild(batch, sizeGrip_, layout.sizeGrip);
+    if (batch) EndDeferWindowPos(batch);
+}
+
+void WindowImp::UpdateCaption() {
+    if (!GetHwnd()) return;
+    CaptionState state;
+    state.embedded = document_.IsEmbedded();
+    state.name = name_;
+    state.number = GetNumber();
+    state.modified = modified_;
+    state.readOnly = readOnly_;
+    state.diagramType = View::DiagramType::GetTypeOf(document_.GetModel());
+    const Caption caption = BuildCaption(state);
+    listCaption_ = caption.listCaption;
+    SetWindowTextW(GetHwnd(), caption.full.c_str());
+}
+
+void WindowImp::SetNumber(int number) {
+    IDocumentWindow::SetNumber(number);
+    UpdateCaption();
+}
+
+bool WindowImp::QueryClose() { return document_.GetWindowCount() > 1 || document_.QueryClose(); }
+
+void WindowImp::LifeTimeEnded() {
+    // Each window keeps its own style editor layout; the one closing last writes it.
+    if (styleEditorState_) styleEditorState_->Save(Installer::Instance());
+    styleEditorState_.reset();
+    IDocumentWindow::LifeTimeEnded();
+}
+
+// ---- message bindings
+
+void WindowImp::OnSize(WinMessage::Msg& msg) {
+    Layout();
+    msg.result = 0;
+}
+
+void WindowImp::OnSetCursor(WinMessage::Msg& msg) {
+    if (reinterpret_cast<HWND>(msg.wParam) == GetHwnd() && LOWORD(msg.lParam) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        msg.result = TRUE;
+    } else {
+        msg.passToDefault = 1;
+    }
+}
+
+void WindowImp::OnActivate(WinMessage::Msg& msg) {
+    if (LOWORD(msg.wParam) == WA_INACTIVE) return;
+    // The window the user works in is the one new windows cascade from.
+    document_.GetFactory().SetReferenceWindow(GetHwnd());
+    RefreshCommandStates();
+    if (active_) active_->GetView().SetActive(true);
+    UpdateWindow(GetHwnd());
+}
+
+void WindowImp::OnSetFocus(WinMessage::Msg&) { PostMessageW(GetHwnd(), DeferredSetFocusMsg(), 0, 0); }
+
+void WindowImp::OnDeferredSetFocus(WinMessage::Msg&) {
+    if (active_ && GetFocus() == GetHwnd()) SetFocus(active_->GetHwnd());
+}
+
+void WindowImp::OnScroll(WinMessage::Msg& msg) {
+    // A pane's own scroll bar scrolls that pane; the shared one the active pane.
+    ClientView* target = active_;
+    const HWND bar = reinterpret_cast<HWND>(msg.lParam);
+    if (second_ && bar == second_->GetVScroll()) target = second_.get();
+    else if (first_ && bar == first_->GetVScroll()) target = first_.get();
+    if (target) SendMessageW(target->GetHwnd(), msg.id, msg.wParam, msg.lParam);
+    msg.result = 0;
+}
+
+void WindowImp::OnMouseActivate(WinMessage::Msg& msg) {
+    msg.result = MA_ACTIVATE;
+    if (!second_) return;
+    const DWORD pos = GetMessagePos();
+    POINT p{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    ScreenToClient(GetHwnd(), &p);
+    const HWND child = ChildWindowFromPoint(GetHwnd(), p);
+    for (ClientView* pane : {first_.get(), second_.get()})
+        if (child == pane->GetHwnd() || child == pane->GetVScroll()) SetActiveView(pane);
+}
+
+void WindowImp::OnDestroy(WinMessage::Msg&) {
     // The next first window takes this place (the settings keep it across runs).
     LastWindowPlacement().ReadFromWindow(GetHwnd());
+    nameObserver_.End();
+    dirtyObserver_.End();
+    countObserver_.End();
+    readOnlyObserver_.End();
+    active_ = nullptr;
+    second_.reset();
+    first_.reset();
 }
 
-void DocumentWindow::OnActivate(WinMessage::Msg& msg) {
-    // The window the user works in is the one new windows cascade from.
-    if (LOWORD(msg.wParam) != WA_INACTIVE) document_.GetFactory().SetReferenceWindow(GetHwnd());
+// ---- observers
+
+void WindowImp::DocumentNameChanged(Application::IDocument& document) {
+    name_ = document.GetName();
+    UpdateCaption();
+    if (document_.IsEmbedded()) RenameEmbeddedMenuItems();
 }
 
-void DocumentWindow::OnCtlColorStatic(WinMessage::Msg& msg) {
-    // The path is shown on the window's own background.
-    HDC dc = reinterpret_cast<HDC>(msg.wParam);
-    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    msg.result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+void WindowImp::RenameEmbeddedMenuItems() {
+    HMENU menu = GetMenu(GetHwnd());
+    if (!menu) return;
+    auto& resources = WinUtil::ResourceLoader::Instance();
+    const size_t slash = name_.find_last_of(L"\\/");
+    const std::wstring container = slash == std::wstring::npos ? name_ : name_.substr(slash + 1);
+    const std::pair<UINT, std::wstring> items[] = {
+        {ID_FILE_SAVE, resources.LoadString(IDS_EMBEDDED_UPDATE)},
+        {ID_FILE_SAVEAS, resources.LoadString(IDS_EMBEDDED_SAVECOPYAS)},
+        {ID_FILE_CLOSE, resources.LoadString(IDS_EMBEDDED_CLOSE) + container}};
+    for (const auto& [id, text] : items) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+        SetMenuItemInfoW(menu, id, FALSE, &info);
+    }
+    DrawMenuBar(GetHwnd());
 }
 
-void DocumentWindow::OnNew(const Application::CommandMsg&) { document_.GetFactory().NewDiagram(); }
+void WindowImp::OnDirtyStateChanged(bool dirty) {
+    if (dirty == modified_) return;
+    modified_ = dirty;
+    UpdateCaption();
+    RefreshCommandStates();
+}
 
-void DocumentWindow::OnClose(const Application::CommandMsg&) { document_.Close(); }
+void WindowImp::OnReadOnlyChanged(bool readOnly) {
+    if (readOnly == readOnly_) return;
+    readOnly_ = readOnly;
+    UpdateCaption();
+}
+
+void WindowImp::OnUndoRedoCountChanged(std::size_t, std::size_t) { RefreshCommandStates(); }
+
 
 } // namespace Editor

@@ -243,6 +243,10 @@
 #define IDS_NAME_IN_USE         234     // "Name "%1" is already used. ..."
 #define IDS_IGNORED_ELEMENTS    237
 #define IDS_NEWER_VERSION       241
+// Controls of the About box (template "ABOUT").
+#define IDC_ABOUT_PICTURE       1076
+#define IDC_ABOUT_VERSION       1088
+#define IDC_ABOUT_NOTICE        1090
 // Status texts of commands share the command's id (ID_FILE_PAGESETUP, ID_FILE_PRINT).
 // Controls of the style editor, page setup and printer selection dialogs (templates are named:
 // "PROPERTYEDITOR", "PAGESETUP_MAIN", "PAGESETUP_PAGESIZE", "PAGESETUP_MARGINS", "PRINTERSELECT").

@@ -2,16 +2,14 @@
 // texts of open failures, and closing a modified document with the save question answered.
 #include "Editor/DiagramFactory.h"
 #include "Editor/tests/EditorWindows.h"
-#include "core/Transaction.h"
-#include "core/tests/TestKinds.h"
+#include "Editor/tests/FactoryFixture.h"
 
 #include <gtest/gtest.h>
-
-#include <stdexcept>
 
 namespace {
 
 using namespace EditorTest;
+using EditorTest::FactoryFixture;
 using Editor::MakeUntitledName;
 
 TEST(UntitledName, TheFirstNumberThatNoOpenNameBlocks) {
@@ -35,45 +33,6 @@ TEST(OpenErrorText, MalformedContentInvalidFormatAndSystemErrors) {
     std::wstring missing = Editor::OpenErrorText(path, WinUtil::ComException(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(missing.rfind(L"Quorvel UML Editor cannot open C:\\d\\x.qvd.\nHRESULT=", 0), 0u) << missing;
 }
-
-struct TestApp : Application::IApplication {
-    WinUtil::MessageLoop& GetMessageLoop() override { throw std::logic_error("no loop"); }
-    Application::LifeTimeSupervisor& GetLifeTimeSupervisor() override { throw std::logic_error("no tree"); }
-    HINSTANCE GetInstance() const override { return GetModuleHandleW(nullptr); }
-};
-
-struct NoCollect : Application::LifeTimeSupervisor::IScheduler {
-    void ScheduleCollect(Application::LifeTimeSupervisor&) override {}
-};
-
-struct FactoryFixture : ::testing::Test {
-    TestApp app;
-    NoCollect keep;
-    std::unique_ptr<Application::LifeTimeSupervisor> root = Application::LifeTimeSupervisor::CreateRoot(&keep);
-    Application::Clipboard clipboard;
-    std::unique_ptr<Editor::DiagramFactory> factory = std::make_unique<Editor::DiagramFactory>(app, *root, clipboard);
-    std::vector<std::wstring> reports;
-    TempFolder folder{L"QvFactory"};
-
-    FactoryFixture() {
-        factory->SetReporter([this](const std::wstring& text) { reports.push_back(text); });
-    }
-    ~FactoryFixture() override {
-        Editor::Diagram::SetSaveQuestion({});
-        factory->Shutdown();
-        root->Collect();
-        factory.reset();
-    }
-    bool IsOpen(const Editor::Diagram* d) {
-        return !factory->ForEachDocument([&](Application::IDocument& doc) { return &doc != d; });
-    }
-    static void Modify(Editor::Diagram& d) {
-        Core::Transaction t(d.GetModel());
-        Core::Env env(t);
-        TestKinds::Box::Factory().CreateTyped(env);
-        d.GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    }
-};
 
 TEST_F(FactoryFixture, NewDiagramsAreUntitledAndNumbered) {
     Editor::Diagram* first = factory->NewDiagram(SW_HIDE);

@@ -11,7 +11,7 @@ namespace {
 
 using namespace EditorTest;
 
-const std::wstring kSuffix = L" - Quorvel UML Editor";
+const std::wstring kSuffix = L" - Quorvel - Class Diagram";
 
 bool EndsWith(const std::wstring& text, const std::wstring& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -40,11 +40,11 @@ TEST(DocumentWindows, OneWindowPerDocumentNewAndCloseCommandsEndWithTheLast) {
     HWND untitled = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         std::vector<HWND> all = VisibleWindows(editor.Id());
-        auto it = std::find_if(all.begin(), all.end(), [](HWND w) { return PathShown(w).empty(); });
+        auto it = std::find_if(all.begin(), all.end(), [](HWND w) { return IsUntitledWindow(w); });
         untitled = it == all.end() ? nullptr : *it;
         return all.size() == 3 && untitled;
     }));
-    EXPECT_EQ(TextOf(untitled), L"Quorvel UML Editor");
+    EXPECT_TRUE(EndsWith(TextOf(untitled), kSuffix));
 
     // File > Close closes that window's document only.
     PostMessageW(second, WM_COMMAND, MAKEWPARAM(ID_FILE_CLOSE, 0), 0);
@@ -85,7 +85,7 @@ TEST(DocumentWindows, HandedOverDocumentsOpenOnceAndFindTheirExtension) {
 // The untitled window of the process that is not in known, or null.
 HWND NewUntitled(DWORD pid, const std::vector<HWND>& known) {
     for (HWND hwnd : VisibleWindows(pid))
-        if (PathShown(hwnd).empty() && std::find(known.begin(), known.end(), hwnd) == known.end()) return hwnd;
+        if (IsUntitledWindow(hwnd) && std::find(known.begin(), known.end(), hwnd) == known.end()) return hwnd;
     return nullptr;
 }
 

@@ -8,8 +8,10 @@
 
 namespace EditorTest {
 
-// The child control of a document window that shows the document's full path.
-inline constexpr int kPathControlId = 1001;
+// The window class of the editor's document windows.
+inline constexpr wchar_t kFrameClass[] = L"Editor::WindowImp";
+// What every document window's caption has between the document's title and the diagram type.
+inline constexpr wchar_t kProductPart[] = L" - Quorvel - ";
 
 // Polls cond until it holds or the deadline passes (other processes give no event to wait for).
 template <class F>
@@ -44,7 +46,9 @@ inline BOOL CALLBACK CollectDocumentWindow(HWND hwnd, LPARAM lp) {
     auto* search = reinterpret_cast<WindowSearch*>(lp);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == search->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, kPathControlId)) search->found.push_back(hwnd);
+    wchar_t cls[64] = L"";
+    GetClassNameW(hwnd, cls, 64);
+    if (owner == search->pid && IsWindowVisible(hwnd) && std::wstring(cls) == kFrameClass) search->found.push_back(hwnd);
     return TRUE;
 }
 
@@ -55,13 +59,42 @@ inline std::vector<HWND> VisibleWindows(DWORD pid) {
     return search.found;
 }
 
-// The document path a window shows (empty for a new document).
-inline std::wstring PathShown(HWND window) { return TextOf(GetDlgItem(window, kPathControlId)); }
+// The document's title a window shows: its caption before the product, without the window number,
+// the modified mark and the read-only mark.
+inline std::wstring TitleShown(HWND window) {
+    std::wstring title = TextOf(window);
+    title = title.substr(0, title.find(kProductPart));
+    const std::wstring readOnly = L" (read-only)";
+    if (title.size() >= readOnly.size() && title.compare(title.size() - readOnly.size(), readOnly.size(), readOnly) == 0)
+        title.resize(title.size() - readOnly.size());
+    if (title.size() >= 2 && title.compare(title.size() - 2, 2, L" *") == 0) title.resize(title.size() - 2);
+    const size_t colon = title.find_last_of(L':');
+    if (colon != std::wstring::npos && colon + 1 < title.size() &&
+        title.find_first_not_of(L"0123456789", colon + 1) == std::wstring::npos)
+        title.resize(colon);
+    return title;
+}
 
-// The visible window of the process showing the path, or null.
+// Whether a title names the file (its last part, with or without the extension), in any case.
+inline bool TitleNames(const std::wstring& title, const std::wstring& path) {
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    auto same = [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+    };
+    const size_t dot = name.find_last_of(L'.');
+    return same(title, name) || (dot != std::wstring::npos && same(title, name.substr(0, dot)));
+}
+
+// Whether a window shows a new, untitled diagram ("Diagram<n>.qvd").
+inline bool IsUntitledWindow(HWND window) {
+    const std::wstring title = TitleShown(window);
+    return title.rfind(L"Diagram", 0) == 0 && title.size() > 7 && iswdigit(title[7]);
+}
+
+// The visible window of the process showing the file, or null.
 inline HWND WindowOfPath(DWORD pid, const std::wstring& path) {
     for (HWND hwnd : VisibleWindows(pid))
-        if (CompareStringOrdinal(PathShown(hwnd).c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) return hwnd;
+        if (TitleNames(TitleShown(hwnd), path)) return hwnd;
     return nullptr;
 }
 

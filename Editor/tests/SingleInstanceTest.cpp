@@ -68,7 +68,7 @@ TEST(SingleInstanceEditor, SecondStartHandsItsCommandLineOverAndEnds) {
     ASSERT_TRUE(first.Start(L"\"" + exe + L"\"", folder));
     HWND main = nullptr;
     ASSERT_TRUE(WaitFor([&] {
-        main = FindWindowW(nullptr, L"Quorvel UML Editor");
+        main = FindWindowW(L"Editor::WindowImp", nullptr);
         return main && IsWindowVisible(main);
     })) << "the editor's window did not appear";
     WinUtil::SingleInstance probe(L"QuorvelUML");

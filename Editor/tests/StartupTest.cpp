@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Quorvel UML Editor";
+constexpr wchar_t kCaption[] = L"Diagram1.qvd - Quorvel - Class Diagram";
+constexpr wchar_t kCaptionNoExtension[] = L"Diagram1 - Quorvel - Class Diagram";
 constexpr ULONGLONG kStartTimeoutMs = 30000;
 constexpr ULONGLONG kExitTimeoutMs = 15000;
 
@@ -53,7 +54,7 @@ BOOL CALLBACK MatchEditorWindow(HWND hwnd, LPARAM lp) {
     GetWindowThreadProcessId(hwnd, &owner);
     wchar_t text[64] = {};
     if (owner == search->pid && IsWindowVisible(hwnd) && GetWindowTextW(hwnd, text, 64) &&
-        std::wstring(text) == kCaption) {
+        (std::wstring(text) == kCaption || std::wstring(text) == kCaptionNoExtension)) {
         search->found = hwnd;
         return FALSE;
     }
@@ -147,7 +148,7 @@ private:
 };
 
 TEST(Startup, ShowsMenuBarWindowAndEndsWithZeroOnClose) {
-    ASSERT_EQ(FindWindowW(nullptr, kCaption), nullptr) << "another editor instance is already running";
+    ASSERT_EQ(FindWindowW(L"Editor::WindowImp", nullptr), nullptr) << "another editor instance is already running";
 
     EditorProcess editor;
     ASSERT_TRUE(editor.Start()) << "CreateProcessW failed, error " << GetLastError();
@@ -155,10 +156,10 @@ TEST(Startup, ShowsMenuBarWindowAndEndsWithZeroOnClose) {
     HWND window = nullptr;
     ASSERT_TRUE(PollUntil(editor.Handle(), kStartTimeoutMs,
                           [&] { return (window = FindEditorWindow(editor.Id())) != nullptr; }))
-        << "no visible window captioned \"Quorvel UML Editor\" appeared";
+        << "no visible window of the new diagram appeared";
 
-    // Found by caption alone, it is the window of the process just started.
-    HWND byCaption = FindWindowW(nullptr, kCaption);
+    // Found by its class alone, it is the window of the process just started.
+    HWND byCaption = FindWindowW(L"Editor::WindowImp", nullptr);
     ASSERT_NE(byCaption, nullptr);
     DWORD owner = 0;
     GetWindowThreadProcessId(byCaption, &owner);
@@ -340,7 +341,7 @@ TEST_F(Resources, AcceleratorsMapControlKeysToCommands) {
     const std::set<std::pair<WORD, WORD>> expected = {
         {'O', ID_FILE_OPEN}, {'N', ID_FILE_NEW},   {'S', ID_FILE_SAVE},  {'P', ID_FILE_PRINT},
         {'Z', ID_EDIT_UNDO}, {'Y', ID_EDIT_REDO},  {'X', ID_EDIT_CUT},   {'C', ID_EDIT_COPY},
-        {'V', ID_EDIT_PASTE}, {'A', ID_EDIT_SELECTALL}};
+        {'V', ID_EDIT_PASTE}, {'A', ID_EDIT_SELECTALL}, {VK_UP, ID_ZOOM_IN}, {VK_DOWN, ID_ZOOM_OUT}};
     std::set<std::pair<WORD, WORD>> actual;
     for (int i = 0; i < n; ++i) {
         EXPECT_EQ(entries[i].fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT), FVIRTKEY | FCONTROL) << i;

@@ -21,7 +21,7 @@ trap cleanup EXIT
 
 wine "$exe" "$(winepath -w "$work/first.qvd")" </dev/null >/dev/null 2>&1 &
 editor=$!
-timeout 30 xdotool search --sync --onlyvisible --name '^first\.qvd - Quorvel UML Editor$' >/dev/null ||
+timeout 30 xdotool search --sync --onlyvisible --name '^first(\.qvd)? - Quorvel - Class Diagram$' >/dev/null ||
   fail "the editor's window did not appear"
 
 out=$(env -u DISPLAY QUORVEL_NO_BUILD=1 timeout 60 "$root/scripts/run" "$work/second.qvd" 2>&1)
@@ -30,6 +30,6 @@ echo "$out"
 [ "$status" = 0 ] || fail "scripts/run ended with $status"
 grep -qxF "handed to the running editor on display $DISPLAY" <<<"$out" || fail "no word of the hand-off"
 grep -q "No display" <<<"$out" && fail "a display of its own was started"
-timeout 30 xdotool search --sync --onlyvisible --name '^second\.qvd - Quorvel UML Editor$' >/dev/null ||
+timeout 30 xdotool search --sync --onlyvisible --name '^second(\.qvd)? - Quorvel - Class Diagram$' >/dev/null ||
   fail "the running editor did not open the file"
 echo "passed"
