@@ -6,6 +6,7 @@
 #include "Editor/Print.h"
 #include "Editor/PrintCommands.h"
 #include "Editor/tests/Figures.h"
+#include "page/PageGrid.h"
 #include "page/tests/win/TestPrinter.h"
 #include "page/win/SelectedPrinter.h"
 

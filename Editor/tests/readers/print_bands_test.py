@@ -40,6 +40,9 @@ def read_gray(path):
     while len(fields) < 4:
         while data[at:at + 1].isspace():
             at += 1
+        if data[at:at + 1] == b"#":  # a comment runs to the end of its line
+            at = data.index(b"\n", at)
+            continue
         end = at
         while not data[end:end + 1].isspace():
             end += 1
