@@ -27,6 +27,7 @@ struct FigureRep {
     std::wstring label;
     std::wstring face = L"Arial";
     bool bold = false;
+    bool plain = false;  // the outline only, without the diagonal
 };
 
 class Figure : public Core::StorableWithPos<Figure, FigureRep, Core::StorableTraits::Null, View::ModelElement> {
@@ -41,6 +42,7 @@ public:
         RegisterProperty<EvalRestore::Optional>::Register(t, &FigureRep::label, L"Label", std::wstring());
         RegisterProperty<EvalRestore::Optional>::Register(t, &FigureRep::face, L"Face", std::wstring(L"Arial"));
         RegisterBoolProperty::Register(t, &FigureRep::bold, L"Bold");
+        RegisterBoolProperty::Register(t, &FigureRep::plain, L"Plain");
     }
     // The outline in model units (y up).
     ICanvas::DoubleRect Outline() const {
@@ -49,8 +51,8 @@ public:
     }
     std::shared_ptr<Core::IViewElement> CreateCanvasViewElement(View::ICanvasView& view) override;
 
-    // Called each time any figure is drawn by a canvas, with the canvas's pixels per model unit
-    // (tests watch printing progress through it).
+    // Called each time a figure is drawn by a canvas, with the canvas's pixels per model unit, when
+    // it was set as the figure's view element was made (tests watch printing progress through it).
     static std::function<void(double)>& DrawHook() {
         static std::function<void(double)> hook;
         return hook;
@@ -96,8 +98,8 @@ public:
         shapes_.Clear();
         const ICanvas::DoubleRect r = figure_.Outline();
         shapes_.Add(canvas.CreateRect(r));
-        shapes_.Add(canvas.CreateLine({r.left, r.top}, {r.right, r.bottom}));
-        shapes_.Add(canvas.CreateCustom(std::make_shared<DrawWatch>(r)));
+        if (!figure_.GetRep().plain) shapes_.Add(canvas.CreateLine({r.left, r.top}, {r.right, r.bottom}));
+        if (Figure::DrawHook()) shapes_.Add(canvas.CreateCustom(std::make_shared<DrawWatch>(r)));
         if (!figure_.GetRep().label.empty())
             shapes_.Add(TextBlock::CreateTextElement(canvas, LayLabel(figure_.GetRep()), {r.left + 200, r.top - 200}));
     }
