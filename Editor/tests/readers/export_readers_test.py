@@ -11,8 +11,10 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "text", "tests", "readers"))
 from metafile_readers_test import convert, fail, ink_columns, picture_area, read_gray  # noqa: E402
+from scene_run import run_scene  # noqa: E402
 
 TOLERANCE = 60  # 0.6 mm: where an edge may lie in another program's picture
 
@@ -126,12 +128,7 @@ def main():
     if not soffice:
         print("SKIP: soffice is not installed (LibreOffice Draw); scripts/setup installs it")
         return 77
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    run = subprocess.run([wine_exec, program], cwd=work, timeout=120, stdin=subprocess.DEVNULL,
-                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    if run.returncode != 0:
-        fail("the export scene failed: " + run.stdout.decode(errors="replace"))
+    run_scene(wine_exec, program, work)
     boxes, texts = read_shapes(os.path.join(work, "shapes.txt"))
     ours = read_gray(os.path.join(work, "scene.png"), work)
     for source in ("scene.emf", "scene.wmf"):

@@ -12,6 +12,8 @@ import shutil
 import subprocess
 import sys
 
+from scene_run import run_scene
+
 DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
 # The poster's page: A4 portrait, 10 mm margins, glue and cut margins, 2 rows of 3 columns.
@@ -131,12 +133,7 @@ def main():
     if not gs:
         print("SKIP: ghostscript is not installed; scripts/setup installs it")
         return 77
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    run = subprocess.run([wine_exec, program], cwd=work, timeout=180, stdin=subprocess.DEVNULL,
-                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    if run.returncode != 0:
-        fail("the print scene failed: " + run.stdout.decode(errors="replace"))
+    run_scene(wine_exec, program, work)
     ps = os.path.join(work, "poster.ps")
     with open(ps, "rb") as f:
         pages = f.read().count(b"%%Page:")
