@@ -197,6 +197,19 @@ TEST_F(PrintFixture, PrintToFileIsRememberedAndTheFittedOptionPrintsOneSheet) {
     EXPECT_FALSE(Editor::RememberedPrintOptions().fit);
 }
 
+TEST_F(PrintFixture, AllPrintsEverySheetWhateverTheRangeFieldsHold) {
+    Poster(2, 2);
+    answer = Output(L"all.ps");
+    RunPrint([&](HWND dialog) {
+        Click(dialog, 1058);
+        SendMessageW(GetDlgItem(dialog, 1152), WM_SETTEXT, 0, LPARAM(L"3"));
+        Click(dialog, 1056);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(SheetsIn(answer), 4u);
+    EXPECT_EQ(draws, 4);
+}
+
 TEST_F(PrintFixture, CancelInTheAbortDialogStopsAtTheNextSheet) {
     Poster(2, 3);
     HWND other = CreateWindowExW(0, L"STATIC", L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 320, 0, 200, 100, nullptr,
