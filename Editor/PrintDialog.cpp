@@ -81,7 +81,7 @@ UINT_PTR CALLBACK PrintDialogHook(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 UINT_PTR CALLBACK ConfirmAtOnceHook(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message != WM_INITDIALOG) return 0;
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    WinUtil::GuardedFunctionCall("Editor::ConfirmAtOnceHook", [&] { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
     return 1;
 }
 
