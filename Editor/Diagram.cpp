@@ -3,7 +3,9 @@
 #include "Editor/DiagramFactory.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/ElementFactories.h"
+#include "Editor/Export.h"
 #include "Editor/NameCompare.h"
+#include "Editor/Print.h"
 #include "app/FileTitle.h"
 #include "app/winutil/Files.h"
 #include "app/winutil/Modal.h"
@@ -14,17 +16,6 @@
 namespace Editor {
 
 namespace {
-
-Diagram::SaveAnswer AskSaveChanges(const std::wstring& name) {
-    auto& resources = WinUtil::ResourceLoader::Instance();
-    std::wstring text = resources.FormatString(IDS_SAVE_CHANGES, {Application::GetFileTitle(name)});
-    std::wstring caption = resources.LoadString(IDS_PRODUCTNAME);
-    switch (WinUtil::MessageBox(caption.c_str(), text.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES: return Diagram::SaveAnswer::Yes;
-    case IDNO: return Diagram::SaveAnswer::No;
-    default: return Diagram::SaveAnswer::Cancel;
-    }
-}
 
 Diagram::SaveQuestion& Question() {
     static Diagram::SaveQuestion question;
@@ -80,7 +71,13 @@ bool Diagram::QueryClose() {
         BringWindowToTop(window);
         SetForegroundWindow(window);
     }
-    SaveAnswer answer = Question() ? Question()(GetName()) : AskSaveChanges(GetName());
+    SaveAnswer answer = SaveAnswer::Cancel;
+    if (Question()) {
+        answer = Question()(GetName());
+    } else {
+        const int asked = AskSaveChanges(FirstWindow(), Application::GetFileTitle(GetName()));
+        answer = asked == 1 ? SaveAnswer::Yes : asked == 0 ? SaveAnswer::No : SaveAnswer::Cancel;
+    }
     if (answer == SaveAnswer::No) return true;
     if (answer == SaveAnswer::Yes) return Save();
     return false;
@@ -106,9 +103,7 @@ bool Diagram::SaveAs() {
                                  resources.LoadString(IDS_EXT_DIAGRAM), name))
         return false;
     // Pictures are exports: the document keeps its name, file and modified state.
-    for (UINT picture : {IDS_EXT_EMF, IDS_EXT_WMF, IDS_EXT_PNG}) {
-        if (EndsWithNoCase(name, L"." + resources.LoadString(picture))) return false;
-    }
+    if (SaveAsPicture(GetModel(), name)) return false;
     SaveAs(name);
     return true;
 }

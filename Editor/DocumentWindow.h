@@ -98,6 +98,7 @@ private:
     void RefreshCommandStates();
     void OnSave(const Application::CommandMsg&);
     void OnSaveAs(const Application::CommandMsg&);
+    void OnPrint(const Application::CommandMsg&);
     void OnPageSetup(const Application::CommandMsg&);
     void OnClose(const Application::CommandMsg&);
     void OnNew(const Application::CommandMsg&);

@@ -5,6 +5,8 @@
 #include "Editor/DiagramFactory.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/Installer.h"
+#include "Editor/MetafileCreator.h"
+#include "Editor/PrintCommands.h"
 #include "app/winutil/Exceptions.h"
 #include "app/winutil/Files.h"
 #include "app/winutil/Modal.h"
@@ -36,14 +38,23 @@ void WarningBox(const std::wstring& text, UINT extraStyle = 0) {
     WinUtil::MessageBox(caption.c_str(), text.c_str(), MB_ICONEXCLAMATION | extraStyle);
 }
 
-// What the page setup's preview shows of the drawing. The metafile creator fills it in once it
-// exists; until then the preview shows the sheets alone.
+// What the page setup's preview shows of the drawing: its picture without a border and its extent.
 struct PageSetupPicture {
     HENHMETAFILE picture = nullptr;
     Page::PaperRect extent;
 };
 
-PageSetupPicture MakePageSetupPicture(Core::Diagram&) { return {}; }
+PageSetupPicture MakePageSetupPicture(Core::Diagram& model) {
+    PageSetupPicture result;
+    MetafileCreator creator(model);
+    STGMEDIUM medium{};
+    creator.CreateEnhancedMetafile(medium, 0);
+    result.picture = medium.hEnhMetaFile;
+    ICanvas::DoubleRect extent;
+    creator.GetExtent(extent);
+    result.extent = Page::PaperRect{extent.left, extent.top, extent.right, extent.bottom};
+    return result;
+}
 
 } // namespace
 
@@ -52,6 +63,7 @@ void WindowImp::RegisterCommands() {
     c.Add(ID_FILE_SAVE, this, &WindowImp::OnSave);
     c.Add(ID_FILE_SAVEAS, this, &WindowImp::OnSaveAs);
     c.Add(ID_FILE_PAGESETUP, this, &WindowImp::OnPageSetup);
+    c.Add(ID_FILE_PRINT, this, &WindowImp::OnPrint);
     c.Add(ID_FILE_CLOSE, this, &WindowImp::OnClose);
     c.Add(ID_FILE_NEW, this, &WindowImp::OnNew);
     c.Add(ID_FILE_OPEN, this, &WindowImp::OnOpen);
@@ -113,6 +125,8 @@ void WindowImp::OnPageSetup(const Application::CommandMsg&) {
         model.UpdateAllViews();
     if (preview.picture) DeleteEnhMetaFile(preview.picture);
 }
+
+void WindowImp::OnPrint(const Application::CommandMsg&) { PrintDocument(document_, GetHwnd()); }
 
 void WindowImp::OnClose(const Application::CommandMsg&) { document_.Close(); }
 
