@@ -113,10 +113,10 @@ void Anchor::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
   owner->AddAnchor(env, this);
 }
 
-std::shared_ptr<FreeText> CreateAnchoredText(Core::Env& env, IAnchorOwner& owner, const zq::float8Point& near,
+std::shared_ptr<FreeText> CreateAnchoredText(Core::Env& env, IAnchorOwner& owner, const zq::float8Point& point,
                                              const std::wstring& text) {
   TextPlacement placement;
-  owner.GetTextPlacement(placement, near);
+  owner.GetTextPlacement(placement, point);
   auto anchor = Anchor::Factory().CreateTyped(env);
   anchor->SetOwner(env, &owner);
   anchor->SetPos(env, placement.anchorPoint);

@@ -89,7 +89,7 @@ class Anchor : public Core::Storable<Anchor, AnchorRep, Core::StorableTraits::Nu
 
 // Anchors a new free text with the initial text on the owner, placed by the owner for the point
 // (undoable): the anchor at the placement's anchor point, the text's corner on its text point.
-std::shared_ptr<FreeText> CreateAnchoredText(Core::Env& env, IAnchorOwner& owner, const zq::float8Point& near,
+std::shared_ptr<FreeText> CreateAnchoredText(Core::Env& env, IAnchorOwner& owner, const zq::float8Point& point,
                                              const std::wstring& text);
 
 }  // namespace Text

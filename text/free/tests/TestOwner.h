@@ -70,9 +70,9 @@ class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Nu
     return std::find(list.begin(), list.end(), anchor) != list.end();
   }
   // The anchor on the top edge above the point, the text 200 above it, growing upward.
-  void GetTextPlacement(TextPlacement& p, const zq::float8Point& near) const override {
-    p.anchorPoint = {near.x, double(GetRep().rect.top)};
-    p.textPoint = {near.x, double(GetRep().rect.top) + 200};
+  void GetTextPlacement(TextPlacement& p, const zq::float8Point& point) const override {
+    p.anchorPoint = {point.x, double(GetRep().rect.top)};
+    p.textPoint = {point.x, double(GetRep().rect.top) + 200};
     p.origin = OriginBottomLeft;
   }
   void GetTextStyle(TextBlock::TextStyle& s, const Core::IModelElement*) const override {
