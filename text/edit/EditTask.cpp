@@ -206,7 +206,8 @@ bool EditTask::PositionAt(POINT client, std::size_t& pos, bool clamp) const {
   const Text& t = view_.GetText();
   const zq::Point origin = view_.GetOrigin();
   const Extent used = t.GetRep().usedSize;
-  const double slack = c.view->PixelsToLogical(3);
+  // A few pixels around the box still count as the text.
+  const double slack = std::abs(c.canvas->ClientToLogical({client.x + 3, client.y}).x - p.x);
   const double dx = p.x - origin.x, dy = origin.y - p.y;
   const bool inside = dx >= -slack && dx <= used.width + slack && dy >= -slack && dy <= used.height + slack;
   if (!inside && !clamp) return false;

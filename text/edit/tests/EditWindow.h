@@ -32,7 +32,7 @@ class EditWindow {
   ~EditWindow();
 
   // Adds a note with the text as one undo step.
-  std::shared_ptr<Note> AddNote(const std::wstring& text = L"");
+  std::shared_ptr<Note> AddNote(const std::wstring& text = std::wstring());
   // The client pixel of a model point.
   POINT At(const zq::Point& p) const;
   // The client pixel of a place in the text (the caret's middle there).
