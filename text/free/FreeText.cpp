@@ -9,6 +9,7 @@
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
+#include "style/Names.h"
 #include "text/free/Anchor.h"
 
 namespace Text {
@@ -43,10 +44,13 @@ void FreeText::RegisterProperties(Core::PropertyTable<FreeTextRep>& t) {
   RegisterRefNonStoreProperty::Register(t, &FreeTextRep::container, L"Container");
   RegisterEnumProperty<OriginTopLeft, OriginBottomLeft, EvalRestore::Optional>::Register(
       t, &FreeTextRep::origin, L"Origin", std::int32_t(OriginTopLeft));
+  RegisterRefNonStoreProperty::Register(t, &FreeTextRep::style, L"Style");
 }
 
 std::shared_ptr<FreeText> FreeText::Create(Core::Env& env, IFreeTextOwner* owner, const zq::Point& position,
                                            const std::wstring& content, std::int32_t origin) {
+  Style::Style* style = Style::Style::Find(env.GetDiagram());
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::FreeText);
   auto free = Factory().CreateTyped(env);
   if (owner) {
     free->SetFreeTextOwner(env, owner);
@@ -57,6 +61,7 @@ std::shared_ptr<FreeText> FreeText::Create(Core::Env& env, IFreeTextOwner* owner
   free->SetOrigin(env, IsOriginCode(origin) ? origin : std::int32_t(OriginTopLeft));
   text->SetName(env, content);
   free->SetPos(env, position);
+  if (style) free->SetStyle(env, style);
   return free;
 }
 
@@ -114,6 +119,7 @@ void FreeText::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelEleme
     return;
   }
   style = TextBlock::TextStyle();
+  if (const Style::Style* documentStyle = GetRep().style) documentStyle->GetFont(Style::Names::FreeText(), style);
   style.horizontalAlignment = TextBlock::AlignLeft;
   style.verticalAlignment = TextBlock::AlignTop;
   style.sizing = TextBlock::SizingOwnExtent;
@@ -176,6 +182,27 @@ void FreeText::Finalize(Core::Env& env) { FinalizeContainer(env); }
 void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet&,
                          bool) {
   SetPos(env, Core::ShiftParam::Apply(shift, GetPos(), GetOldPos()));
+}
+
+void FreeText::SetStyle(Core::Env& env, Style::Style* style) {
+  if (IsDeleted() || style == GetRep().style) return;
+  SetField(env, &FreeTextRep::style, style);
+  TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
+}
+
+void FreeText::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
+  if (IsDeleted()) return;
+  // An anchored text has its owner's style, which the owner re-applies through the anchor.
+  if (!GetRep().owner) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::FreeText());
+}
+
+void FreeText::CollectDirectoryNames(Style::IUsageCollector& collector) const {
+  for (const Style::DirectoryName* name = &Style::Names::FreeText(); name; name = name->GetParent())
+    collector.Use(*name);
+}
+
+void FreeText::CreateDirectories(Core::Env& env, Style::Style* style) {
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::FreeText);
 }
 
 void FreeText::Delete(Core::Env& env) {

@@ -8,6 +8,7 @@
 #include "core/Interfaces.h"
 #include "core/Shift.h"
 #include "core/Storable.h"
+#include "style/Clients.h"
 #include "text/Text.h"
 #include "text/TextOwner.h"
 
@@ -33,6 +34,7 @@ struct TextPlacement {
   zq::float8Point anchorPoint;
   zq::float8Point textPoint;
   std::int32_t origin = OriginTopLeft;
+  Style::Style* style = nullptr;  // the document's style
 };
 
 // The side of an anchor toward its free text.
@@ -50,15 +52,16 @@ struct FreeTextRep {
   IFreeTextOwner* owner = nullptr;  // its anchor
   Core::IContainer* container = nullptr;
   std::int32_t origin = OriginTopLeft;
+  Style::Style* style = nullptr;  // the document's style
 };
 
 // A free text: its text's box has the corner named by "Origin" on "Pos".
 class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::StorableTraits::Null, TextBlock::ITextOwner,
-                                              Core::IContainable, Core::IShiftable> {
+                                              Core::IContainable, Core::IShiftable, Style::IStyleClient> {
  public:
   // The factory, registered under "FreeText".
   static Core::FactoryImp<FreeText>& Factory();
-  // Registers "Text", "Owner", "Container" and "Origin".
+  // Registers "Text", "Owner", "Container", "Origin" and "Style".
   static void RegisterProperties(Core::PropertyTable<FreeTextRep>& table);
 
   // Creates a free text (undoable): with an owner (its anchor) it hangs there; the content is the
@@ -109,6 +112,13 @@ class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::Stora
   // IShiftable
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool noFollow) override;
+
+  // IStyleClient: an anchorless text takes its font from the directory "Free Text".
+  void SetStyle(Core::Env& env, Style::Style* style) override;
+  Style::Style* GetStyle() const override { return GetRep().style; }
+  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
+  void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
+  void CreateDirectories(Core::Env& env, Style::Style* style) override;
 
   // Deletes the text and lets go of the anchor (which then goes too) and the container.
   void Delete(Core::Env& env) override;

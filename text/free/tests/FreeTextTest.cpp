@@ -6,6 +6,7 @@
 
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
+#include "style/Names.h"
 #include "text/free/tests/TestOwner.h"
 #include "text/tests/FixedMeasurer.h"
 
@@ -118,6 +119,26 @@ TEST_F(FreeTexts, CreatingAnAnchoredTextIsOneUndoStep) {
   Redo();
   EXPECT_EQ(diagram.GetElementCount(), before + 3);
   EXPECT_EQ(h->Anchors().size(), 1u);
+}
+
+TEST_F(FreeTexts, ALooseTextTakesTheFontOfItsDirectoryAndALabelItsOwnersStyle) {
+  Style::Style* style = nullptr;
+  Step([&](Core::Env& env) { style = Style::Style::Create(env).get(); });
+  FreeText* loose = nullptr;
+  Step([&](Core::Env& env) { loose = FreeText::Create(env, nullptr, {0, 0}, L"loose", OriginTopLeft).get(); });
+  EXPECT_EQ(loose->GetStyle(), style);
+  TextBlock::TextStyle expected;
+  style->GetFont(Style::Names::FreeText(), expected);
+  EXPECT_NE(expected.size, TextBlock::TextStyle().size);  // the directory was made with its preset
+  const TextBlock::TextStyle& used = loose->GetText()->GetRep().style;
+  EXPECT_EQ(used.size, expected.size);
+  EXPECT_EQ(used.face, expected.face);
+  EXPECT_EQ(used.sizing, TextBlock::SizingOwnExtent);
+
+  auto h = AddHolder();
+  FreeText* label = AddAnchored(*h, 500, L"label");
+  EXPECT_EQ(label->GetText()->GetRep().style.size, TextBlock::TextStyle().size);
+  EXPECT_EQ(label->GetText()->GetRep().style.horizontalAlignment, TextBlock::AlignCenter);
 }
 
 TEST_F(FreeTexts, AnAnchorAndItsTextFollowTheOwner) {

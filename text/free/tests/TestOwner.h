@@ -8,6 +8,7 @@
 #include "core/Registries.h"
 #include "core/Storable.h"
 #include "core/Weight.h"
+#include "style/Model.h"
 #include "text/free/Anchor.h"
 #include "text/free/FreeText.h"
 
@@ -111,6 +112,8 @@ inline const Core::FactoryRegistry& Registry() {
     r.Register(FreeText::Factory());
     r.Register(Anchor::Factory());
     r.Register(TextBlock::Text::Factory());
+    r.Register(Style::Style::Factory());
+    Style::Style::ReportExtras(r);
     return r;
   }();
   return registry;
