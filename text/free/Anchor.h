@@ -1,10 +1,12 @@
 #pragma once
 // Anchors: the tie of one free text to the element it hangs on, and that element's interface.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "core/Interfaces.h"
+#include "core/PropertyKinds.h"
 #include "core/Shift.h"
 #include "core/Storable.h"
 #include "text/TextOwner.h"
@@ -85,6 +87,29 @@ class Anchor : public Core::Storable<Anchor, AnchorRep, Core::StorableTraits::Nu
   void Delete(Core::Env& env) override;
   // Reading: the enclosing element is the owner.
   void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
+};
+
+// IAnchorOwner's list operations over a list field of the owner's record, so that undo and copies
+// take the list along; the owner adds the placement, its style and its geometry.
+template <class Rep, Core::PtrCont<Anchor> Rep::*List>
+class AnchorList : public IAnchorOwner, public virtual Core::IRepOwner<Rep> {
+ public:
+  void AddAnchor(Core::Env& env, Anchor* anchor) override {
+    if (this->IsDeleted() || anchor == nullptr || HasAnchor(anchor)) return;
+    this->ModifyField(env, List).push_back(anchor);
+    anchor->SetOwner(env, this);
+  }
+  void RemoveAnchor(Core::Env& env, Anchor* anchor) override {
+    if (this->IsDeleted() || !HasAnchor(anchor)) return;
+    auto& list = this->ModifyField(env, List);
+    list.erase(std::find(list.begin(), list.end(), anchor));
+  }
+  bool HasAnchor(const Anchor* anchor) const override {
+    const auto& list = this->GetRep().*List;
+    return std::find(list.begin(), list.end(), anchor) != list.end();
+  }
+  // The anchors in order.
+  const Core::PtrCont<Anchor>& GetAnchors() const { return this->GetRep().*List; }
 };
 
 // Anchors a new free text with the initial text on the owner, placed by the owner for the point

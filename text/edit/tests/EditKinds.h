@@ -23,8 +23,8 @@ struct NoteRep {
   Core::PtrCont<Text::Anchor> anchors;
 };
 
-class Note : public Core::Storable<Note, NoteRep, Core::StorableTraits::Null, TextBlock::ITextOwner, Text::IAnchorOwner,
-                                   View::ModelElement> {
+class Note : public Core::Storable<Note, NoteRep, Core::StorableTraits::Null, TextBlock::ITextOwner,
+                                   Text::AnchorList<NoteRep, &NoteRep::anchors>, View::ModelElement> {
  public:
   static constexpr int kMargin = 100;
   static Core::FactoryImp<Note>& Factory() {
@@ -38,7 +38,7 @@ class Note : public Core::Storable<Note, NoteRep, Core::StorableTraits::Null, Te
   }
   const zq::Rect& Rect() const { return GetRep().rect; }
   TextBlock::Text* GetText() const { return GetRep().text; }
-  const Core::PtrCont<Text::Anchor>& Anchors() const { return GetRep().anchors; }
+  const Core::PtrCont<Text::Anchor>& Anchors() const { return GetAnchors(); }
 
   // ITextOwner
   void GetTextOrigin(zq::Point& o) const override { o = {Rect().left + kMargin, Rect().top - kMargin}; }
@@ -58,20 +58,7 @@ class Note : public Core::Storable<Note, NoteRep, Core::StorableTraits::Null, Te
     }
   }
 
-  // IAnchorOwner
-  void AddAnchor(Core::Env& env, Text::Anchor* anchor) override {
-    if (IsDeleted() || HasAnchor(anchor)) return;
-    ModifyField(env, &NoteRep::anchors).push_back(anchor);
-    anchor->SetOwner(env, this);
-  }
-  void RemoveAnchor(Core::Env& env, Text::Anchor* anchor) override {
-    if (IsDeleted() || !HasAnchor(anchor)) return;
-    auto& list = ModifyField(env, &NoteRep::anchors);
-    list.erase(std::find(list.begin(), list.end(), anchor));
-  }
-  bool HasAnchor(const Text::Anchor* anchor) const override {
-    return std::find(Anchors().begin(), Anchors().end(), anchor) != Anchors().end();
-  }
+  // IAnchorOwner: the list comes from AnchorList
   void GetTextPlacement(Text::TextPlacement& p, const zq::float8Point& point) const override {
     p.anchorPoint = {point.x, double(Rect().top)};
     p.textPoint = {point.x, double(Rect().top) + 200};

@@ -31,7 +31,8 @@ struct HolderRep {
   Core::PtrCont<Anchor> anchors;
 };
 
-class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Null, IAnchorOwner> {
+class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Null,
+                                     AnchorList<HolderRep, &HolderRep::anchors>> {
  public:
   static Core::FactoryImp<Holder>& Factory() {
     static Core::FactoryImp<Holder> factory(Core::SchemaNamespace10(), L"Holder");
@@ -56,20 +57,6 @@ class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Nu
     for (Anchor* a : anchors) a->OnTerminalDeleted(env);
   }
 
-  void AddAnchor(Core::Env& env, Anchor* anchor) override {
-    if (IsDeleted() || HasAnchor(anchor)) return;
-    ModifyField(env, &HolderRep::anchors).push_back(anchor);
-    anchor->SetOwner(env, this);
-  }
-  void RemoveAnchor(Core::Env& env, Anchor* anchor) override {
-    if (IsDeleted() || !HasAnchor(anchor)) return;
-    auto& list = ModifyField(env, &HolderRep::anchors);
-    list.erase(std::find(list.begin(), list.end(), anchor));
-  }
-  bool HasAnchor(const Anchor* anchor) const override {
-    const auto& list = GetRep().anchors;
-    return std::find(list.begin(), list.end(), anchor) != list.end();
-  }
   // The anchor on the top edge above the point, the text 200 above it, growing upward.
   void GetTextPlacement(TextPlacement& p, const zq::float8Point& point) const override {
     p.anchorPoint = {point.x, double(GetRep().rect.top)};
@@ -101,7 +88,7 @@ class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Nu
     if (Core::ElementPtr anchor = RestoreAnchorElement(env, nsUri, name)) return anchor;
     return Core::IModelElement::CreateChildElement(env, nsUri, name);
   }
-  const Core::PtrCont<Anchor>& Anchors() const { return GetRep().anchors; }
+  const Core::PtrCont<Anchor>& Anchors() const { return GetAnchors(); }
 };
 
 // The factories of the free-text tests.
