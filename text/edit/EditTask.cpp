@@ -26,8 +26,8 @@ bool IsWordItem(const Item& item) {
 
 }  // namespace
 
-EditTask::EditTask(View::ViewContext& context, View::ITask& parent, VText& view, std::size_t caret)
-    : ISubTask(context, parent, "EditTask"), view_(view), keep_(view.GetText().shared_from_this()),
+EditTask::EditTask(View::ViewContext& context, View::ITask& parent, Text& text, std::size_t caret)
+    : ISubTask(context, parent, "EditTask"), text_(text), keep_(text.shared_from_this()),
       caret_(caret), anchor_(caret) {
   TakeSelectionSnapshot();
   using namespace WinMessage;
@@ -43,6 +43,8 @@ EditTask::EditTask(View::ViewContext& context, View::ITask& parent, VText& view,
   plugs_->Add(WM_MBUTTONDOWN, this, &EditTask::OnOtherButton);
   plugs_->Add(WM_KILLFOCUS, this, &EditTask::OnKillFocus);
   plugs_->Add(WM_SETCURSOR, this, &EditTask::OnSetCursor);
+  context.canvas->GetScrollObservers().Add(this);
+  context.canvas->GetZoomObservers().Add(this);
   ShowState();
 }
 
@@ -51,6 +53,8 @@ EditTask::~EditTask() {
   selection_.Reset();
   View::ViewContext& c = GetContext();
   if (c.canvas) {
+    c.canvas->GetScrollObservers().Remove(this);
+    c.canvas->GetZoomObservers().Remove(this);
     c.canvas->HideCaret();
     c.canvas->Update();
   }
@@ -73,7 +77,7 @@ void EditTask::EndAndRepost(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void EditTask::Select(std::size_t anchor, std::size_t caret) {
-  const std::size_t n = view_.GetText().GetContent().Items().size();
+  const std::size_t n = text_.GetContent().Items().size();
   anchor_ = std::min(anchor, n);
   caret_ = std::min(caret, n);
   goalX_ = -1;
@@ -85,7 +89,7 @@ void EditTask::MoveTo(std::size_t pos, bool extend) {
 }
 
 void EditTask::Replace(std::u16string_view text) {
-  Text& t = view_.GetText();
+  Text& t = text_;
   if (t.IsDeleted()) return End();
   Content content = t.GetContent();
   const std::size_t caret = ReplaceRange(content, std::min(anchor_, caret_), std::max(anchor_, caret_), text);
@@ -105,12 +109,12 @@ void EditTask::DeleteTo(std::size_t pos) {
 }
 
 double EditTask::CaretX() const {
-  const Text& t = view_.GetText();
+  const Text& t = text_;
   return PlaceCaret(*t.GetLayout(), ToTextPos(t.GetContent(), caret_)).x;
 }
 
 void EditTask::TypeChar(wchar_t c) {
-  const Content& content = view_.GetText().GetContent();
+  const Content& content = text_.GetContent();
   const bool selected = anchor_ != caret_;
   if (!IsLow(c)) pendingHigh_ = 0;
   switch (c) {
@@ -143,7 +147,7 @@ void EditTask::TypeChar(wchar_t c) {
 void EditTask::OnChar(WinMessage::WM_CHAR_Msg& msg) { TypeChar(msg.Char()); }
 
 void EditTask::OnKeyDown(WinMessage::KeyMsg& msg) {
-  const Text& t = view_.GetText();
+  const Text& t = text_;
   const Content& content = t.GetContent();
   const bool shift = WinUtil::IsShiftKeyDown(), ctrl = WinUtil::IsControlKeyDown();
   const std::size_t lo = std::min(anchor_, caret_), hi = std::max(anchor_, caret_);
@@ -191,7 +195,7 @@ void EditTask::OnKeyUp(WinMessage::KeyMsg& msg) { msg.passToDefault = 1; }
 void EditTask::Copy() {
   if (anchor_ == caret_) return;
   const std::u16string text =
-      RangeText(view_.GetText().GetContent(), std::min(anchor_, caret_), std::max(anchor_, caret_));
+      RangeText(text_.GetContent(), std::min(anchor_, caret_), std::max(anchor_, caret_));
   PutClipboardText(GetContext().GetHwnd(), text);
 }
 
@@ -203,8 +207,8 @@ void EditTask::Paste() {
 bool EditTask::PositionAt(POINT client, std::size_t& pos, bool clamp) const {
   const View::ViewContext& c = GetContext();
   const zq::float8Point p = c.canvas->ClientToLogical({client.x, client.y});
-  const Text& t = view_.GetText();
-  const zq::Point origin = view_.GetOrigin();
+  const Text& t = text_;
+  const zq::Point origin = TextOriginOf(text_);
   const Extent used = t.GetRep().usedSize;
   // A few pixels around the box still count as the text.
   const double slack = std::abs(c.canvas->ClientToLogical({client.x + 3, client.y}).x - p.x);
@@ -226,7 +230,7 @@ void EditTask::OnButtonDown(WinMessage::MouseMsg& msg) {
 void EditTask::OnDoubleClick(WinMessage::MouseMsg& msg) {
   std::size_t pos = 0;
   if (!PositionAt(msg.Pos(), pos, false)) return EndAndRepost(WM_LBUTTONDOWN, msg.wParam, msg.lParam);
-  const auto& items = view_.GetText().GetContent().Items();
+  const auto& items = text_.GetContent().Items();
   std::size_t begin = pos, end = pos;
   while (begin > 0 && IsWordItem(items[begin - 1])) --begin;
   while (end < items.size() && IsWordItem(items[end])) ++end;
@@ -272,10 +276,10 @@ void EditTask::UpdateCursor() {
 
 void EditTask::ShowState() {
   View::ViewContext& c = GetContext();
-  const Text& t = view_.GetText();
+  const Text& t = text_;
   const Content& content = t.GetContent();
   const std::shared_ptr<const Layout> layout = t.GetLayout();
-  const zq::Point origin = view_.GetOrigin();
+  const zq::Point origin = TextOriginOf(text_);
   selection_.Clear();
   if (anchor_ != caret_) {
     const TextPos from = ToTextPos(content, std::min(anchor_, caret_));

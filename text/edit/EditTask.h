@@ -5,18 +5,17 @@
 
 #include "app/winmessage/WinMsgPlug.h"
 #include "drawing/Canvas.h"
+#include "drawing/DrawingKernel.h"
 #include "text/Text.h"
 #include "view/Tasks.h"
 
 namespace TextBlock {
 
-class VText;
-
-class EditTask : public View::ISubTask {
+class EditTask : public View::ISubTask, private ICanvas::IScrollObserver, private ICanvas::IZoomObserver {
  public:
-  // Edits the text of the view element with the caret at the position (an item index); the
-  // session's changes collect in the parent's pending change.
-  EditTask(View::ViewContext& context, View::ITask& parent, VText& view, std::size_t caret);
+  // Edits the text with the caret at the position (an item index); the session's changes collect
+  // in the parent's pending change.
+  EditTask(View::ViewContext& context, View::ITask& parent, Text& text, std::size_t caret);
   ~EditTask() override;
 
   bool IsBusy() const override { return false; }
@@ -44,6 +43,9 @@ class EditTask : public View::ISubTask {
   void OnOtherButton(WinMessage::MouseMsg& msg);
   void OnKillFocus(WinMessage::Msg& msg);
   void OnSetCursor(WinMessage::WM_SETCURSOR_Msg& msg);
+  // The caret and the selection follow the canvas when it scrolls or zooms.
+  void OnScrolled(const zq::float8Point&) override { ShowState(); }
+  void OnZoomed(const zq::Point&) override { ShowState(); }
 
   // Replaces the selection by the text (undoable within the session).
   void Replace(std::u16string_view text);
@@ -62,7 +64,7 @@ class EditTask : public View::ISubTask {
   // Ends the session and hands a press outside the text on to the view.
   void EndAndRepost(UINT message, WPARAM wParam, LPARAM lParam);
 
-  VText& view_;
+  Text& text_;
   std::shared_ptr<Core::IModelElement> keep_;  // the text stays alive while edited
   std::unique_ptr<WinMessage::WinMsgPlugMap> plugs_;
   ICanvas::Group selection_;

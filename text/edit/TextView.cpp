@@ -13,11 +13,13 @@ namespace TextBlock {
 VText::VText(View::ICanvasView& view, Text& text)
     : Core::IViewElement(view, text), View::ViewElement(view, text), text_(text) {}
 
-zq::Point VText::GetOrigin() const {
+zq::Point TextOriginOf(const Text& text) {
   zq::Point origin;
-  if (const ITextOwner* owner = text_.GetTextOwner()) owner->GetTextOrigin(origin);
+  if (const ITextOwner* owner = text.GetTextOwner()) owner->GetTextOrigin(origin);
   return origin;
 }
+
+zq::Point VText::GetOrigin() const { return TextOriginOf(text_); }
 
 void VText::Update() {
   drawing_.Clear();
@@ -35,7 +37,7 @@ View::SubTaskPtr VText::StartEditing(View::ITask& parent, const zq::Point* at) {
     const TextPos place = HitTest(*text_.GetLayout(), at->x - origin.x, origin.y - at->y);
     caret = FromTextPos(content, place);
   }
-  return std::make_shared<EditTask>(parent.GetContext(), parent, *this, caret);
+  return std::make_shared<EditTask>(parent.GetContext(), parent, text_, caret);
 }
 
 View::SubTaskPtr VText::OnDoubleClick(View::ITask& parent, const zq::Point& point) {
@@ -43,6 +45,7 @@ View::SubTaskPtr VText::OnDoubleClick(View::ITask& parent, const zq::Point& poin
 }
 
 View::SubTaskPtr VText::OnChar(View::ITask& parent, unsigned wParam) {
+  if (wParam < 32 && wParam != 8 && wParam != 9 && wParam != 13) return nullptr;
   auto task = StartEditing(parent, nullptr);
   if (auto* edit = dynamic_cast<EditTask*>(task.get())) edit->TypeChar(wchar_t(wParam));
   return task;

@@ -19,17 +19,22 @@ class VText : public View::ViewElement {
   Text& GetText() const { return text_; }
   // The top-left corner of the lines in model units (y up).
   zq::Point GetOrigin() const;
-  // Starts in-place editing with the caret at the model point, or at the end without one.
+  // Starts in-place editing with the caret at the model point, or at the end without one (none
+  // for a text that is gone).
   View::SubTaskPtr StartEditing(View::ITask& parent, const zq::Point* at);
   // A double click edits at the clicked place.
   View::SubTaskPtr OnDoubleClick(View::ITask& parent, const zq::Point& point);
-  // A character typed while the owner is selected: editing starts at the end with that character.
+  // A character typed while the owner is selected: editing starts at the end with that character
+  // (printable ones, Backspace, Tab and Enter; other control characters start nothing).
   View::SubTaskPtr OnChar(View::ITask& parent, unsigned wParam);
 
  private:
   Text& text_;
   ICanvas::Group drawing_;
 };
+
+// The top-left corner of the text's lines in model units (y up): its owner's text origin.
+zq::Point TextOriginOf(const Text& text);
 
 // The view element of the text in the view, or none.
 VText* FindTextView(const Text& text, const Core::IView& view);

@@ -171,10 +171,8 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
     }
   }
   if (best == GetRep().container) return;
-  if (best)
-    best->AddContainable(env, *this);
-  else
-    SetContainer(env, nullptr);
+  if (best) best->AddContainable(env, *this);  // which tells the free text
+  SetContainer(env, best);
 }
 
 void FreeText::Finalize(Core::Env& env) { FinalizeContainer(env); }

@@ -167,6 +167,24 @@ TEST_F(Editing, APressOutsideTheTextEndsTheSessionAndActsOnTheView) {
   EXPECT_TRUE(w.Selection().empty());  // the press reached the view: nothing is selected there
 }
 
+TEST_F(Editing, TheCaretStandsAtItsPlaceAndFollowsAZoom) {
+  note->SelectInView(*w.view, true);
+  w.Type(u"abc");
+  POINT caret;
+  ASSERT_TRUE(GetCaretPos(&caret));
+  POINT expected = w.AtPlace(*note->GetText(), 0, 3);
+  EXPECT_NEAR(caret.x, expected.x, 1);
+  EXPECT_LT(caret.y, expected.y);
+  w.canvas->SetZoom(2.0, {0, 0});
+  w.Pump();
+  ASSERT_TRUE(GetCaretPos(&caret));
+  expected = w.AtPlace(*note->GetText(), 0, 3);
+  EXPECT_NEAR(caret.x, expected.x, 1);
+  w.Key(VK_LEFT);
+  ASSERT_TRUE(GetCaretPos(&caret));
+  EXPECT_NEAR(caret.x, w.AtPlace(*note->GetText(), 0, 2).x, 1);
+}
+
 TEST_F(Editing, AnUnchangedSessionLeavesNoUndoStep) {
   const std::size_t steps = UndoSteps();
   EditAt(0, 0);

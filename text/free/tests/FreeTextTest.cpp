@@ -220,6 +220,39 @@ TEST_F(FreeTexts, AnchorsAndFreeTextsAreWrittenNestedAndReadBack) {
   EXPECT_EQ(Save(loaded), first);
 }
 
+TEST_F(FreeTexts, ALooseTextBelongsToTheContainerAroundItAndIsWrittenInside) {
+  using Text::Testing::Frame;
+  std::shared_ptr<Frame> frame;
+  Step([&](Core::Env& env) { frame = Frame::Factory().CreateTyped(env); });
+  FreeText* inside = nullptr;
+  FreeText* outside = nullptr;
+  FreeText* placed = nullptr;
+  Step([&](Core::Env& env) {
+    inside = FreeText::Create(env, nullptr, {2000, 3000}, L"in", OriginTopLeft).get();
+    outside = FreeText::Create(env, nullptr, {20000, 3000}, L"out", OriginTopLeft).get();
+    placed = FreeText::Create(env, *frame, {4000, 3000}, L"placed").get();
+  });
+  EXPECT_EQ(inside->GetContainer(), frame.get());
+  EXPECT_EQ(inside->GetOwner(), static_cast<Core::IModelElement*>(frame.get()));
+  EXPECT_EQ(outside->GetContainer(), nullptr);
+  EXPECT_EQ(placed->GetContainer(), frame.get());
+  EXPECT_EQ(frame->Parts().size(), 2u);
+  // Moved out of the frame, it leaves it.
+  Step([&](Core::Env& env) { inside->SetPos(env, {30000, 3000}); });
+  EXPECT_EQ(inside->GetContainer(), nullptr);
+  EXPECT_EQ(frame->Parts().size(), 1u);
+
+  const std::string saved = Save(diagram);
+  EXPECT_LT(saved.find("<Frame"), saved.find(">placed<")) << saved;
+  EXPECT_LT(saved.find(">placed<"), saved.find("</Frame>")) << saved;
+  Core::Diagram loaded{Text::Testing::Registry(), nullptr};
+  loaded.LoadXML(saved);
+  const auto frames = All<Frame>(loaded);
+  ASSERT_EQ(frames.size(), 1u);
+  ASSERT_EQ(frames[0]->Parts().size(), 1u);
+  EXPECT_EQ(Save(loaded), saved);
+}
+
 TEST_F(FreeTexts, AnOriginOutsideTheCodesIsRefusedOnReading) {
   const std::string doc =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"

@@ -91,11 +91,53 @@ class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Nu
   const Core::PtrCont<Anchor>& Anchors() const { return GetAnchors(); }
 };
 
+struct FrameRep {
+  zq::Rect rect{0, 10000, 10000, 0};
+  Core::PtrCont<Core::IContainable> parts;
+};
+
+// A container: what lies inside its rectangle belongs to it and is written inside it.
+class Frame : public Core::Storable<Frame, FrameRep, Core::StorableTraits::Null, Core::IContainer, Core::IPointable> {
+ public:
+  static Core::FactoryImp<Frame>& Factory() {
+    static Core::FactoryImp<Frame> factory(Core::SchemaNamespace10(), L"Frame");
+    return factory;
+  }
+  static void RegisterProperties(Core::PropertyTable<FrameRep>& t) {
+    Core::RegisterProperty<>::Register(t, &FrameRep::rect, L"Rect", zq::Rect{0, 10000, 10000, 0});
+    Core::RegisterRefContNonStoreProperty::Register(t, &FrameRep::parts, L"Parts");
+  }
+  void AddContainable(Core::Env& env, Core::IContainable& c) override {
+    if (!ContainsContainable(c)) ModifyField(env, &FrameRep::parts).push_back(&c);
+    c.SetContainer(env, this);
+  }
+  void RemoveContainable(Core::Env& env, Core::IContainable& c) override {
+    auto& list = ModifyField(env, &FrameRep::parts);
+    list.erase(std::remove(list.begin(), list.end(), &c), list.end());
+  }
+  bool ContainsContainable(const Core::IContainable& c) const override {
+    const auto& list = GetRep().parts;
+    return std::find(list.begin(), list.end(), &c) != list.end();
+  }
+  void AppendContainable(Core::Env& env, Core::IContainable& c) override {
+    if (!ContainsContainable(c)) ModifyField(env, &FrameRep::parts).push_back(&c);
+  }
+  bool GetBoundingRect(zq::Rect& out) const override {
+    out = GetRep().rect;
+    return true;
+  }
+  Core::Weight GetWeight(const Core::IView&, const zq::Point& p, std::int32_t tolerance) const override {
+    return Core::Weight::MakeArea(p, tolerance, GetRep().rect);
+  }
+  const Core::PtrCont<Core::IContainable>& Parts() const { return GetRep().parts; }
+};
+
 // The factories of the free-text tests.
 inline const Core::FactoryRegistry& Registry() {
   static Core::FactoryRegistry registry = [] {
     Core::FactoryRegistry r;
     r.Register(Holder::Factory());
+    r.Register(Frame::Factory());
     r.Register(FreeText::Factory());
     r.Register(Anchor::Factory());
     r.Register(TextBlock::Text::Factory());
