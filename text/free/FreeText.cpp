@@ -175,7 +175,6 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
   SetContainer(env, best);
 }
 
-void FreeText::Finalize(Core::Env& env) { FinalizeContainer(env); }
 
 void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet&,
                          bool) {

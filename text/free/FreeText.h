@@ -107,7 +107,6 @@ class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::Stora
   void SetContainer(Core::Env& env, Core::IContainer* container) override;
   Core::IContainer* GetContainer() const override { return GetRep().container; }
   void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
-  void Finalize(Core::Env& env) override;
 
   // IShiftable
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
