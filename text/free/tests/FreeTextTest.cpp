@@ -253,23 +253,16 @@ TEST_F(FreeTexts, ALooseTextBelongsToTheContainerAroundItAndIsWrittenInside) {
   EXPECT_EQ(Save(loaded), saved);
 }
 
-TEST_F(FreeTexts, AnOriginOutsideTheCodesIsRefusedOnReading) {
-  const std::string doc =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-      "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
-      "<FreeText id=\"r1\" Pos=\"0,0\" Origin=\"5\"><Text>x</Text></FreeText>\n</Diagram>\n";
-  Core::Diagram loaded{Text::Testing::Registry(), nullptr};
-  EXPECT_THROW(loaded.LoadXML(doc), Core::Exceptions::Base);
-  EXPECT_EQ(loaded.GetElementCount(), 0u);
-}
-
-TEST_F(FreeTexts, AnAnchorOutsideAnAnchorOwnerIsRefusedOnReading) {
-  const std::string doc =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-      "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
-      "<Anchor id=\"r1\" Pos=\"0,0\"/>\n</Diagram>\n";
-  Core::Diagram loaded{Text::Testing::Registry(), nullptr};
-  EXPECT_THROW(loaded.LoadXML(doc), Core::Exceptions::Base);
+TEST_F(FreeTexts, AnOriginOutsideTheCodesAndAnAnchorOutsideAnOwnerAreRefusedOnReading) {
+  for (const char* body : {"<FreeText id=\"r1\" Pos=\"0,0\" Origin=\"5\"><Text>x</Text></FreeText>\n",
+                           "<Anchor id=\"r1\" Pos=\"0,0\"/>\n"}) {
+    const std::string doc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                                        "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n") +
+                            body + "</Diagram>\n";
+    Core::Diagram loaded{Text::Testing::Registry(), nullptr};
+    EXPECT_THROW(loaded.LoadXML(doc), Core::Exceptions::Base) << body;
+    EXPECT_EQ(loaded.GetElementCount(), 0u) << body;
+  }
 }
 
 }  // namespace
