@@ -4,6 +4,7 @@
 #include "view/Cursor.h"
 
 #include <stdexcept>
+#include <vector>
 
 namespace View {
 
@@ -14,14 +15,27 @@ void RequireListed(const Core::IViewElement& e)
     if (e.GetOwnerView() == nullptr)
         throw std::logic_error("View: a view element must initialise Core::IViewElement with its view and element");
 }
+
+std::vector<ModelElement::ViewMaker>& ViewMakers()
+{
+    static std::vector<ModelElement::ViewMaker> makers;
+    return makers;
+}
 } // namespace
 
 std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModelElement& element, Core::IView& view)
 {
     auto* canvasView = dynamic_cast<ICanvasView*>(&view);
-    auto* model = dynamic_cast<ModelElement*>(&element);
-    if (canvasView == nullptr || model == nullptr) return nullptr;
-    return model->CreateCanvasViewElement(*canvasView);
+    if (canvasView == nullptr) return nullptr;
+    if (auto* model = dynamic_cast<ModelElement*>(&element)) return model->CreateCanvasViewElement(*canvasView);
+    for (const ViewMaker& maker : ViewMakers())
+        if (auto made = maker(element, *canvasView)) return made;
+    return nullptr;
+}
+
+void ModelElement::AddViewMaker(ViewMaker maker)
+{
+    if (maker) ViewMakers().push_back(std::move(maker));
 }
 
 // ---- ViewElement

@@ -7,6 +7,7 @@
 #include "core/View.h"
 #include "drawing/Canvas.h"
 
+#include <functional>
 #include <memory>
 
 namespace View {
@@ -38,6 +39,12 @@ public:
     // The view element of any element in any view: canvas views ask View::ModelElements, other
     // views and elements get none.
     static std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element, Core::IView& view);
+
+    // Makes the view element of an element kind that cannot derive from this class (a platform-free
+    // model kind), or none when the element is not of its kind.
+    using ViewMaker = std::function<std::shared_ptr<Core::IViewElement>(Core::IModelElement&, ICanvasView&)>;
+    // Adds a maker; canvas views ask the makers in order for elements that are no View::ModelElement.
+    static void AddViewMaker(ViewMaker maker);
 };
 
 // A handle of a selected view element (a resize handle): pointable, with the task its drag runs.

@@ -1,0 +1,71 @@
+#include "text/edit/TextView.h"
+
+#include "text/Editing.h"
+#include "text/TextOwner.h"
+#include "text/edit/EditTask.h"
+#include "text/edit/FreeTextView.h"
+#include "text/free/FreeText.h"
+#include "text/win/TextDrawing.h"
+#include "view/CanvasView.h"
+
+namespace TextBlock {
+
+VText::VText(View::ICanvasView& view, Text& text)
+    : Core::IViewElement(view, text), View::ViewElement(view, text), text_(text) {}
+
+zq::Point TextOriginOf(const Text& text) {
+  zq::Point origin;
+  if (const ITextOwner* owner = text.GetTextOwner()) owner->GetTextOrigin(origin);
+  return origin;
+}
+
+zq::Point VText::GetOrigin() const { return TextOriginOf(text_); }
+
+void VText::Update() {
+  drawing_.Clear();
+  if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) return;
+  const zq::Point origin = GetOrigin();
+  drawing_.Add(CreateTextElement(GetCanvasView().GetCanvas(), text_.GetLayout(), {double(origin.x), double(origin.y)}));
+}
+
+View::SubTaskPtr VText::StartEditing(View::ITask& parent, const zq::Point* at) {
+  if (text_.IsDeleted() || !text_.GetTextOwner()) return nullptr;
+  const Content& content = text_.GetContent();
+  std::size_t caret = content.Items().size();
+  if (at) {
+    const zq::Point origin = GetOrigin();
+    const TextPos place = HitTest(*text_.GetLayout(), at->x - origin.x, origin.y - at->y);
+    caret = FromTextPos(content, place);
+  }
+  return std::make_shared<EditTask>(parent.GetContext(), parent, text_, caret);
+}
+
+View::SubTaskPtr VText::OnDoubleClick(View::ITask& parent, const zq::Point& point) {
+  return StartEditing(parent, &point);
+}
+
+View::SubTaskPtr VText::OnChar(View::ITask& parent, unsigned wParam) {
+  if (wParam < 32 && wParam != 8 && wParam != 9 && wParam != 13) return nullptr;
+  auto task = StartEditing(parent, nullptr);
+  if (auto* edit = dynamic_cast<EditTask*>(task.get())) edit->TypeChar(wchar_t(wParam));
+  return task;
+}
+
+VText* FindTextView(const Text& text, const Core::IView& view) {
+  return dynamic_cast<VText*>(text.FindViewElement(view));
+}
+
+void RegisterTextViews() {
+  static const bool registered = [] {
+    View::ModelElement::AddViewMaker(
+        [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
+          if (auto* text = dynamic_cast<Text*>(&element)) return std::make_shared<VText>(view, *text);
+          if (auto* free = dynamic_cast<::Text::FreeText*>(&element)) return std::make_shared<::Text::VFreeText>(view, *free);
+          return nullptr;
+        });
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace TextBlock

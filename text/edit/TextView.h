@@ -1,0 +1,45 @@
+#pragma once
+// The view of a rich text in a canvas view: its laid-out lines drawn at the owner's text origin
+// through the drawing kernel's text runs; the place where in-place editing starts.
+#include "drawing/Canvas.h"
+#include "text/Text.h"
+#include "view/Tasks.h"
+#include "view/ViewElements.h"
+
+namespace TextBlock {
+
+class VText : public View::ViewElement {
+ public:
+  VText(View::ICanvasView& view, Text& text);
+  // Draws the text's current layout at its owner's text origin.
+  void Update() override;
+  using View::ViewElement::Update;
+
+  // The text shown.
+  Text& GetText() const { return text_; }
+  // The top-left corner of the lines in model units (y up).
+  zq::Point GetOrigin() const;
+  // Starts in-place editing with the caret at the model point, or at the end without one (none
+  // for a text that is gone).
+  View::SubTaskPtr StartEditing(View::ITask& parent, const zq::Point* at);
+  // A double click edits at the clicked place.
+  View::SubTaskPtr OnDoubleClick(View::ITask& parent, const zq::Point& point);
+  // A character typed while the owner is selected: editing starts at the end with that character
+  // (printable ones, Backspace, Tab and Enter; other control characters start nothing).
+  View::SubTaskPtr OnChar(View::ITask& parent, unsigned wParam);
+
+ private:
+  Text& text_;
+  ICanvas::Group drawing_;
+};
+
+// The top-left corner of the text's lines in model units (y up): its owner's text origin.
+zq::Point TextOriginOf(const Text& text);
+
+// The view element of the text in the view, or none.
+VText* FindTextView(const Text& text, const Core::IView& view);
+
+// Lets canvas views make the views of texts and free texts (once per process).
+void RegisterTextViews();
+
+}  // namespace TextBlock

@@ -1,0 +1,224 @@
+#include "text/free/FreeText.h"
+
+#include <algorithm>
+
+#include "core/Diagram.h"
+#include "core/DocumentReader.h"
+#include "core/Factory.h"
+#include "core/PropertyKinds.h"
+#include "core/Registries.h"
+#include "core/Transaction.h"
+#include "core/Weight.h"
+#include "style/Names.h"
+#include "text/free/Anchor.h"
+
+namespace Text {
+
+namespace {
+
+// The text area of a free text: a fixed width while empty, so that a new one can be seen and hit.
+constexpr std::int32_t kEmptyWidth = 400;
+
+bool IsOriginCode(std::int32_t origin) { return origin >= OriginTopLeft && origin <= OriginBottomLeft; }
+
+}  // namespace
+
+zq::Point TextOriginPoint(std::int32_t origin, const zq::Point& p, TextBlock::Extent used) {
+  switch (origin) {
+    case OriginTopRight: return {p.x - used.width, p.y};
+    case OriginBottomRight: return {p.x - used.width, p.y + used.height};
+    case OriginBottomLeft: return {p.x, p.y + used.height};
+    default: return p;
+  }
+}
+
+Core::FactoryImp<FreeText>& FreeText::Factory() {
+  static Core::FactoryImp<FreeText> factory(Core::SchemaNamespace10(), L"FreeText");
+  return factory;
+}
+
+void FreeText::RegisterProperties(Core::PropertyTable<FreeTextRep>& t) {
+  using namespace Core;
+  RegisterRefProperty<>::Register(t, &FreeTextRep::text, L"Text");
+  RegisterRefNonStoreProperty::Register(t, &FreeTextRep::owner, L"Owner");
+  RegisterRefNonStoreProperty::Register(t, &FreeTextRep::container, L"Container");
+  RegisterEnumProperty<OriginTopLeft, OriginBottomLeft, EvalRestore::Optional>::Register(
+      t, &FreeTextRep::origin, L"Origin", std::int32_t(OriginTopLeft));
+  RegisterRefNonStoreProperty::Register(t, &FreeTextRep::style, L"Style");
+}
+
+std::shared_ptr<FreeText> FreeText::Create(Core::Env& env, IFreeTextOwner* owner, const zq::Point& position,
+                                           const std::wstring& content, std::int32_t origin) {
+  Style::Style* style = Style::Style::Find(env.GetDiagram());
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::FreeText);
+  auto free = Factory().CreateTyped(env);
+  if (owner) {
+    free->SetFreeTextOwner(env, owner);
+    owner->SetFreeText(env, free.get());
+  }
+  auto text = TextBlock::Text::Create(env, *free);
+  free->SetText(env, text.get());
+  free->SetOrigin(env, IsOriginCode(origin) ? origin : std::int32_t(OriginTopLeft));
+  text->SetName(env, content);
+  free->SetPos(env, position);
+  if (style) free->SetStyle(env, style);
+  return free;
+}
+
+Core::ElementPtr FreeText::Create(Core::Env& env, const zq::Point& position) {
+  return Create(env, nullptr, position, std::wstring(), OriginTopLeft);
+}
+
+std::shared_ptr<FreeText> FreeText::Create(Core::Env& env, Core::IContainer& container, const zq::Point& position,
+                                           const std::wstring& text) {
+  auto free = Create(env, nullptr, position, text, OriginTopLeft);
+  container.AddContainable(env, *free);
+  return free;
+}
+
+void FreeText::SetFreeTextOwner(Core::Env& env, IFreeTextOwner* owner) { SetField(env, &FreeTextRep::owner, owner); }
+
+void FreeText::SetOrigin(Core::Env& env, std::int32_t origin) {
+  if (IsDeleted() || !IsOriginCode(origin)) return;
+  SetField(env, &FreeTextRep::origin, origin);
+}
+
+zq::Rect FreeText::GetBox() const {
+  zq::Point origin;
+  GetTextOrigin(origin);
+  TextBlock::Extent used = TextBlock::ITextOwner::GetTextAreaSizeUsed(GetText());
+  // An empty text lays out to no width; its box keeps the empty area's width so that it can still
+  // be seen, hit and edited.
+  if (TextBlock::ITextOwner::IsTextEmpty(GetText())) used.width = std::max(used.width, kEmptyWidth);
+  return zq::Rect::FromPosSize(origin, used.width, used.height);
+}
+
+Core::IModelElement* FreeText::GetOwner() const {
+  if (GetRep().owner) return GetRep().owner;
+  return GetRep().container;
+}
+
+void FreeText::GetTextOrigin(zq::Point& origin) const {
+  origin = TextOriginPoint(GetRep().origin, GetPos(), TextBlock::ITextOwner::GetTextAreaSizeUsed(GetText()));
+}
+
+void FreeText::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text& text) const {
+  size = text.GetContent().IsEmpty() ? TextBlock::Extent{kEmptyWidth, 0} : TextBlock::Extent{0, 0};
+}
+
+void FreeText::OnTextChanged(Core::Env& env, TextBlock::Text&) {
+  // The box changed with the text: the views redraw the outline and the marks.
+  env.Modify(*this, true);
+}
+
+void FreeText::SetText(Core::Env& env, TextBlock::Text* text) { SetField(env, &FreeTextRep::text, text); }
+
+void FreeText::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {
+  if (auto* anchor = dynamic_cast<const Anchor*>(GetRep().owner)) {
+    anchor->GetTextStyle(style, text);
+    return;
+  }
+  style = TextBlock::TextStyle();
+  if (const Style::Style* documentStyle = GetRep().style) documentStyle->GetFont(Style::Names::FreeText(), style);
+  style.horizontalAlignment = TextBlock::AlignLeft;
+  style.verticalAlignment = TextBlock::AlignTop;
+  style.sizing = TextBlock::SizingOwnExtent;
+}
+
+bool FreeText::IsNear(const zq::Point& point, std::int32_t tolerance) const {
+  return GetBox().Inflated(tolerance).Contains(point);
+}
+
+bool FreeText::GetBoundingRect(zq::Rect& out) const {
+  out = GetBox();
+  return true;
+}
+
+Core::Weight FreeText::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
+  Core::Weight w = Core::Weight::MakeArea(point, tolerance, GetBox());
+  w.PromoteIfSelected(view, *this);
+  return w;
+}
+
+void FreeText::SetContainer(Core::Env& env, Core::IContainer* container) {
+  if (IsDeleted() || container == GetRep().container) return;
+  Core::IContainer* previous = GetRep().container;
+  SetField(env, &FreeTextRep::container, container);
+  if (previous && previous->ContainsContainable(*this)) previous->RemoveContainable(env, *this);
+}
+
+void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
+  if (IsDeleted() || GetRep().owner) return;  // an anchored text stays with its anchor
+  const zq::Rect box = GetBox();
+  const zq::Point at = box.TopLeft();
+  Core::IContainer* best = nullptr;
+  Core::Weight bestWeight;
+  for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
+    auto* container = dynamic_cast<Core::IContainer*>(e.get());
+    auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+    if (!container || !pointable || e.get() == this || e->IsDeleted()) continue;
+    zq::Rect r;
+    if (!pointable->GetBoundingRect(r) || !r.Normalized().Contains(box)) continue;
+    const Core::IView* view = env.GetView();
+    if (!view) {
+      if (!best) best = container;
+      continue;
+    }
+    const Core::Weight w = pointable->GetWeight(*view, at, 0);
+    if (!best || w > bestWeight) {
+      best = container;
+      bestWeight = w;
+    }
+  }
+  if (best == GetRep().container) return;
+  if (best) best->AddContainable(env, *this);  // which tells the free text
+  SetContainer(env, best);
+}
+
+
+void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet&,
+                         bool) {
+  SetPos(env, Core::ShiftParam::Apply(shift, GetPos(), GetOldPos()));
+}
+
+void FreeText::SetStyle(Core::Env& env, Style::Style* style) {
+  if (IsDeleted() || style == GetRep().style) return;
+  SetField(env, &FreeTextRep::style, style);
+  TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
+}
+
+void FreeText::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
+  if (IsDeleted()) return;
+  // An anchored text has its owner's style, which the owner re-applies through the anchor.
+  if (!GetRep().owner) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::FreeText());
+}
+
+void FreeText::CollectDirectoryNames(Style::IUsageCollector& collector) const {
+  for (const Style::DirectoryName* name = &Style::Names::FreeText(); name; name = name->GetParent())
+    collector.Use(*name);
+}
+
+void FreeText::CreateDirectories(Core::Env& env, Style::Style* style) {
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::FreeText);
+}
+
+void FreeText::Delete(Core::Env& env) {
+  if (IsDeleted()) return;
+  IModelElement::Delete(env);
+  TextBlock::ITextOwner::DeleteWithText(GetText(), env);
+  if (IFreeTextOwner* owner = GetRep().owner) owner->SetFreeText(env, nullptr);
+  if (Core::IContainer* container = GetRep().container)
+    if (container->ContainsContainable(*this)) container->RemoveContainable(env, *this);
+}
+
+void FreeText::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
+  if (auto* anchor = dynamic_cast<Anchor*>(context.enclosing)) {
+    SetFreeTextOwner(env, anchor);
+    anchor->SetFreeText(env, this);
+  } else if (auto* container = dynamic_cast<Core::IContainer*>(context.enclosing)) {
+    SetField(env, &FreeTextRep::container, container);
+    container->AppendContainable(env, *this);
+  }
+}
+
+}  // namespace Text
