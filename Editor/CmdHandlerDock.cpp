@@ -1,11 +1,16 @@
 #include "Editor/CmdHandlerDock.h"
 
+#include "resources/resource.h"
+#include "text/free/FreeText.h"
 #include "view/DiagramType.h"
 
 namespace Editor {
 
 CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     Add(std::make_unique<View::DiagramTypeCmdHandler>(task));
+    // A free text where the diagram was last pressed.
+    Add(std::make_unique<View::StdCreateCmdHandler>(
+        task, ID_NEW_FREETEXT, [](Core::Env& env, const zq::Point& p) { return Text::FreeText::Create(env, p); }));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

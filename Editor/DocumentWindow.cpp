@@ -9,7 +9,6 @@
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "app/winutil/WindowPlacement.h"
-#include "page/win/VPage.h"
 #include "resources/resource.h"
 #include "style/win/PropertyEditor.h"
 #include "view/Cursor.h"
@@ -29,15 +28,6 @@ const WinUtil::WindowClass& FrameClass() {
 UINT DeferredSetFocusMsg() {
     static const UINT id = WinUtil::PrivateMessage::Instance().Allocate();
     return id;
-}
-
-// The page shows itself in each view through its frame, which hands the page's layout to the canvas.
-std::shared_ptr<Core::IViewElement> MakePageFrame(Core::IModelElement& element, View::ICanvasView& view) {
-    auto* page = dynamic_cast<Page::Page*>(&element);
-    if (!page) return nullptr;
-    auto frame = std::make_shared<Page::VPage>(view, *page, view.GetCanvas());
-    frame->Update(nullptr);
-    return frame;
 }
 
 } // namespace
@@ -121,7 +111,6 @@ PaneSetup WindowImp::MakePaneSetup() {
     setup.view.commander = &commander_;
     setup.view.document = &document_;
     setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
-    setup.view.otherViewElements = &MakePageFrame;
     setup.focused = [this](ClientView& pane) {
         if (&pane != active_) SetActiveView(&pane);
     };

@@ -4,8 +4,14 @@
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
+#include "page/win/VPage.h"
 #include "style/Model.h"
+#include "text/edit/TextView.h"
+#include "text/free/Anchor.h"
+#include "text/free/FreeText.h"
+#include "view/CanvasView.h"
 #include "view/DiagramType.h"
+#include "view/ViewElements.h"
 
 namespace Editor {
 
@@ -15,6 +21,25 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Style::Style::Factory().ReportTo(registry);
     Page::Page::Factory().ReportTo(registry);
     View::DiagramType::Factory().ReportTo(registry);
+    Text::FreeText::Factory().ReportTo(registry);
+    Text::Anchor::Factory().ReportTo(registry);
+    RegisterViewMakers();
+}
+
+void RegisterViewMakers() {
+    static const bool registered = [] {
+        View::ModelElement::AddViewMaker(
+            [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
+                auto* page = dynamic_cast<Page::Page*>(&element);
+                if (page == nullptr) return nullptr;
+                auto frame = std::make_shared<Page::VPage>(view, *page, view.GetCanvas());
+                frame->Update(nullptr);
+                return frame;
+            });
+        TextBlock::RegisterTextViews();
+        return true;
+    }();
+    (void)registered;
 }
 
 void FillNewDiagram(Core::Diagram& model) {

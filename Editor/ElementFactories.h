@@ -10,6 +10,10 @@ namespace Editor {
 // Registers the factories of every element kind the editor reads and writes.
 void RegisterElementFactories(Core::FactoryRegistry& registry);
 
+// Lets every canvas view show the elements that have no view of their own kind: the page through
+// its frame, texts and free texts through their text views. Safe to call more than once.
+void RegisterViewMakers();
+
 // Fills a new, empty diagram with its default content, as one change that is not undoable.
 void FillNewDiagram(Core::Diagram& model);
 

@@ -4,20 +4,15 @@
 #include "app/winutil/FileHandle.h"
 #include "app/winutil/ResourceLoader.h"
 #include "drawing/Placeable.h"
-#include "page/Page.h"
-#include "page/win/VPage.h"
+#include "Editor/ElementFactories.h"
 #include "resources/resource.h"
 
 namespace Editor {
 
 std::unique_ptr<View::ReadOnlyDiagramView> CreateReadOnlyView(const Core::IClub& source, ICanvas::Canvas& canvas)
 {
-    return std::make_unique<View::ReadOnlyDiagramView>(
-        source, canvas, [](Core::IModelElement& element, View::ReadOnlyDiagramView& view) -> std::shared_ptr<Core::IViewElement> {
-            auto* page = dynamic_cast<Page::Page*>(&element);
-            if (page == nullptr) return nullptr;
-            return std::make_shared<Page::VPage>(view, *page, view.GetCanvas());
-        });
+    RegisterViewMakers();
+    return std::make_unique<View::ReadOnlyDiagramView>(source, canvas);
 }
 
 std::unique_ptr<ICanvas::IMetafileCanvas> CreatePictureCanvas()

@@ -123,13 +123,6 @@ void DiagramView::MakeDefaultTask()
     ++generation_;
 }
 
-std::shared_ptr<Core::IViewElement> DiagramView::CreateViewElement(Core::IModelElement& element)
-{
-    std::shared_ptr<Core::IViewElement> made = ICanvasView::CreateViewElement(element);
-    if (!made && context_.otherViewElements) made = context_.otherViewElements(element, *this);
-    return made;
-}
-
 void DiagramView::ProcessUpdates()
 {
     ICanvasView::ProcessUpdates();

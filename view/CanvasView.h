@@ -93,8 +93,6 @@ struct DiagramViewSetup {
     ITransferSetFormatHandler* transferFormats = nullptr;
     // Called after the diagram type changed.
     std::function<void()> diagramTypeNotifier;
-    // Makes the view elements of elements that are no View::ModelElement (the owner's page frame).
-    std::function<std::shared_ptr<Core::IViewElement>(Core::IModelElement&, ICanvasView&)> otherViewElements;
 };
 
 // The record every task, command handler and drop-target task of a view reaches: what the owner
@@ -119,8 +117,6 @@ public:
     ~DiagramView() override;
 
     void ProcessUpdates() override;
-    // The element's own view element, else the one the owner's hook makes (may be none).
-    std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element) override;
     // Shows or hides the selection marks, refreshes the default task and repaints.
     void SetActive(bool active) override;
     int PixelsToLogical(int n) const override;

@@ -6,8 +6,8 @@
 
 namespace View {
 
-ReadOnlyDiagramView::ReadOnlyDiagramView(const Core::IClub& source, ICanvas::Canvas& canvas, ForeignViewMaker foreign)
-    : source_(source), canvas_(canvas), foreign_(std::move(foreign))
+ReadOnlyDiagramView::ReadOnlyDiagramView(const Core::IClub& source, ICanvas::Canvas& canvas)
+    : source_(source), canvas_(canvas)
 {
     SetActive(false);
 }
@@ -29,12 +29,6 @@ void ReadOnlyDiagramView::AddSourceElements()
         element.AddViewElement(std::move(viewElement));
     });
     UpdateViewElements();
-}
-
-std::shared_ptr<Core::IViewElement> ReadOnlyDiagramView::CreateViewElement(Core::IModelElement& element)
-{
-    if (auto made = ICanvasView::CreateViewElement(element)) return made;
-    return foreign_ ? foreign_(element, *this) : nullptr;
 }
 
 int ReadOnlyDiagramView::PixelsToLogical(int n) const

@@ -13,14 +13,9 @@ namespace View {
 
 class ReadOnlyDiagramView : public ICanvasView {
 public:
-    // Makes the view element of an element that is not a View::ModelElement (the page's frame);
-    // none when the element has nothing to show.
-    using ForeignViewMaker =
-        std::function<std::shared_ptr<Core::IViewElement>(Core::IModelElement& element, ReadOnlyDiagramView& view)>;
-
     // A view of the source on the canvas (both outlive the view); it marks itself inactive, so that
     // no selection mark is ever drawn.
-    ReadOnlyDiagramView(const Core::IClub& source, ICanvas::Canvas& canvas, ForeignViewMaker foreign = {});
+    ReadOnlyDiagramView(const Core::IClub& source, ICanvas::Canvas& canvas);
     // Takes its view elements back from the elements it gave them to.
     ~ReadOnlyDiagramView() override;
 
@@ -30,7 +25,6 @@ public:
     // The source drawn.
     const Core::IClub& GetSource() const { return source_; }
 
-    std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element) override;
     // Processes the queued updates: every view element draws onto the canvas.
     void UpdateView() override { ProcessUpdates(); }
     int PixelsToLogical(int n) const override;
@@ -39,7 +33,6 @@ public:
 private:
     const Core::IClub& source_;
     ICanvas::Canvas& canvas_;
-    ForeignViewMaker foreign_;
     std::vector<Core::ElementPtr> added_;  // the elements AddSourceElements gave view elements to
 };
 
