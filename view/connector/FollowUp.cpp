@@ -137,6 +137,7 @@ void IJoin::Smooth(Core::Env& env)
 void IJoin::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    UpdateViewElements();  // the views redraw the part once the change is complete
     for (ISegment* s : GetSegments()) s->CheckOrthoFlags(env);
     Queue(env, *this);
 }
@@ -144,6 +145,7 @@ void IJoin::Finalize(Core::Env& env)
 void ISegment::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    UpdateViewElements();  // the views redraw the part once the change is complete
     // A flag that a move broke (an end kept on its terminal) no longer holds.
     CheckOrthoFlags(env);
     for (ISegmentEnd* e : GetEndList())
@@ -176,6 +178,7 @@ void InsertBend(Core::Env& env, IEnd& end, const zq::float8Point& at)
 void IEnd::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    UpdateViewElements();  // the views redraw the part once the change is complete
     zq::float8Point pending;
     if (GetPendingPoint(pending)) {
         SetPendingPoint(nullptr);
