@@ -226,6 +226,11 @@ public:
     ISegmentEnd* OtherEnd(const ISegmentEnd* end) const;
     // Puts the new end in the old one's place (undoable); attached ends follow the changed line.
     void Reconnect(Core::Env& env, ISegmentEnd* oldEnd, ISegmentEnd* newEnd);
+    // The ends lying on the segment go from their place on the line oa-ob (their points, or with
+    // fromOld their positions before the transaction) to the same relative place on the line now;
+    // without fromOld nothing moves when the line still runs where it ran.
+    void CarryAttachedEnds(Core::Env& env, const zq::float8Point& oa, const zq::float8Point& ob, bool fromOld,
+                           Core::DeferredShiftSet& set);
     // The flag rule: H (V) only when the points are horizontal (vertical) and the segment had it or is new.
     void SetOrthoFlags(Core::Env& env);
     // Clears the flags that no longer hold.
