@@ -128,6 +128,21 @@ TEST_F(ConnectorFixture, EndsLyingOnASegmentReconnectedToAnotherPointFollowItsLi
     EXPECT_EQ(zq::float8Point(100, 1100), onIt->GetEnds()[1]->GetPosition());
 }
 
+TEST_F(ConnectorFixture, AnEndInsideItsBoxIsPutOnTheOutlineWhereItsLevelSegmentMeetsIt)
+{
+    const zq::Rect r = b->GetRect();
+    const double y = (r.top + r.bottom) / 2.0, inside = (r.left + r.right) / 2.0;
+    Wire* w = Path({{0, y}, {inside, y}}, nullptr, b.get());
+    Connector::IEnd* e = w->GetEnds()[1];
+    EXPECT_EQ(b.get(), e->GetTerminal());
+    EXPECT_EQ(zq::float8Point(std::min(r.left, r.right), y), e->GetPosition());
+    EXPECT_TRUE(w->GetSegmentList()[0]->IsHorizontalOrtho());
+    // An oblique segment's end stays where it was put.
+    Wire* o = Path({{0, y + 1000}, {inside, y}}, nullptr, b.get());
+    EXPECT_EQ(zq::float8Point(inside, y), o->GetEnds()[1]->GetPosition());
+    EXPECT_EQ("", CheckAll());
+}
+
 TEST_F(ConnectorFixture, MergedEndsBecomeOneJoin)
 {
     Wire* w1 = Path({{0, 0}, {1000, 0}});
