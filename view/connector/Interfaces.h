@@ -50,7 +50,8 @@ public:
     virtual void ForEachNeighbour(const std::function<void(IConnectorElement&)>& f) const = 0;
     // Reading: records the enclosing connector directly.
     virtual void AssignConnectorForReading(IConnector* connector) = 0;
-    // A copy takes the whole connector along (a part alone would break the graph).
+    // A copy takes the whole connector along (a part alone would break the graph) and the terminals
+    // of its attached ends.
     void ExtendSelection(Core::ExtendSelectionParam& param) override;
     // Moves this part and everything reachable from it (never back through from) into the connector.
     void BuildConnector(Core::Env& env, IConnectorElement* from, IConnector& target);
