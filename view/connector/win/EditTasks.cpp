@@ -59,6 +59,46 @@ zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::f
     return manhattan(level.point) < manhattan(plumb.point) ? level.point : plumb.point;
 }
 
+// ---- EndShiftControl
+
+EndShiftControl::EndShiftControl(View::ViewContext& context, IEnd& end, bool shiftedItself)
+    : context_(context), end_(end), keep_(end.shared_from_this()), shiftedItself_(shiftedItself),
+      start_(end.GetOldPosition()), point_(end.GetPoint())
+{
+}
+
+void EndShiftControl::Update(const Core::ShiftVector& shift, const zq::Point& pointer)
+{
+    (void)pointer;
+    point_ = shiftedItself_ ? Core::ShiftParam::Apply(shift, end_.GetPoint(), start_) : end_.GetPoint();
+    candidate_ = end_.IsDeleted() ? nullptr : FindTerminal(context_, zq::RoundPoint(point_), this);
+    mark_.Clear();
+    const double r = context_.view->PixelsToLogical(4);
+    mark_.Add(context_.canvas->CreateMarkerEllipse({point_.x - r, point_.y + r, point_.x + r, point_.y - r},
+                                                   candidate_ != nullptr ? 1 : 0));
+}
+
+void EndShiftControl::Finish(Core::Env& env)
+{
+    mark_.Reset();
+    if (candidate_ != nullptr) env.GetTransaction().AddFollowUpJob(shared_from_this());
+}
+
+void EndShiftControl::DoFollowUpJob(Core::Env& env)
+{
+    if (end_.IsDeleted() || candidate_ == nullptr || candidate_->IsDeleted() || end_.IsAttached()) return;
+    const zq::float8Point to = PointOnTerminal(*candidate_, point_, end_.GetSegment());
+    const zq::float8Point from = end_.GetOldPosition();
+    Core::DeferredShiftSet set;
+    end_.Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
+    end_.AttachTo(env, candidate_);
+}
+
+bool EndShiftControl::Accept(const Core::IModelElement* e) const
+{
+    return e != nullptr && !e->IsInTransaction() && e != &end_ && end_.AcceptsTerminal(e);
+}
+
 // ---- PartMoveTask
 
 PartMoveTask::PartMoveTask(View::ViewContext& context, View::ITask& parent, std::string name, IConnectorElement& part)
@@ -199,6 +239,13 @@ JoinMoveTask::JoinMoveTask(View::ViewContext& context, View::ITask& parent, IJoi
     : PartMoveTask(context, parent, "JoinMoveTask", join), join_(join), geometry_(geometry)
 {
     View::Cursor::Load(274);
+    // The free ends at the far ends of the straight runs from the join travel with it.
+    for (auto dir : {ISegmentEnd::kLeft, ISegmentEnd::kRight, ISegmentEnd::kUp, ISegmentEnd::kDown})
+        join.Traverse(nullptr, dir, [&](ISegment&, ISegmentEnd& farEnd) {
+            if (auto* end = dynamic_cast<IEnd*>(&farEnd); end != nullptr && !end->IsAttached() && !controls_.count(end))
+                controls_.emplace(end, std::make_shared<EndShiftControl>(context, *end, false));
+            return true;
+        });
 }
 
 void JoinMoveTask::Step(const zq::Point& point)
@@ -209,7 +256,9 @@ void JoinMoveTask::Step(const zq::Point& point)
     Core::Env env = MakeEnv();
     const zq::float8Point from = join_.GetOldPosition();
     Core::DeferredShiftSet set;
-    join_.Shift(env, nullptr, {point.x - from.x, point.y - from.y, true, true}, set, false);
+    const Core::ShiftVector shift{point.x - from.x, point.y - from.y, true, true};
+    join_.Shift(env, nullptr, shift, set, false);
+    for (auto& [end, control] : controls_) control->Update(shift, point);
 }
 
 View::ITask::EndCode JoinMoveTask::Complete(EndCode code)
@@ -218,14 +267,15 @@ View::ITask::EndCode JoinMoveTask::Complete(EndCode code)
     Core::Env env = MakeEnv();
     if (!geometry_) {
         join_.SetOrthoFlags(env);
-        return code;
+    } else {
+        for (ISegment* s : join_.GetSegments()) {
+            ISegmentEnd *a, *b;
+            if (!s->GetEnds(a, b)) continue;
+            s->SetHorizontalOrtho(env, GraphUtil::IsHorizontal(a->GetPoint(), b->GetPoint()));
+            s->SetVerticalOrtho(env, GraphUtil::IsVertical(a->GetPoint(), b->GetPoint()));
+        }
     }
-    for (ISegment* s : join_.GetSegments()) {
-        ISegmentEnd *a, *b;
-        if (!s->GetEnds(a, b)) continue;
-        s->SetHorizontalOrtho(env, GraphUtil::IsHorizontal(a->GetPoint(), b->GetPoint()));
-        s->SetVerticalOrtho(env, GraphUtil::IsVertical(a->GetPoint(), b->GetPoint()));
-    }
+    for (auto& [end, control] : controls_) control->Finish(env);
     return code;
 }
 

@@ -6,6 +6,7 @@
 #include "view/Tasks.h"
 #include "view/connector/Interfaces.h"
 
+#include <map>
 #include <memory>
 
 namespace Connector {
@@ -18,6 +19,36 @@ Core::IModelElement* FindTerminal(View::ViewContext& context, const zq::Point& p
 // terminal has no outline.
 zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
                                  const ISegment* segment);
+
+// A free end carried along by a drag: each preview step marks where it lands (highlighted over a
+// terminal that may take it); dropped there, it attaches in a follow-up job of the change.
+class EndShiftControl : public Core::IFollowUpJob,
+                        public Core::IFilter,
+                        public std::enable_shared_from_this<EndShiftControl> {
+public:
+    // shiftedItself: the drag moves the end itself (its start point plus the shift), rather than
+    // the end following the parts that move.
+    EndShiftControl(View::ViewContext& context, IEnd& end, bool shiftedItself);
+    // One preview step with the drag's shift and pointer (model point).
+    void Update(const Core::ShiftVector& shift, const zq::Point& pointer);
+    // The drop: with a candidate the control queues itself in the change.
+    void Finish(Core::Env& env);
+    // Puts the end onto the candidate's outline and attaches it.
+    void DoFollowUpJob(Core::Env& env) override;
+    // A terminal the end's kind may take, not changed by the running change.
+    bool Accept(const Core::IModelElement* element) const override;
+    Core::IModelElement* GetCandidate() const { return candidate_; }
+    const zq::float8Point& GetPoint() const { return point_; }
+
+private:
+    View::ViewContext& context_;
+    IEnd& end_;
+    Core::ElementPtr keep_;
+    bool shiftedItself_;
+    zq::float8Point start_, point_;
+    Core::IModelElement* candidate_ = nullptr;
+    ICanvas::Group mark_;
+};
 
 // The common frame of a part drag: bindings, capture and scrolling; the drag ends on the release,
 // on a move without the button (both finish), on Escape and on the loss of focus or capture (both
@@ -90,6 +121,7 @@ protected:
 private:
     IJoin& join_;
     bool geometry_;
+    std::map<const IEnd*, std::shared_ptr<EndShiftControl>> controls_;  // the free ends on its straight runs
 };
 
 } // namespace Connector

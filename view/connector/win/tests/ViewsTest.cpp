@@ -60,6 +60,31 @@ TEST_F(ConnectorViews, AJoinDraggedByItsHandleDragsTheFarEndsOfItsOrthogonalSegm
     for (Connector::ISegment* s : line->GetSegmentList()) EXPECT_TRUE(s->IsHorizontalOrtho() || s->IsVerticalOrtho());
 }
 
+TEST_F(ConnectorViews, AFreeEndCarriedByAJoinDragAttachesToTheBoxItIsDroppedOn)
+{
+    // From box a to a join, then down to a free end.
+    Core::Transaction t(diagram, w.view.get());
+    Core::Env env(t);
+    std::vector<Connector::PathEntry> path{{{4000, 3000}, true}, {{5000, 3000}, true}, {{5000, 2500}, true}};
+    auto* line = dynamic_cast<Line*>(Connector::BuildPathConnector(env, Line::PartFactory(), path, a.get(), nullptr, nullptr));
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    diagram.UpdateAllViews();
+    w.Pump();
+    Connector::IEnd* free = line->GetEnds().back();
+    ASSERT_FALSE(free->IsAttached());
+    Click({4500, 3000});
+    const size_t undo = UndoCount();
+    const zq::Point to = P(7000, 3800);
+    Drag({5000, 3000}, to);
+    EXPECT_EQ(UndoCount(), undo + 1);
+    EXPECT_EQ(free->GetTerminal(), b.get());
+    EXPECT_EQ(free->GetPosition(), zq::float8Point(to.x, 2000));  // on the nearer side, straight below
+    EXPECT_TRUE(line->GetSegmentList().back()->IsVerticalOrtho());
+    w.Undo();
+    EXPECT_FALSE(free->IsAttached());
+    EXPECT_EQ(free->GetPosition(), zq::float8Point(5000, 2500));
+}
+
 TEST_F(ConnectorViews, CtrlMakesTheDraggedEndsSegmentObliqueAndReleasingItRestoresTheFlag)
 {
     Line* line = AddLine({{4000, 3000}, {6000, 3000}});
