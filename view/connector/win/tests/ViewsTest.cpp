@@ -41,6 +41,69 @@ TEST_F(ConnectorViews, ASelectedSegmentShowsAMarkAtEachEndAndTheCursorFollowsIts
     EXPECT_EQ(ViewOf(*oblique->GetSegmentList().front(), *w.view).GetCursorId(false, true, false), 272);
 }
 
+// Pixels of the handle picture's green inside the square of half-size 5 around the point.
+int GreenAround(HDC dc, POINT p)
+{
+    int n = 0;
+    for (int y = p.y - 5; y <= p.y + 5; ++y)
+        for (int x = p.x - 5; x <= p.x + 5; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (GetRValue(c) < 60 && GetGValue(c) > 120 && GetGValue(c) < 200 && GetBValue(c) < 60) ++n;
+        }
+    return n;
+}
+
+TEST_F(ConnectorViews, TheSegmentIsDrawnAndItsEndsShowHandlesWhileItIsSelected)
+{
+    AddLine({{4000, 3000}, {6000, 3000}});
+    Click({5000, 3000});
+    InvalidateRect(w.hwnd, nullptr, TRUE);
+    w.Pump();
+    UpdateWindow(w.hwnd);
+    HDC dc = GetDC(w.hwnd);
+    int dark = 0;
+    for (int x = 4400; x <= 5600; x += 100) {
+        const POINT p = w.At({x, 3000});
+        for (int dy = -1; dy <= 1; ++dy)
+            if (GetRValue(GetPixel(dc, p.x, p.y + dy)) < 100) {
+                ++dark;
+                break;
+            }
+    }
+    EXPECT_EQ(dark, 13) << "the line runs between the boxes";
+    EXPECT_GE(GreenAround(dc, w.At({4000, 3000})), 8);
+    EXPECT_GE(GreenAround(dc, w.At({6000, 3000})), 8);
+    ReleaseDC(w.hwnd, dc);
+
+    Click({5000, 0});
+    w.canvas->Update();
+    UpdateWindow(w.hwnd);
+    dc = GetDC(w.hwnd);
+    EXPECT_EQ(GreenAround(dc, w.At({4000, 3000})), 0);
+    EXPECT_EQ(GreenAround(dc, w.At({6000, 3000})), 0);
+    ReleaseDC(w.hwnd, dc);
+}
+
+TEST_F(ConnectorViews, ReleasingCtrlWhileDraggingASplitKeepsTheSplit)
+{
+    Line* line = AddLine({{4000, 3000}, {6000, 3000}});
+    {
+        KeysDown down{VK_LBUTTON, VK_CONTROL};
+        Post(WM_LBUTTONDOWN, {5000, 3000}, MK_CONTROL);
+        for (int i = 0; i < 3; ++i) Post(WM_MOUSEMOVE, P(5000, 4500), MK_CONTROL | MK_LBUTTON);
+        w.Pump();
+        ASSERT_TRUE(w.Task().IsBusy());
+    }
+    KeysDown down{VK_LBUTTON};
+    PostMessageW(w.hwnd, WM_KEYUP, VK_CONTROL, 1);
+    Post(WM_MOUSEMOVE, P(5000, 5000), MK_LBUTTON);
+    Post(WM_LBUTTONUP, P(5000, 5000));
+    w.Pump();
+    EXPECT_FALSE(w.Task().IsBusy());
+    ASSERT_EQ(line->GetJoinCount(), 1u);
+    EXPECT_EQ(line->GetJoins().front()->GetPosition(), F(5000, 5000));
+}
+
 TEST_F(ConnectorViews, AJoinDraggedByItsHandleDragsTheFarEndsOfItsOrthogonalSegments)
 {
     Line* line = AddLine({{4000, 3000}, {5000, 3000}, {5000, 3500}, {6000, 3500}});
