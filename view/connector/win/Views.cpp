@@ -89,7 +89,8 @@ void VSegment::UpdateShape()
     if (segment_.IsDeleted() || !segment_.GetEnds(a, b)) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     if (!IsBeingChanged()) {
-        line_.Add(canvas.CreateLine(a->GetPoint(), b->GetPoint()));
+        const zq::float8Point p = LineEnd(*a, b->GetPoint(), canvas), q = LineEnd(*b, a->GetPoint(), canvas);
+        line_.Add(canvas.CreateLine(p, q));
         return;
     }
     // A drag in progress: the line as it will be, and where an end shows another point than its own.
@@ -110,6 +111,12 @@ void VSegment::UpdateMarks()
         const int picture = !visible ? 102 : dynamic_cast<IEnd*>(e) != nullptr && e->IsAttached() ? 100 : 101;
         marks_.Add(canvas.CreatePicture(e->GetPoint(), picture));
     }
+}
+
+zq::float8Point VSegment::LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas)
+{
+    auto* v = dynamic_cast<VSegmentEnd*>(end.FindViewElement(GetCanvasView()));
+    return v ? v->DrawShape(canvas, line_, from) : end.GetPoint();
 }
 
 PartControl* VSegment::ControlOf(ISegmentEnd* end) const

@@ -48,6 +48,11 @@ public:
     using View::ViewElement::Update;
     PartControl& GetControl() { return control_; }
     void SetCursor(const zq::Point& point) override { control_.SetCursor(point); }
+    // Draws the part's decoration for a line that arrives from the point (an arrow head, say) and
+    // answers where the line stops; by default nothing, and the part's own point.
+    virtual zq::float8Point DrawShape(ICanvas::Canvas&, ICanvas::Group&, const zq::float8Point& /*from*/) {
+        return part_.GetPoint();
+    }
 
 private:
     ISegmentEnd& part_;
@@ -86,9 +91,13 @@ public:
     int GetCursorId(bool first, bool second, bool modifier) const;
     ISegment& GetSegment() const { return segment_; }
     size_t MarkCount() const { return marks_.Size(); }
+    // The drawn line with the ends' decorations (for tests).
+    size_t ShapeCount() const { return line_.Size(); }
 
 private:
     PartControl* ControlOf(ISegmentEnd* end) const;
+    // Where the line stops at the end, after its decoration.
+    zq::float8Point LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas);
     bool IsBeingChanged() const;
 
     ISegment& segment_;

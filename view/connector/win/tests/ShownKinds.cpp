@@ -10,6 +10,11 @@ Connector::IFactory& Line::PartFactory()
     return factory;
 }
 
+std::shared_ptr<Core::IViewElement> LineEnd::CreateCanvasViewElement(View::ICanvasView& view)
+{
+    return std::make_shared<VArrowEnd>(view, *this);
+}
+
 void TermBox::Attach(Core::Env& env, LineEnd* end) { end->SetTerminal(env, this); }
 
 void TermBox::Delete(Core::Env& env)

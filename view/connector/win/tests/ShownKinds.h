@@ -3,6 +3,7 @@
 #pragma once
 
 #include "view/connector/tests/TestConnectorKinds.h"
+#include "view/Shapes.h"
 #include "view/connector/win/Views.h"
 #include "view/tests/TestKinds.h"
 
@@ -72,6 +73,7 @@ public:
     static Connector::IFactory& PartFactory();
 };
 
+// A line's target end (type 2) shows a filled arrow head.
 class LineEnd : public Connector::EndImp<LineEnd>, public Connector::ShownPart {
 public:
     static Core::FactoryImp<LineEnd>& Factory() {
@@ -79,6 +81,17 @@ public:
         return factory;
     }
     static Connector::IFactory& PartFactory() { return Line::PartFactory(); }
+    std::shared_ptr<Core::IViewElement> CreateCanvasViewElement(View::ICanvasView& view) override;
+};
+
+class VArrowEnd : public Connector::VEnd {
+public:
+    VArrowEnd(View::ICanvasView& view, Connector::IEnd& end) : Core::IViewElement(view, end), VEnd(view, end) {}
+    zq::float8Point DrawShape(ICanvas::Canvas& canvas, ICanvas::Group& group, const zq::float8Point& from) override {
+        auto& end = dynamic_cast<Connector::IEnd&>(*GetModelElement());
+        if (end.GetEndType() != 2) return VEnd::DrawShape(canvas, group, from);
+        return View::ArrowShape(canvas, group, end.GetPoint(), from, 300, 200, 3).GetBase();
+    }
 };
 
 // Another line's end dropped on a segment merges the two lines.
