@@ -41,17 +41,7 @@ TEST_F(ConnectorViews, ASelectedSegmentShowsAMarkAtEachEndAndTheCursorFollowsIts
     EXPECT_EQ(ViewOf(*oblique->GetSegmentList().front(), *w.view).GetCursorId(false, true, false), 272);
 }
 
-// Pixels of the handle picture's green inside the square of half-size 5 around the point.
-int GreenAround(HDC dc, POINT p)
-{
-    int n = 0;
-    for (int y = p.y - 5; y <= p.y + 5; ++y)
-        for (int x = p.x - 5; x <= p.x + 5; ++x) {
-            const COLORREF c = GetPixel(dc, x, y);
-            if (GetRValue(c) < 60 && GetGValue(c) > 120 && GetGValue(c) < 200 && GetBValue(c) < 60) ++n;
-        }
-    return n;
-}
+using ViewTest::GreenAround;
 
 TEST_F(ConnectorViews, TheSegmentIsDrawnAndItsEndsShowHandlesWhileItIsSelected)
 {
