@@ -65,6 +65,35 @@ TEST_F(ConnectorGestures, EscapeAbandonsThePathAndLeavesNothing)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(ConnectorGestures, WithCtrlHeldTheClicksDrawStraightObliqueLegs)
+{
+    Connector::CreateConnectorCmdHandler handler(w.Task(), kNewLine, Line::PartFactory());
+    w.Task().SetLastMousePoint({2500, 3000});
+    KeysDown ctrl{VK_CONTROL};
+    ASSERT_TRUE(w.router.Execute({kNewLine, 0, nullptr}));
+    Click(P(5000, 5000), MK_CONTROL);
+    Click(P(7500, 3500), MK_CONTROL);
+    ASSERT_FALSE(w.Task().IsBusy());
+    ASSERT_EQ(Live<Line>().size(), 1u);
+    Line* line = Live<Line>().front();
+    EXPECT_EQ(line->GetSegmentCount(), 2u);
+    for (Connector::ISegment* s : line->GetSegmentList()) EXPECT_FALSE(s->IsHorizontalOrtho() || s->IsVerticalOrtho());
+    EXPECT_EQ(line->GetEnds().back()->GetTerminal(), b.get());
+    EXPECT_EQ(Count(Saved(), "Oblique"), 2u);
+}
+
+TEST_F(ConnectorGestures, LosingTheFocusAbandonsThePath)
+{
+    Connector::CreateConnectorCmdHandler handler(w.Task(), kNewLine, Line::PartFactory());
+    w.Task().SetLastMousePoint({2500, 3000});
+    ASSERT_TRUE(w.router.Execute({kNewLine, 0, nullptr}));
+    Click(P(5000, 5000));
+    SendMessageW(w.hwnd, WM_KILLFOCUS, 0, 0);
+    w.Pump();
+    EXPECT_FALSE(w.Task().IsBusy());
+    EXPECT_TRUE(Live<Line>().empty());
+}
+
 TEST_F(ConnectorGestures, AnEndDraggedOffItsBoxIsFreeAndDraggedBackIsAttachedAgain)
 {
     Line* line = AddLine({{4000, 3000}, {6000, 3000}});
