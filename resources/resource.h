@@ -23,6 +23,7 @@
 #define IDR_MENU_SEQUENCEDIAGRAM 108
 #define IDR_MENU_STATEDIAGRAM   109
 #define IDR_MENU_ELEMENT        111
+#define IDR_MENU_SEGMENT        112     // a connector segment: the element menu and "Keep &Orthogonal"
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -143,6 +144,8 @@
 #define ID_NEW_STATE            40131
 #define ID_NEW_INITIALSTATE     40133
 #define ID_NEW_FINALSTATE       40134
+// Connector segments
+#define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 
 // ---- Strings -------------------------------------------------------------
 // File-dialog filters are stored with '|' between description and pattern

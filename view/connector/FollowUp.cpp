@@ -137,6 +137,7 @@ void IJoin::Smooth(Core::Env& env)
 void IJoin::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    UpdateViewElements();  // the views redraw the part once the change is complete
     for (ISegment* s : GetSegments()) s->CheckOrthoFlags(env);
     Queue(env, *this);
 }
@@ -144,6 +145,7 @@ void IJoin::Finalize(Core::Env& env)
 void ISegment::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    UpdateViewElements();  // the views redraw the part once the change is complete
     // A flag that a move broke (an end kept on its terminal) no longer holds.
     CheckOrthoFlags(env);
     for (ISegmentEnd* e : GetEndList())
@@ -176,6 +178,7 @@ void InsertBend(Core::Env& env, IEnd& end, const zq::float8Point& at)
 void IEnd::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
+    UpdateViewElements();  // the views redraw the part once the change is complete
     zq::float8Point pending;
     if (GetPendingPoint(pending)) {
         SetPendingPoint(nullptr);
@@ -217,21 +220,15 @@ void IEnd::Smooth(Core::Env& env)
     if (auto* j = dynamic_cast<IJoin*>(GetSegment()->OtherEnd(this))) j->Smooth(env);
 }
 
-void IEnd::DoFollowUpJob(Core::Env& env)
+namespace {
+// A zero-length last segment: a bend just before the end is dissolved into it; answers the
+// end's segment afterwards, whose flags are cleared.
+ISegment* DissolveZeroLengthSegment(Core::Env& env, IEnd& end, ISegment* s, ISegmentEnd& far)
 {
-    ISegment* s = GetSegment();
-    if (IsDeleted() || s == nullptr) return;
-    ISegmentEnd* far = s->OtherEnd(this);
-    if (far == nullptr) return;
-    if (!Same(far->GetPoint(), GetPoint())) {
-        Smooth(env);
-        return;
-    }
-    // A zero-length last segment: a bend just before the end is dissolved into it.
-    if (auto* j = dynamic_cast<IJoin*>(far); j != nullptr && j->GetSegmentCount() == 2) {
+    if (auto* j = dynamic_cast<IJoin*>(&far); j != nullptr && j->GetSegmentCount() == 2) {
         ISegment* other = j->GetOtherSegment(s);
-        other->Reconnect(env, j, this);
-        InsertSegment(env, s, other);
+        other->Reconnect(env, j, &end);
+        end.InsertSegment(env, s, other);
         j->RemoveSegmentNoCheck(env, other);
         s->SetEnds(env, {});
         if (IConnector* c = j->GetConnector()) c->RemoveJoin(env, j);
@@ -241,6 +238,44 @@ void IEnd::DoFollowUpJob(Core::Env& env)
         s = other;
     }
     s->ResetOrthoFlags(env);
+    return s;
+}
+
+// Puts an end whose orthogonal segment no longer meets its terminal where it ran back onto the
+// outline: the outline point level (H) or plumb (V) with the far end, on the end's side of it.
+// Landing on a bend's point dissolves the bend in the end's next job.
+void PlaceOnTerminal(Core::Env& env, IEnd& end)
+{
+    ISegment* s = end.GetSegment();
+    auto* t = dynamic_cast<const Core::ITerminal*>(end.GetTerminal());
+    ISegmentEnd* far = s ? s->OtherEnd(&end) : nullptr;
+    const bool h = s && s->IsHorizontalOrtho(), v = s && s->IsVerticalOrtho();
+    if (t == nullptr || far == nullptr || (!h && !v)) return;
+    const zq::float8Point f = far->GetPoint(), p = end.GetPosition();
+    GraphUtil::OutlineHit hit;
+    if (!t->GetTerminalOutline(hit, f, h) || !hit.valid || hit.point == p) return;
+    const zq::float8Point c = hit.point;
+    if (h ? !GraphUtil::IsEqual(c.y, f.y) : !GraphUtil::IsEqual(c.x, f.x)) return;
+    if ((h ? (c.x - f.x) * (p.x - f.x) : (c.y - f.y) * (p.y - f.y)) < 0) return;
+    const zq::float8Point o = end.GetOldPosition();
+    const Core::ShiftVector move = h ? Core::ShiftVector{c.x - o.x, 0, true, false} : Core::ShiftVector{0, c.y - o.y, false, true};
+    Core::DeferredShiftSet set;
+    end.Shift(env, nullptr, move, set, false);
+}
+} // namespace
+
+void IEnd::DoFollowUpJob(Core::Env& env)
+{
+    ISegment* s = GetSegment();
+    if (IsDeleted() || s == nullptr) return;
+    ISegmentEnd* far = s->OtherEnd(this);
+    if (far == nullptr) return;
+    if (Same(far->GetPoint(), GetPoint())) {
+        DissolveZeroLengthSegment(env, *this, s, *far);
+        if (IsDeleted()) return;
+    }
+    Smooth(env);
+    if (!IsDeleted()) PlaceOnTerminal(env, *this);
 }
 
 void IJoin::AdjustCoincidingSegments(Core::Env& env)

@@ -10,8 +10,15 @@ void ISegment::Reconnect(Core::Env& env, ISegmentEnd* oldEnd, ISegmentEnd* newEn
     Core::PtrCont<ISegmentEnd> l = GetEndList();
     auto it = std::find(l.begin(), l.end(), oldEnd);
     if (it == l.end()) return;
+    ISegmentEnd *a, *b;
+    const bool line = GetEnds(a, b) && newEnd != nullptr;
+    const zq::float8Point oa = line ? a->GetPoint() : zq::float8Point(), ob = line ? b->GetPoint() : zq::float8Point();
     *it = newEnd;
     SetEnds(env, l);
+    // Ends of other connectors lying on the segment follow the changed line.
+    if (!line || oldEnd == nullptr || oldEnd->GetPoint() == newEnd->GetPoint()) return;
+    Core::DeferredShiftSet set;
+    CarryAttachedEnds(env, oa, ob, false, set);
 }
 
 namespace Functions {

@@ -39,7 +39,11 @@ void IConnectorElement::BuildConnector(Core::Env& env, IConnectorElement* from, 
 
 void IConnectorElement::ExtendSelection(Core::ExtendSelectionParam& param)
 {
-    param.Add(GetConnector());
+    IConnector* c = GetConnector();
+    if (c == nullptr || param.Add(c) != Core::ExtendSelectionResult::Full) return;
+    // Every attached end takes its terminal along, so that the copy stays attached.
+    for (IEnd* e : c->GetEnds())
+        if (!e->IsDeleted()) param.Add(e->GetTerminal());
 }
 
 bool IConnector::IsCompletelySelectedImp(const Core::ModelElementSet& set)

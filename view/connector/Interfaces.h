@@ -50,7 +50,8 @@ public:
     virtual void ForEachNeighbour(const std::function<void(IConnectorElement&)>& f) const = 0;
     // Reading: records the enclosing connector directly.
     virtual void AssignConnectorForReading(IConnector* connector) = 0;
-    // A copy takes the whole connector along (a part alone would break the graph).
+    // A copy takes the whole connector along (a part alone would break the graph) and the terminals
+    // of its attached ends.
     void ExtendSelection(Core::ExtendSelectionParam& param) override;
     // Moves this part and everything reachable from it (never back through from) into the connector.
     void BuildConnector(Core::Env& env, IConnectorElement* from, IConnector& target);
@@ -226,6 +227,11 @@ public:
     ISegmentEnd* OtherEnd(const ISegmentEnd* end) const;
     // Puts the new end in the old one's place (undoable); attached ends follow the changed line.
     void Reconnect(Core::Env& env, ISegmentEnd* oldEnd, ISegmentEnd* newEnd);
+    // The ends lying on the segment go from their place on the line oa-ob (their points, or with
+    // fromOld their positions before the transaction) to the same relative place on the line now;
+    // without fromOld nothing moves when the line still runs where it ran.
+    void CarryAttachedEnds(Core::Env& env, const zq::float8Point& oa, const zq::float8Point& ob, bool fromOld,
+                           Core::DeferredShiftSet& set);
     // The flag rule: H (V) only when the points are horizontal (vertical) and the segment had it or is new.
     void SetOrthoFlags(Core::Env& env);
     // Clears the flags that no longer hold.

@@ -28,6 +28,14 @@ bool OnTerminal(const Core::IModelElement* terminal, const zq::float8Point& p, b
     return true;
 }
 
+// Whether p lies on the infinite line through a and b (within half a unit).
+bool OnLine(const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& p)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+    if (length == 0) return p == a;
+    return std::abs(dx * (p.y - a.y) - dy * (p.x - a.x)) / length <= 0.5;
+}
+
 } // namespace
 
 void IJoin::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
@@ -60,16 +68,26 @@ void ISegment::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core
         (sender == a ? b : a)->Shift(env, this, d, set, false);
     }
     // Ends of other connectors lying on the segment keep their place on the moved line.
-    if (GetAttachedEnds().empty()) return;
-    const zq::float8Point oa = a->GetOldPosition(), ob = b->GetOldPosition(), na = a->GetPoint(), nb = b->GetPoint();
+    CarryAttachedEnds(env, a->GetOldPosition(), b->GetOldPosition(), true, set);
+}
+
+void ISegment::CarryAttachedEnds(Core::Env& env, const zq::float8Point& oa, const zq::float8Point& ob, bool fromOld,
+                                 Core::DeferredShiftSet& set)
+{
+    ISegmentEnd *a, *b;
+    if (GetAttachedEnds().empty() || !GetEnds(a, b)) return;
+    const zq::float8Point na = a->GetPoint(), nb = b->GetPoint();
+    // A reconnection along the same line (a chain made of overlapping segments, a smoothed bend)
+    // leaves the ends where they are: they are handed to the pieces under them.
+    if (!fromOld && OnLine(oa, ob, na) && OnLine(oa, ob, nb)) return;
+    const double ox = ob.x - oa.x, oy = ob.y - oa.y;
     for (IEnd* e : GetAttachedEnds()) {
-        const zq::float8Point p = e->GetOldPosition();
-        const double ox = ob.x - oa.x, oy = ob.y - oa.y;
+        const zq::float8Point p = fromOld ? e->GetOldPosition() : e->GetPoint();
         double f = 0.5;
         if (std::abs(ox) > std::abs(oy)) f = (p.x - oa.x) / ox;
         else if (oy != 0) f = (p.y - oa.y) / oy;
         const zq::float8Point q{na.x + f * (nb.x - na.x), na.y + f * (nb.y - na.y)};
-        if (q != e->GetPoint()) e->Shift(env, this, From(p, q), set, false);
+        if (q != e->GetPoint()) e->Shift(env, this, From(e->GetOldPosition(), q), set, false);
     }
 }
 

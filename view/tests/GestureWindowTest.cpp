@@ -55,16 +55,6 @@ protected:
         const zq::Rect r = box.GetRect();
         return w.At({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     }
-    // Pixels of the handle picture's green inside the square of half-size 5 around the point.
-    int GreenAround(HDC dc, POINT p) const {
-        int n = 0;
-        for (int y = p.y - 5; y <= p.y + 5; ++y)
-            for (int x = p.x - 5; x <= p.x + 5; ++x) {
-                const COLORREF c = GetPixel(dc, x, y);
-                if (GetRValue(c) < 60 && GetGValue(c) > 120 && GetGValue(c) < 200 && GetBValue(c) < 60) ++n;
-            }
-        return n;
-    }
 
     ViewWindow w;
     std::shared_ptr<Box> a, b;

@@ -161,6 +161,17 @@ void ViewWindow::Pump()
     }
 }
 
+int GreenAround(HDC dc, POINT p)
+{
+    int n = 0;
+    for (int y = p.y - 5; y <= p.y + 5; ++y)
+        for (int x = p.x - 5; x <= p.x + 5; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (GetRValue(c) < 60 && GetGValue(c) > 120 && GetGValue(c) < 200 && GetBValue(c) < 60) ++n;
+        }
+    return n;
+}
+
 FakeDrag::FakeDrag(bool d) : drag(d)
 {
     View::DefaultTask::SetDragDetector([this](HWND, int, int, int) {

@@ -92,6 +92,9 @@ public:
     std::unique_ptr<View::DiagramView> view;
 };
 
+// Pixels of the handle picture's green inside the square of half-size 5 around the client point.
+int GreenAround(HDC dc, POINT p);
+
 // Makes every drag detection of the default tasks answer the flag.
 struct FakeDrag {
     explicit FakeDrag(bool drag);

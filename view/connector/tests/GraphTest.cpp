@@ -1,6 +1,8 @@
 // The connector graph: building, the flag rule, deletion, and the stored form with its checks.
 #include "view/connector/tests/ConnectorFixture.h"
 
+#include "core/TransferSet.h"
+
 #include "core/CopyExtend.h"
 #include "core/xml/Exceptions.h"
 
@@ -206,5 +208,41 @@ TEST_F(ConnectorFixture, CopyOfBothTerminalsOrOfOneSegmentTakesTheWholeConnector
     EXPECT_EQ(0u, count(Core::CopyExtendSelection::Build(onlyA, diagram), w)) << "b stays, so the connector stays";
     Core::ModelElementSet one;
     one.Insert(w->GetSegmentList()[1]->shared_from_this());
-    EXPECT_EQ(8u, count(Core::CopyExtendSelection::Build(one, diagram), w));
+    const Core::ModelElementSet fromSegment = Core::CopyExtendSelection::Build(one, diagram);
+    EXPECT_EQ(8u, count(fromSegment, w));
+    EXPECT_TRUE(fromSegment.Contains(a.get()) && fromSegment.Contains(b.get())) << "the terminals come along";
+    EXPECT_EQ(6u, count(fromSegment, loose)) << "a brings the connector that has no other terminal";
+}
+
+TEST_F(ConnectorFixture, ASegmentCopiedAndPastedGivesAWholeConnectorBetweenTheCopiedBoxes)
+{
+    Wire* w = Path({{-2000, 0}, {0, 0}, {0, 200}, {3000, 200}}, a.get(), b.get());
+    Core::ModelElementSet one;
+    one.Insert(w->GetSegmentList()[1]->shared_from_this());
+    Core::TransferSet copy(Registry());
+    const Core::ModelElementSet extended = Core::CopyExtendSelection::Build(one, diagram);
+    for (const auto& e : extended.Elements()) copy.Insert(*e);
+    Core::TransferSet::PasteResult pasted;
+    Change([&](Core::Env& env) { pasted = copy.Paste(env); });
+    Wire* twin = nullptr;
+    std::vector<Box*> boxes;
+    for (const auto& e : pasted.pasted.Elements()) {
+        if (auto* p = dynamic_cast<Wire*>(e.get()); p != nullptr && p->GetSegmentCount() == 3) twin = p;
+        if (auto* p = dynamic_cast<Box*>(e.get())) boxes.push_back(p);
+    }
+    ASSERT_NE(nullptr, twin);
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(3u, twin->GetSegmentCount());
+    EXPECT_EQ(2u, twin->GetJoinCount());
+    for (Connector::IEnd* e : twin->GetEnds()) {
+        EXPECT_TRUE(e->GetTerminal() == boxes[0] || e->GetTerminal() == boxes[1]) << "ends lie on the pasted boxes";
+        EXPECT_EQ(twin, e->GetConnector());
+    }
+    EXPECT_EQ(2u, Live<Wire>());  // no other wire lies on a or b
+    EXPECT_EQ("", CheckAll());
+    const std::string saved = Save();
+    Undo();
+    EXPECT_EQ(1u, Live<Wire>());
+    Redo();
+    EXPECT_EQ(saved, Save());
 }

@@ -105,6 +105,44 @@ TEST_F(ConnectorFixture, EndMergedIntoASegmentCutsItAndSpreadsTheEndsLyingOnIt)
     EXPECT_EQ("", CheckAll());
 }
 
+TEST_F(ConnectorFixture, EndsLyingOnASegmentReconnectedToAnotherPointFollowItsLine)
+{
+    Wire* tree = Tree();  // a join at (0, 0)
+    Wire* dropped = Path({{100, 2100}, {100, 100}});
+    Wire* onIt = Path({{1000, 1100}, {100, 1100}});   // its end lies halfway along dropped's segment
+    Wire* onTree = Path({{-500, -1000}, {-500, 0}});  // its end lies on a branch of the tree
+    auto* seg = dropped->GetSegmentList()[0];
+    Connector::IJoin* j = tree->GetJoins()[0];
+    Change([&](Core::Env& env) {
+        onIt->GetEnds()[1]->SetTerminal(env, seg);
+        onTree->GetEnds()[1]->SetTerminal(env, tree->GetSegmentList()[0]);
+    });
+    Change([&](Core::Env& env) { Connector::Functions::MergeEndIntoJoin(env, *dropped->GetEnds()[1], *j); });
+    // The line ran from (100, 100) to (100, 2100) and now from the join at (0, 0): the end keeps its
+    // relative place.
+    EXPECT_EQ(zq::float8Point(50, 1050), onIt->GetEnds()[1]->GetPosition());
+    EXPECT_EQ(seg, onIt->GetEnds()[1]->GetTerminal());
+    EXPECT_EQ(zq::float8Point(-500, 0), onTree->GetEnds()[1]->GetPosition());
+    EXPECT_EQ("", CheckAll());
+    Undo();
+    EXPECT_EQ(zq::float8Point(100, 1100), onIt->GetEnds()[1]->GetPosition());
+}
+
+TEST_F(ConnectorFixture, AnEndInsideItsBoxIsPutOnTheOutlineWhereItsLevelSegmentMeetsIt)
+{
+    const zq::Rect r = b->GetRect();
+    const double y = (r.top + r.bottom) / 2.0, inside = (r.left + r.right) / 2.0;
+    Wire* w = Path({{0, y}, {inside, y}}, nullptr, b.get());
+    Connector::IEnd* e = w->GetEnds()[1];
+    EXPECT_EQ(b.get(), e->GetTerminal());
+    EXPECT_EQ(zq::float8Point(std::min(r.left, r.right), y), e->GetPosition());
+    EXPECT_TRUE(w->GetSegmentList()[0]->IsHorizontalOrtho());
+    // An oblique segment's end stays where it was put.
+    Wire* o = Path({{0, y + 1000}, {inside, y}}, nullptr, b.get());
+    EXPECT_EQ(zq::float8Point(inside, y), o->GetEnds()[1]->GetPosition());
+    EXPECT_EQ("", CheckAll());
+}
+
 TEST_F(ConnectorFixture, MergedEndsBecomeOneJoin)
 {
     Wire* w1 = Path({{0, 0}, {1000, 0}});

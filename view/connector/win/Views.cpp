@@ -1,0 +1,198 @@
+#include "view/connector/win/Views.h"
+
+#include "app/winutil/Input.h"
+#include "core/Weight.h"
+#include "view/CmdHandler.h"
+#include "view/Cursor.h"
+#include "view/connector/Editing.h"
+#include "view/connector/win/Commands.h"
+#include "view/connector/win/EditTasks.h"
+
+namespace Connector {
+
+std::shared_ptr<Core::IViewElement> ShownPart::CreateCanvasViewElement(View::ICanvasView& view)
+{
+    if (auto* s = dynamic_cast<ISegment*>(this)) return std::make_shared<VSegment>(view, *s);
+    if (auto* e = dynamic_cast<IEnd*>(this)) return std::make_shared<VEnd>(view, *e);
+    if (auto* j = dynamic_cast<IJoin*>(this)) return std::make_shared<VJoin>(view, *j);
+    return nullptr;
+}
+
+void RefreshConnectorViews(View::ICanvasView& view, IConnectorElement& part)
+{
+    if (IConnector* c = part.GetConnector()) {
+        for (IEnd* e : c->GetEnds()) e->UpdateViewElements();
+        for (IJoin* j : c->GetJoins()) j->UpdateViewElements();
+        for (ISegment* s : c->GetSegmentList()) s->UpdateViewElements();
+    } else {
+        part.UpdateViewElements();
+    }
+    view.UpdateView();
+}
+
+// ---- PartControl
+
+View::SubTaskPtr PartControl::CreateTask(View::ICanvasView&, View::ITask& parent, const zq::Point&)
+{
+    if (part_.IsDeleted()) return nullptr;
+    if (auto* end = dynamic_cast<IEnd*>(&part_)) return std::make_shared<EndMoveTask>(parent.GetContext(), parent, *end, false);
+    if (auto* join = dynamic_cast<IJoin*>(&part_))
+        return std::make_shared<JoinMoveTask>(parent.GetContext(), parent, *join, false);
+    return nullptr;
+}
+
+Core::Weight PartControl::GetWeight(const zq::Point& point, const Core::IView& view) const
+{
+    Core::Weight w = Core::Weight::MakeControl(point, part_.GetPoint());
+    w.AddBias(part_.GetWeight(view, point, View::kHitTolerance));
+    return w;
+}
+
+void PartControl::SetCursor(const zq::Point&)
+{
+    if (dynamic_cast<IJoin*>(&part_) != nullptr)
+        View::Cursor::Load(274);
+    else
+        View::Cursor::Load(part_.IsAttached() ? 266 : 265);
+}
+
+// ---- VSegmentEnd
+
+VSegmentEnd::VSegmentEnd(View::ICanvasView& view, ISegmentEnd& part)
+    : View::ViewElement(view, part), part_(part), control_(view, part)
+{
+}
+
+void VSegmentEnd::Update()
+{
+    for (ISegment* s : part_.GetSegments())
+        if (auto* v = dynamic_cast<View::SelectableViewElement*>(s->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+}
+
+// ---- VSegment
+
+VSegment::VSegment(View::ICanvasView& view, ISegment& segment)
+    : Core::IViewElement(view, segment), View::SelectableViewElement(view, segment), segment_(segment)
+{
+}
+
+bool VSegment::IsBeingChanged() const
+{
+    const IConnector* c = segment_.GetConnector();
+    return segment_.IsInTransaction() || (c != nullptr && c->IsInTransaction());
+}
+
+void VSegment::UpdateShape()
+{
+    line_.Clear();
+    ISegmentEnd *a, *b;
+    if (segment_.IsDeleted() || !segment_.GetEnds(a, b)) return;
+    ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+    if (!IsBeingChanged()) {
+        const zq::float8Point p = LineEnd(*a, b->GetPoint(), canvas), q = LineEnd(*b, a->GetPoint(), canvas);
+        line_.Add(canvas.CreateLine(p, q));
+        return;
+    }
+    // A drag in progress: the line as it will be, and where an end shows another point than its own.
+    if (a->IsNew() && b->IsNew()) return;
+    line_.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 0));
+    for (ISegmentEnd* e : {a, b})
+        if (e->GetPoint() != e->GetPosition()) line_.Add(canvas.CreateDashedLine(e->GetPoint(), e->GetPosition(), 0));
+}
+
+void VSegment::UpdateMarks()
+{
+    marks_.Clear();
+    ISegmentEnd *a, *b;
+    if (!IsSelected() || IsBeingChanged() || segment_.IsDeleted() || !segment_.GetEnds(a, b)) return;
+    ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+    const bool visible = GetCanvasView().IsSelectionVisible();
+    for (ISegmentEnd* e : {a, b}) {
+        const int picture = !visible ? 102 : dynamic_cast<IEnd*>(e) != nullptr && e->IsAttached() ? 100 : 101;
+        marks_.Add(canvas.CreatePicture(e->GetPoint(), picture));
+    }
+}
+
+zq::float8Point VSegment::LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas)
+{
+    auto* v = dynamic_cast<VSegmentEnd*>(end.FindViewElement(GetCanvasView()));
+    return v ? v->DrawShape(canvas, line_, from) : end.GetPoint();
+}
+
+PartControl* VSegment::ControlOf(ISegmentEnd* end) const
+{
+    auto* v = dynamic_cast<VSegmentEnd*>(end->FindViewElement(GetCanvasView()));
+    return v ? &v->GetControl() : nullptr;
+}
+
+View::IControl* VSegment::FindControlAt(const zq::Point& point)
+{
+    ISegmentEnd *a, *b;
+    if (segment_.IsDeleted() || !segment_.GetEnds(a, b)) return nullptr;
+    PartControl* best = nullptr;
+    Core::Weight bestWeight;
+    for (ISegmentEnd* e : {a, b}) {
+        PartControl* c = ControlOf(e);
+        if (c == nullptr || !c->IsNear(point, View::kHitTolerance)) continue;
+        const Core::Weight w = c->GetWeight(point, GetCanvasView());
+        if (best == nullptr || w > bestWeight) {
+            best = c;
+            bestWeight = w;
+        }
+    }
+    return best;
+}
+
+Core::Weight VSegment::HitTestMarks(const zq::Point& point, int32_t) const
+{
+    View::IControl* c = const_cast<VSegment*>(this)->FindControlAt(point);
+    return c ? c->GetWeight(point, GetCanvasView()) : Core::Weight();
+}
+
+void VSegment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers)
+{
+    handlers.Add(std::make_unique<SegmentCmdHandler>(task, segment_));
+}
+
+namespace {
+// Whether a selected neighbour keeps the segment from moving freely: the end's terminal is
+// selected, or another segment of the join is selected without the flag of the axis.
+bool HasSpecialSelectedElement(const ISegmentEnd& end, const ISegment& segment, const Core::IView& view, bool h)
+{
+    if (auto* e = dynamic_cast<const IEnd*>(&end)) return e->GetTerminal() && e->GetTerminal()->IsSelectedInView(view);
+    for (ISegment* s : end.GetSegments())
+        if (s != &segment && s->IsSelectedInView(view) && !(h ? s->IsHorizontalOrtho() : s->IsVerticalOrtho()))
+            return true;
+    return false;
+}
+} // namespace
+
+int VSegment::GetCursorId(bool first, bool second, bool modifier) const
+{
+    const bool h = segment_.IsHorizontalOrtho(), v = segment_.IsVerticalOrtho();
+    if (!h && !v) return first && !second ? 275 : 272;
+    int id = h ? 271 : 270;
+    ISegmentEnd *a, *b;
+    if ((IsSelected() || modifier) && segment_.GetEnds(a, b) &&
+        HasSpecialSelectedElement(*a, segment_, GetCanvasView(), h) &&
+        HasSpecialSelectedElement(*b, segment_, GetCanvasView(), h))
+        id = 269;
+    if (!first) return id;
+    return !second ? 275 : id - 8;  // 271, 270, 269 become 263, 262, 261
+}
+
+void VSegment::SetMoveCursor(bool dragging, bool modifier, bool move)
+{
+    View::Cursor::Load(GetCursorId(dragging, move, modifier));
+}
+
+View::SubTaskPtr VSegment::CreateMoveTask(View::ICanvasView&, View::ITask& parent, const zq::Point& point, int button)
+{
+    if (button != 1 || !WinUtil::IsControlKeyDown() || segment_.IsDeleted()) return nullptr;
+    Core::Env env = parent.MakeEnv();
+    IJoin* join = SplitSegment(env, segment_, zq::float8Point(point));
+    if (join == nullptr) return nullptr;
+    return std::make_shared<JoinMoveTask>(parent.GetContext(), parent, *join, true);
+}
+
+} // namespace Connector
