@@ -6,6 +6,7 @@
 #include "view/DefaultTask.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace View {
 
@@ -149,9 +150,13 @@ void DiagramView::SetActive(bool active)
 
 int DiagramView::PixelsToLogical(int n) const
 {
-    double scale = 1.0;
-    if (context_.canvas) scale = context_.canvas->GetZoom() * context_.canvas->GetPageLayout().scale;
-    return zq::Round(n / std::max(0.75, scale));
+    if (!context_.canvas) return n;
+    // The logical length of n pixels at the canvas's resolution, zoom and drawing scale; below 75 %
+    // it stays at its 75 % value, so that tolerances do not grow without bound when zoomed out.
+    const ICanvas::IScreenCanvas& canvas = *context_.canvas;
+    const double perPixel = std::abs(canvas.ClientToLogical({1000, 0}).x - canvas.ClientToLogical({0, 0}).x) / 1000;
+    const double scale = canvas.GetZoom() * canvas.GetPageLayout().scale;
+    return zq::Round(n * perPixel * std::min(1.0, scale / 0.75));
 }
 
 void DiagramView::DiagramTypeChanged()

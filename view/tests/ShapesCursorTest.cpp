@@ -119,10 +119,14 @@ TEST(UpdateQueue, AnInactiveViewShowsGreyMarksAndAPixelDistanceFollowsTheZoom)
     EXPECT_FALSE(w.view->IsSelectionVisible());
     w.view->SetActive(true);
     EXPECT_TRUE(w.view->IsSelectionVisible());
-    const int at100 = w.view->PixelsToLogical(100);
+    // Logical units are 0.01 mm: 96 pixels are an inch (2540 units) at 100 %, half of it at 200 %.
+    const int at100 = w.view->PixelsToLogical(96);
+    EXPECT_NEAR(at100, 2540, 2);
     w.canvas->SetZoom(2.0, {0, 0});
-    EXPECT_EQ(w.view->PixelsToLogical(100), zq::Round(100 / std::max(0.75, w.canvas->GetZoom())));
-    EXPECT_LT(w.view->PixelsToLogical(100), at100);
+    EXPECT_NEAR(w.view->PixelsToLogical(96), 1270, 2);
+    // Zoomed far out, a pixel distance stays at its 75 % length.
+    w.canvas->SetZoom(0.25, {0, 0});
+    EXPECT_NEAR(w.view->PixelsToLogical(96), 2540 / 0.75, 3);
 }
 
 } // namespace
