@@ -108,6 +108,8 @@ public:
 
 private:
     void Update(POINT point);
+    // The effect answered: copy for dropped files, else by the keys.
+    DWORD Answer(DWORD keys, DWORD allowed) const;
     Core::Env MakeEnv() { return Core::Env(transaction_, tracker_.get(), GetContext().grid); }
 
     zq::Point anchor_;
@@ -117,6 +119,7 @@ private:
     MovingSet set_;
     bool rightDrag_ = false;
     bool refused_ = false;  // the data could not be read: the drag is refused throughout
+    bool filesOnly_ = false;  // the data are dropped files
 };
 
 // The drop target registered for a view's window; revoked when destroyed.

@@ -216,6 +216,8 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
         return S_OK;
     }
     pasted_ = paster.GetResult().pasted;
+    // A dropped file is read, never taken: the source must not delete it.
+    filesOnly_ = holder.HasFormat(CF_HDROP) && !Application::GetOwnTransferSet(data);
     zq::Point anchor = BoundingRect(pasted_).TopLeft();
     // The point grabbed in the source lies under the pointer (the model's y axis points up).
     if (auto image = Application::ReadDragImage(holder)) {
@@ -225,7 +227,7 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
     anchor_ = c.grid ? c.grid->SnapPoint(anchor) : anchor;
     set_.Prepare(pasted_, *c.diagram, paster.GetResult().reference.get());
     Update(point);
-    effect = DropEffectFor(keys, effect);
+    effect = Answer(keys, effect);
     Repaint();
     return S_OK;
 }
@@ -238,7 +240,7 @@ HRESULT StdDropTargetTask::DragOver(DWORD keys, POINT point, DWORD& effect)
     }
     rightDrag_ = (keys & MK_RBUTTON) != 0;
     Update(point);
-    effect = DropEffectFor(keys, effect);
+    effect = Answer(keys, effect);
     Repaint();
     return S_OK;
 }
@@ -260,8 +262,8 @@ HRESULT StdDropTargetTask::Drop(IDataObject*, DWORD keys, POINT point, DWORD& ef
     }
     Update(point);
     RaiseWindow();
-    const DWORD allowed = effect;
-    effect = DropEffectFor(keys, allowed);
+    const DWORD allowed = filesOnly_ ? (effect & DROPEFFECT_COPY) : effect;
+    effect = Answer(keys, allowed);
     if (rightDrag_) {
         const UINT chosen = ShowDropMenu(point, c.GetHwnd(), (effect & DROPEFFECT_COPY) ? kCmdCopyHere : kCmdMoveHere,
                                          (allowed & DROPEFFECT_MOVE) != 0);
@@ -284,6 +286,11 @@ HRESULT StdDropTargetTask::Drop(IDataObject*, DWORD keys, POINT point, DWORD& ef
     Commit(c, record, before_, pasted_);
     Repaint();
     return S_OK;
+}
+
+DWORD StdDropTargetTask::Answer(DWORD keys, DWORD allowed) const
+{
+    return filesOnly_ ? (allowed & DROPEFFECT_COPY) : DropEffectFor(keys, allowed);
 }
 
 void StdDropTargetTask::Update(POINT point)
