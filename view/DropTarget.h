@@ -58,13 +58,34 @@ private:
     std::string name_;
 };
 
-// A moving set with what follows it: the elements that move along and the shift of the move.
-struct MovingSet {
-    std::unique_ptr<Core::DeferredShiftSet> shift;
+// The private transaction of one drag over a view, with its selection tracker and the move of the
+// dragged elements: nothing of it reaches the undo list unless it is committed.
+class PendingDrop {
+public:
+    // Opens the transaction on the view's diagram.
+    explicit PendingDrop(ViewContext& context);
+    // Rolls back what was not committed.
+    ~PendingDrop();
+    PendingDrop(const PendingDrop&) = delete;
+    PendingDrop& operator=(const PendingDrop&) = delete;
+    // The environment of the transaction, the tracker and the view's grid.
+    Core::Env MakeEnv();
     // Builds the move of the moved elements grabbed at the element (none allowed).
-    void Prepare(const Core::ModelElementSet& moved, Core::Diagram& diagram, Core::IModelElement* grabbed);
+    void Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed);
+    // The move (null before Prepare).
+    Core::DeferredShiftSet* GetShift() const { return shift_.get(); }
     // Shifts everything by the vector from the anchor to the point.
-    void ShiftTo(Core::Env& env, const zq::Point& anchor, const zq::Point& point);
+    void ShiftTo(const zq::Point& anchor, const zq::Point& point);
+    // Undoes every change so far; the move is forgotten.
+    void Abort();
+    // Makes the move final, closes the transaction into one undo step and selects after.
+    void Commit(const Core::ModelElementSet& before, const Core::ModelElementSet& after);
+
+private:
+    ViewContext& context_;
+    Core::Transaction transaction_;
+    std::unique_ptr<Core::SelectionTracker> tracker_;
+    std::unique_ptr<Core::DeferredShiftSet> shift_;
 };
 
 // A drag of the view's own selection (the data come from a move task of the same diagram): moves the
@@ -83,16 +104,13 @@ private:
     void Update(POINT point, Mode mode);
     void PrepareMove();
     void PrepareCopy();
-    Core::Env MakeEnv() { return Core::Env(transaction_, tracker_.get(), GetContext().grid); }
 
     zq::Point grab_;
-    Core::Transaction transaction_;
-    std::unique_ptr<Core::SelectionTracker> tracker_;
+    PendingDrop drop_;
     IDataObject* data_ = nullptr;
     DefaultMoveTask& source_;
     Core::ModelElementSet before_, dragged_, moving_;
     Mode mode_ = None;
-    MovingSet set_;
     bool rightDrag_ = false;
 };
 
@@ -100,7 +118,6 @@ private:
 class StdDropTargetTask : public IDropTargetTask {
 public:
     explicit StdDropTargetTask(ViewContext& context);
-    ~StdDropTargetTask() override;
     HRESULT DragEnter(IDataObject* data, DWORD keyState, POINT point, DWORD& effect) override;
     HRESULT DragOver(DWORD keyState, POINT point, DWORD& effect) override;
     HRESULT DragLeave() override;
@@ -110,13 +127,10 @@ private:
     void Update(POINT point);
     // The effect answered: copy for dropped files, else by the keys.
     DWORD Answer(DWORD keys, DWORD allowed) const;
-    Core::Env MakeEnv() { return Core::Env(transaction_, tracker_.get(), GetContext().grid); }
 
     zq::Point anchor_;
-    Core::Transaction transaction_;
-    std::unique_ptr<Core::SelectionTracker> tracker_;
+    PendingDrop drop_;
     Core::ModelElementSet before_, pasted_;
-    MovingSet set_;
     bool rightDrag_ = false;
     bool refused_ = false;  // the data could not be read: the drag is refused throughout
     bool filesOnly_ = false;  // the data are dropped files

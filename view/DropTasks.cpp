@@ -25,14 +25,6 @@ void ApplySelection(Core::IView& view, const Core::ModelElementSet& set)
     view.ApplySelection(&tracker, set);
 }
 
-// Adds the closed record as one undo step and selects the result.
-void Commit(ViewContext& c, const Core::UndoerRef& record, const Core::ModelElementSet& before,
-            const Core::ModelElementSet& after)
-{
-    ApplySelection(*c.view, after);
-    c.diagram->GetUndoHandler().Add(record, Core::MakeSelectionRestorer(before), Core::MakeSelectionRestorer(after),
-                                    false);
-}
 } // namespace
 
 // ---- IDropTargetTask
@@ -57,34 +49,68 @@ void IDropTargetTask::RaiseWindow()
     ::SetForegroundWindow(root);
 }
 
-// ---- MovingSet
+// ---- PendingDrop
 
-void MovingSet::Prepare(const Core::ModelElementSet& moved, Core::Diagram& diagram, Core::IModelElement* grabbed)
+PendingDrop::PendingDrop(ViewContext& context)
+    : context_(context), transaction_(*context.diagram, context.view),
+      tracker_(std::make_unique<Core::SelectionTracker>(context.view))
 {
-    shift = std::make_unique<Core::DeferredShiftSet>(moved, &diagram, grabbed);
 }
 
-void MovingSet::ShiftTo(Core::Env& env, const zq::Point& anchor, const zq::Point& point)
+PendingDrop::~PendingDrop()
 {
-    if (!shift) return;
-    Core::ShiftVector v{double(point.x - anchor.x), double(point.y - anchor.y), true, true};
-    shift->ShiftAll(env, v, point);
+    shift_.reset();
+    tracker_.reset();
+    transaction_.Abort();
+}
+
+Core::Env PendingDrop::MakeEnv()
+{
+    return Core::Env(transaction_, tracker_.get(), context_.grid);
+}
+
+void PendingDrop::Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed)
+{
+    shift_ = std::make_unique<Core::DeferredShiftSet>(moved, context_.diagram, grabbed);
+}
+
+void PendingDrop::ShiftTo(const zq::Point& anchor, const zq::Point& point)
+{
+    if (!shift_) return;
+    Core::Env env = MakeEnv();
+    shift_->ShiftAll(env, Core::ShiftVector{double(point.x - anchor.x), double(point.y - anchor.y), true, true}, point);
+}
+
+void PendingDrop::Abort()
+{
+    shift_.reset();
+    transaction_.Abort();
+    tracker_ = std::make_unique<Core::SelectionTracker>(context_.view);
+}
+
+void PendingDrop::Commit(const Core::ModelElementSet& before, const Core::ModelElementSet& after)
+{
+    if (shift_) {
+        Core::Env env = MakeEnv();
+        shift_->ShiftDeferred(env);
+    }
+    shift_.reset();
+    const Core::UndoerRef record = transaction_.Close(tracker_.get(), context_.grid);
+    ApplySelection(*context_.view, after);
+    context_.diagram->GetUndoHandler().Add(record, Core::MakeSelectionRestorer(before),
+                                           Core::MakeSelectionRestorer(after), false);
 }
 
 // ---- SameDiagramDropTargetTask
 
 SameDiagramDropTargetTask::SameDiagramDropTargetTask(ViewContext& context, DefaultMoveTask& source)
-    : IDropTargetTask(context, "SameDiagramDropTargetTask"), transaction_(*context.diagram, context.view),
-      tracker_(std::make_unique<Core::SelectionTracker>(context.view)), source_(source)
+    : IDropTargetTask(context, "SameDiagramDropTargetTask"), drop_(context), source_(source)
 {
     grab_ = context.grid ? context.grid->SnapPoint(source.GetPressPoint()) : source.GetPressPoint();
 }
 
 SameDiagramDropTargetTask::~SameDiagramDropTargetTask()
 {
-    set_.shift.reset();
-    tracker_.reset();
-    transaction_.Abort();
     if (data_) data_->Release();
 }
 
@@ -113,8 +139,7 @@ HRESULT SameDiagramDropTargetTask::DragOver(DWORD keys, POINT point, DWORD& effe
 
 HRESULT SameDiagramDropTargetTask::DragLeave()
 {
-    set_.shift.reset();
-    transaction_.Abort();
+    drop_.Abort();
     ApplySelection(*GetContext().view, before_);
     Repaint();
     return S_OK;
@@ -136,13 +161,7 @@ HRESULT SameDiagramDropTargetTask::Drop(IDataObject*, DWORD keys, POINT point, D
         mode = chosen == kCmdCopyHere ? Copy : Move;
     }
     Update(point, mode);
-    {
-        Core::Env env = MakeEnv();
-        if (set_.shift) set_.shift->ShiftDeferred(env);
-    }
-    set_.shift.reset();
-    const Core::UndoerRef record = transaction_.Close(tracker_.get(), c.grid);
-    Commit(c, record, before_, moving_);
+    drop_.Commit(before_, moving_);
     Repaint();
     return S_OK;
 }
@@ -153,53 +172,41 @@ void SameDiagramDropTargetTask::Update(POINT point, Mode mode)
         // A change of mode starts over: nothing of the other mode stays.
         const bool first = mode_ == None;
         mode_ = mode;
-        if (!first) {
-            set_.shift.reset();
-            transaction_.Abort();
-            tracker_ = std::make_unique<Core::SelectionTracker>(GetContext().view);
-        }
+        if (!first) drop_.Abort();
         if (mode == Copy)
             PrepareCopy();
         else
             PrepareMove();
     }
-    Core::Env env = MakeEnv();
-    set_.ShiftTo(env, grab_, ToModel(point));
+    drop_.ShiftTo(grab_, ToModel(point));
 }
 
 void SameDiagramDropTargetTask::PrepareMove()
 {
     moving_ = dragged_;
-    set_.Prepare(moving_, *GetContext().diagram, source_.GetGrabbed().get());
-    Core::Env env = MakeEnv();
+    drop_.Prepare(moving_, source_.GetGrabbed().get());
+    Core::Env env = drop_.MakeEnv();
     // What is moved without the element it hangs on comes loose from it.
-    for (Core::IModelElement* e : set_.shift->GetDeferred())
-        if (Core::IShiftable* shiftable = e->GetShiftable()) shiftable->DetachFromSource(env, *set_.shift, moving_);
+    Core::DeferredShiftSet& shift = *drop_.GetShift();
+    for (Core::IModelElement* e : shift.GetDeferred())
+        if (Core::IShiftable* shiftable = e->GetShiftable()) shiftable->DetachFromSource(env, shift, moving_);
 }
 
 void SameDiagramDropTargetTask::PrepareCopy()
 {
-    Core::Env env = MakeEnv();
+    Core::Env env = drop_.MakeEnv();
     TransferSetPaster paster(env);
     if (!ExtractTransferSet(GetContext(), Application::DataHolder(data_), paster))
         throw std::runtime_error("the dragged elements cannot be read");
     moving_ = paster.GetResult().pasted;
-    set_.Prepare(moving_, *GetContext().diagram, paster.GetResult().reference.get());
+    drop_.Prepare(moving_, paster.GetResult().reference.get());
 }
 
 // ---- StdDropTargetTask
 
 StdDropTargetTask::StdDropTargetTask(ViewContext& context)
-    : IDropTargetTask(context, "StdDropTargetTask"), transaction_(*context.diagram, context.view),
-      tracker_(std::make_unique<Core::SelectionTracker>(context.view))
+    : IDropTargetTask(context, "StdDropTargetTask"), drop_(context)
 {
-}
-
-StdDropTargetTask::~StdDropTargetTask()
-{
-    set_.shift.reset();
-    tracker_.reset();
-    transaction_.Abort();
 }
 
 HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point, DWORD& effect)
@@ -208,7 +215,7 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
     rightDrag_ = (keys & MK_RBUTTON) != 0;
     before_ = c.view->GetSelection();
     const Application::DataHolder holder(data);
-    Core::Env env = MakeEnv();
+    Core::Env env = drop_.MakeEnv();
     TransferSetPaster paster(env);
     if (!ExtractTransferSet(c, holder, paster)) {
         refused_ = true;
@@ -225,7 +232,7 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
         anchor.y -= image->hotSpot.y;
     }
     anchor_ = c.grid ? c.grid->SnapPoint(anchor) : anchor;
-    set_.Prepare(pasted_, *c.diagram, paster.GetResult().reference.get());
+    drop_.Prepare(pasted_, paster.GetResult().reference.get());
     Update(point);
     effect = Answer(keys, effect);
     Repaint();
@@ -247,8 +254,7 @@ HRESULT StdDropTargetTask::DragOver(DWORD keys, POINT point, DWORD& effect)
 
 HRESULT StdDropTargetTask::DragLeave()
 {
-    set_.shift.reset();
-    transaction_.Abort();
+    drop_.Abort();
     Repaint();
     return S_OK;
 }
@@ -277,13 +283,7 @@ HRESULT StdDropTargetTask::Drop(IDataObject*, DWORD keys, POINT point, DWORD& ef
             return S_OK;
         }
     }
-    {
-        Core::Env env = MakeEnv();
-        if (set_.shift) set_.shift->ShiftDeferred(env);
-    }
-    set_.shift.reset();
-    const Core::UndoerRef record = transaction_.Close(tracker_.get(), c.grid);
-    Commit(c, record, before_, pasted_);
+    drop_.Commit(before_, pasted_);
     Repaint();
     return S_OK;
 }
@@ -295,8 +295,7 @@ DWORD StdDropTargetTask::Answer(DWORD keys, DWORD allowed) const
 
 void StdDropTargetTask::Update(POINT point)
 {
-    Core::Env env = MakeEnv();
-    set_.ShiftTo(env, anchor_, ToModel(point));
+    drop_.ShiftTo(anchor_, ToModel(point));
 }
 
 } // namespace View
