@@ -22,6 +22,7 @@
 #define IDR_MENU_USECASEDIAGRAM 107
 #define IDR_MENU_SEQUENCEDIAGRAM 108
 #define IDR_MENU_STATEDIAGRAM   109
+#define IDR_MENU_DROP           110     // the menu at the end of a right-button drag
 #define IDR_MENU_ELEMENT        111
 #define IDR_MENU_SEGMENT        112     // a connector segment: the element menu and "Keep &Orthogonal"
 
@@ -86,6 +87,9 @@
 #define ID_EDIT_PASTE           40014
 #define ID_EDIT_DELETE          40015
 #define ID_EDIT_SELECTALL       40016
+#define ID_DROP_MOVEHERE        40159
+#define ID_DROP_COPYHERE        40160
+#define ID_DROP_CANCEL          40161
 // View and zoom
 #define ID_VIEW_TOOLBAR         40018
 #define ID_ZOOM_IN              40020

@@ -69,6 +69,7 @@ DefaultTask::DefaultTask(ViewContext& context, ICmdHandlerDockCreator* dockCreat
     plugs_->Add(WM_CHAR, this, &DefaultTask::OnChar);
 
     if (dockCreator) dock_ = dockCreator->CreateDock(*this);
+    copyPaste_ = std::make_unique<DefaultTaskCopyPaste>(*this);
     Cursor::Load(1);
     context.view->GetSelectionObserverPlug().Attach(this);
     named_ = false;
@@ -84,6 +85,7 @@ DefaultTask::~DefaultTask()
     if (c.canvas) c.canvas->GetScrollObservers().Remove(this);
     c.view->GetSelectionObserverPlug().Detach(this);
     subTask_.reset();
+    copyPaste_.reset();
     dock_.reset();
     plugs_.reset();
     tracker_.reset();
@@ -98,6 +100,7 @@ ITask& DefaultTask::GetActiveTask()
 void DefaultTask::UpdateCommands()
 {
     if (dock_) dock_->UpdateCommands();
+    if (copyPaste_) copyPaste_->UpdateCommands();
 }
 
 void DefaultTask::SetCurrentElement(Core::IViewElement* element)
@@ -189,6 +192,7 @@ void DefaultTask::OnSelectionChanged(Core::IView& view)
             named_ = true;
             break;
         }
+    if (copyPaste_) copyPaste_->UpdateCommands();
     GetContext().view->ProcessUpdates();
 }
 
@@ -401,10 +405,11 @@ void DefaultTask::OnSetCursor(WinMessage::WM_SETCURSOR_Msg& msg)
 
 void DefaultTask::OnKey(WinMessage::KeyMsg& msg)
 {
-    if (keyHook_)
-        keyHook_(msg);
+    if (msg.id == WM_KEYDOWN)
+        copyPaste_->OnKeyDown(msg);
     else
-        msg.passToDefault = 1;
+        copyPaste_->OnKeyUp(msg);
+    if (msg.VirtualKey() != VK_DELETE) msg.passToDefault = 1;
 }
 
 void DefaultTask::UpdateCursor()

@@ -7,6 +7,7 @@
 #include "core/Transaction.h"
 #include "view/CanvasView.h"
 #include "view/CmdHandler.h"
+#include "view/CopyPaste.h"
 #include "view/Tasks.h"
 
 #include <functional>
@@ -38,8 +39,6 @@ public:
     using DragDetector = std::function<bool(HWND, int x, int y, int button)>;
     // Replaces the drag detection of every default task (empty: the system's); for tests.
     static void SetDragDetector(DragDetector detector);
-    // Keys handed on to the copy, paste and delete part (none yet: the keys are passed on).
-    using KeyHook = std::function<void(WinMessage::KeyMsg&)>;
 
     DefaultTask(ViewContext& context, ICmdHandlerDockCreator* dockCreator);
     ~DefaultTask() override;
@@ -74,7 +73,8 @@ public:
     ICmdHandlerDock* GetDock() const { return dock_.get(); }
     // Sets the last pressed point (the context menu sets it where it opens).
     void SetLastMousePoint(const zq::Point& p) { lastPoint_ = p; }
-    void SetKeyHook(KeyHook hook) { keyHook_ = std::move(hook); }
+    // The Edit commands and the Delete key.
+    DefaultTaskCopyPaste* GetCopyPaste() const { return copyPaste_.get(); }
 
 private:
     void OnLButtonDown(WinMessage::MouseMsg& msg);
@@ -107,7 +107,7 @@ private:
     bool named_ = false;
     std::unique_ptr<ICmdHandlerDock> dock_;
     ActivationObserver activation_;
-    KeyHook keyHook_;
+    std::unique_ptr<DefaultTaskCopyPaste> copyPaste_;
 };
 
 } // namespace View

@@ -2,6 +2,7 @@
 
 #include "view/CanvasView.h"
 #include "view/Cursor.h"
+#include "view/MoveTask.h"
 
 #include <stdexcept>
 #include <vector>
@@ -106,6 +107,14 @@ void SelectableViewElement::SetCursor(const zq::Point&)
 void VIShiftable::SetMoveCursor(bool dragging, bool, bool move)
 {
     Cursor::Load(!dragging ? 269 : move ? 261 : 275);
+}
+
+SubTaskPtr VIShiftable::CreateMoveTask(ICanvasView&, ITask& parent, const zq::Point& point, int button,
+                                       Core::IModelElement* element)
+{
+    if (element == nullptr) element = GetModelElement();
+    Core::ElementPtr grabbed = element ? element->shared_from_this() : nullptr;
+    return std::make_shared<DefaultMoveTask>(parent.GetContext(), parent, button, point, *this, std::move(grabbed));
 }
 
 } // namespace View

@@ -133,9 +133,10 @@ class VIShiftable : public virtual Core::VIPointable {
 public:
     // Shows the cursor of a move: 269 when not dragging, else 261 (move) or 275 (copy).
     virtual void SetMoveCursor(bool dragging, bool modifier, bool move);
-    // The task that moves the selection from the point with the button (1 left, 3 right); none
-    // while no move task is available.
-    virtual SubTaskPtr CreateMoveTask(ICanvasView&, ITask&, const zq::Point&, int /*button*/) { return nullptr; }
+    // The task that moves the selection from the point with the button (1 left, 3 right): a drag
+    // of the selection grabbed at this element's model element (or the one given).
+    virtual SubTaskPtr CreateMoveTask(ICanvasView& view, ITask& parent, const zq::Point& point, int button,
+                                      Core::IModelElement* element = nullptr);
 };
 
 } // namespace View

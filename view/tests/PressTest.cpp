@@ -76,6 +76,9 @@ TEST_F(Press, EmptySpaceClearsUnlessShiftOrCtrlAndADragStartsALasso)
     }
     FakeDrag drag(true);
     Click(Inside(*a));
+    EXPECT_EQ(TaskName(), "DefaultMoveTask");
+    w.Mouse(WM_LBUTTONUP, Inside(*a));  // released before the drag began: nothing moves
+    EXPECT_FALSE(w.Task().IsBusy());
     Click(Empty(), MK_SHIFT);
     EXPECT_EQ(TaskName(), "LassoTask");
     EXPECT_EQ(Sel(), Elements{a.get()});  // a Shift lasso adds to the selection

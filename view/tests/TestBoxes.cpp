@@ -50,13 +50,14 @@ std::unique_ptr<View::ICmdHandlerDock> TestDock::CreateDock(View::IDefaultTask& 
     return std::make_unique<Dock>(task);
 }
 
-ViewWindow::ViewWindow(Core::Diagram* shared)
+ViewWindow::ViewWindow(Core::Diagram* shared, Application::Clipboard* clipboard,
+                       View::ITransferSetFormatHandler* formats, int x)
     : diagram(shared ? *shared : *(ownDiagram = std::make_unique<Core::Diagram>(Registry(), nullptr, nullptr,
                                                                                 &View::DefaultGrid::Instance())))
 {
     static WinUtil::WindowClass cls(L"QuorvelViewTestWindow", nullptr, nullptr, CS_DBLCLKS,
                                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursorW(nullptr, IDC_ARROW));
-    hwnd = window.Create(cls, L"View test", WS_POPUP | WS_VISIBLE, 0, 0, 0, kW, kH);
+    hwnd = window.Create(cls, L"View test", WS_POPUP | WS_VISIBLE, 0, x, 0, kW, kH);
     hBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
     vBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
     canvas = DrawingKernel::CreateScreenCanvas(hwnd, hBar, vBar);
@@ -66,6 +67,10 @@ ViewWindow::ViewWindow(Core::Diagram* shared)
     setup.commander = &router;
     setup.window = &window;
     setup.mouse = mouse.get();
+    if (clipboard) clipboardViewer = std::make_unique<Application::ClipboardViewer>(window);
+    setup.clipboard = clipboard;
+    setup.clipboardViewer = clipboardViewer.get();
+    setup.transferFormats = formats;
     setup.diagramTypeNotifier = [this] { ++typeNotifications; };
     view = std::make_unique<View::DiagramView>(diagram, setup, &dock);
     view->SetActive(true);
@@ -77,6 +82,7 @@ ViewWindow::ViewWindow(Core::Diagram* shared)
 ViewWindow::~ViewWindow()
 {
     view.reset();
+    clipboardViewer.reset();
     canvas.reset();
     window.Destroy();
 }

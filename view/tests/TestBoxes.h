@@ -2,6 +2,7 @@
 // view tests.
 #pragma once
 
+#include "app/Clipboard.h"
 #include "app/Commands.h"
 #include "app/winutil/ExceptionBox.h"
 #include "app/winutil/Window.h"
@@ -53,7 +54,9 @@ public:
 class ViewWindow {
 public:
     static constexpr int kW = 800, kH = 600;
-    explicit ViewWindow(Core::Diagram* shared = nullptr);
+    // With a clipboard the window watches it; the format handler serves copy, paste and drops.
+    explicit ViewWindow(Core::Diagram* shared = nullptr, Application::Clipboard* clipboard = nullptr,
+                        View::ITransferSetFormatHandler* formats = nullptr, int x = 0);
     ~ViewWindow();
 
     // Adds a box (named: a named box) at the rectangle as one undo step.
@@ -87,6 +90,7 @@ public:
     std::unique_ptr<ICanvas::IScreenCanvas> canvas;
     Application::CommandRouter router;
     std::unique_ptr<WinUtil::MouseInputControl> mouse;
+    std::unique_ptr<Application::ClipboardViewer> clipboardViewer;
     TestDock dock;
     int typeNotifications = 0;
     std::unique_ptr<View::DiagramView> view;

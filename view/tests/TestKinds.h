@@ -6,6 +6,7 @@
 #include "core/Interfaces.h"
 #include "core/PropertyKinds.h"
 #include "core/Storable.h"
+#include "core/Shift.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
 #include "view/CanvasView.h"
@@ -29,7 +30,7 @@ class VBox;
 template <class Derived, class... Extra>
 class BoxBase : public Core::StorableWithPos<Derived, BoxRep, Core::StorableTraits::Null,
                                              Core::ResizableWithSizeField<BoxRep, &BoxRep::size>, Core::IPointable,
-                                             View::ModelElement, Extra...> {
+                                             Core::IShiftable, Core::IDeletable, View::ModelElement, Extra...> {
 public:
     static void RegisterProperties(Core::PropertyTable<BoxRep>& t) {
         using namespace Core;
@@ -42,6 +43,12 @@ public:
         this->SetPos(env, r.TopLeft());
         this->SetField(env, &BoxRep::size, zq::Point(r.Width(), r.Height()));
     }
+    void ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
+                   bool) override {
+        this->MarkShifted(set);
+        this->SetPos(env, Core::ShiftParam::Apply(shift, this->GetPos(), this->GetOldPos()));
+    }
+    void Delete(Core::Env& env) override { Core::IModelElement::Delete(env); }
     bool IsNear(const zq::Point& p, int32_t tolerance) const override { return this->GetRect().Inflated(tolerance).Contains(p); }
     bool GetBoundingRect(zq::Rect& out) const override {
         out = this->GetRect();

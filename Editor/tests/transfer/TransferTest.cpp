@@ -1,0 +1,327 @@
+// The editor's transfer formats between two view windows of this process, with a second process of
+// ours that reads the clipboard and puts back "Embed Source", and with files dropped from the shell.
+#include "Editor/TransferFormats.h"
+#include "app/winutil/ClipFormat.h"
+#include "core/DocumentWriter.h"
+#include "core/win/Storage.h"
+#include "view/CopyPaste.h"
+#include "view/tests/TestTransfer.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace ViewTest {
+namespace {
+
+using Elements = std::vector<Core::IModelElement*>;
+
+// Pictures of any set: a small EMF and the bytes of a PNG signature.
+class FakePictures : public Editor::ITransferPictures {
+public:
+    void CreateEnhancedMetafile(STGMEDIUM& medium, int) override {
+        HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        Rectangle(dc, 0, 0, 40, 20);
+        medium.tymed = TYMED_ENHMF;
+        medium.hEnhMetaFile = CloseEnhMetaFile(dc);
+    }
+    void CreateWindowsMetafile(STGMEDIUM&, int) override { throw std::runtime_error("not drawn in this test"); }
+    void CreatePngStream(STGMEDIUM& medium, int) override {
+        IStream* stream = nullptr;
+        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+        stream->Write("\x89PNG\r\n\x1a\n", 8, nullptr);
+        medium.tymed = TYMED_ISTREAM;
+        medium.pstm = stream;
+    }
+};
+
+class Transfer : public OleTest {
+protected:
+    void SetUp() override {
+        OleTest::SetUp();
+        Core::ReadOptions options;
+        options.afterRestored = [this](Core::Env&, const std::vector<Core::ElementPtr>&) { ++reads; };
+        formats = std::make_unique<Editor::TransferSetFormatHandler>(Registry(), options);
+        w1 = std::make_unique<ViewWindow>(nullptr, &clipboard, formats.get());
+        w2 = std::make_unique<ViewWindow>(nullptr, &clipboard, formats.get(), ViewWindow::kW + 20);
+        View::DefaultTaskCopyPaste::SetMessageSink([this](const std::wstring&, const std::wstring& text) {
+            messages.push_back(text);
+        });
+    }
+    void TearDown() override {
+        View::DefaultTaskCopyPaste::SetMessageSink({});
+        Editor::TransferSetFormatHandler::SetDefaultPictureMaker({});
+        w2.reset();
+        w1.reset();
+        formats.reset();
+        OleTest::TearDown();
+    }
+    bool Run(ViewWindow& w, UINT id) { return w.router.Execute({id, 0, nullptr}); }
+    size_t Undos(ViewWindow& w) { return w.diagram.GetUndoHandler().GetUndoCount(); }
+    // Copies a selected box from the first window.
+    std::shared_ptr<Box> CopyABox() {
+        auto a = w1->AddBox({0, 4000, 2000, 2000});
+        a->SelectInView(*w1->view, true);
+        EXPECT_TRUE(Run(*w1, View::kCmdCopy));
+        return a;
+    }
+    // Pastes in the second window once the clipboard shows data it accepts.
+    bool Paste() {
+        if (!PumpUntil(*w2, [&] { return w2->router.IsEnabled(View::kCmdPaste); })) return false;
+        return Run(*w2, View::kCmdPaste);
+    }
+
+    Application::Clipboard clipboard;
+    std::unique_ptr<Editor::TransferSetFormatHandler> formats;
+    std::unique_ptr<ViewWindow> w1, w2;
+    std::vector<std::wstring> messages;
+    int reads = 0;  // documents the handler read
+};
+
+TEST_F(Transfer, CopyAndPasteBetweenWindowsHandsTheSetOverInMemoryAsOneUndoStep)
+{
+    CopyABox();
+    const size_t undo1 = Undos(*w1), undo2 = Undos(*w2);
+    ASSERT_TRUE(Paste());
+    EXPECT_EQ(w2->Selection().size(), 1u);
+    EXPECT_EQ(Undos(*w2), undo2 + 1);
+    EXPECT_EQ(Undos(*w1), undo1);
+    EXPECT_EQ(reads, 0) << "no XML is read inside the process";
+
+    // Other programs get "Embed Source" only into their own storage; without a picture maker no pictures.
+    auto set = std::make_shared<Core::TransferSet>(Registry());
+    set->Insert(*w2->Selection()[0]);
+    Application::DragData drag(set, {}, {});
+    formats->AddFormatsForSet(drag.GetProvider(), set);
+    struct Data {
+        IDataObject* p;
+        ~Data() { p->Release(); }
+    } clip{drag.GetDataObject()};
+    FORMATETC embed{WinUtil::GetEmbedSourceClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+    STGMEDIUM medium{};
+    EXPECT_EQ(clip.p->GetData(&embed, &medium), E_NOTIMPL);
+    FORMATETC emf{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+    EXPECT_NE(clip.p->QueryGetData(&emf), S_OK);
+    ILockBytes* bytes = nullptr;
+    IStorage* storage = nullptr;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
+    ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage), S_OK);
+    medium.tymed = TYMED_ISTORAGE;
+    medium.pstg = storage;
+    EXPECT_EQ(clip.p->GetDataHere(&embed, &medium), S_OK);
+    CLSID clsid{};
+    EXPECT_EQ(ReadClassStg(storage, &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, Editor::GetProgramClassId()));
+    Core::Diagram read(Registry(), nullptr);
+    Core::ReadDiagramFromStorage(read, storage);
+    EXPECT_EQ(read.GetElementCount(), 1u);
+    storage->Release();
+    bytes->Release();
+}
+
+// Runs the helper with the argument and pumps messages until it is ready or ends; answers its exit
+// code once it ended, or -1 while it still serves the clipboard.
+struct Helper {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"QuorvelTransferHelperReady");
+    HANDLE quit = CreateEventW(nullptr, TRUE, FALSE, L"QuorvelTransferHelperQuit");
+    PROCESS_INFORMATION pi{};
+
+    bool Start(const std::wstring& argument) {
+        std::wstring line = L"transfer_clipboard_helper.exe " + argument;
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+        HANDLE both[2] = {ready, pi.hProcess};
+        const DWORD deadline = GetTickCount() + 30000;
+        while (GetTickCount() < deadline) {
+            const DWORD w = MsgWaitForMultipleObjects(2, both, FALSE, 100, QS_ALLINPUT);
+            if (w == WAIT_OBJECT_0 || w == WAIT_OBJECT_0 + 1) return true;
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        return false;
+    }
+    // Lets the helper end and answers its exit code.
+    int Finish() {
+        SetEvent(quit);
+        if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return int(code);
+    }
+    ~Helper() {
+        if (pi.hProcess) {
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        CloseHandle(ready);
+        CloseHandle(quit);
+    }
+};
+
+TEST_F(Transfer, ASecondProcessReadsPicturesAndEmbedSourceAndPutsBackOneThatPastesWithItsReferenceElement)
+{
+    Editor::TransferSetFormatHandler::SetDefaultPictureMaker(
+        [](const Core::TransferSet&) { return std::make_unique<FakePictures>(); });
+    // Handlers made from now on offer pictures.
+    w2.reset();
+    w1.reset();
+    formats = std::make_unique<Editor::TransferSetFormatHandler>(Registry());
+    w1 = std::make_unique<ViewWindow>(nullptr, &clipboard, formats.get());
+    // What a drag offers: the set with the grabbed element as its reference element.
+    auto a = w1->AddBox({0, 4000, 2000, 2000});
+    auto set = std::make_shared<Core::TransferSet>(Registry());
+    set->Insert(*a);
+    set->SetReferenceElement(a->GetObjectId());
+    Application::DragData drag(set, {}, {}, formats->GetDragOrigin());
+    formats->AddFormatsForSet(drag.GetProvider(), set);
+    clipboard.SetData(drag.GetProvider());
+
+    Helper helper;
+    ASSERT_TRUE(helper.Start(std::to_wstring(Application::GetReferenceIdClipFormat())));
+    // The clipboard is now the helper's: read through "Embed Source", keeping the reference element.
+    struct Keep : View::ITransferSetFormatHandler::ITransferSetUser {
+        std::shared_ptr<Core::TransferSet> set;
+        void Use(const std::shared_ptr<Core::TransferSet>& s) override { set = s; }
+    } keep;
+    EXPECT_TRUE(formats->CanAccept(clipboard));
+
+    EXPECT_TRUE(formats->Extract(clipboard, keep));
+    ASSERT_TRUE(keep.set);
+    ASSERT_NE(keep.set->GetReferenceElement(), nullptr);
+    EXPECT_EQ(keep.set->GetReferenceElement()->GetObjectId(), a->GetObjectId());
+
+    w2 = std::make_unique<ViewWindow>(nullptr, &clipboard, formats.get(), ViewWindow::kW + 20);
+    const size_t undo2 = Undos(*w2);
+    EXPECT_TRUE(Paste());
+    EXPECT_EQ(w2->Selection().size(), 1u);
+    EXPECT_EQ(Undos(*w2), undo2 + 1);
+    EXPECT_EQ(helper.Finish(), 0);
+}
+
+TEST_F(Transfer, MalformedEmbedSourceShowsTheErrorBoxAndLeavesTheUndoListUnchanged)
+{
+    // "Embed Source" of the program's class whose document is cut short.
+    class Broken : public Application::IFormatProvider {
+    public:
+        int GetFormatCount() const override { return 1; }
+        FORMATETC GetFormat(int) const override {
+            return {WinUtil::GetEmbedSourceClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+        }
+        HRESULT GetData(int, const FORMATETC&, STGMEDIUM&) override { return E_NOTIMPL; }
+        HRESULT GetDataHere(int, const FORMATETC&, STGMEDIUM& medium) override {
+            IStream* stream = nullptr;
+            medium.pstg->CreateStream(Core::kStorageStreamName, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                      &stream);
+            const char text[] = "<?xml version=\"1.0\"?>\n<Diagram xmlns=\"";
+            stream->Write(text, sizeof text - 1, nullptr);
+            stream->Release();
+            return WriteClassStg(medium.pstg, Editor::GetProgramClassId());
+        }
+    };
+    Application::DataProvider provider;
+    Application::ObjectDescriptor descriptor;
+    descriptor.clsid = Editor::GetProgramClassId();
+    WinUtil::GlobalHandle block = Application::MakeObjectDescriptor(descriptor, false);
+    WinUtil::GlobalLock lock(block.Get());
+    const auto* p = static_cast<const BYTE*>(lock.Data());
+    provider.AddFormat(new Application::BytesFormatProvider(WinUtil::GetObjectDescriptorClipFormat(),
+                                                            std::vector<BYTE>(p, p + lock.Size())));
+    provider.AddFormat(new Broken);
+    clipboard.SetData(provider);
+    const size_t undo = Undos(*w2), count = w2->diagram.GetElementCount();
+    bool thrown = false;
+    try {
+        Paste();
+    } catch (const zq::Exception& e) {
+        thrown = e.IsShown();
+    }
+    EXPECT_TRUE(thrown);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].find(L"Quorvel UML Editor cannot paste Clipboard contents.\nContent is malformed or corrupt.\n("),
+              0u)
+        << std::string(messages[0].begin(), messages[0].end());
+    EXPECT_EQ(Undos(*w2), undo);
+    EXPECT_EQ(w2->diagram.GetElementCount(), count);
+}
+
+// A DROPFILES block naming the files.
+std::vector<BYTE> DropFiles(const std::vector<std::wstring>& names)
+{
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::vector<BYTE> out(reinterpret_cast<BYTE*>(&header), reinterpret_cast<BYTE*>(&header) + sizeof header);
+    for (const std::wstring& n : names) {
+        const auto* b = reinterpret_cast<const BYTE*>(n.c_str());
+        out.insert(out.end(), b, b + (n.size() + 1) * sizeof(wchar_t));
+    }
+    out.insert(out.end(), {0, 0});
+    return out;
+}
+
+std::wstring TempFile(const wchar_t* name, const std::string& content)
+{
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + name;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (!content.empty()) WriteFile(f, content.data(), DWORD(content.size()), &written, nullptr);
+    CloseHandle(f);
+    return path;
+}
+
+TEST_F(Transfer, OneDroppedDiagramFileIsPastedAsACopyAndTwoFilesOrAnEmptyFileAreRefused)
+{
+    // A diagram file with one box.
+    Core::Diagram source(Registry(), nullptr);
+    {
+        Core::Transaction t(source);
+        Core::Env env(t);
+        Box::Factory().CreateTyped(env)->SetRect(env, {0, 4000, 2000, 2000}, false);
+        env.Close();
+    }
+    std::ostringstream xml;
+    Core::WriteDiagramXML(source, xml);
+    const std::wstring diagram = TempFile(L"quorvel-drop-test.qvd", xml.str());
+    const std::wstring empty = TempFile(L"quorvel-drop-empty.qvd", "");
+    auto reg = View::RegisterDropTarget(*w2->view);
+    IDropTarget* t = reg->Get();
+    const POINTL at = ScreenAt(*w2, {3000, 3000});
+
+    for (const auto& names : {std::vector<std::wstring>{diagram, diagram}, std::vector<std::wstring>{empty}}) {
+        Application::DataProvider files;
+        files.AddFormat(new Application::BytesFormatProvider(CF_HDROP, DropFiles(names)));
+        IDataObject* data = files.GetDataObject();
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        t->DragEnter(data, MK_LBUTTON, at, &effect);
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        t->Drop(data, 0, at, &effect);
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+        data->Release();
+    }
+    EXPECT_EQ(w2->diagram.GetElementCount(), 0u);
+
+    Application::DataProvider files;
+    files.AddFormat(new Application::BytesFormatProvider(CF_HDROP, DropFiles({diagram})));
+    IDataObject* data = files.GetDataObject();
+    const size_t undo = Undos(*w2);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    t->DragEnter(data, MK_LBUTTON, at, &effect);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY)) << "the shell must not delete the dropped file";
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    t->Drop(data, 0, at, &effect);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+    data->Release();
+    EXPECT_EQ(w2->diagram.GetElementCount(), 1u);
+    EXPECT_EQ(Undos(*w2), undo + 1);
+    EXPECT_EQ(reads, 1);
+    EXPECT_NE(GetFileAttributesW(diagram.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileW(diagram.c_str());
+    DeleteFileW(empty.c_str());
+}
+
+} // namespace
+} // namespace ViewTest

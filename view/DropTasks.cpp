@@ -1,0 +1,301 @@
+#include "core/Interfaces.h"
+#include "core/Selection.h"
+#include "view/DropTarget.h"
+#include "view/MoveTask.h"
+#include "view/Transfer.h"
+
+namespace View {
+
+bool ExtractTransferSet(const ViewContext& context, const Application::IDataHolder& holder,
+                        ITransferSetFormatHandler::ITransferSetUser& user)
+{
+    if (context.transferFormats) return context.transferFormats->Extract(holder, user);
+    // Without the editor's formats only this process's own sets can be read.
+    std::shared_ptr<Core::TransferSet> set;
+    holder.Extract([&](IDataObject* data) { return (set = Application::GetOwnTransferSet(data)) != nullptr; });
+    if (!set) return false;
+    user.Use(set);
+    return true;
+}
+
+namespace {
+void ApplySelection(Core::IView& view, const Core::ModelElementSet& set)
+{
+    Core::SelectionTracker tracker(&view);
+    view.ApplySelection(&tracker, set);
+}
+
+} // namespace
+
+// ---- IDropTargetTask
+
+zq::Point IDropTargetTask::ToModel(POINT screen) const
+{
+    const zq::Point p = zq::RoundPoint(context_.canvas->ScreenToLogical({screen.x, screen.y}));
+    return context_.grid ? context_.grid->SnapPoint(p) : p;
+}
+
+void IDropTargetTask::Repaint()
+{
+    context_.view->UpdateView();
+}
+
+void IDropTargetTask::RaiseWindow()
+{
+    HWND hwnd = context_.GetHwnd();
+    if (hwnd == nullptr) return;
+    HWND root = ::GetAncestor(hwnd, GA_ROOT);
+    ::BringWindowToTop(root);
+    ::SetForegroundWindow(root);
+}
+
+// ---- PendingDrop
+
+PendingDrop::PendingDrop(ViewContext& context)
+    : context_(context), transaction_(*context.diagram, context.view),
+      tracker_(std::make_unique<Core::SelectionTracker>(context.view))
+{
+}
+
+PendingDrop::~PendingDrop()
+{
+    shift_.reset();
+    tracker_.reset();
+    transaction_.Abort();
+}
+
+Core::Env PendingDrop::MakeEnv()
+{
+    return Core::Env(transaction_, tracker_.get(), context_.grid);
+}
+
+void PendingDrop::Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed)
+{
+    shift_ = std::make_unique<Core::DeferredShiftSet>(moved, context_.diagram, grabbed);
+}
+
+void PendingDrop::ShiftTo(const zq::Point& anchor, const zq::Point& point)
+{
+    if (!shift_) return;
+    Core::Env env = MakeEnv();
+    shift_->ShiftAll(env, Core::ShiftVector{double(point.x - anchor.x), double(point.y - anchor.y), true, true}, point);
+}
+
+void PendingDrop::Abort()
+{
+    shift_.reset();
+    transaction_.Abort();
+    tracker_ = std::make_unique<Core::SelectionTracker>(context_.view);
+}
+
+void PendingDrop::Commit(const Core::ModelElementSet& before, const Core::ModelElementSet& after)
+{
+    if (shift_) {
+        Core::Env env = MakeEnv();
+        shift_->ShiftDeferred(env);
+    }
+    shift_.reset();
+    const Core::UndoerRef record = transaction_.Close(tracker_.get(), context_.grid);
+    ApplySelection(*context_.view, after);
+    context_.diagram->GetUndoHandler().Add(record, Core::MakeSelectionRestorer(before),
+                                           Core::MakeSelectionRestorer(after), false);
+}
+
+// ---- SameDiagramDropTargetTask
+
+SameDiagramDropTargetTask::SameDiagramDropTargetTask(ViewContext& context, DefaultMoveTask& source)
+    : IDropTargetTask(context, "SameDiagramDropTargetTask"), drop_(context), source_(source)
+{
+    grab_ = context.grid ? context.grid->SnapPoint(source.GetPressPoint()) : source.GetPressPoint();
+}
+
+SameDiagramDropTargetTask::~SameDiagramDropTargetTask()
+{
+    if (data_) data_->Release();
+}
+
+HRESULT SameDiagramDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point, DWORD& effect)
+{
+    rightDrag_ = (keys & MK_RBUTTON) != 0;
+    before_ = GetContext().view->GetSelection();
+    if (data) data->AddRef();
+    if (data_) data_->Release();
+    data_ = data;
+    dragged_ = source_.GetDraggedSet();
+    Update(point, (keys & MK_CONTROL) ? Copy : Move);
+    effect = DropEffectFor(keys, effect);
+    Repaint();
+    return S_OK;
+}
+
+HRESULT SameDiagramDropTargetTask::DragOver(DWORD keys, POINT point, DWORD& effect)
+{
+    rightDrag_ = (keys & MK_RBUTTON) != 0;
+    Update(point, (keys & MK_CONTROL) ? Copy : Move);
+    effect = DropEffectFor(keys, effect);
+    Repaint();
+    return S_OK;
+}
+
+HRESULT SameDiagramDropTargetTask::DragLeave()
+{
+    drop_.Abort();
+    ApplySelection(*GetContext().view, before_);
+    Repaint();
+    return S_OK;
+}
+
+HRESULT SameDiagramDropTargetTask::Drop(IDataObject*, DWORD keys, POINT point, DWORD& effect)
+{
+    ViewContext& c = GetContext();
+    Mode mode = (keys & MK_CONTROL) ? Copy : Move;
+    effect = DROPEFFECT_COPY;  // the source never deletes what was moved in place
+    RaiseWindow();
+    if (rightDrag_) {
+        const UINT chosen = ShowDropMenu(point, c.GetHwnd(), mode == Copy ? kCmdCopyHere : kCmdMoveHere);
+        if (chosen != kCmdMoveHere && chosen != kCmdCopyHere) {
+            DragLeave();
+            effect = DROPEFFECT_NONE;
+            return S_OK;
+        }
+        mode = chosen == kCmdCopyHere ? Copy : Move;
+    }
+    Update(point, mode);
+    drop_.Commit(before_, moving_);
+    Repaint();
+    return S_OK;
+}
+
+void SameDiagramDropTargetTask::Update(POINT point, Mode mode)
+{
+    if (mode != mode_) {
+        // A change of mode starts over: nothing of the other mode stays.
+        const bool first = mode_ == None;
+        mode_ = mode;
+        if (!first) drop_.Abort();
+        if (mode == Copy)
+            PrepareCopy();
+        else
+            PrepareMove();
+    }
+    drop_.ShiftTo(grab_, ToModel(point));
+}
+
+void SameDiagramDropTargetTask::PrepareMove()
+{
+    moving_ = dragged_;
+    drop_.Prepare(moving_, source_.GetGrabbed().get());
+    Core::Env env = drop_.MakeEnv();
+    // What is moved without the element it hangs on comes loose from it.
+    Core::DeferredShiftSet& shift = *drop_.GetShift();
+    for (Core::IModelElement* e : shift.GetDeferred())
+        if (Core::IShiftable* shiftable = e->GetShiftable()) shiftable->DetachFromSource(env, shift, moving_);
+}
+
+void SameDiagramDropTargetTask::PrepareCopy()
+{
+    Core::Env env = drop_.MakeEnv();
+    TransferSetPaster paster(env);
+    if (!ExtractTransferSet(GetContext(), Application::DataHolder(data_), paster))
+        throw std::runtime_error("the dragged elements cannot be read");
+    moving_ = paster.GetResult().pasted;
+    drop_.Prepare(moving_, paster.GetResult().reference.get());
+}
+
+// ---- StdDropTargetTask
+
+StdDropTargetTask::StdDropTargetTask(ViewContext& context)
+    : IDropTargetTask(context, "StdDropTargetTask"), drop_(context)
+{
+}
+
+HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point, DWORD& effect)
+{
+    ViewContext& c = GetContext();
+    rightDrag_ = (keys & MK_RBUTTON) != 0;
+    before_ = c.view->GetSelection();
+    const Application::DataHolder holder(data);
+    Core::Env env = drop_.MakeEnv();
+    TransferSetPaster paster(env);
+    if (!ExtractTransferSet(c, holder, paster)) {
+        refused_ = true;
+        effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    pasted_ = paster.GetResult().pasted;
+    // A dropped file is read, never taken: the source must not delete it.
+    filesOnly_ = holder.HasFormat(CF_HDROP) && !Application::GetOwnTransferSet(data);
+    zq::Point anchor = BoundingRect(pasted_).TopLeft();
+    // The point grabbed in the source lies under the pointer (the model's y axis points up).
+    if (auto image = Application::ReadDragImage(holder)) {
+        anchor.x += image->hotSpot.x;
+        anchor.y -= image->hotSpot.y;
+    }
+    anchor_ = c.grid ? c.grid->SnapPoint(anchor) : anchor;
+    drop_.Prepare(pasted_, paster.GetResult().reference.get());
+    Update(point);
+    effect = Answer(keys, effect);
+    Repaint();
+    return S_OK;
+}
+
+HRESULT StdDropTargetTask::DragOver(DWORD keys, POINT point, DWORD& effect)
+{
+    if (refused_) {
+        effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    rightDrag_ = (keys & MK_RBUTTON) != 0;
+    Update(point);
+    effect = Answer(keys, effect);
+    Repaint();
+    return S_OK;
+}
+
+HRESULT StdDropTargetTask::DragLeave()
+{
+    drop_.Abort();
+    Repaint();
+    return S_OK;
+}
+
+HRESULT StdDropTargetTask::Drop(IDataObject*, DWORD keys, POINT point, DWORD& effect)
+{
+    ViewContext& c = GetContext();
+    if (refused_) {
+        effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    Update(point);
+    RaiseWindow();
+    const DWORD allowed = filesOnly_ ? (effect & DROPEFFECT_COPY) : effect;
+    effect = Answer(keys, allowed);
+    if (rightDrag_) {
+        const UINT chosen = ShowDropMenu(point, c.GetHwnd(), (effect & DROPEFFECT_COPY) ? kCmdCopyHere : kCmdMoveHere,
+                                         (allowed & DROPEFFECT_MOVE) != 0);
+        if (chosen == kCmdMoveHere && (allowed & DROPEFFECT_MOVE))
+            effect = DROPEFFECT_MOVE;
+        else if (chosen == kCmdCopyHere)
+            effect = DROPEFFECT_COPY;
+        else {
+            DragLeave();
+            effect = DROPEFFECT_NONE;
+            return S_OK;
+        }
+    }
+    drop_.Commit(before_, pasted_);
+    Repaint();
+    return S_OK;
+}
+
+DWORD StdDropTargetTask::Answer(DWORD keys, DWORD allowed) const
+{
+    return filesOnly_ ? (allowed & DROPEFFECT_COPY) : DropEffectFor(keys, allowed);
+}
+
+void StdDropTargetTask::Update(POINT point)
+{
+    drop_.ShiftTo(anchor_, ToModel(point));
+}
+
+} // namespace View

@@ -1,0 +1,104 @@
+// The transfer side of the view tests: a format handler that reads only this process's own sets
+// (or fails on demand), a stand-in drag loop that drives a drop target, and OLE for each test.
+#pragma once
+
+#include "core/Exceptions.h"
+#include "view/DropTarget.h"
+#include "view/MoveTask.h"
+#include "view/Transfer.h"
+#include "view/tests/TestBoxes.h"
+
+#include <chrono>
+#include <functional>
+
+namespace ViewTest {
+
+class InProcessFormats : public View::ITransferSetFormatHandler {
+public:
+    void AddFormatsForSet(Application::DataProvider&, const std::shared_ptr<Core::TransferSet>&) override {}
+    bool CanAccept(const Application::IDataHolder& holder) override {
+        return holder.Test([](IDataObject* data) { return Application::GetOwnTransferSet(data) != nullptr; });
+    }
+    bool Extract(const Application::IDataHolder& holder, ITransferSetUser& user) override {
+        if (malformed) throw Core::Exceptions::Base("unexpected end of data at line 3");
+        std::shared_ptr<Core::TransferSet> set;
+        holder.Extract([&](IDataObject* data) { return (set = Application::GetOwnTransferSet(data)) != nullptr; });
+        if (set) user.Use(set);
+        return set != nullptr;
+    }
+    bool malformed = false;
+};
+
+// OLE for the test's thread.
+class OleTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void TearDown() override {
+        View::DefaultMoveTask::SetDragLoop({});
+        View::SetDropMenuChooser({});
+        OleUninitialize();
+    }
+};
+
+// Pumps messages until the condition holds or two seconds passed; answers the condition.
+inline bool PumpUntil(ViewWindow& w, const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        w.Pump();
+    }
+    return true;
+}
+
+// The screen point of a logical point of a window.
+inline POINTL ScreenAt(const ViewWindow& w, const zq::Point& p) {
+    POINT s = w.At(p);
+    ClientToScreen(w.hwnd, &s);
+    return POINTL{s.x, s.y};
+}
+
+// One step of a scripted drag over a drop target.
+struct DragStep {
+    IDropTarget* target;
+    POINTL point;
+    DWORD keys;
+    enum Kind { Enter, Over, Leave, Drop } kind;
+    std::function<void()> after = {};  // checks made inside the drag loop after the step
+};
+
+// A drag loop that plays the steps and answers like DoDragDrop: DROP with the last Drop's effect,
+// CANCEL when the script ends without one. Records the effects answered.
+struct ScriptedDrag {
+    std::vector<DragStep> steps;
+    std::vector<DWORD> answers;
+    DWORD allowed = 0;
+    HRESULT result = S_OK;  // a failure instead of playing the script
+
+    ScriptedDrag() {
+        View::DefaultMoveTask::SetDragLoop([this](IDataObject* data, IDropSource*, DWORD ok, DWORD* effect) {
+            allowed = ok;
+            if (FAILED(result)) return result;
+            for (const DragStep& s : steps) {
+                DWORD e = ok;
+                switch (s.kind) {
+                case DragStep::Enter: s.target->DragEnter(data, s.keys, s.point, &e); break;
+                case DragStep::Over: s.target->DragOver(s.keys, s.point, &e); break;
+                case DragStep::Leave: s.target->DragLeave(); e = 0; break;
+                case DragStep::Drop:
+                    s.target->Drop(data, s.keys, s.point, &e);
+                    answers.push_back(e);
+                    if (s.after) s.after();
+                    *effect = e;
+                    return HRESULT(DRAGDROP_S_DROP);
+                }
+                answers.push_back(e);
+                if (s.after) s.after();
+            }
+            *effect = DROPEFFECT_NONE;
+            return HRESULT(DRAGDROP_S_CANCEL);
+        });
+    }
+};
+
+} // namespace ViewTest
