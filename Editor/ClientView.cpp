@@ -33,6 +33,7 @@ ClientView::ClientView(const PaneSetup& setup, ClientView* upper) : zoomed_(setu
     viewSetup.window = &window_;
     viewSetup.mouse = mouse_.get();
     view_ = std::make_unique<View::DiagramView>(*setup.model, viewSetup, setup.dock);
+    dropTarget_ = View::RegisterDropTarget(*view_);
     canvas_->GetScrollObservers().Add(this);
     canvas_->GetZoomObservers().Add(this);
     if (upper) {
@@ -45,6 +46,7 @@ ClientView::~ClientView() {
     if (partner_) partner_->partner_ = nullptr;
     canvas_->GetScrollObservers().Remove(this);
     canvas_->GetZoomObservers().Remove(this);
+    dropTarget_.reset();
     view_->SetBeingDestroyed();
     view_.reset();
     if (vScroll_) DestroyWindow(vScroll_);

@@ -7,6 +7,7 @@
 #include "app/winutil/Window.h"
 #include "drawing/DrawingKernel.h"
 #include "view/CanvasView.h"
+#include "view/DropTarget.h"
 
 #include <functional>
 #include <memory>
@@ -54,6 +55,7 @@ private:
     std::unique_ptr<ICanvas::IScreenCanvas> canvas_;
     std::unique_ptr<WinUtil::MouseInputControl> mouse_;
     std::unique_ptr<View::DiagramView> view_;
+    std::unique_ptr<View::DropTargetRegistration> dropTarget_;  // revoked before the view goes
     ClientView* partner_ = nullptr;
     std::function<void()> zoomed_;
     std::function<void(ClientView&)> focused_;

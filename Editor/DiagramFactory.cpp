@@ -2,6 +2,8 @@
 
 #include "Editor/DocumentWindow.h"
 #include "Editor/ElementFactories.h"
+#include "Editor/MetafileCreator.h"
+#include "Editor/TransferFormats.h"
 #include "Editor/NameCompare.h"
 #include "app/winutil/Files.h"
 #include "app/winutil/Modal.h"
@@ -79,6 +81,9 @@ DiagramFactory::DiagramFactory(Application::IApplication& application, Applicati
       accelerators_(WinUtil::ResourceLoader::Instance().LoadAccelerators(IDR_ACCELERATORS)),
       queue_(root, [this](const std::wstring& path) { Open(path); }) {
     RegisterElementFactories(registry_);
+    // Copied and dragged elements are offered as pictures too.
+    TransferSetFormatHandler::SetDefaultPictureMaker(
+        [](const Core::TransferSet& set) { return std::make_unique<MetafileCreator>(set); });
 }
 
 DiagramFactory::~DiagramFactory() {

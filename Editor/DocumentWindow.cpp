@@ -90,6 +90,8 @@ void WindowImp::Open(HWND after) {
                                 0, 0, GetHwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     hScroll_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0, 0, 0, GetHwnd(),
                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    transferFormats_ = std::make_unique<TransferSetFormatHandler>(document_.GetFactory().GetRegistry());
+    clipboardViewer_ = std::make_unique<Application::ClipboardViewer>(*this);
     first_ = std::make_unique<ClientView>(MakePaneSetup(), nullptr);
     active_ = first_.get();
     Layout();
@@ -110,6 +112,9 @@ PaneSetup WindowImp::MakePaneSetup() {
     setup.dock = &CmdHandlerDockCreator::Instance();
     setup.view.commander = &commander_;
     setup.view.document = &document_;
+    setup.view.clipboard = &document_.GetFactory().GetClipboard();
+    setup.view.clipboardViewer = clipboardViewer_.get();
+    setup.view.transferFormats = transferFormats_.get();
     setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
     setup.focused = [this](ClientView& pane) {
         if (&pane != active_) SetActiveView(&pane);
@@ -267,6 +272,7 @@ void WindowImp::OnDestroy(WinMessage::Msg&) {
     active_ = nullptr;
     second_.reset();
     first_.reset();
+    clipboardViewer_.reset();
 }
 
 // ---- observers

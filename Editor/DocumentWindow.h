@@ -5,6 +5,8 @@
 
 #include "Editor/ClientView.h"
 #include "Editor/SplitBar.h"
+#include "Editor/TransferFormats.h"
+#include "app/Clipboard.h"
 #include "app/Commands.h"
 #include "app/Document.h"
 #include "app/WinCommander.h"
@@ -126,6 +128,9 @@ private:
     PaneSetup MakePaneSetup();
 
     Diagram& document_;
+    // Shared by the panes, so they outlive them.
+    std::unique_ptr<TransferSetFormatHandler> transferFormats_;
+    std::unique_ptr<Application::ClipboardViewer> clipboardViewer_;
     std::unique_ptr<ClientView> first_;
     std::unique_ptr<ClientView> second_;
     ClientView* active_ = nullptr;

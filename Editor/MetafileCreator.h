@@ -2,6 +2,7 @@
 // picture, a PNG image in memory or a PNG file. One canvas and one read-only view serve every format.
 #pragma once
 
+#include "Editor/TransferFormats.h"
 #include "app/winutil/Platform.h"
 #include "core/Diagram.h"
 #include "drawing/DrawingKernel.h"
@@ -17,22 +18,22 @@ inline constexpr int kPictureBorder = 200;
 // The picture size of an empty drawing, 0.01 mm.
 inline constexpr double kEmptyPictureExtent = 4000;
 
-class MetafileCreator {
+class MetafileCreator : public ITransferPictures {
 public:
     // A creator of pictures of the source's elements; the source must outlive it.
     explicit MetafileCreator(const Core::IClub& source);
-    virtual ~MetafileCreator();
+    ~MetafileCreator() override;
     MetafileCreator(const MetafileCreator&) = delete;
     MetafileCreator& operator=(const MetafileCreator&) = delete;
 
     // Fills the medium with an enhanced metafile (TYMED_ENHMF); border in 0.01 mm on every side.
-    void CreateEnhancedMetafile(STGMEDIUM& medium, int border);
+    void CreateEnhancedMetafile(STGMEDIUM& medium, int border) override;
     // Fills the medium with a metafile picture (TYMED_MFPICT), extents in 0.01 mm.
-    void CreateWindowsMetafile(STGMEDIUM& medium, int border);
+    void CreateWindowsMetafile(STGMEDIUM& medium, int border) override;
     // Writes a PNG file.
     void SavePngFile(const std::wstring& fileName, int border);
     // Fills the medium with an IStream on global memory holding a PNG (TYMED_ISTREAM).
-    void CreatePngStream(STGMEDIUM& medium, int border);
+    void CreatePngStream(STGMEDIUM& medium, int border) override;
     // The drawing's extent in 0.01 mm (empty when nothing is drawn).
     void GetExtent(ICanvas::DoubleRect& out);
 

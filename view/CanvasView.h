@@ -87,7 +87,7 @@ struct DiagramViewSetup {
     Application::IWinCommander* commander = nullptr;
     Application::IDocument* document = nullptr;
     WinUtil::IWindow* window = nullptr;
-    Application::Clipboard* clipboard = nullptr;
+    Application::IClipboard* clipboard = nullptr;
     Application::ClipboardViewer* clipboardViewer = nullptr;
     WinUtil::IMouseInputControl* mouse = nullptr;
     ITransferSetFormatHandler* transferFormats = nullptr;

@@ -52,7 +52,7 @@ private:
     void PlacePasted(Core::Env& env, const Core::ModelElementSet& pasted);
     void ShowError(const std::wstring& detail, bool malformed);
 
-    Application::Clipboard* clipboard_;
+    Application::IClipboard* clipboard_;
     Application::ClipboardViewer* viewer_;
     bool acceptable_ = false;  // the clipboard holds data the format handler accepts
     bool text_ = false;        // the clipboard holds text
