@@ -21,7 +21,7 @@
 
 namespace Application {
 class IDocument;
-class Clipboard;
+class IClipboard;
 class ClipboardViewer;
 } // namespace Application
 
