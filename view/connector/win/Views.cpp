@@ -186,9 +186,11 @@ void VSegment::SetMoveCursor(bool dragging, bool modifier, bool move)
     View::Cursor::Load(GetCursorId(dragging, move, modifier));
 }
 
-View::SubTaskPtr VSegment::CreateMoveTask(View::ICanvasView&, View::ITask& parent, const zq::Point& point, int button)
+View::SubTaskPtr VSegment::CreateMoveTask(View::ICanvasView& view, View::ITask& parent, const zq::Point& point,
+                                          int button, Core::IModelElement* element)
 {
-    if (button != 1 || !WinUtil::IsControlKeyDown() || segment_.IsDeleted()) return nullptr;
+    if (segment_.IsDeleted()) return nullptr;
+    if (button != 1 || !WinUtil::IsControlKeyDown()) return VIShiftable::CreateMoveTask(view, parent, point, button, element);
     Core::Env env = parent.MakeEnv();
     IJoin* join = SplitSegment(env, segment_, zq::float8Point(point));
     if (join == nullptr) return nullptr;

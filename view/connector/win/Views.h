@@ -84,9 +84,9 @@ public:
     unsigned GetMenuId() const override { return 112; }
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     void SetMoveCursor(bool dragging, bool modifier, bool move) override;
-    // With Ctrl held the segment is split and the new join dragged; otherwise no task of its own.
-    View::SubTaskPtr CreateMoveTask(View::ICanvasView& view, View::ITask& parent, const zq::Point& point,
-                                    int button) override;
+    // With Ctrl held the segment is split and the new join dragged; otherwise the selection moves.
+    View::SubTaskPtr CreateMoveTask(View::ICanvasView& view, View::ITask& parent, const zq::Point& point, int button,
+                                    Core::IModelElement* element = nullptr) override;
     // The cursor number: see the .cpp for the table; first selects the dragging set of cursors.
     int GetCursorId(bool first, bool second, bool modifier) const;
     ISegment& GetSegment() const { return segment_; }
