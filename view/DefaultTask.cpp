@@ -335,8 +335,16 @@ void DefaultTask::PressOnElement(const Core::HitResult& hit, bool shift, int but
             c.view->ClearSelection(&tracker);
         else
             selectable->SetSelected(&tracker, false);
+        ShowChanges();
     }
     DropTracker();
+}
+
+void DefaultTask::ShowChanges()
+{
+    ViewContext& c = GetContext();
+    c.view->ProcessUpdates();
+    c.canvas->Update();
 }
 
 void DefaultTask::PressOnNothing(bool shift, bool ctrl, int button, const POINT& screen)
@@ -345,6 +353,7 @@ void DefaultTask::PressOnNothing(bool shift, bool ctrl, int button, const POINT&
     Core::SelectionTracker& tracker = GetSelectionTracker();
     const bool keep = button == 1 ? (shift || ctrl) : shift;
     if (!keep && !activation_.IsJustActivated()) c.view->ClearSelection(&tracker);
+    ShowChanges();  // the cleared marks go before a drag is waited for
     if (DetectDrag(screen, button)) {
         if (!shift && !ctrl) c.view->ClearSelection(&tracker);
         StartSubTask(std::make_shared<SelectLassoTask>(c, *this, lastPoint_, button));

@@ -92,6 +92,8 @@ private:
     void Press(WinMessage::MouseMsg& msg, int button);
     void PressOnElement(const Core::HitResult& hit, bool toggle, int button, const POINT& screen);
     void PressOnNothing(bool shift, bool ctrl, int button, const POINT& screen);
+    // Brings the view and the screen up to date with the selection changed by a press.
+    void ShowChanges();
     bool DetectDrag(const POINT& screen, int button);
     zq::Point ToModel(const POINT& client) const;
     void DropTracker() { tracker_.reset(); }
