@@ -1,5 +1,6 @@
 #include "elements/note/NoteConnector.h"
 
+#include "elements/note/Note.h"
 #include "elements/note/PartFactory.h"
 
 namespace Note {
@@ -14,6 +15,13 @@ Connector::IFactory& NoteConnector::PartFactory()
 {
     static KindPartFactory<NoteConnector, NoteConnectorEnd, NoteConnectorJoin, NoteConnectorSegment> factory(1, 2);
     return factory;
+}
+
+Core::IModelElement* NoteConnector::GetOwner() const
+{
+    for (Connector::IEnd* e : GetEnds())
+        if (auto* note = dynamic_cast<Note*>(e->GetTerminal()); note != nullptr && !e->IsDeleted()) return note;
+    return nullptr;
 }
 
 Core::FactoryImp<NoteConnectorEnd>& NoteConnectorEnd::Factory()

@@ -17,6 +17,8 @@ public:
     static Core::FactoryImp<NoteConnector>& Factory();
     // Ends of type 1 (at the note) and 2 (the far end).
     static Connector::IFactory& PartFactory();
+    // The note its first end lies on, which writes the connector inside itself; none while free.
+    Core::IModelElement* GetOwner() const override;
 };
 
 // An end of a note connector; the far end (type 2) attaches to the element the note is about.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "elements/note/Dependency.h"
+#include "elements/note/Note.h"
 
 #include "core/Diagram.h"
 #include "core/Transaction.h"
@@ -56,7 +57,7 @@ inline Core::FactoryRegistry& Registry() {
         Core::FactoryRegistry r;
         Party::Factory().ReportTo(r);
         Dependency::ReportDependencyFactories(r);
-        Note::ReportNoteConnectorFactories(r);
+        Note::ReportNoteFactories(r);
         r.Register(Text::FreeText::Factory());
         r.Register(Text::Anchor::Factory());
         r.Register(TextBlock::Text::Factory());
