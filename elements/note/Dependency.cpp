@@ -50,6 +50,28 @@ Core::FactoryImp<DependencySegment>& DependencySegment::Factory()
     return factory;
 }
 
+void DependencySegment::PrepareNew(Core::Env& env, DependencySegment& segment)
+{
+    segment.CreateDirectories(env, Style::Style::Find(env.GetDiagram()));
+}
+
+Style::Style* DependencySegment::GetStyle() const
+{
+    for (Text::Anchor* a : GetAnchors())
+        if (Text::FreeText* text = a->GetFreeText()) return text->GetStyle();
+    return nullptr;
+}
+
+void DependencySegment::CollectDirectoryNames(Style::IUsageCollector& collector) const
+{
+    for (const Style::DirectoryName* name = &Directory(); name; name = name->GetParent()) collector.Use(*name);
+}
+
+void DependencySegment::CreateDirectories(Core::Env& env, Style::Style* style)
+{
+    if (style != nullptr) Style::CreateKindDirectories(env, *style, Style::StyledKind::Dependency);
+}
+
 void DependencySegment::Attach(Core::Env& env, DependencyEnd* end)
 {
     Connector::Functions::MergeEndIntoSegment(env, *end, *this);

@@ -52,6 +52,7 @@ public:
 // A segment of a dependency: note ends and anchored texts lie on it; an end of another dependency
 // dropped on it branches this dependency there.
 class DependencySegment : public Text::SegmentImp<DependencySegment, Note::NoteConnectorEnd>,
+                          public Style::IStyleClient,
                           public Core::IAttach<Note::NoteConnectorEnd>,
                           public Core::IAttach<DependencyEnd>,
                           public Core::IAttach<Text::Anchor> {
@@ -61,6 +62,16 @@ public:
     static Connector::IFactory& PartFactory() { return Dependency::PartFactory(); }
     // The style directory of the texts anchored on dependency segments.
     static const Style::DirectoryName& Directory() { return Style::Names::Dependency(); }
+    // A new segment makes sure the document's style has the directory.
+    static void PrepareNew(Core::Env& env, DependencySegment& segment);
+
+    // IStyleClient: the anchored texts carry the document's style; a change of the directory or
+    // one above it re-lays them out.
+    void SetStyle(Core::Env&, Style::Style*) override {}
+    Style::Style* GetStyle() const override;
+    void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override { RestyleAnchors(env, changed); }
+    void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
+    void CreateDirectories(Core::Env& env, Style::Style* style) override;
     // A note end attaches as a partner of the segment.
     void Attach(Core::Env& env, Note::NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
     // An end of its own dependency never attaches; another's merges its dependency into this one.

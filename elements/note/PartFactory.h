@@ -31,7 +31,9 @@ public:
         return j;
     }
     std::shared_ptr<Connector::ISegment> CreateNewSegment(Core::Env& env) override {
-        return Segment::Factory().CreateTyped(env);
+        auto s = Segment::Factory().CreateTyped(env);
+        if constexpr (requires { Segment::PrepareNew(env, *s); }) Segment::PrepareNew(env, *s);
+        return s;
     }
     Core::ElementPtr CreateEnd() override { return std::make_shared<End>(); }
     Core::ElementPtr CreateJoin() override { return std::make_shared<Join>(); }

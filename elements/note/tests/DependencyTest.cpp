@@ -133,6 +133,7 @@ TEST_F(Scene, AnEndOfTheSameDependencyNeverAttachesToItsSegments)
 TEST_F(Scene, TextsAnchoredOnASegmentAreStoredInsideItAndGoWithIt)
 {
     TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+    Change([](Core::Env& env) { Style::Style::FindOrCreate(env); });
     auto* d = Path<Dependency::Dependency>({{0, 1000}, {3000, 1000}});
     auto* seg = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
     std::shared_ptr<Text::FreeText> text;
@@ -142,9 +143,18 @@ TEST_F(Scene, TextsAnchoredOnASegmentAreStoredInsideItAndGoWithIt)
     EXPECT_EQ(zq::float8Point(1500, 1000), anchor->GetPos());
     EXPECT_EQ(Text::OriginBottomLeft, text->GetOrigin());
     EXPECT_EQ(zq::Point(1500, 1200), text->GetPos());
+    // The text takes the font of the dependencies' directory, centred and as small as the text.
+    TextBlock::TextStyle style;
+    seg->GetTextStyle(style, anchor);
+    EXPECT_EQ(TextBlock::AlignCenter, style.horizontalAlignment);
+    EXPECT_EQ(TextBlock::SizingOwnExtent, style.sizing);
+    Style::Style* documentStyle = Style::Style::Find(diagram);
+    ASSERT_NE(nullptr, documentStyle);
+    EXPECT_EQ(documentStyle, seg->GetStyle());
 
     const std::string xml = Save();
     EXPECT_EQ(std::string::npos, xml.find("Anchors")) << xml;
+    EXPECT_NE(std::string::npos, xml.find("<dir n=\"Dependency\"")) << xml;
     Core::Diagram copy(Registry(), nullptr);
     copy.LoadXML(xml);
     std::size_t held = 0;
