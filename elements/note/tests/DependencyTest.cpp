@@ -15,6 +15,15 @@ std::string Attr(const std::string& xml, const std::string& tag) {
     const auto at = xml.find("<" + tag + " ");
     return at == std::string::npos ? "" : xml.substr(at, xml.find('>', at) - at);
 }
+// Reads the document and sums what the function counts on each dependency segment.
+std::size_t SumOverReadSegments(const std::string& xml, const std::function<std::size_t(DependencySegment&)>& count) {
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    std::size_t sum = 0;
+    for (const auto& e : copy.Elements())
+        if (auto* s = dynamic_cast<DependencySegment*>(e.get())) sum += count(*s);
+    return sum;
+}
 } // namespace
 
 TEST_F(Scene, DependencyBetweenTwoBoxesStoresTypedEndsWithParties)
@@ -155,12 +164,7 @@ TEST_F(Scene, TextsAnchoredOnASegmentAreStoredInsideItAndGoWithIt)
     const std::string xml = Save();
     EXPECT_EQ(std::string::npos, xml.find("Anchors")) << xml;
     EXPECT_NE(std::string::npos, xml.find("<dir n=\"Dependency\"")) << xml;
-    Core::Diagram copy(Registry(), nullptr);
-    copy.LoadXML(xml);
-    std::size_t held = 0;
-    for (const auto& e : copy.Elements())
-        if (auto* s = dynamic_cast<DependencySegment*>(e.get())) held += s->GetAnchors().size();
-    EXPECT_EQ(1u, held);
+    EXPECT_EQ(1u, SumOverReadSegments(xml, [](DependencySegment& s) { return s.GetAnchors().size(); }));
 
     // Moving the dependency carries the text; deleting the segment deletes it; undo brings it back.
     Change([&](Core::Env& env) {
@@ -192,13 +196,7 @@ TEST_F(Scene, NoteEndsLieOnDependencySegmentsAndAreRebuiltWhenRead)
     Change([&](Core::Env& env) { seg->Attach(env, far); });
     EXPECT_EQ(1u, seg->GetAttachedEnds().size());
 
-    const std::string xml = Save();
-    Core::Diagram copy(Registry(), nullptr);
-    copy.LoadXML(xml);
-    std::size_t held = 0;
-    for (const auto& e : copy.Elements())
-        if (auto* s = dynamic_cast<DependencySegment*>(e.get())) held += s->GetAttachedEnds().size();
-    EXPECT_EQ(1u, held);
+    EXPECT_EQ(1u, SumOverReadSegments(Save(), [](DependencySegment& s) { return s.GetAttachedEnds().size(); }));
 
     // Deleting the dependency takes the note end along, so nothing names the deleted segment.
     Change([&](Core::Env& env) { d->Delete(env); });
