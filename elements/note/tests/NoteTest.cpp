@@ -111,3 +111,26 @@ TEST_F(Notes, DeletingANoteTakesItsTextAndConnectorsAndOneUndoBringsThemBack)
     EXPECT_FALSE(nc->IsDeleted());
     EXPECT_EQ(note.get(), nc->GetEnds()[0]->GetTerminal());
 }
+
+TEST_F(Notes, ANoteConnectorChainOutOfOrderOrWithAForeignPartIsMalformed)
+{
+    const std::string good = "<Note id=\"r1\" Pos=\"0 5000\" Size=\"2000 1000\"><Text>x</Text>"
+                             "<NoteConnector id=\"r2\"><End id=\"r3\" Pos=\"1000 4000\" Party=\"r1\" Type=\"1\"/>"
+                             "<Segment id=\"r4\"/><End id=\"r5\" Pos=\"1000 1000\" Type=\"2\"/></NoteConnector></Note>";
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(Doc(good));
+    std::size_t connectors = 0;
+    for (const auto& e : d.Elements()) connectors += dynamic_cast<Note::NoteConnector*>(e.get()) != nullptr;
+    EXPECT_EQ(1u, connectors);
+
+    std::string swapped = good;
+    const std::string segment = "<Segment id=\"r4\"/>";
+    swapped.erase(swapped.find(segment), segment.size());
+    swapped.insert(swapped.find("</NoteConnector>"), segment);
+    Core::Diagram bad(Registry(), nullptr);
+    EXPECT_THROW(bad.LoadXML(Doc(swapped)), Core::Exceptions::Base);
+    std::string foreign = good;
+    foreign.replace(foreign.find("<Segment"), 8, "<Anchor");
+    Core::Diagram bad2(Registry(), nullptr);
+    EXPECT_THROW(bad2.LoadXML(Doc(foreign)), Core::Exceptions::Base);
+}
