@@ -82,6 +82,16 @@ void VNote::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers
                                                                         NoteConnector::PartFactory()));
 }
 
+std::unique_ptr<View::ICmdHandler> CreateDependencyCmdHandler(View::IDefaultTask& task)
+{
+    static const Core::AttachFilter<Dependency::DependencyEnd> parties;
+    Connector::CreateConnectorTask::Params params;
+    params.sources = &parties;
+    params.targets = &parties;
+    return std::make_unique<Connector::CreateConnectorCmdHandler>(task, kNewDependencyCommand,
+                                                                  Dependency::Dependency::PartFactory(), params);
+}
+
 void RegisterNoteViews()
 {
     static const bool registered = [] {

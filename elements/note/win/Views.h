@@ -3,6 +3,7 @@
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "text/edit/Handlers.h"
+#include "view/CmdHandler.h"
 #include "view/ResizeControls.h"
 #include "view/connector/win/Views.h"
 
@@ -14,6 +15,7 @@ namespace Note {
 inline constexpr UINT kNewNoteCommand = 40110;       // "New &Note" of the background menus
 inline constexpr UINT kNewConnectorCommand = 40111;  // "New C&onnector" of a note's menu (117)
 inline constexpr UINT kNewTextCommand = 40116;       // "New Te&xt" of a dependency segment's menu (125)
+inline constexpr UINT kNewDependencyCommand = 40107; // "New &Dependency" of the menus of dependency parties
 
 // The view of a note: its outline with the folded corner, its handles while selected; typing or a
 // double click edits its text, which its text's own view draws.
@@ -36,6 +38,9 @@ private:
     ICanvas::Group shape_;
     ICanvas::Group marks_;
 };
+
+// "New &Dependency" for a party's menu: draws a dependency between elements that take dependency ends.
+std::unique_ptr<View::ICmdHandler> CreateDependencyCmdHandler(View::IDefaultTask& task);
 
 // Makes the views of notes and of the parts of note connectors and dependencies (once).
 void RegisterNoteViews();
