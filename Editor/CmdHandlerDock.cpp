@@ -1,5 +1,6 @@
 #include "Editor/CmdHandlerDock.h"
 
+#include "elements/note/Note.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "view/DiagramType.h"
@@ -11,6 +12,9 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     // A free text where the diagram was last pressed.
     Add(std::make_unique<View::StdCreateCmdHandler>(
         task, ID_NEW_FREETEXT, [](Core::Env& env, const zq::Point& p) { return Text::FreeText::Create(env, p); }));
+    // A note with its top-left corner where the diagram was last pressed.
+    Add(std::make_unique<View::StdCreateCmdHandler>(
+        task, ID_NEW_NOTE, [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr { return Note::Note::Create(env, p); }));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

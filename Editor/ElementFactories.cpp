@@ -1,6 +1,9 @@
 #include "Editor/ElementFactories.h"
 
 #include "core/Transaction.h"
+#include "elements/note/Dependency.h"
+#include "elements/note/Note.h"
+#include "elements/note/win/Views.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -23,6 +26,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     View::DiagramType::Factory().ReportTo(registry);
     Text::FreeText::Factory().ReportTo(registry);
     Text::Anchor::Factory().ReportTo(registry);
+    Note::ReportNoteFactories(registry);
+    Dependency::ReportDependencyFactories(registry);
     RegisterViewMakers();
 }
 
@@ -37,6 +42,7 @@ void RegisterViewMakers() {
                 return frame;
             });
         TextBlock::RegisterTextViews();
+        Note::RegisterNoteViews();
         return true;
     }();
     (void)registered;

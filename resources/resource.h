@@ -25,6 +25,8 @@
 #define IDR_MENU_DROP           110     // the menu at the end of a right-button drag
 #define IDR_MENU_ELEMENT        111
 #define IDR_MENU_SEGMENT        112     // a connector segment: the element menu and "Keep &Orthogonal"
+#define IDR_MENU_NOTE           117     // a note: "New C&onnector" and the element menu
+#define IDR_MENU_DEPENDENCYSEGMENT 125  // a dependency segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -139,7 +141,9 @@
 #define ID_NEW_CLASS            40103
 #define ID_NEW_PACKAGE          40106
 #define ID_NEW_NOTE             40110
+#define ID_NEW_NOTECONNECTOR    40111
 #define ID_NEW_SEQOBJECT        40112
+#define ID_NEW_ANCHOREDTEXT     40116
 #define ID_NEW_FREETEXT         40117
 #define ID_NEW_OBJECT           40119
 #define ID_NEW_ACTOR            40125

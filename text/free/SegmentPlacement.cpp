@@ -1,6 +1,7 @@
 #include "text/free/SegmentPlacement.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "view/connector/Interfaces.h"
 
@@ -39,6 +40,24 @@ TextPlacement GetSegmentTextPlacement(const Connector::ISegment& segment, const 
   if (!segment.GetEnds(a, b)) return SegmentTextPlacement(point, point, false, false, point);
   return SegmentTextPlacement(a->GetPoint(), b->GetPoint(), segment.IsHorizontalOrtho(), segment.IsVerticalOrtho(),
                               point);
+}
+
+zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
+                               const zq::float8Point& b, bool orthogonal, const zq::float8Point& p) {
+  zq::float8Point r = p;
+  if (!orthogonal) {
+    const double d0x = b0.x - a0.x, d0y = b0.y - a0.y;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    if (d0x == 0 && d0y == 0) {
+      r = {a.x + dx / 2, a.y + dy / 2};
+    } else {
+      const double t = std::abs(d0x) > std::abs(d0y) ? (p.x - a0.x) / d0x : (p.y - a0.y) / d0y;
+      r = {a.x + t * dx, a.y + t * dy};
+    }
+  }
+  r.x = std::clamp(r.x, std::min(a.x, b.x), std::max(a.x, b.x));
+  r.y = std::clamp(r.y, std::min(a.y, b.y), std::max(a.y, b.y));
+  return r;
 }
 
 }  // namespace Text

@@ -20,4 +20,10 @@ TextPlacement SegmentTextPlacement(const zq::float8Point& p1, const zq::float8Po
 // segment without two ends places at the point itself.
 TextPlacement GetSegmentTextPlacement(const Connector::ISegment& segment, const zq::float8Point& point);
 
+// Where a point that lay on the segment from a0 to b0 lies on the segment from a to b: along an
+// oblique segment at the same fraction of its length (the midpoint when it had none), on an
+// orthogonal one where it was; either way inside the box spanned by a and b.
+zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
+                               const zq::float8Point& b, bool orthogonal, const zq::float8Point& p);
+
 }  // namespace Text

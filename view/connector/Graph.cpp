@@ -348,13 +348,14 @@ std::vector<const Core::IModelElement*> IConnector::PartsInStoredOrder() const
     return parts;
 }
 
-void IConnector::Store(xml::IWriter& parent, const Core::IClub*) const
+void IConnector::Store(xml::IWriter& parent, const Core::IClub* club) const
 {
     xml::Writer writer(parent, GetNamespace(), GetTypeName());
     StoreID(writer);
     StoreProperties(writer);
+    // Each part writes what it owns (texts anchored on a segment) inside itself.
     for (const Core::IModelElement* p : PartsInStoredOrder())
-        if (!p->IsDeleted()) p->Store(writer, nullptr);
+        if (!p->IsDeleted()) p->Store(writer, club);
     writer.EndElement();
 }
 

@@ -194,7 +194,7 @@ public:
 
 // A straight segment between two segment ends, with the orthogonal flags V and H.
 class ISegment : public IConnectorElement, public Core::IDeletable, public virtual Core::ITerminal,
-                 public Core::IPointable {
+                 public virtual Core::IPointable {
 public:
     // Near when the point lies within the tolerance of the line between its ends.
     bool IsNear(const zq::Point& point, int32_t tolerance) const override;

@@ -12,6 +12,10 @@
 
 #include <algorithm>
 
+namespace Text {
+class Anchor;
+}
+
 namespace Connector {
 
 struct ConnectorRep {
@@ -34,6 +38,7 @@ struct SegmentRep {
     bool v = false;
     bool h = false;
     Core::PtrCont<IEnd> attached;  // not stored: ends of other connectors lying on the segment
+    Core::PtrCont<Text::Anchor> anchors;  // not stored: texts anchored on the segment (kinds with a text layer)
 };
 
 struct JoinRep {

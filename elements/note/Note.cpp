@@ -1,0 +1,207 @@
+#include "elements/note/Note.h"
+
+#include "core/DefaultGrid.h"
+#include "core/PropertyKinds.h"
+#include "core/Transaction.h"
+#include "core/Weight.h"
+#include "style/Names.h"
+
+#include <algorithm>
+
+namespace Note {
+
+namespace {
+// The grid that rounds a note's size: the change's, else the program's.
+const Core::IGrid& GridOf(Core::Env& env)
+{
+    const Core::IGrid* grid = env.GetGrid();
+    return grid != nullptr ? *grid : View::DefaultGrid::Instance();
+}
+} // namespace
+
+Core::FactoryImp<Note>& Note::Factory()
+{
+    static Core::FactoryImp<Note> factory(Core::SchemaNamespace10(), L"Note");
+    return factory;
+}
+
+void Note::RegisterProperties(Core::PropertyTable<NoteRep>& t)
+{
+    using namespace Core;
+    RegisterProperty<EvalRestore::Mandatory>::Register(t, &NoteRep::size, L"Size", zq::Point(2000, 1000));
+    RegisterRefProperty<>::Register(t, &NoteRep::text, L"Text");
+    RegisterProperty<EvalRestore::Optional>::Register(t, &NoteRep::elementStyle, L"ElementStyle", std::wstring(),
+                                                      xml::kSchema13);
+    RegisterRefContNonStoreProperty::Register(t, &NoteRep::connectorEnds, L"NoteConnectors");
+    RegisterRefNonStoreProperty::Register(t, &NoteRep::style, L"Style");
+}
+
+std::shared_ptr<Note> Note::Create(Core::Env& env, const zq::Point& point)
+{
+    Style::Style& style = Style::Style::FindOrCreate(env);
+    auto note = Factory().CreateTyped(env);
+    note->CreateDirectories(env, &style);
+    note->SetStyle(env, &style);
+    auto text = TextBlock::Text::Create(env, *note);
+    note->SetText(env, text.get());
+    note->SetPos(env, point);
+    text->SetName(env, L"<text?>");
+    return note;
+}
+
+std::vector<NoteConnector*> Note::GetConnectors() const
+{
+    std::vector<NoteConnector*> list;
+    for (NoteConnectorEnd* e : GetRep().connectorEnds)
+        if (auto* c = dynamic_cast<NoteConnector*>(e->GetConnector()); c != nullptr && !c->IsDeleted())
+            if (std::find(list.begin(), list.end(), c) == list.end()) list.push_back(c);
+    return list;
+}
+
+void Note::SetRect(Core::Env& env, const zq::Rect& rect, bool)
+{
+    if (IsDeleted()) return;
+    const zq::Rect r = rect.Normalized();
+    if (r == GetRect()) return;
+    ApplyRect(env, r);
+}
+
+void Note::ApplyRect(Core::Env& env, zq::Rect r)
+{
+    SetPos(env, r.TopLeft());
+    SetField(env, &NoteRep::size, zq::Point(r.Width(), r.Height()));
+    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+    if (GetText() != nullptr) {
+        TextBlock::ITextOwner::GrowRectToText(r, GridOf(env), GetOldPos(), GetText(), kMargin, kFold, kMargin, kMargin);
+        SetPos(env, r.TopLeft());
+        SetField(env, &NoteRep::size, zq::Point(r.Width(), r.Height()));
+        TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+    }
+    Reshaped(env);
+}
+
+void Note::Reshaped(Core::Env& env)
+{
+    const zq::Rect old = zq::Rect::FromPosSize(GetOldPos(), GetOldSize().x, GetOldSize().y);
+    const Core::BoxReshapeInfo info(this, old, GetRect());
+    Core::DeferredShiftSet none;
+    for (NoteConnectorEnd* e : Core::PtrCont<NoteConnectorEnd>(GetRep().connectorEnds))
+        e->OnTerminalReshaped(env, info, &none);
+}
+
+bool Note::IsNear(const zq::Point& p, std::int32_t tolerance) const { return GetRect().Inflated(tolerance).Contains(p); }
+
+bool Note::GetBoundingRect(zq::Rect& out) const
+{
+    out = GetRect();
+    return true;
+}
+
+Core::Weight Note::GetWeight(const Core::IView& view, const zq::Point& p, std::int32_t tolerance) const
+{
+    Core::Weight w = Core::Weight::MakeArea(p, tolerance, GetRect());
+    w.PromoteIfSelected(view, *this);
+    return w;
+}
+
+bool Note::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const
+{
+    const zq::Point pos = GetPos(), size = GetSize();
+    const double x = pos.x, y = pos.y, w = size.x, h = size.y;
+    const double xf = std::max(x, x + w - kFold), yf = std::max(y - h, y - double(kFold));
+    const GraphUtil::Outline outline{{x, y}, {xf, y}, {x + w, yf}, {x + w, y - h}, {x, y - h}};
+    out = GraphUtil::NearestOutlinePoint(outline, p, horizontal, !horizontal);
+    return out.valid;
+}
+
+void Note::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
+                     bool noFollow)
+{
+    if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
+    MarkShifted(set);
+    const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
+    if (p == GetPos()) return;
+    SetPos(env, p);
+    if (noFollow) return;
+    for (NoteConnector* c : GetConnectors()) c->Shift(env, this, shift, set, false);
+}
+
+void Note::Delete(Core::Env& env)
+{
+    if (IsDeleted()) return;
+    // A note connector means nothing without its note: it goes as a whole.
+    for (NoteConnector* c : GetConnectors()) c->Delete(env);
+    TextBlock::ITextOwner::DeleteWithText(GetText(), env);
+    Core::IModelElement::Delete(env);
+}
+
+void Note::GetTextOrigin(zq::Point& origin) const { origin = {GetPos().x + kMargin, GetPos().y - kMargin}; }
+
+void Note::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&) const
+{
+    size = {std::max(0, GetSize().x - kMargin - kFold), std::max(0, GetSize().y - 2 * kMargin)};
+}
+
+void Note::OnTextChanged(Core::Env& env, TextBlock::Text&)
+{
+    if (IsDeleted()) return;
+    // A text read from a document was laid out before it knew its note: lay it out in the note first.
+    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+    zq::Rect r = GetRect();
+    TextBlock::ITextOwner::GrowRectToText(r, GridOf(env), GetOldPos(), GetText(), kMargin, kFold, kMargin, kMargin);
+    if (r == GetRect()) return;
+    SetPos(env, r.TopLeft());
+    SetField(env, &NoteRep::size, zq::Point(r.Width(), r.Height()));
+    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+    Reshaped(env);
+}
+
+void Note::SetText(Core::Env& env, TextBlock::Text* text)
+{
+    if (!IsDeleted()) SetField(env, &NoteRep::text, text);
+}
+
+void Note::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const
+{
+    style = TextBlock::TextStyle();
+    if (text == GetText() && GetRep().style != nullptr) GetRep().style->GetFont(Style::Names::Note(), style);
+    style.horizontalAlignment = TextBlock::AlignLeft;
+    style.verticalAlignment = TextBlock::AlignTop;
+    style.sizing = TextBlock::SizingWrap;
+}
+
+void Note::SetStyle(Core::Env& env, Style::Style* style)
+{
+    if (IsDeleted() || style == GetRep().style) return;
+    SetField(env, &NoteRep::style, style);
+    TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
+}
+
+void Note::StyleChanged(Core::Env& env, const Style::DirectoryName& changed)
+{
+    if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::Note());
+}
+
+void Note::CollectDirectoryNames(Style::IUsageCollector& collector) const
+{
+    for (const Style::DirectoryName* name = &Style::Names::Note(); name; name = name->GetParent()) collector.Use(*name);
+}
+
+void Note::CreateDirectories(Core::Env& env, Style::Style* style)
+{
+    if (style != nullptr) Style::CreateKindDirectories(env, *style, Style::StyledKind::Note);
+}
+
+void Note::SetElementStyle(Core::Env& env, const std::wstring& name)
+{
+    if (!IsDeleted()) SetField(env, &NoteRep::elementStyle, name);
+}
+
+void ReportNoteFactories(Core::FactoryRegistry& registry)
+{
+    Note::Factory().ReportTo(registry);
+    ReportNoteConnectorFactories(registry);
+    Style::RegisterDirectoryNames(Style::StyledKind::Note);
+}
+
+} // namespace Note

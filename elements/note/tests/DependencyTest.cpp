@@ -1,0 +1,234 @@
+// Dependencies: their stored form, the end types, deletion of terminals and parts, and the texts
+// and note ends that lie on their segments.
+#include "elements/note/tests/NoteScene.h"
+
+#include "core/xml/Exceptions.h"
+#include "text/free/SegmentPlacement.h"
+#include "text/tests/FixedMeasurer.h"
+
+using namespace NoteTest;
+using Dependency::DependencyEnd;
+using Dependency::DependencySegment;
+
+namespace {
+std::string Attr(const std::string& xml, const std::string& tag) {
+    const auto at = xml.find("<" + tag + " ");
+    return at == std::string::npos ? "" : xml.substr(at, xml.find('>', at) - at);
+}
+// Reads the document and sums what the function counts on each dependency segment.
+std::size_t SumOverReadSegments(const std::string& xml, const std::function<std::size_t(DependencySegment&)>& count) {
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    std::size_t sum = 0;
+    for (const auto& e : copy.Elements())
+        if (auto* s = dynamic_cast<DependencySegment*>(e.get())) sum += count(*s);
+    return sum;
+}
+} // namespace
+
+TEST_F(Scene, DependencyBetweenTwoBoxesStoresTypedEndsWithParties)
+{
+    auto* d = Path<Dependency::Dependency>({{-2000, 600}, {0, 600}, {0, 700}, {3000, 700}}, a.get(), b.get());
+    ASSERT_NE(nullptr, d);
+    ASSERT_EQ(2u, d->GetEnds().size());
+    auto* source = dynamic_cast<DependencyEnd*>(d->GetEnds()[0]);
+    auto* target = dynamic_cast<DependencyEnd*>(d->GetEnds()[1]);
+    EXPECT_EQ(a.get(), source->GetParty());
+    EXPECT_EQ(b.get(), target->GetParty());
+    EXPECT_FALSE(source->IsMasterEnd());
+    EXPECT_TRUE(target->IsMasterEnd());
+    const std::string xml = Save();
+    // The connector carries only its id; the ends write Pos, Party and Type in this order.
+    EXPECT_NE(std::string::npos, xml.find("<Dependency id=\"r")) << xml;
+    EXPECT_EQ(std::string::npos, Attr(xml, "Dependency").find("Ends")) << xml;
+    const std::string end = Attr(xml, "End");
+    EXPECT_LT(end.find("Pos="), end.find("Party=")) << end;
+    EXPECT_LT(end.find("Party="), end.find("Type=\"1\"")) << end;
+    EXPECT_EQ(std::string::npos, xml.find("NoteEnds")) << xml;
+    EXPECT_EQ(std::string::npos, xml.find("Anchors")) << xml;
+
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    std::ostringstream again;
+    copy.SaveXML(again);
+    EXPECT_EQ(xml, again.str());
+    for (const auto& e : copy.Elements()) {
+        if (auto* p = dynamic_cast<Party*>(e.get())) {
+            EXPECT_EQ(1u, p->GetPartners().size());
+        }
+    }
+}
+
+TEST_F(Scene, StoredEndsAreCheckedWhenRead)
+{
+    const std::string good = "<TestParty id=\"r1\" Pos=\"0 0\"/>"
+                             "<Dependency id=\"r2\"><End id=\"r3\" Pos=\"0 0\" Party=\"r1\" Type=\"1\"/>"
+                             "<End id=\"r4\" Pos=\"5000 0\" Type=\"2\"/><Segment id=\"r5\" Ends=\"r3 r4\"/></Dependency>";
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(Doc(good));
+    auto replace = [&](const std::string& from, const std::string& to) {
+        std::string s = good;
+        s.replace(s.find(from), from.size(), to);
+        return Doc(s);
+    };
+    Core::Diagram bad(Registry(), nullptr);
+    EXPECT_THROW(bad.LoadXML(replace("Type=\"2\"", "Type=\"3\"")), Core::Exceptions::AttributeOutOfRange);
+    EXPECT_THROW(bad.LoadXML(replace(" Type=\"2\"", "")), Core::Exceptions::MandatoryAttributeMissing);
+    EXPECT_THROW(bad.LoadXML(replace("Pos=\"5000 0\" ", "")), Core::Exceptions::MandatoryAttributeMissing);
+    // Parts of other connector kinds and unknown tags are errors alike.
+    EXPECT_THROW(bad.LoadXML(replace("<End id=\"r4\"", "<SourceEnd id=\"r4\"")), Core::Exceptions::Base);
+    EXPECT_THROW(bad.LoadXML(replace("<End id=\"r4\"", "<Bend id=\"r4\"")), Core::Exceptions::Base);
+    // A segment that does not name two ends of its own connector.
+    EXPECT_THROW(bad.LoadXML(replace("Ends=\"r3 r4\"", "Ends=\"r3\"")), Core::Exceptions::Base);
+}
+
+TEST_F(Scene, MissingObliqueGivesTheFlagWhoseAxisTheEndsShare)
+{
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(Doc("<Dependency id=\"r2\"><End id=\"r3\" Pos=\"0 0\" Type=\"1\"/>"
+                  "<End id=\"r4\" Pos=\"5000 0\" Type=\"2\"/><Segment id=\"r5\" Ends=\"r3 r4\"/></Dependency>"));
+    DependencySegment* s = nullptr;
+    for (const auto& e : d.Elements())
+        if (auto* x = dynamic_cast<DependencySegment*>(e.get())) s = x;
+    ASSERT_NE(nullptr, s);
+    EXPECT_TRUE(s->IsHorizontalOrtho());
+    EXPECT_FALSE(s->IsVerticalOrtho());
+}
+
+TEST_F(Scene, DeletingTheTargetsTerminalRemovesTheDependencyAndUndoBringsItBack)
+{
+    auto* d = Path<Dependency::Dependency>({{-2000, 600}, {0, 600}, {0, 2000}, {3000, 2000}}, a.get(), b.get());
+    auto* target = dynamic_cast<DependencyEnd*>(d->GetEnds()[1]);
+    Change([&](Core::Env& env) { b->Delete(env); });
+    // The end went with its terminal, and without its target end the dependency went too.
+    EXPECT_TRUE(target->IsDeleted());
+    EXPECT_TRUE(d->IsDeleted());
+    EXPECT_EQ(0u, Live<DependencySegment>());
+    EXPECT_TRUE(a->GetPartners().empty());
+    const std::string xml = Save();
+    EXPECT_EQ(std::string::npos, xml.find("<Dependency")) << xml;
+    Undo();
+    EXPECT_FALSE(d->IsDeleted());
+    EXPECT_EQ(3u, d->GetSegmentList().size());
+    EXPECT_EQ("", d->CheckGraph());
+    EXPECT_TRUE(b->Contains(target));
+}
+
+TEST_F(Scene, DeletingTheSourcesTerminalLeavesNoReferenceToIt)
+{
+    auto* d = Path<Dependency::Dependency>({{-2000, 600}, {3000, 600}}, a.get(), b.get());
+    Change([&](Core::Env& env) { a->Delete(env); });
+    for (Connector::IEnd* e : d->GetEnds()) EXPECT_NE(a.get(), e->GetTerminal());
+    Core::Diagram copy(Registry(), nullptr);
+    const std::string xml = Save();
+    EXPECT_NO_THROW(copy.LoadXML(xml)) << xml;
+}
+
+TEST_F(Scene, AnEndOfTheSameDependencyNeverAttachesToItsSegments)
+{
+    auto* d = Path<Dependency::Dependency>({{-2000, 600}, {3000, 600}});
+    auto* other = Path<Dependency::Dependency>({{0, 2000}, {0, 1000}});
+    auto* seg = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
+    EXPECT_FALSE(seg->CanAttach(dynamic_cast<DependencyEnd*>(d->GetEnds()[0])));
+    EXPECT_TRUE(seg->CanAttach(dynamic_cast<DependencyEnd*>(other->GetEnds()[1])));
+    // Dropped on the segment, the other dependency's end branches this one.
+    Change([&](Core::Env& env) {
+        other->GetEnds()[1]->MoveTo(env, {0, 600});
+        seg->Attach(env, dynamic_cast<DependencyEnd*>(other->GetEnds()[1]));
+    });
+    EXPECT_EQ(1u, Live<Dependency::Dependency>());
+}
+
+TEST_F(Scene, TextsAnchoredOnASegmentAreStoredInsideItAndGoWithIt)
+{
+    TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+    Change([](Core::Env& env) { Style::Style::FindOrCreate(env); });
+    auto* d = Path<Dependency::Dependency>({{0, 1000}, {3000, 1000}});
+    auto* seg = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
+    std::shared_ptr<Text::FreeText> text;
+    Change([&](Core::Env& env) { text = Text::CreateAnchoredText(env, *seg, {1500, 1000}, L"<name?>"); });
+    ASSERT_EQ(1u, seg->GetAnchors().size());
+    Text::Anchor* anchor = seg->GetAnchors()[0];
+    EXPECT_EQ(zq::float8Point(1500, 1000), anchor->GetPos());
+    EXPECT_EQ(Text::OriginBottomLeft, text->GetOrigin());
+    EXPECT_EQ(zq::Point(1500, 1200), text->GetPos());
+    // The text takes the font of the dependencies' directory, centred and as small as the text.
+    TextBlock::TextStyle style;
+    seg->GetTextStyle(style, anchor);
+    EXPECT_EQ(TextBlock::AlignCenter, style.horizontalAlignment);
+    EXPECT_EQ(TextBlock::SizingOwnExtent, style.sizing);
+    Style::Style* documentStyle = Style::Style::Find(diagram);
+    ASSERT_NE(nullptr, documentStyle);
+    EXPECT_EQ(documentStyle, seg->GetStyle());
+
+    const std::string xml = Save();
+    EXPECT_EQ(std::string::npos, xml.find("Anchors")) << xml;
+    EXPECT_NE(std::string::npos, xml.find("<dir n=\"Dependency\"")) << xml;
+    EXPECT_EQ(1u, SumOverReadSegments(xml, [](DependencySegment& s) { return s.GetAnchors().size(); }));
+
+    // Moving the dependency carries the text; deleting the segment deletes it; undo brings it back.
+    Change([&](Core::Env& env) {
+        Core::ModelElementSet set;
+        set.Insert(d->shared_from_this());
+        Core::DeferredShiftSet shift(set, &diagram, nullptr);
+        shift.ShiftAll(env, {0, 500, true, true});
+        shift.ShiftDeferred(env);
+    });
+    EXPECT_EQ(zq::float8Point(1500, 1500), anchor->GetPos());
+    Change([&](Core::Env& env) { seg->Delete(env); });
+    EXPECT_TRUE(anchor->IsDeleted());
+    EXPECT_TRUE(text->IsDeleted());
+    Undo();
+    EXPECT_FALSE(text->IsDeleted());
+    EXPECT_TRUE(seg->HasAnchor(anchor));
+}
+
+TEST_F(Scene, NoteEndsLieOnDependencySegmentsAndAreRebuiltWhenRead)
+{
+    auto* d = Path<Dependency::Dependency>({{0, 1000}, {3000, 1000}});
+    auto* seg = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
+    auto* nc = Path<Note::NoteConnector>({{1500, 3000}, {1500, 1000}}, nullptr, seg);
+    ASSERT_NE(nullptr, nc);
+    auto* far = dynamic_cast<Note::NoteConnectorEnd*>(nc->GetEnds()[1]);
+    EXPECT_TRUE(seg->Contains(far));
+    EXPECT_EQ(seg, far->GetTerminal());
+    // Attaching twice keeps one entry.
+    Change([&](Core::Env& env) { seg->Attach(env, far); });
+    EXPECT_EQ(1u, seg->GetAttachedEnds().size());
+
+    EXPECT_EQ(1u, SumOverReadSegments(Save(), [](DependencySegment& s) { return s.GetAttachedEnds().size(); }));
+
+    // Deleting the dependency takes the note end along, so nothing names the deleted segment.
+    Change([&](Core::Env& env) { d->Delete(env); });
+    EXPECT_TRUE(far->IsDeleted());
+    Core::Diagram after(Registry(), nullptr);
+    EXPECT_NO_THROW(after.LoadXML(Save()));
+    Undo();
+    EXPECT_FALSE(far->IsDeleted());
+    EXPECT_TRUE(seg->Contains(far));
+}
+
+TEST(SegmentGeometry, PlacementAndLineMapping)
+{
+    // A zero-length segment places at its first point.
+    const Text::TextPlacement p = Text::SegmentTextPlacement({100, 100}, {100, 100}, false, false, {900, 400});
+    EXPECT_EQ(zq::float8Point(100, 100), p.anchorPoint);
+    // A click beyond an end anchors at that end; vertical segments put the text to the right.
+    const Text::TextPlacement v = Text::SegmentTextPlacement({0, 0}, {0, 1000}, false, true, {50, 3000});
+    EXPECT_EQ(zq::float8Point(0, 1000), v.anchorPoint);
+    EXPECT_EQ(zq::float8Point(200, 1000), v.textPoint);
+    EXPECT_EQ(Text::OriginTopLeft, v.origin);
+    EXPECT_EQ(Text::OriginBottomRight,
+              Text::SegmentTextPlacement({0, 0}, {1000, 1000}, false, false, {500, 500}).origin);
+    EXPECT_EQ(Text::OriginBottomLeft,
+              Text::SegmentTextPlacement({0, 1000}, {1000, 0}, false, false, {500, 500}).origin);
+
+    EXPECT_EQ(zq::float8Point(1000, 500),
+              Text::SegmentLineMap({0, 0}, {1000, 500}, {0, 0}, {2000, 1000}, false, {500, 250}));
+    EXPECT_EQ(zq::float8Point(1500, 0),
+              Text::SegmentLineMap({7, 7}, {7, 7}, {1000, 0}, {2000, 0}, false, {7, 7}));
+    EXPECT_EQ(zq::float8Point(400, 400),
+              Text::SegmentLineMap({0, 100}, {1000, 100}, {0, 400}, {1000, 400}, true, {400, 100}));
+    EXPECT_EQ(zq::float8Point(1000, 400),
+              Text::SegmentLineMap({0, 100}, {1000, 100}, {0, 400}, {1000, 400}, true, {1200, 100}));
+}

@@ -1,0 +1,125 @@
+// A diagram with two boxes that dependency ends attach to, and helpers that build dependencies
+// and note connectors as single undo steps.
+#pragma once
+
+#include "elements/note/Dependency.h"
+#include "elements/note/Note.h"
+
+#include "core/Diagram.h"
+#include "core/Transaction.h"
+#include "core/UndoHandler.h"
+#include "style/Model.h"
+#include "text/Text.h"
+#include "view/connector/Creation.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+namespace NoteTest {
+
+struct PartyRep {
+    zq::Point size{1000, 600};
+    Core::PtrCont<Dependency::DependencyEnd> ends;  // not stored: rebuilt from the ends
+};
+
+// A box that dependency ends attach to; deleting it detaches them.
+class Party : public Core::StorableWithPos<Party, PartyRep, Core::StorableTraits::Null, Core::IDeletable,
+                                           Dependency::IDependencyParty,
+                                           Core::PartnerList<PartyRep, Dependency::DependencyEnd, &PartyRep::ends>> {
+public:
+    static Core::FactoryImp<Party>& Factory() {
+        static Core::FactoryImp<Party> factory(Core::SchemaNamespace10(), L"TestParty");
+        return factory;
+    }
+    static void RegisterProperties(Core::PropertyTable<PartyRep>& t) {
+        Core::RegisterProperty<Core::EvalRestore::Optional>::Register(t, &PartyRep::size, L"Size", zq::Point(1000, 600));
+        Core::RegisterRefContNonStoreProperty::Register(t, &PartyRep::ends, L"Ends");
+    }
+    bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const override {
+        GraphUtil::Outline outline;
+        GraphUtil::MakeRectOutline(outline, zq::Rect::FromPosSize(GetPos(), GetRep().size.x, GetRep().size.y));
+        out = GraphUtil::NearestOutlinePoint(outline, p, horizontal, !horizontal);
+        return out.valid;
+    }
+    void Attach(Core::Env& env, Dependency::DependencyEnd* end) override { end->SetTerminal(env, this); }
+    void Delete(Core::Env& env) override {
+        if (IsDeleted()) return;
+        const auto ends = GetRep().ends;
+        Core::IModelElement::Delete(env);
+        for (auto* e : ends) e->DetachFromTerminal(env, this, true);
+    }
+};
+
+inline Core::FactoryRegistry& Registry() {
+    static Core::FactoryRegistry registry = [] {
+        Core::FactoryRegistry r;
+        Party::Factory().ReportTo(r);
+        Dependency::ReportDependencyFactories(r);
+        Note::ReportNoteFactories(r);
+        r.Register(Text::FreeText::Factory());
+        r.Register(Text::Anchor::Factory());
+        r.Register(TextBlock::Text::Factory());
+        r.Register(Style::Style::Factory());
+        Style::Style::ReportExtras(r);
+        return r;
+    }();
+    return registry;
+}
+
+struct Scene : ::testing::Test {
+    Core::Diagram diagram{Registry(), nullptr};
+    std::shared_ptr<Party> a, b;
+
+    Scene() {
+        Change([&](Core::Env& env) {
+            a = Party::Factory().CreateTyped(env);
+            b = Party::Factory().CreateTyped(env);
+            a->SetPos(env, {-3000, 300});
+            b->SetPos(env, {3000, 300});
+        });
+    }
+    void Change(const std::function<void(Core::Env&)>& f) {
+        Core::Transaction t(diagram);
+        Core::Env env(t);
+        f(env);
+        Core::UndoerRef record = env.Close();
+        diagram.GetUndoHandler().Add(record, nullptr, nullptr, false);
+    }
+    void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
+    // A connector of kind C along the points, legs drawn orthogonal.
+    template <class C>
+    C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source = nullptr,
+            Core::IModelElement* target = nullptr) {
+        C* c = nullptr;
+        Change([&](Core::Env& env) {
+            std::vector<Connector::PathEntry> path;
+            for (const auto& p : points) path.push_back({p, true});
+            c = dynamic_cast<C*>(
+                Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
+        });
+        return c;
+    }
+    std::string Save() const {
+        std::ostringstream out;
+        diagram.SaveXML(out);
+        return out.str();
+    }
+    template <class T>
+    std::size_t Live() const {
+        std::size_t n = 0;
+        for (const auto& e : diagram.Elements())
+            if (dynamic_cast<T*>(e.get()) != nullptr && !e->IsDeleted()) ++n;
+        return n;
+    }
+};
+
+// A whole document around the body.
+inline std::string Doc(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+           "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\">\n" +
+           body + "</Diagram>\n";
+}
+
+} // namespace NoteTest

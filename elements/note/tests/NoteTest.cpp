@@ -1,0 +1,136 @@
+// Notes: creation, growing with the text, note connectors written inside the note, deletion.
+#include "elements/note/Note.h"
+#include "elements/note/tests/NoteScene.h"
+
+#include "text/tests/FixedMeasurer.h"
+
+using namespace NoteTest;
+
+namespace {
+struct Notes : Scene {
+    Notes() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
+    std::shared_ptr<Note::Note> NewNote(const zq::Point& p) {
+        std::shared_ptr<Note::Note> note;
+        Change([&](Core::Env& env) { note = Note::Note::Create(env, p); });
+        return note;
+    }
+};
+} // namespace
+
+TEST_F(Notes, NewNoteHasItsSizeTextAndDirectoryOnce)
+{
+    auto note = NewNote({100, 5000});
+    EXPECT_EQ(zq::Point(100, 5000), note->GetPos());
+    EXPECT_EQ(zq::Point(2000, 1000), note->GetSize());
+    EXPECT_EQ(L"<text?>", note->GetText()->GetName());
+    Style::Style* style = Style::Style::Find(diagram);
+    ASSERT_NE(nullptr, style);
+    TextBlock::TextStyle font;
+    style->GetFont(Style::Names::Note(), font);
+    EXPECT_EQ(9.0, font.size);
+    const std::string first = Save();
+    NewNote({5000, 5000});
+    const std::string xml = Save();
+    // The second note adds no directory of its own.
+    auto directories = [](const std::string& s) {
+        std::size_t n = 0;
+        for (auto at = s.find("<Directory"); at != std::string::npos; at = s.find("<Directory", at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(directories(first), directories(xml));
+    EXPECT_EQ(std::string::npos, xml.find("ElementStyle")) << xml;
+}
+
+TEST_F(Notes, TypedTextGrowsTheNoteAndUndoShrinksIt)
+{
+    auto note = NewNote({0, 5000});
+    Change([&](Core::Env& env) {
+        note->GetText()->SetName(env, L"a rather long remark that needs a wide note to hold it on one line");
+    });
+    // The text wraps in the note's width: the note grows downward, its top edge staying.
+    EXPECT_EQ(2000, note->GetSize().x);
+    EXPECT_GT(note->GetSize().y, 1000);
+    EXPECT_EQ(0, note->GetSize().y % 100);
+    EXPECT_EQ(zq::Point(0, 5000), note->GetPos());
+    diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(zq::Point(2000, 1000), note->GetSize());
+}
+
+TEST_F(Notes, ResizingBelowTheTextKeepsTheSideThatDidNotMove)
+{
+    auto note = NewNote({0, 5000});
+    TextBlock::Extent area;
+    // Dragging the right edge leftwards stops at the needed width; the left edge stays.
+    Change([&](Core::Env& env) { note->SetRect(env, zq::Rect{0, 5000, 300, 4000}); });
+    EXPECT_EQ(0, note->GetPos().x);
+    const int needed = note->GetSize().x;
+    EXPECT_GT(needed, 300);
+    // Dragging the left edge rightwards keeps the right edge.
+    Change([&](Core::Env& env) { note->SetRect(env, zq::Rect{needed - 300, 5000, needed, 4000}); });
+    EXPECT_EQ(needed, note->GetPos().x + note->GetSize().x);
+    // The text area lies inside the margins, the fold on the right.
+    note->GetTextAreaSize(area, *note->GetText());
+    EXPECT_EQ(note->GetSize().x - 400, area.width);
+    EXPECT_EQ(note->GetSize().y - 200, area.height);
+}
+
+TEST_F(Notes, NoteConnectorsAreWrittenInsideTheirNoteAndReadBack)
+{
+    auto note = NewNote({0, 5000});
+    auto* d = Path<Dependency::Dependency>({{0, 1000}, {3000, 1000}});
+    auto* seg = dynamic_cast<Dependency::DependencySegment*>(d->GetSegmentList()[0]);
+    auto* nc = Path<Note::NoteConnector>({{1000, 4000}, {1000, 1000}}, note.get(), seg);
+    ASSERT_NE(nullptr, nc);
+    EXPECT_EQ(note.get(), nc->GetEnds()[0]->GetTerminal());
+    EXPECT_EQ(seg, nc->GetEnds()[1]->GetTerminal());
+    const std::string xml = Save();
+    const auto noteAt = xml.find("<Note "), connectorAt = xml.find("<NoteConnector "), noteEnd = xml.find("</Note>");
+    ASSERT_NE(std::string::npos, connectorAt) << xml;
+    EXPECT_LT(noteAt, connectorAt) << xml;
+    EXPECT_LT(connectorAt, noteEnd) << xml;
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    std::ostringstream again;
+    copy.SaveXML(again);
+    EXPECT_EQ(xml, again.str());
+}
+
+TEST_F(Notes, DeletingANoteTakesItsTextAndConnectorsAndOneUndoBringsThemBack)
+{
+    auto note = NewNote({0, 5000});
+    auto* nc = Path<Note::NoteConnector>({{1000, 4000}, {1000, 1000}}, note.get(), nullptr);
+    ASSERT_NE(nullptr, nc);
+    TextBlock::Text* text = note->GetText();
+    Change([&](Core::Env& env) { note->Delete(env); });
+    EXPECT_TRUE(text->IsDeleted());
+    EXPECT_TRUE(nc->IsDeleted());
+    EXPECT_EQ(std::string::npos, Save().find("NoteConnector"));
+    diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_FALSE(note->IsDeleted());
+    EXPECT_FALSE(text->IsDeleted());
+    EXPECT_FALSE(nc->IsDeleted());
+    EXPECT_EQ(note.get(), nc->GetEnds()[0]->GetTerminal());
+}
+
+TEST_F(Notes, ANoteConnectorChainOutOfOrderOrWithAForeignPartIsMalformed)
+{
+    const std::string good = "<Note id=\"r1\" Pos=\"0 5000\" Size=\"2000 1000\"><Text>x</Text>"
+                             "<NoteConnector id=\"r2\"><End id=\"r3\" Pos=\"1000 4000\" Party=\"r1\" Type=\"1\"/>"
+                             "<Segment id=\"r4\"/><End id=\"r5\" Pos=\"1000 1000\" Type=\"2\"/></NoteConnector></Note>";
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(Doc(good));
+    std::size_t connectors = 0;
+    for (const auto& e : d.Elements()) connectors += dynamic_cast<Note::NoteConnector*>(e.get()) != nullptr;
+    EXPECT_EQ(1u, connectors);
+
+    std::string swapped = good;
+    const std::string segment = "<Segment id=\"r4\"/>";
+    swapped.erase(swapped.find(segment), segment.size());
+    swapped.insert(swapped.find("</NoteConnector>"), segment);
+    Core::Diagram bad(Registry(), nullptr);
+    EXPECT_THROW(bad.LoadXML(Doc(swapped)), Core::Exceptions::Base);
+    std::string foreign = good;
+    foreign.replace(foreign.find("<Segment"), 8, "<Anchor");
+    Core::Diagram bad2(Registry(), nullptr);
+    EXPECT_THROW(bad2.LoadXML(Doc(foreign)), Core::Exceptions::Base);
+}

@@ -1,0 +1,139 @@
+// Notes, note connectors and texts on dependency segments in a real view window under Wine,
+// driven by commands and posted input: one undo step per gesture, and the document read back
+// as it was written.
+#include "elements/note/tests/NoteScene.h"
+#include "elements/note/win/Views.h"
+
+#include "core/DefaultGrid.h"
+#include "text/edit/AnchoredTextCmd.h"
+#include "text/edit/TextView.h"
+#include "text/win/UniscribeSetup.h"
+#include "view/CmdHandler.h"
+#include "view/connector/win/Commands.h"
+#include "view/tests/TestBoxes.h"
+
+namespace {
+
+struct Installed {
+    Installed() {
+        TextBlock::InstallUniscribeMeasurer();
+        TextBlock::RegisterTextViews();
+        Note::RegisterNoteViews();
+    }
+};
+
+class NoteWindow : public ::testing::Test {
+protected:
+    // Runs the change as one undo step and redraws.
+    void Change(const std::function<void(Core::Env&)>& f) {
+        Core::Transaction t(diagram, w.view.get());
+        Core::Env env(t);
+        f(env);
+        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+        diagram.UpdateAllViews();
+        w.Pump();
+    }
+    void Click(const zq::Point& p) {
+        const POINT c = w.At(p);
+        w.Mouse(WM_MOUSEMOVE, c);
+        w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
+        w.Mouse(WM_LBUTTONUP, c);
+        w.Pump();
+    }
+    bool Run(UINT command, const zq::Point& at) {
+        w.Task().SetLastMousePoint(at);
+        return w.router.Execute({command, 0, nullptr});
+    }
+    size_t UndoCount() { return diagram.GetUndoHandler().GetUndoCount(); }
+    std::string Saved(const Core::Diagram& d) const {
+        std::ostringstream out;
+        d.SaveXML(out);
+        return out.str();
+    }
+    template <class T>
+    std::vector<T*> Live() const {
+        std::vector<T*> out;
+        for (const auto& e : diagram.Elements())
+            if (auto* t = dynamic_cast<T*>(e.get()); t != nullptr && !e->IsDeleted()) out.push_back(t);
+        return out;
+    }
+
+    Installed installed;
+    Core::Diagram diagram{NoteTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
+    ViewTest::ViewWindow w{&diagram};
+};
+
+TEST_F(NoteWindow, NewNoteByCommandThenTypedTextGrowsItEachOneUndoStep)
+{
+    View::StdCreateCmdHandler handler(w.Task(), Note::kNewNoteCommand,
+                                      [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr {
+                                          return Note::Note::Create(env, p);
+                                      });
+    const size_t undo = UndoCount();
+    ASSERT_TRUE(Run(Note::kNewNoteCommand, {1000, 5000}));
+    w.Pump();
+    ASSERT_EQ(1u, Live<Note::Note>().size());
+    Note::Note* note = Live<Note::Note>().front();
+    EXPECT_EQ(UndoCount(), undo + 1);
+    EXPECT_EQ(L"<text?>", note->GetText()->GetName());
+    EXPECT_NE(nullptr, dynamic_cast<Note::VNote*>(note->FindViewElement(*w.view)));
+    const zq::Point size = note->GetSize();
+
+    note->SelectInView(*w.view, true);
+    w.Pump();
+    for (char16_t c : std::u16string(u"a remark long enough to need more lines than the note has room for"))
+        PostMessageW(w.hwnd, WM_CHAR, c, 1);
+    w.Pump();
+    PostMessageW(w.hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(w.hwnd, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    w.Pump();
+    EXPECT_EQ(UndoCount(), undo + 2);
+    EXPECT_NE(std::wstring::npos, note->GetText()->GetName().find(L"a remark"));
+    EXPECT_GT(note->GetSize().y, size.y);
+    EXPECT_EQ(note->GetPos().y, 5000);  // the top edge stays
+    w.Undo();
+    EXPECT_EQ(size, note->GetSize());
+}
+
+TEST_F(NoteWindow, NoteConnectorToADependencySegmentAndATextOnItAreSavedAndReadBack)
+{
+    std::shared_ptr<Note::Note> note;
+    Dependency::Dependency* dep = nullptr;
+    Change([&](Core::Env& env) {
+        note = Note::Note::Create(env, {3000, 5500});
+        std::vector<Connector::PathEntry> path{{{1000, 2000}, true}, {{7000, 2000}, true}};
+        dep = dynamic_cast<Dependency::Dependency*>(
+            Connector::BuildPathConnector(env, Dependency::Dependency::PartFactory(), path, nullptr, nullptr, nullptr));
+    });
+    ASSERT_NE(nullptr, dep);
+    auto* seg = dynamic_cast<Dependency::DependencySegment*>(dep->GetSegmentList()[0]);
+
+    // "New C&onnector" from the note, then a click on the dependency's segment.
+    Connector::CreateConnectorCmdHandler connect(w.Task(), Note::kNewConnectorCommand, Note::NoteConnector::PartFactory());
+    size_t undo = UndoCount();
+    ASSERT_TRUE(Run(Note::kNewConnectorCommand, {4000, 5000}));
+    Click({4000, 2000});
+    ASSERT_FALSE(w.Task().IsBusy());
+    EXPECT_EQ(UndoCount(), undo + 1);
+    ASSERT_EQ(1u, Live<Note::NoteConnector>().size());
+    Note::NoteConnector* nc = Live<Note::NoteConnector>().front();
+    EXPECT_EQ(note.get(), nc->GetEnds().front()->GetTerminal());
+    EXPECT_EQ(seg, nc->GetEnds().back()->GetTerminal());
+    EXPECT_EQ(1u, seg->GetAttachedEnds().size());
+
+    // "New Te&xt" on the segment.
+    Text::CreateAnchoredTextCmdHandler text(w.Task(), Note::kNewTextCommand, *seg, L"<name?>");
+    undo = UndoCount();
+    ASSERT_TRUE(Run(Note::kNewTextCommand, {5500, 2300}));
+    w.Pump();
+    EXPECT_EQ(UndoCount(), undo + 1);
+    ASSERT_EQ(1u, seg->GetAnchors().size());
+    EXPECT_EQ(zq::float8Point(5500, 2000), seg->GetAnchors()[0]->GetPos());
+
+    const std::string xml = Saved(diagram);
+    Core::Diagram copy(NoteTest::Registry(), nullptr);
+    copy.LoadXML(xml);
+    EXPECT_EQ(xml, Saved(copy));
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#pragma once
+// The views of notes, note connectors and dependencies in diagram views.
+#include "elements/note/Dependency.h"
+#include "elements/note/Note.h"
+#include "text/edit/Handlers.h"
+#include "view/CmdHandler.h"
+#include "view/ResizeControls.h"
+#include "view/connector/win/Views.h"
+
+#include <memory>
+
+namespace Note {
+
+// The command ids of the note kinds' menus.
+inline constexpr UINT kNewNoteCommand = 40110;       // "New &Note" of the background menus
+inline constexpr UINT kNewConnectorCommand = 40111;  // "New C&onnector" of a note's menu (117)
+inline constexpr UINT kNewTextCommand = 40116;       // "New Te&xt" of a dependency segment's menu (125)
+inline constexpr UINT kNewDependencyCommand = 40107; // "New &Dependency" of the menus of dependency parties
+
+// The view of a note: its outline with the folded corner, its handles while selected; typing or a
+// double click edits its text, which its text's own view draws.
+class VNote : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+public:
+    VNote(View::ICanvasView& view, Note& note);
+    void UpdateShape() override;
+    void UpdateMarks() override;
+    Core::Weight HitTestMarks(const zq::Point& p, int32_t tolerance) const override { return handles_.WeightAt(p, tolerance); }
+    View::IControl* FindControlAt(const zq::Point& p) override { return handles_.FindAt(p); }
+    // Menu 117 with "New C&onnector".
+    unsigned GetMenuId() const override { return 117; }
+    void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
+    TextBlock::Text* GetTextModel() const override { return note_.GetText(); }
+    void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+
+private:
+    Note& note_;
+    View::RectResizeControls handles_;
+    ICanvas::Group shape_;
+    ICanvas::Group marks_;
+};
+
+// "New &Dependency" for a party's menu: draws a dependency between elements that take dependency ends.
+std::unique_ptr<View::ICmdHandler> CreateDependencyCmdHandler(View::IDefaultTask& task);
+
+// Makes the views of notes and of the parts of note connectors and dependencies (once).
+void RegisterNoteViews();
+
+} // namespace Note

@@ -1,0 +1,105 @@
+#pragma once
+// The text layer of a connector segment: the segment carries anchored texts (names, labels) that
+// lie beside it, are written inside it and go with it when it is deleted.
+#include "style/Clients.h"
+#include "style/DirectoryName.h"
+#include "style/Model.h"
+#include "text/free/Anchor.h"
+#include "text/free/SegmentPlacement.h"
+#include "view/connector/Parts.h"
+
+namespace Text {
+
+// The segment of kind Derived with anchored texts; Derived answers its style directory
+// (static const Style::DirectoryName& Directory()).
+template <class Derived, class End>
+class SegmentImp : public Connector::SegmentImp<Derived, End>,
+                   public AnchorList<Connector::SegmentRep, &Connector::SegmentRep::anchors> {
+  using Base = Connector::SegmentImp<Derived, End>;
+
+ public:
+  // The connector segment's properties, then "Anchors" (not stored: the anchors are written inside).
+  static void RegisterProperties(Core::PropertyTable<Connector::SegmentRep>& t) {
+    Base::RegisterProperties(t);
+    Core::RegisterRefContNonStoreProperty::Register(t, &Connector::SegmentRep::anchors, L"Anchors");
+  }
+
+  // The anchor goes beside the nearest point of the segment.
+  void GetTextPlacement(TextPlacement& placement, const zq::float8Point& point) const override {
+    const Style::Style* style = placement.style;
+    placement = GetSegmentTextPlacement(*this, point);
+    if (placement.style == nullptr) placement.style = const_cast<Style::Style*>(style);
+  }
+  // The directory's font, centred and as small as the text.
+  void GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* asking) const override {
+    style = TextBlock::TextStyle();
+    if (const Style::Style* s = DocumentStyle(asking)) s->GetFont(Derived::Directory(), style);
+    style.horizontalAlignment = TextBlock::AlignCenter;
+    style.verticalAlignment = TextBlock::AlignMiddle;
+    style.sizing = TextBlock::SizingOwnExtent;
+  }
+  // The document's style, as the anchored texts know it (the asking anchor's first).
+  static const Style::Style* DocumentStyle(const Core::IModelElement* asking) {
+    const auto* anchor = dynamic_cast<const Anchor*>(asking);
+    const FreeText* text = anchor ? anchor->GetFreeText() : nullptr;
+    return text ? text->GetStyle() : nullptr;
+  }
+  // Re-applies the style to the anchored texts when the segment's directory or one above it changed.
+  void RestyleAnchors(Core::Env& env, const Style::DirectoryName& changed) {
+    if (this->IsDeleted() || !changed.Contains(Derived::Directory())) return;
+    for (Anchor* a : this->GetAnchors()) a->ApplyTextStyle(env);
+  }
+  // Anchored texts never outlive their segment.
+  void Delete(Core::Env& env) override {
+    if (this->IsDeleted()) return;
+    const Core::PtrCont<Anchor> anchors = this->GetAnchors();
+    Connector::ISegment::Delete(env);
+    for (Anchor* a : anchors) a->Detach(env);
+  }
+  // The anchors follow the segment when it changed its line: each keeps its place along it.
+  // The map takes the move along, so the anchors are told of no shift set.
+  void CarryAnchors(Core::Env& env) {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    if (this->IsDeleted() || this->GetAnchors().empty() || !this->GetEnds(a, b)) return;
+    const LineMap map(*this, a->GetOldPosition(), b->GetOldPosition(), a->GetPoint(), b->GetPoint(),
+                      this->IsHorizontalOrtho() || this->IsVerticalOrtho());
+    for (Anchor* anchor : this->GetAnchors()) anchor->OnTerminalReshaped(env, map, nullptr);
+  }
+  // A moved segment carries its anchored texts along.
+  void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
+                 Core::DeferredShiftSet& set, bool finalPass) override {
+    Connector::ISegment::ShiftImpl(env, sender, shift, set, finalPass);
+    CarryAnchors(env);
+  }
+  // Nested "Anchor" elements are the anchored texts; other children are the connector's.
+  Core::ElementPtr CreateChildElement(Core::Env& env, const std::wstring& nsUri, const std::wstring& name) override {
+    if (Core::ElementPtr anchor = IAnchorOwner::RestoreAnchorElement(env, nsUri, name)) return anchor;
+    return Base::CreateChildElement(env, nsUri, name);
+  }
+
+  // The segment's own pointing, for both of its pointable sides.
+  bool IsNear(const zq::Point& p, std::int32_t tolerance) const override { return Connector::ISegment::IsNear(p, tolerance); }
+  bool GetBoundingRect(zq::Rect& out) const override { return Connector::ISegment::GetBoundingRect(out); }
+  Core::Weight GetWeight(const Core::IView& view, const zq::Point& p, std::int32_t tolerance) const override {
+    return Connector::ISegment::GetWeight(view, p, tolerance);
+  }
+
+  // Maps a point of the line before the change to the line now (see SegmentLineMap).
+  class LineMap : public Core::ITerminalReshapeInfo {
+   public:
+    LineMap(Core::ITerminal& terminal, const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
+            const zq::float8Point& b, bool orthogonal = false)
+        : terminal_(terminal), a0_(a0), b0_(b0), a_(a), b_(b), orthogonal_(orthogonal) {}
+    zq::float8Point MapPoint(const zq::float8Point& p) const override {
+      return SegmentLineMap(a0_, b0_, a_, b_, orthogonal_, p);
+    }
+    Core::ITerminal* GetTerminal() const override { return &terminal_; }
+
+   private:
+    Core::ITerminal& terminal_;
+    zq::float8Point a0_, b0_, a_, b_;
+    bool orthogonal_;
+  };
+};
+
+}  // namespace Text
