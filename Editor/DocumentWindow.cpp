@@ -4,7 +4,11 @@
 #include "Editor/CmdHandlerDock.h"
 #include "Editor/Diagram.h"
 #include "Editor/DiagramFactory.h"
+#include "Editor/ElementStyles.h"
 #include "Editor/Installer.h"
+#include "Editor/Toolbar.h"
+#include "Editor/WindowList.h"
+#include "Editor/Zoom.h"
 #include "Editor/WindowSettings.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
@@ -72,6 +76,10 @@ WindowImp::WindowImp(Diagram& document, Application::LifeTimeSupervisor& node)
 }
 
 WindowImp::~WindowImp() {
+    elementStyles_.reset();
+    windowList_.reset();
+    toolbar_.reset();
+    zoom_.reset();
     for (size_t i = 0; i < menuEntries_.size(); ++i) commander_.RemoveView(MenuEntryCommands()[i], *menuEntries_[i]);
     menuEntries_.clear();
     active_ = nullptr;
@@ -80,7 +88,7 @@ WindowImp::~WindowImp() {
     splitBar_.reset();
 }
 
-void WindowImp::Open(HWND after) {
+void WindowImp::Open(HWND after, Application::NewWindowDefaultsProvider* defaults) {
     Create(FrameClass(), L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
            WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600);
     if (after) {
@@ -102,6 +110,14 @@ void WindowImp::Open(HWND after) {
                                nullptr, GetModuleHandleW(nullptr), nullptr);
     first_ = std::make_unique<ClientView>(MakePaneSetup(), nullptr);
     active_ = first_.get();
+    zoom_ = std::make_unique<ZoomCmdHandler>(*this);
+    toolbar_ = std::make_unique<Toolbar>(*this);
+    windowList_ = std::make_unique<WindowList>(*this);
+    elementStyles_ = std::make_unique<ElementStylesList>(*this);
+    const auto* given = dynamic_cast<const ToolbarDefaults*>(defaults);
+    toolbarShown_ = given ? given->showToolbar : ReadShowToolbarSetting();
+    if (toolbarShown_) toolbar_->Show();
+    commands_->SetCheckState(ID_VIEW_TOOLBAR, toolbarShown_ ? Application::Checked : Application::Unchecked);
     Layout();
     nameObserver_.Attach(document_.GetNameObserverList(), this);
     dirtyObserver_.Attach(document_.GetStorage().GetDirtyStateObservers(), this);
@@ -109,6 +125,7 @@ void WindowImp::Open(HWND after) {
     UpdateCaption();
     CreateMenuEntries();
     RefreshCommandStates();
+    OnPaneZoomed();
     if (WinUtil::WindowDisabler::IsActive()) WinUtil::WindowDisabler::AddWindow(GetHwnd());
 }
 
@@ -122,6 +139,7 @@ PaneSetup WindowImp::MakePaneSetup() {
     setup.view.document = &document_;
     setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
     setup.view.otherViewElements = &MakePageFrame;
+    setup.zoomed = [this] { OnPaneZoomed(); };
     setup.focused = [this](ClientView& pane) {
         if (&pane != active_) SetActiveView(&pane);
     };
@@ -142,8 +160,10 @@ void WindowImp::SetActiveView(ClientView* pane) {
     if (pane == nullptr) return;
     ClientView* other = pane == first_.get() ? second_.get() : first_.get();
     if (other) other->GetView().SetActive(false);
+    const bool changed = active_ != pane;
     active_ = pane;
     pane->GetView().SetActive(true);
+    if (changed) OnPaneZoomed();
     if (GetFocus() != pane->GetHwnd()) SetFocus(pane->GetHwnd());
 }
 
@@ -179,7 +199,8 @@ void WindowImp::Layout() {
     splitBar_->SetLayoutState(layout.split, layout.splitPos);
     if (!layout.split && second_) RemoveSecondView();
     EnableWindow(sizeGrip_, !IsZoomed(GetHwnd()));
-    HDWP batch = BeginDeferWindowPos(8);
+    HDWP batch = BeginDeferWindowPos(9);
+    if (toolbar_ && toolbar_->GetHwnd()) batch = PlaceChild(batch, toolbar_->GetHwnd(), layout.toolbar);
     batch = PlaceChild(batch, splitBar_->GetHwnd(), layout.splitBar);
     batch = first_->Place(batch, layout.upperPane, layout.upperVScroll);
     if (second_) batch = second_->Place(batch, layout.lowerPane, layout.lowerVScroll);
@@ -198,8 +219,10 @@ void WindowImp::UpdateCaption() {
     state.readOnly = readOnly_;
     state.diagramType = View::DiagramType::GetTypeOf(document_.GetModel());
     const Caption caption = BuildCaption(state);
+    if (caption.listCaption != listCaption_ && windowList_) windowList_->SetCaption(caption.listCaption);
     listCaption_ = caption.listCaption;
     SetWindowTextW(GetHwnd(), caption.full.c_str());
+    if (toolbar_) toolbar_->ShowDiagramType(state.diagramType);
 }
 
 void WindowImp::SetNumber(int number) {
@@ -209,9 +232,27 @@ void WindowImp::SetNumber(int number) {
 
 bool WindowImp::QueryClose() { return document_.GetWindowCount() > 1 || document_.QueryClose(); }
 
+int WindowImp::GetToolbarHeight() const { return toolbar_ ? toolbar_->GetHeight() : 0; }
+
+void WindowImp::ShowToolbar(bool show) {
+    toolbarShown_ = show;
+    if (show) toolbar_->Show();
+    else toolbar_->Hide();
+    commands_->SetCheckState(ID_VIEW_TOOLBAR, show ? Application::Checked : Application::Unchecked);
+    Layout();
+    OnPaneZoomed();
+}
+
+void WindowImp::OnPaneZoomed() {
+    if (zoom_) zoom_->ZoomChanged();
+    if (toolbar_) toolbar_->ZoomChanged();
+}
+
 void WindowImp::LifeTimeEnded() {
     // Each window keeps its own style editor layout; the one closing last writes it.
     if (styleEditorState_) styleEditorState_->Save(Installer::Instance());
+    // The document's last window keeps the toolbar state for the windows of the next start.
+    if (document_.GetWindowCount() <= 1) WriteShowToolbarSetting(toolbarShown_);
     styleEditorState_.reset();
     IDocumentWindow::LifeTimeEnded();
 }
@@ -322,6 +363,28 @@ void WindowImp::OnReadOnlyChanged(bool readOnly) {
 }
 
 void WindowImp::OnUndoRedoCountChanged(std::size_t, std::size_t) { RefreshCommandStates(); }
+
+// ---- settings
+
+namespace {
+constexpr wchar_t kShowToolbar[] = L"ShowToolbar";
+}
+
+bool ReadShowToolbarSetting() {
+    try {
+        DWORD value = 1;
+        if (Installer::Instance().OpenKeyForReading().QueryDword(kShowToolbar, value)) return value != 0;
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+    return true;
+}
+
+void WriteShowToolbarSetting(bool shown) {
+    try {
+        Installer::Instance().OpenKeyForWriting().SetDword(kShowToolbar, shown ? 1 : 0);
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+}
 
 
 } // namespace Editor
