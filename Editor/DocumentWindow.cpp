@@ -185,7 +185,7 @@ void WindowImp::RemoveSecondView() {
 }
 
 void WindowImp::Layout() {
-    if (!GetHwnd() || !first_) return;
+    if (!GetHwnd()) return;
     RECT client{};
     GetClientRect(GetHwnd(), &client);
     FrameMetrics m;
@@ -219,7 +219,7 @@ void WindowImp::UpdateCaption() {
     state.readOnly = readOnly_;
     state.diagramType = View::DiagramType::GetTypeOf(document_.GetModel());
     const Caption caption = BuildCaption(state);
-    if (caption.listCaption != listCaption_ && windowList_) windowList_->SetCaption(caption.listCaption);
+    if (windowList_) windowList_->SetCaption(caption.listCaption);
     listCaption_ = caption.listCaption;
     SetWindowTextW(GetHwnd(), caption.full.c_str());
     if (toolbar_) toolbar_->ShowDiagramType(state.diagramType);
@@ -312,6 +312,8 @@ void WindowImp::OnMouseActivate(WinMessage::Msg& msg) {
 void WindowImp::OnDestroy(WinMessage::Msg&) {
     // The next first window takes this place (the settings keep it across runs).
     LastWindowPlacement().ReadFromWindow(GetHwnd());
+    // A closed window leaves the window lists at once, not when its object goes.
+    windowList_.reset();
     nameObserver_.End();
     dirtyObserver_.End();
     countObserver_.End();

@@ -72,10 +72,9 @@ public:
     // Shows or hides the toolbar and lays the window out again.
     void ShowToolbar(bool show);
     bool IsToolbarShown() const { return toolbarShown_; }
-    // The toolbar (made on first show), the zoom commands, the window list entry, the element styles.
+    // The toolbar (made on first show), the zoom commands, the element styles.
     Toolbar* GetToolbar() const { return toolbar_.get(); }
     ZoomCmdHandler& GetZoomHandler() const { return *zoom_; }
-    WindowList& GetWindowList() const { return *windowList_; }
     ElementStylesList& GetElementStyles() const { return *elementStyles_; }
 
     // ISplitHost

@@ -79,6 +79,7 @@ WindowList::~WindowList() {
 }
 
 void WindowList::SetCaption(const std::wstring& caption) {
+    if (caption == caption_) return;
     caption_ = caption;
     MarkAllStale();
 }

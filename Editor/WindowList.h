@@ -23,7 +23,7 @@ public:
     // Leaves the list (every window's menu is rebuilt next time).
     ~WindowList();
 
-    // Stores the window's list caption; every Window menu is rebuilt next time it opens.
+    // Stores the window's list caption; when it changed, every Window menu is rebuilt next time it opens.
     void SetCaption(const std::wstring& caption);
     const std::wstring& GetCaption() const { return caption_; }
     // Brings the window forward: a minimised one is restored, any other activated.
