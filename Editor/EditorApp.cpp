@@ -2,6 +2,7 @@
 
 #include "Editor/DiagramFactory.h"
 #include "Editor/Installer.h"
+#include "Editor/PrintCommands.h"
 #include "Editor/WindowSettings.h"
 #include "app/ContextMenu.h"
 #include "app/winutil/ExceptionBox.h"
@@ -50,8 +51,10 @@ int EditorApp::Init() {
 }
 
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
-    return std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root,
-                                            clipboard_);
+    auto factory = std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(),
+                                                    root, clipboard_);
+    factory->SetPrinter(&PrintFromCommandLine);  // "-p" and "-pt" print without the dialog's questions
+    return factory;
 }
 
 } // namespace Editor

@@ -134,8 +134,12 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   const zq::float8Point topLeft = context.ToDevice(origin_);
   const zq::float8Point bottomRight =
       context.ToDevice({origin_.x + layout_->usedSize.width, origin_.y - layout_->usedSize.height});
-  IntersectClipRect(dc, static_cast<int>(std::floor(topLeft.x)), static_cast<int>(std::floor(topLeft.y)),
-                    static_cast<int>(std::ceil(bottomRight.x)), static_cast<int>(std::ceil(bottomRight.y)));
+  // Not in a Windows metafile: readers such as LibreOffice keep a clip rectangle past the RestoreDC
+  // that ends the text, so every shape drawn after it would vanish there. The advances keep the
+  // characters inside the used size anyway.
+  if (GetObjectType(dc) != OBJ_METADC)
+    IntersectClipRect(dc, static_cast<int>(std::floor(topLeft.x)), static_cast<int>(std::floor(topLeft.y)),
+                      static_cast<int>(std::ceil(bottomRight.x)), static_cast<int>(std::ceil(bottomRight.y)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour_);
   SetTextAlign(dc, TA_BASELINE | TA_LEFT);

@@ -1,0 +1,163 @@
+#!/usr/bin/env python3
+"""Prints a 2 x 3 page poster from the command line ("-pt") under Wine into a PostScript file,
+renders its sheets with ghostscript and checks that each sheet holds its band of the drawing: the
+box in the middle of the band where the page grid puts it, the frame of the drawing area on the
+outer sheets (nothing at the sheet edges is lost), and nothing outside the band.
+
+usage: print_bands_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
+"""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+
+from scene_run import run_scene
+
+DPI = 100
+UNIT = DPI / 2540.0  # pixels per 0.01 mm
+# The poster's page: A4 portrait, 10 mm margins, glue and cut margins, 2 rows of 3 columns.
+W, H, MARGIN, GLUE, CUT, ROWS, COLUMNS = 21000, 29700, 1000, 1000, 1000, 2, 3
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def span(sheet, count, index):
+    """The band of sheet `index` along one axis: (start in the drawing, start on the sheet, end on the sheet)."""
+    if index == 0:
+        drawing, start = 0, MARGIN
+    else:
+        drawing, start = (sheet - MARGIN - CUT) + (sheet - GLUE - CUT) * (index - 1), GLUE
+    end = sheet - MARGIN if index == count - 1 else sheet - CUT
+    return drawing, start, end
+
+
+def read_gray(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, at = [], 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        if data[at:at + 1] == b"#":  # a comment runs to the end of its line
+            at = data.index(b"\n", at)
+            continue
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[at + 1: at + 1 + width * height]
+
+
+def dark(image, x, y):
+    width, height, pixels = image
+    return 0 <= x < width and 0 <= y < height and pixels[y * width + x] < 128
+
+
+def line_coverage(image, fixed, start, end, vertical):
+    """The share of pixels along a line (0.01 mm on the sheet) with ink within a pixel of it."""
+    c = round(fixed * UNIT)
+    a, b = round(start * UNIT), round(end * UNIT)
+    if b <= a:
+        return 1.0
+    hits = 0
+    for t in range(a, b):
+        near = [(c + d, t) if vertical else (t, c + d) for d in (-1, 0, 1)]
+        hits += any(dark(image, x, y) for x, y in near)
+    return hits / float(b - a)
+
+
+def ink_outside(image, left, top, right, bottom):
+    """Ink pixels outside the rectangle (0.01 mm on the sheet), which is widened by 0.5 mm."""
+    width, height, pixels = image
+    l, t = round((left - 50) * UNIT), round((top - 50) * UNIT)
+    r, b = round((right + 50) * UNIT), round((bottom + 50) * UNIT)
+    count = 0
+    for y in range(height):
+        row = pixels[y * width: (y + 1) * width]
+        inside = t <= y <= b
+        for x in range(width):
+            if row[x] < 128 and not (inside and l <= x <= r):
+                count += 1
+    return count
+
+
+def check_sheet(n, image, boxes):
+    row, column = divmod(n, COLUMNS)
+    ax, sx, ex = span(W, COLUMNS, column)
+    ay, sy, ey = span(H, ROWS, row)
+    name = "sheet %d (row %d, column %d)" % (n + 1, row + 1, column + 1)
+    to_x = lambda x: sx + x - ax
+    to_y = lambda y: sy + y - ay
+    # The box of this sheet's band, whole, where the band puts it.
+    left, top, right, bottom = boxes[n]
+    for label, fixed, a, b, vertical in (("left", to_x(left), to_y(top), to_y(bottom), True),
+                                         ("right", to_x(right), to_y(top), to_y(bottom), True),
+                                         ("top", to_y(top), to_x(left), to_x(right), False),
+                                         ("bottom", to_y(bottom), to_x(left), to_x(right), False)):
+        share = line_coverage(image, fixed, a, b, vertical)
+        if share < 0.9:
+            fail("%s: the %s edge of its box is %.0f%% there" % (name, label, 100 * share))
+    # The frame of the drawing area, 1 mm inside it, along the whole band on the outer sheets.
+    fl, ft, fr, fb = boxes[-1]
+    clip = lambda v, lo, hi: max(lo, min(hi, v))
+    frame = []
+    if column == 0:
+        frame.append(("left", to_x(fl), clip(to_y(ft), sy, ey), clip(to_y(fb), sy, ey), True))
+    if column == COLUMNS - 1:
+        frame.append(("right", to_x(fr), clip(to_y(ft), sy, ey), clip(to_y(fb), sy, ey), True))
+    if row == 0:
+        frame.append(("top", to_y(ft), clip(to_x(fl), sx, ex), clip(to_x(fr), sx, ex), False))
+    if row == ROWS - 1:
+        frame.append(("bottom", to_y(fb), clip(to_x(fl), sx, ex), clip(to_x(fr), sx, ex), False))
+    for label, fixed, a, b, vertical in frame:
+        share = line_coverage(image, fixed, a, b, vertical)
+        if share < 0.9:
+            fail("%s: the %s side of the frame is %.0f%% there" % (name, label, 100 * share))
+    stray = ink_outside(image, sx, sy, ex, ey)
+    if stray:
+        fail("%s: %d ink pixels outside its band" % (name, stray))
+    print("%s: its box, %d frame sides, nothing outside the band" % (name, len(frame)))
+
+
+def main():
+    if len(sys.argv) != 4:
+        fail(__doc__)
+    wine_exec, program, work = (os.path.abspath(a) for a in sys.argv[1:])
+    gs = shutil.which("gs")
+    if not gs:
+        print("SKIP: ghostscript is not installed; scripts/setup installs it")
+        return 77
+    run_scene(wine_exec, program, work)
+    ps = os.path.join(work, "poster.ps")
+    with open(ps, "rb") as f:
+        pages = f.read().count(b"%%Page:")
+    if pages != ROWS * COLUMNS:
+        fail("the PostScript file holds %d pages, not %d" % (pages, ROWS * COLUMNS))
+    boxes = []
+    with open(os.path.join(work, "layout.txt")) as f:
+        for line in f:
+            boxes.append([int(v) for v in line.split()])
+    if len(boxes) != ROWS * COLUMNS + 1:
+        fail("layout.txt lists %d figures" % len(boxes))
+    subprocess.run([gs, "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pgmraw", "-r%d" % DPI,
+                    "-sOutputFile=" + os.path.join(work, "sheet-%d.pgm"), ps], check=True, timeout=180)
+    sheets = sorted(glob.glob(os.path.join(work, "sheet-*.pgm")), key=lambda p: int(p.rsplit("-", 1)[1][:-4]))
+    if len(sheets) != ROWS * COLUMNS:
+        fail("ghostscript rendered %d sheets" % len(sheets))
+    for n, path in enumerate(sheets):
+        image = read_gray(path)
+        if abs(image[0] - W * UNIT) > 3 or abs(image[1] - H * UNIT) > 3:
+            fail("sheet %d is %dx%d pixels, not A4 portrait" % (n + 1, image[0], image[1]))
+        check_sheet(n, image, boxes)
+    print("PASS: six sheets, each with its band of the poster")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
