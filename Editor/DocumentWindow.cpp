@@ -2,6 +2,7 @@
 
 #include "Editor/Caption.h"
 #include "Editor/CmdHandlerDock.h"
+#include "Editor/DebugCommands.h"
 #include "Editor/Diagram.h"
 #include "Editor/DiagramFactory.h"
 #include "Editor/ElementStyles.h"
@@ -76,6 +77,7 @@ WindowImp::WindowImp(Diagram& document, Application::LifeTimeSupervisor& node)
 }
 
 WindowImp::~WindowImp() {
+    debug_.reset();
     elementStyles_.reset();
     windowList_.reset();
     toolbar_.reset();
@@ -114,6 +116,7 @@ void WindowImp::Open(HWND after, Application::NewWindowDefaultsProvider* default
     toolbar_ = std::make_unique<Toolbar>(*this);
     windowList_ = std::make_unique<WindowList>(*this);
     elementStyles_ = std::make_unique<ElementStylesList>(*this);
+    debug_ = std::make_unique<DebugCommands>(*this);
     const auto* given = dynamic_cast<const ToolbarDefaults*>(defaults);
     toolbarShown_ = given ? given->showToolbar : ReadShowToolbarSetting();
     if (toolbarShown_) toolbar_->Show();
@@ -314,6 +317,7 @@ void WindowImp::OnDestroy(WinMessage::Msg&) {
     LastWindowPlacement().ReadFromWindow(GetHwnd());
     // A closed window leaves the window lists at once, not when its object goes.
     windowList_.reset();
+    debug_.reset();  // its scene lies on the upper pane's canvas
     nameObserver_.End();
     dirtyObserver_.End();
     countObserver_.End();

@@ -21,6 +21,7 @@ struct PropertyEditorState;
 
 namespace Editor {
 
+class DebugCommands;
 class Diagram;
 class ElementStylesList;
 class Toolbar;
@@ -76,6 +77,7 @@ public:
     Toolbar* GetToolbar() const { return toolbar_.get(); }
     ZoomCmdHandler& GetZoomHandler() const { return *zoom_; }
     ElementStylesList& GetElementStyles() const { return *elementStyles_; }
+    DebugCommands& GetDebugCommands() const { return *debug_; }
 
     // ISplitHost
     HWND GetFrame() const override { return GetHwnd(); }
@@ -169,6 +171,7 @@ private:
     std::unique_ptr<Toolbar> toolbar_;
     std::unique_ptr<WindowList> windowList_;
     std::unique_ptr<ElementStylesList> elementStyles_;
+    std::unique_ptr<DebugCommands> debug_;
     bool toolbarShown_ = true;
 };
 
