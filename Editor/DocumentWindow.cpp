@@ -119,8 +119,6 @@ void WindowImp::Open(HWND after, Application::NewWindowDefaultsProvider* default
     debug_ = std::make_unique<DebugCommands>(*this);
     const auto* given = dynamic_cast<const ToolbarDefaults*>(defaults);
     toolbarShown_ = given ? given->showToolbar : ReadShowToolbarSetting();
-    if (toolbarShown_) toolbar_->Show();
-    commands_->SetCheckState(ID_VIEW_TOOLBAR, toolbarShown_ ? Application::Checked : Application::Unchecked);
     Layout();
     nameObserver_.Attach(document_.GetNameObserverList(), this);
     dirtyObserver_.Attach(document_.GetStorage().GetDirtyStateObservers(), this);
@@ -128,7 +126,8 @@ void WindowImp::Open(HWND after, Application::NewWindowDefaultsProvider* default
     UpdateCaption();
     CreateMenuEntries();
     RefreshCommandStates();
-    OnPaneZoomed();
+    // The toolbar comes last, over a window that is complete.
+    ShowToolbar(toolbarShown_);
     if (WinUtil::WindowDisabler::IsActive()) WinUtil::WindowDisabler::AddWindow(GetHwnd());
 }
 
@@ -188,7 +187,7 @@ void WindowImp::RemoveSecondView() {
 }
 
 void WindowImp::Layout() {
-    if (!GetHwnd()) return;
+    if (!GetHwnd() || !first_) return;
     RECT client{};
     GetClientRect(GetHwnd(), &client);
     FrameMetrics m;

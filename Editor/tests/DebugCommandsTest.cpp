@@ -5,6 +5,7 @@
 #include "Editor/Diagram.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/tests/FactoryFixture.h"
+#include "Editor/tests/StyledTestBox.h"
 #include "resources/resource.h"
 
 #include <cstdio>
@@ -87,12 +88,23 @@ TEST_F(DebugCommandsFixture, CanvasTestWritesBothMetafilesAndTogglesItsScene) {
     EXPECT_EQ(doc->GetWindowCount(), 0);
 }
 
-TEST_F(DebugCommandsFixture, CreateEmfWritesTheDiagram) {
+TEST_F(DebugCommandsFixture, CreateEmfWritesTheDiagramWithItsElements) {
     Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(doc, nullptr);
-    Command(dynamic_cast<Editor::WindowImp&>(*doc->GetWindow(0)), ID_DEBUG_CREATEEMF);
+    auto& w = dynamic_cast<Editor::WindowImp&>(*doc->GetWindow(0));
+    Command(w, ID_DEBUG_CREATEEMF);
     EXPECT_EQ(Description(L"UMLdiagram.emf"), std::wstring(L"Quorvel\0Test\0\0", 14));
-    EXPECT_GT(RecordCount(L"UMLdiagram.emf"), 2u);
+    const unsigned empty = RecordCount(L"UMLdiagram.emf");
+
+    // The picture is taken while the view still draws the elements.
+    {
+        Core::Transaction t(doc->GetModel());
+        Core::Env env(t);
+        EditorTest::StyledBox::Create(env, {0, 0});
+        doc->GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    Command(w, ID_DEBUG_CREATEEMF);
+    EXPECT_GT(RecordCount(L"UMLdiagram.emf"), empty);
 }
 
 } // namespace

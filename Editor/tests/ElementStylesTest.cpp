@@ -201,11 +201,12 @@ TEST_F(ElementStylesFixture, NewRefillsTheGapDeleteClearsUsersAndCancelUndoesEve
     StyledBox* box = AddBox({0, 0}, L"Style 2");
     const size_t before = UndoCount();
     std::vector<std::wstring> afterDelete, afterNew;
-    std::wstring newName;
+    std::wstring newName, usedAfterDelete = L"?";
     WithDialog([&](HWND d) {
         Choose(d, 2);
         Press(d, IDC_ESTYLE_DELETE);
         afterDelete = Lines(d);
+        usedAfterDelete = box->GetElementStyle();  // the dialog waits between the driver's steps
         Press(d, IDC_ESTYLE_NEW);
         afterNew = Lines(d);
         newName = TextOf(GetDlgItem(d, IDC_ESTYLE_NAME));
@@ -214,6 +215,7 @@ TEST_F(ElementStylesFixture, NewRefillsTheGapDeleteClearsUsersAndCancelUndoesEve
         Press(d, IDCANCEL);
     });
     EXPECT_EQ(afterDelete, (std::vector<std::wstring>{L"Default", L"Style 1 (unused)", L"Style 3 (unused)"}));
+    EXPECT_EQ(usedAfterDelete, L"") << "the deleted style's users lose it";
     EXPECT_EQ(afterNew.back(), L"Style 2 (unused)");
     EXPECT_EQ(newName, L"Style 2");
     // Cancel: the document is as it was before the dialog opened.
