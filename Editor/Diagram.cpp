@@ -43,13 +43,13 @@ Diagram::~Diagram() { factory_.RemoveDocument(*this); }
 
 void Diagram::InitNewDiagram(Core::Diagram& model) { FillNewDiagram(model); }
 
-Application::IDocumentWindow* Diagram::CreateDocumentWindow(Application::NewWindowDefaultsProvider*) {
+Application::IDocumentWindow* Diagram::CreateDocumentWindow(Application::NewWindowDefaultsProvider* defaults) {
     Application::LifeTimeSupervisor& node = GetNode().CreateChild();
     auto window = std::make_unique<WindowImp>(*this, node);
     WindowImp* raw = window.get();
     node.SetClient(std::move(window));  // the node owns the window object from here on
     try {
-        raw->Open(factory_.GetReferenceWindow());
+        raw->Open(factory_.GetReferenceWindow(), defaults);
     } catch (...) {
         // A window that could not be made must not keep its lock: the program would never end.
         node.SetClient(nullptr);

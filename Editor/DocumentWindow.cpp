@@ -2,9 +2,14 @@
 
 #include "Editor/Caption.h"
 #include "Editor/CmdHandlerDock.h"
+#include "Editor/DebugCommands.h"
 #include "Editor/Diagram.h"
 #include "Editor/DiagramFactory.h"
+#include "Editor/ElementStyles.h"
 #include "Editor/Installer.h"
+#include "Editor/Toolbar.h"
+#include "Editor/WindowList.h"
+#include "Editor/Zoom.h"
 #include "Editor/WindowSettings.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
@@ -62,6 +67,11 @@ WindowImp::WindowImp(Diagram& document, Application::LifeTimeSupervisor& node)
 }
 
 WindowImp::~WindowImp() {
+    debug_.reset();
+    elementStyles_.reset();
+    windowList_.reset();
+    toolbar_.reset();
+    zoom_.reset();
     for (size_t i = 0; i < menuEntries_.size(); ++i) commander_.RemoveView(MenuEntryCommands()[i], *menuEntries_[i]);
     menuEntries_.clear();
     active_ = nullptr;
@@ -70,7 +80,7 @@ WindowImp::~WindowImp() {
     splitBar_.reset();
 }
 
-void WindowImp::Open(HWND after) {
+void WindowImp::Open(HWND after, Application::NewWindowDefaultsProvider* defaults) {
     Create(FrameClass(), L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
            WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600);
     if (after) {
@@ -94,6 +104,13 @@ void WindowImp::Open(HWND after) {
     clipboardViewer_ = std::make_unique<Application::ClipboardViewer>(*this);
     first_ = std::make_unique<ClientView>(MakePaneSetup(), nullptr);
     active_ = first_.get();
+    zoom_ = std::make_unique<ZoomCmdHandler>(*this);
+    toolbar_ = std::make_unique<Toolbar>(*this);
+    windowList_ = std::make_unique<WindowList>(*this);
+    elementStyles_ = std::make_unique<ElementStylesList>(*this);
+    debug_ = std::make_unique<DebugCommands>(*this);
+    const auto* given = dynamic_cast<const ToolbarDefaults*>(defaults);
+    toolbarShown_ = given ? given->showToolbar : ReadShowToolbarSetting();
     Layout();
     nameObserver_.Attach(document_.GetNameObserverList(), this);
     dirtyObserver_.Attach(document_.GetStorage().GetDirtyStateObservers(), this);
@@ -101,6 +118,8 @@ void WindowImp::Open(HWND after) {
     UpdateCaption();
     CreateMenuEntries();
     RefreshCommandStates();
+    // The toolbar comes last, over a window that is complete.
+    ShowToolbar(toolbarShown_);
     if (WinUtil::WindowDisabler::IsActive()) WinUtil::WindowDisabler::AddWindow(GetHwnd());
 }
 
@@ -116,6 +135,7 @@ PaneSetup WindowImp::MakePaneSetup() {
     setup.view.clipboardViewer = clipboardViewer_.get();
     setup.view.transferFormats = transferFormats_.get();
     setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
+    setup.zoomed = [this] { OnPaneZoomed(); };
     setup.focused = [this](ClientView& pane) {
         if (&pane != active_) SetActiveView(&pane);
     };
@@ -136,8 +156,10 @@ void WindowImp::SetActiveView(ClientView* pane) {
     if (pane == nullptr) return;
     ClientView* other = pane == first_.get() ? second_.get() : first_.get();
     if (other) other->GetView().SetActive(false);
+    const bool changed = active_ != pane;
     active_ = pane;
     pane->GetView().SetActive(true);
+    if (changed) OnPaneZoomed();
     if (GetFocus() != pane->GetHwnd()) SetFocus(pane->GetHwnd());
 }
 
@@ -173,7 +195,8 @@ void WindowImp::Layout() {
     splitBar_->SetLayoutState(layout.split, layout.splitPos);
     if (!layout.split && second_) RemoveSecondView();
     EnableWindow(sizeGrip_, !IsZoomed(GetHwnd()));
-    HDWP batch = BeginDeferWindowPos(8);
+    HDWP batch = BeginDeferWindowPos(9);
+    if (toolbar_ && toolbar_->GetHwnd()) batch = PlaceChild(batch, toolbar_->GetHwnd(), layout.toolbar);
     batch = PlaceChild(batch, splitBar_->GetHwnd(), layout.splitBar);
     batch = first_->Place(batch, layout.upperPane, layout.upperVScroll);
     if (second_) batch = second_->Place(batch, layout.lowerPane, layout.lowerVScroll);
@@ -192,8 +215,10 @@ void WindowImp::UpdateCaption() {
     state.readOnly = readOnly_;
     state.diagramType = View::DiagramType::GetTypeOf(document_.GetModel());
     const Caption caption = BuildCaption(state);
+    if (windowList_) windowList_->SetCaption(caption.listCaption);
     listCaption_ = caption.listCaption;
     SetWindowTextW(GetHwnd(), caption.full.c_str());
+    if (toolbar_) toolbar_->ShowDiagramType(state.diagramType);
 }
 
 void WindowImp::SetNumber(int number) {
@@ -203,9 +228,27 @@ void WindowImp::SetNumber(int number) {
 
 bool WindowImp::QueryClose() { return document_.GetWindowCount() > 1 || document_.QueryClose(); }
 
+int WindowImp::GetToolbarHeight() const { return toolbar_ ? toolbar_->GetHeight() : 0; }
+
+void WindowImp::ShowToolbar(bool show) {
+    toolbarShown_ = show;
+    if (show) toolbar_->Show();
+    else toolbar_->Hide();
+    commands_->SetCheckState(ID_VIEW_TOOLBAR, show ? Application::Checked : Application::Unchecked);
+    Layout();
+    OnPaneZoomed();
+}
+
+void WindowImp::OnPaneZoomed() {
+    if (zoom_) zoom_->ZoomChanged();
+    if (toolbar_) toolbar_->ZoomChanged();
+}
+
 void WindowImp::LifeTimeEnded() {
     // Each window keeps its own style editor layout; the one closing last writes it.
     if (styleEditorState_) styleEditorState_->Save(Installer::Instance());
+    // The document's last window keeps the toolbar state for the windows of the next start.
+    if (document_.GetWindowCount() <= 1) WriteShowToolbarSetting(toolbarShown_);
     styleEditorState_.reset();
     IDocumentWindow::LifeTimeEnded();
 }
@@ -265,6 +308,9 @@ void WindowImp::OnMouseActivate(WinMessage::Msg& msg) {
 void WindowImp::OnDestroy(WinMessage::Msg&) {
     // The next first window takes this place (the settings keep it across runs).
     LastWindowPlacement().ReadFromWindow(GetHwnd());
+    // A closed window leaves the window lists at once, not when its object goes.
+    windowList_.reset();
+    debug_.reset();  // its scene lies on the upper pane's canvas
     nameObserver_.End();
     dirtyObserver_.End();
     countObserver_.End();
@@ -317,6 +363,28 @@ void WindowImp::OnReadOnlyChanged(bool readOnly) {
 }
 
 void WindowImp::OnUndoRedoCountChanged(std::size_t, std::size_t) { RefreshCommandStates(); }
+
+// ---- settings
+
+namespace {
+constexpr wchar_t kShowToolbar[] = L"ShowToolbar";
+}
+
+bool ReadShowToolbarSetting() {
+    try {
+        DWORD value = 1;
+        if (Installer::Instance().OpenKeyForReading().QueryDword(kShowToolbar, value)) return value != 0;
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+    return true;
+}
+
+void WriteShowToolbarSetting(bool shown) {
+    try {
+        Installer::Instance().OpenKeyForWriting().SetDword(kShowToolbar, shown ? 1 : 0);
+    } catch (const WinUtil::Registry::Exception&) {
+    }
+}
 
 
 } // namespace Editor

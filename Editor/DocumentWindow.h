@@ -23,7 +23,19 @@ struct PropertyEditorState;
 
 namespace Editor {
 
+class DebugCommands;
 class Diagram;
+class ElementStylesList;
+class Toolbar;
+class WindowList;
+class ZoomCmdHandler;
+
+// What New and New Window hand to the window they make: the toolbar state of the window the
+// command came from.
+struct ToolbarDefaults : Application::NewWindowDefaultsProvider {
+    explicit ToolbarDefaults(bool shown) : showToolbar(shown) {}
+    bool showToolbar;
+};
 
 // A frame window of a diagram; owned by its lifetime node.
 class WindowImp : public Application::IDocumentWindow,
@@ -39,8 +51,9 @@ public:
     // Unregisters the menu entries and observers, destroys the panes.
     ~WindowImp() override;
 
-    // Creates the frame, its children and first pane, cascaded from after (when given), not shown.
-    void Open(HWND after = nullptr);
+    // Creates the frame, its children and first pane, cascaded from after (when given), not shown;
+    // the toolbar shows as the defaults say, else as the settings say.
+    void Open(HWND after = nullptr, Application::NewWindowDefaultsProvider* defaults = nullptr);
 
     // The document shown.
     Diagram& GetDiagram() const { return document_; }
@@ -59,10 +72,18 @@ public:
     void SetActiveView(ClientView* pane);
     // The caption's text as the window list shows it (without product and diagram type).
     const std::wstring& GetListCaption() const { return listCaption_; }
+    // Shows or hides the toolbar and lays the window out again.
+    void ShowToolbar(bool show);
+    bool IsToolbarShown() const { return toolbarShown_; }
+    // The toolbar (made on first show), the zoom commands, the element styles.
+    Toolbar* GetToolbar() const { return toolbar_.get(); }
+    ZoomCmdHandler& GetZoomHandler() const { return *zoom_; }
+    ElementStylesList& GetElementStyles() const { return *elementStyles_; }
+    DebugCommands& GetDebugCommands() const { return *debug_; }
 
     // ISplitHost
     HWND GetFrame() const override { return GetHwnd(); }
-    int GetToolbarHeight() const override { return 0; }
+    int GetToolbarHeight() const override;
     void CreateSecondView() override;
     void RemoveSecondView() override;
     void Layout() override;
@@ -107,7 +128,8 @@ private:
     void OnOpen(const Application::CommandMsg&);
     void OnUndo(const Application::CommandMsg&);
     void OnRedo(const Application::CommandMsg&);
-    void OnZoomStep(const Application::CommandMsg&);
+    void OnToggleToolbar(const Application::CommandMsg&);
+    void OnPaneZoomed();
     void OnDiagramStyle(const Application::CommandMsg&);
     void OnImportStyles(const Application::CommandMsg&);
     void OnNewWindow(const Application::CommandMsg&);
@@ -151,7 +173,17 @@ private:
     std::unique_ptr<WinMessage::WinMsgPlugMap> bindings_;
     std::unique_ptr<Application::WinCmdPlugSet> commands_;
     std::unique_ptr<SplitBar> splitBar_;
+    std::unique_ptr<ZoomCmdHandler> zoom_;
+    std::unique_ptr<Toolbar> toolbar_;
+    std::unique_ptr<WindowList> windowList_;
+    std::unique_ptr<ElementStylesList> elementStyles_;
+    std::unique_ptr<DebugCommands> debug_;
+    bool toolbarShown_ = true;
 };
+
+// The "ShowToolbar" setting (shown when missing or unreadable) and its writing.
+bool ReadShowToolbarSetting();
+void WriteShowToolbarSetting(bool shown);
 
 // The command ids that get a menu entry in every document window, in the order they are made.
 const std::vector<UINT>& MenuEntryCommands();

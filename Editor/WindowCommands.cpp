@@ -69,8 +69,7 @@ void WindowImp::RegisterCommands() {
     c.Add(ID_FILE_OPEN, this, &WindowImp::OnOpen);
     c.Add(ID_EDIT_UNDO, this, &WindowImp::OnUndo);
     c.Add(ID_EDIT_REDO, this, &WindowImp::OnRedo);
-    c.Add(ID_ZOOM_IN, this, &WindowImp::OnZoomStep);
-    c.Add(ID_ZOOM_OUT, this, &WindowImp::OnZoomStep);
+    c.Add(ID_VIEW_TOOLBAR, this, &WindowImp::OnToggleToolbar);
     c.Add(ID_STYLES_DIAGRAMSTYLE, this, &WindowImp::OnDiagramStyle);
     c.Add(ID_STYLES_IMPORT, this, &WindowImp::OnImportStyles);
     c.Add(ID_WINDOW_NEW, this, &WindowImp::OnNewWindow);
@@ -130,7 +129,12 @@ void WindowImp::OnPrint(const Application::CommandMsg&) { PrintDocument(document
 
 void WindowImp::OnClose(const Application::CommandMsg&) { document_.Close(); }
 
-void WindowImp::OnNew(const Application::CommandMsg&) { document_.GetFactory().NewDiagram(); }
+void WindowImp::OnNew(const Application::CommandMsg&) {
+    Diagram* created = document_.GetFactory().NewDiagram();
+    // The new window takes this window's toolbar state.
+    if (created && created->GetWindowCount() > 0)
+        if (auto* window = dynamic_cast<WindowImp*>(created->GetWindow(0))) window->ShowToolbar(toolbarShown_);
+}
 
 void WindowImp::OnOpen(const Application::CommandMsg&) { document_.GetFactory().OpenWithDialog(GetHwnd()); }
 
@@ -151,15 +155,7 @@ void WindowImp::UndoRedo(bool undo) {
     UpdateCaption();  // the diagram type may have gone back
 }
 
-void WindowImp::OnZoomStep(const Application::CommandMsg& msg) {
-    if (!active_) return;
-    // About the middle of the pane, so that what is in view stays in view.
-    RECT client{};
-    GetClientRect(active_->GetHwnd(), &client);
-    const zq::Point middle{client.right / 2, client.bottom / 2};
-    if (msg.id == ID_ZOOM_IN) active_->GetCanvas().ZoomIn(middle);
-    else active_->GetCanvas().ZoomOut(middle);
-}
+void WindowImp::OnToggleToolbar(const Application::CommandMsg&) { ShowToolbar(!toolbarShown_); }
 
 void WindowImp::OnDiagramStyle(const Application::CommandMsg&) {
     Core::Diagram& model = document_.GetModel();
@@ -186,7 +182,8 @@ void WindowImp::OnImportStyles(const Application::CommandMsg&) {
 }
 
 void WindowImp::OnNewWindow(const Application::CommandMsg&) {
-    auto* window = dynamic_cast<WindowImp*>(document_.CreateDocumentWindow(nullptr));
+    ToolbarDefaults defaults(toolbarShown_);
+    auto* window = dynamic_cast<WindowImp*>(document_.CreateDocumentWindow(&defaults));
     if (!window || !window->GetHwnd()) return;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;

@@ -252,6 +252,7 @@
 #define IDS_MALFORMED           227
 #define IDS_CANNOT_PASTE        230
 #define IDS_NAME_IN_USE         234     // "Name "%1" is already used. ..."
+#define IDS_NAME_EMPTY          235     // an element style without a name
 #define IDS_IGNORED_ELEMENTS    237
 #define IDS_NEWER_VERSION       241
 // Controls of the About box (template "ABOUT").
@@ -299,5 +300,33 @@
 #define IDC_CUT_RIGHT           1158
 #define IDC_CUT_BOTTOM          1159
 #define IDC_STYLE_TREE          1184
+// Controls of the editor's Zoom ("ZOOM"), Select Window ("SELECTWINDOW") and Element Styles
+// ("EDITSPECIALSTYLES") dialogs.
+#define IDC_ZOOM_FIT            1024
+#define IDC_ZOOM_400            1056    // radio buttons 1056..1062: 400, 200, 150, 100, 75, 50, 25 %
+#define IDC_ZOOM_200            1057
+#define IDC_ZOOM_150            1058
+#define IDC_ZOOM_100            1059
+#define IDC_ZOOM_75             1060
+#define IDC_ZOOM_50             1061
+#define IDC_ZOOM_25             1062
+#define IDC_ZOOM_PERCENT        1152
+#define IDC_ZOOM_SPIN           1153
+#define IDC_WINDOW_LIST         1120
+#define IDC_ESTYLE_LIST         1120
+#define IDC_ESTYLE_APPLY        1024
+#define IDC_ESTYLE_NEW          1025
+#define IDC_ESTYLE_DELETE       1026
+#define IDC_ESTYLE_ASSIGN       1040
+#define IDC_ESTYLE_FILLGROUP    1072
+#define IDC_ESTYLE_REDLABEL     1088
+#define IDC_ESTYLE_GREENLABEL   1089
+#define IDC_ESTYLE_BLUELABEL    1090
+#define IDC_ESTYLE_NAMELABEL    1091
+#define IDC_ESTYLE_RED          1152
+#define IDC_ESTYLE_GREEN        1153
+#define IDC_ESTYLE_BLUE         1154
+#define IDC_ESTYLE_NAME         1155
+#define IDC_ESTYLE_SWATCH       1184
 #define IDC_PAGESETUP_TAB       1184
 #define IDC_STYLE_PROPERTIES    1185

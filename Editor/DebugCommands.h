@@ -1,0 +1,46 @@
+// The developer commands of a document window (the debug popup): a canvas test scene drawn on the
+// pane and into "canvasTest.emf" and "canvasTest.wmf", and the diagram written as "UMLdiagram.emf".
+#pragma once
+
+#include "app/Commands.h"
+#include "drawing/Canvas.h"
+
+#include <string>
+
+namespace Core {
+class Diagram;
+}
+
+namespace Editor {
+
+class WindowImp;
+
+namespace Debug {
+// Draws the canvas test scene on the canvas; answers the group that holds it.
+ICanvas::Group DrawCanvasTest(ICanvas::Canvas& canvas);
+// Writes the canvas test scene as an enhanced metafile and as a placeable Windows metafile.
+void WriteCanvasTestFiles(const std::wstring& emfPath, const std::wstring& wmfPath);
+// Writes the diagram as an enhanced metafile described as "Test".
+void WriteDiagramEmf(const Core::Diagram& diagram, const std::wstring& path);
+} // namespace Debug
+
+// The debug commands of one window; the scene drawn on the pane stays until the next run.
+class DebugCommands {
+public:
+    // Binds 40095 to 40101 on the window's router.
+    explicit DebugCommands(WindowImp& window);
+    // Takes the scene off the pane.
+    ~DebugCommands();
+    // Whether the canvas test scene shows on the window's upper pane.
+    bool IsCanvasTestShown() const { return shown_.Size() > 0; }
+
+private:
+    void OnCanvasTest(const Application::CommandMsg& msg);
+    void OnCreateEmf(const Application::CommandMsg& msg);
+
+    WindowImp& window_;
+    Application::WinCmdPlugSet commands_;
+    ICanvas::Group shown_;
+};
+
+} // namespace Editor
