@@ -1,5 +1,6 @@
 #include "Editor/CmdHandlerDock.h"
 
+#include "elements/class/Class.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "view/DiagramType.h"
@@ -11,6 +12,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     // A free text where the diagram was last pressed.
     Add(std::make_unique<View::StdCreateCmdHandler>(
         task, ID_NEW_FREETEXT, [](Core::Env& env, const zq::Point& p) { return Text::FreeText::Create(env, p); }));
+    // A class named "<name?>" with its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_CLASS, &Class::Class::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

@@ -1,6 +1,9 @@
 #include "Editor/ElementFactories.h"
 
 #include "core/Transaction.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "elements/class/win/ClassViews.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -23,6 +26,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     View::DiagramType::Factory().ReportTo(registry);
     Text::FreeText::Factory().ReportTo(registry);
     Text::Anchor::Factory().ReportTo(registry);
+    Class::Class::Factory().ReportTo(registry);
+    Class::Compartment::Factory().ReportTo(registry);
     RegisterViewMakers();
 }
 
@@ -37,6 +42,7 @@ void RegisterViewMakers() {
                 return frame;
             });
         TextBlock::RegisterTextViews();
+        Class::RegisterClassViews();
         return true;
     }();
     (void)registered;

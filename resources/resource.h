@@ -24,6 +24,7 @@
 #define IDR_MENU_STATEDIAGRAM   109
 #define IDR_MENU_ELEMENT        111
 #define IDR_MENU_SEGMENT        112     // a connector segment: the element menu and "Keep &Orthogonal"
+#define IDR_MENU_CLASS          114     // a class box and its compartments
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -144,6 +145,9 @@
 #define ID_NEW_STATE            40131
 #define ID_NEW_INITIALSTATE     40133
 #define ID_NEW_FINALSTATE       40134
+// Class boxes
+#define ID_NEW_COMPARTMENT      40105
+#define ID_CLASS_ABSTRACT       40144
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

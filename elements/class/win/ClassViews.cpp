@@ -1,0 +1,140 @@
+#include "elements/class/win/ClassViews.h"
+
+#include "resources/resource.h"
+#include "style/Clients.h"
+#include "text/edit/TextView.h"
+#include "view/CanvasOrder.h"
+#include "view/CanvasView.h"
+#include "view/DefaultTask.h"
+
+namespace Class {
+
+namespace {
+
+constexpr unsigned kAllHandles = 255;
+
+ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+
+void RedrawText(TextBlock::Text* text, View::ICanvasView& view) {
+  if (text)
+    if (TextBlock::VText* textView = TextBlock::FindTextView(*text, view)) textView->RequestUpdate();
+}
+
+}  // namespace
+
+// ---- VClass
+
+VClass::VClass(View::ICanvasView& view, Class& c)
+    : Core::IViewElement(view, c),
+      View::SelectableViewElement(view, c),
+      class_(c),
+      handles_(view, c, kAllHandles, this, 0) {}
+
+void VClass::UpdateShape() {
+  drawing_.Clear();
+  if (class_.IsDeleted()) return;
+  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+  const zq::Rect r = class_.GetRect();
+  const Style::ElementStyleFill fill(class_);
+  if (fill.GetLineStyle())
+    drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(class_.GetSize())));
+  drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  RedrawText(class_.GetText(), GetCanvasView());
+  // The compartments lie on the class and are placed by it: their lines follow its changes.
+  for (Compartment* c : class_.Compartments())
+    if (auto* v = dynamic_cast<View::SelectableViewElement*>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+  UpdateMarks();
+}
+
+void VClass::UpdateMarks() {
+  marks_.Clear();
+  if (IsSelected() && !class_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
+}
+
+Core::Weight VClass::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
+  return IsSelected() ? handles_.WeightAt(point, tolerance) : Core::Weight();
+}
+
+View::IControl* VClass::FindControlAt(const zq::Point& point) { return IsSelected() ? handles_.FindAt(point) : nullptr; }
+
+void VClass::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  CreateCmdHandlers(class_, task, list, nullptr);
+}
+
+// ---- VClassCompartment
+
+VClassCompartment::VClassCompartment(View::ICanvasView& view, Compartment& compartment)
+    : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {}
+
+void VClassCompartment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  if (Class* owner = compartment_.GetClass()) CreateCmdHandlers(*owner, task, list, &compartment_);
+}
+
+unsigned VClassCompartment::GetMenuId() const {
+  return compartment_.GetClass() ? kClassMenuId : View::IContextMenu::kDefaultMenuId;
+}
+
+// ---- commands
+
+void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment) {
+  list.Add(std::make_unique<ClassCmdHandler>(task, c));
+  list.Add(std::make_unique<CreateCompartmentCmdHandler>(task, c, compartment));
+}
+
+ClassCmdHandler::ClassCmdHandler(View::IDefaultTask& task, Class& c) : ICmdHandler(task), class_(c) {
+  GetPlugs().Add(ID_CLASS_ABSTRACT, this, &ClassCmdHandler::OnAbstract);
+  UpdateCommands();
+}
+
+void ClassCmdHandler::UpdateCommands() {
+  GetPlugs().Enable(ID_CLASS_ABSTRACT, IsReady() && !class_.IsDeleted());
+  GetPlugs().SetCheckState(ID_CLASS_ABSTRACT, class_.IsAbstract() ? 1 : 0);
+}
+
+void ClassCmdHandler::OnAbstract(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  task.TakeSelectionSnapshot();
+  Core::Env env = task.MakeEnv();
+  class_.SetAbstract(env, !class_.IsAbstract());
+  task.CommitPending(false);
+  UpdateCommands();
+}
+
+CreateCompartmentCmdHandler::CreateCompartmentCmdHandler(View::IDefaultTask& task, Class& c, Compartment* after)
+    : ICmdHandler(task), class_(c), after_(after) {
+  GetPlugs().Add(ID_NEW_COMPARTMENT, this, &CreateCompartmentCmdHandler::OnNewCompartment);
+  UpdateCommands();
+}
+
+void CreateCompartmentCmdHandler::UpdateCommands() {
+  GetPlugs().Enable(ID_NEW_COMPARTMENT, IsReady() && !class_.IsDeleted());
+}
+
+void CreateCompartmentCmdHandler::OnNewCompartment(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  View::ViewContext& context = task.GetContext();
+  task.TakeSelectionSnapshot();
+  context.view->ClearSelection(&task.GetSelectionTracker());
+  Core::Env env = task.MakeEnv();
+  auto compartment = Compartment::Create(env, {0, 0});
+  class_.InsertCompartment(env, *compartment, after_, false);
+  compartment->SelectInView(*context.view, true, &task.GetSelectionTracker());
+  task.CommitPending(false);
+}
+
+// ---- registration
+
+void RegisterClassViews() {
+  static const bool registered = [] {
+    View::ModelElement::AddViewMaker(
+        [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
+          if (auto* c = dynamic_cast<Class*>(&element)) return std::make_shared<VClass>(view, *c);
+          if (auto* k = dynamic_cast<Compartment*>(&element)) return std::make_shared<VClassCompartment>(view, *k);
+          return nullptr;
+        });
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace Class

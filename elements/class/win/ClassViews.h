@@ -1,0 +1,80 @@
+#pragma once
+// The views of classes and their compartments, and the commands of the class menu (114).
+#include <memory>
+
+#include "drawing/Canvas.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "text/edit/Handlers.h"
+#include "view/CmdHandler.h"
+#include "view/ResizeControls.h"
+#include "view/ViewElements.h"
+#include "view/compartment/win/VCompartment.h"
+
+namespace Class {
+
+// The class menu's id.
+constexpr unsigned kClassMenuId = 114;
+
+// The box of a class: its outline and fill (the name and compartments draw themselves), its eight
+// resize handles, the class menu; typing and double clicks edit the name.
+class VClass : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+ public:
+  VClass(View::ICanvasView& view, Class& c);
+  void UpdateShape() override;
+  void UpdateMarks() override;
+  Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;
+  View::IControl* FindControlAt(const zq::Point& point) override;
+  TextBlock::Text* GetTextModel() const override { return class_.GetText(); }
+  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+  void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
+  unsigned GetMenuId() const override { return kClassMenuId; }
+
+ private:
+  Class& class_;
+  View::RectResizeControls handles_;
+  ICanvas::Group drawing_;
+  ICanvas::Group marks_;
+};
+
+// A compartment's view: inside a class it opens the class menu, made for this compartment.
+class VClassCompartment : public ::Compartment::VCompartment {
+ public:
+  VClassCompartment(View::ICanvasView& view, Compartment& compartment);
+  void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
+  unsigned GetMenuId() const override;
+
+ private:
+  Compartment& compartment_;
+};
+
+// Adds the class's menu handlers; with a compartment, a new compartment goes right after it.
+void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment);
+
+// "A&bstract" (40144): toggles the flag, checked while the class is abstract.
+class ClassCmdHandler : public View::ICmdHandler {
+ public:
+  ClassCmdHandler(View::IDefaultTask& task, Class& c);
+  void UpdateCommands() override;
+
+ private:
+  void OnAbstract(const Application::CommandMsg&);
+  Class& class_;
+};
+
+// "New C&ompartment" (40105): a compartment after the given one, or after the last.
+class CreateCompartmentCmdHandler : public View::ICmdHandler {
+ public:
+  CreateCompartmentCmdHandler(View::IDefaultTask& task, Class& c, Compartment* after);
+  void UpdateCommands() override;
+
+ private:
+  void OnNewCompartment(const Application::CommandMsg&);
+  Class& class_;
+  Compartment* after_;
+};
+
+// Lets canvas views make the views of classes and compartments (once per process).
+void RegisterClassViews();
+
+}  // namespace Class
