@@ -28,6 +28,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Text::Anchor::Factory().ReportTo(registry);
     Class::Class::Factory().ReportTo(registry);
     Class::Compartment::Factory().ReportTo(registry);
+    Class::TemplateParameters::Factory().ReportTo(registry);
     RegisterViewMakers();
 }
 

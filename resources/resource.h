@@ -148,6 +148,7 @@
 // Class boxes
 #define ID_NEW_COMPARTMENT      40105
 #define ID_CLASS_ABSTRACT       40144
+#define ID_CLASS_TEMPLATE       40154
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

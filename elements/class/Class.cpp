@@ -32,6 +32,7 @@ void Class::RegisterProperties(Core::PropertyTable<ClassRep>& t) {
   RegisterRefProperty<>::Register(t, &ClassRep::text, L"Text");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::firstCompartment, L"FirstCompartment");
   RegisterBoolProperty::Register(t, &ClassRep::abstract, L"Abstract");
+  RegisterRefNonStoreProperty::Register(t, &ClassRep::templateParameters, L"TemplateParameters");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::style, L"Style");
   RegisterProperty<EvalRestore::Optional>::Register(t, &ClassRep::elementStyle, L"ElementStyle", std::wstring(),
                                                     xml::kSchema13);
@@ -237,19 +238,70 @@ void Class::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement*
   }
 }
 
+// ---- template parameters
+
+std::int32_t Class::GetMinWidth() const {
+  const TemplateParameters* box = GetTemplateParameters();
+  return box ? box->GetSize().x + 300 : 300;
+}
+
+TemplateParameters& Class::CreateTemplateParameters(Core::Env& env) {
+  auto box = TemplateParameters::Create(env, *this, GetRep().style);
+  SetTemplateParameters(env, box.get());
+  TemplateParametersMoved(env, *box);
+  return *box;
+}
+
+void Class::ForgetTemplateParameters(Core::Env& env) {
+  SetField(env, &ClassRep::templateParameters, static_cast<TemplateParameters*>(nullptr));
+  env.Modify(*this, true);
+}
+
+void Class::TemplateParametersMoved(Core::Env& env, TemplateParameters& box) {
+  if (IsDeleted()) return;
+  env.Modify(*this, true);
+  const zq::Rect r = GetRect();
+  // The box keeps 400 of the class's top edge free on its left.
+  const std::int32_t left = box.GetRect().left - 400;
+  if (left < r.left) SetRect(env, {left, r.top, r.right, r.bottom}, false);
+}
+
+zq::Point Class::GetTemplateCorner(bool old) const {
+  const zq::Rect r = old ? GetOldRect() : GetRect();
+  return {r.right, r.top};
+}
+
+void Class::SetTemplateParameters(Core::Env& env, TemplateParameters* box) {
+  SetField(env, &ClassRep::templateParameters, box);
+}
+
 // ---- geometry
 
 void Class::GetOutline(std::vector<zq::Point>& outline, bool old) const {
   const zq::Rect r = old ? GetOldRect() : GetRect();
-  outline = {r.TopLeft(), {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
+  const TemplateParameters* box = old ? GetOldRep().templateParameters : GetTemplateParameters();
+  if (!box) {
+    outline = {r.TopLeft(), {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
+    return;
+  }
+  const zq::Rect t = old ? box->GetOldRect() : box->GetRect();
+  outline = {{r.left, r.top},  {t.left, r.top},     {t.left, t.top},     {t.right, t.top},
+             {t.right, t.bottom}, {r.right, t.bottom}, {r.right, r.bottom}, {r.left, r.bottom}};
 }
 
 bool Class::IsNear(const zq::Point& point, std::int32_t tolerance) const {
-  return GetRect().Inflated(tolerance).Contains(point);
+  if (GetRect().Inflated(tolerance).Contains(point)) return true;
+  const TemplateParameters* box = GetTemplateParameters();
+  return box && box->GetRect().Inflated(tolerance).Contains(point);
 }
 
 bool Class::GetBoundingRect(zq::Rect& out) const {
   out = GetRect();
+  if (const TemplateParameters* box = GetTemplateParameters()) {
+    const zq::Rect t = box->GetRect();
+    out.top = t.top;
+    out.right = t.right;
+  }
   return true;
 }
 
@@ -279,11 +331,21 @@ void Class::Delete(Core::Env& env) {
     TextBlock::ITextOwner::DeleteWithText(c->GetText(), env);
   }
   TextBlock::ITextOwner::DeleteWithText(GetText(), env);
+  // The box goes with the class without touching the class's record, which undo restores.
+  if (TemplateParameters* box = GetTemplateParameters()) {
+    box->IModelElement::Delete(env);
+    TextBlock::ITextOwner::DeleteWithText(box->GetText(), env);
+  }
+}
+
+bool Class::IsCompletelySelectedImp(const Core::ModelElementSet& set) {
+  return set.Contains(this) || (GetTemplateParameters() && set.Contains(GetTemplateParameters()));
 }
 
 void Class::CollectForSelection(Core::ModelElementSet& set) {
   IModelElement::CollectForSelection(set);
   for (Compartment* c : Compartments()) c->CollectForSelection(set);
+  if (TemplateParameters* box = GetTemplateParameters()) box->CollectForSelection(set);
 }
 
 // ---- styles

@@ -7,6 +7,7 @@
 
 #include "core/Factory.h"
 #include "core/Storable.h"
+#include "elements/class/TemplateParameters.h"
 #include "elements/classobject/Terminal.h"
 #include "view/compartment/Compartment.h"
 
@@ -20,6 +21,7 @@ struct ClassRep {
   TextBlock::Text* text = nullptr;
   Compartment* firstCompartment = nullptr;
   bool abstract = false;
+  TemplateParameters* templateParameters = nullptr;
   Style::Style* style = nullptr;
   std::wstring elementStyle;
 };
@@ -33,11 +35,11 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           Style::IElementStyleClient> {
+                                           ITemplateParametersOwner> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
-  // Registers "Size", "Text", "FirstCompartment", "Abstract", "Style" and "ElementStyle".
+  // Registers "Size", "Text", "FirstCompartment", "Abstract", "TemplateParameters", "Style" and "ElementStyle".
   static void RegisterProperties(Core::PropertyTable<ClassRep>& table);
   // A new class named "<name?>" with its top-left corner at the point (inside the caller's change).
   static std::shared_ptr<Class> Create(Core::Env& env, const zq::Point& at);
@@ -78,7 +80,8 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   zq::Point GetSize() const override { return GetRep().size; }
   zq::Point GetOldSize() const override { return GetOldRep().size; }
   void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred) override;
-  std::int32_t GetMinWidth() const override { return 300; }
+  // At least 300, and with a template-parameters box that box's width + 300.
+  std::int32_t GetMinWidth() const override;
   std::int32_t GetMinHeight() const override { return 300; }
 
   // INamed: the name text's content.
@@ -105,6 +108,8 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
                  Core::DeferredShiftSet& set, bool noFollow) override;
   // Deletes the class, its compartments and its name.
   void Delete(Core::Env& env) override;
+  // Selected with its template-parameters box too.
+  bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
   // Copies carry the compartments along.
   void CollectForSelection(Core::ModelElementSet& set) override;
 
@@ -116,6 +121,14 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   void CreateDirectories(Core::Env& env, Style::Style* style) override;
   void SetElementStyle(Core::Env& env, const std::wstring& name) override;
   std::wstring GetElementStyle() const override { return GetRep().elementStyle; }
+
+  // ITemplateParametersOwner
+  TemplateParameters& CreateTemplateParameters(Core::Env& env) override;
+  TemplateParameters* GetTemplateParameters() const override { return GetRep().templateParameters; }
+  void ForgetTemplateParameters(Core::Env& env) override;
+  void TemplateParametersMoved(Core::Env& env, TemplateParameters& box) override;
+  zq::Point GetTemplateCorner(bool old) const override;
+  void SetTemplateParameters(Core::Env& env, TemplateParameters* box) override;
 
   // The pending compartment layout runs in the change's follow-up.
   void Finalize(Core::Env& env) override;

@@ -24,6 +24,7 @@ const Core::FactoryRegistry& Registry() {
     Core::FactoryRegistry r;
     r.Register(Class::Class::Factory());
     r.Register(Compartment::Factory());
+    r.Register(Class::TemplateParameters::Factory());
     r.Register(TextBlock::Text::Factory());
     r.Register(Style::Style::Factory());
     Style::Style::ReportExtras(r);
@@ -242,6 +243,51 @@ TEST_F(Classes, StoredFormReadsBackInOrder) {
   EXPECT_TRUE(classes[0]->IsAbstract());
   EXPECT_EQ(classes[0]->GetSize(), c->GetSize());
   EXPECT_EQ(Save(loaded), first);
+}
+
+TEST_F(Classes, TemplateParametersSitOnTheTopRightCornerAndWidenTheClass) {
+  Class::Class* c = NewClass();
+  Step([&](Core::Env& env) { c->SetRect(env, {1000, 5000, 3000, 3500}, false); });
+  ASSERT_EQ(c->GetRect(), zq::Rect(1000, 5000, 3000, 3500));
+  Class::TemplateParameters* box = nullptr;
+  Step([&](Core::Env& env) { box = &c->CreateTemplateParameters(env); });
+  EXPECT_EQ(box->GetRect(), zq::Rect(2400, 5100, 3100, 4900));
+  zq::Rect bounds;
+  c->GetBoundingRect(bounds);
+  EXPECT_EQ(bounds, zq::Rect(1000, 5100, 3100, 3500));
+  std::vector<zq::Point> outline;
+  c->GetOutline(outline, false);
+  EXPECT_EQ(outline.size(), 8u);
+  EXPECT_EQ(outline[1], (zq::Point{2400, 5000}));
+  EXPECT_EQ(c->GetMinWidth(), 1000);
+  EXPECT_TRUE(c->IsNear({3050, 5050}, 0));
+  // A longer text widens the box to the left; within 400 of the class's left edge the class widens.
+  Step([&](Core::Env& env) { box->SetName(env, L"T, U, V, W, X, Y, Z, Element, Allocator"); });
+  EXPECT_EQ(box->GetRect().right, 3100);
+  EXPECT_EQ(c->GetRect().right, 3000);
+  EXPECT_GE(box->GetRect().left - c->GetRect().left, 400);
+  EXPECT_LT(c->GetRect().left, 1000);
+  const std::string saved = Save(diagram);
+  EXPECT_NE(saved.find("<TemplateParameters"), std::string::npos);
+  Core::Diagram loaded{Registry(), nullptr};
+  loaded.LoadXML(saved);
+  ASSERT_EQ(All<Class::Class>(loaded).size(), 1u);
+  Class::TemplateParameters* read = All<Class::Class>(loaded)[0]->GetTemplateParameters();
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetRect(), box->GetRect());
+  EXPECT_EQ(Save(loaded), saved);
+  // Deleting the box shrinks nothing back but forgets it; undo brings it back.
+  Step([&](Core::Env& env) { box->Delete(env); });
+  EXPECT_EQ(c->GetTemplateParameters(), nullptr);
+  EXPECT_EQ(c->GetMinWidth(), 300);
+  Undo();
+  EXPECT_EQ(c->GetTemplateParameters(), box);
+  // Deleting the class takes the box along.
+  Step([&](Core::Env& env) { c->Delete(env); });
+  EXPECT_TRUE(box->IsDeleted());
+  Undo();
+  EXPECT_FALSE(box->IsDeleted());
+  EXPECT_EQ(Save(diagram), saved);
 }
 
 // A document of two classes whose compartments carry the given "Previous" attributes.

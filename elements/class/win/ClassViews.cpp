@@ -36,9 +36,27 @@ void VClass::UpdateShape() {
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
   const zq::Rect r = class_.GetRect();
   const Style::ElementStyleFill fill(class_);
-  if (fill.GetLineStyle())
-    drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(class_.GetSize())));
-  drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  TemplateParameters* box = class_.GetTemplateParameters();
+  if (!box) {
+    if (fill.GetLineStyle())
+      drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(class_.GetSize())));
+    drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  } else {
+    const zq::Rect t = box->GetRect();
+    if (fill.GetLineStyle()) {
+      const auto key = View::MakeAreaWeight(class_.GetSize() + box->GetSize());
+      drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), key));
+      drawing_.Add(canvas.CreateFilledRect(ToDouble(t), *fill.GetLineStyle(), key));
+    }
+    drawing_.Add(canvas.CreateDashedRect(ToDouble(t), 0));
+    // The class's outline leaves out what the box covers of its top and right edges.
+    auto line = [&](double x0, double y0, double x1, double y1) { drawing_.Add(canvas.CreateLine({x0, y0}, {x1, y1})); };
+    line(r.left, r.top, t.left, r.top);
+    line(r.right, t.bottom, r.right, r.bottom);
+    line(r.right, r.bottom, r.left, r.bottom);
+    line(r.left, r.bottom, r.left, r.top);
+    if (auto* v = dynamic_cast<View::SelectableViewElement*>(box->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+  }
   RedrawText(class_.GetText(), GetCanvasView());
   // The compartments lie on the class and are placed by it: their lines follow its changes.
   for (Compartment* c : class_.Compartments())
@@ -74,6 +92,40 @@ unsigned VClassCompartment::GetMenuId() const {
   return compartment_.GetClass() ? kClassMenuId : View::IContextMenu::kDefaultMenuId;
 }
 
+// ---- VTemplateParameters
+
+namespace {
+constexpr unsigned kNorthAndWest = 5;
+}  // namespace
+
+VTemplateParameters::VTemplateParameters(View::ICanvasView& view, TemplateParameters& box)
+    : Core::IViewElement(view, box),
+      View::SelectableViewElement(view, box),
+      box_(box),
+      handles_(view, box, kNorthAndWest, this, 0) {}
+
+void VTemplateParameters::UpdateShape() {
+  RedrawText(box_.GetText(), GetCanvasView());
+  UpdateMarks();
+}
+
+void VTemplateParameters::UpdateMarks() {
+  marks_.Clear();
+  if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
+}
+
+Core::Weight VTemplateParameters::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
+  return IsSelected() ? handles_.WeightAt(point, tolerance) : Core::Weight();
+}
+
+View::IControl* VTemplateParameters::FindControlAt(const zq::Point& point) {
+  return IsSelected() ? handles_.FindAt(point) : nullptr;
+}
+
+void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  if (auto* owner = dynamic_cast<Class*>(box_.GetTemplateOwner())) CreateCmdHandlers(*owner, task, list, nullptr);
+}
+
 // ---- commands
 
 void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment) {
@@ -83,12 +135,32 @@ void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList&
 
 ClassCmdHandler::ClassCmdHandler(View::IDefaultTask& task, Class& c) : ICmdHandler(task), class_(c) {
   GetPlugs().Add(ID_CLASS_ABSTRACT, this, &ClassCmdHandler::OnAbstract);
+  GetPlugs().Add(ID_CLASS_TEMPLATE, this, &ClassCmdHandler::OnTemplate);
   UpdateCommands();
 }
 
 void ClassCmdHandler::UpdateCommands() {
-  GetPlugs().Enable(ID_CLASS_ABSTRACT, IsReady() && !class_.IsDeleted());
+  const bool ready = IsReady() && !class_.IsDeleted();
+  GetPlugs().Enable(ID_CLASS_ABSTRACT, ready);
   GetPlugs().SetCheckState(ID_CLASS_ABSTRACT, class_.IsAbstract() ? 1 : 0);
+  GetPlugs().Enable(ID_CLASS_TEMPLATE, ready);
+  GetPlugs().SetCheckState(ID_CLASS_TEMPLATE, class_.GetTemplateParameters() ? 1 : 0);
+}
+
+void ClassCmdHandler::OnTemplate(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  View::ViewContext& context = task.GetContext();
+  task.TakeSelectionSnapshot();
+  if (TemplateParameters* box = class_.GetTemplateParameters()) {
+    Core::Env env = task.MakeEnv();
+    box->Delete(env);
+  } else {
+    context.view->ClearSelection(&task.GetSelectionTracker());
+    Core::Env env = task.MakeEnv();
+    class_.CreateTemplateParameters(env).SelectInView(*context.view, true, &task.GetSelectionTracker());
+  }
+  task.CommitPending(false);
+  UpdateCommands();
 }
 
 void ClassCmdHandler::OnAbstract(const Application::CommandMsg&) {
@@ -130,6 +202,7 @@ void RegisterClassViews() {
         [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
           if (auto* c = dynamic_cast<Class*>(&element)) return std::make_shared<VClass>(view, *c);
           if (auto* k = dynamic_cast<Compartment*>(&element)) return std::make_shared<VClassCompartment>(view, *k);
+          if (auto* t = dynamic_cast<TemplateParameters*>(&element)) return std::make_shared<VTemplateParameters>(view, *t);
           return nullptr;
         });
     return true;

@@ -48,10 +48,32 @@ class VClassCompartment : public ::Compartment::VCompartment {
   Compartment& compartment_;
 };
 
+// The template-parameters box: its north and west handles while selected; the class menu.
+class VTemplateParameters : public View::SelectableViewElement, public View::VIShiftable,
+                            public TextBlock::CharHandlerImp {
+ public:
+  VTemplateParameters(View::ICanvasView& view, TemplateParameters& box);
+  // Asks the text's view to follow (the class's view draws the box).
+  void UpdateShape() override;
+  void UpdateMarks() override;
+  Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;
+  View::IControl* FindControlAt(const zq::Point& point) override;
+  TextBlock::Text* GetTextModel() const override { return box_.GetText(); }
+  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+  void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
+  unsigned GetMenuId() const override { return kClassMenuId; }
+
+ private:
+  TemplateParameters& box_;
+  View::RectResizeControls handles_;
+  ICanvas::Group marks_;
+};
+
 // Adds the class's menu handlers; with a compartment, a new compartment goes right after it.
 void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment);
 
-// "A&bstract" (40144): toggles the flag, checked while the class is abstract.
+// "A&bstract" (40144): toggles the flag, checked while the class is abstract; "T&emplate" (40154):
+// adds or removes the template-parameters box, checked while there is one.
 class ClassCmdHandler : public View::ICmdHandler {
  public:
   ClassCmdHandler(View::IDefaultTask& task, Class& c);
@@ -59,6 +81,7 @@ class ClassCmdHandler : public View::ICmdHandler {
 
  private:
   void OnAbstract(const Application::CommandMsg&);
+  void OnTemplate(const Application::CommandMsg&);
   Class& class_;
 };
 

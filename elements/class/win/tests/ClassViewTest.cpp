@@ -29,6 +29,7 @@ Core::FactoryRegistry& Registry() {
     Core::FactoryRegistry r;
     Class::Class::Factory().ReportTo(r);
     Class::Compartment::Factory().ReportTo(r);
+    Class::TemplateParameters::Factory().ReportTo(r);
     TextBlock::Text::Factory().ReportTo(r);
     Style::Style::Factory().ReportTo(r);
     return r;
@@ -271,6 +272,43 @@ TEST(ClassView, CompartmentsAddedFilledResizedAbstractSavedAndReadBack) {
   EXPECT_FALSE(c->IsAbstract());
   w.Undo();
   EXPECT_EQ(c->GetRect(), r);
+}
+
+TEST(ClassView, TemplateAddsTheBoxOnTheCornerWhereTheOutlineLeavesAGap) {
+  ClassWindow w;
+  Class::Class* c = CreateAt(w, {2000, 8000});
+  ASSERT_NE(c, nullptr);
+  const zq::Rect r = c->GetRect();
+  const std::size_t steps = w.Steps();
+  ASSERT_TRUE(w.Menu(*c, nullptr, ID_CLASS_TEMPLATE));
+  Class::TemplateParameters* box = c->GetTemplateParameters();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(w.Steps(), steps + 1);
+  EXPECT_TRUE(box->IsSelectedInView(*w.view));
+  EXPECT_FALSE(c->IsSelectedInView(*w.view));
+  const zq::Rect t = box->GetRect();
+  EXPECT_EQ(t.right, r.right + 100);
+  EXPECT_EQ(t.bottom, r.top - 100);
+  // The class's top edge is drawn up to the box and not under it; the box's top edge is dashed.
+  w.view->ClearSelection(nullptr);
+  EXPECT_GT(w.DarkOnLine({r.left + 50, r.top}, {t.left - 50, r.top}), 5);
+  EXPECT_EQ(w.DarkOnLine({t.left + 50, r.top}, {r.right - 50, r.top}), 0);
+  const int dashed = w.DarkOnLine({t.left + 20, t.top}, {t.right - 20, t.top});
+  const int solid = w.DarkOnLine({r.left + 20, r.bottom}, {r.left + 20 + t.Width() - 40, r.bottom});
+  EXPECT_GT(dashed, 2);
+  EXPECT_LT(dashed, solid);
+  // Typing on the selected box edits its parameters.
+  box->SelectInView(*w.view, true);
+  w.Type(u"T");
+  w.Escape();
+  EXPECT_EQ(box->GetName(), L"T");
+  // Again: the box goes, as one step.
+  ASSERT_TRUE(w.Menu(*c, nullptr, ID_CLASS_TEMPLATE));
+  EXPECT_EQ(c->GetTemplateParameters(), nullptr);
+  EXPECT_TRUE(box->IsDeleted());
+  w.Undo();
+  EXPECT_EQ(c->GetTemplateParameters(), box);
+  EXPECT_EQ(box->GetName(), L"T");
 }
 
 }  // namespace
