@@ -15,20 +15,12 @@ constexpr unsigned kAllHandles = 255;
 
 ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
 
-void RedrawText(TextBlock::Text* text, View::ICanvasView& view) {
-  if (text)
-    if (TextBlock::VText* textView = TextBlock::FindTextView(*text, view)) textView->RequestUpdate();
-}
-
 }  // namespace
 
 // ---- VClass
 
 VClass::VClass(View::ICanvasView& view, Class& c)
-    : Core::IViewElement(view, c),
-      View::SelectableViewElement(view, c),
-      class_(c),
-      handles_(view, c, kAllHandles, this, 0) {}
+    : Core::IViewElement(view, c), VTextBox(view, c, kAllHandles), class_(c) {}
 
 void VClass::UpdateShape() {
   drawing_.Clear();
@@ -57,23 +49,12 @@ void VClass::UpdateShape() {
     line(r.left, r.bottom, r.left, r.top);
     if (auto* v = dynamic_cast<View::SelectableViewElement*>(box->FindViewElement(GetCanvasView()))) v->RequestUpdate();
   }
-  RedrawText(class_.GetText(), GetCanvasView());
+  RedrawText(class_.GetText());
   // The compartments lie on the class and are placed by it: their lines follow its changes.
   for (Compartment* c : class_.Compartments())
     if (auto* v = dynamic_cast<View::SelectableViewElement*>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
   UpdateMarks();
 }
-
-void VClass::UpdateMarks() {
-  marks_.Clear();
-  if (IsSelected() && !class_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
-}
-
-Core::Weight VClass::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
-  return IsSelected() ? handles_.WeightAt(point, tolerance) : Core::Weight();
-}
-
-View::IControl* VClass::FindControlAt(const zq::Point& point) { return IsSelected() ? handles_.FindAt(point) : nullptr; }
 
 void VClass::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
   CreateCmdHandlers(class_, task, list, nullptr);
@@ -99,27 +80,11 @@ constexpr unsigned kNorthAndWest = 5;
 }  // namespace
 
 VTemplateParameters::VTemplateParameters(View::ICanvasView& view, TemplateParameters& box)
-    : Core::IViewElement(view, box),
-      View::SelectableViewElement(view, box),
-      box_(box),
-      handles_(view, box, kNorthAndWest, this, 0) {}
+    : Core::IViewElement(view, box), VTextBox(view, box, kNorthAndWest), box_(box) {}
 
 void VTemplateParameters::UpdateShape() {
-  RedrawText(box_.GetText(), GetCanvasView());
+  RedrawText(box_.GetText());
   UpdateMarks();
-}
-
-void VTemplateParameters::UpdateMarks() {
-  marks_.Clear();
-  if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
-}
-
-Core::Weight VTemplateParameters::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
-  return IsSelected() ? handles_.WeightAt(point, tolerance) : Core::Weight();
-}
-
-View::IControl* VTemplateParameters::FindControlAt(const zq::Point& point) {
-  return IsSelected() ? handles_.FindAt(point) : nullptr;
 }
 
 void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {

@@ -18,23 +18,17 @@ constexpr unsigned kClassMenuId = 114;
 
 // The box of a class: its outline and fill (the name and compartments draw themselves), its eight
 // resize handles, the class menu; typing and double clicks edit the name.
-class VClass : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+class VClass : public ::Compartment::VTextBox {
  public:
   VClass(View::ICanvasView& view, Class& c);
   void UpdateShape() override;
-  void UpdateMarks() override;
-  Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;
-  View::IControl* FindControlAt(const zq::Point& point) override;
   TextBlock::Text* GetTextModel() const override { return class_.GetText(); }
-  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kClassMenuId; }
 
  private:
   Class& class_;
-  View::RectResizeControls handles_;
   ICanvas::Group drawing_;
-  ICanvas::Group marks_;
 };
 
 // A compartment's view: inside a class it opens the class menu, made for this compartment.
@@ -49,24 +43,17 @@ class VClassCompartment : public ::Compartment::VCompartment {
 };
 
 // The template-parameters box: its north and west handles while selected; the class menu.
-class VTemplateParameters : public View::SelectableViewElement, public View::VIShiftable,
-                            public TextBlock::CharHandlerImp {
+class VTemplateParameters : public ::Compartment::VTextBox {
  public:
   VTemplateParameters(View::ICanvasView& view, TemplateParameters& box);
   // Asks the text's view to follow (the class's view draws the box).
   void UpdateShape() override;
-  void UpdateMarks() override;
-  Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;
-  View::IControl* FindControlAt(const zq::Point& point) override;
   TextBlock::Text* GetTextModel() const override { return box_.GetText(); }
-  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kClassMenuId; }
 
  private:
   TemplateParameters& box_;
-  View::RectResizeControls handles_;
-  ICanvas::Group marks_;
 };
 
 // Adds the class's menu handlers; with a compartment, a new compartment goes right after it.
