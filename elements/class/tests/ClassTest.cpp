@@ -113,6 +113,24 @@ TEST_F(Classes, ANewClassIsNamedAndSizedByItsName) {
   EXPECT_TRUE(header.bold);
 }
 
+TEST_F(Classes, ACompartmentMadeFirstGivesTheClassDiagramDirectoryAnInheritingFont) {
+  Step([&](Core::Env& env) { Compartment::Create(env, {0, 0}); });
+  Style::Style* style = Style::Style::Find(diagram);
+  ASSERT_NE(style, nullptr);
+  Style::Directory* classDiagram = style->GetRoot()->Find(Style::Names::ClassDiagram());
+  ASSERT_NE(classDiagram, nullptr);
+  EXPECT_NE(classDiagram->GetFont(), nullptr);
+  NewClass();
+  // Compartment texts are 8 points; the header's size comes from "Base" through the inheriting levels.
+  TextBlock::TextStyle compartment, header;
+  style->GetFont(Style::Names::ClassCompartment(), compartment);
+  style->GetFont(Style::Names::ClassHeader(), header);
+  TextBlock::TextStyle base;
+  style->GetFont(Style::DirectoryName::Base(), base);
+  EXPECT_NE(compartment.size, header.size);
+  EXPECT_EQ(header.size, base.size);
+}
+
 TEST_F(Classes, CompartmentsStackBelowTheHeaderAndGrowTheBox) {
   Class::Class* c = NewClass();
   const std::int32_t headerOnly = c->GetSize().y;
