@@ -112,6 +112,11 @@ std::pair<Compartment*, bool> Class::FindCompartmentSlot(const zq::Point& point)
   return slot;
 }
 
+void Class::DropCompartments(Core::Env& env, Compartment& head, const zq::Point& point) {
+  const auto [neighbour, before] = FindCompartmentSlot(point);
+  InsertCompartment(env, head, neighbour, before);
+}
+
 void Class::RemoveCompartment(Core::Env& env, ::Compartment::ICompartment& compartment) {
   auto* c = dynamic_cast<Compartment*>(&compartment);
   if (!c) return;

@@ -69,6 +69,8 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // Where a compartment dragged to the height of the point goes: the neighbour (none without
   // compartments) and whether before it.
   std::pair<Compartment*, bool> FindCompartmentSlot(const zq::Point& point) const;
+  // Drops a free chain of compartments at the point: it goes into the slot the point gives.
+  void DropCompartments(Core::Env& env, Compartment& head, const zq::Point& point);
   // The header height the name needs.
   std::int32_t HeaderHeight(const Core::IGrid& grid) const;
 

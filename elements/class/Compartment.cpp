@@ -141,6 +141,23 @@ void Compartment::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::Sh
   SetPos(env, Core::ShiftParam::Apply(shift, GetPos(), GetOldPos()));
 }
 
+bool Compartment::DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) {
+  Class* owner = GetClass();
+  if (IsDeleted() || !owner || set.Moves(owner) || set.IsDeferred(owner)) return true;
+  if (GetPrevious() && moved.Contains(GetPrevious())) return true;
+  Compartment* last = this;
+  while (last->GetNext() && moved.Contains(last->GetNext())) last = last->GetNext();
+  Compartment* p = GetPrevious();
+  Compartment* n = last->GetNext();
+  if (p) p->SetNext(env, n);
+  if (n) n->SetPrevious(env, p);
+  SetPrevious(env, nullptr);
+  last->SetNext(env, nullptr);
+  if (owner->GetFirstCompartment() == this) owner->SetFirstCompartmentRaw(env, n);
+  for (Compartment* c = this; c; c = c->GetNext()) c->SetOwner(env, nullptr);
+  return false;
+}
+
 void Compartment::Delete(Core::Env& env) {
   if (IsDeleted()) return;
   Unlink(env);

@@ -68,6 +68,10 @@ class Compartment
 
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool noFollow) override;
+  // The start of a move without the class: the first of a run of moved compartments takes the run
+  // out of its stack (whose remaining compartments close up) as a free chain. True when nothing
+  // was detached: the class moves too, or an earlier compartment of the run acts.
+  bool DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) override;
   // Unlinks, then deletes the compartment with its text.
   void Delete(Core::Env& env) override;
   // A compartment moves with a class that moves.

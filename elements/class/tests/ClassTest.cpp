@@ -6,6 +6,8 @@
 
 #include "core/DefaultGrid.h"
 #include "core/Diagram.h"
+#include "core/ModelElementSet.h"
+#include "core/Shift.h"
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
@@ -190,6 +192,45 @@ TEST_F(Classes, DeletingEachCompartmentAndUndoingRestoresEveryLink) {
   }
   Redo();
   EXPECT_EQ(Stack(*c), L"a|b|");
+}
+
+TEST_F(Classes, ARunOfCompartmentsDraggedToAnotherClassLeavesItsStackClosed) {
+  Class::Class* from = NewClass();
+  Compartment* a = AddCompartment(*from, L"a");
+  Compartment* b = AddCompartment(*from, L"b");
+  Compartment* c = AddCompartment(*from, L"c");
+  AddCompartment(*from, L"d");
+  Class::Class* to = NewClass({9000, 5000});
+  Compartment* e = AddCompartment(*to, L"e");
+  const std::string saved = Save(diagram);
+  Step([&](Core::Env& env) {
+    Core::ModelElementSet moved;
+    moved.Insert(b->shared_from_this());
+    moved.Insert(c->shared_from_this());
+    Core::DeferredShiftSet set(moved, &diagram, b);
+    EXPECT_TRUE(c->DetachFromSource(env, set, moved));  // only the run's first acts
+    EXPECT_FALSE(b->DetachFromSource(env, set, moved));
+    EXPECT_EQ(Stack(*from), L"a|d|");
+    EXPECT_EQ(b->GetClass(), nullptr);
+    EXPECT_EQ(b->GetNext(), c);
+    // Dropped above the middle of the target's only compartment: before it.
+    to->DropCompartments(env, *b, {9100, e->GetPos().y + 10});
+  });
+  EXPECT_EQ(Stack(*to), L"b|c|e|");
+  EXPECT_EQ(Stack(*from), L"a|d|");
+  EXPECT_EQ(a->GetNext()->GetPos().y, a->GetPos().y - a->GetSize().y);
+  EXPECT_EQ(to->GetSize().y, to->HeaderHeight(View::DefaultGrid::Instance()) + 3 * e->GetSize().y);
+  Undo();
+  EXPECT_EQ(Save(diagram), saved);
+  // A compartment that moves with its class stays where it is.
+  Step([&](Core::Env& env) {
+    Core::ModelElementSet moved;
+    moved.Insert(from->shared_from_this());
+    moved.Insert(b->shared_from_this());
+    Core::DeferredShiftSet set(moved, &diagram, from);
+    EXPECT_TRUE(b->DetachFromSource(env, set, moved));
+  });
+  EXPECT_EQ(Stack(*from), L"a|b|c|d|");
 }
 
 TEST_F(Classes, ResizingKeepsTheOppositeEdgeAndTheMinimum) {
