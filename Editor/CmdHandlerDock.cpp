@@ -1,5 +1,6 @@
 #include "Editor/CmdHandlerDock.h"
 
+#include "elements/class/Class.h"
 #include "elements/note/Note.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
@@ -15,6 +16,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     // A note with its top-left corner where the diagram was last pressed.
     Add(std::make_unique<View::StdCreateCmdHandler>(
         task, ID_NEW_NOTE, [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr { return Note::Note::Create(env, p); }));
+    // A class named "<name?>" with its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_CLASS, &Class::Class::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

@@ -1,6 +1,9 @@
 #include "Editor/ElementFactories.h"
 
 #include "core/Transaction.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "elements/class/win/ClassViews.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
@@ -28,6 +31,9 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Text::Anchor::Factory().ReportTo(registry);
     Note::ReportNoteFactories(registry);
     Dependency::ReportDependencyFactories(registry);
+    Class::Class::Factory().ReportTo(registry);
+    Class::Compartment::Factory().ReportTo(registry);
+    Class::TemplateParameters::Factory().ReportTo(registry);
     RegisterViewMakers();
 }
 
@@ -43,6 +49,7 @@ void RegisterViewMakers() {
             });
         TextBlock::RegisterTextViews();
         Note::RegisterNoteViews();
+        Class::RegisterClassViews();
         return true;
     }();
     (void)registered;

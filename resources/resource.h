@@ -27,6 +27,7 @@
 #define IDR_MENU_SEGMENT        112     // a connector segment: the element menu and "Keep &Orthogonal"
 #define IDR_MENU_NOTE           117     // a note: "New C&onnector" and the element menu
 #define IDR_MENU_DEPENDENCYSEGMENT 125  // a dependency segment: "New Te&xt", the element menu, "Keep &Orthogonal"
+#define IDR_MENU_CLASS          114     // a class box and its compartments
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -152,6 +153,10 @@
 #define ID_NEW_STATE            40131
 #define ID_NEW_INITIALSTATE     40133
 #define ID_NEW_FINALSTATE       40134
+// Class boxes
+#define ID_NEW_COMPARTMENT      40105
+#define ID_CLASS_ABSTRACT       40144
+#define ID_CLASS_TEMPLATE       40154
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

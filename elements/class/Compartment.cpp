@@ -1,0 +1,213 @@
+#include "elements/class/Compartment.h"
+
+#include "core/DocumentReader.h"
+#include "core/ModelElementSet.h"
+#include "core/PropertyKinds.h"
+#include "core/Registries.h"
+#include "core/Transaction.h"
+#include "elements/class/Class.h"
+#include "style/Model.h"
+#include "style/Names.h"
+
+namespace Class {
+
+Core::FactoryImp<Compartment>& Compartment::Factory() {
+  static Core::FactoryImp<Compartment> factory(Core::SchemaNamespace10(), L"Compartment");
+  return factory;
+}
+
+void Compartment::RegisterProperties(Core::PropertyTable<CompartmentRep>& t) {
+  using namespace Core;
+  RegisterProperty<>::Register(t, &CompartmentRep::size, L"Size", zq::Point(3000, 800));
+  RegisterRefNonStoreProperty::Register(t, &CompartmentRep::owner, L"Owner");
+  RegisterRefProperty<>::Register(t, &CompartmentRep::text, L"Text");
+  RegisterRefProperty<>::Register(t, &CompartmentRep::previous, L"Previous");
+  RegisterRefNonStoreProperty::Register(t, &CompartmentRep::next, L"Next");
+  RegisterRefNonStoreProperty::Register(t, &CompartmentRep::style, L"Style");
+}
+
+std::shared_ptr<Compartment> Compartment::Create(Core::Env& env, const zq::Point& at) {
+  Style::Style& style = Style::Style::FindOrCreate(env);
+  Style::CreateKindDirectories(env, style, Style::StyledKind::ClassCompartment);
+  auto c = Factory().CreateTyped(env);
+  c->SetStyle(env, &style);
+  auto text = TextBlock::Text::Create(env, *c);
+  c->SetText(env, text.get());
+  c->SetPos(env, at);
+  c->SetName(env, L"<text?>");
+  return c;
+}
+
+Core::IModelElement* Compartment::GetOwner() const { return GetRep().owner; }
+
+::Compartment::ICompartmentOwner* Compartment::GetCompartmentOwner() const { return GetRep().owner; }
+
+void Compartment::SetOwner(Core::Env& env, ::Compartment::ICompartmentOwner* owner) {
+  if (IsDeleted()) return;
+  Class* next = dynamic_cast<Class*>(owner);
+  Class* old = GetRep().owner;
+  if (next == old) return;
+  SetField(env, &CompartmentRep::owner, next);
+  if (old) old->RemoveCompartment(env, *this);
+  if (next) next->CompartmentsChanged(env);
+}
+
+void Compartment::SetOwnerOfChain(Core::Env& env, Class* owner) {
+  for (Compartment* c = this; c; c = c->GetNext()) c->SetOwner(env, owner);
+}
+
+Compartment* Compartment::GetLast() {
+  Compartment* last = this;
+  // A list read from a document is checked for cycles; the bound only guards against a broken one.
+  for (std::size_t steps = 0; last->GetNext() && steps < 1000000; ++steps) last = last->GetNext();
+  return last;
+}
+
+Compartment* Compartment::Unlink(Core::Env& env) {
+  if (IsDeleted()) return nullptr;
+  Compartment* p = GetPrevious();
+  Compartment* n = GetNext();
+  SetPrevious(env, nullptr);
+  SetNext(env, nullptr);
+  if (p) p->SetNext(env, n);
+  if (n) n->SetPrevious(env, p);
+  if (Class* owner = GetClass(); owner && owner->GetFirstCompartment() == this) owner->SetFirstCompartmentRaw(env, n);
+  SetOwner(env, nullptr);
+  return n;
+}
+
+void Compartment::InsertChain(Core::Env& env, Compartment& head, bool before) {
+  if (IsDeleted() || head.IsDeleted() || &head == this) return;
+  Compartment* p = GetPrevious();
+  Compartment* n = GetNext();
+  Compartment* last = head.GetLast();
+  if (before) {
+    SetPrevious(env, last);
+    last->SetNext(env, this);
+    head.SetPrevious(env, p);
+    if (p) p->SetNext(env, &head);
+  } else {
+    SetNext(env, &head);
+    head.SetPrevious(env, this);
+    last->SetNext(env, n);
+    if (n) n->SetPrevious(env, last);
+  }
+  Class* owner = GetClass();
+  if (before && owner && owner->GetFirstCompartment() == this) owner->SetFirstCompartmentRaw(env, &head);
+  for (Compartment* c = &head; c; c = c->GetNext()) {
+    c->SetOwner(env, owner);
+    if (c == last) break;
+  }
+}
+
+void Compartment::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
+  if (IsDeleted()) return;
+  const zq::Rect r = rect.Normalized();
+  const zq::Rect old = GetRect();
+  if (r == old) return;
+  Class* owner = GetClass();
+  if (!owner) {
+    SetPos(env, r.TopLeft());
+    Resize(env, {r.Width(), r.top - r.bottom});
+    return;
+  }
+  // Inside a class the height is the compartment's own, the width the class's.
+  SetSize(env, {GetSize().x, std::max(r.top - r.bottom, NeededSize(::Compartment::GridOf(env)).y)});
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  zq::Rect box = owner->GetRect();
+  box.left += r.left - old.left;
+  box.right += r.right - old.right;
+  box.bottom -= GetOldSize().y - GetSize().y;
+  owner->SetRect(env, box, false);
+}
+
+void Compartment::SetName(Core::Env& env, const std::wstring& name) {
+  if (!IsDeleted() && GetText()) GetText()->SetName(env, name);
+}
+
+std::wstring Compartment::GetName() const { return GetText() ? GetText()->GetName() : std::wstring(); }
+
+void Compartment::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement*) const {
+  style = TextBlock::TextStyle();
+  if (const Style::Style* s = GetRep().style) s->GetFont(Style::Names::ClassCompartment(), style);
+  style.horizontalAlignment = TextBlock::AlignLeft;
+  style.verticalAlignment = TextBlock::AlignTop;
+  style.sizing = TextBlock::SizingOwnExtent;
+}
+
+void Compartment::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift,
+                            Core::DeferredShiftSet&, bool) {
+  if (IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
+  SetPos(env, Core::ShiftParam::Apply(shift, GetPos(), GetOldPos()));
+}
+
+bool Compartment::DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) {
+  Class* owner = GetClass();
+  if (IsDeleted() || !owner || set.Moves(owner) || set.IsDeferred(owner)) return true;
+  if (GetPrevious() && moved.Contains(GetPrevious())) return true;
+  Compartment* last = this;
+  while (last->GetNext() && moved.Contains(last->GetNext())) last = last->GetNext();
+  Compartment* p = GetPrevious();
+  Compartment* n = last->GetNext();
+  if (p) p->SetNext(env, n);
+  if (n) n->SetPrevious(env, p);
+  SetPrevious(env, nullptr);
+  last->SetNext(env, nullptr);
+  if (owner->GetFirstCompartment() == this) owner->SetFirstCompartmentRaw(env, n);
+  for (Compartment* c = this; c; c = c->GetNext()) c->SetOwner(env, nullptr);
+  return false;
+}
+
+void Compartment::Delete(Core::Env& env) {
+  if (IsDeleted()) return;
+  Unlink(env);
+  IModelElement::Delete(env);
+  TextBlock::ITextOwner::DeleteWithText(GetText(), env);
+}
+
+bool Compartment::IsCompletelySelectedImp(const Core::ModelElementSet& set) {
+  if (set.Contains(this)) return true;
+  Class* owner = GetClass();
+  return owner && owner->IsCompletelySelected(set);
+}
+
+void Compartment::SetStyle(Core::Env& env, Style::Style* style) {
+  if (IsDeleted() || style == GetRep().style) return;
+  SetField(env, &CompartmentRep::style, style);
+  TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
+}
+
+void Compartment::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
+  if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::ClassCompartment());
+}
+
+void Compartment::CollectDirectoryNames(Style::IUsageCollector& collector) const {
+  Style::DirectoryName::VisitFromRoot(collector, Style::Names::ClassCompartment());
+}
+
+void Compartment::CreateDirectories(Core::Env& env, Style::Style* style) {
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::ClassCompartment);
+}
+
+void Compartment::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
+  readLine_ = context.line;
+  Class* owner = dynamic_cast<Class*>(context.enclosing);
+  SetField(env, &CompartmentRep::owner, owner);
+  if (owner) owner->NoteReadCompartment(*this);
+}
+
+void Compartment::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {
+  reading_ = true;
+  StorableWithPos::RestoreProperties(attributes, registry);
+}
+
+void Compartment::OnTextChanged(Core::Env& env, TextBlock::Text& text) {
+  if (!reading_) ::Compartment::ICompartment::OnTextChanged(env, text);
+}
+
+void Compartment::RestoreNext(Core::Env& env, Compartment* next) {
+  if (IsDeleted()) return;
+  ModifyField(env, &CompartmentRep::next) = next;
+}
+
+}  // namespace Class

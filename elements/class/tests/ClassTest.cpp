@@ -1,0 +1,400 @@
+// Classes and their compartments: creation, the size following the name and the compartments,
+// resizing, the compartment list with its undo, and the stored form read back or refused.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "core/DefaultGrid.h"
+#include "core/Diagram.h"
+#include "core/ModelElementSet.h"
+#include "core/Shift.h"
+#include "core/Registries.h"
+#include "core/Transaction.h"
+#include "core/UndoHandler.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "style/Model.h"
+#include "style/Names.h"
+#include "text/tests/FixedMeasurer.h"
+
+namespace {
+
+using Class::Compartment;
+
+const Core::FactoryRegistry& Registry() {
+  static Core::FactoryRegistry registry = [] {
+    Core::FactoryRegistry r;
+    r.Register(Class::Class::Factory());
+    r.Register(Compartment::Factory());
+    r.Register(Class::TemplateParameters::Factory());
+    r.Register(TextBlock::Text::Factory());
+    r.Register(Style::Style::Factory());
+    Style::Style::ReportExtras(r);
+    return r;
+  }();
+  return registry;
+}
+
+std::string Save(const Core::Diagram& diagram) {
+  std::ostringstream out;
+  diagram.SaveXML(out);
+  return out.str();
+}
+
+template <class T>
+std::vector<T*> All(const Core::Diagram& diagram) {
+  std::vector<T*> out;
+  for (const auto& e : diagram.Elements())
+    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
+  return out;
+}
+
+struct Classes : ::testing::Test {
+  Classes() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
+
+  template <class F>
+  void Step(F&& change) {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    change(env);
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+  }
+  Class::Class* NewClass(zq::Point at = {1000, 5000}) {
+    Class::Class* c = nullptr;
+    Step([&](Core::Env& env) { c = Class::Class::Create(env, at).get(); });
+    return c;
+  }
+  Compartment* AddCompartment(Class::Class& c, const std::wstring& text, Compartment* after = nullptr) {
+    Compartment* k = nullptr;
+    Step([&](Core::Env& env) {
+      k = Compartment::Create(env, {0, 0}).get();
+      k->SetName(env, text);
+      c.InsertCompartment(env, *k, after, false);
+    });
+    return k;
+  }
+  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
+  void Redo() { diagram.GetUndoHandler().Redo(nullptr, nullptr); }
+  // The stack as texts, top to bottom, checked against the back links and the owner.
+  std::wstring Stack(const Class::Class& c) {
+    std::wstring out;
+    Compartment* previous = nullptr;
+    for (Compartment* k : c.Compartments()) {
+      EXPECT_EQ(k->GetPrevious(), previous);
+      EXPECT_EQ(k->GetClass(), &c);
+      out += k->GetName() + L"|";
+      previous = k;
+    }
+    return out;
+  }
+
+  Core::Diagram diagram{Registry(), nullptr};
+};
+
+TEST_F(Classes, ANewClassIsNamedAndSizedByItsName) {
+  Class::Class* c = NewClass();
+  EXPECT_EQ(c->GetName(), L"<name?>");
+  EXPECT_FALSE(c->IsAbstract());
+  EXPECT_EQ(c->GetCompartmentCount(), 0);
+  EXPECT_EQ(c->GetPos(), (zq::Point{1000, 5000}));
+  const zq::Point small = c->GetSize();
+  EXPECT_EQ(small.x % 100, 0);
+  Step([&](Core::Env& env) { c->SetName(env, L"AVeryMuchLongerClassName"); });
+  EXPECT_GT(c->GetSize().x, small.x);
+  const zq::Point grown = c->GetSize();
+  Undo();
+  EXPECT_EQ(c->GetSize(), small);
+  Redo();
+  EXPECT_EQ(c->GetSize(), grown);
+  EXPECT_EQ(c->GetName(), L"AVeryMuchLongerClassName");
+  // The class creates its style branch with the header bold.
+  Style::Style* style = Style::Style::Find(diagram);
+  ASSERT_NE(style, nullptr);
+  TextBlock::TextStyle header;
+  style->GetFont(Style::Names::ClassHeader(), header);
+  EXPECT_TRUE(header.bold);
+}
+
+TEST_F(Classes, ACompartmentMadeFirstGivesTheClassDiagramDirectoryAnInheritingFont) {
+  Step([&](Core::Env& env) { Compartment::Create(env, {0, 0}); });
+  Style::Style* style = Style::Style::Find(diagram);
+  ASSERT_NE(style, nullptr);
+  Style::Directory* classDiagram = style->GetRoot()->Find(Style::Names::ClassDiagram());
+  ASSERT_NE(classDiagram, nullptr);
+  EXPECT_NE(classDiagram->GetFont(), nullptr);
+  NewClass();
+  // Compartment texts are 8 points; the header's size comes from "Base" through the inheriting levels.
+  TextBlock::TextStyle compartment, header;
+  style->GetFont(Style::Names::ClassCompartment(), compartment);
+  style->GetFont(Style::Names::ClassHeader(), header);
+  TextBlock::TextStyle base;
+  style->GetFont(Style::DirectoryName::Base(), base);
+  EXPECT_NE(compartment.size, header.size);
+  EXPECT_EQ(header.size, base.size);
+}
+
+TEST_F(Classes, CompartmentsStackBelowTheHeaderAndGrowTheBox) {
+  Class::Class* c = NewClass();
+  const std::int32_t headerOnly = c->GetSize().y;
+  Compartment* a = AddCompartment(*c, L"x: int");
+  Compartment* b = AddCompartment(*c, L"f()");
+  EXPECT_EQ(Stack(*c), L"x: int|f()|");
+  EXPECT_EQ(a->GetPos().y, c->GetPos().y - c->HeaderHeight(View::DefaultGrid::Instance()));
+  EXPECT_EQ(b->GetPos().y, a->GetPos().y - a->GetSize().y);
+  EXPECT_EQ(c->GetSize().y, headerOnly + a->GetSize().y + b->GetSize().y);
+  EXPECT_EQ(a->GetSize().x, c->GetSize().x);
+  // More lines make the compartment and the box taller, and the one below moves down.
+  const std::int32_t before = c->GetSize().y;
+  Step([&](Core::Env& env) { a->SetName(env, L"x: int\ny: int\nz: int"); });
+  EXPECT_GT(c->GetSize().y, before);
+  EXPECT_EQ(b->GetPos().y, a->GetPos().y - a->GetSize().y);
+  // A wide line widens the class and every compartment.
+  Step([&](Core::Env& env) { b->SetName(env, L"aVeryLongOperationName(int, int, int)"); });
+  EXPECT_EQ(a->GetSize().x, c->GetSize().x);
+  EXPECT_EQ(b->GetSize().x, c->GetSize().x);
+  EXPECT_GE(c->GetSize().x, b->NeededSize(View::DefaultGrid::Instance()).x);
+  Undo();
+  Undo();
+  EXPECT_EQ(c->GetSize().y, headerOnly + a->GetSize().y + b->GetSize().y);
+}
+
+TEST_F(Classes, NewCompartmentGoesAfterTheOneNamed) {
+  Class::Class* c = NewClass();
+  Compartment* a = AddCompartment(*c, L"a");
+  AddCompartment(*c, L"b");
+  AddCompartment(*c, L"c", a);
+  EXPECT_EQ(Stack(*c), L"a|c|b|");
+  EXPECT_EQ(c->IndexOfCompartment(*a), 0);
+  Class::Class* other = NewClass({9000, 5000});
+  EXPECT_EQ(other->IndexOfCompartment(*a), -1);
+  EXPECT_EQ(c->GetCompartment(3), nullptr);
+  EXPECT_EQ(c->GetCompartment(-1), nullptr);
+}
+
+TEST_F(Classes, DeletingEachCompartmentAndUndoingRestoresEveryLink) {
+  Class::Class* c = NewClass();
+  AddCompartment(*c, L"a");
+  AddCompartment(*c, L"b");
+  AddCompartment(*c, L"c");
+  const std::string saved = Save(diagram);
+  const zq::Point size = c->GetSize();
+  for (int i = 0; i < 3; ++i) {
+    Compartment* k = c->GetCompartment(i);
+    Step([&](Core::Env& env) { k->Delete(env); });
+    EXPECT_EQ(c->GetCompartmentCount(), 2);
+    EXPECT_EQ(k->GetClass(), nullptr);
+    EXPECT_LT(c->GetSize().y, size.y);
+    Stack(*c);
+    Undo();
+    EXPECT_EQ(Stack(*c), L"a|b|c|");
+    EXPECT_EQ(c->GetSize(), size);
+    EXPECT_EQ(Save(diagram), saved);
+  }
+  Redo();
+  EXPECT_EQ(Stack(*c), L"a|b|");
+}
+
+TEST_F(Classes, ARunOfCompartmentsDraggedToAnotherClassLeavesItsStackClosed) {
+  Class::Class* from = NewClass();
+  Compartment* a = AddCompartment(*from, L"a");
+  Compartment* b = AddCompartment(*from, L"b");
+  Compartment* c = AddCompartment(*from, L"c");
+  AddCompartment(*from, L"d");
+  Class::Class* to = NewClass({9000, 5000});
+  Compartment* e = AddCompartment(*to, L"e");
+  const std::string saved = Save(diagram);
+  Step([&](Core::Env& env) {
+    Core::ModelElementSet moved;
+    moved.Insert(b->shared_from_this());
+    moved.Insert(c->shared_from_this());
+    Core::DeferredShiftSet set(moved, &diagram, b);
+    EXPECT_TRUE(c->DetachFromSource(env, set, moved));  // only the run's first acts
+    EXPECT_FALSE(b->DetachFromSource(env, set, moved));
+    EXPECT_EQ(Stack(*from), L"a|d|");
+    EXPECT_EQ(b->GetClass(), nullptr);
+    EXPECT_EQ(b->GetNext(), c);
+    // Dropped above the middle of the target's only compartment: before it.
+    to->DropCompartments(env, *b, {9100, e->GetPos().y + 10});
+  });
+  EXPECT_EQ(Stack(*to), L"b|c|e|");
+  EXPECT_EQ(Stack(*from), L"a|d|");
+  EXPECT_EQ(a->GetNext()->GetPos().y, a->GetPos().y - a->GetSize().y);
+  EXPECT_EQ(to->GetSize().y, to->HeaderHeight(View::DefaultGrid::Instance()) + 3 * e->GetSize().y);
+  Undo();
+  EXPECT_EQ(Save(diagram), saved);
+  // A compartment that moves with its class stays where it is.
+  Step([&](Core::Env& env) {
+    Core::ModelElementSet moved;
+    moved.Insert(from->shared_from_this());
+    moved.Insert(b->shared_from_this());
+    Core::DeferredShiftSet set(moved, &diagram, from);
+    EXPECT_TRUE(b->DetachFromSource(env, set, moved));
+  });
+  EXPECT_EQ(Stack(*from), L"a|b|c|d|");
+}
+
+TEST_F(Classes, ResizingKeepsTheOppositeEdgeAndTheMinimum) {
+  Class::Class* c = NewClass();
+  AddCompartment(*c, L"a");
+  const zq::Rect r = c->GetRect();
+  const Core::IGrid& grid = View::DefaultGrid::Instance();
+  const std::int32_t nameWidth = TextBlock::ITextOwner::GetTextAreaSizeUsed(c->GetText()).width;
+  // The left edge dragged to the right as far as it will go: the right edge stays, and the box
+  // keeps the name's width and its margins.
+  Step([&](Core::Env& env) { c->SetRect(env, {r.right - 10, r.top, r.right, r.bottom}, false); });
+  EXPECT_EQ(c->GetRect().right, r.right);
+  EXPECT_EQ(c->GetSize().x, std::max(grid.SnapLength(nameWidth + 200), c->GetFirstCompartment()->NeededSize(grid).x));
+  // The top edge dragged down: the bottom stays, the box never gets lower than header + compartments.
+  Step([&](Core::Env& env) { c->SetRect(env, {r.left, r.bottom + 10, r.right, r.bottom}, false); });
+  EXPECT_EQ(c->GetRect().bottom, r.bottom);
+  EXPECT_EQ(c->GetSize().y, c->HeaderHeight(grid) + c->GetFirstCompartment()->GetSize().y);
+  // A taller box keeps its compartments right under the header.
+  Step([&](Core::Env& env) { c->SetRect(env, {r.left, r.top, r.right + 1000, r.bottom - 2000}, false); });
+  EXPECT_EQ(c->GetSize(), (zq::Point{r.Width() + 1000, r.top - r.bottom + 2000}));
+  Compartment* a = c->GetFirstCompartment();
+  EXPECT_EQ(a->GetPos().y, r.top - c->HeaderHeight(View::DefaultGrid::Instance()));
+  EXPECT_EQ(a->GetSize().x, c->GetSize().x);
+}
+
+TEST_F(Classes, AbstractChangesOnlyWhenToggled) {
+  Class::Class* c = NewClass();
+  const std::size_t steps = diagram.GetUndoHandler().GetUndoCount();
+  Step([&](Core::Env& env) { c->SetAbstract(env, false); });
+  EXPECT_EQ(diagram.GetUndoHandler().GetUndoCount(), steps);
+  Step([&](Core::Env& env) { c->SetAbstract(env, true); });
+  EXPECT_TRUE(c->IsAbstract());
+  TextBlock::TextStyle style;
+  c->GetTextStyle(style, c->GetText());
+  EXPECT_TRUE(style.italic);
+}
+
+TEST_F(Classes, CompartmentSlotsFollowTheMiddles) {
+  Class::Class* c = NewClass();
+  Compartment* a = AddCompartment(*c, L"a");
+  Compartment* b = AddCompartment(*c, L"b");
+  const std::int32_t x = c->GetPos().x + 10;
+  EXPECT_EQ(c->FindCompartmentSlot({x, a->GetPos().y}), std::make_pair(a, true));
+  EXPECT_EQ(c->FindCompartmentSlot({x, b->GetPos().y + 1}), std::make_pair(a, false));
+  EXPECT_EQ(c->FindCompartmentSlot({x, b->GetPos().y - 1}), std::make_pair(b, true));
+  EXPECT_EQ(c->FindCompartmentSlot({x, b->GetPos().y - b->GetSize().y}), std::make_pair(b, false));
+}
+
+TEST_F(Classes, StoredFormReadsBackInOrder) {
+  Class::Class* c = NewClass();
+  AddCompartment(*c, L"first");
+  AddCompartment(*c, L"second");
+  Compartment* third = AddCompartment(*c, L"third");
+  Step([&](Core::Env& env) {
+    c->SetAbstract(env, true);
+    // Written last but linked in the middle: the order comes from "Previous" alone.
+    third->Unlink(env);
+    c->InsertCompartment(env, *third, c->GetFirstCompartment(), false);
+  });
+  const std::string first = Save(diagram);
+  EXPECT_NE(first.find("Previous="), std::string::npos);
+  EXPECT_EQ(first.find("Next="), std::string::npos);
+  EXPECT_EQ(first.find("FirstCompartment="), std::string::npos);
+  Core::Diagram loaded{Registry(), nullptr};
+  loaded.LoadXML(first);
+  const auto classes = All<Class::Class>(loaded);
+  ASSERT_EQ(classes.size(), 1u);
+  EXPECT_EQ(Stack(*classes[0]), L"first|third|second|");
+  EXPECT_TRUE(classes[0]->IsAbstract());
+  EXPECT_EQ(classes[0]->GetSize(), c->GetSize());
+  EXPECT_EQ(Save(loaded), first);
+}
+
+TEST_F(Classes, TemplateParametersSitOnTheTopRightCornerAndWidenTheClass) {
+  Class::Class* c = NewClass();
+  Step([&](Core::Env& env) { c->SetRect(env, {1000, 5000, 3000, 3500}, false); });
+  ASSERT_EQ(c->GetRect(), zq::Rect(1000, 5000, 3000, 3500));
+  Class::TemplateParameters* box = nullptr;
+  Step([&](Core::Env& env) { box = &c->CreateTemplateParameters(env); });
+  EXPECT_EQ(box->GetRect(), zq::Rect(2400, 5100, 3100, 4900));
+  zq::Rect bounds;
+  c->GetBoundingRect(bounds);
+  EXPECT_EQ(bounds, zq::Rect(1000, 5100, 3100, 3500));
+  std::vector<zq::Point> outline;
+  c->GetOutline(outline, false);
+  EXPECT_EQ(outline.size(), 8u);
+  EXPECT_EQ(outline[1], (zq::Point{2400, 5000}));
+  EXPECT_EQ(c->GetMinWidth(), 1000);
+  EXPECT_TRUE(c->IsNear({3050, 5050}, 0));
+  // A longer text widens the box to the left; within 400 of the class's left edge the class widens.
+  Step([&](Core::Env& env) { box->SetName(env, L"T, U, V, W, X, Y, Z, Element, Allocator"); });
+  EXPECT_EQ(box->GetRect().right, 3100);
+  EXPECT_EQ(c->GetRect().right, 3000);
+  EXPECT_GE(box->GetRect().left - c->GetRect().left, 400);
+  EXPECT_LT(c->GetRect().left, 1000);
+  const std::string saved = Save(diagram);
+  EXPECT_NE(saved.find("<TemplateParameters"), std::string::npos);
+  Core::Diagram loaded{Registry(), nullptr};
+  loaded.LoadXML(saved);
+  ASSERT_EQ(All<Class::Class>(loaded).size(), 1u);
+  Class::TemplateParameters* read = All<Class::Class>(loaded)[0]->GetTemplateParameters();
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetRect(), box->GetRect());
+  EXPECT_EQ(Save(loaded), saved);
+  // Deleting the box shrinks nothing back but forgets it; undo brings it back.
+  Step([&](Core::Env& env) { box->Delete(env); });
+  EXPECT_EQ(c->GetTemplateParameters(), nullptr);
+  EXPECT_EQ(c->GetMinWidth(), 300);
+  Undo();
+  EXPECT_EQ(c->GetTemplateParameters(), box);
+  // Deleting the class takes the box along.
+  Step([&](Core::Env& env) { c->Delete(env); });
+  EXPECT_TRUE(box->IsDeleted());
+  Undo();
+  EXPECT_FALSE(box->IsDeleted());
+  EXPECT_EQ(Save(diagram), saved);
+}
+
+// A document of two classes whose compartments carry the given "Previous" attributes.
+std::string Document(const char* a, const char* b, const char* c) {
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+      "<Class id=\"r1\" Pos=\"0 0\" Size=\"2000 1000\">\n"
+      "<Compartment id=\"r2\" Pos=\"0 0\" Size=\"2000 200\" ";
+  text += a;
+  text += "/>\n<Compartment id=\"r3\" Pos=\"0 0\" Size=\"2000 200\" ";
+  text += b;
+  text += "/>\n</Class>\n<Class id=\"r4\" Pos=\"0 0\" Size=\"2000 1000\">\n<Compartment id=\"r5\" Pos=\"0 0\" Size=\"2000 200\" ";
+  text += c;
+  text += "/>\n</Class>\n</Diagram>\n";
+  return text;
+}
+
+TEST_F(Classes, BrokenCompartmentListsAreRefusedWithTheirLine) {
+  {
+    Core::Diagram ok{Registry(), nullptr};
+    ok.LoadXML(Document("", "Previous=\"r2\"", ""));
+    ASSERT_EQ(All<Class::Class>(ok).size(), 2u);
+    EXPECT_EQ(All<Class::Class>(ok)[0]->GetCompartmentCount(), 2);
+  }
+  struct Case {
+    const char *a, *b, *c;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"Previous=\"r3\"", "Previous=\"r2\"", "", "cycle"},
+      {"", "Previous=\"r3\"", "", "cycle"},              // names itself
+      {"", "Previous=\"r5\"", "", "same class"},          // a compartment of the other class
+      {"", "", "", "two first"},                          // a fork at the top
+      {"", "Previous=\"r2\"", "Previous=\"r2\"", "same class"},
+  };
+  for (const Case& k : cases) {
+    Core::Diagram bad{Registry(), nullptr};
+    try {
+      bad.LoadXML(Document(k.a, k.b, k.c));
+      ADD_FAILURE() << "read: " << k.a << " / " << k.b << " / " << k.c;
+    } catch (const xml::ExceptionBase& e) {
+      EXPECT_NE(std::string(e.what()).find(k.message), std::string::npos) << e.what();
+      EXPECT_GE(e.Line(), 3);
+    }
+    EXPECT_TRUE(All<Class::Class>(bad).empty());
+    EXPECT_TRUE(All<Compartment>(bad).empty());
+  }
+}
+
+}  // namespace

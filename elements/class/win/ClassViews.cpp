@@ -1,0 +1,178 @@
+#include "elements/class/win/ClassViews.h"
+
+#include "resources/resource.h"
+#include "style/Clients.h"
+#include "text/edit/TextView.h"
+#include "view/CanvasOrder.h"
+#include "view/CanvasView.h"
+#include "view/DefaultTask.h"
+
+namespace Class {
+
+namespace {
+
+constexpr unsigned kAllHandles = 255;
+
+ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+
+}  // namespace
+
+// ---- VClass
+
+VClass::VClass(View::ICanvasView& view, Class& c)
+    : Core::IViewElement(view, c), VTextBox(view, c, kAllHandles), class_(c) {}
+
+void VClass::UpdateShape() {
+  drawing_.Clear();
+  if (class_.IsDeleted()) return;
+  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+  const zq::Rect r = class_.GetRect();
+  const Style::ElementStyleFill fill(class_);
+  TemplateParameters* box = class_.GetTemplateParameters();
+  if (!box) {
+    if (fill.GetLineStyle())
+      drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(class_.GetSize())));
+    drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  } else {
+    const zq::Rect t = box->GetRect();
+    if (fill.GetLineStyle()) {
+      const auto key = View::MakeAreaWeight(class_.GetSize() + box->GetSize());
+      drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), key));
+      drawing_.Add(canvas.CreateFilledRect(ToDouble(t), *fill.GetLineStyle(), key));
+    }
+    drawing_.Add(canvas.CreateDashedRect(ToDouble(t), 0));
+    // The class's outline leaves out what the box covers of its top and right edges.
+    auto line = [&](double x0, double y0, double x1, double y1) { drawing_.Add(canvas.CreateLine({x0, y0}, {x1, y1})); };
+    line(r.left, r.top, t.left, r.top);
+    line(r.right, t.bottom, r.right, r.bottom);
+    line(r.right, r.bottom, r.left, r.bottom);
+    line(r.left, r.bottom, r.left, r.top);
+    if (auto* v = dynamic_cast<View::SelectableViewElement*>(box->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+  }
+  RedrawText(class_.GetText());
+  // The compartments lie on the class and are placed by it: their lines follow its changes.
+  for (Compartment* c : class_.Compartments())
+    if (auto* v = dynamic_cast<View::SelectableViewElement*>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+  UpdateMarks();
+}
+
+void VClass::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  CreateCmdHandlers(class_, task, list, nullptr);
+}
+
+// ---- VClassCompartment
+
+VClassCompartment::VClassCompartment(View::ICanvasView& view, Compartment& compartment)
+    : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {}
+
+void VClassCompartment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  if (Class* owner = compartment_.GetClass()) CreateCmdHandlers(*owner, task, list, &compartment_);
+}
+
+unsigned VClassCompartment::GetMenuId() const {
+  return compartment_.GetClass() ? kClassMenuId : View::IContextMenu::kDefaultMenuId;
+}
+
+// ---- VTemplateParameters
+
+namespace {
+constexpr unsigned kNorthAndWest = 5;
+}  // namespace
+
+VTemplateParameters::VTemplateParameters(View::ICanvasView& view, TemplateParameters& box)
+    : Core::IViewElement(view, box), VTextBox(view, box, kNorthAndWest), box_(box) {}
+
+void VTemplateParameters::UpdateShape() {
+  RedrawText(box_.GetText());
+  UpdateMarks();
+}
+
+void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  if (auto* owner = dynamic_cast<Class*>(box_.GetTemplateOwner())) CreateCmdHandlers(*owner, task, list, nullptr);
+}
+
+// ---- commands
+
+void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment) {
+  list.Add(std::make_unique<ClassCmdHandler>(task, c));
+  list.Add(std::make_unique<CreateCompartmentCmdHandler>(task, c, compartment));
+}
+
+ClassCmdHandler::ClassCmdHandler(View::IDefaultTask& task, Class& c) : ICmdHandler(task), class_(c) {
+  GetPlugs().Add(ID_CLASS_ABSTRACT, this, &ClassCmdHandler::OnAbstract);
+  GetPlugs().Add(ID_CLASS_TEMPLATE, this, &ClassCmdHandler::OnTemplate);
+  UpdateCommands();
+}
+
+void ClassCmdHandler::UpdateCommands() {
+  const bool ready = IsReady() && !class_.IsDeleted();
+  GetPlugs().Enable(ID_CLASS_ABSTRACT, ready);
+  GetPlugs().SetCheckState(ID_CLASS_ABSTRACT, class_.IsAbstract() ? 1 : 0);
+  GetPlugs().Enable(ID_CLASS_TEMPLATE, ready);
+  GetPlugs().SetCheckState(ID_CLASS_TEMPLATE, class_.GetTemplateParameters() ? 1 : 0);
+}
+
+void ClassCmdHandler::OnTemplate(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  View::ViewContext& context = task.GetContext();
+  task.TakeSelectionSnapshot();
+  if (TemplateParameters* box = class_.GetTemplateParameters()) {
+    Core::Env env = task.MakeEnv();
+    box->Delete(env);
+  } else {
+    context.view->ClearSelection(&task.GetSelectionTracker());
+    Core::Env env = task.MakeEnv();
+    class_.CreateTemplateParameters(env).SelectInView(*context.view, true, &task.GetSelectionTracker());
+  }
+  task.CommitPending(false);
+  UpdateCommands();
+}
+
+void ClassCmdHandler::OnAbstract(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  task.TakeSelectionSnapshot();
+  Core::Env env = task.MakeEnv();
+  class_.SetAbstract(env, !class_.IsAbstract());
+  task.CommitPending(false);
+  UpdateCommands();
+}
+
+CreateCompartmentCmdHandler::CreateCompartmentCmdHandler(View::IDefaultTask& task, Class& c, Compartment* after)
+    : ICmdHandler(task), class_(c), after_(after) {
+  GetPlugs().Add(ID_NEW_COMPARTMENT, this, &CreateCompartmentCmdHandler::OnNewCompartment);
+  UpdateCommands();
+}
+
+void CreateCompartmentCmdHandler::UpdateCommands() {
+  GetPlugs().Enable(ID_NEW_COMPARTMENT, IsReady() && !class_.IsDeleted());
+}
+
+void CreateCompartmentCmdHandler::OnNewCompartment(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  View::ViewContext& context = task.GetContext();
+  task.TakeSelectionSnapshot();
+  context.view->ClearSelection(&task.GetSelectionTracker());
+  Core::Env env = task.MakeEnv();
+  auto compartment = Compartment::Create(env, {0, 0});
+  class_.InsertCompartment(env, *compartment, after_, false);
+  compartment->SelectInView(*context.view, true, &task.GetSelectionTracker());
+  task.CommitPending(false);
+}
+
+// ---- registration
+
+void RegisterClassViews() {
+  static const bool registered = [] {
+    View::ModelElement::AddViewMaker(
+        [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
+          if (auto* c = dynamic_cast<Class*>(&element)) return std::make_shared<VClass>(view, *c);
+          if (auto* k = dynamic_cast<Compartment*>(&element)) return std::make_shared<VClassCompartment>(view, *k);
+          if (auto* t = dynamic_cast<TemplateParameters*>(&element)) return std::make_shared<VTemplateParameters>(view, *t);
+          return nullptr;
+        });
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace Class

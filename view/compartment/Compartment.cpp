@@ -1,0 +1,82 @@
+#include "view/compartment/Compartment.h"
+
+#include <algorithm>
+
+#include "core/Grid.h"
+#include "core/Transaction.h"
+#include "core/Weight.h"
+#include "core/DefaultGrid.h"
+
+namespace Compartment {
+
+const Core::IGrid& GridOf(const Core::Env& env) {
+  const Core::IGrid* grid = env.GetGrid();
+  return grid ? *grid : View::DefaultGrid::Instance();
+}
+
+std::int32_t ICompartment::GetMinWidth() const {
+  if (const ICompartmentOwner* owner = GetCompartmentOwner()) return owner->GetMinWidth();
+  return Core::IResizable::kDefaultMinSize;
+}
+
+void ICompartment::GetTextOrigin(zq::Point& origin) const {
+  const zq::Point pos = GetPos();
+  const bool empty = TextBlock::ITextOwner::IsTextEmpty(GetText());
+  origin = {pos.x + GetLeftMargin(), empty ? pos.y : pos.y - GetTopMargin()};
+}
+
+void ICompartment::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text& text) const {
+  const zq::Point s = GetSize();
+  size.width = std::max(0, s.x - GetLeftMargin() - GetRightMargin());
+  size.height = text.GetContent().IsEmpty() ? 0 : std::max(0, s.y - GetTopMargin() - GetBottomMargin());
+}
+
+zq::Point ICompartment::NeededSize(const Core::IGrid& grid) const {
+  const TextBlock::Text* text = GetText();
+  const TextBlock::Extent used = TextBlock::ITextOwner::GetTextAreaSizeUsed(text);
+  const std::int32_t width = used.width + GetLeftMargin() + GetRightMargin();
+  const std::int32_t height = TextBlock::ITextOwner::IsTextEmpty(text)
+                                  ? GetEmptyHeight()
+                                  : used.height + GetTopMargin() + GetBottomMargin();
+  return grid.SnapSize({width, height});
+}
+
+void ICompartment::OnTextChanged(Core::Env& env, TextBlock::Text&) {
+  if (IsDeleted()) return;
+  // The text was laid out in the current area; a shorter text is measured afresh in an area of no
+  // width so that the compartment can shrink as well as grow.
+  const zq::Point old = GetSize();
+  SetSize(env, {0, 0});
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  zq::Point needed = NeededSize(GridOf(env));
+  if (HasOwner()) needed.x = std::max(needed.x, old.x);  // the owner decides the width
+  SetSize(env, needed);
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  if (ICompartmentOwner* owner = GetCompartmentOwner()) owner->CompartmentsChanged(env);
+}
+
+void ICompartment::Resize(Core::Env& env, const zq::Point& size) {
+  if (IsDeleted()) return;
+  SetSize(env, size);
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  const zq::Point needed = NeededSize(GridOf(env));
+  SetSize(env, {std::max(size.x, needed.x), std::max(size.y, needed.y)});
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+}
+
+bool ICompartment::IsNear(const zq::Point& point, std::int32_t tolerance) const {
+  return GetRect().Inflated(tolerance).Contains(point);
+}
+
+bool ICompartment::GetBoundingRect(zq::Rect& out) const {
+  out = GetRect();
+  return true;
+}
+
+Core::Weight ICompartment::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
+  Core::Weight w = Core::Weight::MakeArea(point, tolerance, GetRect());
+  w.PromoteIfSelected(view, *this);
+  return w;
+}
+
+}  // namespace Compartment

@@ -1,0 +1,52 @@
+#include "view/compartment/win/VCompartment.h"
+
+#include "text/edit/TextView.h"
+#include "view/CanvasView.h"
+
+namespace Compartment {
+
+namespace {
+constexpr unsigned kAllHandles = 255;
+}  // namespace
+
+VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned handleMask)
+    : Core::IViewElement(view, box),
+      View::SelectableViewElement(view, box),
+      box_(box),
+      handles_(view, box, handleMask, this, 0) {}
+
+void VTextBox::UpdateMarks() {
+  marks_.Clear();
+  if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
+}
+
+Core::Weight VTextBox::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
+  return IsSelected() ? handles_.WeightAt(point, tolerance) : Core::Weight();
+}
+
+View::IControl* VTextBox::FindControlAt(const zq::Point& point) {
+  return IsSelected() ? handles_.FindAt(point) : nullptr;
+}
+
+void VTextBox::RedrawText(TextBlock::Text* text) {
+  if (text)
+    if (TextBlock::VText* textView = TextBlock::FindTextView(*text, GetCanvasView())) textView->RequestUpdate();
+}
+
+VCompartment::VCompartment(View::ICanvasView& view, ICompartment& compartment)
+    : Core::IViewElement(view, compartment), VTextBox(view, compartment, kAllHandles), compartment_(compartment) {}
+
+void VCompartment::UpdateShape() {
+  drawing_.Clear();
+  if (compartment_.IsDeleted()) return;
+  const zq::Rect r = compartment_.GetRect();
+  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+  if (compartment_.HasOwner())
+    drawing_.Add(canvas.CreateLine({double(r.left), double(r.top)}, {double(r.right), double(r.top)}));
+  else
+    drawing_.Add(canvas.CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
+  RedrawText(compartment_.GetText());
+  UpdateMarks();
+}
+
+}  // namespace Compartment

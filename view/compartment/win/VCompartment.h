@@ -1,0 +1,50 @@
+#pragma once
+// The view of a compartment: inside an owner, the line along its top edge (the owner draws the
+// rest of the box); without one, its rectangle. Typing or a double click edits its text in place;
+// while selected it shows its resize handles.
+#include <memory>
+
+#include "drawing/Canvas.h"
+#include "text/edit/Handlers.h"
+#include "view/ResizeControls.h"
+#include "view/ViewElements.h"
+#include "view/compartment/Compartment.h"
+
+namespace Compartment {
+
+// A selectable, movable view of a box with a text: its resize handles of the mask while selected;
+// typing and double clicks edit the text the derived view names.
+class VTextBox : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+ public:
+  VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned handleMask);
+  // The handles while selected.
+  void UpdateMarks() override;
+  Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;
+  View::IControl* FindControlAt(const zq::Point& point) override;
+  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+
+ protected:
+  // Asks the view of the text to redraw (nothing without one).
+  void RedrawText(TextBlock::Text* text);
+
+ private:
+  Core::IResizable& box_;
+  View::RectResizeControls handles_;
+  ICanvas::Group marks_;
+};
+
+class VCompartment : public VTextBox {
+ public:
+  VCompartment(View::ICanvasView& view, ICompartment& compartment);
+  // Draws the top line or the rectangle, and asks the text's view to follow.
+  void UpdateShape() override;
+  TextBlock::Text* GetTextModel() const override { return compartment_.GetText(); }
+  // The compartment shown.
+  ICompartment& GetCompartment() const { return compartment_; }
+
+ private:
+  ICompartment& compartment_;
+  ICanvas::Group drawing_;
+};
+
+}  // namespace Compartment
