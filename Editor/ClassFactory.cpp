@@ -20,9 +20,7 @@ const CLSID& ClassId() {
 OLEdiagramFactory::OLEdiagramFactory(DiagramFactory& factory)
     : factory_(factory), connection_(static_cast<IExternalConnection*>(this)),
       classFactory_(static_cast<IClassFactory*>(this)) {
-    uncounted_ = true;
     registered_ = CoRegisterClassObject(ClassId(), &connection_, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    uncounted_ = false;
     if (FAILED(registered_)) cookie_ = 0;
 }
 
@@ -30,10 +28,8 @@ OLEdiagramFactory::~OLEdiagramFactory() { Revoke(); }
 
 void OLEdiagramFactory::Revoke() {
     if (!cookie_) return;
-    uncounted_ = true;
     CoRevokeClassObject(cookie_);
     CoDisconnectObject(&connection_, 0);
-    uncounted_ = false;
     cookie_ = 0;
 }
 
@@ -47,17 +43,14 @@ HRESULT OLEdiagramFactory::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-ULONG OLEdiagramFactory::AddRef() {
-    if (uncounted_) return 1;
-    factory_.GetNode().AddExternalConnection();
-    return static_cast<ULONG>(factory_.GetNode().GetExternalConnectionCount());
-}
+// COM's references to the class object never keep the program running: COM itself holds one for as
+// long as the object is registered, so counting them would keep a server with no container alive.
+// Only LockServer and the documents do.
+ULONG OLEdiagramFactory::AddRef() { return static_cast<ULONG>(++references_); }
 
 ULONG OLEdiagramFactory::Release() {
-    Application::LifeTimeSupervisor& node = factory_.GetNode();
-    if (uncounted_ || node.GetExternalConnectionCount() == 0) return 0;
-    node.ReleaseExternalConnection();
-    return static_cast<ULONG>(node.GetExternalConnectionCount());
+    if (references_ > 0) --references_;
+    return static_cast<ULONG>(references_);
 }
 
 HRESULT OLEdiagramFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
@@ -83,23 +76,20 @@ HRESULT OLEdiagramFactory::CreateInstance(IUnknown* outer, REFIID iid, void** ou
     return S_OK;
 }
 
+// Server locks hold the tree the way COM references of documents do: the factory's node is the
+// root, and unlocking the root would end every open document with it, whereas the tree's last
+// external connection going ends the program only when nothing else is open.
 HRESULT OLEdiagramFactory::LockServer(BOOL lock) {
-    if (lock) factory_.GetNode().Lock();
-    else if (factory_.GetNode().GetLockCount() > 0) factory_.GetNode().Unlock();
+    Application::LifeTimeSupervisor& node = factory_.GetNode();
+    if (lock) node.AddExternalConnection();
+    else if (node.GetExternalConnectionCount() > 0) node.ReleaseExternalConnection();
     return S_OK;
 }
 
-DWORD OLEdiagramFactory::AddConnection(DWORD kind, DWORD) {
-    if (!(kind & EXTCONN_STRONG) || uncounted_) return 0;
-    factory_.GetNode().Lock();
-    return static_cast<DWORD>(factory_.GetNode().GetLockCount());
-}
+DWORD OLEdiagramFactory::AddConnection(DWORD kind, DWORD) { return (kind & EXTCONN_STRONG) ? AddRef() : 0; }
 
 DWORD OLEdiagramFactory::ReleaseConnection(DWORD kind, DWORD, BOOL) {
-    Application::LifeTimeSupervisor& node = factory_.GetNode();
-    if (!(kind & EXTCONN_STRONG) || uncounted_ || node.GetLockCount() == 0) return 0;
-    node.Unlock();
-    return static_cast<DWORD>(node.GetLockCount());
+    return (kind & EXTCONN_STRONG) ? Release() : 0;
 }
 
 } // namespace Editor

@@ -41,8 +41,7 @@ private:
     WinUtil::GIClassFactory<IClassFactory> classFactory_;
     DWORD cookie_ = 0;
     HRESULT registered_ = E_FAIL;
-    // COM's own references while it registers or revokes the object do not keep the program alive.
-    bool uncounted_ = false;
+    long references_ = 0;  // COM's references, for diagnostics only
 };
 
 } // namespace Editor

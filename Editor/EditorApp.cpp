@@ -33,6 +33,9 @@ public:
     void Shutdown() override {
         if (classObject_) classObject_->Revoke();
         DiagramFactory::Shutdown();
+        // Documents that ended just before the quit (a container's last release) go now, while the
+        // factory they leave still exists.
+        GetNode().Collect();
     }
 
 private:

@@ -146,6 +146,7 @@ private:
     bool registered_ = false;
     WinUtil::Timer timer_;
     bool shutDown_ = false;
+    int strongLocks_ = 0;  // locks taken by strong connections and LockRunning, dropped at shut-down
     std::unique_ptr<DeferredShutDownCall> deferred_;
 };
 

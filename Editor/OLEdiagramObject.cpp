@@ -109,25 +109,31 @@ HRESULT OUD::GetRunningClass(CLSID* id) {
 }
 
 void OUD::Unlock() {
-    if (document_.GetNode().GetLockCount() > 0) document_.GetNode().Unlock();
+    if (strongLocks_ == 0) return;
+    --strongLocks_;
+    document_.GetNode().Unlock();
 }
 
 HRESULT OUD::LockRunning(BOOL lock, BOOL) {
-    if (lock) document_.GetNode().Lock();
-    else Unlock();
+    if (!lock) Unlock();
+    else if (!shutDown_) {
+        document_.GetNode().Lock();
+        ++strongLocks_;
+    }
     return S_OK;
 }
 
 DWORD OUD::AddConnection(DWORD kind, DWORD) {
-    if (!(kind & EXTCONN_STRONG)) return 0;
+    if (!(kind & EXTCONN_STRONG) || shutDown_) return 0;
     document_.GetNode().Lock();
-    return static_cast<DWORD>(document_.GetNode().GetLockCount());
+    ++strongLocks_;
+    return static_cast<DWORD>(strongLocks_);
 }
 
 DWORD OUD::ReleaseConnection(DWORD kind, DWORD, BOOL) {
     if (!(kind & EXTCONN_STRONG)) return 0;
     Unlock();
-    return static_cast<DWORD>(document_.GetNode().GetLockCount());
+    return static_cast<DWORD>(strongLocks_);
 }
 
 // ---- notifications
@@ -220,6 +226,8 @@ void OUD::ShutDown() {
     if (adviseHolder_) adviseHolder_->SendOnClose();
     adviseHolder_.Reset();
     CoDisconnectObject(GetUnknown(), 0);
+    // Disconnected clients never release their strong connections: their locks go here.
+    while (strongLocks_ > 0) Unlock();
     WinUtil::ThrowIfFailed(failure);
 }
 
