@@ -9,6 +9,7 @@
 #include "app/winutil/ExceptionBox.h"
 #include "app/winutil/Exceptions.h"
 #include "app/winutil/Modal.h"
+#include "app/winutil/Timer.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
 #include "text/win/UniscribeSetup.h"
@@ -21,10 +22,12 @@ constexpr wchar_t kWindowPlacement[] = L"WindowPlacement";
 
 // The document factory with the program's class object: registered with it, revoked before the
 // documents are shut down.
-class ServingDiagramFactory : public DiagramFactory {
+class ServingDiagramFactory : public DiagramFactory, private WinUtil::ITimerClient {
 public:
     using DiagramFactory::DiagramFactory;
     ~ServingDiagramFactory() override { classObject_.reset(); }
+    // A server start that no container reaches in time ends instead of waiting unseen for ever.
+    void AwaitFirstContainer() { firstContainer_.Start(kFirstContainerMs); }
     // Registers the class object; answers the registration's result.
     HRESULT Register() {
         classObject_ = std::make_unique<OLEdiagramFactory>(*this);
@@ -39,7 +42,14 @@ public:
     }
 
 private:
+    static constexpr unsigned kFirstContainerMs = 5000;
+    void OnTimer() override {
+        firstContainer_.Stop();
+        if (GetNode().GetActiveCount() == 0 && !GetNode().IsEnded()) GetNode().End();
+    }
+
     std::unique_ptr<OLEdiagramFactory> classObject_;
+    WinUtil::Timer firstContainer_{*this};
 };
 
 void ReportRegistrationFailure(HRESULT hr) {
@@ -90,6 +100,8 @@ std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(App
     if (FAILED(registered)) {
         registrationFailed_ = true;
         if (!serverStart_) ReportRegistrationFailure(registered);
+    } else if (serverStart_) {
+        factory->AwaitFirstContainer();
     }
     factory->SetPrinter(&PrintFromCommandLine);  // "-p" and "-pt" print without the dialog's questions
     return factory;
