@@ -5,9 +5,11 @@
 #include "Editor/ElementFactories.h"
 #include "Editor/Export.h"
 #include "Editor/NameCompare.h"
+#include "Editor/OLEdiagram.h"
 #include "Editor/Print.h"
 #include "app/FileTitle.h"
 #include "app/winutil/Files.h"
+#include "app/winutil/Guard.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "core/DefaultGrid.h"
@@ -37,9 +39,23 @@ Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node,
       storage_(std::make_unique<StorageHolder>(*model_)) {
     if (fromFile) storage_->Open(name, readOnly);
     else storage_->New();
+    ole_ = std::make_unique<OLEdiagram::OUD>(*this);
 }
 
-Diagram::~Diagram() { factory_.RemoveDocument(*this); }
+Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, Embedded)
+    : IDocument(factory.GetApplication(), node, std::wstring()), factory_(factory),
+      model_(std::make_unique<Core::Diagram>(factory.GetRegistry(), static_cast<Core::Diagram::Initializer*>(this),
+                                             nullptr, &View::DefaultGrid::Instance(), &factory.GetApplication())),
+      storage_(std::make_unique<StorageHolder>(*model_)), ole_(std::make_unique<OLEdiagram::OUD>(*this)) {}
+
+Diagram::~Diagram() {
+    ole_.reset();
+    factory_.RemoveDocument(*this);
+}
+
+void Diagram::LifeTimeEnded() {
+    WinUtil::GuardedFunctionCall("Editor::Diagram::LifeTimeEnded", [this] { ole_->ShutDown(); });
+}
 
 void Diagram::InitNewDiagram(Core::Diagram& model) { FillNewDiagram(model); }
 
@@ -90,6 +106,10 @@ bool Diagram::Close() {
 }
 
 bool Diagram::Save() {
+    if (IsEmbedded()) {
+        ole_->SaveToContainer();
+        return true;
+    }
     if (IsUntitled() || storage_->IsReadOnly()) return SaveAs();
     storage_->SaveToFile();
     return true;
@@ -109,6 +129,11 @@ bool Diagram::SaveAs() {
 }
 
 void Diagram::SaveAs(const std::wstring& path) {
+    // An embedded document stays in its container: Save Copy As writes a copy only.
+    if (IsEmbedded()) {
+        storage_->SaveCopy(path);
+        return;
+    }
     storage_->SaveAs(path);
     SetName(path);
 }

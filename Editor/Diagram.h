@@ -13,6 +13,9 @@
 namespace Editor {
 
 class DiagramFactory;
+namespace OLEdiagram {
+class OUD;
+}
 
 class Diagram : public Application::IDocument, private Core::Diagram::Initializer {
 public:
@@ -23,8 +26,17 @@ public:
     // (throws what the storage throws), else filled as a new diagram. Not shown yet.
     Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, const std::wstring& name, bool fromFile,
             bool readOnly);
+    // Selects the constructor of a document that a container will initialise through OLE.
+    struct Embedded {};
+    // An uninitialised document without a name, for a container's InitNew or Load.
+    Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, Embedded);
     // Leaves the factory's list.
     ~Diagram() override;
+
+    // The document's OLE face.
+    OLEdiagram::OUD& GetOleObject() { return *ole_; }
+    // The node ended: the OLE face tells its container and disconnects it.
+    void LifeTimeEnded() override;
 
     // The factory that made the document.
     DiagramFactory& GetFactory() const { return factory_; }
@@ -65,6 +77,7 @@ private:
     DiagramFactory& factory_;
     std::unique_ptr<Core::Diagram> model_;
     std::unique_ptr<StorageHolder> storage_;
+    std::unique_ptr<OLEdiagram::OUD> ole_;
 };
 
 // The proposed name of the save dialog: the document name less a ".qvd" ending (any case).

@@ -1,11 +1,15 @@
 #include "Editor/EditorApp.h"
 
+#include "Editor/ClassFactory.h"
 #include "Editor/DiagramFactory.h"
 #include "Editor/Installer.h"
 #include "Editor/PrintCommands.h"
 #include "Editor/WindowSettings.h"
 #include "app/ContextMenu.h"
 #include "app/winutil/ExceptionBox.h"
+#include "app/winutil/Exceptions.h"
+#include "app/winutil/Modal.h"
+#include "app/winutil/Timer.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
 #include "text/win/UniscribeSetup.h"
@@ -15,6 +19,45 @@ namespace Editor {
 namespace {
 
 constexpr wchar_t kWindowPlacement[] = L"WindowPlacement";
+
+// The document factory with the program's class object: registered with it, revoked before the
+// documents are shut down.
+class ServingDiagramFactory : public DiagramFactory, private WinUtil::ITimerClient {
+public:
+    using DiagramFactory::DiagramFactory;
+    ~ServingDiagramFactory() override { classObject_.reset(); }
+    // A server start that no container reaches in time ends instead of waiting unseen for ever.
+    void AwaitFirstContainer() { firstContainer_.Start(kFirstContainerMs); }
+    // Registers the class object; answers the registration's result.
+    HRESULT Register() {
+        classObject_ = std::make_unique<OLEdiagramFactory>(*this);
+        return classObject_->GetRegistrationResult();
+    }
+    void Shutdown() override {
+        if (classObject_) classObject_->Revoke();
+        DiagramFactory::Shutdown();
+        // Documents that ended just before the quit (a container's last release) go now, while the
+        // factory they leave still exists.
+        GetNode().Collect();
+    }
+
+private:
+    static constexpr unsigned kFirstContainerMs = 5000;
+    void OnTimer() override {
+        firstContainer_.Stop();
+        if (GetNode().GetActiveCount() == 0 && !GetNode().IsEnded()) GetNode().End();
+    }
+
+    std::unique_ptr<OLEdiagramFactory> classObject_;
+    WinUtil::Timer firstContainer_{*this};
+};
+
+void ReportRegistrationFailure(HRESULT hr) {
+    auto& resources = WinUtil::ResourceLoader::Instance();
+    const std::wstring text = L"The diagram object class could not be registered with OLE; other programs cannot "
+                              L"embed diagrams while this copy runs.\n" + WinUtil::ComException::Format(hr);
+    WinUtil::MessageBox(resources.LoadString(IDS_PRODUCTNAME).c_str(), text.c_str(), MB_ICONEXCLAMATION);
+}
 
 } // namespace
 
@@ -51,8 +94,15 @@ int EditorApp::Init() {
 }
 
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
-    auto factory = std::make_unique<DiagramFactory>(static_cast<IDocumentFactoryCreator&>(*this).GetApplication(),
-                                                    root, clipboard_);
+    auto factory = std::make_unique<ServingDiagramFactory>(
+        static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root, clipboard_);
+    const HRESULT registered = factory->Register();
+    if (FAILED(registered)) {
+        registrationFailed_ = true;
+        if (!serverStart_) ReportRegistrationFailure(registered);
+    } else if (serverStart_) {
+        factory->AwaitFirstContainer();
+    }
     factory->SetPrinter(&PrintFromCommandLine);  // "-p" and "-pt" print without the dialog's questions
     return factory;
 }

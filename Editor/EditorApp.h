@@ -14,14 +14,25 @@ public:
     // Writes them back; settings that cannot be written are dropped.
     ~EditorApp() override;
 
+    // Marks a start by COM with the embedding switch: the program waits for containers without a
+    // document of its own, and a class object that cannot be registered ends it.
+    void SetServerStart(bool serverStart) { serverStart_ = serverStart; }
+    // Whether the class object could not be registered with COM.
+    bool ServerRegistrationFailed() const { return registrationFailed_; }
+
 protected:
     // Sets the error box's caption from the string table; answers 0 (go on).
     int Init() override;
     // Makes the editor's document factory under the root node.
     std::unique_ptr<Application::IDocumentFactory> GetDocumentFactory(Application::LifeTimeSupervisor& root) override;
 
+    // A server start waits for its containers while nothing is open.
+    bool KeepRunningWhenIdle() const override { return serverStart_ && !registrationFailed_; }
+
 private:
-    Application::Clipboard clipboard_;  // the application's clipboard object, shared by every document
+    Application::Clipboard clipboard_;
+    bool serverStart_ = false;
+    bool registrationFailed_ = false;  // the application's clipboard object, shared by every document
 
     // The application object itself, as the document factory is given it.
     Application::IApplication& GetApplication() override { return *this; }

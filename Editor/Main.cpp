@@ -1,4 +1,5 @@
 // Program entry of the editor: guarded start, single instance, then the application object.
+#include "Editor/CommandLine.h"
 #include "Editor/EditorApp.h"
 #include "app/winutil/Platform.h"
 #include "app/winutil/ProgramEntry.h"
@@ -33,9 +34,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         single.SetAcceptor([&running] { return running && running->IsAcceptingForwarded(); });
         if (!single.Claim(directory, commandLine, receive)) return 0;
         Editor::EditorApp app;
+        const bool serverStart = Editor::ParseCommandLine(directory, commandLine).serverOnly;
+        app.SetServerStart(serverStart);
         running = &app;
         int code = app.Run(directory, commandLine);
         running = nullptr;
+        // COM started this copy for a container that cannot reach it: say so to whoever waits.
+        if (serverStart && app.ServerRegistrationFailed() && code == 0) code = 1;
         return code;
     });
 }

@@ -1,6 +1,8 @@
 #include "Editor/StorageHolder.h"
 
 #include "Editor/NameCompare.h"
+#include "core/Exceptions.h"
+#include "core/win/Storage.h"
 
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
@@ -125,6 +127,11 @@ void StorageHolder::OnDirtyStateChanged(bool dirty) {
 }
 
 void StorageHolder::RefreshLastWriteTime() {
+    STATSTG stat{};
+    if (storage_ && SUCCEEDED(storage_->Stat(&stat, STATFLAG_NONAME))) {
+        lastWrite_ = stat.mtime;
+        return;
+    }
     BY_HANDLE_FILE_INFORMATION info{};
     if (file_.IsValid() && GetFileInformationByHandle(file_.Get(), &info)) lastWrite_ = info.ftLastWriteTime;
 }
@@ -132,6 +139,7 @@ void StorageHolder::RefreshLastWriteTime() {
 void StorageHolder::New() {
     ChangeGuard guard(*this);
     model_.Initialize();
+    state_ = 1;
     guard.End(Ending::New);
 }
 
@@ -155,6 +163,7 @@ void StorageHolder::Open(const std::wstring& path, bool readOnly) {
     readOnly_ = openedReadOnly;
     file_ = std::move(handle);
     LoadXML(file_.Get());
+    state_ = 1;
     guard.End(Ending::Loaded);
 }
 
@@ -270,6 +279,7 @@ void StorageHolder::SaveAs(const std::wstring& path) {
     WinUtil::FileHandle file = WriteThroughTemp([&] { return target.Open(); });
     target.Done();
     file_ = std::move(file);
+    storage_.Reset();
     readOnly_ = false;
     path_ = path;
     guard.End(Ending::Saved);
@@ -280,6 +290,163 @@ void StorageHolder::SaveCopy(const std::wstring& path) {
     SaveTarget target(path);
     WinUtil::FileHandle file = WriteThroughTemp([&] { return target.Open(); });
     target.Done();
+}
+
+// ---- OLE persistence
+
+namespace {
+
+constexpr DWORD kCompoundFileMode = STGM_TRANSACTED | STGM_CREATE | STGM_SHARE_DENY_WRITE | STGM_READWRITE;
+constexpr DWORD kCreateExclusive = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_WRITE;
+
+} // namespace
+
+// Reads through read; a malformed document becomes E_FAIL for the container, never a reader error.
+template <class F>
+void StorageHolder::Reading(F&& read) {
+    try {
+        read();
+    } catch (const Core::Exceptions::Base&) {
+        throw WinUtil::ComException(E_FAIL);
+    }
+}
+
+void StorageHolder::InitNew(IStorage* storage) {
+    if (state_ != 0) throw WinUtil::ComException(CO_E_ALREADYINITIALIZED);
+    if (!storage) throw WinUtil::ComException(E_INVALIDARG);
+    ChangeGuard guard(*this);
+    model_.Initialize();
+    if (nesting_ <= 1) embedded_ = true;
+    storage_ = ComPtr<IStorage>(storage);
+    state_ = 1;
+    guard.End(Ending::New);
+}
+
+void StorageHolder::Load(IStorage* storage) {
+    if (state_ != 0) throw WinUtil::ComException(CO_E_ALREADYINITIALIZED);
+    if (!storage) throw WinUtil::ComException(E_INVALIDARG);
+    ChangeGuard guard(*this);
+    {
+        // A storage without the document's stream is not a diagram: its own code tells the container.
+        ComPtr<IStream> stream;
+        WinUtil::ThrowIfFailed(storage->OpenStream(Core::kStorageStreamName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                                   0, stream.Receive()));
+    }
+    unsigned flags = 0;
+    Reading([&] { flags = model_.Load(storage); });
+    if (warn_) warn_(flags);
+    else ShowLoadWarning(flags);
+    if (nesting_ <= 1) embedded_ = true;
+    storage_ = ComPtr<IStorage>(storage);
+    state_ = 1;
+    guard.End(Ending::Loaded);
+}
+
+void StorageHolder::CopyPropertySets(IStorage* target) {
+    ComPtr<IEnumSTATSTG> elements;
+    WinUtil::ThrowIfFailed(storage_->EnumElements(0, nullptr, 0, elements.Receive()));
+    STATSTG stat{};
+    while (elements->Next(1, &stat, nullptr) == S_OK) {
+        const std::wstring name = stat.pwcsName ? stat.pwcsName : L"";
+        CoTaskMemFree(stat.pwcsName);
+        if (name.empty() || name[0] != L'\x05') continue;
+        if (stat.type == STGTY_STORAGE || stat.type == STGTY_PROPERTY) {
+            ComPtr<IStorage> from, to;
+            WinUtil::ThrowIfFailed(storage_->OpenStorage(name.c_str(), nullptr, STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                                         from.Receive()));
+            WinUtil::ThrowIfFailed(target->CreateStorage(name.c_str(), kCreateExclusive, 0, 0, to.Receive()));
+            WinUtil::ThrowIfFailed(from->CopyTo(0, nullptr, nullptr, to.Get()));
+        } else if (stat.type == STGTY_STREAM) {
+            ComPtr<IStream> from, to;
+            WinUtil::ThrowIfFailed(storage_->OpenStream(name.c_str(), nullptr, STGM_SHARE_EXCLUSIVE, 0, from.Receive()));
+            WinUtil::ThrowIfFailed(target->CreateStream(name.c_str(), kCreateExclusive, 0, 0, to.Receive()));
+            WinUtil::ThrowIfFailed(from->CopyTo(to.Get(), stat.cbSize, nullptr, nullptr));
+        }
+    }
+}
+
+void StorageHolder::SaveToStorage(IStorage* storage, bool sameAsLoad) {
+    if (state_ == 0 && sameAsLoad) throw WinUtil::ComException(CO_E_NOTINITIALIZED);
+    if (!storage) throw WinUtil::ComException(E_INVALIDARG);
+    ChangeGuard guard(*this);
+    Reading([&] { model_.Save(storage); });
+    if (!sameAsLoad && storage_ && storage_.Get() != storage) CopyPropertySets(storage);
+    state_ = 2;
+    if (sameAsLoad) guard.End(Ending::Saved);
+}
+
+void StorageHolder::SaveCompleted(IStorage* storage) {
+    ChangeGuard guard(*this);
+    switch (state_) {
+    case 0: throw WinUtil::ComException(CO_E_NOTINITIALIZED);
+    case 2:
+        if (!storage) break;
+        storage_ = ComPtr<IStorage>(storage);
+        state_ = 1;
+        guard.End(Ending::Saved);
+        return;
+    case 3:
+        if (!storage) throw WinUtil::ComException(E_INVALIDARG);
+        storage_ = ComPtr<IStorage>(storage);
+        break;
+    case 4:
+        if (!storage) throw WinUtil::ComException(E_INVALIDARG);
+        storage_ = ComPtr<IStorage>(storage);
+        state_ = 1;
+        guard.End(Ending::Saved);
+        return;
+    default: throw WinUtil::ComException(E_UNEXPECTED);
+    }
+    state_ = 1;
+}
+
+void StorageHolder::HandsOffStorage() {
+    if (state_ == 0) throw WinUtil::ComException(CO_E_NOTINITIALIZED);
+    if (state_ == 1 || state_ == 2) {
+        storage_.Reset();
+        state_ = state_ == 1 ? 3 : 4;
+    }
+}
+
+void StorageHolder::CleanUp() {
+    if (state_ == 0 || !storage_) return;
+    ComPtr<IStorage> held = storage_;
+    const int state = state_;
+    try {
+        HandsOffStorage();
+        SaveCompleted(held.Get());
+    } catch (...) {
+        storage_ = held;
+        state_ = state;
+        throw;
+    }
+}
+
+void StorageHolder::LoadFile(const std::wstring& path, DWORD mode) {
+    if (embedded_) throw WinUtil::ComException(E_FAIL);
+    if (state_ != 0) throw WinUtil::ComException(CO_E_ALREADYINITIALIZED);
+    Reading([&] { Open(path, (mode & 3) == 0); });
+}
+
+void StorageHolder::Save(const std::wstring& path, bool remember) {
+    if (embedded_) throw WinUtil::ComException(E_FAIL);
+    if (state_ == 0) throw WinUtil::ComException(CO_E_NOTINITIALIZED);
+    if (path.empty()) {
+        if (path_.empty()) throw WinUtil::ComException(E_INVALIDARG);
+        SaveAs(path_);
+    } else if (remember) {
+        SaveAs(path);
+    } else {
+        SaveCopy(path);
+    }
+}
+
+void StorageHolder::SaveCompletedFile(const std::wstring& path) {
+    if (state_ == 1) {
+        CleanUp();
+        return;
+    }
+    SaveCompleted(!path.empty() && EqualsNoCase(path, path_) ? storage_.Get() : nullptr);
 }
 
 std::wstring LoadWarningText(unsigned readFlags) {

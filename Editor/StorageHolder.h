@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Editor/FileIo.h"
+#include "Editor/OLEComPtr.h"
 #include "app/Document.h"
 #include "app/winutil/FileHandle.h"
 #include "core/Diagram.h"
@@ -72,6 +73,33 @@ public:
     // otherwise it is deleted.
     void SaveXML(HANDLE target);
 
+    // ---- OLE persistence of the embedded object. Failures throw WinUtil::ComException with the
+    // code the container receives.
+
+    // The persistence state: 0 uninitialised, 1 normal, 2 no-scribble (after a save into a storage,
+    // until SaveCompleted), 3 and 4 hands-off from 1 and from 2.
+    int GetPersistState() const { return state_; }
+    // A new diagram in the container's storage (held from then on); only from state 0.
+    void InitNew(IStorage* storage);
+    // Reads the diagram from the container's storage (held from then on); only from state 0. A
+    // missing or malformed "quorvel-xml" stream fails and leaves the holder uninitialised.
+    void Load(IStorage* storage);
+    // Writes the diagram into storage; another storage also gets the held one's property sets.
+    void SaveToStorage(IStorage* storage, bool sameAsLoad);
+    // Ends a save into a storage (or hands-off): holds storage when given.
+    void SaveCompleted(IStorage* storage);
+    // Lets go of the held storage until SaveCompleted hands one back.
+    void HandsOffStorage();
+    // Returns to state 1 with the held storage after a failed save into it.
+    void CleanUp();
+    // Opens the diagram file for IPersistFile::Load (read-write when mode asks for write access).
+    void LoadFile(const std::wstring& path, DWORD mode);
+    // IPersistFile::Save: into path (the held file when empty); with remember the file becomes the
+    // document's. Always the diagram file form that LoadFile reads.
+    void Save(const std::wstring& path, bool remember);
+    // IPersistFile::SaveCompleted.
+    void SaveCompletedFile(const std::wstring& path);
+
     // The last-write time of the held file after the latest save (none before one).
     const std::optional<FILETIME>& GetLastWriteTime() const { return lastWrite_; }
 
@@ -83,6 +111,9 @@ private:
     void RefreshLastWriteTime();
     WinUtil::FileHandle OpenExisting(const std::wstring& path, DWORD access, DWORD share) const;
     bool IsHeldFile(const std::wstring& path) const;
+    void CopyPropertySets(IStorage* target);
+    template <class F>
+    void Reading(F&& read);
     // Writes the model to the temporary file target text, then copies it into whatever create
     // answers (called only once the temporary file is complete).
     WinUtil::FileHandle WriteThroughTemp(const std::function<WinUtil::FileHandle()>& create);
@@ -95,6 +126,8 @@ private:
     bool untitled_ = true;
     std::wstring path_;
     WinUtil::FileHandle file_;
+    int state_ = 0;
+    ComPtr<IStorage> storage_;
     std::optional<FILETIME> lastWrite_;
     std::unique_ptr<Core::IDirtyMarker> dirtyMarker_;
     zq::ObserverList<WinUtil::IReadOnlyObserver> readOnlyObservers_;
