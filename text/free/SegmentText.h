@@ -56,6 +56,18 @@ class SegmentImp : public Connector::SegmentImp<Derived, End>,
     Connector::ISegment::Delete(env);
     for (Anchor* a : anchors) a->Detach(env);
   }
+  // The anchored texts go to the segment that takes this one's place, or with this one when that
+  // segment carries no texts; so no text stays behind on a removed segment.
+  void HandOverTo(Core::Env& env, Connector::ISegment& successor) override {
+    auto* owner = dynamic_cast<IAnchorOwner*>(&successor);
+    const Core::PtrCont<Anchor> anchors = this->GetAnchors();
+    for (Anchor* a : anchors) {
+      if (owner != nullptr)
+        owner->AddAnchor(env, a);
+      else
+        a->Detach(env);
+    }
+  }
   // The anchors follow the segment when it changed its line: each keeps its place along it.
   // The map takes the move along, so the anchors are told of no shift set.
   void CarryAnchors(Core::Env& env) {

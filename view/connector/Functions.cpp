@@ -35,6 +35,7 @@ int Side(const zq::float8Point& p, const zq::float8Point& r, const zq::float8Poi
 void GiveAttachedEnds(Core::Env& env, ISegment& from, ISegment& to)
 {
     for (IEnd* e : from.GetAttachedEnds()) e->SetTerminal(env, &to);
+    from.HandOverTo(env, to);
 }
 
 void SpreadAttachedEnds(Core::Env& env, const std::vector<ISegment*>& segments, ISegmentEnd& a, ISegmentEnd& b,

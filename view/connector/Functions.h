@@ -8,7 +8,7 @@
 
 namespace Connector::Functions {
 
-// Moves every end lying on the segment from onto the segment to.
+// Moves every end lying on the segment from onto the segment to, with what else rests on it.
 void GiveAttachedEnds(Core::Env& env, ISegment& from, ISegment& to);
 // The ends lying on the segments go to inner when they lie on the stretch between the points a and
 // b of the line, else to outer.

@@ -204,6 +204,9 @@ public:
     Core::Weight GetWeight(const Core::IView& view, const zq::Point& point, int32_t tolerance) const override;
     // Its segment ends in order (none until built).
     virtual const Core::PtrCont<ISegmentEnd>& GetEndList() const = 0;
+    // Hands what else rests on this segment (texts anchored on it) to the segment that takes its
+    // place when the clean-up removes it; nothing by default.
+    virtual void HandOverTo(Core::Env&, ISegment& /*successor*/) {}
     // Replaces its end list (undoable).
     virtual void SetEnds(Core::Env& env, const Core::PtrCont<ISegmentEnd>& ends) = 0;
     // Appends a segment end (undoable).

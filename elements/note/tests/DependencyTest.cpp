@@ -232,3 +232,28 @@ TEST(SegmentGeometry, PlacementAndLineMapping)
     EXPECT_EQ(zq::float8Point(1000, 400),
               Text::SegmentLineMap({0, 100}, {1000, 100}, {0, 400}, {1000, 400}, true, {1200, 100}));
 }
+
+TEST_F(Scene, ATextOnASegmentTheCleanUpRemovesGoesToTheSegmentThatRemains)
+{
+    TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+    Change([](Core::Env& env) { Style::Style::FindOrCreate(env); });
+    auto* d = Path<Dependency::Dependency>({{0, 1000}, {1500, 1000}, {1500, 2000}});
+    ASSERT_EQ(2u, d->GetSegmentList().size());
+    DependencySegment* bent = nullptr;
+    for (auto* s : d->GetSegmentList())
+        if (auto* ds = dynamic_cast<DependencySegment*>(s); ds != nullptr && ds->IsVerticalOrtho()) bent = ds;
+    ASSERT_NE(nullptr, bent);
+    std::shared_ptr<Text::FreeText> text;
+    Change([&](Core::Env& env) { text = Text::CreateAnchoredText(env, *bent, {1500, 1500}, L"label"); });
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    ASSERT_TRUE(bent->GetEnds(a, b));
+    auto* end = dynamic_cast<Connector::IEnd*>(a) ? a : b;
+    // The end moved onto the bend: the clean-up dissolves the bent segment, the text stays.
+    Change([&](Core::Env& env) { end->MoveTo(env, {1500, 1000}); });
+    ASSERT_EQ(1u, d->GetSegmentList().size());
+    EXPECT_FALSE(text->IsDeleted());
+    auto* remaining = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
+    ASSERT_NE(nullptr, remaining);
+    EXPECT_EQ(1u, remaining->GetAnchors().size());
+    EXPECT_EQ(1u, SumOverReadSegments(Save(), [](DependencySegment& s) { return s.GetAnchors().size(); }));
+}
