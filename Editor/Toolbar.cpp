@@ -24,7 +24,7 @@ UINT PendingTextMsg() {
     return id;
 }
 
-struct ButtonSpec {
+struct ButtonEntry {
     int command;  // 0: separator
     int image;    // standard image, or -1 zoom out, -2 zoom in
     UINT tip;
@@ -32,7 +32,7 @@ struct ButtonSpec {
 };
 
 // The 23 items in order.
-const ButtonSpec kButtons[] = {
+const ButtonEntry kButtons[] = {
     {ID_FILE_NEW, STD_FILENEW, IDS_TIP_NEW, 0},        {ID_FILE_OPEN, STD_FILEOPEN, IDS_TIP_OPEN, 0},
     {ID_FILE_SAVE, STD_FILESAVE, IDS_TIP_SAVE, 0},     {0, 0, 0, 0},
     {ID_FILE_PAGESETUP, STD_PRINTPRE, IDS_TIP_PAGESETUP, 0}, {ID_FILE_PRINT, STD_PRINT, IDS_TIP_PRINT, 0},
@@ -129,18 +129,18 @@ void Toolbar::AddButtons() {
     tips_.clear();
     tips_.reserve(std::size(kButtons));
     std::vector<TBBUTTON> buttons;
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonEntry& entry : kButtons) {
         TBBUTTON b{};
-        if (spec.command == 0) {
+        if (entry.command == 0) {
             b.fsStyle = BTNS_SEP;
-            b.iBitmap = spec.width;  // a separator's width
+            b.iBitmap = entry.width;  // a separator's width
             b.fsState = TBSTATE_ENABLED;
         } else {
-            tips_.push_back(resources.LoadString(spec.tip));
-            b.idCommand = spec.command;
-            b.iBitmap = spec.image == -1 ? zoomOutImage : spec.image == -2 ? zoomInImage : base + spec.image;
+            tips_.push_back(resources.LoadString(entry.tip));
+            b.idCommand = entry.command;
+            b.iBitmap = entry.image == -1 ? zoomOutImage : entry.image == -2 ? zoomInImage : base + entry.image;
             b.fsStyle = BTNS_AUTOSIZE;
-            const bool zoom = spec.command == ID_ZOOM_IN || spec.command == ID_ZOOM_OUT;
+            const bool zoom = entry.command == ID_ZOOM_IN || entry.command == ID_ZOOM_OUT;
             b.fsState = zoom ? TBSTATE_ENABLED : 0;
             b.iString = reinterpret_cast<INT_PTR>(tips_.back().c_str());
         }
