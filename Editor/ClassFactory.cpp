@@ -49,8 +49,10 @@ HRESULT OLEdiagramFactory::QueryInterface(REFIID iid, void** out) {
 ULONG OLEdiagramFactory::AddRef() { return static_cast<ULONG>(++references_); }
 
 ULONG OLEdiagramFactory::Release() {
-    if (references_ > 0) --references_;
-    return static_cast<ULONG>(references_);
+    long count = references_.load();
+    while (count > 0 && !references_.compare_exchange_weak(count, count - 1)) {
+    }
+    return static_cast<ULONG>(count > 0 ? count - 1 : 0);
 }
 
 HRESULT OLEdiagramFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {

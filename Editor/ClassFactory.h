@@ -4,6 +4,8 @@
 
 #include "app/winutil/ComGuard.h"
 
+#include <atomic>
+
 namespace Editor {
 
 class DiagramFactory;
@@ -41,7 +43,7 @@ private:
     WinUtil::GIClassFactory<IClassFactory> classFactory_;
     DWORD cookie_ = 0;
     HRESULT registered_ = E_FAIL;
-    long references_ = 0;  // COM's references, for diagnostics only
+    std::atomic<long> references_{0};  // COM's references (on any of its threads), for diagnostics only
 };
 
 } // namespace Editor

@@ -6,11 +6,66 @@
 #include "Editor/MetafileProvider.h"
 #include "app/SdiApp.h"
 #include "app/winutil/Exceptions.h"
+#include "app/winutil/Guard.h"
 
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
 
 namespace Editor::OLEdiagram {
+
+// COM drops the references of a finished call on the thread that received it, not on the thread the
+// object lives on, and the lifetime tree belongs to that one thread (the last release there ends
+// the program). References added or dropped elsewhere are counted here and handed over through a
+// message-only window of the object's thread.
+class OUD::ThreadHop {
+public:
+    explicit ThreadHop(OUD& owner) : owner_(owner), thread_(GetCurrentThreadId()) {
+        static const UINT message = RegisterWindowMessageW(L"Quorvel.OleReferences");
+        message_ = message;
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &ThreadHop::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Quorvel.OleReferences";
+        RegisterClassW(&wc);  // a second registration fails harmlessly
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ThreadHop(const ThreadHop&) = delete;
+    ThreadHop& operator=(const ThreadHop&) = delete;
+    ~ThreadHop() {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+
+    bool IsOwnThread() const { return GetCurrentThreadId() == thread_; }
+    // Counts a change made on another thread and wakes the object's thread to apply it.
+    void Post(bool added) {
+        ++(added ? added_ : released_);
+        if (hwnd_) PostMessageW(hwnd_, message_, 0, 0);
+    }
+    // Applies the changes counted elsewhere, the additions first (on the object's thread).
+    void Apply() {
+        for (long n = added_.exchange(0); n > 0; --n) owner_.AddRefHere();
+        for (long n = released_.exchange(0); n > 0; --n) owner_.ReleaseHere();
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ThreadHop*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self && msg == self->message_) {
+            WinUtil::GuardedFunctionCall("Editor::OLEdiagram::OUD::Release", [self] { self->Apply(); });
+            return 0;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    OUD& owner_;
+    DWORD thread_;
+    UINT message_ = 0;
+    HWND hwnd_ = nullptr;
+    std::atomic<long> added_{0};
+    std::atomic<long> released_{0};
+};
 
 DeferredShutDownCall::DeferredShutDownCall(Application::LifeTimeSupervisor& node, WinUtil::MessageLoop& loop)
     : node_(node), loop_(loop) {
@@ -25,12 +80,14 @@ OUD::OUD(Diagram& document)
     : persistFile_(static_cast<IPersistFile*>(this)), persistStorage_(static_cast<IPersistStorage*>(this)),
       dataObject_(static_cast<IDataObject*>(this)), oleObject_(static_cast<IOleObject*>(this)),
       runnable_(static_cast<IRunnableObject*>(this)), connection_(static_cast<IExternalConnection*>(this)),
-      document_(document), storage_(document.GetStorage()), timer_(*this) {
+      document_(document), storage_(document.GetStorage()), timer_(*this), hop_(std::make_unique<ThreadHop>(*this)) {
     WinUtil::ThrowIfFailed(CreateOleAdviseHolder(adviseHolder_.Receive()));
     storage_.GetSaveObservers().Attach(this);
     document_.GetNameObserverList().Attach(this);
     document_.GetModel().GetUndoHandler().GetDocumentChangeObserverPlug().Attach(this);
     registered_ = true;
+    // A document opened from a file got its name before this object existed: links reach it too.
+    DocumentNameChanged(document_);
 }
 
 OUD::~OUD() {
@@ -63,11 +120,29 @@ HRESULT OUD::QueryInterface(REFIID iid, void** out) {
 }
 
 ULONG OUD::AddRef() {
-    document_.GetNode().AddExternalConnection();
-    return static_cast<ULONG>(document_.GetNode().GetExternalConnectionCount());
+    if (!hop_->IsOwnThread()) {
+        hop_->Post(true);
+        return 2;  // at least the reference just added and the caller's
+    }
+    hop_->Apply();
+    AddRefHere();
+    return static_cast<ULONG>(GetReferenceCount());
 }
 
 ULONG OUD::Release() {
+    if (!hop_->IsOwnThread()) {
+        hop_->Post(false);
+        return 1;  // not dropped yet
+    }
+    hop_->Apply();
+    return ReleaseHere();
+}
+
+int OUD::GetReferenceCount() const { return document_.GetNode().GetExternalConnectionCount(); }
+
+void OUD::AddRefHere() { document_.GetNode().AddExternalConnection(); }
+
+ULONG OUD::ReleaseHere() {
     Application::LifeTimeSupervisor& node = document_.GetNode();
     if (node.GetExternalConnectionCount() == 0) return 0;
     node.ReleaseExternalConnection();

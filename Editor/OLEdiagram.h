@@ -56,6 +56,8 @@ public:
     void ShutDown();
     // The object's identity as COM receives it.
     IUnknown* GetUnknown() { return &persistFile_; }
+    // COM's references counted on the document's node (diagnostics; the tree keeps the document).
+    int GetReferenceCount() const;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -116,6 +118,9 @@ public:
     STDMETHODIMP_(DWORD) ReleaseConnection(DWORD kind, DWORD reserved, BOOL lastReleaseCloses) override;
 
 private:
+    class ThreadHop;
+    void AddRefHere();
+    ULONG ReleaseHere();
     void DocumentNameChanged(Application::IDocument& document) override;
     void OnSaved(const std::wstring& path) override;
     void OnTimer() override;
@@ -148,6 +153,7 @@ private:
     bool shutDown_ = false;
     int strongLocks_ = 0;  // locks taken by strong connections and LockRunning, dropped at shut-down
     std::unique_ptr<DeferredShutDownCall> deferred_;
+    std::unique_ptr<ThreadHop> hop_;  // references that COM drops on its own threads
 };
 
 } // namespace OLEdiagram
