@@ -1,0 +1,101 @@
+// The class object in this process: what CreateInstance refuses, how server locks hold the lifetime
+// tree, and the running object table entries of file documents.
+#include "Editor/ClassFactory.h"
+#include "Editor/tests/FactoryFixture.h"
+
+namespace {
+
+using namespace EditorTest;
+
+template <class T>
+T* Query(IUnknown* unknown, REFIID iid) {
+    void* out = nullptr;
+    return SUCCEEDED(unknown->QueryInterface(iid, &out)) ? static_cast<T*>(out) : nullptr;
+}
+
+// Whether the running object table holds an object under the file's moniker; with time, also the
+// time of its last change noted there.
+HRESULT IsRunningFile(const std::wstring& path, FILETIME* time = nullptr) {
+    IRunningObjectTable* table = nullptr;
+    IMoniker* moniker = nullptr;
+    HRESULT hr = GetRunningObjectTable(0, &table);
+    if (SUCCEEDED(hr)) hr = CreateFileMoniker(path.c_str(), &moniker);
+    if (SUCCEEDED(hr)) hr = table->IsRunning(moniker);
+    if (hr == S_OK && time) hr = table->GetTimeOfLastChange(moniker, time);
+    if (moniker) moniker->Release();
+    if (table) table->Release();
+    return hr;
+}
+
+using ClassObject = FactoryFixture;
+
+TEST_F(ClassObject, CreateInstanceRefusesAggregationAndUnknownInterfacesWithoutKeepingADocument) {
+    Editor::OLEdiagramFactory classObject(*factory);
+    ASSERT_HRESULT_SUCCEEDED(classObject.GetRegistrationResult());
+    IClassFactory* creator = Query<IClassFactory>(classObject.GetClassObject(), IID_IClassFactory);
+    IUnknown* identity = Query<IUnknown>(classObject.GetClassObject(), IID_IUnknown);
+    ASSERT_TRUE(creator && identity);
+    EXPECT_NE(static_cast<void*>(creator), static_cast<void*>(identity));
+
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, creator->CreateInstance(identity, IID_IUnknown, &out));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(0, factory->GetDocumentCount());
+    EXPECT_EQ(E_NOINTERFACE, creator->CreateInstance(nullptr, IID_IOleInPlaceObject, &out));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(0, factory->GetDocumentCount());
+
+    ASSERT_HRESULT_SUCCEEDED(creator->CreateInstance(nullptr, IID_IOleObject, &out));
+    EXPECT_EQ(1, factory->GetDocumentCount());
+    static_cast<IOleObject*>(out)->Release();
+    creator->Release();
+    identity->Release();
+}
+
+TEST_F(ClassObject, LockServerKeepsTheTreeAfterTheLastDocumentUntilUnlocked) {
+    Editor::OLEdiagramFactory classObject(*factory);
+    IClassFactory* creator = Query<IClassFactory>(classObject.GetClassObject(), IID_IClassFactory);
+    ASSERT_TRUE(creator != nullptr);
+    ASSERT_HRESULT_SUCCEEDED(creator->LockServer(TRUE));
+    Editor::Diagram* document = factory->NewDiagram(SW_HIDE);
+    ASSERT_TRUE(document != nullptr);
+    ASSERT_TRUE(document->Close());
+    EXPECT_FALSE(root->IsEnded());
+    EXPECT_EQ(1, root->GetActiveCount());
+
+    ASSERT_HRESULT_SUCCEEDED(creator->LockServer(FALSE));
+    EXPECT_TRUE(root->IsEnded());
+    // An unlock without a lock changes nothing.
+    EXPECT_HRESULT_SUCCEEDED(creator->LockServer(FALSE));
+    EXPECT_EQ(0, root->GetActiveCount());
+    creator->Release();
+}
+
+TEST_F(ClassObject, AFileDocumentIsRunningUnderItsFileMonikerWhicheverNameItHas) {
+    const std::wstring first = folder.AddFile(L"first.qvd");
+    const std::wstring second = folder.Path() + L"\\second.qvd";
+    Editor::Diagram* document = factory->Open(first, false, SW_HIDE);
+    ASSERT_TRUE(document != nullptr);
+    EXPECT_EQ(S_OK, IsRunningFile(first));
+
+    // Saved under a new name, it moves to that name's moniker; a later save notes the file's time.
+    document->SaveAs(second);
+    EXPECT_EQ(S_FALSE, IsRunningFile(first));
+    EXPECT_EQ(S_OK, IsRunningFile(second));
+    Modify(*document);
+    document->GetStorage().SaveToFile();
+    FILETIME noted{};
+    ASSERT_EQ(S_OK, IsRunningFile(second, &noted));
+    ASSERT_TRUE(document->GetStorage().GetLastWriteTime().has_value());
+    EXPECT_EQ(0, CompareFileTime(&noted, &*document->GetStorage().GetLastWriteTime()));
+
+    // A new document has no file to be reached by; a closed one leaves the table.
+    Editor::Diagram* untitled = factory->NewDiagram(SW_HIDE);
+    ASSERT_TRUE(untitled != nullptr);
+    EXPECT_EQ(S_FALSE, IsRunningFile(folder.Path() + L"\\" + untitled->GetName()));
+    ASSERT_TRUE(document->Close());
+    EXPECT_EQ(S_FALSE, IsRunningFile(second));
+    DeleteFileW(second.c_str());
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+// A container of our own for the embedding tests: it uses only the system's OLE calls and the
+// default handler, starts the editor as a local server through its class registration, and watches
+// the server processes from outside.
+#pragma once
+
+#include "Editor/ProductCodes.h"
+#include "Editor/tests/EditorWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+namespace EmbedTest {
+
+using namespace EditorTest;
+
+inline CLSID DiagramClass() {
+    CLSID id{};
+    CLSIDFromString(Editor::ProductCodes::kClassId, &id);
+    return id;
+}
+
+// Runs the container's messages (calls from the server arrive through them) until cond holds.
+template <class F>
+bool PumpUntil(F cond, DWORD timeoutMs = 20000) {
+    const DWORD start = GetTickCount();
+    while (!cond()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// The ids of the running editor processes.
+inline std::vector<DWORD> ServerProcesses() {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, QUORVEL_EXE_NAME) == 0) ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+// The one running server, held open so that its end can be awaited; invalid when there is not
+// exactly one.
+class ServerProcess {
+public:
+    ServerProcess() {
+        const std::vector<DWORD> ids = ServerProcesses();
+        if (ids.size() == 1) {
+            id_ = ids.front();
+            handle_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, id_);
+        }
+    }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+    ~ServerProcess() {
+        if (handle_) CloseHandle(handle_);
+    }
+    bool IsValid() const { return handle_ != nullptr; }
+    DWORD Id() const { return id_; }
+    // Whether the process ended by itself within the time (the container's messages keep running).
+    bool EndsWithin(DWORD timeoutMs) const {
+        return handle_ && PumpUntil([this] { return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    }
+    bool IsRunning() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+
+private:
+    DWORD id_ = 0;
+    HANDLE handle_ = nullptr;
+};
+
+// Ends the editors still running by force (only after a failed test, so that the next starts alone).
+inline void EndServersByForce() {
+    for (DWORD id : ServerProcesses()) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+}
+
+// Wine's service control manager keeps the class registration of a server that was ended by force,
+// and hands it to every later container, which then cannot reach the class at all. Restarting the
+// service drops these registrations; the next OLE call starts it again. Only done while no editor
+// runs, so that no live registration is lost.
+inline bool DropStaleClassRegistrations() {
+    if (!ServerProcesses().empty()) return false;
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return false;
+    bool stopped = false;
+    if (SC_HANDLE service = OpenServiceW(manager, L"RpcSs", SERVICE_STOP | SERVICE_QUERY_STATUS)) {
+        SERVICE_STATUS status{};
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        stopped = WaitFor([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED; },
+                          5000);
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return stopped;
+}
+
+// The client site and advise sink of one embedded object: saves into the container's storage
+// when the object asks and counts what the object tells.
+class Site : public IOleClientSite, public IAdviseSink {
+public:
+    IStorage* storage = nullptr;
+    IOleObject* object = nullptr;
+    int saves = 0, dataChanges = 0, closes = 0, shown = 0, hidden = 0, renames = 0;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite) *out = static_cast<IOleClientSite*>(this);
+        else if (iid == IID_IAdviseSink) *out = static_cast<IAdviseSink*>(this);
+        else return *out = nullptr, E_NOINTERFACE;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP SaveObject() override {
+        IPersistStorage* persist = nullptr;
+        if (!object || FAILED(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist))))
+            return E_FAIL;
+        HRESULT hr = OleSave(persist, storage, TRUE);
+        persist->SaveCompleted(nullptr);
+        persist->Release();
+        if (SUCCEEDED(hr)) hr = storage->Commit(STGC_DEFAULT);
+        ++saves;
+        return hr;
+    }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL show) override {
+        ++(show ? shown : hidden);
+        return S_OK;
+    }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override { ++dataChanges; }
+    STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
+    STDMETHODIMP_(void) OnRename(IMoniker*) override { ++renames; }
+    STDMETHODIMP_(void) OnSave() override {}
+    STDMETHODIMP_(void) OnClose() override { ++closes; }
+};
+
+// Every test starts with no editor running and the class served by the editor built next to the
+// test; a test whose server outlives it fails, and the server is then ended for the next one.
+class ContainerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        ASSERT_TRUE(ServerProcesses().empty()) << "another editor still runs";
+        DropStaleClassRegistrations();
+        // The installed copy may be older than the one built next to this test.
+        const std::wstring key = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\LocalServer32";
+        const std::wstring server = L"\"" + EditorPath() + L"\" -Embedding";
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, server.c_str(), 0));
+        path_ = folder_.Path() + L"\\container.stg";
+        ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(path_.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                                  0, &storage_));
+        site_.storage = storage_;
+    }
+    void TearDown() override {
+        if (storage_) storage_->Release();
+        if (!PumpUntil([] { return ServerProcesses().empty(); }, 10000)) {
+            ADD_FAILURE() << "the server did not end after its containers let go";
+            EndServersByForce();
+        }
+        OleUninitialize();
+    }
+
+    // A new storage that goes when released.
+    static IStorage* TemporaryStorage() {
+        IStorage* storage = nullptr;
+        StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                         &storage);
+        return storage;
+    }
+
+    TempFolder folder_{L"qembed"};
+    std::wstring path_;
+    IStorage* storage_ = nullptr;
+    Site site_;
+};
+
+} // namespace EmbedTest
