@@ -17,10 +17,25 @@ const CLSID& ClassId() {
     return id;
 }
 
+namespace {
+
+OLEdiagramFactory::Registration& CurrentRegistration() {
+    static OLEdiagramFactory::Registration registration = &CoRegisterClassObject;
+    return registration;
+}
+
+} // namespace
+
+OLEdiagramFactory::Registration OLEdiagramFactory::SetRegistration(Registration registration) {
+    Registration replaced = CurrentRegistration();
+    CurrentRegistration() = registration ? registration : &CoRegisterClassObject;
+    return replaced;
+}
+
 OLEdiagramFactory::OLEdiagramFactory(DiagramFactory& factory)
     : factory_(factory), connection_(static_cast<IExternalConnection*>(this)),
       classFactory_(static_cast<IClassFactory*>(this)) {
-    registered_ = CoRegisterClassObject(ClassId(), &connection_, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+    registered_ = CurrentRegistration()(ClassId(), &connection_, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
     if (FAILED(registered_)) cookie_ = 0;
 }
 

@@ -15,6 +15,11 @@ const CLSID& ClassId();
 
 class OLEdiagramFactory : public IClassFactory, public IExternalConnection {
 public:
+    // How the class object is registered with COM (CoRegisterClassObject unless a test replaces it).
+    using Registration = HRESULT(STDAPICALLTYPE*)(REFCLSID, IUnknown*, DWORD, DWORD, LPDWORD);
+    // Replaces the registration (null restores COM's); answers the one replaced.
+    static Registration SetRegistration(Registration registration);
+
     // Registers the class object with COM (local server, multiple use) for factory's documents.
     explicit OLEdiagramFactory(DiagramFactory& factory);
     OLEdiagramFactory(const OLEdiagramFactory&) = delete;

@@ -1,7 +1,12 @@
 // The class object in this process: what CreateInstance refuses, how server locks hold the lifetime
-// tree, and the running object table entries of file documents.
+// tree, the running object table entries of file documents, and a registration that fails.
 #include "Editor/ClassFactory.h"
+#include "Editor/EditorApp.h"
 #include "Editor/tests/FactoryFixture.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -96,6 +101,67 @@ TEST_F(ClassObject, AFileDocumentIsRunningUnderItsFileMonikerWhicheverNameItHas)
     ASSERT_TRUE(document->Close());
     EXPECT_EQ(S_FALSE, IsRunningFile(second));
     DeleteFileW(second.c_str());
+}
+
+// Answers every message box this program shows while it lives, keeping their texts.
+class BoxAnswerer {
+public:
+    BoxAnswerer() : thread_([this] { Run(); }) {}
+    ~BoxAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::vector<std::wstring> Texts() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return texts_;
+    }
+
+private:
+    void Run() {
+        while (!stop_) {
+            if (HWND box = FindMessageBox(GetCurrentProcessId())) {
+                const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));
+                {
+                    std::lock_guard<std::mutex> hold(lock_);
+                    texts_.push_back(text);
+                }
+                SendMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            Sleep(20);  // polls for a window of this program's other thread
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::mutex lock_;
+    std::vector<std::wstring> texts_;
+    std::thread thread_;
+};
+
+HRESULT STDAPICALLTYPE RefusedRegistration(REFCLSID, IUnknown*, DWORD, DWORD, LPDWORD cookie) {
+    *cookie = 0;
+    return E_ACCESSDENIED;
+}
+
+TEST(ServerRegistration, AFailureIsShownToAPersonAndEndsAServerStartWithoutAWord) {
+    TempFolder folder(L"QvRegistration");
+    const auto previous = Editor::OLEdiagramFactory::SetRegistration(&RefusedRegistration);
+    BoxAnswerer answerer;
+    {
+        Editor::EditorApp started;
+        EXPECT_EQ(0, started.Run(folder.Path(), L"QuorvelUML.exe /Embedding"));
+        EXPECT_TRUE(started.ServerRegistrationFailed());
+    }
+    const std::vector<std::wstring> texts = answerer.Texts();
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ(0u, texts[0].find(L"The diagram object class could not be registered with OLE"));
+    {
+        // Started by COM, the program ends at once (the start reports the failure by its exit code).
+        Editor::EditorApp server;
+        server.SetServerStart(true);
+        EXPECT_EQ(0, server.Run(folder.Path(), L"QuorvelUML.exe -Embedding"));
+        EXPECT_TRUE(server.ServerRegistrationFailed());
+    }
+    EXPECT_EQ(1u, answerer.Texts().size()) << "a server start shows nothing";
+    Editor::OLEdiagramFactory::SetRegistration(previous);
 }
 
 } // namespace
