@@ -91,12 +91,30 @@ inline void EndServersByForce() {
     }
 }
 
-// Wine's service control manager keeps the class registration of a server that was ended by force,
+// Points the class's local server at path (quoted) with the embedding switch.
+inline LSTATUS SetLocalServer(const std::wstring& path) {
+    const std::wstring key = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\LocalServer32";
+    const std::wstring server = L"\"" + path + L"\" -Embedding";
+    return RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, server.c_str(), 0);
+}
+
+// Whether COM still hands out a class registration of an editor that no longer runs (one ended by
+// force). Asked with the server pointing nowhere, so that the question starts no editor.
+inline bool HasStaleClassRegistration() {
+    if (SetLocalServer(L"C:\\quorvel-no-server\\none.exe") != ERROR_SUCCESS) return false;
+    IClassFactory* factory = nullptr;
+    const HRESULT hr = CoGetClassObject(DiagramClass(), CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                                        reinterpret_cast<void**>(&factory));
+    if (factory) factory->Release();
+    return SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == RPC_E_DISCONNECTED;
+}
+
+// Wine's service control manager keeps the class registration of a server that was ended by force
 // and hands it to every later container, which then cannot reach the class at all. Restarting the
 // service drops these registrations; the next OLE call starts it again. Only done while no editor
 // runs, so that no live registration is lost.
 inline bool DropStaleClassRegistrations() {
-    if (!ServerProcesses().empty()) return false;
+    if (!ServerProcesses().empty() || !HasStaleClassRegistration()) return false;
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (!manager) return false;
     bool stopped = false;
@@ -161,10 +179,9 @@ protected:
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         ASSERT_TRUE(ServerProcesses().empty()) << "another editor still runs";
         DropStaleClassRegistrations();
+        ASSERT_FALSE(HasStaleClassRegistration());
         // The installed copy may be older than the one built next to this test.
-        const std::wstring key = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\LocalServer32";
-        const std::wstring server = L"\"" + EditorPath() + L"\" -Embedding";
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, server.c_str(), 0));
+        ASSERT_EQ(ERROR_SUCCESS, SetLocalServer(EditorPath()));
         path_ = folder_.Path() + L"\\container.stg";
         ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(path_.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
                                                   0, &storage_));
