@@ -128,7 +128,7 @@ TEST_F(EmbedContainer, CreateShowPictureChangeSaveEndAndLoadAgain) {
     // Nothing holds the server any more: it ends by itself.
     EXPECT_TRUE(server.EndsWithin(15000));
 
-    // The storage holds the diagram's stream, the class and the cached picture.
+    // The storage holds the class and the diagram's stream.
     CLSID stored{};
     EXPECT_HRESULT_SUCCEEDED(ReadClassStg(storage_, &stored));
     EXPECT_TRUE(IsEqualCLSID(stored, DiagramClass()));
