@@ -141,6 +141,10 @@ void DefaultMoveTask::StartDrag()
 
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result;
+    // The drag loop dispatches messages: a failure in one of them may replace the default task,
+    // which owns this task. The task stays alive until the loop returns and then touches nothing
+    // of the parent it lost.
+    const std::shared_ptr<DefaultMoveTask> keepAlive = weak_from_this().lock();
     {
         WinUtil::CursorManager::ModalGuard busySuspended;
         IDataObject* data = data_->GetDataObject();
@@ -152,6 +156,10 @@ void DefaultMoveTask::StartDrag()
         data->Release();
     }
     data_.reset();
+    if (dismissed_) {
+        ReleaseCapture();
+        return;
+    }
 
     if (result == DRAGDROP_S_DROP) {
         if (effect & DROPEFFECT_MOVE) DeleteOriginals();

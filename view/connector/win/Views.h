@@ -62,7 +62,13 @@ private:
 // The view of an end.
 class VEnd : public VSegmentEnd {
 public:
-    VEnd(View::ICanvasView& view, IEnd& end) : Core::IViewElement(view, end), VSegmentEnd(view, end) {}
+    VEnd(View::ICanvasView& view, IEnd& end) : Core::IViewElement(view, end), VSegmentEnd(view, end), end_(end) {}
+    // A free end carried by a move follows it through an EndShiftControl (it may land on a terminal).
+    void CreateShiftControls(View::ViewContext& context, Core::DeferredShiftSet& set,
+                             View::ShiftControlSet& controls) override;
+
+private:
+    IEnd& end_;
 };
 
 // The view of a join.
