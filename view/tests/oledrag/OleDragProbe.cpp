@@ -8,7 +8,8 @@
 namespace {
 
 const zq::Rect kBox{0, 4000, 2000, 2000};
-const zq::Point kFrom{1000, 3000}, kTo{4000, 2000};
+// The target point lies in the part of the second window that the first one never covers.
+const zq::Point kFrom{1000, 3000}, kTo{14000, 2000};
 
 int Fail(const char* why)
 {
@@ -32,6 +33,10 @@ int Run()
     w2.Pump();
 
     const POINTL from = ScreenAt(w1, kFrom), to = ScreenAt(w2, kTo);
+    RECT r1, r2;
+    GetWindowRect(w1.hwnd, &r1);
+    GetWindowRect(w2.hwnd, &r2);
+    std::printf("windows %ld %ld %ld %ld\n", r1.left, r1.right, r2.left, r2.right);
     std::printf("drag %ld %ld %ld %ld\n", from.x, from.y, to.x, to.y);
     std::fflush(stdout);
 

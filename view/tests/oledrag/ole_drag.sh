@@ -19,7 +19,7 @@ trap cleanup EXIT
 wine "$exe" </dev/null >"$work/out" 2>&1 &
 probe=$!
 for _ in $(seq 300); do grep -q '^drag ' "$work/out" && break; sleep 0.1; done
-read -r _ fx fy tx ty < <(grep '^drag ' "$work/out") || fail "the probe did not start: $(cat "$work/out")"
+read -r _ fx fy tx ty < <(grep '^drag ' "$work/out" | tr -d '\r') || fail "the probe did not start: $(cat "$work/out")"
 sleep 0.5
 xdotool mousemove "$fx" "$fy"
 sleep 0.2
@@ -35,5 +35,5 @@ status=$?
 probe=
 cat "$work/out"
 [ "$status" = 0 ] || fail "the probe ended with $status"
-grep -qx "passed" "$work/out" || fail "no word from the probe"
+tr -d '\r' <"$work/out" | grep -qx "passed" || fail "no word from the probe"
 echo "passed"
