@@ -101,7 +101,7 @@ DefaultMoveTask::~DefaultMoveTask()
 void DefaultMoveTask::OnButtonUp(WinMessage::MouseMsg& msg)
 {
     const bool left = msg.id == WM_LBUTTONUP;
-    if (left != (button_ == 1)) return;
+    if (dismissed_ || left != (button_ == 1)) return;
     ReleaseCapture();
     Finish(Finished);
 }
@@ -113,6 +113,7 @@ bool DefaultMoveTask::IsButtonHeld() const
 
 void DefaultMoveTask::OnMouseMove(WinMessage::MouseMsg& msg)
 {
+    if (dismissed_) return;
     if (!(msg.wParam & ButtonKey(button_))) {
         Finish(Finished);
         return;

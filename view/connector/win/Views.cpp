@@ -104,6 +104,12 @@ bool VSegment::IsBeingChanged() const
     return segment_.IsInTransaction() || (c != nullptr && c->IsInTransaction());
 }
 
+void VSegment::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
+{
+    ISegmentEnd *a, *b;
+    if (!segment_.IsDeleted() && segment_.GetEnds(a, b)) group.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 1));
+}
+
 void VSegment::UpdateShape()
 {
     line_.Clear();

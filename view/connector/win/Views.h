@@ -53,6 +53,8 @@ public:
     virtual zq::float8Point DrawShape(ICanvas::Canvas&, ICanvas::Group&, const zq::float8Point& /*from*/) {
         return part_.GetPoint();
     }
+    // The segments draw the moving image of their ends and joins.
+    void DrawMoveImage(ICanvas::Canvas&, ICanvas::Group&, const Core::DeferredShiftSet&) override {}
 
 private:
     ISegmentEnd& part_;
@@ -90,6 +92,8 @@ public:
     unsigned GetMenuId() const override { return 112; }
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     void SetMoveCursor(bool dragging, bool modifier, bool move) override;
+    // The moving image: a marker line between its two ends.
+    void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
     // With Ctrl held the segment is split and the new join dragged; otherwise the selection moves.
     View::SubTaskPtr CreateMoveTask(View::ICanvasView& view, View::ITask& parent, const zq::Point& point, int button,
                                     Core::IModelElement* element = nullptr) override;
