@@ -84,6 +84,7 @@ DefaultTask::~DefaultTask()
     ViewContext& c = GetContext();
     if (c.canvas) c.canvas->GetScrollObservers().Remove(this);
     c.view->GetSelectionObserverPlug().Detach(this);
+    if (subTask_) subTask_->Dismissed();
     subTask_.reset();
     copyPaste_.reset();
     dock_.reset();
@@ -159,6 +160,7 @@ void DefaultTask::DiscardPending()
 
 void DefaultTask::StartSubTask(SubTaskPtr task)
 {
+    if (subTask_ && subTask_ != task) subTask_->Dismissed();
     subTask_ = std::move(task);
     UpdateCommands();
 }

@@ -222,6 +222,12 @@ std::string DropTargetRegistration::GetTaskName() const
     return task ? task->GetName() : std::string();
 }
 
+const PendingDrop* DropTargetRegistration::GetPendingDrop() const
+{
+    const IDropTargetTask* task = static_cast<DTimp*>(target_)->GetTask();
+    return task ? &task->GetPending() : nullptr;
+}
+
 int DropTargetRegistration::GetDragOverCalls() const
 {
     return static_cast<DTimp*>(target_)->GetOverCalls();

@@ -15,6 +15,7 @@
 namespace View {
 
 class DefaultMoveTask;
+class PendingDrop;
 
 // Command ids of the drop menu (menu 110) of a right-button drag.
 inline constexpr UINT kDropMenuId = 110;
@@ -44,6 +45,8 @@ public:
     virtual HRESULT Drop(IDataObject* data, DWORD keyState, POINT point, DWORD& effect) = 0;
     ViewContext& GetContext() const { return context_; }
     const std::string& GetName() const { return name_; }
+    // The drop shown while the drag runs.
+    virtual const PendingDrop& GetPending() const = 0;
 
 protected:
     // The screen point in model units, rounded and snapped to the grid.
@@ -59,9 +62,13 @@ private:
 };
 
 // The private transaction of one drag over a view, with its selection tracker and the move of the
-// dragged elements: nothing of it reaches the undo list unless it is committed.
+// dragged elements: their preview images, the shift controls of what hangs on them and the grabbed
+// element's move controller. Nothing of it reaches the undo list unless it is committed.
 class PendingDrop {
 public:
+    // What runs between the shift controls and the move controller (the detaching of a move).
+    using Detach = std::function<void(Core::Env&, Core::DeferredShiftSet&)>;
+
     // Opens the transaction on the view's diagram.
     explicit PendingDrop(ViewContext& context);
     // Rolls back what was not committed.
@@ -70,22 +77,38 @@ public:
     PendingDrop& operator=(const PendingDrop&) = delete;
     // The environment of the transaction, the tracker and the view's grid.
     Core::Env MakeEnv();
-    // Builds the move of the moved elements grabbed at the element (none allowed).
-    void Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed);
+    // Builds the move of the moved elements grabbed at the element (none allowed) from the anchor
+    // point: the preview images, the shift controls, then the detach step (when given), then the
+    // grabbed element's move controller.
+    void Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed, const zq::Point& anchor,
+                 const Detach& detach = {});
     // The move (null before Prepare).
     Core::DeferredShiftSet* GetShift() const { return shift_.get(); }
-    // Shifts everything by the vector from the anchor to the point.
-    void ShiftTo(const zq::Point& anchor, const zq::Point& point);
+    // One step to the point: the move controller may restrict it; the preview follows; everything
+    // is shifted by the vector from the anchor; the shift controls and the controller follow.
+    void ShiftTo(const zq::Point& anchor, zq::Point point);
     // Undoes every change so far; the move is forgotten.
     void Abort();
-    // Makes the move final, closes the transaction into one undo step and selects after.
+    // Makes the move final (deferred shifts, shift controls, move controller), closes the transaction
+    // into one undo step and selects after.
     void Commit(const Core::ModelElementSet& before, const Core::ModelElementSet& after);
+    // The preview images of the moving elements.
+    const ICanvas::Group& GetPreview() const { return preview_; }
+    // The shift controls and the move controller of the move.
+    const ShiftControlSet& GetShiftControls() const { return controls_; }
+    const MoveControllerPtr& GetMoveController() const { return controller_; }
 
 private:
+    void Forget();
+
     ViewContext& context_;
     Core::Transaction transaction_;
     std::unique_ptr<Core::SelectionTracker> tracker_;
     std::unique_ptr<Core::DeferredShiftSet> shift_;
+    ICanvas::Group preview_;
+    zq::Point last_;
+    ShiftControlSet controls_;
+    MoveControllerPtr controller_;
 };
 
 // A drag of the view's own selection (the data come from a move task of the same diagram): moves the
@@ -98,6 +121,7 @@ public:
     HRESULT DragOver(DWORD keyState, POINT point, DWORD& effect) override;
     HRESULT DragLeave() override;
     HRESULT Drop(IDataObject* data, DWORD keyState, POINT point, DWORD& effect) override;
+    const PendingDrop& GetPending() const override { return drop_; }
 
 private:
     enum Mode { None = 0, Move = 1, Copy = 2 };
@@ -122,6 +146,7 @@ public:
     HRESULT DragOver(DWORD keyState, POINT point, DWORD& effect) override;
     HRESULT DragLeave() override;
     HRESULT Drop(IDataObject* data, DWORD keyState, POINT point, DWORD& effect) override;
+    const PendingDrop& GetPending() const override { return drop_; }
 
 private:
     void Update(POINT point);
@@ -150,6 +175,8 @@ public:
     std::string GetTaskName() const;
     // How often a DragOver reached a task (the others were answered from the cache).
     int GetDragOverCalls() const;
+    // The drop the running task shows, or none.
+    const PendingDrop* GetPendingDrop() const;
 
 private:
     IDropTarget* target_;

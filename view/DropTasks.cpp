@@ -59,7 +59,7 @@ PendingDrop::PendingDrop(ViewContext& context)
 
 PendingDrop::~PendingDrop()
 {
-    shift_.reset();
+    Forget();
     tracker_.reset();
     transaction_.Abort();
 }
@@ -69,21 +69,50 @@ Core::Env PendingDrop::MakeEnv()
     return Core::Env(transaction_, tracker_.get(), context_.grid);
 }
 
-void PendingDrop::Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed)
+void PendingDrop::Forget()
 {
-    shift_ = std::make_unique<Core::DeferredShiftSet>(moved, context_.diagram, grabbed);
+    controller_.reset();
+    controls_.clear();
+    preview_.Clear();
+    shift_.reset();
 }
 
-void PendingDrop::ShiftTo(const zq::Point& anchor, const zq::Point& point)
+void PendingDrop::Prepare(const Core::ModelElementSet& moved, Core::IModelElement* grabbed, const zq::Point& anchor,
+                          const Detach& detach)
+{
+    Forget();
+    shift_ = std::make_unique<Core::DeferredShiftSet>(moved, context_.diagram, grabbed);
+    last_ = anchor;
+    if (context_.canvas)
+        ForEachMoving(*shift_, [&](Core::IModelElement& e) {
+            if (VIShiftable* view = VIShiftable::Find(e, *context_.view))
+                view->DrawMoveImage(*context_.canvas, preview_, *shift_);
+        });
+    CollectShiftControls(context_, *shift_, controls_);
+    Core::Env env = MakeEnv();
+    if (detach) detach(env, *shift_);
+    if (grabbed != nullptr && !grabbed->IsDeleted())
+        if (VIShiftable* view = VIShiftable::Find(*grabbed, *context_.view))
+            controller_ = view->CreateMoveController(context_, *shift_);
+    if (controller_) controller_->Start(env);
+}
+
+void PendingDrop::ShiftTo(const zq::Point& anchor, zq::Point point)
 {
     if (!shift_) return;
+    if (controller_) controller_->Restrict(anchor, point);
+    preview_.Move({double(point.x - last_.x), double(point.y - last_.y)});
+    last_ = point;
     Core::Env env = MakeEnv();
-    shift_->ShiftAll(env, Core::ShiftVector{double(point.x - anchor.x), double(point.y - anchor.y), true, true}, point);
+    const Core::ShiftVector shift{double(point.x - anchor.x), double(point.y - anchor.y), true, true};
+    shift_->ShiftAll(env, shift, point);
+    for (auto& [element, control] : controls_) control->Update(env, shift, {double(point.x), double(point.y)});
+    if (controller_) controller_->AfterShift(env, point);
 }
 
 void PendingDrop::Abort()
 {
-    shift_.reset();
+    Forget();
     transaction_.Abort();
     tracker_ = std::make_unique<Core::SelectionTracker>(context_.view);
 }
@@ -93,8 +122,10 @@ void PendingDrop::Commit(const Core::ModelElementSet& before, const Core::ModelE
     if (shift_) {
         Core::Env env = MakeEnv();
         shift_->ShiftDeferred(env);
+        for (auto& [element, control] : controls_) control->Finish(env);
+        if (controller_) controller_->Finish(env);
     }
-    shift_.reset();
+    Forget();
     const Core::UndoerRef record = transaction_.Close(tracker_.get(), context_.grid);
     ApplySelection(*context_.view, after);
     context_.diagram->GetUndoHandler().Add(record, Core::MakeSelectionRestorer(before),
@@ -184,12 +215,12 @@ void SameDiagramDropTargetTask::Update(POINT point, Mode mode)
 void SameDiagramDropTargetTask::PrepareMove()
 {
     moving_ = dragged_;
-    drop_.Prepare(moving_, source_.GetGrabbed().get());
-    Core::Env env = drop_.MakeEnv();
     // What is moved without the element it hangs on comes loose from it.
-    Core::DeferredShiftSet& shift = *drop_.GetShift();
-    for (Core::IModelElement* e : shift.GetDeferred())
-        if (Core::IShiftable* shiftable = e->GetShiftable()) shiftable->DetachFromSource(env, shift, moving_);
+    drop_.Prepare(moving_, source_.GetGrabbed().get(), grab_, [this](Core::Env& env, Core::DeferredShiftSet& shift) {
+        ForEachMoving(shift, [&](Core::IModelElement& e) {
+            if (Core::IShiftable* shiftable = e.GetShiftable()) shiftable->DetachFromSource(env, shift, moving_);
+        });
+    });
 }
 
 void SameDiagramDropTargetTask::PrepareCopy()
@@ -199,7 +230,7 @@ void SameDiagramDropTargetTask::PrepareCopy()
     if (!ExtractTransferSet(GetContext(), Application::DataHolder(data_), paster))
         throw std::runtime_error("the dragged elements cannot be read");
     moving_ = paster.GetResult().pasted;
-    drop_.Prepare(moving_, paster.GetResult().reference.get());
+    drop_.Prepare(moving_, paster.GetResult().reference.get(), grab_);
 }
 
 // ---- StdDropTargetTask
@@ -232,7 +263,7 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
         anchor.y -= image->hotSpot.y;
     }
     anchor_ = c.grid ? c.grid->SnapPoint(anchor) : anchor;
-    drop_.Prepare(pasted_, paster.GetResult().reference.get());
+    drop_.Prepare(pasted_, paster.GetResult().reference.get(), anchor_);
     Update(point);
     effect = Answer(keys, effect);
     Repaint();

@@ -101,7 +101,7 @@ DefaultMoveTask::~DefaultMoveTask()
 void DefaultMoveTask::OnButtonUp(WinMessage::MouseMsg& msg)
 {
     const bool left = msg.id == WM_LBUTTONUP;
-    if (left != (button_ == 1)) return;
+    if (dismissed_ || left != (button_ == 1)) return;
     ReleaseCapture();
     Finish(Finished);
 }
@@ -113,6 +113,7 @@ bool DefaultMoveTask::IsButtonHeld() const
 
 void DefaultMoveTask::OnMouseMove(WinMessage::MouseMsg& msg)
 {
+    if (dismissed_) return;
     if (!(msg.wParam & ButtonKey(button_))) {
         Finish(Finished);
         return;
@@ -141,6 +142,10 @@ void DefaultMoveTask::StartDrag()
 
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result;
+    // The drag loop dispatches messages: a failure in one of them may replace the default task,
+    // which owns this task. The task stays alive until the loop returns and then touches nothing
+    // of the parent it lost.
+    const std::shared_ptr<DefaultMoveTask> keepAlive = weak_from_this().lock();
     {
         WinUtil::CursorManager::ModalGuard busySuspended;
         IDataObject* data = data_->GetDataObject();
@@ -152,6 +157,10 @@ void DefaultMoveTask::StartDrag()
         data->Release();
     }
     data_.reset();
+    if (dismissed_) {
+        ReleaseCapture();
+        return;
+    }
 
     if (result == DRAGDROP_S_DROP) {
         if (effect & DROPEFFECT_MOVE) DeleteOriginals();

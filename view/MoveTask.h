@@ -14,7 +14,7 @@ namespace View {
 
 class VIShiftable;
 
-class DefaultMoveTask : public ISubTask, public IDropSource {
+class DefaultMoveTask : public ISubTask, public IDropSource, public std::enable_shared_from_this<DefaultMoveTask> {
 public:
     // The system's drag loop (DoDragDrop) or a stand-in of a test.
     using DragLoop = std::function<HRESULT(IDataObject*, IDropSource*, DWORD allowed, DWORD* effect)>;
@@ -40,6 +40,9 @@ public:
     const zq::Point& GetPressPoint() const { return press_; }
     // Whether the drag was cancelled while the button is still down.
     bool IsCancelledWhileHeld() const { return cancelledWhileHeld_; }
+    // Whether the default task let go of the task (while its drag loop ran, say).
+    bool IsDismissed() const { return dismissed_; }
+    void Dismissed() override { dismissed_ = true; }
 
     // IDropSource (not counted: the task's lifetime is that of the sub-task).
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -63,6 +66,7 @@ private:
     Core::ModelElementSet dragged_;
     int button_;
     bool cancelledWhileHeld_ = false;
+    bool dismissed_ = false;
     Core::ElementPtr element_;
     std::unique_ptr<Application::DragData> data_;
 };

@@ -82,6 +82,9 @@ public:
     void TakeSelectionSnapshot() override { parent_.TakeSelectionSnapshot(); }
     // Reports the end to the parent (which may destroy this task: touch nothing afterwards).
     virtual void Finish(EndCode code) { parent_.SubTaskFinished(this, code); }
+    // The parent let go of the task (it is replaced or goes away): from now on the task must neither
+    // report to the parent nor use its pending change.
+    virtual void Dismissed() {}
     ITask& GetParent() const { return parent_; }
 
 private:

@@ -1,5 +1,6 @@
 #include "view/ViewElements.h"
 
+#include "core/Interfaces.h"
 #include "view/CanvasView.h"
 #include "view/Cursor.h"
 #include "view/MoveTask.h"
@@ -115,6 +116,34 @@ SubTaskPtr VIShiftable::CreateMoveTask(ICanvasView&, ITask& parent, const zq::Po
     if (element == nullptr) element = GetModelElement();
     Core::ElementPtr grabbed = element ? element->shared_from_this() : nullptr;
     return std::make_shared<DefaultMoveTask>(parent.GetContext(), parent, button, point, *this, std::move(grabbed));
+}
+
+VIShiftable* VIShiftable::Find(Core::IModelElement& element, const Core::IView& view)
+{
+    for (const auto& v : element.GetViewElements())
+        if (v && &v->GetView() == &view)
+            if (auto* shiftable = dynamic_cast<VIShiftable*>(v.get())) return shiftable;
+    return nullptr;
+}
+
+MoveControllerPtr VIShiftable::CreateMoveController(ViewContext&, Core::DeferredShiftSet&)
+{
+    return MakeNullMoveController();
+}
+
+void VIShiftable::CreateShiftControls(ViewContext&, Core::DeferredShiftSet&, ShiftControlSet&) {}
+
+void VIShiftable::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
+{
+    auto* pointable = dynamic_cast<Core::IPointable*>(GetModelElement());
+    zq::Rect r;
+    if (pointable == nullptr || !pointable->GetBoundingRect(r)) return;
+    group.Add(canvas.CreateDashedRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}, 1));
+}
+
+MoveControllerPtr MakeNullMoveController()
+{
+    return std::make_shared<NullMoveController>();
 }
 
 } // namespace View

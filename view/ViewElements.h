@@ -6,6 +6,7 @@
 #include "core/ModelElement.h"
 #include "core/View.h"
 #include "drawing/Canvas.h"
+#include "view/MoveControl.h"
 
 #include <functional>
 #include <memory>
@@ -126,17 +127,28 @@ private:
     ICanvasView& view_;
 };
 
-class IMoveController;
+struct ViewContext;
 
 // A view element that can be moved with the mouse.
 class VIShiftable : public virtual Core::VIPointable {
 public:
+    // The shiftable view of the element in the view, or none.
+    static VIShiftable* Find(Core::IModelElement& element, const Core::IView& view);
+
     // Shows the cursor of a move: 269 when not dragging, else 261 (move) or 275 (copy).
     virtual void SetMoveCursor(bool dragging, bool modifier, bool move);
     // The task that moves the selection from the point with the button (1 left, 3 right): a drag
     // of the selection grabbed at this element's model element (or the one given).
     virtual SubTaskPtr CreateMoveTask(ICanvasView& view, ITask& parent, const zq::Point& point, int button,
                                       Core::IModelElement* element = nullptr);
+    // The controller of a drag of this element in the move (the drop's view context): by default
+    // one that lets the element move freely.
+    virtual MoveControllerPtr CreateMoveController(ViewContext& context, Core::DeferredShiftSet& set);
+    // Adds the shift controls of what hangs on this element in the move (none by default).
+    virtual void CreateShiftControls(ViewContext& context, Core::DeferredShiftSet& set, ShiftControlSet& controls);
+    // Draws the image of the element moving into the group: by default a marker rectangle of the
+    // model element's bounding rectangle.
+    virtual void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set);
 };
 
 } // namespace View

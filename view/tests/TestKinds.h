@@ -13,6 +13,7 @@
 #include "view/ResizeControls.h"
 #include "view/Tasks.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -128,6 +129,16 @@ public:
         ++doubleClicks;
         return std::make_shared<ProbeTask>(parent.GetContext(), parent, "ProbeTask");
     }
+    // The move controller and shift controls of every box, when a test sets the makers.
+    inline static std::function<View::MoveControllerPtr(Core::IModelElement&)> controllerMaker;
+    inline static std::function<void(Core::IModelElement&, View::ShiftControlSet&)> controlMaker;
+    View::MoveControllerPtr CreateMoveController(View::ViewContext& c, Core::DeferredShiftSet& set) override {
+        return controllerMaker ? controllerMaker(*GetModelElement()) : VIShiftable::CreateMoveController(c, set);
+    }
+    void CreateShiftControls(View::ViewContext&, Core::DeferredShiftSet&, View::ShiftControlSet& controls) override {
+        if (controlMaker) controlMaker(*GetModelElement(), controls);
+    }
+
     std::wstring chars;
     int doubleClicks = 0;
     size_t MarkCount() const { return marks_.Size(); }

@@ -1,4 +1,5 @@
 #include "elements/class/win/ClassViews.h"
+#include "elements/class/win/CompartmentDrag.h"
 
 #include "resources/resource.h"
 #include "style/Clients.h"
@@ -71,6 +72,17 @@ void VClassCompartment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerLi
 
 unsigned VClassCompartment::GetMenuId() const {
   return compartment_.GetClass() ? kClassMenuId : View::IContextMenu::kDefaultMenuId;
+}
+
+View::SubTaskPtr VClassCompartment::CreateMoveTask(View::ICanvasView& view, View::ITask& parent,
+                                                   const zq::Point& point, int button, Core::IModelElement* element) {
+  if (!element) element = &TopOfSelectedRun(compartment_, view);
+  return VCompartment::CreateMoveTask(view, parent, point, button, element);
+}
+
+View::MoveControllerPtr VClassCompartment::CreateMoveController(View::ViewContext& context,
+                                                                Core::DeferredShiftSet& set) {
+  return ::Compartment::MakeCompartmentController<CompartmentMoveController>(context, set, compartment_);
 }
 
 // ---- VTemplateParameters

@@ -37,6 +37,11 @@ class VClassCompartment : public ::Compartment::VCompartment {
   VClassCompartment(View::ICanvasView& view, Compartment& compartment);
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override;
+  // A drag moves the selected run of compartments from its topmost member.
+  View::SubTaskPtr CreateMoveTask(View::ICanvasView& view, View::ITask& parent, const zq::Point& point, int button,
+                                  Core::IModelElement* element = nullptr) override;
+  // With its class moving along, none that restricts; alone, it moves between classes.
+  View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override;
 
  private:
   Compartment& compartment_;

@@ -2,6 +2,7 @@
 
 #include "text/edit/TextView.h"
 #include "view/CanvasView.h"
+#include "view/compartment/win/MoveControllers.h"
 
 namespace Compartment {
 
@@ -47,6 +48,25 @@ void VCompartment::UpdateShape() {
     drawing_.Add(canvas.CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
   RedrawText(compartment_.GetText());
   UpdateMarks();
+}
+
+void VCompartment::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) {
+  if (compartment_.IsDeleted()) return;
+  const zq::Rect r = compartment_.GetRect();
+  const ICanvas::DoubleRect d{double(r.left), double(r.top), double(r.right), double(r.bottom)};
+  Core::IModelElement* owner = compartment_.GetOwnerElement();
+  if (owner && (set.Moves(owner) || set.IsDeferred(owner))) {
+    group.Add(canvas.CreateDashedLine({d.left, d.top}, {d.right, d.top}, 1));
+    group.Add(canvas.CreateAdjustMarker({d.left, d.top}, ICanvas::SideLeft, 1));
+    group.Add(canvas.CreateAdjustMarker({d.right, d.top}, ICanvas::SideRight, 1));
+    return;
+  }
+  group.Add(canvas.CreateDashedRect(d, 1));
+  GraphUtil::AddCornerMarks(canvas, group, d, 1);
+}
+
+View::MoveControllerPtr VCompartment::CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) {
+  return MakeCompartmentController<SingleMoveController>(context, set, compartment_);
 }
 
 }  // namespace Compartment

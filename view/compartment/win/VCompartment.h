@@ -41,6 +41,11 @@ class VCompartment : public VTextBox {
   TextBlock::Text* GetTextModel() const override { return compartment_.GetText(); }
   // The compartment shown.
   ICompartment& GetCompartment() const { return compartment_; }
+  // Moving with its owner, a dashed top line with its end markers; alone, a dashed rectangle with
+  // corner marks.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
+  // A compartment dragged without its owner moves between owners that hold one compartment.
+  View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override;
 
  private:
   ICompartment& compartment_;

@@ -61,15 +61,15 @@ zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::f
 
 // ---- EndShiftControl
 
-EndShiftControl::EndShiftControl(View::ViewContext& context, IEnd& end, bool shiftedItself)
-    : context_(context), end_(end), keep_(end.shared_from_this()), shiftedItself_(shiftedItself),
+EndShiftControl::EndShiftControl(View::ViewContext& context, IEnd& end, bool shiftedItself,
+                                 const Core::DeferredShiftSet* move)
+    : context_(context), end_(end), keep_(end.shared_from_this()), shiftedItself_(shiftedItself), move_(move),
       start_(end.GetOldPosition()), point_(end.GetPoint())
 {
 }
 
-void EndShiftControl::Update(const Core::ShiftVector& shift, const zq::Point& pointer)
+void EndShiftControl::Update(Core::Env&, const Core::ShiftVector& shift, const zq::float8Point&)
 {
-    (void)pointer;
     point_ = shiftedItself_ ? Core::ShiftParam::Apply(shift, end_.GetPoint(), start_) : end_.GetPoint();
     candidate_ = end_.IsDeleted() ? nullptr : FindTerminal(context_, zq::RoundPoint(point_), this);
     mark_.Clear();
@@ -96,7 +96,12 @@ void EndShiftControl::DoFollowUpJob(Core::Env& env)
 
 bool EndShiftControl::Accept(const Core::IModelElement* e) const
 {
-    return e != nullptr && !e->IsInTransaction() && e != &end_ && end_.AcceptsTerminal(e);
+    if (e == nullptr || e->IsInTransaction() || e == &end_ || !end_.AcceptsTerminal(e)) return false;
+    if (move_ == nullptr) return true;
+    // Nothing that moves along: neither a moved or deferred element nor a part of a deferred connector.
+    if (move_->Moves(e) || move_->IsDeferred(e)) return false;
+    auto* part = dynamic_cast<const IConnectorElement*>(e);
+    return part == nullptr || part->GetConnector() == nullptr || !move_->IsDeferred(part->GetConnector());
 }
 
 // ---- PartMoveTask
@@ -258,7 +263,7 @@ void JoinMoveTask::Step(const zq::Point& point)
     Core::DeferredShiftSet set;
     const Core::ShiftVector shift{point.x - from.x, point.y - from.y, true, true};
     join_.Shift(env, nullptr, shift, set, false);
-    for (auto& [end, control] : controls_) control->Update(shift, point);
+    for (auto& [end, control] : controls_) control->Update(env, shift, {double(point.x), double(point.y)});
 }
 
 View::ITask::EndCode JoinMoveTask::Complete(EndCode code)

@@ -22,17 +22,20 @@ zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::f
 
 // A free end carried along by a drag: each preview step marks where it lands (highlighted over a
 // terminal that may take it); dropped there, it attaches in a follow-up job of the change.
-class EndShiftControl : public Core::IFollowUpJob,
+class EndShiftControl : public View::IShiftControl,
+                        public Core::IFollowUpJob,
                         public Core::IFilter,
                         public std::enable_shared_from_this<EndShiftControl> {
 public:
     // shiftedItself: the drag moves the end itself (its start point plus the shift), rather than
-    // the end following the parts that move.
-    EndShiftControl(View::ViewContext& context, IEnd& end, bool shiftedItself);
+    // the end following the parts that move. The move's set (none allowed) names the elements that
+    // move along, which never take the end.
+    EndShiftControl(View::ViewContext& context, IEnd& end, bool shiftedItself,
+                    const Core::DeferredShiftSet* move = nullptr);
     // One preview step with the drag's shift and pointer (model point).
-    void Update(const Core::ShiftVector& shift, const zq::Point& pointer);
+    void Update(Core::Env& env, const Core::ShiftVector& shift, const zq::float8Point& pointer) override;
     // The drop: with a candidate the control queues itself in the change.
-    void Finish(Core::Env& env);
+    void Finish(Core::Env& env) override;
     // Puts the end onto the candidate's outline and attaches it.
     void DoFollowUpJob(Core::Env& env) override;
     // A terminal the end's kind may take, not changed by the running change.
@@ -45,6 +48,7 @@ private:
     IEnd& end_;
     Core::ElementPtr keep_;
     bool shiftedItself_;
+    const Core::DeferredShiftSet* move_;
     zq::float8Point start_, point_;
     Core::IModelElement* candidate_ = nullptr;
     ICanvas::Group mark_;

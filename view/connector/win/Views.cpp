@@ -18,6 +18,28 @@ std::shared_ptr<Core::IViewElement> ShownPart::CreateCanvasViewElement(View::ICa
     return nullptr;
 }
 
+namespace {
+// A connector that moves along with a selection has no view of its own: its free ends make the
+// shift controls.
+[[maybe_unused]] const bool kEndControlsRegistered = [] {
+    View::AddShiftControlMaker([](Core::IModelElement& e, View::ViewContext& context, Core::DeferredShiftSet& set,
+                                  View::ShiftControlSet& controls) {
+        auto* connector = dynamic_cast<IConnector*>(&e);
+        if (connector == nullptr) return;
+        for (IEnd* end : connector->GetEnds())
+            if (View::VIShiftable* view = View::VIShiftable::Find(*end, *context.view))
+                view->CreateShiftControls(context, set, controls);
+    });
+    return true;
+}();
+} // namespace
+
+void VEnd::CreateShiftControls(View::ViewContext& context, Core::DeferredShiftSet& set, View::ShiftControlSet& controls)
+{
+    if (end_.IsDeleted() || end_.IsAttached() || controls.count(&end_)) return;
+    controls.emplace(&end_, std::make_shared<EndShiftControl>(context, end_, true, &set));
+}
+
 void RefreshConnectorViews(View::ICanvasView& view, IConnectorElement& part)
 {
     if (IConnector* c = part.GetConnector()) {
@@ -80,6 +102,12 @@ bool VSegment::IsBeingChanged() const
 {
     const IConnector* c = segment_.GetConnector();
     return segment_.IsInTransaction() || (c != nullptr && c->IsInTransaction());
+}
+
+void VSegment::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
+{
+    ISegmentEnd *a, *b;
+    if (!segment_.IsDeleted() && segment_.GetEnds(a, b)) group.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 1));
 }
 
 void VSegment::UpdateShape()

@@ -53,6 +53,8 @@ public:
     virtual zq::float8Point DrawShape(ICanvas::Canvas&, ICanvas::Group&, const zq::float8Point& /*from*/) {
         return part_.GetPoint();
     }
+    // The segments draw the moving image of their ends and joins.
+    void DrawMoveImage(ICanvas::Canvas&, ICanvas::Group&, const Core::DeferredShiftSet&) override {}
 
 private:
     ISegmentEnd& part_;
@@ -62,7 +64,13 @@ private:
 // The view of an end.
 class VEnd : public VSegmentEnd {
 public:
-    VEnd(View::ICanvasView& view, IEnd& end) : Core::IViewElement(view, end), VSegmentEnd(view, end) {}
+    VEnd(View::ICanvasView& view, IEnd& end) : Core::IViewElement(view, end), VSegmentEnd(view, end), end_(end) {}
+    // A free end carried by a move follows it through an EndShiftControl (it may land on a terminal).
+    void CreateShiftControls(View::ViewContext& context, Core::DeferredShiftSet& set,
+                             View::ShiftControlSet& controls) override;
+
+private:
+    IEnd& end_;
 };
 
 // The view of a join.
@@ -84,6 +92,8 @@ public:
     unsigned GetMenuId() const override { return 112; }
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     void SetMoveCursor(bool dragging, bool modifier, bool move) override;
+    // The moving image: a marker line between its two ends.
+    void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
     // With Ctrl held the segment is split and the new join dragged; otherwise the selection moves.
     View::SubTaskPtr CreateMoveTask(View::ICanvasView& view, View::ITask& parent, const zq::Point& point, int button,
                                     Core::IModelElement* element = nullptr) override;
