@@ -23,6 +23,8 @@ Core::Weight IStatePart::ContainmentWeight(const Core::IView* view, const zq::Po
   return w;
 }
 
+bool ITransitionParty::CanAttach(TransitionEnd* end) const { return end == nullptr || AcceptsEndType(end->GetType()); }
+
 void ITransitionParty::Attach(Core::Env& env, TransitionEnd* end) {
   if (end) end->SetTerminal(env, this);
 }

@@ -32,8 +32,26 @@ class ITransitionParty : public virtual Core::ITerminal, public Core::IAttach<Tr
  public:
   // Whether the party is an initial state, which no new transition may end on.
   virtual bool IsInitialState() const { return false; }
+  // Whether ends of the type (1 source, 2 target) may lie on the party; every type by default.
+  virtual bool AcceptsEndType(std::int32_t) const { return true; }
+  // A new connector's end (none) always; else by its type.
+  bool CanAttach(TransitionEnd* end) const override;
   // Attaches the end as a partner of this party.
   void Attach(Core::Env& env, TransitionEnd* end) override;
+};
+
+// What a terminal that moved without changing its shape hands to its attached ends: every point
+// moves by the same vector.
+class MoveReshapeInfo : public Core::ITerminalReshapeInfo {
+ public:
+  MoveReshapeInfo(Core::ITerminal* terminal, const zq::Point& from, const zq::Point& to)
+      : terminal_(terminal), dx_(double(to.x) - from.x), dy_(double(to.y) - from.y) {}
+  zq::float8Point MapPoint(const zq::float8Point& p) const override { return {p.x + dx_, p.y + dy_}; }
+  Core::ITerminal* GetTerminal() const override { return terminal_; }
+
+ private:
+  Core::ITerminal* terminal_;
+  double dx_, dy_;
 };
 
 // The innermost state without a compartment that encloses the rectangle, by hit weight at its

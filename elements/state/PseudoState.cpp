@@ -38,11 +38,6 @@ void PseudoState<Derived>::UpdateContainer(Core::Env& env, Core::ModelElementSet
 }
 
 template <class Derived>
-bool PseudoState<Derived>::CanAttach(TransitionEnd* end) const {
-  return end == nullptr || end->GetType() == Derived::kAccepts;
-}
-
-template <class Derived>
 bool PseudoState<Derived>::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point,
                                               bool horizontal) const {
   out = GraphUtil::ProjectOntoEllipse(GetRect(), point, horizontal);
@@ -67,7 +62,7 @@ void PseudoState<Derived>::ShiftImpl(Core::Env& env, Core::IModelElement*, const
   if (pos == this->GetPos()) return;
   this->SetPos(env, pos);
   if (noFollow) return;
-  const Core::BoxReshapeInfo info(this, GetOldRect(), GetRect());
+  const MoveReshapeInfo info(this, this->GetOldPos(), this->GetPos());
   for (TransitionEnd* e : Core::PtrCont<TransitionEnd>(this->GetRep().transitionEnds)) e->OnTerminalReshaped(env, info, &set);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(this->GetRep().noteEnds))
     e->OnTerminalReshaped(env, info, &set);

@@ -45,8 +45,9 @@ class PseudoState
   // The innermost state without a compartment that contains the box.
   void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
 
-  // Transition ends of the accepted type only (a new connector's null end always).
-  bool CanAttach(TransitionEnd* end) const override;
+  // Transition ends of the accepted type only.
+  bool AcceptsEndType(std::int32_t type) const override { return type == Derived::kAccepts; }
+  using ITransitionParty::CanAttach;
   void Attach(Core::Env& env, Note::NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
   using ITransitionParty::Attach;
   using Core::IAttach<Note::NoteConnectorEnd>::CanAttach;

@@ -116,7 +116,7 @@ void State::Fit(Core::Env& env) {
   if (!fitPending_) return;
   fitPending_ = false;
   if (IsDeleted() || IsLarge()) return;
-  LayOutSimple(env, GetSize().x, 0);
+  LayOutSimple(env, GetSize().x, GetSize().y);
   PlaceCompartment(env);
   Reshaped(env);
 }
@@ -164,7 +164,7 @@ void State::OnTextChanged(Core::Env& env, TextBlock::Text&) {
     SetField(env, &StateRep::size, zq::Point(std::max(GetSize().x, minimum.x), std::max(GetSize().y, minimum.y)));
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   } else {
-    LayOutSimple(env, GetSize().x, 0);
+    LayOutSimple(env, GetSize().x, GetSize().y);
     PlaceCompartment(env);
   }
   Reshaped(env);
@@ -278,7 +278,7 @@ void State::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVec
   for (Core::IContainable* c : Core::PtrCont<Core::IContainable>(GetContainables())) c->Shift(env, this, shift, set, false);
   for (RegionSeparator* s : Core::PtrCont<RegionSeparator>(GetRegions())) s->Shift(env, this, shift, set, false);
   if (Compartment* c = GetCompartment()) c->Shift(env, this, shift, set, false);
-  const Core::BoxReshapeInfo info(this, GetOldRect(), GetRect());
+  const MoveReshapeInfo info(this, this->GetOldPos(), this->GetPos());
   for (TransitionEnd* e : Core::PtrCont<TransitionEnd>(GetRep().transitionEnds)) e->OnTerminalReshaped(env, info, &set);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetRep().noteEnds))
     e->OnTerminalReshaped(env, info, &set);

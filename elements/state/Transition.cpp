@@ -81,6 +81,20 @@ bool TransitionTargetFilter::Accept(const Core::IModelElement* element) const {
   return party && !party->IsInitialState() && party->CanAttach(nullptr);
 }
 
+bool TransitionSourceFilter::Accept(const Core::IModelElement* element) const {
+  auto* party = dynamic_cast<const ITransitionParty*>(element);
+  return party && party->AcceptsEndType(TransitionEndType::Source);
+}
+
+Transition* CreateTransition(Core::Env& env, const std::vector<Connector::PathEntry>& path, Core::IModelElement& source,
+                             Core::IModelElement& target) {
+  static const TransitionSourceFilter sources;
+  static const TransitionTargetFilter targets;
+  if (!sources.Accept(&source)) return nullptr;
+  return dynamic_cast<Transition*>(
+      Connector::BuildPathConnector(env, Transition::PartFactory(), path, &source, &target, &targets));
+}
+
 void ReportStateFactories(Core::FactoryRegistry& registry) {
   State::Factory().ReportTo(registry);
   Compartment::Factory().ReportTo(registry);

@@ -9,6 +9,7 @@
 #include "elements/state/Parts.h"
 #include "style/Names.h"
 #include "text/free/SegmentText.h"
+#include "view/connector/Creation.h"
 #include "view/connector/Parts.h"
 
 namespace State {
@@ -72,11 +73,22 @@ class TransitionJoin : public Connector::JoinImp<TransitionJoin> {
   static Connector::IFactory& PartFactory() { return Transition::PartFactory(); }
 };
 
+// The filter of a new transition's source: a party that takes source ends (no final state).
+class TransitionSourceFilter : public Core::IFilter {
+ public:
+  bool Accept(const Core::IModelElement* element) const override;
+};
+
 // The filter of a new transition's target: a party that is no initial state and takes a new end.
 class TransitionTargetFilter : public Core::IFilter {
  public:
   bool Accept(const Core::IModelElement* element) const override;
 };
+
+// A new transition along the path from the source to the target (one source end, one target end);
+// none, and nothing made, when either filter refuses its party.
+Transition* CreateTransition(Core::Env& env, const std::vector<Connector::PathEntry>& path, Core::IModelElement& source,
+                             Core::IModelElement& target);
 
 // Reports the factories of the state diagram's elements and its style directories to the registry.
 void ReportStateFactories(Core::FactoryRegistry& registry);

@@ -146,11 +146,7 @@ struct Scene : ::testing::Test {
   // A transition straight from one party to another (none where refused).
   State::Transition* Connect(Core::IModelElement& from, Core::IModelElement& to, zq::float8Point a, zq::float8Point b) {
     State::Transition* t = nullptr;
-    static const State::TransitionTargetFilter targets;
-    Change([&](Core::Env& env) {
-      t = dynamic_cast<State::Transition*>(Connector::BuildPathConnector(
-          env, State::Transition::PartFactory(), {{a, false}, {b, false}}, &from, &to, &targets));
-    });
+    Change([&](Core::Env& env) { t = State::CreateTransition(env, {{a, false}, {b, false}}, from, to); });
     return t;
   }
   // Saves, reads the document into a new diagram and expects the same text back.

@@ -49,6 +49,10 @@ TEST_F(Transitions, ATransitionToAnInitialStateIsNotMade) {
   EXPECT_TRUE(All<State::Transition>(diagram).empty());
   EXPECT_TRUE(All<State::TransitionEnd>(diagram).empty());
   EXPECT_NE(Connect(*i, *s, {5000, 4800}, {2000, 4500}), nullptr);
+  // Nor one that starts on a final state.
+  State::FinalState* f = NewPseudo<State::FinalState>({9000, 5000});
+  EXPECT_EQ(Connect(*f, *s, {9300, 4700}, {2000, 4500}), nullptr);
+  EXPECT_EQ(All<State::Transition>(diagram).size(), 1u);
 }
 
 TEST_F(Transitions, ReattachingAnEndKeepsItsTypeAndEndsFollowTheirParty) {
@@ -61,8 +65,8 @@ TEST_F(Transitions, ReattachingAnEndKeepsItsTypeAndEndsFollowTheirParty) {
   Change([&](Core::Env& env) { target->SetTerminal(env, c); });
   EXPECT_EQ(target->GetParty(), c);
   EXPECT_EQ(target->GetType(), 2);
-  EXPECT_TRUE(c->Core::IPartner<State::TransitionEnd>::Contains(target));
-  EXPECT_FALSE(b->Core::IPartner<State::TransitionEnd>::Contains(target));
+  EXPECT_TRUE(static_cast<Core::IPartner<State::TransitionEnd>*>(c)->Contains(target));
+  EXPECT_FALSE(static_cast<Core::IPartner<State::TransitionEnd>*>(b)->Contains(target));
   ExpectRoundTrip();
 }
 
@@ -177,7 +181,8 @@ TEST_F(Separators, TheMoveControllerClampsAndFinishesInTheStateUnderThePointer) 
 
 TEST_F(Separators, AStateNarrowerThanTheGapsTakesTheSeparatorInItsMiddle) {
   EXPECT_EQ(State::ClampAcross({0, 1000, 300, 0}, true, 250), 150);
-  EXPECT_EQ(State::ClampAcross({0, 1000, 300, 0}, false, 50), 500);
+  EXPECT_EQ(State::ClampAcross({0, 300, 1000, 0}, false, 50), 150);
+  EXPECT_EQ(State::ClampAcross({0, 1000, 300, 0}, false, 50), 200);
   EXPECT_EQ(State::ClampAcross({0, 1000, 3000, 0}, true, 2900), 2800);
 }
 

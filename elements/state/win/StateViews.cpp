@@ -53,14 +53,6 @@ class VTransitionSegment : public Connector::VSegment {
   TransitionSegment& segment_;
 };
 
-// The parties a transition may start on: states and initial states.
-class SourceFilter : public Core::IFilter {
- public:
-  bool Accept(const Core::IModelElement* element) const override {
-    return dynamic_cast<const ITransitionParty*>(element) && !dynamic_cast<const FinalState*>(element);
-  }
-};
-
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
   if (auto* s = dynamic_cast<State*>(&element)) return std::make_shared<VState>(view, *s);
   if (auto* c = dynamic_cast<Compartment*>(&element)) return std::make_shared<VStateCompartment>(view, *c);
@@ -189,7 +181,7 @@ void VRegionSeparator::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerLis
 // ---- commands
 
 std::unique_ptr<View::ICmdHandler> CreateTransitionCmdHandler(View::IDefaultTask& task) {
-  static const SourceFilter sources;
+  static const TransitionSourceFilter sources;
   static const TransitionTargetFilter targets;
   Connector::CreateConnectorTask::Params params;
   params.sources = &sources;
