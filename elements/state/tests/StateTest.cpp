@@ -164,6 +164,7 @@ TEST_F(States, DeletingACompositeStateDeletesEverythingInItAndUndoBringsItBack) 
   EXPECT_TRUE(outer->ContainsContainable(*text));
   State::Transition* t = Connect(*i, *inner, {6200, 7800}, {3000, 7500});
   ASSERT_NE(t, nullptr);
+  ExpectRoundTrip();
   const std::string before = Save(diagram);
   Change([&](Core::Env& env) { outer->Delete(env); });
   EXPECT_TRUE(inner->IsDeleted());

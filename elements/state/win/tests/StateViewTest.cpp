@@ -2,9 +2,7 @@
 // composite state with two states and an initial state inside, a final state, a region separator
 // and five labelled transitions; one undo step per gesture, the drawing checked in the window's
 // pixels, and the document saved, reopened in a second window and compared.
-#include <gtest/gtest.h>
-
-#include <sstream>
+#include "elements/state/tests/StateScene.h"
 
 #include "core/DefaultGrid.h"
 #include "core/Diagram.h"
@@ -23,20 +21,7 @@
 
 namespace {
 
-const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    State::ReportStateFactories(r);
-    Note::ReportNoteFactories(r);
-    r.Register(Text::FreeText::Factory());
-    r.Register(Text::Anchor::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
+using StateTest::Registry;
 
 struct Installed {
   Installed() {
@@ -71,21 +56,14 @@ struct StateWindow {
   std::size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
   template <class T>
   std::vector<T*> Live() const {
-    std::vector<T*> out;
-    for (const auto& e : diagram.Elements())
-      if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
-    return out;
+    return StateTest::All<T>(diagram);
   }
   template <class T>
   T* Newest() const {
     const auto all = Live<T>();
     return all.empty() ? nullptr : all.back();
   }
-  std::string Save() const {
-    std::ostringstream out;
-    diagram.SaveXML(out);
-    return out.str();
-  }
+  std::string Save() const { return StateTest::Save(diagram); }
   // Dark pixels on the model line from a to b in a capture of the window after a repaint.
   int DarkOnLine(zq::Point a, zq::Point b) {
     w.view->ProcessUpdates();
