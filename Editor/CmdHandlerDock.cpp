@@ -2,6 +2,8 @@
 
 #include "elements/class/Class.h"
 #include "elements/note/Note.h"
+#include "elements/state/PseudoState.h"
+#include "elements/state/State.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "view/DiagramType.h"
@@ -18,6 +20,10 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
         task, ID_NEW_NOTE, [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr { return Note::Note::Create(env, p); }));
     // A class named "<name?>" with its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_CLASS, &Class::Class::CreateElement));
+    // The state diagram's nodes there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_STATE, &State::State::CreateElement));
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_INITIALSTATE, &State::InitialState::CreateElement));
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_FINALSTATE, &State::FinalState::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

@@ -7,6 +7,8 @@
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
+#include "elements/state/Transition.h"
+#include "elements/state/win/StateViews.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -34,6 +36,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::Class::Factory().ReportTo(registry);
     Class::Compartment::Factory().ReportTo(registry);
     Class::TemplateParameters::Factory().ReportTo(registry);
+    State::ReportStateFactories(registry);
     RegisterViewMakers();
 }
 
@@ -50,6 +53,7 @@ void RegisterViewMakers() {
         TextBlock::RegisterTextViews();
         Note::RegisterNoteViews();
         Class::RegisterClassViews();
+        State::RegisterStateViews();
         return true;
     }();
     (void)registered;

@@ -28,6 +28,10 @@
 #define IDR_MENU_NOTE           117     // a note: "New C&onnector" and the element menu
 #define IDR_MENU_DEPENDENCYSEGMENT 125  // a dependency segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_CLASS          114     // a class box and its compartments
+#define IDR_MENU_STATE          132     // a state and its compartment
+#define IDR_MENU_TRANSITIONSEGMENT 133  // a transition segment: "New Te&xt", the element menu, "Keep &Orthogonal"
+#define IDR_MENU_INITIALSTATE   134     // an initial state: "New T&ransition" and the element menu
+#define IDR_MENU_REGIONSEPARATOR 136    // a region separator: "New Te&xt" and the element menu
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -157,6 +161,11 @@
 #define ID_NEW_COMPARTMENT      40105
 #define ID_CLASS_ABSTRACT       40144
 #define ID_CLASS_TEMPLATE       40154
+// States
+#define ID_NEW_TRANSITION       40132
+#define ID_NEW_VERTICALREGION   40135
+#define ID_NEW_HORIZONTALREGION 40136
+#define ID_STATE_LARGE          40169
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

@@ -1,0 +1,50 @@
+#include "elements/state/Parts.h"
+
+#include "core/Diagram.h"
+#include "core/Transaction.h"
+#include "elements/state/State.h"
+#include "elements/state/Transition.h"
+
+namespace State {
+
+void IStatePart::ChangeContainingState(Core::Env& env, State* state) {
+  if (IsDeleted() || state == GetContainingState()) return;
+  if (State* old = GetContainingState()) {
+    old->RemoveStatePart(env, *this);
+    SetContainingState(env, nullptr);
+  }
+  if (state && state->AddStatePart(env, *this)) SetContainingState(env, state);
+}
+
+Core::Weight IStatePart::ContainmentWeight(const Core::IView* view, const zq::Point& point) const {
+  Core::Weight w = Core::Weight::MakeArea(point, 0, GetPartRect());
+  if (const State* outer = GetContainingState()) w.AddBias(outer->ContainmentWeight(view, point));
+  if (view) w.PromoteIfSelected(*view, *this);
+  return w;
+}
+
+bool ITransitionParty::CanAttach(TransitionEnd* end) const { return end == nullptr || AcceptsEndType(end->GetType()); }
+
+void ITransitionParty::Attach(Core::Env& env, TransitionEnd* end) {
+  if (end) end->SetTerminal(env, this);
+}
+
+State* FindEnclosingState(Core::Env& env, const Core::IModelElement& self, const zq::Rect& rect, bool strict) {
+  State* best = nullptr;
+  Core::Weight bestWeight;
+  const Core::IView* view = env.GetView();
+  for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
+    auto* s = dynamic_cast<State*>(e.get());
+    if (!s || s == &self || s->IsDeleted() || s->GetCompartment()) continue;
+    const zq::Rect r = s->GetRect();
+    if (!r.Contains(rect) || (strict && rect.Contains(r))) continue;
+    const Core::Weight w = s->ContainmentWeight(view, rect.TopLeft());
+    if (!best || w > bestWeight) {
+      best = s;
+      bestWeight = w;
+    }
+  }
+  return best;
+}
+
+}  // namespace State

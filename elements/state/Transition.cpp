@@ -1,0 +1,111 @@
+#include "elements/state/Transition.h"
+
+#include "elements/note/PartFactory.h"
+#include "elements/state/PseudoState.h"
+#include "elements/state/RegionSeparator.h"
+#include "elements/state/State.h"
+#include "elements/state/StateCompartment.h"
+
+namespace State {
+
+Core::FactoryImp<Transition>& Transition::Factory() {
+  static Core::FactoryImp<Transition> factory(Core::SchemaNamespace10(), L"Transition");
+  return factory;
+}
+
+Connector::IFactory& Transition::PartFactory() {
+  static Note::KindPartFactory<Transition, TransitionEnd, TransitionJoin, TransitionSegment> factory(
+      TransitionEndType::Source, TransitionEndType::Target);
+  return factory;
+}
+
+TransitionEnd* Transition::GetSourceEnd() const {
+  for (Connector::IEnd* e : GetEnds())
+    if (auto* t = dynamic_cast<TransitionEnd*>(e); t && t->GetType() == TransitionEndType::Source) return t;
+  return nullptr;
+}
+
+void Transition::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
+                           Core::DeferredShiftSet& set, bool finalPass) {
+  Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
+  for (Connector::ISegment* s : GetSegmentList())
+    if (auto* segment = dynamic_cast<TransitionSegment*>(s)) segment->CarryAnchors(env);
+}
+
+Core::FactoryImp<TransitionEnd>& TransitionEnd::Factory() {
+  static Core::FactoryImp<TransitionEnd> factory(Core::SchemaNamespace10(), L"TransitionEnd");
+  return factory;
+}
+
+void TransitionEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) {
+  using namespace Core;
+  using Connector::EndRep;
+  RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
+  RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
+  RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
+  RegisterRefProperty<>::Register(t, &EndRep::party, L"State");
+  RegisterEnumProperty<TransitionEndType::Source, TransitionEndType::Target>::Register(
+      t, &EndRep::type, L"Type", int32_t(TransitionEndType::Source));
+}
+
+Core::FactoryImp<TransitionSegment>& TransitionSegment::Factory() {
+  static Core::FactoryImp<TransitionSegment> factory(Core::SchemaNamespace10(), L"TransitionSegment");
+  return factory;
+}
+
+void TransitionSegment::PrepareNew(Core::Env& env, TransitionSegment& segment) {
+  segment.CreateDirectories(env, &Style::Style::FindOrCreate(env));
+}
+
+Style::Style* TransitionSegment::GetStyle() const {
+  for (Text::Anchor* a : GetAnchors())
+    if (Text::FreeText* text = a->GetFreeText()) return text->GetStyle();
+  return nullptr;
+}
+
+void TransitionSegment::CollectDirectoryNames(Style::IUsageCollector& collector) const {
+  Style::DirectoryName::VisitFromRoot(collector, Directory());
+}
+
+void TransitionSegment::CreateDirectories(Core::Env& env, Style::Style* style) {
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::Transition);
+}
+
+Core::FactoryImp<TransitionJoin>& TransitionJoin::Factory() {
+  static Core::FactoryImp<TransitionJoin> factory(Core::SchemaNamespace10(), L"TransitionJoin");
+  return factory;
+}
+
+bool TransitionTargetFilter::Accept(const Core::IModelElement* element) const {
+  auto* party = dynamic_cast<const ITransitionParty*>(element);
+  return party && !party->IsInitialState() && party->CanAttach(nullptr);
+}
+
+bool TransitionSourceFilter::Accept(const Core::IModelElement* element) const {
+  auto* party = dynamic_cast<const ITransitionParty*>(element);
+  return party && party->AcceptsEndType(TransitionEndType::Source);
+}
+
+Transition* CreateTransition(Core::Env& env, const std::vector<Connector::PathEntry>& path, Core::IModelElement& source,
+                             Core::IModelElement& target) {
+  static const TransitionSourceFilter sources;
+  static const TransitionTargetFilter targets;
+  if (!sources.Accept(&source)) return nullptr;
+  return dynamic_cast<Transition*>(
+      Connector::BuildPathConnector(env, Transition::PartFactory(), path, &source, &target, &targets));
+}
+
+void ReportStateFactories(Core::FactoryRegistry& registry) {
+  State::Factory().ReportTo(registry);
+  Compartment::Factory().ReportTo(registry);
+  InitialState::Factory().ReportTo(registry);
+  FinalState::Factory().ReportTo(registry);
+  Transition::Factory().ReportTo(registry);
+  // Reported so that documents and pastes holding separators read.
+  RegionSeparator::Factory().ReportTo(registry);
+  for (Style::StyledKind kind : {Style::StyledKind::State, Style::StyledKind::StateCompartment,
+                                 Style::StyledKind::RegionSeparator, Style::StyledKind::Transition})
+    Style::RegisterDirectoryNames(kind);
+}
+
+}  // namespace State

@@ -1,0 +1,164 @@
+// A state diagram in memory with helpers that run each change as one undo step, save, reload and
+// check the structural invariants of nesting, regions and transitions.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/Diagram.h"
+#include "core/Registries.h"
+#include "core/Transaction.h"
+#include "core/UndoHandler.h"
+#include "elements/note/Note.h"
+#include "elements/state/PseudoState.h"
+#include "elements/state/RegionSeparator.h"
+#include "elements/state/State.h"
+#include "elements/state/StateCompartment.h"
+#include "elements/state/Transition.h"
+#include "style/Model.h"
+#include "text/free/Anchor.h"
+#include "text/free/FreeText.h"
+#include "text/tests/FixedMeasurer.h"
+#include "view/connector/Creation.h"
+
+namespace StateTest {
+
+inline const Core::FactoryRegistry& Registry() {
+  static Core::FactoryRegistry registry = [] {
+    Core::FactoryRegistry r;
+    State::ReportStateFactories(r);
+    Note::ReportNoteFactories(r);
+    r.Register(Text::FreeText::Factory());
+    r.Register(Text::Anchor::Factory());
+    r.Register(TextBlock::Text::Factory());
+    r.Register(Style::Style::Factory());
+    Style::Style::ReportExtras(r);
+    return r;
+  }();
+  return registry;
+}
+
+template <class T>
+std::vector<T*> All(const Core::Diagram& diagram) {
+  std::vector<T*> out;
+  for (const auto& e : diagram.Elements())
+    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
+  return out;
+}
+
+inline std::string Save(const Core::Diagram& diagram) {
+  std::ostringstream out;
+  diagram.SaveXML(out);
+  return out.str();
+}
+
+// A whole document around the body.
+inline std::string Doc(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+         "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\">\n" +
+         body + "</Diagram>\n";
+}
+
+// Checks the nesting, region and attachment invariants; an empty text when they hold.
+inline std::string CheckInvariants(const Core::Diagram& diagram) {
+  std::ostringstream fault;
+  for (State::State* s : All<State::State>(diagram)) {
+    if (s->GetCompartment() && (!s->GetStateParts().empty() || !s->GetRegions().empty()))
+      fault << "a state with a compartment holds parts or regions; ";
+    if (s->GetCompartment() && s->GetCompartment()->GetState() != s) fault << "a compartment names another state; ";
+    for (State::IStatePart* p : s->GetStateParts()) {
+      if (p->IsDeleted()) fault << "a deleted part is listed; ";
+      if (p->GetContainingState() != s) fault << "a part names another state; ";
+      if (!s->GetRect().Contains(p->GetPartRect())) fault << "a part lies outside its state; ";
+    }
+    for (State::RegionSeparator* r : s->GetRegions())
+      if (r->GetState() != s || r->IsDeleted()) fault << "a listed region names another state; ";
+    for (State::State* t = s->GetContainingState(); t; t = t->GetContainingState())
+      if (t == s) {
+        fault << "a state contains itself; ";
+        break;
+      }
+  }
+  auto listedIn = [](State::State* s, State::IStatePart* p) {
+    const auto& l = s->GetStateParts();
+    return std::find(l.begin(), l.end(), p) != l.end();
+  };
+  for (const auto& e : diagram.Elements()) {
+    if (e->IsDeleted()) continue;
+    if (auto* p = dynamic_cast<State::IStatePart*>(e.get()); p && p->GetContainingState() &&
+                                                               !listedIn(p->GetContainingState(), p))
+      fault << "a part is missing from its state's list; ";
+    if (auto* end = dynamic_cast<State::TransitionEnd*>(e.get())) {
+      if (end->GetType() != 1 && end->GetType() != 2) fault << "an end has a bad type; ";
+      if (State::ITransitionParty* party = end->GetParty()) {
+        if (party->IsDeleted()) fault << "an end lies on a deleted party; ";
+        if (!party->CanAttach(end)) fault << "an end lies on a party that refuses it; ";
+      }
+    }
+    if (auto* r = dynamic_cast<State::RegionSeparator*>(e.get()); r && r->GetState()) {
+      const auto& l = r->GetState()->GetRegions();
+      if (std::find(l.begin(), l.end(), r) == l.end()) fault << "a separator is missing from its state's regions; ";
+    }
+  }
+  return fault.str();
+}
+
+struct Scene : ::testing::Test {
+  Scene() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
+
+  void Change(const std::function<void(Core::Env&)>& f) {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    f(env);
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+  }
+  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
+  void Redo() { diagram.GetUndoHandler().Redo(nullptr, nullptr); }
+
+  State::State* NewState(zq::Point at, zq::Point size = {0, 0}, bool large = false) {
+    State::State* s = nullptr;
+    Change([&](Core::Env& env) {
+      s = State::State::Create(env, at).get();
+      if (large) s->SetLarge(env, true);
+      if (size.x > 0) s->SetRect(env, zq::Rect::FromPosSize(at, size.x, size.y));
+    });
+    return s;
+  }
+  template <class P>
+  P* NewPseudo(zq::Point at) {
+    P* p = nullptr;
+    Change([&](Core::Env& env) { p = P::Create(env, at).get(); });
+    return p;
+  }
+  void Resize(Core::IResizable& box, const zq::Rect& r) {
+    Change([&](Core::Env& env) { box.SetRect(env, r); });
+  }
+  void Move(Core::IModelElement& e, double dx, double dy) {
+    Change([&](Core::Env& env) {
+      Core::DeferredShiftSet set;
+      e.Shift(env, nullptr, Core::ShiftVector{dx, dy, true, true}, set, false);
+    });
+  }
+  // A transition straight from one party to another (none where refused).
+  State::Transition* Connect(Core::IModelElement& from, Core::IModelElement& to, zq::float8Point a, zq::float8Point b) {
+    State::Transition* t = nullptr;
+    Change([&](Core::Env& env) { t = State::CreateTransition(env, {{a, false}, {b, false}}, from, to); });
+    return t;
+  }
+  // Saves, reads the document into a new diagram and expects the same text back.
+  void ExpectRoundTrip() {
+    const std::string saved = Save(diagram);
+    Core::Diagram loaded(Registry(), nullptr);
+    loaded.LoadXML(saved);
+    EXPECT_EQ(Save(loaded), saved);
+    EXPECT_EQ(CheckInvariants(loaded), "");
+  }
+
+  Core::Diagram diagram{Registry(), nullptr};
+};
+
+}  // namespace StateTest
