@@ -178,6 +178,34 @@ void VRegionSeparator::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerLis
   list.Add(std::make_unique<::Text::CreateAnchoredTextCmdHandler>(task, ID_NEW_ANCHOREDTEXT, separator_, L"{<?>}"));
 }
 
+namespace {
+// How far outside a state the pointer may be for the separator to snap to it (logical units).
+constexpr std::int32_t kSeparatorTargetTolerance = 200;
+
+// The drag of a separator on its own: it snaps to the state under the pointer and joins it at the drop.
+class SeparatorDrag : public View::IMoveController {
+ public:
+  SeparatorDrag(View::ViewContext& context, const Core::DeferredShiftSet& set, RegionSeparator& separator)
+      : context_(context), set_(set), controller_(separator, kSeparatorTargetTolerance) {}
+  void Restrict(const zq::Point& grab, zq::Point& point) override {
+    if (context_.diagram) controller_.Restrict(*context_.diagram, grab, point, context_.view, &set_.GetMoved());
+  }
+  void Finish(Core::Env& env) override { controller_.Finish(env); }
+
+ private:
+  View::ViewContext& context_;
+  const Core::DeferredShiftSet& set_;
+  RegionSeparatorMoveController controller_;
+};
+}  // namespace
+
+View::MoveControllerPtr VRegionSeparator::CreateMoveController(View::ViewContext& context,
+                                                               Core::DeferredShiftSet& set) {
+  State* state = separator_.GetState();
+  if (state && (set.Moves(state) || set.IsDeferred(state))) return View::MakeNullMoveController();
+  return std::make_shared<SeparatorDrag>(context, set, separator_);
+}
+
 // ---- commands
 
 std::unique_ptr<View::ICmdHandler> CreateTransitionCmdHandler(View::IDefaultTask& task) {

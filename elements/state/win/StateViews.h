@@ -86,6 +86,8 @@ class VRegionSeparator : public View::SelectableViewElement, public View::VIShif
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kRegionSeparatorMenuId; }
   void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+  // Dragged alone it snaps to the state under the pointer; moving with its state it follows freely.
+  View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override;
 
  private:
   RegionSeparator& separator_;
