@@ -197,3 +197,38 @@ TEST_F(Notes, ANoteGoesWithACopyOfWhatItPointsAt)
     Path<Note::NoteConnector>({{8500, 4500}, {8500, 1000}}, lone.get(), nullptr);
     EXPECT_FALSE(taken(dep).Contains(lone.get()));
 }
+
+TEST_F(Notes, AMovedNoteTakesItsConnectorsEndOnTheNoteAlongButNotTheFarEnd)
+{
+    auto note = NewNote({0, 5000});
+    auto* dep = Path<Dependency::Dependency>({{-5000, 1000}, {5000, 1000}});
+    auto* nc = Path<Note::NoteConnector>({{500, 4000}, {500, 1000}}, note.get(), dep->GetSegmentList()[0]);
+    ASSERT_NE(nullptr, nc);
+    Connector::IEnd* onNote = nc->GetEnds().front();
+    Connector::IEnd* far = nc->GetEnds().back();
+    auto move = [&](Core::IModelElement* what, const Core::ShiftVector& v) {
+        Change([&](Core::Env& env) {
+            Core::ModelElementSet moved;
+            moved.Insert(what->shared_from_this());
+            Core::DeferredShiftSet set(moved, &diagram, nullptr);
+            set.ShiftAll(env, v);
+            set.ShiftDeferred(env);
+        });
+    };
+    move(note.get(), {0, 1000, true, true});
+    EXPECT_EQ(dep->GetSegmentList()[0], far->GetTerminal());
+    EXPECT_EQ(1000, far->GetPosition().y) << "the far end stays on the segment";
+    EXPECT_EQ(note.get(), onNote->GetTerminal());
+    EXPECT_EQ(5000, onNote->GetPosition().y) << "the end on the note keeps its place on the note's bottom edge";
+    // Moved together with what it points at, the whole connector moves.
+    Change([&](Core::Env& env) {
+        Core::ModelElementSet moved;
+        moved.Insert(note);
+        moved.Insert(dep->shared_from_this());
+        Core::DeferredShiftSet set(moved, &diagram, nullptr);
+        set.ShiftAll(env, {0, -500, true, true});
+        set.ShiftDeferred(env);
+    });
+    EXPECT_EQ(500, far->GetPosition().y);
+    EXPECT_EQ(4500, onNote->GetPosition().y);
+}
