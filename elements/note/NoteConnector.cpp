@@ -76,6 +76,13 @@ void NoteConnectorEnd::DetachFromPartner(Core::Env& env, Core::IModelElement* el
         EndImp::DetachFromPartner(env, element);
 }
 
+void NoteConnectorEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal)
+{
+    EndImp::SetTerminalImp(env, terminal);
+    if (GetType() != kFar || GetConnector() == nullptr) return;
+    if (Core::IModelElement* note = GetConnector()->GetOwner(); note != nullptr && !note->IsDeleted()) env.Modify(*note);
+}
+
 namespace {
 // Accepts the elements the far end of a new note connector may attach to.
 class TargetFilter : public Core::IFilter {

@@ -44,6 +44,8 @@ public:
     // The element's list of note connector ends, or its list of attachments.
     void AttachToPartner(Core::Env& env, Core::IModelElement* element) override;
     void DetachFromPartner(Core::Env& env, Core::IModelElement* element) override;
+    // A far end put on or taken off an element makes its note look for its container again.
+    void SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) override;
 };
 
 // The target filter of a new note connector: the elements its far end may attach to.

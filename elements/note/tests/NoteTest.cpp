@@ -169,6 +169,10 @@ TEST_F(Notes, ANoteLiesInTheBoxThatHoldsItUnlessItPointsAtSomething)
     ASSERT_NE(nullptr, nc);
     EXPECT_EQ(nullptr, note->GetContainer());
     EXPECT_FALSE(bin->ContainsContainable(*note));
+    // Its far end let go of the segment, the note lies in the box again.
+    Change([&](Core::Env& env) { nc->GetEnds().back()->SetTerminal(env, nullptr); });
+    EXPECT_EQ(bin.get(), note->GetContainer());
+    Undo();
     Undo();
     EXPECT_EQ(bin.get(), note->GetContainer());
 }

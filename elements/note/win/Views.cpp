@@ -115,7 +115,7 @@ void VNote::DrawMoveFeedback(ICanvas::Canvas& canvas, ICanvas::Group& group) con
 
 void VNote::UpdateMarks()
 {
-    if (changed_) return;  // the handles stay as they were until the change is over
+    if (changed_ && note_.IsInTransaction()) return;  // the handles stay as they were until the change is over
     marks_.Clear();
     if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
 }
