@@ -1,9 +1,26 @@
 #include "elements/note/Dependency.h"
 
-#include "elements/note/PartFactory.h"
+#include "view/connector/PartFactory.h"
 #include "view/connector/Functions.h"
 
 namespace Dependency {
+
+namespace {
+// Orientation of q against the line p-r: +1 left, -1 right, 0 on it.
+int Side(const zq::float8Point& p, const zq::float8Point& r, const zq::float8Point& q)
+{
+    const double c = (r.x - p.x) * (q.y - p.y) - (r.y - p.y) * (q.x - p.x);
+    return c > 0 ? 1 : (c < 0 ? -1 : 0);
+}
+
+// Whether q lies on a's side of the cut at j across the line a-b (on the cut: towards a).
+bool LiesTowardsA(const zq::float8Point& j, const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& q)
+{
+    const zq::float8Point n{j.x + (a.y - b.y), j.y + (b.x - a.x)};
+    const int side = Side(j, n, q);
+    return side == Side(j, n, a) || side != Side(j, n, b);
+}
+} // namespace
 
 Core::FactoryImp<Dependency>& Dependency::Factory()
 {
@@ -13,8 +30,8 @@ Core::FactoryImp<Dependency>& Dependency::Factory()
 
 Connector::IFactory& Dependency::PartFactory()
 {
-    static Note::KindPartFactory<Dependency, DependencyEnd, DependencyJoin, DependencySegment> factory(
-        DependencyEndType::Source, DependencyEndType::Target);
+    static Connector::KindPartFactory<Dependency, DependencyEnd, DependencyJoin, DependencySegment> factory(
+        DependencyEndType::Source, DependencyEndType::Target, DependencyEndType::Source);
     return factory;
 }
 
@@ -74,7 +91,20 @@ void DependencySegment::CreateDirectories(Core::Env& env, Style::Style* style)
 
 void DependencySegment::Attach(Core::Env& env, DependencyEnd* end)
 {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    Connector::ISegment* own = end->GetSegment();
+    const bool split = GetEnds(a, b);
     Connector::Functions::MergeEndIntoSegment(env, *end, *this);
+    // The cut leaves this segment the half towards b; the texts on the other half go to the new piece.
+    auto* j = dynamic_cast<Connector::IJoin*>(OtherEnd(b));
+    if (!split || IsDeleted() || j == nullptr) return;
+    for (Connector::ISegment* s : j->GetSegments()) {
+        auto* piece = dynamic_cast<DependencySegment*>(s);
+        if (piece == nullptr || s == this || s == own) continue;
+        for (Text::Anchor* anchor : Core::PtrCont<Text::Anchor>(GetAnchors()))
+            if (LiesTowardsA(j->GetPosition(), a->GetPoint(), b->GetPoint(), anchor->GetPos()))
+                piece->AddAnchor(env, anchor);
+    }
 }
 
 Core::FactoryImp<DependencyJoin>& DependencyJoin::Factory()

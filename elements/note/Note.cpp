@@ -1,6 +1,8 @@
 #include "elements/note/Note.h"
 
 #include "core/DefaultGrid.h"
+#include "core/Diagram.h"
+#include "core/DocumentReader.h"
 #include "core/PropertyKinds.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
@@ -33,6 +35,7 @@ void Note::RegisterProperties(Core::PropertyTable<NoteRep>& t)
     RegisterProperty<EvalRestore::Optional>::Register(t, &NoteRep::elementStyle, L"ElementStyle", std::wstring(),
                                                       xml::kSchema13);
     RegisterRefContNonStoreProperty::Register(t, &NoteRep::connectorEnds, L"NoteConnectors");
+    RegisterRefNonStoreProperty::Register(t, &NoteRep::container, L"Container");
     RegisterRefNonStoreProperty::Register(t, &NoteRep::style, L"Style");
 }
 
@@ -132,7 +135,82 @@ void Note::Delete(Core::Env& env)
     // A note connector means nothing without its note: it goes as a whole.
     for (NoteConnector* c : GetConnectors()) c->Delete(env);
     TextBlock::ITextOwner::DeleteWithText(GetText(), env);
+    if (Core::IContainer* container = GetRep().container)
+        if (container->ContainsContainable(*this)) container->RemoveContainable(env, *this);
     Core::IModelElement::Delete(env);
+}
+
+void Note::SetContainer(Core::Env& env, Core::IContainer* container)
+{
+    if (IsDeleted() || container == GetRep().container) return;
+    Core::IContainer* previous = GetRep().container;
+    SetField(env, &NoteRep::container, container);
+    if (previous != nullptr && previous->ContainsContainable(*this)) previous->RemoveContainable(env, *this);
+}
+
+bool Note::PointsAtSomething() const
+{
+    for (NoteConnectorEnd* e : GetRep().connectorEnds)
+        if (auto* c = e->GetConnector(); c != nullptr && !c->IsDeleted())
+            for (Connector::IEnd* end : c->GetEnds())
+                if (!end->IsDeleted() && end->GetEndType() == NoteConnectorEnd::kFar && end->GetTerminal() != nullptr)
+                    return true;
+    return false;
+}
+
+void Note::UpdateContainer(Core::Env& env, Core::ModelElementSet&)
+{
+    if (IsDeleted()) return;
+    Core::IContainer* best = nullptr;
+    if (!PointsAtSomething()) {
+        const zq::Rect rect = GetRect();
+        Core::Weight bestWeight;
+        for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
+            auto* container = dynamic_cast<Core::IContainer*>(e.get());
+            auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+            zq::Rect r;
+            if (container == nullptr || pointable == nullptr || e->IsDeleted() || !pointable->GetBoundingRect(r) ||
+                !r.Normalized().Contains(rect))
+                continue;
+            const Core::IView* view = env.GetView();
+            const Core::Weight w = view != nullptr ? pointable->GetWeight(*view, rect.TopLeft(), 0) : Core::Weight();
+            if (best == nullptr || w > bestWeight) {
+                best = container;
+                bestWeight = w;
+            }
+        }
+    }
+    if (best == GetRep().container) return;
+    if (best != nullptr) best->AddContainable(env, *this);
+    SetContainer(env, best);
+}
+
+Core::IModelElement* Note::GetOwner() const { return GetRep().container; }
+
+void Note::EndRestore(Core::Env& env, const Core::RestoreContext& context)
+{
+    if (auto* container = dynamic_cast<Core::IContainer*>(context.enclosing)) {
+        SetField(env, &NoteRep::container, container);
+        container->AppendContainable(env, *this);
+    }
+}
+
+bool Note::IsCompletelySelectedImp(const Core::ModelElementSet& set)
+{
+    if (set.Contains(this)) return true;
+    bool pointedAt = false;
+    for (NoteConnector* c : GetConnectors()) {
+        for (Connector::ISegment* s : c->GetSegmentList())
+            if (!s->IsDeleted() && set.Contains(s)) return true;
+        for (Connector::IEnd* end : c->GetEnds()) {
+            Core::IModelElement* party = end->IsDeleted() || end->GetEndType() != NoteConnectorEnd::kFar
+                                             ? nullptr : end->GetTerminal();
+            if (party == nullptr || dynamic_cast<NoteConnectorSegment*>(party) != nullptr) continue;
+            if (!party->IsCompletelySelected(set)) return false;
+            pointedAt = true;
+        }
+    }
+    return pointedAt;
 }
 
 void Note::GetTextOrigin(zq::Point& origin) const { origin = {GetPos().x + kMargin, GetPos().y - kMargin}; }

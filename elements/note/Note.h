@@ -18,13 +18,15 @@ struct NoteRep {
     TextBlock::Text* text = nullptr;
     std::wstring elementStyle;
     Core::PtrCont<NoteConnectorEnd> connectorEnds;  // not stored: the ends of its note connectors
+    Core::IContainer* container = nullptr;          // not stored: the package (or other box) it lies in
     Style::Style* style = nullptr;                  // not stored: the document's style
 };
 
-// A note: "Pos", "Size", "ElementStyle" (when set) and its text.
+// A note: "Pos", "Size", "ElementStyle" (when set) and its text. It lies in the container whose
+// rectangle holds it, unless it points at something, and is written inside that container.
 class Note : public Core::StorableWithPos<Note, NoteRep, Core::StorableTraits::Null,
                                           Core::ResizableWithSizeField<NoteRep, &NoteRep::size>, Core::IShiftable,
-                                          Core::ITerminal, Core::IDeletable, TextBlock::ITextOwner,
+                                          Core::ITerminal, Core::IContainable, TextBlock::ITextOwner,
                                           Style::IElementStyleClient, Core::IAttach<NoteConnectorEnd>,
                                           Core::PartnerList<NoteRep, NoteConnectorEnd, &NoteRep::connectorEnds>> {
 public:
@@ -52,12 +54,25 @@ public:
     // IShiftable: moves with its note connectors.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
-    // IDeletable: takes its text and its note connectors along.
+    // IDeletable: takes its text and its note connectors along and leaves its container.
     void Delete(Core::Env& env) override;
+
+    // IContainable: the container is the one whose rectangle holds the note's (the highest weight
+    // at its top-left corner wins); none while one of its note connectors points at something.
+    void SetContainer(Core::Env& env, Core::IContainer* container) override;
+    Core::IContainer* GetContainer() const override { return GetRep().container; }
+    void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
+    // Written inside its container.
+    Core::IModelElement* GetOwner() const override;
+    // Reading: the container the note is written in takes it.
+    void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
+    // A note goes with a copy or move of everything its note connectors point at (at least one
+    // thing), or of one of their segments.
+    bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
     // IAttach: an end of a new note connector starts here.
     void Attach(Core::Env& env, NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
     // A note is no party of the far end of a note connector.
-    bool CanAttach(NoteConnectorEnd* end) const override { return end == nullptr || end->GetType() != 2; }
+    bool CanAttach(NoteConnectorEnd* end) const override { return end == nullptr || end->GetType() != NoteConnectorEnd::kFar; }
 
     // ITextOwner: the text lies 100 inside the left and top edges; the right margin is the fold.
     void GetTextOrigin(zq::Point& origin) const override;
@@ -77,6 +92,8 @@ public:
     std::wstring GetElementStyle() const override { return GetRep().elementStyle; }
 
 private:
+    // Whether the far end of one of its note connectors lies on an element.
+    bool PointsAtSomething() const;
     // Grows the rectangle to the text and sets it; the attached ends follow the new outline.
     void ApplyRect(Core::Env& env, zq::Rect rect);
     void Reshaped(Core::Env& env);

@@ -1,7 +1,7 @@
 #include "elements/note/NoteConnector.h"
 
 #include "elements/note/Note.h"
-#include "elements/note/PartFactory.h"
+#include "view/connector/PartFactory.h"
 
 namespace Note {
 
@@ -13,7 +13,7 @@ Core::FactoryImp<NoteConnector>& NoteConnector::Factory()
 
 Connector::IFactory& NoteConnector::PartFactory()
 {
-    static KindPartFactory<NoteConnector, NoteConnectorEnd, NoteConnectorJoin, NoteConnectorSegment> factory(1, 2);
+    static Connector::KindPartFactory<NoteConnector, NoteConnectorEnd, NoteConnectorJoin, NoteConnectorSegment> factory(NoteConnectorEnd::kOnNote, NoteConnectorEnd::kFar, NoteConnectorEnd::kOnNote);
     return factory;
 }
 
@@ -28,6 +28,75 @@ Core::FactoryImp<NoteConnectorEnd>& NoteConnectorEnd::Factory()
 {
     static Core::FactoryImp<NoteConnectorEnd> factory(Core::SchemaNamespace10(), L"NoteConnectorEnd");
     return factory;
+}
+
+bool NoteConnectorEnd::MayAttach(const Core::IModelElement* element, int32_t type, const Connector::IConnector* own,
+                                 NoteConnectorEnd* end)
+{
+    if (element == nullptr || element == end || element->IsDeleted()) return false;
+    const bool note = dynamic_cast<const Note*>(element) != nullptr;
+    if (type == kOnNote) return note;
+    if (note) return false;
+    auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
+    if (part != nullptr && own != nullptr && part->GetConnector() == own) return false;
+    if (auto* attach = dynamic_cast<const Core::IAttach<NoteConnectorEnd>*>(element))
+        return dynamic_cast<const Core::IPartner<NoteConnectorEnd>*>(element) != nullptr && attach->CanAttach(end);
+    return dynamic_cast<const Core::IPartner<Core::IAttachment>*>(element) != nullptr &&
+           dynamic_cast<const Core::ITerminal*>(element) != nullptr;
+}
+
+bool NoteConnectorEnd::AcceptsTerminal(const Core::IModelElement* element) const
+{
+    return MayAttach(element, GetType(), GetConnector(), const_cast<NoteConnectorEnd*>(this));
+}
+
+bool NoteConnectorEnd::AttachTo(Core::Env& env, Core::IModelElement* element)
+{
+    if (element == GetSegment() || !AcceptsTerminal(element)) return false;
+    if (auto* attach = dynamic_cast<Core::IAttach<NoteConnectorEnd>*>(element)) return attach->TryAttach(env, this);
+    SetTerminal(env, element);
+    return true;
+}
+
+void NoteConnectorEnd::AttachToPartner(Core::Env& env, Core::IModelElement* element)
+{
+    auto* list = dynamic_cast<Core::IPartner<Core::IAttachment>*>(element);
+    if (list == nullptr || dynamic_cast<Core::IPartner<NoteConnectorEnd>*>(element) != nullptr)
+        return EndImp::AttachToPartner(env, element);
+    SetTerminalImp(env, element);
+    list->AddPartner(env, this);
+}
+
+void NoteConnectorEnd::DetachFromPartner(Core::Env& env, Core::IModelElement* element)
+{
+    if (auto* list = dynamic_cast<Core::IPartner<Core::IAttachment>*>(element);
+        list != nullptr && dynamic_cast<Core::IPartner<NoteConnectorEnd>*>(element) == nullptr)
+        list->RemovePartner(env, this);
+    else
+        EndImp::DetachFromPartner(env, element);
+}
+
+void NoteConnectorEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal)
+{
+    EndImp::SetTerminalImp(env, terminal);
+    if (GetType() != kFar || GetConnector() == nullptr) return;
+    if (Core::IModelElement* note = GetConnector()->GetOwner(); note != nullptr && !note->IsDeleted()) env.Modify(*note);
+}
+
+namespace {
+// Accepts the elements the far end of a new note connector may attach to.
+class TargetFilter : public Core::IFilter {
+public:
+    bool Accept(const Core::IModelElement* element) const override {
+        return NoteConnectorEnd::MayAttach(element, NoteConnectorEnd::kFar, nullptr, nullptr);
+    }
+};
+} // namespace
+
+const Core::IFilter& NoteConnectorTargets()
+{
+    static const TargetFilter filter;
+    return filter;
 }
 
 Core::FactoryImp<NoteConnectorSegment>& NoteConnectorSegment::Factory()

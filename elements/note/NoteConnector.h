@@ -21,22 +21,46 @@ public:
     Core::IModelElement* GetOwner() const override;
 };
 
-// An end of a note connector; the far end (type 2) attaches to the element the note is about.
+// An end of a note connector. The end on the note (type 1) attaches to notes only; the far end
+// (type 2) to the element the note is about: an element that takes note connector ends
+// (Core::IAttach<NoteConnectorEnd> with a Core::IPartner<NoteConnectorEnd> list, such as connector
+// segments) or a terminal that lists the ends pointing at it (Core::IPartner<Core::IAttachment>,
+// such as free texts); never a note, nor a part of its own connector.
 class NoteConnectorEnd : public Connector::EndImp<NoteConnectorEnd> {
 public:
+    // The end types.
+    static constexpr int32_t kOnNote = 1;
+    static constexpr int32_t kFar = 2;
     // The factory, registered under "NoteConnectorEnd".
     static Core::FactoryImp<NoteConnectorEnd>& Factory();
     static Connector::IFactory& PartFactory() { return NoteConnector::PartFactory(); }
+    // Whether an end of the type (of its connector, when given) may lie on the element.
+    static bool MayAttach(const Core::IModelElement* element, int32_t type, const Connector::IConnector* own,
+                          NoteConnectorEnd* end);
+
+    bool AcceptsTerminal(const Core::IModelElement* element) const override;
+    // Attaches only where the rule above allows it.
+    bool AttachTo(Core::Env& env, Core::IModelElement* element) override;
+    // The element's list of note connector ends, or its list of attachments.
+    void AttachToPartner(Core::Env& env, Core::IModelElement* element) override;
+    void DetachFromPartner(Core::Env& env, Core::IModelElement* element) override;
+    // A far end put on or taken off an element makes its note look for its container again.
+    void SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) override;
 };
 
-// A segment of a note connector (its ends follow from the chain order).
-class NoteConnectorSegment : public Connector::SegmentImp<NoteConnectorSegment, NoteConnectorEnd, false> {
+// The target filter of a new note connector: the elements its far end may attach to.
+const Core::IFilter& NoteConnectorTargets();
+
+// A segment of a note connector (its ends follow from the chain order); another note may point at
+// it, but never its own connector.
+class NoteConnectorSegment : public Connector::SegmentImp<NoteConnectorSegment, NoteConnectorEnd, false>,
+                             public Core::IAttach<NoteConnectorEnd> {
 public:
     // The factory, registered under "NoteConnectorSegment".
     static Core::FactoryImp<NoteConnectorSegment>& Factory();
     static Connector::IFactory& PartFactory() { return NoteConnector::PartFactory(); }
-    // A note connector never points at its own segments.
-    bool Contains(const NoteConnectorEnd*) const override { return false; }
+    bool CanAttach(NoteConnectorEnd* end) const override { return end == nullptr || end->GetConnector() != GetConnector(); }
+    void Attach(Core::Env& env, NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
 };
 
 // A bend of a note connector.

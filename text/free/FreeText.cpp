@@ -45,6 +45,7 @@ void FreeText::RegisterProperties(Core::PropertyTable<FreeTextRep>& t) {
   RegisterEnumProperty<OriginTopLeft, OriginBottomLeft, EvalRestore::Optional>::Register(
       t, &FreeTextRep::origin, L"Origin", std::int32_t(OriginTopLeft));
   RegisterRefNonStoreProperty::Register(t, &FreeTextRep::style, L"Style");
+  RegisterRefContNonStoreProperty::Register(t, &FreeTextRep::noteEnds, L"NoteEnds");
 }
 
 std::shared_ptr<FreeText> FreeText::Create(Core::Env& env, IFreeTextOwner* owner, const zq::Point& position,
@@ -109,6 +110,23 @@ void FreeText::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text& t
 void FreeText::OnTextChanged(Core::Env& env, TextBlock::Text&) {
   // The box changed with the text: the views redraw the outline and the marks.
   env.Modify(*this, true);
+  TellReshaped(env, nullptr);
+}
+
+void FreeText::TellReshaped(Core::Env& env, Core::DeferredShiftSet* set) {
+  if (GetRep().noteEnds.empty()) return;
+  const zq::Rect now = GetBox();
+  const zq::Point moved = GetPos() - GetOldPos();
+  const zq::Rect before(now.left - moved.x, now.top - moved.y, now.right - moved.x, now.bottom - moved.y);
+  const Core::BoxReshapeInfo info(this, before, now);
+  for (Core::IAttachment* end : Core::PtrCont<Core::IAttachment>(GetRep().noteEnds)) end->OnTerminalReshaped(env, info, set);
+}
+
+bool FreeText::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const {
+  GraphUtil::Outline outline;
+  GraphUtil::MakeRectOutline(outline, GetBox());
+  out = GraphUtil::NearestOutlinePoint(outline, point, horizontal, !horizontal);
+  return out.valid;
 }
 
 void FreeText::SetText(Core::Env& env, TextBlock::Text* text) { SetField(env, &FreeTextRep::text, text); }
@@ -176,9 +194,12 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
 }
 
 
-void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet&,
+void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
                          bool) {
-  SetPos(env, Core::ShiftParam::Apply(shift, GetPos(), GetOldPos()));
+  const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
+  if (p == GetPos()) return;
+  SetPos(env, p);
+  TellReshaped(env, &set);
 }
 
 void FreeText::SetStyle(Core::Env& env, Style::Style* style) {
@@ -209,6 +230,7 @@ void FreeText::Delete(Core::Env& env) {
   if (IFreeTextOwner* owner = GetRep().owner) owner->SetFreeText(env, nullptr);
   if (Core::IContainer* container = GetRep().container)
     if (container->ContainsContainable(*this)) container->RemoveContainable(env, *this);
+  for (Core::IAttachment* end : Core::PtrCont<Core::IAttachment>(GetRep().noteEnds)) end->OnTerminalDeleted(env);
 }
 
 void FreeText::EndRestore(Core::Env& env, const Core::RestoreContext& context) {

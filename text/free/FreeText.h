@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Attach.h"
 #include "core/Interfaces.h"
 #include "core/Shift.h"
 #include "core/Storable.h"
@@ -53,11 +54,15 @@ struct FreeTextRep {
   Core::IContainer* container = nullptr;
   std::int32_t origin = OriginTopLeft;
   Style::Style* style = nullptr;  // the document's style
+  Core::PtrCont<Core::IAttachment> noteEnds;  // not stored: the connector ends that point at the text
 };
 
-// A free text: its text's box has the corner named by "Origin" on "Pos".
+// A free text: its text's box has the corner named by "Origin" on "Pos". Connector ends that point
+// at it (a note's connector) lie on its box, follow it and go with it.
 class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::StorableTraits::Null, TextBlock::ITextOwner,
-                                              Core::IContainable, Core::IShiftable, Style::IStyleClient> {
+                                              Core::IContainable, Core::IShiftable, Style::IStyleClient,
+                                              Core::ITerminal,
+                                              Core::PartnerList<FreeTextRep, Core::IAttachment, &FreeTextRep::noteEnds>> {
  public:
   // The factory, registered under "FreeText".
   static Core::FactoryImp<FreeText>& Factory();
@@ -108,7 +113,10 @@ class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::Stora
   Core::IContainer* GetContainer() const override { return GetRep().container; }
   void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
 
-  // IShiftable
+  // ITerminal: the outline of the box.
+  bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const override;
+
+  // IShiftable: the ends that point at the text follow it.
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool noFollow) override;
 
@@ -119,10 +127,15 @@ class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::Stora
   void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
   void CreateDirectories(Core::Env& env, Style::Style* style) override;
 
-  // Deletes the text and lets go of the anchor (which then goes too) and the container.
+  // Deletes the text and lets go of the anchor (which then goes too) and the container; the ends
+  // that pointed at it are told that it went.
   void Delete(Core::Env& env) override;
   // Reading: the anchor or container the free text is written in takes it.
   void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
+
+ private:
+  // The ends that point at the text follow its box from where it was before the transaction.
+  void TellReshaped(Core::Env& env, Core::DeferredShiftSet* set);
 };
 
 }  // namespace Text

@@ -60,4 +60,10 @@ zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point&
   return r;
 }
 
+bool RunsAlong(const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& p) {
+  const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+  if (length == 0) return p == a;
+  return std::abs(dx * (p.y - a.y) - dy * (p.x - a.x)) / length <= 0.5;
+}
+
 }  // namespace Text

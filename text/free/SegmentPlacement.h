@@ -26,4 +26,8 @@ TextPlacement GetSegmentTextPlacement(const Connector::ISegment& segment, const 
 zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
                                const zq::float8Point& b, bool orthogonal, const zq::float8Point& p);
 
+// Whether p lies on the infinite line through a and b (within half a unit; on a itself when a
+// and b coincide).
+bool RunsAlong(const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& p);
+
 }  // namespace Text

@@ -72,9 +72,24 @@ class SegmentImp : public Connector::SegmentImp<Derived, End>,
   // The map takes the move along, so the anchors are told of no shift set.
   void CarryAnchors(Core::Env& env) {
     Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    if (this->GetEnds(a, b)) CarryAnchorsFrom(env, a->GetOldPosition(), b->GetOldPosition());
+  }
+  // A segment end replaced by another (a bend put in, an end put back, a merge) changes the line
+  // too: the anchors follow from the line as it ran before the transaction, unless the new line
+  // runs along it (the segment only grew or shrank along itself).
+  void SetEnds(Core::Env& env, const Core::PtrCont<Connector::ISegmentEnd>& ends) override {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    const bool had = this->GetEnds(a, b);
+    const zq::float8Point oa = had ? a->GetOldPosition() : zq::float8Point(), ob = had ? b->GetOldPosition() : oa;
+    Base::SetEnds(env, ends);
+    if (had && this->GetEnds(a, b) && !(RunsAlong(oa, ob, a->GetPoint()) && RunsAlong(oa, ob, b->GetPoint())))
+      CarryAnchorsFrom(env, oa, ob);
+  }
+  // Maps every anchor from the line oa-ob to the line between the segment's ends now.
+  void CarryAnchorsFrom(Core::Env& env, const zq::float8Point& oa, const zq::float8Point& ob) {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
     if (this->IsDeleted() || this->GetAnchors().empty() || !this->GetEnds(a, b)) return;
-    const LineMap map(*this, a->GetOldPosition(), b->GetOldPosition(), a->GetPoint(), b->GetPoint(),
-                      this->IsHorizontalOrtho() || this->IsVerticalOrtho());
+    const LineMap map(*this, oa, ob, a->GetPoint(), b->GetPoint(), this->IsHorizontalOrtho() || this->IsVerticalOrtho());
     for (Anchor* anchor : this->GetAnchors()) anchor->OnTerminalReshaped(env, map, nullptr);
   }
   // A moved segment carries its anchored texts along.

@@ -257,3 +257,93 @@ TEST_F(Scene, ATextOnASegmentTheCleanUpRemovesGoesToTheSegmentThatRemains)
     EXPECT_EQ(1u, remaining->GetAnchors().size());
     EXPECT_EQ(1u, SumOverReadSegments(Save(), [](DependencySegment& s) { return s.GetAnchors().size(); }));
 }
+
+namespace {
+// Moves the part as its drag does: by the vector from its place before the change to the point.
+void DragTo(Core::Env& env, Connector::ISegmentEnd& part, const zq::float8Point& to)
+{
+    const zq::float8Point from = part.GetOldPosition();
+    Core::DeferredShiftSet set;
+    part.Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
+}
+} // namespace
+
+TEST_F(Scene, AnchoredTextsFollowAMoveOfOneEndOrOneJoinOfTheirSegment)
+{
+    TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+    Change([](Core::Env& env) { Style::Style::FindOrCreate(env); });
+
+    // An oblique segment: the anchor keeps its fraction of the line when one end moves.
+    auto* oblique = Path<Dependency::Dependency>({{0, 0}, {1000, 500}});
+    auto* os = dynamic_cast<DependencySegment*>(oblique->GetSegmentList()[0]);
+    ASSERT_FALSE(os->IsHorizontalOrtho() || os->IsVerticalOrtho());
+    std::shared_ptr<Text::FreeText> text;
+    Change([&](Core::Env& env) { text = Text::CreateAnchoredText(env, *os, {500, 250}, L"x"); });
+    const zq::Point textBefore = text->GetPos();
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    ASSERT_TRUE(os->GetEnds(a, b));
+    Change([&](Core::Env& env) { DragTo(env, *b, {2000, 1000}); });
+    EXPECT_EQ(zq::float8Point(1000, 500), os->GetAnchors()[0]->GetPos());
+    EXPECT_EQ(textBefore + zq::Point(500, 250), text->GetPos()) << "the text keeps its offset from the anchor";
+    Undo();
+    EXPECT_EQ(zq::float8Point(500, 250), os->GetAnchors()[0]->GetPos());
+    EXPECT_EQ(textBefore, text->GetPos());
+
+    // A bend moved up takes the horizontal segment before it along, and the text on it.
+    auto* bent = Path<Dependency::Dependency>({{0, 3000}, {3000, 3000}, {3000, 5000}});
+    ASSERT_EQ(1u, bent->GetJoins().size());
+    Connector::IJoin* join = bent->GetJoins()[0];
+    DependencySegment* level = nullptr;
+    for (auto* s : bent->GetSegmentList())
+        if (s->IsHorizontalOrtho()) level = dynamic_cast<DependencySegment*>(s);
+    ASSERT_NE(nullptr, level);
+    Change([&](Core::Env& env) { text = Text::CreateAnchoredText(env, *level, {1500, 3000}, L"y"); });
+    Change([&](Core::Env& env) { DragTo(env, *join, {3000, 3500}); });
+    ASSERT_FALSE(level->IsDeleted());
+    ASSERT_EQ(1u, level->GetAnchors().size());
+    EXPECT_EQ(zq::float8Point(1500, 3500), level->GetAnchors()[0]->GetPos());
+    EXPECT_EQ(zq::Point(1500, 3700), text->GetPos());
+
+    // An end replaced by another elsewhere (as the clean-up reconnects segments) carries the texts too.
+    ASSERT_TRUE(os->GetEnds(a, b));
+    Change([&](Core::Env& env) {
+        auto e = Dependency::Dependency::PartFactory().CreateTargetEndAt(env, {1000, 1500});
+        e->SetConnector(env, oblique);
+        oblique->AddEnd(env, e.get());
+        os->Reconnect(env, b, e.get());
+        e->SetSegment(env, os);
+        dynamic_cast<Connector::IEnd*>(b)->ImplementDeletion(env, false, false, true);
+    });
+    ASSERT_FALSE(oblique->IsDeleted());
+    EXPECT_EQ(zq::float8Point(500, 750), os->GetAnchors()[0]->GetPos());
+}
+
+TEST_F(Scene, ASegmentSplitByAnotherDependencysEndSpreadsItsTextsOverThePieces)
+{
+    TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+    Change([](Core::Env& env) { Style::Style::FindOrCreate(env); });
+    auto* d = Path<Dependency::Dependency>({{0, 1000}, {4000, 1000}});
+    auto* seg = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
+    std::shared_ptr<Text::FreeText> left, right;
+    Change([&](Core::Env& env) {
+        left = Text::CreateAnchoredText(env, *seg, {1000, 1000}, L"left");
+        right = Text::CreateAnchoredText(env, *seg, {3000, 1000}, L"right");
+    });
+    auto* other = Path<Dependency::Dependency>({{2000, 1000}, {2000, 3000}});
+    auto* source = dynamic_cast<DependencyEnd*>(other->GetEnds()[0]);
+    Change([&](Core::Env& env) { seg->Attach(env, source); });
+    ASSERT_EQ(3u, d->GetSegmentList().size());
+    std::vector<DependencySegment*> holders;
+    for (auto* s : d->GetSegmentList())
+        if (auto* ds = dynamic_cast<DependencySegment*>(s); ds != nullptr && !ds->GetAnchors().empty()) holders.push_back(ds);
+    ASSERT_EQ(2u, holders.size()) << "one text on each half";
+    for (DependencySegment* h : holders) {
+        Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+        ASSERT_TRUE(h->GetEnds(a, b));
+        const double x = h->GetAnchors()[0]->GetPos().x;
+        EXPECT_GE(x, std::min(a->GetPoint().x, b->GetPoint().x));
+        EXPECT_LE(x, std::max(a->GetPoint().x, b->GetPoint().x));
+    }
+    Undo();
+    EXPECT_EQ(2u, seg->GetAnchors().size());
+}

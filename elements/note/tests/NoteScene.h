@@ -8,6 +8,7 @@
 #include "core/Diagram.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
+#include "core/Weight.h"
 #include "style/Model.h"
 #include "text/Text.h"
 #include "view/connector/Creation.h"
@@ -52,10 +53,52 @@ public:
     }
 };
 
+struct BinRep {
+    zq::Point size{8000, 8000};
+    Core::PtrCont<Core::IContainable> parts;  // not stored: rebuilt from the nesting
+};
+
+// A box that holds the elements lying in its rectangle, as a package does; they are written inside it.
+class Bin : public Core::StorableWithPos<Bin, BinRep, Core::StorableTraits::Null, Core::IContainer, Core::IPointable> {
+public:
+    static Core::FactoryImp<Bin>& Factory() {
+        static Core::FactoryImp<Bin> factory(Core::SchemaNamespace10(), L"TestBin");
+        return factory;
+    }
+    static void RegisterProperties(Core::PropertyTable<BinRep>& t) {
+        Core::RegisterProperty<Core::EvalRestore::Optional>::Register(t, &BinRep::size, L"Size", zq::Point(8000, 8000));
+        Core::RegisterRefContNonStoreProperty::Register(t, &BinRep::parts, L"Parts");
+    }
+    void AddContainable(Core::Env& env, Core::IContainable& c) override {
+        if (!ContainsContainable(c)) ModifyField(env, &BinRep::parts).push_back(&c);
+        c.SetContainer(env, this);
+    }
+    void RemoveContainable(Core::Env& env, Core::IContainable& c) override {
+        if (!ContainsContainable(c)) return;
+        auto& l = ModifyField(env, &BinRep::parts);
+        l.erase(std::find(l.begin(), l.end(), &c));
+    }
+    bool ContainsContainable(const Core::IContainable& c) const override {
+        return std::find(GetRep().parts.begin(), GetRep().parts.end(), &c) != GetRep().parts.end();
+    }
+    void AppendContainable(Core::Env&, Core::IContainable& c) override {
+        const_cast<BinRep&>(GetRep()).parts.push_back(&c);
+    }
+    zq::Rect GetRect() const { return zq::Rect::FromPosSize(GetPos(), GetRep().size.x, GetRep().size.y); }
+    bool GetBoundingRect(zq::Rect& out) const override {
+        out = GetRect();
+        return true;
+    }
+    Core::Weight GetWeight(const Core::IView&, const zq::Point& p, int32_t tolerance) const override {
+        return Core::Weight::MakeArea(p, tolerance, GetRect());
+    }
+};
+
 inline Core::FactoryRegistry& Registry() {
     static Core::FactoryRegistry registry = [] {
         Core::FactoryRegistry r;
         Party::Factory().ReportTo(r);
+        Bin::Factory().ReportTo(r);
         Dependency::ReportDependencyFactories(r);
         Note::ReportNoteFactories(r);
         r.Register(Text::FreeText::Factory());

@@ -2,6 +2,7 @@
 #include "elements/note/Note.h"
 #include "elements/note/tests/NoteScene.h"
 
+#include "core/CopyExtend.h"
 #include "text/tests/FixedMeasurer.h"
 
 using namespace NoteTest;
@@ -133,4 +134,105 @@ TEST_F(Notes, ANoteConnectorChainOutOfOrderOrWithAForeignPartIsMalformed)
     foreign.replace(foreign.find("<Segment"), 8, "<Anchor");
     Core::Diagram bad2(Registry(), nullptr);
     EXPECT_THROW(bad2.LoadXML(Doc(foreign)), Core::Exceptions::Base);
+}
+
+TEST_F(Notes, ANoteLiesInTheBoxThatHoldsItUnlessItPointsAtSomething)
+{
+    std::shared_ptr<Bin> bin;
+    Change([&](Core::Env& env) {
+        bin = Bin::Factory().CreateTyped(env);
+        bin->SetPos(env, {10000, 9000});
+    });
+    auto note = NewNote({11000, 8000});
+    EXPECT_EQ(bin.get(), note->GetContainer());
+    EXPECT_TRUE(bin->ContainsContainable(*note));
+    // Written inside the box and read back there.
+    const std::string xml = Save();
+    const auto binAt = xml.find("<TestBin "), noteAt = xml.find("<Note "), binEnd = xml.find("</TestBin>");
+    EXPECT_LT(binAt, noteAt) << xml;
+    EXPECT_LT(noteAt, binEnd) << xml;
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    for (const auto& e : copy.Elements())
+        if (auto* n = dynamic_cast<Note::Note*>(e.get())) EXPECT_NE(nullptr, n->GetContainer());
+
+    // Moved out of the box it lies in none; undo puts it back.
+    Change([&](Core::Env& env) { note->SetPos(env, {0, 8000}); });
+    EXPECT_EQ(nullptr, note->GetContainer());
+    EXPECT_FALSE(bin->ContainsContainable(*note));
+    Undo();
+    EXPECT_EQ(bin.get(), note->GetContainer());
+
+    // A note that points at something lies in no box, even inside one.
+    auto* dep = Path<Dependency::Dependency>({{-5000, 1000}, {-1000, 1000}});
+    auto* nc = Path<Note::NoteConnector>({{11500, 7500}, {-3000, 1000}}, note.get(), dep->GetSegmentList()[0]);
+    ASSERT_NE(nullptr, nc);
+    EXPECT_EQ(nullptr, note->GetContainer());
+    EXPECT_FALSE(bin->ContainsContainable(*note));
+    // Its far end let go of the segment, the note lies in the box again.
+    Change([&](Core::Env& env) { nc->GetEnds().back()->SetTerminal(env, nullptr); });
+    EXPECT_EQ(bin.get(), note->GetContainer());
+    Undo();
+    Undo();
+    EXPECT_EQ(bin.get(), note->GetContainer());
+}
+
+TEST_F(Notes, ANoteGoesWithACopyOfWhatItPointsAt)
+{
+    auto note = NewNote({0, 5000});
+    auto* dep = Path<Dependency::Dependency>({{-5000, 1000}, {-1000, 1000}});
+    auto* other = Path<Dependency::Dependency>({{-5000, -1000}, {-1000, -1000}});
+    auto* nc = Path<Note::NoteConnector>({{500, 4500}, {-3000, 1000}}, note.get(), dep->GetSegmentList()[0]);
+    ASSERT_NE(nullptr, nc);
+    auto taken = [&](Core::IModelElement* selected) {
+        Core::ModelElementSet selection;
+        selection.Insert(selected->shared_from_this());
+        return Core::CopyExtendSelection::Build(selection, diagram);
+    };
+    // The dependency it points at takes the note and its connector along; another does not.
+    const Core::ModelElementSet withDep = taken(dep);
+    EXPECT_TRUE(withDep.Contains(note.get()));
+    EXPECT_TRUE(withDep.Contains(nc));
+    EXPECT_FALSE(taken(other).Contains(note.get()));
+    // So does a segment of its own connector.
+    EXPECT_TRUE(taken(nc->GetSegmentList()[0]).Contains(note.get()));
+    // A note whose connector points at nothing goes with nothing.
+    auto lone = NewNote({8000, 5000});
+    Path<Note::NoteConnector>({{8500, 4500}, {8500, 1000}}, lone.get(), nullptr);
+    EXPECT_FALSE(taken(dep).Contains(lone.get()));
+}
+
+TEST_F(Notes, AMovedNoteTakesItsConnectorsEndOnTheNoteAlongButNotTheFarEnd)
+{
+    auto note = NewNote({0, 5000});
+    auto* dep = Path<Dependency::Dependency>({{-5000, 1000}, {5000, 1000}});
+    auto* nc = Path<Note::NoteConnector>({{500, 4000}, {500, 1000}}, note.get(), dep->GetSegmentList()[0]);
+    ASSERT_NE(nullptr, nc);
+    Connector::IEnd* onNote = nc->GetEnds().front();
+    Connector::IEnd* far = nc->GetEnds().back();
+    auto move = [&](Core::IModelElement* what, const Core::ShiftVector& v) {
+        Change([&](Core::Env& env) {
+            Core::ModelElementSet moved;
+            moved.Insert(what->shared_from_this());
+            Core::DeferredShiftSet set(moved, &diagram, nullptr);
+            set.ShiftAll(env, v);
+            set.ShiftDeferred(env);
+        });
+    };
+    move(note.get(), {0, 1000, true, true});
+    EXPECT_EQ(dep->GetSegmentList()[0], far->GetTerminal());
+    EXPECT_EQ(1000, far->GetPosition().y) << "the far end stays on the segment";
+    EXPECT_EQ(note.get(), onNote->GetTerminal());
+    EXPECT_EQ(5000, onNote->GetPosition().y) << "the end on the note keeps its place on the note's bottom edge";
+    // Moved together with what it points at, the whole connector moves.
+    Change([&](Core::Env& env) {
+        Core::ModelElementSet moved;
+        moved.Insert(note);
+        moved.Insert(dep->shared_from_this());
+        Core::DeferredShiftSet set(moved, &diagram, nullptr);
+        set.ShiftAll(env, {0, -500, true, true});
+        set.ShiftDeferred(env);
+    });
+    EXPECT_EQ(500, far->GetPosition().y);
+    EXPECT_EQ(4500, onNote->GetPosition().y);
 }

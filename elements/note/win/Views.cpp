@@ -1,6 +1,8 @@
 #include "elements/note/win/Views.h"
 
 #include "text/edit/AnchoredTextCmd.h"
+#include "style/Clients.h"
+#include "view/CanvasOrder.h"
 #include "view/CmdHandler.h"
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
@@ -9,6 +11,8 @@ namespace Note {
 
 namespace {
 int constantMode = 0;  // notes resize freely
+
+ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
 
 // A dependency's target end draws the open arrow head; the line stops at its tip.
 class VDependencyEnd : public Connector::VEnd {
@@ -22,11 +26,23 @@ public:
     }
 };
 
+// Dependencies and note connectors are drawn as dashed lines.
+class VDashedSegment : public Connector::VSegment {
+public:
+    VDashedSegment(View::ICanvasView& view, Connector::ISegment& segment)
+        : Core::IViewElement(view, segment), VSegment(view, segment) {}
+
+protected:
+    ICanvas::Element CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q) override {
+        return canvas.CreateDashedLine(p, q, 0);
+    }
+};
+
 // A dependency segment also offers "New Te&xt" (menu 125).
-class VDependencySegment : public Connector::VSegment {
+class VDependencySegment : public VDashedSegment {
 public:
     VDependencySegment(View::ICanvasView& view, Dependency::DependencySegment& segment)
-        : Core::IViewElement(view, segment), VSegment(view, segment), segment_(segment) {}
+        : Core::IViewElement(view, segment), VDashedSegment(view, segment), segment_(segment) {}
     unsigned GetMenuId() const override { return 125; }
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override {
         VSegment::PrepareMenu(task, handlers);
@@ -44,7 +60,7 @@ std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View:
         return std::make_shared<VDependencySegment>(view, *s);
     if (auto* e = dynamic_cast<Dependency::DependencyEnd*>(&element)) return std::make_shared<VDependencyEnd>(view, *e);
     if (auto* j = dynamic_cast<Dependency::DependencyJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
-    if (auto* s = dynamic_cast<NoteConnectorSegment*>(&element)) return std::make_shared<Connector::VSegment>(view, *s);
+    if (auto* s = dynamic_cast<NoteConnectorSegment*>(&element)) return std::make_shared<VDashedSegment>(view, *s);
     if (auto* e = dynamic_cast<NoteConnectorEnd*>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
     if (auto* j = dynamic_cast<NoteConnectorJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
     return nullptr;
@@ -59,27 +75,64 @@ VNote::VNote(View::ICanvasView& view, Note& note)
 
 void VNote::UpdateShape()
 {
-    shape_.Clear();
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-    const zq::Point pos = note_.GetPos(), size = note_.GetSize();
-    const double x = pos.x, y = pos.y, w = size.x, h = size.y;
+    const zq::Rect r = note_.GetRect().Normalized();
+    outline_.Clear();
+    // A note made by the running change has no earlier drawing to keep: it is drawn as it is.
+    if (!note_.IsInTransaction() || note_.IsNew()) {
+        committedPos_ = note_.GetPos();
+        committedSize_ = note_.GetSize();
+        changed_ = false;
+    } else if (!changed_ && (note_.GetPos() != committedPos_ || note_.GetSize() != committedSize_)) {
+        changed_ = true;
+    }
+    if (!changed_) DrawFull(canvas, r);
+    else DrawMoveFeedback(canvas, outline_);
+}
+
+void VNote::DrawFull(ICanvas::Canvas& canvas, const zq::Rect& r)
+{
+    shape_.Clear();
+    const double x = r.left, y = r.top, w = r.Width(), h = r.Height();
     const double xf = std::max(x, x + w - Note::kFold), yf = std::max(y - h, y - double(Note::kFold));
+    const Style::ElementStyleFill fill(note_);
+    if (const ICanvas::LineStyle* style = fill.GetLineStyle())
+        shape_.Add(canvas.CreateFilledPolygon({{xf, y}, {x + w, yf}, {x + w, y - h}, {x, y - h}, {x, y}}, *style,
+                                              View::MakeAreaWeight(note_.GetSize())));
     const zq::float8Point lines[][2] = {{{x, y}, {xf, y}},         {{xf, y}, {x + w, yf}},   {{x + w, yf}, {x + w, y - h}},
                                         {{x + w, y - h}, {x, y - h}}, {{x, y - h}, {x, y}},     {{xf, y}, {xf, yf}},
                                         {{x + w, yf}, {xf, yf}}};
     for (const auto& l : lines) shape_.Add(canvas.CreateLine(l[0], l[1]));
+    GraphUtil::AddCornerMarks(canvas, shape_, ToDouble(r), 1);
+}
+
+void VNote::DrawMoveFeedback(ICanvas::Canvas& canvas, ICanvas::Group& group) const
+{
+    const zq::Rect r = note_.GetRect().Normalized();
+    group.Add(canvas.CreateDashedRect(ToDouble(r), 0));
+    GraphUtil::AddCornerMarks(canvas, group, ToDouble(r), 0);
 }
 
 void VNote::UpdateMarks()
 {
+    if (changed_ && note_.IsInTransaction()) return;  // the handles stay as they were until the change is over
     marks_.Clear();
     if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
 }
 
 void VNote::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers)
 {
-    handlers.Add(std::make_unique<Connector::CreateConnectorCmdHandler>(task, kNewConnectorCommand,
-                                                                        NoteConnector::PartFactory()));
+    handlers.Add(CreateNoteConnectorCmdHandler(task));
+}
+
+std::unique_ptr<View::ICmdHandler> CreateNoteConnectorCmdHandler(View::IDefaultTask& task)
+{
+    // Drawn free by default (Ctrl draws elbows), and only onto an element a note may point at.
+    Connector::CreateConnectorTask::Params params;
+    params.elbowDefault = false;
+    params.targets = &NoteConnectorTargets();
+    return std::make_unique<Connector::CreateConnectorCmdHandler>(task, kNewConnectorCommand,
+                                                                  NoteConnector::PartFactory(), params);
 }
 
 std::unique_ptr<View::ICmdHandler> CreateDependencyCmdHandler(View::IDefaultTask& task)

@@ -17,8 +17,10 @@ inline constexpr UINT kNewConnectorCommand = 40111;  // "New C&onnector" of a no
 inline constexpr UINT kNewTextCommand = 40116;       // "New Te&xt" of a dependency segment's menu (125)
 inline constexpr UINT kNewDependencyCommand = 40107; // "New &Dependency" of the menus of dependency parties
 
-// The view of a note: its outline with the folded corner, its handles while selected; typing or a
-// double click edits its text, which its text's own view draws.
+// The view of a note: its outline with the folded corner over the fill of its element style, its
+// handles while selected; while a change moves or resizes it, a dashed rectangle shows the new
+// bounds over the drawing as it was. Typing or a double click edits its text, which its text's own
+// view draws.
 class VNote : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
 public:
     VNote(View::ICanvasView& view, Note& note);
@@ -31,13 +33,28 @@ public:
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     TextBlock::Text* GetTextModel() const override { return note_.GetText(); }
     void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+    // The image of the note while it is dragged: a dashed rectangle with corner markers.
+    void DrawMoveFeedback(ICanvas::Canvas& canvas, ICanvas::Group& group) const;
+    // Drawn parts (for tests): of the full drawing, and of the outline of a running change.
+    size_t ShapeCount() const { return shape_.Size(); }
+    size_t OutlineCount() const { return outline_.Size(); }
 
 private:
+    // The note in full: the fill, the seven lines and the corner markers.
+    void DrawFull(ICanvas::Canvas& canvas, const zq::Rect& r);
+
     Note& note_;
     View::RectResizeControls handles_;
     ICanvas::Group shape_;
     ICanvas::Group marks_;
+    ICanvas::Group outline_;
+    zq::Point committedPos_;
+    zq::Point committedSize_;
+    bool changed_ = false;  // moved or resized by the running change
 };
+
+// "New C&onnector" of a note's menu: draws a note connector from the note to an element it may point at.
+std::unique_ptr<View::ICmdHandler> CreateNoteConnectorCmdHandler(View::IDefaultTask& task);
 
 // "New &Dependency" for a party's menu: draws a dependency between elements that take dependency ends.
 std::unique_ptr<View::ICmdHandler> CreateDependencyCmdHandler(View::IDefaultTask& task);

@@ -4,13 +4,13 @@ namespace ConnectorTest {
 
 Connector::IFactory& Wire::PartFactory()
 {
-    static KindFactory<Wire, WireEnd, WireJoin, WireSegment> factory;
+    static Connector::KindPartFactory<Wire, WireEnd, WireJoin, WireSegment> factory(1, 2, 0);
     return factory;
 }
 
 Connector::IFactory& Chain::PartFactory()
 {
-    static KindFactory<Chain, ChainEnd, ChainJoin, ChainSegment> factory;
+    static Connector::KindPartFactory<Chain, ChainEnd, ChainJoin, ChainSegment> factory(1, 2, 0);
     return factory;
 }
 

@@ -8,6 +8,7 @@
 #include "core/Registries.h"
 #include "view/connector/Creation.h"
 #include "view/connector/Functions.h"
+#include "view/connector/PartFactory.h"
 #include "view/connector/Parts.h"
 
 namespace ConnectorTest {
@@ -145,43 +146,6 @@ public:
         return factory;
     }
     static Connector::IFactory& PartFactory() { return Chain::PartFactory(); }
-};
-
-// The part factory of a kind: End, Join, Segment and Connector are its part types.
-template <class C, class End, class Join, class Segment>
-class KindFactory : public Connector::IFactory {
-public:
-    std::shared_ptr<Connector::IConnector> CreateConnector(Core::Env& env) override { return C::Factory().CreateTyped(env); }
-    std::shared_ptr<Connector::IEnd> CreateSourceEndAt(Core::Env& env, const zq::float8Point& p) override {
-        return Make(env, p, 1);
-    }
-    std::shared_ptr<Connector::IEnd> CreateTargetEndAt(Core::Env& env, const zq::float8Point& p) override {
-        return Make(env, p, 2);
-    }
-    std::shared_ptr<Connector::IEnd> CreateEndAt(Core::Env& env, const zq::float8Point& p) override {
-        return Make(env, p, 0);
-    }
-    std::shared_ptr<Connector::IJoin> CreateJoinAt(Core::Env& env, const zq::float8Point& p) override {
-        auto j = std::make_shared<Join>();
-        j->SetInitialPosition(p);
-        env.Insert(j);
-        return j;
-    }
-    std::shared_ptr<Connector::ISegment> CreateNewSegment(Core::Env& env) override {
-        return Segment::Factory().CreateTyped(env);
-    }
-    Core::ElementPtr CreateEnd() override { return std::make_shared<End>(); }
-    Core::ElementPtr CreateJoin() override { return std::make_shared<Join>(); }
-    Core::ElementPtr CreateSegment() override { return std::make_shared<Segment>(); }
-
-private:
-    std::shared_ptr<Connector::IEnd> Make(Core::Env& env, const zq::float8Point& p, int32_t type) {
-        auto e = std::make_shared<End>();
-        e->SetInitialPosition(p);
-        env.Insert(e);
-        e->SetType(env, type);
-        return e;
-    }
 };
 
 // A connector of kind C along the points, every leg drawn orthogonal (ends on the boxes when given).

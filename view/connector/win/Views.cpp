@@ -118,7 +118,7 @@ void VSegment::UpdateShape()
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     if (!IsBeingChanged()) {
         const zq::float8Point p = LineEnd(*a, b->GetPoint(), canvas), q = LineEnd(*b, a->GetPoint(), canvas);
-        line_.Add(canvas.CreateLine(p, q));
+        line_.Add(CreateLine(canvas, p, q));
         return;
     }
     // A drag in progress: the line as it will be, and where an end shows another point than its own.
@@ -126,6 +126,11 @@ void VSegment::UpdateShape()
     line_.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 0));
     for (ISegmentEnd* e : {a, b})
         if (e->GetPoint() != e->GetPosition()) line_.Add(canvas.CreateDashedLine(e->GetPoint(), e->GetPosition(), 0));
+}
+
+ICanvas::Element VSegment::CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q)
+{
+    return canvas.CreateLine(p, q);
 }
 
 void VSegment::UpdateMarks()

@@ -104,6 +104,10 @@ public:
     // The drawn line with the ends' decorations (for tests).
     size_t ShapeCount() const { return line_.Size(); }
 
+protected:
+    // The segment's line between the two points: a solid line; kinds drawn otherwise override it.
+    virtual ICanvas::Element CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q);
+
 private:
     PartControl* ControlOf(ISegmentEnd* end) const;
     // Where the line stops at the end, after its decoration.

@@ -10,6 +10,7 @@
 #include "text/win/UniscribeSetup.h"
 #include "view/CmdHandler.h"
 #include "view/connector/win/Commands.h"
+#include "style/Model.h"
 #include "view/tests/TestBoxes.h"
 
 namespace {
@@ -49,6 +50,41 @@ protected:
         std::ostringstream out;
         d.SaveXML(out);
         return out.str();
+    }
+    // Pixels along the model line from a to b that are dark or have a dark neighbour across the
+    // line (rounding may put the line one pixel off), after a repaint.
+    int DarkOnLine(zq::Point a, zq::Point b) {
+        w.view->ProcessUpdates();
+        InvalidateRect(w.hwnd, nullptr, TRUE);
+        w.Pump();
+        UpdateWindow(w.hwnd);
+        const POINT p = w.At(a), q = w.At(b);
+        HDC dc = GetDC(w.hwnd);
+        int dark = 0;
+        const int n = std::max(std::abs(q.x - p.x), std::abs(q.y - p.y));
+        for (int i = 0; i <= n; ++i) {
+            const int x = p.x + (q.x - p.x) * i / std::max(n, 1), y = p.y + (q.y - p.y) * i / std::max(n, 1);
+            for (int d = -1; d <= 1; ++d) {
+                const COLORREF c = p.y == q.y ? GetPixel(dc, x, y + d) : GetPixel(dc, x + d, y);
+                if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) {
+                    ++dark;
+                    break;
+                }
+            }
+        }
+        ReleaseDC(w.hwnd, dc);
+        return dark;
+    }
+    // The pixel at the model point, after a repaint.
+    COLORREF PixelAt(zq::Point p) {
+        w.view->ProcessUpdates();
+        InvalidateRect(w.hwnd, nullptr, TRUE);
+        w.Pump();
+        UpdateWindow(w.hwnd);
+        HDC dc = GetDC(w.hwnd);
+        const COLORREF c = GetPixel(dc, w.At(p).x, w.At(p).y);
+        ReleaseDC(w.hwnd, dc);
+        return c;
     }
     template <class T>
     std::vector<T*> Live() const {
@@ -134,6 +170,70 @@ TEST_F(NoteWindow, NoteConnectorToADependencySegmentAndATextOnItAreSavedAndReadB
     Core::Diagram copy(NoteTest::Registry(), nullptr);
     copy.LoadXML(xml);
     EXPECT_EQ(xml, Saved(copy));
+}
+
+TEST_F(NoteWindow, DependenciesAndNoteConnectorsAreDashedAndANoteShowsItsElementStylesFill)
+{
+    std::shared_ptr<Note::Note> note;
+    Change([&](Core::Env& env) {
+        note = Note::Note::Create(env, {1000, 5500});
+        std::vector<Connector::PathEntry> path{{{1000, 2000}, true}, {{7000, 2000}, true}};
+        Connector::BuildPathConnector(env, Dependency::Dependency::PartFactory(), path, nullptr, nullptr, nullptr);
+        std::vector<Connector::PathEntry> chain{{{6000, 5500}, true}, {{6000, 3000}, true}};
+        Connector::BuildPathConnector(env, Note::NoteConnector::PartFactory(), chain, nullptr, nullptr, nullptr);
+    });
+    // Long enough runs of the lines: dashes leave gaps, but most of the run is drawn.
+    const int length = w.At({6000, 2000}).x - w.At({2000, 2000}).x + 1;
+    const int dependency = DarkOnLine({2000, 2000}, {6000, 2000});
+    EXPECT_GT(dependency, length / 3) << "the dependency is drawn";
+    EXPECT_LT(dependency, length - 3) << "with gaps";
+    const int run = w.At({6000, 3500}).y - w.At({6000, 5000}).y + 1;
+    const int chain = DarkOnLine({6000, 5000}, {6000, 3500});
+    EXPECT_GT(chain, run / 3);
+    EXPECT_LT(chain, run - 3);
+    // The note's border is solid.
+    const zq::Rect r = note->GetRect();
+    EXPECT_EQ(DarkOnLine({r.left, r.bottom}, {r.right, r.bottom}), w.At({r.right, r.bottom}).x - w.At({r.left, r.bottom}).x + 1);
+
+    // Without an element style the note is not filled; with one whose colour is set it is.
+    const zq::Point inside{r.left + 300, r.bottom + 100};
+    EXPECT_EQ(RGB(255, 255, 255), PixelAt(inside));
+    Change([&](Core::Env& env) {
+        Style::Style& style = Style::Style::FindOrCreate(env);
+        Style::ElementStyle& warm = Style::ElementStyle::Create(env, style, L"Warm");
+        style.AddElementStyle(env, warm);
+        const zq::Color c(250, 200, 100);
+        warm.SetFillColor(env, &c);
+        note->SetElementStyle(env, L"Warm");
+    });
+    EXPECT_EQ(RGB(250, 200, 100), PixelAt(inside));
+    Change([&](Core::Env& env) { note->SetElementStyle(env, L"Missing"); });
+    EXPECT_EQ(RGB(255, 255, 255), PixelAt(inside));
+}
+
+TEST_F(NoteWindow, ANoteChangedInAPendingChangeShowsADashedOutlineOverItsLastDrawing)
+{
+    std::shared_ptr<Note::Note> note;
+    Change([&](Core::Env& env) { note = Note::Note::Create(env, {1000, 5500}); });
+    auto* view = dynamic_cast<Note::VNote*>(note->FindViewElement(*w.view));
+    ASSERT_NE(nullptr, view);
+    w.view->ProcessUpdates();
+    const size_t full = view->ShapeCount();
+    EXPECT_EQ(0u, view->OutlineCount());
+    {
+        Core::Transaction t(diagram, w.view.get());
+        Core::Env env(t);
+        note->SetPos(env, {2000, 5000});
+        note->UpdateViewElements();
+        w.view->ProcessUpdates();
+        EXPECT_EQ(full, view->ShapeCount()) << "the drawing keeps its last state";
+        EXPECT_EQ(5u, view->OutlineCount()) << "a dashed rectangle and four corner markers";
+        t.Abort();
+    }
+    note->UpdateViewElements();
+    w.view->ProcessUpdates();
+    EXPECT_EQ(0u, view->OutlineCount());
+    EXPECT_EQ(full, view->ShapeCount());
 }
 
 } // namespace

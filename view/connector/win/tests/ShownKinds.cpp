@@ -6,7 +6,7 @@ namespace ConnectorViewTest {
 
 Connector::IFactory& Line::PartFactory()
 {
-    static ConnectorTest::KindFactory<Line, LineEnd, LineJoin, LineSegment> factory;
+    static Connector::KindPartFactory<Line, LineEnd, LineJoin, LineSegment> factory(1, 2, 0);
     return factory;
 }
 
