@@ -35,6 +35,11 @@ public:
     void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
     // The image of the note while it is dragged: a dashed rectangle with corner markers.
     void DrawMoveFeedback(ICanvas::Canvas& canvas, ICanvas::Group& group) const;
+    // The same image for the preview of a drag.
+    void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) override
+    {
+        DrawMoveFeedback(canvas, group);
+    }
     // Drawn parts (for tests): of the full drawing, and of the outline of a running change.
     size_t ShapeCount() const { return shape_.Size(); }
     size_t OutlineCount() const { return outline_.Size(); }
