@@ -2,6 +2,7 @@
 
 #include "elements/class/Class.h"
 #include "elements/note/Note.h"
+#include "elements/sequence/SeqObject.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "view/DiagramType.h"
@@ -18,6 +19,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
         task, ID_NEW_NOTE, [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr { return Note::Note::Create(env, p); }));
     // A class named "<name?>" with its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_CLASS, &Class::Class::CreateElement));
+    // A sequence object with its lifeline, its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_SEQOBJECT, &Sequence::SeqObject::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

@@ -7,6 +7,8 @@
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
+#include "elements/sequence/SeqObject.h"
+#include "elements/sequence/win/Views.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -34,6 +36,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::Class::Factory().ReportTo(registry);
     Class::Compartment::Factory().ReportTo(registry);
     Class::TemplateParameters::Factory().ReportTo(registry);
+    Sequence::ReportSequenceFactories(registry);
     RegisterViewMakers();
 }
 
@@ -50,6 +53,7 @@ void RegisterViewMakers() {
         TextBlock::RegisterTextViews();
         Note::RegisterNoteViews();
         Class::RegisterClassViews();
+        Sequence::RegisterSequenceViews();
         return true;
     }();
     (void)registered;

@@ -28,6 +28,11 @@
 #define IDR_MENU_NOTE           117     // a note: "New C&onnector" and the element menu
 #define IDR_MENU_DEPENDENCYSEGMENT 125  // a dependency segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_CLASS          114     // a class box and its compartments
+#define IDR_MENU_SEQOBJECT      118     // a sequence object: "New &Message", the element menu, "&Dying"
+#define IDR_MENU_LIFELINE       119     // a lifeline: "New &Message", "New &Activation", the element menu, "&Dying"
+#define IDR_MENU_ACTIVATION     120     // an activation: "New &Message", "New &Return", the element menu
+#define IDR_MENU_MESSAGESEGMENT 121     // a message segment: "New Te&xt", the element menu, "Keep &Orthogonal"
+#define IDR_MENU_MESSAGEEND     122     // a message's target end: the three arrow heads
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -157,6 +162,14 @@
 #define ID_NEW_COMPARTMENT      40105
 #define ID_CLASS_ABSTRACT       40144
 #define ID_CLASS_TEMPLATE       40154
+// Sequence diagrams
+#define ID_NEW_MESSAGE          40113
+#define ID_NEW_ACTIVATION       40114
+#define ID_NEW_RETURN           40115
+#define ID_LIFELINE_DYING       40146
+#define ID_ARROW_FILLEDSOLID    40148
+#define ID_ARROW_STICK          40149
+#define ID_ARROW_HALFSTICK      40150
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 
