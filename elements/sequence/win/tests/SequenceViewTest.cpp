@@ -64,6 +64,7 @@ protected:
     // A press on the handle at the point, moves with the button to the targets, then the release
     // (or Escape before it).
     void Drag(const zq::Point& from, const std::vector<zq::Point>& to, bool escape = false) {
+        ViewTest::FakeDrag drag(true);  // the press is a drag at once
         const POINT start = w.At(from);
         w.Mouse(WM_MOUSEMOVE, start);
         w.Mouse(WM_LBUTTONDOWN, start, MK_LBUTTON);
@@ -113,7 +114,7 @@ protected:
         View::StdCreateCmdHandler create(w.Task(), ID_NEW_SEQOBJECT, &SeqObject::CreateElement);
         for (int x : {500, 5000, 9500}) {
             const size_t before = Steps();
-            EXPECT_TRUE(Run(ID_NEW_SEQOBJECT, {x, 13000}));
+            EXPECT_TRUE(Run(ID_NEW_SEQOBJECT, {x, 5000}));
             EXPECT_EQ(before + 1, Steps());
         }
         std::vector<SeqObject*> objects = Live<SeqObject>();
@@ -144,29 +145,29 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
     ASSERT_EQ(3u, o.size());
     // Nested activations on the middle lifeline: "New &Activation" where the menu was opened.
     size_t before = Steps();
-    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6100, 10000}));
+    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6100, 2000}));
     EXPECT_EQ(before + 1, Steps());
     ASSERT_EQ(1u, L(o[1]).GetActivations().size());
     Activation* outer = L(o[1]).GetActivations()[0];
-    EXPECT_EQ(zq::Point(5800, 10000), outer->GetPos());
+    EXPECT_EQ(zq::Point(5800, 2000), outer->GetPos());
     EXPECT_EQ(std::vector<Core::IModelElement*>{outer}, w.Selection());
-    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6000, 9000}));
+    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6000, 1000}));
     Activation* inner = L(o[1]).GetActivations()[1];
     Change([&](Core::Env& env) {
         inner->SetLen(env, 800);
         inner->SetMaster(env, outer);
     });
     // Messages of the three heads, a self-message and a return.
-    Message* m1 = Path<Message>({{1500, 9500}, {5800, 9500}}, &L(o[0]), outer);
-    Message* m2 = Path<Message>({{6200, 8700}, {10500, 8700}}, inner, &L(o[2]));
-    Message* self = Path<Message>({{10500, 7500}, {11500, 7500}, {11500, 7000}, {10500, 7000}}, &L(o[2]), &L(o[2]));
-    Sequence::Return* back = Path<Sequence::Return>({{5800, 8200}, {1500, 8200}}, outer, &L(o[0]));
+    Message* m1 = Path<Message>({{1500, 1500}, {5800, 1500}}, &L(o[0]), outer);
+    Message* m2 = Path<Message>({{6200, 700}, {10500, 700}}, inner, &L(o[2]));
+    Message* self = Path<Message>({{10500, -500}, {11500, -500}, {11500, -1000}, {10500, -1000}}, &L(o[2]), &L(o[2]));
+    Sequence::Return* back = Path<Sequence::Return>({{5800, 200}, {1500, 200}}, outer, &L(o[0]));
     ASSERT_TRUE(m1 && m2 && self && back);
     auto* head2 = dynamic_cast<MessageEnd*>(m2->GetTargetEnd());
     auto* head3 = dynamic_cast<MessageEnd*>(self->GetTargetEnd());
     before = Steps();
-    ASSERT_TRUE(Menu(*head2, ID_ARROW_STICK, {10500, 8700}));
-    ASSERT_TRUE(Menu(*head3, ID_ARROW_HALFSTICK, {10500, 7000}));
+    ASSERT_TRUE(Menu(*head2, ID_ARROW_STICK, {10500, 700}));
+    ASSERT_TRUE(Menu(*head3, ID_ARROW_HALFSTICK, {10500, -1000}));
     EXPECT_EQ(before + 2, Steps());
     EXPECT_EQ(2, head2->GetArrowType());
     EXPECT_EQ(3, head3->GetArrowType());
@@ -181,23 +182,23 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
     }
     // "&Dying" on the last lifeline: checked afterwards, one step.
     before = Steps();
-    ASSERT_TRUE(Menu(L(o[2]), ID_LIFELINE_DYING, {10500, 4000}));
+    ASSERT_TRUE(Menu(L(o[2]), ID_LIFELINE_DYING, {10500, -4000}));
     EXPECT_TRUE(L(o[2]).IsDying());
     EXPECT_EQ(before + 1, Steps());
 
     // Pixels: the lifeline is dashed above and below the bars and not drawn inside them; the
     // dying cross; the filled head of the first message.
     const std::int32_t x = L(o[1]).GetTop().x;
-    const int above = Dark({x, 11800}, {x, 10200});
+    const int above = Dark({x, 3800}, {x, 2200});
     EXPECT_GT(above, 0);
-    EXPECT_LT(above, w.At({x, 10200}).y - w.At({x, 11800}).y);  // dashed: with gaps
-    EXPECT_EQ(0, Dark({x, 9800}, {x, 9300}));                 // none inside the bars
-    EXPECT_GT(Dark({5800, 15900}, {5800, 14100}), 10);  // the bar's left edge
+    EXPECT_LT(above, w.At({x, 2200}).y - w.At({x, 3800}).y);  // dashed: with gaps
+    EXPECT_EQ(0, Dark({x, 1800}, {x, 1300}));                 // none inside the bars
+    EXPECT_GT(Dark({5800, 1900}, {5800, 100}), 10);  // the bar's left edge
     const zq::Point b = L(o[2]).GetBottom();
     EXPECT_GT(Dark({b.x - 250, b.y + 250}, {b.x + 250, b.y - 250}), 5);
     // Across the heads 280 before their tips: the filled head is solid, the stick head two strokes.
-    EXPECT_GE(Dark({5520, 9560}, {5520, 9440}), 5);
-    EXPECT_LE(Dark({10220, 8760}, {10220, 8640}), 3);
+    EXPECT_GE(Dark({5520, 1560}, {5520, 1440}), 5);
+    EXPECT_LE(Dark({10220, 760}, {10220, 640}), 3);
 
     const std::string xml = Save(diagram);
     Core::Diagram copy(SequenceTest::Registry(), nullptr);
@@ -211,52 +212,53 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
 TEST_F(SequenceWindow, LifeLineHandleSetsEverySelectedLengthAsOneStep)
 {
     std::vector<SeqObject*> o = ThreeObjects();
-    Change([&](Core::Env& env) { L(o[1]).SetBottom(env, 3000); });
+    Change([&](Core::Env& env) { L(o[1]).SetBottom(env, -5000); });
     Select({&L(o[0]), &L(o[1]), &L(o[2])});
     const size_t before = Steps();
     const zq::Point handle = L(o[1]).GetBottom();
-    Drag(handle, {{handle.x, 5000}, {handle.x, 6000}});
+    Drag(handle, {{handle.x, -3000}, {handle.x, -2000}});
     EXPECT_FALSE(w.Task().IsBusy());
     EXPECT_EQ(before + 1, Steps());
-    const std::int32_t y = Y(6000);
+    const std::int32_t y = Y(-2000);
     for (SeqObject* s : o) EXPECT_EQ(y, L(s).GetBottom().y);
     // Above the top the length stops at its minimum.
-    Drag(L(o[0]).GetBottom(), {{handle.x, 13000}});
+    Drag(L(o[0]).GetBottom(), {{handle.x, 5000}});
     for (SeqObject* s : o) EXPECT_EQ(LifeLine::kMinLen, L(s).GetLen());
     w.Undo();
     for (SeqObject* s : o) EXPECT_EQ(y, L(s).GetBottom().y);
     // Escape throws the drag away.
-    Drag(L(o[0]).GetBottom(), {{handle.x, 2000}}, true);
+    Drag(L(o[0]).GetBottom(), {{handle.x, -6000}}, true);
     for (SeqObject* s : o) EXPECT_EQ(y, L(s).GetBottom().y);
 }
 
 TEST_F(SequenceWindow, ActivationHandlesKeepTheMinimumAndEscapeRestores)
 {
     std::vector<SeqObject*> o = ThreeObjects();
-    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6000, 10000}));
-    Activation* a = L(o[1]).GetActivations().at(0);  // 10000 .. 8000, selected
-    Message* m = Path<Message>({{1500, 9000}, {5800, 9000}}, &L(o[0]), a);
+    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6000, 2000}));
+    Activation* a = L(o[1]).GetActivations().at(0);  // 2000 .. 0, selected
+    Message* m = Path<Message>({{1500, 1000}, {5800, 1000}}, &L(o[0]), a);
     ASSERT_NE(nullptr, m);
     Select({a});
     // The top dragged to 200 above the bottom is refused; 300 above is taken.
     size_t before = Steps();
-    Drag(a->GetNorthPoint(), {{6000, 8200}});
+    Drag(a->GetNorthPoint(), {{6000, 200}});
     EXPECT_EQ(2000, a->GetLen());
-    Drag(a->GetNorthPoint(), {{6000, 8400}});
-    EXPECT_EQ(Y(8400), a->GetTop());
-    EXPECT_EQ(Y(8400) - 8000, a->GetLen());
+    Drag(a->GetNorthPoint(), {{6000, 400}});
+    EXPECT_EQ(Y(400), a->GetTop());
+    EXPECT_EQ(Y(400) - 0, a->GetLen());
     EXPECT_EQ(before + 1, Steps());
     w.Undo();
     EXPECT_EQ(2000, a->GetLen());
     // The bottom dragged down: the message end keeps its place on the bar until Escape puts all back.
     Select({a});
-    Drag(a->GetSouthPoint(), {{6000, 6000}, {6000, 4000}}, true);
+    Drag(a->GetSouthPoint(), {{6000, -2000}, {6000, -4000}}, true);
     EXPECT_EQ(2000, a->GetLen());
-    EXPECT_EQ(zq::float8Point(5800, 9000), m->GetTargetEnd()->GetPosition());
+    ASSERT_NE(nullptr, m->GetTargetEnd());
+    EXPECT_EQ(zq::float8Point(5800, 1000), m->GetTargetEnd()->GetPosition());
     EXPECT_FALSE(dynamic_cast<Sequence::VActivation*>(a->FindViewElement(*w.view))->IsDrawnChanged());
-    Drag(a->GetSouthPoint(), {{6000, 4000}});
-    EXPECT_EQ(10000 - Y(4000), a->GetLen());
-    EXPECT_NEAR((10000 + Y(4000)) / 2.0, m->GetTargetEnd()->GetPosition().y, 0.5);  // still the middle
+    Drag(a->GetSouthPoint(), {{6000, -4000}});
+    EXPECT_EQ(2000 - Y(-4000), a->GetLen());
+    EXPECT_NEAR((2000 + Y(-4000)) / 2.0, m->GetTargetEnd()->GetPosition().y, 0.5);  // still the middle
     EXPECT_EQ(5800, m->GetTargetEnd()->GetPosition().x);
 }
 
