@@ -1,6 +1,7 @@
 #include "elements/sequence/Message.h"
 
 #include "core/Exceptions.h"
+#include "elements/note/PartFactory.h"
 #include "core/StoredForms.h"
 #include "core/Transaction.h"
 #include "core/xml/Reader.h"
@@ -11,50 +12,15 @@ namespace Sequence {
 
 namespace {
 
-// The parts of a connector kind with typed source and target ends: every part made for an
-// interactive change is inserted into the transaction.
+// The parts of a connector kind whose source and target ends are one class told apart by type;
+// the reader makes them by their part tags.
 template <class C, class End, class Join, class Segment>
-class PartFactory : public Connector::IFactory {
+class PartFactory : public Note::KindPartFactory<C, End, Join, Segment> {
 public:
-    PartFactory(int32_t sourceType, int32_t targetType) : source_(sourceType), target_(targetType) {}
-    std::shared_ptr<Connector::IConnector> CreateConnector(Core::Env& env) override { return C::Factory().CreateTyped(env); }
-    std::shared_ptr<Connector::IEnd> CreateSourceEndAt(Core::Env& env, const zq::float8Point& p) override {
-        return MakeEnd(env, p, source_);
-    }
-    std::shared_ptr<Connector::IEnd> CreateTargetEndAt(Core::Env& env, const zq::float8Point& p) override {
-        return MakeEnd(env, p, target_);
-    }
-    // An end that takes another's place takes over its type.
-    std::shared_ptr<Connector::IEnd> CreateEndAt(Core::Env& env, const zq::float8Point& p) override {
-        return MakeEnd(env, p, source_);
-    }
-    std::shared_ptr<Connector::IJoin> CreateJoinAt(Core::Env& env, const zq::float8Point& p) override {
-        auto j = std::make_shared<Join>();
-        j->SetInitialPosition(p);
-        env.Insert(j);
-        return j;
-    }
-    std::shared_ptr<Connector::ISegment> CreateNewSegment(Core::Env& env) override {
-        auto s = Segment::Factory().CreateTyped(env);
-        if constexpr (requires { Segment::PrepareNew(env, *s); }) Segment::PrepareNew(env, *s);
-        return s;
-    }
+    using Note::KindPartFactory<C, End, Join, Segment>::KindPartFactory;
     Core::ElementPtr CreateSourceEnd() override { return End::MakeForReading(false); }
     Core::ElementPtr CreateTargetEnd() override { return End::MakeForReading(true); }
     Core::ElementPtr CreateEnd() override { return nullptr; }
-    Core::ElementPtr CreateJoin() override { return std::make_shared<Join>(); }
-    Core::ElementPtr CreateSegment() override { return std::make_shared<Segment>(); }
-
-private:
-    std::shared_ptr<Connector::IEnd> MakeEnd(Core::Env& env, const zq::float8Point& p, int32_t type) {
-        auto e = std::make_shared<End>();
-        e->SetInitialPosition(p);
-        Connector::Detail::ReadingRep(*e).type = type;
-        env.Insert(e);
-        return e;
-    }
-    int32_t source_;
-    int32_t target_;
 };
 
 // The end of the connector that is (or is not) a target end.

@@ -40,6 +40,15 @@ inline Core::FactoryRegistry& Registry() {
     return registry;
 }
 
+// A connector of kind C along the points (oblique legs) between the parties.
+template <class C>
+C* BuildPath(Core::Env& env, const std::vector<zq::float8Point>& points, Core::IModelElement* source,
+             Core::IModelElement* target) {
+    std::vector<Connector::PathEntry> path;
+    for (const auto& p : points) path.push_back({p, false});
+    return dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
+}
+
 struct Scene : ::testing::Test {
     Core::Diagram diagram{Registry(), nullptr};
 
@@ -67,15 +76,11 @@ struct Scene : ::testing::Test {
         });
         return a;
     }
-    // A connector of kind C along the points between the parties.
+    // A connector of kind C along the points between the parties, as one step.
     template <class C>
     C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source, Core::IModelElement* target) {
         C* c = nullptr;
-        Change([&](Core::Env& env) {
-            std::vector<Connector::PathEntry> path;
-            for (const auto& p : points) path.push_back({p, false});
-            c = dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
-        });
+        Change([&](Core::Env& env) { c = BuildPath<C>(env, points, source, target); });
         return c;
     }
     // Moves the elements by (dx, dy) as one change, as a drag of them does.

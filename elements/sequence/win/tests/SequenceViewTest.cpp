@@ -126,11 +126,7 @@ protected:
     template <class C>
     C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source, Core::IModelElement* target) {
         C* c = nullptr;
-        Change([&](Core::Env& env) {
-            std::vector<Connector::PathEntry> path;
-            for (const auto& p : points) path.push_back({p, false});
-            c = dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
-        });
+        Change([&](Core::Env& env) { c = SequenceTest::BuildPath<C>(env, points, source, target); });
         return c;
     }
 
