@@ -4,6 +4,7 @@
 #include "elements/note/Note.h"
 #include "elements/state/PseudoState.h"
 #include "elements/state/State.h"
+#include "elements/sequence/SeqObject.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "view/DiagramType.h"
@@ -24,6 +25,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_STATE, &State::State::CreateElement));
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_INITIALSTATE, &State::InitialState::CreateElement));
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_FINALSTATE, &State::FinalState::CreateElement));
+    // A sequence object with its lifeline, its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_SEQOBJECT, &Sequence::SeqObject::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

@@ -9,6 +9,8 @@
 #include "elements/note/win/Views.h"
 #include "elements/state/Transition.h"
 #include "elements/state/win/StateViews.h"
+#include "elements/sequence/SeqObject.h"
+#include "elements/sequence/win/Views.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -37,6 +39,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::Compartment::Factory().ReportTo(registry);
     Class::TemplateParameters::Factory().ReportTo(registry);
     State::ReportStateFactories(registry);
+    Sequence::ReportSequenceFactories(registry);
     RegisterViewMakers();
 }
 
@@ -54,6 +57,7 @@ void RegisterViewMakers() {
         Note::RegisterNoteViews();
         Class::RegisterClassViews();
         State::RegisterStateViews();
+        Sequence::RegisterSequenceViews();
         return true;
     }();
     (void)registered;

@@ -32,6 +32,11 @@
 #define IDR_MENU_TRANSITIONSEGMENT 133  // a transition segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_INITIALSTATE   134     // an initial state: "New T&ransition" and the element menu
 #define IDR_MENU_REGIONSEPARATOR 136    // a region separator: "New Te&xt" and the element menu
+#define IDR_MENU_SEQOBJECT      118     // a sequence object: "New &Message", the element menu, "&Dying"
+#define IDR_MENU_LIFELINE       119     // a lifeline: "New &Message", "New &Activation", the element menu, "&Dying"
+#define IDR_MENU_ACTIVATION     120     // an activation: "New &Message", "New &Return", the element menu
+#define IDR_MENU_MESSAGESEGMENT 121     // a message segment: "New Te&xt", the element menu, "Keep &Orthogonal"
+#define IDR_MENU_MESSAGEEND     122     // a message's target end: the three arrow heads
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -166,6 +171,14 @@
 #define ID_NEW_VERTICALREGION   40135
 #define ID_NEW_HORIZONTALREGION 40136
 #define ID_STATE_LARGE          40169
+// Sequence diagrams
+#define ID_NEW_MESSAGE          40113
+#define ID_NEW_ACTIVATION       40114
+#define ID_NEW_RETURN           40115
+#define ID_LIFELINE_DYING       40146
+#define ID_ARROW_FILLEDSOLID    40148
+#define ID_ARROW_STICK          40149
+#define ID_ARROW_HALFSTICK      40150
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

@@ -1,0 +1,52 @@
+#pragma once
+// Helpers the sequence elements share for the connector ends attached to them.
+#include "core/Interfaces.h"
+#include "core/PropertyKinds.h"
+#include "core/Shift.h"
+#include "view/connector/Interfaces.h"
+
+namespace Sequence::Detail {
+
+// The list's ends as connector ends (the list is copied first: walking may change it).
+template <class X>
+std::vector<Connector::IEnd*> Ends(const Core::PtrCont<X>& list)
+{
+    std::vector<Connector::IEnd*> out;
+    for (X* x : list)
+        if (auto* e = dynamic_cast<Connector::IEnd*>(x)) out.push_back(e);
+    return out;
+}
+
+// Every end of the lists, in order.
+template <class... L>
+std::vector<Connector::IEnd*> AllEnds(const L&... lists)
+{
+    std::vector<Connector::IEnd*> out;
+    (..., [&] { for (Connector::IEnd* e : Ends(lists)) out.push_back(e); }());
+    return out;
+}
+
+// The terminal goes: each end deletes itself (and with it its connector's chain).
+inline void DetachAll(Core::Env& env, const std::vector<Connector::IEnd*>& ends, Core::IModelElement* terminal)
+{
+    for (Connector::IEnd* e : ends) e->DetachFromTerminal(env, terminal, true);
+}
+
+// The terminal moved: its ends move by the same vector.
+inline void ShiftAll(Core::Env& env, const std::vector<Connector::IEnd*>& ends, Core::IModelElement* sender,
+                     const Core::ShiftVector& shift, Core::DeferredShiftSet& set)
+{
+    for (Connector::IEnd* e : ends) e->Shift(env, sender, shift, set, false);
+}
+
+// The terminal changed its shape: its ends follow by the info's mapping.
+inline void Reshape(Core::Env& env, const std::vector<Connector::IEnd*>& ends, const Core::ITerminalReshapeInfo& info,
+                    Core::DeferredShiftSet& set)
+{
+    for (Connector::IEnd* e : ends) e->OnTerminalReshaped(env, info, &set);
+}
+
+// The grid of the change, else the program's.
+const Core::IGrid& GridOf(Core::Env& env);
+
+} // namespace Sequence::Detail
