@@ -1,8 +1,11 @@
 #include "Editor/ElementFactories.h"
 
 #include "core/Transaction.h"
+#include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Qualifier.h"
+#include "elements/class/win/AssociationViews.h"
 #include "elements/class/win/ClassViews.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
@@ -34,6 +37,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::Class::Factory().ReportTo(registry);
     Class::Compartment::Factory().ReportTo(registry);
     Class::TemplateParameters::Factory().ReportTo(registry);
+    Class::ReportAssociationFactories(registry);
+    Class::ReportQualifierFactory(registry);
     RegisterViewMakers();
 }
 
@@ -50,6 +55,7 @@ void RegisterViewMakers() {
         TextBlock::RegisterTextViews();
         Note::RegisterNoteViews();
         Class::RegisterClassViews();
+        Class::RegisterAssociationViews();
         return true;
     }();
     (void)registered;
