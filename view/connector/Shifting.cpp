@@ -192,6 +192,13 @@ void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::Shi
         e->MoveTo(env, Core::ShiftParam::Apply(v, e->GetPosition(), e->GetOldPosition()));
     }
     for (ISegment* s : Core::PtrCont<ISegment>(GetSegmentList())) s->MarkShifted(set);
+    // Ends of other connectors lying on the segments keep their place on the moved lines, also
+    // when an earlier step of the move carried them already (a fresh set lets them move again).
+    for (ISegment* s : Core::PtrCont<ISegment>(GetSegmentList())) {
+        ISegmentEnd *a, *b;
+        Core::DeferredShiftSet again;
+        if (s->GetEnds(a, b)) s->CarryAttachedEnds(env, a->GetOldPosition(), b->GetOldPosition(), true, again);
+    }
     (void)finalPass;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <sstream>
 
@@ -107,6 +108,13 @@ struct Scene : ::testing::Test {
         Core::IModelElement* t = end->GetTerminal();
         if (t == nullptr) continue;
         if (t->IsDeleted()) return "an end lies on a deleted element";
+        if (auto* s = dynamic_cast<Connector::ISegment*>(t)) {
+          Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+          if (!s->GetEnds(a, b)) return "an end lies on a segment without two ends";
+          const zq::float8Point p = end->GetPosition(),
+                                q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+          if (std::abs(p.x - q.x) + std::abs(p.y - q.y) > 1) return "an end is off the segment it lies on";
+        }
         if (auto* a = dynamic_cast<Class::AssocEnd*>(end)) {
           auto* p = dynamic_cast<Core::IPartner<Class::AssocEnd>*>(t);
           if (p == nullptr || !p->Contains(a)) return "an association end is not listed by its terminal";

@@ -35,7 +35,7 @@ class Editor : public Scene {
   }
   // Empty when the diagram is sound and reads back as written.
   std::string Check() {
-    if (std::string broken = CheckConnectors(); !broken.empty()) return broken;
+    if (std::string broken = CheckConnectors(); !broken.empty()) return broken + "\n" + Save();
     const std::string xml = Save();
     Core::Diagram copy(Registry(), nullptr);
     try {
@@ -105,7 +105,10 @@ class Editor : public Scene {
       return "no dependency";
     }
     if (q.y == p.y || q.x == p.x) return "no dependency";
-    Path<Dependency::Dependency>({p, {p.x, q.y}, q}, nullptr, target);
+    // The last leg meets a segment across it, as a user draws it.
+    const auto* s = dynamic_cast<Connector::ISegment*>(target);
+    const bool level = s != nullptr && s->IsHorizontalOrtho();
+    Path<Dependency::Dependency>({p, level ? zq::float8Point(q.x, p.y) : zq::float8Point(p.x, q.y), q}, nullptr, target);
     return "dependency";
   }
   std::string AddQualifier() {
@@ -185,7 +188,8 @@ int Sequences() {
 
 TEST(RandomClassEditing, EveryStepLeavesSoundConnectorsAndADocumentThatReadsBack) {
   const int sequences = Sequences();
-  for (int seed = 1; seed <= sequences; ++seed) {
+  const char* only = std::getenv("QUORVEL_RANDOM_SEED");
+  for (int seed = only ? std::atoi(only) : 1; seed <= (only ? std::atoi(only) : sequences); ++seed) {
     Editor editor(static_cast<std::uint32_t>(seed));
     std::string log;
     for (int step = 0; step < 25; ++step) {
