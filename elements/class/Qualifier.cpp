@@ -176,7 +176,9 @@ void Qualifier::SetText(Core::Env& env, TextBlock::Text* text) {
 
 void Qualifier::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {
   style = TextBlock::TextStyle();
-  if (text == GetText() && GetRep().style != nullptr) GetRep().style->GetFont(Style::Names::ClassQualifier(), style);
+  // The qualifier's one text (also while it is being made, before the qualifier records it).
+  (void)text;
+  if (GetRep().style != nullptr) GetRep().style->GetFont(Style::Names::ClassQualifier(), style);
   style.horizontalAlignment = TextBlock::AlignCenter;
   style.verticalAlignment = TextBlock::AlignMiddle;
   style.sizing = TextBlock::SizingAtLeastArea;

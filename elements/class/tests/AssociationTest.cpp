@@ -307,3 +307,25 @@ TEST_F(Assocs, TwoTextsAtAnEndGoToBothSidesOfTheLineAndGoWithTheEnd) {
   EXPECT_FALSE(t2->IsDeleted());
   EXPECT_TRUE(end->HasAnchor(dynamic_cast<Text::Anchor*>(t2->GetFreeTextOwner())));
 }
+
+TEST_F(Assocs, EndsLyingOnAnAssociationMovedAsAWholeStayOnItsSegments) {
+  // An association from A to a free point moves as a whole with A; a dependency ends on its
+  // vertical middle segment.
+  Assoc* one = Path<Assoc>({{double(ra.right), 4700}, {5000, 4700}, {5000, 1000}, {8000, 1000}}, a);
+  Class::Class* c = NewClass({1000, -2000});
+  const zq::Rect rc = c->GetRect();
+  auto* dep = Path<Dependency::Dependency>(
+      {{double(rc.right - 100), double(rc.top)}, {double(rc.right - 100), 3000}, {5000, 3000}}, nullptr,
+      SegmentOf(*one, 1));
+  ASSERT_NE(nullptr, dep);
+  Change([&](Core::Env& env) {
+    Core::ModelElementSet set;
+    set.Insert(a->shared_from_this());
+    Core::DeferredShiftSet shift(set, &diagram, nullptr);
+    shift.ShiftAll(env, {700, 200, true, true});
+    shift.ShiftDeferred(env);
+  });
+  EXPECT_EQ(zq::float8Point(5700, 1200), one->GetJoins().back()->GetPosition());
+  EXPECT_EQ(5700, dep->GetEnds().back()->GetPosition().x);
+  EXPECT_EQ("", CheckConnectors());
+}

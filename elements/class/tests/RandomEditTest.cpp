@@ -153,9 +153,12 @@ class Editor : public Scene {
     }
     if (target == nullptr || !end->AcceptsTerminal(target)) return "no merge";
     Change([&](Core::Env& env) {
-      const zq::float8Point to = dynamic_cast<Connector::ISegmentEnd*>(target) != nullptr
-                                     ? dynamic_cast<Connector::ISegmentEnd*>(target)->GetPoint()
-                                     : end->GetPosition();
+      // The end goes onto the target first, as a drop puts it there.
+      zq::float8Point to = end->GetPosition();
+      Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+      if (auto* part = dynamic_cast<Connector::ISegmentEnd*>(target)) to = part->GetPoint();
+      else if (auto* s = dynamic_cast<Connector::ISegment*>(target); s != nullptr && s->GetEnds(a, b))
+        to = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), to);
       Core::DeferredShiftSet set;
       const zq::float8Point from = end->GetOldPosition();
       end->Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);

@@ -95,12 +95,15 @@ TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneSte
     b = Class::Class::Create(env, {9000, 8000}).get();
   });
   const zq::Rect ra = a->GetRect(), rb = b->GetRect();
-  const double y = ra.top - 300;
+  // Both points as the pixels give them, on one level line through both classes.
+  const zq::Point release = w.Logical(w.At({rb.left + 100, ra.top - 200}));
+  const zq::Point start = w.Logical(w.At({ra.right - 100, release.y}));
+  ASSERT_EQ(start.y, release.y);
 
   // "New &Association" from the class, released on the other class.
   std::size_t steps = Steps();
-  ASSERT_TRUE(Menu(*a, ID_NEW_ASSOCIATION, {ra.right - 100, zq::RoundPoint({0, y}).y}));
-  Click(zq::RoundPoint({double(rb.left + 100), y}));
+  ASSERT_TRUE(Menu(*a, ID_NEW_ASSOCIATION, start));
+  Click(release);
   ASSERT_FALSE(w.Task().IsBusy());
   EXPECT_EQ(steps + 1, Steps());
   std::vector<Class::Assoc*> live;
