@@ -35,7 +35,9 @@ class Editor : public Scene {
   }
   // Empty when the diagram is sound and reads back as written.
   std::string Check() {
-    if (std::string broken = CheckConnectors(); !broken.empty()) return broken + "\n" + Save();
+    if (std::string broken = CheckConnectors(); !broken.empty())
+      return broken + "\nbefore:\n" + before_ + "\nafter:\n" + Save();
+    before_ = Save();
     const std::string xml = Save();
     Core::Diagram copy(Registry(), nullptr);
     try {
@@ -180,6 +182,7 @@ class Editor : public Scene {
   }
 
   std::mt19937 rng_;
+  std::string before_;  // the document after the last sound step
 };
 
 int Sequences() {
