@@ -1,8 +1,11 @@
 #include "Editor/ElementFactories.h"
 
 #include "core/Transaction.h"
+#include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Qualifier.h"
+#include "elements/class/win/AssociationViews.h"
 #include "elements/class/win/ClassViews.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
@@ -40,6 +43,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::TemplateParameters::Factory().ReportTo(registry);
     State::ReportStateFactories(registry);
     Sequence::ReportSequenceFactories(registry);
+    Class::ReportAssociationFactories(registry);
+    Class::ReportQualifierFactory(registry);
     RegisterViewMakers();
 }
 
@@ -58,6 +63,7 @@ void RegisterViewMakers() {
         Class::RegisterClassViews();
         State::RegisterStateViews();
         Sequence::RegisterSequenceViews();
+        Class::RegisterAssociationViews();
         return true;
     }();
     (void)registered;

@@ -37,6 +37,8 @@
 #define IDR_MENU_ACTIVATION     120     // an activation: "New &Message", "New &Return", the element menu
 #define IDR_MENU_MESSAGESEGMENT 121     // a message segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_MESSAGEEND     122     // a message's target end: the three arrow heads
+#define IDR_MENU_ASSOCEND       113     // an association end: texts, Traversed, the end kinds, With Qualifier
+#define IDR_MENU_ASSOCSEGMENT   123     // an association segment: "New Te&xt", "New &Dependency", "Keep &Orthogonal"
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -179,6 +181,17 @@
 #define ID_ARROW_FILLEDSOLID    40148
 #define ID_ARROW_STICK          40149
 #define ID_ARROW_HALFSTICK      40150
+// Associations and their ends
+#define ID_NEW_ASSOCIATION      40104
+#define ID_NEW_DEPENDENCY       40107
+#define ID_END_ROLE             40109
+#define ID_END_MULTIPLICITY1    40121
+#define ID_END_MULTIPLICITYMANY 40122
+#define ID_END_DIRECT           40138
+#define ID_END_AGGREGATION      40139
+#define ID_END_COMPOSITION      40140
+#define ID_END_TRAVERSED        40141
+#define ID_END_QUALIFIER        40142
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

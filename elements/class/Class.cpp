@@ -10,7 +10,9 @@
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
+#include "elements/class/Association.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Qualifier.h"
 #include "style/Model.h"
 #include "style/Names.h"
 
@@ -36,6 +38,8 @@ void Class::RegisterProperties(Core::PropertyTable<ClassRep>& t) {
   RegisterRefNonStoreProperty::Register(t, &ClassRep::style, L"Style");
   RegisterProperty<EvalRestore::Optional>::Register(t, &ClassRep::elementStyle, L"ElementStyle", std::wstring(),
                                                     xml::kSchema13);
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::assocEnds, L"AssocEnds");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::qualifiers, L"Qualifiers");
 }
 
 std::shared_ptr<Class> Class::Create(Core::Env& env, const zq::Point& at) {
@@ -170,6 +174,7 @@ void Class::RelayoutCompartments(Core::Env& env) {
   const std::int32_t bottom = PlaceCompartments(env, header);
   SetField(env, &ClassRep::size, grid.SnapSize({width, GetPos().y - bottom}));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  FollowAssociations(env, nullptr);
 }
 
 void Class::OnTextChanged(Core::Env& env, TextBlock::Text&) {
@@ -212,6 +217,7 @@ void Class::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
   PlaceCompartments(env, HeaderHeight(grid));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   layoutPending_ = false;
+  FollowAssociations(env, nullptr);
 }
 
 // ---- name and text
@@ -319,17 +325,20 @@ Core::Weight Class::GetWeight(const Core::IView& view, const zq::Point& point, s
 void Class::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
                       bool noFollow) {
   if (IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
+  MarkShifted(set);
   const zq::Point pos = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
   if (pos == GetPos()) return;
   SetPos(env, pos);
   if (!noFollow)
     for (Compartment* c : Compartments()) c->Shift(env, this, shift, set, noFollow);
+  if (!noFollow) FollowAssociations(env, &set);
 }
 
 void Class::Delete(Core::Env& env) {
   if (IsDeleted()) return;
   const std::vector<Compartment*> stack = Compartments();
   IModelElement::Delete(env);
+  DetachAssociations(env);
   // The compartments go as they are: their links stay for undo, the class no longer shows them.
   for (Compartment* c : stack) {
     c->IModelElement::Delete(env);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Attach.h"
 #include "core/Factory.h"
 #include "core/Storable.h"
 #include "elements/class/TemplateParameters.h"
@@ -14,6 +15,8 @@
 namespace Class {
 
 class Compartment;
+class AssocEnd;
+class Qualifier;
 
 // The record of a class.
 struct ClassRep {
@@ -24,6 +27,8 @@ struct ClassRep {
   TemplateParameters* templateParameters = nullptr;
   Style::Style* style = nullptr;
   std::wstring elementStyle;
+  Core::PtrCont<AssocEnd> assocEnds;    // not stored: the association ends on the class
+  Core::PtrCont<Qualifier> qualifiers;  // not stored: the qualifiers on its border
 };
 
 // A class document that cannot be read: its compartments do not form one list per class.
@@ -35,7 +40,8 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           ITemplateParametersOwner> {
+                                           ITemplateParametersOwner, Core::ITerminal, Core::IAttach<AssocEnd>,
+                                           Core::PartnerList<ClassRep, AssocEnd, &ClassRep::assocEnds>> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
@@ -143,7 +149,22 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // Lays the compartments out below the header now (also what the pending layout runs).
   void RelayoutCompartments(Core::Env& env);
 
+  // Association ends attach to the outline; qualifiers sit on the border.
+  bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const override;
+  void Attach(Core::Env& env, AssocEnd* end) override;
+  const Core::PtrCont<AssocEnd>& GetAssocEnds() const { return GetRep().assocEnds; }
+  const Core::PtrCont<Qualifier>& GetQualifiers() const { return GetRep().qualifiers; }
+  // Adds or removes a qualifier of the list (undoable); nothing when deleted or unchanged.
+  void AddQualifier(Core::Env& env, Qualifier* qualifier);
+  void RemoveQualifier(Core::Env& env, Qualifier* qualifier);
+  // Reading: appends the qualifier directly.
+  void AppendQualifier(Qualifier* qualifier);
+
  private:
+  // The association ends and qualifiers follow the class's changed rectangle (set: the move).
+  void FollowAssociations(Core::Env& env, Core::DeferredShiftSet* set);
+  // The class goes: its qualifiers go with it, its association ends are deleted.
+  void DetachAssociations(Core::Env& env);
   // Places the compartments from the header down; returns the y below the last one.
   std::int32_t PlaceCompartments(Core::Env& env, std::int32_t header);
   // Checks that the compartments read form one list and links "Next" and "FirstCompartment".

@@ -34,7 +34,18 @@ int Side(const zq::float8Point& p, const zq::float8Point& r, const zq::float8Poi
 
 void GiveAttachedEnds(Core::Env& env, ISegment& from, ISegment& to)
 {
-    for (IEnd* e : from.GetAttachedEnds()) e->SetTerminal(env, &to);
+    ISegmentEnd *a, *b;
+    const bool line = to.GetEnds(a, b);
+    for (IEnd* e : from.GetAttachedEnds()) {
+        e->SetTerminal(env, &to);
+        if (!line) continue;
+        // An end beyond the new segment's line goes to its nearest point.
+        const zq::float8Point p = e->GetPoint(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+        if (q == p) continue;
+        const zq::float8Point o = e->GetOldPosition();
+        Core::DeferredShiftSet set;
+        e->Shift(env, &to, {q.x - o.x, q.y - o.y, true, true}, set, false);
+    }
     from.HandOverTo(env, to);
 }
 

@@ -162,6 +162,7 @@ void IEnd::ImplementDeletion(Core::Env& env, bool skipTerminal, bool skipConnect
     if (!skipTerminal && GetTerminal() != nullptr) DetachFromPartner(env, GetTerminal());
     if (!skipConnector && GetConnector() != nullptr) GetConnector()->RemoveEnd(env, this);
     if (!skipSegment && GetSegment() != nullptr) GetSegment()->ImplementDeletion(env, this, nullptr);
+    OnEndDeleted(env);
 }
 
 void IEnd::SegmentRemoved(Core::Env& env, ISegment*)

@@ -61,7 +61,7 @@ public:
 
 // What a segment ends on: an end or a join.
 class ISegmentEnd : public IConnectorElement,
-                    public Core::IPointable,
+                    public virtual Core::IPointable,
                     public Core::IFollowUpJob,
                     public virtual Core::ITerminal,
                     public virtual Core::IPosition {
@@ -127,12 +127,14 @@ public:
 
     // Moves the end onto a terminal (or none): leaves the old partner list, joins the new one.
     void SetTerminal(Core::Env& env, Core::IModelElement* terminal);
-    // Joins the other end's connector and takes its terminal and end type.
-    void TakeOverTerminal(Core::Env& env, IEnd& other);
+    // Joins the other end's connector and takes its terminal and end type (kinds take more along).
+    virtual void TakeOverTerminal(Core::Env& env, IEnd& other);
     // The terminal goes away or gives the end up: with deleteEnd the end deletes itself, else it is free.
     void DetachFromTerminal(Core::Env& env, Core::IModelElement* terminal, bool deleteEnd);
     // Deletes the end; unless skipped, leaves the terminal and connector and deletes its segment.
     void ImplementDeletion(Core::Env& env, bool skipTerminal, bool skipConnector, bool skipSegment);
+    // Called once the end was deleted: kinds let go of what hangs on the end (anchored texts).
+    virtual void OnEndDeleted(Core::Env&) {}
     // The terminal moved or changed its shape: the end follows it.
     void FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info, const Core::DeferredShiftSet& set);
 

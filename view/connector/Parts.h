@@ -30,6 +30,10 @@ struct EndRep {
     zq::float8Point pos;
     Core::IModelElement* party = nullptr;
     int32_t type = 0;
+    // Kinds whose ends lie on a box or on a part of it (a class's qualifier) keep the part here.
+    Core::IModelElement* subParty = nullptr;
+    bool traversed = false;                // kinds with an arrow-head switch
+    Core::PtrCont<Text::Anchor> anchors;   // kinds whose ends carry anchored texts (not stored)
 };
 
 struct SegmentRep {
@@ -237,20 +241,24 @@ public:
         const auto& l = this->GetRep().attached;
         return std::vector<IEnd*>(l.begin(), l.end());
     }
-    void AddPartner(Core::Env& env, End* end) override {
-        if (this->IsDeleted() || end == nullptr || Contains(end)) return;
+    void AddPartner(Core::Env& env, End* end) override { AddAttached(env, end); }
+    void RemovePartner(Core::Env& env, End* end) override { RemoveAttached(env, end); }
+    bool Contains(const End* end) const override { return HasAttached(end); }
+    void AppendPartner(End* end) override { Detail::AppendOnce<IEnd>(Detail::ReadingRep(*this).attached, end); }
+    // The list of ends lying on the segment, shared by every end kind the segment takes.
+    void AddAttached(Core::Env& env, IEnd* end) {
+        if (this->IsDeleted() || end == nullptr || HasAttached(end)) return;
         this->ModifyField(env, &SegmentRep::attached).push_back(end);
     }
-    void RemovePartner(Core::Env& env, End* end) override {
-        if (this->IsDeleted() || !Contains(end)) return;
+    void RemoveAttached(Core::Env& env, IEnd* end) {
+        if (this->IsDeleted() || !HasAttached(end)) return;
         auto& l = this->ModifyField(env, &SegmentRep::attached);
-        l.erase(std::find(l.begin(), l.end(), static_cast<IEnd*>(end)));
+        l.erase(std::find(l.begin(), l.end(), end));
     }
-    bool Contains(const End* end) const override {
+    bool HasAttached(const IEnd* end) const {
         const auto& l = this->GetRep().attached;
-        return std::find(l.begin(), l.end(), static_cast<const IEnd*>(end)) != l.end();
+        return std::find(l.begin(), l.end(), end) != l.end();
     }
-    void AppendPartner(End* end) override { Detail::AppendOnce<IEnd>(Detail::ReadingRep(*this).attached, end); }
     // "Oblique" (true) only when neither flag is set.
     void StoreProperties(xml::IWriter& writer) const override {
         Base::StoreProperties(writer);
@@ -268,6 +276,20 @@ public:
     void EndRestore(Core::Env&, const Core::RestoreContext& context) override {
         Detail::AdoptReadPart(*this, context, L"Segment");
     }
+};
+
+// A further kind X of ends lying on segments of kind Derived (a SegmentImp), in the same list as the
+// kind's own: their deletion, reattachment and moves treat them alike.
+template <class Derived, class X>
+class AlsoAttached : public Core::IPartner<X> {
+public:
+    void AddPartner(Core::Env& env, X* end) override { Self().AddAttached(env, end); }
+    void RemovePartner(Core::Env& env, X* end) override { Self().RemoveAttached(env, end); }
+    bool Contains(const X* end) const override { return static_cast<const Derived&>(*this).HasAttached(end); }
+    void AppendPartner(X* end) override { Detail::AppendOnce<IEnd>(Detail::ReadingRep(Self()).attached, end); }
+
+private:
+    Derived& Self() { return static_cast<Derived&>(*this); }
 };
 
 // The join of kind Derived.

@@ -79,7 +79,14 @@ void ISegment::CarryAttachedEnds(Core::Env& env, const zq::float8Point& oa, cons
     const zq::float8Point na = a->GetPoint(), nb = b->GetPoint();
     // A reconnection along the same line (a chain made of overlapping segments, a smoothed bend)
     // leaves the ends where they are: they are handed to the pieces under them.
-    if (!fromOld && OnLine(oa, ob, na) && OnLine(oa, ob, nb)) return;
+    if (!fromOld && OnLine(oa, ob, na) && OnLine(oa, ob, nb)) {
+        // A shortened line keeps its ends on what is left of it.
+        for (IEnd* e : GetAttachedEnds()) {
+            const zq::float8Point p = e->GetPoint(), q = GraphUtil::ClosestPointOnSegment(na, nb, p);
+            if (q != p) e->Shift(env, this, From(e->GetOldPosition(), q), set, false);
+        }
+        return;
+    }
     const double ox = ob.x - oa.x, oy = ob.y - oa.y;
     for (IEnd* e : GetAttachedEnds()) {
         const zq::float8Point p = fromOld ? e->GetOldPosition() : e->GetPoint();
@@ -192,6 +199,13 @@ void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::Shi
         e->MoveTo(env, Core::ShiftParam::Apply(v, e->GetPosition(), e->GetOldPosition()));
     }
     for (ISegment* s : Core::PtrCont<ISegment>(GetSegmentList())) s->MarkShifted(set);
+    // Ends of other connectors lying on the segments keep their place on the moved lines, also
+    // when an earlier step of the move carried them already (a fresh set lets them move again).
+    for (ISegment* s : Core::PtrCont<ISegment>(GetSegmentList())) {
+        ISegmentEnd *a, *b;
+        Core::DeferredShiftSet again;
+        if (s->GetEnds(a, b)) s->CarryAttachedEnds(env, a->GetOldPosition(), b->GetOldPosition(), true, again);
+    }
     (void)finalPass;
 }
 

@@ -1,6 +1,8 @@
 #include "elements/class/win/ClassViews.h"
 #include "elements/class/win/CompartmentDrag.h"
 
+#include "elements/class/win/AssociationViews.h"
+
 #include "resources/resource.h"
 #include "style/Clients.h"
 #include "text/edit/TextView.h"
@@ -106,6 +108,7 @@ void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandler
 // ---- commands
 
 void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment) {
+  list.Add(CreateAssocCmdHandler(task));
   list.Add(std::make_unique<ClassCmdHandler>(task, c));
   list.Add(std::make_unique<CreateCompartmentCmdHandler>(task, c, compartment));
 }

@@ -1,0 +1,207 @@
+// Qualifiers: made at an association end on a class or a free end, kept on the class's border
+// when the class changes, deleted with their class, and the ends they carry.
+#include "elements/class/tests/AssocScene.h"
+
+#include "elements/classobject/QualifierMove.h"
+#include "style/Names.h"
+
+using namespace AssocTest;
+using Class::Assoc;
+using Class::AssocEnd;
+using Class::Qualifier;
+
+namespace {
+struct Qualifiers : Scene {
+  Class::Class* c = nullptr;
+  Qualifiers() {
+    c = NewClass({5000, 5000});
+    Change([&](Core::Env& env) { c->SetRect(env, zq::Rect(5000, 5000, 9000, 3000), false); });
+  }
+  Qualifier* AtEnd(AssocEnd& end) {
+    Qualifier* q = nullptr;
+    Change([&](Core::Env& env) { q = Qualifier::CreateAtEnd(env, end).get(); });
+    return q;
+  }
+  // A qualifier of the rectangle on the class (without text).
+  Qualifier* Placed(const zq::Rect& r) {
+    Qualifier* q = nullptr;
+    Change([&](Core::Env& env) {
+      q = Qualifier::Factory().CreateTyped(env).get();
+      q->SetRect(env, r);
+      c->AddQualifier(env, q);
+    });
+    return q;
+  }
+};
+}  // namespace
+
+TEST_F(Qualifiers, AtAnEndOnTheLeftEdgeTheQualifierSitsLeftOfTheBorderAndTheEndMovesToItsOuterEdge) {
+  ASSERT_EQ(zq::Rect(5000, 5000, 9000, 3000), c->GetRect());
+  Assoc* assoc = Path<Assoc>({{0, 4400}, {5000, 4400}}, nullptr, c);
+  AssocEnd* end = EndOf(*assoc, 1);
+  ASSERT_EQ(c, end->GetClass());
+  Qualifier* q = AtEnd(*end);
+  EXPECT_EQ(L"<?>", q->GetName());
+  EXPECT_EQ(zq::Point(1000, 600), q->GetSize());
+  EXPECT_EQ(zq::Rect(4000, 4700, 5000, 4100), q->GetRect());
+  EXPECT_EQ(zq::float8Point(4000, 4400), end->GetPosition());
+  EXPECT_EQ(q, end->GetQualifier());
+  EXPECT_EQ(c, end->GetClass());
+  EXPECT_EQ(q, end->GetTerminal());
+  EXPECT_TRUE(c->GetAssocEnds().empty());
+  EXPECT_EQ(1u, q->GetAssocEnds().size());
+  EXPECT_EQ(1u, c->GetQualifiers().size());
+  EXPECT_EQ(31u, q->ComputeHandleMask());
+  EXPECT_EQ("", CheckConnectors());
+  // The qualifier takes the font of its own directory, created with it.
+  EXPECT_NE(std::string::npos, Save().find("<dir n=\"Qualifier\"")) << Save();
+  // Stored: the qualifier names its class, the end its qualifier; both read back.
+  const std::string xml = Save();
+  EXPECT_NE(std::string::npos, xml.find("<Qualifier id=")) << xml;
+  EXPECT_NE(std::string::npos, xml.find(" Qualifier=\"r")) << xml;
+  Core::Diagram copy(Registry(), nullptr);
+  copy.LoadXML(xml);
+  std::ostringstream again;
+  copy.SaveXML(again);
+  EXPECT_EQ(xml, again.str());
+  for (const auto& e : copy.Elements())
+    if (auto* k = dynamic_cast<Class::Class*>(e.get())) {
+      EXPECT_EQ(1u, k->GetQualifiers().size());
+    }
+  Undo();
+  EXPECT_EQ(c, end->GetTerminal());
+  EXPECT_EQ(zq::float8Point(5000, 4400), end->GetPosition());
+  EXPECT_TRUE(c->GetQualifiers().empty());
+}
+
+TEST_F(Qualifiers, OnAFreeEndTheQualifierHangsBesideTheEndByTheDirectionOfItsSegment) {
+  Assoc* up = Path<Assoc>({{1000, 1000}, {1000, 3000}});  // end 0 free, segment leaving upwards
+  Qualifier* q = AtEnd(*EndOf(*up, 0));
+  EXPECT_EQ(zq::Point(500, 1000), q->GetPos());
+  EXPECT_EQ(zq::float8Point(1000, 1000), EndOf(*up, 0)->GetPosition());
+  Assoc* right = Path<Assoc>({{1000, -2000}, {3000, -2000}});
+  Qualifier* r = AtEnd(*EndOf(*right, 0));
+  EXPECT_EQ(zq::Point(0, -1700), r->GetPos());
+  EXPECT_EQ(nullptr, r->GetClass());
+  EXPECT_EQ(255u, r->ComputeHandleMask());
+}
+
+TEST_F(Qualifiers, AQualifierFollowsItsClassOnEachSideClampedToThatSide) {
+  // Near the right end of the bottom edge, low on the right edge, near the right of the top edge,
+  // low on the left edge.
+  Qualifier* below = Placed(zq::Rect(8400, 3000, 9000, 2600));
+  Qualifier* right = Placed(zq::Rect(9000, 3500, 9600, 3000));
+  Qualifier* above = Placed(zq::Rect(8200, 5400, 8800, 5000));
+  Qualifier* left = Placed(zq::Rect(4400, 3400, 5000, 3000));
+  EXPECT_EQ(124u, below->ComputeHandleMask());
+  EXPECT_EQ(241u, right->ComputeHandleMask());
+  EXPECT_EQ(199u, above->ComputeHandleMask());
+  EXPECT_EQ(31u, left->ComputeHandleMask());
+  // The class shrinks to 5000..7000 x 5000..4000: every qualifier keeps its side, pulled inside it.
+  Change([&](Core::Env& env) { c->SetRect(env, zq::Rect(5000, 5000, 7000, 4000), false); });
+  ASSERT_EQ(zq::Rect(5000, 5000, 7000, 4000), c->GetRect());
+  EXPECT_EQ(zq::Point(6400, 4000), below->GetPos());
+  EXPECT_EQ(zq::Point(7000, 4500), right->GetPos());
+  EXPECT_EQ(zq::Point(6400, 5400), above->GetPos());
+  EXPECT_EQ(zq::Point(4400, 4400), left->GetPos());
+  // A move takes them along unchanged.
+  Change([&](Core::Env& env) {
+    Core::ModelElementSet set;
+    set.Insert(c->shared_from_this());
+    Core::DeferredShiftSet shift(set, &diagram, nullptr);
+    shift.ShiftAll(env, {-1000, 200, true, true});
+    shift.ShiftDeferred(env);
+  });
+  EXPECT_EQ(zq::Point(5400, 4200), below->GetPos());
+  EXPECT_EQ(zq::Point(3400, 4600), left->GetPos());
+  Undo();
+  Undo();
+  EXPECT_EQ(zq::Point(8400, 3000), below->GetPos());
+  EXPECT_EQ(zq::Point(9000, 3500), right->GetPos());
+}
+
+TEST_F(Qualifiers, TheEndsOnAQualifierFollowItAndMoveOntoTheClassWhenItIsDeleted) {
+  Assoc* assoc = Path<Assoc>({{7000, 0}, {7000, 3000}}, nullptr, c);  // onto the bottom edge
+  AssocEnd* end = EndOf(*assoc, 1);
+  Qualifier* q = AtEnd(*end);
+  EXPECT_EQ(zq::Rect(6500, 3000, 7500, 2400), q->GetRect());
+  EXPECT_EQ(zq::float8Point(7000, 2400), end->GetPosition());
+  // Moving the class moves the qualifier, and the end with it.
+  Change([&](Core::Env& env) {
+    Core::ModelElementSet set;
+    set.Insert(c->shared_from_this());
+    Core::DeferredShiftSet shift(set, &diagram, nullptr);
+    shift.ShiftAll(env, {300, 0, true, true});
+    shift.ShiftDeferred(env);
+  });
+  // The vertical segment keeps its line: the end stays where the qualifier's edge still is.
+  EXPECT_EQ(zq::Point(6800, 3000), q->GetPos());
+  EXPECT_EQ(zq::float8Point(7000, 2400), end->GetPosition());
+  // Deleting the qualifier puts the end back on the class's border.
+  Change([&](Core::Env& env) { q->Delete(env); });
+  EXPECT_EQ(c, end->GetTerminal());
+  EXPECT_EQ(nullptr, end->GetQualifier());
+  EXPECT_EQ(3000, end->GetPosition().y);
+  EXPECT_TRUE(c->GetQualifiers().empty());
+  EXPECT_FALSE(assoc->IsDeleted());
+  EXPECT_EQ("", CheckConnectors());
+  Undo();
+  EXPECT_EQ(q, end->GetTerminal());
+  EXPECT_EQ("", CheckConnectors());
+}
+
+TEST_F(Qualifiers, DeletingTheClassDeletesItsQualifiersWithTheirTextsAndEnds) {
+  Assoc* assoc = Path<Assoc>({{7000, 0}, {7000, 3000}}, nullptr, c);
+  Qualifier* q = AtEnd(*EndOf(*assoc, 1));
+  TextBlock::Text* text = q->GetText();
+  Change([&](Core::Env& env) { c->Delete(env); });
+  EXPECT_TRUE(q->IsDeleted());
+  EXPECT_TRUE(text->IsDeleted());
+  EXPECT_TRUE(assoc->IsDeleted());
+  EXPECT_EQ(std::string::npos, Save().find("<Qualifier")) << Save();
+  Undo();
+  EXPECT_FALSE(q->IsDeleted());
+  EXPECT_FALSE(assoc->IsDeleted());
+  EXPECT_EQ("", CheckConnectors());
+}
+
+TEST_F(Qualifiers, AQualifierWithoutClassTakesItsEndsAlongWhenDeleted) {
+  Assoc* assoc = Path<Assoc>({{1000, 1000}, {1000, 3000}});
+  Qualifier* q = AtEnd(*EndOf(*assoc, 0));
+  Change([&](Core::Env& env) { q->Delete(env); });
+  EXPECT_TRUE(assoc->IsDeleted());
+  Undo();
+  EXPECT_FALSE(assoc->IsDeleted());
+  EXPECT_EQ(q, EndOf(*assoc, 0)->GetTerminal());
+}
+
+TEST_F(Qualifiers, ADraggedQualifierKeepsToTheBorderOfTheClassNearThePointerAndJoinsItOnTheDrop) {
+  Qualifier* q = Placed(zq::Rect(4000, 4000, 5000, 3400));  // on c's left side
+  Class::Class* d = NewClass({12000, 5000});
+  const zq::Rect rd = d->GetRect();
+  Core::DeferredShiftSet set;
+  ClassObject::QualifierMoveController<Qualifier, Class::Class> drag(diagram, set, *q);
+  const zq::float8Point origin(4500, 3700);  // grabbed in the middle
+  // Far from every class: no candidate, the point stays.
+  EXPECT_EQ(zq::float8Point(4500, -5000), drag.Restrict(origin, {4500, -5000}));
+  EXPECT_EQ(nullptr, drag.GetCandidate());
+  // Within 600 of d's right side: the box lands right of d, flush with it, where the pointer is.
+  const zq::float8Point p(rd.right + 500, rd.top - 400);
+  const zq::float8Point to = drag.Restrict(origin, p);
+  EXPECT_EQ(d, drag.GetCandidate());
+  EXPECT_EQ(double(rd.right), q->GetPos().x + (to.x - origin.x));
+  EXPECT_EQ(p.y + 300, q->GetPos().y + (to.y - origin.y));
+  const auto marks = ClassObject::CornerMarks(rd);
+  EXPECT_EQ(zq::Point(rd.left - 400, rd.top + 400), marks[0].first);
+  EXPECT_EQ(zq::Point(rd.right, rd.bottom), marks[2].second);
+  Change([&](Core::Env& env) {
+    Core::DeferredShiftSet move;
+    q->Shift(env, nullptr, {to.x - origin.x, to.y - origin.y, true, true}, move, false);
+    drag.Finish(env);
+  });
+  EXPECT_EQ(d, q->GetClass());
+  EXPECT_TRUE(c->GetQualifiers().empty());
+  EXPECT_EQ(1u, d->GetQualifiers().size());
+  EXPECT_EQ(241u, q->ComputeHandleMask());
+  EXPECT_EQ("", CheckConnectors());
+}

@@ -1,0 +1,215 @@
+// Seeded random editing of class diagrams: classes, qualifiers, associations and dependencies are
+// made, moved, resized, merged, deleted, undone and redone; after every step each connector must
+// hold its graph and the diagram must read back as it was written. A failure names its seed.
+// QUORVEL_RANDOM_SEQUENCES sets the number of sequences (the default keeps the test run short).
+#include "elements/class/tests/AssocScene.h"
+
+#include <cstdlib>
+#include <random>
+
+#include "core/ModelElementSet.h"
+
+using namespace AssocTest;
+
+namespace {
+
+class Editor : public Scene {
+ public:
+  explicit Editor(std::uint32_t seed) : rng_(seed) {}
+  void TestBody() override {}
+
+  // One random edit; answers a short description.
+  std::string Step() {
+    switch (Pick(12)) {
+      case 0: case 1: return AddClass();
+      case 2: case 3: return AddAssoc();
+      case 4: return AddDependency();
+      case 5: return AddQualifier();
+      case 6: return MoveClass();
+      case 7: return ResizeClass();
+      case 8: return MergeFreeEnd();
+      case 9: return DeleteSomething();
+      case 10: Undo(); return "undo";
+      default: Redo(); return "redo";
+    }
+  }
+  // Empty when the diagram is sound and reads back as written.
+  std::string Check() {
+    if (std::string broken = CheckConnectors(); !broken.empty())
+      return broken + "\nbefore:\n" + before_ + "\nafter:\n" + Save();
+    before_ = Save();
+    const std::string xml = Save();
+    Core::Diagram copy(Registry(), nullptr);
+    try {
+      copy.LoadXML(xml);
+    } catch (const std::exception& e) {
+      return std::string("reading failed: ") + e.what() + "\n" + xml;
+    }
+    std::ostringstream again;
+    copy.SaveXML(again);
+    if (again.str() != xml) return "the document read back differs:\n" + xml + "\n---\n" + again.str();
+    return {};
+  }
+
+ private:
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+  template <class T>
+  T* Any() {
+    const std::vector<T*> all = Live<T>();
+    return all.empty() ? nullptr : all[Pick(int(all.size()))];
+  }
+  double Grid(int n) { return 100.0 * Pick(n); }
+
+  std::string AddClass() {
+    NewClass({Pick(40) * 500 - 10000, Pick(40) * 500 - 10000});
+    return "class";
+  }
+  // From the right edge of one class to the left edge of another (or to a free point), with an elbow.
+  std::string AddAssoc() {
+    Class::Class* from = Any<Class::Class>();
+    Class::Class* to = Pick(4) ? Any<Class::Class>() : nullptr;
+    if (from == nullptr) return "no association";
+    const zq::Rect r = from->GetRect();
+    const zq::float8Point p(r.right, r.top - 100 - Grid(std::max(1, r.Height() / 100 - 1)));
+    zq::float8Point q(p.x + 3000, p.y - Grid(30));
+    if (to != nullptr && to != from) {
+      const zq::Rect t = to->GetRect();
+      q = {double(t.left), t.top - 100 - Grid(std::max(1, t.Height() / 100 - 1))};
+    } else {
+      to = nullptr;
+    }
+    std::vector<zq::float8Point> points{p};
+    const double mid = p.x + 500 + Grid(20);
+    if (q.y != p.y) points.insert(points.end(), {{mid, p.y}, {mid, q.y}});
+    points.push_back(q);
+    if (points.size() == 2 && points[0] == points[1]) return "no association";
+    Path<Class::Assoc>(points, from, to);
+    return "association";
+  }
+  // From a class's top edge up to another class or onto an association segment.
+  std::string AddDependency() {
+    Class::Class* from = Any<Class::Class>();
+    if (from == nullptr) return "no dependency";
+    const zq::Rect r = from->GetRect();
+    const zq::float8Point p(r.left + 100 + Grid(std::max(1, r.Width() / 100 - 1)), r.top);
+    Core::IModelElement* target = nullptr;
+    zq::float8Point q;
+    if (Class::AssocSegment* s = Pick(2) ? Any<Class::AssocSegment>() : nullptr) {
+      Connector::ISegmentEnd *a, *b;
+      if (!s->GetEnds(a, b)) return "no dependency";
+      q = {(a->GetPoint().x + b->GetPoint().x) / 2, (a->GetPoint().y + b->GetPoint().y) / 2};
+      target = s;
+    } else if (Class::Class* to = Any<Class::Class>(); to != nullptr && to != from) {
+      const zq::Rect t = to->GetRect();
+      q = {double(t.left + 100), double(t.bottom)};
+      target = to;
+    } else {
+      return "no dependency";
+    }
+    if (q.y == p.y || q.x == p.x) return "no dependency";
+    // The last leg meets a segment across it, as a user draws it.
+    const auto* s = dynamic_cast<Connector::ISegment*>(target);
+    const bool level = s != nullptr && s->IsHorizontalOrtho();
+    Path<Dependency::Dependency>({p, level ? zq::float8Point(q.x, p.y) : zq::float8Point(p.x, q.y), q}, nullptr, target);
+    return "dependency";
+  }
+  std::string AddQualifier() {
+    Class::AssocEnd* end = Any<Class::AssocEnd>();
+    if (end == nullptr || end->GetQualifier() != nullptr) return "no qualifier";
+    Change([&](Core::Env& env) { Class::Qualifier::CreateAtEnd(env, *end); });
+    return "qualifier";
+  }
+  std::string MoveClass() {
+    Class::Class* c = Any<Class::Class>();
+    if (c == nullptr) return "no move";
+    const double dx = Grid(21) - 1000, dy = Grid(21) - 1000;
+    Change([&](Core::Env& env) {
+      Core::ModelElementSet set;
+      set.Insert(c->shared_from_this());
+      Core::DeferredShiftSet shift(set, &diagram, nullptr);
+      shift.ShiftAll(env, {dx, dy, true, true});
+      shift.ShiftDeferred(env);
+    });
+    return "move";
+  }
+  std::string ResizeClass() {
+    Class::Class* c = Any<Class::Class>();
+    if (c == nullptr) return "no resize";
+    const zq::Rect r = c->GetRect();
+    const int dw = Pick(21) * 100 - 1000, dh = Pick(21) * 100 - 1000;
+    Change([&](Core::Env& env) { c->SetRect(env, zq::Rect(r.left, r.top, r.right + dw, r.bottom - dh), false); });
+    return "resize";
+  }
+  // A free association end dropped on another association's segment, join or free end.
+  std::string MergeFreeEnd() {
+    std::vector<Class::AssocEnd*> free;
+    for (Class::AssocEnd* e : Live<Class::AssocEnd>())
+      if (e->GetTerminal() == nullptr) free.push_back(e);
+    if (free.empty()) return "no merge";
+    Class::AssocEnd* end = free[Pick(int(free.size()))];
+    Core::IModelElement* target = nullptr;
+    switch (Pick(3)) {
+      case 0: target = Any<Class::AssocSegment>(); break;
+      case 1: target = Any<Class::AssocJoin>(); break;
+      default: target = Any<Class::AssocEnd>(); break;
+    }
+    if (target == nullptr || !end->AcceptsTerminal(target)) return "no merge";
+    Change([&](Core::Env& env) {
+      // The end goes onto the target first, as a drop puts it there.
+      zq::float8Point to = end->GetPosition();
+      Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+      if (auto* part = dynamic_cast<Connector::ISegmentEnd*>(target)) to = part->GetPoint();
+      else if (auto* s = dynamic_cast<Connector::ISegment*>(target); s != nullptr && s->GetEnds(a, b))
+        to = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), to);
+      Core::DeferredShiftSet set;
+      const zq::float8Point from = end->GetOldPosition();
+      end->Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
+      end->AttachTo(env, target);
+    });
+    return "merge";
+  }
+  std::string DeleteSomething() {
+    Core::IDeletable* victim = nullptr;
+    switch (Pick(4)) {
+      case 0: victim = Any<Class::Class>(); break;
+      case 1: victim = Any<Class::AssocSegment>(); break;
+      case 2: victim = Any<Class::Qualifier>(); break;
+      default: victim = Any<Dependency::DependencySegment>(); break;
+    }
+    if (victim == nullptr) return "no deletion";
+    Change([&](Core::Env& env) { victim->Delete(env); });
+    return "deletion";
+  }
+
+  std::mt19937 rng_;
+  std::string before_;  // the document after the last sound step
+};
+
+int Sequences() {
+  const char* n = std::getenv("QUORVEL_RANDOM_SEQUENCES");
+  return n != nullptr ? std::max(1, std::atoi(n)) : 150;
+}
+
+}  // namespace
+
+TEST(RandomClassEditing, EveryStepLeavesSoundConnectorsAndADocumentThatReadsBack) {
+  const int sequences = Sequences();
+  const char* only = std::getenv("QUORVEL_RANDOM_SEED");
+  for (int seed = only ? std::atoi(only) : 1; seed <= (only ? std::atoi(only) : sequences); ++seed) {
+    Editor editor(static_cast<std::uint32_t>(seed));
+    std::string log;
+    for (int step = 0; step < 25; ++step) {
+      std::string failure;
+      try {
+        log += editor.Step() + " ";
+        failure = editor.Check();
+      } catch (const std::exception& e) {
+        failure = std::string("exception: ") + e.what();
+      }
+      if (!failure.empty()) {
+        ADD_FAILURE() << "seed " << seed << ", step " << step << " (" << log << "): " << failure;
+        return;
+      }
+    }
+  }
+}

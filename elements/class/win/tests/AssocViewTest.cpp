@@ -1,0 +1,185 @@
+// Associations in a real view window under Wine, driven by commands and posted mouse input: two
+// classes joined by "New &Association", a composition diamond, a role and a qualifier at one end;
+// each gesture one undo step, the drawing checked by its pixels, the document saved, reopened and
+// compared.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "core/DefaultGrid.h"
+#include "elements/class/tests/AssocScene.h"
+#include "elements/class/win/AssociationViews.h"
+#include "elements/class/win/ClassViews.h"
+#include "elements/note/win/Views.h"
+#include "resources/resource.h"
+#include "text/edit/TextView.h"
+#include "text/win/UniscribeSetup.h"
+#include "view/tests/TestBoxes.h"
+
+namespace {
+
+struct Installed {
+  Installed() {
+    TextBlock::InstallUniscribeMeasurer();
+    TextBlock::RegisterTextViews();
+    Note::RegisterNoteViews();
+    Class::RegisterClassViews();
+    Class::RegisterAssociationViews();
+  }
+};
+
+class AssocWindow : public ::testing::Test {
+ protected:
+  void Change(const std::function<void(Core::Env&)>& f) {
+    Core::Transaction t(diagram, w.view.get());
+    Core::Env env(t);
+    f(env);
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    diagram.UpdateAllViews();
+    w.Pump();
+  }
+  void Click(const zq::Point& p) {
+    const POINT c = w.At(p);
+    w.Mouse(WM_MOUSEMOVE, c);
+    w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
+    w.Mouse(WM_LBUTTONUP, c);
+    w.Pump();
+  }
+  // Runs a command of the element's context menu as the menu would.
+  bool Menu(Core::IModelElement& element, UINT id, const zq::Point& at) {
+    auto* menu = dynamic_cast<View::IContextMenu*>(element.FindViewElement(*w.view));
+    if (menu == nullptr) return false;
+    View::CmdHandlerList handlers;
+    menu->PrepareMenu(w.Task(), handlers);
+    w.Task().SetLastMousePoint(at);
+    const bool ran = w.router.Execute({id, 0, nullptr});
+    w.Pump();
+    checks_[id] = w.router.GetCheckState(id);
+    return ran;
+  }
+  int CheckAfter(UINT id) const { return checks_.count(id) ? checks_.at(id) : -1; }
+  std::size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
+  // Dark pixels in the square of half-size r around the model point, after a repaint.
+  int DarkAround(const zq::float8Point& p, int r = 1) {
+    w.view->ProcessUpdates();
+    w.canvas->Update();
+    UpdateWindow(w.hwnd);
+    const POINT c = w.At(zq::RoundPoint(p));
+    HDC dc = GetDC(w.hwnd);
+    int dark = 0;
+    for (int y = c.y - r; y <= c.y + r; ++y)
+      for (int x = c.x - r; x <= c.x + r; ++x) {
+        const COLORREF k = GetPixel(dc, x, y);
+        if (k != CLR_INVALID && GetRValue(k) + GetGValue(k) + GetBValue(k) < 300) ++dark;
+      }
+    ReleaseDC(w.hwnd, dc);
+    return dark;
+  }
+  std::string Saved(const Core::Diagram& d) const {
+    std::ostringstream out;
+    d.SaveXML(out);
+    return out.str();
+  }
+
+  Installed installed;
+  Core::Diagram diagram{AssocTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
+  ViewTest::ViewWindow w{&diagram};
+  std::map<UINT, int> checks_;
+};
+
+TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneStepSavedAndReopened) {
+  Class::Class *a = nullptr, *b = nullptr;
+  Change([&](Core::Env& env) {
+    a = Class::Class::Create(env, {1000, 5000}).get();
+    b = Class::Class::Create(env, {9000, 5000}).get();
+  });
+  const zq::Rect ra = a->GetRect(), rb = b->GetRect();
+  // Both points as the pixels give them, on one level line through both classes.
+  const zq::Point release = w.Logical(w.At({rb.left + 100, ra.top - 200}));
+  const zq::Point start = w.Logical(w.At({ra.right - 100, release.y}));
+  ASSERT_EQ(start.y, release.y);
+
+  // "New &Association" from the class, released on the other class.
+  std::size_t steps = Steps();
+  ASSERT_TRUE(Menu(*a, ID_NEW_ASSOCIATION, start));
+  Click(release);
+  ASSERT_FALSE(w.Task().IsBusy());
+  EXPECT_EQ(steps + 1, Steps());
+  std::vector<Class::Assoc*> live;
+  for (const auto& e : diagram.Elements())
+    if (auto* x = dynamic_cast<Class::Assoc*>(e.get()); x != nullptr && !x->IsDeleted()) live.push_back(x);
+  ASSERT_EQ(1u, live.size());
+  Class::Assoc* assoc = live.front();
+  Class::AssocEnd* atA = nullptr;
+  for (Connector::IEnd* e : assoc->GetEnds())
+    if (e->GetTerminal() == a) atA = dynamic_cast<Class::AssocEnd*>(e);
+  ASSERT_NE(nullptr, atA);
+  EXPECT_EQ(1u, b->GetAssocEnds().size());
+  const zq::float8Point p = atA->GetPosition();
+  EXPECT_EQ(double(ra.right), p.x);
+  // The line is drawn; no diamond yet.
+  EXPECT_GT(DarkAround({p.x + 1500, p.y}), 0);
+  EXPECT_EQ(0, DarkAround({p.x + 300, p.y + 90}, 0));
+
+  // "&Composition": a filled diamond from the end point towards the other class; radio marks.
+  steps = Steps();
+  ASSERT_TRUE(Menu(*atA, ID_END_COMPOSITION, zq::RoundPoint(p)));
+  EXPECT_EQ(steps + 1, Steps());
+  EXPECT_EQ(ClassObject::EndType::Composition, atA->GetKind());
+  EXPECT_EQ(2, CheckAfter(ID_END_COMPOSITION));
+  EXPECT_EQ(0, w.router.GetCheckState(ID_END_DIRECT));
+  EXPECT_EQ(0, w.router.GetCheckState(ID_END_AGGREGATION));
+  EXPECT_GT(DarkAround({p.x + 300, p.y + 60}, 0), 0);
+  EXPECT_GT(DarkAround({p.x + 300, p.y - 60}, 0), 0);
+  // "&Traversed" toggles its check mark; a second time takes it away again.
+  ASSERT_TRUE(Menu(*atA, ID_END_TRAVERSED, zq::RoundPoint(p)));
+  EXPECT_EQ(1, CheckAfter(ID_END_TRAVERSED));
+  ASSERT_TRUE(Menu(*atA, ID_END_TRAVERSED, zq::RoundPoint(p)));
+  EXPECT_EQ(0, CheckAfter(ID_END_TRAVERSED));
+  EXPECT_FALSE(atA->IsTraversed());
+
+  // "New &Role" at the end on B: the text goes beside the end, outside the class.
+  Class::AssocEnd* atB = dynamic_cast<Class::AssocEnd*>(b->GetAssocEnds().front());
+  steps = Steps();
+  ASSERT_TRUE(Menu(*atB, ID_END_ROLE, zq::RoundPoint(atB->GetPosition())));
+  EXPECT_EQ(steps + 1, Steps());
+  ASSERT_EQ(1u, atB->GetAnchors().size());
+  Text::FreeText* role = atB->GetAnchors()[0]->GetFreeText();
+  ASSERT_NE(nullptr, role);
+  EXPECT_EQ(L"<role?>", role->GetText()->GetName());
+  const zq::Rect box = role->GetBox();
+  const bool overlaps = box.left < rb.right && box.right > rb.left && box.bottom < rb.top && box.top > rb.bottom;
+  EXPECT_FALSE(overlaps) << box.left << " " << box.top << " " << box.right << " " << box.bottom;
+
+  // "With &Qualifier" at the end on B: a box flush against B's border, the end on its outer edge.
+  steps = Steps();
+  ASSERT_TRUE(Menu(*atB, ID_END_QUALIFIER, zq::RoundPoint(atB->GetPosition())));
+  EXPECT_EQ(steps + 1, Steps());
+  EXPECT_EQ(1, CheckAfter(ID_END_QUALIFIER));
+  Class::Qualifier* q = atB->GetQualifier();
+  ASSERT_NE(nullptr, q);
+  const zq::Rect rq = q->GetRect();
+  EXPECT_NE(ClassObject::OwnerSide::None, ClassObject::TouchedSide(rq, rb));
+  const zq::float8Point e = atB->GetPosition();
+  EXPECT_TRUE(e.x == rq.left || e.x == rq.right || e.y == rq.top || e.y == rq.bottom);
+  EXPECT_GT(DarkAround({double(rq.left + rq.Width() / 4), double(rq.top)}), 0);
+  EXPECT_GT(DarkAround({double(rq.left), double(rq.bottom + rq.Height() / 4)}), 0);
+
+  // Saved, reopened, the same document.
+  const std::string xml = Saved(diagram);
+  Core::Diagram reopened(AssocTest::Registry(), nullptr);
+  reopened.LoadXML(xml);
+  EXPECT_EQ(xml, Saved(reopened));
+  EXPECT_NE(std::string::npos, xml.find("Type=\"3\"")) << xml;
+  EXPECT_NE(std::string::npos, xml.find("role?")) << xml;
+
+  // Undo goes back one gesture at a time.
+  w.Undo();
+  EXPECT_EQ(nullptr, atB->GetQualifier());
+  EXPECT_EQ(b, atB->GetTerminal());
+  w.Undo();
+  EXPECT_TRUE(atB->GetAnchors().empty());
+}
+
+}  // namespace
