@@ -1,6 +1,7 @@
 #include "elements/class/win/AssociationViews.h"
 
 #include "elements/class/Class.h"
+#include "elements/classobject/QualifierMove.h"
 #include "elements/note/win/Views.h"
 #include "resources/resource.h"
 #include "style/Clients.h"
@@ -157,6 +158,45 @@ void VQualifier::UpdateMarks() {
   if (qualifier_.IsInTransaction()) return;
   handles_.SetEnabledMask(qualifier_.ComputeHandleMask());
   if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, qualifier_.GetClass() != nullptr);
+}
+
+namespace {
+// The drag of a qualifier on its own: it keeps to the border of the class near the pointer, marks
+// that class's corners, and belongs to it at the drop.
+zq::float8Point ToFloat(const zq::Point& p) { return {double(p.x), double(p.y)}; }
+
+class QualifierDrag : public View::IMoveController {
+ public:
+  QualifierDrag(View::ViewContext& context, const Core::DeferredShiftSet& set, Qualifier& qualifier)
+      : canvas_(context.canvas), controller_(*context.diagram, set, qualifier) {}
+  void Restrict(const zq::Point& grab, zq::Point& point) override {
+    point = zq::RoundPoint(controller_.Restrict(ToFloat(grab), ToFloat(point)));
+    DrawCornerMarks();
+  }
+  void Finish(Core::Env& env) override {
+    feedback_.Clear();
+    controller_.Finish(env);
+  }
+
+ private:
+  void DrawCornerMarks() {
+    feedback_.Clear();
+    const Class* candidate = controller_.GetCandidate();
+    if (candidate == nullptr || canvas_ == nullptr) return;
+    for (const auto& [from, to] : ClassObject::CornerMarks(candidate->GetRect()))
+      feedback_.Add(canvas_->CreateDashedLine(ToFloat(from), ToFloat(to), 0));
+  }
+
+  ICanvas::Canvas* canvas_;
+  ClassObject::QualifierMoveController<Qualifier, Class> controller_;
+  ICanvas::Group feedback_;
+};
+}  // namespace
+
+View::MoveControllerPtr VQualifier::CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) {
+  const Class* owner = qualifier_.GetClass();
+  if ((owner != nullptr && set.IsShifted(owner)) || context.diagram == nullptr) return View::MakeNullMoveController();
+  return std::make_shared<QualifierDrag>(context, set, qualifier_);
 }
 
 // ---- commands of the class menu

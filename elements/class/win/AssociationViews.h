@@ -69,6 +69,8 @@ class VQualifier : public View::SelectableViewElement, public View::VIShiftable,
   View::IControl* FindControlAt(const zq::Point& p) override { return handles_.FindAt(p); }
   TextBlock::Text* GetTextModel() const override { return qualifier_.GetText(); }
   void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+  // Dragged alone it keeps to the border of the class near the pointer; with its class it moves along.
+  View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override;
 
  private:
   Qualifier& qualifier_;
