@@ -7,6 +7,7 @@
 
 #include "core/Factory.h"
 #include "core/Storable.h"
+#include "elements/class/Attachments.h"
 #include "elements/class/TemplateParameters.h"
 #include "elements/classobject/Terminal.h"
 #include "view/compartment/Compartment.h"
@@ -14,17 +15,6 @@
 namespace Class {
 
 class Compartment;
-
-// The record of a class.
-struct ClassRep {
-  zq::Point size{2000, 1000};
-  TextBlock::Text* text = nullptr;
-  Compartment* firstCompartment = nullptr;
-  bool abstract = false;
-  TemplateParameters* templateParameters = nullptr;
-  Style::Style* style = nullptr;
-  std::wstring elementStyle;
-};
 
 // A class document that cannot be read: its compartments do not form one list per class.
 class MalformedCompartments : public xml::ExceptionBase {
@@ -35,11 +25,12 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           ITemplateParametersOwner> {
+                                           ITemplateParametersOwner, ClassAttachments> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
-  // Registers "Size", "Text", "FirstCompartment", "Abstract", "TemplateParameters", "Style" and "ElementStyle".
+  // Registers "Size", "Text", "FirstCompartment", "DependencyEnds", "Abstract", "NoteEnds", "TemplateParameters",
+  // "TextAnchors", "Style" and "ElementStyle" (only "Size", "Text", "Abstract" and "ElementStyle" are written).
   static void RegisterProperties(Core::PropertyTable<ClassRep>& table);
   // A new class named "<name?>" with its top-left corner at the point (inside the caller's change).
   static std::shared_ptr<Class> Create(Core::Env& env, const zq::Point& at);
@@ -99,6 +90,13 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
 
   // Terminal
   void GetOutline(std::vector<zq::Point>& outline, bool old) const override;
+  // The attached ends and texts follow the change of the outline since the transaction began.
+  void Reshape(Core::Env& env, Core::DeferredShiftSet* set = nullptr);
+
+  // IAnchorOwner: a text goes 200 outside the outline point nearest to the point, on its outer side.
+  void GetTextPlacement(Text::TextPlacement& placement, const zq::float8Point& point) const override;
+  // Nested "Anchor" elements are the anchored texts.
+  Core::ElementPtr CreateChildElement(Core::Env& env, const std::wstring& nsUri, const std::wstring& name) override;
 
   // IPointable
   bool IsNear(const zq::Point& point, std::int32_t tolerance) const override;
@@ -108,7 +106,8 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // IShiftable: the compartments move with the class.
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool noFollow) override;
-  // Deletes the class, its compartments and its name.
+  // Deletes the class, its compartments, its name and its anchored texts; attached ends are detached
+  // as from a deleted terminal.
   void Delete(Core::Env& env) override;
   // Selected with its template-parameters box too.
   bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
