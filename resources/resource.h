@@ -140,6 +140,10 @@
 #define ID_DEBUG_DUMPLIFETIME   40101
 // Element creation (context menus of the diagram views)
 #define ID_NEW_CLASS            40103
+#define ID_NEW_ASSOCIATION      40104
+#define ID_NEW_DEPENDENCY       40107
+#define ID_NEW_GENERALIZATION   40108
+#define ID_NEW_ASSOCCLASSCONNECTOR 40118
 #define ID_NEW_PACKAGE          40106
 #define ID_NEW_NOTE             40110
 #define ID_NEW_NOTECONNECTOR    40111

@@ -48,12 +48,12 @@ class ClassAttachments
  public:
   // A dependency end attaches by joining the list, which makes the class its terminal.
   void Attach(Core::Env& env, Dependency::DependencyEnd* end) override { end->SetTerminal(env, this); }
-  // A note connector's far end attaches the same way; its note end belongs on a note.
-  bool CanAttach(Note::NoteConnectorEnd* end) const override { return end == nullptr || end->GetType() != 1; }
+  // A note connector's end attaches the same way.
   void Attach(Core::Env& env, Note::NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
   // A free text dropped on the class hangs on it.
   void Attach(Core::Env& env, Text::Anchor* anchor) override { AddAnchor(env, anchor); }
   using Core::IAttach<Dependency::DependencyEnd>::CanAttach;
+  using Core::IAttach<Note::NoteConnectorEnd>::CanAttach;
   using Core::IAttach<Text::Anchor>::CanAttach;
 
   // Every attached connector end, kind by kind in list order.
