@@ -23,35 +23,15 @@
 #include "style/Model.h"
 #include "text/free/FreeText.h"
 #include "text/tests/FixedMeasurer.h"
+#include "elements/class/tests/ClassScene.h"
 #include "view/connector/Creation.h"
 
 namespace {
 
 using Class::Compartment;
 
-const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Compartment::Factory());
-    r.Register(Class::TemplateParameters::Factory());
-    Dependency::ReportDependencyFactories(r);
-    Note::ReportNoteFactories(r);
-    r.Register(Text::FreeText::Factory());
-    r.Register(Text::Anchor::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
-
-std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
-}
+using ClassTest::Registry;
+using ClassTest::Save;
 
 // The first class element of the document, its object ids numbered by first appearance.
 std::string ClassElement(const std::string& doc) {

@@ -13,6 +13,7 @@
 #include "core/UndoHandler.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/tests/ClassScene.h"
 #include "style/Model.h"
 #include "style/Names.h"
 #include "text/tests/FixedMeasurer.h"
@@ -21,25 +22,8 @@ namespace {
 
 using Class::Compartment;
 
-const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Compartment::Factory());
-    r.Register(Class::TemplateParameters::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
-
-std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
-}
+using ClassTest::Registry;
+using ClassTest::Save;
 
 template <class T>
 std::vector<T*> All(const Core::Diagram& diagram) {

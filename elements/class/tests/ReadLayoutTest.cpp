@@ -9,29 +9,14 @@
 #include "core/Registries.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/tests/ClassScene.h"
 #include "style/Model.h"
 #include "text/tests/FixedMeasurer.h"
 
 namespace {
 
-const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Class::Compartment::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
-
-std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
-}
+using ClassTest::Registry;
+using ClassTest::Save;
 
 TEST(ReadingClasses, LaysOutEveryTextOnceAndKeepsWhatIsStored) {
   auto measurer = std::make_shared<TextBlock::Testing::FixedMeasurer>();
