@@ -151,6 +151,10 @@
 #define ID_DEBUG_DUMPLIFETIME   40101
 // Element creation (context menus of the diagram views)
 #define ID_NEW_CLASS            40103
+#define ID_NEW_ASSOCIATION      40104
+#define ID_NEW_DEPENDENCY       40107
+#define ID_NEW_GENERALIZATION   40108
+#define ID_NEW_ASSOCCLASSCONNECTOR 40118
 #define ID_NEW_PACKAGE          40106
 #define ID_NEW_NOTE             40110
 #define ID_NEW_NOTECONNECTOR    40111
@@ -182,8 +186,6 @@
 #define ID_ARROW_STICK          40149
 #define ID_ARROW_HALFSTICK      40150
 // Associations and their ends
-#define ID_NEW_ASSOCIATION      40104
-#define ID_NEW_DEPENDENCY       40107
 #define ID_END_ROLE             40109
 #define ID_END_MULTIPLICITY1    40121
 #define ID_END_MULTIPLICITYMANY 40122

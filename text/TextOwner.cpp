@@ -20,6 +20,9 @@ void ITextOwner::ApplyTextStyle(Text* text, Core::Env& env) {
   if (text->GetRep().hasStyle && style == text->GetRep().style) return;
   text->Change(env, [&] {
     text->PrepareModify(env);
+    // A text just read knows no area yet: reading it first spares a layout in an empty area that
+    // the area read after the change would throw away.
+    if (!text->GetRep().hasArea) text->ReadArea(env);
     text->ReadStyle(env);
   });
 }

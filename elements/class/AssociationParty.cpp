@@ -1,18 +1,9 @@
-// The class's side of associations: the ends on its outline and the qualifiers on its border.
+// The class's qualifiers on its border.
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Qualifier.h"
 
 namespace Class {
-
-bool Class::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const {
-  GraphUtil::Outline outline;
-  GraphUtil::MakeRectOutline(outline, GetRect());
-  out = GraphUtil::NearestOutlinePoint(outline, point, horizontal, !horizontal);
-  return out.valid;
-}
-
-void Class::Attach(Core::Env& env, AssocEnd* end) { end->SetTerminal(env, this); }
 
 void Class::AddQualifier(Core::Env& env, Qualifier* qualifier) {
   const auto& l = GetRep().qualifiers;
@@ -33,18 +24,15 @@ void Class::AppendQualifier(Qualifier* qualifier) {
   if (std::find(l.begin(), l.end(), qualifier) == l.end()) l.push_back(qualifier);
 }
 
-void Class::FollowAssociations(Core::Env& env, Core::DeferredShiftSet* set) {
+void Class::FollowQualifiers(Core::Env& env, Core::DeferredShiftSet* set) {
   if (IsDeleted() || GetRect() == GetOldRect()) return;
   Core::DeferredShiftSet own;
   Core::DeferredShiftSet& s = set != nullptr ? *set : own;
-  const Core::BoxReshapeInfo info(this, GetOldRect(), GetRect());
-  for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetRep().assocEnds)) e->OnTerminalReshaped(env, info, &s);
   for (Qualifier* q : Core::PtrCont<Qualifier>(GetRep().qualifiers)) q->FollowOwner(env, s);
 }
 
-void Class::DetachAssociations(Core::Env& env) {
+void Class::DetachQualifiers(Core::Env& env) {
   for (Qualifier* q : Core::PtrCont<Qualifier>(GetRep().qualifiers)) q->OnTerminalDeleted(env);
-  for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetRep().assocEnds)) e->DetachFromTerminal(env, this, true);
 }
 
 }  // namespace Class

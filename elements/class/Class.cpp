@@ -1,6 +1,7 @@
 #include "elements/class/Class.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "core/Diagram.h"
@@ -21,6 +22,26 @@ namespace Class {
 namespace {
 // The margin of the name inside the header, on every side.
 constexpr std::int32_t kMargin = 100;
+
+// The change of a class's outline: a move carries every attached point along; a change of size
+// carries it to the same place on the new outline.
+class ReshapeMap : public Core::ITerminalReshapeInfo {
+ public:
+  ReshapeMap(Core::ITerminal* terminal, const zq::Rect& before, const zq::Rect& now)
+      : box_(terminal, before, now),
+        moved_(before.Width() == now.Width() && before.Height() == now.Height()),
+        dx_(double(now.left) - before.left),
+        dy_(double(now.top) - before.top) {}
+  zq::float8Point MapPoint(const zq::float8Point& p) const override {
+    return moved_ ? zq::float8Point(p.x + dx_, p.y + dy_) : box_.MapPoint(p);
+  }
+  Core::ITerminal* GetTerminal() const override { return box_.GetTerminal(); }
+
+ private:
+  Core::BoxReshapeInfo box_;
+  bool moved_;
+  double dx_, dy_;
+};
 }  // namespace
 
 Core::FactoryImp<Class>& Class::Factory() {
@@ -33,8 +54,11 @@ void Class::RegisterProperties(Core::PropertyTable<ClassRep>& t) {
   RegisterProperty<>::Register(t, &ClassRep::size, L"Size", zq::Point(2000, 1000));
   RegisterRefProperty<>::Register(t, &ClassRep::text, L"Text");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::firstCompartment, L"FirstCompartment");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::dependencyEnds, L"DependencyEnds");
   RegisterBoolProperty::Register(t, &ClassRep::abstract, L"Abstract");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::noteEnds, L"NoteEnds");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::templateParameters, L"TemplateParameters");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::textAnchors, L"TextAnchors");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::style, L"Style");
   RegisterProperty<EvalRestore::Optional>::Register(t, &ClassRep::elementStyle, L"ElementStyle", std::wstring(),
                                                     xml::kSchema13);
@@ -174,7 +198,7 @@ void Class::RelayoutCompartments(Core::Env& env) {
   const std::int32_t bottom = PlaceCompartments(env, header);
   SetField(env, &ClassRep::size, grid.SnapSize({width, GetPos().y - bottom}));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  FollowAssociations(env, nullptr);
+  Reshape(env);
 }
 
 void Class::OnTextChanged(Core::Env& env, TextBlock::Text&) {
@@ -217,7 +241,7 @@ void Class::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
   PlaceCompartments(env, HeaderHeight(grid));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   layoutPending_ = false;
-  FollowAssociations(env, nullptr);
+  Reshape(env);
 }
 
 // ---- name and text
@@ -246,6 +270,9 @@ void Class::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement*
   if (text == GetText()) {
     s->GetFont(Style::Names::ClassHeader(), style);
     style.italic = GetRep().abstract;
+  } else if (const auto* anchor = dynamic_cast<const Text::Anchor*>(text); anchor && HasAnchor(anchor)) {
+    s->GetFont(Style::Names::ClassAttachedText(), style);
+    style.sizing = TextBlock::SizingOwnExtent;
   }
 }
 
@@ -260,12 +287,14 @@ TemplateParameters& Class::CreateTemplateParameters(Core::Env& env) {
   auto box = TemplateParameters::Create(env, *this, GetRep().style);
   SetTemplateParameters(env, box.get());
   TemplateParametersMoved(env, *box);
+  Reshape(env);
   return *box;
 }
 
 void Class::ForgetTemplateParameters(Core::Env& env) {
   SetField(env, &ClassRep::templateParameters, static_cast<TemplateParameters*>(nullptr));
   env.Modify(*this, true);
+  Reshape(env);
 }
 
 void Class::TemplateParametersMoved(Core::Env& env, TemplateParameters& box) {
@@ -275,6 +304,7 @@ void Class::TemplateParametersMoved(Core::Env& env, TemplateParameters& box) {
   // The box keeps 400 of the class's top edge free on its left.
   const std::int32_t left = box.GetRect().left - 400;
   if (left < r.left) SetRect(env, {left, r.top, r.right, r.bottom}, false);
+  Reshape(env);
 }
 
 zq::Point Class::GetTemplateCorner(bool old) const {
@@ -298,6 +328,44 @@ void Class::GetOutline(std::vector<zq::Point>& outline, bool old) const {
   const zq::Rect t = old ? box->GetOldRect() : box->GetRect();
   outline = {{r.left, r.top},  {t.left, r.top},     {t.left, t.top},     {t.right, t.top},
              {t.right, t.bottom}, {r.right, t.bottom}, {r.right, r.bottom}, {r.left, r.bottom}};
+}
+
+void Class::Reshape(Core::Env& env, Core::DeferredShiftSet* set, bool qualifiers) {
+  if (IsDeleted()) return;
+  zq::Rect now, before = GetOldRect();
+  GetBoundingRect(now);
+  if (const TemplateParameters* box = GetOldRep().templateParameters) {
+    const zq::Rect t = box->GetOldRect();
+    before.top = t.top;
+    before.right = t.right;
+  }
+  FollowReshape(env, ReshapeMap(this, before, now), set);
+  if (qualifiers) FollowQualifiers(env, set);
+}
+
+void Class::GetTextPlacement(Text::TextPlacement& placement, const zq::float8Point& point) const {
+  const GraphUtil::OutlineHit hit = GraphUtil::NearestOutlinePoint(GetTerminalOutlinePoints(), point, false, false);
+  const zq::float8Point at = hit.valid ? hit.point : zq::float8Point(GetPos());
+  // The outline runs clockwise, so the hit's normal points out of the class.
+  const double nx = hit.normal.x, ny = hit.normal.y;
+  const bool horizontalSide = std::abs(ny) >= std::abs(nx);
+  constexpr double kGap = 200;
+  placement.anchorPoint = at;
+  placement.style = GetRep().style;
+  if (horizontalSide) {
+    const bool above = ny >= 0;
+    placement.textPoint = {at.x, at.y + (above ? kGap : -kGap)};
+    placement.origin = above ? Text::OriginBottomLeft : Text::OriginTopLeft;
+  } else {
+    const bool right = nx >= 0;
+    placement.textPoint = {at.x + (right ? kGap : -kGap), at.y};
+    placement.origin = right ? Text::OriginTopLeft : Text::OriginTopRight;
+  }
+}
+
+Core::ElementPtr Class::CreateChildElement(Core::Env& env, const std::wstring& nsUri, const std::wstring& name) {
+  if (Core::ElementPtr anchor = Text::IAnchorOwner::RestoreAnchorElement(env, nsUri, name)) return anchor;
+  return IModelElement::CreateChildElement(env, nsUri, name);
 }
 
 bool Class::IsNear(const zq::Point& point, std::int32_t tolerance) const {
@@ -331,14 +399,16 @@ void Class::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVec
   SetPos(env, pos);
   if (!noFollow)
     for (Compartment* c : Compartments()) c->Shift(env, this, shift, set, noFollow);
-  if (!noFollow) FollowAssociations(env, &set);
+  Reshape(env, &set, !noFollow);
 }
 
 void Class::Delete(Core::Env& env) {
   if (IsDeleted()) return;
   const std::vector<Compartment*> stack = Compartments();
   IModelElement::Delete(env);
-  DetachAssociations(env);
+  DetachQualifiers(env);
+  // Nothing attached stays behind to refer to the class once it is no longer written.
+  DetachAll(env);
   // The compartments go as they are: their links stay for undo, the class no longer shows them.
   for (Compartment* c : stack) {
     c->IModelElement::Delete(env);
@@ -369,7 +439,10 @@ void Class::SetStyle(Core::Env& env, Style::Style* style) {
 }
 
 void Class::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
-  if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::ClassHeader());
+  if (IsDeleted()) return;
+  Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::ClassHeader());
+  if (changed.Contains(Style::Names::ClassAttachedText()))
+    for (Text::Anchor* a : GetAnchors()) a->ApplyTextStyle(env);
 }
 
 void Class::CollectDirectoryNames(Style::IUsageCollector& collector) const {

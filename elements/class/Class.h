@@ -8,6 +8,7 @@
 #include "core/Attach.h"
 #include "core/Factory.h"
 #include "core/Storable.h"
+#include "elements/class/Attachments.h"
 #include "elements/class/TemplateParameters.h"
 #include "elements/classobject/Terminal.h"
 #include "view/compartment/Compartment.h"
@@ -18,19 +19,6 @@ class Compartment;
 class AssocEnd;
 class Qualifier;
 
-// The record of a class.
-struct ClassRep {
-  zq::Point size{2000, 1000};
-  TextBlock::Text* text = nullptr;
-  Compartment* firstCompartment = nullptr;
-  bool abstract = false;
-  TemplateParameters* templateParameters = nullptr;
-  Style::Style* style = nullptr;
-  std::wstring elementStyle;
-  Core::PtrCont<AssocEnd> assocEnds;    // not stored: the association ends on the class
-  Core::PtrCont<Qualifier> qualifiers;  // not stored: the qualifiers on its border
-};
-
 // A class document that cannot be read: its compartments do not form one list per class.
 class MalformedCompartments : public xml::ExceptionBase {
  public:
@@ -40,12 +28,12 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           ITemplateParametersOwner, Core::ITerminal, Core::IAttach<AssocEnd>,
-                                           Core::PartnerList<ClassRep, AssocEnd, &ClassRep::assocEnds>> {
+                                           ITemplateParametersOwner, ClassAttachments> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
-  // Registers "Size", "Text", "FirstCompartment", "Abstract", "TemplateParameters", "Style" and "ElementStyle".
+  // Registers "Size", "Text", "FirstCompartment", "DependencyEnds", "Abstract", "NoteEnds", "TemplateParameters",
+  // "TextAnchors", "Style" and "ElementStyle" (only "Size", "Text", "Abstract" and "ElementStyle" are written).
   static void RegisterProperties(Core::PropertyTable<ClassRep>& table);
   // A new class named "<name?>" with its top-left corner at the point (inside the caller's change).
   static std::shared_ptr<Class> Create(Core::Env& env, const zq::Point& at);
@@ -105,6 +93,14 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
 
   // Terminal
   void GetOutline(std::vector<zq::Point>& outline, bool old) const override;
+  // The attached ends and texts follow the change of the outline since the transaction began.
+  // With qualifiers, they follow too.
+  void Reshape(Core::Env& env, Core::DeferredShiftSet* set = nullptr, bool qualifiers = true);
+
+  // IAnchorOwner: a text goes 200 outside the outline point nearest to the point, on its outer side.
+  void GetTextPlacement(Text::TextPlacement& placement, const zq::float8Point& point) const override;
+  // Nested "Anchor" elements are the anchored texts.
+  Core::ElementPtr CreateChildElement(Core::Env& env, const std::wstring& nsUri, const std::wstring& name) override;
 
   // IPointable
   bool IsNear(const zq::Point& point, std::int32_t tolerance) const override;
@@ -114,7 +110,8 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // IShiftable: the compartments move with the class.
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool noFollow) override;
-  // Deletes the class, its compartments and its name.
+  // Deletes the class, its compartments, its name and its anchored texts; attached ends are detached
+  // as from a deleted terminal.
   void Delete(Core::Env& env) override;
   // Selected with its template-parameters box too.
   bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
@@ -149,9 +146,7 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // Lays the compartments out below the header now (also what the pending layout runs).
   void RelayoutCompartments(Core::Env& env);
 
-  // Association ends attach to the outline; qualifiers sit on the border.
-  bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const override;
-  void Attach(Core::Env& env, AssocEnd* end) override;
+  // Qualifiers sit on the border.
   const Core::PtrCont<AssocEnd>& GetAssocEnds() const { return GetRep().assocEnds; }
   const Core::PtrCont<Qualifier>& GetQualifiers() const { return GetRep().qualifiers; }
   // Adds or removes a qualifier of the list (undoable); nothing when deleted or unchanged.
@@ -161,10 +156,10 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   void AppendQualifier(Qualifier* qualifier);
 
  private:
-  // The association ends and qualifiers follow the class's changed rectangle (set: the move).
-  void FollowAssociations(Core::Env& env, Core::DeferredShiftSet* set);
-  // The class goes: its qualifiers go with it, its association ends are deleted.
-  void DetachAssociations(Core::Env& env);
+  // The qualifiers follow the class's changed rectangle (set: the move).
+  void FollowQualifiers(Core::Env& env, Core::DeferredShiftSet* set);
+  // The class goes: its qualifiers go with it.
+  void DetachQualifiers(Core::Env& env);
   // Places the compartments from the header down; returns the y below the last one.
   std::int32_t PlaceCompartments(Core::Env& env, std::int32_t header);
   // Checks that the compartments read form one list and links "Next" and "FirstCompartment".

@@ -13,6 +13,7 @@
 #include "core/UndoHandler.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/tests/ClassScene.h"
 #include "style/Model.h"
 #include "style/Names.h"
 #include "text/tests/FixedMeasurer.h"
@@ -21,25 +22,8 @@ namespace {
 
 using Class::Compartment;
 
-const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Compartment::Factory());
-    r.Register(Class::TemplateParameters::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
-
-std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
-}
+using ClassTest::Registry;
+using ClassTest::Save;
 
 template <class T>
 std::vector<T*> All(const Core::Diagram& diagram) {
@@ -395,6 +379,36 @@ TEST_F(Classes, BrokenCompartmentListsAreRefusedWithTheirLine) {
     EXPECT_TRUE(All<Class::Class>(bad).empty());
     EXPECT_TRUE(All<Compartment>(bad).empty());
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The "Diagram Style" editor writes a directory's font and tells every style client which
+// directory changed; class boxes then take the size their texts need.
+TEST_F(Classes, AClassFontChangedInTheStylesResizesTheBoxesInOneUndoStep) {
+  Class::Class* c = NewClass();
+  Compartment* k = AddCompartment(*c, L"+area(): double");
+  const zq::Point size = c->GetSize(), compartment = k->GetSize();
+  Step([&](Core::Env& env) {
+    Style::Directory* dir = Style::Style::Find(diagram)->GetRoot()->Find(Style::Names::Class());
+    ASSERT_NE(dir, nullptr);
+    dir->GetFont()->SetSize(env, {false, 20});
+    for (const auto& e : std::vector<Core::ElementPtr>(diagram.Elements()))
+      if (auto* client = dynamic_cast<Style::IStyleClient*>(e.get()); client && !e->IsDeleted())
+        client->StyleChanged(env, Style::Names::Class());
+  });
+  // The name is larger: the box is wider and its header higher; the compartment, whose directory
+  // keeps its own size, takes the new width and still closes the box at its bottom.
+  EXPECT_GT(c->GetSize().x, size.x);
+  EXPECT_GT(c->GetSize().y, size.y);
+  EXPECT_EQ(k->GetSize().y, compartment.y);
+  EXPECT_EQ(k->GetSize().x, c->GetSize().x);
+  EXPECT_EQ(k->GetPos().y - k->GetSize().y, c->GetRect().bottom);
+  Undo();
+  EXPECT_EQ(c->GetSize(), size);
+  EXPECT_EQ(k->GetSize(), compartment);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 
 #include "elements/class/win/AssociationViews.h"
 
+#include "elements/note/win/Views.h"
 #include "resources/resource.h"
 #include "style/Clients.h"
+#include "text/edit/AnchoredTextCmd.h"
 #include "text/edit/TextView.h"
 #include "view/CanvasOrder.h"
 #include "view/CanvasView.h"
@@ -111,6 +113,8 @@ void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList&
   list.Add(CreateAssocCmdHandler(task));
   list.Add(std::make_unique<ClassCmdHandler>(task, c));
   list.Add(std::make_unique<CreateCompartmentCmdHandler>(task, c, compartment));
+  list.Add(Note::CreateDependencyCmdHandler(task));
+  list.Add(std::make_unique<::Text::CreateAnchoredTextCmdHandler>(task, ID_NEW_ANCHOREDTEXT, c, L"{<?>}"));
 }
 
 ClassCmdHandler::ClassCmdHandler(View::IDefaultTask& task, Class& c) : ICmdHandler(task), class_(c) {

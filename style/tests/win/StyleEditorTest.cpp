@@ -3,6 +3,7 @@
 // Undo; a read-only document can be looked at but not written; the layout state and the splitter.
 #include "page/tests/dialogs/DialogDriving.h"
 #include "style/tests/StyleTestKinds.h"
+#include "style/tests/win/StyleDialogDriving.h"
 
 #include "app/RegistryAccess.h"
 #include "style/win/PropertyEditor.h"
@@ -16,43 +17,11 @@
 
 using namespace DialogTest;
 using namespace StyleTest;
+using namespace StyleDialogDriving;
 
 namespace {
 
 const wchar_t kTestKey[] = L"Software\\Quorvel\\StyleEditorTest";
-
-std::wstring ItemText(HWND tree, HTREEITEM item)
-{
-    wchar_t buffer[256] = {};
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = buffer;
-    tv.cchTextMax = 256;
-    ::SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&tv));
-    return buffer;
-}
-
-// The item of the text anywhere in the tree, or null.
-HTREEITEM FindItem(HWND tree, HTREEITEM from, const std::wstring& text)
-{
-    for (HTREEITEM i = from; i; i = HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(i)))) {
-        if (ItemText(tree, i) == text) return i;
-        if (HTREEITEM c = FindItem(tree, HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(i))), text))
-            return c;
-    }
-    return nullptr;
-}
-
-HTREEITEM Root(HWND tree)
-{
-    return HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-}
-
-HWND PropertyTreeView(HWND dialog)
-{
-    return ::FindWindowExW(::GetDlgItem(dialog, IDC_STYLE_PROPERTIES), nullptr, WC_TREEVIEWW, nullptr);
-}
 
 struct StyleDialog : ::testing::Test {
     Document doc;
@@ -88,15 +57,9 @@ TEST_F(StyleDialog, ClassSizeChosenInThePropertyTreeReachesClassBoxesAndUndoesIn
     auto state = Run([&](HWND dialog) {
         HWND left = ::GetDlgItem(dialog, IDC_STYLE_TREE);
         rootExpanded = (::SendMessageW(left, TVM_GETITEMSTATE, WPARAM(Root(left)), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-        ::SendMessageW(left, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(left, Root(left), L"Class")));
+        comboOpened = PickSize(dialog, L"Class", L"20");
+        if (!comboOpened) return ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0), void();
         HWND rows = PropertyTreeView(dialog);
-        ::SendMessageW(rows, TVM_SELECTITEM, TVGN_CARET, LPARAM(FindItem(rows, Root(rows), L"Size")));
-        HWND combo = ::FindWindowExW(rows, nullptr, L"ComboBox", nullptr);
-        comboOpened = combo != nullptr;
-        if (!combo) return ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0), void();
-        const LRESULT at = ::SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(L"20"));
-        ::SendMessageW(combo, CB_SETCURSEL, WPARAM(at), 0);
-        ::SendMessageW(rows, WM_COMMAND, MAKEWPARAM(0, CBN_SELENDOK), LPARAM(combo));
         // The "Typeface" row (no combo box over it) shows its value as dark text in the value column.
         HTREEITEM face = FindItem(rows, Root(rows), L"Typeface");
         RECT row{};

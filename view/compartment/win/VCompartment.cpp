@@ -8,6 +8,7 @@ namespace Compartment {
 
 namespace {
 constexpr unsigned kAllHandles = 255;
+constexpr unsigned kWestAndEast = 4 | 64;
 }  // namespace
 
 VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned handleMask)
@@ -40,6 +41,7 @@ VCompartment::VCompartment(View::ICanvasView& view, ICompartment& compartment)
 void VCompartment::UpdateShape() {
   drawing_.Clear();
   if (compartment_.IsDeleted()) return;
+  SetHandleMask(TextBlock::ITextOwner::IsTextEmpty(compartment_.GetText()) ? kWestAndEast : kAllHandles);
   const zq::Rect r = compartment_.GetRect();
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
   if (compartment_.HasOwner())

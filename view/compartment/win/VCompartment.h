@@ -26,6 +26,8 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
  protected:
   // Asks the view of the text to redraw (nothing without one).
   void RedrawText(TextBlock::Text* text);
+  // Shows and answers only the handles of the mask.
+  void SetHandleMask(unsigned mask) { handles_.SetEnabledMask(mask); }
 
  private:
   Core::IResizable& box_;
@@ -36,7 +38,8 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
 class VCompartment : public VTextBox {
  public:
   VCompartment(View::ICanvasView& view, ICompartment& compartment);
-  // Draws the top line or the rectangle, and asks the text's view to follow.
+  // Draws the top line or the rectangle, and asks the text's view to follow. A compartment with
+  // an empty text offers only its west and east handles: it can only be made wider or narrower.
   void UpdateShape() override;
   TextBlock::Text* GetTextModel() const override { return compartment_.GetText(); }
   // The compartment shown.

@@ -43,12 +43,14 @@ void WriteAssociation(std::ostringstream& out, int& id, int x, int y, int from, 
       << "\" Type=\"1\"/><Segment id=\"r" << s << "\" Ends=\"r" << a << " r" << b << "\"/></Assoc>\n";
 }
 
-// 100 x 100 classes of 25 x 15 mm, 30 x 20 mm apart, each with two compartments; with associations
-// each class is joined to its right neighbour, and each class of the first row to the one below it.
+// 100 x 100 classes of 25 x 15 mm, 30 x 20 mm apart, each with two compartments, and the style
+// every document the editor writes carries; with associations each class is joined to its right
+// neighbour, and each class of the first row to the one below it.
 std::string Document(bool associations) {
   std::ostringstream out;
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n";
-  int id = 1;
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+      << "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>\n";
+  int id = 2;
   for (int row = 0; row < 100; ++row)
     for (int col = 0; col < 100; ++col) {
       const int x = col * 3000, y = -row * 2000;
@@ -99,6 +101,7 @@ int main(int argc, char** argv) {
   TextBlock::Text::Factory().ReportTo(registry);
   Style::Style::Factory().ReportTo(registry);
   Class::ReportAssociationFactories(registry);
+  Style::Style::ReportExtras(registry);
   const std::string text = Document(associations);
   const double before = PeakMb();
 

@@ -4,6 +4,7 @@
 // and read back the same.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "app/Commands.h"
@@ -16,6 +17,9 @@
 #include "core/UndoHandler.h"
 #include "drawing/DrawingKernel.h"
 #include "elements/class/win/ClassViews.h"
+#include "elements/note/win/Views.h"
+#include "text/free/FreeText.h"
+#include "view/connector/win/Commands.h"
 #include "resources/resource.h"
 #include "style/Model.h"
 #include "text/edit/TextView.h"
@@ -30,6 +34,10 @@ Core::FactoryRegistry& Registry() {
     Class::Class::Factory().ReportTo(r);
     Class::Compartment::Factory().ReportTo(r);
     Class::TemplateParameters::Factory().ReportTo(r);
+    Dependency::ReportDependencyFactories(r);
+    Note::ReportNoteFactories(r);
+    Text::FreeText::Factory().ReportTo(r);
+    Text::Anchor::Factory().ReportTo(r);
     TextBlock::Text::Factory().ReportTo(r);
     Style::Style::Factory().ReportTo(r);
     return r;
@@ -54,6 +62,7 @@ class ClassWindow {
     TextBlock::InstallUniscribeMeasurer();
     TextBlock::RegisterTextViews();
     Class::RegisterClassViews();
+    Note::RegisterNoteViews();
     static WinUtil::WindowClass cls(L"QuorvelClassTestWindow", nullptr, nullptr, CS_DBLCLKS,
                                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursorW(nullptr, IDC_ARROW));
     hwnd = window.Create(cls, L"Class test", WS_POPUP | WS_VISIBLE, 0, 0, 0, kW, kH);
@@ -153,6 +162,23 @@ class ClassWindow {
     std::ostringstream out;
     diagram.SaveXML(out);
     return out.str();
+  }
+
+  // Runs the change as one undo step and redraws.
+  void Change(const std::function<void(Core::Env&)>& f) {
+    Core::Transaction t(diagram, view.get());
+    Core::Env env(t);
+    f(env);
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    diagram.UpdateAllViews();
+    Pump();
+  }
+  // Runs the command as a context menu opened at the model point does.
+  bool Run(UINT command, zq::Point at) {
+    Task().SetLastMousePoint(at);
+    const bool ran = router.Execute({command, 0, nullptr});
+    Pump();
+    return ran;
   }
 
   Core::Diagram diagram;
@@ -309,6 +335,68 @@ TEST(ClassView, TemplateAddsTheBoxOnTheCornerWhereTheOutlineLeavesAGap) {
   w.Undo();
   EXPECT_EQ(c->GetTemplateParameters(), box);
   EXPECT_EQ(box->GetName(), L"T");
+}
+
+TEST(ClassView, ADependencyAndANoteConnectorDrawnOntoClassesAreOneStepEachAndSavedWithTheirParties) {
+  ClassWindow w;
+  Class::Class *a = nullptr, *b = nullptr;
+  Note::Note* note = nullptr;
+  w.Change([&](Core::Env& env) {
+    a = Class::Class::Create(env, {1000, 8000}).get();
+    b = Class::Class::Create(env, {9000, 8000}).get();
+    note = Note::Note::Create(env, {1000, 3000}).get();
+  });
+  const std::int32_t y = (a->GetRect().top + a->GetRect().bottom) / 2;
+  // "New &Dependency" from the class menu of a, then a click on b.
+  std::size_t steps = w.Steps();
+  {
+    View::CmdHandlerList handlers;
+    Class::CreateCmdHandlers(*a, w.Task(), handlers, nullptr);
+    ASSERT_TRUE(w.Run(ID_NEW_DEPENDENCY, {a->GetRect().right - 200, y}));
+    w.Click(w.At({b->GetRect().left + 200, y}));
+  }
+  ASSERT_FALSE(w.Task().IsBusy());
+  EXPECT_EQ(w.Steps(), steps + 1);
+  const auto dependencies = All<Dependency::Dependency>(w.diagram);
+  ASSERT_EQ(dependencies.size(), 1u);
+  Dependency::Dependency* d = dependencies.front();
+  std::vector<Core::IModelElement*> parties;
+  for (Connector::IEnd* e : d->GetEnds()) parties.push_back(e->GetTerminal());
+  EXPECT_EQ(parties, (std::vector<Core::IModelElement*>{a, b}));
+  for (Connector::IEnd* e : d->GetEnds()) {
+    const zq::Rect r = dynamic_cast<Class::Class*>(e->GetTerminal())->GetRect();
+    const zq::float8Point p = e->GetPosition();
+    EXPECT_TRUE(p.x == r.left || p.x == r.right || p.y == r.top || p.y == r.bottom) << p.x << " " << p.y;
+  }
+  // "New C&onnector" from the note, then a click on b.
+  steps = w.Steps();
+  {
+    Connector::CreateConnectorCmdHandler connect(w.Task(), Note::kNewConnectorCommand, Note::NoteConnector::PartFactory());
+    ASSERT_TRUE(w.Run(Note::kNewConnectorCommand, {note->GetRect().right - 200, note->GetRect().top - 300}));
+    w.Click(w.At({b->GetRect().right - 150, (b->GetRect().top + b->GetRect().bottom) / 2}));
+  }
+  ASSERT_FALSE(w.Task().IsBusy());
+  EXPECT_EQ(w.Steps(), steps + 1);
+  const auto connectors = All<Note::NoteConnector>(w.diagram);
+  ASSERT_EQ(connectors.size(), 1u);
+  EXPECT_EQ(connectors.front()->GetEnds().front()->GetTerminal(), note);
+  EXPECT_EQ(connectors.front()->GetEnds().back()->GetTerminal(), b);
+  // The saved document names the classes as the ends' parties and reads back the same.
+  const std::string saved = w.Save();
+  const std::string bId = "Party=\"r" + std::to_string(b->GetObjectId()) + "\"";
+  std::size_t named = 0;
+  for (std::size_t at = saved.find(bId); at != std::string::npos; at = saved.find(bId, at + 1)) ++named;
+  EXPECT_EQ(named, 2u) << saved;
+  ClassWindow other;
+  other.diagram.LoadXML(saved);
+  other.diagram.UpdateAllViews();
+  EXPECT_EQ(other.Save(), saved);
+  // Each gesture undoes on its own.
+  w.Undo();
+  EXPECT_TRUE(All<Note::NoteConnector>(w.diagram).empty());
+  EXPECT_EQ(All<Dependency::Dependency>(w.diagram).size(), 1u);
+  w.Undo();
+  EXPECT_TRUE(All<Dependency::Dependency>(w.diagram).empty());
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+// Reading a class document lays each text out once: the texts learn their style and their area
+// before their first layout.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "core/DefaultGrid.h"
+#include "core/Diagram.h"
+#include "core/Registries.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "elements/class/tests/ClassScene.h"
+#include "style/Model.h"
+#include "text/tests/FixedMeasurer.h"
+
+namespace {
+
+using ClassTest::Registry;
+using ClassTest::Save;
+
+TEST(ReadingClasses, LaysOutEveryTextOnceAndKeepsWhatIsStored) {
+  auto measurer = std::make_shared<TextBlock::Testing::FixedMeasurer>();
+  TextBlock::SetMeasurer(measurer);
+  const std::string doc =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+      "<Style id=\"r9\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>\n"
+      "<Class id=\"r1\" Pos=\"0 0\" Size=\"2500 1500\"><Text>Shape</Text>\n"
+      "<Compartment id=\"r2\" Pos=\"0 -500\" Size=\"2500 500\"><Text>-x: int</Text></Compartment>\n"
+      "<Compartment id=\"r3\" Pos=\"0 -1000\" Size=\"2500 500\" Previous=\"r2\"><Text>+f(): void</Text>"
+      "</Compartment></Class>\n</Diagram>\n";
+  Core::Diagram diagram{Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
+  measurer->calls = 0;
+  diagram.LoadXML(doc);
+  const int reading = measurer->calls;
+  // The same texts laid out once each, from scratch.
+  std::vector<TextBlock::Text*> texts;
+  for (const auto& e : diagram.Elements())
+    if (auto* t = dynamic_cast<TextBlock::Text*>(e.get())) texts.push_back(t);
+  ASSERT_EQ(texts.size(), 3u);
+  measurer->calls = 0;
+  for (TextBlock::Text* t : texts) {
+    t->DropLayout();
+    t->GetLayout();
+  }
+  EXPECT_EQ(reading, measurer->calls);
+  // The stored sizes hold, and the document writes back as it was read.
+  for (const auto& e : diagram.Elements())
+    if (auto* c = dynamic_cast<Class::Class*>(e.get())) {
+      EXPECT_EQ(c->GetSize(), (zq::Point{2500, 1500}));
+    }
+  Core::Diagram again{Registry(), nullptr};
+  again.LoadXML(Save(diagram));
+  EXPECT_EQ(Save(again), Save(diagram));
+}
+
+}  // namespace
