@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/Diagram.h"
+#include "core/DocumentReader.h"
 #include "core/Grid.h"
 #include "core/ModelElementSet.h"
 #include "core/PropertyKinds.h"
@@ -11,6 +12,8 @@
 #include "core/Transaction.h"
 #include "core/Weight.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
 #include "style/Model.h"
 #include "style/Names.h"
 
@@ -31,6 +34,8 @@ void Class::RegisterProperties(Core::PropertyTable<ClassRep>& t) {
   RegisterProperty<>::Register(t, &ClassRep::size, L"Size", zq::Point(2000, 1000));
   RegisterRefProperty<>::Register(t, &ClassRep::text, L"Text");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::firstCompartment, L"FirstCompartment");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::generalizationEnds, L"GeneralizationEnds");
+  RegisterRefNonStoreProperty::Register(t, &ClassRep::containingPackage, L"ContainingPackage");
   RegisterBoolProperty::Register(t, &ClassRep::abstract, L"Abstract");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::templateParameters, L"TemplateParameters");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::style, L"Style");
@@ -131,8 +136,10 @@ void Class::CompartmentsChanged(Core::Env& env) {
 }
 
 void Class::Finalize(Core::Env& env) {
-  if (IsDeleted() || !layoutPending_) return;
-  RelayoutCompartments(env);
+  if (IsDeleted()) return;
+  if (layoutPending_) RelayoutCompartments(env);
+  Core::ModelElementSet visited;
+  UpdateContainerOnce(env, visited);
 }
 
 // ---- layout
@@ -170,6 +177,7 @@ void Class::RelayoutCompartments(Core::Env& env) {
   const std::int32_t bottom = PlaceCompartments(env, header);
   SetField(env, &ClassRep::size, grid.SnapSize({width, GetPos().y - bottom}));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  EndsFollow(env, nullptr);
 }
 
 void Class::OnTextChanged(Core::Env& env, TextBlock::Text&) {
@@ -212,6 +220,7 @@ void Class::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
   PlaceCompartments(env, HeaderHeight(grid));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   layoutPending_ = false;
+  EndsFollow(env, nullptr);
 }
 
 // ---- name and text
@@ -294,6 +303,41 @@ void Class::GetOutline(std::vector<zq::Point>& outline, bool old) const {
              {t.right, t.bottom}, {r.right, t.bottom}, {r.right, r.bottom}, {r.left, r.bottom}};
 }
 
+bool Class::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const {
+  std::vector<zq::Point> corners;
+  GetOutline(corners, false);
+  const GraphUtil::Outline outline(corners.begin(), corners.end());
+  out = GraphUtil::NearestOutlinePoint(outline, point, horizontal, !horizontal);
+  return out.valid;
+}
+
+void Class::Attach(Core::Env& env, GeneralizationEnd* end) { end->SetTerminal(env, this); }
+
+void Class::SetContainingPackage(Core::Env& env, Package* package) {
+  Package* old = GetContainingPackage();
+  if (IsDeleted() || old == package) return;
+  SetField(env, &ClassRep::containingPackage, package);
+  if (old) old->RemovePart(env, *this);
+  if (package) package->AddPart(env, *this);
+}
+
+void Class::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
+  if (!IsDeleted()) SetContainingPackage(env, FindContainingPackage(env, GetRect(), this));
+}
+
+Core::IModelElement* Class::GetOwner() const { return GetRep().containingPackage; }
+
+void Class::EndRestore(Core::Env&, const Core::RestoreContext& context) {
+  if (auto* package = dynamic_cast<Package*>(context.enclosing)) const_cast<ClassRep&>(GetRep()).containingPackage = package;
+}
+
+void Class::EndsFollow(Core::Env& env, Core::DeferredShiftSet* set) {
+  if (GetRep().generalizationEnds.empty()) return;
+  const Core::BoxReshapeInfo info(this, GetOldRect(), GetRect());
+  for (GeneralizationEnd* e : Core::PtrCont<GeneralizationEnd>(GetRep().generalizationEnds))
+    e->OnTerminalReshaped(env, info, set);
+}
+
 bool Class::IsNear(const zq::Point& point, std::int32_t tolerance) const {
   if (GetRect().Inflated(tolerance).Contains(point)) return true;
   const TemplateParameters* box = GetTemplateParameters();
@@ -312,6 +356,7 @@ bool Class::GetBoundingRect(zq::Rect& out) const {
 
 Core::Weight Class::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
   Core::Weight w = Core::Weight::MakeArea(point, tolerance, GetRect());
+  if (const Package* package = GetContainingPackage()) w.AddBias(package->GetNestingWeight(point));
   w.PromoteIfSelected(view, *this);
   return w;
 }
@@ -324,6 +369,9 @@ void Class::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVec
   SetPos(env, pos);
   if (!noFollow)
     for (Compartment* c : Compartments()) c->Shift(env, this, shift, set, noFollow);
+  if (!noFollow)
+    for (GeneralizationEnd* e : Core::PtrCont<GeneralizationEnd>(GetRep().generalizationEnds))
+      e->Shift(env, this, shift, set, false);
 }
 
 void Class::Delete(Core::Env& env) {
@@ -341,9 +389,14 @@ void Class::Delete(Core::Env& env) {
     box->IModelElement::Delete(env);
     TextBlock::ITextOwner::DeleteWithText(box->GetText(), env);
   }
+  if (Package* package = GetContainingPackage()) package->RemovePart(env, *this);
+  // An end means nothing without its class: it goes with its chain.
+  for (GeneralizationEnd* e : Core::PtrCont<GeneralizationEnd>(GetRep().generalizationEnds))
+    e->DetachFromTerminal(env, this, true);
 }
 
 bool Class::IsCompletelySelectedImp(const Core::ModelElementSet& set) {
+  if (Package* package = GetContainingPackage(); package && package->IsCompletelySelected(set)) return true;
   return set.Contains(this) || (GetTemplateParameters() && set.Contains(GetTemplateParameters()));
 }
 
@@ -384,6 +437,7 @@ void Class::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRe
 }
 
 void Class::OnRestored(Core::Env& env) {
+  if (Package* package = GetContainingPackage(); package && !IsDeleted()) package->AppendPartForReading(*this);
   reading_ = false;
   LinkReadCompartments(env);
   read_.clear();

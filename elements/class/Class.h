@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/Attach.h"
 #include "core/Factory.h"
 #include "core/Storable.h"
+#include "elements/class/PackagePart.h"
 #include "elements/class/TemplateParameters.h"
 #include "elements/classobject/Terminal.h"
 #include "view/compartment/Compartment.h"
@@ -14,12 +16,15 @@
 namespace Class {
 
 class Compartment;
+class GeneralizationEnd;
 
 // The record of a class.
 struct ClassRep {
   zq::Point size{2000, 1000};
   TextBlock::Text* text = nullptr;
   Compartment* firstCompartment = nullptr;
+  Core::PtrCont<GeneralizationEnd> generalizationEnds;  // not stored: the ends rebuild it
+  Package* containingPackage = nullptr;                 // not stored: the nesting gives it
   bool abstract = false;
   TemplateParameters* templateParameters = nullptr;
   Style::Style* style = nullptr;
@@ -35,7 +40,9 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           ITemplateParametersOwner> {
+                                           ITemplateParametersOwner, Core::ITerminal,
+                                           Core::IAttach<GeneralizationEnd>, IPackagePart,
+                                           Core::PartnerList<ClassRep, GeneralizationEnd, &ClassRep::generalizationEnds>> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
@@ -99,6 +106,17 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
 
   // Terminal
   void GetOutline(std::vector<zq::Point>& outline, bool old) const override;
+  // IPackagePart: the package around the class follows from the geometry.
+  void SetContainingPackage(Core::Env& env, Package* package) override;
+  Package* GetContainingPackage() const override { return GetRep().containingPackage; }
+  void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
+  // Written inside its package; read inside one, it lies in it.
+  Core::IModelElement* GetOwner() const override;
+  void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
+  // ITerminal: ends sit on the outline.
+  bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const override;
+  // A generalization end lies on the class.
+  void Attach(Core::Env& env, GeneralizationEnd* end) override;
 
   // IPointable
   bool IsNear(const zq::Point& point, std::int32_t tolerance) const override;
@@ -148,6 +166,8 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   std::int32_t PlaceCompartments(Core::Env& env, std::int32_t header);
   // Checks that the compartments read form one list and links "Next" and "FirstCompartment".
   void LinkReadCompartments(Core::Env& env);
+  // The ends lying on the class follow its changed outline (set: the move, or none).
+  void EndsFollow(Core::Env& env, Core::DeferredShiftSet* set);
 
   bool layoutPending_ = false;
   bool reading_ = false;  // between reading the attributes and the end of the document
