@@ -1,6 +1,7 @@
 #include "Editor/CmdHandlerDock.h"
 
 #include "elements/class/Class.h"
+#include "elements/class/Package.h"
 #include "elements/note/Note.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
@@ -18,6 +19,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
         task, ID_NEW_NOTE, [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr { return Note::Note::Create(env, p); }));
     // A class named "<name?>" with its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_CLASS, &Class::Class::CreateElement));
+    // A package named "<name?>" with its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_PACKAGE, &Class::Package::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

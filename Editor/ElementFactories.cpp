@@ -3,7 +3,11 @@
 #include "core/Transaction.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
 #include "elements/class/win/ClassViews.h"
+#include "elements/class/win/GeneralizationViews.h"
+#include "elements/class/win/PackageViews.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
@@ -34,6 +38,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::Class::Factory().ReportTo(registry);
     Class::Compartment::Factory().ReportTo(registry);
     Class::TemplateParameters::Factory().ReportTo(registry);
+    Class::ReportGeneralizationFactories(registry);
+    Class::ReportPackageFactories(registry);
     RegisterViewMakers();
 }
 
@@ -50,6 +56,8 @@ void RegisterViewMakers() {
         TextBlock::RegisterTextViews();
         Note::RegisterNoteViews();
         Class::RegisterClassViews();
+        Class::RegisterGeneralizationViews();
+        Class::RegisterPackageViews();
         return true;
     }();
     (void)registered;

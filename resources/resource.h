@@ -28,6 +28,7 @@
 #define IDR_MENU_NOTE           117     // a note: "New C&onnector" and the element menu
 #define IDR_MENU_DEPENDENCYSEGMENT 125  // a dependency segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_CLASS          114     // a class box and its compartments
+#define IDR_MENU_PACKAGE        115     // a package and its name tab
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -157,6 +158,9 @@
 #define ID_NEW_COMPARTMENT      40105
 #define ID_CLASS_ABSTRACT       40144
 #define ID_CLASS_TEMPLATE       40154
+#define ID_NEW_DEPENDENCY       40107   // "New &Dependency" of the menus of dependency parties
+#define ID_NEW_GENERALIZATION   40108   // "New &Generalization" of the class menu
+#define ID_PACKAGE_LARGE        40152   // "&Large" of the package menu
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

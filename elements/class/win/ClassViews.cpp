@@ -1,4 +1,5 @@
 #include "elements/class/win/ClassViews.h"
+#include "elements/class/win/GeneralizationViews.h"
 
 #include "resources/resource.h"
 #include "style/Clients.h"
@@ -96,6 +97,7 @@ void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandler
 void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList& list, Compartment* compartment) {
   list.Add(std::make_unique<ClassCmdHandler>(task, c));
   list.Add(std::make_unique<CreateCompartmentCmdHandler>(task, c, compartment));
+  list.Add(CreateGeneralizationCmdHandler(task));
 }
 
 ClassCmdHandler::ClassCmdHandler(View::IDefaultTask& task, Class& c) : ICmdHandler(task), class_(c) {
