@@ -200,12 +200,15 @@ TEST(PackageView, TwoClassesShareOneTriangleAndAPackageHoldsAClass) {
   ASSERT_TRUE(master->IsMasterEnd());
   EXPECT_EQ(master->GetTerminal(), shape);
   // The triangle: its tip on Shape's outline, its base 350 below it; the line stops at the base.
-  const zq::float8Point tip = master->GetPoint(), other = g->GetEnds().front()->GetPoint();
+  ASSERT_NE(master->GetSegment(), nullptr);
+  const zq::float8Point tip = master->GetPoint(), other = master->GetSegment()->OtherEnd(master)->GetPoint();
   const double len = std::hypot(other.x - tip.x, other.y - tip.y);
   const zq::float8Point dir{(other.x - tip.x) / len, (other.y - tip.y) / len}, normal{-dir.y, dir.x};
   const zq::float8Point base{tip.x + 350 * dir.x, tip.y + 350 * dir.y};
-  EXPECT_GT(w.DarkOnLine({base.x + 120 * normal.x, base.y + 120 * normal.y}, {base.x - 120 * normal.x, base.y - 120 * normal.y}), 3);
-  EXPECT_EQ(w.DarkOnLine({tip.x + 100 * dir.x, tip.y + 100 * dir.y}, {tip.x + 300 * dir.x, tip.y + 300 * dir.y}), 0);
+  EXPECT_GE(w.DarkOnLine({base.x + 120 * normal.x, base.y + 120 * normal.y}, {base.x - 120 * normal.x, base.y - 120 * normal.y}), 6);
+  EXPECT_EQ(w.DarkOnLine({tip.x + 200 * dir.x, tip.y + 200 * dir.y}, {tip.x + 320 * dir.x, tip.y + 320 * dir.y}), 0);
+  // Beyond the base the segment's line is drawn.
+  EXPECT_GE(w.DarkOnLine({tip.x + 500 * dir.x, tip.y + 500 * dir.y}, {tip.x + 900 * dir.x, tip.y + 900 * dir.y}), 10);
 
   // Square's generalization ends on that segment: still one generalization with one triangle.
   steps = w.Steps();
@@ -238,7 +241,7 @@ TEST(PackageView, TwoClassesShareOneTriangleAndAPackageHoldsAClass) {
   ASSERT_TRUE(p->IsLarge());
   const zq::Point t = p->GetTabSize();
   const zq::Point pos = p->GetPos();
-  EXPECT_GT(w.DarkOnLine({pos.x + 20.0, pos.y + t.y - 20.0}, {pos.x + t.x - 20.0, pos.y + t.y - 20.0}), 3);
+  EXPECT_GE(w.DarkOnLine({pos.x + 50.0, pos.y + double(t.y)}, {pos.x + t.x - 50.0, pos.y + double(t.y)}), 15);
   // The undo of that one gesture takes the class out and the tab away.
   w.Undo();
   EXPECT_FALSE(p->IsLarge());
