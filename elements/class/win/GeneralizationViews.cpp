@@ -24,8 +24,10 @@ zq::float8Point VGeneralizationEnd::DrawShape(ICanvas::Canvas& canvas, ICanvas::
 }
 
 std::unique_ptr<View::ICmdHandler> CreateGeneralizationCmdHandler(View::IDefaultTask& task) {
+  static const Core::Filter<Class> sources;
   static const Core::AttachFilter<GeneralizationEnd> targets;
   Connector::CreateConnectorTask::Params params;
+  params.sources = &sources;
   params.targets = &targets;
   return std::make_unique<Connector::CreateConnectorCmdHandler>(task, ID_NEW_GENERALIZATION,
                                                                 Generalization::PartFactory(), params);
