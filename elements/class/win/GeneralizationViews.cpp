@@ -1,5 +1,6 @@
 #include "elements/class/win/GeneralizationViews.h"
 
+#include "elements/class/Class.h"
 #include "resources/resource.h"
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
