@@ -1,6 +1,7 @@
 #include "Editor/CmdHandlerDock.h"
 
 #include "elements/class/Class.h"
+#include "elements/class/Package.h"
 #include "elements/note/Note.h"
 #include "elements/state/PseudoState.h"
 #include "elements/state/State.h"
@@ -27,6 +28,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_FINALSTATE, &State::FinalState::CreateElement));
     // A sequence object with its lifeline, its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_SEQOBJECT, &Sequence::SeqObject::CreateElement));
+    // A package named "<name?>" with its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_PACKAGE, &Class::Package::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

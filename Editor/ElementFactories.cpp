@@ -6,7 +6,11 @@
 #include "elements/class/Compartment.h"
 #include "elements/class/Qualifier.h"
 #include "elements/class/win/AssociationViews.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
 #include "elements/class/win/ClassViews.h"
+#include "elements/class/win/GeneralizationViews.h"
+#include "elements/class/win/PackageViews.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
@@ -45,6 +49,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Sequence::ReportSequenceFactories(registry);
     Class::ReportAssociationFactories(registry);
     Class::ReportQualifierFactory(registry);
+    Class::ReportGeneralizationFactories(registry);
+    Class::ReportPackageFactories(registry);
     RegisterViewMakers();
 }
 
@@ -64,6 +70,8 @@ void RegisterViewMakers() {
         State::RegisterStateViews();
         Sequence::RegisterSequenceViews();
         Class::RegisterAssociationViews();
+        Class::RegisterGeneralizationViews();
+        Class::RegisterPackageViews();
         return true;
     }();
     (void)registered;

@@ -28,6 +28,7 @@
 #define IDR_MENU_NOTE           117     // a note: "New C&onnector" and the element menu
 #define IDR_MENU_DEPENDENCYSEGMENT 125  // a dependency segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_CLASS          114     // a class box and its compartments
+#define IDR_MENU_PACKAGE        115     // a package and its name tab
 #define IDR_MENU_STATE          132     // a state and its compartment
 #define IDR_MENU_TRANSITIONSEGMENT 133  // a transition segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 #define IDR_MENU_INITIALSTATE   134     // an initial state: "New T&ransition" and the element menu
@@ -172,6 +173,7 @@
 #define ID_NEW_COMPARTMENT      40105
 #define ID_CLASS_ABSTRACT       40144
 #define ID_CLASS_TEMPLATE       40154
+#define ID_PACKAGE_LARGE        40152   // "&Large" of the package menu
 // States
 #define ID_NEW_TRANSITION       40132
 #define ID_NEW_VERTICALREGION   40135

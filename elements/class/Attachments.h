@@ -22,6 +22,8 @@ namespace Class {
 
 class AssocEnd;
 class Compartment;
+class GeneralizationEnd;
+class Package;
 class Qualifier;
 class TemplateParameters;
 
@@ -31,6 +33,8 @@ struct ClassRep {
   TextBlock::Text* text = nullptr;
   Compartment* firstCompartment = nullptr;
   Core::PtrCont<Dependency::DependencyEnd> dependencyEnds;  // not stored: rebuilt by the ends
+  Core::PtrCont<GeneralizationEnd> generalizationEnds;      // not stored: rebuilt by the ends
+  Package* containingPackage = nullptr;                     // not stored: the nesting gives it
   bool abstract = false;
   Core::PtrCont<Note::NoteConnectorEnd> noteEnds;  // not stored: rebuilt by the ends
   TemplateParameters* templateParameters = nullptr;
@@ -41,12 +45,14 @@ struct ClassRep {
   Core::PtrCont<Qualifier> qualifiers;  // not stored: rebuilt by the qualifiers
 };
 
-// The attach lists of a class: dependency ends, association ends, the far ends of note connectors
+// The attach lists of a class: dependency ends, association and generalization ends, the far ends of note connectors
 // and anchored texts.
 class ClassAttachments
     : public Dependency::IDependencyParty,
       public Core::IAttach<AssocEnd>,
       public Core::PartnerList<ClassRep, AssocEnd, &ClassRep::assocEnds>,
+      public Core::IAttach<GeneralizationEnd>,
+      public Core::PartnerList<ClassRep, GeneralizationEnd, &ClassRep::generalizationEnds>,
       public Core::PartnerList<ClassRep, Dependency::DependencyEnd, &ClassRep::dependencyEnds>,
       public Core::IAttach<Note::NoteConnectorEnd>,
       public Core::PartnerList<ClassRep, Note::NoteConnectorEnd, &ClassRep::noteEnds>,
@@ -57,12 +63,15 @@ class ClassAttachments
   void Attach(Core::Env& env, Dependency::DependencyEnd* end) override { end->SetTerminal(env, this); }
   // An association end attaches the same way.
   void Attach(Core::Env& env, AssocEnd* end) override;
+  // A generalization end attaches the same way.
+  void Attach(Core::Env& env, GeneralizationEnd* end) override;
   // A note connector's end attaches the same way.
   void Attach(Core::Env& env, Note::NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
   // A free text dropped on the class hangs on it.
   void Attach(Core::Env& env, Text::Anchor* anchor) override { AddAnchor(env, anchor); }
   using Core::IAttach<Dependency::DependencyEnd>::CanAttach;
   using Core::IAttach<AssocEnd>::CanAttach;
+  using Core::IAttach<GeneralizationEnd>::CanAttach;
   using Core::IAttach<Note::NoteConnectorEnd>::CanAttach;
   using Core::IAttach<Text::Anchor>::CanAttach;
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/Diagram.h"
+#include "core/DocumentReader.h"
 #include "core/Grid.h"
 #include "core/ModelElementSet.h"
 #include "core/PropertyKinds.h"
@@ -13,6 +14,8 @@
 #include "core/Weight.h"
 #include "elements/class/Association.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
 #include "elements/class/Qualifier.h"
 #include "style/Model.h"
 #include "style/Names.h"
@@ -55,6 +58,8 @@ void Class::RegisterProperties(Core::PropertyTable<ClassRep>& t) {
   RegisterRefProperty<>::Register(t, &ClassRep::text, L"Text");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::firstCompartment, L"FirstCompartment");
   RegisterRefContNonStoreProperty::Register(t, &ClassRep::dependencyEnds, L"DependencyEnds");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::generalizationEnds, L"GeneralizationEnds");
+  RegisterRefNonStoreProperty::Register(t, &ClassRep::containingPackage, L"ContainingPackage");
   RegisterBoolProperty::Register(t, &ClassRep::abstract, L"Abstract");
   RegisterRefContNonStoreProperty::Register(t, &ClassRep::noteEnds, L"NoteEnds");
   RegisterRefNonStoreProperty::Register(t, &ClassRep::templateParameters, L"TemplateParameters");
@@ -159,8 +164,10 @@ void Class::CompartmentsChanged(Core::Env& env) {
 }
 
 void Class::Finalize(Core::Env& env) {
-  if (IsDeleted() || !layoutPending_) return;
-  RelayoutCompartments(env);
+  if (IsDeleted()) return;
+  if (layoutPending_) RelayoutCompartments(env);
+  Core::ModelElementSet visited;
+  UpdateContainerOnce(env, visited);
 }
 
 // ---- layout
@@ -368,6 +375,24 @@ Core::ElementPtr Class::CreateChildElement(Core::Env& env, const std::wstring& n
   return IModelElement::CreateChildElement(env, nsUri, name);
 }
 
+void Class::SetContainingPackage(Core::Env& env, Package* package) {
+  Package* old = GetContainingPackage();
+  if (IsDeleted() || old == package) return;
+  SetField(env, &ClassRep::containingPackage, package);
+  if (old) old->RemovePart(env, *this);
+  if (package) package->AddPart(env, *this);
+}
+
+void Class::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
+  if (!IsDeleted()) SetContainingPackage(env, FindContainingPackage(env, GetRect(), this));
+}
+
+Core::IModelElement* Class::GetOwner() const { return GetRep().containingPackage; }
+
+void Class::EndRestore(Core::Env&, const Core::RestoreContext& context) {
+  if (auto* package = dynamic_cast<Package*>(context.enclosing)) const_cast<ClassRep&>(GetRep()).containingPackage = package;
+}
+
 bool Class::IsNear(const zq::Point& point, std::int32_t tolerance) const {
   if (GetRect().Inflated(tolerance).Contains(point)) return true;
   const TemplateParameters* box = GetTemplateParameters();
@@ -386,6 +411,7 @@ bool Class::GetBoundingRect(zq::Rect& out) const {
 
 Core::Weight Class::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
   Core::Weight w = Core::Weight::MakeArea(point, tolerance, GetRect());
+  if (const Package* package = GetContainingPackage()) w.AddBias(package->GetNestingWeight(point));
   w.PromoteIfSelected(view, *this);
   return w;
 }
@@ -420,9 +446,11 @@ void Class::Delete(Core::Env& env) {
     box->IModelElement::Delete(env);
     TextBlock::ITextOwner::DeleteWithText(box->GetText(), env);
   }
+  if (Package* package = GetContainingPackage()) package->RemovePart(env, *this);
 }
 
 bool Class::IsCompletelySelectedImp(const Core::ModelElementSet& set) {
+  if (Package* package = GetContainingPackage(); package && package->IsCompletelySelected(set)) return true;
   return set.Contains(this) || (GetTemplateParameters() && set.Contains(GetTemplateParameters()));
 }
 
@@ -466,6 +494,7 @@ void Class::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRe
 }
 
 void Class::OnRestored(Core::Env& env) {
+  if (Package* package = GetContainingPackage(); package && !IsDeleted()) package->AppendPartForReading(*this);
   reading_ = false;
   LinkReadCompartments(env);
   read_.clear();

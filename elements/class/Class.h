@@ -9,6 +9,7 @@
 #include "core/Factory.h"
 #include "core/Storable.h"
 #include "elements/class/Attachments.h"
+#include "elements/class/PackagePart.h"
 #include "elements/class/TemplateParameters.h"
 #include "elements/classobject/Terminal.h"
 #include "view/compartment/Compartment.h"
@@ -17,6 +18,7 @@ namespace Class {
 
 class Compartment;
 class AssocEnd;
+class GeneralizationEnd;
 class Qualifier;
 
 // A class document that cannot be read: its compartments do not form one list per class.
@@ -28,7 +30,7 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           ITemplateParametersOwner, ClassAttachments> {
+                                           ITemplateParametersOwner, ClassAttachments, IPackagePart> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
@@ -101,6 +103,14 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   void GetTextPlacement(Text::TextPlacement& placement, const zq::float8Point& point) const override;
   // Nested "Anchor" elements are the anchored texts.
   Core::ElementPtr CreateChildElement(Core::Env& env, const std::wstring& nsUri, const std::wstring& name) override;
+
+  // IPackagePart: the package around the class follows from the geometry.
+  void SetContainingPackage(Core::Env& env, Package* package) override;
+  Package* GetContainingPackage() const override { return GetRep().containingPackage; }
+  void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
+  // Written inside its package; read inside one, it lies in it.
+  Core::IModelElement* GetOwner() const override;
+  void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
 
   // IPointable
   bool IsNear(const zq::Point& point, std::int32_t tolerance) const override;

@@ -1,0 +1,106 @@
+#include "elements/class/win/PackageViews.h"
+
+#include "elements/note/win/Views.h"
+#include "resources/resource.h"
+#include "style/Clients.h"
+#include "view/CanvasOrder.h"
+#include "view/DefaultTask.h"
+
+namespace Class {
+
+namespace {
+constexpr unsigned kAllHandles = 255;
+constexpr unsigned kRiderHandles = 1 | 64;  // north and east
+
+ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+
+// The package's menu handlers: "&Large" and "New &Dependency" from the package.
+void AddPackageHandlers(Package& package, View::IDefaultTask& task, View::CmdHandlerList& list) {
+  list.Add(std::make_unique<PackageCmdHandler>(task, package));
+  list.Add(Note::CreateDependencyCmdHandler(task));
+}
+}  // namespace
+
+VPackage::VPackage(View::ICanvasView& view, Package& package)
+    : Core::IViewElement(view, package), VTextBox(view, package, kAllHandles), package_(package) {}
+
+TextBlock::Text* VPackage::GetTextModel() const {
+  if (PackageRider* rider = package_.GetRider()) return rider->GetText();
+  return package_.GetText();
+}
+
+void VPackage::UpdateShape() {
+  drawing_.Clear();
+  if (package_.IsDeleted()) return;
+  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+  const zq::Rect r = package_.GetRect();
+  const zq::Point t = package_.GetTabSize();
+  const double x = r.left, y = r.top;
+  drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  const Style::ElementStyleFill fill(package_);
+  if (fill.GetLineStyle()) {
+    const auto key = View::MakeAreaWeight(package_.GetSize() + t);
+    drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), key));
+    drawing_.Add(canvas.CreateFilledRect({x, y + t.y, x + t.x, y}, *fill.GetLineStyle(), key));
+  }
+  drawing_.Add(canvas.CreateLine({x, y + t.y}, {x, y}));
+  drawing_.Add(canvas.CreateLine({x, y + t.y}, {x + t.x, y + t.y}));
+  drawing_.Add(canvas.CreateLine({x + t.x, y + t.y}, {x + t.x, y}));
+  RedrawText(package_.GetText());
+  if (PackageRider* rider = package_.GetRider()) RedrawText(rider->GetText());
+  UpdateMarks();
+}
+
+void VPackage::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  AddPackageHandlers(package_, task, list);
+}
+
+VPackageRider::VPackageRider(View::ICanvasView& view, PackageRider& rider)
+    : Core::IViewElement(view, rider), VTextBox(view, rider, kRiderHandles), rider_(rider) {}
+
+void VPackageRider::UpdateShape() {
+  if (Package* p = rider_.GetPackage())
+    if (auto* v = dynamic_cast<View::SelectableViewElement*>(p->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+  RedrawText(rider_.GetText());
+  UpdateMarks();
+}
+
+void VPackageRider::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
+  if (Package* p = rider_.GetPackage()) AddPackageHandlers(*p, task, list);
+}
+
+PackageCmdHandler::PackageCmdHandler(View::IDefaultTask& task, Package& package) : ICmdHandler(task), package_(package) {
+  GetPlugs().Add(ID_PACKAGE_LARGE, this, &PackageCmdHandler::OnLarge);
+  UpdateCommands();
+}
+
+void PackageCmdHandler::UpdateCommands() {
+  GetPlugs().Enable(ID_PACKAGE_LARGE, IsReady() && !package_.IsDeleted());
+  GetPlugs().SetCheckState(ID_PACKAGE_LARGE, package_.IsLarge() ? 1 : 0);
+}
+
+void PackageCmdHandler::OnLarge(const Application::CommandMsg&) {
+  View::IDefaultTask& task = GetTask();
+  task.TakeSelectionSnapshot();
+  {
+    Core::Env env = task.MakeEnv();
+    package_.SetLarge(env, !package_.IsLarge());
+  }
+  task.CommitPending(false);
+  UpdateCommands();
+}
+
+void RegisterPackageViews() {
+  static const bool registered = [] {
+    View::ModelElement::AddViewMaker(
+        [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
+          if (auto* p = dynamic_cast<Package*>(&element)) return std::make_shared<VPackage>(view, *p);
+          if (auto* r = dynamic_cast<PackageRider*>(&element)) return std::make_shared<VPackageRider>(view, *r);
+          return nullptr;
+        });
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace Class
