@@ -3,7 +3,7 @@
 #include "core/Exceptions.h"
 #include "elements/class/Class.h"
 #include "elements/class/Qualifier.h"
-#include "elements/note/PartFactory.h"
+#include "view/connector/PartFactory.h"
 #include "style/Model.h"
 #include "style/Names.h"
 #include "view/connector/Functions.h"
@@ -12,9 +12,9 @@ namespace Class {
 
 namespace {
 // Plain ends everywhere; the first association of a document makes the class diagram's directories.
-class Fact : public Note::KindPartFactory<Assoc, AssocEnd, AssocJoin, AssocSegment> {
+class Fact : public Connector::KindPartFactory<Assoc, AssocEnd, AssocJoin, AssocSegment> {
  public:
-  Fact() : KindPartFactory(ClassObject::EndType::Direct, ClassObject::EndType::Direct) {}
+  Fact() : KindPartFactory(ClassObject::EndType::Direct, ClassObject::EndType::Direct, ClassObject::EndType::Direct) {}
   std::shared_ptr<Connector::IConnector> CreateConnector(Core::Env& env) override {
     Style::CreateKindDirectories(env, Style::Style::FindOrCreate(env), Style::StyledKind::Association);
     return KindPartFactory::CreateConnector(env);

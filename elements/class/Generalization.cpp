@@ -1,7 +1,7 @@
 #include "elements/class/Generalization.h"
 
 #include "elements/class/Class.h"
-#include "elements/note/PartFactory.h"
+#include "view/connector/PartFactory.h"
 #include "view/connector/Creation.h"
 
 namespace Class {
@@ -39,8 +39,8 @@ Core::FactoryImp<Generalization>& Generalization::Factory()
 
 Connector::IFactory& Generalization::PartFactory()
 {
-    static Note::KindPartFactory<Generalization, GeneralizationEnd, GeneralizationJoin, GeneralizationSegment> factory(
-        GeneralizationEndType::Plain, GeneralizationEndType::Master);
+    static Connector::KindPartFactory<Generalization, GeneralizationEnd, GeneralizationJoin, GeneralizationSegment> factory(
+        GeneralizationEndType::Plain, GeneralizationEndType::Master, GeneralizationEndType::Plain);
     return factory;
 }
 

@@ -1,7 +1,7 @@
 #include "elements/sequence/Message.h"
 
 #include "core/Exceptions.h"
-#include "elements/note/PartFactory.h"
+#include "view/connector/PartFactory.h"
 #include "core/StoredForms.h"
 #include "core/Transaction.h"
 #include "core/xml/Reader.h"
@@ -15,9 +15,9 @@ namespace {
 // The parts of a connector kind whose source and target ends are one class told apart by type;
 // the reader makes them by their part tags.
 template <class C, class End, class Join, class Segment>
-class PartFactory : public Note::KindPartFactory<C, End, Join, Segment> {
+class PartFactory : public Connector::KindPartFactory<C, End, Join, Segment> {
 public:
-    using Note::KindPartFactory<C, End, Join, Segment>::KindPartFactory;
+    using Connector::KindPartFactory<C, End, Join, Segment>::KindPartFactory;
     Core::ElementPtr CreateSourceEnd() override { return End::MakeForReading(false); }
     Core::ElementPtr CreateTargetEnd() override { return End::MakeForReading(true); }
     Core::ElementPtr CreateEnd() override { return nullptr; }
@@ -57,7 +57,7 @@ Core::FactoryImp<Message>& Message::Factory()
 Connector::IFactory& Message::PartFactory()
 {
     static Sequence::PartFactory<Message, MessageEnd, MessageJoin, MessageSegment> factory(
-        MessageEnd::kSource, MessageEnd::kSource + MessageArrowType::FilledSolid);
+        MessageEnd::kSource, MessageEnd::kSource + MessageArrowType::FilledSolid, MessageEnd::kSource);
     return factory;
 }
 
@@ -161,8 +161,8 @@ Core::FactoryImp<Return>& Return::Factory()
 
 Connector::IFactory& Return::PartFactory()
 {
-    static Sequence::PartFactory<Return, ReturnEnd, ReturnJoin, ReturnSegment> factory(ReturnEnd::kSource,
-                                                                                        ReturnEnd::kTarget);
+    static Sequence::PartFactory<Return, ReturnEnd, ReturnJoin, ReturnSegment> factory(
+        ReturnEnd::kSource, ReturnEnd::kTarget, ReturnEnd::kSource);
     return factory;
 }
 

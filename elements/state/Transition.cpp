@@ -1,6 +1,6 @@
 #include "elements/state/Transition.h"
 
-#include "elements/note/PartFactory.h"
+#include "view/connector/PartFactory.h"
 #include "elements/state/PseudoState.h"
 #include "elements/state/RegionSeparator.h"
 #include "elements/state/State.h"
@@ -14,8 +14,8 @@ Core::FactoryImp<Transition>& Transition::Factory() {
 }
 
 Connector::IFactory& Transition::PartFactory() {
-  static Note::KindPartFactory<Transition, TransitionEnd, TransitionJoin, TransitionSegment> factory(
-      TransitionEndType::Source, TransitionEndType::Target);
+  static Connector::KindPartFactory<Transition, TransitionEnd, TransitionJoin, TransitionSegment> factory(
+      TransitionEndType::Source, TransitionEndType::Target, TransitionEndType::Source);
   return factory;
 }
 
