@@ -99,6 +99,8 @@ void WriteDiagramEmf(const Core::Diagram& diagram, const std::wstring& path) {
 DebugCommands::DebugCommands(WindowImp& window) : window_(window), commands_(window.GetCommander()) {
     commands_.Add(ID_DEBUG_CANVASTEST, this, &DebugCommands::OnCanvasTest);
     commands_.Add(ID_DEBUG_CREATEEMF, this, &DebugCommands::OnCreateEmf);
+    commands_.Add(ID_DEBUG_TESTA6, this, &DebugCommands::OnCells);
+    commands_.Add(ID_DEBUG_TEST7, this, &DebugCommands::OnTree);
     // Diagnostics that have nothing to show in this program.
     for (UINT id : {ID_DEBUG_DUMPELEMENTS, ID_DEBUG_CHECKELEMENTS, ID_DEBUG_DUMPLIFETIME})
         commands_.Add(id, [](const Application::CommandMsg&) {});
@@ -122,6 +124,16 @@ void DebugCommands::OnCanvasTest(const Application::CommandMsg&) {
 
 void DebugCommands::OnCreateEmf(const Application::CommandMsg&) {
     Debug::WriteDiagramEmf(window_.GetDiagram().GetModel(), L"UMLdiagram.emf");
+}
+
+void DebugCommands::OnCells(const Application::CommandMsg&) {
+    ClientView* pane = window_.GetActiveView();
+    Debug::BuildAssociationCells(window_.GetDiagram().GetModel(), pane ? &pane->GetView() : nullptr);
+}
+
+void DebugCommands::OnTree(const Application::CommandMsg&) {
+    ClientView* pane = window_.GetActiveView();
+    Debug::BuildAssociationTree(window_.GetDiagram().GetModel(), pane ? &pane->GetView() : nullptr, {2000, -2000});
 }
 
 } // namespace Editor

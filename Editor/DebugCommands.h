@@ -1,15 +1,18 @@
 // The developer commands of a document window (the debug popup): a canvas test scene drawn on the
-// pane and into "canvasTest.emf" and "canvasTest.wmf", and the diagram written as "UMLdiagram.emf".
+// pane and into "canvasTest.emf" and "canvasTest.wmf", the diagram written as "UMLdiagram.emf",
+// and two association scenes built into the document.
 #pragma once
 
 #include "app/Commands.h"
+#include "core/foundation/Geometry.h"
 #include "drawing/Canvas.h"
 
 #include <string>
 
 namespace Core {
 class Diagram;
-}
+class IView;
+} // namespace Core
 
 namespace Editor {
 
@@ -22,6 +25,11 @@ ICanvas::Group DrawCanvasTest(ICanvas::Canvas& canvas);
 void WriteCanvasTestFiles(const std::wstring& emfPath, const std::wstring& wmfPath);
 // Writes the diagram as an enhanced metafile described as "Test".
 void WriteDiagramEmf(const Core::Diagram& diagram, const std::wstring& path);
+// Adds 100 cells, each one undo step: a class "Class c1" with an association looping on its right side.
+void BuildAssociationCells(Core::Diagram& diagram, Core::IView* view);
+// Adds, in one undo step, ten classes at the point joined by one association tree (ten ends, nine
+// joins, eighteen segments).
+void BuildAssociationTree(Core::Diagram& diagram, Core::IView* view, const zq::Point& at);
 } // namespace Debug
 
 // The debug commands of one window; the scene drawn on the pane stays until the next run.
@@ -37,6 +45,8 @@ public:
 private:
     void OnCanvasTest(const Application::CommandMsg& msg);
     void OnCreateEmf(const Application::CommandMsg& msg);
+    void OnCells(const Application::CommandMsg& msg);
+    void OnTree(const Application::CommandMsg& msg);
 
     WindowImp& window_;
     Application::WinCmdPlugSet commands_;

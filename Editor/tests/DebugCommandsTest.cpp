@@ -1,16 +1,28 @@
 // The debug commands of a document window: the canvas test writes its two metafiles and shows its
 // scene on the pane, the second run takes the scene away without writing; createEMF writes the
-// diagram; the diagnostics run without effect.
+// diagram; the diagnostics run without effect; the association scenes build classes and connectors.
 #include "Editor/DebugCommands.h"
 #include "Editor/Diagram.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/StyledTestBox.h"
+#include "elements/class/Association.h"
+#include "elements/class/Class.h"
 #include "resources/resource.h"
+
+#include <set>
 
 #include <cstdio>
 
 namespace {
+
+template <class T>
+std::vector<T*> Live(Core::Diagram& diagram) {
+    std::vector<T*> out;
+    for (const auto& e : diagram.Elements())
+        if (auto* t = dynamic_cast<T*>(e.get()); t != nullptr && !t->IsDeleted()) out.push_back(t);
+    return out;
+}
 
 std::string ReadFile(const std::wstring& path) {
     std::string text;
@@ -105,6 +117,62 @@ TEST_F(DebugCommandsFixture, CreateEmfWritesTheDiagramWithItsElements) {
     }
     Command(w, ID_DEBUG_CREATEEMF);
     EXPECT_GT(RecordCount(L"UMLdiagram.emf"), empty);
+}
+
+TEST_F(DebugCommandsFixture, TheCellsAreOneUndoStepEachAndASecondRunAddsAnotherHundred) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    auto& w = dynamic_cast<Editor::WindowImp&>(*doc->GetWindow(0));
+    Core::Diagram& model = doc->GetModel();
+
+    Command(w, ID_DEBUG_TESTA6);
+    ASSERT_EQ(Live<Class::Class>(model).size(), 100u);
+    for (Class::Assoc* a : Live<Class::Assoc>(model)) {
+        ASSERT_EQ(a->GetEndCount(), 2u);
+        EXPECT_EQ(a->GetJoinCount(), 2u);
+        EXPECT_EQ(a->GetSegmentCount(), 3u);
+        Core::IModelElement* c = a->GetEnds().at(0)->GetTerminal();
+        EXPECT_NE(dynamic_cast<Class::Class*>(c), nullptr);
+        EXPECT_EQ(a->GetEnds().at(1)->GetTerminal(), c) << "the loop starts and ends on its class";
+    }
+    EXPECT_EQ(Live<Class::Assoc>(model).size(), 100u);
+
+    Command(w, ID_EDIT_UNDO);
+    EXPECT_EQ(Live<Class::Class>(model).size(), 99u) << "one cell per undo step";
+    Command(w, ID_EDIT_REDO);
+    Command(w, ID_DEBUG_TESTA6);
+    EXPECT_EQ(Live<Class::Class>(model).size(), 200u);
+    EXPECT_EQ(Live<Class::Assoc>(model).size(), 200u);
+}
+
+TEST_F(DebugCommandsFixture, TheTreeJoinsTenClassesWithOneAssociationInOneUndoStep) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    auto& w = dynamic_cast<Editor::WindowImp&>(*doc->GetWindow(0));
+    Core::Diagram& model = doc->GetModel();
+
+    Command(w, ID_DEBUG_TEST7);
+    const std::vector<Class::Class*> classes = Live<Class::Class>(model);
+    ASSERT_EQ(classes.size(), 10u);
+    std::set<std::wstring> names;
+    for (Class::Class* c : classes) names.insert(c->GetName());
+    EXPECT_EQ(names.count(L"Header"), 1u);
+    EXPECT_EQ(names.count(L"Class 10"), 1u);
+    EXPECT_EQ(names.size(), 10u);
+
+    const std::vector<Class::Assoc*> trees = Live<Class::Assoc>(model);
+    ASSERT_EQ(trees.size(), 1u);
+    EXPECT_EQ(trees[0]->GetEndCount(), 10u);
+    EXPECT_EQ(trees[0]->GetJoinCount(), 9u);
+    EXPECT_EQ(trees[0]->GetSegmentCount(), 18u);
+    std::set<Core::IModelElement*> attached;
+    for (Connector::IEnd* e : trees[0]->GetEnds()) attached.insert(e->GetTerminal());
+    EXPECT_EQ(attached.size(), 10u) << "one end on each class";
+    EXPECT_EQ(attached.count(nullptr), 0u);
+
+    Command(w, ID_EDIT_UNDO);
+    EXPECT_TRUE(Live<Class::Class>(model).empty());
+    EXPECT_TRUE(Live<Class::Assoc>(model).empty());
 }
 
 } // namespace

@@ -74,6 +74,11 @@ class ClassAttachments
   using Core::IAttach<GeneralizationEnd>::CanAttach;
   using Core::IAttach<Note::NoteConnectorEnd>::CanAttach;
   using Core::IAttach<Text::Anchor>::CanAttach;
+  using Core::IAttach<Dependency::DependencyEnd>::TryAttach;
+  using Core::IAttach<AssocEnd>::TryAttach;
+  using Core::IAttach<GeneralizationEnd>::TryAttach;
+  using Core::IAttach<Note::NoteConnectorEnd>::TryAttach;
+  using Core::IAttach<Text::Anchor>::TryAttach;
 
   // Every attached connector end, kind by kind in list order.
   void ForEachEnd(const std::function<void(Connector::IEnd&)>& visit) const;
