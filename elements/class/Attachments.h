@@ -80,6 +80,8 @@ class ClassAttachments
   using Core::IAttach<Note::NoteConnectorEnd>::TryAttach;
   using Core::IAttach<Text::Anchor>::TryAttach;
 
+  // The generalization ends on the class, in order.
+  const Core::PtrCont<GeneralizationEnd>& GetGeneralizationEnds() const { return GetRep().generalizationEnds; }
   // Every attached connector end, kind by kind in list order.
   void ForEachEnd(const std::function<void(Connector::IEnd&)>& visit) const;
   // The ends and anchored texts follow a change of the outline (set: the move it belongs to, or none).

@@ -45,7 +45,7 @@ TEST_F(Generalizations, StoredFormNamesBothClassesAndReadsBack) {
   const auto read = Ends(*All<Class::Generalization>(loaded)[0]);
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read[1]->GetClass()->GetName(), L"Shape");
-  EXPECT_TRUE(read[1]->GetClass()->Contains(read[1]));
+  EXPECT_TRUE(read[1]->GetClass()->GetGeneralizationEnds().front() == read[1]);
   EXPECT_EQ(Save(loaded), text);
 }
 
@@ -131,19 +131,19 @@ TEST_F(Generalizations, LosingTheMasterEndDeletesTheGeneralizationInTheSameChang
   Step([&](Core::Env& env) { shape->Delete(env); });
   EXPECT_TRUE(g->IsDeleted());
   EXPECT_TRUE(All<Class::Generalization>(diagram).empty());
-  EXPECT_TRUE(circle->GetPartners().empty());
+  EXPECT_TRUE(circle->GetGeneralizationEnds().empty());
   Undo();
   ASSERT_FALSE(g->IsDeleted());
   EXPECT_EQ(g->GetEndCount(), 2u);
-  EXPECT_EQ(circle->GetPartners().size(), 1u);
-  EXPECT_EQ(shape->GetPartners().size(), 1u);
+  EXPECT_EQ(circle->GetGeneralizationEnds().size(), 1u);
+  EXPECT_EQ(shape->GetGeneralizationEnds().size(), 1u);
   ExpectSound();
   // A merged tree whose triangle class goes loses every branch at once.
   Connector::ISegment* segment = g->GetSegmentList().front();
   Step([&](Core::Env& env) { Class::Generalization::AddBranch(env, *square, *segment); });
   Step([&](Core::Env& env) { shape->Delete(env); });
   EXPECT_TRUE(All<Class::Generalization>(diagram).empty());
-  EXPECT_TRUE(square->GetPartners().empty());
+  EXPECT_TRUE(square->GetGeneralizationEnds().empty());
 }
 
 TEST_F(Generalizations, EndsFollowTheirClass) {
