@@ -29,7 +29,7 @@ private:
 
 void RunStep(Core::Diagram& diagram, Core::IView* view, std::function<void(Core::Env&)> run) {
     Step step(std::move(run));
-    View::RunTransactionFrame(step, {&Core::DefaultGrid::Instance(), view, &diagram});
+    View::RunTransactionFrame(step, {&View::DefaultGrid::Instance(), view, &diagram});
 }
 
 Class::Class& NewClass(Core::Env& env, const zq::Point& at, const std::wstring& name) {

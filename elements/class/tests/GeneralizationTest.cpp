@@ -45,7 +45,7 @@ TEST_F(Generalizations, StoredFormNamesBothClassesAndReadsBack) {
   const auto read = Ends(*All<Class::Generalization>(loaded)[0]);
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read[1]->GetClass()->GetName(), L"Shape");
-  EXPECT_TRUE(read[1]->GetClass()->GetGeneralizationEnds().front() == read[1]);
+  EXPECT_TRUE(read[1]->GetClass()->GetGeneralizationEnds() == Core::PtrCont<Class::GeneralizationEnd>{read[1]});
   EXPECT_EQ(Save(loaded), text);
 }
 
