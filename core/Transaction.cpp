@@ -2,6 +2,7 @@
 
 #include "core/Diagram.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -126,8 +127,9 @@ void Transaction::AddFollowUpJob(std::shared_ptr<IFollowUpJob> job)
 void Transaction::RunElementQueue(Env& env)
 {
     std::size_t processed = 0;
+    const std::size_t limit = std::max(kFinalizeLimit, 2 * diagram_.GetElementCount());
     while (!queue_.empty()) {
-        if (processed == kFinalizeLimit) throw Exceptions::FinalizeOverflow();
+        if (processed == limit) throw Exceptions::FinalizeOverflow();
         ElementPtr element = queue_.front();  // stays queued while it runs, so it does not queue itself again
         element->Finalize(env);
         queue_.pop_front();

@@ -52,7 +52,8 @@ public:
 // Abort (and destruction while open, and a failing Close) rolls everything back.
 class Transaction {
 public:
-    // Elements processed by one run of the element follow-up queue before it gives up.
+    // Elements processed by one run of the element follow-up queue before it gives up; a diagram
+    // of more elements may process each of them twice (reading a large document queues them all).
     static constexpr std::size_t kFinalizeLimit = 99999;
     // Follow-up jobs allowed per close beyond the diagram's element count.
     static constexpr std::size_t kJobAllowance = 10000;

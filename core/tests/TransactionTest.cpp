@@ -212,6 +212,16 @@ TEST_F(Txn, FinalizeRunsUpToTheLimit)
     EXPECT_EQ(pp.runs, Transaction::kFinalizeLimit - 1);  // the box took one of the runs
 }
 
+TEST_F(Txn, ADiagramOfMoreElementsThanTheLimitIsMadeInOneTransaction)
+{
+    // A large document is read in one transaction that queues every element it makes.
+    Transaction t(diagram);
+    Env env(t);
+    for (std::size_t i = 0; i <= Transaction::kFinalizeLimit; ++i) Box::Factory().CreateTyped(env);
+    EXPECT_NO_THROW(env.Close());
+    EXPECT_EQ(diagram.GetElementCount(), Transaction::kFinalizeLimit + 1);
+}
+
 TEST_F(Txn, FinalizeOverflowBeyondTheLimitRollsBack)
 {
     auto keep = AddBox({10, 10});
