@@ -2,6 +2,8 @@
 // qualifiers as single undo steps, and the checks every test of associations shares.
 #pragma once
 
+#include "elements/class/tests/ClassScene.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,25 +25,7 @@
 
 namespace AssocTest {
 
-inline const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Class::Compartment::Factory());
-    r.Register(Class::TemplateParameters::Factory());
-    Class::ReportAssociationFactories(r);
-    Class::ReportQualifierFactory(r);
-    Dependency::ReportDependencyFactories(r);
-    Note::ReportNoteFactories(r);
-    r.Register(Text::FreeText::Factory());
-    r.Register(Text::Anchor::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
+using ClassTest::Registry;
 
 inline std::string Doc(const std::string& body) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"

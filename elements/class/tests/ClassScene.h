@@ -1,5 +1,5 @@
-// What the class tests share: the factories of classes and of what attaches to them, and a
-// document written as text.
+// What the class tests share: the factories of every class diagram kind and of what attaches to
+// them, and a document written as text.
 #pragma once
 
 #include <sstream>
@@ -7,8 +7,12 @@
 
 #include "core/Diagram.h"
 #include "core/Registries.h"
+#include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
+#include "elements/class/Qualifier.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "style/Model.h"
@@ -22,6 +26,10 @@ inline const Core::FactoryRegistry& Registry() {
     r.Register(Class::Class::Factory());
     r.Register(Class::Compartment::Factory());
     r.Register(Class::TemplateParameters::Factory());
+    Class::ReportAssociationFactories(r);
+    Class::ReportQualifierFactory(r);
+    Class::ReportGeneralizationFactories(r);
+    Class::ReportPackageFactories(r);
     Dependency::ReportDependencyFactories(r);
     Note::ReportNoteFactories(r);
     r.Register(Text::FreeText::Factory());

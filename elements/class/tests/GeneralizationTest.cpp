@@ -151,8 +151,8 @@ TEST_F(Generalizations, EndsFollowTheirClass) {
   GeneralizationEnd* plain = Ends(*g)[0];
   const zq::float8Point before = plain->GetPosition();
   Move(*circle, 500, -300);
-  EXPECT_EQ(plain->GetPosition().x, before.x + 500);
-  EXPECT_EQ(plain->GetPosition().y, before.y - 300);
+  EXPECT_NEAR(plain->GetPosition().x, before.x + 500, 1e-6);
+  EXPECT_NEAR(plain->GetPosition().y, before.y - 300, 1e-6);
   ExpectSound();
 }
 

@@ -10,6 +10,7 @@
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
+#include "elements/class/tests/ClassScene.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
 #include "elements/class/Generalization.h"
@@ -21,30 +22,6 @@
 #include "view/connector/Creation.h"
 
 namespace ClassTest {
-
-inline const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Class::Compartment::Factory());
-    r.Register(Class::TemplateParameters::Factory());
-    r.Register(Class::Generalization::Factory());
-    r.Register(Class::Package::Factory());
-    r.Register(Class::PackageRider::Factory());
-    r.Register(Dependency::Dependency::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
-
-inline std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
-}
 
 // The document with every run of line breaks and indentation made one blank.
 inline std::string Flat(const std::string& text) {
