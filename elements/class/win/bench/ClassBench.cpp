@@ -62,8 +62,8 @@ std::string Document(bool associations) {
           << "\"><Text>+f(): void</Text></Compartment></Class>\n";
     }
   if (associations) {
-    // Class ids are 1, 4, 7, ... in row order.
-    auto classId = [](int row, int col) { return 1 + 3 * (row * 100 + col); };
+    // Class ids are 2, 5, 8, ... in row order (the style is 1).
+    auto classId = [](int row, int col) { return 2 + 3 * (row * 100 + col); };
     for (int row = 0; row < 100; ++row)
       for (int col = 0; col < 99; ++col)
         WriteAssociation(out, id, col * 3000, -row * 2000, classId(row, col), classId(row, col + 1), false);
