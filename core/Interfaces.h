@@ -125,6 +125,20 @@ private:
     GraphUtil::Outline new_;
 };
 
+// A terminal that moved without changing its shape: every attached point moves by the same vector.
+class MoveReshapeInfo : public ITerminalReshapeInfo {
+public:
+    // The terminal's reference point went from one place to the other.
+    MoveReshapeInfo(ITerminal* terminal, const zq::Point& from, const zq::Point& to)
+        : terminal_(terminal), dx_(double(to.x) - from.x), dy_(double(to.y) - from.y) {}
+    zq::float8Point MapPoint(const zq::float8Point& p) const override { return {p.x + dx_, p.y + dy_}; }
+    ITerminal* GetTerminal() const override { return terminal_; }
+
+private:
+    ITerminal* terminal_;
+    double dx_, dy_;
+};
+
 // A connector end attached to a terminal: what the terminal tells it.
 class IAttachment : public virtual IModelElement {
 public:

@@ -27,6 +27,10 @@ struct DoubleRect {
     friend bool operator==(const DoubleRect&, const DoubleRect&) = default;
 };
 
+// A model rectangle or point as the canvas takes it.
+inline DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+inline zq::float8Point ToDouble(const zq::Point& p) { return p; }
+
 // A pen description: width in 0.01 mm (0 = one device pixel) and a colour that is either a
 // system colour index or an RGB value (red | green << 8 | blue << 16).
 struct LineStyle {

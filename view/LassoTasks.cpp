@@ -5,10 +5,7 @@
 namespace View {
 
 namespace {
-ICanvas::DoubleRect ToDouble(const zq::Rect& r)
-{
-    return ICanvas::DoubleRect{double(r.left), double(r.top), double(r.right), double(r.bottom)};
-}
+using ICanvas::ToDouble;
 } // namespace
 
 // ---- LassoTask

@@ -32,18 +32,17 @@ class ReshapeMap : public Core::ITerminalReshapeInfo {
  public:
   ReshapeMap(Core::ITerminal* terminal, const zq::Rect& before, const zq::Rect& now)
       : box_(terminal, before, now),
-        moved_(before.Width() == now.Width() && before.Height() == now.Height()),
-        dx_(double(now.left) - before.left),
-        dy_(double(now.top) - before.top) {}
+        move_(terminal, before.TopLeft(), now.TopLeft()),
+        moved_(before.Width() == now.Width() && before.Height() == now.Height()) {}
   zq::float8Point MapPoint(const zq::float8Point& p) const override {
-    return moved_ ? zq::float8Point(p.x + dx_, p.y + dy_) : box_.MapPoint(p);
+    return moved_ ? move_.MapPoint(p) : box_.MapPoint(p);
   }
   Core::ITerminal* GetTerminal() const override { return box_.GetTerminal(); }
 
  private:
   Core::BoxReshapeInfo box_;
+  Core::MoveReshapeInfo move_;
   bool moved_;
-  double dx_, dy_;
 };
 }  // namespace
 

@@ -40,20 +40,6 @@ class ITransitionParty : public virtual Core::ITerminal, public Core::IAttach<Tr
   void Attach(Core::Env& env, TransitionEnd* end) override;
 };
 
-// What a terminal that moved without changing its shape hands to its attached ends: every point
-// moves by the same vector.
-class MoveReshapeInfo : public Core::ITerminalReshapeInfo {
- public:
-  MoveReshapeInfo(Core::ITerminal* terminal, const zq::Point& from, const zq::Point& to)
-      : terminal_(terminal), dx_(double(to.x) - from.x), dy_(double(to.y) - from.y) {}
-  zq::float8Point MapPoint(const zq::float8Point& p) const override { return {p.x + dx_, p.y + dy_}; }
-  Core::ITerminal* GetTerminal() const override { return terminal_; }
-
- private:
-  Core::ITerminal* terminal_;
-  double dx_, dy_;
-};
-
 // The innermost state without a compartment that encloses the rectangle, by hit weight at its
 // top-left corner; with strict set a state whose rectangle the given one contains is no candidate.
 // The element itself is never a candidate.

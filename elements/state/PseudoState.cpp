@@ -62,7 +62,7 @@ void PseudoState<Derived>::ShiftImpl(Core::Env& env, Core::IModelElement*, const
   if (pos == this->GetPos()) return;
   this->SetPos(env, pos);
   if (noFollow) return;
-  const MoveReshapeInfo info(this, this->GetOldPos(), this->GetPos());
+  const Core::MoveReshapeInfo info(this, this->GetOldPos(), this->GetPos());
   for (TransitionEnd* e : Core::PtrCont<TransitionEnd>(this->GetRep().transitionEnds)) e->OnTerminalReshaped(env, info, &set);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(this->GetRep().noteEnds))
     e->OnTerminalReshaped(env, info, &set);

@@ -44,8 +44,6 @@ class LineReshapeInfo : public Core::ITerminalReshapeInfo {
   const RegionSeparator& s_;
 };
 
-zq::float8Point ToDouble(const zq::Point& p) { return {double(p.x), double(p.y)}; }
-
 }  // namespace
 
 Core::FactoryImp<RegionSeparator>& RegionSeparator::Factory() {
@@ -118,7 +116,7 @@ void RegionSeparator::DoFollowUpJob(Core::Env& env) {
 void RegionSeparator::FollowState(Core::Env& env, const Core::ITerminalReshapeInfo& info) {
   if (IsDeleted() || !GetState()) return;
   const zq::Rect r = GetState()->GetRect();
-  zq::Point start = zq::RoundPoint(info.MapPoint(ToDouble(GetStart(true))));
+  zq::Point start = zq::RoundPoint(info.MapPoint(zq::float8Point(GetStart(true))));
   // The start stays on the state's top (vertical) or left (horizontal) border, inside the other two.
   start = IsVertical() ? zq::Point(ClampAcross(r, true, start.x), r.top) : zq::Point(r.left, ClampAcross(r, false, start.y));
   const zq::Point old = GetStart(true);
@@ -138,7 +136,7 @@ Text::FreeText* RegionSeparator::GetOrCreateText(Core::Env& env) {
   // With several texts the first is edited: a further one would pile up on the same place.
   if (!GetAnchors().empty())
     if (Text::FreeText* first = GetAnchors().front()->GetFreeText()) return first;
-  return Text::CreateAnchoredText(env, *this, ToDouble(GetStart()), L"").get();
+  return Text::CreateAnchoredText(env, *this, zq::float8Point(GetStart()), L"").get();
 }
 
 Core::IModelElement* RegionSeparator::GetOwner() const { return GetState(); }
@@ -154,7 +152,7 @@ std::wstring RegionSeparator::GetName() const {
 }
 
 bool RegionSeparator::IsNear(const zq::Point& point, std::int32_t tolerance) const {
-  return GraphUtil::IsNearSegment(ToDouble(point), ToDouble(GetStart()), ToDouble(GetEnd()), tolerance);
+  return GraphUtil::IsNearSegment(zq::float8Point(point), zq::float8Point(GetStart()), zq::float8Point(GetEnd()), tolerance);
 }
 
 bool RegionSeparator::GetBoundingRect(zq::Rect& out) const {
@@ -163,13 +161,13 @@ bool RegionSeparator::GetBoundingRect(zq::Rect& out) const {
 }
 
 Core::Weight RegionSeparator::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
-  Core::Weight w = Core::Weight::MakeLine(point, tolerance, ToDouble(GetStart()), ToDouble(GetEnd()));
+  Core::Weight w = Core::Weight::MakeLine(point, tolerance, zq::float8Point(GetStart()), zq::float8Point(GetEnd()));
   w.PromoteIfSelected(view, *this);
   return w;
 }
 
 bool RegionSeparator::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool) const {
-  const zq::float8Point a = ToDouble(GetStart()), b = ToDouble(GetEnd());
+  const zq::float8Point a = zq::float8Point(GetStart()), b = zq::float8Point(GetEnd());
   out.valid = true;
   out.point = GraphUtil::ClosestPointOnSegment(a, b, point);
   out.normal = IsVertical() ? zq::float8Vector{point.x < a.x ? -1.0 : 1.0, 0} : zq::float8Vector{0, point.y < a.y ? -1.0 : 1.0};
@@ -179,7 +177,7 @@ bool RegionSeparator::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::f
 }
 
 void RegionSeparator::GetTextPlacement(Text::TextPlacement& placement, const zq::float8Point&) const {
-  const zq::float8Point a = ToDouble(GetStart());
+  const zq::float8Point a = zq::float8Point(GetStart());
   placement.anchorPoint = a;
   placement.textPoint = {a.x + 200, a.y - 200};
   placement.origin = Text::OriginTopLeft;

@@ -278,7 +278,7 @@ void State::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVec
   for (Core::IContainable* c : Core::PtrCont<Core::IContainable>(GetContainables())) c->Shift(env, this, shift, set, false);
   for (RegionSeparator* s : Core::PtrCont<RegionSeparator>(GetRegions())) s->Shift(env, this, shift, set, false);
   if (Compartment* c = GetCompartment()) c->Shift(env, this, shift, set, false);
-  const MoveReshapeInfo info(this, this->GetOldPos(), this->GetPos());
+  const Core::MoveReshapeInfo info(this, this->GetOldPos(), this->GetPos());
   for (TransitionEnd* e : Core::PtrCont<TransitionEnd>(GetRep().transitionEnds)) e->OnTerminalReshaped(env, info, &set);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetRep().noteEnds))
     e->OnTerminalReshaped(env, info, &set);

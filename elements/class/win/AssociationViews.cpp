@@ -20,7 +20,7 @@ int constantMode = 0;  // qualifiers resize freely
 // The diamond's length and width, and the arrow head's.
 constexpr double kDiamondLength = 600, kDiamondWidth = 300, kArrowLength = 700, kArrowWidth = 260;
 
-ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+using ICanvas::ToDouble;
 
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
   if (auto* e = dynamic_cast<AssocEnd*>(&element)) return std::make_shared<VAssocEnd>(view, *e);
@@ -163,14 +163,12 @@ void VQualifier::UpdateMarks() {
 namespace {
 // The drag of a qualifier on its own: it keeps to the border of the class near the pointer, marks
 // that class's corners, and belongs to it at the drop.
-zq::float8Point ToFloat(const zq::Point& p) { return {double(p.x), double(p.y)}; }
-
 class QualifierDrag : public View::IMoveController {
  public:
   QualifierDrag(View::ViewContext& context, const Core::DeferredShiftSet& set, Qualifier& qualifier)
       : canvas_(context.canvas), controller_(*context.diagram, set, qualifier) {}
   void Restrict(const zq::Point& grab, zq::Point& point) override {
-    point = zq::RoundPoint(controller_.Restrict(ToFloat(grab), ToFloat(point)));
+    point = zq::RoundPoint(controller_.Restrict(ToDouble(grab), ToDouble(point)));
     DrawCornerMarks();
   }
   void Finish(Core::Env& env) override {
@@ -184,7 +182,7 @@ class QualifierDrag : public View::IMoveController {
     const Class* candidate = controller_.GetCandidate();
     if (candidate == nullptr || canvas_ == nullptr) return;
     for (const auto& [from, to] : ClassObject::CornerMarks(candidate->GetRect()))
-      feedback_.Add(canvas_->CreateDashedLine(ToFloat(from), ToFloat(to), 0));
+      feedback_.Add(canvas_->CreateDashedLine(ToDouble(from), ToDouble(to), 0));
   }
 
   ICanvas::Canvas* canvas_;

@@ -19,7 +19,7 @@ namespace {
 
 constexpr unsigned kAllHandles = 255;
 
-ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+using ICanvas::ToDouble;
 
 }  // namespace
 

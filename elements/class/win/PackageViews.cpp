@@ -12,7 +12,7 @@ namespace {
 constexpr unsigned kAllHandles = 255;
 constexpr unsigned kRiderHandles = 1 | 64;  // north and east
 
-ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+using ICanvas::ToDouble;
 
 // The package's menu handlers: "&Large" and "New &Dependency" from the package.
 void AddPackageHandlers(Package& package, View::IDefaultTask& task, View::CmdHandlerList& list) {

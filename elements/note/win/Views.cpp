@@ -12,7 +12,7 @@ namespace Note {
 namespace {
 int constantMode = 0;  // notes resize freely
 
-ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+using ICanvas::ToDouble;
 
 // A dependency's target end draws the open arrow head; the line stops at its tip.
 class VDependencyEnd : public Connector::VEnd {

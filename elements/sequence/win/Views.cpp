@@ -13,8 +13,7 @@
 namespace Sequence {
 
 namespace {
-ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
-zq::float8Point ToDouble(const zq::Point& p) { return {double(p.x), double(p.y)}; }
+using ICanvas::ToDouble;
 
 // The arrow kind of the canvas for a message's arrow type: filled triangle, open, half arrow.
 int ArrowKind(int32_t arrowType)

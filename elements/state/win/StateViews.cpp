@@ -16,7 +16,7 @@ namespace {
 constexpr unsigned kAllHandles = 255;
 constexpr double kCorner = 2.0 * State::kCornerRadius;  // the corner ellipse's width and height
 
-ICanvas::DoubleRect ToDouble(const zq::Rect& r) { return {double(r.left), double(r.top), double(r.right), double(r.bottom)}; }
+using ICanvas::ToDouble;
 
 zq::Rect InitialRect(const Core::IModelElement& e) { return dynamic_cast<const InitialState&>(e).GetRect(); }
 zq::Rect FinalRect(const Core::IModelElement& e) { return dynamic_cast<const FinalState&>(e).GetRect(); }
