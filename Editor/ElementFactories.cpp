@@ -1,10 +1,12 @@
 #include "Editor/ElementFactories.h"
 
 #include "core/Transaction.h"
+#include "elements/class/AssocClassConnector.h"
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
 #include "elements/class/Qualifier.h"
+#include "elements/class/win/AssocClassViews.h"
 #include "elements/class/win/AssociationViews.h"
 #include "elements/class/Generalization.h"
 #include "elements/class/Package.h"
@@ -50,6 +52,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::ReportAssociationFactories(registry);
     Class::ReportQualifierFactory(registry);
     Class::ReportGeneralizationFactories(registry);
+    Class::ReportAssocClassConnectorFactories(registry);
     Class::ReportPackageFactories(registry);
     RegisterViewMakers();
 }
@@ -71,6 +74,7 @@ void RegisterViewMakers() {
         Sequence::RegisterSequenceViews();
         Class::RegisterAssociationViews();
         Class::RegisterGeneralizationViews();
+        Class::RegisterAssocClassConnectorViews();
         Class::RegisterPackageViews();
         return true;
     }();

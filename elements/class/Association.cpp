@@ -1,6 +1,7 @@
 #include "elements/class/Association.h"
 
 #include "core/Exceptions.h"
+#include "elements/class/AssocClassConnector.h"
 #include "elements/class/Class.h"
 #include "elements/class/Qualifier.h"
 #include "view/connector/PartFactory.h"
@@ -208,6 +209,8 @@ void AssocSegment::CreateDirectories(Core::Env& env, Style::Style* style) {
 bool AssocSegment::CanAttach(AssocEnd* end) const { return OfAnotherAssoc(end, *this); }
 
 void AssocSegment::Attach(Core::Env& env, AssocEnd* end) { Connector::Functions::MergeEndIntoSegment(env, *end, *this); }
+
+void AssocSegment::Attach(Core::Env& env, AssocClassConnectorEnd* end) { end->SetTerminal(env, this); }
 
 // ---- joins
 

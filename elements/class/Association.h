@@ -18,6 +18,7 @@ namespace Class {
 class Class;
 class Qualifier;
 class AssocEnd;
+class AssocClassConnectorEnd;
 
 using AssocEndType = ClassObject::EndType::T;
 
@@ -109,10 +110,12 @@ class AssocEnd : public Connector::EndImp<AssocEnd>,
 // an end of another association dropped on it branches this one there.
 class AssocSegment : public Text::SegmentImp<AssocSegment, Note::NoteConnectorEnd>,
                      public Connector::AlsoAttached<AssocSegment, Dependency::DependencyEnd>,
+                     public Connector::AlsoAttached<AssocSegment, AssocClassConnectorEnd>,
                      public Style::IStyleClient,
                      public Dependency::IDependencyParty,
                      public Core::IAttach<Note::NoteConnectorEnd>,
                      public Core::IAttach<AssocEnd>,
+                     public Core::IAttach<AssocClassConnectorEnd>,
                      public Core::IAttach<Text::Anchor> {
  public:
   // The factory, registered under "AssocSegment".
@@ -134,7 +137,10 @@ class AssocSegment : public Text::SegmentImp<AssocSegment, Note::NoteConnectorEn
   bool CanAttach(AssocEnd* end) const override;
   void Attach(Core::Env& env, AssocEnd* end) override;
   void Attach(Core::Env& env, Text::Anchor* anchor) override { AddAnchor(env, anchor); }
+  // An association class connector's end lies on the segment (every such end is accepted).
+  void Attach(Core::Env& env, AssocClassConnectorEnd* end) override;
   using Core::IAttach<Note::NoteConnectorEnd>::CanAttach;
+  using Core::IAttach<AssocClassConnectorEnd>::CanAttach;
   using Core::IAttach<Text::Anchor>::CanAttach;
   using Core::IAttach<Dependency::DependencyEnd>::CanAttach;
   using Text::SegmentImp<AssocSegment, Note::NoteConnectorEnd>::AddPartner;
@@ -145,6 +151,10 @@ class AssocSegment : public Text::SegmentImp<AssocSegment, Note::NoteConnectorEn
   using Connector::AlsoAttached<AssocSegment, Dependency::DependencyEnd>::RemovePartner;
   using Connector::AlsoAttached<AssocSegment, Dependency::DependencyEnd>::Contains;
   using Connector::AlsoAttached<AssocSegment, Dependency::DependencyEnd>::AppendPartner;
+  using Connector::AlsoAttached<AssocSegment, AssocClassConnectorEnd>::AddPartner;
+  using Connector::AlsoAttached<AssocSegment, AssocClassConnectorEnd>::RemovePartner;
+  using Connector::AlsoAttached<AssocSegment, AssocClassConnectorEnd>::Contains;
+  using Connector::AlsoAttached<AssocSegment, AssocClassConnectorEnd>::AppendPartner;
   using Text::SegmentImp<AssocSegment, Note::NoteConnectorEnd>::GetTerminalOutline;
 };
 

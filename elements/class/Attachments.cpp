@@ -1,5 +1,6 @@
 #include "elements/class/Attachments.h"
 
+#include "elements/class/AssocClassConnector.h"
 #include "elements/class/Association.h"
 #include "elements/class/Generalization.h"
 
@@ -9,11 +10,16 @@ void ClassAttachments::Attach(Core::Env& env, AssocEnd* end) { end->SetTerminal(
 
 void ClassAttachments::Attach(Core::Env& env, GeneralizationEnd* end) { end->SetTerminal(env, this); }
 
+void ClassAttachments::Attach(Core::Env& env, AssocClassConnectorSourceEnd* end) { end->SetTerminal(env, this); }
+
 void ClassAttachments::ForEachEnd(const std::function<void(Connector::IEnd&)>& visit) const {
   // Copies: a visit may change the lists.
   for (Dependency::DependencyEnd* e : Core::PtrCont<Dependency::DependencyEnd>(GetRep().dependencyEnds)) visit(*e);
   for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetRep().assocEnds)) visit(*e);
   for (GeneralizationEnd* e : Core::PtrCont<GeneralizationEnd>(GetRep().generalizationEnds)) visit(*e);
+  for (AssocClassConnectorSourceEnd* e :
+       Core::PtrCont<AssocClassConnectorSourceEnd>(GetRep().assocClassConnectorSourceEnds))
+    visit(*e);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetRep().noteEnds)) visit(*e);
 }
 

@@ -20,6 +20,7 @@ class Text;
 
 namespace Class {
 
+class AssocClassConnectorSourceEnd;
 class AssocEnd;
 class Compartment;
 class GeneralizationEnd;
@@ -43,16 +44,19 @@ struct ClassRep {
   std::wstring elementStyle;
   Core::PtrCont<AssocEnd> assocEnds;    // not stored: rebuilt by the ends
   Core::PtrCont<Qualifier> qualifiers;  // not stored: rebuilt by the qualifiers
+  Core::PtrCont<AssocClassConnectorSourceEnd> assocClassConnectorSourceEnds;  // not stored: rebuilt by the ends
 };
 
-// The attach lists of a class: dependency ends, association and generalization ends, the far ends of note connectors
-// and anchored texts.
+// The attach lists of a class: dependency ends, association, generalization and association class
+// connector ends, the far ends of note connectors and anchored texts.
 class ClassAttachments
     : public Dependency::IDependencyParty,
       public Core::IAttach<AssocEnd>,
       public Core::PartnerList<ClassRep, AssocEnd, &ClassRep::assocEnds>,
       public Core::IAttach<GeneralizationEnd>,
       public Core::PartnerList<ClassRep, GeneralizationEnd, &ClassRep::generalizationEnds>,
+      public Core::IAttach<AssocClassConnectorSourceEnd>,
+      public Core::PartnerList<ClassRep, AssocClassConnectorSourceEnd, &ClassRep::assocClassConnectorSourceEnds>,
       public Core::PartnerList<ClassRep, Dependency::DependencyEnd, &ClassRep::dependencyEnds>,
       public Core::IAttach<Note::NoteConnectorEnd>,
       public Core::PartnerList<ClassRep, Note::NoteConnectorEnd, &ClassRep::noteEnds>,
@@ -65,6 +69,8 @@ class ClassAttachments
   void Attach(Core::Env& env, AssocEnd* end) override;
   // A generalization end attaches the same way.
   void Attach(Core::Env& env, GeneralizationEnd* end) override;
+  // An association class connector's source end attaches the same way.
+  void Attach(Core::Env& env, AssocClassConnectorSourceEnd* end) override;
   // A note connector's end attaches the same way.
   void Attach(Core::Env& env, Note::NoteConnectorEnd* end) override { end->SetTerminal(env, this); }
   // A free text dropped on the class hangs on it.
@@ -72,11 +78,13 @@ class ClassAttachments
   using Core::IAttach<Dependency::DependencyEnd>::CanAttach;
   using Core::IAttach<AssocEnd>::CanAttach;
   using Core::IAttach<GeneralizationEnd>::CanAttach;
+  using Core::IAttach<AssocClassConnectorSourceEnd>::CanAttach;
   using Core::IAttach<Note::NoteConnectorEnd>::CanAttach;
   using Core::IAttach<Text::Anchor>::CanAttach;
   using Core::IAttach<Dependency::DependencyEnd>::TryAttach;
   using Core::IAttach<AssocEnd>::TryAttach;
   using Core::IAttach<GeneralizationEnd>::TryAttach;
+  using Core::IAttach<AssocClassConnectorSourceEnd>::TryAttach;
   using Core::IAttach<Note::NoteConnectorEnd>::TryAttach;
   using Core::IAttach<Text::Anchor>::TryAttach;
 

@@ -12,6 +12,7 @@
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
+#include "elements/class/AssocClassConnector.h"
 #include "elements/class/Association.h"
 #include "elements/class/Compartment.h"
 #include "elements/class/Generalization.h"
@@ -68,6 +69,8 @@ void Class::RegisterProperties(Core::PropertyTable<ClassRep>& t) {
                                                     xml::kSchema13);
   RegisterRefContNonStoreProperty::Register(t, &ClassRep::assocEnds, L"AssocEnds");
   RegisterRefContNonStoreProperty::Register(t, &ClassRep::qualifiers, L"Qualifiers");
+  RegisterRefContNonStoreProperty::Register(t, &ClassRep::assocClassConnectorSourceEnds,
+                                            L"AssocClassConnectorSourceEnds");
 }
 
 std::shared_ptr<Class> Class::Create(Core::Env& env, const zq::Point& at) {

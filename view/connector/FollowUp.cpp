@@ -162,7 +162,7 @@ void InsertBend(Core::Env& env, IEnd& end, const zq::float8Point& at)
     IFactory& f = end.GetPartFactory();
     std::shared_ptr<IJoin> j = f.CreateJoinAt(env, at);
     std::shared_ptr<ISegment> rest = f.CreateNewSegment(env);
-    std::shared_ptr<IEnd> moved = f.CreateEndAt(env, end.GetPosition());
+    std::shared_ptr<IEnd> moved = end.CreateFurtherEnd(env, end.GetPosition());
     moved->TakeOverTerminal(env, end);
     s->Reconnect(env, &end, j.get());
     j->SetSegment(env, s);
@@ -192,6 +192,10 @@ void IEnd::Finalize(Core::Env& env)
     if (IConnector* c = GetConnector()) c->Finalize(env);
     if (IsDeleted()) return;
     Queue(env, *this);
+    // An end moved along its line may now run over the other segments at the far join: that join
+    // cleans up as well, as it would when the document is read again.
+    if (ISegment* s = GetSegment())
+        if (auto* j = dynamic_cast<IJoin*>(s->OtherEnd(this)); j != nullptr && !j->IsDeleted()) Queue(env, *j);
 }
 
 void IJoin::DoFollowUpJob(Core::Env& env)

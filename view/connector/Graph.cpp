@@ -146,6 +146,11 @@ void IEnd::TakeOverTerminal(Core::Env& env, IEnd& other)
     SetEndType(env, other.GetEndType());
 }
 
+std::shared_ptr<IEnd> IEnd::CreateFurtherEnd(Core::Env& env, const zq::float8Point& point)
+{
+    return GetPartFactory().CreateEndAt(env, point);
+}
+
 void IEnd::DetachFromTerminal(Core::Env& env, Core::IModelElement*, bool deleteEnd)
 {
     if (IsDeleted()) return;

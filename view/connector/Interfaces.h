@@ -129,6 +129,9 @@ public:
     void SetTerminal(Core::Env& env, Core::IModelElement* terminal);
     // Joins the other end's connector and takes its terminal and end type (kinds take more along).
     virtual void TakeOverTerminal(Core::Env& env, IEnd& other);
+    // A new end of the same kind at the point, inserted into the change (kinds with more than one
+    // end class make one of their own class).
+    virtual std::shared_ptr<IEnd> CreateFurtherEnd(Core::Env& env, const zq::float8Point& point);
     // The terminal goes away or gives the end up: with deleteEnd the end deletes itself, else it is free.
     void DetachFromTerminal(Core::Env& env, Core::IModelElement* terminal, bool deleteEnd);
     // Deletes the end; unless skipped, leaves the terminal and connector and deletes its segment.
@@ -312,7 +315,7 @@ protected:
 class ILinearConnector : public IConnector {
 public:
     // The first end of the chain, or none.
-    IEnd* GetFirstEnd() const;
+    virtual IEnd* GetFirstEnd() const;
     std::string CheckGraph() const override;
 
 protected:

@@ -14,7 +14,9 @@
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
+#include "elements/class/AssocClassConnector.h"
 #include "elements/class/Association.h"
+#include "elements/class/Generalization.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
 #include "elements/class/Qualifier.h"
@@ -82,12 +84,21 @@ struct Scene : ::testing::Test {
       if (auto* t = dynamic_cast<T*>(e.get()); t != nullptr && !e->IsDeleted()) out.push_back(t);
     return out;
   }
+  // Whether an end of kind E (other kinds pass) is listed by its terminal's list of such ends.
+  template <class E>
+  static bool Listed(Connector::IEnd* end, Core::IModelElement* terminal) {
+    auto* e = dynamic_cast<E*>(end);
+    auto* list = dynamic_cast<Core::IPartner<E>*>(terminal);
+    return e == nullptr || (list != nullptr && list->Contains(e));
+  }
   // Every live connector's graph holds and every attached end is listed by its terminal.
   std::string CheckConnectors() const {
     for (const auto& e : diagram.Elements()) {
       auto* c = dynamic_cast<Connector::IConnector*>(e.get());
       if (c == nullptr || c->IsDeleted()) continue;
       if (std::string broken = c->CheckGraph(); !broken.empty()) return broken;
+      if (dynamic_cast<Class::Generalization*>(c) != nullptr && Class::CountOtherMasterEnds(c, nullptr) != 1)
+        return "a generalization without exactly one master end";
       for (Connector::IEnd* end : c->GetEnds()) {
         Core::IModelElement* t = end->GetTerminal();
         if (t == nullptr) continue;
@@ -99,10 +110,9 @@ struct Scene : ::testing::Test {
                                 q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
           if (std::abs(p.x - q.x) + std::abs(p.y - q.y) > 1) return "an end is off the segment it lies on";
         }
-        if (auto* a = dynamic_cast<Class::AssocEnd*>(end)) {
-          auto* p = dynamic_cast<Core::IPartner<Class::AssocEnd>*>(t);
-          if (p == nullptr || !p->Contains(a)) return "an association end is not listed by its terminal";
-        }
+        if (!Listed<Class::AssocEnd>(end, t) || !Listed<Class::AssocClassConnectorSourceEnd>(end, t) ||
+            !Listed<Class::AssocClassConnectorEnd>(end, t) || !Listed<Class::GeneralizationEnd>(end, t))
+          return "an end is not listed by its terminal";
       }
     }
     for (Class::Qualifier* q : Live<Class::Qualifier>())

@@ -7,6 +7,7 @@
 
 #include "core/Diagram.h"
 #include "core/Registries.h"
+#include "elements/class/AssocClassConnector.h"
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
@@ -29,6 +30,7 @@ inline const Core::FactoryRegistry& Registry() {
     Class::ReportAssociationFactories(r);
     Class::ReportQualifierFactory(r);
     Class::ReportGeneralizationFactories(r);
+    Class::ReportAssocClassConnectorFactories(r);
     Class::ReportPackageFactories(r);
     Dependency::ReportDependencyFactories(r);
     Note::ReportNoteFactories(r);

@@ -205,3 +205,26 @@ TEST_F(Qualifiers, ADraggedQualifierKeepsToTheBorderOfTheClassNearThePointerAndJ
   EXPECT_EQ(241u, q->ComputeHandleMask());
   EXPECT_EQ("", CheckConnectors());
 }
+
+TEST_F(Qualifiers, AnEndPushedPastABranchAlongItsLineLeavesNoOverlapForTheReaderToClean) {
+  // From the right edge to a bend with a branch, which turns down again 100 further right.
+  Assoc* assoc = Path<Assoc>({{9000, 4000}, {9300, 4000}, {9300, 1000}}, c, nullptr);
+  AssocEnd* end = EndOf(*assoc, 0);
+  Connector::IJoin* bend = assoc->GetJoins().front();
+  Path<Assoc>({{9400, 1000}, {9400, 4000}, {9300, 4000}}, nullptr, bend);
+  ASSERT_EQ(bend->GetSegmentCount(), 3u);
+  // The qualifier moves the end along its line beyond the branch.
+  AtEnd(*end);
+  ASSERT_GT(end->GetPosition().x, 9400);
+  const std::string text = Save();
+  Core::Diagram copy(Registry(), nullptr);
+  copy.LoadXML(text);
+  std::ostringstream again;
+  copy.SaveXML(again);
+  EXPECT_EQ(again.str(), text);
+  // The end's segment now starts at the branch's bend, not at the first bend under the branch.
+  ASSERT_NE(end->GetSegment(), nullptr);
+  for (Connector::ISegmentEnd* e : end->GetSegment()->GetEndList())
+    if (e != end) EXPECT_EQ(e->GetPoint(), zq::float8Point(9400, 4000));
+  EXPECT_EQ(CheckConnectors(), "");
+}

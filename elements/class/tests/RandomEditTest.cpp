@@ -1,7 +1,11 @@
-// Seeded random editing of class diagrams: classes, qualifiers, associations and dependencies are
-// made, moved, resized, merged, deleted, undone and redone; after every step each connector must
+// Seeded random editing of class diagrams: classes, packages, qualifiers, associations,
+// generalizations, association class connectors and dependencies are made, moved, resized, merged,
+// deleted, undone and redone; after every step each connector must
 // hold its graph and the diagram must read back as it was written. A failure names its seed.
 // QUORVEL_RANDOM_SEQUENCES sets the number of sequences (the default keeps the test run short).
+#include "elements/class/AssocClassConnector.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
 #include "elements/class/tests/AssocScene.h"
 
 #include <cstdlib>
@@ -20,7 +24,7 @@ class Editor : public Scene {
 
   // One random edit; answers a short description.
   std::string Step() {
-    switch (Pick(12)) {
+    switch (Pick(16)) {
       case 0: case 1: return AddClass();
       case 2: case 3: return AddAssoc();
       case 4: return AddDependency();
@@ -30,7 +34,11 @@ class Editor : public Scene {
       case 8: return MergeFreeEnd();
       case 9: return DeleteSomething();
       case 10: Undo(); return "undo";
-      default: Redo(); return "redo";
+      case 11: Redo(); return "redo";
+      case 12: return AddGeneralization();
+      case 13: return AddPackage();
+      case 14: return AddAssocClass();
+      default: return MovePackage();
     }
   }
   // Empty when the diagram is sound and reads back as written.
@@ -119,9 +127,46 @@ class Editor : public Scene {
     Change([&](Core::Env& env) { Class::Qualifier::CreateAtEnd(env, *end); });
     return "qualifier";
   }
+  // From one class to another, or a new branch onto a generalization's segment.
+  std::string AddGeneralization() {
+    Class::Class* special = Any<Class::Class>();
+    if (special == nullptr) return "no generalization";
+    if (Class::GeneralizationSegment* s = Pick(2) ? Any<Class::GeneralizationSegment>() : nullptr) {
+      Change([&](Core::Env& env) { Class::Generalization::AddBranch(env, *special, *s); });
+      return "generalization branch";
+    }
+    Class::Class* general = Any<Class::Class>();
+    if (general == nullptr || general == special) return "no generalization";
+    Change([&](Core::Env& env) { Class::Generalization::Create(env, *special, *general); });
+    return "generalization";
+  }
+  // A package somewhere, often over classes (which join it when they next move).
+  std::string AddPackage() {
+    const zq::Point at(Pick(40) * 500 - 10000, Pick(40) * 500 - 10000);
+    const int w = 2000 + Pick(20) * 500, h = 1000 + Pick(20) * 500;
+    Change([&](Core::Env& env) {
+      auto p = Class::Package::Create(env, at);
+      p->SetRect(env, zq::Rect::FromPosSize(at, w, h));
+    });
+    return "package";
+  }
+  std::string AddAssocClass() {
+    Class::Class* c = Any<Class::Class>();
+    Class::AssocSegment* s = Any<Class::AssocSegment>();
+    if (c == nullptr || s == nullptr) return "no association class";
+    Change([&](Core::Env& env) { Class::AssocClassConnector::Create(env, *c, *s); });
+    return "association class";
+  }
+  std::string MovePackage() {
+    Class::Package* p = Any<Class::Package>();
+    return p == nullptr ? "no package move" : MoveElement(*p);
+  }
   std::string MoveClass() {
     Class::Class* c = Any<Class::Class>();
-    if (c == nullptr) return "no move";
+    return c == nullptr ? "no move" : MoveElement(*c);
+  }
+  std::string MoveElement(Core::IModelElement& e) {
+    Core::IModelElement* c = &e;
     const double dx = Grid(21) - 1000, dy = Grid(21) - 1000;
     Change([&](Core::Env& env) {
       Core::ModelElementSet set;
@@ -170,10 +215,14 @@ class Editor : public Scene {
   }
   std::string DeleteSomething() {
     Core::IDeletable* victim = nullptr;
-    switch (Pick(4)) {
+    switch (Pick(8)) {
       case 0: victim = Any<Class::Class>(); break;
       case 1: victim = Any<Class::AssocSegment>(); break;
       case 2: victim = Any<Class::Qualifier>(); break;
+      case 3: victim = Any<Class::GeneralizationSegment>(); break;
+      case 4: victim = Any<Class::Package>(); break;
+      case 5: victim = Any<Class::AssocClassConnectorSegment>(); break;
+      case 6: victim = Any<Class::Assoc>(); break;
       default: victim = Any<Dependency::DependencySegment>(); break;
     }
     if (victim == nullptr) return "no deletion";

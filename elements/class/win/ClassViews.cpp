@@ -1,5 +1,6 @@
 #include "elements/class/win/ClassViews.h"
 #include "elements/class/win/CompartmentDrag.h"
+#include "elements/class/win/AssocClassViews.h"
 #include "elements/class/win/GeneralizationViews.h"
 
 #include "elements/class/win/AssociationViews.h"
@@ -117,6 +118,7 @@ void CreateCmdHandlers(Class& c, View::IDefaultTask& task, View::CmdHandlerList&
   list.Add(Note::CreateDependencyCmdHandler(task));
   list.Add(std::make_unique<::Text::CreateAnchoredTextCmdHandler>(task, ID_NEW_ANCHOREDTEXT, c, L"{<?>}"));
   list.Add(CreateGeneralizationCmdHandler(task));
+  list.Add(CreateAssocClassConnectorCmdHandler(task));
 }
 
 ClassCmdHandler::ClassCmdHandler(View::IDefaultTask& task, Class& c) : ICmdHandler(task), class_(c) {

@@ -26,18 +26,6 @@ public:
     }
 };
 
-// Dependencies and note connectors are drawn as dashed lines.
-class VDashedSegment : public Connector::VSegment {
-public:
-    VDashedSegment(View::ICanvasView& view, Connector::ISegment& segment)
-        : Core::IViewElement(view, segment), VSegment(view, segment) {}
-
-protected:
-    ICanvas::Element CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q) override {
-        return canvas.CreateDashedLine(p, q, 0);
-    }
-};
-
 // A dependency segment also offers "New Te&xt" (menu 125).
 class VDependencySegment : public VDashedSegment {
 public:

@@ -17,6 +17,18 @@ inline constexpr UINT kNewConnectorCommand = 40111;  // "New C&onnector" of a no
 inline constexpr UINT kNewTextCommand = 40116;       // "New Te&xt" of a dependency segment's menu (125)
 inline constexpr UINT kNewDependencyCommand = 40107; // "New &Dependency" of the menus of dependency parties
 
+// The segment of dependencies, note connectors and association class connectors: a dashed line.
+class VDashedSegment : public Connector::VSegment {
+public:
+    VDashedSegment(View::ICanvasView& view, Connector::ISegment& segment)
+        : Core::IViewElement(view, segment), VSegment(view, segment) {}
+
+protected:
+    ICanvas::Element CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q) override {
+        return canvas.CreateDashedLine(p, q, 0);
+    }
+};
+
 // The view of a note: its outline with the folded corner over the fill of its element style, its
 // handles while selected; while a change moves or resizes it, a dashed rectangle shows the new
 // bounds over the drawing as it was. Typing or a double click edits its text, which its text's own

@@ -9,6 +9,7 @@
 
 #include "core/DefaultGrid.h"
 #include "elements/class/tests/AssocScene.h"
+#include "elements/class/win/AssocClassViews.h"
 #include "elements/class/win/AssociationViews.h"
 #include "elements/class/win/ClassViews.h"
 #include "elements/note/win/Views.h"
@@ -26,6 +27,7 @@ struct Installed {
     Note::RegisterNoteViews();
     Class::RegisterClassViews();
     Class::RegisterAssociationViews();
+    Class::RegisterAssocClassConnectorViews();
   }
 };
 
@@ -180,6 +182,89 @@ TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneSte
   EXPECT_EQ(b, atB->GetTerminal());
   w.Undo();
   EXPECT_TRUE(atB->GetAnchors().empty());
+}
+
+// Dark pixels of the client column at the model x, between the model heights (exclusive of the ends).
+int DarkColumn(const ViewTest::ViewWindow& w, double x, double y0, double y1) {
+  const POINT a = w.At(zq::RoundPoint({x, y0})), b = w.At(zq::RoundPoint({x, y1}));
+  HDC dc = GetDC(w.hwnd);
+  int dark = 0;
+  for (int y = std::min(a.y, b.y) + 1; y < std::max(a.y, b.y); ++y) {
+    const COLORREF k = GetPixel(dc, a.x, y);
+    if (k != CLR_INVALID && GetRValue(k) + GetGValue(k) + GetBValue(k) < 300) ++dark;
+  }
+  ReleaseDC(w.hwnd, dc);
+  return dark;
+}
+
+TEST_F(AssocWindow, AnAssociationClassConnectorDrawnFromTheMenuIsDashedAndOneUndoStep) {
+  Class::Class *person = nullptr, *company = nullptr, *employment = nullptr;
+  Class::Assoc* assoc = nullptr;
+  Change([&](Core::Env& env) {
+    person = Class::Class::Create(env, {1000, 5000}).get();
+    company = Class::Class::Create(env, {9000, 5000}).get();
+    employment = Class::Class::Create(env, {5000, 2500}).get();
+    const zq::Rect rp = person->GetRect(), rc = company->GetRect();
+    const double y = rp.top - 500;
+    assoc = dynamic_cast<Class::Assoc*>(Connector::BuildPathConnector(
+        env, Class::Assoc::PartFactory(), {{{double(rp.right), y}, false}, {{double(rc.left), y}, false}}, person,
+        company, nullptr));
+  });
+  ASSERT_NE(nullptr, assoc);
+  const zq::Rect re = employment->GetRect();
+  const double lineY = person->GetRect().top - 500;
+  // Straight up from the top of Employment to the association, as the pixels give both points.
+  const zq::Point start = w.Logical(w.At({(re.left + re.right) / 2, re.top - 100}));
+  const zq::Point release = w.Logical(w.At({start.x, int(lineY)}));
+  ASSERT_EQ(start.x, release.x);
+  const double x = start.x;
+  const double low = re.top + 200, high = lineY - 200;
+  w.view->ProcessUpdates();
+  EXPECT_EQ(0, DarkColumn(w, x, low, high));
+
+  std::size_t steps = Steps();
+  ASSERT_TRUE(Menu(*employment, ID_NEW_ASSOCCLASSCONNECTOR, start));
+  Click(release);
+  ASSERT_FALSE(w.Task().IsBusy());
+  EXPECT_EQ(steps + 1, Steps());
+  std::vector<Class::AssocClassConnector*> live;
+  for (const auto& e : diagram.Elements())
+    if (auto* c = dynamic_cast<Class::AssocClassConnector*>(e.get()); c != nullptr && !c->IsDeleted()) live.push_back(c);
+  ASSERT_EQ(1u, live.size());
+  Class::AssocClassConnector* c = live.front();
+  EXPECT_EQ("", c->CheckGraph());
+  auto* source = dynamic_cast<Class::AssocClassConnectorSourceEnd*>(c->GetFirstEnd());
+  ASSERT_NE(nullptr, source);
+  EXPECT_EQ(employment, source->GetClass());
+  Class::AssocClassConnectorEnd* onAssoc = nullptr;
+  for (Connector::IEnd* e : c->GetEnds())
+    if (auto* f = dynamic_cast<Class::AssocClassConnectorEnd*>(e)) onAssoc = f;
+  ASSERT_NE(nullptr, onAssoc);
+  EXPECT_EQ(assoc->GetSegmentList().front(), onAssoc->GetAssocSegment());
+
+  // Dashed: the column along the line is partly dark, partly light.
+  DarkAround({x, low});
+  const int dark = DarkColumn(w, x, low, high);
+  const POINT a = w.At(zq::RoundPoint({x, low})), b = w.At(zq::RoundPoint({x, high}));
+  const int length = std::abs(a.y - b.y) - 1;
+  EXPECT_GT(dark, length / 4) << dark << " of " << length;
+  EXPECT_LT(dark, length * 9 / 10) << dark << " of " << length;
+
+  // Saved, reopened, the same document; undo takes the whole connector in one step.
+  const std::string xml = Saved(diagram);
+  Core::Diagram reopened(AssocTest::Registry(), nullptr);
+  reopened.LoadXML(xml);
+  EXPECT_EQ(xml, Saved(reopened));
+  EXPECT_NE(std::string::npos, xml.find("<AssocClassConnector")) << xml;
+  w.Undo();
+  EXPECT_TRUE(c->IsDeleted());
+  EXPECT_TRUE(onAssoc->GetAssocSegment() == nullptr || onAssoc->IsDeleted());
+  DarkAround({x, low});
+  EXPECT_EQ(0, DarkColumn(w, x, low, high));
+  w.Redo();
+  EXPECT_FALSE(c->IsDeleted());
+  DarkAround({x, low});
+  EXPECT_EQ(dark, DarkColumn(w, x, low, high));
 }
 
 }  // namespace

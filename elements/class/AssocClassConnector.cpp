@@ -1,0 +1,190 @@
+#include "elements/class/AssocClassConnector.h"
+
+#include "core/Exceptions.h"
+#include "elements/class/Association.h"
+#include "elements/class/Class.h"
+#include "view/connector/Creation.h"
+#include "view/connector/PartFactory.h"
+
+namespace Class {
+
+namespace {
+// Source ends at the start of a path and as plain further ends; the end on the association only
+// where a path ends (or where an end of that kind is made again).
+class Fact : public Connector::KindPartFactory<AssocClassConnector, AssocClassConnectorEnd, AssocClassConnectorJoin,
+                                               AssocClassConnectorSegment> {
+ public:
+  Fact() : KindPartFactory(0, 0, 0) {}
+  std::shared_ptr<Connector::IEnd> CreateSourceEndAt(Core::Env& env, const zq::float8Point& p) override {
+    auto e = std::make_shared<AssocClassConnectorSourceEnd>();
+    e->SetInitialPosition(p);
+    env.Insert(e);
+    return e;
+  }
+  std::shared_ptr<Connector::IEnd> CreateEndAt(Core::Env& env, const zq::float8Point& p) override {
+    return CreateSourceEndAt(env, p);
+  }
+  Core::ElementPtr CreateSourceEnd() override { return std::make_shared<AssocClassConnectorSourceEnd>(); }
+};
+
+// The end record: "Group", "Segment", "Pos" and the terminal under its attribute name.
+void RegisterEndFields(Core::PropertyTable<Connector::EndRep>& t, const wchar_t* terminal) {
+  using namespace Core;
+  using Connector::EndRep;
+  RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
+  RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
+  RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
+  RegisterRefProperty<>::Register(t, &EndRep::party, terminal);
+}
+
+// The reattach rule of both ends: an element of the kind the end takes (T), not the end itself,
+// not a part of its own connector.
+template <class T, class End>
+bool MayLieOn(const End& end, const Core::IModelElement* element) {
+  if (element == nullptr || element == &end || element->IsDeleted() || dynamic_cast<const T*>(element) == nullptr)
+    return false;
+  if (!end.Connector::EndImp<End>::AcceptsTerminal(element)) return false;
+  auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
+  return part == nullptr || part->GetConnector() != end.GetConnector();
+}
+
+// Sets the terminal field when the element is of the kind the end takes, or clears it.
+template <class T, class End>
+void SetTerminalOfKind(End& end, Core::Env& env, Core::IModelElement* terminal) {
+  if (end.IsDeleted() || (terminal != nullptr && dynamic_cast<T*>(terminal) == nullptr)) return;
+  end.Connector::EndImp<End>::SetTerminalImp(env, terminal);
+}
+
+// A stored terminal of another kind is a type mismatch.
+template <class T>
+void CheckStoredTerminal(const Connector::EndRep& rep, const xml::IAttributes& attributes) {
+  if (rep.party != nullptr && dynamic_cast<T*>(rep.party) == nullptr)
+    throw Core::Exceptions::TypeMismatchOfRestoredObject(attributes.GetLine());
+}
+}  // namespace
+
+// ---- the connector
+
+Core::FactoryImp<AssocClassConnector>& AssocClassConnector::Factory() {
+  static Core::FactoryImp<AssocClassConnector> factory(Core::SchemaNamespace10(), L"AssocClassConnector");
+  return factory;
+}
+
+Connector::IFactory& AssocClassConnector::PartFactory() {
+  static Fact factory;
+  return factory;
+}
+
+AssocClassConnector* AssocClassConnector::Create(Core::Env& env, Class& c, AssocSegment& segment) {
+  Connector::ISegmentEnd *a, *b;
+  if (!segment.GetEnds(a, b)) return nullptr;
+  const zq::float8Point pa = a->GetPoint(), pb = b->GetPoint();
+  const zq::float8Point middle{(pa.x + pb.x) / 2, (pa.y + pb.y) / 2};
+  const zq::Rect r = c.GetRect();
+  // From the middle of the class's side that faces the segment's middle.
+  const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+  const double dx = middle.x - cx, dy = middle.y - cy;
+  zq::float8Point from{cx, dy > 0 ? double(std::max(r.top, r.bottom)) : double(std::min(r.top, r.bottom))};
+  if (std::abs(dx) * std::abs(r.Height()) > std::abs(dy) * std::abs(r.Width()))
+    from = {dx > 0 ? double(std::max(r.left, r.right)) : double(std::min(r.left, r.right)), cy};
+  Connector::IConnector* made =
+      Connector::BuildPathConnector(env, PartFactory(), {{from, false}, {middle, false}}, &c, &segment, nullptr);
+  return dynamic_cast<AssocClassConnector*>(made);
+}
+
+Connector::IEnd* AssocClassConnector::GetFirstEnd() const {
+  for (Connector::IEnd* e : GetEnds())
+    if (!e->IsDeleted() && dynamic_cast<AssocClassConnectorSourceEnd*>(e) != nullptr) return e;
+  return ILinearConnector::GetFirstEnd();
+}
+
+std::string AssocClassConnector::CheckGraph() const {
+  std::string broken = ILinearConnector::CheckGraph();
+  if (!broken.empty() || GetEndCount() == 0) return broken;
+  int sources = 0;
+  for (Connector::IEnd* e : GetEnds())
+    if (dynamic_cast<AssocClassConnectorSourceEnd*>(e) != nullptr) ++sources;
+  return sources == 1 ? std::string() : "an association class connector must have exactly one source end";
+}
+
+// ---- the source end
+
+Core::FactoryImp<AssocClassConnectorSourceEnd>& AssocClassConnectorSourceEnd::Factory() {
+  static Core::FactoryImp<AssocClassConnectorSourceEnd> factory(Core::SchemaNamespace10(),
+                                                                L"AssocClassConnectorSourceEnd");
+  return factory;
+}
+
+void AssocClassConnectorSourceEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) {
+  RegisterEndFields(t, L"Class");
+}
+
+Class* AssocClassConnectorSourceEnd::GetClass() const { return dynamic_cast<Class*>(GetTerminal()); }
+
+void AssocClassConnectorSourceEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
+  SetTerminalOfKind<Class>(*this, env, terminal);
+}
+
+bool AssocClassConnectorSourceEnd::AcceptsTerminal(const Core::IModelElement* element) const {
+  return MayLieOn<Class>(*this, element);
+}
+
+std::shared_ptr<Connector::IEnd> AssocClassConnectorSourceEnd::CreateFurtherEnd(Core::Env& env,
+                                                                                const zq::float8Point& point) {
+  return PartFactory().CreateSourceEndAt(env, point);
+}
+
+void AssocClassConnectorSourceEnd::RestoreProperties(const xml::IAttributes& attributes,
+                                                     Core::ObjectRegistry& registry) {
+  EndImp::RestoreProperties(attributes, registry);
+  CheckStoredTerminal<Class>(GetRep(), attributes);
+}
+
+// ---- the end on the association
+
+Core::FactoryImp<AssocClassConnectorEnd>& AssocClassConnectorEnd::Factory() {
+  static Core::FactoryImp<AssocClassConnectorEnd> factory(Core::SchemaNamespace10(), L"AssocClassConnectorEnd");
+  return factory;
+}
+
+void AssocClassConnectorEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) {
+  RegisterEndFields(t, L"AssocSegment");
+}
+
+AssocSegment* AssocClassConnectorEnd::GetAssocSegment() const { return dynamic_cast<AssocSegment*>(GetTerminal()); }
+
+void AssocClassConnectorEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
+  SetTerminalOfKind<AssocSegment>(*this, env, terminal);
+}
+
+bool AssocClassConnectorEnd::AcceptsTerminal(const Core::IModelElement* element) const {
+  return MayLieOn<AssocSegment>(*this, element);
+}
+
+std::shared_ptr<Connector::IEnd> AssocClassConnectorEnd::CreateFurtherEnd(Core::Env& env,
+                                                                          const zq::float8Point& point) {
+  return PartFactory().CreateTargetEndAt(env, point);
+}
+
+void AssocClassConnectorEnd::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {
+  EndImp::RestoreProperties(attributes, registry);
+  CheckStoredTerminal<AssocSegment>(GetRep(), attributes);
+}
+
+// ---- segments and joins
+
+Core::FactoryImp<AssocClassConnectorSegment>& AssocClassConnectorSegment::Factory() {
+  static Core::FactoryImp<AssocClassConnectorSegment> factory(Core::SchemaNamespace10(), L"AssocClassConnectorSegment");
+  return factory;
+}
+
+Core::FactoryImp<AssocClassConnectorJoin>& AssocClassConnectorJoin::Factory() {
+  static Core::FactoryImp<AssocClassConnectorJoin> factory(Core::SchemaNamespace10(), L"AssocClassConnectorJoin");
+  return factory;
+}
+
+void ReportAssocClassConnectorFactories(Core::FactoryRegistry& registry) {
+  AssocClassConnector::Factory().ReportTo(registry);
+}
+
+}  // namespace Class
