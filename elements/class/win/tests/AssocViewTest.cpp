@@ -1,11 +1,9 @@
 // Associations in a real view window under Wine, driven by commands and posted mouse input: two
 // classes joined by "New &Association", a composition diamond, a role and a qualifier at one end;
-// each gesture one undo step, the drawing checked by its pixels, the document saved, reopened and
+// an association class connector drawn from the class menu onto the association (dashed); each
+// gesture one undo step, the drawing checked by its pixels, the document saved, reopened and
 // compared.
 #include <gtest/gtest.h>
-
-#include <map>
-#include <sstream>
 
 #include "core/DefaultGrid.h"
 #include "elements/class/tests/AssocScene.h"
@@ -16,78 +14,22 @@
 #include "resources/resource.h"
 #include "text/edit/TextView.h"
 #include "text/win/UniscribeSetup.h"
-#include "view/tests/TestBoxes.h"
+#include "view/tests/ElementWindow.h"
 
 namespace {
 
-struct Installed {
-  Installed() {
-    TextBlock::InstallUniscribeMeasurer();
-    TextBlock::RegisterTextViews();
-    Note::RegisterNoteViews();
-    Class::RegisterClassViews();
-    Class::RegisterAssociationViews();
-    Class::RegisterAssocClassConnectorViews();
-  }
-};
+void Install() {
+  TextBlock::InstallUniscribeMeasurer();
+  TextBlock::RegisterTextViews();
+  Note::RegisterNoteViews();
+  Class::RegisterClassViews();
+  Class::RegisterAssociationViews();
+  Class::RegisterAssocClassConnectorViews();
+}
 
-class AssocWindow : public ::testing::Test {
+class AssocWindow : public ViewTest::ElementWindowTest {
  protected:
-  void Change(const std::function<void(Core::Env&)>& f) {
-    Core::Transaction t(diagram, w.view.get());
-    Core::Env env(t);
-    f(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    diagram.UpdateAllViews();
-    w.Pump();
-  }
-  void Click(const zq::Point& p) {
-    const POINT c = w.At(p);
-    w.Mouse(WM_MOUSEMOVE, c);
-    w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
-    w.Mouse(WM_LBUTTONUP, c);
-    w.Pump();
-  }
-  // Runs a command of the element's context menu as the menu would.
-  bool Menu(Core::IModelElement& element, UINT id, const zq::Point& at) {
-    auto* menu = dynamic_cast<View::IContextMenu*>(element.FindViewElement(*w.view));
-    if (menu == nullptr) return false;
-    View::CmdHandlerList handlers;
-    menu->PrepareMenu(w.Task(), handlers);
-    w.Task().SetLastMousePoint(at);
-    const bool ran = w.router.Execute({id, 0, nullptr});
-    w.Pump();
-    checks_[id] = w.router.GetCheckState(id);
-    return ran;
-  }
-  int CheckAfter(UINT id) const { return checks_.count(id) ? checks_.at(id) : -1; }
-  std::size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
-  // Dark pixels in the square of half-size r around the model point, after a repaint.
-  int DarkAround(const zq::float8Point& p, int r = 1) {
-    w.view->ProcessUpdates();
-    w.canvas->Update();
-    UpdateWindow(w.hwnd);
-    const POINT c = w.At(zq::RoundPoint(p));
-    HDC dc = GetDC(w.hwnd);
-    int dark = 0;
-    for (int y = c.y - r; y <= c.y + r; ++y)
-      for (int x = c.x - r; x <= c.x + r; ++x) {
-        const COLORREF k = GetPixel(dc, x, y);
-        if (k != CLR_INVALID && GetRValue(k) + GetGValue(k) + GetBValue(k) < 300) ++dark;
-      }
-    ReleaseDC(w.hwnd, dc);
-    return dark;
-  }
-  std::string Saved(const Core::Diagram& d) const {
-    std::ostringstream out;
-    d.SaveXML(out);
-    return out.str();
-  }
-
-  Installed installed;
-  Core::Diagram diagram{AssocTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
-  ViewTest::ViewWindow w{&diagram};
-  std::map<UINT, int> checks_;
+  AssocWindow() : ElementWindowTest(AssocTest::Registry(), &Install) {}
 };
 
 TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneStepSavedAndReopened) {
@@ -108,9 +50,7 @@ TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneSte
   Click(release);
   ASSERT_FALSE(w.Task().IsBusy());
   EXPECT_EQ(steps + 1, Steps());
-  std::vector<Class::Assoc*> live;
-  for (const auto& e : diagram.Elements())
-    if (auto* x = dynamic_cast<Class::Assoc*>(e.get()); x != nullptr && !x->IsDeleted()) live.push_back(x);
+  const std::vector<Class::Assoc*> live = Live<Class::Assoc>();
   ASSERT_EQ(1u, live.size());
   Class::Assoc* assoc = live.front();
   Class::AssocEnd* atA = nullptr;
@@ -184,19 +124,6 @@ TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneSte
   EXPECT_TRUE(atB->GetAnchors().empty());
 }
 
-// Dark pixels of the client column at the model x, between the model heights (exclusive of the ends).
-int DarkColumn(const ViewTest::ViewWindow& w, double x, double y0, double y1) {
-  const POINT a = w.At(zq::RoundPoint({x, y0})), b = w.At(zq::RoundPoint({x, y1}));
-  HDC dc = GetDC(w.hwnd);
-  int dark = 0;
-  for (int y = std::min(a.y, b.y) + 1; y < std::max(a.y, b.y); ++y) {
-    const COLORREF k = GetPixel(dc, a.x, y);
-    if (k != CLR_INVALID && GetRValue(k) + GetGValue(k) + GetBValue(k) < 300) ++dark;
-  }
-  ReleaseDC(w.hwnd, dc);
-  return dark;
-}
-
 TEST_F(AssocWindow, AnAssociationClassConnectorDrawnFromTheMenuIsDashedAndOneUndoStep) {
   Class::Class *person = nullptr, *company = nullptr, *employment = nullptr;
   Class::Assoc* assoc = nullptr;
@@ -217,19 +144,16 @@ TEST_F(AssocWindow, AnAssociationClassConnectorDrawnFromTheMenuIsDashedAndOneUnd
   const zq::Point start = w.Logical(w.At({(re.left + re.right) / 2, re.top - 100}));
   const zq::Point release = w.Logical(w.At({start.x, int(lineY)}));
   ASSERT_EQ(start.x, release.x);
-  const double x = start.x;
-  const double low = re.top + 200, high = lineY - 200;
-  w.view->ProcessUpdates();
-  EXPECT_EQ(0, DarkColumn(w, x, low, high));
+  // The stretch of the line between the class and the association, clear of both.
+  const zq::Point low(start.x, re.top + 200), high(start.x, int(lineY) - 200);
+  EXPECT_EQ(0, DarkOnLine(low, high));
 
   std::size_t steps = Steps();
   ASSERT_TRUE(Menu(*employment, ID_NEW_ASSOCCLASSCONNECTOR, start));
   Click(release);
   ASSERT_FALSE(w.Task().IsBusy());
   EXPECT_EQ(steps + 1, Steps());
-  std::vector<Class::AssocClassConnector*> live;
-  for (const auto& e : diagram.Elements())
-    if (auto* c = dynamic_cast<Class::AssocClassConnector*>(e.get()); c != nullptr && !c->IsDeleted()) live.push_back(c);
+  const std::vector<Class::AssocClassConnector*> live = Live<Class::AssocClassConnector>();
   ASSERT_EQ(1u, live.size());
   Class::AssocClassConnector* c = live.front();
   EXPECT_EQ("", c->CheckGraph());
@@ -243,10 +167,8 @@ TEST_F(AssocWindow, AnAssociationClassConnectorDrawnFromTheMenuIsDashedAndOneUnd
   EXPECT_EQ(assoc->GetSegmentList().front(), onAssoc->GetAssocSegment());
 
   // Dashed: the column along the line is partly dark, partly light.
-  DarkAround({x, low});
-  const int dark = DarkColumn(w, x, low, high);
-  const POINT a = w.At(zq::RoundPoint({x, low})), b = w.At(zq::RoundPoint({x, high}));
-  const int length = std::abs(a.y - b.y) - 1;
+  const int dark = DarkOnLine(low, high);
+  const int length = std::abs(w.At(low).y - w.At(high).y) + 1;
   EXPECT_GT(dark, length / 4) << dark << " of " << length;
   EXPECT_LT(dark, length * 9 / 10) << dark << " of " << length;
 
@@ -259,12 +181,10 @@ TEST_F(AssocWindow, AnAssociationClassConnectorDrawnFromTheMenuIsDashedAndOneUnd
   w.Undo();
   EXPECT_TRUE(c->IsDeleted());
   EXPECT_TRUE(onAssoc->GetAssocSegment() == nullptr || onAssoc->IsDeleted());
-  DarkAround({x, low});
-  EXPECT_EQ(0, DarkColumn(w, x, low, high));
+  EXPECT_EQ(0, DarkOnLine(low, high));
   w.Redo();
   EXPECT_FALSE(c->IsDeleted());
-  DarkAround({x, low});
-  EXPECT_EQ(dark, DarkColumn(w, x, low, high));
+  EXPECT_EQ(dark, DarkOnLine(low, high));
 }
 
 }  // namespace
