@@ -181,13 +181,17 @@ void Package::UpdateContainer(Core::Env& env, Core::ModelElementSet& visited)
     for (IPackagePart* p : Core::PtrCont<IPackagePart>(GetRep().parts)) p->UpdateContainerOnce(env, visited);
     for (Core::IContainable* c : Core::PtrCont<Core::IContainable>(GetRep().containables))
         c->UpdateContainerOnce(env, visited);
+    // The elements inside are gathered first: an update may add elements to the diagram (a tab).
+    std::vector<Core::ElementPtr> inside;
     for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-        auto* u = dynamic_cast<Core::IUpdateContainer*>(e.get());
         auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
         zq::Rect box;
-        if (u == nullptr || pointable == nullptr || e.get() == this || e->IsDeleted()) continue;
-        if (pointable->GetBoundingRect(box) && r.Contains(box.Normalized())) u->UpdateContainerOnce(env, visited);
+        if (dynamic_cast<Core::IUpdateContainer*>(e.get()) == nullptr || pointable == nullptr || e.get() == this ||
+            e->IsDeleted())
+            continue;
+        if (pointable->GetBoundingRect(box) && r.Contains(box.Normalized())) inside.push_back(e);
     }
+    for (const Core::ElementPtr& e : inside) dynamic_cast<Core::IUpdateContainer&>(*e).UpdateContainerOnce(env, visited);
 }
 
 void Package::Finalize(Core::Env& env)

@@ -181,3 +181,14 @@ TEST_F(Packages, ATabOutsideAPackageIsAReadingError) {
 }
 
 }  // namespace
+
+TEST_F(Packages, APackageDrawnOverAClassTakesItInWhateverTheDiagramHolds) {
+  // Each package's tab joins the diagram while the package gathers what lies inside it; with the
+  // diagram growing step by step, one of these additions outgrows the diagram's element list.
+  for (int i = 0; i < 40; ++i) {
+    Class::Class* c = NewClass({i * 5000, 0}, L"C");
+    Class::Package* p = NewPackage({i * 5000 - 500, 1000}, L"P", {3000, 3000});
+    EXPECT_EQ(c->GetContainingPackage(), p) << i;
+    EXPECT_TRUE(p->IsLarge()) << i;
+  }
+}

@@ -47,19 +47,21 @@ class PackageWindow : public ViewTest::ElementWindowTest {
     w.canvas->ScrollPointTo({0, 14000}, {0, 0});
     w.Pump();
   }
-  // Runs a command of the background menu (New Class, New Package) at the clicked point.
-  bool Background(UINT command, const zq::Point& at) {
+  // "New &Package" of the background menu at the clicked point.
+  bool NewPackage(const zq::Point& at) {
     View::CmdHandlerList handlers;
-    handlers.Add(std::make_unique<View::StdCreateCmdHandler>(
-        w.Task(), command, command == ID_NEW_CLASS ? &Class::Class::CreateElement : &Class::Package::CreateElement));
+    handlers.Add(std::make_unique<View::StdCreateCmdHandler>(w.Task(), ID_NEW_PACKAGE, &Class::Package::CreateElement));
     Click(at);
-    return Run(command, at);
+    return Run(ID_NEW_PACKAGE, at);
   }
-  // A class through the background command at the clicked point.
+  // A class at the grid point, made in one step as the background's "New &Class" makes it (the
+  // window's own background command of that id makes test boxes).
   Class::Class* NewClass(const zq::Point& at) {
-    EXPECT_TRUE(Background(ID_NEW_CLASS, at));
-    const auto classes = Live<Class::Class>();
-    return classes.empty() ? nullptr : classes.back();
+    Class::Class* c = nullptr;
+    Change([&](Core::Env& env) {
+      c = dynamic_cast<Class::Class*>(Class::Class::CreateElement(env, View::DefaultGrid::Instance().SnapPoint(at)).get());
+    });
+    return c;
   }
   // Dark pixels on the model line from a to b.
   int Dark(const zq::float8Point& a, const zq::float8Point& b) { return DarkOnLine(zq::RoundPoint(a), zq::RoundPoint(b)); }
@@ -125,7 +127,7 @@ TEST_F(PackageWindow, TwoClassesShareOneTriangleAndAPackageHoldsAClass) {
   EXPECT_EQ(g->GetJoinCount(), 1u);
 
   // A package, then a class made inside it: the package becomes Large and shows its tab.
-  ASSERT_TRUE(Background(ID_NEW_PACKAGE, {12000, 13000}));
+  ASSERT_TRUE(NewPackage({12000, 13000}));
   ASSERT_EQ(Live<Class::Package>().size(), 1u);
   Class::Package* p = Live<Class::Package>().front();
   Change([&](Core::Env& env) { p->SetRect(env, zq::Rect::FromPosSize(p->GetPos(), 6000, 5000)); });
