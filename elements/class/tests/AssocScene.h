@@ -77,6 +77,13 @@ struct Scene : ::testing::Test {
     diagram.SaveXML(out);
     return out.str();
   }
+  // Reads the saved document into the diagram and answers that diagram's saved form.
+  std::string ReadBack(Core::Diagram& into) const {
+    into.LoadXML(Save());
+    std::ostringstream again;
+    into.SaveXML(again);
+    return again.str();
+  }
   template <class T>
   std::vector<T*> Live() const {
     std::vector<T*> out;

@@ -216,12 +216,8 @@ TEST_F(Qualifiers, AnEndPushedPastABranchAlongItsLineLeavesNoOverlapForTheReader
   // The qualifier moves the end along its line beyond the branch.
   AtEnd(*end);
   ASSERT_GT(end->GetPosition().x, 9400);
-  const std::string text = Save();
   Core::Diagram copy(Registry(), nullptr);
-  copy.LoadXML(text);
-  std::ostringstream again;
-  copy.SaveXML(again);
-  EXPECT_EQ(again.str(), text);
+  EXPECT_EQ(ReadBack(copy), Save());
   // The end's segment now starts at the branch's bend, not at the first bend under the branch.
   ASSERT_NE(end->GetSegment(), nullptr);
   for (Connector::ISegmentEnd* e : end->GetSegment()->GetEndList())
