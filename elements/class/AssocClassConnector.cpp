@@ -37,22 +37,20 @@ void RegisterEndFields(Core::PropertyTable<Connector::EndRep>& t, const wchar_t*
   RegisterRefProperty<>::Register(t, &EndRep::party, terminal);
 }
 
-// The reattach rule of both ends: an element of the kind the end takes (T), not the end itself,
-// not a part of its own connector.
-template <class T, class End>
-bool MayLieOn(const End& end, const Core::IModelElement* element) {
+// The reattach rule of both ends besides the kind's attach filter: an element of the kind the end
+// takes (T), not the end itself, not a part of its own connector.
+template <class T>
+bool MayLieOn(const Connector::IEnd& end, const Core::IModelElement* element) {
   if (element == nullptr || element == &end || element->IsDeleted() || dynamic_cast<const T*>(element) == nullptr)
     return false;
-  if (!end.Connector::EndImp<End>::AcceptsTerminal(element)) return false;
   auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
   return part == nullptr || part->GetConnector() != end.GetConnector();
 }
 
-// Sets the terminal field when the element is of the kind the end takes, or clears it.
-template <class T, class End>
-void SetTerminalOfKind(End& end, Core::Env& env, Core::IModelElement* terminal) {
-  if (end.IsDeleted() || (terminal != nullptr && dynamic_cast<T*>(terminal) == nullptr)) return;
-  end.Connector::EndImp<End>::SetTerminalImp(env, terminal);
+// Whether the element may become the end's terminal field: none, or one of the kind the end takes.
+template <class T>
+bool OfKind(const Core::IModelElement* terminal) {
+  return terminal == nullptr || dynamic_cast<const T*>(terminal) != nullptr;
 }
 
 // A stored terminal of another kind is a type mismatch.
@@ -122,11 +120,11 @@ void AssocClassConnectorSourceEnd::RegisterProperties(Core::PropertyTable<Connec
 Class* AssocClassConnectorSourceEnd::GetClass() const { return dynamic_cast<Class*>(GetTerminal()); }
 
 void AssocClassConnectorSourceEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
-  SetTerminalOfKind<Class>(*this, env, terminal);
+  if (!IsDeleted() && OfKind<Class>(terminal)) EndImp::SetTerminalImp(env, terminal);
 }
 
 bool AssocClassConnectorSourceEnd::AcceptsTerminal(const Core::IModelElement* element) const {
-  return MayLieOn<Class>(*this, element);
+  return MayLieOn<Class>(*this, element) && EndImp::AcceptsTerminal(element);
 }
 
 std::shared_ptr<Connector::IEnd> AssocClassConnectorSourceEnd::CreateFurtherEnd(Core::Env& env,
@@ -154,11 +152,11 @@ void AssocClassConnectorEnd::RegisterProperties(Core::PropertyTable<Connector::E
 AssocSegment* AssocClassConnectorEnd::GetAssocSegment() const { return dynamic_cast<AssocSegment*>(GetTerminal()); }
 
 void AssocClassConnectorEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
-  SetTerminalOfKind<AssocSegment>(*this, env, terminal);
+  if (!IsDeleted() && OfKind<AssocSegment>(terminal)) EndImp::SetTerminalImp(env, terminal);
 }
 
 bool AssocClassConnectorEnd::AcceptsTerminal(const Core::IModelElement* element) const {
-  return MayLieOn<AssocSegment>(*this, element);
+  return MayLieOn<AssocSegment>(*this, element) && EndImp::AcceptsTerminal(element);
 }
 
 std::shared_ptr<Connector::IEnd> AssocClassConnectorEnd::CreateFurtherEnd(Core::Env& env,
