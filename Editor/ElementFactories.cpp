@@ -14,6 +14,9 @@
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
+#include "elements/object/Link.h"
+#include "elements/object/Object.h"
+#include "elements/object/win/Views.h"
 #include "elements/state/Transition.h"
 #include "elements/state/win/StateViews.h"
 #include "elements/sequence/SeqObject.h"
@@ -51,6 +54,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::ReportQualifierFactory(registry);
     Class::ReportGeneralizationFactories(registry);
     Class::ReportPackageFactories(registry);
+    Object::ReportObjectFactories(registry);
+    Object::ReportLinkFactories(registry);
     RegisterViewMakers();
 }
 
@@ -72,6 +77,7 @@ void RegisterViewMakers() {
         Class::RegisterAssociationViews();
         Class::RegisterGeneralizationViews();
         Class::RegisterPackageViews();
+        Object::RegisterObjectViews();
         return true;
     }();
     (void)registered;
