@@ -203,7 +203,7 @@ class Editor : public Scene {
 
 int Sequences() {
   const char* n = std::getenv("QUORVEL_RANDOM_SEQUENCES");
-  return n != nullptr ? std::max(1, std::atoi(n)) : 150;
+  return n != nullptr ? std::max(1, std::atoi(n)) : 60;
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ void VObject::UpdateShape() {
   if (fill.GetLineStyle())
     drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(object_.GetSize())));
   drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  GraphUtil::AddCornerMarks(canvas, drawing_, ToDouble(r), 1);
   RedrawText(object_.GetText());
   // The compartment lies on the object and is placed by it: its line follows the object's changes.
   if (Compartment* c = object_.GetCompartment())
