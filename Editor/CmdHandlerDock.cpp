@@ -3,6 +3,7 @@
 #include "elements/class/Class.h"
 #include "elements/class/Package.h"
 #include "elements/note/Note.h"
+#include "elements/object/Object.h"
 #include "elements/state/PseudoState.h"
 #include "elements/state/State.h"
 #include "elements/sequence/SeqObject.h"
@@ -28,6 +29,8 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_FINALSTATE, &State::FinalState::CreateElement));
     // A sequence object with its lifeline, its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_SEQOBJECT, &Sequence::SeqObject::CreateElement));
+    // An object named "<name?>" with its top-left corner there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_OBJECT, &Object::Object::CreateElement));
     // A package named "<name?>" with its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_PACKAGE, &Class::Package::CreateElement));
 }

@@ -16,6 +16,9 @@
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 #include "elements/note/win/Views.h"
+#include "elements/object/Link.h"
+#include "elements/object/Object.h"
+#include "elements/object/win/Views.h"
 #include "elements/state/Transition.h"
 #include "elements/state/win/StateViews.h"
 #include "elements/sequence/SeqObject.h"
@@ -54,6 +57,8 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::ReportGeneralizationFactories(registry);
     Class::ReportAssocClassConnectorFactories(registry);
     Class::ReportPackageFactories(registry);
+    Object::ReportObjectFactories(registry);
+    Object::ReportLinkFactories(registry);
     RegisterViewMakers();
 }
 
@@ -76,6 +81,7 @@ void RegisterViewMakers() {
         Class::RegisterGeneralizationViews();
         Class::RegisterAssocClassConnectorViews();
         Class::RegisterPackageViews();
+        Object::RegisterObjectViews();
         return true;
     }();
     (void)registered;

@@ -40,6 +40,9 @@
 #define IDR_MENU_MESSAGEEND     122     // a message's target end: the three arrow heads
 #define IDR_MENU_ASSOCEND       113     // an association end: texts, Traversed, the end kinds, With Qualifier
 #define IDR_MENU_ASSOCSEGMENT   123     // an association segment: "New Te&xt", "New &Dependency", "Keep &Orthogonal"
+#define IDR_MENU_OBJECT         126     // an object and its compartment: "New &Link", "New C&ompartment", the element menu
+#define IDR_MENU_LINKEND        127     // a link end: "New &Role", Traversed, the end kinds, With Qualifier
+#define IDR_MENU_LINKSEGMENT    128     // a link segment: "New Te&xt", the element menu, "Keep &Orthogonal"
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -196,6 +199,13 @@
 #define ID_END_COMPOSITION      40140
 #define ID_END_TRAVERSED        40141
 #define ID_END_QUALIFIER        40142
+// Objects and links
+#define ID_NEW_LINK             40120
+#define ID_LINKEND_DIRECT       40163
+#define ID_LINKEND_AGGREGATION  40164
+#define ID_LINKEND_COMPOSITION  40165
+#define ID_LINKEND_TRAVERSED    40166
+#define ID_LINKEND_QUALIFIER    40167
 // Connector segments
 #define ID_KEEP_ORTHOGONAL      40171   // "Keep &Orthogonal" of a segment's context menu
 

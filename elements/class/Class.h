@@ -11,6 +11,7 @@
 #include "elements/class/Attachments.h"
 #include "elements/class/PackagePart.h"
 #include "elements/class/TemplateParameters.h"
+#include "elements/classobject/QualifierList.h"
 #include "elements/classobject/Terminal.h"
 #include "view/compartment/Compartment.h"
 
@@ -30,7 +31,8 @@ class MalformedCompartments : public xml::ExceptionBase {
 // The class box (element name "Class").
 class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits::Null, ClassObject::Terminal,
                                            ::Compartment::ICompartmentOwner, Core::IDeletable, Core::ICheckable,
-                                           ITemplateParametersOwner, ClassAttachments, IPackagePart> {
+                                           ITemplateParametersOwner, ClassAttachments, IPackagePart,
+                                           ClassObject::QualifierList<ClassRep, Qualifier, &ClassRep::qualifiers>> {
  public:
   // The factory, registered under "Class".
   static Core::FactoryImp<Class>& Factory();
@@ -156,20 +158,13 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // Lays the compartments out below the header now (also what the pending layout runs).
   void RelayoutCompartments(Core::Env& env);
 
-  // Qualifiers sit on the border.
   const Core::PtrCont<AssocEnd>& GetAssocEnds() const { return GetRep().assocEnds; }
-  const Core::PtrCont<Qualifier>& GetQualifiers() const { return GetRep().qualifiers; }
-  // Adds or removes a qualifier of the list (undoable); nothing when deleted or unchanged.
-  void AddQualifier(Core::Env& env, Qualifier* qualifier);
-  void RemoveQualifier(Core::Env& env, Qualifier* qualifier);
-  // Reading: appends the qualifier directly.
-  void AppendQualifier(Qualifier* qualifier);
+
+ protected:
+  // A qualifier joined the class's list: it belongs to the class.
+  void OnQualifierAdded(Core::Env& env, Qualifier* qualifier) override;
 
  private:
-  // The qualifiers follow the class's changed rectangle (set: the move).
-  void FollowQualifiers(Core::Env& env, Core::DeferredShiftSet* set);
-  // The class goes: its qualifiers go with it.
-  void DetachQualifiers(Core::Env& env);
   // Places the compartments from the header down; returns the y below the last one.
   std::int32_t PlaceCompartments(Core::Env& env, std::int32_t header);
   // Checks that the compartments read form one list and links "Next" and "FirstCompartment".

@@ -26,32 +26,6 @@ void Compartment::RegisterProperties(Core::PropertyTable<CompartmentRep>& t) {
   RegisterRefNonStoreProperty::Register(t, &CompartmentRep::style, L"Style");
 }
 
-std::shared_ptr<Compartment> Compartment::Create(Core::Env& env, const zq::Point& at) {
-  Style::Style& style = Style::Style::FindOrCreate(env);
-  Style::CreateKindDirectories(env, style, Style::StyledKind::ClassCompartment);
-  auto c = Factory().CreateTyped(env);
-  c->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *c);
-  c->SetText(env, text.get());
-  c->SetPos(env, at);
-  c->SetName(env, L"<text?>");
-  return c;
-}
-
-Core::IModelElement* Compartment::GetOwner() const { return GetRep().owner; }
-
-::Compartment::ICompartmentOwner* Compartment::GetCompartmentOwner() const { return GetRep().owner; }
-
-void Compartment::SetOwner(Core::Env& env, ::Compartment::ICompartmentOwner* owner) {
-  if (IsDeleted()) return;
-  Class* next = dynamic_cast<Class*>(owner);
-  Class* old = GetRep().owner;
-  if (next == old) return;
-  SetField(env, &CompartmentRep::owner, next);
-  if (old) old->RemoveCompartment(env, *this);
-  if (next) next->CompartmentsChanged(env);
-}
-
 void Compartment::SetOwnerOfChain(Core::Env& env, Class* owner) {
   for (Compartment* c = this; c; c = c->GetNext()) c->SetOwner(env, owner);
 }
@@ -121,26 +95,6 @@ void Compartment::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
   owner->SetRect(env, box, false);
 }
 
-void Compartment::SetName(Core::Env& env, const std::wstring& name) {
-  if (!IsDeleted() && GetText()) GetText()->SetName(env, name);
-}
-
-std::wstring Compartment::GetName() const { return GetText() ? GetText()->GetName() : std::wstring(); }
-
-void Compartment::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement*) const {
-  style = TextBlock::TextStyle();
-  if (const Style::Style* s = GetRep().style) s->GetFont(Style::Names::ClassCompartment(), style);
-  style.horizontalAlignment = TextBlock::AlignLeft;
-  style.verticalAlignment = TextBlock::AlignTop;
-  style.sizing = TextBlock::SizingOwnExtent;
-}
-
-void Compartment::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift,
-                            Core::DeferredShiftSet&, bool) {
-  if (IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
-  SetPos(env, Core::ShiftParam::Apply(shift, GetPos(), GetOldPos()));
-}
-
 bool Compartment::DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) {
   Class* owner = GetClass();
   if (IsDeleted() || !owner || set.Moves(owner) || set.IsDeferred(owner)) return true;
@@ -165,44 +119,11 @@ void Compartment::Delete(Core::Env& env) {
   TextBlock::ITextOwner::DeleteWithText(GetText(), env);
 }
 
-bool Compartment::IsCompletelySelectedImp(const Core::ModelElementSet& set) {
-  if (set.Contains(this)) return true;
-  Class* owner = GetClass();
-  return owner && owner->IsCompletelySelected(set);
-}
-
-void Compartment::SetStyle(Core::Env& env, Style::Style* style) {
-  if (IsDeleted() || style == GetRep().style) return;
-  SetField(env, &CompartmentRep::style, style);
-  TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
-}
-
-void Compartment::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
-  if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::ClassCompartment());
-}
-
-void Compartment::CollectDirectoryNames(Style::IUsageCollector& collector) const {
-  Style::DirectoryName::VisitFromRoot(collector, Style::Names::ClassCompartment());
-}
-
-void Compartment::CreateDirectories(Core::Env& env, Style::Style* style) {
-  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::ClassCompartment);
-}
-
 void Compartment::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
   readLine_ = context.line;
   Class* owner = dynamic_cast<Class*>(context.enclosing);
-  SetField(env, &CompartmentRep::owner, owner);
+  SetOwnerForReading(env, owner);
   if (owner) owner->NoteReadCompartment(*this);
-}
-
-void Compartment::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {
-  reading_ = true;
-  StorableWithPos::RestoreProperties(attributes, registry);
-}
-
-void Compartment::OnTextChanged(Core::Env& env, TextBlock::Text& text) {
-  if (!reading_) ::Compartment::ICompartment::OnTextChanged(env, text);
 }
 
 void Compartment::RestoreNext(Core::Env& env, Compartment* next) {

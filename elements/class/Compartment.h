@@ -4,8 +4,7 @@
 #include <memory>
 
 #include "core/Factory.h"
-#include "core/Storable.h"
-#include "view/compartment/Compartment.h"
+#include "view/compartment/CompartmentImp.h"
 
 namespace Class {
 
@@ -22,20 +21,25 @@ struct CompartmentRep {
   Style::Style* style = nullptr;
 };
 
+// The style of class compartments: the "Compartment" directory below "Class", one line per paragraph.
+struct CompartmentKind {
+  static const Style::DirectoryName& Directory() { return Style::Names::ClassCompartment(); }
+  static constexpr Style::StyledKind kStyledKind = Style::StyledKind::ClassCompartment;
+  static constexpr std::int32_t kSizing = TextBlock::SizingOwnExtent;
+};
+
 // One compartment of a class (element name "Compartment").
-class Compartment
-    : public Core::StorableWithPos<Compartment, CompartmentRep, Core::StorableTraits::Null, ::Compartment::ICompartment> {
+class Compartment : public ::Compartment::CompartmentImp<Compartment, CompartmentRep, Class, CompartmentKind> {
  public:
   // The factory, registered under "Compartment".
   static Core::FactoryImp<Compartment>& Factory();
   // Registers "Size", "Owner", "Text", "Previous", "Next" and "Style".
   static void RegisterProperties(Core::PropertyTable<CompartmentRep>& table);
   // A new compartment at the point with the text "<text?>", in no class yet.
-  static std::shared_ptr<Compartment> Create(Core::Env& env, const zq::Point& at);
+  static std::shared_ptr<Compartment> Create(Core::Env& env, const zq::Point& at) { return CreateAt(env, at); }
 
   // The owning class, or none.
   Class* GetClass() const { return GetRep().owner; }
-  Core::IModelElement* GetOwner() const override;
   // Sets the owner of this compartment and of every one after it.
   void SetOwnerOfChain(Core::Env& env, Class* owner);
   Compartment* GetPrevious() const { return GetRep().previous; }
@@ -51,42 +55,18 @@ class Compartment
   // compartment's class.
   void InsertChain(Core::Env& env, Compartment& head, bool before);
 
-  // ICompartment
-  TextBlock::Text* GetText() const override { return GetRep().text; }
-  ::Compartment::ICompartmentOwner* GetCompartmentOwner() const override;
-  void SetOwner(Core::Env& env, ::Compartment::ICompartmentOwner* owner) override;
-  void SetSize(Core::Env& env, const zq::Point& size) override { SetField(env, &CompartmentRep::size, size); }
-  zq::Point GetSize() const override { return GetRep().size; }
-  zq::Point GetOldSize() const override { return GetOldRep().size; }
   // Resizing by hand: the width goes to the class, which lays the stack out.
   void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred) override;
 
-  void SetName(Core::Env& env, const std::wstring& name) override;
-  std::wstring GetName() const override;
-  void SetText(Core::Env& env, TextBlock::Text* text) override { SetField(env, &CompartmentRep::text, text); }
-  void GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const override;
-
-  void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
-                 Core::DeferredShiftSet& set, bool noFollow) override;
   // The start of a move without the class: the first of a run of moved compartments takes the run
   // out of its stack (whose remaining compartments close up) as a free chain. True when nothing
   // was detached: the class moves too, or an earlier compartment of the run acts.
   bool DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) override;
   // Unlinks, then deletes the compartment with its text.
   void Delete(Core::Env& env) override;
-  // A compartment moves with a class that moves.
-  bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
-
-  void SetStyle(Core::Env& env, Style::Style* style) override;
-  Style::Style* GetStyle() const override { return GetRep().style; }
-  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
-  void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
-  void CreateDirectories(Core::Env& env, Style::Style* style) override;
 
   // Reading: the stored size holds until every element is read.
-  void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
-  void OnRestored(Core::Env&) override { reading_ = false; }
-  void OnTextChanged(Core::Env& env, TextBlock::Text& text) override;
+  void OnRestored(Core::Env&) override { EndReading(); }
   // Reading: the enclosing class becomes the owner; the line is kept for the class's chain check.
   void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
   // The line of the document the compartment was read from (0 when not read).
@@ -96,7 +76,6 @@ class Compartment
 
  private:
   int readLine_ = 0;
-  bool reading_ = false;
 };
 
 }  // namespace Class

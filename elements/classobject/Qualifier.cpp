@@ -1,8 +1,91 @@
 #include "elements/classobject/Qualifier.h"
 
+#include <cmath>
+
+#include "core/Grid.h"
 #include "core/ModelElementSet.h"
+#include "core/Transaction.h"
+#include "view/compartment/Compartment.h"
+#include "view/connector/Interfaces.h"
 
 namespace ClassObject {
+
+namespace {
+// The top-left corner of a box of size (w, h) on the side of the rectangle the point q lies on,
+// and where an end at q then goes: to the middle of the box's outer edge.
+std::pair<zq::Point, zq::Point> PlaceOnSide(const zq::Rect& r, const zq::Point& q, std::int32_t w, std::int32_t h) {
+  if (q.y == r.bottom) return {{q.x - w / 2, q.y}, {q.x, q.y - h}};
+  if (q.x == r.left) return {{q.x - w, q.y + h / 2}, {q.x - w, q.y}};
+  if (q.y == r.top) return {{q.x - w / 2, q.y + h}, {q.x, q.y + h}};
+  if (q.x == r.right) return {{q.x, q.y + h / 2}, {q.x + w, q.y}};
+  return {q, q};
+}
+
+// The top-left corner of a box of size (w, h) beside a free end at p whose segment leaves by d.
+zq::Point PlaceBesideFreeEnd(const zq::Point& p, const zq::float8Point& d, std::int32_t w, std::int32_t h) {
+  if (d.y > std::abs(d.x)) return {p.x - w / 2, p.y};
+  if (d.y >= -std::abs(d.x)) return std::abs(d.y) < d.x ? zq::Point{p.x - w, p.y + h / 2} : zq::Point{p.x, p.y + h / 2};
+  return {p.x - w / 2, p.y + h};
+}
+
+// Moves the end to the point as one shift from where it stood before the change.
+void ShiftEndTo(Core::Env& env, Connector::IEnd& end, const zq::float8Point& to) {
+  const zq::float8Point from = end.GetOldPosition();
+  Core::DeferredShiftSet set;
+  end.Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
+}
+}  // namespace
+
+zq::Rect KeepOwnerSide(const zq::Rect& r, const zq::Rect& current, const zq::Rect& o) {
+  const std::int32_t w = r.Width(), h = r.Height();
+  switch (TouchedSide(current, o)) {
+    case OwnerSide::Left: return zq::Rect(o.left - w, r.top, o.left, r.bottom);
+    case OwnerSide::Right: return zq::Rect(o.right, r.top, o.right + w, r.bottom);
+    case OwnerSide::Below: return zq::Rect(r.left, o.bottom, r.right, o.bottom - h);
+    case OwnerSide::Above: return zq::Rect(r.left, o.top + h, r.right, o.top);
+    default: return r;
+  }
+}
+
+zq::Point GrowAwayFromOwner(const zq::Rect& current, const zq::Rect& o, const zq::Point& size) {
+  zq::Point pos = current.TopLeft();
+  const OwnerSide side = TouchedSide(current, o);
+  if (side == OwnerSide::Left) pos.x = o.left - size.x;
+  else if (side == OwnerSide::Above) pos.y = o.top + size.y;
+  return pos;
+}
+
+void PlaceAtEnd(Core::Env& env, Core::IResizable& q, Connector::IEnd& end, const Core::IResizable* owner) {
+  const zq::Point p = zq::RoundPoint(end.GetPosition());
+  const std::int32_t w = q.GetSize().x, h = q.GetSize().y;
+  Connector::ISegment* segment = end.GetSegment();
+  const Core::IGrid& grid = ::Compartment::GridOf(env);
+  if (owner != nullptr) {
+    GraphUtil::Outline outline;
+    GraphUtil::MakeRectOutline(outline, owner->GetRect());
+    const bool h0 = segment != nullptr && segment->IsHorizontalOrtho();
+    const bool v0 = segment != nullptr && segment->IsVerticalOrtho();
+    const GraphUtil::OutlineHit hit = GraphUtil::NearestOutlinePoint(outline, zq::float8Point(p), h0, v0);
+    const zq::Point at = hit.valid ? zq::RoundPoint(hit.point) : p;
+    const auto [corner, target] = PlaceOnSide(owner->GetRect(), at, w, h);
+    q.SetPos(env, grid.SnapPoint(corner));
+    ShiftEndTo(env, end, zq::float8Point(target));
+    return;
+  }
+  zq::float8Point d{0, 0};
+  if (segment != nullptr)
+    if (Connector::ISegmentEnd* other = segment->OtherEnd(&end)) d = {other->GetPoint().x - p.x, other->GetPoint().y - p.y};
+  q.SetPos(env, grid.SnapPoint(PlaceBesideFreeEnd(p, d, w, h)));
+}
+
+bool MoveEndOntoOwner(Core::Env& env, Core::ITerminal& owner, Connector::IEnd& end, bool attached) {
+  if (!attached) return false;
+  GraphUtil::OutlineHit hit;
+  const Connector::ISegment* s = end.GetSegment();
+  if (owner.GetTerminalOutline(hit, end.GetPosition(), s != nullptr && s->IsHorizontalOrtho()) && hit.valid)
+    ShiftEndTo(env, end, hit.point);
+  return true;
+}
 
 OwnerSide TouchedSide(const zq::Rect& box, const zq::Rect& owner) {
   if (box.left == owner.right) return OwnerSide::Right;

@@ -7,6 +7,10 @@
 #include "elements/classobject/Terminal.h"
 #include "style/Clients.h"
 
+namespace Connector {
+class IEnd;
+}
+
 namespace ClassObject {
 
 // The side of its owner a box touches (exact equality of coordinates), tested in this order.
@@ -15,6 +19,20 @@ OwnerSide TouchedSide(const zq::Rect& box, const zq::Rect& owner);
 // The resize handles of a qualifier: all eight (255) unless it touches its owner, then the three
 // of the touching side are left out (right 241, below 124, left 31, above 199).
 unsigned QualifierHandleMask(const zq::Rect& box, const zq::Rect* owner);
+
+// The requested rectangle of a qualifier that touches its owner on a side, shifted (keeping its
+// size) so that it touches the same side; unchanged when it touched none.
+zq::Rect KeepOwnerSide(const zq::Rect& requested, const zq::Rect& current, const zq::Rect& owner);
+// The top-left corner of a qualifier refitted to the size: on the owner's left or top side it
+// grows away from the owner; elsewhere its corner stays.
+zq::Point GrowAwayFromOwner(const zq::Rect& current, const zq::Rect& owner, const zq::Point& size);
+// A new qualifier q at the end, which already attaches to q: with an owner (the box the end sat
+// on) q goes flush on the owner's side nearest to the end and the end moves to the middle of q's
+// outer edge; without one q goes beside the end, away from its segment (snapped by the grid).
+void PlaceAtEnd(Core::Env& env, Core::IResizable& q, Connector::IEnd& end, const Core::IResizable* owner);
+// A qualifier's end handed to the owner it lay on: it goes to the owner's outline point nearest
+// to it. False when the owner does not take it.
+bool MoveEndOntoOwner(Core::Env& env, Core::ITerminal& owner, Connector::IEnd& end, bool attached);
 
 // The qualifier's shared side; the concrete qualifier supplies its owner and its text.
 class IQualifier : public Terminal,

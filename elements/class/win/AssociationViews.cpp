@@ -15,13 +15,6 @@
 namespace Class {
 
 namespace {
-int constantMode = 0;  // qualifiers resize freely
-
-// The diamond's length and width, and the arrow head's.
-constexpr double kDiamondLength = 600, kDiamondWidth = 300, kArrowLength = 700, kArrowWidth = 260;
-
-using ICanvas::ToDouble;
-
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
   if (auto* e = dynamic_cast<AssocEnd*>(&element)) return std::make_shared<VAssocEnd>(view, *e);
   if (auto* s = dynamic_cast<AssocSegment*>(&element)) return std::make_shared<VAssocSegment>(view, *s);
@@ -30,18 +23,6 @@ std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View:
   return nullptr;
 }
 }  // namespace
-
-zq::float8Point DrawEndAdornment(ICanvas::Canvas& canvas, ICanvas::Group& group, const zq::float8Point& p,
-                                 const zq::float8Point& q, std::int32_t type, bool traversed) {
-  zq::float8Point start = p;
-  if (type == ClassObject::EndType::Aggregation || type == ClassObject::EndType::Composition) {
-    const View::DiamondShape diamond(canvas, group, p, q, kDiamondLength, kDiamondWidth,
-                                     type == ClassObject::EndType::Composition);
-    start = diamond.GetFar();
-  }
-  if (traversed) View::ArrowShape(canvas, group, start, q, kArrowLength, kArrowWidth, 1);
-  return start;
-}
 
 // ---- ends
 
@@ -133,68 +114,6 @@ void VAssocSegment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& 
   handlers.Add(std::make_unique<Text::CreateAnchoredTextCmdHandler>(task, ID_NEW_ANCHOREDTEXT, segment_, L"<name?>"));
   handlers.Add(Note::CreateDependencyCmdHandler(task));
   VSegment::PrepareMenu(task, handlers);
-}
-
-// ---- qualifiers
-
-VQualifier::VQualifier(View::ICanvasView& view, Qualifier& qualifier)
-    : Core::IViewElement(view, qualifier), View::SelectableViewElement(view, qualifier), qualifier_(qualifier),
-      handles_(view, qualifier, 255, this, constantMode) {}
-
-void VQualifier::UpdateShape() {
-  shape_.Clear();
-  if (qualifier_.IsDeleted()) return;
-  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-  const zq::Rect r = qualifier_.GetRect();
-  const Style::ElementStyleFill fill(qualifier_);
-  if (fill.GetLineStyle())
-    shape_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(qualifier_.GetSize())));
-  shape_.Add(canvas.CreateRect(ToDouble(r)));
-  UpdateMarks();
-}
-
-void VQualifier::UpdateMarks() {
-  marks_.Clear();
-  if (qualifier_.IsInTransaction()) return;
-  handles_.SetEnabledMask(qualifier_.ComputeHandleMask());
-  if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, qualifier_.GetClass() != nullptr);
-}
-
-namespace {
-// The drag of a qualifier on its own: it keeps to the border of the class near the pointer, marks
-// that class's corners, and belongs to it at the drop.
-class QualifierDrag : public View::IMoveController {
- public:
-  QualifierDrag(View::ViewContext& context, const Core::DeferredShiftSet& set, Qualifier& qualifier)
-      : canvas_(context.canvas), controller_(*context.diagram, set, qualifier) {}
-  void Restrict(const zq::Point& grab, zq::Point& point) override {
-    point = zq::RoundPoint(controller_.Restrict(ToDouble(grab), ToDouble(point)));
-    DrawCornerMarks();
-  }
-  void Finish(Core::Env& env) override {
-    feedback_.Clear();
-    controller_.Finish(env);
-  }
-
- private:
-  void DrawCornerMarks() {
-    feedback_.Clear();
-    const Class* candidate = controller_.GetCandidate();
-    if (candidate == nullptr || canvas_ == nullptr) return;
-    for (const auto& [from, to] : ClassObject::CornerMarks(candidate->GetRect()))
-      feedback_.Add(canvas_->CreateDashedLine(ToDouble(from), ToDouble(to), 0));
-  }
-
-  ICanvas::Canvas* canvas_;
-  ClassObject::QualifierMoveController<Qualifier, Class> controller_;
-  ICanvas::Group feedback_;
-};
-}  // namespace
-
-View::MoveControllerPtr VQualifier::CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) {
-  const Class* owner = qualifier_.GetClass();
-  if ((owner != nullptr && set.IsShifted(owner)) || context.diagram == nullptr) return View::MakeNullMoveController();
-  return std::make_shared<QualifierDrag>(context, set, qualifier_);
 }
 
 // ---- commands of the class menu

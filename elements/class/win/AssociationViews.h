@@ -5,6 +5,7 @@
 
 #include "elements/class/Association.h"
 #include "elements/class/Qualifier.h"
+#include "elements/classobject/win/Views.h"
 #include "text/edit/Handlers.h"
 #include "view/CmdHandler.h"
 #include "view/ResizeControls.h"
@@ -12,11 +13,7 @@
 
 namespace Class {
 
-// Draws the decoration of an end of the kind at p for a line that comes from q: a diamond 600 x 300
-// (hollow for an aggregation, filled for a composition), then for a traversed end an open arrow head
-// 700 x 260 at the line's start. Answers where the line starts.
-zq::float8Point DrawEndAdornment(ICanvas::Canvas& canvas, ICanvas::Group& group, const zq::float8Point& p,
-                                 const zq::float8Point& q, std::int32_t type, bool traversed);
+using ClassObject::DrawEndAdornment;
 
 // The view of an association end: its decoration and its menu 113.
 class VAssocEnd : public Connector::VEnd {
@@ -58,26 +55,8 @@ class AssocEndCmdHandler : public View::ICmdHandler {
   AssocEnd& end_;
 };
 
-// The view of a qualifier: its outline (and fill), its resize handles but those on the class's
-// side; typing or a double click edits its text.
-class VQualifier : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
- public:
-  VQualifier(View::ICanvasView& view, Qualifier& qualifier);
-  void UpdateShape() override;
-  void UpdateMarks() override;
-  Core::Weight HitTestMarks(const zq::Point& p, int32_t tolerance) const override { return handles_.WeightAt(p, tolerance); }
-  View::IControl* FindControlAt(const zq::Point& p) override { return handles_.FindAt(p); }
-  TextBlock::Text* GetTextModel() const override { return qualifier_.GetText(); }
-  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
-  // Dragged alone it keeps to the border of the class near the pointer; with its class it moves along.
-  View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override;
-
- private:
-  Qualifier& qualifier_;
-  View::RectResizeControls handles_;
-  ICanvas::Group shape_;
-  ICanvas::Group marks_;
-};
+// The view of a qualifier on a class's border.
+using VQualifier = ClassObject::VQualifier<Qualifier, Class>;
 
 // "New &Association" (40104) of the class menu: draws an association from the class.
 std::unique_ptr<View::ICmdHandler> CreateAssocCmdHandler(View::IDefaultTask& task);

@@ -1,0 +1,155 @@
+// Objects: fitting to the name, the compartment under the header, resizing by each edge, deletion
+// with undo, and the stored form.
+#include "elements/object/tests/ObjectScene.h"
+
+using namespace ObjectTest;
+
+namespace {
+
+using Objects = Scene;
+
+TEST_F(Objects, ANewObjectFitsItsNameAndAddingOrRemovingTheCompartmentChangesItsHeightByExactlyThat) {
+  Object::Object* o = NewObject({1000, 5000});
+  EXPECT_EQ(L"<name?>", o->GetName());
+  EXPECT_EQ(nullptr, o->GetCompartment());
+  EXPECT_EQ(zq::Point(2000, 1000), o->GetSize());
+  // A long name widens the box by its width plus the margins; a short one never shrinks it below that.
+  Change([&](Core::Env& env) { o->SetName(env, L"a rather long object name : SomeClass"); });
+  const std::int32_t wide = o->GetSize().x;
+  EXPECT_GT(wide, 2000);
+  EXPECT_EQ(0, wide % 100);
+  Change([&](Core::Env& env) { o->SetName(env, L"b"); });
+  EXPECT_EQ(wide, o->GetSize().x);
+
+  const std::int32_t header = o->GetSize().y;
+  Object::Compartment* c = AddCompartment(*o);
+  ASSERT_NE(nullptr, c);
+  EXPECT_EQ(L"<text?>", c->GetName());
+  EXPECT_EQ(o, c->GetObject());
+  EXPECT_EQ(header + c->GetSize().y, o->GetSize().y);
+  EXPECT_EQ(zq::Point(1000, 5000 - header), c->GetPos());
+  EXPECT_EQ(o->GetSize().x, c->GetSize().x);
+  EXPECT_EQ("", CheckSound());
+  // A second compartment, or an element that is not an object compartment, is refused.
+  EXPECT_FALSE(o->CanAddCompartment(*c));
+  EXPECT_FALSE(o->CanAddCompartment(*o));
+  Change([&](Core::Env& env) { o->AddCompartment(env, *o); });
+  EXPECT_EQ(c, o->GetCompartment());
+
+  Change([&](Core::Env& env) { c->Delete(env); });
+  EXPECT_EQ(nullptr, o->GetCompartment());
+  EXPECT_EQ(header, o->GetSize().y);
+  EXPECT_TRUE(o->CanAddCompartment(*Object::Compartment::Factory().CreateElement()));
+  Undo();
+  EXPECT_EQ(c, o->GetCompartment());
+  EXPECT_EQ(header + c->GetSize().y, o->GetSize().y);
+}
+
+TEST_F(Objects, EachResizeHandleKeepsTheOppositeEdgeAndTheHeightNeverFallsBelowWhatTheBoxNeeds) {
+  Object::Object* o = NewObject({0, 0});
+  AddCompartment(*o);
+  const zq::Rect r = o->GetRect();
+  // The left edge dragged to the left: the right edge stays.
+  Change([&](Core::Env& env) { o->SetRect(env, {r.left - 1000, r.top, r.right, r.bottom}); });
+  EXPECT_EQ(r.right, o->GetRect().right);
+  EXPECT_EQ(r.Width() + 1000, o->GetSize().x);
+  // The top edge dragged up: the bottom stays.
+  const zq::Rect s = o->GetRect();
+  Change([&](Core::Env& env) { o->SetRect(env, {s.left, s.top + 2000, s.right, s.bottom}); });
+  EXPECT_EQ(s.bottom, o->GetRect().bottom);
+  EXPECT_EQ(s.Height() + 2000, o->GetSize().y);
+  // The right and bottom edges keep the top-left corner.
+  const zq::Rect t = o->GetRect();
+  Change([&](Core::Env& env) { o->SetRect(env, {t.left, t.top, t.right + 500, t.bottom - 500}); });
+  EXPECT_EQ(t.TopLeft(), o->GetPos());
+  EXPECT_EQ(t.Width() + 500, o->GetSize().x);
+  EXPECT_EQ("", CheckSound());
+  // Far too low: raised to the name and the compartment.
+  const zq::Rect u = o->GetRect();
+  Change([&](Core::Env& env) { o->SetRect(env, {u.left, u.top, u.right, u.top - 100}); });
+  EXPECT_EQ(u.top, o->GetRect().top);
+  EXPECT_LT(o->GetSize().y, u.Height());
+  EXPECT_GT(o->GetSize().y, o->GetCompartment()->GetSize().y + 200);
+  EXPECT_EQ("", CheckSound());
+}
+
+TEST_F(Objects, TheStoredObjectCarriesPosSizeAndItsNestedTextAndCompartmentWithoutOwner) {
+  Object::Object* o = NewObject({1000, 2000});
+  AddCompartment(*o);
+  const std::string xml = Save();
+  const std::string head = Attrs(xml, "Object");
+  EXPECT_NE(std::string::npos, head.find("id=\"r")) << head;
+  EXPECT_NE(std::string::npos, head.find("Pos=\"1000 2000\"")) << head;
+  EXPECT_NE(std::string::npos, head.find("Size=\"")) << head;
+  EXPECT_EQ(std::string::npos, head.find("ElementStyle")) << head;
+  const std::string compartment = Attrs(xml, "Compartment");
+  EXPECT_LT(xml.find("<Object "), xml.find("<Compartment ")) << xml;
+  EXPECT_LT(xml.find("<Compartment "), xml.find("</Object>")) << xml;
+  EXPECT_EQ(std::string::npos, compartment.find("Owner")) << compartment;
+  EXPECT_NE(std::string::npos, compartment.find("Size=\"")) << compartment;
+  // Read back: the object has its compartment again, and writes the same document.
+  Core::Diagram copy(Registry(), nullptr);
+  copy.LoadXML(xml);
+  std::ostringstream again;
+  copy.SaveXML(again);
+  EXPECT_EQ(xml, again.str());
+  Object::Object* read = nullptr;
+  for (const auto& e : copy.Elements())
+    if (auto* x = dynamic_cast<Object::Object*>(e.get())) read = x;
+  ASSERT_NE(nullptr, read);
+  ASSERT_NE(nullptr, read->GetCompartment());
+  EXPECT_EQ(read, read->GetCompartment()->GetObject());
+  EXPECT_EQ(o->GetSize(), read->GetSize());
+  // An element style is written in the second namespace.
+  Change([&](Core::Env& env) { o->SetElementStyle(env, L"Gold"); });
+  EXPECT_NE(std::string::npos, Attrs(Save(), "Object").find(":ElementStyle=\"Gold\""));
+}
+
+TEST_F(Objects, DeletingAnObjectTakesItsCompartmentNameQualifiersAndLinkEndsAndUndoBringsThemBack) {
+  Object::Object* a = NewObject({0, 0});
+  Object::Object* b = NewObject({8000, 0});
+  Object::Compartment* c = AddCompartment(*a);
+  Object::Link* link = NewLink({{2000, -500}, {8000, -500}}, a, b);
+  ASSERT_NE(nullptr, link);
+  Object::Qualifier* q = Qualify(*EndOf(*link, 0));
+  ASSERT_NE(nullptr, q);
+  EXPECT_EQ(a, q->GetObject());
+  const std::string before = Save();
+  Change([&](Core::Env& env) { a->Delete(env); });
+  EXPECT_TRUE(a->IsDeleted());
+  EXPECT_TRUE(c->IsDeleted());
+  EXPECT_TRUE(a->GetText()->IsDeleted());
+  EXPECT_TRUE(q->IsDeleted());
+  EXPECT_TRUE(link->IsDeleted());
+  EXPECT_EQ("", CheckSound());
+  Undo();
+  EXPECT_FALSE(a->IsDeleted() || c->IsDeleted() || q->IsDeleted() || link->IsDeleted());
+  EXPECT_EQ(before, Save());
+  EXPECT_EQ("", CheckSound());
+}
+
+TEST_F(Objects, ANestedCompartmentTagReadsAsTheObjectsCompartment) {
+  diagram.LoadXML(Doc("<Object id=\"r1\" Pos=\"0 0\" Size=\"2000 1800\"><Compartment id=\"r2\" Pos=\"0 -1000\" "
+                      "Size=\"2000 800\"/></Object>"));
+  Object::Object* o = Live<Object::Object>().at(0);
+  ASSERT_NE(nullptr, o->GetCompartment());
+  EXPECT_EQ(zq::Point(2000, 1800), o->GetSize());
+  EXPECT_EQ(zq::Point(2000, 800), o->GetCompartment()->GetSize());
+}
+
+TEST_F(Objects, TheHeaderIsUnderlinedInTheHeaderFontAndANewCompartmentDirectoryIsEightPoints) {
+  Object::Object* o = NewObject({0, 0});
+  AddCompartment(*o);
+  TextBlock::TextStyle header;
+  o->GetTextStyle(header, o->GetText());
+  EXPECT_TRUE(header.underline);
+  EXPECT_TRUE(header.bold);
+  EXPECT_EQ(TextBlock::AlignCenter, header.horizontalAlignment);
+  TextBlock::TextStyle compartment;
+  o->GetCompartment()->GetTextStyle(compartment, o->GetCompartment()->GetText());
+  EXPECT_EQ(8.0, compartment.size);
+  EXPECT_FALSE(compartment.underline);
+  EXPECT_EQ(TextBlock::SizingWrap, compartment.sizing);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+#pragma once
+// What every kind of compartment shares over its storable record: creation, the owner, the name
+// and size, the style members, shifting, selection and the reading guard that keeps a stored size.
+#include <memory>
+#include <string>
+
+#include "core/DocumentReader.h"
+#include "core/ModelElementSet.h"
+#include "core/Shift.h"
+#include "core/Storable.h"
+#include "core/Transaction.h"
+#include "style/Model.h"
+#include "style/Names.h"
+#include "view/compartment/Compartment.h"
+
+namespace Compartment {
+
+// Compartment Derived with record Rep (fields size, owner, text, style) inside boxes of type Owner.
+// Kind gives the style: static Directory(), kStyledKind and kSizing (how its text lines break).
+template <class Derived, class Rep, class Owner, class Kind>
+class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::StorableTraits::Null, ICompartment> {
+  using Base = Core::StorableWithPos<Derived, Rep, Core::StorableTraits::Null, ICompartment>;
+
+ public:
+  // A new compartment at the point with the text "<text?>", in no owner yet; a size other than
+  // (0, 0) replaces the registered default.
+  static std::shared_ptr<Derived> CreateAt(Core::Env& env, const zq::Point& at, const zq::Point& size = {0, 0}) {
+    Style::Style& style = Style::Style::FindOrCreate(env);
+    Style::CreateKindDirectories(env, style, Kind::kStyledKind);
+    auto c = Derived::Factory().CreateTyped(env);
+    if (size != zq::Point(0, 0)) c->SetSize(env, size);
+    c->SetStyle(env, &style);
+    auto text = TextBlock::Text::Create(env, *c);
+    c->SetText(env, text.get());
+    c->SetPos(env, at);
+    c->SetName(env, L"<text?>");
+    return c;
+  }
+
+  // The owning box, or none.
+  Owner* GetOwnerBox() const { return this->GetRep().owner; }
+  Core::IModelElement* GetOwner() const override { return this->GetRep().owner; }
+  ICompartmentOwner* GetCompartmentOwner() const override { return this->GetRep().owner; }
+  // Records the owner (undoable); the old owner lets go of the compartment, the new one lays out.
+  void SetOwner(Core::Env& env, ICompartmentOwner* owner) override {
+    if (this->IsDeleted()) return;
+    Owner* next = dynamic_cast<Owner*>(owner);
+    Owner* old = this->GetRep().owner;
+    if (next == old) return;
+    this->SetField(env, &Rep::owner, next);
+    if (old) old->RemoveCompartment(env, *this);
+    if (next) next->CompartmentsChanged(env);
+  }
+
+  TextBlock::Text* GetText() const override { return this->GetRep().text; }
+  void SetText(Core::Env& env, TextBlock::Text* text) override { this->SetField(env, &Rep::text, text); }
+  void SetSize(Core::Env& env, const zq::Point& size) override { this->SetField(env, &Rep::size, size); }
+  zq::Point GetSize() const override { return this->GetRep().size; }
+  zq::Point GetOldSize() const override { return this->GetOldRep().size; }
+  void SetName(Core::Env& env, const std::wstring& name) override {
+    if (!this->IsDeleted() && GetText()) GetText()->SetName(env, name);
+  }
+  std::wstring GetName() const override { return GetText() ? GetText()->GetName() : std::wstring(); }
+  // The kind's font, left and top aligned, with the kind's line breaking.
+  void GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement*) const override {
+    style = TextBlock::TextStyle();
+    if (const Style::Style* s = this->GetRep().style) s->GetFont(Kind::Directory(), style);
+    style.horizontalAlignment = TextBlock::AlignLeft;
+    style.verticalAlignment = TextBlock::AlignTop;
+    style.sizing = Kind::kSizing;
+  }
+  // A compartment being read keeps its stored size until every element is read.
+  void OnTextChanged(Core::Env& env, TextBlock::Text& text) override {
+    if (!reading_) ICompartment::OnTextChanged(env, text);
+  }
+
+  void ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet&,
+                 bool) override {
+    if (this->IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
+    this->SetPos(env, Core::ShiftParam::Apply(shift, this->GetPos(), this->GetOldPos()));
+  }
+  // A compartment moves with an owner that moves.
+  bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override {
+    if (set.Contains(this)) return true;
+    Owner* owner = GetOwnerBox();
+    return owner && owner->IsCompletelySelected(set);
+  }
+
+  void SetStyle(Core::Env& env, Style::Style* style) override {
+    if (this->SetField(env, &Rep::style, style)) TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
+  }
+  Style::Style* GetStyle() const override { return this->GetRep().style; }
+  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override {
+    if (!this->IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Kind::Directory());
+  }
+  void CollectDirectoryNames(Style::IUsageCollector& collector) const override {
+    Style::DirectoryName::VisitFromRoot(collector, Kind::Directory());
+  }
+  void CreateDirectories(Core::Env& env, Style::Style* style) override {
+    if (style) Style::CreateKindDirectories(env, *style, Kind::kStyledKind);
+  }
+
+  void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override {
+    reading_ = true;
+    Base::RestoreProperties(attributes, registry);
+  }
+
+ protected:
+  // The end of reading: text changes lay the compartment out again.
+  void EndReading() { reading_ = false; }
+  // Writes the owner directly while the compartment is read inside it.
+  void SetOwnerForReading(Core::Env& env, Owner* owner) { this->SetField(env, &Rep::owner, owner); }
+
+ private:
+  bool reading_ = false;
+};
+
+// A compartment of an owner that holds at most one (Owner has RestoreCompartment for reading).
+// It is written inside its owner under the tag "Compartment".
+template <class Derived, class Rep, class Owner, class Kind>
+class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
+ public:
+  std::wstring GetPartTag() const override { return L"Compartment"; }
+  // By hand: inside an owner the height is the compartment's own and the owner lays out again;
+  // free, the rectangle.
+  void SetRect(Core::Env& env, const zq::Rect& rect, bool) override {
+    if (this->IsDeleted()) return;
+    const zq::Rect r = rect.Normalized();
+    Owner* owner = this->GetOwnerBox();
+    if (!owner) {
+      this->SetPos(env, r.TopLeft());
+      this->Resize(env, {r.Width(), r.Height()});
+      return;
+    }
+    this->SetSize(env, {this->GetSize().x, std::max(r.Height(), this->NeededSize(GridOf(env)).y)});
+    TextBlock::ITextOwner::OnTextAreaChanged(this->GetText(), env);
+    owner->CompartmentsChanged(env);
+  }
+  // Leaves its owner (which lays out again) and goes with its text.
+  void Delete(Core::Env& env) override {
+    if (this->IsDeleted()) return;
+    if (Owner* owner = this->GetOwnerBox()) owner->RemoveCompartment(env, *this);
+    Core::IModelElement::Delete(env);
+    TextBlock::ITextOwner::DeleteWithText(this->GetText(), env);
+  }
+  // Reading: the enclosing owner becomes the owner and, after reading, takes it as its compartment.
+  void EndRestore(Core::Env& env, const Core::RestoreContext& context) override {
+    this->SetOwnerForReading(env, dynamic_cast<Owner*>(context.enclosing));
+  }
+  void OnRestored(Core::Env&) override {
+    this->EndReading();
+    if (Owner* owner = this->GetOwnerBox()) owner->RestoreCompartment(static_cast<Derived&>(*this));
+  }
+};
+
+}  // namespace Compartment
