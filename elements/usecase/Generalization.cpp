@@ -27,11 +27,6 @@ Core::FactoryImp<GeneralizationEnd>& GeneralizationEnd::Factory() {
 
 UseCase* GeneralizationEnd::GetUseCase() const { return dynamic_cast<UseCase*>(GetTerminal()); }
 
-void GeneralizationEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
-  if (IsDeleted() || (terminal != nullptr && dynamic_cast<UseCase*>(terminal) == nullptr)) return;
-  GeneralizationEndImp::SetTerminalImp(env, terminal);
-}
-
 Core::FactoryImp<GeneralizationSegment>& GeneralizationSegment::Factory() {
   static Core::FactoryImp<GeneralizationSegment> factory(Core::SchemaNamespace10(), L"UseCaseGeneralizationSegment");
   return factory;

@@ -28,8 +28,6 @@ class GeneralizationEnd : public Class::GeneralizationEndImp<GeneralizationEnd> 
   static Connector::IFactory& PartFactory() { return Generalization::PartFactory(); }
   // The use case the end lies on, or none.
   UseCase* GetUseCase() const;
-  // Only a use case (or none) becomes the terminal; other elements change nothing.
-  void SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) override;
 };
 
 // A segment of a generalization (element "UseCaseGeneralizationSegment").
