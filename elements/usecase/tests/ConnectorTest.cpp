@@ -202,7 +202,30 @@ TEST_F(Scene, GeneralizationsMergeIntoOneTreeWithOneMasterEnd) {
   for (Connector::IEnd* e : g->GetEnds())
     if (e->IsMasterEnd()) master = dynamic_cast<GeneralizationEnd*>(e);
   EXPECT_FALSE(master->CanAttach(otherMaster));  // attached, and both masters
-  EXPECT_FALSE(segment->GetConnector() == nullptr);
+  // An end never goes onto a part of its own generalization.
+  for (Connector::IEnd* e : g->GetEnds())
+    if (!e->IsMasterEnd())
+      EXPECT_FALSE(dynamic_cast<UseCase::GeneralizationSegment&>(*segment).CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  // A free master end refuses another master end and takes a plain one.
+  UC* s3 = New<UC>({0, -9000});
+  Connector::IConnector* loose = nullptr;
+  Change([&](Core::Env& env) {
+    loose = Connector::BuildPathConnector(env, UseCase::Generalization::PartFactory(),
+                                          {{Centre(*s3), false}, {{20000, -9000}, false}}, s3, nullptr, nullptr);
+  });
+  ASSERT_NE(loose, nullptr);
+  GeneralizationEnd* freeMaster = nullptr;
+  GeneralizationEnd* plain = nullptr;
+  for (Connector::IEnd* e : loose->GetEnds())
+    (e->IsMasterEnd() ? freeMaster : plain) = dynamic_cast<GeneralizationEnd*>(e);
+  ASSERT_TRUE(freeMaster && plain && freeMaster->GetTerminal() == nullptr);
+  EXPECT_FALSE(freeMaster->CanAttach(otherMaster));
+  for (Connector::IEnd* e : other->GetEnds())
+    if (!e->IsMasterEnd()) EXPECT_TRUE(freeMaster->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  // Nothing but a use case or a generalization part takes an end.
+  Note::Note* note = New<Note::Note>({20000, 0});
+  EXPECT_FALSE(Core::AttachFilter<GeneralizationEnd>(plain).Accept(note));
+  EXPECT_EQ(CheckInvariants(diagram), "");
   ExpectRoundTrip();
 }
 
