@@ -2,12 +2,8 @@
 
 #include "core/ModelElementSet.h"
 #include "core/PropertyKinds.h"
-#include "core/Shift.h"
 #include "core/Transaction.h"
 #include "elements/usecase/Association.h"
-#include "style/Model.h"
-#include "style/Names.h"
-#include "text/Text.h"
 
 namespace UseCase {
 
@@ -25,18 +21,6 @@ void Actor::RegisterProperties(Core::PropertyTable<ActorRep>& t) {
   RegisterRefNonStoreProperty::Register(t, &ActorRep::style, L"Style");
 }
 
-std::shared_ptr<Actor> Actor::Create(Core::Env& env, const zq::Point& at) {
-  Style::Style& style = Style::Style::FindOrCreate(env);
-  Style::CreateKindDirectories(env, style, Style::StyledKind::Actor);
-  auto a = Factory().CreateTyped(env);
-  a->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *a);
-  a->SetText(env, text.get());
-  a->SetName(env, L"<name?>");
-  a->SetPos(env, at);
-  return a;
-}
-
 // ---- geometry
 
 zq::Rect Actor::GetNameRect(bool old) const {
@@ -47,8 +31,6 @@ zq::Rect Actor::GetNameRect(bool old) const {
   const std::int32_t y = pos.y - size.y - kNameGap;
   return zq::Rect(x, y, x + used.width, y - used.height);
 }
-
-void Actor::GetTextOrigin(zq::Point& origin) const { origin = GetNameRect().TopLeft(); }
 
 void Actor::GetOutline(std::vector<zq::Point>& outline, bool old) const {
   const zq::Point pos = old ? GetOldPos() : GetPos();
@@ -87,11 +69,7 @@ Core::Weight Actor::GetWeight(const Core::IView& view, const zq::Point& point, s
 // ---- changes
 
 void Actor::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
-  const zq::Rect r = rect.Normalized();
-  if (IsDeleted() || r == GetRect()) return;
-  SetPos(env, r.TopLeft());
-  SetField(env, &ActorRep::size, zq::Point(r.Width(), r.Height()));
-  Reshaped(env);
+  if (Place(env, rect)) Reshaped(env);
 }
 
 void Actor::OnTextChanged(Core::Env& env, TextBlock::Text&) {
@@ -100,26 +78,20 @@ void Actor::OnTextChanged(Core::Env& env, TextBlock::Text&) {
   Reshaped(env);
 }
 
-void Actor::Reshaped(Core::Env& env) {
-  const OutlineReshapeInfo info(this, GetTerminalOutlinePoints(true), GetTerminalOutlinePoints(false));
-  Core::DeferredShiftSet none;
-  for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetAssocEnds())) e->OnTerminalReshaped(env, info, &none);
+void Actor::FollowEnds(Core::Env& env, const Core::ITerminalReshapeInfo& info, Core::DeferredShiftSet& set) {
+  for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetAssocEnds())) e->OnTerminalReshaped(env, info, &set);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetNoteEnds()))
-    e->OnTerminalReshaped(env, info, &none);
+    e->OnTerminalReshaped(env, info, &set);
+}
+
+void Actor::Reshaped(Core::Env& env) {
+  Core::DeferredShiftSet none;
+  FollowEnds(env, OutlineReshapeInfo(this, GetTerminalOutlinePoints(true), GetTerminalOutlinePoints(false)), none);
 }
 
 void Actor::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
                       bool noFollow) {
-  if (IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
-  MarkShifted(set);
-  const zq::Point pos = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
-  if (pos == GetPos()) return;
-  SetPos(env, pos);
-  if (noFollow) return;
-  const Core::MoveReshapeInfo info(this, GetOldPos(), GetPos());
-  for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetAssocEnds())) e->OnTerminalReshaped(env, info, &set);
-  for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetNoteEnds()))
-    e->OnTerminalReshaped(env, info, &set);
+  if (MoveBy(env, shift, set, noFollow)) FollowEnds(env, Core::MoveReshapeInfo(this, GetOldPos(), GetPos()), set);
 }
 
 void Actor::Delete(Core::Env& env) {
@@ -129,43 +101,6 @@ void Actor::Delete(Core::Env& env) {
   for (AssocEnd* e : rep.assocEnds) e->DetachFromTerminal(env, this, true);
   for (Note::NoteConnectorEnd* e : rep.noteEnds) e->DetachFromTerminal(env, this, true);
   TextBlock::ITextOwner::DeleteWithText(rep.text, env);
-}
-
-void Actor::CollectForSelection(Core::ModelElementSet& set) {
-  IModelElement::CollectForSelection(set);
-  if (GetText()) GetText()->CollectForSelection(set);
-}
-
-// ---- text and styles
-
-void Actor::SetName(Core::Env& env, const std::wstring& name) {
-  if (!IsDeleted() && GetText()) GetText()->SetName(env, name);
-}
-
-std::wstring Actor::GetName() const { return GetText() ? GetText()->GetName() : std::wstring(); }
-
-void Actor::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {
-  style = TextBlock::TextStyle();
-  if (text == GetText() && GetRep().style) GetRep().style->GetFont(Style::Names::Actor(), style);
-  style.horizontalAlignment = TextBlock::AlignCenter;
-  style.verticalAlignment = TextBlock::AlignMiddle;
-  style.sizing = TextBlock::SizingOwnExtent;
-}
-
-void Actor::SetStyle(Core::Env& env, Style::Style* style) {
-  if (SetField(env, &ActorRep::style, style)) TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
-}
-
-void Actor::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
-  if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::Actor());
-}
-
-void Actor::CollectDirectoryNames(Style::IUsageCollector& collector) const {
-  Style::DirectoryName::VisitFromRoot(collector, Style::Names::Actor());
-}
-
-void Actor::CreateDirectories(Core::Env& env, Style::Style* style) {
-  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::Actor);
 }
 
 void Actor::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {

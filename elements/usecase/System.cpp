@@ -30,18 +30,6 @@ void System::RegisterProperties(Core::PropertyTable<SystemRep>& t) {
                                                     xml::kSchema13);
 }
 
-std::shared_ptr<System> System::Create(Core::Env& env, const zq::Point& at) {
-  Style::Style& style = Style::Style::FindOrCreate(env);
-  Style::CreateKindDirectories(env, style, Style::StyledKind::System);
-  auto s = Factory().CreateTyped(env);
-  s->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *s);
-  s->SetText(env, text.get());
-  s->SetPos(env, at);
-  s->SetName(env, L"<name?>");
-  return s;
-}
-
 // ---- contents
 
 void System::AddUseCase(Core::Env& env, UseCase& useCase) {
@@ -144,30 +132,15 @@ Core::Weight System::GetWeight(const Core::IView& view, const zq::Point& point, 
 
 // ---- changes
 
-bool System::GrowToName(Core::Env& env) {
-  zq::Rect r = GetRect();
-  TextBlock::ITextOwner::GrowRectToText(r, ::Compartment::GridOf(env), GetOldPos(), GetText(), kMargin, kMargin,
-                                        kMargin, kMargin);
-  if (r == GetRect()) return false;
-  SetPos(env, r.TopLeft());
-  SetField(env, &SystemRep::size, zq::Point(r.Width(), r.Height()));
-  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  return true;
-}
-
 void System::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
-  const zq::Rect r = rect.Normalized();
-  if (IsDeleted() || r == GetRect()) return;
-  SetPos(env, r.TopLeft());
-  SetField(env, &SystemRep::size, zq::Point(r.Width(), r.Height()));
+  if (!Place(env, rect)) return;
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  GrowToName(env);
+  GrowToName(env, kMargin);
   Reshaped(env);
 }
 
 void System::OnTextChanged(Core::Env& env, TextBlock::Text&) {
-  if (IsDeleted() || reading_) return;  // a system read keeps its stored size
-  if (GrowToName(env)) Reshaped(env);
+  if (!reading_ && GrowToName(env, kMargin)) Reshaped(env);  // a system read keeps its stored size
 }
 
 void System::Reshaped(Core::Env& env) {
@@ -179,12 +152,7 @@ void System::Reshaped(Core::Env& env) {
 
 void System::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
                        bool noFollow) {
-  if (IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
-  MarkShifted(set);
-  const zq::Point pos = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
-  if (pos == GetPos()) return;
-  SetPos(env, pos);
-  if (noFollow) return;
+  if (!MoveBy(env, shift, set, noFollow)) return;
   for (UseCase* u : Core::PtrCont<UseCase>(GetUseCases())) u->Shift(env, this, shift, set, false);
   const Core::MoveReshapeInfo info(this, GetOldPos(), GetPos());
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetNoteEnds()))
@@ -203,43 +171,12 @@ void System::Delete(Core::Env& env) {
 }
 
 void System::CollectForSelection(Core::ModelElementSet& set) {
-  IModelElement::CollectForSelection(set);
-  if (GetText()) GetText()->CollectForSelection(set);
+  SystemNode::CollectForSelection(set);
   for (UseCase* u : GetUseCases()) u->CollectForSelection(set);
   for (Core::IContainable* c : GetContainables()) c->CollectForSelection(set);
 }
 
-// ---- text and styles
-
-void System::SetName(Core::Env& env, const std::wstring& name) {
-  if (!IsDeleted() && GetText()) GetText()->SetName(env, name);
-}
-
-std::wstring System::GetName() const { return GetText() ? GetText()->GetName() : std::wstring(); }
-
-void System::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {
-  style = TextBlock::TextStyle();
-  if (text == GetText() && GetRep().style) GetRep().style->GetFont(Style::Names::System(), style);
-  style.horizontalAlignment = TextBlock::AlignCenter;
-  style.verticalAlignment = TextBlock::AlignMiddle;
-  style.sizing = TextBlock::SizingAtLeastArea;
-}
-
-void System::SetStyle(Core::Env& env, Style::Style* style) {
-  if (SetField(env, &SystemRep::style, style)) TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
-}
-
-void System::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
-  if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::System());
-}
-
-void System::CollectDirectoryNames(Style::IUsageCollector& collector) const {
-  Style::DirectoryName::VisitFromRoot(collector, Style::Names::System());
-}
-
-void System::CreateDirectories(Core::Env& env, Style::Style* style) {
-  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::System);
-}
+// ---- styles
 
 void System::SetElementStyle(Core::Env& env, const std::wstring& name) {
   if (SetField(env, &SystemRep::elementStyle, name)) env.Modify(*this, true);

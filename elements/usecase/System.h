@@ -6,8 +6,8 @@
 
 #include "core/Factory.h"
 #include "core/Storable.h"
-#include "elements/classobject/Terminal.h"
 #include "elements/note/NoteConnector.h"
+#include "elements/usecase/Node.h"
 #include "elements/usecase/Parts.h"
 
 namespace UseCase {
@@ -23,10 +23,12 @@ struct SystemRep {
   std::wstring elementStyle;
 };
 
+using SystemNode = Node<SystemRep, Style::StyledKind::System, &Style::Names::System, TextBlock::SizingAtLeastArea>;
+
 // The system (element "System"): "Pos", "Size", "ElementStyle" and its name "Text"; the use
 // cases, notes and free texts inside it are written inside its element.
-class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTraits::Null, ClassObject::Terminal,
-                                            Core::IShiftable, Core::IDeletable, Core::IContainer,
+class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTraits::Null, SystemNode,
+                                            Core::IDeletable, Core::IContainer,
                                             Core::IAttach<Note::NoteConnectorEnd>,
                                             Core::PartnerList<SystemRep, Note::NoteConnectorEnd, &SystemRep::noteEnds>,
                                             Core::ICheckable, Style::IElementStyleClient> {
@@ -37,10 +39,9 @@ class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTra
   static Core::FactoryImp<System>& Factory();
   static void RegisterProperties(Core::PropertyTable<SystemRep>& table);
   // A new system named "<name?>", 5000 x 7000, its top-left corner at the point.
-  static std::shared_ptr<System> Create(Core::Env& env, const zq::Point& at);
+  static std::shared_ptr<System> Create(Core::Env& env, const zq::Point& at) { return MakeNew<System>(env, at); }
   static Core::ElementPtr CreateElement(Core::Env& env, const zq::Point& at) { return Create(env, at); }
 
-  TextBlock::Text* GetText() const { return GetRep().text; }
   const Core::PtrCont<UseCase>& GetUseCases() const { return GetRep().useCases; }
   const Core::PtrCont<Core::IContainable>& GetContainables() const { return GetRep().containables; }
   const Core::PtrCont<Note::NoteConnectorEnd>& GetNoteEnds() const { return GetRep().noteEnds; }
@@ -66,22 +67,13 @@ class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTra
   bool ContainsContainable(const Core::IContainable& containable) const override;
   void AppendContainable(Core::Env& env, Core::IContainable& containable) override;
 
-  // IResizable
-  zq::Point GetSize() const override { return GetRep().size; }
-  zq::Point GetOldSize() const override { return GetOldRep().size; }
-  // Never smaller than the name and its margins.
+  // IResizable: never smaller than the name and its margins.
   void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred = false) override;
-
-  // INamed
-  void SetName(Core::Env& env, const std::wstring& name) override;
-  std::wstring GetName() const override;
 
   // ITextOwner: the name at the top left, as wide as the system less the margins, of any height.
   void GetTextOrigin(zq::Point& origin) const override;
   void GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&) const override;
   void OnTextChanged(Core::Env& env, TextBlock::Text& text) override;
-  void SetText(Core::Env& env, TextBlock::Text* text) override { SetField(env, &SystemRep::text, text); }
-  void GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const override;
 
   // Terminal: the rectangle.
   void GetOutline(std::vector<zq::Point>& outline, bool old) const override;
@@ -100,12 +92,7 @@ class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTra
   // Copies take the contents along.
   void CollectForSelection(Core::ModelElementSet& set) override;
 
-  // Styles: the directory "System"; the element style fills the rectangle.
-  void SetStyle(Core::Env& env, Style::Style* style) override;
-  Style::Style* GetStyle() const override { return GetRep().style; }
-  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
-  void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
-  void CreateDirectories(Core::Env& env, Style::Style* style) override;
+  // The element style fills the rectangle.
   void SetElementStyle(Core::Env& env, const std::wstring& name) override;
   std::wstring GetElementStyle() const override { return GetRep().elementStyle; }
 
@@ -116,8 +103,6 @@ class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTra
   void OnRestored(Core::Env& env) override;
 
  private:
-  // Grows the rectangle to the name; answers whether it changed.
-  bool GrowToName(Core::Env& env);
   // The attached note ends follow the changed rectangle.
   void Reshaped(Core::Env& env);
   bool reading_ = false;

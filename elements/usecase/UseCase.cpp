@@ -35,18 +35,6 @@ void UseCase::RegisterProperties(Core::PropertyTable<UseCaseRep>& t) {
                                                     xml::kSchema13);
 }
 
-std::shared_ptr<UseCase> UseCase::Create(Core::Env& env, const zq::Point& at) {
-  Style::Style& style = Style::Style::FindOrCreate(env);
-  Style::CreateKindDirectories(env, style, Style::StyledKind::UseCase);
-  auto u = Factory().CreateTyped(env);
-  u->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *u);
-  u->SetText(env, text.get());
-  u->SetName(env, L"<name?>");
-  u->SetPos(env, at);
-  return u;
-}
-
 // ---- the system
 
 void UseCase::SetSystem(Core::Env& env, System* system) {
@@ -113,54 +101,21 @@ Core::Weight UseCase::GetWeight(const Core::IView& view, const zq::Point& point,
 
 // ---- changes
 
-void UseCase::GrowToName(Core::Env& env) {
-  zq::Rect r = GetRect();
-  TextBlock::ITextOwner::GrowRectToText(r, ::Compartment::GridOf(env), GetOldPos(), GetText(), kMargin, kMargin,
-                                        kMargin, kMargin);
-  if (r == GetRect()) return;
-  SetPos(env, r.TopLeft());
-  SetField(env, &UseCaseRep::size, zq::Point(r.Width(), r.Height()));
-  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-}
-
 void UseCase::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
-  const zq::Rect r = rect.Normalized();
-  if (IsDeleted() || r == GetRect()) return;
-  SetPos(env, r.TopLeft());
-  SetField(env, &UseCaseRep::size, zq::Point(r.Width(), r.Height()));
+  if (!Place(env, rect)) return;
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  GrowToName(env);
-  Reshaped(env);
+  GrowToName(env, kMargin);
+  Core::DeferredShiftSet none;
+  FollowEnds(env, EllipseReshapeInfo(this, GetOldRect(), GetRect()), none);
 }
 
 void UseCase::OnTextChanged(Core::Env& env, TextBlock::Text&) {
-  if (IsDeleted() || reading_) return;  // a use case read keeps its stored size
-  const zq::Rect before = GetRect();
-  GrowToName(env);
-  if (GetRect() != before) Reshaped(env);
-}
-
-void UseCase::Reshaped(Core::Env& env) {
-  const EllipseReshapeInfo info(this, GetOldRect(), GetRect());
+  if (reading_ || !GrowToName(env, kMargin)) return;  // a use case read keeps its stored size
   Core::DeferredShiftSet none;
-  for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetAssocEnds())) e->OnTerminalReshaped(env, info, &none);
-  for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetNoteEnds()))
-    e->OnTerminalReshaped(env, info, &none);
-  for (GeneralizationEnd* e : Core::PtrCont<GeneralizationEnd>(GetGeneralizationEnds()))
-    e->OnTerminalReshaped(env, info, &none);
-  for (Dependency::DependencyEnd* e : Core::PtrCont<Dependency::DependencyEnd>(GetDependencyEnds()))
-    e->OnTerminalReshaped(env, info, &none);
+  FollowEnds(env, EllipseReshapeInfo(this, GetOldRect(), GetRect()), none);
 }
 
-void UseCase::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift,
-                        Core::DeferredShiftSet& set, bool noFollow) {
-  if (IsDeleted() || (!shift.shiftX && !shift.shiftY)) return;
-  MarkShifted(set);
-  const zq::Point pos = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
-  if (pos == GetPos()) return;
-  SetPos(env, pos);
-  if (noFollow) return;
-  const Core::MoveReshapeInfo info(this, GetOldPos(), GetPos());
+void UseCase::FollowEnds(Core::Env& env, const Core::ITerminalReshapeInfo& info, Core::DeferredShiftSet& set) {
   for (AssocEnd* e : Core::PtrCont<AssocEnd>(GetAssocEnds())) e->OnTerminalReshaped(env, info, &set);
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetNoteEnds()))
     e->OnTerminalReshaped(env, info, &set);
@@ -168,6 +123,11 @@ void UseCase::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftV
     e->OnTerminalReshaped(env, info, &set);
   for (Dependency::DependencyEnd* e : Core::PtrCont<Dependency::DependencyEnd>(GetDependencyEnds()))
     e->OnTerminalReshaped(env, info, &set);
+}
+
+void UseCase::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift,
+                        Core::DeferredShiftSet& set, bool noFollow) {
+  if (MoveBy(env, shift, set, noFollow)) FollowEnds(env, Core::MoveReshapeInfo(this, GetOldPos(), GetPos()), set);
 }
 
 void UseCase::Delete(Core::Env& env) {
@@ -188,42 +148,7 @@ bool UseCase::IsCompletelySelectedImp(const Core::ModelElementSet& set) {
   return s && s->IsCompletelySelected(set);
 }
 
-void UseCase::CollectForSelection(Core::ModelElementSet& set) {
-  IModelElement::CollectForSelection(set);
-  if (GetText()) GetText()->CollectForSelection(set);
-}
-
-// ---- text and styles
-
-void UseCase::SetName(Core::Env& env, const std::wstring& name) {
-  if (!IsDeleted() && GetText()) GetText()->SetName(env, name);
-}
-
-std::wstring UseCase::GetName() const { return GetText() ? GetText()->GetName() : std::wstring(); }
-
-void UseCase::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {
-  style = TextBlock::TextStyle();
-  if (text == GetText() && GetRep().style) GetRep().style->GetFont(Style::Names::UseCase(), style);
-  style.horizontalAlignment = TextBlock::AlignCenter;
-  style.verticalAlignment = TextBlock::AlignMiddle;
-  style.sizing = TextBlock::SizingAtLeastArea;
-}
-
-void UseCase::SetStyle(Core::Env& env, Style::Style* style) {
-  if (SetField(env, &UseCaseRep::style, style)) TextBlock::ITextOwner::ApplyTextStyle(GetText(), env);
-}
-
-void UseCase::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
-  if (!IsDeleted()) Style::RestyleTextIfAffected(GetText(), env, changed, Style::Names::UseCase());
-}
-
-void UseCase::CollectDirectoryNames(Style::IUsageCollector& collector) const {
-  Style::DirectoryName::VisitFromRoot(collector, Style::Names::UseCase());
-}
-
-void UseCase::CreateDirectories(Core::Env& env, Style::Style* style) {
-  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::UseCase);
-}
+// ---- styles
 
 void UseCase::SetElementStyle(Core::Env& env, const std::wstring& name) {
   if (SetField(env, &UseCaseRep::elementStyle, name)) env.Modify(*this, true);

@@ -6,9 +6,9 @@
 
 #include "core/Factory.h"
 #include "core/Storable.h"
-#include "elements/classobject/Terminal.h"
 #include "elements/note/Dependency.h"
 #include "elements/note/NoteConnector.h"
+#include "elements/usecase/Node.h"
 #include "elements/usecase/Parts.h"
 
 namespace UseCase {
@@ -28,10 +28,12 @@ struct UseCaseRep {
   std::wstring elementStyle;
 };
 
+using UseCaseNode =
+    Node<UseCaseRep, Style::StyledKind::UseCase, &Style::Names::UseCase, TextBlock::SizingAtLeastArea>;
+
 // The use case (element "UseCase"): "Pos", "Size", "ElementStyle" and its name "Text".
 class UseCase
-    : public Core::StorableWithPos<UseCase, UseCaseRep, Core::StorableTraits::Null, ClassObject::Terminal,
-                                   Core::IShiftable, ISystemPart, IAssocParty,
+    : public Core::StorableWithPos<UseCase, UseCaseRep, Core::StorableTraits::Null, UseCaseNode, ISystemPart, IAssocParty,
                                    Core::PartnerList<UseCaseRep, AssocEnd, &UseCaseRep::assocEnds>,
                                    Core::IAttach<GeneralizationEnd>,
                                    Core::PartnerList<UseCaseRep, GeneralizationEnd, &UseCaseRep::generalizationEnds>,
@@ -47,10 +49,9 @@ class UseCase
   static Core::FactoryImp<UseCase>& Factory();
   static void RegisterProperties(Core::PropertyTable<UseCaseRep>& table);
   // A new use case named "<name?>", 3000 x 1000, its top-left corner at the point.
-  static std::shared_ptr<UseCase> Create(Core::Env& env, const zq::Point& at);
+  static std::shared_ptr<UseCase> Create(Core::Env& env, const zq::Point& at) { return MakeNew<UseCase>(env, at); }
   static Core::ElementPtr CreateElement(Core::Env& env, const zq::Point& at) { return Create(env, at); }
 
-  TextBlock::Text* GetText() const { return GetRep().text; }
   const Core::PtrCont<AssocEnd>& GetAssocEnds() const { return GetRep().assocEnds; }
   const Core::PtrCont<GeneralizationEnd>& GetGeneralizationEnds() const { return GetRep().generalizationEnds; }
   const Core::PtrCont<Dependency::DependencyEnd>& GetDependencyEnds() const { return GetRep().dependencyEnds; }
@@ -65,22 +66,13 @@ class UseCase
   // The enclosing system of the highest containment weight at the top-left corner.
   void UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) override;
 
-  // IResizable
-  zq::Point GetSize() const override { return GetRep().size; }
-  zq::Point GetOldSize() const override { return GetOldRep().size; }
-  // Never smaller than the name and its margins.
+  // IResizable: never smaller than the name and its margins.
   void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred = false) override;
-
-  // INamed
-  void SetName(Core::Env& env, const std::wstring& name) override;
-  std::wstring GetName() const override;
 
   // ITextOwner: the name centred in the box less the margins.
   void GetTextOrigin(zq::Point& origin) const override;
   void GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&) const override;
   void OnTextChanged(Core::Env& env, TextBlock::Text& text) override;
-  void SetText(Core::Env& env, TextBlock::Text* text) override { SetField(env, &UseCaseRep::text, text); }
-  void GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const override;
 
   // Terminal: ends sit on the inscribed ellipse.
   void GetOutline(std::vector<zq::Point>& outline, bool old) const override;
@@ -110,14 +102,8 @@ class UseCase
   void Delete(Core::Env& env) override;
   // In the set, or its system completely selected.
   bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
-  void CollectForSelection(Core::ModelElementSet& set) override;
 
-  // Styles: the directory "Use Case"; the element style fills the ellipse.
-  void SetStyle(Core::Env& env, Style::Style* style) override;
-  Style::Style* GetStyle() const override { return GetRep().style; }
-  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
-  void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
-  void CreateDirectories(Core::Env& env, Style::Style* style) override;
+  // The element style fills the ellipse.
   void SetElementStyle(Core::Env& env, const std::wstring& name) override;
   std::wstring GetElementStyle() const override { return GetRep().elementStyle; }
 
@@ -129,10 +115,8 @@ class UseCase
   void OnRestored(Core::Env& env) override;
 
  private:
-  // Grows the box to the name; the side on the saved position stays.
-  void GrowToName(Core::Env& env);
-  // The attached ends follow the changed box.
-  void Reshaped(Core::Env& env);
+  // The attached ends follow the change (set: the move it belongs to).
+  void FollowEnds(Core::Env& env, const Core::ITerminalReshapeInfo& info, Core::DeferredShiftSet& set);
   bool reading_ = false;
 };
 

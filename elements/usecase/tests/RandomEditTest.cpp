@@ -122,7 +122,7 @@ class Editor : public Scene {
 
 int Sequences() {
   const char* n = std::getenv("QUORVEL_RANDOM_SEQUENCES");
-  return n != nullptr ? std::max(1, std::atoi(n)) : 30;
+  return n != nullptr ? std::max(1, std::atoi(n)) : 20;
 }
 
 }  // namespace
