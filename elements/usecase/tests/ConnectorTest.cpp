@@ -222,6 +222,19 @@ TEST_F(Scene, GeneralizationsMergeIntoOneTreeWithOneMasterEnd) {
   EXPECT_FALSE(freeMaster->CanAttach(otherMaster));
   for (Connector::IEnd* e : other->GetEnds())
     if (!e->IsMasterEnd()) EXPECT_TRUE(freeMaster->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  // A free plain end refuses an end whose generalization brings a second master end.
+  Connector::IConnector* headless = nullptr;
+  Change([&](Core::Env& env) {
+    headless = Connector::BuildPathConnector(env, UseCase::Generalization::PartFactory(),
+                                             {{{20000, -12000}, false}, {Centre(*s3), false}}, nullptr, s3, nullptr);
+  });
+  ASSERT_NE(headless, nullptr);
+  GeneralizationEnd* freePlain = nullptr;
+  for (Connector::IEnd* e : headless->GetEnds())
+    if (!e->IsMasterEnd()) freePlain = dynamic_cast<GeneralizationEnd*>(e);
+  ASSERT_TRUE(freePlain && freePlain->GetTerminal() == nullptr);
+  for (Connector::IEnd* e : other->GetEnds())
+    if (!e->IsMasterEnd()) EXPECT_FALSE(freePlain->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
   // Nothing but a use case or a generalization part takes an end.
   Note::Note* note = New<Note::Note>({20000, 0});
   EXPECT_FALSE(Core::AttachFilter<GeneralizationEnd>(plain).Accept(note));

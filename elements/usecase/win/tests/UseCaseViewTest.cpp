@@ -141,6 +141,24 @@ TEST_F(UseCaseWindow, ASystemWithThreeUseCasesTwoActorsAndTheirRelationsIsBuiltS
   EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
 }
 
+TEST_F(UseCaseWindow, ASelectedOuterSystemDoesNotTakeTheUseCasesOfTheSystemInsideIt) {
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
+  UseCase::System* outer = Newest<UseCase::System>();
+  Change([&](Core::Env& env) { outer->SetRect(env, zq::Rect(500, 5000, 14000, -4000)); });
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {1000, 4500}));
+  UseCase::System* inner = Newest<UseCase::System>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1500, 3000}));
+  UC* u = Newest<UC>();
+  ASSERT_EQ(u->GetSystem(), inner);
+  Select({outer});
+  Change([&](Core::Env& env) {
+    Core::DeferredShiftSet set;
+    u->Shift(env, nullptr, Core::ShiftVector{100, 0, true, false}, set, false);
+  });
+  EXPECT_EQ(u->GetSystem(), inner);
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+}
+
 TEST_F(UseCaseWindow, MenusOfferWhatEachElementTakes) {
   ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
   ASSERT_TRUE(Run(ID_NEW_USECASE, {1000, 3000}));
