@@ -209,6 +209,28 @@ TEST_F(Scene, ContentsAreWrittenInsideTheirSystem) {
   (void)s;
 }
 
+TEST_F(Scene, TheStoredFormNestsTheUseCaseInItsSystemAndNamesTheEndsParties) {
+  New<System>({0, 0});
+  UC* u = New<UC>({1000, -1000});
+  Actor* a = New<Actor>({8000, 0});
+  Change([&](Core::Env& env) {
+    UseCase::CreateAssociation(env, {{{8000, -700}, false}, {{4000, -1500}, false}}, *a, *u);
+  });
+  const std::string saved = Save(diagram);
+  const std::string expected =
+      "  <System id=\"r8\"\n      Pos=\"0 0\"\n      Size=\"5000 7000\">\n    <Text>&lt;name?&gt;</Text>\n"
+      "    <UseCase id=\"r12\"\n        Pos=\"1000 -1000\"\n        Size=\"3000 1000\">\n"
+      "      <Text>&lt;name?&gt;</Text>\n    </UseCase>\n  </System>\n"
+      "  <Actor id=\"r16\"\n      Pos=\"8000 0\"\n      Size=\"1100 1400\">\n    <Text>&lt;name?&gt;</Text>\n  </Actor>\n"
+      "  <UseCaseAssoc id=\"r18\">\n    <End id=\"r19\"\n        Pos=\"8000 -700\"\n        Actor=\"r16\"/>\n"
+      "    <Segment id=\"r20\"\n        Oblique=\"1\"/>\n"
+      "    <End id=\"r21\"\n        Pos=\"4000 -1500\"\n        UseCase=\"r12\"/>\n  </UseCaseAssoc>\n</Diagram>\n";
+  const auto at = saved.find("  <System ");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(saved.substr(at), expected);
+  ExpectRoundTrip();
+}
+
 TEST_F(Scene, AnEmptySizeIsAReadingError) {
   for (const char* element : {"Actor", "UseCase", "System"}) {
     Core::Diagram loaded(Registry(), nullptr);
