@@ -1,0 +1,191 @@
+// A use case diagram in a real view window under Wine, driven by commands and posted input: a
+// system holding three use cases, two actors joined to them by associations, a generalization and
+// an include; one undo step per gesture, the drawing checked in the window's pixels, the document
+// saved, reopened in a second window and compared.
+#include <gtest/gtest.h>
+
+#include "core/DefaultGrid.h"
+#include "elements/note/win/Views.h"
+#include "elements/usecase/tests/UseCaseScene.h"
+#include "elements/usecase/win/Views.h"
+#include "resources/resource.h"
+#include "text/edit/TextView.h"
+#include "text/win/UniscribeSetup.h"
+#include "view/tests/ElementWindow.h"
+
+namespace {
+
+using UseCaseTest::Registry;
+using UC = UseCase::UseCase;
+
+void Install() {
+  TextBlock::InstallUniscribeMeasurer();
+  TextBlock::RegisterTextViews();
+  Note::RegisterNoteViews();
+  UseCase::RegisterUseCaseViews();
+}
+
+zq::Point Centre(const zq::Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class UseCaseWindow : public ViewTest::ElementWindowTest {
+ protected:
+  UseCaseWindow() : ElementWindowTest(Registry(), &Install) {}
+
+  template <class T>
+  T* Newest() const {
+    const auto all = Live<T>();
+    return all.empty() ? nullptr : all.back();
+  }
+  // Draws a connector from the element's menu command at the point to a click at the target.
+  void Connect(Core::IModelElement& from, UINT command, const zq::Point& start, const zq::Point& end) {
+    ASSERT_TRUE(Menu(from, command, start));
+    Click(end);
+    if (w.Task().IsBusy()) Escape();
+  }
+  // The drawing of the showcase: the system's frame, the ellipse of a use case (its top, not its
+  // box's corner), an actor's body and an association line.
+  void ExpectDrawn(const UseCase::System& s, const UC& u, const UseCase::Actor& a) {
+    const zq::Rect r = s.GetRect();
+    EXPECT_GT(DarkOnLine({r.left, r.top - 2500}, {r.left, r.bottom + 500}, true), 50);
+    const zq::Rect e = u.GetRect();
+    EXPECT_GT(DarkAround({(e.left + e.right) / 2.0, double(e.top)}, 2), 0);
+    EXPECT_EQ(DarkAround({e.left + 60.0, e.top - 60.0}, 1), 0);
+    const zq::Rect f = a.GetRect();
+    const int cx = f.left + (f.Width() - 400) / 2 + 200;
+    EXPECT_GT(DarkOnLine({cx, f.top - 100 - 500}, {cx, f.top - 100 - 900}, true), 5);
+  }
+
+  View::StdCreateCmdHandler newActor{w.Task(), ID_NEW_ACTOR, &UseCase::Actor::CreateElement};
+  View::StdCreateCmdHandler newUseCase{w.Task(), ID_NEW_USECASE, &UC::CreateElement};
+  View::StdCreateCmdHandler newSystem{w.Task(), ID_NEW_SYSTEM, &UseCase::System::CreateElement};
+};
+
+// A second window that opens a saved document and checks it as the first one was checked.
+class Reopened : public UseCaseWindow {
+ public:
+  void TestBody() override {}
+  void Open(const std::string& saved) {
+    diagram.LoadXML(saved);
+    diagram.UpdateAllViews();
+    w.Pump();
+    EXPECT_EQ(Saved(), saved);
+    const auto systems = Live<UseCase::System>();
+    ASSERT_EQ(systems.size(), 1u);
+    EXPECT_EQ(systems[0]->GetUseCases().size(), 3u);
+    EXPECT_EQ(Live<UseCase::Assoc>().size(), 2u);
+    EXPECT_EQ(Live<UseCase::Generalization>().size(), 1u);
+    EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+    ExpectDrawn(*systems[0], *systems[0]->GetUseCases().front(), *Live<UseCase::Actor>().front());
+  }
+};
+
+TEST_F(UseCaseWindow, ASystemWithThreeUseCasesTwoActorsAndTheirRelationsIsBuiltSavedAndReopened) {
+  // The system, three use cases inside it and two actors beside it: one step each.
+  std::size_t steps = Steps();
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
+  UseCase::System* system = Newest<UseCase::System>();
+  ASSERT_NE(system, nullptr);
+  EXPECT_EQ(system->GetSize(), zq::Point(5000, 7000));
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1500, 4000}));
+  UC* top = Newest<UC>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1500, 1500}));
+  UC* middle = Newest<UC>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1500, -1000}));
+  UC* bottom = Newest<UC>();
+  ASSERT_TRUE(Run(ID_NEW_ACTOR, {9000, 4500}));
+  UseCase::Actor* user = Newest<UseCase::Actor>();
+  ASSERT_TRUE(Run(ID_NEW_ACTOR, {9000, 0}));
+  UseCase::Actor* admin = Newest<UseCase::Actor>();
+  ASSERT_TRUE(top && middle && bottom && user && admin && user != admin);
+  EXPECT_EQ(Steps(), steps + 6);
+  EXPECT_EQ(system->GetUseCases().size(), 3u);
+  EXPECT_EQ(top->GetSystem(), system);
+
+  // Associations from each actor's menu to a use case; one finished on an actor is not made.
+  steps = Steps();
+  Connect(*user, UseCase::kNewAssocCommand, Centre(user->GetRect()), Centre(top->GetRect()));
+  Connect(*admin, UseCase::kNewAssocCommand, Centre(admin->GetRect()), Centre(bottom->GetRect()));
+  EXPECT_EQ(Steps(), steps + 2);
+  Connect(*admin, UseCase::kNewAssocCommand, Centre(admin->GetRect()), Centre(user->GetRect()));
+  EXPECT_EQ(Steps(), steps + 2);
+  ASSERT_EQ(Live<UseCase::Assoc>().size(), 2u);
+  EXPECT_EQ(top->GetAssocEnds().size(), 1u);
+  EXPECT_EQ(bottom->GetAssocEnds().size(), 1u);
+
+  // The generalization from the middle use case to the top one, the include from the bottom one
+  // to the middle one; an include finished on an actor is not made.
+  Connect(*middle, UseCase::kNewGeneralizationCommand, Centre(middle->GetRect()), Centre(top->GetRect()));
+  Connect(*bottom, UseCase::kNewIncludeCommand, Centre(bottom->GetRect()), Centre(middle->GetRect()));
+  EXPECT_EQ(Steps(), steps + 4);
+  Connect(*bottom, UseCase::kNewExtendCommand, Centre(bottom->GetRect()), Centre(admin->GetRect()));
+  EXPECT_EQ(Steps(), steps + 4);
+  const auto generalizations = Live<UseCase::Generalization>();
+  ASSERT_EQ(generalizations.size(), 1u);
+  for (Connector::IEnd* e : generalizations[0]->GetEnds())
+    EXPECT_EQ(e->IsMasterEnd(), e->GetTerminal() == top);
+  ASSERT_EQ(Live<Dependency::Dependency>().size(), 1u);
+  EXPECT_EQ(middle->GetDependencyEnds().size(), 1u);
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+  ExpectDrawn(*system, *top, *user);
+
+  // Saved, reopened in a second window: the same document, the same containment and drawing.
+  Reopened other;
+  other.Open(Saved());
+  // Dragging the system by its frame carries the use cases and their ends in one step.
+  steps = Steps();
+  const zq::Point grip{system->GetRect().left, system->GetRect().top - 3000};
+  Drag(grip, {{grip.x + 500, grip.y}, {grip.x + 1000, grip.y}});
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_NEAR(top->GetPos().x, 2500, 100);
+  EXPECT_EQ(top->GetSystem(), system);
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+}
+
+TEST_F(UseCaseWindow, ASelectedOuterSystemDoesNotTakeTheUseCasesOfTheSystemInsideIt) {
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
+  UseCase::System* outer = Newest<UseCase::System>();
+  Change([&](Core::Env& env) { outer->SetRect(env, zq::Rect(500, 5000, 14000, -4000)); });
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {1000, 4500}));
+  UseCase::System* inner = Newest<UseCase::System>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1500, 3000}));
+  UC* u = Newest<UC>();
+  ASSERT_EQ(u->GetSystem(), inner);
+  Select({outer});
+  Change([&](Core::Env& env) {
+    Core::DeferredShiftSet set;
+    u->Shift(env, nullptr, Core::ShiftVector{100, 0, true, false}, set, false);
+  });
+  EXPECT_EQ(u->GetSystem(), inner);
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+}
+
+TEST_F(UseCaseWindow, MenusOfferWhatEachElementTakes) {
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1000, 3000}));
+  ASSERT_TRUE(Run(ID_NEW_ACTOR, {9000, 3000}));
+  auto* vs = dynamic_cast<UseCase::VSystem*>(Newest<UseCase::System>()->FindViewElement(*w.view));
+  auto* vu = dynamic_cast<UseCase::VUseCase*>(Newest<UC>()->FindViewElement(*w.view));
+  auto* va = dynamic_cast<UseCase::VActor*>(Newest<UseCase::Actor>()->FindViewElement(*w.view));
+  ASSERT_TRUE(vs && vu && va);
+  EXPECT_EQ(va->GetMenuId(), 129u);
+  EXPECT_EQ(vu->GetMenuId(), 130u);
+  EXPECT_EQ(vs->GetMenuId(), 131u);
+  {
+    View::CmdHandlerList handlers;
+    vu->PrepareMenu(w.Task(), handlers);
+    EXPECT_TRUE(w.router.IsEnabled(ID_NEW_GENERALIZATION));
+    EXPECT_TRUE(w.router.IsEnabled(ID_NEW_EXTEND));
+    EXPECT_TRUE(w.router.IsEnabled(ID_NEW_INCLUDE));
+    EXPECT_FALSE(w.router.IsEnabled(ID_NEW_USECASEASSOC));
+  }
+  {
+    View::CmdHandlerList handlers;
+    va->PrepareMenu(w.Task(), handlers);
+    EXPECT_TRUE(w.router.IsEnabled(ID_NEW_USECASEASSOC));
+  }
+  // A use case made from the system's menu lies in the system.
+  ASSERT_TRUE(Menu(*Newest<UseCase::System>(), ID_NEW_USECASE, {1000, 0}));
+  EXPECT_EQ(Newest<UC>()->GetSystem(), Newest<UseCase::System>());
+}
+
+}  // namespace
