@@ -4,9 +4,6 @@
 // compared.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
-
 #include "core/DefaultGrid.h"
 #include "elements/class/tests/AssocScene.h"
 #include "elements/class/win/AssociationViews.h"
@@ -15,77 +12,21 @@
 #include "resources/resource.h"
 #include "text/edit/TextView.h"
 #include "text/win/UniscribeSetup.h"
-#include "view/tests/TestBoxes.h"
+#include "view/tests/ElementWindow.h"
 
 namespace {
 
-struct Installed {
-  Installed() {
-    TextBlock::InstallUniscribeMeasurer();
-    TextBlock::RegisterTextViews();
-    Note::RegisterNoteViews();
-    Class::RegisterClassViews();
-    Class::RegisterAssociationViews();
-  }
-};
+void Install() {
+  TextBlock::InstallUniscribeMeasurer();
+  TextBlock::RegisterTextViews();
+  Note::RegisterNoteViews();
+  Class::RegisterClassViews();
+  Class::RegisterAssociationViews();
+}
 
-class AssocWindow : public ::testing::Test {
+class AssocWindow : public ViewTest::ElementWindowTest {
  protected:
-  void Change(const std::function<void(Core::Env&)>& f) {
-    Core::Transaction t(diagram, w.view.get());
-    Core::Env env(t);
-    f(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    diagram.UpdateAllViews();
-    w.Pump();
-  }
-  void Click(const zq::Point& p) {
-    const POINT c = w.At(p);
-    w.Mouse(WM_MOUSEMOVE, c);
-    w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
-    w.Mouse(WM_LBUTTONUP, c);
-    w.Pump();
-  }
-  // Runs a command of the element's context menu as the menu would.
-  bool Menu(Core::IModelElement& element, UINT id, const zq::Point& at) {
-    auto* menu = dynamic_cast<View::IContextMenu*>(element.FindViewElement(*w.view));
-    if (menu == nullptr) return false;
-    View::CmdHandlerList handlers;
-    menu->PrepareMenu(w.Task(), handlers);
-    w.Task().SetLastMousePoint(at);
-    const bool ran = w.router.Execute({id, 0, nullptr});
-    w.Pump();
-    checks_[id] = w.router.GetCheckState(id);
-    return ran;
-  }
-  int CheckAfter(UINT id) const { return checks_.count(id) ? checks_.at(id) : -1; }
-  std::size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
-  // Dark pixels in the square of half-size r around the model point, after a repaint.
-  int DarkAround(const zq::float8Point& p, int r = 1) {
-    w.view->ProcessUpdates();
-    w.canvas->Update();
-    UpdateWindow(w.hwnd);
-    const POINT c = w.At(zq::RoundPoint(p));
-    HDC dc = GetDC(w.hwnd);
-    int dark = 0;
-    for (int y = c.y - r; y <= c.y + r; ++y)
-      for (int x = c.x - r; x <= c.x + r; ++x) {
-        const COLORREF k = GetPixel(dc, x, y);
-        if (k != CLR_INVALID && GetRValue(k) + GetGValue(k) + GetBValue(k) < 300) ++dark;
-      }
-    ReleaseDC(w.hwnd, dc);
-    return dark;
-  }
-  std::string Saved(const Core::Diagram& d) const {
-    std::ostringstream out;
-    d.SaveXML(out);
-    return out.str();
-  }
-
-  Installed installed;
-  Core::Diagram diagram{AssocTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
-  ViewTest::ViewWindow w{&diagram};
-  std::map<UINT, int> checks_;
+  AssocWindow() : ElementWindowTest(AssocTest::Registry(), &Install) {}
 };
 
 TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneStepSavedAndReopened) {
@@ -106,9 +47,7 @@ TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneSte
   Click(release);
   ASSERT_FALSE(w.Task().IsBusy());
   EXPECT_EQ(steps + 1, Steps());
-  std::vector<Class::Assoc*> live;
-  for (const auto& e : diagram.Elements())
-    if (auto* x = dynamic_cast<Class::Assoc*>(e.get()); x != nullptr && !x->IsDeleted()) live.push_back(x);
+  const std::vector<Class::Assoc*> live = Live<Class::Assoc>();
   ASSERT_EQ(1u, live.size());
   Class::Assoc* assoc = live.front();
   Class::AssocEnd* atA = nullptr;
