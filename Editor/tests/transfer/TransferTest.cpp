@@ -316,15 +316,19 @@ void OfferProgramStorage(Application::DataProvider& provider, CLIPFORMAT format,
     provider.AddFormat(new StorageFormat(format, std::move(write)));
 }
 
+// Adds one box to a diagram of its own.
+void AddABox(Core::Diagram& diagram)
+{
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    Box::Factory().CreateTyped(env)->SetRect(env, {0, 4000, 2000, 2000}, false);
+    env.Close();
+}
+
 TEST_F(Transfer, DataOfferingOnlyEmbeddedObjectOfTheProgramsClassIsAccepted)
 {
     Core::Diagram source(Registry(), nullptr);
-    {
-        Core::Transaction t(source);
-        Core::Env env(t);
-        Box::Factory().CreateTyped(env)->SetRect(env, {0, 4000, 2000, 2000}, false);
-        env.Close();
-    }
+    AddABox(source);
     Application::DataProvider provider;
     OfferProgramStorage(provider, WinUtil::GetEmbeddedObjectClipFormat(), [&](IStorage* storage) {
         Core::WriteDiagramToStorage(storage, source);
@@ -402,12 +406,7 @@ TEST_F(Transfer, OneDroppedDiagramFileIsPastedAsACopyAndTwoFilesOrAnEmptyFileAre
 {
     // A diagram file with one box.
     Core::Diagram source(Registry(), nullptr);
-    {
-        Core::Transaction t(source);
-        Core::Env env(t);
-        Box::Factory().CreateTyped(env)->SetRect(env, {0, 4000, 2000, 2000}, false);
-        env.Close();
-    }
+    AddABox(source);
     std::ostringstream xml;
     Core::WriteDiagramXML(source, xml);
     const std::wstring diagram = TempFile(L"quorvel-drop-test.qvd", xml.str());
