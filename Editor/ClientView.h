@@ -41,6 +41,8 @@ public:
     HWND GetVScroll() const { return vScroll_; }
     ICanvas::IScreenCanvas& GetCanvas() const { return *canvas_; }
     View::DiagramView& GetView() const { return *view_; }
+    // The pane's drop target (no reference added).
+    IDropTarget* GetDropTarget() const { return dropTarget_ ? dropTarget_->Get() : nullptr; }
     // Adds the pane and its scroll bar to a batch of window moves.
     HDWP Place(HDWP batch, const ChildPlace& pane, const ChildPlace& scrollBar) const;
 

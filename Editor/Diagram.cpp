@@ -13,7 +13,9 @@
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "core/DefaultGrid.h"
+#include "core/ModelElementSet.h"
 #include "resources/resource.h"
+#include "style/Clients.h"
 
 namespace Editor {
 
@@ -34,7 +36,8 @@ std::wstring ProposedSaveName(const std::wstring& name) {
 Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, const std::wstring& name,
                  bool fromFile, bool readOnly)
     : IDocument(factory.GetApplication(), node, name), factory_(factory),
-      model_(std::make_unique<Core::Diagram>(factory.GetRegistry(), static_cast<Core::Diagram::Initializer*>(this), nullptr, &View::DefaultGrid::Instance(),
+      model_(std::make_unique<Core::Diagram>(factory.GetRegistry(), static_cast<Core::Diagram::Initializer*>(this),
+                                             static_cast<Core::IPastePostProcessor*>(this), &View::DefaultGrid::Instance(),
                                              &factory.GetApplication())),
       storage_(std::make_unique<StorageHolder>(*model_)) {
     if (fromFile) storage_->Open(name, readOnly);
@@ -45,7 +48,8 @@ Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node,
 Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, Embedded)
     : IDocument(factory.GetApplication(), node, std::wstring()), factory_(factory),
       model_(std::make_unique<Core::Diagram>(factory.GetRegistry(), static_cast<Core::Diagram::Initializer*>(this),
-                                             nullptr, &View::DefaultGrid::Instance(), &factory.GetApplication())),
+                                             static_cast<Core::IPastePostProcessor*>(this), &View::DefaultGrid::Instance(),
+                                             &factory.GetApplication())),
       storage_(std::make_unique<StorageHolder>(*model_)), ole_(std::make_unique<OLEdiagram::OUD>(*this)) {}
 
 Diagram::~Diagram() {
@@ -58,6 +62,24 @@ void Diagram::LifeTimeEnded() {
 }
 
 void Diagram::InitNewDiagram(Core::Diagram& model) { FillNewDiagram(model); }
+
+void Diagram::OnPaste(Core::Env& env, const Core::ModelElementSet& pasted) { MergePastedStyles(env, pasted); }
+
+void MergePastedStyles(Core::Env& env, const Core::ModelElementSet& pasted) {
+    Style::MergePastedStyle(env, pasted.Elements());
+    Style::Style* own = nullptr;
+    for (const Core::ElementPtr& e : pasted.Elements()) {
+        auto* client = dynamic_cast<Style::IStyleClient*>(e.get());
+        if (client == nullptr || e->IsDeleted()) continue;
+        const Style::Style* style = client->GetStyle();
+        if (style != nullptr && !style->IsDeleted()) continue;
+        // A copy carries no reference into its source's style: it takes this document's.
+        if (own == nullptr) own = &Style::Style::FindOrCreate(env);
+        client->SetStyle(env, own);
+        client->CreateDirectories(env, own);
+        client->StyleChanged(env, Style::DirectoryName::Base());
+    }
+}
 
 Application::IDocumentWindow* Diagram::CreateDocumentWindow(Application::NewWindowDefaultsProvider* defaults) {
     Application::LifeTimeSupervisor& node = GetNode().CreateChild();

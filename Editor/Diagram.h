@@ -17,7 +17,7 @@ namespace OLEdiagram {
 class OUD;
 }
 
-class Diagram : public Application::IDocument, private Core::Diagram::Initializer {
+class Diagram : public Application::IDocument, private Core::Diagram::Initializer, private Core::IPastePostProcessor {
 public:
     // The answer to the save-changes question.
     enum class SaveAnswer { No = 0, Yes = 1, Cancel = 2 };
@@ -72,6 +72,8 @@ public:
 
 private:
     void InitNewDiagram(Core::Diagram& model) override;
+    // Every paste and drop: the styles the pasted elements bring join the document's own.
+    void OnPaste(Core::Env& env, const Core::ModelElementSet& pasted) override;
     HWND FirstWindow() const;
 
     DiagramFactory& factory_;
@@ -79,6 +81,10 @@ private:
     std::unique_ptr<StorageHolder> storage_;
     std::unique_ptr<OLEdiagram::OUD> ole_;
 };
+
+// Folds the style a paste brings into the document's style, and gives the pasted elements that came
+// without one the document's style, their kinds' directories and its fonts (as reading a file does).
+void MergePastedStyles(Core::Env& env, const Core::ModelElementSet& pasted);
 
 // The proposed name of the save dialog: the document name less a ".qvd" ending (any case).
 std::wstring ProposedSaveName(const std::wstring& name);

@@ -167,6 +167,11 @@ Application::DragOrigin TransferSetFormatHandler::GetDragOrigin() const
 {
     Application::DragOrigin origin;
     origin.clsid = GetProgramClassId();
+    // The type's name as the installation registered it; none when it is not registered.
+    LPOLESTR type = nullptr;
+    if (SUCCEEDED(::OleRegGetUserType(origin.clsid, USERCLASSTYPE_FULL, &type)) && type != nullptr)
+        origin.fullUserTypeName = type;
+    ::CoTaskMemFree(type);
     return origin;
 }
 

@@ -208,6 +208,10 @@ public:
         if (!saved_) {
             env.GetTransaction().Modify(*this, true);
             saved_ = pos_;
+        } else {
+            // The later moves of one change reach the views too (a drop moves its elements for
+            // real while the pointer moves, inside one open change).
+            this->UpdateViewElements();
         }
         pos_ = pos;
     }

@@ -119,14 +119,22 @@ void PendingDrop::Abort()
 
 void PendingDrop::Commit(const Core::ModelElementSet& before, const Core::ModelElementSet& after)
 {
+    // The moved elements and what followed them were drawn as a change in progress: once the change
+    // is closed they are drawn anew as they now are.
+    std::vector<Core::ElementPtr> moved;
     if (shift_) {
         Core::Env env = MakeEnv();
         shift_->ShiftDeferred(env);
         for (auto& [element, control] : controls_) control->Finish(env);
         if (controller_) controller_->Finish(env);
+        ForEachMoving(*shift_, [&](Core::IModelElement& e) { moved.push_back(e.shared_from_this()); });
+        for (auto& [element, control] : controls_)
+            moved.push_back(std::const_pointer_cast<Core::IModelElement>(element->shared_from_this()));
     }
     Forget();
     const Core::UndoerRef record = transaction_.Close(tracker_.get(), context_.grid);
+    for (const Core::ElementPtr& e : moved)
+        if (!e->IsDeleted()) e->UpdateViewElements();
     ApplySelection(*context_.view, after);
     context_.diagram->GetUndoHandler().Add(record, Core::MakeSelectionRestorer(before),
                                            Core::MakeSelectionRestorer(after), false);

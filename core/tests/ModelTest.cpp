@@ -188,6 +188,30 @@ TEST_F(ModelElements, FieldWritesAndUndoUpdateViewElementsOnceEach)
     EXPECT_EQ(view.undoLog, (std::vector<std::string>{"begin", "end"}));
 }
 
+TEST_F(ModelElements, EveryMoveOfOneChangeReachesTheViews)
+{
+    // A drop moves its elements for real at every step of the pointer inside one open change, and
+    // the views show each step.
+    Box::Factory().ReportTo(registry);
+    FakeView view;
+    diagram.AttachView(view);
+    Transaction t(diagram);
+    Env env(t);
+    auto box = Box::Factory().CreateTyped(env);
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    const int before = view.Of(*box)->updates;
+    Transaction move(diagram);
+    Env step(move);
+    box->SetPos(step, {100, 0});
+    box->SetPos(step, {200, 0});
+    box->SetPos(step, {200, 0});  // no move, no update
+    EXPECT_EQ(view.Of(*box)->updates, before + 2);
+    EXPECT_EQ(box->GetOldPos(), zq::Point(0, 0));
+    diagram.GetUndoHandler().Add(step.Close(), nullptr, nullptr, false);
+    diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(box->GetPos(), zq::Point(0, 0));
+}
+
 TEST_F(ModelElements, AViewThatFailsToShowAnElementLeavesTheDiagramUnchanged)
 {
     struct Refusing : FakeView {

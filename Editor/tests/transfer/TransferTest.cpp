@@ -8,7 +8,9 @@
 #include "view/tests/TestTransfer.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace ViewTest {
@@ -119,6 +121,94 @@ TEST_F(Transfer, CopyAndPasteBetweenWindowsHandsTheSetOverInMemoryAsOneUndoStep)
     bytes->Release();
 }
 
+// The "Object Descriptor" block of a data object, byte for byte; empty when it offers none.
+std::vector<BYTE> DescriptorBytes(IDataObject* data)
+{
+    FORMATETC fe{WinUtil::GetObjectDescriptorClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (data->GetData(&fe, &medium) != S_OK) return {};
+    std::vector<BYTE> bytes;
+    if (medium.tymed == TYMED_HGLOBAL) {
+        const auto* p = static_cast<const BYTE*>(GlobalLock(medium.hGlobal));
+        if (p) bytes.assign(p, p + GlobalSize(medium.hGlobal));
+        GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+    return bytes;
+}
+
+// The name at a byte offset of the record, read as a program of another process must: the offset
+// inside the record and after its header, the terminator inside the record. Fails the test otherwise.
+std::wstring NameAt(const std::vector<BYTE>& bytes, const OBJECTDESCRIPTOR& od, DWORD offset)
+{
+    if (offset == 0) return {};
+    EXPECT_GE(offset, sizeof od);
+    EXPECT_LT(offset, od.cbSize);
+    EXPECT_EQ(offset % sizeof(wchar_t), 0u);
+    std::wstring name;
+    for (size_t at = offset; at + sizeof(wchar_t) <= od.cbSize; at += sizeof(wchar_t)) {
+        wchar_t c;
+        std::memcpy(&c, bytes.data() + at, sizeof c);
+        if (c == L'\0') return name;
+        name += c;
+    }
+    ADD_FAILURE() << "a name runs past the end of the record";
+    return {};
+}
+
+// Checks a descriptor of the program's elements: the record inside its block, the class id, the
+// registered status and the registered full user type name.
+OBJECTDESCRIPTOR ExpectProgramDescriptor(const std::vector<BYTE>& bytes, std::wstring& source)
+{
+    OBJECTDESCRIPTOR od{};
+    if (bytes.size() < sizeof od) {
+        ADD_FAILURE() << "no descriptor";
+        return od;
+    }
+    std::memcpy(&od, bytes.data(), sizeof od);
+    EXPECT_GE(od.cbSize, sizeof od);
+    EXPECT_LE(od.cbSize, bytes.size());
+    EXPECT_TRUE(IsEqualCLSID(od.clsid, Editor::GetProgramClassId()));
+    EXPECT_EQ(od.dwDrawAspect, DWORD(DVASPECT_CONTENT));
+    DWORD status = 0xFFFF;
+    EXPECT_EQ(OleRegGetMiscStatus(Editor::GetProgramClassId(), DVASPECT_CONTENT, &status), S_OK);
+    EXPECT_EQ(od.dwStatus, status);
+    EXPECT_NE(od.dwFullUserTypeName, 0u);
+    EXPECT_EQ(NameAt(bytes, od, od.dwFullUserTypeName), L"Quorvel UML Diagram") << "the type the installation registered";
+    source = NameAt(bytes, od, od.dwSrcOfCopy);
+    return od;
+}
+
+TEST_F(Transfer, TheObjectDescriptorsOfACopyAndOfADragNameTheRegisteredTypeWithEveryOffsetInside)
+{
+    CopyABox();
+    IDataObject* clip = nullptr;
+    ASSERT_EQ(OleGetClipboard(&clip), S_OK);
+    std::wstring source;
+    const OBJECTDESCRIPTOR copied = ExpectProgramDescriptor(DescriptorBytes(clip), source);
+    clip->Release();
+    EXPECT_EQ(copied.sizel.cx, 0);
+    EXPECT_EQ(copied.sizel.cy, 0);
+
+    // A drag describes the dragged image: its size and the grabbed point from its top-left corner.
+    FakeDrag detect(true);
+    std::vector<BYTE> dragged;
+    View::DefaultMoveTask::SetDragLoop([&](IDataObject* data, IDropSource*, DWORD, DWORD* effect) {
+        dragged = DescriptorBytes(data);
+        *effect = DROPEFFECT_NONE;
+        return HRESULT(DRAGDROP_S_CANCEL);
+    });
+    const POINT press = w1->At({1000, 3000});
+    w1->Mouse(WM_LBUTTONDOWN, press, MK_LBUTTON);
+    w1->Mouse(WM_MOUSEMOVE, press, MK_LBUTTON);
+    const OBJECTDESCRIPTOR od = ExpectProgramDescriptor(dragged, source);
+    EXPECT_EQ(od.sizel.cx, 2000);
+    EXPECT_EQ(od.sizel.cy, 2000);
+    // One client pixel is about 26 model units.
+    EXPECT_NEAR(od.pointl.x, 1000, 30);
+    EXPECT_NEAR(od.pointl.y, 1000, 30);
+}
+
 // Runs the helper with the argument and pumps messages until it is ready or ends; answers its exit
 // code once it ended, or -1 while it still serves the clipboard.
 struct Helper {
@@ -199,27 +289,23 @@ TEST_F(Transfer, ASecondProcessReadsPicturesAndEmbedSourceAndPutsBackOneThatPast
     EXPECT_EQ(helper.Finish(), 0);
 }
 
-TEST_F(Transfer, MalformedEmbedSourceShowsTheErrorBoxAndLeavesTheUndoListUnchanged)
+// Offers one storage format, written into the caller's storage by the writer.
+class StorageFormat : public Application::IFormatProvider {
+public:
+    StorageFormat(CLIPFORMAT format, std::function<HRESULT(IStorage*)> write) : format_(format), write_(std::move(write)) {}
+    int GetFormatCount() const override { return 1; }
+    FORMATETC GetFormat(int) const override { return {format_, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE}; }
+    HRESULT GetData(int, const FORMATETC&, STGMEDIUM&) override { return E_NOTIMPL; }
+    HRESULT GetDataHere(int, const FORMATETC&, STGMEDIUM& medium) override { return write_(medium.pstg); }
+
+private:
+    CLIPFORMAT format_;
+    std::function<HRESULT(IStorage*)> write_;
+};
+
+// A data provider with the object descriptor of the program's class and the storage format.
+void OfferProgramStorage(Application::DataProvider& provider, CLIPFORMAT format, std::function<HRESULT(IStorage*)> write)
 {
-    // "Embed Source" of the program's class whose document is cut short.
-    class Broken : public Application::IFormatProvider {
-    public:
-        int GetFormatCount() const override { return 1; }
-        FORMATETC GetFormat(int) const override {
-            return {WinUtil::GetEmbedSourceClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
-        }
-        HRESULT GetData(int, const FORMATETC&, STGMEDIUM&) override { return E_NOTIMPL; }
-        HRESULT GetDataHere(int, const FORMATETC&, STGMEDIUM& medium) override {
-            IStream* stream = nullptr;
-            medium.pstg->CreateStream(Core::kStorageStreamName, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                      &stream);
-            const char text[] = "<?xml version=\"1.0\"?>\n<Diagram xmlns=\"";
-            stream->Write(text, sizeof text - 1, nullptr);
-            stream->Release();
-            return WriteClassStg(medium.pstg, Editor::GetProgramClassId());
-        }
-    };
-    Application::DataProvider provider;
     Application::ObjectDescriptor descriptor;
     descriptor.clsid = Editor::GetProgramClassId();
     WinUtil::GlobalHandle block = Application::MakeObjectDescriptor(descriptor, false);
@@ -227,7 +313,51 @@ TEST_F(Transfer, MalformedEmbedSourceShowsTheErrorBoxAndLeavesTheUndoListUnchang
     const auto* p = static_cast<const BYTE*>(lock.Data());
     provider.AddFormat(new Application::BytesFormatProvider(WinUtil::GetObjectDescriptorClipFormat(),
                                                             std::vector<BYTE>(p, p + lock.Size())));
-    provider.AddFormat(new Broken);
+    provider.AddFormat(new StorageFormat(format, std::move(write)));
+}
+
+// Adds one box to a diagram of its own.
+void AddABox(Core::Diagram& diagram)
+{
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    Box::Factory().CreateTyped(env)->SetRect(env, {0, 4000, 2000, 2000}, false);
+    env.Close();
+}
+
+TEST_F(Transfer, DataOfferingOnlyEmbeddedObjectOfTheProgramsClassIsAccepted)
+{
+    Core::Diagram source(Registry(), nullptr);
+    AddABox(source);
+    Application::DataProvider provider;
+    OfferProgramStorage(provider, WinUtil::GetEmbeddedObjectClipFormat(), [&](IStorage* storage) {
+        Core::WriteDiagramToStorage(storage, source);
+        return WriteClassStg(storage, Editor::GetProgramClassId());
+    });
+    Application::DataHolder holder(provider.GetDataObject());
+    provider.GetDataObject()->Release();
+    EXPECT_TRUE(formats->CanAccept(holder));
+    struct Keep : View::ITransferSetFormatHandler::ITransferSetUser {
+        std::shared_ptr<Core::TransferSet> set;
+        void Use(const std::shared_ptr<Core::TransferSet>& s) override { set = s; }
+    } keep;
+    EXPECT_TRUE(formats->Extract(holder, keep));
+    ASSERT_TRUE(keep.set);
+    EXPECT_EQ(keep.set->Size(), 1u);
+}
+
+TEST_F(Transfer, MalformedEmbedSourceShowsTheErrorBoxAndLeavesTheUndoListUnchanged)
+{
+    // "Embed Source" of the program's class whose document is cut short.
+    Application::DataProvider provider;
+    OfferProgramStorage(provider, WinUtil::GetEmbedSourceClipFormat(), [](IStorage* storage) {
+        IStream* stream = nullptr;
+        storage->CreateStream(Core::kStorageStreamName, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
+        const char text[] = "<?xml version=\"1.0\"?>\n<Diagram xmlns=\"";
+        stream->Write(text, sizeof text - 1, nullptr);
+        stream->Release();
+        return WriteClassStg(storage, Editor::GetProgramClassId());
+    });
     clipboard.SetData(provider);
     const size_t undo = Undos(*w2), count = w2->diagram.GetElementCount();
     bool thrown = false;
@@ -276,12 +406,7 @@ TEST_F(Transfer, OneDroppedDiagramFileIsPastedAsACopyAndTwoFilesOrAnEmptyFileAre
 {
     // A diagram file with one box.
     Core::Diagram source(Registry(), nullptr);
-    {
-        Core::Transaction t(source);
-        Core::Env env(t);
-        Box::Factory().CreateTyped(env)->SetRect(env, {0, 4000, 2000, 2000}, false);
-        env.Close();
-    }
+    AddABox(source);
     std::ostringstream xml;
     Core::WriteDiagramXML(source, xml);
     const std::wstring diagram = TempFile(L"quorvel-drop-test.qvd", xml.str());

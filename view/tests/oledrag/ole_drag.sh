@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A real mouse drag (xdotool) through Wine's DoDragDrop from one view window to another: the probe
-# prints the start and end points, checks the result and answers with its exit code.
+# Real mouse drags (xdotool) through Wine's DoDragDrop for a probe program: the probe prints each
+# drag it wants as "drag from-x from-y to-x to-y" or "drag N from-x from-y to-x to-y" (screen
+# pixels), in order, checks the results itself and answers with its exit code.
 # Arguments: the probe executable, the build root.
 set -u
 exe=$1
@@ -8,7 +9,7 @@ export QUORVEL_BUILD_DIR=$(cd "$2" && pwd)
 export WINEPREFIX=$QUORVEL_BUILD_DIR/wineprefix WINEDEBUG=-all
 work=$(mktemp -d)
 probe=
-fail() { echo "FAILED: $*"; exit 1; }
+fail() { echo "FAILED: $*"; [ -f "$work/out" ] && cat "$work/out"; exit 1; }
 cleanup() {
   [ -n "$probe" ] && kill "$probe" 2>/dev/null && wait "$probe" 2>/dev/null
   rm -rf "$work"
@@ -16,20 +17,38 @@ cleanup() {
 trap cleanup EXIT
 [ -n "${DISPLAY:-}" ] || fail "the test needs a display"
 
+# One drag with the left button, in eight steps, held a moment at each end.
+drag() {
+  local fx=$1 fy=$2 tx=$3 ty=$4
+  xdotool mousemove "$fx" "$fy"
+  sleep 0.2
+  xdotool mousedown 1
+  for i in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove $((fx + (tx - fx) * i / 8)) $((fy + (ty - fy) * i / 8))
+    sleep 0.1
+  done
+  sleep 0.3
+  xdotool mouseup 1
+}
+
 wine "$exe" </dev/null >"$work/out" 2>&1 &
 probe=$!
-for _ in $(seq 300); do grep -q '^drag ' "$work/out" && break; sleep 0.1; done
-read -r _ fx fy tx ty < <(grep '^drag ' "$work/out" | tr -d '\r') || fail "the probe did not start: $(cat "$work/out")"
-sleep 0.5
-xdotool mousemove "$fx" "$fy"
-sleep 0.2
-xdotool mousedown 1
-for i in 1 2 3 4 5 6 7 8; do
-  xdotool mousemove $((fx + (tx - fx) * i / 8)) $((fy + (ty - fy) * i / 8))
+done_drags=0
+for _ in $(seq 1500); do
+  kill -0 "$probe" 2>/dev/null || break
+  line=$(tr -d '\r' <"$work/out" | grep '^drag ' | sed -n "$((done_drags + 1))p")
+  if [ -n "$line" ]; then
+    set -- $line
+    [ $# = 6 ] && shift
+    [ $# = 5 ] || fail "a drag line the driver cannot read: $line"
+    sleep 0.5  # the probe's windows settle before the pointer moves
+    drag "$2" "$3" "$4" "$5"
+    done_drags=$((done_drags + 1))
+  fi
   sleep 0.1
 done
-sleep 0.3
-xdotool mouseup 1
+kill -0 "$probe" 2>/dev/null && fail "the probe did not end"
+[ "$done_drags" -gt 0 ] || fail "the probe asked for no drag"
 wait "$probe"
 status=$?
 probe=
