@@ -181,6 +181,7 @@ private:
     bool deleted_ = false;
     bool updating_ = false;
     bool selectionTesting_ = false;
+    bool queued_ = false;  // waits in its transaction's finalize queue
     std::vector<std::shared_ptr<IViewElement>> views_;
 };
 
@@ -192,6 +193,8 @@ struct ElementState {
     static bool IsModified(const IModelElement& e) { return e.modified_; }
     static void SetModified(IModelElement& e, bool v) { e.modified_ = v; }
     static void SetTransaction(IModelElement& e, Transaction* t) { e.transaction_ = t; }
+    static bool IsQueued(const IModelElement& e) { return e.queued_; }
+    static void SetQueued(IModelElement& e, bool v) { e.queued_ = v; }
 };
 
 } // namespace Core

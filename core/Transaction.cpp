@@ -49,14 +49,9 @@ void Transaction::Record(IModelElement& element)
 
 void Transaction::Enqueue(IModelElement& element)
 {
-    if (queued_.insert(&element).second) {
-        try {
-            queue_.push_back(element.shared_from_this());
-        } catch (...) {
-            queued_.erase(&element);
-            throw;
-        }
-    }
+    if (ElementState::IsQueued(element)) return;
+    queue_.push_back(element.shared_from_this());
+    ElementState::SetQueued(element, true);
 }
 
 void Transaction::Insert(const ElementPtr& element)
@@ -133,7 +128,7 @@ void Transaction::RunElementQueue(Env& env)
         ElementPtr element = queue_.front();  // stays queued while it runs, so it does not queue itself again
         element->Finalize(env);
         queue_.pop_front();
-        queued_.erase(element.get());
+        ElementState::SetQueued(*element, false);
         ++processed;
     }
 }
@@ -204,8 +199,8 @@ void Transaction::End()
         ElementState::SetTransaction(*e, nullptr);
     }
     recorded_.clear();
+    for (const auto& e : queue_) ElementState::SetQueued(*e, false);
     queue_.clear();
-    queued_.clear();
     jobs_.clear();
     step_.reset();
     done_.reset();

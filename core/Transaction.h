@@ -116,7 +116,6 @@ private:
     bool open_ = false;
     std::vector<ElementPtr> recorded_;  // inserted or modified, in recording order
     std::deque<ElementPtr> queue_;
-    std::unordered_set<IModelElement*> queued_;
     std::deque<Job> jobs_;
     std::shared_ptr<UndoSequence> step_;                 // the open sub-transaction
     std::shared_ptr<TransactionUndoer> done_;            // the closed sub-transactions

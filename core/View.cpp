@@ -10,7 +10,8 @@
 
 namespace Core {
 
-IViewElement::IViewElement(IView& view, IModelElement& element) : view_(&view), element_(&element)
+IViewElement::IViewElement(IView& view, IModelElement& element)
+    : view_(&view), element_(&element), pointable_(dynamic_cast<const IPointable*>(&element))
 {
     view.elements_.push_back(this);
     entry_ = std::prev(view.elements_.end());
@@ -27,19 +28,17 @@ const IView& IViewElement::GetView() const
     return *view_;
 }
 
-VISelectable* IViewElement::GetSelectable() { return dynamic_cast<VISelectable*>(this); }
+VISelectable* IViewElement::GetSelectable() { return selectable_; }
 
 bool IViewElement::IsHit(const zq::Point& point, int32_t tolerance) const
 {
-    auto* pointable = dynamic_cast<const IPointable*>(element_);
-    return pointable != nullptr && pointable->IsNear(point, tolerance);
+    return pointable_ != nullptr && pointable_->IsNear(point, tolerance);
 }
 
 Weight IViewElement::GetWeight(const zq::Point& point, int32_t tolerance) const
 {
-    auto* pointable = dynamic_cast<const IPointable*>(element_);
-    if (pointable == nullptr) return {};
-    return pointable->GetWeight(GetView(), point, tolerance);
+    if (pointable_ == nullptr) return {};
+    return pointable_->GetWeight(GetView(), point, tolerance);
 }
 
 bool VISelectable::SetSelected(SelectionTracker* tracker, bool select)

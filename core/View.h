@@ -19,6 +19,7 @@ class Diagram;
 class IModelElement;
 class IView;
 class IFilter;
+class IPointable;
 class SelectionTracker;
 class VISelectable;
 
@@ -64,14 +65,19 @@ public:
 
 private:
     friend class IView;
+    friend class VISelectable;
     IView* view_ = nullptr;
     IModelElement* element_ = nullptr;
+    // The casts asked on every hit test and selection walk, made once.
+    VISelectable* selectable_ = nullptr;
+    const IPointable* pointable_ = nullptr;
     std::list<IViewElement*>::iterator entry_{};
 };
 
 // A view element that can be selected.
 class VISelectable : public virtual IViewElement {
 public:
+    VISelectable() { selectable_ = this; }
     // Whether the element is selected.
     bool IsSelected() const { return selected_; }
     // Selects or deselects through the tracker (none: a tracker of its own for this change);

@@ -70,7 +70,7 @@ DrawingModel::~DrawingModel() {
 
 void DrawingModel::Insert(Drawable* d) {
     d->model_ = this;
-    extent_.reset();
+    const bool first = IsEmpty();
     const ICanvas::OrderKey& key = d->Key();
     if (d->TargetSides()) {
         d->layer_ = kTargets;
@@ -96,6 +96,9 @@ void DrawingModel::Insert(Drawable* d) {
     }
     layer.Insert(at, d);
     d->area_ = d->PaintArea();
+    d->bounds_ = d->Bounds().Normalized();
+    if (first) extent_ = d->bounds_;
+    else UpdateExtent(nullptr, &d->bounds_);
     if (d->layer_ != kTargets) Record(d->area_);
 }
 
@@ -104,19 +107,35 @@ void DrawingModel::Remove(Drawable* d) {
     if (d->layer_ != kTargets) Record(d->area_);
     layers_[d->layer_].Erase(d);
     d->model_ = nullptr;
-    extent_.reset();
+    UpdateExtent(&d->bounds_, nullptr);
 }
 
 void DrawingModel::Invalidate(Drawable& d) {
-    extent_.reset();
+    const ICanvas::DoubleRect old = d.bounds_;
+    d.bounds_ = d.Bounds().Normalized();
+    UpdateExtent(&old, &d.bounds_);
     if (d.layer_ == kTargets) return;  // targets draw nothing
     Record(d.area_);
     d.area_ = d.PaintArea();
     Record(d.area_);
 }
 
+void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {
+    if (!extent_) return;
+    if (IsEmpty()) {
+        extent_.reset();
+        return;
+    }
+    const ICanvas::DoubleRect& e = *extent_;
+    // Normalised rectangles: left <= right, bottom <= top. Bounds strictly inside held no edge.
+    if (old && !(old->left > e.left && old->right < e.right && old->bottom > e.bottom && old->top < e.top)) {
+        extent_.reset();
+        return;
+    }
+    if (now) extent_ = e.Union(*now);
+}
+
 void DrawingModel::Record(const InvalidArea& area) {
-    extent_.reset();
     invalid_.push_back(area);
     if (invalid_.size() > 512) {
         // Many small changes: one rectangle around them all repaints no slower.
@@ -160,11 +179,38 @@ std::vector<InvalidArea> DrawingModel::TakeInvalid() {
     return out;
 }
 
+namespace {
+// A quick test in logical units that a painted area lies well clear of the clip (two pixels and
+// its own growth beyond it), so that the exact test in device pixels runs only near the clip.
+class ClipWindow {
+public:
+    ClipWindow(const Mapping& m, const DeviceRect* clip) : usable_(clip && m.kx > 0 && m.ky > 0), m_(m) {
+        if (!usable_) return;
+        left_ = (clip->left - m.ox) / m.kx;
+        right_ = (clip->right - m.ox) / m.kx;
+        top_ = -(clip->top - m.oy) / m.ky;
+        bottom_ = -(clip->bottom - m.oy) / m.ky;
+    }
+    bool ClearlyOutside(const InvalidArea& a) const {
+        if (!usable_) return false;
+        const double mx = (a.pixels + 2) / m_.kx, my = (a.pixels + 2) / m_.ky;
+        const ICanvas::DoubleRect& r = a.logical;
+        return std::max(r.left, r.right) < left_ - mx || std::min(r.left, r.right) > right_ + mx ||
+               std::max(r.top, r.bottom) < bottom_ - my || std::min(r.top, r.bottom) > top_ + my;
+    }
+private:
+    bool usable_;
+    const Mapping& m_;
+    double left_ = 0, right_ = 0, top_ = 0, bottom_ = 0;
+};
+}  // namespace
+
 void DrawingModel::Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const {
     RenderContext rc{r, m, *this};
+    const ClipWindow window(m, clip);
     for (int i = kKeyed; i <= kTopmost; ++i) {
         for (const Drawable* d : layers_[i]) {
-            if (clip && !d->area_.ToDevice(m).Intersects(*clip)) continue;
+            if (clip && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) continue;
             d->Render(rc);
         }
     }

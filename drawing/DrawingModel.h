@@ -106,6 +106,7 @@ private:
     Drawable* next_ = nullptr;
     int layer_ = 0;
     InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call)
+    ICanvas::DoubleRect bounds_;  // the normalised bounds now, for the extent
 };
 
 inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
@@ -144,11 +145,14 @@ public:
     void SetInvalidHook(std::function<void()> hook) { hook_ = std::move(hook); }
 private:
     void Record(const InvalidArea& a);
+    // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):
+    // grown by the new bounds, dropped when the old ones may have held one of its edges.
+    void UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now);
     // Keyed, unkeyed, topmost; the fourth holds target markers, which draw nothing.
     DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
     std::function<void()> hook_;
-    // The extent as last computed; dropped by every insertion, removal and move.
+    // The extent as last computed, kept up to date by insertions and moves that only grow it.
     mutable std::optional<ICanvas::DoubleRect> extent_;
 };
 

@@ -45,6 +45,8 @@ struct FontDesc {
     BYTE clipPrecision = CLIP_DEFAULT_PRECIS;
     BYTE quality = CLEARTYPE_QUALITY;
     BYTE pitchAndFamily = DEFAULT_PITCH;
+    // Field by field, without the copies Key makes.
+    friend bool operator==(const FontDesc&, const FontDesc&) = default;
     // Every field, for comparing and ordering descriptions.
     auto Key() const {
         return std::make_tuple(face, height, weight, italic, underline, width, escapement, orientation, strikeOut,

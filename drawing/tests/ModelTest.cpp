@@ -154,6 +154,32 @@ TEST(Extent, FollowsEveryMoveInsertionAndRemovalAfterItWasAsked) {
     EXPECT_EQ(c.GetExtent(), Box(500, 0, 1500, -1000));
 }
 
+TEST(Extent, ShrinksWhenTheElementsOnItsEdgesMoveInwardOrGo) {
+    OffscreenCanvas c;
+    auto left = c.CreateRect(Box(0, -400, 100, -500));
+    auto top = c.CreateRect(Box(400, 0, 500, -100));
+    auto inner = c.CreateRect(Box(300, -300, 600, -600));
+    auto corner = c.CreateRect(Box(900, -800, 1000, -1000));
+    EXPECT_EQ(c.GetExtent(), Box(0, 0, 1000, -1000));
+    inner.Move({50, -50});  // strictly inside before and after
+    EXPECT_EQ(c.GetExtent(), Box(0, 0, 1000, -1000));
+    inner.Move({500, 0});  // grows it to the right
+    EXPECT_EQ(c.GetExtent(), Box(0, 0, 1150, -1000));
+    inner.Move({-500, 0});
+    EXPECT_EQ(c.GetExtent(), Box(0, 0, 1000, -1000));
+    left.Move({200, 0});
+    EXPECT_EQ(c.GetExtent(), Box(200, 0, 1000, -1000));
+    corner.Reset();
+    EXPECT_EQ(c.GetExtent(), Box(200, 0, 650, -650));
+    inner.Reset();
+    EXPECT_EQ(c.GetExtent(), Box(200, 0, 500, -500));
+    top.Reset();
+    left.Reset();
+    EXPECT_TRUE(c.GetExtent().IsEmpty());
+    auto again = c.CreateRect(Box(-10, 10, -5, 5));
+    EXPECT_EQ(c.GetExtent(), Box(-10, 10, -5, 5));
+}
+
 TEST(InvalidAreas, CreationMoveAndRemovalAreRecorded) {
     OffscreenCanvas c;
     auto a = c.CreateRect(Box(0, 100, 100, 0));

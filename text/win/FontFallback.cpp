@@ -1,5 +1,6 @@
 #include "text/win/FontFallback.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -68,23 +69,38 @@ class Coverage {
     if (!dc_) return true;
     Probe& probe = ProbeOf(like, face);
     if (probe.font.IsEmpty()) return false;
-    HGDIOBJ old = SelectObject(dc_, probe.font.Handle());
-    bool all = true;
-    for (char32_t c : points) {
-      const auto key = std::make_pair(face, c);
-      auto known = answers_.find(key);
-      if (known == answers_.end()) known = answers_.emplace(key, MapsOne(probe, c)).first;
-      if (!known->second) { all = false; break; }
-    }
-    SelectObject(dc_, old);
-    return all;
+    for (char32_t c : points)
+      if (!Answer(probe, c)) return false;
+    return true;
   }
 
  private:
   struct Probe {
     FontUtil::FontRef font;
     SCRIPT_CACHE cache = nullptr;
+    std::vector<std::uint8_t> basic;    // per unit of the basic plane: 0 not asked yet, 1 mapped, 2 not mapped
+    std::map<char32_t, bool> supplementary;
   };
+
+  // Whether the probe's face maps the character, asked of the face once.
+  bool Answer(Probe& probe, char32_t c) {
+    if (c < 0x10000) {
+      if (probe.basic.empty()) probe.basic.resize(0x10000, 0);
+      std::uint8_t& known = probe.basic[c];
+      if (known == 0) known = MapsOneSelected(probe, c) ? 1 : 2;
+      return known == 1;
+    }
+    auto known = probe.supplementary.find(c);
+    if (known == probe.supplementary.end()) known = probe.supplementary.emplace(c, MapsOneSelected(probe, c)).first;
+    return known->second;
+  }
+
+  bool MapsOneSelected(Probe& probe, char32_t c) {
+    HGDIOBJ old = SelectObject(dc_, probe.font.Handle());
+    const bool maps = MapsOne(probe, c);
+    SelectObject(dc_, old);
+    return maps;
+  }
 
   Probe& ProbeOf(const FontUtil::FontDesc& like, const std::wstring& face) {
     auto it = probes_.find(face);
@@ -119,7 +135,6 @@ class Coverage {
 
   HDC dc_;
   std::map<std::wstring, Probe> probes_;
-  std::map<std::pair<std::wstring, char32_t>, bool> answers_;
 };
 
 std::mutex& CoverageLock() {

@@ -77,7 +77,12 @@ struct UniscribeMeasurer::Impl {
     DeleteDC(dc);
   }
 
+  // The font last selected, so that runs of one font skip the look-up.
+  FontUtil::FontDesc lastDesc;
+  FontHandle* last = nullptr;
+
   FontHandle& Select(const FontUtil::FontDesc& desc) {
+    if (last && desc == lastDesc) return *last;
     auto it = fonts.find(desc.Key());
     if (it == fonts.end()) {
       auto handle = std::make_unique<FontHandle>();
@@ -91,7 +96,9 @@ struct UniscribeMeasurer::Impl {
       it = fonts.emplace(desc.Key(), std::move(handle)).first;
     }
     SelectObject(dc, it->second->font.Handle());
-    return *it->second;
+    lastDesc = desc;
+    last = it->second.get();
+    return *last;
   }
 
   // Itemizes into items, at the paragraph's base bidi level; returns the number of items.
@@ -157,6 +164,7 @@ UniscribeMeasurer::~UniscribeMeasurer() = default;
 
 void UniscribeMeasurer::ClearFonts() {
   SelectObject(impl_->dc, impl_->originalFont);
+  impl_->last = nullptr;
   impl_->fonts.clear();
 }
 

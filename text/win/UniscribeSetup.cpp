@@ -1,5 +1,6 @@
 #include "text/win/UniscribeSetup.h"
 
+#include "text/MeasureCache.h"
 #include "text/Text.h"
 #include "text/win/ScriptWordBreak.h"
 #include "text/win/UniscribeMeasurer.h"
@@ -7,7 +8,7 @@
 namespace TextBlock {
 
 void InstallUniscribeMeasurer() {
-  SetMeasurer(std::make_shared<UniscribeMeasurer>());
+  SetMeasurer(std::make_shared<CachingMeasurer>(std::make_shared<UniscribeMeasurer>()));
   InstallScriptWordBreaks();
 }
 
