@@ -247,11 +247,12 @@ TEST_F(StateWindow, MenusOfferWhatEachElementTakes) {
 // and at a separator's two ends, the warning picture on a separator that lies in no state, the
 // grey picture while the view does not show its selection, and none on what is not selected.
 TEST_F(StateWindow, SelectionMarksSitAtCornersAndEndsAndWarnOnASeparatorWithoutState) {
+  State::State* s = nullptr;
   State::InitialState* i = nullptr;
   State::FinalState* f = nullptr;
   State::RegionSeparator *inside = nullptr, *loose = nullptr;
   Change([&](Core::Env& env) {
-    State::State* s = State::State::Create(env, {500, 5500}).get();
+    s = State::State::Create(env, {500, 5500}).get();
     s->SetLarge(env, true);
     s->SetRect(env, zq::Rect::FromPosSize({500, 5500}, 5000, 3000));
     inside = State::RegionSeparator::Create(env, *s, {3000, 0}, true).get();
@@ -294,6 +295,15 @@ TEST_F(StateWindow, SelectionMarksSitAtCornersAndEndsAndWarnOnASeparatorWithoutS
   }
   EXPECT_GT(Around(warned.front(), ViewTest::IsHiddenGrey), 2);
   EXPECT_EQ(Around(warned.front(), ViewTest::IsWarningRed), 0);
+  // A state shows its eight resize handles: the corners and the middles of its edges.
+  w.view->SetSelectionVisible(true);
+  Select({s});
+  const zq::Rect r = s->GetRect();
+  const zq::Point c = Centre(r);
+  for (const zq::Point& p : {r.TopLeft(), zq::Point{c.x, r.top}, zq::Point{r.right, r.top}, zq::Point{r.right, c.y},
+                             r.BottomRight(), zq::Point{c.x, r.bottom}, zq::Point{r.left, r.bottom}, zq::Point{r.left, c.y}})
+    EXPECT_GT(Around(p, ViewTest::IsSelectedGreen), 3) << p.x << " " << p.y;
+  EXPECT_EQ(Around({r.left + 1000, r.bottom + 1000}, ViewTest::IsSelectedGreen), 0);
 }
 
 // A separator dragged alone through the view's drop target, with OLE for the test's thread.
@@ -354,6 +364,7 @@ TEST_F(SeparatorDrag, ASeparatorDraggedIntoAnotherStateSpansItAndOutOfEveryState
   EXPECT_EQ(sep->GetStart().y, b->GetRect().top);
   EXPECT_NEAR(sep->GetStart().x, 9000, 100);
   EXPECT_EQ(sep->GetLength(), b->GetSize().y);
+  EXPECT_TRUE(b->IsLarge()) << "a state with a region is composite";
   // Drawn dashed down through b; gone from a.
   w.view->ClearSelection(nullptr);
   const zq::Point top = sep->GetStart(), bottom = sep->GetEnd();
