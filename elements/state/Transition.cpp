@@ -19,6 +19,16 @@ Connector::IFactory& Transition::PartFactory() {
   return factory;
 }
 
+namespace {
+void CollectTransitionDirectories(Style::IUsageCollector& collector) {
+  Style::DirectoryName::VisitFromRoot(collector, TransitionSegment::Directory());
+}
+
+void CreateTransitionDirectories(Core::Env& env, Style::Style* style) {
+  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::Transition);
+}
+}  // namespace
+
 TransitionEnd* Transition::GetSourceEnd() const {
   for (Connector::IEnd* e : GetEnds())
     if (auto* t = dynamic_cast<TransitionEnd*>(e); t && t->GetType() == TransitionEndType::Source) return t;
@@ -31,6 +41,25 @@ void Transition::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Co
   for (Connector::ISegment* s : GetSegmentList())
     if (auto* segment = dynamic_cast<TransitionSegment*>(s)) segment->CarryAnchors(env);
 }
+
+Style::Style* Transition::GetStyle() const {
+  for (Connector::ISegment* s : GetSegmentList())
+    if (auto* segment = dynamic_cast<TransitionSegment*>(s))
+      if (Style::Style* style = segment->GetStyle()) return style;
+  return nullptr;
+}
+
+void Transition::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
+  if (IsDeleted()) return;
+  for (Connector::ISegment* s : GetSegmentList())
+    if (auto* segment = dynamic_cast<TransitionSegment*>(s)) segment->RestyleAnchors(env, changed);
+}
+
+void Transition::CollectDirectoryNames(Style::IUsageCollector& collector) const {
+  CollectTransitionDirectories(collector);
+}
+
+void Transition::CreateDirectories(Core::Env& env, Style::Style* style) { CreateTransitionDirectories(env, style); }
 
 Core::FactoryImp<TransitionEnd>& TransitionEnd::Factory() {
   static Core::FactoryImp<TransitionEnd> factory(Core::SchemaNamespace10(), L"TransitionEnd");
@@ -63,12 +92,16 @@ Style::Style* TransitionSegment::GetStyle() const {
   return nullptr;
 }
 
+void TransitionSegment::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
+  if (GetConnector() == nullptr) RestyleAnchors(env, changed);
+}
+
 void TransitionSegment::CollectDirectoryNames(Style::IUsageCollector& collector) const {
-  Style::DirectoryName::VisitFromRoot(collector, Directory());
+  CollectTransitionDirectories(collector);
 }
 
 void TransitionSegment::CreateDirectories(Core::Env& env, Style::Style* style) {
-  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::Transition);
+  CreateTransitionDirectories(env, style);
 }
 
 Core::FactoryImp<TransitionJoin>& TransitionJoin::Factory() {

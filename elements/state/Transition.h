@@ -19,8 +19,9 @@ namespace TransitionEndType {
 enum T : int32_t { Source = 1, Target = 2 };
 }
 
-// The transition (element name "Transition"); it lives while it has parts.
-class Transition : public Connector::ConnectorImp<Transition, Connector::IConnector> {
+// The transition (element name "Transition"); it lives while it has parts. As a style client it
+// uses "State Diagram" > "Transition", whose font its labels take.
+class Transition : public Connector::ConnectorImp<Transition, Connector::IConnector>, public Style::IStyleClient {
  public:
   static Core::FactoryImp<Transition>& Factory();
   // Source ends have type 1, target ends type 2.
@@ -30,6 +31,16 @@ class Transition : public Connector::ConnectorImp<Transition, Connector::IConnec
   // A moved transition carries the texts anchored on its segments.
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool finalPass) override;
+
+  // The labels carry the document's style (the transition stores none); it answers theirs.
+  void SetStyle(Core::Env&, Style::Style*) override {}
+  Style::Style* GetStyle() const override;
+  // A change of "Transition" or a directory above it re-lays out the labels of every segment.
+  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
+  // "Transition" with its ancestors.
+  void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
+  // "State Diagram" and "Transition", a new one with its typeface and size inherited.
+  void CreateDirectories(Core::Env& env, Style::Style* style) override;
 };
 
 // An end of a transition: "Pos", "State" (its party, when attached) and "Type" (1 or 2, mandatory).
@@ -57,7 +68,8 @@ class TransitionSegment : public Text::SegmentImp<TransitionSegment, Note::NoteC
 
   void SetStyle(Core::Env&, Style::Style*) override {}
   Style::Style* GetStyle() const override;
-  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override { RestyleAnchors(env, changed); }
+  // The labels are restyled by the segment's transition; a segment without one restyles its own.
+  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
   void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
   void CreateDirectories(Core::Env& env, Style::Style* style) override;
   void Attach(Core::Env& env, Note::NoteConnectorEnd* end) override { end->SetTerminal(env, this); }

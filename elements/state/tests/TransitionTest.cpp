@@ -4,6 +4,8 @@
 
 #include "core/Exceptions.h"
 #include "core/ModelElementSet.h"
+#include "style/Clients.h"
+#include "text/free/Anchor.h"
 
 namespace StateTest {
 namespace {
@@ -53,6 +55,64 @@ TEST_F(Transitions, ATransitionToAnInitialStateIsNotMade) {
   State::FinalState* f = NewPseudo<State::FinalState>({9000, 5000});
   EXPECT_EQ(Connect(*f, *s, {9300, 4700}, {2000, 4500}), nullptr);
   EXPECT_EQ(All<State::Transition>(diagram).size(), 1u);
+}
+
+// The transition is a style client of its own: it uses "State Diagram" > "Transition", makes them
+// in a style that lacks them (the new one inheriting typeface and size), answers its labels'
+// style, and a larger "Transition" font grows its labels.
+TEST_F(Transitions, TheTransitionUsesItsDirectoryAndItsFontChangeGrowsTheLabels) {
+  State::State* a = NewState({0, 5000});
+  State::State* b = NewState({8000, 5000});
+  State::Transition* t = Connect(*a, *b, {2000, 4500}, {8000, 4500});
+  ASSERT_NE(t, nullptr);
+  auto* client = dynamic_cast<Style::IStyleClient*>(t);
+  ASSERT_NE(client, nullptr);
+  EXPECT_EQ(client->GetStyle(), nullptr) << "no label carries a style yet";
+  const Style::UsageRecord usage({t->shared_from_this()});
+  EXPECT_TRUE(usage.IsUsed(Style::Names::Transition()));
+  EXPECT_TRUE(usage.IsUsed(Style::Names::StateDiagram()));
+  EXPECT_FALSE(usage.IsUsed(Style::Names::State()));
+
+  Core::Diagram bare(Registry(), nullptr);
+  Style::Style* fresh = nullptr;
+  {
+    Core::Transaction tr(bare);
+    Core::Env env(tr);
+    fresh = Style::Style::Create(env).get();
+    client->CreateDirectories(env, fresh);
+    env.Close();
+  }
+  Style::Directory* made = fresh->GetRoot()->Find(Style::Names::Transition());
+  ASSERT_NE(made, nullptr);
+  EXPECT_NE(fresh->GetRoot()->Find(Style::Names::StateDiagram()), nullptr);
+  EXPECT_TRUE(made->GetFont()->GetTypeface().inherited);
+  EXPECT_TRUE(made->GetFont()->GetSize().inherited);
+
+  Text::FreeText* label = nullptr;
+  auto* segment = dynamic_cast<State::TransitionSegment*>(t->GetSegmentList().front());
+  Change([&](Core::Env& env) { label = Text::CreateAnchoredText(env, *segment, {5000, 4500}, L"go / act").get(); });
+  ASSERT_NE(label, nullptr);
+  Style::Style* style = Style::Style::Find(diagram);
+  EXPECT_EQ(client->GetStyle(), style);
+  const zq::Rect small = label->GetBox();
+  // The font change as the style editor makes it: every style client is told.
+  Change([&](Core::Env& env) {
+    style->GetRoot()->Find(Style::Names::Transition())->GetFont()->SetSize(env, {false, 24});
+    for (const auto& e : std::vector<Core::ElementPtr>(diagram.Elements()))
+      if (auto* c = dynamic_cast<Style::IStyleClient*>(e.get()); c && !e->IsDeleted())
+        c->StyleChanged(env, Style::Names::Transition());
+  });
+  EXPECT_GT(label->GetBox().Width(), small.Width());
+  EXPECT_GT(label->GetBox().Height(), small.Height());
+  // Told alone, the transition re-lays its labels out too.
+  Change([&](Core::Env& env) {
+    style->GetRoot()->Find(Style::Names::Transition())->GetFont()->SetSize(env, {false, 8});
+    client->StyleChanged(env, Style::Names::StateDiagram());
+  });
+  EXPECT_LT(label->GetBox().Width(), small.Width());
+  Undo();
+  Undo();
+  EXPECT_EQ(label->GetBox(), small);
 }
 
 TEST_F(Transitions, ReattachingAnEndKeepsItsTypeAndEndsFollowTheirParty) {

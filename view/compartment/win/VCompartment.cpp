@@ -19,7 +19,7 @@ VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned hand
 
 void VTextBox::UpdateMarks() {
   marks_.Clear();
-  if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
+  if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, IsPlaced());
 }
 
 Core::Weight VTextBox::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {

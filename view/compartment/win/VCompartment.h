@@ -28,6 +28,8 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
   void RedrawText(TextBlock::Text* text);
   // Shows and answers only the handles of the mask.
   void SetHandleMask(unsigned mask) { handles_.SetEnabledMask(mask); }
+  // Whether the box sits where it belongs; the handles of one that does not show the warning picture.
+  virtual bool IsPlaced() const { return true; }
 
  private:
   Core::IResizable& box_;
@@ -49,6 +51,10 @@ class VCompartment : public VTextBox {
   void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
   // A compartment dragged without its owner moves between owners that hold one compartment.
   View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override;
+
+ protected:
+  // A compartment belongs in an owner: without one its handles warn.
+  bool IsPlaced() const override { return compartment_.HasOwner(); }
 
  private:
   ICompartment& compartment_;

@@ -2,295 +2,95 @@
 // named by typing, given compartments that are filled by typing, resized by a handle, made
 // abstract; each gesture one undo step, the box drawn where the model says, and the whole saved
 // and read back the same.
-#include <gtest/gtest.h>
+#include "elements/class/win/tests/ClassWindow.h"
 
-#include <functional>
-#include <sstream>
-
-#include "app/Commands.h"
-#include "app/winutil/Input.h"
-#include "app/winutil/Window.h"
-#include "core/DefaultGrid.h"
-#include "core/Diagram.h"
-#include "core/Selection.h"
-#include "core/Transaction.h"
-#include "core/UndoHandler.h"
-#include "drawing/DrawingKernel.h"
-#include "elements/class/win/ClassViews.h"
-#include "elements/note/win/Views.h"
-#include "text/free/FreeText.h"
 #include "view/connector/win/Commands.h"
-#include "resources/resource.h"
-#include "style/Model.h"
-#include "text/edit/TextView.h"
-#include "text/win/UniscribeSetup.h"
-#include "view/DefaultTask.h"
 
 namespace {
 
-Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    Class::Class::Factory().ReportTo(r);
-    Class::Compartment::Factory().ReportTo(r);
-    Class::TemplateParameters::Factory().ReportTo(r);
-    Dependency::ReportDependencyFactories(r);
-    Note::ReportNoteFactories(r);
-    Text::FreeText::Factory().ReportTo(r);
-    Text::Anchor::Factory().ReportTo(r);
-    TextBlock::Text::Factory().ReportTo(r);
-    Style::Style::Factory().ReportTo(r);
-    return r;
-  }();
-  return registry;
-}
+using ClassViewTest::ClassWindow;
 
-// The background's class command, as the editor's dock gives it.
-class Dock : public View::ICmdHandlerDockCreator {
- public:
-  std::unique_ptr<View::ICmdHandlerDock> CreateDock(View::IDefaultTask& task) override {
-    auto list = std::make_unique<View::CmdHandlerList>();
-    list->Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_CLASS, &Class::Class::CreateElement));
-    return list;
-  }
-};
-
-class ClassWindow {
- public:
-  static constexpr int kW = 800, kH = 600;
-  ClassWindow() : diagram(Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()) {
-    TextBlock::InstallUniscribeMeasurer();
-    TextBlock::RegisterTextViews();
-    Class::RegisterClassViews();
-    Note::RegisterNoteViews();
-    static WinUtil::WindowClass cls(L"QuorvelClassTestWindow", nullptr, nullptr, CS_DBLCLKS,
-                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursorW(nullptr, IDC_ARROW));
-    hwnd = window.Create(cls, L"Class test", WS_POPUP | WS_VISIBLE, 0, 0, 0, kW, kH);
-    HWND hBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
-    HWND vBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, hwnd, nullptr, nullptr, nullptr);
-    canvas = DrawingKernel::CreateScreenCanvas(hwnd, hBar, vBar);
-    mouse = std::make_unique<WinUtil::MouseInputControl>(hwnd);
-    View::DiagramViewSetup setup;
-    setup.canvas = canvas.get();
-    setup.commander = &router;
-    setup.window = &window;
-    setup.mouse = mouse.get();
-    view = std::make_unique<View::DiagramView>(diagram, setup, &dock);
-    view->SetActive(true);
-    canvas->ScrollPointTo({0, 10000}, {0, 0});
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
-    UpdateWindow(hwnd);
-    Pump();
-  }
-  ~ClassWindow() {
-    view.reset();
-    canvas.reset();
-    window.Destroy();
-    Pump();
-  }
-  POINT At(const zq::Point& p) const {
-    const zq::Point c = zq::RoundPoint(canvas->LogicalToClient(zq::float8Point(p)));
-    return POINT{c.x, c.y};
-  }
-  void Post(UINT message, WPARAM wParam, POINT at) {
-    PostMessageW(hwnd, message, wParam, MAKELPARAM(at.x, at.y));
-    Pump();
-  }
-  void Click(POINT at) {
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Post(WM_LBUTTONUP, 0, at);
-  }
-  void Type(std::u16string_view units) {
-    for (char16_t u : units) PostMessageW(hwnd, WM_CHAR, u, 1);
-    Pump();
-  }
-  void Escape() {
-    PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageW(hwnd, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-    Pump();
-  }
-  void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  void Undo() {
-    {
-      Core::SelectionTracker tracker(view.get());
-      diagram.GetUndoHandler().Undo(view.get(), &tracker);
-    }
-    diagram.UpdateAllViews();
-  }
-  void Redo() {
-    {
-      Core::SelectionTracker tracker(view.get());
-      diagram.GetUndoHandler().Redo(view.get(), &tracker);
-    }
-    diagram.UpdateAllViews();
-  }
-  View::DefaultTask& Task() const { return dynamic_cast<View::DefaultTask&>(view->GetTaskHost()); }
-  std::size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
-  // Runs a command of the class menu as the menu would.
-  bool Menu(Class::Class& c, Class::Compartment* on, UINT id) {
-    View::CmdHandlerList handlers;
-    Class::CreateCmdHandlers(c, Task(), handlers, on);
-    const bool ran = router.Execute({id, 0, nullptr});
-    Pump();
-    return ran;
-  }
-  // Dark pixels on the model line from a to b (one pixel wide), after a repaint.
-  int DarkOnLine(zq::Point a, zq::Point b) {
-    view->ProcessUpdates();
-    canvas->Update();
-    UpdateWindow(hwnd);
-    const POINT p = At(a), q = At(b);
-    HDC dc = GetDC(hwnd);
-    int dark = 0;
-    const int n = std::max(std::abs(q.x - p.x), std::abs(q.y - p.y));
-    for (int i = 0; i <= n; ++i) {
-      const int x = p.x + (q.x - p.x) * i / std::max(n, 1), y = p.y + (q.y - p.y) * i / std::max(n, 1);
-      const COLORREF c = GetPixel(dc, x, y);
-      if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++dark;
-    }
-    ReleaseDC(hwnd, dc);
-    return dark;
-  }
-  std::string Save() const {
-    std::ostringstream out;
-    diagram.SaveXML(out);
-    return out.str();
-  }
-
-  // Runs the change as one undo step and redraws.
-  void Change(const std::function<void(Core::Env&)>& f) {
-    Core::Transaction t(diagram, view.get());
-    Core::Env env(t);
-    f(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    diagram.UpdateAllViews();
-    Pump();
-  }
-  // Runs the command as a context menu opened at the model point does.
-  bool Run(UINT command, zq::Point at) {
-    Task().SetLastMousePoint(at);
-    const bool ran = router.Execute({command, 0, nullptr});
-    Pump();
-    return ran;
-  }
-
-  Core::Diagram diagram;
-  WinUtil::Window window;
-  HWND hwnd = nullptr;
-  std::unique_ptr<ICanvas::IScreenCanvas> canvas;
-  Application::CommandRouter router;
-  std::unique_ptr<WinUtil::MouseInputControl> mouse;
-  Dock dock;
-  std::unique_ptr<View::DiagramView> view;
-};
-
-template <class T>
-std::vector<T*> All(const Core::Diagram& diagram) {
-  std::vector<T*> out;
-  for (const auto& e : diagram.Elements())
-    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
-  return out;
-}
-
-// Creates a class at the model point through the background command.
-Class::Class* CreateAt(ClassWindow& w, zq::Point at) {
-  w.Click(w.At(at));
-  EXPECT_TRUE(w.router.Execute({ID_NEW_CLASS, 0, nullptr}));
-  w.Pump();
-  const auto classes = All<Class::Class>(w.diagram);
-  return classes.empty() ? nullptr : classes.back();
-}
-
-TEST(ClassView, CreatedAtTheClickNamedByTypingAndDrawnAsOneStepEach) {
-  ClassWindow w;
-  const std::size_t steps = w.Steps();
-  Class::Class* c = CreateAt(w, {2000, 8000});
+TEST_F(ClassWindow, CreatedAtTheClickNamedByTypingAndDrawnAsOneStepEach) {
+  const std::size_t steps = Steps();
+  Class::Class* c = CreateAt({2000, 8000});
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->GetPos(), View::DefaultGrid::Instance().SnapPoint(w.Task().GetLastMousePoint()));
   EXPECT_EQ(c->GetName(), L"<name?>");
   EXPECT_TRUE(c->IsSelectedInView(*w.view));
-  EXPECT_EQ(w.Steps(), steps + 1);
+  EXPECT_EQ(Steps(), steps + 1);
   const zq::Rect r = c->GetRect();
-  EXPECT_GT(w.DarkOnLine({r.left, r.top}, {r.right, r.top}), 10);
+  EXPECT_GT(DarkOnLine({r.left, r.top}, {r.right, r.top}), 10);
   // Typing on the selected class edits its name in place; the box grows with it.
-  w.Type(u"XXXXXXXXXXXXXXXXXXXXXXXXX");
+  Type(u"XXXXXXXXXXXXXXXXXXXXXXXXX");
   ASSERT_TRUE(w.Task().IsBusy());
-  w.Escape();
+  Escape();
   EXPECT_EQ(c->GetName(), L"<name?>XXXXXXXXXXXXXXXXXXXXXXXXX");
   EXPECT_GT(c->GetSize().x, r.Width());
-  EXPECT_EQ(w.Steps(), steps + 2);
+  EXPECT_EQ(Steps(), steps + 2);
   const zq::Rect wide = c->GetRect();
-  EXPECT_GT(w.DarkOnLine({wide.right, wide.top - 50}, {wide.right, wide.bottom + 50}), 3);
+  EXPECT_GT(DarkOnLine({wide.right, wide.top - 50}, {wide.right, wide.bottom + 50}), 3);
   w.Undo();
   EXPECT_EQ(c->GetName(), L"<name?>");
   EXPECT_EQ(c->GetRect(), r);
   w.Undo();
-  EXPECT_TRUE(All<Class::Class>(w.diagram).empty());
+  EXPECT_TRUE(Live<Class::Class>().empty());
 }
 
-TEST(ClassView, CompartmentsAddedFilledResizedAbstractSavedAndReadBack) {
-  ClassWindow w;
-  Class::Class* c = CreateAt(w, {2000, 8000});
+TEST_F(ClassWindow, CompartmentsAddedFilledResizedAbstractSavedAndReadBack) {
+  Class::Class* c = CreateAt({2000, 8000});
   ASSERT_NE(c, nullptr);
-  std::size_t steps = w.Steps();
+  std::size_t steps = Steps();
   // Two compartments from the class menu, each selected alone when made.
-  ASSERT_TRUE(w.Menu(*c, nullptr, ID_NEW_COMPARTMENT));
+  ASSERT_TRUE(Menu(*c, ID_NEW_COMPARTMENT, c->GetPos()));
   ASSERT_EQ(c->GetCompartmentCount(), 1);
   Class::Compartment* first = c->GetFirstCompartment();
   EXPECT_TRUE(first->IsSelectedInView(*w.view));
   EXPECT_FALSE(c->IsSelectedInView(*w.view));
-  ASSERT_TRUE(w.Menu(*c, nullptr, ID_NEW_COMPARTMENT));
+  ASSERT_TRUE(Menu(*c, ID_NEW_COMPARTMENT, c->GetPos()));
   Class::Compartment* second = c->GetCompartment(1);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(w.Steps(), steps + 2);
+  EXPECT_EQ(Steps(), steps + 2);
   // Opened on the first compartment, the new one goes between.
-  ASSERT_TRUE(w.Menu(*c, first, ID_NEW_COMPARTMENT));
+  ASSERT_TRUE(Menu(*first, ID_NEW_COMPARTMENT, first->GetPos()));
   EXPECT_EQ(c->IndexOfCompartment(*second), 2);
   w.Undo();
   EXPECT_EQ(c->GetCompartmentCount(), 2);
   // Typing into the selected compartment fills it; more lines make the box taller.
-  second->SelectInView(*w.view, true);
+  Select({second});
   const zq::Point before = c->GetSize();
-  w.Type(u"\r+area(): double\r+move()");
-  w.Escape();
+  Type(u"\r+area(): double\r+move()");
+  Escape();
   EXPECT_EQ(second->GetName(), L"<text?>\n+area(): double\n+move()");
   EXPECT_GT(c->GetSize().y, before.y);
   EXPECT_EQ(second->GetPos().y - second->GetSize().y, c->GetRect().bottom);
-  EXPECT_GT(w.DarkOnLine({c->GetPos().x + 10, second->GetPos().y}, {c->GetRect().right - 10, second->GetPos().y}), 10);
-  steps = w.Steps();
+  EXPECT_GT(DarkOnLine({c->GetPos().x + 10, second->GetPos().y}, {c->GetRect().right - 10, second->GetPos().y}), 10);
+  steps = Steps();
   // The east handle dragged to the right widens the class and its compartments as one step.
-  c->SelectInView(*w.view, true);
-  second->SelectInView(*w.view, false);
+  Select({c});
   w.view->ProcessUpdates();
   const zq::Rect r = c->GetRect();
-  View::DefaultTask::SetDragDetector([](HWND, int, int, int) { return true; });
-  w.Post(WM_LBUTTONDOWN, MK_LBUTTON, w.At({r.right, (r.top + r.bottom) / 2}));
-  w.Post(WM_MOUSEMOVE, MK_LBUTTON, w.At({r.right + 1500, (r.top + r.bottom) / 2}));
-  w.Post(WM_LBUTTONUP, 0, w.At({r.right + 1500, (r.top + r.bottom) / 2}));
-  View::DefaultTask::SetDragDetector({});
+  const std::int32_t middle = (r.top + r.bottom) / 2;
+  Drag({r.right, middle}, {{r.right + 1500, middle}});
   EXPECT_NEAR(c->GetRect().right, r.right + 1500, 100);
   EXPECT_EQ(c->GetPos(), r.TopLeft());
   EXPECT_EQ(first->GetSize().x, c->GetSize().x);
   EXPECT_EQ(second->GetSize().x, c->GetSize().x);
-  EXPECT_EQ(w.Steps(), steps + 1);
+  EXPECT_EQ(Steps(), steps + 1);
   // "Abstract" from the menu: checked, one step, undone.
-  ASSERT_TRUE(w.Menu(*c, nullptr, ID_CLASS_ABSTRACT));
+  ASSERT_TRUE(Menu(*c, ID_CLASS_ABSTRACT, c->GetPos()));
   EXPECT_TRUE(c->IsAbstract());
-  EXPECT_EQ(w.Steps(), steps + 2);
+  EXPECT_EQ(CheckAfter(ID_CLASS_ABSTRACT), 1);
+  EXPECT_EQ(Steps(), steps + 2);
   // Saved and read back into a second window: the same document.
-  const std::string saved = w.Save();
-  ClassWindow other;
-  other.diagram.LoadXML(saved);
-  other.diagram.UpdateAllViews();
-  EXPECT_EQ(other.Save(), saved);
-  const auto read = All<Class::Class>(other.diagram);
+  const std::string saved = Saved();
+  Core::Diagram reopened(ClassTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance());
+  ViewTest::ViewWindow other(&reopened);
+  reopened.LoadXML(saved);
+  reopened.UpdateAllViews();
+  EXPECT_EQ(Saved(reopened), saved);
+  std::vector<Class::Class*> read;
+  for (const auto& e : reopened.Elements())
+    if (auto* k = dynamic_cast<Class::Class*>(e.get())) read.push_back(k);
   ASSERT_EQ(read.size(), 1u);
   EXPECT_EQ(read[0]->GetCompartmentCount(), 2);
   EXPECT_TRUE(read[0]->IsAbstract());
@@ -300,16 +100,53 @@ TEST(ClassView, CompartmentsAddedFilledResizedAbstractSavedAndReadBack) {
   EXPECT_EQ(c->GetRect(), r);
 }
 
-TEST(ClassView, TemplateAddsTheBoxOnTheCornerWhereTheOutlineLeavesAGap) {
-  ClassWindow w;
-  Class::Class* c = CreateAt(w, {2000, 8000});
+// The handles of a selected compartment: the selected picture inside a class, the warning picture
+// for a compartment without one, the hidden-selection picture in a view that does not show it.
+TEST_F(ClassWindow, CompartmentHandlesShowWhetherTheCompartmentHasAClass) {
+  Class::Class* c = nullptr;
+  Class::Compartment *inside = nullptr, *free = nullptr;
+  Change([&](Core::Env& env) {
+    c = Class::Class::Create(env, {1000, 8000}).get();
+    auto k = Class::Compartment::Create(env, {0, 0});
+    c->InsertCompartment(env, *k, nullptr, false);
+    inside = k.get();
+    free = Class::Compartment::Create(env, {6000, 5000}).get();
+  });
+  ASSERT_FALSE(free->HasOwner());
+  const auto corners = [](const Class::Compartment& k) {
+    const zq::Rect r = k.GetRect();
+    return std::vector<zq::Point>{{r.right, r.top}, {r.right, (r.top + r.bottom) / 2}, {r.left, r.bottom}};
+  };
+  Select({inside});
+  for (const zq::Point& p : corners(*inside)) {
+    EXPECT_GT(Around(p, ViewTest::IsSelectedGreen), 3) << p.x << " " << p.y;
+    EXPECT_EQ(Around(p, ViewTest::IsWarningRed), 0) << p.x << " " << p.y;
+  }
+  Select({free});
+  for (const zq::Point& p : corners(*free)) {
+    EXPECT_GT(Around(p, ViewTest::IsWarningRed), 3) << p.x << " " << p.y;
+    EXPECT_EQ(Around(p, ViewTest::IsSelectedGreen), 0) << p.x << " " << p.y;
+  }
+  // Once put into the class, the same compartment shows the selected picture.
+  Change([&](Core::Env& env) { c->InsertCompartment(env, *free, inside, false); });
+  Select({free});
+  const zq::Point placed = corners(*free).front();
+  EXPECT_GT(Around(placed, ViewTest::IsSelectedGreen), 3);
+  EXPECT_EQ(Around(placed, ViewTest::IsWarningRed), 0);
+  w.view->SetSelectionVisible(false);
+  EXPECT_GT(Around(placed, ViewTest::IsHiddenGrey), 2);
+  EXPECT_EQ(Around(placed, ViewTest::IsSelectedGreen), 0);
+}
+
+TEST_F(ClassWindow, TemplateAddsTheBoxOnTheCornerWhereTheOutlineLeavesAGap) {
+  Class::Class* c = CreateAt({2000, 8000});
   ASSERT_NE(c, nullptr);
   const zq::Rect r = c->GetRect();
-  const std::size_t steps = w.Steps();
-  ASSERT_TRUE(w.Menu(*c, nullptr, ID_CLASS_TEMPLATE));
+  const std::size_t steps = Steps();
+  ASSERT_TRUE(Menu(*c, ID_CLASS_TEMPLATE, c->GetPos()));
   Class::TemplateParameters* box = c->GetTemplateParameters();
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(w.Steps(), steps + 1);
+  EXPECT_EQ(Steps(), steps + 1);
   EXPECT_TRUE(box->IsSelectedInView(*w.view));
   EXPECT_FALSE(c->IsSelectedInView(*w.view));
   const zq::Rect t = box->GetRect();
@@ -317,19 +154,19 @@ TEST(ClassView, TemplateAddsTheBoxOnTheCornerWhereTheOutlineLeavesAGap) {
   EXPECT_EQ(t.bottom, r.top - 100);
   // The class's top edge is drawn up to the box and not under it; the box's top edge is dashed.
   w.view->ClearSelection(nullptr);
-  EXPECT_GT(w.DarkOnLine({r.left + 50, r.top}, {t.left - 50, r.top}), 5);
-  EXPECT_EQ(w.DarkOnLine({t.left + 50, r.top}, {r.right - 50, r.top}), 0);
-  const int dashed = w.DarkOnLine({t.left + 20, t.top}, {t.right - 20, t.top});
-  const int solid = w.DarkOnLine({r.left + 20, r.bottom}, {r.left + 20 + t.Width() - 40, r.bottom});
+  EXPECT_GT(DarkOnLine({r.left + 50, r.top}, {t.left - 50, r.top}), 5);
+  EXPECT_EQ(DarkOnLine({t.left + 50, r.top}, {r.right - 50, r.top}), 0);
+  const int dashed = DarkOnLine({t.left + 20, t.top}, {t.right - 20, t.top});
+  const int solid = DarkOnLine({r.left + 20, r.bottom}, {r.left + 20 + t.Width() - 40, r.bottom});
   EXPECT_GT(dashed, 2);
   EXPECT_LT(dashed, solid);
   // Typing on the selected box edits its parameters.
-  box->SelectInView(*w.view, true);
-  w.Type(u"T");
-  w.Escape();
+  Select({box});
+  Type(u"T");
+  Escape();
   EXPECT_EQ(box->GetName(), L"T");
   // Again: the box goes, as one step.
-  ASSERT_TRUE(w.Menu(*c, nullptr, ID_CLASS_TEMPLATE));
+  ASSERT_TRUE(Menu(*c, ID_CLASS_TEMPLATE, c->GetPos()));
   EXPECT_EQ(c->GetTemplateParameters(), nullptr);
   EXPECT_TRUE(box->IsDeleted());
   w.Undo();
@@ -337,27 +174,86 @@ TEST(ClassView, TemplateAddsTheBoxOnTheCornerWhereTheOutlineLeavesAGap) {
   EXPECT_EQ(box->GetName(), L"T");
 }
 
-TEST(ClassView, ADependencyAndANoteConnectorDrawnOntoClassesAreOneStepEachAndSavedWithTheirParties) {
-  ClassWindow w;
+// A dependency drawn from one class to another with two clicks on the background on the way: each
+// click fixes an elbow, every segment is level or upright, the whole is one step and reads back.
+TEST_F(ClassWindow, ADependencyDrawnWithTwoElbowClicksIsOrthogonalOneStepAndReadsBack) {
+  Class::Class *a = nullptr, *b = nullptr;
+  Change([&](Core::Env& env) {
+    a = Class::Class::Create(env, {1000, 8000}).get();
+    b = Class::Class::Create(env, {9000, 3000}).get();
+  });
+  const zq::Rect ra = a->GetRect(), rb = b->GetRect();
+  // The points as the pixels give them: the start on a, two elbows, the release inside b.
+  const zq::Point start = w.Logical(w.At({ra.right - 100, (ra.top + ra.bottom) / 2}));
+  const zq::Point down = w.Logical(w.At({5000, 5000}));
+  const zq::Point across = w.Logical(w.At({rb.left + 500, down.y}));
+  const zq::Point release = w.Logical(w.At({across.x, rb.top - 200}));
+  ASSERT_EQ(across.y, down.y);
+  ASSERT_EQ(release.x, across.x);
+  const std::string before = Saved();
+  const std::size_t steps = Steps();
+  ASSERT_TRUE(Menu(*a, ID_NEW_DEPENDENCY, start));
+  ASSERT_TRUE(w.Task().IsBusy());
+  Click(down);
+  Click(across);
+  EXPECT_TRUE(w.Task().IsBusy()) << "background clicks only add elbows";
+  Click(release);
+  ASSERT_FALSE(w.Task().IsBusy());
+  EXPECT_EQ(Steps(), steps + 1);
+
+  const auto dependencies = Live<Dependency::Dependency>();
+  ASSERT_EQ(dependencies.size(), 1u);
+  Dependency::Dependency* d = dependencies.front();
+  std::vector<Core::IModelElement*> parties;
+  for (Connector::IEnd* e : d->GetEnds()) parties.push_back(e->GetTerminal());
+  EXPECT_EQ(parties, (std::vector<Core::IModelElement*>{a, b}));
+  // Level off a to the first elbow's column, down to it, across, down onto b's top edge.
+  std::vector<zq::float8Point> joins;
+  for (Connector::IJoin* j : d->GetJoins()) joins.push_back(j->GetPosition());
+  const zq::float8Point from = d->GetEnds().front()->GetPosition(), to = d->GetEnds().back()->GetPosition();
+  EXPECT_EQ(from.x, ra.right);
+  EXPECT_EQ(to, zq::float8Point(across.x, rb.top));
+  EXPECT_EQ(joins, (std::vector<zq::float8Point>{{double(down.x), from.y}, zq::float8Point(down),
+                                                  zq::float8Point(across)}));
+  EXPECT_EQ(d->GetSegmentCount(), 4u);
+  for (Connector::ISegment* s : d->GetSegmentList()) {
+    Connector::ISegmentEnd *p, *q;
+    ASSERT_TRUE(s->GetEnds(p, q));
+    EXPECT_TRUE(GraphUtil::IsHorizontal(p->GetPoint(), q->GetPoint()) || GraphUtil::IsVertical(p->GetPoint(), q->GetPoint()));
+    EXPECT_TRUE(s->IsHorizontalOrtho() || s->IsVerticalOrtho());
+  }
+  // Drawn dashed along the legs.
+  EXPECT_GT(DarkOnLine({down.x, down.y + 200}, {down.x, int(from.y) - 200}, true), 3);
+  EXPECT_GT(DarkOnLine({down.x + 200, down.y}, {across.x - 200, down.y}, true), 10);
+
+  const std::string saved = Saved();
+  EXPECT_EQ(Count(saved, "<Join "), 3u) << saved;
+  EXPECT_EQ(Count(saved, "<Segment "), 4u);
+  EXPECT_EQ(Count(saved, "Oblique"), 0u);
+  Core::Diagram reopened(ClassTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance());
+  reopened.LoadXML(saved);
+  EXPECT_EQ(Saved(reopened), saved);
+  w.Undo();
+  EXPECT_TRUE(Live<Dependency::Dependency>().empty());
+  EXPECT_EQ(Saved(), before);
+}
+
+TEST_F(ClassWindow, ADependencyAndANoteConnectorDrawnOntoClassesAreOneStepEachAndSavedWithTheirParties) {
   Class::Class *a = nullptr, *b = nullptr;
   Note::Note* note = nullptr;
-  w.Change([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     a = Class::Class::Create(env, {1000, 8000}).get();
     b = Class::Class::Create(env, {9000, 8000}).get();
     note = Note::Note::Create(env, {1000, 3000}).get();
   });
   const std::int32_t y = (a->GetRect().top + a->GetRect().bottom) / 2;
   // "New &Dependency" from the class menu of a, then a click on b.
-  std::size_t steps = w.Steps();
-  {
-    View::CmdHandlerList handlers;
-    Class::CreateCmdHandlers(*a, w.Task(), handlers, nullptr);
-    ASSERT_TRUE(w.Run(ID_NEW_DEPENDENCY, {a->GetRect().right - 200, y}));
-    w.Click(w.At({b->GetRect().left + 200, y}));
-  }
+  std::size_t steps = Steps();
+  ASSERT_TRUE(Menu(*a, ID_NEW_DEPENDENCY, {a->GetRect().right - 200, y}));
+  Click({b->GetRect().left + 200, y});
   ASSERT_FALSE(w.Task().IsBusy());
-  EXPECT_EQ(w.Steps(), steps + 1);
-  const auto dependencies = All<Dependency::Dependency>(w.diagram);
+  EXPECT_EQ(Steps(), steps + 1);
+  const auto dependencies = Live<Dependency::Dependency>();
   ASSERT_EQ(dependencies.size(), 1u);
   Dependency::Dependency* d = dependencies.front();
   std::vector<Core::IModelElement*> parties;
@@ -369,34 +265,30 @@ TEST(ClassView, ADependencyAndANoteConnectorDrawnOntoClassesAreOneStepEachAndSav
     EXPECT_TRUE(p.x == r.left || p.x == r.right || p.y == r.top || p.y == r.bottom) << p.x << " " << p.y;
   }
   // "New C&onnector" from the note, then a click on b.
-  steps = w.Steps();
+  steps = Steps();
   {
     Connector::CreateConnectorCmdHandler connect(w.Task(), Note::kNewConnectorCommand, Note::NoteConnector::PartFactory());
-    ASSERT_TRUE(w.Run(Note::kNewConnectorCommand, {note->GetRect().right - 200, note->GetRect().top - 300}));
-    w.Click(w.At({b->GetRect().right - 150, (b->GetRect().top + b->GetRect().bottom) / 2}));
+    ASSERT_TRUE(Run(Note::kNewConnectorCommand, {note->GetRect().right - 200, note->GetRect().top - 300}));
+    Click({b->GetRect().right - 150, (b->GetRect().top + b->GetRect().bottom) / 2});
   }
   ASSERT_FALSE(w.Task().IsBusy());
-  EXPECT_EQ(w.Steps(), steps + 1);
-  const auto connectors = All<Note::NoteConnector>(w.diagram);
+  EXPECT_EQ(Steps(), steps + 1);
+  const auto connectors = Live<Note::NoteConnector>();
   ASSERT_EQ(connectors.size(), 1u);
   EXPECT_EQ(connectors.front()->GetEnds().front()->GetTerminal(), note);
   EXPECT_EQ(connectors.front()->GetEnds().back()->GetTerminal(), b);
   // The saved document names the classes as the ends' parties and reads back the same.
-  const std::string saved = w.Save();
-  const std::string bId = "Party=\"r" + std::to_string(b->GetObjectId()) + "\"";
-  std::size_t named = 0;
-  for (std::size_t at = saved.find(bId); at != std::string::npos; at = saved.find(bId, at + 1)) ++named;
-  EXPECT_EQ(named, 2u) << saved;
-  ClassWindow other;
-  other.diagram.LoadXML(saved);
-  other.diagram.UpdateAllViews();
-  EXPECT_EQ(other.Save(), saved);
+  const std::string saved = Saved();
+  EXPECT_EQ(Count(saved, "Party=\"r" + std::to_string(b->GetObjectId()) + "\""), 2u) << saved;
+  Core::Diagram reopened(ClassTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance());
+  reopened.LoadXML(saved);
+  EXPECT_EQ(Saved(reopened), saved);
   // Each gesture undoes on its own.
   w.Undo();
-  EXPECT_TRUE(All<Note::NoteConnector>(w.diagram).empty());
-  EXPECT_EQ(All<Dependency::Dependency>(w.diagram).size(), 1u);
+  EXPECT_TRUE(Live<Note::NoteConnector>().empty());
+  EXPECT_EQ(Live<Dependency::Dependency>().size(), 1u);
   w.Undo();
-  EXPECT_TRUE(All<Dependency::Dependency>(w.diagram).empty());
+  EXPECT_TRUE(Live<Dependency::Dependency>().empty());
 }
 
 }  // namespace

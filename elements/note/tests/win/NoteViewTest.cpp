@@ -11,92 +11,19 @@
 #include "view/CmdHandler.h"
 #include "view/connector/win/Commands.h"
 #include "style/Model.h"
-#include "view/tests/TestBoxes.h"
+#include "view/tests/ElementWindow.h"
 
 namespace {
 
-struct Installed {
-    Installed() {
-        TextBlock::InstallUniscribeMeasurer();
-        TextBlock::RegisterTextViews();
-        Note::RegisterNoteViews();
-    }
-};
+void Install() {
+    TextBlock::InstallUniscribeMeasurer();
+    TextBlock::RegisterTextViews();
+    Note::RegisterNoteViews();
+}
 
-class NoteWindow : public ::testing::Test {
+class NoteWindow : public ViewTest::ElementWindowTest {
 protected:
-    // Runs the change as one undo step and redraws.
-    void Change(const std::function<void(Core::Env&)>& f) {
-        Core::Transaction t(diagram, w.view.get());
-        Core::Env env(t);
-        f(env);
-        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-        diagram.UpdateAllViews();
-        w.Pump();
-    }
-    void Click(const zq::Point& p) {
-        const POINT c = w.At(p);
-        w.Mouse(WM_MOUSEMOVE, c);
-        w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
-        w.Mouse(WM_LBUTTONUP, c);
-        w.Pump();
-    }
-    bool Run(UINT command, const zq::Point& at) {
-        w.Task().SetLastMousePoint(at);
-        return w.router.Execute({command, 0, nullptr});
-    }
-    size_t UndoCount() { return diagram.GetUndoHandler().GetUndoCount(); }
-    std::string Saved(const Core::Diagram& d) const {
-        std::ostringstream out;
-        d.SaveXML(out);
-        return out.str();
-    }
-    // Pixels along the model line from a to b that are dark or have a dark neighbour across the
-    // line (rounding may put the line one pixel off), after a repaint.
-    int DarkOnLine(zq::Point a, zq::Point b) {
-        w.view->ProcessUpdates();
-        InvalidateRect(w.hwnd, nullptr, TRUE);
-        w.Pump();
-        UpdateWindow(w.hwnd);
-        const POINT p = w.At(a), q = w.At(b);
-        HDC dc = GetDC(w.hwnd);
-        int dark = 0;
-        const int n = std::max(std::abs(q.x - p.x), std::abs(q.y - p.y));
-        for (int i = 0; i <= n; ++i) {
-            const int x = p.x + (q.x - p.x) * i / std::max(n, 1), y = p.y + (q.y - p.y) * i / std::max(n, 1);
-            for (int d = -1; d <= 1; ++d) {
-                const COLORREF c = p.y == q.y ? GetPixel(dc, x, y + d) : GetPixel(dc, x + d, y);
-                if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) {
-                    ++dark;
-                    break;
-                }
-            }
-        }
-        ReleaseDC(w.hwnd, dc);
-        return dark;
-    }
-    // The pixel at the model point, after a repaint.
-    COLORREF PixelAt(zq::Point p) {
-        w.view->ProcessUpdates();
-        InvalidateRect(w.hwnd, nullptr, TRUE);
-        w.Pump();
-        UpdateWindow(w.hwnd);
-        HDC dc = GetDC(w.hwnd);
-        const COLORREF c = GetPixel(dc, w.At(p).x, w.At(p).y);
-        ReleaseDC(w.hwnd, dc);
-        return c;
-    }
-    template <class T>
-    std::vector<T*> Live() const {
-        std::vector<T*> out;
-        for (const auto& e : diagram.Elements())
-            if (auto* t = dynamic_cast<T*>(e.get()); t != nullptr && !e->IsDeleted()) out.push_back(t);
-        return out;
-    }
-
-    Installed installed;
-    Core::Diagram diagram{NoteTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
-    ViewTest::ViewWindow w{&diagram};
+    NoteWindow() : ElementWindowTest(NoteTest::Registry(), &Install) {}
 };
 
 TEST_F(NoteWindow, NewNoteByCommandThenTypedTextGrowsItEachOneUndoStep)
@@ -105,25 +32,21 @@ TEST_F(NoteWindow, NewNoteByCommandThenTypedTextGrowsItEachOneUndoStep)
                                       [](Core::Env& env, const zq::Point& p) -> Core::ElementPtr {
                                           return Note::Note::Create(env, p);
                                       });
-    const size_t undo = UndoCount();
+    const size_t undo = Steps();
     ASSERT_TRUE(Run(Note::kNewNoteCommand, {1000, 5000}));
     w.Pump();
     ASSERT_EQ(1u, Live<Note::Note>().size());
     Note::Note* note = Live<Note::Note>().front();
-    EXPECT_EQ(UndoCount(), undo + 1);
+    EXPECT_EQ(Steps(), undo + 1);
     EXPECT_EQ(L"<text?>", note->GetText()->GetName());
     EXPECT_NE(nullptr, dynamic_cast<Note::VNote*>(note->FindViewElement(*w.view)));
     const zq::Point size = note->GetSize();
 
     note->SelectInView(*w.view, true);
     w.Pump();
-    for (char16_t c : std::u16string(u"a remark long enough to need more lines than the note has room for"))
-        PostMessageW(w.hwnd, WM_CHAR, c, 1);
-    w.Pump();
-    PostMessageW(w.hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageW(w.hwnd, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-    w.Pump();
-    EXPECT_EQ(UndoCount(), undo + 2);
+    Type(u"a remark long enough to need more lines than the note has room for");
+    Escape();
+    EXPECT_EQ(Steps(), undo + 2);
     EXPECT_NE(std::wstring::npos, note->GetText()->GetName().find(L"a remark"));
     EXPECT_GT(note->GetSize().y, size.y);
     EXPECT_EQ(note->GetPos().y, 5000);  // the top edge stays
@@ -146,11 +69,11 @@ TEST_F(NoteWindow, NoteConnectorToADependencySegmentAndATextOnItAreSavedAndReadB
 
     // "New C&onnector" from the note, then a click on the dependency's segment.
     Connector::CreateConnectorCmdHandler connect(w.Task(), Note::kNewConnectorCommand, Note::NoteConnector::PartFactory());
-    size_t undo = UndoCount();
+    size_t undo = Steps();
     ASSERT_TRUE(Run(Note::kNewConnectorCommand, {4000, 5000}));
     Click({4000, 2000});
     ASSERT_FALSE(w.Task().IsBusy());
-    EXPECT_EQ(UndoCount(), undo + 1);
+    EXPECT_EQ(Steps(), undo + 1);
     ASSERT_EQ(1u, Live<Note::NoteConnector>().size());
     Note::NoteConnector* nc = Live<Note::NoteConnector>().front();
     EXPECT_EQ(note.get(), nc->GetEnds().front()->GetTerminal());
@@ -159,10 +82,10 @@ TEST_F(NoteWindow, NoteConnectorToADependencySegmentAndATextOnItAreSavedAndReadB
 
     // "New Te&xt" on the segment.
     Text::CreateAnchoredTextCmdHandler text(w.Task(), Note::kNewTextCommand, *seg, L"<name?>");
-    undo = UndoCount();
+    undo = Steps();
     ASSERT_TRUE(Run(Note::kNewTextCommand, {5500, 2300}));
     w.Pump();
-    EXPECT_EQ(UndoCount(), undo + 1);
+    EXPECT_EQ(Steps(), undo + 1);
     ASSERT_EQ(1u, seg->GetAnchors().size());
     EXPECT_EQ(zq::float8Point(5500, 2000), seg->GetAnchors()[0]->GetPos());
 
@@ -184,16 +107,16 @@ TEST_F(NoteWindow, DependenciesAndNoteConnectorsAreDashedAndANoteShowsItsElement
     });
     // Long enough runs of the lines: dashes leave gaps, but most of the run is drawn.
     const int length = w.At({6000, 2000}).x - w.At({2000, 2000}).x + 1;
-    const int dependency = DarkOnLine({2000, 2000}, {6000, 2000});
+    const int dependency = DarkOnLine({2000, 2000}, {6000, 2000}, true);
     EXPECT_GT(dependency, length / 3) << "the dependency is drawn";
     EXPECT_LT(dependency, length - 3) << "with gaps";
     const int run = w.At({6000, 3500}).y - w.At({6000, 5000}).y + 1;
-    const int chain = DarkOnLine({6000, 5000}, {6000, 3500});
+    const int chain = DarkOnLine({6000, 5000}, {6000, 3500}, true);
     EXPECT_GT(chain, run / 3);
     EXPECT_LT(chain, run - 3);
     // The note's border is solid.
     const zq::Rect r = note->GetRect();
-    EXPECT_EQ(DarkOnLine({r.left, r.bottom}, {r.right, r.bottom}), w.At({r.right, r.bottom}).x - w.At({r.left, r.bottom}).x + 1);
+    EXPECT_EQ(DarkOnLine({r.left, r.bottom}, {r.right, r.bottom}, true), w.At({r.right, r.bottom}).x - w.At({r.left, r.bottom}).x + 1);
 
     // Without an element style the note is not filled; with one whose colour is set it is.
     const zq::Point inside{r.left + 300, r.bottom + 100};

@@ -17,157 +17,124 @@
 #include "text/free/FreeText.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/CmdHandler.h"
-#include "view/tests/TestBoxes.h"
+#include "view/tests/ElementWindow.h"
+#include "view/tests/SelectionPictures.h"
+#include "view/tests/TestTransfer.h"
 
 namespace {
 
 using StateTest::Registry;
 
-struct Installed {
-  Installed() {
-    TextBlock::InstallUniscribeMeasurer();
-    TextBlock::RegisterTextViews();
-    State::RegisterStateViews();
-  }
-};
+zq::Point Centre(const zq::Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+void Install() {
+  TextBlock::InstallUniscribeMeasurer();
+  TextBlock::RegisterTextViews();
+  State::RegisterStateViews();
+}
 
 // A window over a diagram of its own with the background's state commands.
-struct StateWindow {
-  Installed installed;
-  Core::Diagram diagram{Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
-  ViewTest::ViewWindow w{&diagram};
-  View::StdCreateCmdHandler newState{w.Task(), ID_NEW_STATE, &State::State::CreateElement};
-  View::StdCreateCmdHandler newInitial{w.Task(), ID_NEW_INITIALSTATE, &State::InitialState::CreateElement};
-  View::StdCreateCmdHandler newFinal{w.Task(), ID_NEW_FINALSTATE, &State::FinalState::CreateElement};
+class StateWindow : public ViewTest::ElementWindowTest {
+ protected:
+  StateWindow() : ElementWindowTest(Registry(), &Install) {}
 
-  bool Run(UINT command, const zq::Point& at) {
-    w.Task().SetLastMousePoint(at);
-    const bool ran = w.router.Execute({command, 0, nullptr});
-    w.Pump();
-    return ran;
-  }
-  void Click(const zq::Point& p) {
-    const POINT c = w.At(p);
-    w.Mouse(WM_MOUSEMOVE, c);
-    w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
-    w.Mouse(WM_LBUTTONUP, c);
-    w.Pump();
-  }
-  std::size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
-  template <class T>
-  std::vector<T*> Live() const {
-    return StateTest::All<T>(diagram);
+  // Pixels of the selection picture's colour around the model point, after a repaint.
+  int Around(const zq::Point& p, bool (*kind)(COLORREF)) {
+    Repaint();
+    return ViewTest::CountAround(w.hwnd, w.At(p), kind);
   }
   template <class T>
   T* Newest() const {
     const auto all = Live<T>();
     return all.empty() ? nullptr : all.back();
   }
-  std::string Save() const { return StateTest::Save(diagram); }
-  // Dark pixels on the model line from a to b in a capture of the window after a repaint.
-  int DarkOnLine(zq::Point a, zq::Point b) {
-    w.view->ProcessUpdates();
-    w.canvas->Update();
-    UpdateWindow(w.hwnd);
-    RECT rc;
-    GetClientRect(w.hwnd, &rc);
-    HDC screen = GetDC(w.hwnd);
-    HDC shot = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
-    HGDIOBJ old = SelectObject(shot, bitmap);
-    BitBlt(shot, 0, 0, rc.right, rc.bottom, screen, 0, 0, SRCCOPY);
-    const POINT p = w.At(a), q = w.At(b);
-    int dark = 0;
-    const int n = std::max(std::abs(q.x - p.x), std::abs(q.y - p.y));
-    for (int i = 0; i <= n; ++i) {
-      const int x = p.x + (q.x - p.x) * i / std::max(n, 1), y = p.y + (q.y - p.y) * i / std::max(n, 1);
-      const COLORREF c = GetPixel(shot, x, y);
-      if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++dark;
-    }
-    SelectObject(shot, old);
-    DeleteObject(bitmap);
-    DeleteDC(shot);
-    ReleaseDC(w.hwnd, screen);
-    return dark;
+  // The showcase's pixels: the composite's top edge, the dashed separator, the final state's disc.
+  void ExpectDrawn(const State::State& outer, const State::RegionSeparator& sep, const State::FinalState& f) {
+    const zq::Rect r = outer.GetRect();
+    EXPECT_GT(DarkOnLine({r.left + 400, r.top}, {r.right - 400, r.top}), 100);
+    const int dashed = DarkOnLine({sep.GetStart().x, sep.GetStart().y - 300}, {sep.GetEnd().x, sep.GetEnd().y + 300});
+    const int solid = DarkOnLine({r.left, r.top - 300}, {r.left, r.bottom + 300});
+    EXPECT_GT(dashed, 20);
+    EXPECT_LT(dashed, solid);
+    const zq::Rect box = f.GetRect();
+    EXPECT_GT(DarkOnLine({box.left + 150, Centre(box).y}, {box.right - 150, Centre(box).y}), 8);
   }
+
+  View::StdCreateCmdHandler newState{w.Task(), ID_NEW_STATE, &State::State::CreateElement};
+  View::StdCreateCmdHandler newInitial{w.Task(), ID_NEW_INITIALSTATE, &State::InitialState::CreateElement};
+  View::StdCreateCmdHandler newFinal{w.Task(), ID_NEW_FINALSTATE, &State::FinalState::CreateElement};
 };
 
-zq::Point Centre(const zq::Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+// A second window, for a document read back.
+class OtherWindow final : public StateWindow {
+ public:
+  using StateWindow::diagram;
+  using StateWindow::ExpectDrawn;
+  using StateWindow::Live;
+  using StateWindow::Newest;
+  using StateWindow::Saved;
 
-// The showcase's pixels: the composite's top edge, the dashed separator, the final state's disc.
-void ExpectDrawn(StateWindow& s, const State::State& outer, const State::RegionSeparator& sep, const State::FinalState& f) {
-  const zq::Rect r = outer.GetRect();
-  EXPECT_GT(s.DarkOnLine({r.left + 400, r.top}, {r.right - 400, r.top}), 100);
-  const int dashed = s.DarkOnLine({sep.GetStart().x, sep.GetStart().y - 300}, {sep.GetEnd().x, sep.GetEnd().y + 300});
-  const int solid = s.DarkOnLine({r.left, r.top - 300}, {r.left, r.bottom + 300});
-  EXPECT_GT(dashed, 20);
-  EXPECT_LT(dashed, solid);
-  const zq::Rect box = f.GetRect();
-  EXPECT_GT(s.DarkOnLine({box.left + 150, Centre(box).y}, {box.right - 150, Centre(box).y}), 8);
-}
+ private:
+  void TestBody() override {}
+};
 
-TEST(StateView, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared) {
-  StateWindow s;
+TEST_F(StateWindow, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared) {
   // The composite state: made by the background command, switched to Large, stretched by its handle.
-  ASSERT_TRUE(s.Run(ID_NEW_STATE, {500, 5500}));
-  State::State* outer = s.Newest<State::State>();
+  ASSERT_TRUE(Run(ID_NEW_STATE, {500, 5500}));
+  State::State* outer = Newest<State::State>();
   ASSERT_NE(outer, nullptr);
   EXPECT_EQ(outer->GetName(), L"<name?>");
   {
-    State::StateCmdHandler large(s.w.Task(), *outer);
-    EXPECT_EQ(s.w.router.GetCheckState(ID_STATE_LARGE), 0);
-    std::size_t steps = s.Steps();
-    ASSERT_TRUE(s.Run(ID_STATE_LARGE, {500, 5500}));
+    State::StateCmdHandler large(w.Task(), *outer);
+    EXPECT_EQ(w.router.GetCheckState(ID_STATE_LARGE), 0);
+    std::size_t steps = Steps();
+    ASSERT_TRUE(Run(ID_STATE_LARGE, {500, 5500}));
     EXPECT_TRUE(outer->IsLarge());
-    EXPECT_EQ(s.Steps(), steps + 1);
-    EXPECT_EQ(s.w.router.GetCheckState(ID_STATE_LARGE), 1);
+    EXPECT_EQ(Steps(), steps + 1);
+    EXPECT_EQ(w.router.GetCheckState(ID_STATE_LARGE), 1);
   }
   {
-    outer->SelectInView(*s.w.view, true);
-    s.w.view->ProcessUpdates();
+    outer->SelectInView(*w.view, true);
+    w.view->ProcessUpdates();
     const zq::Rect r = outer->GetRect();
-    const std::size_t steps = s.Steps();
-    ViewTest::FakeDrag drag(true);
-    s.w.Mouse(WM_LBUTTONDOWN, s.w.At(r.BottomRight()), MK_LBUTTON);
-    s.w.Mouse(WM_MOUSEMOVE, s.w.At({12500, -3500}), MK_LBUTTON);
-    s.w.Mouse(WM_LBUTTONUP, s.w.At({12500, -3500}));
-    s.w.Pump();
-    EXPECT_EQ(s.Steps(), steps + 1);
+    const std::size_t steps = Steps();
+    Drag(r.BottomRight(), {{12500, -3500}});
+    EXPECT_EQ(Steps(), steps + 1);
     EXPECT_EQ(outer->GetPos(), (zq::Point{500, 5500}));
     EXPECT_NEAR(outer->GetRect().right, 12500, 100);
     EXPECT_NEAR(outer->GetRect().bottom, -3500, 100);
   }
   // Two states, an initial state inside and a final state outside, each one step.
-  std::size_t steps = s.Steps();
-  ASSERT_TRUE(s.Run(ID_NEW_STATE, {1500, 3500}));
-  State::State* a = s.Newest<State::State>();
-  ASSERT_TRUE(s.Run(ID_NEW_STATE, {8000, 3500}));
-  State::State* b = s.Newest<State::State>();
-  ASSERT_TRUE(s.Run(ID_NEW_INITIALSTATE, {1500, 0}));
-  State::InitialState* i = s.Newest<State::InitialState>();
-  ASSERT_TRUE(s.Run(ID_NEW_FINALSTATE, {15000, 0}));
-  State::FinalState* f = s.Newest<State::FinalState>();
+  std::size_t steps = Steps();
+  ASSERT_TRUE(Run(ID_NEW_STATE, {1500, 3500}));
+  State::State* a = Newest<State::State>();
+  ASSERT_TRUE(Run(ID_NEW_STATE, {8000, 3500}));
+  State::State* b = Newest<State::State>();
+  ASSERT_TRUE(Run(ID_NEW_INITIALSTATE, {1500, 0}));
+  State::InitialState* i = Newest<State::InitialState>();
+  ASSERT_TRUE(Run(ID_NEW_FINALSTATE, {15000, 0}));
+  State::FinalState* f = Newest<State::FinalState>();
   ASSERT_TRUE(a && b && i && f);
-  EXPECT_EQ(s.Steps(), steps + 4);
+  EXPECT_EQ(Steps(), steps + 4);
   EXPECT_EQ(a->GetContainingState(), outer);
   EXPECT_EQ(b->GetContainingState(), outer);
   EXPECT_EQ(i->GetContainingState(), outer);
   EXPECT_EQ(f->GetContainingState(), nullptr);
   // With parts, "&Large" and "New C&ompartment" are disabled.
   {
-    State::StateCmdHandler large(s.w.Task(), *outer);
-    State::CreateCompartmentCmdHandler compartment(s.w.Task(), *outer);
-    EXPECT_FALSE(s.w.router.IsEnabled(ID_STATE_LARGE));
-    EXPECT_FALSE(s.w.router.IsEnabled(ID_NEW_COMPARTMENT));
+    State::StateCmdHandler large(w.Task(), *outer);
+    State::CreateCompartmentCmdHandler compartment(w.Task(), *outer);
+    EXPECT_FALSE(w.router.IsEnabled(ID_STATE_LARGE));
+    EXPECT_FALSE(w.router.IsEnabled(ID_NEW_COMPARTMENT));
   }
   // The region separator from the state's menu.
   {
-    State::CreateRegionCmdHandler region(s.w.Task(), *outer);
-    steps = s.Steps();
-    ASSERT_TRUE(s.Run(ID_NEW_VERTICALREGION, {6500, 0}));
-    EXPECT_EQ(s.Steps(), steps + 1);
+    State::CreateRegionCmdHandler region(w.Task(), *outer);
+    steps = Steps();
+    ASSERT_TRUE(Run(ID_NEW_VERTICALREGION, {6500, 0}));
+    EXPECT_EQ(Steps(), steps + 1);
   }
-  State::RegionSeparator* sep = s.Newest<State::RegionSeparator>();
+  State::RegionSeparator* sep = Newest<State::RegionSeparator>();
   ASSERT_NE(sep, nullptr);
   EXPECT_EQ(sep->GetState(), outer);
   EXPECT_EQ(sep->GetStart(), (zq::Point{6500, outer->GetRect().top}));
@@ -181,45 +148,45 @@ TEST(StateView, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared) {
               {{2500, 2600}, Centre(f->GetRect())},
               {{outer->GetRect().right, -3000}, {15300, -400}}};
   for (const auto& leg : legs) {
-    auto handler = State::CreateTransitionCmdHandler(s.w.Task());
-    steps = s.Steps();
-    ASSERT_TRUE(s.Run(ID_NEW_TRANSITION, leg.from));
-    s.Click(leg.to);
-    ASSERT_FALSE(s.w.Task().IsBusy());
-    EXPECT_EQ(s.Steps(), steps + 1);
+    auto handler = State::CreateTransitionCmdHandler(w.Task());
+    steps = Steps();
+    ASSERT_TRUE(Run(ID_NEW_TRANSITION, leg.from));
+    Click(leg.to);
+    ASSERT_FALSE(w.Task().IsBusy());
+    EXPECT_EQ(Steps(), steps + 1);
   }
-  const auto transitions = s.Live<State::Transition>();
+  const auto transitions = Live<State::Transition>();
   ASSERT_EQ(transitions.size(), 5u);
   EXPECT_EQ(i->GetTransitionEnds().size(), 1u);
   EXPECT_EQ(f->GetTransitionEnds().size(), 2u);
   EXPECT_EQ(outer->GetTransitionEnds().size(), 1u);
   // A transition clicked onto the initial state is not made.
   {
-    auto handler = State::CreateTransitionCmdHandler(s.w.Task());
-    steps = s.Steps();
-    ASSERT_TRUE(s.Run(ID_NEW_TRANSITION, Centre(b->GetRect())));
-    s.Click(Centre(i->GetRect()));
-    s.w.Key(WM_KEYDOWN, VK_ESCAPE);
-    s.w.Pump();
-    EXPECT_EQ(s.Live<State::Transition>().size(), 5u);
-    EXPECT_EQ(s.Steps(), steps);
+    auto handler = State::CreateTransitionCmdHandler(w.Task());
+    steps = Steps();
+    ASSERT_TRUE(Run(ID_NEW_TRANSITION, Centre(b->GetRect())));
+    Click(Centre(i->GetRect()));
+    w.Key(WM_KEYDOWN, VK_ESCAPE);
+    w.Pump();
+    EXPECT_EQ(Live<State::Transition>().size(), 5u);
+    EXPECT_EQ(Steps(), steps);
   }
   // Each gets a label from its segment's menu.
   for (State::Transition* t : transitions) {
     auto* segment = dynamic_cast<State::TransitionSegment*>(t->GetSegmentList().front());
     ASSERT_NE(segment, nullptr);
-    Text::CreateAnchoredTextCmdHandler label(s.w.Task(), ID_NEW_ANCHOREDTEXT, *segment, L"<name?>");
-    ASSERT_TRUE(s.Run(ID_NEW_ANCHOREDTEXT, zq::RoundPoint(t->GetEnds().front()->GetPoint())));
+    Text::CreateAnchoredTextCmdHandler label(w.Task(), ID_NEW_ANCHOREDTEXT, *segment, L"<name?>");
+    ASSERT_TRUE(Run(ID_NEW_ANCHOREDTEXT, zq::RoundPoint(t->GetEnds().front()->GetPoint())));
     EXPECT_EQ(segment->GetAnchors().size(), 1u);
   }
-  EXPECT_EQ(s.Live<Text::FreeText>().size(), 5u);
-  ExpectDrawn(s, *outer, *sep, *f);
+  EXPECT_EQ(Live<Text::FreeText>().size(), 5u);
+  ExpectDrawn(*outer, *sep, *f);
   // Saved, reopened in a second window, the same document and the same drawing.
-  const std::string saved = s.Save();
-  StateWindow other;
+  const std::string saved = Saved();
+  OtherWindow other;
   other.diagram.LoadXML(saved);
   other.diagram.UpdateAllViews();
-  EXPECT_EQ(other.Save(), saved);
+  EXPECT_EQ(other.Saved(), saved);
   const auto reopened = other.Live<State::State>();
   ASSERT_EQ(reopened.size(), 3u);
   State::State* outer2 = reopened[0]->IsLarge() ? reopened[0] : reopened[0]->GetContainingState();
@@ -227,54 +194,205 @@ TEST(StateView, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared) {
   EXPECT_EQ(outer2->GetStateParts().size(), 3u);
   EXPECT_EQ(outer2->GetRegions().size(), 1u);
   EXPECT_EQ(other.Live<State::Transition>().size(), 5u);
-  ExpectDrawn(other, *outer2, *outer2->GetRegions().front(), *other.Newest<State::FinalState>());
+  other.ExpectDrawn(*outer2, *outer2->GetRegions().front(), *other.Newest<State::FinalState>());
   // Undo takes the labels back one step each.
-  s.w.Undo();
-  EXPECT_EQ(s.Live<Text::FreeText>().size(), 4u);
+  w.Undo();
+  EXPECT_EQ(Live<Text::FreeText>().size(), 4u);
 }
 
-TEST(StateView, MenusOfferWhatEachElementTakes) {
-  StateWindow s;
-  ASSERT_TRUE(s.Run(ID_NEW_STATE, {1000, 4000}));
-  State::State* st = s.Newest<State::State>();
-  ASSERT_TRUE(s.Run(ID_NEW_FINALSTATE, {9000, 4000}));
-  ASSERT_TRUE(s.Run(ID_NEW_INITIALSTATE, {12000, 4000}));
-  auto* vs = dynamic_cast<State::VState*>(st->FindViewElement(*s.w.view));
+TEST_F(StateWindow, MenusOfferWhatEachElementTakes) {
+  ASSERT_TRUE(Run(ID_NEW_STATE, {1000, 4000}));
+  State::State* st = Newest<State::State>();
+  ASSERT_TRUE(Run(ID_NEW_FINALSTATE, {9000, 4000}));
+  ASSERT_TRUE(Run(ID_NEW_INITIALSTATE, {12000, 4000}));
+  auto* vs = dynamic_cast<State::VState*>(st->FindViewElement(*w.view));
   ASSERT_NE(vs, nullptr);
   EXPECT_EQ(vs->GetMenuId(), 132u);
-  auto* vf = dynamic_cast<State::VPseudoState*>(s.Newest<State::FinalState>()->FindViewElement(*s.w.view));
-  auto* vi = dynamic_cast<State::VPseudoState*>(s.Newest<State::InitialState>()->FindViewElement(*s.w.view));
+  auto* vf = dynamic_cast<State::VPseudoState*>(Newest<State::FinalState>()->FindViewElement(*w.view));
+  auto* vi = dynamic_cast<State::VPseudoState*>(Newest<State::InitialState>()->FindViewElement(*w.view));
   ASSERT_TRUE(vf && vi);
   EXPECT_EQ(vf->GetMenuId(), 111u);
   EXPECT_EQ(vi->GetMenuId(), 134u);
   {
     View::CmdHandlerList handlers;
-    vf->PrepareMenu(s.w.Task(), handlers);
-    EXPECT_FALSE(s.w.router.IsEnabled(ID_NEW_TRANSITION));
+    vf->PrepareMenu(w.Task(), handlers);
+    EXPECT_FALSE(w.router.IsEnabled(ID_NEW_TRANSITION));
   }
   // "New C&ompartment" gives the state its compartment (selected) and takes "&Large" away.
   {
     View::CmdHandlerList handlers;
-    vs->PrepareMenu(s.w.Task(), handlers);
-    EXPECT_TRUE(s.w.router.IsEnabled(ID_NEW_TRANSITION));
-    EXPECT_TRUE(s.w.router.IsEnabled(ID_STATE_LARGE));
-    const std::size_t steps = s.Steps();
-    ASSERT_TRUE(s.Run(ID_NEW_COMPARTMENT, {1000, 4000}));
-    EXPECT_EQ(s.Steps(), steps + 1);
+    vs->PrepareMenu(w.Task(), handlers);
+    EXPECT_TRUE(w.router.IsEnabled(ID_NEW_TRANSITION));
+    EXPECT_TRUE(w.router.IsEnabled(ID_STATE_LARGE));
+    const std::size_t steps = Steps();
+    ASSERT_TRUE(Run(ID_NEW_COMPARTMENT, {1000, 4000}));
+    EXPECT_EQ(Steps(), steps + 1);
     ASSERT_NE(st->GetCompartment(), nullptr);
-    EXPECT_TRUE(st->GetCompartment()->IsSelectedInView(*s.w.view));
+    EXPECT_TRUE(st->GetCompartment()->IsSelectedInView(*w.view));
     handlers.UpdateCommands();
-    EXPECT_FALSE(s.w.router.IsEnabled(ID_STATE_LARGE));
-    EXPECT_FALSE(s.w.router.IsEnabled(ID_NEW_COMPARTMENT));
+    EXPECT_FALSE(w.router.IsEnabled(ID_STATE_LARGE));
+    EXPECT_FALSE(w.router.IsEnabled(ID_NEW_COMPARTMENT));
   }
-  auto* vc = dynamic_cast<State::VStateCompartment*>(st->GetCompartment()->FindViewElement(*s.w.view));
+  auto* vc = dynamic_cast<State::VStateCompartment*>(st->GetCompartment()->FindViewElement(*w.view));
   ASSERT_NE(vc, nullptr);
   EXPECT_EQ(vc->GetMenuId(), 132u);
   // The compartment lies on the state's bottom edge, drawn as a line across it.
   const zq::Rect r = st->GetRect();
   const std::int32_t y = st->GetCompartment()->GetPos().y;
-  st->GetCompartment()->SelectInView(*s.w.view, false);
-  EXPECT_GT(s.DarkOnLine({r.left + 300, y}, {r.right - 300, y}), 30);
+  st->GetCompartment()->SelectInView(*w.view, false);
+  EXPECT_GT(DarkOnLine({r.left + 300, y}, {r.right - 300, y}), 30);
+}
+
+// The selection marks: the selected picture at the corners of an initial and a final state's box
+// and at a separator's two ends, the warning picture on a separator that lies in no state, the
+// grey picture while the view does not show its selection, and none on what is not selected.
+TEST_F(StateWindow, SelectionMarksSitAtCornersAndEndsAndWarnOnASeparatorWithoutState) {
+  State::State* s = nullptr;
+  State::InitialState* i = nullptr;
+  State::FinalState* f = nullptr;
+  State::RegionSeparator *inside = nullptr, *loose = nullptr;
+  Change([&](Core::Env& env) {
+    s = State::State::Create(env, {500, 5500}).get();
+    s->SetLarge(env, true);
+    s->SetRect(env, zq::Rect::FromPosSize({500, 5500}, 5000, 3000));
+    inside = State::RegionSeparator::Create(env, *s, {3000, 0}, true).get();
+    i = State::InitialState::Create(env, {7000, 5000}).get();
+    f = State::FinalState::Create(env, {9000, 5000}).get();
+    auto free = State::RegionSeparator::Factory().CreateTyped(env);
+    free->SetPos(env, {7000, 1500});
+    loose = free.get();
+  });
+  ASSERT_EQ(loose->GetState(), nullptr);
+  const auto corners = [](const zq::Rect& r) {
+    return std::vector<zq::Point>{r.TopLeft(), {r.right, r.top}, r.BottomRight(), {r.left, r.bottom}};
+  };
+  const zq::Rect ri = i->GetRect(), rf = f->GetRect();
+  EXPECT_EQ(ri.Width(), 400);
+  EXPECT_EQ(rf.Width(), 600);
+  const auto ends = [](const State::RegionSeparator& r) { return std::vector<zq::Point>{r.GetStart(), r.GetEnd()}; };
+  std::vector<zq::Point> selected = corners(ri), warned = ends(*loose);
+  for (const zq::Point& p : corners(rf)) selected.push_back(p);
+  for (const zq::Point& p : ends(*inside)) selected.push_back(p);
+
+  w.view->ClearSelection(nullptr);
+  for (const zq::Point& p : selected) EXPECT_EQ(Around(p, ViewTest::IsSelectedGreen), 0) << p.x << " " << p.y;
+  Select({i, f, inside, loose});
+  for (const zq::Point& p : selected) {
+    EXPECT_GT(Around(p, ViewTest::IsSelectedGreen), 3) << p.x << " " << p.y;
+    EXPECT_EQ(Around(p, ViewTest::IsWarningRed), 0) << p.x << " " << p.y;
+  }
+  for (const zq::Point& p : warned) {
+    EXPECT_GT(Around(p, ViewTest::IsWarningRed), 3) << p.x << " " << p.y;
+    EXPECT_EQ(Around(p, ViewTest::IsSelectedGreen), 0) << p.x << " " << p.y;
+  }
+  // No mark where none belongs: the middle of the final state's top edge, the separator's middle.
+  EXPECT_EQ(Around({(rf.left + rf.right) / 2, rf.top}, ViewTest::IsSelectedGreen), 0);
+  EXPECT_EQ(Around({3000, 4000}, ViewTest::IsSelectedGreen), 0);
+  w.view->SetSelectionVisible(false);
+  for (const zq::Point& p : selected) {
+    EXPECT_GT(Around(p, ViewTest::IsHiddenGrey), 2) << p.x << " " << p.y;
+    EXPECT_EQ(Around(p, ViewTest::IsSelectedGreen), 0) << p.x << " " << p.y;
+  }
+  EXPECT_GT(Around(warned.front(), ViewTest::IsHiddenGrey), 2);
+  EXPECT_EQ(Around(warned.front(), ViewTest::IsWarningRed), 0);
+  // A state shows its eight resize handles: the corners and the middles of its edges.
+  w.view->SetSelectionVisible(true);
+  Select({s});
+  const zq::Rect r = s->GetRect();
+  const zq::Point c = Centre(r);
+  for (const zq::Point& p : {r.TopLeft(), zq::Point{c.x, r.top}, zq::Point{r.right, r.top}, zq::Point{r.right, c.y},
+                             r.BottomRight(), zq::Point{c.x, r.bottom}, zq::Point{r.left, r.bottom}, zq::Point{r.left, c.y}})
+    EXPECT_GT(Around(p, ViewTest::IsSelectedGreen), 3) << p.x << " " << p.y;
+  EXPECT_EQ(Around({r.left + 1000, r.bottom + 1000}, ViewTest::IsSelectedGreen), 0);
+}
+
+// A separator dragged alone through the view's drop target, with OLE for the test's thread.
+class SeparatorDrag : public StateWindow {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    registration = View::RegisterDropTarget(*w.view);
+  }
+  void TearDown() override {
+    registration.reset();
+    View::DefaultMoveTask::SetDragLoop({});
+    OleUninitialize();
+  }
+  // Presses on from, drags over to and drops there; over runs while the pointer is over to.
+  void DragTo(const zq::Point& from, const zq::Point& to, std::function<void()> over = {}) {
+    ViewTest::FakeDrag detect(true);
+    ViewTest::ScriptedDrag drag;
+    IDropTarget* t = registration->Get();
+    drag.steps = {{t, ViewTest::ScreenAt(w, from), MK_LBUTTON, ViewTest::DragStep::Enter},
+                  {t, ViewTest::ScreenAt(w, to), MK_LBUTTON, ViewTest::DragStep::Over, std::move(over)},
+                  {t, ViewTest::ScreenAt(w, to), 0, ViewTest::DragStep::Drop}};
+    w.Mouse(WM_MOUSEMOVE, w.At(from));
+    w.Mouse(WM_LBUTTONDOWN, w.At(from), MK_LBUTTON);
+    w.Mouse(WM_MOUSEMOVE, w.At(from), MK_LBUTTON);
+    w.Pump();
+    EXPECT_FALSE(w.Task().IsBusy());
+  }
+  std::unique_ptr<View::DropTargetRegistration> registration;
+};
+
+// Into another state: it starts on that state's top border where it was dropped, spans its height
+// and leaves the first state, as one step; dropped outside every state it keeps its length, lies in
+// no state and its marks warn.
+TEST_F(SeparatorDrag, ASeparatorDraggedIntoAnotherStateSpansItAndOutOfEveryStateItWarns) {
+  State::State *a = nullptr, *b = nullptr;
+  State::RegionSeparator* sep = nullptr;
+  Change([&](Core::Env& env) {
+    a = State::State::Create(env, {500, 5500}).get();
+    a->SetLarge(env, true);
+    a->SetRect(env, zq::Rect::FromPosSize({500, 5500}, 5000, 4000));
+    b = State::State::Create(env, {7000, 5000}).get();
+    b->SetRect(env, zq::Rect::FromPosSize({7000, 5000}, 6000, 3000));
+    sep = State::RegionSeparator::Create(env, *a, {3000, 0}, true).get();
+  });
+  ASSERT_EQ(sep->GetStart(), (zq::Point{3000, 5500}));
+  ASSERT_EQ(sep->GetLength(), 4000);
+  Select({sep});
+  const std::string before = Saved();
+  const std::size_t steps = Steps();
+  DragTo({3000, 3500}, {9000, 3000});
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_EQ(sep->GetState(), b);
+  EXPECT_TRUE(a->GetRegions().empty());
+  ASSERT_EQ(b->GetRegions().size(), 1u);
+  EXPECT_EQ(b->GetRegions().front(), sep);
+  EXPECT_TRUE(sep->IsVertical());
+  EXPECT_EQ(sep->GetStart().y, b->GetRect().top);
+  EXPECT_NEAR(sep->GetStart().x, 9000, 100);
+  EXPECT_EQ(sep->GetLength(), b->GetSize().y);
+  EXPECT_TRUE(b->IsLarge()) << "a state with a region is composite";
+  // Drawn dashed down through b; gone from a.
+  w.view->ClearSelection(nullptr);
+  const zq::Point top = sep->GetStart(), bottom = sep->GetEnd();
+  EXPECT_GT(DarkOnLine({top.x, top.y - 200}, {bottom.x, bottom.y + 200}, true), 20);
+  EXPECT_EQ(DarkOnLine({3000, 4800}, {3000, 2000}, true), 0);
+  w.Undo();
+  EXPECT_EQ(Saved(), before);
+  EXPECT_EQ(sep->GetState(), a);
+
+  // Out of every state: no correction of the drop point, the length kept, the warning mark.
+  Select({sep});
+  DragTo({3000, 3500}, {17000, 3500});
+  EXPECT_EQ(sep->GetState(), nullptr);
+  EXPECT_TRUE(a->GetRegions().empty());
+  EXPECT_EQ(sep->GetLength(), 4000);
+  EXPECT_NEAR(sep->GetStart().x, 17000, 100);
+  Select({sep});
+  EXPECT_GT(Around(sep->GetStart(), ViewTest::IsWarningRed), 3);
+  EXPECT_GT(Around(sep->GetEnd(), ViewTest::IsWarningRed), 3);
+  EXPECT_EQ(Around(sep->GetEnd(), ViewTest::IsSelectedGreen), 0);
+  // Read back, it is written on its own and still lies in no state.
+  const std::string saved = Saved();
+  OtherWindow other;
+  other.diagram.LoadXML(saved);
+  EXPECT_EQ(other.Saved(), saved);
+  const auto separators = other.Live<State::RegionSeparator>();
+  ASSERT_EQ(separators.size(), 1u);
+  EXPECT_EQ(separators.front()->GetState(), nullptr);
 }
 
 }  // namespace
