@@ -1,5 +1,6 @@
 #include "elements/sequence/Activation.h"
 
+#include "core/CopyExtend.h"
 #include "core/Diagram.h"
 #include "core/DocumentReader.h"
 #include "core/Exceptions.h"
@@ -159,18 +160,44 @@ bool Activation::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8
     return out.valid;
 }
 
-void Activation::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift,
+void Activation::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                            Core::DeferredShiftSet& set, bool noFollow)
 {
     if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
+    LifeLine* line = GetLifeLine();
+    if (sender == nullptr) {
+        // Deferred, the bar was placed by its lifeline while the move ran.
+        if (noFollow && set.IsDeferred(this)) return;
+        const bool free = Detail::MovesFreely(env, set, *this) || (line != nullptr && line->MovesWithObject(env, set));
+        if (!noFollow && !free) return;
+    }
     MarkShifted(set);
     const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
     if (p == GetPos()) return;
     SetPos(env, p);
     if (noFollow) return;
-    if (LifeLine* line = GetLifeLine()) line->Shift(env, this, shift, set, false);
+    if (line != nullptr && sender != line) line->Shift(env, this, shift, set, false);
     Detail::ShiftAll(env, Detail::AllEnds(GetRep().noteEnds, GetRep().messageEnds, GetRep().returnEnds), this, shift,
                      set);
+}
+
+void Activation::MarkShifted(Core::DeferredShiftSet& set)
+{
+    const Core::ModelElementSet& moved = set.GetMoved();
+    const LifeLine* line = GetLifeLine();
+    if (!moved.Contains(this) || (line != nullptr && !moved.Contains(line))) return;
+    if (line != nullptr && line->GetSeqObject() != nullptr && !moved.Contains(line->GetSeqObject())) return;
+    IShiftable::MarkShifted(set);
+}
+
+void Activation::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
+{
+    if (!IsDeleted() && GetLifeLine() != nullptr && moved.Contains(GetLifeLine())) set.Defer(this);
+}
+
+void Activation::ExtendSelection(Core::ExtendSelectionParam& param)
+{
+    if (GetLifeLine() != nullptr) param.Add(GetLifeLine());
 }
 
 namespace {

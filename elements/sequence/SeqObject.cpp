@@ -5,6 +5,7 @@
 #include "core/Exceptions.h"
 #include "core/ModelElementSet.h"
 #include "core/PropertyKinds.h"
+#include "core/Selection.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
 #include "elements/sequence/Activation.h"
@@ -20,6 +21,19 @@ const Core::IGrid& Detail::GridOf(Core::Env& env)
 {
     const Core::IGrid* grid = env.GetGrid();
     return grid != nullptr ? *grid : View::DefaultGrid::Instance();
+}
+
+bool Detail::IsMovedByUser(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement* element)
+{
+    if (element == nullptr) return false;
+    const Core::SelectionTracker* tracker = env.GetTracker();
+    if (tracker != nullptr && tracker->GetView() != nullptr) return element->IsSelectedInView(*tracker->GetView());
+    return set.GetMoved().Contains(element);
+}
+
+bool Detail::MovesFreely(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element)
+{
+    return element.IsNew() || IsMovedByUser(env, set, &element);
 }
 
 Core::FactoryImp<SeqObject>& SeqObject::Factory()
@@ -125,6 +139,9 @@ void SeqObject::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Cor
                           Core::DeferredShiftSet& set, bool noFollow)
 {
     if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
+    // Deferred, the object was placed by its lifeline while the move ran.
+    if (sender == nullptr && noFollow && set.IsDeferred(this)) return;
+    if (sender == nullptr && !noFollow && !Detail::MovesFreely(env, set, *this)) return;
     MarkShifted(set);
     const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
     if (p == GetPos()) return;
@@ -133,6 +150,11 @@ void SeqObject::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Cor
     LifeLine* line = GetLifeLine();
     if (line != nullptr && sender != line) line->Shift(env, this, shift, set, false);
     Detail::ShiftAll(env, Detail::AllEnds(GetRep().messageEnds, GetRep().noteEnds), this, shift, set);
+}
+
+void SeqObject::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
+{
+    if (!IsDeleted() && GetLifeLine() != nullptr && moved.Contains(GetLifeLine())) set.Defer(this);
 }
 
 void SeqObject::Delete(Core::Env& env)
@@ -169,7 +191,7 @@ void SeqObject::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&)
 
 void SeqObject::OnTextChanged(Core::Env& env, TextBlock::Text&)
 {
-    if (IsDeleted()) return;
+    if (IsDeleted() || reading_) return;  // an object read keeps its stored size
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
     Fit(env, GetRect(), true);
 }
@@ -218,8 +240,15 @@ Core::ElementPtr SeqObject::CreateChildElement(Core::Env& env, const std::wstrin
 
 void SeqObject::EndRestore(Core::Env&, const Core::RestoreContext& context) { readLine_ = context.line; }
 
+void SeqObject::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry)
+{
+    reading_ = true;
+    StorableWithPos::RestoreProperties(attributes, registry);
+}
+
 void SeqObject::OnRestored(Core::Env&)
 {
+    reading_ = false;
     if (!IsDeleted() && GetLifeLine() == nullptr) throw Core::Exceptions::TypeMismatchOfRestoredObject(readLine_);
 }
 

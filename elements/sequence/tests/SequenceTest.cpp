@@ -231,3 +231,18 @@ TEST_F(Scene, StoredFormRoundTripsAndIsChecked)
     EXPECT_THROW(bad.LoadXML(Doc("<Activation id=\"r1\" Pos=\"0 0\" Len=\"100\"/>")), xml::ExceptionBase);
     EXPECT_THROW(bad.LoadXML(Doc("<SeqObject id=\"r1\" Pos=\"0 0\" Size=\"2000 1000\"/>")), xml::ExceptionBase);
 }
+
+TEST_F(Scene, AnObjectReadKeepsItsStoredSize)
+{
+    SeqObject* o = NewObject({0, 10000});
+    Change([&](Core::Env& env) { o->SetName(env, L"a name far too long for the box it was given"); });
+    const zq::Point grown = o->GetSize();
+    ASSERT_GT(grown.x, 2000);
+    // A document whose box is narrower than its name (written elsewhere, or measured otherwise).
+    const std::string xml = Replace(Save(), "Size=\"" + std::to_string(grown.x) + " 1000\"", "Size=\"2000 1000\"");
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    std::ostringstream again;
+    copy.SaveXML(again);
+    EXPECT_EQ(xml, again.str());
+}
