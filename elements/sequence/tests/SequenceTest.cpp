@@ -246,3 +246,19 @@ TEST_F(Scene, AnObjectReadKeepsItsStoredSize)
     copy.SaveXML(again);
     EXPECT_EQ(xml, again.str());
 }
+
+TEST_F(Scene, ANameTypedKeyByKeyWidensTheBoxAroundItsLifeLine)
+{
+    SeqObject* o = NewObject({500, 10000});
+    const std::int32_t lineX = o->GetLifeLine()->GetTop().x;
+    std::wstring name;
+    for (wchar_t c : std::wstring(L"Client of the ordering service")) {
+        name += c;
+        Change([&](Core::Env& env) { o->SetName(env, name); });
+        const zq::Rect r = o->GetRect();
+        ASSERT_LE(std::abs((r.left + r.right) / 2 - lineX), 50) << r.left << " " << r.right;
+    }
+    EXPECT_GT(o->GetSize().x, 2000);
+    EXPECT_EQ(lineX, o->GetLifeLine()->GetTop().x);
+    EXPECT_EQ(o->GetRect().bottom, o->GetLifeLine()->GetTop().y);
+}

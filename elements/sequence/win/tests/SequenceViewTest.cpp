@@ -78,16 +78,20 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
 {
     std::vector<SeqObject*> o = ThreeObjects();
     ASSERT_EQ(3u, o.size());
-    // The first object named by typing on it, in place: one step, the lifeline stays.
+    // The first object named by typing on it, in place, as one step: the box grows to both sides
+    // around its lifeline, which stays.
     size_t before = Steps();
     const zq::Rect box = o[0]->GetRect();
     const std::int32_t lineX = L(o[0]).GetTop().x;
     Select({o[0]});
-    Type(u"B");
+    Type(u" of the ordering service");
     ASSERT_TRUE(w.Task().IsBusy());
     Escape();
-    EXPECT_EQ(L"<name?>B", o[0]->GetName());
+    EXPECT_EQ(L"<name?> of the ordering service", o[0]->GetName());
     EXPECT_EQ(before + 1, Steps());
+    const zq::Rect grown = o[0]->GetRect();
+    EXPECT_GT(grown.Width(), box.Width());
+    EXPECT_LE(std::abs((grown.left + grown.right) / 2 - lineX), 50);
     EXPECT_EQ(lineX, L(o[0]).GetTop().x);
     EXPECT_EQ(box.bottom, L(o[0]).GetTop().y);
     // Nested activations on the middle lifeline: "New &Activation" where the menu was opened.
@@ -178,7 +182,7 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
     EXPECT_NE(std::string::npos, xml.find("ArrowType=\"2\""));
     EXPECT_NE(std::string::npos, xml.find("ArrowType=\"3\""));
     EXPECT_NE(std::string::npos, xml.find("Master=\"r"));
-    EXPECT_NE(std::string::npos, xml.find("&lt;name?&gt;B<"));
+    EXPECT_NE(std::string::npos, xml.find("ordering service"));
 
     // Undo takes the gestures back one at a time.
     w.Undo();
