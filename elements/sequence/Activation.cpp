@@ -118,7 +118,7 @@ void Activation::SetBottom(Core::Env& env, std::int32_t y)
 
 void Activation::AlignOnLifeLine(Core::Env& env, const LifeLine& lifeLine, Core::DeferredShiftSet& set)
 {
-    if (IsDeleted()) return;
+    if (IsDeleted() || TakesOwnShift(env, set)) return;
     const zq::Point p{lifeLine.GetTop().x - kWidth / 2, GetPos().y};
     if (p == GetPos()) return;
     SetPos(env, p);
@@ -170,6 +170,8 @@ void Activation::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Co
         if (noFollow && set.IsDeferred(this)) return;
         const bool free = Detail::MovesFreely(env, set, *this) || (line != nullptr && line->MovesWithObject(env, set));
         if (!noFollow && !free) return;
+    } else if (sender == line && TakesOwnShift(env, set)) {
+        return;
     }
     MarkShifted(set);
     const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
@@ -179,6 +181,13 @@ void Activation::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Co
     if (line != nullptr && sender != line) line->Shift(env, this, shift, set, false);
     Detail::ShiftAll(env, Detail::AllEnds(GetRep().noteEnds, GetRep().messageEnds, GetRep().returnEnds), this, shift,
                      set);
+}
+
+bool Activation::TakesOwnShift(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    const LifeLine* line = GetLifeLine();
+    return set.GetMoved().Contains(this) && !set.IsShifted(this) &&
+           (Detail::MovesFreely(env, set, *this) || (line != nullptr && line->MovesWithObject(env, set)));
 }
 
 void Activation::MarkShifted(Core::DeferredShiftSet& set)

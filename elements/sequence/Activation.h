@@ -72,6 +72,9 @@ public:
     // the line sideways; dragged along only because its lifeline or object is, it stays.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // Whether the move still shifts the bar by itself (the user moves it, or its lifeline with its
+    // object): what it hangs on then leaves it to that shift.
+    bool TakesOwnShift(const Core::Env& env, const Core::DeferredShiftSet& set) const;
     // Marked shifted only when it moves with its lifeline and object.
     void MarkShifted(Core::DeferredShiftSet& set) override;
     // Follows its moved lifeline: deferred into the move.

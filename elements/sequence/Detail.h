@@ -58,4 +58,8 @@ bool IsMovedByUser(const Core::Env& env, const Core::DeferredShiftSet& set, cons
 // the user moves it.
 bool MovesFreely(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element);
 
+// Whether the move shifts the element by itself (it is moved and moves freely), so that what it
+// hangs on leaves it to that shift.
+bool ShiftedBySet(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element);
+
 } // namespace Sequence::Detail

@@ -174,6 +174,8 @@ void LifeLine::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core
     // Moving with the object, each moves by its own selection.
     const bool together = MovesWithObject(env, set);
     if (sender != nullptr && sender == object && (together || IsNew())) return;
+    // Dragged along with its moved object, the line leaves the move to it.
+    if (sender == nullptr && !together && object != nullptr && Detail::ShiftedBySet(env, set, *object)) return;
     MarkShifted(set);
     Core::ShiftVector v = shift;
     if (sender != nullptr && sender == object) {

@@ -36,6 +36,11 @@ bool Detail::MovesFreely(const Core::Env& env, const Core::DeferredShiftSet& set
     return element.IsNew() || IsMovedByUser(env, set, &element);
 }
 
+bool Detail::ShiftedBySet(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element)
+{
+    return set.GetMoved().Contains(&element) && MovesFreely(env, set, element);
+}
+
 Core::FactoryImp<SeqObject>& SeqObject::Factory()
 {
     static Core::FactoryImp<SeqObject> factory(Core::SchemaNamespace10(), L"SeqObject");
@@ -145,6 +150,8 @@ void SeqObject::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Cor
     // Deferred, the object was placed by its lifeline while the move ran.
     if (sender == nullptr && noFollow && set.IsDeferred(this)) return;
     if (sender == nullptr && !noFollow && !Detail::MovesFreely(env, set, *this)) return;
+    // Moved by the user too, the object takes the whole shift itself.
+    if (sender != nullptr && sender == GetLifeLine() && Detail::ShiftedBySet(env, set, *this)) return;
     MarkShifted(set);
     const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
     if (p == GetPos()) return;

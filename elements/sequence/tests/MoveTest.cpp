@@ -211,3 +211,24 @@ TEST_F(Drag, WhatHangsOnTheMovedElementsIsDeferredAndBarsAreShiftedOnlyWithTheir
     EXPECT_FALSE(marked({a, line}));
     EXPECT_TRUE(marked({a, line, o}));
 }
+
+TEST_F(Drag, SeveralPartsDraggedTogetherEachTakeTheWholeShift)
+{
+    // Two bars: both slide down, their ends with them, whichever is shifted first.
+    DragBy({b, a}, 0, -500);
+    EXPECT_EQ(zq::Point(800, 7500), a->GetPos());
+    EXPECT_EQ(zq::Point(800, 4500), b->GetPos());
+    EXPECT_EQ(6500, EndY(toBar));
+    Undo();
+    // The object and a bar, diagonally: the object and the bar move by the whole shift, the line
+    // keeps its bottom and the other bar its height.
+    DragBy({a, o}, 400, -500);
+    EXPECT_EQ(zq::Point(400, 9500), o->GetPos());
+    EXPECT_EQ(zq::Point(1400, 8500), line->GetTop());
+    EXPECT_EQ(3000, line->GetBottom().y);
+    EXPECT_EQ(zq::Point(1200, 7500), a->GetPos());
+    EXPECT_EQ(zq::Point(1200, 5000), b->GetPos());
+    EXPECT_EQ(6500, EndY(toBar));
+    EXPECT_EQ(5500, EndY(toLine));
+    EXPECT_EQ(1400, EndX(toLine));
+}
