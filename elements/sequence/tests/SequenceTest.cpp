@@ -240,11 +240,7 @@ TEST_F(Scene, AnObjectReadKeepsItsStoredSize)
     ASSERT_GT(grown.x, 2000);
     // A document whose box is narrower than its name (written elsewhere, or measured otherwise).
     const std::string xml = Replace(Save(), "Size=\"" + std::to_string(grown.x) + " 1000\"", "Size=\"2000 1000\"");
-    Core::Diagram copy(Registry(), nullptr);
-    copy.LoadXML(xml);
-    std::ostringstream again;
-    copy.SaveXML(again);
-    EXPECT_EQ(xml, again.str());
+    EXPECT_EQ(xml, Reread(xml));
 }
 
 TEST_F(Scene, ANameTypedKeyByKeyWidensTheBoxAroundItsLifeLine)
