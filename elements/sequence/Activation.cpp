@@ -1,5 +1,6 @@
 #include "elements/sequence/Activation.h"
 
+#include "core/CopyExtend.h"
 #include "core/Diagram.h"
 #include "core/DocumentReader.h"
 #include "core/Exceptions.h"
@@ -117,7 +118,7 @@ void Activation::SetBottom(Core::Env& env, std::int32_t y)
 
 void Activation::AlignOnLifeLine(Core::Env& env, const LifeLine& lifeLine, Core::DeferredShiftSet& set)
 {
-    if (IsDeleted()) return;
+    if (IsDeleted() || TakesOwnShift(env, set)) return;
     const zq::Point p{lifeLine.GetTop().x - kWidth / 2, GetPos().y};
     if (p == GetPos()) return;
     SetPos(env, p);
@@ -159,18 +160,53 @@ bool Activation::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8
     return out.valid;
 }
 
-void Activation::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift,
+void Activation::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                            Core::DeferredShiftSet& set, bool noFollow)
 {
     if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
+    LifeLine* line = GetLifeLine();
+    if (sender == nullptr) {
+        // Deferred, the bar was placed by its lifeline while the move ran.
+        if (noFollow && set.IsDeferred(this)) return;
+        const bool free = Detail::MovesFreely(env, set, *this) || (line != nullptr && line->MovesWithObject(env, set));
+        if (!noFollow && !free) return;
+    } else if (sender == line && TakesOwnShift(env, set)) {
+        return;
+    }
     MarkShifted(set);
     const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
     if (p == GetPos()) return;
     SetPos(env, p);
     if (noFollow) return;
-    if (LifeLine* line = GetLifeLine()) line->Shift(env, this, shift, set, false);
+    if (line != nullptr && sender != line) line->Shift(env, this, shift, set, false);
     Detail::ShiftAll(env, Detail::AllEnds(GetRep().noteEnds, GetRep().messageEnds, GetRep().returnEnds), this, shift,
                      set);
+}
+
+bool Activation::TakesOwnShift(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    const LifeLine* line = GetLifeLine();
+    return set.GetMoved().Contains(this) && !set.IsShifted(this) &&
+           (Detail::MovesFreely(env, set, *this) || (line != nullptr && line->MovesWithObject(env, set)));
+}
+
+void Activation::MarkShifted(Core::DeferredShiftSet& set)
+{
+    const Core::ModelElementSet& moved = set.GetMoved();
+    const LifeLine* line = GetLifeLine();
+    if (!moved.Contains(this) || (line != nullptr && !moved.Contains(line))) return;
+    if (line != nullptr && line->GetSeqObject() != nullptr && !moved.Contains(line->GetSeqObject())) return;
+    IShiftable::MarkShifted(set);
+}
+
+void Activation::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
+{
+    if (!IsDeleted() && GetLifeLine() != nullptr && moved.Contains(GetLifeLine())) set.Defer(this);
+}
+
+void Activation::ExtendSelection(Core::ExtendSelectionParam& param)
+{
+    if (GetLifeLine() != nullptr) param.Add(GetLifeLine());
 }
 
 namespace {

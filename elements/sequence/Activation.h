@@ -68,8 +68,19 @@ public:
     Core::Weight GetWeight(const Core::IView& view, const zq::Point& p, std::int32_t tolerance) const override;
     // ITerminal: the bar's outline.
     bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const override;
+    // Moved by the user (or with its lifeline and object), the bar slides along its line and takes
+    // the line sideways; dragged along only because its lifeline or object is, it stays.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // Whether the move still shifts the bar by itself (the user moves it, or its lifeline with its
+    // object): what it hangs on then leaves it to that shift.
+    bool TakesOwnShift(const Core::Env& env, const Core::DeferredShiftSet& set) const;
+    // Marked shifted only when it moves with its lifeline and object.
+    void MarkShifted(Core::DeferredShiftSet& set) override;
+    // Follows its moved lifeline: deferred into the move.
+    void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
+    // A bar never travels alone: its lifeline (and with it the object) goes into copies and moves.
+    void ExtendSelection(Core::ExtendSelectionParam& param) override;
     void Delete(Core::Env& env) override;
     // An activation left without a lifeline deletes itself.
     void Finalize(Core::Env& env) override;

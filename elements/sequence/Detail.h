@@ -49,4 +49,17 @@ inline void Reshape(Core::Env& env, const std::vector<Connector::IEnd*>& ends, c
 // The grid of the change, else the program's.
 const Core::IGrid& GridOf(Core::Env& env);
 
+// Whether the user moves the element itself in the move: it is selected in the change's view, or,
+// for a change without a view, it is one of the moved elements. What is dragged along only because
+// it hangs on a selected element answers false.
+bool IsMovedByUser(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement* element);
+
+// Whether the element moves on its own in the move: it is new in the change (pasted, dropped) or
+// the user moves it.
+bool MovesFreely(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element);
+
+// Whether the move shifts the element by itself (it is moved and moves freely), so that what it
+// hangs on leaves it to that shift.
+bool ShiftedBySet(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element);
+
 } // namespace Sequence::Detail

@@ -168,10 +168,14 @@ void LifeLine::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core
                          Core::DeferredShiftSet& set, bool noFollow)
 {
     if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
+    // Deferred, the line was placed by what it hangs on while the move ran.
+    if (sender == nullptr && noFollow && set.IsDeferred(this)) return;
     SeqObject* object = GetSeqObject();
-    // Moving with the object: both are among the moved elements, so each moves by its own selection.
-    const bool together = set.GetMoved().Contains(this) && (object == nullptr || set.GetMoved().Contains(object));
+    // Moving with the object, each moves by its own selection.
+    const bool together = MovesWithObject(env, set);
     if (sender != nullptr && sender == object && (together || IsNew())) return;
+    // Dragged along with its moved object, the line leaves the move to it.
+    if (sender == nullptr && !together && object != nullptr && Detail::ShiftedBySet(env, set, *object)) return;
     MarkShifted(set);
     Core::ShiftVector v = shift;
     if (sender != nullptr && sender == object) {
@@ -193,6 +197,28 @@ void LifeLine::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core
     if (noFollow) return;
     if (object != nullptr) object->Shift(env, this, v, set, false);
     ShiftAttached(env, v, set);
+}
+
+bool LifeLine::MovesWithObject(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    return Detail::IsMovedByUser(env, set, this) &&
+           (GetSeqObject() == nullptr || Detail::IsMovedByUser(env, set, GetSeqObject()));
+}
+
+void LifeLine::MarkShifted(Core::DeferredShiftSet& set)
+{
+    const Core::ModelElementSet& moved = set.GetMoved();
+    if (moved.Contains(this) && (GetSeqObject() == nullptr || moved.Contains(GetSeqObject())))
+        IShiftable::MarkShifted(set);
+}
+
+void LifeLine::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
+{
+    if (IsDeleted()) return;
+    const bool follows = (GetSeqObject() != nullptr && moved.Contains(GetSeqObject())) ||
+                         std::any_of(GetActivations().begin(), GetActivations().end(),
+                                     [&](const Activation* a) { return moved.Contains(a); });
+    if (follows) set.Defer(this);
 }
 
 bool LifeLine::IsNear(const zq::Point& p, std::int32_t tolerance) const

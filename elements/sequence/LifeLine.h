@@ -70,8 +70,16 @@ public:
     Core::Weight GetWeight(const Core::IView& view, const zq::Point& p, std::int32_t tolerance) const override;
     // ITerminal: the point of the line at the height of p (clamped into it).
     bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const override;
+    // Moved with its object, the whole line moves; moved by its object alone, its top follows and
+    // its bottom stays; moved alone or by an activation, it only goes sideways, taking its object.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // Whether the user moves both the line and its object (without a view: both are moved).
+    bool MovesWithObject(const Core::Env& env, const Core::DeferredShiftSet& set) const;
+    // Marked shifted only when it moves with its object; else what it hangs on may move it again.
+    void MarkShifted(Core::DeferredShiftSet& set) override;
+    // Follows its moved object or activations: deferred into the move.
+    void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
     // Deletes the object too, the activations and every attached end.
     void Delete(Core::Env& env) override;
     Core::IModelElement* GetOwner() const override;

@@ -5,6 +5,7 @@
 #include "core/Exceptions.h"
 #include "core/ModelElementSet.h"
 #include "core/PropertyKinds.h"
+#include "core/Selection.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
 #include "elements/sequence/Activation.h"
@@ -20,6 +21,24 @@ const Core::IGrid& Detail::GridOf(Core::Env& env)
 {
     const Core::IGrid* grid = env.GetGrid();
     return grid != nullptr ? *grid : View::DefaultGrid::Instance();
+}
+
+bool Detail::IsMovedByUser(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement* element)
+{
+    if (element == nullptr) return false;
+    const Core::SelectionTracker* tracker = env.GetTracker();
+    if (tracker != nullptr && tracker->GetView() != nullptr) return element->IsSelectedInView(*tracker->GetView());
+    return set.GetMoved().Contains(element);
+}
+
+bool Detail::MovesFreely(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element)
+{
+    return element.IsNew() || IsMovedByUser(env, set, &element);
+}
+
+bool Detail::ShiftedBySet(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element)
+{
+    return set.GetMoved().Contains(&element) && MovesFreely(env, set, element);
 }
 
 Core::FactoryImp<SeqObject>& SeqObject::Factory()
@@ -73,10 +92,13 @@ void SeqObject::Fit(Core::Env& env, zq::Rect r, bool keepCentred)
         TextBlock::ITextOwner::GrowRectToText(r, Detail::GridOf(env), before.TopLeft(), GetText(), kMargin, kMargin,
                                               kMargin, kMargin);
         if (keepCentred && r.Width() != before.Width()) {
-            // The box widens to both sides so that its lifeline stays where it is.
-            const std::int32_t half = Detail::GridOf(env).SnapLength((r.Width() - before.Width()) / 2);
+            // The box widens to both sides around its lifeline, which stays where it is. Placed
+            // from the lifeline each time, the box never drifts off it however often it grows by
+            // an odd number of grid steps.
+            const LifeLine* line = GetLifeLine();
+            const std::int32_t centre = line != nullptr ? line->GetTop().x : (before.left + before.right) / 2;
             const std::int32_t width = r.Width();
-            r.left = before.left - half;
+            r.left = Detail::GridOf(env).SnapPoint({centre - width / 2, r.top}).x;
             r.right = r.left + width;
         }
     }
@@ -125,6 +147,11 @@ void SeqObject::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Cor
                           Core::DeferredShiftSet& set, bool noFollow)
 {
     if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
+    // Deferred, the object was placed by its lifeline while the move ran.
+    if (sender == nullptr && noFollow && set.IsDeferred(this)) return;
+    if (sender == nullptr && !noFollow && !Detail::MovesFreely(env, set, *this)) return;
+    // Moved by the user too, the object takes the whole shift itself.
+    if (sender != nullptr && sender == GetLifeLine() && Detail::ShiftedBySet(env, set, *this)) return;
     MarkShifted(set);
     const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
     if (p == GetPos()) return;
@@ -133,6 +160,11 @@ void SeqObject::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Cor
     LifeLine* line = GetLifeLine();
     if (line != nullptr && sender != line) line->Shift(env, this, shift, set, false);
     Detail::ShiftAll(env, Detail::AllEnds(GetRep().messageEnds, GetRep().noteEnds), this, shift, set);
+}
+
+void SeqObject::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
+{
+    if (!IsDeleted() && GetLifeLine() != nullptr && moved.Contains(GetLifeLine())) set.Defer(this);
 }
 
 void SeqObject::Delete(Core::Env& env)
@@ -169,7 +201,7 @@ void SeqObject::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&)
 
 void SeqObject::OnTextChanged(Core::Env& env, TextBlock::Text&)
 {
-    if (IsDeleted()) return;
+    if (IsDeleted() || reading_) return;  // an object read keeps its stored size
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
     Fit(env, GetRect(), true);
 }
@@ -218,8 +250,15 @@ Core::ElementPtr SeqObject::CreateChildElement(Core::Env& env, const std::wstrin
 
 void SeqObject::EndRestore(Core::Env&, const Core::RestoreContext& context) { readLine_ = context.line; }
 
+void SeqObject::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry)
+{
+    reading_ = true;
+    StorableWithPos::RestoreProperties(attributes, registry);
+}
+
 void SeqObject::OnRestored(Core::Env&)
 {
+    reading_ = false;
     if (!IsDeleted() && GetLifeLine() == nullptr) throw Core::Exceptions::TypeMismatchOfRestoredObject(readLine_);
 }
 

@@ -57,9 +57,12 @@ public:
     Core::Weight GetWeight(const Core::IView& view, const zq::Point& p, std::int32_t tolerance) const override;
     // ITerminal: the box outline.
     bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const override;
-    // IShiftable: the lifeline (unless it sent the move) and the attached ends follow.
+    // IShiftable: the lifeline (unless it sent the move) and the attached ends follow. An object
+    // dragged along only because its lifeline or an activation is follows its lifeline sideways.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // Follows its moved lifeline: deferred into the move.
+    void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
     // IDeletable: the text, the lifeline with its activations and every attached end go with it.
     void Delete(Core::Env& env) override;
     // Selected itself or through its lifeline.
@@ -91,6 +94,8 @@ public:
     // Reading: the nested "LifeLine" is the object's one lifeline.
     Core::ElementPtr CreateChildElement(Core::Env& env, const std::wstring& nsUri, const std::wstring& name) override;
     void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
+    // Reading: an object read keeps its stored size while its name is laid out.
+    void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
     // Reading: an object without its lifeline is refused.
     void OnRestored(Core::Env& env) override;
 
@@ -98,6 +103,7 @@ private:
     // Grows the rectangle to the name (keeping the centre when asked) and applies it.
     void Fit(Core::Env& env, zq::Rect r, bool keepCentred);
     int readLine_ = 0;
+    bool reading_ = false;
 };
 
 // Reports the factories of the sequence diagram's element kinds and its style directories.

@@ -107,6 +107,15 @@ struct Scene : ::testing::Test {
     }
 };
 
+// The stored form of the document read back from the text.
+inline std::string Reread(const std::string& xml) {
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(xml);
+    std::ostringstream again;
+    copy.SaveXML(again);
+    return again.str();
+}
+
 // A whole document around the body.
 inline std::string Doc(const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"

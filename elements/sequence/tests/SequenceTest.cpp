@@ -231,3 +231,30 @@ TEST_F(Scene, StoredFormRoundTripsAndIsChecked)
     EXPECT_THROW(bad.LoadXML(Doc("<Activation id=\"r1\" Pos=\"0 0\" Len=\"100\"/>")), xml::ExceptionBase);
     EXPECT_THROW(bad.LoadXML(Doc("<SeqObject id=\"r1\" Pos=\"0 0\" Size=\"2000 1000\"/>")), xml::ExceptionBase);
 }
+
+TEST_F(Scene, AnObjectReadKeepsItsStoredSize)
+{
+    SeqObject* o = NewObject({0, 10000});
+    Change([&](Core::Env& env) { o->SetName(env, L"a name far too long for the box it was given"); });
+    const zq::Point grown = o->GetSize();
+    ASSERT_GT(grown.x, 2000);
+    // A document whose box is narrower than its name (written elsewhere, or measured otherwise).
+    const std::string xml = Replace(Save(), "Size=\"" + std::to_string(grown.x) + " 1000\"", "Size=\"2000 1000\"");
+    EXPECT_EQ(xml, Reread(xml));
+}
+
+TEST_F(Scene, ANameTypedKeyByKeyWidensTheBoxAroundItsLifeLine)
+{
+    SeqObject* o = NewObject({500, 10000});
+    const std::int32_t lineX = o->GetLifeLine()->GetTop().x;
+    std::wstring name;
+    for (wchar_t c : std::wstring(L"Client of the ordering service")) {
+        name += c;
+        Change([&](Core::Env& env) { o->SetName(env, name); });
+        const zq::Rect r = o->GetRect();
+        ASSERT_LE(std::abs((r.left + r.right) / 2 - lineX), 50) << r.left << " " << r.right;
+    }
+    EXPECT_GT(o->GetSize().x, 2000);
+    EXPECT_EQ(lineX, o->GetLifeLine()->GetTop().x);
+    EXPECT_EQ(o->GetRect().bottom, o->GetLifeLine()->GetTop().y);
+}

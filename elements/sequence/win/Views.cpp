@@ -52,6 +52,14 @@ private:
     End& end_;
 };
 
+// Whether the element moves with the pointer in a drag: it is selected, or new (a copy being
+// dropped). What is only dragged along follows the elements it hangs on in its own way and shows
+// no image of its own.
+bool FollowsPointer(const Core::IModelElement& element, const Core::IView& view)
+{
+    return element.IsNew() || element.IsSelectedInView(view);
+}
+
 // A message segment offers "New Te&xt" and "Keep &Orthogonal" (menu 121).
 class VMessageSegment : public Connector::VSegment {
 public:
@@ -111,11 +119,21 @@ void VSeqObject::UpdateShape()
     const Style::ElementStyleFill fill(object_);
     if (fill.GetLineStyle())
         shape_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(object_.GetSize())));
+    ICanvas::Group& group = latched_ ? changed_ : shape_;
     if (latched_)
-        changed_.Add(canvas.CreateDashedRect(ToDouble(r), 1));
+        group.Add(canvas.CreateDashedRect(ToDouble(r), 1));
     else
-        shape_.Add(canvas.CreateRect(ToDouble(r)));
+        group.Add(canvas.CreateRect(ToDouble(r)));
+    GraphUtil::AddCornerMarks(canvas, group, ToDouble(r), latched_ ? 0 : 1);
     UpdateMarks();
+}
+
+void VSeqObject::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
+{
+    if (!FollowsPointer(object_, GetCanvasView())) return;
+    const zq::Rect r = object_.GetRect();
+    group.Add(canvas.CreateDashedRect(ToDouble(r), 1));
+    GraphUtil::AddCornerMarks(canvas, group, ToDouble(r), 0);
 }
 
 void VSeqObject::UpdateMarks()
@@ -145,20 +163,31 @@ void VLifeLine::UpdateShape()
     if (line_.IsDeleted()) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     const bool changing = line_.IsInTransaction() || line_.HasActivationInTransaction();
-    ICanvas::Group& group = changing ? changed_ : shape_;
-    const std::int32_t x = line_.GetTop().x;
-    for (const auto& [low, high] : line_.GetDashedPieces()) {
-        group.Add(canvas.CreateDashedLine({double(x), double(low)}, {double(x), double(high)}, changing ? 1 : 0));
-        ++pieces_;
-    }
+    pieces_ = DrawLine(canvas, changing ? changed_ : shape_, changing);
     const zq::float8Point b = ToDouble(line_.GetBottom());
-    const uint32_t sides = ICanvas::SideLeft | ICanvas::SideRight | ICanvas::SideBottom;
-    group.Add(canvas.CreateAdjustMarker(b, sides, changing ? 0 : 1));
     if (!changing && line_.IsDying()) {
-        group.Add(canvas.CreateLine({b.x - 300, b.y + 300}, {b.x + 300, b.y - 300}));
-        group.Add(canvas.CreateLine({b.x - 300, b.y - 300}, {b.x + 300, b.y + 300}));
+        shape_.Add(canvas.CreateLine({b.x - 300, b.y + 300}, {b.x + 300, b.y - 300}));
+        shape_.Add(canvas.CreateLine({b.x - 300, b.y - 300}, {b.x + 300, b.y + 300}));
     }
     UpdateMarks();
+}
+
+size_t VLifeLine::DrawLine(ICanvas::Canvas& canvas, ICanvas::Group& group, bool changed) const
+{
+    const std::int32_t x = line_.GetTop().x;
+    size_t pieces = 0;
+    for (const auto& [low, high] : line_.GetDashedPieces()) {
+        group.Add(canvas.CreateDashedLine({double(x), double(low)}, {double(x), double(high)}, changed ? 1 : 0));
+        ++pieces;
+    }
+    const uint32_t sides = ICanvas::SideLeft | ICanvas::SideRight | ICanvas::SideBottom;
+    group.Add(canvas.CreateAdjustMarker(ToDouble(line_.GetBottom()), sides, changed ? 0 : 1));
+    return pieces;
+}
+
+void VLifeLine::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
+{
+    if (FollowsPointer(line_, GetCanvasView())) DrawLine(canvas, group, true);
 }
 
 void VLifeLine::UpdateMarks()
@@ -212,15 +241,29 @@ void VActivation::UpdateShape()
         const zq::Rect f = latched_ ? activation_.GetRect(true) : r;
         shape_.Add(canvas.CreateFilledRect(ToDouble(f), *fill.GetLineStyle(), View::MakeAreaWeightOfRect(f)));
     }
-    ICanvas::Group& group = latched_ ? changed_ : shape_;
-    if (latched_)
+    DrawBar(canvas, latched_ ? changed_ : shape_, latched_);
+    UpdateMarks();
+}
+
+void VActivation::DrawBar(ICanvas::Canvas& canvas, ICanvas::Group& group, bool changed) const
+{
+    const zq::Rect r = activation_.GetRect();
+    if (changed)
         group.Add(canvas.CreateDashedRect(ToDouble(r), 1));
     else
         group.Add(canvas.CreateRect(ToDouble(r)));
     const uint32_t sides = ICanvas::SideLeft | ICanvas::SideRight;
-    group.Add(canvas.CreateAdjustMarker(ToDouble(activation_.GetNorthPoint()), sides, latched_ ? 0 : 1));
-    group.Add(canvas.CreateAdjustMarker(ToDouble(activation_.GetSouthPoint()), sides, latched_ ? 0 : 1));
-    UpdateMarks();
+    group.Add(canvas.CreateAdjustMarker(ToDouble(activation_.GetNorthPoint()), sides, changed ? 0 : 1));
+    group.Add(canvas.CreateAdjustMarker(ToDouble(activation_.GetSouthPoint()), sides, changed ? 0 : 1));
+}
+
+void VActivation::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
+{
+    const LifeLine* line = activation_.GetLifeLine();
+    const Core::IView& view = GetCanvasView();
+    const bool withLine = line != nullptr && FollowsPointer(*line, view) &&
+                          (line->GetSeqObject() == nullptr || FollowsPointer(*line->GetSeqObject(), view));
+    if (FollowsPointer(activation_, view) || withLine) DrawBar(canvas, group, true);
 }
 
 void VActivation::UpdateMarks()

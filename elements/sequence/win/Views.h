@@ -35,6 +35,11 @@ public:
     void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
     // Whether the box is drawn in its changed (dashed) form.
     bool IsDrawnChanged() const { return latched_; }
+    // Dragged: a dashed rectangle with its corner marks.
+    void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
+    // Drawn parts (for tests): of the normal and of the changed drawing.
+    size_t ShapeCount() const { return shape_.Size(); }
+    size_t ChangedCount() const { return changed_.Size(); }
 
 private:
     SeqObject& object_;
@@ -57,8 +62,12 @@ public:
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     // The number of dashed pieces drawn (for tests).
     size_t PieceCount() const { return pieces_; }
+    // Dragged: its dashed pieces and the marker at its bottom.
+    void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 
 private:
+    // The dashed pieces and the bottom marker into the group; answers the number of pieces.
+    size_t DrawLine(ICanvas::Canvas& canvas, ICanvas::Group& group, bool changed) const;
     LifeLine& line_;
     LifeLineLenControl control_;
     ICanvas::Group shape_;
@@ -78,8 +87,12 @@ public:
     unsigned GetMenuId() const override { return kActivationMenu; }
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     bool IsDrawnChanged() const { return latched_; }
+    // Dragged: a dashed rectangle with the markers at its top and bottom.
+    void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 
 private:
+    // The outline (dashed when changed) and the markers at top and bottom into the group.
+    void DrawBar(ICanvas::Canvas& canvas, ICanvas::Group& group, bool changed) const;
     Activation& activation_;
     ActivationNorthControl north_;
     ActivationSouthControl south_;

@@ -1,16 +1,18 @@
 // A sequence diagram in a real view window under Wine, driven by commands and posted input: the
-// creation commands, the arrow heads, the handles of lifelines and activations, one undo step per
-// gesture, pixels of the drawing, and the document read back as it was written.
+// creation commands, messages and returns drawn from the menus, names typed in place, the arrow
+// heads, the handles of lifelines and activations, the drag images, one undo step per gesture,
+// pixels of the drawing, and the document read back as it was written.
 #include "elements/sequence/tests/SequenceScene.h"
 #include "elements/sequence/win/Views.h"
 
+#include "core/CopyExtend.h"
 #include "core/DefaultGrid.h"
 #include "elements/note/win/Views.h"
 #include "resources/resource.h"
 #include "text/edit/TextView.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/CmdHandler.h"
-#include "view/tests/TestBoxes.h"
+#include "view/tests/ElementWindow.h"
 
 namespace {
 
@@ -20,95 +22,21 @@ using Sequence::Message;
 using Sequence::MessageEnd;
 using Sequence::SeqObject;
 
-struct Installed {
-    Installed() {
-        TextBlock::InstallUniscribeMeasurer();
-        TextBlock::RegisterTextViews();
-        Note::RegisterNoteViews();
-        Sequence::RegisterSequenceViews();
-    }
-};
+void Install()
+{
+    TextBlock::InstallUniscribeMeasurer();
+    TextBlock::RegisterTextViews();
+    Note::RegisterNoteViews();
+    Sequence::RegisterSequenceViews();
+}
 
-class SequenceWindow : public ::testing::Test {
+class SequenceWindow : public ViewTest::ElementWindowTest {
 protected:
-    void Change(const std::function<void(Core::Env&)>& f) {
-        Core::Transaction t(diagram, w.view.get());
-        Core::Env env(t);
-        f(env);
-        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-        diagram.UpdateAllViews();
-        w.Pump();
-    }
-    bool Run(UINT command, const zq::Point& at) {
-        w.Task().SetLastMousePoint(at);
-        const bool ran = w.router.Execute({command, 0, nullptr});
-        w.Pump();
-        return ran;
-    }
-    // Runs a command of the element's context menu as the menu does.
-    bool Menu(Core::IModelElement& element, UINT command, const zq::Point& at) {
-        View::CmdHandlerList handlers;
-        auto* menu = dynamic_cast<View::IContextMenu*>(element.FindViewElement(*w.view));
-        if (menu == nullptr) return false;
-        menu->PrepareMenu(w.Task(), handlers);
-        return Run(command, at);
-    }
-    size_t Steps() { return diagram.GetUndoHandler().GetUndoCount(); }
+    SequenceWindow() : ElementWindowTest(SequenceTest::Registry(), &Install) {}
     // The logical height the pointer gives at the height y (pixels round it).
     std::int32_t Y(std::int32_t y) const { return w.Logical(w.At({6000, y})).y; }
-    void Select(const std::vector<Core::IModelElement*>& elements) {
-        w.view->ClearSelection(nullptr);
-        for (auto* e : elements) e->SelectInView(*w.view, true);
-        w.Pump();
-    }
-    // A press on the handle at the point, moves with the button to the targets, then the release
-    // (or Escape before it).
-    void Drag(const zq::Point& from, const std::vector<zq::Point>& to, bool escape = false) {
-        ViewTest::FakeDrag drag(true);  // the press is a drag at once
-        const POINT start = w.At(from);
-        w.Mouse(WM_MOUSEMOVE, start);
-        w.Mouse(WM_LBUTTONDOWN, start, MK_LBUTTON);
-        w.Pump();
-        for (const zq::Point& p : to) {
-            w.Mouse(WM_MOUSEMOVE, w.At(p), MK_LBUTTON);
-            w.Pump();
-        }
-        if (escape) {
-            w.Key(WM_KEYDOWN, VK_ESCAPE);
-            w.Pump();
-        }
-        w.Mouse(WM_LBUTTONUP, w.At(to.back()));
-        w.Pump();
-    }
-    // Dark pixels on the model line from a to b, after a repaint.
-    int Dark(zq::Point a, zq::Point b) {
-        w.view->ProcessUpdates();
-        w.canvas->Update();
-        UpdateWindow(w.hwnd);
-        const POINT p = w.At(a), q = w.At(b);
-        HDC dc = GetDC(w.hwnd);
-        int dark = 0;
-        const int n = std::max(std::abs(q.x - p.x), std::abs(q.y - p.y));
-        for (int i = 0; i <= n; ++i) {
-            const int x = p.x + (q.x - p.x) * i / std::max(n, 1), y = p.y + (q.y - p.y) * i / std::max(n, 1);
-            const COLORREF c = GetPixel(dc, x, y);
-            if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++dark;
-        }
-        ReleaseDC(w.hwnd, dc);
-        return dark;
-    }
-    std::string Save(const Core::Diagram& d) const {
-        std::ostringstream out;
-        d.SaveXML(out);
-        return out.str();
-    }
-    template <class T>
-    std::vector<T*> Live() const {
-        std::vector<T*> out;
-        for (const auto& e : diagram.Elements())
-            if (auto* t = dynamic_cast<T*>(e.get()); t != nullptr && !e->IsDeleted()) out.push_back(t);
-        return out;
-    }
+    // The logical point the pointer gives at the point.
+    zq::Point P(const zq::Point& p) const { return w.Logical(w.At(p)); }
     // Three objects made by the background command, each one step.
     std::vector<SeqObject*> ThreeObjects() {
         View::StdCreateCmdHandler create(w.Task(), ID_NEW_SEQOBJECT, &SeqObject::CreateElement);
@@ -129,18 +57,45 @@ protected:
         Change([&](Core::Env& env) { c = SequenceTest::BuildPath<C>(env, points, source, target); });
         return c;
     }
-
-    Installed installed;
-    Core::Diagram diagram{SequenceTest::Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
-    ViewTest::ViewWindow w{&diagram};
+    // The connector of kind C the menu command of the element draws from the start point to a
+    // click at the end point (with Ctrl held: a straight leg), as one step; none when no such
+    // connector was made.
+    template <class C>
+    C* Draw(Core::IModelElement& from, UINT command, const zq::Point& start, const zq::Point& end, bool ctrl = false) {
+        const size_t before = Steps(), count = Live<C>().size();
+        EXPECT_TRUE(Menu(from, command, start));
+        if (ctrl) w.Key(WM_KEYDOWN, VK_CONTROL);  // a straight leg instead of an elbow
+        Click(end);
+        if (ctrl) w.Key(WM_KEYUP, VK_CONTROL);
+        EXPECT_FALSE(w.Task().IsBusy());
+        EXPECT_EQ(before + 1, Steps());
+        const std::vector<C*> live = Live<C>();
+        return live.size() == count + 1 ? live.back() : nullptr;
+    }
 };
 
 TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
 {
     std::vector<SeqObject*> o = ThreeObjects();
     ASSERT_EQ(3u, o.size());
-    // Nested activations on the middle lifeline: "New &Activation" where the menu was opened.
+    // The first object named by typing on it, in place, as one step: the box grows to both sides
+    // around its lifeline, which stays.
     size_t before = Steps();
+    const zq::Rect box = o[0]->GetRect();
+    const std::int32_t lineX = L(o[0]).GetTop().x;
+    Select({o[0]});
+    Type(u" of the ordering service");
+    ASSERT_TRUE(w.Task().IsBusy());
+    Escape();
+    EXPECT_EQ(L"<name?> of the ordering service", o[0]->GetName());
+    EXPECT_EQ(before + 1, Steps());
+    const zq::Rect grown = o[0]->GetRect();
+    EXPECT_GT(grown.Width(), box.Width());
+    EXPECT_LE(std::abs((grown.left + grown.right) / 2 - lineX), 50);
+    EXPECT_EQ(lineX, L(o[0]).GetTop().x);
+    EXPECT_EQ(box.bottom, L(o[0]).GetTop().y);
+    // Nested activations on the middle lifeline: "New &Activation" where the menu was opened.
+    before = Steps();
     ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6100, 2000}));
     EXPECT_EQ(before + 1, Steps());
     ASSERT_EQ(1u, L(o[1]).GetActivations().size());
@@ -153,12 +108,31 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
         inner->SetLen(env, 800);
         inner->SetMaster(env, outer);
     });
-    // Messages of the three heads, a self-message and a return.
-    Message* m1 = Path<Message>({{1500, 1500}, {5800, 1500}}, &L(o[0]), outer);
+    // Messages of the three heads, a self-message and a return; the first message and the return
+    // drawn with the mouse from the menus of their source parties.
+    const zq::Point from1 = P({lineX, 1500});
+    Message* m1 = Draw<Message>(L(o[0]), ID_NEW_MESSAGE, from1, P({5900, from1.y}), true);
+    ASSERT_NE(nullptr, m1);
+    EXPECT_EQ(&L(o[0]), m1->GetSourceEnd()->GetTerminal());
+    EXPECT_EQ(outer, m1->GetTargetEnd()->GetTerminal());
+    EXPECT_EQ(Sequence::MessageArrowType::FilledSolid, dynamic_cast<MessageEnd*>(m1->GetTargetEnd())->GetArrowType());
+    const zq::float8Point tip1 = m1->GetTargetEnd()->GetPosition();
+    EXPECT_EQ(5800, tip1.x);
+    const zq::Point from2 = P({5900, 1800});
+    Sequence::Return* back = Draw<Sequence::Return>(*outer, ID_NEW_RETURN, from2, P({lineX, from2.y}));
+    ASSERT_NE(nullptr, back);
+    Connector::IEnd* backSource = nullptr;
+    Connector::IEnd* backTarget = nullptr;
+    for (Connector::IEnd* e : back->GetEnds())
+        (dynamic_cast<Sequence::ReturnEnd*>(e)->IsTarget() ? backTarget : backSource) = e;
+    ASSERT_TRUE(backSource && backTarget);
+    EXPECT_EQ(outer, backSource->GetTerminal());
+    EXPECT_EQ(&L(o[0]), backTarget->GetTerminal());
+    const zq::float8Point tipBack = backTarget->GetPosition();
+    EXPECT_EQ(lineX, tipBack.x);
     Message* m2 = Path<Message>({{6200, 700}, {10500, 700}}, inner, &L(o[2]));
     Message* self = Path<Message>({{10500, -500}, {11500, -500}, {11500, -1000}, {10500, -1000}}, &L(o[2]), &L(o[2]));
-    Sequence::Return* back = Path<Sequence::Return>({{5800, 200}, {1500, 200}}, outer, &L(o[0]));
-    ASSERT_TRUE(m1 && m2 && self && back);
+    ASSERT_TRUE(m2 && self);
     auto* head2 = dynamic_cast<MessageEnd*>(m2->GetTargetEnd());
     auto* head3 = dynamic_cast<MessageEnd*>(self->GetTargetEnd());
     before = Steps();
@@ -185,24 +159,97 @@ TEST_F(SequenceWindow, ADiagramOfThreeObjectsIsDrawnSavedAndReadBack)
     // Pixels: the lifeline is dashed above and below the bars and not drawn inside them; the
     // dying cross; the filled head of the first message.
     const std::int32_t x = L(o[1]).GetTop().x;
-    const int above = Dark({x, 3800}, {x, 2200});
+    const int above = DarkOnLine({x, 3800}, {x, 2200});
     EXPECT_GT(above, 0);
     EXPECT_LT(above, w.At({x, 2200}).y - w.At({x, 3800}).y);  // dashed: with gaps
-    EXPECT_EQ(0, Dark({x, 1800}, {x, 1300}));                 // none inside the bars
-    EXPECT_GT(Dark({5800, 1900}, {5800, 100}), 10);  // the bar's left edge
+    EXPECT_EQ(0, DarkOnLine({x, 1800}, {x, 1300}));                 // none inside the bars
+    EXPECT_GT(DarkOnLine({5800, 1900}, {5800, 100}), 10);  // the bar's left edge
     const zq::Point b = L(o[2]).GetBottom();
-    EXPECT_GT(Dark({b.x - 250, b.y + 250}, {b.x + 250, b.y - 250}), 5);
+    EXPECT_GT(DarkOnLine({b.x - 250, b.y + 250}, {b.x + 250, b.y - 250}), 5);
     // Across the heads 280 before their tips: the filled head is solid, the stick head two strokes.
-    EXPECT_GE(Dark({5520, 1560}, {5520, 1440}), 5);
-    EXPECT_LE(Dark({10220, 760}, {10220, 640}), 3);
+    const std::int32_t across = zq::Round(tip1.y);
+    EXPECT_GE(DarkOnLine({5520, across + 60}, {5520, across - 60}), 5);
+    EXPECT_LE(DarkOnLine({10220, 760}, {10220, 640}), 3);
+    // The return: an open head at the lifeline, nothing solid across it.
+    const std::int32_t backY = zq::Round(tipBack.y);
+    EXPECT_GT(DarkAround({tipBack.x + 150, double(backY)}, 2), 0);
+    EXPECT_LE(DarkOnLine({lineX + 280, backY + 60}, {lineX + 280, backY - 60}), 3);
 
-    const std::string xml = Save(diagram);
+    const std::string xml = Saved();
     Core::Diagram copy(SequenceTest::Registry(), nullptr);
     copy.LoadXML(xml);
-    EXPECT_EQ(xml, Save(copy));
+    EXPECT_EQ(xml, Saved(copy));
     EXPECT_NE(std::string::npos, xml.find("ArrowType=\"2\""));
     EXPECT_NE(std::string::npos, xml.find("ArrowType=\"3\""));
     EXPECT_NE(std::string::npos, xml.find("Master=\"r"));
+    EXPECT_NE(std::string::npos, xml.find("ordering service"));
+
+    // Undo takes the gestures back one at a time.
+    w.Undo();
+    EXPECT_FALSE(L(o[2]).IsDying());
+    w.Undo();
+    EXPECT_EQ(1, head3->GetArrowType());
+    w.Undo();
+    EXPECT_EQ(1, head2->GetArrowType());
+    w.Undo();
+    w.Undo();
+    w.Undo();
+    EXPECT_TRUE(Live<Sequence::Return>().empty());
+    EXPECT_EQ(1u, Live<Message>().size());
+    w.Undo();
+    EXPECT_TRUE(Live<Message>().empty());
+}
+
+TEST_F(SequenceWindow, DraggedElementsShowTheirOwnImagesAndAReshapedBoxIsDashed)
+{
+    std::vector<SeqObject*> o = ThreeObjects();
+    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6000, 2000}));
+    Activation* a = L(o[1]).GetActivations().at(0);
+    auto* vo = dynamic_cast<Sequence::VSeqObject*>(o[1]->FindViewElement(*w.view));
+    auto* vl = dynamic_cast<Sequence::VLifeLine*>(L(o[1]).FindViewElement(*w.view));
+    auto* va = dynamic_cast<Sequence::VActivation*>(a->FindViewElement(*w.view));
+    ASSERT_TRUE(vo && vl && va);
+    // At rest the box is its outline with the four corner marks.
+    EXPECT_EQ(5u, vo->ShapeCount());
+    EXPECT_EQ(0u, vo->ChangedCount());
+    // The image a drag shows of each element for the selection dragged; what only follows the
+    // dragged elements in its own way shows none.
+    auto image = [&](View::VIShiftable& v, const std::vector<Core::IModelElement*>& selected) {
+        Select(selected);
+        Core::ModelElementSet start;
+        for (auto* e : selected) start.Insert(e->shared_from_this());
+        const Core::DeferredShiftSet set(Core::CopyExtendSelection::Build(start, diagram), &diagram, selected.front());
+        ICanvas::Group group;
+        v.DrawMoveImage(*w.canvas, group, set);
+        return group.Size();
+    };
+    EXPECT_EQ(5u, image(*vo, {o[1]}));  // a dashed rectangle and its corner marks
+    EXPECT_EQ(0u, image(*vl, {o[1]}));
+    EXPECT_EQ(0u, image(*va, {o[1]}));
+    ASSERT_EQ(2u, vl->PieceCount());
+    EXPECT_EQ(3u, image(*vl, {&L(o[1])}));  // its two dashed pieces and the bottom marker
+    EXPECT_EQ(0u, image(*vo, {&L(o[1])}));
+    EXPECT_EQ(3u, image(*va, {a}));  // a dashed bar and the markers at its ends
+    EXPECT_EQ(0u, image(*vl, {a}));
+    EXPECT_EQ(3u, image(*va, {o[1], &L(o[1])}));
+    // While a change reshapes the box it is drawn dashed with its marks; after it the solid form returns.
+    {
+        Core::Transaction t(diagram, w.view.get());
+        Core::Env env(t);
+        zq::Rect r = o[1]->GetRect();
+        r.right += 1000;
+        o[1]->SetRect(env, r);
+        o[1]->UpdateViewElements();
+        w.view->ProcessUpdates();
+        EXPECT_TRUE(vo->IsDrawnChanged());
+        EXPECT_EQ(5u, vo->ChangedCount());
+        EXPECT_EQ(0u, vo->ShapeCount());
+        t.Abort();
+    }
+    o[1]->UpdateViewElements();
+    w.view->ProcessUpdates();
+    EXPECT_FALSE(vo->IsDrawnChanged());
+    EXPECT_EQ(5u, vo->ShapeCount());
 }
 
 TEST_F(SequenceWindow, LifeLineHandleSetsEverySelectedLengthAsOneStep)

@@ -1,0 +1,234 @@
+// Drags of objects, lifelines and activations as a view runs them: the dragged elements are the
+// selection extended by what travels with it, and the view's selection decides which of them move
+// on their own and which only follow the element they hang on.
+#include "elements/sequence/tests/SequenceScene.h"
+
+#include "core/CopyExtend.h"
+#include "core/Selection.h"
+#include "core/TransferSet.h"
+#include "core/View.h"
+
+using namespace SequenceTest;
+using Sequence::Activation;
+using Sequence::LifeLine;
+using Sequence::Message;
+using Sequence::SeqObject;
+
+namespace {
+
+class SelectableView : public Core::VISelectable {
+public:
+    SelectableView(Core::IView& view, Core::IModelElement& element) : Core::IViewElement(view, element) {}
+    void Update(const Core::ViewUpdateContext*) override {}
+};
+
+class SelectingView : public Core::IView {
+public:
+    std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& e) override {
+        return std::make_shared<SelectableView>(*this, e);
+    }
+    void UpdateView() override {}
+};
+
+bool Has(const Core::ModelElementSet& set, const Core::IModelElement* e) { return set.Contains(e); }
+
+struct Drag : Scene {
+    SelectingView view;
+    SeqObject* o = nullptr;
+    LifeLine* line = nullptr;
+    Activation* a = nullptr;  // 8000 .. 6000
+    Activation* b = nullptr;  // 5000 .. 4000
+    SeqObject* other = nullptr;
+    Message* toLine = nullptr;  // from the other line to the line at 5500
+    Message* toBar = nullptr;   // from the other line to the bar's right edge at 7000
+
+    Drag() {
+        diagram.AttachView(view);
+        o = NewObject({0, 10000});  // line from (1000, 9000) down to 3000
+        line = o->GetLifeLine();
+        a = NewActivation(*line, {800, 8000});
+        b = NewActivation(*line, {800, 5000}, 1000);
+        other = NewObject({6000, 10000});
+        toLine = Path<Message>({{7000, 5500}, {1000, 5500}}, other->GetLifeLine(), line);
+        toBar = Path<Message>({{7000, 7000}, {1200, 7000}}, other->GetLifeLine(), a);
+    }
+    // The dragged elements for the selection, as a drag takes them.
+    Core::ModelElementSet Dragged(const std::vector<Core::IModelElement*>& selected) {
+        Core::ModelElementSet start;
+        for (auto* e : selected) start.Insert(e->shared_from_this());
+        return Core::CopyExtendSelection::Build(start, diagram);
+    }
+    // Selects the elements in the view and drags them by (dx, dy), previewed in steps, as one change.
+    void DragBy(const std::vector<Core::IModelElement*>& selected, double dx, double dy, int steps = 4) {
+        view.ClearSelection(nullptr);
+        for (auto* e : selected) e->SelectInView(view, true);
+        const Core::ModelElementSet moved = Dragged(selected);
+        Core::Transaction t(diagram, &view);
+        Core::SelectionTracker tracker(&view);
+        Core::Env env(t, &tracker);
+        Core::DeferredShiftSet set(moved, &diagram, selected.front());
+        for (int i = 1; i <= steps; ++i) set.ShiftAll(env, {dx * i / steps, dy * i / steps, true, true});
+        set.ShiftDeferred(env);
+        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    double EndY(Message* m) { return m->GetTargetEnd()->GetPosition().y; }
+    double EndX(Message* m) { return m->GetTargetEnd()->GetPosition().x; }
+};
+
+} // namespace
+
+TEST_F(Drag, AnyPartOfTheObjectTakesTheWholeObjectIntoCopiesAndMoves)
+{
+    for (Core::IModelElement* picked : std::vector<Core::IModelElement*>{o, line, a, b}) {
+        const Core::ModelElementSet set = Dragged({picked});
+        for (Core::IModelElement* e : std::vector<Core::IModelElement*>{o, line, a, b, o->GetText()})
+            EXPECT_TRUE(Has(set, e)) << std::string(picked->GetTypeName().begin(), picked->GetTypeName().end());
+        EXPECT_FALSE(Has(set, other));
+        EXPECT_FALSE(Has(set, toLine));
+    }
+    // A copy of one bar pastes: it comes with its lifeline and object.
+    Core::TransferSet transfer(Registry());
+    const Core::ModelElementSet copied = Dragged({b});
+    for (const Core::ElementPtr& e : copied.Elements()) transfer.Insert(*e);
+    Core::Diagram target(Registry(), nullptr);
+    Core::Transaction t(target);
+    Core::Env env(t);
+    const Core::TransferSet::PasteResult pasted = transfer.Paste(env);
+    std::size_t bars = 0;
+    for (const Core::ElementPtr& e : pasted.pasted.Elements())
+        if (auto* bar = dynamic_cast<Activation*>(e.get())) {
+            ++bars;
+            EXPECT_NE(nullptr, bar->GetLifeLine());
+        }
+    EXPECT_EQ(2u, bars);
+}
+
+TEST_F(Drag, ObjectDraggedAloneMovesTheLineTopAndNothingElseVertically)
+{
+    DragBy({o}, 0, -500);
+    EXPECT_EQ(zq::Point(0, 9500), o->GetPos());
+    EXPECT_EQ(zq::Point(1000, 8500), line->GetTop());
+    EXPECT_EQ(3000, line->GetBottom().y);
+    EXPECT_EQ(5500, line->GetLen());
+    EXPECT_EQ(8000, a->GetTop());
+    EXPECT_EQ(5000, b->GetTop());
+    EXPECT_EQ(5500, EndY(toLine));
+    EXPECT_EQ(7000, EndY(toBar));
+    // Sideways everything on the line goes along; the ends keep their heights.
+    DragBy({o}, 700, 0);
+    EXPECT_EQ(zq::Point(1700, 8500), line->GetTop());
+    EXPECT_EQ(1500, a->GetPos().x);
+    EXPECT_EQ(1500, b->GetPos().x);
+    EXPECT_EQ(1700, EndX(toLine));
+    EXPECT_EQ(5500, EndY(toLine));
+    EXPECT_EQ(1900, EndX(toBar));
+    EXPECT_EQ(7000, EndY(toBar));
+    // Far down the line keeps its minimum; each drag is one undo step.
+    DragBy({o}, 0, -9000);
+    EXPECT_EQ(LifeLine::kMinLen, line->GetLen());
+    Undo();
+    Undo();
+    EXPECT_EQ(zq::Point(1000, 8500), line->GetTop());
+    EXPECT_EQ(5500, line->GetLen());
+}
+
+TEST_F(Drag, ObjectAndLineDraggedTogetherMoveAsOne)
+{
+    DragBy({o, line}, 300, -500);
+    EXPECT_EQ(zq::Point(1300, 8500), line->GetTop());
+    EXPECT_EQ(6000, line->GetLen());
+    EXPECT_EQ(zq::Point(1100, 7500), a->GetPos());
+    EXPECT_EQ(zq::Point(1100, 4500), b->GetPos());
+    EXPECT_EQ(5000, EndY(toLine));
+    EXPECT_EQ(6500, EndY(toBar));
+}
+
+TEST_F(Drag, LineDraggedAloneOnlyGoesSideways)
+{
+    DragBy({line}, 500, 300);
+    EXPECT_EQ(zq::Point(500, 10000), o->GetPos());
+    EXPECT_EQ(zq::Point(1500, 9000), line->GetTop());
+    EXPECT_EQ(6000, line->GetLen());
+    EXPECT_EQ(zq::Point(1300, 8000), a->GetPos());
+    EXPECT_EQ(zq::Point(1300, 5000), b->GetPos());
+    EXPECT_EQ(5500, EndY(toLine));
+    EXPECT_EQ(7000, EndY(toBar));
+    DragBy({line}, 0, -400);
+    EXPECT_EQ(zq::Point(500, 10000), o->GetPos());
+    EXPECT_EQ(zq::Point(1500, 9000), line->GetTop());
+    EXPECT_EQ(zq::Point(1300, 8000), a->GetPos());
+}
+
+TEST_F(Drag, BarDraggedAloneSlidesAlongItsLineAndTakesItSideways)
+{
+    DragBy({a}, 0, -1000);
+    EXPECT_EQ(zq::Point(800, 7000), a->GetPos());
+    EXPECT_EQ(6000, EndY(toBar));
+    EXPECT_EQ(zq::Point(800, 5000), b->GetPos());
+    EXPECT_EQ(zq::Point(0, 10000), o->GetPos());
+    EXPECT_EQ(zq::Point(1000, 9000), line->GetTop());
+    EXPECT_EQ(6000, line->GetLen());
+    DragBy({a}, -500, 0);
+    EXPECT_EQ(zq::Point(300, 7000), a->GetPos());
+    EXPECT_EQ(zq::Point(300, 5000), b->GetPos());
+    EXPECT_EQ(zq::Point(500, 9000), line->GetTop());
+    EXPECT_EQ(zq::Point(-500, 10000), o->GetPos());
+    EXPECT_EQ(500, EndX(toLine));
+    EXPECT_EQ(5500, EndY(toLine));
+}
+
+TEST_F(Drag, WhatHangsOnTheMovedElementsIsDeferredAndBarsAreShiftedOnlyWithTheirWholeObject)
+{
+    auto deferred = [&](const std::vector<Core::IModelElement*>& moved) {
+        Core::ModelElementSet set;
+        for (auto* e : moved) set.Insert(e->shared_from_this());
+        Core::DeferredShiftSet shift(set, &diagram, nullptr);
+        std::vector<const Core::IModelElement*> out;
+        for (const Core::IModelElement* e : shift.GetDeferred())
+            if (e == o || e == line || e == a || e == b) out.push_back(e);
+        return out;
+    };
+    using List = std::vector<const Core::IModelElement*>;
+    EXPECT_EQ((List{line}), deferred({o}));
+    EXPECT_EQ((List{o, a, b}), deferred({line}));
+    EXPECT_EQ((List{line}), deferred({a}));
+    EXPECT_EQ(List{}, deferred({o, line, a, b}));
+
+    // A bar is marked shifted only when its lifeline and object move too.
+    auto marked = [&](const std::vector<Core::IModelElement*>& moved) {
+        bool result = false;
+        Change([&](Core::Env& env) {
+            Core::ModelElementSet set;
+            for (auto* e : moved) set.Insert(e->shared_from_this());
+            Core::DeferredShiftSet shift(set, &diagram, nullptr);
+            shift.ShiftAll(env, {100, 0, true, true});
+            result = shift.IsShifted(a);
+        });
+        Undo();
+        return result;
+    };
+    EXPECT_FALSE(marked({a}));
+    EXPECT_FALSE(marked({a, line}));
+    EXPECT_TRUE(marked({a, line, o}));
+}
+
+TEST_F(Drag, SeveralPartsDraggedTogetherEachTakeTheWholeShift)
+{
+    // Two bars: both slide down, their ends with them, whichever is shifted first.
+    DragBy({b, a}, 0, -500);
+    EXPECT_EQ(zq::Point(800, 7500), a->GetPos());
+    EXPECT_EQ(zq::Point(800, 4500), b->GetPos());
+    EXPECT_EQ(6500, EndY(toBar));
+    Undo();
+    // The object and a bar, diagonally: the object and the bar move by the whole shift, the line
+    // keeps its bottom and the other bar its height.
+    DragBy({a, o}, 400, -500);
+    EXPECT_EQ(zq::Point(400, 9500), o->GetPos());
+    EXPECT_EQ(zq::Point(1400, 8500), line->GetTop());
+    EXPECT_EQ(3000, line->GetBottom().y);
+    EXPECT_EQ(zq::Point(1200, 7500), a->GetPos());
+    EXPECT_EQ(zq::Point(1200, 5000), b->GetPos());
+    EXPECT_EQ(6500, EndY(toBar));
+    EXPECT_EQ(5500, EndY(toLine));
+    EXPECT_EQ(1400, EndX(toLine));
+}
