@@ -148,6 +148,13 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     Core::DeferredShiftSet own;
     Core::DeferredShiftSet& s = set != nullptr ? *set : own;
     if (IsDeleted() || s.IsShifted(this)) return;
+    // A connector whose terminals all move with the set moves whole: following one terminal alone
+    // would drag the far end along the old outline of a terminal that has not moved yet.
+    if (IConnector* c = GetConnector(); set != nullptr && c != nullptr && set->IsDeferred(c)) {
+        SetPendingPoint(nullptr);
+        c->Shift(env, nullptr, set->GetShift(), *set, false);
+        return;
+    }
     const zq::float8Point before = GetPosition();
     SetPendingPoint(nullptr);
     FollowTerminal(env, info, s);

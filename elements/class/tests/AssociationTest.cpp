@@ -329,3 +329,42 @@ TEST_F(Assocs, EndsLyingOnAnAssociationMovedAsAWholeStayOnItsSegments) {
   EXPECT_EQ(5700, dep->GetEnds().back()->GetPosition().x);
   EXPECT_EQ("", CheckConnectors());
 }
+
+TEST_F(Assocs, AssociationsBetweenClassesMovedTogetherMoveWhole) {
+  // One straight association and one with two bends, both between A and B; the two classes are
+  // dragged together below each other's old height (the drag shifts again from the start each step).
+  Assoc* straight = Link(4700);
+  Assoc* bent = Path<Assoc>({{double(ra.left + 500), double(ra.bottom)}, {double(ra.left + 500), 1000},
+                             {double(rb.left + 500), 1000}, {double(rb.left + 500), double(rb.bottom)}},
+                            a, b);
+  ASSERT_NE(nullptr, bent);
+  auto points = [](Connector::IConnector& c) {
+    std::vector<zq::float8Point> out;
+    for (Connector::IEnd* e : c.GetEnds()) out.push_back(e->GetPosition());
+    for (Connector::IJoin* j : c.GetJoins()) out.push_back(j->GetPosition());
+    return out;
+  };
+  const auto straightBefore = points(*straight), bentBefore = points(*bent);
+  const std::size_t bentSegments = bent->GetSegmentList().size();
+  Change([&](Core::Env& env) {
+    Core::ModelElementSet set;
+    set.Insert(a->shared_from_this());
+    set.Insert(b->shared_from_this());
+    Core::DeferredShiftSet shift(set, &diagram, a);
+    shift.ShiftAll(env, {500, -1000, true, true}, {500, 4000});
+    shift.ShiftAll(env, {1000, -3000, true, true}, {1000, 2000});
+    shift.ShiftDeferred(env);
+  });
+  auto moved = [](std::vector<zq::float8Point> v) {
+    for (auto& p : v) p = {p.x + 1000, p.y - 3000};
+    return v;
+  };
+  EXPECT_EQ(moved(straightBefore), points(*straight));
+  EXPECT_EQ(moved(bentBefore), points(*bent));
+  EXPECT_EQ(1u, straight->GetSegmentList().size());
+  EXPECT_EQ(bentSegments, bent->GetSegmentList().size());
+  EXPECT_EQ(a, EndOf(*straight, 0)->GetClass());
+  EXPECT_EQ("", CheckConnectors());
+  Core::Diagram copy(Registry(), nullptr);
+  EXPECT_EQ(Save(), ReadBack(copy));
+}
