@@ -101,4 +101,18 @@ struct ScriptedDrag {
     }
 };
 
+// Presses the left button on from and drags through the window's drop target to to, where the
+// script drops; over runs inside the drag loop while the pointer is over to.
+inline void DragThrough(ViewWindow& w, IDropTarget* target, const zq::Point& from, const zq::Point& to,
+                        std::function<void()> over = {}) {
+    FakeDrag detect(true);
+    ScriptedDrag drag;
+    drag.steps = {{target, ScreenAt(w, from), MK_LBUTTON, DragStep::Enter},
+                  {target, ScreenAt(w, to), MK_LBUTTON, DragStep::Over, std::move(over)},
+                  {target, ScreenAt(w, to), 0, DragStep::Drop}};
+    w.Mouse(WM_LBUTTONDOWN, w.At(from), MK_LBUTTON);
+    w.Mouse(WM_MOUSEMOVE, w.At(from), MK_LBUTTON);
+    w.Pump();
+}
+
 } // namespace ViewTest

@@ -201,12 +201,8 @@ TEST_F(ClassWindow, ADependencyDrawnWithTwoElbowClicksIsOrthogonalOneStepAndRead
   ASSERT_FALSE(w.Task().IsBusy());
   EXPECT_EQ(Steps(), steps + 1);
 
-  const auto dependencies = Live<Dependency::Dependency>();
-  ASSERT_EQ(dependencies.size(), 1u);
-  Dependency::Dependency* d = dependencies.front();
-  std::vector<Core::IModelElement*> parties;
-  for (Connector::IEnd* e : d->GetEnds()) parties.push_back(e->GetTerminal());
-  EXPECT_EQ(parties, (std::vector<Core::IModelElement*>{a, b}));
+  Dependency::Dependency* d = OnlyDependency(*a, *b);
+  ASSERT_NE(d, nullptr);
   // Level off a to the first elbow's column, down to it, across, down onto b's top edge.
   std::vector<zq::float8Point> joins;
   for (Connector::IJoin* j : d->GetJoins()) joins.push_back(j->GetPosition());
@@ -253,12 +249,8 @@ TEST_F(ClassWindow, ADependencyAndANoteConnectorDrawnOntoClassesAreOneStepEachAn
   Click({b->GetRect().left + 200, y});
   ASSERT_FALSE(w.Task().IsBusy());
   EXPECT_EQ(Steps(), steps + 1);
-  const auto dependencies = Live<Dependency::Dependency>();
-  ASSERT_EQ(dependencies.size(), 1u);
-  Dependency::Dependency* d = dependencies.front();
-  std::vector<Core::IModelElement*> parties;
-  for (Connector::IEnd* e : d->GetEnds()) parties.push_back(e->GetTerminal());
-  EXPECT_EQ(parties, (std::vector<Core::IModelElement*>{a, b}));
+  Dependency::Dependency* d = OnlyDependency(*a, *b);
+  ASSERT_NE(d, nullptr);
   for (Connector::IEnd* e : d->GetEnds()) {
     const zq::Rect r = dynamic_cast<Class::Class*>(e->GetTerminal())->GetRect();
     const zq::float8Point p = e->GetPosition();

@@ -63,6 +63,18 @@ class ClassWindow : public ViewTest::ElementWindowTest {
     return classes.empty() ? nullptr : classes.back();
   }
 
+  // The diagram's only dependency, expected to run from the first class to the second; none when
+  // there is not exactly one.
+  Dependency::Dependency* OnlyDependency(Class::Class& from, Class::Class& to) {
+    const auto all = Live<Dependency::Dependency>();
+    EXPECT_EQ(all.size(), 1u);
+    if (all.size() != 1) return nullptr;
+    std::vector<Core::IModelElement*> parties;
+    for (Connector::IEnd* e : all.front()->GetEnds()) parties.push_back(e->GetTerminal());
+    EXPECT_EQ(parties, (std::vector<Core::IModelElement*>{&from, &to}));
+    return all.front();
+  }
+
   // Pixels of the picture's colour around the model point, after a repaint.
   int Around(const zq::Point& p, bool (*kind)(COLORREF)) {
     Repaint();

@@ -66,15 +66,7 @@ class CompartmentDrag : public ViewTest::OleTest {
   // Presses on the point, moves with the button held and drops at the target; the check runs while
   // the pointer is over the target.
   void Drag(const zq::Point& from, const zq::Point& to, std::function<void()> over = {}) {
-    ViewTest::FakeDrag detect(true);
-    ViewTest::ScriptedDrag drag;
-    IDropTarget* t = registration->Get();
-    drag.steps = {{t, ViewTest::ScreenAt(*w, from), MK_LBUTTON, ViewTest::DragStep::Enter},
-                  {t, ViewTest::ScreenAt(*w, to), MK_LBUTTON, ViewTest::DragStep::Over, std::move(over)},
-                  {t, ViewTest::ScreenAt(*w, to), 0, ViewTest::DragStep::Drop}};
-    w->Mouse(WM_LBUTTONDOWN, w->At(from), MK_LBUTTON);
-    w->Mouse(WM_MOUSEMOVE, w->At(from), MK_LBUTTON);
-    w->Pump();
+    ViewTest::DragThrough(*w, registration->Get(), from, to, std::move(over));
     EXPECT_FALSE(w->Task().IsBusy());
   }
   const Compartment::OwnerMoveController* Controller() const {

@@ -318,18 +318,10 @@ class SeparatorDrag : public StateWindow {
     View::DefaultMoveTask::SetDragLoop({});
     OleUninitialize();
   }
-  // Presses on from, drags over to and drops there; over runs while the pointer is over to.
-  void DragTo(const zq::Point& from, const zq::Point& to, std::function<void()> over = {}) {
-    ViewTest::FakeDrag detect(true);
-    ViewTest::ScriptedDrag drag;
-    IDropTarget* t = registration->Get();
-    drag.steps = {{t, ViewTest::ScreenAt(w, from), MK_LBUTTON, ViewTest::DragStep::Enter},
-                  {t, ViewTest::ScreenAt(w, to), MK_LBUTTON, ViewTest::DragStep::Over, std::move(over)},
-                  {t, ViewTest::ScreenAt(w, to), 0, ViewTest::DragStep::Drop}};
+  // Presses on from, drags to to and drops there.
+  void DragTo(const zq::Point& from, const zq::Point& to) {
     w.Mouse(WM_MOUSEMOVE, w.At(from));
-    w.Mouse(WM_LBUTTONDOWN, w.At(from), MK_LBUTTON);
-    w.Mouse(WM_MOUSEMOVE, w.At(from), MK_LBUTTON);
-    w.Pump();
+    ViewTest::DragThrough(w, registration->Get(), from, to);
     EXPECT_FALSE(w.Task().IsBusy());
   }
   std::unique_ptr<View::DropTargetRegistration> registration;
