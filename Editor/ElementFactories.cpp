@@ -18,6 +18,8 @@
 #include "elements/state/win/StateViews.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/sequence/win/Views.h"
+#include "elements/usecase/Generalization.h"
+#include "elements/usecase/win/Views.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -51,6 +53,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::ReportQualifierFactory(registry);
     Class::ReportGeneralizationFactories(registry);
     Class::ReportPackageFactories(registry);
+    UseCase::ReportUseCaseFactories(registry);
     RegisterViewMakers();
 }
 
@@ -72,6 +75,7 @@ void RegisterViewMakers() {
         Class::RegisterAssociationViews();
         Class::RegisterGeneralizationViews();
         Class::RegisterPackageViews();
+        UseCase::RegisterUseCaseViews();
         return true;
     }();
     (void)registered;
