@@ -7,6 +7,9 @@
 #include "elements/state/PseudoState.h"
 #include "elements/state/State.h"
 #include "elements/sequence/SeqObject.h"
+#include "elements/usecase/Actor.h"
+#include "elements/usecase/System.h"
+#include "elements/usecase/UseCase.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "view/DiagramType.h"
@@ -33,6 +36,10 @@ CmdHandlerDock::CmdHandlerDock(View::IDefaultTask& task) {
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_OBJECT, &Object::Object::CreateElement));
     // A package named "<name?>" with its top-left corner there.
     Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_PACKAGE, &Class::Package::CreateElement));
+    // The use case diagram's nodes there.
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_ACTOR, &UseCase::Actor::CreateElement));
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_USECASE, &UseCase::UseCase::CreateElement));
+    Add(std::make_unique<View::StdCreateCmdHandler>(task, ID_NEW_SYSTEM, &UseCase::System::CreateElement));
 }
 
 CmdHandlerDockCreator& CmdHandlerDockCreator::Instance() {

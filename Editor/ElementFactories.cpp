@@ -23,6 +23,8 @@
 #include "elements/state/win/StateViews.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/sequence/win/Views.h"
+#include "elements/usecase/Generalization.h"
+#include "elements/usecase/win/Views.h"
 #include "page/Page.h"
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
@@ -59,6 +61,7 @@ void RegisterElementFactories(Core::FactoryRegistry& registry) {
     Class::ReportPackageFactories(registry);
     Object::ReportObjectFactories(registry);
     Object::ReportLinkFactories(registry);
+    UseCase::ReportUseCaseFactories(registry);
     RegisterViewMakers();
 }
 
@@ -82,6 +85,7 @@ void RegisterViewMakers() {
         Class::RegisterAssocClassConnectorViews();
         Class::RegisterPackageViews();
         Object::RegisterObjectViews();
+        UseCase::RegisterUseCaseViews();
         return true;
     }();
     (void)registered;

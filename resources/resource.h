@@ -43,6 +43,9 @@
 #define IDR_MENU_OBJECT         126     // an object and its compartment: "New &Link", "New C&ompartment", the element menu
 #define IDR_MENU_LINKEND        127     // a link end: "New &Role", Traversed, the end kinds, With Qualifier
 #define IDR_MENU_LINKSEGMENT    128     // a link segment: "New Te&xt", the element menu, "Keep &Orthogonal"
+#define IDR_MENU_ACTOR          129     // an actor: "New &Assoc" and the element menu
+#define IDR_MENU_USECASE        130     // a use case: "New &Generalization", "New &Extend/&Include Relationship"
+#define IDR_MENU_SYSTEM         131     // a system: "New &UseCase" and the element menu
 
 // ---- Icons ---------------------------------------------------------------
 #define IDI_APPICON             101     // program and document-window icon
@@ -169,6 +172,9 @@
 #define ID_NEW_ACTOR            40125
 #define ID_NEW_USECASE          40126
 #define ID_NEW_SYSTEM           40130
+#define ID_NEW_USECASEASSOC     40127   // "New &Assoc" of the actor's menu
+#define ID_NEW_EXTEND           40128
+#define ID_NEW_INCLUDE          40129
 #define ID_NEW_STATE            40131
 #define ID_NEW_INITIALSTATE     40133
 #define ID_NEW_FINALSTATE       40134

@@ -13,7 +13,7 @@ constexpr double kTriangleWidth = 260;
 constexpr int kHollowTriangle = 2;
 }  // namespace
 
-VGeneralizationEnd::VGeneralizationEnd(View::ICanvasView& view, GeneralizationEnd& end)
+VGeneralizationEnd::VGeneralizationEnd(View::ICanvasView& view, Connector::IEnd& end)
     : Core::IViewElement(view, end), VEnd(view, end), end_(end) {}
 
 zq::float8Point VGeneralizationEnd::DrawShape(ICanvas::Canvas& canvas, ICanvas::Group& group,

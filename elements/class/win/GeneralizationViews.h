@@ -9,15 +9,16 @@
 
 namespace Class {
 
-// The master end's view: the hollow triangle, tip on the end point, 350 long and 260 wide.
+// The master end's view: the hollow triangle, tip on the end point, 350 long and 260 wide; the
+// end of every generalization kind.
 class VGeneralizationEnd : public Connector::VEnd {
  public:
-  VGeneralizationEnd(View::ICanvasView& view, GeneralizationEnd& end);
+  VGeneralizationEnd(View::ICanvasView& view, Connector::IEnd& end);
   // The triangle for a master end (the line stops at its base centre); nothing for a plain end.
   zq::float8Point DrawShape(ICanvas::Canvas& canvas, ICanvas::Group& group, const zq::float8Point& from) override;
 
  private:
-  GeneralizationEnd& end_;
+  Connector::IEnd& end_;
 };
 
 // "New &Generalization" (40108) from the class: the path ends on a class or on a segment, join

@@ -203,9 +203,10 @@ TEST_F(Scene, GeneralizationsMergeIntoOneTreeWithOneMasterEnd) {
     if (e->IsMasterEnd()) master = dynamic_cast<GeneralizationEnd*>(e);
   EXPECT_FALSE(master->CanAttach(otherMaster));  // attached, and both masters
   // An end never goes onto a part of its own generalization.
-  for (Connector::IEnd* e : g->GetEnds())
-    if (!e->IsMasterEnd())
-      EXPECT_FALSE(dynamic_cast<UseCase::GeneralizationSegment&>(*segment).CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  for (Connector::IEnd* e : g->GetEnds()) {
+    if (e->IsMasterEnd()) continue;
+    EXPECT_FALSE(dynamic_cast<UseCase::GeneralizationSegment&>(*segment).CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  }
   // A free master end refuses another master end and takes a plain one.
   UC* s3 = New<UC>({0, -9000});
   Connector::IConnector* loose = nullptr;
@@ -220,8 +221,10 @@ TEST_F(Scene, GeneralizationsMergeIntoOneTreeWithOneMasterEnd) {
     (e->IsMasterEnd() ? freeMaster : plain) = dynamic_cast<GeneralizationEnd*>(e);
   ASSERT_TRUE(freeMaster && plain && freeMaster->GetTerminal() == nullptr);
   EXPECT_FALSE(freeMaster->CanAttach(otherMaster));
-  for (Connector::IEnd* e : other->GetEnds())
-    if (!e->IsMasterEnd()) EXPECT_TRUE(freeMaster->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  for (Connector::IEnd* e : other->GetEnds()) {
+    if (e->IsMasterEnd()) continue;
+    EXPECT_TRUE(freeMaster->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  }
   // A free plain end refuses an end whose generalization brings a second master end.
   Connector::IConnector* headless = nullptr;
   Change([&](Core::Env& env) {
@@ -233,8 +236,10 @@ TEST_F(Scene, GeneralizationsMergeIntoOneTreeWithOneMasterEnd) {
   for (Connector::IEnd* e : headless->GetEnds())
     if (!e->IsMasterEnd()) freePlain = dynamic_cast<GeneralizationEnd*>(e);
   ASSERT_TRUE(freePlain && freePlain->GetTerminal() == nullptr);
-  for (Connector::IEnd* e : other->GetEnds())
-    if (!e->IsMasterEnd()) EXPECT_FALSE(freePlain->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  for (Connector::IEnd* e : other->GetEnds()) {
+    if (e->IsMasterEnd()) continue;
+    EXPECT_FALSE(freePlain->CanAttach(dynamic_cast<GeneralizationEnd*>(e)));
+  }
   // Nothing but a use case or a generalization part takes an end.
   Note::Note* note = New<Note::Note>({20000, 0});
   EXPECT_FALSE(Core::AttachFilter<GeneralizationEnd>(plain).Accept(note));
