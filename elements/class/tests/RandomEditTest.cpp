@@ -12,6 +12,7 @@
 #include <random>
 
 #include "core/ModelElementSet.h"
+#include "core/tests/RandomEditing.h"
 
 using namespace AssocTest;
 
@@ -234,31 +235,8 @@ class Editor : public Scene {
   std::string before_;  // the document after the last sound step
 };
 
-int Sequences() {
-  const char* n = std::getenv("QUORVEL_RANDOM_SEQUENCES");
-  return n != nullptr ? std::max(1, std::atoi(n)) : 150;
-}
-
 }  // namespace
 
 TEST(RandomClassEditing, EveryStepLeavesSoundConnectorsAndADocumentThatReadsBack) {
-  const int sequences = Sequences();
-  const char* only = std::getenv("QUORVEL_RANDOM_SEED");
-  for (int seed = only ? std::atoi(only) : 1; seed <= (only ? std::atoi(only) : sequences); ++seed) {
-    Editor editor(static_cast<std::uint32_t>(seed));
-    std::string log;
-    for (int step = 0; step < 25; ++step) {
-      std::string failure;
-      try {
-        log += editor.Step() + " ";
-        failure = editor.Check();
-      } catch (const std::exception& e) {
-        failure = std::string("exception: ") + e.what();
-      }
-      if (!failure.empty()) {
-        ADD_FAILURE() << "seed " << seed << ", step " << step << " (" << log << "): " << failure;
-        return;
-      }
-    }
-  }
+  RandomEditing::Run<Editor>(150, 25);
 }

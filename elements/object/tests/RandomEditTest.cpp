@@ -8,6 +8,7 @@
 #include <random>
 
 #include "core/ModelElementSet.h"
+#include "core/tests/RandomEditing.h"
 #include "text/free/Anchor.h"
 
 using namespace ObjectTest;
@@ -201,31 +202,8 @@ class Editor : public Scene {
   std::string before_;  // the document after the last sound step
 };
 
-int Sequences() {
-  const char* n = std::getenv("QUORVEL_RANDOM_SEQUENCES");
-  return n != nullptr ? std::max(1, std::atoi(n)) : 60;
-}
-
 }  // namespace
 
 TEST(RandomObjectEditing, EveryStepLeavesASoundDiagramThatReadsBack) {
-  const int sequences = Sequences();
-  const char* only = std::getenv("QUORVEL_RANDOM_SEED");
-  for (int seed = only ? std::atoi(only) : 1; seed <= (only ? std::atoi(only) : sequences); ++seed) {
-    Editor editor(static_cast<std::uint32_t>(seed));
-    std::string log;
-    for (int step = 0; step < 25; ++step) {
-      std::string failure;
-      try {
-        log += editor.Step() + " ";
-        failure = editor.Check();
-      } catch (const std::exception& e) {
-        failure = std::string("exception: ") + e.what();
-      }
-      if (!failure.empty()) {
-        ADD_FAILURE() << "seed " << seed << ", step " << step << " (" << log << "): " << failure;
-        return;
-      }
-    }
-  }
+  RandomEditing::Run<Editor>(60, 25);
 }

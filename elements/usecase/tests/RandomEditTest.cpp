@@ -3,6 +3,7 @@
 // invariants hold and the diagram reads back as it was written. A failure names its seed.
 // QUORVEL_RANDOM_SEQUENCES sets the number of sequences, QUORVEL_RANDOM_SEED runs one.
 #include "elements/usecase/tests/UseCaseScene.h"
+#include "core/tests/RandomEditing.h"
 
 #include <cstdlib>
 #include <random>
@@ -120,33 +121,10 @@ class Editor : public Scene {
   std::mt19937 rng_;
 };
 
-int Sequences() {
-  const char* n = std::getenv("QUORVEL_RANDOM_SEQUENCES");
-  return n != nullptr ? std::max(1, std::atoi(n)) : 20;
-}
-
 }  // namespace
 
 TEST(RandomUseCaseEditing, EveryStepKeepsTheInvariantsAndADocumentThatReadsBack) {
-  const int sequences = Sequences();
-  const char* only = std::getenv("QUORVEL_RANDOM_SEED");
-  for (int seed = only ? std::atoi(only) : 1; seed <= (only ? std::atoi(only) : sequences); ++seed) {
-    Editor editor(static_cast<std::uint32_t>(seed));
-    std::string log;
-    for (int step = 0; step < 30; ++step) {
-      std::string failure;
-      try {
-        log += editor.Step() + " ";
-        failure = editor.Check();
-      } catch (const std::exception& e) {
-        failure = std::string("exception: ") + e.what();
-      }
-      if (!failure.empty()) {
-        ADD_FAILURE() << "seed " << seed << ", step " << step << " (" << log << "): " << failure;
-        return;
-      }
-    }
-  }
+  RandomEditing::Run<Editor>(20, 30);
 }
 
 }  // namespace UseCaseTest
