@@ -12,6 +12,7 @@
 #include "text/edit/TextView.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/tests/ElementWindow.h"
+#include "view/tests/TestTransfer.h"
 
 namespace {
 
@@ -188,6 +189,60 @@ TEST_F(UseCaseWindow, MenusOfferWhatEachElementTakes) {
   // A use case made from the system's menu lies in the system.
   ASSERT_TRUE(Menu(*Newest<UseCase::System>(), ID_NEW_USECASE, {1000, 0}));
   EXPECT_EQ(Newest<UC>()->GetSystem(), Newest<UseCase::System>());
+}
+
+// Drags by mouse through the view's own drop target, with OLE for the test's thread.
+class SystemDrag : public UseCaseWindow {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    registration = View::RegisterDropTarget(*w.view);
+  }
+  void TearDown() override {
+    registration.reset();
+    View::DefaultMoveTask::SetDragLoop({});
+    OleUninitialize();
+  }
+  std::unique_ptr<View::DropTargetRegistration> registration;
+};
+
+// A system dragged by its frame carries the use case inside it, whose association end follows; the
+// actor outside stays; one undo step brings everything back.
+TEST_F(SystemDrag, ASystemDraggedByItsFrameCarriesItsUseCasesInOneStep) {
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
+  UseCase::System* system = Newest<UseCase::System>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1500, 3000}));
+  UC* inside = Newest<UC>();
+  ASSERT_TRUE(Run(ID_NEW_ACTOR, {9000, 3500}));
+  UseCase::Actor* actor = Newest<UseCase::Actor>();
+  ASSERT_TRUE(system && inside && actor);
+  Connect(*actor, UseCase::kNewAssocCommand, Centre(actor->GetRect()), Centre(inside->GetRect()));
+  ASSERT_EQ(inside->GetAssocEnds().size(), 1u);
+  const zq::Rect frame = system->GetRect(), useCase = inside->GetRect(), figure = actor->GetRect();
+  const zq::float8Point end = inside->GetAssocEnds().front()->GetPosition();
+  const std::string before = Saved();
+
+  const std::size_t steps = Steps();
+  const zq::Point grab{frame.left, (frame.top + frame.bottom) / 2};
+  w.Mouse(WM_MOUSEMOVE, w.At(grab));
+  ViewTest::DragThrough(w, registration->Get(), grab, {grab.x + 2000, grab.y - 1000});
+  EXPECT_FALSE(w.Task().IsBusy());
+  EXPECT_EQ(Steps(), steps + 1);
+  // The pointer's pixels round the shift; the use case takes exactly the system's.
+  const zq::Point shift{system->GetPos().x - frame.left, system->GetPos().y - frame.top};
+  EXPECT_NEAR(shift.x, 2000, 100);
+  EXPECT_NEAR(shift.y, -1000, 100);
+  EXPECT_EQ(inside->GetRect(), zq::Rect::FromPosSize({useCase.left + shift.x, useCase.top + shift.y},
+                                                     useCase.Width(), useCase.Height()));
+  EXPECT_EQ(inside->GetSystem(), system);
+  EXPECT_EQ(actor->GetRect(), figure);
+  EXPECT_NE(inside->GetAssocEnds().front()->GetPosition(), end);
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+
+  w.Undo();
+  EXPECT_EQ(system->GetRect(), frame);
+  EXPECT_EQ(inside->GetRect(), useCase);
+  EXPECT_EQ(Saved(), before);
 }
 
 }  // namespace
