@@ -62,7 +62,14 @@ class VQualifier : public View::SelectableViewElement, public View::VIShiftable,
     if (fill.GetLineStyle())
       shape_.Add(canvas.CreateFilledRect(ICanvas::ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(qualifier_.GetSize())));
     shape_.Add(canvas.CreateRect(ICanvas::ToDouble(r)));
+    GraphUtil::AddCornerMarks(canvas, shape_, ICanvas::ToDouble(r), 1);
     UpdateMarks();
+  }
+  // While dragged: a dashed rectangle and the corner marks that look for corners to line up with.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) override {
+    const ICanvas::DoubleRect r = ICanvas::ToDouble(qualifier_.GetRect());
+    group.Add(canvas.CreateDashedRect(r, 1));
+    GraphUtil::AddCornerMarks(canvas, group, r, 0);
   }
   void UpdateMarks() override {
     marks_.Clear();

@@ -107,6 +107,12 @@ TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneSte
   EXPECT_TRUE(e.x == rq.left || e.x == rq.right || e.y == rq.top || e.y == rq.bottom);
   EXPECT_GT(DarkAround({double(rq.left + rq.Width() / 4), double(rq.top)}), 0);
   EXPECT_GT(DarkAround({double(rq.left), double(rq.bottom + rq.Height() / 4)}), 0);
+  // Dragged, the qualifier shows a dashed rectangle and its four corner marks.
+  auto* shiftable = dynamic_cast<View::VIShiftable*>(q->FindViewElement(*w.view));
+  ASSERT_NE(nullptr, shiftable);
+  ICanvas::Group image;
+  shiftable->DrawMoveImage(*w.canvas, image, Core::DeferredShiftSet());
+  EXPECT_EQ(5u, image.Size());
 
   // Saved, reopened, the same document.
   const std::string xml = Saved(diagram);
