@@ -13,6 +13,7 @@
 
 #include "core/ModelElementSet.h"
 #include "core/tests/RandomEditing.h"
+#include "view/connector/tests/DropEnd.h"
 
 using namespace AssocTest;
 
@@ -200,18 +201,7 @@ class Editor : public Scene {
       default: target = Any<Class::AssocEnd>(); break;
     }
     if (target == nullptr || !end->AcceptsTerminal(target)) return "no merge";
-    Change([&](Core::Env& env) {
-      // The end goes onto the target first, as a drop puts it there.
-      zq::float8Point to = end->GetPosition();
-      Connector::ISegmentEnd *a = nullptr, *b = nullptr;
-      if (auto* part = dynamic_cast<Connector::ISegmentEnd*>(target)) to = part->GetPoint();
-      else if (auto* s = dynamic_cast<Connector::ISegment*>(target); s != nullptr && s->GetEnds(a, b))
-        to = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), to);
-      Core::DeferredShiftSet set;
-      const zq::float8Point from = end->GetOldPosition();
-      end->Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
-      end->AttachTo(env, target);
-    });
+    Change([&](Core::Env& env) { ConnectorTest::DropEndOn(env, *end, target); });
     return "merge";
   }
   std::string DeleteSomething() {
