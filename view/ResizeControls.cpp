@@ -106,22 +106,32 @@ void RectResizeControl::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, boo
 
 RectResizeControls::RectResizeControls(ICanvasView& view, Core::IResizable& element, unsigned mask,
                                        IDoubleClickHandler* doubleClick, int mode)
-    : view_(view)
+    : view_(view), element_(element), doubleClick_(doubleClick), mask_(mask), mode_(mode)
 {
-    for (unsigned bit = 128; bit != 0; bit >>= 1)
-        if (mask & bit) controls_.push_back(std::make_unique<RectResizeControl>(view, element, bit, mode, doubleClick));
+}
+
+const std::vector<std::unique_ptr<RectResizeControl>>& RectResizeControls::GetControls() const
+{
+    if (made_) return controls_;
+    made_ = true;
+    for (unsigned bit = 128; bit != 0; bit >>= 1) {
+        if ((mask_ & bit) == 0) continue;
+        controls_.push_back(std::make_unique<RectResizeControl>(view_, element_, bit, mode_, doubleClick_));
+        controls_.back()->SetEnabled((enabled_ & bit) != 0);
+    }
+    return controls_;
 }
 
 void RectResizeControls::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const
 {
-    for (const auto& c : controls_) c->Draw(canvas, group, primary);
+    for (const auto& c : GetControls()) c->Draw(canvas, group, primary);
 }
 
 RectResizeControl* RectResizeControls::FindAt(const zq::Point& point, int32_t tolerance) const
 {
     RectResizeControl* best = nullptr;
     Core::Weight bestWeight;
-    for (const auto& c : controls_) {
+    for (const auto& c : GetControls()) {
         if (!c->IsNear(point, tolerance)) continue;
         const Core::Weight w = c->GetWeight(point, view_);
         if (best == nullptr || w > bestWeight) {
@@ -140,6 +150,7 @@ Core::Weight RectResizeControls::WeightAt(const zq::Point& point, int32_t tolera
 
 void RectResizeControls::SetEnabledMask(unsigned mask)
 {
+    enabled_ = mask;
     for (const auto& c : controls_) c->SetEnabled((mask & c->GetId()) != 0);
 }
 

@@ -51,10 +51,12 @@ private:
     IDoubleClickHandler* doubleClick_;
 };
 
-// The resize handles of one view element, one per set bit of a mask.
+// The resize handles of one view element, one per set bit of a mask. They are made on first use:
+// most elements of a large diagram are never selected, and a handle reads its position from the
+// element whenever it is asked, so handles made late sit where the element is then.
 class RectResizeControls {
 public:
-    // Builds the handles of the mask's bits, tested from 128 down to 1.
+    // Records the handles of the mask's bits (tested from 128 down to 1); none is made yet.
     RectResizeControls(ICanvasView& view, Core::IResizable& element, unsigned mask, IDoubleClickHandler* doubleClick,
                        int mode);
     // Draws every handle into the group.
@@ -63,13 +65,22 @@ public:
     RectResizeControl* FindAt(const zq::Point& point, int32_t tolerance = 200) const;
     // The best weight of an enabled handle at the point (Invisible when none is hit).
     Core::Weight WeightAt(const zq::Point& point, int32_t tolerance = 200) const;
-    // Enables exactly the handles whose bit is in the mask.
+    // Enables exactly the handles whose bit is in the mask (also those made later).
     void SetEnabledMask(unsigned mask);
-    const std::vector<std::unique_ptr<RectResizeControl>>& GetControls() const { return controls_; }
+    // The handles, made now if they were not yet.
+    const std::vector<std::unique_ptr<RectResizeControl>>& GetControls() const;
+    // Whether the handles have been made.
+    bool AreMade() const { return made_; }
 
 private:
     ICanvasView& view_;
-    std::vector<std::unique_ptr<RectResizeControl>> controls_;
+    Core::IResizable& element_;
+    IDoubleClickHandler* doubleClick_;
+    unsigned mask_;
+    unsigned enabled_ = ~0u;
+    int mode_;
+    mutable bool made_ = false;
+    mutable std::vector<std::unique_ptr<RectResizeControl>> controls_;
 };
 
 // A sub-task that follows the pointer with a dashed preview and resizes on release.

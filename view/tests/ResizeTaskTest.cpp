@@ -138,4 +138,31 @@ TEST(Handles, AHandleOutweighsTheElementsAreaAndUsesItsCompassCursor)
 }
 
 } // namespace
+
+TEST(Handles, HandlesMadeOnFirstUseSitWhereTheElementIsThen)
+{
+    ViewWindow w;
+    auto a = w.AddBox({0, 4000, 2000, 2000});
+    View::RectResizeControls handles(*w.view, *a, 255, nullptr, 0);
+    handles.SetEnabledMask(170);  // corners only, before any handle exists
+    EXPECT_FALSE(handles.AreMade());
+    {
+        Core::Transaction t(w.diagram, w.view.get());
+        Core::Env env(t);
+        a->SetRect(env, {3000, 5000, 6000, 1000}, false);  // moved and resized
+        w.diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    EXPECT_FALSE(handles.AreMade());
+    EXPECT_EQ(handles.FindAt({6000, 1000})->GetId(), 32u);
+    EXPECT_EQ(handles.FindAt({3000, 5000})->GetId(), 2u);
+    EXPECT_EQ(handles.FindAt({2000, 2000}), nullptr);  // the old corner
+    EXPECT_EQ(handles.FindAt({6000, 3000}), nullptr);  // the east edge is disabled
+    ASSERT_TRUE(handles.AreMade());
+    ICanvas::Group group;
+    handles.Draw(w.view->GetCanvas(), group, true);
+    EXPECT_EQ(group.Size(), 4u);
+    handles.SetEnabledMask(255);
+    EXPECT_EQ(handles.FindAt({6000, 3000})->GetId(), 64u);
+}
+
 } // namespace ViewTest

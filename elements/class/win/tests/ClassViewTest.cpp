@@ -283,4 +283,22 @@ TEST_F(ClassWindow, ADependencyAndANoteConnectorDrawnOntoClassesAreOneStepEachAn
   EXPECT_TRUE(Live<Dependency::Dependency>().empty());
 }
 
+// A class's handles are made when it is first selected: after a move and a resize they show at
+// its new corners and edges, and none where it was.
+TEST_F(ClassWindow, HandlesOfAClassSelectedAfterAMoveAndAResizeShowAtItsNewPlace) {
+  Class::Class* c = nullptr;
+  Change([&](Core::Env& env) { c = Class::Class::Create(env, {1000, 8000}).get(); });
+  const zq::Rect old = c->GetRect();
+  const zq::Rect moved{old.left + 3000, old.top - 1000, old.right + 5000, old.bottom - 2000};
+  Change([&](Core::Env& env) { c->SetRect(env, moved, false); });
+  ASSERT_EQ(c->GetRect(), moved);
+  Click({(moved.left + moved.right) / 2, moved.top - 100});
+  ASSERT_EQ(w.Selection(), (std::vector<Core::IModelElement*>{c}));
+  for (unsigned id = 1; id <= 128; id <<= 1) {
+    const zq::Point at = c->GetPos() + View::Resize::HandleOffset(id, c->GetSize());
+    EXPECT_GT(Around(at, ViewTest::IsSelectedGreen), 3) << "handle " << id;
+  }
+  EXPECT_EQ(Around({old.left, old.bottom}, ViewTest::IsSelectedGreen), 0);
+}
+
 }  // namespace
