@@ -6,6 +6,8 @@
 #include "view/MoveTask.h"
 
 #include <stdexcept>
+#include <typeindex>
+#include <unordered_map>
 #include <vector>
 
 namespace View {
@@ -23,21 +25,50 @@ std::vector<ModelElement::ViewMaker>& ViewMakers()
     static std::vector<ModelElement::ViewMaker> makers;
     return makers;
 }
+
+// For each element type already seen, the first maker that makes its views, or whether it makes
+// its own or has none: makers answer by type, and trying each in turn costs failing casts on
+// every element of a large diagram.
+constexpr size_t kNoMaker = size_t(-1), kOwnView = size_t(-2);
+std::unordered_map<std::type_index, size_t>& MakerOfType()
+{
+    static std::unordered_map<std::type_index, size_t> makerOf;
+    return makerOf;
+}
 } // namespace
 
 std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModelElement& element, Core::IView& view)
 {
     auto* canvasView = dynamic_cast<ICanvasView*>(&view);
-    if (canvasView == nullptr) return nullptr;
-    if (auto* model = dynamic_cast<ModelElement*>(&element)) return model->CreateCanvasViewElement(*canvasView);
-    for (const ViewMaker& maker : ViewMakers())
-        if (auto made = maker(element, *canvasView)) return made;
+    return canvasView ? CreateViewElement(element, *canvasView) : nullptr;
+}
+
+std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModelElement& element, ICanvasView& view)
+{
+    const std::vector<ViewMaker>& makers = ViewMakers();
+    const std::type_index type(typeid(element));
+    if (auto known = MakerOfType().find(type); known != MakerOfType().end()) {
+        if (known->second == kOwnView) return dynamic_cast<ModelElement&>(element).CreateCanvasViewElement(view);
+        return known->second == kNoMaker ? nullptr : makers[known->second](element, view);
+    }
+    if (auto* model = dynamic_cast<ModelElement*>(&element)) {
+        MakerOfType()[type] = kOwnView;
+        return model->CreateCanvasViewElement(view);
+    }
+    for (size_t i = 0; i < makers.size(); ++i)
+        if (auto made = makers[i](element, view)) {
+            MakerOfType()[type] = i;
+            return made;
+        }
+    MakerOfType()[type] = kNoMaker;
     return nullptr;
 }
 
 void ModelElement::AddViewMaker(ViewMaker maker)
 {
-    if (maker) ViewMakers().push_back(std::move(maker));
+    if (!maker) return;
+    ViewMakers().push_back(std::move(maker));
+    MakerOfType().clear();
 }
 
 // ---- ViewElement

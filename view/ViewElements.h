@@ -40,9 +40,12 @@ public:
     // The view element of any element in any view: canvas views ask View::ModelElements, other
     // views and elements get none.
     static std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element, Core::IView& view);
+    // The same in a canvas view.
+    static std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element, ICanvasView& view);
 
     // Makes the view element of an element kind that cannot derive from this class (a platform-free
-    // model kind), or none when the element is not of its kind.
+    // model kind), or none when the element is not of its kind. A maker answers by the element's
+    // type alone: the first maker that made a view of a type is the one asked for that type after.
     using ViewMaker = std::function<std::shared_ptr<Core::IViewElement>(Core::IModelElement&, ICanvasView&)>;
     // Adds a maker; canvas views ask the makers in order for elements that are no View::ModelElement.
     static void AddViewMaker(ViewMaker maker);
