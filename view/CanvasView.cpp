@@ -19,59 +19,89 @@ ICanvasView::~ICanvasView()
 
 std::shared_ptr<Core::IViewElement> ICanvasView::CreateViewElement(Core::IModelElement& element)
 {
-    return ModelElement::CreateViewElement(element, *this);
+    return ModelElement::CreateViewElement(element, static_cast<ICanvasView&>(*this));
 }
+
+namespace {
+// Takes the element's entry off the cancelled list; true when it was there.
+bool TakeCancelled(std::unordered_set<const void*>& cancelled, const void* element)
+{
+    return !cancelled.empty() && cancelled.erase(element) != 0;
+}
+} // namespace
 
 void ICanvasView::RequestUpdate(ViewElement& element)
 {
-    if (IsBeingDestroyed()) return;
-    if (plain_.insert(&element).second) plainOrder_.push_back(&element);
+    if (IsBeingDestroyed() || element.queued_) return;
+    element.queued_ = true;
+    ++pending_;
+    if (!TakeCancelled(cancelledPlain_, &element)) plainOrder_.push_back(&element);
 }
 
 void ICanvasView::CancelUpdate(ViewElement& element)
 {
-    plain_.erase(&element);
+    if (!element.queued_) return;
+    element.queued_ = false;
+    --pending_;
+    cancelledPlain_.insert(&element);
 }
 
 void ICanvasView::RequestUpdate(SelectableViewElement& element, bool marksOnly)
 {
     if (IsBeingDestroyed()) return;
-    auto [it, added] = selectable_.emplace(&element, marksOnly);
-    if (added)
-        selectableOrder_.push_back(&element);
-    else if (!marksOnly)
-        it->second = false;
+    using Q = SelectableViewElement::Queued;
+    if (element.queued_ != Q::No) {
+        if (!marksOnly) element.queued_ = Q::Full;
+        return;
+    }
+    element.queued_ = marksOnly ? Q::MarksOnly : Q::Full;
+    ++pending_;
+    if (!TakeCancelled(cancelledSelectable_, &element)) selectableOrder_.push_back(&element);
 }
 
 void ICanvasView::CancelUpdate(SelectableViewElement& element)
 {
-    selectable_.erase(&element);
+    if (element.queued_ == SelectableViewElement::Queued::No) return;
+    element.queued_ = SelectableViewElement::Queued::No;
+    --pending_;
+    cancelledSelectable_.insert(&element);
 }
 
 void ICanvasView::ProcessUpdates()
 {
     if (IsBeingDestroyed()) return;
-    // An update may queue further requests: they are taken in the next round.
-    while (!plain_.empty() || !selectable_.empty()) {
+    // An update may queue further requests: they are taken in the next round. When an update
+    // throws, the entries not reached yet stay queued.
+    while (!plainOrder_.empty() || !selectableOrder_.empty()) {
         std::vector<ViewElement*> plain;
         plain.swap(plainOrder_);
-        for (ViewElement* e : plain) {
-            if (plain_.erase(e) == 0) continue;  // cancelled, or already done
-            e->Update();
+        for (size_t i = 0; i < plain.size(); ++i) {
+            ViewElement* e = plain[i];
+            if (TakeCancelled(cancelledPlain_, e)) continue;
+            e->queued_ = false;
+            --pending_;
+            try {
+                e->Update();
+            } catch (...) {
+                plainOrder_.insert(plainOrder_.begin(), plain.begin() + i + 1, plain.end());
+                throw;
+            }
         }
         std::vector<SelectableViewElement*> selectable;
         selectable.swap(selectableOrder_);
-        for (SelectableViewElement* e : selectable) {
-            auto it = selectable_.find(e);
-            if (it == selectable_.end()) continue;
-            const bool marksOnly = it->second;
-            selectable_.erase(it);
-            if (!marksOnly) e->UpdateShape();
-            e->UpdateMarks();
-        }
-        if (plainOrder_.empty() && selectableOrder_.empty()) {
-            plain_.clear();
-            selectable_.clear();
+        for (size_t i = 0; i < selectable.size(); ++i) {
+            SelectableViewElement* e = selectable[i];
+            if (TakeCancelled(cancelledSelectable_, e)) continue;
+            const bool marksOnly = e->queued_ == SelectableViewElement::Queued::MarksOnly;
+            e->queued_ = SelectableViewElement::Queued::No;
+            --pending_;
+            try {
+                if (!marksOnly) e->UpdateShape();
+                e->UpdateMarks();
+            } catch (...) {
+                selectableOrder_.insert(selectableOrder_.begin(), selectable.begin() + i + 1, selectable.end());
+                throw;
+            }
         }
     }
     if (typeChanged_) {

@@ -67,17 +67,21 @@ public:
     // Asks for DiagramTypeChanged at the end of the next ProcessUpdates (a type element went away).
     void NoteDiagramTypeChanged() { if (!IsBeingDestroyed()) typeChanged_ = true; }
     // Number of queued requests (plain and selectable).
-    size_t GetPendingUpdateCount() const { return plain_.size() + selectable_.size(); }
+    size_t GetPendingUpdateCount() const { return pending_; }
 
     // Makes the view element of a View::ModelElement.
     std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element) override;
     void DiagramTypeChanged() override {}
 
 private:
+    // The queues in order of first request; whether an element waits is kept in the element. A
+    // cancelled request leaves its entry behind, listed as cancelled until the entry is reached
+    // (or a new request of the same element takes the entry over).
     std::vector<ViewElement*> plainOrder_;
-    std::unordered_set<ViewElement*> plain_;
     std::vector<SelectableViewElement*> selectableOrder_;
-    std::unordered_map<SelectableViewElement*, bool> selectable_;  // element -> marks only
+    std::unordered_set<const void*> cancelledPlain_;
+    std::unordered_set<const void*> cancelledSelectable_;
+    size_t pending_ = 0;
     bool typeChanged_ = false;
 };
 

@@ -97,7 +97,9 @@ public:
     ICanvasView& GetCanvasView() const { return view_; }
 
 private:
+    friend class ICanvasView;
     ICanvasView& view_;
+    bool queued_ = false;  // waiting in the view's queue
 };
 
 // A selectable presence of an element that shows selection marks.
@@ -122,12 +124,18 @@ public:
     // The model core's update: queued.
     void Update(const Core::ViewUpdateContext*) override { RequestUpdate(); }
     void OnSelectedChanged() override { RequestMarksUpdate(); }
-    void OnSelectionVisible(bool) override { RequestMarksUpdate(); }
+    // Only a selected element shows marks: only its marks change with their visibility.
+    void OnSelectionVisible(bool) override {
+        if (IsSelected()) RequestMarksUpdate();
+    }
     void SetCursor(const zq::Point& point) override;
     ICanvasView& GetCanvasView() const { return view_; }
 
 private:
+    friend class ICanvasView;
+    enum class Queued : unsigned char { No, MarksOnly, Full };
     ICanvasView& view_;
+    Queued queued_ = Queued::No;  // what the view's queue holds for the element
 };
 
 struct ViewContext;
