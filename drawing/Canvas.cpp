@@ -37,7 +37,12 @@ LineStyle LineStyle::FromColor(const zq::Color& c, int32_t width) {
 
 void Group::Add(const Element& e) {
     if (e.IsEmpty()) return;
-    if (!element_) element_ = std::make_shared<GroupElement>();
+    if (!element_) {
+        // Most groups hold a few elements: one allocation for them all.
+        auto group = std::make_shared<GroupElement>();
+        group->children.reserve(4);
+        element_ = std::move(group);
+    }
     static_cast<GroupElement*>(element_.get())->children.push_back(e);
 }
 

@@ -54,12 +54,13 @@ void VClass::UpdateShape() {
     line(r.right, t.bottom, r.right, r.bottom);
     line(r.right, r.bottom, r.left, r.bottom);
     line(r.left, r.bottom, r.left, r.top);
-    if (auto* v = dynamic_cast<View::SelectableViewElement*>(box->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+    if (Core::IViewElement* v = box->FindViewElement(GetCanvasView())) v->Update(nullptr);  // queued
   }
   RedrawText(class_.GetText());
-  // The compartments lie on the class and are placed by it: their lines follow its changes.
+  // The compartments lie on the class and are placed by it: their lines follow its changes (a view
+  // element's model update only queues it, and needs no cast to reach).
   for (Compartment* c : class_.Compartments())
-    if (auto* v = dynamic_cast<View::SelectableViewElement*>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+    if (Core::IViewElement* v = c->FindViewElement(GetCanvasView())) v->Update(nullptr);
   UpdateMarks();
 }
 

@@ -31,8 +31,9 @@ View::IControl* VTextBox::FindControlAt(const zq::Point& point) {
 }
 
 void VTextBox::RedrawText(TextBlock::Text* text) {
+  // The text's view queues itself on its model update.
   if (text)
-    if (TextBlock::VText* textView = TextBlock::FindTextView(*text, GetCanvasView())) textView->RequestUpdate();
+    if (Core::IViewElement* textView = text->FindViewElement(GetCanvasView())) textView->Update(nullptr);
 }
 
 VCompartment::VCompartment(View::ICanvasView& view, ICompartment& compartment)

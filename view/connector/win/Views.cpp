@@ -87,8 +87,9 @@ VSegmentEnd::VSegmentEnd(View::ICanvasView& view, ISegmentEnd& part)
 
 void VSegmentEnd::Update()
 {
+    // A segment's view queues itself on its model update (no cast needed to reach it).
     for (ISegment* s : part_.GetSegments())
-        if (auto* v = dynamic_cast<View::SelectableViewElement*>(s->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+        if (Core::IViewElement* v = s->FindViewElement(GetCanvasView())) v->Update(nullptr);
 }
 
 // ---- VSegment
