@@ -13,9 +13,9 @@ namespace View {
 
 namespace {
 
-std::function<UINT(POINT, HWND, UINT)>& Chooser()
+std::function<UINT(HMENU, POINT, HWND)>& Chooser()
 {
-    static std::function<UINT(POINT, HWND, UINT)> chooser;
+    static std::function<UINT(HMENU, POINT, HWND)> chooser;
     return chooser;
 }
 
@@ -172,14 +172,13 @@ DWORD DropEffectFor(DWORD keyState, DWORD allowed)
     return (keyState & MK_CONTROL) ? (allowed & DROPEFFECT_COPY) : (allowed & DROPEFFECT_MOVE);
 }
 
-void SetDropMenuChooser(std::function<UINT(POINT, HWND, UINT)> chooser)
+void SetDropMenuChooser(std::function<UINT(HMENU, POINT, HWND)> chooser)
 {
     Chooser() = std::move(chooser);
 }
 
 UINT ShowDropMenu(POINT screen, HWND owner, UINT defaultCommand, bool allowMove)
 {
-    if (Chooser()) return Chooser()(screen, owner, defaultCommand);
     struct Menu {
         HMENU handle = ::LoadMenuW(WinUtil::ResourceLoader::Instance().GetInstance(), MAKEINTRESOURCEW(kDropMenuId));
         ~Menu() { if (handle) ::DestroyMenu(handle); }
@@ -188,6 +187,7 @@ UINT ShowDropMenu(POINT screen, HWND owner, UINT defaultCommand, bool allowMove)
     if (popup == nullptr) return 0;
     if (!allowMove) ::EnableMenuItem(popup, kCmdMoveHere, MF_BYCOMMAND | MF_GRAYED);
     if (defaultCommand != 0) ::SetMenuDefaultItem(popup, defaultCommand, FALSE);
+    if (Chooser()) return Chooser()(popup, screen, owner);
     WinUtil::CursorManager::ModalGuard busySuspended;
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     return UINT(::TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, screen.x, screen.y, owner,

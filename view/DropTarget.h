@@ -28,8 +28,9 @@ DWORD DropEffectFor(DWORD keyState, DWORD allowed);
 // Shows the drop menu at the screen point with the default command (0: none), "Move Here" only
 // enabled when moving is allowed; the chosen command or 0.
 UINT ShowDropMenu(POINT screen, HWND owner, UINT defaultCommand, bool allowMove = true);
-// Replaces the drop menu (empty: the real menu); for tests.
-void SetDropMenuChooser(std::function<UINT(POINT, HWND, UINT)> chooser);
+// Replaces the tracking of the drop menu (empty: the system's popup menu): the chooser gets the
+// built popup (its items, their states and the default set) and answers the chosen command; for tests.
+void SetDropMenuChooser(std::function<UINT(HMENU popup, POINT screen, HWND owner)> chooser);
 
 // One drag over a view, from DragEnter to DragLeave or Drop. Points are screen pixels; effects are
 // DROPEFFECT values (in: allowed, out: answered).

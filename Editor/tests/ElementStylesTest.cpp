@@ -260,6 +260,20 @@ TEST_F(ElementStylesFixture, TheChosenFillShowsOnScreenAndInTheSavedFile) {
     ReleaseDC(w->GetFirstView()->GetHwnd(), dc);
     EXPECT_EQ(pixel, RGB(0, 160, 0));
 
+    // Undo takes the colour away from the screen too, and redo brings it back.
+    auto pixelNow = [&] {
+        canvas.Update();
+        UpdateWindow(w->GetFirstView()->GetHwnd());
+        HDC screen = GetDC(w->GetFirstView()->GetHwnd());
+        const COLORREF now = GetPixel(screen, static_cast<int>(centre.x), static_cast<int>(centre.y));
+        ReleaseDC(w->GetFirstView()->GetHwnd(), screen);
+        return now;
+    };
+    SendMessageW(w->GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_EDIT_UNDO, 0), 0);
+    EXPECT_NE(pixelNow(), RGB(0, 160, 0));
+    SendMessageW(w->GetHwnd(), WM_COMMAND, MAKEWPARAM(ID_EDIT_REDO, 0), 0);
+    EXPECT_EQ(pixelNow(), RGB(0, 160, 0));
+
     const std::wstring path = folder.AddFile(L"styled.qvd");
     doc->SaveAs(path);
     std::string text;

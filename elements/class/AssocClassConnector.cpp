@@ -1,6 +1,10 @@
 #include "elements/class/AssocClassConnector.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/Exceptions.h"
+#include "core/foundation/GraphUtil.h"
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "view/connector/Creation.h"
@@ -51,6 +55,30 @@ bool MayLieOn(const Connector::IEnd& end, const Core::IModelElement* element) {
 template <class T>
 bool OfKind(const Core::IModelElement* terminal) {
   return terminal == nullptr || dynamic_cast<const T*>(terminal) != nullptr;
+}
+
+// What is wrong with an end of the connector: it must be one of its connector's ends, end its
+// segment, and be listed by the live element it lies on; a free or deleted end is sound.
+template <class End>
+std::string EndFault(const End& end) {
+  if (end.IsDeleted()) return {};
+  const Connector::IEnd* self = &end;
+  const auto listed = [self](const auto& list) { return std::find(list.begin(), list.end(), self) != list.end(); };
+  const Connector::IConnector* c = end.GetConnector();
+  if (c == nullptr || c->IsDeleted() || !listed(c->GetEnds())) return "an end outside its connector";
+  const Connector::ISegment* s = end.GetSegment();
+  if (s == nullptr || s->IsDeleted() || !listed(s->GetEndList())) return "an end without its segment";
+  Core::IModelElement* t = end.GetTerminal();
+  if (t == nullptr) return {};
+  if (t->IsDeleted()) return "an end on a deleted element";
+  auto* list = dynamic_cast<Core::IPartner<End>*>(t);
+  if (list == nullptr || !list->Contains(&end)) return "an end that the element it lies on does not list";
+  return {};
+}
+
+// Throws the fault, if any, as a malformed connector.
+void Refuse(const std::string& fault) {
+  if (!fault.empty()) throw Connector::Exceptions::MalformedConnector(fault);
 }
 
 // A stored terminal of another kind is a type mismatch.
@@ -105,6 +133,21 @@ std::string AssocClassConnector::CheckGraph() const {
   return sources == 1 ? std::string() : "an association class connector must have exactly one source end";
 }
 
+std::string AssocClassConnector::FindFault() const {
+  if (IsDeleted()) return {};
+  if (std::string broken = CheckGraph(); !broken.empty()) return broken;
+  for (Connector::IEnd* e : GetEnds()) {
+    std::string fault;
+    if (auto* source = dynamic_cast<AssocClassConnectorSourceEnd*>(e)) fault = source->FindFault();
+    else if (auto* onAssoc = dynamic_cast<AssocClassConnectorEnd*>(e)) fault = onAssoc->FindFault();
+    else fault = "an end of another kind";
+    if (!fault.empty()) return fault;
+  }
+  return {};
+}
+
+void AssocClassConnector::Check(Core::Env&) { Refuse(FindFault()); }
+
 // ---- the source end
 
 Core::FactoryImp<AssocClassConnectorSourceEnd>& AssocClassConnectorSourceEnd::Factory() {
@@ -138,6 +181,10 @@ void AssocClassConnectorSourceEnd::RestoreProperties(const xml::IAttributes& att
   CheckStoredTerminal<Class>(GetRep(), attributes);
 }
 
+std::string AssocClassConnectorSourceEnd::FindFault() const { return EndFault(*this); }
+
+void AssocClassConnectorSourceEnd::Check(Core::Env&) { Refuse(FindFault()); }
+
 // ---- the end on the association
 
 Core::FactoryImp<AssocClassConnectorEnd>& AssocClassConnectorEnd::Factory() {
@@ -168,6 +215,19 @@ void AssocClassConnectorEnd::RestoreProperties(const xml::IAttributes& attribute
   EndImp::RestoreProperties(attributes, registry);
   CheckStoredTerminal<AssocSegment>(GetRep(), attributes);
 }
+
+std::string AssocClassConnectorEnd::FindFault() const {
+  if (std::string fault = EndFault(*this); !fault.empty()) return fault;
+  const AssocSegment* s = IsDeleted() ? nullptr : GetAssocSegment();
+  if (s == nullptr) return {};
+  Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+  if (!s->GetEnds(a, b)) return "an end on an association segment without two ends";
+  const zq::float8Point p = GetPosition(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+  if (std::abs(p.x - q.x) + std::abs(p.y - q.y) > 1) return "an end off its association segment";
+  return {};
+}
+
+void AssocClassConnectorEnd::Check(Core::Env&) { Refuse(FindFault()); }
 
 // ---- segments and joins
 

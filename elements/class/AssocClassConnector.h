@@ -15,7 +15,8 @@ class Class;
 class AssocSegment;
 
 // The connector; it lives while it has parts. Its chain has exactly one source end.
-class AssocClassConnector : public Connector::ConnectorImp<AssocClassConnector, Connector::ILinearConnector> {
+class AssocClassConnector : public Connector::ConnectorImp<AssocClassConnector, Connector::ILinearConnector>,
+                            public Core::ICheckable {
  public:
   // The factory, registered under "AssocClassConnector".
   static Core::FactoryImp<AssocClassConnector>& Factory();
@@ -28,10 +29,14 @@ class AssocClassConnector : public Connector::ConnectorImp<AssocClassConnector, 
   Connector::IEnd* GetFirstEnd() const override;
   // The chain's rules, and exactly one source end, which starts the chain.
   std::string CheckGraph() const override;
+  // What is wrong with the chain or one of its ends (see the ends' FindFault); empty when sound.
+  std::string FindFault() const;
+  // Refuses an unsound connector: throws Connector::Exceptions::MalformedConnector naming the fault.
+  void Check(Core::Env& env) override;
 };
 
 // The end on the class ("SourceEnd": "Pos", "Class").
-class AssocClassConnectorSourceEnd : public Connector::EndImp<AssocClassConnectorSourceEnd> {
+class AssocClassConnectorSourceEnd : public Connector::EndImp<AssocClassConnectorSourceEnd>, public Core::ICheckable {
  public:
   // The factory, registered under "AssocClassConnectorSourceEnd".
   static Core::FactoryImp<AssocClassConnectorSourceEnd>& Factory();
@@ -51,10 +56,15 @@ class AssocClassConnectorSourceEnd : public Connector::EndImp<AssocClassConnecto
   void EndRestore(Core::Env&, const Core::RestoreContext& context) override {
     Connector::Detail::AdoptReadPart(*this, context, L"SourceEnd");
   }
+  // What is wrong with the end: it lies outside its connector or segment, or on a deleted class or
+  // one that does not list it; empty when sound (also for a free or deleted end).
+  std::string FindFault() const;
+  // Refuses an unsound end: throws Connector::Exceptions::MalformedConnector naming the fault.
+  void Check(Core::Env& env) override;
 };
 
 // The end on the association segment ("End": "Pos", "AssocSegment").
-class AssocClassConnectorEnd : public Connector::EndImp<AssocClassConnectorEnd> {
+class AssocClassConnectorEnd : public Connector::EndImp<AssocClassConnectorEnd>, public Core::ICheckable {
  public:
   // The factory, registered under "AssocClassConnectorEnd".
   static Core::FactoryImp<AssocClassConnectorEnd>& Factory();
@@ -70,6 +80,11 @@ class AssocClassConnectorEnd : public Connector::EndImp<AssocClassConnectorEnd> 
   std::shared_ptr<Connector::IEnd> CreateFurtherEnd(Core::Env& env, const zq::float8Point& point) override;
   // "AssocSegment" must name an association segment.
   void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
+  // What is wrong with the end: as for the source end, and it must lie on its association segment;
+  // empty when sound (also for a free or deleted end).
+  std::string FindFault() const;
+  // Refuses an unsound end: throws Connector::Exceptions::MalformedConnector naming the fault.
+  void Check(Core::Env& env) override;
 };
 
 // A segment of the connector; a note connector may point at it, but not its own connector.

@@ -30,7 +30,6 @@ struct CompartmentKind {
 class Compartment : public ::Compartment::SingleCompartmentImp<Compartment, CompartmentRep, Object, CompartmentKind> {
  public:
   static Core::FactoryImp<Compartment>& Factory();
-  static void RegisterProperties(Core::PropertyTable<CompartmentRep>& table);
   // A new compartment 3000 x 800 at the point reading "<text?>", in no object yet.
   static std::shared_ptr<Compartment> Create(Core::Env& env, const zq::Point& at) { return CreateAt(env, at, {3000, 800}); }
 

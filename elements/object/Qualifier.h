@@ -37,6 +37,9 @@ class Qualifier
   // Writes "Object" (undoable); the previous object forgets the qualifier. Nothing when deleted or unchanged.
   void SetObject(Core::Env& env, Object* owner) { SetBox(env, owner); }
   const Core::PtrCont<LinkEnd>& GetLinkEnds() const { return GetEnds(); }
+  // A copy or drag takes the qualifier when it holds it, or when it takes the object and at least
+  // one of the qualifier's links (a link that goes along counts this qualifier as taken).
+  bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
 };
 
 // The qualifier of "With &Qualifier": a new qualifier 1000 x 600 "<?>" at the end, on the border

@@ -4,8 +4,7 @@
 #include <memory>
 
 #include "core/Factory.h"
-#include "core/Storable.h"
-#include "view/compartment/Compartment.h"
+#include "view/compartment/CompartmentImp.h"
 
 namespace State {
 
@@ -14,59 +13,26 @@ class State;
 // The record of a state compartment.
 struct CompartmentRep {
   zq::Point size{100, 100};
-  State* owner = nullptr;
+  State* owner = nullptr;  // not stored: the enclosing state
   TextBlock::Text* text = nullptr;
-  Style::Style* style = nullptr;
+  Style::Style* style = nullptr;  // not stored
+};
+
+// The style of state compartments: the "Compartment" directory of states, lines wrapped at the width.
+struct CompartmentKind {
+  static const Style::DirectoryName& Directory() { return Style::Names::StateCompartment(); }
+  static constexpr Style::StyledKind kStyledKind = Style::StyledKind::StateCompartment;
+  static constexpr std::int32_t kSizing = TextBlock::SizingWrap;
 };
 
 // A state compartment (element name "StateCompartment").
-class Compartment
-    : public Core::StorableWithPos<Compartment, CompartmentRep, Core::StorableTraits::Null, ::Compartment::ICompartment> {
+class Compartment : public ::Compartment::SingleCompartmentImp<Compartment, CompartmentRep, State, CompartmentKind> {
  public:
   static Core::FactoryImp<Compartment>& Factory();
-  static void RegisterProperties(Core::PropertyTable<CompartmentRep>& table);
   // A new compartment 3000 x 600 at the point reading "<text?>", in no state yet.
-  static std::shared_ptr<Compartment> Create(Core::Env& env, const zq::Point& at);
+  static std::shared_ptr<Compartment> Create(Core::Env& env, const zq::Point& at) { return CreateAt(env, at, {3000, 600}); }
 
-  State* GetState() const { return GetRep().owner; }
-  Core::IModelElement* GetOwner() const override;
-  std::wstring GetPartTag() const override { return L"Compartment"; }
-
-  // ICompartment
-  TextBlock::Text* GetText() const override { return GetRep().text; }
-  ::Compartment::ICompartmentOwner* GetCompartmentOwner() const override;
-  void SetOwner(Core::Env& env, ::Compartment::ICompartmentOwner* owner) override;
-  void SetSize(Core::Env& env, const zq::Point& size) override { SetField(env, &CompartmentRep::size, size); }
-  zq::Point GetSize() const override { return GetRep().size; }
-  zq::Point GetOldSize() const override { return GetOldRep().size; }
-  // By hand: inside a state the height is the compartment's own and the state refits; free, the rectangle.
-  void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred) override;
-  void SetName(Core::Env& env, const std::wstring& name) override;
-  std::wstring GetName() const override;
-  void SetText(Core::Env& env, TextBlock::Text* text) override { SetField(env, &CompartmentRep::text, text); }
-  // The "Compartment" directory's font, left and top aligned, wrapped.
-  void GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const override;
-  void OnTextChanged(Core::Env& env, TextBlock::Text& text) override;
-
-  void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
-                 Core::DeferredShiftSet& set, bool noFollow) override;
-  // Leaves its state (which refits) and goes with its text.
-  void Delete(Core::Env& env) override;
-  bool IsCompletelySelectedImp(const Core::ModelElementSet& set) override;
-
-  void SetStyle(Core::Env& env, Style::Style* style) override;
-  Style::Style* GetStyle() const override { return GetRep().style; }
-  void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override;
-  void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
-  void CreateDirectories(Core::Env& env, Style::Style* style) override;
-
-  void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
-  // Reading: the enclosing state becomes the owner; after reading the state takes it as its compartment.
-  void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
-  void OnRestored(Core::Env& env) override;
-
- private:
-  bool reading_ = false;
+  State* GetState() const { return GetOwnerBox(); }
 };
 
 }  // namespace State

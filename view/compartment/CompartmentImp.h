@@ -6,6 +6,7 @@
 
 #include "core/DocumentReader.h"
 #include "core/ModelElementSet.h"
+#include "core/PropertyKinds.h"
 #include "core/Shift.h"
 #include "core/Storable.h"
 #include "core/Transaction.h"
@@ -120,6 +121,15 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
 template <class Derived, class Rep, class Owner, class Kind>
 class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
  public:
+  // The size and the text are stored; the owner comes from the nesting, the style from the diagram.
+  static void RegisterProperties(Core::PropertyTable<Rep>& t) {
+    using namespace Core;
+    RegisterProperty<EvalRestore::Mandatory>::Register(t, &Rep::size, L"Size", zq::Point(100, 100));
+    RegisterRefNonStoreProperty::Register(t, &Rep::owner, L"Owner");
+    RegisterRefProperty<>::Register(t, &Rep::text, L"Text");
+    RegisterRefNonStoreProperty::Register(t, &Rep::style, L"Style");
+  }
+
   std::wstring GetPartTag() const override { return L"Compartment"; }
   // By hand: inside an owner the height is the compartment's own and the owner lays out again;
   // free, the rectangle.

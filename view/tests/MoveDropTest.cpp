@@ -232,8 +232,8 @@ TEST_F(MoveDrop, ARightButtonDragEndsWithTheDropMenuAndOnlyOnTheRightButtonsRele
     const size_t undo = w.diagram.GetUndoHandler().GetUndoCount(), count = w.diagram.GetElementCount();
     IDropTarget* t = reg->Get();
     std::vector<UINT> defaults;
-    View::SetDropMenuChooser([&](POINT, HWND, UINT def) {
-        defaults.push_back(def);
+    View::SetDropMenuChooser([&](HMENU popup, POINT, HWND) {
+        defaults.push_back(ReadDropMenu(popup).defaultCommand);
         return defaults.size() == 1 ? View::kCmdCancelDrop : View::kCmdCopyHere;
     });
     for (DWORD ctrl : {DWORD(0), DWORD(MK_CONTROL)}) {

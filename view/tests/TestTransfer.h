@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 namespace ViewTest {
 
@@ -39,6 +40,28 @@ protected:
         OleUninitialize();
     }
 };
+
+// What the drop menu offered: its commands in order (a separator as 0), the grayed ones and the
+// default command (0: none).
+struct DropMenuSeen {
+    std::vector<UINT> commands;
+    std::vector<UINT> grayed;
+    UINT defaultCommand = 0;
+};
+
+// Reads the built drop menu as the user would see it.
+inline DropMenuSeen ReadDropMenu(HMENU popup) {
+    DropMenuSeen seen;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        const UINT state = GetMenuState(popup, UINT(i), MF_BYPOSITION);
+        const UINT id = (state & MF_SEPARATOR) ? 0 : GetMenuItemID(popup, i);
+        seen.commands.push_back(id);
+        if (id != 0 && (state & (MF_GRAYED | MF_DISABLED))) seen.grayed.push_back(id);
+    }
+    const UINT def = GetMenuDefaultItem(popup, FALSE, GMDI_USEDISABLED);
+    seen.defaultCommand = def == UINT(-1) ? 0 : def;
+    return seen;
+}
 
 // Pumps messages until the condition holds or two seconds passed; answers the condition.
 inline bool PumpUntil(ViewWindow& w, const std::function<bool()>& condition) {

@@ -1,25 +1,40 @@
 // A second process of the transfer tests: reads the editor's clipboard as EMF, PNG and "Embed Source",
 // then puts back a data object of its own that offers the same elements as "Embed Source" with the
 // object descriptor and the reference id, and serves it until the test lets it go.
-// Arguments: the reference-id format number of the test process. Exit code 0 when every check passed,
-// otherwise the number of the first failed check.
+// Arguments: the reference-id format number of the test process and the file to write the report
+// into, one line for each format read:
+//   emf <frame width> <frame height> (0.01 mm) <width> <height> <ink> <left> <top> <right> <bottom>
+//   png <width> <height> <ink> <left> <top> <right> <bottom>
+//   embed <notes> <elements>
+// The EMF is played at 96 dots per inch onto white and the PNG decoded; ink is the count of dark
+// pixels and the box around them (right and bottom exclusive). A format that is not offered or
+// cannot be read gives "<name> none".
+// Exit code 0 when the clipboard could be read and replaced, otherwise the number of the failed step.
+#include "Editor/ElementFactories.h"
 #include "Editor/TransferFormats.h"
 #include "app/DataTransfer.h"
 #include "app/winutil/ClipFormat.h"
 #include "app/winutil/Platform.h"
+#include "core/DefaultGrid.h"
 #include "core/win/Storage.h"
+#include "drawing/DrawingKernel.h"
+#include "elements/note/Note.h"
+#include "text/win/UniscribeSetup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 int Fail(int code, const char* what) {
-    std::printf("check %d failed: %s\n", code, what);
+    std::printf("step %d failed: %s\n", code, what);
     std::fflush(stdout);
     return code;
 }
@@ -54,42 +69,126 @@ IStorage* NewMemoryStorage() {
     return storage;
 }
 
-int ReadAndPutBack(CLIPFORMAT referenceFormat, Application::DataProvider& provider) {
-    IDataObject* data = nullptr;
-    if (FAILED(OleGetClipboard(&data)) || !data) return Fail(2, "OleGetClipboard");
+// The dark pixels of a picture of 32-bit pixels, rows top-down: "<ink> <left> <top> <right> <bottom>".
+std::string Ink(const BYTE* bits, int width, int height, int stride) {
+    long ink = 0;
+    int left = width, top = height, right = 0, bottom = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const BYTE* p = bits + size_t(y) * size_t(stride) + size_t(x) * 4;
+            if (p[0] >= 100 || p[1] >= 100 || p[2] >= 100) continue;
+            ++ink;
+            left = std::min(left, x);
+            top = std::min(top, y);
+            right = std::max(right, x + 1);
+            bottom = std::max(bottom, y + 1);
+        }
+    std::ostringstream out;
+    out << ink << ' ' << left << ' ' << top << ' ' << right << ' ' << bottom;
+    return out.str();
+}
 
+// Plays the clipboard's EMF at 96 dots per inch onto white.
+std::string ReadEmf(IDataObject* data) {
     FORMATETC emf{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
     STGMEDIUM medium{};
-    if (data->GetData(&emf, &medium) != S_OK || medium.tymed != TYMED_ENHMF) return Fail(3, "EMF");
-    const bool emfOk = GetEnhMetaFileHeader(medium.hEnhMetaFile, 0, nullptr) > 0;
+    if (data->GetData(&emf, &medium) != S_OK || medium.tymed != TYMED_ENHMF) return "emf none";
+    ENHMETAHEADER header{};
+    GetEnhMetaFileHeader(medium.hEnhMetaFile, sizeof header, &header);
+    const LONG frameW = header.rclFrame.right - header.rclFrame.left;
+    const LONG frameH = header.rclFrame.bottom - header.rclFrame.top;
+    const int w = MulDiv(frameW, 96, 2540), h = MulDiv(frameH, 96, 2540);
+    std::ostringstream out;
+    out << "emf " << frameW << ' ' << frameH << ' ' << w << ' ' << h << ' ';
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = w > 0 && h > 0 ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        std::memset(bits, 0xFF, size_t(w) * size_t(h) * 4);
+        const RECT all{0, 0, w, h};
+        PlayEnhMetaFile(dc, medium.hEnhMetaFile, &all);
+        GdiFlush();
+        out << Ink(static_cast<const BYTE*>(bits), w, h, w * 4);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+    } else {
+        out << "0 0 0 0 0";
+    }
+    DeleteDC(dc);
     ReleaseStgMedium(&medium);
-    if (!emfOk) return Fail(4, "EMF header");
+    return out.str();
+}
 
+// Decodes the clipboard's PNG stream.
+std::string ReadPng(IDataObject* data) {
     FORMATETC png{WinUtil::GetPngClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
-    medium = {};
-    if (data->GetData(&png, &medium) != S_OK || medium.tymed != TYMED_ISTREAM) return Fail(5, "PNG");
-    BYTE signature[8] = {};
-    ULONG got = 0;
-    LARGE_INTEGER zero{};
+    STGMEDIUM medium{};
+    if (data->GetData(&png, &medium) != S_OK || medium.tymed != TYMED_ISTREAM) return "png none";
+    DrawingKernel::GdiplusSession gdiplus;
+    const LARGE_INTEGER zero{};
     medium.pstm->Seek(zero, STREAM_SEEK_SET, nullptr);
-    medium.pstm->Read(signature, sizeof signature, &got);
+    Gdiplus::GpBitmap* image = nullptr;
+    std::string line = "png none";
+    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(medium.pstm, &image) == Gdiplus::Ok) {
+        UINT w = 0, h = 0;
+        Gdiplus::DllExports::GdipGetImageWidth(image, &w);
+        Gdiplus::DllExports::GdipGetImageHeight(image, &h);
+        const Gdiplus::GpRect all(0, 0, INT(w), INT(h));
+        Gdiplus::BitmapData pixels{};
+        if (Gdiplus::DllExports::GdipBitmapLockBits(image, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB,
+                                                    &pixels) == Gdiplus::Ok) {
+            std::ostringstream out;
+            out << "png " << w << ' ' << h << ' '
+                << Ink(static_cast<const BYTE*>(pixels.Scan0), int(w), int(h), pixels.Stride);
+            line = out.str();
+            Gdiplus::DllExports::GdipBitmapUnlockBits(image, &pixels);
+        }
+        Gdiplus::DllExports::GdipDisposeImage(image);
+    }
     ReleaseStgMedium(&medium);
-    if (got != 8 || std::memcmp(signature, "\x89PNG\r\n\x1a\n", 8) != 0) return Fail(6, "PNG signature");
+    return line;
+}
+
+// Reads the storage as the editor reads a diagram: its notes and all its elements.
+std::string ReadEmbedded(IStorage* storage) {
+    try {
+        TextBlock::InstallUniscribeMeasurer();
+        Core::FactoryRegistry registry;
+        Editor::RegisterElementFactories(registry);
+        Core::Diagram diagram(registry, nullptr, nullptr, &View::DefaultGrid::Instance());
+        Core::ReadDiagramFromStorage(diagram, storage);
+        size_t notes = 0;
+        for (const auto& e : diagram.Elements()) notes += dynamic_cast<Note::Note*>(e.get()) != nullptr;
+        return "embed " + std::to_string(notes) + ' ' + std::to_string(diagram.GetElementCount());
+    } catch (const std::exception& e) {
+        std::printf("embed: %s\n", e.what());
+        return "embed none";
+    }
+}
+
+int ReadAndPutBack(CLIPFORMAT referenceFormat, std::ostream& report, Application::DataProvider& provider) {
+    IDataObject* data = nullptr;
+    if (FAILED(OleGetClipboard(&data)) || !data) return Fail(2, "OleGetClipboard");
+    report << ReadEmf(data) << '\n' << ReadPng(data) << '\n';
 
     FORMATETC embed{WinUtil::GetEmbedSourceClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
-    medium = {};
+    STGMEDIUM medium{};
     IStorage* storage = NewMemoryStorage();
-    if (!storage) return Fail(8, "storage");
+    if (!storage) return Fail(3, "storage");
     medium.tymed = TYMED_ISTORAGE;
     medium.pstg = storage;
-    if (data->GetDataHere(&embed, &medium) != S_OK) return Fail(9, "Embed Source through GetDataHere");
+    if (data->GetDataHere(&embed, &medium) != S_OK) return Fail(4, "Embed Source through GetDataHere");
     CLSID clsid{};
     if (ReadClassStg(storage, &clsid) != S_OK || !IsEqualCLSID(clsid, Editor::GetProgramClassId()))
-        return Fail(10, "class of the storage");
+        return Fail(5, "class of the storage");
+    report << ReadEmbedded(storage) << '\n';
 
     Application::DataHolder holder(data);
     auto reference = holder.GetGlobalData(referenceFormat);
-    if (!reference || reference->size() != 4) return Fail(11, "reference id");
+    if (!reference || reference->size() != 4) return Fail(6, "reference id");
     data->Release();
 
     Application::ObjectDescriptor descriptor;
@@ -109,19 +208,23 @@ int ReadAndPutBack(CLIPFORMAT referenceFormat, Application::DataProvider& provid
     IDataObject* own = provider.GetDataObject();
     const HRESULT hr = OleSetClipboard(own);
     own->Release();
-    if (FAILED(hr)) return Fail(12, "OleSetClipboard");
+    if (FAILED(hr)) return Fail(7, "OleSetClipboard");
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Fail(1, "usage");
+    if (argc < 3) return Fail(1, "usage");
     if (FAILED(OleInitialize(nullptr))) return Fail(1, "OleInitialize");
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"QuorvelTransferHelperReady");
     HANDLE quit = CreateEventW(nullptr, TRUE, FALSE, L"QuorvelTransferHelperQuit");
     auto provider = std::make_unique<Application::DataProvider>();
-    const int result = ReadAndPutBack(static_cast<CLIPFORMAT>(std::strtoul(argv[1], nullptr, 0)), *provider);
+    int result;
+    {
+        std::ofstream report(argv[2], std::ios::trunc);
+        result = ReadAndPutBack(static_cast<CLIPFORMAT>(std::strtoul(argv[1], nullptr, 0)), report, *provider);
+    }
     SetEvent(ready);
     if (result != 0) return result;
     // Serve the clipboard until the test has pasted.

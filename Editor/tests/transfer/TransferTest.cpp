@@ -1,6 +1,7 @@
 // The editor's transfer formats between two view windows of this process, with a second process of
 // ours that reads the clipboard and puts back "Embed Source", and with files dropped from the shell.
 #include "Editor/TransferFormats.h"
+#include "Editor/tests/transfer/HelperProcess.h"
 #include "app/winutil/ClipFormat.h"
 #include "core/DocumentWriter.h"
 #include "core/win/Storage.h"
@@ -18,29 +19,11 @@ namespace {
 
 using Elements = std::vector<Core::IModelElement*>;
 
-// Pictures of any set: a small EMF and the bytes of a PNG signature.
-class FakePictures : public Editor::ITransferPictures {
-public:
-    void CreateEnhancedMetafile(STGMEDIUM& medium, int) override {
-        HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
-        Rectangle(dc, 0, 0, 40, 20);
-        medium.tymed = TYMED_ENHMF;
-        medium.hEnhMetaFile = CloseEnhMetaFile(dc);
-    }
-    void CreateWindowsMetafile(STGMEDIUM&, int) override { throw std::runtime_error("not drawn in this test"); }
-    void CreatePngStream(STGMEDIUM& medium, int) override {
-        IStream* stream = nullptr;
-        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-        stream->Write("\x89PNG\r\n\x1a\n", 8, nullptr);
-        medium.tymed = TYMED_ISTREAM;
-        medium.pstm = stream;
-    }
-};
-
 class Transfer : public OleTest {
 protected:
     void SetUp() override {
         OleTest::SetUp();
+        Editor::TransferSetFormatHandler::SetDefaultPictureMaker({});  // the handlers here offer no pictures
         Core::ReadOptions options;
         options.afterRestored = [this](Core::Env&, const std::vector<Core::ElementPtr>&) { ++reads; };
         formats = std::make_unique<Editor::TransferSetFormatHandler>(Registry(), options);
@@ -52,7 +35,6 @@ protected:
     }
     void TearDown() override {
         View::DefaultTaskCopyPaste::SetMessageSink({});
-        Editor::TransferSetFormatHandler::SetDefaultPictureMaker({});
         w2.reset();
         w1.reset();
         formats.reset();
@@ -209,55 +191,8 @@ TEST_F(Transfer, TheObjectDescriptorsOfACopyAndOfADragNameTheRegisteredTypeWithE
     EXPECT_NEAR(od.pointl.y, 1000, 30);
 }
 
-// Runs the helper with the argument and pumps messages until it is ready or ends; answers its exit
-// code once it ended, or -1 while it still serves the clipboard.
-struct Helper {
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"QuorvelTransferHelperReady");
-    HANDLE quit = CreateEventW(nullptr, TRUE, FALSE, L"QuorvelTransferHelperQuit");
-    PROCESS_INFORMATION pi{};
-
-    bool Start(const std::wstring& argument) {
-        std::wstring line = L"transfer_clipboard_helper.exe " + argument;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-        HANDLE both[2] = {ready, pi.hProcess};
-        const DWORD deadline = GetTickCount() + 30000;
-        while (GetTickCount() < deadline) {
-            const DWORD w = MsgWaitForMultipleObjects(2, both, FALSE, 100, QS_ALLINPUT);
-            if (w == WAIT_OBJECT_0 || w == WAIT_OBJECT_0 + 1) return true;
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        }
-        return false;
-    }
-    // Lets the helper end and answers its exit code.
-    int Finish() {
-        SetEvent(quit);
-        if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
-        DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
-        return int(code);
-    }
-    ~Helper() {
-        if (pi.hProcess) {
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
-        }
-        CloseHandle(ready);
-        CloseHandle(quit);
-    }
-};
-
-TEST_F(Transfer, ASecondProcessReadsPicturesAndEmbedSourceAndPutsBackOneThatPastesWithItsReferenceElement)
+TEST_F(Transfer, ASecondProcessPutsBackEmbedSourceThatPastesWithItsReferenceElement)
 {
-    Editor::TransferSetFormatHandler::SetDefaultPictureMaker(
-        [](const Core::TransferSet&) { return std::make_unique<FakePictures>(); });
-    // Handlers made from now on offer pictures.
-    w2.reset();
-    w1.reset();
-    formats = std::make_unique<Editor::TransferSetFormatHandler>(Registry());
-    w1 = std::make_unique<ViewWindow>(nullptr, &clipboard, formats.get());
     // What a drag offers: the set with the grabbed element as its reference element.
     auto a = w1->AddBox({0, 4000, 2000, 2000});
     auto set = std::make_shared<Core::TransferSet>(Registry());
@@ -267,21 +202,19 @@ TEST_F(Transfer, ASecondProcessReadsPicturesAndEmbedSourceAndPutsBackOneThatPast
     formats->AddFormatsForSet(drag.GetProvider(), set);
     clipboard.SetData(drag.GetProvider());
 
-    Helper helper;
-    ASSERT_TRUE(helper.Start(std::to_wstring(Application::GetReferenceIdClipFormat())));
+    TransferTest::HelperProcess helper;
+    ASSERT_TRUE(helper.Start(Application::GetReferenceIdClipFormat()));
     // The clipboard is now the helper's: read through "Embed Source", keeping the reference element.
     struct Keep : View::ITransferSetFormatHandler::ITransferSetUser {
         std::shared_ptr<Core::TransferSet> set;
         void Use(const std::shared_ptr<Core::TransferSet>& s) override { set = s; }
     } keep;
     EXPECT_TRUE(formats->CanAccept(clipboard));
-
     EXPECT_TRUE(formats->Extract(clipboard, keep));
     ASSERT_TRUE(keep.set);
     ASSERT_NE(keep.set->GetReferenceElement(), nullptr);
     EXPECT_EQ(keep.set->GetReferenceElement()->GetObjectId(), a->GetObjectId());
 
-    w2 = std::make_unique<ViewWindow>(nullptr, &clipboard, formats.get(), ViewWindow::kW + 20);
     const size_t undo2 = Undos(*w2);
     EXPECT_TRUE(Paste());
     EXPECT_EQ(w2->Selection().size(), 1u);

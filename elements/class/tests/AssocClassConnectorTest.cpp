@@ -1,6 +1,7 @@
 // Association class connectors: the stored form of the Employment example, what the ends may lie
 // on, the end following its association segment, the deletions that take the connector along and
-// their undo, and a onAssoc end made again that stays the one end on the association.
+// their undo, a onAssoc end made again that stays the one end on the association, and the checks
+// of the connector and its ends.
 #include "elements/class/AssocClassConnector.h"
 #include "elements/class/Generalization.h"
 #include "elements/class/tests/AssocScene.h"
@@ -239,6 +240,95 @@ TEST_F(AssocClasses, ReadingAcceptsAFreeEndAndRefusesTerminalsOfTheWrongKind) {
   EXPECT_ANY_THROW(wrong.LoadXML(replaced(segmentRef, "AssocSegment=\"" + Id(person) + "\"")));
   Core::Diagram wrongClass(Registry(), nullptr);
   EXPECT_ANY_THROW(wrongClass.LoadXML(replaced(classRef, "Class=\"" + Id(Line()) + "\"")));
+}
+
+// Employment (r3) tied to the association (r4) between Person (r1) and Company (r2), as written by hand.
+const std::string kEmployment =
+    "<Class id=\"r1\" Pos=\"0 0\" Size=\"2000 1000\"/><Class id=\"r2\" Pos=\"8000 0\" Size=\"2000 1000\"/>"
+    "<Class id=\"r3\" Pos=\"4000 -3000\" Size=\"2000 1000\"/>"
+    "<Assoc id=\"r4\"><End id=\"r5\" Pos=\"2000 -500\" Class=\"r1\" Type=\"1\"/>"
+    "<End id=\"r6\" Pos=\"8000 -500\" Class=\"r2\" Type=\"1\"/><Segment id=\"r7\" Ends=\"r5 r6\"/></Assoc>"
+    "<AssocClassConnector id=\"r8\"><SourceEnd id=\"r9\" Pos=\"5000 -3000\" Class=\"r3\"/>"
+    "<Segment id=\"r10\"/><End id=\"r11\" Pos=\"5000 -500\" AssocSegment=\"r7\"/></AssocClassConnector>";
+
+// Runs every element's check in one change; answers the first refusal's text, empty when none.
+std::string RunChecks(Core::Diagram& d) {
+  Core::Transaction t(d);
+  Core::Env env(t);
+  for (const auto& e : d.Elements()) {
+    auto* checkable = dynamic_cast<Core::ICheckable*>(e.get());
+    try {
+      if (checkable != nullptr) checkable->Check(env);
+    } catch (const Connector::Exceptions::MalformedConnector& refused) {
+      return refused.what();
+    }
+  }
+  env.Close();
+  return {};
+}
+
+AssocClassConnector* ConnectorIn(const Core::Diagram& d) {
+  for (const auto& e : d.Elements())
+    if (auto* c = dynamic_cast<AssocClassConnector*>(e.get())) return c;
+  return nullptr;
+}
+
+// Reads the document into a new diagram; answers the refusal's text, empty when it reads.
+std::string ReadingRefusal(const std::string& xml) {
+  Core::Diagram d(Registry(), nullptr);
+  try {
+    d.LoadXML(xml);
+  } catch (const Connector::Exceptions::MalformedConnector& refused) {
+    return refused.what();
+  }
+  return {};
+}
+
+TEST_F(AssocClasses, TheChecksPassASoundDocumentAndNameWhatIsBrokenInAHandWrittenOne) {
+  auto replaced = [](const std::string& what, const std::string& with) {
+    std::string s = kEmployment;
+    return AssocTest::Doc(s.replace(s.find(what), what.size(), with));
+  };
+  Core::Diagram sound(Registry(), nullptr);
+  sound.LoadXML(AssocTest::Doc(kEmployment));
+  ASSERT_NE(ConnectorIn(sound), nullptr);
+  EXPECT_EQ(ConnectorIn(sound)->FindFault(), "");
+  EXPECT_EQ(RunChecks(sound), "");
+
+  // An end written off its association segment is put back on it while reading.
+  Core::Diagram off(Registry(), nullptr);
+  off.LoadXML(replaced("Pos=\"5000 -500\"", "Pos=\"5000 -1200\""));
+  ASSERT_NE(ConnectorIn(off), nullptr);
+  EXPECT_EQ(Far(*ConnectorIn(off))->GetPosition(), zq::float8Point(5000, -500));
+  EXPECT_EQ(RunChecks(off), "");
+
+  // A broken chain is refused while reading, by the connector's check.
+  EXPECT_EQ(ReadingRefusal(AssocTest::Doc(kEmployment)), "");
+  EXPECT_NE(ReadingRefusal(replaced("<Segment id=\"r10\"/>", "")).find("end without a segment"), std::string::npos);
+  EXPECT_EQ(ReadingRefusal(replaced("<End id=\"r11\"", "<SourceEnd id=\"r11\"")),
+            "an association class connector must have exactly one source end");
+  EXPECT_EQ(ReadingRefusal(replaced("</AssocClassConnector>", "<Join id=\"r12\" Pos=\"0 0\"/></AssocClassConnector>")),
+            "connector part r12: join with fewer than two segments");
+}
+
+TEST_F(AssocClasses, TheChecksReportAnEndItsElementNoLongerListsAndTheRefusedChangeLeavesNoTrace) {
+  AssocClassConnector* c = Connect(*employment, *Line());
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(RunChecks(diagram), "");
+  const std::string before = Save();
+  const std::size_t steps = diagram.GetUndoHandler().GetUndoCount();
+  {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    dynamic_cast<Core::IPartner<AssocClassConnectorEnd>*>(Line())->RemovePartner(env, Far(*c));
+    dynamic_cast<Core::IPartner<AssocClassConnectorSourceEnd>*>(employment)->RemovePartner(env, Source(*c));
+    EXPECT_EQ(Far(*c)->FindFault(), "an end that the element it lies on does not list");
+    EXPECT_THROW(Source(*c)->Check(env), Connector::Exceptions::MalformedConnector);
+    EXPECT_THROW(c->Check(env), Connector::Exceptions::MalformedConnector);
+  }  // not closed: rolled back
+  EXPECT_EQ(c->FindFault(), "");
+  EXPECT_EQ(Save(), before);
+  EXPECT_EQ(diagram.GetUndoHandler().GetUndoCount(), steps);
 }
 
 }  // namespace

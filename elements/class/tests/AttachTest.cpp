@@ -51,30 +51,12 @@ std::string ClassElement(const std::string& doc) {
   return out.append(at, element.cend());
 }
 
-struct Attached : ::testing::Test {
-  Attached() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
+struct Attached : HostScene::Scene {
+  Attached() : HostScene::Scene(Registry()) {}
 
-  void Step(const std::function<void(Core::Env&)>& change) {
-    Core::Transaction t(diagram);
-    Core::Env env(t);
-    change(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-  }
-  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
   Class::Class* NewClass(zq::Point at) {
     Class::Class* c = nullptr;
-    Step([&](Core::Env& env) { c = Class::Class::Create(env, at).get(); });
-    return c;
-  }
-  // A connector of kind C straight along the points between the two elements.
-  template <class C>
-  C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source, Core::IModelElement* target) {
-    C* c = nullptr;
-    Step([&](Core::Env& env) {
-      std::vector<Connector::PathEntry> path;
-      for (const auto& p : points) path.push_back({p, true});
-      c = dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
-    });
+    Change([&](Core::Env& env) { c = Class::Class::Create(env, at).get(); });
     return c;
   }
   // A dependency from a's right edge to b's left edge at the height y.
@@ -87,21 +69,8 @@ struct Attached : ::testing::Test {
       if (e->GetTerminal() == terminal) return dynamic_cast<End*>(e);
     return nullptr;
   }
-  template <class T>
-  std::size_t Live() const {
-    std::size_t n = 0;
-    for (const auto& e : diagram.Elements())
-      if (dynamic_cast<T*>(e.get()) && !e->IsDeleted()) ++n;
-    return n;
-  }
   // Reads the text into a fresh diagram and writes it again.
-  std::string RoundTrip(const std::string& xml) {
-    Core::Diagram again{Registry(), nullptr};
-    again.LoadXML(xml);
-    return Save(again);
-  }
-
-  Core::Diagram diagram{Registry(), nullptr};
+  std::string RoundTrip(const std::string& xml) { return HostScene::Reread(Registry(), xml); }
 };
 
 TEST_F(Attached, ADependencyBetweenClassesIsListedByBothAndReadsBackEqual) {
@@ -133,7 +102,7 @@ TEST_F(Attached, EndsFollowTheClassWhenItMovesAndWhenItIsResized) {
   Dependency::Dependency* d = Depend(*a, *b, 4800);
   auto* source = EndOn<Dependency::DependencyEnd>(*d, a);
   auto* target = EndOn<Dependency::DependencyEnd>(*d, b);
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     Core::DeferredShiftSet set;
     a->Shift(env, nullptr, Core::ShiftVector{-1000, 0, true, true}, set, false);
   });
@@ -141,7 +110,7 @@ TEST_F(Attached, EndsFollowTheClassWhenItMovesAndWhenItIsResized) {
   EXPECT_DOUBLE_EQ(source->GetPosition().y, 4800);
   // The left edge of b goes 2000 further left: the end stays on it.
   const zq::Rect r = b->GetRect();
-  Step([&](Core::Env& env) { b->SetRect(env, {r.left - 2000, r.top, r.right, r.bottom}, false); });
+  Change([&](Core::Env& env) { b->SetRect(env, {r.left - 2000, r.top, r.right, r.bottom}, false); });
   EXPECT_EQ(b->GetRect().left, r.left - 2000);
   EXPECT_DOUBLE_EQ(target->GetPosition().x, b->GetRect().left);
   // The straight dependency stays straight.
@@ -150,7 +119,7 @@ TEST_F(Attached, EndsFollowTheClassWhenItMovesAndWhenItIsResized) {
 
 TEST_F(Attached, ATemplateBoxAddsEightCornersToTheOutlineThatEndsAttachTo) {
   Class::Class* a = NewClass({0, 5000});
-  Step([&](Core::Env& env) { a->CreateTemplateParameters(env); });
+  Change([&](Core::Env& env) { a->CreateTemplateParameters(env); });
   std::vector<zq::Point> outline;
   a->GetOutline(outline, false);
   ASSERT_EQ(outline.size(), 8u);
@@ -166,9 +135,9 @@ TEST_F(Attached, DeletingAClassTakesItsConnectorsAlongAndUndoBringsThemBack) {
   Class::Class* b = NewClass({8000, 5000});
   Depend(*a, *b, 4800);
   const std::string before = Save(diagram);
-  Step([&](Core::Env& env) { a->Delete(env); });
-  EXPECT_EQ(Live<Dependency::DependencyEnd>(), 0u);
-  EXPECT_EQ(Live<Dependency::Dependency>(), 0u);
+  Change([&](Core::Env& env) { a->Delete(env); });
+  EXPECT_EQ(Count<Dependency::DependencyEnd>(), 0u);
+  EXPECT_EQ(Count<Dependency::Dependency>(), 0u);
   EXPECT_TRUE(b->GetRep().dependencyEnds.empty());
   // The document without the class names nothing that is not written, and reads back.
   const std::string after = Save(diagram);
@@ -181,7 +150,7 @@ TEST_F(Attached, DeletingAClassTakesItsConnectorsAlongAndUndoBringsThemBack) {
 TEST_F(Attached, ANoteConnectorPointsFromANoteAtAClass) {
   Class::Class* a = NewClass({8000, 5000});
   Note::Note* note = nullptr;
-  Step([&](Core::Env& env) { note = Note::Note::Create(env, {0, 5000}).get(); });
+  Change([&](Core::Env& env) { note = Note::Note::Create(env, {0, 5000}).get(); });
   auto* c = Path<Note::NoteConnector>({{double(note->GetRect().right), 4800}, {double(a->GetRect().left), 4800}}, note, a);
   ASSERT_NE(c, nullptr);
   auto* far = EndOn<Note::NoteConnectorEnd>(*c, a);
@@ -190,20 +159,20 @@ TEST_F(Attached, ANoteConnectorPointsFromANoteAtAClass) {
   EXPECT_TRUE(static_cast<Core::IPartner<Note::NoteConnectorEnd>*>(a)->Contains(far));
   const std::string saved = Save(diagram);
   EXPECT_EQ(RoundTrip(saved), saved);
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     Core::DeferredShiftSet set;
     a->Shift(env, nullptr, Core::ShiftVector{0, -300, true, true}, set, false);
   });
   EXPECT_DOUBLE_EQ(far->GetPosition().x, a->GetRect().left);
-  Step([&](Core::Env& env) { a->Delete(env); });
-  EXPECT_EQ(Live<Note::NoteConnector>(), 0u);
-  EXPECT_EQ(Live<Note::Note>(), 1u);
+  Change([&](Core::Env& env) { a->Delete(env); });
+  EXPECT_EQ(Count<Note::NoteConnector>(), 0u);
+  EXPECT_EQ(Count<Note::Note>(), 1u);
 }
 
 TEST_F(Attached, AnAnchoredTextLiesOutsideTheClassFollowsItAndGoesWithIt) {
   Class::Class* a = NewClass({0, 5000});
   Text::FreeText* text = nullptr;
-  Step([&](Core::Env& env) { text = Text::CreateAnchoredText(env, *a, {500, 5100}, L"{<?>}").get(); });
+  Change([&](Core::Env& env) { text = Text::CreateAnchoredText(env, *a, {500, 5100}, L"{<?>}").get(); });
   ASSERT_NE(text, nullptr);
   ASSERT_EQ(a->GetAnchors().size(), 1u);
   Text::Anchor* anchor = a->GetAnchors().front();
@@ -215,7 +184,7 @@ TEST_F(Attached, AnAnchoredTextLiesOutsideTheClassFollowsItAndGoesWithIt) {
   a->GetTextStyle(style, anchor);
   EXPECT_EQ(style.sizing, TextBlock::SizingOwnExtent);
   const zq::Point textAt = text->GetPos();
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     Core::DeferredShiftSet set;
     a->Shift(env, nullptr, Core::ShiftVector{700, -400, true, true}, set, false);
   });
@@ -224,16 +193,16 @@ TEST_F(Attached, AnAnchoredTextLiesOutsideTheClassFollowsItAndGoesWithIt) {
   const std::string saved = Save(diagram);
   EXPECT_LT(saved.find("<Class"), saved.find("<Anchor"));
   EXPECT_EQ(RoundTrip(saved), saved);
-  Step([&](Core::Env& env) { a->Delete(env); });
-  EXPECT_EQ(Live<Text::FreeText>(), 0u);
-  EXPECT_EQ(Live<Text::Anchor>(), 0u);
+  Change([&](Core::Env& env) { a->Delete(env); });
+  EXPECT_EQ(Count<Text::FreeText>(), 0u);
+  EXPECT_EQ(Count<Text::Anchor>(), 0u);
   Undo();
   EXPECT_EQ(Save(diagram), saved);
 }
 
 TEST_F(Attached, AClassCopiedWithEverythingOnItPastesAsItWas) {
   Class::Class* a = NewClass({0, 5000});
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     for (const wchar_t* name : {L"x: int", L"f()"}) {
       auto k = Compartment::Create(env, {0, 0});
       k->SetName(env, name);

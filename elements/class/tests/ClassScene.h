@@ -2,7 +2,6 @@
 // them, and a document written as text.
 #pragma once
 
-#include <sstream>
 #include <string>
 
 #include "core/Diagram.h"
@@ -15,39 +14,25 @@
 #include "elements/class/Package.h"
 #include "elements/class/Qualifier.h"
 #include "elements/note/Dependency.h"
-#include "elements/note/Note.h"
-#include "style/Model.h"
-#include "text/free/FreeText.h"
+#include "elements/note/tests/HostScene.h"
 
 namespace ClassTest {
 
-inline const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    r.Register(Class::Class::Factory());
-    r.Register(Class::Compartment::Factory());
-    r.Register(Class::TemplateParameters::Factory());
-    Class::ReportAssociationFactories(r);
-    Class::ReportQualifierFactory(r);
-    Class::ReportGeneralizationFactories(r);
-    Class::ReportAssocClassConnectorFactories(r);
-    Class::ReportPackageFactories(r);
-    Dependency::ReportDependencyFactories(r);
-    Note::ReportNoteFactories(r);
-    r.Register(Text::FreeText::Factory());
-    r.Register(Text::Anchor::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
+using HostScene::All;
+using HostScene::Doc;
+using HostScene::Save;
 
-inline std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
+inline const Core::FactoryRegistry& Registry() {
+  static const Core::FactoryRegistry registry = HostScene::MakeRegistry(
+      {[](Core::FactoryRegistry& r) {
+         r.Register(Class::Class::Factory());
+         r.Register(Class::Compartment::Factory());
+         r.Register(Class::TemplateParameters::Factory());
+       },
+       Class::ReportAssociationFactories, Class::ReportQualifierFactory, Class::ReportGeneralizationFactories,
+       Class::ReportAssocClassConnectorFactories, Class::ReportPackageFactories,
+       Dependency::ReportDependencyFactories});
+  return registry;
 }
 
 }  // namespace ClassTest

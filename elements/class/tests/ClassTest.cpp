@@ -22,43 +22,27 @@ namespace {
 
 using Class::Compartment;
 
+using ClassTest::All;
 using ClassTest::Registry;
 using ClassTest::Save;
 
-template <class T>
-std::vector<T*> All(const Core::Diagram& diagram) {
-  std::vector<T*> out;
-  for (const auto& e : diagram.Elements())
-    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
-  return out;
-}
+struct Classes : HostScene::Scene {
+  Classes() : HostScene::Scene(Registry()) {}
 
-struct Classes : ::testing::Test {
-  Classes() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
-
-  template <class F>
-  void Step(F&& change) {
-    Core::Transaction t(diagram);
-    Core::Env env(t);
-    change(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-  }
   Class::Class* NewClass(zq::Point at = {1000, 5000}) {
     Class::Class* c = nullptr;
-    Step([&](Core::Env& env) { c = Class::Class::Create(env, at).get(); });
+    Change([&](Core::Env& env) { c = Class::Class::Create(env, at).get(); });
     return c;
   }
   Compartment* AddCompartment(Class::Class& c, const std::wstring& text, Compartment* after = nullptr) {
     Compartment* k = nullptr;
-    Step([&](Core::Env& env) {
+    Change([&](Core::Env& env) {
       k = Compartment::Create(env, {0, 0}).get();
       k->SetName(env, text);
       c.InsertCompartment(env, *k, after, false);
     });
     return k;
   }
-  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
-  void Redo() { diagram.GetUndoHandler().Redo(nullptr, nullptr); }
   // The stack as texts, top to bottom, checked against the back links and the owner.
   std::wstring Stack(const Class::Class& c) {
     std::wstring out;
@@ -71,8 +55,6 @@ struct Classes : ::testing::Test {
     }
     return out;
   }
-
-  Core::Diagram diagram{Registry(), nullptr};
 };
 
 TEST_F(Classes, ANewClassIsNamedAndSizedByItsName) {
@@ -83,7 +65,7 @@ TEST_F(Classes, ANewClassIsNamedAndSizedByItsName) {
   EXPECT_EQ(c->GetPos(), (zq::Point{1000, 5000}));
   const zq::Point small = c->GetSize();
   EXPECT_EQ(small.x % 100, 0);
-  Step([&](Core::Env& env) { c->SetName(env, L"AVeryMuchLongerClassName"); });
+  Change([&](Core::Env& env) { c->SetName(env, L"AVeryMuchLongerClassName"); });
   EXPECT_GT(c->GetSize().x, small.x);
   const zq::Point grown = c->GetSize();
   Undo();
@@ -100,7 +82,7 @@ TEST_F(Classes, ANewClassIsNamedAndSizedByItsName) {
 }
 
 TEST_F(Classes, ACompartmentMadeFirstGivesTheClassDiagramDirectoryAnInheritingFont) {
-  Step([&](Core::Env& env) { Compartment::Create(env, {0, 0}); });
+  Change([&](Core::Env& env) { Compartment::Create(env, {0, 0}); });
   Style::Style* style = Style::Style::Find(diagram);
   ASSERT_NE(style, nullptr);
   Style::Directory* classDiagram = style->GetRoot()->Find(Style::Names::ClassDiagram());
@@ -129,11 +111,11 @@ TEST_F(Classes, CompartmentsStackBelowTheHeaderAndGrowTheBox) {
   EXPECT_EQ(a->GetSize().x, c->GetSize().x);
   // More lines make the compartment and the box taller, and the one below moves down.
   const std::int32_t before = c->GetSize().y;
-  Step([&](Core::Env& env) { a->SetName(env, L"x: int\ny: int\nz: int"); });
+  Change([&](Core::Env& env) { a->SetName(env, L"x: int\ny: int\nz: int"); });
   EXPECT_GT(c->GetSize().y, before);
   EXPECT_EQ(b->GetPos().y, a->GetPos().y - a->GetSize().y);
   // A wide line widens the class and every compartment.
-  Step([&](Core::Env& env) { b->SetName(env, L"aVeryLongOperationName(int, int, int)"); });
+  Change([&](Core::Env& env) { b->SetName(env, L"aVeryLongOperationName(int, int, int)"); });
   EXPECT_EQ(a->GetSize().x, c->GetSize().x);
   EXPECT_EQ(b->GetSize().x, c->GetSize().x);
   EXPECT_GE(c->GetSize().x, b->NeededSize(View::DefaultGrid::Instance()).x);
@@ -164,7 +146,7 @@ TEST_F(Classes, DeletingEachCompartmentAndUndoingRestoresEveryLink) {
   const zq::Point size = c->GetSize();
   for (int i = 0; i < 3; ++i) {
     Compartment* k = c->GetCompartment(i);
-    Step([&](Core::Env& env) { k->Delete(env); });
+    Change([&](Core::Env& env) { k->Delete(env); });
     EXPECT_EQ(c->GetCompartmentCount(), 2);
     EXPECT_EQ(k->GetClass(), nullptr);
     EXPECT_LT(c->GetSize().y, size.y);
@@ -187,7 +169,7 @@ TEST_F(Classes, ARunOfCompartmentsDraggedToAnotherClassLeavesItsStackClosed) {
   Class::Class* to = NewClass({9000, 5000});
   Compartment* e = AddCompartment(*to, L"e");
   const std::string saved = Save(diagram);
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     Core::ModelElementSet moved;
     moved.Insert(b->shared_from_this());
     moved.Insert(c->shared_from_this());
@@ -207,7 +189,7 @@ TEST_F(Classes, ARunOfCompartmentsDraggedToAnotherClassLeavesItsStackClosed) {
   Undo();
   EXPECT_EQ(Save(diagram), saved);
   // A compartment that moves with its class stays where it is.
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     Core::ModelElementSet moved;
     moved.Insert(from->shared_from_this());
     moved.Insert(b->shared_from_this());
@@ -225,15 +207,15 @@ TEST_F(Classes, ResizingKeepsTheOppositeEdgeAndTheMinimum) {
   const std::int32_t nameWidth = TextBlock::ITextOwner::GetTextAreaSizeUsed(c->GetText()).width;
   // The left edge dragged to the right as far as it will go: the right edge stays, and the box
   // keeps the name's width and its margins.
-  Step([&](Core::Env& env) { c->SetRect(env, {r.right - 10, r.top, r.right, r.bottom}, false); });
+  Change([&](Core::Env& env) { c->SetRect(env, {r.right - 10, r.top, r.right, r.bottom}, false); });
   EXPECT_EQ(c->GetRect().right, r.right);
   EXPECT_EQ(c->GetSize().x, std::max(grid.SnapLength(nameWidth + 200), c->GetFirstCompartment()->NeededSize(grid).x));
   // The top edge dragged down: the bottom stays, the box never gets lower than header + compartments.
-  Step([&](Core::Env& env) { c->SetRect(env, {r.left, r.bottom + 10, r.right, r.bottom}, false); });
+  Change([&](Core::Env& env) { c->SetRect(env, {r.left, r.bottom + 10, r.right, r.bottom}, false); });
   EXPECT_EQ(c->GetRect().bottom, r.bottom);
   EXPECT_EQ(c->GetSize().y, c->HeaderHeight(grid) + c->GetFirstCompartment()->GetSize().y);
   // A taller box keeps its compartments right under the header.
-  Step([&](Core::Env& env) { c->SetRect(env, {r.left, r.top, r.right + 1000, r.bottom - 2000}, false); });
+  Change([&](Core::Env& env) { c->SetRect(env, {r.left, r.top, r.right + 1000, r.bottom - 2000}, false); });
   EXPECT_EQ(c->GetSize(), (zq::Point{r.Width() + 1000, r.top - r.bottom + 2000}));
   Compartment* a = c->GetFirstCompartment();
   EXPECT_EQ(a->GetPos().y, r.top - c->HeaderHeight(View::DefaultGrid::Instance()));
@@ -243,9 +225,9 @@ TEST_F(Classes, ResizingKeepsTheOppositeEdgeAndTheMinimum) {
 TEST_F(Classes, AbstractChangesOnlyWhenToggled) {
   Class::Class* c = NewClass();
   const std::size_t steps = diagram.GetUndoHandler().GetUndoCount();
-  Step([&](Core::Env& env) { c->SetAbstract(env, false); });
+  Change([&](Core::Env& env) { c->SetAbstract(env, false); });
   EXPECT_EQ(diagram.GetUndoHandler().GetUndoCount(), steps);
-  Step([&](Core::Env& env) { c->SetAbstract(env, true); });
+  Change([&](Core::Env& env) { c->SetAbstract(env, true); });
   EXPECT_TRUE(c->IsAbstract());
   TextBlock::TextStyle style;
   c->GetTextStyle(style, c->GetText());
@@ -268,7 +250,7 @@ TEST_F(Classes, StoredFormReadsBackInOrder) {
   AddCompartment(*c, L"first");
   AddCompartment(*c, L"second");
   Compartment* third = AddCompartment(*c, L"third");
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     c->SetAbstract(env, true);
     // Written last but linked in the middle: the order comes from "Previous" alone.
     third->Unlink(env);
@@ -290,10 +272,10 @@ TEST_F(Classes, StoredFormReadsBackInOrder) {
 
 TEST_F(Classes, TemplateParametersSitOnTheTopRightCornerAndWidenTheClass) {
   Class::Class* c = NewClass();
-  Step([&](Core::Env& env) { c->SetRect(env, {1000, 5000, 3000, 3500}, false); });
+  Change([&](Core::Env& env) { c->SetRect(env, {1000, 5000, 3000, 3500}, false); });
   ASSERT_EQ(c->GetRect(), zq::Rect(1000, 5000, 3000, 3500));
   Class::TemplateParameters* box = nullptr;
-  Step([&](Core::Env& env) { box = &c->CreateTemplateParameters(env); });
+  Change([&](Core::Env& env) { box = &c->CreateTemplateParameters(env); });
   EXPECT_EQ(box->GetRect(), zq::Rect(2400, 5100, 3100, 4900));
   zq::Rect bounds;
   c->GetBoundingRect(bounds);
@@ -305,7 +287,7 @@ TEST_F(Classes, TemplateParametersSitOnTheTopRightCornerAndWidenTheClass) {
   EXPECT_EQ(c->GetMinWidth(), 1000);
   EXPECT_TRUE(c->IsNear({3050, 5050}, 0));
   // A longer text widens the box to the left; within 400 of the class's left edge the class widens.
-  Step([&](Core::Env& env) { box->SetName(env, L"T, U, V, W, X, Y, Z, Element, Allocator"); });
+  Change([&](Core::Env& env) { box->SetName(env, L"T, U, V, W, X, Y, Z, Element, Allocator"); });
   EXPECT_EQ(box->GetRect().right, 3100);
   EXPECT_EQ(c->GetRect().right, 3000);
   EXPECT_GE(box->GetRect().left - c->GetRect().left, 400);
@@ -320,13 +302,13 @@ TEST_F(Classes, TemplateParametersSitOnTheTopRightCornerAndWidenTheClass) {
   EXPECT_EQ(read->GetRect(), box->GetRect());
   EXPECT_EQ(Save(loaded), saved);
   // Deleting the box shrinks nothing back but forgets it; undo brings it back.
-  Step([&](Core::Env& env) { box->Delete(env); });
+  Change([&](Core::Env& env) { box->Delete(env); });
   EXPECT_EQ(c->GetTemplateParameters(), nullptr);
   EXPECT_EQ(c->GetMinWidth(), 300);
   Undo();
   EXPECT_EQ(c->GetTemplateParameters(), box);
   // Deleting the class takes the box along.
-  Step([&](Core::Env& env) { c->Delete(env); });
+  Change([&](Core::Env& env) { c->Delete(env); });
   EXPECT_TRUE(box->IsDeleted());
   Undo();
   EXPECT_FALSE(box->IsDeleted());
@@ -391,7 +373,7 @@ TEST_F(Classes, AClassFontChangedInTheStylesResizesTheBoxesInOneUndoStep) {
   Class::Class* c = NewClass();
   Compartment* k = AddCompartment(*c, L"+area(): double");
   const zq::Point size = c->GetSize(), compartment = k->GetSize();
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     Style::Directory* dir = Style::Style::Find(diagram)->GetRoot()->Find(Style::Names::Class());
     ASSERT_NE(dir, nullptr);
     dir->GetFont()->SetSize(env, {false, 20});

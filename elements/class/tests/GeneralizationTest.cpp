@@ -53,7 +53,7 @@ TEST_F(Generalizations, ABranchOnTheSegmentSharesTheTriangleAndUndoesInOneStep) 
   Class::Generalization* g = Generalize(*circle, *shape);
   Connector::ISegment* segment = g->GetSegmentList().front();
   bool merged = false;
-  Step([&](Core::Env& env) { merged = Class::Generalization::AddBranch(env, *square, *segment); });
+  Change([&](Core::Env& env) { merged = Class::Generalization::AddBranch(env, *square, *segment); });
   ASSERT_TRUE(merged);
   ASSERT_EQ(All<Class::Generalization>(diagram).size(), 1u);
   EXPECT_EQ(g->GetEndCount(), 3u);
@@ -72,7 +72,7 @@ TEST_F(Generalizations, ABranchOnTheSegmentSharesTheTriangleAndUndoesInOneStep) 
   // A fourth class joins at the join: one more branch there, still one triangle.
   Class::Class* oval = NewClass({9000, 0}, L"Oval");
   Connector::IJoin* join = g->GetJoins().front();
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     auto& h = Class::Generalization::Create(env, *oval, *shape);
     Connector::IEnd* master = h.GetEnds().back();
     master->SetTerminal(env, nullptr);
@@ -100,7 +100,7 @@ TEST_F(Generalizations, NoMergeEverGivesASecondMasterEnd) {
   // The own segment refuses too.
   EXPECT_FALSE(dynamic_cast<Core::IAttach<GeneralizationEnd>*>(a->GetSegmentList().front())->CanAttach(aMaster));
   const std::string before = Save(diagram);
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     aPlain->SetTerminal(env, nullptr);
     EXPECT_FALSE(aPlain->AttachTo(env, bSegment));
   });
@@ -111,14 +111,14 @@ TEST_F(Generalizations, NoMergeEverGivesASecondMasterEnd) {
   // Free ends: a free master end refuses another master end, and two plain ends of trees that
   // each keep a master end refuse each other; a plain end takes a master end.
   GeneralizationEnd* bMaster = Ends(*b)[1];
-  Step([&](Core::Env& env) { bMaster->SetTerminal(env, nullptr); });
+  Change([&](Core::Env& env) { bMaster->SetTerminal(env, nullptr); });
   EXPECT_FALSE(bMaster->CanAttach(aMaster));
   EXPECT_FALSE(aPlain->CanAttach(Ends(*b)[0]));
   EXPECT_TRUE(bMaster->CanAttach(aPlain));
   EXPECT_TRUE(aPlain->CanAttach(bMaster));
   EXPECT_FALSE(bMaster->CanAttach(nullptr));
   EXPECT_TRUE(aPlain->CanAttach(nullptr));
-  Step([&](Core::Env& env) { EXPECT_TRUE(bMaster->AttachTo(env, aPlain)); });
+  Change([&](Core::Env& env) { EXPECT_TRUE(bMaster->AttachTo(env, aPlain)); });
   ExpectSound();
   const auto all = All<Class::Generalization>(diagram);
   ASSERT_EQ(all.size(), 1u);
@@ -128,7 +128,7 @@ TEST_F(Generalizations, NoMergeEverGivesASecondMasterEnd) {
 
 TEST_F(Generalizations, LosingTheMasterEndDeletesTheGeneralizationInTheSameChange) {
   Class::Generalization* g = Generalize(*circle, *shape);
-  Step([&](Core::Env& env) { shape->Delete(env); });
+  Change([&](Core::Env& env) { shape->Delete(env); });
   EXPECT_TRUE(g->IsDeleted());
   EXPECT_TRUE(All<Class::Generalization>(diagram).empty());
   EXPECT_TRUE(circle->GetGeneralizationEnds().empty());
@@ -140,8 +140,8 @@ TEST_F(Generalizations, LosingTheMasterEndDeletesTheGeneralizationInTheSameChang
   ExpectSound();
   // A merged tree whose triangle class goes loses every branch at once.
   Connector::ISegment* segment = g->GetSegmentList().front();
-  Step([&](Core::Env& env) { Class::Generalization::AddBranch(env, *square, *segment); });
-  Step([&](Core::Env& env) { shape->Delete(env); });
+  Change([&](Core::Env& env) { Class::Generalization::AddBranch(env, *square, *segment); });
+  Change([&](Core::Env& env) { shape->Delete(env); });
   EXPECT_TRUE(All<Class::Generalization>(diagram).empty());
   EXPECT_TRUE(square->GetGeneralizationEnds().empty());
 }
@@ -165,7 +165,7 @@ TEST_F(Generalizations, ADependencyOnASegmentKeepsItsHalfAndGoesWithIt) {
   // The dependency ends at a quarter of the way from the plain end.
   const zq::float8Point pa = a->GetPoint(), pb = b->GetPoint();
   const zq::float8Point quarter{pa.x + (pb.x - pa.x) / 4, pa.y + (pb.y - pa.y) / 4};
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     ASSERT_NE(Connector::BuildPathConnector(env, Dependency::Dependency::PartFactory(),
                                             {{{-5000, 2500}, false}, {quarter, false}}, p, segment, nullptr),
               nullptr);
@@ -173,14 +173,14 @@ TEST_F(Generalizations, ADependencyOnASegmentKeepsItsHalfAndGoesWithIt) {
   ASSERT_EQ(segment->GetAttachedEnds().size(), 1u);
   Connector::IEnd* dependencyEnd = segment->GetAttachedEnds().front();
   // Square's branch cuts the segment in its middle: the dependency stays on the half towards Circle.
-  Step([&](Core::Env& env) { ASSERT_TRUE(Class::Generalization::AddBranch(env, *square, *segment)); });
+  Change([&](Core::Env& env) { ASSERT_TRUE(Class::Generalization::AddBranch(env, *square, *segment)); });
   ExpectSound();
   auto* half = dynamic_cast<Connector::ISegment*>(dependencyEnd->GetTerminal());
   ASSERT_NE(half, nullptr);
   EXPECT_TRUE(half->OtherEnd(Ends(*g)[0]) != nullptr || half->GetEndList().front() == Ends(*g)[0] ||
               half->GetEndList().back() == Ends(*g)[0]);
   // Deleting that half takes the dependency's end, and so the dependency.
-  Step([&](Core::Env& env) { half->Delete(env); });
+  Change([&](Core::Env& env) { half->Delete(env); });
   EXPECT_TRUE(All<Dependency::Dependency>(diagram).empty());
   Undo();
   EXPECT_EQ(All<Dependency::Dependency>(diagram).size(), 1u);

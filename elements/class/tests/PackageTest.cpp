@@ -45,9 +45,9 @@ TEST_F(Packages, AClassMovedInMakesThePackageLargeAndLeavingKeepsIt) {
 
 TEST_F(Packages, LargeTogglesTheNameBetweenBodyAndTabAndTheTabWidensTheBody) {
   Class::Package* p = NewPackage({0, 5000}, L"Geometry");
-  Step([&](Core::Env& env) { p->SetLarge(env, true); });
+  Change([&](Core::Env& env) { p->SetLarge(env, true); });
   EXPECT_EQ(p->GetRider()->GetText()->GetName(), L"Geometry");
-  Step([&](Core::Env& env) { p->SetLarge(env, false); });
+  Change([&](Core::Env& env) { p->SetLarge(env, false); });
   EXPECT_FALSE(p->IsLarge());
   EXPECT_EQ(p->GetText()->GetName(), L"Geometry");
   Undo();
@@ -55,7 +55,7 @@ TEST_F(Packages, LargeTogglesTheNameBetweenBodyAndTabAndTheTabWidensTheBody) {
   Undo();
   EXPECT_FALSE(p->IsLarge());
   // A long name widens the tab beyond its 700, and the body to the tab + 400.
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     p->SetLarge(env, true);
     p->SetName(env, L"A rather long package name indeed");
   });
@@ -64,15 +64,15 @@ TEST_F(Packages, LargeTogglesTheNameBetweenBodyAndTabAndTheTabWidensTheBody) {
   EXPECT_GE(p->GetSize().x, tab.x + 400);
   // Narrowing stops at the tab + 400; a dragged left edge keeps the right one.
   const zq::Rect r = p->GetRect();
-  Step([&](Core::Env& env) { p->SetRect(env, {r.left + r.Width() - 10, r.top, r.right, r.bottom}); });
+  Change([&](Core::Env& env) { p->SetRect(env, {r.left + r.Width() - 10, r.top, r.right, r.bottom}); });
   EXPECT_EQ(p->GetRect().right, r.right);
   EXPECT_EQ(p->GetSize().x, tab.x + 400);
   const zq::Rect q = p->GetRect();
-  Step([&](Core::Env& env) { p->SetRect(env, {q.left, q.top, q.left + 10, q.bottom}); });
+  Change([&](Core::Env& env) { p->SetRect(env, {q.left, q.top, q.left + 10, q.bottom}); });
   EXPECT_EQ(p->GetRect().left, q.left);
   EXPECT_EQ(p->GetSize().x, tab.x + 400);
   // Deleting the tab by itself brings the name back into the body.
-  Step([&](Core::Env& env) { p->GetRider()->Delete(env); });
+  Change([&](Core::Env& env) { p->GetRider()->Delete(env); });
   EXPECT_FALSE(p->IsLarge());
   EXPECT_EQ(p->GetText()->GetName(), L"A rather long package name indeed");
   Undo();
@@ -82,7 +82,7 @@ TEST_F(Packages, LargeTogglesTheNameBetweenBodyAndTabAndTheTabWidensTheBody) {
 TEST_F(Packages, OnlyTheBorderOfALargePackageIsHit) {
   Class::Package* p = NewPackage({0, 5000}, L"P", {4000, 3000});
   EXPECT_TRUE(p->IsNear({2000, 3500}, 50));
-  Step([&](Core::Env& env) { p->SetLarge(env, true); });
+  Change([&](Core::Env& env) { p->SetLarge(env, true); });
   EXPECT_FALSE(p->IsNear({2000, 3500}, 50));
   EXPECT_TRUE(p->IsNear({20, 3500}, 50));
   EXPECT_TRUE(p->IsNear({100, 5100}, 50));  // the tab
@@ -117,13 +117,13 @@ TEST_F(Packages, DeletingAPackageTakesItsContentsAndTheEndsOnIt) {
   Class::Package* inner = NewPackage({2000, 18000}, L"Inner", {8000, 8000});
   Class::Class* c = NewClass({3000, 16000}, L"Deep");
   Class::Package* other = NewPackage({30000, 20000}, L"Other");
-  Step([&](Core::Env& env) {
+  Change([&](Core::Env& env) {
     ASSERT_NE(Connector::BuildPathConnector(env, Dependency::Dependency::PartFactory(),
                                             {{{30000, 19500}, false}, {{16000, 19500}, false}}, other, outer, nullptr),
               nullptr);
   });
   ASSERT_EQ(outer->GetDependencyEnds().size(), 1u);
-  Step([&](Core::Env& env) { outer->Delete(env); });
+  Change([&](Core::Env& env) { outer->Delete(env); });
   EXPECT_TRUE(inner->IsDeleted());
   EXPECT_TRUE(c->IsDeleted());
   EXPECT_TRUE(All<Dependency::Dependency>(diagram).empty());
@@ -167,7 +167,7 @@ TEST_F(Packages, NestedPackagesAreWrittenAsNestingAndReadBack) {
 
 TEST_F(Packages, ATabOutsideAPackageIsAReadingError) {
   Class::Package* p = NewPackage({0, 5000}, L"P");
-  Step([&](Core::Env& env) { p->SetLarge(env, true); });
+  Change([&](Core::Env& env) { p->SetLarge(env, true); });
   std::string text = Save(diagram);
   // Lift the tab out of its package to the top level.
   const auto start = text.find("<PackageRider"), end = text.find("</PackageRider>");

@@ -103,7 +103,7 @@ TEST_F(Scene, DeletingTheTargetsTerminalRemovesTheDependencyAndUndoBringsItBack)
     // The end went with its terminal, and without its target end the dependency went too.
     EXPECT_TRUE(target->IsDeleted());
     EXPECT_TRUE(d->IsDeleted());
-    EXPECT_EQ(0u, Live<DependencySegment>());
+    EXPECT_EQ(0u, Count<DependencySegment>());
     EXPECT_TRUE(a->GetPartners().empty());
     const std::string xml = Save();
     EXPECT_EQ(std::string::npos, xml.find("<Dependency")) << xml;
@@ -136,7 +136,7 @@ TEST_F(Scene, AnEndOfTheSameDependencyNeverAttachesToItsSegments)
         other->GetEnds()[1]->MoveTo(env, {0, 600});
         seg->Attach(env, dynamic_cast<DependencyEnd*>(other->GetEnds()[1]));
     });
-    EXPECT_EQ(1u, Live<Dependency::Dependency>());
+    EXPECT_EQ(1u, Count<Dependency::Dependency>());
 }
 
 TEST_F(Scene, TextsAnchoredOnASegmentAreStoredInsideItAndGoWithIt)

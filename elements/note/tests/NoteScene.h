@@ -5,18 +5,8 @@
 #include "elements/note/Dependency.h"
 #include "elements/note/Note.h"
 
-#include "core/Diagram.h"
-#include "core/Transaction.h"
-#include "core/UndoHandler.h"
 #include "core/Weight.h"
-#include "style/Model.h"
-#include "text/Text.h"
-#include "view/connector/Creation.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <sstream>
+#include "elements/note/tests/HostScene.h"
 
 namespace NoteTest {
 
@@ -94,28 +84,23 @@ public:
     }
 };
 
-inline Core::FactoryRegistry& Registry() {
-    static Core::FactoryRegistry registry = [] {
-        Core::FactoryRegistry r;
-        Party::Factory().ReportTo(r);
-        Bin::Factory().ReportTo(r);
-        Dependency::ReportDependencyFactories(r);
-        Note::ReportNoteFactories(r);
-        r.Register(Text::FreeText::Factory());
-        r.Register(Text::Anchor::Factory());
-        r.Register(TextBlock::Text::Factory());
-        r.Register(Style::Style::Factory());
-        Style::Style::ReportExtras(r);
-        return r;
-    }();
+using HostScene::Doc;
+
+inline const Core::FactoryRegistry& Registry() {
+    static const Core::FactoryRegistry registry = HostScene::MakeRegistry(
+        {[](Core::FactoryRegistry& r) {
+             Party::Factory().ReportTo(r);
+             Bin::Factory().ReportTo(r);
+         },
+         Dependency::ReportDependencyFactories});
     return registry;
 }
 
-struct Scene : ::testing::Test {
-    Core::Diagram diagram{Registry(), nullptr};
+// Two parties apart on the diagram.
+struct Scene : HostScene::Scene {
     std::shared_ptr<Party> a, b;
 
-    Scene() {
+    Scene() : HostScene::Scene(Registry()) {
         Change([&](Core::Env& env) {
             a = Party::Factory().CreateTyped(env);
             b = Party::Factory().CreateTyped(env);
@@ -123,46 +108,6 @@ struct Scene : ::testing::Test {
             b->SetPos(env, {3000, 300});
         });
     }
-    void Change(const std::function<void(Core::Env&)>& f) {
-        Core::Transaction t(diagram);
-        Core::Env env(t);
-        f(env);
-        Core::UndoerRef record = env.Close();
-        diagram.GetUndoHandler().Add(record, nullptr, nullptr, false);
-    }
-    void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
-    // A connector of kind C along the points, legs drawn orthogonal.
-    template <class C>
-    C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source = nullptr,
-            Core::IModelElement* target = nullptr) {
-        C* c = nullptr;
-        Change([&](Core::Env& env) {
-            std::vector<Connector::PathEntry> path;
-            for (const auto& p : points) path.push_back({p, true});
-            c = dynamic_cast<C*>(
-                Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
-        });
-        return c;
-    }
-    std::string Save() const {
-        std::ostringstream out;
-        diagram.SaveXML(out);
-        return out.str();
-    }
-    template <class T>
-    std::size_t Live() const {
-        std::size_t n = 0;
-        for (const auto& e : diagram.Elements())
-            if (dynamic_cast<T*>(e.get()) != nullptr && !e->IsDeleted()) ++n;
-        return n;
-    }
 };
-
-// A whole document around the body.
-inline std::string Doc(const std::string& body) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-           "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\">\n" +
-           body + "</Diagram>\n";
-}
 
 } // namespace NoteTest

@@ -3,49 +3,22 @@
 // check every test of links shares.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <functional>
-#include <sstream>
 #include <string>
 
-#include "core/Diagram.h"
-#include "core/Registries.h"
-#include "core/Transaction.h"
-#include "core/UndoHandler.h"
-#include "elements/note/Note.h"
+#include "elements/note/tests/HostScene.h"
 #include "elements/object/Compartment.h"
 #include "elements/object/Link.h"
 #include "elements/object/Object.h"
 #include "elements/object/Qualifier.h"
-#include "style/Model.h"
-#include "text/free/FreeText.h"
-#include "text/tests/FixedMeasurer.h"
-#include "view/connector/Creation.h"
 
 namespace ObjectTest {
 
-inline const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    Object::ReportObjectFactories(r);
-    Object::ReportLinkFactories(r);
-    Note::ReportNoteFactories(r);
-    r.Register(Text::FreeText::Factory());
-    r.Register(Text::Anchor::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
-  return registry;
-}
+using HostScene::Doc;
 
-inline std::string Doc(const std::string& body) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-         "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\">\n" +
-         body + "</Diagram>\n";
+inline const Core::FactoryRegistry& Registry() {
+  static const Core::FactoryRegistry registry =
+      HostScene::MakeRegistry({Object::ReportObjectFactories, Object::ReportLinkFactories});
+  return registry;
 }
 
 // The attributes of the first element of the name in the document.
@@ -54,19 +27,9 @@ inline std::string Attrs(const std::string& xml, const std::string& name) {
   return at == std::string::npos ? std::string() : xml.substr(at, xml.find('>', at) - at);
 }
 
-struct Scene : ::testing::Test {
-  Core::Diagram diagram{Registry(), nullptr};
+struct Scene : HostScene::Scene {
+  Scene() : HostScene::Scene(Registry()) {}
 
-  Scene() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
-
-  void Change(const std::function<void(Core::Env&)>& f) {
-    Core::Transaction t(diagram);
-    Core::Env env(t);
-    f(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-  }
-  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
-  void Redo() { diagram.GetUndoHandler().Redo(nullptr, nullptr); }
   Object::Object* NewObject(const zq::Point& at) {
     Object::Object* o = nullptr;
     Change([&](Core::Env& env) { o = Object::Object::Create(env, at).get(); });
@@ -84,14 +47,7 @@ struct Scene : ::testing::Test {
   // A link along the points, legs drawn orthogonal, from source to target.
   Object::Link* NewLink(const std::vector<zq::float8Point>& points, Core::IModelElement* source = nullptr,
                         Core::IModelElement* target = nullptr) {
-    Object::Link* l = nullptr;
-    Change([&](Core::Env& env) {
-      std::vector<Connector::PathEntry> path;
-      for (const auto& p : points) path.push_back({p, true});
-      l = dynamic_cast<Object::Link*>(
-          Connector::BuildPathConnector(env, Object::Link::PartFactory(), path, source, target, nullptr));
-    });
-    return l;
+    return Path<Object::Link>(points, source, target);
   }
   Object::Qualifier* Qualify(Object::LinkEnd& end) {
     Object::Qualifier* q = nullptr;
@@ -103,18 +59,6 @@ struct Scene : ::testing::Test {
   }
   Object::LinkSegment* SegmentOf(Connector::IConnector& c, std::size_t i) const {
     return dynamic_cast<Object::LinkSegment*>(c.GetSegmentList().at(i));
-  }
-  std::string Save() const {
-    std::ostringstream out;
-    diagram.SaveXML(out);
-    return out.str();
-  }
-  template <class T>
-  std::vector<T*> Live() const {
-    std::vector<T*> out;
-    for (const auto& e : diagram.Elements())
-      if (auto* t = dynamic_cast<T*>(e.get()); t != nullptr && !e->IsDeleted()) out.push_back(t);
-    return out;
   }
   // Every live link holds its graph, every attached end is listed by its terminal, every qualifier
   // by its object, and every compartment lies under its object's header as wide as the object.

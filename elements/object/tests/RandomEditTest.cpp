@@ -1,13 +1,16 @@
 // Seeded random editing of object diagrams: objects with compartments, links, qualifiers and role
-// texts are made, renamed, moved, resized, merged, deleted, undone and redone; after every step the
-// diagram must be sound and read back as it was written. A failure names its seed and its steps.
+// texts are made, renamed, moved, resized, merged, copied and pasted, deleted, undone and redone;
+// after every step the diagram must be sound and read back as it was written. A failure names its
+// seed and its steps.
 // QUORVEL_RANDOM_SEQUENCES sets the number of sequences (the default keeps the test run short).
 #include "elements/object/tests/ObjectScene.h"
 
 #include <cstdlib>
 #include <random>
 
+#include "core/CopyExtend.h"
 #include "core/ModelElementSet.h"
+#include "core/TransferSet.h"
 #include "core/tests/RandomEditing.h"
 #include "view/connector/tests/DropEnd.h"
 #include "text/free/Anchor.h"
@@ -23,7 +26,7 @@ class Editor : public Scene {
 
   // One random edit; answers a short description.
   std::string Step() {
-    switch (Pick(15)) {
+    switch (Pick(16)) {
       case 0: case 1: return AddObject();
       case 2: return AddCompartmentTo();
       case 3: case 4: return AddLink();
@@ -35,7 +38,8 @@ class Editor : public Scene {
       case 10: return MergeFreeEnd();
       case 11: return AddRole();
       case 12: return DeleteSomething();
-      case 13: Undo(); return "undo";
+      case 13: return CopyAndPaste();
+      case 14: Undo(); return "undo";
       default: Redo(); return "redo";
     }
   }
@@ -187,6 +191,21 @@ class Editor : public Scene {
     if (victim == nullptr) return "no deletion";
     Change([&](Core::Env& env) { victim->Delete(env); });
     return "deletion";
+  }
+
+  // One or two objects or qualifiers copied with what the copy takes along, pasted as one step.
+  std::string CopyAndPaste() {
+    Core::ModelElementSet selection;
+    for (int i = 1 + Pick(2); i > 0; --i) {
+      Core::IModelElement* e = Pick(3) ? static_cast<Core::IModelElement*>(Any<Object::Object>())
+                                       : static_cast<Core::IModelElement*>(Any<Object::Qualifier>());
+      if (e != nullptr) selection.Insert(e->shared_from_this());
+    }
+    if (selection.Size() == 0) return "no copy";
+    Core::TransferSet transfer(Registry());
+    Core::CopyExtendSelection::Build(selection, diagram).ForEach([&](Core::IModelElement& e) { transfer.Insert(e); });
+    Change([&](Core::Env& env) { transfer.Paste(env); });
+    return "copy and paste";
   }
 
   std::mt19937 rng_;

@@ -136,19 +136,19 @@ TEST_F(Three, DeletingPartiesDeletesTheirConnectors)
     Path<Message>({{1000, 5000}, {8800, 5000}}, a, &L(c));
     Return* r = Path<Return>({{5200, 6500}, {1000, 6500}}, bar, &L(a));
     ASSERT_NE(nullptr, r);
-    EXPECT_EQ(2u, Live<Message>());
+    EXPECT_EQ(2u, Count<Message>());
     Change([&](Core::Env& env) { bar->Delete(env); });
-    EXPECT_EQ(0u, Live<Return>());
+    EXPECT_EQ(0u, Count<Return>());
     EXPECT_TRUE(bar->IsDeleted());
     Undo();
-    EXPECT_EQ(1u, Live<Return>());
+    EXPECT_EQ(1u, Count<Return>());
     EXPECT_EQ(bar, r->GetSourceEnd()->GetTerminal());
     EXPECT_EQ(1u, bar->GetReturnEnds().size());
     Change([&](Core::Env& env) { a->Delete(env); });
-    EXPECT_EQ(0u, Live<Message>());
-    EXPECT_EQ(0u, Live<Return>());
+    EXPECT_EQ(0u, Count<Message>());
+    EXPECT_EQ(0u, Count<Return>());
     Undo();
-    EXPECT_EQ(2u, Live<Message>());
+    EXPECT_EQ(2u, Count<Message>());
 }
 
 TEST_F(Three, ReturnStoredFormAndFreeTarget)

@@ -30,8 +30,8 @@ TEST_F(Scene, NewObjectHasItsLifeLineUnderTheMiddleOfItsLowerEdge)
     EXPECT_EQ(o, line->GetSeqObject());
     EXPECT_EQ(o, line->GetOwner());
     Undo();
-    EXPECT_EQ(0u, Live<SeqObject>());
-    EXPECT_EQ(0u, Live<LifeLine>());
+    EXPECT_EQ(0u, Count<SeqObject>());
+    EXPECT_EQ(0u, Count<LifeLine>());
 }
 
 TEST_F(Scene, MovingTheObjectMovesTheLineTopAndKeepsItsBottom)
@@ -164,18 +164,18 @@ TEST_F(Scene, DeletingObjectOrLineDeletesBothWithActivations)
     SeqObject* o = NewObject({0, 10000});
     NewActivation(*o->GetLifeLine(), {800, 8000});
     Change([&](Core::Env& env) { o->GetLifeLine()->Delete(env); });
-    EXPECT_EQ(0u, Live<SeqObject>());
-    EXPECT_EQ(0u, Live<LifeLine>());
-    EXPECT_EQ(0u, Live<Activation>());
+    EXPECT_EQ(0u, Count<SeqObject>());
+    EXPECT_EQ(0u, Count<LifeLine>());
+    EXPECT_EQ(0u, Count<Activation>());
     Undo();
-    EXPECT_EQ(1u, Live<Activation>());
+    EXPECT_EQ(1u, Count<Activation>());
     Change([&](Core::Env& env) {
         o->Delete(env);
         o->Delete(env);  // a second deletion changes nothing
     });
-    EXPECT_EQ(0u, Live<LifeLine>() + Live<Activation>() + Live<SeqObject>());
+    EXPECT_EQ(0u, Count<LifeLine>() + Count<Activation>() + Count<SeqObject>());
     Undo();
-    EXPECT_EQ(1u, Live<SeqObject>());
+    EXPECT_EQ(1u, Count<SeqObject>());
 }
 
 TEST_F(Scene, OrphanActivationDeletesItself)

@@ -2,65 +2,26 @@
 // check the structural invariants of nesting, regions and transitions.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <functional>
+#include <algorithm>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "core/Diagram.h"
-#include "core/Registries.h"
-#include "core/Transaction.h"
-#include "core/UndoHandler.h"
-#include "elements/note/Note.h"
+#include "elements/note/tests/HostScene.h"
 #include "elements/state/PseudoState.h"
 #include "elements/state/RegionSeparator.h"
 #include "elements/state/State.h"
 #include "elements/state/StateCompartment.h"
 #include "elements/state/Transition.h"
-#include "style/Model.h"
-#include "text/free/Anchor.h"
-#include "text/free/FreeText.h"
-#include "text/tests/FixedMeasurer.h"
-#include "view/connector/Creation.h"
 
 namespace StateTest {
 
+using HostScene::All;
+using HostScene::Doc;
+using HostScene::Save;
+
 inline const Core::FactoryRegistry& Registry() {
-  static Core::FactoryRegistry registry = [] {
-    Core::FactoryRegistry r;
-    State::ReportStateFactories(r);
-    Note::ReportNoteFactories(r);
-    r.Register(Text::FreeText::Factory());
-    r.Register(Text::Anchor::Factory());
-    r.Register(TextBlock::Text::Factory());
-    r.Register(Style::Style::Factory());
-    Style::Style::ReportExtras(r);
-    return r;
-  }();
+  static const Core::FactoryRegistry registry = HostScene::MakeRegistry({State::ReportStateFactories});
   return registry;
-}
-
-template <class T>
-std::vector<T*> All(const Core::Diagram& diagram) {
-  std::vector<T*> out;
-  for (const auto& e : diagram.Elements())
-    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
-  return out;
-}
-
-inline std::string Save(const Core::Diagram& diagram) {
-  std::ostringstream out;
-  diagram.SaveXML(out);
-  return out.str();
-}
-
-// A whole document around the body.
-inline std::string Doc(const std::string& body) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-         "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\">\n" +
-         body + "</Diagram>\n";
 }
 
 // Checks the nesting, region and attachment invariants; an empty text when they hold.
@@ -107,17 +68,8 @@ inline std::string CheckInvariants(const Core::Diagram& diagram) {
   return fault.str();
 }
 
-struct Scene : ::testing::Test {
-  Scene() { TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>()); }
-
-  void Change(const std::function<void(Core::Env&)>& f) {
-    Core::Transaction t(diagram);
-    Core::Env env(t);
-    f(env);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-  }
-  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
-  void Redo() { diagram.GetUndoHandler().Redo(nullptr, nullptr); }
+struct Scene : HostScene::Scene {
+  Scene() : HostScene::Scene(Registry()) {}
 
   State::State* NewState(zq::Point at, zq::Point size = {0, 0}, bool large = false) {
     State::State* s = nullptr;
@@ -134,31 +86,14 @@ struct Scene : ::testing::Test {
     Change([&](Core::Env& env) { p = P::Create(env, at).get(); });
     return p;
   }
-  void Resize(Core::IResizable& box, const zq::Rect& r) {
-    Change([&](Core::Env& env) { box.SetRect(env, r); });
-  }
-  void Move(Core::IModelElement& e, double dx, double dy) {
-    Change([&](Core::Env& env) {
-      Core::DeferredShiftSet set;
-      e.Shift(env, nullptr, Core::ShiftVector{dx, dy, true, true}, set, false);
-    });
-  }
   // A transition straight from one party to another (none where refused).
   State::Transition* Connect(Core::IModelElement& from, Core::IModelElement& to, zq::float8Point a, zq::float8Point b) {
     State::Transition* t = nullptr;
     Change([&](Core::Env& env) { t = State::CreateTransition(env, {{a, false}, {b, false}}, from, to); });
     return t;
   }
-  // Saves, reads the document into a new diagram and expects the same text back.
-  void ExpectRoundTrip() {
-    const std::string saved = Save(diagram);
-    Core::Diagram loaded(Registry(), nullptr);
-    loaded.LoadXML(saved);
-    EXPECT_EQ(Save(loaded), saved);
-    EXPECT_EQ(CheckInvariants(loaded), "");
-  }
-
-  Core::Diagram diagram{Registry(), nullptr};
+  // Saves, reads the document into a new diagram and expects the same text back and the invariants to hold.
+  void ExpectRoundTrip() { HostScene::Scene::ExpectRoundTrip(CheckInvariants); }
 };
 
 }  // namespace StateTest

@@ -27,9 +27,66 @@ void Install() {
   Class::RegisterAssocClassConnectorViews();
 }
 
+// The commands of the popup menus shown while a watch lives; each menu is closed again at once.
+class MenuWatch {
+ public:
+  MenuWatch() {
+    shown_.clear();
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &MenuWatch::Watch, nullptr, GetCurrentThreadId());
+    timer_ = SetTimer(nullptr, 0, 100, &MenuWatch::Close);
+  }
+  ~MenuWatch() {
+    KillTimer(nullptr, timer_);
+    UnhookWindowsHookEx(hook_);
+  }
+  MenuWatch(const MenuWatch&) = delete;
+  MenuWatch& operator=(const MenuWatch&) = delete;
+  static const std::vector<UINT>& Shown() { return shown_; }
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP) Read(reinterpret_cast<HMENU>(m->wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  // Reads the open popup (where the hook missed it) and closes it.
+  static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND popup = FindWindowW(L"#32768", nullptr); popup != nullptr && IsWindowVisible(popup))
+      Read(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)));
+    EndMenu();
+  }
+  static void Read(HMENU menu) {
+    if (menu == nullptr || !shown_.empty()) return;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) shown_.push_back(GetMenuItemID(menu, i));
+  }
+
+  static inline std::vector<UINT> shown_;
+  HHOOK hook_ = nullptr;
+  UINT_PTR timer_ = 0;
+};
+
 class AssocWindow : public ViewTest::ElementWindowTest {
  protected:
   AssocWindow() : ElementWindowTest(AssocTest::Registry(), &Install) {}
+
+  // The commands of the context menu a right-click at the model point shows, nothing selected before.
+  std::vector<UINT> RightClickMenu(const zq::Point& p) {
+    Select({});
+    MenuWatch watch;
+    const POINT c = w.At(p);
+    w.Mouse(WM_MOUSEMOVE, c);
+    w.Mouse(WM_RBUTTONDOWN, c, MK_RBUTTON);
+    w.Mouse(WM_RBUTTONUP, c);
+    w.Pump();
+    // The release asks for the menu through the default window procedure, where that sends it.
+    if (MenuWatch::Shown().empty()) {
+      POINT screen = c;
+      ClientToScreen(w.hwnd, &screen);
+      SendMessageW(w.hwnd, WM_CONTEXTMENU, WPARAM(w.hwnd), MAKELPARAM(screen.x, screen.y));
+      w.Pump();
+    }
+    return MenuWatch::Shown();
+  }
 };
 
 TEST_F(AssocWindow, TwoClassesJoinedWithACompositionARoleAndAQualifierEachOneStepSavedAndReopened) {
@@ -191,6 +248,35 @@ TEST_F(AssocWindow, AnAssociationClassConnectorDrawnFromTheMenuIsDashedAndOneUnd
   w.Redo();
   EXPECT_FALSE(c->IsDeleted());
   EXPECT_EQ(dark, DarkOnLine(low, high));
+}
+
+TEST_F(AssocWindow, ARightClickOnEitherEndOfAnAssociationClassConnectorShowsCutCopyPaste) {
+  Class::Class *person = nullptr, *company = nullptr, *employment = nullptr;
+  Class::AssocClassConnector* c = nullptr;
+  Change([&](Core::Env& env) {
+    person = Class::Class::Create(env, {1000, 5000}).get();
+    company = Class::Class::Create(env, {9000, 5000}).get();
+    employment = Class::Class::Create(env, {5000, 2000}).get();
+    const double y = person->GetRect().top - 500;
+    auto* assoc = dynamic_cast<Class::Assoc*>(Connector::BuildPathConnector(
+        env, Class::Assoc::PartFactory(),
+        {{{double(person->GetRect().right), y}, false}, {{double(company->GetRect().left), y}, false}}, person, company,
+        nullptr));
+    c = Class::AssocClassConnector::Create(env, *employment, *dynamic_cast<Class::AssocSegment*>(assoc->GetSegmentList().front()));
+  });
+  ASSERT_NE(nullptr, c);
+  Connector::ISegmentEnd *source = nullptr, *onAssoc = nullptr;
+  ASSERT_TRUE(c->GetSegmentList().front()->GetEnds(source, onAssoc));
+  ASSERT_NE(nullptr, dynamic_cast<Class::AssocClassConnectorSourceEnd*>(source));
+  ASSERT_NE(nullptr, dynamic_cast<Class::AssocClassConnectorEnd*>(onAssoc));
+  const std::vector<UINT> cutCopyPaste{ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
+  EXPECT_EQ(cutCopyPaste, RightClickMenu(zq::RoundPoint(source->GetPoint())));
+  EXPECT_EQ(cutCopyPaste, RightClickMenu(zq::RoundPoint(onAssoc->GetPoint())));
+  // Between the ends the segment's own menu shows, with "Keep &Orthogonal".
+  const zq::float8Point a = source->GetPoint(), b = onAssoc->GetPoint();
+  const std::vector<UINT> between = RightClickMenu(zq::RoundPoint({(a.x + b.x) / 2, (a.y + b.y) / 2}));
+  EXPECT_NE(cutCopyPaste, between);
+  EXPECT_NE(between.end(), std::find(between.begin(), between.end(), UINT(ID_KEEP_ORTHOGONAL)));
 }
 
 }  // namespace

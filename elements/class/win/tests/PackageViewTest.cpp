@@ -7,6 +7,7 @@
 #include "elements/class/win/ClassViews.h"
 #include "elements/class/win/GeneralizationViews.h"
 #include "elements/class/win/PackageViews.h"
+#include "elements/note/tests/HostScene.h"
 #include "elements/note/win/Views.h"
 #include "resources/resource.h"
 #include "style/Model.h"
@@ -67,13 +68,7 @@ class PackageWindow : public ViewTest::ElementWindowTest {
   int Dark(const zq::float8Point& a, const zq::float8Point& b) { return DarkOnLine(zq::RoundPoint(a), zq::RoundPoint(b)); }
 };
 
-template <class T>
-std::vector<T*> All(const Core::Diagram& diagram) {
-  std::vector<T*> out;
-  for (const auto& e : diagram.Elements())
-    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
-  return out;
-}
+using HostScene::All;
 
 zq::float8Point Middle(const zq::Rect& r) { return {(r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0}; }
 

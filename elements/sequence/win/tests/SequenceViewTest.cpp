@@ -54,7 +54,7 @@ protected:
     template <class C>
     C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source, Core::IModelElement* target) {
         C* c = nullptr;
-        Change([&](Core::Env& env) { c = SequenceTest::BuildPath<C>(env, points, source, target); });
+        Change([&](Core::Env& env) { c = HostScene::BuildPath<C>(env, points, source, target, false); });
         return c;
     }
     // The connector of kind C the menu command of the element draws from the start point to a

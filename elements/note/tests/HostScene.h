@@ -1,0 +1,149 @@
+// What the host tests of every element family share: a diagram in memory changed in single undo
+// steps, written as text and read back, with the kinds every diagram carries besides the family's
+// own (notes, free texts, texts, styles). The families build on the note family, so it lives here.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/Diagram.h"
+#include "core/Registries.h"
+#include "core/Shift.h"
+#include "core/Transaction.h"
+#include "core/UndoHandler.h"
+#include "elements/note/Note.h"
+#include "style/Model.h"
+#include "text/Text.h"
+#include "text/free/Anchor.h"
+#include "text/free/FreeText.h"
+#include "text/tests/FixedMeasurer.h"
+#include "view/connector/Creation.h"
+
+namespace HostScene {
+
+// A registry of the family's kinds, reported in turn, followed by the kinds every diagram carries.
+inline Core::FactoryRegistry MakeRegistry(std::initializer_list<void (*)(Core::FactoryRegistry&)> reports) {
+  Core::FactoryRegistry r;
+  for (auto report : reports) report(r);
+  Note::ReportNoteFactories(r);
+  r.Register(Text::FreeText::Factory());
+  r.Register(Text::Anchor::Factory());
+  r.Register(TextBlock::Text::Factory());
+  r.Register(Style::Style::Factory());
+  Style::Style::ReportExtras(r);
+  return r;
+}
+
+// A whole document around the body.
+inline std::string Doc(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+         "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\">\n" +
+         body + "</Diagram>\n";
+}
+
+// The diagram's stored form.
+inline std::string Save(const Core::Diagram& diagram) {
+  std::ostringstream out;
+  diagram.SaveXML(out);
+  return out.str();
+}
+
+// The stored form of the document read into a new diagram of the registry.
+inline std::string Reread(const Core::FactoryRegistry& registry, const std::string& xml) {
+  Core::Diagram copy(registry, nullptr);
+  copy.LoadXML(xml);
+  return Save(copy);
+}
+
+// The live elements of a kind, in diagram order.
+template <class T>
+std::vector<T*> All(const Core::Diagram& diagram) {
+  std::vector<T*> out;
+  for (const auto& e : diagram.Elements())
+    if (auto* t = dynamic_cast<T*>(e.get()); t && !e->IsDeleted()) out.push_back(t);
+  return out;
+}
+
+// A connector of kind C along the points from source to target, its legs drawn orthogonal or oblique.
+template <class C>
+C* BuildPath(Core::Env& env, const std::vector<zq::float8Point>& points, Core::IModelElement* source,
+             Core::IModelElement* target, bool orthogonal) {
+  std::vector<Connector::PathEntry> path;
+  for (const auto& p : points) path.push_back({p, orthogonal});
+  return dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
+}
+
+// A diagram of the registry measured by the fixed measurer, with the helpers every family's tests use.
+struct Scene : ::testing::Test {
+  const Core::FactoryRegistry& registry;
+  Core::Diagram diagram;
+
+  explicit Scene(const Core::FactoryRegistry& r) : registry(r), diagram(r, nullptr) {
+    TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+  }
+
+  // Runs the change as one undo step.
+  void Change(const std::function<void(Core::Env&)>& f) {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    f(env);
+    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+  }
+  void Undo() { diagram.GetUndoHandler().Undo(nullptr, nullptr); }
+  void Redo() { diagram.GetUndoHandler().Redo(nullptr, nullptr); }
+  // Moves the element by the vector as one step, as a drop does.
+  void Move(Core::IModelElement& e, double dx, double dy) {
+    Change([&](Core::Env& env) {
+      Core::DeferredShiftSet set;
+      e.Shift(env, nullptr, Core::ShiftVector{dx, dy, true, true}, set, false);
+    });
+  }
+  void Resize(Core::IResizable& box, const zq::Rect& r) {
+    Change([&](Core::Env& env) { box.SetRect(env, r); });
+  }
+
+  // A connector of kind C along the points from source to target as one step.
+  template <class C>
+  C* Path(const std::vector<zq::float8Point>& points, Core::IModelElement* source = nullptr,
+          Core::IModelElement* target = nullptr, bool orthogonal = true) {
+    C* c = nullptr;
+    Change([&](Core::Env& env) { c = BuildPath<C>(env, points, source, target, orthogonal); });
+    return c;
+  }
+
+  // The stored form of this diagram, or of another.
+  std::string Save() const { return HostScene::Save(diagram); }
+  static std::string Save(const Core::Diagram& other) { return HostScene::Save(other); }
+  // Reads the saved document into the diagram and answers that diagram's saved form.
+  std::string ReadBack(Core::Diagram& into) const {
+    into.LoadXML(Save());
+    return Save(into);
+  }
+  // Saves, reads the document into a new diagram and expects the same text back and the check
+  // (an empty text when the invariants hold) to pass on it.
+  void ExpectRoundTrip(std::string (*check)(const Core::Diagram&)) {
+    const std::string saved = Save();
+    Core::Diagram loaded(registry, nullptr);
+    loaded.LoadXML(saved);
+    EXPECT_EQ(Save(loaded), saved);
+    EXPECT_EQ(check(loaded), "");
+  }
+  // The live elements of a kind, and how many there are.
+  template <class T>
+  std::vector<T*> Live() const {
+    return All<T>(diagram);
+  }
+  template <class T>
+  std::size_t Count() const {
+    return Live<T>().size();
+  }
+};
+
+}  // namespace HostScene
