@@ -1,11 +1,29 @@
 // The generated document of the class benchmarks: 100 x 100 classes with two compartments each,
-// optionally joined by 10,000 associations, written as the editor writes it.
+// optionally joined by 10,000 associations, written as the editor writes it; and the factories
+// that read it.
 #pragma once
 
 #include <sstream>
 #include <string>
 
+#include "core/Factory.h"
+#include "elements/class/Association.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "style/Model.h"
+#include "text/Text.h"
+
 namespace ClassBench {
+
+// Reports the factories of every element kind the document holds.
+inline void ReportFactories(Core::FactoryRegistry& registry) {
+  Class::Class::Factory().ReportTo(registry);
+  Class::Compartment::Factory().ReportTo(registry);
+  TextBlock::Text::Factory().ReportTo(registry);
+  Style::Style::Factory().ReportTo(registry);
+  Class::ReportAssociationFactories(registry);
+  Style::Style::ReportExtras(registry);
+}
 
 // An association from the right edge of the class at (x, y) to the left edge of its right neighbour
 // (or from its bottom edge down to the class below), as the editor writes it.

@@ -11,12 +11,7 @@
 
 #include "core/DefaultGrid.h"
 #include "core/Diagram.h"
-#include "core/Registries.h"
-#include "elements/class/Association.h"
-#include "elements/class/Class.h"
-#include "elements/class/Compartment.h"
 #include "elements/class/bench/ClassDocument.h"
-#include "style/Model.h"
 #include "text/MeasureCache.h"
 #include "text/tests/FixedMeasurer.h"
 
@@ -26,12 +21,7 @@ int main(int argc, char** argv) {
   TextBlock::SetMeasurer(
       std::make_shared<TextBlock::CachingMeasurer>(std::make_shared<TextBlock::Testing::FixedMeasurer>()));
   Core::FactoryRegistry registry;
-  Class::Class::Factory().ReportTo(registry);
-  Class::Compartment::Factory().ReportTo(registry);
-  TextBlock::Text::Factory().ReportTo(registry);
-  Style::Style::Factory().ReportTo(registry);
-  Class::ReportAssociationFactories(registry);
-  Style::Style::ReportExtras(registry);
+  ClassBench::ReportFactories(registry);
   const std::string text = ClassBench::Document(associations);
   using Clock = std::chrono::steady_clock;
   for (int i = 0; i < rounds; ++i) {

@@ -55,12 +55,7 @@ static int Run(int argc, char** argv) {
   Class::RegisterClassViews();
   Class::RegisterAssociationViews();
   Core::FactoryRegistry registry;
-  Class::Class::Factory().ReportTo(registry);
-  Class::Compartment::Factory().ReportTo(registry);
-  TextBlock::Text::Factory().ReportTo(registry);
-  Style::Style::Factory().ReportTo(registry);
-  Class::ReportAssociationFactories(registry);
-  Style::Style::ReportExtras(registry);
+  ClassBench::ReportFactories(registry);
   // The window first: without a display it cannot be made, and the run stops before reading.
   WinUtil::WindowClass cls(L"QuorvelClassBench", nullptr, nullptr, 0, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   WinUtil::Window window;
