@@ -31,6 +31,9 @@ elseif(QUORVEL_FUZZ)
   # The fuzz configuration (clang) instruments the core for libFuzzer; its targets live in */fuzz.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)
   add_link_options(-fsanitize=address,undefined)
+elseif(QUORVEL_PROFILE)
+  # An optimised host build without sanitizers, for profiling the benchmarks (perf, callgrind).
+  add_compile_options(-O2 -g -fno-omit-frame-pointer)
 else()
   # The host build proves the core is platform-free and runs its tests under sanitizers.
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)

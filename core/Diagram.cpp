@@ -229,6 +229,14 @@ void ElementSet::RemoveAt(std::size_t index)
     nodes_.erase(node->element.get());  // destroys the node last
 }
 
+void ElementSet::Reserve(std::size_t more)
+{
+    const std::size_t total = nodes_.size() + more;
+    nodes_.reserve(total);
+    byId_.reserve(total);
+    if (listValid_) list_.reserve(total);
+}
+
 std::size_t ElementSet::IndexOf(const IModelElement& element) const
 {
     auto it = nodes_.find(&element);

@@ -73,6 +73,8 @@ public:
     void RemoveAt(std::size_t index);
     // The place of the element, or Size() when absent.
     std::size_t IndexOf(const IModelElement& element) const;
+    // Makes room for the number of further elements (a document about to be read).
+    void Reserve(std::size_t more);
     // The id the next new element gets.
     ObjectId NextId() const { return nextId_; }
     // Sets the id the next new element gets (a rolled-back reading puts the counter back).
@@ -116,6 +118,8 @@ public:
     const std::vector<ElementPtr>& Elements() const { return elements_.Elements(); }
     // The number of elements.
     std::size_t GetElementCount() const { return elements_.Size(); }
+    // Makes room for the number of further elements (a document about to be read).
+    void ReserveElements(std::size_t more) { elements_.Reserve(more); }
     // The first element of the registered type name, or none.
     IModelElement* FindElement(std::wstring_view typeName) const;
     // The element with the object id, or none.

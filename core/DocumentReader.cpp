@@ -25,7 +25,12 @@ struct Entry {
 
 class DocumentReading {
 public:
-    DocumentReading(Diagram& diagram, Env& env, xml::Reader& reader) : diagram_(diagram), env_(env), reader_(reader) {}
+    DocumentReading(Diagram& diagram, Env& env, xml::Reader& reader, std::size_t expected)
+        : diagram_(diagram), env_(env), reader_(reader) {
+        registry_.Reserve(expected);
+        entries_.reserve(expected);
+        read_.reserve(expected);
+    }
 
     // Checks the root element and creates every element (first pass).
     void CreateAll(xml::Tag& root) {
@@ -174,6 +179,15 @@ ObjectId HighestStoredId(std::string_view doc)
     return highest;
 }
 
+// An upper estimate of the number of elements the document holds: its start tags.
+std::size_t StartTagCount(std::string_view doc)
+{
+    std::size_t count = 0;
+    for (std::size_t pos = doc.find('<'); pos != std::string_view::npos; pos = doc.find('<', pos + 1))
+        if (pos + 1 < doc.size() && doc[pos + 1] != '/' && doc[pos + 1] != '?' && doc[pos + 1] != '!') ++count;
+    return count;
+}
+
 } // namespace
 
 namespace {
@@ -212,13 +226,18 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
     std::vector<ElementPtr> read;
     unsigned flags = 0;
     const ObjectId highestId = HighestStoredId(utf8);
+    const std::size_t expected = StartTagCount(utf8);
     try {
         xml::Reader reader(std::move(utf8));
         Transaction transaction(diagram);
+        // The reading's record is never kept: a failed reading is rolled back, a finished one
+        // cannot be undone.
+        transaction.KeepNoHistory();
         Env env(transaction);
         try {
             if (highestId != 0xFFFFFFFFu && highestId >= nextId) diagram.SetNextObjectId(highestId + 1);
-            DocumentReading reading(diagram, env, reader);
+            diagram.ReserveElements(expected);
+            DocumentReading reading(diagram, env, reader, expected);
             xml::Tag root;
             reading.CreateAll(root);
             auto [found, version] = root.GetAttributes().find(xml::kSchema10, xml::kProductVersionAttribute);
@@ -237,7 +256,6 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
             RunFinalizers(env, read);
             for (const ElementPtr& e : read) e->OnRestored(env);
             if (options.afterRestored) options.afterRestored(env, read);
-            for (const ElementPtr& e : read) e->MakeBackup();
             env.Close();
         } catch (...) {
             transaction.AbortQuietly();

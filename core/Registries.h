@@ -25,6 +25,8 @@ public:
     // The element read under the id, or none.
     IModelElement* Find(ObjectId id) const;
     std::size_t Size() const { return map_.size(); }
+    // Makes room for the number of ids (a document about to be read).
+    void Reserve(std::size_t count) { map_.reserve(count); }
 
 private:
     std::unordered_map<ObjectId, IModelElement*> map_;

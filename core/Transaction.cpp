@@ -67,7 +67,7 @@ void Transaction::Insert(const ElementPtr& element)
     try {
         std::size_t index = diagram_.AppendElement(element);  // a taken id fails here
         try {
-            step_->Add(MakeInsertionUndoer(element, index));
+            RecordInsertion(element, index);
         } catch (...) {
             diagram_.RemoveElementAt(index, *element);
             ElementState::SetDeleted(*element, false);
@@ -82,6 +82,20 @@ void Transaction::Insert(const ElementPtr& element)
     }
     ElementState::SetNew(*element, true);
     Enqueue(*element);
+}
+
+// Consecutive insertions share one record.
+void Transaction::RecordInsertion(const ElementPtr& element, std::size_t index)
+{
+    if (batch_ && step_->Size() == batchEnd_) {
+        batch_->Add(element, index);
+        return;
+    }
+    auto batch = std::make_shared<InsertionBatch>();
+    batch->Add(element, index);
+    step_->Add(UndoerRef(batch));
+    batch_ = std::move(batch);
+    batchEnd_ = step_->Size();
 }
 
 void Transaction::Modify(IModelElement& element, bool updateViews)
@@ -137,9 +151,15 @@ void Transaction::CloseStep(SelectionTracker* tracker, const IGrid* grid)
 {
     Env env(*this, tracker, grid);
     RunElementQueue(env);
-    for (const auto& e : recorded_) e->CommitUndo(*step_);
+    for (const auto& e : recorded_) {
+        if (keepsHistory_ || !e->IsNew())
+            e->CommitUndo(*step_);
+        else
+            e->Commit();  // removed again by a rollback, never redone: its changes need no record
+    }
     done_->Add(UndoerRef(step_));
     step_ = std::make_shared<UndoSequence>();
+    batch_.reset();
 }
 
 UndoerRef Transaction::Close(SelectionTracker* tracker, const IGrid* grid)
@@ -204,6 +224,8 @@ void Transaction::End()
     jobs_.clear();
     step_.reset();
     done_.reset();
+    batch_.reset();
+    keepsHistory_ = true;
     open_ = false;
     diagram_.TransactionEnded();
 }

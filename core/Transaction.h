@@ -71,6 +71,10 @@ public:
     IView* GetView() const { return view_; }
     // Whether changes may be made.
     bool IsOpen() const { return open_; }
+    // Declares that the record Close returns is thrown away (a document being read): elements
+    // made in the transaction then record no property changes, and only what a rollback needs is
+    // kept. Holds until the transaction ends.
+    void KeepNoHistory() { keepsHistory_ = false; }
     // Opens a closed transaction again for a further change.
     void Begin();
 
@@ -105,6 +109,7 @@ private:
     };
     void RequireOpen() const;
     void Record(IModelElement& element);
+    void RecordInsertion(const ElementPtr& element, std::size_t index);
     void Enqueue(IModelElement& element);
     void CloseStep(SelectionTracker* tracker, const IGrid* grid);
     void RunElementQueue(Env& env);
@@ -114,11 +119,14 @@ private:
     Diagram& diagram_;
     IView* view_;
     bool open_ = false;
+    bool keepsHistory_ = true;
     std::vector<ElementPtr> recorded_;  // inserted or modified, in recording order
     std::deque<ElementPtr> queue_;
     std::deque<Job> jobs_;
     std::shared_ptr<UndoSequence> step_;                 // the open sub-transaction
     std::shared_ptr<TransactionUndoer> done_;            // the closed sub-transactions
+    std::shared_ptr<InsertionBatch> batch_;              // the open sub-transaction's last record, while
+    std::size_t batchEnd_ = 0;                           // it holds batchEnd_ records
 };
 
 // The environment of a change: the transaction, the selection tracker and the grid.

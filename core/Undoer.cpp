@@ -166,6 +166,24 @@ UndoerRef MakeInsertionUndoer(const ElementPtr& element, std::size_t index)
     return UndoerRef(std::make_shared<PlacementUndoer>(element, index, true));
 }
 
+void InsertionBatch::Undo(UndoContext& context)
+{
+    Diagram& diagram = context.GetDiagram();
+    for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
+        diagram.RemoveElementAt(it->index, *it->element);
+        context.Touch(*it->element);
+    }
+}
+
+void InsertionBatch::Redo(UndoContext& context)
+{
+    Diagram& diagram = context.GetDiagram();
+    for (const Placed& p : placed_) {
+        diagram.RestoreElement(p.element, p.index);
+        context.Touch(*p.element);
+    }
+}
+
 UndoerRef MakeDeletionUndoer(const ElementPtr& element, std::size_t index)
 {
     return UndoerRef(std::make_shared<PlacementUndoer>(element, index, false));

@@ -99,6 +99,24 @@ class TransactionUndoer : public UndoSequence {};
 
 // The record of an element's insertion at a place of the diagram's element list.
 UndoerRef MakeInsertionUndoer(const ElementPtr& element, std::size_t index);
+
+// The record of consecutive insertions: undone in reverse order, redone in order, exactly as a
+// sequence of insertion records (one record instead of one per element when a document is read).
+class InsertionBatch : public Undoer {
+public:
+    // Appends the insertion of the element at the place.
+    void Add(const ElementPtr& element, std::size_t index) { placed_.push_back({element, index}); }
+    void Undo(UndoContext& context) override;
+    void Redo(UndoContext& context) override;
+    bool IsEmpty() const override { return placed_.empty(); }
+
+private:
+    struct Placed {
+        ElementPtr element;
+        std::size_t index;
+    };
+    std::vector<Placed> placed_;
+};
 // The record of an element's deletion from a place of the diagram's element list.
 UndoerRef MakeDeletionUndoer(const ElementPtr& element, std::size_t index);
 

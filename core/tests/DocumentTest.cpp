@@ -388,6 +388,33 @@ TEST_F(DocumentErrors, FailingFinalizerRollsTheReadingBack)
     EXPECT_EQ(receiver.GetNextObjectId(), nextBefore);
 }
 
+// The reading keeps no undo history, yet a failure while its transaction closes still puts back
+// what it changed in elements that were there before, and removes everything it made.
+TEST_F(DocumentErrors, FailureWhileTheReadingClosesRollsBackChangesOfElementsThatWereThere)
+{
+    struct Fail : IFollowUpJob {
+        void DoFollowUpJob(Env&) override { throw Exceptions::Base("closing failed"); }
+    };
+    ReadOptions options;
+    options.afterRestored = [this](Env& env, const std::vector<ElementPtr>& read) {
+        EXPECT_EQ(read.size(), 2u);
+        auto* kept = dynamic_cast<Box*>(receiver.FindElementById(50));
+        ASSERT_NE(kept, nullptr);
+        kept->SetField(env, &BoxRep::title, std::wstring(L"changed by the reading"));
+        kept->SetPos(env, {7, 7});
+        env.GetTransaction().AddFollowUpJob(std::make_shared<Fail>());
+    };
+    const std::string doc = Doc(kBox1 + "<Box id=\"r2\" Pos=\"5 5\" Size=\"1 1\" Type=\"1\" Title=\"u\"/>\n");
+    EXPECT_THROW(ReadDiagramXML(receiver, doc, options), Exceptions::Base);
+    EXPECT_EQ(Save(receiver), before);
+    EXPECT_EQ(receiver.GetElementCount(), 1u);
+    EXPECT_EQ(receiver.GetNextObjectId(), nextBefore);
+    EXPECT_FALSE(receiver.IsTransactionOpen());
+    // The same document reads once nothing fails.
+    EXPECT_EQ(ReadDiagramXML(receiver, doc), 0u);
+    EXPECT_EQ(receiver.GetElementCount(), 3u);
+}
+
 TEST_F(Document, WriterRefusesAReferenceToAnElementItDoesNotWrite)
 {
     Build();

@@ -335,6 +335,75 @@ TEST_F(Txn, ExceptionInAJobRollsBackEarlierStepsToo)
     EXPECT_FALSE(a->IsInTransaction());
 }
 
+// Insertions share one record until another record comes between them; undo and redo still
+// restore every place exactly.
+TEST_F(Txn, InsertionsAroundADeletionUndoAndRedoInPlace)
+{
+    auto a = AddBox(), b = AddBox(), c = AddBox();
+    {
+        Transaction t(diagram);
+        Env env(t);
+        Box::Factory().Create(env);
+        Box::Factory().Create(env);
+        b->Delete(env);
+        Box::Factory().Create(env);
+        a->Delete(env);
+        Box::Factory().Create(env);
+        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    const std::vector<ObjectId> after{3, 4, 5, 6, 7};
+    EXPECT_EQ(Ids(), after);
+    diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(Ids(), (std::vector<ObjectId>{1, 2, 3}));
+    EXPECT_EQ(diagram.FindElementById(6), nullptr);
+    diagram.GetUndoHandler().Redo(nullptr, nullptr);
+    EXPECT_EQ(Ids(), after);
+    EXPECT_TRUE(a->IsDeleted());
+    EXPECT_FALSE(c->IsDeleted());
+}
+
+// A transaction whose record is thrown away still rolls back whole: new elements go, elements
+// that were there get their records, positions and places back; the next transaction keeps
+// history again.
+TEST_F(Txn, NoHistoryTransactionRollsBackWholeAndEndsWithTheTransaction)
+{
+    auto a = AddBox({100, 100});
+    auto b = AddBox({200, 200});
+    Transaction t(diagram);
+    t.KeepNoHistory();
+    Env env(t);
+    auto made = Box::Factory().CreateTyped(env);
+    made->SetField(env, &BoxRep::name, std::wstring(L"new"));
+    a->SetField(env, &BoxRep::name, std::wstring(L"changed"));
+    a->SetPos(env, {1, 2});
+    struct Step2 : IFollowUpJob {
+        Box& box;
+        explicit Step2(Box& b) : box(b) {}
+        void DoFollowUpJob(Env& env) override {
+            box.Delete(env);
+            Box::Factory().Create(env);
+            struct Fail : IFollowUpJob {
+                void DoFollowUpJob(Env&) override { throw std::runtime_error("job failed"); }
+            };
+            env.GetTransaction().AddFollowUpJob(std::make_shared<Fail>());
+        }
+    };
+    t.AddFollowUpJob(std::make_shared<Step2>(*b));
+    EXPECT_THROW(env.Close(), std::runtime_error);
+    EXPECT_EQ(Ids(), (std::vector<ObjectId>{1, 2}));
+    EXPECT_EQ(a->GetRep().name, L"");
+    EXPECT_EQ(a->GetPos(), zq::Point(100, 100));
+    EXPECT_FALSE(b->IsDeleted());
+    EXPECT_TRUE(made->IsDeleted());
+    // Opened again, the transaction records changes for undo as usual.
+    a->SetField(env, &BoxRep::name, std::wstring(L"again"));
+    UndoerRef record = env.Close();
+    EXPECT_FALSE(record.IsEmpty());
+    UndoContext context(diagram);
+    record.Apply(context, true);
+    EXPECT_EQ(a->GetRep().name, L"");
+}
+
 TEST_F(Txn, TransactionDestroyedOpenIsRolledBack)
 {
     auto a = AddBox({100, 100});

@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <sstream>
 #include <string>
 
 #include "app/Commands.h"
@@ -20,6 +19,7 @@
 #include "core/Transaction.h"
 #include "drawing/DrawingKernel.h"
 #include "elements/class/Association.h"
+#include "elements/class/bench/ClassDocument.h"
 #include "elements/class/win/AssociationViews.h"
 #include "elements/class/win/ClassViews.h"
 #include "style/Model.h"
@@ -31,47 +31,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// An association from the right edge of the class at (x, y) to the left edge of its right neighbour
-// (or from its bottom edge down to the class below), as the editor writes it.
-void WriteAssociation(std::ostringstream& out, int& id, int x, int y, int from, int to, bool down) {
-  const int assoc = id++, a = id++, b = id++, s = id++;
-  const int ax = down ? x + 1250 : x + 2500, ay = down ? y - 1500 : y - 300;
-  const int bx = down ? x + 1250 : x + 3000, by = down ? y - 2000 : y - 300;
-  out << "<Assoc id=\"r" << assoc << "\"><End id=\"r" << a << "\" Pos=\"" << ax << ' ' << ay << "\" Class=\"r" << from
-      << "\" Type=\"1\"/><End id=\"r" << b << "\" Pos=\"" << bx << ' ' << by << "\" Class=\"r" << to
-      << "\" Type=\"1\"/><Segment id=\"r" << s << "\" Ends=\"r" << a << " r" << b << "\"/></Assoc>\n";
-}
-
-// 100 x 100 classes of 25 x 15 mm, 30 x 20 mm apart, each with two compartments, and the style
-// every document the editor writes carries; with associations each class is joined to its right
-// neighbour, and each class of the first row to the one below it.
-std::string Document(bool associations) {
-  std::ostringstream out;
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
-      << "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>\n";
-  int id = 2;
-  for (int row = 0; row < 100; ++row)
-    for (int col = 0; col < 100; ++col) {
-      const int x = col * 3000, y = -row * 2000;
-      const int c = id++, a = id++, b = id++;
-      out << "<Class id=\"r" << c << "\" Pos=\"" << x << ' ' << y << "\" Size=\"2500 1500\"><Text>Class" << c
-          << "</Text>\n<Compartment id=\"r" << a << "\" Pos=\"" << x << ' ' << y - 500
-          << "\" Size=\"2500 500\"><Text>-x: int</Text></Compartment>\n<Compartment id=\"r" << b << "\" Pos=\"" << x
-          << ' ' << y - 1000 << "\" Size=\"2500 500\" Previous=\"r" << a
-          << "\"><Text>+f(): void</Text></Compartment></Class>\n";
-    }
-  if (associations) {
-    // Class ids are 2, 5, 8, ... in row order (the style is 1).
-    auto classId = [](int row, int col) { return 2 + 3 * (row * 100 + col); };
-    for (int row = 0; row < 100; ++row)
-      for (int col = 0; col < 99; ++col)
-        WriteAssociation(out, id, col * 3000, -row * 2000, classId(row, col), classId(row, col + 1), false);
-    for (int col = 0; col < 100; ++col) WriteAssociation(out, id, col * 3000, 0, classId(0, col), classId(1, col), true);
-  }
-  out << "</Diagram>\n";
-  return out.str();
-}
 
 double PeakMb() {
   PROCESS_MEMORY_COUNTERS counters{};
@@ -96,17 +55,12 @@ static int Run(int argc, char** argv) {
   Class::RegisterClassViews();
   Class::RegisterAssociationViews();
   Core::FactoryRegistry registry;
-  Class::Class::Factory().ReportTo(registry);
-  Class::Compartment::Factory().ReportTo(registry);
-  TextBlock::Text::Factory().ReportTo(registry);
-  Style::Style::Factory().ReportTo(registry);
-  Class::ReportAssociationFactories(registry);
-  Style::Style::ReportExtras(registry);
+  ClassBench::ReportFactories(registry);
   // The window first: without a display it cannot be made, and the run stops before reading.
   WinUtil::WindowClass cls(L"QuorvelClassBench", nullptr, nullptr, 0, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   WinUtil::Window window;
   HWND hwnd = window.Create(cls, L"Class bench", WS_POPUP | WS_VISIBLE, 0, 0, 0, 1000, 800);
-  const std::string text = Document(associations);
+  const std::string text = ClassBench::Document(associations);
   const double before = PeakMb();
 
   const auto t0 = Clock::now();
