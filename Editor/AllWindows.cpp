@@ -2,6 +2,7 @@
 
 #include "Editor/Diagram.h"
 #include "resources/resource.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -10,7 +11,7 @@ namespace Editor {
 bool CloseAllDocuments(Application::IDocumentFactory& factory) {
     std::vector<Diagram*> documents;
     factory.ForEachDocument([&](Application::IDocument& document) {
-        auto* diagram = dynamic_cast<Diagram*>(&document);
+        auto* diagram = zq::Cast<Diagram>(&document);
         if (diagram && diagram->GetWindowCount() > 0) documents.push_back(diagram);
         return true;
     });

@@ -16,6 +16,7 @@
 #include "core/ModelElementSet.h"
 #include "resources/resource.h"
 #include "style/Clients.h"
+#include "core/foundation/Cast.h"
 
 namespace Editor {
 
@@ -69,7 +70,7 @@ void MergePastedStyles(Core::Env& env, const Core::ModelElementSet& pasted) {
     Style::MergePastedStyle(env, pasted.Elements());
     Style::Style* own = nullptr;
     for (const Core::ElementPtr& e : pasted.Elements()) {
-        auto* client = dynamic_cast<Style::IStyleClient*>(e.get());
+        auto* client = zq::Cast<Style::IStyleClient>(e.get());
         if (client == nullptr || e->IsDeleted()) continue;
         const Style::Style* style = client->GetStyle();
         if (style != nullptr && !style->IsDeleted()) continue;

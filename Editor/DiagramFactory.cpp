@@ -10,6 +10,7 @@
 #include "app/winutil/ResourceLoader.h"
 #include "core/foundation/UTF8.h"
 #include "resources/resource.h"
+#include "core/foundation/Cast.h"
 
 #include <memory>
 
@@ -23,7 +24,7 @@ constexpr int kLastUntitledNumber = 2147483646;
 
 bool IsShownDocumentWindow(HWND hwnd) {
     return hwnd && IsWindow(hwnd) && IsWindowVisible(hwnd) &&
-           dynamic_cast<WindowImp*>(WinUtil::Window::FromHandle(hwnd)) != nullptr;
+           zq::Cast<WindowImp>(WinUtil::Window::FromHandle(hwnd)) != nullptr;
 }
 
 // Windows come in Z order: the first document window found is the topmost.
@@ -94,7 +95,7 @@ DiagramFactory::~DiagramFactory() {
 bool DiagramFactory::PreProcess(MSG& msg) {
     if (!accelerators_ || !msg.hwnd || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
     HWND frame = GetAncestor(msg.hwnd, GA_ROOT);
-    if (!dynamic_cast<WindowImp*>(WinUtil::Window::FromHandle(frame))) return false;
+    if (!zq::Cast<WindowImp>(WinUtil::Window::FromHandle(frame))) return false;
     return TranslateAcceleratorW(frame, accelerators_, &msg) != 0;
 }
 
@@ -160,7 +161,7 @@ Diagram* DiagramFactory::FindOpen(const std::wstring& path) {
     Diagram* found = nullptr;
     if (path.empty()) return nullptr;
     ForEachDocument([&](Application::IDocument& document) {
-        auto* diagram = dynamic_cast<Diagram*>(&document);
+        auto* diagram = zq::Cast<Diagram>(&document);
         if (!diagram || diagram->IsUntitled() || document.GetNode().IsEnded()) return true;
         if (!EqualsNoCase(document.GetName(), path)) return true;
         found = diagram;

@@ -18,6 +18,7 @@
 #include "style/win/PropertyEditor.h"
 #include "view/Cursor.h"
 #include "view/DiagramType.h"
+#include "core/foundation/Cast.h"
 
 namespace Editor {
 
@@ -109,7 +110,7 @@ void WindowImp::Open(HWND after, Application::NewWindowDefaultsProvider* default
     windowList_ = std::make_unique<WindowList>(*this);
     elementStyles_ = std::make_unique<ElementStylesList>(*this);
     debug_ = std::make_unique<DebugCommands>(*this);
-    const auto* given = dynamic_cast<const ToolbarDefaults*>(defaults);
+    const auto* given = zq::Cast<const ToolbarDefaults>(defaults);
     toolbarShown_ = given ? given->showToolbar : ReadShowToolbarSetting();
     Layout();
     nameObserver_.Attach(document_.GetNameObserverList(), this);

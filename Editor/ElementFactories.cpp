@@ -36,6 +36,7 @@
 #include "view/CanvasView.h"
 #include "view/DiagramType.h"
 #include "view/ViewElements.h"
+#include "core/foundation/Cast.h"
 
 namespace Editor {
 
@@ -69,7 +70,7 @@ void RegisterViewMakers() {
     static const bool registered = [] {
         View::ModelElement::AddViewMaker(
             [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
-                auto* page = dynamic_cast<Page::Page*>(&element);
+                auto* page = zq::Cast<Page::Page>(&element);
                 if (page == nullptr) return nullptr;
                 auto frame = std::make_shared<Page::VPage>(view, *page, view.GetCanvas());
                 frame->Update(nullptr);

@@ -11,6 +11,7 @@
 #include "style/Model.h"
 #include "view/CanvasView.h"
 #include "view/Tasks.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -33,7 +34,7 @@ std::optional<std::wstring> CommonName(const View::DiagramView& view) {
     std::optional<std::wstring> common;
     bool differ = false;
     view.GetSelection().ForEach([&](Core::IModelElement& element) {
-        const auto* client = dynamic_cast<const Style::IElementStyleClient*>(&element);
+        const auto* client = zq::Cast<const Style::IElementStyleClient>(&element);
         if (!client) return;
         const std::wstring name = client->GetElementStyle();
         if (!common) common = name;
@@ -46,7 +47,7 @@ std::optional<std::wstring> CommonName(const View::DiagramView& view) {
 unsigned CountUses(const Core::Diagram& model, const std::wstring& name) {
     unsigned uses = 0;
     model.ForEachElement([&](Core::IModelElement& element) {
-        const auto* client = dynamic_cast<const Style::IElementStyleClient*>(&element);
+        const auto* client = zq::Cast<const Style::IElementStyleClient>(&element);
         if (client && !element.IsDeleted() && client->GetElementStyle() == name) ++uses;
     });
     return uses;
@@ -66,7 +67,7 @@ unsigned AssignToSelection(View::DiagramView& view, const std::wstring& name) {
     unsigned count = 0;
     Core::Env env = view.GetTaskHost().MakeEnv();
     view.GetSelection().ForEach([&](Core::IModelElement& element) {
-        if (auto* client = dynamic_cast<Style::IElementStyleClient*>(&element)) {
+        if (auto* client = zq::Cast<Style::IElementStyleClient>(&element)) {
             client->SetElementStyle(env, name);
             ++count;
         }

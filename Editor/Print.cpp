@@ -12,6 +12,7 @@
 #include "page/win/PrinterPage.h"
 #include "page/win/SelectedPrinter.h"
 #include "resources/resource.h"
+#include "core/foundation/Cast.h"
 
 namespace Editor {
 
@@ -218,7 +219,7 @@ int AskSaveChanges(HWND owner, const std::wstring& documentName) {
 
 Page::Page* FindDiagramPage(const Core::Diagram& diagram) {
     for (const Core::ElementPtr& e : diagram.Elements())
-        if (auto* page = dynamic_cast<Page::Page*>(e.get())) return page;
+        if (auto* page = zq::Cast<Page::Page>(e.get())) return page;
     return nullptr;
 }
 

@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "style/StyleEdit.h"
 #include "style/win/PropertyEditor.h"
+#include "core/foundation/Cast.h"
 
 #include <shellapi.h>
 
@@ -133,7 +134,7 @@ void WindowImp::OnNew(const Application::CommandMsg&) {
     Diagram* created = document_.GetFactory().NewDiagram();
     // The new window takes this window's toolbar state.
     if (created && created->GetWindowCount() > 0)
-        if (auto* window = dynamic_cast<WindowImp*>(created->GetWindow(0))) window->ShowToolbar(toolbarShown_);
+        if (auto* window = zq::Cast<WindowImp>(created->GetWindow(0))) window->ShowToolbar(toolbarShown_);
 }
 
 void WindowImp::OnOpen(const Application::CommandMsg&) { document_.GetFactory().OpenWithDialog(GetHwnd()); }
@@ -183,7 +184,7 @@ void WindowImp::OnImportStyles(const Application::CommandMsg&) {
 
 void WindowImp::OnNewWindow(const Application::CommandMsg&) {
     ToolbarDefaults defaults(toolbarShown_);
-    auto* window = dynamic_cast<WindowImp*>(document_.CreateDocumentWindow(&defaults));
+    auto* window = zq::Cast<WindowImp>(document_.CreateDocumentWindow(&defaults));
     if (!window || !window->GetHwnd()) return;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;

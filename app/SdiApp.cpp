@@ -4,6 +4,7 @@
 #include "app/winutil/Exceptions.h"
 #include "app/winutil/Guard.h"
 #include "app/winutil/MessageLoop.h"
+#include "core/foundation/Cast.h"
 
 #include <shellapi.h>
 
@@ -93,7 +94,7 @@ LifeTimeSupervisor& ISdiApp::GetLifeTimeSupervisor() {
 }
 
 CommandLine::IReceiver* ISdiApp::GetCommandLineReceiver() {
-    return dynamic_cast<CommandLine::IReceiver*>(factory_.get());
+    return zq::Cast<CommandLine::IReceiver>(factory_.get());
 }
 
 void ISdiApp::ReceiveForwarded(const std::wstring& directory, const std::wstring& commandLine) {

@@ -5,6 +5,7 @@
 #include "core/Interfaces.h"
 #include "core/PropertyKinds.h"
 #include "core/Storable.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -82,7 +83,7 @@ class AttachFilter : public IFilter {
 public:
     explicit AttachFilter(X* end = nullptr) : end_(end) {}
     bool Accept(const IModelElement* element) const override {
-        auto* attach = dynamic_cast<const IAttach<X>*>(element);
+        auto* attach = zq::Cast<const IAttach<X>>(element);
         return attach != nullptr && attach->CanAttach(end_);
     }
 

@@ -6,6 +6,7 @@
 #include "core/UndoHandler.h"
 #include "core/View.h"
 #include "core/ViewRepair.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -21,7 +22,7 @@ public:
     ElementIteratorImp(const ElementSet& set, std::size_t index) : set_(set), index_(index) {}
     std::unique_ptr<zq::IIteratorImp> Clone() const override { return std::make_unique<ElementIteratorImp>(set_, index_); }
     bool IsEqual(const zq::IIteratorImp& other) const override {
-        auto* o = dynamic_cast<const ElementIteratorImp*>(&other);
+        auto* o = zq::Cast<const ElementIteratorImp>(&other);
         return o != nullptr && &o->set_ == &set_ && o->index_ == index_;
     }
     bool Next() override { return ++index_ < set_.Size(); }

@@ -6,6 +6,7 @@
 #include "core/Storable.h"
 #include "core/foundation/Geometry.h"
 #include "core/foundation/GraphUtil.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <string>
@@ -221,7 +222,7 @@ public:
 template <class X>
 class Filter : public IFilter {
 public:
-    bool Accept(const IModelElement* element) const override { return dynamic_cast<const X*>(element) != nullptr; }
+    bool Accept(const IModelElement* element) const override { return zq::Cast<const X>(element) != nullptr; }
 };
 
 } // namespace Core

@@ -9,6 +9,7 @@
 #include "core/foundation/Geometry.h"
 #include "core/xml/Reader.h"
 #include "core/xml/Writer.h"
+#include "core/foundation/Cast.h"
 
 #include <cstdint>
 #include <string>
@@ -208,7 +209,7 @@ public:
 template <class T>
 T* Remapped(T* p, const CopyRegistry& mapping) {
     if (p == nullptr) return nullptr;
-    return dynamic_cast<T*>(mapping.Find(static_cast<IModelElement*>(p)));
+    return zq::Cast<T>(mapping.Find(static_cast<IModelElement*>(p)));
 }
 
 // Resolves a stored id to a T: fills target and answers the restore code.
@@ -220,7 +221,7 @@ int Resolve(ObjectId id, ObjectRegistry& registry, T*& target) {
     }
     IModelElement* e = registry.Find(id);
     if (e == nullptr) return kUnknownObject;
-    T* t = dynamic_cast<T*>(e);
+    T* t = zq::Cast<T>(e);
     if (t == nullptr) return kTypeMismatch;
     target = t;
     return kRestored;

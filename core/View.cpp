@@ -4,6 +4,7 @@
 
 #include "core/Interfaces.h"
 #include "core/Selection.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,7 +12,7 @@
 namespace Core {
 
 IViewElement::IViewElement(IView& view, IModelElement& element)
-    : view_(&view), element_(&element), pointable_(dynamic_cast<const IPointable*>(&element))
+    : view_(&view), element_(&element), pointable_(zq::Cast<const IPointable>(&element))
 {
     view.elements_.push_back(this);
     entry_ = std::prev(view.elements_.end());
@@ -153,7 +154,7 @@ void IView::SelectEnclosed(SelectionTracker* tracker, const zq::Rect& rect)
         std::vector<IViewElement*> all(elements_.begin(), elements_.end());
         for (IViewElement* e : all) {
             VISelectable* s = e->GetSelectable();
-            auto* pointable = dynamic_cast<const IPointable*>(e->GetModelElement());
+            auto* pointable = zq::Cast<const IPointable>(e->GetModelElement());
             if (s == nullptr || pointable == nullptr) continue;
             zq::Rect bounds;
             if (pointable->GetBoundingRect(bounds) && area.Contains(bounds.Normalized())) s->SetSelected(t, true);

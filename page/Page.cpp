@@ -3,6 +3,7 @@
 #include "core/Diagram.h"
 #include "core/Exceptions.h"
 #include "core/xml/Reader.h"
+#include "core/foundation/Cast.h"
 
 #include <cmath>
 
@@ -64,7 +65,7 @@ void Page::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectReg
 
 Page* FindPage(const Core::Diagram& diagram)
 {
-    return dynamic_cast<Page*>(diagram.FindElement(L"Page"));
+    return zq::Cast<Page>(diagram.FindElement(L"Page"));
 }
 
 std::shared_ptr<Page> CreateDefaultPage(Core::Env& env) { return Page::Factory().CreateTyped(env); }

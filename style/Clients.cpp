@@ -2,6 +2,7 @@
 
 #include "core/Diagram.h"
 #include "text/TextOwner.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -51,10 +52,10 @@ UsageRecord::UsageRecord(const std::vector<Core::ElementPtr>& elements)
 {
     Use(DirectoryName::Base());
     for (const Core::ElementPtr& e : elements) {
-        if (auto* es = dynamic_cast<const IElementStyleClient*>(e.get())) {
+        if (auto* es = zq::Cast<const IElementStyleClient>(e.get())) {
             if (std::wstring name = es->GetElementStyle(); !name.empty()) elementStyles_.push_back(std::move(name));
         }
-        if (auto* client = dynamic_cast<const IStyleClient*>(e.get())) client->CollectDirectoryNames(*this);
+        if (auto* client = zq::Cast<const IStyleClient>(e.get())) client->CollectDirectoryNames(*this);
     }
 }
 
@@ -80,7 +81,7 @@ void MergePastedStyle(Core::Env& env, const std::vector<Core::ElementPtr>& paste
     };
     Style* target = nullptr;
     for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-        auto* s = dynamic_cast<Style*>(e.get());
+        auto* s = zq::Cast<Style>(e.get());
         if (s != nullptr && !s->IsDeleted() && !isPasted(s)) {
             target = s;
             break;
@@ -89,14 +90,14 @@ void MergePastedStyle(Core::Env& env, const std::vector<Core::ElementPtr>& paste
     if (target == nullptr) target = Style::Create(env).get();
     Style* source = nullptr;
     for (const Core::ElementPtr& e : pasted)
-        if ((source = dynamic_cast<Style*>(e.get())) != nullptr) break;
+        if ((source = zq::Cast<Style>(e.get())) != nullptr) break;
     if (source == nullptr) return;
 
     const UsageRecord usage(pasted);
     source->MergeInto(env, &usage, false, *target);
     const bool same = source->Equals(*target);
     for (const Core::ElementPtr& e : pasted) {
-        if (auto* client = dynamic_cast<IStyleClient*>(e.get())) {
+        if (auto* client = zq::Cast<IStyleClient>(e.get())) {
             client->SetStyle(env, target);
             if (!same) client->StyleChanged(env, DirectoryName::Base());
         }

@@ -2,6 +2,7 @@
 
 #include "core/Diagram.h"
 #include "style/Clients.h"
+#include "core/foundation/Cast.h"
 
 namespace Style {
 
@@ -65,7 +66,7 @@ void ForEachCarrier(const Core::Diagram& diagram, const std::wstring& name, F f)
     if (name.empty()) return;
     const auto elements = diagram.Elements();  // f may change the diagram's list
     for (const Core::ElementPtr& e : elements)
-        if (auto* client = dynamic_cast<IElementStyleClient*>(e.get()); client && !e->IsDeleted() &&
+        if (auto* client = zq::Cast<IElementStyleClient>(e.get()); client && !e->IsDeleted() &&
                                                                         client->GetElementStyle() == name)
             f(*client);
 }

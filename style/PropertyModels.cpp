@@ -3,6 +3,7 @@
 #include "core/Transaction.h"
 #include "core/Diagram.h"
 #include "style/Clients.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -213,7 +214,7 @@ void FontEditor::Apply(Core::Env& env)
     if (!set || !font_.GetDirectory()) return;
     const DirectoryName& name = font_.GetDirectory()->GetDirectoryName();
     for (const Core::ElementPtr& e : std::vector<Core::ElementPtr>(env.GetDiagram().Elements())) {
-        if (auto* client = dynamic_cast<IStyleClient*>(e.get()); client && !e->IsDeleted()) client->StyleChanged(env, name);
+        if (auto* client = zq::Cast<IStyleClient>(e.get()); client && !e->IsDeleted()) client->StyleChanged(env, name);
     }
 }
 

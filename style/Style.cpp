@@ -7,6 +7,7 @@
 #include "style/Names.h"
 #include "text/Content.h"
 #include "text/TextStyle.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <typeindex>
@@ -54,7 +55,7 @@ void Style::MakeDefaultRoot(Core::Env& env)
 Style* Style::Find(const Core::Diagram& diagram)
 {
     for (const Core::ElementPtr& e : diagram.Elements())
-        if (auto* style = dynamic_cast<Style*>(e.get()); style != nullptr && !style->IsDeleted()) return style;
+        if (auto* style = zq::Cast<Style>(e.get()); style != nullptr && !style->IsDeleted()) return style;
     return nullptr;
 }
 
@@ -183,8 +184,8 @@ private:
         const std::type_index type(typeid(e));
         auto it = kinds_.find(type);
         if (it == kinds_.end())
-            it = kinds_.emplace(type, Kinds{dynamic_cast<const Style*>(&e) != nullptr,
-                                            dynamic_cast<const IStyleClient*>(&e) != nullptr}).first;
+            it = kinds_.emplace(type, Kinds{zq::Cast<const Style>(&e) != nullptr,
+                                            zq::Cast<const IStyleClient>(&e) != nullptr}).first;
         return it->second;
     }
     std::unordered_map<std::type_index, Kinds> kinds_;
@@ -197,7 +198,7 @@ const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::
     Style* style = nullptr;
     for (const Core::ElementPtr& e : read) {
         if (!kinds.IsStyle(*e)) continue;
-        if (auto* s = dynamic_cast<Style*>(e.get()); s != nullptr && !s->IsDeleted()) {
+        if (auto* s = zq::Cast<Style>(e.get()); s != nullptr && !s->IsDeleted()) {
             if (style != nullptr) throw Core::Exceptions::DuplicateSingletonObject();
             style = s;
         }
@@ -206,7 +207,7 @@ const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::
     if (style == nullptr) return;
     for (const Core::ElementPtr& e : read) {
         if (!kinds.IsClient(*e)) continue;
-        if (auto* client = dynamic_cast<IStyleClient*>(e.get()); client != nullptr && !e->IsDeleted()) {
+        if (auto* client = zq::Cast<IStyleClient>(e.get()); client != nullptr && !e->IsDeleted()) {
             client->SetStyle(env, style);
             client->CreateDirectories(env, style);
         }

@@ -3,6 +3,7 @@
 #include "core/Diagram.h"
 #include "core/UndoHandler.h"
 #include "style/Exceptions.h"
+#include "core/foundation/Cast.h"
 
 #include <filesystem>
 #include <fstream>
@@ -102,7 +103,7 @@ void ImportStyles(Core::Env& env, const Core::Diagram& source)
     Style& target = Style::FindOrCreate(env);
     from->MergeInto(env, nullptr, true, target);
     for (const Core::ElementPtr& e : std::vector<Core::ElementPtr>(env.GetDiagram().Elements())) {
-        if (auto* client = dynamic_cast<IStyleClient*>(e.get()); client && !e->IsDeleted())
+        if (auto* client = zq::Cast<IStyleClient>(e.get()); client && !e->IsDeleted())
             client->StyleChanged(env, DirectoryName::Base());
     }
 }

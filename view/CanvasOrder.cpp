@@ -1,4 +1,5 @@
 #include "view/CanvasOrder.h"
+#include "core/foundation/Cast.h"
 
 #include <cstdlib>
 
@@ -6,7 +7,7 @@ namespace View::CanvasOrder {
 
 bool Impl::IsBefore(const ICanvas::IOrder& other) const
 {
-    auto* o = dynamic_cast<const Impl*>(&other);
+    auto* o = zq::Cast<const Impl>(&other);
     if (o == nullptr) return false;
     if (class_ != o->class_) return class_ < o->class_;
     if (class_ != 0) return false;

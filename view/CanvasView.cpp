@@ -4,6 +4,7 @@
 
 #include "view/CmdHandler.h"
 #include "view/DefaultTask.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -191,7 +192,7 @@ int DiagramView::PixelsToLogical(int n) const
 
 void DiagramView::DiagramTypeChanged()
 {
-    if (auto* task = dynamic_cast<DefaultTask*>(task_.get())) task->UpdateCommands();
+    if (auto* task = zq::Cast<DefaultTask>(task_.get())) task->UpdateCommands();
     if (context_.diagramTypeNotifier) context_.diagramTypeNotifier();
 }
 

@@ -3,6 +3,7 @@
 #include "app/winutil/Input.h"
 #include "view/DefaultTask.h"
 #include "view/DiagramType.h"
+#include "core/foundation/Cast.h"
 
 namespace View {
 
@@ -49,7 +50,7 @@ void DefaultTask::OnContextMenu(WinMessage::WM_CONTEXTMENU_Msg& msg)
     const Core::ModelElementSet selection = c.view->GetSelection();
     if (selection.Size() == 1) {
         Core::IViewElement* element = selection.Elements().front()->FindViewElement(*c.view);
-        auto* menu = dynamic_cast<IContextMenu*>(element);
+        auto* menu = zq::Cast<IContextMenu>(element);
         if (menu == nullptr) return;
         SetCurrentElement(element);
         ShowContextMenu(*menu, screen, ctrl);
@@ -59,7 +60,7 @@ void DefaultTask::OnContextMenu(WinMessage::WM_CONTEXTMENU_Msg& msg)
         const Core::HitResult hit = c.view->HitTest(lastPoint_, kHitTolerance);
         if (hit && hit.element->GetOwnerView() == c.view) {
             SetCurrentElement(hit.element);
-            if (auto* menu = dynamic_cast<IContextMenu*>(hit.element)) ShowContextMenu(*menu, screen, ctrl);
+            if (auto* menu = zq::Cast<IContextMenu>(hit.element)) ShowContextMenu(*menu, screen, ctrl);
             return;
         }
     }

@@ -14,6 +14,7 @@
 #include "core/foundation/UTF8.h"
 #include "view/DefaultTask.h"
 #include "view/Transfer.h"
+#include "core/foundation/Cast.h"
 
 #include <cstdlib>
 
@@ -116,7 +117,7 @@ void DefaultTaskCopyPaste::DeleteSnapshot()
     if (elements.empty()) return;
     Core::Env env = task.MakeEnv();
     for (const Core::ElementPtr& e : elements)
-        if (auto* deletable = dynamic_cast<Core::IDeletable*>(e.get()))
+        if (auto* deletable = zq::Cast<Core::IDeletable>(e.get()))
             if (!e->IsDeleted()) deletable->Delete(env);
     task.CommitPending(false);
 }
@@ -209,7 +210,7 @@ void DefaultTaskCopyPaste::Paste()
     if (!text || text->empty()) return;
     Core::Env env = task.MakeEnv();
     for (const Core::ElementPtr& e : task.GetSelectionSnapshot())
-        if (auto* named = dynamic_cast<Core::INamed*>(e.get())) named->SetName(env, *text);
+        if (auto* named = zq::Cast<Core::INamed>(e.get())) named->SetName(env, *text);
     task.CommitPending(false);
 }
 

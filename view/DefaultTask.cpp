@@ -6,6 +6,7 @@
 #include "core/Interfaces.h"
 #include "view/Cursor.h"
 #include "view/LassoTasks.h"
+#include "core/foundation/Cast.h"
 
 namespace View {
 
@@ -190,7 +191,7 @@ void DefaultTask::OnSelectionChanged(Core::IView& view)
     named_ = false;
     const Core::ModelElementSet selection = view.GetSelection();
     for (const Core::ElementPtr& e : selection.Elements())
-        if (dynamic_cast<const Core::INamed*>(e.get())) {
+        if (zq::Cast<const Core::INamed>(e.get())) {
             named_ = true;
             break;
         }
@@ -279,7 +280,7 @@ void DefaultTask::PressOnElement(const Core::HitResult& hit, bool shift, int but
 
     IControl* control = nullptr;
     if (hit.onMark)
-        if (auto* selectable = dynamic_cast<SelectableViewElement*>(hit.element))
+        if (auto* selectable = zq::Cast<SelectableViewElement>(hit.element))
             control = selectable->FindControlAt(lastPoint_);
     if (control) {
         control->SetCursor(lastPoint_);
@@ -319,7 +320,7 @@ void DefaultTask::PressOnElement(const Core::HitResult& hit, bool shift, int but
         }
     }
 
-    if (auto* shiftable = dynamic_cast<VIShiftable*>(hit.element)) {
+    if (auto* shiftable = zq::Cast<VIShiftable>(hit.element)) {
         shiftable->SetMoveCursor(false, shift || WinUtil::IsControlKeyDown(), true);
         c.view->ProcessUpdates();
         c.canvas->Update();
@@ -378,9 +379,9 @@ void DefaultTask::OnLButtonDblClk(WinMessage::MouseMsg& msg)
     SetCurrentElement(hit.element);
     Core::IViewElement* part = hit.element;
     if (hit.onMark)
-        if (auto* selectable = dynamic_cast<SelectableViewElement*>(hit.element))
+        if (auto* selectable = zq::Cast<SelectableViewElement>(hit.element))
             if (IControl* control = selectable->FindControlAt(lastPoint_)) part = control;
-    if (auto* handler = dynamic_cast<IDoubleClickHandler*>(part)) {
+    if (auto* handler = zq::Cast<IDoubleClickHandler>(part)) {
         if (SubTaskPtr task = handler->OnDoubleClick(*c.view, *this, lastPoint_)) StartSubTask(std::move(task));
         UpdateCommands();
     }
@@ -394,7 +395,7 @@ void DefaultTask::OnChar(WinMessage::WM_CHAR_Msg& msg)
     ICharHandler* last = nullptr;
     const Core::ModelElementSet selection = c.view->GetSelection();
     for (const Core::ElementPtr& e : selection.Elements())
-        if (auto* handler = dynamic_cast<ICharHandler*>(e->FindViewElement(*c.view))) {
+        if (auto* handler = zq::Cast<ICharHandler>(e->FindViewElement(*c.view))) {
             ++count;
             last = handler;
         }
@@ -443,14 +444,14 @@ void DefaultTask::UpdateCursor()
         return;
     }
     if (hit.onMark)
-        if (auto* selectable = dynamic_cast<SelectableViewElement*>(hit.element))
+        if (auto* selectable = zq::Cast<SelectableViewElement>(hit.element))
             if (IControl* control = selectable->FindControlAt(model)) {
                 control->SetCursor(model);
                 return;
             }
-    if (auto* shiftable = dynamic_cast<VIShiftable*>(hit.element))
+    if (auto* shiftable = zq::Cast<VIShiftable>(hit.element))
         shiftable->SetMoveCursor(false, ctrl || shift, true);
-    else if (auto* pointable = dynamic_cast<Core::VIPointable*>(hit.element))
+    else if (auto* pointable = zq::Cast<Core::VIPointable>(hit.element))
         pointable->SetCursor(model);
     else
         Cursor::Load(1);

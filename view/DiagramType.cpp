@@ -4,6 +4,7 @@
 #include "core/Transaction.h"
 #include "resources/resource.h"
 #include "view/DefaultTask.h"
+#include "core/foundation/Cast.h"
 
 namespace View {
 
@@ -53,19 +54,19 @@ void DiagramType::RegisterProperties(Core::PropertyTable<DiagramTypeRep>& table)
 
 int DiagramType::GetTypeOf(const Core::Diagram& diagram)
 {
-    auto* element = dynamic_cast<const DiagramType*>(diagram.FindElement(L"DiagramType"));
+    auto* element = zq::Cast<const DiagramType>(diagram.FindElement(L"DiagramType"));
     return element ? element->GetValue() : DiagramTypeValue::Class;
 }
 
 void DiagramType::SetTypeOf(Core::Env& env, Core::Diagram& diagram, int value)
 {
     Check(value);
-    auto* element = dynamic_cast<DiagramType*>(diagram.FindElement(L"DiagramType"));
+    auto* element = zq::Cast<DiagramType>(diagram.FindElement(L"DiagramType"));
     if (element == nullptr) {
         const Core::IFactory* factory =
             diagram.GetFactoryRegistry().Find(Core::SchemaNamespace10().uri, L"DiagramType");
         if (factory == nullptr) factory = &Factory();
-        element = dynamic_cast<DiagramType*>(factory->Create(env).get());
+        element = zq::Cast<DiagramType>(factory->Create(env).get());
         if (element == nullptr) throw zq::Exception("View::DiagramType: the factory made another element");
     }
     if (element->SetField(env, &DiagramTypeRep::value, DiagramTypeValue::T(value))) element->UpdateViewElements();

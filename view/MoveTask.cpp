@@ -8,6 +8,7 @@
 #include "core/TransferSet.h"
 #include "view/CanvasView.h"
 #include "view/Transfer.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -39,7 +40,7 @@ zq::Rect BoundingRect(const Core::ModelElementSet& elements)
     bool any = false;
     zq::Rect out;
     for (const Core::ElementPtr& e : elements.Elements()) {
-        auto* pointable = dynamic_cast<const Core::IPointable*>(e.get());
+        auto* pointable = zq::Cast<const Core::IPointable>(e.get());
         zq::Rect r;
         if (pointable == nullptr || e->IsDeleted() || !pointable->GetBoundingRect(r)) continue;
         r.Normalize();
@@ -182,7 +183,7 @@ void DefaultMoveTask::DeleteOriginals()
 {
     Core::Env env = MakeEnv();
     for (const Core::ElementPtr& e : dragged_.Elements())
-        if (auto* deletable = dynamic_cast<Core::IDeletable*>(e.get()))
+        if (auto* deletable = zq::Cast<Core::IDeletable>(e.get()))
             if (!e->IsDeleted()) deletable->Delete(env);
 }
 

@@ -4,6 +4,7 @@
 #include "core/Weight.h"
 #include "core/foundation/GraphUtil.h"
 #include "view/Cursor.h"
+#include "core/foundation/Cast.h"
 
 namespace View {
 
@@ -46,7 +47,7 @@ RectResizeControl::RectResizeControl(ICanvasView& view, Core::IResizable& elemen
 SubTaskPtr RectResizeControl::CreateTask(ICanvasView& view, ITask& parent, const zq::Point& point)
 {
     if (!enabled_) return nullptr;
-    auto* diagramView = dynamic_cast<DiagramView*>(&view);
+    auto* diagramView = zq::Cast<DiagramView>(&view);
     if (diagramView == nullptr) return nullptr;
     return MakeTask(id_, mode_, diagramView->GetContext(), parent, point, element_);
 }
@@ -65,7 +66,7 @@ Core::Weight RectResizeControl::GetWeight(const zq::Point& point, const Core::IV
 {
     if (!enabled_) return {};
     Core::Weight w = Core::Weight::MakeControl(point, zq::float8Point(GetPosition()));
-    if (auto* pointable = dynamic_cast<const Core::IPointable*>(&element_))
+    if (auto* pointable = zq::Cast<const Core::IPointable>(&element_))
         w.AddBias(pointable->GetWeight(view, point, kHitTolerance));
     return w;
 }

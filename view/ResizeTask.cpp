@@ -2,6 +2,7 @@
 
 #include "app/winutil/Input.h"
 #include "core/Transaction.h"
+#include "core/foundation/Cast.h"
 
 namespace View {
 
@@ -13,7 +14,7 @@ RectResizeTask::RectResizeTask(ViewContext& context, ITask& parent, const zq::Po
     const Core::ModelElementSet selection = context.view->GetSelection();
     for (const Core::ElementPtr& e : selection.Elements()) {
         if (e.get() == &element || e->GetTypeName() != element.GetTypeName()) continue;
-        if (auto* r = dynamic_cast<Core::IResizable*>(e.get())) followers_.push_back(r);
+        if (auto* r = zq::Cast<Core::IResizable>(e.get())) followers_.push_back(r);
     }
     using namespace WinMessage;
     plugs_ = std::make_unique<WinMsgPlugMap>(*context.dispatcher, context.exceptionHandler);

@@ -4,6 +4,7 @@
 #include "view/CanvasView.h"
 #include "view/Cursor.h"
 #include "view/MoveTask.h"
+#include "core/foundation/Cast.h"
 
 #include <stdexcept>
 #include <typeindex>
@@ -39,7 +40,7 @@ std::unordered_map<std::type_index, size_t>& MakerOfType()
 
 std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModelElement& element, Core::IView& view)
 {
-    auto* canvasView = dynamic_cast<ICanvasView*>(&view);
+    auto* canvasView = zq::Cast<ICanvasView>(&view);
     return canvasView ? CreateViewElement(element, *canvasView) : nullptr;
 }
 
@@ -51,7 +52,7 @@ std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModel
         if (known->second == kOwnView) return dynamic_cast<ModelElement&>(element).CreateCanvasViewElement(view);
         return known->second == kNoMaker ? nullptr : makers[known->second](element, view);
     }
-    if (auto* model = dynamic_cast<ModelElement*>(&element)) {
+    if (auto* model = zq::Cast<ModelElement>(&element)) {
         MakerOfType()[type] = kOwnView;
         return model->CreateCanvasViewElement(view);
     }
@@ -153,7 +154,7 @@ VIShiftable* VIShiftable::Find(Core::IModelElement& element, const Core::IView& 
 {
     for (const auto& v : element.GetViewElements())
         if (v && &v->GetView() == &view)
-            if (auto* shiftable = dynamic_cast<VIShiftable*>(v.get())) return shiftable;
+            if (auto* shiftable = zq::Cast<VIShiftable>(v.get())) return shiftable;
     return nullptr;
 }
 
@@ -166,7 +167,7 @@ void VIShiftable::CreateShiftControls(ViewContext&, Core::DeferredShiftSet&, Shi
 
 void VIShiftable::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&)
 {
-    auto* pointable = dynamic_cast<Core::IPointable*>(GetModelElement());
+    auto* pointable = zq::Cast<Core::IPointable>(GetModelElement());
     zq::Rect r;
     if (pointable == nullptr || !pointable->GetBoundingRect(r)) return;
     group.Add(canvas.CreateDashedRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}, 1));

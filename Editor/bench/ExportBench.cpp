@@ -3,6 +3,7 @@
 // their diagonals (oblique lines cost the PNG's anti-aliased drawing most).
 #include "Editor/Export.h"
 #include "Editor/tests/Figures.h"
+#include "core/foundation/Cast.h"
 
 #include <psapi.h>
 
@@ -56,7 +57,7 @@ int main() {
             }
             doc.Change([&](Core::Env& env) {
                 for (const Core::ElementPtr& e : doc.diagram->Elements())
-                    if (auto* f = dynamic_cast<EditorTest::Figure*>(e.get())) f->SetField(env, &EditorTest::FigureRep::plain, false);
+                    if (auto* f = zq::Cast<EditorTest::Figure>(e.get())) f->SetField(env, &EditorTest::FigureRep::plain, false);
             });
         }
         return 0;

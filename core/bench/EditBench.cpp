@@ -4,6 +4,7 @@
 // Run: build-*/host/core/bench/edit_bench
 #include "core/CopyExtend.h"
 #include "core/tests/SelectionTestKinds.h"
+#include "core/foundation/Cast.h"
 
 #include <benchmark/benchmark.h>
 
@@ -81,7 +82,7 @@ void CopyExtendSheets(benchmark::State& state)
     auto d = MakeModel();
     ModelElementSet sheets;
     for (const ElementPtr& e : d->Elements())
-        if (dynamic_cast<Sheet*>(e.get()) != nullptr) sheets.Insert(e);
+        if (zq::Cast<Sheet>(e.get()) != nullptr) sheets.Insert(e);
     for (auto _ : state) {
         ModelElementSet result = CopyExtendSelection::Build(sheets, *d);
         benchmark::DoNotOptimize(result.Size());

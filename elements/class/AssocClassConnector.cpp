@@ -9,6 +9,7 @@
 #include "elements/class/Class.h"
 #include "view/connector/Creation.h"
 #include "view/connector/PartFactory.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -45,16 +46,16 @@ void RegisterEndFields(Core::PropertyTable<Connector::EndRep>& t, const wchar_t*
 // takes (T), not the end itself, not a part of its own connector.
 template <class T>
 bool MayLieOn(const Connector::IEnd& end, const Core::IModelElement* element) {
-  if (element == nullptr || element == &end || element->IsDeleted() || dynamic_cast<const T*>(element) == nullptr)
+  if (element == nullptr || element == &end || element->IsDeleted() || zq::Cast<const T>(element) == nullptr)
     return false;
-  auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
+  auto* part = zq::Cast<const Connector::IConnectorElement>(element);
   return part == nullptr || part->GetConnector() != end.GetConnector();
 }
 
 // Whether the element may become the end's terminal field: none, or one of the kind the end takes.
 template <class T>
 bool OfKind(const Core::IModelElement* terminal) {
-  return terminal == nullptr || dynamic_cast<const T*>(terminal) != nullptr;
+  return terminal == nullptr || zq::Cast<const T>(terminal) != nullptr;
 }
 
 // What is wrong with an end of the connector: it must be one of its connector's ends, end its
@@ -71,7 +72,7 @@ std::string EndFault(const End& end) {
   Core::IModelElement* t = end.GetTerminal();
   if (t == nullptr) return {};
   if (t->IsDeleted()) return "an end on a deleted element";
-  auto* list = dynamic_cast<Core::IPartner<End>*>(t);
+  auto* list = zq::Cast<Core::IPartner<End>>(t);
   if (list == nullptr || !list->Contains(&end)) return "an end that the element it lies on does not list";
   return {};
 }
@@ -84,7 +85,7 @@ void Refuse(const std::string& fault) {
 // A stored terminal of another kind is a type mismatch.
 template <class T>
 void CheckStoredTerminal(const Connector::EndRep& rep, const xml::IAttributes& attributes) {
-  if (rep.party != nullptr && dynamic_cast<T*>(rep.party) == nullptr)
+  if (rep.party != nullptr && zq::Cast<T>(rep.party) == nullptr)
     throw Core::Exceptions::TypeMismatchOfRestoredObject(attributes.GetLine());
 }
 }  // namespace
@@ -115,12 +116,12 @@ AssocClassConnector* AssocClassConnector::Create(Core::Env& env, Class& c, Assoc
     from = {dx > 0 ? double(std::max(r.left, r.right)) : double(std::min(r.left, r.right)), cy};
   Connector::IConnector* made =
       Connector::BuildPathConnector(env, PartFactory(), {{from, false}, {middle, false}}, &c, &segment, nullptr);
-  return dynamic_cast<AssocClassConnector*>(made);
+  return zq::Cast<AssocClassConnector>(made);
 }
 
 Connector::IEnd* AssocClassConnector::GetFirstEnd() const {
   for (Connector::IEnd* e : GetEnds())
-    if (!e->IsDeleted() && dynamic_cast<AssocClassConnectorSourceEnd*>(e) != nullptr) return e;
+    if (!e->IsDeleted() && zq::Cast<AssocClassConnectorSourceEnd>(e) != nullptr) return e;
   return ILinearConnector::GetFirstEnd();
 }
 
@@ -129,7 +130,7 @@ std::string AssocClassConnector::CheckGraph() const {
   if (!broken.empty() || GetEndCount() == 0) return broken;
   int sources = 0;
   for (Connector::IEnd* e : GetEnds())
-    if (dynamic_cast<AssocClassConnectorSourceEnd*>(e) != nullptr) ++sources;
+    if (zq::Cast<AssocClassConnectorSourceEnd>(e) != nullptr) ++sources;
   return sources == 1 ? std::string() : "an association class connector must have exactly one source end";
 }
 
@@ -138,8 +139,8 @@ std::string AssocClassConnector::FindFault() const {
   if (std::string broken = CheckGraph(); !broken.empty()) return broken;
   for (Connector::IEnd* e : GetEnds()) {
     std::string fault;
-    if (auto* source = dynamic_cast<AssocClassConnectorSourceEnd*>(e)) fault = source->FindFault();
-    else if (auto* onAssoc = dynamic_cast<AssocClassConnectorEnd*>(e)) fault = onAssoc->FindFault();
+    if (auto* source = zq::Cast<AssocClassConnectorSourceEnd>(e)) fault = source->FindFault();
+    else if (auto* onAssoc = zq::Cast<AssocClassConnectorEnd>(e)) fault = onAssoc->FindFault();
     else fault = "an end of another kind";
     if (!fault.empty()) return fault;
   }
@@ -160,7 +161,7 @@ void AssocClassConnectorSourceEnd::RegisterProperties(Core::PropertyTable<Connec
   RegisterEndFields(t, L"Class");
 }
 
-Class* AssocClassConnectorSourceEnd::GetClass() const { return dynamic_cast<Class*>(GetTerminal()); }
+Class* AssocClassConnectorSourceEnd::GetClass() const { return zq::Cast<Class>(GetTerminal()); }
 
 void AssocClassConnectorSourceEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
   if (!IsDeleted() && OfKind<Class>(terminal)) EndImp::SetTerminalImp(env, terminal);
@@ -196,7 +197,7 @@ void AssocClassConnectorEnd::RegisterProperties(Core::PropertyTable<Connector::E
   RegisterEndFields(t, L"AssocSegment");
 }
 
-AssocSegment* AssocClassConnectorEnd::GetAssocSegment() const { return dynamic_cast<AssocSegment*>(GetTerminal()); }
+AssocSegment* AssocClassConnectorEnd::GetAssocSegment() const { return zq::Cast<AssocSegment>(GetTerminal()); }
 
 void AssocClassConnectorEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
   if (!IsDeleted() && OfKind<AssocSegment>(terminal)) EndImp::SetTerminalImp(env, terminal);

@@ -8,6 +8,7 @@
 #include "style/Model.h"
 #include "style/Names.h"
 #include "view/connector/Functions.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -58,7 +59,7 @@ void Assoc::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::S
                       Core::DeferredShiftSet& set, bool finalPass) {
   Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
   for (Connector::ISegment* s : GetSegmentList())
-    if (auto* segment = dynamic_cast<AssocSegment*>(s)) segment->CarryAnchors(env);
+    if (auto* segment = zq::Cast<AssocSegment>(s)) segment->CarryAnchors(env);
 }
 
 // ---- ends
@@ -85,12 +86,12 @@ void AssocEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) {
 const Style::DirectoryName& AssocEnd::Directory() { return Style::Names::MultiplicityRole(); }
 
 Class* AssocEnd::GetClass() const {
-  if (auto* c = dynamic_cast<Class*>(GetRep().party)) return c;
+  if (auto* c = zq::Cast<Class>(GetRep().party)) return c;
   if (Qualifier* q = GetQualifier()) return q->GetClass();
   return nullptr;
 }
 
-Qualifier* AssocEnd::GetQualifier() const { return dynamic_cast<Qualifier*>(GetRep().subParty); }
+Qualifier* AssocEnd::GetQualifier() const { return zq::Cast<Qualifier>(GetRep().subParty); }
 
 Core::IModelElement* AssocEnd::GetTerminal() const {
   return GetRep().party != nullptr ? GetRep().party : GetRep().subParty;
@@ -100,8 +101,8 @@ void AssocEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
   if (IsDeleted()) return;
   Core::IModelElement* box = nullptr;
   Core::IModelElement* qualifier = nullptr;
-  if (dynamic_cast<Class*>(terminal) != nullptr) box = terminal;
-  else if (dynamic_cast<Qualifier*>(terminal) != nullptr) qualifier = terminal;
+  if (zq::Cast<Class>(terminal) != nullptr) box = terminal;
+  else if (zq::Cast<Qualifier>(terminal) != nullptr) qualifier = terminal;
   else if (terminal != nullptr) return;
   SetField(env, &Connector::EndRep::party, box);
   SetField(env, &Connector::EndRep::subParty, qualifier);
@@ -109,14 +110,14 @@ void AssocEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
 
 bool AssocEnd::AcceptsTerminal(const Core::IModelElement* element) const {
   if (!Connector::EndImp<AssocEnd>::AcceptsTerminal(element)) return false;
-  auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
+  auto* part = zq::Cast<const Connector::IConnectorElement>(element);
   return part == nullptr || part->GetConnector() != GetConnector();
 }
 
 void AssocEnd::TakeOverTerminal(Core::Env& env, Connector::IEnd& other) {
   if (IsDeleted()) return;
   Connector::IEnd::TakeOverTerminal(env, other);
-  auto* end = dynamic_cast<AssocEnd*>(&other);
+  auto* end = zq::Cast<AssocEnd>(&other);
   if (end == nullptr) return;
   SetTraversed(env, end->IsTraversed());
   // Each text leaves the other end's list as it joins this one.
@@ -142,8 +143,8 @@ void AssocEnd::CollectForSelection(Core::ModelElementSet& set) {
 void AssocEnd::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {
   Connector::EndImp<AssocEnd>::RestoreProperties(attributes, registry);
   const Connector::EndRep& rep = GetRep();
-  const bool wrongClass = rep.party != nullptr && dynamic_cast<Class*>(rep.party) == nullptr;
-  const bool wrongQualifier = rep.subParty != nullptr && dynamic_cast<Qualifier*>(rep.subParty) == nullptr;
+  const bool wrongClass = rep.party != nullptr && zq::Cast<Class>(rep.party) == nullptr;
+  const bool wrongQualifier = rep.subParty != nullptr && zq::Cast<Qualifier>(rep.subParty) == nullptr;
   if (wrongClass || wrongQualifier || (rep.party != nullptr && rep.subParty != nullptr))
     throw Core::Exceptions::TypeMismatchOfRestoredObject(attributes.GetLine());
 }

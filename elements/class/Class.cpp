@@ -20,6 +20,7 @@
 #include "elements/class/Qualifier.h"
 #include "style/Model.h"
 #include "style/Names.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -153,7 +154,7 @@ void Class::DropCompartments(Core::Env& env, Compartment& head, const zq::Point&
 }
 
 void Class::RemoveCompartment(Core::Env& env, ::Compartment::ICompartment& compartment) {
-  auto* c = dynamic_cast<Compartment*>(&compartment);
+  auto* c = zq::Cast<Compartment>(&compartment);
   if (!c) return;
   if (GetFirstCompartment() == c) SetFirstCompartmentRaw(env, c->GetNext());
   CompartmentsChanged(env);
@@ -279,7 +280,7 @@ void Class::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement*
   if (text == GetText()) {
     s->GetFont(Style::Names::ClassHeader(), style);
     style.italic = GetRep().abstract;
-  } else if (const auto* anchor = dynamic_cast<const Text::Anchor*>(text); anchor && HasAnchor(anchor)) {
+  } else if (const auto* anchor = zq::Cast<const Text::Anchor>(text); anchor && HasAnchor(anchor)) {
     s->GetFont(Style::Names::ClassAttachedText(), style);
     style.sizing = TextBlock::SizingOwnExtent;
   }
@@ -392,7 +393,7 @@ void Class::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
 Core::IModelElement* Class::GetOwner() const { return GetRep().containingPackage; }
 
 void Class::EndRestore(Core::Env&, const Core::RestoreContext& context) {
-  if (auto* package = dynamic_cast<Package*>(context.enclosing)) const_cast<ClassRep&>(GetRep()).containingPackage = package;
+  if (auto* package = zq::Cast<Package>(context.enclosing)) const_cast<ClassRep&>(GetRep()).containingPackage = package;
 }
 
 bool Class::IsNear(const zq::Point& point, std::int32_t tolerance) const {

@@ -8,6 +8,7 @@
 #include "elements/class/Class.h"
 #include "style/Model.h"
 #include "style/Names.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -121,7 +122,7 @@ void Compartment::Delete(Core::Env& env) {
 
 void Compartment::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
   readLine_ = context.line;
-  Class* owner = dynamic_cast<Class*>(context.enclosing);
+  Class* owner = zq::Cast<Class>(context.enclosing);
   SetOwnerForReading(env, owner);
   if (owner) owner->NoteReadCompartment(*this);
 }

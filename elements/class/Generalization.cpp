@@ -3,6 +3,7 @@
 #include "elements/class/Class.h"
 #include "view/connector/PartFactory.h"
 #include "view/connector/Creation.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -88,7 +89,7 @@ Core::FactoryImp<GeneralizationEnd>& GeneralizationEnd::Factory()
     return factory;
 }
 
-Class* GeneralizationEnd::GetClass() const { return dynamic_cast<Class*>(GetTerminal()); }
+Class* GeneralizationEnd::GetClass() const { return zq::Cast<Class>(GetTerminal()); }
 
 Core::FactoryImp<GeneralizationSegment>& GeneralizationSegment::Factory()
 {

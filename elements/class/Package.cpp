@@ -11,6 +11,7 @@
 #include "style/Model.h"
 #include "style/Names.h"
 #include "view/compartment/Compartment.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -35,7 +36,7 @@ template <class T>
 void DeleteAll(Core::Env& env, const Core::PtrCont<T>& list)
 {
     for (T* e : Core::PtrCont<T>(list))
-        if (auto* d = dynamic_cast<Core::IDeletable*>(e)) d->Delete(env);
+        if (auto* d = zq::Cast<Core::IDeletable>(e)) d->Delete(env);
 }
 } // namespace
 
@@ -43,11 +44,11 @@ Package* FindContainingPackage(Core::Env& env, const zq::Rect& rect, const Core:
 {
     // Without a package in memory no element needs to look for one.
     if (Package::Factory().GetInstanceCount() == 0) return nullptr;
-    const bool strict = dynamic_cast<const Package*>(skip) != nullptr;
+    const bool strict = zq::Cast<const Package>(skip) != nullptr;
     Package* best = nullptr;
     Core::Weight bestWeight;
     for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-        auto* p = dynamic_cast<Package*>(e.get());
+        auto* p = zq::Cast<Package>(e.get());
         if (p == nullptr || p == skip || p->IsDeleted()) continue;
         const zq::Rect r = p->GetRect();
         // Two packages with one rectangle do not contain each other.
@@ -184,9 +185,9 @@ void Package::UpdateContainer(Core::Env& env, Core::ModelElementSet& visited)
     // The elements inside are gathered first: an update may add elements to the diagram (a tab).
     std::vector<Core::ElementPtr> inside;
     for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-        auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+        auto* pointable = zq::Cast<Core::IPointable>(e.get());
         zq::Rect box;
-        if (dynamic_cast<Core::IUpdateContainer*>(e.get()) == nullptr || pointable == nullptr || e.get() == this ||
+        if (zq::Cast<Core::IUpdateContainer>(e.get()) == nullptr || pointable == nullptr || e.get() == this ||
             e->IsDeleted())
             continue;
         if (pointable->GetBoundingRect(box) && r.Contains(box.Normalized())) inside.push_back(e);
@@ -427,7 +428,7 @@ void Package::SetElementStyle(Core::Env& env, const std::wstring& name)
 
 void Package::EndRestore(Core::Env&, const Core::RestoreContext& context)
 {
-    if (auto* outer = dynamic_cast<Package*>(context.enclosing))
+    if (auto* outer = zq::Cast<Package>(context.enclosing))
         const_cast<PackageRep&>(GetRep()).containingPackage = outer;
 }
 

@@ -10,6 +10,7 @@
 #include "style/Model.h"
 #include "style/Names.h"
 #include "view/compartment/Compartment.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -171,7 +172,7 @@ Core::IModelElement* PackageRider::GetOwner() const { return GetRep().owner; }
 
 void PackageRider::EndRestore(Core::Env& env, const Core::RestoreContext& context)
 {
-    auto* package = dynamic_cast<Package*>(context.enclosing);
+    auto* package = zq::Cast<Package>(context.enclosing);
     // A tab outside a package would belong to nothing and sit nowhere.
     if (package == nullptr) throw xml::Exceptions::UnknownElement(context.line, L"PackageRider");
     const_cast<PackageRiderRep&>(GetRep()).owner = package;

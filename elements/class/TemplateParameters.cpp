@@ -8,6 +8,7 @@
 #include "style/Model.h"
 #include "style/Names.h"
 #include "view/compartment/Compartment.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -151,7 +152,7 @@ std::wstring TemplateParameters::GetElementStyle() const {
 }
 
 void TemplateParameters::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
-  ModifyField(env, &TemplateParametersRep::owner) = dynamic_cast<ITemplateParametersOwner*>(context.enclosing);
+  ModifyField(env, &TemplateParametersRep::owner) = zq::Cast<ITemplateParametersOwner>(context.enclosing);
 }
 
 void TemplateParameters::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {

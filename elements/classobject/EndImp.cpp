@@ -1,6 +1,7 @@
 #include "elements/classobject/EndImp.h"
 
 #include "text/free/Anchor.h"
+#include "core/foundation/Cast.h"
 
 namespace ClassObject {
 
@@ -61,7 +62,7 @@ Text::TextPlacement EndImp::PlaceText() const {
   std::int32_t first = 0;
   if (GetAnchorCount() == 1)
     if (const Text::FreeText* text = GetFirstAnchor()->GetFreeText()) first = text->GetOrigin();
-  return PlaceEndText(p, q, dynamic_cast<const Core::ITerminal*>(GetTerminalElement()), GetAnchorCount(), first);
+  return PlaceEndText(p, q, zq::Cast<const Core::ITerminal>(GetTerminalElement()), GetAnchorCount(), first);
 }
 
 }  // namespace ClassObject

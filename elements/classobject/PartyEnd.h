@@ -12,6 +12,7 @@
 #include "text/free/Anchor.h"
 #include "view/connector/Functions.h"
 #include "view/connector/Parts.h"
+#include "core/foundation/Cast.h"
 
 namespace ClassObject {
 
@@ -53,12 +54,12 @@ class PartyEnd : public Connector::EndImp<Derived>,
   void SetTraversed(Core::Env& env, bool traversed) { this->SetField(env, &Connector::EndRep::traversed, traversed); }
   // The box the end sits on directly or through its qualifier; none for a free end.
   Box* GetBox() const {
-    if (auto* b = dynamic_cast<Box*>(this->GetRep().party)) return b;
-    if (Q* q = GetQualifier()) return dynamic_cast<Box*>(q->GetOwnerBox());
+    if (auto* b = zq::Cast<Box>(this->GetRep().party)) return b;
+    if (Q* q = GetQualifier()) return zq::Cast<Box>(q->GetOwnerBox());
     return nullptr;
   }
   // The qualifier the end sits on, or none.
-  Q* GetQualifier() const { return dynamic_cast<Q*>(this->GetRep().subParty); }
+  Q* GetQualifier() const { return zq::Cast<Q>(this->GetRep().subParty); }
 
   // The terminal: the box, else the qualifier.
   Core::IModelElement* GetTerminal() const override {
@@ -69,8 +70,8 @@ class PartyEnd : public Connector::EndImp<Derived>,
     if (this->IsDeleted()) return;
     Core::IModelElement* box = nullptr;
     Core::IModelElement* qualifier = nullptr;
-    if (dynamic_cast<Box*>(terminal) != nullptr) box = terminal;
-    else if (dynamic_cast<Q*>(terminal) != nullptr) qualifier = terminal;
+    if (zq::Cast<Box>(terminal) != nullptr) box = terminal;
+    else if (zq::Cast<Q>(terminal) != nullptr) qualifier = terminal;
     else if (terminal != nullptr) return;
     this->SetField(env, &Connector::EndRep::party, box);
     this->SetField(env, &Connector::EndRep::subParty, qualifier);
@@ -78,14 +79,14 @@ class PartyEnd : public Connector::EndImp<Derived>,
   // The kind's filter, and never a part of its own connector.
   bool AcceptsTerminal(const Core::IModelElement* element) const override {
     if (!Base::AcceptsTerminal(element)) return false;
-    auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
+    auto* part = zq::Cast<const Connector::IConnectorElement>(element);
     return part == nullptr || part->GetConnector() != this->GetConnector();
   }
   // The template's takeover (terminal and type), then the other end's "Traversed" and its texts.
   void TakeOverTerminal(Core::Env& env, Connector::IEnd& other) override {
     if (this->IsDeleted()) return;
     Connector::IEnd::TakeOverTerminal(env, other);
-    auto* end = dynamic_cast<Derived*>(&other);
+    auto* end = zq::Cast<Derived>(&other);
     if (end == nullptr) return;
     SetTraversed(env, end->IsTraversed());
     // Each text leaves the other end's list as it joins this one.
@@ -111,8 +112,8 @@ class PartyEnd : public Connector::EndImp<Derived>,
   void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override {
     Base::RestoreProperties(attributes, registry);
     const Connector::EndRep& rep = this->GetRep();
-    const bool wrongBox = rep.party != nullptr && dynamic_cast<Box*>(rep.party) == nullptr;
-    const bool wrongQualifier = rep.subParty != nullptr && dynamic_cast<Q*>(rep.subParty) == nullptr;
+    const bool wrongBox = rep.party != nullptr && zq::Cast<Box>(rep.party) == nullptr;
+    const bool wrongQualifier = rep.subParty != nullptr && zq::Cast<Q>(rep.subParty) == nullptr;
     if (wrongBox || wrongQualifier || (rep.party != nullptr && rep.subParty != nullptr))
       throw Core::Exceptions::TypeMismatchOfRestoredObject(attributes.GetLine());
   }

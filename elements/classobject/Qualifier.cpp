@@ -7,6 +7,7 @@
 #include "core/Transaction.h"
 #include "view/compartment/Compartment.h"
 #include "view/connector/Interfaces.h"
+#include "core/foundation/Cast.h"
 
 namespace ClassObject {
 
@@ -117,7 +118,7 @@ bool IQualifier::GetBoundingRect(zq::Rect& out) const {
 
 Core::Weight IQualifier::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
   Core::Weight w = Core::Weight::MakeArea(point, tolerance, GetRect());
-  if (auto* owner = dynamic_cast<const Core::IPointable*>(GetOwnerBox())) w.AddBias(owner->GetWeight(view, point, tolerance));
+  if (auto* owner = zq::Cast<const Core::IPointable>(GetOwnerBox())) w.AddBias(owner->GetWeight(view, point, tolerance));
   w.PromoteIfSelected(view, *this);
   return w;
 }

@@ -16,6 +16,7 @@
 #include "text/Text.h"
 #include "view/compartment/Compartment.h"
 #include "view/connector/Interfaces.h"
+#include "core/foundation/Cast.h"
 
 namespace ClassObject {
 
@@ -41,7 +42,7 @@ class QualifierImp
     q->SetText(env, text.get());
     q->SetRect(env, zq::Rect::FromPosSize(q->GetPos(), size.x, size.y));
     q->SetName(env, L"<?>");
-    auto* owner = dynamic_cast<Box*>(end.GetTerminal());
+    auto* owner = zq::Cast<Box>(end.GetTerminal());
     end.SetTerminal(env, q.get());
     if (owner != nullptr) {
       q->SetBox(env, owner);

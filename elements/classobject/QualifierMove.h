@@ -7,6 +7,7 @@
 #include "core/Diagram.h"
 #include "core/Shift.h"
 #include "core/foundation/GraphUtil.h"
+#include "core/foundation/Cast.h"
 
 namespace ClassObject {
 
@@ -41,7 +42,7 @@ class QualifierMoveController {
     if (candidate_ != nullptr && AcceptsOwner(*candidate_, p)) return candidate_;
     candidate_ = nullptr;
     for (const auto& e : diagram_.Elements())
-      if (auto* o = dynamic_cast<Owner*>(e.get()); o != nullptr && AcceptsOwner(*o, p)) return candidate_ = o;
+      if (auto* o = zq::Cast<Owner>(e.get()); o != nullptr && AcceptsOwner(*o, p)) return candidate_ = o;
     return nullptr;
   }
   // The dragged point for the pointer: with a candidate, the one that puts the qualifier outside it,

@@ -2,6 +2,7 @@
 
 #include "view/connector/PartFactory.h"
 #include "view/connector/Functions.h"
+#include "core/foundation/Cast.h"
 
 namespace Dependency {
 
@@ -40,7 +41,7 @@ void Dependency::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Co
 {
     Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
     for (Connector::ISegment* s : GetSegmentList())
-        if (auto* segment = dynamic_cast<DependencySegment*>(s)) segment->CarryAnchors(env);
+        if (auto* segment = zq::Cast<DependencySegment>(s)) segment->CarryAnchors(env);
 }
 
 Core::FactoryImp<DependencyEnd>& DependencyEnd::Factory()
@@ -96,10 +97,10 @@ void DependencySegment::Attach(Core::Env& env, DependencyEnd* end)
     const bool split = GetEnds(a, b);
     Connector::Functions::MergeEndIntoSegment(env, *end, *this);
     // The cut leaves this segment the half towards b; the texts on the other half go to the new piece.
-    auto* j = dynamic_cast<Connector::IJoin*>(OtherEnd(b));
+    auto* j = zq::Cast<Connector::IJoin>(OtherEnd(b));
     if (!split || IsDeleted() || j == nullptr) return;
     for (Connector::ISegment* s : j->GetSegments()) {
-        auto* piece = dynamic_cast<DependencySegment*>(s);
+        auto* piece = zq::Cast<DependencySegment>(s);
         if (piece == nullptr || s == this || s == own) continue;
         for (Text::Anchor* anchor : Core::PtrCont<Text::Anchor>(GetAnchors()))
             if (LiesTowardsA(j->GetPosition(), a->GetPoint(), b->GetPoint(), anchor->GetPos()))

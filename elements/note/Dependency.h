@@ -9,6 +9,7 @@
 #include "style/Names.h"
 #include "text/free/SegmentText.h"
 #include "view/connector/Parts.h"
+#include "core/foundation/Cast.h"
 
 namespace Dependency {
 
@@ -44,7 +45,7 @@ public:
     // The template's fields, with "Type" an enumeration of 1 and 2.
     static void RegisterProperties(Core::PropertyTable<Connector::EndRep>& t);
     // The party, or none.
-    IDependencyParty* GetParty() const { return dynamic_cast<IDependencyParty*>(GetTerminal()); }
+    IDependencyParty* GetParty() const { return zq::Cast<IDependencyParty>(GetTerminal()); }
     // The target end is the master end.
     bool IsMasterEnd() const override { return GetType() == DependencyEndType::Target; }
 };

@@ -7,6 +7,7 @@
 #include "core/Transaction.h"
 #include "core/Weight.h"
 #include "style/Names.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -56,7 +57,7 @@ std::vector<NoteConnector*> Note::GetConnectors() const
 {
     std::vector<NoteConnector*> list;
     for (NoteConnectorEnd* e : GetRep().connectorEnds)
-        if (auto* c = dynamic_cast<NoteConnector*>(e->GetConnector()); c != nullptr && !c->IsDeleted())
+        if (auto* c = zq::Cast<NoteConnector>(e->GetConnector()); c != nullptr && !c->IsDeleted())
             if (std::find(list.begin(), list.end(), c) == list.end()) list.push_back(c);
     return list;
 }
@@ -166,8 +167,8 @@ void Note::UpdateContainer(Core::Env& env, Core::ModelElementSet&)
         const zq::Rect rect = GetRect();
         Core::Weight bestWeight;
         for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-            auto* container = dynamic_cast<Core::IContainer*>(e.get());
-            auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+            auto* container = zq::Cast<Core::IContainer>(e.get());
+            auto* pointable = zq::Cast<Core::IPointable>(e.get());
             zq::Rect r;
             if (container == nullptr || pointable == nullptr || e->IsDeleted() || !pointable->GetBoundingRect(r) ||
                 !r.Normalized().Contains(rect))
@@ -189,7 +190,7 @@ Core::IModelElement* Note::GetOwner() const { return GetRep().container; }
 
 void Note::EndRestore(Core::Env& env, const Core::RestoreContext& context)
 {
-    if (auto* container = dynamic_cast<Core::IContainer*>(context.enclosing)) {
+    if (auto* container = zq::Cast<Core::IContainer>(context.enclosing)) {
         SetField(env, &NoteRep::container, container);
         container->AppendContainable(env, *this);
     }
@@ -205,7 +206,7 @@ bool Note::IsCompletelySelectedImp(const Core::ModelElementSet& set)
         for (Connector::IEnd* end : c->GetEnds()) {
             Core::IModelElement* party = end->IsDeleted() || end->GetEndType() != NoteConnectorEnd::kFar
                                              ? nullptr : end->GetTerminal();
-            if (party == nullptr || dynamic_cast<NoteConnectorSegment*>(party) != nullptr) continue;
+            if (party == nullptr || zq::Cast<NoteConnectorSegment>(party) != nullptr) continue;
             if (!party->IsCompletelySelected(set)) return false;
             pointedAt = true;
         }

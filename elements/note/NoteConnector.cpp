@@ -2,6 +2,7 @@
 
 #include "elements/note/Note.h"
 #include "view/connector/PartFactory.h"
+#include "core/foundation/Cast.h"
 
 namespace Note {
 
@@ -20,7 +21,7 @@ Connector::IFactory& NoteConnector::PartFactory()
 Core::IModelElement* NoteConnector::GetOwner() const
 {
     for (Connector::IEnd* e : GetEnds())
-        if (auto* note = dynamic_cast<Note*>(e->GetTerminal()); note != nullptr && !e->IsDeleted()) return note;
+        if (auto* note = zq::Cast<Note>(e->GetTerminal()); note != nullptr && !e->IsDeleted()) return note;
     return nullptr;
 }
 
@@ -34,15 +35,15 @@ bool NoteConnectorEnd::MayAttach(const Core::IModelElement* element, int32_t typ
                                  NoteConnectorEnd* end)
 {
     if (element == nullptr || element == end || element->IsDeleted()) return false;
-    const bool note = dynamic_cast<const Note*>(element) != nullptr;
+    const bool note = zq::Cast<const Note>(element) != nullptr;
     if (type == kOnNote) return note;
     if (note) return false;
-    auto* part = dynamic_cast<const Connector::IConnectorElement*>(element);
+    auto* part = zq::Cast<const Connector::IConnectorElement>(element);
     if (part != nullptr && own != nullptr && part->GetConnector() == own) return false;
-    if (auto* attach = dynamic_cast<const Core::IAttach<NoteConnectorEnd>*>(element))
-        return dynamic_cast<const Core::IPartner<NoteConnectorEnd>*>(element) != nullptr && attach->CanAttach(end);
-    return dynamic_cast<const Core::IPartner<Core::IAttachment>*>(element) != nullptr &&
-           dynamic_cast<const Core::ITerminal*>(element) != nullptr;
+    if (auto* attach = zq::Cast<const Core::IAttach<NoteConnectorEnd>>(element))
+        return zq::Cast<const Core::IPartner<NoteConnectorEnd>>(element) != nullptr && attach->CanAttach(end);
+    return zq::Cast<const Core::IPartner<Core::IAttachment>>(element) != nullptr &&
+           zq::Cast<const Core::ITerminal>(element) != nullptr;
 }
 
 bool NoteConnectorEnd::AcceptsTerminal(const Core::IModelElement* element) const
@@ -53,15 +54,15 @@ bool NoteConnectorEnd::AcceptsTerminal(const Core::IModelElement* element) const
 bool NoteConnectorEnd::AttachTo(Core::Env& env, Core::IModelElement* element)
 {
     if (element == GetSegment() || !AcceptsTerminal(element)) return false;
-    if (auto* attach = dynamic_cast<Core::IAttach<NoteConnectorEnd>*>(element)) return attach->TryAttach(env, this);
+    if (auto* attach = zq::Cast<Core::IAttach<NoteConnectorEnd>>(element)) return attach->TryAttach(env, this);
     SetTerminal(env, element);
     return true;
 }
 
 void NoteConnectorEnd::AttachToPartner(Core::Env& env, Core::IModelElement* element)
 {
-    auto* list = dynamic_cast<Core::IPartner<Core::IAttachment>*>(element);
-    if (list == nullptr || dynamic_cast<Core::IPartner<NoteConnectorEnd>*>(element) != nullptr)
+    auto* list = zq::Cast<Core::IPartner<Core::IAttachment>>(element);
+    if (list == nullptr || zq::Cast<Core::IPartner<NoteConnectorEnd>>(element) != nullptr)
         return EndImp::AttachToPartner(env, element);
     SetTerminalImp(env, element);
     list->AddPartner(env, this);
@@ -69,8 +70,8 @@ void NoteConnectorEnd::AttachToPartner(Core::Env& env, Core::IModelElement* elem
 
 void NoteConnectorEnd::DetachFromPartner(Core::Env& env, Core::IModelElement* element)
 {
-    if (auto* list = dynamic_cast<Core::IPartner<Core::IAttachment>*>(element);
-        list != nullptr && dynamic_cast<Core::IPartner<NoteConnectorEnd>*>(element) == nullptr)
+    if (auto* list = zq::Cast<Core::IPartner<Core::IAttachment>>(element);
+        list != nullptr && zq::Cast<Core::IPartner<NoteConnectorEnd>>(element) == nullptr)
         list->RemovePartner(env, this);
     else
         EndImp::DetachFromPartner(env, element);

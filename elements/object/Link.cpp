@@ -3,6 +3,7 @@
 #include "elements/object/Object.h"
 #include "elements/object/Qualifier.h"
 #include "view/connector/PartFactory.h"
+#include "core/foundation/Cast.h"
 
 namespace Object {
 
@@ -37,7 +38,7 @@ void Link::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
                      Core::DeferredShiftSet& set, bool finalPass) {
   Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
   for (Connector::ISegment* s : GetSegmentList())
-    if (auto* segment = dynamic_cast<LinkSegment*>(s)) segment->CarryAnchors(env);
+    if (auto* segment = zq::Cast<LinkSegment>(s)) segment->CarryAnchors(env);
 }
 
 // ---- ends

@@ -13,6 +13,7 @@
 #include "elements/object/Qualifier.h"
 #include "style/Model.h"
 #include "style/Names.h"
+#include "core/foundation/Cast.h"
 
 namespace Object {
 
@@ -67,11 +68,11 @@ void Object::CompartmentsChanged(Core::Env& env) {
 }
 
 bool Object::CanAddCompartment(const Core::IModelElement& element) const {
-  return !IsDeleted() && !GetCompartment() && dynamic_cast<const Compartment*>(&element) != nullptr;
+  return !IsDeleted() && !GetCompartment() && zq::Cast<const Compartment>(&element) != nullptr;
 }
 
 void Object::AddCompartment(Core::Env& env, Core::IModelElement& element) {
-  auto* c = dynamic_cast<Compartment*>(&element);
+  auto* c = zq::Cast<Compartment>(&element);
   if (!c || !CanAddCompartment(element)) return;
   c->SetOwner(env, this);
   SetField(env, &ObjectRep::compartment, c);

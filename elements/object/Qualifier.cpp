@@ -3,6 +3,7 @@
 #include "core/ModelElementSet.h"
 #include "core/PropertyKinds.h"
 #include "elements/object/Object.h"
+#include "core/foundation/Cast.h"
 
 namespace Object {
 
@@ -17,7 +18,7 @@ bool GoesAlongWith(const LinkEnd& end, const Qualifier& q, const Core::ModelElem
   for (Connector::IEnd* e : link->GetEnds()) {
     Core::IModelElement* t = e->IsDeleted() ? nullptr : e->GetTerminal();
     if (t == nullptr || t == &q || set.Contains(t)) continue;
-    auto* other = dynamic_cast<Qualifier*>(t);
+    auto* other = zq::Cast<Qualifier>(t);
     if (other == nullptr || !other->IsCompletelySelected(set)) return false;
   }
   return true;

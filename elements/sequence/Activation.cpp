@@ -12,6 +12,7 @@
 #include "elements/sequence/LifeLine.h"
 #include "elements/sequence/SeqObject.h"
 #include "style/Model.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -215,7 +216,7 @@ namespace {
 void RetargetSubs(Core::Env& env, Activation& gone)
 {
     for (const Core::ElementPtr& e : env.GetDiagram().Elements())
-        if (auto* a = dynamic_cast<Activation*>(e.get()); a != nullptr && !a->IsDeleted() && a->GetMaster() == &gone)
+        if (auto* a = zq::Cast<Activation>(e.get()); a != nullptr && !a->IsDeleted() && a->GetMaster() == &gone)
             a->SetMaster(env, gone.GetMaster());
 }
 } // namespace
@@ -252,12 +253,12 @@ bool Activation::IsCompletelySelectedImp(const Core::ModelElementSet& set)
 
 void Activation::Attach(Core::Env& env, IMessageEnd* end)
 {
-    if (auto* e = dynamic_cast<Connector::IEnd*>(end)) e->SetTerminal(env, this);
+    if (auto* e = zq::Cast<Connector::IEnd>(end)) e->SetTerminal(env, this);
 }
 
 void Activation::Attach(Core::Env& env, IReturnEnd* end)
 {
-    if (auto* e = dynamic_cast<Connector::IEnd*>(end)) e->SetTerminal(env, this);
+    if (auto* e = zq::Cast<Connector::IEnd>(end)) e->SetTerminal(env, this);
 }
 
 void Activation::SetElementStyle(Core::Env& env, const std::wstring& name)
@@ -267,7 +268,7 @@ void Activation::SetElementStyle(Core::Env& env, const std::wstring& name)
 
 void Activation::EndRestore(Core::Env& env, const Core::RestoreContext& context)
 {
-    auto* line = dynamic_cast<LifeLine*>(context.enclosing);
+    auto* line = zq::Cast<LifeLine>(context.enclosing);
     if (line == nullptr) throw Core::Exceptions::TypeMismatchOfRestoredObject(context.line);
     SetLifeLine(env, line);
     line->AppendActivationForReading(this);

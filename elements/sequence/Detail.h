@@ -4,6 +4,7 @@
 #include "core/PropertyKinds.h"
 #include "core/Shift.h"
 #include "view/connector/Interfaces.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence::Detail {
 
@@ -13,7 +14,7 @@ std::vector<Connector::IEnd*> Ends(const Core::PtrCont<X>& list)
 {
     std::vector<Connector::IEnd*> out;
     for (X* x : list)
-        if (auto* e = dynamic_cast<Connector::IEnd*>(x)) out.push_back(e);
+        if (auto* e = zq::Cast<Connector::IEnd>(x)) out.push_back(e);
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include "elements/sequence/Activation.h"
 #include "elements/sequence/Detail.h"
 #include "elements/sequence/SeqObject.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -283,17 +284,17 @@ void LifeLine::CollectForSelection(Core::ModelElementSet& set)
 
 void LifeLine::Attach(Core::Env& env, IMessageEnd* end)
 {
-    if (auto* e = dynamic_cast<Connector::IEnd*>(end)) e->SetTerminal(env, this);
+    if (auto* e = zq::Cast<Connector::IEnd>(end)) e->SetTerminal(env, this);
 }
 
 void LifeLine::Attach(Core::Env& env, IReturnEnd* end)
 {
-    if (auto* e = dynamic_cast<Connector::IEnd*>(end)) e->SetTerminal(env, this);
+    if (auto* e = zq::Cast<Connector::IEnd>(end)) e->SetTerminal(env, this);
 }
 
 void LifeLine::EndRestore(Core::Env& env, const Core::RestoreContext& context)
 {
-    auto* object = dynamic_cast<SeqObject*>(context.enclosing);
+    auto* object = zq::Cast<SeqObject>(context.enclosing);
     if (object == nullptr) throw Core::Exceptions::TypeMismatchOfRestoredObject(context.line);
     SetSeqObject(env, object);
     object->SetLifeLine(env, this);

@@ -7,6 +7,7 @@
 #include "core/xml/Reader.h"
 #include "core/xml/Writer.h"
 #include "style/Model.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -28,7 +29,7 @@ template <class End>
 Connector::IEnd* FindEnd(const Connector::IConnector& c, bool target)
 {
     for (Connector::IEnd* e : c.GetEnds())
-        if (auto* k = dynamic_cast<End*>(e); k != nullptr && !k->IsDeleted() && k->IsTarget() == target) return k;
+        if (auto* k = zq::Cast<End>(e); k != nullptr && !k->IsDeleted() && k->IsTarget() == target) return k;
     return nullptr;
 }
 
@@ -69,7 +70,7 @@ void Message::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core:
 {
     Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
     for (Connector::ISegment* s : GetSegmentList())
-        if (auto* segment = dynamic_cast<MessageSegment*>(s)) segment->CarryAnchors(env);
+        if (auto* segment = zq::Cast<MessageSegment>(s)) segment->CarryAnchors(env);
 }
 
 Core::FactoryImp<MessageEnd>& MessageEnd::Factory()

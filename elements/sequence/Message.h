@@ -7,6 +7,7 @@
 #include "elements/sequence/Parties.h"
 #include "style/Names.h"
 #include "text/free/SegmentText.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -47,7 +48,7 @@ public:
     int32_t GetArrowType() const { return IsTarget() ? GetType() - kSource : 0; }
     // Undoable; nothing at a source end, on a deleted end or for a value outside 1 to 3.
     void SetArrowType(Core::Env& env, int32_t arrowType);
-    IMessageParty* GetParty() const { return dynamic_cast<IMessageParty*>(GetTerminal()); }
+    IMessageParty* GetParty() const { return zq::Cast<IMessageParty>(GetTerminal()); }
     std::wstring GetPartTag() const override { return IsTarget() ? L"TargetEnd" : L"SourceEnd"; }
     // "Pos", "Party" and at the target "ArrowType".
     void StoreProperties(xml::IWriter& writer) const override;
@@ -105,7 +106,7 @@ public:
     static void RegisterProperties(Core::PropertyTable<Connector::EndRep>& t);
     static std::shared_ptr<ReturnEnd> MakeForReading(bool target);
     bool IsTarget() const { return GetType() == kTarget; }
-    IReturnParty* GetParty() const { return dynamic_cast<IReturnParty*>(GetTerminal()); }
+    IReturnParty* GetParty() const { return zq::Cast<IReturnParty>(GetTerminal()); }
     std::wstring GetPartTag() const override { return IsTarget() ? L"TargetEnd" : L"SourceEnd"; }
 };
 

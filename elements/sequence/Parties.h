@@ -4,6 +4,7 @@
 #include "core/Attach.h"
 #include "core/Interfaces.h"
 #include "view/connector/Parts.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -28,16 +29,16 @@ template <class Derived, class Kind>
 class KindEnd : public Connector::EndImp<Derived>, public Kind {
 public:
     void AttachToPartner(Core::Env& env, Core::IModelElement* e) override {
-        auto* p = dynamic_cast<Core::IPartner<Kind>*>(e);
+        auto* p = zq::Cast<Core::IPartner<Kind>>(e);
         if (p == nullptr) return;
         this->SetTerminalImp(env, e);
         p->AddPartner(env, this);
     }
     void DetachFromPartner(Core::Env& env, Core::IModelElement* e) override {
-        if (auto* p = dynamic_cast<Core::IPartner<Kind>*>(e)) p->RemovePartner(env, this);
+        if (auto* p = zq::Cast<Core::IPartner<Kind>>(e)) p->RemovePartner(env, this);
     }
     bool AttachTo(Core::Env& env, Core::IModelElement* e) override {
-        auto* a = dynamic_cast<Core::IAttach<Kind>*>(e);
+        auto* a = zq::Cast<Core::IAttach<Kind>>(e);
         return a != nullptr && a->TryAttach(env, this);
     }
     bool AcceptsTerminal(const Core::IModelElement* e) const override {

@@ -14,6 +14,7 @@
 #include "elements/sequence/Message.h"
 #include "style/Model.h"
 #include "style/Names.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -189,7 +190,7 @@ void SeqObject::CollectForSelection(Core::ModelElementSet& set)
 
 void SeqObject::Attach(Core::Env& env, IMessageEnd* end)
 {
-    if (auto* e = dynamic_cast<Connector::IEnd*>(end)) e->SetTerminal(env, this);
+    if (auto* e = zq::Cast<Connector::IEnd>(end)) e->SetTerminal(env, this);
 }
 
 void SeqObject::GetTextOrigin(zq::Point& origin) const { origin = {GetPos().x + kMargin, GetPos().y - kMargin}; }

@@ -4,6 +4,7 @@
 #include "core/Transaction.h"
 #include "elements/state/State.h"
 #include "elements/state/Transition.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -34,7 +35,7 @@ State* FindEnclosingState(Core::Env& env, const Core::IModelElement& self, const
   Core::Weight bestWeight;
   const Core::IView* view = env.GetView();
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-    auto* s = dynamic_cast<State*>(e.get());
+    auto* s = zq::Cast<State>(e.get());
     if (!s || s == &self || s->IsDeleted() || s->GetCompartment()) continue;
     const zq::Rect r = s->GetRect();
     if (!r.Contains(rect) || (strict && rect.Contains(r))) continue;

@@ -8,6 +8,7 @@
 #include "core/Transaction.h"
 #include "elements/state/State.h"
 #include "elements/state/Transition.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -94,7 +95,7 @@ void PseudoState<Derived>::Finalize(Core::Env& env) {
 
 template <class Derived>
 void PseudoState<Derived>::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
-  if (auto* outer = dynamic_cast<State*>(context.enclosing)) SetContainingState(env, outer);
+  if (auto* outer = zq::Cast<State>(context.enclosing)) SetContainingState(env, outer);
 }
 
 template <class Derived>

@@ -14,6 +14,7 @@
 #include "style/Model.h"
 #include "style/Names.h"
 #include "text/free/FreeText.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -251,7 +252,7 @@ Core::ElementPtr RegionSeparator::CreateChildElement(Core::Env& env, const std::
 }
 
 void RegionSeparator::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
-  if (auto* state = dynamic_cast<State*>(context.enclosing)) SetField(env, &RegionSeparatorRep::state, state);
+  if (auto* state = zq::Cast<State>(context.enclosing)) SetField(env, &RegionSeparatorRep::state, state);
 }
 
 void RegionSeparator::OnRestored(Core::Env&) {
@@ -277,7 +278,7 @@ State* RegionSeparatorMoveController::FindTarget(const Core::Diagram& diagram, c
     }
   };
   consider(separator_.GetState());
-  for (const Core::ElementPtr& e : diagram.Elements()) consider(dynamic_cast<State*>(e.get()));
+  for (const Core::ElementPtr& e : diagram.Elements()) consider(zq::Cast<State>(e.get()));
   return best;
 }
 

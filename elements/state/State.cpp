@@ -15,6 +15,7 @@
 #include "elements/state/Transition.h"
 #include "style/Model.h"
 #include "style/Names.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -361,8 +362,8 @@ void State::UpdateContainer(Core::Env& env, Core::ModelElementSet& visited) {
   for (Core::IContainable* c : Core::PtrCont<Core::IContainable>(GetContainables())) c->UpdateContainerOnce(env, visited);
   std::vector<Core::ElementPtr> covered;
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-    if (e.get() == this || e->IsDeleted() || !dynamic_cast<Core::IUpdateContainer*>(e.get())) continue;
-    auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+    if (e.get() == this || e->IsDeleted() || !zq::Cast<Core::IUpdateContainer>(e.get())) continue;
+    auto* pointable = zq::Cast<Core::IPointable>(e.get());
     zq::Rect box;
     if (pointable && pointable->GetBoundingRect(box) && r.Contains(box.Normalized())) covered.push_back(e);
   }
@@ -404,11 +405,11 @@ void State::CompartmentsChanged(Core::Env& env) {
 }
 
 bool State::CanAddCompartment(const Core::IModelElement& element) const {
-  return !IsDeleted() && IsPlain() && dynamic_cast<const Compartment*>(&element) != nullptr;
+  return !IsDeleted() && IsPlain() && zq::Cast<const Compartment>(&element) != nullptr;
 }
 
 void State::AddCompartment(Core::Env& env, Core::IModelElement& element) {
-  auto* c = dynamic_cast<Compartment*>(&element);
+  auto* c = zq::Cast<Compartment>(&element);
   if (!c || !CanAddCompartment(element)) return;
   SetLarge(env, false);
   c->SetOwner(env, this);
@@ -457,7 +458,7 @@ void State::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRe
 }
 
 void State::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
-  if (auto* outer = dynamic_cast<State*>(context.enclosing)) SetContainingState(env, outer);
+  if (auto* outer = zq::Cast<State>(context.enclosing)) SetContainingState(env, outer);
 }
 
 void State::OnRestored(Core::Env&) {

@@ -5,6 +5,7 @@
 #include "elements/state/RegionSeparator.h"
 #include "elements/state/State.h"
 #include "elements/state/StateCompartment.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -31,7 +32,7 @@ void CreateTransitionDirectories(Core::Env& env, Style::Style* style) {
 
 TransitionEnd* Transition::GetSourceEnd() const {
   for (Connector::IEnd* e : GetEnds())
-    if (auto* t = dynamic_cast<TransitionEnd*>(e); t && t->GetType() == TransitionEndType::Source) return t;
+    if (auto* t = zq::Cast<TransitionEnd>(e); t && t->GetType() == TransitionEndType::Source) return t;
   return nullptr;
 }
 
@@ -39,12 +40,12 @@ void Transition::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Co
                            Core::DeferredShiftSet& set, bool finalPass) {
   Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
   for (Connector::ISegment* s : GetSegmentList())
-    if (auto* segment = dynamic_cast<TransitionSegment*>(s)) segment->CarryAnchors(env);
+    if (auto* segment = zq::Cast<TransitionSegment>(s)) segment->CarryAnchors(env);
 }
 
 Style::Style* Transition::GetStyle() const {
   for (Connector::ISegment* s : GetSegmentList())
-    if (auto* segment = dynamic_cast<TransitionSegment*>(s))
+    if (auto* segment = zq::Cast<TransitionSegment>(s))
       if (Style::Style* style = segment->GetStyle()) return style;
   return nullptr;
 }
@@ -52,7 +53,7 @@ Style::Style* Transition::GetStyle() const {
 void Transition::StyleChanged(Core::Env& env, const Style::DirectoryName& changed) {
   if (IsDeleted()) return;
   for (Connector::ISegment* s : GetSegmentList())
-    if (auto* segment = dynamic_cast<TransitionSegment*>(s)) segment->RestyleAnchors(env, changed);
+    if (auto* segment = zq::Cast<TransitionSegment>(s)) segment->RestyleAnchors(env, changed);
 }
 
 void Transition::CollectDirectoryNames(Style::IUsageCollector& collector) const {
@@ -110,12 +111,12 @@ Core::FactoryImp<TransitionJoin>& TransitionJoin::Factory() {
 }
 
 bool TransitionTargetFilter::Accept(const Core::IModelElement* element) const {
-  auto* party = dynamic_cast<const ITransitionParty*>(element);
+  auto* party = zq::Cast<const ITransitionParty>(element);
   return party && !party->IsInitialState() && party->CanAttach(nullptr);
 }
 
 bool TransitionSourceFilter::Accept(const Core::IModelElement* element) const {
-  auto* party = dynamic_cast<const ITransitionParty*>(element);
+  auto* party = zq::Cast<const ITransitionParty>(element);
   return party && party->AcceptsEndType(TransitionEndType::Source);
 }
 
@@ -124,7 +125,7 @@ Transition* CreateTransition(Core::Env& env, const std::vector<Connector::PathEn
   static const TransitionSourceFilter sources;
   static const TransitionTargetFilter targets;
   if (!sources.Accept(&source)) return nullptr;
-  return dynamic_cast<Transition*>(
+  return zq::Cast<Transition>(
       Connector::BuildPathConnector(env, Transition::PartFactory(), path, &source, &target, &targets));
 }
 

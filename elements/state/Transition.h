@@ -11,6 +11,7 @@
 #include "text/free/SegmentText.h"
 #include "view/connector/Creation.h"
 #include "view/connector/Parts.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -50,7 +51,7 @@ class TransitionEnd : public Connector::EndImp<TransitionEnd> {
   static Connector::IFactory& PartFactory() { return Transition::PartFactory(); }
   static void RegisterProperties(Core::PropertyTable<Connector::EndRep>& t);
   // The party, or none.
-  ITransitionParty* GetParty() const { return dynamic_cast<ITransitionParty*>(GetTerminal()); }
+  ITransitionParty* GetParty() const { return zq::Cast<ITransitionParty>(GetTerminal()); }
 };
 
 // A segment of a transition: labels and note ends lie on it; transition ends never attach to it.

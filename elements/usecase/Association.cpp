@@ -4,6 +4,7 @@
 #include "elements/usecase/Actor.h"
 #include "elements/usecase/UseCase.h"
 #include "view/connector/PartFactory.h"
+#include "core/foundation/Cast.h"
 
 namespace UseCase {
 
@@ -15,7 +16,7 @@ using Fact = Connector::KindPartFactory<Assoc, AssocEnd, AssocJoin, AssocSegment
 class Targets : public Core::IFilter {
  public:
   bool Accept(const Core::IModelElement* element) const override {
-    return dynamic_cast<const UseCase*>(element) != nullptr;
+    return zq::Cast<const UseCase>(element) != nullptr;
   }
 };
 }  // namespace
@@ -47,16 +48,16 @@ void AssocEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) {
   RegisterRefProperty<>::Register(t, &EndRep::subParty, L"UseCase");
 }
 
-Actor* AssocEnd::GetActor() const { return dynamic_cast<Actor*>(GetRep().party); }
+Actor* AssocEnd::GetActor() const { return zq::Cast<Actor>(GetRep().party); }
 
-UseCase* AssocEnd::GetUseCase() const { return dynamic_cast<UseCase*>(GetRep().subParty); }
+UseCase* AssocEnd::GetUseCase() const { return zq::Cast<UseCase>(GetRep().subParty); }
 
 AssocEnd* AssocEnd::GetOtherEnd() const {
   const Connector::IConnector* c = GetConnector();
   if (c == nullptr || c->GetEnds().empty()) return nullptr;
   Connector::IEnd* first = c->GetEnds().front();
   Connector::IEnd* last = c->GetEnds().back();
-  return dynamic_cast<AssocEnd*>(first != this ? first : last);
+  return zq::Cast<AssocEnd>(first != this ? first : last);
 }
 
 Core::IModelElement* AssocEnd::GetTerminal() const {
@@ -67,8 +68,8 @@ void AssocEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
   if (IsDeleted()) return;
   Core::IModelElement* actor = nullptr;
   Core::IModelElement* useCase = nullptr;
-  if (dynamic_cast<Actor*>(terminal) != nullptr) actor = terminal;
-  else if (dynamic_cast<UseCase*>(terminal) != nullptr) useCase = terminal;
+  if (zq::Cast<Actor>(terminal) != nullptr) actor = terminal;
+  else if (zq::Cast<UseCase>(terminal) != nullptr) useCase = terminal;
   else if (terminal != nullptr) return;
   SetField(env, &Connector::EndRep::party, actor);
   SetField(env, &Connector::EndRep::subParty, useCase);
@@ -77,8 +78,8 @@ void AssocEnd::SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) {
 void AssocEnd::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) {
   Connector::EndImp<AssocEnd>::RestoreProperties(attributes, registry);
   const Connector::EndRep& rep = GetRep();
-  const bool wrongActor = rep.party != nullptr && dynamic_cast<Actor*>(rep.party) == nullptr;
-  const bool wrongUseCase = rep.subParty != nullptr && dynamic_cast<UseCase*>(rep.subParty) == nullptr;
+  const bool wrongActor = rep.party != nullptr && zq::Cast<Actor>(rep.party) == nullptr;
+  const bool wrongUseCase = rep.subParty != nullptr && zq::Cast<UseCase>(rep.subParty) == nullptr;
   if (wrongActor || wrongUseCase || (rep.party != nullptr && rep.subParty != nullptr))
     throw Core::Exceptions::TypeMismatchOfRestoredObject(attributes.GetLine());
 }
@@ -102,8 +103,8 @@ const Core::IFilter& AssocTargets() {
 
 Assoc* CreateAssociation(Core::Env& env, const std::vector<Connector::PathEntry>& path, Core::IModelElement& source,
                          Core::IModelElement& target) {
-  if (dynamic_cast<Actor*>(&source) == nullptr) return nullptr;
-  return dynamic_cast<Assoc*>(
+  if (zq::Cast<Actor>(&source) == nullptr) return nullptr;
+  return zq::Cast<Assoc>(
       Connector::BuildPathConnector(env, Assoc::PartFactory(), path, &source, &target, &AssocTargets()));
 }
 

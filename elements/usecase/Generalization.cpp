@@ -6,6 +6,7 @@
 #include "elements/usecase/UseCase.h"
 #include "style/Names.h"
 #include "view/connector/PartFactory.h"
+#include "core/foundation/Cast.h"
 
 namespace UseCase {
 
@@ -25,7 +26,7 @@ Core::FactoryImp<GeneralizationEnd>& GeneralizationEnd::Factory() {
   return factory;
 }
 
-UseCase* GeneralizationEnd::GetUseCase() const { return dynamic_cast<UseCase*>(GetTerminal()); }
+UseCase* GeneralizationEnd::GetUseCase() const { return zq::Cast<UseCase>(GetTerminal()); }
 
 Core::FactoryImp<GeneralizationSegment>& GeneralizationSegment::Factory() {
   static Core::FactoryImp<GeneralizationSegment> factory(Core::SchemaNamespace10(), L"UseCaseGeneralizationSegment");

@@ -10,6 +10,7 @@
 #include "style/Names.h"
 #include "text/Text.h"
 #include "view/compartment/Compartment.h"
+#include "core/foundation/Cast.h"
 
 namespace UseCase {
 
@@ -80,11 +81,11 @@ void System::RefreshContainment(Core::Env& env) {
   const zq::Rect r = GetRect();
   std::vector<Core::ElementPtr> affected;
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-    if (e->IsDeleted() || !dynamic_cast<Core::IUpdateContainer*>(e.get())) continue;
+    if (e->IsDeleted() || !zq::Cast<Core::IUpdateContainer>(e.get())) continue;
     bool listed = false;
-    if (auto* u = dynamic_cast<UseCase*>(e.get())) listed = u->GetSystem() == this;
-    else if (auto* c = dynamic_cast<Core::IContainable*>(e.get())) listed = ContainsContainable(*c);
-    auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+    if (auto* u = zq::Cast<UseCase>(e.get())) listed = u->GetSystem() == this;
+    else if (auto* c = zq::Cast<Core::IContainable>(e.get())) listed = ContainsContainable(*c);
+    auto* pointable = zq::Cast<Core::IPointable>(e.get());
     zq::Rect box;
     if (listed || (pointable && pointable->GetBoundingRect(box) && r.Contains(box.Normalized()))) affected.push_back(e);
   }

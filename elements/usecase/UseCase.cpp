@@ -13,6 +13,7 @@
 #include "style/Names.h"
 #include "text/Text.h"
 #include "view/compartment/Compartment.h"
+#include "core/foundation/Cast.h"
 
 namespace UseCase {
 
@@ -52,7 +53,7 @@ void UseCase::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
   System* best = nullptr;
   Core::Weight bestWeight;
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-    auto* s = dynamic_cast<System*>(e.get());
+    auto* s = zq::Cast<System>(e.get());
     if (!s || s->IsDeleted() || !s->GetRect().Contains(box)) continue;
     // Weighed without a view: which system holds the use case never depends on the selection.
     const Core::Weight w = s->GetContainmentWeight(nullptr, GetPos());
@@ -173,7 +174,7 @@ void UseCase::RestoreProperties(const xml::IAttributes& attributes, Core::Object
 }
 
 void UseCase::EndRestore(Core::Env&, const Core::RestoreContext& context) {
-  if (auto* s = dynamic_cast<System*>(context.enclosing)) const_cast<UseCaseRep&>(GetRep()).system = s;
+  if (auto* s = zq::Cast<System>(context.enclosing)) const_cast<UseCaseRep&>(GetRep()).system = s;
 }
 
 void UseCase::OnRestored(Core::Env&) {

@@ -13,6 +13,7 @@
 #include "page/win/PrinterSelect.h"
 #include "page/win/SelectedPrinter.h"
 #include "resources/resource.h"
+#include "core/foundation/Cast.h"
 
 #include <cmath>
 #include <functional>
@@ -92,9 +93,9 @@ protected:
     void Show(int id) {
         Field& f = fields_.at(id);
         updating_ = true;
-        if (auto* l = dynamic_cast<Application::LengthEditCtrl*>(f.control.get())) l->SetValue(f.read());
-        else if (auto* p = dynamic_cast<Application::PercentEditCtrl*>(f.control.get())) p->SetValue(f.read());
-        else if (auto* i = dynamic_cast<Application::IntEditCtrl*>(f.control.get())) i->SetValue(int(f.read()));
+        if (auto* l = zq::Cast<Application::LengthEditCtrl>(f.control.get())) l->SetValue(f.read());
+        else if (auto* p = zq::Cast<Application::PercentEditCtrl>(f.control.get())) p->SetValue(f.read());
+        else if (auto* i = zq::Cast<Application::IntEditCtrl>(f.control.get())) i->SetValue(int(f.read()));
         updating_ = false;
         validity_.Set(tab_, id, true);
     }
@@ -111,9 +112,9 @@ protected:
         validity_.Set(tab_, control.GetId(), valid);
         if (!valid) return;
         updating_ = true;
-        if (auto* l = dynamic_cast<Application::LengthEditCtrl*>(f.control.get())) f.write(l->GetValue());
-        else if (auto* p = dynamic_cast<Application::PercentEditCtrl*>(f.control.get())) f.write(p->GetValue());
-        else if (auto* i = dynamic_cast<Application::IntEditCtrl*>(f.control.get())) f.write(i->GetValue());
+        if (auto* l = zq::Cast<Application::LengthEditCtrl>(f.control.get())) f.write(l->GetValue());
+        else if (auto* p = zq::Cast<Application::PercentEditCtrl>(f.control.get())) f.write(p->GetValue());
+        else if (auto* i = zq::Cast<Application::IntEditCtrl>(f.control.get())) f.write(i->GetValue());
         updating_ = false;
     }
 

@@ -1,4 +1,5 @@
 #include "style/win/PropertyTree.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <cstring>
@@ -66,8 +67,8 @@ private:
 
 std::unique_ptr<PropertyVal> PropertyVal::For(IValue& value)
 {
-    if (auto* e = dynamic_cast<EnumProperty*>(&value)) return std::make_unique<EnumVal>(*e);
-    if (auto* s = dynamic_cast<FontSizeProperty*>(&value)) return std::make_unique<SizeVal>(*s);
+    if (auto* e = zq::Cast<EnumProperty>(&value)) return std::make_unique<EnumVal>(*e);
+    if (auto* s = zq::Cast<FontSizeProperty>(&value)) return std::make_unique<SizeVal>(*s);
     return nullptr;
 }
 

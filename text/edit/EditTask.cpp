@@ -9,6 +9,7 @@
 #include "text/edit/TextClipboard.h"
 #include "text/edit/TextView.h"
 #include "view/CanvasView.h"
+#include "core/foundation/Cast.h"
 
 namespace TextBlock {
 
@@ -98,7 +99,7 @@ void EditTask::Replace(std::u16string_view text) {
     t.SetContent(env, std::move(content));
     changed_ = true;
     t.UpdateViewElements();
-    if (auto* owner = dynamic_cast<Core::IModelElement*>(t.GetTextOwner())) owner->UpdateViewElements();
+    if (auto* owner = zq::Cast<Core::IModelElement>(t.GetTextOwner())) owner->UpdateViewElements();
   }
   Select(caret, caret);
 }

@@ -7,6 +7,7 @@
 #include "text/free/FreeText.h"
 #include "text/win/TextDrawing.h"
 #include "view/CanvasView.h"
+#include "core/foundation/Cast.h"
 
 namespace TextBlock {
 
@@ -47,19 +48,19 @@ View::SubTaskPtr VText::OnDoubleClick(View::ITask& parent, const zq::Point& poin
 View::SubTaskPtr VText::OnChar(View::ITask& parent, unsigned wParam) {
   if (wParam < 32 && wParam != 8 && wParam != 9 && wParam != 13) return nullptr;
   auto task = StartEditing(parent, nullptr);
-  if (auto* edit = dynamic_cast<EditTask*>(task.get())) edit->TypeChar(wchar_t(wParam));
+  if (auto* edit = zq::Cast<EditTask>(task.get())) edit->TypeChar(wchar_t(wParam));
   return task;
 }
 
 VText* FindTextView(const Text& text, const Core::IView& view) {
-  return dynamic_cast<VText*>(text.FindViewElement(view));
+  return zq::Cast<VText>(text.FindViewElement(view));
 }
 
 void RegisterTextViews() {
   static const bool registered = [] {
     View::ModelElement::AddViewMaker(
         [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
-          if (auto* text = dynamic_cast<Text*>(&element)) return std::make_shared<VText>(view, *text);
+          if (auto* text = zq::Cast<Text>(&element)) return std::make_shared<VText>(view, *text);
           if (auto* free = dynamic_cast<::Text::FreeText*>(&element)) return std::make_shared<::Text::VFreeText>(view, *free);
           return nullptr;
         });

@@ -7,6 +7,7 @@
 #include "core/PropertyKinds.h"
 #include "core/Registries.h"
 #include "core/Transaction.h"
+#include "core/foundation/Cast.h"
 
 namespace Text {
 
@@ -108,7 +109,7 @@ void Anchor::Delete(Core::Env& env) {
 }
 
 void Anchor::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
-  auto* owner = dynamic_cast<IAnchorOwner*>(context.enclosing);
+  auto* owner = zq::Cast<IAnchorOwner>(context.enclosing);
   if (!owner) throw Core::Exceptions::TypeMismatchOfRestoredObject(context.line);
   owner->AddAnchor(env, this);
 }

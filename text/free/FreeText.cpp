@@ -11,6 +11,7 @@
 #include "core/Weight.h"
 #include "style/Names.h"
 #include "text/free/Anchor.h"
+#include "core/foundation/Cast.h"
 
 namespace Text {
 
@@ -132,7 +133,7 @@ bool FreeText::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Po
 void FreeText::SetText(Core::Env& env, TextBlock::Text* text) { SetField(env, &FreeTextRep::text, text); }
 
 void FreeText::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {
-  if (auto* anchor = dynamic_cast<const Anchor*>(GetRep().owner)) {
+  if (auto* anchor = zq::Cast<const Anchor>(GetRep().owner)) {
     anchor->GetTextStyle(style, text);
     return;
   }
@@ -172,8 +173,8 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
   Core::IContainer* best = nullptr;
   Core::Weight bestWeight;
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
-    auto* container = dynamic_cast<Core::IContainer*>(e.get());
-    auto* pointable = dynamic_cast<Core::IPointable*>(e.get());
+    auto* container = zq::Cast<Core::IContainer>(e.get());
+    auto* pointable = zq::Cast<Core::IPointable>(e.get());
     if (!container || !pointable || e.get() == this || e->IsDeleted()) continue;
     zq::Rect r;
     if (!pointable->GetBoundingRect(r) || !r.Normalized().Contains(box)) continue;
@@ -234,10 +235,10 @@ void FreeText::Delete(Core::Env& env) {
 }
 
 void FreeText::EndRestore(Core::Env& env, const Core::RestoreContext& context) {
-  if (auto* anchor = dynamic_cast<Anchor*>(context.enclosing)) {
+  if (auto* anchor = zq::Cast<Anchor>(context.enclosing)) {
     SetFreeTextOwner(env, anchor);
     anchor->SetFreeText(env, this);
-  } else if (auto* container = dynamic_cast<Core::IContainer*>(context.enclosing)) {
+  } else if (auto* container = zq::Cast<Core::IContainer>(context.enclosing)) {
     SetField(env, &FreeTextRep::container, container);
     container->AppendContainable(env, *this);
   }

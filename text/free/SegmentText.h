@@ -7,6 +7,7 @@
 #include "text/free/Anchor.h"
 #include "text/free/SegmentPlacement.h"
 #include "view/connector/Parts.h"
+#include "core/foundation/Cast.h"
 
 namespace Text {
 
@@ -40,7 +41,7 @@ class SegmentImp : public Connector::SegmentImp<Derived, End>,
   }
   // The document's style, as the anchored texts know it (the asking anchor's first).
   static const Style::Style* DocumentStyle(const Core::IModelElement* asking) {
-    const auto* anchor = dynamic_cast<const Anchor*>(asking);
+    const auto* anchor = zq::Cast<const Anchor>(asking);
     const FreeText* text = anchor ? anchor->GetFreeText() : nullptr;
     return text ? text->GetStyle() : nullptr;
   }
@@ -59,7 +60,7 @@ class SegmentImp : public Connector::SegmentImp<Derived, End>,
   // The anchored texts go to the segment that takes this one's place, or with this one when that
   // segment carries no texts; so no text stays behind on a removed segment.
   void HandOverTo(Core::Env& env, Connector::ISegment& successor) override {
-    auto* owner = dynamic_cast<IAnchorOwner*>(&successor);
+    auto* owner = zq::Cast<IAnchorOwner>(&successor);
     const Core::PtrCont<Anchor> anchors = this->GetAnchors();
     for (Anchor* a : anchors) {
       if (owner != nullptr)

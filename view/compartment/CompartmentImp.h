@@ -13,6 +13,7 @@
 #include "style/Model.h"
 #include "style/Names.h"
 #include "view/compartment/Compartment.h"
+#include "core/foundation/Cast.h"
 
 namespace Compartment {
 
@@ -45,7 +46,7 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
   // Records the owner (undoable); the old owner lets go of the compartment, the new one lays out.
   void SetOwner(Core::Env& env, ICompartmentOwner* owner) override {
     if (this->IsDeleted()) return;
-    Owner* next = dynamic_cast<Owner*>(owner);
+    Owner* next = zq::Cast<Owner>(owner);
     Owner* old = this->GetRep().owner;
     if (next == old) return;
     this->SetField(env, &Rep::owner, next);
@@ -155,7 +156,7 @@ class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
   }
   // Reading: the enclosing owner becomes the owner and, after reading, takes it as its compartment.
   void EndRestore(Core::Env& env, const Core::RestoreContext& context) override {
-    this->SetOwnerForReading(env, dynamic_cast<Owner*>(context.enclosing));
+    this->SetOwnerForReading(env, zq::Cast<Owner>(context.enclosing));
   }
   void OnRestored(Core::Env&) override {
     this->EndReading();

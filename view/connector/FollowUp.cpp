@@ -4,6 +4,7 @@
 #include "view/connector/Functions.h"
 
 #include "core/foundation/GraphUtil.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,7 +117,7 @@ void SmoothOne(Core::Env& env, IJoin& j, std::deque<IJoin*>& next)
     removed->ImplementDeletion(env, nullptr, nullptr);
     kept->CheckOrthoFlags(env);
     for (ISegmentEnd* e : kept->GetEndList())
-        if (auto* fj = dynamic_cast<IJoin*>(e)) next.push_back(fj);
+        if (auto* fj = zq::Cast<IJoin>(e)) next.push_back(fj);
 }
 
 } // namespace
@@ -126,7 +127,7 @@ void IJoin::Smooth(Core::Env& env)
     if (IsDeleted()) return;
     std::deque<IJoin*> work{this};
     for (ISegment* s : GetSegments())
-        if (auto* fj = dynamic_cast<IJoin*>(s->OtherEnd(this))) work.push_back(fj);
+        if (auto* fj = zq::Cast<IJoin>(s->OtherEnd(this))) work.push_back(fj);
     while (!work.empty()) {
         IJoin* j = work.front();
         work.pop_front();
@@ -195,7 +196,7 @@ void IEnd::Finalize(Core::Env& env)
     // An end moved along its line may now run over the other segments at the far join: that join
     // cleans up as well, as it would when the document is read again.
     if (ISegment* s = GetSegment())
-        if (auto* j = dynamic_cast<IJoin*>(s->OtherEnd(this)); j != nullptr && !j->IsDeleted()) Queue(env, *j);
+        if (auto* j = zq::Cast<IJoin>(s->OtherEnd(this)); j != nullptr && !j->IsDeleted()) Queue(env, *j);
 }
 
 void IJoin::DoFollowUpJob(Core::Env& env)
@@ -212,16 +213,16 @@ void IJoin::DoFollowUpJob(Core::Env& env)
     Smooth(env);
     if (IsDeleted()) return;
     for (ISegment* s : GetSegments())
-        if (auto* e = dynamic_cast<IEnd*>(s->OtherEnd(this))) Queue(env, *e);
+        if (auto* e = zq::Cast<IEnd>(s->OtherEnd(this))) Queue(env, *e);
     AdjustCoincidingSegments(env);
     for (ISegment* s : GetSegments())
-        if (auto* fj = dynamic_cast<IJoin*>(s->OtherEnd(this))) fj->AdjustCoincidingSegments(env);
+        if (auto* fj = zq::Cast<IJoin>(s->OtherEnd(this))) fj->AdjustCoincidingSegments(env);
 }
 
 void IEnd::Smooth(Core::Env& env)
 {
     if (IsDeleted() || GetSegment() == nullptr) return;
-    if (auto* j = dynamic_cast<IJoin*>(GetSegment()->OtherEnd(this))) j->Smooth(env);
+    if (auto* j = zq::Cast<IJoin>(GetSegment()->OtherEnd(this))) j->Smooth(env);
 }
 
 namespace {
@@ -229,7 +230,7 @@ namespace {
 // end's segment afterwards, whose flags are cleared.
 ISegment* DissolveZeroLengthSegment(Core::Env& env, IEnd& end, ISegment* s, ISegmentEnd& far)
 {
-    if (auto* j = dynamic_cast<IJoin*>(&far); j != nullptr && j->GetSegmentCount() == 2) {
+    if (auto* j = zq::Cast<IJoin>(&far); j != nullptr && j->GetSegmentCount() == 2) {
         ISegment* other = j->GetOtherSegment(s);
         other->Reconnect(env, j, &end);
         end.InsertSegment(env, s, other);
@@ -251,7 +252,7 @@ ISegment* DissolveZeroLengthSegment(Core::Env& env, IEnd& end, ISegment* s, ISeg
 void PlaceOnTerminal(Core::Env& env, IEnd& end)
 {
     ISegment* s = end.GetSegment();
-    auto* t = dynamic_cast<const Core::ITerminal*>(end.GetTerminal());
+    auto* t = zq::Cast<const Core::ITerminal>(end.GetTerminal());
     ISegmentEnd* far = s ? s->OtherEnd(&end) : nullptr;
     const bool h = s && s->IsHorizontalOrtho(), v = s && s->IsVerticalOrtho();
     if (t == nullptr || far == nullptr || (!h && !v)) return;
@@ -308,7 +309,7 @@ void IJoin::AdjustCoincidingSegments(Core::Env& env)
             const double vb = onX ? b.far->GetPoint().x : b.far->GetPoint().y;
             return ascending ? va < vb : va > vb;
         });
-        auto* k = dynamic_cast<IJoin*>(list[1].far);
+        auto* k = zq::Cast<IJoin>(list[1].far);
         if (k == nullptr) continue;
         // The longest segment A overlaps B from here to K: A now starts at K.
         ISegment* a = list[0].segment;
@@ -321,7 +322,7 @@ void IJoin::AdjustCoincidingSegments(Core::Env& env)
         return;  // the graph changed: the jobs queued run the rest
     }
     for (const Pair& c : coinciding)
-        if (auto* k = dynamic_cast<IJoin*>(c.far); k != nullptr && !k->IsDeleted() && !IsDeleted())
+        if (auto* k = zq::Cast<IJoin>(c.far); k != nullptr && !k->IsDeleted() && !IsDeleted())
             Functions::FuseJoins(env, *this, *k);
 }
 
@@ -342,7 +343,7 @@ void IJoin::Traverse(const ISegmentEnd* from, TraverseDir dir, const Scanner& sc
                                 (dir == kDown && s->IsVerticalOrtho() && f.y < p.y);
             if (!counts) continue;
             if (!scanner(*s, *far)) return;
-            if (auto* fj = dynamic_cast<IJoin*>(far)) next = fj;
+            if (auto* fj = zq::Cast<IJoin>(far)) next = fj;
         }
         came = j;
         j = next;

@@ -8,6 +8,7 @@
 #include "core/Selection.h"
 #include "core/xml/Exceptions.h"
 #include "core/xml/Writer.h"
+#include "core/foundation/Cast.h"
 
 #include <deque>
 #include <sstream>
@@ -68,16 +69,16 @@ void IConnector::DeepInsert(Core::ModelElementSet& set)
 
 void IConnector::AddPart(Core::Env& env, IConnectorElement& part)
 {
-    if (auto* e = dynamic_cast<IEnd*>(&part)) AddEnd(env, e);
-    else if (auto* j = dynamic_cast<IJoin*>(&part)) AddJoin(env, j);
-    else if (auto* s = dynamic_cast<ISegment*>(&part)) AddSegment(env, s);
+    if (auto* e = zq::Cast<IEnd>(&part)) AddEnd(env, e);
+    else if (auto* j = zq::Cast<IJoin>(&part)) AddJoin(env, j);
+    else if (auto* s = zq::Cast<ISegment>(&part)) AddSegment(env, s);
 }
 
 void IConnector::RemovePart(Core::Env& env, IConnectorElement& part)
 {
-    if (auto* e = dynamic_cast<IEnd*>(&part)) RemoveEnd(env, e);
-    else if (auto* j = dynamic_cast<IJoin*>(&part)) RemoveJoin(env, j);
-    else if (auto* s = dynamic_cast<ISegment*>(&part)) RemoveSegment(env, s);
+    if (auto* e = zq::Cast<IEnd>(&part)) RemoveEnd(env, e);
+    else if (auto* j = zq::Cast<IJoin>(&part)) RemoveJoin(env, j);
+    else if (auto* s = zq::Cast<ISegment>(&part)) RemoveSegment(env, s);
 }
 
 bool IConnector::HasPart(const IConnectorElement& part) const
@@ -87,9 +88,9 @@ bool IConnector::HasPart(const IConnectorElement& part) const
             if (static_cast<const void*>(x) == p) return true;
         return false;
     };
-    if (auto* e = dynamic_cast<const IEnd*>(&part)) return has(GetEnds(), e);
-    if (auto* j = dynamic_cast<const IJoin*>(&part)) return has(GetJoins(), j);
-    if (auto* s = dynamic_cast<const ISegment*>(&part)) return has(GetSegmentList(), s);
+    if (auto* e = zq::Cast<const IEnd>(&part)) return has(GetEnds(), e);
+    if (auto* j = zq::Cast<const IJoin>(&part)) return has(GetJoins(), j);
+    if (auto* s = zq::Cast<const ISegment>(&part)) return has(GetSegmentList(), s);
     return false;
 }
 
@@ -431,19 +432,19 @@ void IConnector::OnRestored(Core::Env& env)
 namespace Detail {
 void AdoptReadPart(IConnectorElement& part, const Core::RestoreContext& context, const wchar_t* tag)
 {
-    auto* c = dynamic_cast<IConnector*>(context.enclosing);
+    auto* c = zq::Cast<IConnector>(context.enclosing);
     if (c == nullptr) throw xml::Exceptions::UnknownElement(context.line, tag);
     part.AssignConnectorForReading(c);
-    if (auto* e = dynamic_cast<IEnd*>(&part)) c->AppendForReading(e);
-    else if (auto* j = dynamic_cast<IJoin*>(&part)) c->AppendForReading(j);
-    else if (auto* s = dynamic_cast<ISegment*>(&part)) c->AppendForReading(s);
+    if (auto* e = zq::Cast<IEnd>(&part)) c->AppendForReading(e);
+    else if (auto* j = zq::Cast<IJoin>(&part)) c->AppendForReading(j);
+    else if (auto* s = zq::Cast<ISegment>(&part)) c->AppendForReading(s);
     // A chain is read in order: each part is linked with the one read just before it.
-    if (dynamic_cast<ILinearConnector*>(c) == nullptr || context.previous == nullptr) return;
-    auto* seg = dynamic_cast<ISegment*>(&part);
-    auto* prevEnd = dynamic_cast<ISegmentEnd*>(context.previous);
-    auto* prevSeg = dynamic_cast<ISegment*>(context.previous);
+    if (zq::Cast<ILinearConnector>(c) == nullptr || context.previous == nullptr) return;
+    auto* seg = zq::Cast<ISegment>(&part);
+    auto* prevEnd = zq::Cast<ISegmentEnd>(context.previous);
+    auto* prevSeg = zq::Cast<ISegment>(context.previous);
     if (seg != nullptr && prevEnd != nullptr) seg->AppendEndForReading(prevEnd);
-    if (auto* end = dynamic_cast<ISegmentEnd*>(&part); end != nullptr && prevSeg != nullptr)
+    if (auto* end = zq::Cast<ISegmentEnd>(&part); end != nullptr && prevSeg != nullptr)
         prevSeg->AppendEndForReading(end);
 }
 } // namespace Detail

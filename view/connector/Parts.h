@@ -9,6 +9,7 @@
 #include "core/StoredForms.h"
 #include "core/xml/Writer.h"
 #include "view/connector/Interfaces.h"
+#include "core/foundation/Cast.h"
 
 #include <algorithm>
 
@@ -159,17 +160,17 @@ public:
     void SetEndType(Core::Env& env, int32_t type) override { SetType(env, type); }
     // Joins the element's partner list, which makes the element the end's terminal.
     void AttachToPartner(Core::Env& env, Core::IModelElement* e) override {
-        auto* p = dynamic_cast<Core::IPartner<Derived>*>(e);
+        auto* p = zq::Cast<Core::IPartner<Derived>>(e);
         if (p == nullptr) return;
         SetTerminalImp(env, e);
         p->AddPartner(env, Self());
     }
     void DetachFromPartner(Core::Env& env, Core::IModelElement* e) override {
-        if (auto* p = dynamic_cast<Core::IPartner<Derived>*>(e)) p->RemovePartner(env, Self());
+        if (auto* p = zq::Cast<Core::IPartner<Derived>>(e)) p->RemovePartner(env, Self());
     }
     bool AttachTo(Core::Env& env, Core::IModelElement* e) override {
-        auto* a = dynamic_cast<Core::IAttach<Derived>*>(e);
-        return a != nullptr && a != dynamic_cast<Core::IAttach<Derived>*>(GetSegment()) && a->TryAttach(env, Self());
+        auto* a = zq::Cast<Core::IAttach<Derived>>(e);
+        return a != nullptr && a != zq::Cast<Core::IAttach<Derived>>(GetSegment()) && a->TryAttach(env, Self());
     }
     bool AcceptsTerminal(const Core::IModelElement* e) const override {
         return Core::AttachFilter<Derived>(const_cast<Derived*>(static_cast<const Derived*>(this))).Accept(e);
@@ -185,7 +186,7 @@ public:
     bool RestorePartner() {
         Core::IModelElement* t = GetTerminal();
         if (t == nullptr || this->IsDeleted()) return true;
-        auto* p = dynamic_cast<Core::IPartner<Derived>*>(t);
+        auto* p = zq::Cast<Core::IPartner<Derived>>(t);
         if (p == nullptr) return false;
         p->AppendPartner(Self());
         return true;

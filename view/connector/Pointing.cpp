@@ -2,6 +2,7 @@
 #include "view/connector/Interfaces.h"
 
 #include "core/Weight.h"
+#include "core/foundation/Cast.h"
 
 #include <cmath>
 
@@ -62,7 +63,7 @@ Core::Weight IJoin::GetWeight(const Core::IView& view, const zq::Point& point, i
 Core::Weight IEnd::GetWeight(const Core::IView& view, const zq::Point& point, int32_t tolerance) const
 {
     Core::Weight w = Core::Weight::MakePoint(point, tolerance, GetPoint());
-    if (auto* t = dynamic_cast<const Core::IPointable*>(GetTerminal())) w.AddBias(t->GetWeight(view, point, tolerance));
+    if (auto* t = zq::Cast<const Core::IPointable>(GetTerminal())) w.AddBias(t->GetWeight(view, point, tolerance));
     if (ISegment* s = GetSegment()) w.AddBias(s->GetWeight(view, point, tolerance));
     w.PromoteIfSelected(view, *this);
     return w;

@@ -3,6 +3,7 @@
 #include "view/connector/Interfaces.h"
 
 #include "core/ModelElementSet.h"
+#include "core/foundation/Cast.h"
 
 #include <cmath>
 
@@ -21,7 +22,7 @@ Core::ShiftVector From(const zq::float8Point& old, const zq::float8Point& now)
 // The point of a terminal for an end that must stay level (horizontal) or plumb with the point.
 bool OnTerminal(const Core::IModelElement* terminal, const zq::float8Point& p, bool horizontal, zq::float8Point& out)
 {
-    auto* t = dynamic_cast<const Core::ITerminal*>(terminal);
+    auto* t = zq::Cast<const Core::ITerminal>(terminal);
     GraphUtil::OutlineHit hit;
     if (t == nullptr || !t->GetTerminalOutline(hit, p, horizontal) || !hit.valid) return false;
     out = hit.point;

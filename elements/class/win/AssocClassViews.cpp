@@ -5,6 +5,7 @@
 #include "elements/note/win/Views.h"
 #include "resources/resource.h"
 #include "view/connector/win/Commands.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -22,12 +23,12 @@ void RegisterAssocClassConnectorViews() {
   static const bool registered = [] {
     View::ModelElement::AddViewMaker(
         [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
-          if (auto* s = dynamic_cast<AssocClassConnectorSegment*>(&element))
+          if (auto* s = zq::Cast<AssocClassConnectorSegment>(&element))
             return std::make_shared<Note::VDashedSegment>(view, *s);
-          if (auto* e = dynamic_cast<AssocClassConnectorSourceEnd*>(&element))
+          if (auto* e = zq::Cast<AssocClassConnectorSourceEnd>(&element))
             return std::make_shared<Connector::VEnd>(view, *e);
-          if (auto* e = dynamic_cast<AssocClassConnectorEnd*>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
-          if (auto* j = dynamic_cast<AssocClassConnectorJoin*>(&element))
+          if (auto* e = zq::Cast<AssocClassConnectorEnd>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
+          if (auto* j = zq::Cast<AssocClassConnectorJoin>(&element))
             return std::make_shared<Connector::VJoin>(view, *j);
           return nullptr;
         });

@@ -11,15 +11,16 @@
 #include "view/DefaultTask.h"
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
 namespace {
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
-  if (auto* e = dynamic_cast<AssocEnd*>(&element)) return std::make_shared<VAssocEnd>(view, *e);
-  if (auto* s = dynamic_cast<AssocSegment*>(&element)) return std::make_shared<VAssocSegment>(view, *s);
-  if (auto* j = dynamic_cast<AssocJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
-  if (auto* q = dynamic_cast<Qualifier*>(&element)) return std::make_shared<VQualifier>(view, *q);
+  if (auto* e = zq::Cast<AssocEnd>(&element)) return std::make_shared<VAssocEnd>(view, *e);
+  if (auto* s = zq::Cast<AssocSegment>(&element)) return std::make_shared<VAssocSegment>(view, *s);
+  if (auto* j = zq::Cast<AssocJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+  if (auto* q = zq::Cast<Qualifier>(&element)) return std::make_shared<VQualifier>(view, *q);
   return nullptr;
 }
 }  // namespace

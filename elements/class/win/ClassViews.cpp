@@ -13,6 +13,7 @@
 #include "view/CanvasOrder.h"
 #include "view/CanvasView.h"
 #include "view/DefaultTask.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -107,7 +108,7 @@ void VTemplateParameters::UpdateShape() {
 }
 
 void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
-  if (auto* owner = dynamic_cast<Class*>(box_.GetTemplateOwner())) CreateCmdHandlers(*owner, task, list, nullptr);
+  if (auto* owner = zq::Cast<Class>(box_.GetTemplateOwner())) CreateCmdHandlers(*owner, task, list, nullptr);
 }
 
 // ---- commands
@@ -189,9 +190,9 @@ void RegisterClassViews() {
   static const bool registered = [] {
     View::ModelElement::AddViewMaker(
         [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
-          if (auto* c = dynamic_cast<Class*>(&element)) return std::make_shared<VClass>(view, *c);
-          if (auto* k = dynamic_cast<Compartment*>(&element)) return std::make_shared<VClassCompartment>(view, *k);
-          if (auto* t = dynamic_cast<TemplateParameters*>(&element)) return std::make_shared<VTemplateParameters>(view, *t);
+          if (auto* c = zq::Cast<Class>(&element)) return std::make_shared<VClass>(view, *c);
+          if (auto* k = zq::Cast<Compartment>(&element)) return std::make_shared<VClassCompartment>(view, *k);
+          if (auto* t = zq::Cast<TemplateParameters>(&element)) return std::make_shared<VTemplateParameters>(view, *t);
           return nullptr;
         });
     return true;

@@ -1,4 +1,5 @@
 #include "elements/class/win/CompartmentDrag.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -9,7 +10,7 @@ CompartmentMoveController::CompartmentMoveController(View::ViewContext& context,
 void CompartmentMoveController::FindSlot(const zq::Point& point) {
   neighbour_ = nullptr;
   before_ = false;
-  if (auto* target = dynamic_cast<Class*>(GetTarget())) std::tie(neighbour_, before_) = target->FindCompartmentSlot(point);
+  if (auto* target = zq::Cast<Class>(GetTarget())) std::tie(neighbour_, before_) = target->FindCompartmentSlot(point);
 }
 
 void CompartmentMoveController::FeedbackLine(double& y, double& left, double& right) const {
@@ -27,7 +28,7 @@ void CompartmentMoveController::FeedbackLine(double& y, double& left, double& ri
 }
 
 void CompartmentMoveController::Adopt(Core::Env& env) {
-  if (auto* target = dynamic_cast<Class*>(GetTarget())) target->InsertCompartment(env, compartment_, neighbour_, before_);
+  if (auto* target = zq::Cast<Class>(GetTarget())) target->InsertCompartment(env, compartment_, neighbour_, before_);
 }
 
 Compartment& TopOfSelectedRun(Compartment& compartment, const Core::IView& view) {

@@ -4,6 +4,7 @@
 #include "elements/class/Class.h"
 #include "elements/class/Compartment.h"
 #include "view/compartment/win/MoveControllers.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -17,7 +18,7 @@ class CompartmentMoveController : public ::Compartment::OwnerMoveController {
   bool IsBefore() const { return before_; }
 
  protected:
-  bool Takes(Core::IModelElement& element) const override { return dynamic_cast<Class*>(&element) != nullptr; }
+  bool Takes(Core::IModelElement& element) const override { return zq::Cast<Class>(&element) != nullptr; }
   void FindSlot(const zq::Point& point) override;
   void FeedbackLine(double& y, double& left, double& right) const override;
   void Adopt(Core::Env& env) override;

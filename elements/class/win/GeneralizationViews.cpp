@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -38,10 +39,10 @@ void RegisterGeneralizationViews() {
   static const bool registered = [] {
     View::ModelElement::AddViewMaker(
         [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
-          if (auto* e = dynamic_cast<GeneralizationEnd*>(&element)) return std::make_shared<VGeneralizationEnd>(view, *e);
-          if (auto* s = dynamic_cast<GeneralizationSegment*>(&element))
+          if (auto* e = zq::Cast<GeneralizationEnd>(&element)) return std::make_shared<VGeneralizationEnd>(view, *e);
+          if (auto* s = zq::Cast<GeneralizationSegment>(&element))
             return std::make_shared<Connector::VSegment>(view, *s);
-          if (auto* j = dynamic_cast<GeneralizationJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+          if (auto* j = zq::Cast<GeneralizationJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
           return nullptr;
         });
     return true;

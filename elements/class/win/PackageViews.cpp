@@ -5,6 +5,7 @@
 #include "style/Clients.h"
 #include "view/CanvasOrder.h"
 #include "view/DefaultTask.h"
+#include "core/foundation/Cast.h"
 
 namespace Class {
 
@@ -60,7 +61,7 @@ VPackageRider::VPackageRider(View::ICanvasView& view, PackageRider& rider)
 
 void VPackageRider::UpdateShape() {
   if (Package* p = rider_.GetPackage())
-    if (auto* v = dynamic_cast<View::SelectableViewElement*>(p->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+    if (auto* v = zq::Cast<View::SelectableViewElement>(p->FindViewElement(GetCanvasView()))) v->RequestUpdate();
   RedrawText(rider_.GetText());
   UpdateMarks();
 }
@@ -94,8 +95,8 @@ void RegisterPackageViews() {
   static const bool registered = [] {
     View::ModelElement::AddViewMaker(
         [](Core::IModelElement& element, View::ICanvasView& view) -> std::shared_ptr<Core::IViewElement> {
-          if (auto* p = dynamic_cast<Package*>(&element)) return std::make_shared<VPackage>(view, *p);
-          if (auto* r = dynamic_cast<PackageRider*>(&element)) return std::make_shared<VPackageRider>(view, *r);
+          if (auto* p = zq::Cast<Package>(&element)) return std::make_shared<VPackage>(view, *p);
+          if (auto* r = zq::Cast<PackageRider>(&element)) return std::make_shared<VPackageRider>(view, *r);
           return nullptr;
         });
     return true;

@@ -6,6 +6,7 @@
 #include "view/CmdHandler.h"
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
+#include "core/foundation/Cast.h"
 
 namespace Note {
 
@@ -43,14 +44,14 @@ private:
 
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view)
 {
-    if (auto* note = dynamic_cast<Note*>(&element)) return std::make_shared<VNote>(view, *note);
-    if (auto* s = dynamic_cast<Dependency::DependencySegment*>(&element))
+    if (auto* note = zq::Cast<Note>(&element)) return std::make_shared<VNote>(view, *note);
+    if (auto* s = zq::Cast<Dependency::DependencySegment>(&element))
         return std::make_shared<VDependencySegment>(view, *s);
-    if (auto* e = dynamic_cast<Dependency::DependencyEnd*>(&element)) return std::make_shared<VDependencyEnd>(view, *e);
-    if (auto* j = dynamic_cast<Dependency::DependencyJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
-    if (auto* s = dynamic_cast<NoteConnectorSegment*>(&element)) return std::make_shared<VDashedSegment>(view, *s);
-    if (auto* e = dynamic_cast<NoteConnectorEnd*>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
-    if (auto* j = dynamic_cast<NoteConnectorJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+    if (auto* e = zq::Cast<Dependency::DependencyEnd>(&element)) return std::make_shared<VDependencyEnd>(view, *e);
+    if (auto* j = zq::Cast<Dependency::DependencyJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+    if (auto* s = zq::Cast<NoteConnectorSegment>(&element)) return std::make_shared<VDashedSegment>(view, *s);
+    if (auto* e = zq::Cast<NoteConnectorEnd>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
+    if (auto* j = zq::Cast<NoteConnectorJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
     return nullptr;
 }
 } // namespace

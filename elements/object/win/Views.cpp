@@ -8,6 +8,7 @@
 #include "view/CanvasView.h"
 #include "view/DefaultTask.h"
 #include "view/connector/win/Commands.h"
+#include "core/foundation/Cast.h"
 
 namespace Object {
 
@@ -18,12 +19,12 @@ constexpr unsigned kAllHandles = 255;
 using ICanvas::ToDouble;
 
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
-  if (auto* o = dynamic_cast<Object*>(&element)) return std::make_shared<VObject>(view, *o);
-  if (auto* c = dynamic_cast<Compartment*>(&element)) return std::make_shared<VObjectCompartment>(view, *c);
-  if (auto* e = dynamic_cast<LinkEnd*>(&element)) return std::make_shared<VLinkEnd>(view, *e);
-  if (auto* s = dynamic_cast<LinkSegment*>(&element)) return std::make_shared<VLinkSegment>(view, *s);
-  if (auto* j = dynamic_cast<LinkJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
-  if (auto* q = dynamic_cast<Qualifier*>(&element)) return std::make_shared<VQualifier>(view, *q);
+  if (auto* o = zq::Cast<Object>(&element)) return std::make_shared<VObject>(view, *o);
+  if (auto* c = zq::Cast<Compartment>(&element)) return std::make_shared<VObjectCompartment>(view, *c);
+  if (auto* e = zq::Cast<LinkEnd>(&element)) return std::make_shared<VLinkEnd>(view, *e);
+  if (auto* s = zq::Cast<LinkSegment>(&element)) return std::make_shared<VLinkSegment>(view, *s);
+  if (auto* j = zq::Cast<LinkJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+  if (auto* q = zq::Cast<Qualifier>(&element)) return std::make_shared<VQualifier>(view, *q);
   return nullptr;
 }
 
@@ -58,7 +59,7 @@ void VObject::UpdateShape() {
   RedrawText(object_.GetText());
   // The compartment lies on the object and is placed by it: its line follows the object's changes.
   if (Compartment* c = object_.GetCompartment())
-    if (auto* v = dynamic_cast<View::SelectableViewElement*>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+    if (auto* v = zq::Cast<View::SelectableViewElement>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
   UpdateMarks();
 }
 

@@ -8,6 +8,7 @@
 #include "view/CanvasView.h"
 #include "view/Cursor.h"
 #include "view/DefaultTask.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -20,7 +21,7 @@ std::vector<LifeLine*> CollectAllSelectedSeqObjects(View::ICanvasView& view)
     std::vector<LifeLine*> lines;
     const Core::ModelElementSet selection = view.GetSelection();
     for (const Core::ElementPtr& e : selection.Elements())
-        if (auto* line = dynamic_cast<LifeLine*>(e.get()); line != nullptr && !line->IsDeleted()) lines.push_back(line);
+        if (auto* line = zq::Cast<LifeLine>(e.get()); line != nullptr && !line->IsDeleted()) lines.push_back(line);
     return lines;
 }
 } // namespace
@@ -35,7 +36,7 @@ bool PointControl::IsNear(const zq::Point& point, int32_t tolerance) const
 Core::Weight PointControl::GetWeight(const zq::Point& point, const Core::IView& view) const
 {
     Core::Weight w = Core::Weight::MakeControl(point, zq::float8Point(GetPoint()));
-    if (auto* pointable = dynamic_cast<const Core::IPointable*>(&element_))
+    if (auto* pointable = zq::Cast<const Core::IPointable>(&element_))
         w.AddBias(pointable->GetWeight(view, point, View::kHitTolerance));
     return w;
 }
@@ -49,7 +50,7 @@ void PointControl::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group) const
 
 View::ViewContext* PointControl::Context(View::ICanvasView& view) const
 {
-    auto* diagramView = dynamic_cast<View::DiagramView*>(&view);
+    auto* diagramView = zq::Cast<View::DiagramView>(&view);
     return diagramView != nullptr ? &diagramView->GetContext() : nullptr;
 }
 

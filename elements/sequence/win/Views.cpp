@@ -9,6 +9,7 @@
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
 #include "view/connector/win/Views.h"
+#include "core/foundation/Cast.h"
 
 namespace Sequence {
 
@@ -87,7 +88,7 @@ public:
         ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
         line_.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 0));
         for (auto [end, from] : {std::pair{a, b}, std::pair{b, a}})
-            if (auto* e = dynamic_cast<ReturnEnd*>(end); e != nullptr && e->IsTarget())
+            if (auto* e = zq::Cast<ReturnEnd>(end); e != nullptr && e->IsTarget())
                 View::ArrowShape(canvas, line_, e->GetPoint(), from->GetPoint(), 700, 260, 1);
     }
 
@@ -353,15 +354,15 @@ std::unique_ptr<View::ICmdHandler> CreateNewReturnCmdHandler(View::IDefaultTask&
 namespace {
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view)
 {
-    if (auto* o = dynamic_cast<SeqObject*>(&element)) return std::make_shared<VSeqObject>(view, *o);
-    if (auto* l = dynamic_cast<LifeLine*>(&element)) return std::make_shared<VLifeLine>(view, *l);
-    if (auto* a = dynamic_cast<Activation*>(&element)) return std::make_shared<VActivation>(view, *a);
-    if (auto* s = dynamic_cast<MessageSegment*>(&element)) return std::make_shared<VMessageSegment>(view, *s);
-    if (auto* e = dynamic_cast<MessageEnd*>(&element)) return std::make_shared<VArrowEnd<MessageEnd>>(view, *e);
-    if (auto* j = dynamic_cast<MessageJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
-    if (auto* s = dynamic_cast<ReturnSegment*>(&element)) return std::make_shared<VReturnSegment>(view, *s);
-    if (auto* e = dynamic_cast<ReturnEnd*>(&element)) return std::make_shared<VArrowEnd<ReturnEnd>>(view, *e);
-    if (auto* j = dynamic_cast<ReturnJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+    if (auto* o = zq::Cast<SeqObject>(&element)) return std::make_shared<VSeqObject>(view, *o);
+    if (auto* l = zq::Cast<LifeLine>(&element)) return std::make_shared<VLifeLine>(view, *l);
+    if (auto* a = zq::Cast<Activation>(&element)) return std::make_shared<VActivation>(view, *a);
+    if (auto* s = zq::Cast<MessageSegment>(&element)) return std::make_shared<VMessageSegment>(view, *s);
+    if (auto* e = zq::Cast<MessageEnd>(&element)) return std::make_shared<VArrowEnd<MessageEnd>>(view, *e);
+    if (auto* j = zq::Cast<MessageJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+    if (auto* s = zq::Cast<ReturnSegment>(&element)) return std::make_shared<VReturnSegment>(view, *s);
+    if (auto* e = zq::Cast<ReturnEnd>(&element)) return std::make_shared<VArrowEnd<ReturnEnd>>(view, *e);
+    if (auto* j = zq::Cast<ReturnJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
     return nullptr;
 }
 } // namespace

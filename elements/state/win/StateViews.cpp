@@ -8,6 +8,7 @@
 #include "view/Shapes.h"
 #include "view/connector/win/Commands.h"
 #include "view/connector/win/Views.h"
+#include "core/foundation/Cast.h"
 
 namespace State {
 
@@ -54,14 +55,14 @@ class VTransitionSegment : public Connector::VSegment {
 };
 
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
-  if (auto* s = dynamic_cast<State*>(&element)) return std::make_shared<VState>(view, *s);
-  if (auto* c = dynamic_cast<Compartment*>(&element)) return std::make_shared<VStateCompartment>(view, *c);
-  if (auto* i = dynamic_cast<InitialState*>(&element)) return std::make_shared<VPseudoState>(view, *i, &InitialRect, false);
-  if (auto* f = dynamic_cast<FinalState*>(&element)) return std::make_shared<VPseudoState>(view, *f, &FinalRect, true);
-  if (auto* r = dynamic_cast<RegionSeparator*>(&element)) return std::make_shared<VRegionSeparator>(view, *r);
-  if (auto* s = dynamic_cast<TransitionSegment*>(&element)) return std::make_shared<VTransitionSegment>(view, *s);
-  if (auto* e = dynamic_cast<TransitionEnd*>(&element)) return std::make_shared<VTransitionEnd>(view, *e);
-  if (auto* j = dynamic_cast<TransitionJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+  if (auto* s = zq::Cast<State>(&element)) return std::make_shared<VState>(view, *s);
+  if (auto* c = zq::Cast<Compartment>(&element)) return std::make_shared<VStateCompartment>(view, *c);
+  if (auto* i = zq::Cast<InitialState>(&element)) return std::make_shared<VPseudoState>(view, *i, &InitialRect, false);
+  if (auto* f = zq::Cast<FinalState>(&element)) return std::make_shared<VPseudoState>(view, *f, &FinalRect, true);
+  if (auto* r = zq::Cast<RegionSeparator>(&element)) return std::make_shared<VRegionSeparator>(view, *r);
+  if (auto* s = zq::Cast<TransitionSegment>(&element)) return std::make_shared<VTransitionSegment>(view, *s);
+  if (auto* e = zq::Cast<TransitionEnd>(&element)) return std::make_shared<VTransitionEnd>(view, *e);
+  if (auto* j = zq::Cast<TransitionJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
   return nullptr;
 }
 
@@ -84,7 +85,7 @@ void VState::UpdateShape() {
   GraphUtil::AddCornerMarks(canvas, drawing_, r, 1);
   RedrawText(state_.GetText());
   if (Compartment* c = state_.GetCompartment())
-    if (auto* v = dynamic_cast<View::SelectableViewElement*>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
+    if (auto* v = zq::Cast<View::SelectableViewElement>(c->FindViewElement(GetCanvasView()))) v->RequestUpdate();
   UpdateMarks();
 }
 

@@ -8,6 +8,7 @@
 #include "view/CanvasView.h"
 #include "view/connector/win/Commands.h"
 #include "view/connector/win/Views.h"
+#include "core/foundation/Cast.h"
 
 namespace UseCase {
 
@@ -19,15 +20,15 @@ constexpr unsigned kCornerHandles = 170;
 using ICanvas::ToDouble;
 
 std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View::ICanvasView& view) {
-  if (auto* a = dynamic_cast<Actor*>(&element)) return std::make_shared<VActor>(view, *a);
-  if (auto* u = dynamic_cast<UseCase*>(&element)) return std::make_shared<VUseCase>(view, *u);
-  if (auto* s = dynamic_cast<System*>(&element)) return std::make_shared<VSystem>(view, *s);
-  if (auto* e = dynamic_cast<AssocEnd*>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
-  if (auto* s = dynamic_cast<AssocSegment*>(&element)) return std::make_shared<Connector::VSegment>(view, *s);
-  if (auto* j = dynamic_cast<AssocJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
-  if (auto* e = dynamic_cast<GeneralizationEnd*>(&element)) return std::make_shared<Class::VGeneralizationEnd>(view, *e);
-  if (auto* s = dynamic_cast<GeneralizationSegment*>(&element)) return std::make_shared<Connector::VSegment>(view, *s);
-  if (auto* j = dynamic_cast<GeneralizationJoin*>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+  if (auto* a = zq::Cast<Actor>(&element)) return std::make_shared<VActor>(view, *a);
+  if (auto* u = zq::Cast<UseCase>(&element)) return std::make_shared<VUseCase>(view, *u);
+  if (auto* s = zq::Cast<System>(&element)) return std::make_shared<VSystem>(view, *s);
+  if (auto* e = zq::Cast<AssocEnd>(&element)) return std::make_shared<Connector::VEnd>(view, *e);
+  if (auto* s = zq::Cast<AssocSegment>(&element)) return std::make_shared<Connector::VSegment>(view, *s);
+  if (auto* j = zq::Cast<AssocJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
+  if (auto* e = zq::Cast<GeneralizationEnd>(&element)) return std::make_shared<Class::VGeneralizationEnd>(view, *e);
+  if (auto* s = zq::Cast<GeneralizationSegment>(&element)) return std::make_shared<Connector::VSegment>(view, *s);
+  if (auto* j = zq::Cast<GeneralizationJoin>(&element)) return std::make_shared<Connector::VJoin>(view, *j);
   return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "view/compartment/win/MoveControllers.h"
 
 #include "core/Diagram.h"
+#include "core/foundation/Cast.h"
 
 namespace Compartment {
 
@@ -16,7 +17,7 @@ OwnerMoveController::OwnerMoveController(View::ViewContext& context, const Core:
 OwnerMoveController::~OwnerMoveController() { feedback_.Reset(); }
 
 zq::Rect OwnerMoveController::TargetRect() const {
-  auto* box = dynamic_cast<Core::IResizable*>(target_);
+  auto* box = zq::Cast<Core::IResizable>(target_);
   return box ? box->GetRect() : zq::Rect();
 }
 
@@ -24,7 +25,7 @@ bool OwnerMoveController::IsTargetAt(Core::IModelElement& element, const zq::Poi
   if (element.IsDeleted() || &element == &compartment_ || set_.Moves(&element) || set_.IsDeferred(&element) ||
       !Takes(element))
     return false;
-  auto* box = dynamic_cast<Core::IResizable*>(&element);
+  auto* box = zq::Cast<Core::IResizable>(&element);
   if (!box) return false;
   zq::Rect r = box->GetRect();
   r.Normalize();
@@ -67,12 +68,12 @@ void OwnerMoveController::Finish(Core::Env& env) {
 }
 
 bool SingleMoveController::Takes(Core::IModelElement& element) const {
-  auto* owner = dynamic_cast<ISingleCompartmentOwner*>(&element);
+  auto* owner = zq::Cast<ISingleCompartmentOwner>(&element);
   return owner && owner->CanAddCompartment(GetCompartment());
 }
 
 void SingleMoveController::Adopt(Core::Env& env) {
-  if (auto* owner = dynamic_cast<ISingleCompartmentOwner*>(GetTarget())) owner->AddCompartment(env, GetCompartment());
+  if (auto* owner = zq::Cast<ISingleCompartmentOwner>(GetTarget())) owner->AddCompartment(env, GetCompartment());
 }
 
 }  // namespace Compartment

@@ -4,6 +4,7 @@
 #include "core/foundation/GraphUtil.h"
 #include "view/Cursor.h"
 #include "view/connector/win/Views.h"
+#include "core/foundation/Cast.h"
 
 #include <cmath>
 
@@ -15,7 +16,7 @@ class TerminalFilter : public Core::IFilter {
 public:
     explicit TerminalFilter(const Core::IFilter* extra) : extra_(extra) {}
     bool Accept(const Core::IModelElement* e) const override {
-        return dynamic_cast<const Core::ITerminal*>(e) != nullptr && (extra_ == nullptr || extra_->Accept(e));
+        return zq::Cast<const Core::ITerminal>(e) != nullptr && (extra_ == nullptr || extra_->Accept(e));
     }
 
 private:
@@ -47,7 +48,7 @@ Core::IModelElement* FindTerminal(View::ViewContext& context, const zq::Point& p
 zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
                                 const ISegment* segment)
 {
-    auto* t = dynamic_cast<const Core::ITerminal*>(&terminal);
+    auto* t = zq::Cast<const Core::ITerminal>(&terminal);
     GraphUtil::OutlineHit level, plumb;
     const bool hasLevel = t != nullptr && t->GetTerminalOutline(level, pointer, true) && level.valid;
     const bool hasPlumb = t != nullptr && t->GetTerminalOutline(plumb, pointer, false) && plumb.valid;
@@ -100,7 +101,7 @@ bool EndShiftControl::Accept(const Core::IModelElement* e) const
     if (move_ == nullptr) return true;
     // Nothing that moves along: neither a moved or deferred element nor a part of a deferred connector.
     if (move_->Moves(e) || move_->IsDeferred(e)) return false;
-    auto* part = dynamic_cast<const IConnectorElement*>(e);
+    auto* part = zq::Cast<const IConnectorElement>(e);
     return part == nullptr || part->GetConnector() == nullptr || !move_->IsDeferred(part->GetConnector());
 }
 
@@ -247,7 +248,7 @@ JoinMoveTask::JoinMoveTask(View::ViewContext& context, View::ITask& parent, IJoi
     // The free ends at the far ends of the straight runs from the join travel with it.
     for (auto dir : {ISegmentEnd::kLeft, ISegmentEnd::kRight, ISegmentEnd::kUp, ISegmentEnd::kDown})
         join.Traverse(nullptr, dir, [&](ISegment&, ISegmentEnd& farEnd) {
-            if (auto* end = dynamic_cast<IEnd*>(&farEnd); end != nullptr && !end->IsAttached() && !controls_.count(end))
+            if (auto* end = zq::Cast<IEnd>(&farEnd); end != nullptr && !end->IsAttached() && !controls_.count(end))
                 controls_.emplace(end, std::make_shared<EndShiftControl>(context, *end, false));
             return true;
         });

@@ -4,6 +4,7 @@
 #include "core/foundation/GraphUtil.h"
 #include "view/Cursor.h"
 #include "view/connector/win/EditTasks.h"
+#include "core/foundation/Cast.h"
 
 namespace Connector {
 
@@ -65,7 +66,7 @@ void CreatePathTask::OnKey(WinMessage::KeyMsg& msg)
 
 void CreatePathTask::PlaceStart(const zq::float8Point& pointer)
 {
-    auto* t = dynamic_cast<const Core::ITerminal*>(source_);
+    auto* t = zq::Cast<const Core::ITerminal>(source_);
     GraphUtil::OutlineHit level, plumb;
     if (t == nullptr || !t->GetTerminalOutline(level, pointer, true) || !t->GetTerminalOutline(plumb, pointer, false) ||
         !level.valid || !plumb.valid)
@@ -129,7 +130,7 @@ void CreatePathTask::Click(const zq::Point& pointer)
         ISegment* none = nullptr;
         zq::float8Point end = PointOnTerminal(*target, p, none);
         GraphUtil::OutlineHit hit;
-        if (elbow && dynamic_cast<const Core::ITerminal*>(target)->GetTerminalOutline(hit, p, orientation_ == 1) &&
+        if (elbow && zq::Cast<const Core::ITerminal>(target)->GetTerminalOutline(hit, p, orientation_ == 1) &&
             hit.valid)
             end = hit.point;
         if (elbow) Add(orientation_ == 2 ? zq::float8Point(end.x, Last().y) : zq::float8Point(Last().x, end.y), true);

@@ -7,14 +7,15 @@
 #include "view/connector/Editing.h"
 #include "view/connector/win/Commands.h"
 #include "view/connector/win/EditTasks.h"
+#include "core/foundation/Cast.h"
 
 namespace Connector {
 
 std::shared_ptr<Core::IViewElement> ShownPart::CreateCanvasViewElement(View::ICanvasView& view)
 {
-    if (auto* s = dynamic_cast<ISegment*>(this)) return std::make_shared<VSegment>(view, *s);
-    if (auto* e = dynamic_cast<IEnd*>(this)) return std::make_shared<VEnd>(view, *e);
-    if (auto* j = dynamic_cast<IJoin*>(this)) return std::make_shared<VJoin>(view, *j);
+    if (auto* s = zq::Cast<ISegment>(this)) return std::make_shared<VSegment>(view, *s);
+    if (auto* e = zq::Cast<IEnd>(this)) return std::make_shared<VEnd>(view, *e);
+    if (auto* j = zq::Cast<IJoin>(this)) return std::make_shared<VJoin>(view, *j);
     return nullptr;
 }
 
@@ -24,7 +25,7 @@ namespace {
 [[maybe_unused]] const bool kEndControlsRegistered = [] {
     View::AddShiftControlMaker([](Core::IModelElement& e, View::ViewContext& context, Core::DeferredShiftSet& set,
                                   View::ShiftControlSet& controls) {
-        auto* connector = dynamic_cast<IConnector*>(&e);
+        auto* connector = zq::Cast<IConnector>(&e);
         if (connector == nullptr) return;
         for (IEnd* end : connector->GetEnds())
             if (View::VIShiftable* view = View::VIShiftable::Find(*end, *context.view))
@@ -57,8 +58,8 @@ void RefreshConnectorViews(View::ICanvasView& view, IConnectorElement& part)
 View::SubTaskPtr PartControl::CreateTask(View::ICanvasView&, View::ITask& parent, const zq::Point&)
 {
     if (part_.IsDeleted()) return nullptr;
-    if (auto* end = dynamic_cast<IEnd*>(&part_)) return std::make_shared<EndMoveTask>(parent.GetContext(), parent, *end, false);
-    if (auto* join = dynamic_cast<IJoin*>(&part_))
+    if (auto* end = zq::Cast<IEnd>(&part_)) return std::make_shared<EndMoveTask>(parent.GetContext(), parent, *end, false);
+    if (auto* join = zq::Cast<IJoin>(&part_))
         return std::make_shared<JoinMoveTask>(parent.GetContext(), parent, *join, false);
     return nullptr;
 }
@@ -72,7 +73,7 @@ Core::Weight PartControl::GetWeight(const zq::Point& point, const Core::IView& v
 
 void PartControl::SetCursor(const zq::Point&)
 {
-    if (dynamic_cast<IJoin*>(&part_) != nullptr)
+    if (zq::Cast<IJoin>(&part_) != nullptr)
         View::Cursor::Load(274);
     else
         View::Cursor::Load(part_.IsAttached() ? 266 : 265);
@@ -142,20 +143,20 @@ void VSegment::UpdateMarks()
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     const bool visible = GetCanvasView().IsSelectionVisible();
     for (ISegmentEnd* e : {a, b}) {
-        const int picture = !visible ? 102 : dynamic_cast<IEnd*>(e) != nullptr && e->IsAttached() ? 100 : 101;
+        const int picture = !visible ? 102 : zq::Cast<IEnd>(e) != nullptr && e->IsAttached() ? 100 : 101;
         marks_.Add(canvas.CreatePicture(e->GetPoint(), picture));
     }
 }
 
 zq::float8Point VSegment::LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas)
 {
-    auto* v = dynamic_cast<VSegmentEnd*>(end.FindViewElement(GetCanvasView()));
+    auto* v = zq::Cast<VSegmentEnd>(end.FindViewElement(GetCanvasView()));
     return v ? v->DrawShape(canvas, line_, from) : end.GetPoint();
 }
 
 PartControl* VSegment::ControlOf(ISegmentEnd* end) const
 {
-    auto* v = dynamic_cast<VSegmentEnd*>(end->FindViewElement(GetCanvasView()));
+    auto* v = zq::Cast<VSegmentEnd>(end->FindViewElement(GetCanvasView()));
     return v ? &v->GetControl() : nullptr;
 }
 
@@ -193,7 +194,7 @@ namespace {
 // selected, or another segment of the join is selected without the flag of the axis.
 bool HasSpecialSelectedElement(const ISegmentEnd& end, const ISegment& segment, const Core::IView& view, bool h)
 {
-    if (auto* e = dynamic_cast<const IEnd*>(&end)) return e->GetTerminal() && e->GetTerminal()->IsSelectedInView(view);
+    if (auto* e = zq::Cast<const IEnd>(&end)) return e->GetTerminal() && e->GetTerminal()->IsSelectedInView(view);
     for (ISegment* s : end.GetSegments())
         if (s != &segment && s->IsSelectedInView(view) && !(h ? s->IsHorizontalOrtho() : s->IsVerticalOrtho()))
             return true;

@@ -26,6 +26,7 @@
 #include "text/edit/TextView.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/DefaultTask.h"
+#include "core/foundation/Cast.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ static int Run(int argc, char** argv) {
   // A drag of one class: every step shifts it from where it started, in the drag's one transaction.
   Class::Class* dragged = nullptr;
   for (const auto& e : diagram.Elements())
-    if ((dragged = dynamic_cast<Class::Class*>(e.get()))) break;
+    if ((dragged = zq::Cast<Class::Class>(e.get()))) break;
   Core::Transaction transaction(diagram, &view);
   Core::Env env(transaction);
   double worst = 0, total = 0;
