@@ -191,15 +191,39 @@ void ElementSet::InsertAt(std::size_t index, const ElementPtr& element)
         byId_.erase(element->GetObjectId());
         throw;
     }
-    Node* first = nullptr;
-    Node* rest = nullptr;
-    Split(root_, index, first, rest);
-    root_ = Merge(Merge(first, node), rest);
-    root_->parent = nullptr;
+    if (index == size) {
+        AppendNode(node);
+    } else {
+        Node* first = nullptr;
+        Node* rest = nullptr;
+        Split(root_, index, first, rest);
+        root_ = Merge(Merge(first, node), rest);
+        root_->parent = nullptr;
+    }
     if (append)
         list_.push_back(element);
     else
         listValid_ = false;
+}
+
+void ElementSet::AppendNode(Node* node)
+{
+    // Down the right edge to the first node the new one outranks: that node's subtree comes
+    // before the new one and becomes its left side (reading appends every element).
+    Node* parent = nullptr;
+    Node* at = root_;
+    for (; at != nullptr && at->priority > node->priority; at = at->right) {
+        ++at->size;
+        parent = at;
+    }
+    node->left = at;
+    node->size = 1 + SizeOf(at);
+    if (at != nullptr) at->parent = node;
+    node->parent = parent;
+    if (parent == nullptr)
+        root_ = node;
+    else
+        parent->right = node;
 }
 
 void ElementSet::Detach(Node* node)

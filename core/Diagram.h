@@ -83,6 +83,7 @@ public:
 private:
     struct Node;
     Node* NodeAt(std::size_t index) const;
+    void AppendNode(Node* node);
     void Detach(Node* node);
 
     Node* root_ = nullptr;

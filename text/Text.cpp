@@ -113,6 +113,10 @@ bool Text::ReadStyle(Core::Env& env) {
   if (!owner) return false;
   TextStyle style;
   owner->GetTextStyle(style, this);
+  return TakeStyle(env, style);
+}
+
+bool Text::TakeStyle(Core::Env& env, const TextStyle& style) {
   if (GetRep().hasStyle && style == GetRep().style) return false;
   if (GetRep().hasStyle) {
     Content renewed = GetRep().content;

@@ -82,6 +82,8 @@ class Text : public Core::Storable<Text, TextRep, TextTraits, Core::INamed> {
   void ReadArea(Core::Env& env);
   // Reads the style from the owner; true when it differed (then the fonts are renewed).
   bool ReadStyle(Core::Env& env);
+  // Takes the style the owner gives (just asked of it); true when it differed, as ReadStyle.
+  bool TakeStyle(Core::Env& env, const TextStyle& style);
   // Lays the text out with its current record and records the used size (undoable).
   void Relayout(Core::Env& env);
   // Drops the cached lines.

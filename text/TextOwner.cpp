@@ -23,7 +23,7 @@ void ITextOwner::ApplyTextStyle(Text* text, Core::Env& env) {
     // A text just read knows no area yet: reading it first spares a layout in an empty area that
     // the area read after the change would throw away.
     if (!text->GetRep().hasArea) text->ReadArea(env);
-    text->ReadStyle(env);
+    text->TakeStyle(env, style);
   });
 }
 
