@@ -32,7 +32,8 @@ struct Pool {
 };
 
 // All state is constant-initialised: operator new may run before any constructor.
-SRWLOCK lock = SRWLOCK_INIT;
+// A spin lock: held for a few instructions, and the system's locks cost more than the pools.
+std::atomic<bool> busy{false};
 // The reserved range; null until the first request, or when refused. Read without the lock.
 std::atomic<char*> base{nullptr};
 char* committed = nullptr; // end of the committed part of the range
@@ -40,10 +41,21 @@ char* used = nullptr;      // end of the slabs handed to pools
 bool refused = false;      // the range could not be reserved
 Pool pools[kClasses];
 
+// Waits for another thread to leave the lock: spins briefly, then gives up the processor (the
+// holder may be waiting for it).
+void WaitWhileBusy() {
+    for (int i = 0; busy.load(std::memory_order_relaxed); i = i < 128 ? i + 1 : i) {
+        if (i < 64) YieldProcessor();
+        else Sleep(i < 128 ? 0 : 1);
+    }
+}
+
 class Locked {
 public:
-    Locked() { AcquireSRWLockExclusive(&lock); }
-    ~Locked() { ReleaseSRWLockExclusive(&lock); }
+    Locked() {
+        while (busy.exchange(true, std::memory_order_acquire)) WaitWhileBusy();
+    }
+    ~Locked() { busy.store(false, std::memory_order_release); }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
 };
