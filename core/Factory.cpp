@@ -26,7 +26,7 @@ void FactoryRegistry::Register(IFactory& factory)
 
 IFactory* FactoryRegistry::Find(std::wstring_view nsUri, std::wstring_view elementName) const
 {
-    auto it = factories_.find(std::make_pair(std::wstring(nsUri), std::wstring(elementName)));
+    auto it = factories_.find(KeyOrder::View{nsUri, elementName});
     return it == factories_.end() ? nullptr : it->second;
 }
 

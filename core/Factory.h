@@ -45,7 +45,16 @@ public:
     std::size_t Size() const { return factories_.size(); }
 
 private:
-    std::map<std::pair<std::wstring, std::wstring>, IFactory*, std::less<>> factories_;
+    // Orders keys by namespace, then name; finds by views, so a look-up copies no strings.
+    struct KeyOrder {
+        using is_transparent = void;
+        using View = std::pair<std::wstring_view, std::wstring_view>;
+        static View Of(const View& v) { return v; }
+        static View Of(const std::pair<std::wstring, std::wstring>& k) { return {k.first, k.second}; }
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const { return Of(a) < Of(b); }
+    };
+    std::map<std::pair<std::wstring, std::wstring>, IFactory*, KeyOrder> factories_;
 };
 
 // The factory of element type T (T has a Rep type and a static RegisterProperties(PropertyTable<Rep>&);

@@ -67,7 +67,9 @@ void StorableBase0::NoteChanged(unsigned offset)
 {
     if (GetPropertyFactory().FindByOffset(offset) == nullptr)
         throw std::logic_error("a record field written that is not a registered property");
-    if (std::find(changed_.begin(), changed_.end(), offset) == changed_.end()) changed_.push_back(offset);
+    if (std::find(changed_.begin(), changed_.end(), offset) != changed_.end()) return;
+    if (changed_.empty()) changed_.reserve(8);  // one allocation for the usual few fields
+    changed_.push_back(offset);
 }
 
 void StorableBase0::CommitUndo(UndoSequence& sequence)

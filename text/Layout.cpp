@@ -22,6 +22,7 @@ struct Measured {
 
 Measured MeasureParagraph(const Paragraph& p, IMeasurer& measurer) {
   Measured m;
+  m.prefix.reserve(p.text.size() + 1);
   m.prefix.assign(1, 0.0);
   m.clusterStarts.reserve(p.text.size());
   m.runs.resize(p.runs.size());

@@ -1,7 +1,9 @@
 #include "text/Text.h"
 
+#include <functional>
 #include <mutex>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "text/TextOwner.h"
 
@@ -22,8 +24,6 @@ bool Fits(Extent used, Extent area) {
 
 }  // namespace
 
-void SetMeasurer(std::shared_ptr<IMeasurer> measurer) { Measurer() = std::move(measurer); }
-
 IMeasurer& GetMeasurer() {
   if (!Measurer()) throw std::logic_error("no text measurer installed");
   return *Measurer();
@@ -41,6 +41,59 @@ struct Text::CachedLayout {
   Extent area;
   std::shared_ptr<const Layout> layout;
 };
+
+namespace {
+
+// Texts alike in content, style and area share one laid-out form: a document repeats many texts
+// (types, multiplicities, roles), and laying out is the dearest part of reading one. Bounded like
+// the measure cache (all are dropped when it is full); emptied when the measurer changes.
+class SharedLayouts {
+ public:
+  static SharedLayouts& Instance() {
+    static SharedLayouts layouts;
+    return layouts;
+  }
+  // The layout of the record's content, style and area: a shared one, or a new one kept.
+  std::shared_ptr<const Text::CachedLayout> Get(const TextRep& rep) {
+    const std::size_t key = Hash(rep);
+    for (auto [it, end] = layouts_.equal_range(key); it != end; ++it) {
+      const Text::CachedLayout& c = *it->second;
+      if (c.area == rep.area && c.style == rep.style && c.content == rep.content) return it->second;
+    }
+    auto made = std::make_shared<Text::CachedLayout>();
+    made->content = rep.content;
+    made->style = rep.style;
+    made->area = rep.area;
+    made->layout = std::make_shared<const Layout>(LayoutContent(rep.content, rep.style, rep.area));
+    if (layouts_.size() >= kCapacity) layouts_.clear();
+    layouts_.emplace(key, made);
+    return made;
+  }
+  void Clear() { layouts_.clear(); }
+
+ private:
+  static constexpr std::size_t kCapacity = 4096;
+  static void Mix(std::size_t& seed, std::size_t value) { seed ^= value + 0x9e3779b9u + (seed << 6) + (seed >> 2); }
+  static std::size_t Hash(const TextRep& rep) {
+    std::size_t seed = rep.content.Items().size();
+    for (const Item& item : rep.content.Items()) Mix(seed, std::size_t(item.kind) << 16 | item.unit);
+    const TextStyle& s = rep.style;
+    Mix(seed, std::hash<double>()(s.size));
+    Mix(seed, std::hash<std::u16string>()(s.face));
+    Mix(seed, std::size_t(s.bold) | std::size_t(s.italic) << 1 | std::size_t(s.underline) << 2);
+    for (std::int32_t v : {s.horizontalAlignment, s.verticalAlignment, s.sizing, rep.area.width, rep.area.height})
+      Mix(seed, std::size_t(v));
+    return seed;
+  }
+  std::unordered_multimap<std::size_t, std::shared_ptr<const Text::CachedLayout>> layouts_;
+};
+
+}  // namespace
+
+void SetMeasurer(std::shared_ptr<IMeasurer> measurer) {
+  Measurer() = std::move(measurer);
+  SharedLayouts::Instance().Clear();
+}
 
 Core::FactoryImp<Text>& Text::Factory() {
   static Core::FactoryImp<Text> factory(Core::SchemaNamespace10(), L"TextBlock.Text");
@@ -143,14 +196,8 @@ void Text::Finalize(Core::Env& env) {
 
 std::shared_ptr<const Layout> Text::GetLayout() const {
   const TextRep& rep = GetRep();
-  if (!layout_ || layout_->area != rep.area || !(layout_->style == rep.style) || !(layout_->content == rep.content)) {
-    auto cached = std::make_shared<CachedLayout>();
-    cached->content = rep.content;
-    cached->style = rep.style;
-    cached->area = rep.area;
-    cached->layout = std::make_shared<const Layout>(LayoutContent(rep.content, rep.style, rep.area));
-    layout_ = std::move(cached);
-  }
+  if (!layout_ || layout_->area != rep.area || !(layout_->style == rep.style) || !(layout_->content == rep.content))
+    layout_ = SharedLayouts::Instance().Get(rep);
   return layout_->layout;
 }
 

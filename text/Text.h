@@ -89,12 +89,15 @@ class Text : public Core::Storable<Text, TextRep, TextTraits, Core::INamed> {
   // Drops the cached lines.
   void DropLayout() const { layout_.reset(); }
 
- private:
+  // A text's lines with what they were laid out from; texts alike share one.
   struct CachedLayout;
-  mutable std::shared_ptr<CachedLayout> layout_;
+
+ private:
+  mutable std::shared_ptr<const CachedLayout> layout_;
 };
 
-// Installs the measurer that layout uses (the platform's, or a test's).
+// Installs the measurer that layout uses (the platform's, or a test's); forgets every shared
+// layout, since the measurer decides them all.
 void SetMeasurer(std::shared_ptr<IMeasurer> measurer);
 // The installed measurer; throws when none is installed.
 IMeasurer& GetMeasurer();
