@@ -150,28 +150,17 @@ void Reader::Rewind() {
 }
 
 int Reader::LineAt(std::size_t pos) const {
-    pos = std::min(pos, doc_.size());
-    if (pos < linePos_) {
-        linePos_ = 0;
-        line_ = 1;
+    if (!lineEndsFound_) {
+        const char* s = doc_.data();
+        const std::size_t n = doc_.size();
+        for (std::size_t i = 0; i < n; ++i)
+            if (s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n')))
+                lineEnds_.push_back(i);
+        lineEndsFound_ = true;
     }
-    const char* s = doc_.data();
-    const std::size_t from = linePos_;
-    int lines = static_cast<int>(std::count(s + from, s + pos, '\n'));
-    // A lone CR ends a line too (CR LF counts once, through its LF).
-    if (std::memchr(s + from, '\r', pos - from) != nullptr) {
-        for (std::size_t i = from; i < pos; ++i)
-            if (s[i] == '\r' && (i + 1 >= doc_.size() || s[i + 1] != '\n')) ++lines;
-        // pos on the LF of a CR LF: that line end has not been passed yet.
-        if (pos > from && s[pos - 1] == '\r' && pos < doc_.size() && s[pos] == '\n') {
-            linePos_ = pos - 1;
-            line_ += lines;
-            return line_;
-        }
-    }
-    line_ += lines;
-    linePos_ = pos;
-    return line_;
+    // A CR LF ends its line at the LF: a position on that LF has not passed the line end yet.
+    const auto passed = std::lower_bound(lineEnds_.begin(), lineEnds_.end(), std::min(pos, doc_.size()));
+    return 1 + static_cast<int>(passed - lineEnds_.begin());
 }
 
 void Reader::Fail(std::size_t pos, std::string_view message) const {

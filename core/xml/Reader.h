@@ -9,6 +9,7 @@
 #include <deque>
 #include <initializer_list>
 #include <iosfwd>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -185,8 +186,10 @@ private:
     std::size_t pos_ = 0;
     std::size_t start_ = 0;            // offset after a byte-order mark
     std::size_t body_ = 0;             // offset after the XML declaration
-    mutable std::size_t linePos_ = 0;  // line counting cache: line_ is the line at linePos_
-    mutable int line_ = 1;
+    // The offsets of the line ends (an LF, or a CR not followed by one), found at the first need:
+    // a line is asked for at every tag, in both reading passes.
+    mutable std::vector<std::size_t> lineEnds_;
+    mutable bool lineEndsFound_ = false;
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
     std::unordered_map<std::wstring_view, std::size_t> uriIndex_;  // URI to its index in uris_
     std::vector<bool> known_;          // per interned URI
