@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <typeindex>
 #include <typeinfo>
-#include <unordered_map>
 
 namespace Style {
 
@@ -168,36 +167,11 @@ void Style::CollectForSelection(Core::ModelElementSet& set)
 
 namespace {
 
-// What the style finalizer asks of an element, learnt once per element type: a document holds
-// many elements of few types, and casts through the virtual bases cost more than the look-up.
-class KindsOfTypes {
-public:
-    bool IsStyle(const Core::IModelElement& e) { return Of(e).style; }
-    bool IsClient(const Core::IModelElement& e) { return Of(e).client; }
-
-private:
-    struct Kinds {
-        bool style = false;
-        bool client = false;
-    };
-    const Kinds& Of(const Core::IModelElement& e) {
-        const std::type_index type(typeid(e));
-        auto it = kinds_.find(type);
-        if (it == kinds_.end())
-            it = kinds_.emplace(type, Kinds{zq::Cast<const Style>(&e) != nullptr,
-                                            zq::Cast<const IStyleClient>(&e) != nullptr}).first;
-        return it->second;
-    }
-    std::unordered_map<std::type_index, Kinds> kinds_;
-};
-
 // Gives every element read the document's style and its kind's directories; a second style
 // among the elements read is an error.
 const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::ElementPtr>& read) {
-    KindsOfTypes kinds;
     Style* style = nullptr;
     for (const Core::ElementPtr& e : read) {
-        if (!kinds.IsStyle(*e)) continue;
         if (auto* s = zq::Cast<Style>(e.get()); s != nullptr && !s->IsDeleted()) {
             if (style != nullptr) throw Core::Exceptions::DuplicateSingletonObject();
             style = s;
@@ -206,7 +180,6 @@ const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::
     if (style == nullptr) style = Style::Find(env.GetDiagram());
     if (style == nullptr) return;
     for (const Core::ElementPtr& e : read) {
-        if (!kinds.IsClient(*e)) continue;
         if (auto* client = zq::Cast<IStyleClient>(e.get()); client != nullptr && !e->IsDeleted()) {
             client->SetStyle(env, style);
             client->CreateDirectories(env, style);

@@ -214,3 +214,27 @@ TEST_F(TextModel, TextIsNamedThroughTheCoreInterface) {
   EXPECT_EQ(box->changes, 1);  // the interface runs the same change bracket
   Commit(env);
 }
+
+// Texts alike in content, style and area share one layout; a new measurer makes new ones.
+TEST_F(TextModel, AlikeTextsShareOneLayoutUntilTheMeasurerChanges) {
+  auto measurer = std::make_shared<TextBlock::Testing::FixedMeasurer>();
+  SetMeasurer(measurer);
+  auto first = MakeBox({5000, 4000}, SizingOwnExtent, L"abc");
+  const int calls = measurer->calls;
+  auto second = MakeBox({5000, 4000}, SizingOwnExtent, L"abc");
+  auto other = MakeBox({5000, 4000}, SizingOwnExtent, L"abd");
+  EXPECT_EQ(second->GetText()->GetLayout(), first->GetText()->GetLayout());
+  EXPECT_NE(other->GetText()->GetLayout(), first->GetText()->GetLayout());
+  EXPECT_EQ(measurer->calls, calls + 1);  // only "abd" was measured
+  // A measurer twice as wide: a text made now must not get the layout made with the old one.
+  struct Wide : TextBlock::Testing::FixedMeasurer {
+    void Measure(const FontSpec& font, std::u16string_view run, RunMetrics& out) override {
+      FixedMeasurer::Measure(font, run, out);
+      for (double& a : out.advances) a *= 2;
+    }
+  };
+  SetMeasurer(std::make_shared<Wide>());
+  auto third = MakeBox({5000, 4000}, SizingOwnExtent, L"abc");
+  EXPECT_NE(third->GetText()->GetLayout(), first->GetText()->GetLayout());
+  EXPECT_EQ(third->GetText()->GetLayout()->usedSize.width, 2 * first->GetText()->GetLayout()->usedSize.width);
+}
