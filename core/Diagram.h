@@ -73,6 +73,8 @@ public:
     void RemoveAt(std::size_t index);
     // The place of the element, or Size() when absent.
     std::size_t IndexOf(const IModelElement& element) const;
+    // Whether the set holds the element (cheaper than its place).
+    bool Contains(const IModelElement& element) const { return nodes_.count(&element) != 0; }
     // Makes room for the number of further elements (a document about to be read).
     void Reserve(std::size_t more);
     // The id the next new element gets.
@@ -127,6 +129,8 @@ public:
     IModelElement* FindElementById(ObjectId id) const { return elements_.Find(id); }
     // The place of an element in diagram order, or GetElementCount() when absent.
     std::size_t IndexOf(const IModelElement& element) const { return elements_.IndexOf(element); }
+    // Whether the diagram holds the element.
+    bool Contains(const IModelElement& element) const { return elements_.Contains(element); }
     // The id the next new element gets.
     ObjectId GetNextObjectId() const { return elements_.NextId(); }
     // Puts the id counter back to a value it had (after a rolled-back reading); never below an id in use.

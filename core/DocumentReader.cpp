@@ -17,10 +17,14 @@ namespace Core {
 
 namespace {
 
-// One known element met in the first pass: the element made for it, or none when its enclosing
-// element read it itself or ignores it (the second pass skips it then).
+// One known element met in the first pass: the element made for it with its attributes, or none
+// when its enclosing element read it itself or ignores it (the second pass skips it then). The
+// entries of an element's children follow it, up to end: the second pass walks them instead of
+// reading the document again.
 struct Entry {
     ElementPtr element;
+    xml::Attributes attributes;
+    std::size_t end = 0;  // the place after the entries of the element's children
 };
 
 class DocumentReading {
@@ -41,12 +45,7 @@ public:
     }
 
     // Restores every element (second pass).
-    void RestoreAll() {
-        xml::Tag root;
-        reader_.ReadRoot(root);
-        std::size_t next = 0;
-        Restore(root, nullptr, next);
-    }
+    void RestoreAll() { Restore(0, entries_.size(), nullptr); }
 
     const std::vector<ElementPtr>& Read() const { return read_; }
 
@@ -59,11 +58,11 @@ private:
             const std::wstring& name = tag.LocalName();
             if (parent != nullptr && parent->IgnoresChild(uri, name)) {
                 reader_.SkipElement(tag);
-                entries_.push_back({});
+                AddEmptyEntry();
                 continue;
             }
             if (parent != nullptr && parent->RestoreChildElement(env_, reader_, tag)) {
-                entries_.push_back({});
+                AddEmptyEntry();
                 continue;
             }
             ElementPtr e;
@@ -77,17 +76,23 @@ private:
             }
             if (!e) throw xml::Exceptions::UnknownElement(tag.GetLine(), name);
             Register(tag, e);
-            entries_.push_back({e});
+            const std::size_t index = entries_.size();
+            entries_.push_back({e, {}, 0});
             read_.push_back(e);
             Create(tag, e.get());
+            Entry& entry = entries_[index];
+            entry.attributes = tag.TakeAttributes();
+            entry.end = entries_.size();
         }
     }
+
+    void AddEmptyEntry() { entries_.push_back({nullptr, {}, entries_.size() + 1}); }
 
     // Inserts a new element under its stored id and registers it there; an element stored without
     // "id" takes a new id (above every stored one).
     void Register(const xml::Tag& tag, const ElementPtr& e) {
         const int line = tag.GetLine();
-        const bool inDiagram = diagram_.IndexOf(*e) != diagram_.GetElementCount();
+        const bool inDiagram = diagram_.Contains(*e);
         auto [found, text] = tag.GetAttributes().find(xml::kSchema10, L"id");
         if (!found) {
             if (!inDiagram) env_.Insert(e);
@@ -104,21 +109,17 @@ private:
         registry_.Register(id, *e, line);
     }
 
-    void Restore(const xml::Tag& parentTag, IModelElement* parent, std::size_t& next) {
-        xml::Tag tag;
+    // Restores the elements of the entries [begin, end), the children of parent.
+    void Restore(std::size_t begin, std::size_t end, IModelElement* parent) {
         IModelElement* previous = nullptr;
-        while (reader_.ReadNextKnownElement(tag, parentTag)) {
-            if (next >= entries_.size())
-                throw xml::Exceptions::Malformed(tag.GetLine(), "the document changed between the reading passes");
-            const Entry& entry = entries_[next++];
-            if (!entry.element) {
-                reader_.SkipElement(tag);
-                continue;
-            }
+        for (std::size_t i = begin; i < end; i = entries_[i].end) {
+            Entry& entry = entries_[i];
+            if (!entry.element) continue;
             IModelElement& e = *entry.element;
-            const int line = tag.GetLine();
-            e.RestoreProperties(tag.GetAttributes(), registry_);
-            Restore(tag, &e, next);
+            const int line = entry.attributes.GetLine();
+            e.RestoreProperties(entry.attributes, registry_);
+            entry.attributes = {};  // done with: give the memory back as the pass goes
+            Restore(i + 1, entry.end, &e);
             e.EndRestore(env_, RestoreContext{parent, previous, registry_, line});
             previous = &e;
         }

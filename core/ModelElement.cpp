@@ -63,8 +63,9 @@ void IModelElement::RemoveViewElements(const IView& view)
 
 IViewElement* IModelElement::FindViewElement(const IView& view) const
 {
+    // The listing view answers without a virtual call; only bare view elements are asked.
     for (const auto& v : views_)
-        if (&v->GetView() == &view) return v.get();
+        if (v->GetOwnerView() == &view || (v->GetOwnerView() == nullptr && &v->GetView() == &view)) return v.get();
     return nullptr;
 }
 

@@ -58,7 +58,7 @@ void Transaction::Insert(const ElementPtr& element)
 {
     RequireOpen();
     if (!element) throw std::invalid_argument("Transaction::Insert: no element");
-    if (diagram_.IndexOf(*element) != diagram_.GetElementCount())
+    if (diagram_.Contains(*element))
         throw std::logic_error("Transaction::Insert: element already in the diagram");
     if (element->GetTransaction() != nullptr && element->GetTransaction() != this)
         throw LockedRep::AccessError("element changed by two open transactions");

@@ -42,6 +42,11 @@ Weight IViewElement::GetWeight(const zq::Point& point, int32_t tolerance) const
     return pointable_->GetWeight(GetView(), point, tolerance);
 }
 
+VISelectable::~VISelectable()
+{
+    if (selected_ && GetOwnerView() != nullptr) --GetOwnerView()->selectedCount_;
+}
+
 bool VISelectable::SetSelected(SelectionTracker* tracker, bool select)
 {
     if (selected_ == select) return false;
@@ -51,16 +56,35 @@ bool VISelectable::SetSelected(SelectionTracker* tracker, bool select)
         OnSelectedChanged();
         return true;
     }
+    auto change = [&] {
+        selected_ = select;
+        if (select)
+            ++view->selectedCount_;
+        else
+            --view->selectedCount_;
+    };
     if (tracker != nullptr) {
         tracker->BeforeChange(*view);
-        selected_ = select;
+        change();
     } else {
         SelectionTracker own(view);
         own.BeforeChange(*view);
-        selected_ = select;
+        change();
     }
     OnSelectedChanged();
     return true;
+}
+
+std::vector<IViewElement*> IView::SelectedElements() const
+{
+    std::vector<IViewElement*> selected;
+    if (selectedCount_ == 0) return selected;
+    selected.reserve(selectedCount_);
+    for (IViewElement* e : elements_) {
+        const VISelectable* s = e->GetSelectable();
+        if (s != nullptr && s->IsSelected()) selected.push_back(e);
+    }
+    return selected;
 }
 
 IView::~IView()
@@ -85,8 +109,7 @@ void IView::SetActive(bool active)
 {
     if (frozen_) return;
     active_ = active;
-    std::vector<IViewElement*> all(elements_.begin(), elements_.end());
-    for (IViewElement* e : all) e->OnActiveChanged(active);
+    for (IViewElement* e : SelectedElements()) e->OnActiveChanged(active);
 }
 
 template <class F>
@@ -103,31 +126,21 @@ void IView::ChangeSelection(SelectionTracker* tracker, F&& change)
 
 void IView::ClearSelection(SelectionTracker* tracker)
 {
+    if (selectedCount_ == 0) return;
     ChangeSelection(tracker, [this](SelectionTracker* t) {
-        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
-        for (IViewElement* e : all)
-            if (VISelectable* s = e->GetSelectable()) s->SetSelected(t, false);
+        for (IViewElement* e : SelectedElements()) e->GetSelectable()->SetSelected(t, false);
     });
 }
 
 ModelElementSet IView::GetSelection() const
 {
     ModelElementSet set;
-    for (IViewElement* e : elements_) {
-        const VISelectable* s = e->GetSelectable();
-        if (s != nullptr && s->IsSelected() && e->GetModelElement() != nullptr)
-            set.Insert(e->GetModelElement()->weak_from_this().lock());
-    }
+    for (IViewElement* e : SelectedElements())
+        if (e->GetModelElement() != nullptr) set.Insert(e->GetModelElement()->weak_from_this().lock());
     return set;
 }
 
-bool IView::HasSelection() const
-{
-    return std::any_of(elements_.begin(), elements_.end(), [](const IViewElement* e) {
-        const VISelectable* s = e->GetSelectable();
-        return s != nullptr && s->IsSelected();
-    });
-}
+bool IView::HasSelection() const { return selectedCount_ != 0; }
 
 void IView::ApplySelection(SelectionTracker* tracker, const ModelElementSet& set)
 {
@@ -165,9 +178,7 @@ void IView::SelectEnclosed(SelectionTracker* tracker, const zq::Rect& rect)
 void IView::SetSelectionVisible(bool visible)
 {
     selectionVisible_ = visible;
-    std::vector<IViewElement*> all(elements_.begin(), elements_.end());
-    for (IViewElement* e : all)
-        if (VISelectable* s = e->GetSelectable()) s->OnSelectionVisible(visible);
+    for (IViewElement* e : SelectedElements()) e->GetSelectable()->OnSelectionVisible(visible);
 }
 
 HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilter* filter, unsigned flags,
@@ -187,7 +198,8 @@ HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilte
     auto offer = [&](IViewElement* e, const Weight& w, bool onMark) {
         if (!best || w > best.weight) best = HitResult{e, w, onMark};
     };
-    if ((flags & kHitNoMarks) == 0) {
+    if ((flags & kHitSelectedOnly) != 0 && selectedCount_ == 0) return best;
+    if ((flags & kHitNoMarks) == 0 && selectedCount_ != 0) {
         for (IViewElement* e : elements_) {
             const VISelectable* s = e->GetSelectable();
             if (s == nullptr || !s->IsSelected() || !admitted(e)) continue;

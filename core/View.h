@@ -56,7 +56,7 @@ public:
     // The selectable side, or none.
     virtual VISelectable* GetSelectable();
     const VISelectable* GetSelectable() const { return const_cast<IViewElement*>(this)->GetSelectable(); }
-    // Told when the view becomes active or inactive.
+    // Told, while selected, when the view becomes active or inactive.
     virtual void OnActiveChanged(bool) {}
     // Whether the point hits the element: its model element's IsNear, false when it is not pointable.
     virtual bool IsHit(const zq::Point& point, int32_t tolerance) const;
@@ -78,6 +78,7 @@ private:
 class VISelectable : public virtual IViewElement {
 public:
     VISelectable() { selectable_ = this; }
+    ~VISelectable() override;
     // Whether the element is selected.
     bool IsSelected() const { return selected_; }
     // Selects or deselects through the tracker (none: a tracker of its own for this change);
@@ -87,7 +88,7 @@ public:
     virtual Weight HitTestMarks(const zq::Point&, int32_t /*tolerance*/) const { return {}; }
     // Told when the selected state changed (the marks are drawn or removed here).
     virtual void OnSelectedChanged() {}
-    // Told when the view shows or hides its selection marks.
+    // Told, while selected, when the view shows or hides its selection marks.
     virtual void OnSelectionVisible(bool) {}
 
 private:
@@ -147,7 +148,7 @@ public:
     bool IsActive() const { return active_; }
     bool IsFrozen() const { return frozen_; }
     bool IsBeingDestroyed() const { return beingDestroyed_; }
-    // Records the flag unless frozen and tells every view element.
+    // Records the flag unless frozen and tells every selected view element.
     void SetActive(bool active);
     // A frozen view keeps its active flag and its selection.
     void SetFrozen(bool frozen) { frozen_ = frozen; }
@@ -167,7 +168,7 @@ public:
     // Selects every view element whose element's bounding rectangle the rectangle contains, edges
     // included (nothing while frozen).
     void SelectEnclosed(SelectionTracker* tracker, const zq::Rect& rect);
-    // Shows the selection marks in full (set) or hides them, telling every selectable element.
+    // Shows the selection marks in full (set) or hides them, telling every selected element.
     void SetSelectionVisible(bool visible);
     bool IsSelectionVisible() const { return selectionVisible_; }
 
@@ -179,12 +180,18 @@ public:
 
 private:
     friend class IViewElement;
+    friend class VISelectable;
     friend class SelectionVisibilityLock;
     friend class Diagram;
     template <class F>
     void ChangeSelection(SelectionTracker* tracker, F&& change);
+    // The selected view elements in list order (a copy: telling them may change the list).
+    std::vector<IViewElement*> SelectedElements() const;
 
+    // Walks over every view element tell only the selected ones: the count lets the common case,
+    // nothing selected in a large diagram, skip the walk.
     std::list<IViewElement*> elements_;
+    std::size_t selectedCount_ = 0;  // listed view elements that are selected
     Diagram* diagram_ = nullptr;  // the diagram the view is attached to, kept by the diagram
     zq::ObserverList<ISelectionObserver> observers_;
     bool active_ = false;

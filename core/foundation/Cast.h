@@ -2,6 +2,7 @@
 // hierarchies, where the runtime walks every base on every cast (reading, finalizing, painting).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -11,32 +12,40 @@ namespace zq {
 namespace Detail {
 
 // The answers of one cast from a static source type to a target type, keyed by the virtual table
-// pointer of the source subobject. Open addressing in a fixed table: trivially destructible, so a
-// thread's copy needs no clean-up at thread exit; a full table answers nothing and the caller asks
-// the runtime.
+// pointer of the source subobject: open addressing in a fixed table shared by all threads. Readers
+// take no lock: a slot's answer is written before its key is published, and a published slot never
+// changes. Writers take a spin lock (new answers are rare). A full table answers nothing and the
+// caller asks the runtime.
 class CastMemo {
 public:
     static constexpr std::size_t kSlots = 128;
     static constexpr std::size_t kMaxUsed = 96;
     struct Answer {
-        const void* table;    // null: a free slot
         std::ptrdiff_t delta; // from the source subobject to the target
         bool found;
     };
+    constexpr CastMemo() = default;
     // The answer remembered for the table, or null.
     const Answer* Find(const void* table) const {
         for (std::size_t i = Slot(table);; i = (i + 1) % kSlots) {
-            if (slots_[i].table == table) return &slots_[i];
-            if (slots_[i].table == nullptr) return nullptr;
+            const void* key = keys_[i].load(std::memory_order_acquire);
+            if (key == table) return &answers_[i];
+            if (key == nullptr) return nullptr;
         }
     }
-    // Remembers an answer unless the table is full.
-    void Add(const Answer& a) {
-        if (used_ == kMaxUsed) return;
-        std::size_t i = Slot(a.table);
-        while (slots_[i].table != nullptr) i = (i + 1) % kSlots;
-        slots_[i] = a;
-        ++used_;
+    // Remembers an answer unless the table is full or another thread has just remembered it.
+    void Add(const void* table, const Answer& a) {
+        while (lock_.test_and_set(std::memory_order_acquire)) {
+        }
+        std::size_t i = Slot(table);
+        for (; keys_[i].load(std::memory_order_relaxed) != nullptr; i = (i + 1) % kSlots)
+            if (keys_[i].load(std::memory_order_relaxed) == table) break;
+        if (keys_[i].load(std::memory_order_relaxed) == nullptr && used_ < kMaxUsed) {
+            answers_[i] = a;
+            keys_[i].store(table, std::memory_order_release);
+            ++used_;
+        }
+        lock_.clear(std::memory_order_release);
     }
 
 private:
@@ -44,8 +53,10 @@ private:
         const auto bits = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(table) >> 3);
         return (bits * 2654435761u >> 25) % kSlots;
     }
-    Answer slots_[kSlots] = {};
+    std::atomic<const void*> keys_[kSlots] = {};
+    Answer answers_[kSlots] = {};
     std::size_t used_ = 0;
+    std::atomic_flag lock_ = ATOMIC_FLAG_INIT;
 };
 
 } // namespace Detail
@@ -62,14 +73,14 @@ T* Cast(S* p) {
         static_assert(std::is_polymorphic_v<S>, "Cast needs a polymorphic source");
         if (p == nullptr) return nullptr;
         const void* table = *reinterpret_cast<const void* const*>(p);
-        thread_local Detail::CastMemo memo;
+        static constinit Detail::CastMemo memo;
         using Byte = std::conditional_t<std::is_const_v<S>, const char, char>;
         if (const Detail::CastMemo::Answer* a = memo.Find(table))
             return a->found ? reinterpret_cast<T*>(reinterpret_cast<Byte*>(p) + a->delta) : nullptr;
         T* r = dynamic_cast<T*>(p);
         const std::ptrdiff_t delta =
             r == nullptr ? 0 : reinterpret_cast<const char*>(r) - reinterpret_cast<const char*>(p);
-        memo.Add({table, delta, r != nullptr});
+        memo.Add(table, {delta, r != nullptr});
         return r;
     }
 }

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -130,6 +134,48 @@ TEST(Cast, ObjectBeingMade) {
         EXPECT_EQ(zq::Cast<Made>(static_cast<Root*>(&made)), &made);
         EXPECT_EQ(zq::Cast<Other>(static_cast<Root*>(&made)), static_cast<Other*>(&made));
     }
+}
+
+// Threads filling one memo at once: every answer, remembered or not, is the runtime's.
+struct Mark {
+    virtual ~Mark() = default;
+};
+template <std::size_t N>
+struct Marked : Base, Mark {
+    int pad[N % 3 + 1] = {};  // varies where Mark lies in the object
+};
+
+template <std::size_t... N>
+std::vector<Base*> MakeMarked(std::vector<std::unique_ptr<Base>>& keep, std::index_sequence<N...>) {
+    (keep.push_back(std::make_unique<Marked<N>>()), ...);
+    std::vector<Base*> all;
+    for (const auto& p : keep) all.push_back(p.get());
+    return all;
+}
+
+TEST(Cast, ThreadsShareOneMemo) {
+    std::vector<std::unique_ptr<Base>> keep;
+    keep.push_back(std::make_unique<Plain>());
+    const std::vector<Base*> objects = MakeMarked(keep, std::make_index_sequence<60>{});
+    std::atomic<int> ready{0}, wrong{0}, found{0};
+    const int threads = 4;
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back([&, t] {
+            ready.fetch_add(1);
+            while (ready.load() < threads) {
+            }
+            for (int round = 0; round < 200; ++round)
+                for (std::size_t i = 0; i < objects.size(); ++i) {  // 61 objects: a permutation
+                    Base* p = objects[(i * (t + 1) + round) % objects.size()];
+                    Mark* m = zq::Cast<Mark>(p);
+                    if (m != dynamic_cast<Mark*>(p)) wrong.fetch_add(1);
+                    found.fetch_add(m != nullptr);
+                }
+        });
+    for (std::thread& t : pool) t.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(found.load(), threads * 200 * 60);
 }
 
 } // namespace

@@ -139,6 +139,8 @@ TEST_F(LargeDiagram, TheIteratorAndTheListFollowChangesInTheMiddle)
     EXPECT_EQ(*it, original[2].get());
     EXPECT_EQ(diagram.Elements()[1], original[2]);
     EXPECT_EQ(diagram.IndexOf(*original[1]), diagram.GetElementCount());
+    EXPECT_FALSE(diagram.Contains(*original[1]));
+    EXPECT_TRUE(diagram.Contains(*original[2]));
 }
 
 // The element set itself against a plain list, in random insertions and removals at any place

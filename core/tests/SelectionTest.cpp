@@ -123,9 +123,9 @@ TEST_F(Selecting, HitTestHonoursFilterFlagsAndRequiredTypes)
 
 TEST_F(Selecting, AFrozenViewKeepsItsSelectionAndActiveFlag)
 {
+    big->SelectInView(view, true);
     view.SetActive(true);
     EXPECT_TRUE(view.Of(*big)->lastActive);
-    big->SelectInView(view, true);
     view.SetFrozen(true);
     view.ClearSelection(nullptr);
     view.SelectEnclosed(nullptr, zq::Rect(-100000, 100000, 100000, -100000));
@@ -139,6 +139,7 @@ TEST_F(Selecting, AFrozenViewKeepsItsSelectionAndActiveFlag)
 
 TEST_F(Selecting, VisibilityLocksHideTheMarksUntilTheLastIsReleased)
 {
+    big->SelectInView(view, true);
     {
         SelectionVisibilityLock first(view);
         EXPECT_FALSE(view.IsSelectionVisible());
@@ -191,8 +192,13 @@ TEST_F(Selecting, DeletedElementsLeaveTheViewAndViewElementsOutliveTheirView)
         TestView shortLived;
         orphan = shortLived.CreateViewElement(*right);
         EXPECT_EQ(orphan->GetOwnerView(), &shortLived);
+        // A selected element that outlives its view must not count itself out of the gone view.
+        orphan->GetSelectable()->SetSelected(nullptr, true);
+        EXPECT_TRUE(shortLived.HasSelection());
     }
     EXPECT_EQ(orphan->GetOwnerView(), nullptr);
+    orphan.reset();
+    EXPECT_EQ(view.GetSelection().Size(), 0u);
 }
 
 } // namespace

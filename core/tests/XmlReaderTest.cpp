@@ -206,12 +206,54 @@ TEST(XmlReader, ManyAttributesStillFindDuplicates) {
 
 TEST(XmlReader, LinesCountCrLfOnceAndLoneCr) {
     Reader reader(std::string("<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\r\n<A/>\r<B/>\n\r\n<C/></Diagram>"));
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass counts again from the start
+        Tag root, tag;
+        reader.ReadRoot(root);
+        for (int expected : {2, 3, 5}) {
+            ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+            EXPECT_EQ(tag.GetLine(), expected) << zq::ToUTF8(tag.LocalName());
+        }
+    }
+}
+
+// Line ends of every kind at every place within a word: each element's line is the count of line
+// ends before it (a CR LF counting once), also after errors of counting in larger steps.
+TEST(XmlReader, LinesOfManyElementsBetweenMixedLineEnds) {
+    const char* const ends[] = {"\n", "\r\n", "\r", "", " ", "\r\r\n", "\n\r"};
+    std::string doc = "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">";
+    std::vector<int> expected;
+    int line = 1;
+    for (int i = 0; i < 300; ++i) {
+        const std::string gap = std::string(std::size_t(i % 5), ' ') + ends[i % 7] + ends[(i / 7) % 7];
+        for (std::size_t k = 0; k < gap.size(); ++k)
+            line += gap[k] == '\n' || (gap[k] == '\r' && (k + 1 == gap.size() || gap[k + 1] != '\n'));
+        doc += gap + "<A v=\"" + std::string(std::size_t(i % 4), 'x') + "\"/>";
+        expected.push_back(line);
+    }
+    doc += "</Diagram>";
+    Reader reader(doc);
     Tag root, tag;
     reader.ReadRoot(root);
-    for (int expected : {2, 3, 5}) {
+    for (int i = 0; i < 300; ++i) {
         ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
-        EXPECT_EQ(tag.GetLine(), expected) << zq::ToUTF8(tag.LocalName());
+        ASSERT_EQ(tag.GetLine(), expected[std::size_t(i)]) << "element " << i;
     }
+}
+
+// Attributes taken from a tag outlive the reading of the next tags.
+TEST(XmlReader, TakenAttributesOutliveTheNextTags) {
+    Reader reader(kHead + "<A id=\"r1\" Pos=\"10 20 and a long value\"/>\n<B id=\"r2\"/></Diagram>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    const Attributes a = tag.TakeAttributes();
+    EXPECT_EQ(tag.GetAttributes().Count(), 0u);
+    EXPECT_EQ(tag.GetLine(), 3);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    EXPECT_EQ(tag.GetAttributes().get(kSchema10, L"id"), L"r2");
+    EXPECT_EQ(a.get(kSchema10, L"Pos"), L"10 20 and a long value");
+    EXPECT_EQ(a.get(kSchema10, L"id"), L"r1");
+    EXPECT_EQ(a.GetLine(), 3);
 }
 
 namespace {

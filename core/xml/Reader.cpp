@@ -150,17 +150,30 @@ void Reader::Rewind() {
 }
 
 int Reader::LineAt(std::size_t pos) const {
-    if (!lineEndsFound_) {
-        const char* s = doc_.data();
-        const std::size_t n = doc_.size();
-        for (std::size_t i = 0; i < n; ++i)
-            if (s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n')))
-                lineEnds_.push_back(i);
-        lineEndsFound_ = true;
+    pos = std::min(pos, doc_.size());
+    if (pos < countedTo_) countedTo_ = 0, linesBefore_ = 0;  // a step back: count again from the start
+    // A line ends at an LF or a lone CR; a CR LF ends its line at the LF, so a position on that LF
+    // has not passed the line end yet.
+    const char* s = doc_.data();
+    const std::size_t n = doc_.size();
+    int lines = linesBefore_;
+    // Four bytes at a time past words without CR or LF (most of them).
+    auto hasZeroByte = [](std::uint32_t v) { return ((v - 0x01010101u) & ~v & 0x80808080u) != 0; };
+    for (std::size_t i = countedTo_; i < pos;) {
+        if (pos - i >= 4) {
+            std::uint32_t w;
+            std::memcpy(&w, s + i, 4);
+            if (!hasZeroByte(w ^ 0x0A0A0A0Au) && !hasZeroByte(w ^ 0x0D0D0D0Du)) {
+                i += 4;
+                continue;
+            }
+        }
+        lines += s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n'));
+        ++i;
     }
-    // A CR LF ends its line at the LF: a position on that LF has not passed the line end yet.
-    const auto passed = std::lower_bound(lineEnds_.begin(), lineEnds_.end(), std::min(pos, doc_.size()));
-    return 1 + static_cast<int>(passed - lineEnds_.begin());
+    countedTo_ = pos;
+    linesBefore_ = lines;
+    return 1 + lines;
 }
 
 void Reader::Fail(std::size_t pos, std::string_view message) const {
@@ -319,18 +332,20 @@ void Reader::ParseStartTag(Tag& tag) {
         if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\''))
             Fail(pos_, Text("expected a quoted value of attribute ", Quote(name)));
         const char quote = doc_[pos_];
-        const void* close = std::memchr(doc_.data() + pos_ + 1, quote, doc_.size() - pos_ - 1);
-        if (close == nullptr) Fail(pos_, Text("value of attribute ", Quote(name), " not closed"));
+        // Values are short: a plain loop beats a library call per value.
         const std::size_t valueBegin = pos_ + 1;
-        const std::size_t valueEnd = std::size_t(static_cast<const char*>(close) - doc_.data());
-        if (std::memchr(doc_.data() + valueBegin, '<', valueEnd - valueBegin) != nullptr)
-            Fail(valueBegin, Text("\"<\" in the value of attribute ", Quote(name)));
+        std::size_t valueEnd = valueBegin;
+        bool lessThan = false;
+        for (const std::size_t n = doc_.size(); valueEnd < n && doc_[valueEnd] != quote; ++valueEnd)
+            lessThan |= doc_[valueEnd] == '<';
+        if (valueEnd == doc_.size()) Fail(pos_, Text("value of attribute ", Quote(name), " not closed"));
+        if (lessThan) Fail(valueBegin, Text("\"<\" in the value of attribute ", Quote(name)));
         pos_ = valueEnd + 1;
         if (raw_.size() < kQuadraticLimit) {
             for (const RawAttribute& r : raw_)
                 if (r.qname == name) Fail(at, Text("duplicate attribute ", Quote(name)));
         }
-        if (name == "xmlns" || name.substr(0, 6) == "xmlns:") {
+        if (name.starts_with("xmlns") && (name.size() == 5 || name[5] == ':')) {
             DeclareNamespace(at, name, valueBegin, valueEnd, bindingsBefore, depth);
             continue;
         }
@@ -356,6 +371,7 @@ void Reader::ParseStartTag(Tag& tag) {
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
     SetWide(tag.name_, local);
     tag.uri_ = uri == npos ? std::wstring_view() : std::wstring_view(uris_[uri]);
+    tag.uriIndex_ = uri;
     tag.depth_ = int(depth);
     const int line = LineAt(at);
 
@@ -447,6 +463,7 @@ void Reader::ParseEndTag(Tag& tag) {
     tag.kind_ = TagKind::End;
     SetWide(tag.name_, local);
     tag.uri_ = top.uri == npos ? std::wstring_view() : std::wstring_view(uris_[top.uri]);
+    tag.uriIndex_ = top.uri;
     tag.depth_ = int(open_.size());
     tag.attributes_.count_ = 0;
     tag.attributes_.line_ = LineAt(at);
@@ -458,17 +475,19 @@ void Reader::ParseEndTag(Tag& tag) {
 // ---- Reader: content --------------------------------------------------------------------------
 
 void Reader::ParseText(std::wstring& text) {
-    const void* lt = std::memchr(doc_.data() + pos_, '<', doc_.size() - pos_);
-    const std::size_t end = lt == nullptr ? doc_.size() : std::size_t(static_cast<const char*>(lt) - doc_.data());
-    if (lt == nullptr) {
+    // Character data between tags is short: a plain loop, noting the first "]]>" on the way.
+    const char* d = doc_.data();
+    std::size_t end = pos_, brackets = std::string::npos;
+    for (const std::size_t n = doc_.size(); end < n && d[end] != '<'; ++end)
+        if (d[end] == ']' && brackets == std::string::npos && end + 2 < n && d[end + 1] == ']' && d[end + 2] == '>')
+            brackets = end;
+    if (end == doc_.size()) {
         const OpenElement& top = open_.back();
         Fail(end, Text("element ", Quote(std::string_view(doc_.data() + top.nameBegin, top.nameLength)), " of line ",
                        std::to_string(top.line), " not closed"));
     }
     // "]]>" may not stand in character data.
-    const char* d = doc_.data();
-    for (const char* p = d + pos_; (p = static_cast<const char*>(std::memchr(p, ']', std::size_t(d + end - p)))) != nullptr; ++p)
-        if (d + end - p >= 3 && p[1] == ']' && p[2] == '>') Fail(std::size_t(p - d), "\"]]>\" in character data");
+    if (brackets != std::string::npos) Fail(brackets, "\"]]>\" in character data");
     DecodeValue(pos_, end, text, false);
     pos_ = end;
 }
@@ -509,15 +528,19 @@ Reader::Node Reader::ReadNode(Tag& tag, std::wstring& text) {
             ParseText(text);
             return Node::Text;
         }
-        if (StartsWith("<!--")) { SkipComment(); continue; }
-        if (StartsWith("<?")) { SkipProcessingInstruction(); continue; }
-        if (StartsWith("<![CDATA[")) { ParseCData(text); return Node::Text; }
-        if (StartsWith("<!DOCTYPE")) Fail(pos_, "a DOCTYPE is not allowed");
-        if (StartsWith("<!")) Fail(pos_, "markup not allowed in content");
-        if (StartsWith("</")) {
+        // The character after "<" tells the kind of node.
+        const char next = pos_ + 1 < doc_.size() ? doc_[pos_ + 1] : '\0';
+        if (next == '/') {
             ParseEndTag(tag);
             return Node::EndTag;
         }
+        if (next == '!') {
+            if (StartsWith("<!--")) { SkipComment(); continue; }
+            if (StartsWith("<![CDATA[")) { ParseCData(text); return Node::Text; }
+            if (StartsWith("<!DOCTYPE")) Fail(pos_, "a DOCTYPE is not allowed");
+            Fail(pos_, "markup not allowed in content");
+        }
+        if (next == '?') { SkipProcessingInstruction(); continue; }
         ParseStartTag(tag);
         return Node::StartTag;
     }
@@ -547,7 +570,7 @@ bool Reader::ReadNextKnownElement(Tag& tag, const Tag& parent) {
             continue;
         case Node::StartTag:
             if (std::size_t(tag.Depth()) != depth + 1) continue;  // deeper: content the caller did not read
-            if (IsKnown(tag.NamespaceUri())) return true;
+            if (tag.uriIndex_ != npos && known_[tag.uriIndex_]) return true;
             skippedUnknown_ = true;
             SkipElement(tag);
             continue;

@@ -51,6 +51,7 @@ public:
 
 private:
     friend class Reader;
+    friend class Tag;
     std::vector<Attribute> items_;  // reused between tags; only the first count_ are current
     std::size_t count_ = 0;
     int line_ = 0;
@@ -79,12 +80,20 @@ public:
     int Depth() const { return depth_; }
     // The tag's attributes (none for an end tag).
     const Attributes& GetAttributes() const { return attributes_; }
+    // Hands the attributes over (to be kept past the next tag); the tag keeps none, its line aside.
+    Attributes TakeAttributes() {
+        Attributes taken = std::move(attributes_);
+        attributes_ = Attributes();
+        attributes_.line_ = taken.line_;
+        return taken;
+    }
 
 private:
     friend class Reader;
     TagKind kind_ = TagKind::Start;
     std::wstring name_;
     std::wstring_view uri_;
+    std::size_t uriIndex_ = std::size_t(-1);  // the reader's index of uri_, or none
     int depth_ = 0;
     Attributes attributes_;
 };
@@ -188,8 +197,10 @@ private:
     std::size_t body_ = 0;             // offset after the XML declaration
     // The offsets of the line ends (an LF, or a CR not followed by one), found at the first need:
     // a line is asked for at every tag, in both reading passes.
-    mutable std::vector<std::size_t> lineEnds_;
-    mutable bool lineEndsFound_ = false;
+    // Where line numbers were last counted to: reading moves forward, so each count goes on from
+    // the previous one.
+    mutable std::size_t countedTo_ = 0;
+    mutable int linesBefore_ = 0;  // line ends before countedTo_
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
     std::unordered_map<std::wstring_view, std::size_t> uriIndex_;  // URI to its index in uris_
     std::vector<bool> known_;          // per interned URI
