@@ -55,10 +55,7 @@ SelectionTracker::~SelectionTracker()
 std::vector<const IModelElement*> SelectionTracker::Selected(const IView& view)
 {
     std::vector<const IModelElement*> list;
-    for (const IViewElement* e : view.GetViewElements()) {
-        const VISelectable* s = e->GetSelectable();
-        if (s != nullptr && s->IsSelected()) list.push_back(e->GetModelElement());
-    }
+    for (const IViewElement* e : view.GetSelectedViewElements()) list.push_back(e->GetModelElement());
     std::sort(list.begin(), list.end());
     return list;
 }

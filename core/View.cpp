@@ -14,13 +14,13 @@ namespace Core {
 IViewElement::IViewElement(IView& view, IModelElement& element)
     : view_(&view), element_(&element), pointable_(zq::Cast<const IPointable>(&element))
 {
+    index_ = view.elements_.size();
     view.elements_.push_back(this);
-    entry_ = std::prev(view.elements_.end());
 }
 
 IViewElement::~IViewElement()
 {
-    if (view_ != nullptr) view_->elements_.erase(entry_);
+    if (view_ != nullptr) view_->Unlist(*this);
 }
 
 const IView& IViewElement::GetView() const
@@ -75,13 +75,36 @@ bool VISelectable::SetSelected(SelectionTracker* tracker, bool select)
     return true;
 }
 
-std::vector<IViewElement*> IView::SelectedElements() const
+void IView::Unlist(const IViewElement& element)
+{
+    elements_[element.index_] = nullptr;
+    if (++gaps_ < 64 || gaps_ * 2 < elements_.size()) return;
+    std::size_t kept = 0;
+    for (IViewElement* e : elements_)
+        if (e != nullptr) {
+            e->index_ = kept;
+            elements_[kept++] = e;
+        }
+    elements_.resize(kept);
+    gaps_ = 0;
+}
+
+std::vector<IViewElement*> IView::GetViewElements() const
+{
+    std::vector<IViewElement*> all;
+    all.reserve(elements_.size() - gaps_);
+    for (IViewElement* e : elements_)
+        if (e != nullptr) all.push_back(e);
+    return all;
+}
+
+std::vector<IViewElement*> IView::GetSelectedViewElements() const
 {
     std::vector<IViewElement*> selected;
     if (selectedCount_ == 0) return selected;
     selected.reserve(selectedCount_);
     for (IViewElement* e : elements_) {
-        const VISelectable* s = e->GetSelectable();
+        const VISelectable* s = e != nullptr ? e->GetSelectable() : nullptr;
         if (s != nullptr && s->IsSelected()) selected.push_back(e);
     }
     return selected;
@@ -91,12 +114,13 @@ IView::~IView()
 {
     // A diagram must never keep a destroyed view: its next update or undo would reach freed memory.
     if (diagram_) diagram_->DetachView(*this);
-    for (IViewElement* e : elements_) e->view_ = nullptr;
+    for (IViewElement* e : elements_)
+        if (e != nullptr) e->view_ = nullptr;
 }
 
 void IView::UpdateViewElements(const ViewUpdateContext* context)
 {
-    std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+    const std::vector<IViewElement*> all = GetViewElements();
     for (IViewElement* e : all) e->Update(context);
 }
 
@@ -109,7 +133,7 @@ void IView::SetActive(bool active)
 {
     if (frozen_) return;
     active_ = active;
-    for (IViewElement* e : SelectedElements()) e->OnActiveChanged(active);
+    for (IViewElement* e : GetSelectedViewElements()) e->OnActiveChanged(active);
 }
 
 template <class F>
@@ -128,14 +152,14 @@ void IView::ClearSelection(SelectionTracker* tracker)
 {
     if (selectedCount_ == 0) return;
     ChangeSelection(tracker, [this](SelectionTracker* t) {
-        for (IViewElement* e : SelectedElements()) e->GetSelectable()->SetSelected(t, false);
+        for (IViewElement* e : GetSelectedViewElements()) e->GetSelectable()->SetSelected(t, false);
     });
 }
 
 ModelElementSet IView::GetSelection() const
 {
     ModelElementSet set;
-    for (IViewElement* e : SelectedElements())
+    for (IViewElement* e : GetSelectedViewElements())
         if (e->GetModelElement() != nullptr) set.Insert(e->GetModelElement()->weak_from_this().lock());
     return set;
 }
@@ -145,7 +169,7 @@ bool IView::HasSelection() const { return selectedCount_ != 0; }
 void IView::ApplySelection(SelectionTracker* tracker, const ModelElementSet& set)
 {
     ChangeSelection(tracker, [&](SelectionTracker* t) {
-        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        const std::vector<IViewElement*> all = GetViewElements();
         for (IViewElement* e : all)
             if (VISelectable* s = e->GetSelectable()) s->SetSelected(t, set.Contains(e->GetModelElement()));
     });
@@ -154,7 +178,7 @@ void IView::ApplySelection(SelectionTracker* tracker, const ModelElementSet& set
 void IView::SelectAll(SelectionTracker* tracker)
 {
     ChangeSelection(tracker, [this](SelectionTracker* t) {
-        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        const std::vector<IViewElement*> all = GetViewElements();
         for (IViewElement* e : all)
             if (VISelectable* s = e->GetSelectable()) s->SetSelected(t, true);
     });
@@ -164,7 +188,7 @@ void IView::SelectEnclosed(SelectionTracker* tracker, const zq::Rect& rect)
 {
     const zq::Rect area = rect.Normalized();
     ChangeSelection(tracker, [&](SelectionTracker* t) {
-        std::vector<IViewElement*> all(elements_.begin(), elements_.end());
+        const std::vector<IViewElement*> all = GetViewElements();
         for (IViewElement* e : all) {
             VISelectable* s = e->GetSelectable();
             auto* pointable = zq::Cast<const IPointable>(e->GetModelElement());
@@ -178,7 +202,7 @@ void IView::SelectEnclosed(SelectionTracker* tracker, const zq::Rect& rect)
 void IView::SetSelectionVisible(bool visible)
 {
     selectionVisible_ = visible;
-    for (IViewElement* e : SelectedElements()) e->GetSelectable()->OnSelectionVisible(visible);
+    for (IViewElement* e : GetSelectedViewElements()) e->GetSelectable()->OnSelectionVisible(visible);
 }
 
 HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilter* filter, unsigned flags,
@@ -199,16 +223,17 @@ HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilte
         if (!best || w > best.weight) best = HitResult{e, w, onMark};
     };
     if ((flags & kHitSelectedOnly) != 0 && selectedCount_ == 0) return best;
-    if ((flags & kHitNoMarks) == 0 && selectedCount_ != 0) {
-        for (IViewElement* e : elements_) {
-            const VISelectable* s = e->GetSelectable();
-            if (s == nullptr || !s->IsSelected() || !admitted(e)) continue;
-            Weight w = s->HitTestMarks(point, tolerance);
+    if ((flags & kHitNoMarks) == 0) {
+        for (IViewElement* e : GetSelectedViewElements()) {
+            if (!admitted(e)) continue;
+            Weight w = e->GetSelectable()->HitTestMarks(point, tolerance);
             if (w.GetKind() != Weight::Kind::Invisible) offer(e, w, true);
         }
     }
+    // Every element is asked: the cheap tests first, the filters only for the few hit.
     for (IViewElement* e : elements_) {
-        if (admitted(e) && e->IsHit(point, tolerance)) offer(e, e->GetWeight(point, tolerance), false);
+        if (e == nullptr || e->GetModelElement() == nullptr || e->GetModelElement()->IsDeleted()) continue;
+        if (e->IsHit(point, tolerance) && admitted(e)) offer(e, e->GetWeight(point, tolerance), false);
     }
     return best;
 }

@@ -8,7 +8,6 @@
 #include "core/foundation/Observer.h"
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,7 +70,7 @@ private:
     // The casts asked on every hit test and selection walk, made once.
     VISelectable* selectable_ = nullptr;
     const IPointable* pointable_ = nullptr;
-    std::list<IViewElement*>::iterator entry_{};
+    std::size_t index_ = 0;  // the place in the view's list
 };
 
 // A view element that can be selected.
@@ -135,8 +134,10 @@ public:
     // Told after an undo or redo record has run and the touched elements have updated.
     virtual void OnUndoEnd() {}
 
-    // The listed view elements in creation order.
-    const std::list<IViewElement*>& GetViewElements() const { return elements_; }
+    // The listed view elements in creation order (a copy: a walk may change the list).
+    std::vector<IViewElement*> GetViewElements() const;
+    // The selected view elements in creation order (a copy: telling them may change the list).
+    std::vector<IViewElement*> GetSelectedViewElements() const;
     // Lets every listed view element update itself.
     void UpdateViewElements(const ViewUpdateContext* context = nullptr);
 
@@ -185,12 +186,16 @@ private:
     friend class Diagram;
     template <class F>
     void ChangeSelection(SelectionTracker* tracker, F&& change);
-    // The selected view elements in list order (a copy: telling them may change the list).
-    std::vector<IViewElement*> SelectedElements() const;
+    // Takes a view element off the list.
+    void Unlist(const IViewElement& element);
 
+    // The view elements in creation order, with a gap (null) where one has gone; the gaps are
+    // closed when they make up half the list. A vector, not a linked list: the hit test walks all
+    // of them on every mouse move.
+    std::vector<IViewElement*> elements_;
+    std::size_t gaps_ = 0;
     // Walks over every view element tell only the selected ones: the count lets the common case,
     // nothing selected in a large diagram, skip the walk.
-    std::list<IViewElement*> elements_;
     std::size_t selectedCount_ = 0;  // listed view elements that are selected
     Diagram* diagram_ = nullptr;  // the diagram the view is attached to, kept by the diagram
     zq::ObserverList<ISelectionObserver> observers_;

@@ -33,7 +33,7 @@ bool TakeCancelled(std::unordered_set<const void*>& cancelled, const void* eleme
 
 void ICanvasView::RequestUpdate(ViewElement& element)
 {
-    if (IsBeingDestroyed() || element.queued_) return;
+    if (IsBeingDestroyed() || element.queued_ || (updating_ && element.updatedIn_ == round_)) return;
     element.queued_ = true;
     ++pending_;
     if (!TakeCancelled(cancelledPlain_, &element)) plainOrder_.push_back(&element);
@@ -50,6 +50,7 @@ void ICanvasView::CancelUpdate(ViewElement& element)
 void ICanvasView::RequestUpdate(SelectableViewElement& element, bool marksOnly)
 {
     if (IsBeingDestroyed()) return;
+    if (updating_ && (marksOnly ? element.marksUpdatedIn_ : element.shapeUpdatedIn_) == round_) return;
     using Q = SelectableViewElement::Queued;
     if (element.queued_ != Q::No) {
         if (!marksOnly) element.queued_ = Q::Full;
@@ -71,7 +72,23 @@ void ICanvasView::CancelUpdate(SelectableViewElement& element)
 void ICanvasView::ProcessUpdates()
 {
     if (IsBeingDestroyed()) return;
-    // An update may queue further requests: they are taken in the next round. When an update
+    if (updating_) return;  // called from an update: the running round takes the requests
+    RunRound();
+    if (typeChanged_) {
+        typeChanged_ = false;
+        DiagramTypeChanged();
+    }
+}
+
+void ICanvasView::RunRound()
+{
+    round_ = round_ == ~0u ? 1 : round_ + 1;
+    updating_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{updating_};
+    // An update may queue further requests: they are taken in the next pass. When an update
     // throws, the entries not reached yet stay queued.
     while (!plainOrder_.empty() || !selectableOrder_.empty()) {
         std::vector<ViewElement*> plain;
@@ -80,6 +97,7 @@ void ICanvasView::ProcessUpdates()
             ViewElement* e = plain[i];
             if (TakeCancelled(cancelledPlain_, e)) continue;
             e->queued_ = false;
+            e->updatedIn_ = round_;
             --pending_;
             try {
                 e->Update();
@@ -95,6 +113,8 @@ void ICanvasView::ProcessUpdates()
             if (TakeCancelled(cancelledSelectable_, e)) continue;
             const bool marksOnly = e->queued_ == SelectableViewElement::Queued::MarksOnly;
             e->queued_ = SelectableViewElement::Queued::No;
+            if (!marksOnly) e->shapeUpdatedIn_ = round_;
+            e->marksUpdatedIn_ = round_;
             --pending_;
             try {
                 if (!marksOnly) e->UpdateShape();
@@ -104,10 +124,6 @@ void ICanvasView::ProcessUpdates()
                 throw;
             }
         }
-    }
-    if (typeChanged_) {
-        typeChanged_ = false;
-        DiagramTypeChanged();
     }
 }
 

@@ -74,6 +74,9 @@ public:
     void DiagramTypeChanged() override {}
 
 private:
+    // Serves the queued requests until none is left.
+    void RunRound();
+
     // The queues in order of first request; whether an element waits is kept in the element. A
     // cancelled request leaves its entry behind, listed as cancelled until the entry is reached
     // (or a new request of the same element takes the entry over).
@@ -83,6 +86,10 @@ private:
     std::unordered_set<const void*> cancelledSelectable_;
     size_t pending_ = 0;
     bool typeChanged_ = false;
+    // The model does not change while views update, so an element updated in the current round
+    // is up to date: a request for it then (an owner redrawing its parts) is dropped.
+    unsigned round_ = 0;     // the current or last round of updates (never 0)
+    bool updating_ = false;  // a round is running
 };
 
 // What the owner of a diagram view hands to it.

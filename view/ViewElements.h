@@ -100,6 +100,7 @@ private:
     friend class ICanvasView;
     ICanvasView& view_;
     bool queued_ = false;  // waiting in the view's queue
+    unsigned updatedIn_ = 0;  // the view's round of updates that last updated the element
 };
 
 // A selectable presence of an element that shows selection marks.
@@ -136,6 +137,8 @@ private:
     enum class Queued : unsigned char { No, MarksOnly, Full };
     ICanvasView& view_;
     Queued queued_ = Queued::No;  // what the view's queue holds for the element
+    unsigned shapeUpdatedIn_ = 0;  // the view's rounds of updates that last updated the shape,
+    unsigned marksUpdatedIn_ = 0;  // and the marks
 };
 
 struct ViewContext;

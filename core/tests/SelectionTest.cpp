@@ -175,6 +175,38 @@ TEST_F(Selecting, TheRestorerReselectsTheElementsOfAnUndoStep)
     EXPECT_EQ(right->GetPos(), zq::Point(80000, 0));
 }
 
+// Many elements deleted here and there: the view's list keeps the others in creation order, the
+// hit test and the selection still find them, also after the list has closed its gaps.
+TEST_F(Selecting, TheViewListKeepsItsOrderThroughManyDeletions)
+{
+    std::vector<std::shared_ptr<Sheet>> sheets;
+    for (int i = 0; i < 300; ++i) sheets.push_back(AddSheet(Box(100000 + i * 2000, 0, 1000, 1000)));
+    std::vector<const IModelElement*> expected{big.get(), inner.get(), right.get()};
+    for (int round = 0; round < 3; ++round) {
+        Transaction t(diagram);
+        Env env(t);
+        for (std::size_t i = 0; i < sheets.size(); ++i)
+            if (sheets[i] && (i * 7 + std::size_t(round)) % 5 == 0) {  // three in five go
+                sheets[i]->Delete(env);
+                sheets[i].reset();
+            }
+        env.Close();
+    }
+    for (const auto& s : sheets)
+        if (s) expected.push_back(s.get());
+    std::vector<const IModelElement*> listed;
+    for (const IViewElement* e : view.GetViewElements()) listed.push_back(e->GetModelElement());
+    EXPECT_EQ(listed, expected);
+    std::size_t last = sheets.size() - 1;
+    while (!sheets[last]) --last;
+    const HitResult hit = view.HitTest({100000 + int32_t(last) * 2000 + 500, -500}, 10);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit.element->GetModelElement(), sheets[last].get());
+    sheets[last]->SelectInView(view, true);
+    EXPECT_EQ(view.GetSelection().Size(), 1u);
+    EXPECT_TRUE(view.HitTest({100000 + int32_t(last) * 2000 + 500, -500}, 10, nullptr, kHitSelectedOnly));
+}
+
 TEST_F(Selecting, DeletedElementsLeaveTheViewAndViewElementsOutliveTheirView)
 {
     big->SelectInView(view, true);

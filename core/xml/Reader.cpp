@@ -26,9 +26,16 @@ bool IsXmlChar(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// The place of the first colon of a name, or npos (names are short: a plain loop, no library call).
+std::size_t ColonIn(std::string_view name, std::size_t from = 0) {
+    for (std::size_t i = from; i < name.size(); ++i)
+        if (name[i] == ':') return i;
+    return npos;
+}
+
 // Splits "prefix:local"; no colon gives an empty prefix.
 void SplitName(std::string_view qname, std::string_view& prefix, std::string_view& local) {
-    const std::size_t colon = qname.find(':');
+    const std::size_t colon = ColonIn(qname);
     if (colon == npos) {
         prefix = {};
         local = qname;
@@ -213,9 +220,9 @@ bool Reader::IsNameStartAt(std::size_t pos) const { return pos < doc_.size() && 
 
 // A qualified name: at most one colon, with a name on either side of it.
 void Reader::CheckQName(std::size_t at, std::string_view qname, const char* what) const {
-    const std::size_t colon = qname.find(':');
+    const std::size_t colon = ColonIn(qname);
     if (colon == npos) return;
-    if (colon == 0 || colon + 1 == qname.size() || qname.find(':', colon + 1) != npos ||
+    if (colon == 0 || colon + 1 == qname.size() || ColonIn(qname, colon + 1) != npos ||
         !NameStartAt(qname, colon + 1))
         Fail(at, Text("malformed ", what, " ", Quote(qname)));
 }

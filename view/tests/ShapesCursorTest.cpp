@@ -109,6 +109,30 @@ TEST(UpdateQueue, AFullRequestWinsOverAMarksOnlyOneAndEachElementUpdatesOnce)
     EXPECT_EQ(w.view->GetPendingUpdateCount(), 0u);
 }
 
+// Elements that ask each other to update (a box redrawing its parts) update once per round: the
+// model does not change while they update. A request after the round is served again.
+TEST(UpdateQueue, RequestsForElementsUpdatedInTheSameRoundAreDropped)
+{
+    ViewWindow w;
+    auto a = w.AddBox({0, 4000, 2000, 2000});
+    auto b = w.AddBox({4000, 4000, 6000, 2000});
+    VBox* va = w.Of(*a);
+    VBox* vb = w.Of(*b);
+    vb->onUpdateShape = [&] { va->RequestUpdate(); va->RequestMarksUpdate(); };
+    const int shapesA = va->shapeUpdates, shapesB = vb->shapeUpdates, marksA = va->markUpdates;
+    va->RequestUpdate();
+    vb->RequestUpdate();  // updates after a, and asks a again
+    w.view->ProcessUpdates();
+    EXPECT_EQ(va->shapeUpdates, shapesA + 1);
+    EXPECT_EQ(vb->shapeUpdates, shapesB + 1);
+    EXPECT_EQ(va->markUpdates, marksA + 1);
+    EXPECT_EQ(w.view->GetPendingUpdateCount(), 0u);
+    vb->onUpdateShape = nullptr;
+    va->RequestUpdate();
+    w.view->ProcessUpdates();
+    EXPECT_EQ(va->shapeUpdates, shapesA + 2);
+}
+
 TEST(UpdateQueue, AnInactiveViewShowsGreyMarksAndAPixelDistanceFollowsTheZoom)
 {
     ViewWindow w;

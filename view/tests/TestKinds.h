@@ -105,6 +105,7 @@ public:
           handles_(std::make_unique<View::RectResizeControls>(view, box, 255, nullptr, mode)) {}
     void UpdateShape() override {
         ++shapeUpdates;
+        if (onUpdateShape) onUpdateShape();
         if (handles_->GetControls().front()->GetMode() != mode_)
             handles_ = std::make_unique<View::RectResizeControls>(GetCanvasView(), box_, 255, nullptr, mode_);
         outline_.Clear();
@@ -145,6 +146,7 @@ public:
 
     int shapeUpdates = 0;
     int markUpdates = 0;
+    std::function<void()> onUpdateShape;  // what a test lets the shape's update do besides
 
 private:
     Core::IResizable& box_;
