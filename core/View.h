@@ -58,7 +58,7 @@ public:
     // Told, while selected, when the view becomes active or inactive.
     virtual void OnActiveChanged(bool) {}
     // Whether the point hits the element: its model element's IsNear, false when it is not pointable.
-    virtual bool IsHit(const zq::Point& point, int32_t tolerance) const;
+    bool IsHit(const zq::Point& point, int32_t tolerance) const;
     // The weight at the point: its model element's weight, Invisible when it is not pointable.
     virtual Weight GetWeight(const zq::Point& point, int32_t tolerance) const;
 

@@ -170,20 +170,25 @@ namespace {
 // Gives every element read the document's style and its kind's directories; a second style
 // among the elements read is an error.
 const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::ElementPtr>& read) {
+    // One walk over the elements read finds the style and the clients (a large document's
+    // elements are not in the cache: walking them twice costs).
     Style* style = nullptr;
+    std::vector<IStyleClient*> clients;
     for (const Core::ElementPtr& e : read) {
-        if (auto* s = zq::Cast<Style>(e.get()); s != nullptr && !s->IsDeleted()) {
+        if (e->IsDeleted()) continue;
+        if (auto* client = zq::Cast<IStyleClient>(e.get())) clients.push_back(client);
+        if (auto* s = zq::Cast<Style>(e.get())) {
             if (style != nullptr) throw Core::Exceptions::DuplicateSingletonObject();
             style = s;
         }
     }
     if (style == nullptr) style = Style::Find(env.GetDiagram());
     if (style == nullptr) return;
-    for (const Core::ElementPtr& e : read) {
-        if (auto* client = zq::Cast<IStyleClient>(e.get()); client != nullptr && !e->IsDeleted()) {
-            client->SetStyle(env, style);
-            client->CreateDirectories(env, style);
-        }
+    for (IStyleClient* client : clients) {
+        // Setting one client's style may delete another (never seen, but cheap to respect).
+        if (client->IsDeleted()) continue;
+        client->SetStyle(env, style);
+        client->CreateDirectories(env, style);
     }
 });
 

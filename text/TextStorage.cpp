@@ -79,6 +79,7 @@ FontSpec ReadFont(const xml::IAttributes& a) {
 // after it is the indentation a writer puts between child elements when there are no characters.
 void AppendCharacters(std::vector<Item>& items, std::wstring_view data) {
   const std::u16string units = ToUtf16(data);
+  items.reserve(items.size() + units.size());
   for (std::size_t i = 0; i < units.size(); ++i) {
     if (units[i] == u'\n') {
       while (i + 1 < units.size() && (units[i + 1] == u' ' || units[i + 1] == u'\t')) ++i;

@@ -1,6 +1,7 @@
 #include "view/Shapes.h"
 
 #include "view/CanvasOrder.h"
+#include "core/foundation/Geometry.h"
 
 #include <cmath>
 
@@ -19,7 +20,7 @@ ICanvas::LineStyle FillStyle()
 
 ICanvas::OrderKey AreaKey(double length, double width)
 {
-    return std::make_shared<CanvasOrder::Impl>(0, int64_t(std::llround(std::floor(length * width * 0.5 + 0.5))));
+    return std::make_shared<CanvasOrder::Impl>(0, zq::Round64(length * width * 0.5));
 }
 
 // The direction from the tip toward the other point, with its length n; degenerate when n is too short

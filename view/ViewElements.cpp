@@ -7,7 +7,6 @@
 #include "core/foundation/Cast.h"
 
 #include <stdexcept>
-#include <typeindex>
 #include <unordered_map>
 #include <vector>
 
@@ -29,11 +28,12 @@ std::vector<ModelElement::ViewMaker>& ViewMakers()
 
 // For each element type already seen, the first maker that makes its views, or whether it makes
 // its own or has none: makers answer by type, and trying each in turn costs failing casts on
-// every element of a large diagram.
+// every element of a large diagram. Types are told apart by the virtual table of the element's
+// model subobject, as zq::Cast does: hashing a type's name on every element costs more.
 constexpr size_t kNoMaker = size_t(-1), kOwnView = size_t(-2);
-std::unordered_map<std::type_index, size_t>& MakerOfType()
+std::unordered_map<const void*, size_t>& MakerOfType()
 {
-    static std::unordered_map<std::type_index, size_t> makerOf;
+    static std::unordered_map<const void*, size_t> makerOf;
     return makerOf;
 }
 } // namespace
@@ -47,9 +47,9 @@ std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModel
 std::shared_ptr<Core::IViewElement> ModelElement::CreateViewElement(Core::IModelElement& element, ICanvasView& view)
 {
     const std::vector<ViewMaker>& makers = ViewMakers();
-    const std::type_index type(typeid(element));
+    const void* type = *reinterpret_cast<const void* const*>(&element);
     if (auto known = MakerOfType().find(type); known != MakerOfType().end()) {
-        if (known->second == kOwnView) return dynamic_cast<ModelElement&>(element).CreateCanvasViewElement(view);
+        if (known->second == kOwnView) return zq::Cast<ModelElement>(&element)->CreateCanvasViewElement(view);
         return known->second == kNoMaker ? nullptr : makers[known->second](element, view);
     }
     if (auto* model = zq::Cast<ModelElement>(&element)) {

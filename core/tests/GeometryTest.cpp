@@ -40,6 +40,17 @@ TEST(GeometryRound, HalfUp) {
     EXPECT_EQ(zq::Round(-1.5), -1);
     EXPECT_EQ(zq::Round(2.5), 3);
     EXPECT_EQ(zq::Round(-2.4999), -2);
+    EXPECT_EQ(zq::Round(-2.5001), -3);
+    EXPECT_EQ(zq::Round(-3.0), -3);
+    EXPECT_EQ(zq::Round(0.49999), 0);
+    EXPECT_EQ(zq::Round(-0.50001), -1);
+    EXPECT_EQ(zq::Round(2000000000.4), 2000000000);
+    EXPECT_EQ(zq::Round(-2000000000.6), -2000000001);
+    EXPECT_EQ(zq::Round64(5e11 + 0.5), 500000000001LL);
+    EXPECT_EQ(zq::Round64(-5e11 - 0.5), -500000000000LL);
+    EXPECT_EQ(zq::Round64(-7.2), -7);
+    for (double v : {0.0, 0.5, -0.5, 1.5, -1.5, 2.4999, -2.5001, 123456.5, -123456.5, 7.0, -7.0})
+        EXPECT_EQ(zq::RoundAway(v), std::round(v)) << v;
     EXPECT_EQ(zq::RoundPoint(float8Point(0.5, -0.5)), zq::Point(1, 0));
     EXPECT_EQ(zq::RoundRect(0.5, 10.4, -0.5, -1.5), zq::Rect(1, 10, 0, -1));
 }

@@ -112,7 +112,11 @@ Compartment* Class::GetCompartment(int index) const {
   return c;
 }
 
-int Class::GetCompartmentCount() const { return int(Compartments().size()); }
+int Class::GetCompartmentCount() const {
+  int count = 0;
+  for (Compartment* c = GetFirstCompartment(); c; c = c->GetNext()) ++count;
+  return count;
+}
 
 void Class::SetFirstCompartmentRaw(Core::Env& env, Compartment* first) {
   if (GetRep().firstCompartment != first) ModifyField(env, &ClassRep::firstCompartment) = first;

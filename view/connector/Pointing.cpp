@@ -3,6 +3,7 @@
 
 #include "core/Weight.h"
 #include "core/foundation/Cast.h"
+#include "core/foundation/Geometry.h"
 
 #include <cmath>
 
@@ -43,7 +44,7 @@ Core::Weight ISegment::GetWeight(const Core::IView& view, const zq::Point& point
 bool ISegmentEnd::IsNear(const zq::Point& point, int32_t tolerance) const
 {
     const zq::float8Point p = GetPoint();
-    return GraphUtil::IsNear(point, {std::round(p.x), std::round(p.y)}, tolerance);
+    return GraphUtil::IsNear(point, {zq::RoundAway(p.x), zq::RoundAway(p.y)}, tolerance);
 }
 
 bool ISegmentEnd::GetBoundingRect(zq::Rect& out) const

@@ -60,7 +60,7 @@ void VClass::UpdateShape() {
   RedrawText(class_.GetText());
   // The compartments lie on the class and are placed by it: their lines follow its changes (a view
   // element's model update only queues it, and needs no cast to reach).
-  for (Compartment* c : class_.Compartments())
+  for (Compartment* c = class_.GetFirstCompartment(); c; c = c->GetNext())
     if (Core::IViewElement* v = c->FindViewElement(GetCanvasView())) v->Update(nullptr);
   UpdateMarks();
 }

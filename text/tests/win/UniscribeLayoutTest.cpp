@@ -142,6 +142,21 @@ TEST_F(UniscribeLayoutTest, RightToLeftAndMixedTextItemize) {
   EXPECT_GT(l.usedSize.height, 0);
 }
 
+// Plain ASCII is measured without the break analysis: it must agree with the same letters measured
+// with it (a Latin letter beyond ASCII in the run asks for the analysis).
+TEST_F(UniscribeLayoutTest, PlainAsciiAgreesWithTheFullAnalysis) {
+  RunMetrics plain, full;
+  measurer.Measure(*Arial11(), u"Class12 +f(): void", plain);
+  measurer.Measure(*Arial11(), u"Class12 +f(): void\u00e9", full);
+  ASSERT_EQ(plain.advances.size(), 18u);
+  ASSERT_EQ(full.advances.size(), 19u);
+  for (std::size_t i = 0; i < plain.advances.size(); ++i) {
+    EXPECT_TRUE(plain.clusterStarts[i]) << i;
+    EXPECT_EQ(plain.clusterStarts[i], full.clusterStarts[i]) << i;
+    EXPECT_DOUBLE_EQ(plain.advances[i], full.advances[i]) << i;
+  }
+}
+
 TEST_F(UniscribeLayoutTest, SurrogatePairIsOneCluster) {
   RunMetrics m;
   measurer.Measure(*Arial11(), u"a\U0001F600b", m);
