@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <cstring>
 #include <stdexcept>
 #include <tuple>
+#include <unordered_map>
 
 namespace TextBlock {
 
@@ -27,6 +29,18 @@ struct FontHandle {
 };
 
 const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
+
+bool PlainAscii(std::u16string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// Appends the bytes of a value to a key as UTF-16 units.
+template <class T>
+void AppendBytes(std::u16string& key, const T& value) {
+  char16_t units[(sizeof(T) + 1) / 2] = {};
+  std::memcpy(units, &value, sizeof(T));
+  key.append(units, std::size(units));
+}
 
 }  // namespace
 
@@ -63,6 +77,20 @@ struct UniscribeMeasurer::Impl {
   std::vector<SCRIPT_VISATTR> visAttrs;
   std::vector<int> glyphAdvances, logicalWidths;
   std::vector<GOFFSET> offsets;
+
+  // Large diagrams repeat the same few shapes in many unique names ("Class17", "Class18", ...), and
+  // Uniscribe's cost is per call. Plain ASCII runs itemize alike when their letters and digits stand
+  // alike: the items of their pattern (letters as 'a', digits as '0') are reused. An item shaped
+  // once in a font is not shaped again: its widths and cluster starts are kept, keyed by font,
+  // analysis and text. Both are dropped when they grow past a limit, and with the fonts.
+  static constexpr std::size_t kCacheLimit = 20000;
+  std::unordered_map<std::u16string, std::vector<SCRIPT_ITEM>> itemsOfPattern;
+  struct ShapedItem {
+    std::vector<int> widths;   // logical width of each unit
+    std::vector<char> starts;  // whether each unit starts a cluster
+  };
+  std::unordered_map<std::u16string, ShapedItem> shapedItems;
+  std::u16string key;
 
   Impl() {
     dc = CreateCompatibleDC(nullptr);
@@ -118,6 +146,24 @@ struct UniscribeMeasurer::Impl {
     }
   }
 
+  // Itemizes a run at base level 0 into items, from the items of its pattern when it is plain
+  // ASCII; returns the number of items.
+  int ItemizeRun(std::u16string_view run) {
+    if (!PlainAscii(run)) return Itemize(run);
+    key.assign(run);
+    for (char16_t& c : key)
+      if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) c = u'a';
+      else if (c >= u'0' && c <= u'9') c = u'0';
+    if (auto it = itemsOfPattern.find(key); it != itemsOfPattern.end()) {
+      items.assign(it->second.begin(), it->second.end());
+      return static_cast<int>(it->second.size()) - 1;
+    }
+    const int count = Itemize(run);
+    if (itemsOfPattern.size() >= kCacheLimit) itemsOfPattern.clear();
+    itemsOfPattern.emplace(key, std::vector<SCRIPT_ITEM>(items.begin(), items.begin() + count + 1));
+    return count;
+  }
+
   // Shapes one item; a script the font lacks is shaped as undefined (default glyphs).
   int Shape(FontHandle& font, const wchar_t* chars, int n, SCRIPT_ANALYSIS& analysis) {
     glyphs.resize(n * 3 / 2 + 16);
@@ -135,6 +181,26 @@ struct UniscribeMeasurer::Impl {
   }
 
   void MeasureItem(FontHandle& font, std::u16string_view run, int begin, int end, SCRIPT_ANALYSIS analysis, RunMetrics& out) {
+    key.clear();
+    AppendBytes(key, &font);
+    AppendBytes(key, analysis);
+    key.append(run.substr(begin, end - begin));
+    auto known = shapedItems.find(key);
+    if (known == shapedItems.end()) {
+      if (shapedItems.size() >= kCacheLimit) shapedItems.clear();
+      known = shapedItems.emplace(key, ShapeItem(font, run, begin, end, analysis)).first;
+    }
+    // A cluster's whole width goes on its first unit, so a line is never cut inside it.
+    const ShapedItem& shaped = known->second;
+    std::size_t start = begin;
+    for (int i = 0; i < end - begin; ++i) {
+      if (shaped.starts[i]) start = begin + i;
+      out.clusterStarts[begin + i] = shaped.starts[i] != 0;
+      out.advances[start] += shaped.widths[i];
+    }
+  }
+
+  ShapedItem ShapeItem(FontHandle& font, std::u16string_view run, int begin, int end, SCRIPT_ANALYSIS analysis) {
     const int n = end - begin;
     const wchar_t* chars = Wide(run) + begin;
     attrs.resize(n);
@@ -155,14 +221,11 @@ struct UniscribeMeasurer::Impl {
       throw std::runtime_error("text measuring: placing failed");
     logicalWidths.resize(n);
     ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(), logicalWidths.data());
-    // A cluster's whole width goes on its first unit, so a line is never cut inside it.
-    std::size_t start = begin;
-    for (int i = 0; i < n; ++i) {
-      const bool clusterStart = i == 0 || (clusters[i] != clusters[i - 1] && attrs[i].fCharStop);
-      if (clusterStart) start = begin + i;
-      out.clusterStarts[begin + i] = clusterStart;
-      out.advances[start] += logicalWidths[i];
-    }
+    ShapedItem shaped;
+    shaped.widths = logicalWidths;
+    shaped.starts.resize(n);
+    for (int i = 0; i < n; ++i) shaped.starts[i] = i == 0 || (clusters[i] != clusters[i - 1] && attrs[i].fCharStop);
+    return shaped;
   }
 };
 
@@ -172,6 +235,7 @@ UniscribeMeasurer::~UniscribeMeasurer() = default;
 void UniscribeMeasurer::ClearFonts() {
   SelectObject(impl_->dc, impl_->originalFont);
   impl_->last = nullptr;
+  impl_->shapedItems.clear();  // keyed by the fonts dropped here
   impl_->fonts.clear();
 }
 
@@ -183,7 +247,7 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
   out.advances.assign(run.size(), 0.0);
   out.clusterStarts.assign(run.size(), true);
   if (run.empty()) return;
-  const int count = impl_->Itemize(run);
+  const int count = impl_->ItemizeRun(run);
   const std::vector<SCRIPT_ITEM> items(impl_->items.begin(), impl_->items.begin() + count + 1);
   for (int k = 0; k < count; ++k) {
     const int begin = items[k].iCharPos, end = items[k + 1].iCharPos;

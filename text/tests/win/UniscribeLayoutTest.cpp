@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "text/LineBreak.h"
 #include "text/win/UniscribeMeasurer.h"
 
@@ -154,6 +156,25 @@ TEST_F(UniscribeLayoutTest, PlainAsciiAgreesWithTheFullAnalysis) {
     EXPECT_TRUE(plain.clusterStarts[i]) << i;
     EXPECT_EQ(plain.clusterStarts[i], full.clusterStarts[i]) << i;
     EXPECT_DOUBLE_EQ(plain.advances[i], full.advances[i]) << i;
+  }
+}
+
+// Runs measured after others of their pattern and with items shaped before ("Class" below) come out
+// as a measurer that has seen nothing else measures them; so does a run beyond ASCII in between.
+TEST_F(UniscribeLayoutTest, RemeasuredShapesAgreeWithAFreshMeasurer) {
+  RunMetrics scratch;
+  for (const char16_t* run : {u"Ghost34", u"Class99", u"x.y/z-1", u"Gr\u00fc\u00dfe 12", u"Class", u"get_x(): int"})
+    measurer.Measure(*Arial11(), run, scratch);
+  for (const char16_t* run : {u"Class12", u"Class", u"x.y/z-7", u"Gr\u00fc\u00dfe 3", u"+f(): void", u"Ghost34"}) {
+    RunMetrics seen, fresh;
+    measurer.Measure(*Arial11(), run, seen);
+    UniscribeMeasurer other;
+    other.Measure(*Arial11(), run, fresh);
+    const std::u16string text(run);
+    ASSERT_EQ(seen.advances.size(), text.size());
+    EXPECT_EQ(seen.advances, fresh.advances) << std::string(text.begin(), text.end());
+    EXPECT_EQ(seen.clusterStarts, fresh.clusterStarts) << std::string(text.begin(), text.end());
+    EXPECT_EQ(seen.ascent, fresh.ascent);
   }
 }
 
