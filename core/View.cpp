@@ -230,10 +230,12 @@ HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilte
             if (w.GetKind() != Weight::Kind::Invisible) offer(e, w, true);
         }
     }
-    // Every element is asked: the cheap tests first, the filters only for the few hit.
+    // Every element is asked: the cheap tests first (elements that cannot be pointed at, texts
+    // among them, without reaching their model element), the filters only for the few hit.
     for (IViewElement* e : elements_) {
-        if (e == nullptr || e->GetModelElement() == nullptr || e->GetModelElement()->IsDeleted()) continue;
-        if (e->IsHit(point, tolerance) && admitted(e)) offer(e, e->GetWeight(point, tolerance), false);
+        if (e == nullptr || e->pointable_ == nullptr) continue;
+        if (e->GetModelElement() == nullptr || e->GetModelElement()->IsDeleted()) continue;
+        if (e->pointable_->IsNear(point, tolerance) && admitted(e)) offer(e, e->GetWeight(point, tolerance), false);
     }
     return best;
 }
