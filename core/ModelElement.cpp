@@ -9,20 +9,12 @@
 #include "core/Transaction.h"
 #include "core/View.h"
 #include "core/ViewRepair.h"
+#include "core/foundation/FlagGuard.h"
 #include "core/xml/Writer.h"
 
 #include <algorithm>
 
 namespace Core {
-
-namespace {
-// Clears a re-entry guard when the guarded call ends.
-struct Guard {
-    bool& flag;
-    explicit Guard(bool& f) : flag(f) { flag = true; }
-    ~Guard() { flag = false; }
-};
-} // namespace
 
 IModelElement::~IModelElement() = default;
 
@@ -43,7 +35,7 @@ bool IModelElement::Shift(Env& env, IModelElement* sender, const ShiftVector& sh
 bool IModelElement::IsCompletelySelected(const ModelElementSet& set)
 {
     if (selectionTesting_) return true;
-    Guard guard(selectionTesting_);
+    zq::FlagGuard guard(selectionTesting_);
     return IsCompletelySelectedImp(set);
 }
 
@@ -72,7 +64,7 @@ IViewElement* IModelElement::FindViewElement(const IView& view) const
 void IModelElement::UpdateViewElements(const ViewUpdateContext* context)
 {
     if (updating_) return;
-    Guard guard(updating_);
+    zq::FlagGuard guard(updating_);
     auto views = views_;  // a view element may drop itself while updating
     for (const auto& v : views) v->Update(context);
     UpdateOwnerViews(context);
@@ -81,7 +73,7 @@ void IModelElement::UpdateViewElements(const ViewUpdateContext* context)
 void IModelElement::UpdateViewElements(ViewFailures& failures)
 {
     if (updating_) return;
-    Guard guard(updating_);
+    zq::FlagGuard guard(updating_);
     auto views = views_;
     for (const auto& v : views) {
         const IView* view = nullptr;

@@ -235,7 +235,7 @@ HitResult IView::HitTest(const zq::Point& point, int32_t tolerance, const IFilte
     for (IViewElement* e : elements_) {
         if (e == nullptr || e->pointable_ == nullptr) continue;
         if (e->GetModelElement() == nullptr || e->GetModelElement()->IsDeleted()) continue;
-        if (e->pointable_->IsNear(point, tolerance) && admitted(e)) offer(e, e->GetWeight(point, tolerance), false);
+        if (e->IsHit(point, tolerance) && admitted(e)) offer(e, e->GetWeight(point, tolerance), false);
     }
     return best;
 }

@@ -5,6 +5,7 @@
 #include "view/CmdHandler.h"
 #include "view/DefaultTask.h"
 #include "core/foundation/Cast.h"
+#include "core/foundation/FlagGuard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,11 +84,7 @@ void ICanvasView::ProcessUpdates()
 void ICanvasView::RunRound()
 {
     round_ = round_ == ~0u ? 1 : round_ + 1;
-    updating_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{updating_};
+    const zq::FlagGuard updating(updating_);
     // An update may queue further requests: they are taken in the next pass. When an update
     // throws, the entries not reached yet stay queued.
     while (!plainOrder_.empty() || !selectableOrder_.empty()) {

@@ -13,20 +13,16 @@ bool IsEqual(double a, double b);
 
 namespace zq {
 
-// Rounds half up: floor(v + 0.5); -0.5 gives 0, -1.5 gives -1, 2.5 gives 3.
+// Rounds half up: floor(v + 0.5); -0.5 gives 0, -1.5 gives -1, 2.5 gives 3 (|v| below 2^62).
 // No library call (on the 32-bit Windows build, floor is a call into the runtime): truncate, and
 // step down where truncating went up (negative values with a fraction).
-inline int Round(double v) {
-    const double t = v + 0.5;
-    const int i = static_cast<int>(t);
-    return static_cast<double>(i) > t ? i - 1 : i;
-}
-// Round for 64-bit results (|v| below 2^62).
 inline std::int64_t Round64(double v) {
     const double t = v + 0.5;
     const auto i = static_cast<std::int64_t>(t);
     return static_cast<double>(i) > t ? i - 1 : i;
 }
+// Round64 for results in int's range.
+inline int Round(double v) { return static_cast<int>(Round64(v)); }
 // Rounds half away from zero, as std::round, without a library call (|v| below 2^62).
 inline double RoundAway(double v) {
     return v >= 0 ? static_cast<double>(static_cast<std::int64_t>(v + 0.5))

@@ -143,10 +143,6 @@ std::size_t Reader::InternUri(std::wstring_view uri) {
     return uris_.size() - 1;
 }
 
-bool Reader::IsKnown(std::wstring_view uri) const {
-    const auto it = uriIndex_.find(uri);
-    return it != uriIndex_.end() && known_[it->second];
-}
 
 void Reader::Rewind() {
     pos_ = body_;

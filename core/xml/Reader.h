@@ -142,8 +142,6 @@ public:
     void Rewind();
     // Whether elements or attributes of unknown or undeclared namespaces were skipped.
     bool SkippedUnknown() const { return skippedUnknown_; }
-    // Whether the namespace URI is one of the known ones.
-    bool IsKnown(std::wstring_view uri) const;
     // The known namespace URIs and every one the document has declared so far, each once.
     const std::deque<std::wstring>& NamespaceUris() const { return uris_; }
 
@@ -195,8 +193,6 @@ private:
     std::size_t pos_ = 0;
     std::size_t start_ = 0;            // offset after a byte-order mark
     std::size_t body_ = 0;             // offset after the XML declaration
-    // The offsets of the line ends (an LF, or a CR not followed by one), found at the first need:
-    // a line is asked for at every tag, in both reading passes.
     // Where line numbers were last counted to: reading moves forward, so each count goes on from
     // the previous one.
     mutable std::size_t countedTo_ = 0;

@@ -206,8 +206,7 @@ struct UniscribeMeasurer::Impl {
     attrs.resize(n);
     // Printable ASCII has no combining marks: every unit is a character stop, and the break
     // analysis (only its stops are used here) is not needed.
-    const bool plainAscii = std::all_of(chars, chars + n, [](wchar_t c) { return c >= 0x20 && c < 0x7F; });
-    if (plainAscii) {
+    if (PlainAscii(run.substr(begin, n))) {
       for (SCRIPT_LOGATTR& a : attrs) a.fCharStop = 1;
     } else if (FAILED(ScriptBreak(chars, n, &analysis, attrs.data()))) {
       throw std::runtime_error("text measuring: breaking failed");

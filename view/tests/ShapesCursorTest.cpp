@@ -77,13 +77,21 @@ TEST(Cursors, NumbersMapToSystemCursorsAndResources)
                                                                       LR_SHARED | LR_DEFAULTSIZE)));
 }
 
-TEST(UpdateQueue, AFullRequestWinsOverAMarksOnlyOneAndEachElementUpdatesOnce)
-{
+// Two boxes in a window, with their views.
+struct TwoBoxes {
     ViewWindow w;
-    auto a = w.AddBox({0, 4000, 2000, 2000});
-    auto b = w.AddBox({4000, 4000, 6000, 2000});
+    std::shared_ptr<Box> a = w.AddBox({0, 4000, 2000, 2000});
+    std::shared_ptr<Box> b = w.AddBox({4000, 4000, 6000, 2000});
     VBox* va = w.Of(*a);
     VBox* vb = w.Of(*b);
+};
+
+TEST(UpdateQueue, AFullRequestWinsOverAMarksOnlyOneAndEachElementUpdatesOnce)
+{
+    TwoBoxes boxes;
+    ViewWindow& w = boxes.w;
+    VBox* va = boxes.va;
+    VBox* vb = boxes.vb;
     const int shapesA = va->shapeUpdates, marksA = va->markUpdates, shapesB = vb->shapeUpdates;
     va->RequestMarksUpdate();
     va->RequestUpdate();
@@ -113,11 +121,10 @@ TEST(UpdateQueue, AFullRequestWinsOverAMarksOnlyOneAndEachElementUpdatesOnce)
 // model does not change while they update. A request after the round is served again.
 TEST(UpdateQueue, RequestsForElementsUpdatedInTheSameRoundAreDropped)
 {
-    ViewWindow w;
-    auto a = w.AddBox({0, 4000, 2000, 2000});
-    auto b = w.AddBox({4000, 4000, 6000, 2000});
-    VBox* va = w.Of(*a);
-    VBox* vb = w.Of(*b);
+    TwoBoxes boxes;
+    ViewWindow& w = boxes.w;
+    VBox* va = boxes.va;
+    VBox* vb = boxes.vb;
     vb->onUpdateShape = [&] { va->RequestUpdate(); va->RequestMarksUpdate(); };
     const int shapesA = va->shapeUpdates, shapesB = vb->shapeUpdates, marksA = va->markUpdates;
     va->RequestUpdate();
