@@ -1,44 +1,55 @@
 // The file operations through which a document is saved: the system's own, or a test's stand-in
-// that fails on purpose (a full disk, a broken copy).
+// that fails on purpose at any step (a full disk, a broken device, a refused rename), and the safe
+// save built on them.
 #pragma once
 
 #include "app/winutil/Exceptions.h"
+#include "app/winutil/FileHandle.h"
 #include "app/winutil/Platform.h"
 
+#include <functional>
 #include <string>
 
 namespace Editor {
 
-// Writing and copying file contents; every operation answers 0 or a system error code.
+// The steps of a save; every operation answers 0 or a system error code.
 class IFileIo {
 public:
     virtual ~IFileIo() = default;
+    // Creates a file that must not exist yet, open for reading and writing and shared with nobody.
+    virtual DWORD CreateNew(const std::wstring& path, WinUtil::FileHandle& file) = 0;
     // Writes all bytes at the file's current position (1359 when fewer were written).
     virtual DWORD Write(HANDLE file, const void* data, DWORD size) = 0;
-    // Makes the target's content exactly the source's (WinUtil::CopyFileContents).
-    virtual DWORD CopyContents(HANDLE source, HANDLE target) = 0;
+    // Forces what was written to the disk.
+    virtual DWORD Flush(HANDLE file) = 0;
+    // Puts the file from in the place of the file to (which need not exist) in one step.
+    virtual DWORD Replace(const std::wstring& from, const std::wstring& to) = 0;
 };
 
 // The system's file operations.
 IFileIo& SystemFileIo();
 
-// A new, empty file with the prefix "qvd" in the user's temporary directory; answers its full
-// path. Throws WinUtil::ComException with the system error code on failure.
-std::wstring MakeTempFileName();
-
-// A save whose copy into the target failed: the complete text stays in the temporary file, whose
-// path the message names so that the user can rescue it.
-class SaveCopyFailed : public WinUtil::ComException {
+// A save that failed before it touched the file: the system's error and what became of the file.
+class SaveFailed : public WinUtil::ComException {
 public:
-    // The system error code of the copy and the path of the kept temporary file.
-    SaveCopyFailed(long code, std::wstring keptFile);
-    // The path of the temporary file that holds the complete document.
-    const std::wstring& KeptFile() const { return keptFile_; }
+    // The system error code and a sentence for the user after the system's message.
+    SaveFailed(long code, const std::string& note);
     const char* what() const noexcept override { return message_.c_str(); }
 
 private:
-    std::wstring keptFile_;
     std::string message_;
 };
+
+// The path that a save into path has to replace: the file a symbolic link or junction at path leads
+// to (so that the link stays and its target gets the content), else path itself.
+std::wstring ReplacedPath(const std::wstring& path);
+
+// Writes bytes into a new file beside target, flushes it and moves it over target in one step, so
+// that target holds its old content or all of bytes whatever fails, and wherever the program stops.
+// The new file takes the old one's creation time and its hidden, system and archive attributes.
+// release runs just before the move: whoever holds target open must let go of it by then. Throws
+// SaveFailed, leaving target as it was and no file of its own behind.
+void WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
+                    const std::function<void()>& release);
 
 } // namespace Editor

@@ -15,7 +15,6 @@ namespace Editor {
 namespace {
 
 constexpr DWORD kHeldFileFlags = FILE_FLAG_WRITE_THROUGH | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL;
-constexpr DWORD kWrittenFileFlags = FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL;
 // Documents are read whole into memory; larger files are refused before the attempt.
 constexpr DWORD kMaxDocumentBytes = 512u * 1024u * 1024u;
 
@@ -50,19 +49,11 @@ bool SameFile(HANDLE a, HANDLE b) {
            ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-// The document text complete in a temporary file, deleted with the object unless kept.
-struct TempText {
-    std::wstring path;
-    WinUtil::FileHandle handle;
-    bool keep = false;
-    TempText() = default;
-    TempText(const TempText&) = delete;
-    TempText& operator=(const TempText&) = delete;
-    ~TempText() {
-        handle.Reset();
-        if (!keep && !path.empty()) DeleteFileW(path.c_str());
-    }
-};
+// The read-only attribute refuses writing even where the system would let a privileged user write.
+bool IsReadOnlyFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
 
 } // namespace
 
@@ -148,15 +139,21 @@ WinUtil::FileHandle StorageHolder::OpenExisting(const std::wstring& path, DWORD 
         CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, kHeldFileFlags, nullptr));
 }
 
+WinUtil::FileHandle StorageHolder::OpenHeld(const std::wstring& path, bool& readOnly) const {
+    WinUtil::FileHandle handle;
+    if (!readOnly && !IsReadOnlyFile(path)) handle = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    if (!handle.IsValid()) {
+        readOnly = true;
+        handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    }
+    return handle;
+}
+
 void StorageHolder::Open(const std::wstring& path, bool readOnly) {
     ChangeGuard guard(*this);
-    WinUtil::FileHandle handle;
-    if (!readOnly) handle = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
-    bool openedReadOnly = !handle.IsValid();
-    if (openedReadOnly) {
-        handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-        if (!handle.IsValid()) ThrowLastError();
-    }
+    bool openedReadOnly = readOnly;
+    WinUtil::FileHandle handle = OpenHeld(path, openedReadOnly);
+    if (!handle.IsValid()) ThrowLastError();
     // Device names such as CON open as character devices: only a disk file is a document.
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK) throw WinUtil::ComException(ERROR_INVALID_NAME);
     path_ = path;
@@ -193,41 +190,45 @@ void StorageHolder::LoadXML(HANDLE file) {
     else ShowLoadWarning(flags);
 }
 
-WinUtil::FileHandle StorageHolder::WriteThroughTemp(const std::function<WinUtil::FileHandle()>& create) {
+std::string StorageHolder::DocumentText() const {
     // The whole text exists before any file is touched: a model that cannot be written changes nothing.
     std::ostringstream out;
     model_.SaveXML(out);
     out.flush();
     if (!out) throw WinUtil::ComException(ERROR_WRITE_FAULT);
-    const std::string text = WithCrLf(out.str());
-
-    TempText temp;
-    temp.path = MakeTempFileName();
-    temp.handle.Reset(CreateFileW(temp.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!temp.handle.IsValid()) ThrowLastError();
-    if (DWORD rc = io_.Write(temp.handle.Get(), text.data(), static_cast<DWORD>(text.size())))
-        throw WinUtil::ComException(static_cast<long>(rc));
-
-    WinUtil::FileHandle target = create();
-    if (DWORD rc = io_.CopyContents(temp.handle.Get(), target.Get())) {
-        temp.keep = true;
-        throw SaveCopyFailed(static_cast<long>(rc), temp.path);
-    }
-    return target;
+    return WithCrLf(out.str());
 }
 
-void StorageHolder::SaveXML(HANDLE target) {
-    // The target stays the caller's: the owner made here gives it back without closing it.
-    WinUtil::FileHandle borrowed = WriteThroughTemp([target] { return WinUtil::FileHandle(target); });
-    borrowed.Release();
+void StorageHolder::WriteAndHold(const std::wstring& path) {
+    const std::string text = DocumentText();
+    // The held file is let go just for the replace; afterwards the document holds the new file, or
+    // again the old one when the save failed.
+    struct Retake {
+        StorageHolder& holder;
+        std::wstring previous;
+        bool previousReadOnly;
+        bool released = false;
+        bool written = false;
+        ~Retake() {
+            if (!released) return;
+            bool readOnly = written ? false : previousReadOnly;
+            holder.file_ = holder.OpenHeld(written ? holder.path_ : previous, readOnly);
+            holder.readOnly_ = readOnly;
+        }
+    } retake{*this, path_, readOnly_};
+    WriteReplacing(io_, ReplacedPath(path), text, [&] {
+        file_.Reset();
+        retake.released = true;
+    });
+    path_ = path;
+    retake.written = true;
 }
 
 void StorageHolder::SaveToFile() {
     ChangeGuard guard(*this);
-    if (!file_.IsValid()) throw WinUtil::ComException(ERROR_INVALID_HANDLE);
+    if (path_.empty()) throw WinUtil::ComException(ERROR_INVALID_HANDLE);
     if (readOnly_) throw WinUtil::ComException(ERROR_ACCESS_DENIED);
-    SaveXML(file_.Get());
+    WriteAndHold(path_);
     guard.End(Ending::Saved);
 }
 
@@ -241,31 +242,18 @@ bool StorageHolder::IsHeldFile(const std::wstring& path) const {
 
 namespace {
 
-// Opens or creates the target of a save only after the temporary file is complete: an existing file
-// keeps its content until the copy, a file made here is removed again when the copy fails.
-class SaveTarget {
-public:
-    explicit SaveTarget(const std::wstring& path) : path_(path) {}
-    SaveTarget(const SaveTarget&) = delete;
-    SaveTarget& operator=(const SaveTarget&) = delete;
-    ~SaveTarget() {
-        if (created_ && !done_) DeleteFileW(path_.c_str());
+// Refuses what writing into the file would be refused today: a file that another program holds
+// for writing, a read-only file, a device. A file that does not exist yet is fine.
+void CheckSaveTarget(const std::wstring& path) {
+    if (IsReadOnlyFile(path)) throw WinUtil::ComException(ERROR_ACCESS_DENIED);
+    WinUtil::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    if (!file.IsValid()) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
+        ThrowLastError();
     }
-    WinUtil::FileHandle Open() {
-        WinUtil::FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                             OPEN_ALWAYS, kWrittenFileFlags, nullptr));
-        if (!file.IsValid()) ThrowLastError();
-        created_ = GetLastError() != ERROR_ALREADY_EXISTS;
-        if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw WinUtil::ComException(ERROR_INVALID_NAME);
-        return file;
-    }
-    void Done() { done_ = true; }
-
-private:
-    std::wstring path_;
-    bool created_ = false;
-    bool done_ = false;
-};
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw WinUtil::ComException(ERROR_INVALID_NAME);
+}
 
 } // namespace
 
@@ -275,21 +263,16 @@ void StorageHolder::SaveAs(const std::wstring& path) {
         return;
     }
     ChangeGuard guard(*this);
-    SaveTarget target(path);
-    WinUtil::FileHandle file = WriteThroughTemp([&] { return target.Open(); });
-    target.Done();
-    file_ = std::move(file);
+    CheckSaveTarget(path);
+    WriteAndHold(path);
     storage_.Reset();
-    readOnly_ = false;
-    path_ = path;
     guard.End(Ending::Saved);
 }
 
 void StorageHolder::SaveCopy(const std::wstring& path) {
     if (IsHeldFile(path)) throw WinUtil::ComException(ERROR_SHARING_VIOLATION);
-    SaveTarget target(path);
-    WinUtil::FileHandle file = WriteThroughTemp([&] { return target.Open(); });
-    target.Done();
+    CheckSaveTarget(path);
+    WriteReplacing(io_, ReplacedPath(path), DocumentText(), [] {});
 }
 
 // ---- OLE persistence

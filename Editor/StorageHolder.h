@@ -1,6 +1,7 @@
 // Where one document's model is kept: a diagram file held open (and so write-locked) for as long as
-// the document lives. Reads UTF-8 text (an empty file is a new diagram), saves safely through a
-// temporary file, and keeps the document's modified, read-only and untitled marks for its windows.
+// the document lives. Reads UTF-8 text (an empty file is a new diagram), saves safely (a new file
+// beside the old one replaces it in one step), and keeps the document's modified, read-only and
+// untitled marks for its windows.
 #pragma once
 
 #include "Editor/FileIo.h"
@@ -23,7 +24,7 @@ public:
     // Told the read bits of a load that skipped elements (bit 0) of a newer version (bit 1).
     using LoadWarning = std::function<void(unsigned readFlags)>;
 
-    // Binds the model (which must outlive the holder); io performs the writes of every save, warn
+    // Binds the model (which must outlive the holder); io performs the steps of every save, warn
     // shows the load warning (the message box of ShowLoadWarning when empty).
     explicit StorageHolder(Core::Diagram& model, IFileIo& io = SystemFileIo(), LoadWarning warn = {});
     StorageHolder(const StorageHolder&) = delete;
@@ -58,20 +59,18 @@ public:
     // file cannot be opened or is not a disk file, and the reader's Core::Exceptions::Base when its
     // content is malformed.
     void Open(const std::wstring& path, bool readOnly);
-    // Writes the model into the held file.
+    // Replaces the held file by the model's text (UTF-8, CR LF line ends) and holds the new file;
+    // a failure (SaveFailed) leaves the file as it was. A file at a symbolic link's end stays there.
     void SaveToFile();
     // Writes the model into path and holds that file from then on; onto the held file itself it is
-    // a plain save. A failure leaves an existing file at path as it was.
+    // a plain save. A failure leaves an existing file at path as it was and makes no new one; a file
+    // that another program holds for writing, a read-only file and a device are refused.
     void SaveAs(const std::wstring& path);
-    // Writes a copy of the model into path; the holder keeps its file and marks.
+    // Writes a copy of the model into path as SaveAs does; the holder keeps its file and marks.
     void SaveCopy(const std::wstring& path);
 
     // Reads the model from the file: an empty file is a new diagram; CR LF and LF both end lines.
     void LoadXML(HANDLE file);
-    // Writes the model as UTF-8 with CR LF line ends, first completely into a temporary file and
-    // then into the target. When the copy fails the temporary file is kept (SaveCopyFailed names it);
-    // otherwise it is deleted.
-    void SaveXML(HANDLE target);
 
     // ---- OLE persistence of the embedded object. Failures throw WinUtil::ComException with the
     // code the container receives.
@@ -110,13 +109,18 @@ private:
     void OnDirtyStateChanged(bool dirty) override;
     void RefreshLastWriteTime();
     WinUtil::FileHandle OpenExisting(const std::wstring& path, DWORD access, DWORD share) const;
+    // Opens path to be held: read-write unless readOnly is set, else (or when that fails) read-only,
+    // which readOnly then tells. An invalid handle when neither open succeeds (GetLastError tells why).
+    WinUtil::FileHandle OpenHeld(const std::wstring& path, bool& readOnly) const;
     bool IsHeldFile(const std::wstring& path) const;
     void CopyPropertySets(IStorage* target);
     template <class F>
     void Reading(F&& read);
-    // Writes the model to the temporary file target text, then copies it into whatever create
-    // answers (called only once the temporary file is complete).
-    WinUtil::FileHandle WriteThroughTemp(const std::function<WinUtil::FileHandle()>& create);
+    // The model's text as it is stored: UTF-8 with CR LF line ends.
+    std::string DocumentText() const;
+    // Replaces the file at path by the model's text and holds it as the document's file under path;
+    // after a failure the document holds its old file again.
+    void WriteAndHold(const std::wstring& path);
 
     Core::Diagram& model_;
     IFileIo& io_;

@@ -1,32 +1,17 @@
-// The document storage: holding the file, reading (empty files, LF and CR LF), safe saving through a
-// temporary file, saves that fail on purpose, and the marks and their observers.
-#include "Editor/StorageHolder.h"
+// The document storage: holding the file, reading (empty files, LF and CR LF), safe saving by a new
+// file that replaces the old one, saves that fail on purpose at each step, links, attributes, and the
+// marks and their observers.
 #include "Editor/tests/EditorWindows.h"
-#include "core/Transaction.h"
-#include "core/tests/TestKinds.h"
+#include "Editor/tests/StorageSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
 using namespace EditorTest;
-using TestKinds::Box;
-
-std::string ReadBytes(const std::wstring& path) {
-    WinUtil::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    if (!file.IsValid()) return "<missing>";
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    return bytes;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The files of the temporary folder that a save of ours would leave ("qvd*.tmp").
 int TempLeftovers() {
@@ -41,56 +26,48 @@ int TempLeftovers() {
     return count;
 }
 
-// Counts how often a new diagram is filled.
-struct CountingInitializer : Core::Diagram::Initializer {
-    int calls = 0;
-    void InitNewDiagram(Core::Diagram&) override { ++calls; }
-};
-
-// A model with its storage; warnings are collected instead of shown.
-struct Document {
-    CountingInitializer init;
-    Core::Diagram model{TestKinds::Registry(), &init};
-    std::vector<unsigned> warnings;
-    Editor::StorageHolder storage;
-
-    explicit Document(Editor::IFileIo& io = Editor::SystemFileIo())
-        : storage(model, io, [this](unsigned flags) { warnings.push_back(flags); }) {}
-
-    void AddBoxes(int count) {
-        Core::Transaction t(model);
-        Core::Env env(t);
-        for (int i = 0; i < count; ++i) Box::Factory().CreateTyped(env)->SetPos(env, {i * 100, 50});
-        model.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
-    }
-    // The text the model writes, with LF line ends.
-    std::string Text() const {
-        std::ostringstream out;
-        model.SaveXML(out);
-        return out.str();
-    }
-};
-
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
+std::wstring UnixName(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!name) return {};
+    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, name, -1, wide.data(), static_cast<int>(wide.size()));
+    HeapFree(GetProcessHeap(), 0, name);
+    wide.resize(wide.size() - 1);
+    return wide;
 }
 
-// Lets a test make writes or copies fail as a full disk or a broken device would.
-struct FailingIo : Editor::IFileIo {
-    DWORD writeError = 0;
-    DWORD copyError = 0;
-    DWORD Write(HANDLE file, const void* data, DWORD size) override {
-        return writeError ? writeError : Editor::SystemFileIo().Write(file, data, size);
-    }
-    DWORD CopyContents(HANDLE source, HANDLE target) override {
-        return copyError ? copyError : Editor::SystemFileIo().CopyContents(source, target);
-    }
-};
+// Makes a symbolic link at link to target with the system's ln (Wine has no CreateSymbolicLinkW);
+// false where that cannot be done.
+bool MakeUnixLink(const std::wstring& target, const std::wstring& link) {
+    const std::wstring from = UnixName(target), to = UnixName(link);
+    if (from.empty() || to.empty()) return false;
+    std::wstring line = L"/bin/ln -s \"" + from + L"\" \"" + to + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(L"Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+    // A Unix program gives no handle to wait on: its link is the sign that it has run.
+    return EditorTest::WaitFor([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+}
+
+// Whether both names lead to the same file.
+bool SameFileAt(const std::wstring& a, const std::wstring& b) {
+    auto identity = [](const std::wstring& path) {
+        WinUtil::FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info)) return std::pair<DWORD, DWORD>{0, 0};
+        return std::pair<DWORD, DWORD>{info.nFileIndexHigh, info.nFileIndexLow};
+    };
+    const auto first = identity(a);
+    return first != std::pair<DWORD, DWORD>{0, 0} && first == identity(b);
+}
 
 struct Observers : Core::IDirtyStateObserver, WinUtil::IReadOnlyObserver, WinUtil::ISaveObserver {
     std::vector<bool> dirty, readOnly;
@@ -104,15 +81,6 @@ struct Observers : Core::IDirtyStateObserver, WinUtil::IReadOnlyObserver, WinUti
         s.GetSaveObservers().Attach(this);
     }
 };
-
-long CodeOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const WinUtil::ComException& e) {
-        return e.Code();
-    }
-    return 0;
-}
 
 TEST(Storage, AnEmptyFileOpensAsANewDiagramThatIsNeitherUntitledNorModified) {
     TempFolder folder(L"QvStoreEmpty");
@@ -176,6 +144,7 @@ TEST(Storage, SavesShortenAndGrowTheHeldFileWithoutLeavingTemporaryFiles) {
     EXPECT_FALSE(grown.storage.IsDirty());
     EXPECT_TRUE(grown.storage.GetLastWriteTime().has_value());
     EXPECT_EQ(TempLeftovers(), leftoversBefore);
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"doc.qvd"});
 }
 
 TEST(Storage, AFileHeldForWritingElsewhereOpensReadOnlyAndCannotBeSavedInPlace) {
@@ -226,12 +195,14 @@ TEST(Storage, NamesThatAreNoDocumentFileFailWithTheSystemsCode) {
                  Core::Exceptions::Base);
 }
 
-TEST(Storage, AFailingWriteLeavesTheOldFileByteIdenticalAndNoTemporaryFile) {
-    TempFolder folder(L"QvStoreFull");
+TEST(Storage, AFailureAtAnyStepOfASaveLeavesTheOldFileWholeAndStillHeld) {
+    TempFolder folder(L"QvStoreSteps");
     Document original;
     original.AddBoxes(2);
     const std::string old = WithCrLf(original.Text());
     const std::wstring path = folder.AddFile(L"doc.qvd", old);
+    const std::wstring other = folder.AddFile(L"other.qvd", "keep me");
+    const std::wstring fresh = folder.Path() + L"\\new.qvd";
     const int leftoversBefore = TempLeftovers();
 
     FailingIo io;
@@ -240,57 +211,109 @@ TEST(Storage, AFailingWriteLeavesTheOldFileByteIdenticalAndNoTemporaryFile) {
     doc.storage.Open(path, false);
     seen.AttachTo(doc.storage);
     doc.AddBoxes(5);
-    io.writeError = ERROR_DISK_FULL;
-    EXPECT_EQ(CodeOf([&] { doc.storage.SaveToFile(); }), ERROR_DISK_FULL);
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(TempLeftovers(), leftoversBefore);
-    EXPECT_TRUE(doc.storage.IsDirty());
+    for (DWORD* step : {&io.createError, &io.writeError, &io.flushError, &io.replaceError}) {
+        *step = ERROR_DISK_FULL;
+        EXPECT_EQ(CodeOf([&] { doc.storage.SaveToFile(); }), ERROR_DISK_FULL);
+        EXPECT_EQ(ReadBytes(path), old);
+        // Save As onto another existing file keeps its text; a new name is not even created.
+        EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(other); }), ERROR_DISK_FULL);
+        EXPECT_EQ(ReadBytes(other), "keep me");
+        EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(fresh); }), ERROR_DISK_FULL);
+        EXPECT_EQ(CodeOf([&] { doc.storage.SaveCopy(fresh); }), ERROR_DISK_FULL);
+        EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"doc.qvd", L"other.qvd"}));
+        EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(doc.storage.GetPath(), path);
+        EXPECT_FALSE(doc.storage.IsReadOnly());
+        EXPECT_TRUE(doc.storage.IsDirty());
+        *step = 0;
+    }
     EXPECT_TRUE(seen.saved.empty());
+    EXPECT_EQ(TempLeftovers(), leftoversBefore);
 
-    // Save As onto another existing file: it keeps its text; a new name is not even created.
-    const std::wstring other = folder.AddFile(L"other.qvd", "keep me");
-    EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(other); }), ERROR_DISK_FULL);
-    EXPECT_EQ(ReadBytes(other), "keep me");
-    EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(folder.Path() + L"\\new.qvd"); }), ERROR_DISK_FULL);
-    EXPECT_FALSE(Exists(folder.Path() + L"\\new.qvd"));
-    EXPECT_EQ(doc.storage.GetPath(), path);
-
-    io.writeError = 0;
     doc.storage.SaveToFile();
     EXPECT_EQ(ReadBytes(path), WithCrLf(doc.Text()));
     EXPECT_EQ(seen.saved, std::vector<std::wstring>{path});
     EXPECT_EQ(seen.dirty, std::vector<bool>({true, false}));
 }
 
-TEST(Storage, AFailingCopyKeepsTheCompleteTemporaryFileAndNamesIt) {
-    TempFolder folder(L"QvStoreCopy");
+TEST(Storage, AFolderThatAllowsNoNewFileFailsTheSaveWithAClearReason) {
+    TempFolder folder(L"QvStoreNoFile");
     const std::wstring path = folder.AddFile(L"doc.qvd");
     FailingIo io;
     Document doc(io);
     doc.storage.Open(path, false);
-    doc.AddBoxes(4);
-    io.copyError = ERROR_HANDLE_DISK_FULL;
-    std::wstring kept;
+    doc.AddBoxes(1);
+    io.createError = ERROR_ACCESS_DENIED;
+    std::string message;
     try {
         doc.storage.SaveToFile();
-        ADD_FAILURE() << "the save succeeded";
-    } catch (const Editor::SaveCopyFailed& e) {
-        kept = e.KeptFile();
-        EXPECT_EQ(e.Code(), ERROR_HANDLE_DISK_FULL);
-        EXPECT_NE(std::string(e.what()).find("qvd"), std::string::npos);
+    } catch (const Editor::SaveFailed& e) {
+        message = e.what();
+        EXPECT_EQ(e.Code(), ERROR_ACCESS_DENIED);
     }
-    ASSERT_FALSE(kept.empty());
-    EXPECT_EQ(ReadBytes(kept), WithCrLf(doc.Text()));
+    EXPECT_NE(message.find("save the diagram in another folder"), std::string::npos) << message;
     EXPECT_EQ(ReadBytes(path), "");
-    DeleteFileW(kept.c_str());
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"doc.qvd"});
+}
 
-    // A Save As whose copy fails removes the file it had to create.
-    try {
-        doc.storage.SaveAs(folder.Path() + L"\\made.qvd");
-    } catch (const Editor::SaveCopyFailed& e) {
-        DeleteFileW(e.KeptFile().c_str());
+TEST(Storage, TheSavedFileIsHeldAsTheOpenedOneWasAndKeepsItsAttributes) {
+    TempFolder folder(L"QvStoreHeld");
+    const std::wstring path = folder.AddFile(L"doc.qvd");
+    Document doc;
+    doc.storage.Open(path, false);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const bool hidden = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    doc.AddBoxes(2);
+    doc.storage.SaveToFile();
+    EXPECT_EQ(ReadBytes(path), WithCrLf(doc.Text()));
+    EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (hidden) {
+        EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }
-    EXPECT_FALSE(Exists(folder.Path() + L"\\made.qvd"));
+    doc.AddBoxes(1);
+    doc.storage.SaveToFile();  // and again: the file taken after the first save is the one replaced
+    EXPECT_EQ(ReadBytes(path), WithCrLf(doc.Text()));
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"doc.qvd"});
+}
+
+TEST(Storage, AReadOnlyFileOpensReadOnlyAndIsNotOverwritten) {
+    TempFolder folder(L"QvStoreReadOnly");
+    const std::wstring path = folder.AddFile(L"locked.qvd", "");
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    Document doc;
+    doc.storage.Open(path, false);
+    EXPECT_TRUE(doc.storage.IsReadOnly());
+    doc.AddBoxes(1);
+    EXPECT_EQ(CodeOf([&] { doc.storage.SaveToFile(); }), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(path); }), ERROR_ACCESS_DENIED);
+    Document other;
+    other.AddBoxes(1);
+    EXPECT_EQ(CodeOf([&] { other.storage.SaveAs(path); }), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ReadBytes(path), "");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Storage, SavingThroughASymbolicLinkKeepsTheLinkAndFillsItsTarget) {
+    TempFolder folder(L"QvStoreLink");
+    const std::wstring target = folder.AddFile(L"target.qvd");
+    const std::wstring link = folder.Path() + L"\\link.qvd";
+    if (!MakeUnixLink(target, link)) GTEST_SKIP() << "no symbolic link can be made here";
+    Document doc;
+    doc.storage.Open(link, false);
+    doc.AddBoxes(2);
+    doc.storage.SaveToFile();
+    EXPECT_EQ(ReadBytes(target), WithCrLf(doc.Text()));
+    EXPECT_TRUE(SameFileAt(link, target));
+    EXPECT_EQ(OpenForWritingElsewhere(target), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+    Document other;
+    other.AddBoxes(1);
+    doc.storage.SaveAs(folder.Path() + L"\\moved.qvd");  // lets go of the link's file
+    other.storage.SaveAs(link);
+    EXPECT_EQ(ReadBytes(target), WithCrLf(other.Text()));
+    EXPECT_TRUE(SameFileAt(link, target));
+    DeleteFileW(link.c_str());
+    DeleteFileW((folder.Path() + L"\\moved.qvd").c_str());
 }
 
 TEST(Storage, SaveAsOntoItsOwnFileInOtherCaseIsASave) {

@@ -8,8 +8,9 @@
 
 namespace WinUtil {
 
-// Makes the target's content exactly the source's; 0 or a system error code (1359 on a short write).
-// The target is first extended when shorter, so that running out of space fails before anything is overwritten.
+// Makes the target's content exactly the source's, rewriting it in place; 0 or a system error code
+// (1359 on a short write). The target is first extended when shorter, but not every file system
+// reserves the space for that: a full disk can still fail half-way, so documents are not saved so.
 DWORD CopyFileContents(HANDLE source, HANDLE target);
 
 // The result of the open-file dialog.
