@@ -62,7 +62,7 @@ std::wstring MakeUntitledName(const std::vector<std::wstring>& openNames) {
     return {};
 }
 
-std::wstring OpenErrorText(const std::wstring& path, const Core::Exceptions::Base& error) {
+std::wstring OpenErrorText(const std::wstring& path, const std::exception& error) {
     auto& resources = WinUtil::ResourceLoader::Instance();
     return resources.FormatString(IDS_CANNOT_OPEN, {path}) + L"\n" + resources.LoadString(IDS_MALFORMED) + L"\n(" +
            Widen(error.what()) + L")";
@@ -138,7 +138,9 @@ Diagram* DiagramFactory::Open(const std::wstring& path, bool readOnly, int showC
         return &OpenDocument(path, readOnly, showCommand);
     } catch (const WinUtil::ComException& e) {
         Report(OpenErrorText(path, e));
-    } catch (const Core::Exceptions::Base& e) {
+    } catch (const std::exception& e) {
+        // Not only the reader's own errors: any failure while a file is read (a fault, exhausted
+        // memory) ends in this box, never in the error box of a guard that the program may outrun.
         Report(OpenErrorText(path, e));
     }
     return nullptr;

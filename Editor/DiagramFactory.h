@@ -40,7 +40,8 @@ public:
     void Receive(const std::wstring& directory, const std::wstring& commandLine) override;
     // Opens a new untitled diagram with its window; null when no untitled name is left.
     Diagram* NewDiagram(int showCommand = SW_SHOWNORMAL);
-    // Opens the file (or brings it forward when it is open); a failure is reported and gives null.
+    // Opens the file (or brings it forward when it is open); a failure, whatever the file holds, is
+    // reported in a box before this returns and gives null.
     Diagram* Open(const std::wstring& path, bool readOnly = false, int showCommand = SW_SHOWNORMAL);
     // The Open command: the open-file dialog (several files, read-only choice) owned by owner; the
     // chosen files open in ascending order of their paths.
@@ -86,8 +87,9 @@ private:
 // before the number (so that a name such as "qvd" cannot block them all). Empty when none is free.
 std::wstring MakeUntitledName(const std::vector<std::wstring>& openNames);
 
-// The text of the box about a file that could not be read (string 218, 227 and the reader's message).
-std::wstring OpenErrorText(const std::wstring& path, const Core::Exceptions::Base& error);
+// The text of the box about a file that could not be read (string 218, 227 and the message of the
+// reader or of whatever else failed while the content was read).
+std::wstring OpenErrorText(const std::wstring& path, const std::exception& error);
 // The text of the box about a file that could not be opened (string 218, then 224 with the code for
 // the storage's not-found and already-exists codes, else the system's message).
 std::wstring OpenErrorText(const std::wstring& path, const WinUtil::ComException& error);
