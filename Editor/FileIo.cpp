@@ -69,7 +69,8 @@ void CreateBeside(IFileIo& io, const std::wstring& folder, NewFile& file) {
     }
     if (rc != 0) {
         file.path.clear();  // not ours: nothing to remove
-        throw SaveFailed(static_cast<long>(rc), kNoFileBeside);
+        const bool refused = rc == ERROR_ACCESS_DENIED || rc == ERROR_WRITE_PROTECT;
+        throw SaveFailed(static_cast<long>(rc), refused ? kNoFileBeside : kLeftAsItWas);
     }
 }
 
