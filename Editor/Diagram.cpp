@@ -34,6 +34,13 @@ std::wstring ProposedSaveName(const std::wstring& name) {
     return EndsWithNoCase(name, extension) ? name.substr(0, name.size() - extension.size()) : name;
 }
 
+std::wstring ProposedCopyName(const std::wstring& name) {
+    const size_t folder = name.find_last_of(L"\\/");
+    const size_t start = folder == std::wstring::npos ? 0 : folder + 1;
+    const size_t dot = name.find_last_of(L'.');
+    return dot != std::wstring::npos && dot > start ? name.substr(0, dot) : name;
+}
+
 Diagram::Diagram(DiagramFactory& factory, Application::LifeTimeSupervisor& node, const std::wstring& name,
                  bool fromFile, bool readOnly)
     : IDocument(factory.GetApplication(), node, name), factory_(factory),
@@ -140,8 +147,9 @@ bool Diagram::Save() {
 
 bool Diagram::SaveAs() {
     auto& resources = WinUtil::ResourceLoader::Instance();
-    std::wstring name = ProposedSaveName(GetName());
-    DWORD filterIndex = 1;
+    // An embedded document's Save Copy As starts from the container's name without its extension.
+    std::wstring name = IsEmbedded() ? ProposedCopyName(GetName()) : ProposedSaveName(GetName());
+    DWORD filterIndex = IsEmbedded() ? 0 : 1;
     if (!WinUtil::SaveFileDialog(FirstWindow(), resources.LoadString(IDS_FILTER_SAVEAS), filterIndex,
                                  resources.LoadString(IDS_EXT_DIAGRAM), name))
         return false;

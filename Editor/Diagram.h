@@ -88,5 +88,8 @@ void MergePastedStyles(Core::Env& env, const Core::ModelElementSet& pasted);
 
 // The proposed name of the save dialog: the document name less a ".qvd" ending (any case).
 std::wstring ProposedSaveName(const std::wstring& name);
+// The proposed name of an embedded document's Save Copy As: its (container's) name less the
+// extension of its last part.
+std::wstring ProposedCopyName(const std::wstring& name);
 
 } // namespace Editor

@@ -40,6 +40,15 @@ std::wstring Widen(const char* text) {
     return wide;
 }
 
+// Whether a key goes to an edit control (the zoom box) as one of its own: select all, the
+// clipboard and undo belong to the text typed there before any shortcut of the window.
+bool IsEditControlKey(const MSG& msg) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(msg.hwnd, cls, 16);
+    if (CompareStringOrdinal(cls, -1, L"Edit", -1, TRUE) != CSTR_EQUAL) return false;
+    return msg.wParam == 'A' || msg.wParam == 'C' || msg.wParam == 'V' || msg.wParam == 'X' || msg.wParam == 'Z';
+}
+
 } // namespace
 
 std::wstring MakeUntitledName(const std::vector<std::wstring>& openNames) {
@@ -94,6 +103,12 @@ DiagramFactory::~DiagramFactory() {
 
 bool DiagramFactory::PreProcess(MSG& msg) {
     if (!accelerators_ || !msg.hwnd || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+    if (IsEditControlKey(msg)) {
+        // Not every edit control selects its text on Ctrl+A itself: done here, as users expect.
+        if (msg.wParam != 'A' || GetKeyState(VK_CONTROL) >= 0) return false;
+        SendMessageW(msg.hwnd, EM_SETSEL, 0, -1);
+        return true;
+    }
     HWND frame = GetAncestor(msg.hwnd, GA_ROOT);
     if (!zq::Cast<WindowImp>(WinUtil::Window::FromHandle(frame))) return false;
     return TranslateAcceleratorW(frame, accelerators_, &msg) != 0;

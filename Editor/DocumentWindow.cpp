@@ -176,6 +176,7 @@ void WindowImp::CreateSecondView() {
 
 void WindowImp::RemoveSecondView() {
     if (!second_) return;
+    if (zoom_) zoom_->PaneRemoved(*second_, *first_);
     active_ = first_.get();
     second_.reset();
     SetActiveView(first_.get());

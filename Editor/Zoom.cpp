@@ -90,10 +90,14 @@ void ZoomCmdHandler::OnCustom(const Application::CommandMsg&) {
     }
     if (!window_.GetActiveView()) return;
     closed_.reset();
-    auto dialog = std::make_unique<ZoomDialog>(window_, *this);
+    auto dialog = std::make_unique<ZoomDialog>(window_, *this, *window_.GetActiveView());
     dialog->Create(window_.GetHwnd(), L"ZOOM");
     dialog_ = std::move(dialog);
     ShowWindow(dialog_->GetHwnd(), SW_SHOW);
+}
+
+void ZoomCmdHandler::PaneRemoved(const ClientView& gone, ClientView& remaining) {
+    if (dialog_) dialog_->PaneRemoved(gone, remaining);
 }
 
 void ZoomCmdHandler::CloseDialog() {

@@ -14,6 +14,7 @@
 
 namespace Editor {
 
+class ClientView;
 class WindowImp;
 
 namespace Zoom {
@@ -39,12 +40,15 @@ zq::Point Middle(HWND frame);
 class ZoomCmdHandler;
 
 // The modeless Zoom dialog: a percent field with its arrows, seven preset buttons and Fit Window.
+// It drives the pane that was active when it opened, whichever pane the user activates later.
 class ZoomDialog : public Application::ModelessDialog, private Application::EditCtrlHelper::IObserver {
 public:
-    ZoomDialog(WindowImp& window, ZoomCmdHandler& handler);
+    ZoomDialog(WindowImp& window, ZoomCmdHandler& handler, ClientView& pane);
     ~ZoomDialog() override;
-    // Shows the window's current zoom in the field and the buttons.
+    // Shows its pane's current zoom in the field and the buttons.
     void Refresh();
+    // A pane is about to go: when it is the dialog's, the dialog drives the remaining one.
+    void PaneRemoved(const ClientView& gone, ClientView& remaining);
 
 private:
     BOOL OnInitDialog() override;
@@ -56,9 +60,11 @@ private:
     void OnNotify(WinMessage::Msg& msg);
     void SetRadioButtons();
     void Apply(int percent);
+    ICanvas::IScreenCanvas& Canvas() const;
 
     WindowImp& window_;
     ZoomCmdHandler& handler_;
+    ClientView* pane_;
     std::unique_ptr<Application::PercentEditCtrl> percent_;
     std::unique_ptr<WinMessage::WinMsgPlugMap> plugs_;
     bool refreshing_ = false;  // set while the dialog writes the window's zoom into its field
@@ -76,6 +82,8 @@ public:
     ZoomDialog* GetDialog() const { return dialog_.get(); }
     // Keeps the dialog's placement and destroys it.
     void CloseDialog();
+    // A pane of the window is about to go (the split is removed).
+    void PaneRemoved(const ClientView& gone, ClientView& remaining);
     // Where the dialog stood when it last closed (not valid before).
     const WinUtil::WindowPlacement& GetPlacement() const { return placement_; }
 

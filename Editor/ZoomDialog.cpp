@@ -18,12 +18,21 @@ int RadioOf(int percent) {
 
 } // namespace
 
-ZoomDialog::ZoomDialog(WindowImp& window, ZoomCmdHandler& handler) : window_(window), handler_(handler) {}
+ZoomDialog::ZoomDialog(WindowImp& window, ZoomCmdHandler& handler, ClientView& pane)
+    : window_(window), handler_(handler), pane_(&pane) {}
 
 ZoomDialog::~ZoomDialog() {
     plugs_.reset();
     percent_.reset();
     Destroy();
+}
+
+ICanvas::IScreenCanvas& ZoomDialog::Canvas() const { return pane_->GetCanvas(); }
+
+void ZoomDialog::PaneRemoved(const ClientView& gone, ClientView& remaining) {
+    if (pane_ != &gone) return;
+    pane_ = &remaining;
+    Refresh();
 }
 
 BOOL ZoomDialog::OnInitDialog() {
@@ -38,7 +47,7 @@ BOOL ZoomDialog::OnInitDialog() {
     SendDlgItemMessageW(GetHwnd(), IDC_ZOOM_SPIN, UDM_SETRANGE32, 0, 100);
     refreshing_ = true;
     percent_ = std::make_unique<Application::PercentEditCtrl>(GetHwnd(), IDC_ZOOM_PERCENT, 5, 5000,
-                                                              Zoom::ShownPercent(window_.GetCanvas()), 5,
+                                                              Zoom::ShownPercent(Canvas()), 5,
                                                               static_cast<Application::EditCtrlHelper::IObserver*>(this));
     refreshing_ = false;
     BindEditCtrl(*percent_);
@@ -54,9 +63,9 @@ BOOL ZoomDialog::OnInitDialog() {
 }
 
 void ZoomDialog::Refresh() {
-    if (!percent_ || refreshing_ || !window_.GetActiveView()) return;
+    if (!percent_ || refreshing_) return;
     refreshing_ = true;
-    percent_->SetValue(Zoom::ShownPercent(window_.GetCanvas()));
+    percent_->SetValue(Zoom::ShownPercent(Canvas()));
     refreshing_ = false;
     SetRadioButtons();
 }
@@ -68,10 +77,9 @@ void ZoomDialog::ValueChanged(Application::EditCtrlHelper&) {
 }
 
 void ZoomDialog::Apply(int percent) {
-    if (!window_.GetActiveView()) return;
-    // The field keeps what the user wrote while the window follows it.
+    // The field keeps what the user wrote while the pane follows it.
     refreshing_ = true;
-    window_.GetCanvas().SetZoom(percent / 100.0, Zoom::Middle(window_.GetHwnd()));
+    Canvas().SetZoom(percent / 100.0, Zoom::Middle(window_.GetHwnd()));
     refreshing_ = false;
 }
 
@@ -85,10 +93,9 @@ void ZoomDialog::OnPreset(const Application::CommandMsg& msg) {
 }
 
 void ZoomDialog::OnFit(const Application::CommandMsg&) {
-    if (!window_.GetActiveView()) return;
     refreshing_ = true;
-    window_.GetCanvas().ZoomToExtent();
-    percent_->SetValue(Zoom::PercentOf(window_.GetCanvas().GetZoom()));
+    Canvas().ZoomToExtent();
+    percent_->SetValue(Zoom::PercentOf(Canvas().GetZoom()));
     refreshing_ = false;
     SetRadioButtons();
     HWND field = GetDlgItem(GetHwnd(), IDC_ZOOM_PERCENT);

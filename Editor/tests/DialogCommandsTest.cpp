@@ -1,7 +1,9 @@
 // Commands of a document window that open dialogs, driven from a second thread: Import merges
 // another diagram's styles as one undo step, a file that does not read is reported in a box and
-// changes nothing, Diagram Style opens its editor over the document, About shows the version.
+// changes nothing, Diagram Style opens its editor over the document, About shows the version, Save
+// Copy As of an embedded diagram proposes its container's name without the extension.
 #include "Editor/AboutBox.h"
+#include "Editor/Diagram.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "resources/resource.h"
@@ -130,6 +132,35 @@ TEST_F(DialogCommands, AboutShowsTheVersionWithTheBuildRevision) {
     EXPECT_EQ(version.rfind(L"Version 1.3.4 (", 0), 0u);
     EXPECT_EQ(version.find_first_not_of(L"0123456789abcdef", 15), version.size() - 1);
     EXPECT_EQ(version.back(), L')');
+}
+
+TEST_F(DialogCommands, SaveCopyAsOfAnEmbeddedDiagramProposesTheContainersNameWithoutItsExtension) {
+    Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
+    ASSERT_NE(doc, nullptr);
+    doc->GetStorage().SetEmbedded(true);
+    const std::wstring container = folder.Path() + L"\\Quarter.report.doc";
+    doc->SetName(container);
+    const std::wstring copy = folder.AddFile(L"copy.qvd");
+    DeleteFileW(copy.c_str());
+    std::wstring proposed;
+    WithDialog(*doc, ID_FILE_SAVEAS, [&](HWND dialog) {
+        HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+        proposed = TextOf(field);
+        SetWindowTextW(field, copy.c_str());
+    }, IDOK);
+    // The dialog shows the name in the container's folder, or that folder and the name alone.
+    EXPECT_TRUE(proposed == folder.Path() + L"\\Quarter.report" || proposed == L"Quarter.report")
+        << std::string(proposed.begin(), proposed.end());
+    EXPECT_EQ(EditorTest::ReadBack(copy).warnings, 0u) << "a copy of the diagram is written";
+    EXPECT_EQ(doc->GetName(), container) << "the document stays in its container";
+    EXPECT_TRUE(doc->IsEmbedded());
+}
+
+TEST(ProposedNames, ACopyDropsTheExtensionOfTheLastPartOnly) {
+    EXPECT_EQ(Editor::ProposedCopyName(L"C:\\Reports\\Quarter.doc"), L"C:\\Reports\\Quarter");
+    EXPECT_EQ(Editor::ProposedCopyName(L"C:\\my.reports\\Quarter"), L"C:\\my.reports\\Quarter");
+    EXPECT_EQ(Editor::ProposedCopyName(L"Quarter.1.xls"), L"Quarter.1");
+    EXPECT_EQ(Editor::ProposedCopyName(L"Document in Word"), L"Document in Word");
 }
 
 } // namespace

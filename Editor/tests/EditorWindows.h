@@ -24,11 +24,13 @@ bool WaitFor(F cond, DWORD timeoutMs = 15000) {
     return true;
 }
 
-// The editor next to the test program (the test runs in the executable's folder).
+// The editor next to the test program (found by the program's own path: a file dialog of an
+// earlier test may have moved the current folder).
 inline std::wstring EditorPath() {
-    wchar_t folder[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    return std::wstring(folder) + L"\\" + QUORVEL_EXE_NAME;
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring program = path;
+    return program.substr(0, program.find_last_of(L'\\') + 1) + QUORVEL_EXE_NAME;
 }
 
 inline std::wstring TextOf(HWND hwnd) {
@@ -101,6 +103,7 @@ inline HWND WindowOfPath(DWORD pid, const std::wstring& path) {
 struct BoxSearch {
     DWORD pid;
     HWND box;
+    const wchar_t* cls = L"#32770";
 };
 
 inline BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
@@ -109,7 +112,7 @@ inline BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
     GetWindowThreadProcessId(hwnd, &owner);
     wchar_t cls[16] = L"";
     GetClassNameW(hwnd, cls, 16);
-    if (owner != s->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
+    if (owner != s->pid || !IsWindowVisible(hwnd) || std::wstring(cls) != s->cls) return TRUE;
     s->box = hwnd;
     return FALSE;
 }
@@ -119,6 +122,38 @@ inline HWND FindMessageBox(DWORD pid) {
     BoxSearch search{pid, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     return search.box;
+}
+
+// The context menu the process shows (its window of class "#32768"), or null.
+inline HWND FindShownMenu(DWORD pid) {
+    BoxSearch search{pid, nullptr, L"#32768"};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.box;
+}
+
+struct PaneSearch {
+    HWND found = nullptr;
+    LONG area = 0;
+};
+
+inline BOOL CALLBACK LargerPane(HWND child, LPARAM lp) {
+    auto* s = reinterpret_cast<PaneSearch*>(lp);
+    wchar_t cls[64] = L"";
+    GetClassNameW(child, cls, 64);
+    RECT r;
+    GetClientRect(child, &r);
+    if (std::wstring(cls) == L"Editor::ClientView" && r.right * r.bottom > s->area) {
+        s->found = child;
+        s->area = r.right * r.bottom;
+    }
+    return TRUE;
+}
+
+// The diagram pane of a document window: its largest child of the pane class.
+inline HWND PaneOf(HWND frame) {
+    PaneSearch search;
+    EnumChildWindows(frame, LargerPane, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // A started editor process; never left running: the destructor closes its windows and ends it by

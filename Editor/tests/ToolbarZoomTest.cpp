@@ -6,6 +6,8 @@
 #include "Editor/Toolbar.h"
 #include "Editor/Zoom.h"
 #include "Editor/tests/FactoryFixture.h"
+#include "elements/note/Note.h"
+#include "text/win/UniscribeSetup.h"
 #include "app/winutil/MessageLoop.h"
 #include "resources/resource.h"
 #include "view/DiagramType.h"
@@ -256,6 +258,86 @@ TEST_F(ToolbarZoom, TheZoomDialogDrivesThePaneAndFollowsIt) {
     EXPECT_EQ(again.top, placed.top);
     SendMessageW(w->GetZoomHandler().GetDialog()->GetHwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(w->GetZoomHandler().GetDialog(), nullptr);
+}
+
+TEST_F(ToolbarZoom, CtrlATypedInTheZoomBoxSelectsItsTextNotTheDiagram) {
+    {
+        // A note, which Select All would select.
+        TextBlock::InstallUniscribeMeasurer();
+        Core::Transaction t(doc->GetModel());
+        Core::Env env(t);
+        Note::Note::Create(env, {1000, -1000});
+        doc->GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+        doc->GetModel().UpdateAllViews();
+    }
+    factory->Receive(folder.Path(), L"QuorvelUML.exe -Embedding");  // the window's shortcuts join the loop
+    HWND edit = bar->GetZoomEdit();
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, 0);
+    INPUT keys[4] = {};
+    for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = keys[2].ki.wVk = 'A';
+    keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+    auto wholeTextSelected = [&] {
+        Pump();
+        DWORD from = 0, to = 0;
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        return from == 0 && to == static_cast<DWORD>(GetWindowTextLengthW(edit)) && to > 0;
+    };
+    EXPECT_TRUE(EditorTest::WaitFor(wholeTextSelected, 5000));
+    EXPECT_EQ(w->GetActiveDiagramView().GetSelection().Size(), 0u) << "the diagram's selection stays as it was";
+    // The same keys typed into the diagram select it all.
+    SetFocus(w->GetActiveView()->GetHwnd());
+    SendInput(4, keys, sizeof(INPUT));
+    EXPECT_TRUE(EditorTest::WaitFor([&] {
+        Pump();
+        return w->GetActiveDiagramView().GetSelection().Size() == 1;
+    }, 5000));
+}
+
+TEST_F(ToolbarZoom, TheZoomDialogDrivesThePaneItWasOpenedFor) {
+    RECT client{};
+    GetClientRect(w->GetHwnd(), &client);
+    w->GetSplitBar().BeginTracking(client.bottom / 2, false);
+    w->GetSplitBar().EndTracking(false);
+    ASSERT_NE(w->GetSecondView(), nullptr);
+    w->SetActiveView(w->GetFirstView());
+    Command(ID_ZOOM_CUSTOM);
+    ASSERT_NE(w->GetZoomHandler().GetDialog(), nullptr);
+    HWND d = w->GetZoomHandler().GetDialog()->GetHwnd();
+
+    // The other pane becomes active; the dialog still zooms the upper one about the window's
+    // middle, and the lower one follows about its own.
+    w->SetActiveView(w->GetSecondView());
+    ICanvas::IScreenCanvas& upper = w->GetFirstView()->GetCanvas();
+    ICanvas::IScreenCanvas& lower = w->GetSecondView()->GetCanvas();
+    auto halfHeight = [](const Editor::ClientView& pane) {
+        RECT r{};
+        GetClientRect(pane.GetHwnd(), &r);
+        return static_cast<int>(r.bottom / 2);
+    };
+    const zq::Point middle = Editor::Zoom::Middle(w->GetHwnd());
+    const zq::Point lowerMiddle{middle.x, halfHeight(*w->GetSecondView())};
+    ASSERT_NE(middle.y, halfHeight(*w->GetFirstView())) << "the two references must differ";
+    const double upperY = upper.ClientToLogical(middle).y, lowerY = lower.ClientToLogical(lowerMiddle).y;
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_ZOOM_200, BN_CLICKED), 0);
+    EXPECT_DOUBLE_EQ(upper.GetZoom(), 2.0);
+    EXPECT_NEAR(upper.ClientToLogical(middle).y, upperY, 1.0);
+    EXPECT_NEAR(lower.ClientToLogical(lowerMiddle).y, lowerY, 1.0);
+
+    // Opened for the lower pane, it goes on with the upper one when the split goes.
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Command(ID_ZOOM_CUSTOM);
+    ASSERT_NE(w->GetZoomHandler().GetDialog(), nullptr);
+    d = w->GetZoomHandler().GetDialog()->GetHwnd();
+    w->GetSplitBar().Unsplit();
+    ASSERT_EQ(w->GetSecondView(), nullptr);
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_ZOOM_50, BN_CLICKED), 0);
+    EXPECT_DOUBLE_EQ(Zoom(), 0.5);
+    EXPECT_EQ(TextOf(GetDlgItem(d, IDC_ZOOM_PERCENT)), L"50 %");
+    SendMessageW(d, WM_CLOSE, 0, 0);
 }
 
 TEST_F(ToolbarZoom, NewWindowsTakeTheToolbarStateOfTheirOrigin) {

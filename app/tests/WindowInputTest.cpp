@@ -39,6 +39,18 @@ TEST_F(DragDetection, ReleaseMeansNoDragAndEndsTheCapture) {
     PostMessageW(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
     EXPECT_FALSE(WinUtil::DragDetect(hwnd, start.x, start.y, 3));
     EXPECT_NE(GetCapture(), hwnd);
+    // The release is left for the window, whose default processing raises the context menu.
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, hwnd, WM_RBUTTONUP, WM_RBUTTONUP, PM_REMOVE));
+}
+
+TEST_F(DragDetection, MovesBeforeTheReleaseAreTakenAndTheReleaseStays) {
+    PostMove(1, 0);
+    PostMessageW(hwnd, WM_MBUTTONUP, 0, MAKELPARAM(11, 10));
+    EXPECT_FALSE(WinUtil::DragDetect(hwnd, start.x, start.y, 2));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_MBUTTONUP));
 }
 
 TEST_F(DragDetection, EscapeMeansNoDrag) {

@@ -9,7 +9,8 @@ bool IsShiftKeyDown() { return GetKeyState(VK_SHIFT) < 0; }
 
 namespace {
 
-// The 500 ms rule for the middle and right buttons.
+// The 500 ms rule for the middle and right buttons. The release stays in the queue: the window
+// must see it as if nobody had looked (the right button's release raises WM_CONTEXTMENU).
 bool DetectOtherButton(HWND hwnd, POINT start, UINT upMessage) {
     const DWORD begin = GetTickCount();
     const int dragX = GetSystemMetrics(SM_CXDRAG);
@@ -18,12 +19,9 @@ bool DetectOtherButton(HWND hwnd, POINT start, UINT upMessage) {
         DWORD elapsed = GetTickCount() - begin;
         if (elapsed >= 500) return true;
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return false;
-            }
-            if (msg.message == upMessage) return false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (msg.message == WM_QUIT || msg.message == upMessage) return false;
+            PeekMessageW(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE);
             if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) return false;
             if (msg.message == WM_MOUSEMOVE) {
                 POINT pos{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};

@@ -1,14 +1,19 @@
-// A hook module for the editor's start-up test. Menus belong to the process
-// that made them, so the test cannot read another process's menu bar directly;
-// this hook runs inside the editor's thread, reads the menu there and posts
-// the answer back to the asking thread.
+// A hook module for the tests that drive the editor. Menus belong to the
+// process that made them, so a test cannot read another process's menus
+// directly; this hook runs inside the editor's thread, reads the menu bar or
+// the items of a shown context menu there and hands the answer back.
+#include "Editor/tests/probe/MenuItems.h"
 #include "app/winutil/Platform.h"
+
+#include <string>
 
 namespace {
 
 UINT ProbeMessage() { return RegisterWindowMessageW(L"Quorvel.MenuProbe.Ask"); }
 
 UINT ReplyMessage() { return RegisterWindowMessageW(L"Quorvel.MenuProbe.Reply"); }
+
+UINT ItemsMessage() { return RegisterWindowMessageW(L"Quorvel.MenuProbe.Items"); }
 
 // The command of the first item of the menu bar's first popup, 0 when there is none.
 UINT FirstCommand(HWND window) {
@@ -19,10 +24,18 @@ UINT FirstCommand(HWND window) {
     return id == static_cast<UINT>(-1) ? 0 : id;
 }
 
+// The items of the popup a menu window (class "#32768") shows.
+std::wstring PopupItems(HWND menuWindow) {
+    HMENU popup = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    return popup ? MenuItems(popup) : std::wstring();
+}
+
 } // namespace
 
 // WH_GETMESSAGE hook: answers the ask message (lParam: the asking thread's id)
-// with the reply message carrying the first command and the popup count.
+// with the reply message carrying the first command and the popup count; and
+// the items message to a menu window (wParam: a window of the asking thread)
+// by setting that window's text to the menu's items.
 extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG* msg = reinterpret_cast<const MSG*>(lParam);
@@ -31,6 +44,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM
             const int popups = bar ? GetMenuItemCount(bar) : -1;
             PostThreadMessageW(static_cast<DWORD>(msg->lParam), ReplyMessage(), FirstCommand(msg->hwnd),
                                static_cast<LPARAM>(popups));
+        } else if (msg->message == ItemsMessage() && msg->hwnd) {
+            const std::wstring items = PopupItems(msg->hwnd);
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(reinterpret_cast<HWND>(msg->wParam), WM_SETTEXT, 0,
+                                reinterpret_cast<LPARAM>(items.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

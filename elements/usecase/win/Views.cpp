@@ -10,6 +10,8 @@
 #include "view/connector/win/Views.h"
 #include "core/foundation/Cast.h"
 
+#include <algorithm>
+
 namespace UseCase {
 
 namespace {
@@ -51,6 +53,11 @@ std::unique_ptr<View::ICmdHandler> MakeDependencyCmd(View::IDefaultTask& task, U
 
 // ---- VActor
 
+zq::Rect ActorFigureFrame(const zq::Point& pos, const zq::Point& size) {
+  const std::int32_t side = std::min<std::int32_t>(200, size.x / 4), end = std::min<std::int32_t>(100, size.y / 4);
+  return {pos.x + side, pos.y - end, pos.x + size.x - side, pos.y - size.y + end};
+}
+
 VActor::VActor(View::ICanvasView& view, Actor& actor)
     : Core::IViewElement(view, actor), VTextBox(view, actor, kCornerHandles), actor_(actor) {}
 
@@ -60,9 +67,9 @@ void VActor::UpdateShape() {
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
   const zq::Point pos = actor_.GetPos(), size = actor_.GetSize();
   GraphUtil::AddEdgeCenterMarks(canvas, drawing_, ToDouble(actor_.GetRect()), 1);
-  // The figure inside an inner frame; a frame narrower than its margins turns the figure over.
-  const std::int32_t x = pos.x + 200, y = pos.y - 100, w = size.x - 400, h = size.y - 200;
-  const std::int32_t bottom = y - h, r = h / 10, cx = x + w / 2;
+  const zq::Rect frame = ActorFigureFrame(pos, size);
+  const std::int32_t x = frame.left, y = frame.top, w = frame.right - frame.left, h = frame.top - frame.bottom;
+  const std::int32_t bottom = frame.bottom, r = h / 10, cx = x + w / 2;
   const std::int32_t hip = y - h + h / 3, arms = y - h / 3;
   auto line = [&](std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
     drawing_.Add(canvas.CreateLine({double(x1), double(y1)}, {double(x2), double(y2)}));

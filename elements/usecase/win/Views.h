@@ -22,6 +22,11 @@ inline constexpr UINT kNewGeneralizationCommand = ID_NEW_GENERALIZATION;
 inline constexpr UINT kNewExtendCommand = ID_NEW_EXTEND;
 inline constexpr UINT kNewIncludeCommand = ID_NEW_INCLUDE;
 
+// The frame an actor's stick figure is drawn in, inside its figure box (top-left pos, size): 200 in
+// from the sides and 100 from top and bottom, less on an actor too small for that (a quarter of
+// its width or height), so that the figure never turns over.
+zq::Rect ActorFigureFrame(const zq::Point& pos, const zq::Point& size);
+
 // An actor: the stick figure in its box (the name draws itself), its four corner handles, menu 129.
 class VActor : public ::Compartment::VTextBox {
  public:

@@ -245,4 +245,20 @@ TEST_F(SystemDrag, ASystemDraggedByItsFrameCarriesItsUseCasesInOneStep) {
   EXPECT_EQ(Saved(), before);
 }
 
+// The stick figure's frame: the margins of a roomy actor, and a small one (at its minimum size, or
+// smaller as a stored file may give it) whose figure stays upright inside its box.
+TEST(ActorFigure, TheFrameKeepsItsMarginsAndNeverTurnsOver) {
+  EXPECT_EQ(UseCase::ActorFigureFrame({0, 0}, {1000, 2000}), zq::Rect(200, -100, 800, -1900));
+  EXPECT_EQ(UseCase::ActorFigureFrame({100, 50}, {1100, 1400}), zq::Rect(300, -50, 1000, -1250));
+  for (const zq::Point size : {zq::Point(300, 300), zq::Point(300, 1400), zq::Point(1100, 150), zq::Point(4, 4)}) {
+    const zq::Point pos{500, -500};
+    const zq::Rect frame = UseCase::ActorFigureFrame(pos, size);
+    EXPECT_LT(frame.left, frame.right) << size.x << " x " << size.y;
+    EXPECT_GT(frame.top, frame.bottom) << size.x << " x " << size.y;
+    EXPECT_TRUE(frame.left >= pos.x && frame.right <= pos.x + size.x && frame.top <= pos.y &&
+                frame.bottom >= pos.y - size.y)
+        << size.x << " x " << size.y;
+  }
+}
+
 }  // namespace
