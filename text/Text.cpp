@@ -114,6 +114,9 @@ void Text::RegisterProperties(Core::PropertyTable<TextRep>& t) {
 std::shared_ptr<Text> Text::Create(Core::Env& env, ITextOwner& owner) {
   auto text = Factory().CreateTyped(env);
   text->ModifyField(env, &TextRep::owner) = &owner;
+  // The owner knows its text before the text asks for its style: owners give their fonts only to
+  // their own texts.
+  owner.SetText(env, text.get());
   text->ReadStyle(env);
   text->ReadArea(env);
   text->Relayout(env);

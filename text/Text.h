@@ -48,7 +48,8 @@ class Text : public Core::Storable<Text, TextRep, TextTraits, Core::INamed> {
   // Registers the record's fields (none of them written as attributes).
   static void RegisterProperties(Core::PropertyTable<TextRep>& table);
 
-  // Creates an empty text of the owner, inserted through the environment (undoable).
+  // Creates an empty text of the owner, inserted through the environment and handed to the owner's
+  // SetText before it reads the owner's style and area (undoable).
   static std::shared_ptr<Text> Create(Core::Env& env, ITextOwner& owner);
 
   // Replaces the whole content by the string (CR, LF, CR LF, U+2028, U+2029 start paragraphs); nothing when deleted.

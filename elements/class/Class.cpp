@@ -79,8 +79,7 @@ std::shared_ptr<Class> Class::Create(Core::Env& env, const zq::Point& at) {
   Style::CreateKindDirectories(env, style, Style::StyledKind::Class);
   auto c = Factory().CreateTyped(env);
   c->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *c);
-  c->SetText(env, text.get());
+  TextBlock::Text::Create(env, *c);
   c->SetPos(env, at);
   c->SetName(env, L"<name?>");
   return c;

@@ -90,8 +90,7 @@ std::shared_ptr<Package> Package::Create(Core::Env& env, const zq::Point& at)
     auto p = Factory().CreateTyped(env);
     p->CreateDirectories(env, &style);
     p->SetStyle(env, &style);
-    auto text = TextBlock::Text::Create(env, *p);
-    p->SetText(env, text.get());
+    TextBlock::Text::Create(env, *p);
     p->SetPos(env, at);
     p->SetName(env, L"<name?>");
     return p;

@@ -33,8 +33,7 @@ std::shared_ptr<PackageRider> PackageRider::Create(Core::Env& env, Package& pack
     package.CreateDirectories(env, package.GetStyle());
     auto rider = Factory().CreateTyped(env);
     rider->SetField(env, &PackageRiderRep::owner, &package);
-    auto text = TextBlock::Text::Create(env, *rider);
-    rider->SetText(env, text.get());
+    TextBlock::Text::Create(env, *rider);
     return rider;
 }
 

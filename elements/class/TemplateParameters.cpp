@@ -39,8 +39,7 @@ std::shared_ptr<TemplateParameters> TemplateParameters::Create(Core::Env& env, I
   auto box = Factory().CreateTyped(env);
   box->SetField(env, &TemplateParametersRep::owner, &owner);
   box->SetStyle(env, style);
-  auto text = TextBlock::Text::Create(env, *box);
-  box->SetText(env, text.get());
+  TextBlock::Text::Create(env, *box);
   return box;
 }
 

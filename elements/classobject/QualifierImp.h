@@ -38,8 +38,7 @@ class QualifierImp
     Style::CreateKindDirectories(env, style, Kind::kStyledKind);
     auto q = Derived::Factory().CreateTyped(env);
     q->SetStyle(env, &style);
-    auto text = TextBlock::Text::Create(env, *q);
-    q->SetText(env, text.get());
+    TextBlock::Text::Create(env, *q);
     q->SetRect(env, zq::Rect::FromPosSize(q->GetPos(), size.x, size.y));
     q->SetName(env, L"<?>");
     auto* owner = zq::Cast<Box>(end.GetTerminal());

@@ -29,6 +29,34 @@ Core::FactoryImp<Dependency>& Dependency::Factory()
     return factory;
 }
 
+void Dependency::RegisterProperties(Core::PropertyTable<Connector::ConnectorRep>& t)
+{
+    ConnectorImp::RegisterProperties(t);
+    Core::RegisterRefNonStoreProperty::Register(t, &Connector::ConnectorRep::style, L"Style");
+}
+
+void Dependency::PrepareNew(Core::Env& env, Dependency& dependency)
+{
+    Style::Style& style = Style::Style::FindOrCreate(env);
+    dependency.CreateDirectories(env, &style);
+    dependency.SetStyle(env, &style);
+}
+
+void Dependency::SetStyle(Core::Env& env, Style::Style* style)
+{
+    if (!IsDeleted()) SetField(env, &Connector::ConnectorRep::style, style);
+}
+
+void Dependency::CollectDirectoryNames(Style::IUsageCollector& collector) const
+{
+    Style::DirectoryName::VisitFromRoot(collector, DependencySegment::Directory());
+}
+
+void Dependency::CreateDirectories(Core::Env& env, Style::Style* style)
+{
+    if (style != nullptr) Style::CreateKindDirectories(env, *style, Style::StyledKind::Dependency);
+}
+
 Connector::IFactory& Dependency::PartFactory()
 {
     static Connector::KindPartFactory<Dependency, DependencyEnd, DependencyJoin, DependencySegment> factory(
@@ -70,14 +98,21 @@ Core::FactoryImp<DependencySegment>& DependencySegment::Factory()
 
 void DependencySegment::PrepareNew(Core::Env& env, DependencySegment& segment)
 {
-    segment.CreateDirectories(env, Style::Style::Find(env.GetDiagram()));
+    Style::Style& style = Style::Style::FindOrCreate(env);
+    segment.CreateDirectories(env, &style);
+    segment.SetStyle(env, &style);
+}
+
+void DependencySegment::SetStyle(Core::Env& env, Style::Style* style)
+{
+    if (IsDeleted()) return;
+    if (auto* dependency = zq::Cast<Dependency>(GetConnector())) dependency->SetStyle(env, style);
 }
 
 Style::Style* DependencySegment::GetStyle() const
 {
-    for (Text::Anchor* a : GetAnchors())
-        if (Text::FreeText* text = a->GetFreeText()) return text->GetStyle();
-    return nullptr;
+    const auto* dependency = zq::Cast<const Dependency>(GetConnector());
+    return dependency ? dependency->GetStyle() : nullptr;
 }
 
 void DependencySegment::CollectDirectoryNames(Style::IUsageCollector& collector) const

@@ -24,16 +24,30 @@ enum T : int32_t { Source = 1, Target = 2 };
 // (Core::IPartner<DependencyEnd>, e.g. through Core::PartnerList).
 class IDependencyParty : public virtual Core::ITerminal, public Core::IAttach<DependencyEnd> {};
 
-// The dependency; it deletes itself when its target end is gone.
-class Dependency : public Connector::ConnectorImp<Dependency, Connector::IConnectorWithMasterEnd> {
+// The dependency; it deletes itself when its target end is gone. It keeps the document's style
+// for its segments.
+class Dependency : public Connector::ConnectorImp<Dependency, Connector::IConnectorWithMasterEnd>,
+                   public Style::IStyleClient {
 public:
     // The factory, registered under "Dependency".
     static Core::FactoryImp<Dependency>& Factory();
+    // The connector's lists, then "Style" (not stored).
+    static void RegisterProperties(Core::PropertyTable<Connector::ConnectorRep>& t);
     // Source ends have type 1, target ends type 2; "SourceEnd" and "TargetEnd" make no part.
     static Connector::IFactory& PartFactory();
+    // A new dependency takes the document's style (made when there is none) and its directory.
+    static void PrepareNew(Core::Env& env, Dependency& dependency);
     // A moved dependency carries the texts anchored on its segments.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool finalPass) override;
+
+    // IStyleClient: the style is kept (undoable); the texts on the segments are restyled by the
+    // segments themselves.
+    void SetStyle(Core::Env& env, Style::Style* style) override;
+    Style::Style* GetStyle() const override { return GetRep().style; }
+    void StyleChanged(Core::Env&, const Style::DirectoryName&) override {}
+    void CollectDirectoryNames(Style::IUsageCollector& collector) const override;
+    void CreateDirectories(Core::Env& env, Style::Style* style) override;
 };
 
 // An end of a dependency: "Pos", "Party" and "Type" (1 or 2, both mandatory but "Party").
@@ -66,9 +80,9 @@ public:
     // A new segment makes sure the document's style has the directory.
     static void PrepareNew(Core::Env& env, DependencySegment& segment);
 
-    // IStyleClient: the anchored texts carry the document's style; a change of the directory or
-    // one above it re-lays them out.
-    void SetStyle(Core::Env&, Style::Style*) override {}
+    // IStyleClient: the style is the dependency's (set through it; none without one); a change of
+    // the directory or one above it re-lays out the anchored texts.
+    void SetStyle(Core::Env& env, Style::Style* style) override;
     Style::Style* GetStyle() const override;
     void StyleChanged(Core::Env& env, const Style::DirectoryName& changed) override { RestyleAnchors(env, changed); }
     void CollectDirectoryNames(Style::IUsageCollector& collector) const override;

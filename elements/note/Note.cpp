@@ -47,7 +47,6 @@ std::shared_ptr<Note> Note::Create(Core::Env& env, const zq::Point& point)
     note->CreateDirectories(env, &style);
     note->SetStyle(env, &style);
     auto text = TextBlock::Text::Create(env, *note);
-    note->SetText(env, text.get());
     note->SetPos(env, point);
     text->SetName(env, L"<text?>");
     return note;

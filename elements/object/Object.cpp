@@ -44,8 +44,7 @@ std::shared_ptr<Object> Object::Create(Core::Env& env, const zq::Point& at) {
   Style::CreateKindDirectories(env, style, Style::StyledKind::Object);
   auto o = Factory().CreateTyped(env);
   o->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *o);
-  o->SetText(env, text.get());
+  TextBlock::Text::Create(env, *o);
   o->SetPos(env, at);
   o->SetName(env, L"<name?>");
   return o;

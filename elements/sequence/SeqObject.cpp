@@ -67,8 +67,7 @@ std::shared_ptr<SeqObject> SeqObject::Create(Core::Env& env, const zq::Point& po
     auto object = Factory().CreateTyped(env);
     object->CreateDirectories(env, &style);
     object->SetStyle(env, &style);
-    auto text = TextBlock::Text::Create(env, *object);
-    object->SetText(env, text.get());
+    TextBlock::Text::Create(env, *object);
     object->SetPos(env, point);
     object->SetName(env, L"<name?>");
     const zq::Point size = object->GetSize();

@@ -57,8 +57,7 @@ std::shared_ptr<State> State::Create(Core::Env& env, const zq::Point& at) {
   Style::CreateKindDirectories(env, style, Style::StyledKind::State);
   auto s = Factory().CreateTyped(env);
   s->SetStyle(env, &style);
-  auto text = TextBlock::Text::Create(env, *s);
-  s->SetText(env, text.get());
+  TextBlock::Text::Create(env, *s);
   s->SetPos(env, at);
   s->SetName(env, L"<name?>");
   return s;

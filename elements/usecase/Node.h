@@ -69,8 +69,7 @@ class Node : public ClassObject::Terminal, public Core::IShiftable, public virtu
     Style::CreateKindDirectories(env, style, Kind);
     auto node = Derived::Factory().CreateTyped(env);
     node->SetStyle(env, &style);
-    auto text = TextBlock::Text::Create(env, *node);
-    node->SetText(env, text.get());
+    TextBlock::Text::Create(env, *node);
     node->SetPos(env, at);
     node->SetName(env, L"<name?>");
     return node;

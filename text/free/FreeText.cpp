@@ -51,19 +51,19 @@ void FreeText::RegisterProperties(Core::PropertyTable<FreeTextRep>& t) {
 
 std::shared_ptr<FreeText> FreeText::Create(Core::Env& env, IFreeTextOwner* owner, const zq::Point& position,
                                            const std::wstring& content, std::int32_t origin) {
-  Style::Style* style = Style::Style::Find(env.GetDiagram());
-  if (style) Style::CreateKindDirectories(env, *style, Style::StyledKind::FreeText);
+  // The first free text of a new document brings the document's style along.
+  Style::Style& style = Style::Style::FindOrCreate(env);
+  Style::CreateKindDirectories(env, style, Style::StyledKind::FreeText);
   auto free = Factory().CreateTyped(env);
+  free->SetStyle(env, &style);
   if (owner) {
     free->SetFreeTextOwner(env, owner);
     owner->SetFreeText(env, free.get());
   }
   auto text = TextBlock::Text::Create(env, *free);
-  free->SetText(env, text.get());
   free->SetOrigin(env, IsOriginCode(origin) ? origin : std::int32_t(OriginTopLeft));
   text->SetName(env, content);
   free->SetPos(env, position);
-  if (style) free->SetStyle(env, style);
   return free;
 }
 

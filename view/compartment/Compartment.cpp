@@ -44,9 +44,12 @@ zq::Point ICompartment::NeededSize(const Core::IGrid& grid) const {
 void ICompartment::OnTextChanged(Core::Env& env, TextBlock::Text&) {
   if (IsDeleted()) return;
   // The text was laid out in the current area; a shorter text is measured afresh in an area of no
-  // width so that the compartment can shrink as well as grow.
+  // height (and of no width, unless its lines wrap at the width) so that the compartment can
+  // shrink as well as grow.
   const zq::Point old = GetSize();
-  SetSize(env, {0, 0});
+  const TextBlock::Text* text = GetText();
+  const bool wraps = text && text->GetRep().style.sizing == TextBlock::SizingWrap;
+  SetSize(env, {wraps ? old.x : 0, 0});
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   zq::Point needed = NeededSize(GridOf(env));
   if (HasOwner()) needed.x = std::max(needed.x, old.x);  // the owner decides the width

@@ -32,8 +32,7 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
     auto c = Derived::Factory().CreateTyped(env);
     if (size != zq::Point(0, 0)) c->SetSize(env, size);
     c->SetStyle(env, &style);
-    auto text = TextBlock::Text::Create(env, *c);
-    c->SetText(env, text.get());
+    TextBlock::Text::Create(env, *c);
     c->SetPos(env, at);
     c->SetName(env, L"<text?>");
     return c;
@@ -154,14 +153,13 @@ class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
     Core::IModelElement::Delete(env);
     TextBlock::ITextOwner::DeleteWithText(this->GetText(), env);
   }
-  // Reading: the enclosing owner becomes the owner and, after reading, takes it as its compartment.
+  // Reading: the enclosing owner becomes the owner and takes it as its compartment at once, so
+  // that the owner's name, laid out when the styles are handed out, keeps clear of it.
   void EndRestore(Core::Env& env, const Core::RestoreContext& context) override {
     this->SetOwnerForReading(env, zq::Cast<Owner>(context.enclosing));
-  }
-  void OnRestored(Core::Env&) override {
-    this->EndReading();
     if (Owner* owner = this->GetOwnerBox()) owner->RestoreCompartment(static_cast<Derived&>(*this));
   }
+  void OnRestored(Core::Env&) override { this->EndReading(); }
 };
 
 }  // namespace Compartment

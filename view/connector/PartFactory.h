@@ -12,14 +12,18 @@
 namespace Connector {
 
 // Connector C with end, join and segment types. Ends made at the start of a drawn path get type
-// sourceType, at its end targetType, anywhere else plainType. A segment type with a static
-// PrepareNew(env, segment) has it run on every new segment.
+// sourceType, at its end targetType, anywhere else plainType. A connector or segment type with a
+// static PrepareNew(env, element) has it run on every new connector or segment.
 template <class C, class End, class Join, class Segment>
 class KindPartFactory : public IFactory {
 public:
     KindPartFactory(int32_t sourceType, int32_t targetType, int32_t plainType)
         : source_(sourceType), target_(targetType), plain_(plainType) {}
-    std::shared_ptr<IConnector> CreateConnector(Core::Env& env) override { return C::Factory().CreateTyped(env); }
+    std::shared_ptr<IConnector> CreateConnector(Core::Env& env) override {
+        auto c = C::Factory().CreateTyped(env);
+        if constexpr (requires { C::PrepareNew(env, *c); }) C::PrepareNew(env, *c);
+        return c;
+    }
     std::shared_ptr<IEnd> CreateSourceEndAt(Core::Env& env, const zq::float8Point& p) override {
         return MakeEnd(env, p, source_);
     }

@@ -16,6 +16,9 @@
 namespace Text {
 class Anchor;
 }
+namespace Style {
+class Style;
+}
 
 namespace Connector {
 
@@ -23,6 +26,7 @@ struct ConnectorRep {
     Core::PtrCont<IEnd> ends;          // not stored: the parts are written inside the connector
     Core::PtrCont<ISegment> segments;
     Core::PtrCont<IJoin> joins;
+    Style::Style* style = nullptr;     // not stored: the document's style, for kinds that register it
 };
 
 struct EndRep {

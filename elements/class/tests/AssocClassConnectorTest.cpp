@@ -57,12 +57,12 @@ TEST_F(AssocClasses, EmploymentIsStoredInChainOrderAndReadsBack) {
   ASSERT_TRUE(source && onAssoc);
   EXPECT_EQ(source->GetClass(), employment);
   EXPECT_EQ(onAssoc->GetAssocSegment(), Line());
-  // The line leaves the top of Employment (1000 wide) and meets the association above it.
+  // The line leaves the top of Employment (1600 wide: its name in 11 points bold) and meets the association above it.
   const std::string expected =
       "<AssocClassConnector id=\"" + Id(c) + "\">\n"
-      "    <SourceEnd id=\"" + Id(source) + "\"\n        Pos=\"4500 -3000\"\n        Class=\"" + Id(employment) + "\"/>\n"
+      "    <SourceEnd id=\"" + Id(source) + "\"\n        Pos=\"4800 -3000\"\n        Class=\"" + Id(employment) + "\"/>\n"
       "    <Segment id=\"" + Id(c->GetSegmentList().front()) + "\"\n        Oblique=\"1\"/>\n"
-      "    <End id=\"" + Id(onAssoc) + "\"\n        Pos=\"4500 -250\"\n        AssocSegment=\"" + Id(Line()) + "\"/>\n"
+      "    <End id=\"" + Id(onAssoc) + "\"\n        Pos=\"4800 -250\"\n        AssocSegment=\"" + Id(Line()) + "\"/>\n"
       "  </AssocClassConnector>";
   EXPECT_EQ(StoredConnector(), expected);
 
@@ -165,7 +165,7 @@ TEST_F(AssocClasses, TheEndFollowsItsSegment) {
     Core::DeferredShiftSet set;
     assoc->Shift(env, nullptr, {0, 1000, true, true}, set, false);
   });
-  EXPECT_EQ(onAssoc->GetPosition(), zq::float8Point(4500, 750));
+  EXPECT_EQ(onAssoc->GetPosition(), zq::float8Point(4800, 750));
   EXPECT_EQ(CheckConnectors(), "");
   // A horizontal association made longer keeps the end on it, at its share of the length.
   Class::Class* left = NewClass({0, -20000});
@@ -173,12 +173,12 @@ TEST_F(AssocClasses, TheEndFollowsItsSegment) {
   Class::Assoc* level = Path<Class::Assoc>({{1000, -20250}, {6000, -20250}}, left, right);
   ASSERT_TRUE(SegmentOf(*level, 0)->IsHorizontalOrtho());
   AssocClassConnector* e = Connect(*employment, *SegmentOf(*level, 0));
-  EXPECT_EQ(Far(*e)->GetPosition(), zq::float8Point(3500, -20250));
+  EXPECT_EQ(Far(*e)->GetPosition(), zq::float8Point(3800, -20250));
   Change([&](Core::Env& env) {
     Core::DeferredShiftSet set;
     right->Shift(env, nullptr, {4000, 0, true, true}, set, false);
   });
-  EXPECT_EQ(Far(*e)->GetPosition(), zq::float8Point(5500, -20250));
+  EXPECT_EQ(Far(*e)->GetPosition(), zq::float8Point(5800, -20250));
   EXPECT_EQ(CheckConnectors(), "");
 
   // On an oblique association the end keeps its fraction of the length.

@@ -393,4 +393,21 @@ TEST_F(Classes, AClassFontChangedInTheStylesResizesTheBoxesInOneUndoStep) {
   EXPECT_EQ(k->GetSize(), compartment);
 }
 
+TEST_F(Classes, ANewClassLaysOutItsNameAndCompartmentsInTheirFontsAndAFontChangeReachesThem) {
+  Class::Class* c = NewClass();
+  HostScene::ExpectFont(c->GetText(), 11, true);
+  Compartment* k = AddCompartment(*c, L"+x: int");
+  HostScene::ExpectFont(k->GetText(), 8, false);
+  // A font changed in the styles reaches the new class at once, as it reaches one read.
+  Change([&](Core::Env& env) {
+    Style::Directory* base = Style::Style::Find(diagram)->GetRoot();
+    base->GetFont()->SetSize(env, {false, 14});
+    for (const auto& e : std::vector<Core::ElementPtr>(diagram.Elements()))
+      if (auto* client = dynamic_cast<Style::IStyleClient*>(e.get()); client && !e->IsDeleted())
+        client->StyleChanged(env, Style::DirectoryName::Base());
+  });
+  HostScene::ExpectFont(c->GetText(), 14, true);
+  HostScene::ExpectFont(k->GetText(), 8, false);
+}
+
 }  // namespace

@@ -347,3 +347,44 @@ TEST_F(Scene, ASegmentSplitByAnotherDependencysEndSpreadsItsTextsOverThePieces)
     Undo();
     EXPECT_EQ(2u, seg->GetAnchors().size());
 }
+
+TEST_F(Scene, ASegmentsStyleIsItsDependencysAndSettingItGoesThroughTheDependency)
+{
+    // The first dependency of a document brings the style with its "Dependency" directory.
+    auto* d = Path<Dependency::Dependency>({{-2000, 600}, {0, 600}, {0, 700}, {3000, 700}}, a.get(), b.get());
+    ASSERT_NE(nullptr, d);
+    Style::Style* style = Style::Style::Find(diagram);
+    ASSERT_NE(nullptr, style);
+    Style::Directory* directory = style->GetRoot()->Find(DependencySegment::Directory());
+    ASSERT_NE(nullptr, directory);
+    ASSERT_NE(nullptr, directory->GetFont());
+    EXPECT_EQ(L"inherit__", directory->GetFont()->GetSizeText());
+    EXPECT_EQ(style, d->GetStyle());
+    ASSERT_EQ(3u, d->GetSegmentList().size());
+    for (Connector::ISegment* s : d->GetSegmentList()) EXPECT_EQ(style, dynamic_cast<DependencySegment&>(*s).GetStyle());
+
+    // Setting the style of one segment sets the dependency's, which every segment answers; undo restores it.
+    Style::Style* other = nullptr;
+    Change([&](Core::Env& env) { other = Style::Style::Create(env).get(); });
+    auto* first = dynamic_cast<DependencySegment*>(d->GetSegmentList()[0]);
+    Change([&](Core::Env& env) { first->SetStyle(env, other); });
+    EXPECT_EQ(other, d->GetStyle());
+    EXPECT_EQ(other, dynamic_cast<DependencySegment&>(*d->GetSegmentList()[2]).GetStyle());
+    Undo();
+    EXPECT_EQ(style, first->GetStyle());
+}
+
+TEST_F(Scene, AReadDependencyAndItsSegmentsAnswerTheDocumentsStyle)
+{
+    Core::Diagram copy(Registry(), nullptr);
+    copy.LoadXML(Doc("<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>"
+                     "<TestParty id=\"r2\" Pos=\"0 0\"/><TestParty id=\"r3\" Pos=\"5000 0\"/>"
+                     "<Dependency id=\"r4\"><End id=\"r5\" Pos=\"1000 0\" Party=\"r2\" Type=\"1\"/>"
+                     "<End id=\"r6\" Pos=\"5000 0\" Party=\"r3\" Type=\"2\"/>"
+                     "<Segment id=\"r7\" Ends=\"r5 r6\"/></Dependency>"));
+    Style::Style* style = Style::Style::Find(copy);
+    ASSERT_NE(nullptr, style);
+    const auto segments = HostScene::All<DependencySegment>(copy);
+    ASSERT_EQ(1u, segments.size());
+    EXPECT_EQ(style, segments[0]->GetStyle());
+}

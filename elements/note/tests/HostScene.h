@@ -80,6 +80,15 @@ C* BuildPath(Core::Env& env, const std::vector<zq::float8Point>& points, Core::I
   return dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
 }
 
+// Expects the text laid out in the style's font: the size in points and the weight, face Arial.
+inline void ExpectFont(const TextBlock::Text* text, double points, bool bold) {
+  ASSERT_NE(text, nullptr);
+  const TextBlock::TextStyle& used = text->GetRep().style;
+  EXPECT_EQ(used.size, points);
+  EXPECT_EQ(used.bold, bold);
+  EXPECT_EQ(used.face, u"arial");
+}
+
 // A diagram of the registry measured by the fixed measurer, with the helpers every family's tests use.
 struct Scene : ::testing::Test {
   const Core::FactoryRegistry& registry;

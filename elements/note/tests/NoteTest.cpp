@@ -42,6 +42,12 @@ TEST_F(Notes, NewNoteHasItsSizeTextAndDirectoryOnce)
     EXPECT_EQ(std::string::npos, xml.find("ElementStyle")) << xml;
 }
 
+TEST_F(Notes, ANewNoteLaysOutItsTextInTheNoteFont)
+{
+    auto note = NewNote({100, 5000});
+    HostScene::ExpectFont(note->GetText(), 9, false);
+}
+
 TEST_F(Notes, TypedTextGrowsTheNoteAndUndoShrinksIt)
 {
     auto note = NewNote({0, 5000});

@@ -152,4 +152,39 @@ TEST_F(Objects, TheHeaderIsUnderlinedInTheHeaderFontAndANewCompartmentDirectoryI
   EXPECT_EQ(TextBlock::SizingWrap, compartment.sizing);
 }
 
+TEST_F(Objects, ANewObjectLaysOutItsNameInTheHeaderFontAndFitsItsCompartmentToOneLine) {
+  Object::Object* o = NewObject({0, 0});
+  HostScene::ExpectFont(o->GetText(), 11, true);
+  const std::int32_t header = o->GetSize().y;
+  Object::Compartment* c = AddCompartment(*o);
+  HostScene::ExpectFont(c->GetText(), 8, false);
+  // One line of 8 points (282 units) with 50 above and below, rounded up to the grid.
+  EXPECT_EQ(400, c->GetSize().y);
+  EXPECT_EQ(header + 400, o->GetSize().y);
+}
+
+// The height of the header text's area: the box less the compartment and the margins.
+std::int32_t HeaderAreaHeight(const Object::Object& o) {
+  return o.GetSize().y - o.GetCompartment()->GetSize().y - 200;
+}
+
+TEST_F(Objects, TheNameIsLaidOutInTheHeaderAloneWhenMadeAndWhenRead) {
+  Object::Object* o = NewObject({0, 0});
+  AddCompartment(*o);
+  EXPECT_EQ(HeaderAreaHeight(*o), o->GetText()->GetRep().area.height);
+  Core::Diagram saved(registry, nullptr);
+  saved.LoadXML(Save());
+  Object::Object* read = HostScene::All<Object::Object>(saved).at(0);
+  EXPECT_EQ(HeaderAreaHeight(*read), read->GetText()->GetRep().area.height);
+  // A document written by hand, with a style and a compartment taller than the header.
+  Core::Diagram written(registry, nullptr);
+  written.LoadXML(Doc("<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>"
+                      "<Object id=\"r2\" Pos=\"0 0\" Size=\"3000 3000\"><Text>a:A</Text>"
+                      "<Compartment id=\"r3\" Pos=\"0 -1000\" Size=\"3000 2000\"><Text>x=1</Text></Compartment>"
+                      "</Object>"));
+  Object::Object* handWritten = HostScene::All<Object::Object>(written).at(0);
+  EXPECT_EQ(800, handWritten->GetText()->GetRep().area.height);
+  EXPECT_EQ(800, TextBlock::ITextOwner::GetTextAreaSizeUsed(handWritten->GetText()).height);
+}
+
 }  // namespace

@@ -258,3 +258,8 @@ TEST_F(Scene, ANameTypedKeyByKeyWidensTheBoxAroundItsLifeLine)
     EXPECT_EQ(lineX, o->GetLifeLine()->GetTop().x);
     EXPECT_EQ(o->GetRect().bottom, o->GetLifeLine()->GetTop().y);
 }
+
+TEST_F(Scene, ANewObjectLaysOutItsNameInItsDirectorysFont)
+{
+    HostScene::ExpectFont(NewObject({1000, 8000})->GetText(), 11, false);
+}

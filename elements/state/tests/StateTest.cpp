@@ -189,7 +189,6 @@ TEST_F(States, ACompartmentWidensItsStateAndReadsBackAttached) {
   EXPECT_EQ(s->GetCompartment(), c);
   EXPECT_GE(s->GetSize().x, 2000);
   EXPECT_EQ(c->GetSize().x, s->GetSize().x);
-  EXPECT_GT(s->GetSize().y, 1000);
   EXPECT_EQ(c->GetPos().y - c->GetSize().y, s->GetPos().y - s->GetSize().y);
   EXPECT_FALSE(s->CanAddCompartment(*c));
   // A state with a compartment refuses parts.
@@ -246,6 +245,29 @@ TEST_F(States, SelectingAStateSelectsWhatLiesInIt) {
   outer->CollectForSelection(collected);
   EXPECT_TRUE(collected.Contains(inner));
   EXPECT_TRUE(collected.Contains(sep));
+}
+
+TEST_F(States, ANewStateLaysOutItsNameInTheHeaderFontAndKeepsItClearOfItsCompartment) {
+  State::State* s = NewState({0, 0});
+  HostScene::ExpectFont(s->GetText(), 11, true);
+  const std::int32_t header = s->GetSize().y;
+  State::Compartment* c = nullptr;
+  Change([&](Core::Env& env) {
+    auto made = State::Compartment::Create(env, {0, 0});
+    c = made.get();
+    s->AddCompartment(env, *made);
+  });
+  HostScene::ExpectFont(c->GetText(), 8, false);
+  // One line of 8 points (282 units) with 50 above and below, rounded up to the grid; the state,
+  // high enough for its name and that, keeps its height.
+  EXPECT_EQ(400, c->GetSize().y);
+  EXPECT_EQ(header, s->GetSize().y);
+  EXPECT_EQ(s->GetSize().y - 400 - 200, s->GetText()->GetRep().area.height);
+  // Read back, the name is laid out in the header alone as well.
+  Core::Diagram loaded(Registry(), nullptr);
+  loaded.LoadXML(Save(diagram));
+  State::State* read = All<State::State>(loaded).at(0);
+  EXPECT_EQ(read->GetSize().y - 400 - 200, read->GetText()->GetRep().area.height);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST_F(Scene, ActorIsNearOnItsFigureAndOnItsName) {
   EXPECT_FALSE(a->IsNear({-60, -100}, 50));
   const zq::Rect name = a->GetNameRect();
   EXPECT_TRUE(a->IsNear({(name.left + name.right) / 2, name.bottom + 1}, 0));
-  EXPECT_FALSE(a->IsNear({1100 + 60, name.bottom + 1}, 50));
+  EXPECT_FALSE(a->IsNear({std::max<std::int32_t>(1100, name.right) + 60, name.bottom + 1}, 50));
 }
 
 TEST_F(Scene, SettingTheSameRectangleChangesNothing) {
@@ -239,6 +239,12 @@ TEST_F(Scene, AnEmptySizeIsAReadingError) {
   }
   Core::Diagram loaded(Registry(), nullptr);
   EXPECT_NO_THROW(loaded.LoadXML(Doc("<UseCase id=\"r1\" Pos=\"0 0\" Size=\"1 1\"/>\n")));
+}
+
+TEST_F(Scene, NewActorsUseCasesAndSystemsLayOutTheirNamesInTheirBoldFonts) {
+  HostScene::ExpectFont(New<Actor>({0, 0})->GetText(), 11, true);
+  HostScene::ExpectFont(New<UC>({3000, 0})->GetText(), 11, true);
+  HostScene::ExpectFont(New<System>({0, -5000})->GetText(), 11, true);
 }
 
 }  // namespace

@@ -96,6 +96,11 @@ TEST_F(FreeTexts, AnEmptyFreeTextKeepsAWidthToBeSeenAndTheBackgroundCommandMakes
 
 TEST_F(FreeTexts, CreatingAnAnchoredTextIsOneUndoStep) {
   auto h = AddHolder();
+  // The document's style with the free texts' directory is there already (the owners of anchored
+  // texts bring the style along when they are made).
+  Step([&](Core::Env& env) {
+    Style::CreateKindDirectories(env, Style::Style::FindOrCreate(env), Style::StyledKind::FreeText);
+  });
   const std::size_t before = diagram.GetElementCount();
   FreeText* free = AddAnchored(*h, 700, L"role");
   ASSERT_EQ(h->Anchors().size(), 1u);
@@ -218,6 +223,22 @@ TEST_F(FreeTexts, AnchorsAndFreeTextsAreWrittenNestedAndReadBack) {
   EXPECT_EQ(frees[1]->GetOrigin(), OriginTopRight);
   EXPECT_EQ(frees[1]->GetPos(), (zq::Point{3000, 4000}));
   EXPECT_EQ(Save(loaded), first);
+}
+
+TEST_F(FreeTexts, TheFirstTextOfANewDocumentMakesTheStyleAndTakesTheFreeTextFont) {
+  ASSERT_EQ(Style::Style::Find(diagram), nullptr);
+  Core::ElementPtr made;
+  Step([&](Core::Env& env) { made = FreeText::Create(env, {0, 0}); });
+  auto* free = dynamic_cast<FreeText*>(made.get());
+  ASSERT_NE(free, nullptr);
+  EXPECT_EQ(free->GetStyle(), Style::Style::Find(diagram));
+  const TextBlock::TextStyle& used = free->GetText()->GetRep().style;
+  EXPECT_EQ(used.size, 10);
+  EXPECT_FALSE(used.bold);
+  EXPECT_EQ(used.face, u"arial");
+  // Undo takes the style back out with the text.
+  Undo();
+  EXPECT_EQ(Style::Style::Find(diagram), nullptr);
 }
 
 TEST_F(FreeTexts, ALooseTextBelongsToTheContainerAroundItAndIsWrittenInside) {
