@@ -6,6 +6,7 @@
 //   three of them named in Greek, Chinese and Japanese, and a package), with classes.txt: "box"
 //   left, top, right, bottom of each class and package, "line" x0, y0, x1, y1 of each association
 //   segment (0.01 mm, y down) and "name" with each name.
+// - canvas.emf and canvas.wmf: the debug menu's canvas test, which holds a picture.
 // The export readers test compares other programs' renderings of the metafiles with the PNG.
 #include "Editor/DebugCommands.h"
 #include "Editor/ElementFactories.h"
@@ -101,6 +102,7 @@ void ExportClasses() {
 int Run() {
     DrawingKernel::GdiplusSession gdiplus;
     ExportClasses();
+    Editor::Debug::WriteCanvasTestFiles(InFolder(L"canvas.emf"), InFolder(L"canvas.wmf"));
     EditorTest::FigureDiagram doc;
     const Placed figures[] = {
         {0, 0, 12000, 6400, L"", L"Arial", false},  // the frame: whole millimetres, so it is the picture

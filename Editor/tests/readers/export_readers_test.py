@@ -4,7 +4,8 @@ has LibreOffice Draw and Inkscape (when installed) convert its EMF and WMF to PN
 - of the figure scene, against the editor's own PNG of it: every box edge and diagonal where ours has
   it, within a small tolerance, and each text's ink in its place;
 - of the class diagram: every class outline, the package frame and every association segment have
-  ink along them, and every class name (Greek, Chinese and Japanese among them) is text in the SVG.
+  ink along them, and every class name (Greek, Chinese and Japanese among them) is text in the SVG;
+- of the canvas test, which holds a picture: both readers open it and show it.
 
 usage: export_readers_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
@@ -191,6 +192,15 @@ def check_names(kind, svg, names):
     print("%s: the names %s are text" % (kind, ", ".join(names)))
 
 
+def check_shown(kind, image):
+    """The canvas test spans 16.5 by 16 cm: the reader's picture holds ink over much of it (an EMF's
+    hairlines may be light grey, see above)."""
+    ink = sum(1 for p in image[2] if p < 250)
+    if ink < 500:
+        fail("%s: little is shown (%d ink pixels)" % (kind, ink))
+    print("%s: shown (%d ink pixels)" % (kind, ink))
+
+
 def is_latin(text):
     return all(ord(c) < 0x250 for c in text)
 
@@ -216,6 +226,8 @@ def main():
         image = read_gray(soffice_convert(soffice, path, work, "png"), work)
         check_class_lines(kind, image, class_boxes, class_lines, 160)
         check_names(kind, soffice_convert(soffice, path, work, "svg"), names)
+    for source in ("canvas.emf", "canvas.wmf"):
+        check_shown("LibreOffice " + source, read_gray(convert(soffice, os.path.join(work, source), work), work))
     inkscape = shutil.which("inkscape")
     if not inkscape:
         print("note: Inkscape is not installed; only LibreOffice read the metafiles")
@@ -237,6 +249,9 @@ def main():
         # the names in Latin letters can come through there.
         wanted = [n for n in names if is_latin(n)] if source.endswith(".wmf") else names
         check_names(kind, inkscape_convert(inkscape, path, work, "svg"), wanted)
+    for source in ("canvas.emf", "canvas.wmf"):
+        check_shown("Inkscape " + source, read_gray(inkscape_convert(inkscape, os.path.join(work, source), work, "png",
+                                                                     True), work))
     print("PASS: EMF and WMF read back in place")
     return 0
 
