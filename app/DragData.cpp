@@ -101,9 +101,10 @@ HRESULT TransferSetFormatProvider::GetData(int index, const FORMATETC& request, 
 // ---- The drag's data object ----
 
 DragData::DragData(std::shared_ptr<Core::TransferSet> set, zq::Point imageSize, zq::Point hotSpot,
-                   const DragOrigin& origin)
+                   const DragOrigin& origin, const LeadingFormats& leading)
     : set_(std::move(set)), imageSize_(imageSize), hotSpot_(hotSpot) {
-    provider_.AddFormat(new TransferSetFormatProvider(set_));
+    if (!set_) throw std::invalid_argument("a transfer set is required");
+    if (leading) leading(provider_);
     // Model units are 0.01 mm, the descriptor's HIMETRIC units.
     ObjectDescriptor descriptor;
     descriptor.clsid = origin.clsid;
@@ -119,6 +120,7 @@ DragData::DragData(std::shared_ptr<Core::TransferSet> set, zq::Point imageSize, 
         if (p) bytes.assign(p, p + lock.Size());
     }
     provider_.AddFormat(new BytesFormatProvider(WinUtil::GetObjectDescriptorClipFormat(), std::move(bytes)));
+    provider_.AddFormat(new TransferSetFormatProvider(set_));
 }
 
 // ---- Reading back ----

@@ -8,6 +8,7 @@
 #include "core/ModelElement.h"
 #include "core/foundation/Geometry.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,14 +48,17 @@ struct DragOrigin {
     std::wstring fullUserTypeName; // the document type's name
 };
 
-// The data object of one drag: offers the transfer set (in-process), its reference id and the
-// object descriptor, in that order; format providers added later follow.
+// The data object of one drag: offers first the formats of other programs (leading), then the
+// object descriptor, the transfer set (in-process) and its reference id; programs take the first
+// format they understand, so the private formats come last. Format providers added later follow.
 class DragData {
 public:
+    // Adds the formats offered before the object descriptor and the private formats.
+    using LeadingFormats = std::function<void(DataProvider&)>;
     // The set (not null); image size and hot spot in model units, y downwards, the hot spot taken
     // from the image's top-left corner.
     DragData(std::shared_ptr<Core::TransferSet> set, zq::Point imageSize, zq::Point hotSpot,
-             const DragOrigin& origin = {});
+             const DragOrigin& origin = {}, const LeadingFormats& leading = {});
     DragData(const DragData&) = delete;
     DragData& operator=(const DragData&) = delete;
     // Closes the data provider: the object then answers no data.

@@ -181,7 +181,7 @@ public:
         SetWindowOrgEx(dc, 0, 0, nullptr);
         SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
         try {
-            Draw(dc, f);
+            Draw(dc, f, true);
         } catch (...) {
             DeleteMetaFile(CloseMetaFile(dc));
             throw;
@@ -235,8 +235,11 @@ private:
         return model_.Extent();
     }
 
-    void Draw(HDC dc, const Frame& f) {
-        GdiRenderer r(dc, gdiCache_, f.map.kx / PixelsPerUnit(96));
+    // A Windows metafile draws its thin lines one screen pixel (at 96 dpi) wide: its readers
+    // would draw cosmetic pens one of its units (0.01 mm) wide.
+    void Draw(HDC dc, const Frame& f, bool windowsMetafile = false) {
+        const double screenPixel = f.map.kx / PixelsPerUnit(96);
+        GdiRenderer r(dc, gdiCache_, screenPixel, windowsMetafile ? std::max(1.0, std::round(screenPixel)) : 0);
         model_.Render(r, f.map, nullptr);
     }
 

@@ -351,9 +351,12 @@ void GdiplusRenderer::Fill(const DeviceRect& r, COLORREF c) {
     GdipFillRectangle(g_, cache_.BrushOf(c), REAL(r.left), REAL(r.top), REAL(r.right - r.left), REAL(r.bottom - r.top));
 }
 
-GdiRenderer::GdiRenderer(HDC dc, GdiCache& cache, double pictureScale)
-    : dc_(dc), cache_(cache), pictureScale_(pictureScale),
-      oldPen_(SelectObject(dc, GetStockObject(BLACK_PEN))), oldBrush_(SelectObject(dc, GetStockObject(NULL_BRUSH))) {}
+GdiRenderer::GdiRenderer(HDC dc, GdiCache& cache, double pictureScale, double thinnest)
+    : dc_(dc), cache_(cache), pictureScale_(pictureScale), thinnest_(thinnest),
+      // A metafile records the starting pen too: with a thinnest width it is no pen rather than a
+      // cosmetic one (every shape selects its own).
+      oldPen_(SelectObject(dc, GetStockObject(thinnest > 0 ? NULL_PEN : BLACK_PEN))),
+      oldBrush_(SelectObject(dc, GetStockObject(NULL_BRUSH))) {}
 
 GdiRenderer::~GdiRenderer() {
     SelectObject(dc_, oldPen_);
@@ -365,7 +368,16 @@ void GdiRenderer::Select(const Pen* pen, const COLORREF* fill) {
     SelectObject(dc_, fill ? static_cast<HGDIOBJ>(cache_.BrushOf(*fill)) : GetStockObject(NULL_BRUSH));
 }
 
-void GdiRenderer::Line(const zq::float8Point& from, const zq::float8Point& to, const Pen& pen) {
+Pen GdiRenderer::Visible(const Pen& pen) const {
+    if (thinnest_ <= 0 || (!pen.cosmetic && pen.width >= thinnest_)) return pen;
+    Pen p = pen;
+    p.cosmetic = false;
+    p.width = thinnest_;
+    return p;
+}
+
+void GdiRenderer::Line(const zq::float8Point& from, const zq::float8Point& to, const Pen& given) {
+    const Pen pen = Visible(given);
     if (pen.dash != Dash::Solid) {
         DashedPath({from, to}, false, pen);
         return;
@@ -438,8 +450,10 @@ void GdiRenderer::DashedPath(const std::vector<zq::float8Point>& pts, bool close
     flush();
 }
 
-void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) {
+void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* given, const COLORREF* fill) {
     if (pts.size() < 2) return;
+    const std::optional<Pen> visible = given ? std::optional<Pen>(Visible(*given)) : std::nullopt;
+    const Pen* pen = visible ? &*visible : nullptr;
     if (pen && pen->dash != Dash::Solid) {
         if (fill) Polygon(pts, nullptr, fill);
         DashedPath(pts, true, *pen);
@@ -452,7 +466,9 @@ void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pe
     ::Polygon(dc_, v.data(), int(v.size()));
 }
 
-void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* fill) {
+void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* given, const COLORREF* fill) {
+    const std::optional<Pen> visible = given ? std::optional<Pen>(Visible(*given)) : std::nullopt;
+    const Pen* pen = visible ? &*visible : nullptr;
     if (pen && pen->dash != Dash::Solid) {
         if (fill) Ellipse(r, nullptr, fill);
         DashedPath(EllipsePoints(r), true, *pen);
@@ -462,8 +478,9 @@ void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* pen, const COLORREF* f
     ::Ellipse(dc_, zq::Round(r.left), zq::Round(r.top), zq::Round(r.right) + 1, zq::Round(r.bottom) + 1);
 }
 
-void GdiRenderer::RoundRect(const DeviceRect& r, double w, double h, const Pen* pen, const COLORREF* fill) {
-    Select(pen, fill);
+void GdiRenderer::RoundRect(const DeviceRect& r, double w, double h, const Pen* given, const COLORREF* fill) {
+    const std::optional<Pen> visible = given ? std::optional<Pen>(Visible(*given)) : std::nullopt;
+    Select(visible ? &*visible : nullptr, fill);
     ::RoundRect(dc_, zq::Round(r.left), zq::Round(r.top), zq::Round(r.right) + 1, zq::Round(r.bottom) + 1,
                 zq::Round(w), zq::Round(h));
 }
@@ -474,8 +491,27 @@ void GdiRenderer::Picture(HBITMAP bmp, const zq::float8Point& centre) {
     if (!pic) return;
     const int w = std::max(1, zq::Round(pic->width * pictureScale_));
     const int h = std::max(1, zq::Round(pic->height * pictureScale_));
-    StretchBlt(dc_, zq::Round(centre.x) - w / 2, zq::Round(centre.y) - h / 2, w, h, pic->dc, 0, 0,
-               pic->width, pic->height, SRCAND);
+    const int x = zq::Round(centre.x) - w / 2, y = zq::Round(centre.y) - h / 2;
+    if (GetObjectType(dc_) != OBJ_METADC) {
+        StretchBlt(dc_, x, y, w, h, pic->dc, 0, 0, pic->width, pic->height, SRCAND);
+        return;
+    }
+    // A Windows metafile would record the bitmap in the screen's depth (32 bits), which some
+    // readers refuse: it gets the pixels as a 24-bit picture, which every reader takes.
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), pic->width, pic->height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC copyDc = copy ? CreateCompatibleDC(nullptr) : nullptr;
+    if (copyDc) {
+        HGDIOBJ old = SelectObject(copyDc, copy);
+        BitBlt(copyDc, 0, 0, pic->width, pic->height, pic->dc, 0, 0, SRCCOPY);
+        GdiFlush();
+        StretchDIBits(dc_, x, y, w, h, 0, 0, pic->width, pic->height, bits, &info, DIB_RGB_COLORS, SRCAND);
+        SelectObject(copyDc, old);
+        DeleteDC(copyDc);
+    }
+    if (copy) DeleteObject(copy);
 }
 
 } // namespace DrawingKernel

@@ -149,7 +149,10 @@ private:
 class GdiRenderer : public IRenderer {
 public:
     // pictureScale: device pixels per bitmap pixel (dpi / 96 on printers and metafiles).
-    GdiRenderer(HDC dc, GdiCache& cache, double pictureScale);
+    // thinnest: the width (device units) every narrower pen and every one-pixel line is drawn
+    // with; 0 keeps one-pixel lines cosmetic. Windows metafiles need it: their readers draw a
+    // cosmetic pen one of the picture's own units wide, which is invisible.
+    GdiRenderer(HDC dc, GdiCache& cache, double pictureScale, double thinnest = 0);
     ~GdiRenderer() override;
     GdiRenderer(const GdiRenderer&) = delete;
     GdiRenderer& operator=(const GdiRenderer&) = delete;
@@ -163,6 +166,8 @@ public:
     void ReleaseDC() override {}
 private:
     void Select(const Pen* pen, const COLORREF* fill);
+    // The pen as drawn: widened to the thinnest width when it is narrower.
+    Pen Visible(const Pen& pen) const;
     // Draws the outline through the points in the pen's dash pattern as short polylines, which
     // every device and metafile reader shows alike; the pattern runs on across corners.
     void DashedPath(const std::vector<zq::float8Point>& pts, bool closed, const Pen& pen);
@@ -172,6 +177,7 @@ private:
     HDC dc_;
     GdiCache& cache_;
     double pictureScale_;
+    double thinnest_;
     HGDIOBJ oldPen_;
     HGDIOBJ oldBrush_;
     PictureContexts pictures_;

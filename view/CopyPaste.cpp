@@ -96,11 +96,7 @@ void DefaultTaskCopyPaste::Copy()
     auto set = std::make_shared<Core::TransferSet>(c.diagram->GetFactoryRegistry());
     const Core::ModelElementSet extended = Core::CopyExtendSelection::Build(c.view->GetSelection(), *c.diagram);
     for (const Core::ElementPtr& e : extended.Elements()) set->Insert(*e);
-    Application::DragOrigin origin;
-    if (c.transferFormats) origin = c.transferFormats->GetDragOrigin();
-    if (c.document) origin.sourceName = c.document->GetName();
-    auto data = std::make_unique<Application::DragData>(set, zq::Point(), zq::Point(), origin);
-    if (c.transferFormats) c.transferFormats->AddFormatsForSet(data->GetProvider(), set);
+    auto data = MakeDragData(c, set, zq::Point(), zq::Point());
     clipboard_->SetData(data->GetProvider());
     copied_ = std::move(data);
 }

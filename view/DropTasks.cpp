@@ -1,3 +1,4 @@
+#include "app/Document.h"
 #include "core/Interfaces.h"
 #include "core/Selection.h"
 #include "view/DropTarget.h"
@@ -16,6 +17,18 @@ bool ExtractTransferSet(const ViewContext& context, const Application::IDataHold
     if (!set) return false;
     user.Use(set);
     return true;
+}
+
+std::unique_ptr<Application::DragData> MakeDragData(const ViewContext& context, std::shared_ptr<Core::TransferSet> set,
+                                                    zq::Point imageSize, zq::Point hotSpot)
+{
+    Application::DragOrigin origin;
+    if (context.transferFormats) origin = context.transferFormats->GetDragOrigin();
+    if (context.document) origin.sourceName = context.document->GetName();
+    Application::DragData::LeadingFormats leading;
+    if (context.transferFormats)
+        leading = [&](Application::DataProvider& provider) { context.transferFormats->AddFormatsForSet(provider, set); };
+    return std::make_unique<Application::DragData>(set, imageSize, hotSpot, origin, leading);
 }
 
 namespace {

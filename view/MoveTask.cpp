@@ -135,11 +135,7 @@ void DefaultMoveTask::StartDrag()
     if (element_) set->SetReferenceElement(element_->GetObjectId());
     const zq::Rect bounds = BoundingRect(dragged_);
     const zq::Point hotSpot(press_.x - bounds.left, -(press_.y - bounds.top));
-    Application::DragOrigin origin;
-    if (c.transferFormats) origin = c.transferFormats->GetDragOrigin();
-    if (c.document) origin.sourceName = c.document->GetName();
-    data_ = std::make_unique<Application::DragData>(set, zq::Point(bounds.Width(), bounds.Height()), hotSpot, origin);
-    if (c.transferFormats) c.transferFormats->AddFormatsForSet(data_->GetProvider(), set);
+    data_ = MakeDragData(c, set, zq::Point(bounds.Width(), bounds.Height()), hotSpot);
 
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result;

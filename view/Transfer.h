@@ -53,6 +53,12 @@ struct ViewContext;
 bool ExtractTransferSet(const ViewContext& context, const Application::IDataHolder& holder,
                         ITransferSetFormatHandler::ITransferSetUser& user);
 
+// The data object of copied or dragged elements: the view's formats for other programs first
+// (pictures, "Embed Source"), then the object descriptor naming the document and the private
+// formats. Image size and hot spot as DragData takes them.
+std::unique_ptr<Application::DragData> MakeDragData(const ViewContext& context, std::shared_ptr<Core::TransferSet> set,
+                                                    zq::Point imageSize, zq::Point hotSpot);
+
 // The union of the bounding rectangles of the elements that have one; the zero rectangle when none has.
 zq::Rect BoundingRect(const Core::ModelElementSet& elements);
 

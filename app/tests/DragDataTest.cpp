@@ -81,18 +81,22 @@ TEST_F(DragDataTest, SetImageAndReferenceComeBackThroughTheDataObject) {
 }
 
 TEST_F(DragDataTest, FormatsAreOfferedInOrderAndAnsweredAsOffered) {
-    DragData drag(MakeSet(false), zq::Point(100, 100), zq::Point(0, 0));
-    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
-    Rectangle(dc, 0, 0, 10, 10);
-    drag.GetProvider().AddFormat(new EmfFormatProvider(CloseEnhMetaFile(dc)));
+    // Programs take the first format they understand: the leading formats come first, the
+    // private ones last.
+    const auto picture = [](DataProvider& provider) {
+        HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        Rectangle(dc, 0, 0, 10, 10);
+        provider.AddFormat(new EmfFormatProvider(CloseEnhMetaFile(dc)));
+    };
+    DragData drag(MakeSet(false), zq::Point(100, 100), zq::Point(0, 0), DragOrigin{}, picture);
     IDataObject* data = drag.GetDataObject();
 
     auto formats = Enumerate(data);
     ASSERT_EQ(formats.size(), 4u);
-    EXPECT_EQ(formats[0].cfFormat, GetTransferSetClipFormat());
-    EXPECT_EQ(formats[1].cfFormat, GetReferenceIdClipFormat());
-    EXPECT_EQ(formats[2].cfFormat, WinUtil::GetObjectDescriptorClipFormat());
-    EXPECT_EQ(formats[3].cfFormat, CF_ENHMETAFILE);
+    EXPECT_EQ(formats[0].cfFormat, CF_ENHMETAFILE);
+    EXPECT_EQ(formats[1].cfFormat, WinUtil::GetObjectDescriptorClipFormat());
+    EXPECT_EQ(formats[2].cfFormat, GetTransferSetClipFormat());
+    EXPECT_EQ(formats[3].cfFormat, GetReferenceIdClipFormat());
     EXPECT_GE(GetTransferSetClipFormat(), CF_PRIVATEFIRST);
     EXPECT_EQ(GetReferenceIdClipFormat(), GetTransferSetClipFormat() + 1);
     for (FORMATETC fe : formats) EXPECT_EQ(data->QueryGetData(&fe), S_OK) << fe.cfFormat;

@@ -5,7 +5,9 @@
 #include "drawing/tests/CanvasScene.h"
 #include "drawing/tests/TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 using namespace DrawingKernel;
 using namespace Gdiplus;
@@ -70,6 +72,51 @@ std::vector<uint8_t> PlaceableFile(ICanvas::IMetafileCanvas& c, int border) {
     std::vector<uint8_t> bytes = PlaceableMetafileBytes(*pict);
     GlobalUnlock(m.m.hMetaFilePict);
     return bytes;
+}
+
+// The widths of the visible pens that outlines are drawn with, one for each drawing record. Objects
+// take the first free slot of the metafile's object table; pens with flat ends only.
+std::vector<int> PenWidthsDrawnWith(const std::vector<WmfRecord>& records) {
+    struct Object {
+        bool pen = false;
+        int style = 0, width = 0;
+    };
+    std::vector<std::optional<Object>> table;
+    std::optional<Object> current;
+    std::vector<int> widths;
+    const auto create = [&](const Object& o) {
+        auto slot = std::find(table.begin(), table.end(), std::nullopt);
+        if (slot == table.end()) slot = table.insert(table.end(), std::nullopt);
+        *slot = o;
+    };
+    for (const WmfRecord& r : records) {
+        switch (r.function) {
+        case META_CREATEPENINDIRECT:
+            if (r.params.size() >= 2) create({true, uint16_t(r.params[0]), r.params[1]});
+            break;
+        case META_CREATEBRUSHINDIRECT: case META_CREATEFONTINDIRECT: case META_CREATEPALETTE:
+        case META_CREATEREGION: case META_DIBCREATEPATTERNBRUSH: case META_CREATEPATTERNBRUSH:
+            create({});
+            break;
+        case META_SELECTOBJECT:
+            if (!r.params.empty() && size_t(r.params[0]) < table.size() && table[r.params[0]] && table[r.params[0]]->pen)
+                current = table[r.params[0]];
+            break;
+        case META_DELETEOBJECT:
+            if (!r.params.empty() && size_t(r.params[0]) < table.size()) table[r.params[0]].reset();
+            break;
+        case META_LINETO: case META_POLYLINE: case META_POLYGON: case META_POLYPOLYGON: case META_RECTANGLE:
+        case META_ELLIPSE: case META_ROUNDRECT:
+            if (current && (current->style & PS_STYLE_MASK) != PS_NULL) {
+                widths.push_back(current->width);
+                if (current->width > 1) {
+                    EXPECT_EQ(current->style & PS_ENDCAP_MASK, PS_ENDCAP_FLAT) << "a round-ended pen";
+                }
+            }
+            break;
+        }
+    }
+    return widths;
 }
 
 std::wstring TempFile(const wchar_t* name) { return DrawingTest::TempFile(L"records", name); }
@@ -212,7 +259,7 @@ TEST(MetafileRecords, APictureOverThirtyTwoCentimetresKeepsRecordsAndHeaderInOne
     EXPECT_TRUE(windowExt);
 }
 
-TEST(MetafileRecords, HairlinesAreCosmeticAndWidePensEndFlatInBothMetafiles) {
+TEST(MetafileRecords, HairlinesAreCosmeticInEmfAndAScreenPixelWideInWmfAndWidePensEndFlat) {
     auto c = NewCanvas();
     ICanvas::LineStyle wide = ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0), 200);
     auto hair = c->CreateLine({1000, -500}, {3000, -500});  // width 0
@@ -237,12 +284,41 @@ TEST(MetafileRecords, HairlinesAreCosmeticAndWidePensEndFlatInBothMetafiles) {
     EXPECT_TRUE(cosmetic) << "no cosmetic pen in the enhanced metafile";
     EXPECT_TRUE(geometric) << "no wide pen in the enhanced metafile";
 
+    // The readers of a Windows metafile draw a cosmetic pen one of its units (0.01 mm) wide, which
+    // shows nothing: there every pen is at least one screen pixel (0.26 mm) wide.
     const std::vector<uint8_t> file = PlaceableFile(*c, 0);
-    cosmetic = geometric = false;
-    for (const WmfRecord& r : ReadWmfRecords(file.data() + 22, file.size() - 22))
-        if (r.function == META_CREATEPENINDIRECT && r.params.size() >= 5) pen(uint16_t(r.params[0]), uint16_t(r.params[1]));
-    EXPECT_TRUE(cosmetic) << "no cosmetic pen in the Windows metafile";
-    EXPECT_TRUE(geometric) << "no wide pen in the Windows metafile";
+    const std::vector<int> widths = PenWidthsDrawnWith(ReadWmfRecords(file.data() + 22, file.size() - 22));
+    const int screenPixel = int(std::lround(2540 / 96.0));
+    ASSERT_FALSE(widths.empty());
+    for (int w : widths) EXPECT_GE(w, screenPixel) << "a pen too thin to be seen";
+    EXPECT_NE(std::find(widths.begin(), widths.end(), 200), widths.end()) << "no wide pen";
+    // Played back, the hairline is there.
+    auto frame = c->CreateRect({0, 0, 4000, -4000});
+    const std::unique_ptr<Surface> played = PlayedBack(*c, true);
+    EXPECT_GT(DrawingTest::CountDark(*played, 110, 45, 290, 56), 150);  // y -500 of 4000 on 400 pixels
+}
+
+// Pictures (selection marks) go into a Windows metafile as 24-bit pictures, which every reader
+// takes; the screen's 32 bits are refused by some.
+TEST(MetafileRecords, AWindowsMetafileHoldsPicturesInTwentyFourBits) {
+    auto c = NewCanvas();
+    auto frame = c->CreateRect({0, 0, 4000, -4000});
+    auto picture = c->CreatePicture({2000, -2000}, 100);
+    const std::vector<uint8_t> file = PlaceableFile(*c, 0);
+    std::vector<int> depths;
+    for (const WmfRecord& r : ReadWmfRecords(file.data() + 22, file.size() - 22)) {
+        size_t header = 0;  // the word at which the picture's BITMAPINFOHEADER starts
+        if (r.function == META_STRETCHDIB) header = 11;
+        else if (r.function == META_DIBSTRETCHBLT) header = 10;
+        else if (r.function == META_DIBBITBLT) header = 8;
+        else if (r.function == META_SETDIBTODEV) header = 9;
+        else continue;
+        if (r.params.size() > header + 7) depths.push_back(r.params[header + 7]);
+    }
+    EXPECT_EQ(depths, std::vector<int>{24});
+    // Played back, the picture is where it was put.
+    const std::unique_ptr<Surface> played = PlayedBack(*c, true);
+    EXPECT_GT(DrawingTest::CountDark(*played, 190, 190, 210, 210), 0);
 }
 
 TEST(MetafileRecords, AWideLineStopsAtItsEndsInBothMetafilesAndInPng) {

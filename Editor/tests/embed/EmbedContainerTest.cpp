@@ -3,9 +3,12 @@
 // comes through GetData, the object saves into the container's compound file, a change made in the
 // editor's window reaches the container's advise sink, the server ends once the container let go,
 // OleLoad reads the object back and OleDraw draws its cached picture without the server, OleRun
-// serves it again from the saved storage, and OleCreateFromFile embeds a diagram file.
+// serves it again from the saved storage, and OleCreateFromFile embeds a diagram file. Every data
+// format the class registers is given in its registered medium.
 #include "Editor/tests/embed/Container.h"
 #include "resources/resource.h"
+
+#include <cwchar>
 
 namespace {
 
@@ -46,7 +49,82 @@ HRESULT DrawCached(IUnknown* object) {
     return hr;
 }
 
+// One "DataFormats\GetSet" entry of the class: "format,aspect,media,direction", the format a number
+// or a registered name.
+struct RegisteredFormat {
+    std::wstring text;
+    FORMATETC format{};
+    DWORD direction = 0;
+};
+
+// The class's registered data formats, as a container reads them instead of asking the object.
+std::vector<RegisteredFormat> RegisteredFormats() {
+    std::vector<RegisteredFormat> out;
+    const std::wstring path = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\DataFormats\\GetSet";
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
+    wchar_t name[64];
+    for (DWORD i = 0, size = 64; RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, size = 64) {
+        wchar_t value[256] = {};
+        LONG bytes = sizeof value;
+        if (RegQueryValueW(key, name, value, &bytes) != ERROR_SUCCESS) continue;
+        RegisteredFormat entry;
+        entry.text = value;
+        const wchar_t* comma = wcschr(value, L',');
+        if (!comma) {
+            out.push_back(entry);
+            continue;
+        }
+        const std::wstring format(value, size_t(comma - value));
+        wchar_t* end = nullptr;
+        const unsigned long number = wcstoul(format.c_str(), &end, 10);
+        entry.format.cfFormat = static_cast<CLIPFORMAT>(*end == 0 && !format.empty() ? number
+                                                                                    : RegisterClipboardFormatW(format.c_str()));
+        entry.format.lindex = -1;
+        unsigned long aspect = 0, media = 0, direction = 0;
+        if (swscanf(comma + 1, L"%lu,%lu,%lu", &aspect, &media, &direction) == 3) {
+            entry.format.dwAspect = aspect;
+            entry.format.tymed = media;
+            entry.direction = direction;
+        }
+        out.push_back(entry);
+    }
+    RegCloseKey(key);
+    return out;
+}
+
 class EmbedContainer : public ContainerTest {};
+
+// A container that trusts the registry asks for each registered format in its registered medium:
+// the running object gives every one of them in that medium.
+TEST_F(EmbedContainer, EveryRegisteredFormatIsGivenInItsRegisteredMedium) {
+    const std::vector<RegisteredFormat> formats = RegisteredFormats();
+    ASSERT_GE(formats.size(), 3u) << "the class's data formats are not registered: run scripts/install-msi";
+    IOleObject* object = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(OleCreate(DiagramClass(), IID_IOleObject, OLERENDER_NONE, nullptr, &site_, storage_,
+                                       reinterpret_cast<void**>(&object)));
+    site_.object = object;
+    ASSERT_HRESULT_SUCCEEDED(OleRun(object));
+    IDataObject* data = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)));
+    for (const RegisteredFormat& entry : formats) {
+        SCOPED_TRACE(std::string(entry.text.begin(), entry.text.end()));
+        FORMATETC format = entry.format;
+        ASSERT_NE(format.cfFormat, 0) << "the entry names no format";
+        ASSERT_NE(format.tymed, 0u) << "the entry names no medium";
+        if (!(entry.direction & DATADIR_GET)) continue;
+        EXPECT_EQ(S_OK, data->QueryGetData(&format));
+        STGMEDIUM medium{};
+        EXPECT_EQ(S_OK, data->GetData(&format, &medium));
+        EXPECT_EQ(medium.tymed, format.tymed);
+        if (medium.tymed != TYMED_NULL) ReleaseStgMedium(&medium);
+    }
+    data->Release();
+    EXPECT_HRESULT_SUCCEEDED(object->Close(OLECLOSE_NOSAVE));
+    object->Release();
+    site_.object = nullptr;
+}
 
 TEST_F(EmbedContainer, CreateShowPictureChangeSaveEndAndLoadAgain) {
     IOleObject* object = nullptr;

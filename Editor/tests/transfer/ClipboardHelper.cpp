@@ -6,6 +6,8 @@
 //   emf <frame width> <frame height> (0.01 mm) <width> <height> <ink> <left> <top> <right> <bottom>
 //   png <width> <height> <ink> <left> <top> <right> <bottom>
 //   embed <notes> <elements>
+//   order <format> ... (the formats as OLE enumerates them, in order)
+//   clipboard <format> ... (the formats as the plain clipboard lists them, in order)
 // The EMF is played at 96 dots per inch onto white and the PNG decoded; ink is the count of dark
 // pixels and the box around them (right and bottom exclusive). A format that is not offered or
 // cannot be read gives "<name> none".
@@ -152,6 +154,31 @@ std::string ReadPng(IDataObject* data) {
     return line;
 }
 
+// The formats of the data object in the order it offers them: "order <format> ...".
+std::string OfferedOrder(IDataObject* data) {
+    std::string line = "order";
+    IEnumFORMATETC* formats = nullptr;
+    if (FAILED(data->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return line;
+    FORMATETC format;
+    ULONG got = 0;
+    while (formats->Next(1, &format, &got) == S_OK && got == 1) {
+        line += ' ' + std::to_string(format.cfFormat);
+        if (format.ptd) CoTaskMemFree(format.ptd);
+    }
+    formats->Release();
+    return line;
+}
+
+// The clipboard's formats as a program that does not use OLE lists them: "clipboard <format> ...".
+std::string ClipboardOrder() {
+    std::string line = "clipboard";
+    if (!OpenClipboard(nullptr)) return line;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
+        line += ' ' + std::to_string(format);
+    CloseClipboard();
+    return line;
+}
+
 // Reads the storage as the editor reads a diagram: its notes and all its elements.
 std::string ReadEmbedded(IStorage* storage) {
     try {
@@ -172,6 +199,7 @@ std::string ReadEmbedded(IStorage* storage) {
 int ReadAndPutBack(CLIPFORMAT referenceFormat, std::ostream& report, Application::DataProvider& provider) {
     IDataObject* data = nullptr;
     if (FAILED(OleGetClipboard(&data)) || !data) return Fail(2, "OleGetClipboard");
+    report << OfferedOrder(data) << '\n' << ClipboardOrder() << '\n';
     report << ReadEmf(data) << '\n' << ReadPng(data) << '\n';
 
     FORMATETC embed{WinUtil::GetEmbedSourceClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};

@@ -1,4 +1,5 @@
-// What the editor's own copy puts on the clipboard, as a second process of ours sees it: the EMF
+// What the editor's own copy puts on the clipboard, as a second process of ours sees it: the formats
+// in the order of the editor's format table, whether listed through OLE or the plain clipboard; the EMF
 // plays and the PNG decodes to a picture of the copied note with a 2 mm border, "Embed Source" reads
 // back as a diagram with the note, and the "Embed Source" the other process puts back pastes.
 #include "Editor/Diagram.h"
@@ -7,10 +8,12 @@
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/transfer/HelperProcess.h"
 #include "app/DragData.h"
+#include "app/winutil/ClipFormat.h"
 #include "elements/note/Note.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/CopyPaste.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -79,6 +82,22 @@ TEST_F(EditorClipboard, ASecondProcessReadsTheCopiedNotesPicturesAndEmbedSourceA
     TransferTest::HelperProcess helper;
     ASSERT_TRUE(helper.Start(Application::GetReferenceIdClipFormat()));
     auto report = helper.Report();
+
+    // Programs take the first format they understand: both lists offer the pictures first, then
+    // "Embed Source" with its descriptor, and the private formats last.
+    const std::vector<long> table = {CF_ENHMETAFILE,
+                                     CF_METAFILEPICT,
+                                     WinUtil::GetEmbedSourceClipFormat(),
+                                     WinUtil::GetPngClipFormat(),
+                                     WinUtil::GetObjectDescriptorClipFormat(),
+                                     Application::GetTransferSetClipFormat(),
+                                     Application::GetReferenceIdClipFormat()};
+    for (const char* list : {"order", "clipboard"}) {
+        std::vector<long> ours;
+        for (long format : report[list])
+            if (std::find(table.begin(), table.end(), format) != table.end()) ours.push_back(format);
+        EXPECT_EQ(ours, table) << "as " << list << " lists them";
+    }
 
     // The EMF's frame is the note with the border on every side.
     const std::vector<long>& emf = report["emf"];
