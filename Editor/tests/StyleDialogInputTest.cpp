@@ -2,6 +2,7 @@
 // dragged with real button presses (SendInput) keeps its place when the dialog is moved, and the
 // program's document windows take no input while the dialog runs.
 #include "Editor/tests/EditorWindows.h"
+#include "Editor/tests/RealInput.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -19,29 +20,6 @@ const char kClassDiagram[] =
     "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\" "
     "xmlns:q1v3=\"http://quorvel.example/schema/1.3\">\n"
     "<DiagramType id=\"r1\" TypeValue=\"1\"/>\n</Diagram>\n";
-
-void Send(INPUT input) { SendInput(1, &input, sizeof input); }
-
-void Button(DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    Send(in);
-}
-
-// Moves the pointer as a mouse does, in absolute units of the screen (0 to 65535).
-void MoveTo(POINT screen) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = (screen.x * 65536 + w - 1) / w;
-    in.mi.dy = (screen.y * 65536 + h - 1) / h;
-    Send(in);
-}
-
-// The pace of a hand on the mouse between two events, so that the program sees them apart.
-void Pace() { Sleep(40); }
 
 RECT ScreenRect(HWND window) {
     RECT r{};

@@ -3,6 +3,7 @@
 #include "style/win/PropertyTree.h"
 
 #include "app/winutil/Window.h"
+#include "style/tests/win/StyleDialogDriving.h"
 
 #include <gtest/gtest.h>
 
@@ -20,16 +21,6 @@ struct PropertyRows : ::testing::Test {
         host = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 360, 240, parent.GetHwnd(), nullptr,
                                  nullptr, nullptr);
         ::SendMessageW(host, WM_SETFONT, WPARAM(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    }
-    static std::wstring Shown(HWND tree, HTREEITEM item) {
-        wchar_t buffer[512] = {};
-        TVITEMW tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = buffer;
-        tv.cchTextMax = 512;
-        ::SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&tv));
-        return buffer;
     }
     static HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
         return HTREEITEM(::SendMessageW(tree, TVM_GETNEXTITEM, how, LPARAM(item)));
@@ -57,17 +48,17 @@ TEST_F(PropertyRows, LongValueCaptionIsCutWithAnEllipsisBeforeTheValueColumn)
     const HTREEITEM whole = Next(tree, cut, TVGN_NEXT);
     ASSERT_NE(whole, nullptr);
 
-    const std::wstring narrow = Shown(tree, cut);
+    const std::wstring narrow = StyleDialogDriving::ItemText(tree, cut);
     ASSERT_GE(narrow.size(), 4u);
     EXPECT_LT(narrow.size(), longCaption.size());
     EXPECT_EQ(narrow.substr(narrow.size() - 3), L"...");
     EXPECT_EQ(longCaption.compare(0, narrow.size() - 3, narrow, 0, narrow.size() - 3), 0);
     EXPECT_LE(LabelRight(tree, cut), rows.GetFirstColumnWidth());
-    EXPECT_EQ(Shown(tree, whole), L"Size");
-    EXPECT_EQ(Shown(tree, group), L"Font");
+    EXPECT_EQ(StyleDialogDriving::ItemText(tree, whole), L"Size");
+    EXPECT_EQ(StyleDialogDriving::ItemText(tree, group), L"Font");
 
     rows.SetFirstColumnWidth(rows.GetFirstColumnWidth() + 60);
-    EXPECT_GT(Shown(tree, cut).size(), narrow.size());
+    EXPECT_GT(StyleDialogDriving::ItemText(tree, cut).size(), narrow.size());
 }
 
 } // namespace
