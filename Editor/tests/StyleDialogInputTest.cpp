@@ -32,9 +32,23 @@ LONG Width(HWND window) {
     return r.right - r.left;
 }
 
+// Starts a program of the display's own system (Wine runs it as such; its end cannot be waited for:
+// the caller polls for its effect).
+void RunX(const std::wstring& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+}
+
 class StyleDialogInput : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The dialog's remembered layout from earlier runs is dropped: it opens with the default split.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quorvel\\UML Editor\\Settings\\StylePropertyEditor");
         const std::wstring file = folder_.AddFile(L"styles.qvd", kClassDiagram);
         ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" styles.qvd", folder_.Path()));
         ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file)) != nullptr; }));
@@ -53,6 +67,8 @@ protected:
             dialog_ = FindMessageBox(editor_.Id());
             return dialog_ && TextOf(dialog_) == L"Diagram Style" && GetDlgItem(dialog_, IDC_STYLE_TREE);
         }));
+        // A known place and size, whatever layout an earlier opening left in the settings.
+        SetWindowPos(dialog_, nullptr, 60, 60, 640, 440, SWP_NOZORDER);
         SetForegroundWindow(dialog_);
     }
     // Drags the bar between the dialog's two panes by dx pixels with the left button.
@@ -92,10 +108,15 @@ TEST_F(StyleDialogInput, DraggedSplitBarStaysWhenTheDialogMovesAndOtherWindowsWa
         << "the left pane is " << Width(tree) << " wide, was " << before;
     const LONG dragged = Width(tree);
 
-    // The dialog moved (as its window manager moves it): the panes keep the dragged split.
+    // The dialog moved by its window manager on the display: the panes keep the dragged split.
     const RECT placed = ScreenRect(dialog_);
-    SetWindowPos(dialog_, nullptr, placed.left + 40, placed.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(WaitFor([&] { return ScreenRect(dialog_).left == placed.left + 40; }, 5000));
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(dialog_, L"__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u) << "the dialog has no window on the display";
+    RunX(L"/usr/bin/xdotool windowmove " + std::to_wstring(xWindow) + L" " + std::to_wstring(placed.left + 40) + L" " +
+         std::to_wstring(placed.top + 30));
+    ASSERT_TRUE(WaitFor([&] { return ScreenRect(dialog_).left != placed.left; }, 5000)) << "the dialog did not move";
+    // The dialog's thread answers once it has handled the move.
+    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
     EXPECT_EQ(Width(tree), dragged);
     // Grown by its size grip's rule: the left pane keeps its width, the right one takes the rest.
     const RECT moved = ScreenRect(dialog_);
