@@ -111,9 +111,10 @@ PropertyTexts ResourceTexts(HINSTANCE module)
     const WinUtil::ResourceLoader resources(module);
     PropertyTexts texts;
     const std::pair<UINT, std::wstring*> table[] = {
-        {IDS_FONT_TYPEFACE, &texts.typeface}, {IDS_FONT_SIZE, &texts.size},   {IDS_FONT_BOLD, &texts.bold},
-        {IDS_FONT_SUBSTITUTED, &texts.substituted}, {IDS_YES, &texts.yes}, {IDS_NO, &texts.no},
-        {IDS_INHERITS, &texts.inherits}, {IDS_INVALID_CHOICE, &texts.invalid}};
+        {IDS_FONT_TYPEFACE, &texts.typeface},       {IDS_FONT_SIZE, &texts.size},
+        {IDS_FONT_BOLD, &texts.bold},               {IDS_FONT_SUBSTITUTED, &texts.substituted},
+        {IDS_YES, &texts.yes},                      {IDS_NO, &texts.no},
+        {IDS_INHERITS, &texts.inherits},            {IDS_INVALID_CHOICE, &texts.invalid}};
     for (const auto& [id, text] : table) {
         std::wstring loaded = resources.LoadString(id);
         if (!loaded.empty()) *text = std::move(loaded);
