@@ -160,8 +160,9 @@ void WindowImp::OnToggleToolbar(const Application::CommandMsg&) { ShowToolbar(!t
 
 void WindowImp::OnDiagramStyle(const Application::CommandMsg&) {
     Core::Diagram& model = document_.GetModel();
-    std::unique_ptr<Style::PropertyEditorState> state =
-        Style::EditDiagramStyle(model, nullptr, GetHwnd(), Installer::Instance(), styleEditorState_.get(), readOnly_);
+    Core::IView* view = active_ ? &active_->GetView() : nullptr;
+    std::unique_ptr<Style::PropertyEditorState> state = Style::EditDiagramStyle(
+        model, nullptr, GetHwnd(), Installer::Instance(), styleEditorState_.get(), readOnly_, view);
     if (state) styleEditorState_ = std::move(state);
     model.UpdateAllViews();
 }
@@ -174,7 +175,7 @@ void WindowImp::OnImportStyles(const Application::CommandMsg&) {
     if (!chosen.confirmed || chosen.paths.empty()) return;
     Core::Diagram& model = document_.GetModel();
     try {
-        Style::ImportStylesFromFile(model, *chosen.paths.begin());
+        Style::ImportStylesFromFile(model, *chosen.paths.begin(), active_ ? &active_->GetView() : nullptr);
     } catch (const Core::Exceptions::Base& e) {
         WarningBox(resources.FormatString(IDS_CANNOT_OPEN, {*chosen.paths.begin()}) + L"\n(" +
                                   Widen(e.what()) + L")");

@@ -24,22 +24,28 @@ int Clamp(int index, std::size_t count)
 
 } // namespace
 
-EnumProperty::EnumProperty(std::vector<std::wstring> choices, Val initial, bool root)
-    : choices_(std::move(choices)), value_(initial), root_(root)
+const PropertyTexts& PropertyTexts::Default()
 {
+    static const PropertyTexts texts;
+    return texts;
+}
+
+EnumProperty::EnumProperty(std::vector<std::wstring> choices, Val initial, bool root, const PropertyTexts& texts)
+    : choices_(std::move(choices)), value_(initial), root_(root), inherits_(texts.inherits)
+{
+    if (choices_.empty()) choices_.push_back(texts.invalid);
     value_.index = Clamp(value_.index, choices_.size());
 }
 
 std::wstring EnumProperty::GetChoiceText() const
 {
-    if (choices_.empty()) return kInvalidText;
     return choices_[std::size_t(Clamp(value_.inherited ? 0 : value_.index, choices_.size()))];
 }
 
 std::vector<std::wstring> EnumProperty::Items() const
 {
     std::vector<std::wstring> items;
-    if (!root_) items.push_back(kInheritsText);
+    if (!root_) items.push_back(inherits_);
     items.insert(items.end(), choices_.begin(), choices_.end());
     return items;
 }
@@ -70,7 +76,7 @@ void EnumProperty::Set(Val v)
 
 std::wstring EnumProperty::GetText() const
 {
-    if (value_.inherited && !root_) return kInheritsText;
+    if (value_.inherited && !root_) return inherits_;
     return GetChoiceText();
 }
 
@@ -80,12 +86,15 @@ const std::vector<int>& FontSizeProperty::ListSizes()
     return sizes;
 }
 
-FontSizeProperty::FontSizeProperty(Val initial, bool root) : value_(initial), root_(root) {}
+FontSizeProperty::FontSizeProperty(Val initial, bool root, const PropertyTexts& texts)
+    : value_(initial), root_(root), inherits_(texts.inherits)
+{
+}
 
 std::vector<std::wstring> FontSizeProperty::Items() const
 {
     std::vector<std::wstring> items;
-    if (!root_) items.push_back(kInheritsText);
+    if (!root_) items.push_back(inherits_);
     for (int s : ListSizes()) items.push_back(std::to_wstring(s));
     return items;
 }
@@ -140,14 +149,29 @@ void FontSizeProperty::Set(Val v)
 
 std::wstring FontSizeProperty::GetText() const
 {
-    if (value_.inherited && !root_) return kInheritsText;
+    if (value_.inherited && !root_) return inherits_;
     return std::to_wstring(value_.size);
 }
 
 namespace {
 
+// The pattern with "%1" and "%2" replaced by the stored face and its stand-in, each where it stands.
+std::wstring SubstitutionText(const std::wstring& pattern, const std::wstring& face, const std::wstring& standIn)
+{
+    std::wstring out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == L'%' && i + 1 < pattern.size() && (pattern[i + 1] == L'1' || pattern[i + 1] == L'2')) {
+            out += pattern[++i] == L'1' ? face : standIn;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
 // The typeface choices of a font: the installed faces, plus the stored face when it is missing.
-std::vector<std::wstring> TypefaceChoices(const InheritableString& face, const ITypefaceList& list, int& index)
+std::vector<std::wstring> TypefaceChoices(const InheritableString& face, const ITypefaceList& list,
+                                          const std::wstring& substituted, int& index)
 {
     std::vector<std::wstring> faces = list.Faces();
     index = 0;
@@ -157,7 +181,7 @@ std::vector<std::wstring> TypefaceChoices(const InheritableString& face, const I
         index = int(it - faces.begin());
         return faces;
     }
-    std::wstring extra = face.value + L" (not installed, substituted with " + list.Substitute(face.value) + L")";
+    std::wstring extra = SubstitutionText(substituted, face.value, list.Substitute(face.value));
     auto at = std::find_if(faces.begin(), faces.end(),
                            [&](const std::wstring& f) { return list.Less(face.value, f); });
     index = int(at - faces.begin());
@@ -167,25 +191,25 @@ std::vector<std::wstring> TypefaceChoices(const InheritableString& face, const I
 
 } // namespace
 
-FontEditor::FontEditor(Font& font, PropertyEditorHierarchy& node, const ITypefaceList& faces)
+FontEditor::FontEditor(Font& font, PropertyEditorHierarchy& node, const ITypefaceList& faces, const PropertyTexts& texts)
     : font_(font), initialFace_(font.GetTypeface())
 {
     const Directory* dir = font.GetDirectory();
     const bool root = dir && dir->GetDirectoryOwner() && dir->GetDirectoryOwner()->AsStyle();
     int faceIndex = 0;
-    std::vector<std::wstring> choices = TypefaceChoices(initialFace_, faces, faceIndex);
+    std::vector<std::wstring> choices = TypefaceChoices(initialFace_, faces, texts.substituted, faceIndex);
     typeface_ = std::make_unique<EnumProperty>(std::move(choices), EnumProperty::Val{initialFace_.inherited, faceIndex},
-                                               root);
+                                               root, texts);
     const InheritableDouble size = font.GetSize();
     const int points = size.inherited ? (root ? kBaseSize : 0) : int(std::lround(size.value));
-    size_ = std::make_unique<FontSizeProperty>(FontSizeProperty::Val{size.inherited, points}, root);
+    size_ = std::make_unique<FontSizeProperty>(FontSizeProperty::Val{size.inherited, points}, root, texts);
     const InheritableBool bold = font.GetBold();
-    bold_ = std::make_unique<EnumProperty>(std::vector<std::wstring>{L"No", L"Yes"},
-                                           EnumProperty::Val{bold.inherited, bold.value ? 1 : 0}, root);
+    bold_ = std::make_unique<EnumProperty>(std::vector<std::wstring>{texts.no, texts.yes},
+                                           EnumProperty::Val{bold.inherited, bold.value ? 1 : 0}, root, texts);
     node.entries.push_back({L"Font", nullptr, false});
-    node.entries.push_back({L"Typeface", typeface_.get(), true});
-    node.entries.push_back({L"Size", size_.get(), true});
-    node.entries.push_back({L"Bold", bold_.get(), true});
+    node.entries.push_back({texts.typeface, typeface_.get(), true});
+    node.entries.push_back({texts.size, size_.get(), true});
+    node.entries.push_back({texts.bold, bold_.get(), true});
 }
 
 void FontEditor::Apply(Core::Env& env)

@@ -20,6 +20,20 @@ inline const std::wstring kInheritsText = L"<inherits>";
 // The text shown when a choice list is empty.
 inline const std::wstring kInvalidText = L"## Invalid ##";
 
+// The words the editor shows; the dialog takes them from the program's string table.
+struct PropertyTexts {
+    std::wstring typeface = L"Typeface";
+    std::wstring size = L"Size";
+    std::wstring bold = L"Bold";
+    std::wstring substituted = L"%1 (not installed, substituted with %2)";  // %1 stored face, %2 stand-in
+    std::wstring yes = L"Yes";
+    std::wstring no = L"No";
+    std::wstring inherits = kInheritsText;
+    std::wstring invalid = kInvalidText;
+    // The built-in English words.
+    static const PropertyTexts& Default();
+};
+
 // One editable value of a row.
 class IValue {
 public:
@@ -37,8 +51,10 @@ public:
         bool inherited = false;
         int index = 0;
     };
-    // The choices and the initial value; root values are never offered as inherited.
-    EnumProperty(std::vector<std::wstring> choices, Val initial, bool root);
+    // The choices and the initial value; root values are never offered as inherited. An empty list
+    // gets the single invalid-choice text.
+    EnumProperty(std::vector<std::wstring> choices, Val initial, bool root,
+                 const PropertyTexts& texts = PropertyTexts::Default());
 
     const Val& GetValue() const { return value_; }
     const std::vector<std::wstring>& GetChoices() const { return choices_; }
@@ -61,6 +77,7 @@ private:
     Val value_;
     bool root_;
     bool changed_ = false;
+    std::wstring inherits_;
 };
 
 // A font size in whole points, picked from the usual sizes or typed.
@@ -75,7 +92,7 @@ public:
     // The sizes the list offers, in order.
     static const std::vector<int>& ListSizes();
 
-    FontSizeProperty(Val initial, bool root);
+    FontSizeProperty(Val initial, bool root, const PropertyTexts& texts = PropertyTexts::Default());
 
     const Val& GetValue() const { return value_; }
     bool IsRoot() const { return root_; }
@@ -98,6 +115,7 @@ private:
     Val value_;
     bool root_;
     bool changed_ = false;
+    std::wstring inherits_;
 };
 
 // The installed typefaces the editor offers.
@@ -140,7 +158,8 @@ public:
 class FontEditor : public IEditor {
 public:
     // Builds the models from the font and adds the "Font" group to the node.
-    FontEditor(Font& font, PropertyEditorHierarchy& node, const ITypefaceList& faces);
+    FontEditor(Font& font, PropertyEditorHierarchy& node, const ITypefaceList& faces,
+               const PropertyTexts& texts = PropertyTexts::Default());
 
     EnumProperty& Typeface() { return *typeface_; }
     FontSizeProperty& Size() { return *size_; }

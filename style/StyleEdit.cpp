@@ -1,7 +1,9 @@
 #include "style/StyleEdit.h"
 
 #include "core/Diagram.h"
+#include "core/Selection.h"
 #include "core/UndoHandler.h"
+#include "core/View.h"
 #include "style/Exceptions.h"
 #include "core/foundation/Cast.h"
 
@@ -12,13 +14,15 @@
 namespace Style {
 
 std::unique_ptr<PropertyEditorHierarchy> BuildHierarchy(Directory& directory, std::vector<std::unique_ptr<IEditor>>& editors,
-                                                        const IUsage* usage, const ITypefaceList& faces)
+                                                        const IUsage* usage, const ITypefaceList& faces,
+                                                        const PropertyTexts& texts)
 {
     auto node = std::make_unique<PropertyEditorHierarchy>();
     node->caption = directory.GetDirectoryName().GetName();
     if (usage && !usage->IsUsed(directory.GetDirectoryName())) node->caption += L" (unused)";
-    if (Font* font = directory.GetFont()) editors.push_back(std::make_unique<FontEditor>(*font, *node, faces));
-    for (Directory* child : directory.GetNodes()) node->children.push_back(BuildHierarchy(*child, editors, usage, faces));
+    if (Font* font = directory.GetFont()) editors.push_back(std::make_unique<FontEditor>(*font, *node, faces, texts));
+    for (Directory* child : directory.GetNodes())
+        node->children.push_back(BuildHierarchy(*child, editors, usage, faces, texts));
     return node;
 }
 
@@ -36,13 +40,26 @@ void DeleteUnused(Core::Env& env, Directory& directory, const IUsage& usage)
     for (Directory* child : children) DeleteUnused(env, *child, usage);
 }
 
-StyleEditSession::StyleEditSession(Core::Diagram& diagram, const ITypefaceList& faces, bool readOnly)
-    : diagram_(diagram), transaction_(diagram), env_(transaction_), readOnly_(readOnly)
+namespace {
+
+// Reselects on undo or redo what the view has selected now (nothing without a view).
+std::shared_ptr<Core::ISelectionRestorer> RestorerOf(const Core::IView* view)
+{
+    return Core::MakeSelectionRestorer(view ? view->GetSelection() : Core::ModelElementSet());
+}
+
+} // namespace
+
+StyleEditSession::StyleEditSession(Core::Diagram& diagram, const ITypefaceList& faces, bool readOnly, Core::IView* view,
+                                   const PropertyTexts& texts)
+    : diagram_(diagram), view_(view), selectionBefore_(RestorerOf(view)), transaction_(diagram), env_(transaction_),
+      readOnly_(readOnly)
 {
     style_ = readOnly ? Style::Find(diagram) : &Style::FindOrCreate(env_);
     creation_ = env_.Close();
     usage_ = std::make_unique<UsageRecord>(diagram.Elements());
-    if (style_ && style_->GetRoot()) hierarchy_ = BuildHierarchy(*style_->GetRoot(), editors_, usage_.get(), faces);
+    if (style_ && style_->GetRoot())
+        hierarchy_ = BuildHierarchy(*style_->GetRoot(), editors_, usage_.get(), faces, texts);
 }
 
 StyleEditSession::~StyleEditSession()
@@ -91,7 +108,8 @@ void StyleEditSession::Finish()
         Revert(lastCommit_);
         Revert(creation_);
     } else {
-        diagram_.GetUndoHandler().Add(Core::UndoerRef::Join(creation_, lastCommit_), nullptr, nullptr, false);
+        diagram_.GetUndoHandler().Add(Core::UndoerRef::Join(creation_, lastCommit_), selectionBefore_, RestorerOf(view_),
+                                      false);
     }
     diagram_.UpdateAllViews();
 }
@@ -108,25 +126,27 @@ void ImportStyles(Core::Env& env, const Core::Diagram& source)
     }
 }
 
-void ImportStylesFromDocument(Core::Diagram& diagram, std::string utf8)
+void ImportStylesFromDocument(Core::Diagram& diagram, std::string utf8, Core::IView* view)
 {
     // The other document is read whole, apart, so that a broken one changes nothing here.
     Core::Diagram source(diagram.GetFactoryRegistry(), nullptr);
     source.LoadXML(std::move(utf8));
-    Core::Transaction transaction(diagram);
-    Core::Env env(transaction);
+    std::shared_ptr<Core::ISelectionRestorer> before = RestorerOf(view);
+    Core::Transaction transaction(diagram, view);
+    Core::SelectionTracker tracker(view);
+    Core::Env env(transaction, &tracker);
     ImportStyles(env, source);
-    diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    diagram.GetUndoHandler().Add(env.Close(), std::move(before), RestorerOf(view), false);
     diagram.UpdateAllViewsIfIdle();
 }
 
-void ImportStylesFromFile(Core::Diagram& diagram, const std::wstring& path)
+void ImportStylesFromFile(Core::Diagram& diagram, const std::wstring& path, Core::IView* view)
 {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) throw Exceptions::ImportFileUnreadable();
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw Exceptions::ImportFileUnreadable();
-    ImportStylesFromDocument(diagram, std::move(bytes));
+    ImportStylesFromDocument(diagram, std::move(bytes), view);
 }
 
 } // namespace Style

@@ -15,6 +15,8 @@
 namespace Core {
 class Diagram;
 class FactoryRegistry;
+class IView;
+class ISelectionRestorer;
 }
 
 namespace Style {
@@ -38,7 +40,8 @@ public:
 // Builds the editor's node of the directory and its subtree, appending a font editor per font;
 // directories the usage does not name get " (unused)".
 std::unique_ptr<PropertyEditorHierarchy> BuildHierarchy(Directory& directory, std::vector<std::unique_ptr<IEditor>>& editors,
-                                                        const IUsage* usage, const ITypefaceList& faces);
+                                                        const IUsage* usage, const ITypefaceList& faces,
+                                                        const PropertyTexts& texts = PropertyTexts::Default());
 
 // Deletes, with their subtrees, the directories below the root that the usage does not name.
 void DeleteUnused(Core::Env& env, Directory& directory, const IUsage& usage);
@@ -46,8 +49,10 @@ void DeleteUnused(Core::Env& env, Directory& directory, const IUsage& usage);
 // One "Diagram Style" edit of a document, from opening the dialog to its end.
 class StyleEditSession : public IPropertyEditorClient {
 public:
-    // Takes (creating when missing, unless read-only) the document's style and builds the tree.
-    StyleEditSession(Core::Diagram& diagram, const ITypefaceList& faces, bool readOnly = false);
+    // Takes (creating when missing, unless read-only) the document's style and builds the tree; the
+    // view's selection is what Undo and Redo of the edit put back.
+    StyleEditSession(Core::Diagram& diagram, const ITypefaceList& faces, bool readOnly = false,
+                     Core::IView* view = nullptr, const PropertyTexts& texts = PropertyTexts::Default());
     // Reverts everything when Finish was not reached (an error left the command).
     ~StyleEditSession() override;
     StyleEditSession(const StyleEditSession&) = delete;
@@ -69,6 +74,8 @@ private:
     void Revert(const Core::UndoerRef& record);
 
     Core::Diagram& diagram_;
+    Core::IView* view_;
+    std::shared_ptr<Core::ISelectionRestorer> selectionBefore_;
     Core::Transaction transaction_;
     Core::Env env_;
     bool readOnly_;
@@ -88,12 +95,13 @@ private:
 // and restyles every text; NoStyleAvailable when source has none.
 void ImportStyles(Core::Env& env, const Core::Diagram& source);
 
-// Imports the styles of the stored document (UTF-8 text) into diagram as one undo step. A document
-// that does not read, or has no style, throws and leaves diagram and its undo history unchanged.
-void ImportStylesFromDocument(Core::Diagram& diagram, std::string utf8);
+// Imports the styles of the stored document (UTF-8 text) into diagram as one undo step whose undo
+// and redo put back the view's selection. A document that does not read, or has no style, throws
+// and leaves diagram and its undo history unchanged.
+void ImportStylesFromDocument(Core::Diagram& diagram, std::string utf8, Core::IView* view = nullptr);
 
 // ImportStylesFromDocument with the contents of the file; a file that cannot be read throws
 // Style::Exceptions::ImportFileUnreadable.
-void ImportStylesFromFile(Core::Diagram& diagram, const std::wstring& path);
+void ImportStylesFromFile(Core::Diagram& diagram, const std::wstring& path, Core::IView* view = nullptr);
 
 } // namespace Style

@@ -4,6 +4,7 @@
 // offers "Move Here" and "Copy Here"; Ctrl with a right click runs the menu's remembered item.
 // The items of a shown menu are read inside the editor by the probe hook.
 #include "Editor/tests/EditorWindows.h"
+#include "Editor/tests/RealInput.h"
 #include "Editor/tests/probe/MenuItems.h"
 #include "resources/resource.h"
 
@@ -48,37 +49,6 @@ int DownPresses(UINT menuId, UINT command) {
     if (menu) DestroyMenu(menu);
     return found;
 }
-
-void SendOne(INPUT input) { SendInput(1, &input, sizeof input); }
-
-void Key(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendOne(in);
-}
-
-void Button(DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    SendOne(in);
-}
-
-// Moves the pointer as a mouse does, in absolute units of the screen (0 to 65535).
-void MoveTo(POINT screen) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = (screen.x * 65536 + w - 1) / w;
-    in.mi.dy = (screen.y * 65536 + h - 1) / h;
-    SendOne(in);
-}
-
-// The pace of a hand on the mouse between two events, so that the program sees them apart.
-void Pace() { Sleep(40); }
 
 // The editor started on a document of one diagram type, its window placed on the screen, and
 // the probe hooked into its thread.

@@ -139,6 +139,31 @@ TEST_F(StyleEdit, MissingTypefaceIsOfferedOnceInSortedPlaceAndKeptUnlessChanged)
     EXPECT_EQ(FontOf(Names::Note())->GetSize().value, 14);
 }
 
+TEST_F(StyleEdit, RowsAndChoicesUseTheGivenWords)
+{
+    Add(Style::StyledKind::Note);
+    doc.Change([&](Core::Env& env) { FontOf(Names::Note())->SetTexts(env, L"Bodoni", L"", L""); });
+    Style::PropertyTexts words;
+    words.typeface = L"Schrift";
+    words.size = L"Grad";
+    words.bold = L"Fett";
+    words.substituted = L"%2 statt %1";
+    words.yes = L"Ja";
+    words.no = L"Nein";
+    words.inherits = L"<erbt>";
+    words.invalid = L"## Leer ##";
+    Style::StyleEditSession session(doc.diagram, faces, false, nullptr, words);
+    PropertyEditorHierarchy* note = FindNode(session.GetHierarchy(), L"Note");
+    ASSERT_NE(note, nullptr);
+    std::vector<std::wstring> rows;
+    for (const Style::PropertyEntry& e : note->entries) rows.push_back(e.caption);
+    EXPECT_EQ(rows, (std::vector<std::wstring>{L"Font", L"Schrift", L"Grad", L"Fett"}));
+    EXPECT_EQ(ValueOf<EnumProperty>(note, L"Schrift").GetText(), L"Arial statt Bodoni");
+    EXPECT_EQ(ValueOf<EnumProperty>(note, L"Fett").Items(), (std::vector<std::wstring>{L"<erbt>", L"Nein", L"Ja"}));
+    EXPECT_EQ(ValueOf<FontSizeProperty>(note, L"Grad").GetText(), L"<erbt>");
+    EXPECT_EQ(EnumProperty({}, {false, 0}, true, words).GetText(), L"## Leer ##");
+}
+
 TEST_F(StyleEdit, OpeningWithoutStyleAndCancellingLeavesNoStyleAndNoUndoStep)
 {
     const std::size_t before = UndoCount();

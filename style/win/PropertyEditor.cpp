@@ -2,6 +2,8 @@
 
 #include "app/MessageFilter.h"
 #include "app/winutil/CursorManager.h"
+#include "app/winutil/Modal.h"
+#include "app/winutil/ResourceLoader.h"
 #include "app/winutil/Registry.h"
 #include "core/Diagram.h"
 #include "drawing/FontUtil.h"
@@ -104,6 +106,22 @@ const ITypefaceList& InstalledTypefaces()
     return faces;
 }
 
+PropertyTexts ResourceTexts(HINSTANCE module)
+{
+    const WinUtil::ResourceLoader resources(module);
+    PropertyTexts texts;
+    const std::pair<UINT, std::wstring*> table[] = {
+        {IDS_FONT_TYPEFACE, &texts.typeface},       {IDS_FONT_SIZE, &texts.size},
+        {IDS_FONT_BOLD, &texts.bold},               {IDS_FONT_SUBSTITUTED, &texts.substituted},
+        {IDS_YES, &texts.yes},                      {IDS_NO, &texts.no},
+        {IDS_INHERITS, &texts.inherits},            {IDS_INVALID_CHOICE, &texts.invalid}};
+    for (const auto& [id, text] : table) {
+        std::wstring loaded = resources.LoadString(id);
+        if (!loaded.empty()) *text = std::move(loaded);
+    }
+    return texts;
+}
+
 void PropertyEditorState::Save(const Application::IRegistryAccessProvider& access) const
 {
     try {
@@ -128,10 +146,14 @@ PropertyEditor::PropertyEditor(HINSTANCE resources, HWND owner, PropertyEditorHi
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     images_ = ::ImageList_LoadImageW(resources_, MAKEINTRESOURCEW(IDB_PROPERTYIMAGES), 16, 0, CLR_DEFAULT, IMAGE_BITMAP, 0);
+    // The other windows of the program take no input while the dialog runs: the document must not
+    // change under the edit (a second window of it could change its diagram type meanwhile).
+    ownerEnabled_ = owner && ::IsWindowEnabled(owner);
+    const WinUtil::WindowDisabler others;
     Create(owner, L"PROPERTYEDITOR");
     HWND dialog = GetHwnd();
     split_ = std::make_unique<HorzSplitWindow>(GetWindow(), ::GetDlgItem(dialog, IDC_STYLE_TREE),
-                                               ::GetDlgItem(dialog, IDC_STYLE_PROPERTIES), nullptr);
+                                               ::GetDlgItem(dialog, IDC_STYLE_PROPERTIES), &splitObserver_);
     resizer_ = std::make_unique<WinUtil::WindowResizer>(GetWindow());
     for (HWND c : {grip_, ::GetDlgItem(dialog, IDOK), ::GetDlgItem(dialog, IDCANCEL), ::GetDlgItem(dialog, IDC_APPLY),
                    ::GetDlgItem(dialog, IDC_DELETE_UNUSED)})
@@ -228,11 +250,14 @@ void PropertyEditor::RestoreLayout(const PropertyEditorState* state)
     ApplyTreeState(::GetDlgItem(dialog, IDC_STYLE_TREE), treeState);
 }
 
+void PropertyEditor::SplitObserver::DragEnded(bool)
+{
+    if (editor_.resizer_) editor_.resizer_->Record();
+}
+
 void PropertyEditor::RunLoop()
 {
     WinUtil::CursorManager::ModalGuard modal;
-    const bool ownerEnabled = owner_ && ::IsWindowEnabled(owner_);
-    if (owner_) ::EnableWindow(owner_, FALSE);
     ::ShowWindow(GetHwnd(), SW_SHOW);
     MSG m;
     while (GetHwnd() && ::IsWindow(GetHwnd())) {
@@ -247,7 +272,6 @@ void PropertyEditor::RunLoop()
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);
     }
-    if (owner_ && ownerEnabled) ::EnableWindow(owner_, TRUE);
 }
 
 void PropertyEditor::Gather()
@@ -260,7 +284,8 @@ void PropertyEditor::Gather()
 
 void PropertyEditor::Close()
 {
-    if (owner_) ::EnableWindow(owner_, TRUE);
+    // The owner first, so that activation goes back to it when the dialog goes.
+    if (owner_ && ownerEnabled_) ::EnableWindow(owner_, TRUE);
     Destroy();
 }
 
@@ -287,10 +312,11 @@ void PropertyEditor::OnNotify(WinMessage::Msg& msg)
 
 std::unique_ptr<PropertyEditorState> EditDiagramStyle(Core::Diagram& diagram, HINSTANCE resources, HWND owner,
                                                       const Application::IRegistryAccessProvider& access,
-                                                      const PropertyEditorState* previous, bool readOnly)
+                                                      const PropertyEditorState* previous, bool readOnly,
+                                                      Core::IView* view)
 {
     const WinUtil::MessageFilterBlock blockIncomingCalls;  // other programs retry later while it runs
-    StyleEditSession session(diagram, InstalledTypefaces(), readOnly);
+    StyleEditSession session(diagram, InstalledTypefaces(), readOnly, view, ResourceTexts(resources));
     if (!session.GetHierarchy()) {
         session.Finish();
         return nullptr;

@@ -17,6 +17,7 @@
 
 namespace Core {
 class Diagram;
+class IView;
 }
 
 namespace Style {
@@ -45,6 +46,19 @@ protected:
     void OnDestroy() override;
 
 private:
+    // Keeps the resizer's rectangles in step with a split the user dragged, so that a later move or
+    // resize of the dialog starts from the new split.
+    class SplitObserver : public HorzSplitWindow::Observer {
+    public:
+        explicit SplitObserver(PropertyEditor& editor) : editor_(editor) {}
+        void SplitMoved() override {}
+        void DragStarted() override {}
+        void DragEnded(bool cancelled) override;
+
+    private:
+        PropertyEditor& editor_;
+    };
+
     void FillTree(PropertyEditorHierarchy& node, HTREEITEM parent);
     void RestoreLayout(const PropertyEditorState* state);
     void RunLoop();
@@ -57,10 +71,12 @@ private:
     IPropertyEditorClient& client_;
     const Application::IRegistryAccessProvider& access_;
     HWND owner_;
+    bool ownerEnabled_ = false;
     HINSTANCE resources_;
     HIMAGELIST images_ = nullptr;
     HWND grip_ = nullptr;
     std::unique_ptr<PropertyTree> properties_;
+    SplitObserver splitObserver_{*this};
     std::unique_ptr<HorzSplitWindow> split_;
     std::unique_ptr<WinUtil::WindowResizer> resizer_;
     std::unique_ptr<WinMessage::WinMsgPlugMap> plugs_;
@@ -75,10 +91,16 @@ void ApplyTreeState(HWND tree, const std::wstring& text);
 // The installed typefaces of the system's font list.
 const ITypefaceList& InstalledTypefaces();
 
+// The editor's words from the module's string table (null: the program's); the built-in ones
+// where a string is missing.
+PropertyTexts ResourceTexts(HINSTANCE module);
+
 // The "Diagram Style" command: edits the diagram's styles in the dialog and records the edit as
-// one undo step; answers the dialog's final layout (none when the document has no style to show).
+// one undo step that puts back the view's selection; answers the dialog's final layout (none when
+// the document has no style to show).
 std::unique_ptr<PropertyEditorState> EditDiagramStyle(Core::Diagram& diagram, HINSTANCE resources, HWND owner,
                                                       const Application::IRegistryAccessProvider& access,
-                                                      const PropertyEditorState* previous, bool readOnly = false);
+                                                      const PropertyEditorState* previous, bool readOnly = false,
+                                                      Core::IView* view = nullptr);
 
 } // namespace Style

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 namespace Style {
 
@@ -223,6 +224,28 @@ RECT PropertyTree::ValueRect(HTREEITEM item) const
     return r;
 }
 
+void PropertyTree::FitCaption(HTREEITEM item, std::wstring& text)
+{
+    if (fitting_) return;  // the label rectangle asked below may ask for the text again
+    fitting_ = true;
+    RECT label{};
+    std::memcpy(&label, &item, sizeof item);
+    const bool shown = ::SendMessageW(tree_.GetHwnd(), TVM_GETITEMRECT, TRUE, LPARAM(&label)) != FALSE;
+    fitting_ = false;
+    const int room = column_ - 4 - (shown ? label.left : 0);
+    HDC dc = ::GetDC(tree_.GetHwnd());
+    if (!dc) return;
+    HGDIOBJ old = ::SelectObject(dc, font_ ? HGDIOBJ(font_) : ::GetStockObject(DEFAULT_GUI_FONT));
+    const std::size_t length = text.size();
+    text.resize(length + 5);  // room for the ellipsis the shortened text ends with
+    RECT r{0, 0, std::max(room, 1), 100};
+    ::DrawTextW(dc, text.data(), int(length), &r,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_WORD_ELLIPSIS | DT_MODIFYSTRING);
+    text.resize(std::wcslen(text.c_str()));
+    ::SelectObject(dc, old);
+    ::ReleaseDC(tree_.GetHwnd(), dc);
+}
+
 void PropertyTree::OpenControl(HTREEITEM item)
 {
     auto it = rows_.find(item);
@@ -293,6 +316,7 @@ void PropertyTree::OnHostNotify(WinMessage::Msg& msg)
         if (info->item.mask & TVIF_SELECTEDIMAGE) info->item.iSelectedImage = image;
         if (info->item.mask & TVIF_TEXT) {
             it->second.display = it->second.caption;
+            if (it->second.editor) FitCaption(info->item.hItem, it->second.display);
             info->item.pszText = it->second.display.data();
         }
         return;

@@ -66,6 +66,8 @@ private:
         std::wstring display;
     };
     void Layout();
+    // Shortens a value row's caption with an ellipsis to what fits left of the "Value" column.
+    void FitCaption(HTREEITEM item, std::wstring& text);
     void CloseControl();
     void OpenControl(HTREEITEM item);
     void MoveControl();
@@ -89,6 +91,7 @@ private:
     HTREEITEM group_ = nullptr;
     HWND control_ = nullptr;
     HTREEITEM controlRow_ = nullptr;
+    bool fitting_ = false;
     std::map<HTREEITEM, Row> rows_;
     WinUtil::Window hostWindow_;
     WinUtil::Window tree_;

@@ -161,6 +161,23 @@ TEST_F(StyleDialog, SavedLayoutIsReadBackAtTheNextOpening)
     EXPECT_EQ(selected, L"Note");
 }
 
+TEST_F(StyleDialog, OtherWindowsOfTheProgramTakeNoInputWhileItRuns)
+{
+    Add(Style::StyledKind::Note);
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"another window", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                   nullptr, nullptr, nullptr);
+    bool otherDisabled = false, dialogEnabled = false;
+    Run([&](HWND dialog) {
+        otherDisabled = !::IsWindowEnabled(other);
+        dialogEnabled = ::IsWindowEnabled(dialog) != FALSE;
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(otherDisabled);
+    EXPECT_TRUE(dialogEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(other));
+    ::DestroyWindow(other);
+}
+
 TEST(TreeState, TextOfALargerTreeStopsWhereTheTreeEnds)
 {
     HWND tree = ::CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP | TVS_HASBUTTONS, 0, 0, 200, 200, nullptr, nullptr,
