@@ -12,9 +12,10 @@
 
 namespace Connector {
 
-// Draws a path of clicks. In elbow mode each click fixes two orthogonal legs through a corner; in
-// straight mode one free leg. A click on a terminal (or on the point just added) completes it;
-// Escape or the loss of the focus abandons it.
+// Draws a path of clicks. In elbow mode each click fixes two orthogonal legs through a corner (the
+// first leg leaves the source across the side it starts on); in straight mode one free leg. A click
+// on a terminal completes it where the legs first meet the terminal's outline (a click on the point
+// just added completes it there); Escape or the loss of the focus abandons it.
 class CreatePathTask : private ICanvas::IScrollObserver {
 public:
     // Told once when the path is complete (success) or abandoned.
