@@ -128,6 +128,7 @@ void CreatePathTask::Click(const zq::Point& pointer)
     if (target == source_ && path_.size() == 1) target = nullptr;
     if (target != nullptr) {
         EndPathOnTerminal(path_, *target, p, static_cast<Elbow>(orientation_));
+        target_ = target;
         Done(true);
         return;
     }
@@ -190,7 +191,9 @@ void CreateConnectorTask::PathDone(const std::vector<PathEntry>& path, bool succ
         Finish(Cancelled);
         return;
     }
-    Core::IModelElement* target = FindTerminal(GetContext(), zq::RoundPoint(path.back().point), params_.targets);
+    // The clicked terminal takes the end, not whatever else lies where the end was put on its outline.
+    Core::IModelElement* target = path_->GetTarget();
+    if (target == nullptr) target = FindTerminal(GetContext(), zq::RoundPoint(path.back().point), params_.targets);
     if (target == source_ && path.size() == 2) target = nullptr;
     Core::Env env = MakeEnv();
     IConnector* c = BuildPathConnector(env, factory_, path, source_, target, params_.targets, params_.callback);

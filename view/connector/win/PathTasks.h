@@ -36,6 +36,8 @@ public:
     // A click at the model point.
     void Click(const zq::Point& pointer);
     const std::vector<PathEntry>& GetPath() const { return path_; }
+    // The terminal the completing click landed on (none when it completed elsewhere).
+    Core::IModelElement* GetTarget() const { return target_; }
     // Whether the rubber band is drawn as an elbow now.
     bool IsElbow() const { return elbowDefault_ != ctrl_; }
 
@@ -58,6 +60,7 @@ private:
     Master& master_;
     Core::IModelElement* source_;
     const Core::IFilter* targets_;
+    Core::IModelElement* target_ = nullptr;
     std::vector<PathEntry> path_;
     zq::float8Point pointer_, corner_;
     int orientation_ = 0;  // 0 straight, 1 vertical leg first, 2 horizontal leg first
