@@ -1,6 +1,11 @@
 #include "view/connector/Creation.h"
 
 #include "core/View.h"
+#include "core/foundation/Cast.h"
+#include "core/foundation/GraphUtil.h"
+
+#include <cmath>
+#include <optional>
 
 namespace Connector {
 
@@ -51,6 +56,74 @@ IConnector* BuildPathConnector(Core::Env& env, IFactory& factory, const std::vec
     if (source != nullptr) first->AttachToPartner(env, source);
     if (target != nullptr) last->AttachTo(env, target);
     return c.get();
+}
+
+zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
+                                const ISegment* segment)
+{
+    auto* t = zq::Cast<const Core::ITerminal>(&terminal);
+    GraphUtil::OutlineHit level, plumb;
+    const bool hasLevel = t != nullptr && t->GetTerminalOutline(level, pointer, true) && level.valid;
+    const bool hasPlumb = t != nullptr && t->GetTerminalOutline(plumb, pointer, false) && plumb.valid;
+    if (segment != nullptr && segment->IsHorizontalOrtho()) return hasLevel ? level.point : pointer;
+    if (segment != nullptr && segment->IsVerticalOrtho()) return hasPlumb ? plumb.point : pointer;
+    if (!hasLevel) return hasPlumb ? plumb.point : pointer;
+    if (!hasPlumb) return level.point;
+    auto manhattan = [&](const zq::float8Point& p) { return std::abs(p.x - pointer.x) + std::abs(p.y - pointer.y); };
+    return manhattan(level.point) < manhattan(plumb.point) ? level.point : plumb.point;
+}
+
+namespace {
+// Where the level or plumb leg from `from` to `to` first meets the terminal: its candidate for
+// `from` along the leg's axis, when that lies on the leg beyond `from`; none otherwise.
+std::optional<zq::float8Point> LegMeets(const Core::ITerminal& t, const zq::float8Point& from, const zq::float8Point& to)
+{
+    const bool h = GraphUtil::IsHorizontal(from, to);
+    if (!h && !GraphUtil::IsVertical(from, to)) return std::nullopt;
+    GraphUtil::OutlineHit hit;
+    if (!t.GetTerminalOutline(hit, from, h) || !hit.valid || hit.point == from) return std::nullopt;
+    const zq::float8Point c = hit.point;
+    if (h ? !GraphUtil::IsEqual(c.y, from.y) : !GraphUtil::IsEqual(c.x, from.x)) return std::nullopt;
+    const GraphUtil::Interval leg = h ? GraphUtil::Interval(from.x, to.x) : GraphUtil::Interval(from.y, to.y);
+    if (!leg.Contains(h ? c.x : c.y)) return std::nullopt;
+    return c;
+}
+
+void Append(std::vector<PathEntry>& path, const zq::float8Point& p, bool orthogonal)
+{
+    if (path.empty() || path.back().point != p) path.push_back({p, orthogonal});
+}
+} // namespace
+
+void EndPathOnTerminal(std::vector<PathEntry>& path, const Core::IModelElement& target, const zq::float8Point& pointer,
+                       Elbow elbow)
+{
+    const zq::float8Point last = path.back().point;
+    auto* t = zq::Cast<const Core::ITerminal>(&target);
+    if (elbow == Elbow::kStraight) {
+        const std::optional<zq::float8Point> end = t ? LegMeets(*t, last, pointer) : std::nullopt;
+        Append(path, end ? *end : PointOnTerminal(target, pointer, nullptr), false);
+        return;
+    }
+    const bool horizontalFirst = elbow == Elbow::kHorizontalFirst;
+    const zq::float8Point corner = horizontalFirst ? zq::float8Point(pointer.x, last.y) : zq::float8Point(last.x, pointer.y);
+    if (t != nullptr) {
+        if (std::optional<zq::float8Point> end = LegMeets(*t, last, corner)) {
+            Append(path, *end, true);
+            return;
+        }
+        if (std::optional<zq::float8Point> end = LegMeets(*t, corner, pointer)) {
+            Append(path, corner, true);
+            Append(path, *end, true);
+            return;
+        }
+    }
+    // No leg meets the outline: the second leg keeps its axis onto the candidate for the pointer.
+    GraphUtil::OutlineHit hit;
+    zq::float8Point end = pointer;
+    if (t != nullptr && t->GetTerminalOutline(hit, pointer, !horizontalFirst) && hit.valid) end = hit.point;
+    Append(path, horizontalFirst ? zq::float8Point(end.x, last.y) : zq::float8Point(last.x, end.y), true);
+    Append(path, end, true);
 }
 
 } // namespace Connector

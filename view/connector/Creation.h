@@ -24,4 +24,21 @@ IConnector* BuildPathConnector(Core::Env& env, IFactory& factory, const std::vec
                                const Core::IFilter* targetFilter,
                                const std::function<void(Core::Env&, IEnd&, IEnd&)>& callback = {});
 
+// Where an end of the segment sits on the terminal for the pointer: the level candidate for an H
+// segment, the plumb one for V, the nearer of both otherwise (plumb on a tie); the pointer when the
+// terminal has no outline.
+zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
+                                 const ISegment* segment);
+
+// How the last stretch of a path was drawn: one free leg, or an elbow of two orthogonal legs.
+enum class Elbow { kStraight = 0, kVerticalFirst = 1, kHorizontalFirst = 2 };
+
+// Ends the path on the target clicked at the pointer with the stretch from its last point drawn as
+// given: the end goes where a level or plumb leg first meets the target's outline (the first leg of
+// an elbow, else its second leg from the corner), so that a click inside a box beside the path ends
+// straight on the facing edge. When no leg meets it, the end goes onto the target's candidate for
+// the pointer (along the elbow's second leg). Appends the entries, elbow legs flagged orthogonal.
+void EndPathOnTerminal(std::vector<PathEntry>& path, const Core::IModelElement& target, const zq::float8Point& pointer,
+                       Elbow elbow);
+
 } // namespace Connector

@@ -6,8 +6,6 @@
 #include "view/connector/win/Views.h"
 #include "core/foundation/Cast.h"
 
-#include <cmath>
-
 namespace Connector {
 
 namespace {
@@ -43,21 +41,6 @@ Core::IModelElement* FindTerminal(View::ViewContext& context, const zq::Point& p
     const TerminalFilter terminals(filter);
     const Core::HitResult hit = context.view->HitTest(point, View::kHitTolerance, &terminals, Core::kHitNoMarks);
     return hit ? hit.element->GetModelElement() : nullptr;
-}
-
-zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
-                                const ISegment* segment)
-{
-    auto* t = zq::Cast<const Core::ITerminal>(&terminal);
-    GraphUtil::OutlineHit level, plumb;
-    const bool hasLevel = t != nullptr && t->GetTerminalOutline(level, pointer, true) && level.valid;
-    const bool hasPlumb = t != nullptr && t->GetTerminalOutline(plumb, pointer, false) && plumb.valid;
-    if (segment != nullptr && segment->IsHorizontalOrtho()) return hasLevel ? level.point : pointer;
-    if (segment != nullptr && segment->IsVerticalOrtho()) return hasPlumb ? plumb.point : pointer;
-    if (!hasLevel) return hasPlumb ? plumb.point : pointer;
-    if (!hasPlumb) return level.point;
-    auto manhattan = [&](const zq::float8Point& p) { return std::abs(p.x - pointer.x) + std::abs(p.y - pointer.y); };
-    return manhattan(level.point) < manhattan(plumb.point) ? level.point : plumb.point;
 }
 
 // ---- EndShiftControl

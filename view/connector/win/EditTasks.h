@@ -4,7 +4,7 @@
 
 #include "view/CanvasView.h"
 #include "view/Tasks.h"
-#include "view/connector/Interfaces.h"
+#include "view/connector/Creation.h"
 
 #include <map>
 #include <memory>
@@ -14,11 +14,6 @@ namespace Connector {
 // The terminal hit at the point: a pointable element that is a Core::ITerminal and that the filter
 // (when given) accepts; none when there is none.
 Core::IModelElement* FindTerminal(View::ViewContext& context, const zq::Point& point, const Core::IFilter* filter);
-// Where an end of the segment sits on the terminal for the pointer: the level candidate for an H
-// segment, the plumb one for V, the nearer of both otherwise (plumb on a tie); the pointer when the
-// terminal has no outline.
-zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
-                                 const ISegment* segment);
 
 // A free end carried along by a drag: each preview step marks where it lands (highlighted over a
 // terminal that may take it); dropped there, it attaches in a follow-up job of the change.

@@ -74,8 +74,10 @@ void CreatePathTask::PlaceStart(const zq::float8Point& pointer)
     const bool isLevel = GraphUtil::IsEqual(level.point.y, pointer.y);
     const bool isPlumb = GraphUtil::IsEqual(plumb.point.x, pointer.x);
     const bool nearerLevel = Squared(level.point, pointer) < Squared(plumb.point, pointer);
-    path_.front().point = isLevel && !isPlumb ? level.point : isPlumb && !isLevel ? plumb.point
-                                                            : nearerLevel ? level.point : plumb.point;
+    const bool onLevel = isLevel && !isPlumb ? true : isPlumb && !isLevel ? false : nearerLevel;
+    path_.front().point = onLevel ? level.point : plumb.point;
+    // The first leg leaves the source across the side it starts on, never along it.
+    mode_ = onLevel ? 1 : 2;
 }
 
 void CreatePathTask::ComputeCorner(const zq::float8Point& p)
@@ -125,16 +127,8 @@ void CreatePathTask::Click(const zq::Point& pointer)
     Core::IModelElement* target = FindTerminal(context_, pointer, targets_);
     if (target == source_ && path_.size() == 1) target = nullptr;
     if (target != nullptr) {
-        // The last leg keeps its axis onto the terminal's outline.
-        const bool elbow = orientation_ != 0;
-        ISegment* none = nullptr;
-        zq::float8Point end = PointOnTerminal(*target, p, none);
-        GraphUtil::OutlineHit hit;
-        if (elbow && zq::Cast<const Core::ITerminal>(target)->GetTerminalOutline(hit, p, orientation_ == 1) &&
-            hit.valid)
-            end = hit.point;
-        if (elbow) Add(orientation_ == 2 ? zq::float8Point(end.x, Last().y) : zq::float8Point(Last().x, end.y), true);
-        Add(end, elbow);
+        EndPathOnTerminal(path_, *target, p, static_cast<Elbow>(orientation_));
+        target_ = target;
         Done(true);
         return;
     }
@@ -197,7 +191,9 @@ void CreateConnectorTask::PathDone(const std::vector<PathEntry>& path, bool succ
         Finish(Cancelled);
         return;
     }
-    Core::IModelElement* target = FindTerminal(GetContext(), zq::RoundPoint(path.back().point), params_.targets);
+    // The clicked terminal takes the end, not whatever else lies where the end was put on its outline.
+    Core::IModelElement* target = path_->GetTarget();
+    if (target == nullptr) target = FindTerminal(GetContext(), zq::RoundPoint(path.back().point), params_.targets);
     if (target == source_ && path.size() == 2) target = nullptr;
     Core::Env env = MakeEnv();
     IConnector* c = BuildPathConnector(env, factory_, path, source_, target, params_.targets, params_.callback);

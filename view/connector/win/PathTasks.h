@@ -12,9 +12,10 @@
 
 namespace Connector {
 
-// Draws a path of clicks. In elbow mode each click fixes two orthogonal legs through a corner; in
-// straight mode one free leg. A click on a terminal (or on the point just added) completes it;
-// Escape or the loss of the focus abandons it.
+// Draws a path of clicks. In elbow mode each click fixes two orthogonal legs through a corner (the
+// first leg leaves the source across the side it starts on); in straight mode one free leg. A click
+// on a terminal completes it where the legs first meet the terminal's outline (a click on the point
+// just added completes it there); Escape or the loss of the focus abandons it.
 class CreatePathTask : private ICanvas::IScrollObserver {
 public:
     // Told once when the path is complete (success) or abandoned.
@@ -35,6 +36,8 @@ public:
     // A click at the model point.
     void Click(const zq::Point& pointer);
     const std::vector<PathEntry>& GetPath() const { return path_; }
+    // The terminal the completing click landed on (none when it completed elsewhere).
+    Core::IModelElement* GetTarget() const { return target_; }
     // Whether the rubber band is drawn as an elbow now.
     bool IsElbow() const { return elbowDefault_ != ctrl_; }
 
@@ -57,6 +60,7 @@ private:
     Master& master_;
     Core::IModelElement* source_;
     const Core::IFilter* targets_;
+    Core::IModelElement* target_ = nullptr;
     std::vector<PathEntry> path_;
     zq::float8Point pointer_, corner_;
     int orientation_ = 0;  // 0 straight, 1 vertical leg first, 2 horizontal leg first

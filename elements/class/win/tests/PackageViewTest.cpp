@@ -119,7 +119,8 @@ TEST_F(PackageWindow, TwoClassesShareOneTriangleAndAPackageHoldsAClass) {
   EXPECT_EQ(Steps(), steps + 1);
   EXPECT_EQ(g->GetEndCount(), 3u);
   EXPECT_EQ(Class::CountOtherMasterEnds(g, nullptr), 1);
-  EXPECT_EQ(g->GetJoinCount(), 1u);
+  // The fork on the trunk and the bends of both branches, each leaving its class upwards.
+  EXPECT_EQ(g->GetJoinCount(), 3u);
 
   // A package, then a class made inside it: the package becomes Large and shows its tab.
   ASSERT_TRUE(NewPackage({12000, 13000}));

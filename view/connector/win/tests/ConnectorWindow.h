@@ -5,6 +5,7 @@
 #include "view/connector/win/tests/ShownKinds.h"
 #include "view/tests/TestBoxes.h"
 
+#include <functional>
 #include <sstream>
 
 namespace ConnectorViewTest {
@@ -61,6 +62,35 @@ protected:
         Post(WM_LBUTTONDOWN, p, keys);
         Post(WM_LBUTTONUP, p, keys);
         w.Pump();
+    }
+    // A real click through the system's input queue (SendInput) at the client pixel of p; answers
+    // the model point the pointer landed on.
+    zq::Point RealClick(const zq::Point& p) {
+        POINT at = w.At(p);
+        ClientToScreen(w.hwnd, &at);
+        SetForegroundWindow(w.hwnd);
+        const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+        INPUT in[3] = {};
+        for (INPUT& i : in) i.type = INPUT_MOUSE;
+        in[0].mi.dx = (at.x * 65536 + sw - 1) / sw;
+        in[0].mi.dy = (at.y * 65536 + sh - 1) / sh;
+        in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(3, in, sizeof(INPUT));
+        POINT landed;
+        GetCursorPos(&landed);
+        ScreenToClient(w.hwnd, &landed);
+        return w.Logical(landed);
+    }
+    // Pumps messages until the condition holds or five seconds passed; answers the condition.
+    bool PumpUntil(const std::function<bool()>& done) {
+        const DWORD start = GetTickCount();
+        while (!done() && GetTickCount() - start < 5000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            w.Pump();
+        }
+        return done();
     }
     // A press, moves in steps to the target with the button held, then the release.
     void Drag(const zq::Point& from, const zq::Point& to, WPARAM keys = 0) {

@@ -18,19 +18,19 @@ TEST_F(ConnectorGestures, ThreeElbowClicksDrawAnOrthogonalConnectorWithJoinsAtTh
     w.Task().SetLastMousePoint({2500, 3000});
     ASSERT_TRUE(w.router.Execute({kNewLine, 0, nullptr}));
     ASSERT_TRUE(w.Task().IsBusy());
-    Click(P(5000, 5000));  // a horizontal leg off box a, then up
-    Click(P(7500, 5000));  // across
+    Click(P(5000, 5000));  // up off box a's top corner, then across
+    Click(P(7500, 5000));  // on across
     Click(P(7500, 3500));  // down onto box b
     ASSERT_FALSE(w.Task().IsBusy());
     EXPECT_EQ(UndoCount(), undo + 1);
 
     ASSERT_EQ(Live<Line>().size(), 1u);
     Line* line = Live<Line>().front();
-    EXPECT_EQ(line->GetSegmentCount(), 4u);
+    EXPECT_EQ(line->GetSegmentCount(), 3u);
     std::vector<zq::float8Point> joins;
     for (Connector::IJoin* j : line->GetJoins()) joins.push_back(j->GetPosition());
     const zq::float8Point up = F(5000, 5000), across = F(7500, 5000);
-    EXPECT_EQ(joins, (std::vector<zq::float8Point>{{up.x, 4000}, up, across}));
+    EXPECT_EQ(joins, (std::vector<zq::float8Point>{{4000, up.y}, across})) << "the straight bend at the second click is smoothed away";
     for (Connector::ISegment* s : line->GetSegmentList()) {
         Connector::ISegmentEnd *p, *q;
         ASSERT_TRUE(s->GetEnds(p, q));
@@ -43,11 +43,66 @@ TEST_F(ConnectorGestures, ThreeElbowClicksDrawAnOrthogonalConnectorWithJoinsAtTh
     EXPECT_EQ(terminals, (std::vector<Core::IModelElement*>{a.get(), b.get()}));
 
     const std::string saved = Saved();
-    EXPECT_EQ(Count(saved, "<Join "), 3u);
-    EXPECT_EQ(Count(saved, "<Segment "), 4u);
+    EXPECT_EQ(Count(saved, "<Join "), 2u);
+    EXPECT_EQ(Count(saved, "<Segment "), 3u);
     EXPECT_EQ(Count(saved, "Oblique"), 0u);
     w.Undo();
     EXPECT_TRUE(Live<Line>().empty());
+}
+
+TEST_F(ConnectorGestures, ARealClickInsideTheBoxBesideEndsTheConnectorStraightOnItsFacingEdge)
+{
+    Connector::CreateConnectorCmdHandler handler(w.Task(), kNewLine, Line::PartFactory());
+    const size_t undo = UndoCount();
+    w.Task().SetLastMousePoint({2500, 3000});
+    ASSERT_TRUE(w.router.Execute({kNewLine, 0, nullptr}));
+    const zq::Point clicked = RealClick({7500, 3300});  // inside box b, level with box a
+    ASSERT_TRUE(PumpUntil([&] { return !w.Task().IsBusy(); })) << "the click did not reach the window";
+    EXPECT_EQ(UndoCount(), undo + 1);
+    ASSERT_EQ(Live<Line>().size(), 1u);
+    Line* line = Live<Line>().front();
+    ASSERT_EQ(line->GetSegmentCount(), 1u) << "one straight segment, no jog";
+    EXPECT_TRUE(line->GetSegmentList()[0]->IsHorizontalOrtho());
+    const std::vector<Connector::IEnd*> ends = line->GetEnds();
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_EQ(ends[0]->GetTerminal(), a.get());
+    EXPECT_EQ(ends[1]->GetTerminal(), b.get());
+    EXPECT_EQ(ends[0]->GetPosition(), zq::float8Point(4000, clicked.y)) << "on a's right edge";
+    EXPECT_EQ(ends[1]->GetPosition(), zq::float8Point(6000, clicked.y)) << "on b's left edge, level with the click";
+    EXPECT_EQ(Count(Saved(), "<Join "), 0u);
+}
+
+TEST_F(ConnectorGestures, ABranchDrawnWithOneRealClickOntoATrunkLeavesItsBoxUpwardsAndMeetsTheTrunkLevel)
+{
+    // A line up from a's top, across and down onto b; its left upright is the trunk.
+    Line* first = AddLine({{2500, 4000}, {2500, 7000}, {7500, 7000}, {7500, 4000}});
+    ASSERT_NE(first, nullptr);
+    Connector::CreateConnectorCmdHandler handler(w.Task(), kNewLine, Line::PartFactory());
+    w.Task().SetLastMousePoint({7500, 3000});  // inside b
+    ASSERT_TRUE(w.router.Execute({kNewLine, 0, nullptr}));
+    const zq::Point clicked = RealClick({2500, 5500});
+    ASSERT_TRUE(PumpUntil([&] { return !w.Task().IsBusy(); })) << "the click did not reach the window";
+    ASSERT_EQ(Live<Line>().size(), 1u) << "the branch joined the line it was drawn onto";
+    Line* line = Live<Line>().front();
+    // The trunk is cut at a join level with the click; the branch comes in level from b's side and
+    // no segment runs along a's top edge or over the trunk.
+    Connector::IJoin* fork = nullptr;
+    for (Connector::IJoin* j : line->GetJoins())
+        if (j->GetSegmentCount() == 3) fork = j;
+    ASSERT_NE(fork, nullptr);
+    EXPECT_EQ(fork->GetPosition(), zq::float8Point(2500, clicked.y));
+    for (Connector::ISegment* s : line->GetSegmentList()) {
+        Connector::ISegmentEnd *p, *q;
+        ASSERT_TRUE(s->GetEnds(p, q));
+        const double low = std::min(p->GetPoint().y, q->GetPoint().y);
+        const double high = std::max(p->GetPoint().y, q->GetPoint().y);
+        EXPECT_FALSE(low == 4000 && high == 4000) << "a segment along the boxes' top edges";
+        EXPECT_TRUE(s->IsHorizontalOrtho() || s->IsVerticalOrtho());
+    }
+    size_t onB = 0;
+    for (Connector::IEnd* e : line->GetEnds()) onB += e->GetTerminal() == b.get();
+    EXPECT_EQ(line->GetEnds().size(), 3u);
+    EXPECT_EQ(onB, 2u);
 }
 
 TEST_F(ConnectorGestures, EscapeAbandonsThePathAndLeavesNothing)
