@@ -118,12 +118,6 @@ Core::FactoryImp<MessageSegment>& MessageSegment::Factory()
     return factory;
 }
 
-void MessageSegment::RegisterProperties(Core::PropertyTable<Connector::SegmentRep>& t)
-{
-    Connector::SegmentImp<MessageSegment, Note::NoteConnectorEnd, false>::RegisterProperties(t);
-    Core::RegisterRefContNonStoreProperty::Register(t, &Connector::SegmentRep::anchors, L"Anchors");
-}
-
 void MessageSegment::PrepareNew(Core::Env& env, MessageSegment& segment)
 {
     segment.CreateDirectories(env, Style::Style::Find(env.GetDiagram()));
