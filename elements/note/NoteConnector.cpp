@@ -63,13 +63,7 @@ Core::FactoryImp<NoteConnectorEnd>& NoteConnectorEnd::Factory()
 
 void NoteConnectorEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t)
 {
-    using namespace Core;
-    using Connector::EndRep;
-    RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
-    RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
-    RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
-    RegisterRefProperty<>::Register(t, &EndRep::party, L"Party");
-    RegisterNonStoreProperty::Register(t, &EndRep::type, L"Type", kFar);
+    Connector::RegisterTaggedEndFields(t, kFar);
 }
 
 std::shared_ptr<NoteConnectorEnd> NoteConnectorEnd::MakeForReading(int32_t type)

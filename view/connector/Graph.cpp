@@ -347,6 +347,16 @@ bool ISegment::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Po
 
 // ---- storing and reading
 
+void RegisterTaggedEndFields(Core::PropertyTable<EndRep>& t, int32_t defaultType)
+{
+    using namespace Core;
+    RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
+    RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
+    RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
+    RegisterRefProperty<>::Register(t, &EndRep::party, L"Party");
+    RegisterNonStoreProperty::Register(t, &EndRep::type, L"Type", defaultType);
+}
+
 std::vector<const Core::IModelElement*> IConnector::PartsInStoredOrder(const Core::IClub* club) const
 {
     std::vector<const Core::IModelElement*> parts;

@@ -52,6 +52,10 @@ struct JoinRep {
     zq::float8Point pos;
 };
 
+// The fields of an end whose part tag tells its type: "Pos" and "Party" are written, the type is
+// kept for undo and copies but not written.
+void RegisterTaggedEndFields(Core::PropertyTable<EndRep>& t, int32_t defaultType);
+
 namespace Detail {
 // The record of an element being read, written directly (reading records no changes).
 template <class Rep>
