@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "style/win/PropertyEditor.h"
 #include "view/Cursor.h"
+#include "view/DefaultTask.h"
 #include "view/DiagramType.h"
 #include "core/foundation/Cast.h"
 

@@ -93,6 +93,19 @@ inline bool IsUntitledWindow(HWND window) {
     return title.rfind(L"Diagram", 0) == 0 && title.size() > 7 && iswdigit(title[7]);
 }
 
+// The bytes of a file (none when it cannot be read), read while others may hold it open.
+inline std::string Bytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
 // Whether the window's caption marks its document modified.
 inline bool Modified(HWND frame) {
     const std::wstring caption = TextOf(frame);
