@@ -1,10 +1,12 @@
 // A package with a class inside, copied and pasted near itself in the running editor with real
-// clicks and keys (SendInput): deleting the original package leaves the pasted package with its
-// class, because what came with the pasted package belongs to it.
+// clicks and keys (SendInput), saved to see where the paste landed: deleting the original package
+// leaves the pasted package with its class, because what came with the pasted package belongs to it.
 #include "Editor/tests/EditorWindows.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -60,6 +62,18 @@ void EmptyTheClipboard() {
     CloseClipboard();
 }
 
+// The position of the class that is not the one the document was written with.
+POINT PastedClass(const std::string& text) {
+    POINT p{};
+    for (size_t at = text.find("<Class "); at != std::string::npos; at = text.find("<Class ", at + 1)) {
+        const size_t pos = text.find("Pos=\"", at);
+        if (pos != std::string::npos && std::sscanf(text.c_str() + pos, "Pos=\"%ld %ld\"", &p.x, &p.y) == 2 &&
+            (p.x != 4000 || p.y != -4000))
+            return p;
+    }
+    return {LONG_MIN, LONG_MIN};
+}
+
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -85,8 +99,10 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
         package = last;
         return package && seen && EqualRect(&*seen, &*package) && package->right - package->left > 400;
     })) << "the package does not show";
-    // On the package's left edge, half way down: only its border band is hit.
+    // On the package's left edge, half way down: only its border band is hit. The second click
+    // lies apart from the first, so that the two make no double click.
     const POINT edge{package->left, (package->top + package->bottom) / 2};
+    const POINT lower{edge.x, edge.y + 4 * GetSystemMetrics(SM_CYDOUBLECLK)};
 
     // Input is handled in the order it is given: only what other windows must see first is waited for.
     EmptyTheClipboard();
@@ -95,9 +111,16 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
     Key('V', true);
     ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the paste changed nothing";
+    // Saved, the paste shows where it landed.
+    Key('S', true);
+    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
+    const POINT pasted = PastedClass(Bytes(path));
+    ASSERT_TRUE(pasted.x >= 500 && pasted.x + 2000 <= 14500 && pasted.y <= -500 && pasted.y - 1000 >= -12500)
+        << "the pasted class lies at " << pasted.x << " " << pasted.y << ", not over the original package";
     // The pasted package lies shifted over the original; the original's edge selects it alone.
-    Click(edge);
+    Click(lower);
     Key(VK_DELETE);
+    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the delete changed nothing";
     Key('S', true);
     ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
 
