@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "style/win/PropertyEditor.h"
 #include "view/Cursor.h"
+#include "view/DefaultTask.h"
 #include "view/DiagramType.h"
 #include "core/foundation/Cast.h"
 
@@ -135,6 +136,7 @@ PaneSetup WindowImp::MakePaneSetup() {
     setup.view.clipboard = &document_.GetFactory().GetClipboard();
     setup.view.clipboardViewer = clipboardViewer_.get();
     setup.view.transferFormats = transferFormats_.get();
+    setup.view.readOnly = [this] { return readOnly_; };
     setup.view.diagramTypeNotifier = [this] { UpdateCaption(); };
     setup.zoomed = [this] { OnPaneZoomed(); };
     setup.focused = [this](ClientView& pane) {
@@ -362,6 +364,9 @@ void WindowImp::OnReadOnlyChanged(bool readOnly) {
     if (readOnly == readOnly_) return;
     readOnly_ = readOnly;
     UpdateCaption();
+    RefreshCommandStates();
+    for (ClientView* pane : {first_.get(), second_.get()})
+        if (pane) pane->GetView().GetTaskHost().Refresh();
 }
 
 void WindowImp::OnUndoRedoCountChanged(std::size_t, std::size_t) { RefreshCommandStates(); }

@@ -88,8 +88,9 @@ void WindowImp::RefreshCommandStates() {
     const StorageHolder& storage = document_.GetStorage();
     const Core::IUndoHandler& undo = document_.GetModel().GetUndoHandler();
     commands_->Enable(ID_FILE_SAVE, storage.IsDirty() || storage.IsUntitled());
-    commands_->Enable(ID_EDIT_UNDO, undo.GetUndoCount() != 0);
-    commands_->Enable(ID_EDIT_REDO, undo.GetRedoCount() != 0);
+    commands_->Enable(ID_EDIT_UNDO, undo.GetUndoCount() != 0 && !readOnly_);
+    commands_->Enable(ID_EDIT_REDO, undo.GetRedoCount() != 0 && !readOnly_);
+    commands_->Enable(ID_STYLES_IMPORT, !readOnly_);
 }
 
 void WindowImp::ReportSaveFailure(const std::wstring& message) {

@@ -56,4 +56,29 @@ private:
     zq::float8Point a_, b_;       // Line: the segment; Point and Control: a_
 };
 
+// The container an element lies in, chosen among candidates offered one by one: the highest weight
+// wins; among equal weights the element's present container keeps it, else the first offered. So
+// an element stays with the container it came with (pasted or dropped together) when another one of
+// the same size covers it too.
+template <class T>
+class ContainerChoice {
+public:
+    // present: the element's container now, or none.
+    explicit ContainerChoice(const T* present) : present_(present) {}
+    void Offer(T* candidate, const Weight& weight)
+    {
+        if (best_ == nullptr || weight > weight_ || (candidate == present_ && !(weight_ > weight))) {
+            best_ = candidate;
+            weight_ = weight;
+        }
+    }
+    // The winner, or none when nothing was offered.
+    T* Get() const { return best_; }
+
+private:
+    const T* present_;
+    T* best_ = nullptr;
+    Weight weight_;
+};
+
 } // namespace Core

@@ -102,6 +102,8 @@ struct DiagramViewSetup {
     Application::ClipboardViewer* clipboardViewer = nullptr;
     WinUtil::IMouseInputControl* mouse = nullptr;
     ITransferSetFormatHandler* transferFormats = nullptr;
+    // Whether the document may not be changed (opened read-only); none: it may.
+    std::function<bool()> readOnly;
     // Called after the diagram type changed.
     std::function<void()> diagramTypeNotifier;
 };
@@ -116,6 +118,8 @@ struct ViewContext : DiagramViewSetup {
     WinMessage::IExceptionHandler* exceptionHandler = nullptr;
 
     HWND GetHwnd() const { return window ? window->GetHwnd() : nullptr; }
+    // Whether the document may not be changed.
+    bool IsReadOnly() const { return readOnly && readOnly(); }
 };
 
 // The view of one diagram on one screen canvas: owns the default task, reacts to activation and

@@ -12,9 +12,14 @@ ICmdHandler::ICmdHandler(IDefaultTask& task)
 {
 }
 
-bool ICmdHandler::IsReady() const
+bool ICmdHandler::IsIdle() const
 {
     return !task_.IsBusy() && task_.GetContext().view->IsActive();
+}
+
+bool ICmdHandler::IsReady() const
+{
+    return IsIdle() && !task_.GetContext().IsReadOnly();
 }
 
 // ---- CmdHandlerList

@@ -27,7 +27,9 @@ public:
 
     IDefaultTask& GetTask() const { return task_; }
     Application::WinCmdPlugSet& GetPlugs() { return plugs_; }
-    // The common rule: no sub-task runs and the view is active.
+    // No sub-task runs and the view is active: the rule of commands that leave the model alone.
+    bool IsIdle() const;
+    // Idle, and the document is not read-only: the rule of every command that changes the model.
     bool IsReady() const;
 
 private:

@@ -72,13 +72,13 @@ void DefaultTaskCopyPaste::UpdateClipboardState()
 void DefaultTaskCopyPaste::UpdateCommands()
 {
     ViewContext& c = GetTask().GetContext();
-    const bool ready = IsReady();
+    const bool idle = IsIdle(), ready = IsReady();
     const bool selection = c.view->HasSelection();
     Application::WinCmdPlugSet& plugs = GetPlugs();
-    plugs.Enable(kCmdCopy, selection && ready && clipboard_);
+    plugs.Enable(kCmdCopy, selection && idle && clipboard_);
     plugs.Enable(kCmdCut, selection && ready && clipboard_);
     plugs.Enable(kCmdDelete, selection && ready);
-    plugs.Enable(kCmdSelectAll, c.diagram->GetElementCount() > 0 && ready);
+    plugs.Enable(kCmdSelectAll, c.diagram->GetElementCount() > 0 && idle);
     bool paste = false;
     if (acceptable_)
         paste = ready;
@@ -118,16 +118,21 @@ void DefaultTaskCopyPaste::DeleteSnapshot()
     task.CommitPending(false);
 }
 
+bool DefaultTaskCopyPaste::MayChange() const
+{
+    return !GetTask().IsBusy() && !GetTask().GetContext().IsReadOnly();
+}
+
 void DefaultTaskCopyPaste::OnDelete(const Application::CommandMsg&)
 {
-    if (GetTask().IsBusy()) return;
+    if (!MayChange()) return;
     GetTask().TakeSelectionSnapshot();
     DeleteSnapshot();
 }
 
 void DefaultTaskCopyPaste::OnCut(const Application::CommandMsg&)
 {
-    if (GetTask().IsBusy()) return;
+    if (!MayChange()) return;
     GetTask().TakeSelectionSnapshot();
     Copy();
     DeleteSnapshot();
@@ -195,7 +200,7 @@ void DefaultTaskCopyPaste::ShowError(const std::wstring& detail, bool malformed)
 void DefaultTaskCopyPaste::Paste()
 {
     IDefaultTask& task = GetTask();
-    if (task.IsBusy() || !clipboard_) return;
+    if (!MayChange() || !clipboard_) return;
     task.TakeSelectionSnapshot();
     ITransferSetFormatHandler* formats = task.GetContext().transferFormats;
     if (formats && formats->CanAccept(*clipboard_)) {

@@ -45,6 +45,8 @@ public:
 
 private:
     void ClipboardChanged() override;
+    // No sub-task runs and the document may be changed (also what the Delete key asks).
+    bool MayChange() const;
     void Copy();
     void DeleteSnapshot();
     void Paste();

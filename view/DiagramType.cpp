@@ -102,7 +102,7 @@ void DiagramTypeCmdHandler::UpdateCommands()
     const int current = DiagramType::GetTypeOf(*c.diagram);
     for (int v = DiagramTypeValue::kFirst; v <= DiagramTypeValue::kLast; ++v) {
         const UINT id = DiagramTypeValue::GetCommandId(v);
-        GetPlugs().Enable(id, c.view->IsActive());
+        GetPlugs().Enable(id, c.view->IsActive() && !c.IsReadOnly());
         GetPlugs().SetCheckState(id, Application::Unchecked);
     }
     GetPlugs().SetCheckState(DiagramTypeValue::GetCommandId(current), Application::RadioChecked);

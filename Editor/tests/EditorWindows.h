@@ -3,6 +3,8 @@
 
 #include "app/winutil/Platform.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,26 @@ inline bool TitleNames(const std::wstring& title, const std::wstring& path) {
 inline bool IsUntitledWindow(HWND window) {
     const std::wstring title = TitleShown(window);
     return title.rfind(L"Diagram", 0) == 0 && title.size() > 7 && iswdigit(title[7]);
+}
+
+// The bytes of a file (none when it cannot be read), read while others may hold it open.
+inline std::string Bytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// Whether the window's caption marks its document modified.
+inline bool Modified(HWND frame) {
+    const std::wstring caption = TextOf(frame);
+    const std::wstring title = caption.substr(0, caption.find(kProductPart));
+    return title.size() >= 2 && title.compare(title.size() - 2, 2, L" *") == 0;
 }
 
 // The visible window of the process showing the file, or null.
@@ -195,6 +217,77 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+struct PaneSearch {
+    HWND found = nullptr;
+    LONG area = 0;
+};
+
+inline BOOL CALLBACK LargerPane(HWND child, LPARAM lp)
+{
+    auto* s = reinterpret_cast<PaneSearch*>(lp);
+    wchar_t cls[64] = L"";
+    GetClassNameW(child, cls, 64);
+    RECT r;
+    GetClientRect(child, &r);
+    if (std::wstring(cls) == L"Editor::ClientView" && r.right * r.bottom > s->area) {
+        s->found = child;
+        s->area = r.right * r.bottom;
+    }
+    return TRUE;
+}
+
+// The diagram pane of a document window: its largest child of the pane class.
+inline HWND PaneOf(HWND frame)
+{
+    PaneSearch search;
+    EnumChildWindows(frame, LargerPane, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The screen rectangle of the dark pixels (an outline, a text, handles) that a pane shows; none
+// when the pane shows nothing dark. Read from the screen as the user sees it.
+inline std::optional<RECT> DarkArea(HWND pane)
+{
+    RECT client;
+    GetClientRect(pane, &client);
+    POINT origin{0, 0};
+    ClientToScreen(pane, &origin);
+    const int w = client.right, h = client.bottom;
+    if (w <= 0 || h <= 0) return std::nullopt;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    std::optional<RECT> area;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const DWORD p = pixels[y * w + x];
+            if ((p & 0xFF) >= 100 || ((p >> 8) & 0xFF) >= 100 || ((p >> 16) & 0xFF) >= 100) continue;
+            if (!area) area = RECT{x, y, x + 1, y + 1};
+            area->left = std::min<LONG>(area->left, x);
+            area->top = std::min<LONG>(area->top, y);
+            area->right = std::max<LONG>(area->right, x + 1);
+            area->bottom = std::max<LONG>(area->bottom, y + 1);
+        }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (area) OffsetRect(&*area, origin.x, origin.y);
+    return area;
+}
+
 
 // A fresh folder under the temporary folder, removed with its files.
 class TempFolder {

@@ -36,18 +36,6 @@ bool CaptionBecomes(HWND window, F check) {
     return WaitFor([&] { return check(TextOf(window)); });
 }
 
-std::string Bytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
 TEST(EditorEndToEnd, TwoFilesOpenTwoWindowsAndALaterStartHandsItsFileOver) {
     TempFolder folder(L"QuorvelEndToEndOpen");
     const std::wstring a = folder.AddFile(L"a.qvd");

@@ -390,7 +390,7 @@ void Class::SetContainingPackage(Core::Env& env, Package* package) {
 }
 
 void Class::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
-  if (!IsDeleted()) SetContainingPackage(env, FindContainingPackage(env, GetRect(), this));
+  if (!IsDeleted()) SetContainingPackage(env, FindContainingPackage(env, GetRect(), this, GetContainingPackage()));
 }
 
 Core::IModelElement* Class::GetOwner() const { return GetRep().containingPackage; }

@@ -40,26 +40,22 @@ void DeleteAll(Core::Env& env, const Core::PtrCont<T>& list)
 }
 } // namespace
 
-Package* FindContainingPackage(Core::Env& env, const zq::Rect& rect, const Core::IModelElement* skip)
+Package* FindContainingPackage(Core::Env& env, const zq::Rect& rect, const Core::IModelElement* skip,
+                               const Package* present)
 {
     // Without a package in memory no element needs to look for one.
     if (Package::Factory().GetInstanceCount() == 0) return nullptr;
     const bool strict = zq::Cast<const Package>(skip) != nullptr;
-    Package* best = nullptr;
-    Core::Weight bestWeight;
+    Core::ContainerChoice<Package> choice(present);
     for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
         auto* p = zq::Cast<Package>(e.get());
         if (p == nullptr || p == skip || p->IsDeleted()) continue;
         const zq::Rect r = p->GetRect();
         // Two packages with one rectangle do not contain each other.
         if (!r.Contains(rect) || (strict && rect.Contains(r))) continue;
-        const Core::Weight w = p->GetNestingWeight(rect.TopLeft());
-        if (best == nullptr || w > bestWeight) {
-            best = p;
-            bestWeight = w;
-        }
+        choice.Offer(p, p->GetNestingWeight(rect.TopLeft()));
     }
-    return best;
+    return choice.Get();
 }
 
 Core::FactoryImp<Package>& Package::Factory()
@@ -177,7 +173,7 @@ void Package::UpdateContainer(Core::Env& env, Core::ModelElementSet& visited)
 {
     if (IsDeleted()) return;
     const zq::Rect r = GetRect();
-    SetContainingPackage(env, FindContainingPackage(env, r, this));
+    SetContainingPackage(env, FindContainingPackage(env, r, this, GetContainingPackage()));
     for (IPackagePart* p : Core::PtrCont<IPackagePart>(GetRep().parts)) p->UpdateContainerOnce(env, visited);
     for (Core::IContainable* c : Core::PtrCont<Core::IContainable>(GetRep().containables))
         c->UpdateContainerOnce(env, visited);

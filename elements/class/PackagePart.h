@@ -17,8 +17,9 @@ public:
 };
 
 // The package that contains the rectangle (edges included) with the highest weight at its
-// top-left corner, the first in diagram order on equal weights; none when none does. The package
-// skip (if any) is left out.
-Package* FindContainingPackage(Core::Env& env, const zq::Rect& rect, const Core::IModelElement* skip);
+// top-left corner; on equal weights the present package (if it is one of them), else the first in
+// diagram order; none when none does. The package skip (if any) is left out.
+Package* FindContainingPackage(Core::Env& env, const zq::Rect& rect, const Core::IModelElement* skip,
+                               const Package* present);
 
 } // namespace Class

@@ -161,10 +161,9 @@ bool Note::PointsAtSomething() const
 void Note::UpdateContainer(Core::Env& env, Core::ModelElementSet&)
 {
     if (IsDeleted()) return;
-    Core::IContainer* best = nullptr;
+    Core::ContainerChoice<Core::IContainer> choice(GetRep().container);
     if (!PointsAtSomething()) {
         const zq::Rect rect = GetRect();
-        Core::Weight bestWeight;
         for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
             auto* container = zq::Cast<Core::IContainer>(e.get());
             auto* pointable = zq::Cast<Core::IPointable>(e.get());
@@ -173,13 +172,10 @@ void Note::UpdateContainer(Core::Env& env, Core::ModelElementSet&)
                 !r.Normalized().Contains(rect))
                 continue;
             const Core::IView* view = env.GetView();
-            const Core::Weight w = view != nullptr ? pointable->GetWeight(*view, rect.TopLeft(), 0) : Core::Weight();
-            if (best == nullptr || w > bestWeight) {
-                best = container;
-                bestWeight = w;
-            }
+            choice.Offer(container, view != nullptr ? pointable->GetWeight(*view, rect.TopLeft(), 0) : Core::Weight());
         }
     }
+    Core::IContainer* best = choice.Get();
     if (best == GetRep().container) return;
     if (best != nullptr) best->AddContainable(env, *this);
     SetContainer(env, best);

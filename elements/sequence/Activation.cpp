@@ -1,6 +1,5 @@
 #include "elements/sequence/Activation.h"
 
-#include "core/CopyExtend.h"
 #include "core/Diagram.h"
 #include "core/DocumentReader.h"
 #include "core/Exceptions.h"
@@ -203,11 +202,6 @@ void Activation::MarkShifted(Core::DeferredShiftSet& set)
 void Activation::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)
 {
     if (!IsDeleted() && GetLifeLine() != nullptr && moved.Contains(GetLifeLine())) set.Defer(this);
-}
-
-void Activation::ExtendSelection(Core::ExtendSelectionParam& param)
-{
-    if (GetLifeLine() != nullptr) param.Add(GetLifeLine());
 }
 
 namespace {

@@ -80,7 +80,6 @@ public:
     // Follows its moved lifeline: deferred into the move.
     void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
     // A bar never travels alone: its lifeline (and with it the object) goes into copies and moves.
-    void ExtendSelection(Core::ExtendSelectionParam& param) override;
     void Delete(Core::Env& env) override;
     // An activation left without a lifeline deletes itself.
     void Finalize(Core::Env& env) override;

@@ -31,21 +31,17 @@ void ITransitionParty::Attach(Core::Env& env, TransitionEnd* end) {
 }
 
 State* FindEnclosingState(Core::Env& env, const Core::IModelElement& self, const zq::Rect& rect, bool strict) {
-  State* best = nullptr;
-  Core::Weight bestWeight;
-  const Core::IView* view = env.GetView();
+  const auto* part = zq::Cast<const IStatePart>(&self);
+  Core::ContainerChoice<State> choice(part ? part->GetContainingState() : nullptr);
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
     auto* s = zq::Cast<State>(e.get());
     if (!s || s == &self || s->IsDeleted() || s->GetCompartment()) continue;
     const zq::Rect r = s->GetRect();
     if (!r.Contains(rect) || (strict && rect.Contains(r))) continue;
-    const Core::Weight w = s->ContainmentWeight(view, rect.TopLeft());
-    if (!best || w > bestWeight) {
-      best = s;
-      bestWeight = w;
-    }
+    // Weighed without a view: which state holds an element never depends on the selection.
+    choice.Offer(s, s->ContainmentWeight(nullptr, rect.TopLeft()));
   }
-  return best;
+  return choice.Get();
 }
 
 }  // namespace State

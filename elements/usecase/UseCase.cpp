@@ -50,19 +50,14 @@ Core::IModelElement* UseCase::GetOwner() const { return GetSystem(); }
 void UseCase::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
   if (IsDeleted()) return;
   const zq::Rect box = GetRect();
-  System* best = nullptr;
-  Core::Weight bestWeight;
+  Core::ContainerChoice<System> choice(GetSystem());
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
     auto* s = zq::Cast<System>(e.get());
     if (!s || s->IsDeleted() || !s->GetRect().Contains(box)) continue;
     // Weighed without a view: which system holds the use case never depends on the selection.
-    const Core::Weight w = s->GetContainmentWeight(nullptr, GetPos());
-    if (!best || w > bestWeight) {
-      best = s;
-      bestWeight = w;
-    }
+    choice.Offer(s, s->GetContainmentWeight(nullptr, GetPos()));
   }
-  SetSystem(env, best);
+  SetSystem(env, choice.Get());
 }
 
 // ---- geometry

@@ -170,8 +170,7 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
   if (IsDeleted() || GetRep().owner) return;  // an anchored text stays with its anchor
   const zq::Rect box = GetBox();
   const zq::Point at = box.TopLeft();
-  Core::IContainer* best = nullptr;
-  Core::Weight bestWeight;
+  Core::ContainerChoice<Core::IContainer> choice(GetRep().container);
   for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
     auto* container = zq::Cast<Core::IContainer>(e.get());
     auto* pointable = zq::Cast<Core::IPointable>(e.get());
@@ -179,16 +178,9 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
     zq::Rect r;
     if (!pointable->GetBoundingRect(r) || !r.Normalized().Contains(box)) continue;
     const Core::IView* view = env.GetView();
-    if (!view) {
-      if (!best) best = container;
-      continue;
-    }
-    const Core::Weight w = pointable->GetWeight(*view, at, 0);
-    if (!best || w > bestWeight) {
-      best = container;
-      bestWeight = w;
-    }
+    choice.Offer(container, view ? pointable->GetWeight(*view, at, 0) : Core::Weight());
   }
+  Core::IContainer* best = choice.Get();
   if (best == GetRep().container) return;
   if (best) best->AddContainable(env, *this);  // which tells the free text
   SetContainer(env, best);

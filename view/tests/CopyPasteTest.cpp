@@ -2,6 +2,7 @@
 // elements, cut, delete and the Delete key, text pasted as names, and the paste error box.
 #include "view/tests/TestTransfer.h"
 
+#include "resources/resource.h"
 #include "view/CopyPaste.h"
 
 namespace ViewTest {
@@ -127,6 +128,33 @@ TEST_F(CopyPaste, WithoutASelectionCopyCutAndDeleteAreDisabledAndTheDeleteKeyDoe
     ASSERT_TRUE(Run(w, View::kCmdPaste));
     EXPECT_EQ(w.diagram.GetElementCount(), count);
     EXPECT_EQ(w.Selection().size(), 2u);
+}
+
+TEST_F(CopyPaste, AReadOnlyDocumentOffersCopyAndSelectAllAndNoCommandThatChangesIt)
+{
+    ViewWindow w(nullptr, &clipboard, &formats);
+    auto a = w.AddBox({0, 4000, 2000, 2000});
+    a->SelectInView(*w.view, true);
+    CopyTo(w, w);
+    w.readOnly = true;
+    w.Task().Refresh();
+    EXPECT_TRUE(w.router.IsEnabled(View::kCmdCopy));
+    EXPECT_TRUE(w.router.IsEnabled(View::kCmdSelectAll));
+    for (UINT id : {View::kCmdCut, View::kCmdPaste, View::kCmdDelete, TestDock::kCreateCommand, UINT(ID_DIAGRAM_STATE)}) {
+        EXPECT_FALSE(w.router.IsEnabled(id)) << id;
+        EXPECT_FALSE(Run(w, id)) << id;
+    }
+    const size_t undo = Undos(w), count = w.diagram.GetElementCount();
+    w.Key(WM_KEYDOWN, VK_DELETE);
+    EXPECT_FALSE(a->IsDeleted());
+    EXPECT_EQ(Undos(w), undo);
+    EXPECT_EQ(w.diagram.GetElementCount(), count);
+    // Saved under another name the document may change again.
+    w.readOnly = false;
+    w.Task().Refresh();
+    EXPECT_TRUE(w.router.IsEnabled(View::kCmdDelete));
+    EXPECT_TRUE(w.router.IsEnabled(TestDock::kCreateCommand));
+    EXPECT_TRUE(w.router.IsEnabled(UINT(ID_DIAGRAM_STATE)));
 }
 
 TEST_F(CopyPaste, WhileASubTaskRunsNoCommandActs)

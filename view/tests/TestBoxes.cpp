@@ -72,6 +72,7 @@ ViewWindow::ViewWindow(Core::Diagram* shared, Application::Clipboard* clipboard,
     setup.clipboardViewer = clipboardViewer.get();
     setup.transferFormats = formats;
     setup.diagramTypeNotifier = [this] { ++typeNotifications; };
+    setup.readOnly = [this] { return readOnly; };
     view = std::make_unique<View::DiagramView>(diagram, setup, &dock);
     view->SetActive(true);
     // The tests draw at x from 0 and y up to 6000 (y grows upwards).

@@ -82,6 +82,7 @@ public:
     // Processes the waiting messages.
     void Pump();
 
+    bool readOnly = false;  // the document's read-only mark, as the view asks for it
     std::unique_ptr<Core::Diagram> ownDiagram;  // before the reference the constructor binds to it
     Core::Diagram& diagram;
     WinUtil::Window window;

@@ -61,49 +61,6 @@ std::string DocumentWithANote()
     return out.str();
 }
 
-// The screen rectangle of the dark pixels (an outline, a text, handles) that a pane shows; none
-// when the pane shows nothing dark. Read from the screen as the user sees it.
-std::optional<RECT> DarkArea(HWND pane)
-{
-    RECT client;
-    GetClientRect(pane, &client);
-    POINT origin{0, 0};
-    ClientToScreen(pane, &origin);
-    const int w = client.right, h = client.bottom;
-    if (w <= 0 || h <= 0) return std::nullopt;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
-    std::optional<RECT> area;
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const DWORD p = pixels[y * w + x];
-            if ((p & 0xFF) >= 100 || ((p >> 8) & 0xFF) >= 100 || ((p >> 16) & 0xFF) >= 100) continue;
-            if (!area) area = RECT{x, y, x + 1, y + 1};
-            area->left = std::min<LONG>(area->left, x);
-            area->top = std::min<LONG>(area->top, y);
-            area->right = std::max<LONG>(area->right, x + 1);
-            area->bottom = std::max<LONG>(area->bottom, y + 1);
-        }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (area) OffsetRect(&*area, origin.x, origin.y);
-    return area;
-}
-
 // The note of the document written above, in model units (0.01 mm, y up).
 constexpr LONG kNoteLeft = 1000, kNoteTop = -1000, kNoteWidth = 5000, kNoteHeight = 3500;
 
@@ -150,14 +107,6 @@ bool ShowsNoteAt(HWND pane, POINT centre)
     if (!shown) return false;
     const POINT c = Centre(*shown);
     return std::abs(c.x - centre.x) <= 6 && std::abs(c.y - centre.y) <= 6 && shown->right - shown->left < 210;
-}
-
-// Whether the window's caption marks its document modified.
-bool Modified(HWND frame)
-{
-    const std::wstring caption = TextOf(frame);
-    const std::wstring title = caption.substr(0, caption.find(kProductPart));
-    return title.size() >= 2 && title.compare(title.size() - 2, 2, L" *") == 0;
 }
 
 int drags = 0;

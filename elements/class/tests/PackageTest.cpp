@@ -43,6 +43,29 @@ TEST_F(Packages, AClassMovedInMakesThePackageLargeAndLeavingKeepsIt) {
   EXPECT_EQ(c->GetContainingPackage(), p);
 }
 
+TEST_F(Packages, AClassPastedWithItsPackageNearItBelongsToThePastedPackage) {
+  Class::Package* p = NewPackage({0, 10000}, L"P", {8000, 6000});
+  Class::Class* c = NewClass({1000, 8000}, L"C");
+  ASSERT_EQ(c->GetContainingPackage(), p);
+  const Core::ModelElementSet pasted = CopyAndPaste({p}, 1000, -1000);
+  Class::Package* p2 = PastedOf<Class::Package>(pasted);
+  Class::Class* c2 = PastedOf<Class::Class>(pasted);
+  ASSERT_TRUE(p2 && c2);
+  ASSERT_TRUE(p->GetRect().Contains(c2->GetRect())) << "both packages cover the pasted class";
+  EXPECT_EQ(c2->GetContainingPackage(), p2);
+  EXPECT_EQ(c->GetContainingPackage(), p);
+  Move(*c2, 100, 0);
+  EXPECT_EQ(c2->GetContainingPackage(), p2);
+  // A class that came with neither goes to the first of the two.
+  Class::Class* fresh = NewClass({2000, 6000}, L"F");
+  EXPECT_EQ(fresh->GetContainingPackage(), p);
+  Change([&](Core::Env& env) { p->Delete(env); });
+  EXPECT_TRUE(c->IsDeleted());
+  EXPECT_TRUE(fresh->IsDeleted());
+  EXPECT_FALSE(c2->IsDeleted());
+  EXPECT_EQ(p2->GetParts(), Core::PtrCont<Class::IPackagePart>{c2});
+}
+
 TEST_F(Packages, LargeTogglesTheNameBetweenBodyAndTabAndTheTabWidensTheBody) {
   Class::Package* p = NewPackage({0, 5000}, L"Geometry");
   Change([&](Core::Env& env) { p->SetLarge(env, true); });

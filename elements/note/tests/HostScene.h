@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "core/CopyExtend.h"
 #include "core/Diagram.h"
 #include "core/Registries.h"
 #include "core/Shift.h"
 #include "core/Transaction.h"
+#include "core/TransferSet.h"
 #include "core/UndoHandler.h"
 #include "elements/note/Note.h"
 #include "style/Model.h"
@@ -139,6 +141,30 @@ struct Scene : ::testing::Test {
   }
   void Resize(Core::IResizable& box, const zq::Rect& r) {
     Change([&](Core::Env& env) { box.SetRect(env, r); });
+  }
+  // Copies the elements with what travels with them and pastes the copy moved by the vector as
+  // one step, as Copy and Paste do; answers the pasted elements.
+  Core::ModelElementSet CopyAndPaste(std::initializer_list<Core::IModelElement*> elements, double dx, double dy) {
+    Core::ModelElementSet selection;
+    for (Core::IModelElement* e : elements) selection.Insert(e->shared_from_this());
+    Core::TransferSet set(registry);
+    const Core::ModelElementSet copied = Core::CopyExtendSelection::Build(selection, diagram);
+    for (const Core::ElementPtr& e : copied.Elements()) set.Insert(*e);
+    Core::ModelElementSet pasted;
+    Change([&](Core::Env& env) {
+      pasted = set.Paste(env).pasted;
+      Core::DeferredShiftSet shift(pasted, &diagram, nullptr);
+      shift.ShiftAll(env, Core::ShiftVector{dx, dy, true, true});
+      shift.ShiftDeferred(env);
+    });
+    return pasted;
+  }
+  // The pasted element of kind T (the first in diagram order).
+  template <class T>
+  static T* PastedOf(const Core::ModelElementSet& pasted) {
+    for (const Core::ElementPtr& e : pasted.Elements())
+      if (auto* t = dynamic_cast<T*>(e.get())) return t;
+    return nullptr;
   }
 
   // A connector of kind C along the points from source to target as one step.

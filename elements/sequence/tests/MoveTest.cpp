@@ -77,30 +77,36 @@ struct Drag : Scene {
 
 } // namespace
 
-TEST_F(Drag, AnyPartOfTheObjectTakesTheWholeObjectIntoCopiesAndMoves)
+TEST_F(Drag, ObjectOrLineTakesTheWholeObjectIntoCopiesAndMoves)
 {
-    for (Core::IModelElement* picked : std::vector<Core::IModelElement*>{o, line, a, b}) {
+    for (Core::IModelElement* picked : std::vector<Core::IModelElement*>{o, line}) {
         const Core::ModelElementSet set = Dragged({picked});
         for (Core::IModelElement* e : std::vector<Core::IModelElement*>{o, line, a, b, o->GetText()})
             EXPECT_TRUE(Has(set, e)) << std::string(picked->GetTypeName().begin(), picked->GetTypeName().end());
         EXPECT_FALSE(Has(set, other));
         EXPECT_FALSE(Has(set, toLine));
     }
-    // A copy of one bar pastes: it comes with its lifeline and object.
-    Core::TransferSet transfer(Registry());
+}
+
+TEST_F(Drag, ABarTakesOnlyItselfSoCutAndPasteLeavesOneObject)
+{
     const Core::ModelElementSet copied = Dragged({b});
+    ASSERT_EQ(1u, copied.Size());
+    EXPECT_TRUE(Has(copied, b));
+    // Cut: the copy, then the deletion of the bar; the paste brings no second object.
+    Core::TransferSet transfer(Registry());
     for (const Core::ElementPtr& e : copied.Elements()) transfer.Insert(*e);
-    Core::Diagram target(Registry(), nullptr);
-    Core::Transaction t(target);
-    Core::Env env(t);
-    const Core::TransferSet::PasteResult pasted = transfer.Paste(env);
-    std::size_t bars = 0;
-    for (const Core::ElementPtr& e : pasted.pasted.Elements())
-        if (auto* bar = dynamic_cast<Activation*>(e.get())) {
-            ++bars;
-            EXPECT_NE(nullptr, bar->GetLifeLine());
-        }
-    EXPECT_EQ(2u, bars);
+    Change([&](Core::Env& env) { b->Delete(env); });
+    Change([&](Core::Env& env) { transfer.Paste(env); });
+    std::size_t objects = 0, bars = 0;
+    for (const Core::ElementPtr& e : diagram.Elements()) {
+        if (e->IsDeleted()) continue;
+        objects += dynamic_cast<SeqObject*>(e.get()) != nullptr;
+        bars += dynamic_cast<Activation*>(e.get()) != nullptr;
+    }
+    EXPECT_EQ(2u, objects);  // o and the other one
+    EXPECT_EQ(1u, bars);     // a: the pasted bar hangs on no line and goes
+    EXPECT_EQ(1u, line->GetActivations().size());
 }
 
 TEST_F(Drag, ObjectDraggedAloneMovesTheLineTopAndNothingElseVertically)

@@ -154,6 +154,26 @@ TEST_F(States, APartDraggedOutLeavesItsStateWhenTheMoveCloses) {
   EXPECT_TRUE(outer->IsLarge());
 }
 
+TEST_F(States, ANestedStatePastedWithItsCompositeNearItBelongsToThePastedOne) {
+  State::State* outer = NewState({0, 10000}, {9000, 8000}, true);
+  State::State* inner = NewState({1000, 8000});
+  ASSERT_EQ(inner->GetContainingState(), outer);
+  const Core::ModelElementSet pasted = CopyAndPaste({outer}, 1000, -1000);
+  State::State* outer2 = nullptr;
+  State::State* inner2 = nullptr;
+  for (const Core::ElementPtr& e : pasted.Elements())
+    if (auto* s = dynamic_cast<State::State*>(e.get())) (s->IsLarge() && !outer2 ? outer2 : inner2) = s;
+  ASSERT_TRUE(outer2 && inner2);
+  ASSERT_TRUE(outer->GetRect().Contains(inner2->GetRect())) << "both composites cover the pasted state";
+  EXPECT_EQ(inner2->GetContainingState(), outer2);
+  Move(*inner2, 100, 0);
+  EXPECT_EQ(inner2->GetContainingState(), outer2);
+  Change([&](Core::Env& env) { outer->Delete(env); });
+  EXPECT_TRUE(inner->IsDeleted());
+  EXPECT_FALSE(inner2->IsDeleted());
+  EXPECT_EQ(CheckInvariants(diagram), "");
+}
+
 TEST_F(States, DeletingACompositeStateDeletesEverythingInItAndUndoBringsItBack) {
   State::State* outer = NewState({0, 10000}, {9000, 8000}, true);
   State::State* inner = NewState({1000, 8000});

@@ -133,6 +133,24 @@ TEST_F(Scene, UseCasesBelongToTheSmallestEnclosingSystem) {
   ExpectRoundTrip();
 }
 
+TEST_F(Scene, AUseCasePastedWithItsSystemNearItBelongsToThePastedSystem) {
+  System* s = New<System>({0, 0}, {8000, 6000});
+  UC* u = New<UC>({1000, -2000});
+  ASSERT_EQ(u->GetSystem(), s);
+  const Core::ModelElementSet pasted = CopyAndPaste({s}, 1000, -1000);
+  System* s2 = PastedOf<System>(pasted);
+  UC* u2 = PastedOf<UC>(pasted);
+  ASSERT_TRUE(s2 && u2);
+  ASSERT_TRUE(s->GetRect().Contains(u2->GetRect())) << "both systems cover the pasted use case";
+  EXPECT_EQ(u2->GetSystem(), s2);
+  Move(*u2, 100, 0);
+  EXPECT_EQ(u2->GetSystem(), s2);
+  Delete(*s);
+  EXPECT_TRUE(u->IsDeleted());
+  EXPECT_FALSE(u2->IsDeleted());
+  EXPECT_EQ(CheckInvariants(diagram), "");
+}
+
 TEST_F(Scene, DraggingASystemCarriesItsContentsAndDraggingOutLeaves) {
   System* s = New<System>({0, 0});
   UC* u = New<UC>({1000, -2000});

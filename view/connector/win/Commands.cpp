@@ -42,8 +42,8 @@ SegmentCmdHandler::SegmentCmdHandler(View::IDefaultTask& task, ISegment& segment
 
 void SegmentCmdHandler::UpdateCommands()
 {
-    const KeepOrthogonalState state = GetKeepOrthogonalState(segment_, true);
-    GetPlugs().Enable(kKeepOrthogonalCommand, state.enabled && !GetTask().IsBusy());
+    const KeepOrthogonalState state = GetKeepOrthogonalState(segment_, IsReady());
+    GetPlugs().Enable(kKeepOrthogonalCommand, state.enabled);
     GetPlugs().SetCheckState(kKeepOrthogonalCommand, state.checked ? 1 : 0);
 }
 

@@ -222,6 +222,19 @@ TEST_F(ConnectorViews, KeepOrthogonalIsGreyOnAnObliqueSegmentAndSwitchesTheFlagO
     EXPECT_FALSE(s.IsHorizontalOrtho());
 }
 
+TEST_F(ConnectorViews, KeepOrthogonalIsGreyOnAReadOnlyDocument)
+{
+    Line* level = AddLine({{4000, 3000}, {6000, 3000}});
+    w.readOnly = true;
+    Connector::SegmentCmdHandler h(w.Task(), *level->GetSegmentList().front());
+    EXPECT_FALSE(w.router.IsEnabled(Connector::kKeepOrthogonalCommand));
+    EXPECT_FALSE(w.router.Execute({Connector::kKeepOrthogonalCommand, 0, nullptr}));
+    EXPECT_TRUE(level->GetSegmentList().front()->IsHorizontalOrtho());
+    w.readOnly = false;
+    h.UpdateCommands();
+    EXPECT_TRUE(w.router.IsEnabled(Connector::kKeepOrthogonalCommand));
+}
+
 TEST_F(ConnectorViews, MenuOneHundredTwelveHoldsTheEditCommandsAndKeepOrthogonal)
 {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(112));

@@ -1,0 +1,137 @@
+// A package with a class inside, copied and pasted near itself in the running editor with real
+// clicks and keys (SendInput), saved to see where the paste landed: deleting the original package
+// leaves the pasted package with its class, because what came with the pasted package belongs to it.
+#include "Editor/tests/EditorWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using namespace EditorTest;
+
+// A Large package of 140 x 120 mm holding a class, written by hand in the stored form. The package
+// is big enough that a paste in the middle of the window overlaps it and covers the pasted class.
+const char kDocument[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+    "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>\n"
+    "<Package id=\"r2\" Pos=\"500 -500\" Size=\"14000 12000\">\n"
+    "<PackageRider id=\"r3\" Size=\"700 200\"><Text>P</Text></PackageRider>\n"
+    "<Class id=\"r4\" Pos=\"4000 -4000\" Size=\"2000 1000\"><Text>C</Text></Class>\n"
+    "</Package>\n</Diagram>\n";
+
+void Send(INPUT* inputs, UINT count) { ASSERT_EQ(SendInput(count, inputs, sizeof(INPUT)), count); }
+
+// A left click at the screen point.
+void Click(POINT at) {
+    INPUT in[3] = {};
+    for (INPUT& i : in) i.type = INPUT_MOUSE;
+    in[0].mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in[0].mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    Send(in, 3);
+}
+
+// A key, with Ctrl held when asked.
+void Key(WORD vk, bool ctrl = false) {
+    INPUT in[4] = {};
+    UINT n = 0;
+    auto add = [&](WORD key, DWORD flags) {
+        in[n].type = INPUT_KEYBOARD;
+        in[n].ki.wVk = key;
+        in[n++].ki.dwFlags = flags;
+    };
+    if (ctrl) add(VK_CONTROL, 0);
+    add(vk, 0);
+    add(vk, KEYEVENTF_KEYUP);
+    if (ctrl) add(VK_CONTROL, KEYEVENTF_KEYUP);
+    Send(in, n);
+}
+
+// Whether the clipboard holds anything.
+bool ClipboardFilled() { return CountClipboardFormats() > 0; }
+
+void EmptyTheClipboard() {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+// The position of the class that is not the one the document was written with.
+POINT PastedClass(const std::string& text) {
+    POINT p{};
+    for (size_t at = text.find("<Class "); at != std::string::npos; at = text.find("<Class ", at + 1)) {
+        const size_t pos = text.find("Pos=\"", at);
+        if (pos != std::string::npos && std::sscanf(text.c_str() + pos, "Pos=\"%ld %ld\"", &p.x, &p.y) == 2 &&
+            (p.x != 4000 || p.y != -4000))
+            return p;
+    }
+    return {LONG_MIN, LONG_MIN};
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
+    TempFolder folder(L"QuorvelPasteContainer");
+    const std::wstring path = folder.AddFile(L"package.qvd", kDocument);
+    Process editor;
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder.Path()));
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (frame = WindowOfPath(editor.Id(), path)) != nullptr; }));
+    SetWindowPos(frame, HWND_TOP, 0, 0, 700, 650, SWP_SHOWWINDOW);
+    SetForegroundWindow(frame);
+    // The package shows once the window is laid out and painted: the same dark area twice running.
+    HWND pane = nullptr;
+    std::optional<RECT> package, last;
+    ASSERT_TRUE(WaitFor([&] {
+        pane = PaneOf(frame);
+        const std::optional<RECT> seen = last;
+        last = pane ? DarkArea(pane) : std::nullopt;
+        package = last;
+        return package && seen && EqualRect(&*seen, &*package) && package->right - package->left > 400;
+    })) << "the package does not show";
+    // On the package's left edge, half way down: only its border band is hit. The second click
+    // lies apart from the first, so that the two make no double click.
+    const POINT edge{package->left, (package->top + package->bottom) / 2};
+    const POINT lower{edge.x, edge.y + 4 * GetSystemMetrics(SM_CYDOUBLECLK)};
+
+    // Input is handled in the order it is given: only what other windows must see first is waited for.
+    EmptyTheClipboard();
+    Click(edge);
+    Key('C', true);
+    ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
+    Key('V', true);
+    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the paste changed nothing";
+    // Saved, the paste shows where it landed.
+    Key('S', true);
+    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
+    const POINT pasted = PastedClass(Bytes(path));
+    ASSERT_TRUE(pasted.x >= 500 && pasted.x + 2000 <= 14500 && pasted.y <= -500 && pasted.y - 1000 >= -12500)
+        << "the pasted class lies at " << pasted.x << " " << pasted.y << ", not over the original package";
+    // The pasted package lies shifted over the original; the original's edge selects it alone.
+    Click(lower);
+    Key(VK_DELETE);
+    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the delete changed nothing";
+    Key('S', true);
+    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
+
+    const std::string saved = Bytes(path);
+    EXPECT_EQ(Count(saved, "<Package "), 1u) << saved;
+    ASSERT_EQ(Count(saved, "<Class "), 1u) << saved;
+    EXPECT_LT(saved.find("<Package "), saved.find("<Class "));
+    EXPECT_LT(saved.find("<Class "), saved.find("</Package>")) << "the class lies in the pasted package";
+
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(editor.WaitExit(15000), 0u);
+}
+
+} // namespace
