@@ -1,0 +1,178 @@
+// Documents written by hand from the stored forms, not saved by this program, one per diagram kind,
+// each with notes, note connectors and dependencies: they open without error or warning, and
+// reading, saving, reading and saving again gives the same bytes twice, with the elements in the
+// order they were read.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <exception>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/DefaultGrid.h"
+#include "core/Diagram.h"
+#include "core/Registries.h"
+
+#ifdef _WIN32
+#include "Editor/ElementFactories.h"
+#include "Editor/StorageHolder.h"
+#include "text/win/UniscribeSetup.h"
+#else
+#include "elements/class/AssocClassConnector.h"
+#include "elements/class/Association.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
+#include "elements/class/Generalization.h"
+#include "elements/class/Package.h"
+#include "elements/class/Qualifier.h"
+#include "elements/class/TemplateParameters.h"
+#include "elements/note/Dependency.h"
+#include "elements/note/tests/HostScene.h"
+#include "elements/object/Object.h"
+#include "elements/object/Qualifier.h"
+#include "elements/object/Link.h"
+#include "elements/sequence/SeqObject.h"
+#include "elements/state/Transition.h"
+#include "elements/usecase/Generalization.h"
+#include "page/Page.h"
+#include "text/Text.h"
+#include "text/tests/FixedMeasurer.h"
+#endif
+
+namespace {
+
+// Every element kind the editor reads, registered as the editor registers them.
+const Core::FactoryRegistry& Registry() {
+#ifdef _WIN32
+  static const Core::FactoryRegistry registry = [] {
+    Core::FactoryRegistry r;
+    Editor::RegisterElementFactories(r);
+    return r;
+  }();
+#else
+  static const Core::FactoryRegistry registry = HostScene::MakeRegistry(
+      {[](Core::FactoryRegistry& r) {
+         r.Register(Page::Page::Factory());
+         r.Register(Class::Class::Factory());
+         r.Register(Class::Compartment::Factory());
+         r.Register(Class::TemplateParameters::Factory());
+       },
+       Class::ReportAssociationFactories, Class::ReportQualifierFactory, Class::ReportGeneralizationFactories,
+       Class::ReportAssocClassConnectorFactories, Class::ReportPackageFactories, Object::ReportObjectFactories,
+       Object::ReportLinkFactories, UseCase::ReportUseCaseFactories, Sequence::ReportSequenceFactories,
+       State::ReportStateFactories, Dependency::ReportDependencyFactories});
+#endif
+  return registry;
+}
+
+void InstallMeasurer() {
+#ifdef _WIN32
+  TextBlock::InstallUniscribeMeasurer();
+#else
+  TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+#endif
+}
+
+std::string DocumentPath(const std::string& name) { return std::string(QUORVEL_DOCUMENT_DIR) + "/" + name; }
+
+std::string ReadDocument(const std::string& name) {
+  std::ifstream file(DocumentPath(name), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+std::string Save(const Core::Diagram& diagram) {
+  std::ostringstream out;
+  diagram.SaveXML(out);
+  return out.str();
+}
+
+// The elements that carry an id, as their tag and id in the order of their start tags.
+std::vector<std::string> ElementOrder(const std::string& document) {
+  static const std::regex startTag(R"(<([A-Za-z_][\w.:-]*)\s[^>]*?\bid="([^"]*)\")");
+  std::vector<std::string> order;
+  for (std::sregex_iterator i(document.begin(), document.end(), startTag), end; i != end; ++i)
+    order.push_back((*i)[1].str() + " " + (*i)[2].str());
+  return order;
+}
+
+// The first place where the two orders differ, or an empty text when they agree.
+std::string FirstDifference(const std::vector<std::string>& saved, const std::vector<std::string>& read) {
+  for (std::size_t i = 0; i < saved.size() || i < read.size(); ++i) {
+    const std::string a = i < saved.size() ? saved[i] : "(nothing)";
+    const std::string b = i < read.size() ? read[i] : "(nothing)";
+    if (a != b) return "element " + std::to_string(i) + ": saved " + a + ", read " + b;
+  }
+  return "";
+}
+
+std::unique_ptr<Core::Diagram> NewDiagram() {
+  return std::make_unique<Core::Diagram>(Registry(), nullptr, nullptr, &View::DefaultGrid::Instance());
+}
+
+// Reads the document into a new diagram and answers the read flags; a reading error fails the
+// test with its message and answers no diagram.
+std::unique_ptr<Core::Diagram> Read(const std::string& document, unsigned& flags) {
+  auto diagram = NewDiagram();
+  try {
+    flags = diagram->LoadXML(document);
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "reading failed: " << e.what();
+    return nullptr;
+  }
+  return diagram;
+}
+
+// Opens the document file as the editor does: on Windows through the storage that holds the file.
+std::unique_ptr<Core::Diagram> Open(const std::string& name, unsigned& flags) {
+#ifdef _WIN32
+  auto diagram = NewDiagram();
+  flags = 0;
+  try {
+    Editor::StorageHolder storage(*diagram, Editor::SystemFileIo(), [&](unsigned read) { flags |= read; });
+    const std::string path = DocumentPath(name);
+    storage.Open(std::wstring(path.begin(), path.end()), true);
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "opening failed: " << e.what();
+    return nullptr;
+  }
+  return diagram;
+#else
+  return Read(ReadDocument(name), flags);
+#endif
+}
+
+class HandWrittenDocument : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { InstallMeasurer(); }
+};
+
+TEST_P(HandWrittenDocument, OpensWithoutWarningAndKeepsItsFormThroughTwoSaves) {
+  const std::string input = ReadDocument(GetParam());
+  ASSERT_FALSE(input.empty()) << "cannot read " << GetParam();
+  unsigned flags = ~0u;
+  const auto read = Open(GetParam(), flags);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(flags, 0u) << "the document was read with warnings";
+  const std::string first = Save(*read);
+
+  const auto reread = Read(first, flags);
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(flags, 0u);
+  EXPECT_EQ(Save(*reread), first);
+  EXPECT_EQ(FirstDifference(ElementOrder(first), ElementOrder(input)), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
+                         ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           return name.substr(0, name.find('.'));
+                         });
+
+}  // namespace
