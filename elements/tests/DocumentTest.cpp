@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <exception>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -15,7 +17,11 @@
 
 #include "core/DefaultGrid.h"
 #include "core/Diagram.h"
+#include "core/ModelElementSet.h"
 #include "core/Registries.h"
+#include "core/Shift.h"
+#include "core/Transaction.h"
+#include "core/UndoHandler.h"
 
 #ifdef _WIN32
 #include "Editor/ElementFactories.h"
@@ -94,7 +100,7 @@ std::string Save(const Core::Diagram& diagram) {
 
 // The elements that carry an id, as their tag and id in the order of their start tags.
 std::vector<std::string> ElementOrder(const std::string& document) {
-  static const std::regex startTag(R"(<([A-Za-z_][\w.:-]*)\s[^>]*?\bid="([^"]*)\")");
+  static const std::regex startTag(R"re(<([A-Za-z_][\w.:-]*)\s[^>]*?\bid="([^"]*)")re");
   std::vector<std::string> order;
   for (std::sregex_iterator i(document.begin(), document.end(), startTag), end; i != end; ++i)
     order.push_back((*i)[1].str() + " " + (*i)[2].str());
@@ -109,6 +115,61 @@ std::string FirstDifference(const std::vector<std::string>& saved, const std::ve
     if (a != b) return "element " + std::to_string(i) + ": saved " + a + ", read " + b;
   }
   return "";
+}
+
+// A connector end of a stored document: its id and position, and the id of the box it is stored
+// on (its reference, or for the first end of a note connector the note it lies in).
+struct StoredEnd {
+  std::string id;
+  double x = 0, y = 0;
+};
+
+std::map<std::string, std::vector<StoredEnd>> EndsByBox(const std::string& document) {
+  static const std::regex tag(R"re(<(/?)([\w.:-]+)([^>]*?)(/?)>)re");
+  static const std::regex id(R"re(\bid="([^"]*)")re");
+  static const std::regex pos(R"re(\bPos="([^" ]+) ([^"]+)")re");
+  static const std::regex box(R"re(\b(?:Party|Class|Qualifier|Object|Actor|UseCase|State)="([^"]*)")re");
+  std::map<std::string, std::vector<StoredEnd>> ends;
+  std::vector<std::pair<std::string, std::string>> open;  // the enclosing elements: tag and id
+  for (std::sregex_iterator i(document.begin(), document.end(), tag), end; i != end; ++i) {
+    const std::smatch& m = *i;
+    if (m[1].length() > 0) {
+      if (!open.empty()) open.pop_back();
+      continue;
+    }
+    const std::string name = m[2].str(), attributes = m[3].str();
+    std::smatch found;
+    const std::string elementId = std::regex_search(attributes, found, id) ? found[1].str() : "";
+    if (name == "End" || name == "SourceEnd" || name == "TargetEnd") {
+      std::string on;
+      if (std::regex_search(attributes, found, box)) on = found[1].str();
+      else if (name == "SourceEnd" && open.size() >= 2 && open[open.size() - 2].first == "Note")
+        on = open[open.size() - 2].second;
+      if (!on.empty() && std::regex_search(attributes, found, pos))
+        ends[on].push_back({elementId, std::stod(found[1].str()), std::stod(found[2].str())});
+    }
+    if (m[4].length() == 0) open.emplace_back(name, elementId);
+  }
+  return ends;
+}
+
+// The rectangle of a stored box (y up), from its "Pos" and "Size".
+struct Rect {
+  double left = 0, top = 0, right = 0, bottom = 0;
+  bool operator!=(const Rect& o) const { return left != o.left || top != o.top || right != o.right || bottom != o.bottom; }
+  bool Holds(double x, double y) const { return left <= x && x <= right && bottom <= y && y <= top; }
+};
+
+std::optional<Rect> BoxRect(const std::string& document, const std::string& id) {
+  const std::regex tag("<[\\w.:-]+\\s+id=\"" + id + "\"[^>]*>");
+  static const std::regex pos(R"re(\bPos="([^" ]+) ([^"]+)")re");
+  static const std::regex size(R"re(\bSize="([^" ]+) ([^"]+)")re");
+  std::smatch m, p, z;
+  if (!std::regex_search(document, m, tag)) return std::nullopt;
+  const std::string attributes = m[0].str();
+  if (!std::regex_search(attributes, p, pos) || !std::regex_search(attributes, z, size)) return std::nullopt;
+  const double x = std::stod(p[1].str()), y = std::stod(p[2].str());
+  return Rect{x, y, x + std::stod(z[1].str()), y - std::stod(z[2].str())};
 }
 
 std::unique_ptr<Core::Diagram> NewDiagram() {
@@ -166,6 +227,46 @@ TEST_P(HandWrittenDocument, OpensWithoutWarningAndKeepsItsFormThroughTwoSaves) {
   EXPECT_EQ(flags, 0u);
   EXPECT_EQ(Save(*reread), first);
   EXPECT_EQ(FirstDifference(ElementOrder(first), ElementOrder(input)), "");
+}
+
+// The parties' lists of attached ends are rebuilt on reading: a box moved alone takes every end
+// stored on it along (each stays on the box), and undo puts everything back.
+TEST_P(HandWrittenDocument, EveryBoxTakesTheEndsStoredOnItAlong) {
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  const auto before = EndsByBox(read);
+  int boxes = 0;
+  for (const auto& [boxId, ends] : before) {
+    if (!BoxRect(read, boxId)) continue;  // a segment, lifeline or pseudo-state: not a box with a size
+    ++boxes;
+    Core::IModelElement* box = diagram->FindElementById(std::stoul(boxId.substr(1)));
+    ASSERT_NE(box, nullptr) << boxId;
+    {
+      Core::Transaction t(*diagram);
+      Core::Env env(t);
+      Core::ModelElementSet moved;
+      moved.Insert(box->shared_from_this());
+      Core::DeferredShiftSet shift(moved, diagram.get(), nullptr);
+      shift.ShiftAll(env, {500, 300, true, true});
+      shift.ShiftDeferred(env);
+      diagram->GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    const std::string saved = Save(*diagram);
+    const std::optional<Rect> r = BoxRect(saved, boxId);
+    ASSERT_TRUE(r);
+    EXPECT_NE(*r, *BoxRect(read, boxId)) << boxId << " did not move";
+    const auto after = EndsByBox(saved).at(boxId);
+    ASSERT_EQ(after.size(), ends.size()) << boxId;
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+      EXPECT_TRUE(r->Holds(after[i].x, after[i].y)) << "end " << after[i].id << " left " << boxId;
+      EXPECT_TRUE(after[i].x != ends[i].x || after[i].y != ends[i].y) << "end " << ends[i].id << " stayed behind " << boxId;
+    }
+    diagram->GetUndoHandler().Undo(nullptr, nullptr);
+    ASSERT_EQ(Save(*diagram), read) << "undoing the move of " << boxId;
+  }
+  EXPECT_GT(boxes, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
