@@ -98,12 +98,13 @@ std::string Save(const Core::Diagram& diagram) {
   return out.str();
 }
 
-// The elements that carry an id, as their tag and id in the order of their start tags.
+// The ids of the elements in the order of their start tags (an association's "SourceEnd" may be
+// written back as "End": the tags can change, the elements and their order cannot).
 std::vector<std::string> ElementOrder(const std::string& document) {
-  static const std::regex startTag(R"re(<([A-Za-z_][\w.:-]*)\s[^>]*?\bid="([^"]*)")re");
+  static const std::regex startTag(R"re(<[A-Za-z_][\w.:-]*\s[^>]*?\bid="([^"]*)")re");
   std::vector<std::string> order;
   for (std::sregex_iterator i(document.begin(), document.end(), startTag), end; i != end; ++i)
-    order.push_back((*i)[1].str() + " " + (*i)[2].str());
+    order.push_back((*i)[1].str());
   return order;
 }
 
