@@ -1,6 +1,8 @@
 #include "elements/note/NoteConnector.h"
 
 #include "elements/note/Note.h"
+#include "core/DocumentReader.h"
+#include "core/Exceptions.h"
 #include "view/connector/PartFactory.h"
 #include "core/foundation/Cast.h"
 
@@ -12,9 +14,20 @@ Core::FactoryImp<NoteConnector>& NoteConnector::Factory()
     return factory;
 }
 
+namespace {
+// Ends of type 1 at the start of a drawn path and as plain further ends, of type 2 at its end; a
+// stored "SourceEnd" is an end on the note, an "End" a far end.
+class Fact : public Connector::KindPartFactory<NoteConnector, NoteConnectorEnd, NoteConnectorJoin, NoteConnectorSegment> {
+public:
+    Fact() : KindPartFactory(NoteConnectorEnd::kOnNote, NoteConnectorEnd::kFar, NoteConnectorEnd::kOnNote) {}
+    Core::ElementPtr CreateSourceEnd() override { return NoteConnectorEnd::MakeForReading(NoteConnectorEnd::kOnNote); }
+    Core::ElementPtr CreateEnd() override { return NoteConnectorEnd::MakeForReading(NoteConnectorEnd::kFar); }
+};
+} // namespace
+
 Connector::IFactory& NoteConnector::PartFactory()
 {
-    static Connector::KindPartFactory<NoteConnector, NoteConnectorEnd, NoteConnectorJoin, NoteConnectorSegment> factory(NoteConnectorEnd::kOnNote, NoteConnectorEnd::kFar, NoteConnectorEnd::kOnNote);
+    static Fact factory;
     return factory;
 }
 
@@ -25,10 +38,56 @@ Core::IModelElement* NoteConnector::GetOwner() const
     return nullptr;
 }
 
+Connector::IEnd* NoteConnector::GetFirstEnd() const
+{
+    for (Connector::IEnd* e : GetEnds())
+        if (!e->IsDeleted() && e->GetEndType() == NoteConnectorEnd::kOnNote) return e;
+    return ILinearConnector::GetFirstEnd();
+}
+
+void NoteConnector::EndRestore(Core::Env&, const Core::RestoreContext& context)
+{
+    auto* note = zq::Cast<Note>(context.enclosing);
+    if (note == nullptr) return;
+    for (Connector::IEnd* e : GetEnds())
+        if (auto* end = zq::Cast<NoteConnectorEnd>(e);
+            end != nullptr && end->GetType() == NoteConnectorEnd::kOnNote && end->GetTerminal() == nullptr)
+            Connector::Detail::ReadingRep(*end).party = note;
+}
+
 Core::FactoryImp<NoteConnectorEnd>& NoteConnectorEnd::Factory()
 {
     static Core::FactoryImp<NoteConnectorEnd> factory(Core::SchemaNamespace10(), L"NoteConnectorEnd");
     return factory;
+}
+
+void NoteConnectorEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t)
+{
+    Connector::RegisterTaggedEndFields(t, kFar);
+}
+
+std::shared_ptr<NoteConnectorEnd> NoteConnectorEnd::MakeForReading(int32_t type)
+{
+    auto end = std::make_shared<NoteConnectorEnd>();
+    Connector::Detail::ReadingRep(*end).type = type;
+    return end;
+}
+
+void NoteConnectorEnd::StoreProperties(xml::IWriter& writer) const
+{
+    if (GetType() != kOnNote) return EndImp::StoreProperties(writer);
+    Core::StoredForm::WriteFloat8Point(writer.WriteAttribute(xml::kSchema10, L"Pos"), GetPosition());
+}
+
+void NoteConnectorEnd::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry)
+{
+    EndImp::RestoreProperties(attributes, registry);
+    if (GetType() != kFar) return;
+    auto [found, text] = attributes.find(xml::kSchema10, L"Type");
+    if (!found) return;
+    const int32_t type = Core::ToBinary::ToInt(text, L"Type", attributes.GetLine());
+    if (type != kOnNote && type != kFar) throw Core::Exceptions::AttributeOutOfRange(attributes.GetLine(), L"Type");
+    Connector::Detail::ReadingRep(*this).type = type;
 }
 
 bool NoteConnectorEnd::MayAttach(const Core::IModelElement* element, int32_t type, const Connector::IConnector* own,

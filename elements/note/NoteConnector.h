@@ -10,15 +10,20 @@ namespace Note {
 
 class NoteConnectorEnd;
 
-// The note connector; it lives while it has parts.
+// The note connector; it lives while it has parts. Written inside its note in chain order: the end
+// on the note ("SourceEnd", "Pos" only), segments and joins, the far end ("End", "Pos" and "Party").
 class NoteConnector : public Connector::ConnectorImp<NoteConnector, Connector::ILinearConnector> {
 public:
     // The factory, registered under "NoteConnector".
     static Core::FactoryImp<NoteConnector>& Factory();
-    // Ends of type 1 (at the note) and 2 (the far end).
+    // Ends of type 1 (at the note, read from "SourceEnd") and 2 (the far end, read from "End").
     static Connector::IFactory& PartFactory();
     // The note its first end lies on, which writes the connector inside itself; none while free.
     Core::IModelElement* GetOwner() const override;
+    // The chain starts at the end on the note (at the first live end when there is none).
+    Connector::IEnd* GetFirstEnd() const override;
+    // Reading: an end on the note that names no party lies on the note holding the connector.
+    void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
 };
 
 // An end of a note connector. The end on the note (type 1) attaches to notes only; the far end
@@ -34,6 +39,10 @@ public:
     // The factory, registered under "NoteConnectorEnd".
     static Core::FactoryImp<NoteConnectorEnd>& Factory();
     static Connector::IFactory& PartFactory() { return NoteConnector::PartFactory(); }
+    // "Pos" and "Party" stored; the type follows from the part tag and is not written.
+    static void RegisterProperties(Core::PropertyTable<Connector::EndRep>& t);
+    // An empty end of the type, for reading.
+    static std::shared_ptr<NoteConnectorEnd> MakeForReading(int32_t type);
     // Whether an end of the type (of its connector, when given) may lie on the element.
     static bool MayAttach(const Core::IModelElement* element, int32_t type, const Connector::IConnector* own,
                           NoteConnectorEnd* end);
@@ -46,6 +55,13 @@ public:
     void DetachFromPartner(Core::Env& env, Core::IModelElement* element) override;
     // A far end put on or taken off an element makes its note look for its container again.
     void SetTerminalImp(Core::Env& env, Core::IModelElement* terminal) override;
+    // "SourceEnd" on the note, "End" at the far side.
+    std::wstring GetPartTag() const override { return GetType() == kOnNote ? L"SourceEnd" : L"End"; }
+    // The end on the note writes "Pos" only: the note holding the connector is its party.
+    void StoreProperties(xml::IWriter& writer) const override;
+    // An "End" also takes the "Type" (1 on the note, 2 far) of documents written before the end on
+    // the note was written as "SourceEnd".
+    void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
 };
 
 // The target filter of a new note connector: the elements its far end may attach to.

@@ -33,18 +33,6 @@ Connector::IEnd* FindEnd(const Connector::IConnector& c, bool target)
     return nullptr;
 }
 
-// The end record's fields shared by both kinds; the type is kept for undo but not written as such.
-void RegisterEndFields(Core::PropertyTable<Connector::EndRep>& t, int32_t defaultType)
-{
-    using namespace Core;
-    using Connector::EndRep;
-    RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
-    RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
-    RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
-    RegisterRefProperty<>::Register(t, &EndRep::party, L"Party");
-    RegisterNonStoreProperty::Register(t, &EndRep::type, L"Type", defaultType);
-}
-
 } // namespace
 
 // ---- message
@@ -79,7 +67,10 @@ Core::FactoryImp<MessageEnd>& MessageEnd::Factory()
     return factory;
 }
 
-void MessageEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) { RegisterEndFields(t, kSource); }
+void MessageEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t)
+{
+    Connector::RegisterTaggedEndFields(t, kSource);
+}
 
 std::shared_ptr<MessageEnd> MessageEnd::MakeForReading(bool target)
 {
@@ -116,12 +107,6 @@ Core::FactoryImp<MessageSegment>& MessageSegment::Factory()
 {
     static Core::FactoryImp<MessageSegment> factory(Core::SchemaNamespace10(), L"MessageSegment");
     return factory;
-}
-
-void MessageSegment::RegisterProperties(Core::PropertyTable<Connector::SegmentRep>& t)
-{
-    Connector::SegmentImp<MessageSegment, Note::NoteConnectorEnd, false>::RegisterProperties(t);
-    Core::RegisterRefContNonStoreProperty::Register(t, &Connector::SegmentRep::anchors, L"Anchors");
 }
 
 void MessageSegment::PrepareNew(Core::Env& env, MessageSegment& segment)
@@ -176,7 +161,10 @@ Core::FactoryImp<ReturnEnd>& ReturnEnd::Factory()
     return factory;
 }
 
-void ReturnEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t) { RegisterEndFields(t, kSource); }
+void ReturnEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t)
+{
+    Connector::RegisterTaggedEndFields(t, kSource);
+}
 
 std::shared_ptr<ReturnEnd> ReturnEnd::MakeForReading(bool target)
 {

@@ -56,15 +56,13 @@ public:
 };
 
 // A segment of a message: anchored texts (its label) and note ends lie on it.
-class MessageSegment : public Text::SegmentImp<MessageSegment, Note::NoteConnectorEnd>,
+class MessageSegment : public Text::SegmentImp<MessageSegment, Note::NoteConnectorEnd, false>,
                        public Style::IStyleClient,
                        public Core::IAttach<Note::NoteConnectorEnd>,
                        public Core::IAttach<Text::Anchor> {
 public:
     static Core::FactoryImp<MessageSegment>& Factory();
     static Connector::IFactory& PartFactory() { return Message::PartFactory(); }
-    // The chain gives the ends: they are not written.
-    static void RegisterProperties(Core::PropertyTable<Connector::SegmentRep>& t);
     static const Style::DirectoryName& Directory() { return Style::Names::Message(); }
     // A new segment makes sure the document's style has the message directories.
     static void PrepareNew(Core::Env& env, MessageSegment& segment);

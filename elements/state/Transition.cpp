@@ -36,6 +36,13 @@ TransitionEnd* Transition::GetSourceEnd() const {
   return nullptr;
 }
 
+Connector::IEnd* Transition::GetFirstEnd() const {
+  for (Connector::IEnd* e : GetEnds())
+    if (auto* t = zq::Cast<TransitionEnd>(e); t && !t->IsDeleted() && t->GetType() == TransitionEndType::Source)
+      return t;
+  return ILinearConnector::GetFirstEnd();
+}
+
 void Transition::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                            Core::DeferredShiftSet& set, bool finalPass) {
   Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);

@@ -1,7 +1,8 @@
 #pragma once
-// The transition: a path of segments and joins from a source end (type 1) to a target end
-// (type 2, drawn with an open arrow head); its ends attach to states, initial states (source
-// ends only) and final states (target ends only). Its segments carry labels and note ends.
+// The transition: a chain of segments and joins from a source end (type 1) to a target end
+// (type 2, drawn with an open arrow head), written in chain order from the source end; its ends
+// attach to states, initial states (source ends only) and final states (target ends only). Its
+// segments carry labels and note ends.
 #include "core/Attach.h"
 #include "core/Factory.h"
 #include "core/Registries.h"
@@ -22,13 +23,15 @@ enum T : int32_t { Source = 1, Target = 2 };
 
 // The transition (element name "Transition"); it lives while it has parts. As a style client it
 // uses "State Diagram" > "Transition", whose font its labels take.
-class Transition : public Connector::ConnectorImp<Transition, Connector::IConnector>, public Style::IStyleClient {
+class Transition : public Connector::ConnectorImp<Transition, Connector::ILinearConnector>, public Style::IStyleClient {
  public:
   static Core::FactoryImp<Transition>& Factory();
   // Source ends have type 1, target ends type 2.
   static Connector::IFactory& PartFactory();
   // The first end of type 1, or none.
   TransitionEnd* GetSourceEnd() const;
+  // The chain starts at the source end (at the first live end when there is none).
+  Connector::IEnd* GetFirstEnd() const override;
   // A moved transition carries the texts anchored on its segments.
   void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                  Core::DeferredShiftSet& set, bool finalPass) override;
@@ -55,7 +58,8 @@ class TransitionEnd : public Connector::EndImp<TransitionEnd> {
 };
 
 // A segment of a transition: labels and note ends lie on it; transition ends never attach to it.
-class TransitionSegment : public Text::SegmentImp<TransitionSegment, Note::NoteConnectorEnd>,
+// The chain gives its ends: they are not written.
+class TransitionSegment : public Text::SegmentImp<TransitionSegment, Note::NoteConnectorEnd, false>,
                           public Style::IStyleClient,
                           public Core::IAttach<Note::NoteConnectorEnd>,
                           public Core::IAttach<Text::Anchor> {

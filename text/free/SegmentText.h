@@ -12,11 +12,11 @@
 namespace Text {
 
 // The segment of kind Derived with anchored texts; Derived answers its style directory
-// (static const Style::DirectoryName& Directory()).
-template <class Derived, class End>
-class SegmentImp : public Connector::SegmentImp<Derived, End>,
+// (static const Style::DirectoryName& Directory()). Segments of chains do not store their ends.
+template <class Derived, class End, bool StoreEnds = true>
+class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
                    public AnchorList<Connector::SegmentRep, &Connector::SegmentRep::anchors> {
-  using Base = Connector::SegmentImp<Derived, End>;
+  using Base = Connector::SegmentImp<Derived, End, StoreEnds>;
 
  public:
   // The connector segment's properties, then "Anchors" (not stored: the anchors are written inside).

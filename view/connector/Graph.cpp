@@ -3,6 +3,7 @@
 #include "view/connector/Parts.h"
 
 #include "core/CopyExtend.h"
+#include "core/Diagram.h"
 #include "core/DocumentReader.h"
 #include "core/ModelElementSet.h"
 #include "core/Selection.h"
@@ -346,9 +347,24 @@ bool ISegment::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Po
 
 // ---- storing and reading
 
-std::vector<const Core::IModelElement*> IConnector::PartsInStoredOrder() const
+void RegisterTaggedEndFields(Core::PropertyTable<EndRep>& t, int32_t defaultType)
+{
+    using namespace Core;
+    RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
+    RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
+    RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
+    RegisterRefProperty<>::Register(t, &EndRep::party, L"Party");
+    RegisterNonStoreProperty::Register(t, &EndRep::type, L"Type", defaultType);
+}
+
+std::vector<const Core::IModelElement*> IConnector::PartsInStoredOrder(const Core::IClub* club) const
 {
     std::vector<const Core::IModelElement*> parts;
+    if (club != nullptr) {
+        for (const Core::IModelElement* p : club->GetOwnedElements(*this))
+            if (p->IsStored()) parts.push_back(p);
+        return parts;
+    }
     for (IEnd* e : GetEnds()) parts.push_back(e);
     for (IJoin* j : GetJoins()) parts.push_back(j);
     for (ISegment* s : GetSegmentList()) parts.push_back(s);
@@ -361,7 +377,7 @@ void IConnector::Store(xml::IWriter& parent, const Core::IClub* club) const
     StoreID(writer);
     StoreProperties(writer);
     // Each part writes what it owns (texts anchored on a segment) inside itself.
-    for (const Core::IModelElement* p : PartsInStoredOrder())
+    for (const Core::IModelElement* p : PartsInStoredOrder(club))
         if (!p->IsDeleted()) p->Store(writer, club);
     writer.EndElement();
 }
@@ -438,13 +454,14 @@ void AdoptReadPart(IConnectorElement& part, const Core::RestoreContext& context,
     if (auto* e = zq::Cast<IEnd>(&part)) c->AppendForReading(e);
     else if (auto* j = zq::Cast<IJoin>(&part)) c->AppendForReading(j);
     else if (auto* s = zq::Cast<ISegment>(&part)) c->AppendForReading(s);
-    // A chain is read in order: each part is linked with the one read just before it.
+    // A chain is read in order: each part is linked with the one read just before it. A segment
+    // that names its ends (as chains were once written) keeps them.
     if (zq::Cast<ILinearConnector>(c) == nullptr || context.previous == nullptr) return;
     auto* seg = zq::Cast<ISegment>(&part);
     auto* prevEnd = zq::Cast<ISegmentEnd>(context.previous);
     auto* prevSeg = zq::Cast<ISegment>(context.previous);
-    if (seg != nullptr && prevEnd != nullptr) seg->AppendEndForReading(prevEnd);
-    if (auto* end = zq::Cast<ISegmentEnd>(&part); end != nullptr && prevSeg != nullptr)
+    if (seg != nullptr && prevEnd != nullptr && seg->GetEndList().empty()) seg->AppendEndForReading(prevEnd);
+    if (auto* end = zq::Cast<ISegmentEnd>(&part); end != nullptr && prevSeg != nullptr && prevSeg->GetEndList().size() < 2)
         prevSeg->AppendEndForReading(end);
 }
 } // namespace Detail
@@ -460,9 +477,13 @@ IEnd* ILinearConnector::GetFirstEnd() const
     return nullptr;
 }
 
-std::vector<const Core::IModelElement*> ILinearConnector::PartsInStoredOrder() const
+std::vector<const Core::IModelElement*> ILinearConnector::PartsInStoredOrder(const Core::IClub*) const
 {
-    // Chain order: the first end, then each segment and the part at its far side.
+    return ChainOrder();
+}
+
+std::vector<const Core::IModelElement*> ILinearConnector::ChainOrder() const
+{
     std::vector<const Core::IModelElement*> parts;
     const ISegmentEnd* at = GetFirstEnd();
     const ISegment* via = nullptr;
@@ -488,7 +509,7 @@ GraphFault ILinearConnector::CheckGraph() const
     for (IJoin* j : GetJoins())
         if (j->GetSegmentCount() != 2) return Describe(*j, "a chain's join must have two segments");
     if (GetEndCount() != 2) return "a chain must have two ends";
-    if (PartsInStoredOrder().size() != GetEndCount() + GetJoinCount() + GetSegmentCount())
+    if (ChainOrder().size() != GetEndCount() + GetJoinCount() + GetSegmentCount())
         return "a chain's parts must form one chain";
     return {};
 }

@@ -329,8 +329,9 @@ public:
     void OnRestored(Core::Env& env) override;
 
 protected:
-    // The parts in the order they are written.
-    virtual std::vector<const Core::IModelElement*> PartsInStoredOrder() const;
+    // The parts in the order they are written: the order they were read or made in (the source's
+    // element order; the part lists' order without a source).
+    virtual std::vector<const Core::IModelElement*> PartsInStoredOrder(const Core::IClub* club) const;
 };
 
 // A connector whose graph is one chain: end, segment, (join, segment)..., end.
@@ -338,10 +339,13 @@ class ILinearConnector : public IConnector {
 public:
     // The first end of the chain, or none.
     virtual IEnd* GetFirstEnd() const;
+    // The parts in chain order from the first end: each segment followed by the part at its far side.
+    std::vector<const Core::IModelElement*> ChainOrder() const;
     GraphFault CheckGraph() const override;
 
 protected:
-    std::vector<const Core::IModelElement*> PartsInStoredOrder() const override;
+    // Chain order, whatever order the parts were read in.
+    std::vector<const Core::IModelElement*> PartsInStoredOrder(const Core::IClub* club) const override;
 };
 
 // A connector that lives only while one of its ends is a master end (Base: IConnector or

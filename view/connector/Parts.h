@@ -52,6 +52,10 @@ struct JoinRep {
     zq::float8Point pos;
 };
 
+// The fields of an end whose part tag tells its type: "Pos" and "Party" are written, the type is
+// kept for undo and copies but not written.
+void RegisterTaggedEndFields(Core::PropertyTable<EndRep>& t, int32_t defaultType);
+
 namespace Detail {
 // The record of an element being read, written directly (reading records no changes).
 template <class Rep>
@@ -267,8 +271,13 @@ public:
             Core::StoredForm::WriteBool(writer.WriteAttribute(xml::kSchema10, L"Oblique"), true);
     }
     // Without "Oblique" (or false) both flags are set; the check after reading clears the wrong one.
+    // A chain's segment that names its ends (as chains were once written) is linked by them rather
+    // than by its place in the chain.
     void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override {
         Base::RestoreProperties(attributes, registry);
+        if constexpr (!StoreEnds)
+            Core::PropertyKind::RefCont<ISegmentEnd, Core::EvalRestore::Optional, true>::Instance().Restore(
+                xml::kSchema10, L"Ends", &Detail::ReadingRep(*this).ends, attributes, registry);
         auto [found, text] = attributes.find(xml::kSchema10, L"Oblique");
         const bool oblique = found && Core::ToBinary::ToBool(text, L"Oblique", attributes.GetLine());
         Detail::ReadingRep(*this).h = !oblique;

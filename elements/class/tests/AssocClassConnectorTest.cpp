@@ -332,3 +332,33 @@ TEST_F(AssocClasses, TheChecksReportAnEndItsElementNoLongerListsAndTheRefusedCha
 }
 
 }  // namespace
+
+namespace {
+TEST_F(AssocClasses, AConnectorBentAtAJoinReadsInChainOrderAndKeepsIt) {
+  // From the left side of r3 over a join up to the association segment; no segment names its ends.
+  std::string bent = kEmployment;
+  const std::string straight =
+      "<SourceEnd id=\"r9\" Pos=\"5000 -3000\" Class=\"r3\"/>"
+      "<Segment id=\"r10\"/><End id=\"r11\" Pos=\"5000 -500\" AssocSegment=\"r7\"/>";
+  bent.replace(bent.find(straight), straight.size(),
+               "<SourceEnd id=\"r9\" Pos=\"4000 -3500\" Class=\"r3\"/><Segment id=\"r10\"/>"
+               "<Join id=\"r12\" Pos=\"3000 -3500\"/><Segment id=\"r13\"/>"
+               "<End id=\"r11\" Pos=\"3000 -500\" AssocSegment=\"r7\"/>");
+  Core::Diagram d(Registry(), nullptr);
+  d.LoadXML(AssocTest::Doc(bent));
+  AssocClassConnector* c = ConnectorIn(d);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->FindFault(), "");
+  ASSERT_EQ(c->GetJoinCount(), 1u);
+  Connector::IJoin* join = c->GetJoins()[0];
+  AssocClassConnectorSourceEnd* source = Source(*c);
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(source->GetSegment()->OtherEnd(source), join);
+  EXPECT_EQ(Far(*c)->GetSegment()->OtherEnd(Far(*c)), join);
+  EXPECT_EQ(Id(Far(*c)->GetAssocSegment()), "r7");
+  const std::string saved = Save(d);
+  EXPECT_EQ(HostScene::Reread(Registry(), saved), saved);
+  EXPECT_EQ(HostScene::InnerTags(saved, "AssocClassConnector"),
+            (std::vector<std::string>{"SourceEnd r9", "Segment r10", "Join r12", "Segment r13", "End r11"}));
+}
+}  // namespace

@@ -347,3 +347,39 @@ TEST_F(Scene, ASegmentSplitByAnotherDependencysEndSpreadsItsTextsOverThePieces)
     Undo();
     EXPECT_EQ(2u, seg->GetAnchors().size());
 }
+
+TEST_F(Scene, ABranchingDependencyKeepsTheOrderItsPartsWereReadIn)
+{
+    // Parts interleaved, each after the part it hangs on; the branch at the join ends on the box.
+    const std::string doc = HostScene::WrittenDoc(R"(  <TestParty id="r1"
+      Pos="3000 300"
+      Size="1000 600"/>
+  <Dependency id="r2">
+    <End id="r3"
+        Pos="0 0"
+        Type="1"/>
+    <Segment id="r4"
+        Ends="r3 r5"/>
+    <Join id="r5"
+        Pos="2000 0"/>
+    <End id="r6"
+        Pos="2000 2000"
+        Type="1"/>
+    <Segment id="r7"
+        Ends="r6 r5"/>
+    <Segment id="r8"
+        Ends="r5 r9"/>
+    <End id="r9"
+        Pos="3000 0"
+        Party="r1"
+        Type="2"/>
+  </Dependency>
+)");
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(doc);
+    auto joins = HostScene::All<Dependency::DependencyJoin>(d);
+    ASSERT_EQ(1u, joins.size());
+    EXPECT_EQ(3u, joins[0]->GetSegmentCount());
+    EXPECT_EQ(1u, HostScene::All<Party>(d)[0]->GetRep().ends.size());
+    EXPECT_EQ(doc, Save(d));
+}

@@ -48,6 +48,29 @@ inline std::string Doc(const std::string& body) {
          body + "</Diagram>\n";
 }
 
+// A whole document around the body as the writer writes it.
+inline std::string WrittenDoc(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+         "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\" "
+         "xmlns:q1v3=\"http://quorvel.example/schema/1.3\">\n" +
+         body + "</Diagram>\n";
+}
+
+// The start tags inside the first element named tag, each as its name and id ("End r3"), in
+// document order.
+inline std::vector<std::string> InnerTags(const std::string& xml, const std::string& tag) {
+  std::vector<std::string> tags;
+  const std::size_t from = xml.find("<" + tag + " "), to = xml.find("</" + tag + ">", from);
+  for (std::size_t at = xml.find('<', from + 1); at < to; at = xml.find('<', at + 1)) {
+    if (xml[at + 1] == '/') continue;
+    const std::size_t name = xml.find_first_of(" />", at), id = xml.find("id=\"", at);
+    std::string t = xml.substr(at + 1, name - at - 1);
+    if (id < xml.find('>', at)) t += " " + xml.substr(id + 4, xml.find('"', id + 4) - id - 4);
+    tags.push_back(t);
+  }
+  return tags;
+}
+
 // The diagram's stored form.
 inline std::string Save(const Core::Diagram& diagram) {
   std::ostringstream out;

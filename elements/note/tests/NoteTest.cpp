@@ -236,3 +236,112 @@ TEST_F(Notes, AMovedNoteTakesItsConnectorsEndOnTheNoteAlongButNotTheFarEnd)
     EXPECT_EQ(500, far->GetPosition().y);
     EXPECT_EQ(4500, onNote->GetPosition().y);
 }
+
+namespace {
+// A note with two connectors in their stored form: one bent at a join onto a dependency segment,
+// one free; the end on the note names no party.
+const std::string kNoteWithConnectors = R"(  <Note id="r1"
+      Pos="0 5000"
+      Size="2000 1000">
+    <Text>x</Text>
+    <NoteConnector id="r2">
+      <SourceEnd id="r3"
+          Pos="1000 4000"/>
+      <Segment id="r4"/>
+      <Join id="r5"
+          Pos="1000 3000"/>
+      <Segment id="r6"/>
+      <End id="r7"
+          Pos="4000 3000"
+          Party="r21"/>
+    </NoteConnector>
+    <NoteConnector id="r8">
+      <SourceEnd id="r9"
+          Pos="2000 4500"/>
+      <Segment id="r10"
+          Oblique="1"/>
+      <End id="r11"
+          Pos="5000 2500"/>
+    </NoteConnector>
+  </Note>
+  <Dependency id="r20">
+    <End id="r22"
+        Pos="4000 4000"
+        Type="1"/>
+    <Segment id="r21"
+        Ends="r22 r23"/>
+    <End id="r23"
+        Pos="4000 1000"
+        Type="2"/>
+  </Dependency>
+)";
+
+// Checks the connectors of kNoteWithConnectors as read.
+void ExpectNoteWithConnectors(const Core::Diagram& d)
+{
+    auto notes = HostScene::All<Note::Note>(d);
+    auto connectors = HostScene::All<Note::NoteConnector>(d);
+    auto segments = HostScene::All<Dependency::DependencySegment>(d);
+    ASSERT_EQ(1u, notes.size());
+    ASSERT_EQ(2u, connectors.size());
+    ASSERT_EQ(1u, segments.size());
+    EXPECT_EQ(2u, notes[0]->GetConnectors().size());
+    Note::NoteConnector& bent = *connectors[0];
+    Connector::IEnd* onNote = bent.GetFirstEnd();
+    ASSERT_NE(nullptr, onNote);
+    EXPECT_EQ(Note::NoteConnectorEnd::kOnNote, onNote->GetEndType());
+    EXPECT_EQ(notes[0], onNote->GetTerminal());
+    EXPECT_EQ(notes[0], bent.GetOwner());
+    // The chain: source end, segment, join, segment, far end on the dependency segment.
+    ASSERT_EQ(2u, bent.GetSegmentCount());
+    Connector::ISegment* first = bent.GetSegmentList()[0];
+    Connector::ISegment* second = bent.GetSegmentList()[1];
+    ASSERT_EQ(1u, bent.GetJoinCount());
+    EXPECT_EQ((Core::PtrCont<Connector::ISegmentEnd>{onNote, bent.GetJoins()[0]}), first->GetEndList());
+    Connector::ISegmentEnd* far = second->OtherEnd(bent.GetJoins()[0]);
+    auto* farEnd = dynamic_cast<Note::NoteConnectorEnd*>(far);
+    ASSERT_NE(nullptr, farEnd);
+    EXPECT_EQ(Note::NoteConnectorEnd::kFar, farEnd->GetEndType());
+    EXPECT_EQ(segments[0], farEnd->GetTerminal());
+    EXPECT_TRUE(first->IsVerticalOrtho());
+    EXPECT_TRUE(second->IsHorizontalOrtho());
+    // The other one's far end is free.
+    Connector::IEnd* loose = connectors[1]->GetFirstEnd();
+    ASSERT_NE(nullptr, loose);
+    EXPECT_EQ(notes[0], loose->GetTerminal());
+    auto* looseFar = dynamic_cast<Connector::IEnd*>(connectors[1]->GetSegmentList()[0]->OtherEnd(loose));
+    ASSERT_NE(nullptr, looseFar);
+    EXPECT_EQ(nullptr, looseFar->GetTerminal());
+}
+} // namespace
+
+TEST_F(Notes, NoteConnectorsInTheirStoredFormReadAndWriteBackUnchanged)
+{
+    const std::string doc = HostScene::WrittenDoc(kNoteWithConnectors);
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(doc);
+    ExpectNoteWithConnectors(d);
+    EXPECT_EQ(doc, Save(d));
+}
+
+TEST_F(Notes, NoteConnectorsWithTypedEndsStillReadAndAreWrittenInTheirStoredForm)
+{
+    // As this program wrote them before: the end on the note an "End" of "Type" 1 naming its note.
+    std::string old = kNoteWithConnectors;
+    auto replace = [&](const std::string& from, const std::string& to) { old.replace(old.find(from), from.size(), to); };
+    replace("<SourceEnd id=\"r3\"\n          Pos=\"1000 4000\"/>",
+            "<End id=\"r3\"\n          Pos=\"1000 4000\"\n          Party=\"r1\"\n          Type=\"1\"/>");
+    replace("Party=\"r21\"/>", "Party=\"r21\"\n          Type=\"2\"/>");
+    replace("<SourceEnd id=\"r9\"\n          Pos=\"2000 4500\"/>",
+            "<End id=\"r9\"\n          Pos=\"2000 4500\"\n          Party=\"r1\"\n          Type=\"1\"/>");
+    replace("Pos=\"5000 2500\"/>", "Pos=\"5000 2500\"\n          Type=\"2\"/>");
+    Core::Diagram d(Registry(), nullptr);
+    d.LoadXML(HostScene::WrittenDoc(old));
+    ExpectNoteWithConnectors(d);
+    EXPECT_EQ(HostScene::WrittenDoc(kNoteWithConnectors), Save(d));
+
+    std::string wrongType = old;
+    wrongType.replace(wrongType.find("Type=\"2\""), 8, "Type=\"3\"");
+    Core::Diagram refused(Registry(), nullptr);
+    EXPECT_THROW(refused.LoadXML(HostScene::WrittenDoc(wrongType)), Core::Exceptions::AttributeOutOfRange);
+}

@@ -162,6 +162,73 @@ TEST_F(Transitions, StoredEndsAreCheckedOnReading) {
   }
 }
 
+// Two states and a transition bent at a join, in chain order from the source end; the segments
+// name no ends.
+const std::string kChain = R"(  <State id="r1"
+      Pos="0 5000"
+      Size="2000 1000"/>
+  <State id="r2"
+      Pos="6000 3000"
+      Size="2000 1000"/>
+  <Transition id="r3">
+    <End id="r4"
+        Pos="2000 4500"
+        State="r1"
+        Type="1"/>
+    <Segment id="r5"/>
+    <Join id="r6"
+        Pos="7000 4500"/>
+    <Segment id="r7"/>
+    <End id="r8"
+        Pos="7000 3000"
+        State="r2"
+        Type="2"/>
+  </Transition>
+)";
+
+TEST_F(Transitions, ATransitionInChainOrderReadsAndWritesBackUnchanged) {
+  const std::string doc = HostScene::WrittenDoc(kChain);
+  Core::Diagram d(Registry(), nullptr);
+  d.LoadXML(doc);
+  EXPECT_EQ(CheckInvariants(d), "");
+  auto states = All<State::State>(d);
+  auto transitions = All<State::Transition>(d);
+  ASSERT_EQ(transitions.size(), 1u);
+  State::TransitionEnd* source = transitions[0]->GetSourceEnd();
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(source->GetParty(), states[0]);
+  ASSERT_EQ(transitions[0]->GetJoinCount(), 1u);
+  Connector::IJoin* join = transitions[0]->GetJoins()[0];
+  Connector::ISegment* first = source->GetSegment();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->OtherEnd(source), join);
+  auto* target = dynamic_cast<State::TransitionEnd*>(join->GetOtherSegment(first)->OtherEnd(join));
+  ASSERT_NE(target, nullptr);
+  EXPECT_EQ(target->GetType(), State::TransitionEndType::Target);
+  EXPECT_EQ(target->GetParty(), states[1]);
+  EXPECT_EQ(Save(d), doc);
+}
+
+TEST_F(Transitions, ATransitionWrittenEndsFirstWithSegmentEndsIsWrittenInChainOrder) {
+  // As this program wrote transitions before: the ends, the join, then segments naming their ends.
+  std::string old = kChain;
+  const std::string chain = old.substr(old.find("    <End id=\"r4\""), old.find("  </Transition>") - old.find("    <End id=\"r4\""));
+  const auto part = [&](const std::string& start) {
+    const std::size_t at = chain.find(start);
+    return chain.substr(at, chain.find("/>\n", at) + 3 - at);
+  };
+  std::string segment5 = part("<Segment id=\"r5\""), segment7 = part("<Segment id=\"r7\"");
+  segment5.replace(segment5.find("/>"), 2, "\n        Ends=\"r4 r6\"/>");
+  segment7.replace(segment7.find("/>"), 2, "\n        Ends=\"r6 r8\"/>");
+  old.replace(old.find(chain), chain.size(),
+              "    " + part("<End id=\"r8\"") + "    " + part("<End id=\"r4\"") + "    " + part("<Join id=\"r6\"") +
+                  "    " + segment7 + "    " + segment5);
+  Core::Diagram d(Registry(), nullptr);
+  d.LoadXML(HostScene::WrittenDoc(old));
+  EXPECT_EQ(CheckInvariants(d), "");
+  EXPECT_EQ(Save(d), HostScene::WrittenDoc(kChain));
+}
+
 TEST_F(Separators, GeometryFollowsDirectionAndLength) {
   Change([&](Core::Env& env) {
     auto s = State::RegionSeparator::Factory().CreateTyped(env);

@@ -86,6 +86,33 @@ TEST_F(Scene, AStoredAssociationEndWithoutPartyReadsFreeAndOneOfTwoActorsIsMalfo
   EXPECT_THROW(mismatch.LoadXML(wrongType), Core::Exceptions::TypeMismatchOfRestoredObject);
 }
 
+TEST_F(Scene, AnAssociationInChainOrderWithoutSegmentEndsReadsAndKeepsItsOrder) {
+  const std::string doc = Doc(
+      "<Actor id=\"r1\" Pos=\"0 0\" Size=\"1100 1400\"/>\n"
+      "<UseCase id=\"r2\" Pos=\"6000 -3000\" Size=\"3000 1000\"/>\n"
+      "<UseCaseAssoc id=\"r3\"><End id=\"r4\" Pos=\"1100 -700\" Actor=\"r1\"/><Segment id=\"r5\"/>"
+      "<Join id=\"r6\" Pos=\"7500 -700\"/><Segment id=\"r7\"/>"
+      "<End id=\"r8\" Pos=\"7500 -3000\" UseCase=\"r2\"/></UseCaseAssoc>\n");
+  Core::Diagram loaded(Registry(), nullptr);
+  ASSERT_NO_THROW(loaded.LoadXML(doc));
+  EXPECT_EQ(CheckInvariants(loaded), "");
+  auto assocs = All<UseCase::Assoc>(loaded);
+  ASSERT_EQ(assocs.size(), 1u);
+  AssocEnd* onActor = EndOn(*assocs[0], *All<Actor>(loaded)[0]);
+  AssocEnd* onUseCase = EndOn(*assocs[0], *All<UC>(loaded)[0]);
+  ASSERT_NE(onActor, nullptr);
+  ASSERT_NE(onUseCase, nullptr);
+  ASSERT_EQ(assocs[0]->GetJoinCount(), 1u);
+  Connector::IJoin* join = assocs[0]->GetJoins()[0];
+  EXPECT_EQ(onActor->GetSegment()->OtherEnd(onActor), join);
+  EXPECT_EQ(onUseCase->GetSegment()->OtherEnd(onUseCase), join);
+  const std::string saved = Save(loaded);
+  EXPECT_EQ(HostScene::Reread(Registry(), saved), saved);
+  EXPECT_EQ(HostScene::InnerTags(saved, "UseCaseAssoc"),
+            (std::vector<std::string>{"End r4", "Segment r5", "Join r6", "Segment r7", "End r8"}));
+  EXPECT_EQ(saved.find("Ends="), std::string::npos) << saved;
+}
+
 TEST_F(Scene, TheAssociationElementCarriesNoPropertiesOfItsOwn) {
   Actor* a = New<Actor>({0, 0});
   UC* u = New<UC>({4000, 0});

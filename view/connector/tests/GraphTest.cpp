@@ -129,6 +129,92 @@ TEST_F(ConnectorFixture, StoredFormRoundTripsBranchingAndLinearConnectors)
     EXPECT_EQ(1u, Nth<Box>(copy, 0)->Ends().size()) << "partner lists are rebuilt";
 }
 
+namespace {
+// A whole document as the writer writes it.
+std::string WrittenDoc(const std::string& body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+           "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\" "
+           "xmlns:q1v3=\"http://quorvel.example/schema/1.3\">\n" + body + "</Diagram>\n";
+}
+
+// A wire branching at a join, its parts interleaved; a chain in chain order, its segments naming no ends.
+const std::string kInterleavedWire = R"(  <TestWire id="r1">
+    <End id="r2"
+        Pos="0 0"
+        Type="1"/>
+    <Segment id="r3"
+        Ends="r2 r4"/>
+    <Join id="r4"
+        Pos="1000 0"/>
+    <Segment id="r5"
+        Ends="r4 r6"/>
+    <End id="r6"
+        Pos="1000 1000"
+        Type="2"/>
+    <Segment id="r7"
+        Ends="r8 r4"/>
+    <End id="r8"
+        Pos="2000 0"
+        Type="0"/>
+  </TestWire>
+)";
+const std::string kChain = R"(  <TestChain id="r10">
+    <End id="r11"
+        Pos="0 -3000"
+        Type="2"/>
+    <Segment id="r15"/>
+    <Join id="r13"
+        Pos="2000 -3000"/>
+    <Segment id="r14"/>
+    <End id="r12"
+        Pos="2000 -5000"
+        Type="1"/>
+  </TestChain>
+)";
+} // namespace
+
+TEST_F(ConnectorFixture, ABranchingConnectorIsWrittenInTheOrderItsPartsWereRead)
+{
+    const std::string doc = WrittenDoc(kInterleavedWire);
+    Core::Diagram d{Registry(), nullptr};
+    d.LoadXML(doc);
+    EXPECT_EQ("", CheckAll(d));
+    ASSERT_EQ(1u, Nth<Wire>(d, 0)->GetJoinCount());
+    EXPECT_EQ(3u, Nth<Wire>(d, 0)->GetJoins()[0]->GetSegmentCount());
+    std::ostringstream out;
+    d.SaveXML(out);
+    EXPECT_EQ(doc, out.str());
+}
+
+TEST_F(ConnectorFixture, AChainIsReadByItsOrderOrByTheEndsItsSegmentsNameAndWrittenInChainOrder)
+{
+    const std::string doc = WrittenDoc(kChain);
+    Core::Diagram d{Registry(), nullptr};
+    d.LoadXML(doc);
+    EXPECT_EQ("", CheckAll(d));
+    auto* c = Nth<Chain>(d, 0);
+    ASSERT_NE(nullptr, c);
+    ASSERT_EQ(2u, c->GetSegmentCount());
+    EXPECT_TRUE(c->GetSegmentList()[0]->IsHorizontalOrtho());
+    EXPECT_TRUE(c->GetSegmentList()[1]->IsVerticalOrtho());
+    std::ostringstream out;
+    d.SaveXML(out);
+    EXPECT_EQ(doc, out.str());
+
+    // Ends first and segments naming their ends, in no chain order.
+    const std::string named =
+        "<TestChain id=\"r10\"><End id=\"r11\" Pos=\"0 -3000\" Type=\"2\"/><End id=\"r12\" Pos=\"2000 -5000\" Type=\"1\"/>"
+        "<Join id=\"r13\" Pos=\"2000 -3000\"/><Segment id=\"r14\" Ends=\"r13 r12\"/>"
+        "<Segment id=\"r15\" Ends=\"r11 r13\"/></TestChain>\n";
+    Core::Diagram old{Registry(), nullptr};
+    old.LoadXML(Doc(named));
+    EXPECT_EQ("", CheckAll(old));
+    std::ostringstream again;
+    old.SaveXML(again);
+    EXPECT_NE(std::string::npos, again.str().find(kChain)) << again.str();
+}
+
 TEST_F(ConnectorFixture, MissingObliqueReadsTheFlagThatHolds)
 {
     Core::Diagram d{Registry(), nullptr};
