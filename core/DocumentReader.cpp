@@ -8,6 +8,7 @@
 #include "core/Transaction.h"
 #include "core/xml/Exceptions.h"
 #include "core/xml/Reader.h"
+#include "core/xml/ReaderChars.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,6 +26,7 @@ struct Entry {
     ElementPtr element;
     xml::Attributes attributes;
     std::size_t end = 0;  // the place after the entries of the element's children
+    int line = 0;         // the line of the element's start tag
 };
 
 class DocumentReading {
@@ -42,18 +44,33 @@ public:
         if (root.LocalName() != xml::kRootElement || !root.IsIn(xml::kSchema10))
             throw xml::Exceptions::UnknownElement(root.GetLine(), root.LocalName());
         Create(root, nullptr);
+        line_ = 0;
     }
 
     // Restores every element (second pass).
-    void RestoreAll() { Restore(0, entries_.size(), nullptr); }
+    void RestoreAll() {
+        Restore(0, entries_.size(), nullptr);
+        line_ = 0;
+    }
 
     const std::vector<ElementPtr>& Read() const { return read_; }
+
+    // Gives an error without a line the line of the element it names, else that of the element
+    // being created or restored; an error after both passes that names no element keeps none.
+    void Place(Exceptions::Base& error) const {
+        if (error.Line() > 0) return;
+        if (const ObjectId id = error.Element(); id != 0)
+            for (const Entry& entry : entries_)
+                if (entry.element && entry.element->GetObjectId() == id) return error.PlaceAt(entry.line);
+        error.PlaceAt(line_);
+    }
 
 private:
     void Create(const xml::Tag& parentTag, IModelElement* parent) {
         xml::Tag tag;
         std::wstring uri;
         while (reader_.ReadNextKnownElement(tag, parentTag)) {
+            line_ = tag.GetLine();
             uri.assign(tag.NamespaceUri());
             const std::wstring& name = tag.LocalName();
             if (parent != nullptr && parent->IgnoresChild(uri, name)) {
@@ -77,7 +94,7 @@ private:
             if (!e) throw xml::Exceptions::UnknownElement(tag.GetLine(), name);
             Register(tag, e);
             const std::size_t index = entries_.size();
-            entries_.push_back({e, {}, 0});
+            entries_.push_back({e, {}, 0, line_});
             read_.push_back(e);
             Create(tag, e.get());
             Entry& entry = entries_[index];
@@ -86,7 +103,7 @@ private:
         }
     }
 
-    void AddEmptyEntry() { entries_.push_back({nullptr, {}, entries_.size() + 1}); }
+    void AddEmptyEntry() { entries_.push_back({nullptr, {}, entries_.size() + 1, line_}); }
 
     // Inserts a new element under its stored id and registers it there; an element stored without
     // "id" takes a new id (above every stored one).
@@ -116,11 +133,13 @@ private:
             Entry& entry = entries_[i];
             if (!entry.element) continue;
             IModelElement& e = *entry.element;
-            const int line = entry.attributes.GetLine();
+            line_ = entry.line;
             e.RestoreProperties(entry.attributes, registry_);
+            if (entry.attributes.HasUnread()) reader_.NoteSkipped();  // lost at the next save: warn
             entry.attributes = {};  // done with: give the memory back as the pass goes
             Restore(i + 1, entry.end, &e);
-            e.EndRestore(env_, RestoreContext{parent, previous, registry_, line});
+            line_ = entry.line;
+            e.EndRestore(env_, RestoreContext{parent, previous, registry_, entry.line});
             previous = &e;
         }
     }
@@ -131,6 +150,7 @@ private:
     ObjectRegistry registry_;
     std::vector<Entry> entries_;
     std::vector<ElementPtr> read_;
+    int line_ = 0;  // the line of the element being created or restored; 0 after the passes
 };
 
 // A dotted version as numbers; false when it is not one.
@@ -157,25 +177,52 @@ bool ParseVersion(std::basic_string_view<Char> text, std::vector<unsigned long>&
     return true;
 }
 
-// The highest object id the document may store (every "id" attribute written as "rN"); an
-// over-estimate is harmless. Elements the reading makes without a stored id get ids above it.
+// An attribute value as the reader decodes it, as far as an id goes: a character reference
+// ("&#114;") stands for its character; any other reference, or a character outside ASCII, for one
+// that is no part of an id.
+std::string DecodedIdText(std::string_view value)
+{
+    std::string out;
+    for (std::size_t i = 0; i < value.size();) {
+        if (value[i] != '&') {
+            out += value[i++];
+            continue;
+        }
+        const std::size_t semi = value.find(';', i);
+        char32_t cp = 0;
+        if (semi == std::string_view::npos || !xml::detail::ParseCharacterReference(value.substr(i + 1, semi - i - 1), cp))
+            return out + '&';
+        out += cp < 0x80 ? static_cast<char>(cp) : '?';
+        i = semi + 1;
+    }
+    return out;
+}
+
+// The highest object id the document may store: the value "rN" of every attribute named "id",
+// with or without a prefix, written plainly or with character references; an over-estimate is
+// harmless. Elements the reading makes without a stored id get ids above it.
 ObjectId HighestStoredId(std::string_view doc)
 {
     auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     ObjectId highest = 0;
     for (std::size_t pos = doc.find("id", 1); pos != std::string_view::npos; pos = doc.find("id", pos + 2)) {
-        if (!space(doc[pos - 1])) continue;
+        if (!space(doc[pos - 1]) && doc[pos - 1] != ':') continue;
         std::size_t i = pos + 2;
         while (i < doc.size() && space(doc[i])) ++i;
         if (i >= doc.size() || doc[i] != '=') continue;
         ++i;
         while (i < doc.size() && space(doc[i])) ++i;
-        if (i + 1 >= doc.size() || (doc[i] != '"' && doc[i] != '\'') || doc[i + 1] != 'r') continue;
-        i += 2;
-        std::uint64_t value = 0;
-        while (i < doc.size() && doc[i] >= '0' && doc[i] <= '9' && value <= 0xFFFFFFFFull)
-            value = value * 10 + std::uint64_t(doc[i++] - '0');
-        if (value > highest) highest = value > 0xFFFFFFFFull ? 0xFFFFFFFFu : ObjectId(value);
+        if (i + 1 >= doc.size() || (doc[i] != '"' && doc[i] != '\'')) continue;
+        const std::size_t close = doc.find(doc[i], i + 1);
+        if (close == std::string_view::npos) break;
+        std::string_view value = doc.substr(i + 1, close - i - 1);
+        std::string decoded;
+        if (value.find('&') != std::string_view::npos) value = decoded = DecodedIdText(value);
+        if (value.empty() || value[0] != 'r') continue;
+        std::uint64_t number = 0;
+        for (std::size_t k = 1; k < value.size() && value[k] >= '0' && value[k] <= '9' && number <= 0xFFFFFFFFull; ++k)
+            number = number * 10 + std::uint64_t(value[k] - '0');
+        if (number > highest) highest = number > 0xFFFFFFFFull ? 0xFFFFFFFFu : ObjectId(number);
     }
     return highest;
 }
@@ -235,10 +282,10 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
         // cannot be undone.
         transaction.KeepNoHistory();
         Env env(transaction);
+        DocumentReading reading(diagram, env, reader, expected);
         try {
             if (highestId != 0xFFFFFFFFu && highestId >= nextId) diagram.SetNextObjectId(highestId + 1);
             diagram.ReserveElements(expected);
-            DocumentReading reading(diagram, env, reader, expected);
             xml::Tag root;
             reading.CreateAll(root);
             auto [found, version] = root.GetAttributes().find(xml::kSchema10, xml::kProductVersionAttribute);
@@ -255,9 +302,13 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
             else
                 read = reading.Read();
             RunFinalizers(env, read);
-            for (const ElementPtr& e : read) e->OnRestored(env);
+            for (const ElementPtr& e : read) Exceptions::NamingElement(e->GetObjectId(), [&] { e->OnRestored(env); });
             if (options.afterRestored) options.afterRestored(env, read);
             env.Close();
+        } catch (Exceptions::Base& error) {
+            reading.Place(error);  // every reading error names its line
+            transaction.AbortQuietly();
+            throw;
         } catch (...) {
             transaction.AbortQuietly();
             throw;

@@ -19,7 +19,7 @@ class ObjectRegistry;
 
 // Flags a reading answers.
 enum ReadFlags : unsigned {
-    kReadSkippedUnknown = 1,  // elements or attributes of unknown namespaces were skipped
+    kReadSkippedUnknown = 1,  // elements or attributes were skipped (unknown namespaces, attributes left unread)
     kReadNewerVersion = 2,    // the document names a newer version than this program writes
 };
 
@@ -50,7 +50,8 @@ public:
 };
 
 // Reads a document of UTF-8 bytes into the receiver; answers ReadFlags. Errors throw
-// Core::Exceptions::Base (with the line for malformed and unreadable content).
+// Core::Exceptions::Base with the line of the element at fault (of the element whose check or
+// finalizing failed, or of the one it names).
 unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const ReadOptions& options = {});
 // Reads a document from a wide stream (decoded by its locale) into the receiver.
 unsigned ReadDiagramXML(IElementReceiver& receiver, std::wistream& in, const ReadOptions& options = {});

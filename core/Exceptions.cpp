@@ -3,6 +3,8 @@
 #include "core/foundation/UTF8.h"
 #include "core/xml/Exceptions.h"
 
+#include <algorithm>
+
 namespace {
 
 std::string Quoted(std::wstring_view name) { return "\"" + zq::ToUTF8(name) + "\""; }
@@ -15,10 +17,26 @@ std::string WithLine(int line, std::string_view message) {
 
 } // namespace
 
-namespace xml {
+namespace Core::Exceptions {
 
-ExceptionBase::ExceptionBase(int line, std::string_view message)
-    : Core::Exceptions::Base(WithLine(line, message)), line_(line), detail_(message) {}
+Base::Base(int line, std::string_view message)
+    : zq::Exception(line > 0 ? WithLine(line, message) : std::string(message)), detail_(message), line_(std::max(line, 0)) {}
+
+void Base::NameElement(std::uint32_t id) noexcept
+{
+    if (element_ == 0) element_ = id;
+}
+
+void Base::PlaceAt(int line)
+{
+    if (line_ > 0 || line <= 0) return;
+    SetMessage(WithLine(line, detail_));
+    line_ = line;
+}
+
+} // namespace Core::Exceptions
+
+namespace xml {
 
 ExceptionBase::ExceptionBase(int line, std::wstring_view message) : ExceptionBase(line, zq::ToUTF8(message)) {}
 

@@ -5,21 +5,57 @@
 
 #include "core/foundation/Exception.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace Core::Exceptions {
 
-// Base of the model's exceptions; what() gives a narrow (UTF-8) message.
+// Base of the model's exceptions; what() gives a narrow (UTF-8) message, "line N: message" once
+// the error knows the line of the document it belongs to.
 class Base : public zq::Exception {
 public:
-    explicit Base(std::string message) : zq::Exception(std::move(message)) {}
+    // An error without a line.
+    explicit Base(std::string message) : zq::Exception(message), detail_(std::move(message)) {}
+    // The line of the document the error belongs to; 0 when not known.
+    int Line() const noexcept { return line_; }
+    // The message without the line prefix.
+    const std::string& Detail() const noexcept { return detail_; }
+    // The object id of the element at fault, when the error names one; 0 otherwise.
+    std::uint32_t Element() const noexcept { return element_; }
+    // Names the element at fault (by object id) unless the error names one already.
+    void NameElement(std::uint32_t id) noexcept;
+    // Gives an error without a line the line it belongs to (nothing for line 0 or a placed error).
+    void PlaceAt(int line);
+
+protected:
+    // An error at a line of the document (0: not known yet).
+    Base(int line, std::string_view message);
+
+private:
+    std::string detail_;
+    int line_ = 0;
+    std::uint32_t element_ = 0;
 };
 
-// A second object of a kind of which a document holds one.
+// Runs a step of the element with the object id; an error the step raises names that element (so
+// that the document reader can report the element's line).
+template <class Step>
+void NamingElement(std::uint32_t id, Step&& step) {
+    try {
+        step();
+    } catch (Base& error) {
+        error.NameElement(id);
+        throw;
+    }
+}
+
+// A second object of a kind of which a document holds one; names the second one when given.
 class DuplicateSingletonObject : public Base {
 public:
-    DuplicateSingletonObject() : Base("Core::DuplicateSingletonObject") {}
+    explicit DuplicateSingletonObject(std::uint32_t second = 0) : Base("Core::DuplicateSingletonObject") {
+        NameElement(second);
+    }
 };
 
 // A number that cannot be stored (infinite or not a number).
@@ -32,21 +68,14 @@ public:
 
 namespace xml {
 
-// Base of the errors of reading a document: its text is "line N: message".
+// Base of the errors of reading a document: its text is "line N: message" (the message alone
+// while the line is 0, not known yet: the document reader gives it the line of the element read).
 class ExceptionBase : public Core::Exceptions::Base {
 public:
     // A UTF-8 message.
-    ExceptionBase(int line, std::string_view message);
+    ExceptionBase(int line, std::string_view message) : Base(line, message) {}
     // A wide message, converted to UTF-8.
     ExceptionBase(int line, std::wstring_view message);
-    // The line of the document the error belongs to.
-    int Line() const noexcept { return line_; }
-    // The message without the line prefix.
-    const std::string& Detail() const noexcept { return detail_; }
-
-private:
-    int line_;
-    std::string detail_;
 };
 
 } // namespace xml

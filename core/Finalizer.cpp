@@ -1,5 +1,7 @@
 #include "core/Finalizer.h"
 
+#include "core/Exceptions.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -36,7 +38,7 @@ Finalizer::~Finalizer()
 
 void RunFinalizers(Env& env, const std::vector<ElementPtr>& read)
 {
-    for (const ElementPtr& e : read) e->FinalizeRead(env);
+    for (const ElementPtr& e : read) Exceptions::NamingElement(e->GetObjectId(), [&] { e->FinalizeRead(env); });
     std::vector<const Finalizer*> steps;
     {
         FinalizerList& f = Finalizers();

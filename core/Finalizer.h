@@ -29,7 +29,7 @@ private:
 };
 
 // Lets every element read run its own finalizing (FinalizeRead), in order, then runs every
-// registered finalizer in registration order.
+// registered finalizer in registration order. An error of an element's own finalizing names it.
 void RunFinalizers(Env& env, const std::vector<ElementPtr>& read);
 
 } // namespace Core

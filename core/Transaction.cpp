@@ -140,7 +140,7 @@ void Transaction::RunElementQueue(Env& env)
     while (!queue_.empty()) {
         if (processed == limit) throw Exceptions::FinalizeOverflow();
         ElementPtr element = queue_.front();  // stays queued while it runs, so it does not queue itself again
-        element->Finalize(env);
+        Exceptions::NamingElement(element->GetObjectId(), [&] { element->Finalize(env); });
         queue_.pop_front();
         ElementState::SetQueued(*element, false);
         ++processed;

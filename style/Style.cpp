@@ -178,7 +178,7 @@ const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::
         if (e->IsDeleted()) continue;
         if (auto* client = zq::Cast<IStyleClient>(e.get())) clients.push_back(client);
         if (auto* s = zq::Cast<Style>(e.get())) {
-            if (style != nullptr) throw Core::Exceptions::DuplicateSingletonObject();
+            if (style != nullptr) throw Core::Exceptions::DuplicateSingletonObject(s->GetObjectId());
             style = s;
         }
     }

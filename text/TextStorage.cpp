@@ -3,6 +3,7 @@
 
 #include "core/Exceptions.h"
 #include "core/StoredForms.h"
+#include "core/xml/Exceptions.h"
 #include "core/xml/Reader.h"
 #include "core/xml/Writer.h"
 #include "text/Text.h"
@@ -89,6 +90,20 @@ void AppendCharacters(std::vector<Item>& items, std::wstring_view data) {
   }
 }
 
+// The content of a "p" or "Font", which carry none: white space and comments only.
+void ReadEmpty(xml::Reader& reader, const xml::Tag& tag) {
+  if (tag.IsEmptyElement()) return;
+  xml::Tag child;
+  std::wstring data;
+  for (;;) {
+    const xml::Reader::Node node = reader.ReadKnownNode(child, data);
+    if (node == xml::Reader::Node::EndTag || node == xml::Reader::Node::EndOfDocument) return;
+    if (node == xml::Reader::Node::StartTag) throw xml::Exceptions::UnknownElement(child.GetLine(), child.LocalName());
+    if (data.find_first_not_of(L" \t\n") != std::wstring::npos)
+      throw xml::ExceptionBase(tag.GetLine(), L"character data in element \"" + tag.LocalName() + L"\"");
+  }
+}
+
 }  // namespace
 
 void Text::Store(xml::IWriter& parent, const Core::IClub*) const {
@@ -121,21 +136,27 @@ void Text::Store(xml::IWriter& parent, const Core::IClub*) const {
 
 void Text::ReadContent(Core::Env& env, xml::Reader& reader, const xml::Tag& tag) {
   std::vector<Item> items;
+  if (tag.GetAttributes().HasUnread()) reader.NoteSkipped();  // a text carries no attributes
   if (!tag.IsEmptyElement()) {
     xml::Tag child;
     std::wstring data;
     for (;;) {
-      const xml::Reader::Node node = reader.ReadNode(child, data);
+      const xml::Reader::Node node = reader.ReadKnownNode(child, data);
       if (node == xml::Reader::Node::EndOfDocument) throw xml::ExceptionBase(tag.GetLine(), "unterminated element Text");
       if (node == xml::Reader::Node::EndTag) break;  // the reader matches end tags, so this is Text's own
       if (node == xml::Reader::Node::Text) {
         AppendCharacters(items, data);
         continue;
       }
-      if (child.IsIn(Ns()) && child.LocalName() == L"p") items.push_back(Item::ParagraphStart());
-      else if (child.IsIn(Ns()) && child.LocalName() == L"Font")
+      // Only paragraph starts and font changes stand in a text; anything else (a nested "Text")
+      // would be lost at the next save.
+      if (child.LocalName() == L"p" && child.IsIn(Ns())) items.push_back(Item::ParagraphStart());
+      else if (child.LocalName() == L"Font" && child.IsIn(Ns()))
         items.push_back(Item::FontChange(std::make_shared<const FontSpec>(ReadFont(child.GetAttributes()))));
-      reader.SkipElement(child);
+      else
+        throw xml::Exceptions::UnknownElement(child.GetLine(), child.LocalName());
+      if (child.GetAttributes().HasUnread()) reader.NoteSkipped();
+      ReadEmpty(reader, child);
     }
   }
   Content content;

@@ -20,6 +20,10 @@ public:
     // Marks the exception as shown; handlers further out then stay silent.
     void MarkShown() const noexcept { shown_ = true; }
 
+protected:
+    // Replaces the message (an error that learns where it belongs).
+    void SetMessage(std::string message) { message_ = std::move(message); }
+
 private:
     std::string message_;
     mutable bool shown_ = false;

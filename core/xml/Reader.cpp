@@ -52,7 +52,10 @@ void SplitName(std::string_view qname, std::string_view& prefix, std::string_vie
 std::pair<bool, std::wstring_view> Attributes::find(const Namespace& ns, std::wstring_view name) const {
     for (std::size_t i = 0; i < count_; ++i) {
         const Attribute& a = items_[i];
-        if (a.name == name && a.uri == ns.uri) return {true, a.value};
+        if (a.name == name && a.uri == ns.uri) {
+            a.read = true;
+            return {true, a.value};
+        }
     }
     return {false, {}};
 }
@@ -60,9 +63,18 @@ std::pair<bool, std::wstring_view> Attributes::find(const Namespace& ns, std::ws
 const std::wstring& Attributes::get(const Namespace& ns, std::wstring_view name) const {
     for (std::size_t i = 0; i < count_; ++i) {
         const Attribute& a = items_[i];
-        if (a.name == name && a.uri == ns.uri) return a.value;
+        if (a.name == name && a.uri == ns.uri) {
+            a.read = true;
+            return a.value;
+        }
     }
     throw Exceptions::AttributeNotFound(line_, name);
+}
+
+bool Attributes::HasUnread() const {
+    for (std::size_t i = 0; i < count_; ++i)
+        if (items_[i].known && !items_[i].read) return true;
+    return false;
 }
 
 // ---- Reader: set-up ---------------------------------------------------------------------------
@@ -272,19 +284,8 @@ void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, 
             const std::string_view ref(s + i + 1, semi - 1);
             if (ref[0] == '#') {
                 char32_t cp = 0;
-                const bool hex = ref.size() > 1 && ref[1] == 'x';
-                const std::size_t first = hex ? 2 : 1;
-                if (ref.size() <= first) Fail(i, "malformed character reference");
-                for (std::size_t k = first; k < ref.size(); ++k) {
-                    const char d = ref[k];
-                    unsigned v;
-                    if (d >= '0' && d <= '9') v = unsigned(d - '0');
-                    else if (hex && d >= 'a' && d <= 'f') v = unsigned(d - 'a' + 10);
-                    else if (hex && d >= 'A' && d <= 'F') v = unsigned(d - 'A' + 10);
-                    else Fail(i, "malformed character reference");
-                    cp = cp * (hex ? 16 : 10) + v;
-                    if (cp > 0x10FFFF) Fail(i, "character reference out of range");
-                }
+                if (!ParseCharacterReference(ref, cp)) Fail(i, "malformed character reference");
+                if (cp > 0x10FFFF) Fail(i, "character reference out of range");
                 if (!IsXmlChar(cp)) Fail(i, "character reference to a character not allowed in XML");
                 zq::AppendWide(out, cp);
             } else if (ref == "amp") out += L'&';
@@ -388,18 +389,23 @@ void Reader::ParseStartTag(Tag& tag) {
         std::string_view aprefix, alocal;
         SplitName(r.qname, aprefix, alocal);
         Attribute& a = attrs.items_[attrs.count_];
+        a.read = false;
         if (aprefix.empty()) {
             a.uri = uris_[0];
+            a.known = true;
         } else if (aprefix == "xml") {
             a.uri = kXmlNamespace;
+            a.known = false;
         } else {
             const std::size_t u = FindBinding(aprefix);
             if (u == npos) {
                 skippedUnknown_ = true;
                 a.uri = {};
+                a.known = false;
             } else {
                 a.uri = uris_[u];
-                if (!known_[u]) skippedUnknown_ = true;
+                a.known = known_[u];
+                if (!a.known) skippedUnknown_ = true;
             }
         }
         SetWide(a.name, alocal);
@@ -554,6 +560,15 @@ void Reader::SkipElement(const Tag& tag) {
     const std::size_t depth = std::size_t(tag.Depth());
     Tag scratchTag;
     while (open_.size() >= depth && !finished_) ReadNode(scratchTag, scratch_);
+}
+
+Reader::Node Reader::ReadKnownNode(Tag& tag, std::wstring& text) {
+    for (;;) {
+        const Node node = ReadNode(tag, text);
+        if (node != Node::StartTag || (tag.uriIndex_ != npos && known_[tag.uriIndex_])) return node;
+        skippedUnknown_ = true;
+        SkipElement(tag);
+    }
 }
 
 bool Reader::ReadNextKnownElement(Tag& tag, const Tag& parent) {

@@ -36,6 +36,8 @@ struct Attribute {
     std::wstring_view uri;
     std::wstring name;
     std::wstring value;
+    bool known = false;         // of a namespace the reader reads
+    mutable bool read = false;  // found by a lookup
 };
 
 // The attributes of one tag.
@@ -48,6 +50,8 @@ public:
     std::size_t Count() const { return count_; }
     // The attribute at index i < Count().
     const Attribute& At(std::size_t i) const { return items_[i]; }
+    // Whether an attribute of a namespace the reader reads was never looked up (so it was ignored).
+    bool HasUnread() const;
 
 private:
     friend class Reader;
@@ -140,7 +144,12 @@ public:
     void SkipElement(const Tag& tag);
     // Starts again at the beginning of the document, for a second pass.
     void Rewind();
-    // Whether elements or attributes of unknown or undeclared namespaces were skipped.
+    // Reads the next node of an element's mixed content as ReadNode does, but skips (and notes)
+    // elements of unknown namespaces, as ReadNextKnownElement does.
+    Node ReadKnownNode(Tag& tag, std::wstring& text);
+    // Notes content that its reader skipped (such as an attribute its element does not read).
+    void NoteSkipped() { skippedUnknown_ = true; }
+    // Whether elements or attributes were skipped: of unknown or undeclared namespaces, or noted.
     bool SkippedUnknown() const { return skippedUnknown_; }
     // The known namespace URIs and every one the document has declared so far, each once.
     const std::deque<std::wstring>& NamespaceUris() const { return uris_; }

@@ -15,6 +15,24 @@ bool IsNameCode(char32_t c) {
     return IsNameStartCode(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
 }
 
+bool ParseCharacterReference(std::string_view body, char32_t& cp) {
+    const bool hex = body.size() > 1 && body[0] == '#' && body[1] == 'x';
+    const std::size_t first = hex ? 2 : 1;
+    if (body.empty() || body[0] != '#' || body.size() <= first) return false;
+    cp = 0;
+    for (std::size_t k = first; k < body.size(); ++k) {
+        const char d = body[k];
+        unsigned v;
+        if (d >= '0' && d <= '9') v = unsigned(d - '0');
+        else if (hex && d >= 'a' && d <= 'f') v = unsigned(d - 'a' + 10);
+        else if (hex && d >= 'A' && d <= 'F') v = unsigned(d - 'A' + 10);
+        else return false;
+        if (cp <= 0x10FFFF) cp = cp * (hex ? 16 : 10) + v;
+    }
+    if (cp > 0x10FFFF) cp = 0x110000;
+    return true;
+}
+
 char32_t CodeAt(std::string_view s, std::size_t i, std::size_t& len) {
     char32_t cp = 0;
     const int n = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(s.data() + i), s.size() - i, cp);

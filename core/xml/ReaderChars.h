@@ -31,6 +31,9 @@ bool IsNameCode(char32_t c);
 char32_t CodeAt(std::string_view s, std::size_t i, std::size_t& len);
 // Whether the character at s[i] may start a name.
 bool NameStartAt(std::string_view s, std::size_t i);
+// The code point of a character reference's body, "#114" or "#x72" (between "&" and ";"); false
+// when malformed. A value above U+10FFFF answers 0x110000.
+bool ParseCharacterReference(std::string_view body, char32_t& cp);
 // Whether the bytes are a UTF-16 document: a byte-order mark, or the first "<" as a UTF-16 unit.
 bool IsUTF16(std::string_view d);
 

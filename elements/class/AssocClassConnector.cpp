@@ -125,18 +125,19 @@ Connector::IEnd* AssocClassConnector::GetFirstEnd() const {
   return ILinearConnector::GetFirstEnd();
 }
 
-std::string AssocClassConnector::CheckGraph() const {
-  std::string broken = ILinearConnector::CheckGraph();
+Connector::GraphFault AssocClassConnector::CheckGraph() const {
+  Connector::GraphFault broken = ILinearConnector::CheckGraph();
   if (!broken.empty() || GetEndCount() == 0) return broken;
   int sources = 0;
   for (Connector::IEnd* e : GetEnds())
     if (zq::Cast<AssocClassConnectorSourceEnd>(e) != nullptr) ++sources;
-  return sources == 1 ? std::string() : "an association class connector must have exactly one source end";
+  if (sources == 1) return {};
+  return "an association class connector must have exactly one source end";
 }
 
 std::string AssocClassConnector::FindFault() const {
   if (IsDeleted()) return {};
-  if (std::string broken = CheckGraph(); !broken.empty()) return broken;
+  if (Connector::GraphFault broken = CheckGraph(); !broken.empty()) return broken.text;
   for (Connector::IEnd* e : GetEnds()) {
     std::string fault;
     if (auto* source = zq::Cast<AssocClassConnectorSourceEnd>(e)) fault = source->FindFault();

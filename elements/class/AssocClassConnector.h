@@ -28,7 +28,7 @@ class AssocClassConnector : public Connector::ConnectorImp<AssocClassConnector, 
   // The first live source end, else the first live end.
   Connector::IEnd* GetFirstEnd() const override;
   // The chain's rules, and exactly one source end, which starts the chain.
-  std::string CheckGraph() const override;
+  Connector::GraphFault CheckGraph() const override;
   // What is wrong with the chain or one of its ends (see the ends' FindFault); empty when sound.
   std::string FindFault() const;
   // Refuses an unsound connector: throws Connector::Exceptions::MalformedConnector naming the fault.

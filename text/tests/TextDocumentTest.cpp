@@ -157,3 +157,45 @@ TEST_F(TextDocument, ASecondTextOfOneOwnerIsRefusedWithItsLine) {
   }
   EXPECT_EQ(diagram.GetElementCount(), 0u);
 }
+
+// What a text cannot hold is refused with its line rather than lost at the next save: a "Text"
+// inside a text, an element of the schema namespace that is no item, characters inside "p".
+TEST_F(TextDocument, MalformedContentOfATextIsRefusedWithItsLine) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<Text>a\n<Text>inner</Text>b</Text>", "line 4: Unknown element \"Text\""},
+      {"<Text>a\n<b>bold</b></Text>", "line 4: Unknown element \"b\""},
+      {"<Text>a\n<p>inner</p></Text>", "line 4: character data in element \"p\""},
+      {"<Text>a<Font Height=\"-200\">\n<Text/></Font></Text>", "line 4: Unknown element \"Text\""},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(text);
+    Core::Diagram diagram{TextBlock::Testing::Registry(), nullptr};
+    try {
+      diagram.LoadXML(Doc(std::string("<Box id=\"r1\">") + text + "</Box>\n"));
+      ADD_FAILURE() << "read";
+    } catch (const xml::ExceptionBase& e) {
+      EXPECT_EQ(std::string(e.what()), message);
+    }
+    EXPECT_EQ(diagram.GetElementCount(), 0u);
+  }
+}
+
+// Content of other namespaces is skipped and reported, as everywhere in a document; so is an
+// attribute that no one reads. White space inside "p" is no content.
+TEST_F(TextDocument, ForeignContentOfATextIsSkippedAndReported) {
+  auto read = [](const std::string& text, std::wstring* name) {
+    Core::Diagram diagram{TextBlock::Testing::Registry(), nullptr};
+    const unsigned flags = diagram.LoadXML(Doc("<Box id=\"r1\" xmlns:o=\"urn:other\">" + text + "</Box>\n"));
+    const std::vector<Box*> boxes = Boxes(diagram);
+    *name = boxes.size() == 1 && boxes[0]->GetText() != nullptr ? boxes[0]->GetText()->GetName() : L"?";
+    return flags;
+  };
+  std::wstring name;
+  EXPECT_EQ(read("<Text>a<o:b>skipped</o:b>c<p>\n </p>d</Text>", &name), 1u);
+  EXPECT_EQ(name, L"ac\nd");
+  EXPECT_EQ(read("<Text>a<Font Height=\"-200\" Colour=\"red\"/>b</Text>", &name), 1u);
+  EXPECT_EQ(name, L"ab");
+  EXPECT_EQ(read("<Text Lang=\"en\">ab</Text>", &name), 1u);
+  EXPECT_EQ(read("<Text>a<p/><Font Height=\"-200\"/>b</Text>", &name), 0u);
+  EXPECT_EQ(name, L"a\nb");
+}

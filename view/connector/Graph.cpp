@@ -383,15 +383,15 @@ void IConnector::Store(xml::IWriter& parent, const Core::IClub* club) const
 }
 
 namespace {
-std::string Describe(const Core::IModelElement& e, const char* what)
+GraphFault Describe(const Core::IModelElement& e, const char* what)
 {
     std::ostringstream s;
     s << "connector part r" << e.GetObjectId() << ": " << what;
-    return s.str();
+    return {e, s.str()};
 }
 } // namespace
 
-std::string IConnector::CheckGraph() const
+GraphFault IConnector::CheckGraph() const
 {
     std::unordered_set<const Core::IModelElement*> own;
     for (IEnd* e : GetEnds()) own.insert(e);
@@ -438,7 +438,7 @@ void IConnector::OnRestored(Core::Env& env)
     for (IEnd* e : GetEnds())
         if (Core::IModelElement* t = e->GetTerminal(); t != nullptr && !e->AcceptsTerminal(t))
             throw Exceptions::MalformedConnector(Describe(*e, "end lies on an element that takes no such end"));
-    const std::string broken = CheckGraph();
+    const GraphFault broken = CheckGraph();
     if (!broken.empty()) throw Exceptions::MalformedConnector(broken);
     for (IEnd* e : GetEnds())
         if (e->GetTerminal() != nullptr) e->AttachToPartner(env, e->GetTerminal());
@@ -501,9 +501,9 @@ std::vector<const Core::IModelElement*> ILinearConnector::ChainOrder() const
     return parts;
 }
 
-std::string ILinearConnector::CheckGraph() const
+GraphFault ILinearConnector::CheckGraph() const
 {
-    std::string broken = IConnector::CheckGraph();
+    GraphFault broken = IConnector::CheckGraph();
     if (!broken.empty()) return broken;
     if (GetEndCount() == 0 && GetSegmentCount() == 0 && GetJoinCount() == 0) return {};
     for (IJoin* j : GetJoins())

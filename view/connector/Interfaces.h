@@ -10,6 +10,9 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace Connector {
@@ -21,11 +24,30 @@ class IEnd;
 class IJoin;
 class IFactory;
 
+// A broken connector invariant: what is broken and the part at fault (none: the connector).
+struct GraphFault {
+    const Core::IModelElement* part = nullptr;
+    std::string text;  // empty when nothing is broken
+
+    GraphFault() = default;
+    GraphFault(const char* what) : text(what) {}
+    GraphFault(std::string what) : text(std::move(what)) {}
+    GraphFault(const Core::IModelElement& at, std::string what) : part(&at), text(std::move(what)) {}
+    bool empty() const { return text.empty(); }
+    operator const std::string&() const { return text; }
+    friend bool operator==(const GraphFault& f, std::string_view what) { return f.text == what; }
+    friend std::ostream& operator<<(std::ostream& out, const GraphFault& f) { return out << f.text; }
+};
+
 namespace Exceptions {
-// A connector read from a document whose graph breaks the connector invariants.
+// A connector read from a document whose graph breaks the connector invariants; names the part at
+// fault, so that the reader reports that part's line.
 class MalformedConnector : public Core::Exceptions::Base {
 public:
-    explicit MalformedConnector(const std::string& what) : Base(what.c_str()) {}
+    explicit MalformedConnector(const std::string& what) : Base(what) {}
+    explicit MalformedConnector(const GraphFault& fault) : Base(fault.text) {
+        if (fault.part != nullptr) NameElement(fault.part->GetObjectId());
+    }
 };
 } // namespace Exceptions
 
@@ -300,7 +322,7 @@ public:
     // Inserts the connector, its parts and their ends lying on segments into the set.
     void DeepInsert(Core::ModelElementSet& set);
     // Checks the graph invariants; a text naming the first broken one, empty when it holds.
-    virtual std::string CheckGraph() const;
+    virtual GraphFault CheckGraph() const;
     // Writes the connector with its parts nested inside it.
     void Store(xml::IWriter& parent, const Core::IClub* club) const override;
     // After reading: rebuilds back-references, checks the flags and the invariants.
@@ -319,7 +341,7 @@ public:
     virtual IEnd* GetFirstEnd() const;
     // The parts in chain order from the first end: each segment followed by the part at its far side.
     std::vector<const Core::IModelElement*> ChainOrder() const;
-    std::string CheckGraph() const override;
+    GraphFault CheckGraph() const override;
 
 protected:
     // Chain order, whatever order the parts were read in.

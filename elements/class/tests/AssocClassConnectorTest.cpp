@@ -302,13 +302,13 @@ TEST_F(AssocClasses, TheChecksPassASoundDocumentAndNameWhatIsBrokenInAHandWritte
   EXPECT_EQ(Far(*ConnectorIn(off))->GetPosition(), zq::float8Point(5000, -500));
   EXPECT_EQ(RunChecks(off), "");
 
-  // A broken chain is refused while reading, by the connector's check.
+  // A broken chain is refused while reading, by the connector's check, at the line of the fault.
   EXPECT_EQ(ReadingRefusal(AssocTest::Doc(kEmployment)), "");
   EXPECT_NE(ReadingRefusal(replaced("<Segment id=\"r10\"/>", "")).find("end without a segment"), std::string::npos);
   EXPECT_EQ(ReadingRefusal(replaced("<End id=\"r11\"", "<SourceEnd id=\"r11\"")),
-            "an association class connector must have exactly one source end");
+            "line 3: an association class connector must have exactly one source end");
   EXPECT_EQ(ReadingRefusal(replaced("</AssocClassConnector>", "<Join id=\"r12\" Pos=\"0 0\"/></AssocClassConnector>")),
-            "connector part r12: join with fewer than two segments");
+            "line 3: connector part r12: join with fewer than two segments");
 }
 
 TEST_F(AssocClasses, TheChecksReportAnEndItsElementNoLongerListsAndTheRefusedChangeLeavesNoTrace) {

@@ -203,6 +203,25 @@ TEST_F(Packages, ATabOutsideAPackageIsAReadingError) {
   EXPECT_TRUE(All<Class::PackageRider>(bad).empty());
 }
 
+// "ElementStyle" belongs to the second schema namespace: written without its prefix it is an
+// attribute no one reads, and the reading reports it as skipped (the load warning) instead of
+// dropping it in silence.
+TEST_F(Packages, AnElementStyleWithoutItsNamespaceIsReportedAsSkipped) {
+  Class::Package* p = NewPackage({0, 5000}, L"P");
+  Change([&](Core::Env& env) { p->SetElementStyle(env, L"Blue"); });
+  const std::string text = Save(diagram);
+  const auto at = text.find("q1v3:ElementStyle=\"Blue\"");
+  ASSERT_NE(at, std::string::npos) << text;
+  Core::Diagram sound{Registry(), nullptr};
+  EXPECT_EQ(sound.LoadXML(text), 0u);
+  ASSERT_EQ(All<Class::Package>(sound).size(), 1u);
+  EXPECT_EQ(All<Class::Package>(sound)[0]->GetElementStyle(), L"Blue");
+  Core::Diagram unprefixed{Registry(), nullptr};
+  EXPECT_EQ(unprefixed.LoadXML(std::string(text).erase(at, 5)), 1u);
+  ASSERT_EQ(All<Class::Package>(unprefixed).size(), 1u);
+  EXPECT_EQ(All<Class::Package>(unprefixed)[0]->GetElementStyle(), L"");
+}
+
 }  // namespace
 
 TEST_F(Packages, APackageDrawnOverAClassTakesItInWhateverTheDiagramHolds) {

@@ -258,6 +258,32 @@ TEST_F(ConnectorFixture, BrokenDocumentsAreRefusedAndLeaveNothingBehind)
     EXPECT_THROW(d.LoadXML(Doc(broken[0])), xml::Exceptions::UnknownElement);
 }
 
+// A broken graph found while the parts are put together is reported at the line of the part at
+// fault (the body starts on line 3).
+TEST_F(ConnectorFixture, BrokenGraphsAreRefusedWithTheLineOfThePartAtFault)
+{
+    const std::pair<std::string, int> broken[] = {
+        {"<TestWire id=\"r1\">\n<End id=\"r2\" Pos=\"0 0\"/>\n<Segment id=\"r3\" Ends=\"r2\"/></TestWire>", 5},
+        {"<TestWire id=\"r1\">\n<End id=\"r2\" Pos=\"0 0\"/></TestWire>", 4},
+        {"<TestWire id=\"r1\"><End id=\"r2\" Pos=\"0 0\"/>\n<Join id=\"r3\" Pos=\"5 5\"/>\n"
+         "<Segment id=\"r4\" Ends=\"r2 r3\"/></TestWire>", 4},
+        {"<TestWire id=\"r1\"><End id=\"r2\" Pos=\"0 0\"/><End id=\"r3\" Pos=\"9 9\"/><Segment id=\"r4\" Ends=\"r2 r3\"/>"
+         "</TestWire>\n<TestWire id=\"r5\"><End id=\"r6\" Pos=\"0 0\"/>\n<Segment id=\"r7\" Ends=\"r6 r3\"/></TestWire>", 5},
+        {"\n<TestChain id=\"r1\"><End id=\"r2\" Pos=\"0 0\"/>\n<End id=\"r3\" Pos=\"9 9\"/><Segment id=\"r4\"/></TestChain>", 5},
+    };
+    for (const auto& [body, line] : broken) {
+        Core::Diagram d{Registry(), nullptr};
+        try {
+            d.LoadXML(Doc(body));
+            ADD_FAILURE() << "read: " << body;
+        } catch (const Connector::Exceptions::MalformedConnector& e) {
+            EXPECT_EQ(e.Line(), line) << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind("line " + std::to_string(line) + ": ", 0), 0u) << e.what();
+        }
+        EXPECT_EQ(0u, d.GetElementCount()) << body;
+    }
+}
+
 TEST_F(ConnectorFixture, ChainWithoutItsMasterEndDeletesItself)
 {
     Chain* c = ChainPath({{0, 0}, {1000, 0}, {1000, 1000}});
