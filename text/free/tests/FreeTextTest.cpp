@@ -286,4 +286,25 @@ TEST_F(FreeTexts, AnOriginOutsideTheCodesAndAnAnchorOutsideAnOwnerAreRefusedOnRe
   }
 }
 
+// A factory registered for "Anchor" that makes something else is a type mismatch, reported at the
+// line of the "Anchor" element; so is an "Anchor" that holds anything but its free text.
+TEST_F(FreeTexts, AnAnchorOfTheWrongTypeIsRefusedWithItsLine) {
+  static Core::FactoryImp<Text::Testing::Frame> impostor(Core::SchemaNamespace10(), L"Anchor");
+  Core::FactoryRegistry registry;
+  registry.Register(Holder::Factory());
+  registry.Register(impostor);
+  const std::string doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+                          "<Holder id=\"r1\">\n<Anchor id=\"r2\" Pos=\"0 0\"/></Holder>\n</Diagram>\n";
+  Core::Diagram loaded{registry, nullptr};
+  try {
+    loaded.LoadXML(doc);
+    ADD_FAILURE() << "read";
+  } catch (const Core::Exceptions::TypeMismatchOfRestoredObject& e) {
+    EXPECT_EQ(e.Line(), 4);
+    EXPECT_STREQ(e.what(), "line 4: type mismatch of restored object");
+  }
+  EXPECT_EQ(loaded.GetElementCount(), 0u);
+}
+
 }  // namespace
