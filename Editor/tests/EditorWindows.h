@@ -218,33 +218,6 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
-struct PaneSearch {
-    HWND found = nullptr;
-    LONG area = 0;
-};
-
-inline BOOL CALLBACK LargerPane(HWND child, LPARAM lp)
-{
-    auto* s = reinterpret_cast<PaneSearch*>(lp);
-    wchar_t cls[64] = L"";
-    GetClassNameW(child, cls, 64);
-    RECT r;
-    GetClientRect(child, &r);
-    if (std::wstring(cls) == L"Editor::ClientView" && r.right * r.bottom > s->area) {
-        s->found = child;
-        s->area = r.right * r.bottom;
-    }
-    return TRUE;
-}
-
-// The diagram pane of a document window: its largest child of the pane class.
-inline HWND PaneOf(HWND frame)
-{
-    PaneSearch search;
-    EnumChildWindows(frame, LargerPane, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The screen rectangle of the dark pixels (an outline, a text, handles) that a pane shows; none
 // when the pane shows nothing dark. Read from the screen as the user sees it.
 inline std::optional<RECT> DarkArea(HWND pane)
