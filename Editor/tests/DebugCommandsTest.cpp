@@ -9,6 +9,7 @@
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "resources/resource.h"
+#include "text/win/UniscribeSetup.h"
 
 #include <set>
 
@@ -56,6 +57,8 @@ unsigned RecordCount(const std::wstring& path) {
 struct DebugCommandsFixture : EditorTest::FactoryFixture {
     wchar_t previous[MAX_PATH] = L"";
     void SetUp() override {
+        // Class boxes measure their names, as in the editor, which installs the measurer at start.
+        TextBlock::InstallUniscribeMeasurer();
         GetCurrentDirectoryW(MAX_PATH, previous);
         SetCurrentDirectoryW(folder.Path().c_str());
     }

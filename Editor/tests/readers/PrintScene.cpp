@@ -29,6 +29,17 @@ struct Keep : Application::LifeTimeSupervisor::IScheduler {
     void ScheduleCollect(Application::LifeTimeSupervisor&) override {}
 };
 
+// OLE for the program's lifetime, as the editor's application holds it: documents register
+// themselves with OLE when they open.
+struct OleSession {
+    OleSession() {
+        if (FAILED(OleInitialize(nullptr))) throw std::runtime_error("OLE could not be initialised");
+    }
+    ~OleSession() { OleUninitialize(); }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+};
+
 struct Box {
     int left, top, right, bottom;  // y down
 };
@@ -45,6 +56,7 @@ std::vector<Box> PosterBoxes(const Page::PageLayout& l) {
 }
 
 int Run() {
+    OleSession ole;
     DrawingKernel::GdiplusSession gdiplus;
     RemoveTestPrinter();
     if (!InstallTestPrinter()) throw std::runtime_error("the FILE: printer could not be installed");

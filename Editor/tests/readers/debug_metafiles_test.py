@@ -1,8 +1,9 @@
 """The metafiles of the debug commands open in LibreOffice Draw and show a drawing.
 
 Usage: debug_metafiles_test.py <wine-exec> <editor_tests.exe> <work folder>
-Runs the debug command tests with QUORVEL_DEBUG_FILES naming the work folder, where they leave
-canvasTest.emf, canvasTest.wmf and UMLdiagram.emf; LibreOffice turns each into a PNG.
+Runs the debug command tests that write files (the others run with the rest of editor_tests) with
+QUORVEL_DEBUG_FILES naming the work folder, where they leave canvasTest.emf, canvasTest.wmf and
+UMLdiagram.emf; one LibreOffice run turns the three into PNGs.
 """
 import os
 import shutil
@@ -11,7 +12,37 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
                                 "text", "tests", "readers"))
-from metafile_readers_test import convert, fail, picture_area, read_gray  # noqa: E402
+from metafile_readers_test import SOFFICE_TIMEOUT, fail, picture_area, read_gray  # noqa: E402
+
+NAMES = ("canvasTest.emf", "canvasTest.wmf", "UMLdiagram.emf")
+WRITERS = "DebugCommandsFixture.CanvasTestWritesBothMetafilesAndTogglesItsScene:" \
+          "DebugCommandsFixture.CreateEmfWritesTheDiagramWithItsElements"
+
+
+def convert_all(soffice, paths, work):
+    """The PNGs LibreOffice makes of the files, in one start of it (each start costs seconds).
+    The files go in under names of their own, as canvasTest.emf and canvasTest.wmf would both make
+    canvasTest.png."""
+    source = os.path.join(work, "lo-in")
+    out = os.path.join(work, "lo-out")
+    os.makedirs(source, exist_ok=True)
+    copies = []
+    for path in paths:
+        stem, ext = os.path.splitext(os.path.basename(path))
+        copies.append(os.path.join(source, "%s-%s%s" % (stem, ext[1:], ext)))
+        shutil.copyfile(path, copies[-1])
+    profile = "file://" + os.path.join(work, "lo-profile")
+    try:
+        subprocess.run([soffice, "-env:UserInstallation=" + profile, "--headless", "--convert-to", "png",
+                        "--outdir", out] + copies, check=True, timeout=SOFFICE_TIMEOUT,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    except subprocess.TimeoutExpired:
+        fail("soffice did not finish converting the metafiles within %d s" % SOFFICE_TIMEOUT)
+    pngs = [os.path.join(out, os.path.splitext(os.path.basename(c))[0] + ".png") for c in copies]
+    for path, png in zip(paths, pngs):
+        if not os.path.exists(png):
+            fail("soffice wrote no PNG for " + path)
+    return pngs
 
 
 def main():
@@ -25,16 +56,19 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     env = dict(os.environ, QUORVEL_DEBUG_FILES="Z:" + work.replace("/", "\\"))
-    run = subprocess.run([wine_exec, program, "--gtest_filter=DebugCommandsFixture.*"], cwd=os.path.dirname(program),
+    run = subprocess.run([wine_exec, program, "--gtest_filter=" + WRITERS], cwd=os.path.dirname(program),
                          env=env, timeout=180, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                          stderr=subprocess.STDOUT)
+    output = run.stdout.decode(errors="replace")
     if run.returncode != 0:
-        fail("the debug command tests failed: " + run.stdout.decode(errors="replace"))
-    for name in ("canvasTest.emf", "canvasTest.wmf", "UMLdiagram.emf"):
-        path = os.path.join(work, name)
+        fail("the debug command tests failed: " + output)
+    if "[  PASSED  ] 2 tests." not in output:
+        fail("the two debug command tests that write files did not both run: " + output)
+    paths = [os.path.join(work, name) for name in NAMES]
+    for path in paths:
         if not os.path.exists(path):
-            fail("%s was not written" % name)
-        png = convert(soffice, path, work)
+            fail("%s was not written" % os.path.basename(path))
+    for name, png in zip(NAMES, convert_all(soffice, paths, work)):
         if name.startswith("canvasTest"):
             # The scene spans 16.5 by 16 cm: LibreOffice's picture holds ink over most of it.
             width, height, pixels = image = read_gray(png, work)
