@@ -452,7 +452,7 @@ void GdiRenderer::DashedPath(const std::vector<zq::float8Point>& pts, bool close
 
 void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* given, const COLORREF* fill) {
     if (pts.size() < 2) return;
-    const std::optional<Pen> visible = given ? std::optional<Pen>(Visible(*given)) : std::nullopt;
+    const std::optional<Pen> visible = Visible(given);
     const Pen* pen = visible ? &*visible : nullptr;
     if (pen && pen->dash != Dash::Solid) {
         if (fill) Polygon(pts, nullptr, fill);
@@ -467,7 +467,7 @@ void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* gi
 }
 
 void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* given, const COLORREF* fill) {
-    const std::optional<Pen> visible = given ? std::optional<Pen>(Visible(*given)) : std::nullopt;
+    const std::optional<Pen> visible = Visible(given);
     const Pen* pen = visible ? &*visible : nullptr;
     if (pen && pen->dash != Dash::Solid) {
         if (fill) Ellipse(r, nullptr, fill);
@@ -479,7 +479,7 @@ void GdiRenderer::Ellipse(const DeviceRect& r, const Pen* given, const COLORREF*
 }
 
 void GdiRenderer::RoundRect(const DeviceRect& r, double w, double h, const Pen* given, const COLORREF* fill) {
-    const std::optional<Pen> visible = given ? std::optional<Pen>(Visible(*given)) : std::nullopt;
+    const std::optional<Pen> visible = Visible(given);
     Select(visible ? &*visible : nullptr, fill);
     ::RoundRect(dc_, zq::Round(r.left), zq::Round(r.top), zq::Round(r.right) + 1, zq::Round(r.bottom) + 1,
                 zq::Round(w), zq::Round(h));

@@ -168,6 +168,8 @@ private:
     void Select(const Pen* pen, const COLORREF* fill);
     // The pen as drawn: widened to the thinnest width when it is narrower.
     Pen Visible(const Pen& pen) const;
+    // The same for an optional pen (none stays none).
+    std::optional<Pen> Visible(const Pen* pen) const { return pen ? std::optional<Pen>(Visible(*pen)) : std::nullopt; }
     // Draws the outline through the points in the pen's dash pattern as short polylines, which
     // every device and metafile reader shows alike; the pattern runs on across corners.
     void DashedPath(const std::vector<zq::float8Point>& pts, bool closed, const Pen& pen);
