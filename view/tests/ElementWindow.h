@@ -3,6 +3,7 @@
 // drags and typing by messages, context-menu commands, dark pixels on lines and around points).
 #pragma once
 
+#include "Editor/tests/RealInput.h"
 #include "view/tests/TestBoxes.h"
 
 #include <algorithm>
@@ -40,6 +41,39 @@ protected:
         w.Mouse(WM_LBUTTONDOWN, c, MK_LBUTTON);
         w.Mouse(WM_LBUTTONUP, c);
         w.Pump();
+    }
+    // A real click (SendInput) at the model point to, after the pointer travelled there from the
+    // model point from in steps, as a hand moves it; answers the model point it landed on.
+    zq::Point RealClick(const zq::Point& from, const zq::Point& to)
+    {
+        SetForegroundWindow(w.hwnd);
+        auto screen = [&](const zq::Point& p) {
+            POINT s = w.At(p);
+            ClientToScreen(w.hwnd, &s);
+            return s;
+        };
+        const POINT a = screen(from), b = screen(to);
+        for (int i = 0; i <= 8; ++i) {
+            EditorTest::MoveTo({a.x + (b.x - a.x) * i / 8, a.y + (b.y - a.y) * i / 8});
+            EditorTest::Pace();
+            w.Pump();
+        }
+        EditorTest::Button(MOUSEEVENTF_LEFTDOWN);
+        EditorTest::Button(MOUSEEVENTF_LEFTUP);
+        POINT landed;
+        GetCursorPos(&landed);
+        ScreenToClient(w.hwnd, &landed);
+        return w.Logical(landed);
+    }
+    // Pumps messages until the condition holds or five seconds passed; answers the condition.
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        const DWORD start = GetTickCount();
+        while (!done() && GetTickCount() - start < 5000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            w.Pump();
+        }
+        return done();
     }
     // A press at from, moves with the button held through the points, then the release at the last
     // point (or Escape before it). The press counts as a drag at once.

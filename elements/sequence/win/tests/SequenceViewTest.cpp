@@ -305,4 +305,33 @@ TEST_F(SequenceWindow, ActivationHandlesKeepTheMinimumAndEscapeRestores)
     EXPECT_EQ(5800, m->GetTargetEnd()->GetPosition().x);
 }
 
+TEST_F(SequenceWindow, AMessageFinishedByAPlainClickInsideAnActivationEndsLevelOnTheSideItComesFrom)
+{
+    std::vector<SeqObject*> o = ThreeObjects();
+    ASSERT_TRUE(Menu(L(o[1]), ID_NEW_ACTIVATION, {6000, 2000}));
+    Activation* a = L(o[1]).GetActivations().at(0);  // 5800 .. 6200 wide, 2000 .. 0 high
+    // From the left lifeline and from the right one: each menu opened near the bar's top, the
+    // click made lower down inside the bar, off its middle.
+    for (SeqObject* from : {o[0], o[2]}) {
+        const std::int32_t lineX = L(from).GetTop().x;
+        const bool fromLeft = lineX < 6000;
+        const std::int32_t side = fromLeft ? 5800 : 6200;
+        const size_t before = Steps(), count = Live<Message>().size();
+        ASSERT_TRUE(Menu(L(from), ID_NEW_MESSAGE, {lineX, 1900}));
+        const zq::Point clicked = RealClick({lineX, 1900}, {fromLeft ? 5900 : 6100, 600});
+        ASSERT_TRUE(PumpUntil([&] { return !w.Task().IsBusy(); })) << "the click did not reach the window";
+        EXPECT_EQ(before + 1, Steps());
+        const std::vector<Message*> live = Live<Message>();
+        ASSERT_EQ(count + 1, live.size());
+        Message* m = live.back();
+        ASSERT_EQ(1u, m->GetSegmentCount()) << "one level segment, no jog";
+        EXPECT_TRUE(m->GetSegmentList()[0]->IsHorizontalOrtho());
+        EXPECT_EQ(&L(from), m->GetSourceEnd()->GetTerminal());
+        EXPECT_EQ(a, m->GetTargetEnd()->GetTerminal());
+        EXPECT_EQ(zq::float8Point(lineX, clicked.y), m->GetSourceEnd()->GetPosition());
+        // The head's tip on the bar's near side where the click was: it points along the message.
+        EXPECT_EQ(zq::float8Point(side, clicked.y), m->GetTargetEnd()->GetPosition());
+    }
+}
+
 } // namespace

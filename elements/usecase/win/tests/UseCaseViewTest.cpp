@@ -144,6 +144,59 @@ TEST_F(UseCaseWindow, ASystemWithThreeUseCasesTwoActorsAndTheirRelationsIsBuiltS
   EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
 }
 
+TEST_F(UseCaseWindow, AGeneralizationFinishedByAPlainClickInsideAUseCaseEndsStraightWhereAimed) {
+  // A use case beside the source and one above it; each click inside the target, off its middle.
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1000, 3000}));
+  UC* source = Newest<UC>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {7000, 3400}));
+  UC* beside = Newest<UC>();
+  ASSERT_TRUE(Run(ID_NEW_USECASE, {1200, 5800}));
+  UC* above = Newest<UC>();
+  ASSERT_TRUE(source && beside && above && source != beside && beside != above);
+  const zq::Rect s = source->GetRect(), b = beside->GetRect(), t = above->GetRect();
+  ASSERT_LT(s.right, b.left);
+  ASSERT_LT(s.top, t.bottom);
+  struct Aim {
+    UC* target;
+    zq::Point start, click;
+    bool level;  // a level segment (else a plumb one)
+  };
+  const Aim aims[] = {{beside, Centre(s), {b.left + b.Width() / 3, (s.top + s.bottom) / 2 + 150}, true},
+                      {above, Centre(s), {t.left + t.Width() * 2 / 3, t.top - t.Height() / 3}, false}};
+  for (const Aim& aim : aims) {
+    const std::size_t steps = Steps(), count = Live<UseCase::Generalization>().size();
+    ASSERT_TRUE(Menu(*source, UseCase::kNewGeneralizationCommand, aim.start));
+    const zq::Point clicked = RealClick(aim.start, aim.click);
+    ASSERT_TRUE(PumpUntil([&] { return !w.Task().IsBusy(); })) << "the click did not reach the window";
+    EXPECT_EQ(Steps(), steps + 1);
+    const auto live = Live<UseCase::Generalization>();
+    ASSERT_EQ(live.size(), count + 1);
+    UseCase::Generalization* g = live.back();
+    ASSERT_EQ(g->GetSegmentCount(), 1u) << "one straight segment, no jog";
+    Connector::IEnd* head = nullptr;
+    Connector::IEnd* tail = nullptr;
+    for (Connector::IEnd* e : g->GetEnds()) (e->IsMasterEnd() ? head : tail) = e;
+    ASSERT_TRUE(head && tail);
+    EXPECT_EQ(head->GetTerminal(), aim.target);
+    EXPECT_EQ(tail->GetTerminal(), source);
+    const zq::float8Point h = head->GetPosition(), f = tail->GetPosition();
+    if (aim.level) {
+      // Level with the click, the triangle's tip on the near side of the target, pointing right.
+      EXPECT_EQ(h.y, clicked.y);
+      EXPECT_EQ(f.y, clicked.y);
+      EXPECT_LT(f.x, h.x);
+      EXPECT_LT(h.x, clicked.x);
+    } else {
+      // Plumb with the click, the tip under the target, pointing up.
+      EXPECT_EQ(h.x, clicked.x);
+      EXPECT_EQ(f.x, clicked.x);
+      EXPECT_LT(f.y, h.y);
+      EXPECT_LT(h.y, clicked.y);
+    }
+  }
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+}
+
 TEST_F(UseCaseWindow, ASelectedOuterSystemDoesNotTakeTheUseCasesOfTheSystemInsideIt) {
   ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
   UseCase::System* outer = Newest<UseCase::System>();
