@@ -217,6 +217,18 @@ bool DefaultTask::DetectDrag(const POINT& screen, int button)
     return WinUtil::DragDetect(GetContext().GetHwnd(), screen.x, screen.y, button);
 }
 
+bool DefaultTask::MayEdit() const
+{
+    return !GetContext().IsReadOnly();
+}
+
+IControl* DefaultTask::ControlAt(const Core::HitResult& hit, const zq::Point& p) const
+{
+    if (!hit.onMark || !MayEdit()) return nullptr;
+    auto* selectable = zq::Cast<SelectableViewElement>(hit.element);
+    return selectable ? selectable->FindControlAt(p) : nullptr;
+}
+
 // ---- presses
 
 void DefaultTask::OnLButtonDown(WinMessage::MouseMsg& msg) { Press(msg, 1); }
@@ -278,10 +290,7 @@ void DefaultTask::PressOnElement(const Core::HitResult& hit, bool shift, int but
     ViewContext& c = GetContext();
     SetCurrentElement(hit.element);
 
-    IControl* control = nullptr;
-    if (hit.onMark)
-        if (auto* selectable = zq::Cast<SelectableViewElement>(hit.element))
-            control = selectable->FindControlAt(lastPoint_);
+    IControl* control = ControlAt(hit, lastPoint_);
     if (control) {
         control->SetCursor(lastPoint_);
         if (DetectDrag(screen, button)) {
@@ -327,8 +336,11 @@ void DefaultTask::PressOnElement(const Core::HitResult& hit, bool shift, int but
         if (DetectDrag(screen, button)) {
             if (button == 1 && selectable == nullptr) c.view->ClearSelection(&tracker);
             TakeSelectionSnapshot();
-            if (SubTaskPtr task = shiftable->CreateMoveTask(*c.view, *this, lastPoint_, button))
-                StartSubTask(std::move(task));
+            // A read-only document lends its selection to a copy elsewhere through the plain drag,
+            // never through an element's own gesture (which may change it as it starts).
+            SubTaskPtr task = MayEdit() ? shiftable->CreateMoveTask(*c.view, *this, lastPoint_, button)
+                                        : shiftable->VIShiftable::CreateMoveTask(*c.view, *this, lastPoint_, button);
+            if (task) StartSubTask(std::move(task));
             DropTracker();
             return;
         }
@@ -375,12 +387,10 @@ void DefaultTask::OnLButtonDblClk(WinMessage::MouseMsg& msg)
     ViewContext& c = GetContext();
     lastPoint_ = ToModel(msg.Pos());
     const Core::HitResult hit = c.view->HitTest(lastPoint_, kHitTolerance);
-    if (!hit) return;
+    if (!hit || !MayEdit()) return;
     SetCurrentElement(hit.element);
     Core::IViewElement* part = hit.element;
-    if (hit.onMark)
-        if (auto* selectable = zq::Cast<SelectableViewElement>(hit.element))
-            if (IControl* control = selectable->FindControlAt(lastPoint_)) part = control;
+    if (IControl* control = ControlAt(hit, lastPoint_)) part = control;
     if (auto* handler = zq::Cast<IDoubleClickHandler>(part)) {
         if (SubTaskPtr task = handler->OnDoubleClick(*c.view, *this, lastPoint_)) StartSubTask(std::move(task));
         UpdateCommands();
@@ -389,7 +399,7 @@ void DefaultTask::OnLButtonDblClk(WinMessage::MouseMsg& msg)
 
 void DefaultTask::OnChar(WinMessage::WM_CHAR_Msg& msg)
 {
-    if (msg.Char() == 27) return;
+    if (msg.Char() == 27 || !MayEdit()) return;
     ViewContext& c = GetContext();
     int count = 0;
     ICharHandler* last = nullptr;
@@ -443,12 +453,10 @@ void DefaultTask::UpdateCursor()
         Cursor::Load(1);
         return;
     }
-    if (hit.onMark)
-        if (auto* selectable = zq::Cast<SelectableViewElement>(hit.element))
-            if (IControl* control = selectable->FindControlAt(model)) {
-                control->SetCursor(model);
-                return;
-            }
+    if (IControl* control = ControlAt(hit, model)) {
+        control->SetCursor(model);
+        return;
+    }
     if (auto* shiftable = zq::Cast<VIShiftable>(hit.element))
         shiftable->SetMoveCursor(false, ctrl || shift, true);
     else if (auto* pointable = zq::Cast<Core::VIPointable>(hit.element))

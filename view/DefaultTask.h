@@ -89,6 +89,13 @@ private:
     void OnChar(WinMessage::WM_CHAR_Msg& msg);
     void OnScrolled(const zq::float8Point& p) override;
 
+    // Whether gestures may change the document: a read-only one is only selected, scrolled, zoomed
+    // and copied from (the commands keep to the same rule through their own readiness).
+    bool MayEdit() const;
+    // The handle of the hit element at the point; none on a read-only document, whose handles
+    // start nothing.
+    IControl* ControlAt(const Core::HitResult& hit, const zq::Point& p) const;
+
     void Press(WinMessage::MouseMsg& msg, int button);
     void PressOnElement(const Core::HitResult& hit, bool toggle, int button, const POINT& screen);
     void PressOnNothing(bool shift, bool ctrl, int button, const POINT& screen);

@@ -96,6 +96,10 @@ private:
         if (context_.canvas) scroller_ = context_.canvas->CreateDragDropScroller();
         cacheValid_ = false;
         DefaultMoveTask* source = DefaultMoveTask::FindDragSource(data);
+        if (context_.IsReadOnly()) {
+            effect = DROPEFFECT_NONE;  // a read-only document takes nothing; its view still scrolls
+            return;
+        }
         if (source && source->GetContext().diagram == context_.diagram) {
             task_ = std::make_unique<SameDiagramDropTargetTask>(context_, *source);
         } else if (context_.transferFormats && context_.transferFormats->CanAccept(Application::DataHolder(data))) {

@@ -137,6 +137,8 @@ void DefaultMoveTask::StartDrag()
     const zq::Point hotSpot(press_.x - bounds.left, -(press_.y - bounds.top));
     data_ = MakeDragData(c, set, zq::Point(bounds.Width(), bounds.Height()), hotSpot);
 
+    // Out of a read-only document the elements can only be copied.
+    allowed_ = c.IsReadOnly() ? DROPEFFECT_COPY : DROPEFFECT_COPY | DROPEFFECT_MOVE;
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result;
     // The drag loop dispatches messages: a failure in one of them may replace the default task,
@@ -147,8 +149,7 @@ void DefaultMoveTask::StartDrag()
         WinUtil::CursorManager::ModalGuard busySuspended;
         IDataObject* data = data_->GetDataObject();
         Dragging().push_back(this);
-        result = Loop() ? Loop()(data, this, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect)
-                        : ::DoDragDrop(data, this, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+        result = Loop() ? Loop()(data, this, allowed_, &effect) : ::DoDragDrop(data, this, allowed_, &effect);
         Dragging().erase(std::remove(Dragging().begin(), Dragging().end(), this), Dragging().end());
         ::CoDisconnectObject(data, 0);
         data->Release();
@@ -160,7 +161,7 @@ void DefaultMoveTask::StartDrag()
     }
 
     if (result == DRAGDROP_S_DROP) {
-        if (effect & DROPEFFECT_MOVE) DeleteOriginals();
+        if (effect & allowed_ & DROPEFFECT_MOVE) DeleteOriginals();
     } else if (result == DRAGDROP_S_CANCEL) {
         if (IsButtonHeld()) {
             cancelledWhileHeld_ = true;

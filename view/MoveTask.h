@@ -65,6 +65,7 @@ private:
     Core::ModelElementSet start_;
     Core::ModelElementSet dragged_;
     int button_;
+    DWORD allowed_ = DROPEFFECT_NONE;  // the effects the running drag offers
     bool cancelledWhileHeld_ = false;
     bool dismissed_ = false;
     Core::ElementPtr element_;
