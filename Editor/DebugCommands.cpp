@@ -108,6 +108,11 @@ DebugCommands::DebugCommands(WindowImp& window) : window_(window), commands_(win
 
 DebugCommands::~DebugCommands() { shown_.Reset(); }
 
+void DebugCommands::SetEditable(bool editable) {
+    commands_.Enable(ID_DEBUG_TESTA6, editable);
+    commands_.Enable(ID_DEBUG_TEST7, editable);
+}
+
 void DebugCommands::OnCanvasTest(const Application::CommandMsg&) {
     // The upper pane lives as long as the window, so the scene never outlives its canvas.
     ClientView* pane = window_.GetFirstView();

@@ -41,6 +41,8 @@ public:
     ~DebugCommands();
     // Whether the canvas test scene shows on the window's upper pane.
     bool IsCanvasTestShown() const { return shown_.Size() > 0; }
+    // Enables the two scenes built into the document, or disables them (a read-only document).
+    void SetEditable(bool editable);
 
 private:
     void OnCanvasTest(const Application::CommandMsg& msg);

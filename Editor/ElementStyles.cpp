@@ -106,14 +106,22 @@ void ElementStylesList::RebuildMenu() {
     std::optional<std::wstring> common;
     if (window_.GetActiveView()) common = ElementStyles::CommonName(window_.GetActiveDiagramView());
     const std::wstring defaultName = WinUtil::ResourceLoader::Instance().LoadString(IDS_DEFAULT_STYLE);
-    AppendMenuW(menu_, MF_STRING | (common && common->empty() ? MF_CHECKED : 0), ID_STYLES_DEFAULT, defaultName.c_str());
+    const UINT grayed = editable_ ? 0 : MF_GRAYED;
+    AppendMenuW(menu_, MF_STRING | grayed | (common && common->empty() ? MF_CHECKED : 0), ID_STYLES_DEFAULT,
+                defaultName.c_str());
     for (Style::ElementStyle* style : ElementStyles::SortedStyles(window_.GetDiagram().GetModel())) {
         if (appended_ == ElementStyles::kMenuLimit) break;
-        const UINT flags = MF_STRING | (common && *common == style->GetName() ? MF_CHECKED : 0);
+        const UINT flags = MF_STRING | grayed | (common && *common == style->GetName() ? MF_CHECKED : 0);
         AppendMenuW(menu_, flags, ID_STYLES_FIRST + static_cast<UINT>(appended_), style->GetName().c_str());
         listed_.push_back(style->GetName());
         ++appended_;
     }
+}
+
+void ElementStylesList::SetEditable(bool editable) {
+    editable_ = editable;
+    commands_.Enable(ID_STYLES_ELEMENTSTYLES, editable);
+    for (UINT id = ID_STYLES_DEFAULT; id <= ID_STYLES_LAST; ++id) commands_.Enable(id, editable);
 }
 
 void ElementStylesList::OnStyleCommand(const Application::CommandMsg& msg) {

@@ -58,6 +58,9 @@ public:
     // Runs the dialog over the active pane: OK commits everything done in it as one undo step,
     // Cancel undoes all of it. Answers the dialog's end code (0 without a pane).
     INT_PTR RunDialog();
+    // Enables the dialog, the toolbar button and the listed styles, or greys them all (a
+    // read-only document).
+    void SetEditable(bool editable);
 
 private:
     void OnInitMenuPopup(WinMessage::Msg& msg);
@@ -67,6 +70,7 @@ private:
     WindowImp& window_;
     HMENU menu_ = nullptr;  // the "&Styles" submenu
     size_t appended_ = 0;   // style items appended after "Default"
+    bool editable_ = true;
     std::vector<std::wstring> listed_;  // the names the menu lists, by command
     Application::WinCmdPlugSet commands_;
     std::unique_ptr<WinMessage::WinMsgPlugMap> plugs_;

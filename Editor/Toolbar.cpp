@@ -113,6 +113,7 @@ void Toolbar::Create() {
     plugs_->AddSpy(WM_COMMAND, this, &Toolbar::OnCommand);
     if ((loop_ = WinUtil::MessageLoop::Current())) loop_->AddPreProc(this);
     ShowDiagramType(View::DiagramType::GetTypeOf(window_.GetDiagram().GetModel()));
+    SetEditable(editable_);
     if (window_.GetActiveView()) PostPercent(Zoom::ShownPercent(window_.GetCanvas()));
 }
 
@@ -176,6 +177,11 @@ void Toolbar::ShowDiagramType(int type) {
     if (index < 0) return;
     SendMessageW(typeBox_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     lastType_ = static_cast<int>(index);
+}
+
+void Toolbar::SetEditable(bool editable) {
+    editable_ = editable;
+    if (typeBox_) EnableWindow(typeBox_, editable);
 }
 
 void Toolbar::ZoomChanged() {

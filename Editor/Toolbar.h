@@ -39,6 +39,8 @@ public:
     void ZoomChanged();
     // Selects the diagram type (1 to 5) in the type list.
     void ShowDiagramType(int type);
+    // Enables the type list, or disables it (a read-only document keeps its type).
+    void SetEditable(bool editable);
     // The message loop's look at every message (never consumes one).
     bool PreProcess(MSG& msg) override;
 
@@ -64,6 +66,7 @@ private:
     HWND typeBox_ = nullptr;
     int lastType_ = 0;  // index selected last in the type list
     int typeCount_ = 0;
+    bool editable_ = true;
     HWND zoomBox_ = nullptr;
     HWND zoomEdit_ = nullptr;
     bool applying_ = false;  // set while the toolbar itself zooms

@@ -1,12 +1,15 @@
 // The commands of a document window and the rules that keep their states.
 #include "Editor/AboutBox.h"
 #include "Editor/AllWindows.h"
+#include "Editor/DebugCommands.h"
 #include "Editor/Diagram.h"
 #include "Editor/DiagramFactory.h"
 #include "Editor/DocumentWindow.h"
+#include "Editor/ElementStyles.h"
 #include "Editor/Installer.h"
 #include "Editor/MetafileCreator.h"
 #include "Editor/PrintCommands.h"
+#include "Editor/Toolbar.h"
 #include "app/winutil/Exceptions.h"
 #include "app/winutil/Files.h"
 #include "app/winutil/Modal.h"
@@ -87,10 +90,16 @@ void WindowImp::RegisterCommands() {
 void WindowImp::RefreshCommandStates() {
     const StorageHolder& storage = document_.GetStorage();
     const Core::IUndoHandler& undo = document_.GetModel().GetUndoHandler();
+    // A read-only document offers nothing that changes it (the views' commands ask it themselves).
+    const bool editable = !readOnly_;
     commands_->Enable(ID_FILE_SAVE, storage.IsDirty() || storage.IsUntitled());
-    commands_->Enable(ID_EDIT_UNDO, undo.GetUndoCount() != 0 && !readOnly_);
-    commands_->Enable(ID_EDIT_REDO, undo.GetRedoCount() != 0 && !readOnly_);
-    commands_->Enable(ID_STYLES_IMPORT, !readOnly_);
+    commands_->Enable(ID_EDIT_UNDO, undo.GetUndoCount() != 0 && editable);
+    commands_->Enable(ID_EDIT_REDO, undo.GetRedoCount() != 0 && editable);
+    commands_->Enable(ID_STYLES_IMPORT, editable);
+    commands_->Enable(ID_FILE_PAGESETUP, editable);
+    if (elementStyles_) elementStyles_->SetEditable(editable);
+    if (debug_) debug_->SetEditable(editable);
+    if (toolbar_) toolbar_->SetEditable(editable);
 }
 
 void WindowImp::ReportSaveFailure(const std::wstring& message) {

@@ -63,15 +63,27 @@ inline std::vector<HWND> VisibleWindows(DWORD pid) {
     return search.found;
 }
 
+// Cuts the tail off the text when the text ends with it; answers whether it did.
+inline bool CutTail(std::wstring& text, const std::wstring& tail) {
+    if (text.size() < tail.size() || text.compare(text.size() - tail.size(), tail.size(), tail) != 0) return false;
+    text.resize(text.size() - tail.size());
+    return true;
+}
+
+// The caption of a window before the product, without the read-only mark (which follows the
+// modified mark).
+inline std::wstring TitleWithModifiedMark(HWND window) {
+    std::wstring title = TextOf(window);
+    title = title.substr(0, title.find(kProductPart));
+    CutTail(title, L" (read-only)");
+    return title;
+}
+
 // The document's title a window shows: its caption before the product, without the window number,
 // the modified mark and the read-only mark.
 inline std::wstring TitleShown(HWND window) {
-    std::wstring title = TextOf(window);
-    title = title.substr(0, title.find(kProductPart));
-    const std::wstring readOnly = L" (read-only)";
-    if (title.size() >= readOnly.size() && title.compare(title.size() - readOnly.size(), readOnly.size(), readOnly) == 0)
-        title.resize(title.size() - readOnly.size());
-    if (title.size() >= 2 && title.compare(title.size() - 2, 2, L" *") == 0) title.resize(title.size() - 2);
+    std::wstring title = TitleWithModifiedMark(window);
+    CutTail(title, L" *");
     const size_t colon = title.find_last_of(L':');
     if (colon != std::wstring::npos && colon + 1 < title.size() &&
         title.find_first_not_of(L"0123456789", colon + 1) == std::wstring::npos)
@@ -110,9 +122,8 @@ inline std::string Bytes(const std::wstring& path) {
 
 // Whether the window's caption marks its document modified.
 inline bool Modified(HWND frame) {
-    const std::wstring caption = TextOf(frame);
-    const std::wstring title = caption.substr(0, caption.find(kProductPart));
-    return title.size() >= 2 && title.compare(title.size() - 2, 2, L" *") == 0;
+    std::wstring title = TitleWithModifiedMark(frame);
+    return CutTail(title, L" *");
 }
 
 // The visible window of the process showing the file, or null.

@@ -6,10 +6,12 @@
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/RealInput.h"
 #include "Editor/tests/probe/MenuItems.h"
+#include "Editor/tests/probe/ProbeClient.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -65,19 +67,12 @@ protected:
             pane_ = PaneOf(frame_);
             return pane_ && GetClientRect(pane_, &r) && r.right > 1000 && r.bottom > 600;
         }));
-        // The probe answers into this window's text.
-        answer_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        probe_ = LoadLibraryW(QUORVEL_MENU_PROBE);
-        ASSERT_NE(probe_, nullptr);
-        auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe_, "MenuProbeHook")));
-        hook_ = SetWindowsHookExW(WH_GETMESSAGE, hook, probe_, GetWindowThreadProcessId(frame_, nullptr));
-        ASSERT_NE(hook_, nullptr);
+        probe_ = std::make_unique<MenuProbeClient>(frame_);
+        ASSERT_TRUE(probe_->IsHooked());
     }
     void TearDown() override {
         if (HWND menu = FindShownMenu(editor_.Id())) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-        if (hook_) UnhookWindowsHookEx(hook_);
-        if (answer_) DestroyWindow(answer_);
-        if (probe_) FreeLibrary(probe_);
+        probe_.reset();
     }
 
     // A point of the pane, in its client pixels, on the screen.
@@ -123,16 +118,7 @@ protected:
         return menu;
     }
     // The items of the shown menu, read inside the editor; empty when it does not answer.
-    std::wstring ItemsShown(HWND menu) {
-        SetWindowTextW(answer_, L"");
-        PostMessageW(menu, RegisterWindowMessageW(L"Quorvel.MenuProbe.Items"), reinterpret_cast<WPARAM>(answer_), 0);
-        WaitFor([&] {
-            MSG msg;
-            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // takes the probe's sent text
-            return GetWindowTextLengthW(answer_) > 0;
-        }, 5000);
-        return TextOf(answer_);
-    }
+    std::wstring ItemsShown(HWND menu) { return probe_->Ask(menu, MenuProbeClient::kItems); }
     // The items of the menu that a right click at the point shows; the menu is closed again.
     std::wstring MenuAt(POINT p) {
         RightClickAt(p);
@@ -165,9 +151,8 @@ protected:
     TempFolder folder_{L"QuorvelRightClick"};
     std::wstring file_;
     Process editor_;
-    HWND frame_ = nullptr, pane_ = nullptr, answer_ = nullptr;
-    HMODULE probe_ = nullptr;
-    HHOOK hook_ = nullptr;
+    HWND frame_ = nullptr, pane_ = nullptr;
+    std::unique_ptr<MenuProbeClient> probe_;
 };
 
 // A creation command of a background menu and the menu of the element it makes.

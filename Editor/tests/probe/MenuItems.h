@@ -19,3 +19,20 @@ inline std::wstring MenuItems(HMENU menu) {
     }
     return items;
 }
+
+// The command items of a menu and of its submenus as "<id>:<1 greyed, else 0>|", in menu order.
+inline std::wstring MenuStates(HMENU menu) {
+    std::wstring states;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            states += MenuStates(sub);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, i);
+        if (id == 0 || id == static_cast<UINT>(-1)) continue;
+        const bool greyed = (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0;
+        states += std::to_wstring(id) + (greyed ? L":1|" : L":0|");
+    }
+    return states;
+}

@@ -15,6 +15,8 @@ UINT ReplyMessage() { return RegisterWindowMessageW(L"Quorvel.MenuProbe.Reply");
 
 UINT ItemsMessage() { return RegisterWindowMessageW(L"Quorvel.MenuProbe.Items"); }
 
+UINT StatesMessage() { return RegisterWindowMessageW(L"Quorvel.MenuProbe.States"); }
+
 // The command of the first item of the menu bar's first popup, 0 when there is none.
 UINT FirstCommand(HWND window) {
     HMENU bar = GetMenu(window);
@@ -30,12 +32,29 @@ std::wstring PopupItems(HWND menuWindow) {
     return popup ? MenuItems(popup) : std::wstring();
 }
 
+// The states of the popup a menu window shows, or of a window's whole menu bar.
+std::wstring States(HWND window) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(window, cls, 16);
+    HMENU menu = std::wstring(cls) == L"#32768" ? reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0))
+                                                : GetMenu(window);
+    return menu ? MenuStates(menu) : std::wstring(L"no menu");
+}
+
+// Sets the asking window's text (wParam) to the answer.
+void Answer(const MSG& msg, const std::wstring& text) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(reinterpret_cast<HWND>(msg.wParam), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
 } // namespace
 
 // WH_GETMESSAGE hook: answers the ask message (lParam: the asking thread's id)
-// with the reply message carrying the first command and the popup count; and
-// the items message to a menu window (wParam: a window of the asking thread)
-// by setting that window's text to the menu's items.
+// with the reply message carrying the first command and the popup count; the
+// items message to a menu window (wParam: a window of the asking thread) by
+// setting that window's text to the menu's items; and the states message to a
+// menu window or a frame likewise with the greyed states of its items.
 extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG* msg = reinterpret_cast<const MSG*>(lParam);
@@ -45,10 +64,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM
             PostThreadMessageW(static_cast<DWORD>(msg->lParam), ReplyMessage(), FirstCommand(msg->hwnd),
                                static_cast<LPARAM>(popups));
         } else if (msg->message == ItemsMessage() && msg->hwnd) {
-            const std::wstring items = PopupItems(msg->hwnd);
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(reinterpret_cast<HWND>(msg->wParam), WM_SETTEXT, 0,
-                                reinterpret_cast<LPARAM>(items.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+            Answer(*msg, PopupItems(msg->hwnd));
+        } else if (msg->message == StatesMessage() && msg->hwnd) {
+            Answer(*msg, States(msg->hwnd));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
