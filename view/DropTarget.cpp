@@ -95,11 +95,11 @@ private:
         task_.reset();
         if (context_.canvas) scroller_ = context_.canvas->CreateDragDropScroller();
         cacheValid_ = false;
-        DefaultMoveTask* source = DefaultMoveTask::FindDragSource(data);
         if (context_.IsReadOnly()) {
             effect = DROPEFFECT_NONE;  // a read-only document takes nothing; its view still scrolls
             return;
         }
+        DefaultMoveTask* source = DefaultMoveTask::FindDragSource(data);
         if (source && source->GetContext().diagram == context_.diagram) {
             task_ = std::make_unique<SameDiagramDropTargetTask>(context_, *source);
         } else if (context_.transferFormats && context_.transferFormats->CanAccept(Application::DataHolder(data))) {

@@ -126,15 +126,7 @@ protected:
     }
     // Drags with the left button in steps, as a hand does.
     void Drag(POINT from, POINT to) {
-        MoveTo(from);
-        Pace();
-        Button(MOUSEEVENTF_LEFTDOWN);
-        Pace();
-        for (int i = 1; i <= 8; ++i) {
-            MoveTo({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
-            Pace();
-        }
-        Button(MOUSEEVENTF_LEFTUP);
+        DragWith(from, to, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
         Pace();
     }
     // Selects the class with a click and waits until its handles show; answers the picture then.

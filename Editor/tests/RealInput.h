@@ -39,4 +39,18 @@ inline void MoveTo(POINT screen) {
 // The pace of a hand on the mouse between two events, so that the program sees them apart.
 inline void Pace() { Sleep(40); }
 
+// Drags from one screen point to another in steps with a button (down and up: MOUSEEVENTF_LEFTDOWN
+// and MOUSEEVENTF_LEFTUP, or the right button's pair), and lets go there.
+inline void DragWith(POINT from, POINT to, DWORD down, DWORD up) {
+    MoveTo(from);
+    Pace();
+    Button(down);
+    Pace();
+    for (int i = 1; i <= 8; ++i) {
+        MoveTo({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
+        Pace();
+    }
+    Button(up);
+}
+
 } // namespace EditorTest

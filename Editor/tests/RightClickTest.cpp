@@ -99,17 +99,7 @@ protected:
         if (ctrl) Key(VK_CONTROL, true);
     }
     // Drags with the right button from one point to another in steps, and lets go there.
-    void RightDrag(POINT from, POINT to) {
-        MoveTo(from);
-        Pace();
-        Button(MOUSEEVENTF_RIGHTDOWN);
-        Pace();
-        for (int i = 1; i <= 8; ++i) {
-            MoveTo({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
-            Pace();
-        }
-        Button(MOUSEEVENTF_RIGHTUP);
-    }
+    void RightDrag(POINT from, POINT to) { DragWith(from, to, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
 
     // The menu the editor shows now (waited for), or null.
     HWND WaitForMenu() {

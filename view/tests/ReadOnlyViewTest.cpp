@@ -66,11 +66,24 @@ TEST_F(ReadOnlyView, HandlesDoubleClicksAndTypingStartNothingButPressesStillSele
     EXPECT_EQ(w.Of(*b)->chars, L"y");
 }
 
-TEST_F(ReadOnlyView, ItsOwnDragAndADragFromAnotherDocumentAreRefused)
-{
-    FakeDrag detect(true);
+// Drags between the read-only document and another one in a second window.
+class ReadOnlyDrag : public ReadOnlyView {
+protected:
+    // Presses on the element at kInA of the window and moves, which runs the scripted drag.
+    static void DragFrom(ViewWindow& from)
+    {
+        from.Mouse(WM_LBUTTONDOWN, from.At(kInA), MK_LBUTTON);
+        from.Mouse(WM_MOUSEMOVE, from.At(kInA), MK_LBUTTON);
+        from.Pump();
+    }
+
+    FakeDrag detect{true};
     InProcessFormats formats;
-    ViewWindow other(nullptr, nullptr, &formats, ViewWindow::kW + 20);
+    ViewWindow other{nullptr, nullptr, &formats, ViewWindow::kW + 20};
+};
+
+TEST_F(ReadOnlyDrag, ItsOwnDragAndADragFromAnotherDocumentAreRefused)
+{
     auto target = View::RegisterDropTarget(*w.view);
     auto a = w.AddBox(kBoxA);
     auto c = other.AddBox(kBoxA);
@@ -84,9 +97,7 @@ TEST_F(ReadOnlyView, ItsOwnDragAndADragFromAnotherDocumentAreRefused)
                        [&] { EXPECT_EQ(target->GetTaskName(), ""); }},
                       {t, ScreenAt(w, kAway), MK_LBUTTON | MK_CONTROL, DragStep::Over},
                       {t, ScreenAt(w, kAway), MK_CONTROL, DragStep::Drop}};
-        from->Mouse(WM_LBUTTONDOWN, from->At(kInA), MK_LBUTTON);
-        from->Mouse(WM_MOUSEMOVE, from->At(kInA), MK_LBUTTON);
-        from->Pump();
+        DragFrom(*from);
         EXPECT_EQ(drag.answers, (std::vector<DWORD>{DROPEFFECT_NONE, DROPEFFECT_NONE, DROPEFFECT_NONE}));
         EXPECT_FALSE(from->Task().IsBusy());
     }
@@ -98,11 +109,8 @@ TEST_F(ReadOnlyView, ItsOwnDragAndADragFromAnotherDocumentAreRefused)
     EXPECT_EQ(Stored(), before);
 }
 
-TEST_F(ReadOnlyView, ItsSelectionIsCopiedIntoAnotherDocumentAndStaysWhereItIs)
+TEST_F(ReadOnlyDrag, ItsSelectionIsCopiedIntoAnotherDocumentAndStaysWhereItIs)
 {
-    FakeDrag detect(true);
-    InProcessFormats formats;
-    ViewWindow other(nullptr, nullptr, &formats, ViewWindow::kW + 20);
     auto target = View::RegisterDropTarget(*other.view);
     auto a = w.AddBox(kBoxA);
     w.readOnly = true;
@@ -113,9 +121,7 @@ TEST_F(ReadOnlyView, ItsSelectionIsCopiedIntoAnotherDocumentAndStaysWhereItIs)
                   {t, ScreenAt(other, kAway), MK_LBUTTON, DragStep::Over},
                   {t, ScreenAt(other, kAway), MK_LBUTTON | MK_CONTROL, DragStep::Over},
                   {t, ScreenAt(other, kAway), MK_CONTROL, DragStep::Drop}};
-    w.Mouse(WM_LBUTTONDOWN, w.At(kInA), MK_LBUTTON);
-    w.Mouse(WM_MOUSEMOVE, w.At(kInA), MK_LBUTTON);
-    w.Pump();
+    DragFrom(w);
     EXPECT_EQ(drag.allowed, DWORD(DROPEFFECT_COPY));
     EXPECT_EQ(drag.answers.back(), DWORD(DROPEFFECT_COPY));
     EXPECT_EQ(other.diagram.GetElementCount(), 1u);
