@@ -1,10 +1,10 @@
 // A document opened read-only in the running editor (its file marked read-only, or held for writing
 // by another program), driven with real clicks, drags and keys (SendInput): dragging an element or
-// its handle, a double click with typing, Delete, Ctrl+V and Ctrl+Z leave it as it was (the window
-// shows the same pixels and no modified mark), and the menus, the toolbar and a segment's context
-// menu grey every command that would change it. The menu states are read inside the editor by the
-// probe hook. In process: saved under another name, the document offers those commands again.
-#include "Editor/DebugCommands.h"
+// its handle, a double click with typing, arrow keys, Delete, Ctrl+V and Ctrl+Z leave it as it was
+// (the window shows the same pixels and no modified mark), and the menus, the toolbar and a
+// segment's context menu grey every command that would change it. The menu states are read inside
+// the editor by the probe hook. In process: saved under another name, the document offers those
+// commands again.
 #include "Editor/Diagram.h"
 #include "Editor/DocumentWindow.h"
 #include "Editor/Toolbar.h"
@@ -196,6 +196,7 @@ TEST_F(ReadOnlyDocument, NoGestureChangesAFileMarkedReadOnlyAndEveryCommandThatW
     ClickAt(At(3000, -1300));
     for (WORD vk : {WORD('X'), WORD('Y'), WORD(VK_RETURN)}) Stroke(vk);
     Stroke(VK_ESCAPE);
+    for (WORD vk : {WORD(VK_LEFT), WORD(VK_DOWN)}) Stroke(vk);  // no nudging either
     Stroke(VK_DELETE);
     WithCtrl('C');
     WithCtrl('V');
