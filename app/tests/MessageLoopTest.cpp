@@ -250,11 +250,6 @@ struct KeyWindow {
     std::vector<UINT> seen;
 };
 
-struct CountingPostProc : WinUtil::MessageLoop::IOneTimePostProc {
-    void PostProcess() override { ++runs; }
-    int runs = 0;
-};
-
 TEST(MessageLoop, QueuedKeysAreHandledAheadOfOtherMessagesWithoutThePostProcessors) {
     DrainQueue();
     WinUtil::MessageLoop loop;
@@ -262,7 +257,7 @@ TEST(MessageLoop, QueuedKeysAreHandledAheadOfOtherMessagesWithoutThePostProcesso
     loop.AddPreProc(&script);
     KeyWindow window;
     ASSERT_TRUE(window.hwnd != nullptr);
-    CountingPostProc post;
+    Counter post;
     loop.AddOneTimePostProc(&post);
     Ping(1);  // queued before the key: it stays queued
     PostMessageW(window.hwnd, WM_KEYDOWN, 'A', 0);

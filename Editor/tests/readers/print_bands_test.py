@@ -8,11 +8,10 @@ usage: print_bands_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
 import glob
 import os
-import shutil
 import subprocess
 import sys
 
-from scene_run import read_gray, run_scene
+from scene_run import printing_test_arguments, read_gray, run_scene
 
 DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
@@ -107,13 +106,7 @@ def check_sheet(n, image, boxes):
 
 
 def main():
-    if len(sys.argv) != 4:
-        fail(__doc__)
-    wine_exec, program, work = (os.path.abspath(a) for a in sys.argv[1:])
-    gs = shutil.which("gs")
-    if not gs:
-        print("SKIP: ghostscript is not installed; scripts/setup installs it")
-        return 77
+    wine_exec, program, work, gs = printing_test_arguments(__doc__)
     run_scene(wine_exec, program, work)
     ps = os.path.join(work, "poster.ps")
     with open(ps, "rb") as f:

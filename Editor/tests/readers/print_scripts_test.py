@@ -7,12 +7,11 @@ with ghostscript and finds ink where each text stands on the sheet, and none bet
 usage: print_scripts_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
 import os
-import shutil
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
-from scene_run import read_gray, run_scene
+from scene_run import printing_test_arguments, read_gray, run_scene
 
 DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
@@ -74,13 +73,7 @@ def right_edge(image, left, top, right, bottom):
 
 
 def main():
-    if len(sys.argv) != 4:
-        fail(__doc__)
-    wine_exec, program, work = (os.path.abspath(a) for a in sys.argv[1:])
-    gs = shutil.which("gs")
-    if not gs:
-        print("SKIP: ghostscript is not installed; scripts/setup installs it")
-        return 77
+    wine_exec, program, work, gs = printing_test_arguments(__doc__)
     run_scene(wine_exec, program, work, files=[DOCUMENT], arguments=["scripts.qvd"])
     ps = os.path.join(work, "scripts.ps")
     png = os.path.join(work, "scripts.pgm")

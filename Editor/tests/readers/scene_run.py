@@ -5,6 +5,19 @@ import subprocess
 import sys
 
 
+def printing_test_arguments(usage):
+    """The arguments of a printing test (WINE_EXEC SCENE_PROGRAM WORK_DIR, made absolute) and ghostscript's
+    path; without them the test fails with its usage, without ghostscript it is skipped (exit 77)."""
+    if len(sys.argv) != 4:
+        print("FAIL: " + usage)
+        sys.exit(1)
+    gs = shutil.which("gs")
+    if not gs:
+        print("SKIP: ghostscript is not installed; scripts/setup installs it")
+        sys.exit(77)
+    return [os.path.abspath(a) for a in sys.argv[1:]] + [gs]
+
+
 def run_scene(wine_exec, program, work, timeout=180, files=(), arguments=()):
     """Empties the work folder, copies the files there and runs the program there with the arguments; a
     failure ends the test with its output."""
