@@ -171,7 +171,14 @@ HRESULT OUD::GetClassID(CLSID* id) {
     return S_OK;
 }
 
-HRESULT OUD::IsDirty() { return storage_.IsDirty() ? S_OK : S_FALSE; }
+void OUD::TakeQueuedKeys() {
+    if (WinUtil::MessageLoop* loop = WinUtil::MessageLoop::Current()) loop->HandleQueuedKeys();
+}
+
+HRESULT OUD::IsDirty() {
+    TakeQueuedKeys();
+    return storage_.IsDirty() ? S_OK : S_FALSE;
+}
 
 HRESULT OUD::Load(LPCOLESTR name, DWORD mode) {
     if (!name) return E_INVALIDARG;
@@ -222,6 +229,7 @@ HRESULT OUD::Load(IStorage* storage) {
 }
 
 HRESULT OUD::Save(IStorage* storage, BOOL sameAsLoad) {
+    TakeQueuedKeys();
     storage_.SaveToStorage(storage, sameAsLoad != FALSE);
     WriteUserType(storage);
     return S_OK;
@@ -251,8 +259,14 @@ IDataObject& OUD::Data() {
     return *data_.Get();
 }
 
-HRESULT OUD::GetData(FORMATETC* format, STGMEDIUM* medium) { return Data().GetData(format, medium); }
-HRESULT OUD::GetDataHere(FORMATETC* format, STGMEDIUM* medium) { return Data().GetDataHere(format, medium); }
+HRESULT OUD::GetData(FORMATETC* format, STGMEDIUM* medium) {
+    TakeQueuedKeys();
+    return Data().GetData(format, medium);
+}
+HRESULT OUD::GetDataHere(FORMATETC* format, STGMEDIUM* medium) {
+    TakeQueuedKeys();
+    return Data().GetDataHere(format, medium);
+}
 HRESULT OUD::QueryGetData(FORMATETC* format) { return Data().QueryGetData(format); }
 HRESULT OUD::GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) { return Data().GetCanonicalFormatEtc(in, out); }
 HRESULT OUD::SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) {

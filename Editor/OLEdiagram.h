@@ -126,6 +126,9 @@ private:
     void OnTimer() override;
     void OnDocumentChanged() override;
     void WriteUserType(IStorage* storage);
+    // Handles the keys the user already gave the document's windows, so that a container's
+    // question about the object sees their edits (its calls overtake queued input).
+    static void TakeQueuedKeys();
     IDataObject& Data();
     void RegisterMoniker(IMoniker* moniker);
     void RevokeMoniker();

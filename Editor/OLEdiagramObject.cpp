@@ -36,6 +36,7 @@ HRESULT OUD::SetHostNames(LPCOLESTR, LPCOLESTR object) {
 }
 
 HRESULT OUD::Close(DWORD option) {
+    TakeQueuedKeys();
     noSave_ = option != OLECLOSE_SAVEIFDIRTY && option != OLECLOSE_PROMPTSAVE;
     ScheduleEnd();
     ShutDown();

@@ -1,4 +1,5 @@
-// The message loop: exit codes, nested loops and WM_QUIT, pre- and one-time post-processors, timers.
+// The message loop: exit codes, nested loops and WM_QUIT, pre- and one-time post-processors, timers,
+// the keys handled ahead of other messages.
 #include "app/tests/ReportCollector.h"
 #include "app/winutil/MessageLoop.h"
 #include "app/winutil/Modal.h"
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -225,6 +227,51 @@ TEST(Timer, DestroyedTimerNeverTicks) {
     WinUtil::RunNestedLoop([&] { return other.IsRunning() && GetTickCount() < deadline; });
     EXPECT_EQ(alive.ticks, 1);
     EXPECT_EQ(dead.ticks, 0);
+}
+
+// A window that records the keys and characters it receives.
+struct KeyWindow {
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<KeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self && (msg == WM_KEYDOWN || msg == WM_CHAR)) self->seen.push_back(msg);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    KeyWindow() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuorvelKeyWindow";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~KeyWindow() { DestroyWindow(hwnd); }
+    HWND hwnd = nullptr;
+    std::vector<UINT> seen;
+};
+
+TEST(MessageLoop, QueuedKeysAreHandledAheadOfOtherMessagesWithoutThePostProcessors) {
+    DrainQueue();
+    WinUtil::MessageLoop loop;
+    Scripted script;
+    loop.AddPreProc(&script);
+    KeyWindow window;
+    ASSERT_TRUE(window.hwnd != nullptr);
+    Counter post;
+    loop.AddOneTimePostProc(&post);
+    Ping(1);  // queued before the key: it stays queued
+    PostMessageW(window.hwnd, WM_KEYDOWN, 'A', 0);
+    loop.HandleQueuedKeys();
+    // The key is translated into its character, which is handled as well.
+    EXPECT_EQ(window.seen, (std::vector<UINT>{WM_KEYDOWN, WM_CHAR}));
+    EXPECT_EQ(script.seen, 0);
+    EXPECT_EQ(post.runs, 0);
+    loop.HandleQueuedKeys();  // nothing left: nothing happens
+    EXPECT_EQ(window.seen.size(), 2u);
+    EXPECT_TRUE(loop.PumpWaiting());
+    EXPECT_EQ(script.seen, 1);
+    EXPECT_EQ(post.runs, 1);
+    loop.RemovePreProc(&script);
 }
 
 } // namespace

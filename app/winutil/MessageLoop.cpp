@@ -106,6 +106,28 @@ bool MessageLoop::RunWhile(const std::function<bool()>& keepRunning) {
 }
 
 void MessageLoop::ProcessMessage(MSG& msg) {
+    Dispatch(msg);
+    if (postProcs_.empty()) return;
+    std::vector<IOneTimePostProc*> due;
+    due.swap(postProcs_);
+    std::vector<IOneTimePostProc*>* outerBatch = running_;
+    running_ = &due;
+    for (size_t i = 0; i < due.size(); ++i) {
+        IOneTimePostProc* proc = due[i];
+        if (!proc) continue;  // withdrawn meanwhile
+        due[i] = nullptr;
+        GuardedFunctionCall("WinUtil::MessageLoop::PostProcess", [&] { proc->PostProcess(); });
+    }
+    running_ = outerBatch;
+}
+
+void MessageLoop::HandleQueuedKeys() {
+    MSG msg;
+    // Translating a key queues its character messages, which lie in the same range.
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) Dispatch(msg);
+}
+
+void MessageLoop::Dispatch(MSG& msg) {
     bool consumed = false;
     for (IPreProc* proc : std::vector<IPreProc*>(preProcs_)) {
         if (!Has(preProcs_, proc)) continue;
@@ -128,18 +150,6 @@ void MessageLoop::ProcessMessage(MSG& msg) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    if (postProcs_.empty()) return;
-    std::vector<IOneTimePostProc*> due;
-    due.swap(postProcs_);
-    std::vector<IOneTimePostProc*>* outerBatch = running_;
-    running_ = &due;
-    for (size_t i = 0; i < due.size(); ++i) {
-        IOneTimePostProc* proc = due[i];
-        if (!proc) continue;  // withdrawn meanwhile
-        due[i] = nullptr;
-        GuardedFunctionCall("WinUtil::MessageLoop::PostProcess", [&] { proc->PostProcess(); });
-    }
-    running_ = outerBatch;
 }
 
 void MessageLoop::RunIdle() {

@@ -72,8 +72,14 @@ public:
     // Handles one message taken from the queue: pre-processors, dialogs, translate and dispatch,
     // then the one-time post-processors.
     void ProcessMessage(MSG& msg);
+    // Handles the keyboard messages already queued for this thread as the loop would (accelerators
+    // and dialogs included), without the one-time post-processors: for a call from another process
+    // that must see what the user typed before it.
+    void HandleQueuedKeys();
 
 private:
+    // Pre-processors, dialogs, translate and dispatch.
+    void Dispatch(MSG& msg);
     void RunIdle();
 
     MessageSource source_;

@@ -19,9 +19,10 @@ bool IsIgnorable(char32_t c) {
 // The faces to try for a character, by its script, most specific first.
 const std::vector<const wchar_t*>& Candidates(char32_t c) {
   static const std::vector<const wchar_t*> cjk{L"Noto Sans CJK SC", L"Noto Sans CJK JP", L"Microsoft YaHei", L"SimSun",
-                                               L"MS Gothic", L"Malgun Gothic", L"Arial Unicode MS", L"DejaVu Sans"};
+                                               L"MS Gothic", L"Malgun Gothic", L"Arial Unicode MS",
+                                               L"WenQuanYi Micro Hei", L"Droid Sans Fallback", L"DejaVu Sans"};
   static const std::vector<const wchar_t*> korean{L"Noto Sans CJK KR", L"Malgun Gothic", L"Gulim", L"Noto Sans CJK SC",
-                                                  L"Arial Unicode MS"};
+                                                  L"Arial Unicode MS", L"WenQuanYi Micro Hei", L"Droid Sans Fallback"};
   static const std::vector<const wchar_t*> indic{L"Nirmala UI", L"Mangal", L"Noto Sans Devanagari", L"Lohit Devanagari",
                                                  L"FreeSans", L"Arial Unicode MS"};
   static const std::vector<const wchar_t*> emoji{L"Segoe UI Emoji", L"Noto Color Emoji", L"Segoe UI Symbol",
@@ -74,12 +75,26 @@ class Coverage {
     return true;
   }
 
+  // True when the face has TrueType outlines.
+  bool HasOutlines(const FontUtil::FontDesc& like, const std::wstring& face) {
+    if (!dc_) return true;
+    Probe& probe = ProbeOf(like, face);
+    if (probe.font.IsEmpty()) return false;
+    if (probe.outlines == 0) {
+      HGDIOBJ old = SelectObject(dc_, probe.font.Handle());
+      probe.outlines = HasTrueTypeOutlines(dc_) ? 1 : 2;
+      SelectObject(dc_, old);
+    }
+    return probe.outlines == 1;
+  }
+
  private:
   struct Probe {
     FontUtil::FontRef font;
     SCRIPT_CACHE cache = nullptr;
     std::vector<std::uint8_t> basic;    // per unit of the basic plane: 0 not asked yet, 1 mapped, 2 not mapped
     std::map<char32_t, bool> supplementary;
+    std::uint8_t outlines = 0;  // 0 not asked yet, 1 TrueType outlines, 2 none
   };
 
   // Whether the probe's face maps the character, asked of the face once.
@@ -149,7 +164,7 @@ Coverage& TheCoverage() {
 
 }  // namespace
 
-std::wstring FallbackFace(const FontUtil::FontDesc& desc, std::u16string_view units) {
+std::wstring FallbackFace(const FontUtil::FontDesc& desc, std::u16string_view units, FaceUse use) {
   std::u32string points;
   for (char32_t c : CodePoints(units))
     if (!IsIgnorable(c)) points.push_back(c);
@@ -160,20 +175,34 @@ std::wstring FallbackFace(const FontUtil::FontDesc& desc, std::u16string_view un
   const FontUtil::FontList& installed = FontUtil::FontList::Instance();
   for (char32_t c : points) {
     if (coverage.Maps(desc, desc.face, std::u32string(1, c))) continue;
-    // The first character the own face lacks chooses the list; a face must map every character.
-    for (const wchar_t* face : Candidates(c))
-      if (installed.Find(face) >= 0 && coverage.Maps(desc, face, points)) return face;
-    for (const wchar_t* face : Candidates(c))
-      if (installed.Find(face) >= 0 && coverage.Maps(desc, face, std::u32string(1, c))) return face;
+    // The first character the own face lacks chooses the list; a face should map every character,
+    // else at least that one.
+    std::u32string first(1, c);
+    const auto pick = [&](bool outlinesOnly) -> const wchar_t* {
+      for (const std::u32string* need : {&points, &first})
+        for (const wchar_t* face : Candidates(c))
+          if (installed.Find(face) >= 0 && (!outlinesOnly || coverage.HasOutlines(desc, face)) &&
+              coverage.Maps(desc, face, *need))
+            return face;
+      return nullptr;
+    };
+    const wchar_t* face = use == FaceUse::Printer ? pick(true) : nullptr;
+    if (!face) face = pick(false);
+    if (face) return face;
     break;
   }
   return desc.face;
 }
 
-FontUtil::FontDesc WithFallback(const FontUtil::FontDesc& desc, std::u16string_view units) {
+FontUtil::FontDesc WithFallback(const FontUtil::FontDesc& desc, std::u16string_view units, FaceUse use) {
   FontUtil::FontDesc d = desc;
-  d.face = FallbackFace(desc, units);
+  d.face = FallbackFace(desc, units, use);
   return d;
+}
+
+bool HasTrueTypeOutlines(HDC dc) {
+  constexpr DWORD glyf = 0x66796C67;  // 'glyf', as GetFontData reads table tags
+  return GetFontData(dc, glyf, 0, nullptr, 0) != GDI_ERROR;
 }
 
 BYTE MetafileCharSet(std::u16string_view units) {

@@ -58,6 +58,8 @@ bool KeepsShapes(HDC dc) {
   return (type == OBJ_DC || type == OBJ_MEMDC) && GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
 }
 
+bool IsPrinter(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASPRINTER; }
+
 bool IsMetafile(HDC dc) {
   const DWORD type = GetObjectType(dc);
   return type == OBJ_ENHMETADC || type == OBJ_METADC;
@@ -94,6 +96,25 @@ void RecordWindowsMetafileText(HDC dc, int x, int y, UINT options, std::u16strin
     return;
   }
   ExtTextOutW(dc, x, y, options, nullptr, recorded.data(), converted, byteDx.data());
+}
+
+// Fills the piece's glyph outlines in the colour (its font selected into dc): for a printer that
+// cannot embed the font.
+void FillOutlines(HDC dc, DeviceFont& font, const ShapedRunPiece& piece, int x, int y, COLORREF colour) {
+  // Glyph contours may overlap: winding fill keeps the overlaps filled.
+  const int oldMode = SetPolyFillMode(dc, WINDING);
+  BeginPath(dc);
+  font.DrawPiece(dc, piece, x, y);
+  if (EndPath(dc)) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    FillPath(dc);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
+  } else {
+    AbortPath(dc);
+  }
+  SetPolyFillMode(dc, oldMode);
 }
 
 std::size_t RunCount(const Layout& layout) {
@@ -153,8 +174,13 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   }
   FontSelection selection(dc);
   const auto drawRun = [&](const RunShape& shape, int x, int y) {
-    for (const ItemShape& item : shape.items)
-      if (item.font && selection.Select(item.font->Handle())) item.font->DrawPiece(dc, item.piece, x + item.offset, y);
+    for (const ItemShape& item : shape.items) {
+      if (!item.font || !selection.Select(item.font->Handle())) continue;
+      if (item.outlines)
+        FillOutlines(dc, *item.font, item.piece, x + item.offset, y, colour_);
+      else
+        item.font->DrawPiece(dc, item.piece, x + item.offset, y);
+    }
   };
   if (keep) {
     ForEachRun(context, [&](const LineRun& run, std::u16string_view chars, int x, int y, std::size_t index) {
@@ -179,6 +205,7 @@ TextDrawing::RunShape TextDrawing::ShapeLineRun(HDC dc, const LineRun& run, std:
   RunShape shape;
   const std::vector<int> dx = DeviceAdvances(run.advances, scale);
   const FontUtil::FontDesc own = ToFontDesc(*run.font, scale);
+  const bool printer = IsPrinter(dc);
   FontSelection selection(dc);
   int offset = 0;
   for (const RunItem& item : ItemizeRun(chars, run.level)) {
@@ -188,10 +215,11 @@ TextDrawing::RunShape TextDrawing::ShapeLineRun(HDC dc, const LineRun& run, std:
     ItemShape itemShape;
     itemShape.offset = offset;
     offset += width;
-    itemShape.font = FontOf(fonts, WithFallback(own, units));
+    itemShape.font = FontOf(fonts, WithFallback(own, units, printer ? FaceUse::Printer : FaceUse::Any));
     if (itemShape.font && selection.Select(itemShape.font->Handle())) {
       itemShape.piece = itemShape.font->ShapeItem(dc, units, item.analysis);
       FitPiece(itemShape.piece, width);
+      itemShape.outlines = printer && !HasTrueTypeOutlines(dc);
     }
     shape.items.push_back(std::move(itemShape));
   }

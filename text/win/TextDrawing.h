@@ -20,7 +20,8 @@ class TextDrawing : public ICanvas::ICustomDrawing {
   ICanvas::DoubleRect GetBounds() const override;
   // Draws every run at the layout's advances scaled to the context's pixels per unit, so each line
   // fits its used size at any zoom. Screens and printers get glyphs (ScriptTextOut; on the screen
-  // the runs are shaped once per zoom and the shapes reused); metafiles get characters with
+  // the runs are shaped once per zoom and the shapes reused; printers take fallback faces they can
+  // embed, and fill the glyph outlines of a face they cannot); metafiles get characters with
   // explicit advances (ExtTextOutW), which every reader can show.
   void Draw(ICanvas::IDrawContext& dc) const override;
   void Move(const zq::float8Vector& by) override { origin_ += by; }
@@ -32,6 +33,7 @@ class TextDrawing : public ICanvas::ICustomDrawing {
     std::shared_ptr<DeviceFont> font;  // null when GDI could not make the font: the item is not drawn
     ShapedRun::Piece piece;
     int offset = 0;  // device units from the run's left edge
+    bool outlines = false;  // drawn as filled glyph outlines: a printer that cannot embed the font
   };
   // A line run's items and their shapes at the zoom last drawn on the screen.
   struct RunShape {

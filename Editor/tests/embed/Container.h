@@ -10,6 +10,7 @@
 
 #include <tlhelp32.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -91,12 +92,24 @@ inline void EndServersByForce() {
     }
 }
 
-// Points the class's local server at path (quoted) with the embedding switch.
-inline LSTATUS SetLocalServer(const std::wstring& path) {
-    const std::wstring key = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\LocalServer32";
-    const std::wstring server = L"\"" + path + L"\" -Embedding";
-    return RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, server.c_str(), 0);
+inline std::wstring LocalServerKey() {
+    return std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\LocalServer32";
 }
+
+// The class's local server command as registered (empty when none).
+inline std::wstring RegisteredLocalServer() {
+    wchar_t value[MAX_PATH * 2] = {};
+    LONG bytes = sizeof value;
+    return RegQueryValueW(HKEY_CLASSES_ROOT, LocalServerKey().c_str(), value, &bytes) == ERROR_SUCCESS ? value : L"";
+}
+
+// Registers the command as the class's local server.
+inline LSTATUS RegisterLocalServer(const std::wstring& command) {
+    return RegSetValueW(HKEY_CLASSES_ROOT, LocalServerKey().c_str(), REG_SZ, command.c_str(), 0);
+}
+
+// Points the class's local server at path (quoted) with the embedding switch.
+inline LSTATUS SetLocalServer(const std::wstring& path) { return RegisterLocalServer(L"\"" + path + L"\" -Embedding"); }
 
 // Whether COM still hands out a class registration of an editor that no longer runs (one ended by
 // force). Asked with the server pointing nowhere, so that the question starts no editor.
@@ -127,6 +140,51 @@ inline bool DropStaleClassRegistrations() {
     }
     CloseServiceHandle(manager);
     return stopped;
+}
+
+// One "DataFormats\GetSet" entry of the class: "format,aspect,media,direction", the format a number
+// or a registered name.
+struct RegisteredFormat {
+    std::wstring text;
+    FORMATETC format{};
+    DWORD direction = 0;
+};
+
+// The class's registered data formats, as a container reads them instead of asking the object.
+inline std::vector<RegisteredFormat> RegisteredFormats() {
+    std::vector<RegisteredFormat> out;
+    const std::wstring path = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\DataFormats\\GetSet";
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
+    wchar_t name[64];
+    for (DWORD i = 0, size = 64; RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, size = 64) {
+        wchar_t value[256] = {};
+        LONG bytes = sizeof value;
+        if (RegQueryValueW(key, name, value, &bytes) != ERROR_SUCCESS) continue;
+        RegisteredFormat entry;
+        entry.text = value;
+        const wchar_t* comma = wcschr(value, L',');
+        if (!comma) {
+            out.push_back(entry);
+            continue;
+        }
+        const std::wstring format(value, size_t(comma - value));
+        wchar_t* end = nullptr;
+        const unsigned long number = wcstoul(format.c_str(), &end, 10);
+        entry.format.cfFormat = static_cast<CLIPFORMAT>(*end == 0 && !format.empty() ? number
+                                                                                    : RegisterClipboardFormatW(format.c_str()));
+        entry.format.lindex = -1;
+        unsigned long aspect = 0, media = 0, direction = 0;
+        if (swscanf(comma + 1, L"%lu,%lu,%lu", &aspect, &media, &direction) == 3) {
+            entry.format.dwAspect = aspect;
+            entry.format.tymed = media;
+            entry.direction = direction;
+        }
+        out.push_back(entry);
+    }
+    RegCloseKey(key);
+    return out;
 }
 
 // The client site and advise sink of one embedded object: saves into the container's storage
@@ -178,10 +236,16 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         ASSERT_TRUE(ServerProcesses().empty()) << "another editor still runs";
+        const std::wstring installed = RegisteredLocalServer();
         DropStaleClassRegistrations();
         ASSERT_FALSE(HasStaleClassRegistration());
         // The installed copy may be older than the one built next to this test.
-        ASSERT_EQ(ERROR_SUCCESS, SetLocalServer(EditorPath()));
+        if (UsesInstalledServer()) {
+            ASSERT_FALSE(installed.empty()) << "the class has no local server registered";
+            ASSERT_EQ(ERROR_SUCCESS, RegisterLocalServer(installed));
+        } else {
+            ASSERT_EQ(ERROR_SUCCESS, SetLocalServer(EditorPath()));
+        }
         path_ = folder_.Path() + L"\\container.stg";
         ASSERT_HRESULT_SUCCEEDED(StgCreateDocfile(path_.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
                                                   0, &storage_));
@@ -195,6 +259,9 @@ protected:
         }
         OleUninitialize();
     }
+
+    // Whether the class is served by the installed editor as registered, not the one built here.
+    virtual bool UsesInstalledServer() const { return false; }
 
     // A new storage that goes when released.
     static IStorage* TemporaryStorage() {

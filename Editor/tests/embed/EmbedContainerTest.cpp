@@ -8,8 +8,6 @@
 #include "Editor/tests/embed/Container.h"
 #include "resources/resource.h"
 
-#include <cwchar>
-
 namespace {
 
 using namespace EmbedTest;
@@ -47,51 +45,6 @@ HRESULT DrawCached(IUnknown* object) {
     DeleteObject(bitmap);
     DeleteDC(dc);
     return hr;
-}
-
-// One "DataFormats\GetSet" entry of the class: "format,aspect,media,direction", the format a number
-// or a registered name.
-struct RegisteredFormat {
-    std::wstring text;
-    FORMATETC format{};
-    DWORD direction = 0;
-};
-
-// The class's registered data formats, as a container reads them instead of asking the object.
-std::vector<RegisteredFormat> RegisteredFormats() {
-    std::vector<RegisteredFormat> out;
-    const std::wstring path = std::wstring(L"CLSID\\") + Editor::ProductCodes::kClassId + L"\\DataFormats\\GetSet";
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
-    wchar_t name[64];
-    for (DWORD i = 0, size = 64; RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, size = 64) {
-        wchar_t value[256] = {};
-        LONG bytes = sizeof value;
-        if (RegQueryValueW(key, name, value, &bytes) != ERROR_SUCCESS) continue;
-        RegisteredFormat entry;
-        entry.text = value;
-        const wchar_t* comma = wcschr(value, L',');
-        if (!comma) {
-            out.push_back(entry);
-            continue;
-        }
-        const std::wstring format(value, size_t(comma - value));
-        wchar_t* end = nullptr;
-        const unsigned long number = wcstoul(format.c_str(), &end, 10);
-        entry.format.cfFormat = static_cast<CLIPFORMAT>(*end == 0 && !format.empty() ? number
-                                                                                    : RegisterClipboardFormatW(format.c_str()));
-        entry.format.lindex = -1;
-        unsigned long aspect = 0, media = 0, direction = 0;
-        if (swscanf(comma + 1, L"%lu,%lu,%lu", &aspect, &media, &direction) == 3) {
-            entry.format.dwAspect = aspect;
-            entry.format.tymed = media;
-            entry.direction = direction;
-        }
-        out.push_back(entry);
-    }
-    RegCloseKey(key);
-    return out;
 }
 
 class EmbedContainer : public ContainerTest {};

@@ -2,6 +2,8 @@
 // asks, through the document factory, on a PostScript printer at the FILE: port, into poster.ps of
 // the current folder. layout.txt lists the figures on the poster (left, top, right, bottom in 0.01 mm
 // of the drawing, y down from the first sheet's margins), which the bands test finds on the sheets.
+// Given a document of the current folder instead ("print_scene NAME.qvd"), prints that one as it is
+// into NAME.ps.
 #include "Editor/DiagramFactory.h"
 #include "Editor/Print.h"
 #include "Editor/PrintCommands.h"
@@ -9,6 +11,7 @@
 #include "page/PageGrid.h"
 #include "page/tests/win/TestPrinter.h"
 #include "page/win/SelectedPrinter.h"
+#include "text/win/UniscribeSetup.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -55,17 +58,28 @@ std::vector<Box> PosterBoxes(const Page::PageLayout& l) {
     return boxes;
 }
 
-int Run() {
+// Prints the document through the command line "-pt" into the PostScript file output.
+void PrintFromCommandLine(Editor::DiagramFactory& factory, const std::wstring& folder, const std::wstring& name,
+                          const std::wstring& output) {
+    DeleteFileW(output.c_str());
+    Editor::SetPrintFileQuestion([&](HWND) { return output; });
+    factory.Receive(folder, L"QuorvelUML.exe -pt \"" + name + L"\" \"" + std::wstring(kPrinter) + L"\" \"" +
+                                std::wstring(kDriver) + L"\" FILE:");
+}
+
+int Run(const std::wstring& given) {
     OleSession ole;
     DrawingKernel::GdiplusSession gdiplus;
+    TextBlock::InstallUniscribeMeasurer();
     RemoveTestPrinter();
     if (!InstallTestPrinter()) throw std::runtime_error("the FILE: printer could not be installed");
     Page::SelectedPrinter::Instance().Set(Page::ReadPrinterDevMode(kPrinter), kPrinter);
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
     const std::wstring folder = dir;
-    const std::wstring document = folder + L"\\poster.qvd";
-    std::ofstream(std::filesystem::path(document)).close();
+    const std::wstring name = given.empty() ? L"poster.qvd" : given;
+    const std::wstring document = folder + L"\\" + name;
+    if (given.empty()) std::ofstream(std::filesystem::path(document)).close();
 
     SceneApp app;
     Keep keep;
@@ -75,7 +89,16 @@ int Run() {
     factory->SetReporter([](const std::wstring& text) { std::fwprintf(stderr, L"%ls\n", text.c_str()); });
     factory->SetPrinter(&Editor::PrintFromCommandLine);
     Editor::Diagram* opened = factory->Open(document);
-    if (!opened) throw std::runtime_error("poster.qvd did not open");
+    if (!opened) throw std::runtime_error("the document did not open");
+    const std::wstring output = folder + L"\\" + name.substr(0, name.rfind(L'.')) + L".ps";
+    if (!given.empty()) {
+        PrintFromCommandLine(*factory, folder, name, output);
+        factory->Shutdown();
+        root->Collect();
+        factory.reset();
+        RemoveTestPrinter();
+        return GetFileAttributesW(output.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+    }
 
     // The poster is drawn into the open document, which the command line then names.
     Core::Diagram& model = opened->GetModel();
@@ -101,11 +124,7 @@ int Run() {
         }
         env.Close();
     }
-    const std::wstring output = folder + L"\\poster.ps";
-    DeleteFileW(output.c_str());
-    Editor::SetPrintFileQuestion([&](HWND) { return output; });
-    factory->Receive(folder, L"QuorvelUML.exe -pt poster.qvd \"" + std::wstring(kPrinter) + L"\" \"" +
-                                 std::wstring(kDriver) + L"\" FILE:");
+    PrintFromCommandLine(*factory, folder, name, output);
 
     std::ofstream layout("layout.txt");
     for (const Box& b : boxes) layout << b.left << '\t' << b.top << '\t' << b.right << '\t' << b.bottom << '\n';
@@ -121,7 +140,11 @@ int Run() {
 
 int main() {
     try {
-        return Run();
+        int argc = 0;
+        wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+        const std::wstring given = argv && argc > 1 ? argv[1] : L"";
+        LocalFree(argv);
+        return Run(given);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "print scene: %s\n", e.what());
         return 1;

@@ -8,11 +8,10 @@ usage: print_bands_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
 import glob
 import os
-import shutil
 import subprocess
 import sys
 
-from scene_run import run_scene
+from scene_run import printing_test_arguments, read_gray, run_scene
 
 DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
@@ -33,25 +32,6 @@ def span(sheet, count, index):
         drawing, start = (sheet - MARGIN - CUT) + (sheet - GLUE - CUT) * (index - 1), GLUE
     end = sheet - MARGIN if index == count - 1 else sheet - CUT
     return drawing, start, end
-
-
-def read_gray(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, at = [], 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        if data[at:at + 1] == b"#":  # a comment runs to the end of its line
-            at = data.index(b"\n", at)
-            continue
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[at + 1: at + 1 + width * height]
 
 
 def dark(image, x, y):
@@ -126,13 +106,7 @@ def check_sheet(n, image, boxes):
 
 
 def main():
-    if len(sys.argv) != 4:
-        fail(__doc__)
-    wine_exec, program, work = (os.path.abspath(a) for a in sys.argv[1:])
-    gs = shutil.which("gs")
-    if not gs:
-        print("SKIP: ghostscript is not installed; scripts/setup installs it")
-        return 77
+    wine_exec, program, work, gs = printing_test_arguments(__doc__)
     run_scene(wine_exec, program, work)
     ps = os.path.join(work, "poster.ps")
     with open(ps, "rb") as f:

@@ -196,6 +196,46 @@ TEST(FontFallbackTest, MissingScriptsTakeAFaceThatHasThem) {
   EXPECT_EQ(FallbackFace(arial, u"\uE000"), L"Arial");  // nothing has it: the own face stays
 }
 
+// Whether GDI gives the face itself (not a substitute) and it has TrueType outlines.
+bool FaceHasTrueTypeOutlines(const std::wstring& face) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(-40, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, face.c_str());
+  HGDIOBJ old = SelectObject(dc, font);
+  wchar_t selected[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, selected);
+  const bool outlines = face == selected && HasTrueTypeOutlines(dc);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return outlines;
+}
+
+TEST(FontFallbackTest, KoreanAndDevanagariTakeAFaceThatHasThem) {
+  FontUtil::FontDesc arial;
+  arial.face = L"Arial";
+  EXPECT_NE(FallbackFace(arial, u"한국어"), L"Arial");
+  EXPECT_NE(FallbackFace(arial, u"नमस्ते"), L"Arial") << "scripts/setup installs Lohit";
+}
+
+// A PostScript printer embeds TrueType outlines only: for it the fallback takes such a face where the
+// screen's choice has CFF outlines; a face printers embed anyway is kept.
+TEST(FontFallbackTest, PrintersTakeFacesWithTrueTypeOutlines) {
+  FontUtil::FontDesc arial;
+  arial.face = L"Arial";
+  EXPECT_TRUE(FaceHasTrueTypeOutlines(L"Arial"));
+  const std::u16string cjk = u"\u6F22\u5B57\u304B\u306A", korean = u"\uD55C\uAD6D\uC5B4";
+  const std::wstring screen = FallbackFace(arial, cjk);
+  ASSERT_FALSE(FaceHasTrueTypeOutlines(screen)) << "the screen's CJK face has CFF outlines";
+  for (const std::u16string& text : {cjk, korean}) {
+    const std::wstring printer = FallbackFace(arial, text, FaceUse::Printer);
+    EXPECT_NE(printer, L"Arial");
+    EXPECT_TRUE(FaceHasTrueTypeOutlines(printer)) << std::string(printer.begin(), printer.end());
+  }
+  const std::u16string hebrew = u"\u05E9\u05DC\u05D5\u05DD";
+  EXPECT_EQ(FallbackFace(arial, hebrew, FaceUse::Printer), FallbackFace(arial, hebrew));
+  EXPECT_EQ(FallbackFace(arial, u"plain text", FaceUse::Printer), L"Arial");
+}
+
 TEST(FontFallbackTest, FallbackMeasuresAndDrawsLikeTheFaceItself) {
   FontUtil::FontDesc arial;
   arial.face = L"Arial";
