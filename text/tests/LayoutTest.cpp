@@ -144,3 +144,25 @@ TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
   EXPECT_DOUBLE_EQ(l.lines[1].height, 40);  // the empty paragraph after it is in the larger font
   EXPECT_EQ(l.usedSize, (Extent{40, 80}));
 }
+
+// Measuring without lines gives exactly the used size the lines get, in every sizing and alignment.
+TEST(LayoutMeasureTest, MeasuresTheUsedSizeOfTheLines) {
+  Content mixed;
+  mixed.SetName(u"ab ");
+  mixed.Append(Item::FontChange(FixedFont(45)));
+  mixed.Append(Item::Character(u'c'));
+  mixed.Append(Item::ParagraphStart());
+  mixed.Append(Item::ParagraphStart());
+  Content wrapped;
+  wrapped.SetName(u"aaaa bbbb   cccccccccccc\nd");
+  Content empty;
+  for (const Content& content : {mixed, wrapped, empty})
+    for (int sizing : {0, 1, 2})
+      for (Extent area : {Extent{0, 0}, Extent{35, 10}, Extent{60, 200}, Extent{1000, 30}}) {
+        FixedMeasurer m;
+        const std::vector<Paragraph> paragraphs = content.Paragraphs(FixedFont(25));
+        const Extent laid = LayoutParagraphs(paragraphs, Style(sizing, 2, 3), area, m).usedSize;
+        EXPECT_EQ(MeasureParagraphs(paragraphs, Style(sizing, 2, 3), area, m), laid)
+            << "sizing " << sizing << ", area " << area.width << " x " << area.height;
+      }
+}

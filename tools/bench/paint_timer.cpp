@@ -1,13 +1,13 @@
 // Times a program from its start until its window stops changing on the X display: starts the
 // command, watches the damage events of the whole screen and, once the screen has been quiet for a
-// while after the last one, prints the time of that last damage, the peak resident memory (VmHWM) and
-// processor time of the measured process at that moment, and the number of damage events. The
-// program is left running; its process id is printed so that the caller can end it.
+// while after the last one, prints the time of that last damage, the peak resident memory (VmHWM)
+// and processor time (since the start) of the measured process at that moment, and the number of
+// damage events. The program is left running; its process id is printed so that the caller can end it.
 //
 // usage: paint_timer [--quiet MS] [--timeout S] [--memory-pid PID] [--verbose] -- command [args...]
 //   --quiet       how long the screen must stay unchanged after the last damage (default 3000 ms)
-//   --memory-pid  the process whose memory is reported (default the command's own), e.g. the running
-//                 editor a second start hands its document to
+//   --memory-pid  the process whose memory and processor time are reported (default the command's
+//                 own), e.g. the running editor a second start hands its document to
 //   --verbose     prints every damage rectangle with its time
 // Output: one line "painted_ms=... peak_mb=... cpu_ms=... damage_events=... pid=..."; exit status 1
 // when no damage came, 2 on bad usage or without a display.
@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -114,6 +115,8 @@ int main(int argc, char** argv) {
     XNextEvent(display, &e);
   }
 
+  // The processor time a running process already used does not count.
+  const double cpuBefore = o.memoryPid ? std::max(ProcessorMs(o.memoryPid), 0.0) : 0.0;
   const auto start = Clock::now();
   const pid_t pid = Start(o.command);
   const pid_t measured = o.memoryPid ? o.memoryPid : pid;
@@ -140,7 +143,7 @@ int main(int argc, char** argv) {
       }
       // Read at every change: the process may end (a second start hands over) before the quiet ends.
       if (long kb = StatusKb(measured, "VmHWM"); kb >= 0) peakKb = kb;
-      if (double ms = ProcessorMs(measured); ms >= 0) cpuMs = ms;
+      if (double ms = ProcessorMs(measured); ms >= 0) cpuMs = ms - cpuBefore;
     }
     if (!exited && waitpid(pid, nullptr, WNOHANG) == pid) exited = true;
   }
