@@ -127,12 +127,22 @@ TEST(LayoutAlignTest, PlacesLinesWithinTheUsedSize) {
   EXPECT_DOUBLE_EQ(near.lines[1].y, 20);
 }
 
-TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
+namespace {
+
+// The name in the base font, then "c" in a font of the height and an empty paragraph after it.
+Content TwoFonts(std::u16string_view name, int height) {
   Content c;
-  c.SetName(u"ab");
-  c.Append(Item::FontChange(FixedFont(40)));
+  c.SetName(name);
+  c.Append(Item::FontChange(FixedFont(height)));
   c.Append(Item::Character(u'c'));
   c.Append(Item::ParagraphStart());
+  return c;
+}
+
+}  // namespace
+
+TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
+  const Content c = TwoFonts(u"ab", 40);
   FixedMeasurer m;
   const Layout l = LayoutParagraphs(c.Paragraphs(FixedFont(20)), Style(1), {0, 0}, m);
   ASSERT_EQ(l.lines.size(), 2u);
@@ -147,11 +157,7 @@ TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
 
 // Measuring without lines gives exactly the used size the lines get, in every sizing and alignment.
 TEST(LayoutMeasureTest, MeasuresTheUsedSizeOfTheLines) {
-  Content mixed;
-  mixed.SetName(u"ab ");
-  mixed.Append(Item::FontChange(FixedFont(45)));
-  mixed.Append(Item::Character(u'c'));
-  mixed.Append(Item::ParagraphStart());
+  Content mixed = TwoFonts(u"ab ", 45);
   mixed.Append(Item::ParagraphStart());
   Content wrapped;
   wrapped.SetName(u"aaaa bbbb   cccccccccccc\nd");
