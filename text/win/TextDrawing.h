@@ -19,7 +19,8 @@ class TextDrawing : public ICanvas::ICustomDrawing {
   // colour is a COLORREF.
   TextDrawing(std::shared_ptr<const Layout> layout, const zq::float8Point& origin, COLORREF colour = RGB(0, 0, 0));
   // A text whose lines are laid out when it is first drawn (its bounds are known before).
-  TextDrawing(std::shared_ptr<const DeferredLayout> layout, const zq::float8Point& origin, COLORREF colour = RGB(0, 0, 0));
+  TextDrawing(std::shared_ptr<const DeferredLayout> layout, const zq::float8Point& origin,
+              COLORREF colour = RGB(0, 0, 0));
   ICanvas::DoubleRect GetBounds() const override;
   // Draws every run at the layout's advances scaled to the context's pixels per unit, so each line
   // fits its used size at any zoom. Screens and printers get glyphs (ScriptTextOut; on the screen

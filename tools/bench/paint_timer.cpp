@@ -99,7 +99,8 @@ pid_t Start(std::vector<char*>& command) {
 int main(int argc, char** argv) {
   Options o;
   if (!Parse(argc, argv, o)) {
-    std::fprintf(stderr, "usage: paint_timer [--quiet MS] [--timeout S] [--memory-pid PID] [--verbose] -- command...\n");
+    std::fprintf(stderr, "usage: paint_timer [--quiet MS] [--timeout S] [--memory-pid PID] [--verbose] -- "
+                         "command...\n");
     return 2;
   }
   Display* display = XOpenDisplay(nullptr);

@@ -42,7 +42,8 @@ inline const char* StyleElement() {
   return "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"><dir n=\"Class Diagram\">"
          "<dir n=\"Association\" Bold=\"1\"/><dir n=\"Class\" Bold=\"0\"><dir n=\"Attached Text\"/>"
          "<dir n=\"Compartment\" Size=\"8\"/><dir n=\"Header\" Bold=\"1\"/><dir n=\"Template Parameters\" Size=\"8\"/>"
-         "</dir><dir n=\"Multiplicity, Role\" Bold=\"0\"/><dir n=\"Package\" Bold=\"1\"/><dir n=\"Qualifier\" Bold=\"0\"/>"
+         "</dir><dir n=\"Multiplicity, Role\" Bold=\"0\"/><dir n=\"Package\" Bold=\"1\"/>"
+         "<dir n=\"Qualifier\" Bold=\"0\"/>"
          "</dir><dir n=\"Dependency\"/><dir n=\"Free Text\"/><dir n=\"Note\" Size=\"9\"/></dir></Style>\n";
 }
 
@@ -53,7 +54,8 @@ struct ClassTexts {
 };
 inline ClassTexts TextsOf(int n, bool sameTexts) {
   if (sameTexts) return {"Class", "-x: int", "+f(): void"};
-  static const char* const nouns[] = {"Order", "Customer", "Invoice", "Account", "Product", "Shipment", "Payment", "Address"};
+  static const char* const nouns[] = {"Order",   "Customer", "Invoice", "Account",
+                                      "Product", "Shipment", "Payment", "Address"};
   static const char* const fields[] = {"quantity", "name", "total", "created", "status", "owner", "price", "limit"};
   static const char* const types[] = {"int", "String", "Money", "Date", "Status", "double"};
   static const char* const verbs[] = {"update", "validate", "print", "close", "send", "compute", "reset"};
@@ -77,9 +79,9 @@ inline std::string Document(bool associations, bool sameTexts = false) {
       const int x = col * kPitch, y = -row * 2000;
       const int c = id++, a = id++, b = id++;
       const ClassTexts texts = TextsOf(row * 100 + col, sameTexts);
-      out << "<Class id=\"r" << c << "\" Pos=\"" << x << ' ' << y << "\" Size=\"" << kWidth << " 1500\"><Text>" << texts.name
-          << "</Text>\n<Compartment id=\"r" << a << "\" Pos=\"" << x << ' ' << y - 500
-          << "\" Size=\"" << kWidth << " 500\"><Text>" << texts.attribute << "</Text></Compartment>\n<Compartment id=\"r" << b
+      out << "<Class id=\"r" << c << "\" Pos=\"" << x << ' ' << y << "\" Size=\"" << kWidth << " 1500\"><Text>"
+          << texts.name << "</Text>\n<Compartment id=\"r" << a << "\" Pos=\"" << x << ' ' << y - 500 << "\" Size=\""
+          << kWidth << " 500\"><Text>" << texts.attribute << "</Text></Compartment>\n<Compartment id=\"r" << b
           << "\" Pos=\"" << x << ' ' << y - 1000 << "\" Size=\"" << kWidth << " 500\" Previous=\"r" << a << "\"><Text>"
           << texts.operation << "</Text></Compartment></Class>\n";
     }
@@ -89,7 +91,8 @@ inline std::string Document(bool associations, bool sameTexts = false) {
     for (int row = 0; row < 100; ++row)
       for (int col = 0; col < 99; ++col)
         WriteAssociation(out, id, col * kPitch, -row * 2000, classId(row, col), classId(row, col + 1), false);
-    for (int col = 0; col < 100; ++col) WriteAssociation(out, id, col * kPitch, 0, classId(0, col), classId(1, col), true);
+    for (int col = 0; col < 100; ++col)
+      WriteAssociation(out, id, col * kPitch, 0, classId(0, col), classId(1, col), true);
   }
   out << "</Diagram>\n";
   return out.str();
