@@ -132,38 +132,83 @@ struct Prepared {
   std::uint8_t base = 0;
 };
 
-Line MakeLine(const Prepared& prep, IMeasurer& measurer, std::size_t index, std::size_t begin, std::size_t end,
-              bool wrapping) {
-  const Paragraph& p = prep.p;
-  const Measured& m = prep.m;
-  Line line;
-  line.paragraph = index;
-  line.begin = begin;
-  line.end = end;
-  std::size_t contentEnd = end;
-  if (wrapping)
-    while (contentEnd > begin && IsHangingSpace(p.text[contentEnd - 1])) --contentEnd;
-  line.width = m.prefix[contentEnd] - m.prefix[begin];
-  // Spaces at the line's end read in the paragraph's direction (rule L1); hanging ones are not drawn.
-  std::vector<std::uint8_t> levels = prep.levels;
-  for (std::size_t i = end; i > begin && IsHangingSpace(p.text[i - 1]); --i) levels[i - 1] = prep.base;
-  const std::size_t drawnEnd = contentEnd;
-  double ascent = 0, descent = 0;
+// Calls visit(r, b, e) for each font run r of the paragraph that the line [begin, end) crosses, with
+// the part [b, e) inside the line; an empty line visits the one run that holds it.
+template <typename F>
+void ForRunsOfLine(const Paragraph& p, std::size_t begin, std::size_t end, F&& visit) {
   for (std::size_t r = 0; r < p.runs.size(); ++r) {
     const std::size_t runBegin = p.runs[r].begin;
     const std::size_t runEnd = r + 1 < p.runs.size() ? p.runs[r + 1].begin : p.text.size();
     const bool holdsEmptyLine = begin == end && runBegin <= begin && (begin < runEnd || r + 1 == p.runs.size());
     const std::size_t b = std::max(begin, runBegin), e = std::min(end, runEnd);
     if (b >= e && !holdsEmptyLine) continue;
-    ascent = std::max(ascent, m.runs[r].ascent);
-    descent = std::max(descent, m.runs[r].descent);
-    AppendRuns(line.runs, m, p.runs[r].font, b, std::min(e, drawnEnd), levels);
+    visit(r, b, e);
     if (holdsEmptyLine) break;
   }
+}
+
+// The measures of one line: its width and the highest ascent and descent of the runs it crosses.
+struct LineExtent {
+  std::size_t contentEnd = 0;  // the end without the spaces a wrapped line ends in
+  double width = 0;
+  double ascent = 0;
+  double descent = 0;
+};
+
+LineExtent MeasureLine(const Paragraph& p, const Measured& m, std::size_t begin, std::size_t end, bool wrapping) {
+  LineExtent extent;
+  extent.contentEnd = end;
+  if (wrapping)
+    while (extent.contentEnd > begin && IsHangingSpace(p.text[extent.contentEnd - 1])) --extent.contentEnd;
+  extent.width = m.prefix[extent.contentEnd] - m.prefix[begin];
+  ForRunsOfLine(p, begin, end, [&](std::size_t r, std::size_t, std::size_t) {
+    extent.ascent = std::max(extent.ascent, m.runs[r].ascent);
+    extent.descent = std::max(extent.descent, m.runs[r].descent);
+  });
+  return extent;
+}
+
+Line MakeLine(const Prepared& prep, IMeasurer& measurer, std::size_t index, std::size_t begin, std::size_t end,
+              bool wrapping) {
+  const Paragraph& p = prep.p;
+  const LineExtent extent = MeasureLine(p, prep.m, begin, end, wrapping);
+  Line line;
+  line.paragraph = index;
+  line.begin = begin;
+  line.end = end;
+  line.width = extent.width;
+  // Spaces at the line's end read in the paragraph's direction (rule L1); hanging ones are not drawn.
+  std::vector<std::uint8_t> levels = prep.levels;
+  for (std::size_t i = end; i > begin && IsHangingSpace(p.text[i - 1]); --i) levels[i - 1] = prep.base;
+  ForRunsOfLine(p, begin, end, [&](std::size_t r, std::size_t b, std::size_t e) {
+    AppendRuns(line.runs, prep.m, p.runs[r].font, b, std::min(e, extent.contentEnd), levels);
+  });
   PlaceRuns(line.runs, measurer);
-  line.ascent = ascent;
-  line.height = ascent + descent;
+  line.ascent = extent.ascent;
+  line.height = extent.ascent + extent.descent;
   return line;
+}
+
+// The text size of lines as wide as the widest and as high as all together, and the used size the
+// style's sizing makes of it in the area.
+struct Sizes {
+  Extent text;
+  Extent used;
+};
+Sizes SizesOf(const TextStyle& style, Extent area, double widest, double height) {
+  const bool wrapping = style.sizing == SizingWrap;
+  Sizes sizes;
+  sizes.text = {wrapping ? area.width : RoundHalfUp(widest), RoundHalfUp(height)};
+  const bool own = style.sizing == SizingOwnExtent;
+  sizes.used.width = own || sizes.text.width > area.width ? sizes.text.width : area.width;
+  sizes.used.height = own || sizes.text.height > area.height ? sizes.text.height : area.height;
+  return sizes;
+}
+
+// The ends of the lines of a measured paragraph.
+std::vector<std::size_t> LineEnds(const Paragraph& p, const Measured& m, bool wrapping, Extent area) {
+  if (wrapping) return WrapLines(p, m, area.width);
+  return {p.text.size()};
 }
 
 double AlignOffset(std::int32_t alignment, double room) {
@@ -231,13 +276,11 @@ Layout LayoutParagraphs(std::vector<Paragraph> paragraphs, const TextStyle& styl
   for (std::size_t index = 0; index < layout.paragraphs.size(); ++index) {
     const Paragraph& p = layout.paragraphs[index];
     const Measured m = MeasureParagraph(p, measurer);
-    std::vector<std::size_t> ends{p.text.size()};
-    if (wrapping) ends = WrapLines(p, m, area.width);
     std::size_t begin = 0;
     Prepared prep{p, m, {}, BaseLevel(p.text)};
     measurer.BidiLevels(p.text, prep.base, prep.levels);
     prep.levels.resize(p.text.size(), prep.base);
-    for (std::size_t end : ends) {
+    for (std::size_t end : LineEnds(p, m, wrapping, area)) {
       Line line = MakeLine(prep, measurer, index, begin, end, wrapping);
       widest = std::max(widest, line.width);
       line.y = height;
@@ -246,16 +289,32 @@ Layout LayoutParagraphs(std::vector<Paragraph> paragraphs, const TextStyle& styl
       begin = end;
     }
   }
-  layout.textSize = {wrapping ? area.width : RoundHalfUp(widest), RoundHalfUp(height)};
-  const bool own = style.sizing == SizingOwnExtent;
-  layout.usedSize.width = own || layout.textSize.width > area.width ? layout.textSize.width : area.width;
-  layout.usedSize.height = own || layout.textSize.height > area.height ? layout.textSize.height : area.height;
+  const Sizes sizes = SizesOf(style, area, widest, height);
+  layout.textSize = sizes.text;
+  layout.usedSize = sizes.used;
   const double top = AlignOffset(style.verticalAlignment, layout.usedSize.height - layout.textSize.height);
   for (Line& line : layout.lines) {
     line.x = AlignOffset(style.horizontalAlignment, layout.usedSize.width - line.width);
     line.y += top;
   }
   return layout;
+}
+
+Extent MeasureParagraphs(const std::vector<Paragraph>& paragraphs, const TextStyle& style, Extent area,
+                         IMeasurer& measurer) {
+  const bool wrapping = style.sizing == SizingWrap;
+  double widest = 0, height = 0;
+  for (const Paragraph& p : paragraphs) {
+    const Measured m = MeasureParagraph(p, measurer);
+    std::size_t begin = 0;
+    for (std::size_t end : LineEnds(p, m, wrapping, area)) {
+      const LineExtent extent = MeasureLine(p, m, begin, end, wrapping);
+      widest = std::max(widest, extent.width);
+      height += extent.ascent + extent.descent;
+      begin = end;
+    }
+  }
+  return SizesOf(style, area, widest, height).used;
 }
 
 }  // namespace TextBlock

@@ -71,6 +71,10 @@ struct Layout {
 // Lays the paragraphs out in the area by the style's sizing and alignment words.
 Layout LayoutParagraphs(std::vector<Paragraph> paragraphs, const TextStyle& style, Extent area, IMeasurer& measurer);
 
+// The used size LayoutParagraphs gives the paragraphs, measured without making their lines.
+Extent MeasureParagraphs(const std::vector<Paragraph>& paragraphs, const TextStyle& style, Extent area,
+                         IMeasurer& measurer);
+
 // The paragraph's base bidi level: 1 when its first strong letter reads right to left, else 0.
 std::uint8_t BaseLevel(std::u16string_view paragraph);
 

@@ -34,19 +34,11 @@ Layout LayoutContent(const Content& content, const TextStyle& style, Extent area
   return LayoutParagraphs(content.Paragraphs(base), style, area, GetMeasurer());
 }
 
-// The lines of a layout and the inputs they were made from.
-struct Text::CachedLayout {
-  Content content;
-  TextStyle style;
-  Extent area;
-  std::shared_ptr<const Layout> layout;
-};
-
 namespace {
 
-// Texts alike in content, style and area share one laid-out form: a document repeats many texts
-// (types, multiplicities, roles), and laying out is the dearest part of reading one. Bounded like
-// the measure cache (all are dropped when it is full); emptied when the measurer changes.
+// Texts alike in content, style and area share one layout: a document repeats many texts (types,
+// multiplicities, roles), and measuring is the dearest part of reading one. Bounded like the
+// measure cache (all are dropped when it is full); emptied when the measurer changes.
 class SharedLayouts {
  public:
   static SharedLayouts& Instance() {
@@ -54,17 +46,13 @@ class SharedLayouts {
     return layouts;
   }
   // The layout of the record's content, style and area: a shared one, or a new one kept.
-  std::shared_ptr<const Text::CachedLayout> Get(const TextRep& rep) {
+  std::shared_ptr<const DeferredLayout> Get(const TextRep& rep) {
     const std::size_t key = Hash(rep);
     for (auto [it, end] = layouts_.equal_range(key); it != end; ++it) {
-      const Text::CachedLayout& c = *it->second;
-      if (c.area == rep.area && c.style == rep.style && c.content == rep.content) return it->second;
+      const DeferredLayout& c = *it->second;
+      if (c.GetArea() == rep.area && c.GetStyle() == rep.style && c.GetContent() == rep.content) return it->second;
     }
-    auto made = std::make_shared<Text::CachedLayout>();
-    made->content = rep.content;
-    made->style = rep.style;
-    made->area = rep.area;
-    made->layout = std::make_shared<const Layout>(LayoutContent(rep.content, rep.style, rep.area));
+    auto made = std::make_shared<const DeferredLayout>(rep.content, rep.style, rep.area, Measurer());
     if (layouts_.size() >= kCapacity) layouts_.clear();
     layouts_.emplace(key, made);
     return made;
@@ -85,7 +73,7 @@ class SharedLayouts {
       Mix(seed, std::size_t(v));
     return seed;
   }
-  std::unordered_multimap<std::size_t, std::shared_ptr<const Text::CachedLayout>> layouts_;
+  std::unordered_multimap<std::size_t, std::shared_ptr<const DeferredLayout>> layouts_;
 };
 
 }  // namespace
@@ -186,7 +174,7 @@ bool Text::TakeStyle(Core::Env& env, const TextStyle& style) {
 
 void Text::Relayout(Core::Env& env) {
   layout_.reset();
-  const Extent used = GetLayout()->usedSize;
+  const Extent used = GetDeferredLayout()->GetUsedSize();
   SetField(env, &TextRep::usedSize, used);
 }
 
@@ -197,11 +185,14 @@ void Text::Finalize(Core::Env& env) {
   Relayout(env);
 }
 
-std::shared_ptr<const Layout> Text::GetLayout() const {
+std::shared_ptr<const Layout> Text::GetLayout() const { return GetDeferredLayout()->GetLines(); }
+
+const std::shared_ptr<const DeferredLayout>& Text::GetDeferredLayout() const {
   const TextRep& rep = GetRep();
-  if (!layout_ || layout_->area != rep.area || !(layout_->style == rep.style) || !(layout_->content == rep.content))
+  if (!layout_ || layout_->GetArea() != rep.area || !(layout_->GetStyle() == rep.style) ||
+      !(layout_->GetContent() == rep.content))
     layout_ = SharedLayouts::Instance().Get(rep);
-  return layout_->layout;
+  return layout_;
 }
 
 }  // namespace TextBlock

@@ -11,6 +11,7 @@
 #include "core/Storable.h"
 #include "core/foundation/Geometry.h"
 #include "text/Content.h"
+#include "text/DeferredLayout.h"
 #include "text/Layout.h"
 
 namespace xml {
@@ -69,6 +70,8 @@ class Text : public Core::Storable<Text, TextRep, TextTraits, Core::INamed> {
 
   // The laid-out lines for drawing (laid out again when content, style or area changed since).
   std::shared_ptr<const Layout> GetLayout() const;
+  // The layout of the current content, style and area, its lines laid out only when asked for.
+  const std::shared_ptr<const DeferredLayout>& GetDeferredLayout() const;
 
   // Writes the element "Text" with mixed content: characters, "p" per paragraph start, "Font" per font change.
   void Store(xml::IWriter& parent, const Core::IClub* club) const override;
@@ -90,11 +93,8 @@ class Text : public Core::Storable<Text, TextRep, TextTraits, Core::INamed> {
   // Drops the cached lines.
   void DropLayout() const { layout_.reset(); }
 
-  // A text's lines with what they were laid out from; texts alike share one.
-  struct CachedLayout;
-
  private:
-  mutable std::shared_ptr<const CachedLayout> layout_;
+  mutable std::shared_ptr<const DeferredLayout> layout_;  // texts alike share one
 };
 
 // Installs the measurer that layout uses (the platform's, or a test's); forgets every shared

@@ -26,7 +26,8 @@ void VText::Update() {
   drawing_.Clear();
   if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) return;
   const zq::Point origin = GetOrigin();
-  drawing_.Add(CreateTextElement(GetCanvasView().GetCanvas(), text_.GetLayout(), {double(origin.x), double(origin.y)}));
+  drawing_.Add(
+      CreateTextElement(GetCanvasView().GetCanvas(), text_.GetDeferredLayout(), {double(origin.x), double(origin.y)}));
 }
 
 View::SubTaskPtr VText::StartEditing(View::ITask& parent, const zq::Point* at) {

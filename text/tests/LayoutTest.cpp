@@ -127,12 +127,22 @@ TEST(LayoutAlignTest, PlacesLinesWithinTheUsedSize) {
   EXPECT_DOUBLE_EQ(near.lines[1].y, 20);
 }
 
-TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
+namespace {
+
+// The name in the base font, then "c" in a font of the height and an empty paragraph after it.
+Content TwoFonts(std::u16string_view name, int height) {
   Content c;
-  c.SetName(u"ab");
-  c.Append(Item::FontChange(FixedFont(40)));
+  c.SetName(name);
+  c.Append(Item::FontChange(FixedFont(height)));
   c.Append(Item::Character(u'c'));
   c.Append(Item::ParagraphStart());
+  return c;
+}
+
+}  // namespace
+
+TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
+  const Content c = TwoFonts(u"ab", 40);
   FixedMeasurer m;
   const Layout l = LayoutParagraphs(c.Paragraphs(FixedFont(20)), Style(1), {0, 0}, m);
   ASSERT_EQ(l.lines.size(), 2u);
@@ -143,4 +153,22 @@ TEST(LayoutFontTest, LineTakesTheTallestFontAndRunsTheirWidths) {
   EXPECT_DOUBLE_EQ(l.lines[0].runs[1].width, 20);
   EXPECT_DOUBLE_EQ(l.lines[1].height, 40);  // the empty paragraph after it is in the larger font
   EXPECT_EQ(l.usedSize, (Extent{40, 80}));
+}
+
+// Measuring without lines gives exactly the used size the lines get, in every sizing and alignment.
+TEST(LayoutMeasureTest, MeasuresTheUsedSizeOfTheLines) {
+  Content mixed = TwoFonts(u"ab ", 45);
+  mixed.Append(Item::ParagraphStart());
+  Content wrapped;
+  wrapped.SetName(u"aaaa bbbb   cccccccccccc\nd");
+  Content empty;
+  for (const Content& content : {mixed, wrapped, empty})
+    for (int sizing : {0, 1, 2})
+      for (Extent area : {Extent{0, 0}, Extent{35, 10}, Extent{60, 200}, Extent{1000, 30}}) {
+        FixedMeasurer m;
+        const std::vector<Paragraph> paragraphs = content.Paragraphs(FixedFont(25));
+        const Extent laid = LayoutParagraphs(paragraphs, Style(sizing, 2, 3), area, m).usedSize;
+        EXPECT_EQ(MeasureParagraphs(paragraphs, Style(sizing, 2, 3), area, m), laid)
+            << "sizing " << sizing << ", area " << area.width << " x " << area.height;
+      }
 }

@@ -223,9 +223,9 @@ TEST_F(TextModel, AlikeTextsShareOneLayoutUntilTheMeasurerChanges) {
   const int calls = measurer->calls;
   auto second = MakeBox({5000, 4000}, SizingOwnExtent, L"abc");
   auto other = MakeBox({5000, 4000}, SizingOwnExtent, L"abd");
+  EXPECT_EQ(measurer->calls, calls + 1);  // only "abd" was measured
   EXPECT_EQ(second->GetText()->GetLayout(), first->GetText()->GetLayout());
   EXPECT_NE(other->GetText()->GetLayout(), first->GetText()->GetLayout());
-  EXPECT_EQ(measurer->calls, calls + 1);  // only "abd" was measured
   // A measurer twice as wide: a text made now must not get the layout made with the old one.
   struct Wide : TextBlock::Testing::FixedMeasurer {
     void Measure(const FontSpec& font, std::u16string_view run, RunMetrics& out) override {
@@ -237,4 +237,21 @@ TEST_F(TextModel, AlikeTextsShareOneLayoutUntilTheMeasurerChanges) {
   auto third = MakeBox({5000, 4000}, SizingOwnExtent, L"abc");
   EXPECT_NE(third->GetText()->GetLayout(), first->GetText()->GetLayout());
   EXPECT_EQ(third->GetText()->GetLayout()->usedSize.width, 2 * first->GetText()->GetLayout()->usedSize.width);
+}
+
+// A text is measured when made or changed, but its lines are laid out only when asked for (drawing,
+// editing); they have the used size measured.
+TEST_F(TextModel, LinesAreLaidOutOnlyWhenAskedFor) {
+  auto box = MakeBox({400, 100}, SizingWrap, L"aaa bbb ccc");
+  const Text& text = *box->GetText();
+  EXPECT_EQ(text.GetRep().usedSize, (Extent{400, 3 * kLine}));  // one line per word
+  ASSERT_TRUE(text.GetDeferredLayout());
+  EXPECT_FALSE(text.GetDeferredLayout()->HasLines());
+  const std::shared_ptr<const Layout> lines = text.GetLayout();
+  EXPECT_TRUE(text.GetDeferredLayout()->HasLines());
+  EXPECT_EQ(lines->lines.size(), 3u);
+  EXPECT_EQ(lines->usedSize, text.GetRep().usedSize);
+  Rename(*box, L"aaa");
+  EXPECT_EQ(box->GetText()->GetRep().usedSize, (Extent{400, kLine}));
+  EXPECT_FALSE(box->GetText()->GetDeferredLayout()->HasLines());
 }

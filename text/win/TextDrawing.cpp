@@ -126,10 +126,14 @@ std::size_t RunCount(const Layout& layout) {
 }  // namespace
 
 TextDrawing::TextDrawing(std::shared_ptr<const Layout> layout, const zq::float8Point& origin, COLORREF colour)
-    : layout_(std::move(layout)), origin_(origin), colour_(colour) {}
+    : layout_(std::move(layout)), usedSize_(layout_ ? layout_->usedSize : Extent{}), origin_(origin), colour_(colour) {}
+
+TextDrawing::TextDrawing(std::shared_ptr<const DeferredLayout> layout, const zq::float8Point& origin, COLORREF colour)
+    : deferred_(std::move(layout)), usedSize_(deferred_ ? deferred_->GetUsedSize() : Extent{}), origin_(origin),
+      colour_(colour) {}
 
 ICanvas::DoubleRect TextDrawing::GetBounds() const {
-  return {origin_.x, origin_.y, origin_.x + layout_->usedSize.width, origin_.y - layout_->usedSize.height};
+  return {origin_.x, origin_.y, origin_.x + usedSize_.width, origin_.y - usedSize_.height};
 }
 
 template <typename F>
@@ -147,6 +151,7 @@ void TextDrawing::ForEachRun(ICanvas::IDrawContext& context, F&& draw) const {
 
 void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   HDC dc = context.GetDC();
+  if (!layout_ && deferred_) layout_ = deferred_->GetLines();
   if (!dc || !layout_) return;
   const double scale = context.PixelsPerUnit();
   const bool keep = KeepsShapes(dc);
@@ -154,7 +159,7 @@ void TextDrawing::Draw(ICanvas::IDrawContext& context) const {
   SavedDC saved(dc);
   const zq::float8Point topLeft = context.ToDevice(origin_);
   const zq::float8Point bottomRight =
-      context.ToDevice({origin_.x + layout_->usedSize.width, origin_.y - layout_->usedSize.height});
+      context.ToDevice({origin_.x + usedSize_.width, origin_.y - usedSize_.height});
   // Not in a Windows metafile: readers such as LibreOffice keep a clip rectangle past the RestoreDC
   // that ends the text, so every shape drawn after it would vanish there. The advances keep the
   // characters inside the used size anyway.
@@ -279,6 +284,11 @@ std::shared_ptr<DeviceFont> TextDrawing::FontOf(FontList& fonts, const FontUtil:
 }
 
 ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const Layout> layout, const zq::float8Point& origin) {
+  return canvas.CreateCustom(std::make_shared<TextDrawing>(std::move(layout), origin));
+}
+
+ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const DeferredLayout> layout,
+                                   const zq::float8Point& origin) {
   return canvas.CreateCustom(std::make_shared<TextDrawing>(std::move(layout), origin));
 }
 

@@ -6,6 +6,7 @@
 
 #include "drawing/Canvas.h"
 #include "drawing/FontUtil.h"
+#include "text/DeferredLayout.h"
 #include "text/Layout.h"
 #include "text/win/DeviceFont.h"
 #include "text/win/Shaping.h"
@@ -17,6 +18,9 @@ class TextDrawing : public ICanvas::ICustomDrawing {
  public:
   // colour is a COLORREF.
   TextDrawing(std::shared_ptr<const Layout> layout, const zq::float8Point& origin, COLORREF colour = RGB(0, 0, 0));
+  // A text whose lines are laid out when it is first drawn (its bounds are known before).
+  TextDrawing(std::shared_ptr<const DeferredLayout> layout, const zq::float8Point& origin,
+              COLORREF colour = RGB(0, 0, 0));
   ICanvas::DoubleRect GetBounds() const override;
   // Draws every run at the layout's advances scaled to the context's pixels per unit, so each line
   // fits its used size at any zoom. Screens and printers get glyphs (ScriptTextOut; on the screen
@@ -53,7 +57,9 @@ class TextDrawing : public ICanvas::ICustomDrawing {
   template <typename F>
   void ForEachRun(ICanvas::IDrawContext& context, F&& draw) const;
 
-  std::shared_ptr<const Layout> layout_;
+  std::shared_ptr<const DeferredLayout> deferred_;  // the source of the lines until they are laid out
+  mutable std::shared_ptr<const Layout> layout_;
+  Extent usedSize_;
   zq::float8Point origin_;
   COLORREF colour_;
   // Device fonts and run shapes of the last scale drawn at, kept between draws (the layout is
@@ -65,5 +71,8 @@ class TextDrawing : public ICanvas::ICustomDrawing {
 
 // Creates the text's drawing element on the canvas.
 ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const Layout> layout, const zq::float8Point& origin);
+// Creates the drawing element of a text laid out when first drawn.
+ICanvas::Element CreateTextElement(ICanvas::Canvas& canvas, std::shared_ptr<const DeferredLayout> layout,
+                                   const zq::float8Point& origin);
 
 }  // namespace TextBlock

@@ -114,3 +114,32 @@ TEST(TextRepaint, ReleasingTheDrawingsLeavesNoCacheOrFont) {
   EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts);
   if (gdi != 0) EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
 }
+
+// A text laid out when first drawn: its bounds come from the measured size before any lines exist,
+// and it paints what a drawing of ready lines paints.
+TEST(TextRepaint, DeferredLinesAreLaidOutAtTheFirstDrawAndPaintTheSame) {
+  const auto ready = MixedText();
+  TextStyle style;
+  style.size = 11;
+  style.sizing = SizingOwnExtent;
+  Content content;
+  for (const Paragraph& p : ready->paragraphs) {
+    if (!content.Items().empty()) content.Append(Item::ParagraphStart());
+    for (std::size_t r = 0; r < p.runs.size(); ++r) {
+      if (r > 0) content.Append(Item::FontChange(p.runs[r].font));
+      const std::size_t end = r + 1 < p.runs.size() ? p.runs[r + 1].begin : p.text.size();
+      for (std::size_t i = p.runs[r].begin; i < end; ++i) content.Append(Item::Character(p.text[i]));
+    }
+  }
+  const auto deferred =
+      std::make_shared<const DeferredLayout>(content, style, Extent{0, 0}, std::make_shared<UniscribeMeasurer>());
+  TextDrawing drawing(deferred, {100, -100});
+  EXPECT_EQ(drawing.GetBounds(), TextDrawing(ready, {100, -100}).GetBounds());
+  EXPECT_FALSE(deferred->HasLines());
+  Bitmap bmp(kW, kH);
+  Context ctx(bmp.dc(), 0.1);
+  drawing.Draw(ctx);
+  EXPECT_TRUE(deferred->HasLines());
+  EXPECT_GT(bmp.Dark(), 100);
+  EXPECT_TRUE(bmp.Pixels() == FreshPaint(ready, 0.1));
+}
