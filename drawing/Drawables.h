@@ -81,6 +81,7 @@ public:
     void Render(RenderContext& rc) const override;
     uint32_t TargetSides() const override { return target_ ? (sides_ ? sides_ : 0x80000000u) : 0; }
     zq::float8Point Anchor() const override { return p_; }
+    bool FollowsTargets() const override { return !target_; }
     // The far end of the guide, when a target lines up.
     std::optional<zq::float8Point> GuideEnd() const;
 protected:

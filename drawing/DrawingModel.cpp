@@ -99,7 +99,9 @@ void DrawingModel::Insert(Drawable* d) {
     d->bounds_ = d->Bounds().Normalized();
     if (first) extent_ = d->bounds_;
     else UpdateExtent(nullptr, &d->bounds_);
-    if (d->layer_ != kTargets) Record(d->area_);
+    if (d->FollowsTargets()) shooters_.push_back(d);
+    if (d->layer_ == kTargets) RefreshShooters();  // targets draw nothing themselves
+    else Record(d->area_);
 }
 
 void DrawingModel::Remove(Drawable* d) {
@@ -108,16 +110,30 @@ void DrawingModel::Remove(Drawable* d) {
     layers_[d->layer_].Erase(d);
     d->model_ = nullptr;
     UpdateExtent(&d->bounds_, nullptr);
+    // Not asked of d: a drawable being destroyed removes itself after its own part is gone.
+    shooters_.erase(std::remove(shooters_.begin(), shooters_.end(), d), shooters_.end());
+    if (d->layer_ == kTargets) RefreshShooters();
 }
 
 void DrawingModel::Invalidate(Drawable& d) {
     const ICanvas::DoubleRect old = d.bounds_;
     d.bounds_ = d.Bounds().Normalized();
     UpdateExtent(&old, &d.bounds_);
-    if (d.layer_ == kTargets) return;  // targets draw nothing
+    if (d.layer_ == kTargets) {
+        RefreshShooters();
+        return;
+    }
     Record(d.area_);
     d.area_ = d.PaintArea();
     Record(d.area_);
+}
+
+void DrawingModel::RefreshShooters() {
+    for (Drawable* s : shooters_) {
+        Record(s->area_);
+        s->area_ = s->PaintArea();
+        Record(s->area_);
+    }
 }
 
 void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {

@@ -92,6 +92,8 @@ public:
     virtual uint32_t TargetSides() const { return 0; }
     // The marker's point (markers only).
     virtual zq::float8Point Anchor() const { return {}; }
+    // Whether what it paints depends on the target markers (a shooter's guide).
+    virtual bool FollowsTargets() const { return false; }
     const ICanvas::OrderKey& Key() const { return key_; }
 protected:
     // Moves the geometry.
@@ -145,12 +147,15 @@ public:
     void SetInvalidHook(std::function<void()> hook) { hook_ = std::move(hook); }
 private:
     void Record(const InvalidArea& a);
+    // A target came, went or moved: the guides of the shooters may end elsewhere now.
+    void RefreshShooters();
     // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):
     // grown by the new bounds, dropped when the old ones may have held one of its edges.
     void UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now);
     // Keyed, unkeyed, topmost; the fourth holds target markers, which draw nothing.
     DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
+    std::vector<Drawable*> shooters_;  // the drawables that follow the targets
     std::function<void()> hook_;
     // The extent as last computed, kept up to date by insertions and moves that only grow it.
     mutable std::optional<ICanvas::DoubleRect> extent_;

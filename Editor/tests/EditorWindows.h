@@ -189,6 +189,20 @@ inline HWND PaneOf(HWND frame) {
     return search.found;
 }
 
+// Places a document window at the top of the screen, large, in front, and answers its diagram
+// pane once it is laid out at that size (null when it does not show in time).
+inline HWND PlaceLarge(HWND frame) {
+    SetWindowPos(frame, HWND_TOP, 10, 10, 1220, 940, SWP_SHOWWINDOW);
+    SetForegroundWindow(frame);
+    HWND pane = nullptr;
+    const bool shown = WaitFor([&] {
+        RECT r{};
+        pane = PaneOf(frame);
+        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600;
+    });
+    return shown ? pane : nullptr;
+}
+
 // A started editor process; never left running: the destructor closes its windows and ends it by
 // force when it does not end, so that the next test starts alone.
 class Process {
@@ -229,49 +243,74 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// The pixels a pane shows on the screen, as the user sees them, taken when made.
+class PanePixels {
+public:
+    explicit PanePixels(HWND pane) {
+        RECT client;
+        GetClientRect(pane, &client);
+        ClientToScreen(pane, &origin_);
+        w_ = client.right;
+        h_ = client.bottom;
+        if (w_ <= 0 || h_ <= 0) return;
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = w_;
+        info.bmiHeader.biHeight = -h_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w_, h_, screen, origin_.x, origin_.y, SRCCOPY);
+        const auto* pixels = static_cast<const DWORD*>(bits);
+        pixels_.assign(pixels, pixels + size_t(w_) * size_t(h_));
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+    }
+    int Width() const { return w_; }
+    int Height() const { return h_; }
+    // The pane's top-left corner on the screen.
+    POINT Origin() const { return origin_; }
+    // The pixel (0x00RRGGBB) at client coordinates; white outside the pane.
+    DWORD At(int x, int y) const {
+        return x >= 0 && y >= 0 && x < w_ && y < h_ ? pixels_[size_t(y) * size_t(w_) + size_t(x)] : 0xFFFFFF;
+    }
+    // Whether the pixel is dark in all three colours (lines, text, handles; not a blue guide).
+    bool Dark(int x, int y) const {
+        const DWORD p = At(x, y);
+        return (p & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && ((p >> 16) & 0xFF) < 100;
+    }
+
+private:
+    POINT origin_{0, 0};
+    int w_ = 0, h_ = 0;
+    std::vector<DWORD> pixels_;
+};
+
 // The screen rectangle of the dark pixels (an outline, a text, handles) that a pane shows; none
 // when the pane shows nothing dark. Read from the screen as the user sees it.
 inline std::optional<RECT> DarkArea(HWND pane)
 {
-    RECT client;
-    GetClientRect(pane, &client);
-    POINT origin{0, 0};
-    ClientToScreen(pane, &origin);
-    const int w = client.right, h = client.bottom;
-    if (w <= 0 || h <= 0) return std::nullopt;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    const PanePixels shot(pane);
     std::optional<RECT> area;
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const DWORD p = pixels[y * w + x];
-            if ((p & 0xFF) >= 100 || ((p >> 8) & 0xFF) >= 100 || ((p >> 16) & 0xFF) >= 100) continue;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x) {
+            if (!shot.Dark(x, y)) continue;
             if (!area) area = RECT{x, y, x + 1, y + 1};
             area->left = std::min<LONG>(area->left, x);
             area->top = std::min<LONG>(area->top, y);
             area->right = std::max<LONG>(area->right, x + 1);
             area->bottom = std::max<LONG>(area->bottom, y + 1);
         }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (area) OffsetRect(&*area, origin.x, origin.y);
+    if (area) OffsetRect(&*area, shot.Origin().x, shot.Origin().y);
     return area;
 }
-
 
 // A fresh folder under the temporary folder, removed with its files.
 class TempFolder {

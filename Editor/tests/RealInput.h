@@ -2,7 +2,10 @@
 // hand on the keys and the mouse does, at its pace.
 #pragma once
 
+#include "Editor/tests/EditorWindows.h"
 #include "app/winutil/Platform.h"
+
+#include <string>
 
 namespace EditorTest {
 
@@ -51,6 +54,35 @@ inline void DragWith(POINT from, POINT to, DWORD down, DWORD up) {
         Pace();
     }
     Button(up);
+}
+
+// Runs xdotool with the arguments: X events, as the X server gets them from a device. Wine's drag
+// and drop loop sees a left button held this way, where it takes one pressed through SendInput for
+// released. The program runs on its own: callers wait for what it does.
+inline bool XDoTool(const std::wstring& args) {
+    std::wstring line = L"Z:\\usr\\bin\\xdotool " + args;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+// Moves the pointer to the screen point with an X event; true once Wine has it there.
+inline bool XMoveTo(POINT screen) {
+    if (!XDoTool(L"mousemove " + std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y))) return false;
+    return WaitFor([&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    }, 5000);
+}
+
+// Presses (down) or releases the left button with an X event; true once Wine sees it so.
+inline bool XLeftButton(bool down) {
+    if (!XDoTool(down ? L"mousedown 1" : L"mouseup 1")) return false;
+    return WaitFor([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 5000);
 }
 
 } // namespace EditorTest

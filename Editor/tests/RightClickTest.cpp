@@ -60,13 +60,7 @@ protected:
         file_ = folder_.AddFile(L"kind.qvd", DocumentOfType(type));
         ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" kind.qvd", folder_.Path()));
         ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file_)) != nullptr; }));
-        SetWindowPos(frame_, HWND_TOP, 10, 10, 1220, 940, SWP_SHOWWINDOW);
-        SetForegroundWindow(frame_);
-        ASSERT_TRUE(WaitFor([&] {
-            RECT r{};
-            pane_ = PaneOf(frame_);
-            return pane_ && GetClientRect(pane_, &r) && r.right > 1000 && r.bottom > 600;
-        }));
+        ASSERT_NE(pane_ = PlaceLarge(frame_), nullptr);
         probe_ = std::make_unique<MenuProbeClient>(frame_);
         ASSERT_TRUE(probe_->IsHooked());
     }

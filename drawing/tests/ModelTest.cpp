@@ -231,6 +231,26 @@ TEST(AdjustMarkers, CornerMarksGoInOrderAndOnlyShootersDraw) {
     EXPECT_EQ(guides, 1);
 }
 
+TEST(AdjustMarkers, AGuideRepaintsWhenTheTargetItLinesUpWithComesMovesOrGoes) {
+    OffscreenCanvas c;
+    ICanvas::Group shooter, target;
+    shooter.Add(c.CreateAdjustMarker({0, 1000}, ICanvas::SideRight | ICanvas::SideTop, 0));
+    c.Model().TakeInvalid();
+    // Covers the stretch of the guide from the shooter to x.
+    auto covers = [&](double x) {
+        for (const InvalidArea& a : c.Model().TakeInvalid())
+            if (std::min(a.logical.left, a.logical.right) <= 1 && std::max(a.logical.left, a.logical.right) >= x - 1)
+                return true;
+        return false;
+    };
+    target.Add(c.CreateAdjustMarker({5000, 1000}, ICanvas::SideLeft | ICanvas::SideTop, 1));
+    EXPECT_TRUE(covers(5000)) << "the guide to a new target";
+    target.Move({2000, 0});
+    EXPECT_TRUE(covers(7000)) << "the guide to a moved target";
+    target.Clear();
+    EXPECT_TRUE(covers(7000)) << "the guide that went with its target";
+}
+
 TEST(PageLayoutRecord, DefaultsAndAvailableArea) {
     OffscreenCanvas c;
     Page::PageLayout l = c.GetPageLayout();

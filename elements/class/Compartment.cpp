@@ -75,27 +75,6 @@ void Compartment::InsertChain(Core::Env& env, Compartment& head, bool before) {
   }
 }
 
-void Compartment::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
-  if (IsDeleted()) return;
-  const zq::Rect r = rect.Normalized();
-  const zq::Rect old = GetRect();
-  if (r == old) return;
-  Class* owner = GetClass();
-  if (!owner) {
-    SetPos(env, r.TopLeft());
-    Resize(env, {r.Width(), r.top - r.bottom});
-    return;
-  }
-  // Inside a class the height is the compartment's own, the width the class's.
-  SetSize(env, {GetSize().x, std::max(r.top - r.bottom, NeededSize(::Compartment::GridOf(env)).y)});
-  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  zq::Rect box = owner->GetRect();
-  box.left += r.left - old.left;
-  box.right += r.right - old.right;
-  box.bottom -= GetOldSize().y - GetSize().y;
-  owner->SetRect(env, box, false);
-}
-
 bool Compartment::DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) {
   Class* owner = GetClass();
   if (IsDeleted() || !owner || set.Moves(owner) || set.IsDeferred(owner)) return true;

@@ -55,9 +55,6 @@ class Compartment : public ::Compartment::CompartmentImp<Compartment, Compartmen
   // compartment's class.
   void InsertChain(Core::Env& env, Compartment& head, bool before);
 
-  // Resizing by hand: the width goes to the class, which lays the stack out.
-  void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred) override;
-
   // The start of a move without the class: the first of a run of moved compartments takes the run
   // out of its stack (whose remaining compartments close up) as a free chain. True when nothing
   // was detached: the class moves too, or an earlier compartment of the run acts.

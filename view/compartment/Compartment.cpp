@@ -41,6 +41,18 @@ zq::Point ICompartment::NeededSize(const Core::IGrid& grid) const {
   return grid.SnapSize({width, height});
 }
 
+void ICompartment::ResizeInOwner(Core::Env& env, const zq::Rect& r, ICompartmentOwner& owner) {
+  if (IsDeleted()) return;
+  const zq::Rect old = GetRect();
+  SetSize(env, {old.Width(), std::max(r.Height(), NeededSize(GridOf(env)).y)});
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  zq::Rect box = owner.GetRect();
+  box.left += r.left - old.left;
+  box.right += r.right - old.right;
+  box.bottom -= GetSize().y - old.Height();
+  owner.SetRect(env, box, false);
+}
+
 void ICompartment::OnTextChanged(Core::Env& env, TextBlock::Text&) {
   if (IsDeleted()) return;
   // The text was laid out in the current area; a shorter text is measured afresh in an area of no

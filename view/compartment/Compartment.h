@@ -71,6 +71,10 @@ class ICompartment : public virtual Core::IResizable, public Core::INamed, publi
   void Resize(Core::Env& env, const zq::Point& size);
   // The size the laid-out text needs, margins included, snapped by the grid.
   zq::Point NeededSize(const Core::IGrid& grid) const;
+  // Resizing by hand inside the owner: the compartment keeps the height asked for (at least what
+  // its text needs); the owner takes the moves of the left and right edges and the change of
+  // height at its bottom, and lays its compartments out again.
+  void ResizeInOwner(Core::Env& env, const zq::Rect& r, ICompartmentOwner& owner);
 
   // Hit testing: the rectangle, widened by the tolerance.
   bool IsNear(const zq::Point& point, std::int32_t tolerance) const override;

@@ -53,6 +53,21 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
     if (next) next->CompartmentsChanged(env);
   }
 
+  // By hand: inside an owner the height is the compartment's own and the width the owner's,
+  // which follows the compartment's sides; free, the rectangle.
+  void SetRect(Core::Env& env, const zq::Rect& rect, bool) override {
+    if (this->IsDeleted()) return;
+    const zq::Rect r = rect.Normalized();
+    if (r == this->GetRect()) return;
+    Owner* owner = this->GetOwnerBox();
+    if (!owner) {
+      this->SetPos(env, r.TopLeft());
+      this->Resize(env, {r.Width(), r.Height()});
+      return;
+    }
+    this->ResizeInOwner(env, r, *owner);
+  }
+
   TextBlock::Text* GetText() const override { return this->GetRep().text; }
   void SetText(Core::Env& env, TextBlock::Text* text) override { this->SetField(env, &Rep::text, text); }
   void SetSize(Core::Env& env, const zq::Point& size) override { this->SetField(env, &Rep::size, size); }
@@ -131,21 +146,6 @@ class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
   }
 
   std::wstring GetPartTag() const override { return L"Compartment"; }
-  // By hand: inside an owner the height is the compartment's own and the owner lays out again;
-  // free, the rectangle.
-  void SetRect(Core::Env& env, const zq::Rect& rect, bool) override {
-    if (this->IsDeleted()) return;
-    const zq::Rect r = rect.Normalized();
-    Owner* owner = this->GetOwnerBox();
-    if (!owner) {
-      this->SetPos(env, r.TopLeft());
-      this->Resize(env, {r.Width(), r.Height()});
-      return;
-    }
-    this->SetSize(env, {this->GetSize().x, std::max(r.Height(), this->NeededSize(GridOf(env)).y)});
-    TextBlock::ITextOwner::OnTextAreaChanged(this->GetText(), env);
-    owner->CompartmentsChanged(env);
-  }
   // Leaves its owner (which lays out again) and goes with its text.
   void Delete(Core::Env& env) override {
     if (this->IsDeleted()) return;

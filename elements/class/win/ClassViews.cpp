@@ -35,6 +35,7 @@ void VClass::UpdateShape() {
   if (class_.IsDeleted()) return;
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
   const zq::Rect r = class_.GetRect();
+  GraphUtil::AddCornerMarks(canvas, drawing_, ToDouble(r), 1);
   const Style::ElementStyleFill fill(class_);
   TemplateParameters* box = class_.GetTemplateParameters();
   if (!box) {
@@ -63,6 +64,23 @@ void VClass::UpdateShape() {
   for (Compartment* c = class_.GetFirstCompartment(); c; c = c->GetNext())
     if (Core::IViewElement* v = c->FindViewElement(GetCanvasView())) v->Update(nullptr);
   UpdateMarks();
+}
+
+void VClass::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) {
+  if (class_.IsDeleted()) return;
+  const zq::Rect r = class_.GetRect();
+  GraphUtil::AddCornerMarks(canvas, group, ToDouble(r), 0);
+  const TemplateParameters* box = class_.GetTemplateParameters();
+  if (!box) {
+    group.Add(canvas.CreateDashedRect(ToDouble(r), 1));
+    return;
+  }
+  // The outline of both boxes together, from the class's top-left corner clockwise.
+  const zq::Rect t = box->GetRect();
+  const zq::Point path[] = {{r.left, r.top},     {t.left, r.top},     {t.left, t.top},      {t.right, t.top},
+                            {t.right, t.bottom}, {r.right, t.bottom}, {r.right, r.bottom}, {r.left, r.bottom}};
+  for (std::size_t i = 0; i < std::size(path); ++i)
+    group.Add(canvas.CreateDashedLine(ToDouble(path[i]), ToDouble(path[(i + 1) % std::size(path)]), 1));
 }
 
 void VClass::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
@@ -105,6 +123,13 @@ VTemplateParameters::VTemplateParameters(View::ICanvasView& view, TemplateParame
 void VTemplateParameters::UpdateShape() {
   RedrawText(box_.GetText());
   UpdateMarks();
+}
+
+void VTemplateParameters::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group,
+                                        const Core::DeferredShiftSet& set) {
+  auto* owner = zq::Cast<Class>(box_.GetTemplateOwner());
+  if (owner && (set.Moves(owner) || set.IsDeferred(owner))) return;
+  VTextBox::DrawMoveImage(canvas, group, set);
 }
 
 void VTemplateParameters::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {

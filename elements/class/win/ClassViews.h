@@ -16,12 +16,14 @@ namespace Class {
 // The class menu's id.
 constexpr unsigned kClassMenuId = 114;
 
-// The box of a class: its outline and fill (the name and compartments draw themselves), its eight
-// resize handles, the class menu; typing and double clicks edit the name.
+// The box of a class: its corner marks, outline and fill (the name and compartments draw
+// themselves), its eight resize handles, the class menu; typing and double clicks edit the name.
 class VClass : public ::Compartment::VTextBox {
  public:
   VClass(View::ICanvasView& view, Class& c);
   void UpdateShape() override;
+  // While dragged: the marker outline of the class, around its template-parameters box too.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
   TextBlock::Text* GetTextModel() const override { return class_.GetText(); }
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kClassMenuId; }
@@ -53,6 +55,8 @@ class VTemplateParameters : public ::Compartment::VTextBox {
   VTemplateParameters(View::ICanvasView& view, TemplateParameters& box);
   // Asks the text's view to follow (the class's view draws the box).
   void UpdateShape() override;
+  // Nothing while its class moves along: the class's image takes the box in.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
   TextBlock::Text* GetTextModel() const override { return box_.GetText(); }
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kClassMenuId; }

@@ -1,5 +1,8 @@
 #include "elements/class/win/PackageViews.h"
 
+#include <array>
+#include <utility>
+
 #include "elements/note/win/Views.h"
 #include "resources/resource.h"
 #include "style/Clients.h"
@@ -14,6 +17,12 @@ constexpr unsigned kAllHandles = 255;
 constexpr unsigned kRiderHandles = 1 | 64;  // north and east
 
 using ICanvas::ToDouble;
+
+// The tab's left, top and right edges over the body r (its bottom is the body's top edge).
+std::array<std::pair<zq::float8Point, zq::float8Point>, 3> TabLines(const zq::Rect& r, const zq::Point& tab) {
+  const double x = r.left, y = r.top, top = y + tab.y, right = x + tab.x;
+  return {{{{x, top}, {x, y}}, {{x, top}, {right, top}}, {{right, top}, {right, y}}}};
+}
 
 // The package's menu handlers: "&Large" and "New &Dependency" from the package.
 void AddPackageHandlers(Package& package, View::IDefaultTask& task, View::CmdHandlerList& list) {
@@ -38,18 +47,25 @@ void VPackage::UpdateShape() {
   const zq::Point t = package_.GetTabSize();
   const double x = r.left, y = r.top;
   drawing_.Add(canvas.CreateRect(ToDouble(r)));
+  GraphUtil::AddCornerMarks(canvas, drawing_, ToDouble(r), 1);
   const Style::ElementStyleFill fill(package_);
   if (fill.GetLineStyle()) {
     const auto key = View::MakeAreaWeight(package_.GetSize() + t);
     drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), key));
     drawing_.Add(canvas.CreateFilledRect({x, y + t.y, x + t.x, y}, *fill.GetLineStyle(), key));
   }
-  drawing_.Add(canvas.CreateLine({x, y + t.y}, {x, y}));
-  drawing_.Add(canvas.CreateLine({x, y + t.y}, {x + t.x, y + t.y}));
-  drawing_.Add(canvas.CreateLine({x + t.x, y + t.y}, {x + t.x, y}));
+  for (const auto& [from, to] : TabLines(r, t)) drawing_.Add(canvas.CreateLine(from, to));
   RedrawText(package_.GetText());
   if (PackageRider* rider = package_.GetRider()) RedrawText(rider->GetText());
   UpdateMarks();
+}
+
+void VPackage::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) {
+  if (package_.IsDeleted()) return;
+  const zq::Rect r = package_.GetRect();
+  group.Add(canvas.CreateDashedRect(ToDouble(r), 1));
+  for (const auto& [from, to] : TabLines(r, package_.GetTabSize())) group.Add(canvas.CreateDashedLine(from, to, 1));
+  GraphUtil::AddCornerMarks(canvas, group, ToDouble(r), 0);
 }
 
 void VPackage::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
@@ -64,6 +80,12 @@ void VPackageRider::UpdateShape() {
     if (auto* v = zq::Cast<View::SelectableViewElement>(p->FindViewElement(GetCanvasView()))) v->RequestUpdate();
   RedrawText(rider_.GetText());
   UpdateMarks();
+}
+
+void VPackageRider::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) {
+  Package* p = rider_.GetPackage();
+  if (p && (set.Moves(p) || set.IsDeferred(p))) return;
+  VTextBox::DrawMoveImage(canvas, group, set);
 }
 
 void VPackageRider::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {

@@ -12,12 +12,14 @@ namespace Class {
 // The package menu's id.
 constexpr unsigned kPackageMenuId = 115;
 
-// The package: its body, the fill of its element style, the tab's lines; eight handles; typing
-// and double clicks edit the tab's name when Large, else the body's.
+// The package: its body, its corner marks, the fill of its element style, the tab's lines; eight
+// handles; typing and double clicks edit the tab's name when Large, else the body's.
 class VPackage : public ::Compartment::VTextBox {
  public:
   VPackage(View::ICanvasView& view, Package& package);
   void UpdateShape() override;
+  // While dragged: the body and the tab in marker lines, with the body's corner marks.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
   TextBlock::Text* GetTextModel() const override;
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kPackageMenuId; }
@@ -33,6 +35,8 @@ class VPackageRider : public ::Compartment::VTextBox {
   VPackageRider(View::ICanvasView& view, PackageRider& rider);
   // Asks the package's view and the text's view to follow.
   void UpdateShape() override;
+  // Nothing while its package moves along: the package's image draws the tab.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
   TextBlock::Text* GetTextModel() const override { return rider_.GetText(); }
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return kPackageMenuId; }

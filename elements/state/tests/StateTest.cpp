@@ -234,6 +234,33 @@ TEST_F(States, ACompartmentWidensItsStateAndReadsBackAttached) {
   EXPECT_EQ(c->GetState(), s);
 }
 
+TEST_F(States, TheCompartmentsSideAndBottomHandlesResizeTheStateAndUndoTakesItBack) {
+  State::State* s = NewState({1000, 5000});
+  State::Compartment* c = nullptr;
+  Change([&](Core::Env& env) {
+    auto made = State::Compartment::Create(env, {0, 0});
+    c = made.get();
+    s->AddCompartment(env, *made);
+  });
+  const zq::Rect box = s->GetRect(), k = c->GetRect();
+  Change([&](Core::Env& env) { c->SetRect(env, {k.left, k.top, k.right + 1500, k.bottom}, false); });
+  EXPECT_EQ(zq::Rect(box.left, box.top, box.right + 1500, box.bottom), s->GetRect());
+  EXPECT_EQ(zq::Rect(k.left, k.top, k.right + 1500, k.bottom), c->GetRect());
+  Change([&](Core::Env& env) { c->SetRect(env, {k.left - 700, k.top, k.right + 1500, k.bottom}, false); });
+  EXPECT_EQ(zq::Rect(box.left - 700, box.top, box.right + 1500, box.bottom), s->GetRect());
+  EXPECT_EQ(s->GetSize().x, c->GetSize().x);
+  // The south handle: the state grows downwards with its compartment, which stays at its bottom.
+  const zq::Rect wide = c->GetRect();
+  Change([&](Core::Env& env) { c->SetRect(env, {wide.left, wide.top, wide.right, wide.bottom - 600}, false); });
+  EXPECT_EQ(wide.Height() + 600, c->GetSize().y);
+  EXPECT_EQ(box.Height() + 600, s->GetSize().y);
+  EXPECT_EQ(s->GetRect().bottom, c->GetRect().bottom);
+  EXPECT_EQ(CheckInvariants(diagram), "");
+  for (int i = 0; i < 3; ++i) Undo();
+  EXPECT_EQ(box, s->GetRect());
+  EXPECT_EQ(k, c->GetRect());
+}
+
 TEST_F(States, SavedStatesWriteOnlyTheirOwnAttributes) {
   State::State* outer = NewState({0, 10000}, {9000, 8000}, true);
   NewState({1000, 8000});

@@ -139,6 +139,10 @@ void VPseudoState::UpdateMarks() {
     AddMark(GetCanvasView(), marks_, p, 100);
 }
 
+void VPseudoState::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) {
+  if (!element_.IsDeleted()) group.Add(canvas.CreateMarkerEllipse(ToDouble(rect_(element_)), 1));
+}
+
 void VPseudoState::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
   if (!final_) list.Add(CreateTransitionCmdHandler(task));
 }

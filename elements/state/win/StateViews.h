@@ -63,6 +63,8 @@ class VPseudoState : public View::SelectableViewElement, public View::VIShiftabl
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) override;
   unsigned GetMenuId() const override { return final_ ? kDefaultMenuId : kInitialStateMenuId; }
   void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+  // While dragged: a marker circle around its box.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 
  private:
   Core::IModelElement& element_;

@@ -148,13 +148,6 @@ void VSystem::UpdateShape() {
   UpdateMarks();
 }
 
-void VSystem::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) {
-  if (system_.IsDeleted()) return;
-  const ICanvas::DoubleRect r = ToDouble(system_.GetRect());
-  group.Add(canvas.CreateDashedRect(r, 1));
-  GraphUtil::AddCornerMarks(canvas, group, r, 0);
-}
-
 // ---- commands
 
 std::unique_ptr<View::ICmdHandler> CreateAssocCmdHandler(View::IDefaultTask& task) {

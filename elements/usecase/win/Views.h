@@ -65,7 +65,6 @@ class VSystem : public ::Compartment::VTextBox {
   void UpdateShape() override;
   TextBlock::Text* GetTextModel() const override { return system_.GetText(); }
   unsigned GetMenuId() const override { return kSystemMenuId; }
-  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 
  private:
   System& system_;

@@ -9,6 +9,12 @@ namespace Compartment {
 namespace {
 constexpr unsigned kAllHandles = 255;
 constexpr unsigned kWestAndEast = 4 | 64;
+
+// The markers at the ends of a compartment's top line, where it meets its owner's sides.
+void AddTopMarkers(ICanvas::Canvas& canvas, ICanvas::Group& group, const ICanvas::DoubleRect& r, int target) {
+  group.Add(canvas.CreateAdjustMarker({r.left, r.top}, ICanvas::SideLeft, target));
+  group.Add(canvas.CreateAdjustMarker({r.right, r.top}, ICanvas::SideRight, target));
+}
 }  // namespace
 
 VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned handleMask)
@@ -30,6 +36,13 @@ View::IControl* VTextBox::FindControlAt(const zq::Point& point) {
   return IsSelected() ? handles_.FindAt(point) : nullptr;
 }
 
+void VTextBox::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) {
+  if (box_.IsDeleted()) return;
+  const ICanvas::DoubleRect r = ICanvas::ToDouble(box_.GetRect());
+  group.Add(canvas.CreateDashedRect(r, 1));
+  GraphUtil::AddCornerMarks(canvas, group, r, 0);
+}
+
 void VTextBox::RedrawText(TextBlock::Text* text) {
   // The text's view queues itself on its model update.
   if (text)
@@ -43,29 +56,29 @@ void VCompartment::UpdateShape() {
   drawing_.Clear();
   if (compartment_.IsDeleted()) return;
   SetHandleMask(TextBlock::ITextOwner::IsTextEmpty(compartment_.GetText()) ? kWestAndEast : kAllHandles);
-  const zq::Rect r = compartment_.GetRect();
+  const ICanvas::DoubleRect r = ICanvas::ToDouble(compartment_.GetRect());
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-  if (compartment_.HasOwner())
-    drawing_.Add(canvas.CreateLine({double(r.left), double(r.top)}, {double(r.right), double(r.top)}));
-  else
-    drawing_.Add(canvas.CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
+  if (compartment_.HasOwner()) {
+    drawing_.Add(canvas.CreateLine({r.left, r.top}, {r.right, r.top}));
+    AddTopMarkers(canvas, drawing_, r, 1);
+  } else {
+    drawing_.Add(canvas.CreateRect(r));
+    GraphUtil::AddCornerMarks(canvas, drawing_, r, 1);
+  }
   RedrawText(compartment_.GetText());
   UpdateMarks();
 }
 
 void VCompartment::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) {
   if (compartment_.IsDeleted()) return;
-  const zq::Rect r = compartment_.GetRect();
-  const ICanvas::DoubleRect d{double(r.left), double(r.top), double(r.right), double(r.bottom)};
   Core::IModelElement* owner = compartment_.GetOwnerElement();
-  if (owner && (set.Moves(owner) || set.IsDeferred(owner))) {
-    group.Add(canvas.CreateDashedLine({d.left, d.top}, {d.right, d.top}, 1));
-    group.Add(canvas.CreateAdjustMarker({d.left, d.top}, ICanvas::SideLeft, 1));
-    group.Add(canvas.CreateAdjustMarker({d.right, d.top}, ICanvas::SideRight, 1));
+  if (!owner || !(set.Moves(owner) || set.IsDeferred(owner))) {
+    VTextBox::DrawMoveImage(canvas, group, set);
     return;
   }
-  group.Add(canvas.CreateDashedRect(d, 1));
-  GraphUtil::AddCornerMarks(canvas, group, d, 1);
+  const ICanvas::DoubleRect r = ICanvas::ToDouble(compartment_.GetRect());
+  group.Add(canvas.CreateDashedLine({r.left, r.top}, {r.right, r.top}, 1));
+  AddTopMarkers(canvas, group, r, 0);
 }
 
 View::MoveControllerPtr VCompartment::CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) {

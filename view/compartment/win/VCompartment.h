@@ -22,6 +22,9 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
   Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;
   View::IControl* FindControlAt(const zq::Point& point) override;
   void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
+  // While dragged: a marker rectangle of the box and the corner marks that look for corners to
+  // line up with.
+  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 
  protected:
   // Asks the view of the text to redraw (nothing without one).

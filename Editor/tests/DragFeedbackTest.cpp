@@ -1,0 +1,341 @@
+// What a mouse user sees of a dragged element and of a compartment widened by its handle, in a
+// started editor: real button presses (X events, which Wine's drag loop sees held) on hand-written
+// documents, the pane's pixels read from the screen while the button is still held, the saved file
+// read back after the release. The corner marks of a dragged class, package, object or state draw
+// their blue guides to the corner marks of a box they line up with; an initial or final state drags
+// its circle; a compartment's east handle widens its object or state.
+#include "Editor/tests/EditorWindows.h"
+#include "Editor/tests/FactoryFixture.h"
+#include "Editor/tests/RealInput.h"
+#include "elements/class/Class.h"
+#include "elements/class/Package.h"
+#include "elements/object/Compartment.h"
+#include "elements/object/Object.h"
+#include "elements/state/PseudoState.h"
+#include "elements/state/State.h"
+#include "elements/state/StateCompartment.h"
+#include "resources/resource.h"
+#include "text/win/UniscribeSetup.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+namespace {
+
+using namespace EditorTest;
+
+// Pixels per model unit (0.01 mm) at the zoom a document opens with.
+constexpr double kPixelsPerUnit = 96.0 / 2540.0;
+
+// A stored document of the diagram type (1 class, 2 object, 5 state) holding the elements.
+std::string Document(int type, const std::string& elements) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+           "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\" "
+           "xmlns:q1v3=\"http://quorvel.example/schema/1.3\">\n"
+           "<DiagramType id=\"r1\" TypeValue=\"" +
+           std::to_string(type) + "\"/>\n" + elements + "</Diagram>\n";
+}
+
+// The first element of the type in the model, or none.
+template <class T>
+T* First(const Core::Diagram& model) {
+    for (const Core::ElementPtr& e : model.Elements())
+        if (auto* t = dynamic_cast<T*>(e.get()); t && !t->IsDeleted()) return t;
+    return nullptr;
+}
+
+// Which pixels a check counts: the dark ones of outlines, or the blue ones of guides.
+enum class Ink { Dark, Blue };
+
+bool Inked(const PanePixels& shot, int x, int y, Ink ink) {
+    if (ink == Ink::Dark) return shot.Dark(x, y);
+    const DWORD p = shot.At(x, y);
+    return (p & 0xFF) >= 180 && ((p >> 8) & 0xFF) < 100 && ((p >> 16) & 0xFF) < 100;
+}
+
+// The share of the places along a horizontal or vertical stretch of pixels, from a to b, where a
+// pixel of the ink lies within one pixel across the stretch: about a half for a marker line, a
+// third for a guide, none where nothing is drawn.
+double Share(const PanePixels& shot, POINT a, POINT b, Ink ink) {
+    const bool across = a.y == b.y;
+    const int from = across ? std::min(a.x, b.x) : std::min(a.y, b.y);
+    const int to = across ? std::max(a.x, b.x) : std::max(a.y, b.y);
+    int hits = 0;
+    for (int i = from; i <= to; ++i)
+        for (int d = -1; d <= 1; ++d)
+            if (across ? Inked(shot, i, a.y + d, ink) : Inked(shot, a.x + d, i, ink)) {
+                ++hits;
+                break;
+            }
+    return double(hits) / (to - from + 1);
+}
+
+// Model points to the pane's pixels, found from where the pane shows a model rectangle.
+struct PaneMap {
+    zq::Rect model;
+    RECT shown;
+    POINT At(const zq::Point& p, int dx = 0) const {
+        return {shown.left + int(std::lround((p.x - model.left) * kPixelsPerUnit)) + dx,
+                shown.top + int(std::lround((model.top - p.y) * kPixelsPerUnit))};
+    }
+    int X(std::int32_t x, int dx = 0) const { return At({x, model.top}, dx).x; }
+    int Y(std::int32_t y) const { return At({model.left, y}).y; }
+};
+
+// The editor started on one hand-written document, its window placed on the screen.
+class DragFeedback : public ::testing::Test {
+protected:
+    void Open(int type, const std::string& elements) {
+        file_ = folder_.AddFile(L"drag.qvd", Document(type, elements));
+        ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" drag.qvd", folder_.Path()));
+        ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file_)) != nullptr; }));
+        ASSERT_NE(pane_ = PlaceLarge(frame_), nullptr);
+        TextBlock::InstallUniscribeMeasurer();
+        model_ = std::make_unique<ReadBack>(file_);
+        model_->storage.reset();  // the editor saves over the file
+        ASSERT_EQ(model_->warnings, 0u);
+    }
+
+    // Where the pane shows the model: the dark pixels it shows cover the model rectangle (the
+    // outlines of the document's elements, before anything is selected).
+    PaneMap Map(const zq::Rect& covered) {
+        std::optional<RECT> shown;
+        // Drawn when the dark area stops changing.
+        WaitFor([&] {
+            const std::optional<RECT> now = DarkArea(pane_);
+            const bool steady = now && shown && EqualRect(&*now, &*shown);
+            shown = now;
+            return steady;
+        });
+        EXPECT_TRUE(shown.has_value()) << "the pane shows nothing";
+        PaneMap map{covered, shown.value_or(RECT{})};
+        POINT origin{0, 0};
+        ClientToScreen(pane_, &origin);
+        OffsetRect(&map.shown, -origin.x, -origin.y);
+        // The pane shows the document at 100 %.
+        EXPECT_NEAR(map.shown.right - map.shown.left, covered.Width() * kPixelsPerUnit, 2.5);
+        EXPECT_NEAR(map.shown.bottom - map.shown.top, covered.Height() * kPixelsPerUnit, 2.5);
+        return map;
+    }
+
+    POINT Screen(POINT client) const {
+        ClientToScreen(pane_, &client);
+        return client;
+    }
+
+    // Presses at the pane point, moves right by dx pixels with the button held and answers the
+    // pane's pixels once seen(pixels) holds (or the last ones after a while); then lets go.
+    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen) {
+        const POINT from = Screen(grab);
+        EXPECT_TRUE(XMoveTo(from));
+        EXPECT_TRUE(XLeftButton(true));
+        for (int i = 1; i <= 8; ++i) {
+            EXPECT_TRUE(XMoveTo({from.x + dx * i / 8, from.y}));
+            Pace();
+        }
+        PanePixels shot(pane_);
+        WaitFor([&] { return seen(shot = PanePixels(pane_)); }, 5000);
+        EXPECT_TRUE(XLeftButton(false));
+        return shot;
+    }
+
+    // The column within four pixels of x where most pixels between the rows are dark: where a
+    // dragged image's vertical edge was drawn (it lies where the grid put it).
+    static int EdgeNear(const PanePixels& shot, int x, int top, int bottom) {
+        int best = x, most = -1;
+        for (int c = x - 4; c <= x + 4; ++c) {
+            int n = 0;
+            for (int y = top; y <= bottom; ++y) n += shot.Dark(c, y) ? 1 : 0;
+            if (n > most) {
+                best = c;
+                most = n;
+            }
+        }
+        return best;
+    }
+
+    // Drags the first of two boxes lined up side by side (model rectangles a and b, a left of b, the
+    // gap between them wider than a) right by two thirds of the gap, and expects the blue guide that
+    // the corner marks of its image draw along the top edge to the corner marks of the other box.
+    void ExpectGuideToTheNextBox(const zq::Rect& a, const zq::Rect& b, const zq::Rect& shown) {
+        const PaneMap map = Map(shown);
+        const int gap = map.X(b.left) - map.X(a.right), top = map.Y(a.top), dx = gap * 2 / 3;
+        auto guide = [&](const PanePixels& s) {
+            return Share(s, {map.X(a.right, dx) + 4, top}, {map.X(b.left) - 4, top}, Ink::Blue);
+        };
+        const PanePixels held =
+            HoldDrag({map.X(a.left) + 10, map.Y(a.bottom) - 10}, dx, [&](const PanePixels& s) { return guide(s) > 0.2; });
+        EXPECT_GT(guide(held), 0.2) << "no guide from the dragged corner marks to the other box's corner marks";
+    }
+
+    // Expects the circle of the model box r shifted by about dx pixels: ink at the middles of its
+    // sides, none at the corners of the square around it.
+    static void ExpectCircleImage(const PanePixels& shot, const PaneMap& map, const zq::Rect& r, int dx) {
+        std::optional<RECT> seen;
+        for (int y = map.Y(r.top) - 3; y <= map.Y(r.bottom) + 3; ++y)
+            for (int x = map.X(r.left, dx) - 8; x <= map.X(r.right, dx) + 8; ++x)
+                if (shot.Dark(x, y)) {
+                    if (!seen) seen = RECT{x, y, x + 1, y + 1};
+                    seen = RECT{std::min<LONG>(seen->left, x), std::min<LONG>(seen->top, y),
+                                std::max<LONG>(seen->right, x + 1), std::max<LONG>(seen->bottom, y + 1)};
+                }
+        ASSERT_TRUE(seen.has_value()) << "no image";
+        const RECT b = *seen;
+        EXPECT_NEAR(b.right - b.left, r.Width() * kPixelsPerUnit, 2.5);
+        EXPECT_NEAR(b.bottom - b.top, r.Height() * kPixelsPerUnit, 2.5);
+        const int mx = (b.left + b.right) / 2, my = (b.top + b.bottom) / 2;
+        EXPECT_GT(Share(shot, {mx - 1, b.top}, {mx + 1, b.top}, Ink::Dark), 0.0);
+        EXPECT_GT(Share(shot, {mx - 1, b.bottom - 1}, {mx + 1, b.bottom - 1}, Ink::Dark), 0.0);
+        EXPECT_GT(Share(shot, {b.left, my - 1}, {b.left, my + 1}, Ink::Dark), 0.0);
+        EXPECT_GT(Share(shot, {b.right - 1, my - 1}, {b.right - 1, my + 1}, Ink::Dark), 0.0);
+        for (POINT corner : {POINT{b.left, b.top}, POINT{b.right - 2, b.top}, POINT{b.left, b.bottom - 2},
+                             POINT{b.right - 2, b.bottom - 2}})
+            for (int y = corner.y; y < corner.y + 2; ++y)
+                for (int x = corner.x; x < corner.x + 2; ++x)
+                    EXPECT_FALSE(shot.Dark(x, y)) << "a corner of a square at " << x << "," << y;
+    }
+
+    // Selects the compartment k of the box r with a click and drags its east handle right by
+    // 100 pixels; answers the pane's pixels once the box shows its new right edge after the release.
+    PanePixels WidenByEastHandle(const PaneMap& map, const zq::Rect& r, const zq::Rect& k) {
+        const POINT handle{map.X(k.right), (map.Y(k.top) + map.Y(k.bottom)) / 2};
+        XMoveTo(Screen({handle.x - 15, handle.y}));
+        XLeftButton(true);
+        XLeftButton(false);
+        // The handle's picture shows right of the edge.
+        EXPECT_TRUE(WaitFor([&] {
+            const PanePixels s(pane_);
+            for (int x = handle.x + 2; x <= handle.x + 5; ++x)
+                if (s.At(x, handle.y) != 0xFFFFFF) return true;
+            return false;
+        }, 5000)) << "no handle on the selected compartment";
+        const int right = map.X(r.right) + 100, top = map.Y(r.top) + 9, bottom = map.Y(r.bottom) - 9;
+        const PanePixels preview = HoldDrag(handle, 100, [&](const PanePixels& s) {
+            return Share(s, {right, map.Y(k.top) + 2}, {right, map.Y(k.bottom) - 2}, Ink::Dark) > 0.3;
+        });
+        EXPECT_GT(Share(preview, {right, map.Y(k.top) + 2}, {right, map.Y(k.bottom) - 2}, Ink::Dark), 0.3)
+            << "no preview of the wider compartment";
+        PanePixels after(pane_);
+        EXPECT_TRUE(WaitFor([&] {
+            after = PanePixels(pane_);
+            const int edge = EdgeNear(after, right, top, bottom);
+            return Share(after, {edge, top}, {edge, bottom}, Ink::Dark) > 0.9;
+        }, 5000)) << "the box does not show its new right edge";
+        return after;
+    }
+
+    // Saves the document with Ctrl+S and reads the saved file back.
+    std::unique_ptr<ReadBack> SaveAndRead() {
+        const std::string before = Bytes(file_);
+        PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);
+        EXPECT_TRUE(WaitFor([&] { return Bytes(file_) != before; })) << "not saved";
+        return std::make_unique<ReadBack>(file_);
+    }
+
+    // Opens the document (of the diagram type) holding one Box with a compartment, widens the
+    // compartment by 100 pixels with its east handle and expects the box to widen by as much on the
+    // screen and in the saved file, its left edge, height and compartment kept in place.
+    template <class Box>
+    void ExpectEastHandleWidens(int type, const std::string& document) {
+        ASSERT_NO_FATAL_FAILURE(Open(type, document));
+        const auto* box = First<Box>(*model_->model);
+        ASSERT_TRUE(box && box->GetCompartment());
+        const zq::Rect r = box->GetRect(), k = box->GetCompartment()->GetRect();
+        const PaneMap map = Map(r);
+        const PanePixels after = WidenByEastHandle(map, r, k);
+        // The old right edge is gone from the header.
+        const int old = map.X(r.right);
+        EXPECT_EQ(Share(after, {old, map.Y(r.top) + 3}, {old, map.Y(k.top) - 3}, Ink::Dark), 0.0);
+
+        const auto saved = SaveAndRead();
+        const auto* wide = First<Box>(*saved->model);
+        ASSERT_TRUE(wide && wide->GetCompartment());
+        EXPECT_EQ(wide->GetPos(), r.TopLeft());
+        EXPECT_NEAR(wide->GetSize().x - r.Width(), 100 / kPixelsPerUnit, 200);
+        EXPECT_EQ(wide->GetSize().y, r.Height());
+        EXPECT_EQ(wide->GetCompartment()->GetRect(), zq::Rect(k.left, k.top, wide->GetRect().right, k.bottom));
+    }
+
+    TempFolder folder_{L"QuorvelDragFeedback"};
+    std::wstring file_;
+    Process editor_;
+    HWND frame_ = nullptr, pane_ = nullptr;
+    std::unique_ptr<ReadBack> model_;
+};
+
+// Two boxes of the kind, 40 mm wide, with their tops lined up and 60 mm apart.
+std::string TwoBoxes(const std::string& kind, const std::string& inside = "<Text>n</Text>") {
+    return "<" + kind + " id=\"r2\" Pos=\"2000 -3000\" Size=\"4000 2000\">" + inside + "</" + kind + ">\n<" + kind +
+           " id=\"r3\" Pos=\"12000 -3000\" Size=\"4000 2000\">" + inside + "</" + kind + ">\n";
+}
+
+// The two boxes of the type in the model, in the order of their places from left to right.
+template <class T>
+std::pair<zq::Rect, zq::Rect> Boxes(const Core::Diagram& model) {
+    std::vector<zq::Rect> found;
+    for (const Core::ElementPtr& e : model.Elements())
+        if (auto* t = dynamic_cast<T*>(e.get())) found.push_back(t->GetRect());
+    EXPECT_EQ(found.size(), 2u);
+    if (found.size() != 2) return {};
+    if (found[1].left < found[0].left) std::swap(found[0], found[1]);
+    return {found[0], found[1]};
+}
+
+TEST_F(DragFeedback, ADraggedClassLinesUpWithTheCornerMarksOfAnother) {
+    ASSERT_NO_FATAL_FAILURE(Open(1, TwoBoxes("Class")));
+    const auto [a, b] = Boxes<Class::Class>(*model_->model);
+    ExpectGuideToTheNextBox(a, b, {a.left, a.top, b.right, std::min(a.bottom, b.bottom)});
+}
+
+TEST_F(DragFeedback, ADraggedPackageLinesUpWithTheCornerMarksOfAnother) {
+    ASSERT_NO_FATAL_FAILURE(Open(1, TwoBoxes("Package")));
+    const auto [a, b] = Boxes<Class::Package>(*model_->model);
+    const zq::Point tab = First<Class::Package>(*model_->model)->GetTabSize();
+    ExpectGuideToTheNextBox(a, b, {a.left, a.top + tab.y, b.right, a.bottom});
+}
+
+TEST_F(DragFeedback, ADraggedObjectLinesUpWithTheCornerMarksOfAnother) {
+    ASSERT_NO_FATAL_FAILURE(Open(2, TwoBoxes("Object")));
+    const auto [a, b] = Boxes<Object::Object>(*model_->model);
+    ExpectGuideToTheNextBox(a, b, {a.left, a.top, b.right, std::min(a.bottom, b.bottom)});
+}
+
+TEST_F(DragFeedback, ADraggedStateLinesUpWithTheCornerMarksOfAnother) {
+    ASSERT_NO_FATAL_FAILURE(Open(5, TwoBoxes("State")));
+    const auto [a, b] = Boxes<State::State>(*model_->model);
+    ExpectGuideToTheNextBox(a, b, {a.left, a.top, b.right, std::min(a.bottom, b.bottom)});
+}
+
+TEST_F(DragFeedback, InitialAndFinalStatesDragTheirCircles) {
+    ASSERT_NO_FATAL_FAILURE(
+        Open(5, "<InitialState id=\"r2\" Pos=\"2000 -2000\"/>\n<FinalState id=\"r3\" Pos=\"7000 -2000\"/>\n"));
+    const auto* initial = First<State::InitialState>(*model_->model);
+    const auto* final = First<State::FinalState>(*model_->model);
+    ASSERT_TRUE(initial && final);
+    const zq::Rect a = initial->GetRect(), b = final->GetRect();
+    const PaneMap map = Map({a.left, a.top, b.right, b.bottom});
+    for (const zq::Rect& r : {a, b}) {
+        const POINT centre = map.At({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        const PanePixels held = HoldDrag(centre, 60, [&](const PanePixels& s) {
+            return Share(s, {map.X(r.left, 60) - 4, centre.y}, {map.X(r.right, 60) + 4, centre.y}, Ink::Dark) > 0.0;
+        });
+        ExpectCircleImage(held, map, r, 60);
+    }
+}
+
+TEST_F(DragFeedback, TheEastHandleOfAnObjectsCompartmentWidensTheObject) {
+    ExpectEastHandleWidens<Object::Object>(
+        2, "<Object id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 2000\">\n<Text>a : A</Text>\n"
+           "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 1000\"><Text>x = 1</Text></Compartment>\n</Object>\n");
+}
+
+TEST_F(DragFeedback, TheEastHandleOfAStatesCompartmentWidensTheState) {
+    ExpectEastHandleWidens<State::State>(
+        5, "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 1600\">\n<Text>Idle</Text>\n"
+           "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 600\"><Text>do / x</Text></Compartment>\n</State>\n");
+}
+
+}  // namespace
