@@ -35,7 +35,9 @@ std::wstring PopupItems(HWND menuWindow) {
 // WH_GETMESSAGE hook: answers the ask message (lParam: the asking thread's id)
 // with the reply message carrying the first command and the popup count; and
 // the items message to a menu window (wParam: a window of the asking thread)
-// by setting that window's text to the menu's items.
+// by setting that window's text to the menu's items. A press of F24 (a key no
+// keyboard has) signals the event "Quorvel.MenuProbe.InputHandled": the editor
+// has handled the input given before it.
 extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG* msg = reinterpret_cast<const MSG*>(lParam);
@@ -44,6 +46,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM
             const int popups = bar ? GetMenuItemCount(bar) : -1;
             PostThreadMessageW(static_cast<DWORD>(msg->lParam), ReplyMessage(), FirstCommand(msg->hwnd),
                                static_cast<LPARAM>(popups));
+        } else if (msg->message == WM_KEYDOWN && msg->wParam == VK_F24) {
+            if (HANDLE handled = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Quorvel.MenuProbe.InputHandled")) {
+                SetEvent(handled);
+                CloseHandle(handled);
+            }
         } else if (msg->message == ItemsMessage() && msg->hwnd) {
             const std::wstring items = PopupItems(msg->hwnd);
             DWORD_PTR ignored = 0;
