@@ -48,6 +48,7 @@ protected:
         if (letter) {
             Chord(VK_MENU, 'D');
             ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }, 5000));
+            ASSERT_TRUE(Handled());
             Tap(letter);
         }
         ASSERT_TRUE(WaitFor([&] {
@@ -91,6 +92,8 @@ protected:
         const int presses = DownPresses(menuId, command);
         ASSERT_NE(presses, 0) << "command " << command << " is not in menu " << menuId;
         ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }, 5000)) << "no menu for " << command;
+        // The menu takes keys once its loop reads input: a menu just shown may drop them.
+        ASSERT_TRUE(Handled()) << "the menu does not take input";
         for (int i = 0; i < presses; ++i) Tap(VK_DOWN);
         Tap(VK_RETURN);
         ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) == nullptr; }, 5000));
@@ -195,6 +198,7 @@ protected:
         GetWindowRect(frame_, &placed);
         Chord(VK_MENU, 'F');
         ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }, 5000)) << "no File menu";
+        ASSERT_TRUE(Handled());
         Tap('C');
         ASSERT_EQ(editor_->WaitExit(15000), 0u) << "the editor did not end with its last window";
 
