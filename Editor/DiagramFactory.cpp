@@ -11,6 +11,8 @@
 #include "core/foundation/UTF8.h"
 #include "resources/resource.h"
 #include "core/foundation/Cast.h"
+#include "text/edit/EditTask.h"
+#include "view/Tasks.h"
 
 #include <memory>
 
@@ -40,13 +42,27 @@ std::wstring Widen(const char* text) {
     return wide;
 }
 
-// Whether a key goes to an edit control (the zoom box) as one of its own: select all, the
-// clipboard and undo belong to the text typed there before any shortcut of the window.
+// Select all, the clipboard and undo: the keys that belong to a text being typed before any
+// shortcut of the window.
+bool IsTextKey(const MSG& msg) {
+    return msg.wParam == 'A' || msg.wParam == 'C' || msg.wParam == 'V' || msg.wParam == 'X' || msg.wParam == 'Z';
+}
+
+// Whether a key goes to an edit control (the zoom box) as one of its own.
 bool IsEditControlKey(const MSG& msg) {
     wchar_t cls[16] = L"";
     GetClassNameW(msg.hwnd, cls, 16);
-    if (CompareStringOrdinal(cls, -1, L"Edit", -1, TRUE) != CSTR_EQUAL) return false;
-    return msg.wParam == 'A' || msg.wParam == 'C' || msg.wParam == 'V' || msg.wParam == 'X' || msg.wParam == 'Z';
+    return CompareStringOrdinal(cls, -1, L"Edit", -1, TRUE) == CSTR_EQUAL && IsTextKey(msg);
+}
+
+// Whether the key goes to a pane of the window that edits a text in place: its editor reads the
+// key as the character it makes (Ctrl+A selects the text, not the diagram).
+bool IsInPlaceTextKey(const WindowImp& window, const MSG& msg) {
+    if (!IsTextKey(msg)) return false;
+    for (const ClientView* pane : {window.GetFirstView(), window.GetSecondView()})
+        if (pane && pane->GetHwnd() == msg.hwnd)
+            return zq::Cast<TextBlock::EditTask>(&pane->GetView().GetTaskHost().GetActiveTask()) != nullptr;
+    return false;
 }
 
 } // namespace
@@ -110,7 +126,8 @@ bool DiagramFactory::PreProcess(MSG& msg) {
         return true;
     }
     HWND frame = GetAncestor(msg.hwnd, GA_ROOT);
-    if (!zq::Cast<WindowImp>(WinUtil::Window::FromHandle(frame))) return false;
+    const auto* window = zq::Cast<WindowImp>(WinUtil::Window::FromHandle(frame));
+    if (!window || IsInPlaceTextKey(*window, msg)) return false;
     return TranslateAcceleratorW(frame, accelerators_, &msg) != 0;
 }
 

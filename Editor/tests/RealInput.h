@@ -39,6 +39,21 @@ inline void MoveTo(POINT screen) {
     SendOne(in);
 }
 
+// How many arrow-down presses select the command in a popup of the menu resource (separators
+// are passed over), 0 when it is not there.
+inline int DownPresses(UINT menuId, UINT command) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId));
+    HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
+    int presses = 0, found = 0;
+    for (int i = 0; popup && i < GetMenuItemCount(popup) && !found; ++i) {
+        if (GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) continue;
+        ++presses;
+        if (GetMenuItemID(popup, i) == command) found = presses;
+    }
+    if (menu) DestroyMenu(menu);
+    return found;
+}
+
 // The pace of a hand on the mouse between two events, so that the program sees them apart.
 inline void Pace() { Sleep(40); }
 

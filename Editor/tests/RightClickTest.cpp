@@ -37,21 +37,6 @@ std::wstring ExpectedItems(UINT menuId) {
     return items;
 }
 
-// How many arrow-down presses select the command in a popup of the menu resource (separators
-// are passed over), 0 when it is not there.
-int DownPresses(UINT menuId, UINT command) {
-    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId));
-    HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
-    int presses = 0, found = 0;
-    for (int i = 0; popup && i < GetMenuItemCount(popup) && !found; ++i) {
-        if (GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) continue;
-        ++presses;
-        if (GetMenuItemID(popup, i) == command) found = presses;
-    }
-    if (menu) DestroyMenu(menu);
-    return found;
-}
-
 // The editor started on a document of one diagram type, its window placed on the screen, and
 // the probe hooked into its thread.
 class RightClick : public ::testing::Test {

@@ -54,7 +54,9 @@ void Answer(const MSG& msg, const std::wstring& text) {
 // with the reply message carrying the first command and the popup count; the
 // items message to a menu window (wParam: a window of the asking thread) by
 // setting that window's text to the menu's items; and the states message to a
-// menu window or a frame likewise with the greyed states of its items.
+// menu window or a frame likewise with the greyed states of its items. A press
+// of F24 (a key no keyboard has) signals the event "Quorvel.MenuProbe.InputHandled":
+// the editor has handled the input given before it.
 extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG* msg = reinterpret_cast<const MSG*>(lParam);
@@ -63,6 +65,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM
             const int popups = bar ? GetMenuItemCount(bar) : -1;
             PostThreadMessageW(static_cast<DWORD>(msg->lParam), ReplyMessage(), FirstCommand(msg->hwnd),
                                static_cast<LPARAM>(popups));
+        } else if (msg->message == WM_KEYDOWN && msg->wParam == VK_F24) {
+            if (HANDLE handled = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Quorvel.MenuProbe.InputHandled")) {
+                SetEvent(handled);
+                CloseHandle(handled);
+            }
         } else if (msg->message == ItemsMessage() && msg->hwnd) {
             Answer(*msg, PopupItems(msg->hwnd));
         } else if (msg->message == StatesMessage() && msg->hwnd) {
