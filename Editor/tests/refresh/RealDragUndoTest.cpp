@@ -26,25 +26,8 @@ RefreshTest::Picture FromScreen(HWND pane) {
     GetClientRect(pane, &client);
     POINT origin{0, 0};
     ClientToScreen(pane, &origin);
-    RefreshTest::Picture picture{client.right, client.bottom, {}};
-    picture.pixels.resize(size_t(picture.width) * size_t(picture.height));
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, picture.width, picture.height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, picture.width, picture.height, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(memory, bitmap, 0, UINT(picture.height), picture.pixels.data(), &info, DIB_RGB_COLORS);
-    for (DWORD& p : picture.pixels) p &= 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    RefreshTest::Picture picture = RefreshTest::Grab(screen, origin.x, origin.y, client.right, client.bottom);
     ReleaseDC(nullptr, screen);
     return picture;
 }

@@ -44,6 +44,29 @@ inline void Pump() {
     }
 }
 
+// The pixels of a rectangle of a device context (a window's or the screen's).
+inline Picture Grab(HDC source, int x, int y, int width, int height) {
+    Picture picture{width, height, {}};
+    picture.pixels.resize(size_t(width) * size_t(height));
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, UINT(height), picture.pixels.data(), &info, DIB_RGB_COLORS);
+    for (DWORD& p : picture.pixels) p &= 0xFFFFFF;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return picture;
+}
+
 // What the pane shows once its waiting invalidation is painted (WM_PAINT): the pixels of its
 // window as they were painted, read from the window.
 inline Picture PanePicture(HWND pane) {
@@ -52,25 +75,8 @@ inline Picture PanePicture(HWND pane) {
     GdiFlush();
     RECT client;
     GetClientRect(pane, &client);
-    Picture picture{client.right, client.bottom, {}};
-    picture.pixels.resize(size_t(picture.width) * size_t(picture.height));
     HDC shown = GetDC(pane);
-    HDC memory = CreateCompatibleDC(shown);
-    HBITMAP bitmap = CreateCompatibleBitmap(shown, picture.width, picture.height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, picture.width, picture.height, shown, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(memory, bitmap, 0, UINT(picture.height), picture.pixels.data(), &info, DIB_RGB_COLORS);
-    for (DWORD& p : picture.pixels) p &= 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    Picture picture = Grab(shown, 0, 0, client.right, client.bottom);
     ReleaseDC(pane, shown);
     return picture;
 }
