@@ -60,8 +60,16 @@ TEST(RealDragUndo, ANoteDraggedWithTheMouseAndUndoneWithCtrlZShowsAsAFreshOpenSh
     ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" dragged.qvd", folder.Path()));
     HWND pane = PlacedPane(editor, file, 10);
     ASSERT_NE(pane, nullptr);
-    std::optional<RECT> note;
-    ASSERT_TRUE(WaitFor([&] { return (note = DarkArea(pane)).has_value(); }));
+    // The note once the screen shows the painted window (before that the area may be black),
+    // the same on two looks in a row.
+    std::optional<RECT> note, last;
+    RECT client{};
+    GetClientRect(pane, &client);
+    ASSERT_TRUE(WaitFor([&] {
+        last = note;
+        note = DarkArea(pane);
+        return note && last && EqualRect(&*note, &*last) && note->right - note->left < client.right / 2;
+    }));
     const RECT before = *note;
 
     // Pressed inside the note below its text, carried right and down and let go; once more when
@@ -98,8 +106,6 @@ TEST(RealDragUndo, ANoteDraggedWithTheMouseAndUndoneWithCtrlZShowsAsAFreshOpenSh
     })) << "the drag was not undone: " << Describe(before) << " became " << (note ? Describe(*note) : "nothing");
 
     // A click on the empty background takes the selection away, as in a fresh window.
-    RECT client;
-    GetClientRect(pane, &client);
     POINT empty{client.right - 40, client.bottom - 40};
     ClientToScreen(pane, &empty);
     MoveTo(empty);
