@@ -1,12 +1,33 @@
 #include "core/Transaction.h"
 
 #include "core/Diagram.h"
+#include "core/OwnedViews.h"
+#include "core/ViewRepair.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
 namespace Core {
+
+namespace {
+// The changed elements redrew as they changed; what they carry (a note's text, the parts of a
+// class) is drawn where they now are and redraws once the change is over. The change stands
+// whatever a view does: a failing view is repaired.
+void FollowOwners(Diagram& diagram, const std::unordered_set<const IModelElement*>& changed) noexcept
+{
+    try {
+        ViewFailures failures;
+        UpdateOwnedViews(diagram, changed, failures);
+        const std::string report = failures.Repair(diagram);
+        if (!report.empty()) std::fprintf(stderr, "%s\n", report.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "view update after a change failed: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "view update after a change failed\n");
+    }
+}
+} // namespace
 
 Transaction::Transaction(Diagram& diagram, IView* view) : diagram_(diagram), view_(view) { Begin(); }
 
@@ -212,6 +233,10 @@ void Transaction::RollBack()
 
 void Transaction::End()
 {
+    std::unordered_set<const IModelElement*> changed;
+    if (!diagram_.GetViews().empty())
+        for (const auto& e : recorded_)
+            if (!e->IsDeleted()) changed.insert(e.get());
     for (const auto& e : recorded_) {
         e->Commit();
         ElementState::SetNew(*e, false);
@@ -228,6 +253,7 @@ void Transaction::End()
     keepsHistory_ = true;
     open_ = false;
     diagram_.TransactionEnded();
+    FollowOwners(diagram_, changed);
 }
 
 Env::Env(Transaction& transaction, SelectionTracker* tracker, const IGrid* grid)

@@ -1,6 +1,7 @@
 #include "core/Undoer.h"
 
 #include "core/Diagram.h"
+#include "core/OwnedViews.h"
 #include "core/View.h"
 #include "core/ViewRepair.h"
 
@@ -139,11 +140,15 @@ void UndoContext::Run(const std::function<void()>& change, bool notify)
 void UndoContext::UpdateTouched(ViewFailures& failures)
 {
     auto touched = std::move(touched_);
+    auto index = std::move(touchedIndex_);
     touched_.clear();
     touchedIndex_.clear();
     for (const auto& e : touched)
         if (!e->IsDeleted()) diagram_.MakeMissingViewElements(*e, failures);
     for (const auto& e : touched) e->UpdateViewElements(failures);
+    // What a touched element carries (its text, its parts) is drawn where the element now is,
+    // though the record left it alone.
+    UpdateOwnedViews(diagram_, index, failures);
 }
 
 void UndoSequence::Add(const UndoerRef& record)

@@ -50,11 +50,10 @@ class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
     if (this->IsDeleted() || !changed.Contains(Derived::Directory())) return;
     for (Anchor* a : this->GetAnchors()) a->ApplyTextStyle(env);
   }
-  // Anchored texts never outlive their segment.
-  void Delete(Core::Env& env) override {
-    if (this->IsDeleted()) return;
+  // Anchored texts never outlive their segment, whether it is deleted itself, with a join that
+  // became unstable or with its connector.
+  void DeleteCarried(Core::Env& env) override {
     const Core::PtrCont<Anchor> anchors = this->GetAnchors();
-    Connector::ISegment::Delete(env);
     for (Anchor* a : anchors) a->Detach(env);
   }
   // The anchored texts go to the segment that takes this one's place, or with this one when that

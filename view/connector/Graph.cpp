@@ -320,6 +320,7 @@ void ISegment::ImplementDeletion(Core::Env& env, ISegmentEnd* from, IConnector* 
         if (e != from) e->SegmentRemoved(env, this);
     if (GetConnector() != nullptr && GetConnector() != connector) GetConnector()->RemoveSegment(env, this);
     for (IEnd* e : GetAttachedEnds()) e->DetachFromTerminal(env, this, true);
+    DeleteCarried(env);
 }
 
 void ISegment::ForgetConnector(Core::Env& env, IConnector& gone)
@@ -327,6 +328,7 @@ void ISegment::ForgetConnector(Core::Env& env, IConnector& gone)
     if (GetConnector() != &gone || IsDeleted()) return;
     Core::IModelElement::Delete(env);
     for (IEnd* e : GetAttachedEnds()) e->DetachFromTerminal(env, this, true);
+    DeleteCarried(env);
 }
 
 void ISegment::ForEachNeighbour(const std::function<void(IConnectorElement&)>& f) const

@@ -234,6 +234,9 @@ public:
     // Hands what else rests on this segment (texts anchored on it) to the segment that takes its
     // place when the clean-up removes it; nothing by default.
     virtual void HandOverTo(Core::Env&, ISegment& /*successor*/) {}
+    // Deletes what rests on this segment (texts anchored on it) once the segment is deleted, by
+    // whichever path; nothing by default.
+    virtual void DeleteCarried(Core::Env&) {}
     // Replaces its end list (undoable).
     virtual void SetEnds(Core::Env& env, const Core::PtrCont<ISegmentEnd>& ends) = 0;
     // Appends a segment end (undoable).

@@ -130,6 +130,26 @@ TEST_F(Links, ARoleTextMovesWithItsEndAndGoesWithTheObjectUntilUndone) {
   EXPECT_EQ("", CheckSound());
 }
 
+// Deleting the last segment of a bent link takes the joins and the other segments along, one by
+// one: a name on the first segment goes with it (and comes back with the undo) instead of staying
+// in the diagram without a segment, drawn but never written.
+TEST_F(Links, ANameOnASegmentThatGoesWithItsNeighbourGoesToo) {
+  Object::Link* bent = NewLink({{2000, -500}, {5000, -500}, {5000, -4000}, {9000, -4000}}, a);
+  ASSERT_NE(nullptr, bent);
+  Object::LinkSegment* first = SegmentOf(*bent, 0);
+  Text::FreeText* name = nullptr;
+  Change([&](Core::Env& env) { name = Text::CreateAnchoredText(env, *first, {3500, -500}, L"owns").get(); });
+  ASSERT_NE(nullptr, name);
+  Change([&](Core::Env& env) { SegmentOf(*bent, 2)->Delete(env); });
+  ASSERT_TRUE(first->IsDeleted());
+  EXPECT_TRUE(name->IsDeleted());
+  EXPECT_EQ(std::string::npos, Save().find("owns"));
+  Undo();
+  EXPECT_FALSE(first->IsDeleted() || name->IsDeleted());
+  EXPECT_NE(std::string::npos, Save().find("owns"));
+  EXPECT_EQ("", CheckSound());
+}
+
 TEST_F(Links, ALinkNameIsUnderlinedInTheLinkFontAndOnlyTheLinkDirectoryRestylesIt) {
   Object::LinkSegment* s = SegmentOf(*link, 0);
   Text::FreeText* name = nullptr;

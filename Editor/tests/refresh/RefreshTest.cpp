@@ -1,0 +1,223 @@
+// After every undo, redo and restyle a window shows what a window that freshly opens the document
+// saved at that moment shows: first the cases once seen to leave stale drawings behind, then seeded
+// random editing of every diagram kind (hand-written documents with notes and free texts). A
+// failure names its seed; QUORVEL_REFRESH_SEED replays one (QUORVEL_REFRESH_EVERY_STEP compares after
+// every step, to find the step that went wrong).
+#include "Editor/tests/refresh/RefreshScene.h"
+#include "elements/note/Note.h"
+#include "text/free/FreeText.h"
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+using RefreshTest::Scene;
+
+struct Refresh : Scene {
+    // The element read with the object id.
+    template <class T = Core::IModelElement>
+    T& Element(Core::ObjectId id) {
+        for (zq::Iterator it = Model().GetElementIterator(), end; it != end; ++it)
+            if ((*it)->GetObjectId() == id)
+                if (auto* found = dynamic_cast<T*>(*it)) return *found;
+        throw std::runtime_error("no element " + std::to_string(id));
+    }
+};
+
+TEST_F(Refresh, TheWindowsShowTheSameAfterOpening) {
+    OpenText(RefreshTest::HandWritten("class"));
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
+TEST_F(Refresh, ANoteCarriedByADragAndUndoneTakesItsTextBack) {
+    OpenText(RefreshTest::HandWritten("sequence"));
+    Drag(Element(38), {1500, -2000});
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    Undo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    Redo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
+TEST_F(Refresh, ASequenceObjectsNameGoesBackWithTheUndoneMove) {
+    OpenText(RefreshTest::HandWritten("sequence"));
+    Drag(Element(7), {2000, 0});
+    Undo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    Redo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
+TEST_F(Refresh, TheTemplateParametersBoxKeepsItsSizeThroughUndoAllAndRedoAll) {
+    OpenText(RefreshTest::HandWritten("class"));
+    Step([&](Core::Env& env) { Element<Core::INamed>(8).SetName(env, L"T, U : Comparable, V"); });
+    Step([&](Core::Env& env) {
+        auto& c = Element<Core::IResizable>(5);
+        zq::Rect r = c.GetRect();
+        r.right += 1500;
+        c.SetRect(env, r);
+    });
+    Drag(Element(5), {-500, 1000});
+    while (Model().GetUndoHandler().GetUndoCount() > 0) Undo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    while (Model().GetUndoHandler().GetRedoCount() > 0) Redo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
+TEST_F(Refresh, AQualifiersTextFollowsWhenARestyleShrinksItsClass) {
+    OpenText(RefreshTest::HandWritten("class"));
+    ASSERT_TRUE(Restyle(L"Class", L"6"));
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    Undo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    Redo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
+TEST_F(Refresh, ALinksNameGoesWhenDeletingASegmentTakesTheWholeLink) {
+    OpenText(RefreshTest::HandWritten("object"));
+    const Core::ElementPtr name = Element(11).shared_from_this();  // the free text "owns" on the first segment
+    Step([&](Core::Env& env) { Element<Core::IDeletable>(15).Delete(env); });
+    EXPECT_TRUE(name->IsDeleted());
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    Undo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
+// ---- seeded random editing
+
+// Names of several lengths, one on two lines.
+const wchar_t* const kNames[] = {L"x", L"name", L"a rather longer name", L"two\rlines", L"W"};
+const wchar_t* const kSizes[] = {L"6", L"8", L"11", L"14", L"20"};
+
+class RandomEditing : public Refresh {
+protected:
+    // Runs the steps on the kind's document; after every undo, redo and restyle the window must
+    // show what a fresh open of the saved document shows.
+    void Run(const char* kind, std::uint32_t seed, int steps) {
+        if (const char* replay = std::getenv("QUORVEL_REFRESH_SEED")) seed = std::uint32_t(std::strtoul(replay, nullptr, 10));
+        rng_.seed(seed);
+        OpenText(RefreshTest::HandWritten(kind));
+        directories_ = Directories();
+        std::string log;
+        for (int i = 0; i < steps; ++i) {
+            bool compare = false;
+            const std::string done = OneStep(compare);
+            log += " " + done;
+            if (!compare && !std::getenv("QUORVEL_REFRESH_EVERY_STEP")) continue;
+            const std::string difference = CompareWithFreshOpen();
+            ASSERT_EQ(difference, "") << kind << " seed " << seed << " (QUORVEL_REFRESH_SEED=" << seed
+                                      << " replays it), step " << i << ":" << log << Orphans();
+        }
+    }
+
+private:
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    // The elements the view shows as selectable that satisfy the test, in object-id order.
+    template <class T>
+    std::vector<T*> Shown() {
+        std::vector<T*> found;
+        for (zq::Iterator it = Model().GetElementIterator(), end; it != end; ++it) {
+            Core::IModelElement* e = *it;
+            Core::IViewElement* v = e->FindViewElement(ViewOf());
+            if (v && v->GetSelectable())
+                if (auto* t = dynamic_cast<T*>(e)) found.push_back(t);
+        }
+        return found;
+    }
+    template <class T>
+    T* AnyShown() {
+        const std::vector<T*> all = Shown<T>();
+        return all.empty() ? nullptr : all[size_t(Pick(int(all.size())))];
+    }
+    // The element's type and object id, for the log of the steps.
+    static std::string Name(const Core::IModelElement& e) {
+        return RefreshTest::Narrow(e.GetTypeName()) + "#" + std::to_string(e.GetObjectId());
+    }
+    // The elements of the diagram whose owner has been deleted (the writer leaves them out).
+    std::string Orphans() {
+        std::string found;
+        for (zq::Iterator it = Model().GetElementIterator(), end; it != end; ++it)
+            if (Core::IModelElement* owner = (*it)->GetOwner(); owner && owner->IsDeleted())
+                found += "\norphan " + Name(**it) + " of the deleted " + Name(*owner);
+        return found;
+    }
+    zq::Point Somewhere() { return {1000 + 500 * Pick(30), 2000 + 500 * Pick(40)}; }
+
+    std::string OneStep(bool& compare) {
+        switch (Pick(20)) {
+        case 0: {
+            const zq::Point at = Somewhere();
+            Step([&](Core::Env& env) { Note::Note::Create(env, at); });
+            return "note";
+        }
+        case 1: {
+            const zq::Point at = Somewhere();
+            const std::wstring name = kNames[Pick(5)];
+            Step([&](Core::Env& env) {
+                Core::ElementPtr made = ::Text::FreeText::Create(env, at);
+                if (auto* text = dynamic_cast<::Text::FreeText*>(made.get()); text && text->GetText())
+                    text->GetText()->SetName(env, name);
+            });
+            return "text";
+        }
+        case 2: case 3: case 4: {
+            Core::IShiftable* moved = AnyShown<Core::IShiftable>();
+            if (!moved) return "-";
+            Drag(*moved, {500 * (Pick(9) - 4), 500 * (Pick(9) - 4)});
+            return "move " + Name(*moved);
+        }
+        case 5: case 6: {
+            Core::IResizable* box = AnyShown<Core::IResizable>();
+            if (!box) return "-";
+            zq::Rect r = box->GetRect();
+            r.right += 300 * (Pick(7) - 3);
+            r.bottom += 300 * (Pick(7) - 3);
+            if (r.right - r.left < 300 || r.top - r.bottom < 300) return "-";
+            Step([&](Core::Env& env) { box->SetRect(env, r); });
+            return "resize " + Name(*box);
+        }
+        case 7: case 8: {
+            Core::INamed* named = AnyShown<Core::INamed>();
+            if (!named) return "-";
+            const std::wstring name = kNames[Pick(5)];
+            Step([&](Core::Env& env) { named->SetName(env, name); });
+            return "rename " + Name(*named);
+        }
+        case 9: {
+            Core::IDeletable* gone = AnyShown<Core::IDeletable>();
+            if (!gone) return "-";
+            const std::string what = Name(*gone);
+            Step([&](Core::Env& env) { gone->Delete(env); });
+            return "delete " + what;
+        }
+        case 10: case 11: {
+            compare = true;
+            const std::wstring& directory = directories_[size_t(Pick(int(directories_.size())))];
+            Restyle(directory, kSizes[Pick(5)]);
+            return "restyle";
+        }
+        case 12: case 13: case 14: case 15:
+            // An undo or redo with nothing to do changes nothing to compare.
+            compare = Model().GetUndoHandler().GetUndoCount() > 0;
+            Undo();
+            return "undo";
+        default:
+            compare = Model().GetUndoHandler().GetRedoCount() > 0;
+            Redo();
+            return "redo";
+        }
+    }
+
+    std::mt19937 rng_;
+    std::vector<std::wstring> directories_;
+};
+
+TEST_F(RandomEditing, ClassDiagrams) { Run("class", 1001, 40); }
+TEST_F(RandomEditing, ObjectDiagrams) { Run("object", 2002, 40); }
+TEST_F(RandomEditing, UseCaseDiagrams) { Run("usecase", 3003, 40); }
+TEST_F(RandomEditing, SequenceDiagrams) { Run("sequence", 4004, 40); }
+TEST_F(RandomEditing, StateDiagrams) { Run("state", 5005, 40); }
+
+} // namespace
