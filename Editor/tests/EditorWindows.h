@@ -215,10 +215,17 @@ public:
     ~Process() {
         if (!info_.hProcess) return;
         if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+            // A box that comes up on closing (the save question of a changed document) waits for an
+            // answer nobody gives: the process is ended then without waiting out the time.
+            const bool boxBefore = FindMessageBox(info_.dwProcessId) != nullptr;
             for (HWND hwnd : VisibleWindows(info_.dwProcessId)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(info_.hProcess, 5000) == WAIT_TIMEOUT) {
-                TerminateProcess(info_.hProcess, 99);
-                WaitForSingleObject(info_.hProcess, 5000);
+            const DWORD start = GetTickCount();
+            while (WaitForSingleObject(info_.hProcess, 20) == WAIT_TIMEOUT) {
+                if (GetTickCount() - start > 5000 || (!boxBefore && FindMessageBox(info_.dwProcessId))) {
+                    TerminateProcess(info_.hProcess, 99);
+                    WaitForSingleObject(info_.hProcess, 5000);
+                    break;
+                }
             }
         }
         CloseHandle(info_.hProcess);

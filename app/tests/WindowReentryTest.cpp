@@ -37,7 +37,7 @@ struct WindowHolder {
     }
 };
 
-struct Owner {
+struct ReentryOwner {
     WindowHolder* holder = nullptr;
     std::vector<std::string> log;
     void DeleteWindow(WinMessage::Msg&) {
@@ -68,7 +68,7 @@ protected:
     void TearDown() override { WinUtil::ExceptionBox::SetSink(previousSink_); }
 
     WindowHolder holder;
-    Owner owner;
+    ReentryOwner owner;
     HWND hwnd = nullptr;
     std::vector<std::wstring> reports;
 
@@ -78,9 +78,9 @@ private:
 
 TEST_F(WindowReentry, ObserverDeletingTheWindowStopsTheDispatch) {
     WinMessage::WinMsgPlugMap map(holder.window->GetDispatcher());
-    map.AddSpy(kOuterMsg, &owner, &Owner::DeleteWindow);
-    map.AddSpy(kOuterMsg, &owner, &Owner::Spy);
-    map.Add(kOuterMsg, &owner, &Owner::Consume);
+    map.AddSpy(kOuterMsg, &owner, &ReentryOwner::DeleteWindow);
+    map.AddSpy(kOuterMsg, &owner, &ReentryOwner::Spy);
+    map.Add(kOuterMsg, &owner, &ReentryOwner::Consume);
 
     SendMessageW(hwnd, kOuterMsg, 0, 0);
 
@@ -92,7 +92,7 @@ TEST_F(WindowReentry, ObserverDeletingTheWindowStopsTheDispatch) {
 
 TEST_F(WindowReentry, ConsumerDeletingTheWindowLeavesItAlone) {
     WinMessage::WinMsgPlugMap map(holder.window->GetDispatcher());
-    map.Add(kOuterMsg, &owner, &Owner::DeleteWindow);
+    map.Add(kOuterMsg, &owner, &ReentryOwner::DeleteWindow);
 
     SendMessageW(hwnd, kOuterMsg, 0, 0);
 
@@ -103,8 +103,8 @@ TEST_F(WindowReentry, ConsumerDeletingTheWindowLeavesItAlone) {
 
 TEST_F(WindowReentry, WindowDeletedInANestedMessageIsLeftAloneByTheOuterOne) {
     WinMessage::WinMsgPlugMap map(holder.window->GetDispatcher());
-    map.Add(kOuterMsg, &owner, &Owner::SendInner);
-    map.Add(kInnerMsg, &owner, &Owner::DeleteWindow);
+    map.Add(kOuterMsg, &owner, &ReentryOwner::SendInner);
+    map.Add(kInnerMsg, &owner, &ReentryOwner::DeleteWindow);
 
     SendMessageW(hwnd, kOuterMsg, 0, 0);
 
@@ -116,8 +116,8 @@ TEST_F(WindowReentry, WindowDeletedInANestedMessageIsLeftAloneByTheOuterOne) {
 
 TEST_F(WindowReentry, WindowKeepsWorkingAfterNestedMessages) {
     WinMessage::WinMsgPlugMap map(holder.window->GetDispatcher());
-    map.Add(kOuterMsg, &owner, &Owner::SendInner);
-    map.Add(kInnerMsg, &owner, &Owner::Consume);
+    map.Add(kOuterMsg, &owner, &ReentryOwner::SendInner);
+    map.Add(kInnerMsg, &owner, &ReentryOwner::Consume);
 
     EXPECT_EQ(SendMessageW(hwnd, kOuterMsg, 0, 0), 5);
     EXPECT_EQ(SendMessageW(hwnd, kOuterMsg, 0, 0), 5);

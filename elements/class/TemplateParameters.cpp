@@ -13,10 +13,10 @@
 namespace Class {
 
 namespace {
-constexpr std::int32_t kMargin = 100;
+constexpr std::int32_t kTemplateMargin = 100;
 
 zq::Point PositionFrom(const zq::Point& corner, const zq::Point& size) {
-  return {corner.x + kMargin - size.x, corner.y + size.y - kMargin};
+  return {corner.x + kTemplateMargin - size.x, corner.y + size.y - kTemplateMargin};
 }
 }  // namespace
 
@@ -54,8 +54,8 @@ zq::Point TemplateParameters::GetOldPos() const {
 }
 
 zq::Rect TemplateParameters::GrownToText(const Core::Env& env, zq::Rect r) const {
-  TextBlock::ITextOwner::GrowRectToText(r, ::Compartment::GridOf(env), {r.right, r.bottom}, GetText(), kMargin,
-                                        kMargin, kMargin, kMargin);
+  TextBlock::ITextOwner::GrowRectToText(r, ::Compartment::GridOf(env), {r.right, r.bottom}, GetText(), kTemplateMargin,
+                                        kTemplateMargin, kTemplateMargin, kTemplateMargin);
   return r;
 }
 
@@ -79,12 +79,12 @@ std::wstring TemplateParameters::GetName() const { return GetText() ? GetText()-
 
 void TemplateParameters::GetTextOrigin(zq::Point& origin) const {
   const zq::Point pos = GetPos();
-  origin = {pos.x + kMargin, pos.y - kMargin};
+  origin = {pos.x + kTemplateMargin, pos.y - kTemplateMargin};
 }
 
 void TemplateParameters::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&) const {
-  size.width = std::max(0, GetSize().x - 2 * kMargin);
-  size.height = std::max(0, GetSize().y - 2 * kMargin);
+  size.width = std::max(0, GetSize().x - 2 * kTemplateMargin);
+  size.height = std::max(0, GetSize().y - 2 * kTemplateMargin);
 }
 
 void TemplateParameters::OnTextChanged(Core::Env& env, TextBlock::Text&) {

@@ -7,8 +7,6 @@ namespace TextBlock {
 
 namespace {
 
-const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
-
 // The user's digit substitution, read once: reading it on every run costs a locale look-up.
 const SCRIPT_DIGITSUBSTITUTE& Digits() {
   static const SCRIPT_DIGITSUBSTITUTE digits = [] {

@@ -8,6 +8,9 @@
 
 namespace TextBlock {
 
+// The text's UTF-16 units as the wide characters the system calls take.
+inline const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
+
 // The glyphs of one script item shaped for one device context.
 struct ShapedRunPiece {
   SCRIPT_ANALYSIS analysis{};

@@ -49,8 +49,6 @@ class SavedDC {
   int saved_;
 };
 
-const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
-
 // Shapes kept for the screen serve screen-compatible contexts only: printers and metafiles may
 // realise fonts differently, and their output is made once, so they shape afresh.
 bool KeepsShapes(HDC dc) {

@@ -2,6 +2,7 @@
 
 #include "drawing/DrawingKernel.h"
 #include "text/win/FontFallback.h"
+#include "text/win/Shaping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,8 +28,6 @@ struct FontHandle {
     if (cache) ScriptFreeCache(&cache);
   }
 };
-
-const wchar_t* Wide(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
 
 bool PlainAscii(std::u16string_view s) {
   return std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 0x20 && c < 0x7F; });

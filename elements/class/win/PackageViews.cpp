@@ -13,7 +13,7 @@
 namespace Class {
 
 namespace {
-constexpr unsigned kAllHandles = 255;
+constexpr unsigned kAllPackageHandles = 255;
 constexpr unsigned kRiderHandles = 1 | 64;  // north and east
 
 using ICanvas::ToDouble;
@@ -32,7 +32,7 @@ void AddPackageHandlers(Package& package, View::IDefaultTask& task, View::CmdHan
 }  // namespace
 
 VPackage::VPackage(View::ICanvasView& view, Package& package)
-    : Core::IViewElement(view, package), VTextBox(view, package, kAllHandles), package_(package) {}
+    : Core::IViewElement(view, package), VTextBox(view, package, kAllPackageHandles), package_(package) {}
 
 TextBlock::Text* VPackage::GetTextModel() const {
   if (PackageRider* rider = package_.GetRider()) return rider->GetText();

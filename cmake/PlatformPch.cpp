@@ -1,0 +1,1 @@
+// The translation unit that carries a precompiled header the targets of a configuration share.
