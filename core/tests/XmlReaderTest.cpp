@@ -240,6 +240,64 @@ TEST(XmlReader, LinesOfManyElementsBetweenMixedLineEnds) {
     }
 }
 
+// Documents without CR count their LFs a word at a time: every gap and line length lands the line
+// ends at every place of a word, and an error's line is counted the same way.
+TEST(XmlReader, LinesOfManyElementsBetweenLineFeedsOnly) {
+    std::string doc = "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">";
+    std::vector<int> expected;
+    int line = 1;
+    for (int i = 0; i < 200; ++i) {
+        const std::string gap = std::string(std::size_t(i % 9), ' ') + std::string(std::size_t(i % 3), '\n');
+        line += i % 3;
+        doc += gap + "<A v=\"" + std::string(std::size_t(i % 11), 'x') + "\"/>";
+        expected.push_back(line);
+    }
+    Reader reader(doc + "</Diagram>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        ASSERT_EQ(tag.GetLine(), expected[std::size_t(i)]) << "element " << i;
+    }
+    EXPECT_EQ(ErrorOf(doc + "\n\n<B>"), "line " + std::to_string(line + 2) + ": element \"B\" of line " +
+                                          std::to_string(line + 2) + " not closed");
+}
+
+// Values and text are scanned and widened eight bytes at a time: a reference, a line end, a TAB, a
+// non-ASCII character, a quote or "<" at every place of runs of every length decodes (or fails)
+// exactly as one character at a time would.
+TEST(XmlReader, SpecialCharactersAtEveryPlaceOfAWord) {
+    struct Special {
+        std::string stored;
+        std::wstring attribute, text;
+    };
+    const Special specials[] = {{"&amp;", L"&", L"&"},       {"&#x41;", L"A", L"A"},     {"\n", L" ", L"\n"},
+                                {"\t", L" ", L"\t"},         {"\r\n", L" ", L"\n"},     {"\r", L" ", L"\n"},
+                                {"\xC3\xA9", L"\u00E9", L"\u00E9"}, {"\xF0\x9F\x98\x80", L"\U0001F600", L"\U0001F600"},
+                                {"'", L"'", L"'"},            {">", L">", L">"}};
+    for (std::size_t length = 0; length < 20; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const Special& sp : specials) {
+                const std::string before(at, 'a'), after(length - at, 'b');
+                const std::string value = before + sp.stored + after;
+                Reader reader("<D xmlns=\"http://quorvel.example/schema/1.0\" v=\"" + value + "\">" + value + "</D>");
+                Tag root, tag;
+                reader.ReadRoot(root);
+                const std::wstring wb(at, L'a'), wa(length - at, L'b');
+                ASSERT_EQ(root.GetAttributes().get(kSchema10, L"v"), wb + sp.attribute + wa) << value;
+                std::wstring text;
+                ASSERT_EQ(reader.ReadNode(tag, text), Reader::Node::Text);
+                ASSERT_EQ(text, wb + sp.text + wa) << value;
+            }
+            const std::string before(at, 'a'), after(length - at, 'b');
+            EXPECT_EQ(ErrorOf("<D v=\"" + before + "<" + after + "\"/>"), "line 1: \"<\" in the value of attribute \"v\"");
+            EXPECT_EQ(ErrorOf("<D v=\"" + before + "<" + after), "line 1: value of attribute \"v\" not closed");
+            EXPECT_EQ(ErrorOf("<D>" + before + "]]>" + after + "</D>"), "line 1: \"]]>\" in character data");
+            EXPECT_EQ(ErrorOf("<D>" + before + "]]" + after + "</D>"), "no error");
+        }
+    }
+}
+
 // Attributes taken from a tag outlive the reading of the next tags.
 TEST(XmlReader, TakenAttributesOutliveTheNextTags) {
     Reader reader(kHead + "<A id=\"r1\" Pos=\"10 20 and a long value\"/>\n<B id=\"r2\"/></Diagram>");

@@ -126,6 +126,7 @@ void Reader::Init(std::initializer_list<Namespace> known) {
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
     std::size_t i = start_;
+    bool cr = false;
     while (i < n) {
         if (i + 8 <= n) {
             uint64_t w;
@@ -138,11 +139,13 @@ void Reader::Init(std::initializer_list<Namespace> known) {
         }
         const unsigned char c = static_cast<unsigned char>(d[i]);
         if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') Fail(i, "character not allowed in XML");
+        cr |= c == '\r';
         if (c == 0xEF && i + 2 < n && static_cast<unsigned char>(d[i + 1]) == 0xBF &&
             static_cast<unsigned char>(d[i + 2]) >= 0xBE)
             Fail(i, "character not allowed in XML");
         ++i;
     }
+    hasCR_ = cr;
     pos_ = body_;
 }
 
@@ -172,19 +175,12 @@ int Reader::LineAt(std::size_t pos) const {
     const char* s = doc_.data();
     const std::size_t n = doc_.size();
     int lines = linesBefore_;
-    // Four bytes at a time past words without CR or LF (most of them).
-    auto hasZeroByte = [](std::uint32_t v) { return ((v - 0x01010101u) & ~v & 0x80808080u) != 0; };
-    for (std::size_t i = countedTo_; i < pos;) {
-        if (pos - i >= 4) {
-            std::uint32_t w;
-            std::memcpy(&w, s + i, 4);
-            if (!hasZeroByte(w ^ 0x0A0A0A0Au) && !hasZeroByte(w ^ 0x0D0D0D0Du)) {
-                i += 4;
-                continue;
-            }
-        }
-        lines += s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n'));
-        ++i;
+    if (!hasCR_) {
+        // Only LF ends lines: count them a word at a time.
+        lines += int(CountByte(s + countedTo_, pos - countedTo_, '\n'));
+    } else {
+        for (std::size_t i = countedTo_; i < pos; ++i)
+            lines += s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n'));
     }
     countedTo_ = pos;
     linesBefore_ = lines;
@@ -236,15 +232,10 @@ void Reader::CheckQName(std::size_t at, std::string_view qname, const char* what
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
-    out.resize(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (static_cast<unsigned char>(utf8[i]) >= 0x80) {
-            out.clear();
-            zq::DecodeUTF8(utf8, out);  // validated up front
-            return;
-        }
-        out[i] = static_cast<wchar_t>(utf8[i]);
-    }
+    out.clear();
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) AppendAscii(out, utf8.data(), utf8.size(), std::size_t(doc_.data() + doc_.size() - utf8.data()));
+    else zq::DecodeUTF8(utf8, out);  // validated up front
 }
 
 void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute) {
@@ -253,16 +244,10 @@ void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, 
     std::size_t i = begin;
     while (i < end) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 0x20 && c < 0x80 && c != '&') {
-            // A run of plain ASCII, copied in one go.
-            std::size_t j = i + 1;
-            while (j < end && static_cast<unsigned char>(s[j]) >= 0x20 && static_cast<unsigned char>(s[j]) < 0x80 &&
-                   s[j] != '&')
-                ++j;
-            const std::size_t old = out.size();
-            out.resize(old + (j - i));
-            wchar_t* o = out.data() + old;
-            for (std::size_t k = i; k < j; ++k) *o++ = static_cast<wchar_t>(s[k]);
+        if (c < 0x80 && c != '&' && (c >= 0x20 || (!attribute && c != '\r'))) {
+            // A run of plain ASCII (in text, TAB and LF stay as they are), copied in one go.
+            const std::size_t j = PlainRunEnd(s, i + 1, end, !attribute);
+            AppendAscii(out, s + i, j - i, doc_.size() - i);
             i = j;
             continue;
         }
@@ -336,12 +321,10 @@ void Reader::ParseStartTag(Tag& tag) {
         if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\''))
             Fail(pos_, Text("expected a quoted value of attribute ", Quote(name)));
         const char quote = doc_[pos_];
-        // Values are short: a plain loop beats a library call per value.
         const std::size_t valueBegin = pos_ + 1;
-        std::size_t valueEnd = valueBegin;
-        bool lessThan = false;
-        for (const std::size_t n = doc_.size(); valueEnd < n && doc_[valueEnd] != quote; ++valueEnd)
-            lessThan |= doc_[valueEnd] == '<';
+        std::size_t valueEnd = FindEither(doc_.data(), valueBegin, doc_.size(), quote, '<');
+        const bool lessThan = valueEnd < doc_.size() && doc_[valueEnd] == '<';
+        if (lessThan) valueEnd = FindEither(doc_.data(), valueEnd, doc_.size(), quote, quote);
         if (valueEnd == doc_.size()) Fail(pos_, Text("value of attribute ", Quote(name), " not closed"));
         if (lessThan) Fail(valueBegin, Text("\"<\" in the value of attribute ", Quote(name)));
         pos_ = valueEnd + 1;
@@ -484,12 +467,14 @@ void Reader::ParseEndTag(Tag& tag) {
 // ---- Reader: content --------------------------------------------------------------------------
 
 void Reader::ParseText(std::wstring& text) {
-    // Character data between tags is short: a plain loop, noting the first "]]>" on the way.
+    // Character data runs to the next "<"; the first "]]>" on the way is noted.
     const char* d = doc_.data();
+    const std::size_t n = doc_.size();
     std::size_t end = pos_, brackets = std::string::npos;
-    for (const std::size_t n = doc_.size(); end < n && d[end] != '<'; ++end)
-        if (d[end] == ']' && brackets == std::string::npos && end + 2 < n && d[end + 1] == ']' && d[end + 2] == '>')
-            brackets = end;
+    while ((end = FindEither(d, end, n, '<', ']')) < n && d[end] == ']') {
+        if (brackets == std::string::npos && end + 2 < n && d[end + 1] == ']' && d[end + 2] == '>') brackets = end;
+        ++end;
+    }
     if (end == doc_.size()) {
         const OpenElement& top = open_.back();
         Fail(end, Text("element ", Quote(std::string_view(doc_.data() + top.nameBegin, top.nameLength)), " of line ",

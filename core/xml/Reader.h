@@ -206,6 +206,7 @@ private:
     // the previous one.
     mutable std::size_t countedTo_ = 0;
     mutable int linesBefore_ = 0;  // line ends before countedTo_
+    bool hasCR_ = true;            // the document may hold a CR (line ends need more than counting LFs)
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
     std::unordered_map<std::wstring_view, std::size_t> uriIndex_;  // URI to its index in uris_
     std::vector<bool> known_;          // per interned URI
