@@ -166,6 +166,11 @@ TEST(XmlReader, ErrorsCarryTheirLine) {
     EXPECT_EQ(ErrorOf("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Diagram/>"),
               "line 1: unsupported encoding ISO-8859-1");
     EXPECT_EQ(ErrorOf("\r\r\r<Diagram>\x01</Diagram>"), "line 4: character not allowed in XML");
+    // The bytes are checked in one pass: invalid UTF-8 further on still comes before a character
+    // that XML does not allow, whichever stands first.
+    EXPECT_EQ(ErrorOf("<Diagram>\x01\n\xEF\xBF\xBE\n\xC3\x28</Diagram>"), "line 3: invalid UTF-8 in the document");
+    EXPECT_EQ(ErrorOf("<Diagram>\n\xEF\xBF\xBF\x01</Diagram>"), "line 2: character not allowed in XML");
+    EXPECT_EQ(ErrorOf("<Diagram>\xEF\xBB\xBF\xEF\xBF\xBD\n\x1F</Diagram>"), "line 2: character not allowed in XML");
 }
 
 TEST(XmlReader, NestingDeeperThanTheLimitIsRefused) {

@@ -119,30 +119,32 @@ void Reader::Init(std::initializer_list<Namespace> known) {
     pos_ = start_;
     ParseDeclaration();
     body_ = pos_;
-    const std::size_t bad = zq::FindInvalidUTF8(doc_);
-    if (bad != npos) Fail(bad, "invalid UTF-8 in the document");
-    // Control characters other than TAB, LF and CR, and U+FFFE and U+FFFF (EF BF BE, EF BF BF),
-    // are not XML characters. Words of plain printable ASCII are passed eight bytes at a time.
+    // One pass checks that the bytes are UTF-8 of XML characters. Control characters other than
+    // TAB, LF and CR, and U+FFFE and U+FFFF, are not XML characters; invalid UTF-8 anywhere is
+    // reported before them. Words of plain printable ASCII are passed eight bytes at a time.
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
-    std::size_t i = start_;
+    std::size_t i = 0;
     bool cr = false;
     while (i < n) {
         if (i + 8 <= n) {
-            uint64_t w;
-            std::memcpy(&w, d + i, 8);
-            const uint64_t below20 = (w - 0x2020202020202020ull) & ~w & 0x8080808080808080ull;
-            if (((w & 0x8080808080808080ull) | below20) == 0) {
+            const std::uint64_t w = LoadWord(d + i);
+            if (((w & kHighBits) | BytesBelow(w, 0x20)) == 0) {
                 i += 8;
                 continue;
             }
         }
         const unsigned char c = static_cast<unsigned char>(d[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') Fail(i, "character not allowed in XML");
+        if (c >= 0x80) {
+            char32_t cp = 0;
+            const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(d + i), n - i, cp);
+            if (len <= 0) Fail(i, "invalid UTF-8 in the document");
+            if (cp == 0xFFFE || cp == 0xFFFF) FailNotXmlChar(i);
+            i += std::size_t(len);
+            continue;
+        }
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') FailNotXmlChar(i);
         cr |= c == '\r';
-        if (c == 0xEF && i + 2 < n && static_cast<unsigned char>(d[i + 1]) == 0xBF &&
-            static_cast<unsigned char>(d[i + 2]) >= 0xBE)
-            Fail(i, "character not allowed in XML");
         ++i;
     }
     hasCR_ = cr;
@@ -189,6 +191,13 @@ int Reader::LineAt(std::size_t pos) const {
 
 void Reader::Fail(std::size_t pos, std::string_view message) const {
     throw Exceptions::Malformed(LineAt(pos), message);
+}
+
+// A character that is no XML character at pos; invalid UTF-8 further on is reported instead.
+void Reader::FailNotXmlChar(std::size_t pos) const {
+    const std::size_t bad = zq::FindInvalidUTF8(std::string_view(doc_).substr(pos));
+    if (bad != npos) Fail(pos + bad, "invalid UTF-8 in the document");
+    Fail(pos, "character not allowed in XML");
 }
 
 // ---- Reader: lexical helpers ------------------------------------------------------------------
@@ -466,7 +475,7 @@ void Reader::ParseEndTag(Tag& tag) {
 
 // ---- Reader: content --------------------------------------------------------------------------
 
-void Reader::ParseText(std::wstring& text) {
+void Reader::ParseText(std::wstring* text) {
     // Character data runs to the next "<"; the first "]]>" on the way is noted.
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
@@ -482,14 +491,21 @@ void Reader::ParseText(std::wstring& text) {
     }
     // "]]>" may not stand in character data.
     if (brackets != std::string::npos) Fail(brackets, "\"]]>\" in character data");
-    DecodeValue(pos_, end, text, false);
+    // Text nobody reads is decoded only when it holds references, which must be checked.
+    if (text != nullptr) DecodeValue(pos_, end, *text, false);
+    else if (std::memchr(d + pos_, '&', end - pos_) != nullptr) DecodeValue(pos_, end, scratch_, false);
     pos_ = end;
 }
 
-void Reader::ParseCData(std::wstring& text) {
+void Reader::ParseCData(std::wstring* out) {
     const std::size_t at = pos_;
     const std::size_t close = doc_.find("]]>", pos_ + 9);
     if (close == npos) Fail(at, "CDATA section not closed");
+    if (out == nullptr) {
+        pos_ = close + 3;
+        return;
+    }
+    std::wstring& text = *out;
     text.clear();
     // Only line ends are normalised inside CDATA.
     for (std::size_t i = pos_ + 9; i < close;) {
@@ -510,7 +526,9 @@ void Reader::ParseCData(std::wstring& text) {
     pos_ = close + 3;
 }
 
-Reader::Node Reader::ReadNode(Tag& tag, std::wstring& text) {
+Reader::Node Reader::ReadNode(Tag& tag, std::wstring& text) { return ReadNodeInto(tag, &text); }
+
+Reader::Node Reader::ReadNodeInto(Tag& tag, std::wstring* text) {
     for (;;) {
         if (finished_ || !rootRead_ || open_.empty()) return Node::EndOfDocument;
         if (pos_ >= doc_.size()) {
@@ -544,7 +562,7 @@ void Reader::SkipElement(const Tag& tag) {
     if (tag.IsEmptyElement() || tag.IsEndTag()) return;
     const std::size_t depth = std::size_t(tag.Depth());
     Tag scratchTag;
-    while (open_.size() >= depth && !finished_) ReadNode(scratchTag, scratch_);
+    while (open_.size() >= depth && !finished_) ReadNodeInto(scratchTag, nullptr);
 }
 
 Reader::Node Reader::ReadKnownNode(Tag& tag, std::wstring& text) {
@@ -562,7 +580,7 @@ bool Reader::ReadNextKnownElement(Tag& tag, const Tag& parent) {
     if (open_.size() < depth) return false;  // the parent has been closed already
     for (;;) {
         // Content of an earlier child that the caller did not read is skipped.
-        const Node node = ReadNode(tag, scratch_);
+        const Node node = ReadNodeInto(tag, nullptr);
         switch (node) {
         case Node::EndOfDocument:
             return false;

@@ -174,15 +174,17 @@ private:
 
     void Init(std::initializer_list<Namespace> known);
     [[noreturn]] void Fail(std::size_t pos, std::string_view message) const;
+    [[noreturn]] void FailNotXmlChar(std::size_t pos) const;
     int LineAt(std::size_t pos) const;
     bool StartsWith(std::string_view s) const { return doc_.compare(pos_, s.size(), s) == 0; }
     void ParseDeclaration();
     void SkipMisc();
     void SkipComment();
     void SkipProcessingInstruction();
-    Node ParseMarkup(Tag& tag, std::wstring& text);
-    void ParseText(std::wstring& text);
-    void ParseCData(std::wstring& text);
+    // ReadNode; a null text reads character data only as far as checking it needs.
+    Node ReadNodeInto(Tag& tag, std::wstring* text);
+    void ParseText(std::wstring* text);
+    void ParseCData(std::wstring* text);
     void ParseEndTag(Tag& tag);
     void ParseStartTag(Tag& tag);
     std::string_view ParseName(const char* what);
