@@ -303,6 +303,24 @@ TEST(XmlReader, SpecialCharactersAtEveryPlaceOfAWord) {
     }
 }
 
+// Names read into the same Tag one after another: each tag gets its own, also where the bytes of
+// one name are the code units of another (the UTF-8 of U+1DF7 against "\u00E1\u00B7\u00B7").
+TEST(XmlReader, NamesOfSuccessiveTagsInOneTag) {
+    Reader reader("<D xmlns=\"http://quorvel.example/schema/1.0\"><\xC3\xA1\xC2\xB7\xC2\xB7 \xC3\xA1\xC2\xB7\xC2\xB7=\"1\"/>"
+                  "<\xE1\xB7\xB7 \xE1\xB7\xB7=\"2\"/><Ab Ab=\"3\"/><A A=\"4\"/><A A=\"5\"/></D>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    const std::pair<std::wstring, std::wstring> expected[] = {
+        {L"\u00E1\u00B7\u00B7", L"1"}, {L"\u1DF7", L"2"}, {L"Ab", L"3"}, {L"A", L"4"}, {L"A", L"5"}};
+    for (const auto& [name, value] : expected) {
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(tag.LocalName(), name);
+        ASSERT_EQ(tag.GetAttributes().Count(), 1u);
+        EXPECT_EQ(tag.GetAttributes().At(0).name, name);
+        EXPECT_EQ(tag.GetAttributes().get(kSchema10, name), value);
+    }
+}
+
 // Attributes taken from a tag outlive the reading of the next tags.
 TEST(XmlReader, TakenAttributesOutliveTheNextTags) {
     Reader reader(kHead + "<A id=\"r1\" Pos=\"10 20 and a long value\"/>\n<B id=\"r2\"/></Diagram>");

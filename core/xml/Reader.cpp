@@ -241,6 +241,12 @@ void Reader::CheckQName(std::size_t at, std::string_view qname, const char* what
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
+    // A tag read into the same Tag as the last one mostly has the same names: kept as they are
+    // (compared as ASCII only; other names are decoded again).
+    if (std::equal(utf8.begin(), utf8.end(), out.begin(), out.end(), [](char c, wchar_t w) {
+            return static_cast<unsigned char>(c) < 0x80 && static_cast<wchar_t>(c) == w;
+        }))
+        return;
     out.clear();
     const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) AppendAscii(out, utf8.data(), utf8.size(), std::size_t(doc_.data() + doc_.size() - utf8.data()));
