@@ -152,6 +152,9 @@ TEST(XmlReader, ErrorsCarryTheirLine) {
     EXPECT_EQ(ErrorOf(kHead + "<A x=\"1\"\n x=\"2\"/></Diagram>"), "line 3: duplicate attribute \"x\"");
     EXPECT_EQ(ErrorOf(kHead + "<A q1v3:x=\"1\" xmlns:o=\"http://quorvel.example/schema/1.3\" o:x=\"2\"/></Diagram>"),
               "line 3: duplicate attribute \"x\"");
+    for (const char* pair : {"s:x=\"1\" y=\"2\" x=\"3\"", "x=\"1\" y=\"2\" s:x=\"3\""})  // either first
+        EXPECT_EQ(ErrorOf(kHead + "<A xmlns:s=\"http://quorvel.example/schema/1.0\" " + pair + "/></Diagram>"),
+                  "line 3: duplicate attribute \"x\"");
     EXPECT_EQ(ErrorOf("<?xml version=\"1.0\"?>\n<!DOCTYPE d [<!ENTITY e \"x\">]>\n<Diagram/>"),
               "line 2: a DOCTYPE is not allowed");
     EXPECT_EQ(ErrorOf(kHead + "<A>\n\xC3\x28</A></Diagram>"), "line 4: invalid UTF-8 in the document");

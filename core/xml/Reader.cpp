@@ -127,12 +127,14 @@ void Reader::Init(std::initializer_list<Namespace> known) {
     std::size_t i = 0;
     bool cr = false;
     while (i < n) {
-        if (i + 8 <= n) {
-            const std::uint64_t w = LoadWord(d + i);
-            if (((w & kHighBits) | BytesBelow(w, 0x20)) == 0) {
-                i += 8;
-                continue;
-            }
+        const auto plain = [](std::uint64_t w) { return ((w & kHighBits) | BytesBelow(w, 0x20)) == 0; };
+        if (i + 16 <= n && plain(LoadWord(d + i)) && plain(LoadWord(d + i + 8))) {
+            i += 16;
+            continue;
+        }
+        if (i + 8 <= n && plain(LoadWord(d + i))) {
+            i += 8;
+            continue;
         }
         const unsigned char c = static_cast<unsigned char>(d[i]);
         if (c >= 0x80) {
@@ -204,7 +206,8 @@ void Reader::FailNotXmlChar(std::size_t pos) const {
 
 bool Reader::SkipSpace() {
     const std::size_t from = pos_;
-    while (pos_ < doc_.size() && IsSpace(doc_[pos_])) ++pos_;
+    const char* d = doc_.data();
+    for (const std::size_t n = doc_.size(); pos_ < n && IsSpace(d[pos_]);) ++pos_;
     return pos_ != from;
 }
 
@@ -231,13 +234,19 @@ std::string_view Reader::ParseName(const char* what) {
 
 bool Reader::IsNameStartAt(std::size_t pos) const { return pos < doc_.size() && NameStartAt(doc_, pos); }
 
-// A qualified name: at most one colon, with a name on either side of it.
-void Reader::CheckQName(std::size_t at, std::string_view qname, const char* what) const {
+// A qualified name: at most one colon, with a name on either side of it; split at the colon (no
+// colon gives an empty prefix).
+void Reader::SplitQName(std::size_t at, std::string_view qname, const char* what, std::string_view& prefix,
+                        std::string_view& local) const {
     const std::size_t colon = ColonIn(qname);
+    prefix = {};
+    local = qname;
     if (colon == npos) return;
     if (colon == 0 || colon + 1 == qname.size() || ColonIn(qname, colon + 1) != npos ||
         !NameStartAt(qname, colon + 1))
         Fail(at, Text("malformed ", what, " ", Quote(qname)));
+    prefix = qname.substr(0, colon);
+    local = qname.substr(colon + 1);
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
@@ -365,9 +374,8 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 
     // The element's namespace.
-    CheckQName(at, qname, "element name");
     std::string_view prefix, local;
-    SplitName(qname, prefix, local);
+    SplitQName(at, qname, "element name", prefix, local);
     std::size_t uri = FindBinding(prefix);
     if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
@@ -382,10 +390,11 @@ void Reader::ParseStartTag(Tag& tag) {
     attrs.line_ = line;
     attrs.count_ = 0;
     if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
+    bool prefixed = false;  // an attribute so far had a prefix
     for (const RawAttribute& r : raw_) {
-        CheckQName(at, r.qname, "attribute name");
         std::string_view aprefix, alocal;
-        SplitName(r.qname, aprefix, alocal);
+        SplitQName(at, r.qname, "attribute name", aprefix, alocal);
+        prefixed |= !aprefix.empty();
         Attribute& a = attrs.items_[attrs.count_];
         a.read = false;
         if (aprefix.empty()) {
@@ -407,7 +416,8 @@ void Reader::ParseStartTag(Tag& tag) {
             }
         }
         SetWide(a.name, alocal);
-        if (raw_.size() < kQuadraticLimit && !a.uri.empty()) {
+        // Unprefixed attributes of one name are duplicates of their qualified names already.
+        if (raw_.size() < kQuadraticLimit && prefixed && !a.uri.empty()) {
             for (std::size_t k = 0; k < attrs.count_; ++k)
                 if (attrs.items_[k].name == a.name && attrs.items_[k].uri == a.uri)
                     Fail(at, Text("duplicate attribute ", Quote(alocal)));

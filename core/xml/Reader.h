@@ -189,7 +189,8 @@ private:
     void ParseStartTag(Tag& tag);
     std::string_view ParseName(const char* what);
     bool IsNameStartAt(std::size_t pos) const;
-    void CheckQName(std::size_t at, std::string_view qname, const char* what) const;
+    void SplitQName(std::size_t at, std::string_view qname, const char* what, std::string_view& prefix,
+                    std::string_view& local) const;
     void DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
                           std::size_t bindingsBefore, std::size_t depth);
     std::string_view ParseDeclarationValue(std::string_view name);

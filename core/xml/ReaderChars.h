@@ -13,7 +13,10 @@
 
 namespace xml::detail {
 
-inline bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+inline bool IsSpace(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u <= ' ' && ((1ull << u) & (1ull << ' ' | 1ull << '\n' | 1ull << '\t' | 1ull << '\r')) != 0;
+}
 
 // Classes of ASCII name characters: bit 1 may start a name, bit 2 may follow in one.
 inline constexpr unsigned char kNameStart = 1, kNameChar = 2;
