@@ -3,9 +3,11 @@
 #include "core/Diagram.h"
 #include "core/Shift.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <limits>
 #include <set>
-#include <unordered_map>
 #include <vector>
 
 namespace Core {
@@ -43,6 +45,66 @@ void Drain(ExtendSelectionParam& param)
     }
 }
 
+// Lists of places keyed by element, in two flat arrays (open addressing over the keys, the lists
+// chained through one entry array): a scan over a large diagram adds tens of thousands of them, and
+// a node allocation per key and per list made the scan's time depend on the state of the heap.
+class PlaceLists {
+public:
+    // Appends the place to the element's list.
+    void Add(const IModelElement* key, std::size_t place)
+    {
+        if (2 * (used_ + 1) > slots_.size()) Grow();
+        Slot& s = slots_[Find(key)];
+        if (s.key == nullptr) {
+            s.key = key;
+            ++used_;
+        }
+        entries_.push_back({place, s.head});
+        s.head = std::uint32_t(entries_.size() - 1);
+    }
+    // Calls f(place) for every place of the element's list.
+    template <class F>
+    void ForEach(const IModelElement* key, F&& f) const
+    {
+        if (slots_.empty()) return;
+        for (std::uint32_t e = slots_[Find(key)].head; e != kNone; e = entries_[e].next) f(entries_[e].place);
+    }
+    // Empties the element's list.
+    void Drop(const IModelElement* key)
+    {
+        if (!slots_.empty()) slots_[Find(key)].head = kNone;
+    }
+
+private:
+    static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    struct Slot {
+        const IModelElement* key = nullptr;
+        std::uint32_t head = kNone;
+    };
+    struct Entry {
+        std::size_t place;
+        std::uint32_t next;
+    };
+    // The key's slot, or the empty slot where it belongs.
+    std::size_t Find(const IModelElement* key) const
+    {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = std::hash<const IModelElement*>()(key) * 0x9E3779B97F4A7C15ull >> 20 & mask;;
+             i = (i + 1) & mask)
+            if (slots_[i].key == key || slots_[i].key == nullptr) return i;
+    }
+    void Grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        for (const Slot& s : old)
+            if (s.key != nullptr) slots_[Find(s.key)] = s;
+    }
+    std::vector<Slot> slots_;  // a power of two of them, at most half used
+    std::vector<Entry> entries_;
+    std::size_t used_ = 0;
+};
+
 // Reports the reads of a set to a watcher for as long as it lives.
 class WatchScope {
 public:
@@ -66,7 +128,7 @@ public:
         : elements_(diagram.Elements()), param_(param), readsWhole_(elements_.size(), false)
     {
         for (std::size_t i = 0; i < elements_.size(); ++i) {
-            if (IModelElement* owner = elements_[i]->GetOwner()) owned_[owner].push_back(i);
+            if (IModelElement* owner = elements_[i]->GetOwner()) owned_.Add(owner, i);
         }
         noticed_ = param_.GetSet().Elements().size();
     }
@@ -88,7 +150,7 @@ public:
     }
 
 private:
-    void Missed(const IModelElement* element) override { waiters_[element].push_back(current_); }
+    void Missed(const IModelElement* element) override { waiters_.Add(element, current_); }
     void ReadWhole() override
     {
         if (readsWhole_[current_]) return;
@@ -105,12 +167,10 @@ private:
         }
     }
 
-    // Marks the places to look at again.
-    template <class Places>
-    void MarkDirty(const Places& places)
+    // Marks the place to look at again.
+    void MarkDirty(std::size_t place)
     {
-        for (std::size_t p : places)
-            if (p <= firstPass_) dirty_.insert(p);
+        if (place <= firstPass_) dirty_.insert(place);
     }
 
     // Whether the element at the place is not taken yet and owned by a taken element or completely selected.
@@ -132,19 +192,18 @@ private:
         const std::vector<ElementPtr>& taken = param_.GetSet().Elements();
         for (; noticed_ < taken.size(); ++noticed_) {
             const IModelElement* e = taken[noticed_].get();
-            if (auto it = owned_.find(e); it != owned_.end()) MarkDirty(it->second);
-            if (auto it = waiters_.find(e); it != waiters_.end()) {
-                MarkDirty(it->second);
-                waiters_.erase(it);
-            }
-            MarkDirty(wholeReaders_);
+            const auto mark = [this](std::size_t place) { MarkDirty(place); };
+            owned_.ForEach(e, mark);
+            waiters_.ForEach(e, mark);
+            waiters_.Drop(e);
+            for (std::size_t place : wholeReaders_) MarkDirty(place);
         }
     }
 
     const std::vector<ElementPtr>& elements_;
     ExtendSelectionParam& param_;
-    std::unordered_map<const IModelElement*, std::vector<std::size_t>> owned_;    // owner: places it owns
-    std::unordered_map<const IModelElement*, std::vector<std::size_t>> waiters_;  // missed element: places
+    PlaceLists owned_;    // owner: places it owns
+    PlaceLists waiters_;  // missed element: places
     std::vector<bool> readsWhole_;
     std::vector<std::size_t> wholeReaders_;
     std::set<std::size_t> dirty_;  // places to look at again
@@ -161,19 +220,12 @@ ModelElementSet Build(const ModelElementSet& selection, const Diagram& diagram)
     for (const ElementPtr& e : selection.Elements()) param.Add(e.get());
     Drain(param);
     Scan(diagram, param).Run();
-    // Diagram order first, then whatever lies outside the diagram.
-    std::unordered_map<const IModelElement*, bool> taken;
-    for (const ElementPtr& e : param.GetSet().Elements()) taken[e.get()] = false;
+    // Diagram order first, then whatever lies outside the diagram (the result skips those it has).
+    const ModelElementSet& taken = param.GetSet();
     ModelElementSet result;
-    for (const ElementPtr& e : diagram.Elements()) {
-        auto it = taken.find(e.get());
-        if (it != taken.end()) {
-            result.Insert(e);
-            it->second = true;
-        }
-    }
-    for (const ElementPtr& e : param.GetSet().Elements())
-        if (!taken[e.get()]) result.Insert(e);
+    for (const ElementPtr& e : diagram.Elements())
+        if (taken.Contains(e.get())) result.Insert(e);
+    for (const ElementPtr& e : taken.Elements()) result.Insert(e);
     return result;
 }
 

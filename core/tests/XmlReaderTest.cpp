@@ -152,6 +152,9 @@ TEST(XmlReader, ErrorsCarryTheirLine) {
     EXPECT_EQ(ErrorOf(kHead + "<A x=\"1\"\n x=\"2\"/></Diagram>"), "line 3: duplicate attribute \"x\"");
     EXPECT_EQ(ErrorOf(kHead + "<A q1v3:x=\"1\" xmlns:o=\"http://quorvel.example/schema/1.3\" o:x=\"2\"/></Diagram>"),
               "line 3: duplicate attribute \"x\"");
+    for (const char* pair : {"s:x=\"1\" y=\"2\" x=\"3\"", "x=\"1\" y=\"2\" s:x=\"3\""})  // either first
+        EXPECT_EQ(ErrorOf(kHead + "<A xmlns:s=\"http://quorvel.example/schema/1.0\" " + pair + "/></Diagram>"),
+                  "line 3: duplicate attribute \"x\"");
     EXPECT_EQ(ErrorOf("<?xml version=\"1.0\"?>\n<!DOCTYPE d [<!ENTITY e \"x\">]>\n<Diagram/>"),
               "line 2: a DOCTYPE is not allowed");
     EXPECT_EQ(ErrorOf(kHead + "<A>\n\xC3\x28</A></Diagram>"), "line 4: invalid UTF-8 in the document");
@@ -166,6 +169,11 @@ TEST(XmlReader, ErrorsCarryTheirLine) {
     EXPECT_EQ(ErrorOf("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Diagram/>"),
               "line 1: unsupported encoding ISO-8859-1");
     EXPECT_EQ(ErrorOf("\r\r\r<Diagram>\x01</Diagram>"), "line 4: character not allowed in XML");
+    // The bytes are checked in one pass: invalid UTF-8 further on still comes before a character
+    // that XML does not allow, whichever stands first.
+    EXPECT_EQ(ErrorOf("<Diagram>\x01\n\xEF\xBF\xBE\n\xC3\x28</Diagram>"), "line 3: invalid UTF-8 in the document");
+    EXPECT_EQ(ErrorOf("<Diagram>\n\xEF\xBF\xBF\x01</Diagram>"), "line 2: character not allowed in XML");
+    EXPECT_EQ(ErrorOf("<Diagram>\xEF\xBB\xBF\xEF\xBF\xBD\n\x1F</Diagram>"), "line 2: character not allowed in XML");
 }
 
 TEST(XmlReader, NestingDeeperThanTheLimitIsRefused) {
@@ -237,6 +245,82 @@ TEST(XmlReader, LinesOfManyElementsBetweenMixedLineEnds) {
     for (int i = 0; i < 300; ++i) {
         ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
         ASSERT_EQ(tag.GetLine(), expected[std::size_t(i)]) << "element " << i;
+    }
+}
+
+// Documents without CR count their LFs a word at a time: every gap and line length lands the line
+// ends at every place of a word, and an error's line is counted the same way.
+TEST(XmlReader, LinesOfManyElementsBetweenLineFeedsOnly) {
+    std::string doc = "<Diagram xmlns=\"http://quorvel.example/schema/1.0\">";
+    std::vector<int> expected;
+    int line = 1;
+    for (int i = 0; i < 200; ++i) {
+        const std::string gap = std::string(std::size_t(i % 9), ' ') + std::string(std::size_t(i % 3), '\n');
+        line += i % 3;
+        doc += gap + "<A v=\"" + std::string(std::size_t(i % 11), 'x') + "\"/>";
+        expected.push_back(line);
+    }
+    Reader reader(doc + "</Diagram>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        ASSERT_EQ(tag.GetLine(), expected[std::size_t(i)]) << "element " << i;
+    }
+    EXPECT_EQ(ErrorOf(doc + "\n\n<B>"), "line " + std::to_string(line + 2) + ": element \"B\" of line " +
+                                          std::to_string(line + 2) + " not closed");
+}
+
+// Values and text are scanned and widened eight bytes at a time: a reference, a line end, a TAB, a
+// non-ASCII character, a quote or "<" at every place of runs of every length decodes (or fails)
+// exactly as one character at a time would.
+TEST(XmlReader, SpecialCharactersAtEveryPlaceOfAWord) {
+    struct Special {
+        std::string stored;
+        std::wstring attribute, text;
+    };
+    const Special specials[] = {{"&amp;", L"&", L"&"},       {"&#x41;", L"A", L"A"},     {"\n", L" ", L"\n"},
+                                {"\t", L" ", L"\t"},         {"\r\n", L" ", L"\n"},     {"\r", L" ", L"\n"},
+                                {"\xC3\xA9", L"\u00E9", L"\u00E9"}, {"\xF0\x9F\x98\x80", L"\U0001F600", L"\U0001F600"},
+                                {"'", L"'", L"'"},            {">", L">", L">"}};
+    for (std::size_t length = 0; length < 20; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const Special& sp : specials) {
+                const std::string before(at, 'a'), after(length - at, 'b');
+                const std::string value = before + sp.stored + after;
+                Reader reader("<D xmlns=\"http://quorvel.example/schema/1.0\" v=\"" + value + "\">" + value + "</D>");
+                Tag root, tag;
+                reader.ReadRoot(root);
+                const std::wstring wb(at, L'a'), wa(length - at, L'b');
+                ASSERT_EQ(root.GetAttributes().get(kSchema10, L"v"), wb + sp.attribute + wa) << value;
+                std::wstring text;
+                ASSERT_EQ(reader.ReadNode(tag, text), Reader::Node::Text);
+                ASSERT_EQ(text, wb + sp.text + wa) << value;
+            }
+            const std::string before(at, 'a'), after(length - at, 'b');
+            EXPECT_EQ(ErrorOf("<D v=\"" + before + "<" + after + "\"/>"), "line 1: \"<\" in the value of attribute \"v\"");
+            EXPECT_EQ(ErrorOf("<D v=\"" + before + "<" + after), "line 1: value of attribute \"v\" not closed");
+            EXPECT_EQ(ErrorOf("<D>" + before + "]]>" + after + "</D>"), "line 1: \"]]>\" in character data");
+            EXPECT_EQ(ErrorOf("<D>" + before + "]]" + after + "</D>"), "no error");
+        }
+    }
+}
+
+// Names read into the same Tag one after another: each tag gets its own, also where the bytes of
+// one name are the code units of another (the UTF-8 of U+1DF7 against "\u00E1\u00B7\u00B7").
+TEST(XmlReader, NamesOfSuccessiveTagsInOneTag) {
+    Reader reader("<D xmlns=\"http://quorvel.example/schema/1.0\"><\xC3\xA1\xC2\xB7\xC2\xB7 \xC3\xA1\xC2\xB7\xC2\xB7=\"1\"/>"
+                  "<\xE1\xB7\xB7 \xE1\xB7\xB7=\"2\"/><Ab Ab=\"3\"/><A A=\"4\"/><A A=\"5\"/></D>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    const std::pair<std::wstring, std::wstring> expected[] = {
+        {L"\u00E1\u00B7\u00B7", L"1"}, {L"\u1DF7", L"2"}, {L"Ab", L"3"}, {L"A", L"4"}, {L"A", L"5"}};
+    for (const auto& [name, value] : expected) {
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(tag.LocalName(), name);
+        ASSERT_EQ(tag.GetAttributes().Count(), 1u);
+        EXPECT_EQ(tag.GetAttributes().At(0).name, name);
+        EXPECT_EQ(tag.GetAttributes().get(kSchema10, name), value);
     }
 }
 

@@ -119,30 +119,38 @@ void Reader::Init(std::initializer_list<Namespace> known) {
     pos_ = start_;
     ParseDeclaration();
     body_ = pos_;
-    const std::size_t bad = zq::FindInvalidUTF8(doc_);
-    if (bad != npos) Fail(bad, "invalid UTF-8 in the document");
-    // Control characters other than TAB, LF and CR, and U+FFFE and U+FFFF (EF BF BE, EF BF BF),
-    // are not XML characters. Words of plain printable ASCII are passed eight bytes at a time.
+    // One pass checks that the bytes are UTF-8 of XML characters. Control characters other than
+    // TAB, LF and CR, and U+FFFE and U+FFFF, are not XML characters; invalid UTF-8 anywhere is
+    // reported before them.
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
-    std::size_t i = start_;
+    std::size_t i = 0;
+    bool cr = false;
     while (i < n) {
+        // A word of ASCII without control characters other than TAB, LF and CR passes at once.
         if (i + 8 <= n) {
-            uint64_t w;
-            std::memcpy(&w, d + i, 8);
-            const uint64_t below20 = (w - 0x2020202020202020ull) & ~w & 0x8080808080808080ull;
-            if (((w & 0x8080808080808080ull) | below20) == 0) {
+            const std::uint64_t w = LoadWord(d + i);
+            const std::uint64_t lineEnds = ZeroBytes(w, '\n') | ZeroBytes(w, '\r') | ZeroBytes(w, '\t');
+            if (((w & kHighBits) | (BytesBelow(w, 0x20) & ~lineEnds)) == 0) {
+                cr |= ZeroBytes(w, '\r') != 0;
                 i += 8;
                 continue;
             }
         }
         const unsigned char c = static_cast<unsigned char>(d[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') Fail(i, "character not allowed in XML");
-        if (c == 0xEF && i + 2 < n && static_cast<unsigned char>(d[i + 1]) == 0xBF &&
-            static_cast<unsigned char>(d[i + 2]) >= 0xBE)
-            Fail(i, "character not allowed in XML");
+        if (c >= 0x80) {
+            char32_t cp = 0;
+            const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(d + i), n - i, cp);
+            if (len <= 0) Fail(i, "invalid UTF-8 in the document");
+            if (cp == 0xFFFE || cp == 0xFFFF) FailNotXmlChar(i);
+            i += std::size_t(len);
+            continue;
+        }
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') FailNotXmlChar(i);
+        cr |= c == '\r';
         ++i;
     }
+    hasCR_ = cr;
     pos_ = body_;
 }
 
@@ -172,19 +180,12 @@ int Reader::LineAt(std::size_t pos) const {
     const char* s = doc_.data();
     const std::size_t n = doc_.size();
     int lines = linesBefore_;
-    // Four bytes at a time past words without CR or LF (most of them).
-    auto hasZeroByte = [](std::uint32_t v) { return ((v - 0x01010101u) & ~v & 0x80808080u) != 0; };
-    for (std::size_t i = countedTo_; i < pos;) {
-        if (pos - i >= 4) {
-            std::uint32_t w;
-            std::memcpy(&w, s + i, 4);
-            if (!hasZeroByte(w ^ 0x0A0A0A0Au) && !hasZeroByte(w ^ 0x0D0D0D0Du)) {
-                i += 4;
-                continue;
-            }
-        }
-        lines += s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n'));
-        ++i;
+    if (!hasCR_) {
+        // Only LF ends lines: count them a word at a time.
+        lines += int(CountByte(s + countedTo_, pos - countedTo_, '\n'));
+    } else {
+        for (std::size_t i = countedTo_; i < pos; ++i)
+            lines += s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n'));
     }
     countedTo_ = pos;
     linesBefore_ = lines;
@@ -195,11 +196,19 @@ void Reader::Fail(std::size_t pos, std::string_view message) const {
     throw Exceptions::Malformed(LineAt(pos), message);
 }
 
+// A character that is no XML character at pos; invalid UTF-8 further on is reported instead.
+void Reader::FailNotXmlChar(std::size_t pos) const {
+    const std::size_t bad = zq::FindInvalidUTF8(std::string_view(doc_).substr(pos));
+    if (bad != npos) Fail(pos + bad, "invalid UTF-8 in the document");
+    Fail(pos, "character not allowed in XML");
+}
+
 // ---- Reader: lexical helpers ------------------------------------------------------------------
 
 bool Reader::SkipSpace() {
     const std::size_t from = pos_;
-    while (pos_ < doc_.size() && IsSpace(doc_[pos_])) ++pos_;
+    const char* d = doc_.data();
+    for (const std::size_t n = doc_.size(); pos_ < n && IsSpace(d[pos_]);) ++pos_;
     return pos_ != from;
 }
 
@@ -226,25 +235,32 @@ std::string_view Reader::ParseName(const char* what) {
 
 bool Reader::IsNameStartAt(std::size_t pos) const { return pos < doc_.size() && NameStartAt(doc_, pos); }
 
-// A qualified name: at most one colon, with a name on either side of it.
-void Reader::CheckQName(std::size_t at, std::string_view qname, const char* what) const {
+// A qualified name: at most one colon, with a name on either side of it; split at the colon (no
+// colon gives an empty prefix).
+void Reader::SplitQName(std::size_t at, std::string_view qname, const char* what, std::string_view& prefix,
+                        std::string_view& local) const {
     const std::size_t colon = ColonIn(qname);
+    prefix = {};
+    local = qname;
     if (colon == npos) return;
     if (colon == 0 || colon + 1 == qname.size() || ColonIn(qname, colon + 1) != npos ||
         !NameStartAt(qname, colon + 1))
         Fail(at, Text("malformed ", what, " ", Quote(qname)));
+    prefix = qname.substr(0, colon);
+    local = qname.substr(colon + 1);
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
-    out.resize(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (static_cast<unsigned char>(utf8[i]) >= 0x80) {
-            out.clear();
-            zq::DecodeUTF8(utf8, out);  // validated up front
-            return;
-        }
-        out[i] = static_cast<wchar_t>(utf8[i]);
-    }
+    // A tag read into the same Tag as the last one mostly has the same names: kept as they are
+    // (compared as ASCII only; other names are decoded again).
+    if (std::equal(utf8.begin(), utf8.end(), out.begin(), out.end(), [](char c, wchar_t w) {
+            return static_cast<unsigned char>(c) < 0x80 && static_cast<wchar_t>(c) == w;
+        }))
+        return;
+    out.clear();
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) AppendAscii(out, utf8.data(), utf8.size(), std::size_t(doc_.data() + doc_.size() - utf8.data()));
+    else zq::DecodeUTF8(utf8, out);  // validated up front
 }
 
 void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute) {
@@ -253,16 +269,10 @@ void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, 
     std::size_t i = begin;
     while (i < end) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 0x20 && c < 0x80 && c != '&') {
-            // A run of plain ASCII, copied in one go.
-            std::size_t j = i + 1;
-            while (j < end && static_cast<unsigned char>(s[j]) >= 0x20 && static_cast<unsigned char>(s[j]) < 0x80 &&
-                   s[j] != '&')
-                ++j;
-            const std::size_t old = out.size();
-            out.resize(old + (j - i));
-            wchar_t* o = out.data() + old;
-            for (std::size_t k = i; k < j; ++k) *o++ = static_cast<wchar_t>(s[k]);
+        if (c < 0x80 && c != '&' && (c >= 0x20 || (!attribute && c != '\r'))) {
+            // A run of plain ASCII (in text, TAB and LF stay as they are), copied in one go.
+            const std::size_t j = PlainRunEnd(s, i + 1, end, !attribute);
+            AppendAscii(out, s + i, j - i, doc_.size() - i);
             i = j;
             continue;
         }
@@ -336,12 +346,10 @@ void Reader::ParseStartTag(Tag& tag) {
         if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\''))
             Fail(pos_, Text("expected a quoted value of attribute ", Quote(name)));
         const char quote = doc_[pos_];
-        // Values are short: a plain loop beats a library call per value.
         const std::size_t valueBegin = pos_ + 1;
-        std::size_t valueEnd = valueBegin;
-        bool lessThan = false;
-        for (const std::size_t n = doc_.size(); valueEnd < n && doc_[valueEnd] != quote; ++valueEnd)
-            lessThan |= doc_[valueEnd] == '<';
+        std::size_t valueEnd = FindEither(doc_.data(), valueBegin, doc_.size(), quote, '<');
+        const bool lessThan = valueEnd < doc_.size() && doc_[valueEnd] == '<';
+        if (lessThan) valueEnd = FindEither(doc_.data(), valueEnd, doc_.size(), quote, quote);
         if (valueEnd == doc_.size()) Fail(pos_, Text("value of attribute ", Quote(name), " not closed"));
         if (lessThan) Fail(valueBegin, Text("\"<\" in the value of attribute ", Quote(name)));
         pos_ = valueEnd + 1;
@@ -367,9 +375,8 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 
     // The element's namespace.
-    CheckQName(at, qname, "element name");
     std::string_view prefix, local;
-    SplitName(qname, prefix, local);
+    SplitQName(at, qname, "element name", prefix, local);
     std::size_t uri = FindBinding(prefix);
     if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
@@ -384,10 +391,11 @@ void Reader::ParseStartTag(Tag& tag) {
     attrs.line_ = line;
     attrs.count_ = 0;
     if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
+    bool prefixed = false;  // an attribute so far had a prefix
     for (const RawAttribute& r : raw_) {
-        CheckQName(at, r.qname, "attribute name");
         std::string_view aprefix, alocal;
-        SplitName(r.qname, aprefix, alocal);
+        SplitQName(at, r.qname, "attribute name", aprefix, alocal);
+        prefixed |= !aprefix.empty();
         Attribute& a = attrs.items_[attrs.count_];
         a.read = false;
         if (aprefix.empty()) {
@@ -409,7 +417,8 @@ void Reader::ParseStartTag(Tag& tag) {
             }
         }
         SetWide(a.name, alocal);
-        if (raw_.size() < kQuadraticLimit && !a.uri.empty()) {
+        // Unprefixed attributes of one name are duplicates of their qualified names already.
+        if (raw_.size() < kQuadraticLimit && prefixed && !a.uri.empty()) {
             for (std::size_t k = 0; k < attrs.count_; ++k)
                 if (attrs.items_[k].name == a.name && attrs.items_[k].uri == a.uri)
                     Fail(at, Text("duplicate attribute ", Quote(alocal)));
@@ -483,13 +492,15 @@ void Reader::ParseEndTag(Tag& tag) {
 
 // ---- Reader: content --------------------------------------------------------------------------
 
-void Reader::ParseText(std::wstring& text) {
-    // Character data between tags is short: a plain loop, noting the first "]]>" on the way.
+void Reader::ParseText(std::wstring* text) {
+    // Character data runs to the next "<"; the first "]]>" on the way is noted.
     const char* d = doc_.data();
+    const std::size_t n = doc_.size();
     std::size_t end = pos_, brackets = std::string::npos;
-    for (const std::size_t n = doc_.size(); end < n && d[end] != '<'; ++end)
-        if (d[end] == ']' && brackets == std::string::npos && end + 2 < n && d[end + 1] == ']' && d[end + 2] == '>')
-            brackets = end;
+    while ((end = FindEither(d, end, n, '<', ']')) < n && d[end] == ']') {
+        if (brackets == std::string::npos && end + 2 < n && d[end + 1] == ']' && d[end + 2] == '>') brackets = end;
+        ++end;
+    }
     if (end == doc_.size()) {
         const OpenElement& top = open_.back();
         Fail(end, Text("element ", Quote(std::string_view(doc_.data() + top.nameBegin, top.nameLength)), " of line ",
@@ -497,14 +508,21 @@ void Reader::ParseText(std::wstring& text) {
     }
     // "]]>" may not stand in character data.
     if (brackets != std::string::npos) Fail(brackets, "\"]]>\" in character data");
-    DecodeValue(pos_, end, text, false);
+    // Text nobody reads is decoded only when it holds references, which must be checked.
+    if (text != nullptr) DecodeValue(pos_, end, *text, false);
+    else if (std::memchr(d + pos_, '&', end - pos_) != nullptr) DecodeValue(pos_, end, scratch_, false);
     pos_ = end;
 }
 
-void Reader::ParseCData(std::wstring& text) {
+void Reader::ParseCData(std::wstring* out) {
     const std::size_t at = pos_;
     const std::size_t close = doc_.find("]]>", pos_ + 9);
     if (close == npos) Fail(at, "CDATA section not closed");
+    if (out == nullptr) {
+        pos_ = close + 3;
+        return;
+    }
+    std::wstring& text = *out;
     text.clear();
     // Only line ends are normalised inside CDATA.
     for (std::size_t i = pos_ + 9; i < close;) {
@@ -525,7 +543,9 @@ void Reader::ParseCData(std::wstring& text) {
     pos_ = close + 3;
 }
 
-Reader::Node Reader::ReadNode(Tag& tag, std::wstring& text) {
+Reader::Node Reader::ReadNode(Tag& tag, std::wstring& text) { return ReadNodeInto(tag, &text); }
+
+Reader::Node Reader::ReadNodeInto(Tag& tag, std::wstring* text) {
     for (;;) {
         if (finished_ || !rootRead_ || open_.empty()) return Node::EndOfDocument;
         if (pos_ >= doc_.size()) {
@@ -559,7 +579,7 @@ void Reader::SkipElement(const Tag& tag) {
     if (tag.IsEmptyElement() || tag.IsEndTag()) return;
     const std::size_t depth = std::size_t(tag.Depth());
     Tag scratchTag;
-    while (open_.size() >= depth && !finished_) ReadNode(scratchTag, scratch_);
+    while (open_.size() >= depth && !finished_) ReadNodeInto(scratchTag, nullptr);
 }
 
 Reader::Node Reader::ReadKnownNode(Tag& tag, std::wstring& text) {
@@ -577,7 +597,7 @@ bool Reader::ReadNextKnownElement(Tag& tag, const Tag& parent) {
     if (open_.size() < depth) return false;  // the parent has been closed already
     for (;;) {
         // Content of an earlier child that the caller did not read is skipped.
-        const Node node = ReadNode(tag, scratch_);
+        const Node node = ReadNodeInto(tag, nullptr);
         switch (node) {
         case Node::EndOfDocument:
             return false;

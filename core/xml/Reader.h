@@ -174,20 +174,23 @@ private:
 
     void Init(std::initializer_list<Namespace> known);
     [[noreturn]] void Fail(std::size_t pos, std::string_view message) const;
+    [[noreturn]] void FailNotXmlChar(std::size_t pos) const;
     int LineAt(std::size_t pos) const;
     bool StartsWith(std::string_view s) const { return doc_.compare(pos_, s.size(), s) == 0; }
     void ParseDeclaration();
     void SkipMisc();
     void SkipComment();
     void SkipProcessingInstruction();
-    Node ParseMarkup(Tag& tag, std::wstring& text);
-    void ParseText(std::wstring& text);
-    void ParseCData(std::wstring& text);
+    // ReadNode; a null text reads character data only as far as checking it needs.
+    Node ReadNodeInto(Tag& tag, std::wstring* text);
+    void ParseText(std::wstring* text);
+    void ParseCData(std::wstring* text);
     void ParseEndTag(Tag& tag);
     void ParseStartTag(Tag& tag);
     std::string_view ParseName(const char* what);
     bool IsNameStartAt(std::size_t pos) const;
-    void CheckQName(std::size_t at, std::string_view qname, const char* what) const;
+    void SplitQName(std::size_t at, std::string_view qname, const char* what, std::string_view& prefix,
+                    std::string_view& local) const;
     void DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
                           std::size_t bindingsBefore, std::size_t depth);
     std::string_view ParseDeclarationValue(std::string_view name);
@@ -206,6 +209,7 @@ private:
     // the previous one.
     mutable std::size_t countedTo_ = 0;
     mutable int linesBefore_ = 0;  // line ends before countedTo_
+    bool hasCR_ = true;            // the document may hold a CR (line ends need more than counting LFs)
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
     std::unordered_map<std::wstring_view, std::size_t> uriIndex_;  // URI to its index in uris_
     std::vector<bool> known_;          // per interned URI
