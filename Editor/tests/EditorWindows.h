@@ -26,14 +26,16 @@ bool WaitFor(F cond, DWORD timeoutMs = 15000) {
     return true;
 }
 
+#ifdef QUORVEL_EXE_NAME
 // The editor next to the test program (found by the program's own path: a file dialog of an
-// earlier test may have moved the current folder).
+// earlier test may have moved the current folder). Only tests built beside the editor know its name.
 inline std::wstring EditorPath() {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     const std::wstring program = path;
     return program.substr(0, program.find_last_of(L'\\') + 1) + QUORVEL_EXE_NAME;
 }
+#endif
 
 inline std::wstring TextOf(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
