@@ -2,6 +2,7 @@
 
 #include "core/Diagram.h"
 #include "core/OwnedViews.h"
+#include "core/View.h"
 #include "core/ViewRepair.h"
 
 #include <algorithm>
@@ -12,8 +13,8 @@ namespace Core {
 
 namespace {
 // The changed elements redrew as they changed; what they carry (a note's text, the parts of a
-// class) is drawn where they now are and redraws once the change is over. The change stands
-// whatever a view does: a failing view is repaired.
+// class) is drawn where they now are and redraws once the change is over, as does what a view drew
+// as being changed. The change stands whatever a view does: a failing view is repaired.
 void FollowOwners(Diagram& diagram, const std::unordered_set<const IModelElement*>& changed) noexcept
 {
     try {
@@ -21,6 +22,8 @@ void FollowOwners(Diagram& diagram, const std::unordered_set<const IModelElement
         UpdateOwnedViews(diagram, changed, failures);
         const std::string report = failures.Repair(diagram);
         if (!report.empty()) std::fprintf(stderr, "%s\n", report.c_str());
+        const std::vector<IView*> views = diagram.GetViews();  // a copy: a view may go meanwhile
+        for (IView* v : views) v->OnTransactionEnded();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "view update after a change failed: %s\n", e.what());
     } catch (...) {

@@ -133,6 +133,9 @@ public:
     virtual void OnUndoBegin() {}
     // Told after an undo or redo record has run and the touched elements have updated.
     virtual void OnUndoEnd() {}
+    // Told after a transaction on the diagram has ended, committed or rolled back: what was drawn
+    // as being changed is out of date.
+    virtual void OnTransactionEnded() {}
 
     // The listed view elements in creation order (a copy: a walk may change the list).
     std::vector<IViewElement*> GetViewElements() const;

@@ -70,6 +70,30 @@ void ICanvasView::CancelUpdate(SelectableViewElement& element)
     cancelledSelectable_.insert(&element);
 }
 
+void ICanvasView::NoteDrawnAsChanging(SelectableViewElement& element)
+{
+    if (element.drawnChanging_ || IsBeingDestroyed()) return;
+    drawnChanging_.push_back(&element);
+    element.drawnChanging_ = true;
+}
+
+void ICanvasView::ForgetDrawnAsChanging(SelectableViewElement& element)
+{
+    if (!element.drawnChanging_) return;
+    element.drawnChanging_ = false;
+    drawnChanging_.erase(std::find(drawnChanging_.begin(), drawnChanging_.end(), &element));
+}
+
+void ICanvasView::OnTransactionEnded()
+{
+    std::vector<SelectableViewElement*> drawn;
+    drawn.swap(drawnChanging_);
+    for (SelectableViewElement* e : drawn) {
+        e->drawnChanging_ = false;
+        RequestUpdate(*e, false);
+    }
+}
+
 void ICanvasView::ProcessUpdates()
 {
     if (IsBeingDestroyed()) return;

@@ -68,6 +68,12 @@ public:
     void NoteDiagramTypeChanged() { if (!IsBeingDestroyed()) typeChanged_ = true; }
     // Number of queued requests (plain and selectable).
     size_t GetPendingUpdateCount() const { return pending_; }
+    // Remembers an element that drew itself as being changed, to redraw it when the change ends.
+    void NoteDrawnAsChanging(SelectableViewElement& element);
+    // Forgets such an element (it goes away).
+    void ForgetDrawnAsChanging(SelectableViewElement& element);
+    // Queues a full update of every element drawn as being changed since the last change ended.
+    void OnTransactionEnded() override;
 
     // Makes the view element of a View::ModelElement.
     std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& element) override;
@@ -86,6 +92,9 @@ private:
     std::unordered_set<const void*> cancelledSelectable_;
     size_t pending_ = 0;
     bool typeChanged_ = false;
+    // The elements drawn as being changed: they read the state of the change when they draw, so
+    // nothing else tells them that it is over.
+    std::vector<SelectableViewElement*> drawnChanging_;
     // The model does not change while views update, so an element updated in the current round
     // is up to date: a request for it then (an owner redrawing its parts) is dropped.
     unsigned round_ = 0;     // the current or last round of updates (never 0)

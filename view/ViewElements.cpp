@@ -112,7 +112,9 @@ SelectableViewElement::SelectableViewElement(ICanvasView& view, Core::IModelElem
 
 SelectableViewElement::~SelectableViewElement()
 {
-    if (GetOwnerView() != nullptr) CancelUpdate();
+    if (GetOwnerView() == nullptr) return;
+    CancelUpdate();
+    view_.ForgetDrawnAsChanging(*this);
 }
 
 void SelectableViewElement::RequestMarksUpdate()
@@ -128,6 +130,11 @@ void SelectableViewElement::RequestUpdate()
 void SelectableViewElement::CancelUpdate()
 {
     view_.CancelUpdate(*this);
+}
+
+void SelectableViewElement::NoteDrawnAsChanging()
+{
+    view_.NoteDrawnAsChanging(*this);
 }
 
 void SelectableViewElement::SetCursor(const zq::Point&)

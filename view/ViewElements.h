@@ -132,11 +132,17 @@ public:
     void SetCursor(const zq::Point& point) override;
     ICanvasView& GetCanvasView() const { return view_; }
 
+protected:
+    // Told by a drawing that shows the element as being changed (a dashed outline, no marks): the
+    // element is drawn again when the change ends.
+    void NoteDrawnAsChanging();
+
 private:
     friend class ICanvasView;
     enum class Queued : unsigned char { No, MarksOnly, Full };
     ICanvasView& view_;
     Queued queued_ = Queued::No;  // what the view's queue holds for the element
+    bool drawnChanging_ = false;  // listed by the view as drawn as being changed
     unsigned shapeUpdatedIn_ = 0;  // the view's rounds of updates that last updated the shape,
     unsigned marksUpdatedIn_ = 0;  // and the marks
 };

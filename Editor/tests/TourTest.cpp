@@ -381,23 +381,24 @@ TEST_F(Tour, UseCaseDiagram) {
 
 TEST_F(Tour, SequenceDiagram) {
     ASSERT_NO_FATAL_FAILURE(Start('Q', L" - Sequence Diagram"));
-    // The objects keep the name they are made with, and the lifelines their length: a name typed
-    // in place that grows an object, and a lifeline's length dragged by its handle, leave the object
-    // or line drawn as changing (a dashed outline, no selection marks) once the change is committed,
-    // because its view was last drawn inside the task's transaction and is not drawn again when the
-    // transaction ends; the pane would differ from the reopened file.
-    ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_SEQUENCEDIAGRAM, ID_NEW_SEQOBJECT, {60, 40}, L""));
-    ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_SEQUENCEDIAGRAM, ID_NEW_SEQOBJECT, {360, 40}, L""));
+    // The first name grows its object to both sides of the lifeline while it is typed; the pane
+    // shows the box solid again once the name is in.
+    ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_SEQUENCEDIAGRAM, ID_NEW_SEQOBJECT, {100, 40}, L"ordering service"));
+    ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_SEQUENCEDIAGRAM, ID_NEW_SEQOBJECT, {420, 40}, L"bank"));
     ASSERT_NO_FATAL_FAILURE(NoteAndText(IDR_MENU_SEQUENCEDIAGRAM, {640, 60}, {640, 300}));
-    const RECT a = Measure({40, 20, 300, 650}), b = Measure({340, 20, 600, 650}), note = Measure({620, 40, 880, 200});
+    const RECT a = Measure({20, 20, 330, 650}), b = Measure({360, 20, 600, 650}), note = Measure({620, 40, 880, 200});
     const int line = a.top + 100, ax = (a.left + a.right) / 2, bx = (b.left + b.right) / 2;
     ASSERT_NO_FATAL_FAILURE(Connect({ax, line}, IDR_MENU_LIFELINE, ID_NEW_MESSAGE, {bx, line}));
     ASSERT_NO_FATAL_FAILURE(Connect(Inside(note, 5, 20), IDR_MENU_NOTE, ID_NEW_NOTECONNECTOR, Inside(b, 10, 20)));
     Drag(Inside(b, 10, 10), Inside(b, 110, 10));
-    // The box of a made larger by its lower right handle.
-    const int boxHeight = 38;  // 10 mm at 100 %
-    const RECT box{a.left, a.top, a.right, a.top + boxHeight};
-    ResizeUndoAndRedo(box);
+    // The lifeline of the first object made 60 pixels longer by the handle at its bottom; the
+    // line is drawn as changing only while the handle is dragged.
+    Click({ax, a.bottom - 60});
+    const Picture before = Settled();
+    Drag({ax, a.bottom - 2}, {ax, a.bottom + 58});
+    const Picture after = Settled();
+    EXPECT_FALSE(before == after) << "the lifeline kept its length";
+    UndoAndRedo(before, after);
 
     Node saved;
     ASSERT_NO_FATAL_FAILURE(SaveCloseAndReopen(L"tour sequence.qvd", saved));
@@ -411,7 +412,10 @@ TEST_F(Tour, SequenceDiagram) {
     EXPECT_EQ(EndsOn(messages[0], L"SourceEnd", L"Party"), Ids({lines[0]}));
     EXPECT_EQ(EndsOn(messages[0], L"TargetEnd", L"Party"), Ids({otherLines[0]}));
     ExpectNoteAndText(saved, objects[1]);
-    ExpectSizeShown(objects[0], Grown(box, 40, 30));
+    ExpectNamed(saved, L"SeqObject", {L"ordering service", L"bank"});
+    EXPECT_GT(StoredPixels(*objects[0]).cx, StoredPixels(*objects[1]).cx) << "the typed name did not grow its box";
+    // The stored length in pixels: the length a new lifeline has, and the 60 pixels dragged.
+    EXPECT_NEAR(_wtol(lines[0]->Attribute(L"Len").c_str()) * 96 / 2540.0, 6000 * 96 / 2540.0 + 60, 5);
 }
 
 TEST_F(Tour, StateDiagram) {

@@ -40,6 +40,14 @@ struct FakeView : IView {
     void UpdateView() override { ++viewUpdates; }
     void OnUndoBegin() override { undoLog.push_back("begin"); }
     void OnUndoEnd() override { undoLog.push_back("end"); }
+    // Counts the ends of changes, noting whether the watched element still showed itself changing.
+    void OnTransactionEnded() override {
+        ++ended;
+        if (watched != nullptr) watchedChanging = watched->IsInTransaction();
+    }
+    int ended = 0;
+    const IModelElement* watched = nullptr;
+    bool watchedChanging = false;
     Element* Of(const IModelElement& e) { return static_cast<Element*>(e.FindViewElement(*this)); }
 };
 
@@ -186,6 +194,36 @@ TEST_F(ModelElements, FieldWritesAndUndoUpdateViewElementsOnceEach)
     EXPECT_EQ(view.Of(*a)->updates, before + 2);
     EXPECT_EQ(a->GetRep().value, 0);
     EXPECT_EQ(view.undoLog, (std::vector<std::string>{"begin", "end"}));
+}
+
+TEST_F(ModelElements, ViewsHearTheEndOfEveryChangeOnceTheElementsAreNoLongerChanging)
+{
+    FakeView view;
+    diagram.AttachView(view);
+    auto a = Add();
+    view.watched = a.get();
+    const int ended = view.ended, updates = view.Of(*a)->updates;
+    {
+        Transaction t(diagram);
+        Env env(t);
+        a->SetField(env, &NestedRep::value, 5);
+        EXPECT_EQ(view.ended, ended);  // not while the change is open
+        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    EXPECT_EQ(view.ended, ended + 1);
+    EXPECT_FALSE(view.watchedChanging);
+    // Hearing of the end is not an update of the changed element: the view decides what to redraw.
+    EXPECT_EQ(view.Of(*a)->updates, updates + 1);
+    view.watchedChanging = true;
+    {
+        Transaction t(diagram);
+        Env env(t);
+        a->SetField(env, &NestedRep::value, 7);
+        t.Abort();
+    }
+    EXPECT_EQ(view.ended, ended + 2);
+    EXPECT_FALSE(view.watchedChanging);
+    EXPECT_EQ(a->GetRep().value, 5);
 }
 
 TEST_F(ModelElements, EveryMoveOfOneChangeReachesTheViews)

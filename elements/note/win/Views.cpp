@@ -77,6 +77,7 @@ void VNote::UpdateShape()
     }
     if (!changed_) DrawFull(canvas, r);
     else DrawMoveFeedback(canvas, outline_);
+    if (changed_) NoteDrawnAsChanging();
 }
 
 void VNote::DrawFull(ICanvas::Canvas& canvas, const zq::Rect& r)
@@ -104,7 +105,10 @@ void VNote::DrawMoveFeedback(ICanvas::Canvas& canvas, ICanvas::Group& group) con
 
 void VNote::UpdateMarks()
 {
-    if (changed_ && note_.IsInTransaction()) return;  // the handles stay as they were until the change is over
+    if (changed_ && note_.IsInTransaction()) {
+        NoteDrawnAsChanging();
+        return;  // the handles stay as they were until the change is over
+    }
     marks_.Clear();
     if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, true);
 }

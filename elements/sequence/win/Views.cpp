@@ -117,6 +117,7 @@ void VSeqObject::UpdateShape()
         latched_ = false;
     else if (r != object_.GetOldRect())
         latched_ = true;
+    if (latched_) NoteDrawnAsChanging();
     const Style::ElementStyleFill fill(object_);
     if (fill.GetLineStyle())
         shape_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(object_.GetSize())));
@@ -164,6 +165,7 @@ void VLifeLine::UpdateShape()
     if (line_.IsDeleted()) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     const bool changing = line_.IsInTransaction() || line_.HasActivationInTransaction();
+    if (changing) NoteDrawnAsChanging();
     pieces_ = DrawLine(canvas, changing ? changed_ : shape_, changing);
     const zq::float8Point b = ToDouble(line_.GetBottom());
     if (!changing && line_.IsDying()) {
@@ -194,6 +196,7 @@ void VLifeLine::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, co
 void VLifeLine::UpdateMarks()
 {
     marks_.Clear();
+    if (IsSelected() && line_.IsInTransaction()) NoteDrawnAsChanging();  // its marks come back then
     if (!IsSelected() || line_.IsInTransaction() || line_.IsDeleted()) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     marks_.Add(canvas.CreatePicture(ToDouble(line_.GetTop()), GetCanvasView().IsSelectionVisible() ? 100 : 102));
@@ -236,6 +239,7 @@ void VActivation::UpdateShape()
     else if (activation_.GetNorthPoint() != activation_.GetNorthPoint(true) ||
              activation_.GetSouthPoint() != activation_.GetSouthPoint(true))
         latched_ = true;
+    if (latched_) NoteDrawnAsChanging();
     const zq::Rect r = activation_.GetRect();
     const Style::ElementStyleFill fill(activation_);
     if (fill.GetLineStyle()) {
@@ -270,6 +274,7 @@ void VActivation::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, 
 void VActivation::UpdateMarks()
 {
     marks_.Clear();
+    if (IsSelected() && activation_.IsInTransaction()) NoteDrawnAsChanging();  // its marks come back then
     if (!IsSelected() || activation_.IsInTransaction() || activation_.IsDeleted()) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     north_.Draw(canvas, marks_);

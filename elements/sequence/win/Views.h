@@ -62,6 +62,9 @@ public:
     void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override;
     // The number of dashed pieces drawn (for tests).
     size_t PieceCount() const { return pieces_; }
+    // Drawn parts (for tests): of the changed drawing, and the selection marks.
+    size_t ChangedCount() const { return changed_.Size(); }
+    size_t MarkCount() const { return marks_.Size(); }
     // Dragged: its dashed pieces and the marker at its bottom.
     void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 

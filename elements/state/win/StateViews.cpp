@@ -131,7 +131,7 @@ void VPseudoState::UpdateShape() {
 }
 
 void VPseudoState::UpdateMarks() {
-  if (element_.IsInTransaction()) return;  // left as they are while the element changes
+  if (element_.IsInTransaction()) return NoteDrawnAsChanging();  // left as they are while the element changes
   marks_.Clear();
   if (!IsSelected() || element_.IsDeleted()) return;
   const zq::Rect r = rect_(element_);
@@ -161,7 +161,7 @@ void VRegionSeparator::UpdateShape() {
 }
 
 void VRegionSeparator::UpdateMarks() {
-  if (separator_.IsInTransaction()) return;
+  if (separator_.IsInTransaction()) return NoteDrawnAsChanging();
   marks_.Clear();
   if (!IsSelected() || separator_.IsDeleted()) return;
   const int kind = separator_.GetState() ? 100 : 101;

@@ -123,6 +123,7 @@ void VSegment::UpdateShape()
         line_.Add(CreateLine(canvas, p, q));
         return;
     }
+    NoteDrawnAsChanging();
     // A drag in progress: the line as it will be, and where an end shows another point than its own.
     if (a->IsNew() && b->IsNew()) return;
     line_.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 0));
@@ -139,6 +140,7 @@ void VSegment::UpdateMarks()
 {
     marks_.Clear();
     ISegmentEnd *a, *b;
+    if (IsSelected() && IsBeingChanged()) NoteDrawnAsChanging();  // its marks come back then
     if (!IsSelected() || IsBeingChanged() || segment_.IsDeleted() || !segment_.GetEnds(a, b)) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     const bool visible = GetCanvasView().IsSelectionVisible();

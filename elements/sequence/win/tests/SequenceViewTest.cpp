@@ -274,6 +274,44 @@ TEST_F(SequenceWindow, LifeLineHandleSetsEverySelectedLengthAsOneStep)
     for (SeqObject* s : o) EXPECT_EQ(y, L(s).GetBottom().y);
 }
 
+// A task that has the view drawn in the middle of its change (a name typed in place, a handle
+// dragged) leaves no changed drawing behind once the change is committed.
+TEST_F(SequenceWindow, ViewsDrawnWhileChangingAreRedrawnWhenTheChangeIsCommitted)
+{
+    std::vector<SeqObject*> o = ThreeObjects();
+    auto* vo = dynamic_cast<Sequence::VSeqObject*>(o[0]->FindViewElement(*w.view));
+    auto* vl = dynamic_cast<Sequence::VLifeLine*>(L(o[1]).FindViewElement(*w.view));
+    ASSERT_TRUE(vo && vl);
+    // The name grows the box while it is typed: dashed until the edit ends, then solid with marks.
+    Select({o[0]});
+    const std::int32_t width = o[0]->GetRect().Width();
+    Type(u" of the ordering service");
+    w.view->UpdateView();  // as a paint in the middle of typing does
+    ASSERT_GT(o[0]->GetRect().Width(), width);
+    EXPECT_TRUE(vo->IsDrawnChanged());
+    Escape();
+    EXPECT_FALSE(w.Task().IsBusy());
+    EXPECT_EQ(0u, w.view->GetPendingUpdateCount());
+    EXPECT_FALSE(vo->IsDrawnChanged());
+    EXPECT_EQ(0u, vo->ChangedCount());
+    EXPECT_EQ(5u, vo->ShapeCount());
+    // The lifeline's length dragged by its handle, the line drawn as changing at every step: solid
+    // again once the drag ends, with its selection marks.
+    Select({&L(o[1])});
+    const zq::Point handle = L(o[1]).GetBottom();
+    Drag(handle, {{handle.x, handle.y - 1000}, {handle.x, handle.y - 2000}});
+    EXPECT_EQ(Y(handle.y - 2000), L(o[1]).GetBottom().y);
+    EXPECT_EQ(0u, w.view->GetPendingUpdateCount());
+    EXPECT_EQ(0u, vl->ChangedCount());
+    EXPECT_EQ(1u, vl->PieceCount());
+    EXPECT_GE(vl->MarkCount(), 2u);
+    // The same drag thrown away by Escape restores the solid drawing too.
+    Drag(L(o[1]).GetBottom(), {{handle.x, handle.y - 4000}}, true);
+    EXPECT_EQ(0u, w.view->GetPendingUpdateCount());
+    EXPECT_EQ(0u, vl->ChangedCount());
+    EXPECT_GE(vl->MarkCount(), 2u);
+}
+
 TEST_F(SequenceWindow, ActivationHandlesKeepTheMinimumAndEscapeRestores)
 {
     std::vector<SeqObject*> o = ThreeObjects();
