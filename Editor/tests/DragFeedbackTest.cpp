@@ -326,6 +326,51 @@ TEST_F(DragFeedback, InitialAndFinalStatesDragTheirCircles) {
     }
 }
 
+// A class with a template box stays drawn while it is dragged: its outline and its name follow the
+// pointer, as a class without one does, and the saved document has it where it was dropped.
+TEST_F(DragFeedback, AClassWithATemplateBoxStaysDrawnWhileDragged) {
+    ASSERT_NO_FATAL_FAILURE(
+        Open(1, "<Class id=\"r2\" Pos=\"2000 -3000\" Size=\"6000 3000\">\n<Text>Widget</Text>\n"
+                "<TemplateParameters id=\"r3\" Size=\"1600 400\"><Text>T</Text></TemplateParameters>\n</Class>\n"));
+    const auto* c = First<Class::Class>(*model_->model);
+    ASSERT_TRUE(c && c->GetTemplateParameters());
+    const zq::Rect r = c->GetRect(), t = c->GetTemplateParameters()->GetRect();
+    const PaneMap map = Map({r.left, t.top, t.right, r.bottom});
+    constexpr int dx = 120;
+    // The class's bottom and left edges at the dragged place, solid (the drag image alone is dashed),
+    // and the name's pixels in the header.
+    auto bottom = [&](const PanePixels& s) {
+        return Share(s, {map.X(r.left, dx) + 4, map.Y(r.bottom)}, {map.X(r.right, dx) - 4, map.Y(r.bottom)}, Ink::Dark);
+    };
+    auto left = [&](const PanePixels& s) {
+        const int top = map.Y(r.top) + 4, low = map.Y(r.bottom) - 4, x = EdgeNear(s, map.X(r.left, dx), top, low);
+        return Share(s, {x, top}, {x, low}, Ink::Dark);
+    };
+    auto name = [&](const PanePixels& s) {
+        int n = 0;
+        for (int y = map.Y(r.top) + 5; y <= map.Y(r.top - 1000); ++y)
+            for (int x = map.X(r.left, dx) + 6; x <= map.X(t.left, dx) - 6; ++x) n += s.Dark(x, y) ? 1 : 0;
+        return n;
+    };
+    const PanePixels held = HoldDrag({map.X(r.left) + 10, map.Y(r.bottom) - 10}, dx, [&](const PanePixels& s) {
+        return bottom(s) > 0.9 && left(s) > 0.9 && name(s) > 10;
+    });
+    EXPECT_GT(bottom(held), 0.9) << "no solid bottom edge of the class at the dragged place";
+    EXPECT_GT(left(held), 0.9) << "no solid left edge of the class at the dragged place";
+    EXPECT_GT(name(held), 10) << "no name in the dragged class's header";
+    const int was = map.X(r.left);
+    EXPECT_LT(Share(held, {was, map.Y(r.top) + 4}, {was, map.Y(r.bottom) - 4}, Ink::Dark), 0.3)
+        << "the class's left edge stays behind";
+
+    const auto saved = SaveAndRead();
+    const auto* moved = First<Class::Class>(*saved->model);
+    ASSERT_TRUE(moved && moved->GetTemplateParameters());
+    EXPECT_NEAR(moved->GetPos().x - r.left, dx / kPixelsPerUnit, 200);
+    EXPECT_EQ(moved->GetPos().y, r.top);
+    EXPECT_EQ(moved->GetSize(), c->GetSize());
+    EXPECT_EQ(moved->GetTemplateParameters()->GetSize(), c->GetTemplateParameters()->GetSize());
+}
+
 TEST_F(DragFeedback, TheEastHandleOfAnObjectsCompartmentWidensTheObject) {
     ExpectEastHandleWidens<Object::Object>(
         2, "<Object id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 2000\">\n<Text>a : A</Text>\n"
