@@ -3,7 +3,8 @@
 // documents, the pane's pixels read from the screen while the button is still held, the saved file
 // read back after the release. The corner marks of a dragged class, package, object or state draw
 // their blue guides to the corner marks of a box they line up with; an initial or final state drags
-// its circle; a compartment's east handle widens its object or state.
+// its circle; a class with a template box stays drawn and follows the pointer; a compartment's east
+// handle widens its object or state.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
@@ -84,6 +85,11 @@ struct PaneMap {
     int X(std::int32_t x, int dx = 0) const { return At({x, model.top}, dx).x; }
     int Y(std::int32_t y) const { return At({model.left, y}).y; }
 };
+
+// A class with a template box, in a document of its own.
+const char* const kTemplatedClass =
+    "<Class id=\"r2\" Pos=\"2000 -3000\" Size=\"6000 3000\">\n<Text>Widget</Text>\n"
+    "<TemplateParameters id=\"r3\" Size=\"1600 400\"><Text>T</Text></TemplateParameters>\n</Class>\n";
 
 // The editor started on one hand-written document, its window placed on the screen.
 class DragFeedback : public ::testing::Test {
@@ -259,6 +265,54 @@ protected:
         EXPECT_EQ(wide->GetCompartment()->GetRect(), zq::Rect(k.left, k.top, wide->GetRect().right, k.bottom));
     }
 
+    // Opens kTemplatedClass, drags its class right by 120 pixels from the pane point that grab picks
+    // (given the map, the class's and its box's rectangles) and expects the class drawn at the
+    // dragged place while the button is held: its outline and its name follow the pointer, as a
+    // class without a box does, and none stays behind; the saved document has it where it was
+    // dropped, its box kept.
+    void ExpectTemplatedClassFollows(
+        const std::function<POINT(const PaneMap&, const zq::Rect&, const zq::Rect&)>& grab) {
+        ASSERT_NO_FATAL_FAILURE(Open(1, kTemplatedClass));
+        const auto* c = First<Class::Class>(*model_->model);
+        ASSERT_TRUE(c && c->GetTemplateParameters());
+        const zq::Rect r = c->GetRect(), t = c->GetTemplateParameters()->GetRect();
+        const PaneMap map = Map({r.left, t.top, t.right, r.bottom});
+        constexpr int dx = 120;
+        // The bottom and left edges at the dragged place, solid (the drag image alone is dashed),
+        // and the name's pixels in the header.
+        auto bottom = [&](const PanePixels& s) {
+            return Share(s, {map.X(r.left, dx) + 4, map.Y(r.bottom)}, {map.X(r.right, dx) - 4, map.Y(r.bottom)},
+                         Ink::Dark);
+        };
+        auto left = [&](const PanePixels& s) {
+            const int top = map.Y(r.top) + 4, low = map.Y(r.bottom) - 4, x = EdgeNear(s, map.X(r.left, dx), top, low);
+            return Share(s, {x, top}, {x, low}, Ink::Dark);
+        };
+        auto name = [&](const PanePixels& s) {
+            int n = 0;
+            for (int y = map.Y(r.top) + 5; y <= map.Y(r.top - 1000); ++y)
+                for (int x = map.X(r.left, dx) + 6; x <= map.X(t.left, dx) - 6; ++x) n += s.Dark(x, y) ? 1 : 0;
+            return n;
+        };
+        const PanePixels held = HoldDrag(grab(map, r, t), dx, [&](const PanePixels& s) {
+            return bottom(s) > 0.9 && left(s) > 0.9 && name(s) > 10;
+        });
+        EXPECT_GT(bottom(held), 0.9) << "no solid bottom edge of the class at the dragged place";
+        EXPECT_GT(left(held), 0.9) << "no solid left edge of the class at the dragged place";
+        EXPECT_GT(name(held), 10) << "no name in the dragged class's header";
+        const int was = map.X(r.left);
+        EXPECT_LT(Share(held, {was, map.Y(r.top) + 4}, {was, map.Y(r.bottom) - 4}, Ink::Dark), 0.3)
+            << "the class's left edge stays behind";
+
+        const auto saved = SaveAndRead();
+        const auto* moved = First<Class::Class>(*saved->model);
+        ASSERT_TRUE(moved && moved->GetTemplateParameters());
+        EXPECT_NEAR(moved->GetPos().x - r.left, dx / kPixelsPerUnit, 200);
+        EXPECT_EQ(moved->GetPos().y, r.top);
+        EXPECT_EQ(moved->GetSize(), c->GetSize());
+        EXPECT_EQ(moved->GetTemplateParameters()->GetSize(), c->GetTemplateParameters()->GetSize());
+    }
+
     TempFolder folder_{L"QuorvelDragFeedback"};
     std::wstring file_;
     Process editor_;
@@ -324,6 +378,19 @@ TEST_F(DragFeedback, InitialAndFinalStatesDragTheirCircles) {
         });
         ExpectCircleImage(held, map, r, 60);
     }
+}
+
+// A class grabbed in its box or by its template box follows the pointer and is saved moved.
+TEST_F(DragFeedback, AClassWithATemplateBoxStaysDrawnWhileDragged) {
+    ExpectTemplatedClassFollows([](const PaneMap& map, const zq::Rect& r, const zq::Rect&) {
+        return POINT{map.X(r.left) + 10, map.Y(r.bottom) - 10};
+    });
+}
+
+TEST_F(DragFeedback, AClassDraggedByItsTemplateBoxStaysDrawnWhileDragged) {
+    ExpectTemplatedClassFollows([](const PaneMap& map, const zq::Rect&, const zq::Rect& t) {
+        return POINT{map.X(t.right) - 5, map.Y(t.bottom) - 3};
+    });
 }
 
 TEST_F(DragFeedback, TheEastHandleOfAnObjectsCompartmentWidensTheObject) {
