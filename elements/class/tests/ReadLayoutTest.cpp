@@ -1,5 +1,5 @@
-// Reading a class document lays each text out once: the texts learn their style and their area
-// before their first layout.
+// Reading a class document measures each text once: the texts learn their style and their area
+// before their first measurement, and no lines are laid out until something draws them.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -18,7 +18,7 @@ namespace {
 using ClassTest::Registry;
 using ClassTest::Save;
 
-TEST(ReadingClasses, LaysOutEveryTextOnceAndKeepsWhatIsStored) {
+TEST(ReadingClasses, MeasuresEveryTextOnceAndKeepsWhatIsStored) {
   auto measurer = std::make_shared<TextBlock::Testing::FixedMeasurer>();
   TextBlock::SetMeasurer(measurer);
   const std::string doc =
@@ -32,16 +32,17 @@ TEST(ReadingClasses, LaysOutEveryTextOnceAndKeepsWhatIsStored) {
   measurer->calls = 0;
   diagram.LoadXML(doc);
   const int reading = measurer->calls;
-  // The same texts laid out once each, from scratch.
+  // The same texts measured once each, from scratch.
   std::vector<TextBlock::Text*> texts;
   for (const auto& e : diagram.Elements())
     if (auto* t = dynamic_cast<TextBlock::Text*>(e.get())) texts.push_back(t);
   ASSERT_EQ(texts.size(), 3u);
+  for (TextBlock::Text* t : texts) EXPECT_FALSE(t->GetDeferredLayout()->HasLines());
   TextBlock::SetMeasurer(measurer);  // forgets the layouts reading made, so that each is made again
   measurer->calls = 0;
   for (TextBlock::Text* t : texts) {
     t->DropLayout();
-    t->GetLayout();
+    t->GetDeferredLayout();
   }
   EXPECT_EQ(reading, measurer->calls);
   // The stored sizes hold, and the document writes back as it was read.
