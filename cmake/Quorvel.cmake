@@ -33,7 +33,7 @@ if(NOT DEFINED CMAKE_UNITY_BUILD)
   set(CMAKE_UNITY_BUILD ON)
 endif()
 set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
-set(QUORVEL_FILEWISE_TESTS text_win_tests drawing_tests editor_tests)
+set(QUORVEL_FILEWISE_TESTS text_win_tests editor_tests)
 
 if(QUORVEL_WINDOWS)
   add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
