@@ -98,7 +98,7 @@ struct ElementStylesFixture : EditorTest::FactoryFixture {
 };
 
 // Working the dialog from the driver thread.
-void Press(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))); }
+void SendPress(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))); }
 void PostPress(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))); }
 void Choose(HWND dialog, int line) {
     HWND list = GetDlgItem(dialog, IDC_ESTYLE_LIST);
@@ -179,7 +179,7 @@ TEST_F(ElementStylesFixture, RenamingRefusesTakenReservedAndEmptyNamesAndRenames
         fieldAfterRefusal = TextOf(GetDlgItem(d, IDC_ESTYLE_NAME));
         refusals.push_back(Rename(d, L"Crimson"));
         linesAfter = Lines(d);
-        Press(d, IDOK);
+        SendPress(d, IDOK);
     });
     ASSERT_EQ(refusals.size(), 4u);
     EXPECT_EQ(refusals[0], L"Name \"Blue\" is already used. Please choose a different name.");
@@ -204,15 +204,15 @@ TEST_F(ElementStylesFixture, NewRefillsTheGapDeleteClearsUsersAndCancelUndoesEve
     std::wstring newName, usedAfterDelete = L"?";
     WithDialog([&](HWND d) {
         Choose(d, 2);
-        Press(d, IDC_ESTYLE_DELETE);
+        SendPress(d, IDC_ESTYLE_DELETE);
         afterDelete = Lines(d);
         usedAfterDelete = box->GetElementStyle();  // the dialog waits between the driver's steps
-        Press(d, IDC_ESTYLE_NEW);
+        SendPress(d, IDC_ESTYLE_NEW);
         afterNew = Lines(d);
         newName = TextOf(GetDlgItem(d, IDC_ESTYLE_NAME));
         SetDlgItemTextW(d, IDC_ESTYLE_RED, L"10");
-        Press(d, IDC_ESTYLE_APPLY);
-        Press(d, IDCANCEL);
+        SendPress(d, IDC_ESTYLE_APPLY);
+        SendPress(d, IDCANCEL);
     });
     EXPECT_EQ(afterDelete, (std::vector<std::wstring>{L"Default", L"Style 1 (unused)", L"Style 3 (unused)"}));
     EXPECT_EQ(usedAfterDelete, L"") << "the deleted style's users lose it";
@@ -243,7 +243,7 @@ TEST_F(ElementStylesFixture, TheChosenFillShowsOnScreenAndInTheSavedFile) {
         SetDlgItemTextW(d, IDC_ESTYLE_RED, L"0");
         SetDlgItemTextW(d, IDC_ESTYLE_GREEN, L"160");
         SetDlgItemTextW(d, IDC_ESTYLE_BLUE, L"0");
-        Press(d, IDOK);
+        SendPress(d, IDOK);
     });
     EXPECT_TRUE(assignOffered);
     EXPECT_EQ(box->GetElementStyle(), L"Style 1");

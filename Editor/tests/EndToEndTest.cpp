@@ -20,13 +20,13 @@ using namespace EditorTest;
 const std::wstring kClass = L" - Quorvel - Class Diagram";
 const std::wstring kObject = L" - Quorvel - Object Diagram";
 
-bool EndsWith(const std::wstring& text, const std::wstring& tail) {
+bool CaptionEndsWith(const std::wstring& text, const std::wstring& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 void Command(HWND window, UINT id) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-void Press(HWND dialog, int id) {
+void PressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
@@ -46,7 +46,7 @@ TEST(EditorEndToEnd, TwoFilesOpenTwoWindowsAndALaterStartHandsItsFileOver) {
     HWND wa = nullptr, wb = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (wa = WindowOfPath(editor.Id(), a)) && (wb = WindowOfPath(editor.Id(), b)); }));
     EXPECT_EQ(VisibleWindows(editor.Id()).size(), 2u);
-    for (HWND w : {wa, wb}) EXPECT_TRUE(EndsWith(TextOf(w), kClass)) << TextOf(w).c_str();
+    for (HWND w : {wa, wb}) EXPECT_TRUE(CaptionEndsWith(TextOf(w), kClass)) << TextOf(w).c_str();
     EXPECT_NE(wa, wb);
 
     Process later;
@@ -88,9 +88,9 @@ TEST(EditorEndToEnd, UndoRedoSaveAsAndCloseWithTheSaveQuestion) {
     HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
     ASSERT_NE(field, nullptr);
     SetWindowTextW(field, saved.c_str());
-    Press(dialog, IDOK);
+    PressButton(dialog, IDOK);
     ASSERT_TRUE(CaptionBecomes(w, [&](const std::wstring& t) {
-        return TitleNames(TitleShown(w), saved) && t.find(L'*') == std::wstring::npos && EndsWith(t, kObject);
+        return TitleNames(TitleShown(w), saved) && t.find(L'*') == std::wstring::npos && CaptionEndsWith(t, kObject);
     })) << TextOf(w).c_str();
 
     // The file reads back without a load warning, as an object diagram, and writes the same bytes.
@@ -117,7 +117,7 @@ TEST(EditorEndToEnd, UndoRedoSaveAsAndCloseWithTheSaveQuestion) {
     HWND question = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (question = FindMessageBox(editor.Id())) != nullptr; }));
     EXPECT_EQ(TextOf(GetDlgItem(question, 0xFFFF)).rfind(L"Save changes in ", 0), 0u);
-    Press(question, IDNO);
+    PressButton(question, IDNO);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(fresh); }));
     EXPECT_EQ(editor.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
 

@@ -31,7 +31,7 @@ using namespace EditorTest;
 
 // A class, and a note whose connector runs level from the note's left side to a free end beside the
 // class, written by hand in the stored form. Together they span x 1000 to 12000, y -1000 to -3000.
-const char kDocument[] =
+const char kOrderDocument[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
     "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>\n"
     "<Class id=\"r2\" Pos=\"1000 -1000\" Size=\"4000 2000\"><Text>Order</Text></Class>\n"
@@ -184,7 +184,7 @@ protected:
 };
 
 TEST_F(ReadOnlyDocument, NoGestureChangesAFileMarkedReadOnlyAndEveryCommandThatWouldIsGrey) {
-    file_ = folder_.AddFile(L"order.qvd", kDocument);
+    file_ = folder_.AddFile(L"order.qvd", kOrderDocument);
     ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_NO_FATAL_FAILURE(Open());
     const std::string stored = Bytes(file_);
@@ -259,7 +259,7 @@ TEST_F(ReadOnlyDocument, NoGestureChangesAFileMarkedReadOnlyAndEveryCommandThatW
 }
 
 TEST_F(ReadOnlyDocument, AFileAnotherProgramHoldsForWritingOpensReadOnlyAndNoGestureChangesIt) {
-    file_ = folder_.AddFile(L"order.qvd", kDocument);
+    file_ = folder_.AddFile(L"order.qvd", kOrderDocument);
     // Held as an editor of another program holds it: writing, others may only read.
     HANDLE held = CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
@@ -279,7 +279,7 @@ TEST_F(ReadOnlyDocument, AFileAnotherProgramHoldsForWritingOpensReadOnlyAndNoGes
     ExpectUnchanged(selected);
     EXPECT_TRUE(greyed[ID_FILE_PAGESETUP]);
     EXPECT_TRUE(greyed[ID_EDIT_DELETE]);
-    EXPECT_EQ(Bytes(file_), std::string(kDocument));
+    EXPECT_EQ(Bytes(file_), std::string(kOrderDocument));
 }
 
 using ReadOnlyWindow = FactoryFixture;

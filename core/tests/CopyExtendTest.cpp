@@ -10,8 +10,6 @@ using namespace SelKinds;
 
 namespace {
 
-zq::Rect Box(int32_t x, int32_t y, int32_t w, int32_t h) { return zq::Rect::FromPosSize({x, y}, w, h); }
-
 struct CopyExtending : ::testing::Test, Fixture {
     std::shared_ptr<Sheet> a = AddSheet(Box(0, 0, 1000, 1000));
     std::shared_ptr<Sheet> b = AddSheet(Box(5000, 0, 1000, 1000));

@@ -18,20 +18,20 @@ using namespace Core;
 namespace {
 
 // A bare element without a record.
-class Plain : public IModelElement {
+class OrderedElement : public IModelElement {
 public:
     const std::wstring& GetTypeName() const override {
         static const std::wstring name = L"Plain";
         return name;
     }
     const xml::Namespace& GetNamespace() const override { return SchemaNamespace10(); }
-    ElementPtr Clone() const override { return std::make_shared<Plain>(); }
+    ElementPtr Clone() const override { return std::make_shared<OrderedElement>(); }
 };
 
 std::vector<ElementPtr> MakePlain(std::size_t count)
 {
     std::vector<ElementPtr> list;
-    for (std::size_t i = 0; i < count; ++i) list.push_back(std::make_shared<Plain>());
+    for (std::size_t i = 0; i < count; ++i) list.push_back(std::make_shared<OrderedElement>());
     return list;
 }
 
@@ -110,7 +110,7 @@ TEST_F(LargeDiagram, RollbackOfMixedDeletionsAndInsertionsRestoresTheExactOrder)
         std::mt19937 random(11);
         for (int step = 0; step < 2000; ++step) {
             if (random() % 3 == 0 || expected.empty()) {
-                auto e = std::make_shared<Plain>();
+                auto e = std::make_shared<OrderedElement>();
                 env.Insert(e);
                 expected.push_back(e);
             } else {
@@ -152,7 +152,7 @@ TEST(ElementSetOrder, RandomInsertionsAndRemovalsAgreeWithAPlainList)
     std::mt19937 random(3);
     for (int step = 0; step < 6000; ++step) {
         if (random() % 5 < 3 || expected.empty()) {
-            auto e = std::make_shared<Plain>();
+            auto e = std::make_shared<OrderedElement>();
             set.AssignId(*e);
             // Every third insertion appends (reading's case, which takes its own path).
             const std::size_t at = random() % 3 == 0 ? expected.size() : random() % (expected.size() + 1);
@@ -179,10 +179,10 @@ TEST(ElementSetOrder, RandomInsertionsAndRemovalsAgreeWithAPlainList)
 TEST(ElementSetOrder, WrongPlacesAndAHeldElementAreErrorsThatChangeNothing)
 {
     ElementSet set;
-    auto a = std::make_shared<Plain>();
+    auto a = std::make_shared<OrderedElement>();
     set.AssignId(*a);
     set.InsertAt(0, a);
-    auto b = std::make_shared<Plain>();
+    auto b = std::make_shared<OrderedElement>();
     set.AssignId(*b);
     EXPECT_THROW(set.InsertAt(2, b), std::logic_error);
     EXPECT_THROW(set.InsertAt(0, a), std::logic_error);

@@ -10,8 +10,6 @@ using namespace SelKinds;
 
 namespace {
 
-zq::Rect Box(int32_t x, int32_t y, int32_t w, int32_t h) { return zq::Rect::FromPosSize({x, y}, w, h); }
-
 struct Interfaces : ::testing::Test, Fixture {};
 
 TEST_F(Interfaces, ResizableDefaultsAndAspectRatioUseTheMinimumSize)

@@ -12,8 +12,6 @@ using namespace SelKinds;
 
 namespace {
 
-zq::Rect Box(int32_t x, int32_t y, int32_t w, int32_t h) { return zq::Rect::FromPosSize({x, y}, w, h); }
-
 struct Selecting : ::testing::Test, Fixture {
     TestView view;
     std::shared_ptr<Sheet> big, inner, right;

@@ -154,6 +154,9 @@ public:
     bool IsCopyable() const override { return false; }
 };
 
+// The rectangle at (x, y) of size w by h.
+inline zq::Rect Box(int32_t x, int32_t y, int32_t w, int32_t h) { return zq::Rect::FromPosSize({x, y}, w, h); }
+
 inline Core::FactoryRegistry& Registry() {
     static Core::FactoryRegistry registry = TestKinds::MakeRegistry<Sheet, Link, Label, Fixed>();
     return registry;

@@ -9,8 +9,6 @@ using namespace SelKinds;
 
 namespace {
 
-zq::Rect Box(int32_t x, int32_t y, int32_t w, int32_t h) { return zq::Rect::FromPosSize({x, y}, w, h); }
-
 TEST(ShiftParam, EnabledAxesMoveFromTheOriginDisabledAxesKeepTheCurrentValue)
 {
     EXPECT_EQ(ShiftParam::Apply({10.5, -3.5, true, true}, zq::Point{7, 7}, zq::Point{100, 200}), zq::Point(111, 197));

@@ -231,8 +231,6 @@ TEST_F(ViewFailure, ARecordThatFailsBesideAFailingViewStillDropsTheHistory)
     EXPECT_TRUE(Attached());
 }
 
-} // namespace
-
 TEST_F(ViewFailure, AFailedReadingReportsItsOwnErrorWhenTheViewFailsDuringTheRollback)
 {
     // A reading whose last stage changed an element that was there before, then failed.
@@ -256,3 +254,5 @@ TEST_F(ViewFailure, AFailedReadingReportsItsOwnErrorWhenTheViewFailsDuringTheRol
     view.failUpdates = 0;
     ExpectModelWhole();
 }
+
+} // namespace

@@ -42,15 +42,15 @@ private:
     COLORREF colour_;
 };
 
-struct Scene {
+struct CustomScene {
     std::shared_ptr<Swatch> keyed, plain;
     ICanvas::Group elements;
 };
 
 // A red square (40 mm, largest key) beneath a blue custom square (middle key) beneath a small green
 // square (smallest key); a yellow custom drawing without a key lies above all keyed fills.
-Scene Build(ICanvas::Canvas& c) {
-    Scene s;
+CustomScene Build(ICanvas::Canvas& c) {
+    CustomScene s;
     s.keyed = std::make_shared<Swatch>(ICanvas::DoubleRect{1000, -1000, 3000, -3000}, kBlue);
     s.plain = std::make_shared<Swatch>(ICanvas::DoubleRect{3000, -200, 3800, -1000}, kYellow);
     // Created out of order: the keys, not the creation order, decide.
@@ -139,7 +139,7 @@ void Play(HENHMETAFILE emf, Surface& s) {
 
 TEST(CustomDrawing, IsDrawnOnTheScreenInItsOrderAndRepaintedWhenMoved) {
     Pane pane;
-    Scene scene = Build(*pane.canvas);
+    CustomScene scene = Build(*pane.canvas);
     pane.canvas->ScrollPointTo({-500, 500}, {0, 0});
     pane.canvas->Update();
     Surface s(kW, kH);
@@ -166,7 +166,7 @@ TEST(CustomDrawing, IsDrawnOnTheScreenInItsOrderAndRepaintedWhenMoved) {
 TEST(CustomDrawing, IsDrawnIntoEnhancedMetafilesInItsOrder) {
     DrawingTest::EnsureEnvironment();
     auto canvas = CreateMetafileCanvas({4000, 4000}, L"Quorvel", L"custom");
-    Scene scene = Build(*canvas);
+    CustomScene scene = Build(*canvas);
     STGMEDIUM m{};
     canvas->CreateEnhancedMetafile(m, 0);
     ASSERT_EQ(m.tymed, DWORD(TYMED_ENHMF));
@@ -181,7 +181,7 @@ TEST(CustomDrawing, IsDrawnIntoEnhancedMetafilesInItsOrder) {
 TEST(CustomDrawing, IsDrawnIntoPngImagesInItsOrder) {
     DrawingTest::EnsureEnvironment();
     auto canvas = CreateMetafileCanvas({4000, 4000}, L"Quorvel", L"custom");
-    Scene scene = Build(*canvas);
+    CustomScene scene = Build(*canvas);
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
     const std::wstring file = std::wstring(dir) + L"quorvel-custom-drawing.png";
@@ -207,7 +207,7 @@ TEST(CustomDrawing, IsPrintedInItsOrder) {
     auto device = std::make_unique<EmfPrinter>();
     EmfPrinter& printer = *device;
     auto canvas = CreatePrinterCanvas(std::move(device), nullptr, L"custom");
-    Scene scene = Build(*canvas);
+    CustomScene scene = Build(*canvas);
     ASSERT_TRUE(canvas->Print(NeverAbort(), false, false, {1, 1}, L""));
     ASSERT_NE(printer.page, nullptr);
     Surface s(540, 699);  // 2.5 pixels per millimetre

@@ -48,17 +48,12 @@ protected:
 };
 
 const zq::Rect kBox{0, 4000, 2000, 2000};
-const zq::Point kFrom{1000, 3000}, kTo{5000, 1000};
+const zq::Point kGrab{1000, 3000}, kDropAt{5000, 1000};
 
-void DragFrom(ViewWindow& w, const zq::Point& p)
+void PressAndMove(ViewWindow& w, const zq::Point& p)
 {
     w.Mouse(WM_LBUTTONDOWN, w.At(p), MK_LBUTTON);
     w.Mouse(WM_MOUSEMOVE, w.At(p), MK_LBUTTON);
-}
-
-zq::Point Snapped(const ViewWindow& w, const zq::Point& p)
-{
-    return View::DefaultGrid::Instance().SnapPoint(w.Logical(w.At(p)));
 }
 
 TEST_F(MoveControl, ASameDiagramDropRestrictsThroughTheControllerAndDrivesPreviewAndShiftControls)
@@ -70,18 +65,18 @@ TEST_F(MoveControl, ASameDiagramDropRestrictsThroughTheControllerAndDrivesPrevie
     IDropTarget* t = reg->Get();
     size_t previewDuringDrag = 0;
     ScriptedDrag drag;
-    drag.steps = {{t, ScreenAt(w, kFrom), MK_LBUTTON, DragStep::Enter},
-                  {t, ScreenAt(w, kTo), MK_LBUTTON, DragStep::Over,
+    drag.steps = {{t, ScreenAt(w, kGrab), MK_LBUTTON, DragStep::Enter},
+                  {t, ScreenAt(w, kDropAt), MK_LBUTTON, DragStep::Over,
                    [&] {
                        ASSERT_NE(reg->GetPendingDrop(), nullptr);
                        previewDuringDrag = reg->GetPendingDrop()->GetPreview().Size();
                        EXPECT_EQ(reg->GetPendingDrop()->GetShiftControls().size(), 1u);
                    }},
                   // Control pressed and released: each change of mode starts the move over.
-                  {t, ScreenAt(w, kTo), MK_LBUTTON | MK_CONTROL, DragStep::Over},
-                  {t, ScreenAt(w, kTo), MK_LBUTTON, DragStep::Over},
-                  {t, ScreenAt(w, kTo), 0, DragStep::Drop}};
-    DragFrom(w, kFrom);
+                  {t, ScreenAt(w, kDropAt), MK_LBUTTON | MK_CONTROL, DragStep::Over},
+                  {t, ScreenAt(w, kDropAt), MK_LBUTTON, DragStep::Over},
+                  {t, ScreenAt(w, kDropAt), 0, DragStep::Drop}};
+    PressAndMove(w, kGrab);
 
     EXPECT_EQ(previewDuringDrag, 1u) << "the box's dashed outline";
     ASSERT_EQ(controllers.size(), 3u) << "move, copy, move: one controller per preparation";
@@ -89,7 +84,7 @@ TEST_F(MoveControl, ASameDiagramDropRestrictsThroughTheControllerAndDrivesPrevie
     EXPECT_EQ(last.starts, 1);
     EXPECT_EQ(last.finishes, 1);
     EXPECT_EQ(controllers.front()->finishes, 0) << "an abandoned mode never finishes";
-    const zq::Point grab = Snapped(w, kFrom), to = Snapped(w, kTo);
+    const zq::Point grab = Snapped(w, kGrab), to = Snapped(w, kDropAt);
     ASSERT_FALSE(last.points.empty());
     EXPECT_EQ(last.points.back(), zq::Point(to.x, grab.y));
     // The restricted point moved the box: only across.
@@ -117,11 +112,11 @@ TEST_F(MoveControl, ADropFromAnotherViewMakesTheControllerOfThePastedGrabbedElem
     IDropTarget* t = reg->Get();
     size_t preview = 0;
     ScriptedDrag drag;
-    drag.steps = {{t, ScreenAt(w2, kFrom), MK_LBUTTON, DragStep::Enter},
-                  {t, ScreenAt(w2, kTo), MK_LBUTTON, DragStep::Over,
+    drag.steps = {{t, ScreenAt(w2, kGrab), MK_LBUTTON, DragStep::Enter},
+                  {t, ScreenAt(w2, kDropAt), MK_LBUTTON, DragStep::Over,
                    [&] { preview = reg->GetPendingDrop()->GetPreview().Size(); }},
-                  {t, ScreenAt(w2, kTo), MK_CONTROL, DragStep::Drop}};
-    DragFrom(w1, kFrom);
+                  {t, ScreenAt(w2, kDropAt), MK_CONTROL, DragStep::Drop}};
+    PressAndMove(w1, kGrab);
 
     EXPECT_EQ(preview, 1u);
     ASSERT_EQ(controllers.size(), 1u);
@@ -149,7 +144,7 @@ TEST_F(MoveControl, ADefaultTaskReplacedDuringTheDragLoopLeavesTheMoveTaskAliveU
     std::weak_ptr<View::DefaultMoveTask> task;
     bool aliveAfterReplacement = false;
     ScriptedDrag drag;
-    drag.steps = {{t, ScreenAt(w2, kFrom), MK_LBUTTON, DragStep::Enter,
+    drag.steps = {{t, ScreenAt(w2, kGrab), MK_LBUTTON, DragStep::Enter,
                    [&] {
                        auto* move = dynamic_cast<View::DefaultMoveTask*>(&w1.Task().GetActiveTask());
                        ASSERT_NE(move, nullptr);
@@ -158,8 +153,8 @@ TEST_F(MoveControl, ADefaultTaskReplacedDuringTheDragLoopLeavesTheMoveTaskAliveU
                        w1.view->OnException(std::make_exception_ptr(std::runtime_error("failed")));
                        aliveAfterReplacement = !task.expired() && task.lock()->IsDismissed();
                    }},
-                  {t, ScreenAt(w2, kTo), 0, DragStep::Drop}};
-    DragFrom(w1, kFrom);
+                  {t, ScreenAt(w2, kDropAt), 0, DragStep::Drop}};
+    PressAndMove(w1, kGrab);
 
     EXPECT_TRUE(aliveAfterReplacement);
     EXPECT_TRUE(task.expired()) << "released once the loop returned";

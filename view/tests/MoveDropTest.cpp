@@ -9,12 +9,6 @@ using Elements = std::vector<Core::IModelElement*>;
 
 class MoveDrop : public OleTest {};
 
-// The grid point a logical point gives after the round trip through client pixels.
-zq::Point Snapped(const ViewWindow& w, const zq::Point& p)
-{
-    return View::DefaultGrid::Instance().SnapPoint(w.Logical(w.At(p)));
-}
-
 zq::Point Shifted(const zq::Point& pos, const zq::Point& from, const zq::Point& to)
 {
     return {pos.x + to.x - from.x, pos.y + to.y - from.y};

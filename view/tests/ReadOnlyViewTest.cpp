@@ -9,7 +9,7 @@ namespace {
 
 using Elements = std::vector<Core::IModelElement*>;
 
-const zq::Rect kBoxA{0, 4000, 2000, 2000};
+const zq::Rect kReadOnlyBox{0, 4000, 2000, 2000};
 const zq::Point kInA{1000, 3000}, kSouthEast{2000, 2000}, kAway{5000, 1000};
 
 class ReadOnlyView : public OleTest {
@@ -26,7 +26,7 @@ protected:
 
 TEST_F(ReadOnlyView, HandlesDoubleClicksAndTypingStartNothingButPressesStillSelect)
 {
-    auto a = w.AddBox(kBoxA);
+    auto a = w.AddBox(kReadOnlyBox);
     auto b = w.AddBox({4000, 4000, 6000, 2000});
     a->SelectInView(*w.view, true);
     w.readOnly = true;
@@ -44,7 +44,7 @@ TEST_F(ReadOnlyView, HandlesDoubleClicksAndTypingStartNothingButPressesStillSele
         EXPECT_EQ(drag.allowed, DWORD(DROPEFFECT_COPY)) << "a read-only document lends its elements only to copies";
     }
     EXPECT_FALSE(w.Task().IsBusy());
-    EXPECT_EQ(a->GetRect(), kBoxA);
+    EXPECT_EQ(a->GetRect(), kReadOnlyBox);
 
     FakeDrag noDrag(false);
     w.Mouse(WM_LBUTTONDBLCLK, w.At(kInA));
@@ -85,8 +85,8 @@ protected:
 TEST_F(ReadOnlyDrag, ItsOwnDragAndADragFromAnotherDocumentAreRefused)
 {
     auto target = View::RegisterDropTarget(*w.view);
-    auto a = w.AddBox(kBoxA);
-    auto c = other.AddBox(kBoxA);
+    auto a = w.AddBox(kReadOnlyBox);
+    auto c = other.AddBox(kReadOnlyBox);
     w.readOnly = true;
     const size_t undo = Undos(), count = w.diagram.GetElementCount();
     const std::string before = Stored();
@@ -112,7 +112,7 @@ TEST_F(ReadOnlyDrag, ItsOwnDragAndADragFromAnotherDocumentAreRefused)
 TEST_F(ReadOnlyDrag, ItsSelectionIsCopiedIntoAnotherDocumentAndStaysWhereItIs)
 {
     auto target = View::RegisterDropTarget(*other.view);
-    auto a = w.AddBox(kBoxA);
+    auto a = w.AddBox(kReadOnlyBox);
     w.readOnly = true;
     const size_t undo = Undos();
     ScriptedDrag drag;
@@ -126,7 +126,7 @@ TEST_F(ReadOnlyDrag, ItsSelectionIsCopiedIntoAnotherDocumentAndStaysWhereItIs)
     EXPECT_EQ(drag.answers.back(), DWORD(DROPEFFECT_COPY));
     EXPECT_EQ(other.diagram.GetElementCount(), 1u);
     EXPECT_FALSE(a->IsDeleted());
-    EXPECT_EQ(a->GetRect(), kBoxA);
+    EXPECT_EQ(a->GetRect(), kReadOnlyBox);
     EXPECT_EQ(Undos(), undo);
 }
 

@@ -81,6 +81,11 @@ inline POINTL ScreenAt(const ViewWindow& w, const zq::Point& p) {
     return POINTL{s.x, s.y};
 }
 
+// The grid point a logical point gives after the round trip through client pixels.
+inline zq::Point Snapped(const ViewWindow& w, const zq::Point& p) {
+    return View::DefaultGrid::Instance().SnapPoint(w.Logical(w.At(p)));
+}
+
 // One step of a scripted drag over a drop target.
 struct DragStep {
     IDropTarget* target;

@@ -10,7 +10,7 @@ using FontUtil::FontRef;
 
 namespace {
 
-FontSpec Arial(int height) {
+FontSpec ArialOfHeight(int height) {
   TextStyle style;
   style.size = 11;
   FontSpec f = FontFromStyle(style);
@@ -19,9 +19,9 @@ FontSpec Arial(int height) {
 }
 
 // Model units (y up) to pixels of a memory context at a chosen scale.
-class Context : public ICanvas::IDrawContext {
+class FontContext : public ICanvas::IDrawContext {
  public:
-  Context(HDC dc, double scale) : dc_(dc), scale_(scale) {}
+  FontContext(HDC dc, double scale) : dc_(dc), scale_(scale) {}
   HDC GetDC() override { return dc_; }
   zq::float8Point ToDevice(const zq::float8Point& p) const override { return {p.x * scale_, -p.y * scale_}; }
   double PixelsPerUnit() const override { return scale_; }
@@ -48,14 +48,14 @@ TEST(SharedFonts, MeasurersShareOneFontPerDescription) {
   RunMetrics out;
   {
     UniscribeMeasurer a, b;
-    a.Measure(Arial(-388), u"Account", out);
-    b.Measure(Arial(-388), u"Account", out);
-    a.Measure(Arial(-388), u"again", out);
+    a.Measure(ArialOfHeight(-388), u"Account", out);
+    b.Measure(ArialOfHeight(-388), u"Account", out);
+    a.Measure(ArialOfHeight(-388), u"again", out);
     EXPECT_EQ(FontRef::CacheSize(), before + 1);
     // The cache hands out the very font the measurers hold.
-    const FontRef same = FontRef::Get(ToFontDesc(Arial(-388)));
+    const FontRef same = FontRef::Get(ToFontDesc(ArialOfHeight(-388)));
     EXPECT_EQ(FontRef::CacheSize(), before + 1);
-    b.Measure(Arial(-400), u"Account", out);
+    b.Measure(ArialOfHeight(-400), u"Account", out);
     EXPECT_EQ(FontRef::CacheSize(), before + 2);
     a.ClearFonts();
     b.ClearFonts();
@@ -80,7 +80,7 @@ TEST(SharedFonts, DrawingsKeepTheirDeviceFontBetweenDrawsAndShareIt) {
   const std::size_t before = FontRef::CacheSize();
   {
     TextDrawing a(one, {0, 0}), b(two, {0, -400});
-    Context at10(dc, 0.1), at20(dc, 0.2);
+    FontContext at10(dc, 0.1), at20(dc, 0.2);
     a.Draw(at10);
     b.Draw(at10);
     a.Draw(at10);
@@ -98,7 +98,7 @@ TEST(SharedFonts, DrawingsKeepTheirDeviceFontBetweenDrawsAndShareIt) {
 }
 
 TEST(SharedFonts, TheDescriptionCarriesEveryFieldOfTheFontChange) {
-  FontSpec f = Arial(-388);
+  FontSpec f = ArialOfHeight(-388);
   f.width = 120;
   f.escapement = 900;
   f.orientation = 900;

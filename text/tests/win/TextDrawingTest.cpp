@@ -10,12 +10,12 @@ using TextTest::Bitmap;
 namespace {
 
 // Model units to pixels at 0.1 pixel per unit.
-class Context : public TextTest::Context {
+class DrawingContext : public TextTest::Context {
  public:
-  explicit Context(HDC dc) : TextTest::Context(dc, 0.1) {}
+  explicit DrawingContext(HDC dc) : TextTest::Context(dc, 0.1) {}
 };
 
-std::shared_ptr<const Layout> Lay(std::u16string_view name) {
+std::shared_ptr<const Layout> LayName(std::u16string_view name) {
   TextStyle style;
   style.size = 11;
   style.sizing = SizingOwnExtent;
@@ -30,10 +30,10 @@ std::shared_ptr<const Layout> Lay(std::u16string_view name) {
 
 TEST(TextDrawingTest, DrawsInsideTheUsedSizeOnly) {
   Bitmap bmp(400, 200);
-  const auto layout = Lay(u"Hello World\nSecond line");
+  const auto layout = LayName(u"Hello World\nSecond line");
   const int w = layout->usedSize.width / 10 + 1, h = layout->usedSize.height / 10 + 1;
   TextDrawing drawing(layout, {500, -500});  // pixels (50, 50)
-  Context ctx(bmp.dc());
+  DrawingContext ctx(bmp.dc());
   drawing.Draw(ctx);
   EXPECT_GT(bmp.Dark(50, 50, 50 + w / 2, 50 + h / 2), 20);   // first line, left half
   EXPECT_GT(bmp.Dark(50, 50 + h / 2, 50 + w, 50 + h), 20);   // second line
@@ -42,11 +42,11 @@ TEST(TextDrawingTest, DrawsInsideTheUsedSizeOnly) {
 
 TEST(TextDrawingTest, ClipsToTheUsedSize) {
   Bitmap bmp(400, 200);
-  Layout clipped = *Lay(u"Hello World");
+  Layout clipped = *LayName(u"Hello World");
   const int full = clipped.usedSize.width / 10;
   clipped.usedSize.width /= 2;
   TextDrawing drawing(std::make_shared<const Layout>(clipped), {0, 0});
-  Context ctx(bmp.dc());
+  DrawingContext ctx(bmp.dc());
   drawing.Draw(ctx);
   EXPECT_GT(bmp.Dark(), 20);
   EXPECT_EQ(bmp.Dark(full / 2 + 1, 0, 400, 200), 0);
@@ -56,9 +56,9 @@ TEST(TextDrawingTest, ClipsToTheUsedSize) {
 TEST(TextDrawingTest, DrawsIntoAMetafile) {
   HDC emf = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(emf, nullptr);
-  const auto layout = Lay(u"Metafile \u05E9\u05DC\u05D5\u05DD 123");
+  const auto layout = LayName(u"Metafile \u05E9\u05DC\u05D5\u05DD 123");
   TextDrawing drawing(layout, {100, -100});
-  Context ctx(emf);
+  DrawingContext ctx(emf);
   drawing.Draw(ctx);
   HENHMETAFILE meta = CloseEnhMetaFile(emf);
   ASSERT_NE(meta, nullptr);
