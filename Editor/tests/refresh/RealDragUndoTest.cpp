@@ -78,15 +78,7 @@ TEST(RealDragUndo, ANoteDraggedWithTheMouseAndUndoneWithCtrlZShowsAsAFreshOpenSh
     const POINT to{from.x + 160, from.y + 120};
     bool moved = false;
     for (int attempt = 0; attempt < 3 && !moved; ++attempt) {
-        MoveTo(from);
-        Pace();
-        Button(MOUSEEVENTF_LEFTDOWN);
-        Pace();
-        for (int i = 1; i <= 10; ++i) {
-            MoveTo({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
-            Pace();
-        }
-        Button(MOUSEEVENTF_LEFTUP);
+        DragWith(from, to, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
         moved = WaitFor([&] {
             note = DarkArea(pane);
             return note && note->left >= before.left + 100 && note->top >= before.top + 60;
