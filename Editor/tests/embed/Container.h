@@ -253,7 +253,7 @@ protected:
     }
     void TearDown() override {
         if (storage_) storage_->Release();
-        if (!PumpUntil([] { return ServerProcesses().empty(); }, 10000)) {
+        if (!PumpUntil([] { return ServerProcesses().empty(); }, 30000)) {
             ADD_FAILURE() << "the server did not end after its containers let go";
             EndServersByForce();
         }
