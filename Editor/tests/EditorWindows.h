@@ -252,35 +252,48 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// The pixels (0x00RRGGBB, rows top down) of a rectangle of a device context: a window's, or the
+// screen's as the user sees it.
+inline std::vector<DWORD> GrabPixels(HDC source, int x, int y, int width, int height) {
+    std::vector<DWORD> pixels;
+    if (width <= 0 || height <= 0) return pixels;
+    pixels.resize(size_t(width) * size_t(height));
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), &info, DIB_RGB_COLORS);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// The pixels of a window's client area as the screen shows them.
+inline std::vector<DWORD> ScreenPixels(HWND window, POINT* origin = nullptr, SIZE* size = nullptr) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT at{0, 0};
+    ClientToScreen(window, &at);
+    if (origin) *origin = at;
+    if (size) *size = {client.right, client.bottom};
+    HDC screen = GetDC(nullptr);
+    std::vector<DWORD> pixels = GrabPixels(screen, at.x, at.y, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 // The pixels a pane shows on the screen, as the user sees them, taken when made.
 class PanePixels {
 public:
     explicit PanePixels(HWND pane) {
-        RECT client;
-        GetClientRect(pane, &client);
-        ClientToScreen(pane, &origin_);
-        w_ = client.right;
-        h_ = client.bottom;
-        if (w_ <= 0 || h_ <= 0) return;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w_;
-        info.bmiHeader.biHeight = -h_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w_, h_, screen, origin_.x, origin_.y, SRCCOPY);
-        const auto* pixels = static_cast<const DWORD*>(bits);
-        pixels_.assign(pixels, pixels + size_t(w_) * size_t(h_));
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        SIZE size{};
+        pixels_ = ScreenPixels(pane, &origin_, &size);
+        w_ = size.cx;
+        h_ = size.cy;
     }
     int Width() const { return w_; }
     int Height() const { return h_; }

@@ -39,30 +39,6 @@ const char kOrderDocument[] =
     "<NoteConnector id=\"r4\"><SourceEnd id=\"r5\" Pos=\"9000 -1500\"/><Segment id=\"r6\"/>"
     "<End id=\"r7\" Pos=\"6000 -1500\"/></NoteConnector>\n</Note>\n</Diagram>\n";
 
-// The pixels of a window's client area as the screen shows them.
-std::vector<DWORD> Shot(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    const int w = client.right, h = client.bottom;
-    std::vector<DWORD> pixels(static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0)));
-    if (pixels.empty()) return pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // The greyed state of each command of a probe answer ("<id>:<0 or 1>|...").
 std::map<UINT, bool> Greyed(const std::wstring& states) {
     std::map<UINT, bool> out;
@@ -131,12 +107,12 @@ protected:
     }
     // Selects the class with a click and waits until its handles show; answers the picture then.
     std::vector<DWORD> SelectTheClass() {
-        const std::vector<DWORD> before = Shot(pane_);
+        const std::vector<DWORD> before = ScreenPixels(pane_);
         ClickAt(At(2000, -2500));
         std::vector<DWORD> shown, last;
         WaitFor([&] {
             last = shown;
-            shown = Shot(pane_);
+            shown = ScreenPixels(pane_);
             return shown != before && shown == last;
         });
         return shown;
@@ -170,7 +146,7 @@ protected:
     }
     // The document is unchanged: the window comes back to the picture and shows no modified mark.
     void ExpectUnchanged(const std::vector<DWORD>& picture) {
-        EXPECT_TRUE(WaitFor([&] { return Shot(pane_) == picture; }, 5000)) << "the drawing changed";
+        EXPECT_TRUE(WaitFor([&] { return ScreenPixels(pane_) == picture; }, 5000)) << "the drawing changed";
         EXPECT_FALSE(Modified(frame_)) << TextOf(frame_).c_str();
         EXPECT_NE(TextOf(frame_).find(L"(read-only)"), std::wstring::npos);
     }

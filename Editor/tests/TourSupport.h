@@ -44,35 +44,10 @@ struct Picture {
 
 inline Picture Picture::Of(HWND window) {
     Picture p;
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    p.width = client.right;
-    p.height = client.bottom;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = p.width;
-    info.bmiHeader.biHeight = -p.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, p.width, p.height, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const auto* from = static_cast<const DWORD*>(bits);
-        p.pixels.assign(from, from + size_t(p.width) * p.height);
-        for (DWORD& pixel : p.pixels) pixel &= 0xFFFFFF;
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    SIZE size{};
+    p.pixels = ScreenPixels(window, nullptr, &size);
+    p.width = size.cx;
+    p.height = size.cy;
     return p;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Editor/Diagram.h"
 #include "Editor/DocumentWindow.h"
+#include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "core/CopyExtend.h"
 #include "core/Interfaces.h"
@@ -46,25 +47,7 @@ inline void Pump() {
 
 // The pixels of a rectangle of a device context (a window's or the screen's).
 inline Picture Grab(HDC source, int x, int y, int width, int height) {
-    Picture picture{width, height, {}};
-    picture.pixels.resize(size_t(width) * size_t(height));
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(memory, bitmap, 0, UINT(height), picture.pixels.data(), &info, DIB_RGB_COLORS);
-    for (DWORD& p : picture.pixels) p &= 0xFFFFFF;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return picture;
+    return Picture{width, height, EditorTest::GrabPixels(source, x, y, width, height)};
 }
 
 // What the pane shows once its waiting invalidation is painted (WM_PAINT): the pixels of its
