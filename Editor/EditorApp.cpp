@@ -8,6 +8,7 @@
 #include "app/ContextMenu.h"
 #include "app/winutil/ExceptionBox.h"
 #include "app/winutil/Exceptions.h"
+#include "app/winutil/MessageLoop.h"
 #include "app/winutil/Modal.h"
 #include "app/winutil/Timer.h"
 #include "app/winutil/ResourceLoader.h"
@@ -22,10 +23,23 @@ constexpr wchar_t kWindowPlacement[] = L"WindowPlacement";
 
 // The document factory with the program's class object: registered with it, revoked before the
 // documents are shut down.
-class ServingDiagramFactory : public DiagramFactory, private WinUtil::ITimerClient {
+class ServingDiagramFactory : public DiagramFactory,
+                              private WinUtil::ITimerClient,
+                              private WinUtil::MessageLoop::IIdleProc {
 public:
     using DiagramFactory::DiagramFactory;
-    ~ServingDiagramFactory() override { classObject_.reset(); }
+    ~ServingDiagramFactory() override {
+        StopWaitingForIdle();
+        classObject_.reset();
+    }
+    // Registers the class object once the loop first runs out of messages (the first window is
+    // painted by then) and hands the result to registered.
+    void RegisterWhenIdle(std::function<void(HRESULT)> registered) {
+        idleLoop_ = WinUtil::MessageLoop::Current();
+        if (!idleLoop_) return registered(Register());
+        registered_ = std::move(registered);
+        idleLoop_->AddIdleProc(this);
+    }
     // A server start that no container reaches in time ends instead of waiting unseen for ever.
     void AwaitFirstContainer() { firstContainer_.Start(kFirstContainerMs); }
     // Registers the class object; answers the registration's result.
@@ -34,6 +48,7 @@ public:
         return classObject_->GetRegistrationResult();
     }
     void Shutdown() override {
+        StopWaitingForIdle();
         if (classObject_) classObject_->Revoke();
         DiagramFactory::Shutdown();
         // Documents that ended just before the quit (a container's last release) go now, while the
@@ -43,6 +58,14 @@ public:
 
 private:
     static constexpr unsigned kFirstContainerMs = 5000;
+    void OnIdle() override {
+        StopWaitingForIdle();
+        registered_(Register());
+    }
+    void StopWaitingForIdle() {
+        if (idleLoop_) idleLoop_->RemoveIdleProc(this);
+        idleLoop_ = nullptr;
+    }
     void OnTimer() override {
         firstContainer_.Stop();
         if (GetNode().GetActiveCount() == 0 && !GetNode().IsEnded()) GetNode().End();
@@ -50,6 +73,8 @@ private:
 
     std::unique_ptr<OLEdiagramFactory> classObject_;
     WinUtil::Timer firstContainer_{*this};
+    WinUtil::MessageLoop* idleLoop_ = nullptr;  // while the registration waits for it
+    std::function<void(HRESULT)> registered_;
 };
 
 void ReportRegistrationFailure(HRESULT hr) {
@@ -96,15 +121,21 @@ int EditorApp::Init() {
 std::unique_ptr<Application::IDocumentFactory> EditorApp::GetDocumentFactory(Application::LifeTimeSupervisor& root) {
     auto factory = std::make_unique<ServingDiagramFactory>(
         static_cast<IDocumentFactoryCreator&>(*this).GetApplication(), root, clipboard_);
-    const HRESULT registered = factory->Register();
-    if (FAILED(registered)) {
-        registrationFailed_ = true;
-        if (!serverStart_) ReportRegistrationFailure(registered);
-    } else if (serverStart_) {
+    if (registerAfterFirstPaint_ && !serverStart_) {
+        factory->RegisterWhenIdle([this](HRESULT registered) { ClassObjectRegistered(registered); });
+    } else if (SUCCEEDED(ClassObjectRegistered(factory->Register())) && serverStart_) {
         factory->AwaitFirstContainer();
     }
     factory->SetPrinter(&PrintFromCommandLine);  // "-p" and "-pt" print without the dialog's questions
     return factory;
+}
+
+HRESULT EditorApp::ClassObjectRegistered(HRESULT registered) {
+    if (FAILED(registered)) {
+        registrationFailed_ = true;
+        if (!serverStart_) ReportRegistrationFailure(registered);
+    }
+    return registered;
 }
 
 } // namespace Editor

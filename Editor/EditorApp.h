@@ -17,6 +17,9 @@ public:
     // Marks a start by COM with the embedding switch: the program waits for containers without a
     // document of its own, and a class object that cannot be registered ends it.
     void SetServerStart(bool serverStart) { serverStart_ = serverStart; }
+    // A start of a person's: the class object is registered once the first window is painted,
+    // not before it (a server start always registers at once).
+    void SetRegisterAfterFirstPaint(bool later) { registerAfterFirstPaint_ = later; }
     // Whether the class object could not be registered with COM.
     bool ServerRegistrationFailed() const { return registrationFailed_; }
 
@@ -30,8 +33,12 @@ protected:
     bool KeepRunningWhenIdle() const override { return serverStart_ && !registrationFailed_; }
 
 private:
+    // Records and reports (to a person, unless started by COM) a failed registration; answers it.
+    HRESULT ClassObjectRegistered(HRESULT registered);
+
     Application::Clipboard clipboard_;
     bool serverStart_ = false;
+    bool registerAfterFirstPaint_ = false;
     bool registrationFailed_ = false;  // the application's clipboard object, shared by every document
 
     // The application object itself, as the document factory is given it.

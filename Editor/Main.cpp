@@ -3,6 +3,7 @@
 #include "Editor/EditorApp.h"
 #include "app/winutil/Platform.h"
 #include "app/winutil/ProgramEntry.h"
+#include "drawing/DrawingKernel.h"
 
 #include <string>
 
@@ -33,9 +34,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // then would be lost with the closing instance.
         single.SetAcceptor([&running] { return running && running->IsAcceptingForwarded(); });
         if (!single.Claim(directory, commandLine, receive)) return 0;
+        // Only a start that runs on its own draws: one that handed its command line over is done.
+        DrawingKernel::GdiplusSession gdiplus;
         Editor::EditorApp app;
         const bool serverStart = Editor::ParseCommandLine(directory, commandLine).serverOnly;
         app.SetServerStart(serverStart);
+        app.SetRegisterAfterFirstPaint(!serverStart);
         running = &app;
         int code = app.Run(directory, commandLine);
         running = nullptr;

@@ -37,8 +37,12 @@ void IDocument::BringToFront(int showCommand) {
     if (!hwnd) return;
     if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
     else if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, showCommand);
-    SetForegroundWindow(hwnd);
-    BringWindowToTop(hwnd);
+    // A window shown just now is usually in front already: asking again only makes the window
+    // manager redraw its frame (a dozen times under Wine).
+    if (GetForegroundWindow() != hwnd) {
+        SetForegroundWindow(hwnd);
+        BringWindowToTop(hwnd);
+    }
 }
 
 void IDocument::WindowCreated(IDocumentWindow& window) {

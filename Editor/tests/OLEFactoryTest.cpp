@@ -164,4 +164,71 @@ TEST(ServerRegistration, AFailureIsShownToAPersonAndEndsAServerStartWithoutAWord
     Editor::OLEdiagramFactory::SetRegistration(previous);
 }
 
+// What the registration found when the application asked for it: the editor window of this
+// thread shown and without anything left to paint.
+struct SeenAtRegistration {
+    int calls = 0;
+    bool windowPainted = false;
+    HRESULT answer = S_OK;  // E_ACCESSDENIED refuses the registration
+    BoxAnswerer* boxes = nullptr;
+    DWORD started = 0;
+} g_seen;
+
+HWND ShownEditorWindow() {
+    const std::vector<HWND> shown = VisibleWindows(GetCurrentProcessId());
+    return shown.empty() ? nullptr : shown.front();
+}
+
+// Notes what it sees and registers, or refuses.
+HRESULT STDAPICALLTYPE WatchedRegistration(REFCLSID clsid, IUnknown* object, DWORD context, DWORD flags,
+                                           LPDWORD cookie) {
+    ++g_seen.calls;
+    if (HWND window = ShownEditorWindow()) g_seen.windowPainted = !GetUpdateRect(window, nullptr, FALSE);
+    if (FAILED(g_seen.answer)) {
+        *cookie = 0;
+        return g_seen.answer;
+    }
+    return CoRegisterClassObject(clsid, object, context, flags, cookie);
+}
+
+// Ends the application once the registration came and its failure was answered (or after ten
+// seconds without), by closing the window.
+void CALLBACK CloseWhenRegistered(HWND, UINT, UINT_PTR, DWORD) {
+    const bool done = g_seen.calls > 0 && (SUCCEEDED(g_seen.answer) || !g_seen.boxes->Texts().empty());
+    if (!done && GetTickCount() - g_seen.started < 10000) return;
+    if (HWND window = ShownEditorWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+TEST(ServerRegistration, APersonsStartRegistersOnceTheFirstWindowIsPaintedAndStillReportsAFailure) {
+    TempFolder folder(L"QvLateRegistration");
+    const auto previous = Editor::OLEdiagramFactory::SetRegistration(&WatchedRegistration);
+    BoxAnswerer answerer;
+    for (HRESULT answer : {S_OK, E_ACCESSDENIED}) {
+        g_seen = SeenAtRegistration{0, false, answer, &answerer, GetTickCount()};
+        Editor::EditorApp started;
+        started.SetRegisterAfterFirstPaint(true);
+        const UINT_PTR closer = SetTimer(nullptr, 0, 50, &CloseWhenRegistered);
+        EXPECT_EQ(0, started.Run(folder.Path(), L"QuorvelUML.exe"));
+        KillTimer(nullptr, closer);
+        EXPECT_EQ(1, g_seen.calls);
+        EXPECT_TRUE(g_seen.windowPainted) << "registered before the first window was painted";
+        EXPECT_EQ(FAILED(answer), started.ServerRegistrationFailed());
+    }
+    const std::vector<std::wstring> texts = answerer.Texts();
+    ASSERT_EQ(1u, texts.size()) << "only the refused registration is reported";
+    EXPECT_EQ(0u, texts[0].find(L"The diagram object class could not be registered with OLE"));
+    {
+        // Started by COM, the program registers before anything else, as containers wait for it.
+        g_seen = SeenAtRegistration{};
+        Editor::EditorApp server;
+        server.SetServerStart(true);
+        server.SetRegisterAfterFirstPaint(true);
+        g_seen.answer = E_ACCESSDENIED;
+        EXPECT_EQ(0, server.Run(folder.Path(), L"QuorvelUML.exe -Embedding"));
+        EXPECT_EQ(1, g_seen.calls);
+        EXPECT_TRUE(server.ServerRegistrationFailed());
+    }
+    Editor::OLEdiagramFactory::SetRegistration(previous);
+}
+
 } // namespace

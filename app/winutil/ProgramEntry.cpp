@@ -11,21 +11,6 @@
 namespace WinUtil {
 namespace {
 
-// Ends GDI+ when the body leaves, however it leaves.
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;
-        ThrowIfGdiplusFailed(Gdiplus::GdiplusStartup(&token_, &input, nullptr));
-    }
-    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-
-private:
-    ULONG_PTR token_ = 0;
-};
-
 std::wstring UserSid() {
     HANDLE token = nullptr;
     std::wstring result = L"nosid";
@@ -61,7 +46,6 @@ int RunProgram(const std::function<int()>& body) {
     int exitCode = 1;
     GuardedFunctionCall("WinMain", [&] {
         std::set_new_handler(OutOfMemoryHandler);
-        GdiplusSession gdiplus;
         exitCode = body();
     });
     return exitCode;

@@ -10,7 +10,7 @@
 namespace WinUtil {
 
 // Runs the program's main body inside the guard "WinMain": installs the fault translation and the
-// new-handler, starts GDI+ for the body's duration; answers the body's exit code (1 when it threw).
+// new-handler; answers the body's exit code (1 when it threw).
 int RunProgram(const std::function<int()>& body);
 
 // The command line handed from a later start to the running instance.
