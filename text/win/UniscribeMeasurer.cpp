@@ -2,6 +2,7 @@
 
 #include "drawing/DrawingKernel.h"
 #include "text/win/FontFallback.h"
+#include "text/win/PairWidths.h"
 #include "text/win/Shaping.h"
 
 #include <algorithm>
@@ -21,6 +22,8 @@ struct FontHandle {
   FontUtil::FontRef font;
   SCRIPT_CACHE cache = nullptr;
   TEXTMETRICW metrics{};
+  std::unique_ptr<PairwiseGlyphs> pairwise;  // read when first composed with
+  std::unordered_map<std::uint32_t, std::unique_ptr<PairWidths>> pairWidths;  // per script analysis
   FontHandle() = default;
   FontHandle(const FontHandle&) = delete;
   FontHandle& operator=(const FontHandle&) = delete;
@@ -76,6 +79,9 @@ struct UniscribeMeasurer::Impl {
   std::vector<SCRIPT_VISATTR> visAttrs;
   std::vector<int> glyphAdvances, logicalWidths;
   std::vector<GOFFSET> offsets;
+  bool composePairs = true;
+  std::vector<int> composed;
+  std::size_t composedItems = 0;
 
   // Large diagrams repeat the same few shapes in many unique names ("Class17", "Class18", ...), and
   // Uniscribe's cost is per call. Plain ASCII runs itemize alike when their letters and digits stand
@@ -179,7 +185,60 @@ struct UniscribeMeasurer::Impl {
     }
   }
 
+  // Places the glyphCount glyphs shaped for n units; fills glyphAdvances and logicalWidths.
+  void Place(FontHandle& font, int n, int glyphCount, SCRIPT_ANALYSIS& analysis) {
+    glyphAdvances.resize(glyphCount);
+    offsets.resize(glyphCount);
+    ABC abc{};
+    if (FAILED(ScriptPlace(dc, &font.cache, glyphs.data(), glyphCount, visAttrs.data(), &analysis,
+                           glyphAdvances.data(), offsets.data(), &abc)))
+      throw std::runtime_error("text measuring: placing failed");
+    logicalWidths.resize(n);
+    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(), logicalWidths.data());
+  }
+
+  // Shapes and places units of the selected font as one left-to-right item: their widths and
+  // glyphs when each unit came out as a glyph of its own in the analysis asked for.
+  bool ShapeSimple(FontHandle& font, std::u16string_view units, SCRIPT_ANALYSIS analysis, int* widths, WORD* glyphsOut) {
+    const int n = static_cast<int>(units.size());
+    const WORD script = analysis.eScript;
+    if (analysis.fRTL || Shape(font, Wide(units), n, analysis) != n || analysis.eScript != script) return false;
+    for (int i = 0; i < n; ++i)
+      if (clusters[i] != i || glyphs[i] == 0) return false;
+    Place(font, n, n, analysis);
+    std::copy_n(logicalWidths.begin(), n, widths);
+    std::copy_n(glyphs.begin(), n, glyphsOut);
+    return true;
+  }
+
+  // The pair widths of the selected font in the analysis, made on first use.
+  PairWidths& PairsOf(FontHandle& font, const SCRIPT_ANALYSIS& analysis) {
+    if (!font.pairwise) font.pairwise = std::make_unique<PairwiseGlyphs>(PairwiseGlyphs::OfFont(dc));
+    static_assert(sizeof(SCRIPT_ANALYSIS) <= sizeof(std::uint32_t));
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &analysis, sizeof analysis);
+    std::unique_ptr<PairWidths>& pairs = font.pairWidths[bits];
+    if (!pairs)
+      pairs = std::make_unique<PairWidths>(*font.pairwise, [this, &font, analysis](std::u16string_view units, int* widths, WORD* g) {
+        return ShapeSimple(font, units, analysis, widths, g);
+      });
+    return *pairs;
+  }
+
+  // Whether every unit is a simple character, so that the item may be composed from pairs.
+  static bool AllSimple(std::u16string_view units) {
+    return std::all_of(units.begin(), units.end(), [](char16_t c) { return PairWidths::IsSimple(c); });
+  }
+
   void MeasureItem(FontHandle& font, std::u16string_view run, int begin, int end, SCRIPT_ANALYSIS analysis, RunMetrics& out) {
+    // Runs of simple characters in a font that only kerns them in pairs are composed from the widths
+    // of their characters and pairs: what shaping them gives, without shaping them.
+    const std::u16string_view units = run.substr(begin, end - begin);
+    if (composePairs && AllSimple(units) && PairsOf(font, analysis).Compose(units, composed)) {
+      for (int i = 0; i < end - begin; ++i) out.advances[begin + i] += composed[i];
+      ++composedItems;
+      return;
+    }
     key.clear();
     AppendBytes(key, &font);
     AppendBytes(key, analysis);
@@ -210,15 +269,7 @@ struct UniscribeMeasurer::Impl {
     } else if (FAILED(ScriptBreak(chars, n, &analysis, attrs.data()))) {
       throw std::runtime_error("text measuring: breaking failed");
     }
-    const int glyphCount = Shape(font, chars, n, analysis);
-    glyphAdvances.resize(glyphCount);
-    offsets.resize(glyphCount);
-    ABC abc{};
-    if (FAILED(ScriptPlace(dc, &font.cache, glyphs.data(), glyphCount, visAttrs.data(), &analysis,
-                           glyphAdvances.data(), offsets.data(), &abc)))
-      throw std::runtime_error("text measuring: placing failed");
-    logicalWidths.resize(n);
-    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(), logicalWidths.data());
+    Place(font, n, Shape(font, chars, n, analysis), analysis);
     ShapedItem shaped;
     shaped.widths = logicalWidths;
     shaped.starts.resize(n);
@@ -227,8 +278,12 @@ struct UniscribeMeasurer::Impl {
   }
 };
 
-UniscribeMeasurer::UniscribeMeasurer() : impl_(std::make_unique<Impl>()) {}
+UniscribeMeasurer::UniscribeMeasurer(bool composePairs) : impl_(std::make_unique<Impl>()) {
+  impl_->composePairs = composePairs;
+}
 UniscribeMeasurer::~UniscribeMeasurer() = default;
+
+std::size_t UniscribeMeasurer::ComposedItems() const { return impl_->composedItems; }
 
 void UniscribeMeasurer::ClearFonts() {
   SelectObject(impl_->dc, impl_->originalFont);

@@ -11,7 +11,9 @@ namespace TextBlock {
 // on a memory device context, so advances come out in model units.
 class UniscribeMeasurer : public IMeasurer {
  public:
-  UniscribeMeasurer();
+  // With composePairs, runs of simple characters in a font that kerns them only in pairs are
+  // composed from widths of characters and pairs shaped once (the same widths, fewer shaping calls).
+  explicit UniscribeMeasurer(bool composePairs = true);
   ~UniscribeMeasurer() override;
   UniscribeMeasurer(const UniscribeMeasurer&) = delete;
   UniscribeMeasurer& operator=(const UniscribeMeasurer&) = delete;
@@ -23,6 +25,8 @@ class UniscribeMeasurer : public IMeasurer {
   // The visual order ScriptLayout gives for the levels.
   std::vector<int> VisualOrder(const std::vector<std::uint8_t>& levels) override;
 
+  // How many items were composed from pairs instead of shaped.
+  std::size_t ComposedItems() const;
   // Drops the cached fonts (after the installed fonts changed).
   void ClearFonts();
 
