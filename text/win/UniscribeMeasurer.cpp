@@ -82,6 +82,7 @@ struct UniscribeMeasurer::Impl {
   bool composePairs = true;
   std::vector<int> composed;
   std::size_t composedItems = 0;
+  bool lastShaped = false;  // whether the run measured last had an item shaped
 
   // Large diagrams repeat the same few shapes in many unique names ("Class17", "Class18", ...), and
   // Uniscribe's cost is per call. Plain ASCII runs itemize alike when their letters and digits stand
@@ -239,6 +240,7 @@ struct UniscribeMeasurer::Impl {
       ++composedItems;
       return;
     }
+    lastShaped = true;
     key.clear();
     AppendBytes(key, &font);
     AppendBytes(key, analysis);
@@ -283,6 +285,8 @@ UniscribeMeasurer::UniscribeMeasurer(bool composePairs) : impl_(std::make_unique
 }
 UniscribeMeasurer::~UniscribeMeasurer() = default;
 
+bool UniscribeMeasurer::LastRunWorthCaching() const { return impl_->lastShaped; }
+
 std::size_t UniscribeMeasurer::ComposedItems() const { return impl_->composedItems; }
 
 void UniscribeMeasurer::ClearFonts() {
@@ -299,6 +303,7 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
   out.descent = own.metrics.tmDescent;
   out.advances.assign(run.size(), 0.0);
   out.clusterStarts.assign(run.size(), true);
+  impl_->lastShaped = false;
   if (run.empty()) return;
   const int count = impl_->ItemizeRun(run);
   const std::vector<SCRIPT_ITEM> items(impl_->items.begin(), impl_->items.begin() + count + 1);

@@ -25,6 +25,8 @@ class UniscribeMeasurer : public IMeasurer {
   // The visual order ScriptLayout gives for the levels.
   std::vector<int> VisualOrder(const std::vector<std::uint8_t>& levels) override;
 
+  // False when every item of the run measured last was composed from pairs.
+  bool LastRunWorthCaching() const override;
   // How many items were composed from pairs instead of shaped.
   std::size_t ComposedItems() const;
   // Drops the cached fonts (after the installed fonts changed).
