@@ -6,6 +6,7 @@
 #include "text/win/Shaping.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <cstring>
@@ -24,6 +25,7 @@ struct FontHandle {
   TEXTMETRICW metrics{};
   std::unique_ptr<PairwiseGlyphs> pairwise;  // read when first composed with
   std::unordered_map<std::uint32_t, std::unique_ptr<PairWidths>> pairWidths;  // per script analysis
+  std::array<std::uint8_t, 256> keepsFace{};  // per simple character: 0 not asked, 1 keeps this face, 2 not
   FontHandle() = default;
   FontHandle(const FontHandle&) = delete;
   FontHandle& operator=(const FontHandle&) = delete;
@@ -226,6 +228,17 @@ struct UniscribeMeasurer::Impl {
     return *pairs;
   }
 
+  // Whether the units are simple characters the own font maps, so that they need no fallback face.
+  static bool KeepOwnFace(FontHandle& own, const FontUtil::FontDesc& desc, std::u16string_view units) {
+    for (char16_t c : units) {
+      if (!PairWidths::IsSimple(c)) return false;
+      std::uint8_t& known = own.keepsFace[c];
+      if (known == 0) known = KeepsOwnFace(desc, c) ? 1 : 2;
+      if (known != 1) return false;
+    }
+    return true;
+  }
+
   // Whether every unit is a simple character, so that the item may be composed from pairs.
   static bool AllSimple(std::u16string_view units) {
     return std::all_of(units.begin(), units.end(), [](char16_t c) { return PairWidths::IsSimple(c); });
@@ -310,8 +323,9 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
   for (int k = 0; k < count; ++k) {
     const int begin = items[k].iCharPos, end = items[k + 1].iCharPos;
     // An item the own face cannot show is measured with the face that will draw it.
-    const FontUtil::FontDesc face = WithFallback(desc, run.substr(begin, end - begin));
-    FontHandle& font = impl_->Select(face);
+    const std::u16string_view units = run.substr(begin, end - begin);
+    const bool ownFace = impl_->composePairs && Impl::KeepOwnFace(own, desc, units);
+    FontHandle& font = ownFace ? impl_->Select(desc) : impl_->Select(WithFallback(desc, units));
     out.ascent = std::max<double>(out.ascent, font.metrics.tmAscent);
     out.descent = std::max<double>(out.descent, font.metrics.tmDescent);
     impl_->MeasureItem(font, run, begin, end, items[k].a, out);

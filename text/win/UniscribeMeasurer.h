@@ -12,7 +12,8 @@ namespace TextBlock {
 class UniscribeMeasurer : public IMeasurer {
  public:
   // With composePairs, runs of simple characters in a font that kerns them only in pairs are
-  // composed from widths of characters and pairs shaped once (the same widths, fewer shaping calls).
+  // composed from widths of characters and pairs shaped once, and simple characters the own face
+  // maps skip the fallback search (the same widths, fewer calls).
   explicit UniscribeMeasurer(bool composePairs = true);
   ~UniscribeMeasurer() override;
   UniscribeMeasurer(const UniscribeMeasurer&) = delete;
