@@ -116,6 +116,21 @@ struct UniscribeMeasurer::Impl {
   // The font last selected, so that runs of one font skip the look-up.
   FontUtil::FontDesc lastDesc;
   FontHandle* last = nullptr;
+  // The font change last measured with, and its description.
+  FontSpec lastSpec;
+  FontUtil::FontDesc lastSpecDesc;
+  bool hasLastSpec = false;
+  std::vector<SCRIPT_ITEM> runItems;  // the items of the run being measured
+
+  // The description of the font change, made again only when the font changes.
+  const FontUtil::FontDesc& DescOf(const FontSpec& spec) {
+    if (!hasLastSpec || !(spec == lastSpec)) {
+      lastSpecDesc = ToFontDesc(spec);
+      lastSpec = spec;
+      hasLastSpec = true;
+    }
+    return lastSpecDesc;
+  }
 
   FontHandle& Select(const FontUtil::FontDesc& desc) {
     if (last && desc == lastDesc) return *last;
@@ -310,7 +325,7 @@ void UniscribeMeasurer::ClearFonts() {
 }
 
 void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view run, RunMetrics& out) {
-  const FontUtil::FontDesc desc = ToFontDesc(fontSpec);
+  const FontUtil::FontDesc& desc = impl_->DescOf(fontSpec);
   FontHandle& own = impl_->Select(desc);
   out.ascent = own.metrics.tmAscent;
   out.descent = own.metrics.tmDescent;
@@ -319,13 +334,15 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
   impl_->lastShaped = false;
   if (run.empty()) return;
   const int count = impl_->ItemizeRun(run);
-  const std::vector<SCRIPT_ITEM> items(impl_->items.begin(), impl_->items.begin() + count + 1);
+  std::vector<SCRIPT_ITEM>& items = impl_->runItems;
+  items.assign(impl_->items.begin(), impl_->items.begin() + count + 1);
   for (int k = 0; k < count; ++k) {
     const int begin = items[k].iCharPos, end = items[k + 1].iCharPos;
     // An item the own face cannot show is measured with the face that will draw it.
     const std::u16string_view units = run.substr(begin, end - begin);
     const bool ownFace = impl_->composePairs && Impl::KeepOwnFace(own, desc, units);
-    FontHandle& font = ownFace ? impl_->Select(desc) : impl_->Select(WithFallback(desc, units));
+    if (ownFace && impl_->last != &own) impl_->Select(desc);
+    FontHandle& font = ownFace ? own : impl_->Select(WithFallback(desc, units));
     out.ascent = std::max<double>(out.ascent, font.metrics.tmAscent);
     out.descent = std::max<double>(out.descent, font.metrics.tmDescent);
     impl_->MeasureItem(font, run, begin, end, items[k].a, out);
