@@ -17,25 +17,23 @@ bool PairWidths::Pairwise(char16_t c) {
 }
 
 bool PairWidths::AddPair(char16_t a, char16_t b, int& first, int& second) {
-  if (first_.empty()) {
-    first_.assign(256 * 256, kUnknown);
-    second_.assign(256 * 256, 0);
-  }
-  const std::size_t index = std::size_t(a) << 8 | b;
-  if (first_[index] == kUnknown) {
+  std::vector<Pair>& row = pairs_[Index(a)];
+  if (row.empty()) row.resize(kSimpleCount);
+  Pair& pair = row[Index(b)];
+  if (pair.first == kUnknown) {
     const char16_t units[2] = {a, b};
     int widths[2] = {0, 0};
     WORD glyphs[2] = {0, 0};
     if (shaper_(std::u16string_view(units, 2), widths, glyphs)) {
-      first_[index] = widths[0] - singles_[a].width;
-      second_[index] = widths[1] - singles_[b].width;
+      pair.first = widths[0] - singles_[a].width;
+      pair.second = widths[1] - singles_[b].width;
     } else {
-      first_[index] = kBroken;
+      pair.first = kBroken;
     }
   }
-  if (first_[index] == kBroken) return false;
-  first += first_[index];
-  second += second_[index];
+  if (pair.first == kBroken) return false;
+  first += pair.first;
+  second += pair.second;
   return true;
 }
 

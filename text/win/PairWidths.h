@@ -37,6 +37,14 @@ class PairWidths {
     int width = 0;
   };
   static constexpr int kUnknown = INT32_MIN, kBroken = INT32_MIN + 1;
+  // The kerning of a pair on each of its glyphs.
+  struct Pair {
+    int first = kUnknown;  // kBroken when the pair does not shape as two glyphs
+    int second = 0;
+  };
+  // Simple characters counted from 0 without the gap between ASCII and Latin-1.
+  static constexpr std::size_t kSimpleCount = 0x7F - 0x20 + 0x100 - 0xA0;
+  static std::size_t Index(char16_t c) { return c < 0x7F ? c - 0x20 : c - 0xA0 + (0x7F - 0x20); }
 
   bool Pairwise(char16_t c);
   bool AddPair(char16_t a, char16_t b, int& first, int& second);
@@ -44,7 +52,7 @@ class PairWidths {
   const PairwiseGlyphs& glyphs_;
   Shaper shaper_;
   std::array<Single, 256> singles_{};
-  std::vector<int> first_, second_;  // per pair (a * 256 + b): the kerning of each glyph
+  std::array<std::vector<Pair>, kSimpleCount> pairs_;  // by first and second character, rows made when needed
 };
 
 }  // namespace TextBlock
