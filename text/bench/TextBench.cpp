@@ -16,7 +16,6 @@
 #include "text/Text.h"
 #include "text/TextOwner.h"
 #include "text/win/UniscribeMeasurer.h"
-#include "text/win/FontFallback.h"
 
 namespace {
 
@@ -125,35 +124,5 @@ int main() {
   for (std::size_t i = 0; i < texts.size(); ++i)
     check += DeferredLayout(texts[i], i % 3 ? lineStyle : nameStyle, {0, 0}, cached).GetUsedSize().width;
   std::printf("measuring: 30000 distinct class texts in %.3f s (checksum %lld)\n", Seconds(start), check);
-  {
-    std::vector<std::u16string> strs;
-    for (std::size_t i = 0; i < texts.size(); ++i) strs.push_back(ClassText(int(i / 3) + 100000, int(i % 3)));
-    const FontSpec nf = FontFromStyle(nameStyle), lf = FontFromStyle(lineStyle);
-    auto raw = std::make_shared<UniscribeMeasurer>();
-    RunMetrics m;
-    start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < strs.size(); ++i) raw->Measure(i % 3 ? lf : nf, strs[i], m);
-    std::printf("raw Measure: %.3f s\n", Seconds(start));
-    for (std::size_t i = 0; i < strs.size(); ++i) strs[i] += u"x";
-    auto c2 = std::make_shared<CachingMeasurer>(raw);
-    start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < strs.size(); ++i) c2->Measure(i % 3 ? lf : nf, strs[i], m);
-    std::printf("cached Measure: %.3f s\n", Seconds(start));
-    const FontUtil::FontDesc nd = ToFontDesc(nf);
-    start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < strs.size(); ++i) check += WithFallback(nd, strs[i]).face.size();
-    std::printf("fallback: %.3f s\n", Seconds(start));
-    start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < strs.size(); ++i) check += ToFontDesc(nf).face.size();
-    std::printf("ToFontDesc: %.3f s\n", Seconds(start));
-    for (std::size_t i = 0; i < texts.size(); ++i) texts[i].SetName(ClassText(int(i / 3)+200000, int(i % 3)));
-    start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < texts.size(); ++i) check += texts[i].Paragraphs(std::make_shared<const FontSpec>(FontFromStyle(i % 3 ? lineStyle : nameStyle))).size();
-    std::printf("paragraphs: %.3f s\n", Seconds(start));
-    start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < texts.size(); ++i)
-      check += DeferredLayout(texts[i], i % 3 ? lineStyle : nameStyle, {0, 0}, cached).GetUsedSize().width;
-    std::printf("deferred again: %.3f s\n", Seconds(start));
-  }
   return 0;
 }
