@@ -112,14 +112,16 @@ void MarkLookups(const Table& t, bool positioning, GlyphMarks& marks) {
   }
 }
 
-std::string FontTable(HDC dc, const char (&tag)[5]) {
+// The table of the font selected into dc (empty when the font has none); false when it is there
+// but cannot be read.
+bool FontTable(HDC dc, const char (&tag)[5], std::string& bytes) {
   const DWORD name = DWORD(std::uint8_t(tag[0])) | DWORD(std::uint8_t(tag[1])) << 8 |
                      DWORD(std::uint8_t(tag[2])) << 16 | DWORD(std::uint8_t(tag[3])) << 24;
   const DWORD size = GetFontData(dc, name, 0, nullptr, 0);
-  if (size == GDI_ERROR || size == 0) return {};
-  std::string bytes(size, '\0');
-  if (GetFontData(dc, name, 0, bytes.data(), size) != size) return {};
-  return bytes;
+  bytes.clear();
+  if (size == GDI_ERROR || size == 0) return true;
+  bytes.resize(size);
+  return GetFontData(dc, name, 0, bytes.data(), size) == size;
 }
 
 }  // namespace
@@ -139,7 +141,9 @@ PairwiseGlyphs::PairwiseGlyphs(std::string_view gsub, std::string_view gpos, std
 }
 
 PairwiseGlyphs PairwiseGlyphs::OfFont(HDC dc) {
-  return PairwiseGlyphs(FontTable(dc, "GSUB"), FontTable(dc, "GPOS"), FontTable(dc, "GDEF"));
+  std::string gsub, gpos, gdef;
+  if (!FontTable(dc, "GSUB", gsub) || !FontTable(dc, "GPOS", gpos) || !FontTable(dc, "GDEF", gdef)) return {};
+  return PairwiseGlyphs(gsub, gpos, gdef);
 }
 
 }  // namespace TextBlock
