@@ -48,10 +48,12 @@ std::vector<std::u16string> Texts() {
       u"\u0391\u03b2\u03b3 AV \u0416\u0438\u0437\u043d\u044c", u"\u05e9\u05dc\u05d5\u05dd AV 12", u"\u0645\u0631\u062d\u0628\u0627 To",
       u"\u4e2d\u6587 AV \u65e5\u672c", u"\u00ab\u00bb\u00a9\u00ae\u00b0\u00b1\u00b5\u00b6\u00d7\u00f7", u" ", u"  lead and trail  ", u"x"};
   // Random strings over a pool weighted to simple characters, with a few of everything else.
-  const std::u16string simple = u"AVTWYLPFkoeyr.,:;'\"-()[]{}<>+=*/\\|!?@#$%^&_~`0123456789 abcdefghijXYZ\u00e9\u00fc\u00df\u00c6\u00a0\u00ff";
+  std::u16string simple = u"AVTWYLPFkoeyr.,' AVTWYLPFkoeyr.,' ";  // letters and marks that kern, twice as likely
+  for (char16_t c = 0x20; c <= 0xFF; ++c)  // and every other printable unit of ASCII and Latin-1
+    if (c < 0x7F || (c >= 0xA0 && c != 0xAD)) simple += c;
   const std::u16string other = u"\t\u00ad\u0301\u03b1\u0436\u05d0\u0627\u4e2d\u200b\u2014\u20ac";
   std::mt19937 random(12345);
-  for (int n = 0; n < 1500; ++n) {
+  for (int n = 0; n < 3000; ++n) {
     std::u16string text;
     const int length = 1 + int(random() % 24);
     for (int i = 0; i < length; ++i)
