@@ -181,7 +181,8 @@ LineExtent MeasureUnwrapped(const Paragraph& p, IMeasurer& measurer, RunMetrics&
     metrics.clusterStarts.clear();
     metrics.ascent = metrics.descent = 0;
     measurer.Measure(*p.runs[r].font, std::u16string_view(p.text).substr(begin, end - begin), metrics);
-    for (std::size_t i = 0; i < end - begin; ++i) extent.width += i < metrics.advances.size() ? metrics.advances[i] : 0.0;
+    for (std::size_t i = 0; i < end - begin; ++i)
+      extent.width += i < metrics.advances.size() ? metrics.advances[i] : 0.0;
     // An empty paragraph's line lies in its last run.
     if (begin < end || (p.text.empty() && r + 1 == p.runs.size())) {
       extent.ascent = std::max(extent.ascent, metrics.ascent);

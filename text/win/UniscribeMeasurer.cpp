@@ -212,20 +212,26 @@ struct UniscribeMeasurer::Impl {
                            glyphAdvances.data(), offsets.data(), &abc)))
       throw std::runtime_error("text measuring: placing failed");
     logicalWidths.resize(n);
-    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(), logicalWidths.data());
+    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(),
+                           logicalWidths.data());
   }
 
   // Shapes and places units of the selected font as one left-to-right item: their widths and
-  // glyphs when each unit came out as a glyph of its own in the analysis asked for.
-  bool ShapeSimple(FontHandle& font, std::u16string_view units, SCRIPT_ANALYSIS analysis, int* widths, WORD* glyphsOut) {
+  // glyphs when each unit came out as a glyph of its own in the analysis asked for (false otherwise,
+  // also when Uniscribe fails: the whole item is shaped then).
+  bool ShapeSimple(FontHandle& font, std::u16string_view units, SCRIPT_ANALYSIS analysis, int* widths, WORD* out) {
     const int n = static_cast<int>(units.size());
     const WORD script = analysis.eScript;
-    if (analysis.fRTL || Shape(font, Wide(units), n, analysis) != n || analysis.eScript != script) return false;
-    for (int i = 0; i < n; ++i)
-      if (clusters[i] != i || glyphs[i] == 0) return false;
-    Place(font, n, n, analysis);
+    try {
+      if (analysis.fRTL || Shape(font, Wide(units), n, analysis) != n || analysis.eScript != script) return false;
+      for (int i = 0; i < n; ++i)
+        if (clusters[i] != i || glyphs[i] == 0) return false;
+      Place(font, n, n, analysis);
+    } catch (const std::runtime_error&) {
+      return false;
+    }
     std::copy_n(logicalWidths.begin(), n, widths);
-    std::copy_n(glyphs.begin(), n, glyphsOut);
+    std::copy_n(glyphs.begin(), n, out);
     return true;
   }
 
@@ -236,10 +242,12 @@ struct UniscribeMeasurer::Impl {
     std::uint32_t bits = 0;
     std::memcpy(&bits, &analysis, sizeof analysis);
     std::unique_ptr<PairWidths>& pairs = font.pairWidths[bits];
-    if (!pairs)
-      pairs = std::make_unique<PairWidths>(*font.pairwise, [this, &font, analysis](std::u16string_view units, int* widths, WORD* g) {
-        return ShapeSimple(font, units, analysis, widths, g);
-      });
+    if (!pairs) {
+      auto shaper = [this, &font, analysis](std::u16string_view units, int* widths, WORD* glyphsOut) {
+        return ShapeSimple(font, units, analysis, widths, glyphsOut);
+      };
+      pairs = std::make_unique<PairWidths>(*font.pairwise, shaper);
+    }
     return *pairs;
   }
 

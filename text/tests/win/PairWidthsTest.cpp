@@ -45,8 +45,9 @@ std::vector<std::u16string> Texts() {
       u"AVATAR", u"LTAVWAY", u"To Yo Wo P. F, r. T: L'", u"ffi fl \"quoted\" 'single'", u"Class42",
       u"+update17(): Money", u"-quantity9: int = 3.5e2 % 100", u"caf\u00e9 na\u00efve \u00c6sir \u00df \u00bfQu\u00e9?",
       u"\u00a0non\u00a0breaking\u00a0", u"soft\u00adhyphen", u"a\tb\t\tc", u"e\u0301 a\u0308 o\u0302",
-      u"\u0391\u03b2\u03b3 AV \u0416\u0438\u0437\u043d\u044c", u"\u05e9\u05dc\u05d5\u05dd AV 12", u"\u0645\u0631\u062d\u0628\u0627 To",
-      u"\u4e2d\u6587 AV \u65e5\u672c", u"\u00ab\u00bb\u00a9\u00ae\u00b0\u00b1\u00b5\u00b6\u00d7\u00f7", u" ", u"  lead and trail  ", u"x"};
+      u"\u0391\u03b2\u03b3 AV \u0416\u0438\u0437\u043d\u044c", u"\u05e9\u05dc\u05d5\u05dd AV 12",
+      u"\u0645\u0631\u062d\u0628\u0627 To", u"\u4e2d\u6587 AV \u65e5\u672c",
+      u"\u00ab\u00bb\u00a9\u00ae\u00b0\u00b1\u00b5\u00b6\u00d7\u00f7", u" ", u"  lead and trail  ", u"x"};
   // Random strings over a pool weighted to simple characters, with a few of everything else.
   std::u16string simple = u"AVTWYLPFkoeyr.,' AVTWYLPFkoeyr.,' ";  // letters and marks that kern, twice as likely
   for (char16_t c = 0x20; c <= 0xFF; ++c)  // and every other printable unit of ASCII and Latin-1
@@ -94,7 +95,8 @@ TEST(PairWidthsTest, ComposedLayoutsBreakAsShapedLayouts) {
   UniscribeMeasurer composing, shaping(false);
   std::mt19937 random(7);
   const std::vector<std::u16string> texts = Texts();
-  for (const FontSpec& spec : {Font(u"Arial", 11), Font(u"Arial", 8, true), Font(u"Times New Roman", 13.5, false, true)}) {
+  for (const FontSpec& spec :
+       {Font(u"Arial", 11), Font(u"Arial", 8, true), Font(u"Times New Roman", 13.5, false, true)}) {
     const FontPtr font = std::make_shared<const FontSpec>(spec);
     for (std::size_t i = 0; i + 3 < texts.size(); i += 3) {
       Content content;
