@@ -168,6 +168,30 @@ LineExtent MeasureLine(const Paragraph& p, const Measured& m, std::size_t begin,
   return extent;
 }
 
+// The one line of a paragraph that is not wrapped, measured as MeasureParagraph and MeasureLine
+// together give it without keeping the measures of its units: the width sums the advances in the
+// same order, and the ascent and descent are those of the runs the line crosses.
+LineExtent MeasureUnwrapped(const Paragraph& p, IMeasurer& measurer, RunMetrics& metrics) {
+  LineExtent extent;
+  extent.contentEnd = p.text.size();
+  for (std::size_t r = 0; r < p.runs.size(); ++r) {
+    const std::size_t begin = p.runs[r].begin;
+    const std::size_t end = r + 1 < p.runs.size() ? p.runs[r + 1].begin : p.text.size();
+    metrics.advances.clear();  // as fresh as the measures MeasureParagraph gives each run
+    metrics.clusterStarts.clear();
+    metrics.ascent = metrics.descent = 0;
+    measurer.Measure(*p.runs[r].font, std::u16string_view(p.text).substr(begin, end - begin), metrics);
+    for (std::size_t i = 0; i < end - begin; ++i)
+      extent.width += i < metrics.advances.size() ? metrics.advances[i] : 0.0;
+    // An empty paragraph's line lies in its last run.
+    if (begin < end || (p.text.empty() && r + 1 == p.runs.size())) {
+      extent.ascent = std::max(extent.ascent, metrics.ascent);
+      extent.descent = std::max(extent.descent, metrics.descent);
+    }
+  }
+  return extent;
+}
+
 Line MakeLine(const Prepared& prep, IMeasurer& measurer, std::size_t index, std::size_t begin, std::size_t end,
               bool wrapping) {
   const Paragraph& p = prep.p;
@@ -304,7 +328,14 @@ Extent MeasureParagraphs(const std::vector<Paragraph>& paragraphs, const TextSty
                          IMeasurer& measurer) {
   const bool wrapping = style.sizing == SizingWrap;
   double widest = 0, height = 0;
+  RunMetrics metrics;
   for (const Paragraph& p : paragraphs) {
+    if (!wrapping) {
+      const LineExtent extent = MeasureUnwrapped(p, measurer, metrics);
+      widest = std::max(widest, extent.width);
+      height += extent.ascent + extent.descent;
+      continue;
+    }
     const Measured m = MeasureParagraph(p, measurer);
     std::size_t begin = 0;
     for (std::size_t end : LineEnds(p, m, wrapping, area)) {

@@ -27,6 +27,8 @@ class IMeasurer {
   virtual void BidiLevels(std::u16string_view paragraph, std::uint8_t baseLevel, std::vector<std::uint8_t>& levels);
   // The visual order (left to right) of consecutive pieces of a line with these levels, as indices.
   virtual std::vector<int> VisualOrder(const std::vector<std::uint8_t>& levels);
+  // Whether the run measured last costs more to measure again than to look up in a cache.
+  virtual bool LastRunWorthCaching() const { return true; }
 };
 
 // A width and a height in model units.

@@ -43,6 +43,7 @@ void CachingMeasurer::Measure(const FontSpec& font, std::u16string_view run, Run
     return;
   }
   inner_->Measure(font, run, out);
+  if (!inner_->LastRunWorthCaching()) return;
   if (runs_.size() >= capacity_) runs_.clear();
   runs_.emplace(probe_, out);
 }

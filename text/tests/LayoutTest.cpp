@@ -162,7 +162,12 @@ TEST(LayoutMeasureTest, MeasuresTheUsedSizeOfTheLines) {
   Content wrapped;
   wrapped.SetName(u"aaaa bbbb   cccccccccccc\nd");
   Content empty;
-  for (const Content& content : {mixed, wrapped, empty})
+  Content emptyRun;  // a taller font from the end of the first paragraph on: its run there is empty
+  emptyRun.SetName(u"x");
+  emptyRun.Append(Item::FontChange(FixedFont(60)));
+  emptyRun.Append(Item::ParagraphStart());
+  emptyRun.Append(Item::Character(u'y'));
+  for (const Content& content : {mixed, wrapped, empty, emptyRun})
     for (int sizing : {0, 1, 2})
       for (Extent area : {Extent{0, 0}, Extent{35, 10}, Extent{60, 200}, Extent{1000, 30}}) {
         FixedMeasurer m;

@@ -55,6 +55,22 @@ TEST(MeasureCacheTest, ARunOfOneFontIsMeasuredOnce) {
   EXPECT_EQ(again.advances, std::vector<double>(10, 10.0));
 }
 
+TEST(MeasureCacheTest, RunsCheapToMeasureAreNotKept) {
+  struct Cheap : FixedMeasurer {
+    bool LastRunWorthCaching() const override { return calls % 2 == 0; }  // every second run is dear
+  };
+  auto inner = std::make_shared<Cheap>();
+  CachingMeasurer cache(inner);
+  RunMetrics m;
+  cache.Measure(Font(20), u"cheap", m);
+  cache.Measure(Font(20), u"dear", m);
+  EXPECT_EQ(cache.Size(), 1u);
+  cache.Measure(Font(20), u"cheap", m);
+  cache.Measure(Font(20), u"dear", m);
+  EXPECT_EQ(inner->calls, 3);
+  EXPECT_EQ(m.advances, std::vector<double>(4, 10.0));
+}
+
 TEST(MeasureCacheTest, AChangedTextOrFontIsMeasuredAgain) {
   Fixture f;
   f.Measure(Font(20), u"abc");

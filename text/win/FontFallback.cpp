@@ -164,6 +164,12 @@ Coverage& TheCoverage() {
 
 }  // namespace
 
+bool KeepsOwnFace(const FontUtil::FontDesc& desc, char32_t c) {
+  if (IsIgnorable(c)) return true;
+  const std::lock_guard<std::mutex> hold(CoverageLock());
+  return TheCoverage().Maps(desc, desc.face, std::u32string(1, c));
+}
+
 std::wstring FallbackFace(const FontUtil::FontDesc& desc, std::u16string_view units, FaceUse use) {
   std::u32string points;
   for (char32_t c : CodePoints(units))

@@ -17,6 +17,10 @@ enum class FaceUse { Any, Printer };
 // model keeps the run's own font.
 std::wstring FallbackFace(const FontUtil::FontDesc& desc, std::u16string_view units, FaceUse use = FaceUse::Any);
 
+// Whether text of the character keeps the face of the description: the face maps it, or it needs
+// no face (FallbackFace gives the own face for units of such characters only).
+bool KeepsOwnFace(const FontUtil::FontDesc& desc, char32_t c);
+
 // The description with the fallback face for the units (the description itself when its face serves).
 FontUtil::FontDesc WithFallback(const FontUtil::FontDesc& desc, std::u16string_view units, FaceUse use = FaceUse::Any);
 

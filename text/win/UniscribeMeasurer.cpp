@@ -2,9 +2,11 @@
 
 #include "drawing/DrawingKernel.h"
 #include "text/win/FontFallback.h"
+#include "text/win/PairWidths.h"
 #include "text/win/Shaping.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <cstring>
@@ -21,6 +23,9 @@ struct FontHandle {
   FontUtil::FontRef font;
   SCRIPT_CACHE cache = nullptr;
   TEXTMETRICW metrics{};
+  std::unique_ptr<PairwiseGlyphs> pairwise;  // read when first composed with
+  std::unordered_map<std::uint32_t, std::unique_ptr<PairWidths>> pairWidths;  // per script analysis
+  std::array<std::uint8_t, 256> keepsFace{};  // per simple character: 0 not asked, 1 keeps this face, 2 not
   FontHandle() = default;
   FontHandle(const FontHandle&) = delete;
   FontHandle& operator=(const FontHandle&) = delete;
@@ -76,6 +81,10 @@ struct UniscribeMeasurer::Impl {
   std::vector<SCRIPT_VISATTR> visAttrs;
   std::vector<int> glyphAdvances, logicalWidths;
   std::vector<GOFFSET> offsets;
+  bool composePairs = true;
+  std::vector<int> composed;
+  std::size_t composedItems = 0;
+  bool lastShaped = false;  // whether the run measured last had an item shaped
 
   // Large diagrams repeat the same few shapes in many unique names ("Class17", "Class18", ...), and
   // Uniscribe's cost is per call. Plain ASCII runs itemize alike when their letters and digits stand
@@ -107,6 +116,21 @@ struct UniscribeMeasurer::Impl {
   // The font last selected, so that runs of one font skip the look-up.
   FontUtil::FontDesc lastDesc;
   FontHandle* last = nullptr;
+  // The font change last measured with, and its description.
+  FontSpec lastSpec;
+  FontUtil::FontDesc lastSpecDesc;
+  bool hasLastSpec = false;
+  std::vector<SCRIPT_ITEM> runItems;  // the items of the run being measured
+
+  // The description of the font change, made again only when the font changes.
+  const FontUtil::FontDesc& DescOf(const FontSpec& spec) {
+    if (!hasLastSpec || !(spec == lastSpec)) {
+      lastSpecDesc = ToFontDesc(spec);
+      lastSpec = spec;
+      hasLastSpec = true;
+    }
+    return lastSpecDesc;
+  }
 
   FontHandle& Select(const FontUtil::FontDesc& desc) {
     if (last && desc == lastDesc) return *last;
@@ -179,7 +203,80 @@ struct UniscribeMeasurer::Impl {
     }
   }
 
+  // Places the glyphCount glyphs shaped for n units; fills glyphAdvances and logicalWidths.
+  void Place(FontHandle& font, int n, int glyphCount, SCRIPT_ANALYSIS& analysis) {
+    glyphAdvances.resize(glyphCount);
+    offsets.resize(glyphCount);
+    ABC abc{};
+    if (FAILED(ScriptPlace(dc, &font.cache, glyphs.data(), glyphCount, visAttrs.data(), &analysis,
+                           glyphAdvances.data(), offsets.data(), &abc)))
+      throw std::runtime_error("text measuring: placing failed");
+    logicalWidths.resize(n);
+    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(),
+                           logicalWidths.data());
+  }
+
+  // Shapes and places units of the selected font as one left-to-right item: their widths and
+  // glyphs when each unit came out as a glyph of its own in the analysis asked for (false otherwise,
+  // also when Uniscribe fails: the whole item is shaped then).
+  bool ShapeSimple(FontHandle& font, std::u16string_view units, SCRIPT_ANALYSIS analysis, int* widths, WORD* out) {
+    const int n = static_cast<int>(units.size());
+    const WORD script = analysis.eScript;
+    try {
+      if (analysis.fRTL || Shape(font, Wide(units), n, analysis) != n || analysis.eScript != script) return false;
+      for (int i = 0; i < n; ++i)
+        if (clusters[i] != i || glyphs[i] == 0) return false;
+      Place(font, n, n, analysis);
+    } catch (const std::runtime_error&) {
+      return false;
+    }
+    std::copy_n(logicalWidths.begin(), n, widths);
+    std::copy_n(glyphs.begin(), n, out);
+    return true;
+  }
+
+  // The pair widths of the selected font in the analysis, made on first use.
+  PairWidths& PairsOf(FontHandle& font, const SCRIPT_ANALYSIS& analysis) {
+    if (!font.pairwise) font.pairwise = std::make_unique<PairwiseGlyphs>(PairwiseGlyphs::OfFont(dc));
+    static_assert(sizeof(SCRIPT_ANALYSIS) <= sizeof(std::uint32_t));
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &analysis, sizeof analysis);
+    std::unique_ptr<PairWidths>& pairs = font.pairWidths[bits];
+    if (!pairs) {
+      auto shaper = [this, &font, analysis](std::u16string_view units, int* widths, WORD* glyphsOut) {
+        return ShapeSimple(font, units, analysis, widths, glyphsOut);
+      };
+      pairs = std::make_unique<PairWidths>(*font.pairwise, shaper);
+    }
+    return *pairs;
+  }
+
+  // Whether the units are simple characters the own font maps, so that they need no fallback face.
+  static bool KeepOwnFace(FontHandle& own, const FontUtil::FontDesc& desc, std::u16string_view units) {
+    for (char16_t c : units) {
+      if (!PairWidths::IsSimple(c)) return false;
+      std::uint8_t& known = own.keepsFace[c];
+      if (known == 0) known = KeepsOwnFace(desc, c) ? 1 : 2;
+      if (known != 1) return false;
+    }
+    return true;
+  }
+
+  // Whether every unit is a simple character, so that the item may be composed from pairs.
+  static bool AllSimple(std::u16string_view units) {
+    return std::all_of(units.begin(), units.end(), [](char16_t c) { return PairWidths::IsSimple(c); });
+  }
+
   void MeasureItem(FontHandle& font, std::u16string_view run, int begin, int end, SCRIPT_ANALYSIS analysis, RunMetrics& out) {
+    // Runs of simple characters in a font that only kerns them in pairs are composed from the widths
+    // of their characters and pairs: what shaping them gives, without shaping them.
+    const std::u16string_view units = run.substr(begin, end - begin);
+    if (composePairs && AllSimple(units) && PairsOf(font, analysis).Compose(units, composed)) {
+      for (int i = 0; i < end - begin; ++i) out.advances[begin + i] += composed[i];
+      ++composedItems;
+      return;
+    }
+    lastShaped = true;
     key.clear();
     AppendBytes(key, &font);
     AppendBytes(key, analysis);
@@ -210,15 +307,7 @@ struct UniscribeMeasurer::Impl {
     } else if (FAILED(ScriptBreak(chars, n, &analysis, attrs.data()))) {
       throw std::runtime_error("text measuring: breaking failed");
     }
-    const int glyphCount = Shape(font, chars, n, analysis);
-    glyphAdvances.resize(glyphCount);
-    offsets.resize(glyphCount);
-    ABC abc{};
-    if (FAILED(ScriptPlace(dc, &font.cache, glyphs.data(), glyphCount, visAttrs.data(), &analysis,
-                           glyphAdvances.data(), offsets.data(), &abc)))
-      throw std::runtime_error("text measuring: placing failed");
-    logicalWidths.resize(n);
-    ScriptGetLogicalWidths(&analysis, n, glyphCount, glyphAdvances.data(), clusters.data(), visAttrs.data(), logicalWidths.data());
+    Place(font, n, Shape(font, chars, n, analysis), analysis);
     ShapedItem shaped;
     shaped.widths = logicalWidths;
     shaped.starts.resize(n);
@@ -227,8 +316,14 @@ struct UniscribeMeasurer::Impl {
   }
 };
 
-UniscribeMeasurer::UniscribeMeasurer() : impl_(std::make_unique<Impl>()) {}
+UniscribeMeasurer::UniscribeMeasurer(bool composePairs) : impl_(std::make_unique<Impl>()) {
+  impl_->composePairs = composePairs;
+}
 UniscribeMeasurer::~UniscribeMeasurer() = default;
+
+bool UniscribeMeasurer::LastRunWorthCaching() const { return impl_->lastShaped; }
+
+std::size_t UniscribeMeasurer::ComposedItems() const { return impl_->composedItems; }
 
 void UniscribeMeasurer::ClearFonts() {
   SelectObject(impl_->dc, impl_->originalFont);
@@ -238,20 +333,24 @@ void UniscribeMeasurer::ClearFonts() {
 }
 
 void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view run, RunMetrics& out) {
-  const FontUtil::FontDesc desc = ToFontDesc(fontSpec);
+  const FontUtil::FontDesc& desc = impl_->DescOf(fontSpec);
   FontHandle& own = impl_->Select(desc);
   out.ascent = own.metrics.tmAscent;
   out.descent = own.metrics.tmDescent;
   out.advances.assign(run.size(), 0.0);
   out.clusterStarts.assign(run.size(), true);
+  impl_->lastShaped = false;
   if (run.empty()) return;
   const int count = impl_->ItemizeRun(run);
-  const std::vector<SCRIPT_ITEM> items(impl_->items.begin(), impl_->items.begin() + count + 1);
+  std::vector<SCRIPT_ITEM>& items = impl_->runItems;
+  items.assign(impl_->items.begin(), impl_->items.begin() + count + 1);
   for (int k = 0; k < count; ++k) {
     const int begin = items[k].iCharPos, end = items[k + 1].iCharPos;
     // An item the own face cannot show is measured with the face that will draw it.
-    const FontUtil::FontDesc face = WithFallback(desc, run.substr(begin, end - begin));
-    FontHandle& font = impl_->Select(face);
+    const std::u16string_view units = run.substr(begin, end - begin);
+    const bool ownFace = impl_->composePairs && Impl::KeepOwnFace(own, desc, units);
+    if (ownFace && impl_->last != &own) impl_->Select(desc);
+    FontHandle& font = ownFace ? own : impl_->Select(WithFallback(desc, units));
     out.ascent = std::max<double>(out.ascent, font.metrics.tmAscent);
     out.descent = std::max<double>(out.descent, font.metrics.tmDescent);
     impl_->MeasureItem(font, run, begin, end, items[k].a, out);

@@ -11,7 +11,10 @@ namespace TextBlock {
 // on a memory device context, so advances come out in model units.
 class UniscribeMeasurer : public IMeasurer {
  public:
-  UniscribeMeasurer();
+  // With composePairs, runs of simple characters in a font that kerns them only in pairs are
+  // composed from widths of characters and pairs shaped once, and simple characters the own face
+  // maps skip the fallback search (the same widths, fewer calls).
+  explicit UniscribeMeasurer(bool composePairs = true);
   ~UniscribeMeasurer() override;
   UniscribeMeasurer(const UniscribeMeasurer&) = delete;
   UniscribeMeasurer& operator=(const UniscribeMeasurer&) = delete;
@@ -23,6 +26,10 @@ class UniscribeMeasurer : public IMeasurer {
   // The visual order ScriptLayout gives for the levels.
   std::vector<int> VisualOrder(const std::vector<std::uint8_t>& levels) override;
 
+  // False when every item of the run measured last was composed from pairs.
+  bool LastRunWorthCaching() const override;
+  // How many items were composed from pairs instead of shaped.
+  std::size_t ComposedItems() const;
   // Drops the cached fonts (after the installed fonts changed).
   void ClearFonts();
 

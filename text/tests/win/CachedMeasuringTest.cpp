@@ -37,16 +37,18 @@ TEST(CachedMeasuringTest, LeftToRightLevelsAreUniscribes) {
 
 TEST(CachedMeasuringTest, MeasuresAsUniscribeAndAgainForAnotherFont) {
   Measurers m;
+  // A run beyond Latin-1 is shaped, and kept.
+  const std::u16string_view run = u"+f(): \u0175oid";
   RunMetrics first, again, direct, bigger, bold;
-  m.cached.Measure(Arial(11), u"+f(): void", first);
-  m.cached.Measure(Arial(11), u"+f(): void", again);
-  m.plain->Measure(Arial(11), u"+f(): void", direct);
+  m.cached.Measure(Arial(11), run, first);
+  m.cached.Measure(Arial(11), run, again);
+  m.plain->Measure(Arial(11), run, direct);
   EXPECT_EQ(first.advances, direct.advances);
   EXPECT_EQ(again.advances, direct.advances);
   EXPECT_EQ(again.ascent, direct.ascent);
   EXPECT_EQ(m.cached.Size(), 1u);
-  m.cached.Measure(Arial(22), u"+f(): void", bigger);
-  m.cached.Measure(Arial(11, 700), u"+f(): void", bold);
+  m.cached.Measure(Arial(22), run, bigger);
+  m.cached.Measure(Arial(11, 700), run, bold);
   EXPECT_EQ(m.cached.Size(), 3u);
   double width = 0, biggerWidth = 0, boldWidth = 0;
   for (std::size_t i = 0; i < direct.advances.size(); ++i) {
@@ -56,4 +58,16 @@ TEST(CachedMeasuringTest, MeasuresAsUniscribeAndAgainForAnotherFont) {
   }
   EXPECT_GT(biggerWidth, 1.8 * width);
   EXPECT_GT(boldWidth, width);
+}
+
+TEST(CachedMeasuringTest, RunsComposedFromPairsAreMeasuredAgainNotKept) {
+  Measurers m;
+  RunMetrics cached, direct;
+  m.cached.Measure(Arial(11), u"+f(): void", cached);
+  m.cached.Measure(Arial(11), u"+f(): void", cached);
+  m.plain->Measure(Arial(11), u"+f(): void", direct);
+  EXPECT_EQ(cached.advances, direct.advances);
+  EXPECT_EQ(m.cached.Size(), 0u);
+  EXPECT_GT(m.plain->ComposedItems(), 0u);
+  EXPECT_FALSE(m.plain->LastRunWorthCaching());
 }
