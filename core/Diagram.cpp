@@ -92,16 +92,6 @@ std::vector<IModelElement*> IClub::GetOwnedElements(const IModelElement& owner) 
     return owned;
 }
 
-// A node of the element sequence: a tree by place (in-order) and a heap by priority.
-struct ElementSet::Node {
-    ElementPtr element;
-    std::uint32_t priority = 0;
-    std::size_t size = 1;
-    Node* left = nullptr;
-    Node* right = nullptr;
-    Node* parent = nullptr;
-};
-
 ElementSet::ElementSet() = default;
 
 ElementSet::~ElementSet() = default;
@@ -174,23 +164,23 @@ void ElementSet::InsertAt(std::size_t index, const ElementPtr& element)
 {
     const std::size_t size = Size();
     if (index > size) throw std::logic_error("ElementSet::InsertAt: place out of range");
-    if (!element || nodes_.count(element.get()) != 0) throw std::logic_error("ElementSet::InsertAt: element already held");
-    auto owned = std::make_unique<Node>();
-    Node* node = owned.get();
+    if (!element) throw std::logic_error("ElementSet::InsertAt: no element");
+    auto [it, fresh] = nodes_.try_emplace(element.get());
+    if (!fresh) throw std::logic_error("ElementSet::InsertAt: element already held");
+    Node* node = &it->second;
+    const bool append = index == size && listValid_;
+    try {
+        if (append && list_.size() == list_.capacity()) list_.reserve(2 * size + 16);  // the last steps that may throw
+        byId_[element->GetObjectId()] = element.get();
+    } catch (...) {
+        nodes_.erase(it);
+        throw;
+    }
     node->element = element;
     seed_ ^= seed_ << 13;  // xorshift: reproducible priorities
     seed_ ^= seed_ >> 17;
     seed_ ^= seed_ << 5;
     node->priority = seed_;
-    const bool append = index == size && listValid_;
-    if (append && list_.size() == list_.capacity()) list_.reserve(2 * size + 16);  // the last step that may throw
-    byId_[element->GetObjectId()] = element.get();
-    try {
-        nodes_.emplace(element.get(), std::move(owned));
-    } catch (...) {
-        byId_.erase(element->GetObjectId());
-        throw;
-    }
     if (index == size) {
         AppendNode(node);
     } else {
@@ -266,7 +256,7 @@ std::size_t ElementSet::IndexOf(const IModelElement& element) const
 {
     auto it = nodes_.find(&element);
     if (it == nodes_.end()) return Size();
-    const Node* n = it->second.get();
+    const Node* n = &it->second;
     std::size_t index = SizeOf(n->left);
     for (; n->parent != nullptr; n = n->parent)
         if (n == n->parent->right) index += SizeOf(n->parent->left) + 1;

@@ -83,13 +83,21 @@ public:
     void SetNextId(ObjectId id) { nextId_ = id; }
 
 private:
-    struct Node;
+    // A node of the element sequence: a tree by place (in-order) and a heap by priority.
+    struct Node {
+        ElementPtr element;
+        std::uint32_t priority = 0;
+        std::size_t size = 1;
+        Node* left = nullptr;
+        Node* right = nullptr;
+        Node* parent = nullptr;
+    };
     Node* NodeAt(std::size_t index) const;
     void AppendNode(Node* node);
     void Detach(Node* node);
 
     Node* root_ = nullptr;
-    std::unordered_map<const IModelElement*, std::unique_ptr<Node>> nodes_;
+    std::unordered_map<const IModelElement*, Node> nodes_;  // the nodes live in the index (one allocation each)
     std::unordered_map<ObjectId, IModelElement*> byId_;
     mutable std::vector<ElementPtr> list_;  // the elements in order when listValid_
     mutable bool listValid_ = true;

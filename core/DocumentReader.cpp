@@ -55,6 +55,10 @@ public:
 
     const std::vector<ElementPtr>& Read() const { return read_; }
 
+    // Declares that no stored id can be taken in the diagram by an element the reading did not
+    // register (the diagram was empty and ids made meanwhile lie above every stored one).
+    void TrustStoredIds() { checkDiagramIds_ = false; }
+
     // Gives an error without a line the line of the element it names, else that of the element
     // being created or restored; an error after both passes that names no element keeps none.
     void Place(Exceptions::Base& error) const {
@@ -84,6 +88,7 @@ private:
             }
             ElementPtr e;
             if (parent != nullptr) e = parent->FindExistingChild(env_, uri, name);
+            const bool existing = e != nullptr;
             if (!e) {
                 if (parent != nullptr) {
                     e = parent->CreateChildElement(env_, uri, name);
@@ -92,7 +97,7 @@ private:
                 }
             }
             if (!e) throw xml::Exceptions::UnknownElement(tag.GetLine(), name);
-            Register(tag, e);
+            Register(tag, e, existing && diagram_.Contains(*e));
             const std::size_t index = entries_.size();
             entries_.push_back({e, {}, 0, line_});
             read_.push_back(e);
@@ -106,10 +111,10 @@ private:
     void AddEmptyEntry() { entries_.push_back({nullptr, {}, entries_.size() + 1, line_}); }
 
     // Inserts a new element under its stored id and registers it there; an element stored without
-    // "id" takes a new id (above every stored one).
-    void Register(const xml::Tag& tag, const ElementPtr& e) {
+    // "id" takes a new id (above every stored one). An element already in the diagram (one its
+    // enclosing element made before) is only registered; a factory's new element never is in it.
+    void Register(const xml::Tag& tag, const ElementPtr& e, bool inDiagram) {
         const int line = tag.GetLine();
-        const bool inDiagram = diagram_.Contains(*e);
         auto [found, text] = tag.GetAttributes().find(xml::kSchema10, L"id");
         if (!found) {
             if (!inDiagram) env_.Insert(e);
@@ -117,7 +122,8 @@ private:
         }
         const ObjectId id = ToBinary::ToRef(text, L"id", line);
         if (id == 0) throw Exceptions::AttributeOutOfRange(line, L"id");
-        if (registry_.Find(id) != nullptr || (!inDiagram && diagram_.FindElementById(id) != nullptr))
+        const bool taken = !inDiagram && checkDiagramIds_ && diagram_.FindElementById(id) != nullptr;
+        if (registry_.Find(id) != nullptr || taken)
             throw Exceptions::DuplicateObjectID(line, id);
         if (!inDiagram) {
             ElementState::SetId(*e, id);
@@ -151,6 +157,7 @@ private:
     std::vector<Entry> entries_;
     std::vector<ElementPtr> read_;
     int line_ = 0;  // the line of the element being created or restored; 0 after the passes
+    bool checkDiagramIds_ = true;
 };
 
 // A dotted version as numbers; false when it is not one.
@@ -285,6 +292,7 @@ unsigned ReadDiagramXML(IElementReceiver& receiver, std::string utf8, const Read
         DocumentReading reading(diagram, env, reader, expected);
         try {
             if (highestId != 0xFFFFFFFFu && highestId >= nextId) diagram.SetNextObjectId(highestId + 1);
+            if (firstIndex == 0 && highestId != 0xFFFFFFFFu) reading.TrustStoredIds();
             diagram.ReserveElements(expected);
             xml::Tag root;
             reading.CreateAll(root);

@@ -45,12 +45,14 @@ public:
     std::size_t Size() const { return factories_.size(); }
 
 private:
-    // Orders keys by namespace, then name; finds by views, so a look-up copies no strings.
+    // Orders keys by element name, then namespace (names are short and mostly decide, the long
+    // namespace URIs are compared only between equal names); finds by views, so a look-up copies
+    // no strings. A key is (namespace, name).
     struct KeyOrder {
         using is_transparent = void;
         using View = std::pair<std::wstring_view, std::wstring_view>;
-        static View Of(const View& v) { return v; }
-        static View Of(const std::pair<std::wstring, std::wstring>& k) { return {k.first, k.second}; }
+        static View Of(const View& v) { return {v.second, v.first}; }
+        static View Of(const std::pair<std::wstring, std::wstring>& k) { return {k.second, k.first}; }
         template <class A, class B>
         bool operator()(const A& a, const B& b) const { return Of(a) < Of(b); }
     };
@@ -87,11 +89,14 @@ public:
 
 protected:
     void EnsureRegistered() const override {
+        // The flag spares every later call the once-call, which costs a thread-local look-up.
+        if (registered_.load(std::memory_order_acquire)) return;
         std::call_once(once_, [this] {
             auto* self = const_cast<FactoryImp*>(this);
             PropertyTable<Rep> table(*self, self->prototype_);
             T::RegisterProperties(table);
         });
+        registered_.store(true, std::memory_order_release);
     }
     void ReportFactory(FactoryRegistry& registry) override { registry.Register(*this); }
     void ReportExtras(FactoryRegistry& registry) override {
@@ -100,6 +105,7 @@ protected:
 
 private:
     mutable std::once_flag once_;
+    mutable std::atomic<bool> registered_{false};
     Rep prototype_{};
     std::atomic<long> instances_{0};
 };

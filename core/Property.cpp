@@ -74,9 +74,9 @@ const std::vector<PropertyRef>& PropertyFactory::GetProperties() const
 
 const PropertyRef* PropertyFactory::FindByOffset(unsigned offset) const
 {
-    for (const auto& p : GetProperties())
-        if (p.offset == offset) return &p;
-    return nullptr;
+    const std::vector<PropertyRef>& properties = GetProperties();
+    if (offset >= byOffset_.size() || byOffset_[offset] == 0) return nullptr;
+    return &properties[byOffset_[offset] - 1];
 }
 
 void PropertyFactory::StoreProperties(const void* rep, xml::IWriter& writer) const
@@ -119,6 +119,9 @@ void PropertyFactory::AddProperty(const xml::Namespace& ns, std::wstring name, u
         if (p.name == name && *p.ns == ns) throw std::logic_error("a property name registered twice");
     }
     if (table.HasStoredReferences()) referenceProperties_.reserve(referenceProperties_.size() + 1);
+    if (offset >= byOffset_.size()) byOffset_.resize(offset + 1, 0);
+    properties_.reserve(properties_.size() + 1);
+    byOffset_[offset] = static_cast<std::uint32_t>(properties_.size() + 1);
     properties_.push_back(PropertyRef{&ns, std::move(name), offset, &table});
     if (table.HasStoredReferences()) referenceProperties_.push_back(properties_.size() - 1);
 }

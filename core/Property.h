@@ -7,6 +7,7 @@
 #include "core/Undoer.h"
 #include "core/xml/Namespace.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -163,6 +164,7 @@ private:
     std::wstring elementName_;
     std::vector<PropertyRef> properties_;
     std::vector<std::size_t> referenceProperties_;  // the places of properties with stored references
+    std::vector<std::uint32_t> byOffset_;  // by field offset: the property's place + 1, 0 for none
 };
 
 } // namespace Core

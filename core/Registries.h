@@ -5,6 +5,7 @@
 #include "core/xml/Exceptions.h"
 
 #include <unordered_map>
+#include <vector>
 
 namespace Core {
 
@@ -24,11 +25,16 @@ public:
     void Register(ObjectId id, IModelElement& element, int line);
     // The element read under the id, or none.
     IModelElement* Find(ObjectId id) const;
-    std::size_t Size() const { return map_.size(); }
+    std::size_t Size() const { return denseCount_ + map_.size(); }
     // Makes room for the number of ids (a document about to be read).
-    void Reserve(std::size_t count) { map_.reserve(count); }
+    void Reserve(std::size_t count);
 
 private:
+    // Stored ids are mostly small and dense (r1, r2, ...): those below the bound Reserve sets
+    // live in a table by id, the rest in the map.
+    std::vector<IModelElement*> dense_;
+    std::size_t denseBound_ = 0;
+    std::size_t denseCount_ = 0;
     std::unordered_map<ObjectId, IModelElement*> map_;
 };
 

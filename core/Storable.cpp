@@ -67,6 +67,9 @@ void StorableBase0::NoteChanged(unsigned offset)
 {
     if (GetPropertyFactory().FindByOffset(offset) == nullptr)
         throw std::logic_error("a record field written that is not a registered property");
+    // A new element of a change that keeps no history (a document being read) is committed
+    // without an undo record: its changed fields are never asked for.
+    if (IsNew() && GetTransaction() != nullptr && !GetTransaction()->KeepsHistory()) return;
     if (std::find(changed_.begin(), changed_.end(), offset) != changed_.end()) return;
     if (changed_.empty()) changed_.reserve(8);  // one allocation for the usual few fields
     changed_.push_back(offset);

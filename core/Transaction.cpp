@@ -62,19 +62,19 @@ void Transaction::RequireOpen() const
     if (!open_) throw LockedRep::AccessError("change outside an open transaction");
 }
 
-void Transaction::Record(IModelElement& element)
+void Transaction::Record(IModelElement& element, const ElementPtr* owned)
 {
     Transaction* owner = element.GetTransaction();
     if (owner == this) return;
     if (owner != nullptr) throw LockedRep::AccessError("element changed by two open transactions");
-    recorded_.push_back(element.shared_from_this());
+    recorded_.push_back(owned != nullptr ? *owned : element.shared_from_this());
     ElementState::SetTransaction(element, this);
 }
 
-void Transaction::Enqueue(IModelElement& element)
+void Transaction::Enqueue(IModelElement& element, const ElementPtr* owned)
 {
     if (ElementState::IsQueued(element)) return;
-    queue_.push_back(element.shared_from_this());
+    queue_.push_back(owned != nullptr ? *owned : element.shared_from_this());
     ElementState::SetQueued(element, true);
 }
 
@@ -82,12 +82,11 @@ void Transaction::Insert(const ElementPtr& element)
 {
     RequireOpen();
     if (!element) throw std::invalid_argument("Transaction::Insert: no element");
-    if (diagram_.Contains(*element))
-        throw std::logic_error("Transaction::Insert: element already in the diagram");
+    // An element already in the diagram fails in AppendElement below (one look-up less).
     if (element->GetTransaction() != nullptr && element->GetTransaction() != this)
         throw LockedRep::AccessError("element changed by two open transactions");
     const bool recordedBefore = element->GetTransaction() == this;
-    Record(*element);
+    Record(*element, &element);
     try {
         std::size_t index = diagram_.AppendElement(element);  // a taken id fails here
         try {
@@ -105,7 +104,7 @@ void Transaction::Insert(const ElementPtr& element)
         throw;
     }
     ElementState::SetNew(*element, true);
-    Enqueue(*element);
+    Enqueue(*element, &element);
 }
 
 // Consecutive insertions share one record.

@@ -75,6 +75,8 @@ public:
     // made in the transaction then record no property changes, and only what a rollback needs is
     // kept. Holds until the transaction ends.
     void KeepNoHistory() { keepsHistory_ = false; }
+    // Whether the record Close returns is kept (false after KeepNoHistory).
+    bool KeepsHistory() const { return keepsHistory_; }
     // Opens a closed transaction again for a further change.
     void Begin();
 
@@ -108,9 +110,10 @@ private:
         std::shared_ptr<const void> owner;
     };
     void RequireOpen() const;
-    void Record(IModelElement& element);
+    // Record and Enqueue take the element's owning pointer when the caller has it (spares a look-up).
+    void Record(IModelElement& element, const ElementPtr* owned = nullptr);
     void RecordInsertion(const ElementPtr& element, std::size_t index);
-    void Enqueue(IModelElement& element);
+    void Enqueue(IModelElement& element, const ElementPtr* owned = nullptr);
     void CloseStep(SelectionTracker* tracker, const IGrid* grid);
     void RunElementQueue(Env& env);
     void RollBack();

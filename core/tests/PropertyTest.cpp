@@ -419,4 +419,57 @@ TEST(ObjectRegistryTest, DuplicateIdIsAnErrorWithTheLine)
     }
 }
 
+TEST(FactoryRegistryTest, OneNameInTwoNamespacesNamesTwoFactories)
+{
+    FactoryRegistry r;
+    FactoryImp<Box> box10(SchemaNamespace10(), L"Box"), box13(SchemaNamespace13(), L"Box");
+    FactoryImp<Box> alpha(SchemaNamespace13(), L"Alpha"), zulu(SchemaNamespace10(), L"Zulu");
+    for (FactoryImp<Box>* f : {&zulu, &box13, &alpha, &box10}) f->ReportTo(r);
+    EXPECT_EQ(r.Find(SchemaNamespace10().uri, L"Box"), &box10);
+    EXPECT_EQ(r.Find(SchemaNamespace13().uri, L"Box"), &box13);
+    EXPECT_EQ(r.Find(SchemaNamespace13().uri, L"Alpha"), &alpha);
+    EXPECT_EQ(r.Find(SchemaNamespace10().uri, L"Alpha"), nullptr);
+    EXPECT_EQ(r.Find(SchemaNamespace10().uri, L"Zulu"), &zulu);
+    EXPECT_EQ(r.Find(L"http://quorvel.example/schema/9.9", L"Box"), nullptr);
+    EXPECT_EQ(r.Find(SchemaNamespace10().uri, L"Bo"), nullptr);
+}
+
+TEST(Property, EveryRegisteredFieldIsFoundByItsOffsetAndNoOtherPlace)
+{
+    const PropertyFactory& f = Box::Factory();
+    for (const PropertyRef& p : f.GetProperties()) EXPECT_EQ(f.FindByOffset(p.offset), &p) << p.offset;
+    // Places inside a field, past the record, and far beyond it hold no property.
+    EXPECT_EQ(f.FindByOffset(f.GetProperties().front().offset + 1), nullptr);
+    EXPECT_EQ(f.FindByOffset(sizeof(BoxRep)), nullptr);
+    EXPECT_EQ(f.FindByOffset(1u << 30), nullptr);
+}
+
+TEST(ObjectRegistryTest, IdsInAndBeyondTheTableAreFoundAndCheckedAlike)
+{
+    Box a, b, c, d;
+    ObjectRegistry registry;
+    registry.Reserve(10);  // small ids go to the table, large ones to the map
+    registry.Register(3, a, 1);
+    registry.Register(1000000, b, 2);
+    registry.Register(0xFFFFFFFFu, c, 3);
+    registry.Register(0, d, 4);  // never registered
+    registry.Register(3, a, 5);  // the same element again: harmless
+    EXPECT_EQ(registry.Size(), 3u);
+    EXPECT_EQ(registry.Find(3), &a);
+    EXPECT_EQ(registry.Find(1000000), &b);
+    EXPECT_EQ(registry.Find(0xFFFFFFFFu), &c);
+    for (ObjectId id : {0u, 2u, 4u, 103u, 104u, 999999u}) EXPECT_EQ(registry.Find(id), nullptr) << id;
+    EXPECT_THROW(registry.Register(3, d, 6), Exceptions::DuplicateObjectID);
+    EXPECT_THROW(registry.Register(1000000, d, 7), Exceptions::DuplicateObjectID);
+    // Growing the table keeps what it held; an unreserved registry keeps every id in the map.
+    registry.Reserve(1000);
+    registry.Register(2000, d, 8);
+    EXPECT_EQ(registry.Find(3), &a);
+    EXPECT_EQ(registry.Find(2000), &d);
+    ObjectRegistry plain;
+    plain.Register(7, a, 1);
+    EXPECT_EQ(plain.Find(7), &a);
+    EXPECT_THROW(plain.Register(7, b, 2), Exceptions::DuplicateObjectID);
+}
+
 } // namespace

@@ -404,6 +404,39 @@ TEST_F(Txn, NoHistoryTransactionRollsBackWholeAndEndsWithTheTransaction)
     EXPECT_EQ(a->GetRep().name, L"");
 }
 
+// Without history a new element's changes are not listed (they would only be thrown away); an
+// element that was there lists its changes for the rollback as ever, and with history so does a
+// new one (its changes are redone with it).
+TEST_F(Txn, NoHistoryTransactionListsNoChangesOfNewElements)
+{
+    auto a = AddBox({100, 100});
+    {
+        Transaction t(diagram);
+        t.KeepNoHistory();
+        Env env(t);
+        auto made = Box::Factory().CreateTyped(env);
+        made->SetField(env, &BoxRep::name, std::wstring(L"new"));
+        a->SetField(env, &BoxRep::name, std::wstring(L"changed"));
+        EXPECT_TRUE(made->GetChangedFields().empty());
+        EXPECT_EQ(a->GetChangedFields().size(), 1u);
+        env.Close();
+        EXPECT_EQ(made->GetRep().name, L"new");
+        EXPECT_EQ(a->GetRep().name, L"changed");
+    }
+    Transaction t(diagram);
+    Env env(t);
+    auto made = Box::Factory().CreateTyped(env);
+    made->SetField(env, &BoxRep::name, std::wstring(L"new"));
+    EXPECT_EQ(made->GetChangedFields().size(), 1u);
+    UndoerRef record = env.Close();
+    UndoContext context(diagram);
+    record.Apply(context, true);
+    EXPECT_TRUE(made->IsDeleted());
+    record.Apply(context, false);
+    EXPECT_FALSE(made->IsDeleted());
+    EXPECT_EQ(made->GetRep().name, L"new");
+}
+
 TEST_F(Txn, TransactionDestroyedOpenIsRolledBack)
 {
     auto a = AddBox({100, 100});
