@@ -47,6 +47,94 @@ bool NameStartAt(std::string_view s, std::size_t i) {
     return IsNameStartCode(CodeAt(s, i, len));
 }
 
+void AppendPlainText(std::wstring& out, const char* s, std::size_t i, std::size_t end, const char* limit, bool attribute) {
+    while (i < end) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80 && (c >= 0x20 || (!attribute && c != '\r'))) {
+            // A run of plain ASCII (in text, TAB and LF stay as they are), copied in one go.
+            const std::size_t j = PlainRunEnd(s, i + 1, end, !attribute);
+            AppendAscii(out, s + i, j - i, std::size_t(limit - (s + i)));
+            i = j;
+        } else if (c >= 0x80) {
+            char32_t cp = 0;
+            const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(s + i), end - i, cp);
+            zq::AppendWide(out, cp);
+            i += std::size_t(len > 0 ? len : 1);
+        } else if (c == '\r') {
+            out += attribute ? L' ' : L'\n';
+            ++i;
+            if (i < end && s[i] == '\n') ++i;
+        } else {  // TAB or LF in an attribute value
+            out += L' ';
+            ++i;
+        }
+    }
+}
+
+namespace {
+
+// The character of a reference's body (between "&" and ";"), or 0 with error set.
+char32_t ReferencedChar(std::string_view ref, std::string& error) {
+    if (ref[0] == '#') {
+        char32_t cp = 0;
+        if (!ParseCharacterReference(ref, cp)) error = "malformed character reference";
+        else if (cp > 0x10FFFF) error = "character reference out of range";
+        else if (!IsXmlChar(cp)) error = "character reference to a character not allowed in XML";
+        else return cp;
+        return 0;
+    }
+    if (ref == "amp") return U'&';
+    if (ref == "lt") return U'<';
+    if (ref == "gt") return U'>';
+    if (ref == "quot") return U'"';
+    if (ref == "apos") return U'\'';
+    error = Text("unknown entity ", Quote(ref));
+    return 0;
+}
+
+} // namespace
+
+std::size_t DecodeText(const char* s, std::size_t begin, std::size_t end, const char* limit, bool attribute,
+                       std::wstring* out, std::string& error) {
+    if (out != nullptr) out->clear();
+    for (std::size_t i = begin;;) {
+        const void* amp = std::memchr(s + i, '&', end - i);
+        const std::size_t j = amp == nullptr ? end : std::size_t(static_cast<const char*>(amp) - s);
+        if (out != nullptr) AppendPlainText(*out, s, i, j, limit, attribute);
+        if (j == end) return std::string_view::npos;
+        i = j;
+        const std::size_t semi = std::string_view(s + i, end - i).find(';');
+        if (semi == std::string_view::npos || semi < 2) {
+            error = "malformed entity or character reference";
+            return i;
+        }
+        const char32_t cp = ReferencedChar(std::string_view(s + i + 1, semi - 1), error);
+        if (cp == 0) return i;
+        if (out != nullptr) zq::AppendWide(*out, cp);
+        i += semi + 1;
+    }
+}
+
+bool SameName(std::string_view utf8, std::wstring_view wide) {
+    // ASCII bytes stand one for one; a name with other characters is compared decoded.
+    const std::size_t n = std::min(utf8.size(), wide.size());
+    for (std::size_t k = 0; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(utf8[k]);
+        if (c >= 0x80) {
+            std::wstring decoded;
+            zq::DecodeUTF8(utf8, decoded);
+            return decoded == wide;
+        }
+        if (static_cast<wchar_t>(c) != wide[k]) return false;
+    }
+    return utf8.size() == wide.size();
+}
+
+void AssignWide(std::wstring& out, std::string_view utf8) {
+    out.clear();
+    zq::DecodeUTF8(utf8, out);
+}
+
 // A text read through a UTF-8 stream shows the byte-order mark as two 0xFF bytes (see ReadUTF8).
 bool IsUTF16(std::string_view d) {
     const auto starts = [&](std::string_view p) { return d.compare(0, p.size(), p) == 0; };

@@ -1,4 +1,4 @@
-// Helpers of the XML reader's sources: character classes of names and message text.
+// Helpers of the XML reader's sources: character classes, word-at-a-time scans, decoding and message text.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +12,12 @@
 #include <string_view>
 
 namespace xml::detail {
+
+// Whether a code point is an XML character.
+inline bool IsXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
 
 inline bool IsSpace(char c) {
     const unsigned char u = static_cast<unsigned char>(c);
@@ -51,12 +57,25 @@ inline std::uint64_t ZeroBytes(std::uint64_t w, unsigned char c) {
     const std::uint64_t x = w ^ (kOnes * c), low = ~kHighBits;
     return ~(((x & low) + low) | x | low);
 }
-// The number of bytes equal to c in s[0, n).
-inline std::size_t CountByte(const char* s, std::size_t n, unsigned char c) {
-    std::size_t count = 0, i = 0;
-    for (; i + 8 <= n; i += 8) count += std::size_t(((ZeroBytes(LoadWord(s + i), c) >> 7) * kOnes) >> 56);
-    for (; i < n; ++i) count += static_cast<unsigned char>(s[i]) == c;
-    return count;
+// Of a word of ASCII bytes: the bytes below 0x20 (control characters), exactly.
+inline std::uint64_t ControlBytes(std::uint64_t w) { return ~(w + kOnes * 0x60) & kHighBits; }
+// Of a word of ASCII bytes: the control characters other than TAB, LF and CR, exactly.
+inline std::uint64_t BadControls(std::uint64_t w) {
+    const std::uint64_t controls = ControlBytes(w) & ~ZeroBytes(w, '\n');
+    return controls == 0 ? 0 : controls & ~ZeroBytes(w, '\t') & ~ZeroBytes(w, '\r');
+}
+// The bytes above 0x20 (no white space: the document holds no other control characters), exactly.
+inline std::uint64_t NonSpaceBytes(std::uint64_t w) { return (((w & ~kHighBits) + kOnes * 0x5F) | w) & kHighBits; }
+// The number of bytes equal to c in s[0, n); s[0, readable) may be read.
+inline std::size_t CountByte(const char* s, std::size_t n, std::size_t readable, unsigned char c) {
+    const auto count = [](std::uint64_t found) { return std::size_t(((found >> 7) * kOnes) >> 56); };
+    std::size_t total = 0, i = 0;
+    for (; i + 8 <= n; i += 8) total += count(ZeroBytes(LoadWord(s + i), c));
+    if (i == n) return total;
+    if (i + 8 <= readable)  // the last bytes in one word, those past n masked off
+        return total + count(ZeroBytes(LoadWord(s + i), c) & ((std::uint64_t(1) << (8 * (n - i))) - 1));
+    for (; i < n; ++i) total += static_cast<unsigned char>(s[i]) == c;
+    return total;
 }
 static_assert(std::endian::native == std::endian::little, "the word tests read words as little-endian");
 // The place of the lowest byte a word test found.
@@ -77,22 +96,39 @@ inline std::size_t PlainRunEnd(const char* s, std::size_t i, std::size_t end, bo
     }
     return i;
 }
-// Appends the n ASCII bytes at s as wide characters, eight at a time: s[0, readable) may be read.
+// Appends the n ASCII bytes at s as wide characters, widened eight at a time through a buffer on
+// the stack (no zero-filling of the string): s[0, readable) may be read.
 inline void AppendAscii(std::wstring& out, const char* s, std::size_t n, std::size_t readable) {
-    const std::size_t old = out.size();
-    const std::size_t words = readable >= (n + 7) / 8 * 8 ? (n + 7) / 8 : n / 8;
-    out.resize(old + std::max(n, words * 8));
-    wchar_t* o = out.data() + old;
-    for (std::size_t k = 0; k < words; ++k, o += 8) {
-        const std::uint64_t w = LoadWord(s + 8 * k);
-        o[0] = static_cast<wchar_t>(w & 0xFF), o[1] = static_cast<wchar_t>((w >> 8) & 0xFF);
-        o[2] = static_cast<wchar_t>((w >> 16) & 0xFF), o[3] = static_cast<wchar_t>((w >> 24) & 0xFF);
-        o[4] = static_cast<wchar_t>((w >> 32) & 0xFF), o[5] = static_cast<wchar_t>((w >> 40) & 0xFF);
-        o[6] = static_cast<wchar_t>((w >> 48) & 0xFF), o[7] = static_cast<wchar_t>(w >> 56);
+    constexpr std::size_t kChunk = 64;
+    wchar_t buf[kChunk + 8];
+    while (n > 0) {
+        const std::size_t k = std::min(n, kChunk);
+        std::size_t j = 0;
+        for (; j < k && j + 8 <= readable; j += 8) {
+            unsigned char b[8];
+            std::memcpy(b, s + j, 8);
+            wchar_t* o = buf + j;
+            o[0] = b[0], o[1] = b[1], o[2] = b[2], o[3] = b[3], o[4] = b[4], o[5] = b[5], o[6] = b[6], o[7] = b[7];
+        }
+        for (; j < k; ++j) buf[j] = static_cast<wchar_t>(static_cast<unsigned char>(s[j]));
+        out.append(buf, k);
+        s += k, n -= k, readable -= std::min(readable, k);
     }
-    for (std::size_t k = words * 8; k < n; ++k) *o++ = static_cast<wchar_t>(s[k]);
-    out.resize(old + n);  // drops what the last word widened past the run
 }
+
+// Appends the decoded text s[i, end), which holds no "&": a CR LF or lone CR becomes LF, and in
+// an attribute value TAB, LF and CR become spaces. The bytes are valid UTF-8 (checked up front);
+// those before limit may be read.
+void AppendPlainText(std::wstring& out, const char* s, std::size_t i, std::size_t end, const char* limit, bool attribute);
+// Decodes s[begin, end) into out (when given; else only checks it): references replaced, line ends
+// and white space normalised as AppendPlainText does. Answers npos, or the place of the first
+// malformed reference with error set to what is wrong.
+std::size_t DecodeText(const char* s, std::size_t begin, std::size_t end, const char* limit, bool attribute,
+                       std::wstring* out, std::string& error);
+// Whether a name in the document (UTF-8) is the wide name.
+bool SameName(std::string_view utf8, std::wstring_view wide);
+// Sets out to the valid UTF-8 text.
+void AssignWide(std::wstring& out, std::string_view utf8);
 
 // The place of the first byte equal to a or b in s[i, end), or end.
 inline std::size_t FindEither(const char* s, std::size_t i, std::size_t end, char a, char b) {
@@ -102,6 +138,23 @@ inline std::size_t FindEither(const char* s, std::size_t i, std::size_t end, cha
         if (found != 0) return i + FirstFound(found);
     }
     while (i < end && s[i] != a && s[i] != b) ++i;
+    return i;
+}
+
+// FindEither that also tells whether a "&" stands before the byte found (ampersand is set then,
+// never cleared).
+inline std::size_t FindEither(const char* s, std::size_t i, std::size_t end, char a, char b, bool& ampersand) {
+    for (; i + 8 <= end; i += 8) {
+        const std::uint64_t w = LoadWord(s + i);
+        const std::uint64_t found = BytesEqual(w, static_cast<unsigned char>(a)) | BytesEqual(w, static_cast<unsigned char>(b));
+        if (found != 0) {
+            const std::size_t at = FirstFound(found);
+            ampersand |= (ZeroBytes(w, '&') & ((std::uint64_t(1) << (8 * at)) - 1)) != 0;  // exact below the find
+            return i + at;
+        }
+        ampersand |= BytesEqual(w, '&') != 0;
+    }
+    for (; i < end && s[i] != a && s[i] != b; ++i) ampersand |= s[i] == '&';
     return i;
 }
 
