@@ -58,8 +58,13 @@ Attribute* Attributes::Find(const Namespace& ns, std::wstring_view name) const {
 
 const std::wstring& Attributes::Value(Attribute& a) const {
     if (!a.decoded_) {
-        std::string unused;  // the value was checked when its tag was read
-        DecodeText(a.raw_.data(), 0, a.raw_.size(), docEnd_, true, &a.value, unused);
+        if (a.references_) {
+            std::string unused;  // the references were checked when the tag was read
+            DecodeText(a.raw_.data(), 0, a.raw_.size(), docEnd_, true, &a.value, unused);
+        } else {
+            a.value.clear();
+            AppendPlainText(a.value, a.raw_.data(), 0, a.raw_.size(), docEnd_, true);
+        }
         a.decoded_ = true;
     }
     return a.value;
@@ -141,12 +146,13 @@ void Reader::Init(std::initializer_list<Namespace> known) {
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
     std::size_t i = 0;
+    bool cr = false;
     while (i < n) {
         // Sixteen bytes of ASCII without control characters other than TAB, LF and CR pass at once.
         for (; i + 16 <= n; i += 16) {
             const std::uint64_t w1 = LoadWord(d + i), w2 = LoadWord(d + i + 8);
             if (((w1 | w2) & kHighBits) != 0) break;
-            if (((ControlBytes(w1) | ControlBytes(w2)) != 0) && (BadControls(w1) | BadControls(w2)) != 0) break;
+            if (((ControlBytes(w1) | ControlBytes(w2)) != 0) && (BadControls(w1, cr) | BadControls(w2, cr)) != 0) break;
         }
         // Byte by byte through the next sixteen.
         for (const std::size_t stop = std::min(n, i + 16); i < stop;) {
@@ -160,11 +166,11 @@ void Reader::Init(std::initializer_list<Namespace> known) {
                 continue;
             }
             if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') FailNotXmlChar(i);
+            cr |= c == '\r';
             ++i;
         }
     }
-    // Line ends need more than counting LFs only where a CR stands.
-    hasCR_ = std::memchr(d, '\r', n) != nullptr;
+    hasCR_ = cr;
     charsChecked_ = true;
     pos_ = body_;
 }
@@ -220,12 +226,10 @@ void Reader::FailNotXmlChar(std::size_t pos) const {
 
 // ---- Reader: lexical helpers ------------------------------------------------------------------
 
-bool Reader::SkipSpace() {
+bool Reader::SkipSpaceRun() {
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
-    std::size_t i = pos_;
-    if (i >= n || !IsSpace(d[i])) return false;
-    ++i;
+    std::size_t i = pos_ + 1;
     // Once the characters are checked, every byte up to 0x20 is white space: eight at a time.
     if (charsChecked_) {
         for (; i + 8 <= n; i += 8) {
@@ -293,6 +297,7 @@ void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
         }))
         return;
     out.clear();
+    out.reserve(16);  // a name of a new Tag: room for most names at once
     const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) AppendAscii(out, utf8.data(), utf8.size(), std::size_t(doc_.data() + doc_.size() - utf8.data()));
     else zq::DecodeUTF8(utf8, out);  // validated up front
@@ -426,6 +431,7 @@ void Reader::ParseStartTag(Tag& tag) {
         // A value is decoded when read; its references are checked now.
         a.raw_ = std::string_view(doc_.data() + r.valueBegin, r.valueEnd - r.valueBegin);
         a.decoded_ = false;
+        a.references_ = r.references;
         if (r.references) DecodeValue(r.valueBegin, r.valueEnd, nullptr, true);
         ++attrs.count_;
     }

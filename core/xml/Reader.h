@@ -47,6 +47,7 @@ private:
     std::string_view raw_;    // the value in the document
     bool named_ = false;      // name holds local_ decoded
     bool decoded_ = false;    // value holds the decoded value
+    bool references_ = false; // raw_ holds references
 };
 
 // The attributes of one tag. Values are decoded from the reader's document when first read, so
@@ -192,6 +193,7 @@ private:
     [[noreturn]] void Fail(std::size_t pos, std::string_view message) const;
     [[noreturn]] void FailNotXmlChar(std::size_t pos) const;
     int LineAt(std::size_t pos) const;
+    static bool IsSpaceByte(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
     bool StartsWith(std::string_view s) const { return doc_.compare(pos_, s.size(), s) == 0; }
     void ParseDeclaration();
     void SkipMisc();
@@ -212,7 +214,9 @@ private:
     void DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
                           std::size_t bindingsBefore, std::size_t depth);
     std::string_view ParseDeclarationValue(std::string_view name);
-    bool SkipSpace();
+    // Skips white space at pos_ (the string's terminating NUL ends it at the latest); false for none.
+    bool SkipSpace() { return IsSpaceByte(doc_[pos_]) && SkipSpaceRun(); }
+    bool SkipSpaceRun();  // from a white space character at pos_
     // Decodes the text doc_[begin, end) into out, or only checks it when out is null.
     void DecodeValue(std::size_t begin, std::size_t end, std::wstring* out, bool attribute);
     std::size_t InternUri(std::wstring_view uri);

@@ -59,18 +59,31 @@ inline std::uint64_t ZeroBytes(std::uint64_t w, unsigned char c) {
 }
 // Of a word of ASCII bytes: the bytes below 0x20 (control characters), exactly.
 inline std::uint64_t ControlBytes(std::uint64_t w) { return ~(w + kOnes * 0x60) & kHighBits; }
-// Of a word of ASCII bytes: the control characters other than TAB, LF and CR, exactly.
-inline std::uint64_t BadControls(std::uint64_t w) {
+// Of a word of ASCII bytes: the control characters other than TAB, LF and CR, exactly; cr is set
+// when the word holds a CR.
+inline std::uint64_t BadControls(std::uint64_t w, bool& cr) {
     const std::uint64_t controls = ControlBytes(w) & ~ZeroBytes(w, '\n');
-    return controls == 0 ? 0 : controls & ~ZeroBytes(w, '\t') & ~ZeroBytes(w, '\r');
+    if (controls == 0) return 0;
+    const std::uint64_t crs = ZeroBytes(w, '\r');
+    cr |= crs != 0;
+    return controls & ~ZeroBytes(w, '\t') & ~crs;
 }
 // The bytes above 0x20 (no white space: the document holds no other control characters), exactly.
 inline std::uint64_t NonSpaceBytes(std::uint64_t w) { return (((w & ~kHighBits) + kOnes * 0x5F) | w) & kHighBits; }
 // The number of bytes equal to c in s[0, n); s[0, readable) may be read.
 inline std::size_t CountByte(const char* s, std::size_t n, std::size_t readable, unsigned char c) {
+    // Per byte 0 or 1, summed in byte lanes for up to 255 words, then across the lanes.
+    const auto sum = [](std::uint64_t lanes) {
+        const std::uint64_t pairs = (lanes & 0x00FF00FF00FF00FFull) + ((lanes >> 8) & 0x00FF00FF00FF00FFull);
+        return std::size_t((pairs * 0x0001000100010001ull) >> 48);
+    };
     const auto count = [](std::uint64_t found) { return std::size_t(((found >> 7) * kOnes) >> 56); };
     std::size_t total = 0, i = 0;
-    for (; i + 8 <= n; i += 8) total += count(ZeroBytes(LoadWord(s + i), c));
+    while (i + 8 <= n) {
+        std::uint64_t lanes = 0;
+        for (const std::size_t stop = std::min(n - n % 8, i + 255 * 8); i < stop; i += 8) lanes += ZeroBytes(LoadWord(s + i), c) >> 7;
+        total += sum(lanes);
+    }
     if (i == n) return total;
     if (i + 8 <= readable)  // the last bytes in one word, those past n masked off
         return total + count(ZeroBytes(LoadWord(s + i), c) & ((std::uint64_t(1) << (8 * (n - i))) - 1));
