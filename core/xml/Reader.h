@@ -205,8 +205,8 @@ private:
     void ParseCData(std::wstring* text);
     void ParseEndTag(Tag& tag);
     void ParseStartTag(Tag& tag);
-    // A name at pos_; colon (when given) is the place of its first colon, npos for none, or
-    // kManyColons in the source for several.
+    // A name at pos_; colon (when given) is set to the place of its first colon in the name, npos
+    // for none, or npos - 1 for several.
     std::string_view ParseName(const char* what, std::size_t* colon = nullptr);
     bool IsNameStartAt(std::size_t pos) const;
     void SplitQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what,
