@@ -456,3 +456,53 @@ TEST(XmlReader, WideFileStreamDecodesUtf8AndRejectsInvalidBytes) {
     ReadThroughFile(kHead + "<A V=\"x\"/></Diagram>\xF0\x9F", error);  // truncated at the end
     EXPECT_NE(error.find("invalid UTF-8"), std::string::npos) << error;
 }
+
+// Names are read eight bytes at a time: a colon at every place of names of every length splits
+// the prefix off, and a second colon anywhere makes the name malformed.
+TEST(XmlReader, ColonsAtEveryPlaceOfAName) {
+    for (std::size_t length = 3; length < 20; ++length) {
+        for (std::size_t colon = 1; colon + 1 < length; ++colon) {
+            const std::string prefix(colon, 'p'), local(length - colon - 1, 'l');
+            const std::string name = prefix + ":" + local;
+            Reader reader("<D xmlns:" + prefix + "=\"http://quorvel.example/schema/1.0\"><" + name + " " + name + "=\"v\"/></D>");
+            Tag root, tag;
+            reader.ReadRoot(root);
+            ASSERT_TRUE(reader.ReadNextKnownElement(tag, root)) << name;
+            EXPECT_EQ(tag.LocalName(), std::wstring(local.begin(), local.end())) << name;
+            EXPECT_EQ(tag.GetAttributes().get(kSchema10, std::wstring(local.begin(), local.end())), L"v") << name;
+            for (std::size_t second = colon + 1; second < length; ++second) {
+                std::string twice = name;
+                twice[second] = ':';
+                EXPECT_EQ(ErrorOf("<D><" + twice + "/></D>"), "line 1: malformed element name \"" + twice + "\"") << twice;
+            }
+        }
+    }
+    EXPECT_EQ(ErrorOf("<D>\n<abcdefghij\xC3\xA9:k\xC3\xA9 abcdefghijkl:m=\"1\"/></D>"), "no error");
+}
+
+// White space that nobody reads is passed over, but text after it is still checked.
+TEST(XmlReader, UnreadTextAfterWhiteSpaceIsChecked) {
+    const std::pair<std::string, std::string> cases[] = {{"]]>", "\"]]>\" in character data"},
+                                                         {"a ]]>", "\"]]>\" in character data"},
+                                                         {"&bad;", "unknown entity \"bad\""}};
+    for (const auto& [text, message] : cases) {
+        Reader reader(kHead + "<A>\n   \t" + text + "</A></Diagram>");
+        Tag root, tag, child;
+        reader.ReadRoot(root);
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        try {
+            reader.ReadNextKnownElement(child, tag);
+            ADD_FAILURE() << text;
+        } catch (const xml::ExceptionBase& e) {
+            EXPECT_EQ(std::string(e.what()), "line 4: " + message);
+        }
+    }
+    Reader reader(kHead + "<A>\n  <B/>  </A>  \n  </Diagram>");
+    Tag root, tag, child;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    ASSERT_TRUE(reader.ReadNextKnownElement(child, tag));
+    EXPECT_EQ(child.GetLine(), 4);
+    EXPECT_FALSE(reader.ReadNextKnownElement(child, tag));
+    EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+}

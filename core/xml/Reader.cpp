@@ -250,6 +250,24 @@ std::string_view Reader::ParseName(const char* what, std::size_t* colon) {
     std::size_t i = pos_, first = npos;
     bool many = false;
     unsigned char need = kNameStart;
+    // A name of ASCII characters eight bytes at a time: each word's classes at once, so that the
+    // end of the name costs no mispredicted branch per byte.
+    if (const unsigned char c0 = static_cast<unsigned char>(d[i]); c0 < 0x80 && (kAsciiName[c0] & kNameStart) != 0) {
+        for (; i + 8 <= n; i += 8) {
+            const unsigned classes = NameClasses(d + i);
+            const unsigned ends = classes & 0x5555u, colons = (classes >> 1) & 0x5555u;
+            const unsigned inName = colons & (ends == 0 ? 0xFFFFu : (ends & (0u - ends)) - 1);
+            if (inName != 0) {
+                many |= first != npos || (inName & (inName - 1)) != 0;
+                if (first == npos) first = i + std::size_t(std::countr_zero(inName) / 2);
+            }
+            if (ends != 0) {
+                i += std::size_t(std::countr_zero(ends) / 2);
+                break;
+            }
+        }
+        need = kNameChar;
+    }
     for (;;) {
         // A run of ASCII name characters (the string's terminating NUL ends it at the latest).
         unsigned char c;
@@ -276,17 +294,10 @@ std::string_view Reader::ParseName(const char* what, std::size_t* colon) {
 
 bool Reader::IsNameStartAt(std::size_t pos) const { return pos < doc_.size() && NameStartAt(doc_, pos); }
 
-// A qualified name whose first colon ParseName found: at most one colon, with a name on either
-// side of it; split at the colon (no colon gives an empty prefix).
-void Reader::SplitQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what,
-                        std::string_view& prefix, std::string_view& local) const {
-    prefix = {};
-    local = qname;
-    if (colon == npos) return;
+// Checks a qualified name whose first colon ParseName found: one colon, with a name on either side.
+void Reader::CheckQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const {
     if (colon == 0 || colon == kManyColons || colon + 1 == qname.size() || !NameStartAt(qname, colon + 1))
         Fail(at, Text("malformed ", what, " ", Quote(qname)));
-    prefix = qname.substr(0, colon);
-    local = qname.substr(colon + 1);
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
@@ -378,8 +389,12 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 
     // The element's namespace.
-    std::string_view prefix, local;
-    SplitQName(at, qname, colon, "element name", prefix, local);
+    std::string_view prefix, local = qname;
+    if (colon != npos) {
+        CheckQName(at, qname, colon, "element name");
+        prefix = qname.substr(0, colon);
+        local = qname.substr(colon + 1);
+    }
     std::size_t uri = FindBinding(prefix);
     if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
@@ -397,8 +412,12 @@ void Reader::ParseStartTag(Tag& tag) {
     if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
     bool prefixed = false;  // an attribute so far had a prefix
     for (const RawAttribute& r : raw_) {
-        std::string_view aprefix, alocal;
-        SplitQName(at, r.qname, r.colon, "attribute name", aprefix, alocal);
+        std::string_view aprefix, alocal = r.qname;
+        if (r.colon != npos) {
+            CheckQName(at, r.qname, r.colon, "attribute name");
+            aprefix = r.qname.substr(0, r.colon);
+            alocal = r.qname.substr(r.colon + 1);
+        }
         prefixed |= !aprefix.empty();
         Attribute& a = attrs.items_[attrs.count_];
         a.read = false;
@@ -563,6 +582,8 @@ Reader::Node Reader::ReadNodeInto(Tag& tag, std::wstring* text) {
                             " of line ", std::to_string(top.line), " not closed"));
         }
         if (doc_[pos_] != '<') {
+            // White space between tags that nobody reads is passed over at once.
+            if (text == nullptr && SkipSpace() && doc_[pos_] == '<') continue;
             ParseText(text);
             return Node::Text;
         }

@@ -36,6 +36,22 @@ inline constexpr auto kAsciiName = [] {
     return t;
 }();
 
+// Per byte: bit 1 where an ASCII name cannot go on (any other ASCII character, and every byte
+// above 0x7F, which is decoded one at a time), bit 2 for a colon.
+inline constexpr auto kNameClass = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[std::size_t(c)] = c >= 0x80 || (kAsciiName[std::size_t(c)] & kNameChar) == 0 ? 1 : 0;
+    t[':'] |= 2;
+    return t;
+}();
+// The classes of the eight bytes at s, two bits each, the first byte's lowest.
+inline unsigned NameClasses(const char* s) {
+    const auto* u = reinterpret_cast<const unsigned char*>(s);
+    return unsigned(kNameClass[u[0]]) | unsigned(kNameClass[u[1]]) << 2 | unsigned(kNameClass[u[2]]) << 4 |
+           unsigned(kNameClass[u[3]]) << 6 | unsigned(kNameClass[u[4]]) << 8 | unsigned(kNameClass[u[5]]) << 10 |
+           unsigned(kNameClass[u[6]]) << 12 | unsigned(kNameClass[u[7]]) << 14;
+}
+
 // Word-at-a-time tests over eight bytes of a document (as one 64-bit word): each answers a word
 // whose high bit is set in the bytes found, or in more bytes above the first one found (so only
 // "none" and "the lowest one" are exact), except ZeroBytes, which is exact in every byte.
