@@ -506,3 +506,21 @@ TEST(XmlReader, UnreadTextAfterWhiteSpaceIsChecked) {
     EXPECT_FALSE(reader.ReadNextKnownElement(child, tag));
     EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
 }
+
+// Values and text longer than the decoder's buffer decode whole.
+TEST(XmlReader, LongValuesAndTextDecodeWhole) {
+    std::string stored;
+    std::wstring attribute, text;
+    for (int k = 0; k < 40; ++k) {
+        stored += std::string(std::size_t(k % 13), 'x') + "abcdefghij&amp;\t\r\n\xC3\xA9";
+        attribute += std::wstring(std::size_t(k % 13), L'x') + L"abcdefghij&  \u00E9";
+        text += std::wstring(std::size_t(k % 13), L'x') + L"abcdefghij&\t\n\u00E9";
+    }
+    Reader reader("<D xmlns=\"http://quorvel.example/schema/1.0\" v=\"" + stored + "\">" + stored + "</D>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    EXPECT_EQ(root.GetAttributes().get(kSchema10, L"v"), attribute);
+    std::wstring read;
+    ASSERT_EQ(reader.ReadNode(tag, read), Reader::Node::Text);
+    EXPECT_EQ(read, text);
+}

@@ -491,7 +491,7 @@ void Reader::DeclareNamespace(std::size_t at, std::string_view name, std::size_t
     bindings_.push_back(Binding{prefix, InternUri(scratch_), depth});
 }
 
-void Reader::ParseEndTag(Tag& tag) {
+void Reader::ParseEndTag(Tag& tag, bool named) {
     const std::size_t at = pos_;
     pos_ += 2;  // "</"
     const std::string_view qname = ParseName("an element name");
@@ -507,7 +507,8 @@ void Reader::ParseEndTag(Tag& tag) {
     std::string_view prefix, local;
     SplitName(qname, prefix, local);
     tag.kind_ = TagKind::End;
-    SetWide(tag.name_, local);
+    if (named) SetWide(tag.name_, local);
+    else tag.name_.clear();
     tag.uri_ = top.uri == npos ? std::wstring_view() : std::wstring_view(uris_[top.uri]);
     tag.uriIndex_ = top.uri;
     tag.depth_ = int(open_.size());
@@ -590,7 +591,7 @@ Reader::Node Reader::ReadNodeInto(Tag& tag, std::wstring* text) {
         // The character after "<" tells the kind of node.
         const char next = pos_ + 1 < doc_.size() ? doc_[pos_ + 1] : '\0';
         if (next == '/') {
-            ParseEndTag(tag);
+            ParseEndTag(tag, text != nullptr);
             return Node::EndTag;
         }
         if (next == '!') {

@@ -203,7 +203,9 @@ private:
     Node ReadNodeInto(Tag& tag, std::wstring* text);
     void ParseText(std::wstring* text);
     void ParseCData(std::wstring* text);
-    void ParseEndTag(Tag& tag);
+    // An end tag into tag; without named, its name is left out (an end tag that the reader reads
+    // for itself, never handed out).
+    void ParseEndTag(Tag& tag, bool named);
     void ParseStartTag(Tag& tag);
     // A name at pos_; colon (when given) is set to the place of its first colon in the name, npos
     // for none, or npos - 1 for several.

@@ -48,27 +48,48 @@ bool NameStartAt(std::string_view s, std::size_t i) {
 }
 
 void AppendPlainText(std::wstring& out, const char* s, std::size_t i, std::size_t end, const char* limit, bool attribute) {
+    // Characters gather in a buffer on the stack, eight bytes of plain ASCII at a time.
+    constexpr std::size_t kRoom = 64;
+    wchar_t buf[kRoom + 8];
+    std::size_t k = 0;
     while (i < end) {
+        if (k > kRoom - 8) {
+            out.append(buf, k);
+            k = 0;
+        }
+        if (s + i + 8 <= limit) {
+            // Eight bytes widened at once; those from the first one that needs more (or from the
+            // end of the text) are not kept.
+            const std::uint64_t w = LoadWord(s + i);
+            std::uint64_t stops = (attribute ? BytesBelow(w, 0x20) : BytesEqual(w, '\r')) | (w & kHighBits);
+            if (end - i < 8) stops |= kHighBits & ~((std::uint64_t(1) << (8 * (end - i))) - 1);
+            WidenWord(buf + k, w);
+            const std::size_t n = stops == 0 ? 8 : FirstFound(stops);
+            k += n;
+            i += n;
+            if (n == 8 || i >= end) continue;
+        }
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (c < 0x80 && (c >= 0x20 || (!attribute && c != '\r'))) {
-            // A run of plain ASCII (in text, TAB and LF stay as they are), copied in one go.
-            const std::size_t j = PlainRunEnd(s, i + 1, end, !attribute);
-            AppendAscii(out, s + i, j - i, std::size_t(limit - (s + i)));
-            i = j;
+            buf[k++] = static_cast<wchar_t>(c);  // in text, TAB and LF stay as they are
+            ++i;
         } else if (c >= 0x80) {
+            out.append(buf, k);
+            k = 0;
             char32_t cp = 0;
             const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(s + i), end - i, cp);
             zq::AppendWide(out, cp);
             i += std::size_t(len > 0 ? len : 1);
         } else if (c == '\r') {
-            out += attribute ? L' ' : L'\n';
+            buf[k++] = attribute ? L' ' : L'\n';
             ++i;
             if (i < end && s[i] == '\n') ++i;
         } else {  // TAB or LF in an attribute value
-            out += L' ';
+            buf[k++] = L' ';
             ++i;
         }
     }
+    out.append(buf, k);
 }
 
 namespace {

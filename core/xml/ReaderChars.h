@@ -109,21 +109,12 @@ inline std::size_t CountByte(const char* s, std::size_t n, std::size_t readable,
 static_assert(std::endian::native == std::endian::little, "the word tests read words as little-endian");
 // The place of the lowest byte a word test found.
 inline std::size_t FirstFound(std::uint64_t found) { return std::size_t(std::countr_zero(found) / 8); }
-// The end of the run of plain ASCII from s[i] (no "&", nothing above U+007F and no control
-// character, where text lets TAB and LF stand), at most end. The document holds no other control
-// characters (checked up front).
-inline std::size_t PlainRunEnd(const char* s, std::size_t i, std::size_t end, bool text) {
-    for (; i + 8 <= end; i += 8) {
-        const std::uint64_t w = LoadWord(s + i);
-        const std::uint64_t controls = text ? BytesEqual(w, '\r') : BytesBelow(w, 0x20);
-        const std::uint64_t found = BytesEqual(w, '&') | controls | (w & kHighBits);
-        if (found != 0) return i + FirstFound(found);
-    }
-    for (; i < end; ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 0x80 || c == '&' || (c < 0x20 && !(text && (c == '\t' || c == '\n')))) break;
-    }
-    return i;
+// Widens the eight ASCII bytes of a word into o[0, 8).
+inline void WidenWord(wchar_t* o, std::uint64_t w) {
+    o[0] = static_cast<wchar_t>(w & 0xFF), o[1] = static_cast<wchar_t>((w >> 8) & 0xFF);
+    o[2] = static_cast<wchar_t>((w >> 16) & 0xFF), o[3] = static_cast<wchar_t>((w >> 24) & 0xFF);
+    o[4] = static_cast<wchar_t>((w >> 32) & 0xFF), o[5] = static_cast<wchar_t>((w >> 40) & 0xFF);
+    o[6] = static_cast<wchar_t>((w >> 48) & 0xFF), o[7] = static_cast<wchar_t>(w >> 56);
 }
 // Appends the n ASCII bytes at s as wide characters, widened eight at a time through a buffer on
 // the stack (no zero-filling of the string): s[0, readable) may be read.
@@ -134,10 +125,7 @@ inline void AppendAscii(std::wstring& out, const char* s, std::size_t n, std::si
         const std::size_t k = std::min(n, kChunk);
         std::size_t j = 0;
         for (; j < k && j + 8 <= readable; j += 8) {
-            unsigned char b[8];
-            std::memcpy(b, s + j, 8);
-            wchar_t* o = buf + j;
-            o[0] = b[0], o[1] = b[1], o[2] = b[2], o[3] = b[3], o[4] = b[4], o[5] = b[5], o[6] = b[6], o[7] = b[7];
+            WidenWord(buf + j, LoadWord(s + j));
         }
         for (; j < k; ++j) buf[j] = static_cast<wchar_t>(static_cast<unsigned char>(s[j]));
         out.append(buf, k);
