@@ -248,7 +248,7 @@ std::string_view Reader::ParseName(const char* what, std::size_t* colon) {
     const char* d = doc_.data();
     const std::size_t from = pos_, n = doc_.size();
     std::size_t i = pos_, first = npos;
-    bool many = false;
+    bool many = false, ended = false;  // the name has ended (at an ASCII character)
     unsigned char need = kNameStart;
     // A name of ASCII characters eight bytes at a time: each word's classes at once, so that the
     // end of the name costs no mispredicted branch per byte.
@@ -263,12 +263,13 @@ std::string_view Reader::ParseName(const char* what, std::size_t* colon) {
             }
             if (ends != 0) {
                 i += std::size_t(std::countr_zero(ends) / 2);
+                ended = static_cast<unsigned char>(d[i]) < 0x80;
                 break;
             }
         }
         need = kNameChar;
     }
-    for (;;) {
+    while (!ended) {
         // A run of ASCII name characters (the string's terminating NUL ends it at the latest).
         unsigned char c;
         while ((c = static_cast<unsigned char>(d[i])) < 0x80 && (kAsciiName[c] & need) != 0) {

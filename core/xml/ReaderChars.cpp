@@ -136,19 +136,10 @@ std::size_t DecodeText(const char* s, std::size_t begin, std::size_t end, const 
     }
 }
 
-bool SameName(std::string_view utf8, std::wstring_view wide) {
-    // ASCII bytes stand one for one; a name with other characters is compared decoded.
-    const std::size_t n = std::min(utf8.size(), wide.size());
-    for (std::size_t k = 0; k < n; ++k) {
-        const unsigned char c = static_cast<unsigned char>(utf8[k]);
-        if (c >= 0x80) {
-            std::wstring decoded;
-            zq::DecodeUTF8(utf8, decoded);
-            return decoded == wide;
-        }
-        if (static_cast<wchar_t>(c) != wide[k]) return false;
-    }
-    return utf8.size() == wide.size();
+bool SameDecodedName(std::string_view utf8, std::wstring_view wide) {
+    std::wstring decoded;
+    zq::DecodeUTF8(utf8, decoded);
+    return decoded == wide;
 }
 
 void AssignWide(std::wstring& out, std::string_view utf8) {

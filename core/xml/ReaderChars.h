@@ -142,8 +142,19 @@ void AppendPlainText(std::wstring& out, const char* s, std::size_t i, std::size_
 // malformed reference with error set to what is wrong.
 std::size_t DecodeText(const char* s, std::size_t begin, std::size_t end, const char* limit, bool attribute,
                        std::wstring* out, std::string& error);
+// Whether a name in the document (UTF-8) is the wide name, decoding it first.
+bool SameDecodedName(std::string_view utf8, std::wstring_view wide);
 // Whether a name in the document (UTF-8) is the wide name.
-bool SameName(std::string_view utf8, std::wstring_view wide);
+inline bool SameName(std::string_view utf8, std::wstring_view wide) {
+    // ASCII bytes stand one for one; a name with other characters is compared decoded.
+    const std::size_t n = std::min(utf8.size(), wide.size());
+    for (std::size_t k = 0; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(utf8[k]);
+        if (c >= 0x80) return SameDecodedName(utf8, wide);
+        if (static_cast<wchar_t>(c) != wide[k]) return false;
+    }
+    return utf8.size() == wide.size();
+}
 // Sets out to the valid UTF-8 text.
 void AssignWide(std::wstring& out, std::string_view utf8);
 
