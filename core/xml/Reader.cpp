@@ -301,6 +301,14 @@ void Reader::CheckQName(std::size_t at, std::string_view qname, std::size_t colo
         Fail(at, Text("malformed ", what, " ", Quote(qname)));
 }
 
+// Splits a qualified name at the colon ParseName found (no colon gives an empty prefix). The
+// parts come back by value: parts written through references and read back at once stall.
+inline Reader::QName Reader::SplitQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const {
+    if (colon == npos) return {{}, qname};
+    CheckQName(at, qname, colon, what);
+    return {qname.substr(0, colon), qname.substr(colon + 1)};
+}
+
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
     // A tag read into the same Tag as the last one mostly has the same names: kept as they are
     // (compared as ASCII only; other names are decoded again).
@@ -390,12 +398,7 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 
     // The element's namespace.
-    std::string_view prefix, local = qname;
-    if (colon != npos) {
-        CheckQName(at, qname, colon, "element name");
-        prefix = qname.substr(0, colon);
-        local = qname.substr(colon + 1);
-    }
+    const auto [prefix, local] = SplitQName(at, qname, colon, "element name");
     std::size_t uri = FindBinding(prefix);
     if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
@@ -413,12 +416,7 @@ void Reader::ParseStartTag(Tag& tag) {
     if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
     bool prefixed = false;  // an attribute so far had a prefix
     for (const RawAttribute& r : raw_) {
-        std::string_view aprefix, alocal = r.qname;
-        if (r.colon != npos) {
-            CheckQName(at, r.qname, r.colon, "attribute name");
-            aprefix = r.qname.substr(0, r.colon);
-            alocal = r.qname.substr(r.colon + 1);
-        }
+        const auto [aprefix, alocal] = SplitQName(at, r.qname, r.colon, "attribute name");
         prefixed |= !aprefix.empty();
         Attribute& a = attrs.items_[attrs.count_];
         a.read = false;

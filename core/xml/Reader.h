@@ -211,6 +211,10 @@ private:
     // for none, or npos - 1 for several.
     std::string_view ParseName(const char* what, std::size_t* colon = nullptr);
     bool IsNameStartAt(std::size_t pos) const;
+    struct QName {
+        std::string_view prefix, local;
+    };
+    QName SplitQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const;
     void CheckQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const;
     void DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
                           std::size_t bindingsBefore, std::size_t depth);
