@@ -21,6 +21,16 @@ const std::string kHead =
 // The message of the reader error that reading the whole document raises.
 std::string ErrorOf(const std::string& doc) { return xmltest::Outcome(doc); }
 
+// The message of the reader error that reading the next known child of parent raises, or "no error".
+std::string ErrorOfNextKnown(Reader& reader, Tag& tag, const Tag& parent) {
+    try {
+        reader.ReadNextKnownElement(tag, parent);
+    } catch (const xml::ExceptionBase& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 } // namespace
 
 TEST(XmlReader, ReadsElementsAttributesAndLines) {
@@ -326,7 +336,7 @@ TEST(XmlReader, NamesOfSuccessiveTagsInOneTag) {
 
 // Attributes taken from a tag outlive the reading of the next tags.
 TEST(XmlReader, TakenAttributesOutliveTheNextTags) {
-    Reader reader(kHead + "<A id=\"r1\" Pos=\"10 20 and a long value\"/>\n<B id=\"r2\"/></Diagram>");
+    Reader reader(kHead + "<A id=\"r1\" Pos=\"10 20 and a long value\" V=\"&lt;&#xE9;\r\n\t&amp;\"/>\n<B id=\"r2\"/></Diagram>");
     Tag root, tag;
     reader.ReadRoot(root);
     ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
@@ -337,7 +347,77 @@ TEST(XmlReader, TakenAttributesOutliveTheNextTags) {
     EXPECT_EQ(tag.GetAttributes().get(kSchema10, L"id"), L"r2");
     EXPECT_EQ(a.get(kSchema10, L"Pos"), L"10 20 and a long value");
     EXPECT_EQ(a.get(kSchema10, L"id"), L"r1");
+    EXPECT_EQ(a.get(kSchema10, L"V"), L"<\u00E9  &");
     EXPECT_EQ(a.GetLine(), 3);
+}
+
+// Values are decoded only when read, but every reference is checked when its tag is read: a
+// malformed one fails there, with its line, also where nobody reads the value.
+TEST(XmlReader, UnreadValuesAreCheckedWithTheirTag) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"&amp", "malformed entity or character reference"},
+        {"a&;", "malformed entity or character reference"},
+        {"&#xZ;", "malformed character reference"},
+        {"&#x110000;", "character reference out of range"},
+        {"&#1;", "character reference to a character not allowed in XML"},
+        {"&nbsp;", "unknown entity \"nbsp\""}};
+    for (const auto& [value, message] : cases) {
+        Reader reader(kHead + "<A id=\"r1\"/>\n<B id=\"r2\"\n   V=\"ok &amp; " + value + "\"/></Diagram>");
+        Tag root, tag;
+        reader.ReadRoot(root);
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(ErrorOfNextKnown(reader, tag, root), "line 5: " + message) << value;
+    }
+}
+
+// Names are compared with the document's bytes: only the whole name matches, ASCII or not; At
+// gives every attribute with its name and value.
+TEST(XmlReader, AttributeNamesMatchWhole) {
+    Reader reader(kHead + "<A Pos=\"1\" P\xC3\xB6s=\"2\" Po=\"3\" q1v3:Pos=\"4\"/></Diagram>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    const Attributes& attrs = tag.GetAttributes();
+    EXPECT_EQ(attrs.get(kSchema10, L"Po"), L"3");
+    EXPECT_EQ(attrs.get(kSchema10, L"P\u00F6s"), L"2");
+    EXPECT_EQ(attrs.get(kSchema13, L"Pos"), L"4");
+    EXPECT_TRUE(attrs.HasUnread());
+    EXPECT_EQ(attrs.get(kSchema10, L"Pos"), L"1");
+    EXPECT_FALSE(attrs.HasUnread());
+    EXPECT_FALSE(attrs.find(kSchema10, L"P").first);
+    EXPECT_FALSE(attrs.find(kSchema10, L"Poss").first);
+    EXPECT_FALSE(attrs.find(kSchema10, L"P\u00F6").first);
+    ASSERT_EQ(attrs.Count(), 4u);
+    EXPECT_EQ(attrs.At(1).name, L"P\u00F6s");
+    EXPECT_EQ(attrs.At(1).value, L"2");
+    EXPECT_EQ(attrs.At(3).uri, kSchema13.uri);
+}
+
+// The characters are checked sixteen bytes at a time: a control character at every place of a
+// block is refused at its line, while TAB, LF and CR pass and CRs are counted as line ends.
+TEST(XmlReader, ControlCharactersAtEveryPlaceOfABlock) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        const std::string before(at, 'a'), after(40 - at, 'b');
+        EXPECT_EQ(ErrorOf("<D>\n" + before + "\x01" + after + "</D>"), "line 2: character not allowed in XML") << at;
+        EXPECT_EQ(ErrorOf("<D>\n" + before + "\x1F" + after + "</D>"), "line 2: character not allowed in XML") << at;
+        EXPECT_EQ(ErrorOf("<D>\n" + before + "\t\n" + after + "</D>"), "no error") << at;
+        EXPECT_EQ(ErrorOf("<D>" + before + "\r" + after + "<E>"), "line 2: element \"E\" of line 2 not closed") << at;
+    }
+}
+
+// White space between attributes, in runs of every length and kind, is skipped.
+TEST(XmlReader, LongWhiteSpaceBetweenAttributes) {
+    for (std::size_t length = 1; length < 20; ++length) {
+        std::string space;
+        for (std::size_t k = 0; k < length; ++k) space += " \t\r\n"[k % 4];
+        Reader reader("<D" + space + "xmlns=\"http://quorvel.example/schema/1.0\"" + space + "a" + space + "=" + space +
+                      "\"1\"" + space + "b=\"2\"" + space + "/>");
+        Tag root;
+        reader.ReadRoot(root);
+        EXPECT_EQ(root.GetAttributes().get(kSchema10, L"a"), L"1");
+        EXPECT_EQ(root.GetAttributes().get(kSchema10, L"b"), L"2");
+        EXPECT_EQ(ErrorOf("<D a=\"1\"" + space), "line 1: tag \"D\" not closed");
+    }
 }
 
 namespace {
@@ -380,4 +460,67 @@ TEST(XmlReader, WideFileStreamDecodesUtf8AndRejectsInvalidBytes) {
     error.clear();
     ReadThroughFile(kHead + "<A V=\"x\"/></Diagram>\xF0\x9F", error);  // truncated at the end
     EXPECT_NE(error.find("invalid UTF-8"), std::string::npos) << error;
+}
+
+// Names are read eight bytes at a time: a colon at every place of names of every length splits
+// the prefix off, and a second colon anywhere makes the name malformed.
+TEST(XmlReader, ColonsAtEveryPlaceOfAName) {
+    for (std::size_t length = 3; length < 20; ++length) {
+        for (std::size_t colon = 1; colon + 1 < length; ++colon) {
+            const std::string prefix(colon, 'p'), local(length - colon - 1, 'l');
+            const std::string name = prefix + ":" + local;
+            Reader reader("<D xmlns:" + prefix + "=\"http://quorvel.example/schema/1.0\"><" + name + " " + name + "=\"v\"/></D>");
+            Tag root, tag;
+            reader.ReadRoot(root);
+            ASSERT_TRUE(reader.ReadNextKnownElement(tag, root)) << name;
+            EXPECT_EQ(tag.LocalName(), std::wstring(local.begin(), local.end())) << name;
+            EXPECT_EQ(tag.GetAttributes().get(kSchema10, std::wstring(local.begin(), local.end())), L"v") << name;
+            for (std::size_t second = colon + 1; second < length; ++second) {
+                std::string twice = name;
+                twice[second] = ':';
+                EXPECT_EQ(ErrorOf("<D><" + twice + "/></D>"), "line 1: malformed element name \"" + twice + "\"") << twice;
+            }
+        }
+    }
+    EXPECT_EQ(ErrorOf("<D>\n<abcdefghij\xC3\xA9:k\xC3\xA9 abcdefghijkl:m=\"1\"/></D>"), "no error");
+}
+
+// White space that nobody reads is passed over, but text after it is still checked.
+TEST(XmlReader, UnreadTextAfterWhiteSpaceIsChecked) {
+    const std::pair<std::string, std::string> cases[] = {{"]]>", "\"]]>\" in character data"},
+                                                         {"a ]]>", "\"]]>\" in character data"},
+                                                         {"&bad;", "unknown entity \"bad\""}};
+    for (const auto& [text, message] : cases) {
+        Reader reader(kHead + "<A>\n   \t" + text + "</A></Diagram>");
+        Tag root, tag, child;
+        reader.ReadRoot(root);
+        ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+        EXPECT_EQ(ErrorOfNextKnown(reader, child, tag), "line 4: " + message) << text;
+    }
+    Reader reader(kHead + "<A>\n  <B/>  </A>  \n  </Diagram>");
+    Tag root, tag, child;
+    reader.ReadRoot(root);
+    ASSERT_TRUE(reader.ReadNextKnownElement(tag, root));
+    ASSERT_TRUE(reader.ReadNextKnownElement(child, tag));
+    EXPECT_EQ(child.GetLine(), 4);
+    EXPECT_FALSE(reader.ReadNextKnownElement(child, tag));
+    EXPECT_FALSE(reader.ReadNextKnownElement(tag, root));
+}
+
+// Values and text longer than the decoder's buffer decode whole.
+TEST(XmlReader, LongValuesAndTextDecodeWhole) {
+    std::string stored;
+    std::wstring attribute, text;
+    for (int k = 0; k < 40; ++k) {
+        stored += std::string(std::size_t(k % 13), 'x') + "abcdefghij&amp;\t\r\n\xC3\xA9";
+        attribute += std::wstring(std::size_t(k % 13), L'x') + L"abcdefghij&  \u00E9";
+        text += std::wstring(std::size_t(k % 13), L'x') + L"abcdefghij&\t\n\u00E9";
+    }
+    Reader reader("<D xmlns=\"http://quorvel.example/schema/1.0\" v=\"" + stored + "\">" + stored + "</D>");
+    Tag root, tag;
+    reader.ReadRoot(root);
+    EXPECT_EQ(root.GetAttributes().get(kSchema10, L"v"), attribute);
+    std::wstring read;
+    ASSERT_EQ(reader.ReadNode(tag, read), Reader::Node::Text);
+    EXPECT_EQ(read, text);
 }

@@ -18,17 +18,13 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 constexpr std::size_t kQuadraticLimit = 16;  // attribute counts above this are checked by sorting
 constexpr std::size_t kMaxBindings = 1000;    // namespace declarations in scope at once
+constexpr std::size_t kManyColons = npos - 1;  // ParseName's answer for a name of several colons
 constexpr std::wstring_view kXmlNamespace = L"http://www.w3.org/XML/1998/namespace";
 constexpr std::wstring_view kXmlnsNamespace = L"http://www.w3.org/2000/xmlns/";
 
-bool IsXmlChar(char32_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
-}
-
 // The place of the first colon of a name, or npos (names are short: a plain loop, no library call).
-std::size_t ColonIn(std::string_view name, std::size_t from = 0) {
-    for (std::size_t i = from; i < name.size(); ++i)
+std::size_t ColonIn(std::string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i)
         if (name[i] == ':') return i;
     return npos;
 }
@@ -49,26 +45,51 @@ void SplitName(std::string_view qname, std::string_view& prefix, std::string_vie
 
 // ---- Attributes -------------------------------------------------------------------------------
 
-std::pair<bool, std::wstring_view> Attributes::find(const Namespace& ns, std::wstring_view name) const {
+Attribute* Attributes::Find(const Namespace& ns, std::wstring_view name) const {
     for (std::size_t i = 0; i < count_; ++i) {
-        const Attribute& a = items_[i];
-        if (a.name == name && a.uri == ns.uri) {
+        Attribute& a = items_[i];
+        if (SameName(a.local_, name) && a.uri == ns.uri) {
             a.read = true;
-            return {true, a.value};
+            return &a;
         }
     }
-    return {false, {}};
+    return nullptr;
+}
+
+const std::wstring& Attributes::Value(Attribute& a) const {
+    if (!a.decoded_) {
+        if (a.references_) {
+            std::string unused;  // the references were checked when the tag was read
+            DecodeText(a.raw_.data(), 0, a.raw_.size(), docEnd_, true, &a.value, unused);
+        } else {
+            a.value.clear();
+            AppendPlainText(a.value, a.raw_.data(), 0, a.raw_.size(), docEnd_, true);
+        }
+        a.decoded_ = true;
+    }
+    return a.value;
+}
+
+std::pair<bool, std::wstring_view> Attributes::find(const Namespace& ns, std::wstring_view name) const {
+    Attribute* a = Find(ns, name);
+    if (a == nullptr) return {false, {}};
+    return {true, Value(*a)};
 }
 
 const std::wstring& Attributes::get(const Namespace& ns, std::wstring_view name) const {
-    for (std::size_t i = 0; i < count_; ++i) {
-        const Attribute& a = items_[i];
-        if (a.name == name && a.uri == ns.uri) {
-            a.read = true;
-            return a.value;
-        }
+    Attribute* a = Find(ns, name);
+    if (a == nullptr) throw Exceptions::AttributeNotFound(line_, name);
+    return Value(*a);
+}
+
+const Attribute& Attributes::At(std::size_t i) const {
+    Attribute& a = items_[i];
+    if (!a.named_) {
+        AssignWide(a.name, a.local_);
+        a.named_ = true;
     }
-    throw Exceptions::AttributeNotFound(line_, name);
+    Value(a);
+    return a;
 }
 
 bool Attributes::HasUnread() const {
@@ -127,30 +148,30 @@ void Reader::Init(std::initializer_list<Namespace> known) {
     std::size_t i = 0;
     bool cr = false;
     while (i < n) {
-        // A word of ASCII without control characters other than TAB, LF and CR passes at once.
-        if (i + 8 <= n) {
-            const std::uint64_t w = LoadWord(d + i);
-            const std::uint64_t lineEnds = ZeroBytes(w, '\n') | ZeroBytes(w, '\r') | ZeroBytes(w, '\t');
-            if (((w & kHighBits) | (BytesBelow(w, 0x20) & ~lineEnds)) == 0) {
-                cr |= ZeroBytes(w, '\r') != 0;
-                i += 8;
+        // Sixteen bytes of ASCII without control characters other than TAB, LF and CR pass at once.
+        for (; i + 16 <= n; i += 16) {
+            const std::uint64_t w1 = LoadWord(d + i), w2 = LoadWord(d + i + 8);
+            if (((w1 | w2) & kHighBits) != 0) break;
+            if (((ControlBytes(w1) | ControlBytes(w2)) != 0) && (BadControls(w1, cr) | BadControls(w2, cr)) != 0) break;
+        }
+        // Byte by byte through the next sixteen.
+        for (const std::size_t stop = std::min(n, i + 16); i < stop;) {
+            const unsigned char c = static_cast<unsigned char>(d[i]);
+            if (c >= 0x80) {
+                char32_t cp = 0;
+                const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(d + i), n - i, cp);
+                if (len <= 0) Fail(i, "invalid UTF-8 in the document");
+                if (cp == 0xFFFE || cp == 0xFFFF) FailNotXmlChar(i);
+                i += std::size_t(len);
                 continue;
             }
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') FailNotXmlChar(i);
+            cr |= c == '\r';
+            ++i;
         }
-        const unsigned char c = static_cast<unsigned char>(d[i]);
-        if (c >= 0x80) {
-            char32_t cp = 0;
-            const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(d + i), n - i, cp);
-            if (len <= 0) Fail(i, "invalid UTF-8 in the document");
-            if (cp == 0xFFFE || cp == 0xFFFF) FailNotXmlChar(i);
-            i += std::size_t(len);
-            continue;
-        }
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') FailNotXmlChar(i);
-        cr |= c == '\r';
-        ++i;
     }
     hasCR_ = cr;
+    charsChecked_ = true;
     pos_ = body_;
 }
 
@@ -182,7 +203,7 @@ int Reader::LineAt(std::size_t pos) const {
     int lines = linesBefore_;
     if (!hasCR_) {
         // Only LF ends lines: count them a word at a time.
-        lines += int(CountByte(s + countedTo_, pos - countedTo_, '\n'));
+        lines += int(CountByte(s + countedTo_, pos - countedTo_, n - countedTo_, '\n'));
     } else {
         for (std::size_t i = countedTo_; i < pos; ++i)
             lines += s[i] == '\n' || (s[i] == '\r' && (i + 1 >= n || s[i + 1] != '\n'));
@@ -205,49 +226,87 @@ void Reader::FailNotXmlChar(std::size_t pos) const {
 
 // ---- Reader: lexical helpers ------------------------------------------------------------------
 
-bool Reader::SkipSpace() {
-    const std::size_t from = pos_;
+bool Reader::SkipSpaceRun() {
     const char* d = doc_.data();
-    for (const std::size_t n = doc_.size(); pos_ < n && IsSpace(d[pos_]);) ++pos_;
-    return pos_ != from;
+    const std::size_t n = doc_.size();
+    std::size_t i = pos_ + 1;
+    // Once the characters are checked, every byte up to 0x20 is white space: eight at a time.
+    if (charsChecked_) {
+        for (; i + 8 <= n; i += 8) {
+            if (const std::uint64_t found = NonSpaceBytes(LoadWord(d + i)); found != 0) {
+                pos_ = i + FirstFound(found);
+                return true;
+            }
+        }
+    }
+    while (i < n && IsSpace(d[i])) ++i;
+    pos_ = i;
+    return true;
 }
 
-std::string_view Reader::ParseName(const char* what) {
-    const std::size_t from = pos_;
-    const std::size_t n = doc_.size();
+std::string_view Reader::ParseName(const char* what, std::size_t* colon) {
+    const char* d = doc_.data();
+    const std::size_t from = pos_, n = doc_.size();
+    std::size_t i = pos_, first = npos;
+    bool many = false, ended = false;  // the name has ended (at an ASCII character)
     unsigned char need = kNameStart;
-    while (pos_ < n) {
-        const unsigned char c = static_cast<unsigned char>(doc_[pos_]);
-        if (c < 0x80) {
-            if ((kAsciiName[c] & need) == 0) break;
-            ++pos_;
-        } else {
-            std::size_t len;
-            const char32_t cp = CodeAt(doc_, pos_, len);
-            if (!(need == kNameStart ? IsNameStartCode(cp) : IsNameCode(cp))) break;
-            pos_ += len;
+    // A name of ASCII characters eight bytes at a time: each word's classes at once, so that the
+    // end of the name costs no mispredicted branch per byte.
+    if (const unsigned char c0 = static_cast<unsigned char>(d[i]); c0 < 0x80 && (kAsciiName[c0] & kNameStart) != 0) {
+        for (; i + 8 <= n; i += 8) {
+            const unsigned classes = NameClasses(d + i);
+            const unsigned ends = classes & 0x5555u, colons = (classes >> 1) & 0x5555u;
+            const unsigned inName = colons & (ends == 0 ? 0xFFFFu : (ends & (0u - ends)) - 1);
+            if (inName != 0) {
+                many |= first != npos || (inName & (inName - 1)) != 0;
+                if (first == npos) first = i + std::size_t(std::countr_zero(inName) / 2);
+            }
+            if (ends != 0) {
+                i += std::size_t(std::countr_zero(ends) / 2);
+                ended = static_cast<unsigned char>(d[i]) < 0x80;
+                break;
+            }
         }
         need = kNameChar;
     }
+    while (!ended) {
+        // A run of ASCII name characters (the string's terminating NUL ends it at the latest).
+        unsigned char c;
+        while ((c = static_cast<unsigned char>(d[i])) < 0x80 && (kAsciiName[c] & need) != 0) {
+            if (c == ':') {
+                many |= first != npos;
+                first = std::min(first, i);
+            }
+            ++i;
+            need = kNameChar;
+        }
+        if (c < 0x80 || i >= n) break;
+        std::size_t len;
+        const char32_t cp = CodeAt(doc_, i, len);
+        if (!(need == kNameStart ? IsNameStartCode(cp) : IsNameCode(cp))) break;
+        i += len;
+        need = kNameChar;
+    }
+    pos_ = i;
     if (pos_ == from) Fail(pos_, std::string("expected ") + what);
-    return std::string_view(doc_).substr(from, pos_ - from);
+    if (colon != nullptr) *colon = first == npos ? npos : many ? kManyColons : first - from;
+    return std::string_view(d + from, pos_ - from);
 }
 
 bool Reader::IsNameStartAt(std::size_t pos) const { return pos < doc_.size() && NameStartAt(doc_, pos); }
 
-// A qualified name: at most one colon, with a name on either side of it; split at the colon (no
-// colon gives an empty prefix).
-void Reader::SplitQName(std::size_t at, std::string_view qname, const char* what, std::string_view& prefix,
-                        std::string_view& local) const {
-    const std::size_t colon = ColonIn(qname);
-    prefix = {};
-    local = qname;
-    if (colon == npos) return;
-    if (colon == 0 || colon + 1 == qname.size() || ColonIn(qname, colon + 1) != npos ||
-        !NameStartAt(qname, colon + 1))
+// Checks a qualified name whose first colon ParseName found: one colon, with a name on either side.
+void Reader::CheckQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const {
+    if (colon == 0 || colon == kManyColons || colon + 1 == qname.size() || !NameStartAt(qname, colon + 1))
         Fail(at, Text("malformed ", what, " ", Quote(qname)));
-    prefix = qname.substr(0, colon);
-    local = qname.substr(colon + 1);
+}
+
+// Splits a qualified name at the colon ParseName found (no colon gives an empty prefix). The
+// parts come back by value: parts written through references and read back at once stall.
+inline Reader::QName Reader::SplitQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const {
+    if (colon == npos) return {{}, qname};
+    CheckQName(at, qname, colon, what);
+    return {qname.substr(0, colon), qname.substr(colon + 1)};
 }
 
 void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
@@ -258,55 +317,16 @@ void Reader::SetWide(std::wstring& out, std::string_view utf8) const {
         }))
         return;
     out.clear();
+    out.reserve(16);  // a name of a new Tag: room for most names at once
     const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) AppendAscii(out, utf8.data(), utf8.size(), std::size_t(doc_.data() + doc_.size() - utf8.data()));
     else zq::DecodeUTF8(utf8, out);  // validated up front
 }
 
-void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute) {
-    out.clear();
-    const char* s = doc_.data();
-    std::size_t i = begin;
-    while (i < end) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80 && c != '&' && (c >= 0x20 || (!attribute && c != '\r'))) {
-            // A run of plain ASCII (in text, TAB and LF stay as they are), copied in one go.
-            const std::size_t j = PlainRunEnd(s, i + 1, end, !attribute);
-            AppendAscii(out, s + i, j - i, doc_.size() - i);
-            i = j;
-            continue;
-        }
-        if (c >= 0x80) {
-            // Validated up front: decode one sequence.
-            const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-            zq::DecodeUTF8(std::string_view(s + i, len), out);
-            i += len;
-        } else if (c == '\r') {
-            out += attribute ? L' ' : L'\n';
-            ++i;
-            if (i < end && s[i] == '\n') ++i;
-        } else if (c == '\n' || c == '\t') {
-            out += attribute ? L' ' : static_cast<wchar_t>(c);
-            ++i;
-        } else {  // '&'
-            const std::size_t semi = std::string_view(s + i, end - i).find(';');
-            if (semi == npos || semi < 2) Fail(i, "malformed entity or character reference");
-            const std::string_view ref(s + i + 1, semi - 1);
-            if (ref[0] == '#') {
-                char32_t cp = 0;
-                if (!ParseCharacterReference(ref, cp)) Fail(i, "malformed character reference");
-                if (cp > 0x10FFFF) Fail(i, "character reference out of range");
-                if (!IsXmlChar(cp)) Fail(i, "character reference to a character not allowed in XML");
-                zq::AppendWide(out, cp);
-            } else if (ref == "amp") out += L'&';
-            else if (ref == "lt") out += L'<';
-            else if (ref == "gt") out += L'>';
-            else if (ref == "quot") out += L'"';
-            else if (ref == "apos") out += L'\'';
-            else Fail(i, Text("unknown entity ", Quote(ref)));
-            i += semi + 1;
-        }
-    }
+void Reader::DecodeValue(std::size_t begin, std::size_t end, std::wstring* out, bool attribute) {
+    std::string error;
+    const std::size_t bad = DecodeText(doc_.data(), begin, end, doc_.data() + doc_.size(), attribute, out, error);
+    if (bad != npos) Fail(bad, error);
 }
 
 std::size_t Reader::FindBinding(std::string_view prefix) const {
@@ -320,7 +340,8 @@ std::size_t Reader::FindBinding(std::string_view prefix) const {
 void Reader::ParseStartTag(Tag& tag) {
     const std::size_t at = pos_;
     ++pos_;  // '<'
-    const std::string_view qname = ParseName("an element name");
+    std::size_t colon = npos;
+    const std::string_view qname = ParseName("an element name", &colon);
     const std::size_t depth = open_.size() + 1;
     if (depth > std::size_t(kMaxDepth)) Fail(at, Text("elements nested deeper than ", std::to_string(kMaxDepth), " levels"));
     const std::size_t bindingsBefore = bindings_.size();
@@ -338,7 +359,8 @@ void Reader::ParseStartTag(Tag& tag) {
             break;
         }
         if (!spaced) Fail(pos_, "expected white space before an attribute");
-        const std::string_view name = ParseName("an attribute name");
+        std::size_t nameColon = npos;
+        const std::string_view name = ParseName("an attribute name", &nameColon);
         SkipSpace();
         if (pos_ >= doc_.size() || doc_[pos_] != '=') Fail(pos_, Text("expected \"=\" after attribute ", Quote(name)));
         ++pos_;
@@ -347,7 +369,8 @@ void Reader::ParseStartTag(Tag& tag) {
             Fail(pos_, Text("expected a quoted value of attribute ", Quote(name)));
         const char quote = doc_[pos_];
         const std::size_t valueBegin = pos_ + 1;
-        std::size_t valueEnd = FindEither(doc_.data(), valueBegin, doc_.size(), quote, '<');
+        bool references = false;
+        std::size_t valueEnd = FindEither(doc_.data(), valueBegin, doc_.size(), quote, '<', references);
         const bool lessThan = valueEnd < doc_.size() && doc_[valueEnd] == '<';
         if (lessThan) valueEnd = FindEither(doc_.data(), valueEnd, doc_.size(), quote, quote);
         if (valueEnd == doc_.size()) Fail(pos_, Text("value of attribute ", Quote(name), " not closed"));
@@ -361,7 +384,7 @@ void Reader::ParseStartTag(Tag& tag) {
             DeclareNamespace(at, name, valueBegin, valueEnd, bindingsBefore, depth);
             continue;
         }
-        raw_.push_back(RawAttribute{name, valueBegin, valueEnd});
+        raw_.push_back(RawAttribute{name, nameColon, valueBegin, valueEnd, references});
     }
 
     if (raw_.size() >= kQuadraticLimit) {
@@ -375,8 +398,7 @@ void Reader::ParseStartTag(Tag& tag) {
     }
 
     // The element's namespace.
-    std::string_view prefix, local;
-    SplitQName(at, qname, "element name", prefix, local);
+    const auto [prefix, local] = SplitQName(at, qname, colon, "element name");
     std::size_t uri = FindBinding(prefix);
     if (uri == npos && !prefix.empty()) skippedUnknown_ = true;  // undeclared prefix
     tag.kind_ = empty ? TagKind::Empty : TagKind::Start;
@@ -390,11 +412,11 @@ void Reader::ParseStartTag(Tag& tag) {
     Attributes& attrs = tag.attributes_;
     attrs.line_ = line;
     attrs.count_ = 0;
+    attrs.docEnd_ = doc_.data() + doc_.size();
     if (attrs.items_.size() < raw_.size()) attrs.items_.resize(raw_.size());
     bool prefixed = false;  // an attribute so far had a prefix
     for (const RawAttribute& r : raw_) {
-        std::string_view aprefix, alocal;
-        SplitQName(at, r.qname, "attribute name", aprefix, alocal);
+        const auto [aprefix, alocal] = SplitQName(at, r.qname, r.colon, "attribute name");
         prefixed |= !aprefix.empty();
         Attribute& a = attrs.items_[attrs.count_];
         a.read = false;
@@ -416,24 +438,29 @@ void Reader::ParseStartTag(Tag& tag) {
                 if (!a.known) skippedUnknown_ = true;
             }
         }
-        SetWide(a.name, alocal);
+        a.local_ = alocal;
+        a.named_ = false;
         // Unprefixed attributes of one name are duplicates of their qualified names already.
         if (raw_.size() < kQuadraticLimit && prefixed && !a.uri.empty()) {
             for (std::size_t k = 0; k < attrs.count_; ++k)
-                if (attrs.items_[k].name == a.name && attrs.items_[k].uri == a.uri)
+                if (attrs.items_[k].local_ == alocal && attrs.items_[k].uri == a.uri)
                     Fail(at, Text("duplicate attribute ", Quote(alocal)));
         }
-        DecodeValue(r.valueBegin, r.valueEnd, a.value, true);
+        // A value is decoded when read; its references are checked now.
+        a.raw_ = std::string_view(doc_.data() + r.valueBegin, r.valueEnd - r.valueBegin);
+        a.decoded_ = false;
+        a.references_ = r.references;
+        if (r.references) DecodeValue(r.valueBegin, r.valueEnd, nullptr, true);
         ++attrs.count_;
     }
     if (raw_.size() >= kQuadraticLimit) {
         // Two prefixes of one namespace naming the same attribute.
-        std::vector<std::pair<std::wstring_view, std::wstring_view>> names;
+        std::vector<std::pair<std::wstring_view, std::string_view>> names;
         for (std::size_t k = 0; k < attrs.count_; ++k)
-            if (!attrs.items_[k].uri.empty()) names.emplace_back(attrs.items_[k].uri, attrs.items_[k].name);
+            if (!attrs.items_[k].uri.empty()) names.emplace_back(attrs.items_[k].uri, attrs.items_[k].local_);
         std::sort(names.begin(), names.end());
         const auto dup = std::adjacent_find(names.begin(), names.end());
-        if (dup != names.end()) Fail(at, Text("duplicate attribute ", Quote(zq::ToUTF8(dup->second))));
+        if (dup != names.end()) Fail(at, Text("duplicate attribute ", Quote(dup->second)));
     }
 
     if (empty) {
@@ -453,7 +480,7 @@ void Reader::DeclareNamespace(std::size_t at, std::string_view name, std::size_t
         Fail(at, Text("malformed namespace declaration ", Quote(name)));
     for (std::size_t b = bindingsBefore; b < bindings_.size(); ++b)
         if (bindings_[b].prefix == prefix) Fail(at, Text("duplicate attribute ", Quote(name)));
-    DecodeValue(valueBegin, valueEnd, scratch_, true);
+    DecodeValue(valueBegin, valueEnd, &scratch_, true);
     if (prefix == "xmlns") Fail(at, "the prefix \"xmlns\" cannot be declared");
     if ((prefix == "xml") != (scratch_ == kXmlNamespace))
         Fail(at, Text("only the prefix \"xml\" is bound to ", Quote(zq::ToUTF8(kXmlNamespace))));
@@ -463,7 +490,7 @@ void Reader::DeclareNamespace(std::size_t at, std::string_view name, std::size_t
     bindings_.push_back(Binding{prefix, InternUri(scratch_), depth});
 }
 
-void Reader::ParseEndTag(Tag& tag) {
+void Reader::ParseEndTag(Tag& tag, bool named) {
     const std::size_t at = pos_;
     pos_ += 2;  // "</"
     const std::string_view qname = ParseName("an element name");
@@ -479,7 +506,8 @@ void Reader::ParseEndTag(Tag& tag) {
     std::string_view prefix, local;
     SplitName(qname, prefix, local);
     tag.kind_ = TagKind::End;
-    SetWide(tag.name_, local);
+    if (named) SetWide(tag.name_, local);
+    else tag.name_.clear();
     tag.uri_ = top.uri == npos ? std::wstring_view() : std::wstring_view(uris_[top.uri]);
     tag.uriIndex_ = top.uri;
     tag.depth_ = int(open_.size());
@@ -497,7 +525,8 @@ void Reader::ParseText(std::wstring* text) {
     const char* d = doc_.data();
     const std::size_t n = doc_.size();
     std::size_t end = pos_, brackets = std::string::npos;
-    while ((end = FindEither(d, end, n, '<', ']')) < n && d[end] == ']') {
+    bool references = false;
+    while ((end = FindEither(d, end, n, '<', ']', references)) < n && d[end] == ']') {
         if (brackets == std::string::npos && end + 2 < n && d[end + 1] == ']' && d[end + 2] == '>') brackets = end;
         ++end;
     }
@@ -509,8 +538,7 @@ void Reader::ParseText(std::wstring* text) {
     // "]]>" may not stand in character data.
     if (brackets != std::string::npos) Fail(brackets, "\"]]>\" in character data");
     // Text nobody reads is decoded only when it holds references, which must be checked.
-    if (text != nullptr) DecodeValue(pos_, end, *text, false);
-    else if (std::memchr(d + pos_, '&', end - pos_) != nullptr) DecodeValue(pos_, end, scratch_, false);
+    if (text != nullptr || references) DecodeValue(pos_, end, text, false);
     pos_ = end;
 }
 
@@ -554,13 +582,15 @@ Reader::Node Reader::ReadNodeInto(Tag& tag, std::wstring* text) {
                             " of line ", std::to_string(top.line), " not closed"));
         }
         if (doc_[pos_] != '<') {
+            // White space between tags that nobody reads is passed over at once.
+            if (text == nullptr && SkipSpace() && doc_[pos_] == '<') continue;
             ParseText(text);
             return Node::Text;
         }
         // The character after "<" tells the kind of node.
         const char next = pos_ + 1 < doc_.size() ? doc_[pos_ + 1] : '\0';
         if (next == '/') {
-            ParseEndTag(tag);
+            ParseEndTag(tag, text != nullptr);
             return Node::EndTag;
         }
         if (next == '!') {

@@ -31,16 +31,27 @@ public:
 };
 
 // One attribute of a tag: its namespace URI (unprefixed attributes belong to the first schema
-// namespace; empty for an undeclared prefix), local name and decoded value.
+// namespace; empty for an undeclared prefix), local name and decoded value. A value is decoded
+// when first read; the name and value fields are filled by Attributes::At.
 struct Attribute {
     std::wstring_view uri;
     std::wstring name;
     std::wstring value;
     bool known = false;         // of a namespace the reader reads
     mutable bool read = false;  // found by a lookup
+
+private:
+    friend class Attributes;
+    friend class Reader;
+    std::string_view local_;  // the local name in the document (UTF-8)
+    std::string_view raw_;    // the value in the document
+    bool named_ = false;      // name holds local_ decoded
+    bool decoded_ = false;    // value holds the decoded value
+    bool references_ = false; // raw_ holds references
 };
 
-// The attributes of one tag.
+// The attributes of one tag. Values are decoded from the reader's document when first read, so
+// they stay readable as long as the reader lives, also after Tag::TakeAttributes.
 class Attributes : public IAttributes {
 public:
     std::pair<bool, std::wstring_view> find(const Namespace& ns, std::wstring_view name) const override;
@@ -48,16 +59,19 @@ public:
     int GetLine() const override { return line_; }
     // The number of attributes (namespace declarations not counted).
     std::size_t Count() const { return count_; }
-    // The attribute at index i < Count().
-    const Attribute& At(std::size_t i) const { return items_[i]; }
+    // The attribute at index i < Count(), its name and value decoded.
+    const Attribute& At(std::size_t i) const;
     // Whether an attribute of a namespace the reader reads was never looked up (so it was ignored).
     bool HasUnread() const;
 
 private:
     friend class Reader;
     friend class Tag;
-    std::vector<Attribute> items_;  // reused between tags; only the first count_ are current
+    Attribute* Find(const Namespace& ns, std::wstring_view name) const;
+    const std::wstring& Value(Attribute& a) const;  // decodes the value on first use
+    mutable std::vector<Attribute> items_;  // reused between tags; only the first count_ are current
     std::size_t count_ = 0;
+    const char* docEnd_ = nullptr;          // the end of the reader's document (bytes before it are readable)
     int line_ = 0;
 };
 
@@ -84,7 +98,8 @@ public:
     int Depth() const { return depth_; }
     // The tag's attributes (none for an end tag).
     const Attributes& GetAttributes() const { return attributes_; }
-    // Hands the attributes over (to be kept past the next tag); the tag keeps none, its line aside.
+    // Hands the attributes over (to be kept past the next tag while the reader lives); the tag keeps
+    // none, its line aside.
     Attributes TakeAttributes() {
         Attributes taken = std::move(attributes_);
         attributes_ = Attributes();
@@ -169,13 +184,16 @@ private:
     };
     struct RawAttribute {
         std::string_view qname;
+        std::size_t colon;        // of the name, as ParseName answers it
         std::size_t valueBegin, valueEnd;
+        bool references;          // the value holds "&" (references to check)
     };
 
     void Init(std::initializer_list<Namespace> known);
     [[noreturn]] void Fail(std::size_t pos, std::string_view message) const;
     [[noreturn]] void FailNotXmlChar(std::size_t pos) const;
     int LineAt(std::size_t pos) const;
+    static bool IsSpaceByte(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
     bool StartsWith(std::string_view s) const { return doc_.compare(pos_, s.size(), s) == 0; }
     void ParseDeclaration();
     void SkipMisc();
@@ -185,17 +203,27 @@ private:
     Node ReadNodeInto(Tag& tag, std::wstring* text);
     void ParseText(std::wstring* text);
     void ParseCData(std::wstring* text);
-    void ParseEndTag(Tag& tag);
+    // An end tag into tag; without named, its name is left out (an end tag that the reader reads
+    // for itself, never handed out).
+    void ParseEndTag(Tag& tag, bool named);
     void ParseStartTag(Tag& tag);
-    std::string_view ParseName(const char* what);
+    // A name at pos_; colon (when given) is set to the place of its first colon in the name, npos
+    // for none, or npos - 1 for several.
+    std::string_view ParseName(const char* what, std::size_t* colon = nullptr);
     bool IsNameStartAt(std::size_t pos) const;
-    void SplitQName(std::size_t at, std::string_view qname, const char* what, std::string_view& prefix,
-                    std::string_view& local) const;
+    struct QName {
+        std::string_view prefix, local;
+    };
+    QName SplitQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const;
+    void CheckQName(std::size_t at, std::string_view qname, std::size_t colon, const char* what) const;
     void DeclareNamespace(std::size_t at, std::string_view name, std::size_t valueBegin, std::size_t valueEnd,
                           std::size_t bindingsBefore, std::size_t depth);
     std::string_view ParseDeclarationValue(std::string_view name);
-    bool SkipSpace();
-    void DecodeValue(std::size_t begin, std::size_t end, std::wstring& out, bool attribute);
+    // Skips white space at pos_ (the string's terminating NUL ends it at the latest); false for none.
+    bool SkipSpace() { return IsSpaceByte(doc_[pos_]) && SkipSpaceRun(); }
+    bool SkipSpaceRun();  // from a white space character at pos_
+    // Decodes the text doc_[begin, end) into out, or only checks it when out is null.
+    void DecodeValue(std::size_t begin, std::size_t end, std::wstring* out, bool attribute);
     std::size_t InternUri(std::wstring_view uri);
     std::size_t FindBinding(std::string_view prefix) const;
     void SetWide(std::wstring& out, std::string_view ascii) const;
@@ -210,6 +238,7 @@ private:
     mutable std::size_t countedTo_ = 0;
     mutable int linesBefore_ = 0;  // line ends before countedTo_
     bool hasCR_ = true;            // the document may hold a CR (line ends need more than counting LFs)
+    bool charsChecked_ = false;    // the document is known to be UTF-8 of XML characters
     std::deque<std::wstring> uris_;    // interned namespace URIs; stable storage for string views
     std::unordered_map<std::wstring_view, std::size_t> uriIndex_;  // URI to its index in uris_
     std::vector<bool> known_;          // per interned URI

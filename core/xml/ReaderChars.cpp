@@ -47,6 +47,106 @@ bool NameStartAt(std::string_view s, std::size_t i) {
     return IsNameStartCode(CodeAt(s, i, len));
 }
 
+void AppendPlainText(std::wstring& out, const char* s, std::size_t i, std::size_t end, const char* limit, bool attribute) {
+    // Characters gather in a buffer on the stack, eight bytes of plain ASCII at a time.
+    constexpr std::size_t kRoom = 64;
+    wchar_t buf[kRoom + 8];
+    std::size_t k = 0;
+    while (i < end) {
+        if (k > kRoom - 8) {
+            out.append(buf, k);
+            k = 0;
+        }
+        if (s + i + 8 <= limit) {
+            // Eight bytes widened at once; those from the first one that needs more (or from the
+            // end of the text) are not kept.
+            const std::uint64_t w = LoadWord(s + i);
+            std::uint64_t stops = (attribute ? BytesBelow(w, 0x20) : BytesEqual(w, '\r')) | (w & kHighBits);
+            if (end - i < 8) stops |= kHighBits & ~((std::uint64_t(1) << (8 * (end - i))) - 1);
+            WidenWord(buf + k, w);
+            const std::size_t n = stops == 0 ? 8 : FirstFound(stops);
+            k += n;
+            i += n;
+            if (n == 8 || i >= end) continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80 && (c >= 0x20 || (!attribute && c != '\r'))) {
+            buf[k++] = static_cast<wchar_t>(c);  // in text, TAB and LF stay as they are
+            ++i;
+        } else if (c >= 0x80) {
+            out.append(buf, k);
+            k = 0;
+            char32_t cp = 0;
+            const int len = zq::DecodeOneUTF8(reinterpret_cast<const unsigned char*>(s + i), end - i, cp);
+            zq::AppendWide(out, cp);
+            i += std::size_t(len > 0 ? len : 1);
+        } else if (c == '\r') {
+            buf[k++] = attribute ? L' ' : L'\n';
+            ++i;
+            if (i < end && s[i] == '\n') ++i;
+        } else {  // TAB or LF in an attribute value
+            buf[k++] = L' ';
+            ++i;
+        }
+    }
+    out.append(buf, k);
+}
+
+namespace {
+
+// The character of a reference's body (between "&" and ";"), or 0 with error set.
+char32_t ReferencedChar(std::string_view ref, std::string& error) {
+    if (ref[0] == '#') {
+        char32_t cp = 0;
+        if (!ParseCharacterReference(ref, cp)) error = "malformed character reference";
+        else if (cp > 0x10FFFF) error = "character reference out of range";
+        else if (!IsXmlChar(cp)) error = "character reference to a character not allowed in XML";
+        else return cp;
+        return 0;
+    }
+    if (ref == "amp") return U'&';
+    if (ref == "lt") return U'<';
+    if (ref == "gt") return U'>';
+    if (ref == "quot") return U'"';
+    if (ref == "apos") return U'\'';
+    error = Text("unknown entity ", Quote(ref));
+    return 0;
+}
+
+} // namespace
+
+std::size_t DecodeText(const char* s, std::size_t begin, std::size_t end, const char* limit, bool attribute,
+                       std::wstring* out, std::string& error) {
+    if (out != nullptr) out->clear();
+    for (std::size_t i = begin;;) {
+        const void* amp = std::memchr(s + i, '&', end - i);
+        const std::size_t j = amp == nullptr ? end : std::size_t(static_cast<const char*>(amp) - s);
+        if (out != nullptr) AppendPlainText(*out, s, i, j, limit, attribute);
+        if (j == end) return std::string_view::npos;
+        i = j;
+        const std::size_t semi = std::string_view(s + i, end - i).find(';');
+        if (semi == std::string_view::npos || semi < 2) {
+            error = "malformed entity or character reference";
+            return i;
+        }
+        const char32_t cp = ReferencedChar(std::string_view(s + i + 1, semi - 1), error);
+        if (cp == 0) return i;
+        if (out != nullptr) zq::AppendWide(*out, cp);
+        i += semi + 1;
+    }
+}
+
+bool SameDecodedName(std::string_view utf8, std::wstring_view wide) {
+    std::wstring decoded;
+    zq::DecodeUTF8(utf8, decoded);
+    return decoded == wide;
+}
+
+void AssignWide(std::wstring& out, std::string_view utf8) {
+    out.clear();
+    zq::DecodeUTF8(utf8, out);
+}
+
 // A text read through a UTF-8 stream shows the byte-order mark as two 0xFF bytes (see ReadUTF8).
 bool IsUTF16(std::string_view d) {
     const auto starts = [&](std::string_view p) { return d.compare(0, p.size(), p) == 0; };

@@ -3,6 +3,7 @@
 #include "core/Exceptions.h"
 #include "core/foundation/UTF8.h"
 #include "core/xml/Reader.h"
+#include "core/xml/ReaderChars.h"
 
 #include <locale>
 #include <ostream>
@@ -10,11 +11,6 @@
 namespace xml {
 namespace detail {
 namespace {
-
-bool IsXmlChar(char32_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
-}
 
 void AppendCodePoint(std::string& out, char32_t c, EscapingBuf::Mode mode) {
     const bool attr = mode == EscapingBuf::Mode::Attribute;
