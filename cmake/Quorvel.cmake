@@ -21,6 +21,10 @@ else()
   endif()
 endif()
 
+# Tests that drive the display take it one at a time, so their chain is the longest path of a test
+# run: they start first (a higher cost than any other test), and the others fill the cores around them.
+set(QUORVEL_DISPLAY_LOCK RESOURCE_LOCK display COST 1000)
+
 set(QUORVEL_PLATFORM_HEADER ${CMAKE_SOURCE_DIR}/app/winutil/Platform.h)
 
 add_compile_options(-Wall -Wextra)
@@ -69,6 +73,26 @@ if(NOT QUORVEL_FUZZ)
   target_link_libraries(quorvel_test_pch PRIVATE gtest)
 endif()
 
+# Test code compiles for quick building, not for speed: the code under test keeps the configuration's
+# optimisation in its libraries, and -Og halves the compile time of the optimised configuration's
+# test batches. A test's precompiled header must be compiled with the same level.
+set(QUORVEL_TEST_OPTIONS)
+if(QUORVEL_WINDOWS)
+  set(QUORVEL_TEST_OPTIONS -Og)
+  target_compile_options(quorvel_test_platform_pch PRIVATE ${QUORVEL_TEST_OPTIONS})
+endif()
+if(NOT QUORVEL_FUZZ)
+  target_compile_options(quorvel_test_pch PRIVATE ${QUORVEL_TEST_OPTIONS})
+endif()
+
+# A benchmark's own code: in the sanitizer configuration, where benchmarks are only kept compiling
+# (their figures come from a QUORVEL_PROFILE build), it is compiled without instrumentation.
+function(quorvel_benchmark name)
+  if(QUORVEL_HOST AND NOT QUORVEL_FUZZ AND NOT QUORVEL_PROFILE)
+    target_compile_options(${name} PRIVATE -fno-sanitize=all)
+  endif()
+endfunction()
+
 function(quorvel_platform_pch name)
   if(QUORVEL_WINDOWS)
     target_precompile_headers(${name} REUSE_FROM quorvel_platform_pch)
@@ -95,6 +119,7 @@ function(quorvel_test name)
   cmake_parse_arguments(Q "GUI;PCH" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${Q_SOURCES})
   target_link_libraries(${name} PRIVATE ${Q_DEPS} gtest gtest_main)
+  target_compile_options(${name} PRIVATE ${QUORVEL_TEST_OPTIONS})
   if(Q_PCH AND QUORVEL_WINDOWS)
     target_precompile_headers(${name} REUSE_FROM quorvel_test_platform_pch)
   else()
@@ -114,7 +139,7 @@ function(quorvel_test name)
   endif()
   set_tests_properties(${QUORVEL_CONFIG}.${name} PROPERTIES TIMEOUT ${Q_TIMEOUT})
   if(Q_GUI)
-    set_tests_properties(${QUORVEL_CONFIG}.${name} PROPERTIES RESOURCE_LOCK display)
+    set_tests_properties(${QUORVEL_CONFIG}.${name} PROPERTIES ${QUORVEL_DISPLAY_LOCK})
   endif()
 endfunction()
 

@@ -191,8 +191,17 @@ inline HWND PaneOf(HWND frame) {
     return search.found;
 }
 
+// Whether keys given now reach the window: it is the foreground window, active in its thread, with
+// the keyboard focus on it or inside it (SetForegroundWindow of another process takes effect later).
+inline bool TakesKeys(HWND frame) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    return GetForegroundWindow() == frame && GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &gui) &&
+           gui.hwndActive == frame && gui.hwndFocus && (gui.hwndFocus == frame || IsChild(frame, gui.hwndFocus));
+}
+
 // Places a document window at the top of the screen, large, in front, and answers its diagram
-// pane once it is laid out at that size (null when it does not show in time).
+// pane once it is laid out at that size and takes keys (null when that does not come in time).
 inline HWND PlaceLarge(HWND frame) {
     SetWindowPos(frame, HWND_TOP, 10, 10, 1220, 940, SWP_SHOWWINDOW);
     SetForegroundWindow(frame);
@@ -200,7 +209,7 @@ inline HWND PlaceLarge(HWND frame) {
     const bool shown = WaitFor([&] {
         RECT r{};
         pane = PaneOf(frame);
-        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600;
+        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600 && TakesKeys(frame);
     });
     return shown ? pane : nullptr;
 }

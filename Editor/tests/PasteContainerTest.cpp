@@ -37,8 +37,10 @@ void Click(POINT at) {
     Send(in, 3);
 }
 
-// A key, with Ctrl held when asked.
-void Key(WORD vk, bool ctrl = false) {
+// A stroke of a key, with Ctrl held when asked. Named apart from the shared Key of RealInput.h:
+// in a unity batch this file's helpers are visible to the files after it, where a Key of the same
+// parameters would be called in place of that one without a word from the compiler.
+void KeyStroke(WORD vk, bool ctrl = false) {
     INPUT in[4] = {};
     UINT n = 0;
     auto add = [&](WORD key, DWORD flags) {
@@ -107,21 +109,21 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     // Input is handled in the order it is given: only what other windows must see first is waited for.
     EmptyTheClipboard();
     Click(edge);
-    Key('C', true);
+    KeyStroke('C', true);
     ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
-    Key('V', true);
+    KeyStroke('V', true);
     ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the paste changed nothing";
     // Saved, the paste shows where it landed.
-    Key('S', true);
+    KeyStroke('S', true);
     ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
     const POINT pasted = PastedClass(Bytes(path));
     ASSERT_TRUE(pasted.x >= 500 && pasted.x + 2000 <= 14500 && pasted.y <= -500 && pasted.y - 1000 >= -12500)
         << "the pasted class lies at " << pasted.x << " " << pasted.y << ", not over the original package";
     // The pasted package lies shifted over the original; the original's edge selects it alone.
     Click(lower);
-    Key(VK_DELETE);
+    KeyStroke(VK_DELETE);
     ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the delete changed nothing";
-    Key('S', true);
+    KeyStroke('S', true);
     ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
 
     const std::string saved = Bytes(path);

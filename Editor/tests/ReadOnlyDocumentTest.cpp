@@ -73,6 +73,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file_)) != nullptr; }));
         SetWindowPos(frame_, HWND_TOP, 10, 10, 900, 700, SWP_SHOWWINDOW);
         SetForegroundWindow(frame_);
+        ASSERT_TRUE(WaitFor([&] { return TakesKeys(frame_); })) << "the window did not become active";
         // Laid out and painted: the same dark area twice running.
         std::optional<RECT> last;
         ASSERT_TRUE(WaitFor([&] {

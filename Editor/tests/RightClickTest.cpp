@@ -102,7 +102,7 @@ protected:
     // Chooses the command of the shown menu (of the resource menuId) with the arrow keys and Enter.
     bool Choose(UINT menuId, UINT command) {
         const int presses = DownPresses(menuId, command);
-        if (!presses || !WaitForMenu()) return false;
+        if (!presses || !WaitForMenu() || !probe_->Handled()) return false;
         for (int i = 0; i < presses; ++i) {
             Key(VK_DOWN, false);
             Key(VK_DOWN, true);

@@ -1,6 +1,7 @@
 // Starts the editor as a separate process and reads its resources: the program
 // comes up with its menu bar, ends cleanly on WM_CLOSE, and carries the strings,
 // menus, shortcuts, pictures and version the code relies on.
+#include "Editor/tests/EditorWindows.h"
 #include "app/winutil/Platform.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
@@ -19,15 +20,6 @@ constexpr wchar_t kCaption[] = L"Diagram1.qvd - Quorvel - Class Diagram";
 constexpr wchar_t kCaptionNoExtension[] = L"Diagram1 - Quorvel - Class Diagram";
 constexpr ULONGLONG kStartTimeoutMs = 30000;
 constexpr ULONGLONG kExitTimeoutMs = 15000;
-
-// The editor next to the test program (the test runs in the executable's folder).
-std::wstring ExePath() {
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetCurrentDirectoryW(MAX_PATH, dir);
-    std::wstring path(dir, n);
-    if (!path.empty() && path.back() != L'\\') path += L'\\';
-    return path + QUORVEL_EXE_NAME;
-}
 
 // Polls `done` until it answers true or the deadline passes. Each wait also
 // watches `process` (a program that ends early stops the polling at once) or,
@@ -124,7 +116,7 @@ public:
 
     // Starts the editor without arguments; false when it cannot start.
     bool Start() {
-        const std::wstring exe = ExePath();
+        const std::wstring exe = EditorTest::EditorPath();
         std::wstring cmd = L"\"" + exe + L"\"";
         STARTUPINFOW si = {};
         si.cb = sizeof si;
@@ -181,7 +173,7 @@ TEST(Startup, ShowsMenuBarWindowAndEndsWithZeroOnClose) {
 class Resources : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module_ = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module_ = LoadLibraryExW(EditorTest::EditorPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }
     static void TearDownTestSuite() {
         if (module_) FreeLibrary(module_);

@@ -231,12 +231,8 @@ private:
         // Keys go where the focus is: the window is active and its pane laid out.
         ASSERT_TRUE(WaitFor([&] {
             RECT r{};
-            GUITHREADINFO gui{};
-            gui.cbSize = sizeof gui;
             pane_ = PaneOf(frame_);
-            return pane_ && GetClientRect(pane_, &r) && r.right > 900 && r.bottom > 600 &&
-                   GetGUIThreadInfo(GetWindowThreadProcessId(frame_, nullptr), &gui) && gui.hwndActive == frame_ &&
-                   gui.hwndFocus && (gui.hwndFocus == frame_ || IsChild(frame_, gui.hwndFocus));
+            return pane_ && GetClientRect(pane_, &r) && r.right > 900 && r.bottom > 600 && TakesKeys(frame_);
         })) << "the window did not become active";
         if (hook_) UnhookWindowsHookEx(hook_);
         hook_ = SetWindowsHookExW(WH_GETMESSAGE, probeHook_, probe_, GetWindowThreadProcessId(frame_, nullptr));

@@ -27,6 +27,7 @@ public:
     MenuProbeClient(const MenuProbeClient&) = delete;
     MenuProbeClient& operator=(const MenuProbeClient&) = delete;
     ~MenuProbeClient() {
+        if (handled_) CloseHandle(handled_);
         if (hook_) UnhookWindowsHookEx(hook_);
         if (answer_) DestroyWindow(answer_);
         if (module_) FreeLibrary(module_);
@@ -45,7 +46,22 @@ public:
         return TextOf(answer_);
     }
 
+    // Whether the hooked thread has taken the input given so far: a press of F24 after it reaches
+    // the probe. A menu just shown takes keys only once its loop reads input.
+    bool Handled() {
+        ResetEvent(handled_);
+        INPUT in[2] = {};
+        for (INPUT& i : in) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = VK_F24;
+        }
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+        return WaitForSingleObject(handled_, 10000) == WAIT_OBJECT_0;
+    }
+
 private:
+    HANDLE handled_ = CreateEventW(nullptr, FALSE, FALSE, L"Quorvel.MenuProbe.InputHandled");
     HWND answer_ = nullptr;
     HMODULE module_ = nullptr;
     HHOOK hook_ = nullptr;
