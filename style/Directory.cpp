@@ -28,13 +28,18 @@ std::shared_ptr<Directory> Directory::Create(Core::Env& env, IDirectoryOwner& ow
     return dir;
 }
 
-void Directory::SetFont(Core::Env& env, Font* font) { SetField(env, &DirectoryRep::font, font); }
+void Directory::SetFont(Core::Env& env, Font* font)
+{
+    NoteTreeChanged();
+    SetField(env, &DirectoryRep::font, font);
+}
 
 void Directory::AddNode(Core::Env& env, Directory& child)
 {
     if (IsDeleted()) return;
     const auto& nodes = GetNodes();
     if (std::find(nodes.begin(), nodes.end(), &child) != nodes.end()) return;
+    NoteTreeChanged();
     auto& list = ModifyField(env, &DirectoryRep::nodes);
     const std::wstring& name = child.GetDirectoryName().GetName();
     auto at = std::lower_bound(list.begin(), list.end(), name,
@@ -47,6 +52,7 @@ void Directory::RemoveNode(Core::Env& env, Directory* child)
     if (IsDeleted()) return;
     const auto& nodes = GetNodes();
     if (std::find(nodes.begin(), nodes.end(), child) == nodes.end()) return;
+    NoteTreeChanged();
     std::erase(ModifyField(env, &DirectoryRep::nodes), child);
 }
 
@@ -75,6 +81,7 @@ void Directory::DeleteTree(Core::Env& env)
     if (IsDeleted()) return;
     const auto children = GetNodes();
     Font* font = GetFont();
+    NoteTreeChanged();
     Core::IModelElement::Delete(env);
     if (font != nullptr) font->Delete(env);
     for (Directory* child : children) child->DeleteTree(env);

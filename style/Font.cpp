@@ -75,11 +75,13 @@ InheritableBool Font::GetBold() const
 
 void Font::SetTypeface(Core::Env& env, const InheritableString& value)
 {
+    NoteTreeChanged();
     SetField(env, &FontRep::typeface, value.inherited ? kInherit : value.value);
 }
 
 void Font::SetSize(Core::Env& env, const InheritableDouble& value)
 {
+    NoteTreeChanged();
     if (value.inherited) {
         SetField(env, &FontRep::size, kInherit);
         return;
@@ -92,11 +94,13 @@ void Font::SetSize(Core::Env& env, const InheritableDouble& value)
 
 void Font::SetBold(Core::Env& env, const InheritableBool& value)
 {
+    NoteTreeChanged();
     SetField(env, &FontRep::bold, value.inherited ? kInherit : std::wstring(value.value ? L"1" : L"0"));
 }
 
 void Font::SetTexts(Core::Env& env, std::wstring typeface, std::wstring size, std::wstring bold)
 {
+    NoteTreeChanged();
     SetField(env, &FontRep::typeface, std::move(typeface));
     SetField(env, &FontRep::size, std::move(size));
     SetField(env, &FontRep::bold, std::move(bold));

@@ -7,8 +7,10 @@
 #include "core/foundation/Geometry.h"
 #include "style/DirectoryName.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace TextBlock {
 struct TextStyle;
@@ -68,6 +70,24 @@ struct StyleRep {
     Core::PtrCont<ElementStyle> elementStyles;
 };
 
+// What an open ResolveScope remembers of its style: the fonts resolved per directory and the
+// element kinds whose directories are known to exist, valid while the tree's change count holds.
+struct ResolveCache {
+    struct Resolved {
+        const DirectoryName* name;
+        bool haveFace, haveSize, haveBold;
+        std::u16string face;
+        double size;
+        bool bold;
+    };
+    unsigned changes = 0;
+    std::vector<Resolved> fonts;
+    std::uint32_t kindsPresent = 0;  // one bit per element kind
+};
+
+// Counts a change of some style tree (a font value, a directory, a root): resolve scopes forget.
+void NoteTreeChanged();
+
 // The one style element of a document, stored as "Style" with its whole tree nested inside.
 class Style : public Core::Storable<Style, StyleRep, Core::StorableTraits::Null, IDirectoryOwner> {
 public:
@@ -97,6 +117,8 @@ public:
     // Writes the effective size, face and bold of the directory of name into the record; leaves it
     // unchanged when the tree has no such directory or it has no font.
     void GetFont(const DirectoryName& name, TextBlock::TextStyle& style) const;
+    // What the open resolve scope remembers, emptied when the tree changed since; none outside one.
+    ResolveCache* GetResolveCache() const;
 
     // Whether both define the same tree, fonts and element styles.
     bool Equals(const Style& other) const;
@@ -121,8 +143,28 @@ public:
     void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
 
 private:
+    friend class ResolveScope;
     void SetRoot(Core::Env& env, Directory* root);
     void MakeDefaultRoot(Core::Env& env);
+    void ResolveFont(const DirectoryName& name, ResolveCache::Resolved& font) const;
+
+    ResolveCache* cache_ = nullptr;  // the open resolve scope's, not stored
+};
+
+// While it lives, the style remembers the fonts it resolved and which element kinds' directories
+// it has, so that styling many elements in one go walks the tree once per directory. Changes
+// through the style's setters make it forget; undo and redo do not, so no scope may span them.
+class ResolveScope {
+public:
+    explicit ResolveScope(Style& style);
+    ~ResolveScope();
+    ResolveScope(const ResolveScope&) = delete;
+    ResolveScope& operator=(const ResolveScope&) = delete;
+
+private:
+    Style& style_;
+    ResolveCache cache_;
+    ResolveCache* outer_;
 };
 
 struct DirectoryRep {

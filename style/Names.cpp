@@ -3,6 +3,7 @@
 #include "style/Clients.h"
 #include "style/Model.h"
 
+#include <array>
 #include <initializer_list>
 #include <vector>
 
@@ -70,7 +71,7 @@ struct Level {
     const Preset* preset;  // none: the kind has no preset for this level
 };
 
-std::vector<Level> LevelsOf(StyledKind kind)
+std::vector<Level> BuildLevels(StyledKind kind)
 {
     using namespace Names;
     static constexpr Preset kNote{1, false, 9};
@@ -110,6 +111,20 @@ std::vector<Level> LevelsOf(StyledKind kind)
     return {};
 }
 
+constexpr int kKindCount = int(StyledKind::FreeText) + 1;
+static_assert(kKindCount <= 32, "one bit per kind in the resolve cache");
+
+// Built once: the read asks for the levels of every element.
+const std::vector<Level>& LevelsOf(StyledKind kind)
+{
+    static const auto all = [] {
+        std::array<std::vector<Level>, kKindCount> levels;
+        for (int k = 0; k < kKindCount; ++k) levels[k] = BuildLevels(static_cast<StyledKind>(k));
+        return levels;
+    }();
+    return all[std::size_t(kind)];
+}
+
 void Apply(Core::Env& env, Font& font, const Preset& preset)
 {
     FontInit init(env, font);
@@ -127,14 +142,17 @@ void RegisterDirectoryNames(StyledKind kind)
 
 void RegisterAllDirectoryNames()
 {
-    for (int k = int(StyledKind::Class); k <= int(StyledKind::FreeText); ++k)
-        RegisterDirectoryNames(static_cast<StyledKind>(k));
+    for (int k = 0; k < kKindCount; ++k) RegisterDirectoryNames(static_cast<StyledKind>(k));
 }
 
 void CreateKindDirectories(Core::Env& env, Style& style, StyledKind kind)
 {
     Directory* root = style.GetRoot();
     if (root == nullptr) return;
+    // Within a resolve scope a kind whose directories were all there needs no second walk.
+    ResolveCache* cache = style.GetResolveCache();
+    const std::uint32_t bit = std::uint32_t(1) << int(kind);
+    if (cache != nullptr && (cache->kindsPresent & bit) != 0) return;
     for (const Level& level : LevelsOf(kind)) {
         const DirectoryName& name = level.name();
         Directory* parent = root->Find(*name.GetParent());
@@ -143,6 +161,8 @@ void CreateKindDirectories(Core::Env& env, Style& style, StyledKind kind)
         Directory& dir = parent->FindOrCreate(env, name, created);
         if (created) Apply(env, Font::Create(env, dir), level.preset ? *level.preset : kAllInherited);
     }
+    // Asked after the walk: a creation above has emptied the cache, and the kind is now complete.
+    if (ResolveCache* after = style.GetResolveCache()) after->kindsPresent |= bit;
 }
 
 } // namespace Style

@@ -64,7 +64,11 @@ Style& Style::FindOrCreate(Core::Env& env)
     return *Create(env);
 }
 
-void Style::SetRoot(Core::Env& env, Directory* root) { SetField(env, &StyleRep::directory, root); }
+void Style::SetRoot(Core::Env& env, Directory* root)
+{
+    NoteTreeChanged();
+    SetField(env, &StyleRep::directory, root);
+}
 
 ElementStyle* Style::FindElementStyle(const std::wstring& name) const
 {
@@ -94,23 +98,68 @@ void Style::RemoveNode(Core::Env& env, Directory* child)
     SetRoot(env, nullptr);
 }
 
+namespace {
+
+unsigned treeChanges = 0;
+
+} // namespace
+
+void NoteTreeChanged() { ++treeChanges; }
+
+ResolveScope::ResolveScope(Style& style) : style_(style), outer_(style.cache_)
+{
+    cache_.changes = treeChanges;
+    style_.cache_ = &cache_;
+}
+
+ResolveScope::~ResolveScope() { style_.cache_ = outer_; }
+
+ResolveCache* Style::GetResolveCache() const
+{
+    if (cache_ != nullptr && cache_->changes != treeChanges) {
+        cache_->fonts.clear();
+        cache_->kindsPresent = 0;
+        cache_->changes = treeChanges;
+    }
+    return cache_;
+}
+
 void Style::GetFont(const DirectoryName& name, TextBlock::TextStyle& style) const
 {
+    ResolveCache::Resolved found{&name, false, false, false, {}, 0, false};
+    const ResolveCache::Resolved* font = &found;
+    if (ResolveCache* cache = GetResolveCache()) {
+        auto known = std::find_if(cache->fonts.begin(), cache->fonts.end(),
+                                  [&](const ResolveCache::Resolved& r) { return r.name == &name; });
+        if (known == cache->fonts.end()) {
+            ResolveFont(name, found);
+            known = cache->fonts.insert(known, std::move(found));
+        }
+        font = &*known;
+    } else {
+        ResolveFont(name, found);
+    }
+    if (font->haveFace) style.face = font->face;
+    if (font->haveSize) style.size = font->size;
+    if (font->haveBold) style.bold = font->bold;
+}
+
+void Style::ResolveFont(const DirectoryName& name, ResolveCache::Resolved& resolved) const
+{
     const Directory* dir = GetRoot() ? GetRoot()->Find(name) : nullptr;
-    if (dir == nullptr || dir->GetFont() == nullptr) return;
-    bool haveFace = false, haveSize = false, haveBold = false;
+    if (dir == nullptr) return;
     for (const Font* font = dir->GetFont(); font != nullptr; font = font->GetParentFont()) {
-        if (const InheritableString face = font->GetTypeface(); !haveFace && !face.inherited) {
-            style.face = TextBlock::ToUtf16(face.value);
-            haveFace = true;
+        if (const InheritableString face = font->GetTypeface(); !resolved.haveFace && !face.inherited) {
+            resolved.face = TextBlock::ToUtf16(face.value);
+            resolved.haveFace = true;
         }
-        if (const InheritableDouble size = font->GetSize(); !haveSize && !size.inherited) {
-            style.size = size.value;
-            haveSize = true;
+        if (const InheritableDouble size = font->GetSize(); !resolved.haveSize && !size.inherited) {
+            resolved.size = size.value;
+            resolved.haveSize = true;
         }
-        if (const InheritableBool bold = font->GetBold(); !haveBold && !bold.inherited) {
-            style.bold = bold.value;
-            haveBold = true;
+        if (const InheritableBool bold = font->GetBold(); !resolved.haveBold && !bold.inherited) {
+            resolved.bold = bold.value;
+            resolved.haveBold = true;
         }
         if (!font->HasInherited()) break;
     }
@@ -153,6 +202,7 @@ void Style::Delete(Core::Env& env)
     if (IsDeleted()) return;
     Directory* root = GetRoot();
     const auto styles = GetElementStyles();
+    NoteTreeChanged();
     Core::IModelElement::Delete(env);
     if (root != nullptr) root->DeleteTree(env);
     for (ElementStyle* s : styles) s->Delete(env);
@@ -184,6 +234,8 @@ const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::
     }
     if (style == nullptr) style = Style::Find(env.GetDiagram());
     if (style == nullptr) return;
+    // Only the kinds' directory creation changes the tree in here, and it goes through setters.
+    const ResolveScope resolving(*style);
     for (IStyleClient* client : clients) {
         // Setting one client's style may delete another (never seen, but cheap to respect).
         if (client->IsDeleted()) continue;

@@ -67,12 +67,17 @@ bool ITextOwner::IsOwnChildElement(const xml::Tag& child) { return child.LocalNa
 bool ITextOwner::RestoreChildElement(Core::Env& env, xml::Reader& reader, const xml::Tag& child) {
   if (!IsOwnChildElement(child)) return false;
   if (textRead_) throw xml::ExceptionBase(child.GetLine(), "duplicate element \"Text\"");
-  const Core::IFactory* factory =
-      env.GetDiagram().GetFactoryRegistry().Find(Text::Factory().GetNamespace().uri, Text::Factory().GetElementName());
-  Core::ElementPtr element = factory ? factory->CreateElement() : Text::Factory().CreateElement();
-  auto text = std::dynamic_pointer_cast<Text>(element);
-  if (!text) throw Core::Exceptions::TypeMismatchOfRestoredObject(child.GetLine());
-  env.Insert(text);
+  const Core::FactoryImp<Text>& own = Text::Factory();
+  const Core::IFactory* factory = env.GetDiagram().GetFactoryRegistry().Find(own.GetNamespace().uri, own.GetElementName());
+  // The usual case, the own factory, needs no checked cast (a costly one under this hierarchy).
+  std::shared_ptr<Text> text;
+  if (factory == nullptr || factory == &own) {
+    text = own.CreateTyped(env);
+  } else {
+    text = std::dynamic_pointer_cast<Text>(factory->CreateElement());
+    if (!text) throw Core::Exceptions::TypeMismatchOfRestoredObject(child.GetLine());
+    env.Insert(text);
+  }
   text->ReadContent(env, reader, child);
   text->SetTextOwner(env, this);
   SetText(env, text.get());

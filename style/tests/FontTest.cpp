@@ -206,4 +206,41 @@ TEST_F(Fonts, ElementStyleFill)
     }
 }
 
+// Styling many elements in one go remembers resolved fonts; whatever changes the tree meanwhile
+// must show in the next resolution, and undo afterwards must bring the old fonts back.
+TEST_F(Fonts, AnOpenResolveScopeSeesEveryChangeMadeWhileItIsOpen)
+{
+    Create(Style::StyledKind::Class);
+    Style::Style& style = doc.GetStyle();
+    TextBlock::TextStyle unset;
+    unset.size = 3;
+    doc.Change([&](Core::Env& env) {
+        const Style::ResolveScope scope(style);
+        EXPECT_EQ(Resolve(Names::ClassHeader()).size, 11);
+        FontOf(Names::ClassHeader())->SetSize(env, {false, 14});
+        EXPECT_EQ(Resolve(Names::ClassHeader()).size, 14);
+        FontOf(Names::Class())->SetTypeface(env, {false, L"courier"});
+        EXPECT_EQ(Resolve(Names::ClassHeader()).face, u"courier");
+        FontOf(Names::ClassHeader())->SetTexts(env, Style::kInherit, Style::kInherit, Style::kInherit);
+        EXPECT_FALSE(Resolve(Names::ClassHeader()).bold);
+
+        // A kind's directories made while open, and a kind's directory taken away and made again.
+        EXPECT_EQ(Resolve(Names::ClassCompartment(), unset).size, 3);
+        Style::CreateKindDirectories(env, style, Style::StyledKind::ClassCompartment);
+        EXPECT_EQ(Resolve(Names::ClassCompartment(), unset).size, 8);
+        Style::CreateKindDirectories(env, style, Style::StyledKind::Class);
+        Directory* header = style.GetRoot()->Find(Names::ClassHeader());
+        style.GetRoot()->Find(Names::Class())->RemoveNode(env, header);
+        EXPECT_EQ(Resolve(Names::ClassHeader(), unset).size, 3);
+        Style::CreateKindDirectories(env, style, Style::StyledKind::Class);
+        EXPECT_TRUE(Resolve(Names::ClassHeader()).bold);
+    });
+    doc.diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    const Style::ResolveScope after(style);
+    EXPECT_EQ(Resolve(Names::ClassHeader()).size, 11);
+    EXPECT_EQ(Resolve(Names::ClassHeader()).face, u"arial");
+    EXPECT_TRUE(Resolve(Names::ClassHeader()).bold);
+    EXPECT_EQ(Resolve(Names::ClassCompartment(), unset).size, 3);
+}
+
 } // namespace

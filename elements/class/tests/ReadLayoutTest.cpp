@@ -11,6 +11,8 @@
 #include "elements/class/Compartment.h"
 #include "elements/class/tests/ClassScene.h"
 #include "style/Model.h"
+#include "style/Names.h"
+#include "text/Text.h"
 #include "text/tests/FixedMeasurer.h"
 
 namespace {
@@ -53,6 +55,44 @@ TEST(ReadingClasses, MeasuresEveryTextOnceAndKeepsWhatIsStored) {
   Core::Diagram again{Registry(), nullptr};
   again.LoadXML(Save(diagram));
   EXPECT_EQ(Save(again), Save(diagram));
+}
+
+// A style read without the class directories gains them while the classes are styled: every text
+// styled after that must take the fonts of the directories just made, not what was found before.
+TEST(ReadingClasses, TextsStyledAfterTheirDirectoriesAreMadeTakeTheirFonts) {
+  TextBlock::SetMeasurer(std::make_shared<TextBlock::Testing::FixedMeasurer>());
+  std::string doc =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+      "<Style id=\"r9\"><dir n=\"Base\" Typeface=\"tahoma\" Size=\"12\" Bold=\"0\"/></Style>\n";
+  for (int i = 0; i < 3; ++i) {
+    const std::string id = std::to_string(10 * i + 1), part = std::to_string(10 * i + 2);
+    doc += "<Class id=\"r" + id + "\" Pos=\"0 0\" Size=\"2500 1500\"><Text>C</Text>\n<Compartment id=\"r" + part +
+           "\" Pos=\"0 -500\" Size=\"2500 500\"><Text>x</Text></Compartment></Class>\n";
+  }
+  doc += "</Diagram>\n";
+  Core::Diagram diagram{Registry(), nullptr, nullptr, &View::DefaultGrid::Instance()};
+  diagram.LoadXML(doc);
+  const Style::Style* style = Style::Style::Find(diagram);
+  ASSERT_NE(style, nullptr);
+  TextBlock::TextStyle header, compartment;
+  style->GetFont(Style::Names::ClassHeader(), header);
+  style->GetFont(Style::Names::ClassCompartment(), compartment);
+  ASSERT_TRUE(header.bold);
+  ASSERT_EQ(compartment.size, 8);
+  auto expectFont = [](const TextBlock::Text* text, const TextBlock::TextStyle& font) {
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetRep().style.face, font.face);
+    EXPECT_EQ(text->GetRep().style.size, font.size);
+    EXPECT_EQ(text->GetRep().style.bold, font.bold);
+  };
+  int classes = 0;
+  for (const auto& e : diagram.Elements())
+    if (auto* c = dynamic_cast<Class::Class*>(e.get())) {
+      if (classes++ == 0) continue;  // styled before the directories were made
+      expectFont(c->GetText(), header);
+      for (const Class::Compartment* part : c->Compartments()) expectFont(part->GetText(), compartment);
+    }
+  EXPECT_EQ(classes, 3);
 }
 
 }  // namespace
