@@ -18,22 +18,6 @@ namespace TextBlock {
 
 namespace {
 
-// A shared GDI font with the shaping cache and metrics this measurer keeps for it.
-struct FontHandle {
-  FontUtil::FontRef font;
-  SCRIPT_CACHE cache = nullptr;
-  TEXTMETRICW metrics{};
-  std::unique_ptr<PairwiseGlyphs> pairwise;  // read when first composed with
-  std::unordered_map<std::uint32_t, std::unique_ptr<PairWidths>> pairWidths;  // per script analysis
-  std::array<std::uint8_t, 256> keepsFace{};  // per simple character: 0 not asked, 1 keeps this face, 2 not
-  FontHandle() = default;
-  FontHandle(const FontHandle&) = delete;
-  FontHandle& operator=(const FontHandle&) = delete;
-  ~FontHandle() {
-    if (cache) ScriptFreeCache(&cache);
-  }
-};
-
 bool PlainAscii(std::u16string_view s) {
   return std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 0x20 && c < 0x7F; });
 }
@@ -71,6 +55,22 @@ FontUtil::FontDesc ToFontDesc(const FontSpec& f, double scale) {
 }
 
 struct UniscribeMeasurer::Impl {
+  // A shared GDI font with the shaping cache and metrics this measurer keeps for it.
+  struct FontHandle {
+    FontUtil::FontRef font;
+    SCRIPT_CACHE cache = nullptr;
+    TEXTMETRICW metrics{};
+    std::unique_ptr<PairwiseGlyphs> pairwise;  // read when first composed with
+    std::unordered_map<std::uint32_t, std::unique_ptr<PairWidths>> pairWidths;  // per script analysis
+    std::array<std::uint8_t, 256> keepsFace{};  // per simple character: 0 not asked, 1 keeps this face, 2 not
+    FontHandle() = default;
+    FontHandle(const FontHandle&) = delete;
+    FontHandle& operator=(const FontHandle&) = delete;
+    ~FontHandle() {
+      if (cache) ScriptFreeCache(&cache);
+    }
+  };
+
   HDC dc = nullptr;
   HGDIOBJ originalFont = nullptr;
   std::map<decltype(FontUtil::FontDesc().Key()), std::unique_ptr<FontHandle>> fonts;
@@ -334,7 +334,7 @@ void UniscribeMeasurer::ClearFonts() {
 
 void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view run, RunMetrics& out) {
   const FontUtil::FontDesc& desc = impl_->DescOf(fontSpec);
-  FontHandle& own = impl_->Select(desc);
+  Impl::FontHandle& own = impl_->Select(desc);
   out.ascent = own.metrics.tmAscent;
   out.descent = own.metrics.tmDescent;
   out.advances.assign(run.size(), 0.0);
@@ -350,7 +350,7 @@ void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view ru
     const std::u16string_view units = run.substr(begin, end - begin);
     const bool ownFace = impl_->composePairs && Impl::KeepOwnFace(own, desc, units);
     if (ownFace && impl_->last != &own) impl_->Select(desc);
-    FontHandle& font = ownFace ? own : impl_->Select(WithFallback(desc, units));
+    Impl::FontHandle& font = ownFace ? own : impl_->Select(WithFallback(desc, units));
     out.ascent = std::max<double>(out.ascent, font.metrics.tmAscent);
     out.descent = std::max<double>(out.descent, font.metrics.tmDescent);
     impl_->MeasureItem(font, run, begin, end, items[k].a, out);
