@@ -12,6 +12,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <tuple>
+#include <optional>
 #include <unordered_map>
 
 namespace TextBlock {
@@ -116,20 +117,18 @@ struct UniscribeMeasurer::Impl {
   // The font last selected, so that runs of one font skip the look-up.
   FontUtil::FontDesc lastDesc;
   FontHandle* last = nullptr;
-  // The font change last measured with, and its description.
-  FontSpec lastSpec;
-  FontUtil::FontDesc lastSpecDesc;
-  bool hasLastSpec = false;
+  // The font last measured with, and its description.
+  std::optional<FontSpec> lastFont;
+  FontUtil::FontDesc lastFontDesc;
   std::vector<SCRIPT_ITEM> runItems;  // the items of the run being measured
 
   // The description of the font change, made again only when the font changes.
-  const FontUtil::FontDesc& DescOf(const FontSpec& spec) {
-    if (!hasLastSpec || !(spec == lastSpec)) {
-      lastSpecDesc = ToFontDesc(spec);
-      lastSpec = spec;
-      hasLastSpec = true;
+  const FontUtil::FontDesc& DescOf(const FontSpec& font) {
+    if (!lastFont || !(font == *lastFont)) {
+      lastFontDesc = ToFontDesc(font);
+      lastFont = font;
     }
-    return lastSpecDesc;
+    return lastFontDesc;
   }
 
   FontHandle& Select(const FontUtil::FontDesc& desc) {
@@ -332,8 +331,8 @@ void UniscribeMeasurer::ClearFonts() {
   impl_->fonts.clear();
 }
 
-void UniscribeMeasurer::Measure(const FontSpec& fontSpec, std::u16string_view run, RunMetrics& out) {
-  const FontUtil::FontDesc& desc = impl_->DescOf(fontSpec);
+void UniscribeMeasurer::Measure(const FontSpec& wanted, std::u16string_view run, RunMetrics& out) {
+  const FontUtil::FontDesc& desc = impl_->DescOf(wanted);
   Impl::FontHandle& own = impl_->Select(desc);
   out.ascent = own.metrics.tmAscent;
   out.descent = own.metrics.tmDescent;

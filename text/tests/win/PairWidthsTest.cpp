@@ -95,9 +95,9 @@ TEST(PairWidthsTest, ComposedLayoutsBreakAsShapedLayouts) {
   UniscribeMeasurer composing, shaping(false);
   std::mt19937 random(7);
   const std::vector<std::u16string> texts = Texts();
-  for (const FontSpec& spec :
+  for (const FontSpec& face :
        {Font(u"Arial", 11), Font(u"Arial", 8, true), Font(u"Times New Roman", 13.5, false, true)}) {
-    const FontPtr font = std::make_shared<const FontSpec>(spec);
+    const FontPtr font = std::make_shared<const FontSpec>(face);
     for (std::size_t i = 0; i + 3 < texts.size(); i += 3) {
       Content content;
       content.SetName(texts[i] + u"\n" + texts[i + 1] + u" " + texts[i + 2] + u"\r\n" + texts[i + 3]);
