@@ -26,6 +26,13 @@ struct Txn : ::testing::Test {
         for (const auto& e : diagram.Elements()) ids.push_back(e->GetObjectId());
         return ids;
     }
+    // Makes a box named "new" and renames the existing box "changed".
+    static std::shared_ptr<Box> MakeNewAndRename(Env& env, Box& existing) {
+        auto made = Box::Factory().CreateTyped(env);
+        made->SetField(env, &BoxRep::name, std::wstring(L"new"));
+        existing.SetField(env, &BoxRep::name, std::wstring(L"changed"));
+        return made;
+    }
 };
 
 TEST_F(Txn, InsertAppendsWithIncreasingIdsAndUndoRemoves)
@@ -372,9 +379,7 @@ TEST_F(Txn, NoHistoryTransactionRollsBackWholeAndEndsWithTheTransaction)
     Transaction t(diagram);
     t.KeepNoHistory();
     Env env(t);
-    auto made = Box::Factory().CreateTyped(env);
-    made->SetField(env, &BoxRep::name, std::wstring(L"new"));
-    a->SetField(env, &BoxRep::name, std::wstring(L"changed"));
+    auto made = MakeNewAndRename(env, *a);
     a->SetPos(env, {1, 2});
     struct Step2 : IFollowUpJob {
         Box& box;
@@ -414,9 +419,7 @@ TEST_F(Txn, NoHistoryTransactionListsNoChangesOfNewElements)
         Transaction t(diagram);
         t.KeepNoHistory();
         Env env(t);
-        auto made = Box::Factory().CreateTyped(env);
-        made->SetField(env, &BoxRep::name, std::wstring(L"new"));
-        a->SetField(env, &BoxRep::name, std::wstring(L"changed"));
+        auto made = MakeNewAndRename(env, *a);
         EXPECT_TRUE(made->GetChangedFields().empty());
         EXPECT_EQ(a->GetChangedFields().size(), 1u);
         env.Close();
