@@ -22,25 +22,6 @@ constexpr std::size_t kManyColons = npos - 1;  // ParseName's answer for a name 
 constexpr std::wstring_view kXmlNamespace = L"http://www.w3.org/XML/1998/namespace";
 constexpr std::wstring_view kXmlnsNamespace = L"http://www.w3.org/2000/xmlns/";
 
-// The place of the first colon of a name, or npos (names are short: a plain loop, no library call).
-std::size_t ColonIn(std::string_view name) {
-    for (std::size_t i = 0; i < name.size(); ++i)
-        if (name[i] == ':') return i;
-    return npos;
-}
-
-// Splits "prefix:local"; no colon gives an empty prefix.
-void SplitName(std::string_view qname, std::string_view& prefix, std::string_view& local) {
-    const std::size_t colon = ColonIn(qname);
-    if (colon == npos) {
-        prefix = {};
-        local = qname;
-    } else {
-        prefix = qname.substr(0, colon);
-        local = qname.substr(colon + 1);
-    }
-}
-
 } // namespace
 
 // ---- Attributes -------------------------------------------------------------------------------
@@ -493,7 +474,8 @@ void Reader::DeclareNamespace(std::size_t at, std::string_view name, std::size_t
 void Reader::ParseEndTag(Tag& tag, bool named) {
     const std::size_t at = pos_;
     pos_ += 2;  // "</"
-    const std::string_view qname = ParseName("an element name");
+    std::size_t colon = npos;
+    const std::string_view qname = ParseName("an element name", &colon);
     SkipSpace();
     if (pos_ >= doc_.size() || doc_[pos_] != '>') Fail(pos_, Text("end tag ", Quote(qname), " not closed"));
     ++pos_;
@@ -503,8 +485,8 @@ void Reader::ParseEndTag(Tag& tag, bool named) {
     if (qname != expected)
         Fail(at, Text("end tag ", Quote(qname), " does not match start tag ", Quote(expected), " of line ",
                       std::to_string(top.line)));
-    std::string_view prefix, local;
-    SplitName(qname, prefix, local);
+    // The name is the start tag's, checked there.
+    const std::string_view local = SplitQName(at, qname, colon, "element name").local;
     tag.kind_ = TagKind::End;
     if (named) SetWide(tag.name_, local);
     else tag.name_.clear();
