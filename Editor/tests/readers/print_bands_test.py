@@ -11,7 +11,7 @@ import os
 import subprocess
 import sys
 
-from scene_run import printing_test_arguments, read_gray, run_scene
+from scene_run import printing_test_arguments, read_pgm, run_scene
 
 DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
@@ -125,7 +125,7 @@ def main():
     if len(sheets) != ROWS * COLUMNS:
         fail("ghostscript rendered %d sheets" % len(sheets))
     for n, path in enumerate(sheets):
-        image = read_gray(path)
+        image = read_pgm(path)
         if abs(image[0] - W * UNIT) > 3 or abs(image[1] - H * UNIT) > 3:
             fail("sheet %d is %dx%d pixels, not A4 portrait" % (n + 1, image[0], image[1]))
         check_sheet(n, image, boxes)

@@ -11,7 +11,7 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
-from scene_run import printing_test_arguments, read_gray, run_scene
+from scene_run import printing_test_arguments, read_pgm, run_scene
 
 DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
@@ -79,7 +79,7 @@ def main():
     png = os.path.join(work, "scripts.pgm")
     subprocess.run([gs, "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pgmraw", "-r%d" % DPI,
                     "-sOutputFile=" + png, ps], check=True, timeout=180)
-    image = read_gray(png)
+    image = read_pgm(png)
     mx, my, texts = read_document(DOCUMENT)
     to_pixels = lambda left, top, right, bottom: (round((mx + left) * UNIT), round((my + top) * UNIT),
                                                   round((mx + right) * UNIT), round((my + bottom) * UNIT))

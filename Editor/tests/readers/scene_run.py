@@ -4,6 +4,11 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "text", "tests",
+                                "readers"))
+# The pictures the scenes print are read with the metafile readers test's reader.
+from metafile_readers_test import read_pgm  # noqa: E402,F401
+
 
 def printing_test_arguments(usage):
     """The arguments of a printing test (WINE_EXEC SCENE_PROGRAM WORK_DIR, made absolute) and ghostscript's
@@ -31,22 +36,3 @@ def run_scene(wine_exec, program, work, timeout=180, files=(), arguments=()):
         print("FAIL: %s failed: %s" % (os.path.basename(program), run.stdout.decode(errors="replace")))
         sys.exit(1)
 
-
-def read_gray(path):
-    """A binary PGM picture: (width, height, pixel bytes)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, at = [], 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        if data[at:at + 1] == b"#":  # a comment runs to the end of its line
-            at = data.index(b"\n", at)
-            continue
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[at + 1: at + 1 + width * height]

@@ -23,6 +23,15 @@ struct Refresh : Scene {
                 if (auto* found = dynamic_cast<T*>(*it)) return *found;
         throw std::runtime_error("no element " + std::to_string(id));
     }
+
+    // The pane shows what a fresh open shows after the edit just made, its undo and its redo.
+    void ExpectFreshThroughUndoAndRedo() {
+        EXPECT_EQ(CompareWithFreshOpen(), "") << "after the edit";
+        Undo();
+        EXPECT_EQ(CompareWithFreshOpen(), "") << "after its undo";
+        Redo();
+        EXPECT_EQ(CompareWithFreshOpen(), "") << "after its redo";
+    }
 };
 
 TEST_F(Refresh, TheWindowsShowTheSameAfterOpening) {
@@ -33,11 +42,7 @@ TEST_F(Refresh, TheWindowsShowTheSameAfterOpening) {
 TEST_F(Refresh, ANoteCarriedByADragAndUndoneTakesItsTextBack) {
     OpenText(RefreshTest::HandWritten("sequence"));
     Drag(Element(38), {1500, -2000});
-    EXPECT_EQ(CompareWithFreshOpen(), "");
-    Undo();
-    EXPECT_EQ(CompareWithFreshOpen(), "");
-    Redo();
-    EXPECT_EQ(CompareWithFreshOpen(), "");
+    ExpectFreshThroughUndoAndRedo();
 }
 
 TEST_F(Refresh, ASequenceObjectsNameGoesBackWithTheUndoneMove) {
@@ -68,11 +73,7 @@ TEST_F(Refresh, TheTemplateParametersBoxKeepsItsSizeThroughUndoAllAndRedoAll) {
 TEST_F(Refresh, AQualifiersTextFollowsWhenARestyleShrinksItsClass) {
     OpenText(RefreshTest::HandWritten("class"));
     ASSERT_TRUE(Restyle(L"Class", L"6"));
-    EXPECT_EQ(CompareWithFreshOpen(), "");
-    Undo();
-    EXPECT_EQ(CompareWithFreshOpen(), "");
-    Redo();
-    EXPECT_EQ(CompareWithFreshOpen(), "");
+    ExpectFreshThroughUndoAndRedo();
 }
 
 TEST_F(Refresh, ALinksNameGoesWhenDeletingASegmentTakesTheWholeLink) {

@@ -111,24 +111,32 @@ def check_words(kind, texts, words):
                 fail("%s: the word %r is not in its text records (%r)" % (kind, word, joined))
 
 
-def read_gray(png, work):
-    pgm = os.path.join(work, os.path.basename(png) + ".pgm")
-    subprocess.run(["convert", png, "-background", "white", "-flatten", "-colorspace", "gray", "-depth", "8", pgm],
-                   check=True, timeout=60)
-    with open(pgm, "rb") as f:
+def read_pgm(path):
+    """A binary PGM picture: (width, height, pixel bytes)."""
+    with open(path, "rb") as f:
         data = f.read()
     fields, at = [], 0
     while len(fields) < 4:
         while data[at:at + 1].isspace():
             at += 1
+        if data[at:at + 1] == b"#":  # a comment runs to the end of its line
+            at = data.index(b"\n", at)
+            continue
         end = at
         while not data[end:end + 1].isspace():
             end += 1
         fields.append(data[at:end])
         at = end
     width, height = int(fields[1]), int(fields[2])
-    pixels = data[at + 1: at + 1 + width * height]
-    return width, height, pixels
+    return width, height, data[at + 1: at + 1 + width * height]
+
+
+def read_gray(png, work):
+    """A PNG picture flattened on white as 8-bit gray: (width, height, pixel bytes)."""
+    pgm = os.path.join(work, os.path.basename(png) + ".pgm")
+    subprocess.run(["convert", png, "-background", "white", "-flatten", "-colorspace", "gray", "-depth", "8", pgm],
+                   check=True, timeout=60)
+    return read_pgm(pgm)
 
 
 def picture_area(image):
