@@ -31,13 +31,13 @@ add_compile_options(-Wall -Wextra)
 include_directories(${CMAKE_SOURCE_DIR})
 
 # Sources compile in batches, one translation unit each: the heavy headers and the inline code they
-# bring are compiled once per batch. File-local names must therefore be unique within a target,
-# except in the test binaries listed here, whose sources compile one by one.
+# bring are compiled once per batch. File-local names must therefore be unique within a target, and
+# a file-local helper must not take the name and parameters of a shared one: it would silently hide
+# it in the files after it in the batch.
 if(NOT DEFINED CMAKE_UNITY_BUILD)
   set(CMAKE_UNITY_BUILD ON)
 endif()
 set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
-set(QUORVEL_FILEWISE_TESTS)
 
 if(QUORVEL_WINDOWS)
   add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
@@ -128,9 +128,6 @@ function(quorvel_test name)
     target_precompile_headers(${name} REUSE_FROM quorvel_test_platform_pch)
   else()
     target_precompile_headers(${name} REUSE_FROM quorvel_test_pch)
-  endif()
-  if(name IN_LIST QUORVEL_FILEWISE_TESTS)
-    set_target_properties(${name} PROPERTIES UNITY_BUILD OFF)
   endif()
   # In a batch a test file is no longer the main file, and GCC then warns of every test whose
   # fixture lives in the file's anonymous namespace.
