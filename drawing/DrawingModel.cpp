@@ -123,17 +123,17 @@ void DrawingModel::Invalidate(Drawable& d) {
         RefreshShooters();
         return;
     }
+    Repaint(d);
+}
+
+void DrawingModel::Repaint(Drawable& d) {
     Record(d.area_);
     d.area_ = d.PaintArea();
     Record(d.area_);
 }
 
 void DrawingModel::RefreshShooters() {
-    for (Drawable* s : shooters_) {
-        Record(s->area_);
-        s->area_ = s->PaintArea();
-        Record(s->area_);
-    }
+    for (Drawable* s : shooters_) Repaint(*s);
 }
 
 void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {

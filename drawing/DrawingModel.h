@@ -147,6 +147,8 @@ public:
     void SetInvalidHook(std::function<void()> hook) { hook_ = std::move(hook); }
 private:
     void Record(const InvalidArea& a);
+    // Records where d painted and where it paints now.
+    void Repaint(Drawable& d);
     // A target came, went or moved: the guides of the shooters may end elsewhere now.
     void RefreshShooters();
     // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):

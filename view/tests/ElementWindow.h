@@ -4,6 +4,8 @@
 #pragma once
 
 #include "Editor/tests/RealInput.h"
+#include "core/Shift.h"
+#include "view/ViewElements.h"
 #include "view/tests/TestBoxes.h"
 
 #include <algorithm>
@@ -167,6 +169,18 @@ protected:
         }
         ReleaseDC(w.hwnd, dc);
         return dark;
+    }
+    // The image a drag draws of the element's view, moved by (dx, dy) away from the element (out
+    // of line with its corners, whose marks would draw guides to the image's).
+    ICanvas::Group DragImage(Core::IModelElement& element, int dx, int dy)
+    {
+        ICanvas::Group image;
+        if (auto* shiftable = dynamic_cast<View::VIShiftable*>(element.FindViewElement(*w.view)))
+            shiftable->DrawMoveImage(*w.canvas, image, Core::DeferredShiftSet());
+        else
+            ADD_FAILURE() << "the element has no view to drag";
+        image.Move({double(dx), double(dy)});
+        return image;
     }
     // Dark pixels in the square of half-size r (pixels) around the model point; after a repaint.
     int DarkAround(const zq::float8Point& p, int r = 1)

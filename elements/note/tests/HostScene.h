@@ -142,6 +142,25 @@ struct Scene : ::testing::Test {
   void Resize(Core::IResizable& box, const zq::Rect& r) {
     Change([&](Core::Env& env) { box.SetRect(env, r); });
   }
+  // Drags the east, west and south handles of the owner's compartment in turn, one step each, and
+  // expects the owner to follow: its sides go with the compartment's and it grows downwards with
+  // it. Answers the compartment's rectangle before the south handle.
+  template <class Owner, class Compartment>
+  zq::Rect ExpectCompartmentHandlesResizeOwner(Owner& owner, Compartment& c) {
+    const zq::Rect box = owner.GetRect(), k = c.GetRect();
+    Change([&](Core::Env& env) { c.SetRect(env, {k.left, k.top, k.right + 1500, k.bottom}, false); });
+    EXPECT_EQ(zq::Rect(box.left, box.top, box.right + 1500, box.bottom), owner.GetRect());
+    EXPECT_EQ(zq::Rect(k.left, k.top, k.right + 1500, k.bottom), c.GetRect());
+    Change([&](Core::Env& env) { c.SetRect(env, {k.left - 700, k.top, k.right + 1500, k.bottom}, false); });
+    EXPECT_EQ(zq::Rect(box.left - 700, box.top, box.right + 1500, box.bottom), owner.GetRect());
+    EXPECT_EQ(owner.GetSize().x, c.GetSize().x);
+    const zq::Rect wide = c.GetRect();
+    Change([&](Core::Env& env) { c.SetRect(env, {wide.left, wide.top, wide.right, wide.bottom - 600}, false); });
+    EXPECT_EQ(wide.Height() + 600, c.GetSize().y);
+    EXPECT_EQ(box.Height() + 600, owner.GetSize().y);
+    EXPECT_EQ(owner.GetRect().bottom, c.GetRect().bottom);
+    return wide;
+  }
   // Copies the elements with what travels with them and pastes the copy moved by the vector as
   // one step, as Copy and Paste do; answers the pasted elements.
   Core::ModelElementSet CopyAndPaste(std::initializer_list<Core::IModelElement*> elements, double dx, double dy) {

@@ -243,18 +243,7 @@ TEST_F(States, TheCompartmentsSideAndBottomHandlesResizeTheStateAndUndoTakesItBa
     s->AddCompartment(env, *made);
   });
   const zq::Rect box = s->GetRect(), k = c->GetRect();
-  Change([&](Core::Env& env) { c->SetRect(env, {k.left, k.top, k.right + 1500, k.bottom}, false); });
-  EXPECT_EQ(zq::Rect(box.left, box.top, box.right + 1500, box.bottom), s->GetRect());
-  EXPECT_EQ(zq::Rect(k.left, k.top, k.right + 1500, k.bottom), c->GetRect());
-  Change([&](Core::Env& env) { c->SetRect(env, {k.left - 700, k.top, k.right + 1500, k.bottom}, false); });
-  EXPECT_EQ(zq::Rect(box.left - 700, box.top, box.right + 1500, box.bottom), s->GetRect());
-  EXPECT_EQ(s->GetSize().x, c->GetSize().x);
-  // The south handle: the state grows downwards with its compartment, which stays at its bottom.
-  const zq::Rect wide = c->GetRect();
-  Change([&](Core::Env& env) { c->SetRect(env, {wide.left, wide.top, wide.right, wide.bottom - 600}, false); });
-  EXPECT_EQ(wide.Height() + 600, c->GetSize().y);
-  EXPECT_EQ(box.Height() + 600, s->GetSize().y);
-  EXPECT_EQ(s->GetRect().bottom, c->GetRect().bottom);
+  ExpectCompartmentHandlesResizeOwner(*s, *c);
   EXPECT_EQ(CheckInvariants(diagram), "");
   for (int i = 0; i < 3; ++i) Undo();
   EXPECT_EQ(box, s->GetRect());

@@ -301,20 +301,6 @@ TEST_F(ClassWindow, HandlesOfAClassSelectedAfterAMoveAndAResizeShowAtItsNewPlace
   EXPECT_EQ(Around({old.left, old.bottom}, ViewTest::IsSelectedGreen), 0);
 }
 
-}  // namespace
-
-namespace {
-
-// The image a drag draws of the element's view, moved by (dx, dy) away from the element and
-// out of line with its corners (whose marks would draw guides to the image's).
-ICanvas::Group DragImage(ViewTest::ViewWindow& w, Core::IModelElement& element, int dx, int dy) {
-  ICanvas::Group image;
-  if (auto* shiftable = dynamic_cast<View::VIShiftable*>(element.FindViewElement(*w.view)))
-    shiftable->DrawMoveImage(*w.canvas, image, Core::DeferredShiftSet());
-  image.Move({double(dx), double(dy)});
-  return image;
-}
-
 // Dragged, a class with a template box shows the outline around both boxes: the class's top edge up
 // to the box, the box's top and right edges, the class's right edge below it, and nothing inside.
 TEST_F(ClassWindow, TheDragImageOfAClassWithATemplateBoxIsTheOutlineAroundBoth) {
@@ -324,7 +310,7 @@ TEST_F(ClassWindow, TheDragImageOfAClassWithATemplateBoxIsTheOutlineAroundBoth) 
   w.view->ClearSelection(nullptr);
   const zq::Rect r = c->GetRect(), t = c->GetTemplateParameters()->GetRect();
   constexpr int dx = 6000, dy = -3000;
-  const ICanvas::Group image = DragImage(w, *c, dx, dy);
+  const ICanvas::Group image = DragImage(*c, dx, dy);
   auto at = [](std::int32_t x, std::int32_t y) { return zq::Point{x + dx, y + dy}; };
   EXPECT_GT(DarkOnLine(at(r.left + 50, r.top), at(t.left - 50, r.top), true), 5);
   EXPECT_GT(DarkOnLine(at(t.left + 50, t.top), at(t.right - 50, t.top), true), 5);

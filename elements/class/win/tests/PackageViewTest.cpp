@@ -165,11 +165,7 @@ TEST_F(PackageWindow, TheDragImageOfAPackageShowsItsTab) {
   const zq::Rect r = p->GetRect();
   const zq::Point tab = p->GetTabSize();
   constexpr int dx = 6000, dy = -3000;
-  ICanvas::Group image;
-  auto* shiftable = dynamic_cast<View::VIShiftable*>(p->FindViewElement(*w.view));
-  ASSERT_NE(shiftable, nullptr);
-  shiftable->DrawMoveImage(*w.canvas, image, Core::DeferredShiftSet());
-  image.Move({double(dx), double(dy)});  // out of line with the package's corners and their guides
+  const ICanvas::Group image = DragImage(*p, dx, dy);
   const std::int32_t x = r.left + dx, y = r.top + dy;
   EXPECT_GT(DarkOnLine({x + 50, y + tab.y}, {x + tab.x - 50, y + tab.y}, true), 5) << "the tab's top";
   EXPECT_GT(DarkOnLine({x + tab.x, y + tab.y - 30}, {x + tab.x, y + 30}, true), 1) << "the tab's right edge";
