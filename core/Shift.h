@@ -72,6 +72,8 @@ public:
     void Defer(IModelElement* element);
     // Whether the element is deferred.
     bool IsDeferred(const IModelElement* element) const;
+    // Whether the element moves with the set now or later (deferred): what follows it needs no move of its own.
+    bool MovesOrDefers(const IModelElement* element) const { return Moves(element) || IsDeferred(element); }
     // Defers every element of the list, skipping those listed or shifted.
     template <class Range>
     void AddRange(const Range& list) {

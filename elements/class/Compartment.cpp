@@ -77,7 +77,7 @@ void Compartment::InsertChain(Core::Env& env, Compartment& head, bool before) {
 
 bool Compartment::DetachFromSource(Core::Env& env, Core::DeferredShiftSet& set, const Core::ModelElementSet& moved) {
   Class* owner = GetClass();
-  if (IsDeleted() || !owner || set.Moves(owner) || set.IsDeferred(owner)) return true;
+  if (IsDeleted() || !owner || set.MovesOrDefers(owner)) return true;
   if (GetPrevious() && moved.Contains(GetPrevious())) return true;
   Compartment* last = this;
   while (last->GetNext() && moved.Contains(last->GetNext())) last = last->GetNext();

@@ -128,7 +128,7 @@ void VTemplateParameters::UpdateShape() {
 void VTemplateParameters::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group,
                                         const Core::DeferredShiftSet& set) {
   auto* owner = zq::Cast<Class>(box_.GetTemplateOwner());
-  if (owner && (set.Moves(owner) || set.IsDeferred(owner))) return;
+  if (owner && set.MovesOrDefers(owner)) return;
   VTextBox::DrawMoveImage(canvas, group, set);
 }
 

@@ -84,7 +84,7 @@ void VPackageRider::UpdateShape() {
 
 void VPackageRider::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) {
   Package* p = rider_.GetPackage();
-  if (p && (set.Moves(p) || set.IsDeferred(p))) return;
+  if (p && set.MovesOrDefers(p)) return;
   VTextBox::DrawMoveImage(canvas, group, set);
 }
 

@@ -207,7 +207,7 @@ class SeparatorDrag : public View::IMoveController {
 View::MoveControllerPtr VRegionSeparator::CreateMoveController(View::ViewContext& context,
                                                                Core::DeferredShiftSet& set) {
   State* state = separator_.GetState();
-  if (state && (set.Moves(state) || set.IsDeferred(state))) return View::MakeNullMoveController();
+  if (state && set.MovesOrDefers(state)) return View::MakeNullMoveController();
   return std::make_shared<SeparatorDrag>(context, set, separator_);
 }
 

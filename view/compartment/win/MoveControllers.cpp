@@ -22,7 +22,7 @@ zq::Rect OwnerMoveController::TargetRect() const {
 }
 
 bool OwnerMoveController::IsTargetAt(Core::IModelElement& element, const zq::Point& point) const {
-  if (element.IsDeleted() || &element == &compartment_ || set_.Moves(&element) || set_.IsDeferred(&element) ||
+  if (element.IsDeleted() || &element == &compartment_ || set_.MovesOrDefers(&element) ||
       !Takes(element))
     return false;
   auto* box = zq::Cast<Core::IResizable>(&element);

@@ -65,7 +65,7 @@ template <class Controller, class Kind>
 View::MoveControllerPtr MakeCompartmentController(View::ViewContext& context, Core::DeferredShiftSet& set,
                                                  Kind& compartment) {
   Core::IModelElement* owner = compartment.GetOwnerElement();
-  if (owner && (set.Moves(owner) || set.IsDeferred(owner))) return View::MakeNullMoveController();
+  if (owner && set.MovesOrDefers(owner)) return View::MakeNullMoveController();
   return std::make_shared<Controller>(context, set, compartment);
 }
 

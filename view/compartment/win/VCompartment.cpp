@@ -72,7 +72,7 @@ void VCompartment::UpdateShape() {
 void VCompartment::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) {
   if (compartment_.IsDeleted()) return;
   Core::IModelElement* owner = compartment_.GetOwnerElement();
-  if (!owner || !(set.Moves(owner) || set.IsDeferred(owner))) {
+  if (!owner || !set.MovesOrDefers(owner)) {
     VTextBox::DrawMoveImage(canvas, group, set);
     return;
   }

@@ -83,7 +83,7 @@ bool EndShiftControl::Accept(const Core::IModelElement* e) const
     if (e == nullptr || e->IsInTransaction() || e == &end_ || !end_.AcceptsTerminal(e)) return false;
     if (move_ == nullptr) return true;
     // Nothing that moves along: neither a moved or deferred element nor a part of a deferred connector.
-    if (move_->Moves(e) || move_->IsDeferred(e)) return false;
+    if (move_->MovesOrDefers(e)) return false;
     auto* part = zq::Cast<const IConnectorElement>(e);
     return part == nullptr || part->GetConnector() == nullptr || !move_->IsDeferred(part->GetConnector());
 }
