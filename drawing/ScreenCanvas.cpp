@@ -455,11 +455,21 @@ private:
         SetBar(vScroll_, SB_VERT, minY, maxY, c.bottom, s.y);
     }
 
+    // A scroll bar redraws on every SetScrollInfo, and every update of the view comes here: only a
+    // change is passed on.
     void SetBar(HWND bar, int which, int min, int max, int page, int pos) {
         SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, min, max - 1, UINT(std::max(0, page)), pos, 0};
-        if (bar) SetScrollInfo(bar, SB_CTL, &si, TRUE);
-        else if (pane_ && (GetWindowLongW(pane_, GWL_STYLE) & (which == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)))
-            SetScrollInfo(pane_, which, &si, TRUE);
+        HWND owner = bar ? bar : pane_;
+        const int kind = bar ? SB_CTL : which;
+        if (!bar && !(pane_ && (GetWindowLongW(pane_, GWL_STYLE) & (which == SB_HORZ ? WS_HSCROLL : WS_VSCROLL))))
+            return;
+        SCROLLINFO shown{sizeof shown, SIF_ALL, 0, 0, 0, 0, 0};
+        const bool unchanged = barsSet_[which == SB_HORZ ? 0 : 1] && GetScrollInfo(owner, kind, &shown) &&
+                               shown.nMin == si.nMin && shown.nMax == si.nMax && shown.nPage == si.nPage &&
+                               shown.nPos == si.nPos;
+        if (unchanged) return;
+        SetScrollInfo(owner, kind, &si, TRUE);
+        barsSet_[which == SB_HORZ ? 0 : 1] = true;
     }
 
     // True while the thread's caret is the one this canvas made (another window may have taken it).
@@ -511,6 +521,7 @@ private:
     Scroller* scroller_ = nullptr;
     int dragScrollers_ = 0;
     bool caret_ = false;
+    bool barsSet_[2] = {false, false};  // horizontal, vertical: set once at least
     int caretHeight_ = 0;
     zq::float8Point caretAt_;
     double caretLogicalHeight_ = 0;

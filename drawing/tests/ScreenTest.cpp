@@ -147,6 +147,56 @@ TEST(ScreenCanvas, UpdateRepaintsChangedElements) {
     EXPECT_EQ(CountDark(s, 0, 0, 400, 300), 0);
 }
 
+// Counts the settings a scroll bar control receives (each one redraws it).
+class SetInfoCounter {
+public:
+    explicit SetInfoCounter(HWND bar) : bar_(bar) {
+        SetPropW(bar_, kProp, this);
+        original_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(bar_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SetInfoCounter::Proc)));
+    }
+    ~SetInfoCounter() {
+        SetWindowLongPtrW(bar_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        RemovePropW(bar_, kProp);
+    }
+    int count = 0;
+
+private:
+    static constexpr const wchar_t* kProp = L"QuorvelSetInfoCounter";
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = static_cast<SetInfoCounter*>(GetPropW(hwnd, kProp));
+        if (msg == SBM_SETSCROLLINFO) ++self->count;
+        return CallWindowProcW(self->original_, hwnd, msg, wp, lp);
+    }
+    HWND bar_;
+    WNDPROC original_ = nullptr;
+};
+
+TEST(ScreenCanvas, ScrollBarsAreSetOnlyWhenTheyChange) {
+    Pane pane;
+    pane.canvas->ScrollPointTo({0, 0}, {0, 0});
+    SetInfoCounter h(pane.hBar), v(pane.vBar);
+    // Updates without a change of extent or position leave the bars alone.
+    pane.canvas->Update();
+    auto box = pane.canvas->CreateFilledRect({1000, -1000, 3000, -3000}, ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0)), nullptr);
+    pane.canvas->Update();
+    EXPECT_EQ(h.count + v.count, 0);
+    // Content far to the right widens the horizontal range only.
+    auto distant = pane.canvas->CreateFilledRect({200000, -1000, 201000, -2000}, ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0)), nullptr);
+    pane.canvas->Update();
+    EXPECT_EQ(h.count, 1);
+    EXPECT_EQ(v.count, 0);
+    // Scrolling moves both thumbs to the canvas's position.
+    pane.canvas->SetScrollPos({300, 200});
+    EXPECT_EQ(h.count, 2);
+    EXPECT_EQ(v.count, 1);
+    SCROLLINFO hi{sizeof hi, SIF_POS, 0, 0, 0, 0, 0}, vi = hi;
+    ASSERT_TRUE(GetScrollInfo(pane.hBar, SB_CTL, &hi));
+    ASSERT_TRUE(GetScrollInfo(pane.vBar, SB_CTL, &vi));
+    EXPECT_EQ(hi.nPos, 300);
+    EXPECT_EQ(vi.nPos, 200);
+}
+
 TEST(ScreenCanvas, ZoomToRectAndExtentFitTheWindow) {
     Pane pane;
     ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
