@@ -7,7 +7,12 @@
 
 namespace {
 
-std::string Quoted(std::wstring_view name) { return "\"" + zq::ToUTF8(name) + "\""; }
+std::string Quoted(std::wstring_view name) {
+    std::string text = "\"";
+    text += zq::ToUTF8(name);
+    text += '"';
+    return text;
+}
 
 std::string WithLine(int line, std::string_view message) {
     std::string text = "line " + std::to_string(line) + ": ";

@@ -24,7 +24,8 @@ struct Three : Scene {
     }
     LifeLine& L(SeqObject* o) { return *o->GetLifeLine(); }
     Message* Msg(double y, SeqObject* from, SeqObject* to) {
-        return Path<Message>({{L(from).GetTop().x, y}, {L(to).GetTop().x, y}}, &L(from), &L(to));
+        const double x0 = L(from).GetTop().x, x1 = L(to).GetTop().x;
+        return Path<Message>({{x0, y}, {x1, y}}, &L(from), &L(to));
     }
     static MessageEnd* Target(Message* m) { return dynamic_cast<MessageEnd*>(m->GetTargetEnd()); }
     static MessageEnd* Source(Message* m) { return dynamic_cast<MessageEnd*>(m->GetSourceEnd()); }
@@ -56,9 +57,11 @@ TEST_F(Three, NewMessageHasAFilledHeadAndRoundTrips)
     std::ostringstream again;
     copy.SaveXML(again);
     EXPECT_EQ(xml, again.str());
-    for (const auto& e : copy.Elements())
-        if (auto* line = dynamic_cast<LifeLine*>(e.get()); line != nullptr && line->GetTop().x == 5000)
+    for (const auto& e : copy.Elements()) {
+        if (auto* line = dynamic_cast<LifeLine*>(e.get()); line != nullptr && line->GetTop().x == 5000) {
             EXPECT_EQ(1u, line->GetMessageEnds().size());
+        }
+    }
 
     auto with = [&](const std::string& value) {
         std::string s = xml;
