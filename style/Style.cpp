@@ -239,8 +239,9 @@ const Core::Finalizer styleFinalizer([](Core::Env& env, const std::vector<Core::
     for (IStyleClient* client : clients) {
         // Setting one client's style may delete another (never seen, but cheap to respect).
         if (client->IsDeleted()) continue;
-        client->SetStyle(env, style);
+        // The kind's directories first: the client takes its fonts from them when it gets the style.
         client->CreateDirectories(env, style);
+        client->SetStyle(env, style);
     }
 });
 
