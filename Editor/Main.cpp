@@ -1,6 +1,7 @@
 // Program entry of the editor: guarded start, single instance, then the application object.
 #include "Editor/CommandLine.h"
 #include "Editor/EditorApp.h"
+#include "app/winutil/MsiLibrary.h"
 #include "app/winutil/Platform.h"
 #include "app/winutil/ProgramEntry.h"
 #include "drawing/DrawingKernel.h"
@@ -21,6 +22,9 @@ std::wstring CurrentDirectory() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return WinUtil::RunProgram([] {
+        // The installation check in the application's constructor needs the installer library:
+        // loaded beside the single-instance check, it is off the way to the first window.
+        WinUtil::MsiPreload installerLibrary;
         const std::wstring directory = CurrentDirectory();
         const std::wstring commandLine = GetCommandLineW();
         WinUtil::SingleInstance single(L"QuorvelUML");
@@ -37,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // Only a start that runs on its own draws: one that handed its command line over is done.
         DrawingKernel::GdiplusSession gdiplus;
         Editor::EditorApp app;
+        installerLibrary.Release();
         const bool serverStart = Editor::ParseCommandLine(directory, commandLine).serverOnly;
         app.SetServerStart(serverStart);
         app.SetRegisterAfterFirstPaint(!serverStart);

@@ -79,4 +79,24 @@ TEST(MsiLibrary, LoadsTheSystemLibraryAndAnswersForAnUnknownProduct) {
     EXPECT_NE(msi.ConfigureFeature(L"not a product", L"Settings", INSTALLSTATE_LOCAL), static_cast<UINT>(ERROR_SUCCESS));
 }
 
+// The preload holds the library from its own thread until released; a later load on this thread
+// finds it.
+TEST(MsiLibrary, APreloadHoldsTheLibraryUntilReleased) {
+    const bool loadedBefore = GetModuleHandleW(L"msi.dll") != nullptr;
+    WinUtil::MsiPreload preload;
+    const HMODULE held = preload.Wait();
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(GetModuleHandleW(L"msi.dll"), held);
+    {
+        WinUtil::MsiLibrary msi;
+        EXPECT_TRUE(msi.IsLoaded());
+    }
+    EXPECT_EQ(GetModuleHandleW(L"msi.dll"), held) << "the library went while the preload held it";
+    preload.Release();
+    EXPECT_EQ(preload.Wait(), nullptr);
+    if (!loadedBefore) {
+        EXPECT_EQ(GetModuleHandleW(L"msi.dll"), nullptr);
+    }
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/winutil/MsiLibrary.h"
 
+#include <system_error>
 #include <vector>
 
 namespace WinUtil {
@@ -71,6 +72,25 @@ int MsiLibrary::GetComponentPath(const std::wstring& product, const std::wstring
         return state;
     }
     return StateUnknown;
+}
+
+MsiPreload::MsiPreload() {
+    try {
+        thread_ = std::thread([this] { module_ = LoadLibraryW(L"Msi.dll"); });
+    } catch (const std::system_error&) {
+    }
+}
+
+MsiPreload::~MsiPreload() { Release(); }
+
+HMODULE MsiPreload::Wait() {
+    if (thread_.joinable()) thread_.join();
+    return module_;
+}
+
+void MsiPreload::Release() {
+    if (Wait()) FreeLibrary(module_);
+    module_ = nullptr;
 }
 
 } // namespace WinUtil

@@ -4,6 +4,7 @@
 #include "app/winutil/Platform.h"
 
 #include <string>
+#include <thread>
 
 namespace WinUtil {
 
@@ -32,6 +33,28 @@ public:
 private:
     FARPROC Find(const char* name) const;
     HMODULE module_;
+};
+
+// Loads "Msi.dll" on a thread of its own while the program starts, so that the installation check
+// finds it loaded: under Wine, loading it with the libraries it needs takes tens of milliseconds on
+// the window thread, a few on a thread of its own beside the start's other work.
+class MsiPreload {
+public:
+    // Starts the load; a thread that cannot be started leaves the load to the library's first user.
+    MsiPreload();
+    MsiPreload(const MsiPreload&) = delete;
+    MsiPreload& operator=(const MsiPreload&) = delete;
+    // Release.
+    ~MsiPreload();
+
+    // Waits for the load to end; the library, or null when it could not be loaded.
+    HMODULE Wait();
+    // Waits for the load to end and gives up this hold on the library.
+    void Release();
+
+private:
+    std::thread thread_;
+    HMODULE module_ = nullptr;  // written by the thread, read after it ended
 };
 
 } // namespace WinUtil
