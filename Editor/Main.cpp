@@ -44,7 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         installerLibrary.Release();
         const bool serverStart = Editor::ParseCommandLine(directory, commandLine).serverOnly;
         app.SetServerStart(serverStart);
-        app.SetRegisterAfterFirstPaint(!serverStart);
+        app.SetRegisterAfterFirstPaint(true);  // a server start registers at once all the same
         running = &app;
         int code = app.Run(directory, commandLine);
         running = nullptr;

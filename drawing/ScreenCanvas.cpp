@@ -458,18 +458,18 @@ private:
     // A scroll bar redraws on every SetScrollInfo, and every update of the view comes here: only a
     // change is passed on.
     void SetBar(HWND bar, int which, int min, int max, int page, int pos) {
-        SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, min, max - 1, UINT(std::max(0, page)), pos, 0};
-        HWND owner = bar ? bar : pane_;
-        const int kind = bar ? SB_CTL : which;
         if (!bar && !(pane_ && (GetWindowLongW(pane_, GWL_STYLE) & (which == SB_HORZ ? WS_HSCROLL : WS_VSCROLL))))
             return;
+        const HWND owner = bar ? bar : pane_;
+        const int kind = bar ? SB_CTL : which;
+        SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, min, max - 1, UINT(std::max(0, page)), pos, 0};
         SCROLLINFO shown{sizeof shown, SIF_ALL, 0, 0, 0, 0, 0};
-        const bool unchanged = barsSet_[which == SB_HORZ ? 0 : 1] && GetScrollInfo(owner, kind, &shown) &&
-                               shown.nMin == si.nMin && shown.nMax == si.nMax && shown.nPage == si.nPage &&
-                               shown.nPos == si.nPos;
-        if (unchanged) return;
+        bool& set = barsSet_[which == SB_HORZ ? 0 : 1];
+        if (set && GetScrollInfo(owner, kind, &shown) && shown.nMin == si.nMin && shown.nMax == si.nMax &&
+            shown.nPage == si.nPage && shown.nPos == si.nPos)
+            return;
         SetScrollInfo(owner, kind, &si, TRUE);
-        barsSet_[which == SB_HORZ ? 0 : 1] = true;
+        set = true;
     }
 
     // True while the thread's caret is the one this canvas made (another window may have taken it).

@@ -8,6 +8,7 @@
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/RealInput.h"
 #include "Editor/tests/TourSupport.h"
+#include "Editor/tests/probe/ProbeClient.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -30,11 +31,6 @@ struct BoxTour;
 
 class Tour : public ::testing::Test {
 protected:
-    ~Tour() override {
-        if (hook_) UnhookWindowsHookEx(hook_);
-        if (handled_) CloseHandle(handled_);
-        if (probe_) FreeLibrary(probe_);
-    }
     // A failed tour leaves the picture it saved beside its file.
     void TearDown() override {
         const std::wstring path = folder_.Path() + L"\\shown.png";
@@ -125,11 +121,7 @@ protected:
 
     // Waits until the editor has taken the input given so far: the probe in its thread signals
     // when it reads the marker key.
-    bool Handled() {
-        ResetEvent(handled_);
-        Tap(VK_F24);
-        return WaitForSingleObject(handled_, 10000) == WAIT_OBJECT_0;
-    }
+    bool Handled() { return probe_ && probe_->Handled(); }
     // The pane's picture once the editor has handled the input given so far and painted.
     Picture Settled() {
         EXPECT_TRUE(Handled()) << "the editor does not take input";
@@ -234,18 +226,12 @@ private:
             pane_ = PaneOf(frame_);
             return pane_ && GetClientRect(pane_, &r) && r.right > 900 && r.bottom > 600 && TakesKeys(frame_);
         })) << "the window did not become active";
-        if (hook_) UnhookWindowsHookEx(hook_);
-        hook_ = SetWindowsHookExW(WH_GETMESSAGE, probeHook_, probe_, GetWindowThreadProcessId(frame_, nullptr));
-        ASSERT_NE(hook_, nullptr);
+        probe_ = std::make_unique<MenuProbeClient>(frame_);
+        ASSERT_TRUE(probe_->IsHooked());
     }
 
     std::unique_ptr<Process> editor_;
-    // The probe hooked into the editor's thread, and the event it signals.
-    HMODULE probe_ = LoadLibraryW(QUORVEL_MENU_PROBE);
-    HOOKPROC probeHook_ =
-        probe_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe_, "MenuProbeHook"))) : nullptr;
-    HHOOK hook_ = nullptr;
-    HANDLE handled_ = CreateEventW(nullptr, FALSE, FALSE, L"Quorvel.MenuProbe.InputHandled");
+    std::unique_ptr<MenuProbeClient> probe_;  // hooked into the editor's thread
     Picture shown_;  // what the pane showed when the tour saved
     HWND frame_ = nullptr, pane_ = nullptr;
     POINT blank_{900, 600};  // a place the tours leave empty
