@@ -121,7 +121,7 @@ bool Diagram::QueryClose() {
     if (Question()) {
         answer = Question()(GetName());
     } else {
-        const int asked = AskSaveChanges(FirstWindow(), Application::GetFileTitle(GetName()));
+        const int asked = AskSaveChanges(FirstWindow(), GetName());
         answer = asked == 1 ? SaveAnswer::Yes : asked == 0 ? SaveAnswer::No : SaveAnswer::Cancel;
     }
     if (answer == SaveAnswer::No) return true;

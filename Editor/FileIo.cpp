@@ -1,5 +1,7 @@
 #include "Editor/FileIo.h"
 
+#include "core/foundation/UTF8.h"
+
 #include <atomic>
 #include <cwchar>
 
@@ -8,13 +10,24 @@ namespace Editor {
 namespace {
 
 constexpr char kLeftAsItWas[] = "The file was left as it was.";
-constexpr char kNoFileBeside[] =
-    "A safe save writes a new file beside the old one first, and this folder does not allow one. The file was "
-    "left as it was; save the diagram in another folder.";
+constexpr char kNoNewFile[] = "This folder does not allow a new file; save the diagram in another folder.";
+constexpr char kCopyKeptAt[] = "The file could not be written completely. The complete diagram is kept in ";
 // What the old file hands on to the new one.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr int kNameAttempts = 100;
+
+DWORD LastError() {
+    const DWORD code = GetLastError();
+    return code ? code : ERROR_GEN_FAILURE;
+}
+
+// Whether a failed step was refused (by the folder, the file's owner or another program holding the
+// file) rather than failing: then the file may still be rewritten in place.
+bool IsRefusal(DWORD code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT || code == ERROR_SHARING_VIOLATION ||
+           code == ERROR_LOCK_VIOLATION;
+}
 
 class SystemIo : public IFileIo {
 public:
@@ -33,6 +46,11 @@ public:
         return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                    ? 0
                    : GetLastError();
+    }
+    DWORD SetLength(HANDLE file, ULONGLONG length) override {
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(length);
+        return SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file) ? 0 : LastError();
     }
 };
 
@@ -55,8 +73,9 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-// Creates "qvd<number>.tmp" in folder under a name nobody uses yet.
-void CreateBeside(IFileIo& io, const std::wstring& folder, NewFile& file) {
+// Creates "qvd<number>.tmp" in folder under a name nobody uses yet; answers the code when the
+// folder refuses it.
+DWORD CreateBeside(IFileIo& io, const std::wstring& folder, NewFile& file) {
     static std::atomic<unsigned> counter{0};
     DWORD rc = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < kNameAttempts && (rc == ERROR_FILE_EXISTS || rc == ERROR_ALREADY_EXISTS);
@@ -67,11 +86,63 @@ void CreateBeside(IFileIo& io, const std::wstring& folder, NewFile& file) {
         file.path = folder + L"\\" + name;
         rc = io.CreateNew(file.path, file.handle);
     }
-    if (rc != 0) {
-        file.path.clear();  // not ours: nothing to remove
-        const bool refused = rc == ERROR_ACCESS_DENIED || rc == ERROR_WRITE_PROTECT;
-        throw SaveFailed(static_cast<long>(rc), refused ? kNoFileBeside : kLeftAsItWas);
+    if (rc == 0) return 0;
+    file.path.clear();  // not ours: nothing to remove
+    if (IsRefusal(rc)) return rc;
+    throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
+}
+
+// The complete document in the temporary folder while a file is rewritten in place; removed again
+// unless it is kept as the one complete copy.
+struct TemporaryCopy {
+    std::wstring path;
+    bool kept = false;
+    TemporaryCopy() = default;
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
+    ~TemporaryCopy() {
+        if (!kept && !path.empty()) DeleteFileW(path.c_str());
     }
+};
+
+std::wstring TemporaryFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+        if (length == 0) return {};
+        if (length < folder.size()) {
+            folder.resize(length);
+            return folder;
+        }
+        folder.resize(length + 1);
+    }
+}
+
+// Writes bytes into a new file "qvd<number>.tmp" of the temporary folder and flushes it.
+void WriteTemporaryCopy(IFileIo& io, const std::string& bytes, TemporaryCopy& copy) {
+    const std::wstring folder = TemporaryFolder();
+    wchar_t name[MAX_PATH] = L"";
+    if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"qvd", 0, name))
+        throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);
+    copy.path = name;
+    WinUtil::FileHandle file(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);
+    DWORD rc = io.Write(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()));
+    if (!rc) rc = io.Flush(file.Get());
+    if (rc) throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
+}
+
+DWORD WriteAt(IFileIo& io, HANDLE file, ULONGLONG offset, const char* data, ULONGLONG size) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return LastError();
+    return io.Write(file, data, static_cast<DWORD>(size));
+}
+
+[[noreturn]] void ThrowCopyKept(DWORD code, TemporaryCopy& copy) {
+    copy.kept = true;
+    throw SaveFailed(static_cast<long>(code), kCopyKeptAt + zq::ToUTF8(copy.path) + ".", copy.path);
 }
 
 } // namespace
@@ -81,8 +152,8 @@ IFileIo& SystemFileIo() {
     return io;
 }
 
-SaveFailed::SaveFailed(long code, const std::string& note)
-    : ComException(code), message_(std::string(ComException::what()) + "\n" + note) {}
+SaveFailed::SaveFailed(long code, const std::string& note, std::wstring keptCopy)
+    : ComException(code), message_(std::string(ComException::what()) + "\n" + note), keptCopy_(std::move(keptCopy)) {}
 
 std::wstring ReplacedPath(const std::wstring& path) {
     WinUtil::FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -101,10 +172,10 @@ std::wstring ReplacedPath(const std::wstring& path) {
     }
 }
 
-void WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
-                    const std::function<void()>& release) {
+DWORD WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
+                     const std::function<void()>& release) {
     NewFile file;
-    CreateBeside(io, FolderOf(target), file);
+    if (DWORD refused = CreateBeside(io, FolderOf(target), file)) return refused;
     if (DWORD rc = io.Write(file.handle.Get(), bytes.data(), static_cast<DWORD>(bytes.size())))
         throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
     if (DWORD rc = io.Flush(file.handle.Get())) throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
@@ -117,8 +188,49 @@ void WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& 
         SetFileAttributesW(file.path.c_str(), old.dwFileAttributes & kKeptAttributes);
 
     release();
-    if (DWORD rc = io.Replace(file.path, target)) throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
+    if (DWORD rc = io.Replace(file.path, target)) {
+        if (IsRefusal(rc)) return rc;
+        throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
+    }
     file.placed = true;
+    return 0;
+}
+
+bool IsReadOnlyFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+WinUtil::FileHandle OpenForRewrite(const std::wstring& path, DWORD refused) {
+    if (IsReadOnlyFile(path)) throw SaveFailed(ERROR_ACCESS_DENIED, kLeftAsItWas);
+    WinUtil::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, kHeldFileFlags, nullptr));
+    if (file.IsValid()) return file;
+    const DWORD rc = LastError();
+    if (rc == ERROR_FILE_NOT_FOUND) throw SaveFailed(static_cast<long>(refused), kNoNewFile);
+    throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
+}
+
+void WriteInPlace(IFileIo& io, HANDLE target, const std::string& bytes) {
+    TemporaryCopy copy;
+    WriteTemporaryCopy(io, bytes, copy);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(target, &size)) throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);
+    const ULONGLONG old = static_cast<ULONGLONG>(size.QuadPart), length = bytes.size();
+    if (length > old) {
+        // The part beyond the old end is written first, so that the disk gives the room for it before
+        // any old byte is overwritten (extending the length alone reserves nothing on some file systems).
+        DWORD rc = WriteAt(io, target, old, bytes.data() + old, length - old);
+        if (!rc) rc = io.Flush(target);
+        if (rc) {
+            if (io.SetLength(target, old)) ThrowCopyKept(rc, copy);
+            throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
+        }
+    }
+    DWORD rc = WriteAt(io, target, 0, bytes.data(), length < old ? length : old);
+    if (!rc && length < old) rc = io.SetLength(target, length);
+    if (!rc) rc = io.Flush(target);
+    if (rc) ThrowCopyKept(rc, copy);
 }
 
 } // namespace Editor

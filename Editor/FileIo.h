@@ -1,6 +1,7 @@
 // The file operations through which a document is saved: the system's own, or a test's stand-in
-// that fails on purpose at any step (a full disk, a broken device, a refused rename), and the safe
-// save built on them.
+// that fails on purpose at any step (a full disk, a broken device, a refused rename), and the two
+// saves built on them: a new file that replaces the old one, and the rewrite of the file in place
+// where no new file may take its place.
 #pragma once
 
 #include "app/winutil/Exceptions.h"
@@ -11,6 +12,9 @@
 #include <string>
 
 namespace Editor {
+
+// How a document's file is held open: written through to the disk, read from start to end.
+inline constexpr DWORD kHeldFileFlags = FILE_FLAG_WRITE_THROUGH | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL;
 
 // The steps of a save; every operation answers 0 or a system error code.
 class IFileIo {
@@ -24,6 +28,8 @@ public:
     virtual DWORD Flush(HANDLE file) = 0;
     // Puts the file from in the place of the file to (which need not exist) in one step.
     virtual DWORD Replace(const std::wstring& from, const std::wstring& to) = 0;
+    // Makes the file length bytes long (its end moves there; the position is left anywhere).
+    virtual DWORD SetLength(HANDLE file, ULONGLONG length) = 0;
 };
 
 // The system's file operations.
@@ -32,13 +38,21 @@ IFileIo& SystemFileIo();
 // A save that failed before it touched the file: the system's error and what became of the file.
 class SaveFailed : public WinUtil::ComException {
 public:
-    // The system error code and a sentence for the user after the system's message.
-    SaveFailed(long code, const std::string& note);
+    // The system error code and a sentence for the user after the system's message; keptCopy names
+    // the file that holds the complete document when the save's own file may be incomplete.
+    SaveFailed(long code, const std::string& note, std::wstring keptCopy = {});
     const char* what() const noexcept override { return message_.c_str(); }
+    // The file that holds the whole document (empty when the save's file was left as it was).
+    const std::wstring& KeptCopy() const noexcept { return keptCopy_; }
 
 private:
     std::string message_;
+    std::wstring keptCopy_;
 };
+
+// Whether the file carries the read-only attribute, which refuses writing even where the system
+// would let a privileged user write.
+bool IsReadOnlyFile(const std::wstring& path);
 
 // The path that a save into path has to replace: the file a symbolic link or junction at path leads
 // to (so that the link stays and its target gets the content), else path itself.
@@ -47,9 +61,24 @@ std::wstring ReplacedPath(const std::wstring& path);
 // Writes bytes into a new file beside target, flushes it and moves it over target in one step, so
 // that target holds its old content or all of bytes whatever fails, and wherever the program stops.
 // The new file takes the old one's creation time and its hidden, system and archive attributes.
-// release runs just before the move: whoever holds target open must let go of it by then. Throws
-// SaveFailed, leaving target as it was and no file of its own behind.
-void WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
-                    const std::function<void()>& release);
+// release runs just before the move: whoever holds target open must let go of it by then. Answers
+// 0 when target holds bytes, or the system's code when the folder allows no new file or target may
+// not be replaced (another program has it open): then target is untouched and no file of ours is
+// left, and the caller may rewrite it in place. Throws SaveFailed on any other failure, leaving
+// target as it was and no file of its own behind.
+DWORD WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
+                     const std::function<void()>& release);
+
+// Opens an existing file to be rewritten in place and held as a document's file: read and write,
+// others may only read. refused is the code of the safe save that was refused, thrown when there is
+// no such file; any other failure throws SaveFailed with the system's code.
+WinUtil::FileHandle OpenForRewrite(const std::wstring& path, DWORD refused);
+
+// Rewrites the open file target with bytes in place: the whole text goes to a temporary file first
+// (in the temporary folder), then target grows to its new length before any of its bytes is
+// overwritten, is written from its start, cut to the new length and flushed. A failure before its
+// old bytes are touched (a full disk) throws SaveFailed leaving target as it was; a later one keeps
+// the temporary file, whose path the exception's message names, as the complete document.
+void WriteInPlace(IFileIo& io, HANDLE target, const std::string& bytes);
 
 } // namespace Editor

@@ -14,7 +14,6 @@ namespace Editor {
 
 namespace {
 
-constexpr DWORD kHeldFileFlags = FILE_FLAG_WRITE_THROUGH | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL;
 // Documents are read whole into memory; larger files are refused before the attempt.
 constexpr DWORD kMaxDocumentBytes = 512u * 1024u * 1024u;
 
@@ -47,12 +46,6 @@ bool SameFile(HANDLE a, HANDLE b) {
     if (!GetFileInformationByHandle(a, &ia) || !GetFileInformationByHandle(b, &ib)) return false;
     return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
            ia.nFileIndexLow == ib.nFileIndexLow;
-}
-
-// The read-only attribute refuses writing even where the system would let a privileged user write.
-bool IsReadOnlyFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 } // namespace
@@ -201,6 +194,7 @@ std::string StorageHolder::DocumentText() const {
 
 void StorageHolder::WriteAndHold(const std::wstring& path) {
     const std::string text = DocumentText();
+    const bool ownFile = file_.IsValid() && path == path_;
     // The held file is let go just for the replace; afterwards the document holds the new file, or
     // again the old one when the save failed.
     struct Retake {
@@ -216,12 +210,27 @@ void StorageHolder::WriteAndHold(const std::wstring& path) {
             holder.readOnly_ = readOnly;
         }
     } retake{*this, path_, readOnly_};
-    WriteReplacing(io_, ReplacedPath(path), text, [&] {
+    const DWORD refused = WriteReplacing(io_, ReplacedPath(path), text, [&] {
         file_.Reset();
         retake.released = true;
     });
+    if (!refused) {
+        path_ = path;
+        retake.written = true;
+        return;
+    }
+    // The folder takes no new file, or another program that reads the file keeps it from being
+    // replaced: its content is rewritten in place, and the document holds it as before.
+    if (ownFile && !retake.released) {
+        WriteInPlace(io_, file_.Get(), text);
+        return;
+    }
+    WinUtil::FileHandle target = OpenForRewrite(path, refused);
+    WriteInPlace(io_, target.Get(), text);
+    file_ = std::move(target);
     path_ = path;
-    retake.written = true;
+    readOnly_ = false;
+    retake.released = false;
 }
 
 void StorageHolder::SaveToFile() {
@@ -272,7 +281,11 @@ void StorageHolder::SaveAs(const std::wstring& path) {
 void StorageHolder::SaveCopy(const std::wstring& path) {
     if (IsHeldFile(path)) throw WinUtil::ComException(ERROR_SHARING_VIOLATION);
     CheckSaveTarget(path);
-    WriteReplacing(io_, ReplacedPath(path), DocumentText(), [] {});
+    const std::string text = DocumentText();
+    if (DWORD refused = WriteReplacing(io_, ReplacedPath(path), text, [] {})) {
+        WinUtil::FileHandle target = OpenForRewrite(path, refused);
+        WriteInPlace(io_, target.Get(), text);
+    }
 }
 
 // ---- OLE persistence

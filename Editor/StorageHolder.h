@@ -1,7 +1,8 @@
 // Where one document's model is kept: a diagram file held open (and so write-locked) for as long as
 // the document lives. Reads UTF-8 text (an empty file is a new diagram), saves safely (a new file
-// beside the old one replaces it in one step), and keeps the document's modified, read-only and
-// untitled marks for its windows.
+// beside the old one replaces it in one step; where that is refused, the file is rewritten in place
+// from a temporary copy), and keeps the document's modified, read-only and untitled marks for its
+// windows.
 #pragma once
 
 #include "Editor/FileIo.h"
@@ -61,10 +62,14 @@ public:
     void Open(const std::wstring& path, bool readOnly);
     // Replaces the held file by the model's text (UTF-8, CR LF line ends) and holds the new file;
     // a failure (SaveFailed) leaves the file as it was. A file at a symbolic link's end stays there.
+    // Where the folder takes no new file or another program reading the file keeps it from being
+    // replaced, the held file is rewritten in place (WriteInPlace): a failure that comes after its
+    // old bytes were touched keeps the complete text in a temporary file that SaveFailed names.
     void SaveToFile();
-    // Writes the model into path and holds that file from then on; onto the held file itself it is
-    // a plain save. A failure leaves an existing file at path as it was and makes no new one; a file
-    // that another program holds for writing, a read-only file and a device are refused.
+    // Writes the model into path, as SaveToFile writes the held file, and holds that file from then
+    // on; onto the held file itself it is a plain save. A failure leaves an existing file at path as
+    // it was (or names the complete copy) and makes no new one; a file that another program holds
+    // for writing, a read-only file and a device are refused.
     void SaveAs(const std::wstring& path);
     // Writes a copy of the model into path as SaveAs does; the holder keeps its file and marks.
     void SaveCopy(const std::wstring& path);

@@ -3,6 +3,8 @@
 // marks and their observers.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/StorageSupport.h"
+#include "app/winutil/ExceptionBox.h"
+#include "app/winutil/Guard.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +14,6 @@
 namespace {
 
 using namespace EditorTest;
-
-// The files of the temporary folder that a save of ours would leave ("qvd*.tmp").
-int TempLeftovers() {
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((std::wstring(temp) + L"qvd*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count; while (FindNextFileW(search, &found));
-    FindClose(search);
-    return count;
-}
 
 std::wstring UnixName(const std::wstring& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
@@ -236,24 +225,165 @@ TEST(Storage, AFailureAtAnyStepOfASaveLeavesTheOldFileWholeAndStillHeld) {
     EXPECT_EQ(seen.dirty, std::vector<bool>({true, false}));
 }
 
-TEST(Storage, AFolderThatAllowsNoNewFileFailsTheSaveWithAClearReason) {
+TEST(Storage, AFolderThatAllowsNoNewFileIsSavedInPlaceAndRefusesOnlyNewNames) {
     TempFolder folder(L"QvStoreNoFile");
     const std::wstring path = folder.AddFile(L"doc.qvd");
+    const std::wstring other = folder.AddFile(L"other.qvd", std::string(5000, 'x'));
+    const int leftoversBefore = TempLeftovers();
     FailingIo io;
     Document doc(io);
+    Observers seen;
     doc.storage.Open(path, false);
-    doc.AddBoxes(1);
+    seen.AttachTo(doc.storage);
+    doc.AddBoxes(3);
     io.createError = ERROR_ACCESS_DENIED;
+    doc.storage.SaveToFile();
+    EXPECT_TRUE(Holds(path, WithCrLf(doc.Text())));
+    EXPECT_FALSE(doc.storage.IsDirty());
+    EXPECT_EQ(seen.saved, std::vector<std::wstring>{path});
+    EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+    // A new name cannot be made there; an existing, longer file takes the text in place, cut to it.
     std::string message;
     try {
-        doc.storage.SaveToFile();
+        doc.storage.SaveAs(folder.Path() + L"\\new.qvd");
     } catch (const Editor::SaveFailed& e) {
         message = e.what();
         EXPECT_EQ(e.Code(), ERROR_ACCESS_DENIED);
     }
     EXPECT_NE(message.find("save the diagram in another folder"), std::string::npos) << message;
-    EXPECT_EQ(ReadBytes(path), "");
+    doc.AddBoxes(1);
+    doc.storage.SaveCopy(other);
+    EXPECT_TRUE(Holds(other, WithCrLf(doc.Text())));
+    doc.storage.SaveAs(other);
+    EXPECT_EQ(doc.storage.GetPath(), other);
+    EXPECT_EQ(OpenForWritingElsewhere(other), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(OpenForWritingElsewhere(path), 0u) << "the old file is let go";
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"doc.qvd", L"other.qvd"}));
+    EXPECT_EQ(TempLeftovers(), leftoversBefore);
+}
+
+TEST(Storage, AFileThatOtherProgramsReadIsRewrittenInPlaceAndStaysHeld) {
+    TempFolder folder(L"QvStoreRead");
+    Document big;
+    big.AddBoxes(20);
+    const std::wstring path = folder.AddFile(L"doc.qvd", WithCrLf(big.Text()));
+    const std::wstring other = folder.AddFile(L"other.qvd", "old");
+    const int leftoversBefore = TempLeftovers();
+    Document doc;
+    doc.storage.Open(path, false);
+    Reader viewer(path), indexer(other);
+    ASSERT_TRUE(viewer.file.IsValid());
+    ASSERT_TRUE(indexer.file.IsValid());
+    doc.AddBoxes(5);  // longer than the file
+    doc.storage.SaveToFile();
+    EXPECT_TRUE(Holds(path, WithCrLf(doc.Text())));
+    EXPECT_FALSE(doc.storage.IsDirty());
+    EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+    Document small;
+    small.AddBoxes(1);
+    small.storage.SaveAs(path + L".copy");  // a free file first, then onto the one being read: shorter
+    small.storage.SaveAs(other);
+    EXPECT_TRUE(Holds(other, WithCrLf(small.Text())));
+    EXPECT_EQ(small.storage.GetPath(), other);
+    small.AddBoxes(1);
+    small.storage.SaveToFile();
+    EXPECT_TRUE(Holds(other, WithCrLf(small.Text())));
+    DeleteFileW((path + L".copy").c_str());
+
+    // A program that reads without letting others write keeps its file as it is.
+    const std::wstring locked = folder.AddFile(L"locked.qvd", "keep me");
+    Reader owner(locked, FILE_SHARE_READ);
+    ASSERT_TRUE(owner.file.IsValid());
+    EXPECT_EQ(CodeOf([&] { doc.storage.SaveAs(locked); }), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(CodeOf([&] { doc.storage.SaveCopy(locked); }), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ReadBytes(locked), "keep me");
+    EXPECT_EQ(doc.storage.GetPath(), path);
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"doc.qvd", L"locked.qvd", L"other.qvd"}));
+    EXPECT_EQ(TempLeftovers(), leftoversBefore);
+}
+
+// The text a failing save puts into the error box.
+std::wstring BoxOfSave(const std::function<void()>& save) {
+    std::wstring text;
+    auto previous = WinUtil::ExceptionBox::SetSink([&](const std::wstring&, const std::wstring& t) { text = t; });
+    WinUtil::GuardedFunctionCall("Save", save);
+    WinUtil::ExceptionBox::SetSink(previous);
+    return text;
+}
+
+// The file an error box names as the one that holds the complete diagram (empty when none).
+std::wstring KeptCopyNamed(const std::wstring& box) {
+    const std::wstring lead = L"The complete diagram is kept in ";
+    const size_t at = box.find(lead), end = box.rfind(L'.');
+    if (at == std::wstring::npos || end == std::wstring::npos || end < at + lead.size()) return {};
+    return box.substr(at + lead.size(), end - at - lead.size());
+}
+
+TEST(Storage, AFailureWhileTheFileIsRewrittenLeavesTheOldFileOrNamesTheCompleteCopy) {
+    TempFolder folder(L"QvStoreRewrite");
+    const std::wstring path = folder.AddFile(L"doc.qvd");
+    const int leftoversBefore = TempLeftovers();
+    FailingIo io;
+    Document doc(io);
+    doc.storage.Open(path, false);
+    io.replaceError = ERROR_ACCESS_DENIED;  // as when a reader holds the file: it is rewritten in place
+    doc.AddBoxes(4);
+    doc.storage.SaveToFile();
+    const std::string old = WithCrLf(doc.Text());
+    ASSERT_TRUE(Holds(path, old));
+    doc.AddBoxes(6);  // longer now: the file grows before its old bytes are overwritten
+    const std::string longer = WithCrLf(doc.Text());
+
+    // Until the old bytes are touched (the temporary copy, then the growth of the file, which fails on
+    // a full disk), a failure leaves the file as it was and no copy behind.
+    struct Step {
+        int* counter;
+        int number;
+    };
+    for (Step step : {Step{&io.failingWrite, 1}, Step{&io.failingFlush, 1}, Step{&io.failingWrite, 2},
+                      Step{&io.failingFlush, 2}}) {
+        *step.counter = step.number;
+        const std::wstring box = BoxOfSave([&] { doc.storage.SaveToFile(); });
+        EXPECT_NE(box.find(L"The file was left as it was."), std::wstring::npos) << box;
+        EXPECT_TRUE(Holds(path, old)) << step.number;
+        EXPECT_EQ(TempLeftovers(), leftoversBefore);
+        EXPECT_TRUE(doc.storage.IsDirty());
+        *step.counter = 0;
+    }
+
+    // Later the file may be incomplete: the box names the temporary copy, which holds the whole text;
+    // the document stays modified and holds its file.
+    auto expectCopyNamed = [&](const std::wstring& box, const std::string& text) {
+        const std::wstring kept = KeptCopyNamed(box);
+        ASSERT_FALSE(kept.empty()) << box;
+        EXPECT_TRUE(Holds(kept, text));
+        EXPECT_EQ(TempLeftovers(), leftoversBefore + 1);
+        EXPECT_TRUE(doc.storage.IsDirty());
+        EXPECT_EQ(doc.storage.GetPath(), path);
+        EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        DeleteFileW(kept.c_str());
+    };
+    for (Step step : {Step{&io.failingWrite, 3}, Step{&io.failingFlush, 3}}) {
+        *step.counter = step.number;
+        expectCopyNamed(BoxOfSave([&] { doc.storage.SaveToFile(); }), longer);
+        *step.counter = 0;
+    }
+    doc.storage.SaveToFile();
+    EXPECT_TRUE(Holds(path, longer));
+
+    // A shorter text whose cut fails leaves old bytes at the end of the file: the copy is kept too.
+    doc.model.GetUndoHandler().Undo(nullptr, nullptr);
+    ASSERT_EQ(WithCrLf(doc.Text()), old);
+    io.setLengthError = ERROR_DISK_FULL;
+    expectCopyNamed(BoxOfSave([&] { doc.storage.SaveToFile(); }), old);
+    io.setLengthError = 0;
+    doc.storage.SaveToFile();
+    EXPECT_TRUE(Holds(path, old));
+    EXPECT_FALSE(doc.storage.IsDirty());
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"doc.qvd"});
+    EXPECT_EQ(TempLeftovers(), leftoversBefore);
 }
 
 TEST(Storage, TheSavedFileIsHeldAsTheOpenedOneWasAndKeepsItsAttributes) {

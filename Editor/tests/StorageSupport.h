@@ -80,20 +80,42 @@ inline std::string WithCrLf(const std::string& text) {
     return out;
 }
 
-// Lets a test make any step of a save fail as a full disk, a broken device or a refused rename would.
+// Lets a test make any step of a save fail as a full disk, a broken device or a refused rename would:
+// every call of a step (the ...Error codes), or only the n-th write or flush from now on (counted
+// from 1; the write stops half-way as a disk that fills up does).
 struct FailingIo : Editor::IFileIo {
-    DWORD createError = 0, writeError = 0, flushError = 0, replaceError = 0;
+    DWORD createError = 0, writeError = 0, flushError = 0, replaceError = 0, setLengthError = 0;
+    int failingWrite = 0, failingFlush = 0;
+    DWORD stepError = ERROR_DISK_FULL;
     Editor::IFileIo& system = Editor::SystemFileIo();
     DWORD CreateNew(const std::wstring& path, WinUtil::FileHandle& file) override {
         return createError ? createError : system.CreateNew(path, file);
     }
     DWORD Write(HANDLE file, const void* data, DWORD size) override {
+        if (failingWrite > 0 && --failingWrite == 0) {
+            system.Write(file, data, size / 2);
+            return stepError;
+        }
         return writeError ? writeError : system.Write(file, data, size);
     }
-    DWORD Flush(HANDLE file) override { return flushError ? flushError : system.Flush(file); }
+    DWORD Flush(HANDLE file) override {
+        if (failingFlush > 0 && --failingFlush == 0) return stepError;
+        return flushError ? flushError : system.Flush(file);
+    }
     DWORD Replace(const std::wstring& from, const std::wstring& to) override {
         return replaceError ? replaceError : system.Replace(from, to);
     }
+    DWORD SetLength(HANDLE file, ULONGLONG length) override {
+        return setLengthError ? setLengthError : system.SetLength(file, length);
+    }
+};
+
+// A file opened as a viewer, an indexer or a backup program opens it: reading, and letting others
+// read and write.
+struct Reader {
+    WinUtil::FileHandle file;
+    explicit Reader(const std::wstring& path, DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE)
+        : file(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
 };
 
 // The names in a folder, "." and ".." left out.
@@ -109,6 +131,19 @@ inline std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The files of the temporary folder that a save of ours would leave ("qvd*.tmp").
+inline int TempLeftovers() {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((std::wstring(temp) + L"qvd*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count; while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
 }
 
 // 0 when another program could open the file for writing now, else the system error code.
