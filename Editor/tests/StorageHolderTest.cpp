@@ -328,7 +328,7 @@ TEST(Storage, AFailureWhileTheFileIsRewrittenLeavesTheOldFileOrNamesTheCompleteC
     FailingIo io;
     Document doc(io);
     doc.storage.Open(path, false);
-    io.replaceError = ERROR_ACCESS_DENIED;  // as when a reader holds the file: it is rewritten in place
+    io.createError = ERROR_ACCESS_DENIED;  // the folder allows no new file: the file is rewritten in place
     doc.AddBoxes(4);
     doc.storage.SaveToFile();
     const std::string old = WithCrLf(doc.Text());
@@ -365,7 +365,9 @@ TEST(Storage, AFailureWhileTheFileIsRewrittenLeavesTheOldFileOrNamesTheCompleteC
         EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
         DeleteFileW(kept.c_str());
     };
-    for (Step step : {Step{&io.failingWrite, 3}, Step{&io.failingFlush, 3}}) {
+    // (The flush that ends the first rewrite fails: the file has its new length for the second, which
+    // writes the temporary copy and then the file's bytes, without growing it first.)
+    for (Step step : {Step{&io.failingFlush, 3}, Step{&io.failingWrite, 2}}) {
         *step.counter = step.number;
         expectCopyNamed(BoxOfSave([&] { doc.storage.SaveToFile(); }), longer);
         *step.counter = 0;
