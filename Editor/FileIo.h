@@ -35,7 +35,7 @@ public:
 // The system's file operations.
 IFileIo& SystemFileIo();
 
-// A save that failed before it touched the file: the system's error and what became of the file.
+// A save that failed: the system's error and what became of the file.
 class SaveFailed : public WinUtil::ComException {
 public:
     // The system error code and a sentence for the user after the system's message; keptCopy names

@@ -1,6 +1,7 @@
 // The document storage: holding the file, reading (empty files, LF and CR LF), safe saving by a new
-// file that replaces the old one, saves that fail on purpose at each step, links, attributes, and the
-// marks and their observers.
+// file that replaces the old one, rewriting in place where that is refused (a folder that allows no
+// new file, a file that other programs read), saves that fail on purpose at each step, links,
+// attributes, and the marks and their observers.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/StorageSupport.h"
 #include "app/winutil/ExceptionBox.h"
