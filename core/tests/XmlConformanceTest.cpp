@@ -41,7 +41,7 @@ std::string OutcomeThroughFile(const std::string& bytes, const char* name) {
             Reader reader(in);
             outcome = Outcome(reader);
         } catch (const xml::ExceptionBase& e) {
-            outcome = e.what();
+            outcome = xmltest::Message(e);
         }
     }
     std::filesystem::remove(path);
