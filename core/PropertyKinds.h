@@ -212,8 +212,8 @@ T* Remapped(T* p, const CopyRegistry& mapping) {
     return zq::Cast<T>(mapping.Find(static_cast<IModelElement*>(p)));
 }
 
-// Resolves a stored id to a T: fills target and answers the restore code.
-template <class T>
+// Resolves a stored id to a T that is also a Required: fills target and answers the restore code.
+template <class T, class Required = T>
 int Resolve(ObjectId id, ObjectRegistry& registry, T*& target) {
     if (id == 0) {
         target = nullptr;
@@ -223,12 +223,15 @@ int Resolve(ObjectId id, ObjectRegistry& registry, T*& target) {
     if (e == nullptr) return kUnknownObject;
     T* t = zq::Cast<T>(e);
     if (t == nullptr) return kTypeMismatch;
+    if constexpr (!std::is_same_v<T, Required>) {
+        if (zq::Cast<Required>(e) == nullptr) return kTypeMismatch;
+    }
     target = t;
     return kRestored;
 }
 
-// A reference to a T (stored as "rN" when Stored).
-template <class T, class Policy, bool Stored>
+// A reference to a T (stored as "rN" when Stored); reading accepts only an element that is a Required.
+template <class T, class Policy, bool Stored, class Required = T>
 class Ref final : public PropertyRef::FunTable {
 public:
     static const Ref& Instance() {
@@ -252,7 +255,7 @@ public:
             int code = kAttributeMissing;
             if (found) {
                 T* resolved = nullptr;
-                code = Resolve<T>(ToBinary::ToRef(text, name, a.GetLine()), registry, resolved);
+                code = Resolve<T, Required>(ToBinary::ToRef(text, name, a.GetLine()), registry, resolved);
                 if (code == kRestored) *static_cast<T**>(field) = resolved;
             }
             Policy::Evaluate(name, a.GetLine(), code);
@@ -386,6 +389,14 @@ struct RegisterRefProperty {
                          const xml::Namespace& ns = xml::kSchema10) {
         table.Prototype().*field = nullptr;
         table.Add(ns, name, field, PropertyKind::Ref<T, Policy, true>::Instance());
+    }
+    // A reference held as a T that reading accepts only when the element is also a Required (the
+    // field's declared kind, where the record holds a broader type).
+    template <class Required, class T, class Rep>
+    static void RegisterAs(PropertyTable<Rep>& table, T* Rep::*field, const wchar_t* name,
+                           const xml::Namespace& ns = xml::kSchema10) {
+        table.Prototype().*field = nullptr;
+        table.Add(ns, name, field, PropertyKind::Ref<T, Policy, true, Required>::Instance());
     }
 };
 

@@ -181,7 +181,7 @@ public:
         SetWindowOrgEx(dc, 0, 0, nullptr);
         SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
         try {
-            Draw(dc, f, true);
+            Draw(dc, f);
         } catch (...) {
             DeleteMetaFile(CloseMetaFile(dc));
             throw;
@@ -235,11 +235,12 @@ private:
         return model_.Extent();
     }
 
-    // A Windows metafile draws its thin lines one screen pixel (at 96 dpi) wide: its readers
-    // would draw cosmetic pens one of its units (0.01 mm) wide.
-    void Draw(HDC dc, const Frame& f, bool windowsMetafile = false) {
+    // A metafile draws its thin lines one screen pixel (at 96 dpi) wide, as the PNG image does:
+    // readers draw a cosmetic pen one of the picture's own units wide (0.01 mm in a Windows
+    // metafile, a 1200-dpi pixel in an enhanced one), which hardly shows.
+    void Draw(HDC dc, const Frame& f) {
         const double screenPixel = f.map.kx / PixelsPerUnit(96);
-        GdiRenderer r(dc, gdiCache_, screenPixel, windowsMetafile ? std::max(1.0, std::round(screenPixel)) : 0);
+        GdiRenderer r(dc, gdiCache_, screenPixel, std::max(1.0, std::round(screenPixel)));
         model_.Render(r, f.map, nullptr);
     }
 

@@ -150,8 +150,8 @@ class GdiRenderer : public IRenderer {
 public:
     // pictureScale: device pixels per bitmap pixel (dpi / 96 on printers and metafiles).
     // thinnest: the width (device units) every narrower pen and every one-pixel line is drawn
-    // with; 0 keeps one-pixel lines cosmetic. Windows metafiles need it: their readers draw a
-    // cosmetic pen one of the picture's own units wide, which is invisible.
+    // with; 0 keeps one-pixel lines cosmetic. Metafiles need it: their readers draw a cosmetic
+    // pen one of the picture's own units wide, which hardly shows.
     GdiRenderer(HDC dc, GdiCache& cache, double pictureScale, double thinnest = 0);
     ~GdiRenderer() override;
     GdiRenderer(const GdiRenderer&) = delete;

@@ -222,7 +222,7 @@ UTF8cvt::result UTF8cvt::do_in(state_type&, const char* from, const char* fromEn
             cp = kInvalidByteMark;
             len = 1;
         } else if (cp == 0xFFFF) {
-            cp = kInvalidByteMark;  // WEOF where wint_t has 16 bits
+            cp = kUFFFFMark;  // WEOF where wint_t has 16 bits
         }
         if (kWide16 && cp >= 0x10000) {
             if (toEnd - toNext < 2) return partial;

@@ -30,13 +30,16 @@ std::size_t FindInvalidUTF8(std::string_view bytes);
 // Decodes UTF-8; throws zq::Exception naming the offset of the first invalid byte.
 std::wstring FromUTF8(std::string_view bytes);
 
-// The character that UTF8cvt gives for each invalid input byte: U+FFFE is no character of any
-// document, so readers reject the text instead of losing the rest of it silently. (Not U+FFFF:
-// where wint_t has 16 bits that is WEOF, and a stream buffer starting with it would end there.)
-inline constexpr char32_t kInvalidByteMark = 0xFFFE;
+// The character that UTF8cvt gives for each invalid input byte: a low surrogate that ends no pair,
+// which no valid text decodes to, so readers reject the text at that place instead of losing the
+// rest of it silently.
+inline constexpr char32_t kInvalidByteMark = 0xDC00;
+// The character that UTF8cvt gives for U+FFFF, also a low surrogate that ends no pair: where wint_t
+// has 16 bits U+FFFF is WEOF, and a stream buffer starting with it would end there.
+inline constexpr char32_t kUFFFFMark = 0xDFFF;
 
 // The UTF-8 conversion facet of document streams; each invalid input byte reads as kInvalidByteMark,
-// and so does the sequence of U+FFFF, which would read as the end of the stream.
+// U+FFFF as kUFFFFMark (every other character, U+FFFE included, as itself).
 class UTF8cvt : public std::codecvt<wchar_t, char, std::mbstate_t> {
 public:
     explicit UTF8cvt(std::size_t refs = 0) : std::codecvt<wchar_t, char, std::mbstate_t>(refs) {}

@@ -203,12 +203,14 @@ TEST(FoundationUTF8, FacetConvertsStreamsBothWays) {
 // wint_t has 16 bits U+FFFF is WEOF.
 TEST(FoundationUTF8, StreamsReadOnAfterAMarkAtTheirStart) {
     const auto path = std::filesystem::temp_directory_path() / "foundation-utf8-mark.txt";
-    for (const std::string bytes : {"\xE9<D/>", "\xEF\xBF\xBF<D/>"}) {
+    const std::pair<std::string, char32_t> cases[] = {
+        {"\xE9<D/>", zq::kInvalidByteMark}, {"\xEF\xBF\xBF<D/>", zq::kUFFFFMark}, {"\xEF\xBF\xBE<D/>", 0xFFFE}};
+    for (const auto& [bytes, first] : cases) {
         std::ofstream(path, std::ios::binary) << bytes;
         std::wifstream in(path, std::ios::binary);
         in.imbue(zq::MakeUTF8Locale());
         const std::wstring text{std::istreambuf_iterator<wchar_t>(in), std::istreambuf_iterator<wchar_t>()};
-        EXPECT_EQ(text, std::wstring(1, wchar_t(zq::kInvalidByteMark)) + L"<D/>");
+        EXPECT_EQ(text, std::wstring(1, wchar_t(first)) + L"<D/>");
     }
     std::filesystem::remove(path);
 }

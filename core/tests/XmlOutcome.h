@@ -8,6 +8,12 @@
 
 namespace xmltest {
 
+// The message of a reader error: a malformed document's as it is, another kind's marked as such.
+inline std::string Message(const xml::ExceptionBase& e) {
+    const bool malformed = dynamic_cast<const xml::Exceptions::Malformed*>(&e) != nullptr;
+    return malformed ? e.what() : std::string("not a malformed-document error: ") + e.what();
+}
+
 // Reads the rest of the document node by node from its root; the message of the first error.
 inline std::string Outcome(xml::Reader& reader) {
     try {
@@ -17,7 +23,7 @@ inline std::string Outcome(xml::Reader& reader) {
         while (reader.ReadNode(tag, text) != xml::Reader::Node::EndOfDocument) {
         }
     } catch (const xml::ExceptionBase& e) {
-        return e.what();
+        return Message(e);
     }
     return "no error";
 }
@@ -28,7 +34,7 @@ inline std::string Outcome(const std::string& document) {
         xml::Reader reader(document);
         return Outcome(reader);
     } catch (const xml::ExceptionBase& e) {
-        return e.what();
+        return Message(e);
     }
 }
 

@@ -455,6 +455,14 @@ TEST(XmlReader, WideFileStreamDecodesUtf8AndRejectsInvalidBytes) {
     std::string filler(9000, ' ');
     EXPECT_EQ(ReadThroughFile(kHead + filler + "<A V=\"\xC3\xA9\xF0\x9F\x98\x80\"/></Diagram>", error), expected);
     EXPECT_EQ(error, "");
+    // A character whose second UTF-16 half looks like an undecodable byte's mark, split across the
+    // reader's 32768-character chunks where wchar_t has 16 bits.
+    const std::string start = kHead + "<A V=\"";
+    std::wstring plane1(32767 - start.size(), L' ');
+    zq::AppendWide(plane1, 0x10000);
+    const std::wstring split = ReadThroughFile(start + std::string(32767 - start.size(), ' ') + "\xF0\x90\x80\x80\"/></Diagram>", error);
+    EXPECT_TRUE(split == plane1) << "read " << split.size() << " characters";
+    EXPECT_EQ(error, "");
     ReadThroughFile(kHead + "<A V=\"\xC3\x28\"/></Diagram>", error);
     EXPECT_NE(error.find("invalid UTF-8"), std::string::npos) << error;
     error.clear();

@@ -104,6 +104,9 @@ void Reader::SkipProcessingInstruction() {
     const std::string_view target = ParseName("a processing instruction target");
     if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
         Fail(at, "XML declaration not at the start of the document");
+    // Namespaces leave no colon to the names of processing instruction targets.
+    if (target.find(':') != std::string_view::npos)
+        Fail(at, Text("colon in the processing instruction target ", Quote(target)));
     if (!StartsWith("?>") && !(pos_ < doc_.size() && IsSpace(doc_[pos_])))
         Fail(pos_, Text("expected white space after the processing instruction target ", Quote(target)));
     const std::size_t close = doc_.find("?>", pos_);

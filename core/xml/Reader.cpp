@@ -85,6 +85,18 @@ Reader::Reader(std::string utf8, std::initializer_list<Namespace> known) : doc_(
 
 Reader::Reader(std::wistream& in, std::initializer_list<Namespace> known) : doc_(ReadUTF8(in)) { Init(known); }
 
+namespace {
+// The place of the first of UTF8cvt's marks in chunk: a mark is a low surrogate that ends no pair
+// (afterHigh: a high surrogate stands just before the chunk). npos when none.
+std::size_t FindStreamMark(std::wstring_view chunk, bool afterHigh) {
+    constexpr wchar_t kMarks[] = {static_cast<wchar_t>(zq::kInvalidByteMark), static_cast<wchar_t>(zq::kUFFFFMark)};
+    const auto isHigh = [](wchar_t c) { return sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF; };
+    for (std::size_t i = 0; (i = chunk.find_first_of(std::wstring_view(kMarks, 2), i)) != npos; ++i)
+        if (!(i == 0 ? afterHigh : isHigh(chunk[i - 1]))) return i;
+    return npos;
+}
+} // namespace
+
 std::string ReadUTF8(std::wistream& in) {
     std::string out;
     char32_t pending = 0;
@@ -95,9 +107,10 @@ std::string ReadUTF8(std::wistream& in) {
             const std::streamsize n = in.rdbuf()->sgetn(buf.data(), std::streamsize(buf.size()));
             if (n <= 0) break;
             std::wstring_view chunk(buf.data(), std::size_t(n));
-            for (std::size_t mark; (mark = chunk.find(static_cast<wchar_t>(zq::kInvalidByteMark))) != chunk.npos;) {
+            for (std::size_t mark; (mark = FindStreamMark(chunk, pending != 0)) != chunk.npos;) {
                 zq::AppendUTF8(out, chunk.substr(0, mark), pending, true);
-                out += '\xFF';
+                // An undecodable byte stays invalid UTF-8; U+FFFF is itself again.
+                out += chunk[mark] == static_cast<wchar_t>(zq::kUFFFFMark) ? "\xEF\xBF\xBF" : "\xFF";
                 chunk.remove_prefix(mark + 1);
             }
             zq::AppendUTF8(out, chunk, pending, false);

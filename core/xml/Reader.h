@@ -129,8 +129,9 @@ struct Declaration {
 inline constexpr int kMaxDepth = 256;
 
 // The whole text of a wide stream (decoded by its locale, e.g. zq::MakeUTF8Locale) as UTF-8 bytes.
-// Each character that stands for an undecodable byte, and a conversion that fails, becomes the byte
-// 0xFF, so that the reader rejects the text as invalid UTF-8 at that place.
+// Each mark of an undecodable byte (zq::kInvalidByteMark), and a conversion that fails, becomes the
+// byte 0xFF, so that the reader rejects the text as invalid UTF-8 at that place; zq::kUFFFFMark
+// becomes U+FFFF again, which the reader rejects as no XML character.
 std::string ReadUTF8(std::wistream& in);
 
 class Reader {

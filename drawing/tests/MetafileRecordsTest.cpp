@@ -259,30 +259,36 @@ TEST(MetafileRecords, APictureOverThirtyTwoCentimetresKeepsRecordsAndHeaderInOne
     EXPECT_TRUE(windowExt);
 }
 
-TEST(MetafileRecords, HairlinesAreCosmeticInEmfAndAScreenPixelWideInWmfAndWidePensEndFlat) {
+// The readers of a metafile draw a cosmetic pen one of its own units wide (0.01 mm in a Windows
+// metafile, a 1200-dpi pixel in an enhanced one), which hardly shows: in both every visible pen is
+// at least one screen pixel (0.26 mm) wide, as the PNG image's lines are.
+TEST(MetafileRecords, HairlinesAreAScreenPixelWideInBothMetafilesAndWidePensEndFlat) {
     auto c = NewCanvas();
     ICanvas::LineStyle wide = ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0), 200);
     auto hair = c->CreateLine({1000, -500}, {3000, -500});  // width 0
     auto thick = c->CreateLine({1000, -1000}, {3000, -1000}, wide);
     auto box = c->CreateRect({1000, -2000, 3000, -3000}, wide);
+    auto thin = c->CreateRect({500, -3200, 3500, -3800});  // drawn with a pen, not filled as a line
 
     Medium emf;
     c->CreateEnhancedMetafile(emf.m, 0);
-    bool cosmetic = false, geometric = false;
+    const uint32_t emfScreenPixel = 1200 / 96;  // 12.5 of its pixels, rounded either way
+    std::vector<uint32_t> emfWidths;
     const auto pen = [&](uint32_t style, uint32_t width) {
-        if (width == 0 || ((style & PS_TYPE_MASK) == PS_COSMETIC && width <= 1)) cosmetic = true;
-        if (width > 1) {
-            EXPECT_EQ(style & PS_ENDCAP_MASK, uint32_t(PS_ENDCAP_FLAT)) << "a round-ended pen of width " << width;
-            geometric = true;
-        }
+        if ((style & PS_STYLE_MASK) == PS_NULL) return;
+        emfWidths.push_back(width);
+        EXPECT_GE(width, emfScreenPixel) << "a pen too thin to be seen, style " << style;
+        EXPECT_EQ(style & PS_TYPE_MASK, uint32_t(PS_GEOMETRIC)) << "a cosmetic pen of width " << width;
+        EXPECT_EQ(style & PS_ENDCAP_MASK, uint32_t(PS_ENDCAP_FLAT)) << "a round-ended pen of width " << width;
     };
     for (const auto& r : ReadEmfRecords(emf.m.hEnhMetaFile)) {
         const uint32_t type = U32(r.data());
         if (type == EMR_CREATEPEN && r.size() >= 28) pen(U32(r.data() + 12), U32(r.data() + 16));
         if (type == EMR_EXTCREATEPEN && r.size() >= 36) pen(U32(r.data() + 28), U32(r.data() + 32));
     }
-    EXPECT_TRUE(cosmetic) << "no cosmetic pen in the enhanced metafile";
-    EXPECT_TRUE(geometric) << "no wide pen in the enhanced metafile";
+    ASSERT_FALSE(emfWidths.empty());
+    EXPECT_LE(*std::min_element(emfWidths.begin(), emfWidths.end()), emfScreenPixel + 1) << "no thin pen";
+    EXPECT_GT(*std::max_element(emfWidths.begin(), emfWidths.end()), 90u) << "no wide pen";  // 2 mm at 1200 dpi
 
     // The readers of a Windows metafile draw a cosmetic pen one of its units (0.01 mm) wide, which
     // shows nothing: there every pen is at least one screen pixel (0.26 mm) wide.

@@ -85,7 +85,8 @@ void DependencyEnd::RegisterProperties(Core::PropertyTable<Connector::EndRep>& t
     RegisterRefNonStoreProperty::Register(t, &EndRep::group, L"Group");
     RegisterRefNonStoreProperty::Register(t, &EndRep::segment, L"Segment");
     RegisterProperty<EvalRestore::Mandatory>::Register(t, &EndRep::pos, L"Pos", zq::float8Point(0, 0));
-    RegisterRefProperty<>::Register(t, &EndRep::party, L"Party");
+    // Only a dependency party may be named: anything else is the wrong kind of element.
+    RegisterRefProperty<>::RegisterAs<IDependencyParty>(t, &EndRep::party, L"Party");
     RegisterEnumProperty<DependencyEndType::Source, DependencyEndType::Target>::Register(
         t, &EndRep::type, L"Type", int32_t(DependencyEndType::Source));
 }

@@ -82,27 +82,37 @@ void NoteConnectorEnd::StoreProperties(xml::IWriter& writer) const
 void NoteConnectorEnd::RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry)
 {
     EndImp::RestoreProperties(attributes, registry);
-    if (GetType() != kFar) return;
-    auto [found, text] = attributes.find(xml::kSchema10, L"Type");
-    if (!found) return;
-    const int32_t type = Core::ToBinary::ToInt(text, L"Type", attributes.GetLine());
-    if (type != kOnNote && type != kFar) throw Core::Exceptions::AttributeOutOfRange(attributes.GetLine(), L"Type");
-    Connector::Detail::ReadingRep(*this).type = type;
+    if (GetType() == kFar) {
+        if (auto [found, text] = attributes.find(xml::kSchema10, L"Type"); found) {
+            const int32_t type = Core::ToBinary::ToInt(text, L"Type", attributes.GetLine());
+            if (type != kOnNote && type != kFar) throw Core::Exceptions::AttributeOutOfRange(attributes.GetLine(), L"Type");
+            Connector::Detail::ReadingRep(*this).type = type;
+        }
+    }
+    // A far end names a party: another kind of element (a note, a join) is the wrong kind.
+    if (GetType() == kFar && GetTerminal() != nullptr && !IsPartyKind(GetTerminal()))
+        throw Core::Exceptions::TypeMismatchOfRestoredObject(attributes.GetLine());
+}
+
+bool NoteConnectorEnd::IsPartyKind(const Core::IModelElement* element)
+{
+    if (zq::Cast<const Note>(element) != nullptr) return false;
+    if (zq::Cast<const Core::IAttach<NoteConnectorEnd>>(element) != nullptr)
+        return zq::Cast<const Core::IPartner<NoteConnectorEnd>>(element) != nullptr;
+    return zq::Cast<const Core::IPartner<Core::IAttachment>>(element) != nullptr &&
+           zq::Cast<const Core::ITerminal>(element) != nullptr;
 }
 
 bool NoteConnectorEnd::MayAttach(const Core::IModelElement* element, int32_t type, const Connector::IConnector* own,
                                  NoteConnectorEnd* end)
 {
     if (element == nullptr || element == end || element->IsDeleted()) return false;
-    const bool note = zq::Cast<const Note>(element) != nullptr;
-    if (type == kOnNote) return note;
-    if (note) return false;
+    if (type == kOnNote) return zq::Cast<const Note>(element) != nullptr;
+    if (!IsPartyKind(element)) return false;
     auto* part = zq::Cast<const Connector::IConnectorElement>(element);
     if (part != nullptr && own != nullptr && part->GetConnector() == own) return false;
-    if (auto* attach = zq::Cast<const Core::IAttach<NoteConnectorEnd>>(element))
-        return zq::Cast<const Core::IPartner<NoteConnectorEnd>>(element) != nullptr && attach->CanAttach(end);
-    return zq::Cast<const Core::IPartner<Core::IAttachment>>(element) != nullptr &&
-           zq::Cast<const Core::ITerminal>(element) != nullptr;
+    auto* attach = zq::Cast<const Core::IAttach<NoteConnectorEnd>>(element);
+    return attach == nullptr || attach->CanAttach(end);
 }
 
 bool NoteConnectorEnd::AcceptsTerminal(const Core::IModelElement* element) const

@@ -43,6 +43,9 @@ public:
     static void RegisterProperties(Core::PropertyTable<Connector::EndRep>& t);
     // An empty end of the type, for reading.
     static std::shared_ptr<NoteConnectorEnd> MakeForReading(int32_t type);
+    // Whether the element is of a kind a far end may name: no note; an element that takes note
+    // connector ends and lists them, or a terminal that lists its attachments.
+    static bool IsPartyKind(const Core::IModelElement* element);
     // Whether an end of the type (of its connector, when given) may lie on the element.
     static bool MayAttach(const Core::IModelElement* element, int32_t type, const Connector::IConnector* own,
                           NoteConnectorEnd* end);
@@ -60,7 +63,7 @@ public:
     // The end on the note writes "Pos" only: the note holding the connector is its party.
     void StoreProperties(xml::IWriter& writer) const override;
     // An "End" also takes the "Type" (1 on the note, 2 far) of documents written before the end on
-    // the note was written as "SourceEnd".
+    // the note was written as "SourceEnd". A far end's "Party" of no party kind is a type mismatch.
     void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
 };
 

@@ -82,6 +82,30 @@ TEST_F(Scene, StoredEndsAreCheckedWhenRead)
     EXPECT_THROW(bad.LoadXML(replace("Ends=\"r3 r4\"", "Ends=\"r3\"")), Core::Exceptions::Base);
 }
 
+// A "Party" must name a dependency party: a note or a join is the wrong kind of element, refused
+// at the line of the end that names it.
+TEST_F(Scene, AStoredPartyOfTheWrongKindIsATypeMismatchAtItsEnd)
+{
+    const std::string good = "<TestParty id=\"r1\" Pos=\"0 0\"/>\n"
+                             "<Note id=\"r6\" Pos=\"0 5000\" Size=\"2000 1000\"><Text>x</Text></Note>\n"
+                             "<Dependency id=\"r2\">\n"
+                             "<End id=\"r3\" Pos=\"0 0\" Party=\"r1\" Type=\"1\"/>\n"
+                             "<Join id=\"r7\" Pos=\"2500 0\"/>\n"
+                             "<End id=\"r4\" Pos=\"5000 0\" Type=\"2\"/>\n"
+                             "<Segment id=\"r5\" Ends=\"r3 r7\"/><Segment id=\"r8\" Ends=\"r7 r4\"/></Dependency>\n";
+    using Mismatch = Core::Exceptions::TypeMismatchOfRestoredObject;
+    EXPECT_EQ(HostScene::RefusalOf<Mismatch>(Registry(), Doc(good)), "read");
+    auto party = [&](const std::string& id) {
+        std::string s = good;
+        s.replace(s.find("Party=\"r1\""), 10, "Party=\"" + id + "\"");
+        return Doc(s);
+    };
+    EXPECT_EQ(HostScene::RefusalOf<Mismatch>(Registry(), party("r6")), "line 6: type mismatch of restored object");
+    EXPECT_EQ(HostScene::RefusalOf<Mismatch>(Registry(), party("r7")), "line 6: type mismatch of restored object");
+    EXPECT_EQ(HostScene::RefusalOf<Core::Exceptions::UnknownObjectID>(Registry(), party("r99")),
+              "line 6: unknown reference");
+}
+
 TEST_F(Scene, MissingObliqueGivesTheFlagWhoseAxisTheEndsShare)
 {
     Core::Diagram d(Registry(), nullptr);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "core/CopyExtend.h"
@@ -85,6 +86,21 @@ inline std::string Reread(const Core::FactoryRegistry& registry, const std::stri
   Core::Diagram copy(registry, nullptr);
   copy.LoadXML(xml);
   return Save(copy);
+}
+
+// The message of the error of kind E that reading the document into a new diagram raises, or what
+// happened instead ("read", or another error's kind and message).
+template <class E>
+std::string RefusalOf(const Core::FactoryRegistry& registry, const std::string& xml) {
+  try {
+    Core::Diagram copy(registry, nullptr);
+    copy.LoadXML(xml);
+  } catch (const E& e) {
+    return e.what();
+  } catch (const std::exception& e) {
+    return std::string("another error (") + typeid(e).name() + "): " + e.what();
+  }
+  return "read";
 }
 
 // The live elements of a kind, in diagram order.

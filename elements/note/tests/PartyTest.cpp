@@ -109,12 +109,25 @@ TEST_F(Parties, TheFarEndTakesOtherConnectorsSegmentsButNeitherNotesNorItsOwnCon
     EXPECT_EQ(1u, listed);
 }
 
-TEST_F(Parties, AStoredFarEndOnANoteIsMalformed)
+// A far end must name a party: a note or a join is the wrong kind of element, refused at the line
+// of the end; another note connector's segment is a party.
+TEST_F(Parties, AStoredFarEndOnANoteOrAJoinIsATypeMismatchAtItsEnd)
 {
-    const std::string doc = "<Note id=\"r1\" Pos=\"0 5000\" Size=\"2000 1000\"><Text>x</Text>"
-                            "<NoteConnector id=\"r2\"><End id=\"r3\" Pos=\"1000 4000\" Party=\"r1\" Type=\"1\"/>"
-                            "<Segment id=\"r4\"/><End id=\"r5\" Pos=\"1000 1000\" Party=\"r6\" Type=\"2\"/></NoteConnector></Note>"
-                            "<Note id=\"r6\" Pos=\"0 1500\" Size=\"2000 1000\"><Text>y</Text></Note>";
-    Core::Diagram d(Registry(), nullptr);
-    EXPECT_THROW(d.LoadXML(Doc(doc)), Core::Exceptions::Base);
+    const std::string doc = "<Note id=\"r1\" Pos=\"0 5000\" Size=\"2000 1000\"><Text>x</Text>\n"
+                            "<NoteConnector id=\"r2\"><End id=\"r3\" Pos=\"1000 4000\" Party=\"r1\" Type=\"1\"/>\n"
+                            "<Segment id=\"r4\"/>\n"
+                            "<End id=\"r5\" Pos=\"1000 1000\" Party=\"r6\" Type=\"2\"/></NoteConnector></Note>\n"
+                            "<Note id=\"r6\" Pos=\"0 1500\" Size=\"2000 1000\"><Text>y</Text>\n"
+                            "<NoteConnector id=\"r20\"><SourceEnd id=\"r21\" Pos=\"1000 500\"/><Segment id=\"r22\"/>"
+                            "<Join id=\"r23\" Pos=\"1000 0\"/><Segment id=\"r24\"/><End id=\"r25\" Pos=\"3000 0\"/>"
+                            "</NoteConnector></Note>\n";
+    auto party = [&](const std::string& id) {
+        std::string s = doc;
+        s.replace(s.find("Party=\"r6\""), 10, "Party=\"" + id + "\"");
+        return Doc(s);
+    };
+    using Mismatch = Core::Exceptions::TypeMismatchOfRestoredObject;
+    EXPECT_EQ(HostScene::RefusalOf<Mismatch>(Registry(), Doc(doc)), "line 6: type mismatch of restored object");
+    EXPECT_EQ(HostScene::RefusalOf<Mismatch>(Registry(), party("r23")), "line 6: type mismatch of restored object");
+    EXPECT_EQ(HostScene::RefusalOf<Mismatch>(Registry(), party("r22")), "read");
 }
