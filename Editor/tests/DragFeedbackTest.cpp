@@ -148,19 +148,27 @@ protected:
         return shot;
     }
 
-    // The column within four pixels of x where most pixels between the rows are dark: where a
-    // dragged image's vertical edge was drawn (it lies where the grid put it).
-    static int EdgeNear(const PanePixels& shot, int x, int top, int bottom) {
-        int best = x, most = -1;
-        for (int c = x - 4; c <= x + 4; ++c) {
+    // The column (vertical) or row within four pixels of at where most pixels from from to to are
+    // dark: where an edge was drawn (it lies where the grid put it).
+    static int LineNear(const PanePixels& shot, bool vertical, int at, int from, int to) {
+        int best = at, most = -1;
+        for (int l = at - 4; l <= at + 4; ++l) {
             int n = 0;
-            for (int y = top; y <= bottom; ++y) n += shot.Dark(c, y) ? 1 : 0;
+            for (int i = from; i <= to; ++i) n += (vertical ? shot.Dark(l, i) : shot.Dark(i, l)) ? 1 : 0;
             if (n > most) {
-                best = c;
+                best = l;
                 most = n;
             }
         }
         return best;
+    }
+    // The column near x where a dragged image's vertical edge was drawn between the rows.
+    static int EdgeNear(const PanePixels& shot, int x, int top, int bottom) {
+        return LineNear(shot, true, x, top, bottom);
+    }
+    // The row near y where a horizontal edge was drawn between the columns.
+    static int RowNear(const PanePixels& shot, int y, int left, int right) {
+        return LineNear(shot, false, y, left, right);
     }
 
     // Drags the first of two boxes lined up side by side (model rectangles a and b, a left of b, the
@@ -269,21 +277,6 @@ protected:
         EXPECT_NEAR(wide->GetSize().x - r.Width(), 100 / kPixelsPerUnit, 200);
         EXPECT_EQ(wide->GetSize().y, r.Height());
         EXPECT_EQ(wide->GetCompartment()->GetRect(), zq::Rect(k.left, k.top, wide->GetRect().right, k.bottom));
-    }
-
-    // The row within four pixels of y where most pixels between the columns are dark: where a
-    // horizontal edge was drawn.
-    static int RowNear(const PanePixels& shot, int y, int left, int right) {
-        int best = y, most = -1;
-        for (int r = y - 4; r <= y + 4; ++r) {
-            int n = 0;
-            for (int x = left; x <= right; ++x) n += shot.Dark(x, r) ? 1 : 0;
-            if (n > most) {
-                best = r;
-                most = n;
-            }
-        }
-        return best;
     }
 
     // Opens the document (of the diagram type) holding one Box with a compartment, selects the
