@@ -4,7 +4,7 @@
 // read back after the release. The corner marks of a dragged class, package, object or state draw
 // their blue guides to the corner marks of a box they line up with; an initial or final state drags
 // its circle; a class with a template box stays drawn and follows the pointer; a compartment's east
-// handle widens its object or state.
+// handle widens its object or state, its north and north-east handles make it taller upwards.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
@@ -132,14 +132,14 @@ protected:
         return client;
     }
 
-    // Presses at the pane point, moves right by dx pixels with the button held and answers the
-    // pane's pixels once seen(pixels) holds (or the last ones after a while); then lets go.
-    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen) {
+    // Presses at the pane point, moves by dx pixels right and dy down with the button held and
+    // answers the pane's pixels once seen(pixels) holds (or the last ones after a while); then lets go.
+    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen, int dy = 0) {
         const POINT from = Screen(grab);
         EXPECT_TRUE(XMoveTo(from));
         EXPECT_TRUE(XLeftButton(true));
         for (int i = 1; i <= 8; ++i) {
-            EXPECT_TRUE(XMoveTo({from.x + dx * i / 8, from.y}));
+            EXPECT_TRUE(XMoveTo({from.x + dx * i / 8, from.y + dy * i / 8}));
             Pace();
         }
         PanePixels shot(pane_);
@@ -148,19 +148,27 @@ protected:
         return shot;
     }
 
-    // The column within four pixels of x where most pixels between the rows are dark: where a
-    // dragged image's vertical edge was drawn (it lies where the grid put it).
-    static int EdgeNear(const PanePixels& shot, int x, int top, int bottom) {
-        int best = x, most = -1;
-        for (int c = x - 4; c <= x + 4; ++c) {
+    // The column (vertical) or row within four pixels of at where most pixels from from to to are
+    // dark: where an edge was drawn (it lies where the grid put it).
+    static int LineNear(const PanePixels& shot, bool vertical, int at, int from, int to) {
+        int best = at, most = -1;
+        for (int l = at - 4; l <= at + 4; ++l) {
             int n = 0;
-            for (int y = top; y <= bottom; ++y) n += shot.Dark(c, y) ? 1 : 0;
+            for (int i = from; i <= to; ++i) n += (vertical ? shot.Dark(l, i) : shot.Dark(i, l)) ? 1 : 0;
             if (n > most) {
-                best = c;
+                best = l;
                 most = n;
             }
         }
         return best;
+    }
+    // The column near x where a dragged image's vertical edge was drawn between the rows.
+    static int EdgeNear(const PanePixels& shot, int x, int top, int bottom) {
+        return LineNear(shot, true, x, top, bottom);
+    }
+    // The row near y where a horizontal edge was drawn between the columns.
+    static int RowNear(const PanePixels& shot, int y, int left, int right) {
+        return LineNear(shot, false, y, left, right);
     }
 
     // Drags the first of two boxes lined up side by side (model rectangles a and b, a left of b, the
@@ -204,9 +212,8 @@ protected:
                     EXPECT_FALSE(shot.Dark(x, y)) << "a corner of a square at " << x << "," << y;
     }
 
-    // Selects the compartment k of the box r with a click and drags its east handle right by
-    // 100 pixels; answers the pane's pixels once the box shows its new right edge after the release.
-    PanePixels WidenByEastHandle(const PaneMap& map, const zq::Rect& r, const zq::Rect& k) {
+    // Selects the compartment k with a click near its right edge and waits for its east handle.
+    void SelectCompartment(const PaneMap& map, const zq::Rect& k) {
         const POINT handle{map.X(k.right), (map.Y(k.top) + map.Y(k.bottom)) / 2};
         XMoveTo(Screen({handle.x - 15, handle.y}));
         XLeftButton(true);
@@ -218,6 +225,13 @@ protected:
                 if (s.At(x, handle.y) != 0xFFFFFF) return true;
             return false;
         }, 5000)) << "no handle on the selected compartment";
+    }
+
+    // Selects the compartment k of the box r with a click and drags its east handle right by
+    // 100 pixels; answers the pane's pixels once the box shows its new right edge after the release.
+    PanePixels WidenByEastHandle(const PaneMap& map, const zq::Rect& r, const zq::Rect& k) {
+        const POINT handle{map.X(k.right), (map.Y(k.top) + map.Y(k.bottom)) / 2};
+        SelectCompartment(map, k);
         const int right = map.X(r.right) + 100, top = map.Y(r.top) + 9, bottom = map.Y(r.bottom) - 9;
         const PanePixels preview = HoldDrag(handle, 100, [&](const PanePixels& s) {
             return Share(s, {right, map.Y(k.top) + 2}, {right, map.Y(k.bottom) - 2}, Ink::Dark) > 0.3;
@@ -263,6 +277,48 @@ protected:
         EXPECT_NEAR(wide->GetSize().x - r.Width(), 100 / kPixelsPerUnit, 200);
         EXPECT_EQ(wide->GetSize().y, r.Height());
         EXPECT_EQ(wide->GetCompartment()->GetRect(), zq::Rect(k.left, k.top, wide->GetRect().right, k.bottom));
+    }
+
+    // Opens the document (of the diagram type) holding one Box with a compartment, selects the
+    // compartment and drags the handle on its top edge (the middle one, or the north-east corner)
+    // up by 38 pixels (and right by 30 for the corner). Expects the dashed preview's top edge at the
+    // pointer while the button is held, the box's new top edge on the screen after the release,
+    // and in the saved file the compartment's and the box's tops moved up by as much, their bottoms
+    // and the box's left edge kept, the right edges moved by the corner.
+    template <class Box>
+    void ExpectTopHandleGrowsUpwards(int type, const std::string& document, bool corner) {
+        ASSERT_NO_FATAL_FAILURE(Open(type, document));
+        const auto* box = First<Box>(*model_->model);
+        ASSERT_TRUE(box && box->GetCompartment());
+        const zq::Rect r = box->GetRect(), k = box->GetCompartment()->GetRect();
+        const PaneMap map = Map(r);
+        SelectCompartment(map, k);
+        // 38 and 30 pixels are close to whole millimetres, the grid's steps.
+        const int dx = corner ? 30 : 0, dy = -38;
+        const POINT handle{corner ? map.X(k.right) : (map.X(k.left) + map.X(k.right)) / 2, map.Y(k.top)};
+        const int from = map.X(k.left) + 12, to = map.X(k.right) - 12;
+        auto top = [&](const PanePixels& s, int y) { return Share(s, {from, y}, {to, y}, Ink::Dark); };
+        auto preview = [&](const PanePixels& s) { return top(s, RowNear(s, map.Y(k.top) + dy, from, to)); };
+        const PanePixels held = HoldDrag(handle, dx, [&](const PanePixels& s) { return preview(s) > 0.3; }, dy);
+        EXPECT_GT(preview(held), 0.3) << "no preview of the taller compartment";
+        EXPECT_TRUE(WaitFor([&] {
+            const PanePixels s(pane_);
+            return top(s, RowNear(s, map.Y(r.top) + dy, from, to)) > 0.9;
+        }, 5000)) << "the box does not show its new top edge";
+
+        const auto saved = SaveAndRead();
+        const auto* tall = First<Box>(*saved->model);
+        ASSERT_TRUE(tall && tall->GetCompartment());
+        const zq::Rect t = tall->GetRect(), c = tall->GetCompartment()->GetRect();
+        EXPECT_NEAR(t.top - r.top, -dy / kPixelsPerUnit, 200) << "the box's top does not follow the handle";
+        EXPECT_EQ(c.top - k.top, t.top - r.top) << "the compartment's top does not move with the box's";
+        EXPECT_EQ(t.bottom, r.bottom) << "the box's bottom moved";
+        EXPECT_EQ(c.bottom, k.bottom) << "the compartment's bottom moved";
+        EXPECT_EQ(t.left, r.left);
+        EXPECT_EQ(c.left, k.left);
+        if (corner) EXPECT_NEAR(t.right - r.right, dx / kPixelsPerUnit, 200);
+        else EXPECT_EQ(t.right, r.right);
+        EXPECT_EQ(c.right, t.right);
     }
 
     // Opens kTemplatedClass, drags its class right by 120 pixels from the pane point that grab picks
@@ -393,16 +449,36 @@ TEST_F(DragFeedback, AClassDraggedByItsTemplateBoxStaysDrawnWhileDragged) {
     });
 }
 
+// The documents of the compartment-handle tests: an object and a state, each with a compartment.
+const char* const kObjectWithCompartment =
+    "<Object id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 2000\">\n<Text>a : A</Text>\n"
+    "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 1000\"><Text>x = 1</Text></Compartment>\n</Object>\n";
+const char* const kStateWithCompartment =
+    "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 1600\">\n<Text>Idle</Text>\n"
+    "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 600\"><Text>do / x</Text></Compartment>\n</State>\n";
+
 TEST_F(DragFeedback, TheEastHandleOfAnObjectsCompartmentWidensTheObject) {
-    ExpectEastHandleWidens<Object::Object>(
-        2, "<Object id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 2000\">\n<Text>a : A</Text>\n"
-           "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 1000\"><Text>x = 1</Text></Compartment>\n</Object>\n");
+    ExpectEastHandleWidens<Object::Object>(2, kObjectWithCompartment);
 }
 
 TEST_F(DragFeedback, TheEastHandleOfAStatesCompartmentWidensTheState) {
-    ExpectEastHandleWidens<State::State>(
-        5, "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 1600\">\n<Text>Idle</Text>\n"
-           "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 600\"><Text>do / x</Text></Compartment>\n</State>\n");
+    ExpectEastHandleWidens<State::State>(5, kStateWithCompartment);
+}
+
+TEST_F(DragFeedback, TheNorthHandleOfAnObjectsCompartmentGrowsTheObjectUpwards) {
+    ExpectTopHandleGrowsUpwards<Object::Object>(2, kObjectWithCompartment, false);
+}
+
+TEST_F(DragFeedback, TheNorthEastHandleOfAnObjectsCompartmentGrowsTheObjectUpwardsAndWider) {
+    ExpectTopHandleGrowsUpwards<Object::Object>(2, kObjectWithCompartment, true);
+}
+
+TEST_F(DragFeedback, TheNorthHandleOfAStatesCompartmentGrowsTheStateUpwards) {
+    ExpectTopHandleGrowsUpwards<State::State>(5, kStateWithCompartment, false);
+}
+
+TEST_F(DragFeedback, TheNorthEastHandleOfAStatesCompartmentGrowsTheStateUpwardsAndWider) {
+    ExpectTopHandleGrowsUpwards<State::State>(5, kStateWithCompartment, true);
 }
 
 }  // namespace

@@ -44,13 +44,39 @@ zq::Point ICompartment::NeededSize(const Core::IGrid& grid) const {
 void ICompartment::ResizeInOwner(Core::Env& env, const zq::Rect& r, ICompartmentOwner& owner) {
   if (IsDeleted()) return;
   const zq::Rect old = GetRect();
-  SetSize(env, {old.Width(), std::max(r.Height(), NeededSize(GridOf(env)).y)});
-  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  // The sides first: the owner's layout gives the compartment its width and lays its text out.
   zq::Rect box = owner.GetRect();
   box.left += r.left - old.left;
   box.right += r.right - old.right;
-  box.bottom -= GetSize().y - old.Height();
   owner.SetRect(env, box, false);
+  // The height asked for, but never less than the text laid out in it needs: the edge that was not
+  // dragged stays.
+  SetSize(env, {GetSize().x, r.Height()});
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  zq::Rect k = r;
+  const std::int32_t needed = NeededSize(GridOf(env)).y;
+  if (k.Height() < needed) {
+    if (r.top == old.top) k.bottom = k.top - needed;
+    else k.top = k.bottom + needed;
+  }
+  SetSize(env, {GetSize().x, k.Height()});
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  // The owner's top and bottom follow the compartment's; its layout places the compartment.
+  box = owner.GetRect();
+  box.top += k.top - old.top;
+  box.bottom += k.bottom - old.bottom;
+  owner.SetRect(env, box, false);
+}
+
+void ICompartment::ResizeFree(Core::Env& env, const zq::Rect& r) {
+  if (IsDeleted()) return;
+  const zq::Rect old = GetRect();
+  Resize(env, {r.Width(), r.Height()});
+  // Grown beyond r to fit its text, the compartment keeps the edges that were not dragged.
+  zq::Point pos = r.TopLeft();
+  if (r.left != old.left) pos.x = r.right - GetSize().x;
+  if (r.top != old.top) pos.y = r.bottom + GetSize().y;
+  SetPos(env, pos);
 }
 
 void ICompartment::OnTextChanged(Core::Env& env, TextBlock::Text&) {
@@ -90,6 +116,12 @@ bool ICompartment::GetBoundingRect(zq::Rect& out) const {
 
 Core::Weight ICompartment::GetWeight(const Core::IView& view, const zq::Point& point, std::int32_t tolerance) const {
   Core::Weight w = Core::Weight::MakeArea(point, tolerance, GetRect());
+  // The text's own bias (it is raised while the text is selected) counts for the compartment.
+  if (const TextBlock::Text* text = GetText()) {
+    Core::Weight onText = Core::Weight::MakeText(point, GetRect());
+    onText.PromoteIfSelected(view, *text);
+    w.AddBias(onText);
+  }
   w.PromoteIfSelected(view, *this);
   return w;
 }

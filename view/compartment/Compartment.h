@@ -71,10 +71,12 @@ class ICompartment : public virtual Core::IResizable, public Core::INamed, publi
   void Resize(Core::Env& env, const zq::Point& size);
   // The size the laid-out text needs, margins included, snapped by the grid.
   zq::Point NeededSize(const Core::IGrid& grid) const;
-  // Resizing by hand inside the owner: the compartment keeps the height asked for (at least what
-  // its text needs); the owner takes the moves of the left and right edges and the change of
-  // height at its bottom, and lays its compartments out again.
+  // Resizing by hand inside the owner: the compartment takes r's top and bottom (a height its text
+  // cannot do with gives way at the edge that was dragged); the owner's edges follow the moves of
+  // the compartment's edges, and it lays its compartments out again.
   void ResizeInOwner(Core::Env& env, const zq::Rect& r, ICompartmentOwner& owner);
+  // Resizing by hand without an owner: r, grown to what the text needs at the dragged edges.
+  void ResizeFree(Core::Env& env, const zq::Rect& r);
 
   // Hit testing: the rectangle, widened by the tolerance.
   bool IsNear(const zq::Point& point, std::int32_t tolerance) const override;

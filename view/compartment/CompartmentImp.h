@@ -54,18 +54,14 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
   }
 
   // By hand: inside an owner the height is the compartment's own and the width the owner's,
-  // which follows the compartment's sides; free, the rectangle.
+  // whose edges follow the compartment's; free, the rectangle grown to what the text needs.
   void SetRect(Core::Env& env, const zq::Rect& rect, bool) override {
     if (this->IsDeleted()) return;
     const zq::Rect r = rect.Normalized();
     if (r == this->GetRect()) return;
     Owner* owner = this->GetOwnerBox();
-    if (!owner) {
-      this->SetPos(env, r.TopLeft());
-      this->Resize(env, {r.Width(), r.Height()});
-      return;
-    }
-    this->ResizeInOwner(env, r, *owner);
+    if (owner) this->ResizeInOwner(env, r, *owner);
+    else this->ResizeFree(env, r);
   }
 
   TextBlock::Text* GetText() const override { return this->GetRep().text; }

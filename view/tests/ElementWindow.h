@@ -5,6 +5,7 @@
 
 #include "Editor/tests/RealInput.h"
 #include "core/Shift.h"
+#include "core/Transaction.h"
 #include "view/ViewElements.h"
 #include "view/tests/TestBoxes.h"
 
@@ -203,6 +204,45 @@ protected:
         const COLORREF c = GetPixel(dc, w.At(p).x, w.At(p).y);
         ReleaseDC(w.hwnd, dc);
         return c;
+    }
+    // Moves the element (and what moves with it) by (dx, 0) in a change left open, as a drag does,
+    // runs the check while the change is open, then throws the change away and redraws.
+    void WhileMovedInOpenChange(Core::IModelElement& element, double dx, const std::function<void()>& check)
+    {
+        {
+            Core::Transaction t(diagram, w.view.get());
+            Core::Env env(t);
+            Core::DeferredShiftSet set;
+            element.Shift(env, nullptr, Core::ShiftVector{dx, 0, true, true}, set, false);
+            diagram.UpdateAllViews();
+            check();
+            t.Abort();
+        }
+        diagram.UpdateAllViews();
+        Repaint();
+    }
+    // Moves the box with its compartment as a drag does, in a change left open, and expects both
+    // drawn where the last closed change put them (its left edge, the compartment's top line) and
+    // nothing of them at the moved place while it is open, and after it is thrown away.
+    void ExpectBoxAndCompartmentStayWhileMoved(Core::IResizable& box, const Core::IResizable& compartment)
+    {
+        const zq::Rect r = box.GetRect(), k = compartment.GetRect();
+        const std::int32_t dx = r.Width() + 2000;
+        auto left = [&](std::int32_t x) { return DarkOnLine({x, r.top - 100}, {x, r.bottom + 100}, true); };
+        auto line = [&](std::int32_t x) { return DarkOnLine({x + 200, k.top}, {x + k.Width() - 200, k.top}, true); };
+        const int drawnLeft = left(r.left), drawnLine = line(k.left);
+        ASSERT_GT(drawnLeft, 20);
+        ASSERT_GT(drawnLine, 20);
+        WhileMovedInOpenChange(box, dx, [&] {
+            EXPECT_EQ(r.left + dx, box.GetRect().left);
+            EXPECT_EQ(drawnLeft, left(r.left)) << "the box's left edge is gone from its place";
+            EXPECT_EQ(drawnLine, line(k.left)) << "the compartment's line is gone from its place";
+            EXPECT_LT(left(r.left + dx), 3) << "the box is drawn at the moved place";
+            EXPECT_LT(line(k.left + dx), 3) << "the compartment is drawn at the moved place";
+        });
+        EXPECT_EQ(r, box.GetRect());
+        EXPECT_EQ(drawnLeft, left(r.left));
+        EXPECT_EQ(drawnLine, line(k.left));
     }
     // The stored form of the diagram (of this window's diagram by default).
     static std::string Saved(const Core::Diagram& d)

@@ -122,6 +122,9 @@ TEST_F(Classes, CompartmentsStackBelowTheHeaderAndGrowTheBox) {
   Undo();
   Undo();
   EXPECT_EQ(c->GetSize().y, headerOnly + a->GetSize().y + b->GetSize().y);
+  // The lower compartment's top handles: the class grows upwards, the one above moves up along.
+  ExpectCompartmentTopHandlesResizeOwner(*c, *b);
+  EXPECT_EQ(b->GetPos().y, a->GetPos().y - a->GetSize().y);
 }
 
 TEST_F(Classes, NewCompartmentGoesAfterTheOneNamed) {

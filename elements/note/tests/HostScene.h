@@ -177,6 +177,35 @@ struct Scene : ::testing::Test {
     EXPECT_EQ(owner.GetRect().bottom, c.GetRect().bottom);
     return wide;
   }
+  // Drags the north handle of the owner's compartment up, then its north-east and north-west
+  // corners, then the north handle down past what the text needs, one step each, and expects the
+  // owner's top and bottom to follow the compartment's: both grow upwards, their bottoms kept, and
+  // a height the text cannot do with gives way at the dragged top. Undoes the four steps.
+  template <class Owner, class Compartment>
+  void ExpectCompartmentTopHandlesResizeOwner(Owner& owner, Compartment& c) {
+    const zq::Rect box = owner.GetRect(), k = c.GetRect();
+    const auto expect = [&](const zq::Rect& moved, const char* handle) {
+      Change([&](Core::Env& env) { c.SetRect(env, moved, false); });
+      EXPECT_EQ(moved, c.GetRect()) << handle;
+      EXPECT_EQ(zq::Rect(box.left + moved.left - k.left, box.top + moved.top - k.top, box.right + moved.right - k.right,
+                         box.bottom),
+                owner.GetRect())
+          << handle;
+    };
+    expect({k.left, k.top + 800, k.right, k.bottom}, "north");
+    expect({k.left, k.top + 1200, k.right + 500, k.bottom}, "north-east");
+    expect({k.left - 300, k.top + 1400, k.right + 500, k.bottom}, "north-west");
+    const zq::Rect tall = c.GetRect(), high = owner.GetRect();
+    Change([&](Core::Env& env) { c.SetRect(env, {tall.left, tall.bottom + 100, tall.right, tall.bottom}, false); });
+    const zq::Rect shorter = c.GetRect();
+    EXPECT_GT(shorter.Height(), 100) << "the text's height";
+    EXPECT_LT(shorter.Height(), tall.Height());
+    EXPECT_EQ(zq::Rect(tall.left, shorter.top, tall.right, tall.bottom), shorter);
+    EXPECT_EQ(zq::Rect(high.left, high.top + shorter.top - tall.top, high.right, high.bottom), owner.GetRect());
+    for (int i = 0; i < 4; ++i) Undo();
+    EXPECT_EQ(box, owner.GetRect());
+    EXPECT_EQ(k, c.GetRect());
+  }
   // Copies the elements with what travels with them and pastes the copy moved by the vector as
   // one step, as Copy and Paste do; answers the pasted elements.
   Core::ModelElementSet CopyAndPaste(std::initializer_list<Core::IModelElement*> elements, double dx, double dy) {
@@ -240,3 +269,4 @@ struct Scene : ::testing::Test {
 };
 
 }  // namespace HostScene
+

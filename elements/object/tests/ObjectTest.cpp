@@ -1,5 +1,6 @@
 // Objects: fitting to the name, the compartment under the header, resizing by each edge, deletion
 // with undo, and the stored form.
+#include "core/tests/SelectionTestKinds.h"
 #include "elements/object/tests/ObjectScene.h"
 
 using namespace ObjectTest;
@@ -73,7 +74,7 @@ TEST_F(Objects, EachResizeHandleKeepsTheOppositeEdgeAndTheHeightNeverFallsBelowW
   EXPECT_EQ("", CheckSound());
 }
 
-TEST_F(Objects, TheCompartmentsSideAndBottomHandlesResizeTheObjectAndUndoTakesItBack) {
+TEST_F(Objects, TheCompartmentsHandlesResizeTheObjectAndUndoTakesItBack) {
   Object::Object* o = NewObject({1000, 5000});
   Object::Compartment* c = AddCompartment(*o);
   const zq::Rect box = o->GetRect(), k = c->GetRect();
@@ -89,6 +90,44 @@ TEST_F(Objects, TheCompartmentsSideAndBottomHandlesResizeTheObjectAndUndoTakesIt
   for (int i = 0; i < 4; ++i) Undo();
   EXPECT_EQ(box, o->GetRect());
   EXPECT_EQ(k, c->GetRect());
+  ExpectCompartmentTopHandlesResizeOwner(*o, *c);
+  EXPECT_EQ("", CheckSound());
+}
+
+TEST_F(Objects, AFreeCompartmentKeepsTheEdgesThatWereNotDraggedWhenItsTextNeedsMore) {
+  Object::Compartment* c = nullptr;
+  Change([&](Core::Env& env) {
+    c = Object::Compartment::Create(env, {1000, 5000}).get();
+    c->SetName(env, L"x = 1\ny = 2\nz = 3");
+  });
+  const zq::Rect k = c->GetRect();
+  ASSERT_GT(k.Height(), 700) << "three lines";
+  // The north handle dragged down past the text: the bottom stays, the top gives way.
+  Resize(*c, {k.left, k.bottom + 300, k.right, k.bottom});
+  EXPECT_EQ(k, c->GetRect());
+  // The south handle dragged up past the text: the top stays.
+  Resize(*c, {k.left, k.top, k.right, k.top - 300});
+  EXPECT_EQ(k, c->GetRect());
+  // Dragged out, either edge goes where it is dragged and the opposite one stays.
+  Resize(*c, {k.left, k.top + 900, k.right, k.bottom});
+  EXPECT_EQ(zq::Rect(k.left, k.top + 900, k.right, k.bottom), c->GetRect());
+  Resize(*c, {k.left, k.top + 900, k.right, k.bottom - 400});
+  EXPECT_EQ(zq::Rect(k.left, k.top + 900, k.right, k.bottom - 400), c->GetRect());
+}
+
+TEST_F(Objects, ACompartmentsHitWeightCarriesTheBiasOfItsSelectedText) {
+  Object::Object* o = NewObject({1000, 5000});
+  Object::Compartment* c = AddCompartment(*o);
+  SelKinds::TestView view;
+  diagram.AttachView(view);
+  const zq::Rect k = c->GetRect();
+  const zq::Point inside{(k.left + k.right) / 2, (k.top + k.bottom) / 2};
+  EXPECT_EQ(0, c->GetWeight(view, inside, 200).GetBias());
+  c->GetText()->SelectInView(view, true);
+  EXPECT_EQ(1, c->GetWeight(view, inside, 200).GetBias());
+  c->SelectInView(view, true);
+  EXPECT_EQ(2, c->GetWeight(view, inside, 200).GetBias());
+  diagram.DetachView(view);
 }
 
 TEST_F(Objects, TheStoredObjectCarriesPosSizeAndItsNestedTextAndCompartmentWithoutOwner) {

@@ -44,9 +44,12 @@ void RunChange(View::IDefaultTask& task, F&& change) {
 // ---- objects
 
 VObject::VObject(View::ICanvasView& view, Object& object)
-    : Core::IViewElement(view, object), VTextBox(view, object, kAllHandles), object_(object) {}
+    : Core::IViewElement(view, object), VTextBox(view, object, kAllHandles), object_(object) {
+  KeepDrawingWhileMoved();
+}
 
 void VObject::UpdateShape() {
+  if (HoldsCommittedDrawing()) return;
   drawing_.Clear();
   if (object_.IsDeleted()) return;
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
@@ -71,7 +74,9 @@ void VObject::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) 
 }
 
 VObjectCompartment::VObjectCompartment(View::ICanvasView& view, Compartment& compartment)
-    : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {}
+    : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {
+  KeepDrawingWhileMoved();
+}
 
 void VObjectCompartment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
   if (compartment_.GetObject()) list.Add(CreateLinkCmdHandler(task));

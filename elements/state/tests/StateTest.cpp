@@ -234,7 +234,7 @@ TEST_F(States, ACompartmentWidensItsStateAndReadsBackAttached) {
   EXPECT_EQ(c->GetState(), s);
 }
 
-TEST_F(States, TheCompartmentsSideAndBottomHandlesResizeTheStateAndUndoTakesItBack) {
+TEST_F(States, TheCompartmentsHandlesResizeTheStateAndUndoTakesItBack) {
   State::State* s = NewState({1000, 5000});
   State::Compartment* c = nullptr;
   Change([&](Core::Env& env) {
@@ -248,6 +248,8 @@ TEST_F(States, TheCompartmentsSideAndBottomHandlesResizeTheStateAndUndoTakesItBa
   for (int i = 0; i < 3; ++i) Undo();
   EXPECT_EQ(box, s->GetRect());
   EXPECT_EQ(k, c->GetRect());
+  ExpectCompartmentTopHandlesResizeOwner(*s, *c);
+  EXPECT_EQ(CheckInvariants(diagram), "");
 }
 
 TEST_F(States, SavedStatesWriteOnlyTheirOwnAttributes) {

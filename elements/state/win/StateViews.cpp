@@ -71,9 +71,12 @@ std::shared_ptr<Core::IViewElement> MakeView(Core::IModelElement& element, View:
 // ---- VState
 
 VState::VState(View::ICanvasView& view, State& state)
-    : Core::IViewElement(view, state), VTextBox(view, state, kAllHandles), state_(state) {}
+    : Core::IViewElement(view, state), VTextBox(view, state, kAllHandles), state_(state) {
+  KeepDrawingWhileMoved();
+}
 
 void VState::UpdateShape() {
+  if (HoldsCommittedDrawing()) return;
   drawing_.Clear();
   if (state_.IsDeleted()) return;
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
@@ -99,7 +102,9 @@ void VState::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
 // ---- VStateCompartment
 
 VStateCompartment::VStateCompartment(View::ICanvasView& view, Compartment& compartment)
-    : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {}
+    : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {
+  KeepDrawingWhileMoved();
+}
 
 void VStateCompartment::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) {
   if (compartment_.GetState()) list.Add(CreateTransitionCmdHandler(task));

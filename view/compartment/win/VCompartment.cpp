@@ -24,6 +24,7 @@ VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned hand
       handles_(view, box, handleMask, this, 0) {}
 
 void VTextBox::UpdateMarks() {
+  if (held_) return;
   marks_.Clear();
   if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, IsPlaced());
 }
@@ -43,6 +44,18 @@ void VTextBox::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, con
   GraphUtil::AddCornerMarks(canvas, group, r, 0);
 }
 
+bool VTextBox::HoldsCommittedDrawing() {
+  const zq::Point pos = box_.GetPos(), size = box_.GetSize();
+  held_ = keepWhileMoved_ && box_.IsInTransaction() && !box_.IsNew() && size == drawnSize_ && pos != drawnPos_;
+  if (held_) {
+    NoteDrawnAsChanging();
+    return true;
+  }
+  drawnPos_ = pos;
+  drawnSize_ = size;
+  return false;
+}
+
 void VTextBox::RedrawText(TextBlock::Text* text) {
   // The text's view queues itself on its model update.
   if (text)
@@ -53,6 +66,7 @@ VCompartment::VCompartment(View::ICanvasView& view, ICompartment& compartment)
     : Core::IViewElement(view, compartment), VTextBox(view, compartment, kAllHandles), compartment_(compartment) {}
 
 void VCompartment::UpdateShape() {
+  if (HoldsCommittedDrawing()) return;
   drawing_.Clear();
   if (compartment_.IsDeleted()) return;
   SetHandleMask(TextBlock::ITextOwner::IsTextEmpty(compartment_.GetText()) ? kWestAndEast : kAllHandles);

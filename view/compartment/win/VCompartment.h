@@ -33,11 +33,20 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
   void SetHandleMask(unsigned mask) { handles_.SetEnabledMask(mask); }
   // Whether the box sits where it belongs; the handles of one that does not show the warning picture.
   virtual bool IsPlaced() const { return true; }
+  // From now on a move of the box in an open change leaves its drawing and handles where the last
+  // closed change put them (the drag's dashed image follows the pointer instead).
+  void KeepDrawingWhileMoved() { keepWhileMoved_ = true; }
+  // Whether the drawing stays as it is: the box is moved, not resized, by an open change that did
+  // not make it. The view draws it anew when the change is over.
+  bool HoldsCommittedDrawing();
 
  private:
   Core::IResizable& box_;
   View::RectResizeControls handles_;
   ICanvas::Group marks_;
+  bool keepWhileMoved_ = false;
+  bool held_ = false;
+  zq::Point drawnPos_, drawnSize_;
 };
 
 class VCompartment : public VTextBox {

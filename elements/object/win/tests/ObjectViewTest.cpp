@@ -163,4 +163,14 @@ TEST_F(ObjectWindow, ThreeObjectsTwoLinksWithRolesACompositionAndAQualifierEachO
   EXPECT_EQ(b, atB->GetTerminal());
 }
 
+// Moved by an open change, as a drag moves it, an object and its compartment stay drawn where the
+// last closed change put them (the drag's dashed image alone follows the pointer).
+TEST_F(ObjectWindow, AnObjectAndItsCompartmentMovedInAnOpenChangeStayDrawnWhereTheyWere) {
+  ASSERT_TRUE(Run(ID_NEW_OBJECT, {1000, 5000}));
+  Object::Object* o = Live<Object::Object>().at(0);
+  ASSERT_TRUE(Menu(*o, ID_NEW_COMPARTMENT, {o->GetRect().left + 500, o->GetRect().top - 300}));
+  ASSERT_NE(nullptr, o->GetCompartment());
+  ExpectBoxAndCompartmentStayWhileMoved(*o, *o->GetCompartment());
+}
+
 }  // namespace

@@ -387,4 +387,15 @@ TEST_F(SeparatorDrag, ASeparatorDraggedIntoAnotherStateSpansItAndOutOfEveryState
   EXPECT_EQ(separators.front()->GetState(), nullptr);
 }
 
+// Moved by an open change, as a drag moves it, a state and its compartment stay drawn where the
+// last closed change put them (the drag's dashed image alone follows the pointer).
+TEST_F(StateWindow, AStateAndItsCompartmentMovedInAnOpenChangeStayDrawnWhereTheyWere) {
+  ASSERT_TRUE(Run(ID_NEW_STATE, {1000, 5000}));
+  State::State* s = Newest<State::State>();
+  ASSERT_NE(nullptr, s);
+  ASSERT_TRUE(Menu(*s, ID_NEW_COMPARTMENT, {s->GetRect().left + 500, s->GetRect().top - 300}));
+  ASSERT_NE(nullptr, s->GetCompartment());
+  ExpectBoxAndCompartmentStayWhileMoved(*s, *s->GetCompartment());
+}
+
 }  // namespace
