@@ -200,6 +200,44 @@ TEST_F(StateWindow, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared)
   EXPECT_EQ(Live<Text::FreeText>().size(), 4u);
 }
 
+// A copy of a composite state pasted beside it covers the state's note and free text, and the
+// pasted copy is selected while the paste's change ends: they stay with their state all the same,
+// and deleting the copy (undoing the paste by hand) leaves them.
+TEST_F(StateWindow, ACompositeStatePastedOverItsNoteAndFreeTextLeavesThemWithTheOriginal) {
+  State::State* s = nullptr;
+  Note::Note* note = nullptr;
+  Text::FreeText* text = nullptr;
+  Change([&](Core::Env& env) {
+    s = State::State::Create(env, {500, 5000}).get();
+    s->SetLarge(env, true);
+    s->SetRect(env, zq::Rect::FromPosSize({500, 5000}, 14000, 9000));
+    note = Note::Note::Create(env, {5000, 2000}).get();
+    text = dynamic_cast<Text::FreeText*>(Text::FreeText::Create(env, {9000, 2000}).get());
+    text->GetText()->SetName(env, L"free");
+  });
+  ASSERT_EQ(note->GetContainer(), s);
+  ASSERT_EQ(text->GetContainer(), s);
+  ViewTest::EditWindow edit(diagram);
+  const std::vector<Core::IModelElement*> pasted = edit.CopyAndPaste({s});
+  State::State* copy = nullptr;
+  Text::FreeText* copiedText = nullptr;
+  for (Core::IModelElement* e : pasted) {
+    if (auto* p = dynamic_cast<State::State*>(e)) copy = p;
+    if (auto* t = dynamic_cast<Text::FreeText*>(e)) copiedText = t;
+  }
+  ASSERT_TRUE(copy && copy != s && copiedText && copiedText != text);
+  ASSERT_TRUE(copy->GetRect().Contains(note->GetRect()) && copy->GetRect().Contains(text->GetBox()))
+      << "the copy lies at " << copy->GetPos().x << " " << copy->GetPos().y;
+  EXPECT_EQ(note->GetContainer(), s);
+  EXPECT_EQ(text->GetContainer(), s);
+  EXPECT_EQ(copiedText->GetContainer(), copy);
+  ASSERT_TRUE(edit.DeleteSelection());
+  EXPECT_TRUE(copy->IsDeleted());
+  EXPECT_TRUE(copiedText->IsDeleted());
+  EXPECT_FALSE(note->IsDeleted());
+  EXPECT_FALSE(text->IsDeleted());
+}
+
 TEST_F(StateWindow, MenusOfferWhatEachElementTakes) {
   ASSERT_TRUE(Run(ID_NEW_STATE, {1000, 4000}));
   State::State* st = Newest<State::State>();
