@@ -100,12 +100,14 @@ size_t Count(const std::string& text, const std::string& what) {
 
 // The document's window, placed and brought to the front, and the screen area of the dark pixels
 // its pane shows (the package) once the window is laid out and painted: the same area twice running.
+// The editor is started on the folder's package.qvd.
 struct PasteWindowShown {
     HWND frame = nullptr;
     HWND pane = nullptr;
     RECT package{};
 };
-void ShowDocument(const Process& editor, const std::wstring& path, PasteWindowShown& shown) {
+void ShowDocument(Process& editor, const std::wstring& folder, const std::wstring& path, PasteWindowShown& shown) {
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder));
     ASSERT_TRUE(WaitFor([&] { return (shown.frame = WindowOfPath(editor.Id(), path)) != nullptr; }));
     SetWindowPos(shown.frame, HWND_TOP, 0, 0, 700, 650, SWP_SHOWWINDOW);
     SetForegroundWindow(shown.frame);
@@ -139,9 +141,8 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     TempFolder folder(L"QuorvelPasteContainer");
     const std::wstring path = folder.AddFile(L"package.qvd", kDocument);
     Process editor;
-    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder.Path()));
     PasteWindowShown shown;
-    ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, path, shown));
+    ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
     const HWND frame = shown.frame;
     const RECT* package = &shown.package;
     // On the package's left edge, half way down: only its border band is hit. The second click
@@ -184,9 +185,8 @@ TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNo
     const std::wstring path = folder.AddFile(L"package.qvd", kNoteDocument);
     {
         Process editor;
-        ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder.Path()));
         PasteWindowShown shown;
-        ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, path, shown));
+        ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
         ASSERT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the note does not show";
         EmptyTheClipboard();
         Click({shown.package.left, (shown.package.top + shown.package.bottom) / 2});
@@ -217,9 +217,8 @@ TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNo
     }
     // Reopened, the window shows the note where it was.
     Process editor;
-    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder.Path()));
     PasteWindowShown shown;
-    ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, path, shown));
+    ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
     EXPECT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the reopened document shows no note";
     PostMessageW(shown.frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(editor.WaitExit(15000), 0u);

@@ -9,6 +9,7 @@
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
 #include "elements/note/Note.h"
+#include "elements/note/tests/PastedCopyCheck.h"
 #include "elements/state/win/StateViews.h"
 #include "style/Model.h"
 #include "text/edit/AnchoredTextCmd.h"
@@ -205,37 +206,14 @@ TEST_F(StateWindow, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared)
 // and deleting the copy (undoing the paste by hand) leaves them.
 TEST_F(StateWindow, ACompositeStatePastedOverItsNoteAndFreeTextLeavesThemWithTheOriginal) {
   State::State* s = nullptr;
-  Note::Note* note = nullptr;
-  Text::FreeText* text = nullptr;
+  HostScene::NoteAndText inside;
   Change([&](Core::Env& env) {
     s = State::State::Create(env, {500, 5000}).get();
     s->SetLarge(env, true);
     s->SetRect(env, zq::Rect::FromPosSize({500, 5000}, 14000, 9000));
-    note = Note::Note::Create(env, {5000, 2000}).get();
-    text = dynamic_cast<Text::FreeText*>(Text::FreeText::Create(env, {9000, 2000}).get());
-    text->GetText()->SetName(env, L"free");
+    inside = HostScene::AddNoteAndText(env, {5000, 2000});
   });
-  ASSERT_EQ(note->GetContainer(), s);
-  ASSERT_EQ(text->GetContainer(), s);
-  ViewTest::EditWindow edit(diagram);
-  const std::vector<Core::IModelElement*> pasted = edit.CopyAndPaste({s});
-  State::State* copy = nullptr;
-  Text::FreeText* copiedText = nullptr;
-  for (Core::IModelElement* e : pasted) {
-    if (auto* p = dynamic_cast<State::State*>(e)) copy = p;
-    if (auto* t = dynamic_cast<Text::FreeText*>(e)) copiedText = t;
-  }
-  ASSERT_TRUE(copy && copy != s && copiedText && copiedText != text);
-  ASSERT_TRUE(copy->GetRect().Contains(note->GetRect()) && copy->GetRect().Contains(text->GetBox()))
-      << "the copy lies at " << copy->GetPos().x << " " << copy->GetPos().y;
-  EXPECT_EQ(note->GetContainer(), s);
-  EXPECT_EQ(text->GetContainer(), s);
-  EXPECT_EQ(copiedText->GetContainer(), copy);
-  ASSERT_TRUE(edit.DeleteSelection());
-  EXPECT_TRUE(copy->IsDeleted());
-  EXPECT_TRUE(copiedText->IsDeleted());
-  EXPECT_FALSE(note->IsDeleted());
-  EXPECT_FALSE(text->IsDeleted());
+  HostScene::ExpectThePastedCopyLeavesNoteAndText(diagram, *s, inside);
 }
 
 TEST_F(StateWindow, MenusOfferWhatEachElementTakes) {

@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "core/DefaultGrid.h"
-#include "elements/note/Note.h"
+#include "elements/note/tests/PastedCopyCheck.h"
 #include "elements/note/win/Views.h"
 #include "elements/usecase/tests/UseCaseScene.h"
 #include "elements/usecase/win/Views.h"
 #include "resources/resource.h"
 #include "text/edit/TextView.h"
-#include "text/free/FreeText.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/tests/ElementWindow.h"
 #include "view/tests/TestTransfer.h"
@@ -223,35 +222,12 @@ TEST_F(UseCaseWindow, ASelectedOuterSystemDoesNotTakeTheUseCasesOfTheSystemInsid
 TEST_F(UseCaseWindow, ASystemPastedOverItsNoteAndFreeTextLeavesThemWithTheOriginal) {
   ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
   UseCase::System* s = Newest<UseCase::System>();
-  Note::Note* note = nullptr;
-  Text::FreeText* text = nullptr;
+  HostScene::NoteAndText inside;
   Change([&](Core::Env& env) {
     s->SetRect(env, zq::Rect(500, 5000, 14500, -4000));
-    note = Note::Note::Create(env, {5000, 2000}).get();
-    text = dynamic_cast<Text::FreeText*>(Text::FreeText::Create(env, {9000, 2000}).get());
-    text->GetText()->SetName(env, L"free");
+    inside = HostScene::AddNoteAndText(env, {5000, 2000});
   });
-  ASSERT_EQ(note->GetContainer(), s);
-  ASSERT_EQ(text->GetContainer(), s);
-  ViewTest::EditWindow edit(diagram);
-  const std::vector<Core::IModelElement*> pasted = edit.CopyAndPaste({s});
-  UseCase::System* copy = nullptr;
-  Note::Note* copiedNote = nullptr;
-  for (Core::IModelElement* e : pasted) {
-    if (auto* p = dynamic_cast<UseCase::System*>(e)) copy = p;
-    if (auto* n = dynamic_cast<Note::Note*>(e)) copiedNote = n;
-  }
-  ASSERT_TRUE(copy && copy != s && copiedNote && copiedNote != note);
-  ASSERT_TRUE(copy->GetRect().Contains(note->GetRect()) && copy->GetRect().Contains(text->GetBox()))
-      << "the copy lies at " << copy->GetPos().x << " " << copy->GetPos().y;
-  EXPECT_EQ(note->GetContainer(), s);
-  EXPECT_EQ(text->GetContainer(), s);
-  EXPECT_EQ(copiedNote->GetContainer(), copy);
-  ASSERT_TRUE(edit.DeleteSelection());
-  EXPECT_TRUE(copy->IsDeleted());
-  EXPECT_TRUE(copiedNote->IsDeleted());
-  EXPECT_FALSE(note->IsDeleted());
-  EXPECT_FALSE(text->IsDeleted());
+  HostScene::ExpectThePastedCopyLeavesNoteAndText(diagram, *s, inside);
   EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
 }
 
