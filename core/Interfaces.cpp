@@ -2,6 +2,7 @@
 
 #include "core/ModelElementSet.h"
 #include "core/Shift.h"
+#include "core/Weight.h"
 
 namespace Core {
 
@@ -35,6 +36,13 @@ void IUpdateContainer::UpdateContainerOnce(Env& env, ModelElementSet& visited)
     ElementPtr self = weak_from_this().lock();
     if (!self || !visited.Insert(self)) return;
     UpdateContainer(env, visited);
+}
+
+Weight IContainer::ContainerWeight(const zq::Point& at) const
+{
+    const auto* pointable = zq::Cast<const IPointable>(this);
+    zq::Rect r;
+    return pointable != nullptr && pointable->GetBoundingRect(r) ? Weight::MakeArea(at, 0, r.Normalized()) : Weight();
 }
 
 void IContainable::FinalizeContainer(Env& env)

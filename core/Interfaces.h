@@ -184,6 +184,10 @@ public:
     virtual bool ContainsContainable(const IContainable& containable) const = 0;
     // Appends without telling the containable (used while reading).
     virtual void AppendContainable(Env& env, IContainable& containable) = 0;
+    // The weight with which the container claims an element whose box starts at the point: an Area
+    // weight over its bounding rectangle by default. No selection raises it, so which container
+    // holds an element never depends on what is selected.
+    virtual Weight ContainerWeight(const zq::Point& at) const;
 };
 
 // An element that lies in a container.

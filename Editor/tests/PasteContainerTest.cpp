@@ -1,6 +1,8 @@
-// A package with a class inside, copied and pasted near itself in the running editor with real
-// clicks and keys (SendInput), saved to see where the paste landed: deleting the original package
-// leaves the pasted package with its class, because what came with the pasted package belongs to it.
+// A package with a class or a note inside, copied and pasted near itself in the running editor with
+// real clicks and keys (SendInput), saved to see where the paste landed: deleting the original
+// package leaves the pasted package with its class, because what came with the pasted package
+// belongs to it; deleting the pasted copy leaves the original's note, which the copy covers but
+// never takes over.
 #include "Editor/tests/EditorWindows.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +24,18 @@ const char kDocument[] =
     "<PackageRider id=\"r3\" Size=\"700 200\"><Text>P</Text></PackageRider>\n"
     "<Class id=\"r4\" Pos=\"4000 -4000\" Size=\"2000 1000\"><Text>C</Text></Class>\n"
     "</Package>\n</Diagram>\n";
+
+// The same package holding a note instead of the class, in the middle of the package, where a copy
+// pasted beside the package covers it.
+const char kNoteDocument[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Diagram xmlns=\"http://quorvel.example/schema/1.0\">\n"
+    "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"/></Style>\n"
+    "<Package id=\"r2\" Pos=\"500 -500\" Size=\"14000 12000\">\n"
+    "<PackageRider id=\"r3\" Size=\"700 200\"><Text>P</Text></PackageRider>\n"
+    "<Note id=\"r4\" Pos=\"6000 -5000\" Size=\"2000 1000\"><Text>keep me</Text></Note>\n"
+    "</Package>\n</Diagram>\n";
+const RECT kPastedOverNote{6000, -5000, 8000, -6000};  // left, top, right, bottom (y up)
+const RECT kNotePackage{500, -500, 14500, -12500};
 
 void Send(INPUT* inputs, UINT count) { ASSERT_EQ(SendInput(count, inputs, sizeof(INPUT)), count); }
 
@@ -64,17 +78,19 @@ void EmptyTheClipboard() {
     CloseClipboard();
 }
 
-// The position of the class that is not the one the document was written with.
-POINT PastedClass(const std::string& text) {
+// The position of the element (its start tag, "<Class ") that is not at the position the document
+// was written with.
+POINT PastedPos(const std::string& text, const std::string& tag, POINT written) {
     POINT p{};
-    for (size_t at = text.find("<Class "); at != std::string::npos; at = text.find("<Class ", at + 1)) {
+    for (size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1)) {
         const size_t pos = text.find("Pos=\"", at);
         if (pos != std::string::npos && std::sscanf(text.c_str() + pos, "Pos=\"%ld %ld\"", &p.x, &p.y) == 2 &&
-            (p.x != 4000 || p.y != -4000))
+            (p.x != written.x || p.y != written.y))
             return p;
     }
     return {LONG_MIN, LONG_MIN};
 }
+POINT PastedClass(const std::string& text) { return PastedPos(text, "<Class ", {4000, -4000}); }
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -82,25 +98,53 @@ size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
+// The document's window, placed and brought to the front, and the screen area of the dark pixels
+// its pane shows (the package) once the window is laid out and painted: the same area twice running.
+// The editor is started on the folder's package.qvd.
+struct PasteWindowShown {
+    HWND frame = nullptr;
+    HWND pane = nullptr;
+    RECT package{};
+};
+void ShowDocument(Process& editor, const std::wstring& folder, const std::wstring& path, PasteWindowShown& shown) {
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder));
+    ASSERT_TRUE(WaitFor([&] { return (shown.frame = WindowOfPath(editor.Id(), path)) != nullptr; }));
+    SetWindowPos(shown.frame, HWND_TOP, 0, 0, 700, 650, SWP_SHOWWINDOW);
+    SetForegroundWindow(shown.frame);
+    std::optional<RECT> package, last;
+    ASSERT_TRUE(WaitFor([&] {
+        shown.pane = PaneOf(shown.frame);
+        const std::optional<RECT> seen = last;
+        last = shown.pane ? DarkArea(shown.pane) : std::nullopt;
+        package = last;
+        return package && seen && EqualRect(&*seen, &*package) && package->right - package->left > 400;
+    })) << "the package does not show";
+    shown.package = *package;
+}
+
+// Dark pixels on the screen within the model rectangle, placed by the package's left, right and
+// bottom edges on the screen (its name tab lies above its top).
+int DarkWithin(const PasteWindowShown& shown, const RECT& model) {
+    const double scale =
+        double(shown.package.right - shown.package.left) / (kNotePackage.right - kNotePackage.left);
+    auto x = [&](LONG mx) { return int(shown.package.left + (mx - kNotePackage.left) * scale); };
+    auto y = [&](LONG my) { return int(shown.package.bottom - (my - kNotePackage.bottom) * scale); };
+    const PanePixels shot(shown.pane);
+    int dark = 0;
+    for (int py = y(model.top) - 2; py <= y(model.bottom) + 2; ++py)
+        for (int px = x(model.left) - 2; px <= x(model.right) + 2; ++px)
+            if (shot.Dark(px - shot.Origin().x, py - shot.Origin().y)) ++dark;
+    return dark;
+}
+
 TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     TempFolder folder(L"QuorvelPasteContainer");
     const std::wstring path = folder.AddFile(L"package.qvd", kDocument);
     Process editor;
-    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder.Path()));
-    HWND frame = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (frame = WindowOfPath(editor.Id(), path)) != nullptr; }));
-    SetWindowPos(frame, HWND_TOP, 0, 0, 700, 650, SWP_SHOWWINDOW);
-    SetForegroundWindow(frame);
-    // The package shows once the window is laid out and painted: the same dark area twice running.
-    HWND pane = nullptr;
-    std::optional<RECT> package, last;
-    ASSERT_TRUE(WaitFor([&] {
-        pane = PaneOf(frame);
-        const std::optional<RECT> seen = last;
-        last = pane ? DarkArea(pane) : std::nullopt;
-        package = last;
-        return package && seen && EqualRect(&*seen, &*package) && package->right - package->left > 400;
-    })) << "the package does not show";
+    PasteWindowShown shown;
+    ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
+    const HWND frame = shown.frame;
+    const RECT* package = &shown.package;
     // On the package's left edge, half way down: only its border band is hit. The second click
     // lies apart from the first, so that the two make no double click.
     const POINT edge{package->left, (package->top + package->bottom) / 2};
@@ -133,6 +177,50 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     EXPECT_LT(saved.find("<Class "), saved.find("</Package>")) << "the class lies in the pasted package";
 
     PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(editor.WaitExit(15000), 0u);
+}
+
+TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNote) {
+    TempFolder folder(L"QuorvelPasteNote");
+    const std::wstring path = folder.AddFile(L"package.qvd", kNoteDocument);
+    {
+        Process editor;
+        PasteWindowShown shown;
+        ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
+        ASSERT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the note does not show";
+        EmptyTheClipboard();
+        Click({shown.package.left, (shown.package.top + shown.package.bottom) / 2});
+        KeyStroke('C', true);
+        ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
+        KeyStroke('V', true);
+        ASSERT_TRUE(WaitFor([&] { return Modified(shown.frame); })) << "the paste changed nothing";
+        // Saved, the paste shows where it landed: the pasted package covers the original's note.
+        KeyStroke('S', true);
+        ASSERT_TRUE(WaitFor([&] { return !Modified(shown.frame); })) << "the document was not saved";
+        const POINT copy = PastedPos(Bytes(path), "<Package ", {kNotePackage.left, kNotePackage.top});
+        const RECT& note = kPastedOverNote;
+        ASSERT_TRUE(copy.x <= note.left && copy.x + 14000 >= note.right && copy.y >= note.top && copy.y - 12000 <= note.bottom)
+            << "the pasted package lies at " << copy.x << " " << copy.y << ", not over the note";
+        // The pasted elements stay selected: the Delete key takes them away again, as a user undoes
+        // a paste by hand.
+        KeyStroke(VK_DELETE);
+        ASSERT_TRUE(WaitFor([&] { return Modified(shown.frame); })) << "the delete changed nothing";
+        KeyStroke('S', true);
+        ASSERT_TRUE(WaitFor([&] { return !Modified(shown.frame); })) << "the document was not saved";
+        const std::string saved = Bytes(path);
+        EXPECT_EQ(Count(saved, "<Package "), 1u) << saved;
+        EXPECT_EQ(Count(saved, "<Note "), 1u) << saved;
+        EXPECT_NE(saved.find("Pos=\"6000 -5000\""), std::string::npos) << saved;
+        EXPECT_LT(saved.find("<Note "), saved.find("</Package>")) << "the note lies in the original package";
+        PostMessageW(shown.frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(editor.WaitExit(15000), 0u);
+    }
+    // Reopened, the window shows the note where it was.
+    Process editor;
+    PasteWindowShown shown;
+    ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
+    EXPECT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the reopened document shows no note";
+    PostMessageW(shown.frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(editor.WaitExit(15000), 0u);
 }
 

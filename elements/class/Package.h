@@ -5,6 +5,7 @@
 #include "core/Attach.h"
 #include "core/Factory.h"
 #include "core/Registries.h"
+#include "core/Weight.h"
 #include "core/Storable.h"
 #include "elements/class/PackagePart.h"
 #include "elements/note/Dependency.h"
@@ -90,6 +91,8 @@ public:
     void RemoveContainable(Core::Env& env, Core::IContainable& c) override;
     bool ContainsContainable(const Core::IContainable& c) const override;
     void AppendContainable(Core::Env& env, Core::IContainable& c) override;
+    // The nesting weight: a package inside another claims before it.
+    Core::Weight ContainerWeight(const zq::Point& at) const override { return GetNestingWeight(at); }
 
     // IResizable: never narrower than the tab + 400; grows to the name.
     void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred = false) override;

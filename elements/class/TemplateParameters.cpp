@@ -118,6 +118,10 @@ Core::Weight TemplateParameters::GetWeight(const Core::IView& view, const zq::Po
   return w;
 }
 
+void TemplateParameters::UpdateOwnerViews(const Core::ViewUpdateContext* context) {
+  if (Core::IModelElement* owner = GetOwner(); owner && !owner->IsDeleted()) owner->UpdateViewElements(context);
+}
+
 void TemplateParameters::Delete(Core::Env& env) {
   if (IsDeleted()) return;
   IModelElement::Delete(env);

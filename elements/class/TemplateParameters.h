@@ -57,6 +57,8 @@ class TemplateParameters
   ITemplateParametersOwner* GetTemplateOwner() const { return GetRep().owner; }
   Core::IModelElement* GetOwner() const override { return GetRep().owner; }
   TextBlock::Text* GetText() const { return GetRep().text; }
+  // The class draws the box's outline: its views are drawn anew whenever the box's are.
+  void UpdateOwnerViews(const Core::ViewUpdateContext* context) override;
 
   // IResizable: the position follows the class's top-right corner; resizing moves the top and left edges.
   void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred) override;

@@ -53,8 +53,10 @@ class QualifierMoveController {
     if (owner == nullptr) return point;
     const zq::Point grab = zq::RoundPoint(origin) - qualifier_.GetOldPos();
     const zq::Point at = GraphUtil::PlaceOutsideOutline(qualifier_.GetSize(), p, grab, owner->GetRect());
-    const zq::Point now = qualifier_.GetPos();
-    return {origin.x + (at.x - now.x), origin.y + (at.y - now.y)};
+    // Every step of the drag shifts the qualifier from where it was before the drag (a pending
+    // drop has already moved it by the step before), so the shift is measured from there.
+    const zq::Point from = qualifier_.GetOldPos();
+    return {origin.x + (at.x - from.x), origin.y + (at.y - from.y)};
   }
   // The drop: the candidate becomes the qualifier's owner.
   void Finish(Core::Env& env) {

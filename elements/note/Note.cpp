@@ -171,8 +171,7 @@ void Note::UpdateContainer(Core::Env& env, Core::ModelElementSet&)
             if (container == nullptr || pointable == nullptr || e->IsDeleted() || !pointable->GetBoundingRect(r) ||
                 !r.Normalized().Contains(rect))
                 continue;
-            const Core::IView* view = env.GetView();
-            choice.Offer(container, view != nullptr ? pointable->GetWeight(*view, rect.TopLeft(), 0) : Core::Weight());
+            choice.Offer(container, container->ContainerWeight(rect.TopLeft()));
         }
     }
     Core::IContainer* best = choice.Get();

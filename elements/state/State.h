@@ -7,6 +7,7 @@
 
 #include "core/Factory.h"
 #include "core/Storable.h"
+#include "core/Weight.h"
 #include "elements/classobject/Terminal.h"
 #include "elements/note/NoteConnector.h"
 #include "elements/state/Parts.h"
@@ -91,6 +92,8 @@ class State : public Core::StorableWithPos<State, StateRep, Core::StorableTraits
   void RemoveContainable(Core::Env& env, Core::IContainable& containable) override;
   bool ContainsContainable(const Core::IContainable& containable) const override;
   void AppendContainable(Core::Env& env, Core::IContainable& containable) override;
+  // The containment weight without a view: a nested state claims before the states around it.
+  Core::Weight ContainerWeight(const zq::Point& at) const override { return ContainmentWeight(nullptr, at); }
 
   // Compartment owner
   void RemoveCompartment(Core::Env& env, ::Compartment::ICompartment& compartment) override;

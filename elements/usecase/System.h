@@ -6,6 +6,7 @@
 
 #include "core/Factory.h"
 #include "core/Storable.h"
+#include "core/Weight.h"
 #include "elements/note/NoteConnector.h"
 #include "elements/usecase/Node.h"
 #include "elements/usecase/Parts.h"
@@ -66,6 +67,8 @@ class System : public Core::StorableWithPos<System, SystemRep, Core::StorableTra
   void RemoveContainable(Core::Env& env, Core::IContainable& containable) override;
   bool ContainsContainable(const Core::IContainable& containable) const override;
   void AppendContainable(Core::Env& env, Core::IContainable& containable) override;
+  // The containment weight without a view.
+  Core::Weight ContainerWeight(const zq::Point& at) const override { return GetContainmentWeight(nullptr, at); }
 
   // IResizable: never smaller than the name and its margins.
   void SetRect(Core::Env& env, const zq::Rect& rect, bool keepCentred = false) override;

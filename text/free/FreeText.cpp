@@ -177,8 +177,7 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
     if (!container || !pointable || e.get() == this || e->IsDeleted()) continue;
     zq::Rect r;
     if (!pointable->GetBoundingRect(r) || !r.Normalized().Contains(box)) continue;
-    const Core::IView* view = env.GetView();
-    choice.Offer(container, view ? pointable->GetWeight(*view, at, 0) : Core::Weight());
+    choice.Offer(container, container->ContainerWeight(at));
   }
   Core::IContainer* best = choice.Get();
   if (best == GetRep().container) return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/Exceptions.h"
+#include "view/CopyPaste.h"
 #include "view/DropTarget.h"
 #include "view/MoveTask.h"
 #include "view/Transfer.h"
@@ -142,5 +143,41 @@ inline void DragThrough(ViewWindow& w, IDropTarget* target, const zq::Point& fro
     w.Mouse(WM_MOUSEMOVE, w.At(from), MK_LBUTTON);
     w.Pump();
 }
+
+// A window on a diagram (beside the test's own) with the clipboard: its Edit commands copy, paste
+// and delete as a user's do, the pasted elements selected in its view. OLE lives as long as it does.
+class EditWindow {
+public:
+    explicit EditWindow(Core::Diagram& diagram) : w(&diagram, &clipboard, &formats, ViewWindow::kW + 20) {}
+
+    // Selects the elements, copies them and pastes the copy; answers the pasted elements.
+    std::vector<Core::IModelElement*> CopyAndPaste(const std::vector<Core::IModelElement*>& elements) {
+        w.view->ClearSelection(nullptr);
+        for (Core::IModelElement* e : elements) e->SelectInView(*w.view, true);
+        w.Pump();
+        if (!w.router.Execute({View::kCmdCopy, 0, nullptr})) return {};
+        if (!PumpUntil(w, [&] { return w.router.IsEnabled(View::kCmdPaste); })) return {};
+        if (!w.router.Execute({View::kCmdPaste, 0, nullptr})) return {};
+        w.Pump();
+        return w.Selection();
+    }
+    // Deletes the selection with the Delete command; false when the command did not run.
+    bool DeleteSelection() {
+        const bool ran = w.router.Execute({View::kCmdDelete, 0, nullptr});
+        w.Pump();
+        return ran;
+    }
+
+private:
+    struct Ole {
+        Ole() { OleInitialize(nullptr); }
+        ~Ole() { OleUninitialize(); }
+    } ole_;
+    Application::Clipboard clipboard;
+    InProcessFormats formats;
+
+public:
+    ViewWindow w;
+};
 
 } // namespace ViewTest

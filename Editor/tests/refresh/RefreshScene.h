@@ -17,6 +17,7 @@
 #include "view/CmdHandler.h"
 #include "view/DropTarget.h"
 #include "view/MoveControl.h"
+#include "view/ViewElements.h"
 
 #include <cstdio>
 #include <fstream>
@@ -195,6 +196,16 @@ struct Scene : EditorTest::FactoryFixture {
         SendMessageW(window->GetHwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
         Pump();
     }
+    // A command of the element's context menu, chosen as from the menu; false when the element
+    // shows no menu in the view.
+    bool MenuCommand(Core::IModelElement& element, UINT id) {
+        auto* menu = dynamic_cast<View::IContextMenu*>(element.FindViewElement(ViewOf()));
+        if (!menu) return false;
+        View::CmdHandlerList handlers;
+        menu->PrepareMenu(ViewOf().GetTaskHost(), handlers);
+        Command(id);
+        return true;
+    }
     void Undo() { Command(ID_EDIT_UNDO); }
     void Redo() { Command(ID_EDIT_REDO); }
     // "Diagram Style" confirmed with OK after the font size of the directory was typed.
@@ -240,7 +251,9 @@ struct Scene : EditorTest::FactoryFixture {
     // Empty when the pane shows what a window that freshly opens the document saved now shows;
     // else what differs (both pictures are left in the test folder).
     std::string CompareWithFreshOpen() {
+        // The marks of a selection (a new element's, say) go as the editor's idle time takes them.
         ViewOf().ClearSelection(nullptr);
+        ViewOf().UpdateView();
         const Picture edited = PanePicture(Pane());
         const std::wstring saved = folder.AddFile(L"saved" + std::to_wstring(saves) + L".qvd");
         const std::wstring fresh = folder.AddFile(L"fresh" + std::to_wstring(saves) + L".qvd");

@@ -4,7 +4,14 @@
 // failure names its seed; QUORVEL_REFRESH_SEED replays one (QUORVEL_REFRESH_EVERY_STEP compares after
 // every step, to find the step that went wrong).
 #include "Editor/tests/refresh/RefreshScene.h"
+#include "elements/class/Association.h"
+#include "elements/class/Class.h"
+#include "elements/class/Qualifier.h"
+#include "elements/class/TemplateParameters.h"
 #include "elements/note/Note.h"
+#include "elements/object/Link.h"
+#include "elements/object/Object.h"
+#include "elements/object/Qualifier.h"
 #include "text/free/FreeText.h"
 
 #include <cstdlib>
@@ -70,6 +77,21 @@ TEST_F(Refresh, TheTemplateParametersBoxKeepsItsSizeThroughUndoAllAndRedoAll) {
     EXPECT_EQ(CompareWithFreshOpen(), "");
 }
 
+TEST_F(Refresh, ATemplateBoxMadeFromTheMenuAndNamedIsDrawnWholeThroughUndoAllAndRedoAll) {
+    OpenText(RefreshTest::HandWritten("class"));
+    auto& circle = Element<Class::Class>(9);
+    ASSERT_TRUE(MenuCommand(circle, ID_CLASS_TEMPLATE));
+    Class::TemplateParameters* box = circle.GetTemplateParameters();
+    ASSERT_NE(box, nullptr);
+    // The name grows the box upwards only: the class keeps its rectangle.
+    Step([&](Core::Env& env) { box->SetName(env, L"T"); });
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    while (Model().GetUndoHandler().GetUndoCount() > 0) Undo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+    while (Model().GetUndoHandler().GetRedoCount() > 0) Redo();
+    EXPECT_EQ(CompareWithFreshOpen(), "");
+}
+
 TEST_F(Refresh, AQualifiersTextFollowsWhenARestyleShrinksItsClass) {
     OpenText(RefreshTest::HandWritten("class"));
     ASSERT_TRUE(Restyle(L"Class", L"6"));
@@ -99,6 +121,7 @@ protected:
     void Run(const char* kind, std::uint32_t seed, int steps) {
         if (const char* replay = std::getenv("QUORVEL_REFRESH_SEED")) seed = std::uint32_t(std::strtoul(replay, nullptr, 10));
         rng_.seed(seed);
+        boxSteps_ = std::string(kind) == "class" || std::string(kind) == "object";
         OpenText(RefreshTest::HandWritten(kind));
         directories_ = Directories();
         std::string log;
@@ -147,7 +170,9 @@ private:
     zq::Point Somewhere() { return {1000 + 500 * Pick(30), 2000 + 500 * Pick(40)}; }
 
     std::string OneStep(bool& compare) {
-        switch (Pick(20)) {
+        const int step = Pick(boxSteps_ ? 23 : 20);
+        if (step >= 20) return BoxStep(step - 20);
+        switch (step) {
         case 0: {
             const zq::Point at = Somewhere();
             Step([&](Core::Env& env) { Note::Note::Create(env, at); });
@@ -211,8 +236,45 @@ private:
         }
     }
 
+    // The steps of the class and object diagrams: the class command "Template" (a box made or taken
+    // away), the end command "With Qualifier", and a qualifier dragged alone to a spot around a box
+    // (beside, above, below or inside it) where it snaps to the border nearest the pointer.
+    std::string BoxStep(int which) {
+        if (which == 0) {
+            Class::Class* c = AnyShown<Class::Class>();
+            return c && MenuCommand(*c, ID_CLASS_TEMPLATE) ? "template " + Name(*c) : "-";
+        }
+        if (which == 1) {
+            if (Class::AssocEnd* end = AnyLive<Class::AssocEnd>(); end && MenuCommand(*end, ID_END_QUALIFIER))
+                return "qualifier " + Name(*end);
+            if (Object::LinkEnd* end = AnyLive<Object::LinkEnd>(); end && MenuCommand(*end, ID_LINKEND_QUALIFIER))
+                return "qualifier " + Name(*end);
+            return "-";
+        }
+        ClassObject::IQualifier* q = AnyShown<ClassObject::IQualifier>();
+        if (!q) return "-";
+        Core::IResizable* box = dynamic_cast<Class::Qualifier*>(q) ? static_cast<Core::IResizable*>(AnyShown<Class::Class>())
+                                                                   : AnyShown<Object::Object>();
+        if (!box) return "-";
+        const zq::Rect r = box->GetRect();
+        const std::int32_t xs[] = {r.left - 300, r.left + r.Width() / 4, r.right - r.Width() / 4, r.right + 300};
+        const std::int32_t ys[] = {r.top + 300, (r.top + r.bottom) / 2, r.bottom - 300};
+        const zq::Point to{xs[Pick(4)], ys[Pick(3)]};
+        Drag(*q, to - q->GetRect().TopLeft());
+        return "drag " + Name(*q) + " to " + Name(*box);
+    }
+    // A live element of kind T (views or not), picked at random.
+    template <class T>
+    T* AnyLive() {
+        std::vector<T*> all;
+        for (zq::Iterator it = Model().GetElementIterator(), end; it != end; ++it)
+            if (auto* t = dynamic_cast<T*>(*it); t && !(*it)->IsDeleted()) all.push_back(t);
+        return all.empty() ? nullptr : all[size_t(Pick(int(all.size())))];
+    }
+
     std::mt19937 rng_;
     std::vector<std::wstring> directories_;
+    bool boxSteps_ = false;
 };
 
 TEST_F(RandomEditing, ClassDiagrams) { Run("class", 1001, 40); }

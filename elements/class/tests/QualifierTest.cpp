@@ -206,6 +206,37 @@ TEST_F(Qualifiers, ADraggedQualifierKeepsToTheBorderOfTheClassNearThePointerAndJ
   EXPECT_EQ("", CheckConnectors());
 }
 
+// A drag shifts the qualifier at every step from where it lay before the drag, as a pending drop
+// does, and the drop repeats the last step: wherever the pointer leaves it (below the left part
+// of the class too), it lands outside the class on the side nearest the pointer.
+TEST_F(Qualifiers, ADraggedQualifierLandsOnTheSideNearestThePointerAfterEveryStepOfTheDrag) {
+  Qualifier* q = Placed(zq::Rect(9000, 4300, 10000, 3700));  // on c's right side, c = 5000 5000 9000 3000
+  // Grabbed in the middle (500 right of and 300 below its corner), through the class to the pointer.
+  auto drag = [&](const std::vector<zq::float8Point>& pointer) {
+    Core::DeferredShiftSet set;
+    ClassObject::QualifierMoveController<Qualifier, Class::Class> controller(diagram, set, *q);
+    const zq::float8Point origin(q->GetPos().x + 500, q->GetPos().y - 300);
+    Change([&](Core::Env& env) {
+      for (const zq::float8Point& p : pointer) {
+        const zq::float8Point to = controller.Restrict(origin, p);
+        Core::DeferredShiftSet move;
+        q->Shift(env, nullptr, {to.x - origin.x, to.y - origin.y, true, true}, move, false);
+      }
+      controller.Finish(env);
+    });
+  };
+  drag({{7750, 3350}, {6000, 2700}, {6000, 2700}});  // below the left part
+  EXPECT_EQ(zq::Rect(5500, 3000, 6500, 2400), q->GetRect());
+  drag({{5500, 2500}, {4700, 4000}, {4700, 4000}});  // left of the class
+  EXPECT_EQ(zq::Rect(4000, 4300, 5000, 3700), q->GetRect());
+  drag({{6000, 4000}, {7000, 2800}, {7000, 2800}});  // from inside to below the middle
+  EXPECT_EQ(zq::Rect(6500, 3000, 7500, 2400), q->GetRect());
+  drag({{8000, 3500}, {8500, 3200}, {9200, 4500}, {9200, 4500}});  // back to the right side
+  EXPECT_EQ(zq::Rect(9000, 4800, 10000, 4200), q->GetRect());
+  EXPECT_EQ(c, q->GetClass());
+  EXPECT_EQ(241u, q->ComputeHandleMask());
+}
+
 TEST_F(Qualifiers, AnEndPushedPastABranchAlongItsLineLeavesNoOverlapForTheReaderToClean) {
   // From the right edge to a bend with a branch, which turns down again 100 further right.
   Assoc* assoc = Path<Assoc>({{9000, 4000}, {9300, 4000}, {9300, 1000}}, c, nullptr);

@@ -9,6 +9,7 @@
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
 #include "elements/note/Note.h"
+#include "elements/note/tests/PastedCopyCheck.h"
 #include "elements/state/win/StateViews.h"
 #include "style/Model.h"
 #include "text/edit/AnchoredTextCmd.h"
@@ -198,6 +199,21 @@ TEST_F(StateWindow, TheShowcaseDiagramIsBuiltByGesturesSavedReopenedAndCompared)
   // Undo takes the labels back one step each.
   w.Undo();
   EXPECT_EQ(Live<Text::FreeText>().size(), 4u);
+}
+
+// A copy of a composite state pasted beside it covers the state's note and free text, and the
+// pasted copy is selected while the paste's change ends: they stay with their state all the same,
+// and deleting the copy (undoing the paste by hand) leaves them.
+TEST_F(StateWindow, ACompositeStatePastedOverItsNoteAndFreeTextLeavesThemWithTheOriginal) {
+  State::State* s = nullptr;
+  HostScene::NoteAndText inside;
+  Change([&](Core::Env& env) {
+    s = State::State::Create(env, {500, 5000}).get();
+    s->SetLarge(env, true);
+    s->SetRect(env, zq::Rect::FromPosSize({500, 5000}, 14000, 9000));
+    inside = HostScene::AddNoteAndText(env, {5000, 2000});
+  });
+  HostScene::ExpectThePastedCopyLeavesNoteAndText(diagram, *s, inside);
 }
 
 TEST_F(StateWindow, MenusOfferWhatEachElementTakes) {

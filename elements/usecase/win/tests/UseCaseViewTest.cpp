@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/DefaultGrid.h"
+#include "elements/note/tests/PastedCopyCheck.h"
 #include "elements/note/win/Views.h"
 #include "elements/usecase/tests/UseCaseScene.h"
 #include "elements/usecase/win/Views.h"
@@ -212,6 +213,21 @@ TEST_F(UseCaseWindow, ASelectedOuterSystemDoesNotTakeTheUseCasesOfTheSystemInsid
     u->Shift(env, nullptr, Core::ShiftVector{100, 0, true, false}, set, false);
   });
   EXPECT_EQ(u->GetSystem(), inner);
+  EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
+}
+
+// A copy of a system pasted beside it covers the system's note and free text, and the pasted copy
+// is selected while the paste's change ends: they stay with their system all the same, and deleting
+// the copy (undoing the paste by hand) leaves them.
+TEST_F(UseCaseWindow, ASystemPastedOverItsNoteAndFreeTextLeavesThemWithTheOriginal) {
+  ASSERT_TRUE(Run(ID_NEW_SYSTEM, {500, 5000}));
+  UseCase::System* s = Newest<UseCase::System>();
+  HostScene::NoteAndText inside;
+  Change([&](Core::Env& env) {
+    s->SetRect(env, zq::Rect(500, 5000, 14500, -4000));
+    inside = HostScene::AddNoteAndText(env, {5000, 2000});
+  });
+  HostScene::ExpectThePastedCopyLeavesNoteAndText(diagram, *s, inside);
   EXPECT_EQ(UseCaseTest::CheckInvariants(diagram), "");
 }
 
