@@ -73,6 +73,10 @@ public:
     bool AreMade() const { return made_; }
 
 private:
+    // Calls f with the position of every enabled handle, without making the handles.
+    template <class F>
+    void ForEachEnabled(F&& f) const;
+
     ICanvasView& view_;
     Core::IResizable& element_;
     IDoubleClickHandler* doubleClick_;

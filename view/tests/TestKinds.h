@@ -102,12 +102,14 @@ class VBox : public View::SelectableViewElement, public View::VIShiftable, publi
 public:
     VBox(View::ICanvasView& view, Core::IModelElement& element, Core::IResizable& box, const int& mode)
         : Core::IViewElement(view, element), View::SelectableViewElement(view, element), box_(box), mode_(mode),
-          handles_(std::make_unique<View::RectResizeControls>(view, box, 255, nullptr, mode)) {}
+          handlesMode_(mode), handles_(std::make_unique<View::RectResizeControls>(view, box, 255, nullptr, mode)) {}
     void UpdateShape() override {
         ++shapeUpdates;
         if (onUpdateShape) onUpdateShape();
-        if (handles_->GetControls().front()->GetMode() != mode_)
+        if (handlesMode_ != mode_) {
+            handlesMode_ = mode_;
             handles_ = std::make_unique<View::RectResizeControls>(GetCanvasView(), box_, 255, nullptr, mode_);
+        }
         outline_.Clear();
         const zq::Rect r = box_.GetRect();
         outline_.Add(GetCanvasView().GetCanvas().CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
@@ -151,6 +153,7 @@ public:
 private:
     Core::IResizable& box_;
     const int& mode_;  // the box's resize mode, read when the shape updates
+    int handlesMode_;  // the mode the handles were made with
     std::unique_ptr<View::RectResizeControls> handles_;
     ICanvas::Group outline_;
     ICanvas::Group marks_;
