@@ -133,9 +133,12 @@ void RectResizeControls::ForEachEnabled(F&& f) const
 
 void RectResizeControls::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const
 {
-    // From the element's geometry: drawing the marks of a large selection makes no handle objects.
+    // From the element's geometry, as one picture element: the marks of a large selection make no
+    // handle objects and one drawable for each box.
     const int picture = !view_.IsSelectionVisible() ? 102 : primary ? 100 : 101;
-    ForEachEnabled([&](const zq::Point& p) { group.Add(canvas.CreatePicture(zq::float8Point(p), picture)); });
+    std::vector<zq::float8Point> points;
+    ForEachEnabled([&](const zq::Point& p) { points.push_back(zq::float8Point(p)); });
+    if (!points.empty()) group.Add(canvas.CreatePictures(std::move(points), picture));
 }
 
 RectResizeControl* RectResizeControls::FindAt(const zq::Point& point, int32_t tolerance) const

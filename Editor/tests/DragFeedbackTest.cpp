@@ -474,8 +474,7 @@ TEST_F(DragFeedback, CtrlASelectsEverythingAfterADropItsUndoAndItsRedo) {
     ExpectSelectAllTakesEveryClass("after the drop's undo", map, {a, b});
 }
 
-// How many classes the drag of everything moves (with about as many associations): a diagram of a
-// few hundred elements.
+// How many classes the drag of everything moves, with about as many associations.
 constexpr int kDraggedClasses = 10;
 
 // Classes in rows of eight, each joined by an association to its right neighbour and the first of

@@ -187,7 +187,7 @@ TEST(Handles, HandlesMadeOnFirstUseSitWhereTheElementIsThen)
     ASSERT_TRUE(handles.AreMade());
     ICanvas::Group group;
     handles.Draw(w.view->GetCanvas(), group, true);
-    EXPECT_EQ(group.Size(), 4u);
+    EXPECT_EQ(PictureCount(group), 4u);
     handles.SetEnabledMask(255);
     EXPECT_EQ(handles.FindAt({6000, 3000})->GetId(), 64u);
 }

@@ -9,6 +9,7 @@
 #include "core/Shift.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
+#include "drawing/Drawables.h"
 #include "view/CanvasView.h"
 #include "view/ResizeControls.h"
 #include "view/Tasks.h"
@@ -95,6 +96,16 @@ public:
     void Refresh() override {}
 };
 
+// The pictures drawn by a group's elements (an element of pictures counts each of them).
+inline size_t PictureCount(const ICanvas::Group& group) {
+    size_t n = 0;
+    group.ForEach([&](const ICanvas::Element& e) {
+        auto* pictures = dynamic_cast<const DrawingKernel::PictureDrawable*>(e.Get());
+        n += pictures ? pictures->Count() : 1;
+    });
+    return n;
+}
+
 // The view of a box: its outline, and its handles while selected; typed characters and double
 // clicks start a probe task and are counted.
 class VBox : public View::SelectableViewElement, public View::VIShiftable, public View::ICharHandler,
@@ -144,7 +155,8 @@ public:
 
     std::wstring chars;
     int doubleClicks = 0;
-    size_t MarkCount() const { return marks_.Size(); }
+    // The handle pictures the marks show.
+    size_t MarkCount() const { return PictureCount(marks_); }
 
     int shapeUpdates = 0;
     int markUpdates = 0;
