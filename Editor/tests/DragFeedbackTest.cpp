@@ -475,7 +475,7 @@ TEST_F(DragFeedback, CtrlASelectsEverythingAfterADropItsUndoAndItsRedo) {
 }
 
 // How many classes the drag of everything moves, with about as many associations.
-constexpr int kDraggedClasses = 10;
+constexpr int kDraggedClasses = 150;
 
 // Classes in rows of eight, each joined by an association to its right neighbour and the first of
 // each row to the first of the next row, as the editor writes them.
