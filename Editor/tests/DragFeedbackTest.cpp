@@ -4,7 +4,9 @@
 // read back after the release. The corner marks of a dragged class, package, object or state draw
 // their blue guides to the corner marks of a box they line up with; an initial or final state drags
 // its circle; a class with a template box stays drawn and follows the pointer; a compartment's east
-// handle widens its object or state.
+// handle widens its object or state; Ctrl+A after a drop, its undo and its redo shows and selects
+// every class; everything selected and dragged moves by the dragged distance, connectors with it, in
+// one undo step.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
