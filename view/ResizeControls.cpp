@@ -96,13 +96,6 @@ SubTaskPtr RectResizeControl::OnDoubleClick(ICanvasView& view, ITask& parent, co
     return doubleClick_ ? doubleClick_->OnDoubleClick(view, parent, point) : nullptr;
 }
 
-void RectResizeControl::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const
-{
-    if (!enabled_) return;
-    const int picture = !view_.IsSelectionVisible() ? 102 : primary ? 100 : 101;
-    group.Add(canvas.CreatePicture(zq::float8Point(GetPosition()), picture));
-}
-
 // ---- RectResizeControls
 
 RectResizeControls::RectResizeControls(ICanvasView& view, Core::IResizable& element, unsigned mask,

@@ -30,8 +30,6 @@ public:
     using IControl::GetWeight;
     void SetCursor(const zq::Point& point) override;
     SubTaskPtr OnDoubleClick(ICanvasView& view, ITask& parent, const zq::Point& point) override;
-    // Adds the handle's picture to the group (nothing when disabled).
-    void Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const;
 
     const Core::IView& GetView() const override { return view_; }
     void Update(const Core::ViewUpdateContext*) override {}
