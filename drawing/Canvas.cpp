@@ -54,6 +54,11 @@ size_t Group::Size() const {
     return element_ ? static_cast<GroupElement*>(element_.get())->children.size() : 0;
 }
 
+void Group::ForEach(const std::function<void(const Element&)>& f) const {
+    if (element_)
+        for (const Element& e : static_cast<GroupElement*>(element_.get())->children) f(e);
+}
+
 } // namespace ICanvas
 
 namespace GraphUtil {

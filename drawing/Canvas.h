@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <vector>
 
 typedef struct HDC__* HDC;
@@ -99,6 +100,8 @@ public:
     void Reset() { Clear(); element_.reset(); }
     // Number of children.
     size_t Size() const;
+    // Calls f with every child, in the order they were added.
+    void ForEach(const std::function<void(const Element&)>& f) const;
 };
 
 // Drawing of the text subsystem and other clients: the canvas calls it while it renders.
@@ -166,6 +169,9 @@ public:
     virtual Element CreateFilledRoundRect(const DoubleRect& r, double w, double h, const LineStyle& fill, OrderKey key = nullptr) = 0;
     // The picture of that id centred on the point at its own pixel size, combined by AND.
     virtual Element CreatePicture(const zq::float8Point& p, int pictureId) = 0;
+    // The picture centred on each of the points (at least one), as one element: the handles of a
+    // selected box cost one element, not one each.
+    virtual Element CreatePictures(std::vector<zq::float8Point> points, int pictureId) = 0;
     // An adjust marker: sides is a MarkerSide combination; target set: a target, else a shooter
     // that draws a dotted guide to the nearest target lined up with it.
     virtual Element CreateAdjustMarker(const zq::float8Point& p, uint32_t sides, int target) = 0;

@@ -49,6 +49,10 @@ public:
         return Round(r, w, h, {}, fill, std::move(key));
     }
     E CreatePicture(const P& p, int id) override { return Add<PictureDrawable>(p, id); }
+    E CreatePictures(std::vector<P> points, int id) override {
+        if (points.empty()) return E();
+        return Add<PictureDrawable>(std::move(points), id);
+    }
     E CreateAdjustMarker(const P& p, uint32_t sides, int target) override { return Add<MarkerDrawable>(p, sides, target != 0); }
     E CreateCustom(std::shared_ptr<ICanvas::ICustomDrawing> d, ICanvas::OrderKey key) override {
         if (!d) return E();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <map>
+#include <stdexcept>
 
 namespace DrawingKernel {
 
@@ -128,7 +129,10 @@ void ShapeDrawable::Render(RenderContext& rc) const {
     }
 }
 
-PictureDrawable::PictureDrawable(const zq::float8Point& p, int id) : p_(p), id_(id) {
+PictureDrawable::PictureDrawable(const zq::float8Point& p, int id) : PictureDrawable(std::vector{p}, id) {}
+
+PictureDrawable::PictureDrawable(std::vector<zq::float8Point> points, int id) : points_(std::move(points)), id_(id) {
+    if (points_.empty()) throw std::invalid_argument("a picture drawn nowhere");
     if (const SIZE size = PictureSizeOf(id); size.cx > 0) {
         halfSize_ = std::max(size.cx, size.cy) / 2.0 + 1;
         halfWidth_ = size.cx / 2.0 / PixelsPerUnit(96);
@@ -136,8 +140,20 @@ PictureDrawable::PictureDrawable(const zq::float8Point& p, int id) : p_(p), id_(
     }
 }
 
+ICanvas::DoubleRect PictureDrawable::Span() const {
+    ICanvas::DoubleRect r{points_[0].x, points_[0].y, points_[0].x, points_[0].y};
+    for (const zq::float8Point& p : points_) {
+        r.left = std::min(r.left, p.x);
+        r.right = std::max(r.right, p.x);
+        r.top = std::max(r.top, p.y);
+        r.bottom = std::min(r.bottom, p.y);
+    }
+    return r;
+}
+
 void PictureDrawable::Render(RenderContext& rc) const {
-    if (HBITMAP b = PictureOf(id_)) rc.renderer.Picture(b, rc.map.ToDevice(p_));
+    if (HBITMAP b = PictureOf(id_))
+        for (const zq::float8Point& p : points_) rc.renderer.Picture(b, rc.map.ToDevice(p));
 }
 
 std::optional<zq::float8Point> MarkerDrawable::GuideEnd() const {

@@ -54,18 +54,27 @@ private:
 class PictureDrawable : public Drawable {
 public:
     PictureDrawable(const zq::float8Point& p, int id);
-    // The bitmap's rectangle at its size on a 96-dpi screen at 100 %, the size it has on paper and
-    // in metafiles; a point when the bitmap is unknown.
+    // The same bitmap at each of the points, as one drawable (the handles of a selected box).
+    PictureDrawable(std::vector<zq::float8Point> points, int id);
+    // The bitmaps' rectangles at their size on a 96-dpi screen at 100 %, the size they have on
+    // paper and in metafiles; the points when the bitmap is unknown.
     ICanvas::DoubleRect Bounds() const override {
-        return {p_.x - halfWidth_, p_.y + halfHeight_, p_.x + halfWidth_, p_.y - halfHeight_};
+        const ICanvas::DoubleRect r = Span();
+        return {r.left - halfWidth_, r.top + halfHeight_, r.right + halfWidth_, r.bottom - halfHeight_};
     }
-    // Device pixels around the point: the picture keeps its pixel size at every zoom.
-    InvalidArea PaintArea() const override { return {{p_.x, p_.y, p_.x, p_.y}, halfSize_ + 2}; }
+    // Device pixels around the points: a picture keeps its pixel size at every zoom.
+    InvalidArea PaintArea() const override { return {Span(), halfSize_ + 2}; }
     void Render(RenderContext& rc) const override;
+    // How many pictures it draws: one at each point.
+    size_t Count() const { return points_.size(); }
 protected:
-    void Translate(const zq::float8Vector& by) override { p_ = p_ + by; }
+    void Translate(const zq::float8Vector& by) override {
+        for (zq::float8Point& p : points_) p = p + by;
+    }
 private:
-    zq::float8Point p_;
+    // The rectangle spanned by the points (left, top, right, bottom; y up).
+    ICanvas::DoubleRect Span() const;
+    std::vector<zq::float8Point> points_;
     int id_;
     double halfSize_ = 8;    // pixels
     double halfWidth_ = 0;   // logical units

@@ -142,8 +142,12 @@ void DefaultTaskCopyPaste::OnSelectAll(const Application::CommandMsg&)
 {
     if (GetTask().IsBusy()) return;
     ViewContext& c = GetTask().GetContext();
-    Core::SelectionTracker tracker(c.view);
-    c.view->SelectAll(&tracker);
+    {
+        Core::SelectionTracker tracker(c.view);
+        c.view->SelectAll(&tracker);
+    }
+    // The marks show now: nothing else repaints the pane after a command typed as a key.
+    c.view->UpdateView();
 }
 
 void DefaultTaskCopyPaste::OnKeyDown(WinMessage::KeyMsg& msg)

@@ -96,13 +96,6 @@ SubTaskPtr RectResizeControl::OnDoubleClick(ICanvasView& view, ITask& parent, co
     return doubleClick_ ? doubleClick_->OnDoubleClick(view, parent, point) : nullptr;
 }
 
-void RectResizeControl::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const
-{
-    if (!enabled_) return;
-    const int picture = !view_.IsSelectionVisible() ? 102 : primary ? 100 : 101;
-    group.Add(canvas.CreatePicture(zq::float8Point(GetPosition()), picture));
-}
-
 // ---- RectResizeControls
 
 RectResizeControls::RectResizeControls(ICanvasView& view, Core::IResizable& element, unsigned mask,
@@ -123,13 +116,32 @@ const std::vector<std::unique_ptr<RectResizeControl>>& RectResizeControls::GetCo
     return controls_;
 }
 
+template <class F>
+void RectResizeControls::ForEachEnabled(F&& f) const
+{
+    const zq::Point pos = element_.GetPos(), size = element_.GetSize();
+    for (unsigned bit = 128; bit != 0; bit >>= 1)
+        if ((mask_ & enabled_ & bit) != 0) f(pos + Resize::HandleOffset(bit, size));
+}
+
 void RectResizeControls::Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const
 {
-    for (const auto& c : GetControls()) c->Draw(canvas, group, primary);
+    // From the element's geometry, as one picture element: the marks of a large selection make no
+    // handle objects and one drawable for each box.
+    const int picture = !view_.IsSelectionVisible() ? 102 : primary ? 100 : 101;
+    std::vector<zq::float8Point> points;
+    ForEachEnabled([&](const zq::Point& p) { points.push_back(zq::float8Point(p)); });
+    if (!points.empty()) group.Add(canvas.CreatePictures(std::move(points), picture));
 }
 
 RectResizeControl* RectResizeControls::FindAt(const zq::Point& point, int32_t tolerance) const
 {
+    // The handles are made only for an element whose handle lies near the point.
+    bool anyNear = false;
+    ForEachEnabled([&](const zq::Point& p) {
+        anyNear = anyNear || GraphUtil::IsNear(zq::float8Point(point), zq::float8Point(p), tolerance);
+    });
+    if (!anyNear) return nullptr;
     RectResizeControl* best = nullptr;
     Core::Weight bestWeight;
     for (const auto& c : GetControls()) {

@@ -30,8 +30,6 @@ public:
     using IControl::GetWeight;
     void SetCursor(const zq::Point& point) override;
     SubTaskPtr OnDoubleClick(ICanvasView& view, ITask& parent, const zq::Point& point) override;
-    // Adds the handle's picture to the group (nothing when disabled).
-    void Draw(ICanvas::Canvas& canvas, ICanvas::Group& group, bool primary) const;
 
     const Core::IView& GetView() const override { return view_; }
     void Update(const Core::ViewUpdateContext*) override {}
@@ -73,6 +71,10 @@ public:
     bool AreMade() const { return made_; }
 
 private:
+    // Calls f with the position of every enabled handle, without making the handles.
+    template <class F>
+    void ForEachEnabled(F&& f) const;
+
     ICanvasView& view_;
     Core::IResizable& element_;
     IDoubleClickHandler* doubleClick_;

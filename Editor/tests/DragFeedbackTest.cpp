@@ -4,10 +4,13 @@
 // read back after the release. The corner marks of a dragged class, package, object or state draw
 // their blue guides to the corner marks of a box they line up with; an initial or final state drags
 // its circle; a class with a template box stays drawn and follows the pointer; a compartment's east
-// handle widens its object or state, its north and north-east handles make it taller upwards.
+// handle widens its object or state, its north and north-east handles make it taller upwards; Ctrl+A
+// after a drop, its undo and its redo shows and selects every class; everything selected and dragged
+// moves by the dragged distance, connectors with it, in one undo step.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
+#include "Editor/tests/TourSupport.h"
 #include "elements/class/Class.h"
 #include "elements/class/Package.h"
 #include "elements/object/Compartment.h"
@@ -20,9 +23,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -255,6 +261,53 @@ protected:
         return std::make_unique<ReadBack>(file_);
     }
 
+    // Saves the document with Ctrl+S typed after the keys before it, and reads the saved file back.
+    std::unique_ptr<ReadBack> SaveByKeysAndRead(DWORD timeoutMs = 15000) {
+        const std::string before = Bytes(file_);
+        Chord(VK_CONTROL, 'S');
+        EXPECT_TRUE(WaitFor([&] { return Bytes(file_) != before; }, timeoutMs)) << "not saved";
+        // Read once the editor lets go of the new file.
+        std::unique_ptr<ReadBack> saved;
+        EXPECT_TRUE(WaitFor([&] {
+            try {
+                saved = std::make_unique<ReadBack>(file_);
+                return true;
+            } catch (const std::exception&) {
+                return false;
+            }
+        })) << "the saved file cannot be read";
+        if (!saved) saved = std::make_unique<ReadBack>(file_);
+        saved->storage.reset();  // the editor saves over the file again
+        return saved;
+    }
+
+    // Ctrl+A, typed without a click into the pane first: the pane shows the handles of every class
+    // (model rectangles, placed by the map) at once; and with Delete then the saved document holds no
+    // class. Ctrl+Z brings them back.
+    void ExpectSelectAllTakesEveryClass(const char* after, const PaneMap& map, const std::vector<zq::Rect>& classes) {
+        Chord(VK_CONTROL, 'A');
+        // A handle sits on every corner: the pixel just outside it is not the white background.
+        auto marked = [&](const PanePixels& s, const zq::Rect& r) {
+            return s.At(map.X(r.left) - 2, map.Y(r.top) - 2) != 0xFFFFFF &&
+                   s.At(map.X(r.right) + 2, map.Y(r.bottom) + 2) != 0xFFFFFF;
+        };
+        EXPECT_TRUE(WaitFor([&] {
+            const PanePixels s(pane_);
+            return std::all_of(classes.begin(), classes.end(), [&](const zq::Rect& r) { return marked(s, r); });
+        }, 5000)) << "Ctrl+A does not show every class selected " << after;
+        Tap(VK_DELETE);
+        EXPECT_EQ(Classes(*SaveByKeysAndRead()->model), 0u) << "Ctrl+A did not select every class " << after;
+        Chord(VK_CONTROL, 'Z');
+        EXPECT_EQ(Classes(*SaveByKeysAndRead()->model), classes.size()) << "the classes did not come back " << after;
+    }
+
+    static size_t Classes(const Core::Diagram& model) {
+        size_t n = 0;
+        for (const Core::ElementPtr& e : model.Elements())
+            if (auto* c = dynamic_cast<const Class::Class*>(e.get()); c && !c->IsDeleted()) ++n;
+        return n;
+    }
+
     // Opens the document (of the diagram type) holding one Box with a compartment, widens the
     // compartment by 100 pixels with its east handle and expects the box to widen by as much on the
     // screen and in the saved file, its left edge, height and compartment kept in place.
@@ -480,5 +533,115 @@ TEST_F(DragFeedback, TheNorthHandleOfAStatesCompartmentGrowsTheStateUpwards) {
 TEST_F(DragFeedback, TheNorthEastHandleOfAStatesCompartmentGrowsTheStateUpwardsAndWider) {
     ExpectTopHandleGrowsUpwards<State::State>(5, kStateWithCompartment, true);
 }
+
+// After a drag and drop, and after its undo and redo, Ctrl+A selects every element and shows it:
+// typed at once, without a click into the pane first.
+TEST_F(DragFeedback, CtrlASelectsEverythingAfterADropItsUndoAndItsRedo) {
+    ASSERT_NO_FATAL_FAILURE(Open(1, TwoBoxes("Class")));
+    const auto [a, b] = Boxes<Class::Class>(*model_->model);
+    const PaneMap map = Map({a.left, a.top, b.right, std::min(a.bottom, b.bottom)});
+    HoldDrag({map.X(a.left) + 10, map.Y(a.bottom) - 10}, 100, [](const PanePixels&) { return true; });
+    const auto dropped = SaveByKeysAndRead();
+    const auto [c, d] = Boxes<Class::Class>(*dropped->model);
+    ASSERT_GT(c.left, a.left) << "the class was not dropped at its new place";
+    ExpectSelectAllTakesEveryClass("after the drop", map, {c, d});
+    Chord(VK_CONTROL, 'Z');
+    Chord(VK_CONTROL, 'Y');
+    ExpectSelectAllTakesEveryClass("after the drop's redo", map, {c, d});
+    Chord(VK_CONTROL, 'Z');
+    ExpectSelectAllTakesEveryClass("after the drop's undo", map, {a, b});
+}
+
+// How many classes the drag of everything moves, with about as many associations.
+constexpr int kDraggedClasses = 150;
+
+// Classes in rows of eight, each joined by an association to its right neighbour and the first of
+// each row to the first of the next row, as the editor writes them.
+std::string ClassesWithAssociations(int count) {
+    std::ostringstream out;
+    auto at = [](int i) { return POINT{1000 + i % 8 * 3500, -1000 - i / 8 * 2000}; };
+    for (int i = 0; i < count; ++i)
+        out << "<Class id=\"r" << 2 + i << "\" Pos=\"" << at(i).x << ' ' << at(i).y
+            << "\" Size=\"3000 1500\"><Text>C" << i << "</Text></Class>\n";
+    int id = 2 + count;
+    auto join = [&](int from, int to, POINT p, POINT q) {
+        const int assoc = id++, x = id++, y = id++, segment = id++;
+        out << "<Assoc id=\"r" << assoc << "\"><End id=\"r" << x << "\" Pos=\"" << p.x << ' ' << p.y << "\" Class=\"r"
+            << 2 + from << "\" Type=\"1\"/><End id=\"r" << y << "\" Pos=\"" << q.x << ' ' << q.y << "\" Class=\"r"
+            << 2 + to << "\" Type=\"1\"/><Segment id=\"r" << segment << "\" Ends=\"r" << x << " r" << y
+            << "\"/></Assoc>\n";
+    };
+    for (int i = 0; i < count; ++i) {
+        const POINT c = at(i);
+        if (i % 8 < 7 && i + 1 < count) join(i, i + 1, {c.x + 3000, c.y - 300}, {c.x + 3500, c.y - 300});
+        if (i % 8 == 0 && i + 8 < count) join(i, i + 8, {c.x + 1500, c.y - 1500}, {c.x + 1500, c.y - 2000});
+    }
+    return out.str();
+}
+
+// The positions of the classes and of the association ends of a saved document, each list sorted.
+struct Positions {
+    std::vector<std::pair<long, long>> classes, ends;
+};
+
+Positions PositionsIn(const std::wstring& file) {
+    Positions found;
+    const Node root = ReadDocument(Bytes(file));
+    for (auto [kind, list] : {std::pair{L"Class", &found.classes}, std::pair{L"End", &found.ends}}) {
+        for (const Node* n : root.All(kind)) {
+            std::wistringstream pos(n->Attribute(L"Pos"));
+            long x = 0, y = 0;
+            pos >> x >> y;
+            list->push_back({x, y});
+        }
+        std::sort(list->begin(), list->end());
+    }
+    return found;
+}
+
+// Every element of a class diagram selected with Ctrl+A and dragged with the mouse: each class and
+// each association end moves by the dragged distance, and one Ctrl+Z puts everything back.
+TEST_F(DragFeedback, DraggingEverythingMovesEveryElementByTheDraggedDistanceInOneUndoStep) {
+    ASSERT_NO_FATAL_FAILURE(Open(1, ClassesWithAssociations(kDraggedClasses)));
+    const Positions original = PositionsIn(file_);
+    ASSERT_EQ(original.classes.size(), size_t(kDraggedClasses));
+    ASSERT_GE(original.ends.size(), size_t(kDraggedClasses));
+    std::optional<RECT> shown, last;
+    ASSERT_TRUE(WaitFor([&] {
+        last = shown;
+        shown = DarkArea(pane_);
+        return shown && last && EqualRect(&*shown, &*last);
+    })) << "the pane shows nothing steady";
+    // The first class lies at the top-left corner of what the pane shows.
+    POINT grab{shown->left + 10, shown->top + 45};
+    ScreenToClient(pane_, &grab);
+    const Picture unselected = Picture::Of(pane_);
+    Chord(VK_CONTROL, 'A');
+    ASSERT_TRUE(WaitFor([&] { return !(Picture::Of(pane_) == unselected); }, 5000)) << "Ctrl+A shows no marks";
+    constexpr int dx = 96, dy = 48;
+    HoldDrag(grab, dx, [](const PanePixels&) { return true; }, dy);
+
+    SaveByKeysAndRead(120000);
+    const Positions moved = PositionsIn(file_);
+    ASSERT_EQ(moved.classes.size(), original.classes.size());
+    ASSERT_EQ(moved.ends.size(), original.ends.size());
+    const long sx = moved.classes[0].first - original.classes[0].first;
+    const long sy = moved.classes[0].second - original.classes[0].second;
+    EXPECT_NEAR(sx, dx / kPixelsPerUnit, 200);
+    EXPECT_NEAR(sy, -dy / kPixelsPerUnit, 200);
+    auto shifted = [&](std::vector<std::pair<long, long>> list) {
+        for (auto& p : list) p = {p.first + sx, p.second + sy};
+        return list;
+    };
+    EXPECT_EQ(moved.classes, shifted(original.classes)) << "not every class moved by the dragged distance";
+    EXPECT_EQ(moved.ends, shifted(original.ends)) << "not every association end followed its class";
+
+    Chord(VK_CONTROL, 'Z');
+    SaveByKeysAndRead(120000);
+    const Positions undone = PositionsIn(file_);
+    EXPECT_EQ(undone.classes, original.classes) << "one undo step does not put every class back";
+    EXPECT_EQ(undone.ends, original.ends) << "one undo step does not put every association end back";
+}
+
 
 }  // namespace

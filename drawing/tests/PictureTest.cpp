@@ -3,6 +3,7 @@
 #include "drawing/Drawables.h"
 #include "drawing/tests/TestPane.h"
 
+#include <algorithm>
 #include <functional>
 
 using namespace DrawingKernel;
@@ -181,4 +182,49 @@ TEST(Pictures, RepaintsKeepNoContextsOrBitmapsOfTheirs) {
     // And the pictures were drawn: the black borders of the 7 x 7 and 9 x 9 ones show on the pane.
     pane.Capture(shown);
     EXPECT_GT(DrawingTest::CountDark(shown, 0, 0, DrawingTest::kW, DrawingTest::kH, 60), 4000);
+}
+
+// The pictures of one element (the handles of a selected box) draw what single pictures at the same
+// points draw, cover the same extent, move together, and leave nothing behind when moved.
+TEST(Pictures, OfOneElementDrawAsThePicturesAloneAndMoveTogether) {
+    const std::vector<zq::float8Point> points = {{-50, 30}, {1234.5, -987.6}, {2500, -1500}, {5200, -3950}};
+    PictureScene alone(1.0), joined(1.0);
+    for (PictureScene* scene : {&alone, &joined}) scene->AddShapes();
+    for (const zq::float8Point& p : points) alone.keep.push_back(alone.canvas.CreatePicture(p, 101));
+    joined.keep.push_back(joined.canvas.CreatePictures(points, 101));
+    EXPECT_TRUE(joined.canvas.CreatePictures({}, 101).IsEmpty());
+    const RECT clip{23, 17, 151, 96};
+    auto render = [&](PictureScene& scene, Surface& s, const RECT* c) {
+        s.Clear(RGB(255, 255, 255));
+        scene.canvas.Render(s.DC(), scene.map, c);
+        GdiFlush();
+    };
+    Surface a(kWidth, kHeight), b(kWidth, kHeight), bare(kWidth, kHeight);
+    for (const RECT* c : {static_cast<const RECT*>(nullptr), &clip}) {
+        render(alone, a, c);
+        render(joined, b, c);
+        EXPECT_EQ(Differences(a, b), 0);
+    }
+    EXPECT_EQ(alone.canvas.GetExtent(), joined.canvas.GetExtent());
+    PictureScene plain(1.0);
+    plain.AddShapes();
+    render(plain, bare, nullptr);
+    EXPECT_GT(Differences(bare, b), 40);  // the pictures were drawn
+
+    const zq::float8Vector by{700, -300};
+    joined.canvas.Model().TakeInvalid();
+    for (size_t i = 2; i < alone.keep.size(); ++i) alone.keep[i].Move(by);
+    joined.keep[2].Move(by);
+    render(alone, a, nullptr);
+    render(joined, b, nullptr);
+    EXPECT_EQ(Differences(a, b), 0);
+    // The areas the move reports as changed cover every picture where it was and where it is.
+    double left = 1e9, right = -1e9;
+    for (const InvalidArea& changed : joined.canvas.Model().TakeInvalid()) {
+        const DeviceRect d = changed.ToDevice(joined.map);
+        left = std::min(left, d.left);
+        right = std::max(right, d.right);
+    }
+    EXPECT_LE(left, joined.map.ToDevice(zq::float8Point(-50, 30)).x - 4);
+    EXPECT_GE(right, joined.map.ToDevice(zq::float8Point(5900, -4250)).x + 4);
 }

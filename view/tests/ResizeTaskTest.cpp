@@ -124,6 +124,33 @@ TEST(Handles, DisabledHandlesAreNeverHitAndDrawNothing)
     EXPECT_EQ(handles.GetControls().back()->CreateTask(*w.view, w.Task(), {1000, 4000}), nullptr);
 }
 
+// A selected element's marks and a pointer away from its handles make no handle objects (a large
+// selection then costs only its pictures); a pointer near one makes them where the element is.
+TEST(Handles, AreMadeOnlyWhenThePointerComesNearOne)
+{
+    ViewWindow w;
+    auto a = w.AddBox({0, 4000, 2000, 2000});
+    VBox* v = w.Of(*a);
+    View::RectResizeControls& handles = v->Handles();
+    a->SelectInView(*w.view, true);
+    w.view->ProcessUpdates();
+    EXPECT_EQ(v->MarkCount(), 8u);
+    EXPECT_EQ(handles.FindAt({1000, 3000}), nullptr);
+    EXPECT_EQ(w.view->HitTest({1000, 3000}, 200).element, v);
+    EXPECT_FALSE(handles.AreMade());
+
+    handles.SetEnabledMask(170);  // corners only: a disabled handle near the pointer makes none either
+    EXPECT_EQ(handles.FindAt({1000, 4000}), nullptr);
+    EXPECT_FALSE(handles.AreMade());
+    w.view->ClearSelection(nullptr);
+    a->SelectInView(*w.view, true);
+    w.view->ProcessUpdates();
+    EXPECT_EQ(v->MarkCount(), 4u);
+    ASSERT_NE(handles.FindAt({2000, 2000}), nullptr);
+    EXPECT_EQ(handles.FindAt({2000, 2000})->GetPosition(), zq::Point(2000, 2000));
+    EXPECT_TRUE(handles.AreMade());
+}
+
 TEST(Handles, AHandleOutweighsTheElementsAreaAndUsesItsCompassCursor)
 {
     ViewWindow w;
@@ -160,7 +187,7 @@ TEST(Handles, HandlesMadeOnFirstUseSitWhereTheElementIsThen)
     ASSERT_TRUE(handles.AreMade());
     ICanvas::Group group;
     handles.Draw(w.view->GetCanvas(), group, true);
-    EXPECT_EQ(group.Size(), 4u);
+    EXPECT_EQ(PictureCount(group), 4u);
     handles.SetEnabledMask(255);
     EXPECT_EQ(handles.FindAt({6000, 3000})->GetId(), 64u);
 }

@@ -9,6 +9,7 @@
 #include "core/Shift.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
+#include "drawing/Drawables.h"
 #include "view/CanvasView.h"
 #include "view/ResizeControls.h"
 #include "view/Tasks.h"
@@ -95,6 +96,16 @@ public:
     void Refresh() override {}
 };
 
+// The pictures drawn by a group's elements (an element of pictures counts each of them).
+inline size_t PictureCount(const ICanvas::Group& group) {
+    size_t n = 0;
+    group.ForEach([&](const ICanvas::Element& e) {
+        auto* pictures = dynamic_cast<const DrawingKernel::PictureDrawable*>(e.Get());
+        n += pictures ? pictures->Count() : 1;
+    });
+    return n;
+}
+
 // The view of a box: its outline, and its handles while selected; typed characters and double
 // clicks start a probe task and are counted.
 class VBox : public View::SelectableViewElement, public View::VIShiftable, public View::ICharHandler,
@@ -102,12 +113,14 @@ class VBox : public View::SelectableViewElement, public View::VIShiftable, publi
 public:
     VBox(View::ICanvasView& view, Core::IModelElement& element, Core::IResizable& box, const int& mode)
         : Core::IViewElement(view, element), View::SelectableViewElement(view, element), box_(box), mode_(mode),
-          handles_(std::make_unique<View::RectResizeControls>(view, box, 255, nullptr, mode)) {}
+          handlesMode_(mode), handles_(std::make_unique<View::RectResizeControls>(view, box, 255, nullptr, mode)) {}
     void UpdateShape() override {
         ++shapeUpdates;
         if (onUpdateShape) onUpdateShape();
-        if (handles_->GetControls().front()->GetMode() != mode_)
+        if (handlesMode_ != mode_) {
+            handlesMode_ = mode_;
             handles_ = std::make_unique<View::RectResizeControls>(GetCanvasView(), box_, 255, nullptr, mode_);
+        }
         outline_.Clear();
         const zq::Rect r = box_.GetRect();
         outline_.Add(GetCanvasView().GetCanvas().CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
@@ -142,7 +155,8 @@ public:
 
     std::wstring chars;
     int doubleClicks = 0;
-    size_t MarkCount() const { return marks_.Size(); }
+    // The handle pictures the marks show.
+    size_t MarkCount() const { return PictureCount(marks_); }
 
     int shapeUpdates = 0;
     int markUpdates = 0;
@@ -151,6 +165,7 @@ public:
 private:
     Core::IResizable& box_;
     const int& mode_;  // the box's resize mode, read when the shape updates
+    int handlesMode_;  // the mode the handles were made with
     std::unique_ptr<View::RectResizeControls> handles_;
     ICanvas::Group outline_;
     ICanvas::Group marks_;

@@ -64,17 +64,18 @@ inline ClassTexts TextsOf(int n, bool sameTexts) {
           std::string("+") + verbs[n % 7] + k + "(): " + types[n / 6 % 6]};
 }
 
-// 100 x 100 classes of 30 x 15 mm, 35 x 20 mm apart, each with two compartments, in the form the
+// Rows of 100 classes of 30 x 15 mm, 35 x 20 mm apart, each with two compartments, in the form the
 // editor writes (prolog, root, style); with associations each class is joined to its right
-// neighbour, and each class of the first row to the one below it.
-inline std::string Document(bool associations, bool sameTexts = false) {
+// neighbour, and each of the first classes of the first row to the one below it, one for each row
+// (as many associations as classes; none downwards in a single row).
+inline std::string Document(bool associations, bool sameTexts = false, int rows = 100) {
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
          "<Diagram ProductVersion=\"1.3.4\" xmlns=\"http://quorvel.example/schema/1.0\" "
          "xmlns:q1v3=\"http://quorvel.example/schema/1.3\">\n"
       << StyleElement();
   int id = 2;
-  for (int row = 0; row < 100; ++row)
+  for (int row = 0; row < rows; ++row)
     for (int col = 0; col < 100; ++col) {
       const int x = col * kPitch, y = -row * 2000;
       const int c = id++, a = id++, b = id++;
@@ -88,10 +89,10 @@ inline std::string Document(bool associations, bool sameTexts = false) {
   if (associations) {
     // Class ids are 2, 5, 8, ... in row order (the style is 1).
     auto classId = [](int row, int col) { return 2 + 3 * (row * 100 + col); };
-    for (int row = 0; row < 100; ++row)
+    for (int row = 0; row < rows; ++row)
       for (int col = 0; col < 99; ++col)
         WriteAssociation(out, id, col * kPitch, -row * 2000, classId(row, col), classId(row, col + 1), false);
-    for (int col = 0; col < 100; ++col)
+    for (int col = 0; col < rows && rows > 1; ++col)
       WriteAssociation(out, id, col * kPitch, 0, classId(0, col), classId(1, col), true);
   }
   out << "</Diagram>\n";
