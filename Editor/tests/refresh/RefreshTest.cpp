@@ -5,6 +5,7 @@
 // every step, to find the step that went wrong).
 #include "Editor/tests/refresh/RefreshScene.h"
 #include "elements/note/Note.h"
+#include "page/PageSetup.h"
 #include "text/free/FreeText.h"
 
 #include <cstdlib>
@@ -86,6 +87,20 @@ TEST_F(Refresh, ALinksNameGoesWhenDeletingASegmentTakesTheWholeLink) {
     EXPECT_EQ(CompareWithFreshOpen(), "");
 }
 
+TEST_F(Refresh, ANewPageGridAndScaleShowAtOnceAndThroughUndoAndRedo) {
+    OpenText(RefreshTest::HandWritten("class"));
+    {
+        Page::PageSetup setup(Model());
+        setup.rows.Set(2);
+        setup.columns.Set(2);
+        setup.scale.Set(200);
+        setup.WriteBack();
+    }
+    Model().UpdateAllViews();
+    RefreshTest::Pump();
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.
@@ -147,7 +162,7 @@ private:
     zq::Point Somewhere() { return {1000 + 500 * Pick(30), 2000 + 500 * Pick(40)}; }
 
     std::string OneStep(bool& compare) {
-        switch (Pick(20)) {
+        switch (Pick(21)) {
         case 0: {
             const zq::Point at = Somewhere();
             Step([&](Core::Env& env) { Note::Note::Create(env, at); });
@@ -199,6 +214,9 @@ private:
             Restyle(directory, kSizes[Pick(5)]);
             return "restyle";
         }
+        case 20:
+            compare = true;
+            return ChangePage();
         case 12: case 13: case 14: case 15:
             // An undo or redo with nothing to do changes nothing to compare.
             compare = Model().GetUndoHandler().GetUndoCount() > 0;
@@ -209,6 +227,37 @@ private:
             Redo();
             return "redo";
         }
+    }
+
+    // Page Setup confirmed with OK after a new grid, scale, orientation or margins: the page frame
+    // and the drawing's scale change in every view.
+    std::string ChangePage() {
+        Page::PageSetup setup(Model());
+        std::string done = "page";
+        switch (Pick(4)) {
+        case 0:
+            setup.rows.Set(1 + Pick(3));
+            setup.columns.Set(1 + Pick(3));
+            done += " grid " + std::to_string(setup.rows.Get()) + "x" + std::to_string(setup.columns.Get());
+            break;
+        case 1:
+            setup.scale.Set(std::vector<double>{50, 100, 150, 200, 300}[size_t(Pick(5))]);
+            done += " scale " + std::to_string(int(setup.scale.Get()));
+            break;
+        case 2:
+            setup.landscape.Set(!setup.landscape.Get());
+            done += " landscape";
+            break;
+        default:
+            setup.leftMargin.Set(500.0 * (1 + Pick(6)));
+            setup.topMargin.Set(500.0 * (1 + Pick(6)));
+            done += " margins";
+            break;
+        }
+        setup.WriteBack();
+        Model().UpdateAllViews();
+        RefreshTest::Pump();
+        return done;
     }
 
     std::mt19937 rng_;
