@@ -104,8 +104,11 @@ std::vector<RECT> ArrangedPlaces(UINT command, const RECT& work, size_t count, i
 void ArrangeWindows(Application::IDocumentFactory& factory, UINT command) {
     std::vector<HWND> windows = CollectArrangeableWindows(factory);
     if (windows.empty()) return;
+    // Each window right after its predecessor. One already there is left alone: under Wine a restack
+    // request reaches the window manager, whose answer can reorder and activate windows later.
     for (size_t i = 1; i < windows.size(); ++i)
-        SetWindowPos(windows[i], windows[i - 1], 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        if (GetWindow(windows[i], GW_HWNDPREV) != windows[i - 1])
+            SetWindowPos(windows[i], windows[i - 1], 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     const UINT count = static_cast<UINT>(windows.size());
     WORD arranged = 0;
     if (command == ID_WINDOW_CASCADE) arranged = CascadeWindows(nullptr, 0, nullptr, count, windows.data());
