@@ -236,10 +236,10 @@ HWND FindDialogOfProcess(DWORD pid, const wchar_t* caption, HWND except = nullpt
     return search.found;
 }
 
-// The child dialog (tab page) of the dialog that holds the control.
-HWND PageWith(HWND dialog, int id) {
+// A control of the "Page Size" tab (the tab page with the paper list; the tabs share control ids).
+HWND SizeTabControl(HWND dialog, int id) {
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (GetDlgItem(c, id)) return GetDlgItem(c, id);
+        if (GetDlgItem(c, IDC_PAPER_LIST)) return GetDlgItem(c, id);
     return nullptr;
 }
 
@@ -262,6 +262,13 @@ protected:
         Button(MOUSEEVENTF_LEFTUP);
         Pace();
     }
+    // The text of another process's edit field (its window text is not the field's).
+    static std::wstring FieldText(HWND field) {
+        wchar_t text[64] = L"";
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(field, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored);
+        return text;
+    }
     // Replaces the text of a field as a user does: a click into it, Home, Shift+End, typing.
     static bool TypeInto(HWND field, const std::wstring& text) {
         ClickOn(field);
@@ -270,7 +277,7 @@ protected:
         Tap(VK_END);
         Key(VK_SHIFT, true);
         Type(text);
-        return WaitFor([&] { return TextOf(field).rfind(text, 0) == 0; }, 5000);
+        return WaitFor([&] { return FieldText(field).rfind(text, 0) == 0; }, 5000);
     }
     // What a pane shows once it stops changing.
     static Picture Steady(HWND pane) {
@@ -307,10 +314,10 @@ protected:
         Tap('U');
         HWND dialog = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialogOfProcess(editor_.Id(), L"Page Setup")) != nullptr; }));
-        ASSERT_TRUE(WaitFor([&] { return PageWith(dialog, IDC_PAGE_ROWS) && IsWindowVisible(PageWith(dialog, IDC_PAGE_ROWS)); }));
-        ASSERT_TRUE(TypeInto(PageWith(dialog, IDC_PAGE_ROWS), rows));
-        ASSERT_TRUE(TypeInto(PageWith(dialog, IDC_PAGE_COLUMNS), columns));
-        ASSERT_TRUE(TypeInto(PageWith(dialog, IDC_PAGE_SCALE), scale));
+        ASSERT_TRUE(WaitFor([&] { return SizeTabControl(dialog, IDC_PAGE_ROWS) && IsWindowVisible(SizeTabControl(dialog, IDC_PAGE_ROWS)); }));
+        ASSERT_TRUE(TypeInto(SizeTabControl(dialog, IDC_PAGE_ROWS), rows));
+        ASSERT_TRUE(TypeInto(SizeTabControl(dialog, IDC_PAGE_COLUMNS), columns));
+        ASSERT_TRUE(TypeInto(SizeTabControl(dialog, IDC_PAGE_SCALE), scale));
         ClickOn(GetDlgItem(dialog, IDOK));
         // A printer whose printable area the margins leave asks first: they stay as they are.
         ASSERT_TRUE(WaitFor([&] {
