@@ -54,7 +54,7 @@ protected:
             frames_.push_back(frame);
         }
     }
-    // Brings the window to the front from the test, as a first click on it would.
+    // Gives the window the keyboard from the test, as a first click on it would.
     static bool Front(HWND frame) {
         SetForegroundWindow(frame);
         return WaitFor([&] { return TakesKeys(frame); }, 5000);
