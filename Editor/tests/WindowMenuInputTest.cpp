@@ -120,7 +120,8 @@ TEST_F(WindowMenu, AWindowChosenByItsNumberComesToTheFrontAndTakesTheKeys) {
         ASSERT_NO_FATAL_FAILURE(ChooseInWindowMenu(WORD('1' + chosen)));
         // The keyboard, and in front on the screen (the window manager's stacking, which Wine's
         // own list of windows follows late now and then).
-        EXPECT_TRUE(WaitFor([&] { return TakesKeys(frame); }, 5000)) << "window " << chosen + 1 << " takes no keys";
+        EXPECT_TRUE(WaitFor([&] { return TakesKeys(frame); }, 5000))
+            << "window " << chosen + 1 << " takes no keys; " << Narrow(TextOf(GetForegroundWindow())) << " does";
         RECT shown{};
         EXPECT_TRUE(WaitFor([&] { return ShowsClassAt(PaneOf(frame), 1000 + 2000 * chosen, shown); }, 5000))
             << "the screen shows " << Describe(shown) << ", not the class of window " << chosen + 1;
