@@ -97,7 +97,11 @@ const std::vector<WindowList*>& WindowList::Sorted() {
 void WindowList::Activate() const {
     HWND hwnd = window_.GetHwnd();
     if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
-    else SetActiveWindow(hwnd);
+    // Activation alone may leave another top-level window in front (under Wine it does): the
+    // window is raised and made the foreground window, which also gives it the keyboard.
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
 }
 
 void WindowList::OnInitMenuPopup(WinMessage::Msg& msg) {

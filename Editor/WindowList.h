@@ -26,7 +26,7 @@ public:
     // Stores the window's list caption; when it changed, every Window menu is rebuilt next time it opens.
     void SetCaption(const std::wstring& caption);
     const std::wstring& GetCaption() const { return caption_; }
-    // Brings the window forward: a minimised one is restored, any other activated.
+    // Brings the window to the front with the keyboard; a minimised one is restored first.
     void Activate() const;
     // The Window menu items must be rebuilt before it shows next.
     void MarkStale() { stale_ = true; }

@@ -18,6 +18,8 @@ namespace Page {
 namespace Limits {
 inline constexpr int32_t kMaxRowsOrColumns = 20;  // sheets across or down
 inline constexpr int32_t kMinPaperSide = 1000;    // 10 mm, in 0.01 mm
+// The longest side a printer takes: its DEVMODE holds a side in 0.1 mm in a signed 16-bit field.
+inline constexpr int32_t kMaxPrinterPaperSide = 327670;
 } // namespace Limits
 
 struct PageRep {
@@ -55,22 +57,30 @@ public:
     zq::Rect GetCutGlueMargins() const { return GetRep().cutGlueMargins; }
     double GetScale() const { return GetRep().scale; }
 
-    // Setters: an undoable write; nothing when the page is deleted.
-    void SetSize(Core::Env& env, int32_t v) { SetField(env, &PageRep::size, v); }
-    void SetWidth(Core::Env& env, int32_t v) { SetField(env, &PageRep::width, v); }
-    void SetHeight(Core::Env& env, int32_t v) { SetField(env, &PageRep::height, v); }
-    void SetLandscape(Core::Env& env, bool v) { SetField(env, &PageRep::landscape, v); }
-    void SetRows(Core::Env& env, int32_t v) { SetField(env, &PageRep::rows, v); }
-    void SetColumns(Core::Env& env, int32_t v) { SetField(env, &PageRep::columns, v); }
-    void SetMargins(Core::Env& env, const zq::Rect& v) { SetField(env, &PageRep::margins, v); }
-    void SetCutGlueMargins(Core::Env& env, const zq::Rect& v) { SetField(env, &PageRep::cutGlueMargins, v); }
-    void SetScale(Core::Env& env, double v) { SetField(env, &PageRep::scale, v); }
+    // Setters: an undoable write that every view shows at once; nothing when the page is deleted.
+    void SetSize(Core::Env& env, int32_t v) { Write(env, &PageRep::size, v); }
+    void SetWidth(Core::Env& env, int32_t v) { Write(env, &PageRep::width, v); }
+    void SetHeight(Core::Env& env, int32_t v) { Write(env, &PageRep::height, v); }
+    void SetLandscape(Core::Env& env, bool v) { Write(env, &PageRep::landscape, v); }
+    void SetRows(Core::Env& env, int32_t v) { Write(env, &PageRep::rows, v); }
+    void SetColumns(Core::Env& env, int32_t v) { Write(env, &PageRep::columns, v); }
+    void SetMargins(Core::Env& env, const zq::Rect& v) { Write(env, &PageRep::margins, v); }
+    void SetCutGlueMargins(Core::Env& env, const zq::Rect& v) { Write(env, &PageRep::cutGlueMargins, v); }
+    void SetScale(Core::Env& env, double v) { Write(env, &PageRep::scale, v); }
 
     // The record a canvas receives.
     PageLayout GetLayout() const;
 
     // Reads the attributes, then refuses values no page can have (AttributeOutOfRange).
     void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
+
+private:
+    // The views of a changed element redraw when it is first changed, before the value is written:
+    // the page frames are told again once the new value is in.
+    template <class F, class V>
+    void Write(Core::Env& env, F PageRep::*field, const V& value) {
+        if (SetField(env, field, value)) UpdateViewElements();
+    }
 };
 
 // The diagram's page (its first element named "Page"), or none.

@@ -235,6 +235,7 @@
 #define IDS_PRINT_TO_FILE       116
 #define IDS_USER_DEFINED_SIZE   117
 #define IDS_MARGINS_OUTSIDE     119
+#define IDS_PAPER_TOO_LARGE     120     // page setup: a paper side beyond what a printer holds
 #define IDS_NO_INSTALLER        123
 #define IDS_NOT_INSTALLED       127
 #define IDS_WARNING             145

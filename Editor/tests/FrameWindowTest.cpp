@@ -204,6 +204,61 @@ TEST_F(Windows, ArrangingLeavesMinimisedWindowsAndKeepsTheZOrder) {
     EXPECT_EQ(Editor::CollectArrangeableWindows(*factory), (std::vector<HWND>{wc, wa})) << "in their z-order";
 }
 
+TEST(ArrangedPlaces, ACascadeStepsFromTheTopLeftAndStartsAgainBeforeItLeavesTheWorkArea) {
+    const RECT work{100, 50, 1300, 950};
+    const std::vector<RECT> three = Editor::ArrangedPlaces(ID_WINDOW_CASCADE, work, 3, 30);
+    ASSERT_EQ(three.size(), 3u);
+    EXPECT_EQ(three[2].left, 100) << "the window at the back at the top-left";
+    EXPECT_EQ(three[2].top, 50);
+    EXPECT_EQ(three[0].left, 160) << "the front window deepest";
+    EXPECT_EQ(three[0].top, 110);
+    for (const RECT& r : three) {
+        EXPECT_EQ(r.right - r.left, three[2].right - three[2].left);
+        EXPECT_LE(r.bottom, work.bottom);
+        EXPECT_LE(r.right, work.right);
+    }
+    // Forty windows: the cascade goes as deep as a third of the work area, then starts again.
+    const std::vector<RECT> many = Editor::ArrangedPlaces(ID_WINDOW_CASCADE, work, 40, 30);
+    ASSERT_EQ(many.size(), 40u);
+    int atTopLeft = 0;
+    for (const RECT& r : many) {
+        EXPECT_LE(r.right, work.right);
+        EXPECT_LE(r.bottom, work.bottom);
+        EXPECT_GE(r.bottom - r.top, (work.bottom - work.top) * 2 / 3 - 30);
+        atTopLeft += r.left == work.left && r.top == work.top;
+    }
+    EXPECT_GT(atTopLeft, 1);
+}
+
+TEST(ArrangedPlaces, TilesFillTheWorkAreaColumnByColumn) {
+    const RECT work{0, 20, 1200, 920};
+    const std::vector<RECT> across = Editor::ArrangedPlaces(ID_WINDOW_TILEVERT, work, 3, 30);
+    ASSERT_EQ(across.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(across[size_t(i)].left, 400 * i) << "side by side";
+        EXPECT_EQ(across[size_t(i)].right, 400 * (i + 1));
+        EXPECT_EQ(across[size_t(i)].top, 20);
+        EXPECT_EQ(across[size_t(i)].bottom, 920);
+    }
+    const std::vector<RECT> down = Editor::ArrangedPlaces(ID_WINDOW_TILEHORZ, work, 3, 30);
+    ASSERT_EQ(down.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(down[size_t(i)].top, 20 + 300 * i) << "one above another";
+        EXPECT_EQ(down[size_t(i)].left, 0);
+        EXPECT_EQ(down[size_t(i)].right, 1200);
+    }
+    // Five windows: two columns, the last takes the three left over.
+    const std::vector<RECT> five = Editor::ArrangedPlaces(ID_WINDOW_TILEVERT, work, 5, 30);
+    ASSERT_EQ(five.size(), 5u);
+    long area = 0;
+    for (const RECT& r : five) area += (r.right - r.left) * (r.bottom - r.top);
+    EXPECT_EQ(area, 1200L * 900L) << "the tiles cover the work area";
+    EXPECT_EQ(five[1].top, five[0].bottom);
+    EXPECT_EQ(five[2].left, five[0].right);
+    EXPECT_EQ(five[4].bottom, 920);
+    EXPECT_TRUE(Editor::ArrangedPlaces(ID_WINDOW_TILEHORZ, work, 0, 30).empty());
+}
+
 TEST_F(Windows, KeyboardSplittingMovesByArrowsAndEscapePutsThePointerBack) {
     Editor::Diagram* doc = factory->NewDiagram(SW_HIDE);
     ASSERT_NE(doc, nullptr);

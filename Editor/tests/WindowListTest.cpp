@@ -46,6 +46,13 @@ struct WindowListFixture : EditorTest::FactoryFixture {
         return items;
     }
     static void Command(Editor::WindowImp& w, UINT id) { SendMessageW(w.GetHwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // Whether the window is in front of every other window of the test and takes the keyboard.
+    bool InFront(Editor::WindowImp& chosen) const {
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+            for (Editor::WindowImp* w : windows)
+                if (w->GetHwnd() == h) return h == chosen.GetHwnd() && GetForegroundWindow() == h;
+        return false;
+    }
     std::vector<std::wstring> SortedCaptions() const {
         std::vector<std::wstring> captions;
         for (Editor::WindowImp* w : windows) captions.push_back(w->GetListCaption());
@@ -102,11 +109,13 @@ TEST_F(WindowListFixture, ChoosingAWindowActivatesOrRestoresIt) {
     Listed(*windows[0]);
     Command(*windows[0], ID_WINDOW_FIRST + positionOf(windows[1]));
     EXPECT_EQ(GetActiveWindow(), windows[1]->GetHwnd());
+    EXPECT_TRUE(InFront(*windows[1]));
 
     ShowWindow(windows[2]->GetHwnd(), SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(windows[2]->GetHwnd()));
     Command(*windows[1], ID_WINDOW_FIRST + positionOf(windows[2]));
     EXPECT_FALSE(IsIconic(windows[2]->GetHwnd()));
+    EXPECT_TRUE(InFront(*windows[2]));
 }
 
 TEST_F(WindowListFixture, TheMoreWindowsDialogListsAllAndADoubleClickSwitches) {
@@ -146,6 +155,7 @@ TEST_F(WindowListFixture, TheMoreWindowsDialogListsAllAndADoubleClickSwitches) {
     EXPECT_EQ(selected, callerPosition) << "the calling window is selected";
     EXPECT_EQ(lastLine, sorted.back());
     EXPECT_EQ(GetActiveWindow(), last->GetHwnd()) << "the window past the ninth is reached through the dialog";
+    EXPECT_TRUE(InFront(*last));
 }
 
 } // namespace

@@ -15,7 +15,9 @@
 #include "resources/resource.h"
 #include "core/foundation/Cast.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <set>
@@ -23,11 +25,6 @@
 namespace Page {
 
 namespace {
-
-short RoundShort(double v)
-{
-    return short(zq::Round(v));
-}
 
 // The OK state shared by both tabs: OK is enabled only while every typed value is in range.
 class Validity {
@@ -273,6 +270,7 @@ protected:
     }
     bool OnEnd(UINT code) override {
         if (code != IDOK) return true;
+        if (!CheckPaperFitsPrinter()) return false;
         WritePaper(setup_, *mode_.Get());
         return CheckPrintableArea();
     }
@@ -318,6 +316,25 @@ private:
         printer_ = choice.name;
         TakePaperFromDevMode(setup_, *mode_.Get(), GetPaperList(printer_));
         size_->FillPaperList();
+    }
+    // Whether the paper's sides fit the printer's fields; a longer side is refused with a message
+    // and the size tab shown, so that the user enters a shorter one.
+    bool CheckPaperFitsPrinter() {
+        const double longest = std::max(setup_.width.Get(), setup_.height.Get());
+        if (std::floor(longest * 0.1 + 0.5) <= Limits::kMaxPrinterPaperSide / 10) return true;
+        auto& resources = WinUtil::ResourceLoader::Instance();
+        const std::wstring text =
+            resources.FormatString(IDS_PAPER_TOO_LARGE, {Millimetres(longest), Millimetres(Limits::kMaxPrinterPaperSide)});
+        const std::wstring caption = resources.LoadString(IDS_PRODUCTNAME);
+        ::MessageBoxW(GetHwnd(), text.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+        SelectPage(0);
+        return false;
+    }
+    // A length (0.01 mm) in millimetres with one decimal.
+    static std::wstring Millimetres(double length) {
+        wchar_t text[32] = {};
+        std::swprintf(text, 32, L"%.1f", std::floor(length * 0.1 + 0.5) / 10);
+        return text;
     }
     // Whether the dialog may close: margins inside the printable area, or the user accepts them.
     bool CheckPrintableArea() {
@@ -366,8 +383,8 @@ private:
 void WritePaper(const PageSetup& setup, DEVMODEW& mode)
 {
     mode.dmPaperSize = short(setup.paperCode.Get());
-    mode.dmPaperLength = RoundShort(setup.height.Get() * 0.1);
-    mode.dmPaperWidth = RoundShort(setup.width.Get() * 0.1);
+    mode.dmPaperLength = PrinterPaperTenths(setup.height.Get() * 0.1);
+    mode.dmPaperWidth = PrinterPaperTenths(setup.width.Get() * 0.1);
     mode.dmOrientation = setup.landscape.Get() ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
     mode.dmFields |= DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
 }

@@ -2,6 +2,9 @@
 
 #include "page/win/SelectedPrinter.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace Page {
 
 namespace {
@@ -106,12 +109,18 @@ std::shared_ptr<Page> CreatePageForPrinter(Core::Env& env, const std::wstring& p
     return page;
 }
 
+short PrinterPaperTenths(double tenths)
+{
+    const double rounded = std::floor(tenths + 0.5);
+    return static_cast<short>(std::clamp(rounded, 0.0, double(Limits::kMaxPrinterPaperSide / 10)));
+}
+
 void ApplyPageToDevMode(const Page& page, WinUtil::DevMode& mode)
 {
     DEVMODEW* dm = mode.Get();
     dm->dmPaperSize = static_cast<short>(page.GetSize());
-    dm->dmPaperLength = static_cast<short>(page.GetHeight() / 10);
-    dm->dmPaperWidth = static_cast<short>(page.GetWidth() / 10);
+    dm->dmPaperLength = PrinterPaperTenths(page.GetHeight() / 10);
+    dm->dmPaperWidth = PrinterPaperTenths(page.GetWidth() / 10);
     dm->dmOrientation = page.IsLandscape() ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
     dm->dmFields |= DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
 }

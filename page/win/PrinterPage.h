@@ -19,6 +19,9 @@ bool IsUSMeasureLocale();
 std::shared_ptr<Page> CreatePageForPrinter(Core::Env& env, const std::wstring& printerName);
 // The same with the locale's measuring system given.
 std::shared_ptr<Page> CreatePageForPrinter(Core::Env& env, const std::wstring& printerName, bool usMeasure);
+// A paper side in 0.1 mm as the DEVMODE's 16-bit field holds it, rounded (halves up): a side longer
+// than the field holds gives the longest it holds, never a wrapped one.
+short PrinterPaperTenths(double tenths);
 // Writes the page's paper code, size (0.1 mm) and orientation into the DEVMODE.
 void ApplyPageToDevMode(const Page& page, WinUtil::DevMode& mode);
 

@@ -175,11 +175,10 @@ BOOL PropertyEditor::OnInitDialog()
 {
     HWND dialog = GetHwnd();
     properties_ = std::make_unique<PropertyTree>(resources_, ::GetDlgItem(dialog, IDC_STYLE_PROPERTIES), images_);
-    RECT client{};
-    ::GetClientRect(dialog, &client);
-    const int cx = ::GetSystemMetrics(SM_CXVSCROLL), cy = ::GetSystemMetrics(SM_CYHSCROLL);
+    const RECT grip = GripPlace();
     grip_ = ::CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
-                              client.right - cx, client.bottom - cy, cx, cy, dialog, nullptr, resources_, nullptr);
+                              grip.left, grip.top, grip.right - grip.left, grip.bottom - grip.top, dialog, nullptr,
+                              resources_, nullptr);
     HWND tree = ::GetDlgItem(dialog, IDC_STYLE_TREE);
     if (images_) ::SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images_));
     FillTree(hierarchy_, TVI_ROOT);
@@ -195,7 +194,27 @@ BOOL PropertyEditor::OnInitDialog()
     plugs_ = std::make_unique<WinMessage::WinMsgPlugMap>(GetWindow().GetDispatcher());
     plugs_->AddSpy(WM_NOTIFY, this, &PropertyEditor::OnNotify);
     plugs_->Add(WM_CLOSE, this, &PropertyEditor::OnCloseBox);
+    plugs_->AddSpy(WM_SETTINGCHANGE, this, &PropertyEditor::OnSettingChange);
     return TRUE;
+}
+
+RECT PropertyEditor::GripPlace() const
+{
+    RECT client{};
+    ::GetClientRect(GetHwnd(), &client);
+    const int cx = ::GetSystemMetrics(SM_CXVSCROLL), cy = ::GetSystemMetrics(SM_CYHSCROLL);
+    return {client.right - cx, client.bottom - cy, client.right, client.bottom};
+}
+
+void PropertyEditor::OnSettingChange(WinMessage::Msg&)
+{
+    // The scroll bar sizes may have changed: the grip takes the new size in the corner, and the
+    // resizer starts from the places as they are now.
+    if (!grip_) return;
+    const RECT grip = GripPlace();
+    ::SetWindowPos(grip_, nullptr, grip.left, grip.top, grip.right - grip.left, grip.bottom - grip.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (resizer_) resizer_->Record();
 }
 
 void PropertyEditor::OnDestroy()

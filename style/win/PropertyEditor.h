@@ -66,6 +66,9 @@ private:
     void Close();
     void OnNotify(WinMessage::Msg& msg);
     void OnCloseBox(WinMessage::Msg& msg);
+    void OnSettingChange(WinMessage::Msg& msg);
+    // The size grip's rectangle: the bottom-right corner, scroll bar sized by the system metrics.
+    RECT GripPlace() const;
 
     PropertyEditorHierarchy& hierarchy_;
     IPropertyEditorClient& client_;

@@ -12,6 +12,7 @@
 #include "elements/object/Link.h"
 #include "elements/object/Object.h"
 #include "elements/object/Qualifier.h"
+#include "page/PageSetup.h"
 #include "text/free/FreeText.h"
 
 #include <cstdlib>
@@ -108,6 +109,20 @@ TEST_F(Refresh, ALinksNameGoesWhenDeletingASegmentTakesTheWholeLink) {
     EXPECT_EQ(CompareWithFreshOpen(), "");
 }
 
+TEST_F(Refresh, ANewPageGridShowsAtOnceAndThroughUndoAndRedo) {
+    OpenText(RefreshTest::HandWritten("class"));
+    {
+        Page::PageSetup setup(Model());
+        setup.rows.Set(2);
+        setup.columns.Set(2);
+        setup.landscape.Set(true);  // both borders between the sheets come into the pane
+        setup.WriteBack();
+    }
+    Model().UpdateAllViews();
+    RefreshTest::Pump();
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.
@@ -170,8 +185,8 @@ private:
     zq::Point Somewhere() { return {1000 + 500 * Pick(30), 2000 + 500 * Pick(40)}; }
 
     std::string OneStep(bool& compare) {
-        const int step = Pick(boxSteps_ ? 23 : 20);
-        if (step >= 20) return BoxStep(step - 20);
+        const int step = Pick(boxSteps_ ? 24 : 21);
+        if (step >= 21) return BoxStep(step - 21);
         switch (step) {
         case 0: {
             const zq::Point at = Somewhere();
@@ -224,6 +239,9 @@ private:
             Restyle(directory, kSizes[Pick(5)]);
             return "restyle";
         }
+        case 20:
+            compare = true;
+            return ChangePage();
         case 12: case 13: case 14: case 15:
             // An undo or redo with nothing to do changes nothing to compare.
             compare = Model().GetUndoHandler().GetUndoCount() > 0;
@@ -270,6 +288,39 @@ private:
         for (zq::Iterator it = Model().GetElementIterator(), end; it != end; ++it)
             if (auto* t = dynamic_cast<T*>(*it); t && !(*it)->IsDeleted()) all.push_back(t);
         return all.empty() ? nullptr : all[size_t(Pick(int(all.size())))];
+    }
+
+    // Page Setup confirmed with OK after a new grid, orientation, margins or cut and glue margins:
+    // the page frame changes in every view. (A new drawing scale keeps the window's scroll position,
+    // where a fresh window scrolls to the same model point: the end-to-end test covers the scale.)
+    std::string ChangePage() {
+        Page::PageSetup setup(Model());
+        std::string done = "page";
+        switch (Pick(4)) {
+        case 0:
+            setup.rows.Set(1 + Pick(3));
+            setup.columns.Set(1 + Pick(3));
+            done += " grid " + std::to_string(setup.rows.Get()) + "x" + std::to_string(setup.columns.Get());
+            break;
+        case 1:
+            setup.cutRight.Set(500.0 * (1 + Pick(6)));
+            setup.glueLeft.Set(500.0 * (1 + Pick(6)));
+            done += " cut and glue";
+            break;
+        case 2:
+            setup.landscape.Set(!setup.landscape.Get());
+            done += " landscape";
+            break;
+        default:
+            setup.leftMargin.Set(500.0 * (1 + Pick(6)));
+            setup.topMargin.Set(500.0 * (1 + Pick(6)));
+            done += " margins";
+            break;
+        }
+        setup.WriteBack();
+        Model().UpdateAllViews();
+        RefreshTest::Pump();
+        return done;
     }
 
     std::mt19937 rng_;

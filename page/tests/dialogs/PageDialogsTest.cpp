@@ -10,6 +10,7 @@
 #include "page/tests/PageTestSupport.h"
 #include "page/tests/win/TestPrinter.h"
 #include "page/win/PageSetupDialog.h"
+#include "page/win/PrinterPage.h"
 #include "page/win/PrinterSelect.h"
 #include "resources/resource.h"
 
@@ -162,6 +163,84 @@ TEST(PageSetupDialog, DiagramWiderThanTheSheetTurnsTheRightMarginRedUntilScaledD
     ::DeleteEnhMetaFile(picture);
     EXPECT_GT(redWide, 10);
     EXPECT_EQ(redScaled, 0);
+}
+
+// The message box the dialog shows over itself, or null.
+HWND FindBoxOver(HWND dialog)
+{
+    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(w, cls, 16);
+        if (w != dialog && ::IsWindowVisible(w) && ::GetWindow(w, GW_OWNER) == dialog && std::wstring(cls) == L"#32770")
+            return w;
+    }
+    return nullptr;
+}
+
+TEST(PageSetupDialog, APaperSideLongerThanAPrinterTakesIsRefusedWithAMessage)
+{
+    PageTest::Document doc;
+    std::wstring message;
+    bool stayedOpen = false, sizeTabShown = false;
+    const bool ok = RunPageSetup(doc.diagram, [&](HWND dialog) {
+        HWND size = FindPageWith(dialog, IDC_PAPER_LIST);
+        Type(size, IDC_PAGE_WIDTH, L"4000");  // beyond 3276.7 mm, inside the field's range
+        HWND tab = ::GetDlgItem(dialog, IDC_PAGESETUP_TAB);
+        ::SendMessageW(tab, TCM_SETCURSEL, 1, 0);
+        NMHDR change{tab, IDC_PAGESETUP_TAB, UINT(TCN_SELCHANGE)};
+        ::SendMessageW(dialog, WM_NOTIFY, IDC_PAGESETUP_TAB, LPARAM(&change));
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = FindBoxOver(dialog)) != nullptr; }, 5000)) {
+            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // no word: the test fails below
+            return;
+        }
+        message = TextOf(::GetDlgItem(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 5000);
+        stayedOpen = ::IsWindowVisible(dialog) != FALSE;
+        sizeTabShown = ::IsWindowVisible(size) != FALSE;
+        Type(size, IDC_PAGE_WIDTH, L"3276.7");  // the longest a printer takes
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        // A default printer may ask about its printable area: the margins stay as they are.
+        WaitFor([&] {
+            if (HWND question = FindBoxOver(dialog)) ::PostMessageW(question, WM_COMMAND, IDNO, 0);
+            return !::IsWindow(dialog);
+        }, 5000);
+    });
+    EXPECT_NE(message.find(L"4000.0 mm"), std::wstring::npos) << std::string(message.begin(), message.end());
+    EXPECT_NE(message.find(L"3276.7 mm"), std::wstring::npos);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(sizeTabShown) << "the size tab shows the side to correct";
+    ASSERT_TRUE(ok);
+    ASSERT_NE(Page::FindPage(doc.diagram), nullptr);
+    EXPECT_EQ(Page::FindPage(doc.diagram)->GetWidth(), 327670);
+}
+
+TEST(PrinterPaper, ASideLongerThanTheDevModeHoldsNeverWraps)
+{
+    // A page read from a document may be longer than any printer; the printer gets the longest
+    // side its fields hold.
+    PageTest::Document doc;
+    Page::Page* page = nullptr;
+    doc.Change([&](Core::Env& env) {
+        page = &Page::FindOrCreatePage(env);
+        page->SetWidth(env, 400000);
+        page->SetHeight(env, 327679);
+    });
+    WinUtil::DevMode mode;
+    Page::ApplyPageToDevMode(*page, mode);
+    EXPECT_EQ(mode.Get()->dmPaperWidth, 32767);
+    EXPECT_EQ(mode.Get()->dmPaperLength, 32767);
+
+    Page::PageSetup setup(doc.diagram);
+    DEVMODEW written{};
+    setup.width.Set(500000);
+    setup.height.Set(327664);
+    Page::WritePaper(setup, written);
+    EXPECT_EQ(written.dmPaperWidth, 32767);
+    EXPECT_EQ(written.dmPaperLength, 32766);
+    EXPECT_EQ(Page::PrinterPaperTenths(-3), 0);
 }
 
 TEST(PrinterPaper, WorkingPaperGoesIntoTheDevModeAndAChosenPrinterPaperComesBack)

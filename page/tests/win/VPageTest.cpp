@@ -68,6 +68,32 @@ TEST_F(PageFrame, CanvasTakesThePageLayoutAndGetsTheDefaultBackWhenThePageGoes)
     diagram.DetachView(view);
 }
 
+TEST_F(PageFrame, EveryWrittenValueReachesTheCanvasAtOnceAndThroughUndoAndRedo)
+{
+    FrameView view(*canvas);
+    diagram.AttachView(view);
+    Page::Page* page = AddPage();
+    const Page::PageLayout before = canvas->GetPageLayout();
+    ASSERT_EQ(before, page->GetLayout());
+    // As the page setup writes back: several values in one change, the grid and the scale last.
+    Change([&](Core::Env& env) {
+        page->SetMargins(env, zq::Rect(500, 600, 700, 800));
+        page->SetRows(env, 3);
+        page->SetColumns(env, 2);
+        page->SetScale(env, 2.0);
+    });
+    const Page::PageLayout after = page->GetLayout();
+    EXPECT_EQ(after.rows, 3);
+    EXPECT_EQ(after.scale, 2.0);
+    EXPECT_EQ(canvas->GetPageLayout(), after) << "the frame must show the last value written too";
+
+    diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(canvas->GetPageLayout(), before);
+    diagram.GetUndoHandler().Redo(nullptr, nullptr);
+    EXPECT_EQ(canvas->GetPageLayout(), after);
+    diagram.DetachView(view);
+}
+
 TEST_F(PageFrame, AViewBeingDestroyedLeavesTheCanvasAlone)
 {
     Page::Page* page = AddPage();

@@ -161,6 +161,81 @@ TEST_F(StyleDialog, SavedLayoutIsReadBackAtTheNextOpening)
     EXPECT_EQ(selected, L"Note");
 }
 
+// The dialog's size grip: its child scroll bar of the size-grip style, or null.
+HWND FindGrip(HWND dialog)
+{
+    for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(c, cls, 32);
+        if (::lstrcmpiW(cls, L"ScrollBar") == 0 && (::GetWindowLongW(c, GWL_STYLE) & SBS_SIZEGRIP)) return c;
+    }
+    return nullptr;
+}
+
+// A rectangle of a child in its parent's client coordinates.
+RECT InParent(HWND child)
+{
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The scroll bar sizes of the system, changed for this session as the display settings change
+// them (every top-level window is told) and given back at the end.
+class ScrollBarSizes {
+public:
+    ScrollBarSizes() { ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
+    ~ScrollBarSizes() { Set(saved_); }
+    void Grow(int by) {
+        NONCLIENTMETRICSW larger = saved_;
+        larger.iScrollWidth += by;
+        larger.iScrollHeight += by;
+        Set(larger);
+    }
+
+private:
+    // Not written to the user's settings: Wine then tells no window, so the news goes out here.
+    static void Set(NONCLIENTMETRICSW metrics) {
+        ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+                              reinterpret_cast<LPARAM>(L"WindowMetrics"), SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+    NONCLIENTMETRICSW saved_{sizeof(NONCLIENTMETRICSW)};
+};
+
+TEST_F(StyleDialog, TheSizeGripTakesTheNewScrollBarSizeInTheCornerWhenTheSettingsChange)
+{
+    Add(Style::StyledKind::Note);
+    RECT before{}, after{}, client{};
+    int wideBefore = 0, wide = 0, high = 0;
+    bool found = false;
+    {
+        ScrollBarSizes sizes;
+        Run([&](HWND dialog) {
+            HWND grip = FindGrip(dialog);
+            found = grip != nullptr;
+            if (found) {
+                before = InParent(grip);
+                wideBefore = ::GetSystemMetrics(SM_CXVSCROLL);
+                sizes.Grow(9);
+                wide = ::GetSystemMetrics(SM_CXVSCROLL);
+                high = ::GetSystemMetrics(SM_CYHSCROLL);
+                after = InParent(grip);
+                ::GetClientRect(dialog, &client);
+            }
+            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+    }
+    ASSERT_TRUE(found);
+    ASSERT_GT(wide, wideBefore) << "the system did not take the new scroll bar size";
+    EXPECT_EQ(after.right - after.left, wide) << "was " << before.right - before.left << " for " << wideBefore;
+    EXPECT_EQ(after.bottom - after.top, high);
+    EXPECT_EQ(after.right, client.right);
+    EXPECT_EQ(after.bottom, client.bottom);
+}
+
 TEST_F(StyleDialog, OtherWindowsOfTheProgramTakeNoInputWhileItRuns)
 {
     Add(Style::StyledKind::Note);
