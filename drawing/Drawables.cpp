@@ -147,13 +147,16 @@ std::optional<zq::float8Point> MarkerDrawable::GuideEnd() const {
     constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
     std::optional<zq::float8Point> best;
     double bestDist = 0;
-    model->ForEachTarget([&](const Drawable& t) {
+    model->ForEachTargetNear(p_, [&](const Drawable& t) {
         const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
         const zq::float8Point a = t.Anchor();
         double dist = -1;
         if (std::fabs(a.y - p_.y) < 0.5 && (ts & kVertical) == (sides_ & kVertical)) dist = std::fabs(a.x - p_.x);
         else if (std::fabs(a.x - p_.x) < 0.5 && (ts & kHorizontal) == (sides_ & kHorizontal)) dist = std::fabs(a.y - p_.y);
-        if (dist >= 0.5 && (!best || dist < bestDist)) {
+        // Of equally near targets the leftmost, then the lowest: the same whatever the index's order.
+        const bool nearer = !best || dist < bestDist ||
+                            (dist == bestDist && (a.x < best->x || (a.x == best->x && a.y < best->y)));
+        if (dist >= 0.5 && nearer) {
             best = a;
             bestDist = dist;
         }

@@ -69,7 +69,6 @@ DrawingModel::~DrawingModel() {
 }
 
 void DrawingModel::Insert(Drawable* d) {
-    d->model_ = this;
     const bool first = IsEmpty();
     const ICanvas::OrderKey& key = d->Key();
     if (d->TargetSides()) {
@@ -81,6 +80,14 @@ void DrawingModel::Insert(Drawable* d) {
     } else {
         d->layer_ = kKeyed;
     }
+    // What may fail comes before the drawable joins the model, which then never holds it half.
+    if (d->layer_ == kTargets) {
+        IndexTarget(d);
+    } else {
+        d->area_ = d->PaintArea();
+        if (d->FollowsTargets()) AddShooter(d);
+    }
+    d->model_ = this;
     DrawableList& layer = layers_[d->layer_];
     Drawable* at = nullptr;  // the end
     if (d->layer_ == kKeyed || d->layer_ == kTopmost) {
@@ -95,24 +102,26 @@ void DrawingModel::Insert(Drawable* d) {
         }
     }
     layer.Insert(at, d);
-    d->area_ = d->PaintArea();
     d->bounds_ = d->Bounds().Normalized();
     if (first) extent_ = d->bounds_;
     else UpdateExtent(nullptr, &d->bounds_);
-    if (d->FollowsTargets()) shooters_.push_back(d);
-    if (d->layer_ == kTargets) RefreshShooters();  // targets draw nothing themselves
+    if (d->layer_ == kTargets) TargetsChanged();  // targets draw nothing themselves
     else Record(d->area_);
 }
 
 void DrawingModel::Remove(Drawable* d) {
     if (d->model_ != this) return;
-    if (d->layer_ != kTargets) Record(d->area_);
+    // Not asked of d: a drawable being destroyed removes itself after its own part is gone.
+    if (d->layer_ == kTargets) {
+        if (d->area_.pixels != 0) targets_.Remove(d, {d->area_.logical.left, d->area_.logical.top});
+    } else {
+        Record(d->area_);
+        RemoveShooter(d);
+    }
     layers_[d->layer_].Erase(d);
     d->model_ = nullptr;
     UpdateExtent(&d->bounds_, nullptr);
-    // Not asked of d: a drawable being destroyed removes itself after its own part is gone.
-    shooters_.erase(std::remove(shooters_.begin(), shooters_.end(), d), shooters_.end());
-    if (d->layer_ == kTargets) RefreshShooters();
+    if (d->layer_ == kTargets) TargetsChanged();
 }
 
 void DrawingModel::Invalidate(Drawable& d) {
@@ -120,10 +129,39 @@ void DrawingModel::Invalidate(Drawable& d) {
     d.bounds_ = d.Bounds().Normalized();
     UpdateExtent(&old, &d.bounds_);
     if (d.layer_ == kTargets) {
-        RefreshShooters();
+        if (d.area_.pixels != 0) targets_.Remove(&d, {d.area_.logical.left, d.area_.logical.top});
+        d.area_.pixels = 0;
+        TargetsChanged();
+        IndexTarget(&d);
         return;
     }
     Repaint(d);
+}
+
+void DrawingModel::IndexTarget(Drawable* d) {
+    const zq::float8Point a = d->Anchor();
+    d->area_ = {{a.x, a.y, a.x, a.y}, 0};  // pixels 0: not indexed (yet)
+    targets_.Add(d, a);
+    d->area_.pixels = 1;
+}
+
+void DrawingModel::AddShooter(Drawable* d) {
+    d->slots_[0] = uint32_t(shooters_.size());
+    shooters_.push_back(d);
+}
+
+void DrawingModel::RemoveShooter(Drawable* d) {
+    const uint32_t i = d->slots_[0];
+    if (i >= shooters_.size() || shooters_[i] != d) return;  // not a shooter
+    shooters_[i] = shooters_.back();
+    shooters_[i]->slots_[0] = i;
+    shooters_.pop_back();
+}
+
+void DrawingModel::TargetsChanged() {
+    if (shooters_.empty()) return;
+    guidesStale_ = true;
+    if (hook_) hook_();
 }
 
 void DrawingModel::Repaint(Drawable& d) {
@@ -133,7 +171,42 @@ void DrawingModel::Repaint(Drawable& d) {
 }
 
 void DrawingModel::RefreshShooters() {
+    if (!guidesStale_) return;
     for (Drawable* s : shooters_) Repaint(*s);
+    guidesStale_ = false;
+}
+
+void TargetIndex::Add(Drawable* d, const zq::float8Point& at) {
+    Put(rows_, at.y, d, 0);
+    try {
+        Put(columns_, at.x, d, 1);
+    } catch (...) {
+        Take(rows_, at.y, d, 0);
+        throw;
+    }
+}
+
+void TargetIndex::Remove(Drawable* d, const zq::float8Point& at) {
+    Take(rows_, at.y, d, 0);
+    Take(columns_, at.x, d, 1);
+}
+
+void TargetIndex::Put(Buckets& buckets, double v, Drawable* d, int slot) {
+    Bucket& bucket = buckets[KeyOf(v)];
+    d->slots_[slot] = uint32_t(bucket.size());
+    bucket.push_back(d);
+}
+
+void TargetIndex::Take(Buckets& buckets, double v, Drawable* d, int slot) {
+    const auto it = buckets.find(KeyOf(v));
+    if (it == buckets.end()) return;
+    Bucket& bucket = it->second;
+    const uint32_t i = d->slots_[slot];
+    if (i >= bucket.size() || bucket[i] != d) return;
+    bucket[i] = bucket.back();
+    bucket[i]->slots_[slot] = i;
+    bucket.pop_back();
+    if (bucket.empty()) buckets.erase(it);
 }
 
 void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {
@@ -190,6 +263,7 @@ ICanvas::DoubleRect DrawingModel::Extent() const {
 }
 
 std::vector<InvalidArea> DrawingModel::TakeInvalid() {
+    RefreshShooters();
     std::vector<InvalidArea> out;
     out.swap(invalid_);
     return out;
@@ -226,7 +300,9 @@ void DrawingModel::Render(IRenderer& r, const Mapping& m, const DeviceRect* clip
     const ClipWindow window(m, clip);
     for (int i = kKeyed; i <= kTopmost; ++i) {
         for (const Drawable* d : layers_[i]) {
-            if (clip && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) continue;
+            // A shooter's area may be older than its guide until the changed areas are taken.
+            const bool known = !guidesStale_ || !d->FollowsTargets();
+            if (clip && known && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) continue;
             d->Render(rc);
         }
     }

@@ -6,8 +6,11 @@
 #include "drawing/Renderer.h"
 
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace DrawingKernel {
@@ -102,19 +105,55 @@ protected:
 private:
     friend class DrawingModel;
     friend class DrawableList;
+    friend class TargetIndex;
     ICanvas::OrderKey key_;
     DrawingModel* model_ = nullptr;
     Drawable* prev_ = nullptr;  // the neighbours in the layer's list
     Drawable* next_ = nullptr;
     int layer_ = 0;
-    InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call)
+    InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call); a target's point
     ICanvas::DoubleRect bounds_;  // the normalised bounds now, for the extent
+    // A target's places in its row and its column of the target index; a shooter's place in the
+    // list of shooters (the first): removal then searches nothing.
+    uint32_t slots_[2] = {0, 0};
 };
 
 inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
     d_ = d_->next_;
     return *this;
 }
+
+// The target markers by the row and the column their points lie on, so that a shooter visits only the
+// targets lined up with it, and a target comes and goes without a search.
+class TargetIndex {
+public:
+    // Indexes the target at the point.
+    void Add(Drawable* d, const zq::float8Point& at);
+    // Takes the target out of the index (at the point it was indexed at).
+    void Remove(Drawable* d, const zq::float8Point& at);
+    // Calls f for every target indexed less than half a unit from p's row or from p's column (a
+    // target near both comes twice).
+    template <class F>
+    void ForEachNear(const zq::float8Point& p, F&& f) const {
+        Visit(rows_, p.y, f);
+        Visit(columns_, p.x, f);
+    }
+private:
+    using Bucket = std::vector<Drawable*>;
+    using Buckets = std::unordered_map<int64_t, Bucket>;
+    static int64_t KeyOf(double v) { return int64_t(std::floor(v)); }
+    static void Put(Buckets& buckets, double v, Drawable* d, int slot);
+    static void Take(Buckets& buckets, double v, Drawable* d, int slot);
+    template <class F>
+    static void Visit(const Buckets& buckets, double v, F& f) {
+        for (int64_t k = KeyOf(v) - 1; k <= KeyOf(v) + 1; ++k) {
+            const auto it = buckets.find(k);
+            if (it == buckets.end()) continue;
+            for (const Drawable* d : it->second) f(*d);
+        }
+    }
+    Buckets rows_, columns_;
+};
 
 // The drawables of a canvas in drawing order: keyed fills (by IsBefore, equal keys in creation
 // order), then unkeyed elements in creation order, then keys that ask to be topmost.
@@ -134,6 +173,9 @@ public:
     void ForEach(const std::function<void(const Drawable&)>& f) const;
     // Calls f for every target adjust marker.
     void ForEachTarget(const std::function<void(const Drawable&)>& f) const;
+    // Calls f for the target markers less than half a unit from p's row or column (some twice).
+    template <class F>
+    void ForEachTargetNear(const zq::float8Point& p, F&& f) const { targets_.ForEachNear(p, f); }
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
     // True when nothing is drawn.
@@ -149,8 +191,14 @@ private:
     void Record(const InvalidArea& a);
     // Records where d painted and where it paints now.
     void Repaint(Drawable& d);
-    // A target came, went or moved: the guides of the shooters may end elsewhere now.
+    // A target came, went or moved: the guides of the shooters may end elsewhere now. They are
+    // repainted once, when the changed areas are next taken, however many targets changed.
+    void TargetsChanged();
     void RefreshShooters();
+    void AddShooter(Drawable* d);
+    void RemoveShooter(Drawable* d);
+    // Indexes a target at its point, kept in its area.
+    void IndexTarget(Drawable* d);
     // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):
     // grown by the new bounds, dropped when the old ones may have held one of its edges.
     void UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now);
@@ -158,6 +206,8 @@ private:
     DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
     std::vector<Drawable*> shooters_;  // the drawables that follow the targets
+    TargetIndex targets_;
+    bool guidesStale_ = false;  // targets changed since the shooters were last repainted
     std::function<void()> hook_;
     // The extent as last computed, kept up to date by insertions and moves that only grow it.
     mutable std::optional<ICanvas::DoubleRect> extent_;
