@@ -191,22 +191,38 @@ void TargetIndex::Remove(Drawable* d, const zq::float8Point& at) {
     Take(columns_, at.x, d, 1);
 }
 
-void TargetIndex::Put(Buckets& buckets, double v, Drawable* d, int slot) {
+void TargetIndex::Put(Buckets& buckets, double v, Drawable* d, int axis) {
     Bucket& bucket = buckets[KeyOf(v)];
-    d->slots_[slot] = uint32_t(bucket.size());
-    bucket.push_back(d);
+    d->slots_[axis] = uint32_t(bucket.items.size());
+    bucket.items.push_back(d);
+    bucket.ordered = bucket.items.size() == 1;
 }
 
-void TargetIndex::Take(Buckets& buckets, double v, Drawable* d, int slot) {
+void TargetIndex::Take(Buckets& buckets, double v, Drawable* d, int axis) {
     const auto it = buckets.find(KeyOf(v));
     if (it == buckets.end()) return;
     Bucket& bucket = it->second;
-    const uint32_t i = d->slots_[slot];
-    if (i >= bucket.size() || bucket[i] != d) return;
-    bucket[i] = bucket.back();
-    bucket[i]->slots_[slot] = i;
-    bucket.pop_back();
-    if (bucket.empty()) buckets.erase(it);
+    const uint32_t i = d->slots_[axis];
+    if (i >= bucket.items.size() || bucket.items[i] != d) return;
+    std::vector<Drawable*>& items = bucket.items;
+    items[i] = items.back();
+    items[i]->slots_[axis] = i;
+    items.pop_back();
+    bucket.ordered = false;
+    if (items.empty()) buckets.erase(it);
+}
+
+size_t TargetIndex::Order(Bucket& bucket, int axis, double v) {
+    // A target's indexed point is kept in its area (x = left, y = top).
+    auto along = [axis](const Drawable* d) { return axis == 0 ? d->area_.logical.left : d->area_.logical.top; };
+    std::vector<Drawable*>& items = bucket.items;
+    if (!bucket.ordered) {
+        std::sort(items.begin(), items.end(), [&](const Drawable* a, const Drawable* b) { return along(a) < along(b); });
+        for (size_t i = 0; i < items.size(); ++i) items[i]->slots_[axis] = uint32_t(i);
+        bucket.ordered = true;
+    }
+    return size_t(std::lower_bound(items.begin(), items.end(), v, [&](const Drawable* d, double x) { return along(d) < x; }) -
+                  items.begin());
 }
 
 void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {

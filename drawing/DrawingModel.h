@@ -123,36 +123,48 @@ inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
     return *this;
 }
 
-// The target markers by the row and the column their points lie on, so that a shooter visits only the
-// targets lined up with it, and a target comes and goes without a search.
+// The target markers by the row and the column their points lie on, so that a shooter meets only the
+// targets lined up with it, nearest first, and a target comes and goes without a search.
 class TargetIndex {
 public:
     // Indexes the target at the point.
     void Add(Drawable* d, const zq::float8Point& at);
     // Takes the target out of the index (at the point it was indexed at).
     void Remove(Drawable* d, const zq::float8Point& at);
-    // Calls f for every target indexed less than half a unit from p's row or from p's column (a
-    // target near both comes twice).
+    // Walks the targets indexed near p's row outward from p's x, on either side (axis 0), then those
+    // near p's column outward from p's y (axis 1); f(target, axis) answers true when the walk of that
+    // side may stop. Near: less than half a unit away, and a few a little farther.
     template <class F>
-    void ForEachNear(const zq::float8Point& p, F&& f) const {
-        Visit(rows_, p.y, f);
-        Visit(columns_, p.x, f);
+    void WalkNear(const zq::float8Point& p, F&& f) const {
+        for (int64_t k = KeyOf(p.y - 0.5); k <= KeyOf(p.y + 0.5); ++k) Walk(rows_, k, p.x, 0, f);
+        for (int64_t k = KeyOf(p.x - 0.5); k <= KeyOf(p.x + 0.5); ++k) Walk(columns_, k, p.y, 1, f);
     }
 private:
-    using Bucket = std::vector<Drawable*>;
+    struct Bucket {
+        std::vector<Drawable*> items;
+        bool ordered = true;
+    };
     using Buckets = std::unordered_map<int64_t, Bucket>;
-    static int64_t KeyOf(double v) { return int64_t(std::floor(v)); }
-    static void Put(Buckets& buckets, double v, Drawable* d, int slot);
-    static void Take(Buckets& buckets, double v, Drawable* d, int slot);
+    // Rows and columns half a unit wide: a target on a whole unit is never near one a unit away.
+    static int64_t KeyOf(double v) { return int64_t(std::floor(2 * v)); }
+    static void Put(Buckets& buckets, double v, Drawable* d, int axis);
+    static void Take(Buckets& buckets, double v, Drawable* d, int axis);
+    // Orders a changed bucket along its line (x along a row, y along a column); the first place at
+    // or beyond v.
+    static size_t Order(Bucket& bucket, int axis, double v);
     template <class F>
-    static void Visit(const Buckets& buckets, double v, F& f) {
-        for (int64_t k = KeyOf(v) - 1; k <= KeyOf(v) + 1; ++k) {
-            const auto it = buckets.find(k);
-            if (it == buckets.end()) continue;
-            for (const Drawable* d : it->second) f(*d);
-        }
+    static void Walk(Buckets& buckets, int64_t key, double v, int axis, F& f) {
+        const auto it = buckets.find(key);
+        if (it == buckets.end()) return;
+        const std::vector<Drawable*>& items = it->second.items;
+        const size_t i = Order(it->second, axis, v);
+        for (size_t j = i; j < items.size(); ++j)
+            if (f(*items[j], axis)) break;
+        for (size_t j = i; j-- > 0;)
+            if (f(*items[j], axis)) break;
     }
-    Buckets rows_, columns_;
+    // Ordered on the first walk after a change: a drag moves many targets between two walks.
+    mutable Buckets rows_, columns_;
 };
 
 // The drawables of a canvas in drawing order: keyed fills (by IsBefore, equal keys in creation
@@ -173,9 +185,9 @@ public:
     void ForEach(const std::function<void(const Drawable&)>& f) const;
     // Calls f for every target adjust marker.
     void ForEachTarget(const std::function<void(const Drawable&)>& f) const;
-    // Calls f for the target markers less than half a unit from p's row or column (some twice).
+    // Walks the target markers near p's row and column outward from p (TargetIndex::WalkNear).
     template <class F>
-    void ForEachTargetNear(const zq::float8Point& p, F&& f) const { targets_.ForEachNear(p, f); }
+    void WalkTargetsNear(const zq::float8Point& p, F&& f) const { targets_.WalkNear(p, f); }
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
     // True when nothing is drawn.
