@@ -212,9 +212,13 @@ void TargetIndex::Take(Buckets& buckets, double v, Drawable* d, int axis) {
     if (items.empty()) buckets.erase(it);
 }
 
-size_t TargetIndex::Order(Bucket& bucket, int axis, double v) {
+double TargetIndex::Along(const Drawable* d, int axis) {
     // A target's indexed point is kept in its area (x = left, y = top).
-    auto along = [axis](const Drawable* d) { return axis == 0 ? d->area_.logical.left : d->area_.logical.top; };
+    return axis == 0 ? d->area_.logical.left : d->area_.logical.top;
+}
+
+size_t TargetIndex::Order(Bucket& bucket, int axis, double v) {
+    auto along = [axis](const Drawable* d) { return Along(d, axis); };
     std::vector<Drawable*>& items = bucket.items;
     if (!bucket.ordered) {
         std::sort(items.begin(), items.end(), [&](const Drawable* a, const Drawable* b) { return along(a) < along(b); });

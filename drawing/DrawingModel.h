@@ -152,16 +152,27 @@ private:
     // Orders a changed bucket along its line (x along a row, y along a column); the first place at
     // or beyond v.
     static size_t Order(Bucket& bucket, int axis, double v);
+    // Where a target lies along a line of the axis (x along a row, y along a column).
+    static double Along(const Drawable* d, int axis);
+    // Walks one side of a line from p; after the first target f takes, those just as far are
+    // offered too (equally near targets of one side).
+    template <class It, class F>
+    static void WalkSide(It from, It to, int axis, F& f) {
+        std::optional<double> taken;
+        for (It it = from; it != to; ++it) {
+            const double at = Along(*it, axis);
+            if (taken && at != *taken) break;
+            if (f(**it, axis) && !taken) taken = at;
+        }
+    }
     template <class F>
     static void Walk(Buckets& buckets, int64_t key, double v, int axis, F& f) {
         const auto it = buckets.find(key);
         if (it == buckets.end()) return;
         const std::vector<Drawable*>& items = it->second.items;
         const size_t i = Order(it->second, axis, v);
-        for (size_t j = i; j < items.size(); ++j)
-            if (f(*items[j], axis)) break;
-        for (size_t j = i; j-- > 0;)
-            if (f(*items[j], axis)) break;
+        WalkSide(items.begin() + std::ptrdiff_t(i), items.end(), axis, f);
+        WalkSide(items.rbegin() + std::ptrdiff_t(items.size() - i), items.rend(), axis, f);
     }
     // Ordered on the first walk after a change: a drag moves many targets between two walks.
     mutable Buckets rows_, columns_;
