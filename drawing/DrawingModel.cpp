@@ -63,6 +63,12 @@ void Drawable::Move(const zq::float8Vector& by) {
     if (model_) model_->Invalidate(*this);
 }
 
+namespace {
+constexpr size_t kMostAreas = 512;  // more changed areas than this become one around them all
+}
+
+DrawingModel::DrawingModel() { invalid_.reserve(kMostAreas); }
+
 DrawingModel::~DrawingModel() {
     for (auto& layer : layers_)
         for (Drawable* d : layer) d->model_ = nullptr;
@@ -244,9 +250,8 @@ void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::D
     if (now) extent_ = e.Union(*now);
 }
 
-void DrawingModel::Record(const InvalidArea& area) {
-    invalid_.push_back(area);
-    if (invalid_.size() > 512) {
+void DrawingModel::Record(const InvalidArea& area) noexcept {
+    if (invalid_.size() >= kMostAreas) {
         // Many small changes: one rectangle around them all repaints no slower.
         InvalidArea all = invalid_.front();
         for (const InvalidArea& a : invalid_) {
@@ -255,6 +260,7 @@ void DrawingModel::Record(const InvalidArea& area) {
         }
         invalid_.assign(1, all);
     }
+    invalid_.push_back(area);  // within the reserved room
     if (hook_) hook_();
 }
 
@@ -284,8 +290,9 @@ ICanvas::DoubleRect DrawingModel::Extent() const {
 
 std::vector<InvalidArea> DrawingModel::TakeInvalid() {
     RefreshShooters();
-    std::vector<InvalidArea> out;
-    out.swap(invalid_);
+    // Copied out, so that the reserved room stays.
+    std::vector<InvalidArea> out(invalid_.begin(), invalid_.end());
+    invalid_.clear();
     return out;
 }
 

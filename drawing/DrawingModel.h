@@ -182,7 +182,9 @@ private:
 // order), then unkeyed elements in creation order, then keys that ask to be topmost.
 class DrawingModel {
 public:
-    DrawingModel() = default;
+    // Reserves the changed areas' room: recording a change (a drawable being destroyed, say) then
+    // never allocates, so it cannot fail.
+    DrawingModel();
     ~DrawingModel();
     DrawingModel(const DrawingModel&) = delete;
     DrawingModel& operator=(const DrawingModel&) = delete;
@@ -208,10 +210,10 @@ public:
     std::vector<InvalidArea> TakeInvalid();
     // Renders every drawable whose area meets the clip (null: all).
     void Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const;
-    // Called whenever an area is recorded (the screen canvas repaints from it).
+    // Called whenever an area is recorded (the screen canvas repaints from it); must not throw.
     void SetInvalidHook(std::function<void()> hook) { hook_ = std::move(hook); }
 private:
-    void Record(const InvalidArea& a);
+    void Record(const InvalidArea& a) noexcept;
     // Records where d painted and where it paints now.
     void Repaint(Drawable& d);
     // A target came, went or moved: the guides of the shooters may end elsewhere now. They are
