@@ -279,7 +279,7 @@ ICanvas::DoubleRect DrawingModel::Extent() const {
     ICanvas::DoubleRect e;
     for (const auto& layer : layers_) {
         for (const Drawable* d : layer) {
-            const ICanvas::DoubleRect b = d->Bounds().Normalized();
+            const ICanvas::DoubleRect& b = d->bounds_;  // kept normalised and current by every change
             e = any ? e.Union(b) : b;
             any = true;
         }
