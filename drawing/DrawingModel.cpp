@@ -88,7 +88,7 @@ void DrawingModel::Insert(Drawable* d) {
     }
     // What may fail comes before the drawable joins the model, which then never holds it half.
     if (d->layer_ == kTargets) {
-        IndexTarget(d);
+        IndexTarget(d, ++targetsCome_);
     } else {
         d->area_ = d->PaintArea();
         if (d->FollowsTargets()) AddShooter(d);
@@ -135,21 +135,25 @@ void DrawingModel::Invalidate(Drawable& d) {
     d.bounds_ = d.Bounds().Normalized();
     UpdateExtent(&old, &d.bounds_);
     if (d.layer_ == kTargets) {
+        // A moved target keeps its place in the order of coming.
+        const double order = d.area_.pixels != 0 ? d.area_.pixels : ++targetsCome_;
         if (d.area_.pixels != 0) targets_.Remove(&d, {d.area_.logical.left, d.area_.logical.top});
         d.area_.pixels = 0;
         TargetsChanged();
-        IndexTarget(&d);
+        IndexTarget(&d, order);
         return;
     }
     Repaint(d);
 }
 
-void DrawingModel::IndexTarget(Drawable* d) {
+void DrawingModel::IndexTarget(Drawable* d, double order) {
     const zq::float8Point a = d->Anchor();
     d->area_ = {{a.x, a.y, a.x, a.y}, 0};  // pixels 0: not indexed (yet)
     targets_.Add(d, a);
-    d->area_.pixels = 1;
+    d->area_.pixels = order;
 }
+
+double DrawingModel::TargetOrder(const Drawable& target) const { return target.area_.pixels; }
 
 void DrawingModel::AddShooter(Drawable* d) {
     d->slots_[0] = uint32_t(shooters_.size());
@@ -227,12 +231,14 @@ size_t TargetIndex::Order(Bucket& bucket, int axis, double v) {
     auto along = [axis](const Drawable* d) { return Along(d, axis); };
     std::vector<Drawable*>& items = bucket.items;
     if (!bucket.ordered) {
-        std::sort(items.begin(), items.end(), [&](const Drawable* a, const Drawable* b) { return along(a) < along(b); });
+        std::sort(items.begin(), items.end(),
+                  [&](const Drawable* a, const Drawable* b) { return along(a) < along(b); });
         for (size_t i = 0; i < items.size(); ++i) items[i]->slots_[axis] = uint32_t(i);
         bucket.ordered = true;
     }
-    return size_t(std::lower_bound(items.begin(), items.end(), v, [&](const Drawable* d, double x) { return along(d) < x; }) -
-                  items.begin());
+    const auto first = std::lower_bound(items.begin(), items.end(), v,
+                                        [&](const Drawable* d, double x) { return along(d) < x; });
+    return size_t(first - items.begin());
 }
 
 void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {

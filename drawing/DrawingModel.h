@@ -111,7 +111,9 @@ private:
     Drawable* prev_ = nullptr;  // the neighbours in the layer's list
     Drawable* next_ = nullptr;
     int layer_ = 0;
-    InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call); a target's point
+    // The area painted now (kept so that removal needs no virtual call); a target's point, with its
+    // order of coming as pixels (0 while it is not indexed).
+    InvalidArea area_;
     ICanvas::DoubleRect bounds_;  // the normalised bounds now, for the extent
     // A target's places in its row and its column of the target index; a shooter's place in the
     // list of shooters (the first): removal then searches nothing.
@@ -198,6 +200,9 @@ public:
     void ForEach(const std::function<void(const Drawable&)>& f) const;
     // Calls f for every target adjust marker.
     void ForEachTarget(const std::function<void(const Drawable&)>& f) const;
+    // Where a target came in the order of the targets' coming (of two equally near targets a guide
+    // goes to the earlier one).
+    double TargetOrder(const Drawable& target) const;
     // Walks the target markers near p's row and column outward from p (TargetIndex::WalkNear).
     template <class F>
     void WalkTargetsNear(const zq::float8Point& p, F&& f) const { targets_.WalkNear(p, f); }
@@ -222,8 +227,8 @@ private:
     void RefreshShooters();
     void AddShooter(Drawable* d);
     void RemoveShooter(Drawable* d);
-    // Indexes a target at its point, kept in its area.
-    void IndexTarget(Drawable* d);
+    // Indexes a target at its point, kept in its area, with its place in the order of coming.
+    void IndexTarget(Drawable* d, double order);
     // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):
     // grown by the new bounds, dropped when the old ones may have held one of its edges.
     void UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now);
@@ -233,6 +238,7 @@ private:
     std::vector<Drawable*> shooters_;  // the drawables that follow the targets
     TargetIndex targets_;
     bool guidesStale_ = false;  // targets changed since the shooters were last repainted
+    double targetsCome_ = 0;    // the targets that came so far (their order; exact in a double)
     std::function<void()> hook_;
     // The extent as last computed, kept up to date by insertions and moves that only grow it.
     mutable std::optional<ICanvas::DoubleRect> extent_;
