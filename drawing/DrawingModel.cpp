@@ -65,6 +65,7 @@ void Drawable::Move(const zq::float8Vector& by) {
 
 namespace {
 constexpr size_t kMostAreas = 512;  // more changed areas than this become one around them all
+constexpr double kGridPixels = 64;  // a drawable painting farther beyond its area is visited always
 }
 
 DrawingModel::DrawingModel() { invalid_.reserve(kMostAreas); }
@@ -92,6 +93,14 @@ void DrawingModel::Insert(Drawable* d) {
     } else {
         d->area_ = d->PaintArea();
         if (d->FollowsTargets()) AddShooter(d);
+        if (d->layer_ == kPlain) {
+            try {
+                plain_.Add(d, GridArea(d->area_), ++plainCome_);
+            } catch (...) {
+                RemoveShooter(d);
+                throw;
+            }
+        }
     }
     d->model_ = this;
     DrawableList& layer = layers_[d->layer_];
@@ -123,6 +132,7 @@ void DrawingModel::Remove(Drawable* d) {
     } else {
         Record(d->area_);
         RemoveShooter(d);
+        if (d->layer_ == kPlain) plain_.Remove(d, GridArea(d->area_));
     }
     layers_[d->layer_].Erase(d);
     d->model_ = nullptr;
@@ -176,8 +186,16 @@ void DrawingModel::TargetsChanged() {
 
 void DrawingModel::Repaint(Drawable& d) {
     Record(d.area_);
+    const InvalidArea was = d.area_;
     d.area_ = d.PaintArea();
     Record(d.area_);
+    if (d.layer_ == kPlain) plain_.Move(&d, GridArea(was), GridArea(d.area_));
+}
+
+ICanvas::DoubleRect DrawingModel::GridArea(const InvalidArea& a) {
+    constexpr double kEverywhere = 1e300;
+    if (a.pixels > kGridPixels) return {-kEverywhere, kEverywhere, kEverywhere, -kEverywhere};
+    return a.logical;
 }
 
 void DrawingModel::RefreshShooters() {
@@ -314,6 +332,12 @@ public:
         top_ = -(clip->top - m.oy) / m.ky;
         bottom_ = -(clip->bottom - m.oy) / m.ky;
     }
+    bool Usable() const { return usable_; }
+    // The window grown by device pixels, in logical units.
+    ICanvas::DoubleRect Grown(double pixels) const {
+        const double mx = pixels / m_.kx, my = pixels / m_.ky;
+        return {left_ - mx, top_ + my, right_ + mx, bottom_ - my};
+    }
     bool ClearlyOutside(const InvalidArea& a) const {
         if (!usable_) return false;
         const double mx = (a.pixels + 2) / m_.kx, my = (a.pixels + 2) / m_.ky;
@@ -331,13 +355,20 @@ private:
 void DrawingModel::Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const {
     RenderContext rc{r, m, *this};
     const ClipWindow window(m, clip);
+    const auto render = [&](const Drawable* d) {
+        // A shooter's area may be older than its guide until the changed areas are taken.
+        const bool known = !guidesStale_ || !d->FollowsTargets();
+        if (clip && known && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) return;
+        d->Render(rc);
+    };
+    thread_local std::vector<Drawable*> nearby;  // reused: a repaint allocates nothing once warm
     for (int i = kKeyed; i <= kTopmost; ++i) {
-        for (const Drawable* d : layers_[i]) {
-            // A shooter's area may be older than its guide until the changed areas are taken.
-            const bool known = !guidesStale_ || !d->FollowsTargets();
-            if (clip && known && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) continue;
-            d->Render(rc);
+        // Of a large drawing only what lies near a small clip is visited.
+        if (i == kPlain && window.Usable() && !guidesStale_ && plain_.Near(window.Grown(kGridPixels + 2), nearby)) {
+            for (const Drawable* d : nearby) render(d);
+            continue;
         }
+        for (const Drawable* d : layers_[i]) render(d);
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/winutil/Platform.h"
+#include "drawing/AreaGrid.h"
 #include "drawing/Canvas.h"
 #include "drawing/Renderer.h"
 
@@ -227,6 +228,9 @@ private:
     void RefreshShooters();
     void AddShooter(Drawable* d);
     void RemoveShooter(Drawable* d);
+    // The rectangle under which a plain drawable is kept in the grid: its painted area, or
+    // everywhere when the area grows by many pixels.
+    static ICanvas::DoubleRect GridArea(const InvalidArea& a);
     // Indexes a target at its point, kept in its area, with its place in the order of coming.
     void IndexTarget(Drawable* d, double order);
     // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):
@@ -239,6 +243,8 @@ private:
     TargetIndex targets_;
     bool guidesStale_ = false;  // targets changed since the shooters were last repainted
     double targetsCome_ = 0;    // the targets that came so far (their order; exact in a double)
+    AreaGrid plain_;            // the plain drawables by where they paint
+    uint64_t plainCome_ = 0;    // the plain drawables that came so far (their drawing order)
     std::function<void()> hook_;
     // The extent as last computed, kept up to date by insertions and moves that only grow it.
     mutable std::optional<ICanvas::DoubleRect> extent_;

@@ -364,3 +364,48 @@ TEST(PageLayoutRecord, DefaultsAndAvailableArea) {
     l.columns = 0;
     EXPECT_FALSE(l.IsUsable());
 }
+
+// ---- the grid of painted areas: what a repaint of a small part of a large drawing visits
+
+namespace {
+
+using DrawingKernel::AreaGrid;
+
+// Stand-ins for drawables: the grid only keeps and answers their addresses.
+Drawable* Fake(int i) { return reinterpret_cast<Drawable*>(static_cast<uintptr_t>(16 * (i + 1))); }
+
+std::vector<Drawable*> NearOf(const AreaGrid& grid, const ICanvas::DoubleRect& r) {
+    std::vector<Drawable*> out;
+    EXPECT_TRUE(grid.Near(r, out));
+    return out;
+}
+
+} // namespace
+
+TEST(AreaGrid, ASmallPartVisitsWhatLiesThereOnceEachInDrawingOrder) {
+    AreaGrid grid;
+    const double c = AreaGrid::kCell;
+    // A row of small areas one cell apart, one long area over three cells, one huge area (kept aside).
+    for (int i = 0; i < 100; ++i) grid.Add(Fake(i), {i * c + 10, -10, i * c + 20, -20}, uint64_t(200 - i));
+    grid.Add(Fake(100), {5 * c, -10, 7 * c + 5, -20}, 1000);
+    grid.Add(Fake(101), {-1e300, 1e300, 1e300, -1e300}, 500);
+    EXPECT_EQ(NearOf(grid, {6 * c + 1, 0, 6 * c + 30, -30}),
+              (std::vector<Drawable*>{Fake(6), Fake(101), Fake(100)}));  // by the order given, not by adding
+    // Moved to another cell: found there only.
+    grid.Move(Fake(6), {6 * c + 10, -10, 6 * c + 20, -20}, {50 * c + 10, -10, 50 * c + 20, -20});
+    EXPECT_EQ(NearOf(grid, {6 * c + 1, 0, 6 * c + 30, -30}), (std::vector<Drawable*>{Fake(101), Fake(100)}));
+    EXPECT_EQ(NearOf(grid, {50 * c + 1, 0, 50 * c + 30, -30}),
+              (std::vector<Drawable*>{Fake(50), Fake(6), Fake(101)}));
+    // Taken out: gone, with its order answered.
+    EXPECT_EQ(grid.Remove(Fake(100), {5 * c, -10, 7 * c + 5, -20}), 1000u);
+    EXPECT_EQ(grid.Remove(Fake(100), {5 * c, -10, 7 * c + 5, -20}), 0u);
+    EXPECT_EQ(NearOf(grid, {5 * c + 1, 0, 7 * c + 30, -30}), (std::vector<Drawable*>{Fake(7), Fake(5), Fake(101)}));
+}
+
+TEST(AreaGrid, APartOverMoreCellsThanAreUsedIsLeftToAWalkOfEverything) {
+    AreaGrid grid;
+    grid.Add(Fake(0), {0, 0, 10, -10}, 1);
+    std::vector<Drawable*> out;
+    EXPECT_FALSE(grid.Near({-1e6, 1e6, 1e6, -1e6}, out));
+    EXPECT_TRUE(out.empty());
+}
