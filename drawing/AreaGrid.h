@@ -43,7 +43,7 @@ private:
     // The same, false also when they are too many (a drawable over them is kept aside and always
     // visited).
     static bool CellsOf(const ICanvas::DoubleRect& area, Span& span);
-    static int64_t Key(int64_t x, int64_t y) { return (x << 32) ^ (y & 0xFFFFFFFF); }
+    static int64_t Key(int64_t x, int64_t y) { return int64_t((uint64_t(x) << 32) ^ (uint64_t(y) & 0xFFFFFFFFu)); }
     static uint64_t Take(std::vector<Entry>& entries, const Drawable* d) noexcept;
 
     std::unordered_map<int64_t, std::vector<Entry>> cells_;
