@@ -162,17 +162,25 @@ std::optional<zq::float8Point> MarkerDrawable::GuideEnd() const {
     constexpr uint32_t kVertical = ICanvas::SideTop | ICanvas::SideBottom;
     constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
     std::optional<zq::float8Point> best;
-    double bestDist = 0;
-    model->ForEachTarget([&](const Drawable& t) {
+    double bestDist = 0, bestOrder = 0;
+    // Along a row the first target on either side that lines up is the nearest there; likewise in a
+    // column. A target lined up with the marker's row is never one of its column (it lies too near).
+    model->WalkTargetsNear(p_, [&](const Drawable& t, int axis) {
         const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
         const zq::float8Point a = t.Anchor();
-        double dist = -1;
-        if (std::fabs(a.y - p_.y) < 0.5 && (ts & kVertical) == (sides_ & kVertical)) dist = std::fabs(a.x - p_.x);
-        else if (std::fabs(a.x - p_.x) < 0.5 && (ts & kHorizontal) == (sides_ & kHorizontal)) dist = std::fabs(a.y - p_.y);
-        if (dist >= 0.5 && (!best || dist < bestDist)) {
+        const bool row = axis == 0;
+        const uint32_t lined = row ? kVertical : kHorizontal;
+        if (std::fabs(row ? a.y - p_.y : a.x - p_.x) >= 0.5 || (ts & lined) != (sides_ & lined)) return false;
+        const double dist = std::fabs(row ? a.x - p_.x : a.y - p_.y);
+        if (dist < 0.5) return false;
+        // Of equally near targets the one that came first.
+        const double order = model->TargetOrder(t);
+        if (!best || dist < bestDist || (dist == bestDist && order < bestOrder)) {
             best = a;
             bestDist = dist;
+            bestOrder = order;
         }
+        return true;
     });
     return best;
 }

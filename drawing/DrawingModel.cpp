@@ -63,13 +63,19 @@ void Drawable::Move(const zq::float8Vector& by) {
     if (model_) model_->Invalidate(*this);
 }
 
+namespace {
+constexpr size_t kMostAreas = 512;  // more changed areas than this become one around them all
+constexpr double kGridPixels = 64;  // a drawable painting farther beyond its area is visited always
+}
+
+DrawingModel::DrawingModel() { invalid_.reserve(kMostAreas); }
+
 DrawingModel::~DrawingModel() {
     for (auto& layer : layers_)
         for (Drawable* d : layer) d->model_ = nullptr;
 }
 
 void DrawingModel::Insert(Drawable* d) {
-    d->model_ = this;
     const bool first = IsEmpty();
     const ICanvas::OrderKey& key = d->Key();
     if (d->TargetSides()) {
@@ -81,6 +87,22 @@ void DrawingModel::Insert(Drawable* d) {
     } else {
         d->layer_ = kKeyed;
     }
+    // What may fail comes before the drawable joins the model, which then never holds it half.
+    if (d->layer_ == kTargets) {
+        IndexTarget(d, ++targetsCome_);
+    } else {
+        d->area_ = d->PaintArea();
+        if (d->FollowsTargets()) AddShooter(d);
+        if (d->layer_ == kPlain) {
+            try {
+                plain_.Add(d, GridArea(d->area_), ++plainCome_);
+            } catch (...) {
+                RemoveShooter(d);
+                throw;
+            }
+        }
+    }
+    d->model_ = this;
     DrawableList& layer = layers_[d->layer_];
     Drawable* at = nullptr;  // the end
     if (d->layer_ == kKeyed || d->layer_ == kTopmost) {
@@ -95,24 +117,27 @@ void DrawingModel::Insert(Drawable* d) {
         }
     }
     layer.Insert(at, d);
-    d->area_ = d->PaintArea();
     d->bounds_ = d->Bounds().Normalized();
     if (first) extent_ = d->bounds_;
     else UpdateExtent(nullptr, &d->bounds_);
-    if (d->FollowsTargets()) shooters_.push_back(d);
-    if (d->layer_ == kTargets) RefreshShooters();  // targets draw nothing themselves
+    if (d->layer_ == kTargets) TargetsChanged();  // targets draw nothing themselves
     else Record(d->area_);
 }
 
 void DrawingModel::Remove(Drawable* d) {
     if (d->model_ != this) return;
-    if (d->layer_ != kTargets) Record(d->area_);
+    // Not asked of d: a drawable being destroyed removes itself after its own part is gone.
+    if (d->layer_ == kTargets) {
+        if (d->area_.pixels != 0) targets_.Remove(d, {d->area_.logical.left, d->area_.logical.top});
+    } else {
+        Record(d->area_);
+        RemoveShooter(d);
+        if (d->layer_ == kPlain) plain_.Remove(d, GridArea(d->area_));
+    }
     layers_[d->layer_].Erase(d);
     d->model_ = nullptr;
     UpdateExtent(&d->bounds_, nullptr);
-    // Not asked of d: a drawable being destroyed removes itself after its own part is gone.
-    shooters_.erase(std::remove(shooters_.begin(), shooters_.end(), d), shooters_.end());
-    if (d->layer_ == kTargets) RefreshShooters();
+    if (d->layer_ == kTargets) TargetsChanged();
 }
 
 void DrawingModel::Invalidate(Drawable& d) {
@@ -120,20 +145,118 @@ void DrawingModel::Invalidate(Drawable& d) {
     d.bounds_ = d.Bounds().Normalized();
     UpdateExtent(&old, &d.bounds_);
     if (d.layer_ == kTargets) {
-        RefreshShooters();
+        // A moved target keeps its place in the order of coming.
+        const double order = d.area_.pixels != 0 ? d.area_.pixels : ++targetsCome_;
+        if (d.area_.pixels != 0) targets_.Remove(&d, {d.area_.logical.left, d.area_.logical.top});
+        d.area_.pixels = 0;
+        TargetsChanged();
+        IndexTarget(&d, order);
         return;
     }
     Repaint(d);
 }
 
+void DrawingModel::IndexTarget(Drawable* d, double order) {
+    const zq::float8Point a = d->Anchor();
+    d->area_ = {{a.x, a.y, a.x, a.y}, 0};  // pixels 0: not indexed (yet)
+    targets_.Add(d, a);
+    d->area_.pixels = order;
+}
+
+double DrawingModel::TargetOrder(const Drawable& target) const { return target.area_.pixels; }
+
+void DrawingModel::AddShooter(Drawable* d) {
+    d->slots_[0] = uint32_t(shooters_.size());
+    shooters_.push_back(d);
+}
+
+void DrawingModel::RemoveShooter(Drawable* d) {
+    const uint32_t i = d->slots_[0];
+    if (i >= shooters_.size() || shooters_[i] != d) return;  // not a shooter
+    shooters_[i] = shooters_.back();
+    shooters_[i]->slots_[0] = i;
+    shooters_.pop_back();
+}
+
+void DrawingModel::TargetsChanged() {
+    if (shooters_.empty()) return;
+    guidesStale_ = true;
+    if (hook_) hook_();
+}
+
 void DrawingModel::Repaint(Drawable& d) {
     Record(d.area_);
+    const InvalidArea was = d.area_;
     d.area_ = d.PaintArea();
     Record(d.area_);
+    if (d.layer_ == kPlain) plain_.Move(&d, GridArea(was), GridArea(d.area_));
+}
+
+ICanvas::DoubleRect DrawingModel::GridArea(const InvalidArea& a) {
+    constexpr double kEverywhere = 1e300;
+    if (a.pixels > kGridPixels) return {-kEverywhere, kEverywhere, kEverywhere, -kEverywhere};
+    return a.logical;
 }
 
 void DrawingModel::RefreshShooters() {
+    if (!guidesStale_) return;
     for (Drawable* s : shooters_) Repaint(*s);
+    guidesStale_ = false;
+}
+
+void TargetIndex::Add(Drawable* d, const zq::float8Point& at) {
+    Put(rows_, at.y, d, 0);
+    try {
+        Put(columns_, at.x, d, 1);
+    } catch (...) {
+        Take(rows_, at.y, d, 0);
+        throw;
+    }
+}
+
+void TargetIndex::Remove(Drawable* d, const zq::float8Point& at) {
+    Take(rows_, at.y, d, 0);
+    Take(columns_, at.x, d, 1);
+}
+
+void TargetIndex::Put(Buckets& buckets, double v, Drawable* d, int axis) {
+    Bucket& bucket = buckets[KeyOf(v)];
+    d->slots_[axis] = uint32_t(bucket.items.size());
+    bucket.items.push_back(d);
+    bucket.ordered = bucket.items.size() == 1;
+}
+
+void TargetIndex::Take(Buckets& buckets, double v, Drawable* d, int axis) {
+    const auto it = buckets.find(KeyOf(v));
+    if (it == buckets.end()) return;
+    Bucket& bucket = it->second;
+    const uint32_t i = d->slots_[axis];
+    if (i >= bucket.items.size() || bucket.items[i] != d) return;
+    std::vector<Drawable*>& items = bucket.items;
+    items[i] = items.back();
+    items[i]->slots_[axis] = i;
+    items.pop_back();
+    bucket.ordered = false;
+    if (items.empty()) buckets.erase(it);
+}
+
+double TargetIndex::Along(const Drawable* d, int axis) {
+    // A target's indexed point is kept in its area (x = left, y = top).
+    return axis == 0 ? d->area_.logical.left : d->area_.logical.top;
+}
+
+size_t TargetIndex::Order(Bucket& bucket, int axis, double v) {
+    auto along = [axis](const Drawable* d) { return Along(d, axis); };
+    std::vector<Drawable*>& items = bucket.items;
+    if (!bucket.ordered) {
+        std::sort(items.begin(), items.end(),
+                  [&](const Drawable* a, const Drawable* b) { return along(a) < along(b); });
+        for (size_t i = 0; i < items.size(); ++i) items[i]->slots_[axis] = uint32_t(i);
+        bucket.ordered = true;
+    }
+    const auto first = std::lower_bound(items.begin(), items.end(), v,
+                                        [&](const Drawable* d, double x) { return along(d) < x; });
+    return size_t(first - items.begin());
 }
 
 void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now) {
@@ -151,9 +274,8 @@ void DrawingModel::UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::D
     if (now) extent_ = e.Union(*now);
 }
 
-void DrawingModel::Record(const InvalidArea& area) {
-    invalid_.push_back(area);
-    if (invalid_.size() > 512) {
+void DrawingModel::Record(const InvalidArea& area) noexcept {
+    if (invalid_.size() >= kMostAreas) {
         // Many small changes: one rectangle around them all repaints no slower.
         InvalidArea all = invalid_.front();
         for (const InvalidArea& a : invalid_) {
@@ -162,6 +284,7 @@ void DrawingModel::Record(const InvalidArea& area) {
         }
         invalid_.assign(1, all);
     }
+    invalid_.push_back(area);  // within the reserved room
     if (hook_) hook_();
 }
 
@@ -180,7 +303,7 @@ ICanvas::DoubleRect DrawingModel::Extent() const {
     ICanvas::DoubleRect e;
     for (const auto& layer : layers_) {
         for (const Drawable* d : layer) {
-            const ICanvas::DoubleRect b = d->Bounds().Normalized();
+            const ICanvas::DoubleRect& b = d->bounds_;  // kept normalised and current by every change
             e = any ? e.Union(b) : b;
             any = true;
         }
@@ -190,8 +313,10 @@ ICanvas::DoubleRect DrawingModel::Extent() const {
 }
 
 std::vector<InvalidArea> DrawingModel::TakeInvalid() {
-    std::vector<InvalidArea> out;
-    out.swap(invalid_);
+    RefreshShooters();
+    // Copied out, so that the reserved room stays.
+    std::vector<InvalidArea> out(invalid_.begin(), invalid_.end());
+    invalid_.clear();
     return out;
 }
 
@@ -206,6 +331,12 @@ public:
         right_ = (clip->right - m.ox) / m.kx;
         top_ = -(clip->top - m.oy) / m.ky;
         bottom_ = -(clip->bottom - m.oy) / m.ky;
+    }
+    bool Usable() const { return usable_; }
+    // The window grown by device pixels, in logical units.
+    ICanvas::DoubleRect Grown(double pixels) const {
+        const double mx = pixels / m_.kx, my = pixels / m_.ky;
+        return {left_ - mx, top_ + my, right_ + mx, bottom_ - my};
     }
     bool ClearlyOutside(const InvalidArea& a) const {
         if (!usable_) return false;
@@ -224,11 +355,20 @@ private:
 void DrawingModel::Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const {
     RenderContext rc{r, m, *this};
     const ClipWindow window(m, clip);
+    const auto render = [&](const Drawable* d) {
+        // A shooter's area may be older than its guide until the changed areas are taken.
+        const bool known = !guidesStale_ || !d->FollowsTargets();
+        if (clip && known && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) return;
+        d->Render(rc);
+    };
+    thread_local std::vector<Drawable*> nearby;  // reused: a repaint allocates nothing once warm
     for (int i = kKeyed; i <= kTopmost; ++i) {
-        for (const Drawable* d : layers_[i]) {
-            if (clip && (window.ClearlyOutside(d->area_) || !d->area_.ToDevice(m).Intersects(*clip))) continue;
-            d->Render(rc);
+        // Of a large drawing only what lies near a small clip is visited.
+        if (i == kPlain && window.Usable() && !guidesStale_ && plain_.Near(window.Grown(kGridPixels + 2), nearby)) {
+            for (const Drawable* d : nearby) render(d);
+            continue;
         }
+        for (const Drawable* d : layers_[i]) render(d);
     }
 }
 

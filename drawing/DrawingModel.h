@@ -2,12 +2,16 @@
 #pragma once
 
 #include "app/winutil/Platform.h"
+#include "drawing/AreaGrid.h"
 #include "drawing/Canvas.h"
 #include "drawing/Renderer.h"
 
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace DrawingKernel {
@@ -102,13 +106,19 @@ protected:
 private:
     friend class DrawingModel;
     friend class DrawableList;
+    friend class TargetIndex;
     ICanvas::OrderKey key_;
     DrawingModel* model_ = nullptr;
     Drawable* prev_ = nullptr;  // the neighbours in the layer's list
     Drawable* next_ = nullptr;
     int layer_ = 0;
-    InvalidArea area_;  // the area painted now (kept so that removal needs no virtual call)
+    // The area painted now (kept so that removal needs no virtual call); a target's point, with its
+    // order of coming as pixels (0 while it is not indexed).
+    InvalidArea area_;
     ICanvas::DoubleRect bounds_;  // the normalised bounds now, for the extent
+    // A target's places in its row and its column of the target index; a shooter's place in the
+    // list of shooters (the first): removal then searches nothing.
+    uint32_t slots_[2] = {0, 0};
 };
 
 inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
@@ -116,11 +126,68 @@ inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
     return *this;
 }
 
+// The target markers by the row and the column their points lie on, so that a shooter meets only the
+// targets lined up with it, nearest first, and a target comes and goes without a search.
+class TargetIndex {
+public:
+    // Indexes the target at the point.
+    void Add(Drawable* d, const zq::float8Point& at);
+    // Takes the target out of the index (at the point it was indexed at).
+    void Remove(Drawable* d, const zq::float8Point& at);
+    // Walks the targets indexed near p's row outward from p's x, on either side (axis 0), then those
+    // near p's column outward from p's y (axis 1); f(target, axis) answers true when the walk of that
+    // side may stop. Near: less than half a unit away, and a few a little farther.
+    template <class F>
+    void WalkNear(const zq::float8Point& p, F&& f) const {
+        for (int64_t k = KeyOf(p.y - 0.5); k <= KeyOf(p.y + 0.5); ++k) Walk(rows_, k, p.x, 0, f);
+        for (int64_t k = KeyOf(p.x - 0.5); k <= KeyOf(p.x + 0.5); ++k) Walk(columns_, k, p.y, 1, f);
+    }
+private:
+    struct Bucket {
+        std::vector<Drawable*> items;
+        bool ordered = true;
+    };
+    using Buckets = std::unordered_map<int64_t, Bucket>;
+    // Rows and columns half a unit wide: a target on a whole unit is never near one a unit away.
+    static int64_t KeyOf(double v) { return int64_t(std::floor(2 * v)); }
+    static void Put(Buckets& buckets, double v, Drawable* d, int axis);
+    static void Take(Buckets& buckets, double v, Drawable* d, int axis);
+    // Orders a changed bucket along its line (x along a row, y along a column); the first place at
+    // or beyond v.
+    static size_t Order(Bucket& bucket, int axis, double v);
+    // Where a target lies along a line of the axis (x along a row, y along a column).
+    static double Along(const Drawable* d, int axis);
+    // Walks one side of a line from p; after the first target f takes, those just as far are
+    // offered too (equally near targets of one side).
+    template <class It, class F>
+    static void WalkSide(It from, It to, int axis, F& f) {
+        std::optional<double> taken;
+        for (It it = from; it != to; ++it) {
+            const double at = Along(*it, axis);
+            if (taken && at != *taken) break;
+            if (f(**it, axis) && !taken) taken = at;
+        }
+    }
+    template <class F>
+    static void Walk(Buckets& buckets, int64_t key, double v, int axis, F& f) {
+        const auto it = buckets.find(key);
+        if (it == buckets.end()) return;
+        const std::vector<Drawable*>& items = it->second.items;
+        const size_t i = Order(it->second, axis, v);
+        WalkSide(items.begin() + std::ptrdiff_t(i), items.end(), axis, f);
+        WalkSide(items.rbegin() + std::ptrdiff_t(items.size() - i), items.rend(), axis, f);
+    }
+    // Ordered on the first walk after a change: a drag moves many targets between two walks.
+    mutable Buckets rows_, columns_;
+};
+
 // The drawables of a canvas in drawing order: keyed fills (by IsBefore, equal keys in creation
 // order), then unkeyed elements in creation order, then keys that ask to be topmost.
 class DrawingModel {
 public:
-    DrawingModel() = default;
+    // Reserves the changed areas' room: recording a change (a drawable being destroyed, say) then
+    // never allocates, so it cannot fail.
+    DrawingModel();
     ~DrawingModel();
     DrawingModel(const DrawingModel&) = delete;
     DrawingModel& operator=(const DrawingModel&) = delete;
@@ -134,6 +201,12 @@ public:
     void ForEach(const std::function<void(const Drawable&)>& f) const;
     // Calls f for every target adjust marker.
     void ForEachTarget(const std::function<void(const Drawable&)>& f) const;
+    // Where a target came in the order of the targets' coming (of two equally near targets a guide
+    // goes to the earlier one).
+    double TargetOrder(const Drawable& target) const;
+    // Walks the target markers near p's row and column outward from p (TargetIndex::WalkNear).
+    template <class F>
+    void WalkTargetsNear(const zq::float8Point& p, F&& f) const { targets_.WalkNear(p, f); }
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
     // True when nothing is drawn.
@@ -143,14 +216,23 @@ public:
     std::vector<InvalidArea> TakeInvalid();
     // Renders every drawable whose area meets the clip (null: all).
     void Render(IRenderer& r, const Mapping& m, const DeviceRect* clip) const;
-    // Called whenever an area is recorded (the screen canvas repaints from it).
+    // Called whenever an area is recorded (the screen canvas repaints from it); must not throw.
     void SetInvalidHook(std::function<void()> hook) { hook_ = std::move(hook); }
 private:
-    void Record(const InvalidArea& a);
+    void Record(const InvalidArea& a) noexcept;
     // Records where d painted and where it paints now.
     void Repaint(Drawable& d);
-    // A target came, went or moved: the guides of the shooters may end elsewhere now.
+    // A target came, went or moved: the guides of the shooters may end elsewhere now. They are
+    // repainted once, when the changed areas are next taken, however many targets changed.
+    void TargetsChanged();
     void RefreshShooters();
+    void AddShooter(Drawable* d);
+    void RemoveShooter(Drawable* d);
+    // The rectangle under which a plain drawable is kept in the grid: its painted area, or
+    // everywhere when the area grows by many pixels.
+    static ICanvas::DoubleRect GridArea(const InvalidArea& a);
+    // Indexes a target at its point, kept in its area, with its place in the order of coming.
+    void IndexTarget(Drawable* d, double order);
     // Keeps the cached extent when a drawable's bounds go from old to now (none: inserted or removed):
     // grown by the new bounds, dropped when the old ones may have held one of its edges.
     void UpdateExtent(const ICanvas::DoubleRect* old, const ICanvas::DoubleRect* now);
@@ -158,6 +240,11 @@ private:
     DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
     std::vector<Drawable*> shooters_;  // the drawables that follow the targets
+    TargetIndex targets_;
+    bool guidesStale_ = false;  // targets changed since the shooters were last repainted
+    double targetsCome_ = 0;    // the targets that came so far (their order; exact in a double)
+    AreaGrid plain_;            // the plain drawables by where they paint
+    uint64_t plainCome_ = 0;    // the plain drawables that came so far (their drawing order)
     std::function<void()> hook_;
     // The extent as last computed, kept up to date by insertions and moves that only grow it.
     mutable std::optional<ICanvas::DoubleRect> extent_;

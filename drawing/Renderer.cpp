@@ -230,6 +230,20 @@ void GdiplusRenderer::QueueOutline(const Pen& pen, const POINT* pts, int n) {
     queuedCounts_.push_back(DWORD(n));
 }
 
+void GdiplusRenderer::QueueDashes(const Pen& pen, POINT a, POINT b) {
+    const int on = pen.dash == Dash::Dashed ? 5 : pen.dash == Dash::Marker ? 2 : 1;
+    const int off = pen.dash == Dash::Dashed ? 3 : 2;  // the patterns of PatternOf at one pixel
+    const int dx = (b.x > a.x) - (b.x < a.x), dy = (b.y > a.y) - (b.y < a.y);
+    const int length = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y));
+    Pen solid = pen;
+    solid.dash = Dash::Solid;
+    for (int at = 0; at <= length; at += on + off) {
+        const int end = std::min(at + on, length + 1);
+        const POINT dash[2] = {{a.x + dx * at, a.y + dy * at}, {a.x + dx * end, a.y + dy * end}};
+        QueueOutline(solid, dash, 2);
+    }
+}
+
 void GdiplusRenderer::FlushOutlines() {
     if (queuedCounts_.empty()) return;
     SelectPen(queuedPen_);
@@ -241,7 +255,11 @@ void GdiplusRenderer::FlushOutlines() {
 void GdiplusRenderer::Line(const zq::float8Point& from, const zq::float8Point& to, const Pen& pen) {
     zq::float8Point a = from, b = to;
     if (!ClipToDeviceRange(a, b)) return;
-    const bool onGrid = pen.dash == Dash::Solid && pen.width <= 1 && (a.x == b.x || a.y == b.y);
+    const bool onGrid = pen.width <= 1 && (a.x == b.x || a.y == b.y);
+    if (onGrid && pen.dash != Dash::Solid && UseGdi()) {
+        QueueDashes(pen, ToPoint(a), ToPoint(b));
+        return;
+    }
     if (onGrid && UseGdi()) {
         // A one-pixel line along the grid, both end pixels included.
         POINT p[2] = {ToPoint(a), ToPoint(b)};
@@ -256,7 +274,7 @@ void GdiplusRenderer::Line(const zq::float8Point& from, const zq::float8Point& t
 
 void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* pen, const COLORREF* fill) {
     const bool upright = pts.size() == 4 && pts[0].y == pts[1].y && pts[1].x == pts[2].x && pts[2].y == pts[3].y &&
-                         pts[3].x == pts[0].x && (!pen || (pen->dash == Dash::Solid && pen->width <= 1));
+                         pts[3].x == pts[0].x && (!pen || pen->width <= 1);
     if (upright && UseGdi()) {
         const POINT a = ToPoint(pts[0]), b = ToPoint(pts[2]);
         RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
@@ -268,7 +286,11 @@ void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen
             selectedBrush_ = brush;
             PatBlt(target_, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
         }
-        if (pen) {
+        if (pen && pen->dash != Dash::Solid) {
+            const POINT corners[4] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1},
+                                      {r.left, r.bottom - 1}};
+            for (int i = 0; i < 4; ++i) QueueDashes(*pen, corners[i], corners[(i + 1) % 4]);
+        } else if (pen) {
             // The border pixels as one closed polyline: the last point repeats the first, which
             // is drawn already, so the pixels are those of Rectangle with a null brush.
             const POINT ring[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1},

@@ -125,6 +125,9 @@ private:
     // Queues a one-pixel polyline of a GDI pen; consecutive ones of the same pen are drawn by one
     // call, which gives the same pixels since they all have one colour.
     void QueueOutline(const Pen& pen, const POINT* pts, int n);
+    // Queues the dashes of a one-pixel dashed line along the grid from a to b (both included) as
+    // short solid polylines: dashes of GDI+ cost many times more under Wine.
+    void QueueDashes(const Pen& pen, POINT a, POINT b);
     // Draws the queued polylines.
     void FlushOutlines();
     // Selects a pen into the target unless it is selected already.

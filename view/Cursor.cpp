@@ -3,6 +3,8 @@
 #include "app/winutil/CursorManager.h"
 #include "app/winutil/ResourceLoader.h"
 
+#include <array>
+
 namespace View::Cursor {
 
 Source Lookup(int id)
@@ -17,7 +19,8 @@ Source Lookup(int id)
     return Source{};
 }
 
-HCURSOR Get(int id)
+namespace {
+HCURSOR LoadOf(int id)
 {
     const Source s = Lookup(id);
     HCURSOR cursor = nullptr;
@@ -25,6 +28,18 @@ HCURSOR Get(int id)
     if (cursor == nullptr)
         cursor = static_cast<HCURSOR>(
             LoadImageW(nullptr, s.system ? s.systemId : IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
+    return cursor;
+}
+} // namespace
+
+HCURSOR Get(int id)
+{
+    // The handles are shared ones that stay valid while the program runs: each is looked up once
+    // (a drag asks for its cursor many times a second).
+    static std::array<HCURSOR, 284> known{};
+    if (id < 0 || id >= int(known.size())) return LoadOf(id);
+    HCURSOR& cursor = known[size_t(id)];
+    if (cursor == nullptr) cursor = LoadOf(id);
     return cursor;
 }
 

@@ -251,6 +251,104 @@ TEST(AdjustMarkers, AGuideRepaintsWhenTheTargetItLinesUpWithComesMovesOrGoes) {
     EXPECT_TRUE(covers(7000)) << "the guide that went with its target";
 }
 
+namespace {
+// The guide end by the rule itself: the nearest target lined up with the shooter's row (vertical
+// sides alike) or column (horizontal sides alike), half a unit or more away; of equal ones the one
+// that came first.
+std::optional<zq::float8Point> ExpectedGuideEnd(OffscreenCanvas& c, zq::float8Point p, uint32_t sides) {
+    constexpr uint32_t kVertical = ICanvas::SideTop | ICanvas::SideBottom;
+    constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
+    std::optional<zq::float8Point> best;
+    double bestDist = 0;
+    c.Model().ForEachTarget([&](const Drawable& t) {
+        const zq::float8Point a = t.Anchor();
+        const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
+        double dist = -1;
+        if (std::fabs(a.y - p.y) < 0.5 && (ts & kVertical) == (sides & kVertical)) dist = std::fabs(a.x - p.x);
+        else if (std::fabs(a.x - p.x) < 0.5 && (ts & kHorizontal) == (sides & kHorizontal)) dist = std::fabs(a.y - p.y);
+        if (dist < 0.5) return;
+        if (!best || dist < bestDist) {
+            best = a;
+            bestDist = dist;
+        }
+    });
+    return best;
+}
+} // namespace
+
+TEST(AdjustMarkers, EveryShooterFindsTheNearestLinedUpTargetAmongManyAsTheyMoveAndGo) {
+    // Targets on a few rows and columns, some half a unit or a unit off them, with every kind of
+    // sides; shooters among them. Each guide ends where the rule over all targets says, also after
+    // targets moved (some onto other rows) and after some went away.
+    OffscreenCanvas c;
+    const uint32_t kinds[] = {ICanvas::SideLeft | ICanvas::SideTop,     ICanvas::SideRight | ICanvas::SideTop,
+                              ICanvas::SideLeft | ICanvas::SideBottom,  ICanvas::SideRight | ICanvas::SideBottom,
+                              ICanvas::SideTop,  ICanvas::SideLeft,    ICanvas::SideRight, ICanvas::SideBottom};
+    const double offsets[] = {0, 0, 0, 0.5, -0.4, 1, 0.25};
+    std::vector<ICanvas::Element> targets, shooters;
+    std::vector<std::pair<zq::float8Point, uint32_t>> shooterAt;
+    unsigned seed = 12345;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 600; ++i) {
+        const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
+        targets.push_back(c.CreateAdjustMarker(p, kinds[next(8)], 1));
+    }
+    for (int i = 0; i < 80; ++i) {
+        const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
+        const uint32_t sides = kinds[next(8)];
+        shooters.push_back(c.CreateAdjustMarker(p, sides, 0));
+        shooterAt.push_back({p, sides});
+    }
+    auto check = [&](const char* when) {
+        c.Model().TakeInvalid();
+        int guides = 0;
+        for (size_t i = 0; i < shooters.size(); ++i) {
+            const auto* m = dynamic_cast<const MarkerDrawable*>(shooters[i].Get());
+            ASSERT_NE(m, nullptr);
+            const auto expected = ExpectedGuideEnd(c, shooterAt[i].first, shooterAt[i].second);
+            const auto end = m->GuideEnd();
+            ASSERT_EQ(end.has_value(), expected.has_value()) << when << ", shooter " << i;
+            if (!end) continue;
+            ++guides;
+            EXPECT_EQ(end->x, expected->x) << when << ", shooter " << i;
+            EXPECT_EQ(end->y, expected->y) << when << ", shooter " << i;
+        }
+        EXPECT_GT(guides, 20) << when;
+    };
+    check("placed");
+    for (size_t i = 0; i < targets.size(); i += 3) targets[i].Move({100.0 * next(3), next(2) ? 100.0 : 0.5});
+    check("moved");
+    for (size_t i = 0; i < targets.size(); i += 2) targets[i].Reset();
+    check("half of them gone");
+}
+
+TEST(AdjustMarkers, ShootersThatGoLeaveTheOthersFollowingTheirTargets) {
+    // Shooters go in another order than they came; those left still repaint their guides when a
+    // target moves, and a target that moves away takes no guide of a gone shooter along.
+    OffscreenCanvas c;
+    ICanvas::Group target;
+    target.Add(c.CreateAdjustMarker({5000, 1000}, ICanvas::SideLeft | ICanvas::SideTop, 1));
+    std::vector<ICanvas::Element> shooters;
+    for (int i = 0; i < 10; ++i)
+        shooters.push_back(c.CreateAdjustMarker({0, 1000.0}, ICanvas::SideRight | ICanvas::SideTop, 0));
+    for (int i : {3, 0, 9, 5}) shooters[size_t(i)].Reset();
+    c.Model().TakeInvalid();
+    target.Move({2000, 0});
+    int covering = 0;
+    for (const InvalidArea& a : c.Model().TakeInvalid()) {
+        const DoubleRect r = a.logical.Normalized();
+        if (r.left <= 1 && r.right >= 6999) ++covering;
+    }
+    EXPECT_EQ(covering, 6) << "the six shooters left repaint their guides to the moved target";
+    for (const ICanvas::Element& s : shooters) {
+        const auto* m = dynamic_cast<const MarkerDrawable*>(s.Get());
+        if (m) EXPECT_EQ(m->GuideEnd()->x, 7000);
+    }
+}
+
 TEST(PageLayoutRecord, DefaultsAndAvailableArea) {
     OffscreenCanvas c;
     Page::PageLayout l = c.GetPageLayout();
@@ -265,4 +363,49 @@ TEST(PageLayoutRecord, DefaultsAndAvailableArea) {
     EXPECT_DOUBLE_EQ(c.GetPageLayout().AvailableWidth(), 3 * 27940 - 2 * 1016 - 2 * 2032);
     l.columns = 0;
     EXPECT_FALSE(l.IsUsable());
+}
+
+// ---- the grid of painted areas: what a repaint of a small part of a large drawing visits
+
+namespace {
+
+using DrawingKernel::AreaGrid;
+
+// Stand-ins for drawables: the grid only keeps and answers their addresses.
+Drawable* Fake(int i) { return reinterpret_cast<Drawable*>(static_cast<uintptr_t>(16 * (i + 1))); }
+
+std::vector<Drawable*> NearOf(const AreaGrid& grid, const ICanvas::DoubleRect& r) {
+    std::vector<Drawable*> out;
+    EXPECT_TRUE(grid.Near(r, out));
+    return out;
+}
+
+} // namespace
+
+TEST(AreaGrid, ASmallPartVisitsWhatLiesThereOnceEachInDrawingOrder) {
+    AreaGrid grid;
+    const double c = AreaGrid::kCell;
+    // A row of small areas one cell apart, one long area over three cells, one huge area (kept aside).
+    for (int i = 0; i < 100; ++i) grid.Add(Fake(i), {i * c + 10, -10, i * c + 20, -20}, uint64_t(200 - i));
+    grid.Add(Fake(100), {5 * c, -10, 7 * c + 5, -20}, 1000);
+    grid.Add(Fake(101), {-1e300, 1e300, 1e300, -1e300}, 500);
+    EXPECT_EQ(NearOf(grid, {6 * c + 1, 0, 6 * c + 30, -30}),
+              (std::vector<Drawable*>{Fake(6), Fake(101), Fake(100)}));  // by the order given, not by adding
+    // Moved to another cell: found there only.
+    grid.Move(Fake(6), {6 * c + 10, -10, 6 * c + 20, -20}, {50 * c + 10, -10, 50 * c + 20, -20});
+    EXPECT_EQ(NearOf(grid, {6 * c + 1, 0, 6 * c + 30, -30}), (std::vector<Drawable*>{Fake(101), Fake(100)}));
+    EXPECT_EQ(NearOf(grid, {50 * c + 1, 0, 50 * c + 30, -30}),
+              (std::vector<Drawable*>{Fake(50), Fake(6), Fake(101)}));
+    // Taken out: gone, with its order answered.
+    EXPECT_EQ(grid.Remove(Fake(100), {5 * c, -10, 7 * c + 5, -20}), 1000u);
+    EXPECT_EQ(grid.Remove(Fake(100), {5 * c, -10, 7 * c + 5, -20}), 0u);
+    EXPECT_EQ(NearOf(grid, {5 * c + 1, 0, 7 * c + 30, -30}), (std::vector<Drawable*>{Fake(7), Fake(5), Fake(101)}));
+}
+
+TEST(AreaGrid, APartOverMoreCellsThanAreUsedIsLeftToAWalkOfEverything) {
+    AreaGrid grid;
+    grid.Add(Fake(0), {0, 0, 10, -10}, 1);
+    std::vector<Drawable*> out;
+    EXPECT_FALSE(grid.Near({-1e6, 1e6, 1e6, -1e6}, out));
+    EXPECT_TRUE(out.empty());
 }
