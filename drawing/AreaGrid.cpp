@@ -15,8 +15,8 @@ bool AreaGrid::SpanOf(const ICanvas::DoubleRect& area, Span& span) {
     if (!(std::fabs(r.left) < kLimit && std::fabs(r.right) < kLimit && std::fabs(r.top) < kLimit &&
           std::fabs(r.bottom) < kLimit))
         return false;
-    span = {int64_t(std::floor(r.left / kCell)), int64_t(std::floor(r.bottom / kCell)),
-            int64_t(std::floor(r.right / kCell)), int64_t(std::floor(r.top / kCell))};
+    span = {FloorToInt(r.left / kCell), FloorToInt(r.bottom / kCell), FloorToInt(r.right / kCell),
+            FloorToInt(r.top / kCell)};
     return true;
 }
 

@@ -145,12 +145,19 @@ void DrawingModel::Invalidate(Drawable& d) {
     d.bounds_ = d.Bounds().Normalized();
     UpdateExtent(&old, &d.bounds_);
     if (d.layer_ == kTargets) {
-        // A moved target keeps its place in the order of coming.
-        const double order = d.area_.pixels != 0 ? d.area_.pixels : ++targetsCome_;
+        // A moved target comes anew, as one drawn anew where its element now is: a box that a drag
+        // moves along stands for the box drawn again at every step.
         if (d.area_.pixels != 0) targets_.Remove(&d, {d.area_.logical.left, d.area_.logical.top});
         d.area_.pixels = 0;
         TargetsChanged();
-        IndexTarget(&d, order);
+        IndexTarget(&d, ++targetsCome_);
+        return;
+    }
+    if (d.FollowsTargets()) {
+        // Where its guide ends depends on the targets, which the same step of a drag moves too: it
+        // is repainted with the other shooters, once, when the changed areas are next taken.
+        guidesStale_ = true;
+        if (hook_) hook_();
         return;
     }
     Repaint(d);

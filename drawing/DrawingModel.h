@@ -149,7 +149,7 @@ private:
     };
     using Buckets = std::unordered_map<int64_t, Bucket>;
     // Rows and columns half a unit wide: a target on a whole unit is never near one a unit away.
-    static int64_t KeyOf(double v) { return int64_t(std::floor(2 * v)); }
+    static int64_t KeyOf(double v) { return FloorToInt(2 * v); }
     static void Put(Buckets& buckets, double v, Drawable* d, int axis);
     static void Take(Buckets& buckets, double v, Drawable* d, int axis);
     // Orders a changed bucket along its line (x along a row, y along a column); the first place at

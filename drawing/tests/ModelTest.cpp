@@ -254,12 +254,12 @@ TEST(AdjustMarkers, AGuideRepaintsWhenTheTargetItLinesUpWithComesMovesOrGoes) {
 namespace {
 // The guide end by the rule itself: the nearest target lined up with the shooter's row (vertical
 // sides alike) or column (horizontal sides alike), half a unit or more away; of equal ones the one
-// that came first.
+// that came first (a moved target comes anew).
 std::optional<zq::float8Point> ExpectedGuideEnd(OffscreenCanvas& c, zq::float8Point p, uint32_t sides) {
     constexpr uint32_t kVertical = ICanvas::SideTop | ICanvas::SideBottom;
     constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
     std::optional<zq::float8Point> best;
-    double bestDist = 0;
+    double bestDist = 0, bestOrder = 0;
     c.Model().ForEachTarget([&](const Drawable& t) {
         const zq::float8Point a = t.Anchor();
         const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
@@ -267,9 +267,11 @@ std::optional<zq::float8Point> ExpectedGuideEnd(OffscreenCanvas& c, zq::float8Po
         if (std::fabs(a.y - p.y) < 0.5 && (ts & kVertical) == (sides & kVertical)) dist = std::fabs(a.x - p.x);
         else if (std::fabs(a.x - p.x) < 0.5 && (ts & kHorizontal) == (sides & kHorizontal)) dist = std::fabs(a.y - p.y);
         if (dist < 0.5) return;
-        if (!best || dist < bestDist) {
+        const double order = c.Model().TargetOrder(t);
+        if (!best || dist < bestDist || (dist == bestDist && order < bestOrder)) {
             best = a;
             bestDist = dist;
+            bestOrder = order;
         }
     });
     return best;
@@ -347,6 +349,31 @@ TEST(AdjustMarkers, ShootersThatGoLeaveTheOthersFollowingTheirTargets) {
         const auto* m = dynamic_cast<const MarkerDrawable*>(s.Get());
         if (m) EXPECT_EQ(m->GuideEnd()->x, 7000);
     }
+}
+
+TEST(AdjustMarkers, ADraggedBoxsImageLinesUpWithTheNextBoxWhileTheBoxMovesUnderIt) {
+    // A drag's image (shooters) moves step by step together with the live drawing of the box it
+    // shows (targets at the very same points); the guide from the image's top right goes to the
+    // next box's top left, the nearest target lined up that is not under the shooter itself.
+    OffscreenCanvas c;
+    ICanvas::Group dragged, next, image;
+    GraphUtil::AddCornerMarks(c, dragged, Box(2000, -3000, 6000, -5000), 1);
+    GraphUtil::AddCornerMarks(c, next, Box(12000, -3000, 16000, -5000), 1);
+    GraphUtil::AddCornerMarks(c, image, Box(2000, -3000, 6000, -5000), 0);
+    c.Model().TakeInvalid();
+    for (int step = 1; step <= 8; ++step) {
+        image.Move({500, 0});
+        dragged.Move({500, 0});
+        c.Model().TakeInvalid();
+    }
+    std::optional<zq::float8Point> topRight;
+    image.ForEach([&](const ICanvas::Element& e) {
+        const auto* m = dynamic_cast<const MarkerDrawable*>(e.Get());
+        if (m && m->Anchor().x == 10000 && m->Anchor().y == -3000) topRight = m->GuideEnd();
+    });
+    ASSERT_TRUE(topRight.has_value());
+    EXPECT_EQ(topRight->x, 12000);
+    EXPECT_EQ(topRight->y, -3000);
 }
 
 TEST(PageLayoutRecord, DefaultsAndAvailableArea) {
