@@ -65,6 +65,8 @@ public:
     Core::Weight WeightAt(const zq::Point& point, int32_t tolerance = 200) const;
     // Enables exactly the handles whose bit is in the mask (also those made later).
     void SetEnabledMask(unsigned mask);
+    // The mask of the enabled handles.
+    unsigned GetEnabledMask() const { return enabled_; }
     // The handles, made now if they were not yet.
     const std::vector<std::unique_ptr<RectResizeControl>>& GetControls() const;
     // Whether the handles have been made.

@@ -23,11 +23,26 @@ zq::Point TextOriginOf(const Text& text) {
 zq::Point VText::GetOrigin() const { return TextOriginOf(text_); }
 
 void VText::Update() {
-  drawing_.Clear();
-  if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) return;
+  if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) {
+    drawing_.Clear();
+    drawn_.reset();
+    return;
+  }
   const zq::Point origin = GetOrigin();
-  drawing_.Add(
-      CreateTextElement(GetCanvasView().GetCanvas(), text_.GetDeferredLayout(), {double(origin.x), double(origin.y)}));
+  const std::shared_ptr<const DeferredLayout>& layout = text_.GetDeferredLayout();
+  // The same lines where an open change moved the owner: the drawing moves along and keeps its
+  // shaped runs (shaping thousands of texts at every step of a drag costs far more). Once the change
+  // is closed the text is drawn anew.
+  const auto* owner = dynamic_cast<const Core::IModelElement*>(text_.GetTextOwner());
+  if (drawn_ && drawn_ == layout && owner && owner->IsInTransaction() && !owner->IsNew()) {
+    if (origin != drawnAt_) drawing_.Move({double(origin.x - drawnAt_.x), double(origin.y - drawnAt_.y)});
+    drawnAt_ = origin;
+    return;
+  }
+  drawing_.Clear();
+  drawing_.Add(CreateTextElement(GetCanvasView().GetCanvas(), layout, {double(origin.x), double(origin.y)}));
+  drawn_ = layout;
+  drawnAt_ = origin;
 }
 
 View::SubTaskPtr VText::StartEditing(View::ITask& parent, const zq::Point* at) {

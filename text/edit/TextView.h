@@ -11,7 +11,8 @@ namespace TextBlock {
 class VText : public View::ViewElement {
  public:
   VText(View::ICanvasView& view, Text& text);
-  // Draws the text's current layout at its owner's text origin.
+  // Draws the text's current layout at its owner's text origin; when an open change only moved the
+  // owner, the drawing moves there and keeps its shaped runs.
   void Update() override;
   using View::ViewElement::Update;
 
@@ -31,6 +32,8 @@ class VText : public View::ViewElement {
  private:
   Text& text_;
   ICanvas::Group drawing_;
+  std::shared_ptr<const DeferredLayout> drawn_;  // the layout drawing_ shows, at drawnAt_
+  zq::Point drawnAt_;
 };
 
 // The top-left corner of the text's lines in model units (y up): its owner's text origin.

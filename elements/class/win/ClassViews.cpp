@@ -31,32 +31,17 @@ VClass::VClass(View::ICanvasView& view, Class& c)
     : Core::IViewElement(view, c), VTextBox(view, c, kAllHandles), class_(c) {}
 
 void VClass::UpdateShape() {
-  drawing_.Clear();
-  if (class_.IsDeleted()) return;
-  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-  const zq::Rect r = class_.GetRect();
-  GraphUtil::AddCornerMarks(canvas, drawing_, ToDouble(r), 1);
+  if (class_.IsDeleted()) {
+    drawing_.Clear();
+    return;
+  }
   const Style::ElementStyleFill fill(class_);
   TemplateParameters* box = class_.GetTemplateParameters();
-  if (!box) {
-    if (fill.GetLineStyle())
-      drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(class_.GetSize())));
-    drawing_.Add(canvas.CreateRect(ToDouble(r)));
-  } else {
-    const zq::Rect t = box->GetRect();
-    if (fill.GetLineStyle()) {
-      const auto key = View::MakeAreaWeight(class_.GetSize() + box->GetSize());
-      drawing_.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), key));
-      drawing_.Add(canvas.CreateFilledRect(ToDouble(t), *fill.GetLineStyle(), key));
-    }
-    drawing_.Add(canvas.CreateDashedRect(ToDouble(t), 0));
-    // The class's outline leaves out what the box covers of its top and right edges.
-    auto line = [&](double x0, double y0, double x1, double y1) { drawing_.Add(canvas.CreateLine({x0, y0}, {x1, y1})); };
-    line(r.left, r.top, t.left, r.top);
-    line(r.right, t.bottom, r.right, r.bottom);
-    line(r.right, r.bottom, r.left, r.bottom);
-    line(r.left, r.bottom, r.left, r.top);
-    if (Core::IViewElement* v = box->FindViewElement(GetCanvasView())) v->Update(nullptr);  // queued
+  // With a template-parameters box the drawing depends on the box's size too: drawn anew.
+  const std::uint64_t key = box ? 0 : ::Compartment::FillKey(fill.GetLineStyle()) | (std::uint64_t(1) << 63);
+  if (key == 0 || !drawing_.Follow(class_, key)) {
+    Draw(fill, box);
+    drawing_.Drawn(class_, key);
   }
   RedrawText(class_.GetText());
   // The compartments lie on the class and are placed by it: their lines follow its changes (a view
@@ -64,6 +49,34 @@ void VClass::UpdateShape() {
   for (Compartment* c = class_.GetFirstCompartment(); c; c = c->GetNext())
     if (Core::IViewElement* v = c->FindViewElement(GetCanvasView())) v->Update(nullptr);
   UpdateMarks();
+}
+
+void VClass::Draw(const Style::ElementStyleFill& fill, TemplateParameters* box) {
+  drawing_.Clear();
+  ICanvas::Group& drawing = drawing_.Group();
+  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+  const zq::Rect r = class_.GetRect();
+  GraphUtil::AddCornerMarks(canvas, drawing, ToDouble(r), 1);
+  if (!box) {
+    if (fill.GetLineStyle())
+      drawing.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(class_.GetSize())));
+    drawing.Add(canvas.CreateRect(ToDouble(r)));
+  } else {
+    const zq::Rect t = box->GetRect();
+    if (fill.GetLineStyle()) {
+      const auto key = View::MakeAreaWeight(class_.GetSize() + box->GetSize());
+      drawing.Add(canvas.CreateFilledRect(ToDouble(r), *fill.GetLineStyle(), key));
+      drawing.Add(canvas.CreateFilledRect(ToDouble(t), *fill.GetLineStyle(), key));
+    }
+    drawing.Add(canvas.CreateDashedRect(ToDouble(t), 0));
+    // The class's outline leaves out what the box covers of its top and right edges.
+    auto line = [&](double x0, double y0, double x1, double y1) { drawing.Add(canvas.CreateLine({x0, y0}, {x1, y1})); };
+    line(r.left, r.top, t.left, r.top);
+    line(r.right, t.bottom, r.right, r.bottom);
+    line(r.right, r.bottom, r.left, r.bottom);
+    line(r.left, r.bottom, r.left, r.top);
+    if (Core::IViewElement* v = box->FindViewElement(GetCanvasView())) v->Update(nullptr);  // queued
+  }
 }
 
 void VClass::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) {

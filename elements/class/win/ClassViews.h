@@ -11,6 +11,10 @@
 #include "view/ViewElements.h"
 #include "view/compartment/win/VCompartment.h"
 
+namespace Style {
+class ElementStyleFill;
+}
+
 namespace Class {
 
 // The class menu's id.
@@ -29,8 +33,11 @@ class VClass : public ::Compartment::VTextBox {
   unsigned GetMenuId() const override { return kClassMenuId; }
 
  private:
+  // Makes the box's drawing anew.
+  void Draw(const Style::ElementStyleFill& fill, TemplateParameters* box);
+
   Class& class_;
-  ICanvas::Group drawing_;
+  ::Compartment::BoxDrawing drawing_;
 };
 
 // A compartment's view: inside a class it opens the class menu, made for this compartment.

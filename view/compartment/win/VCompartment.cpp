@@ -17,6 +17,35 @@ void AddTopMarkers(ICanvas::Canvas& canvas, ICanvas::Group& group, const ICanvas
 }
 }  // namespace
 
+bool BoxDrawing::Follow(const Core::IResizable& box, std::uint64_t key) {
+  const zq::Point pos = box.GetPos();
+  if (drawn_ && key == key_ && box.GetSize() == size_ && box.IsInTransaction() && !box.IsNew()) {
+    if (pos != pos_) group_.Move({double(pos.x - pos_.x), double(pos.y - pos_.y)});
+    pos_ = pos;
+    return true;
+  }
+  Clear();
+  return false;
+}
+
+void BoxDrawing::Drawn(const Core::IResizable& box, std::uint64_t key) {
+  pos_ = box.GetPos();
+  size_ = box.GetSize();
+  key_ = key;
+  drawn_ = true;
+}
+
+void BoxDrawing::Clear() {
+  group_.Clear();
+  drawn_ = false;
+}
+
+std::uint64_t FillKey(const ICanvas::LineStyle* fill) {
+  if (!fill) return 0;
+  return (std::uint64_t(fill->value) << 32) ^ (std::uint64_t(std::uint32_t(fill->width)) << 1) ^
+         (std::uint64_t(fill->systemColor != 0) << 31) ^ 1;
+}
+
 VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned handleMask)
     : Core::IViewElement(view, box),
       View::SelectableViewElement(view, box),
@@ -25,8 +54,16 @@ VTextBox::VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned hand
 
 void VTextBox::UpdateMarks() {
   if (held_) return;
-  marks_.Clear();
-  if (IsSelected() && !box_.IsDeleted()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, IsPlaced());
+  if (!IsSelected() || box_.IsDeleted()) {
+    marks_.Clear();
+    return;
+  }
+  // The handles' picture and which of them show.
+  const std::uint64_t key = (std::uint64_t(handles_.GetEnabledMask()) << 2) |
+                            (GetCanvasView().IsSelectionVisible() ? 2u : 0u) | (IsPlaced() ? 1u : 0u);
+  if (marks_.Follow(box_, key)) return;
+  handles_.Draw(GetCanvasView().GetCanvas(), marks_.Group(), IsPlaced());
+  marks_.Drawn(box_, key);
 }
 
 Core::Weight VTextBox::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
@@ -67,17 +104,24 @@ VCompartment::VCompartment(View::ICanvasView& view, ICompartment& compartment)
 
 void VCompartment::UpdateShape() {
   if (HoldsCommittedDrawing()) return;
-  drawing_.Clear();
-  if (compartment_.IsDeleted()) return;
+  if (compartment_.IsDeleted()) {
+    drawing_.Clear();
+    return;
+  }
   SetHandleMask(TextBlock::ITextOwner::IsTextEmpty(compartment_.GetText()) ? kWestAndEast : kAllHandles);
-  const ICanvas::DoubleRect r = ICanvas::ToDouble(compartment_.GetRect());
-  ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-  if (compartment_.HasOwner()) {
-    drawing_.Add(canvas.CreateLine({r.left, r.top}, {r.right, r.top}));
-    AddTopMarkers(canvas, drawing_, r, 1);
-  } else {
-    drawing_.Add(canvas.CreateRect(r));
-    GraphUtil::AddCornerMarks(canvas, drawing_, r, 1);
+  const std::uint64_t key = compartment_.HasOwner() ? 1 : 0;
+  if (!drawing_.Follow(compartment_, key)) {
+    const ICanvas::DoubleRect r = ICanvas::ToDouble(compartment_.GetRect());
+    ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+    ICanvas::Group& group = drawing_.Group();
+    if (compartment_.HasOwner()) {
+      group.Add(canvas.CreateLine({r.left, r.top}, {r.right, r.top}));
+      AddTopMarkers(canvas, group, r, 1);
+    } else {
+      group.Add(canvas.CreateRect(r));
+      GraphUtil::AddCornerMarks(canvas, group, r, 1);
+    }
+    drawing_.Drawn(compartment_, key);
   }
   RedrawText(compartment_.GetText());
   UpdateMarks();

@@ -2,6 +2,7 @@
 // The view of a compartment: inside an owner, the line along its top edge (the owner draws the
 // rest of the box); without one, its rectangle. Typing or a double click edits its text in place;
 // while selected it shows its resize handles.
+#include <cstdint>
 #include <memory>
 
 #include "drawing/Canvas.h"
@@ -11,6 +12,31 @@
 #include "view/compartment/Compartment.h"
 
 namespace Compartment {
+
+// A drawing made from a box's place and size and a key of whatever else it shows. While an open
+// change that did not make the box only moves it, the drawing moves along instead of being made
+// anew: a drag of thousands of boxes then makes and indexes no drawables at each step. Once the
+// change is closed the box is drawn anew.
+class BoxDrawing {
+ public:
+  // True when the box only moved since it was drawn with the same key (the drawing has moved
+  // along); otherwise false with the drawing cleared, for the caller to make anew and then Drawn().
+  bool Follow(const Core::IResizable& box, std::uint64_t key);
+  // Records the box's place and size and the key the drawing was just made with.
+  void Drawn(const Core::IResizable& box, std::uint64_t key);
+  // Clears the drawing.
+  void Clear();
+  ICanvas::Group& Group() { return group_; }
+
+ private:
+  ICanvas::Group group_;
+  zq::Point pos_, size_;
+  std::uint64_t key_ = 0;
+  bool drawn_ = false;
+};
+
+// A key of a fill's line style for BoxDrawing (0: no fill).
+std::uint64_t FillKey(const ICanvas::LineStyle* fill);
 
 // A selectable, movable view of a box with a text: its resize handles of the mask while selected;
 // typing and double clicks edit the text the derived view names.
@@ -43,7 +69,7 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
  private:
   Core::IResizable& box_;
   View::RectResizeControls handles_;
-  ICanvas::Group marks_;
+  BoxDrawing marks_;
   bool keepWhileMoved_ = false;
   bool held_ = false;
   zq::Point drawnPos_, drawnSize_;
@@ -70,7 +96,7 @@ class VCompartment : public VTextBox {
 
  private:
   ICompartment& compartment_;
-  ICanvas::Group drawing_;
+  BoxDrawing drawing_;
 };
 
 }  // namespace Compartment
