@@ -107,7 +107,8 @@ private:
     std::unique_ptr<Core::SelectionTracker> tracker_;
     std::unique_ptr<Core::DeferredShiftSet> shift_;
     ICanvas::Group preview_;
-    zq::Point last_;
+    zq::Point last_;  // the point of the last step
+    bool shifted_ = false;  // whether a step was made since Prepare
     ShiftControlSet controls_;
     MoveControllerPtr controller_;
 };

@@ -96,6 +96,7 @@ void PendingDrop::Prepare(const Core::ModelElementSet& moved, Core::IModelElemen
     Forget();
     shift_ = std::make_unique<Core::DeferredShiftSet>(moved, context_.diagram, grabbed);
     last_ = anchor;
+    shifted_ = false;
     if (context_.canvas)
         ForEachMoving(*shift_, [&](Core::IModelElement& e) {
             if (VIShiftable* view = VIShiftable::Find(e, *context_.view))
@@ -114,6 +115,10 @@ void PendingDrop::ShiftTo(const zq::Point& anchor, zq::Point point)
 {
     if (!shift_) return;
     if (controller_) controller_->Restrict(anchor, point);
+    // The drag loop also calls on its timer while the pointer rests: the same point changes nothing,
+    // and shifting a large selection there again would cost as much as a step.
+    if (shifted_ && point == last_) return;
+    shifted_ = true;
     preview_.Move({double(point.x - last_.x), double(point.y - last_.y)});
     last_ = point;
     Core::Env env = MakeEnv();
