@@ -18,6 +18,8 @@ class VText : public View::ViewElement {
 
   // The text shown.
   Text& GetText() const { return text_; }
+  // The drawing of the lines (for tests).
+  const ICanvas::Group& GetDrawing() const { return drawing_; }
   // The top-left corner of the lines in model units (y up).
   zq::Point GetOrigin() const;
   // Starts in-place editing with the caret at the model point, or at the end without one (none

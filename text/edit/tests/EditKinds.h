@@ -37,6 +37,7 @@ class Note : public Core::Storable<Note, NoteRep, Core::StorableTraits::Null, Te
     Core::RegisterRefContNonStoreProperty::Register(t, &NoteRep::anchors, L"Anchors");
   }
   const zq::Rect& Rect() const { return GetRep().rect; }
+  void SetRect(Core::Env& env, const zq::Rect& r) { SetField(env, &NoteRep::rect, r); }
   TextBlock::Text* GetText() const { return GetRep().text; }
   const Core::PtrCont<Text::Anchor>& Anchors() const { return GetAnchors(); }
 
@@ -92,7 +93,8 @@ class Note : public Core::Storable<Note, NoteRep, Core::StorableTraits::Null, Te
   std::shared_ptr<Core::IViewElement> CreateCanvasViewElement(View::ICanvasView& view) override;
 };
 
-// The note's view: its outline; typing and double clicks edit its text.
+// The note's view: its outline, with the text's view following it; typing and double clicks edit
+// its text.
 class VNote : public View::SelectableViewElement, public TextBlock::CharHandlerImp {
  public:
   VNote(View::ICanvasView& view, Note& note)
@@ -101,6 +103,9 @@ class VNote : public View::SelectableViewElement, public TextBlock::CharHandlerI
     outline_.Clear();
     const zq::Rect r = note_.Rect();
     outline_.Add(GetCanvasView().GetCanvas().CreateRect({double(r.left), double(r.top), double(r.right), double(r.bottom)}));
+    // The text lies in the box: its view follows the box (a model update only queues it).
+    if (TextBlock::Text* text = note_.GetText())
+      if (Core::IViewElement* v = text->FindViewElement(GetCanvasView())) v->Update(nullptr);
   }
   void UpdateMarks() override {}
   TextBlock::Text* GetTextModel() const override { return note_.GetText(); }

@@ -82,6 +82,22 @@ std::shared_ptr<Note> EditWindow::AddNote(const std::wstring& text) {
   return note;
 }
 
+int EditWindow::InkedPixels(const zq::Rect& r) {
+  view->ProcessUpdates();
+  canvas->Update();
+  UpdateWindow(hwnd);
+  const POINT a = At({r.left, r.top}), b = At({r.right, r.bottom});
+  HDC dc = GetDC(hwnd);
+  int inked = 0;
+  for (int y = a.y + 2; y < b.y - 2; ++y)
+    for (int x = a.x + 2; x < b.x - 2; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 700) ++inked;
+    }
+  ReleaseDC(hwnd, dc);
+  return inked;
+}
+
 POINT EditWindow::At(const zq::Point& p) const {
   const zq::Point c = zq::RoundPoint(canvas->LogicalToClient(zq::float8Point(p)));
   return POINT{c.x, c.y};

@@ -47,6 +47,9 @@ class EditWindow {
   void DoubleClick(POINT client);
   // Processes the waiting messages.
   void Pump();
+  // Pixels of the window that are not white inside the model rectangle, two pixels off its edges
+  // (where the selection marks lie); after the view and the window are brought up to date.
+  int InkedPixels(const zq::Rect& r);
   void Undo();
   void Redo();
   View::DefaultTask& Task() const { return dynamic_cast<View::DefaultTask&>(view->GetTaskHost()); }

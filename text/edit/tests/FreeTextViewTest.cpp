@@ -17,25 +17,6 @@ std::vector<T*> All(const Core::Diagram& diagram) {
   return out;
 }
 
-// Pixels of the window that are not white inside the model rectangle, two pixels off its edges
-// (where the selection marks lie).
-int InkedPixels(EditWindow& w, const zq::Rect& r) {
-  w.view->ProcessUpdates();
-  w.canvas->Update();
-  UpdateWindow(w.hwnd);
-  const POINT a = w.At({r.left, r.top}), b = w.At({r.right, r.bottom});
-  HDC dc = GetDC(w.hwnd);
-  int inked = 0;
-  for (int y = a.y + 2; y < b.y - 2; ++y)
-    for (int x = a.x + 2; x < b.x - 2; ++x) {
-      const COLORREF c = GetPixel(dc, x, y);
-      if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 700) ++inked;
-    }
-  ReleaseDC(w.hwnd, dc);
-  return inked;
-}
-
-
 TEST(FreeTextView, TheBackgroundCommandMakesAFreeTextThatTypingFillsAndTheRunsDraw) {
   EditWindow w;
   const POINT click = w.At({2000, 4000});
@@ -48,7 +29,7 @@ TEST(FreeTextView, TheBackgroundCommandMakesAFreeTextThatTypingFillsAndTheRunsDr
   Text::FreeText* free = frees[0];
   EXPECT_EQ(w.Selection(), std::vector<Core::IModelElement*>{free});
   EXPECT_EQ(free->GetBox().left, free->GetPos().x);
-  EXPECT_EQ(InkedPixels(w, free->GetBox()), 0);
+  EXPECT_EQ(w.InkedPixels(free->GetBox()), 0);
 
   w.Type(u"WWW");
   ASSERT_TRUE(w.Editing());
@@ -56,10 +37,10 @@ TEST(FreeTextView, TheBackgroundCommandMakesAFreeTextThatTypingFillsAndTheRunsDr
   EXPECT_EQ(free->GetText()->GetName(), L"WWW");
   const zq::Rect box = free->GetBox();
   EXPECT_GT(box.Height(), 0);
-  EXPECT_GT(InkedPixels(w, box), 10);
+  EXPECT_GT(w.InkedPixels(box), 10);
   w.Undo();
   EXPECT_EQ(free->GetText()->GetName(), L"");
-  EXPECT_EQ(InkedPixels(w, box), 0);
+  EXPECT_EQ(w.InkedPixels(box), 0);
 }
 
 TEST(FreeTextView, ADoubleClickEditsAFreeTextAtTheClickedPlace) {
@@ -108,7 +89,7 @@ TEST(FreeTextView, TheAnchoredTextCommandMakesASelectedLabelInOneUndoStep) {
   EXPECT_EQ(free->GetBox().bottom, 5200);  // grows upward, away from its owner
   EXPECT_EQ(w.Selection(), std::vector<Core::IModelElement*>{free});
   EXPECT_EQ(w.diagram->GetUndoHandler().GetUndoCount(), steps + 1);
-  EXPECT_GT(InkedPixels(w, free->GetBox()), 10);
+  EXPECT_GT(w.InkedPixels(free->GetBox()), 10);
   w.Undo();
   EXPECT_TRUE(note->Anchors().empty());
   EXPECT_TRUE(All<Text::FreeText>(*w.diagram).empty());

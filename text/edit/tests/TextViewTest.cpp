@@ -1,0 +1,101 @@
+// The view of a text whose owner a change moves: while the change is open the drawing moves along
+// and keeps its shaped runs (as at every step of a drag); an edit of the text or the closed change
+// draws it anew, and so does an undo, at the place it then has.
+#include <gtest/gtest.h>
+
+#include "core/Transaction.h"
+#include "core/UndoHandler.h"
+#include "drawing/DrawingModel.h"
+#include "text/edit/TextView.h"
+#include "text/edit/tests/EditWindow.h"
+
+namespace EditTest {
+namespace {
+
+// The one drawing element of the text's view (empty when it shows none or several). The handle
+// keeps the element alive: a new one cannot take its place in memory.
+ICanvas::Element Drawn(EditWindow& w, const TextBlock::Text& text) {
+  w.view->ProcessUpdates();
+  const TextBlock::VText* view = TextBlock::FindTextView(text, *w.view);
+  ICanvas::Element drawn;
+  if (view && view->GetDrawing().Size() == 1) view->GetDrawing().ForEach([&](const ICanvas::Element& e) { drawn = e; });
+  return drawn;
+}
+
+double LeftOf(const ICanvas::Element& e) {
+  const auto* d = dynamic_cast<const DrawingKernel::Drawable*>(e.Get());
+  return d ? d->Bounds().left : -1e9;
+}
+
+zq::Rect Moved(const zq::Rect& r, std::int32_t dx, std::int32_t dy) {
+  return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+TEST(TextView, ATextMovedByAnOpenChangeKeepsItsDrawingThereAndIsDrawnAnewAfterAnEditAndAnUndo) {
+  EditWindow w;
+  auto note = w.AddNote(L"Words that were shaped once");
+  TextBlock::Text& text = *note->GetText();
+  const zq::Rect was = note->Rect();
+  ICanvas::Element first = Drawn(w, text);
+  ASSERT_FALSE(first.IsEmpty());
+  ASSERT_GT(w.InkedPixels(was), 20);
+  const double left = LeftOf(first);
+  constexpr std::int32_t dx = 4000, dy = -1000;
+  const zq::Rect moved = Moved(was, dx, dy);
+  {
+    Core::Transaction t(*w.diagram, w.view.get());
+    Core::Env env(t);
+    // Two steps of a drag: the same drawing, where the owner is now.
+    for (std::int32_t step : {1, 2}) {
+      note->SetRect(env, Moved(was, dx * step / 2, dy * step / 2));
+      w.diagram->UpdateAllViews();
+      EXPECT_EQ(Drawn(w, text).Get(), first.Get()) << "step " << step << ": the text was drawn anew";
+      EXPECT_DOUBLE_EQ(LeftOf(first), left + dx * step / 2) << "step " << step;
+    }
+    EXPECT_GT(w.InkedPixels(moved), 20) << "the moved text shows at the moved place";
+    EXPECT_EQ(w.InkedPixels(was), 0) << "the moved text still shows at its old place";
+    // An edit in the same change lays the text out again: drawn anew at the moved place.
+    text.SetName(env, L"Other words");
+    w.diagram->UpdateAllViews();
+    const ICanvas::Element edited = Drawn(w, text);
+    EXPECT_NE(edited.Get(), first.Get());
+    EXPECT_DOUBLE_EQ(LeftOf(edited), left + dx);
+    first.Reset();
+    w.diagram->GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+  }
+  w.diagram->UpdateAllViews();
+  EXPECT_GT(w.InkedPixels(moved), 20);
+  // The undo puts the note back: its text shows at the old place again, and nothing at the moved one.
+  w.Undo();
+  ASSERT_EQ(note->Rect(), was);
+  EXPECT_EQ(text.GetName(), L"Words that were shaped once");
+  EXPECT_DOUBLE_EQ(LeftOf(Drawn(w, text)), left);
+  EXPECT_GT(w.InkedPixels(was), 20);
+  EXPECT_EQ(w.InkedPixels(moved), 0);
+}
+
+TEST(TextView, AMoveInAChangeThatIsThrownAwayLeavesTheTextWhereItWas) {
+  EditWindow w;
+  auto note = w.AddNote(L"Stays");
+  TextBlock::Text& text = *note->GetText();
+  const zq::Rect was = note->Rect();
+  ICanvas::Element first = Drawn(w, text);
+  ASSERT_FALSE(first.IsEmpty());
+  const double left = LeftOf(first);
+  {
+    Core::Transaction t(*w.diagram, w.view.get());
+    Core::Env env(t);
+    note->SetRect(env, Moved(was, 4000, 0));
+    w.diagram->UpdateAllViews();
+    EXPECT_EQ(Drawn(w, text).Get(), first.Get());
+    t.Abort();
+  }
+  first.Reset();
+  w.diagram->UpdateAllViews();
+  EXPECT_DOUBLE_EQ(LeftOf(Drawn(w, text)), left);
+  EXPECT_GT(w.InkedPixels(was), 5);
+  EXPECT_EQ(w.InkedPixels(Moved(was, 4000, 0)), 0);
+}
+
+}  // namespace
+}  // namespace EditTest
