@@ -301,6 +301,60 @@ TEST_F(ClassWindow, HandlesOfAClassSelectedAfterAMoveAndAResizeShowAtItsNewPlace
   EXPECT_EQ(Around({old.left, old.bottom}, ViewTest::IsSelectedGreen), 0);
 }
 
+// Moved step by step by a change left open, as a drag moves it, a class is drawn at the moved place
+// with its compartment's line, its name and its handles, and nothing of it stays behind; the change
+// thrown away, it is drawn where it was again.
+TEST_F(ClassWindow, AClassMovedStepByStepInAnOpenChangeIsDrawnWholeAtTheMovedPlace) {
+  Class::Class* c = CreateAt({2000, 8000});
+  ASSERT_NE(c, nullptr);
+  ASSERT_TRUE(Menu(*c, ID_NEW_COMPARTMENT, c->GetPos()));
+  Select({c});
+  const zq::Rect r = c->GetRect(), k = c->GetFirstCompartment()->GetRect();
+  const std::int32_t dx = r.Width() + 2000;
+  const zq::Point name{(r.left + r.right) / 2, (r.top + k.top) / 2};
+  auto left = [&](std::int32_t x) { return DarkOnLine({x, r.top - 100}, {x, r.bottom + 100}, true); };
+  auto line = [&](std::int32_t x) { return DarkOnLine({x + 200, k.top}, {x + k.Width() - 200, k.top}, true); };
+  auto handles = [&](std::int32_t x) {
+    int shown = 0;
+    for (unsigned id = 1; id <= 128; id <<= 1)
+      if (Around(zq::Point{r.left + x, r.top} + View::Resize::HandleOffset(id, zq::Point{r.Width(), r.Height()}), ViewTest::IsSelectedGreen) > 3)
+        ++shown;
+    return shown;
+  };
+  auto nameInk = [&](std::int32_t x) { return DarkAround(zq::float8Point(name.x + x, name.y), 8); };
+  const int drawnLeft = left(r.left), drawnLine = line(k.left), drawnName = nameInk(0);
+  ASSERT_GT(drawnLeft, 20);
+  ASSERT_GT(drawnLine, 20);
+  ASSERT_GT(drawnName, 5);
+  ASSERT_EQ(handles(0), 8);
+  {
+    Core::Transaction t(diagram, w.view.get());
+    Core::Env env(t);
+    for (std::int32_t step : {1, 2}) {
+      Core::DeferredShiftSet set;
+      c->Shift(env, nullptr, Core::ShiftVector{double(dx * step / 2), 0, true, true}, set, false);
+      diagram.UpdateAllViews();
+      const std::int32_t at = dx * step / 2;
+      EXPECT_GE(left(r.left + at), drawnLeft - 2) << "step " << step;
+      EXPECT_GE(line(k.left + at), drawnLine - 2) << "step " << step;
+      EXPECT_GE(nameInk(at), drawnName - 2) << "step " << step;
+    }
+    EXPECT_EQ(handles(dx), 8);
+    EXPECT_LT(left(r.left), 3) << "the left edge stayed behind";
+    EXPECT_LT(line(k.left), 3) << "the compartment's line stayed behind";
+    EXPECT_EQ(nameInk(0), 0) << "the name stayed behind";
+    EXPECT_EQ(handles(0), 0) << "handles stayed behind";
+    t.Abort();
+  }
+  diagram.UpdateAllViews();
+  EXPECT_EQ(left(r.left), drawnLeft);
+  EXPECT_EQ(line(k.left), drawnLine);
+  EXPECT_EQ(nameInk(0), drawnName);
+  EXPECT_EQ(handles(0), 8);
+  EXPECT_LT(left(r.left + dx), 3);
+  EXPECT_EQ(handles(dx), 0);
+}
+
 // Dragged, a class with a template box shows the outline around both boxes: the class's top edge up
 // to the box, the box's top and right edges, the class's right edge below it, and nothing inside.
 TEST_F(ClassWindow, TheDragImageOfAClassWithATemplateBoxIsTheOutlineAroundBoth) {
