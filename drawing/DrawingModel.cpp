@@ -122,6 +122,9 @@ void DrawingModel::Insert(Drawable* d) {
     else UpdateExtent(nullptr, &d->bounds_);
     if (d->layer_ == kTargets) TargetsChanged();  // targets draw nothing themselves
     else Record(d->area_);
+    // A shooter's area was found before it joined the drawing, without its guide: it is found again
+    // with the other shooters' when the changed areas are next taken.
+    if (d->FollowsTargets()) TargetsChanged();
 }
 
 void DrawingModel::Remove(Drawable* d) {

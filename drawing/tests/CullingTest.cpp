@@ -99,6 +99,25 @@ TEST(Culling, AMovedElementIsFoundAtItsNewPlaceOnly) {
     EXPECT_EQ(probe->draws, 1);
 }
 
+TEST(Culling, CellsAndTargetRowsAreFoundByTheFloorOfACoordinate) {
+    // Below zero, between whole numbers and beyond the quick range alike: truncation or rounding
+    // would put a drawable into the neighbouring cell, where a repaint of its place never looks.
+    using DrawingKernel::FloorToInt;
+    EXPECT_EQ(FloorToInt(0.0), 0);
+    EXPECT_EQ(FloorToInt(2.999), 2);
+    EXPECT_EQ(FloorToInt(2.5), 2);
+    EXPECT_EQ(FloorToInt(3.5), 3);
+    EXPECT_EQ(FloorToInt(-0.25), -1);
+    EXPECT_EQ(FloorToInt(-0.5), -1);
+    EXPECT_EQ(FloorToInt(-1.0), -1);
+    EXPECT_EQ(FloorToInt(-1.5), -2);
+    EXPECT_EQ(FloorToInt(-2.5), -3);
+    EXPECT_EQ(FloorToInt(999999999.5), 999999999);
+    EXPECT_EQ(FloorToInt(-999999999.5), -1000000000);
+    EXPECT_EQ(FloorToInt(4.0e12 + 0.5), int64_t(4000000000000));
+    EXPECT_EQ(FloorToInt(-4.0e12 - 0.5), int64_t(-4000000000001));
+}
+
 TEST(Culling, APartialRenderKeepsTheDrawingOrder) {
     // An unkeyed fill created after an outline covers it; a keyed fill lies beneath the outline.
     Scene s;

@@ -251,6 +251,30 @@ TEST(AdjustMarkers, AGuideRepaintsWhenTheTargetItLinesUpWithComesMovesOrGoes) {
     EXPECT_TRUE(covers(7000)) << "the guide that went with its target";
 }
 
+TEST(AdjustMarkers, AMovedShooterRepaintsTheGuideItHadAndTheOneItHasNow) {
+    OffscreenCanvas c;
+    ICanvas::Group shooter, targets;
+    targets.Add(c.CreateAdjustMarker({5000, 1000}, ICanvas::SideLeft | ICanvas::SideTop, 1));
+    targets.Add(c.CreateAdjustMarker({5000, 3000}, ICanvas::SideLeft | ICanvas::SideTop, 1));
+    shooter.Add(c.CreateAdjustMarker({0, 1000}, ICanvas::SideRight | ICanvas::SideTop, 0));
+    c.Model().TakeInvalid();
+    shooter.Move({1000, 2000});  // lined up with the second target now
+    bool old = false, now = false;
+    for (const InvalidArea& a : c.Model().TakeInvalid()) {
+        const DoubleRect r = a.logical.Normalized();
+        old = old || (r.left <= 1 && r.right >= 4999 && r.bottom <= 1000 && r.top >= 1000);
+        now = now || (r.left <= 1001 && r.right >= 4999 && r.bottom <= 3000 && r.top >= 3000);
+    }
+    EXPECT_TRUE(old) << "the guide it had";
+    EXPECT_TRUE(now) << "the guide it has now";
+    shooter.ForEach([](const ICanvas::Element& e) {
+        const auto* m = dynamic_cast<const MarkerDrawable*>(e.Get());
+        ASSERT_NE(m, nullptr);
+        ASSERT_TRUE(m->GuideEnd().has_value());
+        EXPECT_EQ(m->GuideEnd()->y, 3000);
+    });
+}
+
 namespace {
 // The guide end by the rule itself: the nearest target lined up with the shooter's row (vertical
 // sides alike) or column (horizontal sides alike), half a unit or more away; of equal ones the one
