@@ -22,12 +22,34 @@ zq::Point TextOriginOf(const Text& text) {
 
 zq::Point VText::GetOrigin() const { return TextOriginOf(text_); }
 
+// The drawing of a text view: the text's current layout, replaced when the text changes.
+class VText::Shown : public ICanvas::ICustomDrawing {
+ public:
+  explicit Shown(std::unique_ptr<TextDrawing> text) : text_(std::move(text)) {}
+  void Replace(std::unique_ptr<TextDrawing> text) { text_ = std::move(text); }
+  ICanvas::DoubleRect GetBounds() const override { return text_->GetBounds(); }
+  void Draw(ICanvas::IDrawContext& dc) const override { text_->Draw(dc); }
+  void Move(const zq::float8Vector& by) override { text_->Move(by); }
+
+ private:
+  std::unique_ptr<TextDrawing> text_;
+};
+
 void VText::Update() {
-  drawing_.Clear();
-  if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) return;
+  if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) {
+    drawing_.Reset();
+    shown_.reset();
+    return;
+  }
   const zq::Point origin = GetOrigin();
-  drawing_.Add(
-      CreateTextElement(GetCanvasView().GetCanvas(), text_.GetDeferredLayout(), {double(origin.x), double(origin.y)}));
+  auto text = std::make_unique<TextDrawing>(text_.GetDeferredLayout(), zq::float8Point{double(origin.x), double(origin.y)});
+  if (shown_ && !drawing_.IsEmpty()) {
+    shown_->Replace(std::move(text));
+    drawing_.Move({0, 0});  // the canvas records the area drawn before and the one drawn now
+    return;
+  }
+  shown_ = std::make_shared<Shown>(std::move(text));
+  drawing_ = GetCanvasView().GetCanvas().CreateCustom(shown_);
 }
 
 View::SubTaskPtr VText::StartEditing(View::ITask& parent, const zq::Point* at) {

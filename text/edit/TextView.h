@@ -29,8 +29,12 @@ class VText : public View::ViewElement {
   View::SubTaskPtr OnChar(View::ITask& parent, unsigned wParam);
 
  private:
+  class Shown;
   Text& text_;
-  ICanvas::Group drawing_;
+  // The drawing and what it draws: a changed text is drawn anew in the same drawing, which keeps its
+  // place among the texts (a fresh view draws overlapping texts in the order of their elements).
+  ICanvas::Element drawing_;
+  std::shared_ptr<Shown> shown_;
 };
 
 // The top-left corner of the text's lines in model units (y up): its owner's text origin.

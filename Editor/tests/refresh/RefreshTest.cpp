@@ -123,6 +123,26 @@ TEST_F(Refresh, ANewPageGridShowsAtOnceAndThroughUndoAndRedo) {
     ExpectFreshThroughUndoAndRedo();
 }
 
+// Texts that overlap are drawn in the order a fresh open gives them, whichever was redrawn last:
+// where their glyphs cross, the pixels depend on which text lies on top.
+TEST_F(Refresh, AQualifierCarriedOverItsObjectsCompartmentKeepsTheTextsOrder) {
+    OpenText(RefreshTest::HandWritten("object"));
+    Drag(Element(13), {-1500, -2000});  // the link takes its qualifier below the object
+    Step([&](Core::Env& env) { Element<Core::IResizable>(3).SetRect(env, zq::Rect::FromPosSize({2000, 15000}, 2400, 2300)); });
+    Step([&](Core::Env& env) { Element<Core::INamed>(4).SetName(env, L"x"); });
+    Step([&](Core::Env& env) { Element<Core::INamed>(6).SetName(env, L"name"); });
+    // The note connector takes the link along: "name" comes to lie on the compartment's "x".
+    Drag(Element(49), {-1500, 1000});
+    ExpectFreshThroughUndoAndRedo();
+}
+
+TEST_F(Refresh, AStateResizedUnderATransitionsLabelKeepsTheTextsOrder) {
+    OpenText(RefreshTest::HandWritten("state"));
+    Drag(Element(3), {2000, 0});  // the initial state moves into "Active", "power on" over "Idle"
+    Step([&](Core::Env& env) { Element<Core::IResizable>(8).SetRect(env, zq::Rect::FromPosSize({4000, 20500}, 2100, 1200)); });
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.
