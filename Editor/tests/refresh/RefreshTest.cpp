@@ -143,6 +143,14 @@ TEST_F(Refresh, AStateResizedUnderATransitionsLabelKeepsTheTextsOrder) {
     ExpectFreshThroughUndoAndRedo();
 }
 
+// Dragging a state over the initial state its transition comes from: the transition's end on the
+// initial state turns to the side facing the state, as when the document is read.
+TEST_F(Refresh, ATransitionsEndTurnsWhenItsTargetIsDraggedOverItsSource) {
+    OpenText(RefreshTest::HandWritten("state"));
+    Drag(Element(42), {-2000, -2000});  // "Active" and the final state go along with the transition
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.
