@@ -151,6 +151,19 @@ TEST_F(Refresh, ATransitionsEndTurnsWhenItsTargetIsDraggedOverItsSource) {
     ExpectFreshThroughUndoAndRedo();
 }
 
+// A note grown over its connector's bend: the connector's new segment lists its ends the other way
+// round than the saved chain reads them, and its dashes are still the same.
+TEST_F(Refresh, ANoteConnectorsSegmentMadeByAResizeShowsTheSameDashes) {
+    OpenText(RefreshTest::HandWritten("state"));
+    Drag(Element(56), {-2000, -1500});
+    auto resize = [&](std::int32_t width, std::int32_t height) {
+        Step([&](Core::Env& env) { Element<Core::IResizable>(56).SetRect(env, zq::Rect::FromPosSize({15000, 20500}, width, height)); });
+    };
+    resize(3300, 1800);  // the connector to the final state gets a bend below the note
+    resize(3600, 2400);  // the bend's level segment now runs inside the note, from its left side
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.
