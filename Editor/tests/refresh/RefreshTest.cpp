@@ -164,6 +164,15 @@ TEST_F(Refresh, ANoteConnectorsSegmentMadeByAResizeShowsTheSameDashes) {
     ExpectFreshThroughUndoAndRedo();
 }
 
+// A compartment dragged out of its object stays an object compartment in the saved document: its
+// lines wrap at its width there too.
+TEST_F(Refresh, ACompartmentDraggedOutOfItsObjectWrapsItsLinesAfterOpeningToo) {
+    OpenText(RefreshTest::HandWritten("object"));
+    Drag(Element(4), {0, 1500});
+    Step([&](Core::Env& env) { Element<Core::IResizable>(4).SetRect(env, zq::Rect::FromPosSize({2000, 15500}, 2100, 1300)); });
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.

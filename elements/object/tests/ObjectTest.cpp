@@ -115,6 +115,21 @@ TEST_F(Objects, AFreeCompartmentKeepsTheEdgesThatWereNotDraggedWhenItsTextNeedsM
   EXPECT_EQ(zq::Rect(k.left, k.top + 900, k.right, k.bottom - 400), c->GetRect());
 }
 
+TEST_F(Objects, AFreeCompartmentIsWrittenUnderItsOwnNameAndReadsBackAsAnObjectCompartment) {
+  Change([&](Core::Env& env) { Object::Compartment::Create(env, {1000, 5000})->SetName(env, L"currency = EUR"); });
+  const std::string xml = Save();
+  EXPECT_NE(std::string::npos, xml.find("<ObjectCompartment ")) << xml;
+  EXPECT_EQ(std::string::npos, xml.find("<Compartment ")) << xml;
+  Core::Diagram copy(Registry(), nullptr);
+  copy.LoadXML(xml);
+  std::ostringstream again;
+  copy.SaveXML(again);
+  EXPECT_EQ(xml, again.str());
+  int read = 0;
+  for (const auto& e : copy.Elements()) read += dynamic_cast<Object::Compartment*>(e.get()) != nullptr ? 1 : 0;
+  EXPECT_EQ(1, read);
+}
+
 TEST_F(Objects, ACompartmentsHitWeightCarriesTheBiasOfItsSelectedText) {
   Object::Object* o = NewObject({1000, 5000});
   Object::Compartment* c = AddCompartment(*o);
