@@ -17,6 +17,8 @@
 
 #include <cstdlib>
 #include <random>
+#include <cmath>
+#include "view/connector/Parts.h"
 
 namespace {
 
@@ -173,6 +175,35 @@ TEST_F(Refresh, ACompartmentDraggedOutOfItsObjectWrapsItsLinesAfterOpeningToo) {
     ExpectFreshThroughUndoAndRedo();
 }
 
+// A note connector ending beside the segment of another, as random editing once left one: dragging
+// that segment carries the end along it, and every position stays a number the document can store.
+TEST_F(Refresh, AnEndBesideTheSegmentItEndsOnIsCarriedAlongTheSegment) {
+    OpenText(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <Note id="r8" Pos="4500 10000" Size="2500 1100">
+    <Text>needs a card</Text>
+    <NoteConnector id="r9">
+      <SourceEnd id="r10" Pos="6500 10000"/>
+      <Segment id="r11"/>
+      <End id="r12" Pos="6500 10800"/>
+    </NoteConnector>
+  </Note>
+  <Note id="r34" Pos="12000 15500" Size="3000 1500">
+    <Text>Only during opening hours</Text>
+    <NoteConnector id="r53">
+      <SourceEnd id="r54" Pos="14000 14000"/>
+      <Segment id="r55"/>
+      <Join id="r56" Pos="14000 10900"/>
+      <Segment id="r57"/>
+      <End id="r58" Pos="4500 10900" Party="r11"/>
+    </NoteConnector>
+  </Note>
+</Diagram>
+)");
+    Drag(Element(11), {1000, 0});
+    ExpectFreshThroughUndoAndRedo();
+}
+
 // ---- seeded random editing
 
 // Names of several lengths, one on two lines.
@@ -194,6 +225,7 @@ protected:
             bool compare = false;
             const std::string done = OneStep(compare);
             log += " " + done;
+            if (std::getenv("QUORVEL_GOON")) std::fprintf(stderr, "step %d: %s\n", i, done.c_str());
             if (!compare && !std::getenv("QUORVEL_REFRESH_EVERY_STEP")) continue;
             const std::string difference = CompareWithFreshOpen();
             ASSERT_EQ(difference, "") << kind << " seed " << seed << " (QUORVEL_REFRESH_SEED=" << seed
