@@ -225,7 +225,6 @@ protected:
             bool compare = false;
             const std::string done = OneStep(compare);
             log += " " + done;
-            if (std::getenv("QUORVEL_GOON")) std::fprintf(stderr, "step %d: %s\n", i, done.c_str());
             if (!compare && !std::getenv("QUORVEL_REFRESH_EVERY_STEP")) continue;
             const std::string difference = CompareWithFreshOpen();
             ASSERT_EQ(difference, "") << kind << " seed " << seed << " (QUORVEL_REFRESH_SEED=" << seed
