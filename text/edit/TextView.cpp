@@ -22,27 +22,51 @@ zq::Point TextOriginOf(const Text& text) {
 
 zq::Point VText::GetOrigin() const { return TextOriginOf(text_); }
 
+// The drawing of a text view: the text's current layout, replaced when the text changes.
+class VText::Shown : public ICanvas::ICustomDrawing {
+ public:
+  explicit Shown(std::unique_ptr<TextDrawing> text) : text_(std::move(text)) {}
+  void Replace(std::unique_ptr<TextDrawing> text) { text_ = std::move(text); }
+  ICanvas::DoubleRect GetBounds() const override { return text_->GetBounds(); }
+  void Draw(ICanvas::IDrawContext& dc) const override { text_->Draw(dc); }
+  void Move(const zq::float8Vector& by) override { text_->Move(by); }
+  const TextDrawing* Text() const { return text_.get(); }
+
+ private:
+  std::unique_ptr<TextDrawing> text_;
+};
+
+const void* VText::GetShaped() const { return shown_ ? shown_->Text() : nullptr; }
+
 void VText::Update() {
   if (text_.IsDeleted() || !text_.GetTextOwner() || text_.GetContent().IsEmpty()) {
-    drawing_.Clear();
+    drawing_.Reset();
+    shown_.reset();
     drawn_.reset();
     return;
   }
   const zq::Point origin = GetOrigin();
   const std::shared_ptr<const DeferredLayout>& layout = text_.GetDeferredLayout();
+  const bool shown = shown_ && !drawing_.IsEmpty();
   // The same lines where an open change moved the owner: the drawing moves along and keeps its
   // shaped runs (shaping thousands of texts at every step of a drag costs far more). Once the change
   // is closed the text is drawn anew.
   const auto* owner = dynamic_cast<const Core::IModelElement*>(text_.GetTextOwner());
-  if (drawn_ && drawn_ == layout && owner && owner->IsInTransaction() && !owner->IsNew()) {
+  if (shown && drawn_ == layout && owner && owner->IsInTransaction() && !owner->IsNew()) {
     if (origin != drawnAt_) drawing_.Move({double(origin.x - drawnAt_.x), double(origin.y - drawnAt_.y)});
     drawnAt_ = origin;
     return;
   }
-  drawing_.Clear();
-  drawing_.Add(CreateTextElement(GetCanvasView().GetCanvas(), layout, {double(origin.x), double(origin.y)}));
   drawn_ = layout;
   drawnAt_ = origin;
+  auto text = std::make_unique<TextDrawing>(layout, zq::float8Point{double(origin.x), double(origin.y)});
+  if (shown) {
+    shown_->Replace(std::move(text));
+    drawing_.Move({0, 0});  // the canvas records the area drawn before and the one drawn now
+    return;
+  }
+  shown_ = std::make_shared<Shown>(std::move(text));
+  drawing_ = GetCanvasView().GetCanvas().CreateCustom(shown_);
 }
 
 View::SubTaskPtr VText::StartEditing(View::ITask& parent, const zq::Point* at) {

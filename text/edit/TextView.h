@@ -19,7 +19,9 @@ class VText : public View::ViewElement {
   // The text shown.
   Text& GetText() const { return text_; }
   // The drawing of the lines (for tests).
-  const ICanvas::Group& GetDrawing() const { return drawing_; }
+  const ICanvas::Element& GetDrawing() const { return drawing_; }
+  // What the drawing draws now: the lines shaped for it (for tests).
+  const void* GetShaped() const;
   // The top-left corner of the lines in model units (y up).
   zq::Point GetOrigin() const;
   // Starts in-place editing with the caret at the model point, or at the end without one (none
@@ -32,9 +34,13 @@ class VText : public View::ViewElement {
   View::SubTaskPtr OnChar(View::ITask& parent, unsigned wParam);
 
  private:
+  class Shown;
   Text& text_;
-  ICanvas::Group drawing_;
-  std::shared_ptr<const DeferredLayout> drawn_;  // the layout drawing_ shows, at drawnAt_
+  // The drawing and what it draws: a changed text is drawn anew in the same drawing, which keeps its
+  // place among the texts (a fresh view draws overlapping texts in the order of their elements).
+  ICanvas::Element drawing_;
+  std::shared_ptr<Shown> shown_;
+  std::shared_ptr<const DeferredLayout> drawn_;  // the layout shown, at drawnAt_
   zq::Point drawnAt_;
 };
 

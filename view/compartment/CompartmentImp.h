@@ -128,7 +128,7 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
 };
 
 // A compartment of an owner that holds at most one (Owner has RestoreCompartment for reading).
-// It is written inside its owner under the tag "Compartment".
+// It is written inside its owner under the tag "Compartment", alone under its element name.
 template <class Derived, class Rep, class Owner, class Kind>
 class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
  public:
@@ -141,7 +141,9 @@ class SingleCompartmentImp : public CompartmentImp<Derived, Rep, Owner, Kind> {
     RegisterRefNonStoreProperty::Register(t, &Rep::style, L"Style");
   }
 
-  std::wstring GetPartTag() const override { return L"Compartment"; }
+  // Inside its owner "Compartment"; one that left its owner goes under its own element name, which
+  // reads back as the same kind.
+  std::wstring GetPartTag() const override { return this->GetOwnerBox() ? L"Compartment" : std::wstring(); }
   // Leaves its owner (which lays out again) and goes with its text.
   void Delete(Core::Env& env) override {
     if (this->IsDeleted()) return;

@@ -193,10 +193,10 @@ void IEnd::Finalize(Core::Env& env)
     if (IConnector* c = GetConnector()) c->Finalize(env);
     if (IsDeleted()) return;
     Queue(env, *this);
-    // An end moved along its line may now run over the other segments at the far join: that join
-    // cleans up as well, as it would when the document is read again.
+    // An end moved along its line may now run over the other segments at the far join, or past the
+    // far end's terminal: that join or end cleans up as well, as it would when the document is read again.
     if (ISegment* s = GetSegment())
-        if (auto* j = zq::Cast<IJoin>(s->OtherEnd(this)); j != nullptr && !j->IsDeleted()) Queue(env, *j);
+        if (ISegmentEnd* far = s->OtherEnd(this); far != nullptr && !far->IsDeleted()) Queue(env, *far);
 }
 
 void IJoin::DoFollowUpJob(Core::Env& env)

@@ -5,6 +5,7 @@
 #include "core/ModelElementSet.h"
 #include "core/foundation/Cast.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Connector {
@@ -94,6 +95,9 @@ void ISegment::CarryAttachedEnds(Core::Env& env, const zq::float8Point& oa, cons
         double f = 0.5;
         if (std::abs(ox) > std::abs(oy)) f = (p.x - oa.x) / ox;
         else if (oy != 0) f = (p.y - oa.y) / oy;
+        // An end stays on the segment: one beside it (ends carried around a loop of connectors whose
+        // ends lie on each other's segments) would be carried ever farther, out of every range.
+        f = std::clamp(f, 0.0, 1.0);
         const zq::float8Point q{na.x + f * (nb.x - na.x), na.y + f * (nb.y - na.y)};
         if (q != e->GetPoint()) e->Shift(env, this, From(e->GetOldPosition(), q), set, false);
     }

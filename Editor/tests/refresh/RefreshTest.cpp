@@ -17,6 +17,8 @@
 
 #include <cstdlib>
 #include <random>
+#include <cmath>
+#include "view/connector/Parts.h"
 
 namespace {
 
@@ -120,6 +122,85 @@ TEST_F(Refresh, ANewPageGridShowsAtOnceAndThroughUndoAndRedo) {
     }
     Model().UpdateAllViews();
     RefreshTest::Pump();
+    ExpectFreshThroughUndoAndRedo();
+}
+
+// Texts that overlap are drawn in the order a fresh open gives them, whichever was redrawn last:
+// where their glyphs cross, the pixels depend on which text lies on top.
+TEST_F(Refresh, AQualifierCarriedOverItsObjectsCompartmentKeepsTheTextsOrder) {
+    OpenText(RefreshTest::HandWritten("object"));
+    Drag(Element(13), {-1500, -2000});  // the link takes its qualifier below the object
+    Step([&](Core::Env& env) { Element<Core::IResizable>(3).SetRect(env, zq::Rect::FromPosSize({2000, 15000}, 2400, 2300)); });
+    Step([&](Core::Env& env) { Element<Core::INamed>(4).SetName(env, L"x"); });
+    Step([&](Core::Env& env) { Element<Core::INamed>(6).SetName(env, L"name"); });
+    // The note connector takes the link along: "name" comes to lie on the compartment's "x".
+    Drag(Element(49), {-1500, 1000});
+    ExpectFreshThroughUndoAndRedo();
+}
+
+TEST_F(Refresh, AStateResizedUnderATransitionsLabelKeepsTheTextsOrder) {
+    OpenText(RefreshTest::HandWritten("state"));
+    Drag(Element(3), {2000, 0});  // the initial state moves into "Active", "power on" over "Idle"
+    Step([&](Core::Env& env) { Element<Core::IResizable>(8).SetRect(env, zq::Rect::FromPosSize({4000, 20500}, 2100, 1200)); });
+    ExpectFreshThroughUndoAndRedo();
+}
+
+// Dragging a state over the initial state its transition comes from: the transition's end on the
+// initial state turns to the side facing the state, as when the document is read.
+TEST_F(Refresh, ATransitionsEndTurnsWhenItsTargetIsDraggedOverItsSource) {
+    OpenText(RefreshTest::HandWritten("state"));
+    Drag(Element(42), {-2000, -2000});  // "Active" and the final state go along with the transition
+    ExpectFreshThroughUndoAndRedo();
+}
+
+// A note grown over its connector's bend: the connector's new segment lists its ends the other way
+// round than the saved chain reads them, and its dashes are still the same.
+TEST_F(Refresh, ANoteConnectorsSegmentMadeByAResizeShowsTheSameDashes) {
+    OpenText(RefreshTest::HandWritten("state"));
+    Drag(Element(56), {-2000, -1500});
+    auto resize = [&](std::int32_t width, std::int32_t height) {
+        Step([&](Core::Env& env) { Element<Core::IResizable>(56).SetRect(env, zq::Rect::FromPosSize({15000, 20500}, width, height)); });
+    };
+    resize(3300, 1800);  // the connector to the final state gets a bend below the note
+    resize(3600, 2400);  // the bend's level segment now runs inside the note, from its left side
+    ExpectFreshThroughUndoAndRedo();
+}
+
+// A compartment dragged out of its object stays an object compartment in the saved document: its
+// lines wrap at its width there too.
+TEST_F(Refresh, ACompartmentDraggedOutOfItsObjectWrapsItsLinesAfterOpeningToo) {
+    OpenText(RefreshTest::HandWritten("object"));
+    Drag(Element(4), {0, 1500});
+    Step([&](Core::Env& env) { Element<Core::IResizable>(4).SetRect(env, zq::Rect::FromPosSize({2000, 15500}, 2100, 1300)); });
+    ExpectFreshThroughUndoAndRedo();
+}
+
+// A note connector ending beside the segment of another, as random editing once left one: dragging
+// that segment carries the end along it, and every position stays a number the document can store.
+TEST_F(Refresh, AnEndBesideTheSegmentItEndsOnIsCarriedAlongTheSegment) {
+    OpenText(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <Note id="r8" Pos="4500 10000" Size="2500 1100">
+    <Text>needs a card</Text>
+    <NoteConnector id="r9">
+      <SourceEnd id="r10" Pos="6500 10000"/>
+      <Segment id="r11"/>
+      <End id="r12" Pos="6500 10800"/>
+    </NoteConnector>
+  </Note>
+  <Note id="r34" Pos="12000 15500" Size="3000 1500">
+    <Text>Only during opening hours</Text>
+    <NoteConnector id="r53">
+      <SourceEnd id="r54" Pos="14000 14000"/>
+      <Segment id="r55"/>
+      <Join id="r56" Pos="14000 10900"/>
+      <Segment id="r57"/>
+      <End id="r58" Pos="4500 10900" Party="r11"/>
+    </NoteConnector>
+  </Note>
+</Diagram>
+)");
+    Drag(Element(11), {1000, 0});
     ExpectFreshThroughUndoAndRedo();
 }
 

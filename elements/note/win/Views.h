@@ -24,8 +24,11 @@ public:
         : Core::IViewElement(view, segment), VSegment(view, segment) {}
 
 protected:
+    // The dashes start at the left (or lower) point: an edit may list the segment's ends the other
+    // way round than a read document does, and the line then shows the same dashes.
     ICanvas::Element CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q) override {
-        return canvas.CreateDashedLine(p, q, 0);
+        const bool turn = q.x < p.x || (q.x == p.x && q.y < p.y);
+        return turn ? canvas.CreateDashedLine(q, p, 0) : canvas.CreateDashedLine(p, q, 0);
     }
 };
 

@@ -115,6 +115,17 @@ TEST_F(Objects, AFreeCompartmentKeepsTheEdgesThatWereNotDraggedWhenItsTextNeedsM
   EXPECT_EQ(zq::Rect(k.left, k.top + 900, k.right, k.bottom - 400), c->GetRect());
 }
 
+TEST_F(Objects, AFreeCompartmentIsWrittenUnderItsOwnNameAndReadsBackAsAnObjectCompartment) {
+  Change([&](Core::Env& env) { Object::Compartment::Create(env, {1000, 5000})->SetName(env, L"currency = EUR"); });
+  const std::string xml = Save();
+  EXPECT_NE(std::string::npos, xml.find("<ObjectCompartment ")) << xml;
+  EXPECT_EQ(std::string::npos, xml.find("<Compartment ")) << xml;
+  EXPECT_EQ(xml, HostScene::Reread(Registry(), xml));
+  Core::Diagram copy(Registry(), nullptr);
+  copy.LoadXML(xml);
+  EXPECT_EQ(1u, HostScene::All<Object::Compartment>(copy).size());
+}
+
 TEST_F(Objects, ACompartmentsHitWeightCarriesTheBiasOfItsSelectedText) {
   Object::Object* o = NewObject({1000, 5000});
   Object::Compartment* c = AddCompartment(*o);

@@ -12,14 +12,17 @@
 namespace EditTest {
 namespace {
 
-// The one drawing element of the text's view (empty when it shows none or several). The handle
-// keeps the element alive: a new one cannot take its place in memory.
-ICanvas::Element Drawn(EditWindow& w, const TextBlock::Text& text) {
+// What the text's view draws: its drawing element and the shaped lines in it (none when it shows
+// none). A new shaping is made before the old one goes, so it never takes the old one's address.
+struct DrawnText {
+  ICanvas::Element element;
+  const void* shaped = nullptr;
+};
+DrawnText Drawn(EditWindow& w, const TextBlock::Text& text) {
   w.view->ProcessUpdates();
   const TextBlock::VText* view = TextBlock::FindTextView(text, *w.view);
-  ICanvas::Element drawn;
-  if (view && view->GetDrawing().Size() == 1) view->GetDrawing().ForEach([&](const ICanvas::Element& e) { drawn = e; });
-  return drawn;
+  if (!view) return {};
+  return {view->GetDrawing(), view->GetShaped()};
 }
 
 double LeftOf(const ICanvas::Element& e) {
@@ -36,10 +39,10 @@ TEST(TextView, ATextMovedByAnOpenChangeKeepsItsDrawingThereAndIsDrawnAnewAfterwa
   auto note = w.AddNote(L"Words that were shaped once");
   TextBlock::Text& text = *note->GetText();
   const zq::Rect was = note->Rect();
-  ICanvas::Element first = Drawn(w, text);
-  ASSERT_FALSE(first.IsEmpty());
+  DrawnText first = Drawn(w, text);
+  ASSERT_FALSE(first.element.IsEmpty());
   ASSERT_GT(w.InkedPixels(was), 20);
-  const double left = LeftOf(first);
+  const double left = LeftOf(first.element);
   constexpr std::int32_t dx = 4000, dy = -1000;
   const zq::Rect moved = Moved(was, dx, dy);
   // A change that is thrown away leaves the text where it was.
@@ -48,12 +51,12 @@ TEST(TextView, ATextMovedByAnOpenChangeKeepsItsDrawingThereAndIsDrawnAnewAfterwa
     Core::Env env(t);
     note->SetRect(env, moved);
     w.diagram->UpdateAllViews();
-    EXPECT_EQ(Drawn(w, text).Get(), first.Get());
+    EXPECT_EQ(Drawn(w, text).shaped, first.shaped);
     t.Abort();
   }
   w.diagram->UpdateAllViews();
   first = Drawn(w, text);
-  EXPECT_DOUBLE_EQ(LeftOf(first), left);
+  EXPECT_DOUBLE_EQ(LeftOf(first.element), left);
   EXPECT_EQ(w.InkedPixels(moved), 0);
   {
     Core::Transaction t(*w.diagram, w.view.get());
@@ -62,18 +65,17 @@ TEST(TextView, ATextMovedByAnOpenChangeKeepsItsDrawingThereAndIsDrawnAnewAfterwa
     for (std::int32_t step : {1, 2}) {
       note->SetRect(env, Moved(was, dx * step / 2, dy * step / 2));
       w.diagram->UpdateAllViews();
-      EXPECT_EQ(Drawn(w, text).Get(), first.Get()) << "step " << step << ": the text was drawn anew";
-      EXPECT_DOUBLE_EQ(LeftOf(first), left + dx * step / 2) << "step " << step;
+      EXPECT_EQ(Drawn(w, text).shaped, first.shaped) << "step " << step << ": the text was drawn anew";
+      EXPECT_DOUBLE_EQ(LeftOf(first.element), left + dx * step / 2) << "step " << step;
     }
     EXPECT_GT(w.InkedPixels(moved), 20) << "the moved text shows at the moved place";
     EXPECT_EQ(w.InkedPixels(was), 0) << "the moved text still shows at its old place";
     // An edit in the same change lays the text out again: drawn anew at the moved place.
     text.SetName(env, L"Other words");
     w.diagram->UpdateAllViews();
-    const ICanvas::Element edited = Drawn(w, text);
-    EXPECT_NE(edited.Get(), first.Get());
-    EXPECT_DOUBLE_EQ(LeftOf(edited), left + dx);
-    first.Reset();
+    const DrawnText edited = Drawn(w, text);
+    EXPECT_NE(edited.shaped, first.shaped);
+    EXPECT_DOUBLE_EQ(LeftOf(edited.element), left + dx);
     w.diagram->GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
   }
   w.diagram->UpdateAllViews();
@@ -82,7 +84,7 @@ TEST(TextView, ATextMovedByAnOpenChangeKeepsItsDrawingThereAndIsDrawnAnewAfterwa
   w.Undo();
   ASSERT_EQ(note->Rect(), was);
   EXPECT_EQ(text.GetName(), L"Words that were shaped once");
-  EXPECT_DOUBLE_EQ(LeftOf(Drawn(w, text)), left);
+  EXPECT_DOUBLE_EQ(LeftOf(Drawn(w, text).element), left);
   EXPECT_GT(w.InkedPixels(was), 20);
   EXPECT_EQ(w.InkedPixels(moved), 0);
 }

@@ -269,3 +269,22 @@ TEST_F(ConnectorFixture, TerminalMovedBeyondALevelSegmentGetsABendAndTheSegmentS
     EXPECT_EQ(0u, w->GetJoinCount());
     EXPECT_EQ("", CheckAll());
 }
+
+TEST_F(ConnectorFixture, AFarEndMovedPastTheTerminalTurnsTheEndToTheFacingSide)
+{
+    // Level from a's right side to a free end beyond it; the free end moves past a's left side.
+    const zq::Rect r = a->GetRect().Normalized();
+    const double y = (r.top + r.bottom) / 2.0;
+    Wire* w = Path({{double(r.right), y}, {r.right + 2000.0, y}}, a.get(), nullptr);
+    Connector::IEnd* onA = w->GetEnds()[0]->GetTerminal() == a.get() ? w->GetEnds()[0] : w->GetEnds()[1];
+    Connector::IEnd* free = onA == w->GetEnds()[0] ? w->GetEnds()[1] : w->GetEnds()[0];
+    ASSERT_EQ(zq::float8Point(r.right, y), onA->GetPosition());
+    Move({free}, -(2000.0 + r.Width() + 1000), 0);
+    // The end now starts where the level line from the free end meets a, as a fresh read puts it.
+    EXPECT_EQ(zq::float8Point(r.left, y), onA->GetPosition());
+    EXPECT_EQ(zq::float8Point(r.left - 1000.0, y), free->GetPosition());
+    EXPECT_EQ("", CheckAll());
+    Undo();
+    EXPECT_EQ(zq::float8Point(r.right, y), onA->GetPosition());
+    EXPECT_EQ("", CheckAll());
+}
