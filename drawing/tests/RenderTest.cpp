@@ -113,6 +113,34 @@ TEST(Rendering, ADashedLineHasGaps) {
     EXPECT_LT(dark, 180);
 }
 
+TEST(Rendering, EveryDashOfALongDashedLineIsItsOwnRunOfFivePixelsWithGapsOfThree) {
+    // The dashes go to the screen together in one call: each must still end where it ends, none
+    // joined to the next.
+    Scene s;
+    auto dashed = s.canvas.CreateDashedLine({0, -1270}, {7000, -1270}, 0);
+    s.Render();
+    int row = -1, most = 0;
+    for (int y = 40; y < 80; ++y)
+        if (const int n = CountDark(s.surface, 0, y, 300, y + 1); n > most) most = n, row = y;
+    ASSERT_GE(row, 0);
+    std::vector<int> runs, gaps;
+    int length = 0, gap = 0;
+    for (int x = 0; x < 300; ++x) {
+        if (CountDark(s.surface, x, row, x + 1, row + 1) > 0) {
+            if (length == 0 && !runs.empty()) gaps.push_back(gap);
+            ++length;
+            gap = 0;
+        } else {
+            if (length > 0) runs.push_back(length);
+            length = 0;
+            ++gap;
+        }
+    }
+    ASSERT_GE(runs.size(), 25u);
+    for (size_t i = 1; i + 1 < runs.size(); ++i) EXPECT_EQ(runs[i], 5) << "dash " << i;
+    for (size_t i = 0; i + 1 < gaps.size(); ++i) EXPECT_EQ(gaps[i], 3) << "gap " << i;
+}
+
 TEST(Rendering, OnlyElementsMeetingTheClipAreDrawn) {
     Scene s;
     auto a = s.canvas.CreateFilledRect({0, 0, 1000, -1000}, ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0)), nullptr);
