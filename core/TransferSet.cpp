@@ -15,6 +15,16 @@ TransferSet::~TransferSet() = default;
 
 void TransferSet::Insert(const IModelElement& element)
 {
+    Copy(element);
+}
+
+void TransferSet::InsertWhenUsed(const IModelElement& element)
+{
+    pending_.push_back(std::const_pointer_cast<IModelElement>(element.shared_from_this()));
+}
+
+void TransferSet::Copy(const IModelElement& element) const
+{
     if (byOriginal_.contains(&element)) return;
     ElementPtr copy = element.Clone();
     const ObjectId id = element.GetObjectId();
@@ -30,6 +40,11 @@ void TransferSet::Insert(const IModelElement& element)
 
 void TransferSet::Settle() const
 {
+    if (!pending_.empty()) {
+        const std::vector<ElementPtr> pending = std::move(pending_);
+        pending_.clear();
+        for (const ElementPtr& e : pending) Copy(*e);
+    }
     for (const ElementPtr& copy : unsettled_) copy->RemapReferences(copies_);
     unsettled_.clear();
 }
@@ -90,6 +105,7 @@ void TransferSet::EndReading(bool success) noexcept
         holder_.swap(reading_);
         copies_ = CopyRegistry();
         unsettled_.clear();
+        pending_.clear();
         byOriginal_.clear();
         originals_.clear();
     }

@@ -26,12 +26,17 @@ public:
     // unless the set holds that id already. References are mapped onto the copies when the set is
     // next used: insert every element before writing, pasting or asking for the reference element.
     void Insert(const IModelElement& element);
+    // Copies the element as it is when the set is first used (written, pasted, counted or asked for
+    // its reference element) rather than now: a drag's elements stay as they are until another window
+    // asks for them, and a drag that ends in its own window copies nothing. The caller keeps the
+    // element unchanged until then.
+    void InsertWhenUsed(const IModelElement& element);
     // Makes the copy with the object id the reference element; 0 or an id the set does not hold leaves none.
     void SetReferenceElement(ObjectId id);
     // The reference element, or none.
     IModelElement* GetReferenceElement() const;
     // The number of elements held.
-    std::size_t Size() const { return holder_->GetElementCount(); }
+    std::size_t Size() const { Settle(); return holder_->GetElementCount(); }
     bool Empty() const { return Size() == 0; }
 
     // The result of a paste: the reference element's copy (or none) and every pasted element.
@@ -54,15 +59,18 @@ public:
     void EndReading(bool success) noexcept override;
 
 private:
+    // Copies the pending elements, then maps the copies' references onto the copies.
     void Settle() const;
+    void Copy(const IModelElement& element) const;
 
     const FactoryRegistry& registry_;
     std::unique_ptr<Diagram> holder_;
     std::unique_ptr<Diagram> reading_;
     mutable CopyRegistry copies_;                     // original to copy
     mutable std::vector<ElementPtr> unsettled_;       // copies whose references still lead to originals
-    std::unordered_map<const IModelElement*, IModelElement*> byOriginal_;
-    std::vector<ElementPtr> originals_;               // kept alive until their copies are settled
+    mutable std::unordered_map<const IModelElement*, IModelElement*> byOriginal_;
+    mutable std::vector<ElementPtr> originals_;       // kept alive until their copies are settled
+    mutable std::vector<ElementPtr> pending_;         // to be copied when the set is first used
     ObjectId reference_ = 0;
 };
 

@@ -131,7 +131,9 @@ void DefaultMoveTask::StartDrag()
 
     dragged_ = Core::CopyExtendSelection::Build(start_, *c.diagram);
     auto set = std::make_shared<Core::TransferSet>(c.diagram->GetFactoryRegistry());
-    for (const Core::ElementPtr& e : dragged_.Elements()) set->Insert(*e);
+    // Copied only when another window asks for them: every window the pointer leaves has put them
+    // back as they were, and a drag within the window copies nothing.
+    for (const Core::ElementPtr& e : dragged_.Elements()) set->InsertWhenUsed(*e);
     if (element_) set->SetReferenceElement(element_->GetObjectId());
     const zq::Rect bounds = BoundingRect(dragged_);
     const zq::Point hotSpot(press_.x - bounds.left, -(press_.y - bounds.top));

@@ -132,6 +132,40 @@ TEST_F(Transfer, ReferenceElementIsFoundByObjectId)
     EXPECT_EQ(set.Size(), 5u);
 }
 
+TEST_F(Transfer, ElementsTakenWhenUsedAreCopiedAsTheyAreAtTheFirstUseAndOnlyOnce)
+{
+    // As a drag takes them: a change that is thrown away before another window asks for them
+    // leaves nothing in the copies; the copy made then holds whatever later happens to the originals.
+    TransferSet set(DocumentRegistry());
+    for (IModelElement* e : {static_cast<IModelElement*>(part.get()), static_cast<IModelElement*>(b1.get()),
+                             static_cast<IModelElement*>(b1.get())})
+        set.InsertWhenUsed(*e);
+    set.SetReferenceElement(part->GetObjectId());
+    {
+        Transaction t(source);
+        Env env(t);
+        b1->SetField(env, &BoxRep::title, std::wstring(L"moved"));
+        t.Abort();
+    }
+    ASSERT_EQ(b1->GetRep().title, L"one");
+    EXPECT_EQ(set.Size(), 2u);  // the first use: each original once
+    {
+        Transaction t(source);
+        Env env(t);
+        b1->SetField(env, &BoxRep::title, std::wstring(L"changed after"));
+        env.Close();
+    }
+    set.InsertWhenUsed(*b1);  // already held: nothing more
+    auto result = PasteInto(target, set);
+    ASSERT_EQ(result.pasted.Size(), 2u);
+    auto* pastedPart = dynamic_cast<Part*>(result.reference.get());
+    ASSERT_NE(pastedPart, nullptr);
+    auto* pastedBox = dynamic_cast<Box*>(target.Elements()[1].get());
+    ASSERT_NE(pastedBox, nullptr);
+    EXPECT_EQ(pastedBox->GetRep().title, L"one");
+    EXPECT_EQ(pastedPart->GetRep().target, static_cast<IBox*>(pastedBox));
+}
+
 TEST_F(Transfer, WrittenSetReadsBackIntoAnotherSet)
 {
     TransferSet set(DocumentRegistry());

@@ -111,15 +111,23 @@ TEST_F(MoveDrop, AMoveIntoAnotherDocumentDeletesTheOriginalsInOneUndoStepAndACop
     ViewWindow w1;
     ViewWindow w2(nullptr, nullptr, &formats, ViewWindow::kW + 20);
     auto reg = View::RegisterDropTarget(*w2.view);
+    auto own = View::RegisterDropTarget(*w1.view);
     auto a = w1.AddBox(kBoxA);
     const size_t undo1 = w1.diagram.GetUndoHandler().GetUndoCount(), undo2 = w2.diagram.GetUndoHandler().GetUndoCount();
     const size_t count2 = w2.diagram.GetElementCount();
     IDropTarget* t = reg->Get();
+    IDropTarget* t1 = own->Get();
     for (bool copy : {true, false}) {
         SCOPED_TRACE(copy ? "copy" : "move");
         ScriptedDrag drag;
         const DWORD ctrl = copy ? MK_CONTROL : 0;
-        drag.steps = {{t, ScreenAt(w2, kFrom), MK_LBUTTON | ctrl, DragStep::Enter,
+        // First across its own window, which moves the box along and puts it back when left: the
+        // other document gets the box as it was.
+        drag.steps = {{t1, ScreenAt(w1, kFrom), MK_LBUTTON, DragStep::Enter},
+                      {t1, ScreenAt(w1, kTo), MK_LBUTTON, DragStep::Over,
+                       [&] { EXPECT_NE(a->GetPos(), kBoxA.TopLeft()) << "the box moves along in its window"; }},
+                      {t1, ScreenAt(w1, kTo), MK_LBUTTON, DragStep::Leave},
+                      {t, ScreenAt(w2, kFrom), MK_LBUTTON | ctrl, DragStep::Enter,
                        [&] { EXPECT_EQ(reg->GetTaskName(), "StdDropTargetTask"); }},
                       {t, ScreenAt(w2, kTo), ctrl, DragStep::Drop}};
         DragFrom(w1, kFrom);
