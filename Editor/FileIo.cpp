@@ -54,17 +54,18 @@ public:
     }
 };
 
-// The new content beside the target, removed again unless it has been moved into place.
+// A file the save made (the new content beside the target, or the complete copy in the temporary
+// folder), removed again unless it is kept: moved into place, or left as the one complete copy.
 struct NewFile {
     std::wstring path;
     WinUtil::FileHandle handle;
-    bool placed = false;
+    bool kept = false;
     NewFile() = default;
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
     ~NewFile() {
         handle.Reset();
-        if (!placed && !path.empty()) DeleteFileW(path.c_str());
+        if (!kept && !path.empty()) DeleteFileW(path.c_str());
     }
 };
 
@@ -92,19 +93,6 @@ DWORD CreateBeside(IFileIo& io, const std::wstring& folder, NewFile& file) {
     throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
 }
 
-// The complete document in the temporary folder while a file is rewritten in place; removed again
-// unless it is kept as the one complete copy.
-struct TemporaryCopy {
-    std::wstring path;
-    bool kept = false;
-    TemporaryCopy() = default;
-    TemporaryCopy(const TemporaryCopy&) = delete;
-    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
-    ~TemporaryCopy() {
-        if (!kept && !path.empty()) DeleteFileW(path.c_str());
-    }
-};
-
 std::wstring TemporaryFolder() {
     std::wstring folder(MAX_PATH, L'\0');
     for (;;) {
@@ -119,17 +107,17 @@ std::wstring TemporaryFolder() {
 }
 
 // Writes bytes into a new file "qvd<number>.tmp" of the temporary folder and flushes it.
-void WriteTemporaryCopy(IFileIo& io, const std::string& bytes, TemporaryCopy& copy) {
+void WriteTemporaryCopy(IFileIo& io, const std::string& bytes, NewFile& copy) {
     const std::wstring folder = TemporaryFolder();
     wchar_t name[MAX_PATH] = L"";
     if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"qvd", 0, name))
         throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);
     copy.path = name;
-    WinUtil::FileHandle file(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);
-    DWORD rc = io.Write(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()));
-    if (!rc) rc = io.Flush(file.Get());
+    copy.handle = WinUtil::FileHandle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                  FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy.handle.IsValid()) throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);
+    DWORD rc = io.Write(copy.handle.Get(), bytes.data(), static_cast<DWORD>(bytes.size()));
+    if (!rc) rc = io.Flush(copy.handle.Get());
     if (rc) throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
 }
 
@@ -140,7 +128,7 @@ DWORD WriteAt(IFileIo& io, HANDLE file, ULONGLONG offset, const char* data, ULON
     return io.Write(file, data, static_cast<DWORD>(size));
 }
 
-[[noreturn]] void ThrowCopyKept(DWORD code, TemporaryCopy& copy) {
+[[noreturn]] void ThrowCopyKept(DWORD code, NewFile& copy) {
     copy.kept = true;
     throw SaveFailed(static_cast<long>(code), kCopyKeptAt + zq::ToUTF8(copy.path) + ".", copy.path);
 }
@@ -192,7 +180,7 @@ DWORD WriteReplacing(IFileIo& io, const std::wstring& target, const std::string&
         if (IsRefusal(rc)) return rc;
         throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
     }
-    file.placed = true;
+    file.kept = true;
     return 0;
 }
 
@@ -212,7 +200,7 @@ WinUtil::FileHandle OpenForRewrite(const std::wstring& path, DWORD refused) {
 }
 
 void WriteInPlace(IFileIo& io, HANDLE target, const std::string& bytes) {
-    TemporaryCopy copy;
+    NewFile copy;
     WriteTemporaryCopy(io, bytes, copy);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(target, &size)) throw SaveFailed(static_cast<long>(LastError()), kLeftAsItWas);

@@ -137,6 +137,30 @@ int DarkWithin(const PasteWindowShown& shown, const RECT& model) {
     return dark;
 }
 
+// Saves with Ctrl+S and waits until the window shows the document unchanged.
+void SaveWithKeys(HWND frame) {
+    KeyStroke('S', true);
+    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
+}
+
+// Copies what a click at the point selects, pastes it with the keys and saves.
+void CopyPasteAndSave(HWND frame, POINT at) {
+    EmptyTheClipboard();
+    Click(at);
+    KeyStroke('C', true);
+    ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
+    KeyStroke('V', true);
+    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the paste changed nothing";
+    SaveWithKeys(frame);
+}
+
+// Deletes the selection with the Delete key and saves.
+void DeleteAndSave(HWND frame) {
+    KeyStroke(VK_DELETE);
+    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the delete changed nothing";
+    SaveWithKeys(frame);
+}
+
 TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     TempFolder folder(L"QuorvelPasteContainer");
     const std::wstring path = folder.AddFile(L"package.qvd", kDocument);
@@ -151,24 +175,14 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     const POINT lower{edge.x, edge.y + 4 * GetSystemMetrics(SM_CYDOUBLECLK)};
 
     // Input is handled in the order it is given: only what other windows must see first is waited for.
-    EmptyTheClipboard();
-    Click(edge);
-    KeyStroke('C', true);
-    ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
-    KeyStroke('V', true);
-    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the paste changed nothing";
     // Saved, the paste shows where it landed.
-    KeyStroke('S', true);
-    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
+    ASSERT_NO_FATAL_FAILURE(CopyPasteAndSave(frame, edge));
     const POINT pasted = PastedClass(Bytes(path));
     ASSERT_TRUE(pasted.x >= 500 && pasted.x + 2000 <= 14500 && pasted.y <= -500 && pasted.y - 1000 >= -12500)
         << "the pasted class lies at " << pasted.x << " " << pasted.y << ", not over the original package";
     // The pasted package lies shifted over the original; the original's edge selects it alone.
     Click(lower);
-    KeyStroke(VK_DELETE);
-    ASSERT_TRUE(WaitFor([&] { return Modified(frame); })) << "the delete changed nothing";
-    KeyStroke('S', true);
-    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "the document was not saved";
+    ASSERT_NO_FATAL_FAILURE(DeleteAndSave(frame));
 
     const std::string saved = Bytes(path);
     EXPECT_EQ(Count(saved, "<Package "), 1u) << saved;
@@ -188,25 +202,16 @@ TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNo
         PasteWindowShown shown;
         ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
         ASSERT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the note does not show";
-        EmptyTheClipboard();
-        Click({shown.package.left, (shown.package.top + shown.package.bottom) / 2});
-        KeyStroke('C', true);
-        ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
-        KeyStroke('V', true);
-        ASSERT_TRUE(WaitFor([&] { return Modified(shown.frame); })) << "the paste changed nothing";
         // Saved, the paste shows where it landed: the pasted package covers the original's note.
-        KeyStroke('S', true);
-        ASSERT_TRUE(WaitFor([&] { return !Modified(shown.frame); })) << "the document was not saved";
+        ASSERT_NO_FATAL_FAILURE(
+            CopyPasteAndSave(shown.frame, {shown.package.left, (shown.package.top + shown.package.bottom) / 2}));
         const POINT copy = PastedPos(Bytes(path), "<Package ", {kNotePackage.left, kNotePackage.top});
         const RECT& note = kPastedOverNote;
         ASSERT_TRUE(copy.x <= note.left && copy.x + 14000 >= note.right && copy.y >= note.top && copy.y - 12000 <= note.bottom)
             << "the pasted package lies at " << copy.x << " " << copy.y << ", not over the note";
         // The pasted elements stay selected: the Delete key takes them away again, as a user undoes
         // a paste by hand.
-        KeyStroke(VK_DELETE);
-        ASSERT_TRUE(WaitFor([&] { return Modified(shown.frame); })) << "the delete changed nothing";
-        KeyStroke('S', true);
-        ASSERT_TRUE(WaitFor([&] { return !Modified(shown.frame); })) << "the document was not saved";
+        ASSERT_NO_FATAL_FAILURE(DeleteAndSave(shown.frame));
         const std::string saved = Bytes(path);
         EXPECT_EQ(Count(saved, "<Package "), 1u) << saved;
         EXPECT_EQ(Count(saved, "<Note "), 1u) << saved;

@@ -141,29 +141,22 @@ TEST_F(Transfer, ElementsTakenWhenUsedAreCopiedAsTheyAreAtTheFirstUseAndOnlyOnce
                              static_cast<IModelElement*>(b1.get())})
         set.InsertWhenUsed(*e);
     set.SetReferenceElement(part->GetObjectId());
-    {
+    const auto retitle = [&](const wchar_t* title, bool keep) {
         Transaction t(source);
         Env env(t);
-        b1->SetField(env, &BoxRep::title, std::wstring(L"moved"));
-        t.Abort();
-    }
-    ASSERT_EQ(b1->GetRep().title, L"one");
+        b1->SetField(env, &BoxRep::title, std::wstring(title));
+        if (keep) env.Close(); else t.Abort();
+    };
+    retitle(L"moved", false);
     EXPECT_EQ(set.Size(), 2u);  // the first use: each original once
-    {
-        Transaction t(source);
-        Env env(t);
-        b1->SetField(env, &BoxRep::title, std::wstring(L"changed after"));
-        env.Close();
-    }
+    retitle(L"changed after", true);
     set.InsertWhenUsed(*b1);  // already held: nothing more
-    auto result = PasteInto(target, set);
-    ASSERT_EQ(result.pasted.Size(), 2u);
-    auto* pastedPart = dynamic_cast<Part*>(result.reference.get());
+    auto* pastedPart = dynamic_cast<Part*>(PasteInto(target, set).reference.get());
     ASSERT_NE(pastedPart, nullptr);
-    auto* pastedBox = dynamic_cast<Box*>(target.Elements()[1].get());
-    ASSERT_NE(pastedBox, nullptr);
+    EXPECT_EQ(target.GetElementCount(), 2u);
+    auto* pastedBox = dynamic_cast<Box*>(pastedPart->GetRep().target);
+    ASSERT_TRUE(pastedBox != nullptr && pastedBox != b1.get());
     EXPECT_EQ(pastedBox->GetRep().title, L"one");
-    EXPECT_EQ(pastedPart->GetRep().target, static_cast<IBox*>(pastedBox));
 }
 
 TEST_F(Transfer, WrittenSetReadsBackIntoAnotherSet)

@@ -38,11 +38,8 @@ void VClass::UpdateShape() {
   const Style::ElementStyleFill fill(class_);
   TemplateParameters* box = class_.GetTemplateParameters();
   // With a template-parameters box the drawing depends on the box's size too: drawn anew.
-  const std::uint64_t key = box ? 0 : ::Compartment::FillKey(fill.GetLineStyle()) | (std::uint64_t(1) << 63);
-  if (key == 0 || !drawing_.Follow(class_, key)) {
-    Draw(fill, box);
-    drawing_.Drawn(class_, key);
-  }
+  const std::uint64_t key = box ? 0 : ::Compartment::FillKey(fill.GetLineStyle());
+  drawing_.Update(class_, key, [&](ICanvas::Group& drawing) { Draw(drawing, fill, box); });
   RedrawText(class_.GetText());
   // The compartments lie on the class and are placed by it: their lines follow its changes (a view
   // element's model update only queues it, and needs no cast to reach).
@@ -51,9 +48,7 @@ void VClass::UpdateShape() {
   UpdateMarks();
 }
 
-void VClass::Draw(const Style::ElementStyleFill& fill, TemplateParameters* box) {
-  drawing_.Clear();
-  ICanvas::Group& drawing = drawing_.Group();
+void VClass::Draw(ICanvas::Group& drawing, const Style::ElementStyleFill& fill, TemplateParameters* box) {
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
   const zq::Rect r = class_.GetRect();
   GraphUtil::AddCornerMarks(canvas, drawing, ToDouble(r), 1);

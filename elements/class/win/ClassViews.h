@@ -33,8 +33,8 @@ class VClass : public ::Compartment::VTextBox {
   unsigned GetMenuId() const override { return kClassMenuId; }
 
  private:
-  // Makes the box's drawing anew.
-  void Draw(const Style::ElementStyleFill& fill, TemplateParameters* box);
+  // Makes the box's drawing anew into the group.
+  void Draw(ICanvas::Group& drawing, const Style::ElementStyleFill& fill, TemplateParameters* box);
 
   Class& class_;
   ::Compartment::BoxDrawing drawing_;

@@ -19,7 +19,7 @@ void AddTopMarkers(ICanvas::Canvas& canvas, ICanvas::Group& group, const ICanvas
 
 bool BoxDrawing::Follow(const Core::IResizable& box, std::uint64_t key) {
   const zq::Point pos = box.GetPos();
-  if (drawn_ && key == key_ && box.GetSize() == size_ && box.IsInTransaction() && !box.IsNew()) {
+  if (drawn_ && key != 0 && key == key_ && box.GetSize() == size_ && box.IsInTransaction() && !box.IsNew()) {
     if (pos != pos_) group_.Move({double(pos.x - pos_.x), double(pos.y - pos_.y)});
     pos_ = pos;
     return true;
@@ -41,7 +41,7 @@ void BoxDrawing::Clear() {
 }
 
 std::uint64_t FillKey(const ICanvas::LineStyle* fill) {
-  if (!fill) return 0;
+  if (!fill) return 2;
   return (std::uint64_t(fill->value) << 32) ^ (std::uint64_t(std::uint32_t(fill->width)) << 1) ^
          (std::uint64_t(fill->systemColor != 0) << 31) ^ 1;
 }
@@ -59,11 +59,9 @@ void VTextBox::UpdateMarks() {
     return;
   }
   // The handles' picture and which of them show.
-  const std::uint64_t key = (std::uint64_t(handles_.GetEnabledMask()) << 2) |
+  const std::uint64_t key = (std::uint64_t(1) << 63) | (std::uint64_t(handles_.GetEnabledMask()) << 2) |
                             (GetCanvasView().IsSelectionVisible() ? 2u : 0u) | (IsPlaced() ? 1u : 0u);
-  if (marks_.Follow(box_, key)) return;
-  handles_.Draw(GetCanvasView().GetCanvas(), marks_.Group(), IsPlaced());
-  marks_.Drawn(box_, key);
+  marks_.Update(box_, key, [&](ICanvas::Group& group) { handles_.Draw(GetCanvasView().GetCanvas(), group, IsPlaced()); });
 }
 
 Core::Weight VTextBox::HitTestMarks(const zq::Point& point, std::int32_t tolerance) const {
@@ -109,11 +107,9 @@ void VCompartment::UpdateShape() {
     return;
   }
   SetHandleMask(TextBlock::ITextOwner::IsTextEmpty(compartment_.GetText()) ? kWestAndEast : kAllHandles);
-  const std::uint64_t key = compartment_.HasOwner() ? 1 : 0;
-  if (!drawing_.Follow(compartment_, key)) {
+  drawing_.Update(compartment_, compartment_.HasOwner() ? 1 : 2, [&](ICanvas::Group& group) {
     const ICanvas::DoubleRect r = ICanvas::ToDouble(compartment_.GetRect());
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-    ICanvas::Group& group = drawing_.Group();
     if (compartment_.HasOwner()) {
       group.Add(canvas.CreateLine({r.left, r.top}, {r.right, r.top}));
       AddTopMarkers(canvas, group, r, 1);
@@ -121,8 +117,7 @@ void VCompartment::UpdateShape() {
       group.Add(canvas.CreateRect(r));
       GraphUtil::AddCornerMarks(canvas, group, r, 1);
     }
-    drawing_.Drawn(compartment_, key);
-  }
+  });
   RedrawText(compartment_.GetText());
   UpdateMarks();
 }

@@ -19,23 +19,28 @@ namespace Compartment {
 // change is closed the box is drawn anew.
 class BoxDrawing {
  public:
-  // True when the box only moved since it was drawn with the same key (the drawing has moved
-  // along); otherwise false with the drawing cleared, for the caller to make anew and then Drawn().
-  bool Follow(const Core::IResizable& box, std::uint64_t key);
-  // Records the box's place and size and the key the drawing was just made with.
-  void Drawn(const Core::IResizable& box, std::uint64_t key);
+  // Moves the drawing along where the box only moved since it was drawn with the same key (0: always
+  // drawn anew); otherwise clears it and has draw make it anew into the group.
+  template <class Draw>
+  void Update(const Core::IResizable& box, std::uint64_t key, Draw&& draw) {
+    if (Follow(box, key)) return;
+    draw(group_);
+    Drawn(box, key);
+  }
   // Clears the drawing.
   void Clear();
-  ICanvas::Group& Group() { return group_; }
 
  private:
+  bool Follow(const Core::IResizable& box, std::uint64_t key);
+  void Drawn(const Core::IResizable& box, std::uint64_t key);
+
   ICanvas::Group group_;
   zq::Point pos_, size_;
   std::uint64_t key_ = 0;
   bool drawn_ = false;
 };
 
-// A key of a fill's line style for BoxDrawing (0: no fill).
+// A key of a fill's line style for BoxDrawing (never 0, also without a fill).
 std::uint64_t FillKey(const ICanvas::LineStyle* fill);
 
 // A selectable, movable view of a box with a text: its resize handles of the mask while selected;
