@@ -249,7 +249,7 @@ private:
         const Frame f = MakeFrame(Extent(), border, 96);
         Surface s(f.pixelsX, f.pixelsY);
         s.Clear(RGB(255, 255, 255));
-        RenderLikeScreen(model_, s.DC(), f.map, nullptr, gdiplusCache_, gdiCache_);
+        RenderLikeScreen(model_, s, f.map, nullptr, gdiplusCache_, gdiCache_);
         std::vector<BYTE> rows;
         GpBitmapOwner b;
         PngBitmap(s, rows, b);

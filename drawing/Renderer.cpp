@@ -169,12 +169,13 @@ HBRUSH GdiCache::BrushOf(COLORREF c) {
     return slot;
 }
 
-GdiplusRenderer::GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi)
+GdiplusRenderer::GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi, std::uint32_t* topRow)
     : cache_(cache), target_(dc), gdi_(gdi) {
     if (clip) clip_ = *clip;
     if (gdi_) {
         savedDc_ = SaveDC(dc);
         if (clip) IntersectClipRect(dc, clip->left, clip->top, clip->right, clip->bottom);
+        pixels_ = GridPixels::Of(dc, topRow);
     }
     Check(GdipCreateFromHDC(dc, &g_), "GdipCreateFromHDC");
     if (clip) GdipSetClipRectI(g_, clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top, CombineModeReplace);
@@ -223,9 +224,13 @@ void GdiplusRenderer::SelectPen(HPEN pen) {
 }
 
 void GdiplusRenderer::QueueOutline(const Pen& pen, const POINT* pts, int n) {
-    const HPEN h = gdi_->PenOf(pen);
-    if (h != queuedPen_ || queuedCounts_.size() >= 4096) FlushOutlines();
-    queuedPen_ = h;
+    QueueOutline(gdi_->PenOf(pen), pen.color, pts, n);
+}
+
+void GdiplusRenderer::QueueOutline(HPEN pen, COLORREF colour, const POINT* pts, int n) {
+    if (pen != queuedPen_ || queuedCounts_.size() >= 4096) FlushOutlines();
+    queuedPen_ = pen;
+    queuedColour_ = colour;
     queuedPoints_.insert(queuedPoints_.end(), pts, pts + n);
     queuedCounts_.push_back(DWORD(n));
 }
@@ -237,17 +242,22 @@ void GdiplusRenderer::QueueDashes(const Pen& pen, POINT a, POINT b) {
     const int length = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y));
     Pen solid = pen;
     solid.dash = Dash::Solid;
+    const HPEN h = gdi_->PenOf(solid);
     for (int at = 0; at <= length; at += on + off) {
         const int end = std::min(at + on, length + 1);
         const POINT dash[2] = {{a.x + dx * at, a.y + dy * at}, {a.x + dx * end, a.y + dy * end}};
-        QueueOutline(solid, dash, 2);
+        QueueOutline(h, pen.color, dash, 2);
     }
 }
 
 void GdiplusRenderer::FlushOutlines() {
     if (queuedCounts_.empty()) return;
-    SelectPen(queuedPen_);
-    PolyPolyline(target_, queuedPoints_.data(), queuedCounts_.data(), DWORD(queuedCounts_.size()));
+    // What GDI drew before must be in the pixels first.
+    if (!pixels_ || !GdiFlush() ||
+        !pixels_->Polylines(queuedPoints_.data(), queuedCounts_.data(), queuedCounts_.size(), queuedColour_)) {
+        SelectPen(queuedPen_);
+        PolyPolyline(target_, queuedPoints_.data(), queuedCounts_.data(), DWORD(queuedCounts_.size()));
+    }
     queuedPoints_.clear();
     queuedCounts_.clear();
 }

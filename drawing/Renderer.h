@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/winutil/Platform.h"
+#include "drawing/GridPixels.h"
 #include "drawing/Mapping.h"
 
 #include <map>
@@ -101,7 +102,10 @@ private:
 class GdiplusRenderer : public IRenderer {
 public:
     // clip: device rectangle drawn into, or null for all. gdi: caches for the pixel-grid shapes.
-    GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi = nullptr);
+    // topRow: the pixels of dc's top-down 32-bit DIB section, where one-pixel outlines are written
+    // directly, or null.
+    GdiplusRenderer(HDC dc, GdiplusCache& cache, const RECT* clip, GdiCache* gdi = nullptr,
+                    std::uint32_t* topRow = nullptr);
     // Renders onto a GDI+ image (PNG output).
     GdiplusRenderer(Gdiplus::GpImage* image, GdiplusCache& cache);
     ~GdiplusRenderer() override;
@@ -125,10 +129,11 @@ private:
     // Queues a one-pixel polyline of a GDI pen; consecutive ones of the same pen are drawn by one
     // call, which gives the same pixels since they all have one colour.
     void QueueOutline(const Pen& pen, const POINT* pts, int n);
+    void QueueOutline(HPEN pen, COLORREF colour, const POINT* pts, int n);
     // Queues the dashes of a one-pixel dashed line along the grid from a to b (both included) as
     // short solid polylines: dashes of GDI+ cost many times more under Wine.
     void QueueDashes(const Pen& pen, POINT a, POINT b);
-    // Draws the queued polylines.
+    // Draws the queued polylines: into the target's pixels where it has them, else with GDI.
     void FlushOutlines();
     // Selects a pen into the target unless it is selected already.
     void SelectPen(HPEN pen);
@@ -140,6 +145,8 @@ private:
     int savedDc_ = 0;
     bool inGdi_ = false;
     HPEN queuedPen_ = nullptr;
+    COLORREF queuedColour_ = 0;
+    std::optional<GridPixels> pixels_;  // the target's pixels, when they can take the outlines
     std::vector<POINT> queuedPoints_;
     std::vector<DWORD> queuedCounts_;
     HGDIOBJ selectedPen_ = nullptr;  // the pen this renderer last selected into the target

@@ -332,7 +332,7 @@ private:
         const Mapping m = view_.GetMapping();
         const DeviceRect clip{double(r.left), double(r.top), double(r.right), double(r.bottom)};
         {
-            GdiplusRenderer g(buffer_->DC(), cache_, &r, &gdiCache_);
+            GdiplusRenderer g(buffer_->DC(), cache_, &r, &gdiCache_, buffer_->Bits());
             g.Fill(clip.Inflated(1), GetSysColor(COLOR_WINDOW));
             DrawPageFrame(g, m);
             model_.Render(g, m, &clip);

@@ -43,10 +43,11 @@ void Surface::Clear(COLORREF c) {
     std::fill(bits_, bits_ + size_t(width_) * height_, v);
 }
 
-void RenderLikeScreen(const DrawingModel& model, HDC dc, const Mapping& m, const RECT* clip, GdiplusCache& cache,
-                      GdiCache& gdiCache) {
+namespace {
+void Render(const DrawingModel& model, HDC dc, std::uint32_t* topRow, const Mapping& m, const RECT* clip,
+            GdiplusCache& cache, GdiCache& gdiCache) {
     {
-        GdiplusRenderer r(dc, cache, clip, &gdiCache);
+        GdiplusRenderer r(dc, cache, clip, &gdiCache, topRow);
         if (clip) {
             const DeviceRect c{double(clip->left), double(clip->top), double(clip->right), double(clip->bottom)};
             model.Render(r, m, &c);
@@ -56,9 +57,24 @@ void RenderLikeScreen(const DrawingModel& model, HDC dc, const Mapping& m, const
     }
     GdiFlush();
 }
+} // namespace
+
+void RenderLikeScreen(const DrawingModel& model, HDC dc, const Mapping& m, const RECT* clip, GdiplusCache& cache,
+                      GdiCache& gdiCache) {
+    Render(model, dc, nullptr, m, clip, cache, gdiCache);
+}
+
+void RenderLikeScreen(const DrawingModel& model, const Surface& s, const Mapping& m, const RECT* clip,
+                      GdiplusCache& cache, GdiCache& gdiCache) {
+    Render(model, s.DC(), s.Bits(), m, clip, cache, gdiCache);
+}
 
 void OffscreenCanvas::Render(HDC dc, const Mapping& m, const RECT* clip) {
     RenderLikeScreen(model_, dc, m, clip, cache_, gdiCache_);
+}
+
+void OffscreenCanvas::Render(const Surface& s, const Mapping& m, const RECT* clip) {
+    RenderLikeScreen(model_, s, m, clip, cache_, gdiCache_);
 }
 
 } // namespace DrawingKernel

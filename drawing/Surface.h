@@ -39,12 +39,17 @@ private:
 // screen does: GDI for the shapes on the pixel grid, GDI+ for the rest; GDI output is flushed.
 void RenderLikeScreen(const DrawingModel& model, HDC dc, const Mapping& m, const RECT* clip, GdiplusCache& cache,
                       GdiCache& gdiCache);
+// The same onto a surface, whose pixels take the one-pixel outlines directly, as the screen's do.
+void RenderLikeScreen(const DrawingModel& model, const Surface& s, const Mapping& m, const RECT* clip,
+                      GdiplusCache& cache, GdiCache& gdiCache);
 
 // A canvas that renders on request onto any device context (off-screen pictures, benchmarks).
 class OffscreenCanvas : public CanvasImpl<ICanvas::Canvas> {
 public:
     // Renders the elements that meet the clip (null: all) through the mapping, as the screen does.
     void Render(HDC dc, const Mapping& m, const RECT* clip);
+    // The same onto a surface, exactly as the screen renders.
+    void Render(const Surface& s, const Mapping& m, const RECT* clip);
     // The retained drawing.
     DrawingModel& Model() { return model_; }
 private:

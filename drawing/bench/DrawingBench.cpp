@@ -95,7 +95,7 @@ int main() {
             for (int i = 0; i < runs; ++i) {
                 s.Clear(RGB(255, 255, 255));
                 auto a = Clock::now();
-                c.Render(s.DC(), m, nullptr);
+                c.Render(s, m, nullptr);
                 GdiFlush();
                 auto b = Clock::now();
                 best = std::min(best, Ms(a, b));
@@ -110,7 +110,7 @@ int main() {
             best = 1e9;
             for (int i = 0; i < runs; ++i) {
                 auto a = Clock::now();
-                c.Render(s.DC(), away, &empty);
+                c.Render(s, away, &empty);
                 best = std::min(best, Ms(a, Clock::now()));
             }
             std::printf("render of an area with no element in it: best %.2f ms\n", best);

@@ -18,7 +18,7 @@ struct Scene {
         map.kx = map.ky = 0.01;
         map.ox = map.oy = 10;
     }
-    void Render(const RECT* clip = nullptr) { canvas.Render(surface.DC(), map, clip); }
+    void Render(const RECT* clip = nullptr) { canvas.Render(surface, map, clip); }
     OffscreenCanvas canvas;
     Surface surface;
     Mapping map;
@@ -164,6 +164,35 @@ TEST(OutlineBatching, GivesThePixelsOfRectanglesAndLinesDrawnOneByOne) {
     GdiFlush();
     EXPECT_EQ(FirstDifference(s.surface, expected), "none");
     EXPECT_GT(CountDark(s.surface, 0, 0, 300, 200), 800);
+}
+
+TEST(OutlineBatching, OutlinesWrittenIntoTheSurfaceGiveThePixelsOfGdiInsideAndAtTheClip) {
+    // Solid and dashed outlines, lines both ways along both axes, a dashed guide, a diagonal line
+    // and a fill between them, some crossing the clip's edges: written straight into the surface's
+    // pixels they must equal the same drawing rendered through GDI alone.
+    Scene s;
+    std::vector<ICanvas::Element> keep;
+    keep.push_back(s.canvas.CreateRect(Pixels(5, 5, 120, 90)));
+    keep.push_back(s.canvas.CreateDashedRect(Pixels(30, 15, 260, 180), 0));
+    keep.push_back(s.canvas.CreateDashedRect(Pixels(40, 25, 43, 29), 1));
+    keep.push_back(s.canvas.CreateDashedLine(Px(290, 60), Px(3, 60), 1));
+    keep.push_back(s.canvas.CreateDashedLine(Px(150, 195), Px(150, 2), 0));
+    keep.push_back(s.canvas.CreateFilledRect(Pixels(60, 70, 90, 100), ICanvas::LineStyle::FromColor(zq::Color(0, 0, 255)), nullptr));
+    keep.push_back(s.canvas.CreateLine(Px(200, 20), Px(200, 150)));
+    keep.push_back(s.canvas.CreateLine(Px(20, 150), Px(280, 120)));
+    keep.push_back(s.canvas.CreateAdjustMarker(Px(100, 140), ICanvas::SideLeft | ICanvas::SideTop, 1));
+    keep.push_back(s.canvas.CreateAdjustMarker(Px(10, 140), ICanvas::SideLeft | ICanvas::SideTop, 0));
+    for (const RECT& clip : {RECT{0, 0, 300, 200}, RECT{35, 22, 205, 151}}) {
+        s.surface.Clear(RGB(255, 255, 255));
+        s.Render(&clip);
+        Surface gdi(300, 200);
+        gdi.Clear(RGB(255, 255, 255));
+        s.canvas.Render(gdi.DC(), s.map, &clip);
+        EXPECT_EQ(FirstDifference(s.surface, gdi), "none") << "clip " << clip.left << "," << clip.top;
+        EXPECT_GT(CountDark(s.surface, 0, 0, 300, 200), 400);
+        EXPECT_EQ(CountDark(s.surface, clip.right, 0, 300, 200) + CountDark(s.surface, 0, clip.bottom, 300, 200), 0)
+            << "nothing beyond the clip";
+    }
 }
 
 TEST(OutlineBatching, APenLeftByACustomDrawingDoesNotColourLaterOutlines) {

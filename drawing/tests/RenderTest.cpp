@@ -14,7 +14,7 @@ struct Scene {
         map.kx = map.ky = PixelsPerUnit(96) * zoom;
         map.ox = map.oy = 10;
     }
-    void Render() { canvas.Render(surface.DC(), map, nullptr); }
+    void Render() { canvas.Render(surface, map, nullptr); }
     // Bounding box of the non-white pixels: left, top, right, bottom (inclusive); -1 when none.
     std::array<int, 4> InkBox() const {
         std::array<int, 4> b{-1, -1, -1, -1};

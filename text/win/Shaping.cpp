@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace TextBlock {
 
@@ -17,7 +18,34 @@ const SCRIPT_DIGITSUBSTITUTE& Digits() {
   return digits;
 }
 
+// Whether the script needs no shaping across item boundaries (Latin, digits, punctuation).
+bool Simple(const SCRIPT_ANALYSIS& a) {
+  static const std::pair<const SCRIPT_PROPERTIES**, int> scripts = [] {
+    const SCRIPT_PROPERTIES** props = nullptr;
+    int count = 0;
+    if (FAILED(ScriptGetProperties(&props, &count))) count = 0;
+    return std::make_pair(props, count);
+  }();
+  return a.eScript < scripts.second && !scripts.first[a.eScript]->fComplex;
+}
+
 }  // namespace
+
+bool JoinPieces(ShapedRun::Piece& piece, const ShapedRun::Piece& next) {
+  const SCRIPT_ANALYSIS &a = piece.analysis, &b = next.analysis;
+  if (a.fRTL || b.fRTL || a.fNoGlyphIndex != b.fNoGlyphIndex || !Simple(a) || !Simple(b)) return false;
+  if (piece.glyphs.empty() || next.glyphs.empty()) return false;
+  // The next glyphs start where the advances of the piece end: at its width.
+  int placed = 0;
+  for (int advance : piece.advances) placed += advance;
+  piece.advances.back() += piece.width - placed;
+  piece.glyphs.insert(piece.glyphs.end(), next.glyphs.begin(), next.glyphs.end());
+  piece.advances.insert(piece.advances.end(), next.advances.begin(), next.advances.end());
+  piece.offsets.insert(piece.offsets.end(), next.offsets.begin(), next.offsets.end());
+  piece.visAttrs.insert(piece.visAttrs.end(), next.visAttrs.begin(), next.visAttrs.end());
+  piece.width += next.width;
+  return true;
+}
 
 std::vector<RunItem> ItemizeRun(std::u16string_view run, int level) {
   std::vector<RunItem> out;

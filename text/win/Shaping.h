@@ -45,6 +45,11 @@ ShapedRun::Piece ShapeItem(HDC dc, SCRIPT_CACHE& cache, std::u16string_view char
 // Shapes the run with the font currently selected into dc (itemize with digit substitution, shape, place).
 ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run);
 
+// Appends next, the piece drawn right after piece in the same font, when one ScriptTextOut draws both
+// as two would: both left to right, of scripts that need no shaping in context, glyph indices alike.
+// The glyphs keep their places. False, changing nothing, otherwise.
+bool JoinPieces(ShapedRun::Piece& piece, const ShapedRun::Piece& next);
+
 // Sets the piece's glyph advances so that together they are width wide, keeping their proportions.
 void FitPiece(ShapedRun::Piece& piece, int width);
 

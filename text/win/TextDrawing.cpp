@@ -224,6 +224,14 @@ TextDrawing::RunShape TextDrawing::ShapeLineRun(HDC dc, const LineRun& run, std:
       FitPiece(itemShape.piece, width);
       itemShape.outlines = printer && !HasTrueTypeOutlines(dc);
     }
+    // Items of one font one after the other are drawn by one call where they can be: a line of
+    // letters, digits and punctuation is several items.
+    if (!shape.items.empty()) {
+      ItemShape& last = shape.items.back();
+      if (itemShape.font && last.font == itemShape.font && !last.outlines && !itemShape.outlines &&
+          last.offset + last.piece.width == itemShape.offset && JoinPieces(last.piece, itemShape.piece))
+        continue;
+    }
     shape.items.push_back(std::move(itemShape));
   }
   return shape;

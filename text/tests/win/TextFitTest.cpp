@@ -1,6 +1,8 @@
 // Laid-out lines are drawn whole inside their used size at every zoom, and font runs never overlap.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include "text/tests/win/TestSurface.h"
 #include "text/win/TextDrawing.h"
 #include "text/win/UniscribeMeasurer.h"
@@ -151,6 +153,52 @@ TEST(TextFitTest, FittedPieceKeepsItsProportionsAndTakesTheWidth) {
   piece.width = 0;
   FitPiece(piece, 7);
   EXPECT_EQ(piece.advances[0] + piece.advances[1], 7);
+}
+
+TEST(TextFitTest, ItemsJoinedIntoOneCallDrawTheirGlyphsWhereEachAloneDoes) {
+  // Letters, digits and punctuation are items of their own; joined they are drawn by one call,
+  // each glyph where the items drawn one by one put it, also where an item is wider than its
+  // glyphs' advances. Right-to-left and context-shaped items stay apart.
+  Bitmap alone(400, 40), joined(400, 40);
+  LOGFONTW lf{};
+  lf.lfHeight = -15;
+  wcscpy(lf.lfFaceName, L"Arial");
+  const HFONT font = CreateFontIndirectW(&lf);
+  ASSERT_NE(font, nullptr);
+  for (HDC dc : {alone.dc(), joined.dc()}) {
+    SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+  }
+  SCRIPT_CACHE cache = nullptr;
+  const std::u16string text = u"-quantity12: int, 3.5% (x)";
+  const std::vector<RunItem> items = ItemizeRun(text, 0);
+  ASSERT_GT(items.size(), 2u);
+  std::vector<ShapedRun::Piece> pieces;
+  int x = 10;
+  for (const RunItem& item : items) {
+    pieces.push_back(ShapeItem(alone.dc(), cache, std::u16string_view(text).substr(item.begin, item.end - item.begin), item.analysis));
+    pieces.back().width += static_cast<int>(pieces.size() % 3);  // a gap after some items
+    DrawShapedPiece(alone.dc(), cache, pieces.back(), x, 30);
+    x += pieces.back().width;
+  }
+  ShapedRun::Piece all = pieces[0];
+  for (std::size_t i = 1; i < pieces.size(); ++i) EXPECT_TRUE(JoinPieces(all, pieces[i])) << "item " << i;
+  EXPECT_EQ(all.width, x - 10);
+  DrawShapedPiece(joined.dc(), cache, all, 10, 30);
+  EXPECT_GT(alone.Dark(), 100);
+  EXPECT_TRUE(alone.Pixels() == joined.Pixels()) << "the joined glyphs moved";
+
+  const std::u16string arabic = u"\u0645\u0631\u062D\u0628\u0627";
+  const std::vector<RunItem> rtl = ItemizeRun(arabic, 1);
+  ASSERT_EQ(rtl.size(), 1u);
+  const ShapedRun::Piece word = ShapeItem(alone.dc(), cache, arabic, rtl[0].analysis);
+  ShapedRun::Piece latin = pieces[0];
+  EXPECT_FALSE(JoinPieces(latin, word));
+  EXPECT_EQ(latin.glyphs.size(), pieces[0].glyphs.size());
+  ScriptFreeCache(&cache);
+  for (HDC dc : {alone.dc(), joined.dc()}) SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  DeleteObject(font);
 }
 
 TEST(TextFitTest, ThreeFontRunsOfHebrewLatinAndArabicAtEveryZoom) {
