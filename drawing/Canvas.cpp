@@ -18,15 +18,6 @@ public:
 
 } // namespace
 
-DoubleRect DoubleRect::Normalized() const {
-    return {std::min(left, right), std::max(top, bottom), std::max(left, right), std::min(top, bottom)};
-}
-
-DoubleRect DoubleRect::Union(const DoubleRect& o) const {
-    const DoubleRect a = Normalized(), b = o.Normalized();
-    return {std::min(a.left, b.left), std::max(a.top, b.top), std::max(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
 LineStyle LineStyle::FromColor(const zq::Color& c, int32_t width) {
     LineStyle s;
     s.width = width;

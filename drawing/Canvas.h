@@ -4,6 +4,7 @@
 #include "core/foundation/Geometry.h"
 #include "drawing/PageLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <functional>
@@ -20,11 +21,17 @@ struct DoubleRect {
     double right = 0;
     double bottom = 0;
     // Orders the sides so that left <= right and bottom <= top.
-    DoubleRect Normalized() const;
+    DoubleRect Normalized() const {
+        return {std::min(left, right), std::max(top, bottom), std::max(left, right), std::min(top, bottom)};
+    }
     // True when the rectangle has no area and no extent in either direction after normalising.
     bool IsEmpty() const { return left == right && top == bottom; }
     // The smallest normalised rectangle holding both (an empty `this` is not special).
-    DoubleRect Union(const DoubleRect& o) const;
+    DoubleRect Union(const DoubleRect& o) const {
+        const DoubleRect a = Normalized(), b = o.Normalized();
+        return {std::min(a.left, b.left), std::max(a.top, b.top), std::max(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+    }
     friend bool operator==(const DoubleRect&, const DoubleRect&) = default;
 };
 

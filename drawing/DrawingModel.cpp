@@ -91,7 +91,8 @@ void DrawingModel::Insert(Drawable* d) {
     if (d->layer_ == kTargets) {
         IndexTarget(d, ++targetsCome_);
     } else {
-        d->area_ = d->PaintArea();
+        // A shooter's guide is found when the changed areas are next taken, with the other shooters'.
+        d->area_ = d->FollowsTargets() ? InvalidArea{d->Bounds(), 3} : d->PaintArea();
         if (d->FollowsTargets()) AddShooter(d);
         if (d->layer_ == kPlain) {
             try {

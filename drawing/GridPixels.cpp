@@ -60,4 +60,14 @@ bool GridPixels::Polylines(const POINT* pts, const DWORD* counts, std::size_t po
     return true;
 }
 
+void GridPixels::And(const RECT& r, const std::uint32_t* picture, int width, POINT from) const {
+    RECT part;
+    if (!IntersectRect(&part, &r, &clip_)) return;
+    for (LONG y = part.top; y < part.bottom; ++y) {
+        const std::uint32_t* src = picture + std::ptrdiff_t(from.y + y - r.top) * width + (from.x + part.left - r.left);
+        std::uint32_t* dst = Row(y);
+        for (LONG x = part.left; x < part.right; ++x) dst[x] &= *src++;
+    }
+}
+
 } // namespace DrawingKernel

@@ -21,6 +21,9 @@ public:
     // without its last point, as GDI draws them. False, drawing nothing, when a segment is not along
     // the grid.
     bool Polylines(const POINT* pts, const DWORD* counts, std::size_t polylines, COLORREF colour) const;
+    // Combines the rectangle at (x, y) with a picture's pixels (rows of width pixels, top first) by
+    // AND, as BitBlt with SRCAND does; from is the picture's pixel at the rectangle's top left.
+    void And(const RECT& r, const std::uint32_t* picture, int width, POINT from) const;
 private:
     GridPixels(std::uint8_t* row0, std::ptrdiff_t stride, const RECT& clip) : row0_(row0), stride_(stride), clip_(clip) {}
     std::uint32_t* Row(LONG y) const { return reinterpret_cast<std::uint32_t*>(row0_ + stride_ * y); }

@@ -99,13 +99,22 @@ const PictureContexts::Entry* PictureContexts::Find(HBITMAP bmp) {
         e.bitmap = bmp;
         BITMAP info{};
         if (bmp && GetObjectW(bmp, sizeof info, &info) && (e.dc = CreateCompatibleDC(nullptr))) {
+            e.width = info.bmWidth;
+            e.height = std::abs(info.bmHeight);
+            // True colours are read once (before the bitmap is selected, as GetDIBits asks): where the
+            // target's pixels can be written, they are combined there in place of a BitBlt.
+            if (info.bmBitsPixel >= 24) {
+                BITMAPINFO bi{};
+                bi.bmiHeader = {sizeof(BITMAPINFOHEADER), e.width, -e.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+                e.pixels.resize(size_t(e.width) * size_t(e.height));
+                if (GetDIBits(e.dc, bmp, 0, UINT(e.height), e.pixels.data(), &bi, DIB_RGB_COLORS) != e.height)
+                    e.pixels.clear();
+            }
             e.old = SelectObject(e.dc, bmp);
             if (!e.old) {
                 DeleteDC(e.dc);
                 e.dc = nullptr;
             }
-            e.width = info.bmWidth;
-            e.height = std::abs(info.bmHeight);
         }
         entries_.push_back(e);
         it = entries_.end() - 1;
@@ -209,12 +218,18 @@ bool GdiplusRenderer::UseGdi() {
 }
 
 void GdiplusRenderer::UseGdiplus() {
+    gdiDrew_ = true;
     if (inGdi_) {
         FlushOutlines();
         GdiFlush();
         inGdi_ = false;
         selectedPen_ = selectedBrush_ = nullptr;  // GDI+ may select its own objects
     }
+}
+
+void GdiplusRenderer::SyncPixels() {
+    if (gdiDrew_) GdiFlush();
+    gdiDrew_ = false;
 }
 
 void GdiplusRenderer::SelectPen(HPEN pen) {
@@ -252,9 +267,9 @@ void GdiplusRenderer::QueueDashes(const Pen& pen, POINT a, POINT b) {
 
 void GdiplusRenderer::FlushOutlines() {
     if (queuedCounts_.empty()) return;
-    // What GDI drew before must be in the pixels first.
-    if (!pixels_ || !GdiFlush() ||
-        !pixels_->Polylines(queuedPoints_.data(), queuedCounts_.data(), queuedCounts_.size(), queuedColour_)) {
+    if (pixels_) SyncPixels();
+    if (!pixels_ || !pixels_->Polylines(queuedPoints_.data(), queuedCounts_.data(), queuedCounts_.size(), queuedColour_)) {
+        gdiDrew_ = true;
         SelectPen(queuedPen_);
         PolyPolyline(target_, queuedPoints_.data(), queuedCounts_.data(), DWORD(queuedCounts_.size()));
     }
@@ -294,6 +309,7 @@ void GdiplusRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen
             const HBRUSH brush = gdi_->BrushOf(*fill);
             if (selectedBrush_ != brush) SelectObject(target_, brush);
             selectedBrush_ = brush;
+            gdiDrew_ = true;
             PatBlt(target_, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
         }
         if (pen && pen->dash != Dash::Solid) {
@@ -355,6 +371,12 @@ void GdiplusRenderer::Picture(HBITMAP bmp, const zq::float8Point& centre) {
     if (clip_ && !IntersectRect(&part, &part, &*clip_)) return;
     const bool direct = UseGdi();
     if (direct) FlushOutlines();  // the outlines queued before the picture go beneath it
+    if (direct && pixels_ && !pic->pixels.empty()) {
+        SyncPixels();
+        pixels_->And(part, pic->pixels.data(), pic->width, {part.left - x, part.top - y});
+        return;
+    }
+    gdiDrew_ = true;
     BitBlt(direct ? target_ : GetDC(), part.left, part.top, part.right - part.left, part.bottom - part.top, pic->dc,
            part.left - x, part.top - y, SRCAND);
     if (!direct) ReleaseDC();
@@ -376,6 +398,7 @@ void GdiplusRenderer::Fill(const DeviceRect& r, COLORREF c) {
     if (UseGdi()) {
         FlushOutlines();
         RECT g{LONG(std::floor(r.left)), LONG(std::floor(r.top)), LONG(std::ceil(r.right)), LONG(std::ceil(r.bottom))};
+        gdiDrew_ = true;
         FillRect(target_, &g, gdi_->BrushOf(c));
         return;
     }

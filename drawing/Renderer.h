@@ -84,6 +84,7 @@ public:
         HGDIOBJ old = nullptr;
         int width = 0;
         int height = 0;
+        std::vector<std::uint32_t> pixels;  // rows top first, when the bitmap has true colours
     };
     PictureContexts() = default;
     ~PictureContexts();
@@ -137,6 +138,8 @@ private:
     void FlushOutlines();
     // Selects a pen into the target unless it is selected already.
     void SelectPen(HPEN pen);
+    // Before pixels are written directly: what GDI or GDI+ drew since the last time is in them.
+    void SyncPixels();
     Gdiplus::GpGraphics* g_ = nullptr;
     GdiplusCache& cache_;
     HDC dc_ = nullptr;
@@ -147,6 +150,7 @@ private:
     HPEN queuedPen_ = nullptr;
     COLORREF queuedColour_ = 0;
     std::optional<GridPixels> pixels_;  // the target's pixels, when they can take the outlines
+    bool gdiDrew_ = true;               // GDI or GDI+ may have drawn since the pixels were last synced
     std::vector<POINT> queuedPoints_;
     std::vector<DWORD> queuedCounts_;
     HGDIOBJ selectedPen_ = nullptr;  // the pen this renderer last selected into the target

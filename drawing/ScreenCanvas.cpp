@@ -465,11 +465,28 @@ private:
         SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, min, max - 1, UINT(std::max(0, page)), pos, 0};
         SCROLLINFO shown{sizeof shown, SIF_ALL, 0, 0, 0, 0, 0};
         bool& set = barsSet_[which == SB_HORZ ? 0 : 1];
-        if (set && GetScrollInfo(owner, kind, &shown) && shown.nMin == si.nMin && shown.nMax == si.nMax &&
-            shown.nPage == si.nPage && shown.nPos == si.nPos)
+        const bool known = set && GetScrollInfo(owner, kind, &shown);
+        if (known && shown.nMin == si.nMin && shown.nMax == si.nMax && shown.nPage == si.nPage && shown.nPos == si.nPos)
             return;
-        SetScrollInfo(owner, kind, &si, TRUE);
+        // A bar control whose thumb and arrows keep their pixels is not drawn again: a drag that
+        // moves the drawing's edge changes the range at every step, rarely by a pixel of the thumb.
+        SCROLLBARINFO before{sizeof before, {}, 0, 0, 0, 0, {}};
+        const bool quiet = known && bar && GetScrollBarInfo(bar, OBJID_CLIENT, &before);
+        SetScrollInfo(owner, kind, &si, !quiet);
         set = true;
+        SCROLLBARINFO after{sizeof after, {}, 0, 0, 0, 0, {}};
+        if (quiet && (!GetScrollBarInfo(bar, OBJID_CLIENT, &after) || !SameLook(before, after))) {
+            // Drawn as the bar draws a change of its own: back to what it showed, then the change.
+            shown.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+            SetScrollInfo(bar, SB_CTL, &shown, FALSE);
+            SetScrollInfo(bar, SB_CTL, &si, TRUE);
+        }
+    }
+
+    static bool SameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
+        return EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+               a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom &&
+               std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
     }
 
     // True while the thread's caret is the one this canvas made (another window may have taken it).

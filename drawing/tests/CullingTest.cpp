@@ -167,9 +167,9 @@ TEST(OutlineBatching, GivesThePixelsOfRectanglesAndLinesDrawnOneByOne) {
 }
 
 TEST(OutlineBatching, OutlinesWrittenIntoTheSurfaceGiveThePixelsOfGdiInsideAndAtTheClip) {
-    // Solid and dashed outlines, lines both ways along both axes, a dashed guide, a diagonal line
-    // and a fill between them, some crossing the clip's edges: written straight into the surface's
-    // pixels they must equal the same drawing rendered through GDI alone.
+    // Solid and dashed outlines, lines both ways along both axes, a dashed guide, a diagonal line,
+    // a fill and pictures between them, some crossing the clip's edges: written straight into the
+    // surface's pixels they must equal the same drawing rendered through GDI alone.
     Scene s;
     std::vector<ICanvas::Element> keep;
     keep.push_back(s.canvas.CreateRect(Pixels(5, 5, 120, 90)));
@@ -182,6 +182,9 @@ TEST(OutlineBatching, OutlinesWrittenIntoTheSurfaceGiveThePixelsOfGdiInsideAndAt
     keep.push_back(s.canvas.CreateLine(Px(20, 150), Px(280, 120)));
     keep.push_back(s.canvas.CreateAdjustMarker(Px(100, 140), ICanvas::SideLeft | ICanvas::SideTop, 1));
     keep.push_back(s.canvas.CreateAdjustMarker(Px(10, 140), ICanvas::SideLeft | ICanvas::SideTop, 0));
+    // Pictures combined by AND: on a fill, across the clip's corner and edges, and off the surface.
+    keep.push_back(s.canvas.CreatePictures({Px(60, 70), Px(75, 85), Px(90, 100), Px(36, 23), Px(204, 150)}, 100));
+    keep.push_back(s.canvas.CreatePicture(Px(298, 199), 100));
     for (const RECT& clip : {RECT{0, 0, 300, 200}, RECT{35, 22, 205, 151}}) {
         s.surface.Clear(RGB(255, 255, 255));
         s.Render(&clip);
@@ -190,6 +193,7 @@ TEST(OutlineBatching, OutlinesWrittenIntoTheSurfaceGiveThePixelsOfGdiInsideAndAt
         s.canvas.Render(gdi.DC(), s.map, &clip);
         EXPECT_EQ(FirstDifference(s.surface, gdi), "none") << "clip " << clip.left << "," << clip.top;
         EXPECT_GT(CountDark(s.surface, 0, 0, 300, 200), 400);
+        EXPECT_GT(CountDark(s.surface, 198, 146, 205, 151), 5) << "the picture at the clip's edge";
         EXPECT_EQ(CountDark(s.surface, clip.right, 0, 300, 200) + CountDark(s.surface, 0, clip.bottom, 300, 200), 0)
             << "nothing beyond the clip";
     }

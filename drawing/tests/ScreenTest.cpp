@@ -197,6 +197,61 @@ TEST(ScreenCanvas, ScrollBarsAreSetOnlyWhenTheyChange) {
     EXPECT_EQ(vi.nPos, 200);
 }
 
+namespace {
+// The pixels a window shows.
+std::vector<uint32_t> Shown(HWND w) {
+    RECT r;
+    GetClientRect(w, &r);
+    Surface s(r.right, r.bottom);
+    HDC dc = GetDC(w);
+    BitBlt(s.DC(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+    ReleaseDC(w, dc);
+    GdiFlush();
+    return {s.Bits(), s.Bits() + size_t(r.right) * r.bottom};
+}
+} // namespace
+
+TEST(ScreenCanvas, ABarShowsWhatANewBarWithItsSettingsShowsAfterSmallAndLargeChanges) {
+    // A bar whose thumb would keep its pixels is not drawn again; one whose thumb changes is. Either
+    // way it must look as a new bar with the same settings looks.
+    Pane pane;
+    SetWindowPos(pane.hBar, nullptr, 0, kH - 17, 500, 17, SWP_NOZORDER | SWP_SHOWWINDOW);
+    pane.canvas->ScrollPointTo({0, 0}, {0, 0});
+    const auto black = ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0));
+    auto wide = pane.canvas->CreateFilledRect({1000, -1000, 2000000, -2000}, black, nullptr);
+    pane.canvas->Update();
+    HWND fresh = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0, 500, 17, pane.hwnd,
+                                 nullptr, nullptr, nullptr);
+    auto expectLikeFresh = [&](const char* when) {
+        SCROLLINFO now{sizeof now, SIF_ALL, 0, 0, 0, 0, 0};
+        ASSERT_TRUE(GetScrollInfo(pane.hBar, SB_CTL, &now));
+        SetScrollInfo(fresh, SB_CTL, &now, TRUE);
+        UpdateWindow(fresh);
+        UpdateWindow(pane.hBar);
+        EXPECT_TRUE(Shown(pane.hBar) == Shown(fresh)) << when;
+    };
+    expectLikeFresh("at first");
+    SCROLLINFO was{sizeof was, SIF_RANGE, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(pane.hBar, SB_CTL, &was));
+    // A few pixels more of a range of some 75,000.
+    auto further = pane.canvas->CreateFilledRect({2000000, -1000, 2000200, -2000}, black, nullptr);
+    pane.canvas->Update();
+    SCROLLINFO now{sizeof now, SIF_RANGE, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(pane.hBar, SB_CTL, &now));
+    EXPECT_GT(now.nMax, was.nMax) << "the range grew";
+    expectLikeFresh("a few pixels more");
+    // Half the range gone: the thumb grows.
+    wide.Reset();
+    further.Reset();
+    auto half = pane.canvas->CreateFilledRect({1000, -1000, 1000000, -2000}, black, nullptr);
+    pane.canvas->Update();
+    expectLikeFresh("half the range");
+    // Scrolled to the middle: the thumb moves.
+    pane.canvas->SetScrollPos({15000, 0});
+    expectLikeFresh("scrolled");
+    DestroyWindow(fresh);
+}
+
 TEST(ScreenCanvas, ZoomToRectAndExtentFitTheWindow) {
     Pane pane;
     ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
