@@ -191,8 +191,13 @@ public:
     void DragScrolling(bool on) {
         dragScrollers_ += on ? 1 : -1;
         if (!pane_) return;
-        if (dragScrollers_ > 0) SetTimer(pane_, kDragTimer, 50, nullptr);
-        else KillTimer(pane_, kDragTimer);
+        if (dragScrollers_ > 0) {
+            if (dragScrollers_ == 1) held_ = WorldRange();  // what the bars show as the drag comes in
+            SetTimer(pane_, kDragTimer, 50, nullptr);
+            return;
+        }
+        KillTimer(pane_, kDragTimer);
+        if (held_ && !closing_) UpdateScrollBars();  // the range the drawing has now
     }
     void StartScrollTimer() { if (pane_) SetTimer(pane_, kScrollTimer, 50, nullptr); }
     void StopScrollTimer() { if (pane_) KillTimer(pane_, kScrollTimer); }
@@ -437,22 +442,44 @@ private:
         for (double y : ys) r.Line(m.ToDevice(zq::float8Point(area.left, y)), m.ToDevice(zq::float8Point(area.right, y)), pen);
     }
 
-    void UpdateScrollBars() {
-        if (!pane_) return;
+    // A scroll range in world pixels, with the scale it is in.
+    struct HeldRange {
+        int minX, maxX, minY, maxY;
+        double kx, ky;
+    };
+    // The scroll range in world pixels: the content with half a window around it, and always the
+    // visible part.
+    HeldRange WorldRange() const {
         const RECT c = Client();
         const Mapping m = view_.GetMapping();
         ICanvas::DoubleRect content = PageArea();
         if (!model_.IsEmpty()) content = content.Union(model_.Extent());
-        DeviceRect d = m.ToDevice(content);
+        const DeviceRect d = m.ToDevice(content);
         const zq::Point s = view_.GetScroll();
-        // World pixels: the content with half a window around it, and always the visible part.
         const int marginX = c.right / 2, marginY = c.bottom / 2;
-        const int minX = std::min<int>(ToDeviceInt(std::floor(d.left) + s.x - marginX), s.x);
-        const int maxX = std::max<int>(ToDeviceInt(std::ceil(d.right) + s.x + marginX), s.x + int(c.right));
-        const int minY = std::min<int>(ToDeviceInt(std::floor(d.top) + s.y - marginY), s.y);
-        const int maxY = std::max<int>(ToDeviceInt(std::ceil(d.bottom) + s.y + marginY), s.y + int(c.bottom));
-        SetBar(hScroll_, SB_HORZ, minX, maxX, c.right, s.x);
-        SetBar(vScroll_, SB_VERT, minY, maxY, c.bottom, s.y);
+        return {std::min<int>(ToDeviceInt(std::floor(d.left) + s.x - marginX), s.x),
+                std::max<int>(ToDeviceInt(std::ceil(d.right) + s.x + marginX), s.x + int(c.right)),
+                std::min<int>(ToDeviceInt(std::floor(d.top) + s.y - marginY), s.y),
+                std::max<int>(ToDeviceInt(std::ceil(d.bottom) + s.y + marginY), s.y + int(c.bottom)), m.kx, m.ky};
+    }
+
+    void UpdateScrollBars() {
+        if (!pane_) return;
+        const RECT c = Client();
+        const zq::Point s = view_.GetScroll();
+        HeldRange r = WorldRange();
+        // While a drag is over the pane the range only grows: what leaves an edge (the handles of a
+        // dragged box, say) neither shrinks it nor redraws the bars before the drag ends.
+        if (dragScrollers_ > 0 && held_ && held_->kx == r.kx && held_->ky == r.ky) {
+            r.minX = std::min(r.minX, held_->minX);
+            r.maxX = std::max(r.maxX, held_->maxX);
+            r.minY = std::min(r.minY, held_->minY);
+            r.maxY = std::max(r.maxY, held_->maxY);
+        }
+        if (dragScrollers_ > 0) held_ = r;
+        else held_.reset();
+        SetBar(hScroll_, SB_HORZ, r.minX, r.maxX, c.right, s.x);
+        SetBar(vScroll_, SB_VERT, r.minY, r.maxY, c.bottom, s.y);
     }
 
     // A scroll bar redraws on every SetScrollInfo, and every update of the view comes here: only a
@@ -537,6 +564,7 @@ private:
     ICanvas::ObserverList<ICanvas::IZoomObserver> zoomObservers_;
     Scroller* scroller_ = nullptr;
     int dragScrollers_ = 0;
+    std::optional<HeldRange> held_;  // the range kept while a drag is over the pane
     bool caret_ = false;
     bool barsSet_[2] = {false, false};  // horizontal, vertical: set once at least
     int caretHeight_ = 0;

@@ -252,6 +252,34 @@ TEST(ScreenCanvas, ABarShowsWhatANewBarWithItsSettingsShowsAfterSmallAndLargeCha
     DestroyWindow(fresh);
 }
 
+TEST(ScreenCanvas, WhileADragIsOverThePaneTheRangeOnlyGrowsAndIsExactOnceItEnds) {
+    Pane pane;
+    pane.canvas->ScrollPointTo({0, 0}, {0, 0});
+    const auto black = ICanvas::LineStyle::FromColor(zq::Color(0, 0, 0));
+    auto range = [&] {
+        SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+        EXPECT_TRUE(GetScrollInfo(pane.hBar, SB_CTL, &si));
+        return si.nMax;
+    };
+    auto wideBox = pane.canvas->CreateFilledRect({1000, -1000, 400000, -2000}, black, nullptr);
+    pane.canvas->Update();
+    const int before = range();
+    {
+        const auto drag = pane.canvas->CreateDragDropScroller();
+        wideBox.Reset();
+        auto smallBox = pane.canvas->CreateFilledRect({1000, -1000, 3000, -2000}, black, nullptr);
+        pane.canvas->Update();
+        EXPECT_EQ(range(), before) << "kept while the drag lasts";
+        auto widest = pane.canvas->CreateFilledRect({1000, -1000, 600000, -2000}, black, nullptr);
+        pane.canvas->Update();
+        EXPECT_GT(range(), before) << "grown with the drawing";
+        widest.Reset();
+        pane.canvas->Update();
+        EXPECT_GT(range(), before) << "still kept";
+    }
+    EXPECT_LT(range(), before) << "the drawing's own range once the drag ended";
+}
+
 TEST(ScreenCanvas, ZoomToRectAndExtentFitTheWindow) {
     Pane pane;
     ICanvas::Group scene = DrawingTest::DrawCanvasScene(*pane.canvas);
