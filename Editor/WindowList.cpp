@@ -2,6 +2,7 @@
 
 #include "Editor/DocumentWindow.h"
 #include "app/Dialog.h"
+#include "app/winutil/Guard.h"
 #include "app/winutil/ResourceLoader.h"
 #include "resources/resource.h"
 
@@ -94,14 +95,57 @@ const std::vector<WindowList*>& WindowList::Sorted() {
     return list.all;
 }
 
-void WindowList::Activate() const {
-    HWND hwnd = window_.GetHwnd();
-    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
-    // Activation alone may leave another top-level window in front (under Wine it does): the
-    // window is raised and made the foreground window, which also gives it the keyboard.
+namespace {
+// Activation alone may leave another top-level window in front (under Wine it does): the window is
+// raised and made the foreground window, which also gives it the keyboard.
+void Raise(HWND hwnd) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(hwnd);
     SetActiveWindow(hwnd);
+}
+
+// A window chosen from the menu of another, for a second after the choice: under Wine the window
+// manager may hand the focus back to a window of ours that had it before, once the menu has closed;
+// the chosen window is brought to the front again then (never over a dialog). A button held down
+// (the user clicking another window) ends the watch.
+struct Chosen {
+    HWND window = nullptr;
+    int checks = 0;
+    UINT_PTR timer = 0;
+};
+
+Chosen& LastChosen() {
+    static Chosen chosen;
+    return chosen;
+}
+
+constexpr int kChecks = 10;      // every 100 ms: a second
+constexpr UINT kCheckEvery = 100;
+
+void CALLBACK CheckChosen(HWND, UINT, UINT_PTR, DWORD) {
+    WinUtil::GuardedFunctionCall("Editor::WindowList::CheckChosen", [] {
+        Chosen& c = LastChosen();
+        const HWND front = GetForegroundWindow();
+        const bool ours = front && std::any_of(List().all.begin(), List().all.end(),
+                                               [front](const WindowList* w) { return w->GetWindow().GetHwnd() == front; });
+        const bool clicked = (GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000;
+        if (front != c.window && ours && !clicked && IsWindow(c.window)) Raise(c.window);
+        if (++c.checks < kChecks && !clicked && IsWindow(c.window)) return;
+        KillTimer(nullptr, c.timer);
+        c = Chosen{};
+    });
+}
+} // namespace
+
+void WindowList::Activate() const {
+    HWND hwnd = window_.GetHwnd();
+    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    const HWND from = GetForegroundWindow();
+    Raise(hwnd);
+    if (!from || from == hwnd) return;
+    Chosen& c = LastChosen();
+    if (c.timer) KillTimer(nullptr, c.timer);
+    c = Chosen{hwnd, 0, SetTimer(nullptr, 0, kCheckEvery, &CheckChosen)};
 }
 
 void WindowList::OnInitMenuPopup(WinMessage::Msg& msg) {

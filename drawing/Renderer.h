@@ -98,8 +98,9 @@ private:
 };
 
 // Renders with GDI+ onto a device context, anti-aliased; shapes that lie on the pixel grid
-// (horizontal and vertical solid lines, upright rectangles) go through GDI, which draws them
-// identically and much faster.
+// (horizontal and vertical lines, upright rectangles) go through GDI, which draws them identically
+// and much faster, and one-pixel outlines and pictures straight into the target's pixels where the
+// caller hands them over (the screen's back buffer), with the very pixels GDI gives.
 class GdiplusRenderer : public IRenderer {
 public:
     // clip: device rectangle drawn into, or null for all. gdi: caches for the pixel-grid shapes.
