@@ -102,6 +102,10 @@ TEST(DocumentWindows, NewWindowsCascadeFromTheActiveWindowEvenWhenTheLastOneClos
     ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" a.qvd", folder.Path()));
     HWND first = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (first = WindowOfPath(editor.Id(), a)); }));
+    // With room below and right of it: the first window takes the place where another test closed
+    // its last window, and a cascade that would leave the work area starts again at its top left.
+    SetWindowPos(first, nullptr, 60, 60, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] { return RectOf(first).left == 60 && RectOf(first).top == 60; }));
     const RECT home = RectOf(first);
 
     PostMessageW(first, WM_COMMAND, MAKEWPARAM(ID_FILE_NEW, 0), 0);
