@@ -91,7 +91,7 @@ void DrawingModel::Insert(Drawable* d) {
     if (d->layer_ == kTargets) {
         IndexTarget(d, ++targetsCome_);
     } else {
-        // A shooter's guide is found when the changed areas are next taken, with the other shooters'.
+        // A shooter's guide is found with the other shooters' when the changed areas are next taken.
         d->area_ = d->FollowsTargets() ? InvalidArea{d->Bounds(), 3} : d->PaintArea();
         if (d->FollowsTargets()) AddShooter(d);
         if (d->layer_ == kPlain) {
@@ -123,9 +123,7 @@ void DrawingModel::Insert(Drawable* d) {
     else UpdateExtent(nullptr, &d->bounds_);
     if (d->layer_ == kTargets) TargetsChanged();  // targets draw nothing themselves
     else Record(d->area_);
-    // A shooter's area was found before it joined the drawing, without its guide: it is found again
-    // with the other shooters' when the changed areas are next taken.
-    if (d->FollowsTargets()) TargetsChanged();
+    if (d->FollowsTargets()) TargetsChanged();  // its guide, above
 }
 
 void DrawingModel::Remove(Drawable* d) {

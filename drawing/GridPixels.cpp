@@ -26,37 +26,33 @@ std::optional<GridPixels> GridPixels::Of(HDC dc, std::uint32_t* topRow) {
     return GridPixels(reinterpret_cast<std::uint8_t*>(topRow), ds.dsBm.bmWidthBytes, clip);
 }
 
+namespace {
+// Calls f(a, b) for every segment of the polylines (counts[i] points each).
+template <class F>
+void ForEachSegment(const POINT* pts, const DWORD* counts, std::size_t polylines, F&& f) {
+    for (std::size_t i = 0; i < polylines; pts += counts[i], ++i)
+        for (DWORD k = 1; k < counts[i]; ++k) f(pts[k - 1], pts[k]);
+}
+} // namespace
+
 bool GridPixels::Polylines(const POINT* pts, const DWORD* counts, std::size_t polylines, COLORREF colour) const {
-    std::size_t total = 0;
-    for (std::size_t i = 0; i < polylines; ++i) {
-        for (DWORD k = 1; k < counts[i]; ++k) {
-            const POINT& a = pts[total + k - 1];
-            const POINT& b = pts[total + k];
-            if (a.x != b.x && a.y != b.y) return false;
+    bool alongGrid = true;
+    ForEachSegment(pts, counts, polylines, [&](const POINT& a, const POINT& b) { alongGrid &= a.x == b.x || a.y == b.y; });
+    if (!alongGrid) return false;
+    const std::uint32_t pixel = PixelOf(colour);
+    ForEachSegment(pts, counts, polylines, [&](const POINT& a, const POINT& b) {
+        if (a.y == b.y) {
+            // From a.x up to b.x, b.x itself left out.
+            if (a.y < clip_.top || a.y >= clip_.bottom || a.x == b.x) return;
+            const LONG from = a.x < b.x ? a.x : b.x + 1, to = a.x < b.x ? b.x : a.x + 1;
+            const LONG l = std::max(from, clip_.left), r = std::min(to, clip_.right);
+            if (l < r) std::fill(Row(a.y) + l, Row(a.y) + r, pixel);
+        } else {
+            if (a.x < clip_.left || a.x >= clip_.right) return;
+            const LONG from = a.y < b.y ? a.y : b.y + 1, to = a.y < b.y ? b.y : a.y + 1;
+            for (LONG y = std::max(from, clip_.top), end = std::min(to, clip_.bottom); y < end; ++y) Row(y)[a.x] = pixel;
         }
-        total += counts[i];
-    }
-    // 0x00RRGGBB, as GDI writes a solid pen's colour.
-    const std::uint32_t pixel = (std::uint32_t(GetRValue(colour)) << 16) | (std::uint32_t(GetGValue(colour)) << 8) | GetBValue(colour);
-    total = 0;
-    for (std::size_t i = 0; i < polylines; ++i) {
-        for (DWORD k = 1; k < counts[i]; ++k) {
-            const POINT& a = pts[total + k - 1];
-            const POINT& b = pts[total + k];
-            if (a.y == b.y) {
-                // From a.x up to b.x, b.x itself left out.
-                if (a.y < clip_.top || a.y >= clip_.bottom || a.x == b.x) continue;
-                const LONG from = a.x < b.x ? a.x : b.x + 1, to = a.x < b.x ? b.x : a.x + 1;
-                const LONG l = std::max(from, clip_.left), r = std::min(to, clip_.right);
-                if (l < r) std::fill(Row(a.y) + l, Row(a.y) + r, pixel);
-            } else {
-                if (a.x < clip_.left || a.x >= clip_.right) continue;
-                const LONG from = a.y < b.y ? a.y : b.y + 1, to = a.y < b.y ? b.y : a.y + 1;
-                for (LONG y = std::max(from, clip_.top), end = std::min(to, clip_.bottom); y < end; ++y) Row(y)[a.x] = pixel;
-            }
-        }
-        total += counts[i];
-    }
+    });
     return true;
 }
 

@@ -8,6 +8,11 @@
 
 namespace DrawingKernel {
 
+// A colour as GDI writes it into a 32-bit DIB section: 0x00RRGGBB.
+inline std::uint32_t PixelOf(COLORREF c) {
+    return (std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+}
+
 // The pixels of the 32-bit DIB section selected into a context, where one-pixel lines along the
 // grid are written without GDI: GDI under Wine transforms every point in floating point, and the
 // dashes of a dashed outline are hundreds of points. Made only where GDI would draw the very same

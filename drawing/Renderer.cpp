@@ -469,22 +469,8 @@ void GdiRenderer::DashedPath(const std::vector<zq::float8Point>& pts, bool close
     double left = pattern[0] * unit;  // what remains of the current dash or gap
     std::vector<POINT> dash;
     const bool wide = !pen.cosmetic && zq::Round(pen.width) > 1;
-    // Outside metafiles the dashes go to the device in one call: a dotted guide across the screen
-    // has hundreds of them, and a call each cost a drag of many boxes most of its repaint. A
-    // metafile keeps one polyline a dash, as its readers have always been given.
-    const DWORD type = GetObjectType(dc_);
-    const bool batch = type != OBJ_ENHMETADC && type != OBJ_METADC;
-    std::vector<POINT> batched;
-    std::vector<DWORD> counts;
     const auto flush = [&] {
-        if (dash.size() >= 2 && !wide) {
-            if (batch) {
-                batched.insert(batched.end(), dash.begin(), dash.end());
-                counts.push_back(DWORD(dash.size()));
-            } else {
-                Polyline(dc_, dash.data(), int(dash.size()));
-            }
-        }
+        if (dash.size() >= 2 && !wide) Polyline(dc_, dash.data(), int(dash.size()));
         dash.clear();
     };
     const size_t edges = closed ? pts.size() : pts.size() - 1;
@@ -517,7 +503,6 @@ void GdiRenderer::DashedPath(const std::vector<zq::float8Point>& pts, bool close
         }
     }
     flush();
-    if (!counts.empty()) PolyPolyline(dc_, batched.data(), counts.data(), DWORD(counts.size()));
 }
 
 void GdiRenderer::Polygon(const std::vector<zq::float8Point>& pts, const Pen* given, const COLORREF* fill) {

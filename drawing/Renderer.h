@@ -131,6 +131,7 @@ private:
     // Queues a one-pixel polyline of a GDI pen; consecutive ones of the same pen are drawn by one
     // call, which gives the same pixels since they all have one colour.
     void QueueOutline(const Pen& pen, const POINT* pts, int n);
+    // The same with the pen made already (of that colour).
     void QueueOutline(HPEN pen, COLORREF colour, const POINT* pts, int n);
     // Queues the dashes of a one-pixel dashed line along the grid from a to b (both included) as
     // short solid polylines: dashes of GDI+ cost many times more under Wine.

@@ -39,8 +39,7 @@ uint32_t Surface::Pixel(int x, int y) const {
 
 void Surface::Clear(COLORREF c) {
     GdiFlush();
-    const uint32_t v = (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
-    std::fill(bits_, bits_ + size_t(width_) * height_, v);
+    std::fill(bits_, bits_ + size_t(width_) * height_, PixelOf(c));
 }
 
 namespace {

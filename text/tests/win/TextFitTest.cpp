@@ -1,8 +1,6 @@
 // Laid-out lines are drawn whole inside their used size at every zoom, and font runs never overlap.
 #include <gtest/gtest.h>
 
-#include <cwchar>
-
 #include "text/tests/win/TestSurface.h"
 #include "text/win/TextDrawing.h"
 #include "text/win/UniscribeMeasurer.h"
@@ -159,14 +157,13 @@ TEST(TextFitTest, ItemsJoinedIntoOneCallDrawTheirGlyphsWhereEachAloneDoes) {
   // Letters, digits and punctuation are items of their own; joined they are drawn by one call,
   // each glyph where the items drawn one by one put it, also where an item is wider than its
   // glyphs' advances. Right-to-left and context-shaped items stay apart.
+  FontUtil::FontDesc desc;
+  desc.face = L"Arial";
+  desc.height = -15;
+  const FontUtil::FontRef font = FontUtil::FontRef::Get(desc);  // outlives the contexts it is selected into
   Bitmap alone(400, 40), joined(400, 40);
-  LOGFONTW lf{};
-  lf.lfHeight = -15;
-  wcscpy(lf.lfFaceName, L"Arial");
-  const HFONT font = CreateFontIndirectW(&lf);
-  ASSERT_NE(font, nullptr);
   for (HDC dc : {alone.dc(), joined.dc()}) {
-    SelectObject(dc, font);
+    SelectObject(dc, font.Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_BASELINE | TA_LEFT);
   }
@@ -197,8 +194,6 @@ TEST(TextFitTest, ItemsJoinedIntoOneCallDrawTheirGlyphsWhereEachAloneDoes) {
   EXPECT_FALSE(JoinPieces(latin, word));
   EXPECT_EQ(latin.glyphs.size(), pieces[0].glyphs.size());
   ScriptFreeCache(&cache);
-  for (HDC dc : {alone.dc(), joined.dc()}) SelectObject(dc, GetStockObject(SYSTEM_FONT));
-  DeleteObject(font);
 }
 
 TEST(TextFitTest, ThreeFontRunsOfHebrewLatinAndArabicAtEveryZoom) {
