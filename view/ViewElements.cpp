@@ -142,6 +142,17 @@ void SelectableViewElement::SetCursor(const zq::Point&)
     Cursor::Load(1);
 }
 
+// ---- CommittedPlace
+
+bool CommittedPlace::Holds(bool moving, const zq::Point& from, const zq::Point& to)
+{
+    if (moving && drawn_ && to - from == to_ - from_ && from != from_) return true;
+    from_ = from;
+    to_ = to;
+    drawn_ = true;
+    return false;
+}
+
 // ---- VIShiftable
 
 void VIShiftable::SetMoveCursor(bool dragging, bool, bool move)

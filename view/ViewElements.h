@@ -147,6 +147,21 @@ private:
     unsigned marksUpdatedIn_ = 0;  // and the marks
 };
 
+// Where a view last drew its element, for a view that keeps that drawing while an open change only
+// moves the element: the drawing stays where the last closed change put it and the drag's dashed
+// image alone follows the pointer; once the change is over the element is drawn anew.
+class CommittedPlace {
+public:
+    // Whether the drawing stays as it is: moving (an open change that did not make the element
+    // changes it) shifted the two points that place it by one vector since they were last drawn.
+    // Otherwise the points are noted as drawn.
+    bool Holds(bool moving, const zq::Point& from, const zq::Point& to);
+
+private:
+    zq::Point from_, to_;
+    bool drawn_ = false;
+};
+
 struct ViewContext;
 
 // A view element that can be moved with the mouse.

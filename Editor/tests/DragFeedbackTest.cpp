@@ -6,15 +6,22 @@
 // its circle; a class with a template box stays drawn and follows the pointer; a compartment's east
 // handle widens its object or state, its north and north-east handles make it taller upwards; Ctrl+A
 // after a drop, its undo and its redo shows and selects every class; everything selected and dragged
-// moves by the dragged distance, connectors with it, in one undo step.
+// moves by the dragged distance, connectors with it, in one undo step. While the button is held a
+// pane shows whatever the drag moves by one rule, compared pixel by pixel with a window on the same
+// document: a qualifier of a class or of an object, an object with its qualifier, a sequence object
+// with its name and lifeline, a composite state with its initial state, inner state and transition.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
 #include "Editor/tests/TourSupport.h"
 #include "elements/class/Class.h"
 #include "elements/class/Package.h"
+#include "elements/class/Qualifier.h"
 #include "elements/object/Compartment.h"
 #include "elements/object/Object.h"
+#include "elements/object/Qualifier.h"
+#include "elements/sequence/LifeLine.h"
+#include "elements/sequence/SeqObject.h"
 #include "elements/state/PseudoState.h"
 #include "elements/state/State.h"
 #include "elements/state/StateCompartment.h"
@@ -25,6 +32,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -92,6 +100,81 @@ struct PaneMap {
     int Y(std::int32_t y) const { return At({model.left, y}).y; }
 };
 
+// Whether two pictures show the same pixels.
+bool SamePixels(const PanePixels& a, const PanePixels& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.At(x, y) != b.At(x, y)) return false;
+    return true;
+}
+
+// Whether two pixels look alike: each colour within 64 of the other's.
+bool Alike(DWORD a, DWORD b) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 64) return false;
+    return true;
+}
+
+// Whether the other picture shows a pixel alike to p within one pixel of (x, y).
+bool ShownNear(DWORD p, const PanePixels& other, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (Alike(p, other.At(x + dx, y + dy))) return true;
+    return false;
+}
+
+// The pixels of a held picture that its reference does not show, or the other way round.
+struct Unlike {
+    int count = 0;
+    POINT first{-1, -1};  // in the held picture
+};
+
+// Compares the region of the held picture (pane pixels) with the reference, whose places lie by
+// the offset from the held picture's, leaving out the rectangles (where the drag's dashed image and
+// marks are drawn) and the blue guides the image's corner marks draw to corners they line up with. A
+// pixel counts when the other picture shows none alike within one pixel of it.
+Unlike Compare(const PanePixels& held, const PanePixels& reference, POINT offset, RECT region,
+               const std::vector<RECT>& left) {
+    Unlike found;
+    for (int y = region.top; y < region.bottom; ++y)
+        for (int x = region.left; x < region.right; ++x) {
+            const POINT at{x, y};
+            if (std::any_of(left.begin(), left.end(), [&](const RECT& r) { return PtInRect(&r, at) != FALSE; })) continue;
+            if (Inked(held, x, y, Ink::Blue)) continue;
+            const int rx = x + offset.x, ry = y + offset.y;
+            if (ShownNear(held.At(x, y), reference, rx, ry) && ShownNear(reference.At(rx, ry), held, x, y)) continue;
+            if (found.count++ == 0) found.first = at;
+        }
+    return found;
+}
+
+// The pane rectangle of a model rectangle, grown by the pixels on every side.
+RECT Around(const PaneMap& map, const zq::Rect& r, int grow) {
+    const POINT a = map.At(r.TopLeft()), b = map.At(r.BottomRight());
+    return {a.x - grow, a.y - grow, b.x + grow + 1, b.y + grow + 1};
+}
+
+// Adds the bands along the four edges of a model rectangle, five pixels to each side of them: where
+// a dashed image of it with its corner marks, or the handles on its edges, are drawn.
+void AddOutline(std::vector<RECT>& left, const PaneMap& map, const zq::Rect& r) {
+    const RECT o = Around(map, r, 5), i = Around(map, r, -5);
+    left.push_back({o.left, o.top, o.right, i.top});
+    left.push_back({o.left, i.bottom, o.right, o.bottom});
+    left.push_back({o.left, o.top, i.left, o.bottom});
+    left.push_back({i.right, o.top, o.right, o.bottom});
+}
+
+// The model shift of a drag by the pixels (right and down), in the grid's steps of 100.
+zq::Point ShiftOf(int dx, int dy) {
+    auto step = [](double units) { return std::int32_t(std::lround(units / 100)) * 100; };
+    return {step(dx / kPixelsPerUnit), -step(dy / kPixelsPerUnit)};
+}
+
+zq::Rect Shifted(const zq::Rect& r, const zq::Point& by) {
+    return {r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y};
+}
+
 // A class with a template box, in a document of its own.
 const char* const kTemplatedClass =
     "<Class id=\"r2\" Pos=\"2000 -3000\" Size=\"6000 3000\">\n<Text>Widget</Text>\n"
@@ -114,23 +197,29 @@ protected:
     // Where the pane shows the model: the dark pixels it shows cover the model rectangle (the
     // outlines of the document's elements, before anything is selected).
     PaneMap Map(const zq::Rect& covered) {
+        PaneMap map{covered, ShownDark(pane_)};
+        // The pane shows the document at 100 %.
+        EXPECT_NEAR(map.shown.right - map.shown.left, covered.Width() * kPixelsPerUnit, 2.5);
+        EXPECT_NEAR(map.shown.bottom - map.shown.top, covered.Height() * kPixelsPerUnit, 2.5);
+        return map;
+    }
+
+    // The pane's rectangle of the dark pixels, in its client coordinates, once it stops changing:
+    // where the pane shows the drawing.
+    static RECT ShownDark(HWND pane) {
         std::optional<RECT> shown;
-        // Drawn when the dark area stops changing.
         WaitFor([&] {
-            const std::optional<RECT> now = DarkArea(pane_);
+            const std::optional<RECT> now = DarkArea(pane);
             const bool steady = now && shown && EqualRect(&*now, &*shown);
             shown = now;
             return steady;
         });
         EXPECT_TRUE(shown.has_value()) << "the pane shows nothing";
-        PaneMap map{covered, shown.value_or(RECT{})};
+        RECT r = shown.value_or(RECT{});
         POINT origin{0, 0};
-        ClientToScreen(pane_, &origin);
-        OffsetRect(&map.shown, -origin.x, -origin.y);
-        // The pane shows the document at 100 %.
-        EXPECT_NEAR(map.shown.right - map.shown.left, covered.Width() * kPixelsPerUnit, 2.5);
-        EXPECT_NEAR(map.shown.bottom - map.shown.top, covered.Height() * kPixelsPerUnit, 2.5);
-        return map;
+        ClientToScreen(pane, &origin);
+        OffsetRect(&r, -origin.x, -origin.y);
+        return r;
     }
 
     POINT Screen(POINT client) const {
@@ -422,6 +511,116 @@ protected:
         EXPECT_EQ(moved->GetTemplateParameters()->GetSize(), c->GetTemplateParameters()->GetSize());
     }
 
+    // How the pane draws what a drag moves while the button is held: the drawing stays where the
+    // last drop put it, the dashed image alone following the pointer; or all of it moves.
+    enum class Rule { Stays, Moves };
+
+    // What a drag showed while held, and what it is compared with.
+    struct HeldPicture {
+        PanePixels held, reference;
+        POINT offset{0, 0};  // from the held picture's places to the reference's
+        std::unique_ptr<ReadBack> saved;  // the document after the drop
+    };
+
+    // Selects the element under the pane point with a click; answers the pane's pixels once it
+    // shows a change and then stays as it is.
+    PanePixels SelectAt(POINT at) {
+        const PanePixels before(pane_);
+        EXPECT_TRUE(XMoveTo(Screen(at)));
+        EXPECT_TRUE(XLeftButton(true));
+        EXPECT_TRUE(XLeftButton(false));
+        std::optional<PanePixels> last;
+        PanePixels now(pane_);
+        EXPECT_TRUE(WaitFor([&] {
+            now = PanePixels(pane_);
+            const bool steady = !SamePixels(now, before) && last && SamePixels(*last, now);
+            last = now;
+            return steady;
+        }, 5000)) << "the click shows no selection";
+        return now;
+    }
+
+    // Opens a new window on the document where the first one is and answers its pane's pixels once
+    // drawn, with the offset from the first pane's places (where it showed dark pixels before the
+    // drag, their top-left corner an element's that keeps its place) to the new pane's.
+    PanePixels FreshWindow(const RECT& darkBefore, POINT& offset) {
+        PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(ID_WINDOW_NEW, 0), 0);
+        HWND fresh = nullptr;
+        EXPECT_TRUE(WaitFor([&] {
+            for (HWND w : VisibleWindows(editor_.Id()))
+                if (w != frame_) fresh = w;
+            return fresh != nullptr;
+        })) << "no new window";
+        HWND pane = fresh ? PlaceLarge(fresh) : nullptr;
+        EXPECT_NE(pane, nullptr) << "the new window takes no place";
+        if (pane == nullptr) return PanePixels(pane_);
+        const RECT dark = ShownDark(pane);
+        offset = {dark.left - darkBefore.left, dark.top - darkBefore.top};
+        return PanePixels(pane);
+    }
+
+    // Drags what the pane point grab takes by dx pixels right and dy down, the model rectangle image
+    // of the dragged image expected to move by as much (its top-left corner by the drag's shift in
+    // the grid's steps); the held picture is taken once the image shows there and the pane stays as
+    // it is. With the rule Stays the reference is the pane before the drag, the dragged element
+    // selected first by a click at select; with Moves, a new window on the document after the drop.
+    HeldPicture HoldAndCompare(Rule rule, const PaneMap& map, POINT select, POINT grab, int dx, int dy,
+                               const zq::Rect& image) {
+        const PanePixels selected = SelectAt(select);
+        const zq::Rect at = Shifted(image, ShiftOf(dx, dy));
+        const int l = map.X(at.left) + 3, r = map.X(at.right) - 3, t = map.Y(at.top) + 3, b = map.Y(at.bottom) - 3;
+        auto imageThere = [&](const PanePixels& s) {
+            const int row = RowNear(s, map.Y(at.top), l, r), column = EdgeNear(s, map.X(at.left), t, b);
+            return Share(s, {l, row}, {r, row}, Ink::Dark) > 0.3 && Share(s, {column, t}, {column, b}, Ink::Dark) > 0.3;
+        };
+        std::optional<PanePixels> last;
+        bool seen = false;
+        PanePixels held = HoldDrag(grab, dx, [&](const PanePixels& s) {
+            seen = imageThere(s) && last && SamePixels(*last, s);
+            last = s;
+            return seen;
+        }, dy);
+        EXPECT_TRUE(seen) << "no steady drag image at the pointer while the button is held";
+        HeldPicture result{held, selected};
+        result.saved = SaveAndRead();
+        if (rule == Rule::Moves) result.reference = FreshWindow(map.shown, result.offset);
+        return result;
+    }
+
+    // Expects the held picture alike to its reference in the region, but for the rectangles left out.
+    static void ExpectAlike(const HeldPicture& p, const RECT& region, const std::vector<RECT>& left, const char* what) {
+        const Unlike unlike = Compare(p.held, p.reference, p.offset, region, left);
+        EXPECT_LE(unlike.count, 4) << what << ": " << unlike.count << " pixels differ, the first at "
+                                   << unlike.first.x << "," << unlike.first.y;
+    }
+
+    // Opens the document (of the diagram type) of a Box with a Q qualifier on its right side and drags
+    // the qualifier down along that side by 60 pixels: the held pane is drawn by the rule, the
+    // qualifier kept to the side, the box's corners marked with the dashed marks of a drag along it.
+    template <class Box, class Q>
+    void ExpectQualifierDragHeld(int type, const std::string& document, Rule rule) {
+        ASSERT_NO_FATAL_FAILURE(Open(type, document));
+        const auto* box = First<Box>(*model_->model);
+        const auto* qualifier = First<Q>(*model_->model);
+        ASSERT_TRUE(box && qualifier);
+        const zq::Rect r = box->GetRect(), k = qualifier->GetRect();
+        ASSERT_EQ(k.left, r.right);
+        const PaneMap map = Map({r.left, r.top, k.right, r.bottom});
+        const HeldPicture p = HoldAndCompare(rule, map, {map.X(k.right) - 6, map.Y(k.top) + 5},
+                                             {map.X(k.left) + 6, map.Y(k.bottom) - 5}, 0, 60, k);
+        const auto* moved = First<Q>(*p.saved->model);
+        ASSERT_TRUE(moved);
+        const zq::Rect n = moved->GetRect();
+        EXPECT_EQ(n.left, r.right) << "the qualifier left its box's side";
+        EXPECT_NEAR(n.top - k.top, ShiftOf(0, 60).y, 100) << "the qualifier was not dropped where it was dragged";
+        std::vector<RECT> left;
+        AddOutline(left, map, n);
+        // The dashed marks at the box's corners, 400 units out from each.
+        for (const zq::Point& c : {r.TopLeft(), zq::Point(r.right, r.top), r.BottomRight(), zq::Point(r.left, r.bottom)})
+            left.push_back(Around(map, {c.x, c.y, c.x, c.y}, 18));
+        ExpectAlike(p, Around(map, {r.left, r.top, k.right, r.bottom}, 30), left, "the qualifier dragged along its box");
+    }
+
     TempFolder folder_{L"QuorvelDragFeedback"};
     std::wstring file_;
     Process editor_;
@@ -532,6 +731,135 @@ TEST_F(DragFeedback, TheNorthHandleOfAStatesCompartmentGrowsTheStateUpwards) {
 
 TEST_F(DragFeedback, TheNorthEastHandleOfAStatesCompartmentGrowsTheStateUpwardsAndWider) {
     ExpectTopHandleGrowsUpwards<State::State>(5, kStateWithCompartment, true);
+}
+
+
+// While the button is held, whatever a drag moves is drawn by one rule: a window then shows what a
+// fresh window shows of the same document before the drag (the dragged elements selected) with the
+// drag's dashed image, in the object and state diagrams; or what it shows after the drop, in the
+// class and sequence diagrams, but for the image's own lines and marks.
+const char* const kClassWithQualifier =
+    "<Class id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 3000\">\n<Text>Order</Text>\n</Class>\n"
+    "<Qualifier id=\"r3\" Pos=\"8000 -2500\" Size=\"1000 600\" Class=\"r2\"><Text>nr</Text></Qualifier>\n";
+const char* const kObjectWithQualifier =
+    "<Object id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 3000\">\n<Text>a : A</Text>\n</Object>\n"
+    "<ObjectQualifier id=\"r3\" Pos=\"8000 -2500\" Size=\"1000 600\" Object=\"r2\"><Text>id</Text></ObjectQualifier>\n";
+
+// A class's qualifier moves whole, its text with its box, as its class does.
+TEST_F(DragFeedback, AClassQualifierIsDrawnWholeWhereItIsHeld) {
+    ExpectQualifierDragHeld<Class::Class, Class::Qualifier>(1, kClassWithQualifier, Rule::Moves);
+}
+
+// An object's qualifier stays drawn with its text where it was, as its object does.
+TEST_F(DragFeedback, AnObjectQualifierStaysDrawnWithItsTextWhileHeld) {
+    ExpectQualifierDragHeld<Object::Object, Object::Qualifier>(2, kObjectWithQualifier, Rule::Stays);
+}
+
+// An object dragged with its qualifier: both stay drawn where they were, their names with them, and
+// so does the line of the link from the qualifier to another object, its new shape dashed over it.
+TEST_F(DragFeedback, AnObjectAndItsQualifierStayDrawnWhileHeld) {
+    ASSERT_NO_FATAL_FAILURE(Open(2, std::string(kObjectWithQualifier) +
+        "<Object id=\"r4\" Pos=\"16000 -2000\" Size=\"4000 2000\">\n<Text>b : B</Text>\n</Object>\n"
+        "<Link id=\"r5\">\n<End id=\"r6\" Pos=\"9000 -2800\" Qualifier=\"r3\" Type=\"1\"/>\n"
+        "<Segment id=\"r7\" Ends=\"r6 r8\"/>\n<End id=\"r8\" Pos=\"16000 -2800\" Object=\"r4\" Type=\"1\"/>\n</Link>\n"));
+    const auto* object = First<Object::Object>(*model_->model);
+    const auto* qualifier = First<Object::Qualifier>(*model_->model);
+    ASSERT_TRUE(object && qualifier);
+    const zq::Rect r = object->GetRect(), k = qualifier->GetRect();
+    ASSERT_EQ(r.left, 2000) << "not the first object";
+    const PaneMap map = Map({r.left, r.top, 20000, r.bottom});
+    // Far enough down that no edge of the image lines up with an edge drawn where the two were.
+    constexpr int dx = 150, dy = 30;
+    const HeldPicture p = HoldAndCompare(Rule::Stays, map, {map.X(r.left) + 20, map.Y(r.bottom) - 20},
+                                         {map.X(r.left) + 8, map.Y(r.bottom) - 8}, dx, dy, r);
+    const auto* movedObject = First<Object::Object>(*p.saved->model);
+    const auto* movedQualifier = First<Object::Qualifier>(*p.saved->model);
+    ASSERT_TRUE(movedObject && movedQualifier);
+    const zq::Rect n = movedObject->GetRect(), m = movedQualifier->GetRect();
+    const zq::Point shift = n.TopLeft() - r.TopLeft();
+    EXPECT_NEAR(shift.x, ShiftOf(dx, dy).x, 100);
+    EXPECT_NEAR(shift.y, ShiftOf(dx, dy).y, 100);
+    EXPECT_EQ(m, Shifted(k, shift)) << "the qualifier did not move with its object";
+    std::vector<RECT> left;
+    AddOutline(left, map, n);
+    AddOutline(left, map, m);
+    // The link's new shape, from the moved qualifier to the other object.
+    const zq::Point from{9000 + shift.x, -2800 + shift.y}, to{16000, -2800};
+    left.push_back(Around(map, {from.x, std::max(from.y, to.y), to.x, std::min(from.y, to.y)}, 8));
+    ExpectAlike(p, Around(map, {r.left, r.top, 20000, n.bottom}, 30), left, "the object dragged with its qualifier");
+}
+
+// A sequence object's box, lifeline and name all move.
+TEST_F(DragFeedback, ASequenceObjectIsDrawnWholeWithItsNameWhereItIsHeld) {
+    ASSERT_NO_FATAL_FAILURE(Open(4,
+        "<Note id=\"r2\" Pos=\"1000 -1000\" Size=\"2000 1000\"><Text>n</Text></Note>\n"
+        "<SeqObject id=\"r3\" Pos=\"4000 -3000\" Size=\"2000 1000\">\n<Text>a : A</Text>\n"
+        "<LifeLine id=\"r4\" Pos=\"5000 -4000\" Len=\"4000\" Dying=\"0\"/>\n</SeqObject>\n"));
+    const auto* object = First<Sequence::SeqObject>(*model_->model);
+    ASSERT_TRUE(object && object->GetLifeLine());
+    const zq::Rect r = object->GetRect();
+    // The note's top-left corner is the drawing's.
+    const PaneMap map{{1000, -1000, 3000, -2000}, ShownDark(pane_)};
+    constexpr int dx = 100, dy = 30;
+    const HeldPicture p = HoldAndCompare(Rule::Moves, map, {map.X(r.right) - 8, map.Y(r.top) + 6},
+                                         {map.X(r.left) + 8, map.Y(r.bottom) - 6}, dx, dy, r);
+    const auto* moved = First<Sequence::SeqObject>(*p.saved->model);
+    ASSERT_TRUE(moved && moved->GetLifeLine());
+    const zq::Rect n = moved->GetRect();
+    EXPECT_NEAR(n.left - r.left, ShiftOf(dx, dy).x, 100);
+    EXPECT_NEAR(n.top - r.top, ShiftOf(dx, dy).y, 100);
+    const zq::Point top = moved->GetLifeLine()->GetTop(), bottom = moved->GetLifeLine()->GetBottom();
+    const std::int32_t low = std::min(bottom.y, object->GetLifeLine()->GetBottom().y);
+    std::vector<RECT> left;
+    AddOutline(left, map, n);
+    left.push_back(Around(map, {top.x, top.y, top.x, bottom.y}, 10));
+    ExpectAlike(p, Around(map, {r.left, r.top, n.right, low}, 30), left, "the sequence object dragged");
+}
+
+// A composite state, its initial state, inner state and the transition between them all stay drawn.
+TEST_F(DragFeedback, ACompositeStateStaysDrawnWithItsPartsWhileHeld) {
+    ASSERT_NO_FATAL_FAILURE(Open(5,
+        "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 4000\" Large=\"1\">\n<Text>S</Text>\n"
+        "<InitialState id=\"r3\" Pos=\"2600 -3600\"/>\n"
+        "<State id=\"r4\" Pos=\"4200 -3400\" Size=\"2500 1200\">\n<Text>A</Text>\n</State>\n</State>\n"
+        "<Transition id=\"r5\">\n<End id=\"r6\" Pos=\"3000 -3800\" State=\"r3\" Type=\"1\"/>\n<Segment id=\"r7\"/>\n"
+        "<End id=\"r8\" Pos=\"4200 -3800\" State=\"r4\" Type=\"2\"/>\n</Transition>\n"));
+    // The states, the composite one first (it is the larger).
+    auto states = [](const Core::Diagram& model) {
+        std::vector<zq::Rect> found;
+        for (const Core::ElementPtr& e : model.Elements())
+            if (auto* s = dynamic_cast<const State::State*>(e.get()); s && !s->IsDeleted()) found.push_back(s->GetRect());
+        std::sort(found.begin(), found.end(), [](const zq::Rect& a, const zq::Rect& b) { return a.Width() > b.Width(); });
+        return found;
+    };
+    const std::vector<zq::Rect> before = states(*model_->model);
+    const auto* initial = First<State::InitialState>(*model_->model);
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_TRUE(initial);
+    const zq::Rect c = before[0], a = before[1], i = initial->GetRect();
+    const PaneMap map = Map(c);
+    constexpr int dx = 270, dy = 20;
+    // A composite state is taken by its border (or its name), not inside.
+    const HeldPicture p = HoldAndCompare(Rule::Stays, map, {map.X(c.right) - 3, map.Y(c.top) + 30},
+                                         {map.X(c.left) + 3, map.Y(c.bottom) - 20}, dx, dy, c);
+    const std::vector<zq::Rect> after = states(*p.saved->model);
+    const auto* movedInitial = First<State::InitialState>(*p.saved->model);
+    ASSERT_EQ(after.size(), 2u);
+    ASSERT_TRUE(movedInitial);
+    const zq::Point shift = after[0].TopLeft() - c.TopLeft();
+    EXPECT_NEAR(shift.x, ShiftOf(dx, dy).x, 100);
+    EXPECT_NEAR(shift.y, ShiftOf(dx, dy).y, 100);
+    EXPECT_EQ(after[1], Shifted(a, shift)) << "the inner state did not move with its state";
+    EXPECT_EQ(movedInitial->GetRect(), Shifted(i, shift)) << "the initial state did not move with its state";
+    std::vector<RECT> left;
+    AddOutline(left, map, after[0]);
+    AddOutline(left, map, after[1]);
+    left.push_back(Around(map, movedInitial->GetRect(), 5));
+    // The transition between them, with its arrow head.
+    const zq::Rect line{i.right, std::min(i.top, a.top), a.left, std::max(i.bottom, a.bottom)};
+    left.push_back(Around(map, Shifted(line, shift), 8));
+    ExpectAlike(p, Around(map, {c.left, c.top, after[0].right, std::min(c.bottom, after[0].bottom)}, 30), left,
+                "the composite state dragged");
 }
 
 // After a drag and drop, and after its undo and redo, Ctrl+A selects every element and shows it:

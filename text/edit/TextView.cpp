@@ -96,6 +96,11 @@ VText* FindTextView(const Text& text, const Core::IView& view) {
   return zq::Cast<VText>(text.FindViewElement(view));
 }
 
+void RedrawTextView(const Text* text, const Core::IView& view) {
+  if (text)
+    if (Core::IViewElement* textView = text->FindViewElement(view)) textView->Update(nullptr);
+}
+
 void RegisterTextViews() {
   static const bool registered = [] {
     View::ModelElement::AddViewMaker(

@@ -50,6 +50,10 @@ zq::Point TextOriginOf(const Text& text);
 // The view element of the text in the view, or none.
 VText* FindTextView(const Text& text, const Core::IView& view);
 
+// Asks the view of the text (none: nothing) in the view to update, queued: the view of the text's
+// owner calls it where it draws the owner, so that the text is drawn as its owner is.
+void RedrawTextView(const Text* text, const Core::IView& view);
+
 // Lets canvas views make the views of texts and free texts (once per process).
 void RegisterTextViews();
 

@@ -6,10 +6,9 @@
 #include "drawing/Canvas.h"
 #include "elements/classobject/QualifierMove.h"
 #include "style/Clients.h"
-#include "text/edit/Handlers.h"
 #include "view/CanvasOrder.h"
-#include "view/ResizeControls.h"
 #include "view/ViewElements.h"
+#include "view/compartment/win/VCompartment.h"
 
 namespace ClassObject {
 
@@ -46,41 +45,33 @@ class QualifierDrag : public View::IMoveController {
 };
 
 // The view of a qualifier Q on boxes Owner: its outline (and fill), its resize handles but those on
-// the owner's side; typing or a double click edits its text.
+// the owner's side; typing or a double click edits its text, which its text's view draws where the
+// qualifier's drawing is. A drag's dashed image is the box's (a dashed rectangle with corner marks).
 template <class Q, class Owner>
-class VQualifier : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+class VQualifier : public ::Compartment::VTextBox {
  public:
   VQualifier(View::ICanvasView& view, Q& qualifier)
-      : Core::IViewElement(view, qualifier), View::SelectableViewElement(view, qualifier), qualifier_(qualifier),
-        handles_(view, qualifier, 255, this, 0) {}
+      : Core::IViewElement(view, qualifier), VTextBox(view, qualifier, 255), qualifier_(qualifier) {}
   void UpdateShape() override {
-    shape_.Clear();
-    if (qualifier_.IsDeleted()) return;
-    ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-    const zq::Rect r = qualifier_.GetRect();
+    if (HoldsCommittedDrawing()) return;
+    if (qualifier_.IsDeleted()) {
+      drawing_.Clear();
+      return;
+    }
     const Style::ElementStyleFill fill(qualifier_);
-    if (fill.GetLineStyle())
-      shape_.Add(canvas.CreateFilledRect(ICanvas::ToDouble(r), *fill.GetLineStyle(), View::MakeAreaWeight(qualifier_.GetSize())));
-    shape_.Add(canvas.CreateRect(ICanvas::ToDouble(r)));
-    GraphUtil::AddCornerMarks(canvas, shape_, ICanvas::ToDouble(r), 1);
+    drawing_.Update(qualifier_, ::Compartment::FillKey(fill.GetLineStyle()), [&](ICanvas::Group& group) {
+      ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
+      const ICanvas::DoubleRect r = ICanvas::ToDouble(qualifier_.GetRect());
+      if (fill.GetLineStyle())
+        group.Add(canvas.CreateFilledRect(r, *fill.GetLineStyle(), View::MakeAreaWeight(qualifier_.GetSize())));
+      group.Add(canvas.CreateRect(r));
+      GraphUtil::AddCornerMarks(canvas, group, r, 1);
+    });
+    RedrawText(qualifier_.GetText());
+    SetHandleMask(qualifier_.ComputeHandleMask());
     UpdateMarks();
   }
-  // While dragged: a dashed rectangle and the corner marks that look for corners to line up with.
-  void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet&) override {
-    const ICanvas::DoubleRect r = ICanvas::ToDouble(qualifier_.GetRect());
-    group.Add(canvas.CreateDashedRect(r, 1));
-    GraphUtil::AddCornerMarks(canvas, group, r, 0);
-  }
-  void UpdateMarks() override {
-    marks_.Clear();
-    if (qualifier_.IsInTransaction()) return;
-    handles_.SetEnabledMask(qualifier_.ComputeHandleMask());
-    if (IsSelected()) handles_.Draw(GetCanvasView().GetCanvas(), marks_, qualifier_.GetBox() != nullptr);
-  }
-  Core::Weight HitTestMarks(const zq::Point& p, int32_t tolerance) const override { return handles_.WeightAt(p, tolerance); }
-  View::IControl* FindControlAt(const zq::Point& p) override { return handles_.FindAt(p); }
   TextBlock::Text* GetTextModel() const override { return qualifier_.GetText(); }
-  void SetCursor(const zq::Point& point) override { View::SelectableViewElement::SetCursor(point); }
   // Dragged alone it keeps to the border of the box near the pointer; with its box it moves along.
   View::MoveControllerPtr CreateMoveController(View::ViewContext& context, Core::DeferredShiftSet& set) override {
     const Owner* owner = qualifier_.GetBox();
@@ -88,11 +79,13 @@ class VQualifier : public View::SelectableViewElement, public View::VIShiftable,
     return std::make_shared<QualifierDrag<Q, Owner>>(context, set, qualifier_);
   }
 
+ protected:
+  // On an owner its handles show as placed; without one they warn.
+  bool IsPlaced() const override { return qualifier_.GetBox() != nullptr; }
+
  private:
   Q& qualifier_;
-  View::RectResizeControls handles_;
-  ICanvas::Group shape_;
-  ICanvas::Group marks_;
+  ::Compartment::BoxDrawing drawing_;
 };
 
 }  // namespace ClassObject

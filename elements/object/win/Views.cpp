@@ -73,6 +73,11 @@ void VObject::PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& list) 
   list.Add(CreateLinkCmdHandler(task));
 }
 
+VQualifier::VQualifier(View::ICanvasView& view, Qualifier& qualifier)
+    : Core::IViewElement(view, qualifier), ClassObject::VQualifier<Qualifier, Object>(view, qualifier) {
+  KeepDrawingWhileMoved();
+}
+
 VObjectCompartment::VObjectCompartment(View::ICanvasView& view, Compartment& compartment)
     : Core::IViewElement(view, compartment), VCompartment(view, compartment), compartment_(compartment) {
   KeepDrawingWhileMoved();
@@ -180,7 +185,9 @@ void LinkEndCmdHandler::OnQualifier(const Application::CommandMsg&) {
 // ---- link segments
 
 VLinkSegment::VLinkSegment(View::ICanvasView& view, LinkSegment& segment)
-    : Core::IViewElement(view, segment), VSegment(view, segment), segment_(segment) {}
+    : Core::IViewElement(view, segment), VSegment(view, segment), segment_(segment) {
+  KeepDrawingWhileMoved();
+}
 
 unsigned VLinkSegment::GetMenuId() const { return IDR_MENU_LINKSEGMENT; }
 

@@ -53,7 +53,8 @@ class VLinkEnd : public Connector::VEnd {
   LinkEnd& end_;
 };
 
-// The view of a link segment: its menu 128 with "New Te&xt".
+// The view of a link segment: its menu 128 with "New Te&xt"; like the objects, it keeps its line while
+// a drag moves its ends.
 class VLinkSegment : public Connector::VSegment {
  public:
   VLinkSegment(View::ICanvasView& view, LinkSegment& segment);
@@ -64,8 +65,11 @@ class VLinkSegment : public Connector::VSegment {
   LinkSegment& segment_;
 };
 
-// The view of an object qualifier.
-using VQualifier = ClassObject::VQualifier<Qualifier, Object>;
+// The view of an object qualifier: like its object, it keeps its drawing while a drag moves it.
+class VQualifier : public ClassObject::VQualifier<Qualifier, Object> {
+ public:
+  VQualifier(View::ICanvasView& view, Qualifier& qualifier);
+};
 
 // "New C&ompartment" (40105): a compartment for an object that has none, selected at once.
 class CreateCompartmentCmdHandler : public View::ICmdHandler {

@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 #include "style/Clients.h"
 #include "text/edit/AnchoredTextCmd.h"
+#include "text/edit/TextView.h"
 #include "view/CanvasOrder.h"
 #include "view/CanvasView.h"
 #include "view/DefaultTask.h"
@@ -127,6 +128,8 @@ void VSeqObject::UpdateShape()
     else
         group.Add(canvas.CreateRect(ToDouble(r)));
     GraphUtil::AddCornerMarks(canvas, group, ToDouble(r), latched_ ? 0 : 1);
+    // The name is drawn where the box is, also while a change moves it.
+    TextBlock::RedrawTextView(object_.GetText(), GetCanvasView());
     UpdateMarks();
 }
 

@@ -20,8 +20,8 @@ inline constexpr unsigned kActivationMenu = 120;
 inline constexpr unsigned kMessageSegmentMenu = 121;
 inline constexpr unsigned kMessageEndMenu = 122;
 
-// The object's box (dashed while a change in progress reshapes it), its eight handles; typing and
-// a double click edit its name.
+// The object's box (dashed while a change in progress moves or reshapes it; its name's view drawn
+// where the box is), its eight handles; typing and a double click edit its name.
 class VSeqObject : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
 public:
     VSeqObject(View::ICanvasView& view, SeqObject& object);

@@ -39,11 +39,14 @@ class VTransitionEnd : public Connector::VEnd {
   }
 };
 
-// A transition segment: menu 133 with "New Te&xt" and "Keep &Orthogonal".
+// A transition segment: menu 133 with "New Te&xt" and "Keep &Orthogonal"; like the states, it keeps
+// its line while a drag moves its ends.
 class VTransitionSegment : public Connector::VSegment {
  public:
   VTransitionSegment(View::ICanvasView& view, TransitionSegment& segment)
-      : Core::IViewElement(view, segment), VSegment(view, segment), segment_(segment) {}
+      : Core::IViewElement(view, segment), VSegment(view, segment), segment_(segment) {
+    KeepDrawingWhileMoved();
+  }
   unsigned GetMenuId() const override { return kTransitionSegmentMenuId; }
   void PrepareMenu(View::IDefaultTask& task, View::CmdHandlerList& handlers) override {
     VSegment::PrepareMenu(task, handlers);
@@ -122,10 +125,12 @@ VPseudoState::VPseudoState(View::ICanvasView& view, Core::IModelElement& element
       final_(final) {}
 
 void VPseudoState::UpdateShape() {
+  const zq::Rect box = rect_(element_);
+  if (place_.Holds(element_.IsInTransaction() && !element_.IsNew(), box.TopLeft(), box.BottomRight()))
+    return NoteDrawnAsChanging();
   drawing_.Clear();
   if (element_.IsDeleted()) return;
   ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
-  const zq::Rect box = rect_(element_);
   const zq::Rect disc = final_ ? box.Inflated(-FinalState::kInset) : box;
   ICanvas::LineStyle ink;
   ink.width = 1;

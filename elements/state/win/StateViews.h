@@ -53,7 +53,8 @@ class VStateCompartment : public ::Compartment::VCompartment {
   Compartment& compartment_;
 };
 
-// An initial or final state: its circles and the marks at the corners of its box.
+// An initial or final state: its circles and the marks at the corners of its box; like the states, it
+// keeps its drawing while a drag moves it.
 class VPseudoState : public View::SelectableViewElement, public View::VIShiftable {
  public:
   VPseudoState(View::ICanvasView& view, Core::IModelElement& element, zq::Rect (*rect)(const Core::IModelElement&),
@@ -72,6 +73,7 @@ class VPseudoState : public View::SelectableViewElement, public View::VIShiftabl
   bool final_;
   ICanvas::Group drawing_;
   ICanvas::Group marks_;
+  View::CommittedPlace place_;
 };
 
 // A region separator: a dashed line; typing edits its text; marks at its ends (a warning mark

@@ -80,22 +80,13 @@ void VTextBox::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, con
 }
 
 bool VTextBox::HoldsCommittedDrawing() {
-  const zq::Point pos = box_.GetPos(), size = box_.GetSize();
-  held_ = keepWhileMoved_ && box_.IsInTransaction() && !box_.IsNew() && size == drawnSize_ && pos != drawnPos_;
-  if (held_) {
-    NoteDrawnAsChanging();
-    return true;
-  }
-  drawnPos_ = pos;
-  drawnSize_ = size;
-  return false;
+  const zq::Point pos = box_.GetPos();
+  held_ = keepWhileMoved_ && place_.Holds(box_.IsInTransaction() && !box_.IsNew(), pos, pos + box_.GetSize());
+  if (held_) NoteDrawnAsChanging();
+  return held_;
 }
 
-void VTextBox::RedrawText(TextBlock::Text* text) {
-  // The text's view queues itself on its model update.
-  if (text)
-    if (Core::IViewElement* textView = text->FindViewElement(GetCanvasView())) textView->Update(nullptr);
-}
+void VTextBox::RedrawText(TextBlock::Text* text) { TextBlock::RedrawTextView(text, GetCanvasView()); }
 
 VCompartment::VCompartment(View::ICanvasView& view, ICompartment& compartment)
     : Core::IViewElement(view, compartment), VTextBox(view, compartment, kAllHandles), compartment_(compartment) {}

@@ -58,7 +58,7 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
   void DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, const Core::DeferredShiftSet& set) override;
 
  protected:
-  // Asks the view of the text to redraw (nothing without one).
+  // Asks the view of the text to redraw (nothing without one): it follows the box's drawing.
   void RedrawText(TextBlock::Text* text);
   // Shows and answers only the handles of the mask.
   void SetHandleMask(unsigned mask) { handles_.SetEnabledMask(mask); }
@@ -77,7 +77,7 @@ class VTextBox : public View::SelectableViewElement, public View::VIShiftable, p
   BoxDrawing marks_;
   bool keepWhileMoved_ = false;
   bool held_ = false;
-  zq::Point drawnPos_, drawnSize_;
+  View::CommittedPlace place_;
 };
 
 class VCompartment : public VTextBox {

@@ -114,9 +114,12 @@ void VSegment::DrawMoveImage(ICanvas::Canvas& canvas, ICanvas::Group& group, con
 
 void VSegment::UpdateShape()
 {
-    line_.Clear();
     ISegmentEnd *a, *b;
-    if (segment_.IsDeleted() || !segment_.GetEnds(a, b)) return;
+    const bool ends = !segment_.IsDeleted() && segment_.GetEnds(a, b);
+    if (ends && keepWhileMoved_ && KeepsLine(*a, *b)) return;
+    changed_.Clear();
+    line_.Clear();
+    if (!ends) return;
     ICanvas::Canvas& canvas = GetCanvasView().GetCanvas();
     if (!IsBeingChanged()) {
         const zq::float8Point p = LineEnd(*a, b->GetPoint(), canvas), q = LineEnd(*b, a->GetPoint(), canvas);
@@ -124,11 +127,33 @@ void VSegment::UpdateShape()
         return;
     }
     NoteDrawnAsChanging();
-    // A drag in progress: the line as it will be, and where an end shows another point than its own.
     if (a->IsNew() && b->IsNew()) return;
-    line_.Add(canvas.CreateDashedLine(a->GetPoint(), b->GetPoint(), 0));
-    for (ISegmentEnd* e : {a, b})
-        if (e->GetPoint() != e->GetPosition()) line_.Add(canvas.CreateDashedLine(e->GetPoint(), e->GetPosition(), 0));
+    DrawChange(canvas, line_, *a, *b);
+}
+
+bool VSegment::KeepsLine(ISegmentEnd& a, ISegmentEnd& b)
+{
+    const zq::Point p = zq::RoundPoint(a.GetPoint()), q = zq::RoundPoint(b.GetPoint());
+    const bool moving = (IsBeingChanged() || a.IsInTransaction() || b.IsInTransaction()) && !segment_.IsNew();
+    if (!moving || !committed_) {
+        committed_ = !moving;
+        committedSpan_ = q - p;
+        return false;
+    }
+    // The line as the last closed change left it stays; a segment that is not merely moved shows its
+    // new shape dashed over it (a moved one, the drag's image).
+    NoteDrawnAsChanging();
+    changed_.Clear();
+    if (q - p != committedSpan_) DrawChange(GetCanvasView().GetCanvas(), changed_, a, b);
+    return true;
+}
+
+void VSegment::DrawChange(ICanvas::Canvas& canvas, ICanvas::Group& group, ISegmentEnd& a, ISegmentEnd& b)
+{
+    // The line as it will be, and where an end shows another point than its own.
+    group.Add(canvas.CreateDashedLine(a.GetPoint(), b.GetPoint(), 0));
+    for (ISegmentEnd* e : {&a, &b})
+        if (e->GetPoint() != e->GetPosition()) group.Add(canvas.CreateDashedLine(e->GetPoint(), e->GetPosition(), 0));
 }
 
 ICanvas::Element VSegment::CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q)

@@ -107,16 +107,29 @@ public:
 protected:
     // The segment's line between the two points: a solid line; kinds drawn otherwise override it.
     virtual ICanvas::Element CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q);
+    // From now on an open change that moves the segment's ends leaves its line where the last closed
+    // change put it, as the boxes it joins do: a segment moved whole has the drag's dashed image
+    // follow the pointer, one reshaped shows its new shape dashed over the line.
+    void KeepDrawingWhileMoved() { keepWhileMoved_ = true; }
 
 private:
     PartControl* ControlOf(ISegmentEnd* end) const;
     // Where the line stops at the end, after its decoration.
     zq::float8Point LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas);
     bool IsBeingChanged() const;
+    // With its drawing kept while moved: whether the line stays as it is, an open change moving the
+    // segment's ends; otherwise notes where it is drawn.
+    bool KeepsLine(ISegmentEnd& a, ISegmentEnd& b);
+    // The shape a running change gives the segment, dashed, into the group.
+    void DrawChange(ICanvas::Canvas& canvas, ICanvas::Group& group, ISegmentEnd& a, ISegmentEnd& b);
 
     ISegment& segment_;
     ICanvas::Group line_;
     ICanvas::Group marks_;
+    ICanvas::Group changed_;  // the new shape over the kept line
+    bool keepWhileMoved_ = false;
+    bool committed_ = false;  // the line shows the segment as the last closed change left it
+    zq::Point committedSpan_;  // from its first end to its second there
 };
 
 // Asks the views of every part of the element's connector for an update, then redraws the view.
