@@ -116,9 +116,38 @@ void State::Fit(Core::Env& env) {
   if (!fitPending_) return;
   fitPending_ = false;
   if (IsDeleted() || IsLarge()) return;
-  LayOutSimple(env, GetSize().x, GetSize().y);
-  PlaceCompartment(env);
+  const Core::IGrid& grid = ::Compartment::GridOf(env);
+  std::int32_t width = GetSize().x;
+  for (bool widened = false;;) {
+    // The name measured at the width in an area of no height, so that its own height decides.
+    SetField(env, &StateRep::size, zq::Point(width, 0));
+    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+    const std::int32_t header = grid.SnapLength(NameSize().height + 2 * kMargin);
+    Compartment* c = GetCompartment();
+    if (c) {
+      c->Resize(env, {width, c->GetSize().y});
+      c->SetPos(env, {GetPos().x, GetPos().y - header});
+    }
+    SetField(env, &StateRep::size, zq::Point(width, std::max(header + CompartmentHeight(), EnclosingHeight())));
+    if (!c || c->GetSize().x <= width || widened) break;
+    // A wider compartment widens the state to it, and to the name laid out at that width.
+    SetField(env, &StateRep::size, zq::Point(c->GetSize().x, GetSize().y));
+    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+    width = grid.SnapLength(NameSize().width + 2 * kMargin);
+    widened = true;
+  }
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   Reshaped(env);
+}
+
+std::int32_t State::EnclosingHeight() const {
+  std::int32_t bottom = GetPos().y;
+  zq::Rect box;
+  for (IStatePart* p : GetStateParts()) bottom = std::min(bottom, p->GetPartRect().Normalized().bottom);
+  for (Core::IContainable* c : GetContainables())
+    if (auto* pointable = zq::Cast<Core::IPointable>(c); pointable && pointable->GetBoundingRect(box))
+      bottom = std::min(bottom, box.Normalized().bottom);
+  return GetPos().y - bottom;
 }
 
 void State::SetRect(Core::Env& env, const zq::Rect& rect, bool) {

@@ -158,13 +158,17 @@ class State : public Core::StorableWithPos<State, StateRep, Core::StorableTraits
   // Reading: records the compartment read inside.
   void RestoreCompartment(Compartment& compartment);
 
-  // Refits a simple state to its name and compartment when a fit is pending.
+  // When a fit is pending, refits a simple state from its top edge: the name's height and margins
+  // on the grid, the compartment right under them at the state's width (a wider one widens the
+  // state once), never leaving out what lies in the state.
   void Fit(Core::Env& env);
 
  private:
   // The name's laid-out size.
   TextBlock::Extent NameSize() const;
   std::int32_t CompartmentHeight() const;
+  // The height from the top edge down to the lowest part or containable lying in the state.
+  std::int32_t EnclosingHeight() const;
   // The minimum size of a composite state, rounded by the grid.
   zq::Point LargeMinimum(Core::Env& env) const;
   // A simple state: width from the name (and the compartment), height at least minHeight.

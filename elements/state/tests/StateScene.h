@@ -86,6 +86,26 @@ struct Scene : HostScene::Scene {
     Change([&](Core::Env& env) { p = P::Create(env, at).get(); });
     return p;
   }
+  // A new compartment given to the state as one step, as "New C&ompartment" does.
+  State::Compartment* AddCompartment(State::State& s) {
+    State::Compartment* c = nullptr;
+    Change([&](Core::Env& env) {
+      auto made = State::Compartment::Create(env, {0, 0});
+      c = made.get();
+      s.AddCompartment(env, *made);
+    });
+    return c;
+  }
+  // Drags the compartment by the vector as one step, as its move controller does: it leaves its
+  // state on the way and, when dropped on a state, that state takes it.
+  void DragCompartment(State::Compartment& c, zq::Point by, State::State* onto) {
+    Change([&](Core::Env& env) {
+      c.SetOwner(env, nullptr);
+      Core::DeferredShiftSet set;
+      c.Shift(env, nullptr, Core::ShiftVector{double(by.x), double(by.y), true, true}, set, false);
+      if (onto) onto->AddCompartment(env, c);
+    });
+  }
   // A transition straight from one party to another (none where refused).
   State::Transition* Connect(Core::IModelElement& from, Core::IModelElement& to, zq::float8Point a, zq::float8Point b) {
     State::Transition* t = nullptr;

@@ -10,6 +10,9 @@ namespace {
 
 using States = Scene;
 
+// A simple state's name, one line of 11 points bold (388 units), with 100 above and below, on the grid.
+constexpr std::int32_t kNameHeader = 600;
+
 TEST_F(States, ANewStateIsSimpleNamedAndGrowsWithALongerName) {
   State::State* s = NewState({1000, 5000});
   EXPECT_EQ(s->GetName(), L"<name?>");
@@ -109,10 +112,7 @@ TEST_F(States, IdenticalRectanglesAndCompartmentsNeverContain) {
   EXPECT_EQ(a->GetContainingState(), nullptr);
   EXPECT_EQ(b->GetContainingState(), nullptr);
   State::State* boxed = NewState({20000, 10000});
-  Change([&](Core::Env& env) {
-    auto c = State::Compartment::Create(env, {0, 0});
-    boxed->AddCompartment(env, *c);
-  });
+  AddCompartment(*boxed);
   Resize(*boxed, {20000, 10000, 30000, 2000});
   State::FinalState* f = NewPseudo<State::FinalState>({22000, 5000});
   EXPECT_EQ(f->GetContainingState(), nullptr);
@@ -224,24 +224,103 @@ TEST_F(States, ACompartmentWidensItsStateAndReadsBackAttached) {
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->GetState(), All<State::State>(loaded)[0]);
   EXPECT_EQ(Save(loaded), saved);
-  // Deleting the compartment alone leaves the state its rectangle; undo gives it back.
+  // Deleting the compartment alone leaves the state as high as its name needs, its top-left corner
+  // and width kept; undo gives the compartment and the rectangle back.
   const zq::Rect with = s->GetRect();
   Change([&](Core::Env& env) { c->Delete(env); });
   EXPECT_EQ(s->GetCompartment(), nullptr);
-  EXPECT_EQ(s->GetRect(), with);
+  EXPECT_EQ(s->GetRect(), (zq::Rect{with.left, with.top, with.right, with.top - kNameHeader}));
   Undo();
   EXPECT_EQ(s->GetCompartment(), c);
   EXPECT_EQ(c->GetState(), s);
+  EXPECT_EQ(s->GetRect(), with);
+}
+
+// A compartment that leaves its state, comes back or changes its height refits the state from its
+// top edge: the name's height with its margins, the compartment right under it at the state's
+// width. Undo and redo restore the state's rectangle and the compartment's place each time.
+TEST_F(States, TheStateRefitsUnderItsNameWhenItsCompartmentLeavesComesBackOrGrows) {
+  State::State* s = NewState({1000, 9000});
+  State::Compartment* c = AddCompartment(*s);
+  Resize(*s, {1000, 9000, 5000, 7000});
+  const zq::Rect big = s->GetRect(), inBig = c->GetRect();
+  ASSERT_EQ(big, (zq::Rect{1000, 9000, 5000, 7000}));
+  ASSERT_EQ(inBig.Height(), 400);
+  const zq::Rect away{inBig.left + 8000, inBig.top - 1000, inBig.right + 8000, inBig.bottom - 1000};
+  const zq::Rect bare{1000, 9000, 5000, 9000 - kNameHeader};
+  const zq::Rect under{1000, 9000 - kNameHeader, 5000, 9000 - kNameHeader - 400};
+  const zq::Rect fitted{1000, 9000, 5000, under.bottom};
+  const auto expect = [&](const zq::Rect& state, State::State* owner, const zq::Rect& compartment, const char* when) {
+    EXPECT_EQ(s->GetRect(), state) << when;
+    EXPECT_EQ(s->GetCompartment(), owner ? c : nullptr) << when;
+    EXPECT_EQ(c->GetState(), owner) << when;
+    EXPECT_EQ(c->GetRect(), compartment) << when;
+    EXPECT_EQ(CheckInvariants(diagram), "") << when;
+  };
+  DragCompartment(*c, {8000, -1000}, nullptr);
+  expect(bare, nullptr, away, "dragged out");
+  // Dropped back inside, the compartment does not stay where it was dropped.
+  DragCompartment(*c, {-6000, -500}, s);
+  expect(fitted, s, under, "dragged back in");
+  Undo();
+  expect(bare, nullptr, away, "undoing the way back");
+  Undo();
+  expect(big, s, inBig, "undoing the way out");
+  Redo();
+  expect(bare, nullptr, away, "redoing the way out");
+  Redo();
+  expect(fitted, s, under, "redoing the way back");
+  // Three lines instead of one: the state grows downwards by exactly what the compartment grew.
+  Change([&](Core::Env& env) { c->SetName(env, L"entry / open()\ndo / wait()\nexit / close()"); });
+  const std::int32_t grown = c->GetSize().y - 400;
+  EXPECT_GT(grown, 0);
+  EXPECT_EQ(c->GetRect(), (zq::Rect{under.left, under.top, under.right, under.bottom - grown}));
+  EXPECT_EQ(s->GetRect(), (zq::Rect{fitted.left, fitted.top, fitted.right, fitted.bottom - grown}));
+  Undo();
+  expect(fitted, s, under, "undoing the longer text");
+  ExpectRoundTrip();
+}
+
+// A compartment leaving a state that covers other elements lets the state take them; turning
+// composite, it still encloses them and refits no higher than the lowest of them. A simple state
+// refits no higher than the lowest free text lying in it either.
+TEST_F(States, AStateWhoseCompartmentLeftStillEnclosesWhatLiesInIt) {
+  State::State* s = NewState({1000, 9000});
+  State::Compartment* c = AddCompartment(*s);
+  Resize(*s, {1000, 9000, 7000, 4000});
+  State::InitialState* i = NewPseudo<State::InitialState>({2000, 5000});
+  ASSERT_EQ(i->GetContainingState(), nullptr);
+  const zq::Rect with = s->GetRect();
+  DragCompartment(*c, {10000, 0}, nullptr);
+  EXPECT_EQ(i->GetContainingState(), s);
+  EXPECT_TRUE(s->IsLarge());
+  EXPECT_EQ(s->GetRect(), (zq::Rect{1000, 9000, 7000, 4600}));
+  EXPECT_EQ(CheckInvariants(diagram), "");
+  Undo();
+  EXPECT_EQ(s->GetRect(), with);
+  EXPECT_EQ(s->GetCompartment(), c);
+  EXPECT_EQ(i->GetContainingState(), nullptr);
+  EXPECT_FALSE(s->IsLarge());
+
+  State::State* t = NewState({20000, 9000});
+  State::Compartment* k = AddCompartment(*t);
+  Resize(*t, {20000, 9000, 26000, 4000});
+  Text::FreeText* text = nullptr;
+  Change([&](Core::Env& env) { text = dynamic_cast<Text::FreeText*>(Text::FreeText::Create(env, {21000, 7000}).get()); });
+  ASSERT_NE(text, nullptr);
+  ASSERT_TRUE(t->ContainsContainable(*text));
+  zq::Rect box;
+  ASSERT_TRUE(text->GetBoundingRect(box));
+  ASSERT_LT(box.bottom, 9000 - kNameHeader);
+  Change([&](Core::Env& env) { k->Delete(env); });
+  EXPECT_FALSE(t->IsLarge());
+  EXPECT_TRUE(t->ContainsContainable(*text));
+  EXPECT_EQ(t->GetRect(), (zq::Rect{20000, 9000, 26000, box.bottom}));
 }
 
 TEST_F(States, TheCompartmentsHandlesResizeTheStateAndUndoTakesItBack) {
   State::State* s = NewState({1000, 5000});
-  State::Compartment* c = nullptr;
-  Change([&](Core::Env& env) {
-    auto made = State::Compartment::Create(env, {0, 0});
-    c = made.get();
-    s->AddCompartment(env, *made);
-  });
+  State::Compartment* c = AddCompartment(*s);
   const zq::Rect box = s->GetRect(), k = c->GetRect();
   ExpectCompartmentHandlesResizeOwner(*s, *c);
   EXPECT_EQ(CheckInvariants(diagram), "");
@@ -289,12 +368,7 @@ TEST_F(States, ANewStateLaysOutItsNameInTheHeaderFontAndKeepsItClearOfItsCompart
   State::State* s = NewState({0, 0});
   HostScene::ExpectFont(s->GetText(), 11, true);
   const std::int32_t header = s->GetSize().y;
-  State::Compartment* c = nullptr;
-  Change([&](Core::Env& env) {
-    auto made = State::Compartment::Create(env, {0, 0});
-    c = made.get();
-    s->AddCompartment(env, *made);
-  });
+  State::Compartment* c = AddCompartment(*s);
   HostScene::ExpectFont(c->GetText(), 8, false);
   // One line of 8 points (282 units) with 50 above and below, rounded up to the grid; the state,
   // high enough for its name and that, keeps its height.
