@@ -60,6 +60,9 @@ public:
     virtual int32_t GetMinWidth() const { return kDefaultMinSize; }
     // The smallest height the box may take.
     virtual int32_t GetMinHeight() const { return kDefaultMinSize; }
+    // Whether the box is resized only alone: a box laid out inside an owner reshapes that owner, so
+    // its handles take no other selected boxes along and it follows no other box's handles.
+    virtual bool ResizesAlone() const { return false; }
     // max(minimum height, height) / max(minimum width, width), kept by ratio-keeping resizing.
     virtual double GetAspectRatio() const {
         const zq::Point size = GetSize();

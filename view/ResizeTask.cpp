@@ -11,10 +11,12 @@ RectResizeTask::RectResizeTask(ViewContext& context, ITask& parent, const zq::Po
     : ISubTask(context, parent, "RectResizeTask"), element_(element), last_(point), mode_(mode)
 {
     initial_ = current_ = Resize::ElementRect(element.GetPos(), element.GetSize());
-    const Core::ModelElementSet selection = context.view->GetSelection();
+    // The other selected boxes of the element's type follow, unless one side is resized alone.
+    const Core::ModelElementSet selection =
+        element.ResizesAlone() ? Core::ModelElementSet() : context.view->GetSelection();
     for (const Core::ElementPtr& e : selection.Elements()) {
         if (e.get() == &element || e->GetTypeName() != element.GetTypeName()) continue;
-        if (auto* r = zq::Cast<Core::IResizable>(e.get())) followers_.push_back(r);
+        if (auto* r = zq::Cast<Core::IResizable>(e.get()); r && !r->ResizesAlone()) followers_.push_back(r);
     }
     using namespace WinMessage;
     plugs_ = std::make_unique<WinMsgPlugMap>(*context.dispatcher, context.exceptionHandler);

@@ -51,6 +51,20 @@ inline Picture Picture::Of(HWND window) {
     return p;
 }
 
+// The window's picture once it stops changing: the same pixels three times in a row, 40 ms apart.
+inline Picture SteadyPicture(HWND window) {
+    Picture now = Picture::Of(window);
+    int same = 0;
+    WaitFor([&] {
+        Sleep(40);
+        Picture next = Picture::Of(window);
+        same = next == now ? same + 1 : 0;
+        now = std::move(next);
+        return same == 3;
+    }, 5000);
+    return now;
+}
+
 // Whether a pixel is dark enough to be part of a line or a letter.
 inline bool IsDark(DWORD c) { return (c & 0xFF) < 100 && ((c >> 8) & 0xFF) < 100 && ((c >> 16) & 0xFF) < 100; }
 

@@ -125,16 +125,7 @@ protected:
     // The pane's picture once the editor has handled the input given so far and painted.
     Picture Settled() {
         EXPECT_TRUE(Handled()) << "the editor does not take input";
-        Picture now = Picture::Of(pane_);
-        int same = 0;
-        WaitFor([&] {
-            Sleep(40);
-            Picture next = Picture::Of(pane_);
-            same = next == now ? same + 1 : 0;
-            now = std::move(next);
-            return same == 3;
-        }, 5000);
-        return now;
+        return SteadyPicture(pane_);
     }
     // Fails unless the pictures are equal, writing both and their difference into the folder.
     void ExpectSame(const Picture& expected, const Picture& actual, const std::wstring& what) {

@@ -59,6 +59,8 @@ class ICompartment : public virtual Core::IResizable, public Core::INamed, publi
   virtual std::int32_t GetEmptyHeight() const { return 200; }
   // The owner's minimum width, 300 without owner.
   std::int32_t GetMinWidth() const override;
+  // Inside an owner a resize reshapes the owner: the compartment is resized alone.
+  bool ResizesAlone() const override { return HasOwner(); }
 
   // Text ownership shared by every compartment: the origin inside the margins (on the top edge
   // for an empty text) and the area inside the margins (no height for an empty text).

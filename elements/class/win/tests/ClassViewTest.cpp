@@ -100,6 +100,36 @@ TEST_F(ClassWindow, CompartmentsAddedFilledResizedAbstractSavedAndReadBack) {
   EXPECT_EQ(c->GetRect(), r);
 }
 
+// The north handle of a compartment dragged up while two classes and all their compartments are
+// selected: the compartment and its class grow upwards as one step; the class's other compartment
+// and the other class with its compartment keep their places and sizes.
+TEST_F(ClassWindow, ACompartmentsHandleTakesNoOtherSelectedCompartmentAlong) {
+  Class::Class *a = nullptr, *b = nullptr;
+  Class::Compartment *upper = nullptr, *lower = nullptr, *other = nullptr;
+  Change([&](Core::Env& env) {
+    a = Class::Class::Create(env, {1000, 8000}).get();
+    b = Class::Class::Create(env, {8000, 8000}).get();
+    for (auto [owner, made] : {std::pair{a, &upper}, std::pair{a, &lower}, std::pair{b, &other}}) {
+      auto k = Class::Compartment::Create(env, {0, 0});
+      owner->InsertCompartment(env, *k, nullptr, false);
+      *made = k.get();
+    }
+  });
+  const zq::Rect ra = a->GetRect(), ku = upper->GetRect(), kl = lower->GetRect(), rb = b->GetRect(),
+                 ko = other->GetRect();
+  Select({a, upper, lower, b, other});
+  w.view->ProcessUpdates();
+  const std::size_t steps = Steps();
+  const std::int32_t middle = (ku.left + ku.right) / 2;
+  Drag({middle, ku.top}, {{middle, ku.top + 500}, {middle, ku.top + 1000}});
+  EXPECT_EQ(upper->GetRect(), zq::Rect(ku.left, ku.top + 1000, ku.right, ku.bottom));
+  EXPECT_EQ(a->GetRect(), zq::Rect(ra.left, ra.top + 1000, ra.right, ra.bottom));
+  EXPECT_EQ(lower->GetRect(), kl);
+  EXPECT_EQ(b->GetRect(), rb);
+  EXPECT_EQ(other->GetRect(), ko);
+  EXPECT_EQ(Steps(), steps + 1);
+}
+
 // The handles of a selected compartment: the selected picture inside a class, the warning picture
 // for a compartment without one, the hidden-selection picture in a view that does not show it.
 TEST_F(ClassWindow, CompartmentHandlesShowWhetherTheCompartmentHasAClass) {
