@@ -702,12 +702,14 @@ TEST_F(DragFeedback, AClassDraggedByItsTemplateBoxStaysDrawnWhileDragged) {
 }
 
 // The documents of the compartment-handle tests: an object and a state, each with a compartment.
+// The state's compartment lies right under its name, as a resize lays it out: the name in the
+// default font takes 500 with its margins.
 const char* const kObjectWithCompartment =
     "<Object id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 2000\">\n<Text>a : A</Text>\n"
     "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 1000\"><Text>x = 1</Text></Compartment>\n</Object>\n";
 const char* const kStateWithCompartment =
-    "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 1600\">\n<Text>Idle</Text>\n"
-    "<Compartment id=\"r3\" Pos=\"2000 -3000\" Size=\"6000 600\"><Text>do / x</Text></Compartment>\n</State>\n";
+    "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 1100\">\n<Text>Idle</Text>\n"
+    "<Compartment id=\"r3\" Pos=\"2000 -2500\" Size=\"6000 600\"><Text>do / x</Text></Compartment>\n</State>\n";
 
 TEST_F(DragFeedback, TheEastHandleOfAnObjectsCompartmentWidensTheObject) {
     ExpectEastHandleWidens<Object::Object>(2, kObjectWithCompartment);

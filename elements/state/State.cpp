@@ -84,59 +84,42 @@ zq::Point State::LargeMinimum(Core::Env& env) const {
   return ::Compartment::GridOf(env).SnapSize(minimum);
 }
 
-void State::LayOutSimple(Core::Env& env, std::int32_t width, std::int32_t minHeight) {
-  const Core::IGrid& grid = ::Compartment::GridOf(env);
-  // Measured in an area of no height, so that the name's own size decides.
+void State::MeasureName(Core::Env& env, std::int32_t width) {
+  // An area of no height, so that the name's own height decides.
   SetField(env, &StateRep::size, zq::Point(width, 0));
-  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  width = grid.SnapLength(std::max(width, NameSize().width + 2 * kMargin));
-  if (Compartment* c = GetCompartment()) {
-    c->Resize(env, {width, c->GetSize().y});
-    if (c->GetSize().x > width) {
-      width = c->GetSize().x;
-      SetField(env, &StateRep::size, zq::Point(width, 0));
-      TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-    }
-  }
-  const std::int32_t header = grid.SnapLength(NameSize().height + 2 * kMargin);
-  const zq::Point size = grid.SnapSize({width, std::max(header + CompartmentHeight(), minHeight)});
-  SetField(env, &StateRep::size, size);
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
 }
 
-void State::PlaceCompartment(Core::Env& env) {
+void State::LayOutSimple(Core::Env& env, std::int32_t width, std::int32_t minHeight) {
+  const Core::IGrid& grid = ::Compartment::GridOf(env);
+  MeasureName(env, width);
+  width = grid.SnapLength(std::max(width, NameSize().width + 2 * kMargin));
   Compartment* c = GetCompartment();
-  if (!c) return;
-  const std::int32_t bottom = GetPos().y - GetSize().y;
-  c->Resize(env, {GetSize().x, c->GetSize().y});
-  c->SetPos(env, {GetPos().x, bottom + c->GetSize().y});
+  if (c) {
+    c->Resize(env, {width, c->GetSize().y});
+    if (c->GetSize().x > width) {
+      // A wider compartment widens the state to it, and the name is laid out at that width.
+      width = grid.SnapLength(c->GetSize().x);
+      MeasureName(env, width);
+      c->Resize(env, {width, c->GetSize().y});
+    }
+  }
+  const std::int32_t header = grid.SnapLength(NameSize().height + 2 * kMargin);
+  if (c) c->SetPos(env, {GetPos().x, GetPos().y - header});
+  SetField(env, &StateRep::size, zq::Point(width, std::max(header + CompartmentHeight(), minHeight)));
+  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+}
+
+void State::MoveSimple(Core::Env& env, const zq::Point& pos) {
+  if (Compartment* c = GetCompartment()) c->SetPos(env, c->GetPos() + (pos - GetPos()));
+  SetPos(env, pos);
 }
 
 void State::Fit(Core::Env& env) {
   if (!fitPending_) return;
   fitPending_ = false;
   if (IsDeleted() || IsLarge()) return;
-  const Core::IGrid& grid = ::Compartment::GridOf(env);
-  std::int32_t width = GetSize().x;
-  for (bool widened = false;;) {
-    // The name measured at the width in an area of no height, so that its own height decides.
-    SetField(env, &StateRep::size, zq::Point(width, 0));
-    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-    const std::int32_t header = grid.SnapLength(NameSize().height + 2 * kMargin);
-    Compartment* c = GetCompartment();
-    if (c) {
-      c->Resize(env, {width, c->GetSize().y});
-      c->SetPos(env, {GetPos().x, GetPos().y - header});
-    }
-    SetField(env, &StateRep::size, zq::Point(width, std::max(header + CompartmentHeight(), EnclosingHeight())));
-    if (!c || c->GetSize().x <= width || widened) break;
-    // A wider compartment widens the state to it, and to the name laid out at that width.
-    SetField(env, &StateRep::size, zq::Point(c->GetSize().x, GetSize().y));
-    TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-    width = grid.SnapLength(NameSize().width + 2 * kMargin);
-    widened = true;
-  }
-  TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
+  LayOutSimple(env, GetSize().x, EnclosingHeight());
   Reshaped(env);
 }
 
@@ -173,12 +156,11 @@ void State::SetRect(Core::Env& env, const zq::Rect& rect, bool) {
     SetField(env, &StateRep::size, zq::Point(fixed.Width(), fixed.Height()));
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   } else {
-    LayOutSimple(env, r.Width(), r.Height());
+    LayOutSimple(env, r.Width(), ::Compartment::GridOf(env).SnapLength(r.Height()));
     zq::Point pos = r.TopLeft();
     if (r.left != before.x) pos.x = r.right - GetSize().x;
     if (r.top != before.y) pos.y = r.bottom + GetSize().y;
-    SetPos(env, pos);
-    PlaceCompartment(env);
+    MoveSimple(env, pos);
   }
   fitPending_ = false;
   Reshaped(env);
@@ -193,8 +175,11 @@ void State::OnTextChanged(Core::Env& env, TextBlock::Text&) {
     SetField(env, &StateRep::size, zq::Point(std::max(GetSize().x, minimum.x), std::max(GetSize().y, minimum.y)));
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   } else {
-    LayOutSimple(env, GetSize().x, GetSize().y);
-    PlaceCompartment(env);
+    // The name as laid out in its current area, which it never leaves smaller; the space below a
+    // compartment goes, but never what lies in the state.
+    const TextBlock::Extent name = NameSize();
+    const std::int32_t height = ::Compartment::GridOf(env).SnapLength(name.height + 2 * kMargin) + CompartmentHeight();
+    LayOutSimple(env, name.width + 2 * kMargin, std::max(height, EnclosingHeight()));
   }
   Reshaped(env);
 }
@@ -226,8 +211,12 @@ void State::GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text&) con
     size = {0, 0};
     return;
   }
+  // The name's band lies above the compartment: right under the name, or at the bottom as some
+  // documents have it.
+  std::int32_t band = GetSize().y;
+  if (const Compartment* c = GetCompartment()) band = std::min(band - c->GetSize().y, GetPos().y - c->GetPos().y);
   size.width = std::max(0, GetSize().x - 2 * kMargin);
-  size.height = std::max(0, GetSize().y - CompartmentHeight() - 2 * kMargin);
+  size.height = std::max(0, band - 2 * kMargin);
 }
 
 void State::GetTextStyle(TextBlock::TextStyle& style, const Core::IModelElement* text) const {

@@ -160,7 +160,7 @@ class State : public Core::StorableWithPos<State, StateRep, Core::StorableTraits
 
   // When a fit is pending, refits a simple state from its top edge: the name's height and margins
   // on the grid, the compartment right under them at the state's width (a wider one widens the
-  // state once), never leaving out what lies in the state.
+  // state), never leaving out what lies in the state.
   void Fit(Core::Env& env);
 
  private:
@@ -171,9 +171,14 @@ class State : public Core::StorableWithPos<State, StateRep, Core::StorableTraits
   std::int32_t EnclosingHeight() const;
   // The minimum size of a composite state, rounded by the grid.
   zq::Point LargeMinimum(Core::Env& env) const;
-  // A simple state: width from the name (and the compartment), height at least minHeight.
+  // Lays the name out at the width in an area of no height.
+  void MeasureName(Core::Env& env, std::int32_t width);
+  // A simple state from its top-left corner: at least the width, widened to the name and a wider
+  // compartment, on the grid; the compartment right under the name at that width; the height the
+  // name's with margins on the grid plus the compartment's, at least minHeight.
   void LayOutSimple(Core::Env& env, std::int32_t width, std::int32_t minHeight);
-  void PlaceCompartment(Core::Env& env);
+  // Moves the top-left corner, the compartment along.
+  void MoveSimple(Core::Env& env, const zq::Point& pos);
   // Attached ends and separators follow the changed rectangle.
   void Reshaped(Core::Env& env);
 

@@ -22,6 +22,7 @@ TEST_F(States, ANewStateIsSimpleNamedAndGrowsWithALongerName) {
   const TextBlock::Extent name = TextBlock::ITextOwner::GetTextAreaSizeUsed(s->GetText());
   EXPECT_EQ(s->GetSize().x, View::DefaultGrid::Instance().SnapLength(name.width + 200));
   EXPECT_GT(s->GetSize().x, 2000);
+  EXPECT_EQ(s->GetSize().y, 1000);
   Undo();
   EXPECT_EQ(s->GetSize(), (zq::Point{2000, 1000}));
 }
@@ -278,6 +279,106 @@ TEST_F(States, TheStateRefitsUnderItsNameWhenItsCompartmentLeavesComesBackOrGrow
   EXPECT_EQ(s->GetRect(), (zq::Rect{fitted.left, fitted.top, fitted.right, fitted.bottom - grown}));
   Undo();
   expect(fitted, s, under, "undoing the longer text");
+  ExpectRoundTrip();
+}
+
+// Resized taller, a state keeps the height it was given with its compartment right under the name
+// and the space below it; the name keeps to its band above the compartment. Resized lower than the
+// name and the compartment need, it stops there. Moving the top or left edge moves the compartment
+// along. Undo and redo restore the state and the compartment together.
+TEST_F(States, AStateResizedTallerKeepsItsCompartmentUnderItsName) {
+  State::State* s = NewState({1000, 9000});
+  State::Compartment* c = AddCompartment(*s);
+  const zq::Rect small = s->GetRect(), inSmall = c->GetRect();
+  ASSERT_EQ(small, (zq::Rect{1000, 9000, 3000, 9000 - kNameHeader - 400}));
+  const auto expect = [&](const zq::Rect& state, const char* when) {
+    EXPECT_EQ(s->GetRect(), state) << when;
+    EXPECT_EQ(c->GetRect(), (zq::Rect{state.left, state.top - kNameHeader, state.right, state.top - kNameHeader - 400}))
+        << when;
+    EXPECT_EQ(s->GetText()->GetRep().area.height, kNameHeader - 200) << when;
+  };
+  Resize(*s, {1000, 9000, 5000, 5000});
+  expect({1000, 9000, 5000, 5000}, "taller and wider");
+  Resize(*s, {500, 9500, 5000, 5000});
+  expect({500, 9500, 5000, 5000}, "top and left edges moved out");
+  Resize(*s, {500, 9500, 5000, 9400});
+  expect({500, 9500, 5000, 9500 - kNameHeader - 400}, "lower than the name and the compartment");
+  Resize(*s, {500, 5100, 5000, 5000});
+  expect({500, 5000 + kNameHeader + 400, 5000, 5000}, "top edge pushed below what they need");
+  Undo();
+  expect({500, 9500, 5000, 9500 - kNameHeader - 400}, "undoing the pushed top edge");
+  Undo();
+  Undo();
+  expect({1000, 9000, 5000, 5000}, "undoing the moved edges");
+  Undo();
+  EXPECT_EQ(s->GetRect(), small);
+  EXPECT_EQ(c->GetRect(), inSmall);
+  Redo();
+  expect({1000, 9000, 5000, 5000}, "redoing");
+  ExpectRoundTrip();
+}
+
+// A state read with its compartment at its bottom keeps its name in the band above the compartment;
+// its first resize puts the compartment right under the name, and undo puts it back.
+TEST_F(States, AStateReadWithItsCompartmentAtItsBottomGetsItUnderItsNameWhenResized) {
+  diagram.LoadXML(Doc("<State id=\"r1\" Pos=\"0 0\" Size=\"4000 2000\"><Text>Idle</Text><Compartment id=\"r2\" "
+                      "Pos=\"0 -1400\" Size=\"4000 600\"><Text>do / x</Text></Compartment></State>\n"));
+  State::State* s = All<State::State>(diagram).at(0);
+  State::Compartment* c = s->GetCompartment();
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(s->GetText()->GetRep().area.height, 2000 - 600 - 200);
+  Resize(*s, {0, 0, 5000, -2000});
+  // One line of 6 points in the default font (212 units) with 100 above and below, on the grid.
+  constexpr std::int32_t header = 500;
+  EXPECT_EQ(s->GetRect(), (zq::Rect{0, 0, 5000, -2000}));
+  EXPECT_EQ(c->GetRect(), (zq::Rect{0, -header, 5000, -header - 600}));
+  EXPECT_EQ(s->GetText()->GetRep().area.height, header - 200);
+  Undo();
+  EXPECT_EQ(s->GetRect(), (zq::Rect{0, 0, 4000, -2000}));
+  EXPECT_EQ(c->GetRect(), (zq::Rect{0, -1400, 4000, -2000}));
+}
+
+// Renamed, a simple state takes the name's laid-out size + 200 on the grid and its compartment's
+// height: a longer name widens it and its compartment, and the space a taller resize left below
+// the compartment goes; a second line deepens the band above the compartment. A shorter name leaves
+// the state as it is, as the name is laid out at least as large as its area. Undo and redo restore
+// the state and its compartment together.
+TEST_F(States, ARenamedStateFollowsItsNameWithItsCompartmentUnderIt) {
+  const Core::IGrid& grid = View::DefaultGrid::Instance();
+  State::State* s = NewState({1000, 9000});
+  State::Compartment* c = AddCompartment(*s);
+  Resize(*s, {1000, 9000, 5000, 5000});
+  const zq::Rect tall = s->GetRect(), inTall = c->GetRect();
+  const auto expect = [&](const zq::Rect& state, std::int32_t header, const char* when) {
+    EXPECT_EQ(s->GetRect(), state) << when;
+    EXPECT_EQ(c->GetRect(), (zq::Rect{state.left, state.top - header, state.right, state.top - header - 400})) << when;
+    EXPECT_EQ(s->GetText()->GetRep().area.height, header - 200) << when;
+    EXPECT_EQ(CheckInvariants(diagram), "") << when;
+  };
+  Change([&](Core::Env& env) { s->SetName(env, L"A much longer name of a state that does not fit"); });
+  const std::int32_t wide = grid.SnapLength(TextBlock::ITextOwner::GetTextAreaSizeUsed(s->GetText()).width + 200);
+  ASSERT_GT(wide, tall.Width());
+  const zq::Rect longer{1000, 9000, 1000 + wide, 9000 - kNameHeader - 400};
+  expect(longer, kNameHeader, "a longer name");
+  Change([&](Core::Env& env) { s->SetName(env, L"A much longer name of a state\nthat does not fit"); });
+  const std::int32_t twoLines = grid.SnapLength(TextBlock::ITextOwner::GetTextAreaSizeUsed(s->GetText()).height + 200);
+  ASSERT_GT(twoLines, kNameHeader);
+  const zq::Rect deeper{1000, 9000, 1000 + wide, 9000 - twoLines - 400};
+  expect(deeper, twoLines, "a second line");
+  Change([&](Core::Env& env) { s->SetName(env, L"Idle"); });
+  expect(deeper, twoLines, "a shorter name");
+  Undo();
+  Undo();
+  expect(longer, kNameHeader, "undoing the second line");
+  Undo();
+  EXPECT_EQ(s->GetRect(), tall);
+  EXPECT_EQ(c->GetRect(), inTall);
+  Redo();
+  expect(longer, kNameHeader, "redoing the longer name");
+  Redo();
+  Redo();
+  expect(deeper, twoLines, "redoing the shorter name");
+  EXPECT_EQ(s->GetName(), L"Idle");
   ExpectRoundTrip();
 }
 
