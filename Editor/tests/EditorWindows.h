@@ -15,9 +15,13 @@ inline constexpr wchar_t kFrameClass[] = L"Editor::WindowImp";
 // What every document window's caption has between the document's title and the diagram type.
 inline constexpr wchar_t kProductPart[] = L" - Quorvel - ";
 
+// How long a wait for a state the test needs may take before the test counts as hung: long, as a
+// machine whose cores are all busy may take many seconds for a step a quiet one takes at once.
+inline constexpr DWORD kHungAfterMs = 60000;
+
 // Polls cond until it holds or the deadline passes (other processes give no event to wait for).
 template <class F>
-bool WaitFor(F cond, DWORD timeoutMs = 15000) {
+bool WaitFor(F cond, DWORD timeoutMs = kHungAfterMs) {
     const DWORD start = GetTickCount();
     while (!cond()) {
         if (GetTickCount() - start > timeoutMs) return false;
@@ -200,18 +204,29 @@ inline bool TakesKeys(HWND frame) {
            gui.hwndActive == frame && gui.hwndFocus && (gui.hwndFocus == frame || IsChild(frame, gui.hwndFocus));
 }
 
+// Gives a window of another process the keyboard, as a first click on it would, and answers once
+// it takes keys. The window manager may hand the focus to another window a while later (answering
+// an earlier activation it had not yet handled): the window is made the foreground window again
+// whenever it is not, until it takes the keys.
+inline bool BringToFront(HWND frame) {
+    return WaitFor([&] {
+        if (TakesKeys(frame)) return true;
+        if (GetForegroundWindow() != frame) SetForegroundWindow(frame);
+        return false;
+    });
+}
+
 // Places a document window at the top of the screen, large, in front, and answers its diagram
 // pane once it is laid out at that size and takes keys (null when that does not come in time).
 inline HWND PlaceLarge(HWND frame) {
     SetWindowPos(frame, HWND_TOP, 10, 10, 1220, 940, SWP_SHOWWINDOW);
-    SetForegroundWindow(frame);
     HWND pane = nullptr;
     const bool shown = WaitFor([&] {
         RECT r{};
         pane = PaneOf(frame);
-        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600 && TakesKeys(frame);
+        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600;
     });
-    return shown ? pane : nullptr;
+    return shown && BringToFront(frame) ? pane : nullptr;
 }
 
 // A started editor process; never left running: the destructor closes its windows and ends it by
