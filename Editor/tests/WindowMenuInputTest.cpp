@@ -56,11 +56,26 @@ protected:
     }
     // Gives the window the keyboard from the test, as a first click on it would.
     static bool Front(HWND frame) { return BringToFront(frame); }
+    // Whether the foreground window is one of the editor's.
+    bool EditorInFront() const {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+        return owner == editor_.Id();
+    }
     // Opens a menu of the menu bar with Alt and its key, typed into whichever window of the editor
-    // takes the keys (every window's menu bar is the same); answers once the menu shows.
+    // takes the keys (every window's menu bar is the same); answers once the menu shows. While the
+    // window manager moves the focus late, Wine may hold none of the editor's windows in front for
+    // a while: keys given then are lost (and a menu opening then is closed), so they are given again
+    // once a window of the editor is in front.
     bool OpenMenu(WORD key) {
-        Chord(VK_MENU, key);
-        return WaitFor([&] { return FindShownMenu(editor_.Id()) != nullptr; });
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (!WaitFor([&] { return EditorInFront(); })) return false;
+            Chord(VK_MENU, key);
+            bool lost = false;
+            if (WaitFor([&] { return FindShownMenu(editor_.Id()) != nullptr || (lost = !EditorInFront()); }) && !lost)
+                return true;
+        }
+        return false;
     }
     // Opens the Window menu with Alt+W and presses the key of an item in it.
     void ChooseInWindowMenu(WORD key) {
