@@ -237,6 +237,15 @@ inline bool ManagedByWindowManager(HWND window) {
     return !readable || !x || XProperty(x, "_OB_APP_TYPE").find(" = ") != std::string::npos;
 }
 
+// Whether the window manager has set the state (_NET_WM_STATE_HIDDEN: it has minimised the window)
+// on the window's X window. True where that cannot be read.
+inline bool WindowManagerState(HWND window, const std::string& state) {
+    static const bool readable = GetFileAttributesW(L"Z:\\usr\\bin\\xprop") != INVALID_FILE_ATTRIBUTES &&
+                                 GetFileAttributesW(L"Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES;
+    const auto x = reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
+    return !readable || !x || XProperty(x, "_NET_WM_STATE").find(state) != std::string::npos;
+}
+
 // Gives a window of another process the keyboard, as a first click on it would, and answers once
 // it takes keys. The window manager takes a window just shown in hand a while later, which may
 // move the focus around once more, and on a loaded machine answers an activation late: the test
