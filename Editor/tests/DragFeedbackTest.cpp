@@ -238,7 +238,7 @@ protected:
             Pace();
         }
         PanePixels shot(pane_);
-        WaitFor([&] { return seen(shot = PanePixels(pane_)); }, 5000);
+        WaitFor([&] { return seen(shot = PanePixels(pane_)); });
         EXPECT_TRUE(XLeftButton(false));
         return shot;
     }
@@ -319,7 +319,7 @@ protected:
             for (int x = handle.x + 2; x <= handle.x + 5; ++x)
                 if (s.At(x, handle.y) != 0xFFFFFF) return true;
             return false;
-        }, 5000)) << "no handle on the selected compartment";
+        })) << "no handle on the selected compartment";
     }
 
     // Selects the compartment k of the box r with a click and drags its east handle right by
@@ -338,7 +338,7 @@ protected:
             after = PanePixels(pane_);
             const int edge = EdgeNear(after, right, top, bottom);
             return Share(after, {edge, top}, {edge, bottom}, Ink::Dark) > 0.9;
-        }, 5000)) << "the box does not show its new right edge";
+        })) << "the box does not show its new right edge";
         return after;
     }
 
@@ -347,15 +347,20 @@ protected:
         const std::string before = Bytes(file_);
         PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);
         EXPECT_TRUE(WaitFor([&] { return Bytes(file_) != before; })) << "not saved";
-        return std::make_unique<ReadBack>(file_);
+        return ReadSaved();
     }
 
     // Saves the document with Ctrl+S typed after the keys before it, and reads the saved file back.
-    std::unique_ptr<ReadBack> SaveByKeysAndRead(DWORD timeoutMs = 15000) {
+    std::unique_ptr<ReadBack> SaveByKeysAndRead(DWORD timeoutMs = kHungAfterMs) {
         const std::string before = Bytes(file_);
         Chord(VK_CONTROL, 'S');
         EXPECT_TRUE(WaitFor([&] { return Bytes(file_) != before; }, timeoutMs)) << "not saved";
-        // Read once the editor lets go of the new file.
+        return ReadSaved();
+    }
+
+    // Reads the file back once the editor lets go of it (its new bytes show before the editor's
+    // save has closed it).
+    std::unique_ptr<ReadBack> ReadSaved() {
         std::unique_ptr<ReadBack> saved;
         EXPECT_TRUE(WaitFor([&] {
             try {
@@ -383,7 +388,7 @@ protected:
         EXPECT_TRUE(WaitFor([&] {
             const PanePixels s(pane_);
             return std::all_of(classes.begin(), classes.end(), [&](const zq::Rect& r) { return marked(s, r); });
-        }, 5000)) << "Ctrl+A does not show every class selected " << after;
+        })) << "Ctrl+A does not show every class selected " << after;
         Tap(VK_DELETE);
         EXPECT_EQ(Classes(*SaveByKeysAndRead()->model), 0u) << "Ctrl+A did not select every class " << after;
         Chord(VK_CONTROL, 'Z');
@@ -446,7 +451,7 @@ protected:
         EXPECT_TRUE(WaitFor([&] {
             const PanePixels s(pane_);
             return top(s, RowNear(s, map.Y(r.top) + dy, from, to)) > 0.9;
-        }, 5000)) << "the box does not show its new top edge";
+        })) << "the box does not show its new top edge";
 
         const auto saved = SaveAndRead();
         const auto* tall = First<Box>(*saved->model);
@@ -947,7 +952,7 @@ TEST_F(DragFeedback, DraggingEverythingMovesEveryElementByTheDraggedDistanceInOn
     ScreenToClient(pane_, &grab);
     const Picture unselected = Picture::Of(pane_);
     Chord(VK_CONTROL, 'A');
-    ASSERT_TRUE(WaitFor([&] { return !(Picture::Of(pane_) == unselected); }, 5000)) << "Ctrl+A shows no marks";
+    ASSERT_TRUE(WaitFor([&] { return !(Picture::Of(pane_) == unselected); })) << "Ctrl+A shows no marks";
     constexpr int dx = 96, dy = 48;
     HoldDrag(grab, dx, [](const PanePixels&) { return true; }, dy);
 

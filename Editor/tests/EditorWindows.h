@@ -15,9 +15,13 @@ inline constexpr wchar_t kFrameClass[] = L"Editor::WindowImp";
 // What every document window's caption has between the document's title and the diagram type.
 inline constexpr wchar_t kProductPart[] = L" - Quorvel - ";
 
+// How long a wait for a state the test needs may take before the test counts as hung: long, as a
+// machine whose cores are all busy may take many seconds for a step a quiet one takes at once.
+inline constexpr DWORD kHungAfterMs = 60000;
+
 // Polls cond until it holds or the deadline passes (other processes give no event to wait for).
 template <class F>
-bool WaitFor(F cond, DWORD timeoutMs = 15000) {
+bool WaitFor(F cond, DWORD timeoutMs = kHungAfterMs) {
     const DWORD start = GetTickCount();
     while (!cond()) {
         if (GetTickCount() - start > timeoutMs) return false;
@@ -200,18 +204,76 @@ inline bool TakesKeys(HWND frame) {
            gui.hwndActive == frame && gui.hwndFocus && (gui.hwndFocus == frame || IsChild(frame, gui.hwndFocus));
 }
 
+// What xprop tells of a property of an X window ("" when it cannot run): written into a file of
+// the temporary folder, renamed once whole.
+inline std::string XProperty(ULONG_PTR xWindow, const std::string& property) {
+    static unsigned asked = 0;
+    const std::string name =
+        "/tmp/quorvel-xprop-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++asked);
+    const std::string command = "/usr/bin/xprop -id " + std::to_string(xWindow) + " " + property + " > " + name +
+                                ".part; mv " + name + ".part " + name;
+    std::wstring line = L"Z:\\bin\\sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return {};
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    std::wstring file = L"Z:" + std::wstring(name.begin(), name.end());
+    std::replace(file.begin(), file.end(), L'/', L'\\');
+    std::string output;
+    if (WaitFor([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; })) output = Bytes(file);
+    DeleteFileW(file.c_str());
+    return output;
+}
+
+// Whether the window manager has taken the window in hand (openbox marks the windows it manages
+// with _OB_APP_TYPE): the focus changes of its taking over are under way then. True where the
+// window's X window is not known or xprop is missing.
+inline bool ManagedByWindowManager(HWND window) {
+    static const bool readable = GetFileAttributesW(L"Z:\\usr\\bin\\xprop") != INVALID_FILE_ATTRIBUTES &&
+                                 GetFileAttributesW(L"Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES;
+    const auto x = reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
+    return !readable || !x || XProperty(x, "_OB_APP_TYPE").find(" = ") != std::string::npos;
+}
+
+// Whether the window manager has set the state (_NET_WM_STATE_HIDDEN: it has minimised the window)
+// on the window's X window. True where that cannot be read.
+inline bool WindowManagerState(HWND window, const std::string& state) {
+    static const bool readable = GetFileAttributesW(L"Z:\\usr\\bin\\xprop") != INVALID_FILE_ATTRIBUTES &&
+                                 GetFileAttributesW(L"Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES;
+    const auto x = reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
+    return !readable || !x || XProperty(x, "_NET_WM_STATE").find(state) != std::string::npos;
+}
+
+// Gives a window of another process the keyboard, as a first click on it would, and answers once
+// it takes keys. The window manager takes a window just shown in hand a while later, which may
+// move the focus around once more, and on a loaded machine answers an activation late: the test
+// waits until it has taken the window in hand and the window's thread has seen what came of it
+// (a message answered), and makes the window the foreground window again whenever it is not.
+inline bool BringToFront(HWND frame) {
+    DWORD_PTR ignored = 0;
+    if (!WaitFor([&] { return ManagedByWindowManager(frame); }) ||
+        !SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, kHungAfterMs, &ignored))
+        return false;
+    return WaitFor([&] {
+        if (TakesKeys(frame)) return true;
+        if (GetForegroundWindow() != frame) SetForegroundWindow(frame);
+        return false;
+    });
+}
+
 // Places a document window at the top of the screen, large, in front, and answers its diagram
 // pane once it is laid out at that size and takes keys (null when that does not come in time).
 inline HWND PlaceLarge(HWND frame) {
     SetWindowPos(frame, HWND_TOP, 10, 10, 1220, 940, SWP_SHOWWINDOW);
-    SetForegroundWindow(frame);
     HWND pane = nullptr;
     const bool shown = WaitFor([&] {
         RECT r{};
         pane = PaneOf(frame);
-        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600 && TakesKeys(frame);
+        return pane && GetClientRect(pane, &r) && r.right > 1000 && r.bottom > 600;
     });
-    return shown ? pane : nullptr;
+    return shown && BringToFront(frame) ? pane : nullptr;
 }
 
 // A started editor process; never left running: the destructor closes its windows and ends it by

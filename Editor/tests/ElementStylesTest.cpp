@@ -116,12 +116,18 @@ std::vector<std::wstring> Lines(HWND dialog) {
     }
     return lines;
 }
-// Types a name and applies it; answers the text of the error box that refused it (empty: none).
+// Types a name and applies it; answers the text of the error box that refused it (empty: none,
+// the list shows the new name).
 std::wstring Rename(HWND dialog, const std::wstring& name) {
+    const std::vector<std::wstring> before = Lines(dialog);
     SetDlgItemTextW(dialog, IDC_ESTYLE_NAME, name.c_str());
     PostPress(dialog, IDC_ESTYLE_APPLY);
     HWND box = nullptr;
-    if (!WaitFor([&] { return (box = FindWindowW(L"#32770", L"Error")) && IsWindowVisible(box); }, 1000)) return {};
+    const bool answered = WaitFor([&] {
+        box = FindWindowW(L"#32770", L"Error");
+        return (box && IsWindowVisible(box)) || Lines(dialog) != before;
+    });
+    if (!answered || !box || !IsWindowVisible(box)) return {};
     const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     WaitFor([&] { return !IsWindow(box); });

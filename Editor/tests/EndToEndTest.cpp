@@ -60,8 +60,7 @@ bool CaptionBecomes(HWND window, F check) {
 void ExpectCtrlSSavesAsSaveAsDoes(Process& editor, HWND w, const std::wstring& path, const std::wstring& copy) {
     Command(w, ID_DIAGRAM_OBJECT);
     ASSERT_TRUE(WaitFor([&] { return Modified(w); })) << TextOf(w).c_str();
-    SetForegroundWindow(w);
-    ASSERT_TRUE(WaitFor([&] { return TakesKeys(w); })) << "the window did not become active";
+    ASSERT_TRUE(BringToFront(w)) << "the window did not become active";
     Key(VK_CONTROL, false);
     Key('S', false);
     Key('S', true);
@@ -94,12 +93,12 @@ TEST(EditorEndToEnd, TwoFilesOpenTwoWindowsAndALaterStartHandsItsFileOver) {
 
     Process later;
     ASSERT_TRUE(later.Start(L"\"" + EditorPath() + L"\" c.qvd", folder.Path()));
-    EXPECT_EQ(later.WaitExit(15000), 0u);
+    EXPECT_EQ(later.WaitExit(kHungAfterMs), 0u);
     ASSERT_TRUE(WaitFor([&] { return WindowOfPath(editor.Id(), c) != nullptr; }));
     EXPECT_EQ(VisibleWindows(editor.Id()).size(), 3u);
 
     for (HWND w : VisibleWindows(editor.Id())) PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(editor.WaitExit(15000), 0u);
+    EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
 }
 
 TEST(EditorEndToEnd, UndoRedoSaveAsAndCloseWithTheSaveQuestion) {
@@ -157,7 +156,7 @@ TEST(EditorEndToEnd, UndoRedoSaveAsAndCloseWithTheSaveQuestion) {
     EXPECT_EQ(editor.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
 
     PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(editor.WaitExit(15000), 0u) << "a saved document closes without a question";
+    EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u) << "a saved document closes without a question";
 }
 
 TEST(EditorEndToEnd, CtrlSSavesAFileAnotherProgramReadsAndTheQuestionNamesTheFullPath) {
@@ -181,7 +180,7 @@ TEST(EditorEndToEnd, CtrlSSavesAFileAnotherProgramReadsAndTheQuestionNamesTheFul
     ASSERT_TRUE(WaitFor([&] { return (question = FindMessageBox(editor.Id())) != nullptr; }));
     EXPECT_EQ(TextOf(GetDlgItem(question, 0xFFFF)), L"Save changes in " + copy + L" ?");
     PressButton(question, IDNO);
-    EXPECT_EQ(editor.WaitExit(15000), 0u);
+    EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
 }
 
 // Runs under small_disk.sh, which names a folder that allows no new file (an immutable folder).
@@ -204,7 +203,7 @@ TEST(EditorEndToEnd, CtrlSSavesInALockedFolder) {
     ASSERT_NO_FATAL_FAILURE(ExpectCtrlSSavesAsSaveAsDoes(editor, w, path, copy));
     EXPECT_EQ(FilesIn(locked), (std::vector<std::wstring>{L"a.qvd", L"b.qvd"}));
     PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(editor.WaitExit(15000), 0u);
+    EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
 }
 
 TEST(EditorEndToEnd, ThePlacementWrittenOnExitIsReadOnTheNextStart) {
@@ -219,7 +218,7 @@ TEST(EditorEndToEnd, ThePlacementWrittenOnExitIsReadOnTheNextStart) {
         SetWindowPos(w, nullptr, 137, 91, 517, 363, SWP_NOZORDER | SWP_NOACTIVATE);
         GetWindowRect(w, &placed);
         PostMessageW(w, WM_CLOSE, 0, 0);
-        ASSERT_EQ(editor.WaitExit(15000), 0u);
+        ASSERT_EQ(editor.WaitExit(kHungAfterMs), 0u);
     }
     Process next;
     ASSERT_TRUE(next.Start(L"\"" + EditorPath() + L"\"", folder.Path()));
@@ -233,7 +232,7 @@ TEST(EditorEndToEnd, ThePlacementWrittenOnExitIsReadOnTheNextStart) {
     EXPECT_EQ(now.right - now.left, placed.right - placed.left);
     EXPECT_EQ(now.bottom - now.top, placed.bottom - placed.top);
     PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(next.WaitExit(15000), 0u);
+    EXPECT_EQ(next.WaitExit(kHungAfterMs), 0u);
 }
 
 } // namespace

@@ -110,7 +110,6 @@ void ShowDocument(Process& editor, const std::wstring& folder, const std::wstrin
     ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder));
     ASSERT_TRUE(WaitFor([&] { return (shown.frame = WindowOfPath(editor.Id(), path)) != nullptr; }));
     SetWindowPos(shown.frame, HWND_TOP, 0, 0, 700, 650, SWP_SHOWWINDOW);
-    SetForegroundWindow(shown.frame);
     std::optional<RECT> package, last;
     ASSERT_TRUE(WaitFor([&] {
         shown.pane = PaneOf(shown.frame);
@@ -120,6 +119,7 @@ void ShowDocument(Process& editor, const std::wstring& folder, const std::wstrin
         return package && seen && EqualRect(&*seen, &*package) && package->right - package->left > 400;
     })) << "the package does not show";
     shown.package = *package;
+    ASSERT_TRUE(BringToFront(shown.frame)) << "the window takes no keys";
 }
 
 // Dark pixels on the screen within the model rectangle, placed by the package's left, right and
@@ -191,7 +191,7 @@ TEST(PasteContainer, APastedPackageKeepsItsClassWhenTheOriginalIsDeleted) {
     EXPECT_LT(saved.find("<Class "), saved.find("</Package>")) << "the class lies in the pasted package";
 
     PostMessageW(frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(editor.WaitExit(15000), 0u);
+    EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
 }
 
 TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNote) {
@@ -218,7 +218,7 @@ TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNo
         EXPECT_NE(saved.find("Pos=\"6000 -5000\""), std::string::npos) << saved;
         EXPECT_LT(saved.find("<Note "), saved.find("</Package>")) << "the note lies in the original package";
         PostMessageW(shown.frame, WM_CLOSE, 0, 0);
-        EXPECT_EQ(editor.WaitExit(15000), 0u);
+        EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
     }
     // Reopened, the window shows the note where it was.
     Process editor;
@@ -226,7 +226,7 @@ TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNo
     ASSERT_NO_FATAL_FAILURE(ShowDocument(editor, folder.Path(), path, shown));
     EXPECT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the reopened document shows no note";
     PostMessageW(shown.frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(editor.WaitExit(15000), 0u);
+    EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
 }
 
 } // namespace

@@ -72,8 +72,7 @@ protected:
         ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" order.qvd", folder_.Path()));
         ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file_)) != nullptr; }));
         SetWindowPos(frame_, HWND_TOP, 10, 10, 900, 700, SWP_SHOWWINDOW);
-        SetForegroundWindow(frame_);
-        ASSERT_TRUE(WaitFor([&] { return TakesKeys(frame_); })) << "the window did not become active";
+        ASSERT_TRUE(BringToFront(frame_)) << "the window did not become active";
         // Laid out and painted: the same dark area twice running.
         std::optional<RECT> last;
         ASSERT_TRUE(WaitFor([&] {
@@ -125,12 +124,14 @@ protected:
         Stroke('E');
         Key(VK_MENU, true);
         HWND menu = nullptr;
-        EXPECT_TRUE(WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; }, 5000));
-        const std::map<UINT, bool> states = Greyed(probe_->Ask(frame_, MenuProbeClient::kStates));
+        EXPECT_TRUE(WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; })) << "no Edit menu";
+        const std::wstring answer = probe_->Ask(frame_, MenuProbeClient::kStates);
+        EXPECT_NE(answer, L"") << "the probe does not answer";
         CloseMenus();
-        return states;
+        return Greyed(answer);
     }
-    // Leaves the menus: Escape until no popup shows and the menu bar no longer holds the keyboard.
+    // Leaves the menus: Escape until no popup shows and the menu bar no longer holds the keyboard,
+    // each press once the editor has taken it (a press more would reach the diagram).
     void CloseMenus() {
         const DWORD thread = GetWindowThreadProcessId(frame_, nullptr);
         auto inMenus = [&] {
@@ -141,13 +142,13 @@ protected:
         };
         for (int i = 0; i < 4 && inMenus(); ++i) {
             Stroke(VK_ESCAPE);
-            WaitFor([&] { return !inMenus(); }, 1000);
+            EXPECT_TRUE(probe_->Handled()) << "the editor does not take the keys";
         }
-        EXPECT_FALSE(inMenus());
+        EXPECT_TRUE(WaitFor([&] { return !inMenus(); })) << "the menus stay";
     }
     // The document is unchanged: the window comes back to the picture and shows no modified mark.
     void ExpectUnchanged(const std::vector<DWORD>& picture) {
-        EXPECT_TRUE(WaitFor([&] { return ScreenPixels(pane_) == picture; }, 5000)) << "the drawing changed";
+        EXPECT_TRUE(WaitFor([&] { return ScreenPixels(pane_) == picture; })) << "the drawing changed";
         EXPECT_FALSE(Modified(frame_)) << TextOf(frame_).c_str();
         EXPECT_NE(TextOf(frame_).find(L"(read-only)"), std::wstring::npos);
     }
@@ -197,7 +198,7 @@ TEST_F(ReadOnlyDocument, NoGestureChangesAFileMarkedReadOnlyAndEveryCommandThatW
     Stroke('S');
     Key(VK_MENU, true);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; }));
     greyed = Greyed(probe_->Ask(menu, MenuProbeClient::kStates));
     CloseMenus();
     ASSERT_TRUE(greyed.count(ID_STYLES_DEFAULT));
@@ -209,7 +210,7 @@ TEST_F(ReadOnlyDocument, NoGestureChangesAFileMarkedReadOnlyAndEveryCommandThatW
     Button(MOUSEEVENTF_RIGHTDOWN);
     Pace();
     Button(MOUSEEVENTF_RIGHTUP);
-    ASSERT_TRUE(WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; }));
     greyed = Greyed(probe_->Ask(menu, MenuProbeClient::kStates));
     CloseMenus();
     ASSERT_TRUE(greyed.count(ID_KEEP_ORTHOGONAL)) << "not the segment's menu";

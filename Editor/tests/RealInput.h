@@ -91,13 +91,13 @@ inline bool XMoveTo(POINT screen) {
     return WaitFor([&] {
         POINT now{};
         return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-    }, 5000);
+    });
 }
 
 // Presses (down) or releases the left button with an X event; true once Wine sees it so.
 inline bool XLeftButton(bool down) {
     if (!XDoTool(down ? L"mousedown 1" : L"mouseup 1")) return false;
-    return WaitFor([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 5000);
+    return WaitFor([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; });
 }
 
 } // namespace EditorTest

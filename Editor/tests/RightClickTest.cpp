@@ -83,7 +83,7 @@ protected:
     // The menu the editor shows now (waited for), or null.
     HWND WaitForMenu() {
         HWND menu = nullptr;
-        WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; }, 5000);
+        WaitFor([&] { return (menu = FindShownMenu(editor_.Id())) != nullptr; });
         return menu;
     }
     // The items of the shown menu, read inside the editor; empty when it does not answer.
@@ -96,7 +96,7 @@ protected:
         const std::wstring items = ItemsShown(menu);
         Key(VK_ESCAPE, false);
         Key(VK_ESCAPE, true);
-        WaitFor([&] { return FindShownMenu(editor_.Id()) == nullptr; }, 5000);
+        WaitFor([&] { return FindShownMenu(editor_.Id()) == nullptr; });
         return items;
     }
     // Chooses the command of the shown menu (of the resource menuId) with the arrow keys and Enter.
@@ -109,7 +109,7 @@ protected:
         }
         Key(VK_RETURN, false);
         Key(VK_RETURN, true);
-        return WaitFor([&] { return FindShownMenu(editor_.Id()) == nullptr; }, 5000);
+        return WaitFor([&] { return FindShownMenu(editor_.Id()) == nullptr; });
     }
     // Creates an element through the background menu opened at the point.
     bool Create(UINT backgroundMenu, UINT command, POINT p) {

@@ -69,7 +69,8 @@ protected:
         }));
         // A known place and size, whatever layout an earlier opening left in the settings.
         SetWindowPos(dialog_, nullptr, 60, 60, 640, 440, SWP_NOZORDER);
-        SetForegroundWindow(dialog_);
+        // In front, so that the mouse reaches it.
+        ASSERT_TRUE(BringToFront(dialog_)) << "the dialog is not in front";
     }
     // Drags the bar between the dialog's two panes by dx pixels with the left button.
     void DragSplitBar(int dx) {
@@ -96,7 +97,7 @@ protected:
 
 TEST_F(StyleDialogInput, DraggedSplitBarStaysWhenTheDialogMovesAndOtherWindowsWaitForIt)
 {
-    OpenDialog();
+    ASSERT_NO_FATAL_FAILURE(OpenDialog());
     const std::vector<HWND> windows = VisibleWindows(editor_.Id());
     ASSERT_EQ(windows.size(), 2u);
     for (HWND window : windows) EXPECT_FALSE(IsWindowEnabled(window)) << "a document window takes input";
@@ -104,7 +105,7 @@ TEST_F(StyleDialogInput, DraggedSplitBarStaysWhenTheDialogMovesAndOtherWindowsWa
     HWND tree = GetDlgItem(dialog_, IDC_STYLE_TREE);
     const LONG before = Width(tree);
     DragSplitBar(60);
-    ASSERT_TRUE(WaitFor([&] { return std::abs(Width(tree) - (before + 60)) <= 1; }, 5000))
+    ASSERT_TRUE(WaitFor([&] { return std::abs(Width(tree) - (before + 60)) <= 1; }))
         << "the left pane is " << Width(tree) << " wide, was " << before;
     const LONG dragged = Width(tree);
 
@@ -114,7 +115,7 @@ TEST_F(StyleDialogInput, DraggedSplitBarStaysWhenTheDialogMovesAndOtherWindowsWa
     ASSERT_NE(xWindow, 0u) << "the dialog has no window on the display";
     RunX(L"/usr/bin/xdotool windowmove " + std::to_wstring(xWindow) + L" " + std::to_wstring(placed.left + 40) + L" " +
          std::to_wstring(placed.top + 30));
-    ASSERT_TRUE(WaitFor([&] { return ScreenRect(dialog_).left != placed.left; }, 5000)) << "the dialog did not move";
+    ASSERT_TRUE(WaitFor([&] { return ScreenRect(dialog_).left != placed.left; })) << "the dialog did not move";
     // The dialog's thread answers once it has handled the move.
     SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
     EXPECT_EQ(Width(tree), dragged);
@@ -127,7 +128,7 @@ TEST_F(StyleDialogInput, DraggedSplitBarStaysWhenTheDialogMovesAndOtherWindowsWa
     PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog_); }));
     for (HWND window : windows)
-        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window) != FALSE; }, 5000)) << "a window stays disabled";
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(window) != FALSE; })) << "a window stays disabled";
 }
 
 } // namespace

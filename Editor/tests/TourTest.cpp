@@ -43,7 +43,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(Launch(L"\"" + EditorPath() + L"\"", L""));
         if (letter) {
             Chord(VK_MENU, 'D');
-            ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }, 5000));
+            ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }));
             ASSERT_TRUE(Handled());
             Tap(letter);
         }
@@ -87,12 +87,12 @@ protected:
         Click(client, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
         const int presses = DownPresses(menuId, command);
         ASSERT_NE(presses, 0) << "command " << command << " is not in menu " << menuId;
-        ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }, 5000)) << "no menu for " << command;
+        ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; })) << "no menu for " << command;
         // The menu takes keys once its loop reads input: a menu just shown may drop them.
         ASSERT_TRUE(Handled()) << "the menu does not take input";
         for (int i = 0; i < presses; ++i) Tap(VK_DOWN);
         Tap(VK_RETURN);
-        ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) == nullptr; }, 5000));
+        ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) == nullptr; }));
     }
     // Makes an element through the background's menu at the point and types its name over the
     // text it starts with: the first key starts editing, Ctrl+A selects the whole text.
@@ -168,7 +168,9 @@ protected:
         Deselect();
         const Picture shown = shown_ = Settled();
         Chord(VK_CONTROL, 'S');
-        ASSERT_TRUE(WaitFor([&] { return FindMessageBox(editor_->Id()) != nullptr; })) << "no Save As dialog";
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (dialog = FindMessageBox(editor_->Id())) != nullptr; })) << "no Save As dialog";
+        ASSERT_TRUE(BringToFront(dialog)) << "the Save As dialog takes no keys";
         // The proposed name is replaced by the typed one.
         Tap(VK_HOME);
         Chord(VK_SHIFT, VK_END);
@@ -179,11 +181,12 @@ protected:
         ExpectSame(shown, Settled(), L"after saving");
         RECT placed{};
         GetWindowRect(frame_, &placed);
+        ASSERT_TRUE(BringToFront(frame_)) << "the window takes no keys after the dialog";
         Chord(VK_MENU, 'F');
-        ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; }, 5000)) << "no File menu";
+        ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) != nullptr; })) << "no File menu";
         ASSERT_TRUE(Handled());
         Tap('C');
-        ASSERT_EQ(editor_->WaitExit(15000), 0u) << "the editor did not end with its last window";
+        ASSERT_EQ(editor_->WaitExit(kHungAfterMs), 0u) << "the editor did not end with its last window";
 
         ASSERT_NO_FATAL_FAILURE(Launch(L"\"" + EditorPath() + L"\" \"" + path + L"\"", path));
         SetWindowPos(frame_, HWND_TOP, placed.left, placed.top, 0, 0, SWP_NOSIZE);
@@ -210,13 +213,13 @@ private:
             return frame_ && (file.empty() ? IsUntitledWindow(frame_) : TitleNames(TitleShown(frame_), file));
         }));
         SetWindowPos(frame_, HWND_TOP, 10, 10, 1000, 800, SWP_SHOWWINDOW);
-        SetForegroundWindow(frame_);
         // Keys go where the focus is: the window is active and its pane laid out.
         ASSERT_TRUE(WaitFor([&] {
             RECT r{};
             pane_ = PaneOf(frame_);
-            return pane_ && GetClientRect(pane_, &r) && r.right > 900 && r.bottom > 600 && TakesKeys(frame_);
-        })) << "the window did not become active";
+            return pane_ && GetClientRect(pane_, &r) && r.right > 900 && r.bottom > 600;
+        })) << "the pane is not laid out";
+        ASSERT_TRUE(BringToFront(frame_)) << "the window did not become active";
         probe_ = std::make_unique<MenuProbeClient>(frame_);
         ASSERT_TRUE(probe_->IsHooked());
     }

@@ -46,12 +46,49 @@ struct WindowListFixture : EditorTest::FactoryFixture {
         return items;
     }
     static void Command(Editor::WindowImp& w, UINT id) { SendMessageW(w.GetHwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    // Whether the window is in front of every other window of the test and takes the keyboard.
+    // Whether the window is in front of every other window of the test.
     bool InFront(Editor::WindowImp& chosen) const {
         for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
             for (Editor::WindowImp* w : windows)
-                if (w->GetHwnd() == h) return h == chosen.GetHwnd() && GetForegroundWindow() == h;
+                if (w->GetHwnd() == h) return h == chosen.GetHwnd();
         return false;
+    }
+    // Whether the window takes the keyboard: the active and the foreground window. Read at once
+    // after the choice: the window manager, answering late on a loaded machine, may hand the
+    // focus and the front to the window it had focused before a while later (a window it
+    // minimised or restored makes it think again), which no program of the display can prevent.
+    static bool TakesKeys(Editor::WindowImp& chosen) {
+        return GetActiveWindow() == chosen.GetHwnd() && GetForegroundWindow() == chosen.GetHwnd();
+    }
+    // Whether the window is in front at once after the choice, or comes there once the window
+    // manager's restacking has come in.
+    bool ComesInFront(Editor::WindowImp& chosen) const {
+        return InFront(chosen) || PumpUntil([&] { return InFront(chosen); });
+    }
+    // Polls cond while this thread's windows take their messages: the window manager's answers to
+    // a raise or an activation come in as messages, now and then a while later.
+    template <class F>
+    static bool PumpUntil(F cond) {
+        return WaitFor([&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            return cond();
+        });
+    }
+    // Which of the test's windows is in front and which is the foreground window, for failure messages.
+    std::string Fronts() const {
+        auto index = [&](HWND h) {
+            for (size_t i = 0; i < windows.size(); ++i)
+                if (windows[i]->GetHwnd() == h) return std::to_string(i);
+            return std::string(h ? "another" : "none");
+        };
+        HWND top = nullptr;
+        for (HWND h = GetTopWindow(nullptr); h && top == nullptr; h = GetWindow(h, GW_HWNDNEXT))
+            if (index(h) != "another") top = h;
+        return "in front: " + index(top) + ", foreground: " + index(GetForegroundWindow());
     }
     std::vector<std::wstring> SortedCaptions() const {
         std::vector<std::wstring> captions;
@@ -106,16 +143,24 @@ TEST_F(WindowListFixture, ChoosingAWindowActivatesOrRestoresIt) {
     auto positionOf = [&](Editor::WindowImp* w) {
         return static_cast<UINT>(std::find(sorted.begin(), sorted.end(), w->GetListCaption()) - sorted.begin());
     };
+    // The window manager takes new windows in hand a while later on a loaded machine, which moves
+    // the focus: the choice is made after that.
+    for (Editor::WindowImp* w : windows)
+        ASSERT_TRUE(PumpUntil([&] { return EditorTest::ManagedByWindowManager(w->GetHwnd()); }));
     Listed(*windows[0]);
     Command(*windows[0], ID_WINDOW_FIRST + positionOf(windows[1]));
-    EXPECT_EQ(GetActiveWindow(), windows[1]->GetHwnd());
-    EXPECT_TRUE(InFront(*windows[1]));
+    EXPECT_TRUE(TakesKeys(*windows[1])) << Fronts();
+    EXPECT_TRUE(ComesInFront(*windows[1])) << Fronts();
 
     ShowWindow(windows[2]->GetHwnd(), SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(windows[2]->GetHwnd()));
+    // Having minimised it, the window manager hands the focus to another window: restored before
+    // that, the window would lose the front to that late change.
+    ASSERT_TRUE(PumpUntil([&] { return EditorTest::WindowManagerState(windows[2]->GetHwnd(), "_NET_WM_STATE_HIDDEN"); }));
     Command(*windows[1], ID_WINDOW_FIRST + positionOf(windows[2]));
     EXPECT_FALSE(IsIconic(windows[2]->GetHwnd()));
-    EXPECT_TRUE(InFront(*windows[2]));
+    EXPECT_TRUE(TakesKeys(*windows[2])) << Fronts();
+    EXPECT_TRUE(ComesInFront(*windows[2])) << Fronts();
 }
 
 TEST_F(WindowListFixture, TheMoreWindowsDialogListsAllAndADoubleClickSwitches) {
@@ -154,8 +199,8 @@ TEST_F(WindowListFixture, TheMoreWindowsDialogListsAllAndADoubleClickSwitches) {
     EXPECT_EQ(count, 11);
     EXPECT_EQ(selected, callerPosition) << "the calling window is selected";
     EXPECT_EQ(lastLine, sorted.back());
-    EXPECT_EQ(GetActiveWindow(), last->GetHwnd()) << "the window past the ninth is reached through the dialog";
-    EXPECT_TRUE(InFront(*last));
+    EXPECT_TRUE(TakesKeys(*last)) << "the window past the ninth is reached through the dialog; " << Fronts();
+    EXPECT_TRUE(ComesInFront(*last)) << Fronts();
 }
 
 } // namespace

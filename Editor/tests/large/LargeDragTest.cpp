@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 #include <regex>
 
 namespace {
@@ -57,11 +58,22 @@ TEST(LargeDrag, EverythingOfTenThousandClassesDraggedWithTheMouseMovesEveryEleme
     const double pixelsPerUnit = 96 / 2540.0;
     const POINT from{shown->left + LONG((2 * ClassBench::kPitch + ClassBench::kWidth / 2) * pixelsPerUnit),
                      shown->top + LONG((3 * 2000 + 250) * pixelsPerUnit)};
-    Key(VK_CONTROL, false);
-    Key('A', false);
-    Pace();
-    Key('A', true);
-    Key(VK_CONTROL, true);
+    // Dragged only once the pane shows the selection: the window manager may take the focus from
+    // the window a while after it came to the front, and keys given then are lost; they are given
+    // again in front (Ctrl+A twice selects as once).
+    const std::vector<DWORD> unselected = ScreenPixels(pane);
+    bool selected = false;
+    for (int attempt = 0; attempt < 3 && !selected; ++attempt) {
+        ASSERT_TRUE(BringToFront(frame));
+        Key(VK_CONTROL, false);
+        Key('A', false);
+        Pace();
+        Key('A', true);
+        Key(VK_CONTROL, true);
+        bool lost = false;
+        selected = WaitFor([&] { return ScreenPixels(pane) != unselected || (lost = !TakesKeys(frame)); }, kPatience) && !lost;
+    }
+    ASSERT_TRUE(selected) << "Ctrl+A shows no selection";
     ASSERT_TRUE(Settled(frame));
 
     // Dragged 96 pixels right and 48 down in eight steps, each waited for, and let go.
@@ -78,6 +90,7 @@ TEST(LargeDrag, EverythingOfTenThousandClassesDraggedWithTheMouseMovesEveryEleme
     ASSERT_EQ(editor.WaitExit(0), STILL_ACTIVE) << "the editor ended";
     EXPECT_EQ(FindMessageBox(editor.Id()), nullptr) << "an error was reported";
 
+    ASSERT_TRUE(BringToFront(frame));
     Key(VK_CONTROL, false);
     Key('S', false);
     Pace();

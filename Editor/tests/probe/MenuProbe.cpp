@@ -41,11 +41,12 @@ std::wstring States(HWND window) {
     return menu ? MenuStates(menu) : std::wstring(L"no menu");
 }
 
-// Sets the asking window's text (wParam) to the answer.
+// Sets the asking window's text (wParam) to the answer. Not given up when the asking thread looks
+// hung: on a loaded machine it may not have looked at its messages for seconds when the answer comes.
 void Answer(const MSG& msg, const std::wstring& text) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(reinterpret_cast<HWND>(msg.wParam), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, &ignored);
+                        SMTO_NORMAL, 60000, &ignored);
 }
 
 } // namespace

@@ -37,12 +37,13 @@ public:
     // Asks the probe (kItems or kStates) about the menu window or frame; empty when it does not answer.
     std::wstring Ask(HWND target, const wchar_t* question) {
         SetWindowTextW(answer_, L"");
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // this thread looks alive to the probe's sender
         PostMessageW(target, RegisterWindowMessageW(question), reinterpret_cast<WPARAM>(answer_), 0);
         WaitFor([&] {
-            MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // takes the probe's sent text
             return GetWindowTextLengthW(answer_) > 0;
-        }, 5000);
+        });
         return TextOf(answer_);
     }
 
@@ -57,7 +58,7 @@ public:
         }
         in[1].ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(2, in, sizeof(INPUT));
-        return WaitForSingleObject(handled_, 10000) == WAIT_OBJECT_0;
+        return WaitForSingleObject(handled_, kHungAfterMs) == WAIT_OBJECT_0;
     }
 
 private:
