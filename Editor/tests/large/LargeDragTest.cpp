@@ -57,11 +57,7 @@ TEST(LargeDrag, EverythingOfTenThousandClassesDraggedWithTheMouseMovesEveryEleme
     const double pixelsPerUnit = 96 / 2540.0;
     const POINT from{shown->left + LONG((2 * ClassBench::kPitch + ClassBench::kWidth / 2) * pixelsPerUnit),
                      shown->top + LONG((3 * 2000 + 250) * pixelsPerUnit)};
-    Key(VK_CONTROL, false);
-    Key('A', false);
-    Pace();
-    Key('A', true);
-    Key(VK_CONTROL, true);
+    PacedChord(VK_CONTROL, 'A');
     ASSERT_TRUE(Settled(frame));
 
     // Dragged 96 pixels right and 48 down in eight steps, each waited for, and let go.
@@ -78,11 +74,7 @@ TEST(LargeDrag, EverythingOfTenThousandClassesDraggedWithTheMouseMovesEveryEleme
     ASSERT_EQ(editor.WaitExit(0), STILL_ACTIVE) << "the editor ended";
     EXPECT_EQ(FindMessageBox(editor.Id()), nullptr) << "an error was reported";
 
-    Key(VK_CONTROL, false);
-    Key('S', false);
-    Pace();
-    Key('S', true);
-    Key(VK_CONTROL, true);
+    PacedChord(VK_CONTROL, 'S');
     ASSERT_TRUE(WaitFor([&] { return !Modified(frame); }, kPatience)) << "the document was not saved";
     const std::string saved = Bytes(file);
 
