@@ -2,11 +2,11 @@
 
 #include "Editor/ProductCodes.h"
 #include "app/winutil/ClipFormat.h"
+#include "app/winutil/ComGuard.h"
 #include "app/winutil/DropFiles.h"
 #include "app/winutil/Exceptions.h"
 #include "app/winutil/FileHandle.h"
 #include "app/winutil/GlobalHandle.h"
-#include "app/winutil/Guard.h"
 #include "core/Exceptions.h"
 #include "core/TransferSet.h"
 #include "core/win/Storage.h"
@@ -63,11 +63,14 @@ public:
         return {};
     }
 
+    // Another program or the clipboard's flush at exit asks for the data: a format that cannot be
+    // rendered (a picture too large for the memory left) is answered as a medium that could not be
+    // made, never shown in a box the caller's user did not ask for; the other formats stay.
     HRESULT GetData(int index, const FORMATETC&, STGMEDIUM& medium) override
     {
         const Kind kind = kinds_.at(index);
         if (kind == Kind::EmbedSource) return E_NOTIMPL;  // only into the caller's storage
-        return WinUtil::GuardedFunctionCall<HRESULT>("Editor::FormatProvider::GetData", E_UNEXPECTED, [&] {
+        return WinUtil::UnreportedComFunctionCall("Editor::FormatProvider::GetData", STG_E_MEDIUMFULL, [&] {
             ITransferPictures* pictures = Pictures();
             if (pictures == nullptr) return HRESULT(E_UNEXPECTED);
             const int border = TransferSetFormatHandler::kPictureBorder;
@@ -82,7 +85,7 @@ public:
     {
         if (kinds_.at(index) != Kind::EmbedSource) return E_NOTIMPL;
         if (medium.tymed != TYMED_ISTORAGE || medium.pstg == nullptr) return DV_E_TYMED;
-        return WinUtil::GuardedFunctionCall<HRESULT>("Editor::FormatProvider::GetDataHere", E_UNEXPECTED, [&] {
+        return WinUtil::UnreportedComFunctionCall("Editor::FormatProvider::GetDataHere", STG_E_MEDIUMFULL, [&] {
             Core::WriteDiagramToStorage(medium.pstg, set_->GetClub());
             return ::WriteClassStg(medium.pstg, GetProgramClassId());
         });

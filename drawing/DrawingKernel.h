@@ -147,15 +147,20 @@ public:
     virtual void CreateEnhancedMetafile(STGMEDIUM& medium, int border) = 0;
     // Fills the medium with a metafile picture (TYMED_MFPICT).
     virtual void CreateWindowsMetafile(STGMEDIUM& medium, int border) = 0;
-    // Writes a PNG file.
+    // Writes a PNG file: 96 dpi, drawn smaller when that would exceed DrawingKernel::kMaxPngPixels.
     virtual void SavePngFile(const std::wstring& fileName, int border) = 0;
-    // Fills the medium with an IStream on global memory holding a PNG (TYMED_ISTREAM).
+    // Fills the medium with an IStream on global memory holding a PNG (TYMED_ISTREAM), sized as SavePngFile's.
     virtual void CreatePngStream(STGMEDIUM& medium, int border) = 0;
 };
 
 } // namespace ICanvas
 
 namespace DrawingKernel {
+
+// The most pixels of a PNG picture, 2^24 (64 MiB at 32 bits a pixel, and the encoder's copy beside): a
+// 32-bit process cannot count on a much larger free block beside a large document, and a drawing the
+// size of A0 paper (4494 x 3179 pixels at 96 dpi) still fits whole. Larger drawings are drawn smaller.
+inline constexpr double kMaxPngPixels = 16777216;
 
 // An error of the drawing kernel (device failures, unusable layouts, encoder errors).
 class Error : public std::runtime_error {

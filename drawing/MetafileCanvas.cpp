@@ -26,7 +26,9 @@ struct Frame {
     Mapping map;               // logical units to the picture's pixels
 };
 
-Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi, double maxPixels = kMaxPixels) {
+// At most maxPixels on the longer side and maxArea pixels in all; the scale shrinks to fit both.
+Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi, double maxPixels = kMaxPixels,
+                double maxArea = 0) {
     Frame f;
     const ICanvas::DoubleRect e = extent.Normalized();
     // Outward to whole millimetres; a hair of tolerance keeps rounding noise from adding one.
@@ -40,6 +42,12 @@ Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi, doubl
     if (longer > maxPixels) k *= maxPixels / longer;
     f.pixelsX = std::max(1, int(std::lround(f.width * k)));
     f.pixelsY = std::max(1, int(std::lround(f.height * k)));
+    if (maxArea > 0 && double(f.pixelsX) * f.pixelsY > maxArea) {
+        // Rounded down, so that the rounding cannot take the picture over the limit.
+        k = std::sqrt(maxArea / (f.width * f.height));
+        f.pixelsX = std::max(1, int(f.width * k));
+        f.pixelsY = std::max(1, int(f.height * k));
+    }
     f.map.kx = f.pixelsX / f.width;
     f.map.ky = f.pixelsY / f.height;
     f.map.ox = -f.area.left * f.map.kx;
@@ -246,7 +254,7 @@ private:
 
     template <class Save>
     void Png(int border, Save&& save) {
-        const Frame f = MakeFrame(Extent(), border, 96);
+        const Frame f = MakeFrame(Extent(), border, 96, kMaxPixels, kMaxPngPixels);
         Surface s(f.pixelsX, f.pixelsY);
         s.Clear(RGB(255, 255, 255));
         RenderLikeScreen(model_, s, f.map, nullptr, gdiplusCache_, gdiCache_);

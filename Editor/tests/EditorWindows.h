@@ -318,6 +318,8 @@ public:
         return code;
     }
     DWORD Id() const { return info_.dwProcessId; }
+    // Waits until the process waits for input with none pending (WaitForInputIdle's answer).
+    DWORD WaitIdle(DWORD timeoutMs) { return WaitForInputIdle(info_.hProcess, timeoutMs); }
 
 private:
     PROCESS_INFORMATION info_{};

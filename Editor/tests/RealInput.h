@@ -57,6 +57,16 @@ inline int DownPresses(UINT menuId, UINT command) {
 // The pace of a hand on the mouse between two events, so that the program sees them apart.
 inline void Pace() { Sleep(40); }
 
+// A key pressed with a modifier held (VK_CONTROL, VK_MENU) at a hand's pace, so that the program
+// sees the chord whole before it is let go.
+inline void PacedChord(WORD modifier, WORD vk) {
+    Key(modifier, false);
+    Key(vk, false);
+    Pace();
+    Key(vk, true);
+    Key(modifier, true);
+}
+
 // Drags from one screen point to another in steps with a button (down and up: MOUSEEVENTF_LEFTDOWN
 // and MOUSEEVENTF_LEFTUP, or the right button's pair), and lets go there.
 inline void DragWith(POINT from, POINT to, DWORD down, DWORD up) {

@@ -61,7 +61,7 @@ inline Picture SteadyPicture(HWND window) {
         same = next == now ? same + 1 : 0;
         now = std::move(next);
         return same == 3;
-    }, 5000);
+    });
     return now;
 }
 

@@ -254,6 +254,29 @@ TEST(ComGuards, WrapperAnswersComExceptionCodeOrUnexpected) {
     EXPECT_TRUE(Contains(capture.reports.back(), L"catched in WinUtil::GIUnknown::Release"));
 }
 
+// Data another program asked for: every failure is an answer to it, never a box; a fault is still
+// caught, and a system error code becomes its HRESULT.
+TEST(ComGuards, UnreportedCallAnswersFailuresWithoutAReport) {
+    ReportCapture capture;
+    EXPECT_EQ(WinUtil::UnreportedComFunctionCall("picture", STG_E_MEDIUMFULL, [] { return S_FALSE; }), S_FALSE);
+    EXPECT_EQ(WinUtil::UnreportedComFunctionCall("picture", STG_E_MEDIUMFULL, []() -> HRESULT {
+                  throw std::runtime_error("CreateDIBSection failed for 18686 x 16021");
+              }), STG_E_MEDIUMFULL);
+    EXPECT_EQ(WinUtil::UnreportedComFunctionCall("picture", STG_E_MEDIUMFULL, []() -> HRESULT {
+                  throw std::bad_alloc();
+              }), STG_E_MEDIUMFULL);
+    EXPECT_EQ(WinUtil::UnreportedComFunctionCall("picture", STG_E_MEDIUMFULL, []() -> HRESULT {
+                  return ReadNull();
+              }), STG_E_MEDIUMFULL);
+    EXPECT_EQ(WinUtil::UnreportedComFunctionCall("storage", E_FAIL, []() -> HRESULT {
+                  throw WinUtil::ComException(STG_E_WRITEFAULT);
+              }), STG_E_WRITEFAULT);
+    EXPECT_EQ(WinUtil::UnreportedComFunctionCall("storage", E_FAIL, []() -> HRESULT {
+                  throw WinUtil::ComException(ERROR_HANDLE_DISK_FULL);
+              }), HRESULT_FROM_WIN32(ERROR_HANDLE_DISK_FULL));
+    EXPECT_TRUE(capture.reports.empty());
+}
+
 TEST(ComGuards, OleObjectWrapperNamesItsMethods) {
     // A class-factory wrapper over a raw factory that fails with a COM code and with a fault.
     struct Factory : IClassFactory {

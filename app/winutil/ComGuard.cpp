@@ -17,6 +17,20 @@ HRESULT GuardedComFunctionCall(const char* name, const std::function<HRESULT()>&
     return result;
 }
 
+HRESULT UnreportedComFunctionCall(const char* name, HRESULT failure, const std::function<HRESULT()>& body) {
+    HRESULT result = failure;
+    UnreportedFunctionCall(name, [&] {
+        try {
+            result = body();
+        } catch (const ComException& e) {
+            // A system error code is answered as its HRESULT; a code that is no failure as `failure`.
+            const long code = e.Code();
+            result = code < 0 ? HRESULT(code) : code > 0 ? HRESULT_FROM_WIN32(DWORD(code)) : failure;
+        }
+    });
+    return result;
+}
+
 ULONG GuardedComCountCall(const char* name, const std::function<ULONG()>& body) {
     ULONG result = 0;
     GuardedFunctionCall(name, [&] { result = body(); });

@@ -13,6 +13,10 @@ namespace WinUtil {
 // E_UNEXPECTED after reporting any other exception.
 HRESULT GuardedComFunctionCall(const char* name, const std::function<HRESULT()>& body);
 
+// Like GuardedComFunctionCall but shows no error box: any other exception gives `failure`. For data
+// another program asked for, which is told of the failure by the answer alone.
+HRESULT UnreportedComFunctionCall(const char* name, HRESULT failure, const std::function<HRESULT()>& body);
+
 // Like GuardedComFunctionCall for methods that answer a count (AddRef, Release, AddConnection):
 // answers the body's value, or 0 when it threw (reported).
 ULONG GuardedComCountCall(const char* name, const std::function<ULONG()>& body);

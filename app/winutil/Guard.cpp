@@ -226,7 +226,11 @@ void ReportCurrentException(const char* guardName) {
     ExceptionBox::Show(CurrentExceptionReport(guardName));
 }
 
-bool GuardedFunctionCall(const char* name, const std::function<void()>& body) {
+namespace {
+
+// Runs body in a guard; a failure is handed to report (inside the catch block).
+template <class Report>
+bool Guarded(const std::function<void()>& body, Report&& report) {
     InstallFaultTranslation();
     DepthScope scope;
     try {
@@ -234,11 +238,21 @@ bool GuardedFunctionCall(const char* name, const std::function<void()>& body) {
         return true;
     } catch (...) {
         try {
-            ReportCurrentException(name);
+            report();
         } catch (...) {
         }
     }
     return false;
+}
+
+} // namespace
+
+bool GuardedFunctionCall(const char* name, const std::function<void()>& body) {
+    return Guarded(body, [&] { ReportCurrentException(name); });
+}
+
+bool UnreportedFunctionCall(const char* name, const std::function<void()>& body) {
+    return Guarded(body, [&] { OutputDebugStringW(CurrentExceptionReport(name).c_str()); });
 }
 
 } // namespace WinUtil

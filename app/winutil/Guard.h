@@ -11,6 +11,10 @@ namespace WinUtil {
 // reports it unless it was already shown, and answers whether the body completed.
 bool GuardedFunctionCall(const char* name, const std::function<void()>& body);
 
+// Runs body like GuardedFunctionCall but shows no error box: the report goes to the debugger's output
+// only. For work another program asked for, which learns of the failure from the answer.
+bool UnreportedFunctionCall(const char* name, const std::function<void()>& body);
+
 // Runs body under the guard's name and answers its result, or preset when it threw (reported).
 template <class R, class F>
 R GuardedFunctionCall(const char* name, R preset, F&& body) {

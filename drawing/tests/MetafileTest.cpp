@@ -3,6 +3,7 @@
 #include "drawing/tests/CanvasScene.h"
 #include "drawing/tests/TestSupport.h"
 
+#include <cstring>
 #include <fstream>
 
 using namespace DrawingKernel;
@@ -194,4 +195,75 @@ TEST(Metafiles, TheExtentIsRoundedOutwardToWholeMillimetres) {
     EXPECT_EQ(pict->yExt, 100 + 1100);  // -1100 .. 100
     GlobalUnlock(m.hMetaFilePict);
     ReleaseStgMedium(&m);
+}
+
+namespace {
+
+// A decoded PNG stream: its size and its pixels (0x00RRGGBB, rows top down).
+struct DecodedPng {
+    UINT width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    bool Dark(UINT x, UINT y) const { return (pixels[size_t(y) * width + x] & 0xFF) < 128; }
+    // The dark pixels of the columns x0..x1 and rows y0..y1 (exclusive).
+    int DarkIn(UINT x0, UINT y0, UINT x1, UINT y1) const {
+        int n = 0;
+        for (UINT y = y0; y < y1; ++y)
+            for (UINT x = x0; x < x1; ++x) n += Dark(x, y);
+        return n;
+    }
+};
+
+DecodedPng Decode(IStream* stream) {
+    DecodedPng out;
+    GpBitmap* image = nullptr;
+    if (GdipCreateBitmapFromStream(stream, &image) != Ok) return out;
+    GdipGetImageWidth(image, &out.width);
+    GdipGetImageHeight(image, &out.height);
+    const GpRect all(0, 0, INT(out.width), INT(out.height));
+    BitmapData data{};
+    if (GdipBitmapLockBits(image, &all, ImageLockModeRead, PixelFormat32bppRGB, &data) == Ok) {
+        out.pixels.resize(size_t(out.width) * out.height);
+        for (UINT y = 0; y < out.height; ++y)
+            std::memcpy(&out.pixels[size_t(y) * out.width], static_cast<const BYTE*>(data.Scan0) + size_t(y) * data.Stride,
+                        size_t(out.width) * 4);
+        GdipBitmapUnlockBits(image, &data);
+    }
+    GdipDisposeImage(image);
+    return out;
+}
+
+} // namespace
+
+// A drawing whose PNG at 96 dpi would need gigabytes (10.04 x 6.04 m with the border: 37946 x 22828
+// pixels) is drawn smaller, just within the pixel limit, in its proportions and whole: its frame
+// shows inside all four edges. A drawing the size of A0 paper keeps 96 dpi.
+TEST(Metafiles, APngTooLargeForMemoryIsDrawnSmallerWithinThePixelLimitWhileA0KeepsItsResolution) {
+    DrawingTest::EnsureEnvironment();
+    auto c = CreateMetafileCanvas({4000, 4000}, L"Quorvel", L"");
+    auto frame = c->CreateRect({0, 0, 1000000, -600000});
+    STGMEDIUM m{};
+    ASSERT_NO_THROW(c->CreatePngStream(m, 2000));
+    ASSERT_EQ(m.tymed, DWORD(TYMED_ISTREAM));
+    const DecodedPng large = Decode(m.pstm);
+    ReleaseStgMedium(&m);
+    ASSERT_FALSE(large.pixels.empty()) << "the PNG does not decode";
+    EXPECT_LE(double(large.width) * large.height, kMaxPngPixels);
+    EXPECT_GT(double(large.width) * large.height, 0.99 * kMaxPngPixels);
+    EXPECT_NEAR(double(large.width) / large.height, 10.04 / 6.04, 0.002);
+    // The 20 mm border is about ten pixels at this scale.
+    const UINT w = large.width, h = large.height;
+    EXPECT_GT(large.DarkIn(5, 0, 16, h), int(h) / 2) << "left side";
+    EXPECT_GT(large.DarkIn(w - 16, 0, w - 5, h), int(h) / 2) << "right side";
+    EXPECT_GT(large.DarkIn(0, 5, w, 16), int(w) / 2) << "top side";
+    EXPECT_GT(large.DarkIn(0, h - 16, w, h - 5), int(w) / 2) << "bottom side";
+    EXPECT_EQ(large.DarkIn(0, 0, w, 5) + large.DarkIn(0, 0, 5, h), 0) << "nothing in the border";
+    EXPECT_EQ(large.DarkIn(25, 25, w - 25, h - 25), 0) << "nothing inside the frame";
+
+    auto a0 = CreateMetafileCanvas({4000, 4000}, L"Quorvel", L"");
+    auto sheet = a0->CreateRect({0, 0, 118900, -84100});
+    a0->CreatePngStream(m, 0);
+    const DecodedPng paper = Decode(m.pstm);
+    ReleaseStgMedium(&m);
+    EXPECT_EQ(paper.width, UINT(std::lround(118900 * 96 / 2540.0)));
+    EXPECT_EQ(paper.height, UINT(std::lround(84100 * 96 / 2540.0)));
 }

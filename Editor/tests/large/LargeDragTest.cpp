@@ -65,11 +65,7 @@ TEST(LargeDrag, EverythingOfTenThousandClassesDraggedWithTheMouseMovesEveryEleme
     bool selected = false;
     for (int attempt = 0; attempt < 3 && !selected; ++attempt) {
         ASSERT_TRUE(BringToFront(frame));
-        Key(VK_CONTROL, false);
-        Key('A', false);
-        Pace();
-        Key('A', true);
-        Key(VK_CONTROL, true);
+        PacedChord(VK_CONTROL, 'A');
         bool lost = false;
         selected = WaitFor([&] { return ScreenPixels(pane) != unselected || (lost = !TakesKeys(frame)); }, kPatience) && !lost;
     }
@@ -91,11 +87,7 @@ TEST(LargeDrag, EverythingOfTenThousandClassesDraggedWithTheMouseMovesEveryEleme
     EXPECT_EQ(FindMessageBox(editor.Id()), nullptr) << "an error was reported";
 
     ASSERT_TRUE(BringToFront(frame));
-    Key(VK_CONTROL, false);
-    Key('S', false);
-    Pace();
-    Key('S', true);
-    Key(VK_CONTROL, true);
+    PacedChord(VK_CONTROL, 'S');
     ASSERT_TRUE(WaitFor([&] { return !Modified(frame); }, kPatience)) << "the document was not saved";
     const std::string saved = Bytes(file);
 

@@ -2,9 +2,11 @@
 // ours that reads the clipboard and puts back "Embed Source", and with files dropped from the shell.
 #include "Editor/TransferFormats.h"
 #include "Editor/tests/transfer/HelperProcess.h"
+#include "app/tests/ReportCollector.h"
 #include "app/winutil/ClipFormat.h"
 #include "core/DocumentWriter.h"
 #include "core/win/Storage.h"
+#include "drawing/DrawingKernel.h"
 #include "view/CopyPaste.h"
 #include "view/tests/TestTransfer.h"
 
@@ -220,6 +222,63 @@ TEST_F(Transfer, ASecondProcessPutsBackEmbedSourceThatPastesWithItsReferenceElem
     EXPECT_EQ(w2->Selection().size(), 1u);
     EXPECT_EQ(Undos(*w2), undo2 + 1);
     EXPECT_EQ(helper.Finish(), 0);
+}
+
+// Pictures of a set too large for the process: the EMF is made, the metafile picture runs out of
+// memory and the PNG's bitmap cannot be made, as for thousands of classes.
+struct PicturesTooLarge : Editor::ITransferPictures {
+    void CreateEnhancedMetafile(STGMEDIUM& medium, int) override {
+        HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        Rectangle(dc, 0, 0, 20, 10);
+        medium.tymed = TYMED_ENHMF;
+        medium.hEnhMetaFile = CloseEnhMetaFile(dc);
+    }
+    void CreateWindowsMetafile(STGMEDIUM&, int) override { throw std::bad_alloc(); }
+    void CreatePngStream(STGMEDIUM&, int) override {
+        throw DrawingKernel::Error("CreateDIBSection failed for 18686 x 16021");
+    }
+};
+
+TEST_F(Transfer, PicturesThatCannotBeRenderedAreAnsweredAsFailuresWithoutABoxAndTheFlushKeepsTheOtherFormats)
+{
+    Editor::TransferSetFormatHandler::SetDefaultPictureMaker(
+        [](const Core::TransferSet&) { return std::make_unique<PicturesTooLarge>(); });
+    Editor::TransferSetFormatHandler pictured(Registry());
+    Editor::TransferSetFormatHandler::SetDefaultPictureMaker({});
+    AppTest::ReportCollector reports;
+    auto a = w1->AddBox({0, 4000, 2000, 2000});
+    auto set = std::make_shared<Core::TransferSet>(Registry());
+    set->Insert(*a);
+    // Put on the clipboard as a copy puts it there.
+    Application::DragData copy(set, {}, {}, pictured.GetDragOrigin(),
+                               [&](Application::DataProvider& provider) { pictured.AddFormatsForSet(provider, set); });
+    clipboard.SetData(copy.GetProvider());
+
+    // Asked by another program: the medium could not be made; no box.
+    struct Data {
+        IDataObject* p;
+        ~Data() { p->Release(); }
+    } data{copy.GetDataObject()};
+    FORMATETC png{WinUtil::GetPngClipFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+    FORMATETC wmf{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+    FORMATETC emf{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+    STGMEDIUM medium{};
+    EXPECT_EQ(data.p->GetData(&png, &medium), STG_E_MEDIUMFULL);
+    EXPECT_EQ(data.p->GetData(&wmf, &medium), STG_E_MEDIUMFULL);
+    ASSERT_EQ(data.p->GetData(&emf, &medium), S_OK);
+    ReleaseStgMedium(&medium);
+
+    // Flushed as at exit: the pictures that cannot be made are left out, the rest stays and pastes.
+    clipboard.Flush();
+    EXPECT_FALSE(clipboard.OwnsClipboard());
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+    EXPECT_TRUE(IsClipboardFormatAvailable(WinUtil::GetEmbedSourceClipFormat()));
+    const size_t undo2 = Undos(*w2);
+    ASSERT_TRUE(Paste());
+    EXPECT_EQ(w2->Selection().size(), 1u);
+    EXPECT_EQ(Undos(*w2), undo2 + 1);
+    EXPECT_EQ(reads, 1) << "pasted from the flushed \"Embed Source\"";
+    EXPECT_TRUE(reports.texts.empty()) << std::string(reports.texts[0].begin(), reports.texts[0].end());
 }
 
 // Offers one storage format, written into the caller's storage by the writer.
