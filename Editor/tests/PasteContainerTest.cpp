@@ -299,7 +299,7 @@ bool WholePaleShows(PasteWindowShown& shown) {
 }
 
 // Pages the pane up or down with a click on the vertical scroll bar beside the thumb, at the end of
-// the bar, and waits until the pane shows something else.
+// the bar, and waits until the pane shows something else, the same on two looks in a row.
 void PageWithTheScrollBar(const PasteWindowShown& shown, bool up) {
     const HWND bar = VerticalScrollBar(shown.frame);
     ASSERT_NE(bar, nullptr);
@@ -308,7 +308,12 @@ void PageWithTheScrollBar(const PasteWindowShown& shown, bool up) {
     const int arrow = GetSystemMetrics(SM_CYVSCROLL) + 3;
     const std::vector<DWORD> before = ScreenPixels(shown.pane);
     Click({(r.left + r.right) / 2, up ? r.top + arrow : r.bottom - arrow});
-    ASSERT_TRUE(WaitFor([&] { return ScreenPixels(shown.pane) != before; })) << "the pane does not scroll";
+    std::vector<DWORD> last = before;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<DWORD> seen = std::move(last);
+        last = ScreenPixels(shown.pane);
+        return last != before && last == seen;
+    })) << "the pane does not scroll";
 }
 
 // The editor started on the folder's package.qvd, its window large and in front, paged up with the
