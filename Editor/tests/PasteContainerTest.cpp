@@ -2,14 +2,19 @@
 // real clicks and keys (SendInput), saved to see where the paste landed: deleting the original
 // package leaves the pasted package with its class, because what came with the pasted package
 // belongs to it; deleting the pasted copy leaves the original's note, which the copy covers but
-// never takes over.
+// never takes over; the connectors pasted with a package keep their paths, moved by the paste.
 #include "Editor/tests/EditorWindows.h"
+#include "Editor/tests/TourSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -227,6 +232,226 @@ TEST(PasteContainer, DeletingAPastedPackageThatCoversTheOriginalsNoteLeavesTheNo
     EXPECT_GT(DarkWithin(shown, kPastedOverNote), 20) << "the reopened document shows no note";
     PostMessageW(shown.frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(editor.WaitExit(kHungAfterMs), 0u);
+}
+
+// ---- the connectors of a pasted package
+
+// The hand-written class diagram: a Large package "geometry" filled pale, holding two classes, the
+// first with a qualifier on which a level association to the second starts, and a generalization
+// with two bends between them.
+std::string ClassDocument() {
+    std::ifstream in(std::string(QUORVEL_DOCUMENT_DIR) + "/class.qvd", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The screen rectangle of the leftmost run of pane columns that show the pale fill of the package
+// (0xFFFFC0), from its first to its last pale row; none when nothing pale shows.
+std::optional<RECT> PaleFillOnTheLeft(HWND pane) {
+    const PanePixels shot(pane);
+    std::optional<RECT> area;
+    for (int x = 0; x < shot.Width(); ++x) {
+        bool pale = false;
+        for (int y = 0; y < shot.Height(); ++y) {
+            if (shot.At(x, y) != 0xFFFFC0) continue;
+            if (!area) area = RECT{x, y, x + 1, y + 1};
+            area->top = std::min<LONG>(area->top, y);
+            area->bottom = std::max<LONG>(area->bottom, y + 1);
+            pale = true;
+        }
+        if (pale) area->right = x + 1;
+        else if (area) break;
+    }
+    if (area) OffsetRect(&*area, shot.Origin().x, shot.Origin().y);
+    return area;
+}
+
+// The vertical scroll bar of a document window with one pane: its tallest visible one.
+HWND VerticalScrollBar(HWND frame) {
+    HWND found = nullptr;
+    LONG tallest = 0;
+    for (HWND child = GetWindow(frame, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = L"";
+        RECT r{};
+        GetClassNameW(child, name, 32);
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (lstrcmpiW(name, L"ScrollBar") != 0 || !IsWindowVisible(child) || (style & (SBS_SIZEBOX | SBS_SIZEGRIP)) ||
+            !(style & SBS_VERT) || !GetWindowRect(child, &r) || r.bottom - r.top <= tallest)
+            continue;
+        found = child;
+        tallest = r.bottom - r.top;
+    }
+    return found;
+}
+
+// Whether the pane shows the pale package whole (apart from the pane's edges) and answers it in shown.
+bool WholePaleShows(PasteWindowShown& shown) {
+    RECT pane{};
+    GetClientRect(shown.pane, &pane);
+    MapWindowPoints(shown.pane, nullptr, reinterpret_cast<POINT*>(&pane), 2);
+    const std::optional<RECT> pale = PaleFillOnTheLeft(shown.pane);
+    if (!pale || pale->top <= pane.top + 2 || pale->bottom >= pane.bottom - 2 || pale->left <= pane.left + 2 ||
+        pale->right >= pane.right - 2 || pale->right - pale->left < 200)
+        return false;
+    shown.package = *pale;
+    return true;
+}
+
+// Pages the pane up or down with a click on the vertical scroll bar beside the thumb, at the end of
+// the bar, and waits until the pane shows something else, the same on two looks in a row.
+void PageWithTheScrollBar(const PasteWindowShown& shown, bool up) {
+    const HWND bar = VerticalScrollBar(shown.frame);
+    ASSERT_NE(bar, nullptr);
+    RECT r{};
+    GetWindowRect(bar, &r);
+    const int arrow = GetSystemMetrics(SM_CYVSCROLL) + 3;
+    const std::vector<DWORD> before = ScreenPixels(shown.pane);
+    Click({(r.left + r.right) / 2, up ? r.top + arrow : r.bottom - arrow});
+    std::vector<DWORD> last = before;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<DWORD> seen = std::move(last);
+        last = ScreenPixels(shown.pane);
+        return last != before && last == seen;
+    })) << "the pane does not scroll";
+}
+
+// The editor started on the folder's package.qvd, its window large and in front, paged up with the
+// scroll bar until the pale package shows whole (the class diagram lies above the page's top,
+// where a window starts); shown.package is the screen rectangle of the package's pale fill, the
+// same on two looks in a row.
+void ShowScrolledToThePackage(Process& editor, const std::wstring& folder, const std::wstring& path,
+                              PasteWindowShown& shown) {
+    ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" package.qvd", folder));
+    ASSERT_TRUE(WaitFor([&] { return (shown.frame = WindowOfPath(editor.Id(), path)) != nullptr; }));
+    ASSERT_NE(shown.pane = PlaceLarge(shown.frame), nullptr) << "the window does not come to the front";
+    for (int page = 0; page < 8 && !WholePaleShows(shown); ++page)
+        ASSERT_NO_FATAL_FAILURE(PageWithTheScrollBar(shown, true));
+    RECT last{};
+    ASSERT_TRUE(WaitFor([&] {
+        const RECT seen = last;
+        if (!WholePaleShows(shown)) return false;
+        last = shown.package;
+        return EqualRect(&seen, &last) != 0;
+    })) << "the package does not show whole";
+}
+
+// Copies what a click at the point selects, pages down to the empty part of the page, clicks there
+// and pastes with the keys, so that the copy lands far below the original; then saves.
+void CopyPastePageDownAndSave(const PasteWindowShown& shown, POINT at) {
+    EmptyTheClipboard();
+    Click(at);
+    KeyStroke('C', true);
+    ASSERT_TRUE(WaitFor(ClipboardFilled)) << "the click selected nothing to copy";
+    ASSERT_NO_FATAL_FAILURE(PageWithTheScrollBar(shown, false));
+    // A click on the pane's empty corner, as a user clicks where the copy should go: the keys go
+    // to the pane, whatever the click on the bar did with them.
+    RECT pane{};
+    GetClientRect(shown.pane, &pane);
+    POINT empty{pane.right - 40, pane.bottom - 40};
+    ClientToScreen(shown.pane, &empty);
+    Click(empty);
+    KeyStroke('V', true);
+    ASSERT_TRUE(WaitFor([&] { return Modified(shown.frame); })) << "the paste changed nothing";
+    SaveWithKeys(shown.frame);
+}
+
+// The element of the local name whose id is not among the ids; null when none.
+const Node* NewOne(const Node& document, const std::wstring& local, const std::set<std::wstring>& ids) {
+    for (const Node* n : document.All(local))
+        if (ids.count(n->Attribute(L"id")) == 0) return n;
+    return nullptr;
+}
+
+// The ids of every element below.
+std::set<std::wstring> IdsOf(const Node& document) {
+    std::set<std::wstring> ids;
+    std::vector<const Node*> all{&document};
+    for (size_t i = 0; i < all.size(); ++i)
+        for (const Node& child : all[i]->children) {
+            if (!child.Attribute(L"id").empty()) ids.insert(child.Attribute(L"id"));
+            all.push_back(&child);
+        }
+    return ids;
+}
+
+// The element of the document with the id of the original element; null when none.
+const Node* Kept(const Node& document, const Node& original) {
+    for (const Node* n : document.All(original.name))
+        if (n->Attribute(L"id") == original.Attribute(L"id")) return n;
+    return nullptr;
+}
+
+// The stored position ("Pos") of the element; LONG_MIN on both axes without one.
+POINT PosOf(const Node* element) {
+    POINT p{LONG_MIN, LONG_MIN};
+    if (element != nullptr && std::swscanf(element->Attribute(L"Pos").c_str(), L"%ld %ld", &p.x, &p.y) != 2)
+        p = {LONG_MIN, LONG_MIN};
+    return p;
+}
+
+// The geometry of a connector as stored, moved by the offset: its parts and their anchored texts in
+// order, each with its tag, position, oblique mark and text origin ("End 100 200", "Segment Oblique").
+std::vector<std::string> StoredPath(const Node& connector, POINT offset) {
+    std::vector<std::string> path;
+    for (const Node& part : connector.children) {
+        if (part.name == L"Text") continue;
+        std::string line = Narrow(part.name);
+        double x = 0, y = 0;
+        if (std::swscanf(part.Attribute(L"Pos").c_str(), L"%lf %lf", &x, &y) == 2)
+            line += " " + std::to_string(x + offset.x) + " " + std::to_string(y + offset.y);
+        if (!part.Attribute(L"Oblique").empty()) line += " Oblique";
+        if (!part.Attribute(L"Origin").empty()) line += " Origin " + Narrow(part.Attribute(L"Origin"));
+        path.push_back(line);
+        for (const std::string& below : StoredPath(part, offset)) path.push_back("  " + below);
+    }
+    return path;
+}
+
+TEST(PasteContainer, APastedPackageKeepsThePathsOfItsQualifiedAssociationAndGeneralization) {
+    const std::string document = ClassDocument();
+    ASSERT_NE(document.find("<Qualifier "), std::string::npos) << "the class diagram cannot be read";
+    const Node original = ReadDocument(document);
+    const std::set<std::wstring> originalIds = IdsOf(original);
+    TempFolder folder(L"QuorvelPasteQualified");
+    const std::wstring path = folder.AddFile(L"package.qvd", document);
+    Process editor;
+    PasteWindowShown shown;
+    ASSERT_NO_FATAL_FAILURE(ShowScrolledToThePackage(editor, folder.Path(), path, shown));
+    const RECT& pale = shown.package;
+    ASSERT_FALSE(Modified(shown.frame)) << "the document reads as changed: the paste cannot be waited for";
+    // Its left border, half way down: only the border band of the Large package is hit. The copy
+    // lands a page lower, where none of the original's classes reaches.
+    ASSERT_NO_FATAL_FAILURE(CopyPastePageDownAndSave(shown, {pale.left - 1, (pale.top + pale.bottom) / 2}));
+
+    // The copies against the originals as saved with them: the editor fits the hand-written boxes to
+    // their texts when it reads the document, and the ends on them follow.
+    const Node saved = ReadDocument(Bytes(path));
+    auto kept = [&](const std::wstring& local) { return Kept(saved, *original.All(local).at(0)); };
+    const POINT copy = PosOf(NewOne(saved, L"Package", originalIds)), from = PosOf(kept(L"Package"));
+    ASSERT_TRUE(copy.x != LONG_MIN && from.x != LONG_MIN) << "no package was pasted";
+    const POINT offset{copy.x - from.x, copy.y - from.y};
+    ASSERT_LT(offset.y, -3000) << "the copy lies beside the original, not below it";
+    const std::set<std::wstring> savedIds = IdsOf(saved);
+    for (const std::wstring kind : {L"Assoc", L"Generalization"}) {
+        // The first of the kind in the document is the one between the package's classes.
+        const Node* copied = NewOne(saved, kind, originalIds);
+        ASSERT_TRUE(copied != nullptr && kept(kind) != nullptr) << Narrow(kind) << " was not pasted";
+        EXPECT_EQ(StoredPath(*copied, {0, 0}), StoredPath(*kept(kind), offset)) << Narrow(kind);
+        // The copy's ends lie on the copies of the classes and the qualifier.
+        for (const Node& end : copied->children)
+            for (const wchar_t* party : {L"Class", L"Qualifier"}) {
+                const std::wstring on = end.Attribute(party);
+                EXPECT_TRUE(on.empty() || (savedIds.count(on) && !originalIds.count(on)))
+                    << Narrow(kind) << " ends on " << Narrow(on);
+            }
+    }
+    const POINT qualifier = PosOf(NewOne(saved, L"Qualifier", originalIds)), q0 = PosOf(kept(L"Qualifier"));
+    EXPECT_EQ(qualifier.x, q0.x + offset.x);
+    EXPECT_EQ(qualifier.y, q0.y + offset.y);
+
+    PostMessageW(shown.frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(editor.WaitExit(15000), 0u);
 }
 
 } // namespace

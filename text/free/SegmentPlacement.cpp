@@ -45,7 +45,10 @@ TextPlacement GetSegmentTextPlacement(const Connector::ISegment& segment, const 
 zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
                                const zq::float8Point& b, bool orthogonal, const zq::float8Point& p) {
   zq::float8Point r = p;
-  if (!orthogonal) {
+  const double ax = a.x - a0.x, ay = a.y - a0.y;
+  if (orthogonal && std::abs(b.x - b0.x - ax) < 1e-6 && std::abs(b.y - b0.y - ay) < 1e-6) {
+    r = {p.x + ax, p.y + ay};  // moved whole, the segment takes the point along
+  } else if (!orthogonal) {
     const double d0x = b0.x - a0.x, d0y = b0.y - a0.y;
     const double dx = b.x - a.x, dy = b.y - a.y;
     if (d0x == 0 && d0y == 0) {

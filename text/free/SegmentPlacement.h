@@ -22,7 +22,8 @@ TextPlacement GetSegmentTextPlacement(const Connector::ISegment& segment, const 
 
 // Where a point that lay on the segment from a0 to b0 lies on the segment from a to b: along an
 // oblique segment at the same fraction of its length (the midpoint when it had none), on an
-// orthogonal one where it was; either way inside the box spanned by a and b.
+// orthogonal one where it was, or moved with it when both ends moved alike; either way inside the
+// box spanned by a and b.
 zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
                                const zq::float8Point& b, bool orthogonal, const zq::float8Point& p);
 

@@ -153,9 +153,10 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     Core::DeferredShiftSet own;
     Core::DeferredShiftSet& s = set != nullptr ? *set : own;
     if (IsDeleted() || s.IsShifted(this)) return;
-    // A connector whose terminals all move with the set moves whole: following one terminal alone
-    // would drag the far end along the old outline of a terminal that has not moved yet.
-    if (IConnector* c = GetConnector(); set != nullptr && c != nullptr && set->IsDeferred(c)) {
+    // A connector that moves with the set (its terminals all move, or it is moved itself, as a
+    // pasted copy is) moves whole: following one terminal alone would drag the far end along the
+    // old outline of a terminal that has not moved yet, and leave a bend there.
+    if (IConnector* c = GetConnector(); set != nullptr && c != nullptr && set->MovesOrDefers(c)) {
         SetPendingPoint(nullptr);
         c->Shift(env, nullptr, set->GetShift(), *set, false);
         return;
@@ -206,8 +207,10 @@ void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::Shi
         j->MarkShifted(set);
         j->MoveTo(env, Core::ShiftParam::Apply(v, j->GetPosition(), j->GetOldPosition()));
     }
+    // Moved whole, the path keeps its shape: no bend is left pending from an earlier step of the move.
     for (IEnd* e : Core::PtrCont<IEnd>(GetEnds())) {
         e->MarkShifted(set);
+        e->SetPendingPoint(nullptr);
         e->MoveTo(env, Core::ShiftParam::Apply(v, e->GetPosition(), e->GetOldPosition()));
     }
     for (ISegment* s : Core::PtrCont<ISegment>(GetSegmentList())) s->MarkShifted(set);

@@ -1,9 +1,15 @@
 // Qualifiers: made at an association end on a class or a free end, kept on the class's border
-// when the class changes, deleted with their class, and the ends they carry.
+// when the class changes, deleted with their class, and the ends they carry; a package pasted with
+// its classes, their qualifier and their connectors.
 #include "elements/class/tests/AssocScene.h"
+
+#include <map>
+#include <string>
+#include <vector>
 
 #include "elements/classobject/QualifierMove.h"
 #include "style/Names.h"
+#include "text/free/FreeText.h"
 
 using namespace AssocTest;
 using Class::Assoc;
@@ -253,5 +259,118 @@ TEST_F(Qualifiers, AnEndPushedPastABranchAlongItsLineLeavesNoOverlapForTheReader
   ASSERT_NE(end->GetSegment(), nullptr);
   for (Connector::ISegmentEnd* e : end->GetSegment()->GetEndList())
     if (e != end) EXPECT_EQ(e->GetPoint(), zq::float8Point(9400, 4000));
+  EXPECT_EQ(CheckConnectors(), "");
+}
+
+namespace {
+// A Large package holding a class with a qualifier on its right side and a second class, the
+// qualifier's association running level to the second class, and a generalization with two bends
+// between the classes, texts anchored to the association's ends and segment: the package of the
+// class diagram written by hand, without its styles.
+const char kQualifiedPackage[] =
+    "<Package id=\"r3\" Pos=\"1000 20000\" Size=\"14000 9000\">\n"
+    "<PackageRider id=\"r4\" Size=\"2000 600\"><Text>geometry</Text></PackageRider>\n"
+    "<Class id=\"r5\" Pos=\"2000 18000\" Size=\"3000 2600\"><Text>Shape</Text></Class>\n"
+    "<Class id=\"r9\" Pos=\"10000 18000\" Size=\"3000 2000\"><Text>Circle</Text></Class>\n"
+    "</Package>\n"
+    "<Qualifier id=\"r17\" Pos=\"5000 17500\" Size=\"1000 600\" Class=\"r5\"><Text>name</Text></Qualifier>\n"
+    "<Assoc id=\"r18\">\n"
+    "<End id=\"r19\" Pos=\"6000 17200\" Qualifier=\"r17\" Type=\"2\">\n"
+    "<Anchor id=\"r20\" Pos=\"6000 17200\"><FreeText id=\"r21\" Pos=\"6200 17400\" Origin=\"4\">"
+    "<Text>0..1</Text></FreeText></Anchor>\n"
+    "</End>\n"
+    "<Segment id=\"r22\" Ends=\"r19 r25\">\n"
+    "<Anchor id=\"r23\" Pos=\"8000 17200\"><FreeText id=\"r24\" Pos=\"8000 17400\" Origin=\"4\">"
+    "<Text>draws</Text></FreeText></Anchor>\n"
+    "</Segment>\n"
+    "<End id=\"r25\" Pos=\"10000 17200\" Class=\"r9\" Type=\"1\" Traversed=\"1\">\n"
+    "<Anchor id=\"r26\" Pos=\"10000 17200\"><FreeText id=\"r27\" Pos=\"9800 17400\" Origin=\"3\">"
+    "<Text>*</Text></FreeText></Anchor>\n"
+    "</End>\n"
+    "</Assoc>\n"
+    "<Generalization id=\"r32\">\n"
+    "<End id=\"r33\" Pos=\"11500 16000\" Class=\"r9\" Type=\"2\"/>\n"
+    "<Segment id=\"r34\" Ends=\"r33 r35\"/>\n"
+    "<Join id=\"r35\" Pos=\"11500 14000\"/>\n"
+    "<Segment id=\"r36\" Ends=\"r35 r37\"/>\n"
+    "<Join id=\"r37\" Pos=\"3500 14000\"/>\n"
+    "<Segment id=\"r38\" Ends=\"r37 r39\"/>\n"
+    "<End id=\"r39\" Pos=\"3500 15400\" Class=\"r5\" Type=\"1\"/>\n"
+    "</Generalization>\n";
+
+// The anchor point of an anchored text.
+zq::float8Point AnchorOf(const Text::FreeText& text) {
+  auto* anchor = dynamic_cast<Text::Anchor*>(text.GetFreeTextOwner());
+  return anchor != nullptr ? anchor->GetPos() : zq::float8Point(-1, -1);
+}
+
+struct QualifiedPackage : Scene {
+  QualifiedPackage() { diagram.LoadXML(Doc(kQualifiedPackage)); }
+};
+}  // namespace
+
+TEST_F(QualifiedPackage, APastedPackageCarriesEveryConnectorsPathMovedByTheOffset) {
+  Class::Package* package = Live<Class::Package>().at(0);
+  const std::vector<Connector::IConnector*> originals = Live<Connector::IConnector>();
+  ASSERT_EQ(originals.size(), 2u);
+  const std::string before = Save();
+  // An offset that takes the copy off the rows of the original's classes, where following the
+  // qualifier alone dragged the far end along the unmoved class; offsets that leave it over them.
+  for (const zq::Point offset : {zq::Point(3000, -2000), zq::Point(700, -700), zq::Point(-1500, 400)}) {
+    const Core::ModelElementSet pasted = CopyAndPaste({package}, offset.x, offset.y);
+    std::vector<Connector::IConnector*> copies;
+    for (Connector::IConnector* c : Live<Connector::IConnector>())
+      if (pasted.Contains(c)) copies.push_back(c);
+    ASSERT_EQ(copies.size(), originals.size()) << offset.x << " " << offset.y;
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+      EXPECT_EQ(HostScene::PathOf(*copies[i]), HostScene::PathOf(*originals[i], offset.x, offset.y))
+          << offset.x << " " << offset.y;
+      for (Connector::IEnd* e : copies[i]->GetEnds())
+        EXPECT_TRUE(pasted.Contains(e->GetTerminal())) << "a copied end lies on an original";
+    }
+    // The anchored texts and their anchor points come along at their places.
+    std::map<std::wstring, std::pair<zq::Point, zq::float8Point>> texts;
+    for (Text::FreeText* t : Live<Text::FreeText>())
+      if (!pasted.Contains(t)) texts[t->GetText()->GetName()] = {t->GetPos(), AnchorOf(*t)};
+    for (Text::FreeText* t : Live<Text::FreeText>()) {
+      if (!pasted.Contains(t)) continue;
+      const auto& [text, anchor] = texts[t->GetText()->GetName()];
+      EXPECT_EQ(t->GetPos(), text + offset) << t->GetObjectId();
+      EXPECT_EQ(AnchorOf(*t), anchor + zq::float8Vector(offset.x, offset.y)) << t->GetObjectId();
+    }
+    Qualifier* q = Live<Qualifier>().back();
+    ASSERT_TRUE(pasted.Contains(q));
+    EXPECT_EQ(q->GetPos(), zq::Point(5000 + offset.x, 17500 + offset.y));
+    EXPECT_EQ(CheckConnectors(), "");
+    // Written and read back, the copy keeps its level association without a bend.
+    Core::Diagram copy(Registry(), nullptr);
+    EXPECT_EQ(ReadBack(copy), Save());
+    EXPECT_EQ(Save().find("Oblique"), std::string::npos) << Save();
+    Undo();
+    ASSERT_EQ(Save(), before);
+  }
+}
+
+TEST_F(QualifiedPackage, ADraggedPackageCarriesItsConnectorsAndTheTextsAnchoredToThem) {
+  Class::Package* package = Live<Class::Package>().at(0);
+  std::vector<std::vector<std::string>> paths;
+  for (Connector::IConnector* c : Live<Connector::IConnector>()) paths.push_back(HostScene::PathOf(*c, 3000, -2000));
+  std::vector<zq::float8Point> anchors;
+  for (Text::FreeText* t : Live<Text::FreeText>()) anchors.push_back(AnchorOf(*t) + zq::float8Vector(3000, -2000));
+  Change([&](Core::Env& env) {
+    // What a drag of the package moves: the package with what travels with it.
+    Core::ModelElementSet selected;
+    selected.Insert(package->shared_from_this());
+    Core::DeferredShiftSet shift(Core::CopyExtendSelection::Build(selected, diagram), &diagram, package);
+    shift.ShiftAll(env, {3000, -2000, true, true});
+    shift.ShiftDeferred(env);
+  });
+  std::vector<std::vector<std::string>> now;
+  for (Connector::IConnector* c : Live<Connector::IConnector>()) now.push_back(HostScene::PathOf(*c));
+  EXPECT_EQ(now, paths);
+  // The name on the level segment keeps its place along it, as the multiplicities at the ends do.
+  std::vector<zq::float8Point> anchored;
+  for (Text::FreeText* t : Live<Text::FreeText>()) anchored.push_back(AnchorOf(*t));
+  EXPECT_EQ(anchored, anchors);
   EXPECT_EQ(CheckConnectors(), "");
 }

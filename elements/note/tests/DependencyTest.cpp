@@ -255,6 +255,14 @@ TEST(SegmentGeometry, PlacementAndLineMapping)
               Text::SegmentLineMap({0, 100}, {1000, 100}, {0, 400}, {1000, 400}, true, {400, 100}));
     EXPECT_EQ(zq::float8Point(1000, 400),
               Text::SegmentLineMap({0, 100}, {1000, 100}, {0, 400}, {1000, 400}, true, {1200, 100}));
+    // Moved whole along its own line, an orthogonal segment takes the point along; stretched, it
+    // leaves the point where it was.
+    EXPECT_EQ(zq::float8Point(3400, -100),
+              Text::SegmentLineMap({0, 100}, {1000, 100}, {3000, -100}, {4000, -100}, true, {400, 100}));
+    EXPECT_EQ(zq::float8Point(100, 2900),
+              Text::SegmentLineMap({0, 0}, {0, 1000}, {100, 2500}, {100, 3500}, true, {0, 400}));
+    EXPECT_EQ(zq::float8Point(400, 100),
+              Text::SegmentLineMap({0, 100}, {1000, 100}, {200, 100}, {3000, 100}, true, {400, 100}));
 }
 
 TEST_F(Scene, ATextOnASegmentTheCleanUpRemovesGoesToTheSegmentThatRemains)

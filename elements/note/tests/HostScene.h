@@ -121,6 +121,21 @@ C* BuildPath(Core::Env& env, const std::vector<zq::float8Point>& points, Core::I
   return dynamic_cast<C*>(Connector::BuildPathConnector(env, C::PartFactory(), path, source, target, nullptr));
 }
 
+// A connector's path, each segment as its two end points (moved by the vector) and whether it is
+// kept level (H) or plumb (V): "end 100 200, join 300 200, H".
+inline std::vector<std::string> PathOf(const Connector::IConnector& c, double dx = 0, double dy = 0) {
+  std::vector<std::string> path;
+  for (Connector::ISegment* s : c.GetSegmentList()) {
+    std::ostringstream line;
+    for (Connector::ISegmentEnd* e : s->GetEndList())
+      line << (dynamic_cast<Connector::IJoin*>(e) ? "join " : "end ") << e->GetPoint().x + dx << " "
+           << e->GetPoint().y + dy << ", ";
+    line << (s->IsHorizontalOrtho() ? "H" : "") << (s->IsVerticalOrtho() ? "V" : "");
+    path.push_back(line.str());
+  }
+  return path;
+}
+
 // Expects the text laid out in the style's font: the size in points and the weight, face Arial.
 inline void ExpectFont(const TextBlock::Text* text, double points, bool bold) {
   ASSERT_NE(text, nullptr);

@@ -1,7 +1,7 @@
 // Which copies and drags take an object's qualifier along: the object alone leaves it, the object
 // with the qualifier's link (or with the object at the link's other end) takes it, the qualifier
 // selected alone goes by itself. Each paste is one undo step and is compared with the originals as
-// stored text.
+// stored text; pasted with an offset, the copied links keep their originals' paths.
 #include "elements/object/tests/ObjectScene.h"
 
 #include <regex>
@@ -132,6 +132,28 @@ TEST_F(QualifierCopies, AnObjectDraggedAloneStillCarriesItsQualifierOnce) {
   EXPECT_EQ(double(q->GetRect().right), end.x);
   EXPECT_TRUE(end.y <= q->GetRect().top && end.y >= q->GetRect().bottom) << end.y;
   EXPECT_EQ("", CheckSound());
+}
+
+TEST_F(QualifierCopies, PastedWithAnOffsetTheLinkKeepsItsPathFromTheCopiedQualifier) {
+  // A second link from a's qualifier bends down and over to b's bottom edge.
+  const zq::Rect qr = q->GetRect(), br = b->GetRect();
+  const double x = qr.right, y = qr.bottom + 100, under = br.bottom - 2000, at = br.left + 500;
+  Object::Link* bent = NewLink({{x, y}, {x + 1000, y}, {x + 1000, under}, {at, under}, {at, double(br.bottom)}}, q, b);
+  ASSERT_TRUE(bent != nullptr && bent->GetJoinCount() == 3u);
+  const std::vector<std::vector<std::string>> paths{HostScene::PathOf(*link), HostScene::PathOf(*bent)};
+  for (const zq::Point offset : {zq::Point(3000, -2000), zq::Point(-700, 1400)}) {
+    const Core::ModelElementSet pasted = HostScene::Scene::CopyAndPaste({a, b}, offset.x, offset.y);
+    std::vector<Object::Link*> copies;
+    for (Object::Link* l : Live<Object::Link>())
+      if (pasted.Contains(l)) copies.push_back(l);
+    ASSERT_EQ(2u, copies.size());
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+      EXPECT_EQ(HostScene::PathOf(*copies[i], -offset.x, -offset.y), paths[i]) << offset.x << " " << offset.y;
+      for (Connector::IEnd* e : copies[i]->GetEnds()) EXPECT_TRUE(pasted.Contains(e->GetTerminal()));
+    }
+    EXPECT_EQ("", CheckSound());
+    Undo();
+  }
 }
 
 }  // namespace
