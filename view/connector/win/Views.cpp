@@ -9,6 +9,8 @@
 #include "view/connector/win/EditTasks.h"
 #include "core/foundation/Cast.h"
 
+#include <algorithm>
+
 namespace Connector {
 
 std::shared_ptr<Core::IViewElement> ShownPart::CreateCanvasViewElement(View::ICanvasView& view)
@@ -93,6 +95,13 @@ void VSegmentEnd::Update()
         if (Core::IViewElement* v = s->FindViewElement(GetCanvasView())) v->Update(nullptr);
 }
 
+bool VSegmentEnd::KeepsDrawingWhileMoved() const
+{
+    const std::vector<ISegment*> segments = part_.GetSegments();
+    return std::any_of(segments.begin(), segments.end(),
+                       [&](const ISegment* s) { return View::KeepsDrawingWhileMoved(*s, GetCanvasView()); });
+}
+
 // ---- VSegment
 
 VSegment::VSegment(View::ICanvasView& view, ISegment& segment)
@@ -116,7 +125,7 @@ void VSegment::UpdateShape()
 {
     ISegmentEnd *a, *b;
     const bool ends = !segment_.IsDeleted() && segment_.GetEnds(a, b);
-    if (ends && keepWhileMoved_ && KeepsLine(*a, *b)) return;
+    if (ends && KeepsDrawingWhileMoved() && KeepsLine(*a, *b)) return;
     changed_.Clear();
     line_.Clear();
     if (!ends) return;
@@ -129,6 +138,26 @@ void VSegment::UpdateShape()
     NoteDrawnAsChanging();
     if (a->IsNew() && b->IsNew()) return;
     DrawChange(canvas, line_, *a, *b);
+}
+
+bool VSegment::KeepsDrawingWhileMoved() const
+{
+    return keepWhileMoved_ || (followTerminals_ && TerminalsKeepDrawing());
+}
+
+bool VSegment::TerminalsKeepDrawing() const
+{
+    const IConnector* connector = segment_.GetConnector();
+    if (connector == nullptr || asking_) return false;
+    asking_ = true;
+    bool any = false, all = true;
+    for (const IEnd* end : connector->GetEnds())
+        if (const Core::IModelElement* terminal = end->GetTerminal()) {
+            any = true;
+            all = all && View::KeepsDrawingWhileMoved(*terminal, GetCanvasView());
+        }
+    asking_ = false;
+    return any && all;
 }
 
 bool VSegment::KeepsLine(ISegmentEnd& a, ISegmentEnd& b)
