@@ -125,7 +125,7 @@ void VSegment::UpdateShape()
 {
     ISegmentEnd *a, *b;
     const bool ends = !segment_.IsDeleted() && segment_.GetEnds(a, b);
-    if (ends && KeepsDrawingWhileMoved() && KeepsLine(*a, *b)) return;
+    if (ends && KeepsLine(*a, *b)) return;
     changed_.Clear();
     line_.Clear();
     if (!ends) return;
@@ -169,6 +169,8 @@ bool VSegment::KeepsLine(ISegmentEnd& a, ISegmentEnd& b)
         committedSpan_ = q - p;
         return false;
     }
+    // Asked only while moved: what decides may have no view yet when the segment is first drawn.
+    if (!KeepsDrawingWhileMoved()) return false;
     // The line as the last closed change left it stays; a segment that is not merely moved shows its
     // new shape dashed over it (a moved one, the drag's image).
     NoteDrawnAsChanging();

@@ -126,8 +126,8 @@ private:
     // Where the line stops at the end, after its decoration.
     zq::float8Point LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas);
     bool IsBeingChanged() const;
-    // With its drawing kept while moved: whether the line stays as it is, an open change moving the
-    // segment's ends; otherwise notes where it is drawn.
+    // Whether the line stays as it is: an open change moves the segment's ends and it keeps its
+    // drawing while moved; otherwise notes where it is drawn.
     bool KeepsLine(ISegmentEnd& a, ISegmentEnd& b);
     // The shape a running change gives the segment, dashed, into the group.
     void DrawChange(ICanvas::Canvas& canvas, ICanvas::Group& group, ISegmentEnd& a, ISegmentEnd& b);
