@@ -153,6 +153,12 @@ bool CommittedPlace::Holds(bool moving, const zq::Point& from, const zq::Point& 
     return false;
 }
 
+bool KeepsDrawingWhileMoved(const Core::IModelElement& element, const Core::IView& view)
+{
+    const auto* rule = dynamic_cast<const IDrawingRule*>(element.FindViewElement(view));
+    return rule != nullptr && rule->KeepsDrawingWhileMoved();
+}
+
 // ---- VIShiftable
 
 void VIShiftable::SetMoveCursor(bool dragging, bool, bool move)

@@ -162,6 +162,19 @@ private:
     bool drawn_ = false;
 };
 
+// A view that may keep its element's drawing where the last closed change put it while an open
+// change moves the element; what hangs on the element (the texts anchored on it) draws by its rule.
+class IDrawingRule {
+public:
+    virtual ~IDrawingRule() = default;
+    // Whether an open change that moves the element leaves the element's drawing where it was.
+    virtual bool KeepsDrawingWhileMoved() const = 0;
+};
+
+// Whether the view of the element in the view keeps its drawing while moved (no view, or one
+// without a rule: no).
+bool KeepsDrawingWhileMoved(const Core::IModelElement& element, const Core::IView& view);
+
 struct ViewContext;
 
 // A view element that can be moved with the mouse.

@@ -8,8 +8,9 @@
 // after a drop, its undo and its redo shows and selects every class; everything selected and dragged
 // moves by the dragged distance, connectors with it, in one undo step. While the button is held a
 // pane shows whatever the drag moves by one rule, compared pixel by pixel with a window on the same
-// document: a qualifier of a class or of an object, an object with its qualifier, a sequence object
-// with its name and lifeline, a composite state with its initial state, inner state and transition.
+// document: a qualifier of a class or of an object, an object with its qualifier, its link's texts and
+// a note's connector, a sequence object with its name and lifeline, a composite state with its
+// initial state, inner state, labelled transition and labelled region separator.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
@@ -17,6 +18,7 @@
 #include "elements/class/Class.h"
 #include "elements/class/Package.h"
 #include "elements/class/Qualifier.h"
+#include "elements/note/Note.h"
 #include "elements/object/Compartment.h"
 #include "elements/object/Object.h"
 #include "elements/object/Qualifier.h"
@@ -26,6 +28,7 @@
 #include "elements/state/State.h"
 #include "elements/state/StateCompartment.h"
 #include "resources/resource.h"
+#include "text/free/FreeText.h"
 #include "text/win/UniscribeSetup.h"
 
 #include <gtest/gtest.h>
@@ -763,18 +766,30 @@ TEST_F(DragFeedback, AnObjectQualifierStaysDrawnWithItsTextWhileHeld) {
 }
 
 // An object dragged with its qualifier: both stay drawn where they were, their names with them, and
-// so does the line of the link from the qualifier to another object, its new shape dashed over it.
+// so do the lines of the link from the qualifier to another object and of a note's connector to the
+// dragged one (the note goes along), their new shapes dashed over them, and the link's texts (its
+// roles and name).
 TEST_F(DragFeedback, AnObjectAndItsQualifierStayDrawnWhileHeld) {
     ASSERT_NO_FATAL_FAILURE(Open(2, std::string(kObjectWithQualifier) +
         "<Object id=\"r4\" Pos=\"16000 -2000\" Size=\"4000 2000\">\n<Text>b : B</Text>\n</Object>\n"
-        "<Link id=\"r5\">\n<End id=\"r6\" Pos=\"9000 -2800\" Qualifier=\"r3\" Type=\"1\"/>\n"
-        "<Segment id=\"r7\" Ends=\"r6 r8\"/>\n<End id=\"r8\" Pos=\"16000 -2800\" Object=\"r4\" Type=\"1\"/>\n</Link>\n"));
+        "<Link id=\"r5\">\n<End id=\"r6\" Pos=\"9000 -2800\" Qualifier=\"r3\" Type=\"1\">\n"
+        "<Anchor id=\"r9\" Pos=\"9000 -2800\"><FreeText id=\"r10\" Pos=\"9200 -2600\" Origin=\"4\">"
+        "<Text>role</Text></FreeText></Anchor>\n</End>\n"
+        "<Segment id=\"r7\" Ends=\"r6 r8\">\n<Anchor id=\"r11\" Pos=\"12500 -2800\">"
+        "<FreeText id=\"r12\" Pos=\"12500 -2600\" Origin=\"4\"><Text>owns</Text></FreeText></Anchor>\n</Segment>\n"
+        "<End id=\"r8\" Pos=\"16000 -2800\" Object=\"r4\" Type=\"1\">\n"
+        "<Anchor id=\"r13\" Pos=\"16000 -2800\"><FreeText id=\"r14\" Pos=\"15800 -2600\" Origin=\"3\">"
+        "<Text>0..*</Text></FreeText></Anchor>\n</End>\n</Link>\n"
+        "<Note id=\"r21\" Pos=\"10000 -5300\" Size=\"2500 800\">\n<Text>n</Text>\n<NoteConnector id=\"r22\">\n"
+        "<SourceEnd id=\"r23\" Pos=\"10000 -5700\"/>\n<Segment id=\"r24\"/>\n<Join id=\"r25\" Pos=\"7000 -5700\"/>\n"
+        "<Segment id=\"r26\"/>\n<End id=\"r27\" Pos=\"7000 -5000\" Party=\"r2\"/>\n</NoteConnector>\n</Note>\n"));
     const auto* object = First<Object::Object>(*model_->model);
     const auto* qualifier = First<Object::Qualifier>(*model_->model);
     ASSERT_TRUE(object && qualifier);
     const zq::Rect r = object->GetRect(), k = qualifier->GetRect();
     ASSERT_EQ(r.left, 2000) << "not the first object";
-    const PaneMap map = Map({r.left, r.top, 20000, r.bottom});
+    // The note is the lowest.
+    const PaneMap map = Map({r.left, r.top, 20000, -6100});
     // Far enough down that no edge of the image lines up with an edge drawn where the two were.
     constexpr int dx = 150, dy = 30;
     const HeldPicture p = HoldAndCompare(Rule::Stays, map, {map.X(r.left) + 20, map.Y(r.bottom) - 20},
@@ -793,7 +808,13 @@ TEST_F(DragFeedback, AnObjectAndItsQualifierStayDrawnWhileHeld) {
     // The link's new shape, from the moved qualifier to the other object.
     const zq::Point from{9000 + shift.x, -2800 + shift.y}, to{16000, -2800};
     left.push_back(Around(map, {from.x, std::max(from.y, to.y), to.x, std::min(from.y, to.y)}, 8));
-    ExpectAlike(p, Around(map, {r.left, r.top, 20000, n.bottom}, 30), left, "the object dragged with its qualifier");
+    // The note goes along with the connector from it to the object: their dashed images.
+    const auto* movedNote = First<Note::Note>(*p.saved->model);
+    ASSERT_TRUE(movedNote);
+    EXPECT_EQ(movedNote->GetPos(), zq::Point(10000, -5300) + shift) << "the note did not go along";
+    AddOutline(left, map, movedNote->GetRect());
+    left.push_back(Around(map, Shifted({7000, -5000, 10000, -5700}, shift), 8));
+    ExpectAlike(p, Around(map, {r.left, r.top, 20000, -6100}, 30), left, "the object dragged with its qualifier");
 }
 
 // A sequence object's box, lifeline and name all move.
@@ -823,13 +844,20 @@ TEST_F(DragFeedback, ASequenceObjectIsDrawnWholeWithItsNameWhereItIsHeld) {
     ExpectAlike(p, Around(map, {r.left, r.top, n.right, low}, 30), left, "the sequence object dragged");
 }
 
-// A composite state, its initial state, inner state and the transition between them all stay drawn.
+// A composite state, its initial state, inner state, region separator and the transition between
+// them all stay drawn, and so do the labels of the transition and the separator, with the lines they
+// hang on.
 TEST_F(DragFeedback, ACompositeStateStaysDrawnWithItsPartsWhileHeld) {
     ASSERT_NO_FATAL_FAILURE(Open(5,
         "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"6000 4000\" Large=\"1\">\n<Text>S</Text>\n"
         "<InitialState id=\"r3\" Pos=\"2600 -3600\"/>\n"
-        "<State id=\"r4\" Pos=\"4200 -3400\" Size=\"2500 1200\">\n<Text>A</Text>\n</State>\n</State>\n"
-        "<Transition id=\"r5\">\n<End id=\"r6\" Pos=\"3000 -3800\" State=\"r3\" Type=\"1\"/>\n<Segment id=\"r7\"/>\n"
+        "<State id=\"r4\" Pos=\"4200 -3400\" Size=\"2500 1200\">\n<Text>A</Text>\n</State>\n"
+        "<RegionSeparator id=\"r11\" Pos=\"2000 -5000\" Len=\"6000\">\n<Anchor id=\"r12\" Pos=\"2300 -5000\">"
+        "<FreeText id=\"r13\" Pos=\"2300 -4800\" Origin=\"4\"><Text>r</Text></FreeText></Anchor>\n"
+        "</RegionSeparator>\n</State>\n"
+        "<Transition id=\"r5\">\n<End id=\"r6\" Pos=\"3000 -3800\" State=\"r3\" Type=\"1\"/>\n"
+        "<Segment id=\"r7\">\n<Anchor id=\"r9\" Pos=\"3600 -3800\"><FreeText id=\"r10\" Pos=\"3100 -3600\" "
+        "Origin=\"4\"><Text>go</Text></FreeText></Anchor>\n</Segment>\n"
         "<End id=\"r8\" Pos=\"4200 -3800\" State=\"r4\" Type=\"2\"/>\n</Transition>\n"));
     // The states, the composite one first (it is the larger).
     auto states = [](const Core::Diagram& model) {
@@ -862,6 +890,11 @@ TEST_F(DragFeedback, ACompositeStateStaysDrawnWithItsPartsWhileHeld) {
     AddOutline(left, map, after[0]);
     AddOutline(left, map, after[1]);
     left.push_back(Around(map, movedInitial->GetRect(), 5));
+    // The dashed images of the labels (the labels themselves stay with the lines they hang on) and
+    // of the region separator.
+    for (const Core::ElementPtr& e : p.saved->model->Elements())
+        if (auto* label = dynamic_cast<const Text::FreeText*>(e.get())) AddOutline(left, map, label->GetBox());
+    left.push_back(Around(map, Shifted({c.left, -5000, c.right, -5000}, shift), 6));
     // The transition between them, with its arrow head.
     const zq::Rect line{i.right, std::min(i.top, a.top), a.left, std::max(i.bottom, a.bottom)};
     left.push_back(Around(map, Shifted(line, shift), 8));

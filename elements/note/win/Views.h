@@ -17,11 +17,15 @@ inline constexpr UINT kNewConnectorCommand = 40111;  // "New C&onnector" of a no
 inline constexpr UINT kNewTextCommand = 40116;       // "New Te&xt" of a dependency segment's menu (125)
 inline constexpr UINT kNewDependencyCommand = 40107; // "New &Dependency" of the menus of dependency parties
 
-// The segment of dependencies, note connectors and association class connectors: a dashed line.
+// The segment of dependencies, note connectors and association class connectors: a dashed line,
+// kept while a drag moves it as the elements it joins keep theirs.
 class VDashedSegment : public Connector::VSegment {
 public:
     VDashedSegment(View::ICanvasView& view, Connector::ISegment& segment)
-        : Core::IViewElement(view, segment), VSegment(view, segment) {}
+        : Core::IViewElement(view, segment), VSegment(view, segment)
+    {
+        KeepDrawingAsItsTerminals();
+    }
 
 protected:
     // The dashes start at the left (or lower) point: an edit may list the segment's ends the other
@@ -36,9 +40,11 @@ protected:
 // handles while selected; while a change moves or resizes it, a dashed rectangle shows the new
 // bounds over the drawing as it was. Typing or a double click edits its text, which its text's own
 // view draws.
-class VNote : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+class VNote : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp,
+              public View::IDrawingRule {
 public:
     VNote(View::ICanvasView& view, Note& note);
+    bool KeepsDrawingWhileMoved() const override { return true; }
     void UpdateShape() override;
     void UpdateMarks() override;
     Core::Weight HitTestMarks(const zq::Point& p, int32_t tolerance) const override { return handles_.WeightAt(p, tolerance); }

@@ -163,9 +163,11 @@ VRegionSeparator::VRegionSeparator(View::ICanvasView& view, RegionSeparator& sep
     : Core::IViewElement(view, separator), SelectableViewElement(view, separator), separator_(separator) {}
 
 void VRegionSeparator::UpdateShape() {
-  drawing_.Clear();
-  if (separator_.IsDeleted()) return;
+  if (separator_.IsDeleted()) return drawing_.Clear();
   const zq::Point a = separator_.GetStart(), b = separator_.GetEnd();
+  // Moved, not reshaped, by an open change: the line stays and the drag's dashed image follows.
+  if (place_.Holds(separator_.IsInTransaction() && !separator_.IsNew(), a, b)) return NoteDrawnAsChanging();
+  drawing_.Clear();
   drawing_.Add(GetCanvasView().GetCanvas().CreateDashedLine({double(a.x), double(a.y)}, {double(b.x), double(b.y)}, 0));
   UpdateMarks();
 }

@@ -78,9 +78,12 @@ class VPseudoState : public View::SelectableViewElement, public View::VIShiftabl
 
 // A region separator: a dashed line; typing edits its text; marks at its ends (a warning mark
 // while it lies in no state).
-class VRegionSeparator : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+class VRegionSeparator : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp,
+                         public View::IDrawingRule {
  public:
   VRegionSeparator(View::ICanvasView& view, RegionSeparator& separator);
+  // Like its state, it keeps its line (and its texts theirs) while a drag moves it.
+  bool KeepsDrawingWhileMoved() const override { return true; }
   void UpdateShape() override;
   void UpdateMarks() override;
   // Its only anchored text (double clicks edit nothing when it has none or several).
@@ -97,6 +100,7 @@ class VRegionSeparator : public View::SelectableViewElement, public View::VIShif
   RegionSeparator& separator_;
   ICanvas::Group drawing_;
   ICanvas::Group marks_;
+  View::CommittedPlace place_;
 };
 
 // "&Large" (40169): toggles the mode; enabled only on a state without compartment, parts and regions.

@@ -45,9 +45,11 @@ std::uint64_t FillKey(const ICanvas::LineStyle* fill);
 
 // A selectable, movable view of a box with a text: its resize handles of the mask while selected;
 // typing and double clicks edit the text the derived view names.
-class VTextBox : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp {
+class VTextBox : public View::SelectableViewElement, public View::VIShiftable, public TextBlock::CharHandlerImp,
+                 public View::IDrawingRule {
  public:
   VTextBox(View::ICanvasView& view, Core::IResizable& box, unsigned handleMask);
+  bool KeepsDrawingWhileMoved() const override { return keepWhileMoved_; }
   // The handles while selected.
   void UpdateMarks() override;
   Core::Weight HitTestMarks(const zq::Point& point, std::int32_t tolerance) const override;

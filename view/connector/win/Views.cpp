@@ -9,6 +9,8 @@
 #include "view/connector/win/EditTasks.h"
 #include "core/foundation/Cast.h"
 
+#include <algorithm>
+
 namespace Connector {
 
 std::shared_ptr<Core::IViewElement> ShownPart::CreateCanvasViewElement(View::ICanvasView& view)
@@ -93,6 +95,13 @@ void VSegmentEnd::Update()
         if (Core::IViewElement* v = s->FindViewElement(GetCanvasView())) v->Update(nullptr);
 }
 
+bool VSegmentEnd::KeepsDrawingWhileMoved() const
+{
+    const std::vector<ISegment*> segments = part_.GetSegments();
+    return std::any_of(segments.begin(), segments.end(),
+                       [&](const ISegment* s) { return View::KeepsDrawingWhileMoved(*s, GetCanvasView()); });
+}
+
 // ---- VSegment
 
 VSegment::VSegment(View::ICanvasView& view, ISegment& segment)
@@ -116,7 +125,7 @@ void VSegment::UpdateShape()
 {
     ISegmentEnd *a, *b;
     const bool ends = !segment_.IsDeleted() && segment_.GetEnds(a, b);
-    if (ends && keepWhileMoved_ && KeepsLine(*a, *b)) return;
+    if (ends && KeepsLine(*a, *b)) return;
     changed_.Clear();
     line_.Clear();
     if (!ends) return;
@@ -131,6 +140,26 @@ void VSegment::UpdateShape()
     DrawChange(canvas, line_, *a, *b);
 }
 
+bool VSegment::KeepsDrawingWhileMoved() const
+{
+    return keepWhileMoved_ || (followTerminals_ && TerminalsKeepDrawing());
+}
+
+bool VSegment::TerminalsKeepDrawing() const
+{
+    const IConnector* connector = segment_.GetConnector();
+    if (connector == nullptr || asking_) return false;
+    asking_ = true;
+    bool any = false, all = true;
+    for (const IEnd* end : connector->GetEnds())
+        if (const Core::IModelElement* terminal = end->GetTerminal()) {
+            any = true;
+            all = all && View::KeepsDrawingWhileMoved(*terminal, GetCanvasView());
+        }
+    asking_ = false;
+    return any && all;
+}
+
 bool VSegment::KeepsLine(ISegmentEnd& a, ISegmentEnd& b)
 {
     const zq::Point p = zq::RoundPoint(a.GetPoint()), q = zq::RoundPoint(b.GetPoint());
@@ -140,6 +169,8 @@ bool VSegment::KeepsLine(ISegmentEnd& a, ISegmentEnd& b)
         committedSpan_ = q - p;
         return false;
     }
+    // Asked only while moved: what decides may have no view yet when the segment is first drawn.
+    if (!KeepsDrawingWhileMoved()) return false;
     // The line as the last closed change left it stays; a segment that is not merely moved shows its
     // new shape dashed over it (a moved one, the drag's image).
     NoteDrawnAsChanging();

@@ -40,12 +40,14 @@ private:
 
 // The view of an end or a join: no drawing of its own (its segments draw it), a handle, and a
 // change of the part redraws its segments.
-class VSegmentEnd : public View::ViewElement, public View::VIShiftable {
+class VSegmentEnd : public View::ViewElement, public View::VIShiftable, public View::IDrawingRule {
 public:
     VSegmentEnd(View::ICanvasView& view, ISegmentEnd& part);
     // Asks the views of the part's segments for an update.
     void Update() override;
     using View::ViewElement::Update;
+    // Drawn by its segments, it keeps their rule: whether one of their views keeps its line.
+    bool KeepsDrawingWhileMoved() const override;
     PartControl& GetControl() { return control_; }
     void SetCursor(const zq::Point& point) override { control_.SetCursor(point); }
     // Draws the part's decoration for a line that arrives from the point (an arrow head, say) and
@@ -81,9 +83,12 @@ public:
 
 // The view of a segment: its line, dashed while the running transaction changes it, and the marks
 // at its ends while it is selected; the marks are the handles of its ends and joins.
-class VSegment : public View::SelectableViewElement, public View::VIShiftable {
+class VSegment : public View::SelectableViewElement, public View::VIShiftable, public View::IDrawingRule {
 public:
     VSegment(View::ICanvasView& view, ISegment& segment);
+    // Whether it keeps its line while a drag moves its ends: its kind's rule, or that of the views
+    // of the elements its connector's ends are attached to.
+    bool KeepsDrawingWhileMoved() const override;
     void UpdateShape() override;
     void UpdateMarks() override;
     Core::Weight HitTestMarks(const zq::Point& point, int32_t tolerance) const override;
@@ -111,14 +116,18 @@ protected:
     // change put it, as the boxes it joins do: a segment moved whole has the drag's dashed image
     // follow the pointer, one reshaped shows its new shape dashed over the line.
     void KeepDrawingWhileMoved() { keepWhileMoved_ = true; }
+    // From now on it keeps its line while moved when the views of all the elements its connector's
+    // ends are attached to (one at least) keep theirs: a connector of no kind of its own (a note's,
+    // a dependency) draws as what it joins.
+    void KeepDrawingAsItsTerminals() { followTerminals_ = true; }
 
 private:
     PartControl* ControlOf(ISegmentEnd* end) const;
     // Where the line stops at the end, after its decoration.
     zq::float8Point LineEnd(ISegmentEnd& end, const zq::float8Point& from, ICanvas::Canvas& canvas);
     bool IsBeingChanged() const;
-    // With its drawing kept while moved: whether the line stays as it is, an open change moving the
-    // segment's ends; otherwise notes where it is drawn.
+    // Whether the line stays as it is: an open change moves the segment's ends and it keeps its
+    // drawing while moved; otherwise notes where it is drawn.
     bool KeepsLine(ISegmentEnd& a, ISegmentEnd& b);
     // The shape a running change gives the segment, dashed, into the group.
     void DrawChange(ICanvas::Canvas& canvas, ICanvas::Group& group, ISegmentEnd& a, ISegmentEnd& b);
@@ -127,7 +136,12 @@ private:
     ICanvas::Group line_;
     ICanvas::Group marks_;
     ICanvas::Group changed_;  // the new shape over the kept line
+    // Whether the views of the elements the connector's ends are attached to keep their drawing.
+    bool TerminalsKeepDrawing() const;
+
     bool keepWhileMoved_ = false;
+    bool followTerminals_ = false;
+    mutable bool asking_ = false;  // asking the terminals' views (a connector that ends on itself)
     bool committed_ = false;  // the line shows the segment as the last closed change left it
     zq::Point committedSpan_;  // from its first end to its second there
 };
