@@ -105,7 +105,7 @@ protected:
         auto it = fields_.find(id);
         if (it == fields_.end()) return;
         if (code == EN_KILLFOCUS) return Leave(id, it->second);
-        it->second.control->OnCommand(code);
+        it->second.control->OnCommand(code);  // a value of the range goes into the working copy
         // OK stays grey while the text is no value of the range, also when the control reads it as the
         // value it had.
         if (code == EN_CHANGE && !updating_) validity_.Set(tab_, id, TextInRange(it->second, FieldText(id)));
@@ -144,9 +144,7 @@ protected:
         auto it = fields_.find(control.GetId());
         if (updating_ || it == fields_.end()) return;  // our own writes, or a field still being made
         Field& f = it->second;
-        const bool valid = TextInRange(f, FieldText(control.GetId()));
-        validity_.Set(tab_, control.GetId(), valid);
-        if (!valid) return;
+        if (!TextInRange(f, FieldText(control.GetId()))) return;  // OK is grey meanwhile
         updating_ = true;
         f.write(ControlValue(f));
         updating_ = false;
