@@ -446,9 +446,14 @@ TEST_F(Tour, TypingNamesANewElementOverItsFirstTextAndADoubleClickInsertsAtTheCl
     ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_ASSOCEND, ID_END_QUALIFIER, {a.right, line.top}, L"key"));
     // A double click before the first letter of "Shape" (above the middle, where the handle is).
     const RECT glyphs = Measure({b.left + 3, b.top + 3, b.right - 3, b.bottom - 3});
-    const POINT start{glyphs.left, glyphs.top + 2};
-    Click(start);
-    Click(start);
+    MoveTo(At(glyphs.left, glyphs.top + 2));
+    Pace();
+    INPUT clicks[4] = {};  // in one go, so that a slow moment cannot part them
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    SendInput(4, clicks, sizeof(INPUT));
     Type(L"My");
     Tap(VK_ESCAPE);
 
