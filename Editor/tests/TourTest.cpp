@@ -94,13 +94,10 @@ protected:
         Tap(VK_RETURN);
         ASSERT_TRUE(WaitFor([&] { return FindShownMenu(editor_->Id()) == nullptr; }));
     }
-    // Makes an element through the background's menu at the point and types its name over the
-    // text it starts with: the first key starts editing, Ctrl+A selects the whole text.
-    void Create(UINT backgroundMenu, UINT command, POINT client, const std::wstring& name) {
-        ASSERT_NO_FATAL_FAILURE(Menu(client, backgroundMenu, command));
+    // Makes an element through a menu at the point and types its name over the text it starts with.
+    void Create(UINT menu, UINT command, POINT client, const std::wstring& name) {
+        ASSERT_NO_FATAL_FAILURE(Menu(client, menu, command));
         if (name.empty()) return;
-        Type(name.substr(0, 1));
-        Chord(VK_CONTROL, 'A');
         Type(name);
         Tap(VK_ESCAPE);
     }
@@ -424,13 +421,57 @@ TEST_F(Tour, StateDiagram) {
     ExpectSizeShown(first, Grown(idle, 40, 30));
 }
 
+// Typing on a new element names it: the first key replaces the text it starts with ("<name?>",
+// "<text?>", "<?>") whatever the kind. A double click into a name places the caret at the click.
+TEST_F(Tour, TypingNamesANewElementOverItsFirstTextAndADoubleClickInsertsAtTheClick) {
+    ASSERT_NO_FATAL_FAILURE(Start(0, L" - Class Diagram"));
+    struct Made {
+        UINT menu, command;
+        POINT at;
+        const wchar_t *type, *name;
+    };
+    const Made made[] = {
+        {IDR_MENU_CLASSDIAGRAM, ID_NEW_CLASS, {60, 60}, L"Class", L"Canvas"},
+        {IDR_MENU_CLASS, ID_NEW_COMPARTMENT, {70, 70}, L"Compartment", L"+draw()"},
+        {IDR_MENU_CLASSDIAGRAM, ID_NEW_CLASS, {400, 60}, L"Class", L"Shape"},
+        {IDR_MENU_CLASSDIAGRAM, ID_NEW_NOTE, {60, 300}, L"Note", L"remark"},
+        {IDR_MENU_CLASSDIAGRAM, ID_NEW_FREETEXT, {400, 300}, L"FreeText", L"free"},
+    };
+    for (const Made& m : made) ASSERT_NO_FATAL_FAILURE(Create(m.menu, m.command, m.at, m.name));
+    // A qualifier on the association's end at Canvas, where the line meets the box.
+    const RECT a = Measure({40, 40, 300, 250}), b = Measure({380, 40, 700, 200});
+    ASSERT_NO_FATAL_FAILURE(Connect(Inside(a, 5, 20), IDR_MENU_CLASS, ID_NEW_ASSOCIATION, Inside(b, 10, 20)));
+    const RECT line = Measure({a.right + 10, a.top, b.left - 10, a.bottom});
+    ASSERT_LT(line.top, line.bottom) << "no association between the classes";
+    ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_ASSOCEND, ID_END_QUALIFIER, {a.right, line.top}, L"key"));
+    // A double click before the first letter of "Shape" (above the middle, where the handle is).
+    const RECT glyphs = Measure({b.left + 3, b.top + 3, b.right - 3, b.bottom - 3});
+    MoveTo(At(glyphs.left, glyphs.top + 2));
+    Pace();
+    INPUT clicks[4] = {};  // in one go, so that a slow moment cannot part them
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    SendInput(4, clicks, sizeof(INPUT));
+    Type(L"My");
+    Tap(VK_ESCAPE);
+
+    Node saved;
+    ASSERT_NO_FATAL_FAILURE(SaveCloseAndReopen(L"names.qvd", saved));
+    for (const Made& m : made) ExpectNamed(saved, m.type, {m.name == std::wstring(L"Shape") ? L"MyShape" : m.name});
+    ExpectNamed(saved, L"Qualifier", {L"key"});
+    const Node* canvas = saved.Named(L"Class", L"Canvas");
+    EXPECT_TRUE(canvas && canvas->Named(L"Compartment", L"+draw()")) << "the compartment is not Canvas's";
+}
+
 // Ctrl with A, C, V, X and Z belongs to a text typed in place, as it does to an edit control: the
 // whole text is selected, copied and pasted, and Ctrl+Z leaves the diagram's history alone while
 // the text is edited (it does not take back the class the text belongs to).
 TEST_F(Tour, TheTextTypedInPlaceTakesSelectAllClipboardAndUndoKeys) {
     ASSERT_NO_FATAL_FAILURE(Start(0, L" - Class Diagram"));
     ASSERT_NO_FATAL_FAILURE(Create(IDR_MENU_CLASSDIAGRAM, ID_NEW_CLASS, {60, 60}, L"Order"));
-    Type(L"x");  // edits the selected class's name again, at its end
+    Type(L"Orderx");  // names the selected class anew
     Chord(VK_CONTROL, 'A');
     Chord(VK_CONTROL, 'C');
     Chord(VK_CONTROL, 'X');

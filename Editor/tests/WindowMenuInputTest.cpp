@@ -283,10 +283,11 @@ HWND FindDialogOfProcess(DWORD pid, const wchar_t* caption, HWND except = nullpt
     return search.found;
 }
 
-// A control of the "Page Size" tab (the tab page with the paper list; the tabs share control ids).
-HWND SizeTabControl(HWND dialog, int id) {
+// A control of a Page Setup tab, the tab page that holds the marker: by default "Page Size", which
+// holds the paper list (the tabs share control ids).
+HWND TabControl(HWND dialog, int id, int marker = IDC_PAPER_LIST) {
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (GetDlgItem(c, IDC_PAPER_LIST)) return GetDlgItem(c, id);
+        if (GetDlgItem(c, marker)) return GetDlgItem(c, id);
     return nullptr;
 }
 
@@ -362,17 +363,28 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(fresh); }));
         EXPECT_TRUE(shown_ == fresh_) << "the pane differs from a fresh window " << when;
     }
+    // Page Setup from the File menu, its Page Size tab shown.
+    HWND OpenPageSetup(HWND frame) {
+        HWND dialog = nullptr;
+        EXPECT_TRUE(Front(frame) && OpenMenu('F')) << "no File menu";
+        Tap('U');
+        EXPECT_TRUE(WaitFor([&] {
+            dialog = FindDialogOfProcess(editor_.Id(), L"Page Setup");
+            return dialog && TabControl(dialog, IDC_PAGE_ROWS) && IsWindowVisible(TabControl(dialog, IDC_PAGE_ROWS));
+        })) << "no Page Setup";
+        return dialog;
+    }
     // Page Setup from the File menu: the grid and the scale typed into the Page Size tab, OK clicked.
     void SetGrid(HWND frame, const wchar_t* rows, const wchar_t* columns, const wchar_t* scale) {
-        ASSERT_TRUE(Front(frame));
-        ASSERT_TRUE(OpenMenu('F')) << "no File menu";
-        Tap('U');
-        HWND dialog = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialogOfProcess(editor_.Id(), L"Page Setup")) != nullptr; }));
-        ASSERT_TRUE(WaitFor([&] { return SizeTabControl(dialog, IDC_PAGE_ROWS) && IsWindowVisible(SizeTabControl(dialog, IDC_PAGE_ROWS)); }));
-        ASSERT_TRUE(TypeInto(SizeTabControl(dialog, IDC_PAGE_ROWS), rows));
-        ASSERT_TRUE(TypeInto(SizeTabControl(dialog, IDC_PAGE_COLUMNS), columns));
-        ASSERT_TRUE(TypeInto(SizeTabControl(dialog, IDC_PAGE_SCALE), scale));
+        HWND dialog = OpenPageSetup(frame);
+        ASSERT_TRUE(dialog);
+        ASSERT_TRUE(TypeInto(TabControl(dialog, IDC_PAGE_ROWS), rows));
+        ASSERT_TRUE(TypeInto(TabControl(dialog, IDC_PAGE_COLUMNS), columns));
+        ASSERT_TRUE(TypeInto(TabControl(dialog, IDC_PAGE_SCALE), scale));
+        CloseWithOk(dialog);
+    }
+    // Clicks OK and waits for the dialog to close.
+    void CloseWithOk(HWND dialog) {
         ClickOn(GetDlgItem(dialog, IDOK));
         // A printer whose printable area the margins leave asks first: they stay as they are.
         ASSERT_TRUE(WaitFor([&] {
@@ -406,6 +418,59 @@ TEST_F(PageSetupInput, ANewGridShowsInTheOpenPaneAtOnceAndAfterItsUndoAndRedo) {
     Chord(VK_CONTROL, 'Y');
     ASSERT_TRUE(WaitFor([&] { return !(Picture::Of(PaneOf(frame)) == before); })) << "the redo does not show";
     ASSERT_NO_FATAL_FAILURE(CompareWithNewWindow(frame, "after the redo"));
+}
+
+// Text typed into a field of Page Setup that is not a number of the field's range greys OK; leaving
+// the field with Tab clamps a number into the range and puts the working copy's value back for other
+// text. The field then shows what OK sets, and OK is enabled again.
+TEST_F(PageSetupInput, LeavingAFieldShowsWhatOkSetsAndEnablesOk) {
+    folder_.AddFile(L"Plan.qvd", kPlanDocument);
+    ASSERT_NO_FATAL_FAILURE(Start({L"Plan.qvd"}));
+    HWND frame = frames_[0];
+    HWND dialog = OpenPageSetup(frame);
+    ASSERT_TRUE(dialog);
+    HWND ok = GetDlgItem(dialog, IDOK);
+    const struct {
+        int id, tab;  // the field, the tab that holds it (by a control of the tab)
+        const wchar_t *typed, *shown;
+        bool okWhileTyped;
+    } fields[] = {
+        {IDC_PAGE_WIDTH, IDC_PAPER_LIST, L"297 mm4000", L"297 mm", false},  // "297 mm" was typed on the way
+        {IDC_PAGE_HEIGHT, IDC_PAPER_LIST, L"mm", L"279.4 mm", false},
+        {IDC_PAGE_SCALE, IDC_PAPER_LIST, L"50 %x", L"50 %", false},
+        {IDC_PAGE_ROWS, IDC_PAPER_LIST, L"2.5", L"2", false},
+        {IDC_PAGE_COLUMNS, IDC_PAPER_LIST, L"25", L"20", false},
+        {IDC_MARGIN_LEFT, IDC_GLUE_LEFT, L"7 mm?", L"7 mm", false},
+        {IDC_MARGIN_TOP, IDC_GLUE_LEFT, L"-3", L"0 mm", false},
+        {IDC_GLUE_LEFT, IDC_GLUE_LEFT, L"4,5", L"4.5 mm", true},
+        {IDC_CUT_BOTTOM, IDC_GLUE_LEFT, L"abc", L"10.16 mm", false},
+    };
+    for (const auto& f : fields) {
+        SCOPED_TRACE(Narrow(f.typed));
+        if (f.tab == IDC_GLUE_LEFT && !IsWindowVisible(TabControl(dialog, f.id, f.tab))) {
+            PacedChord(VK_CONTROL, VK_TAB);
+            ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(TabControl(dialog, f.id, f.tab)) != FALSE; }));
+        }
+        HWND field = TabControl(dialog, f.id, f.tab);
+        ASSERT_TRUE(TypeInto(field, f.typed));
+        EXPECT_EQ(IsWindowEnabled(ok) != FALSE, f.okWhileTyped);
+        Tap(VK_TAB);
+        ASSERT_TRUE(WaitFor([&] { return !Focused(field); }));
+        EXPECT_EQ(FieldText(field), f.shown);
+        EXPECT_TRUE(IsWindowEnabled(ok));
+    }
+    ASSERT_NO_FATAL_FAILURE(CloseWithOk(dialog));
+    ASSERT_TRUE(Front(frame));
+    Chord(VK_CONTROL, 'S');
+    ASSERT_TRUE(WaitFor([&] { return !Modified(frame); })) << "not saved";
+    const Node saved = ReadDocument(Bytes(folder_.Path() + L"\\Plan.qvd"));
+    const auto pages = saved.All(L"Page");
+    ASSERT_EQ(pages.size(), 1u);
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"Width", L"29700"}, {L"Height", L"27940"}, {L"Rows", L"2"}, {L"Columns", L"20"},
+        {L"Margins", L"700 0 1016 1016"}, {L"CutGlueMargins", L"450 1016 1016 1016"}};
+    for (const auto& [name, value] : expected) EXPECT_EQ(pages[0]->Attribute(name), value) << Narrow(name);
+    EXPECT_EQ(_wtof(pages[0]->Attribute(L"Scale").c_str()), 0.5);
 }
 
 } // namespace

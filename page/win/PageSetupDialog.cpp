@@ -41,13 +41,7 @@ private:
     std::function<void(bool)> enable_;
 };
 
-// Whether a field's text is a value of its range (the control would clamp it silently).
-bool TextInRange(const std::wstring& text, double lo, double hi, bool length, bool percent)
-{
-    using namespace Application::EditText;
-    std::optional<double> v = length ? ParseLength(text) : percent ? ParseNumberWithSuffix(text, L"%") : ParseNumber(text);
-    return v && *v >= lo && *v <= hi;
-}
+enum class FieldKind { Length, Percent, Count };
 
 // One numeric field bound to a property: shows it scaled, writes typed values back.
 struct Field {
@@ -55,8 +49,33 @@ struct Field {
     std::function<double()> read;          // the property in the field's unit
     std::function<void(double)> write;     // a typed value back into the property
     double lo = 0, hi = 0;
-    bool length = true, percent = false;
+    FieldKind kind = FieldKind::Length;
 };
+
+// The number a field's text says, read as its control reads it, before clamping; none for other text.
+std::optional<double> Parse(const Field& f, const std::wstring& text)
+{
+    using namespace Application::EditText;
+    if (f.kind == FieldKind::Length) return ParseLength(text);
+    if (f.kind == FieldKind::Percent) return ParseNumberWithSuffix(text, L"%");
+    if (std::optional<long long> count = ParseInt(text)) return double(*count);
+    return std::nullopt;
+}
+
+// Whether a field's text is a value of its range (the control would clamp it silently).
+bool TextInRange(const Field& f, const std::wstring& text)
+{
+    const std::optional<double> v = Parse(f, text);
+    return v && *v >= f.lo && *v <= f.hi;
+}
+
+// The value a field's control reads from its text (clamped).
+double ControlValue(const Field& f)
+{
+    if (auto* l = zq::Cast<Application::LengthEditCtrl>(f.control.get())) return l->GetValue();
+    if (auto* p = zq::Cast<Application::PercentEditCtrl>(f.control.get())) return p->GetValue();
+    return zq::Cast<Application::IntEditCtrl>(f.control.get())->GetValue();
+}
 
 // The common part of both tabs: fields bound to properties in both directions.
 class TabPage : public Application::Dialog, public Application::EditCtrlHelper::IObserver, public IPropertyObserver {
@@ -78,8 +97,28 @@ protected:
         Bind(id, std::move(f));
     }
     void Bind(int id, Field f) {
-        BindEditCtrl(*f.control);
+        GetCommands().Add(id, [this, id](const Application::CommandMsg& m) { OnField(id, m.code); });
         fields_[id] = std::move(f);
+        Show(id);
+    }
+    void OnField(int id, UINT code) {
+        auto it = fields_.find(id);
+        if (it == fields_.end()) return;
+        if (code == EN_KILLFOCUS) return Leave(id, it->second);
+        it->second.control->OnCommand(code);  // a value of the range goes into the working copy
+        // OK stays grey while the text is no value of the range, also when the control reads it as the
+        // value it had.
+        if (code == EN_CHANGE && !updating_) validity_.Set(tab_, id, TextInRange(it->second, FieldText(id)));
+    }
+    // Leaving a field: a number is clamped into the range and taken, other text gives way to the
+    // value the working copy holds, so that the field shows what OK sets and OK is grey no longer.
+    void Leave(int id, Field& f) {
+        if (Parse(f, FieldText(id))) {
+            f.control->OnCommand(EN_KILLFOCUS);  // the control clamps and formats its text
+            updating_ = true;
+            f.write(ControlValue(f));
+            updating_ = false;
+        }
         Show(id);
     }
     void Watch(IProperty& p) {
@@ -105,13 +144,9 @@ protected:
         auto it = fields_.find(control.GetId());
         if (updating_ || it == fields_.end()) return;  // our own writes, or a field still being made
         Field& f = it->second;
-        const bool valid = TextInRange(FieldText(control.GetId()), f.lo, f.hi, f.length, f.percent);
-        validity_.Set(tab_, control.GetId(), valid);
-        if (!valid) return;
+        if (!TextInRange(f, FieldText(control.GetId()))) return;  // OK is grey meanwhile
         updating_ = true;
-        if (auto* l = zq::Cast<Application::LengthEditCtrl>(f.control.get())) f.write(l->GetValue());
-        else if (auto* p = zq::Cast<Application::PercentEditCtrl>(f.control.get())) f.write(p->GetValue());
-        else if (auto* i = zq::Cast<Application::IntEditCtrl>(f.control.get())) f.write(i->GetValue());
+        f.write(ControlValue(f));
         updating_ = false;
     }
 
@@ -150,7 +185,7 @@ protected:
                                                                          s->scale.Get(), 1.0, this);
         scale.read = [s] { return s->scale.Get(); };
         scale.write = [s](double v) { s->scale.Set(v); };
-        scale.lo = FieldRange::kMinScale, scale.hi = FieldRange::kMaxScale, scale.length = false, scale.percent = true;
+        scale.lo = FieldRange::kMinScale, scale.hi = FieldRange::kMaxScale, scale.kind = FieldKind::Percent;
         Bind(IDC_PAGE_SCALE, std::move(scale));
         AddCount(IDC_PAGE_ROWS, s->rows);
         AddCount(IDC_PAGE_COLUMNS, s->columns);
@@ -172,7 +207,7 @@ private:
                                                                  this);
         f.read = [pp = &p] { return double(pp->Get()); };
         f.write = [pp = &p](double v) { pp->Set(int(v)); };
-        f.lo = FieldRange::kMinSheets, f.hi = FieldRange::kMaxSheets, f.length = false;
+        f.lo = FieldRange::kMinSheets, f.hi = FieldRange::kMaxSheets, f.kind = FieldKind::Count;
         Bind(id, std::move(f));
     }
     void CheckOrientation() {

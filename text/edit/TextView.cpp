@@ -88,7 +88,12 @@ View::SubTaskPtr VText::OnDoubleClick(View::ITask& parent, const zq::Point& poin
 View::SubTaskPtr VText::OnChar(View::ITask& parent, unsigned wParam) {
   if (wParam < 32 && wParam != 8 && wParam != 9 && wParam != 13) return nullptr;
   auto task = StartEditing(parent, nullptr);
-  if (auto* edit = zq::Cast<EditTask>(task.get())) edit->TypeChar(wchar_t(wParam));
+  if (auto* edit = zq::Cast<EditTask>(task.get())) {
+    // A character typed on a selected element names it anew: it replaces the whole text, so a new
+    // element's "<name?>" goes. Backspace, Ctrl+Backspace, Tab and Enter work at the end.
+    if (wParam >= 32 && wParam != 127) edit->Select(0, edit->GetCaret());
+    edit->TypeChar(wchar_t(wParam));
+  }
   return task;
 }
 

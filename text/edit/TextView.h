@@ -29,8 +29,8 @@ class VText : public View::ViewElement {
   View::SubTaskPtr StartEditing(View::ITask& parent, const zq::Point* at);
   // A double click edits at the clicked place.
   View::SubTaskPtr OnDoubleClick(View::ITask& parent, const zq::Point& point);
-  // A character typed while the owner is selected: editing starts at the end with that character
-  // (printable ones, Backspace, Tab and Enter; other control characters start nothing).
+  // A character typed while the owner is selected starts editing: a printable one replaces the
+  // whole text, Backspace, Tab and Enter act at its end; other control characters start nothing.
   View::SubTaskPtr OnChar(View::ITask& parent, unsigned wParam);
 
  private:

@@ -70,6 +70,26 @@ TEST_F(Editing, TypingWhileSelectedEditsAndTheSessionIsOneUndoStep) {
   EXPECT_EQ(Name(), L"Hi\nthere");
 }
 
+TEST_F(Editing, ACharacterTypedOnTheSelectedOwnerReplacesItsTextBackspaceAndEnterActAtTheEnd) {
+  const struct {
+    std::u16string typed;
+    std::wstring name;
+  } cases[] = {{u"Hi", L"Hi"}, {u"\U0001F600", L"\U0001F600"}, {u"\b", L"<text?"}, {u"\rx", L"<text?>\nx"}};
+  for (const auto& c : cases) {
+    {
+      Core::Transaction t(*w.diagram);
+      Core::Env env(t);
+      note->GetText()->SetName(env, L"<text?>");
+      w.diagram->GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    w.diagram->UpdateAllViews();
+    note->SelectInView(*w.view, true);
+    w.Type(c.typed);
+    w.Key(VK_ESCAPE);
+    EXPECT_EQ(Name(), c.name) << Hex16(c.typed);
+  }
+}
+
 TEST_F(Editing, BackspaceAndDeleteJoinParagraphsAtTheirStarts) {
   {
     Core::Transaction t(*w.diagram);

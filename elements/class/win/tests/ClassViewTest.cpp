@@ -20,11 +20,11 @@ TEST_F(ClassWindow, CreatedAtTheClickNamedByTypingAndDrawnAsOneStepEach) {
   EXPECT_EQ(Steps(), steps + 1);
   const zq::Rect r = c->GetRect();
   EXPECT_GT(DarkOnLine({r.left, r.top}, {r.right, r.top}), 10);
-  // Typing on the selected class edits its name in place; the box grows with it.
+  // Typing on the selected class names it in place, over "<name?>"; the box grows with it.
   Type(u"XXXXXXXXXXXXXXXXXXXXXXXXX");
   ASSERT_TRUE(w.Task().IsBusy());
   Escape();
-  EXPECT_EQ(c->GetName(), L"<name?>XXXXXXXXXXXXXXXXXXXXXXXXX");
+  EXPECT_EQ(c->GetName(), L"XXXXXXXXXXXXXXXXXXXXXXXXX");
   EXPECT_GT(c->GetSize().x, r.Width());
   EXPECT_EQ(Steps(), steps + 2);
   const zq::Rect wide = c->GetRect();
