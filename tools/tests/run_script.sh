@@ -8,33 +8,20 @@ fake=$(mktemp -d)
 trap 'rm -rf "$fake"' EXIT
 mkdir -p "$fake/bin" "$fake/build/wineprefix"
 touch "$fake/build/wineprefix/.quorvel-ready" "$fake/build/wineprefix/.quorvel-printer"
-cat > "$fake/bin/wine" <<'SH'
-#!/usr/bin/env bash
-shift
-printf '%s|' "$@" > "$FAKE_ARGS"
-SH
-cat > "$fake/bin/winepath" <<'SH'
-#!/usr/bin/env bash
-path=$(realpath -m -- "$2")
-printf 'Z:%s\n' "${path//\//\\}"
-SH
+printf '#!/usr/bin/env bash\nshift; printf "%%s|" "$@"\n' > "$fake/bin/wine"
+printf '#!/usr/bin/env bash\npath=$(realpath -m -- "$2"); printf "Z:%%s\\n" "${path//\\//\\\\}"\n' > "$fake/bin/winepath"
 chmod +x "$fake/bin"/*
 cd "$fake"
 w() { "$fake/bin/winepath" -w "$1"; }
 failures=0
-# case ARGUMENTS... = EXPECTED...: the words the editor gets, "|" after each.
+# case ARGUMENTS... = EXPECTED...: the words the editor gets.
 case_() {
-  local args=() expected=""
+  local args=() expected="" got
   while [ "$1" != = ]; do args+=("$1"); shift; done
   shift
   for e in "$@"; do expected+="$e|"; done
-  : > "$fake/args"
-  FAKE_ARGS=$fake/args DISPLAY=:fake QUORVEL_NO_BUILD=1 QUORVEL_BUILD_DIR=$fake/build PATH="$fake/bin:$PATH" \
-    bash "$run" "${args[@]}" > "$fake/out" 2>&1
-  local got
-  got=$(cat "$fake/args")
-  [ "$got" = "$expected" ] ||
-    { echo "FAILED: ${args[*]}: got $got, expected $expected"; cat "$fake/out"; failures=$((failures + 1)); }
+  got=$(DISPLAY=:fake QUORVEL_NO_BUILD=1 QUORVEL_BUILD_DIR=$fake/build PATH="$fake/bin:$PATH" bash "$run" "${args[@]}" 2>&1)
+  [ "$got" = "$expected" ] || { echo "FAILED: ${args[*]}: got $got, expected $expected"; failures=$((failures + 1)); }
 }
 case_ a.qvd "b c.qvd" = "$(w a.qvd)" "$(w "b c.qvd")"
 case_ -p a.qvd = -p "$(w a.qvd)"

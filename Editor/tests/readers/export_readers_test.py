@@ -226,29 +226,33 @@ def check_emf_bounds(kind, path):
     at = 0
     while at + 8 <= len(data):
         record, size = struct.unpack_from("<II", data, at)
+        word = lambda offset: struct.unpack_from("<I", data, at + offset)[0]  # noqa: E731
         if record in (9, 10, 11, 12):  # the window's or viewport's extent (odd) or origin
             target, i = window if record < 11 else viewport, 2 * (record % 2)
             target[i:i + 2] = struct.unpack_from("<2i", data, at + 8)
         elif record in (38, 95):  # a pen, and its width
-            pens[struct.unpack_from("<I", data, at + 8)[0]] = struct.unpack_from("<I", data, at + (16 if record == 38 else 32))[0]
+            pens[word(8)] = word(16 if record == 38 else 32)
         elif record == 37:  # a pen selected (the stock object 8 is no pen)
-            handle = struct.unpack_from("<I", data, at + 8)[0]
-            width = pens.get(handle, 0 if handle == 0x80000008 else width)
+            width = pens.get(word(8), 0 if word(8) == 0x80000008 else width)
         elif record in EMF_POINTS:
             bits, several = EMF_POINTS[record]
-            polygons, count = struct.unpack_from("<2I", data, at + 24) if several else (0, struct.unpack_from("<I", data, at + 24)[0])
-            values = struct.unpack_from("<%d%s" % (2 * count, "h" if bits == 16 else "i"), data, at + 28 + 4 * several + 4 * polygons)
+            polygons, count = (word(24), word(28)) if several else (0, word(24))
+            values = struct.unpack_from("<%d%s" % (2 * count, "h" if bits == 16 else "i"), data,
+                                        at + 28 + 4 * several + 4 * polygons)
             for axis in (0, 1):
                 low[axis] = min(low[axis], min(values[axis::2]) - width / 2.0)
                 high[axis] = max(high[axis], max(values[axis::2]) + width / 2.0)
         at += size
     for axis, name in ((0, "x"), (1, "y")):
-        device = [(v - window[axis]) * viewport[axis + 2] / float(window[axis + 2]) + viewport[axis] for v in (low[axis], high[axis])]
-        framed = [frame[axis] + (v - window[axis]) * (frame[axis + 2] - frame[axis]) / float(window[axis + 2]) for v in (low[axis], high[axis])]
+        share = [(v - window[axis]) / float(window[axis + 2]) for v in (low[axis], high[axis])]
+        device = [viewport[axis] + s * viewport[axis + 2] for s in share]
+        framed = [frame[axis] + s * (frame[axis + 2] - frame[axis]) for s in share]
         if device[0] < bounds[axis] or device[1] > bounds[axis + 2] + 1:
-            fail("%s: the strokes reach %s %.2f..%.2f, the bounds hold %d..%d" % (kind, name, device[0], device[1], bounds[axis], bounds[axis + 2] + 1))
+            fail("%s: the strokes reach %s %.2f..%.2f, the bounds hold %d..%d"
+                 % (kind, name, device[0], device[1], bounds[axis], bounds[axis + 2] + 1))
         if framed[0] < frame[axis] or framed[1] > frame[axis + 2]:
-            fail("%s: the strokes reach %s %.0f..%.0f, the frame holds %d..%d" % (kind, name, framed[0], framed[1], frame[axis], frame[axis + 2]))
+            fail("%s: the strokes reach %s %.0f..%.0f, the frame holds %d..%d"
+                 % (kind, name, framed[0], framed[1], frame[axis], frame[axis + 2]))
     print("%s: the bounds %r and the frame %r hold every stroke" % (kind, bounds, frame))
 
 
