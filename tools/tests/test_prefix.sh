@@ -34,10 +34,13 @@ server_of() {
 
 ln -s "$build/windows" "$work/windows"
 ln -s "$tests_prefix" "$work/test-wineprefix"
-# The run prefix: the tests' prefix hard-linked, its registry copied (each server rewrites its own);
-# the printer and the installation it has already.
-cp -al "$tests_prefix" "$work/wineprefix" || fail "the prefix could not be copied"
-for f in system.reg user.reg userdef.reg; do cp --remove-destination "$tests_prefix/$f" "$work/wineprefix/$f"; done
+# The run prefix: the tests' prefix hard-linked (temporary files other tests remove meanwhile may be
+# missed), its registry copied (each server rewrites its own); it has the installation, and the run
+# script is kept from adding a printer.
+cp -al "$tests_prefix" "$work/wineprefix" 2>/dev/null
+for f in system.reg user.reg userdef.reg; do
+  cp --remove-destination "$tests_prefix/$f" "$work/wineprefix/$f" || fail "the prefix could not be copied"
+done
 touch "$work/wineprefix/.quorvel-printer"
 
 . "$root/scripts/own-display"
