@@ -55,6 +55,24 @@ Frame MakeFrame(const ICanvas::DoubleRect& extent, int border, double dpi, doubl
     return f;
 }
 
+// GDI records in the header the bounds of what was drawn, and a reader that takes them for the
+// picture's area (Inkscape places its page there) loses the border and cuts the outermost strokes:
+// the bounds become the whole frame (device units, inclusive), holding every stroke of the picture.
+HENHMETAFILE BoundToFrame(HENHMETAFILE emf, LONG width, LONG height) {
+    const UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
+    std::vector<BYTE> bits(size);
+    if (size < sizeof(ENHMETAHEADER) || GetEnhMetaFileBits(emf, size, bits.data()) != size) {
+        DeleteEnhMetaFile(emf);
+        throw Error("GetEnhMetaFileBits failed");
+    }
+    RECTL& b = reinterpret_cast<ENHMETAHEADER*>(bits.data())->rclBounds;
+    b = {std::min(b.left, 0L), std::min(b.top, 0L), std::max(b.right, width - 1), std::max(b.bottom, height - 1)};
+    HENHMETAFILE bounded = SetEnhMetaFileBits(size, bits.data());
+    DeleteEnhMetaFile(emf);
+    if (!bounded) throw Error("SetEnhMetaFileBits failed");
+    return bounded;
+}
+
 CLSID PngEncoder() {
     UINT count = 0, size = 0;
     if (GdipGetImageEncodersSize(&count, &size) != Ok || size == 0) throw Error("no image encoders");
@@ -161,9 +179,10 @@ public:
         const double refY = f.height / 100.0 * GetDeviceCaps(ref, VERTRES) / std::max(1, GetDeviceCaps(ref, VERTSIZE));
         ::ReleaseDC(nullptr, ref);
         if (!dc) throw Error("CreateEnhMetaFileW failed");
+        const int deviceX = std::max(1, int(std::lround(refX))), deviceY = std::max(1, int(std::lround(refY)));
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowExtEx(dc, f.pixelsX, f.pixelsY, nullptr);
-        SetViewportExtEx(dc, std::max(1, int(std::lround(refX))), std::max(1, int(std::lround(refY))), nullptr);
+        SetViewportExtEx(dc, deviceX, deviceY, nullptr);
         try {
             Draw(dc, f);
         } catch (...) {
@@ -172,6 +191,7 @@ public:
         }
         HENHMETAFILE emf = CloseEnhMetaFile(dc);
         if (!emf) throw Error("CloseEnhMetaFile failed");
+        emf = BoundToFrame(emf, deviceX, deviceY);
         medium = STGMEDIUM{};
         medium.tymed = TYMED_ENHMF;
         medium.hEnhMetaFile = emf;

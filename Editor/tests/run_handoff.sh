@@ -5,7 +5,8 @@
 set -u
 exe=$1
 export QUORVEL_BUILD_DIR=$(cd "$2" && pwd)
-export WINEPREFIX=$QUORVEL_BUILD_DIR/wineprefix WINEDEBUG=-all
+# The tests' prefix (scripts/run is pointed at it too), never the user's.
+export WINEPREFIX=${WINEPREFIX:-$QUORVEL_BUILD_DIR/test-wineprefix} WINEDEBUG=-all
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d)
 editor=
@@ -24,7 +25,7 @@ editor=$!
 timeout 30 xdotool search --sync --onlyvisible --name '^first(\.qvd)? - Quorvel - Class Diagram$' >/dev/null ||
   fail "the editor's window did not appear"
 
-out=$(env -u DISPLAY QUORVEL_NO_BUILD=1 timeout 60 "$root/scripts/run" "$work/second.qvd" 2>&1)
+out=$(env -u DISPLAY QUORVEL_NO_BUILD=1 QUORVEL_WINEPREFIX=$WINEPREFIX timeout 60 "$root/scripts/run" "$work/second.qvd" 2>&1)
 status=$?
 echo "$out"
 [ "$status" = 0 ] || fail "scripts/run ended with $status"

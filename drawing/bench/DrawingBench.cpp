@@ -3,6 +3,7 @@
 #include "app/winutil/Platform.h"
 #include "drawing/DrawingKernel.h"
 #include "drawing/Surface.h"
+#include "tools/bench/BenchMain.h"
 
 #include <chrono>
 #include <cstdio>
@@ -77,8 +78,9 @@ void Pump() {
 
 } // namespace
 
-int main() {
-    try {
+int Run() {
+    Bench::RequireDisplay();  // the screen canvas's figures need one
+    {
         DrawingKernel::GdiplusSession gdiplus;
         const int runs = 10;
         {
@@ -199,9 +201,10 @@ int main() {
         }
         canvas.reset();
         DestroyWindow(pane);
-    } catch (const std::exception& e) {
-        std::printf("benchmark failed: %s\n", e.what());
-        return 1;
     }
     return 0;
+}
+
+int main() {
+    return Bench::Main("drawing_bench", Run);
 }

@@ -27,7 +27,9 @@
 #include "Editor/ElementFactories.h"
 #include "Editor/StorageHolder.h"
 #include "text/win/UniscribeSetup.h"
+#include "view/DiagramType.h"
 #else
+#include "core/PropertyKinds.h"
 #include "elements/class/AssocClassConnector.h"
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
@@ -51,6 +53,33 @@
 
 namespace {
 
+#ifndef _WIN32
+// The stored diagram kind, whose element lives with the views of the Windows build: read here as stored.
+struct KindRep {
+  int32_t value = 1;
+};
+class DiagramKind : public Core::Storable<DiagramKind, KindRep> {
+ public:
+  static Core::FactoryImp<DiagramKind>& Factory() {
+    static Core::FactoryImp<DiagramKind> factory(Core::SchemaNamespace10(), L"DiagramType");
+    return factory;
+  }
+  static void RegisterProperties(Core::PropertyTable<KindRep>& t) {
+    Core::RegisterEnumProperty<1, 5, Core::EvalRestore::Mandatory>::Register(t, &KindRep::value, L"TypeValue", 1);
+  }
+};
+#endif
+
+// The diagram's kind, 1 (class) to 5 (state); a diagram without a stored kind is a class diagram.
+int KindOf(const Core::Diagram& diagram) {
+#ifdef _WIN32
+  return View::DiagramType::GetTypeOf(diagram);
+#else
+  const auto* kind = dynamic_cast<const DiagramKind*>(diagram.FindElement(L"DiagramType"));
+  return kind ? kind->GetRep().value : 1;
+#endif
+}
+
 // Every element kind the editor reads, registered as the editor registers them.
 const Core::FactoryRegistry& Registry() {
 #ifdef _WIN32
@@ -66,6 +95,7 @@ const Core::FactoryRegistry& Registry() {
          r.Register(Class::Class::Factory());
          r.Register(Class::Compartment::Factory());
          r.Register(Class::TemplateParameters::Factory());
+         r.Register(DiagramKind::Factory());
        },
        Class::ReportAssociationFactories, Class::ReportQualifierFactory, Class::ReportGeneralizationFactories,
        Class::ReportAssocClassConnectorFactories, Class::ReportPackageFactories, Object::ReportObjectFactories,
@@ -228,6 +258,16 @@ TEST_P(HandWrittenDocument, OpensWithoutWarningAndKeepsItsFormThroughTwoSaves) {
   EXPECT_EQ(flags, 0u);
   EXPECT_EQ(Save(*reread), first);
   EXPECT_EQ(FirstDifference(ElementOrder(first), ElementOrder(input)), "");
+}
+
+// Each document opens as the diagram kind it was written for (class.qvd keeps the default).
+TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
+  static const std::map<std::string, int> kinds{
+      {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5}};
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  EXPECT_EQ(KindOf(*diagram), kinds.at(GetParam()));
 }
 
 // The parties' lists of attached ends are rebuilt on reading: a box moved alone takes every end

@@ -8,6 +8,7 @@
 #include "view/DefaultTask.h"
 #include "view/ResizeControls.h"
 #include "view/tests/TestKinds.h"
+#include "tools/bench/BenchMain.h"
 
 #include <chrono>
 #include <cstdio>
@@ -34,8 +35,9 @@ void Flush(HWND hwnd)
 
 } // namespace
 
-int main()
+int Run()
 {
+    Bench::RequireDisplay();
     DrawingKernel::GdiplusSession gdiplus;
     Core::FactoryRegistry registry;
     Box::Factory().ReportTo(registry);
@@ -127,4 +129,9 @@ int main()
     std::printf("select all 10000 and repaint: %.1f ms (target < 100)\n", selectAll);
     View::DefaultTask::SetDragDetector({});
     return 0;
+}
+
+int main()
+{
+    return Bench::Main("view_bench", Run);
 }

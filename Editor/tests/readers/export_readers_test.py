@@ -2,7 +2,8 @@
 """Checks that other programs read the editor's exported pictures: runs the export scene under Wine,
 has LibreOffice Draw and Inkscape (when installed) convert its EMF and WMF to PNG and SVG, and checks
 - of the figure scene, against the editor's own PNG of it: every box edge and diagonal where ours has
-  it, within a small tolerance, and each text's ink in its place;
+  it, within a small tolerance, each text's ink in its place, and the border whole around the drawing;
+- of both EMFs, their header: the recorded bounds and frame hold every stroke of the records;
 - of the class diagram: every class outline, the package frame and every association segment have
   ink along them, and every class name (Greek, Chinese and Japanese among them) is text in the SVG;
 - of the canvas test, which holds a picture: both readers open it and show it.
@@ -11,6 +12,7 @@ usage: export_readers_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -110,10 +112,20 @@ def check_size_and_texts(kind, theirs, ours, boxes, texts):
     print("%s: the picture's size and %d ink pixels of text (ours %d)" % (kind, their_ink, our_ink))
 
 
+def check_placed(kind, theirs, ours):
+    """The drawing lies about the middle of the reader's picture as about the middle of ours: the border
+    is whole on every side (a reader that places an EMF by its recorded bounds would shift it out)."""
+    def about_middle(image):
+        return [v - image[i % 2] / 2.0 for i, v in enumerate(picture_area(image))]
+    a, b = about_middle(theirs), about_middle(ours)
+    if max(abs(x - y) for x, y in zip(a, b)) > 3:
+        fail("%s: the drawing lies at %r from the picture's middle, ours at %r" % (kind, a, b))
+    print("%s: the drawing in place with its border" % kind)
+
+
 def inkscape_convert(inkscape, source, work, kind, drawing=False):
     """Inkscape's PNG (96 dpi on white, of the page or of the drawing's area) or SVG of a metafile;
-    a metafile it refuses fails the test. Inkscape's page of an EMF is its drawn bounds without the
-    lines' width: the lines on the border are cut in half there."""
+    a metafile it refuses fails the test. Inkscape's page of an EMF is placed by its recorded bounds."""
     out = os.path.join(work, "ink-%s%s.%s" % ("drawing-" if drawing else "", os.path.basename(source), kind))
     options = ["--export-dpi=96", "--export-background=white"] if kind == "png" else []
     if drawing:
@@ -199,6 +211,51 @@ def check_shown(kind, image):
     print("%s: shown (%d ink pixels)" % (kind, ink))
 
 
+# Records of points: type -> (bits of a coordinate, whether counts of several polygons come first).
+EMF_POINTS = {3: (32, False), 4: (32, False), 86: (16, False), 87: (16, False), 7: (32, True), 8: (32, True),
+              90: (16, True), 91: (16, True)}
+
+
+def check_emf_bounds(kind, path):
+    """The EMF header's bounds (device pixels, inclusive) and frame (0.01 mm) hold every stroke of its
+    records, half the pen's width beyond the points: a reader that takes them for the picture cuts none."""
+    data = open(path, "rb").read()
+    bounds, frame = struct.unpack_from("<4i", data, 8), struct.unpack_from("<4i", data, 24)
+    window, viewport, pens, width = [0, 0, 1, 1], [0, 0, 1, 1], {}, 0
+    low, high = [float("inf")] * 2, [float("-inf")] * 2
+    at = 0
+    while at + 8 <= len(data):
+        record, size = struct.unpack_from("<II", data, at)
+        word = lambda offset: struct.unpack_from("<I", data, at + offset)[0]  # noqa: E731
+        if record in (9, 10, 11, 12):  # the window's or viewport's extent (odd) or origin
+            target, i = window if record < 11 else viewport, 2 * (record % 2)
+            target[i:i + 2] = struct.unpack_from("<2i", data, at + 8)
+        elif record in (38, 95):  # a pen, and its width
+            pens[word(8)] = word(16 if record == 38 else 32)
+        elif record == 37:  # a pen selected (the stock object 8 is no pen)
+            width = pens.get(word(8), 0 if word(8) == 0x80000008 else width)
+        elif record in EMF_POINTS:
+            bits, several = EMF_POINTS[record]
+            polygons, count = (word(24), word(28)) if several else (0, word(24))
+            values = struct.unpack_from("<%d%s" % (2 * count, "h" if bits == 16 else "i"), data,
+                                        at + 28 + 4 * several + 4 * polygons)
+            for axis in (0, 1):
+                low[axis] = min(low[axis], min(values[axis::2]) - width / 2.0)
+                high[axis] = max(high[axis], max(values[axis::2]) + width / 2.0)
+        at += size
+    for axis, name in ((0, "x"), (1, "y")):
+        share = [(v - window[axis]) / float(window[axis + 2]) for v in (low[axis], high[axis])]
+        device = [viewport[axis] + s * viewport[axis + 2] for s in share]
+        framed = [frame[axis] + s * (frame[axis + 2] - frame[axis]) for s in share]
+        if device[0] < bounds[axis] or device[1] > bounds[axis + 2] + 1:
+            fail("%s: the strokes reach %s %.2f..%.2f, the bounds hold %d..%d"
+                 % (kind, name, device[0], device[1], bounds[axis], bounds[axis + 2] + 1))
+        if framed[0] < frame[axis] or framed[1] > frame[axis + 2]:
+            fail("%s: the strokes reach %s %.0f..%.0f, the frame holds %d..%d"
+                 % (kind, name, framed[0], framed[1], frame[axis], frame[axis + 2]))
+    print("%s: the bounds %r and the frame %r hold every stroke" % (kind, bounds, frame))
+
+
 def is_latin(text):
     return all(ord(c) < 0x250 for c in text)
 
@@ -207,17 +264,20 @@ def main():
     if len(sys.argv) != 4:
         fail(__doc__)
     wine_exec, program, work = (os.path.abspath(a) for a in sys.argv[1:])
+    run_scene(wine_exec, program, work)
+    for source in ("scene.emf", "classes.emf"):
+        check_emf_bounds(source, os.path.join(work, source))
     soffice = shutil.which("soffice") or shutil.which("libreoffice")
     if not soffice:
         print("SKIP: soffice is not installed (LibreOffice Draw); scripts/setup installs it")
         return 77
-    run_scene(wine_exec, program, work)
     boxes, texts = read_shapes(os.path.join(work, "shapes.txt"))
     ours = read_gray(os.path.join(work, "scene.png"), work)
     class_boxes, class_lines, names = read_classes(os.path.join(work, "classes.txt"))
     for source in ("scene.emf", "scene.wmf"):
         theirs = read_gray(convert(soffice, os.path.join(work, source), work), work)
         compare("LibreOffice " + source[-3:].upper(), theirs, ours, boxes, texts)
+        check_placed("LibreOffice " + source[-3:].upper(), theirs, ours)
     for source in ("classes.emf", "classes.wmf"):
         kind = "LibreOffice classes " + source[-3:].upper()
         path = os.path.join(work, source)
@@ -237,8 +297,10 @@ def main():
     for source in ("scene.emf", "scene.wmf"):
         kind = "Inkscape " + source[-3:].upper()
         path = os.path.join(work, source)
-        check_size_and_texts(kind, read_gray(inkscape_convert(inkscape, path, work, "png"), work), ours, boxes, texts)
-        compare(kind, read_gray(inkscape_convert(inkscape, path, work, "png", True), work), ours, boxes, texts)
+        page = read_gray(inkscape_convert(inkscape, path, work, "png"), work)
+        check_size_and_texts(kind, page, ours, boxes, texts)
+        check_placed(kind, page, ours)
+        compare(kind, page, ours, boxes, texts)
     for source in ("classes.emf", "classes.wmf"):
         kind = "Inkscape classes " + source[-3:].upper()
         path = os.path.join(work, source)

@@ -6,7 +6,7 @@
 set -u
 exe=$1
 export QUORVEL_BUILD_DIR=$(cd "$2" && pwd)
-export WINEPREFIX=$QUORVEL_BUILD_DIR/wineprefix WINEDEBUG=-all
+export WINEPREFIX=${WINEPREFIX:-$QUORVEL_BUILD_DIR/test-wineprefix} WINEDEBUG=-all
 work=$(mktemp -d)
 probe=
 fail() { echo "FAILED: $*"; [ -f "$work/out" ] && cat "$work/out"; exit 1; }

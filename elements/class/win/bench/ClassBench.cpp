@@ -33,6 +33,7 @@
 #include "text/win/UniscribeSetup.h"
 #include "view/DefaultTask.h"
 #include "core/foundation/Cast.h"
+#include "tools/bench/BenchMain.h"
 
 namespace {
 
@@ -155,11 +156,5 @@ static int Run(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const std::exception& e) {
-    // Window creation fails without a reachable X display (Wine reports no error code).
-    std::fprintf(stderr, "class_bench: %s (is DISPLAY set to a running X server?)\n", e.what());
-    return 1;
-  }
+  return Bench::Main("class_bench", [&] { return Run(argc, argv); });
 }
