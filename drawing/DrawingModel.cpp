@@ -156,6 +156,7 @@ void DrawingModel::Invalidate(Drawable& d) {
         return;
     }
     if (d.FollowsTargets()) {
+        spotsStale_ = true;
         // Where its guide ends depends on the targets, which the same step of a drag moves too: it
         // is repainted with the other shooters, once, when the changed areas are next taken.
         guidesStale_ = true;
@@ -177,6 +178,7 @@ double DrawingModel::TargetOrder(const Drawable& target) const { return target.a
 void DrawingModel::AddShooter(Drawable* d) {
     d->slots_[0] = uint32_t(shooters_.size());
     shooters_.push_back(d);
+    spotsStale_ = true;
 }
 
 void DrawingModel::RemoveShooter(Drawable* d) {
@@ -185,6 +187,24 @@ void DrawingModel::RemoveShooter(Drawable* d) {
     shooters_[i] = shooters_.back();
     shooters_[i]->slots_[0] = i;
     shooters_.pop_back();
+    spotsStale_ = true;
+}
+
+DrawingModel::Spot DrawingModel::SpotOf(const zq::float8Point& p, uint32_t sides) {
+    return {int64_t(std::llround(p.x)), int64_t(std::llround(p.y)), sides};
+}
+
+size_t DrawingModel::SpotHash::operator()(const Spot& s) const {
+    return std::hash<int64_t>()(s.x * 1000003 ^ s.y) ^ s.sides;
+}
+
+bool DrawingModel::UnderShooter(const Drawable& target) const {
+    if (spotsStale_) {
+        spots_.clear();
+        for (const Drawable* s : shooters_) spots_.insert(SpotOf(s->Anchor(), s->ShooterSides()));
+        spotsStale_ = false;
+    }
+    return !spots_.empty() && spots_.count(SpotOf(target.Anchor(), target.TargetSides() & 0x7FFFFFFFu)) != 0;
 }
 
 void DrawingModel::TargetsChanged() {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace DrawingKernel {
@@ -94,6 +95,8 @@ public:
     virtual void Render(RenderContext& rc) const = 0;
     // A target adjust marker's side flags, 0 for everything else.
     virtual uint32_t TargetSides() const { return 0; }
+    // A shooter adjust marker's side flags, 0 for everything else.
+    virtual uint32_t ShooterSides() const { return 0; }
     // The marker's point (markers only).
     virtual zq::float8Point Anchor() const { return {}; }
     // Whether what it paints depends on the target markers (a shooter's guide).
@@ -207,6 +210,9 @@ public:
     // Walks the target markers near p's row and column outward from p (TargetIndex::WalkNear).
     template <class F>
     void WalkTargetsNear(const zq::float8Point& p, F&& f) const { targets_.WalkNear(p, f); }
+    // Whether a shooter with the target's sides stands on the target's point (to a unit): the target
+    // then belongs to the live drawing of an element that a drag moves under its own image.
+    bool UnderShooter(const Drawable& target) const;
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
     // True when nothing is drawn.
@@ -240,6 +246,18 @@ private:
     DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
     std::vector<Drawable*> shooters_;  // the drawables that follow the targets
+    // Where the shooters stand (rounded point and sides), rebuilt when asked after they changed.
+    struct Spot {
+        int64_t x, y;
+        uint32_t sides;
+        bool operator==(const Spot&) const = default;
+    };
+    struct SpotHash {
+        size_t operator()(const Spot& s) const;
+    };
+    static Spot SpotOf(const zq::float8Point& p, uint32_t sides);
+    mutable std::unordered_set<Spot, SpotHash> spots_;
+    mutable bool spotsStale_ = false;
     TargetIndex targets_;
     bool guidesStale_ = false;  // targets changed since the shooters were last repainted
     double targetsCome_ = 0;    // the targets that came so far (their order; exact in a double)
