@@ -122,6 +122,9 @@ private:
     // A target's places in its row and its column of the target index; a shooter's place in the
     // list of shooters (the first): removal then searches nothing.
     uint32_t slots_[2] = {0, 0};
+    // A shooter and the target of its sides it came on (the live drawing of what its image shows,
+    // which may stay where it was while the image moves), each pointing at the other.
+    Drawable* partner_ = nullptr;
 };
 
 inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
@@ -210,8 +213,9 @@ public:
     // Walks the target markers near p's row and column outward from p (TargetIndex::WalkNear).
     template <class F>
     void WalkTargetsNear(const zq::float8Point& p, F&& f) const { targets_.WalkNear(p, f); }
-    // Whether a shooter with the target's sides stands on the target's point (to a unit): the target
-    // then belongs to the live drawing of an element that a drag moves under its own image.
+    // Whether the target belongs to the live drawing of an element whose image a shooter is part of:
+    // a shooter of its sides came on its point, or stands on it now (to a unit), as a drag moves the
+    // element under its image.
     bool UnderShooter(const Drawable& target) const;
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
@@ -234,6 +238,9 @@ private:
     void RefreshShooters();
     void AddShooter(Drawable* d);
     void RemoveShooter(Drawable* d);
+    // Pairs a new shooter with a target of its sides on its point that has no shooter yet.
+    void PairWithTargetUnder(Drawable* shooter);
+    static void Unpair(Drawable* d);
     // The rectangle under which a plain drawable is kept in the grid: its painted area, or
     // everywhere when the area grows by many pixels.
     static ICanvas::DoubleRect GridArea(const InvalidArea& a);

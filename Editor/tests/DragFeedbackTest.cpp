@@ -706,6 +706,9 @@ TEST_P(FarGuide, ADraggedBoxLinesUpWithAFarBoxNotWithItsOwnCorners) {
     const PanePixels held = HoldDrag({(map.X(a.left) + map.X(a.right)) / 2, map.Y(a.bottom) - 6}, dx,
                                      [&](const PanePixels& s) { return guide(s) > 0.2; });
     EXPECT_GT(guide(held), 0.2) << "no guide from the dragged box to the far one";
+    // Nor one back to where the box was (an object's or a state's drawing stays there while held).
+    const int was = map.X(a.right) + 4, image = map.X(a.left + ShiftOf(dx, 0).x) - 4;
+    EXPECT_EQ(Share(held, {was, row}, {image, row}, Ink::Blue), 0.0) << "a guide to the dragged box's own place";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -331,15 +331,16 @@ TEST(AdjustMarkers, EveryShooterFindsTheNearestLinedUpTargetAmongManyAsTheyMoveA
         seed = seed * 1103515245u + 12345u;
         return (seed >> 16) % n;
     };
-    for (int i = 0; i < 600; ++i) {
-        const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
-        targets.push_back(c.CreateAdjustMarker(p, kinds[next(8)], 1));
-    }
+    // The shooters come first: none comes on a target (an image on the drawing it shows).
     for (int i = 0; i < 80; ++i) {
         const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
         const uint32_t sides = kinds[next(8)];
         shooters.push_back(c.CreateAdjustMarker(p, sides, 0));
         shooterAt.push_back({p, sides});
+    }
+    for (int i = 0; i < 600; ++i) {
+        const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
+        targets.push_back(c.CreateAdjustMarker(p, kinds[next(8)], 1));
     }
     auto check = [&](const char* when) {
         c.Model().TakeInvalid();
@@ -390,17 +391,20 @@ TEST(AdjustMarkers, ShootersThatGoLeaveTheOthersFollowingTheirTargets) {
 
 TEST(AdjustMarkers, ADraggedBoxsImageLinesUpWithTheNextBoxWhileTheBoxMovesUnderIt) {
     // A drag's image (shooters) moves step by step together with the live drawing of the box it
-    // shows (targets at the very same points, a compartment line's end markers among them); a guide
-    // from a corner of the image goes to the other box's facing corner however far it lies, never
-    // to a mark of the dragged box itself.
+    // shows (targets at the very same points, a compartment line's end markers among them), or
+    // while that drawing stays where it was (held); a guide from a corner of the image goes to the
+    // other box's facing corner however far it lies, never to a mark of the dragged box itself.
     struct Case {
         DoubleRect next;
+        double step;
+        bool held;
         zq::float8Point corner, end;
     } const cases[] = {
-        {Box(12000, -3000, 16000, -5000), {10000, -3000}, {12000, -3000}},  // near, right
-        {Box(40000, -3000, 44000, -5000), {10000, -3000}, {40000, -3000}},  // far, right
-        {Box(6000, -20000, 9000, -22000), {6000, -5000}, {6000, -20000}},   // far, below
-        {Box(-30000, 1000, -26000, -5000), {6000, -5000}, {-26000, -5000}}, // far, left
+        {Box(12000, -3000, 16000, -5000), 500, false, {10000, -3000}, {12000, -3000}},  // near, right
+        {Box(40000, -3000, 44000, -5000), 500, false, {10000, -3000}, {40000, -3000}},  // far, right
+        {Box(6000, -20000, 9000, -22000), 500, false, {6000, -5000}, {6000, -20000}},   // far, below
+        {Box(-30000, 1000, -26000, -5000), 500, false, {6000, -5000}, {-26000, -5000}}, // far, left
+        {Box(40000, -3000, 44000, -5000), 1000, true, {14000, -3000}, {40000, -3000}},  // the box stays
     };
     for (const Case& k : cases) {
         OffscreenCanvas c;
@@ -413,22 +417,30 @@ TEST(AdjustMarkers, ADraggedBoxsImageLinesUpWithTheNextBoxWhileTheBoxMovesUnderI
         GraphUtil::AddCornerMarks(c, next, k.next, 1);
         c.Model().TakeInvalid();
         for (int step = 1; step <= 8; ++step) {
-            image.Move({500, 0});
-            dragged.Move({500, 0});
+            image.Move({k.step, 0});
+            if (!k.held) dragged.Move({k.step, 0});
             c.Model().TakeInvalid();
         }
+        const double left = k.held ? 2000 : 2000 + 8 * k.step;
         std::optional<zq::float8Point> end;
         image.ForEach([&](const ICanvas::Element& e) {
             const auto* m = dynamic_cast<const MarkerDrawable*>(e.Get());
             ASSERT_NE(m, nullptr);
             const auto to = m->GuideEnd();
             if (m->Anchor().x == k.corner.x && m->Anchor().y == k.corner.y) end = to;
-            if (to) EXPECT_FALSE(to->x >= 6000 && to->x <= 10000 && to->y <= -3000 && to->y >= -5000)
+            if (to) EXPECT_FALSE(to->x >= left && to->x <= left + 4000 && to->y <= -3000 && to->y >= -5000)
                 << "a guide from (" << m->Anchor().x << ", " << m->Anchor().y << ") to the dragged box itself";
         });
         ASSERT_TRUE(end.has_value()) << "no guide to the box at " << k.next.left;
         EXPECT_EQ(end->x, k.end.x);
         EXPECT_EQ(end->y, k.end.y);
+        // Once the image is gone, the box's marks are targets like any other's.
+        image.Clear();
+        ICanvas::Element probe = c.CreateAdjustMarker({-5000, -3000}, ICanvas::SideRight | ICanvas::SideTop, 0);
+        c.Model().TakeInvalid();
+        const auto back = dynamic_cast<const MarkerDrawable*>(probe.Get())->GuideEnd();
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->x, left) << "the dragged box's top-left corner is no target after the drag";
     }
 }
 
