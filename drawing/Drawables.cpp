@@ -163,16 +163,25 @@ std::optional<zq::float8Point> MarkerDrawable::GuideEnd() const {
     constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
     std::optional<zq::float8Point> best;
     double bestDist = 0, bestOrder = 0;
-    // Along a row the first target on either side that lines up is the nearest there; likewise in a
-    // column. A target lined up with the marker's row is never one of its column (it lies too near).
+    // Along a row a marker looks the way it faces (either way when it faces neither left nor right)
+    // for the nearest target with the same top or bottom side that does not face away from it; a
+    // corner so never meets the other corners of its own box. Likewise in a column. A target lined
+    // up with the marker's row is never one of its column (it lies too near).
     model->WalkTargetsNear(p_, [&](const Drawable& t, int axis) {
-        const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
-        const zq::float8Point a = t.Anchor();
         const bool row = axis == 0;
+        const zq::float8Point a = t.Anchor();
+        const double along = row ? a.x - p_.x : a.y - p_.y;
+        if (std::fabs(along) < 0.5) return false;
+        const uint32_t low = row ? ICanvas::SideLeft : ICanvas::SideBottom;
+        const uint32_t high = row ? ICanvas::SideRight : ICanvas::SideTop;
+        const uint32_t ahead = along > 0 ? high : low, behind = along > 0 ? low : high;
+        if ((sides_ & (low | high)) != 0 && (sides_ & ahead) == 0) return true;  // behind the marker
+        const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
         const uint32_t lined = row ? kVertical : kHorizontal;
         if (std::fabs(row ? a.y - p_.y : a.x - p_.x) >= 0.5 || (ts & lined) != (sides_ & lined)) return false;
-        const double dist = std::fabs(row ? a.x - p_.x : a.y - p_.y);
-        if (dist < 0.5) return false;
+        // Facing away, or the live drawing of what is dragged along with the marker's image.
+        if (((ts & ahead) != 0 && (ts & behind) == 0) || model->UnderShooter(t)) return false;
+        const double dist = std::fabs(along);
         // Of equally near targets the one that came first.
         const double order = model->TargetOrder(t);
         if (!best || dist < bestDist || (dist == bestDist && order < bestOrder)) {

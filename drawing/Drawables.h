@@ -81,7 +81,8 @@ private:
     double halfHeight_ = 0;
 };
 
-// An adjust marker: a target draws nothing; a shooter draws a guide to the nearest lined-up target.
+// An adjust marker: a target draws nothing; a shooter draws a guide to the nearest lined-up target
+// that faces it.
 class MarkerDrawable : public Drawable {
 public:
     MarkerDrawable(const zq::float8Point& p, uint32_t sides, bool target) : p_(p), sides_(sides), target_(target) {}
@@ -89,6 +90,7 @@ public:
     InvalidArea PaintArea() const override;
     void Render(RenderContext& rc) const override;
     uint32_t TargetSides() const override { return target_ ? (sides_ ? sides_ : 0x80000000u) : 0; }
+    uint32_t ShooterSides() const override { return target_ ? 0 : sides_; }
     zq::float8Point Anchor() const override { return p_; }
     bool FollowsTargets() const override { return !target_; }
     // The far end of the guide, when a target lines up.

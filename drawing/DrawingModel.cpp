@@ -129,6 +129,7 @@ void DrawingModel::Insert(Drawable* d) {
 void DrawingModel::Remove(Drawable* d) {
     if (d->model_ != this) return;
     // Not asked of d: a drawable being destroyed removes itself after its own part is gone.
+    Unpair(d);
     if (d->layer_ == kTargets) {
         if (d->area_.pixels != 0) targets_.Remove(d, {d->area_.logical.left, d->area_.logical.top});
     } else {
@@ -156,6 +157,7 @@ void DrawingModel::Invalidate(Drawable& d) {
         return;
     }
     if (d.FollowsTargets()) {
+        spotsStale_ = true;
         // Where its guide ends depends on the targets, which the same step of a drag moves too: it
         // is repainted with the other shooters, once, when the changed areas are next taken.
         guidesStale_ = true;
@@ -177,14 +179,54 @@ double DrawingModel::TargetOrder(const Drawable& target) const { return target.a
 void DrawingModel::AddShooter(Drawable* d) {
     d->slots_[0] = uint32_t(shooters_.size());
     shooters_.push_back(d);
+    spotsStale_ = true;
+    PairWithTargetUnder(d);
+}
+
+void DrawingModel::PairWithTargetUnder(Drawable* shooter) {
+    const zq::float8Point p = shooter->Anchor();
+    const Spot spot = SpotOf(p, shooter->ShooterSides());
+    targets_.WalkNear(p, [&](Drawable& t, int axis) {
+        // Paired already, or farther along the line: that side is done.
+        if (shooter->partner_ || std::fabs(axis == 0 ? t.Anchor().x - p.x : t.Anchor().y - p.y) >= 1) return true;
+        if (t.partner_ || !(SpotOf(t.Anchor(), t.TargetSides() & 0x7FFFFFFFu) == spot)) return false;
+        shooter->partner_ = &t;
+        t.partner_ = shooter;
+        return true;
+    });
+}
+
+void DrawingModel::Unpair(Drawable* d) {
+    if (d->partner_) d->partner_->partner_ = nullptr;
+    d->partner_ = nullptr;
 }
 
 void DrawingModel::RemoveShooter(Drawable* d) {
     const uint32_t i = d->slots_[0];
     if (i >= shooters_.size() || shooters_[i] != d) return;  // not a shooter
+    Unpair(d);
     shooters_[i] = shooters_.back();
     shooters_[i]->slots_[0] = i;
     shooters_.pop_back();
+    spotsStale_ = true;
+}
+
+DrawingModel::Spot DrawingModel::SpotOf(const zq::float8Point& p, uint32_t sides) {
+    return {int64_t(std::llround(p.x)), int64_t(std::llround(p.y)), sides};
+}
+
+size_t DrawingModel::SpotHash::operator()(const Spot& s) const {
+    return std::hash<int64_t>()(s.x * 1000003 ^ s.y) ^ s.sides;
+}
+
+bool DrawingModel::UnderShooter(const Drawable& target) const {
+    if (target.partner_) return true;
+    if (spotsStale_) {
+        spots_.clear();
+        for (const Drawable* s : shooters_) spots_.insert(SpotOf(s->Anchor(), s->ShooterSides()));
+        spotsStale_ = false;
+    }
+    return !spots_.empty() && spots_.count(SpotOf(target.Anchor(), target.TargetSides() & 0x7FFFFFFFu)) != 0;
 }
 
 void DrawingModel::TargetsChanged() {

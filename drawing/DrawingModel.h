@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace DrawingKernel {
@@ -94,6 +95,8 @@ public:
     virtual void Render(RenderContext& rc) const = 0;
     // A target adjust marker's side flags, 0 for everything else.
     virtual uint32_t TargetSides() const { return 0; }
+    // A shooter adjust marker's side flags, 0 for everything else.
+    virtual uint32_t ShooterSides() const { return 0; }
     // The marker's point (markers only).
     virtual zq::float8Point Anchor() const { return {}; }
     // Whether what it paints depends on the target markers (a shooter's guide).
@@ -119,6 +122,9 @@ private:
     // A target's places in its row and its column of the target index; a shooter's place in the
     // list of shooters (the first): removal then searches nothing.
     uint32_t slots_[2] = {0, 0};
+    // A shooter and the target of its sides it came on (the live drawing of what its image shows,
+    // which may stay where it was while the image moves), each pointing at the other.
+    Drawable* partner_ = nullptr;
 };
 
 inline DrawableList::Iterator& DrawableList::Iterator::operator++() {
@@ -207,6 +213,10 @@ public:
     // Walks the target markers near p's row and column outward from p (TargetIndex::WalkNear).
     template <class F>
     void WalkTargetsNear(const zq::float8Point& p, F&& f) const { targets_.WalkNear(p, f); }
+    // Whether the target belongs to the live drawing of an element whose image a shooter is part of:
+    // a shooter of its sides came on its point, or stands on it now (to a unit), as a drag moves the
+    // element under its image.
+    bool UnderShooter(const Drawable& target) const;
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
     // True when nothing is drawn.
@@ -228,6 +238,9 @@ private:
     void RefreshShooters();
     void AddShooter(Drawable* d);
     void RemoveShooter(Drawable* d);
+    // Pairs a new shooter with a target of its sides on its point that has no shooter yet.
+    void PairWithTargetUnder(Drawable* shooter);
+    static void Unpair(Drawable* d);
     // The rectangle under which a plain drawable is kept in the grid: its painted area, or
     // everywhere when the area grows by many pixels.
     static ICanvas::DoubleRect GridArea(const InvalidArea& a);
@@ -240,6 +253,18 @@ private:
     DrawableList layers_[4];
     std::vector<InvalidArea> invalid_;
     std::vector<Drawable*> shooters_;  // the drawables that follow the targets
+    // Where the shooters stand (rounded point and sides), rebuilt when asked after they changed.
+    struct Spot {
+        int64_t x, y;
+        uint32_t sides;
+        bool operator==(const Spot&) const = default;
+    };
+    struct SpotHash {
+        size_t operator()(const Spot& s) const;
+    };
+    static Spot SpotOf(const zq::float8Point& p, uint32_t sides);
+    mutable std::unordered_set<Spot, SpotHash> spots_;
+    mutable bool spotsStale_ = false;
     TargetIndex targets_;
     bool guidesStale_ = false;  // targets changed since the shooters were last repainted
     double targetsCome_ = 0;    // the targets that came so far (their order; exact in a double)

@@ -1,10 +1,11 @@
 // What a mouse user sees of a dragged element and of a compartment widened by its handle, in a
 // started editor: real button presses (X events, which Wine's drag loop sees held) on hand-written
 // documents, the pane's pixels read from the screen while the button is still held, the saved file
-// read back after the release. The corner marks of a dragged class, package, object or state draw
-// their blue guides to the corner marks of a box they line up with; an initial or final state drags
-// its circle; a class with a template box stays drawn and follows the pointer; a compartment's east
-// handle widens its object or state, its north and north-east handles make it taller upwards; Ctrl+A
+// read back after the release. The corner (or edge-centre) marks of a dragged box of every diagram
+// kind draw their blue guides to the facing marks of a box they line up with, however far, never
+// to the box's own; an initial or final state drags its circle; a class with a template box stays
+// drawn and follows the pointer; a compartment's east handle widens its object or state, its north
+// and north-east handles make it taller upwards; Ctrl+A
 // after a drop, its undo and its redo shows and selects every class; everything selected and dragged
 // moves by the dragged distance, connectors with it, in one undo step. While the button is held a
 // pane shows whatever the drag moves by one rule, compared pixel by pixel with a window on the same
@@ -636,10 +637,12 @@ protected:
     std::unique_ptr<ReadBack> model_;
 };
 
-// Two boxes of the kind, 40 mm wide, with their tops lined up and 60 mm apart.
-std::string TwoBoxes(const std::string& kind, const std::string& inside = "<Text>n</Text>") {
-    return "<" + kind + " id=\"r2\" Pos=\"2000 -3000\" Size=\"4000 2000\">" + inside + "</" + kind + ">\n<" + kind +
-           " id=\"r3\" Pos=\"12000 -3000\" Size=\"4000 2000\">" + inside + "</" + kind + ">\n";
+// Two boxes of the kind, by default 40 mm wide, with their tops lined up and 60 mm apart.
+std::string TwoBoxes(const std::string& kind, const std::string& inside = "<Text>n</Text>",
+                     const std::string& size = "4000 2000", int secondLeft = 12000) {
+    return "<" + kind + " id=\"r2\" Pos=\"2000 -3000\" Size=\"" + size + "\">" + inside + "</" + kind + ">\n<" + kind +
+           " id=\"r3\" Pos=\"" + std::to_string(secondLeft) + " -3000\" Size=\"" + size + "\">" + inside + "</" +
+           kind + ">\n";
 }
 
 // The two boxes of the type in the model, in the order of their places from left to right.
@@ -678,6 +681,51 @@ TEST_F(DragFeedback, ADraggedStateLinesUpWithTheCornerMarksOfAnother) {
     const auto [a, b] = Boxes<State::State>(*model_->model);
     ExpectGuideToTheNextBox(a, b, {a.left, a.top, b.right, std::min(a.bottom, b.bottom)});
 }
+
+// Two boxes of a diagram kind, 20 mm wide and 10 mm high, their tops lined up and 100 mm apart:
+// dragged 100 pixels towards the other, a box's own far corner lies nearer than the other's.
+struct FarPair {
+    const char* name;
+    int type;
+    std::string elements;
+    bool centres;  // edge-centre marks (ellipses): the guide runs at mid-height
+};
+
+void PrintTo(const FarPair& pair, std::ostream* out) { *out << pair.name; }
+
+class FarGuide : public DragFeedback, public ::testing::WithParamInterface<FarPair> {};
+
+// While held, a guide runs from the dragged box's right side to the other box's facing left side.
+TEST_P(FarGuide, ADraggedBoxLinesUpWithAFarBoxNotWithItsOwnCorners) {
+    ASSERT_NO_FATAL_FAILURE(Open(GetParam().type, GetParam().elements));
+    const zq::Rect a{2000, -3000, 4000, -4000}, b{14000, -3000, 16000, -4000};
+    const PaneMap map{a, ShownDark(pane_)};  // the first box's top-left corner is the drawing's
+    const int row = GetParam().centres ? (map.Y(a.top) + map.Y(a.bottom)) / 2 : map.Y(a.top), dx = 100;
+    const int from = map.X(a.right + ShiftOf(dx, 0).x) + 4, to = map.X(b.left) - 4;
+    auto guide = [&](const PanePixels& s) { return Share(s, {from, row}, {to, row}, Ink::Blue); };
+    const PanePixels held = HoldDrag({(map.X(a.left) + map.X(a.right)) / 2, map.Y(a.bottom) - 6}, dx,
+                                     [&](const PanePixels& s) { return guide(s) > 0.2; });
+    EXPECT_GT(guide(held), 0.2) << "no guide from the dragged box to the far one";
+    // Nor one back to where the box was (an object's or a state's drawing stays there while held).
+    const int was = map.X(a.right) + 4, image = map.X(a.left + ShiftOf(dx, 0).x) - 4;
+    EXPECT_EQ(Share(held, {was, row}, {image, row}, Ink::Blue), 0.0) << "a guide to the dragged box's own place";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryDiagramKind, FarGuide,
+    ::testing::Values(
+        FarPair{"Class", 1, TwoBoxes("Class", "<Text>n</Text>", "2000 1000", 14000), false},
+        FarPair{"Object", 2, TwoBoxes("Object", "<Text>n</Text>", "2000 1000", 14000), false},
+        FarPair{"State", 5, TwoBoxes("State", "<Text>n</Text>", "2000 1000", 14000), false},
+        FarPair{"UseCase", 3, TwoBoxes("UseCase", "<Text>n</Text>", "2000 1000", 14000), true},
+        FarPair{"System", 3, TwoBoxes("System", "<Text>n</Text>", "2000 1000", 14000), false},
+        FarPair{"Sequence", 4,
+                "<SeqObject id=\"r2\" Pos=\"2000 -3000\" Size=\"2000 1000\"><Text>a</Text>"
+                "<LifeLine id=\"r4\" Pos=\"3000 -4000\" Len=\"2000\" Dying=\"0\"/></SeqObject>\n"
+                "<SeqObject id=\"r3\" Pos=\"14000 -3000\" Size=\"2000 1000\"><Text>b</Text>"
+                "<LifeLine id=\"r5\" Pos=\"15000 -4000\" Len=\"2000\" Dying=\"0\"/></SeqObject>\n",
+                false}),
+    [](const ::testing::TestParamInfo<FarPair>& info) { return std::string(info.param.name); });
 
 TEST_F(DragFeedback, InitialAndFinalStatesDragTheirCircles) {
     ASSERT_NO_FATAL_FAILURE(
@@ -974,12 +1022,8 @@ TEST_F(DragFeedback, DraggingEverythingMovesEveryElementByTheDraggedDistanceInOn
     const Positions original = PositionsIn(file_);
     ASSERT_EQ(original.classes.size(), size_t(kDraggedClasses));
     ASSERT_GE(original.ends.size(), size_t(kDraggedClasses));
-    std::optional<RECT> shown, last;
-    ASSERT_TRUE(WaitFor([&] {
-        last = shown;
-        shown = DarkArea(pane_);
-        return shown && last && EqualRect(&*shown, &*last);
-    })) << "the pane shows nothing steady";
+    const std::optional<RECT> shown = SteadyDarkArea(pane_);
+    ASSERT_TRUE(shown.has_value()) << "the pane shows nothing steady";
     // The first class lies at the top-left corner of what the pane shows.
     POINT grab{shown->left + 10, shown->top + 45};
     ScreenToClient(pane_, &grab);

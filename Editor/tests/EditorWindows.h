@@ -407,6 +407,19 @@ inline std::optional<RECT> DarkArea(HWND pane)
     return area;
 }
 
+// The dark area of the pane once two readings in a row agree (the pane has drawn); none when it
+// shows nothing dark or keeps changing.
+inline std::optional<RECT> SteadyDarkArea(HWND pane)
+{
+    std::optional<RECT> shown, last;
+    const bool steady = WaitFor([&] {
+        last = shown;
+        shown = DarkArea(pane);
+        return shown && last && EqualRect(&*shown, &*last);
+    });
+    return steady ? shown : std::nullopt;
+}
+
 // A fresh folder under the temporary folder, removed with its files.
 class TempFolder {
 public:

@@ -276,10 +276,15 @@ TEST(AdjustMarkers, AMovedShooterRepaintsTheGuideItHadAndTheOneItHasNow) {
 }
 
 namespace {
-// The guide end by the rule itself: the nearest target lined up with the shooter's row (vertical
-// sides alike) or column (horizontal sides alike), half a unit or more away; of equal ones the one
-// that came first (a moved target comes anew).
-std::optional<zq::float8Point> ExpectedGuideEnd(OffscreenCanvas& c, zq::float8Point p, uint32_t sides) {
+using Spots = std::vector<std::pair<zq::float8Point, uint32_t>>;
+
+// The guide end by the rule itself: of the targets lined up with the shooter's row (vertical sides
+// alike) or column (horizontal sides alike), half a unit or more away, on a side the shooter faces
+// (either side when it faces neither way along that line), not facing away from the shooter and
+// not under a shooter of their own sides (to a unit), the nearest; of equal ones the one that came
+// first (a moved target comes anew).
+std::optional<zq::float8Point> ExpectedGuideEnd(OffscreenCanvas& c, zq::float8Point p, uint32_t sides,
+                                                const Spots& shooters) {
     constexpr uint32_t kVertical = ICanvas::SideTop | ICanvas::SideBottom;
     constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
     std::optional<zq::float8Point> best;
@@ -287,15 +292,23 @@ std::optional<zq::float8Point> ExpectedGuideEnd(OffscreenCanvas& c, zq::float8Po
     c.Model().ForEachTarget([&](const Drawable& t) {
         const zq::float8Point a = t.Anchor();
         const uint32_t ts = t.TargetSides() & 0x7FFFFFFFu;
-        double dist = -1;
-        if (std::fabs(a.y - p.y) < 0.5 && (ts & kVertical) == (sides & kVertical)) dist = std::fabs(a.x - p.x);
-        else if (std::fabs(a.x - p.x) < 0.5 && (ts & kHorizontal) == (sides & kHorizontal)) dist = std::fabs(a.y - p.y);
-        if (dist < 0.5) return;
-        const double order = c.Model().TargetOrder(t);
-        if (!best || dist < bestDist || (dist == bestDist && order < bestOrder)) {
-            best = a;
-            bestDist = dist;
-            bestOrder = order;
+        for (const auto& [at, s] : shooters)
+            if (s == ts && std::llround(at.x) == std::llround(a.x) && std::llround(at.y) == std::llround(a.y)) return;
+        for (bool row : {true, false}) {
+            const uint32_t across = row ? kVertical : kHorizontal, along = row ? kHorizontal : kVertical;
+            const double off = row ? a.y - p.y : a.x - p.x, dist = row ? a.x - p.x : a.y - p.y;
+            if (std::fabs(off) >= 0.5 || (ts & across) != (sides & across) || std::fabs(dist) < 0.5) continue;
+            // The way from the shooter to the target: a target facing only that way faces away.
+            const uint32_t there = dist > 0 ? (row ? ICanvas::SideRight : ICanvas::SideTop)
+                                            : (row ? ICanvas::SideLeft : ICanvas::SideBottom);
+            if ((sides & along) != 0 && (sides & there) == 0) continue;
+            if ((ts & along) == there) continue;
+            const double order = c.Model().TargetOrder(t);
+            if (!best || std::fabs(dist) < bestDist || (std::fabs(dist) == bestDist && order < bestOrder)) {
+                best = a;
+                bestDist = std::fabs(dist);
+                bestOrder = order;
+            }
         }
     });
     return best;
@@ -318,15 +331,16 @@ TEST(AdjustMarkers, EveryShooterFindsTheNearestLinedUpTargetAmongManyAsTheyMoveA
         seed = seed * 1103515245u + 12345u;
         return (seed >> 16) % n;
     };
-    for (int i = 0; i < 600; ++i) {
-        const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
-        targets.push_back(c.CreateAdjustMarker(p, kinds[next(8)], 1));
-    }
+    // The shooters come first: none comes on a target (an image on the drawing it shows).
     for (int i = 0; i < 80; ++i) {
         const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
         const uint32_t sides = kinds[next(8)];
         shooters.push_back(c.CreateAdjustMarker(p, sides, 0));
         shooterAt.push_back({p, sides});
+    }
+    for (int i = 0; i < 600; ++i) {
+        const zq::float8Point p{100.0 * next(12) + offsets[next(7)], 100.0 * next(9) + offsets[next(7)]};
+        targets.push_back(c.CreateAdjustMarker(p, kinds[next(8)], 1));
     }
     auto check = [&](const char* when) {
         c.Model().TakeInvalid();
@@ -334,7 +348,7 @@ TEST(AdjustMarkers, EveryShooterFindsTheNearestLinedUpTargetAmongManyAsTheyMoveA
         for (size_t i = 0; i < shooters.size(); ++i) {
             const auto* m = dynamic_cast<const MarkerDrawable*>(shooters[i].Get());
             ASSERT_NE(m, nullptr);
-            const auto expected = ExpectedGuideEnd(c, shooterAt[i].first, shooterAt[i].second);
+            const auto expected = ExpectedGuideEnd(c, shooterAt[i].first, shooterAt[i].second, shooterAt);
             const auto end = m->GuideEnd();
             ASSERT_EQ(end.has_value(), expected.has_value()) << when << ", shooter " << i;
             if (!end) continue;
@@ -377,27 +391,57 @@ TEST(AdjustMarkers, ShootersThatGoLeaveTheOthersFollowingTheirTargets) {
 
 TEST(AdjustMarkers, ADraggedBoxsImageLinesUpWithTheNextBoxWhileTheBoxMovesUnderIt) {
     // A drag's image (shooters) moves step by step together with the live drawing of the box it
-    // shows (targets at the very same points); the guide from the image's top right goes to the
-    // next box's top left, the nearest target lined up that is not under the shooter itself.
-    OffscreenCanvas c;
-    ICanvas::Group dragged, next, image;
-    GraphUtil::AddCornerMarks(c, dragged, Box(2000, -3000, 6000, -5000), 1);
-    GraphUtil::AddCornerMarks(c, next, Box(12000, -3000, 16000, -5000), 1);
-    GraphUtil::AddCornerMarks(c, image, Box(2000, -3000, 6000, -5000), 0);
-    c.Model().TakeInvalid();
-    for (int step = 1; step <= 8; ++step) {
-        image.Move({500, 0});
-        dragged.Move({500, 0});
+    // shows (targets at the very same points, a compartment line's end markers among them), or
+    // while that drawing stays where it was (held); a guide from a corner of the image goes to the
+    // other box's facing corner however far it lies, never to a mark of the dragged box itself.
+    struct Case {
+        DoubleRect next;
+        double step;
+        bool held;
+        zq::float8Point corner, end;
+    } const cases[] = {
+        {Box(12000, -3000, 16000, -5000), 500, false, {10000, -3000}, {12000, -3000}},  // near, right
+        {Box(40000, -3000, 44000, -5000), 500, false, {10000, -3000}, {40000, -3000}},  // far, right
+        {Box(6000, -20000, 9000, -22000), 500, false, {6000, -5000}, {6000, -20000}},   // far, below
+        {Box(-30000, 1000, -26000, -5000), 500, false, {6000, -5000}, {-26000, -5000}}, // far, left
+        {Box(40000, -3000, 44000, -5000), 1000, true, {14000, -3000}, {40000, -3000}},  // the box stays
+    };
+    for (const Case& k : cases) {
+        OffscreenCanvas c;
+        ICanvas::Group dragged, next, image;
+        for (auto [group, target] : {std::pair{&dragged, 1}, std::pair{&image, 0}}) {
+            GraphUtil::AddCornerMarks(c, *group, Box(2000, -3000, 6000, -5000), target);
+            group->Add(c.CreateAdjustMarker({2000, -4000}, ICanvas::SideLeft, target));
+            group->Add(c.CreateAdjustMarker({6000, -4000}, ICanvas::SideRight, target));
+        }
+        GraphUtil::AddCornerMarks(c, next, k.next, 1);
         c.Model().TakeInvalid();
+        for (int step = 1; step <= 8; ++step) {
+            image.Move({k.step, 0});
+            if (!k.held) dragged.Move({k.step, 0});
+            c.Model().TakeInvalid();
+        }
+        const double left = k.held ? 2000 : 2000 + 8 * k.step;
+        std::optional<zq::float8Point> end;
+        image.ForEach([&](const ICanvas::Element& e) {
+            const auto* m = dynamic_cast<const MarkerDrawable*>(e.Get());
+            ASSERT_NE(m, nullptr);
+            const auto to = m->GuideEnd();
+            if (m->Anchor().x == k.corner.x && m->Anchor().y == k.corner.y) end = to;
+            if (to) EXPECT_FALSE(to->x >= left && to->x <= left + 4000 && to->y <= -3000 && to->y >= -5000)
+                << "a guide from (" << m->Anchor().x << ", " << m->Anchor().y << ") to the dragged box itself";
+        });
+        ASSERT_TRUE(end.has_value()) << "no guide to the box at " << k.next.left;
+        EXPECT_EQ(end->x, k.end.x);
+        EXPECT_EQ(end->y, k.end.y);
+        // Once the image is gone, the box's marks are targets like any other's.
+        image.Clear();
+        ICanvas::Element probe = c.CreateAdjustMarker({-5000, -3000}, ICanvas::SideRight | ICanvas::SideTop, 0);
+        c.Model().TakeInvalid();
+        const auto back = dynamic_cast<const MarkerDrawable*>(probe.Get())->GuideEnd();
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->x, left) << "the dragged box's top-left corner is no target after the drag";
     }
-    std::optional<zq::float8Point> topRight;
-    image.ForEach([&](const ICanvas::Element& e) {
-        const auto* m = dynamic_cast<const MarkerDrawable*>(e.Get());
-        if (m && m->Anchor().x == 10000 && m->Anchor().y == -3000) topRight = m->GuideEnd();
-    });
-    ASSERT_TRUE(topRight.has_value());
-    EXPECT_EQ(topRight->x, 12000);
-    EXPECT_EQ(topRight->y, -3000);
 }
 
 TEST(PageLayoutRecord, DefaultsAndAvailableArea) {

@@ -8,6 +8,7 @@
 #include "text/TextOwner.h"
 #include "text/edit/TextClipboard.h"
 #include "text/edit/TextView.h"
+#include "view/CanvasOrder.h"
 #include "view/CanvasView.h"
 #include "core/foundation/Cast.h"
 
@@ -17,6 +18,13 @@ namespace {
 
 // The colour behind selected characters.
 constexpr zq::Color kSelectionColour{0xAD, 0xD6, 0xFF};
+
+// The stacking key of the selection's highlight: above every element's fill, beneath the glyphs and
+// lines (unkeyed), so that the selected characters stay readable in every script and direction.
+ICanvas::OrderKey SelectionOrder() {
+  static const ICanvas::OrderKey key = std::make_shared<const View::CanvasOrder::Impl>(1, 0);
+  return key;
+}
 
 bool IsHigh(wchar_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool IsLow(wchar_t c) { return c >= 0xDC00 && c < 0xE000; }
@@ -288,7 +296,7 @@ void EditTask::ShowState() {
     for (const SelectionRect& r : SelectionRects(*layout, from, to))
       selection_.Add(c.canvas->CreateFilledRect(
           {origin.x + r.left, origin.y - r.top, origin.x + r.right, origin.y - r.bottom},
-          ICanvas::LineStyle::FromColor(kSelectionColour), nullptr));
+          ICanvas::LineStyle::FromColor(kSelectionColour), SelectionOrder()));
   }
   const CaretPlace caret = PlaceCaret(*layout, ToTextPos(content, caret_));
   double height = caret.height;
