@@ -32,11 +32,15 @@ inline std::string EndOffItsBox(const Core::Diagram& diagram) {
         return "qualifier " + std::to_string(e->GetObjectId()) + " off its owner";
     }
     auto* end = dynamic_cast<Connector::IEnd*>(e.get());
-    auto* box = end ? dynamic_cast<const ClassObject::Terminal*>(end->GetTerminal()) : nullptr;
-    if (box == nullptr) continue;
+    auto* box = end ? dynamic_cast<const Core::ITerminal*>(end->GetTerminal()) : nullptr;
+    if (box == nullptr || dynamic_cast<const Core::IResizable*>(box) == nullptr) continue;
+    // On the outline the point is its own projection, level or plumb.
     const zq::float8Point p = end->GetPosition();
-    const GraphUtil::OutlineHit hit = GraphUtil::NearestOutlinePoint(box->GetTerminalOutlinePoints(), p, false, false);
-    if (!hit.valid || std::abs(hit.point.x - p.x) + std::abs(hit.point.y - p.y) > 1) {
+    const auto on = [&](bool level) {
+      GraphUtil::OutlineHit hit;
+      return box->GetTerminalOutline(hit, p, level) && std::abs(hit.point.x - p.x) + std::abs(hit.point.y - p.y) <= 1;
+    };
+    if (!on(true) && !on(false)) {
       std::ostringstream out;
       out << "end " << e->GetObjectId() << " at " << p.x << " " << p.y << " off its box";
       return out.str();
@@ -49,6 +53,7 @@ inline std::string EndOffItsBox(const Core::Diagram& diagram) {
 // by the offset: the copy's style merges into the document's, whose fonts win, as in the editor.
 struct PastedCopy : Core::IPastePostProcessor {
   Core::Diagram target;
+  // With points 0 the new document keeps its preset fonts.
   PastedCopy(const Core::FactoryRegistry& registry, const Core::Diagram& source, double points, zq::Point offset)
       : target(registry, nullptr, this) {
     Core::TransferSet set(registry);
@@ -58,7 +63,8 @@ struct PastedCopy : Core::IPastePostProcessor {
     for (const Core::ElementPtr& e : copied.Elements()) set.Insert(*e);
     Core::Transaction made(target);
     Core::Env env(made);
-    Style::Style::FindOrCreate(env).GetRoot()->GetFont()->SetSize(env, {false, points});
+    Style::Style& style = Style::Style::FindOrCreate(env);
+    if (points > 0) style.GetRoot()->GetFont()->SetSize(env, {false, points});
     env.Close();
     Core::Transaction t(target);
     Core::Env paste(t);
@@ -73,13 +79,13 @@ struct PastedCopy : Core::IPastePostProcessor {
   }
 };
 
-// The boxes of a diagram by name (texts of boxes are unique in the tests) with their rectangles.
+// The named boxes of a diagram by name (unique in the tests' documents) with their rectangles.
 inline std::map<std::wstring, zq::Rect> Boxes(const Core::Diagram& d) {
   std::map<std::wstring, zq::Rect> boxes;
   for (const auto& e : d.Elements()) {
     auto* named = dynamic_cast<Core::INamed*>(e.get());
     auto* box = dynamic_cast<Core::IResizable*>(e.get());
-    if (named && box && !e->IsDeleted()) boxes[named->GetName()] = box->GetRect();
+    if (named && box && !e->IsDeleted() && !named->GetName().empty()) boxes[named->GetName()] = box->GetRect();
   }
   return boxes;
 }
