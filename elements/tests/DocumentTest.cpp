@@ -22,6 +22,7 @@
 #include "core/Shift.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
+#include "elements/classobject/tests/BoxChecks.h"
 
 #ifdef _WIN32
 #include "Editor/ElementFactories.h"
@@ -308,6 +309,19 @@ TEST_P(HandWrittenDocument, EveryBoxTakesTheEndsStoredOnItAlong) {
     ASSERT_EQ(Save(*diagram), read) << "undoing the move of " << boxId;
   }
   EXPECT_GT(boxes, 0);
+}
+
+// Ctrl+A, Ctrl+C, Ctrl+N, Ctrl+V into a new document of smaller or larger fonts: every box keeps its
+// size (grows only where its text needs more room), every end its box, and the copy reads back.
+TEST_P(HandWrittenDocument, PastedUnderOtherFontsEveryBoxKeepsItsSizeAndItsEnds) {
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  for (const double points : {8.0, 14.0}) {
+    ClassObjectTest::PastedCopy copy(Registry(), *diagram, points, {700, -700});
+    copy.ExpectBoxesKept(*diagram, {700, -700}, points < 11);
+    EXPECT_EQ(Save(*Read(Save(copy.target), flags)), Save(copy.target)) << points;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,

@@ -3,11 +3,13 @@
 // its classes, their qualifier and their connectors.
 #include "elements/class/tests/AssocScene.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "elements/classobject/QualifierMove.h"
+#include "elements/classobject/tests/BoxChecks.h"
 #include "style/Names.h"
 #include "text/free/FreeText.h"
 
@@ -373,4 +375,42 @@ TEST_F(QualifiedPackage, ADraggedPackageCarriesItsConnectorsAndTheTextsAnchoredT
   for (Text::FreeText* t : Live<Text::FreeText>()) anchored.push_back(AnchorOf(*t));
   EXPECT_EQ(anchored, anchors);
   EXPECT_EQ(CheckConnectors(), "");
+}
+
+// A rename, a resize, a compartment or a template box: the class keeps its qualifier on its side
+// and the end on it, and a rename never makes it smaller; undone and redone, all comes back.
+TEST_F(Qualifiers, EveryChangeOfTheClassesShapeTakesTheQualifierAndItsEndAlong) {
+  Qualifier* q = AtEnd(*EndOf(*Path<Assoc>({{14000, 4400}, {9000, 4400}}, nullptr, c), 1));
+  Class::Compartment* k = nullptr;
+  const std::pair<const wchar_t*, std::function<void(Core::Env&)>> changes[] = {
+      {L"a much longer name of the class", nullptr},
+      {L"B", nullptr},
+      {L"resized", [&](Core::Env& env) { c->SetRect(env, zq::Rect(4000, 6000, 12000, 2500), false); }},
+      {L"compartment", [&](Core::Env& env) {
+         c->InsertCompartment(env, *(k = Class::Compartment::Create(env, {0, 0}).get()), nullptr, false);
+         k->SetName(env, L"a compartment wider than the class is now : a list of many things");
+       }},
+      {L"no compartment", [&](Core::Env& env) { k->Delete(env); }},
+      {L"narrowed", [&](Core::Env& env) { c->SetRect(env, zq::Rect(4000, 6000, 4300, 2500), false); }},
+      {L"template box", [&](Core::Env& env) { c->CreateTemplateParameters(env); }}};
+  std::vector<std::string> saved{Save()};
+  for (const auto& change : changes) {
+    const zq::Point was = c->GetSize();
+    Change([&](Core::Env& env) { change.second ? change.second(env) : c->SetName(env, change.first); });
+    if (!change.second) {
+      EXPECT_TRUE(c->GetSize().x >= was.x && c->GetSize().y == was.y) << "renamed";
+    }
+    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), Core::ObjectId(0)) << saved.size();
+    EXPECT_EQ(CheckConnectors(), "");
+    saved.push_back(Save());
+  }
+  EXPECT_EQ(q->GetRect().left, c->GetRect().right) << "the qualifier went along";
+  for (std::size_t i = saved.size() - 1; i-- > 0;) {
+    Undo();
+    EXPECT_EQ(Save(), saved[i]);
+  }
+  for (std::size_t i = 1; i < saved.size(); ++i) {
+    Redo();
+    EXPECT_EQ(Save(), saved[i]);
+  }
 }

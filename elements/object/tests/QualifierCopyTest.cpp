@@ -4,11 +4,13 @@
 // stored text; pasted with an offset, the copied links keep their originals' paths.
 #include "elements/object/tests/ObjectScene.h"
 
+#include <functional>
 #include <regex>
 
 #include "core/CopyExtend.h"
 #include "core/ModelElementSet.h"
 #include "core/TransferSet.h"
+#include "elements/classobject/tests/BoxChecks.h"
 
 using namespace ObjectTest;
 
@@ -157,3 +159,40 @@ TEST_F(QualifierCopies, PastedWithAnOffsetTheLinkKeepsItsPathFromTheCopiedQualif
 }
 
 }  // namespace
+
+// Renamed, resized, given a compartment and losing it, the object keeps its qualifier on its side and
+// the link end on it (a rename never makes the object smaller); undo takes all back.
+TEST_F(QualifierCopies, EveryChangeOfTheObjectsShapeTakesTheQualifierAndItsLinkEndAlong) {
+  Object::Compartment* k = nullptr;
+  const std::function<void(Core::Env&)> changes[] = {
+      [&](Core::Env& env) { a->SetName(env, L"a:Account of a much longer name"); },
+      [&](Core::Env& env) { a->SetName(env, L"a"); },
+      [&](Core::Env& env) { a->SetRect(env, zq::Rect(-500, 500, 9000, -3000), false); },
+      [&](Core::Env& env) { a->AddCompartment(env, *(k = Object::Compartment::Create(env, {0, 0}).get())); },
+      [&](Core::Env& env) { k->Delete(env); }};
+  for (std::size_t i = 0; i < std::size(changes); ++i) {
+    const zq::Point was = a->GetSize();
+    Change(changes[i]);
+    EXPECT_TRUE(i > 1 || (a->GetSize().x >= was.x && a->GetSize().y >= was.y)) << i;
+    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), Core::ObjectId(0)) << i;
+  }
+  for (std::size_t i = 0; i < std::size(changes); ++i) Undo();
+  EXPECT_EQ(Save(), original);
+}
+
+// Pasted into a document of smaller and of larger fonts: the objects, the qualifier and the links
+// keep their sizes or grow where the text needs it, and the link end on the qualifier stays on it.
+TEST_F(QualifierCopies, PastedUnderOtherFontsTheObjectsKeepTheirSizesOrGrowAndTheEndsStayOnThem) {
+  Change([&](Core::Env& env) {
+    a->SetName(env, L"a:Account");
+    q->SetName(env, L"nr");
+    a->SetRect(env, zq::Rect(0, 0, 4000, -2500), false);
+  });
+  for (const double points : {6.0, 24.0}) {
+    ClassObjectTest::PastedCopy copy(Registry(), diagram, points, {-1000, 2000});
+    copy.ExpectBoxesKept(diagram, {-1000, 2000}, points < 11);
+    Core::Diagram read(Registry(), nullptr);
+    read.LoadXML(Save(copy.target));
+    EXPECT_EQ(Save(read), Save(copy.target)) << points;
+  }
+}
