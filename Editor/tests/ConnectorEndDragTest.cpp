@@ -1,8 +1,7 @@
 // A composite state dragged with the mouse (X events, as Wine's drag loop needs) past the reach of a
-// transition coming down onto its top edge: while the button is held the pane shows the transition's
-// new path turning down onto the dragged top edge, and the saved document has the transition's end
-// where the state's move put it, its far end where it was, and two bends, its last segment plumb onto
-// the edge and none along a state's border.
+// transition coming down onto its top edge: while the button is held the pane shows the new path
+// turning down onto the dragged edge; saved, the end is where the move put it, the last segment
+// plumb onto the edge, none along a border.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/RealInput.h"
@@ -68,16 +67,14 @@ TEST(ConnectorEndDrag, ACompositeStateDraggedPastATransitionKeepsItsEndOnTheTopE
     // While held: the new path's last leg, dashed, plumb from halfway between the states down onto
     // the dragged top edge (in some column within a grid step of where the move puts it).
     const int top = screenY(-4750) + 4, bottom = screenY(-6000) - 4;
-    auto leg = [&] {
+    auto leg = [&] {  // the share of the rows with a dark pixel near the column
         const PanePixels shot(pane);
-        const POINT origin = shot.Origin();
-        int best = 0;
-        for (int x = screenX(3000 + moved) - 5; x <= screenX(3000 + moved) + 5; ++x) {
-            int n = 0;
-            for (int y = top; y <= bottom; ++y) n += shot.Dark(x - origin.x, y - origin.y) ? 1 : 0;
-            best = std::max(best, n);
-        }
-        return double(best) / (bottom - top + 1);
+        const POINT o = shot.Origin();
+        int n = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = screenX(3000 + moved) - 5; x <= screenX(3000 + moved) + 5; ++x)
+                if (shot.Dark(x - o.x, y - o.y) && ++n) break;
+        return double(n) / (bottom - top + 1);
     };
     EXPECT_TRUE(WaitFor([&] { return leg() > 0.3; })) << "no last leg onto the dragged top edge while held";
     ASSERT_TRUE(XLeftButton(false));
@@ -85,33 +82,25 @@ TEST(ConnectorEndDrag, ACompositeStateDraggedPastATransitionKeepsItsEndOnTheTopE
     const std::string written = Bytes(file);
     Chord(VK_CONTROL, 'S');
     ASSERT_TRUE(WaitFor([&] { return Bytes(file) != written; })) << "not saved";
-    // Closed, the editor lets go of the file.
-    PostMessageW(frame, WM_CLOSE, 0, 0);
+    PostMessageW(frame, WM_CLOSE, 0, 0);  // closed, the editor lets go of the file
     ASSERT_NE(editor.WaitExit(kHungAfterMs), DWORD(STILL_ACTIVE)) << "the editor does not end";
     TextBlock::InstallUniscribeMeasurer();
-    auto saved = std::make_unique<ReadBack>(file);
-    const State::State *idle = nullptr, *checkout = nullptr;
+    ReadBack saved(file);
+    const State::State* checkout = nullptr;
     const State::Transition* t = nullptr;
-    for (const Core::ElementPtr& e : saved->model->Elements()) {
-        if (auto* s = dynamic_cast<const State::State*>(e.get())) (s->GetRect().left == 2000 ? idle : checkout) = s;
+    for (const Core::ElementPtr& e : saved.model->Elements()) {
+        if (auto* s = dynamic_cast<const State::State*>(e.get()); s && s->GetRect().left != 2000) checkout = s;
         if (auto* c = dynamic_cast<const State::Transition*>(e.get())) t = c;
     }
-    ASSERT_TRUE(idle && checkout && t);
+    ASSERT_TRUE(checkout && t && t->GetEndCount() == 2);
     const double shift = checkout->GetRect().left - 2000;
     EXPECT_NEAR(shift, moved, 100) << "Checkout was not dropped where it was dragged";
-    ASSERT_EQ(t->GetEndCount(), 2u);
-    const Connector::IEnd *from = t->GetEnds()[0], *to = t->GetEnds()[1];
-    if (from->GetTerminal() != idle) std::swap(from, to);
-    ASSERT_EQ(from->GetTerminal(), idle);
-    ASSERT_EQ(to->GetTerminal(), checkout);
-    EXPECT_EQ(from->GetPosition(), zq::float8Point(3000, -3500)) << "the end on Idle moved";
-    EXPECT_EQ(to->GetPosition(), zq::float8Point(3000 + shift, -6000)) << "the end is not where Checkout's move put it";
-    EXPECT_EQ(t->GetJoinCount(), 2u);
-    const Connector::ISegment* last = to->GetSegment();
-    ASSERT_NE(last, nullptr);
-    EXPECT_TRUE(last->IsVerticalOrtho()) << "the last segment does not meet the top edge square";
-    EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*t, idle->GetRect())) << "a segment lies along Idle's border";
-    EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*t, checkout->GetRect())) << "a segment lies along Checkout's border";
+    const Connector::IEnd* to = t->GetEnds()[t->GetEnds()[0]->GetTerminal() == checkout ? 0 : 1];
+    EXPECT_EQ(t->GetEnds()[to == t->GetEnds()[0] ? 1 : 0]->GetPosition(), zq::float8Point(3000, -3500));
+    EXPECT_EQ(to->GetPosition(), zq::float8Point(3000 + shift, -6000)) << "not where Checkout's move put it";
+    EXPECT_TRUE(to->GetSegment()->IsVerticalOrtho()) << "the last segment does not meet the top edge square";
+    for (const zq::Rect& r : {zq::Rect(2000, -2000, 5000, -3500), checkout->GetRect()})
+        EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*t, r)) << "a segment lies along a state's border";
 }
 
 }  // namespace

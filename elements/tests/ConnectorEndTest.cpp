@@ -1,120 +1,82 @@
-// A box moved past the reach of a connector's far end, for every connector kind that joins boxes:
-// the end stays where the box's move put it, the far end where it was, and the connector bends so
-// that its last segment still meets the box's edge square and no segment lies along a border.
-#include "elements/class/tests/AssocScene.h"
-#include "elements/object/tests/ObjectScene.h"
-#include "elements/state/tests/StateScene.h"
-
-#include "core/ModelElementSet.h"
+// A box moved out of the reach of a connector's far end, for every kind that joins boxes: the end
+// stays where the move put it, the connector bends so that it meets the box square, none of its
+// segments lies along a border, and undo restores it.
+#include "elements/class/Association.h"
+#include "elements/class/Class.h"
+#include "elements/class/Generalization.h"
+#include "elements/note/tests/HostScene.h"
+#include "elements/object/Link.h"
+#include "elements/object/Object.h"
+#include "elements/object/Qualifier.h"
+#include "elements/state/State.h"
+#include "elements/state/Transition.h"
 #include "view/connector/tests/Borders.h"
 
 namespace {
 
-struct Kind {
-  const char* name;
-  std::function<std::unique_ptr<HostScene::Scene>()> scene;
-  // Makes a box with its top-left corner at the point (the moved one as a composite state).
-  std::function<Core::IModelElement*(Core::Env&, const zq::Point&, bool moved)> box;
-  Connector::IFactory& (*factory)();
+struct Ends : HostScene::Scene {
+  static const Core::FactoryRegistry& Kinds() {
+    static const Core::FactoryRegistry r = HostScene::MakeRegistry(
+        {State::ReportStateFactories, Class::ReportAssociationFactories, Class::ReportGeneralizationFactories,
+         [](Core::FactoryRegistry& r) { r.Register(Class::Class::Factory()); }, Object::ReportObjectFactories,
+         Object::ReportLinkFactories});
+    return r;
+  }
+  Ends() : HostScene::Scene(Kinds()) {}
 };
 
-// A family's scene, used outside its own tests.
-template <class S>
-struct Plain : S {
-  void TestBody() override {}
-};
-template <class S>
-std::unique_ptr<HostScene::Scene> Make() { return std::make_unique<Plain<S>>(); }
-
-const Kind kKinds[] = {
-    {"transition", Make<StateTest::Scene>,
-     [](Core::Env& env, const zq::Point& at, bool moved) -> Core::IModelElement* {
-       auto s = State::State::Create(env, at);
-       s->SetLarge(env, moved);
-       s->SetRect(env, zq::Rect::FromPosSize(at, 3000, 2000));
-       return s.get();
-     },
-     State::Transition::PartFactory},
-    {"association", Make<AssocTest::Scene>,
-     [](Core::Env& env, const zq::Point& at, bool) -> Core::IModelElement* { return Class::Class::Create(env, at).get(); },
-     Class::Assoc::PartFactory},
-    {"generalization", Make<AssocTest::Scene>,
-     [](Core::Env& env, const zq::Point& at, bool) -> Core::IModelElement* { return Class::Class::Create(env, at).get(); },
-     Class::Generalization::PartFactory},
-    {"link", Make<ObjectTest::Scene>,
-     [](Core::Env& env, const zq::Point& at, bool) -> Core::IModelElement* { return Object::Object::Create(env, at).get(); },
-     Object::Link::PartFactory},
-};
-
-// The direction the box moves in; a plumb connector meets it from above, a level one from the left.
-struct Direction {
-  const char* name;
-  bool plumb;
-  int sign;
-};
-const Direction kDirections[] = {{"right", true, 1}, {"left", true, -1}, {"up", false, 1}, {"down", false, -1}};
-
-zq::Rect RectOf(const Core::IModelElement* e) {
-  auto* r = dynamic_cast<const Core::IResizable*>(e);
-  return zq::Rect::FromPosSize(r->GetPos(), r->GetSize().x, r->GetSize().y);
-}
-
-Connector::IEnd* EndOn(const Connector::IConnector& c, const Core::IModelElement* terminal) {
-  for (Connector::IEnd* e : c.GetEnds())
-    if (e->GetTerminal() == terminal) return e;
-  return nullptr;
-}
-
-void ExpectBendInsteadOfCorner(const Kind& kind, const Direction& d) {
-  const std::string at = std::string(kind.name) + " moved " + d.name;
-  std::unique_ptr<HostScene::Scene> scene = kind.scene();
-  HostScene::Scene& s = *scene;
-  Core::IModelElement *a = nullptr, *b = nullptr;
-  Connector::IConnector* c = nullptr;
-  s.Change([&](Core::Env& env) {
-    a = kind.box(env, {0, 0}, false);
-    const zq::Rect ra = RectOf(a);
-    b = kind.box(env, d.plumb ? zq::Point{0, ra.bottom - 3000} : zq::Point{ra.right + 3000, 0}, true);
-    const zq::Rect rb = RectOf(b);
-    const double x = ra.left + 500, y = ra.top - 300;
-    const std::vector<Connector::PathEntry> path = d.plumb
-        ? std::vector<Connector::PathEntry>{{{x, double(ra.bottom)}, true}, {{x, double(rb.top)}, true}}
-        : std::vector<Connector::PathEntry>{{{double(ra.right), y}, true}, {{double(rb.left), y}, true}};
-    c = Connector::BuildPathConnector(env, kind.factory(), path, a, b, nullptr);
-  });
-  ASSERT_TRUE(c && EndOn(*c, a) && EndOn(*c, b)) << at;
-  const std::string before = s.Save();
-  const zq::float8Point farAt = EndOn(*c, a)->GetPosition(), endAt = EndOn(*c, b)->GetPosition();
-  const zq::Rect ra = RectOf(a), rb = RectOf(b);
-  const double by = d.sign * (d.plumb ? ra.Width() + rb.Width() : ra.Height() + rb.Height()) + d.sign * 1000;
-  const double dx = d.plumb ? by : 0, dy = d.plumb ? 0 : by;
-  s.Change([&](Core::Env& env) {  // as a drop moves the selection
-    Core::ModelElementSet selection;
-    selection.Insert(b->shared_from_this());
-    Core::DeferredShiftSet shift(selection, &s.diagram, nullptr);
-    shift.ShiftAll(env, {dx, dy, true, true});
-    shift.ShiftDeferred(env);
-  });
-  EXPECT_EQ("", c->CheckGraph()) << at;
-  Connector::IEnd* end = EndOn(*c, b);
-  ASSERT_TRUE(end && EndOn(*c, a)) << at;
-  EXPECT_EQ(farAt, EndOn(*c, a)->GetPosition()) << at;
-  EXPECT_EQ(zq::float8Point(endAt.x + dx, endAt.y + dy), end->GetPosition()) << at;
-  Connector::ISegment* last = end->GetSegment();
-  const zq::float8Point from = last->OtherEnd(end)->GetPoint(), to = end->GetPosition();
-  EXPECT_TRUE(d.plumb ? last->IsVerticalOrtho() && from.y > to.y : last->IsHorizontalOrtho() && from.x < to.x)
-      << at << ": the last segment leaves the edge outwards at a right angle";
-  EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*c, RectOf(a))) << at;
-  EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*c, RectOf(b))) << at;
-  const std::string moved = s.Save();
-  EXPECT_EQ(moved, HostScene::Reread(s.registry, moved)) << at;
-  s.Undo();
-  EXPECT_EQ(before, s.Save()) << at;
-}
-
-TEST(ConnectorEnds, ABoxMovedPastTheFarEndsReachBendsItsConnectorsInsteadOfSlidingTheEndsOntoCorners) {
-  for (const Kind& kind : kKinds)
-    for (const Direction& d : kDirections) ExpectBendInsteadOfCorner(kind, d);
+TEST_F(Ends, ABoxMovedOutOfTheFarEndsReachKeepsTheEndOnItsEdgeAndBendsTheConnector) {
+  using Make = Core::ElementPtr (*)(Core::Env&, const zq::Point&);
+  const std::pair<Make, Connector::IFactory& (*)()> kinds[] = {
+      {State::State::CreateElement, State::Transition::PartFactory},
+      {Class::Class::CreateElement, Class::Assoc::PartFactory},
+      {Class::Class::CreateElement, Class::Generalization::PartFactory},
+      {Object::Object::CreateElement, Object::Link::PartFactory}};
+  // Boxes of 3000 x 2000: b below a (moved right, left) or beside it (moved up, down).
+  const char* const names[] = {"transition", "association", "generalization", "link"};
+  const std::pair<bool, int> moves[] = {{true, 7000}, {true, -7000}, {false, 5000}, {false, -5000}};
+  double x = 0;  // each case in a place of its own
+  for (int kind = 0; kind < 4; ++kind)
+    for (const auto& [plumb, by] : moves) {
+      const std::string at = names[kind] + std::string(plumb ? " box moved across by " : " box moved up by ") +
+                             std::to_string(by);
+      x += 20000;
+      Core::IModelElement *a = nullptr, *b = nullptr;
+      Connector::IConnector* c = nullptr;
+      const zq::float8Point from = plumb ? zq::float8Point{x + 500, -2000} : zq::float8Point{x + 3000, -300};
+      const zq::float8Point to = plumb ? zq::float8Point{x + 500, -5000} : zq::float8Point{x + 6000, -300};
+      Change([&](Core::Env& env) {
+        const auto box = [&](const zq::Point& pos) {
+          Core::IModelElement* e = kinds[kind].first(env, pos).get();
+          dynamic_cast<Core::IResizable*>(e)->SetRect(env, zq::Rect::FromPosSize(pos, 3000, 2000));
+          return e;
+        };
+        a = box(zq::Point(x, 0));
+        b = box(plumb ? zq::Point(x, -5000) : zq::Point(x + 6000, 0));
+        c = Connector::BuildPathConnector(env, kinds[kind].second(), {{from, true}, {to, true}}, a, b, nullptr);
+      });
+      const std::string before = Save();
+      Change([&](Core::Env& env) {  // as a drop moves the selection
+        Core::ModelElementSet moved;
+        moved.Insert(b->shared_from_this());
+        Core::DeferredShiftSet shift(moved, &diagram, nullptr);
+        shift.ShiftAll(env, {plumb ? by : 0.0, plumb ? 0.0 : by, true, true});
+        shift.ShiftDeferred(env);
+      });
+      ASSERT_EQ("", c->CheckGraph()) << at;
+      Connector::IEnd *far = c->GetEnds()[0], *end = c->GetEnds()[1];
+      if (end->GetTerminal() != b) std::swap(far, end);
+      EXPECT_EQ(from, far->GetPosition()) << at;
+      EXPECT_EQ(zq::float8Point(to.x + (plumb ? by : 0), to.y + (plumb ? 0 : by)), end->GetPosition()) << at;
+      const zq::float8Point bend = end->GetSegment()->OtherEnd(end)->GetPoint(), p = end->GetPosition();
+      EXPECT_TRUE(plumb ? end->GetSegment()->IsVerticalOrtho() && bend.y > p.y
+                        : end->GetSegment()->IsHorizontalOrtho() && bend.x < p.x) << at << ": not square onto the edge";
+      for (auto* box : {a, b})
+        EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*c, dynamic_cast<Core::IResizable*>(box)->GetRect())) << at;
+      EXPECT_EQ(Save(), HostScene::Reread(registry, Save())) << at;
+      Undo();
+      EXPECT_EQ(before, Save()) << at;
+    }
 }
 
 }  // namespace
