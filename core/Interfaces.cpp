@@ -7,7 +7,9 @@
 namespace Core {
 
 BoxReshapeInfo::BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, const zq::Rect& newRect)
-    : terminal_(terminal)
+    : terminal_(terminal),
+      moved_(oldRect.Width() == newRect.Width() && oldRect.Height() == newRect.Height()),
+      dx_(double(newRect.left) - oldRect.left), dy_(double(newRect.top) - oldRect.top)
 {
     GraphUtil::MakeRectOutline(old_, oldRect.Normalized());
     GraphUtil::MakeRectOutline(new_, newRect.Normalized());
@@ -15,6 +17,8 @@ BoxReshapeInfo::BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, con
 
 zq::float8Point BoxReshapeInfo::MapPoint(const zq::float8Point& point) const
 {
+    // A box that kept its size carries every point along with it.
+    if (moved_) return {point.x + dx_, point.y + dy_};
     return GraphUtil::MapOutlinePoint(new_, old_, point);
 }
 

@@ -115,7 +115,8 @@ public:
     virtual ITerminal* GetTerminal() const = 0;
 };
 
-// The reshape of a box-shaped terminal: points move from the old outline to the new one.
+// The reshape of a box-shaped terminal: points move from the old outline to the new one (a box
+// that kept its size carries them along).
 class BoxReshapeInfo : public ITerminalReshapeInfo {
 public:
     // The terminal went from the old rectangle to the new one.
@@ -125,6 +126,8 @@ public:
 
 private:
     ITerminal* terminal_;
+    bool moved_;
+    double dx_, dy_;
     GraphUtil::Outline old_;
     GraphUtil::Outline new_;
 };

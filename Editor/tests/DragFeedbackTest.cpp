@@ -28,9 +28,11 @@
 #include "elements/state/PseudoState.h"
 #include "elements/state/State.h"
 #include "elements/state/StateCompartment.h"
+#include "elements/state/Transition.h"
 #include "resources/resource.h"
 #include "text/free/FreeText.h"
 #include "text/win/UniscribeSetup.h"
+#include "view/connector/tests/Borders.h"
 
 #include <gtest/gtest.h>
 
@@ -948,6 +950,36 @@ TEST_F(DragFeedback, ACompositeStateStaysDrawnWithItsPartsWhileHeld) {
     left.push_back(Around(map, Shifted(line, shift), 8));
     ExpectAlike(p, Around(map, {c.left, c.top, after[0].right, std::min(c.bottom, after[0].bottom)}, 30), left,
                 "the composite state dragged");
+}
+
+// A composite state dragged past the reach of a transition coming down onto its top edge: while held,
+// the new path's last leg shows, dashed, plumb onto the dragged edge; saved, the end is where the move
+// put it, the far end where it was, the last segment plumb onto the edge and none along a border.
+TEST_F(DragFeedback, ACompositeStateDraggedPastATransitionBendsItOntoItsTopEdge) {
+    ASSERT_NO_FATAL_FAILURE(Open(5,
+        "<State id=\"r2\" Pos=\"2000 -2000\" Size=\"3000 1500\">\n<Text>Idle</Text>\n</State>\n"
+        "<State id=\"r3\" Pos=\"2000 -6000\" Size=\"6000 3000\" Large=\"1\">\n<Text>Checkout</Text>\n</State>\n"
+        "<Transition id=\"r4\">\n<End id=\"r5\" Pos=\"3000 -3500\" State=\"r2\" Type=\"1\"/>\n<Segment id=\"r6\"/>\n"
+        "<End id=\"r7\" Pos=\"3000 -6000\" State=\"r3\" Type=\"2\"/>\n</Transition>\n"));
+    const PaneMap map = Map({2000, -2000, 8000, -9000});
+    constexpr int dx = 200;  // Checkout's left edge passes x 3000, Idle does not reach as far
+    const int x = map.X(3000 + ShiftOf(dx, 0).x), top = map.Y(-4750) + 4, bottom = map.Y(-6000) - 4;
+    auto leg = [&](const PanePixels& s) { return Share(s, {x, top}, {x, bottom}, Ink::Dark) > 0.3; };
+    EXPECT_TRUE(leg(HoldDrag({map.X(8000) - 3, map.Y(-6000) + 40}, dx, leg))) << "no last leg while held";
+    const auto saved = SaveAndRead();
+    const State::State* checkout = nullptr;
+    const Connector::IConnector* t = First<State::Transition>(*saved->model);
+    for (const Core::ElementPtr& e : saved->model->Elements())
+        if (auto* s = dynamic_cast<const State::State*>(e.get()); s && s->GetRect().left != 2000) checkout = s;
+    ASSERT_TRUE(checkout && t && t->GetEndCount() == 2);
+    const double shift = checkout->GetRect().left - 2000;
+    EXPECT_NEAR(shift, ShiftOf(dx, 0).x, 100) << "Checkout was not dropped where it was dragged";
+    const Connector::IEnd* to = t->GetEnds()[t->GetEnds()[0]->GetTerminal() == checkout ? 0 : 1];
+    EXPECT_EQ(t->GetEnds()[to == t->GetEnds()[0] ? 1 : 0]->GetPosition(), zq::float8Point(3000, -3500));
+    EXPECT_EQ(to->GetPosition(), zq::float8Point(3000 + shift, -6000)) << "not where Checkout's move put it";
+    EXPECT_TRUE(to->GetSegment()->IsVerticalOrtho()) << "the last segment does not meet the top edge square";
+    for (const zq::Rect& r : {zq::Rect(2000, -2000, 5000, -3500), checkout->GetRect()})
+        EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*t, r)) << "a segment lies along a state's border";
 }
 
 // After a drag and drop, and after its undo and redo, Ctrl+A selects every element and shows it:

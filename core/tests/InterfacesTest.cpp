@@ -95,6 +95,9 @@ TEST_F(Interfaces, AttachedPointsFollowTheReshapeAndTheMoveOfTheirTerminal)
     EXPECT_EQ(grow.MapPoint({1000, -500}), zq::float8Point(2000, -500));
     BoxReshapeInfo shrink(a.get(), Box(0, 0, 1000, 1000), Box(0, 0, 500, 300));
     EXPECT_EQ(shrink.MapPoint({1000, -500}), zq::float8Point(500, -300));
+    // A box moved whole carries its points along, also past the old extent of their edge.
+    BoxReshapeInfo up(a.get(), Box(0, 0, 1000, 1000), Box(0, 1500, 1000, 1000));
+    EXPECT_EQ(up.MapPoint({1000, -500}), zq::float8Point(1000, 1000));
     ModelElementSet moved;
     moved.Insert(a);
     DeferredShiftSet set(moved, &diagram, a.get(), true, false);

@@ -153,26 +153,56 @@ void ISegment::Finalize(Core::Env& env)
         if (!e->IsDeleted()) Queue(env, *e);
 }
 
+bool IEnd::GetPendingTurn(zq::float8Point& out) const
+{
+    zq::float8Point bend;
+    ISegment* s = GetSegment();
+    ISegmentEnd* far = s != nullptr ? s->OtherEnd(this) : nullptr;
+    if (far == nullptr || !GetPendingPoint(bend)) return false;
+    const zq::float8Point p = GetPosition(), f = far->GetPoint();
+    if (GraphUtil::IsEqual(bend.x, p.x) || GraphUtil::IsEqual(bend.y, p.y)) return false;
+    if (s->IsVerticalOrtho() && GraphUtil::IsEqual(f.x, bend.x)) out = {p.x, bend.y};
+    else if (s->IsHorizontalOrtho() && GraphUtil::IsEqual(f.y, bend.y)) out = {bend.x, p.y};
+    else return false;
+    return true;
+}
+
 namespace {
-// Replaces the end by a bend at its pending point and a new end at its position: the old segment
-// keeps its axis up to the bend, a new segment runs on to the new end on the terminal.
-void InsertBend(Core::Env& env, IEnd& end, const zq::float8Point& at)
+// Replaces the end by joins at the bends and a new end at its position: the old segment keeps its
+// axis up to the first bend, new segments run on through the others to the new end on the terminal.
+void InsertBends(Core::Env& env, IEnd& end, const std::vector<zq::float8Point>& bends)
 {
     ISegment* s = end.GetSegment();
     IConnector* c = end.GetConnector();
     IFactory& f = end.GetPartFactory();
-    std::shared_ptr<IJoin> j = f.CreateJoinAt(env, at);
-    std::shared_ptr<ISegment> rest = f.CreateNewSegment(env);
     std::shared_ptr<IEnd> moved = end.CreateFurtherEnd(env, end.GetPosition());
     moved->TakeOverTerminal(env, end);
-    s->Reconnect(env, &end, j.get());
-    j->SetSegment(env, s);
-    j->SetSegment(env, rest.get());
-    rest->SetEnds(env, {j.get(), moved.get()});
-    moved->SetSegment(env, rest.get());
+    std::shared_ptr<IJoin> first;
+    IJoin* previous = nullptr;
+    std::vector<std::shared_ptr<ISegment>> made;
+    // A new segment from the previous join to the next segment end.
+    auto link = [&](ISegmentEnd& next) {
+        std::shared_ptr<ISegment> n = f.CreateNewSegment(env);
+        previous->SetSegment(env, n.get());
+        n->SetEnds(env, {previous, &next});
+        next.SetSegment(env, n.get());
+        made.push_back(n);
+    };
+    for (const zq::float8Point& b : bends) {
+        std::shared_ptr<IJoin> j = f.CreateJoinAt(env, b);
+        if (previous == nullptr) {
+            s->Reconnect(env, &end, j.get());
+            j->SetSegment(env, s);
+            first = j;
+        } else {
+            link(*j);
+        }
+        previous = j.get();
+    }
+    link(*moved);
     end.ImplementDeletion(env, false, false, true);
-    if (c != nullptr) j->BuildConnector(env, nullptr, *c);
-    rest->SetOrthoFlags(env);
+    if (c != nullptr) first->BuildConnector(env, nullptr, *c);
+    for (const auto& n : made) n->SetOrthoFlags(env);
 }
 } // namespace
 
@@ -180,11 +210,13 @@ void IEnd::Finalize(Core::Env& env)
 {
     if (IsDeleted()) return;
     UpdateViewElements();  // the views redraw the part once the change is complete
-    zq::float8Point pending;
+    zq::float8Point pending, turn;
     if (GetPendingPoint(pending)) {
+        std::vector<zq::float8Point> bends{pending};
+        if (GetPendingTurn(turn)) bends.push_back(turn);
         SetPendingPoint(nullptr);
         if (GetSegment() != nullptr && pending != GetPosition()) {
-            InsertBend(env, *this, pending);
+            InsertBends(env, *this, bends);
             return;
         }
     }

@@ -146,6 +146,10 @@ public:
     // The end's pending point, when its shown point differs from its position.
     virtual bool GetPendingPoint(zq::float8Point& out) const = 0;
     virtual void SetPendingPoint(const zq::float8Point* point) = 0;
+    // Where the connector turns again after the pending point so that its last segment meets the
+    // terminal along the axis its segment keeps (the end lies off both lines through the pending
+    // point); false when it needs no such turn.
+    bool GetPendingTurn(zq::float8Point& out) const;
 
     // Moves the end onto a terminal (or none): leaves the old partner list, joins the new one.
     void SetTerminal(Core::Env& env, Core::IModelElement* terminal);

@@ -30,6 +30,19 @@ bool OnTerminal(const Core::IModelElement* terminal, const zq::float8Point& p, b
     return true;
 }
 
+// The point of a terminal on the line through `line` that an orthogonal segment keeps (level or
+// plumb), or false when the terminal's outline no longer reaches that line.
+bool OnTerminalLine(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal,
+                    zq::float8Point& out)
+{
+    zq::float8Point p;
+    if (!OnTerminal(terminal, line, horizontal, p) ||
+        !GraphUtil::IsEqual(horizontal ? p.y : p.x, horizontal ? line.y : line.x))
+        return false;
+    out = p;
+    return true;
+}
+
 // Whether p lies on the infinite line through a and b (within half a unit).
 bool OnLine(const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& p)
 {
@@ -118,13 +131,13 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
     Core::IModelElement* terminal = GetTerminal();
     if (sender == segment) {
         if (terminal != nullptr && terminal != sender) {
-            if (segment->IsVerticalOrtho()) {
-                if (!OnTerminal(terminal, {moved.x, GetPosition().y}, false, p)) return;
-            } else if (segment->IsHorizontalOrtho()) {
-                if (!OnTerminal(terminal, {GetPosition().x, moved.y}, true, p)) return;
-            } else {
-                return;
-            }
+            const bool h = segment->IsHorizontalOrtho();
+            if (!h && !segment->IsVerticalOrtho()) return;
+            // A terminal that does not reach the segment's new line keeps the end where it was
+            // (never on a corner beside the line): the end that moved turns the connector instead.
+            const zq::float8Point now = GetPosition();
+            const zq::float8Point line = h ? zq::float8Point{now.x, moved.y} : zq::float8Point{moved.x, now.y};
+            if (!OnTerminalLine(terminal, line, h, p) && !OnTerminal(terminal, GetOldPosition(), h, p)) return;
         }
     } else if (sender != nullptr && sender != terminal) {
         return;
@@ -144,11 +157,15 @@ void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info
 {
     ISegment* segment = GetSegment();
     if (IsDeleted() || segment == nullptr) return;
-    const zq::float8Point mapped = info.MapPoint(GetOldPosition());
+    const zq::float8Point old = GetOldPosition(), mapped = info.MapPoint(old);
     zq::float8Point p = mapped;
-    // An orthogonal segment keeps its line where the new outline allows it.
-    if (segment->IsHorizontalOrtho()) OnTerminal(GetTerminal(), {mapped.x, GetPosition().y}, true, p);
-    else if (segment->IsVerticalOrtho()) OnTerminal(GetTerminal(), {GetPosition().x, mapped.y}, false, p);
+    // An orthogonal segment keeps its line where the new outline still reaches it; elsewhere the
+    // end stays where the terminal's move put it, on the same edge, so that the segment still
+    // meets that edge square (the far end follows, or a bend is made).
+    const bool h = segment->IsHorizontalOrtho();
+    const zq::float8Point line = h ? zq::float8Point{mapped.x, old.y} : zq::float8Point{old.x, mapped.y};
+    if ((h || segment->IsVerticalOrtho()) && !OnTerminalLine(GetTerminal(), line, h, p))
+        OnTerminal(GetTerminal(), mapped, h, p);
     (void)set;
     if (p == GetPosition()) return;
     MoveTo(env, p);
@@ -179,13 +196,14 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     if (segment == nullptr) return;
     if (GetPosition() != before) segment->Shift(env, this, From(GetOldPosition(), GetPosition()), s, false);
     // Where the far end could not follow, the segment keeps its axis up to a bend at the pending
-    // point; the bend is made when the change is finalized.
+    // point halfway between the two ends; the bend is made when the change is finalized, and the
+    // connector turns there towards the end and again onto the end's edge.
     ISegmentEnd* far = segment->OtherEnd(this);
     if (far == nullptr) return;
     const zq::float8Point p = GetPosition(), f = far->GetPoint();
     zq::float8Point bend = p;
-    if (segment->IsHorizontalOrtho() && !GraphUtil::IsEqual(p.y, f.y)) bend = {p.x, f.y};
-    if (segment->IsVerticalOrtho() && !GraphUtil::IsEqual(p.x, f.x)) bend = {f.x, p.y};
+    if (segment->IsHorizontalOrtho() && !GraphUtil::IsEqual(p.y, f.y)) bend = {std::round((f.x + p.x) / 2), f.y};
+    if (segment->IsVerticalOrtho() && !GraphUtil::IsEqual(p.x, f.x)) bend = {f.x, std::round((f.y + p.y) / 2)};
     if (bend != p) SetPendingPoint(&bend);
 }
 

@@ -1,7 +1,10 @@
 // Moving connector parts and the clean-up that follows: smoothing, fusing, following terminals.
+#include "view/connector/tests/Borders.h"
 #include "view/connector/tests/ConnectorFixture.h"
 
 #include "view/connector/Editing.h"
+
+#include "core/ModelElementSet.h"
 
 #include <random>
 
@@ -242,27 +245,37 @@ TEST_F(ConnectorFixture, RandomEditingKeepsTheGraphSound)
     }
 }
 
-TEST_F(ConnectorFixture, TerminalMovedBeyondALevelSegmentGetsABendAndTheSegmentStaysLevel)
+TEST_F(ConnectorFixture, TerminalMovedBeyondALevelSegmentGetsTwoBendsAndStillMeetsItsSideLevel)
 {
-    // Level from the right side of a to the left side of b; b moves up by more than its height.
+    // Level from the right side of a to the left side of b; b moves up by more than its height, as a
+    // drag moves it: within reach first, far beyond, then back to 1500.
     Wire* w = Path({{-2000, -500}, {3000, -500}}, a.get(), b.get());
     ASSERT_TRUE(w->GetSegmentList()[0]->IsHorizontalOrtho());
-    Move({b.get()}, 0, 1500);
+    Change([&](Core::Env& env) {
+        Core::ModelElementSet moved;
+        moved.Insert(b);
+        Core::DeferredShiftSet shift(moved, &diagram, nullptr);
+        for (double dy : {100, 3000, 1500}) shift.ShiftAll(env, {0, dy, true, true});
+        shift.ShiftDeferred(env);
+    });
     EXPECT_EQ("", CheckAll());
-    ASSERT_EQ(1u, w->GetJoinCount());
+    ASSERT_EQ(2u, w->GetJoinCount());
     ASSERT_EQ(2u, w->GetEndCount());
-    // The end on a rose with the level segment as far as a's side allows; the bend is level with it.
-    Connector::IJoin* bend = w->GetJoins()[0];
+    // The end on a stays; the connector turns up halfway and on to b's side level again.
     Connector::IEnd* onA = w->GetEnds()[0]->GetTerminal() == a.get() ? w->GetEnds()[0] : w->GetEnds()[1];
-    EXPECT_EQ(zq::float8Point(-2000, -300), onA->GetPosition());
-    EXPECT_DOUBLE_EQ(-300, bend->GetPosition().y);
+    EXPECT_EQ(zq::float8Point(-2000, -500), onA->GetPosition());
+    std::vector<zq::float8Point> bends{w->GetJoins()[0]->GetPosition(), w->GetJoins()[1]->GetPosition()};
+    std::sort(bends.begin(), bends.end(), [](auto& p, auto& q) { return p.y < q.y; });
+    EXPECT_EQ((std::vector<zq::float8Point>{{500, -500}, {500, 1000}}), bends);
     int level = 0;
     for (auto* s : w->GetSegmentList()) level += s->IsHorizontalOrtho() ? 1 : 0;
-    EXPECT_EQ(1, level) << "the part from a stays level";
+    EXPECT_EQ(2, level) << "the parts from a and onto b stay level";
     Connector::IEnd* onB = nullptr;
     for (auto* e : w->GetEnds())
         if (e->GetTerminal() == b.get()) onB = e;
     ASSERT_NE(nullptr, onB) << "the new end took over the terminal";
+    EXPECT_EQ(zq::float8Point(3000, 1000), onB->GetPosition()) << "not where b's move put it";
+    EXPECT_FALSE(RunsAlongBorder(*w, b->GetRect()));
     EXPECT_EQ(2, onB->GetEndType());
     EXPECT_EQ(1u, b->Ends().size());
     Undo();

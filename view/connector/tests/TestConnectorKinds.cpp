@@ -21,7 +21,8 @@ void Box::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVecto
 {
     MarkShifted(set);
     SetPos(env, Core::ShiftParam::Apply(v, GetPos(), GetOldPos()));
-    const Core::BoxReshapeInfo info(this, GetOldRect(), GetRect());
+    // Moved, not reshaped: its ends move with it, as those of the diagrams' boxes do.
+    const Core::MoveReshapeInfo info(this, GetOldPos(), GetPos());
     for (Connector::IEnd* e : Ends()) e->OnTerminalReshaped(env, info, &set);
 }
 

@@ -181,10 +181,18 @@ bool VSegment::KeepsLine(ISegmentEnd& a, ISegmentEnd& b)
 
 void VSegment::DrawChange(ICanvas::Canvas& canvas, ICanvas::Group& group, ISegmentEnd& a, ISegmentEnd& b)
 {
-    // The line as it will be, and where an end shows another point than its own.
+    // The line as it will be, and where an end shows another point than its own, the bends that
+    // will lead on to it.
     group.Add(canvas.CreateDashedLine(a.GetPoint(), b.GetPoint(), 0));
-    for (ISegmentEnd* e : {&a, &b})
-        if (e->GetPoint() != e->GetPosition()) group.Add(canvas.CreateDashedLine(e->GetPoint(), e->GetPosition(), 0));
+    for (ISegmentEnd* e : {&a, &b}) {
+        if (e->GetPoint() == e->GetPosition()) continue;
+        zq::float8Point from = e->GetPoint(), turn;
+        if (auto* end = zq::Cast<IEnd>(e); end != nullptr && end->GetPendingTurn(turn)) {
+            group.Add(canvas.CreateDashedLine(from, turn, 0));
+            from = turn;
+        }
+        group.Add(canvas.CreateDashedLine(from, e->GetPosition(), 0));
+    }
 }
 
 ICanvas::Element VSegment::CreateLine(ICanvas::Canvas& canvas, const zq::float8Point& p, const zq::float8Point& q)
