@@ -48,7 +48,9 @@ start_own_display bare || exit 1
 QUORVEL_BUILD_DIR=$work QUORVEL_NO_BUILD=1 "$root/scripts/run" </dev/null >"$work/run.log" 2>&1 &
 editor=$!
 title=' - Quorvel - Class Diagram$'
-timeout 60 xdotool search --sync --onlyvisible --name "$title" >/dev/null || fail "the user's editor did not appear"
+# The first start in a fresh copy of the prefix can take a minute on a loaded machine: the limit only
+# tells a start that hangs.
+timeout 150 xdotool search --sync --onlyvisible --name "$title" >/dev/null || fail "the user's editor did not appear"
 server=$(server_of "$tests_prefix")
 
 out=$(env -u DISPLAY QUORVEL_BUILD_DIR="$work" QUORVEL_NO_BUILD=1 QUORVEL_NO_RERUN=1 QUORVEL_CONFIGS=windows \
