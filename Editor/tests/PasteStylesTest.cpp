@@ -111,23 +111,47 @@ TEST_F(PasteStyles, AClassDroppedFromAnotherDocumentTakesTheTargetsStyleInOneUnd
     EXPECT_EQ(StyleCount(target), styles);
 }
 
+// Runs the command (copy or paste) in the document's active view, once the command is enabled.
+void RunInView(Editor::Diagram& d, UINT command) {
+    Application::IWinCommander& commands = PasteStyles::WindowOf(d).GetCommander();
+    PasteStyles::WindowOf(d).GetActiveDiagramView().SetActive(true);
+    ASSERT_TRUE(PasteStyles::PumpUntil([&] { return commands.IsEnabled(command); }));
+    ASSERT_TRUE(commands.Execute({command, 0, nullptr}));
+}
+
+// Copies the document's first class with the Copy command.
+void CopyFirstClass(Editor::Diagram& d) {
+    PasteStyles::Classes(d)[0]->SelectInView(PasteStyles::WindowOf(d).GetActiveDiagramView(), true);
+    RunInView(d, View::kCmdCopy);
+}
+
 TEST_F(PasteStyles, AClassPastedFromTheClipboardTakesTheTargetsStyleInOneUndoStep) {
     Editor::Diagram& source = Source();
     Editor::Diagram& target = *factory->NewDiagram(SW_HIDE);
-    Application::IWinCommander& from = WindowOf(source).GetCommander();
-    Application::IWinCommander& to = WindowOf(target).GetCommander();
-    View::DiagramView& fromView = WindowOf(source).GetActiveDiagramView();
-    fromView.SetActive(true);
-    Classes(source)[0]->SelectInView(fromView, true);
-    ASSERT_TRUE(PumpUntil([&] { return from.IsEnabled(View::kCmdCopy); }));
-    ASSERT_TRUE(from.Execute({View::kCmdCopy, 0, nullptr}));
-    fromView.SetActive(false);
-    WindowOf(target).GetActiveDiagramView().SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return to.IsEnabled(View::kCmdPaste); }));
+    ASSERT_NO_FATAL_FAILURE(CopyFirstClass(source));
+    WindowOf(source).GetActiveDiagramView().SetActive(false);
     const size_t undos = Undos(target);
-    ASSERT_TRUE(to.Execute({View::kCmdPaste, 0, nullptr}));
+    ASSERT_NO_FATAL_FAILURE(RunInView(target, View::kCmdPaste));
     ExpectTheTargetsStyle(target);
     EXPECT_EQ(Undos(target), undos + 1);
+}
+
+TEST_F(PasteStyles, AClassPastedIntoItsOwnDocumentLeavesItsStyleAsItWas) {
+    Editor::Diagram& d = Source();
+    auto tree = [&] {
+        size_t n = 0;
+        for (const auto& e : d.GetModel().Elements())
+            n += !e->IsDeleted() && (dynamic_cast<Style::Directory*>(e.get()) || dynamic_cast<Style::Font*>(e.get()) ||
+                                     dynamic_cast<Style::ElementStyle*>(e.get()));
+        return n;
+    };
+    const size_t before = tree();
+    ASSERT_NO_FATAL_FAILURE(CopyFirstClass(d));
+    ASSERT_NO_FATAL_FAILURE(RunInView(d, View::kCmdPaste));
+    ASSERT_EQ(Classes(d).size(), 2u);
+    EXPECT_EQ(StyleCount(d), 1u);
+    EXPECT_EQ(tree(), before) << "the pasted copy of the style is gone and added nothing";
+    for (Class::Class* c : Classes(d)) EXPECT_EQ(c->GetStyle(), Style::Style::Find(d.GetModel()));
 }
 
 } // namespace
