@@ -79,6 +79,9 @@ std::shared_ptr<Class> Class::Create(Core::Env& env, const zq::Point& at) {
   Style::CreateKindDirectories(env, style, Style::StyledKind::Class);
   auto c = Factory().CreateTyped(env);
   c->SetStyle(env, &style);
+  // Made in this change, the box fits its first name from no size at all.
+  c->fresh_ = true;
+  c->SetField(env, &ClassRep::size, zq::Point(0, 0));
   TextBlock::Text::Create(env, *c);
   c->SetPos(env, at);
   c->SetName(env, L"<name?>");
@@ -169,6 +172,16 @@ void Class::CompartmentsChanged(Core::Env& env) {
   layoutPending_ = true;
 }
 
+void Class::Commit() {
+  StorableWithPos::Commit();
+  fresh_ = false;
+}
+
+void Class::Rollback() {
+  StorableWithPos::Rollback();
+  fresh_ = false;
+}
+
 void Class::Finalize(Core::Env& env) {
   if (IsDeleted()) return;
   if (layoutPending_) RelayoutCompartments(env);
@@ -209,22 +222,38 @@ void Class::RelayoutCompartments(Core::Env& env) {
   }
   const std::int32_t header = HeaderHeight(grid);
   const std::int32_t bottom = PlaceCompartments(env, header);
-  SetField(env, &ClassRep::size, grid.SnapSize({width, GetPos().y - bottom}));
+  // Room the box had below its last compartment stays.
+  SetField(env, &ClassRep::size, grid.SnapSize({width, std::max(GetPos().y - bottom, KeptHeight())}));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   Reshape(env);
+}
+
+std::int32_t Class::KeptHeight() const {
+  if (fresh_) return 0;
+  std::vector<const Compartment*> before;
+  for (const Compartment* c = GetOldRep().firstCompartment; c && before.size() < 1000000; c = c->GetOldRep().next)
+    before.push_back(c);
+  const std::vector<Compartment*> now = Compartments();
+  std::int32_t kept = GetOldSize().y;
+  for (const Compartment* c : before)
+    if (std::find(now.begin(), now.end(), c) == now.end()) kept -= c->GetOldSize().y;
+  for (const Compartment* c : now)
+    if (std::find(before.begin(), before.end(), c) == before.end()) kept += c->GetSize().y;
+  return kept;
 }
 
 void Class::OnTextChanged(Core::Env& env, TextBlock::Text&) {
   if (IsDeleted() || reading_) return;  // a class read keeps its stored size
   const Core::IGrid& grid = ::Compartment::GridOf(env);
-  // The name is measured in an area of no width so that a shorter name lets the box narrow.
-  SetField(env, &ClassRep::size, zq::Point(0, 0));
+  // The name laid out in the header it has: the box grows where the name needs more room, and a
+  // shorter name or a smaller font never makes it narrower or lower.
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  std::int32_t width = grid.SnapLength(TextBlock::ITextOwner::GetTextAreaSizeUsed(GetText()).width + 2 * kMargin);
-  width = std::max(width, GetMinWidth());
+  const std::int32_t area = std::max(0, GetSize().x - 2 * kMargin);
+  const std::int32_t used = TextBlock::ITextOwner::GetTextAreaSizeUsed(GetText()).width;
+  std::int32_t width = std::max(GetSize().x, GetMinWidth());
+  if (used > area) width = std::max(width, grid.SnapLength(used + 2 * kMargin));
   for (Compartment* c : Compartments()) width = std::max(width, c->NeededSize(grid).x);
-  SetField(env, &ClassRep::size, zq::Point(width, 0));
-  layoutPending_ = true;
+  SetField(env, &ClassRep::size, zq::Point(width, GetSize().y));
   RelayoutCompartments(env);
 }
 

@@ -149,6 +149,9 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
 
   // The pending compartment layout runs in the change's follow-up.
   void Finalize(Core::Env& env) override;
+  // The end of the change that made the class: later layouts keep the size it has.
+  void Commit() override;
+  void Rollback() override;
   // Reading: the stored size holds until every element is read.
   void RestoreProperties(const xml::IAttributes& attributes, Core::ObjectRegistry& registry) override;
   // Reading: the compartments read inside the class are checked and linked.
@@ -169,8 +172,12 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   std::int32_t PlaceCompartments(Core::Env& env, std::int32_t header);
   // Checks that the compartments read form one list and links "Next" and "FirstCompartment".
   void LinkReadCompartments(Core::Env& env);
+  // The height before the change, less the compartments taken out since and plus those put in: a
+  // layout never makes the box lower (none for a class made in the change).
+  std::int32_t KeptHeight() const;
 
   bool layoutPending_ = false;
+  bool fresh_ = false;  // made in the running change
   bool reading_ = false;  // between reading the attributes and the end of the document
   std::vector<Compartment*> read_;
 };

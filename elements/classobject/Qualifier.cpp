@@ -160,16 +160,27 @@ unsigned IQualifier::ComputeHandleMask() const {
 void IQualifier::FollowOwner(Core::Env& env, Core::DeferredShiftSet& set) {
   Core::IResizable* owner = GetOwnerBox();
   if (IsDeleted() || owner == nullptr) return;
-  const zq::Rect before = owner->GetOldRect(), now = owner->GetRect();
+  zq::Rect before = owner->GetOldRect(), box = GetOldRect();
+  const zq::Rect now = owner->GetRect();
   if (before == now) return;
   // Measured from the places before the change, so that repeated calls in one change agree. A
-  // moved owner takes the qualifier along; a reshaped one keeps it on its side.
+  // moved owner takes the qualifier along; a reshaped one keeps it on its side. An owner both moved
+  // by the set and reshaped in the change (a pasted box laid out anew) takes it along first.
   const zq::Point from = GetOldPos();
+  if (set.Moves(owner)) {
+    const Core::ShiftVector& v = set.GetShift();
+    const std::int32_t dx = v.shiftX ? std::int32_t(std::lround(v.dx)) : 0, dy = v.shiftY ? std::int32_t(std::lround(v.dy)) : 0;
+    before = zq::Rect(before.left + dx, before.top + dy, before.right + dx, before.bottom + dy);
+    box = zq::Rect(box.left + dx, box.top + dy, box.right + dx, box.bottom + dy);
+  }
   const bool moved = before.Width() == now.Width() && before.Height() == now.Height();
-  const zq::Point corner = moved ? zq::Point(from.x + now.left - before.left, from.y + now.top - before.top)
-                                 : GraphUtil::FollowOwnerSide(before, now, GetOldRect());
+  const zq::Point corner = moved ? zq::Point(box.left + now.left - before.left, box.top + now.top - before.top)
+                                 : GraphUtil::FollowOwnerSide(before, now, box);
   if (corner == GetPos()) return;
-  Shift(env, owner, {double(corner.x - from.x), double(corner.y - from.y), true, true}, set, false);
+  // Shifted already with the set (pasted before its owner), it still goes where its owner puts it.
+  const Core::ShiftVector v{double(corner.x - from.x), double(corner.y - from.y), true, true};
+  if (set.IsShifted(this)) ShiftImpl(env, owner, v, set, false);
+  else Shift(env, owner, v, set, false);
 }
 
 }  // namespace ClassObject

@@ -175,11 +175,11 @@ void State::OnTextChanged(Core::Env& env, TextBlock::Text&) {
     SetField(env, &StateRep::size, zq::Point(std::max(GetSize().x, minimum.x), std::max(GetSize().y, minimum.y)));
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   } else {
-    // The name as laid out in its current area, which it never leaves smaller; the space below a
-    // compartment goes, but never what lies in the state.
+    // The name as laid out in its current area, which it never leaves smaller: a shorter name or a
+    // smaller font never makes the state narrower or lower.
     const TextBlock::Extent name = NameSize();
     const std::int32_t height = ::Compartment::GridOf(env).SnapLength(name.height + 2 * kMargin) + CompartmentHeight();
-    LayOutSimple(env, name.width + 2 * kMargin, std::max(height, EnclosingHeight()));
+    LayOutSimple(env, name.width + 2 * kMargin, std::max({height, EnclosingHeight(), GetSize().y}));
   }
   Reshaped(env);
 }

@@ -22,6 +22,7 @@
 #include "core/Shift.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
+#include "elements/classobject/tests/BoxChecks.h"
 
 #ifdef _WIN32
 #include "Editor/ElementFactories.h"
@@ -268,6 +269,25 @@ TEST_P(HandWrittenDocument, EveryBoxTakesTheEndsStoredOnItAlong) {
     ASSERT_EQ(Save(*diagram), read) << "undoing the move of " << boxId;
   }
   EXPECT_GT(boxes, 0);
+}
+
+// Ctrl+A, Ctrl+C, Ctrl+N, Ctrl+V into a new document whose fonts are smaller or larger: everything is
+// laid out anew in them and keeps its size (with larger fonts a box grows only where its text needs
+// more room), every end stays on its box, and the copy reads back as it was saved.
+TEST_P(HandWrittenDocument, PastedUnderOtherFontsEveryBoxKeepsItsSizeAndItsEnds) {
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  const auto original = ClassObjectTest::Boxes(*diagram);
+  for (const double points : {8.0, 14.0}) {
+    ClassObjectTest::PastedCopy copy(Registry(), *diagram, points, {700, -700});
+    const auto boxes = ClassObjectTest::Boxes(copy.target);
+    ClassObjectTest::ExpectBoxesKept(original, boxes, {700, -700}, points < 11);
+    EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), "") << points;
+    const auto reread = Read(Save(copy.target), flags);
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(Save(*reread), Save(copy.target)) << points;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,

@@ -81,17 +81,13 @@ void ICompartment::ResizeFree(Core::Env& env, const zq::Rect& r) {
 
 void ICompartment::OnTextChanged(Core::Env& env, TextBlock::Text&) {
   if (IsDeleted()) return;
-  // The text was laid out in the current area; a shorter text is measured afresh in an area of no
-  // height (and of no width, unless its lines wrap at the width) so that the compartment can
-  // shrink as well as grow.
-  const zq::Point old = GetSize();
-  const TextBlock::Text* text = GetText();
-  const bool wraps = text && text->GetRep().style.sizing == TextBlock::SizingWrap;
-  SetSize(env, {wraps ? old.x : 0, 0});
+  // The text laid out in the compartment as it is: the compartment grows where the text needs more
+  // room, and a shorter text or a smaller font never makes it smaller.
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
-  zq::Point needed = NeededSize(GridOf(env));
-  if (HasOwner()) needed.x = std::max(needed.x, old.x);  // the owner decides the width
-  SetSize(env, needed);
+  const zq::Point size = GetSize(), needed = NeededSize(GridOf(env));
+  const zq::Point fitted(std::max(size.x, needed.x), std::max(size.y, needed.y));
+  if (fitted == size) return;
+  SetSize(env, fitted);
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   if (ICompartmentOwner* owner = GetCompartmentOwner()) owner->CompartmentsChanged(env);
 }

@@ -66,8 +66,8 @@ class ICompartment : public virtual Core::IResizable, public Core::INamed, publi
   // for an empty text) and the area inside the margins (no height for an empty text).
   void GetTextOrigin(zq::Point& origin) const override;
   void GetTextAreaSize(TextBlock::Extent& size, const TextBlock::Text& text) const override;
-  // The compartment takes the size its laid-out text needs (snapped by the grid); its owner lays
-  // the stack out again.
+  // The compartment grows to the size its laid-out text needs (snapped by the grid), never
+  // shrinks; when it grew, its owner lays the stack out again.
   void OnTextChanged(Core::Env& env, TextBlock::Text& text) override;
   // The owner's layout gives the compartment a new size; it never gets smaller than its text.
   void Resize(Core::Env& env, const zq::Point& size);

@@ -24,13 +24,14 @@ class CompartmentImp : public Core::StorableWithPos<Derived, Rep, Core::Storable
   using Base = Core::StorableWithPos<Derived, Rep, Core::StorableTraits::Null, ICompartment>;
 
  public:
-  // A new compartment at the point with the text "<text?>", in no owner yet; a size other than
-  // (0, 0) replaces the registered default.
+  // A new compartment at the point with the text "<text?>", in no owner yet, as large as that text
+  // needs; lines that wrap do so at the width of the size given (else the registered default).
   static std::shared_ptr<Derived> CreateAt(Core::Env& env, const zq::Point& at, const zq::Point& size = {0, 0}) {
     Style::Style& style = Style::Style::FindOrCreate(env);
     Style::CreateKindDirectories(env, style, Kind::kStyledKind);
     auto c = Derived::Factory().CreateTyped(env);
-    if (size != zq::Point(0, 0)) c->SetSize(env, size);
+    const std::int32_t wrapAt = size.x != 0 ? size.x : c->GetSize().x;
+    c->SetSize(env, {Kind::kSizing == TextBlock::SizingWrap ? wrapAt : 0, 0});
     c->SetStyle(env, &style);
     TextBlock::Text::Create(env, *c);
     c->SetPos(env, at);

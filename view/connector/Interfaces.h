@@ -162,6 +162,8 @@ public:
     virtual void OnEndDeleted(Core::Env&) {}
     // The terminal moved or changed its shape: the end follows it.
     void FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info, const Core::DeferredShiftSet& set);
+    // Whether the terminal's change puts the end's point from before the change elsewhere than it is.
+    bool StraysFrom(const Core::ITerminalReshapeInfo& info) const;
 
     bool IsAttached() const override { return GetTerminal() != nullptr; }
     // The Point weight, biased by the terminal's and the segment's weights, raised when selected.

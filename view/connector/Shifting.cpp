@@ -134,6 +134,12 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
     if (sender != segment) segment->Shift(env, this, From(GetOldPosition(), p), set, false);
 }
 
+bool IEnd::StraysFrom(const Core::ITerminalReshapeInfo& info) const
+{
+    const zq::float8Point mapped = info.MapPoint(GetOldPosition()), p = GetPosition();
+    return std::abs(mapped.x - p.x) + std::abs(mapped.y - p.y) > 0.5;
+}
+
 void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info, const Core::DeferredShiftSet& set)
 {
     ISegment* segment = GetSegment();
@@ -152,15 +158,19 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
 {
     Core::DeferredShiftSet own;
     Core::DeferredShiftSet& s = set != nullptr ? *set : own;
-    if (IsDeleted() || s.IsShifted(this)) return;
+    if (IsDeleted()) return;
     // A connector that moves with the set (its terminals all move, or it is moved itself, as a
     // pasted copy is) moves whole: following one terminal alone would drag the far end along the
     // old outline of a terminal that has not moved yet, and leave a bend there.
-    if (IConnector* c = GetConnector(); set != nullptr && c != nullptr && set->MovesOrDefers(c)) {
+    IConnector* c = GetConnector();
+    const bool whole = set != nullptr && c != nullptr && set->MovesOrDefers(c);
+    if (whole && !s.IsShifted(this)) {
         SetPendingPoint(nullptr);
         c->Shift(env, nullptr, set->GetShift(), *set, false);
-        return;
     }
+    // Moved already, the end still follows a terminal that also changed its shape in the change
+    // (a pasted box laid out anew, or a qualifier that followed its reshaped box).
+    if ((whole || s.IsShifted(this)) && !StraysFrom(info)) return;
     const zq::float8Point before = GetPosition();
     SetPendingPoint(nullptr);
     FollowTerminal(env, info, s);

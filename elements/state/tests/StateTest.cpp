@@ -339,10 +339,10 @@ TEST_F(States, AStateReadWithItsCompartmentAtItsBottomGetsItUnderItsNameWhenResi
 }
 
 // Renamed, a simple state takes the name's laid-out size + 200 on the grid and its compartment's
-// height: a longer name widens it and its compartment, and the space a taller resize left below
-// the compartment goes; a second line deepens the band above the compartment. A shorter name leaves
-// the state as it is, as the name is laid out at least as large as its area. Undo and redo restore
-// the state and its compartment together.
+// height, but never gets narrower or lower: a longer name widens it and its compartment, keeping
+// the space a taller resize left below the compartment; a second line deepens the band above the
+// compartment. A shorter name leaves the state as it is. Undo and redo restore the state and its
+// compartment together.
 TEST_F(States, ARenamedStateFollowsItsNameWithItsCompartmentUnderIt) {
   const Core::IGrid& grid = View::DefaultGrid::Instance();
   State::State* s = NewState({1000, 9000});
@@ -358,12 +358,12 @@ TEST_F(States, ARenamedStateFollowsItsNameWithItsCompartmentUnderIt) {
   Change([&](Core::Env& env) { s->SetName(env, L"A much longer name of a state that does not fit"); });
   const std::int32_t wide = grid.SnapLength(TextBlock::ITextOwner::GetTextAreaSizeUsed(s->GetText()).width + 200);
   ASSERT_GT(wide, tall.Width());
-  const zq::Rect longer{1000, 9000, 1000 + wide, 9000 - kNameHeader - 400};
+  const zq::Rect longer{1000, 9000, 1000 + wide, tall.bottom};
   expect(longer, kNameHeader, "a longer name");
   Change([&](Core::Env& env) { s->SetName(env, L"A much longer name of a state\nthat does not fit"); });
   const std::int32_t twoLines = grid.SnapLength(TextBlock::ITextOwner::GetTextAreaSizeUsed(s->GetText()).height + 200);
   ASSERT_GT(twoLines, kNameHeader);
-  const zq::Rect deeper{1000, 9000, 1000 + wide, 9000 - twoLines - 400};
+  const zq::Rect deeper{1000, 9000, 1000 + wide, tall.bottom};
   expect(deeper, twoLines, "a second line");
   Change([&](Core::Env& env) { s->SetName(env, L"Idle"); });
   expect(deeper, twoLines, "a shorter name");
