@@ -31,7 +31,7 @@ using namespace EditorTest;
 
 // Whether the boxes pasted into a document of other fonts are checked never to shrink and the ends
 // on them to stay on their outlines (a relayout with the target's fonts must not shrink a box).
-constexpr bool kGrownChecked = false;
+constexpr bool kGrownChecked = true;
 
 enum class Via { Clipboard, Drag };
 // What becomes of the boxes: the same sizes and places moved by the paste (the target's fonts are
@@ -245,14 +245,15 @@ protected:
     }
 
     // Drags the selection, grabbed at the screen point, by the distance, with the button held as X
-    // events (Wine's drag loop sees them held).
-    static void DragSelection(POINT from, POINT by) {
+    // events (Wine's drag loop sees them held); before letting go, the pane must show the colour.
+    static void DragSelection(POINT from, POINT by, HWND pane, long colour) {
         ASSERT_TRUE(XMoveTo(from));
         ASSERT_TRUE(XLeftButton(true));
         for (int i = 1; i <= 10; ++i) {
             ASSERT_TRUE(XMoveTo({from.x + by.x * i / 10, from.y + by.y * i / 10}));
             Pace();
         }
+        EXPECT_TRUE(WaitFor([&] { return PixelsOf(pane, colour) > 100; })) << "no fill shows while the button is held";
         ASSERT_TRUE(XLeftButton(false));
     }
 
@@ -318,7 +319,7 @@ protected:
             GetWindowRect(pane_, &drop);
             const POINT by = other ? POINT{(drop.left + drop.right) / 2 - grab.x, (drop.top + drop.bottom) / 2 - grab.y}
                                    : POINT{120, 120};
-            ASSERT_NO_FATAL_FAILURE(DragSelection(grab, by));
+            ASSERT_NO_FATAL_FAILURE(DragSelection(grab, by, pane_, green));
         }
         ASSERT_TRUE(WaitFor([&] { return Modified(to); })) << "nothing came";
         ASSERT_NO_FATAL_FAILURE(ExpectFillsShown(row));
