@@ -47,6 +47,8 @@ struct Case {
     bool formats;  // the clipboard's "Embed Source" and PNG read as another program reads them
 };
 
+void PrintTo(const Case& row, std::ostream* out) { *out << row.name; }
+
 std::string Sample(const char* name) { return std::string(QUORVEL_DOCUMENT_DIR) + "/" + name; }
 std::string Own(const char* name) { return std::string(QUORVEL_EDITOR_DOCUMENT_DIR) + "/" + name; }
 
@@ -314,6 +316,7 @@ protected:
             for (int y = 0; y < shot.Height() && grab.x < 0; ++y)
                 for (int x = 0; x < shot.Width() && grab.x < 0; ++x)
                     if (shot.At(x, y) == DWORD(green) && shot.At(x + 12, y + 12) == DWORD(green)) grab = {x + 12, y + 12};
+            ASSERT_GE(grab.x, 0) << "no place to grab the green class by";
             ClientToScreen(fromPane, &grab);
             RECT drop{};
             GetWindowRect(pane_, &drop);
