@@ -43,12 +43,15 @@ struct PasteStyles : FactoryFixture {
         d.GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
         return d;
     }
-    // The selection of a document as the set a copy or drag makes of it.
-    static std::shared_ptr<Core::TransferSet> Copy(Editor::Diagram& d) {
+    // The selection of a document as the set a copy or drag makes of it, with the document's style
+    // or, as an older program's copy, without it.
+    static std::shared_ptr<Core::TransferSet> Copy(Editor::Diagram& d, bool withStyle) {
         Core::ModelElementSet selection;
         for (Class::Class* c : Classes(d)) selection.Insert(c->shared_from_this());
         auto set = std::make_shared<Core::TransferSet>(d.GetModel().GetFactoryRegistry());
         Core::CopyExtendSelection::Build(selection, d.GetModel()).ForEach([&](Core::IModelElement& e) { set->Insert(e); });
+        if (withStyle)
+            Core::CopyExtendSelection::Companions(d.GetModel()).ForEach([&](Core::IModelElement& e) { set->Insert(e); });
         return set;
     }
     // Pumps the thread's messages until the condition holds (two seconds at most).
@@ -82,33 +85,36 @@ struct PasteStyles : FactoryFixture {
 };
 
 TEST_F(PasteStyles, AClassDroppedFromAnotherDocumentTakesTheTargetsStyleInOneUndoStep) {
-    Editor::Diagram& source = Source();
-    Editor::Diagram& target = *factory->NewDiagram(SW_HIDE);
-    const size_t undos = Undos(target), styles = StyleCount(target);
+    for (bool withStyle : {true, false}) {
+        SCOPED_TRACE(withStyle ? "with its style" : "without a style");
+        Editor::Diagram& source = Source();
+        Editor::Diagram& target = *factory->NewDiagram(SW_HIDE);
+        const size_t undos = Undos(target), styles = StyleCount(target);
 
-    auto set = Copy(source);
-    Application::DragData drag(set, {}, {});
-    IDataObject* data = drag.GetDataObject();
-    Editor::ClientView& pane = *WindowOf(target).GetFirstView();
-    IDropTarget* drop = pane.GetDropTarget();
-    ASSERT_NE(drop, nullptr);
-    const zq::float8Point at = pane.GetCanvas().LogicalToClient({3000, 3000});
-    POINT screen{LONG(at.x), LONG(at.y)};
-    ClientToScreen(pane.GetHwnd(), &screen);
-    const POINTL point{screen.x, screen.y};
-    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(drop->DragEnter(data, MK_LBUTTON, point, &effect), S_OK);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(drop->Drop(data, 0, point, &effect), S_OK);
-    data->Release();
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+        auto set = Copy(source, withStyle);
+        Application::DragData drag(set, {}, {});
+        IDataObject* data = drag.GetDataObject();
+        Editor::ClientView& pane = *WindowOf(target).GetFirstView();
+        IDropTarget* drop = pane.GetDropTarget();
+        ASSERT_NE(drop, nullptr);
+        const zq::float8Point at = pane.GetCanvas().LogicalToClient({3000, 3000});
+        POINT screen{LONG(at.x), LONG(at.y)};
+        ClientToScreen(pane.GetHwnd(), &screen);
+        const POINTL point{screen.x, screen.y};
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(drop->DragEnter(data, MK_LBUTTON, point, &effect), S_OK);
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(drop->Drop(data, 0, point, &effect), S_OK);
+        data->Release();
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
 
-    ExpectTheTargetsStyle(target);
-    EXPECT_EQ(Undos(target), undos + 1);
-    target.GetModel().GetUndoHandler().Undo(nullptr, nullptr);
-    EXPECT_TRUE(Classes(target).empty());
-    EXPECT_EQ(StyleCount(target), styles);
+        ExpectTheTargetsStyle(target);
+        EXPECT_EQ(Undos(target), undos + 1);
+        target.GetModel().GetUndoHandler().Undo(nullptr, nullptr);
+        EXPECT_TRUE(Classes(target).empty());
+        EXPECT_EQ(StyleCount(target), styles);
+    }
 }
 
 // Runs the command (copy or paste) in the document's active view, once the command is enabled.
