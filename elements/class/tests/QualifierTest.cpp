@@ -377,102 +377,40 @@ TEST_F(QualifiedPackage, ADraggedPackageCarriesItsConnectorsAndTheTextsAnchoredT
   EXPECT_EQ(CheckConnectors(), "");
 }
 
-namespace {
-// "Bank" with a qualifier "nr" on its right side whose association runs level to "Ledger", which
-// has a compartment and room below it, and "Account" without either, in a document with a style.
-const char kBank[] =
-    "<Style id=\"r1\"><dir n=\"Base\" Typeface=\"arial\" Size=\"11\" Bold=\"0\"><dir n=\"Class Diagram\">"
-    "<dir n=\"Class\" Bold=\"0\"><dir n=\"Attached Text\"/><dir n=\"Compartment\" Size=\"8\"/>"
-    "<dir n=\"Header\" Bold=\"1\"/></dir><dir n=\"Qualifier\" Bold=\"0\"/></dir></dir></Style>\n"
-    "<Class id=\"r2\" Pos=\"1000 10000\" Size=\"4000 2000\"><Text>Bank</Text></Class>\n"
-    "<Class id=\"r3\" Pos=\"12000 10000\" Size=\"4000 2600\"><Text>Ledger</Text>\n"
-    "<Compartment id=\"r4\" Pos=\"12000 9400\" Size=\"4000 800\"><Text>entries : List</Text></Compartment></Class>\n"
-    "<Class id=\"r5\" Pos=\"1000 6000\" Size=\"3000 2000\"><Text>Account</Text></Class>\n"
-    "<Qualifier id=\"r6\" Pos=\"5000 9500\" Size=\"1000 600\" Class=\"r2\"><Text>nr</Text></Qualifier>\n"
-    "<Assoc id=\"r7\"><End id=\"r8\" Pos=\"6000 9200\" Qualifier=\"r6\" Type=\"1\"/>"
-    "<Segment id=\"r9\" Ends=\"r8 r10\"/><End id=\"r10\" Pos=\"12000 9200\" Class=\"r3\" Type=\"1\"/></Assoc>\n";
-
-struct QualifiedBank : Scene {
-  QualifiedBank() { diagram.LoadXML(Doc(kBank)); }
-  Class::Class* Named(const std::wstring& name) const {
-    for (Class::Class* k : Live<Class::Class>())
-      if (k->GetName() == name) return k;
-    return nullptr;
-  }
-};
-}  // namespace
-
-TEST_F(QualifiedBank, ARenamedClassNeverShrinksAndItsQualifierAndTheEndOnItFollow) {
-  Class::Class* bank = Named(L"Bank");
-  ASSERT_NE(bank, nullptr);
-  std::vector<zq::Point> sizes{bank->GetSize()};
-  for (const wchar_t* name : {L"The Bank of the much longer name", L"B", L"Bank"}) {
-    Change([&](Core::Env& env) { bank->SetName(env, name); });
-    EXPECT_GE(bank->GetSize().x, sizes.back().x) << name;
-    EXPECT_EQ(bank->GetSize().y, sizes.back().y) << name;
-    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), "") << name;
-    sizes.push_back(bank->GetSize());
-  }
-  EXPECT_GT(sizes[1].x, sizes[0].x) << "a longer name widens the box";
-  EXPECT_EQ(Live<Qualifier>().at(0)->GetRect().left, bank->GetRect().right);
-  for (std::size_t i = sizes.size() - 1; i > 0; --i) {
-    Undo();
-    EXPECT_EQ(bank->GetSize(), sizes[i - 1]);
-    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), "") << i;
-  }
-  for (std::size_t i = 1; i < sizes.size(); ++i) Redo();
-  EXPECT_EQ(bank->GetSize(), sizes.back());
-  EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), "");
-  EXPECT_EQ(CheckConnectors(), "");
-}
-
-TEST_F(QualifiedBank, EveryChangeOfTheClassesShapeTakesTheQualifierAndItsEndAlong) {
-  Class::Class* bank = Named(L"Bank");
+// A rename, a resize, a compartment or a template box: the class keeps its qualifier on its side
+// and the end on it, and a rename never makes it smaller; undone and redone, all comes back.
+TEST_F(Qualifiers, EveryChangeOfTheClassesShapeTakesTheQualifierAndItsEndAlong) {
+  Qualifier* q = AtEnd(*EndOf(*Path<Assoc>({{14000, 4400}, {9000, 4400}}, nullptr, c), 1));
   Class::Compartment* k = nullptr;
-  const std::pair<const char*, std::function<void(Core::Env&)>> changes[] = {
-      {"resized", [&](Core::Env& env) { bank->SetRect(env, zq::Rect(1000, 10000, 7000, 7000), false); }},
-      {"compartment added",
-       [&](Core::Env& env) {
-         k = Class::Compartment::Create(env, {0, 0}).get();
-         bank->InsertCompartment(env, *k, nullptr, false);
-         k->SetName(env, L"a much longer attribute than the name : List");
+  const std::pair<const wchar_t*, std::function<void(Core::Env&)>> changes[] = {
+      {L"a much longer name of the class", nullptr},
+      {L"B", nullptr},
+      {L"resized", [&](Core::Env& env) { c->SetRect(env, zq::Rect(4000, 6000, 12000, 2500), false); }},
+      {L"compartment", [&](Core::Env& env) {
+         c->InsertCompartment(env, *(k = Class::Compartment::Create(env, {0, 0}).get()), nullptr, false);
+         k->SetName(env, L"a compartment wider than the class is now : a list of many things");
        }},
-      {"compartment removed", [&](Core::Env& env) { k->Delete(env); }},
-      {"narrowed", [&](Core::Env& env) { bank->SetRect(env, zq::Rect(1000, 10000, 1300, 7000), false); }},
-      {"template box", [&](Core::Env& env) { bank->CreateTemplateParameters(env); }},
-  };
-  const std::string before = Save();
-  for (const auto& [what, change] : changes) {
-    zq::Rect was, now;
-    bank->GetBoundingRect(was);
-    Change(change);
-    bank->GetBoundingRect(now);
-    EXPECT_NE(now, was) << what;
-    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), "") << what;
-    EXPECT_EQ(CheckConnectors(), "") << what;
-  }
-  for (std::size_t i = 0; i < std::size(changes); ++i) Undo();
-  EXPECT_EQ(Save(), before);
-}
-
-// Ctrl+A, Ctrl+C, Ctrl+N, Ctrl+V: the copy pasted into a document whose fonts are smaller keeps every
-// size; where they are larger, a box grows only where its text needs it ("nr" in its qualifier).
-TEST_F(QualifiedBank, PastedUnderOtherFontsTheBoxesKeepTheirSizesOrGrowAndTheEndsStayOnThem) {
-  const auto original = ClassObjectTest::Boxes(diagram);
-  for (const double points : {6.0, 11.0, 24.0}) {
-    ClassObjectTest::PastedCopy copy(Registry(), diagram, points, {1000, -1000});
-    const auto boxes = ClassObjectTest::Boxes(copy.target);
-    ClassObjectTest::ExpectBoxesKept(original, boxes, {1000, -1000}, points <= 11);
-    if (points > 11) {
-      EXPECT_GT(boxes.at(L"nr").Height(), original.at(L"nr").Height()) << "the larger font needs room";
+      {L"no compartment", [&](Core::Env& env) { k->Delete(env); }},
+      {L"narrowed", [&](Core::Env& env) { c->SetRect(env, zq::Rect(4000, 6000, 4300, 2500), false); }},
+      {L"template box", [&](Core::Env& env) { c->CreateTemplateParameters(env); }}};
+  std::vector<std::string> saved{Save()};
+  for (const auto& change : changes) {
+    const zq::Point was = c->GetSize();
+    Change([&](Core::Env& env) { change.second ? change.second(env) : c->SetName(env, change.first); });
+    if (!change.second) {
+      EXPECT_TRUE(c->GetSize().x >= was.x && c->GetSize().y == was.y) << "renamed";
     }
-    // No text is drawn outside its box: the compartment lies in its class.
-    const zq::Rect ledger = boxes.at(L"Ledger"), entries = boxes.at(L"entries : List");
-    EXPECT_TRUE(ledger.Contains(entries.TopLeft()) && ledger.Contains({entries.right, entries.bottom})) << points;
-    EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), "") << points;
-    Core::Diagram read(Registry(), nullptr);
-    read.LoadXML(Save(copy.target));
-    EXPECT_EQ(Save(read), Save(copy.target)) << points;
-    EXPECT_EQ(ClassObjectTest::Boxes(read), boxes) << points;
+    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), Core::ObjectId(0)) << saved.size();
+    EXPECT_EQ(CheckConnectors(), "");
+    saved.push_back(Save());
+  }
+  EXPECT_EQ(q->GetRect().left, c->GetRect().right) << "the qualifier went along";
+  for (std::size_t i = saved.size() - 1; i-- > 0;) {
+    Undo();
+    EXPECT_EQ(Save(), saved[i]);
+  }
+  for (std::size_t i = 1; i < saved.size(); ++i) {
+    Redo();
+    EXPECT_EQ(Save(), saved[i]);
   }
 }

@@ -160,54 +160,37 @@ TEST_F(QualifierCopies, PastedWithAnOffsetTheLinkKeepsItsPathFromTheCopiedQualif
 
 }  // namespace
 
-// Every change of an object's shape takes its qualifier along, and the link end on the qualifier
-// with it; a rename never makes the object smaller, removing its compartment makes it shorter again.
+// Renamed, resized, given a compartment and losing it, the object keeps its qualifier on its side and
+// the link end on it (a rename never makes the object smaller); undo takes all back.
 TEST_F(QualifierCopies, EveryChangeOfTheObjectsShapeTakesTheQualifierAndItsLinkEndAlong) {
   Object::Compartment* k = nullptr;
-  const std::pair<const char*, std::function<void(Core::Env&)>> changes[] = {
-      {"renamed longer", [&](Core::Env& env) { a->SetName(env, L"a:Account of a much longer name"); }},
-      {"renamed shorter", [&](Core::Env& env) { a->SetName(env, L"a"); }},
-      {"resized", [&](Core::Env& env) { a->SetRect(env, zq::Rect(-500, 500, 9000, -3000), false); }},
-      {"compartment added",
-       [&](Core::Env& env) {
-         k = Object::Compartment::Create(env, {0, 0}).get();
-         a->AddCompartment(env, *k);
-       }},
-      {"compartment removed", [&](Core::Env& env) { k->Delete(env); }},
-  };
-  for (const auto& [what, change] : changes) {
+  const std::function<void(Core::Env&)> changes[] = {
+      [&](Core::Env& env) { a->SetName(env, L"a:Account of a much longer name"); },
+      [&](Core::Env& env) { a->SetName(env, L"a"); },
+      [&](Core::Env& env) { a->SetRect(env, zq::Rect(-500, 500, 9000, -3000), false); },
+      [&](Core::Env& env) { a->AddCompartment(env, *(k = Object::Compartment::Create(env, {0, 0}).get())); },
+      [&](Core::Env& env) { k->Delete(env); }};
+  for (std::size_t i = 0; i < std::size(changes); ++i) {
     const zq::Point was = a->GetSize();
-    Change(change);
-    const std::string name(what);
-    if (name.rfind("renamed", 0) == 0) {
-      EXPECT_GE(a->GetSize().x, was.x) << what;
-      EXPECT_GE(a->GetSize().y, was.y) << what;
-    }
-    if (name == "renamed shorter") {
-      EXPECT_EQ(a->GetSize(), was);
-    } else if (name == "compartment removed") {
-      EXPECT_EQ(a->GetSize().y, was.y - k->GetSize().y);
-    }
-    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), "") << what;
-    EXPECT_EQ(CheckSound(), "") << what;
+    Change(changes[i]);
+    EXPECT_TRUE(i > 1 || (a->GetSize().x >= was.x && a->GetSize().y >= was.y)) << i;
+    EXPECT_EQ(ClassObjectTest::EndOffItsBox(diagram), Core::ObjectId(0)) << i;
   }
   for (std::size_t i = 0; i < std::size(changes); ++i) Undo();
   EXPECT_EQ(Save(), original);
 }
 
-// The objects, their qualifier and links pasted into a document of smaller and of larger fonts.
+// Pasted into a document of smaller and of larger fonts: the objects, the qualifier and the links
+// keep their sizes or grow where the text needs it, and the link end on the qualifier stays on it.
 TEST_F(QualifierCopies, PastedUnderOtherFontsTheObjectsKeepTheirSizesOrGrowAndTheEndsStayOnThem) {
   Change([&](Core::Env& env) {
     a->SetName(env, L"a:Account");
     q->SetName(env, L"nr");
     a->SetRect(env, zq::Rect(0, 0, 4000, -2500), false);
   });
-  AddCompartment(*b);
-  const auto boxes = ClassObjectTest::Boxes(diagram);
   for (const double points : {6.0, 24.0}) {
     ClassObjectTest::PastedCopy copy(Registry(), diagram, points, {-1000, 2000});
-    ClassObjectTest::ExpectBoxesKept(boxes, ClassObjectTest::Boxes(copy.target), {-1000, 2000}, points < 11);
-    EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), "") << points;
+    copy.ExpectBoxesKept(diagram, {-1000, 2000}, points < 11);
     Core::Diagram read(Registry(), nullptr);
     read.LoadXML(Save(copy.target));
     EXPECT_EQ(Save(read), Save(copy.target)) << points;
