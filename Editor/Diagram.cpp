@@ -81,7 +81,7 @@ void MergePastedStyles(Core::Env& env, const Core::ModelElementSet& pasted) {
         if (client == nullptr || e->IsDeleted()) continue;
         const Style::Style* style = client->GetStyle();
         if (style != nullptr && !style->IsDeleted()) continue;
-        // A copy carries no reference into its source's style: it takes this document's.
+        // Data that came without a style (written by an older copy) takes this document's.
         if (own == nullptr) own = &Style::Style::FindOrCreate(env);
         client->SetStyle(env, own);
         client->CreateDirectories(env, own);

@@ -82,8 +82,9 @@ private:
     std::unique_ptr<OLEdiagram::OUD> ole_;
 };
 
-// Folds the style a paste brings into the document's style, and gives the pasted elements that came
-// without one the document's style, their kinds' directories and its fonts (as reading a file does).
+// Folds the style a paste brings into the document's style (the document's fonts and element styles
+// win, what the pasted elements need and it lacks is added), and gives the pasted elements of data
+// that brought no style the document's style, their kinds' directories and its fonts.
 void MergePastedStyles(Core::Env& env, const Core::ModelElementSet& pasted);
 
 // The proposed name of the save dialog: the document name less a ".qvd" ending (any case).

@@ -229,6 +229,14 @@ ModelElementSet Build(const ModelElementSet& selection, const Diagram& diagram)
     return result;
 }
 
+ModelElementSet Companions(const Diagram& diagram)
+{
+    ModelElementSet companions;
+    for (const ElementPtr& e : diagram.Elements())
+        if (!e->IsDeleted() && e->TravelsWithEveryCopy()) e->CollectForSelection(companions);
+    return companions;
+}
+
 } // namespace CopyExtendSelection
 
 } // namespace Core

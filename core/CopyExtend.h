@@ -40,6 +40,9 @@ namespace CopyExtendSelection {
 // completely selected by the extended set, repeated until nothing is added. The result is in diagram
 // order; elements outside the diagram follow in the order they were taken.
 ModelElementSet Build(const ModelElementSet& selection, const Diagram& diagram);
+// What every copy of the diagram's elements carries besides them: each element that travels with
+// every copy, with what it collects for selection; deleted ones left out.
+ModelElementSet Companions(const Diagram& diagram);
 } // namespace CopyExtendSelection
 
 } // namespace Core

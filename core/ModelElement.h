@@ -88,6 +88,10 @@ public:
     virtual bool IsStoredByOwner() const { return false; }
     // Called on every element right after a paste.
     virtual void OnPasted(Env&, const ModelElementSet&) {}
+    // Whether every copy of elements of its diagram carries the element along (with what it
+    // collects for selection), though no selection names it; such an element is never moved or
+    // deleted with what is copied.
+    virtual bool TravelsWithEveryCopy() const { return false; }
 
     // ---- moving and selection
     // The element's shiftable side, or none.

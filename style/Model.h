@@ -136,7 +136,9 @@ public:
     Style* GetStyle() const override { return const_cast<Style*>(this); }
     void RemoveNode(Core::Env& env, Directory* child) override;
 
-    // IModelElement: a copy carries the whole tree; the stored form nests the tree.
+    // IModelElement: every copy of the document's elements carries the style with its whole tree;
+    // the stored form nests the tree.
+    bool TravelsWithEveryCopy() const override { return true; }
     void CollectForSelection(Core::ModelElementSet& set) override;
     void Store(xml::IWriter& parent, const Core::IClub* club) const override;
     bool RestoreChildElement(Core::Env& env, xml::Reader& reader, const xml::Tag& child) override;

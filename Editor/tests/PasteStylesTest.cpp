@@ -43,12 +43,15 @@ struct PasteStyles : FactoryFixture {
         d.GetModel().GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
         return d;
     }
-    // The selection of a document as the set a copy or drag makes of it.
-    static std::shared_ptr<Core::TransferSet> Copy(Editor::Diagram& d) {
+    // The selection of a document as the set a copy or drag makes of it, with the document's style
+    // or, as an older program's copy, without it.
+    static std::shared_ptr<Core::TransferSet> Copy(Editor::Diagram& d, bool withStyle) {
         Core::ModelElementSet selection;
         for (Class::Class* c : Classes(d)) selection.Insert(c->shared_from_this());
         auto set = std::make_shared<Core::TransferSet>(d.GetModel().GetFactoryRegistry());
         Core::CopyExtendSelection::Build(selection, d.GetModel()).ForEach([&](Core::IModelElement& e) { set->Insert(e); });
+        if (withStyle)
+            Core::CopyExtendSelection::Companions(d.GetModel()).ForEach([&](Core::IModelElement& e) { set->Insert(e); });
         return set;
     }
     // Pumps the thread's messages until the condition holds (two seconds at most).
@@ -82,52 +85,79 @@ struct PasteStyles : FactoryFixture {
 };
 
 TEST_F(PasteStyles, AClassDroppedFromAnotherDocumentTakesTheTargetsStyleInOneUndoStep) {
-    Editor::Diagram& source = Source();
-    Editor::Diagram& target = *factory->NewDiagram(SW_HIDE);
-    const size_t undos = Undos(target), styles = StyleCount(target);
+    for (bool withStyle : {true, false}) {
+        SCOPED_TRACE(withStyle ? "with its style" : "without a style");
+        Editor::Diagram& source = Source();
+        Editor::Diagram& target = *factory->NewDiagram(SW_HIDE);
+        const size_t undos = Undos(target), styles = StyleCount(target);
 
-    auto set = Copy(source);
-    Application::DragData drag(set, {}, {});
-    IDataObject* data = drag.GetDataObject();
-    Editor::ClientView& pane = *WindowOf(target).GetFirstView();
-    IDropTarget* drop = pane.GetDropTarget();
-    ASSERT_NE(drop, nullptr);
-    const zq::float8Point at = pane.GetCanvas().LogicalToClient({3000, 3000});
-    POINT screen{LONG(at.x), LONG(at.y)};
-    ClientToScreen(pane.GetHwnd(), &screen);
-    const POINTL point{screen.x, screen.y};
-    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(drop->DragEnter(data, MK_LBUTTON, point, &effect), S_OK);
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(drop->Drop(data, 0, point, &effect), S_OK);
-    data->Release();
-    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+        auto set = Copy(source, withStyle);
+        Application::DragData drag(set, {}, {});
+        IDataObject* data = drag.GetDataObject();
+        Editor::ClientView& pane = *WindowOf(target).GetFirstView();
+        IDropTarget* drop = pane.GetDropTarget();
+        ASSERT_NE(drop, nullptr);
+        const zq::float8Point at = pane.GetCanvas().LogicalToClient({3000, 3000});
+        POINT screen{LONG(at.x), LONG(at.y)};
+        ClientToScreen(pane.GetHwnd(), &screen);
+        const POINTL point{screen.x, screen.y};
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(drop->DragEnter(data, MK_LBUTTON, point, &effect), S_OK);
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(drop->Drop(data, 0, point, &effect), S_OK);
+        data->Release();
+        EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
 
-    ExpectTheTargetsStyle(target);
-    EXPECT_EQ(Undos(target), undos + 1);
-    target.GetModel().GetUndoHandler().Undo(nullptr, nullptr);
-    EXPECT_TRUE(Classes(target).empty());
-    EXPECT_EQ(StyleCount(target), styles);
+        ExpectTheTargetsStyle(target);
+        EXPECT_EQ(Undos(target), undos + 1);
+        target.GetModel().GetUndoHandler().Undo(nullptr, nullptr);
+        EXPECT_TRUE(Classes(target).empty());
+        EXPECT_EQ(StyleCount(target), styles);
+    }
+}
+
+// Runs the command (copy or paste) in the document's active view, once the command is enabled.
+void RunInView(Editor::Diagram& d, UINT command) {
+    Application::IWinCommander& commands = PasteStyles::WindowOf(d).GetCommander();
+    PasteStyles::WindowOf(d).GetActiveDiagramView().SetActive(true);
+    ASSERT_TRUE(PasteStyles::PumpUntil([&] { return commands.IsEnabled(command); }));
+    ASSERT_TRUE(commands.Execute({command, 0, nullptr}));
+}
+
+// Copies the document's first class with the Copy command.
+void CopyFirstClass(Editor::Diagram& d) {
+    PasteStyles::Classes(d)[0]->SelectInView(PasteStyles::WindowOf(d).GetActiveDiagramView(), true);
+    RunInView(d, View::kCmdCopy);
 }
 
 TEST_F(PasteStyles, AClassPastedFromTheClipboardTakesTheTargetsStyleInOneUndoStep) {
     Editor::Diagram& source = Source();
     Editor::Diagram& target = *factory->NewDiagram(SW_HIDE);
-    Application::IWinCommander& from = WindowOf(source).GetCommander();
-    Application::IWinCommander& to = WindowOf(target).GetCommander();
-    View::DiagramView& fromView = WindowOf(source).GetActiveDiagramView();
-    fromView.SetActive(true);
-    Classes(source)[0]->SelectInView(fromView, true);
-    ASSERT_TRUE(PumpUntil([&] { return from.IsEnabled(View::kCmdCopy); }));
-    ASSERT_TRUE(from.Execute({View::kCmdCopy, 0, nullptr}));
-    fromView.SetActive(false);
-    WindowOf(target).GetActiveDiagramView().SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return to.IsEnabled(View::kCmdPaste); }));
+    ASSERT_NO_FATAL_FAILURE(CopyFirstClass(source));
+    WindowOf(source).GetActiveDiagramView().SetActive(false);
     const size_t undos = Undos(target);
-    ASSERT_TRUE(to.Execute({View::kCmdPaste, 0, nullptr}));
+    ASSERT_NO_FATAL_FAILURE(RunInView(target, View::kCmdPaste));
     ExpectTheTargetsStyle(target);
     EXPECT_EQ(Undos(target), undos + 1);
+}
+
+TEST_F(PasteStyles, AClassPastedIntoItsOwnDocumentLeavesItsStyleAsItWas) {
+    Editor::Diagram& d = Source();
+    auto tree = [&] {
+        size_t n = 0;
+        for (const auto& e : d.GetModel().Elements())
+            n += !e->IsDeleted() && (dynamic_cast<Style::Directory*>(e.get()) || dynamic_cast<Style::Font*>(e.get()) ||
+                                     dynamic_cast<Style::ElementStyle*>(e.get()));
+        return n;
+    };
+    const size_t before = tree();
+    ASSERT_NO_FATAL_FAILURE(CopyFirstClass(d));
+    ASSERT_NO_FATAL_FAILURE(RunInView(d, View::kCmdPaste));
+    ASSERT_EQ(Classes(d).size(), 2u);
+    EXPECT_EQ(StyleCount(d), 1u);
+    EXPECT_EQ(tree(), before) << "the pasted copy of the style is gone and added nothing";
+    for (Class::Class* c : Classes(d)) EXPECT_EQ(c->GetStyle(), Style::Style::Find(d.GetModel()));
 }
 
 } // namespace

@@ -69,4 +69,19 @@ TEST_F(CopyExtending, BuildSkipsDeletedAndNonCopyableElementsOfTheSelection)
     EXPECT_EQ(result.Elements(), (std::vector<ElementPtr>{a, ab, labelOfA}));
 }
 
+TEST_F(CopyExtending, CompanionsAreWhatEveryCopyCarriesAndNoSelectionTakes)
+{
+    std::shared_ptr<Companion> kept, gone;
+    {
+        Transaction t(diagram);
+        Env env(t);
+        kept = Companion::Factory().CreateTyped(env);
+        gone = Companion::Factory().CreateTyped(env);
+        gone->Delete(env);
+        env.Close();
+    }
+    EXPECT_EQ(CopyExtendSelection::Companions(diagram).Elements(), (std::vector<ElementPtr>{kept}));
+    EXPECT_FALSE(CopyExtendSelection::Build(Set({a, b, c}), diagram).Contains(kept.get()));
+}
+
 } // namespace

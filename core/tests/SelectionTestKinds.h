@@ -154,11 +154,22 @@ public:
     bool IsCopyable() const override { return false; }
 };
 
+// A document-wide element that every copy carries though no selection names it.
+class Companion : public Core::Storable<Companion, FixedRep> {
+public:
+    static Core::FactoryImp<Companion>& Factory() {
+        static Core::FactoryImp<Companion> factory(Core::SchemaNamespace10(), L"Companion");
+        return factory;
+    }
+    static void RegisterProperties(Core::PropertyTable<FixedRep>& t) { Fixed::RegisterProperties(t); }
+    bool TravelsWithEveryCopy() const override { return true; }
+};
+
 // The rectangle at (x, y) of size w by h.
 inline zq::Rect Box(int32_t x, int32_t y, int32_t w, int32_t h) { return zq::Rect::FromPosSize({x, y}, w, h); }
 
 inline Core::FactoryRegistry& Registry() {
-    static Core::FactoryRegistry registry = TestKinds::MakeRegistry<Sheet, Link, Label, Fixed>();
+    static Core::FactoryRegistry registry = TestKinds::MakeRegistry<Sheet, Link, Label, Fixed, Companion>();
     return registry;
 }
 
