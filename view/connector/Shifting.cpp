@@ -159,12 +159,16 @@ void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info
     if (IsDeleted() || segment == nullptr) return;
     const zq::float8Point old = GetOldPosition(), mapped = info.MapPoint(old);
     zq::float8Point p = mapped;
-    // An orthogonal segment keeps its line where the new outline still reaches it; elsewhere the
-    // end stays where the terminal's move put it, on the same edge, so that the segment still
-    // meets that edge square (the far end follows, or a bend is made).
+    // An orthogonal segment keeps its line where the new outline still reaches it (the line it has
+    // now, as an end moved earlier in the change with its whole connector has it, else the line it
+    // had); elsewhere the end stays where the terminal's move put it, on the same edge, so that the
+    // segment still meets that edge square (the far end follows, or a bend is made).
     const bool h = segment->IsHorizontalOrtho();
-    const zq::float8Point line = h ? zq::float8Point{mapped.x, old.y} : zq::float8Point{old.x, mapped.y};
-    if ((h || segment->IsVerticalOrtho()) && !OnTerminalLine(GetTerminal(), line, h, p))
+    const auto lineThrough = [&](const zq::float8Point& at) {
+        return h ? zq::float8Point{mapped.x, at.y} : zq::float8Point{at.x, mapped.y};
+    };
+    if ((h || segment->IsVerticalOrtho()) && !OnTerminalLine(GetTerminal(), lineThrough(GetPosition()), h, p) &&
+        !OnTerminalLine(GetTerminal(), lineThrough(old), h, p))
         OnTerminal(GetTerminal(), mapped, h, p);
     (void)set;
     if (p == GetPosition()) return;
