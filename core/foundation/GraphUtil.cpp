@@ -135,15 +135,17 @@ float8Point MapOutlinePoint(const Outline& newOutline, const Outline& oldOutline
     }
     const float8Point& na = newOutline[edge];
     const float8Point& nb = newOutline[(edge + 1) % n];
-    if (na.x != nb.x && na.y != nb.y) {
-        const float8Point& a = oldOutline[edge];
-        const float8Point& b = oldOutline[(edge + 1) % n];
-        double t = 0;
-        if (std::abs(b.x - a.x) > std::abs(b.y - a.y)) t = (p.x - a.x) / (b.x - a.x);
-        else if (b.y != a.y) t = (p.y - a.y) / (b.y - a.y);
-        return na + (nb - na) * t;
-    }
-    return {Interval(na.x, nb.x).Clamp(p.x), Interval(na.y, nb.y).Clamp(p.y)};
+    // A level or plumb edge that still spans the point keeps it at its coordinate along the edge.
+    if (na.y == nb.y && Interval(na.x, nb.x).Contains(p.x)) return {p.x, na.y};
+    if (na.x == nb.x && Interval(na.y, nb.y).Contains(p.y)) return {na.x, p.y};
+    // Elsewhere the point keeps its relative position along the edge, measured on the axis along
+    // which the old edge is longer: an edge that shrank past it never pushes it onto a corner.
+    const float8Point& a = oldOutline[edge];
+    const float8Point& b = oldOutline[(edge + 1) % n];
+    double t = 0;
+    if (std::abs(b.x - a.x) > std::abs(b.y - a.y)) t = (p.x - a.x) / (b.x - a.x);
+    else if (b.y != a.y) t = (p.y - a.y) / (b.y - a.y);
+    return na + (nb - na) * std::clamp(t, 0.0, 1.0);
 }
 
 OutlineHit ProjectOntoEllipse(const zq::Rect& rect, const float8Point& p, bool keepY) {
