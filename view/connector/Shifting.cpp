@@ -161,11 +161,12 @@ void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info
     zq::float8Point p = mapped;
     // An orthogonal segment keeps its line where the new outline still reaches it; elsewhere the
     // end stays where the terminal's move put it, on the same edge, so that the segment still
-    // meets that edge square (the far end follows, or a bend is made).
+    // meets that edge square (the far end follows, or a bend is made); an edge that shrank past it
+    // keeps it at its relative place along the edge, off the corner.
     const bool h = segment->IsHorizontalOrtho();
     const zq::float8Point line = h ? zq::float8Point{mapped.x, old.y} : zq::float8Point{old.x, mapped.y};
     if ((h || segment->IsVerticalOrtho()) && !OnTerminalLine(GetTerminal(), line, h, p))
-        OnTerminal(GetTerminal(), mapped, h, p);
+        OnTerminal(GetTerminal(), info.MapAlongSide(old), h, p);
     (void)set;
     if (p == GetPosition()) return;
     MoveTo(env, p);
