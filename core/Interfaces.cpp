@@ -22,6 +22,12 @@ zq::float8Point BoxReshapeInfo::MapPoint(const zq::float8Point& point) const
     return GraphUtil::MapOutlinePoint(new_, old_, point);
 }
 
+zq::float8Point BoxReshapeInfo::MapAlongSide(const zq::float8Point& point) const
+{
+    if (moved_) return MapPoint(point);
+    return GraphUtil::MapOutlinePoint(new_, old_, point, true);
+}
+
 zq::float8Point IPointAttachment::GetShiftedPosition(const ITerminalReshapeInfo& info, const zq::float8Point& point,
                                                      const zq::float8Point*, const DeferredShiftSet& set) const
 {

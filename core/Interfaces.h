@@ -111,6 +111,9 @@ public:
     virtual ~ITerminalReshapeInfo() = default;
     // Maps a point attached before the change to its place after it.
     virtual zq::float8Point MapPoint(const zq::float8Point& point) const = 0;
+    // Maps a connector end's point: on the same side, at the same relative place along it where the
+    // side no longer reaches the point (never onto a corner); by default as MapPoint.
+    virtual zq::float8Point MapAlongSide(const zq::float8Point& point) const { return MapPoint(point); }
     // The terminal that changed.
     virtual ITerminal* GetTerminal() const = 0;
 };
@@ -122,6 +125,7 @@ public:
     // The terminal went from the old rectangle to the new one.
     BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, const zq::Rect& newRect);
     zq::float8Point MapPoint(const zq::float8Point& point) const override;
+    zq::float8Point MapAlongSide(const zq::float8Point& point) const override;
     ITerminal* GetTerminal() const override { return terminal_; }
 
 private:

@@ -124,7 +124,7 @@ OutlineHit NearestOutlinePoint(const Outline& outline, const float8Point& p, boo
     return h.valid && h.distance < v.distance ? h : v;
 }
 
-float8Point MapOutlinePoint(const Outline& newOutline, const Outline& oldOutline, const float8Point& p) {
+float8Point MapOutlinePoint(const Outline& newOutline, const Outline& oldOutline, const float8Point& p, bool relative) {
     const std::size_t n = oldOutline.size();
     if (n == 0 || newOutline.size() != n) return p;
     std::size_t edge = 0;
@@ -135,15 +135,23 @@ float8Point MapOutlinePoint(const Outline& newOutline, const Outline& oldOutline
     }
     const float8Point& na = newOutline[edge];
     const float8Point& nb = newOutline[(edge + 1) % n];
-    if (na.x != nb.x && na.y != nb.y) {
-        const float8Point& a = oldOutline[edge];
-        const float8Point& b = oldOutline[(edge + 1) % n];
-        double t = 0;
-        if (std::abs(b.x - a.x) > std::abs(b.y - a.y)) t = (p.x - a.x) / (b.x - a.x);
-        else if (b.y != a.y) t = (p.y - a.y) / (b.y - a.y);
-        return na + (nb - na) * t;
-    }
-    return {Interval(na.x, nb.x).Clamp(p.x), Interval(na.y, nb.y).Clamp(p.y)};
+    const Interval xs(na.x, nb.x), ys(na.y, nb.y);
+    const bool level = na.y == nb.y, plumb = na.x == nb.x;
+    // A level or plumb edge that still spans the point keeps it at its coordinate along the edge;
+    // one that no longer does clamps it onto its end, unless the relative place is asked for.
+    if ((level && (xs.Contains(p.x) || !relative)) || (plumb && (ys.Contains(p.y) || !relative)))
+        return {xs.Clamp(p.x), ys.Clamp(p.y)};
+    // The relative position along the edge, measured on the axis along which the old edge is longer.
+    const float8Point& a = oldOutline[edge];
+    const float8Point& b = oldOutline[(edge + 1) % n];
+    double t = 0;
+    if (std::abs(b.x - a.x) > std::abs(b.y - a.y)) t = (p.x - a.x) / (b.x - a.x);
+    else if (b.y != a.y) t = (p.y - a.y) / (b.y - a.y);
+    const float8Point q = na + (nb - na) * std::clamp(t, 0.0, 1.0);
+    // On a level or plumb edge of whole units the point stays a whole unit along it.
+    if (level) return {std::round(q.x), na.y};
+    if (plumb) return {na.x, std::round(q.y)};
+    return q;
 }
 
 OutlineHit ProjectOntoEllipse(const zq::Rect& rect, const float8Point& p, bool keepY) {

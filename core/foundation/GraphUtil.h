@@ -79,8 +79,12 @@ inline void ProjectOntoOutline(OutlineProjection& out, const Outline& outline, c
 // horizontal and vertical flags in that order.
 OutlineHit NearestOutlinePoint(const Outline& outline, const zq::float8Point& p, bool keepY, bool keepX);
 
-// Carries a point on the old outline to the same place on the new outline of the same shape.
-zq::float8Point MapOutlinePoint(const Outline& newOutline, const Outline& oldOutline, const zq::float8Point& p);
+// Carries a point on the old outline to the same edge of the new outline of the same shape (a point
+// off the outline goes onto its nearest edge): along a level or plumb edge it keeps its coordinate,
+// clamped into the edge, or with `relative`, where the edge no longer spans it, its relative
+// position along the edge, rounded to whole units; along a slanted edge its relative position.
+zq::float8Point MapOutlinePoint(const Outline& newOutline, const Outline& oldOutline, const zq::float8Point& p,
+                                bool relative = false);
 
 // Projects p along one axis (keeping its y when keepY is set) onto the ellipse inscribed in the
 // rectangle, on p's side of the centre; the normal is the ellipse's outward gradient.

@@ -164,6 +164,11 @@ TEST_F(GeometryOutline, MapOutlinePointFollowsTheEdge) {
     MakeRectOutline(grown, zq::Rect(0, 100, 400, 0));
     EXPECT_EQ(MapOutlinePoint(grown, box, {200, 40}), float8Point(400, 40));  // right edge moved
     EXPECT_EQ(MapOutlinePoint(grown, box, {150, 100}), float8Point(150, 100));
+    Outline narrowed;  // the left side moved past the point: clamped, or at its relative place on the top
+    MakeRectOutline(narrowed, zq::Rect(100, 100, 200, 0));
+    EXPECT_EQ(MapOutlinePoint(narrowed, box, {50, 100}), float8Point(100, 100));
+    EXPECT_EQ(MapOutlinePoint(narrowed, box, {50, 100}, true), float8Point(125, 100));
+    EXPECT_EQ(MapOutlinePoint(narrowed, box, {1, 100}, true), float8Point(101, 100));  // a whole unit
     const Outline tri{{0, 0}, {100, 100}, {200, 0}};
     const Outline tri2{{0, 0}, {200, 200}, {400, 0}};
     EXPECT_EQ(MapOutlinePoint(tri2, tri, {50, 50}), float8Point(100, 100));

@@ -89,12 +89,15 @@ TEST_F(Interfaces, AttachedPointsFollowTheReshapeAndTheMoveOfTheirTerminal)
     auto a = AddSheet(Box(0, 0, 1000, 1000));
     auto b = AddSheet(Box(5000, 0, 1000, 1000));
     auto link = AddLink(a.get(), b.get());
-    // A point on the right edge stays on the right edge, clamped into its new extent.
+    // A point on the right edge stays on the right edge, clamped into its new extent; a connector
+    // end's point goes to the same relative height (never onto the corner).
     BoxReshapeInfo grow(a.get(), Box(0, 0, 1000, 1000), Box(0, 0, 2000, 2000));
     EXPECT_EQ(grow.GetTerminal(), a.get());
     EXPECT_EQ(grow.MapPoint({1000, -500}), zq::float8Point(2000, -500));
     BoxReshapeInfo shrink(a.get(), Box(0, 0, 1000, 1000), Box(0, 0, 500, 300));
     EXPECT_EQ(shrink.MapPoint({1000, -500}), zq::float8Point(500, -300));
+    EXPECT_EQ(shrink.MapAlongSide({1000, -500}), zq::float8Point(500, -150));
+    EXPECT_EQ(grow.MapAlongSide({1000, -500}), zq::float8Point(2000, -500));
     // A box moved whole carries its points along, also past the old extent of their edge.
     BoxReshapeInfo up(a.get(), Box(0, 0, 1000, 1000), Box(0, 1500, 1000, 1000));
     EXPECT_EQ(up.MapPoint({1000, -500}), zq::float8Point(1000, 1000));

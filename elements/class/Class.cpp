@@ -39,6 +39,7 @@ class ReshapeMap : public Core::ITerminalReshapeInfo {
   zq::float8Point MapPoint(const zq::float8Point& p) const override {
     return moved_ ? move_.MapPoint(p) : box_.MapPoint(p);
   }
+  zq::float8Point MapAlongSide(const zq::float8Point& p) const override { return box_.MapAlongSide(p); }
   Core::ITerminal* GetTerminal() const override { return box_.GetTerminal(); }
 
  private:

@@ -162,14 +162,15 @@ void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info
     // An orthogonal segment keeps its line where the new outline still reaches it (the line it has
     // now, as an end moved earlier in the change with its whole connector has it, else the line it
     // had); elsewhere the end stays where the terminal's move put it, on the same edge, so that the
-    // segment still meets that edge square (the far end follows, or a bend is made).
+    // segment still meets that edge square (the far end follows, or a bend is made); an edge that
+    // shrank past it keeps it at its relative place along the edge, off the corner.
     const bool h = segment->IsHorizontalOrtho();
     const auto lineThrough = [&](const zq::float8Point& at) {
         return h ? zq::float8Point{mapped.x, at.y} : zq::float8Point{at.x, mapped.y};
     };
     if ((h || segment->IsVerticalOrtho()) && !OnTerminalLine(GetTerminal(), lineThrough(GetPosition()), h, p) &&
         !OnTerminalLine(GetTerminal(), lineThrough(old), h, p))
-        OnTerminal(GetTerminal(), mapped, h, p);
+        OnTerminal(GetTerminal(), info.MapAlongSide(old), h, p);
     (void)set;
     if (p == GetPosition()) return;
     MoveTo(env, p);
