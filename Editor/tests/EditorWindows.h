@@ -204,6 +204,21 @@ inline bool TakesKeys(HWND frame) {
            gui.hwndActive == frame && gui.hwndFocus && (gui.hwndFocus == frame || IsChild(frame, gui.hwndFocus));
 }
 
+// Starts a program of the host (a Linux program, by its path) on its own; false when it cannot
+// start. Wine gives such a process no handle and leaves in hThread a number that is no handle of
+// ours: closing it closed whatever handle had that value (once, the tests' standard output).
+inline bool StartHostProgram(std::wstring line) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return false;
+    if (info.hProcess) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    return true;
+}
+
 // What xprop tells of a property of an X window ("" when it cannot run): written into a file of
 // the temporary folder, renamed once whole.
 inline std::string XProperty(ULONG_PTR xWindow, const std::string& property) {
@@ -213,12 +228,7 @@ inline std::string XProperty(ULONG_PTR xWindow, const std::string& property) {
     const std::string command = "/usr/bin/xprop -id " + std::to_string(xWindow) + " " + property + " > " + name +
                                 ".part; mv " + name + ".part " + name;
     std::wstring line = L"Z:\\bin\\sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return {};
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    if (!StartHostProgram(line)) return {};
     std::wstring file = L"Z:" + std::wstring(name.begin(), name.end());
     std::replace(file.begin(), file.end(), L'/', L'\\');
     std::string output;

@@ -85,14 +85,7 @@ inline void DragWith(POINT from, POINT to, DWORD down, DWORD up) {
 // and drop loop sees a left button held this way, where it takes one pressed through SendInput for
 // released. The program runs on its own: callers wait for what it does.
 inline bool XDoTool(const std::wstring& args) {
-    std::wstring line = L"Z:\\usr\\bin\\xdotool " + args;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return true;
+    return StartHostProgram(L"Z:\\usr\\bin\\xdotool " + args);
 }
 
 // Moves the pointer to the screen point with an X event; true once Wine has it there.

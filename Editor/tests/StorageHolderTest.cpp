@@ -34,14 +34,7 @@ std::wstring UnixName(const std::wstring& path) {
 bool MakeUnixLink(const std::wstring& target, const std::wstring& link) {
     const std::wstring from = UnixName(target), to = UnixName(link);
     if (from.empty() || to.empty()) return false;
-    std::wstring line = L"/bin/ln -s \"" + from + L"\" \"" + to + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(L"Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    if (info.hProcess) CloseHandle(info.hProcess);
-    if (info.hThread) CloseHandle(info.hThread);
+    if (!EditorTest::StartHostProgram(L"Z:\\bin\\ln -s \"" + from + L"\" \"" + to + L"\"")) return false;
     // A Unix program gives no handle to wait on: its link is the sign that it has run.
     return EditorTest::WaitFor([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }

@@ -32,17 +32,6 @@ LONG Width(HWND window) {
     return r.right - r.left;
 }
 
-// Starts a program of the display's own system (Wine runs it as such; its end cannot be waited for:
-// the caller polls for its effect).
-void RunX(const std::wstring& commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
-    if (info.hProcess) CloseHandle(info.hProcess);
-    if (info.hThread) CloseHandle(info.hThread);
-}
 
 class StyleDialogInput : public ::testing::Test {
 protected:
@@ -113,7 +102,7 @@ TEST_F(StyleDialogInput, DraggedSplitBarStaysWhenTheDialogMovesAndOtherWindowsWa
     const RECT placed = ScreenRect(dialog_);
     const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(dialog_, L"__wine_x11_whole_window"));
     ASSERT_NE(xWindow, 0u) << "the dialog has no window on the display";
-    RunX(L"/usr/bin/xdotool windowmove " + std::to_wstring(xWindow) + L" " + std::to_wstring(placed.left + 40) + L" " +
+    EditorTest::StartHostProgram(L"/usr/bin/xdotool windowmove " + std::to_wstring(xWindow) + L" " + std::to_wstring(placed.left + 40) + L" " +
          std::to_wstring(placed.top + 30));
     ASSERT_TRUE(WaitFor([&] { return ScreenRect(dialog_).left != placed.left; })) << "the dialog did not move";
     // The dialog's thread answers once it has handled the move.
