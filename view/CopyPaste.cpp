@@ -93,12 +93,7 @@ void DefaultTaskCopyPaste::Copy()
 {
     ViewContext& c = GetTask().GetContext();
     if (!clipboard_ || !c.view->HasSelection()) return;
-    auto set = std::make_shared<Core::TransferSet>(c.diagram->GetFactoryRegistry());
-    const Core::ModelElementSet extended = Core::CopyExtendSelection::Build(c.view->GetSelection(), *c.diagram);
-    for (const Core::ElementPtr& e : extended.Elements()) set->Insert(*e);
-    // What travels with every copy (the document's style), so that a paste elsewhere keeps its look.
-    const Core::ModelElementSet companions = Core::CopyExtendSelection::Companions(*c.diagram);
-    for (const Core::ElementPtr& e : companions.Elements()) set->Insert(*e);
+    auto set = MakeTransferSet(c, Core::CopyExtendSelection::Build(c.view->GetSelection(), *c.diagram), false);
     auto data = MakeDragData(c, set, zq::Point(), zq::Point());
     clipboard_->SetData(data->GetProvider());
     copied_ = std::move(data);

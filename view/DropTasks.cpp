@@ -1,4 +1,5 @@
 #include "app/Document.h"
+#include "core/CopyExtend.h"
 #include "core/Interfaces.h"
 #include "core/Selection.h"
 #include "view/DropTarget.h"
@@ -17,6 +18,19 @@ bool ExtractTransferSet(const ViewContext& context, const Application::IDataHold
     if (!set) return false;
     user.Use(set);
     return true;
+}
+
+std::shared_ptr<Core::TransferSet> MakeTransferSet(const ViewContext& context, const Core::ModelElementSet& elements,
+                                                   bool whenUsed)
+{
+    auto set = std::make_shared<Core::TransferSet>(context.diagram->GetFactoryRegistry());
+    const auto insert = [&](const Core::ModelElementSet& from) {
+        for (const Core::ElementPtr& e : from.Elements()) whenUsed ? set->InsertWhenUsed(*e) : set->Insert(*e);
+    };
+    insert(elements);
+    // So that pasted into another document the elements keep their look; never moved or deleted.
+    insert(Core::CopyExtendSelection::Companions(*context.diagram));
+    return set;
 }
 
 std::unique_ptr<Application::DragData> MakeDragData(const ViewContext& context, std::shared_ptr<Core::TransferSet> set,

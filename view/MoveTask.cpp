@@ -130,13 +130,9 @@ void DefaultMoveTask::StartDrag()
     ReleaseCapture();
 
     dragged_ = Core::CopyExtendSelection::Build(start_, *c.diagram);
-    auto set = std::make_shared<Core::TransferSet>(c.diagram->GetFactoryRegistry());
     // Copied only when another window asks for them: every window the pointer leaves has put them
     // back as they were, and a drag within the window copies nothing.
-    for (const Core::ElementPtr& e : dragged_.Elements()) set->InsertWhenUsed(*e);
-    // The document's style travels along for another document, but is never moved or deleted here.
-    const Core::ModelElementSet companions = Core::CopyExtendSelection::Companions(*c.diagram);
-    for (const Core::ElementPtr& e : companions.Elements()) set->InsertWhenUsed(*e);
+    auto set = MakeTransferSet(c, dragged_, true);
     if (element_) set->SetReferenceElement(element_->GetObjectId());
     const zq::Rect bounds = BoundingRect(dragged_);
     const zq::Point hotSpot(press_.x - bounds.left, -(press_.y - bounds.top));

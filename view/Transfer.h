@@ -53,6 +53,12 @@ struct ViewContext;
 bool ExtractTransferSet(const ViewContext& context, const Application::IDataHolder& holder,
                         ITransferSetFormatHandler::ITransferSetUser& user);
 
+// The set of a copy or drag: the elements, then what travels with every copy of the diagram's
+// elements (its style); copied now, or only when first used (a drag that ends in its own window
+// copies nothing).
+std::shared_ptr<Core::TransferSet> MakeTransferSet(const ViewContext& context, const Core::ModelElementSet& elements,
+                                                   bool whenUsed);
+
 // The data object of copied or dragged elements: the view's formats for other programs first
 // (pictures, "Embed Source"), then the object descriptor naming the document and the private
 // formats. Image size and hot spot as DragData takes them.

@@ -18,6 +18,7 @@
 namespace {
 
 using EditorTest::FactoryFixture;
+using EditorTest::FileNameField;
 using EditorTest::TextOf;
 using EditorTest::WaitFor;
 
@@ -68,7 +69,7 @@ struct DialogCommands : FactoryFixture {
         std::thread driver([&] {
             HWND dialog = nullptr;
             if (!WaitFor([&] { return (dialog = VisibleDialog()) != nullptr; })) return;
-            HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+            HWND field = FileNameField(dialog);
             SetWindowTextW(field, file.c_str());
             Press(dialog, IDOK);
             chosen = true;
@@ -144,7 +145,7 @@ TEST_F(DialogCommands, SaveCopyAsOfAnEmbeddedDiagramProposesTheContainersNameWit
     DeleteFileW(copy.c_str());
     std::wstring proposed;
     WithDialog(*doc, ID_FILE_SAVEAS, [&](HWND dialog) {
-        HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+        HWND field = FileNameField(dialog);
         proposed = TextOf(field);
         SetWindowTextW(field, copy.c_str());
     }, IDOK);

@@ -3,6 +3,8 @@
 
 #include "app/winutil/Platform.h"
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -202,6 +204,12 @@ inline bool TakesKeys(HWND frame) {
     gui.cbSize = sizeof gui;
     return GetForegroundWindow() == frame && GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &gui) &&
            gui.hwndActive == frame && gui.hwndFocus && (gui.hwndFocus == frame || IsChild(frame, gui.hwndFocus));
+}
+
+// The file name field of an open or save dialog (the combo box of the newer layout, else the edit).
+inline HWND FileNameField(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, cmb13);
+    return combo ? combo : GetDlgItem(dialog, edt1);
 }
 
 // Starts a program of the host (a Linux program, by its path) on its own; false when it cannot

@@ -46,7 +46,7 @@ bool CaptionBecomes(HWND window, F check) {
     HWND dialog = nullptr;
     if (!WaitFor([&] { return (dialog = FindMessageBox(editor.Id())) != nullptr; }))
         return ::testing::AssertionFailure() << "no Save As dialog";
-    HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+    HWND field = FileNameField(dialog);
     if (!field) return ::testing::AssertionFailure() << "no name field";
     SetWindowTextW(field, path.c_str());
     PressButton(dialog, IDOK);

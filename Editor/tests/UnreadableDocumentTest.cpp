@@ -74,7 +74,7 @@ TEST(UnreadableDocument, FileOpenReportsItAndTheEditorKeepsRunning) {
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
         HWND dialog = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (dialog = FindMessageBox(editor.Id())) != nullptr; }));
-        HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+        HWND field = FileNameField(dialog);
         ASSERT_NE(field, nullptr);
         SetWindowTextW(field, path.c_str());
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));

@@ -28,25 +28,6 @@ namespace {
 // The margin of the name inside the header, on every side.
 constexpr std::int32_t kMargin = 100;
 
-// The change of a class's outline: a move carries every attached point along; a change of size
-// carries it to the same place on the new outline.
-class ReshapeMap : public Core::ITerminalReshapeInfo {
- public:
-  ReshapeMap(Core::ITerminal* terminal, const zq::Rect& before, const zq::Rect& now)
-      : box_(terminal, before, now),
-        move_(terminal, before.TopLeft(), now.TopLeft()),
-        moved_(before.Width() == now.Width() && before.Height() == now.Height()) {}
-  zq::float8Point MapPoint(const zq::float8Point& p) const override {
-    return moved_ ? move_.MapPoint(p) : box_.MapPoint(p);
-  }
-  zq::float8Point MapAlongSide(const zq::float8Point& p) const override { return box_.MapAlongSide(p); }
-  Core::ITerminal* GetTerminal() const override { return box_.GetTerminal(); }
-
- private:
-  Core::BoxReshapeInfo box_;
-  Core::MoveReshapeInfo move_;
-  bool moved_;
-};
 }  // namespace
 
 Core::FactoryImp<Class>& Class::Factory() {
@@ -382,7 +363,7 @@ void Class::Reshape(Core::Env& env, Core::DeferredShiftSet* set, bool qualifiers
     before.top = t.top;
     before.right = t.right;
   }
-  FollowReshape(env, ReshapeMap(this, before, now), set);
+  FollowReshape(env, Core::BoxReshapeInfo(this, before, now), set);
   if (qualifiers) FollowQualifiers(env, set);
 }
 
