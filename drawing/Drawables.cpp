@@ -158,7 +158,7 @@ void PictureDrawable::Render(RenderContext& rc) const {
 
 std::optional<zq::float8Point> MarkerDrawable::GuideEnd() const {
     const DrawingModel* model = Model();
-    if (target_ || !model) return std::nullopt;
+    if (target_ || !model || !model->AnyTargetFree()) return std::nullopt;
     constexpr uint32_t kVertical = ICanvas::SideTop | ICanvas::SideBottom;
     constexpr uint32_t kHorizontal = ICanvas::SideLeft | ICanvas::SideRight;
     std::optional<zq::float8Point> best;

@@ -220,16 +220,35 @@ size_t DrawingModel::SpotHash::operator()(const Spot& s) const {
 }
 
 bool DrawingModel::UnderShooter(const Drawable& target) const {
-    if (target.partner_) return true;
-    if (spotsStale_) {
-        spots_.clear();
-        for (const Drawable* s : shooters_) spots_.insert(SpotOf(s->Anchor(), s->ShooterSides()));
-        spotsStale_ = false;
-    }
-    return !spots_.empty() && spots_.count(SpotOf(target.Anchor(), target.TargetSides() & 0x7FFFFFFFu)) != 0;
+    RefreshSpots();
+    return IsUnderShooter(target);
+}
+
+bool DrawingModel::AnyTargetFree() const {
+    RefreshSpots();
+    return anyTargetFree_;
+}
+
+bool DrawingModel::IsUnderShooter(const Drawable& target) const {
+    return target.partner_ ||
+           (!spots_.empty() && spots_.count(SpotOf(target.Anchor(), target.TargetSides() & 0x7FFFFFFFu)) != 0);
+}
+
+void DrawingModel::RefreshSpots() const {
+    if (!spotsStale_) return;
+    spots_.clear();
+    for (const Drawable* s : shooters_) spots_.insert(SpotOf(s->Anchor(), s->ShooterSides()));
+    spotsStale_ = false;
+    anyTargetFree_ = false;
+    for (const Drawable* t : layers_[kTargets])
+        if (!IsUnderShooter(*t)) {
+            anyTargetFree_ = true;
+            break;
+        }
 }
 
 void DrawingModel::TargetsChanged() {
+    spotsStale_ = true;  // whether a target is free may have changed
     if (shooters_.empty()) return;
     guidesStale_ = true;
     if (hook_) hook_();

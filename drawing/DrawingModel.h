@@ -217,6 +217,9 @@ public:
     // a shooter of its sides came on its point, or stands on it now (to a unit), as a drag moves the
     // element under its image.
     bool UnderShooter(const Drawable& target) const;
+    // Whether some target is under no shooter: when everything is dragged no guide can end anywhere,
+    // and the shooters need not walk their lines.
+    bool AnyTargetFree() const;
     // The union of the drawables' bounds; empty when there are none.
     ICanvas::DoubleRect Extent() const;
     // True when nothing is drawn.
@@ -263,8 +266,12 @@ private:
         size_t operator()(const Spot& s) const;
     };
     static Spot SpotOf(const zq::float8Point& p, uint32_t sides);
+    // Rebuilds the shooters' spots and whether a target is free, when shooters came, went or moved.
+    void RefreshSpots() const;
+    bool IsUnderShooter(const Drawable& target) const;
     mutable std::unordered_set<Spot, SpotHash> spots_;
     mutable bool spotsStale_ = false;
+    mutable bool anyTargetFree_ = true;  // with the spots: some target is under no shooter
     TargetIndex targets_;
     bool guidesStale_ = false;  // targets changed since the shooters were last repainted
     double targetsCome_ = 0;    // the targets that came so far (their order; exact in a double)
