@@ -1,5 +1,6 @@
 #include "Editor/Export.h"
 
+#include "Editor/FileIo.h"
 #include "Editor/MetafileCreator.h"
 #include "Editor/NameCompare.h"
 #include "app/winutil/Exceptions.h"
@@ -7,6 +8,7 @@
 #include "app/winutil/Modal.h"
 #include "app/winutil/ResourceLoader.h"
 #include "core/foundation/UTF8.h"
+#include "drawing/Placeable.h"
 #include "resources/resource.h"
 
 namespace Editor {
@@ -29,57 +31,44 @@ struct Medium {
     ~Medium() { if (medium.tymed != TYMED_NULL) ReleaseStgMedium(&medium); }
 };
 
-void WritePicture(MetafileCreator& creator, PictureKind kind, const std::wstring& file) {
+// The picture's file content.
+std::string PictureBytes(MetafileCreator& creator, PictureKind kind) {
+    std::string bytes;
+    Medium m;
     switch (kind) {
     case PictureKind::Emf: {
-        Medium m;
         creator.CreateEnhancedMetafile(m.medium, kPictureBorder);
-        HENHMETAFILE copy = CopyEnhMetaFileW(m.medium.hEnhMetaFile, file.c_str());
-        if (!copy) ThrowLastError();
-        DeleteEnhMetaFile(copy);
+        bytes.resize(GetEnhMetaFileBits(m.medium.hEnhMetaFile, 0, nullptr));
+        if (bytes.empty() || !GetEnhMetaFileBits(m.medium.hEnhMetaFile, static_cast<UINT>(bytes.size()),
+                                                 reinterpret_cast<BYTE*>(bytes.data())))
+            ThrowLastError();
         break;
     }
     case PictureKind::Wmf: {
-        Medium m;
         creator.CreateWindowsMetafile(m.medium, kPictureBorder);
         WinUtil::GlobalLock lock(m.medium.hMetaFilePict);
         const auto* picture = static_cast<const METAFILEPICT*>(lock.Data());
         if (!picture) ThrowLastError();
-        WritePlaceableMetafile(*picture, file);
+        const std::vector<uint8_t> placeable = DrawingKernel::PlaceableMetafileBytes(*picture);
+        if (placeable.empty()) throw WinUtil::ComException(E_FAIL);
+        bytes.assign(placeable.begin(), placeable.end());
         break;
     }
-    case PictureKind::Png:
-        creator.SavePngFile(file, kPictureBorder);
+    case PictureKind::Png: {
+        creator.CreatePngStream(m.medium, kPictureBorder);
+        STATSTG stat{};
+        WinUtil::ThrowIfFailed(m.medium.pstm->Stat(&stat, STATFLAG_NONAME));
+        bytes.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+        ULONG read = 0;
+        WinUtil::ThrowIfFailed(m.medium.pstm->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read));
+        bytes.resize(read);
         break;
+    }
     case PictureKind::None:
         break;
     }
+    return bytes;
 }
-
-// A file of its own in the target's folder that is deleted unless it was moved into place.
-class SiblingFile {
-public:
-    explicit SiblingFile(const std::wstring& target) {
-        const size_t slash = target.find_last_of(L"\\/");
-        const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash + 1);
-        wchar_t name[MAX_PATH + 16] = {};
-        if (!GetTempFileNameW(folder.c_str(), L"qvx", 0, name)) ThrowLastError();
-        path_ = name;
-    }
-    ~SiblingFile() { if (!path_.empty()) DeleteFileW(path_.c_str()); }
-    SiblingFile(const SiblingFile&) = delete;
-    SiblingFile& operator=(const SiblingFile&) = delete;
-    const std::wstring& Path() const { return path_; }
-    // Replaces the target by the file.
-    void MoveTo(const std::wstring& target) {
-        if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            ThrowLastError();
-        path_.clear();
-    }
-
-private:
-    std::wstring path_;
-};
 
 } // namespace
 
@@ -95,9 +84,7 @@ PictureKind PictureKindOf(const std::wstring& path) {
 void ExportPicture(const Core::IClub& source, PictureKind kind, const std::wstring& path) {
     if (kind == PictureKind::None) return;
     MetafileCreator creator(source);
-    SiblingFile file(path);
-    WritePicture(creator, kind, file.Path());
-    file.MoveTo(path);
+    WriteCopy(SystemFileIo(), path, PictureBytes(creator, kind));
 }
 
 std::wstring ExportErrorText(const std::wstring& path, const std::exception& error) {

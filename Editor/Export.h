@@ -1,5 +1,6 @@
 // Save As with the picture file types: the diagram written as EMF, placeable WMF or PNG. A picture
-// is written beside its target first and moved into place only when it is complete.
+// is saved as a diagram is (WriteCopy): an existing file keeps its rights and other names, a file
+// marked read-only is refused, and a failure leaves the file as it was.
 #pragma once
 
 #include "core/Diagram.h"
@@ -16,7 +17,7 @@ enum class PictureKind { None, Emf, Wmf, Png };
 PictureKind PictureKindOf(const std::wstring& path);
 
 // Writes the picture of the source's elements (2 mm border) to path. Throws on failure; the file at
-// path is then as it was before (a new file is not made).
+// path is then as it was before (a new file is not made), or SaveFailed names the complete copy.
 void ExportPicture(const Core::IClub& source, PictureKind kind, const std::wstring& path);
 
 // Save As of a picture: when path has a picture extension, writes the diagram's picture there and

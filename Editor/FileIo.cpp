@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <memory>
 
 namespace Editor {
 
@@ -16,10 +17,33 @@ constexpr char kCopyKeptAt[] = "The file could not be written completely. The co
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr int kNameAttempts = 100;
+// The rights a new file takes over from the file it replaces.
+constexpr SECURITY_INFORMATION kRights =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+// Why a file that other names lead to as well is rewritten in place rather than replaced.
+constexpr DWORD kOtherNames = ERROR_NOT_SUPPORTED;
 
 DWORD LastError() {
     const DWORD code = GetLastError();
     return code ? code : ERROR_GEN_FAILURE;
+}
+
+// Whether the program runs under Wine, which keeps a file's rights as its Unix mode.
+bool UnderWine() {
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// Whether the security identifier is the user this program runs as.
+bool IsCurrentUser(PSID sid) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    const std::unique_ptr<void, decltype(&CloseHandle)> token(raw, &CloseHandle);
+    DWORD size = 0;
+    GetTokenInformation(raw, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    return size && GetTokenInformation(raw, TokenUser, user.data(), size, &size) &&
+           EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, sid);
 }
 
 // Whether a failed step was refused (by the folder, the file's owner or another program holding the
@@ -51,6 +75,29 @@ public:
         LARGE_INTEGER end;
         end.QuadPart = static_cast<LONGLONG>(length);
         return SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file) ? 0 : LastError();
+    }
+    // The security descriptor: owner, group and access list. Wine derives a descriptor from the
+    // file's Unix mode and the mode from a descriptor set, losing bits both ways (seen with Wine 8:
+    // modes 644 and 664 read alike, the descriptor of a 600 file set on another made it 770, and
+    // ReplaceFileW left the new file 644 and parted hard links): there the rights carry over to no
+    // new file, and an existing file is rewritten in place.
+    DWORD ReadRights(const std::wstring& path, std::vector<BYTE>& rights) override {
+        if (UnderWine()) return ERROR_NOT_SUPPORTED;
+        DWORD size = 0;
+        GetFileSecurityW(path.c_str(), kRights, nullptr, 0, &size);
+        if (size == 0) return LastError();
+        rights.resize(size);
+        if (!GetFileSecurityW(path.c_str(), kRights, rights.data(), size, &size)) return LastError();
+        // Only a privileged user can give a file to another owner.
+        PSID owner = nullptr;
+        BOOL defaulted = FALSE;
+        if (!GetSecurityDescriptorOwner(rights.data(), &owner, &defaulted) || !owner || !IsCurrentUser(owner))
+            return ERROR_INVALID_OWNER;
+        return 0;
+    }
+    DWORD WriteRights(const std::wstring& path, const std::vector<BYTE>& rights) override {
+        std::vector<BYTE> descriptor(rights);
+        return SetFileSecurityW(path.c_str(), kRights, descriptor.data()) ? 0 : LastError();
     }
 };
 
@@ -128,24 +175,25 @@ DWORD WriteAt(IFileIo& io, HANDLE file, ULONGLONG offset, const char* data, ULON
     return io.Write(file, data, static_cast<DWORD>(size));
 }
 
+[[noreturn]] void ThrowReadOnly(const std::wstring& path) {
+    throw SaveFailed(ERROR_ACCESS_DENIED, "The file " + zq::ToUTF8(path) + " is marked read-only. " + kLeftAsItWas);
+}
+
 [[noreturn]] void ThrowCopyKept(DWORD code, NewFile& copy) {
     copy.kept = true;
     throw SaveFailed(static_cast<long>(code), kCopyKeptAt + zq::ToUTF8(copy.path) + ".", copy.path);
 }
 
-} // namespace
-
-IFileIo& SystemFileIo() {
-    static SystemIo io;
-    return io;
+// Opens the file only to ask about it: whoever holds it open, whatever its rights.
+WinUtil::FileHandle OpenToAsk(const std::wstring& path) {
+    return WinUtil::FileHandle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-SaveFailed::SaveFailed(long code, const std::string& note, std::wstring keptCopy)
-    : ComException(code), message_(std::string(ComException::what()) + "\n" + note), keptCopy_(std::move(keptCopy)) {}
-
+// The path that a save into path has to replace: the file a symbolic link or junction at path leads
+// to (so that the link stays and its target gets the content), else path itself.
 std::wstring ReplacedPath(const std::wstring& path) {
-    WinUtil::FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    WinUtil::FileHandle file = OpenToAsk(path);
     if (!file.IsValid()) return path;
     std::wstring final(MAX_PATH, L'\0');
     for (;;) {
@@ -160,20 +208,51 @@ std::wstring ReplacedPath(const std::wstring& path) {
     }
 }
 
-DWORD WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
+// Why the existing file target is to be rewritten in place rather than replaced (0 when it may be):
+// other names lead to it too, which a new file would part from it, or its rights, read into rights
+// for the new file, cannot be given to another file.
+DWORD ReasonToKeep(IFileIo& io, const std::wstring& target, std::vector<BYTE>& rights) {
+    WinUtil::FileHandle file = OpenToAsk(target);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (file.IsValid() && GetFileInformationByHandle(file.Get(), &info) && info.nNumberOfLinks > 1)
+        return kOtherNames;
+    return io.ReadRights(target, rights);
+}
+
+} // namespace
+
+IFileIo& SystemFileIo() {
+    static SystemIo io;
+    return io;
+}
+
+SaveFailed::SaveFailed(long code, const std::string& note, std::wstring keptCopy)
+    : ComException(code), message_(std::string(ComException::what()) + "\n" + note), keptCopy_(std::move(keptCopy)) {}
+
+DWORD WriteReplacing(IFileIo& io, const std::wstring& path, const std::string& bytes,
                      const std::function<void()>& release) {
+    const std::wstring target = ReplacedPath(path);
+    WIN32_FILE_ATTRIBUTE_DATA old{};
+    const bool replacing = GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old) != FALSE;
+    std::vector<BYTE> rights;
+    if (replacing) {
+        if (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ThrowReadOnly(path);
+        if (DWORD keep = ReasonToKeep(io, target, rights)) return keep;
+    }
     NewFile file;
     if (DWORD refused = CreateBeside(io, FolderOf(target), file)) return refused;
     if (DWORD rc = io.Write(file.handle.Get(), bytes.data(), static_cast<DWORD>(bytes.size())))
         throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
     if (DWORD rc = io.Flush(file.handle.Get())) throw SaveFailed(static_cast<long>(rc), kLeftAsItWas);
 
-    WIN32_FILE_ATTRIBUTE_DATA old{};
-    const bool replacing = GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old) != FALSE;
     if (replacing) SetFileTime(file.handle.Get(), &old.ftCreationTime, nullptr, nullptr);
     file.handle.Reset();
-    if (replacing && (old.dwFileAttributes & kKeptAttributes))
-        SetFileAttributesW(file.path.c_str(), old.dwFileAttributes & kKeptAttributes);
+    if (replacing) {
+        if (old.dwFileAttributes & kKeptAttributes)
+            SetFileAttributesW(file.path.c_str(), old.dwFileAttributes & kKeptAttributes);
+        // A new file that cannot get the old one's rights does not take its place.
+        if (DWORD rc = io.WriteRights(file.path, rights)) return rc;
+    }
 
     release();
     if (DWORD rc = io.Replace(file.path, target)) {
@@ -189,8 +268,12 @@ bool IsReadOnlyFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+void RefuseReadOnly(const std::wstring& path) {
+    if (IsReadOnlyFile(path)) ThrowReadOnly(path);
+}
+
 WinUtil::FileHandle OpenForRewrite(const std::wstring& path, DWORD refused) {
-    if (IsReadOnlyFile(path)) throw SaveFailed(ERROR_ACCESS_DENIED, kLeftAsItWas);
+    RefuseReadOnly(path);
     WinUtil::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, kHeldFileFlags, nullptr));
     if (file.IsValid()) return file;
@@ -219,6 +302,13 @@ void WriteInPlace(IFileIo& io, HANDLE target, const std::string& bytes) {
     if (!rc && length < old) rc = io.SetLength(target, length);
     if (!rc) rc = io.Flush(target);
     if (rc) ThrowCopyKept(rc, copy);
+}
+
+void WriteCopy(IFileIo& io, const std::wstring& path, const std::string& bytes) {
+    if (DWORD refused = WriteReplacing(io, path, bytes, [] {})) {
+        WinUtil::FileHandle target = OpenForRewrite(path, refused);
+        WriteInPlace(io, target.Get(), bytes);
+    }
 }
 
 } // namespace Editor

@@ -1,7 +1,8 @@
-// The file operations through which a document is saved: the system's own, or a test's stand-in
-// that fails on purpose at any step (a full disk, a broken device, a refused rename), and the two
-// saves built on them: a new file that replaces the old one, and the rewrite of the file in place
-// where no new file may take its place.
+// The file operations through which a document or a picture is saved: the system's own, or a test's
+// stand-in that fails on purpose at any step (a full disk, a broken device, a refused rename), and the
+// two saves built on them: a new file that replaces the old one, and the rewrite of the file in place
+// where no new file may take its place. Either way an existing file stays itself: its rights, its
+// other names and its attributes; a file marked read-only is refused.
 #pragma once
 
 #include "app/winutil/Exceptions.h"
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace Editor {
 
@@ -30,6 +32,12 @@ public:
     virtual DWORD Replace(const std::wstring& from, const std::wstring& to) = 0;
     // Makes the file length bytes long (its end moves there; the position is left anywhere).
     virtual DWORD SetLength(HANDLE file, ULONGLONG length) = 0;
+    // Reads the access rights of the existing file at path, for WriteRights to give to the new file
+    // that takes its place; a code when a new file cannot get them (the file belongs to another
+    // user, or the system keeps rights in a form that does not carry over).
+    virtual DWORD ReadRights(const std::wstring& path, std::vector<BYTE>& rights) = 0;
+    // Gives the file at path the rights that ReadRights read.
+    virtual DWORD WriteRights(const std::wstring& path, const std::vector<BYTE>& rights) = 0;
 };
 
 // The system's file operations.
@@ -54,19 +62,20 @@ private:
 // would let a privileged user write.
 bool IsReadOnlyFile(const std::wstring& path);
 
-// The path that a save into path has to replace: the file a symbolic link or junction at path leads
-// to (so that the link stays and its target gets the content), else path itself.
-std::wstring ReplacedPath(const std::wstring& path);
+// Throws SaveFailed naming the file when it carries the read-only attribute (a save leaves it as it is).
+void RefuseReadOnly(const std::wstring& path);
 
-// Writes bytes into a new file beside target, flushes it and moves it over target in one step, so
-// that target holds its old content or all of bytes whatever fails, and wherever the program stops.
-// The new file takes the old one's creation time and its hidden, system and archive attributes.
-// release runs just before the move: whoever holds target open must let go of it by then. Answers
-// 0 when target holds bytes, or the system's code when the folder allows no new file or target may
-// not be replaced (another program has it open): then target is untouched and no file of ours is
-// left, and the caller may rewrite it in place. Throws SaveFailed on any other failure, leaving
-// target as it was and no file of its own behind.
-DWORD WriteReplacing(IFileIo& io, const std::wstring& target, const std::string& bytes,
+// Writes bytes into a new file beside the file at path (at a symbolic link's end: the link stays),
+// flushes it and moves it over the old file in one step, so that the file holds its old content or
+// all of bytes whatever fails, and wherever the program stops. The new file takes the old one's
+// creation time, rights, and hidden, system and archive attributes. release runs just before the
+// move: whoever holds the file open must let go of it by then. A file marked read-only is refused
+// (RefuseReadOnly) before anything is written. Answers 0 when the file holds bytes, or the code
+// why it is to be rewritten in place instead (nothing of it touched, no file of ours left): the
+// folder allows no new file, another program keeps the file from being replaced, other names lead
+// to the file too, or a new file cannot get its rights. Throws SaveFailed on any other failure,
+// leaving the file as it was and no file of its own behind.
+DWORD WriteReplacing(IFileIo& io, const std::wstring& path, const std::string& bytes,
                      const std::function<void()>& release);
 
 // Opens an existing file to be rewritten in place and held as a document's file: read and write,
@@ -80,5 +89,9 @@ WinUtil::FileHandle OpenForRewrite(const std::wstring& path, DWORD refused);
 // old bytes are touched (a full disk) throws SaveFailed leaving target as it was; a later one keeps
 // the temporary file, whose path the exception's message names, as the complete document.
 void WriteInPlace(IFileIo& io, HANDLE target, const std::string& bytes);
+
+// Writes bytes into the file at path that nobody holds (a copy, a picture): by WriteReplacing, else
+// rewritten in place (OpenForRewrite, WriteInPlace). Throws SaveFailed as they do.
+void WriteCopy(IFileIo& io, const std::wstring& path, const std::string& bytes);
 
 } // namespace Editor

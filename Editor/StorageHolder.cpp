@@ -210,7 +210,7 @@ void StorageHolder::WriteAndHold(const std::wstring& path) {
             holder.readOnly_ = readOnly;
         }
     } retake{*this, path_, readOnly_};
-    const DWORD refused = WriteReplacing(io_, ReplacedPath(path), text, [&] {
+    const DWORD refused = WriteReplacing(io_, path, text, [&] {
         file_.Reset();
         retake.released = true;
     });
@@ -219,8 +219,9 @@ void StorageHolder::WriteAndHold(const std::wstring& path) {
         retake.written = true;
         return;
     }
-    // The folder takes no new file, or another program that reads the file keeps it from being
-    // replaced: its content is rewritten in place, and the document holds it as before.
+    // The folder takes no new file, another program that reads the file keeps it from being replaced,
+    // or a new file would not be the file the user has (its other names, its rights): its content is
+    // rewritten in place, and the document holds it as before.
     if (ownFile && !retake.released) {
         WriteInPlace(io_, file_.Get(), text);
         return;
@@ -254,7 +255,7 @@ namespace {
 // Refuses what writing into the file would be refused today: a file that another program holds
 // for writing, a read-only file, a device. A file that does not exist yet is fine.
 void CheckSaveTarget(const std::wstring& path) {
-    if (IsReadOnlyFile(path)) throw WinUtil::ComException(ERROR_ACCESS_DENIED);
+    RefuseReadOnly(path);
     WinUtil::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
     if (!file.IsValid()) {
@@ -281,11 +282,7 @@ void StorageHolder::SaveAs(const std::wstring& path) {
 void StorageHolder::SaveCopy(const std::wstring& path) {
     if (IsHeldFile(path)) throw WinUtil::ComException(ERROR_SHARING_VIOLATION);
     CheckSaveTarget(path);
-    const std::string text = DocumentText();
-    if (DWORD refused = WriteReplacing(io_, ReplacedPath(path), text, [] {})) {
-        WinUtil::FileHandle target = OpenForRewrite(path, refused);
-        WriteInPlace(io_, target.Get(), text);
-    }
+    WriteCopy(io_, path, DocumentText());
 }
 
 // ---- OLE persistence

@@ -1,8 +1,9 @@
 // Where one document's model is kept: a diagram file held open (and so write-locked) for as long as
 // the document lives. Reads UTF-8 text (an empty file is a new diagram), saves safely (a new file
-// beside the old one replaces it in one step; where that is refused, the file is rewritten in place
-// from a temporary copy), and keeps the document's modified, read-only and untitled marks for its
-// windows.
+// beside the old one replaces it in one step; where that is refused, or the new file would not keep
+// the old one's rights or other names, the file is rewritten in place from a temporary copy; a file
+// marked read-only is refused), and keeps the document's modified, read-only and untitled marks for
+// its windows.
 #pragma once
 
 #include "Editor/FileIo.h"
@@ -61,10 +62,12 @@ public:
     // content is malformed.
     void Open(const std::wstring& path, bool readOnly);
     // Replaces the held file by the model's text (UTF-8, CR LF line ends) and holds the new file;
-    // a failure (SaveFailed) leaves the file as it was. A file at a symbolic link's end stays there.
-    // Where the folder takes no new file or another program reading the file keeps it from being
-    // replaced, the held file is rewritten in place (WriteInPlace): a failure that comes after its
-    // old bytes were touched keeps the complete text in a temporary file that SaveFailed names.
+    // a failure (SaveFailed) leaves the file as it was. A file at a symbolic link's end stays there;
+    // a file marked read-only, also since it was opened, is refused. Where the folder takes no new
+    // file, another program reading the file keeps it from being replaced, other names lead to the
+    // file or its rights do not carry over to a new one (WriteReplacing), the held file is rewritten
+    // in place (WriteInPlace): a failure that comes after its old bytes were touched keeps the
+    // complete text in a temporary file that SaveFailed names.
     void SaveToFile();
     // Writes the model into path, as SaveToFile writes the held file, and holds that file from then
     // on; onto the held file itself it is a plain save. A failure leaves an existing file at path as

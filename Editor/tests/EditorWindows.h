@@ -227,22 +227,37 @@ inline bool StartHostProgram(std::wstring line) {
     return true;
 }
 
-// What xprop tells of a property of an X window ("" when it cannot run): written into a file of
-// the temporary folder, renamed once whole.
-inline std::string XProperty(ULONG_PTR xWindow, const std::string& property) {
+// What the host's shell command writes to its standard output ("" when it cannot run): written
+// into a file of the temporary folder, renamed once whole, which is the sign that it has run.
+inline std::string HostOutput(const std::string& command) {
     static unsigned asked = 0;
     const std::string name =
-        "/tmp/quorvel-xprop-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++asked);
-    const std::string command = "/usr/bin/xprop -id " + std::to_string(xWindow) + " " + property + " > " + name +
-                                ".part; mv " + name + ".part " + name;
-    std::wstring line = L"Z:\\bin\\sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
-    if (!StartHostProgram(line)) return {};
+        "/tmp/quorvel-host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++asked);
+    const std::string line = "{ " + command + "; } > " + name + ".part; mv " + name + ".part " + name;
+    if (!StartHostProgram(L"Z:\\bin\\sh -c \"" + std::wstring(line.begin(), line.end()) + L"\"")) return {};
     std::wstring file = L"Z:" + std::wstring(name.begin(), name.end());
     std::replace(file.begin(), file.end(), L'/', L'\\');
     std::string output;
     if (WaitFor([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; })) output = Bytes(file);
     DeleteFileW(file.c_str());
     return output;
+}
+
+// What xprop tells of a property of an X window ("" when it cannot run).
+inline std::string XProperty(ULONG_PTR xWindow, const std::string& property) {
+    return HostOutput("/usr/bin/xprop -id " + std::to_string(xWindow) + " " + property);
+}
+
+// The host's name of a file (UTF-8), empty where there is no host below.
+inline std::string UnixName(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!name) return {};
+    const std::string host = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return host;
 }
 
 // Whether the window manager has taken the window in hand (openbox marks the windows it manages

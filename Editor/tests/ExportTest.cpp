@@ -158,6 +158,16 @@ TEST_F(ExportFixture, AFailedWriteIsReportedAndLeavesNothing) {
     const std::vector<uint8_t> kept = ReadBytes(held);
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "old picture");
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"held.png"});
+
+    // A file marked read-only is refused as a diagram's file is, named in the report.
+    ASSERT_TRUE(SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(Editor::SaveAsPicture(*doc.diagram, held));
+    SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_NE(reports[2].find(held + L" is marked read-only. The file was left as it was."), std::wstring::npos)
+        << reports[2];
+    EXPECT_EQ(ReadBytes(held), kept);
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::wstring>{L"held.png"});
 }
 
 TEST_F(ExportFixture, ExportingNeitherChangesNorKeepsHoldOfTheDocument) {

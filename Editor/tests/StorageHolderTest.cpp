@@ -1,7 +1,8 @@
 // The document storage: holding the file, reading (empty files, LF and CR LF), safe saving by a new
 // file that replaces the old one, rewriting in place where that is refused (a folder that allows no
-// new file, a file that other programs read), saves that fail on purpose at each step, links,
-// attributes, and the marks and their observers.
+// new file, a file that other programs read) or would part the file from its other names or rights,
+// saves that fail on purpose at each step, links, attributes, files marked read-only, and the marks
+// and their observers.
 #include "Editor/tests/EditorWindows.h"
 #include "Editor/tests/StorageSupport.h"
 #include "app/winutil/ExceptionBox.h"
@@ -15,41 +16,30 @@
 namespace {
 
 using namespace EditorTest;
-
-std::wstring UnixName(const std::wstring& path) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
-    if (!name) return {};
-    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, name, -1, wide.data(), static_cast<int>(wide.size()));
-    HeapFree(GetProcessHeap(), 0, name);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
+using Editor::IsReadOnlyFile;
 
 // Makes a symbolic link at link to target with the system's ln (Wine has no CreateSymbolicLinkW);
 // false where that cannot be done.
 bool MakeUnixLink(const std::wstring& target, const std::wstring& link) {
-    const std::wstring from = UnixName(target), to = UnixName(link);
+    const std::string from = UnixName(target), to = UnixName(link);
     if (from.empty() || to.empty()) return false;
-    if (!EditorTest::StartHostProgram(L"Z:\\bin\\ln -s \"" + from + L"\" \"" + to + L"\"")) return false;
-    // A Unix program gives no handle to wait on: its link is the sign that it has run.
-    return EditorTest::WaitFor([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    HostOutput("/bin/ln -s '" + from + "' '" + to + "'");
+    return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The file's identity: the same while the file is rewritten, another when another file takes its name.
+std::pair<DWORD, DWORD> FileIndex(const std::wstring& path) {
+    WinUtil::FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info)) return {0, 0};
+    return {info.nFileIndexHigh, info.nFileIndexLow};
 }
 
 // Whether both names lead to the same file.
 bool SameFileAt(const std::wstring& a, const std::wstring& b) {
-    auto identity = [](const std::wstring& path) {
-        WinUtil::FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, 0, nullptr));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info)) return std::pair<DWORD, DWORD>{0, 0};
-        return std::pair<DWORD, DWORD>{info.nFileIndexHigh, info.nFileIndexLow};
-    };
-    const auto first = identity(a);
-    return first != std::pair<DWORD, DWORD>{0, 0} && first == identity(b);
+    const auto first = FileIndex(a);
+    return first != std::pair<DWORD, DWORD>{0, 0} && first == FileIndex(b);
 }
 
 struct Observers : Core::IDirtyStateObserver, WinUtil::IReadOnlyObserver, WinUtil::ISaveObserver {
@@ -417,6 +407,91 @@ TEST(Storage, AReadOnlyFileOpensReadOnlyAndIsNotOverwritten) {
     EXPECT_EQ(CodeOf([&] { other.storage.SaveAs(path); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadBytes(path), "");
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Marked read-only after the document was opened, or before Save As, a file is refused whichever
+// way the save would take (in place under Wine's own rights, replaced where rights carry over): the
+// message names it and says it was left as it was, and nothing of it or of the folder changes.
+TEST(Storage, AFileMarkedReadOnlyIsRefusedByEverySave) {
+    enum class Op { Save, SaveAs, Copy };
+    FailingIo carrying;
+    Document source;
+    source.AddBoxes(2);
+    const std::string old = WithCrLf(source.Text());
+    const int leftoversBefore = TempLeftovers();
+    for (Editor::IFileIo* io : {&Editor::SystemFileIo(), static_cast<Editor::IFileIo*>(&carrying)})
+        for (Op op : {Op::Save, Op::SaveAs, Op::Copy}) {
+            SCOPED_TRACE(static_cast<int>(op));
+            TempFolder folder(L"QvStoreMarked");
+            const std::wstring path = folder.AddFile(L"doc.qvd", old), other = folder.AddFile(L"other.qvd", old);
+            Document doc(*io);
+            doc.storage.Open(op == Op::Save ? path : other, false);
+            doc.AddBoxes(1);
+            ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+            const std::wstring box = BoxOfSave([&] {
+                if (op == Op::Save) doc.storage.SaveToFile();
+                if (op == Op::SaveAs) doc.storage.SaveAs(path);
+                if (op == Op::Copy) doc.storage.SaveCopy(path);
+            });
+            EXPECT_NE(box.find(path + L" is marked read-only. The file was left as it was."), std::wstring::npos);
+            EXPECT_TRUE(Holds(path, old));
+            EXPECT_TRUE(IsReadOnlyFile(path));
+            EXPECT_TRUE(doc.storage.IsDirty());
+            EXPECT_EQ(doc.storage.GetPath(), op == Op::Save ? path : other);
+            EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::wstring>{L"doc.qvd", L"other.qvd"}));
+            EXPECT_EQ(TempLeftovers(), leftoversBefore);
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+}
+
+// Where rights carry over (as on Windows), a lone file is replaced by a new one; a file that another
+// name leads to as well, or whose rights cannot be read or given to the new file, is rewritten in
+// place by Save, Save As and a copy alike: it stays the same file, every name shows the saved
+// diagram, and no new file is left beside it.
+TEST(Storage, AFileWithAnotherNameOrRightsThatDoNotCarryOverIsRewrittenInPlace) {
+    enum class Op { Save, SaveAs, Copy };
+    struct Case {
+        const char* what;
+        Op op;
+        bool secondName;
+        DWORD readRights, writeRights;
+        bool inPlace;
+    };
+    const Case cases[] = {
+        {"one name, rights carried over", Op::Save, false, 0, 0, false},
+        {"a second name", Op::Save, true, 0, 0, true},
+        {"Save As onto a file with a second name", Op::SaveAs, true, 0, 0, true},
+        {"a copy onto a file of another owner", Op::Copy, false, ERROR_INVALID_OWNER, 0, true},
+        {"rights refused to the new file", Op::Save, false, 0, ERROR_ACCESS_DENIED, true},
+    };
+    Document longer;
+    longer.AddBoxes(20);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder(L"QvStoreKeep");
+        const std::wstring path = folder.AddFile(L"doc.qvd", WithCrLf(longer.Text()));
+        const std::wstring start = folder.AddFile(L"start.qvd"), second = folder.AddFile(L"second.qvd");
+        DeleteFileW(second.c_str());
+        if (c.secondName) ASSERT_TRUE(CreateHardLinkW(second.c_str(), path.c_str(), nullptr));
+        const auto index = FileIndex(path);
+        FailingIo io;
+        io.readRightsError = c.readRights;
+        io.writeRightsError = c.writeRights;
+        Document doc(io);
+        doc.storage.Open(c.op == Op::Save ? path : start, false);
+        doc.AddBoxes(2);
+        if (c.op == Op::Save) doc.storage.SaveToFile();
+        if (c.op == Op::SaveAs) doc.storage.SaveAs(path);
+        if (c.op == Op::Copy) doc.storage.SaveCopy(path);
+        const std::string text = WithCrLf(doc.Text());
+        EXPECT_TRUE(Holds(path, text));
+        EXPECT_EQ(FileIndex(path) == index, c.inPlace);
+        if (c.secondName) EXPECT_TRUE(Holds(second, text));
+        std::vector<std::wstring> names{L"doc.qvd", L"start.qvd"};
+        if (c.secondName) names.insert(names.begin() + 1, L"second.qvd");
+        EXPECT_EQ(FilesIn(folder.Path()), names);
+        if (c.op != Op::Copy) EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    }
 }
 
 TEST(Storage, SavingThroughASymbolicLinkKeepsTheLinkAndFillsItsTarget) {

@@ -82,9 +82,12 @@ inline std::string WithCrLf(const std::string& text) {
 
 // Lets a test make any step of a save fail as a full disk, a broken device or a refused rename would:
 // every call of a step (the ...Error codes), or only the n-th write or flush from now on (counted
-// from 1; the write stops half-way as a disk that fills up does).
+// from 1; the write stops half-way as a disk that fills up does). The rights of a file carry over
+// to a new one, as they do on Windows (under Wine they cannot, and the system's save rewrites every
+// existing file in place), unless reading or giving them fails.
 struct FailingIo : Editor::IFileIo {
     DWORD createError = 0, writeError = 0, flushError = 0, replaceError = 0, setLengthError = 0;
+    DWORD readRightsError = 0, writeRightsError = 0;
     int failingWrite = 0, failingFlush = 0;
     DWORD stepError = ERROR_DISK_FULL;
     Editor::IFileIo& system = Editor::SystemFileIo();
@@ -108,6 +111,8 @@ struct FailingIo : Editor::IFileIo {
     DWORD SetLength(HANDLE file, ULONGLONG length) override {
         return setLengthError ? setLengthError : system.SetLength(file, length);
     }
+    DWORD ReadRights(const std::wstring&, std::vector<BYTE>&) override { return readRightsError; }
+    DWORD WriteRights(const std::wstring&, const std::vector<BYTE>&) override { return writeRightsError; }
 };
 
 // A file opened as a viewer, an indexer or a backup program opens it: reading, and letting others
