@@ -194,17 +194,6 @@ protected:
         return nullptr;
     }
 
-    // Places the window at the left or the right half of the screen, in front; answers its pane.
-    static HWND Place(HWND frame, bool right) {
-        SetWindowPos(frame, HWND_TOP, right ? 640 : 10, 10, 620, 900, SWP_SHOWWINDOW);
-        HWND pane = nullptr;
-        const bool laid = WaitFor([&] {
-            RECT r{};
-            return (pane = PaneOf(frame)) && GetClientRect(pane, &r) && r.right > 500 && r.bottom > 600;
-        });
-        return laid && BringToFront(frame) ? pane : nullptr;
-    }
-
     // Clicks the empty corner of the pane, as a user does before typing into it, and waits until
     // the pane has the keyboard.
     static void Focus(HWND pane) {
@@ -270,7 +259,7 @@ protected:
         ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" source.qvd" + (other ? L" target.qvd" : L""), folder_.Path()));
         HWND from = nullptr, to = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (from = WindowOfPath(editor_.Id(), source)) && (!other || (to = WindowOfPath(editor_.Id(), target))); }));
-        const HWND fromPane = Place(from, false);
+        const HWND fromPane = PlaceHalf(from, false);
         ASSERT_NE(fromPane, nullptr);
         if (row.via == Via::Clipboard) {
             ASSERT_NO_FATAL_FAILURE(CopyAll(fromPane));
@@ -285,12 +274,12 @@ protected:
                 PacedChord(VK_CONTROL, 'N');
                 ASSERT_TRUE(WaitFor([&] { return (to = Another({from})) != nullptr && IsUntitledWindow(to); })) << "no new window";
             }
-            ASSERT_NE(pane_ = Place(to, true), nullptr);
+            ASSERT_NE(pane_ = PlaceHalf(to, true), nullptr);
             ASSERT_NO_FATAL_FAILURE(Focus(pane_));
             PacedChord(VK_CONTROL, 'V');
         } else {
             to = other ? to : from;
-            ASSERT_NE(pane_ = other ? Place(to, true) : fromPane, nullptr);
+            ASSERT_NE(pane_ = other ? PlaceHalf(to, true) : fromPane, nullptr);
             ASSERT_TRUE(BringToFront(from));
             ASSERT_NO_FATAL_FAILURE(Focus(fromPane));
             PacedChord(VK_CONTROL, 'A');

@@ -309,6 +309,18 @@ inline HWND PlaceLarge(HWND frame) {
     return shown && BringToFront(frame) ? pane : nullptr;
 }
 
+// Places a document window at the left or the right half of the screen, in front, and answers its
+// diagram pane once it is laid out at that size and takes keys (null when that does not come in time).
+inline HWND PlaceHalf(HWND frame, bool right) {
+    SetWindowPos(frame, HWND_TOP, right ? 640 : 10, 10, 620, 900, SWP_SHOWWINDOW);
+    HWND pane = nullptr;
+    const bool laid = WaitFor([&] {
+        RECT r{};
+        return (pane = PaneOf(frame)) && GetClientRect(pane, &r) && r.right > 500 && r.bottom > 600;
+    });
+    return laid && BringToFront(frame) ? pane : nullptr;
+}
+
 // A started editor process; never left running: the destructor closes its windows and ends it by
 // force when it does not end, so that the next test starts alone.
 class Process {

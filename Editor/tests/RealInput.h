@@ -103,4 +103,10 @@ inline bool XLeftButton(bool down) {
     return WaitFor([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; });
 }
 
+// Presses (down) or releases the Ctrl key with an X event; true once Wine sees it so.
+inline bool XControlKey(bool down) {
+    if (!XDoTool(down ? L"keydown ctrl" : L"keyup ctrl")) return false;
+    return WaitFor([&] { return ((GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0) == down; });
+}
+
 } // namespace EditorTest

@@ -1,6 +1,7 @@
 #include "elements/note/win/Views.h"
 
 #include "text/edit/AnchoredTextCmd.h"
+#include "text/edit/TextView.h"
 #include "style/Clients.h"
 #include "view/CanvasOrder.h"
 #include "view/CmdHandler.h"
@@ -75,9 +76,14 @@ void VNote::UpdateShape()
     } else if (!changed_ && (note_.GetPos() != committedPos_ || note_.GetSize() != committedSize_)) {
         changed_ = true;
     }
-    if (!changed_) DrawFull(canvas, r);
-    else DrawMoveFeedback(canvas, outline_);
-    if (changed_) NoteDrawnAsChanging();
+    if (changed_) {
+        DrawMoveFeedback(canvas, outline_);
+        NoteDrawnAsChanging();
+        return;  // the text stays with the drawing as it was
+    }
+    DrawFull(canvas, r);
+    // The text lies in the box: drawn where the box is now, also while a drag moves a copy.
+    TextBlock::RedrawTextView(note_.GetText(), GetCanvasView());
 }
 
 void VNote::DrawFull(ICanvas::Canvas& canvas, const zq::Rect& r)
