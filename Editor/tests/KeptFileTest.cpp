@@ -19,7 +19,7 @@ namespace {
 
 using namespace EditorTest;
 
-const char kDocument[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+const char kEmptyDiagram[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                          "<Diagram xmlns=\"http://quorvel.example/schema/1.0\"/>\n";
 
 // The access mode and link count of the file as the host tells them ("600 1"), after the mode is
@@ -97,7 +97,7 @@ protected:
 
 TEST_P(KeptFile, ASaveKeepsTheFilesModeAndNamesOrRefusesAReadOnlyFile) {
     const Case& c = GetParam();
-    const std::wstring doc = folder_.AddFile(L"doc.qvd", kDocument);
+    const std::wstring doc = folder_.AddFile(L"doc.qvd", kEmptyDiagram);
     const std::wstring target = c.via == Via::CtrlS ? doc
                                 : folder_.AddFile(c.via == Via::Png ? L"target.png" : L"target.qvd", "old");
     target_ = target;
@@ -137,7 +137,9 @@ TEST_P(KeptFile, ASaveKeepsTheFilesModeAndNamesOrRefusesAReadOnlyFile) {
         EXPECT_NE(Bytes(target), old);
     }
     EXPECT_EQ(ModeAndLinks(target), c.modeAfter + links);
-    if (c.secondName) EXPECT_EQ(Bytes(second), Bytes(target));
+    if (c.secondName) {
+        EXPECT_EQ(Bytes(second), Bytes(target));
+    }
     std::vector<std::wstring> names{L"doc.qvd"};
     if (c.secondName) names.push_back(L"second");
     if (target != doc) names.push_back(target.substr(target.find_last_of(L'\\') + 1));

@@ -472,7 +472,9 @@ TEST(Storage, AFileWithAnotherNameOrRightsThatDoNotCarryOverIsRewrittenInPlace) 
         const std::wstring path = folder.AddFile(L"doc.qvd", WithCrLf(longer.Text()));
         const std::wstring start = folder.AddFile(L"start.qvd"), second = folder.AddFile(L"second.qvd");
         DeleteFileW(second.c_str());
-        if (c.secondName) ASSERT_TRUE(CreateHardLinkW(second.c_str(), path.c_str(), nullptr));
+        if (c.secondName) {
+            ASSERT_TRUE(CreateHardLinkW(second.c_str(), path.c_str(), nullptr));
+        }
         const auto index = FileIndex(path);
         FailingIo io;
         io.readRightsError = c.readRights;
@@ -486,7 +488,9 @@ TEST(Storage, AFileWithAnotherNameOrRightsThatDoNotCarryOverIsRewrittenInPlace) 
         const std::string text = WithCrLf(doc.Text());
         EXPECT_TRUE(Holds(path, text));
         EXPECT_EQ(FileIndex(path) == index, c.inPlace);
-        if (c.secondName) EXPECT_TRUE(Holds(second, text));
+        if (c.secondName) {
+            EXPECT_TRUE(Holds(second, text));
+        }
         std::vector<std::wstring> names{L"doc.qvd", L"start.qvd"};
         if (c.secondName) names.insert(names.begin() + 1, L"second.qvd");
         EXPECT_EQ(FilesIn(folder.Path()), names);
