@@ -38,7 +38,8 @@ public:
     virtual std::vector<IModelElement*> GetOwnedElements(const IModelElement& owner) const;
 };
 
-// Runs after every paste inside its transaction, once the pasted elements exist.
+// Runs after every paste inside its transaction, once the pasted elements exist and the paste's
+// own changes, their placing included, are closed (a follow-up job of the transaction).
 class IPastePostProcessor {
 public:
     virtual ~IPastePostProcessor() = default;

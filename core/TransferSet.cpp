@@ -3,6 +3,7 @@
 #include "core/Transaction.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace Core {
 
@@ -57,6 +58,21 @@ IModelElement* TransferSet::GetReferenceElement() const
     return reference_ == 0 ? nullptr : holder_->FindElementById(reference_);
 }
 
+namespace {
+// The paste's post-processing, run once the paste's own changes (the caller's placing of the copies
+// included) are closed: what it changes then starts from the copies where they were put, as a change
+// made to elements that were there before.
+class PostProcessing : public IFollowUpJob {
+public:
+    PostProcessing(IPastePostProcessor& post, ModelElementSet pasted) : post_(post), pasted_(std::move(pasted)) {}
+    void DoFollowUpJob(Env& env) override { post_.OnPaste(env, pasted_); }
+
+private:
+    IPastePostProcessor& post_;
+    const ModelElementSet pasted_;
+};
+} // namespace
+
 TransferSet::PasteResult TransferSet::Paste(Env& env) const
 {
     Settle();
@@ -75,7 +91,8 @@ TransferSet::PasteResult TransferSet::Paste(Env& env) const
     }
     for (const ElementPtr& c : made) c->OnRestored(env);
     for (const ElementPtr& c : made) c->OnPasted(env, result.pasted);
-    if (IPastePostProcessor* post = env.GetDiagram().GetPastePostProcessor()) post->OnPaste(env, result.pasted);
+    if (IPastePostProcessor* post = env.GetDiagram().GetPastePostProcessor())
+        env.GetTransaction().AddFollowUpJob(std::make_shared<PostProcessing>(*post, result.pasted));
     if (IModelElement* reference = GetReferenceElement())
         result.reference = mapping.Find(reference)->shared_from_this();
     return result;

@@ -46,7 +46,8 @@ public:
     };
     // Creates copies of the elements in the environment's diagram inside its transaction: references
     // between elements of the set lead to the new copies, references to anything else are dropped.
-    // Every copy gets OnRestored and OnPasted, then the diagram's paste post-processor runs.
+    // Every copy gets OnRestored and OnPasted; the diagram's paste post-processor runs when the
+    // transaction closes, after the caller placed the copies, as a further step of the same change.
     PasteResult Paste(Env& env) const;
 
     // The diagram-like view of the elements that a document writer walks.

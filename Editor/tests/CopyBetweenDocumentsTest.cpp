@@ -4,14 +4,17 @@
 // styles its elements use with the source's colours (the target's own fonts and element styles
 // win, what no pasted element uses stays behind), the pane shows the fills, the clipboard's "Embed
 // Source" and PNG carry them to other programs, and the pasted elements keep their sizes and their
-// places moved by the paste, every connector end on its terminal's outline.
+// places moved by the paste, every connector end on its terminal's outline; pasted or dropped into a
+// document of larger fonts, they are laid out as the source restyled in place to those fonts.
 #include "Editor/tests/FactoryFixture.h"
 #include "Editor/tests/TourSupport.h"
 #include "app/winutil/ClipFormat.h"
 #include "core/Interfaces.h"
 #include "core/win/Storage.h"
+#include "elements/tests/LayoutChecks.h"
 #include "style/Clients.h"
 #include "style/Model.h"
+#include "style/StyleEdit.h"
 #include "text/win/UniscribeSetup.h"
 #include "view/connector/Interfaces.h"
 
@@ -29,8 +32,9 @@ using namespace EditorTest;
 
 enum class Via { Clipboard, Drag };
 // What becomes of the boxes: the same sizes and places moved by the paste (the target's fonts are
-// the source's), or grown where the target's fonts need more room, never smaller.
-enum class Boxes { Kept, Grown };
+// the source's), or grown where the target's fonts need more room, never smaller, or besides laid
+// out as the source restyled in place to the fonts the target gave the copy.
+enum class Boxes { Kept, Grown, Restyled };
 // A row: the source document, the target ("" a new one made with Ctrl+N, "=" the source's own
 // window, else another document opened beside it), how the elements go, and what else is checked.
 struct Case {
@@ -57,6 +61,14 @@ const Case kCases[] = {
     {"otherFontsAndGreen", Own("styled-class.qvd"), Own("fonts-target.qvd"), Via::Clipboard, Boxes::Grown, false},
     {"dragIntoBlue", Own("styled-class.qvd"), Own("blue-target.qvd"), Via::Drag, Boxes::Kept, false},
     {"dragWithinItsWindow", Own("styled-class.qvd"), "=", Via::Drag, Boxes::Kept, false},
+    // Into a document whose base font is 20 pt: qualifiers on every side of a class and of an
+    // object, classes, objects and states with a compartment and a short name, the sequence sample.
+    {"qualifiedClassInto20pt", Sample("qualified-class.qvd"), Own("large-fonts.qvd"), Via::Clipboard, Boxes::Restyled, false},
+    {"qualifiedObjectInto20pt", Sample("qualified-object.qvd"), Own("large-fonts.qvd"), Via::Clipboard, Boxes::Restyled, false},
+    {"stateInto20pt", Sample("compact-state.qvd"), Own("large-fonts.qvd"), Via::Clipboard, Boxes::Restyled, false},
+    {"sequenceInto20pt", Sample("sequence.qvd"), Own("large-fonts.qvd"), Via::Clipboard, Boxes::Restyled, false},
+    {"dragQualifiedClassInto20pt", Sample("qualified-class.qvd"), Own("large-fonts.qvd"), Via::Drag, Boxes::Restyled, false},
+    {"dragQualifiedObjectInto20pt", Sample("qualified-object.qvd"), Own("large-fonts.qvd"), Via::Drag, Boxes::Restyled, false},
 };
 
 Style::Style* StyleOf(const Core::Diagram& d) { return Style::Style::Find(d); }
@@ -83,22 +95,8 @@ std::set<std::wstring> UsedStyles(const Core::Diagram& d, int* styles = nullptr)
     return used;
 }
 
-// Boxes with their places and sizes, connector ends and joins with their places, in document order.
-struct Placed {
-    std::wstring type;
-    zq::Point pos, size;
-};
-std::vector<Placed> PlacedElements(const Core::Diagram& d) {
-    std::vector<Placed> placed;
-    for (const Core::ElementPtr& e : d.Elements()) {
-        if (auto* box = dynamic_cast<const Core::IResizable*>(e.get()))
-            placed.push_back({e->GetTypeName(), box->GetPos(), box->GetSize()});
-        else if (auto* at = dynamic_cast<const Core::IPosition*>(e.get()))
-            placed.push_back({e->GetTypeName(), {int32_t(std::lround(at->GetPosition().x)),
-                                                 int32_t(std::lround(at->GetPosition().y))}, {}});
-    }
-    return placed;
-}
+using LayoutChecks::Placed;
+using LayoutChecks::PlacedElements;
 
 // Whether the connector end lies on the outline of the terminal it is attached to (true for a
 // terminal without an outline).
@@ -259,6 +257,9 @@ protected:
         ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" source.qvd" + (other ? L" target.qvd" : L""), folder_.Path()));
         HWND from = nullptr, to = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (from = WindowOfPath(editor_.Id(), source)) && (!other || (to = WindowOfPath(editor_.Id(), target))); }));
+        // Side by side and each brought to the front once before anything is clicked: the other
+        // document's window, which the window manager may bring to the front late, covers nothing.
+        if (other) ASSERT_NE(PlaceHalf(to, true), nullptr);
         const HWND fromPane = PlaceHalf(from, false);
         ASSERT_NE(fromPane, nullptr);
         if (row.via == Via::Clipboard) {
@@ -316,6 +317,25 @@ protected:
             EXPECT_TRUE(WaitFor([&] { return PixelsOf(pane_, shown) > 100; }))
                 << Narrow(name) << " shows no fill " << std::hex << shown;
         }
+    }
+
+    // The saved copy: every qualifier on its side of its box, every compartment below its owner's
+    // name, every lifeline in the middle of its object; and each box, end and join where the
+    // source restyled in place to the copy's fonts has it, moved by the paste, with its size.
+    void ExpectLaidOutAsRestyledInPlace(const ReadBack& source, const ReadBack& back) {
+        EXPECT_EQ(LayoutChecks::LayoutFault(*back.model), "");
+        EXPECT_EQ(LayoutChecks::QualifierSides(*back.model), LayoutChecks::QualifierSides(*source.model))
+            << "a qualifier left its side";
+        const ReadBack restyled(Z(GetParam().source));
+        Core::Transaction t(*restyled.model);
+        Core::Env env(t);
+        Style::ImportStyles(env, *back.model);
+        env.Close();
+        const std::vector<Placed> was = PlacedElements(*restyled.model), is = PlacedElements(*back.model);
+        ASSERT_EQ(was.size(), is.size());
+        ASSERT_FALSE(was.empty());
+        const zq::Point offset = is[0].pos - was[0].pos;
+        for (size_t i = 0; i < was.size(); ++i) EXPECT_EQ(is[i].Text(), was[i].Moved(offset).Text()) << i;
     }
 
     static std::wstring Z(const std::string& path) { return std::wstring(path.begin(), path.end()); }
@@ -395,6 +415,7 @@ TEST_P(CopyBetweenDocuments, KeepsStylesFillsPlacesAndSizes) {
     for (const Core::ElementPtr& e : back.model->Elements())
         if (auto* end = dynamic_cast<const Connector::IEnd*>(e.get()))
             EXPECT_TRUE(OnItsTerminal(*end)) << Narrow(e->GetTypeName()) << " " << e->GetObjectId() << " lies off its terminal";
+    if (row.boxes == Boxes::Restyled) ExpectLaidOutAsRestyledInPlace(source, back);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CopyBetweenDocuments, ::testing::ValuesIn(kCases),

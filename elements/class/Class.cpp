@@ -202,7 +202,7 @@ void Class::RelayoutCompartments(Core::Env& env) {
     SetField(env, &ClassRep::size, zq::Point(width, GetSize().y));
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   }
-  const std::int32_t header = HeaderHeight(grid);
+  const std::int32_t header = std::max(HeaderHeight(grid), KeptHeader());
   const std::int32_t bottom = PlaceCompartments(env, header);
   // Room the box had below its last compartment stays.
   SetField(env, &ClassRep::size, grid.SnapSize({width, std::max(GetPos().y - bottom, KeptHeight())}));
@@ -222,6 +222,11 @@ std::int32_t Class::KeptHeight() const {
   for (const Compartment* c : now)
     if (std::find(before.begin(), before.end(), c) == before.end()) kept += c->GetSize().y;
   return kept;
+}
+
+std::int32_t Class::KeptHeader() const {
+  const Compartment* first = GetOldRep().firstCompartment;
+  return fresh_ || first == nullptr ? 0 : GetOldPos().y - first->GetOldPos().y;
 }
 
 void Class::OnTextChanged(Core::Env& env, TextBlock::Text&) {

@@ -175,6 +175,9 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   // The height before the change, less the compartments taken out since and plus those put in: a
   // layout never makes the box lower (none for a class made in the change).
   std::int32_t KeptHeight() const;
+  // The header's height before the change, which a layout keeps when the name needs less, so that
+  // the compartments stay where they were (none for a class made in the change or that had none).
+  std::int32_t KeptHeader() const;
 
   bool layoutPending_ = false;
   bool fresh_ = false;  // made in the running change

@@ -92,14 +92,11 @@ void SeqObject::Fit(Core::Env& env, zq::Rect r, bool keepCentred)
         TextBlock::ITextOwner::GrowRectToText(r, Detail::GridOf(env), before.TopLeft(), GetText(), kMargin, kMargin,
                                               kMargin, kMargin);
         if (keepCentred && r.Width() != before.Width()) {
-            // The box widens to both sides around its lifeline, which stays where it is. Placed
-            // from the lifeline each time, the box never drifts off it however often it grows by
-            // an odd number of grid steps.
-            const LifeLine* line = GetLifeLine();
-            const std::int32_t centre = line != nullptr ? line->GetTop().x : (before.left + before.right) / 2;
-            const std::int32_t width = r.Width();
-            r.left = Detail::GridOf(env).SnapPoint({centre - width / 2, r.top}).x;
-            r.right = r.left + width;
+            // Half the change, a whole length of the grid, on each side: the middle, and the
+            // lifeline hanging from it, stays where it is, however odd the width the text needs.
+            const std::int32_t half = Detail::GridOf(env).SnapLength((r.Width() - before.Width()) / 2);
+            r.left = before.left - half;
+            r.right = before.right + half;
         }
     }
     if (r == before) return;

@@ -1,9 +1,11 @@
-// Documents written by hand from the stored forms, not saved by this program, one per diagram kind,
-// each with notes, note connectors and dependencies: they open without error or warning, and
-// reading, saving, reading and saving again gives the same bytes twice, with the elements in the
-// order they were read.
+// Documents written by hand from the stored forms, not saved by this program: one per diagram kind,
+// each with notes, note connectors and dependencies, and a class and an object with qualifiers on
+// every side and a state, each with a compartment under a header just high enough for its name. They
+// open without error or warning, and reading, saving, reading and saving again gives the same bytes
+// twice, with the elements in the order they were read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <fstream>
@@ -23,6 +25,8 @@
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
 #include "elements/classobject/tests/BoxChecks.h"
+#include "elements/tests/LayoutChecks.h"
+#include "style/StyleEdit.h"
 
 #ifdef _WIN32
 #include "Editor/ElementFactories.h"
@@ -264,7 +268,8 @@ TEST_P(HandWrittenDocument, OpensWithoutWarningAndKeepsItsFormThroughTwoSaves) {
 // Each document opens as the diagram kind it was written for (class.qvd keeps the default).
 TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
   static const std::map<std::string, int> kinds{
-      {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5}};
+      {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
+      {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -324,11 +329,43 @@ TEST_P(HandWrittenDocument, PastedUnderOtherFontsEveryBoxKeepsItsSizeAndItsEnds)
   }
 }
 
+// Pasted into a new document whose base font is 20 pt, the copy is laid out as the same document
+// restyled in place to the fonts the paste gave it: every box and end at the same place (moved by the
+// paste's offset) with the same size, qualifiers on their sides of their boxes, compartments below
+// their owners' names, lifelines in the middle of their objects.
+TEST_P(HandWrittenDocument, PastedUnderLargerFontsIsLaidOutAsRestyledInPlace) {
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  const auto sides = LayoutChecks::QualifierSides(*diagram);
+  const zq::Point offset(700, -700);
+  ClassObjectTest::PastedCopy copy(Registry(), *diagram, 20, offset);
+  {
+    Core::Transaction t(*diagram);
+    Core::Env env(t);
+    Style::ImportStyles(env, copy.target);
+    env.Close();
+  }
+  const auto pasted = LayoutChecks::PlacedElements(copy.target), restyled = LayoutChecks::PlacedElements(*diagram);
+  ASSERT_EQ(pasted.size(), restyled.size());
+  for (std::size_t i = 0; i < pasted.size(); ++i)
+    EXPECT_EQ(pasted[i].Text(), restyled[i].Moved(offset).Text()) << "restyled in place";
+  for (const Core::Diagram* d : {&copy.target, diagram.get()}) {
+    EXPECT_EQ(LayoutChecks::LayoutFault(*d), "");
+    EXPECT_EQ(LayoutChecks::QualifierSides(*d), sides) << "a qualifier left its side";
+  }
+  EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), Core::ObjectId(0));
+  EXPECT_EQ(Save(*Read(Save(copy.target), flags)), Save(copy.target));
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
-                         ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd"),
+                         ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd",
+                                           "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
-                           return name.substr(0, name.find('.'));
+                           name = name.substr(0, name.find('.'));
+                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                           return name;
                          });
 
 }  // namespace
