@@ -40,6 +40,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -189,9 +190,11 @@ const char* const kTemplatedClass =
 // The editor started on one hand-written document, its window placed on the screen.
 class DragFeedback : public ::testing::Test {
 protected:
-    void Open(int type, const std::string& elements) {
-        file_ = folder_.AddFile(L"drag.qvd", Document(type, elements));
-        ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" drag.qvd", folder_.Path()));
+    void Open(int type, const std::string& elements, const std::wstring& name = L"drag.qvd") {
+        file_ = folder_.AddFile(name, Document(type, elements));
+        // A second start hands the document to the editor started first.
+        Process& editor = editor_.Id() == 0 ? editor_ : handOver_.emplace_back();
+        ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" " + name, folder_.Path()));
         ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file_)) != nullptr; }));
         ASSERT_NE(pane_ = PlaceLarge(frame_), nullptr);
         TextBlock::InstallUniscribeMeasurer();
@@ -233,14 +236,16 @@ protected:
         return client;
     }
 
-    // Presses at the pane point, moves by dx pixels right and dy down with the button held and
-    // answers the pane's pixels once seen(pixels) holds (or the last ones after a while); then lets go.
-    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen, int dy = 0) {
+    // Presses at the pane point, moves by dx pixels right and dy down with the button held (in
+    // `moves` pointer moves) and answers the pane's pixels once seen(pixels) holds (or the last ones
+    // after a while); then lets go.
+    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen, int dy = 0,
+                        int moves = 8) {
         const POINT from = Screen(grab);
         EXPECT_TRUE(XMoveTo(from));
         EXPECT_TRUE(XLeftButton(true));
-        for (int i = 1; i <= 8; ++i) {
-            EXPECT_TRUE(XMoveTo({from.x + dx * i / 8, from.y + dy * i / 8}));
+        for (int i = 1; i <= moves; ++i) {
+            EXPECT_TRUE(XMoveTo({from.x + dx * i / moves, from.y + dy * i / moves}));
             Pace();
         }
         PanePixels shot(pane_);
@@ -633,6 +638,7 @@ protected:
     }
 
     TempFolder folder_{L"QuorvelDragFeedback"};
+    std::list<Process> handOver_;  // the starts that handed further documents to the editor
     std::wstring file_;
     Process editor_;
     HWND frame_ = nullptr, pane_ = nullptr;
@@ -980,6 +986,38 @@ TEST_F(DragFeedback, ACompositeStateDraggedPastATransitionBendsItOntoItsTopEdge)
     EXPECT_TRUE(to->GetSegment()->IsVerticalOrtho()) << "the last segment does not meet the top edge square";
     for (const zq::Rect& r : {zq::Rect(2000, -2000, 5000, -3500), checkout->GetRect()})
         EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*t, r)) << "a segment lies along a state's border";
+}
+
+// Two classes side by side, joined level from the right side of one to the left side of the other:
+// the right one dragged 4000 units straight down and released at the same point after 2, 4, 12 or
+// 30 pointer moves, each time in a fresh copy of the document. Every drop saves the same bytes.
+TEST_F(DragFeedback, ADropSavesTheSameDocumentHoweverManyPointerMovesLeadThere) {
+    const std::string classes =
+        "<Class id=\"r2\" Pos=\"2000 -2000\" Size=\"3000 1500\">\n<Text>Order</Text>\n</Class>\n"
+        "<Class id=\"r3\" Pos=\"8000 -2000\" Size=\"3000 1500\">\n<Text>Item</Text>\n</Class>\n"
+        "<Assoc id=\"r4\">\n<End id=\"r5\" Pos=\"5000 -2700\" Class=\"r2\" Type=\"1\"/>\n"
+        "<End id=\"r6\" Pos=\"8000 -2700\" Class=\"r3\" Type=\"1\"/>\n<Segment id=\"r7\" Ends=\"r5 r6\"/>\n</Assoc>\n";
+    const int dy = int(std::lround(4000 * kPixelsPerUnit));
+    std::string first;
+    for (int moves : {2, 4, 12, 30}) {
+        const std::wstring name = L"drop" + std::to_wstring(moves) + L".qvd";
+        ASSERT_NO_FATAL_FAILURE(Open(1, classes, name));
+        const PaneMap map = Map({2000, -2000, 11000, -3500});
+        // Held, the dashed image of the class shows its top edge 4000 units lower.
+        const int top = map.Y(-2000) + dy, left = map.X(8000) + 6, right = map.X(11000) - 6;
+        const auto shown = [&](const PanePixels& s) { return Share(s, {left, top}, {right, top}, Ink::Dark) > 0.3; };
+        EXPECT_TRUE(shown(HoldDrag({map.X(9500), map.Y(-3200)}, 0, shown, dy, moves)))
+            << "no image at the release point after " << moves << " moves";
+        const auto saved = SaveByKeysAndRead();
+        const Class::Class* item = nullptr;
+        for (const Core::ElementPtr& e : saved->model->Elements())
+            if (auto* c = dynamic_cast<const Class::Class*>(e.get()); c && c->GetRect().left == 8000) item = c;
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->GetRect().top, -2000 + ShiftOf(0, dy).y) << "not dropped at the release point";
+        const std::string bytes = Bytes(file_);
+        if (first.empty()) first = bytes;
+        EXPECT_EQ(bytes, first) << "dropped after " << moves << " pointer moves";
+    }
 }
 
 // After a drag and drop, and after its undo and redo, Ctrl+A selects every element and shows it:
