@@ -317,8 +317,11 @@ bool LeaveThroughOutline(Core::Env& env, IEnd& end)
         const bool h = s->IsHorizontalOrtho(), v = s->IsVerticalOrtho();
         if (!h && !v) break;  // an oblique line ends where it was put
         if (Functions::Holds(*t, f, kOnOutline)) {
+            // The bend is taken in when the path runs on square from it; else the whole path lies inside.
             auto* j = zq::Cast<IJoin>(far);
-            if (j == nullptr || j->GetSegmentCount() != 2) break;  // the whole path lies inside
+            if (j == nullptr || j->GetSegmentCount() != 2) break;
+            const ISegment* next = j->GetOtherSegment(s);
+            if (!next->IsHorizontalOrtho() && !next->IsVerticalOrtho()) break;
             end.MoveTo(env, f);
             ISegment* kept = DissolveBend(env, end, s, *j);
             KeepAttachedEndsOn(env, *kept);

@@ -66,12 +66,20 @@ bool OnLine(const zq::float8Point& a, const zq::float8Point& b, const zq::float8
     return std::abs(dx * (p.y - a.y) - dy * (p.x - a.x)) / length <= 0.5;
 }
 
+// A part taken along by a move (its connector copied with what moves) whose connector is held by a
+// terminal that stays does not move of itself: it follows the ends that move.
+bool HeldInPlace(const IConnectorElement& part, const Core::IModelElement* sender, const Core::DeferredShiftSet& set)
+{
+    return sender == nullptr && set.GetMoved().Contains(&part) && part.GetConnector() != nullptr &&
+           part.GetConnector()->IsHeld(set, nullptr);
+}
+
 } // namespace
 
 void IJoin::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
                       Core::DeferredShiftSet& set, bool finalPass)
 {
-    if (IsDeleted() || !Moves(v)) return;
+    if (IsDeleted() || !Moves(v) || HeldInPlace(*this, sender, set)) return;
     MarkShifted(set);
     // The last pass moves the parts of a connector moved whole; the path of one held by a terminal
     // that stays is where the move's steps put it.
@@ -87,7 +95,7 @@ void IJoin::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::S
 void ISegment::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
                          Core::DeferredShiftSet& set, bool finalPass)
 {
-    if (IsDeleted() || !Moves(v) || finalPass) return;
+    if (IsDeleted() || !Moves(v) || finalPass || HeldInPlace(*this, sender, set)) return;
     MarkShifted(set);
     Core::ShiftVector d = v;
     if (IsHorizontalOrtho()) d.shiftX = false;
