@@ -175,6 +175,8 @@ public:
     virtual void Rollback() {}
     // Drops any backup and locks the record.
     virtual void Commit() {}
+    // Whether the element holds a backup: its record or position was written since the last commit.
+    virtual bool HasBackup() const { return false; }
 
 private:
     friend struct ElementState;

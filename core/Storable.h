@@ -159,6 +159,7 @@ public:
         changed_.clear();
         locked_ = true;
     }
+    bool HasBackup() const override { return backup_ != nullptr; }
     void* GetRepBaseForUndo() override { return rep_.get(); }
 
 protected:
@@ -249,6 +250,7 @@ public:
         Base::Commit();
         saved_.reset();
     }
+    bool HasBackup() const override { return Base::HasBackup() || saved_.has_value(); }
     zq::Point& PositionForUndo() override { return pos_; }
 
 protected:

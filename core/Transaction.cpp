@@ -218,6 +218,52 @@ void Transaction::Abort()
     RollBack();
 }
 
+void Transaction::SetRestorePoint()
+{
+    RequireOpen();
+    for (const auto& e : recorded_) {
+        if (keepsHistory_ || !e->IsNew())
+            e->CommitUndo(*step_);
+        else
+            e->Commit();
+    }
+    done_->Add(UndoerRef(step_));
+    step_ = std::make_shared<UndoSequence>();
+    batch_.reset();
+    restorePoint_ = RestorePoint{recorded_.size(), queue_.size(), jobs_.size()};
+}
+
+std::vector<ElementPtr> Transaction::ReturnToRestorePoint()
+{
+    std::vector<ElementPtr> restored;
+    if (!open_ || !restorePoint_) return restored;
+    const RestorePoint point = *restorePoint_;
+    for (auto it = recorded_.rbegin(); it != recorded_.rend(); ++it) {
+        if (!(*it)->HasBackup()) continue;
+        (*it)->Rollback();
+        restored.push_back(*it);
+    }
+    if (!step_->IsEmpty()) {
+        UndoContext context(diagram_);
+        context.Run([&] { step_->Undo(context); }, false);
+    }
+    step_ = std::make_shared<UndoSequence>();
+    batch_.reset();
+    // Elements first changed after the point are as they were before the transaction again.
+    for (std::size_t i = point.recorded; i < recorded_.size(); ++i) {
+        IModelElement& e = *recorded_[i];
+        e.Commit();
+        ElementState::SetNew(e, false);
+        ElementState::SetModified(e, false);
+        ElementState::SetTransaction(e, nullptr);
+    }
+    recorded_.resize(point.recorded);
+    for (std::size_t i = point.queued; i < queue_.size(); ++i) ElementState::SetQueued(*queue_[i], false);
+    queue_.resize(point.queued);
+    jobs_.resize(point.jobs);
+    return restored;
+}
+
 void Transaction::RollBack()
 {
     UndoContext context(diagram_);
@@ -253,6 +299,7 @@ void Transaction::End()
     done_.reset();
     batch_.reset();
     keepsHistory_ = true;
+    restorePoint_.reset();
     open_ = false;
     diagram_.TransactionEnded();
     FollowOwners(diagram_, changed);

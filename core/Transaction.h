@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -100,6 +101,15 @@ public:
     // back whole before any view follows; a view that cannot follow is rebuilt or detached and then
     // reported as Exceptions::ViewUpdateFailed.
     void Abort();
+    // Keeps the state the change has reached as the one ReturnToRestorePoint goes back to. What was
+    // changed so far stays part of the record Close returns, and the elements' state before the
+    // transaction (their old records and positions) is from now on the state at this point.
+    void SetRestorePoint();
+    // Undoes every change made since SetRestorePoint (nothing without one), so that a change redone
+    // from there (a drag's next step) depends on nothing of what was undone. The elements whose
+    // records were put back are handed out without their views updated: their next change, or
+    // the caller, brings the views up to date.
+    std::vector<ElementPtr> ReturnToRestorePoint();
     // Abort for an error path: a view failure during the rollback goes to stderr, so that the
     // error that caused the rollback is the one the caller hears.
     void AbortQuietly() noexcept;
@@ -130,6 +140,10 @@ private:
     std::shared_ptr<TransactionUndoer> done_;            // the closed sub-transactions
     std::shared_ptr<InsertionBatch> batch_;              // the open sub-transaction's last record, while
     std::size_t batchEnd_ = 0;                           // it holds batchEnd_ records
+    struct RestorePoint {
+        std::size_t recorded, queued, jobs;
+    };
+    std::optional<RestorePoint> restorePoint_;  // the lengths of the lists at the restore point
 };
 
 // The environment of a change: the transaction, the selection tracker and the grid.

@@ -123,6 +123,9 @@ void PendingDrop::Prepare(const Core::ModelElementSet& moved, Core::IModelElemen
         if (VIShiftable* view = VIShiftable::Find(*grabbed, *context_.view))
             controller_ = view->CreateMoveController(context_, *shift_);
     if (controller_) controller_->Start(env);
+    // Every step of the drag starts over from here, so that where the drop lands depends only on
+    // the point it is released at, never on the way the pointer took there.
+    env.GetTransaction().SetRestorePoint();
 }
 
 void PendingDrop::ShiftTo(const zq::Point& anchor, zq::Point point)
@@ -135,11 +138,18 @@ void PendingDrop::ShiftTo(const zq::Point& anchor, zq::Point point)
     shifted_ = true;
     preview_.Move({double(point.x - last_.x), double(point.y - last_.y)});
     last_ = point;
+    const std::vector<Core::ElementPtr> restored = transaction_.ReturnToRestorePoint();
     Core::Env env = MakeEnv();
     const Core::ShiftVector shift{double(point.x - anchor.x), double(point.y - anchor.y), true, true};
     shift_->ShiftAll(env, shift, point);
     for (auto& [element, control] : controls_) control->Update(env, shift, {double(point.x), double(point.y)});
     if (controller_) controller_->AfterShift(env, point);
+    // What the earlier step changed and this one left alone is drawn as it is again.
+    Core::UndoContext redraw(*context_.diagram);
+    redraw.Run([&] {
+        for (const Core::ElementPtr& e : restored)
+            if (!e->HasBackup()) redraw.Touch(*e);
+    }, false);
 }
 
 void PendingDrop::Abort()

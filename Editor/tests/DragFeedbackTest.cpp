@@ -388,6 +388,38 @@ TEST_F(DragFeedback, ACompositeStateDraggedPastATransitionBendsItOntoItsTopEdge)
         EXPECT_FALSE(ConnectorTest::RunsAlongBorder(*t, r)) << "a segment lies along a state's border";
 }
 
+// Two classes side by side, joined level from the right side of one to the left side of the other:
+// the right one dragged 4000 units straight down and released at the same point after 2, 4, 12 or
+// 30 pointer moves, each time in a fresh copy of the document. Every drop saves the same bytes.
+TEST_F(DragFeedback, ADropSavesTheSameDocumentHoweverManyPointerMovesLeadThere) {
+    const std::string classes =
+        "<Class id=\"r2\" Pos=\"2000 -2000\" Size=\"3000 1500\">\n<Text>Order</Text>\n</Class>\n"
+        "<Class id=\"r3\" Pos=\"8000 -2000\" Size=\"3000 1500\">\n<Text>Item</Text>\n</Class>\n"
+        "<Assoc id=\"r4\">\n<End id=\"r5\" Pos=\"5000 -2700\" Class=\"r2\" Type=\"1\"/>\n"
+        "<End id=\"r6\" Pos=\"8000 -2700\" Class=\"r3\" Type=\"1\"/>\n<Segment id=\"r7\" Ends=\"r5 r6\"/>\n</Assoc>\n";
+    const int dy = int(std::lround(4000 * kPixelsPerUnit));
+    std::string first;
+    for (int moves : {2, 4, 12, 30}) {
+        const std::wstring name = L"drop" + std::to_wstring(moves) + L".qvd";
+        ASSERT_NO_FATAL_FAILURE(Open(1, classes, name));
+        const PaneMap map = Map({2000, -2000, 11000, -3500});
+        // Held, the dashed image of the class shows its top edge 4000 units lower.
+        const int top = map.Y(-2000) + dy, left = map.X(8000) + 6, right = map.X(11000) - 6;
+        const auto shown = [&](const PanePixels& s) { return Share(s, {left, top}, {right, top}, Ink::Dark) > 0.3; };
+        EXPECT_TRUE(shown(HoldDrag({map.X(9500), map.Y(-3200)}, 0, shown, dy, moves)))
+            << "no image at the release point after " << moves << " moves";
+        const auto saved = SaveByKeysAndRead();
+        const Class::Class* item = nullptr;
+        for (const Core::ElementPtr& e : saved->model->Elements())
+            if (auto* c = dynamic_cast<const Class::Class*>(e.get()); c && c->GetRect().left == 8000) item = c;
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->GetRect().top, -2000 + ShiftOf(0, dy).y) << "not dropped at the release point";
+        const std::string bytes = Bytes(file_);
+        if (first.empty()) first = bytes;
+        EXPECT_EQ(bytes, first) << "dropped after " << moves << " pointer moves";
+    }
+}
+
 // After a drag and drop, and after its undo and redo, Ctrl+A selects every element and shows it:
 // typed at once, without a click into the pane first.
 TEST_F(DragFeedback, CtrlASelectsEverythingAfterADropItsUndoAndItsRedo) {

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -165,9 +166,11 @@ const char* const kTemplatedClass =
 // The editor started on one hand-written document, its window placed on the screen.
 class DragFeedback : public ::testing::Test {
 protected:
-    void Open(int type, const std::string& elements) {
-        file_ = folder_.AddFile(L"drag.qvd", DiagramDocument(type, elements));
-        ASSERT_TRUE(editor_.Start(L"\"" + EditorPath() + L"\" drag.qvd", folder_.Path()));
+    void Open(int type, const std::string& elements, const std::wstring& name = L"drag.qvd") {
+        file_ = folder_.AddFile(name, DiagramDocument(type, elements));
+        // A second start hands the document to the editor started first.
+        Process& editor = editor_.Id() == 0 ? editor_ : handOver_.emplace_back();
+        ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" " + name, folder_.Path()));
         ASSERT_TRUE(WaitFor([&] { return (frame_ = WindowOfPath(editor_.Id(), file_)) != nullptr; }));
         ASSERT_NE(pane_ = PlaceLarge(frame_), nullptr);
         TextBlock::InstallUniscribeMeasurer();
@@ -209,21 +212,24 @@ protected:
         return client;
     }
 
-    // Presses at the pane point, moves by dx pixels right and dy down with the button held and
-    // answers the pane's pixels once seen(pixels) holds (or the last ones after a while); then lets go.
-    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen, int dy = 0) {
+    // Presses at the pane point, moves by dx pixels right and dy down with the button held (in
+    // `moves` pointer moves) and answers the pane's pixels once seen(pixels) holds (or the last ones
+    // after a while); then lets go.
+    PanePixels HoldDrag(POINT grab, int dx, const std::function<bool(const PanePixels&)>& seen, int dy = 0,
+                        int moves = 8) {
         const POINT from = Screen(grab);
-        return HoldDragOnScreen(from, {from.x + dx, from.y + dy}, seen, false);
+        return HoldDragOnScreen(from, {from.x + dx, from.y + dy}, seen, false, moves);
     }
 
-    // Presses at the screen point from, moves to the screen point to in eight steps with the button
+    // Presses at the screen point from, moves to the screen point to in `moves` steps with the button
     // held (with Ctrl pressed once the drag is under way, for a copy), and answers the pane's pixels
     // once seen(pixels) holds (or the last ones after a while); then lets go of the button and Ctrl.
-    PanePixels HoldDragOnScreen(POINT from, POINT to, const std::function<bool(const PanePixels&)>& seen, bool copy) {
+    PanePixels HoldDragOnScreen(POINT from, POINT to, const std::function<bool(const PanePixels&)>& seen, bool copy,
+                                int moves = 8) {
         EXPECT_TRUE(XMoveTo(from));
         EXPECT_TRUE(XLeftButton(true));
-        for (int i = 1; i <= 8; ++i) {
-            EXPECT_TRUE(XMoveTo({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8}));
+        for (int i = 1; i <= moves; ++i) {
+            EXPECT_TRUE(XMoveTo({from.x + (to.x - from.x) * i / moves, from.y + (to.y - from.y) * i / moves}));
             // Ctrl pressed with the button would toggle the selection instead.
             if (copy && i == 2) {
                 EXPECT_TRUE(XControlKey(true));
@@ -624,6 +630,7 @@ protected:
     }
 
     TempFolder folder_{L"QuorvelDragFeedback"};
+    std::list<Process> handOver_;  // the starts that handed further documents to the editor
     std::wstring file_;
     Process editor_;
     HWND frame_ = nullptr, pane_ = nullptr;

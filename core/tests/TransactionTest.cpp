@@ -314,6 +314,59 @@ TEST_F(Txn, AbortRestoresRecordsPositionsInsertionsAndDeletions)
     EXPECT_EQ(diagram.GetUndoHandler().GetUndoCount(), 3u);
 }
 
+// A drag's steps: each goes back to the restore point before it changes anything, so the last step
+// alone decides the outcome; the change up to the point stays, and one undo step takes back both.
+TEST_F(Txn, ReturningToTheRestorePointUndoesOnlyWhatCameAfterIt)
+{
+    auto a = AddBox({100, 100}), b = AddBox({200, 200}), c = AddBox({300, 300});
+    {
+        Transaction t(diagram);
+        Env env(t);
+        EXPECT_TRUE(t.ReturnToRestorePoint().empty());  // no point: nothing to go back to
+        a->SetPos(env, {150, 150});
+        t.SetRestorePoint();
+        EXPECT_EQ(a->GetOldPos(), zq::Point(150, 150));  // moves measure from the point now
+        for (int step = 0; step < 3; ++step) {
+            const auto restored = t.ReturnToRestorePoint();
+            EXPECT_EQ(restored.size(), step == 0 ? 0u : 2u);
+            EXPECT_EQ(a->GetPos(), zq::Point(150, 150));
+            EXPECT_EQ(b->GetRep().name, L"");
+            EXPECT_FALSE(c->IsDeleted());
+            EXPECT_EQ(Ids(), (std::vector<ObjectId>{1, 2, 3}));
+            a->SetPos(env, {400 + step, 400});
+            b->SetField(env, &BoxRep::name, std::wstring(L"step"));
+            if (step < 2) {
+                c->Delete(env);
+                Box::Factory().Create(env);
+            }
+        }
+        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+    }
+    EXPECT_EQ(a->GetPos(), zq::Point(402, 400));
+    EXPECT_EQ(b->GetRep().name, L"step");
+    EXPECT_FALSE(c->IsDeleted());
+    EXPECT_EQ(Ids(), (std::vector<ObjectId>{1, 2, 3}));
+    diagram.GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(a->GetPos(), zq::Point(100, 100));
+    EXPECT_EQ(b->GetRep().name, L"");
+    diagram.GetUndoHandler().Redo(nullptr, nullptr);
+    EXPECT_EQ(a->GetPos(), zq::Point(402, 400));
+}
+
+TEST_F(Txn, AbortAfterARestorePointRestoresTheStateBeforeTheTransaction)
+{
+    auto a = AddBox({100, 100});
+    Transaction t(diagram);
+    Env env(t);
+    a->SetPos(env, {150, 150});
+    Box::Factory().Create(env);
+    t.SetRestorePoint();
+    a->SetPos(env, {400, 400});
+    t.Abort();
+    EXPECT_EQ(a->GetPos(), zq::Point(100, 100));
+    EXPECT_EQ(Ids(), (std::vector<ObjectId>{1}));
+}
+
 TEST_F(Txn, ExceptionInAJobRollsBackEarlierStepsToo)
 {
     auto a = AddBox({100, 100});

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <exception>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@
 #include "elements/classobject/tests/BoxChecks.h"
 #include "elements/tests/LayoutChecks.h"
 #include "style/StyleEdit.h"
+#include "view/connector/tests/Borders.h"
 
 #ifdef _WIN32
 #include "Editor/ElementFactories.h"
@@ -356,6 +359,144 @@ TEST_P(HandWrittenDocument, PastedUnderLargerFontsIsLaidOutAsRestyledInPlace) {
   }
   EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), Core::ObjectId(0));
   EXPECT_EQ(Save(*Read(Save(copy.target), flags)), Save(copy.target));
+}
+
+// The faults of every connector of the diagram in the way it meets its terminals, each once.
+std::set<std::string> PathFaults(const Core::Diagram& diagram) {
+  std::set<std::string> faults;
+  for (const auto& e : diagram.Elements())
+    if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
+      for (const std::string& f : ConnectorTest::PathFaults(*c)) faults.insert(f);
+  return faults;
+}
+
+// The first line where the two texts differ, with its number, or an empty text when they agree.
+std::string FirstLineDifference(const std::string& a, const std::string& b) {
+  std::istringstream x(a), y(b);
+  for (int line = 1; x || y; ++line) {
+    std::string l, m;
+    std::getline(x, l);
+    std::getline(y, m);
+    if (l != m) return "line " + std::to_string(line) + ": " + l + " | " + m;
+  }
+  return "";
+}
+
+// What a gesture on one box of a document does, as the editor does it: a drag of the box (with
+// what a drag takes along) or of a copy of it, whose steps each start over from the state at the
+// drag's start; or a handle's rectangle, applied once at the release.
+struct Gesture {
+  const char* name;
+  enum { Move, CopyDrop, Resize } kind;
+  zq::Point by;      // a drag's shift; a resize's move of the right and bottom edges
+  int steps;         // pointer moves of a drag
+};
+
+const Gesture kGestures[] = {
+    {"moved a little right and down", Gesture::Move, {700, -500}, 3},
+    {"moved right and down", Gesture::Move, {1400, -1000}, 2},
+    {"moved straight down", Gesture::Move, {0, -4000}, 12},
+    {"moved far up and left", Gesture::Move, {-9000, 7000}, 4},
+    {"moved far down and right", Gesture::Move, {9000, -7000}, 5},
+    {"copied a little right and down", Gesture::CopyDrop, {700, -500}, 3},
+    {"widened", Gesture::Resize, {1500, 0}, 1},
+    {"narrowed", Gesture::Resize, {-100000, 0}, 1},
+    {"made lower", Gesture::Resize, {0, 100000}, 1},
+    {"made higher", Gesture::Resize, {0, -1500}, 1},
+};
+
+// Faults left: a path whose box was moved far past another box of it runs through that box, as a
+// note's path does when the note is moved onto it; oblique lines (note connectors, unflagged legs)
+// whose box was moved far past their other end, or next to their line, run through or along it.
+const std::set<std::string> kNotYetRouted{
+    "class.qvd r9 moved far up and left: segment r34 runs inside r5",
+    "class.qvd r59 moved far up and left: segment r62 runs inside r40",
+    "class.qvd r59 moved far up and left: segment r62 runs inside r59",
+    "class.qvd r59 moved far up and left: segment r70 runs inside r59",
+    "object.qvd r40 moved far up and left: segment r43 runs inside r40",
+    "usecase.qvd r3 moved right and down: a segment runs along a border of r3",
+    "state.qvd r56 moved far up and left: a segment runs along a border of r56",
+    "state.qvd r56 moved far down and right: segment r73 runs inside r56",
+};
+
+// Runs the gesture on the box as one undo step.
+void Perform(Core::Diagram& diagram, Core::IModelElement& box, const Gesture& g, int steps) {
+  Core::Transaction t(diagram);
+  Core::Env env(t);
+  auto* resizable = dynamic_cast<Core::IResizable*>(&box);
+  if (g.kind == Gesture::Resize) {
+    const zq::Rect r = resizable->GetRect().Normalized();
+    // Never past the box's minimum size, as the handles' tasks keep it.
+    const int right = std::max(r.left + resizable->GetMinWidth(), r.right + g.by.x);
+    const int bottom = std::min(r.top - resizable->GetMinHeight(), r.bottom + g.by.y);
+    resizable->SetRect(env, zq::Rect(r.left, r.top, right, bottom));
+  } else {
+    Core::ModelElementSet start;
+    start.Insert(box.shared_from_this());
+    Core::ModelElementSet moved = Core::CopyExtendSelection::Build(start, diagram);
+    Core::IModelElement* grabbed = &box;
+    if (g.kind == Gesture::CopyDrop) {
+      Core::TransferSet set(diagram.GetFactoryRegistry());
+      moved.ForEach([&](Core::IModelElement& e) { set.Insert(e); });
+      set.SetReferenceElement(box.GetObjectId());
+      const Core::TransferSet::PasteResult pasted = set.Paste(env);
+      moved = pasted.pasted;
+      grabbed = pasted.reference.get();
+    }
+    Core::DeferredShiftSet shift(moved, &diagram, grabbed);
+    if (g.kind == Gesture::Move) {
+      for (const auto& e : moved.Elements())
+        if (Core::IShiftable* s = e->GetShiftable()) s->DetachFromSource(env, shift, moved);
+      for (Core::IModelElement* e : std::vector<Core::IModelElement*>(shift.GetDeferred()))
+        if (!moved.Contains(e))
+          if (Core::IShiftable* s = e->GetShiftable()) s->DetachFromSource(env, shift, moved);
+    }
+    t.SetRestorePoint();
+    for (int i = 1; i <= steps; ++i) {
+      t.ReturnToRestorePoint();
+      // The pointer's path: on the grid, and not straight along the line to the release point.
+      const double wobble = i < steps ? 300.0 * (i % 2 ? 1 : -1) : 0.0;
+      shift.ShiftAll(env, {std::round(g.by.x * i / double(steps) / 100) * 100 + wobble,
+                           std::round(g.by.y * i / double(steps) / 100) * 100 - wobble, true, true});
+    }
+    shift.ShiftDeferred(env);
+  }
+  diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+}
+
+// Moved, copied and resized, every box of every document keeps the connectors that end on it on its
+// outline and outside it (no new fault), the drop does not depend on the pointer's way there, the
+// saved document reads back alike, and undo restores it.
+TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags), inOneMove = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  ASSERT_NE(inOneMove, nullptr);
+  const std::string read = Save(*diagram);
+  const std::set<std::string> before = PathFaults(*diagram);
+  std::vector<Core::IModelElement*> boxes;
+  for (const auto& e : diagram->Elements())
+    if (auto* end = dynamic_cast<Connector::IEnd*>(e.get()))
+      if (Core::IModelElement* t = end->GetTerminal(); dynamic_cast<Core::IResizable*>(t) &&
+                                                         std::find(boxes.begin(), boxes.end(), t) == boxes.end())
+        boxes.push_back(t);
+  ASSERT_FALSE(boxes.empty());
+  for (Core::IModelElement* box : boxes)
+    for (const Gesture& g : kGestures) {
+      const std::string at = "r" + std::to_string(box->GetObjectId()) + " " + g.name;
+      Perform(*diagram, *box, g, g.steps);
+      const std::string saved = Save(*diagram);
+      for (const std::string& fault : PathFaults(*diagram))
+        EXPECT_TRUE(before.count(fault) || kNotYetRouted.count(GetParam() + (" " + at + ": " + fault)))
+            << at << ": " << fault;
+      EXPECT_EQ(FirstLineDifference(Save(*Read(saved, flags)), saved), "") << at;
+      diagram->GetUndoHandler().Undo(nullptr, nullptr);
+      ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+      // The same gesture in one pointer move, on a copy of the document that went the same way.
+      Perform(*inOneMove, *inOneMove->FindElementById(box->GetObjectId()), g, 1);
+      EXPECT_EQ(FirstLineDifference(Save(*inOneMove), saved), "") << at << " in one move";
+      inOneMove->GetUndoHandler().Undo(nullptr, nullptr);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,

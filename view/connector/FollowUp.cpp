@@ -258,24 +258,94 @@ void IEnd::Smooth(Core::Env& env)
 }
 
 namespace {
+// The bend j with two segments, one of them the end's segment s, is dissolved into the end: the
+// other segment runs on to the end, s and the bend go. Answers the end's segment afterwards.
+ISegment* DissolveBend(Core::Env& env, IEnd& end, ISegment* s, IJoin& j)
+{
+    ISegment* other = j.GetOtherSegment(s);
+    other->Reconnect(env, &j, &end);
+    end.InsertSegment(env, s, other);
+    j.RemoveSegmentNoCheck(env, other);
+    s->SetEnds(env, {});
+    if (IConnector* c = j.GetConnector()) c->RemoveJoin(env, &j);
+    j.Core::IModelElement::Delete(env);
+    Functions::GiveAttachedEnds(env, *s, *other);
+    s->ImplementDeletion(env, nullptr, nullptr);
+    return other;
+}
+
 // A zero-length last segment: a bend just before the end is dissolved into it; answers the
 // end's segment afterwards, whose flags are cleared.
 ISegment* DissolveZeroLengthSegment(Core::Env& env, IEnd& end, ISegment* s, ISegmentEnd& far)
 {
-    if (auto* j = zq::Cast<IJoin>(&far); j != nullptr && j->GetSegmentCount() == 2) {
-        ISegment* other = j->GetOtherSegment(s);
-        other->Reconnect(env, j, &end);
-        end.InsertSegment(env, s, other);
-        j->RemoveSegmentNoCheck(env, other);
-        s->SetEnds(env, {});
-        if (IConnector* c = j->GetConnector()) c->RemoveJoin(env, j);
-        j->Core::IModelElement::Delete(env);
-        Functions::GiveAttachedEnds(env, *s, *other);
-        s->ImplementDeletion(env, nullptr, nullptr);
-        s = other;
-    }
+    if (auto* j = zq::Cast<IJoin>(&far); j != nullptr && j->GetSegmentCount() == 2) s = DissolveBend(env, end, s, *j);
     s->ResetOrthoFlags(env);
     return s;
+}
+
+// Ends of other connectors lying on a segment that got shorter along its line stay on what is left.
+void KeepAttachedEndsOn(Core::Env& env, ISegment& s)
+{
+    ISegmentEnd *a, *b;
+    Core::DeferredShiftSet set;
+    if (s.GetEnds(a, b)) s.CarryAttachedEnds(env, a->GetPoint(), b->GetPoint(), false, set);
+}
+
+// A path that runs from the end into its terminal or along its outline (a bend that the terminal's
+// move or growth left inside it, an end whose far end the terminal passed) leaves the terminal
+// where it crosses the outline: the end goes there along its segment, which keeps its axis, and
+// takes in the bends that lie inside. A connector with another end inside the terminal (a
+// substate's transition to its composite state) runs inside by right. Answers whether a bend went.
+bool LeaveThroughOutline(Core::Env& env, IEnd& end)
+{
+    constexpr double kOnOutline = -0.5;  // held: inside the terminal or on its outline
+    // A line (another connector's segment) is no box to leave.
+    auto* t = zq::Cast<const Core::ITerminal>(end.GetTerminal());
+    IConnector* c = end.GetConnector();
+    if (t == nullptr || c == nullptr || zq::Cast<const ISegment>(end.GetTerminal()) != nullptr) return false;
+    for (IEnd* other : c->GetEnds())
+        if (other != &end && !other->IsDeleted() && Functions::Holds(*t, other->GetPoint(), 1)) return false;
+    bool dissolved = false;
+    while (!end.IsDeleted() && end.GetSegment() != nullptr) {
+        ISegment* s = end.GetSegment();
+        ISegmentEnd* far = s->OtherEnd(&end);
+        if (far == nullptr) break;
+        const zq::float8Point p = end.GetPosition(), f = far->GetPoint();
+        const double length = std::hypot(f.x - p.x, f.y - p.y);
+        const auto at = [&](double d) { return zq::float8Point{p.x + (f.x - p.x) * d / length, p.y + (f.y - p.y) * d / length}; };
+        if (length < 2 || !Functions::Holds(*t, at(1), kOnOutline)) break;  // it leaves outwards
+        const bool h = s->IsHorizontalOrtho(), v = s->IsVerticalOrtho();
+        if (!h && !v) break;  // an oblique line ends where it was put
+        if (Functions::Holds(*t, f, kOnOutline)) {
+            // The bend is taken in when the path runs on square from it; else the whole path lies inside.
+            auto* j = zq::Cast<IJoin>(far);
+            if (j == nullptr || j->GetSegmentCount() != 2) break;
+            const ISegment* next = j->GetOtherSegment(s);
+            if (!next->IsHorizontalOrtho() && !next->IsVerticalOrtho()) break;
+            end.MoveTo(env, f);
+            ISegment* kept = DissolveBend(env, end, s, *j);
+            KeepAttachedEndsOn(env, *kept);
+            dissolved = true;
+            continue;
+        }
+        double in = 1, out = length;
+        while (out - in > 0.01) {
+            const double mid = (in + out) / 2;
+            (Functions::Holds(*t, at(mid), kOnOutline) ? in : out) = mid;
+        }
+        // Exactly onto the outline: level for a horizontal segment, plumb for a vertical one.
+        zq::float8Point x = at(in);
+        GraphUtil::OutlineHit hit;
+        if (t->GetTerminalOutline(hit, x, h) && hit.valid) x = hit.point;
+        if (h) x.y = p.y;
+        if (v) x.x = p.x;
+        if (std::abs(x.x - p.x) + std::abs(x.y - p.y) > 0.5) {
+            end.MoveTo(env, x);
+            KeepAttachedEndsOn(env, *s);
+        }
+        break;
+    }
+    return dissolved;
 }
 
 // Puts an end whose orthogonal segment no longer meets its terminal where it ran back onto the
@@ -305,6 +375,10 @@ void IEnd::DoFollowUpJob(Core::Env& env)
 {
     ISegment* s = GetSegment();
     if (IsDeleted() || s == nullptr) return;
+    if (LeaveThroughOutline(env, *this)) {
+        Queue(env, *this);
+        return;
+    }
     ISegmentEnd* far = s->OtherEnd(this);
     if (far == nullptr) return;
     if (Same(far->GetPoint(), GetPoint())) {

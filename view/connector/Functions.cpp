@@ -1,6 +1,7 @@
 #include "view/connector/Functions.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Connector {
 
@@ -147,5 +148,20 @@ void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed)
     kept.DeleteIfInstable(env);
 }
 
+bool Holds(const Core::ITerminal& terminal, const zq::float8Point& point, double margin)
+{
+    // The outline's points level with the point, seen from far off on either side; a level line
+    // that misses the outline holds nothing.
+    constexpr double kFar = 1e7, kLevel = 0.5;
+    GraphUtil::OutlineHit left, right;
+    const auto probe = [&](GraphUtil::OutlineHit& hit, double dx) {
+        return terminal.GetTerminalOutline(hit, {point.x + dx, point.y}, true) && hit.valid &&
+               std::abs(hit.point.y - point.y) <= kLevel;
+    };
+    return probe(left, -kFar) && probe(right, kFar) && left.point.x + margin < point.x &&
+           point.x < right.point.x - margin;
+}
+
 } // namespace Functions
+
 } // namespace Connector

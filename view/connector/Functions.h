@@ -23,5 +23,8 @@ void MergeEndIntoSegment(Core::Env& env, IEnd& end, ISegment& segment);
 void MergeEnds(Core::Env& env, IEnd& attaching, IEnd& target);
 // The segments of removed (but the one linking the two joins) move to kept; the link goes.
 void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed);
+// Whether the terminal holds the point: it lies between the outline's points level with it on its
+// left and on its right, more than margin inside them (a negative margin takes in that much beyond).
+bool Holds(const Core::ITerminal& terminal, const zq::float8Point& point, double margin);
 
 } // namespace Connector::Functions

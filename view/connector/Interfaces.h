@@ -321,9 +321,12 @@ public:
     bool Involves(const Core::IModelElement* element) const;
     // Deletes the connector and every part.
     void Delete(Core::Env& env) override;
-    // A selected connector moves every end and join.
+    // A selected connector moves every end and join; one held by a terminal that stays (other
+    // than the sender) is not moved whole: its ends on the sender follow it, the path follows them.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool finalPass) override;
+    // Whether an end lies on a terminal that neither moves with the set nor is the sender.
+    bool IsHeld(const Core::DeferredShiftSet& set, const Core::IModelElement* sender) const;
     // Moves with a selection that holds every attached end's terminal completely.
     void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
     // Selected itself, or every attached end's terminal is (at least one end attached).

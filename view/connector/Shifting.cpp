@@ -30,16 +30,31 @@ bool OnTerminal(const Core::IModelElement* terminal, const zq::float8Point& p, b
     return true;
 }
 
+// Whether the terminal's outline has a point on the line through `line` (level or plumb).
+bool Reaches(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal, GraphUtil::OutlineHit& hit)
+{
+    auto* t = zq::Cast<const Core::ITerminal>(terminal);
+    return t != nullptr && t->GetTerminalOutline(hit, line, horizontal) && hit.valid &&
+           GraphUtil::IsEqual(horizontal ? hit.point.y : hit.point.x, horizontal ? line.y : line.x);
+}
+
 // The point of a terminal on the line through `line` that an orthogonal segment keeps (level or
-// plumb), or false when the terminal's outline no longer reaches that line.
+// plumb), or false when the terminal's outline no longer crosses that line: a line that only
+// touches it (along a border, at a corner or on a rounded corner's crest) would leave the end with
+// its leg along the border.
 bool OnTerminalLine(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal,
                     zq::float8Point& out)
 {
-    zq::float8Point p;
-    if (!OnTerminal(terminal, line, horizontal, p) ||
-        !GraphUtil::IsEqual(horizontal ? p.y : p.x, horizontal ? line.y : line.x))
-        return false;
-    out = p;
+    GraphUtil::OutlineHit hit, beside;
+    if (!Reaches(terminal, line, horizontal, hit)) return false;
+    const double along = horizontal ? hit.normal.x : hit.normal.y, across = horizontal ? hit.normal.y : hit.normal.x;
+    if (std::abs(along) <= std::abs(across)) return false;
+    for (double d : {-1.0, 1.0}) {
+        zq::float8Point q = line;
+        (horizontal ? q.y : q.x) += d;
+        if (!Reaches(terminal, q, horizontal, beside)) return false;
+    }
+    out = hit.point;
     return true;
 }
 
@@ -51,13 +66,24 @@ bool OnLine(const zq::float8Point& a, const zq::float8Point& b, const zq::float8
     return std::abs(dx * (p.y - a.y) - dy * (p.x - a.x)) / length <= 0.5;
 }
 
+// A part taken along by a move (its connector copied with what moves) whose connector is held by a
+// terminal that stays does not move of itself: it follows the ends that move.
+bool HeldInPlace(const IConnectorElement& part, const Core::IModelElement* sender, const Core::DeferredShiftSet& set)
+{
+    return sender == nullptr && set.GetMoved().Contains(&part) && part.GetConnector() != nullptr &&
+           part.GetConnector()->IsHeld(set, nullptr);
+}
+
 } // namespace
 
 void IJoin::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
                       Core::DeferredShiftSet& set, bool finalPass)
 {
-    if (IsDeleted() || !Moves(v)) return;
+    if (IsDeleted() || !Moves(v) || HeldInPlace(*this, sender, set)) return;
     MarkShifted(set);
+    // The last pass moves the parts of a connector moved whole; the path of one held by a terminal
+    // that stays is where the move's steps put it.
+    if (finalPass && GetConnector() != nullptr && GetConnector()->IsHeld(set, nullptr)) return;
     const zq::float8Point p = Core::ShiftParam::Apply(v, GetPosition(), GetOldPosition());
     if (p == GetPosition()) return;
     MoveTo(env, p);
@@ -69,7 +95,7 @@ void IJoin::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::S
 void ISegment::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
                          Core::DeferredShiftSet& set, bool finalPass)
 {
-    if (IsDeleted() || !Moves(v) || finalPass) return;
+    if (IsDeleted() || !Moves(v) || finalPass || HeldInPlace(*this, sender, set)) return;
     MarkShifted(set);
     Core::ShiftVector d = v;
     if (IsHorizontalOrtho()) d.shiftX = false;
@@ -124,11 +150,15 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
     MarkShifted(set);
     const zq::float8Point moved = Core::ShiftParam::Apply(v, GetPosition(), GetOldPosition());
     if (finalPass) {
-        MoveTo(env, moved);
+        if (GetConnector() == nullptr || !GetConnector()->IsHeld(set, nullptr)) MoveTo(env, moved);
         return;
     }
     zq::float8Point p = moved;
     Core::IModelElement* terminal = GetTerminal();
+    // Taken along with its connector by a move that leaves its terminal where it is, the end stays on
+    // the terminal; its path follows the ends that move.
+    if (sender == nullptr && terminal != nullptr && set.GetMoved().Contains(this) && !set.MovesOrDefers(terminal))
+        return;
     if (sender == segment) {
         if (terminal != nullptr && terminal != sender) {
             const bool h = segment->IsHorizontalOrtho();
@@ -231,10 +261,21 @@ zq::float8Point IEnd::GetPoint() const
     return IsInTransaction() && GetPendingPoint(p) ? p : GetPosition();
 }
 
-void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& v,
+void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
                            Core::DeferredShiftSet& set, bool finalPass)
 {
     if (IsDeleted() || !Moves(v)) return;
+    // Shifted with one terminal (a note moving its connectors), or taken along by a move, while
+    // another terminal stays, the connector is not moved whole: its ends on the moving terminal
+    // follow it and the path follows them, so that the ends on the staying terminals keep their
+    // place on them.
+    if (IsHeld(set, sender) && (finalPass || sender != nullptr || set.GetMoved().Contains(this))) {
+        MarkShifted(set);
+        if (finalPass) return;
+        for (IEnd* e : Core::PtrCont<IEnd>(GetEnds()))
+            if (sender != nullptr && e->GetTerminal() == sender) e->Shift(env, sender, v, set, false);
+        return;
+    }
     MarkShifted(set);
     for (IJoin* j : Core::PtrCont<IJoin>(GetJoins())) {
         j->MarkShifted(set);
@@ -254,7 +295,15 @@ void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::Shi
         Core::DeferredShiftSet again;
         if (s->GetEnds(a, b)) s->CarryAttachedEnds(env, a->GetOldPosition(), b->GetOldPosition(), true, again);
     }
-    (void)finalPass;
+}
+
+bool IConnector::IsHeld(const Core::DeferredShiftSet& set, const Core::IModelElement* sender) const
+{
+    for (IEnd* e : GetEnds()) {
+        const Core::IModelElement* t = e->GetTerminal();
+        if (!e->IsDeleted() && t != nullptr && t != sender && !set.MovesOrDefers(t)) return true;
+    }
+    return false;
 }
 
 void IConnector::AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set)

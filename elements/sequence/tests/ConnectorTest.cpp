@@ -123,13 +123,13 @@ TEST_F(Three, EndsFollowTheirLifeLines)
 
 TEST_F(Three, EndAtTheMiddleOfABarStaysThereWhenItGrows)
 {
-    Activation* bar = NewActivation(L(b), {4800, 8000});  // 8000 .. 6000, right edge at x 5200
-    Message* m = Path<Message>({{1000, 7000}, {5200, 7000}}, &L(a), bar);
+    Activation* bar = NewActivation(L(b), {4800, 8000});  // 8000 .. 6000, left edge at x 4800
+    Message* m = Path<Message>({{1000, 7000}, {4800, 7000}}, &L(a), bar);
     ASSERT_EQ(bar, Target(m)->GetTerminal());
     Change([&](Core::Env& env) { bar->SetBottom(env, 4000); });
-    EXPECT_EQ(zq::float8Point(5200, 6000), Target(m)->GetPosition());
+    EXPECT_EQ(zq::float8Point(4800, 6000), Target(m)->GetPosition());
     Undo();
-    EXPECT_EQ(zq::float8Point(5200, 7000), Target(m)->GetPosition());
+    EXPECT_EQ(zq::float8Point(4800, 7000), Target(m)->GetPosition());
 }
 
 TEST_F(Three, DeletingPartiesDeletesTheirConnectors)

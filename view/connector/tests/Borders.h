@@ -1,9 +1,14 @@
 // What the tests of connectors around moved boxes ask of a path, in every layer that moves boxes.
 #pragma once
 
+#include "core/Interfaces.h"
+#include "view/connector/Functions.h"
 #include "view/connector/Interfaces.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
 
 namespace ConnectorTest {
 
@@ -15,12 +20,81 @@ inline bool RunsAlongBorder(const Connector::IConnector& c, const zq::Rect& rect
         Connector::ISegmentEnd *e, *f;
         if (!s->GetEnds(e, f)) continue;
         const zq::float8Point p = e->GetPoint(), q = f->GetPoint();
-        if (p.y == q.y && (p.y == r.top || p.y == r.bottom) && std::max(p.x, q.x) > r.left && std::min(p.x, q.x) < r.right)
+        if (p.y == q.y && (p.y == r.top || p.y == r.bottom) &&
+            std::min(std::max(p.x, q.x), double(r.right)) > std::max(std::min(p.x, q.x), double(r.left)))
             return true;
-        if (p.x == q.x && (p.x == r.left || p.x == r.right) && std::max(p.y, q.y) > r.bottom && std::min(p.y, q.y) < r.top)
+        if (p.x == q.x && (p.x == r.left || p.x == r.right) &&
+            std::min(std::max(p.y, q.y), double(r.top)) > std::max(std::min(p.y, q.y), double(r.bottom)))
             return true;
     }
     return false;
+}
+
+// Whether the point lies on the terminal's outline (within a unit of its level or plumb projection).
+inline bool OnOutline(const Core::ITerminal& t, const zq::float8Point& p)
+{
+    for (bool level : {true, false}) {
+        GraphUtil::OutlineHit h;
+        if (t.GetTerminalOutline(h, p, level) && h.valid && std::abs(h.point.x - p.x) + std::abs(h.point.y - p.y) <= 1)
+            return true;
+    }
+    return false;
+}
+
+// Whether the segment from a to b enters the inside of the terminal: at its points 2 units from
+// either end and every 25 units between.
+inline bool Crosses(const Core::ITerminal& t, const zq::float8Point& a, const zq::float8Point& b)
+{
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (length < 4) return false;
+    std::vector<double> at{2 / length, 1 - 2 / length};
+    const int n = int(std::ceil(length / 25));
+    for (int i = 1; i < n; ++i) at.push_back(double(i) / n);
+    for (double f : at)
+        if (Connector::Functions::Holds(t, {a.x + f * (b.x - a.x), a.y + f * (b.y - a.y)}, 1)) return true;
+    return false;
+}
+
+// What is wrong with the way the connector meets the terminals its ends lie on, one line per fault,
+// empty when nothing is: an end off its terminal's outline; a segment that enters a box the
+// connector ends on (so also an end whose segment leaves it inwards); a segment along a border of
+// such a box. A box that holds another end of the connector (a composite state and its substate)
+// may be run through.
+inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
+{
+    std::vector<std::string> faults;
+    if (c.IsDeleted()) return faults;
+    const auto id = [](const Core::IModelElement* e) { return "r" + std::to_string(e->GetObjectId()); };
+    struct Box {
+        const Core::IModelElement* element;
+        const Core::ITerminal* terminal;
+        zq::Rect rect;
+    };
+    std::vector<Box> boxes;
+    for (Connector::IEnd* e : c.GetEnds()) {
+        const Core::IModelElement* t = e->GetTerminal();
+        const auto* terminal = dynamic_cast<const Core::ITerminal*>(t);
+        if (e->IsDeleted() || terminal == nullptr) continue;
+        if (!OnOutline(*terminal, e->GetPosition()))
+            faults.push_back("end " + id(e) + " lies off the outline of " + id(t));
+        if (const auto* box = dynamic_cast<const Core::IResizable*>(t))
+            boxes.push_back({t, terminal, box->GetRect().Normalized()});
+    }
+    for (const Box& box : boxes) {
+        const zq::Rect& r = box.rect;
+        const bool holdsAnother = std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](Connector::IEnd* e) {
+            return !e->IsDeleted() && e->GetTerminal() != box.element &&
+                   Connector::Functions::Holds(*box.terminal, e->GetPosition(), 1);
+        });
+        if (holdsAnother) continue;
+        if (RunsAlongBorder(c, r)) faults.push_back("a segment runs along a border of " + id(box.element));
+        for (Connector::ISegment* s : c.GetSegmentList()) {
+            Connector::ISegmentEnd *a, *b;
+            if (!s->IsDeleted() && s->GetEnds(a, b) && Crosses(*box.terminal, a->GetPoint(), b->GetPoint()))
+                faults.push_back("segment " + id(s) + " runs inside " + id(box.element));
+        }
+    }
+    return faults;
 }
 
 } // namespace ConnectorTest

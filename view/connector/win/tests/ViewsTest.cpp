@@ -132,8 +132,10 @@ TEST_F(ConnectorViews, AFreeEndCarriedByAJoinDragAttachesToTheBoxItIsDroppedOn)
     Drag({5000, 3000}, to);
     EXPECT_EQ(UndoCount(), undo + 1);
     EXPECT_EQ(free->GetTerminal(), b.get());
-    EXPECT_EQ(free->GetPosition(), zq::float8Point(to.x, 2000));  // on the nearer side, straight below
-    EXPECT_TRUE(line->GetSegmentList().back()->IsVerticalOrtho());
+    // Put on the nearer side, straight below the join, the end would run up into b to the join
+    // dropped inside it: the line leaves b where it crosses b's outline instead, level from a.
+    EXPECT_EQ(free->GetPosition(), zq::float8Point(6000, to.y));
+    EXPECT_TRUE(line->GetSegmentList().back()->IsHorizontalOrtho());
     w.Undo();
     EXPECT_FALSE(free->IsAttached());
     EXPECT_EQ(free->GetPosition(), zq::float8Point(5000, 2500));
