@@ -73,7 +73,7 @@ private:
 };
 } // namespace
 
-TransferSet::PasteResult TransferSet::Paste(Env& env) const
+TransferSet::PasteResult TransferSet::Paste(Env& env, PostProcess when) const
 {
     Settle();
     CopyRegistry mapping;
@@ -91,8 +91,10 @@ TransferSet::PasteResult TransferSet::Paste(Env& env) const
     }
     for (const ElementPtr& c : made) c->OnRestored(env);
     for (const ElementPtr& c : made) c->OnPasted(env, result.pasted);
-    if (IPastePostProcessor* post = env.GetDiagram().GetPastePostProcessor())
-        env.GetTransaction().AddFollowUpJob(std::make_shared<PostProcessing>(*post, result.pasted));
+    if (IPastePostProcessor* post = env.GetDiagram().GetPastePostProcessor()) {
+        if (when == PostProcess::Now) post->OnPaste(env, result.pasted);
+        else env.GetTransaction().AddFollowUpJob(std::make_shared<PostProcessing>(*post, result.pasted));
+    }
     if (IModelElement* reference = GetReferenceElement())
         result.reference = mapping.Find(reference)->shared_from_this();
     return result;

@@ -44,11 +44,15 @@ public:
         ElementPtr reference;
         ModelElementSet pasted;
     };
+    // When the diagram's paste post-processor (the copies laid out under the diagram's styles) runs:
+    // once the transaction closes, after the caller placed the copies, as a further step of the same
+    // change; or at once, for a caller whose later moves start from the copies as they are then (a
+    // drag, every step of which starts over from its restore point).
+    enum class PostProcess { AfterPlacing, Now };
     // Creates copies of the elements in the environment's diagram inside its transaction: references
     // between elements of the set lead to the new copies, references to anything else are dropped.
-    // Every copy gets OnRestored and OnPasted; the diagram's paste post-processor runs when the
-    // transaction closes, after the caller placed the copies, as a further step of the same change.
-    PasteResult Paste(Env& env) const;
+    // Every copy gets OnRestored and OnPasted, then the post-processor runs as `when` says.
+    PasteResult Paste(Env& env, PostProcess when = PostProcess::AfterPlacing) const;
 
     // The diagram-like view of the elements that a document writer walks.
     const IClub& GetClub() const;

@@ -276,7 +276,9 @@ void SameDiagramDropTargetTask::PrepareMove()
 void SameDiagramDropTargetTask::PrepareCopy()
 {
     Core::Env env = drop_.MakeEnv();
-    TransferSetPaster paster(env);
+    // Laid out under this diagram's styles before the drag starts over from here at every step,
+    // so that the copy shows while held as it will lie after the drop.
+    TransferSetPaster paster(env, Core::TransferSet::PostProcess::Now);
     if (!ExtractTransferSet(GetContext(), Application::DataHolder(data_), paster))
         throw std::runtime_error("the dragged elements cannot be read");
     moving_ = paster.GetResult().pasted;
@@ -297,7 +299,9 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
     before_ = c.view->GetSelection();
     const Application::DataHolder holder(data);
     Core::Env env = drop_.MakeEnv();
-    TransferSetPaster paster(env);
+    // Laid out under this diagram's styles before the drag starts over from here at every step,
+    // so that the copy shows while held as it will lie after the drop.
+    TransferSetPaster paster(env, Core::TransferSet::PostProcess::Now);
     if (!ExtractTransferSet(c, holder, paster)) {
         refused_ = true;
         effect = DROPEFFECT_NONE;

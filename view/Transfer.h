@@ -35,14 +35,18 @@ public:
 // Pastes a set into a diagram and keeps what came of it.
 class TransferSetPaster : public ITransferSetFormatHandler::ITransferSetUser {
 public:
-    // Pastes in the environment's transaction.
-    explicit TransferSetPaster(Core::Env& env) : env_(env) {}
-    void Use(const std::shared_ptr<Core::TransferSet>& set) override { result_ = set->Paste(env_); }
+    // Pastes in the environment's transaction, the copies laid out under the diagram's styles as
+    // `when` says.
+    explicit TransferSetPaster(Core::Env& env,
+                               Core::TransferSet::PostProcess when = Core::TransferSet::PostProcess::AfterPlacing)
+        : env_(env), when_(when) {}
+    void Use(const std::shared_ptr<Core::TransferSet>& set) override { result_ = set->Paste(env_, when_); }
     // The pasted elements and the copy of the reference element.
     const Core::TransferSet::PasteResult& GetResult() const { return result_; }
 
 private:
     Core::Env& env_;
+    const Core::TransferSet::PostProcess when_;
     Core::TransferSet::PasteResult result_;
 };
 
