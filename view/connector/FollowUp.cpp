@@ -303,8 +303,7 @@ bool LeaveThroughOutline(Core::Env& env, IEnd& end)
     auto* t = zq::Cast<const Core::ITerminal>(end.GetTerminal());
     IConnector* c = end.GetConnector();
     if (t == nullptr || c == nullptr || zq::Cast<const ISegment>(end.GetTerminal()) != nullptr) return false;
-    for (IEnd* other : c->GetEnds())
-        if (other != &end && !other->IsDeleted() && Functions::Holds(*t, other->GetPoint(), 1)) return false;
+    if (Functions::HoldsAnotherEnd(*t, end)) return false;
     bool dissolved = false;
     while (!end.IsDeleted() && end.GetSegment() != nullptr) {
         ISegment* s = end.GetSegment();

@@ -162,6 +162,14 @@ bool Holds(const Core::ITerminal& terminal, const zq::float8Point& point, double
            point.x < right.point.x - margin;
 }
 
+bool HoldsAnotherEnd(const Core::ITerminal& terminal, const IEnd& end)
+{
+    const IConnector* c = end.GetConnector();
+    return c != nullptr && std::any_of(c->GetEnds().begin(), c->GetEnds().end(), [&](const IEnd* other) {
+               return other != &end && !other->IsDeleted() && Holds(terminal, other->GetPoint(), 1);
+           });
+}
+
 } // namespace Functions
 
 } // namespace Connector

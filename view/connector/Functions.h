@@ -26,5 +26,8 @@ void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed);
 // Whether the terminal holds the point: it lies between the outline's points level with it on its
 // left and on its right, more than margin inside them (a negative margin takes in that much beyond).
 bool Holds(const Core::ITerminal& terminal, const zq::float8Point& point, double margin);
+// Whether another end of the end's connector lies inside the terminal: the path runs inside it by
+// right (a substate's transition to its composite state).
+bool HoldsAnotherEnd(const Core::ITerminal& terminal, const IEnd& end);
 
 } // namespace Connector::Functions

@@ -1,6 +1,7 @@
 // Moving connector parts: joins, segments and ends follow each other and their terminals, every
 // move measured from the positions before the transaction.
 #include "view/connector/Interfaces.h"
+#include "view/connector/Functions.h"
 
 #include "core/ModelElementSet.h"
 #include "core/foundation/Cast.h"
@@ -72,6 +73,27 @@ bool HeldInPlace(const IConnectorElement& part, const Core::IModelElement* sende
 {
     return sender == nullptr && set.GetMoved().Contains(&part) && part.GetConnector() != nullptr &&
            part.GetConnector()->IsHeld(set, nullptr);
+}
+
+// Whether the end's orthogonal segment, followed to the end's point p, would bring its far bend f
+// onto the terminal's outline (the next leg along a border); if so, the bend the path turns at
+// instead: level (or plumb) with f, a leg's length out from the outline beside p.
+bool LandsOnTerminal(const IEnd& end, const ISegment& s, const zq::float8Point& f, zq::float8Point& bend)
+{
+    constexpr double kOnOutline = -0.5, kLeg = 500;
+    auto* t = zq::Cast<const Core::ITerminal>(end.GetTerminal());
+    const bool h = s.IsHorizontalOrtho();
+    if (t == nullptr || (!h && !s.IsVerticalOrtho()) || zq::Cast<const ISegment>(end.GetTerminal()) != nullptr ||
+        Functions::HoldsAnotherEnd(*t, end))
+        return false;
+    const zq::float8Point p = end.GetPosition(), landed = h ? zq::float8Point{f.x, p.y} : zq::float8Point{p.x, f.y};
+    // Inside, the path leaves the terminal where it crosses the outline, as the follow-up jobs make it.
+    if (!Functions::Holds(*t, landed, kOnOutline) || Functions::Holds(*t, landed, -kOnOutline)) return false;
+    // Outwards: the side of p the terminal does not hold.
+    const zq::float8Point before = h ? zq::float8Point{p.x - 1, p.y} : zq::float8Point{p.x, p.y - 1};
+    const double out = Functions::Holds(*t, before, kOnOutline) ? kLeg : -kLeg;
+    bend = h ? zq::float8Point{p.x + out, f.y} : zq::float8Point{f.x, p.y + out};
+    return true;
 }
 
 } // namespace
@@ -229,14 +251,23 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     MarkShifted(s);
     ISegment* segment = GetSegment();
     if (segment == nullptr) return;
+    ISegmentEnd* far = segment->OtherEnd(this);
+    if (far == nullptr) return;
+    const zq::float8Point p = GetPosition();
+    zq::float8Point bend = p;
+    // A bend that following the end would put onto the terminal's outline (the terminal moved
+    // onto the line of the path's next leg) stays: the path leaves the end outwards, turns
+    // back and meets the bend from beside the terminal.
+    if (const zq::float8Point f = far->GetPoint(); GetPosition() != before && zq::Cast<IJoin>(far) != nullptr &&
+                                                   LandsOnTerminal(*this, *segment, f, bend)) {
+        SetPendingPoint(&bend);
+        return;
+    }
     if (GetPosition() != before) segment->Shift(env, this, From(GetOldPosition(), GetPosition()), s, false);
     // Where the far end could not follow, the segment keeps its axis up to a bend at the pending
     // point halfway between the two ends; the bend is made when the change is finalized, and the
     // connector turns there towards the end and again onto the end's edge.
-    ISegmentEnd* far = segment->OtherEnd(this);
-    if (far == nullptr) return;
-    const zq::float8Point p = GetPosition(), f = far->GetPoint();
-    zq::float8Point bend = p;
+    const zq::float8Point f = far->GetPoint();
     if (segment->IsHorizontalOrtho() && !GraphUtil::IsEqual(p.y, f.y)) bend = {std::round((f.x + p.x) / 2), f.y};
     if (segment->IsVerticalOrtho() && !GraphUtil::IsEqual(p.x, f.x)) bend = {f.x, std::round((f.y + p.y) / 2)};
     if (bend != p) SetPendingPoint(&bend);
