@@ -414,7 +414,6 @@ const std::set<std::string> kNotYetRouted{
     "class.qvd r59 moved far up and left: segment r62 runs inside r59",
     "class.qvd r59 moved far up and left: segment r70 runs inside r59",
     "object.qvd r40 moved far up and left: segment r43 runs inside r40",
-    "state.qvd r56 moved far up and left: a segment runs along a border of r56",
     "state.qvd r56 moved far down and right: segment r73 runs inside r56",
     "compact-state.qvd r3 moved far down and right: a segment runs along a border of r3",
     "compact-state.qvd r3 moved far down and right: a segment runs along a border of r5",

@@ -196,7 +196,19 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
     }
     if (p == GetPosition()) return;
     MoveTo(env, p);
-    if (sender != segment) segment->Shift(env, this, From(GetOldPosition(), p), set, false);
+    if (sender == segment) return;
+    // Shifted with its terminal, the end keeps the path's bend off the terminal's outline as a
+    // reshaped terminal's end does.
+    if (sender != nullptr && sender == terminal) {
+        SetPendingPoint(nullptr);
+        ISegmentEnd* far = segment->OtherEnd(this);
+        zq::float8Point bend;
+        if (zq::Cast<IJoin>(far) != nullptr && LandsOnTerminal(*this, *segment, far->GetPoint(), bend)) {
+            SetPendingPoint(&bend);
+            return;
+        }
+    }
+    segment->Shift(env, this, From(GetOldPosition(), p), set, false);
 }
 
 bool IEnd::StraysFrom(const Core::ITerminalReshapeInfo& info) const
