@@ -52,6 +52,18 @@ void ApplySelection(Core::IView& view, const Core::ModelElementSet& set)
     view.ApplySelection(&tracker, set);
 }
 
+// Pastes the dragged elements for a drag into this diagram, laid out under its styles at once:
+// every step of the drag starts over from them, so the copy shows while held as it will lie after
+// the drop. False when the data holds no elements.
+bool PasteForDrag(const ViewContext& context, Core::Env& env, const Application::DataHolder& holder,
+                  Core::TransferSet::PasteResult& pasted)
+{
+    TransferSetPaster paster(env, Core::TransferSet::PostProcess::Now);
+    if (!ExtractTransferSet(context, holder, paster)) return false;
+    pasted = paster.GetResult();
+    return true;
+}
+
 } // namespace
 
 // ---- IDropTargetTask
@@ -276,13 +288,11 @@ void SameDiagramDropTargetTask::PrepareMove()
 void SameDiagramDropTargetTask::PrepareCopy()
 {
     Core::Env env = drop_.MakeEnv();
-    // Laid out under this diagram's styles before the drag starts over from here at every step,
-    // so that the copy shows while held as it will lie after the drop.
-    TransferSetPaster paster(env, Core::TransferSet::PostProcess::Now);
-    if (!ExtractTransferSet(GetContext(), Application::DataHolder(data_), paster))
+    Core::TransferSet::PasteResult pasted;
+    if (!PasteForDrag(GetContext(), env, Application::DataHolder(data_), pasted))
         throw std::runtime_error("the dragged elements cannot be read");
-    moving_ = paster.GetResult().pasted;
-    drop_.Prepare(moving_, paster.GetResult().reference.get(), grab_);
+    moving_ = pasted.pasted;
+    drop_.Prepare(moving_, pasted.reference.get(), grab_);
 }
 
 // ---- StdDropTargetTask
@@ -299,15 +309,13 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
     before_ = c.view->GetSelection();
     const Application::DataHolder holder(data);
     Core::Env env = drop_.MakeEnv();
-    // Laid out under this diagram's styles before the drag starts over from here at every step,
-    // so that the copy shows while held as it will lie after the drop.
-    TransferSetPaster paster(env, Core::TransferSet::PostProcess::Now);
-    if (!ExtractTransferSet(c, holder, paster)) {
+    Core::TransferSet::PasteResult pasted;
+    if (!PasteForDrag(c, env, holder, pasted)) {
         refused_ = true;
         effect = DROPEFFECT_NONE;
         return S_OK;
     }
-    pasted_ = paster.GetResult().pasted;
+    pasted_ = pasted.pasted;
     // A dropped file is read, never taken: the source must not delete it.
     filesOnly_ = holder.HasFormat(CF_HDROP) && !Application::GetOwnTransferSet(data);
     zq::Point anchor = BoundingRect(pasted_).TopLeft();
@@ -317,7 +325,7 @@ HRESULT StdDropTargetTask::DragEnter(IDataObject* data, DWORD keys, POINT point,
         anchor.y -= image->hotSpot.y;
     }
     anchor_ = c.grid ? c.grid->SnapPoint(anchor) : anchor;
-    drop_.Prepare(pasted_, paster.GetResult().reference.get(), anchor_);
+    drop_.Prepare(pasted_, pasted.reference.get(), anchor_);
     Update(point);
     effect = Answer(keys, effect);
     Repaint();

@@ -2,10 +2,6 @@
 // or class shrunk past the connector's line: the end stays where the move put it, or on its side at
 // the same relative place, the connector bends so that it meets the box square, none of its segments
 // lies along a border, and undo restores it.
-#include <cmath>
-#include <utility>
-#include <vector>
-
 #include "elements/class/Association.h"
 #include "elements/class/Class.h"
 #include "elements/class/Generalization.h"
@@ -28,21 +24,15 @@ struct Ends : HostScene::Scene {
     return r;
   }
   Ends() : HostScene::Scene(Kinds()) {}
-  // The kinds of box and the connector that joins two of them: a state and a transition, a class
-  // and an association or a generalization, an object and a link.
-  using Make = Core::ElementPtr (*)(Core::Env&, const zq::Point&);
-  using Kind = std::pair<Make, Connector::IFactory& (*)()>;
-  static const std::vector<Kind>& BoxKinds() {
-    static const std::vector<Kind> kinds{{State::State::CreateElement, State::Transition::PartFactory},
-                                         {Class::Class::CreateElement, Class::Assoc::PartFactory},
-                                         {Class::Class::CreateElement, Class::Generalization::PartFactory},
-                                         {Object::Object::CreateElement, Object::Link::PartFactory}};
-    return kinds;
-  }
 };
 
 TEST_F(Ends, ABoxMovedOutOfTheFarEndsReachKeepsTheEndOnItsEdgeAndBendsTheConnector) {
-  const auto& kinds = BoxKinds();
+  using Make = Core::ElementPtr (*)(Core::Env&, const zq::Point&);
+  const std::pair<Make, Connector::IFactory& (*)()> kinds[] = {
+      {State::State::CreateElement, State::Transition::PartFactory},
+      {Class::Class::CreateElement, Class::Assoc::PartFactory},
+      {Class::Class::CreateElement, Class::Generalization::PartFactory},
+      {Object::Object::CreateElement, Object::Link::PartFactory}};
   // Boxes of 3000 x 2000: b below a (moved right, left) or beside it (moved up, down).
   const char* const names[] = {"transition", "association", "generalization", "link"};
   // A row moves b by `by`, or (cut -1 or 1) takes a part of b's edge under the connector away from
@@ -103,49 +93,6 @@ TEST_F(Ends, ABoxMovedOutOfTheFarEndsReachKeepsTheEndOnItsEdgeAndBendsTheConnect
       Undo();
       EXPECT_EQ(before, Save()) << at;
     }
-}
-
-// Two boxes side by side joined level from the right side of one to the left side of the other;
-// the right one dragged 4000 straight down, released at the same point after 1, 2, 4, 12 or 30
-// pointer moves: each step of the drag starts over from the state at its start, so every drop
-// saves the same document.
-TEST_F(Ends, ADropDependsOnlyOnThePointItIsReleasedAt) {
-  const auto& kinds = BoxKinds();
-  for (const auto& [make, factory] : kinds) {
-    std::string first;
-    for (int steps : {1, 2, 4, 12, 30}) {
-      Core::Diagram d(Kinds(), nullptr);
-      Core::IModelElement* b = nullptr;
-      {
-        Core::Transaction t(d);
-        Core::Env env(t);
-        const auto box = [&](const zq::Point& pos) {
-          Core::IModelElement* e = make(env, pos).get();
-          dynamic_cast<Core::IResizable*>(e)->SetRect(env, zq::Rect::FromPosSize(pos, 3000, 2000));
-          return e;
-        };
-        Core::IModelElement* a = box({0, 0});
-        b = box({6000, 0});
-        Connector::BuildPathConnector(env, factory(), {{{3000, -1000}, true}, {{6000, -1000}, true}}, a, b, nullptr);
-        env.Close();
-      }
-      Core::Transaction t(d);
-      Core::Env env(t);
-      Core::ModelElementSet moved;
-      moved.Insert(b->shared_from_this());
-      Core::DeferredShiftSet shift(moved, &d, nullptr);
-      t.SetRestorePoint();
-      for (int i = 1; i <= steps; ++i) {
-        t.ReturnToRestorePoint();
-        shift.ShiftAll(env, {0, std::round(-4000.0 * i / steps), true, true});
-      }
-      shift.ShiftDeferred(env);
-      env.Close();
-      const std::string saved = HostScene::Save(d);
-      if (first.empty()) first = saved;
-      EXPECT_EQ(saved, first) << steps << " pointer moves";
-    }
-  }
 }
 
 }  // namespace
