@@ -103,6 +103,9 @@ public:
     // Where an end sits on the outline for the point: the level candidate with horizontal set,
     // else the plumb one; false when the terminal has no outline.
     virtual bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& point, bool horizontal) const = 0;
+    // The box the terminal hangs on (a qualifier's class), which paths to the terminal keep out of
+    // as well; none by default.
+    virtual const IResizable* GetCarrierBox() const { return nullptr; }
 };
 
 // What a terminal hands to its attached ends when its shape changes.

@@ -6,6 +6,7 @@
 #include "core/ViewRepair.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <stdexcept>
 
@@ -51,6 +52,8 @@ void Transaction::AbortQuietly() noexcept
 void Transaction::Begin()
 {
     if (open_) return;
+    static std::atomic<std::uint64_t> opened{0};
+    serial_ = ++opened;
     step_ = std::make_shared<UndoSequence>();
     done_ = std::make_shared<TransactionUndoer>();
     open_ = true;

@@ -7,6 +7,7 @@
 #include "core/Undoer.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -72,6 +73,8 @@ public:
     IView* GetView() const { return view_; }
     // Whether changes may be made.
     bool IsOpen() const { return open_; }
+    // A number that tells this change (from its opening or reopening) from every other of the process.
+    std::uint64_t GetSerial() const { return serial_; }
     // Declares that the record Close returns is thrown away (a document being read): elements
     // made in the transaction then record no property changes, and only what a rollback needs is
     // kept. Holds until the transaction ends.
@@ -133,6 +136,7 @@ private:
     IView* view_;
     bool open_ = false;
     bool keepsHistory_ = true;
+    std::uint64_t serial_ = 0;
     std::vector<ElementPtr> recorded_;  // inserted or modified, in recording order
     std::deque<ElementPtr> queue_;
     std::deque<Job> jobs_;

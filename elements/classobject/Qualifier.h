@@ -44,6 +44,8 @@ class IQualifier : public Terminal,
  public:
   // The owner box, or none.
   virtual Core::IResizable* GetOwnerBox() const = 0;
+  // Paths to the qualifier keep out of its owner.
+  const Core::IResizable* GetCarrierBox() const override { return GetOwnerBox(); }
   // The qualifier's text, or none.
   virtual TextBlock::Text* GetText() const = 0;
   // Lets go of the owner (undoable): it becomes none, and the old owner forgets the qualifier.

@@ -68,6 +68,13 @@ class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
         a->Detach(env);
     }
   }
+  // The anchored texts keep their place along the line, from the line oa-ob to the line now.
+  void PlaceCarried(Core::Env& env, const zq::float8Point& oa, const zq::float8Point& ob) override {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    if (this->IsDeleted() || this->GetAnchors().empty() || !this->GetEnds(a, b)) return;
+    const LineMap map(*this, oa, ob, a->GetPoint(), b->GetPoint(), false);
+    for (Anchor* anchor : this->GetAnchors()) anchor->OnTerminalReshaped(env, map, nullptr);
+  }
   // The anchors follow the segment when it changed its line: each keeps its place along it.
   // The map takes the move along, so the anchors are told of no shift set.
   void CarryAnchors(Core::Env& env) {

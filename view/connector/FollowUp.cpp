@@ -2,6 +2,7 @@
 // segment become ends, straight bends are smoothed away, segments leaving a join in one direction
 // become a chain and joins that fell onto each other are fused.
 #include "view/connector/Functions.h"
+#include "view/connector/Routing.h"
 
 #include "core/foundation/GraphUtil.h"
 #include "core/foundation/Cast.h"
@@ -28,12 +29,17 @@ public:
         queue_.push_back({&part, part.shared_from_this()});
     }
     void DoFollowUpJob(Core::Env& env) override {
-        while (!queue_.empty()) {
-            Entry e = std::move(queue_.front());
-            queue_.pop_front();
-            pending_.erase(e.part);
-            if (!e.part->IsDeleted()) e.part->DoFollowUpJob(env);
-        }
+        do {
+            while (!queue_.empty()) {
+                Entry e = std::move(queue_.front());
+                queue_.pop_front();
+                pending_.erase(e.part);
+                if (e.part->IsDeleted()) continue;
+                if (IConnector* c = e.part->GetConnector(); c != nullptr && touched_.insert(c).second)
+                    connectors_.push_back(c->shared_from_this());
+                e.part->DoFollowUpJob(env);
+            }
+        } while (KeepOffBoxes(env));
     }
 
 private:
@@ -41,8 +47,22 @@ private:
         ISegmentEnd* part;
         Core::ElementPtr keep;
     };
+    // Once the clean-up is done, a connector it touched that runs through a box it ends on is laid
+    // around its boxes. Whether a path changed.
+    bool KeepOffBoxes(Core::Env& env) {
+        std::vector<Core::ElementPtr> touched;
+        touched.swap(connectors_);
+        touched_.clear();
+        bool changed = false;
+        for (const Core::ElementPtr& e : touched)
+            if (auto* c = zq::Cast<IConnector>(e.get())) changed = Routing::KeepOffBoxes(env, *c) || changed;
+        return changed;
+    }
+
     std::deque<Entry> queue_;
     std::unordered_set<const ISegmentEnd*> pending_;
+    std::vector<Core::ElementPtr> connectors_;  // of the parts whose jobs ran, in order
+    std::unordered_set<const IConnector*> touched_;
 };
 
 // The batch of each transaction, owned by the transaction's job queue (an aborted or closed
@@ -167,10 +187,7 @@ bool IEnd::GetPendingTurn(zq::float8Point& out) const
     return true;
 }
 
-namespace {
-// Replaces the end by joins at the bends and a new end at its position: the old segment keeps its
-// axis up to the first bend, new segments run on through the others to the new end on the terminal.
-void InsertBends(Core::Env& env, IEnd& end, const std::vector<zq::float8Point>& bends)
+void Functions::InsertBends(Core::Env& env, IEnd& end, const std::vector<zq::float8Point>& bends)
 {
     ISegment* s = end.GetSegment();
     IConnector* c = end.GetConnector();
@@ -204,7 +221,6 @@ void InsertBends(Core::Env& env, IEnd& end, const std::vector<zq::float8Point>& 
     if (c != nullptr) first->BuildConnector(env, nullptr, *c);
     for (const auto& n : made) n->SetOrthoFlags(env);
 }
-} // namespace
 
 void IEnd::Finalize(Core::Env& env)
 {
@@ -216,7 +232,7 @@ void IEnd::Finalize(Core::Env& env)
         if (GetPendingTurn(turn)) bends.push_back(turn);
         SetPendingPoint(nullptr);
         if (GetSegment() != nullptr && pending != GetPosition()) {
-            InsertBends(env, *this, bends);
+            Functions::InsertBends(env, *this, bends);
             return;
         }
     }

@@ -1,5 +1,7 @@
 #include "view/connector/Functions.h"
 
+#include "core/foundation/Cast.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -25,6 +27,14 @@ void ISegment::Reconnect(Core::Env& env, ISegmentEnd* oldEnd, ISegmentEnd* newEn
 namespace Functions {
 
 namespace {
+// Whether the terminal's outline has a point on the line through `line` (level or plumb).
+bool Reaches(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal, GraphUtil::OutlineHit& hit)
+{
+    auto* t = zq::Cast<const Core::ITerminal>(terminal);
+    return t != nullptr && t->GetTerminalOutline(hit, line, horizontal) && hit.valid &&
+           GraphUtil::IsEqual(horizontal ? hit.point.y : hit.point.x, horizontal ? line.y : line.x);
+}
+
 // Orientation of q against the line p-r: +1 left, -1 right, 0 on it.
 int Side(const zq::float8Point& p, const zq::float8Point& r, const zq::float8Point& q)
 {
@@ -146,6 +156,26 @@ void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed)
     removed.RemoveSegmentNoCheck(env, link);
     removed.DeleteIfInstable(env);
     kept.DeleteIfInstable(env);
+}
+
+// The point of a terminal on the line through `line` that an orthogonal segment keeps (level or
+// plumb), or false when the terminal's outline no longer crosses that line: a line that only
+// touches it (along a border, at a corner or on a rounded corner's crest) would leave the end with
+// its leg along the border.
+bool OnTerminalLine(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal,
+                    zq::float8Point& out)
+{
+    GraphUtil::OutlineHit hit, beside;
+    if (!Reaches(terminal, line, horizontal, hit)) return false;
+    const double along = horizontal ? hit.normal.x : hit.normal.y, across = horizontal ? hit.normal.y : hit.normal.x;
+    if (std::abs(along) <= std::abs(across)) return false;
+    for (double d : {-1.0, 1.0}) {
+        zq::float8Point q = line;
+        (horizontal ? q.y : q.x) += d;
+        if (!Reaches(terminal, q, horizontal, beside)) return false;
+    }
+    out = hit.point;
+    return true;
 }
 
 bool Holds(const Core::ITerminal& terminal, const zq::float8Point& point, double margin)

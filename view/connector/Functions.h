@@ -26,6 +26,14 @@ void FuseJoins(Core::Env& env, IJoin& kept, IJoin& removed);
 // Whether the terminal holds the point: it lies between the outline's points level with it on its
 // left and on its right, more than margin inside them (a negative margin takes in that much beyond).
 bool Holds(const Core::ITerminal& terminal, const zq::float8Point& point, double margin);
+// The point of the terminal on the line through `line` (level, or plumb) that an orthogonal segment
+// meets square, or false when the outline does not cross that line (a line that only touches it,
+// along a border or at a corner).
+bool OnTerminalLine(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal,
+                    zq::float8Point& out);
+// Replaces the end by joins at the bends and a new end at its position: its segment runs to the
+// first bend, new segments on through the others to the new end on the terminal.
+void InsertBends(Core::Env& env, IEnd& end, const std::vector<zq::float8Point>& bends);
 // Whether another end of the end's connector lies inside the terminal: the path runs inside it by
 // right (a substate's transition to its composite state).
 bool HoldsAnotherEnd(const Core::ITerminal& terminal, const IEnd& end);

@@ -243,6 +243,9 @@ public:
     // Deletes what rests on this segment (texts anchored on it) once the segment is deleted, by
     // whichever path; nothing by default.
     virtual void DeleteCarried(Core::Env&) {}
+    // Puts what rests on this segment (texts anchored on it) at the place along its line that it
+    // had along the line from oa to ob; nothing by default.
+    virtual void PlaceCarried(Core::Env&, const zq::float8Point& /*oa*/, const zq::float8Point& /*ob*/) {}
     // Replaces its end list (undoable).
     virtual void SetEnds(Core::Env& env, const Core::PtrCont<ISegmentEnd>& ends) = 0;
     // Appends a segment end (undoable).

@@ -2,6 +2,7 @@
 // move measured from the positions before the transaction.
 #include "view/connector/Interfaces.h"
 #include "view/connector/Functions.h"
+#include "view/connector/Routing.h"
 
 #include "core/ModelElementSet.h"
 #include "core/foundation/Cast.h"
@@ -27,34 +28,6 @@ bool OnTerminal(const Core::IModelElement* terminal, const zq::float8Point& p, b
     auto* t = zq::Cast<const Core::ITerminal>(terminal);
     GraphUtil::OutlineHit hit;
     if (t == nullptr || !t->GetTerminalOutline(hit, p, horizontal) || !hit.valid) return false;
-    out = hit.point;
-    return true;
-}
-
-// Whether the terminal's outline has a point on the line through `line` (level or plumb).
-bool Reaches(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal, GraphUtil::OutlineHit& hit)
-{
-    auto* t = zq::Cast<const Core::ITerminal>(terminal);
-    return t != nullptr && t->GetTerminalOutline(hit, line, horizontal) && hit.valid &&
-           GraphUtil::IsEqual(horizontal ? hit.point.y : hit.point.x, horizontal ? line.y : line.x);
-}
-
-// The point of a terminal on the line through `line` that an orthogonal segment keeps (level or
-// plumb), or false when the terminal's outline no longer crosses that line: a line that only
-// touches it (along a border, at a corner or on a rounded corner's crest) would leave the end with
-// its leg along the border.
-bool OnTerminalLine(const Core::IModelElement* terminal, const zq::float8Point& line, bool horizontal,
-                    zq::float8Point& out)
-{
-    GraphUtil::OutlineHit hit, beside;
-    if (!Reaches(terminal, line, horizontal, hit)) return false;
-    const double along = horizontal ? hit.normal.x : hit.normal.y, across = horizontal ? hit.normal.y : hit.normal.x;
-    if (std::abs(along) <= std::abs(across)) return false;
-    for (double d : {-1.0, 1.0}) {
-        zq::float8Point q = line;
-        (horizontal ? q.y : q.x) += d;
-        if (!Reaches(terminal, q, horizontal, beside)) return false;
-    }
     out = hit.point;
     return true;
 }
@@ -189,7 +162,7 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
             // (never on a corner beside the line): the end that moved turns the connector instead.
             const zq::float8Point now = GetPosition();
             const zq::float8Point line = h ? zq::float8Point{now.x, moved.y} : zq::float8Point{moved.x, now.y};
-            if (!OnTerminalLine(terminal, line, h, p) && !OnTerminal(terminal, GetOldPosition(), h, p)) return;
+            if (!Functions::OnTerminalLine(terminal, line, h, p) && !OnTerminal(terminal, GetOldPosition(), h, p)) return;
         }
     } else if (sender != nullptr && sender != terminal) {
         return;
@@ -197,6 +170,7 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
     if (p == GetPosition()) return;
     MoveTo(env, p);
     if (sender == segment) return;
+    if (sender != nullptr && sender == terminal && GetConnector() != nullptr) Routing::NoteBoxChanged(env, *GetConnector());
     // Shifted with its terminal, the end keeps the path's bend off the terminal's outline as a
     // reshaped terminal's end does.
     if (sender != nullptr && sender == terminal) {
@@ -232,8 +206,8 @@ void IEnd::FollowTerminal(Core::Env& env, const Core::ITerminalReshapeInfo& info
     const auto lineThrough = [&](const zq::float8Point& at) {
         return h ? zq::float8Point{mapped.x, at.y} : zq::float8Point{at.x, mapped.y};
     };
-    if ((h || segment->IsVerticalOrtho()) && !OnTerminalLine(GetTerminal(), lineThrough(GetPosition()), h, p) &&
-        !OnTerminalLine(GetTerminal(), lineThrough(old), h, p))
+    if ((h || segment->IsVerticalOrtho()) && !Functions::OnTerminalLine(GetTerminal(), lineThrough(GetPosition()), h, p) &&
+        !Functions::OnTerminalLine(GetTerminal(), lineThrough(old), h, p))
         OnTerminal(GetTerminal(), info.MapAlongSide(old), h, p);
     (void)set;
     if (p == GetPosition()) return;
@@ -258,6 +232,7 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     // (a pasted box laid out anew, or a qualifier that followed its reshaped box).
     if ((whole || s.IsShifted(this)) && !StraysFrom(info)) return;
     const zq::float8Point before = GetPosition();
+    if (c != nullptr) Routing::NoteBoxChanged(env, *c);
     SetPendingPoint(nullptr);
     FollowTerminal(env, info, s);
     MarkShifted(s);

@@ -55,32 +55,52 @@ inline bool Crosses(const Core::ITerminal& t, const zq::float8Point& a, const zq
     return false;
 }
 
+// A box a connector ends on, or that such a box hangs on (a qualifier's class).
+struct PathBox {
+    const Core::IModelElement* element;
+    const Core::ITerminal* terminal;
+    zq::Rect rect;
+};
+
+inline std::vector<PathBox> PathBoxesOf(const Connector::IConnector& c)
+{
+    std::vector<PathBox> boxes;
+    for (Connector::IEnd* e : c.GetEnds()) {
+        const Core::IModelElement* t = e->GetTerminal();
+        const auto* terminal = dynamic_cast<const Core::ITerminal*>(t);
+        if (e->IsDeleted() || terminal == nullptr) continue;
+        if (const auto* box = dynamic_cast<const Core::IResizable*>(t))
+            boxes.push_back({t, terminal, box->GetRect().Normalized()});
+        if (const Core::IResizable* carrier = terminal->GetCarrierBox())
+            if (const auto* ct = dynamic_cast<const Core::ITerminal*>(carrier))
+                boxes.push_back({carrier, ct, carrier->GetRect().Normalized()});
+    }
+    return boxes;
+}
+
 // What is wrong with the way the connector meets the terminals its ends lie on, one line per fault,
 // empty when nothing is: an end off its terminal's outline; a segment that enters a box the
-// connector ends on (so also an end whose segment leaves it inwards); a segment along a border of
-// such a box. A box that holds another end of the connector (a composite state and its substate)
-// may be run through.
+// connector ends on or that such a box hangs on (so also an end whose segment leaves it inwards);
+// a segment along a border of such a box; an end on another connector's segment that lies inside
+// one of that connector's boxes. A box that holds another end of the connector (a composite state
+// and its substate) may be run through.
 inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
 {
     std::vector<std::string> faults;
     if (c.IsDeleted()) return faults;
     const auto id = [](const Core::IModelElement* e) { return "r" + std::to_string(e->GetObjectId()); };
-    struct Box {
-        const Core::IModelElement* element;
-        const Core::ITerminal* terminal;
-        zq::Rect rect;
-    };
-    std::vector<Box> boxes;
     for (Connector::IEnd* e : c.GetEnds()) {
         const Core::IModelElement* t = e->GetTerminal();
         const auto* terminal = dynamic_cast<const Core::ITerminal*>(t);
         if (e->IsDeleted() || terminal == nullptr) continue;
         if (!OnOutline(*terminal, e->GetPosition()))
             faults.push_back("end " + id(e) + " lies off the outline of " + id(t));
-        if (const auto* box = dynamic_cast<const Core::IResizable*>(t))
-            boxes.push_back({t, terminal, box->GetRect().Normalized()});
+        if (const auto* line = dynamic_cast<const Connector::ISegment*>(t); line && line->GetConnector())
+            for (const PathBox& box : PathBoxesOf(*line->GetConnector()))
+                if (Connector::Functions::Holds(*box.terminal, e->GetPosition(), 1))
+                    faults.push_back("end " + id(e) + " lies inside " + id(box.element));
     }
-    for (const Box& box : boxes) {
+    for (const PathBox& box : PathBoxesOf(c)) {
         const zq::Rect& r = box.rect;
         const bool holdsAnother = std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](Connector::IEnd* e) {
             return !e->IsDeleted() && e->GetTerminal() != box.element &&

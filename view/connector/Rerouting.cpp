@@ -1,0 +1,332 @@
+// Giving a stretch of a connector that runs through one of its boxes a path around them: the
+// stretches between ends and branching joins, the places on a box a path may leave it, and the
+// graph changes that lay the path.
+#include "view/connector/Routing.h"
+
+#include "view/connector/Functions.h"
+
+#include "core/foundation/Cast.h"
+#include "core/foundation/GraphUtil.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <set>
+
+namespace Connector::Routing {
+
+namespace {
+
+// A stretch of a connector: parts[0], segments[0], parts[1], ..., parts.back(); its inner parts are
+// joins of two segments, its outer ones ends or joins of another number of segments.
+struct Stretch {
+    std::vector<ISegmentEnd*> parts;
+    std::vector<ISegment*> segments;
+};
+
+bool Stops(ISegmentEnd& part)
+{
+    auto* j = zq::Cast<IJoin>(&part);
+    return j == nullptr || j->GetSegmentCount() != 2;
+}
+
+std::vector<Stretch> StretchesOf(const IConnector& c)
+{
+    std::vector<Stretch> out;
+    std::vector<const ISegment*> seen;
+    std::vector<ISegmentEnd*> stops;
+    for (IEnd* e : c.GetEnds())
+        if (!e->IsDeleted()) stops.push_back(e);
+    for (IJoin* j : c.GetJoins())
+        if (!j->IsDeleted() && Stops(*j)) stops.push_back(j);
+    for (ISegmentEnd* stop : stops)
+        for (ISegment* first : stop->GetSegments()) {
+            if (std::find(seen.begin(), seen.end(), first) != seen.end()) continue;
+            Stretch s{{stop}, {}};
+            for (ISegment* seg = first; seg != nullptr && s.segments.size() <= c.GetSegmentList().size();) {
+                seen.push_back(seg);
+                s.segments.push_back(seg);
+                ISegmentEnd* next = seg->OtherEnd(s.parts.back());
+                if (next == nullptr) break;
+                s.parts.push_back(next);
+                seg = Stops(*next) ? nullptr : zq::Cast<IJoin>(next)->GetOtherSegment(seg);
+            }
+            if (s.parts.size() == s.segments.size() + 1) out.push_back(std::move(s));
+        }
+    return out;
+}
+
+const Box* BoxOf(const ISegmentEnd& part, const std::vector<Box>& boxes)
+{
+    const auto* e = zq::Cast<const IEnd>(&part);
+    const auto* t = e != nullptr ? zq::Cast<const Core::ITerminal>(e->GetTerminal()) : nullptr;
+    for (const Box& b : boxes)
+        if (t != nullptr && b.terminal == t) return &b;
+    return nullptr;
+}
+
+// The coordinates along the axis (x for the top and bottom sides) where a path from the box may
+// leave it towards the other part: the middle, the part's own coordinate, and the other part's
+// coordinate, box middle and the middle of where the two boxes overlap.
+std::vector<double> Along(const zq::Rect& r, const zq::float8Point& own, const zq::float8Point& other,
+                          const Box* otherBox, bool x)
+{
+    const double lo = x ? r.left : r.bottom, hi = x ? r.right : r.top;
+    std::vector<double> v{(lo + hi) / 2, x ? own.x : own.y, x ? other.x : other.y};
+    if (otherBox != nullptr) {
+        const zq::Rect& o = otherBox->rect;
+        const double olo = x ? o.left : o.bottom, ohi = x ? o.right : o.top;
+        v.push_back((olo + ohi) / 2);
+        if (std::max(lo, olo) < std::min(hi, ohi)) v.push_back((std::max(lo, olo) + std::min(hi, ohi)) / 2);
+    }
+    for (double& c : v) c = std::round(c);
+    const double inset = std::min((hi - lo) / 4, kClearance);
+    v.erase(std::remove_if(v.begin(), v.end(), [&](double c) { return c < lo + inset || c > hi - inset; }), v.end());
+    return v;
+}
+
+// Where a path from the part towards the other part may start: on each side of the part's box, at
+// the outline points that a level or plumb leg meets square and whose leg out keeps off every box;
+// the part's own point, in any direction, for a part on no box.
+std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, const std::vector<Box>& boxes)
+{
+    const zq::float8Point own = part.GetPoint(), far = other.GetPoint();
+    const Box* box = BoxOf(part, boxes);
+    if (box == nullptr) return {Port{own, -1, own, 0}};
+    const zq::Rect& r = box->rect;
+    const Box* otherBox = BoxOf(other, boxes);
+    std::vector<Port> ports;
+    for (int side = 0; side < 4; ++side) {
+        const bool level = side < 2;
+        for (double c : Along(r, own, far, otherBox, !level)) {
+            const zq::float8Point probe = side == 0   ? zq::float8Point{r.left - 1.0, c}
+                                          : side == 1 ? zq::float8Point{r.right + 1.0, c}
+                                          : side == 2 ? zq::float8Point{c, r.top + 1.0}
+                                                      : zq::float8Point{c, r.bottom - 1.0};
+            zq::float8Point at;
+            const auto* e = zq::Cast<const IEnd>(&part);
+            if (!Functions::OnTerminalLine(e->GetTerminal(), probe, level, at)) continue;
+            // The hit lies on this side's half of the box.
+            if ((side == 0 && at.x > (r.left + r.right) / 2.0) || (side == 1 && at.x < (r.left + r.right) / 2.0) ||
+                (side == 2 && at.y < (r.top + r.bottom) / 2.0) || (side == 3 && at.y > (r.top + r.bottom) / 2.0))
+                continue;
+            const zq::float8Point beyond = side == 0   ? zq::float8Point{r.left - kClearance, at.y}
+                                           : side == 1 ? zq::float8Point{r.right + kClearance, at.y}
+                                           : side == 2 ? zq::float8Point{at.x, r.top + kClearance}
+                                                       : zq::float8Point{at.x, r.bottom - kClearance};
+            if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& b) { return Enters(b, at, beyond); })) continue;
+            const bool stays = std::abs(at.x - own.x) + std::abs(at.y - own.y) <= 1;
+            ports.push_back({at, side, beyond, stays ? 0 : kMovedEnd});
+        }
+    }
+    return ports;
+}
+
+// The segments of the stretch that starts with the segment at the part, up to the next end or
+// branching join.
+std::vector<ISegment*> SegmentsFrom(ISegmentEnd& part, ISegment* first)
+{
+    std::vector<ISegment*> out;
+    ISegmentEnd* at = &part;
+    for (ISegment* s = first; s != nullptr && out.size() < 1000;) {
+        out.push_back(s);
+        at = s->OtherEnd(at);
+        s = at == nullptr || Stops(*at) ? nullptr : zq::Cast<IJoin>(at)->GetOtherSegment(s);
+    }
+    return out;
+}
+
+// The point at the fraction f of the way from a to b.
+zq::float8Point At(const zq::float8Point& a, const zq::float8Point& b, double f)
+{
+    return {a.x + f * (b.x - a.x), a.y + f * (b.y - a.y)};
+}
+
+// Where p lies along the segment from a to b, from 0 to 1.
+double Fraction(const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& p)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+    return l2 == 0 ? 0.5 : std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0, 1.0);
+}
+
+// A leg of a path: its segment and its points.
+struct Leg {
+    ISegment* segment;
+    zq::float8Point a, b;
+    double length;
+};
+
+// The segments' legs, longest first.
+std::vector<Leg> LegsOf(const std::vector<ISegment*>& segments)
+{
+    std::vector<Leg> legs;
+    for (ISegment* seg : segments) {
+        ISegmentEnd *sa, *sb;
+        if (seg->IsDeleted() || !seg->GetEnds(sa, sb)) continue;
+        const zq::float8Point pa = sa->GetPoint(), pb = sb->GetPoint();
+        legs.push_back({seg, pa, pb, std::hypot(pb.x - pa.x, pb.y - pa.y)});
+    }
+    std::stable_sort(legs.begin(), legs.end(), [](const Leg& x, const Leg& y) { return x.length > y.length; });
+    return legs;
+}
+
+// Puts the ends (of other connectors) onto the legs, spread evenly along the leg each goes to, in
+// their order: an end whose own segment is level goes onto the longest plumb leg and the other way
+// round, so that its connector meets the path rather than running along it; else the longest leg.
+void Spread(Core::Env& env, const std::vector<Leg>& legs, const std::vector<IEnd*>& ends)
+{
+    std::vector<std::vector<IEnd*>> onLeg(legs.size());
+    for (IEnd* e : ends) {
+        const ISegment* own = e->GetSegment();
+        std::size_t k = 0;
+        for (std::size_t i = 0; own != nullptr && i < legs.size(); ++i)
+            if ((own->IsHorizontalOrtho() && legs[i].a.x == legs[i].b.x) ||
+                (own->IsVerticalOrtho() && legs[i].a.y == legs[i].b.y)) {
+                k = i;
+                break;
+            }
+        onLeg[k].push_back(e);
+    }
+    for (std::size_t i = 0; i < legs.size(); ++i)
+        for (std::size_t k = 0; k < onLeg[i].size(); ++k) {
+            IEnd* e = onLeg[i][k];
+            const Leg& leg = legs[i];
+            if (e->IsDeleted() || leg.length == 0) continue;
+            if (e->GetTerminal() != leg.segment) e->SetTerminal(env, leg.segment);
+            const double along = double(k + 1) / double(onLeg[i].size() + 1);
+            const zq::float8Point q = At(leg.a, leg.b, std::round(along * leg.length / 100) * 100 / leg.length);
+            const zq::float8Point o = e->GetOldPosition();
+            Core::DeferredShiftSet set;
+            if (q != e->GetPoint()) e->Shift(env, leg.segment, {q.x - o.x, q.y - o.y, true, true}, set, false);
+        }
+}
+
+// Gives the stretch the path (from its first part's point to its last's, the last part an end):
+// its first segment stays and takes what rested on the others, its inner joins and other segments
+// go, and bends are made at the path's corners. What rested on the stretch goes to the path's
+// longest leg: anchored texts to its middle, other connectors' ends spread along it in the order
+// they had along the stretch (the change that left the stretch in a box may have pushed them all
+// to one point).
+void Lay(Core::Env& env, const Stretch& s, const std::vector<zq::float8Point>& path)
+{
+    std::vector<std::pair<double, IEnd*>> resting;  // by their place along the stretch
+    for (std::size_t k = 0; k < s.segments.size(); ++k) {
+        const zq::float8Point a = s.parts[k]->GetPoint(), b = s.parts[k + 1]->GetPoint();
+        for (IEnd* e : s.segments[k]->GetAttachedEnds()) resting.push_back({double(k) + Fraction(a, b, e->GetPoint()), e});
+    }
+    std::stable_sort(resting.begin(), resting.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    ISegmentEnd& first = *s.parts.front();
+    IEnd& last = *zq::Cast<IEnd>(s.parts.back());
+    ISegment* kept = s.segments.front();
+    IConnector* c = last.GetConnector();
+    for (std::size_t k = 1; k < s.segments.size(); ++k) Functions::GiveAttachedEnds(env, *s.segments[k], *kept);
+    if (s.segments.size() > 1) {
+        kept->Reconnect(env, s.parts[1], &last);
+        last.InsertSegment(env, s.segments.back(), kept);
+        for (std::size_t k = 1; k < s.segments.size(); ++k) {
+            s.segments[k]->SetEnds(env, {});
+            s.segments[k]->ImplementDeletion(env, nullptr, nullptr);
+        }
+        for (std::size_t k = 1; k + 1 < s.parts.size(); ++k) {
+            auto* j = zq::Cast<IJoin>(s.parts[k]);
+            if (c != nullptr) c->RemoveJoin(env, j);
+            j->Core::IModelElement::Delete(env);
+        }
+    }
+    if (auto* e = zq::Cast<IEnd>(&first)) {
+        e->SetPendingPoint(nullptr);
+        e->MoveTo(env, path.front());
+    }
+    last.SetPendingPoint(nullptr);
+    last.MoveTo(env, path.back());
+    kept->SetHorizontalOrtho(env, path[0].y == path[1].y);
+    kept->SetVerticalOrtho(env, path[0].x == path[1].x);
+    if (path.size() > 2) Functions::InsertBends(env, last, {path.begin() + 1, path.end() - 1});
+    const std::vector<Leg> legs = LegsOf(SegmentsFrom(first, kept));
+    if (legs.empty()) return;
+    if (legs.front().segment != kept) Functions::GiveAttachedEnds(env, *kept, *legs.front().segment);
+    const zq::float8Point middle = At(legs.front().a, legs.front().b, 0.5);
+    legs.front().segment->PlaceCarried(env, middle, middle);
+    std::vector<IEnd*> ends;
+    for (const auto& r : resting) ends.push_back(r.second);
+    Spread(env, legs, ends);
+}
+
+// Ends of other connectors that rest on the connector's path on or inside one of its boxes (a
+// change took the path's end there) go to its legs outside them; whether any moved.
+bool FreeRestingEnds(Core::Env& env, const IConnector& c, const std::vector<Box>& boxes)
+{
+    const auto inBox = [&](const zq::float8Point& p) {
+        return std::any_of(boxes.begin(), boxes.end(), [&](const Box& b) { return Functions::Holds(*b.terminal, p, -0.5); });
+    };
+    std::vector<IEnd*> ends;
+    for (ISegment* seg : c.GetSegmentList())
+        for (IEnd* e : seg->GetAttachedEnds())
+            if (!e->IsDeleted() && inBox(e->GetPoint())) ends.push_back(e);
+    std::vector<Leg> legs = LegsOf(c.GetSegmentList());
+    legs.erase(std::remove_if(legs.begin(), legs.end(), [&](const Leg& l) { return inBox(At(l.a, l.b, 0.5)); }),
+               legs.end());
+    if (ends.empty() || legs.empty()) return false;
+    Spread(env, legs, ends);
+    return true;
+}
+
+} // namespace
+
+namespace {
+// What the running changes did to connectors: those whose boxes changed, and those laid anew.
+struct Marks {
+    std::set<const IConnector*> boxChanged, laid;
+};
+
+Marks& MarksOf(Core::Env& env)
+{
+    static std::map<std::uint64_t, Marks> marks;
+    const std::uint64_t serial = env.GetTransaction().GetSerial();
+    // Changes open at once are few: the marks of long-closed ones go.
+    while (!marks.empty() && marks.begin()->first + 1000 < serial) marks.erase(marks.begin());
+    return marks[serial];
+}
+} // namespace
+
+void NoteBoxChanged(Core::Env& env, const IConnector& c) { MarksOf(env).boxChanged.insert(&c); }
+
+bool KeepOffBoxes(Core::Env& env, IConnector& c)
+{
+    Marks& marks = MarksOf(env);
+    if (c.IsDeleted() || !env.GetTransaction().KeepsHistory() || !marks.boxChanged.count(&c) || marks.laid.count(&c))
+        return false;
+    const std::vector<Box> boxes = BoxesOf(c);
+    std::vector<zq::Rect> rects;
+    for (const Box& b : boxes) rects.push_back(b.rect);
+    const auto enters = [&](const zq::float8Point& a, const zq::float8Point& b) {
+        return std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return Enters(box, a, b); });
+    };
+    bool changed = false;
+    for (Stretch s : StretchesOf(c)) {
+        const bool faulty = std::any_of(s.segments.begin(), s.segments.end(), [&](ISegment* seg) {
+            ISegmentEnd *a, *b;
+            return seg->GetEnds(a, b) && enters(a->GetPoint(), b->GetPoint());
+        });
+        if (!faulty) continue;
+        if (zq::Cast<IEnd>(s.parts.back()) == nullptr) {
+            std::reverse(s.parts.begin(), s.parts.end());
+            std::reverse(s.segments.begin(), s.segments.end());
+        }
+        if (zq::Cast<IEnd>(s.parts.back()) == nullptr) continue;
+        const std::vector<zq::float8Point> path =
+            FindPath(PortsOf(*s.parts.front(), *s.parts.back(), boxes), PortsOf(*s.parts.back(), *s.parts.front(), boxes), rects);
+        bool clear = path.size() >= 2;
+        for (std::size_t k = 0; clear && k + 1 < path.size(); ++k) clear = !enters(path[k], path[k + 1]);
+        if (!clear) continue;
+        Lay(env, s, path);
+        changed = true;
+    }
+    changed = FreeRestingEnds(env, c, boxes) || changed;
+    if (changed) marks.laid.insert(&c);
+    return changed;
+}
+
+} // namespace Connector::Routing

@@ -1,0 +1,53 @@
+// Laying a connector's path anew around the boxes it ends on, where a change left it running
+// through one of them or along its outline.
+#pragma once
+
+#include "view/connector/Interfaces.h"
+
+#include <vector>
+
+namespace Connector::Routing {
+
+// Where a path may start or finish: a point and the direction it leaves in (TraverseDir, or -1 for
+// any), the point a leg's length out that way, and what taking it costs beyond the path's length.
+struct Port {
+    zq::float8Point at;
+    int out = -1;
+    zq::float8Point beyond;
+    double cost = 0;
+};
+
+// The distance a path keeps from the boxes it passes, and the length of the leg leaving a box.
+constexpr double kClearance = 500;
+
+// The shortest path of level and plumb legs from one of the start ports to one of the finish ports
+// that keeps out of the rectangles (edges included), a bend counting as a leg of kClearance * 4;
+// its corner points from the start port's point to the finish port's, empty when there is none.
+std::vector<zq::float8Point> FindPath(const std::vector<Port>& from, const std::vector<Port>& to,
+                                      const std::vector<zq::Rect>& boxes);
+
+// A box a connector's path keeps out of.
+struct Box {
+    const Core::ITerminal* terminal;
+    zq::Rect rect;
+};
+
+// The boxes the connector's ends lie on, with the boxes those hang on (a qualifier's class); a box
+// that holds another end of the connector (a composite state around its substate) is left out.
+std::vector<Box> BoxesOf(const IConnector& c);
+
+// Whether the segment from a to b enters the box or runs along its outline (comes within half a
+// unit of it at its points more than 25 units from a and b), or along a side of its rectangle.
+bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b);
+
+// Records that the running change moved or reshaped a box the connector ends on.
+void NoteBoxChanged(Core::Env& env, const IConnector& c);
+
+// Where the running change moved or reshaped one of the connector's boxes, lays every stretch of
+// it (between its ends and branching joins) that enters or runs along one of its boxes anew
+// around them, where a path around them exists, once in the change (a path that the clean-up
+// would undo is not fought over); whether it changed. A path the user laid through a box that
+// stays where it was is left as it is, and so is a document being read.
+bool KeepOffBoxes(Core::Env& env, IConnector& c);
+
+} // namespace Connector::Routing
