@@ -18,6 +18,8 @@ namespace Connector::Routing {
 
 namespace {
 
+constexpr double kMovedEnd = kClearance;  // what moving an end to another point of its box costs
+
 // A stretch of a connector: parts[0], segments[0], parts[1], ..., parts.back(); its inner parts are
 // joins of two segments, its outer ones ends or joins of another number of segments.
 struct Stretch {
@@ -29,6 +31,21 @@ bool Stops(ISegmentEnd& part)
 {
     auto* j = zq::Cast<IJoin>(&part);
     return j == nullptr || j->GetSegmentCount() != 2;
+}
+
+// The stretch that leaves the part by the segment, up to the next end or branching join (at most
+// `limit` segments, against a loop of joins).
+Stretch StretchFrom(ISegmentEnd& part, ISegment* first, std::size_t limit)
+{
+    Stretch s{{&part}, {}};
+    for (ISegment* seg = first; seg != nullptr && s.segments.size() < limit;) {
+        s.segments.push_back(seg);
+        ISegmentEnd* next = seg->OtherEnd(s.parts.back());
+        if (next == nullptr) break;
+        s.parts.push_back(next);
+        seg = Stops(*next) ? nullptr : zq::Cast<IJoin>(next)->GetOtherSegment(seg);
+    }
+    return s;
 }
 
 std::vector<Stretch> StretchesOf(const IConnector& c)
@@ -43,15 +60,8 @@ std::vector<Stretch> StretchesOf(const IConnector& c)
     for (ISegmentEnd* stop : stops)
         for (ISegment* first : stop->GetSegments()) {
             if (std::find(seen.begin(), seen.end(), first) != seen.end()) continue;
-            Stretch s{{stop}, {}};
-            for (ISegment* seg = first; seg != nullptr && s.segments.size() <= c.GetSegmentList().size();) {
-                seen.push_back(seg);
-                s.segments.push_back(seg);
-                ISegmentEnd* next = seg->OtherEnd(s.parts.back());
-                if (next == nullptr) break;
-                s.parts.push_back(next);
-                seg = Stops(*next) ? nullptr : zq::Cast<IJoin>(next)->GetOtherSegment(seg);
-            }
+            Stretch s = StretchFrom(*stop, first, c.GetSegmentList().size());
+            seen.insert(seen.end(), s.segments.begin(), s.segments.end());
             if (s.parts.size() == s.segments.size() + 1) out.push_back(std::move(s));
         }
     return out;
@@ -96,45 +106,29 @@ std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, con
     if (box == nullptr) return {Port{own, -1, own, 0}};
     const zq::Rect& r = box->rect;
     const Box* otherBox = BoxOf(other, boxes);
+    const auto* end = zq::Cast<const IEnd>(&part);
+    // Per side (TraverseDir order: left, right, top, bottom) its line and the way out.
+    const double edge[4] = {double(r.left), double(r.right), double(r.top), double(r.bottom)};
+    const double out[4] = {-1, 1, 1, -1};
+    const zq::float8Point centre{(r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0};
     std::vector<Port> ports;
     for (int side = 0; side < 4; ++side) {
         const bool level = side < 2;
+        const auto onSide = [&](double across, double along) {
+            return level ? zq::float8Point{across, along} : zq::float8Point{along, across};
+        };
         for (double c : Along(r, own, far, otherBox, !level)) {
-            const zq::float8Point probe = side == 0   ? zq::float8Point{r.left - 1.0, c}
-                                          : side == 1 ? zq::float8Point{r.right + 1.0, c}
-                                          : side == 2 ? zq::float8Point{c, r.top + 1.0}
-                                                      : zq::float8Point{c, r.bottom - 1.0};
             zq::float8Point at;
-            const auto* e = zq::Cast<const IEnd>(&part);
-            if (!Functions::OnTerminalLine(e->GetTerminal(), probe, level, at)) continue;
+            if (!Functions::OnTerminalLine(end->GetTerminal(), onSide(edge[side] + out[side], c), level, at)) continue;
             // The hit lies on this side's half of the box.
-            if ((side == 0 && at.x > (r.left + r.right) / 2.0) || (side == 1 && at.x < (r.left + r.right) / 2.0) ||
-                (side == 2 && at.y < (r.top + r.bottom) / 2.0) || (side == 3 && at.y > (r.top + r.bottom) / 2.0))
-                continue;
-            const zq::float8Point beyond = side == 0   ? zq::float8Point{r.left - kClearance, at.y}
-                                           : side == 1 ? zq::float8Point{r.right + kClearance, at.y}
-                                           : side == 2 ? zq::float8Point{at.x, r.top + kClearance}
-                                                       : zq::float8Point{at.x, r.bottom - kClearance};
+            if (((level ? at.x - centre.x : at.y - centre.y) * out[side]) < 0) continue;
+            const zq::float8Point beyond = onSide(edge[side] + out[side] * kClearance, level ? at.y : at.x);
             if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& b) { return Enters(b, at, beyond); })) continue;
             const bool stays = std::abs(at.x - own.x) + std::abs(at.y - own.y) <= 1;
             ports.push_back({at, side, beyond, stays ? 0 : kMovedEnd});
         }
     }
     return ports;
-}
-
-// The segments of the stretch that starts with the segment at the part, up to the next end or
-// branching join.
-std::vector<ISegment*> SegmentsFrom(ISegmentEnd& part, ISegment* first)
-{
-    std::vector<ISegment*> out;
-    ISegmentEnd* at = &part;
-    for (ISegment* s = first; s != nullptr && out.size() < 1000;) {
-        out.push_back(s);
-        at = s->OtherEnd(at);
-        s = at == nullptr || Stops(*at) ? nullptr : zq::Cast<IJoin>(at)->GetOtherSegment(s);
-    }
-    return out;
 }
 
 // The point at the fraction f of the way from a to b.
@@ -244,7 +238,7 @@ void Lay(Core::Env& env, const Stretch& s, const std::vector<zq::float8Point>& p
     kept->SetHorizontalOrtho(env, path[0].y == path[1].y);
     kept->SetVerticalOrtho(env, path[0].x == path[1].x);
     if (path.size() > 2) Functions::InsertBends(env, last, {path.begin() + 1, path.end() - 1});
-    const std::vector<Leg> legs = LegsOf(SegmentsFrom(first, kept));
+    const std::vector<Leg> legs = LegsOf(StretchFrom(first, kept, s.segments.size() + path.size()).segments);
     if (legs.empty()) return;
     if (legs.front().segment != kept) Functions::GiveAttachedEnds(env, *kept, *legs.front().segment);
     const zq::float8Point middle = At(legs.front().a, legs.front().b, 0.5);
@@ -273,9 +267,6 @@ bool FreeRestingEnds(Core::Env& env, const IConnector& c, const std::vector<Box>
     return true;
 }
 
-} // namespace
-
-namespace {
 // What the running changes did to connectors: those whose boxes changed, and those laid anew.
 struct Marks {
     std::set<const IConnector*> boxChanged, laid;

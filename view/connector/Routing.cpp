@@ -1,5 +1,5 @@
-// Laying a connector's path anew around the boxes it ends on: a search over the lines that pass
-// the boxes at a clearance, and the graph changes that give a stretch of the connector that path.
+// Paths around the boxes a connector ends on: a search over the lines that pass the boxes at a
+// clearance, and what counts as entering a box.
 #include "view/connector/Routing.h"
 
 #include "view/connector/Functions.h"
@@ -16,7 +16,6 @@ namespace Connector::Routing {
 namespace {
 
 constexpr double kBend = 4 * kClearance;     // what a bend costs, as length
-constexpr double kMovedEnd = kClearance;     // what moving an end to another point of its box costs
 constexpr int kAny = 4;                      // no direction yet (a path starting at a free point)
 const double kDx[4] = {-1, 1, 0, 0}, kDy[4] = {0, 0, 1, -1};
 

@@ -170,10 +170,10 @@ void IEnd::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::Sh
     if (p == GetPosition()) return;
     MoveTo(env, p);
     if (sender == segment) return;
-    if (sender != nullptr && sender == terminal && GetConnector() != nullptr) Routing::NoteBoxChanged(env, *GetConnector());
     // Shifted with its terminal, the end keeps the path's bend off the terminal's outline as a
     // reshaped terminal's end does.
     if (sender != nullptr && sender == terminal) {
+        if (GetConnector() != nullptr) Routing::NoteBoxChanged(env, *GetConnector());
         SetPendingPoint(nullptr);
         ISegmentEnd* far = segment->OtherEnd(this);
         zq::float8Point bend;
