@@ -495,4 +495,113 @@ INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                            return name;
                          });
 
+
+// Two subclasses joined to their base class by one generalization that branches at a join, and an
+// association laid by hand through the class it ends on, around it and onto its top.
+const char kBranchingDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <Class id="r1" Pos="6000 10000" Size="3000 1500"><Text>Base</Text></Class>
+  <Class id="r2" Pos="1000 5000" Size="3000 1500"><Text>Left</Text></Class>
+  <Class id="r3" Pos="11000 5000" Size="3000 1500"><Text>Right</Text></Class>
+  <Generalization id="r4">
+    <End id="r5" Pos="7500 8500" Class="r1" Type="1"/>
+    <Segment id="r6" Ends="r5 r7"/>
+    <Join id="r7" Pos="7500 7000"/>
+    <Segment id="r8" Ends="r7 r9"/>
+    <Join id="r9" Pos="2500 7000"/>
+    <Segment id="r10" Ends="r9 r11"/>
+    <End id="r11" Pos="2500 5000" Class="r2" Type="2"/>
+    <Segment id="r12" Ends="r7 r13"/>
+    <Join id="r13" Pos="12500 7000"/>
+    <Segment id="r14" Ends="r13 r15"/>
+    <End id="r15" Pos="12500 5000" Class="r3" Type="2"/>
+  </Generalization>
+  <Assoc id="r16">
+    <End id="r17" Pos="4000 4200" Class="r2" Type="1"/>
+    <Segment id="r18" Ends="r17 r20"/>
+    <Join id="r20" Pos="15000 4200"/>
+    <Segment id="r21" Ends="r20 r22"/>
+    <Join id="r22" Pos="15000 5500"/>
+    <Segment id="r23" Ends="r22 r24"/>
+    <Join id="r24" Pos="12500 5500"/>
+    <Segment id="r25" Ends="r24 r19"/>
+    <End id="r19" Pos="12500 5000" Class="r3" Type="1"/>
+  </Assoc>
+</Diagram>
+)";
+
+// A path is laid anew only where a change moved or reshaped one of its boxes: the hand-laid
+// association stays through its class as read, while another class moves and while a bend of its
+// own is dragged, and goes around once its own class moves; a subclass moved over the base class gets its branch laid around the base
+// class up to the branching join, which stays with the other branch as it was. Undo restores all.
+struct RoutedPaths : ::testing::Test {
+  void SetUp() override { InstallMeasurer(); }
+};
+
+TEST_F(RoutedPaths, OnlyAChangeOfTheirBoxesLaysPathsAnewAndABranchUpToItsJoin) {
+  unsigned flags = 0;
+  const auto diagram = Read(kBranchingDocument, flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  const std::string handLaid = "segment r18 runs inside r3";
+  ASSERT_EQ(PathFaults(*diagram), std::set<std::string>{handLaid});
+  const auto box = [&](int id) { return diagram->FindElementById(Core::ObjectId(id)); };
+  const struct {
+    int box;
+    zq::Point by;
+    std::set<std::string> faults;
+  } moves[] = {{1, {700, -500}, {handLaid}}, {20, {700, -500}, {handLaid}}, {3, {700, -500}, {}}, {2, {4000, 8000}, {}}};
+  for (const auto& m : moves) {
+    const std::string at = "r" + std::to_string(m.box) + " moved";
+    Perform(*diagram, *box(m.box), {"", Gesture::Move, m.by, 3}, 3);
+    EXPECT_EQ(PathFaults(*diagram), m.faults) << at;
+    auto* branch = dynamic_cast<Connector::IJoin*>(box(7));
+    ASSERT_NE(branch, nullptr) << at;
+    EXPECT_FALSE(branch->IsDeleted()) << at;
+    EXPECT_EQ(branch->GetSegmentCount(), 3u) << at;
+    if (m.box == 2) {  // the other branch is as it was
+      for (int id : {13, 15})
+        EXPECT_EQ(dynamic_cast<Core::IPosition*>(box(id))->GetPosition(),
+                  dynamic_cast<Core::IPosition*>(box(id))->GetOldPosition()) << at << " r" << id;
+    }
+    diagram->GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+  }
+}
+
+// The class dragged far up and left past the class its qualified association joins: the end on the
+// qualifier stays off the class's side, the association turns at most twice, and what rested on it
+// (its name, an association class's end, a note's end) lies on its path.
+TEST_F(RoutedPaths, AQualifiedAssociationFollowsAClassMovedFarPastItsOtherClass) {
+  unsigned flags = 0;
+  const auto diagram = Open("class.qvd", flags);
+  ASSERT_NE(diagram, nullptr);
+  Perform(*diagram, *diagram->FindElementById(9), kGestures[3], kGestures[3].steps);
+  EXPECT_EQ(PathFaults(*diagram), std::set<std::string>{});
+  auto* assoc = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(18));
+  ASSERT_NE(assoc, nullptr);
+  EXPECT_LE(assoc->GetSegmentList().size(), 3u);
+  const auto onPath = [&](const zq::float8Point& p) {
+    for (Connector::ISegment* s : assoc->GetSegmentList()) {
+      Connector::ISegmentEnd *a, *b;
+      if (s->IsDeleted() || !s->GetEnds(a, b)) continue;
+      const zq::float8Point q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+      if (std::hypot(q.x - p.x, q.y - p.y) <= 0.5) return true;
+    }
+    return false;
+  };
+  const zq::Rect owner = dynamic_cast<Core::IResizable*>(diagram->FindElementById(5))->GetRect().Normalized();
+  for (Connector::IEnd* e : assoc->GetEnds())
+    if (e->GetTerminal()->GetObjectId() == 17) EXPECT_GT(e->GetPosition().x, owner.right) << "on the class's side";
+  for (int id : {50, 71}) {
+    auto* e = dynamic_cast<Connector::IEnd*>(diagram->FindElementById(Core::ObjectId(id)));
+    ASSERT_NE(e, nullptr) << "r" << id;
+    EXPECT_TRUE(onPath(e->GetPosition())) << "r" << id;
+  }
+  const std::string saved = Save(*diagram);
+  std::smatch anchor;
+  ASSERT_TRUE(std::regex_search(saved, anchor, std::regex(R"re(<Anchor id="r23"\s+Pos="(-?\d+) (-?\d+)")re")));
+  EXPECT_TRUE(onPath({std::stod(anchor[1]), std::stod(anchor[2])})) << "the association's name";
+}
+
 }  // namespace
