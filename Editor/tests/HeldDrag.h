@@ -167,7 +167,12 @@ const char* const kTemplatedClass =
 class DragFeedback : public ::testing::Test {
 protected:
     void Open(int type, const std::string& elements, const std::wstring& name = L"drag.qvd") {
-        file_ = folder_.AddFile(name, DiagramDocument(type, elements));
+        OpenDocument(DiagramDocument(type, elements), name);
+    }
+
+    // Starts the editor on a file of the folder holding the document's bytes (or hands it over).
+    void OpenDocument(const std::string& bytes, const std::wstring& name) {
+        file_ = folder_.AddFile(name, bytes);
         // A second start hands the document to the editor started first.
         Process& editor = editor_.Id() == 0 ? editor_ : handOver_.emplace_back();
         ASSERT_TRUE(editor.Start(L"\"" + EditorPath() + L"\" " + name, folder_.Path()));

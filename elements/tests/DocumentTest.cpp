@@ -398,6 +398,7 @@ const Gesture kGestures[] = {
     {"moved straight down", Gesture::Move, {0, -4000}, 12},
     {"moved far up and left", Gesture::Move, {-9000, 7000}, 4},
     {"moved far down and right", Gesture::Move, {9000, -7000}, 5},
+    {"moved far left", Gesture::Move, {-18000, 0}, 3},
     {"copied a little right and down", Gesture::CopyDrop, {700, -500}, 3},
     {"widened", Gesture::Resize, {1500, 0}, 1},
     {"narrowed", Gesture::Resize, {-100000, 0}, 1},

@@ -41,13 +41,16 @@ inline bool OnOutline(const Core::ITerminal& t, const zq::float8Point& p)
     return false;
 }
 
-// Whether the segment from a to b enters the inside of the terminal: at its points 2 units from
-// either end and every 25 units between.
+// Whether the segment from a to b enters the inside of the terminal: at its points 2 units off
+// either end across and down (an oblique segment leaving an edge at a shallow angle stays off it)
+// and every 25 units between.
 inline bool Crosses(const Core::ITerminal& t, const zq::float8Point& a, const zq::float8Point& b)
 {
     const double length = std::hypot(b.x - a.x, b.y - a.y);
     if (length < 4) return false;
-    std::vector<double> at{2 / length, 1 - 2 / length};
+    const double dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+    const double off = std::min(0.5, 2 / (dx > 0 && dy > 0 ? std::min(dx, dy) : length));
+    std::vector<double> at{off, 1 - off};
     const int n = int(std::ceil(length / 25));
     for (int i = 1; i < n; ++i) at.push_back(double(i) / n);
     for (double f : at)
