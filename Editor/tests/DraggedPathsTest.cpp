@@ -37,15 +37,6 @@ const Gesture kGestures[] = {{"dragged a little right and down", Kind::Nudge},
                              {"copied with a Ctrl-drag", Kind::Copy},
                              {"grown by its bottom-right handle", Kind::Resize}};
 
-// The faults of every connector of the diagram in the way it meets its boxes.
-std::set<std::string> Faults(const Core::Diagram& d) {
-    std::set<std::string> faults;
-    for (const Core::ElementPtr& e : d.Elements())
-        if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
-            for (const std::string& f : ConnectorTest::PathFaults(*c)) faults.insert(f);
-    return faults;
-}
-
 // The boxes of the diagram, their rectangles normalised (y up: top above bottom).
 std::vector<std::pair<Core::ObjectId, zq::Rect>> Boxes(const Core::Diagram& d) {
     std::vector<std::pair<Core::ObjectId, zq::Rect>> boxes;
@@ -53,11 +44,6 @@ std::vector<std::pair<Core::ObjectId, zq::Rect>> Boxes(const Core::Diagram& d) {
         if (auto* b = dynamic_cast<const Core::IResizable*>(e.get()); b && !e->IsDeleted())
             boxes.emplace_back(e->GetObjectId(), b->GetRect().Normalized());
     return boxes;
-}
-
-bool Holds(const zq::Rect& outer, const zq::Rect& inner) {
-    return outer.left <= inner.left && outer.right >= inner.right && outer.top >= inner.top &&
-           outer.bottom <= inner.bottom;
 }
 
 bool Overlap(const zq::Rect& a, const zq::Rect& b) {
@@ -102,7 +88,7 @@ std::vector<Target> Targets(const Core::Diagram& d) {
         if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
             for (Connector::IEnd* a : c->GetEnds()) {
                 const zq::Point at = zq::RoundPoint(a->GetPosition());
-                obstacles.emplace_back(0, zq::Rect{at.x - 300, at.y + 300, at.x + 300, at.y - 300});
+                obstacles.emplace_back(0, zq::Rect::FromCorners(at, at).Inflated(300));
                 for (Connector::IEnd* b : c->GetEnds()) {
                     const Core::IResizable *box = BoxOf(*c, *a), *partner = BoxOf(*c, *b);
                     const zq::Point there = zq::RoundPoint(b->GetPosition());
@@ -115,13 +101,13 @@ std::vector<Target> Targets(const Core::Diagram& d) {
     std::vector<Target> found;
     for (const auto& [box, p, boxed] : pairs) {
         const zq::Rect r = box->GetRect().Normalized();
-        if (Overlap(r, p) || Holds(r, p) || Holds(p, r)) continue;
+        if (Overlap(r, p) || r.Contains(p) || p.Contains(r)) continue;
         const zq::Point by = PastShift(r, p);
         const zq::Rect to{r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y};
         // Dropped where it only lies on what held it before (a package) and on its own parts.
         const bool free = std::none_of(obstacles.begin(), obstacles.end(), [&](const auto& k) {
-            return Overlap(k.second, {to.left - 300, to.top + 300, to.right + 300, to.bottom - 300}) &&
-                   !Holds(r, k.second) && !(Holds(k.second, r) && Holds(k.second, to));
+            return Overlap(k.second, to.Inflated(300)) && !r.Contains(k.second) &&
+                   !(k.second.Contains(r) && k.second.Contains(to));
         });
         const Core::ObjectId id = box->GetObjectId();
         if (free && std::none_of(found.begin(), found.end(), [&](const Target& t) { return t.id == id; }))
@@ -265,7 +251,7 @@ protected:
         else
             EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [&](const auto& b) { return b.second == t.rect; }))
                 << at << ": the box kept its place and size";
-        for (const std::string& fault : Faults(*saved->model))
+        for (const std::string& fault : ConnectorTest::PathFaults(*saved->model))
             EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
         ASSERT_TRUE(WaitFor([&] { return !Modified(frame_); })) << at << ": the save left the document modified";
         Chord(VK_CONTROL, 'Z');
@@ -287,7 +273,7 @@ TEST_P(DraggedPaths, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
     k_ = kPixelsPerUnit * (page ? page->GetScale() : 1.0);
     EnumChildWindows(frame_, CollectBar, reinterpret_cast<LPARAM>(bars_));
     ASSERT_TRUE(bars_[0] && bars_[1]);
-    const std::set<std::string> before = Faults(*model_->model);
+    const std::set<std::string> before = ConnectorTest::PathFaults(*model_->model);
     RECT c{};
     GetClientRect(pane_, &c);
     int taken = 0;

@@ -361,15 +361,6 @@ TEST_P(HandWrittenDocument, PastedUnderLargerFontsIsLaidOutAsRestyledInPlace) {
   EXPECT_EQ(Save(*Read(Save(copy.target), flags)), Save(copy.target));
 }
 
-// The faults of every connector of the diagram in the way it meets its terminals, each once.
-std::set<std::string> PathFaults(const Core::Diagram& diagram) {
-  std::set<std::string> faults;
-  for (const auto& e : diagram.Elements())
-    if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
-      for (const std::string& f : ConnectorTest::PathFaults(*c)) faults.insert(f);
-  return faults;
-}
-
 // The first line where the two texts differ, with its number, or an empty text when they agree.
 std::string FirstLineDifference(const std::string& a, const std::string& b) {
   std::istringstream x(a), y(b);
@@ -461,7 +452,7 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
   ASSERT_NE(diagram, nullptr);
   ASSERT_NE(inOneMove, nullptr);
   const std::string read = Save(*diagram);
-  const std::set<std::string> before = PathFaults(*diagram);
+  const std::set<std::string> before = ConnectorTest::PathFaults(*diagram);
   std::vector<Core::IModelElement*> boxes;
   for (const auto& e : diagram->Elements())
     if (auto* end = dynamic_cast<Connector::IEnd*>(e.get()))
@@ -474,7 +465,7 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
       const std::string at = "r" + std::to_string(box->GetObjectId()) + " " + g.name;
       Perform(*diagram, *box, g, g.steps);
       const std::string saved = Save(*diagram);
-      for (const std::string& fault : PathFaults(*diagram))
+      for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
         EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
       EXPECT_EQ(FirstLineDifference(Save(*Read(saved, flags)), saved), "") << at;
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
@@ -545,7 +536,7 @@ TEST_F(RoutedPaths, OnlyAChangeOfTheirBoxesLaysPathsAnewAndABranchUpToItsJoin) {
   ASSERT_NE(diagram, nullptr);
   const std::string read = Save(*diagram);
   const std::string handLaid = "segment r18 runs inside r3";
-  ASSERT_EQ(PathFaults(*diagram), std::set<std::string>{handLaid});
+  ASSERT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{handLaid});
   const auto box = [&](int id) { return diagram->FindElementById(Core::ObjectId(id)); };
   const struct {
     int box;
@@ -555,7 +546,7 @@ TEST_F(RoutedPaths, OnlyAChangeOfTheirBoxesLaysPathsAnewAndABranchUpToItsJoin) {
   for (const auto& m : moves) {
     const std::string at = "r" + std::to_string(m.box) + " moved";
     Perform(*diagram, *box(m.box), {"", Gesture::Move, m.by, 3}, 3);
-    EXPECT_EQ(PathFaults(*diagram), m.faults) << at;
+    EXPECT_EQ(ConnectorTest::PathFaults(*diagram), m.faults) << at;
     auto* branch = dynamic_cast<Connector::IJoin*>(box(7));
     ASSERT_NE(branch, nullptr) << at;
     EXPECT_FALSE(branch->IsDeleted()) << at;
@@ -578,7 +569,7 @@ TEST_F(RoutedPaths, AQualifiedAssociationFollowsAClassMovedFarPastItsOtherClass)
   const auto diagram = Open("class.qvd", flags);
   ASSERT_NE(diagram, nullptr);
   Perform(*diagram, *diagram->FindElementById(9), kGestures[3], kGestures[3].steps);
-  EXPECT_EQ(PathFaults(*diagram), std::set<std::string>{});
+  EXPECT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{});
   auto* assoc = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(18));
   ASSERT_NE(assoc, nullptr);
   EXPECT_LE(assoc->GetSegmentList().size(), 3u);

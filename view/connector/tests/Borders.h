@@ -1,12 +1,14 @@
 // What the tests of connectors around moved boxes ask of a path, in every layer that moves boxes.
 #pragma once
 
+#include "core/Diagram.h"
 #include "core/Interfaces.h"
 #include "view/connector/Functions.h"
 #include "view/connector/Interfaces.h"
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,16 @@ inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
                 faults.push_back("segment " + id(s) + " runs inside " + id(box.element));
         }
     }
+    return faults;
+}
+
+// The faults of every connector of the diagram, each once.
+inline std::set<std::string> PathFaults(const Core::Diagram& diagram)
+{
+    std::set<std::string> faults;
+    for (const auto& e : diagram.Elements())
+        if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
+            for (const std::string& f : PathFaults(*c)) faults.insert(f);
     return faults;
 }
 
