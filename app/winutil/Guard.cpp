@@ -15,15 +15,39 @@
 // Hardware faults reach the vectored handler below. Inside a guarded call, and when the faulting
 // instruction belongs to this program's image, the handler redirects the thread to the trampoline,
 // which fakes a call from the faulting instruction into QuorvelThrowTranslatedFault; that function throws
-// the matching CException so that ordinary unwinding (DWARF, compiled with -fnon-call-exceptions)
-// runs from the fault up to the guard. No exception ever crosses an operating-system frame.
+// the matching CException so that ordinary unwinding (compiled with -fnon-call-exceptions: DWARF on
+// x86, the system's table-based unwinding on x64) runs from the fault up to the guard. No exception
+// ever crosses an operating-system frame. The faked return address travels in a scratch register
+// (ecx, r11): the handler writes nothing to the stack it interrupted.
 extern "C" void QuorvelFaultTrampoline();
 extern "C" void QuorvelThrowTranslatedFault();
+#if defined(__x86_64__)
+// The x64 unwinder needs the frame's unwind codes: the trampoline pushes the return address and enters
+// a frame that aligns the stack and leaves the callee its 32 bytes of home space.
+asm(".text\n"
+    ".globl QuorvelFaultTrampoline\n"
+    "QuorvelFaultTrampoline:\n"
+    "    pushq %r11\n"  // the faked return address: just after the faulting instruction
+    "    jmp QuorvelFaultFrame\n"
+    ".seh_proc QuorvelFaultFrame\n"
+    "QuorvelFaultFrame:\n"
+    "    pushq %rbp\n"
+    "    .seh_pushreg %rbp\n"
+    "    movq %rsp, %rbp\n"
+    "    .seh_setframe %rbp, 0\n"
+    "    .seh_endprologue\n"
+    "    andq $-16, %rsp\n"
+    "    subq $32, %rsp\n"
+    "    call QuorvelThrowTranslatedFault\n"
+    "    int3\n"
+    ".seh_endproc\n");
+#else
 asm(".text\n"
     ".globl _QuorvelFaultTrampoline\n"
     "_QuorvelFaultTrampoline:\n"
     "    pushl %ecx\n"  // the faked return address: just after the faulting instruction
     "    jmp _QuorvelThrowTranslatedFault\n");
+#endif
 
 namespace WinUtil {
 namespace {
@@ -67,15 +91,22 @@ LONG CALLBACK FaultHandler(EXCEPTION_POINTERS* info) {
     CONTEXT* context = info->ContextRecord;
     if (!IsTranslatable(record->ExceptionCode) || SlotValue(g_slots.depth) == 0)
         return EXCEPTION_CONTINUE_SEARCH;
-    if (context->Eip < g_imageBegin || context->Eip >= g_imageEnd) return EXCEPTION_CONTINUE_SEARCH;
+#if defined(__x86_64__)
+    DWORD64& pc = context->Rip;
+    DWORD64& scratch = context->R11;
+#else
+    DWORD& pc = context->Eip;
+    DWORD& scratch = context->Ecx;
+#endif
+    if (pc < g_imageBegin || pc >= g_imageEnd) return EXCEPTION_CONTINUE_SEARCH;
     SetSlot(g_slots.code, record->ExceptionCode);
     SetSlot(g_slots.address, reinterpret_cast<uintptr_t>(record->ExceptionAddress));
     bool hasTarget = record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2;
     SetSlot(g_slots.access, hasTarget ? record->ExceptionInformation[0] + 1 : 0);
     SetSlot(g_slots.target, hasTarget ? record->ExceptionInformation[1] : 0);
     if (record->ExceptionCode == EXCEPTION_STACK_OVERFLOW) SetSlot(g_slots.prepared, kRearm);
-    context->Ecx = context->Eip + 1;
-    context->Eip = reinterpret_cast<DWORD>(&QuorvelFaultTrampoline);
+    scratch = pc + 1;
+    pc = reinterpret_cast<uintptr_t>(&QuorvelFaultTrampoline);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
@@ -83,7 +114,7 @@ std::string AccessDetail(uintptr_t access, uintptr_t target) {
     if (access == 0) return {};
     const char* kind = access == 1 ? " reading" : access == 2 ? " writing" : " executing";
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%s address 0x%08lx", kind, static_cast<unsigned long>(target));
+    std::snprintf(buffer, sizeof buffer, "%s address 0x%08llx", kind, static_cast<unsigned long long>(target));
     return buffer;
 }
 

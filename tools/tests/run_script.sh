@@ -10,6 +10,8 @@ mkdir -p "$fake/bin" "$fake/build/wineprefix"
 touch "$fake/build/wineprefix/.quorvel-ready" "$fake/build/wineprefix/.quorvel-printer"
 printf '#!/usr/bin/env bash\nshift; printf "%%s|" "$@"\n' > "$fake/bin/wine"
 printf '#!/usr/bin/env bash\npath=$(realpath -m -- "$2"); printf "Z:%%s\\n" "${path//\\//\\\\}"\n' > "$fake/bin/winepath"
+# A loader that starts: the scripted Wine stands for the 32-bit one.
+printf '#!/bin/sh\n' > "$fake/bin/loader"
 chmod +x "$fake/bin"/*
 cd "$fake"
 w() { "$fake/bin/winepath" -w "$1"; }
@@ -20,7 +22,7 @@ case_() {
   while [ "$1" != = ]; do args+=("$1"); shift; done
   shift
   for e in "$@"; do expected+="$e|"; done
-  got=$(DISPLAY=:fake QUORVEL_NO_BUILD=1 QUORVEL_BUILD_DIR=$fake/build PATH="$fake/bin:$PATH" bash "$run" "${args[@]}" 2>&1)
+  got=$(DISPLAY=:fake QUORVEL_NO_BUILD=1 QUORVEL_WINDOWS_BITS=32 QUORVEL_WINE32_LOADER=$fake/bin/loader QUORVEL_BUILD_DIR=$fake/build PATH="$fake/bin:$PATH" bash "$run" "${args[@]}" 2>&1)
   [ "$got" = "$expected" ] || { echo "FAILED: ${args[*]}: got $got, expected $expected"; failures=$((failures + 1)); }
 }
 case_ a.qvd "b c.qvd" = "$(w a.qvd)" "$(w "b c.qvd")"

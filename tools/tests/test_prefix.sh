@@ -32,7 +32,7 @@ server_of() {
   done
 }
 
-ln -s "$build/windows" "$work/windows"
+for d in windows windows64; do [ -d "$build/$d" ] && ln -s "$build/$d" "$work/$d"; done
 ln -s "$tests_prefix" "$work/test-wineprefix"
 # The run prefix: the tests' prefix hard-linked (temporary files other tests remove meanwhile may be
 # missed), its registry copied (each server rewrites its own); it has the installation, and the run
