@@ -106,6 +106,9 @@ public:
     // The box the terminal hangs on (a qualifier's class), which paths to the terminal keep out of
     // as well; none by default.
     virtual const IResizable* GetCarrierBox() const { return nullptr; }
+    // The rectangle paths to the terminal keep out of where it is no resizable box (a bar); false
+    // by default.
+    virtual bool GetBarRect(zq::Rect&) const { return false; }
 };
 
 // What a terminal hands to its attached ends when its shape changes.

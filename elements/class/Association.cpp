@@ -127,8 +127,7 @@ void AssocEnd::TakeOverTerminal(Core::Env& env, Connector::IEnd& other) {
 void AssocEnd::MoveTo(Core::Env& env, const zq::float8Point& p) {
   Connector::EndImp<AssocEnd>::MoveTo(env, p);
   if (IsDeleted() || GetAnchors().empty()) return;
-  const ClassObject::EndMoveInfo info(*this, GetOldPosition(), GetPosition());
-  for (Text::Anchor* a : Core::PtrCont<Text::Anchor>(GetAnchors())) a->OnTerminalReshaped(env, info, nullptr);
+  CarryTexts(env, *this, Core::PtrCont<Text::Anchor>(GetAnchors()));
 }
 
 void AssocEnd::OnEndDeleted(Core::Env& env) {

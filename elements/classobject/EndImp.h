@@ -2,6 +2,7 @@
 // What association ends and link ends share: where the texts anchored at an end go, and which
 // decoration an end of a given kind shows.
 #include <cstddef>
+#include <vector>
 
 #include "core/Interfaces.h"
 #include "text/free/FreeText.h"
@@ -41,6 +42,9 @@ class EndImp {
   virtual const Connector::IEnd& GetEnd() const = 0;
   // Where a new anchored text goes; the asked point does not matter.
   Text::TextPlacement PlaceText() const;
+  // Carries the anchored texts (self is the end) along with the end's move in the running change,
+  // each hanging out from the side of the box the end now lies on.
+  void CarryTexts(Core::Env& env, Core::ITerminal& self, const std::vector<Text::Anchor*>& anchors) const;
 };
 
 // Maps every point by the displacement of an end since the start of the change: anchored texts

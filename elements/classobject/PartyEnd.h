@@ -96,8 +96,7 @@ class PartyEnd : public Connector::EndImp<Derived>,
   void MoveTo(Core::Env& env, const zq::float8Point& p) override {
     Base::MoveTo(env, p);
     if (this->IsDeleted() || this->GetAnchors().empty()) return;
-    const EndMoveInfo info(*this, this->GetOldPosition(), this->GetPosition());
-    for (Text::Anchor* a : Core::PtrCont<Text::Anchor>(this->GetAnchors())) a->OnTerminalReshaped(env, info, nullptr);
+    this->CarryTexts(env, *this, Core::PtrCont<Text::Anchor>(this->GetAnchors()));
   }
   // The anchored texts go with the end.
   void OnEndDeleted(Core::Env& env) override {

@@ -65,6 +65,8 @@ public:
     // IPointable
     bool IsNear(const zq::Point& p, std::int32_t tolerance) const override;
     bool GetBoundingRect(zq::Rect& out) const override;
+    // Paths to the bar keep out of it.
+    bool GetBarRect(zq::Rect& out) const override { return GetBoundingRect(out); }
     Core::Weight GetWeight(const Core::IView& view, const zq::Point& p, std::int32_t tolerance) const override;
     // ITerminal: the bar's outline.
     bool GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const override;

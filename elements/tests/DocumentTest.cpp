@@ -29,6 +29,8 @@
 #include "elements/classobject/tests/BoxChecks.h"
 #include "elements/tests/LayoutChecks.h"
 #include "style/StyleEdit.h"
+#include "text/free/Anchor.h"
+#include "text/free/FreeText.h"
 #include "view/connector/tests/Borders.h"
 
 #ifdef _WIN32
@@ -597,3 +599,118 @@ TEST_F(RoutedPaths, AQualifiedAssociationFollowsAClassMovedFarPastItsOtherClass)
 }
 
 }  // namespace
+
+// A use case generalized by two others through one branching generalization.
+const char kUseCaseTreeDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <UseCase id="r1" Pos="6000 10000" Size="3000 1000"><Text>Pay</Text></UseCase>
+  <UseCase id="r2" Pos="1000 6000" Size="3000 1000"><Text>Pay by card</Text></UseCase>
+  <UseCase id="r3" Pos="11000 6000" Size="3000 1000"><Text>Pay cash</Text></UseCase>
+  <UseCaseGeneralization id="r4">
+    <End id="r5" Pos="7500 9000" UseCase="r1" Type="1"/>
+    <Segment id="r6" Ends="r5 r7"/>
+    <Join id="r7" Pos="7500 8000"/>
+    <Segment id="r8" Ends="r7 r9"/>
+    <Join id="r9" Pos="2500 8000"/>
+    <Segment id="r10" Ends="r9 r11"/>
+    <End id="r11" Pos="2500 6000" UseCase="r2" Type="2"/>
+    <Segment id="r12" Ends="r7 r13"/>
+    <Join id="r13" Pos="12500 8000"/>
+    <Segment id="r14" Ends="r13 r15"/>
+    <End id="r15" Pos="12500 6000" UseCase="r3" Type="2"/>
+  </UseCaseGeneralization>
+</Diagram>
+)";
+
+// What the path checker leaves to the element kinds, one line per fault: a segment running inside a
+// bar that is no resizable box (an activation) which one of its connector's ends lies on; a text
+// anchored at a connector end that overlaps the box the end lies on (or the box that hangs on).
+std::set<std::string> OwnBoxFaults(const Core::Diagram& diagram) {
+  std::set<std::string> faults;
+  const auto id = [](const Core::IModelElement* e) { return "r" + std::to_string(e->GetObjectId()); };
+  for (const auto& element : diagram.Elements()) {
+    if (element->IsDeleted()) continue;
+    if (auto* c = dynamic_cast<const Connector::IConnector*>(element.get()))
+      for (Connector::IEnd* e : c->GetEnds()) {
+        const auto* bar = dynamic_cast<const Core::IPointable*>(e->GetTerminal());
+        zq::Rect r;
+        if (e->IsDeleted() || bar == nullptr || dynamic_cast<const Core::IResizable*>(bar) ||
+            dynamic_cast<const Connector::ISegment*>(bar) || !bar->GetBoundingRect(r) || r.left == r.right ||
+            r.top == r.bottom)
+          continue;
+        for (Connector::ISegment* s : c->GetSegmentList()) {
+          Connector::ISegmentEnd *a, *b;
+          if (!s->IsDeleted() && s->GetEnds(a, b) &&
+              ConnectorTest::Crosses(*dynamic_cast<const Core::ITerminal*>(bar), a->GetPoint(), b->GetPoint()))
+            faults.insert("segment " + id(s) + " runs inside " + id(bar));
+        }
+      }
+    auto* anchor = dynamic_cast<const Text::Anchor*>(element.get());
+    auto* end = anchor ? dynamic_cast<const Connector::IEnd*>(anchor->GetAnchorOwner()) : nullptr;
+    const Text::FreeText* text = anchor ? anchor->GetFreeText() : nullptr;
+    if (end == nullptr || text == nullptr || end->GetTerminal() == nullptr) continue;
+    const zq::Rect t = text->GetBox().Normalized();
+    std::vector<const Core::IResizable*> boxes{dynamic_cast<const Core::IResizable*>(end->GetTerminal())};
+    if (auto* terminal = dynamic_cast<const Core::ITerminal*>(end->GetTerminal())) boxes.push_back(terminal->GetCarrierBox());
+    for (const Core::IResizable* box : boxes) {
+      const zq::Rect r = box ? box->GetRect().Normalized() : zq::Rect();
+      if (box && std::max(t.left, r.left) < std::min(t.right, r.right) &&
+          std::max(t.bottom, r.bottom) < std::min(t.top, r.top))
+        faults.insert("text " + id(text) + " overlaps " + id(box));
+    }
+  }
+  return faults;
+}
+
+// Boxes moved past the boxes their connectors join, up onto a branching join's level or far off:
+// every end leaves its box (a resizable box or an activation bar) outwards and keeps its texts
+// outside it, a branching path stays a tree with its joins, and the drop does not depend on the
+// pointer's way there. Each row's moves are one undo step each.
+TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
+  const struct {
+    const char* document;  // a sample's name, or a document's text
+    int box;
+    std::vector<zq::Point> moves;
+  } rows[] = {
+      {"sequence.qvd", 3, {{9000, 0}}},      // the client past the server
+      {"sequence.qvd", 3, {{20000, 0}}},     // and far beyond it
+      {"sequence.qvd", 7, {{-9000, 0}}},     // the server past the client
+      {"class.qvd", 9, {{5600, 0}, {-18300, 0}}},
+      {"class.qvd", 9, {{4200, 0}, {-17000, 0}}},  // Circle right, then left past Shape
+      {"class.qvd", 9, {{-8000, -3000}}},         // below Shape
+      {kBranchingDocument, 1, {{0, -1000}}},  // the base class onto its join's level
+      {kBranchingDocument, 1, {{0, -2000}}},
+      {kUseCaseTreeDocument, 1, {{0, -2100}}},
+  };
+  for (const auto& row : rows) {
+    const bool named = std::string(row.document).find('<') == std::string::npos;
+    std::string at = std::string(named ? row.document : "hand-written document") + " r" +
+                           std::to_string(row.box) + " moved";
+    for (const zq::Point& by : row.moves) at += " (" + std::to_string(by.x) + ", " + std::to_string(by.y) + ")";
+    std::string saved[3];
+    const int steps[3] = {4, 1, 30};
+    for (int k = 0; k < 3; ++k) {
+      unsigned flags = 0;
+      const auto diagram = named ? Open(row.document, flags) : Read(row.document, flags);
+      ASSERT_NE(diagram, nullptr) << at;
+      const std::set<std::string> before = ConnectorTest::PathFaults(*diagram), own = OwnBoxFaults(*diagram);
+      const auto branches = [&] {
+        std::size_t n = 0;
+        for (const auto& e : diagram->Elements())
+          if (auto* j = dynamic_cast<Connector::IJoin*>(e.get()); j && !j->IsDeleted() && j->GetSegmentCount() > 2) ++n;
+        return n;
+      };
+      const std::size_t joins = branches();
+      for (const zq::Point& by : row.moves) {
+        Perform(*diagram, *diagram->FindElementById(Core::ObjectId(row.box)), {"", Gesture::Move, by, steps[k]},
+                steps[k]);
+        for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
+          EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
+        for (const std::string& fault : OwnBoxFaults(*diagram)) EXPECT_TRUE(own.count(fault)) << at << ": " << fault;
+        EXPECT_EQ(branches(), joins) << at;
+      }
+      saved[k] = Save(*diagram);
+      if (k > 0) EXPECT_EQ(FirstLineDifference(saved[k], saved[0]), "") << at << " in " << steps[k] << " moves";
+    }
+  }
+}

@@ -267,6 +267,34 @@ bool FreeRestingEnds(Core::Env& env, const IConnector& c, const std::vector<Box>
     return true;
 }
 
+// A branching join that a box of the connector now covers (the box was moved onto its level) goes
+// a clearance out of the box, past the side where the stretch from the box's end to the join
+// leaves it: the legs level (or plumb) with it come along and the legs across stretch, so that the
+// branches stay a tree that meets the box from outside. Whether a join moved.
+bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Box>& boxes)
+{
+    bool moved = false;
+    for (Stretch s : StretchesOf(c)) {
+        if (zq::Cast<IEnd>(s.parts.front()) == nullptr) std::reverse(s.parts.begin(), s.parts.end());
+        const Box* box = BoxOf(*s.parts.front(), boxes);
+        auto* j = zq::Cast<IJoin>(s.parts.back());
+        if (box == nullptr || j == nullptr || j->IsDeleted()) continue;
+        const zq::Rect& r = box->rect;
+        const zq::float8Point p = j->GetPoint(), e = s.parts.front()->GetPoint();
+        if (p.x < r.left || p.x > r.right || p.y < r.bottom || p.y > r.top) continue;
+        // The side the end lies on: the nearest to it.
+        const double gap[4] = {e.x - r.left, r.right - e.x, r.top - e.y, e.y - r.bottom};
+        const int side = int(std::min_element(gap, gap + 4) - gap);
+        const double to[4] = {r.left - kClearance, r.right + kClearance, r.top + kClearance, r.bottom - kClearance};
+        const zq::float8Point old = zq::Cast<Core::IPosition>(j)->GetOldPosition();
+        const bool level = side < 2;
+        Core::DeferredShiftSet set;
+        j->Shift(env, nullptr, {level ? to[side] - old.x : 0, level ? 0 : to[side] - old.y, level, !level}, set, false);
+        moved = true;
+    }
+    return moved;
+}
+
 // What the running changes did to connectors: those whose boxes changed, and those laid anew.
 struct Marks {
     std::set<const IConnector*> boxChanged, laid;
@@ -295,7 +323,7 @@ bool KeepOffBoxes(Core::Env& env, IConnector& c)
     const auto enters = [&](const zq::float8Point& a, const zq::float8Point& b) {
         return std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return Enters(box, a, b); });
     };
-    bool changed = false;
+    bool changed = LiftJoinsOffBoxes(env, c, boxes);
     for (Stretch s : StretchesOf(c)) {
         const bool faulty = std::any_of(s.segments.begin(), s.segments.end(), [&](ISegment* seg) {
             ISegmentEnd *a, *b;

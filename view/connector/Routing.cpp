@@ -161,9 +161,12 @@ std::vector<Box> BoxesOf(const IConnector& c)
     const auto add = [&](const Core::IModelElement* element) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
         const auto* r = zq::Cast<const Core::IResizable>(element);
-        if (t == nullptr || r == nullptr || zq::Cast<const ISegment>(element) != nullptr || holdsAnEnd(*t)) return;
+        zq::Rect rect;
+        if (r != nullptr) rect = r->GetRect();
+        else if (t == nullptr || !t->GetBarRect(rect)) return;
+        if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || holdsAnEnd(*t)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
-            boxes.push_back({t, r->GetRect().Normalized()});
+            boxes.push_back({t, rect.Normalized()});
     };
     for (const IEnd* e : c.GetEnds()) {
         if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
