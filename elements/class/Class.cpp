@@ -202,9 +202,9 @@ void Class::RelayoutCompartments(Core::Env& env) {
     SetField(env, &ClassRep::size, zq::Point(width, GetSize().y));
     TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   }
-  const std::int32_t header = std::max(HeaderHeight(grid), KeptHeader());
-  const std::int32_t bottom = PlaceCompartments(env, header);
-  // Room the box had below its last compartment stays.
+  // The header is as high as the name needs, whatever it was before; what the box had beyond its
+  // compartments stays below the last one.
+  const std::int32_t bottom = PlaceCompartments(env, HeaderHeight(grid));
   SetField(env, &ClassRep::size, grid.SnapSize({width, std::max(GetPos().y - bottom, KeptHeight())}));
   TextBlock::ITextOwner::OnTextAreaChanged(GetText(), env);
   Reshape(env);
@@ -212,21 +212,12 @@ void Class::RelayoutCompartments(Core::Env& env) {
 
 std::int32_t Class::KeptHeight() const {
   if (fresh_) return 0;
-  std::vector<const Compartment*> before;
-  for (const Compartment* c = GetOldRep().firstCompartment; c && before.size() < 1000000; c = c->GetOldRep().next)
-    before.push_back(c);
   const std::vector<Compartment*> now = Compartments();
   std::int32_t kept = GetOldSize().y;
-  for (const Compartment* c : before)
+  std::size_t guard = 0;  // the old links are walked as they were, bounded all the same
+  for (const Compartment* c = GetOldRep().firstCompartment; c && ++guard < 1000000; c = c->GetOldRep().next)
     if (std::find(now.begin(), now.end(), c) == now.end()) kept -= c->GetOldSize().y;
-  for (const Compartment* c : now)
-    if (std::find(before.begin(), before.end(), c) == before.end()) kept += c->GetSize().y;
   return kept;
-}
-
-std::int32_t Class::KeptHeader() const {
-  const Compartment* first = GetOldRep().firstCompartment;
-  return fresh_ || first == nullptr ? 0 : GetOldPos().y - first->GetOldPos().y;
 }
 
 void Class::OnTextChanged(Core::Env& env, TextBlock::Text&) {

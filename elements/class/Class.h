@@ -172,12 +172,10 @@ class Class : public Core::StorableWithPos<Class, ClassRep, Core::StorableTraits
   std::int32_t PlaceCompartments(Core::Env& env, std::int32_t header);
   // Checks that the compartments read form one list and links "Next" and "FirstCompartment".
   void LinkReadCompartments(Core::Env& env);
-  // The height before the change, less the compartments taken out since and plus those put in: a
-  // layout never makes the box lower (none for a class made in the change).
+  // The height before the change less the compartments taken out since: a layout never makes the box
+  // lower (none for a class made in the change). Compartments put in count only where the box lacks
+  // room for them, as a drag's detached compartment dropped back was counted in the height already.
   std::int32_t KeptHeight() const;
-  // The header's height before the change, which a layout keeps when the name needs less, so that
-  // the compartments stay where they were (none for a class made in the change or that had none).
-  std::int32_t KeptHeader() const;
 
   bool layoutPending_ = false;
   bool fresh_ = false;  // made in the running change

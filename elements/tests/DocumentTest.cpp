@@ -336,31 +336,35 @@ TEST_P(HandWrittenDocument, PastedUnderOtherFontsEveryBoxKeepsItsSizeAndItsEnds)
 
 // Pasted into a new document whose base font is 20 pt, the copy is laid out as the same document
 // restyled in place to the fonts the paste gave it: every box and end at the same place (moved by the
-// paste's offset) with the same size, qualifiers on their sides of their boxes, compartments below
-// their owners' names, lifelines in the middle of their objects.
+// paste's offset) with the same size, qualifiers on their sides of their boxes, compartments right
+// below their owners' names, lifelines in the middle of their objects. So is the document so restyled
+// pasted into one of 8 pt, where names need less room than they had.
 TEST_P(HandWrittenDocument, PastedUnderLargerFontsIsLaidOutAsRestyledInPlace) {
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
   const auto sides = LayoutChecks::QualifierSides(*diagram);
   const zq::Point offset(700, -700);
-  ClassObjectTest::PastedCopy copy(Registry(), *diagram, 20, offset);
-  {
-    Core::Transaction t(*diagram);
-    Core::Env env(t);
-    Style::ImportStyles(env, copy.target);
-    env.Close();
+  for (const double points : {20.0, 8.0}) {
+    SCOPED_TRACE(points);
+    ClassObjectTest::PastedCopy copy(Registry(), *diagram, points, offset);
+    {
+      Core::Transaction t(*diagram);
+      Core::Env env(t);
+      Style::ImportStyles(env, copy.target);
+      env.Close();
+    }
+    const auto pasted = LayoutChecks::PlacedElements(copy.target), restyled = LayoutChecks::PlacedElements(*diagram);
+    ASSERT_EQ(pasted.size(), restyled.size());
+    for (std::size_t i = 0; i < pasted.size(); ++i)
+      EXPECT_EQ(pasted[i].Text(), restyled[i].Moved(offset).Text()) << "restyled in place";
+    for (const Core::Diagram* d : {&copy.target, diagram.get()}) {
+      EXPECT_EQ(LayoutChecks::LayoutFault(*d), "");
+      EXPECT_EQ(LayoutChecks::QualifierSides(*d), sides) << "a qualifier left its side";
+    }
+    EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), Core::ObjectId(0));
+    EXPECT_EQ(Save(*Read(Save(copy.target), flags)), Save(copy.target));
   }
-  const auto pasted = LayoutChecks::PlacedElements(copy.target), restyled = LayoutChecks::PlacedElements(*diagram);
-  ASSERT_EQ(pasted.size(), restyled.size());
-  for (std::size_t i = 0; i < pasted.size(); ++i)
-    EXPECT_EQ(pasted[i].Text(), restyled[i].Moved(offset).Text()) << "restyled in place";
-  for (const Core::Diagram* d : {&copy.target, diagram.get()}) {
-    EXPECT_EQ(LayoutChecks::LayoutFault(*d), "");
-    EXPECT_EQ(LayoutChecks::QualifierSides(*d), sides) << "a qualifier left its side";
-  }
-  EXPECT_EQ(ClassObjectTest::EndOffItsBox(copy.target), Core::ObjectId(0));
-  EXPECT_EQ(Save(*Read(Save(copy.target), flags)), Save(copy.target));
 }
 
 // The first line where the two texts differ, with its number, or an empty text when they agree.

@@ -1,6 +1,7 @@
 // How a diagram is laid out, for the tests that paste or restyle documents: its boxes, ends and joins
 // in document order, the side of its owner each qualifier touches, and the first fault of the layout
-// a change of fonts can leave (a compartment over its owner's name, a lifeline off its object's middle).
+// a change of fonts can leave (a compartment over its owner's name or a class's first one off the
+// bottom of its header, a lifeline off its object's middle).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 
 #include "core/Diagram.h"
 #include "core/Interfaces.h"
+#include "elements/class/Class.h"
+#include "elements/class/Compartment.h"
 #include "elements/classobject/Qualifier.h"
 #include "elements/sequence/LifeLine.h"
 #include "elements/sequence/SeqObject.h"
@@ -66,8 +69,9 @@ inline std::int32_t NameBottom(const Core::Diagram& d, const Core::IModelElement
   return INT32_MIN;
 }
 
-// The first fault of the layout: a compartment above the bottom of its owner's name, a lifeline off
-// the middle of its object; empty when there is none.
+// The first fault of the layout: a compartment above the bottom of its owner's name, a class's first
+// compartment not right under its name (the name's height and its margins, rounded up to 1 mm, below
+// the top), a lifeline off the middle of its object; empty when there is none.
 inline std::string LayoutFault(const Core::Diagram& d) {
   for (const Core::ElementPtr& e : d.Elements()) {
     if (e->IsDeleted()) continue;
@@ -76,6 +80,13 @@ inline std::string LayoutFault(const Core::Diagram& d) {
       if (c->GetPos().y > bottom)
         return "compartment " + std::to_string(e->GetObjectId()) + " at " + std::to_string(c->GetPos().y) +
                " over its owner's name, which ends at " + std::to_string(bottom);
+    }
+    if (auto* c = dynamic_cast<Class::Class*>(e.get()); c && c->GetFirstCompartment() && c->GetText()) {
+      const std::int32_t name = TextBlock::ITextOwner::GetTextAreaSizeUsed(c->GetText()).height;
+      const std::int32_t header = c->GetPos().y - c->GetFirstCompartment()->GetPos().y;
+      if (header != (name + 200 + 99) / 100 * 100)
+        return "class " + std::to_string(e->GetObjectId()) + " with a header of " + std::to_string(header) +
+               " for a name " + std::to_string(name) + " high";
     }
     if (auto* o = dynamic_cast<Sequence::SeqObject*>(e.get()); o && o->GetLifeLine()) {
       const zq::Rect r = o->GetRect();

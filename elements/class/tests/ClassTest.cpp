@@ -2,6 +2,7 @@
 // resizing, the compartment list with its undo, and the stored form read back or refused.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "core/DefaultGrid.h"
@@ -42,6 +43,18 @@ struct Classes : HostScene::Scene {
       c.InsertCompartment(env, *k, after, false);
     });
     return k;
+  }
+  // Sets the size of the directory's font and tells every style client, as the styles editor does.
+  void SetFontPoints(const Style::DirectoryName& name, double points) {
+    Change([&](Core::Env& env) {
+      Style::Directory* dir = Style::Style::Find(diagram)->GetRoot()->Find(name);
+      ASSERT_NE(dir, nullptr);
+      ASSERT_NE(dir->GetFont(), nullptr);
+      dir->GetFont()->SetSize(env, {false, points});
+      for (const auto& e : std::vector<Core::ElementPtr>(diagram.Elements()))
+        if (auto* client = dynamic_cast<Style::IStyleClient*>(e.get()); client && !e->IsDeleted())
+          client->StyleChanged(env, name);
+    });
   }
   // The stack as texts, top to bottom, checked against the back links and the owner.
   std::wstring Stack(const Class::Class& c) {
@@ -225,6 +238,100 @@ TEST_F(Classes, ResizingKeepsTheOppositeEdgeAndTheMinimum) {
   EXPECT_EQ(a->GetSize().x, c->GetSize().x);
 }
 
+// A class's header follows its name through every change: renamed, restyled, with a compartment
+// dragged out and dropped back into the class or a handle dragged, the first compartment lies right
+// under the name (snapped name height + 200 below the top), the stack closes up below it, and no
+// change makes the box lower. A name and a font given back give the header back.
+struct HeaderStep {
+  const char* name;
+  std::function<void(Classes&, Class::Class&)> change;
+  bool headerAsAtStart;  // besides following the name: as high as at the start
+  bool sizeKept;         // the box's size unchanged (else only never lower)
+  const wchar_t* stack;  // the compartments afterwards
+};
+
+// Drags the compartment by the vector in two steps and drops it into its class where the pointer
+// (its middle) ends, as the move task does: detached before the drag's restore point, every step
+// started over from there.
+void DragCompartment(Classes& s, Class::Class& c, Compartment& k, zq::Point by) {
+  const zq::Rect r = k.GetRect();
+  const zq::Point drop{(r.left + r.right) / 2 + by.x, (r.top + r.bottom) / 2 + by.y};
+  s.Change([&](Core::Env& env) {
+    Core::ModelElementSet moved;
+    moved.Insert(k.shared_from_this());
+    Core::DeferredShiftSet set(moved, &s.diagram, &k);
+    EXPECT_FALSE(k.DetachFromSource(env, set, moved));
+    env.GetTransaction().SetRestorePoint();
+    for (int step = 1; step <= 2; ++step) {
+      env.GetTransaction().ReturnToRestorePoint();
+      set.ShiftAll(env, {by.x * step / 2.0, by.y * step / 2.0, true, true});
+    }
+    set.ShiftDeferred(env);
+    c.DropCompartments(env, k, drop);
+  });
+}
+
+TEST_F(Classes, TheHeaderFollowsTheNameAndTheBoxNeverGetsLower) {
+  Class::Class* c = NewClass();
+  Change([&](Core::Env& env) { c->SetName(env, L"Tight"); });
+  AddCompartment(*c, L"x");
+  AddCompartment(*c, L"f");
+  using Step = std::function<void(Classes&, Class::Class&)>;
+  const auto rename = [](const wchar_t* name) -> Step {
+    return [name](Classes& s, Class::Class& k) { s.Change([&](Core::Env& env) { k.SetName(env, name); }); };
+  };
+  const auto restyle = [](double points) -> Step {
+    return [points](Classes& s, Class::Class&) { s.SetFontPoints(Style::Names::ClassHeader(), points); };
+  };
+  const auto drag = [](int index, zq::Point by) -> Step {
+    return [index, by](Classes& s, Class::Class& k) { DragCompartment(s, k, *k.GetCompartment(index), by); };
+  };
+  const std::int32_t px40At200 = 529;  // 40 pixels at 96 dpi shown at 200 %
+  const HeaderStep steps[] = {
+      {"renamed to two lines", rename(L"Two\nlines"), false, false, L"x|f|"},
+      {"renamed to one short line", rename(L"T"), true, false, L"x|f|"},
+      {"renamed to the first name", rename(L"Tight"), true, true, L"x|f|"},
+      {"restyled to 30 pt", restyle(30), false, false, L"x|f|"},
+      {"restyled from 30 to 6 pt", restyle(6), false, false, L"x|f|"},
+      {"restyled back to 11 pt", restyle(11), true, false, L"x|f|"},
+      {"first compartment dragged 40 px down, below the second", drag(0, {0, -px40At200}), true, true, L"f|x|"},
+      {"second compartment dragged above the first", drag(1, {0, 900}), true, true, L"x|f|"},
+      {"first compartment dragged a little and dropped at its place", drag(0, {300, -100}), true, true, L"x|f|"},
+      {"widened by its right handle",
+       [](Classes& s, Class::Class& k) {
+         const zq::Rect r = k.GetRect();
+         s.Resize(k, {r.left, r.top, r.right + 1500, r.bottom});
+       },
+       true, false, L"x|f|"},
+  };
+  const auto header = [&] { return c->GetPos().y - c->GetFirstCompartment()->GetPos().y; };
+  const std::int32_t start = header();
+  const std::string saved = Save(diagram);
+  int changes = 0;
+  for (const HeaderStep& step : steps) {
+    const zq::Point size = c->GetSize();
+    const std::size_t undo = diagram.GetUndoHandler().GetUndoCount();
+    step.change(*this, *c);
+    changes += int(diagram.GetUndoHandler().GetUndoCount() - undo);
+    const std::int32_t name = TextBlock::ITextOwner::GetTextAreaSizeUsed(c->GetText()).height;
+    EXPECT_EQ(header(), (name + 200 + 99) / 100 * 100) << step.name;
+    if (step.headerAsAtStart) EXPECT_EQ(header(), start) << step.name;
+    EXPECT_EQ(Stack(*c), step.stack) << step.name;
+    std::int32_t bottom = c->GetFirstCompartment()->GetPos().y;
+    for (Compartment* k : c->Compartments()) {
+      EXPECT_EQ(k->GetPos(), (zq::Point{c->GetPos().x, bottom})) << step.name;
+      bottom -= k->GetSize().y;
+    }
+    EXPECT_LE(c->GetPos().y - c->GetSize().y, bottom) << step.name << ": the box ends above its last compartment";
+    if (step.sizeKept)
+      EXPECT_EQ(c->GetSize(), size) << step.name;
+    else
+      EXPECT_GE(c->GetSize().y, size.y) << step.name;
+  }
+  for (int i = 0; i < changes; ++i) Undo();
+  EXPECT_EQ(Save(diagram), saved);
+}
+
 TEST_F(Classes, AbstractChangesOnlyWhenToggled) {
   Class::Class* c = NewClass();
   const std::size_t steps = diagram.GetUndoHandler().GetUndoCount();
@@ -376,14 +483,7 @@ TEST_F(Classes, AClassFontChangedInTheStylesResizesTheBoxesInOneUndoStep) {
   Class::Class* c = NewClass();
   Compartment* k = AddCompartment(*c, L"+area(): double");
   const zq::Point size = c->GetSize(), compartment = k->GetSize();
-  Change([&](Core::Env& env) {
-    Style::Directory* dir = Style::Style::Find(diagram)->GetRoot()->Find(Style::Names::Class());
-    ASSERT_NE(dir, nullptr);
-    dir->GetFont()->SetSize(env, {false, 20});
-    for (const auto& e : std::vector<Core::ElementPtr>(diagram.Elements()))
-      if (auto* client = dynamic_cast<Style::IStyleClient*>(e.get()); client && !e->IsDeleted())
-        client->StyleChanged(env, Style::Names::Class());
-  });
+  SetFontPoints(Style::Names::Class(), 20);
   // The name is larger: the box is wider and its header higher; the compartment, whose directory
   // keeps its own size, takes the new width and still closes the box at its bottom.
   EXPECT_GT(c->GetSize().x, size.x);

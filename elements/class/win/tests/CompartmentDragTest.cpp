@@ -132,6 +132,44 @@ TEST_F(CompartmentDrag, ACompartmentDraggedAboveItsNeighbourReordersItsClass) {
   EXPECT_EQ(a->Compartments(), (Stack{a1, a2}));
 }
 
+// Dragged within its own class with the mouse and dropped there, a compartment goes into the slot the
+// pointer gives; the class keeps its size, its name's header and its first compartment right under
+// it, the stack closes up, and each drag is one undo step (the drag detaches the compartment before
+// the steps that start over, which the class's layout must not count twice).
+TEST_F(CompartmentDrag, ACompartmentDroppedBackIntoItsClassKeepsTheHeaderAndTheBox) {
+  struct Row {
+    const char* name;
+    int index;   // of the dragged compartment
+    int down;    // how far the pointer goes down, in units of the dragged compartment's height (percent)
+    int order;   // 12: a1 above a2, 21: a2 above a1
+  };
+  const Row rows[] = {
+      {"the first dragged 40 px down at 200 %, past the second's middle", 0, 0, 21},
+      {"the lower dragged above the upper", 1, -120, 12},
+      {"the first dragged sideways", 0, 10, 12},
+  };
+  const std::int32_t header = a->GetPos().y - a1->GetPos().y;
+  ASSERT_EQ(header, a->HeaderHeight(View::DefaultGrid::Instance()));
+  const zq::Point size = a->GetSize();
+  for (const Row& row : rows) {
+    Class::Compartment* k = a->GetCompartment(row.index);
+    // 40 pixels at 96 dpi shown at 200 % are 529 units; the other rows move by the compartment's height.
+    const std::int32_t down = row.down == 0 ? 529 : k->GetSize().y * row.down / 100;
+    const zq::Point from = Middle(*k);
+    const size_t steps = Steps();
+    const std::string before = Saved();
+    Drag(from, {from.x + 300, from.y - down});
+    EXPECT_EQ(a->Compartments(), row.order == 12 ? (Stack{a1, a2}) : (Stack{a2, a1})) << row.name;
+    EXPECT_TRUE(LaidOut(*a)) << row.name;
+    EXPECT_EQ(a->GetPos().y - a->GetFirstCompartment()->GetPos().y, header) << row.name;
+    EXPECT_EQ(a->GetSize(), size) << row.name;
+    EXPECT_EQ(Steps(), steps + 1) << row.name;
+    w->Undo();
+    EXPECT_EQ(Saved(), before) << row.name;
+    w->Redo();
+  }
+}
+
 TEST_F(CompartmentDrag, ACompartmentDroppedOnTheBackgroundStaysThereWithoutAClassAndIsSaved) {
   const zq::Point to{3000, 1000};
   const Core::IModelElement* target = a;
