@@ -4,6 +4,8 @@
 #include "core/Shift.h"
 #include "core/Weight.h"
 
+#include <algorithm>
+
 namespace Core {
 
 BoxReshapeInfo::BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, const zq::Rect& newRect)
@@ -13,6 +15,29 @@ BoxReshapeInfo::BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, con
 {
     GraphUtil::MakeRectOutline(old_, oldRect.Normalized());
     GraphUtil::MakeRectOutline(new_, newRect.Normalized());
+}
+
+namespace {
+
+zq::Rect BoundsOf(const std::vector<zq::Point>& outline)
+{
+    zq::Rect r(outline.front().x, outline.front().y, outline.front().x, outline.front().y);
+    for (const zq::Point& p : outline)
+        r = {std::min(r.left, p.x), std::max(r.top, p.y), std::max(r.right, p.x), std::min(r.bottom, p.y)};
+    return r;
+}
+
+} // namespace
+
+BoxReshapeInfo::BoxReshapeInfo(ITerminal* terminal, const std::vector<zq::Point>& oldOutline,
+                               const std::vector<zq::Point>& newOutline)
+    : BoxReshapeInfo(terminal, BoundsOf(oldOutline), BoundsOf(newOutline))
+{
+    if (oldOutline.size() != newOutline.size()) return;
+    old_.assign(oldOutline.begin(), oldOutline.end());
+    new_.assign(newOutline.begin(), newOutline.end());
+    for (std::size_t i = 0; i < oldOutline.size() && moved_; ++i)
+        moved_ = newOutline[i].x - oldOutline[i].x == dx_ && newOutline[i].y - oldOutline[i].y == dy_;
 }
 
 zq::float8Point BoxReshapeInfo::MapPoint(const zq::float8Point& point) const

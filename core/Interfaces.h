@@ -130,6 +130,9 @@ class BoxReshapeInfo : public ITerminalReshapeInfo {
 public:
     // The terminal went from the old rectangle to the new one.
     BoxReshapeInfo(ITerminal* terminal, const zq::Rect& oldRect, const zq::Rect& newRect);
+    // The terminal went from the old outline to the new one of the same corners (a class with its
+    // template box); outlines of different corners are taken as their bounding rectangles.
+    BoxReshapeInfo(ITerminal* terminal, const std::vector<zq::Point>& oldOutline, const std::vector<zq::Point>& newOutline);
     zq::float8Point MapPoint(const zq::float8Point& point) const override;
     zq::float8Point MapAlongSide(const zq::float8Point& point) const override;
     ITerminal* GetTerminal() const override { return terminal_; }

@@ -27,6 +27,12 @@ using namespace HeldDrag;
 // How many boxes of each document the gestures take: each box costs editor_tests a few seconds.
 constexpr int kBoxesPerDocument = 1;
 
+// Gestures that still leave a fault, by document, box and gesture (as the model table lists them).
+const std::set<std::string> kKnownFaults = {
+    // Messages and returns run through the activations they end on.
+    "sequence.qvd r7 dragged past its partner",
+};
+
 enum class Kind { Nudge, PastPartner, Copy, Resize };
 struct Gesture {
     const char* name;
@@ -251,8 +257,13 @@ protected:
         else
             EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [&](const auto& b) { return b.second == t.rect; }))
                 << at << ": the box kept its place and size";
+        std::vector<std::string> found;
         for (const std::string& fault : ConnectorTest::PathFaults(*saved->model))
-            EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
+            if (!before.count(fault)) found.push_back(fault);
+        if (kKnownFaults.count(at))
+            EXPECT_FALSE(found.empty()) << at << ": no longer fails, strike it from the known faults";
+        else
+            for (const std::string& fault : found) ADD_FAILURE() << at << ": " << fault;
         ASSERT_TRUE(WaitFor([&] { return !Modified(frame_); })) << at << ": the save left the document modified";
         Chord(VK_CONTROL, 'Z');
         ASSERT_TRUE(WaitFor([&] { return Modified(frame_); })) << at << ": not undone";

@@ -352,13 +352,11 @@ void Class::GetOutline(std::vector<zq::Point>& outline, bool old) const {
 
 void Class::Reshape(Core::Env& env, Core::DeferredShiftSet* set, bool qualifiers) {
   if (IsDeleted()) return;
-  zq::Rect now, before = GetOldRect();
-  GetBoundingRect(now);
-  if (const TemplateParameters* box = GetOldRep().templateParameters) {
-    const zq::Rect t = box->GetOldRect();
-    before.top = t.top;
-    before.right = t.right;
-  }
+  // Ends go from side to side of the outline, the template box's included, never of the
+  // rectangle around both (an end on the right side would go onto the template box's line).
+  std::vector<zq::Point> before, now;
+  GetOutline(before, true);
+  GetOutline(now, false);
   FollowReshape(env, Core::BoxReshapeInfo(this, before, now), set);
   if (qualifiers) FollowQualifiers(env, set);
 }

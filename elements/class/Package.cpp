@@ -259,11 +259,8 @@ void Package::SetRect(Core::Env& env, const zq::Rect& rect, bool)
 void Package::EndsFollow(Core::Env& env)
 {
     if (GetRep().dependencyEnds.empty() && GetRep().noteEnds.empty()) return;
-    const zq::Point t0 = GetTabSize(true), t = GetTabSize();
-    zq::Rect before = GetOldRect(), now = GetRect();
-    before.top += t0.y;
-    now.top += t.y;
-    const Core::BoxReshapeInfo info(this, before, now);
+    // From side to side of the outline: an end on the body's top edge beside the tab stays on it.
+    const Core::BoxReshapeInfo info(this, Outline(true), Outline(false));
     Core::DeferredShiftSet set;
     for (Dependency::DependencyEnd* e : Core::PtrCont<Dependency::DependencyEnd>(GetRep().dependencyEnds))
         e->OnTerminalReshaped(env, info, &set);
@@ -299,11 +296,16 @@ Core::Weight Package::GetWeight(const Core::IView& view, const zq::Point& p, std
 
 bool Package::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const
 {
-    const zq::Point pos = GetPos(), size = GetSize(), t = GetTabSize();
-    const double x = pos.x, y = pos.y, w = size.x, h = size.y;
-    const GraphUtil::Outline outline{{x + w, y}, {x + w, y - h}, {x, y - h}, {x, y + t.y}, {x + t.x, y + t.y}, {x + t.x, y}};
-    out = GraphUtil::NearestOutlinePoint(outline, p, horizontal, !horizontal);
+    const std::vector<zq::Point> points = Outline(false);
+    out = GraphUtil::NearestOutlinePoint(GraphUtil::Outline(points.begin(), points.end()), p, horizontal, !horizontal);
     return out.valid;
+}
+
+std::vector<zq::Point> Package::Outline(bool old) const
+{
+    const zq::Point pos = old ? GetOldPos() : GetPos(), size = old ? GetOldSize() : GetSize(), t = GetTabSize(old);
+    const std::int32_t x = pos.x, y = pos.y, w = size.x, h = size.y;
+    return {{x + w, y}, {x + w, y - h}, {x, y - h}, {x, y + t.y}, {x + t.x, y + t.y}, {x + t.x, y}};
 }
 
 void Package::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,

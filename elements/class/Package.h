@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 // The package: a folder-shaped box that groups the classes and packages lying inside its body and
 // the notes and free texts inside it. Its name shows in the body, or, once the package is Large,
 // in its name tab (the rider), so that the body is free for its contents.
@@ -81,6 +82,8 @@ public:
     void FitRider(Core::Env& env, PackageRider& rider);
     // The dependency and note connector ends follow the outline.
     void EndsFollow(Core::Env& env);
+    // The body with its tab on the top left, current or saved.
+    std::vector<zq::Point> Outline(bool old) const;
 
     // IPackagePart / IUpdateContainer
     void SetContainingPackage(Core::Env& env, Package* package) override;

@@ -85,8 +85,8 @@ void Note::ApplyRect(Core::Env& env, zq::Rect r)
 
 void Note::Reshaped(Core::Env& env)
 {
-    const zq::Rect old = zq::Rect::FromPosSize(GetOldPos(), GetOldSize().x, GetOldSize().y);
-    const Core::BoxReshapeInfo info(this, old, GetRect());
+    // From side to side of the outline: an end on the top edge stays on it, off the folded corner.
+    const Core::BoxReshapeInfo info(this, Outline(true), Outline(false));
     Core::DeferredShiftSet none;
     for (NoteConnectorEnd* e : Core::PtrCont<NoteConnectorEnd>(GetRep().connectorEnds))
         e->OnTerminalReshaped(env, info, &none);
@@ -109,12 +109,17 @@ Core::Weight Note::GetWeight(const Core::IView& view, const zq::Point& p, std::i
 
 bool Note::GetTerminalOutline(GraphUtil::OutlineHit& out, const zq::float8Point& p, bool horizontal) const
 {
-    const zq::Point pos = GetPos(), size = GetSize();
-    const double x = pos.x, y = pos.y, w = size.x, h = size.y;
-    const double xf = std::max(x, x + w - kFold), yf = std::max(y - h, y - double(kFold));
-    const GraphUtil::Outline outline{{x, y}, {xf, y}, {x + w, yf}, {x + w, y - h}, {x, y - h}};
-    out = GraphUtil::NearestOutlinePoint(outline, p, horizontal, !horizontal);
+    const std::vector<zq::Point> points = Outline(false);
+    out = GraphUtil::NearestOutlinePoint(GraphUtil::Outline(points.begin(), points.end()), p, horizontal, !horizontal);
     return out.valid;
+}
+
+std::vector<zq::Point> Note::Outline(bool old) const
+{
+    const zq::Point pos = old ? GetOldPos() : GetPos(), size = old ? GetOldSize() : GetSize();
+    const std::int32_t x = pos.x, y = pos.y, w = size.x, h = size.y;
+    const std::int32_t xf = std::max(x, x + w - kFold), yf = std::max(y - h, y - kFold);
+    return {{x, y}, {xf, y}, {x + w, yf}, {x + w, y - h}, {x, y - h}};
 }
 
 void Note::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,

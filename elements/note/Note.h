@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 // The note: a box with a folded corner holding a text, from which note connectors point at the
 // elements it comments on. Its note connectors are written inside it.
 #include "core/Attach.h"
@@ -97,6 +98,8 @@ private:
     // Grows the rectangle to the text and sets it; the attached ends follow the new outline.
     void ApplyRect(Core::Env& env, zq::Rect rect);
     void Reshaped(Core::Env& env);
+    // The outline with its folded corner cut off, current or saved.
+    std::vector<zq::Point> Outline(bool old) const;
 };
 
 // Reports the note's and the note connector's factories and the "Note" directory.

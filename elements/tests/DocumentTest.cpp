@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <exception>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <memory>
@@ -383,7 +384,7 @@ std::string FirstLineDifference(const std::string& a, const std::string& b) {
 // what a drag takes along) or of a copy of it, whose steps each start over from the state at the
 // drag's start; or a handle's rectangle, applied once at the release.
 struct Gesture {
-  const char* name;
+  std::string name;
   enum { Move, CopyDrop, Resize } kind;
   zq::Point by;      // a drag's shift; a resize's move of the right and bottom edges
   int steps;         // pointer moves of a drag
@@ -401,6 +402,7 @@ const Gesture kGestures[] = {
     {"narrowed", Gesture::Resize, {-100000, 0}, 1},
     {"made lower", Gesture::Resize, {0, 100000}, 1},
     {"made higher", Gesture::Resize, {0, -1500}, 1},
+    {"shrunk", Gesture::Resize, {-100000, 100000}, 1},
 };
 
 // Runs the gesture on the box as one undo step.
@@ -449,38 +451,254 @@ void Perform(Core::Diagram& diagram, Core::IModelElement& box, const Gesture& g,
   diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
 }
 
-// Moved, copied and resized, every box of every document keeps the connectors that end on it on its
-// outline and outside it (no new fault), the drop does not depend on the pointer's way there, the
-// saved document reads back alike, and undo restores it.
+std::string Id(const Core::IModelElement& e) { return "r" + std::to_string(e.GetObjectId()); }
+
+// The saved document with the ids above the read document's renumbered in the order they appear:
+// how many ids a gesture used up on its way (bends laid and dropped) does not show.
+std::string WithNewIdsInOrder(const std::string& saved, unsigned long long lastRead) {
+  static const std::regex ref(R"(\br(\d+)\b)");
+  std::map<std::string, std::string> renamed;
+  std::string out;
+  std::size_t from = 0;
+  for (std::sregex_iterator i(saved.begin(), saved.end(), ref), end; i != end; ++i) {
+    const std::smatch& m = *i;
+    out.append(saved, from, m.position(0) - from);
+    from = m.position(0) + m.length(0);
+    if (std::stoull(m[1].str()) <= lastRead) {
+      out += m[0].str();
+      continue;
+    }
+    auto [at, fresh] = renamed.emplace(m[1].str(), "");
+    if (fresh) at->second = "new" + std::to_string(renamed.size());
+    out += at->second;
+  }
+  return out + saved.substr(from);
+}
+
+// The highest id of the document.
+unsigned long long LastId(const std::string& document) {
+  static const std::regex id(R"re(\bid="r(\d+)")re");
+  unsigned long long last = 0;
+  for (std::sregex_iterator i(document.begin(), document.end(), id), end; i != end; ++i)
+    last = std::max(last, std::stoull((*i)[1].str()));
+  return last;
+}
+
+// The boxes connectors end on, in the order of their first end.
+std::vector<Core::IModelElement*> BoxesWithEnds(const Core::Diagram& diagram) {
+  std::vector<Core::IModelElement*> boxes;
+  for (const auto& e : diagram.Elements())
+    if (auto* end = dynamic_cast<Connector::IEnd*>(e.get())) {
+      Core::IModelElement* t = end->GetTerminal();
+      zq::Rect r;
+      if (ConnectorTest::IsBox(t, r) && std::find(boxes.begin(), boxes.end(), t) == boxes.end()) boxes.push_back(t);
+    }
+  return boxes;
+}
+
+// The drags of the box towards the places its connectors lead to: 5, 15 and 25 mm towards each
+// join and each point on a line they end on, and to 5 and 25 mm past it; 5, 15 and 25 mm towards
+// each other box, to a free place 5 and 25 mm past it, and to 5 mm beyond its far corner. On the
+// grid, each shift once.
+std::vector<Gesture> DragsTowardsItsPartners(const Core::Diagram& diagram, Core::IModelElement& box) {
+  zq::Rect own;
+  if (!ConnectorTest::IsBox(&box, own)) return {};
+  const zq::float8Point centre((own.left + own.right) / 2.0, (own.top + own.bottom) / 2.0);
+  std::vector<Gesture> drags;
+  const auto add = [&](const std::string& name, double dx, double dy) {
+    const zq::Point by(int(std::round(dx / 100)) * 100, int(std::round(dy / 100)) * 100);
+    if (by == zq::Point(0, 0) ||
+        std::any_of(drags.begin(), drags.end(), [&](const Gesture& g) { return g.by == by; }))
+      return;
+    drags.push_back({name, Gesture::Move, by, 4});
+  };
+  // Towards the point, and past it to where the box (of the given reach along the way) is clear of
+  // what lies there (of its own reach) by the gap.
+  const auto towards = [&](const std::string& what, const zq::float8Point& to, double theirReach) {
+    const double dx = to.x - centre.x, dy = to.y - centre.y, length = std::hypot(dx, dy);
+    if (length < 1) return;
+    const double ux = dx / length, uy = dy / length;
+    for (int mm : {5, 15, 25}) add("moved " + std::to_string(mm) + " mm towards " + what, ux * mm * 100, uy * mm * 100);
+    const double reach = own.Width() / 2.0 * std::abs(ux) + own.Height() / 2.0 * std::abs(uy) + theirReach;
+    for (int mm : {5, 25}) {
+      const double by = length + (theirReach > 0 ? reach : 0) + mm * 100;
+      add("moved " + std::to_string(mm) + " mm past " + what, ux * by, uy * by);
+    }
+  };
+  for (const auto& e : diagram.Elements()) {
+    auto* end = dynamic_cast<Connector::IEnd*>(e.get());
+    if (end == nullptr || end->IsDeleted() || end->GetTerminal() != &box || end->GetConnector() == nullptr) continue;
+    const Connector::IConnector& c = *end->GetConnector();
+    for (Connector::IJoin* j : c.GetJoins())
+      if (!j->IsDeleted()) towards(Id(*j), j->GetPoint(), 0);
+    for (Connector::IEnd* other : c.GetEnds()) {
+      Core::IModelElement* t = other->GetTerminal();
+      zq::Rect r;
+      if (other->IsDeleted() || t == nullptr || t == &box) continue;
+      if (!ConnectorTest::IsBox(t, r)) {
+        towards(Id(*other), other->GetPoint(), 0);
+        continue;
+      }
+      const zq::float8Point middle((r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0);
+      const double dx = middle.x - centre.x, dy = middle.y - centre.y, length = std::max(1.0, std::hypot(dx, dy));
+      towards(Id(*t), middle, r.Width() / 2.0 * std::abs(dx) / length + r.Height() / 2.0 * std::abs(dy) / length);
+      // The far corner's side on each axis, and the box beyond it by 5 mm.
+      const double sx = middle.x >= centre.x ? 1 : -1, sy = middle.y >= centre.y ? 1 : -1;
+      const double fx = sx > 0 ? r.right : r.left, fy = sy > 0 ? r.top : r.bottom;
+      add("moved beyond the far corner of " + Id(*t), fx + sx * (own.Width() / 2.0 + 500) - centre.x,
+          fy + sy * (own.Height() / 2.0 + 500) - centre.y);
+    }
+  }
+  return drags;
+}
+
+// Gestures of the table that still leave a fault (or a drop that depends on the pointer's way),
+// by document, box and gesture; an entry that no longer does fails the table until it is struck.
+const std::set<std::string> kKnownFaults = {
+    // A note connector's own end or leg inside its note's rectangle (the folded corner).
+    "class.qvd r59 moved 5 mm past r71",
+    "object.qvd r40 moved 25 mm towards r44",
+    "object.qvd r40 moved 25 mm towards r50",
+    "object.qvd r40 moved 5 mm past r44",
+    "object.qvd r40 moved 5 mm past r50",
+    "sequence.qvd r38 moved 5 mm past r44",
+    "sequence.qvd r38 moved 5 mm past r50",
+    "sequence.qvd r38 moved 5 mm past r56",
+    "state.qvd r19 moved beyond the far corner of r56",
+    "state.qvd r56 moved 5 mm past r62",
+    "state.qvd r56 moved 5 mm past r66",
+    "state.qvd r56 moved 5 mm past r68",
+    "state.qvd r56 moved 5 mm past r70",
+    "state.qvd r56 moved 5 mm past r82",
+    "state.qvd r56 moved straight down",
+    "state.qvd r56 narrowed",
+    "state.qvd r56 shrunk",
+    "usecase.qvd r3 moved 25 mm past r38",
+    "usecase.qvd r34 moved 25 mm past r52",
+    "usecase.qvd r34 moved 5 mm past r52",
+    "usecase.qvd r34 moved 5 mm past r58",
+    // Messages and returns run through the activations they end on.
+    "sequence.qvd r5 moved 25 mm past r29",
+    "sequence.qvd r5 moved 25 mm past r9",
+    "sequence.qvd r5 moved 5 mm past r29",
+    "sequence.qvd r5 moved 5 mm past r9",
+    "sequence.qvd r5 moved beyond the far corner of r9",
+    "sequence.qvd r5 moved far down and right",
+    "sequence.qvd r6 moved 25 mm past r23",
+    "sequence.qvd r6 moved 5 mm past r21",
+    "sequence.qvd r6 moved 5 mm past r23",
+    "sequence.qvd r6 moved far down and right",
+    "sequence.qvd r9 moved 25 mm past r5",
+    "sequence.qvd r9 moved 5 mm past r5",
+    "sequence.qvd r9 moved beyond the far corner of r5",
+    "sequence.qvd r9 moved far left",
+    "sequence.qvd r9 moved far up and left",
+    // Texts of ends left inside the box after the path was laid anew.
+    "class.qvd r17 moved 25 mm past r9",
+    "class.qvd r17 moved 5 mm past r9",
+    "class.qvd r17 moved beyond the far corner of r9",
+    "class.qvd r17 moved far down and right",
+    "class.qvd r5 moved 25 mm past r35",
+    "class.qvd r5 moved 5 mm past r35",
+    "class.qvd r5 moved beyond the far corner of r9",
+    "class.qvd r5 moved far down and right",
+    "class.qvd r9 moved 25 mm past r17",
+    "class.qvd r9 moved 25 mm past r37",
+    "class.qvd r9 moved 5 mm past r17",
+    "class.qvd r9 moved 5 mm past r37",
+    "class.qvd r9 moved beyond the far corner of r17",
+    "class.qvd r9 moved beyond the far corner of r5",
+    "class.qvd r9 moved far up and left",
+    "object.qvd r3 moved far down and right",
+    "object.qvd r5 moved 25 mm past r14",
+    "object.qvd r5 moved 25 mm past r6",
+    "object.qvd r5 moved beyond the far corner of r6",
+    "object.qvd r5 moved far left",
+    "object.qvd r5 moved far up and left",
+    "object.qvd r6 moved 25 mm past r5",
+    // Ends resting on another connector's segment left inside that connector's box.
+    "state.qvd r10 moved 25 mm towards r8",
+    "state.qvd r8 moved 25 mm towards r10",
+    "usecase.qvd r5 moved 5 mm past r17",
+    // Paths through or along a box they end on after a drag onto or past a join or partner.
+    "class.qvd r5 moved 5 mm past r9",
+    "class.qvd r59 moved 25 mm past r40",
+    "class.qvd r59 moved 5 mm past r40",
+    "class.qvd r59 moved beyond the far corner of r40",
+    "class.qvd r9 moved 5 mm past r5",
+    "state.qvd r17 moved 5 mm past r18",
+    "state.qvd r18 moved 25 mm past r17",
+    "state.qvd r18 moved 5 mm past r35",
+    "state.qvd r56 moved 25 mm past r78",
+    "state.qvd r56 moved 5 mm past r78",
+    "usecase.qvd r5 moved 25 mm past r3",
+};
+
+// Known faults that only the host's fixed text measurer or only Uniscribe shows.
+const std::set<std::string> kKnownFaultsUnderOneMeasurer = {
+    // Texts of ends left inside the box after the path was laid anew.
+    "object.qvd r5 moved 5 mm past r12",
+    "object.qvd r5 moved 5 mm past r14",
+    "object.qvd r5 moved 5 mm past r6",
+    "object.qvd r6 moved 5 mm past r5",
+    // Paths through or along a box they end on after a drag onto or past a join or partner.
+    "class.qvd r80 moved 15 mm towards r77",
+};
+
+// Every box a connector ends on in every document, moved (far, and towards and past its joins and
+// partners), copied and resized (widened, narrowed, made lower and higher, shrunk to its least
+// size), keeps the connectors that end on it on its outline and outside it and their end texts
+// outside it (no new fault); a drop does not depend on the pointer's way there (1, 4 or 30 moves);
+// the saved document reads back alike, and undo restores it.
 TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
   unsigned flags = 0;
-  const auto diagram = Open(GetParam(), flags), inOneMove = Open(GetParam(), flags);
+  const auto diagram = Open(GetParam(), flags), inOneMove = Open(GetParam(), flags),
+             inManyMoves = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
   ASSERT_NE(inOneMove, nullptr);
+  ASSERT_NE(inManyMoves, nullptr);
   const std::string read = Save(*diagram);
+  const unsigned long long lastRead = LastId(read);
   const std::set<std::string> before = ConnectorTest::PathFaults(*diagram);
-  std::vector<Core::IModelElement*> boxes;
-  for (const auto& e : diagram->Elements())
-    if (auto* end = dynamic_cast<Connector::IEnd*>(e.get()))
-      if (Core::IModelElement* t = end->GetTerminal(); dynamic_cast<Core::IResizable*>(t) &&
-                                                         std::find(boxes.begin(), boxes.end(), t) == boxes.end())
-        boxes.push_back(t);
+  const std::vector<Core::IModelElement*> boxes = BoxesWithEnds(*diagram);
   ASSERT_FALSE(boxes.empty());
-  for (Core::IModelElement* box : boxes)
-    for (const Gesture& g : kGestures) {
-      const std::string at = "r" + std::to_string(box->GetObjectId()) + " " + g.name;
+  for (Core::IModelElement* box : boxes) {
+    std::vector<Gesture> gestures(std::begin(kGestures), std::end(kGestures));
+    const std::vector<Gesture> drags = DragsTowardsItsPartners(*diagram, *box);
+    gestures.insert(gestures.end(), drags.begin(), drags.end());
+    for (const Gesture& g : gestures) {
+      if (g.kind == Gesture::Resize && dynamic_cast<Core::IResizable*>(box) == nullptr) continue;
+      const std::string at = std::string(GetParam()) + " " + Id(*box) + " " + g.name;
+      const bool isKnown = kKnownFaults.count(at) > 0, mayFail = kKnownFaultsUnderOneMeasurer.count(at) > 0;
+      std::vector<std::string> found;
       Perform(*diagram, *box, g, g.steps);
       const std::string saved = Save(*diagram);
       for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
-        EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
+        if (!before.count(fault)) found.push_back(fault);
       EXPECT_EQ(FirstLineDifference(Save(*Read(saved, flags)), saved), "") << at;
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
       ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
-      // The same gesture in one pointer move, on a copy of the document that went the same way.
-      Perform(*inOneMove, *inOneMove->FindElementById(box->GetObjectId()), g, 1);
-      EXPECT_EQ(FirstLineDifference(Save(*inOneMove), saved), "") << at << " in one move";
-      inOneMove->GetUndoHandler().Undo(nullptr, nullptr);
+      // The same gesture in one pointer move and in many, on copies of the document that went the
+      // same way; a handle's rectangle is applied once whatever the pointer's way.
+      const std::pair<Core::Diagram*, int> ways[] = {{inOneMove.get(), 1}, {inManyMoves.get(), 30}};
+      for (const auto& [other, steps] : ways) {
+        if (g.kind == Gesture::Resize) break;
+        Perform(*other, *other->FindElementById(box->GetObjectId()), g, steps);
+        const std::string otherSaved = Save(*other);
+        if (const std::string d = otherSaved == saved ? ""
+                                                      : FirstLineDifference(WithNewIdsInOrder(otherSaved, lastRead),
+                                                                            WithNewIdsInOrder(saved, lastRead));
+            !d.empty())
+          found.push_back("in " + std::to_string(steps) + " moves: " + d);
+        other->GetUndoHandler().Undo(nullptr, nullptr);
+      }
+      if (isKnown) {
+        EXPECT_FALSE(found.empty()) << at << ": no longer fails, strike it from the known faults";
+      }
+      if (isKnown || mayFail) continue;
+      for (const std::string& fault : found) ADD_FAILURE() << at << ": " << fault;
     }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
@@ -575,7 +793,11 @@ TEST_F(RoutedPaths, AQualifiedAssociationFollowsAClassMovedFarPastItsOtherClass)
   const auto diagram = Open("class.qvd", flags);
   ASSERT_NE(diagram, nullptr);
   Perform(*diagram, *diagram->FindElementById(9), kGestures[3], kGestures[3].steps);
-  EXPECT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{});
+  std::set<std::string> faults = ConnectorTest::PathFaults(*diagram);
+  // The texts of its ends count here once the gesture table no longer knows this move's fault.
+  if (kKnownFaults.count("class.qvd r9 " + kGestures[3].name))
+    for (auto f = faults.begin(); f != faults.end();) f = f->rfind("text ", 0) == 0 ? faults.erase(f) : std::next(f);
+  EXPECT_EQ(faults, std::set<std::string>{});
   auto* assoc = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(18));
   ASSERT_NE(assoc, nullptr);
   EXPECT_LE(assoc->GetSegmentList().size(), 3u);
@@ -600,6 +822,67 @@ TEST_F(RoutedPaths, AQualifiedAssociationFollowsAClassMovedFarPastItsOtherClass)
   std::smatch anchor;
   ASSERT_TRUE(std::regex_search(saved, anchor, std::regex(R"re(<Anchor id="r23"\s+Pos="(-?\d+) (-?\d+)")re")));
   EXPECT_TRUE(onPath({std::stod(anchor[1]), std::stod(anchor[2])})) << "the association's name";
+}
+
+// A class with its template box, an oblique association on its right side below the box and one
+// on its top beside it; a package with a dependency from a class inside it to its bottom and one from
+// outside to its body's top edge beside the tab.
+const char kReshapedOutlinesDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <Class id="r1" Pos="1000 30000" Size="4000 3000">
+    <Text>List</Text>
+    <TemplateParameters id="r2" Size="1500 600"><Text>T</Text></TemplateParameters>
+  </Class>
+  <Class id="r3" Pos="11000 30000" Size="3000 2000"><Text>Item</Text></Class>
+  <Assoc id="r4">
+    <End id="r5" Pos="5000 29000" Class="r1" Type="1"/>
+    <Segment id="r6" Ends="r5 r7" Oblique="1"/>
+    <End id="r7" Pos="11000 28500" Class="r3" Type="1"/>
+  </Assoc>
+  <Assoc id="r8">
+    <End id="r9" Pos="2000 30000" Class="r1" Type="1"/>
+    <Segment id="r10" Ends="r9 r11"/>
+    <Join id="r11" Pos="2000 32000"/>
+    <Segment id="r12" Ends="r11 r13"/>
+    <End id="r13" Pos="12000 32000" Type="1"/>
+  </Assoc>
+  <Package id="r14" Pos="1000 20000" Size="14000 9000">
+    <Text>Shapes</Text>
+    <Class id="r15" Pos="2000 18000" Size="3000 2000"><Text>Shape</Text></Class>
+  </Package>
+  <Class id="r16" Pos="11000 24000" Size="3000 1500"><Text>Canvas</Text></Class>
+  <Dependency id="r17">
+    <End id="r18" Pos="3500 16000" Party="r15" Type="1"/>
+    <Segment id="r19" Ends="r18 r20"/>
+    <End id="r20" Pos="3500 11000" Party="r14" Type="2"/>
+  </Dependency>
+  <Dependency id="r21">
+    <End id="r22" Pos="12500 22500" Party="r16" Type="1"/>
+    <Segment id="r23" Ends="r22 r24"/>
+    <End id="r24" Pos="12500 20000" Party="r14" Type="2"/>
+  </Dependency>
+</Diagram>
+)";
+
+// Resized by its corner handle, a class with its template box and a package keep the ends on their
+// outlines and the paths outside them: an end on the class's right side stays on it (not on the
+// template box's line), a dependency from a class inside the package does not run back through
+// that class, and one onto the body's top edge stays on it.
+TEST_F(RoutedPaths, EndsKeepToTheOutlineOfAClassWithTemplateParametersAndOfAPackageResizedByTheirHandle) {
+  unsigned flags = 0;
+  const auto diagram = Read(kReshapedOutlinesDocument, flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  ASSERT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{});
+  for (int box : {1, 14})
+    for (const Gesture& g : kGestures) {
+      if (g.kind != Gesture::Resize) continue;
+      const std::string at = "r" + std::to_string(box) + " " + g.name;
+      Perform(*diagram, *diagram->FindElementById(Core::ObjectId(box)), g, 1);
+      EXPECT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{}) << at;
+      diagram->GetUndoHandler().Undo(nullptr, nullptr);
+      EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+    }
 }
 
 }  // namespace

@@ -67,6 +67,21 @@ struct PathBox {
     zq::Rect rect;
 };
 
+// Whether the terminal is a box, and its rectangle: a resizable element, or one whose bounds have
+// an area (an activation's bar); a line (a lifeline, a connector segment) is none.
+inline bool IsBox(const Core::IModelElement* t, zq::Rect& rect)
+{
+    if (const auto* box = dynamic_cast<const Core::IResizable*>(t)) {
+        rect = box->GetRect().Normalized();
+        return true;
+    }
+    const auto* pointable = dynamic_cast<const Core::IPointable*>(t);
+    if (pointable == nullptr || dynamic_cast<const Connector::ISegment*>(t) || !pointable->GetBoundingRect(rect))
+        return false;
+    rect = rect.Normalized();
+    return rect.Width() > 0 && rect.Height() > 0;
+}
+
 inline std::vector<PathBox> PathBoxesOf(const Connector::IConnector& c)
 {
     std::vector<PathBox> boxes;
@@ -74,8 +89,7 @@ inline std::vector<PathBox> PathBoxesOf(const Connector::IConnector& c)
         const Core::IModelElement* t = e->GetTerminal();
         const auto* terminal = dynamic_cast<const Core::ITerminal*>(t);
         if (e->IsDeleted() || terminal == nullptr) continue;
-        if (const auto* box = dynamic_cast<const Core::IResizable*>(t))
-            boxes.push_back({t, terminal, box->GetRect().Normalized()});
+        if (zq::Rect rect; IsBox(t, rect)) boxes.push_back({t, terminal, rect});
         if (const Core::IResizable* carrier = terminal->GetCarrierBox())
             if (const auto* ct = dynamic_cast<const Core::ITerminal*>(carrier))
                 boxes.push_back({carrier, ct, carrier->GetRect().Normalized()});
@@ -83,16 +97,53 @@ inline std::vector<PathBox> PathBoxesOf(const Connector::IConnector& c)
     return boxes;
 }
 
+// Whether the segment from a to b reaches strictly inside the rectangle.
+inline bool CrossesRect(const zq::Rect& r, const zq::float8Point& a, const zq::float8Point& b)
+{
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    const int n = std::max(2, int(std::ceil(length / 25)));
+    for (int i = 0; i <= n; ++i) {
+        const double x = a.x + (b.x - a.x) * i / n, y = a.y + (b.y - a.y) * i / n;
+        if (r.left < x && x < r.right && r.bottom < y && y < r.top) return true;
+    }
+    return false;
+}
+
+// The faults of a connector's own end on the box that holds it (a note's end of its note
+// connector): the whole rectangle is the box (the note's folded corner too), so the end lies on its
+// border and no segment reaches inside.
+inline std::vector<std::string> OwnEndFaults(const Connector::IConnector& c)
+{
+    std::vector<std::string> faults;
+    zq::Rect r;
+    const Core::IModelElement* owner = c.GetOwner();
+    if (owner == nullptr || !IsBox(owner, r)) return faults;
+    const auto id = [](const Core::IModelElement* e) { return "r" + std::to_string(e->GetObjectId()); };
+    for (Connector::IEnd* e : c.GetEnds()) {
+        if (e->IsDeleted() || e->GetTerminal() != owner) continue;
+        const zq::float8Point p = e->GetPosition();
+        if (r.left + 1 < p.x && p.x < r.right - 1 && r.bottom + 1 < p.y && p.y < r.top - 1)
+            faults.push_back("end " + id(e) + " lies inside the rectangle of " + id(owner));
+    }
+    for (Connector::ISegment* s : c.GetSegmentList()) {
+        Connector::ISegmentEnd *a, *b;
+        if (!s->IsDeleted() && s->GetEnds(a, b) && CrossesRect(r.Inflated(-1), a->GetPoint(), b->GetPoint()))
+            faults.push_back("segment " + id(s) + " runs inside the rectangle of " + id(owner));
+    }
+    return faults;
+}
+
 // What is wrong with the way the connector meets the terminals its ends lie on, one line per fault,
 // empty when nothing is: an end off its terminal's outline; a segment that enters a box the
 // connector ends on or that such a box hangs on (so also an end whose segment leaves it inwards);
 // a segment along a border of such a box; an end on another connector's segment that lies inside
-// one of that connector's boxes. A box that holds another end of the connector (a composite state
+// one of that connector's boxes; the connector's own end or a segment inside the rectangle of the
+// box that holds the connector. A box that holds another end of the connector (a composite state
 // and its substate) may be run through.
 inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
 {
-    std::vector<std::string> faults;
-    if (c.IsDeleted()) return faults;
+    if (c.IsDeleted()) return {};
+    std::vector<std::string> faults = OwnEndFaults(c);
     const auto id = [](const Core::IModelElement* e) { return "r" + std::to_string(e->GetObjectId()); };
     for (Connector::IEnd* e : c.GetEnds()) {
         const Core::IModelElement* t = e->GetTerminal();
@@ -122,13 +173,39 @@ inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
     return faults;
 }
 
-// The faults of every connector of the diagram, each once.
+// The end the text is anchored to (a multiplicity, a role), or none.
+inline const Connector::IEnd* EndOfText(const Core::IModelElement& text)
+{
+    const Core::IModelElement* anchor = text.GetOwner();
+    return anchor != nullptr ? dynamic_cast<const Connector::IEnd*>(anchor->GetOwner()) : nullptr;
+}
+
+// The fault of a text anchored to an end whose rectangle reaches into the box the end lies on.
+inline std::string EndTextFault(const Core::IModelElement& text)
+{
+    const Connector::IEnd* end = EndOfText(text);
+    const auto* pointable = dynamic_cast<const Core::IPointable*>(&text);
+    zq::Rect box, r;
+    if (end == nullptr || end->IsDeleted() || pointable == nullptr || !IsBox(end->GetTerminal(), box) ||
+        !pointable->GetBoundingRect(r))
+        return "";
+    r = r.Normalized();
+    if (std::min(r.right, box.right) <= std::max(r.left, box.left) || std::min(r.top, box.top) <= std::max(r.bottom, box.bottom))
+        return "";
+    return "text r" + std::to_string(text.GetObjectId()) + " of end r" + std::to_string(end->GetObjectId()) +
+           " lies inside r" + std::to_string(end->GetTerminal()->GetObjectId());
+}
+
+// The faults of every connector of the diagram and of the texts of their ends, each once.
 inline std::set<std::string> PathFaults(const Core::Diagram& diagram)
 {
     std::set<std::string> faults;
-    for (const auto& e : diagram.Elements())
-        if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
+    for (const auto& e : diagram.Elements()) {
+        if (e->IsDeleted()) continue;
+        if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()))
             for (const std::string& f : PathFaults(*c)) faults.insert(f);
+        if (std::string f = EndTextFault(*e); !f.empty()) faults.insert(f);
+    }
     return faults;
 }
 
