@@ -146,27 +146,51 @@ std::vector<zq::float8Point> FindPath(const std::vector<Port>& from, const std::
     return Corners(points);
 }
 
+namespace {
+
+// The rectangle of a box an end may lie on: a resizable box's or a bar's (an activation's).
+bool BoxRect(const Core::IModelElement* element, zq::Rect& rect)
+{
+    if (const auto* r = zq::Cast<const Core::IResizable>(element)) {
+        rect = r->GetRect().Normalized();
+        return true;
+    }
+    const auto* t = zq::Cast<const Core::ITerminal>(element);
+    if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || !t->GetBarRect(rect)) return false;
+    rect = rect.Normalized();
+    return true;
+}
+
+bool Within(const zq::Rect& inner, const zq::Rect& outer)
+{
+    return inner.left >= outer.left && inner.right <= outer.right && inner.bottom >= outer.bottom &&
+           inner.top <= outer.top;
+}
+
+} // namespace
+
 std::vector<Box> BoxesOf(const IConnector& c)
 {
     std::vector<Box> boxes;
-    // An end that lies inside the box: the path runs inside by right (a substate's transition to
-    // its composite state, an end put inside its own box).
-    const auto holdsAnEnd = [&](const Core::ITerminal& t) {
+    // An end that lies inside the box by right: on a box nested in it (a substate's transition to
+    // its composite state), on no box, or put inside its own box. An end on a box that was only
+    // dropped across this one does not make the path free to run through it.
+    const auto holdsAnEnd = [&](const Core::ITerminal& t, const zq::Rect& rect) {
         return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
             const zq::float8Point p = e->GetPoint();
+            zq::Rect own;
             return !e->IsDeleted() && Functions::Holds(t, p, 1) && Functions::Holds(t, {p.x, p.y + 1}, 0) &&
-                   Functions::Holds(t, {p.x, p.y - 1}, 0);
+                   Functions::Holds(t, {p.x, p.y - 1}, 0) &&
+                   (!BoxRect(e->GetTerminal(), own) || zq::Cast<const Core::ITerminal>(e->GetTerminal()) == &t ||
+                    Within(own, rect));
         });
     };
     const auto add = [&](const Core::IModelElement* element) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
-        const auto* r = zq::Cast<const Core::IResizable>(element);
         zq::Rect rect;
-        if (r != nullptr) rect = r->GetRect();
-        else if (t == nullptr || !t->GetBarRect(rect)) return;
-        if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || holdsAnEnd(*t)) return;
+        if (t == nullptr || !BoxRect(element, rect) || holdsAnEnd(*t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
-            boxes.push_back({t, rect.Normalized()});
+            boxes.push_back({t, rect});
     };
     for (const IEnd* e : c.GetEnds()) {
         if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
