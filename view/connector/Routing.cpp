@@ -148,7 +148,9 @@ std::vector<zq::float8Point> FindPath(const std::vector<Port>& from, const std::
 
 namespace {
 
-// The rectangle of a box an end may lie on: a resizable box's or a bar's (an activation's).
+// The rectangle of a box an end may lie on: a resizable box's, a bar's (an activation's), or the
+// bounds of a shape of fixed size (a final state, a free text) where they have an area; a line (a
+// lifeline, a segment) is none.
 bool BoxRect(const Core::IModelElement* element, zq::Rect& rect)
 {
     if (const auto* r = zq::Cast<const Core::IResizable>(element)) {
@@ -156,9 +158,11 @@ bool BoxRect(const Core::IModelElement* element, zq::Rect& rect)
         return true;
     }
     const auto* t = zq::Cast<const Core::ITerminal>(element);
-    if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || !t->GetBarRect(rect)) return false;
+    const auto* shape = zq::Cast<const Core::IPointable>(element);
+    if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr) return false;
+    if (!t->GetBarRect(rect) && (shape == nullptr || !shape->GetBoundingRect(rect))) return false;
     rect = rect.Normalized();
-    return true;
+    return rect.Width() > 0 && rect.Height() > 0;
 }
 
 bool Within(const zq::Rect& inner, const zq::Rect& outer)
