@@ -5,9 +5,11 @@
 #include "view/connector/Functions.h"
 
 #include "core/foundation/Cast.h"
+#include "core/foundation/GraphUtil.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <queue>
 
@@ -165,6 +167,31 @@ bool BoxRect(const Core::IModelElement* element, zq::Rect& rect)
     return rect.Width() > 0 && rect.Height() > 0;
 }
 
+// The rectangle grown to the terminal's outline where that reaches past it (an actor's name under
+// its figure, a class's template box over its corner): the outline seen from far off across
+// every side, every 100 units along it.
+zq::Rect OutlineExtent(const Core::ITerminal& t, zq::Rect rect)
+{
+    constexpr double kFar = 1e7, kStep = 100;
+    const zq::Rect r = rect;
+    for (bool level : {true, false}) {
+        const double lo = level ? r.bottom : r.left, hi = level ? r.top : r.right;
+        for (double c = lo; c <= hi; c += std::min(kStep, std::max(1.0, hi - c))) {
+            for (double far : {-kFar, kFar}) {
+                GraphUtil::OutlineHit hit;
+                const zq::float8Point from = level ? zq::float8Point{far, c} : zq::float8Point{c, far};
+                if (!t.GetTerminalOutline(hit, from, level) || !hit.valid) continue;
+                if (std::abs((level ? hit.point.y : hit.point.x) - c) > 0.5) continue;
+                const auto at = std::int32_t(std::lround(level ? hit.point.x : hit.point.y));
+                if (level) rect.left = std::min(rect.left, at), rect.right = std::max(rect.right, at);
+                else rect.bottom = std::min(rect.bottom, at), rect.top = std::max(rect.top, at);
+            }
+            if (c >= hi) break;
+        }
+    }
+    return rect;
+}
+
 bool Within(const zq::Rect& inner, const zq::Rect& outer)
 {
     return inner.left >= outer.left && inner.right <= outer.right && inner.bottom >= outer.bottom &&
@@ -192,7 +219,9 @@ std::vector<Box> BoxesOf(const IConnector& c)
     const auto add = [&](const Core::IModelElement* element) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
         zq::Rect rect;
-        if (t == nullptr || !BoxRect(element, rect) || holdsAnEnd(*t, rect)) return;
+        if (t == nullptr || !BoxRect(element, rect)) return;
+        rect = OutlineExtent(*t, rect);
+        if (holdsAnEnd(*t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
             boxes.push_back({t, rect});
     };
