@@ -5,9 +5,11 @@
 #include "view/connector/Functions.h"
 
 #include "core/foundation/Cast.h"
+#include "core/foundation/GraphUtil.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <queue>
 
@@ -146,27 +148,82 @@ std::vector<zq::float8Point> FindPath(const std::vector<Port>& from, const std::
     return Corners(points);
 }
 
+namespace {
+
+// The rectangle of a box an end may lie on: a resizable box's, a bar's (an activation's), or the
+// bounds of a shape of fixed size (a final state, a free text) where they have an area; a line (a
+// lifeline, a segment) is none.
+bool BoxRect(const Core::IModelElement* element, zq::Rect& rect)
+{
+    if (const auto* r = zq::Cast<const Core::IResizable>(element)) {
+        rect = r->GetRect().Normalized();
+        return true;
+    }
+    const auto* t = zq::Cast<const Core::ITerminal>(element);
+    const auto* shape = zq::Cast<const Core::IPointable>(element);
+    if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr) return false;
+    if (!t->GetBarRect(rect) && (shape == nullptr || !shape->GetBoundingRect(rect))) return false;
+    rect = rect.Normalized();
+    return rect.Width() > 0 && rect.Height() > 0;
+}
+
+// The rectangle grown to the terminal's outline where that reaches past it (an actor's name under
+// its figure, a class's template box over its corner): the outline seen from far off across
+// every side, every 100 units along it.
+zq::Rect OutlineExtent(const Core::ITerminal& t, zq::Rect rect)
+{
+    constexpr double kFar = 1e7, kStep = 100;
+    const zq::Rect r = rect;
+    for (bool level : {true, false}) {
+        const double lo = level ? r.bottom : r.left, hi = level ? r.top : r.right;
+        for (double c = lo; c <= hi; c += std::min(kStep, std::max(1.0, hi - c))) {
+            for (double far : {-kFar, kFar}) {
+                GraphUtil::OutlineHit hit;
+                const zq::float8Point from = level ? zq::float8Point{far, c} : zq::float8Point{c, far};
+                if (!t.GetTerminalOutline(hit, from, level) || !hit.valid) continue;
+                if (std::abs((level ? hit.point.y : hit.point.x) - c) > 0.5) continue;
+                const auto at = std::int32_t(std::lround(level ? hit.point.x : hit.point.y));
+                if (level) rect.left = std::min(rect.left, at), rect.right = std::max(rect.right, at);
+                else rect.bottom = std::min(rect.bottom, at), rect.top = std::max(rect.top, at);
+            }
+            if (c >= hi) break;
+        }
+    }
+    return rect;
+}
+
+bool Within(const zq::Rect& inner, const zq::Rect& outer)
+{
+    return inner.left >= outer.left && inner.right <= outer.right && inner.bottom >= outer.bottom &&
+           inner.top <= outer.top;
+}
+
+} // namespace
+
 std::vector<Box> BoxesOf(const IConnector& c)
 {
     std::vector<Box> boxes;
-    // An end that lies inside the box: the path runs inside by right (a substate's transition to
-    // its composite state, an end put inside its own box).
-    const auto holdsAnEnd = [&](const Core::ITerminal& t) {
+    // An end that lies inside the box by right: on a box nested in it (a substate's transition to
+    // its composite state), on no box, or put inside its own box. An end on a box that was only
+    // dropped across this one does not make the path free to run through it.
+    const auto holdsAnEnd = [&](const Core::ITerminal& t, const zq::Rect& rect) {
         return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
             const zq::float8Point p = e->GetPoint();
+            zq::Rect own;
             return !e->IsDeleted() && Functions::Holds(t, p, 1) && Functions::Holds(t, {p.x, p.y + 1}, 0) &&
-                   Functions::Holds(t, {p.x, p.y - 1}, 0);
+                   Functions::Holds(t, {p.x, p.y - 1}, 0) &&
+                   (!BoxRect(e->GetTerminal(), own) || zq::Cast<const Core::ITerminal>(e->GetTerminal()) == &t ||
+                    Within(own, rect));
         });
     };
     const auto add = [&](const Core::IModelElement* element) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
-        const auto* r = zq::Cast<const Core::IResizable>(element);
         zq::Rect rect;
-        if (r != nullptr) rect = r->GetRect();
-        else if (t == nullptr || !t->GetBarRect(rect)) return;
-        if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || holdsAnEnd(*t)) return;
+        if (t == nullptr || !BoxRect(element, rect)) return;
+        rect = OutlineExtent(*t, rect);
+        if (holdsAnEnd(*t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
-            boxes.push_back({t, rect.Normalized()});
+            boxes.push_back({t, rect});
     };
     for (const IEnd* e : c.GetEnds()) {
         if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
