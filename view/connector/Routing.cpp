@@ -162,11 +162,16 @@ std::vector<Box> BoxesOf(const IConnector& c)
         const auto* t = zq::Cast<const Core::ITerminal>(element);
         const auto* r = zq::Cast<const Core::IResizable>(element);
         zq::Rect rect;
+        const auto* shown = zq::Cast<const Core::IPointable>(element);
+        // Else a bar, or any shape with an area (a pseudo-state's circle); a line is no box.
         if (r != nullptr) rect = r->GetRect();
-        else if (t == nullptr || !t->GetBarRect(rect)) return;
-        if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || holdsAnEnd(*t)) return;
+        else if (t == nullptr || !(t->GetBarRect(rect) || (shown != nullptr && shown->GetBoundingRect(rect) &&
+                                                            rect.Width() != 0 && rect.Height() != 0)))
+            return;
+        const bool whole = element == c.GetOwner();
+        if (t == nullptr || zq::Cast<const ISegment>(element) != nullptr || (!whole && holdsAnEnd(*t))) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
-            boxes.push_back({t, rect.Normalized()});
+            boxes.push_back({t, rect.Normalized(), whole});
     };
     for (const IEnd* e : c.GetEnds()) {
         if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
@@ -203,10 +208,14 @@ bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b)
     if (!clip(-dx, a.x - around.left) || !clip(dx, around.right - a.x) || !clip(-dy, a.y - around.bottom) ||
         !clip(dy, around.top - a.y) || t0 > t1)
         return false;
+    const auto near = [&](const zq::float8Point& p) {
+        if (!box.whole) return Functions::Holds(*box.terminal, p, -0.5);
+        return p.x >= r.left - 0.5 && p.x <= r.right + 0.5 && p.y >= r.bottom - 0.5 && p.y <= r.top + 0.5;
+    };
     const int n = std::max(1, int(std::ceil((t1 - t0) * length / 25)));
     for (int k = 0; k <= n; ++k) {
         const double f = t0 + (t1 - t0) * k / n;
-        if (Functions::Holds(*box.terminal, {a.x + f * dx, a.y + f * dy}, -0.5)) return true;
+        if (near({a.x + f * dx, a.y + f * dy})) return true;
     }
     return false;
 }
