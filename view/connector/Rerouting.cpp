@@ -67,6 +67,12 @@ std::vector<Stretch> StretchesOf(const IConnector& c)
     return out;
 }
 
+// Whether the point lies inside the box's rectangle, more than half a unit off its sides.
+bool InsideRect(const zq::Rect& r, const zq::float8Point& p)
+{
+    return p.x > r.left + 0.5 && p.x < r.right - 0.5 && p.y > r.bottom + 0.5 && p.y < r.top - 0.5;
+}
+
 const Box* BoxOf(const ISegmentEnd& part, const std::vector<Box>& boxes)
 {
     const auto* e = zq::Cast<const IEnd>(&part);
@@ -125,7 +131,9 @@ std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, con
             // The hit lies on this side's half of the box.
             if (((level ? at.x - centre.x : at.y - centre.y) * out[side]) < 0) continue;
             const zq::float8Point beyond = onSide(edge[side] + out[side] * kClearance, level ? at.y : at.x);
-            if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& b) { return Enters(b, at, beyond); })) continue;
+            if (std::any_of(boxes.begin(), boxes.end(),
+                            [&](const Box& b) { return Enters(b, at, beyond) || (b.whole && InsideRect(b.rect, at)); }))
+                continue;
             const bool stays = std::abs(at.x - own.x) + std::abs(at.y - own.y) <= 1;
             ports.push_back({at, side, beyond, stays ? 0 : kMovedEnd});
         }
@@ -295,12 +303,6 @@ bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Bo
         moved = true;
     }
     return moved;
-}
-
-// Whether the point lies inside the box's rectangle, more than half a unit off its sides.
-bool InsideRect(const zq::Rect& r, const zq::float8Point& p)
-{
-    return p.x > r.left + 0.5 && p.x < r.right - 0.5 && p.y > r.bottom + 0.5 && p.y < r.top - 0.5;
 }
 
 // Whether the point lies inside the rectangle or within half a unit of its sides.

@@ -150,11 +150,13 @@ std::vector<Box> BoxesOf(const IConnector& c)
 {
     std::vector<Box> boxes;
     // An end that lies inside the box: the path runs inside by right (a substate's transition to
-    // its composite state, an end put inside its own box).
+    // its composite state, an end put inside its own box). Not so the end on the box that holds the
+    // connector (a note moved over the element its connector points at), which leaves it anew.
     const auto holdsAnEnd = [&](const Core::ITerminal& t) {
         return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
             const zq::float8Point p = e->GetPoint();
-            return !e->IsDeleted() && Functions::Holds(t, p, 1) && Functions::Holds(t, {p.x, p.y + 1}, 0) &&
+            return !e->IsDeleted() && e->GetTerminal() != c.GetOwner() && Functions::Holds(t, p, 1) &&
+                   Functions::Holds(t, {p.x, p.y + 1}, 0) &&
                    Functions::Holds(t, {p.x, p.y - 1}, 0);
         });
     };
