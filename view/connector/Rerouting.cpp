@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -331,41 +332,58 @@ bool LineOf(const Core::IModelElement& terminal, zq::float8Point& a, zq::float8P
     return true;
 }
 
-// An end of the connector on another connector's segment that a box kept out of whole now covers
-// (a note moved over the line its connector points at) slides along that segment out of the box,
-// a clearance past its side where the segment reaches that far, to the nearer way out. Whether an
-// end moved.
+// The points of the line from a to b a clearance out of the rectangle past each side it crosses
+// (half-way to the line's end where that is nearer).
+std::vector<zq::float8Point> WaysOut(const zq::float8Point& a, const zq::float8Point& b, const zq::Rect& r)
+{
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (length == 0) return {};
+    // The stretch [in, out] of the line inside the rectangle.
+    double in = 0, out = 1;
+    const auto clip = [&](double d, double q) {
+        if (d != 0) (d < 0 ? in : out) = d < 0 ? std::max(in, q / d) : std::min(out, q / d);
+    };
+    clip(a.x - b.x, a.x - r.left);
+    clip(b.x - a.x, r.right - a.x);
+    clip(a.y - b.y, a.y - r.bottom);
+    clip(b.y - a.y, r.top - a.y);
+    const double step = kClearance / length;
+    std::vector<zq::float8Point> ways;
+    if (in > 0) ways.push_back(At(a, b, std::max(in - step, in / 2)));
+    if (out < 1) ways.push_back(At(a, b, std::min(out + step, (1 + out) / 2)));
+    return ways;
+}
+
+// An end of the connector on a line that a box kept out of whole now covers (a note moved over the
+// line its connector points at) slides along it out of the box, a clearance past its side, to the
+// nearest way out; from a connector's segment that lies wholly inside, onto the nearest of the
+// other segments of that connector that leads out. Whether an end moved.
 bool SlideEndsOutOfWholeBoxes(Core::Env& env, const IConnector& c, const std::vector<Box>& boxes)
 {
     bool moved = false;
     for (IEnd* e : c.GetEnds()) {
-        zq::float8Point a, b;
         Core::IModelElement* line = e->IsDeleted() ? nullptr : e->GetTerminal();
-        if (line == nullptr || line->IsDeleted() || !LineOf(*line, a, b)) continue;
         const zq::float8Point p = e->GetPoint();
         const auto box = std::find_if(boxes.begin(), boxes.end(), [&](const Box& x) { return x.whole && OnOrInside(x.rect, p); });
-        const double length = std::hypot(b.x - a.x, b.y - a.y);
-        if (box == boxes.end() || length == 0) continue;
-        // The stretch [in, out] of the segment inside the rectangle.
-        const zq::Rect& r = box->rect;
-        double in = 0, out = 1;
-        const auto clip = [&](double d, double q) {
-            if (d == 0) return;
-            (d < 0 ? in : out) = d < 0 ? std::max(in, q / d) : std::min(out, q / d);
-        };
-        clip(a.x - b.x, a.x - r.left);
-        clip(b.x - a.x, r.right - a.x);
-        clip(a.y - b.y, a.y - r.bottom);
-        clip(b.y - a.y, r.top - a.y);
-        const double step = kClearance / length, here = Fraction(a, b, p);
-        std::vector<double> ways;
-        if (in > 0) ways.push_back(std::max(in - step, in / 2));
-        if (out < 1) ways.push_back(std::min(out + step, (1 + out) / 2));
-        if (ways.empty()) continue;
-        const double f = std::abs(ways.front() - here) <= std::abs(ways.back() - here) ? ways.front() : ways.back();
-        const zq::float8Point q = At(a, b, f), o = e->GetOldPosition();
+        if (line == nullptr || line->IsDeleted() || box == boxes.end()) continue;
+        std::vector<Core::IModelElement*> lines{line};
+        if (const auto* s = zq::Cast<const ISegment>(line); s != nullptr && s->GetConnector() != nullptr)
+            for (ISegment* other : s->GetConnector()->GetSegmentList())
+                if (other != s && !other->IsDeleted()) lines.push_back(other);
+        Core::IModelElement* onto = nullptr;
+        zq::float8Point q;
+        double best = std::numeric_limits<double>::infinity();
+        for (Core::IModelElement* l : lines) {
+            zq::float8Point a, b;
+            if (!LineOf(*l, a, b)) continue;
+            for (const zq::float8Point& w : WaysOut(a, b, box->rect))
+                if (const double d = std::hypot(w.x - p.x, w.y - p.y); d < best) best = d, q = w, onto = l;
+        }
+        if (onto == nullptr) continue;
+        if (onto != line) e->SetTerminal(env, onto);
+        const zq::float8Point o = e->GetOldPosition();
         Core::DeferredShiftSet set;
-        e->Shift(env, line, {q.x - o.x, q.y - o.y, true, true}, set, false);
+        e->Shift(env, onto, {q.x - o.x, q.y - o.y, true, true}, set, false);
         moved = true;
     }
     return moved;
