@@ -555,7 +555,8 @@ std::vector<Gesture> DragsTowardsItsPartners(const Core::Diagram& diagram, Core:
 // Gestures of the table that still leave a fault (or a drop that depends on the pointer's way),
 // by document, box and gesture; an entry that no longer does fails the table until it is struck.
 const std::set<std::string> kKnownFaults = {
-    // A note connector's own end or leg inside its note's rectangle (the folded corner).
+    // A note moved over the whole of the line its connector points at (a transition between two
+    // states, another note's short connector): no path reaches it from outside the note.
     "state.qvd r56 moved 5 mm past r62",
     "usecase.qvd r34 moved 5 mm past r58",
     // Messages and returns run through the activations they end on.
