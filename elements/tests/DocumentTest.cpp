@@ -960,6 +960,8 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       {kNotesDocument, 7, {{1500, 4100}}},    // the final state beyond the note's folded corner
       {kNotesDocument, 8, {{0, -2000}}},      // the note over most of the final state, its end inside it
       {kNotesDocument, 30, {{0, 6200}}},      // a note up past the other's connector
+      {kNotesDocument, 21, {{0, -6200}}},     // and down past it: each end stays on the other's line
+      {kNotesDocument, 21, {{0, 6200}}},
   };
   for (const auto& row : rows) {
     const bool named = std::string(row.document).find('<') == std::string::npos;
