@@ -63,11 +63,13 @@ private:
 
     // Ends of other connectors that a carry left off the segment they rest on (connectors whose
     // ends rest on each other's segments carry each other in turn, and a move carries each once)
-    // are carried again, round after round, until every one rests on its line. Whether one moved.
+    // are carried again, round after round, until every one rests on its line; a document being
+    // read is left as it is. Whether one moved.
     bool RestEndsOnTheirLines(Core::Env& env) {
         constexpr double kOff = 0.5;
         constexpr int kRounds = 32;
         bool any = false;
+        if (!env.GetTransaction().KeepsHistory()) return false;
         for (int round = 0; round < kRounds; ++round) {
             bool moved = false;
             for (std::size_t k = 0; k < every_.size(); ++k) {
