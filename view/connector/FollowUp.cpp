@@ -35,11 +35,13 @@ public:
                 queue_.pop_front();
                 pending_.erase(e.part);
                 if (e.part->IsDeleted()) continue;
-                if (IConnector* c = e.part->GetConnector(); c != nullptr && touched_.insert(c).second)
+                if (IConnector* c = e.part->GetConnector(); c != nullptr && touched_.insert(c).second) {
                     connectors_.push_back(c->shared_from_this());
+                    if (all_.insert(c).second) every_.push_back(c->shared_from_this());
+                }
                 e.part->DoFollowUpJob(env);
             }
-        } while (KeepOffBoxes(env));
+        } while (KeepOffBoxes(env) || RestEndsOnTheirLines(env));
     }
 
 private:
@@ -59,10 +61,49 @@ private:
         return changed;
     }
 
+    // Ends of other connectors that a carry left off the segment they rest on (connectors whose
+    // ends rest on each other's segments carry each other in turn, and a move carries each once)
+    // are carried again, round after round, until every one rests on its line; a document being
+    // read is left as it is. Whether one moved.
+    bool RestEndsOnTheirLines(Core::Env& env) {
+        constexpr double kOff = 0.5;
+        constexpr int kRounds = 32;
+        bool any = false;
+        if (!env.GetTransaction().KeepsHistory()) return false;
+        for (int round = 0; round < kRounds; ++round) {
+            bool moved = false;
+            for (std::size_t k = 0; k < every_.size(); ++k) {
+                auto* c = zq::Cast<IConnector>(every_[k].get());
+                if (c == nullptr || c->IsDeleted()) continue;
+                for (ISegment* s : c->GetSegmentList()) {
+                    ISegmentEnd *a, *b;
+                    if (s->IsDeleted() || !s->GetEnds(a, b)) continue;
+                    const auto off = [&](const IEnd* e) {
+                        const zq::float8Point p = e->GetPoint(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+                        return !e->IsDeleted() && std::hypot(q.x - p.x, q.y - p.y) > kOff;
+                    };
+                    const std::vector<IEnd*> ends = s->GetAttachedEnds();
+                    if (std::none_of(ends.begin(), ends.end(), off)) continue;
+                    Core::DeferredShiftSet set;
+                    s->CarryAttachedEnds(env, a->GetOldPosition(), b->GetOldPosition(), true, set);
+                    moved = true;
+                    for (IEnd* e : ends)
+                        if (IConnector* other = e->GetConnector(); other != nullptr && all_.insert(other).second)
+                            every_.push_back(other->shared_from_this());
+                }
+            }
+            if (!moved) break;
+            any = true;
+        }
+        return any;
+    }
+
     std::deque<Entry> queue_;
     std::unordered_set<const ISegmentEnd*> pending_;
     std::vector<Core::ElementPtr> connectors_;  // of the parts whose jobs ran, in order
     std::unordered_set<const IConnector*> touched_;
+    std::vector<Core::ElementPtr> every_;  // every connector whose parts' jobs ran in the batch
+    std::unordered_set<const IConnector*> all_;
 };
 
 // The batch of each transaction, owned by the transaction's job queue (an aborted or closed

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -67,6 +68,12 @@ std::vector<Stretch> StretchesOf(const IConnector& c)
     return out;
 }
 
+// Whether the point lies inside the box's rectangle, more than half a unit off its sides.
+bool InsideRect(const zq::Rect& r, const zq::float8Point& p)
+{
+    return p.x > r.left + 0.5 && p.x < r.right - 0.5 && p.y > r.bottom + 0.5 && p.y < r.top - 0.5;
+}
+
 const Box* BoxOf(const ISegmentEnd& part, const std::vector<Box>& boxes)
 {
     const auto* e = zq::Cast<const IEnd>(&part);
@@ -120,10 +127,14 @@ std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, con
         for (double c : Along(r, own, far, otherBox, !level)) {
             zq::float8Point at;
             if (!Functions::OnTerminalLine(end->GetTerminal(), onSide(edge[side] + out[side], c), level, at)) continue;
+            // A box kept out of whole is left from its sides only, never from its cut corner.
+            if (box->whole && std::abs((level ? at.x : at.y) - edge[side]) > 0.5) continue;
             // The hit lies on this side's half of the box.
             if (((level ? at.x - centre.x : at.y - centre.y) * out[side]) < 0) continue;
             const zq::float8Point beyond = onSide(edge[side] + out[side] * kClearance, level ? at.y : at.x);
-            if (std::any_of(boxes.begin(), boxes.end(), [&](const Box& b) { return Enters(b, at, beyond); })) continue;
+            if (std::any_of(boxes.begin(), boxes.end(),
+                            [&](const Box& b) { return Enters(b, at, beyond) || (b.whole && InsideRect(b.rect, at)); }))
+                continue;
             const bool stays = std::abs(at.x - own.x) + std::abs(at.y - own.y) <= 1;
             ports.push_back({at, side, beyond, stays ? 0 : kMovedEnd});
         }
@@ -295,6 +306,89 @@ bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Bo
     return moved;
 }
 
+// Whether the point lies inside the rectangle or within half a unit of its sides.
+bool OnOrInside(const zq::Rect& r, const zq::float8Point& p)
+{
+    return p.x >= r.left - 0.5 && p.x <= r.right + 0.5 && p.y >= r.bottom - 0.5 && p.y <= r.top + 0.5;
+}
+
+// The two points of a terminal that is a straight line: a connector's segment, or a shape whose
+// bounds have no area (a lifeline, a region separator).
+bool LineOf(const Core::IModelElement& terminal, zq::float8Point& a, zq::float8Point& b)
+{
+    if (const auto* s = zq::Cast<const ISegment>(&terminal)) {
+        ISegmentEnd *sa, *sb;
+        if (!s->GetEnds(sa, sb)) return false;
+        a = sa->GetPoint();
+        b = sb->GetPoint();
+        return true;
+    }
+    const auto* shown = zq::Cast<const Core::IPointable>(&terminal);
+    zq::Rect r;
+    if (shown == nullptr || !shown->GetBoundingRect(r) || (r.Width() != 0 && r.Height() != 0) || r.TopLeft() == r.BottomRight())
+        return false;
+    a = {double(r.left), double(r.top)};
+    b = {double(r.right), double(r.bottom)};
+    return true;
+}
+
+// The points of the line from a to b a clearance out of the rectangle past each side it crosses
+// (half-way to the line's end where that is nearer).
+std::vector<zq::float8Point> WaysOut(const zq::float8Point& a, const zq::float8Point& b, const zq::Rect& r)
+{
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (length == 0) return {};
+    // The stretch [in, out] of the line inside the rectangle.
+    double in = 0, out = 1;
+    const auto clip = [&](double d, double q) {
+        if (d != 0) (d < 0 ? in : out) = d < 0 ? std::max(in, q / d) : std::min(out, q / d);
+    };
+    clip(a.x - b.x, a.x - r.left);
+    clip(b.x - a.x, r.right - a.x);
+    clip(a.y - b.y, a.y - r.bottom);
+    clip(b.y - a.y, r.top - a.y);
+    const double step = kClearance / length;
+    std::vector<zq::float8Point> ways;
+    if (in > 0) ways.push_back(At(a, b, std::max(in - step, in / 2)));
+    if (out < 1) ways.push_back(At(a, b, std::min(out + step, (1 + out) / 2)));
+    return ways;
+}
+
+// An end of the connector on a line that a box kept out of whole now covers (a note moved over the
+// line its connector points at) slides along it out of the box, a clearance past its side, to the
+// nearest way out; from a connector's segment that lies wholly inside, onto the nearest of the
+// other segments of that connector that leads out. Whether an end moved.
+bool SlideEndsOutOfWholeBoxes(Core::Env& env, const IConnector& c, const std::vector<Box>& boxes)
+{
+    bool moved = false;
+    for (IEnd* e : c.GetEnds()) {
+        Core::IModelElement* line = e->IsDeleted() ? nullptr : e->GetTerminal();
+        const zq::float8Point p = e->GetPoint();
+        const auto box = std::find_if(boxes.begin(), boxes.end(), [&](const Box& x) { return x.whole && OnOrInside(x.rect, p); });
+        if (line == nullptr || line->IsDeleted() || box == boxes.end()) continue;
+        std::vector<Core::IModelElement*> lines{line};
+        if (const auto* s = zq::Cast<const ISegment>(line); s != nullptr && s->GetConnector() != nullptr)
+            for (ISegment* other : s->GetConnector()->GetSegmentList())
+                if (other != s && !other->IsDeleted()) lines.push_back(other);
+        Core::IModelElement* onto = nullptr;
+        zq::float8Point q;
+        double best = std::numeric_limits<double>::infinity();
+        for (Core::IModelElement* l : lines) {
+            zq::float8Point a, b;
+            if (!LineOf(*l, a, b)) continue;
+            for (const zq::float8Point& w : WaysOut(a, b, box->rect))
+                if (const double d = std::hypot(w.x - p.x, w.y - p.y); d < best) best = d, q = w, onto = l;
+        }
+        if (onto == nullptr) continue;
+        if (onto != line) e->SetTerminal(env, onto);
+        const zq::float8Point o = e->GetOldPosition();
+        Core::DeferredShiftSet set;
+        e->Shift(env, onto, {q.x - o.x, q.y - o.y, true, true}, set, false);
+        moved = true;
+    }
+    return moved;
+}
+
 // What the running changes did to connectors: those whose boxes changed, and those laid anew.
 struct Marks {
     std::set<const IConnector*> boxChanged, laid;
@@ -323,12 +417,19 @@ bool KeepOffBoxes(Core::Env& env, IConnector& c)
     const auto enters = [&](const zq::float8Point& a, const zq::float8Point& b) {
         return std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) { return Enters(box, a, b); });
     };
-    bool changed = LiftJoinsOffBoxes(env, c, boxes);
+    // An end inside the rectangle of a box kept out of whole (on its cut corner).
+    const auto misplaced = [&](const ISegmentEnd* part) {
+        const Box* box = BoxOf(*part, boxes);
+        return box != nullptr && box->whole && InsideRect(box->rect, part->GetPoint());
+    };
+    bool changed = SlideEndsOutOfWholeBoxes(env, c, boxes);
+    changed = LiftJoinsOffBoxes(env, c, boxes) || changed;
     for (Stretch s : StretchesOf(c)) {
-        const bool faulty = std::any_of(s.segments.begin(), s.segments.end(), [&](ISegment* seg) {
-            ISegmentEnd *a, *b;
-            return seg->GetEnds(a, b) && enters(a->GetPoint(), b->GetPoint());
-        });
+        const bool faulty = misplaced(s.parts.front()) || misplaced(s.parts.back()) ||
+                            std::any_of(s.segments.begin(), s.segments.end(), [&](ISegment* seg) {
+                                ISegmentEnd *a, *b;
+                                return seg->GetEnds(a, b) && enters(a->GetPoint(), b->GetPoint());
+                            });
         if (!faulty) continue;
         if (zq::Cast<IEnd>(s.parts.back()) == nullptr) {
             std::reverse(s.parts.begin(), s.parts.end());

@@ -205,13 +205,15 @@ std::vector<Box> BoxesOf(const IConnector& c)
     std::vector<Box> boxes;
     // An end that lies inside the box by right: on a box nested in it (a substate's transition to
     // its composite state), on no box, or put inside its own box. An end on a box that was only
-    // dropped across this one does not make the path free to run through it.
+    // dropped across this one does not make the path free to run through it, nor does the end on the
+    // box that holds the connector (a note moved over the element its connector points at), which
+    // leaves it anew.
     const auto holdsAnEnd = [&](const Core::ITerminal& t, const zq::Rect& rect) {
         return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
             const zq::float8Point p = e->GetPoint();
             zq::Rect own;
-            return !e->IsDeleted() && Functions::Holds(t, p, 1) && Functions::Holds(t, {p.x, p.y + 1}, 0) &&
-                   Functions::Holds(t, {p.x, p.y - 1}, 0) &&
+            return !e->IsDeleted() && e->GetTerminal() != c.GetOwner() && Functions::Holds(t, p, 1) &&
+                   Functions::Holds(t, {p.x, p.y + 1}, 0) && Functions::Holds(t, {p.x, p.y - 1}, 0) &&
                    (!BoxRect(e->GetTerminal(), own) || zq::Cast<const Core::ITerminal>(e->GetTerminal()) == &t ||
                     Within(own, rect));
         });
@@ -221,9 +223,10 @@ std::vector<Box> BoxesOf(const IConnector& c)
         zq::Rect rect;
         if (t == nullptr || !BoxRect(element, rect)) return;
         rect = OutlineExtent(*t, rect);
-        if (holdsAnEnd(*t, rect)) return;
+        const bool whole = element == c.GetOwner();
+        if (!whole && holdsAnEnd(*t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
-            boxes.push_back({t, rect});
+            boxes.push_back({t, rect, whole});
     };
     for (const IEnd* e : c.GetEnds()) {
         if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
@@ -260,10 +263,14 @@ bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b)
     if (!clip(-dx, a.x - around.left) || !clip(dx, around.right - a.x) || !clip(-dy, a.y - around.bottom) ||
         !clip(dy, around.top - a.y) || t0 > t1)
         return false;
+    const auto near = [&](const zq::float8Point& p) {
+        if (!box.whole) return Functions::Holds(*box.terminal, p, -0.5);
+        return p.x >= r.left - 0.5 && p.x <= r.right + 0.5 && p.y >= r.bottom - 0.5 && p.y <= r.top + 0.5;
+    };
     const int n = std::max(1, int(std::ceil((t1 - t0) * length / 25)));
     for (int k = 0; k <= n; ++k) {
         const double f = t0 + (t1 - t0) * k / n;
-        if (Functions::Holds(*box.terminal, {a.x + f * dx, a.y + f * dy}, -0.5)) return true;
+        if (near({a.x + f * dx, a.y + f * dy})) return true;
     }
     return false;
 }

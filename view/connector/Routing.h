@@ -26,18 +26,22 @@ constexpr double kClearance = 500;
 std::vector<zq::float8Point> FindPath(const std::vector<Port>& from, const std::vector<Port>& to,
                                       const std::vector<zq::Rect>& boxes);
 
-// A box a connector's path keeps out of.
+// A box a connector's path keeps out of. The box that holds the connector (a note its note
+// connectors) is kept out of whole, the cut corner of its outline too, and left on its sides.
 struct Box {
     const Core::ITerminal* terminal;
     zq::Rect rect;
+    bool whole = false;
 };
 
 // The boxes the connector's ends lie on, with the boxes those hang on (a qualifier's class); a box
-// that holds another end of the connector (a composite state around its substate) is left out.
+// that holds another end of the connector (a composite state around its substate) is left out,
+// unless it holds the connector.
 std::vector<Box> BoxesOf(const IConnector& c);
 
 // Whether the segment from a to b enters the box or runs along its outline (comes within half a
-// unit of it at its points more than 25 units from a and b), or along a side of its rectangle.
+// unit of it at its points more than 25 units from a and b; of its rectangle for a box kept out of
+// whole), or along a side of its rectangle.
 bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b);
 
 // Records that the running change moved or reshaped a box the connector ends on.
