@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <memory>
+#include <random>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -275,7 +276,7 @@ TEST_P(HandWrittenDocument, OpensWithoutWarningAndKeepsItsFormThroughTwoSaves) {
 TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
   static const std::map<std::string, int> kinds{
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
-      {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}};
+      {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -484,15 +485,21 @@ unsigned long long LastId(const std::string& document) {
   return last;
 }
 
-// The boxes connectors end on, in the order of their first end.
+// The boxes connectors end on, in the order of their first end, and then the boxes that hold
+// them (a package, a composite state, a system boundary): shrinking those moves what they hold.
 std::vector<Core::IModelElement*> BoxesWithEnds(const Core::Diagram& diagram) {
   std::vector<Core::IModelElement*> boxes;
+  const auto add = [&](Core::IModelElement* box) {
+    zq::Rect r;
+    if (ConnectorTest::IsBox(box, r) && std::find(boxes.begin(), boxes.end(), box) == boxes.end())
+      boxes.push_back(box);
+  };
   for (const auto& e : diagram.Elements())
-    if (auto* end = dynamic_cast<Connector::IEnd*>(e.get())) {
-      Core::IModelElement* t = end->GetTerminal();
-      zq::Rect r;
-      if (ConnectorTest::IsBox(t, r) && std::find(boxes.begin(), boxes.end(), t) == boxes.end()) boxes.push_back(t);
-    }
+    if (auto* end = dynamic_cast<Connector::IEnd*>(e.get())) add(end->GetTerminal());
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    if (auto* held = dynamic_cast<Core::IContainable*>(boxes[i]))
+      if (Core::IContainer* holder = held->GetContainer(); dynamic_cast<Core::IResizable*>(holder) != nullptr)
+        add(holder);
   return boxes;
 }
 
@@ -617,9 +624,62 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
   }
 }
 
+
+// Whether the box overlaps another box with ends that neither holds nor is held by it: a drop on
+// another box is no place a path can keep out of both.
+bool OverlapsAnotherBox(const Core::Diagram& diagram, Core::IModelElement& box) {
+  zq::Rect mine;
+  if (!ConnectorTest::IsBox(&box, mine)) return false;
+  const auto* held = dynamic_cast<const Core::IContainable*>(&box);
+  for (Core::IModelElement* other : BoxesWithEnds(diagram)) {
+    const auto* its = dynamic_cast<const Core::IContainable*>(other);
+    zq::Rect r;
+    if (other == &box || !ConnectorTest::IsBox(other, r) || (held && held->GetContainer() == other) ||
+        (its && its->GetContainer() == &box))
+      continue;
+    const zq::Rect a = mine.Inflated(300);
+    if (a.left < r.right && r.left < a.right && a.bottom < r.top && r.bottom < a.top) return true;
+  }
+  return false;
+}
+
+// Moves of every box by amounts drawn from a fixed sequence (up to 100 mm each way) and its corner
+// handle pushed in by such amounts, to where the box overlaps no other: no new fault of the
+// connectors that end on it.
+TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetTheirBoxesFromOutside) {
+  unsigned flags = 0;
+  const auto diagram = Open(GetParam(), flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  const std::set<std::string> before = ConnectorTest::PathFaults(*diagram);
+  std::mt19937 draws(68);
+  const auto draw = [&] { return int(draws() % 201) * 100 - 10000; };  // -100 mm to 100 mm on the grid
+  int tried = 0;
+  for (Core::IModelElement* box : BoxesWithEnds(*diagram))
+    for (int k = 0; k < 20; ++k) {
+      const bool resize = k % 4 == 3;
+      zq::Point by(draw(), draw());
+      if (resize) by = {-std::abs(by.x), std::abs(by.y)};  // narrower and lower
+      const Gesture g{resize ? "resized by" : "moved by", resize ? Gesture::Resize : Gesture::Move, by, 4};
+      if (resize && dynamic_cast<Core::IResizable*>(box) == nullptr) continue;
+      const std::string at = std::string(GetParam()) + " " + Id(*box) + " " + g.name + " " + std::to_string(g.by.x) +
+                             " " + std::to_string(g.by.y);
+      Perform(*diagram, *box, g, g.steps);
+      if (!OverlapsAnotherBox(*diagram, *box)) {
+        ++tried;
+        for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
+          if (!before.count(fault)) ADD_FAILURE() << at << ": " << fault;
+      }
+      diagram->GetUndoHandler().Undo(nullptr, nullptr);
+      ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+    }
+  EXPECT_GT(tried, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                          ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd",
-                                           "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd"),
+                                           "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
+                                           "package.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));

@@ -176,6 +176,35 @@ std::vector<Leg> LegsOf(const std::vector<ISegment*>& segments)
     return legs;
 }
 
+// An end put onto a leg that its own segment runs along (no leg of the path runs across it) meets
+// the leg across instead: its segment turns a clearance off the leg, on the side its far join's
+// other segment leads to, so that its connector no longer runs along the path to the path's end.
+// From a far end (on a box) the segment first goes on a clearance the way it left the box.
+void MeetAcross(Core::Env& env, IEnd& e, const Leg& leg)
+{
+    ISegment* own = e.GetSegment();
+    ISegmentEnd* far = own != nullptr ? own->OtherEnd(&e) : nullptr;
+    const bool level = leg.a.y == leg.b.y;
+    if (far == nullptr || !(level ? own->IsHorizontalOrtho() : own->IsVerticalOrtho())) return;
+    const zq::float8Point q = e.GetPoint(), f = far->GetPoint();
+    const double gap = level ? q.x - f.x : q.y - f.y;  // along the leg, from the far part
+    if ((level ? f.y != q.y : f.x != q.x) || std::abs(gap) < 2 * kClearance) return;
+    double side = 1;
+    auto* j = zq::Cast<IJoin>(far);
+    if (const ISegment* next = j != nullptr && j->GetSegmentCount() == 2 ? j->GetOtherSegment(own) : nullptr)
+        if (const ISegmentEnd* n = next->OtherEnd(j))
+            side = (level ? n->GetPoint().y - f.y : n->GetPoint().x - f.x) < 0 ? -1 : 1;
+    const double off = side * kClearance, on = j != nullptr ? 0 : (gap < 0 ? -kClearance : kClearance);
+    std::vector<zq::float8Point> bends;
+    if (on != 0) bends.push_back(level ? zq::float8Point{f.x + on, f.y} : zq::float8Point{f.x, f.y + on});
+    const zq::float8Point turn = level ? zq::float8Point{f.x + on, q.y + off} : zq::float8Point{q.x + off, f.y + on};
+    bends.push_back(turn);
+    bends.push_back(level ? zq::float8Point{q.x, q.y + off} : zq::float8Point{q.x + off, q.y});
+    own->SetHorizontalOrtho(env, level == (on != 0));
+    own->SetVerticalOrtho(env, level != (on != 0));
+    Functions::InsertBends(env, e, bends);
+}
+
 // Puts the ends (of other connectors) onto the legs, spread evenly along the leg each goes to, in
 // their order: an end whose own segment is level goes onto the longest plumb leg and the other way
 // round, so that its connector meets the path rather than running along it; else the longest leg.
@@ -204,6 +233,7 @@ void Spread(Core::Env& env, const std::vector<Leg>& legs, const std::vector<IEnd
             const zq::float8Point o = e->GetOldPosition();
             Core::DeferredShiftSet set;
             if (q != e->GetPoint()) e->Shift(env, leg.segment, {q.x - o.x, q.y - o.y, true, true}, set, false);
+            if (!e->IsDeleted()) MeetAcross(env, *e, leg);
         }
 }
 
