@@ -485,6 +485,22 @@ unsigned long long LastId(const std::string& document) {
   return last;
 }
 
+// The path faults of the diagram's connectors, and each text anchored on a segment that lies off
+// the segment's line.
+std::set<std::string> Faults(const Core::Diagram& diagram) {
+  std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
+  for (const auto& e : diagram.Elements()) {
+    const auto* anchor = dynamic_cast<const Text::Anchor*>(e.get());
+    const auto* segment = anchor ? dynamic_cast<const Connector::ISegment*>(anchor->GetOwner()) : nullptr;
+    Connector::ISegmentEnd *a, *b;
+    if (anchor == nullptr || anchor->IsDeleted() || segment == nullptr || segment->IsDeleted() || !segment->GetEnds(a, b))
+      continue;
+    const zq::float8Point p = anchor->GetPos(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+    if (std::hypot(q.x - p.x, q.y - p.y) > 1) faults.insert("text " + Id(*anchor) + " lies off its segment " + Id(*segment));
+  }
+  return faults;
+}
+
 // The boxes connectors end on, in the order of their first end, and then the boxes that hold
 // them (a package, a composite state, a system boundary): shrinking those moves what they hold.
 std::vector<Core::IModelElement*> BoxesWithEnds(const Core::Diagram& diagram) {
@@ -570,8 +586,8 @@ const std::set<std::string> kKnownFaults = {
 
 // Every box a connector ends on in every document, moved (far, and towards and past its joins and
 // partners), copied and resized (widened, narrowed, made lower and higher, shrunk to its least
-// size), keeps the connectors that end on it on its outline and outside it and their end texts
-// outside it (no new fault); a drop does not depend on the pointer's way there (1, 4 or 30 moves);
+// size), keeps the connectors that end on it on its outline and outside it, their end texts
+// outside it and their segments' texts on their lines (no new fault); a drop does not depend on the pointer's way there (1, 4 or 30 moves);
 // the saved document reads back alike, and undo restores it.
 TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
   unsigned flags = 0;
@@ -582,7 +598,7 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
   ASSERT_NE(inManyMoves, nullptr);
   const std::string read = Save(*diagram);
   const unsigned long long lastRead = LastId(read);
-  const std::set<std::string> before = ConnectorTest::PathFaults(*diagram);
+  const std::set<std::string> before = Faults(*diagram);
   const std::vector<Core::IModelElement*> boxes = BoxesWithEnds(*diagram);
   ASSERT_FALSE(boxes.empty());
   for (Core::IModelElement* box : boxes) {
@@ -596,7 +612,7 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
       std::vector<std::string> found;
       Perform(*diagram, *box, g, g.steps);
       const std::string saved = Save(*diagram);
-      for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
+      for (const std::string& fault : Faults(*diagram))
         if (!before.count(fault)) found.push_back(fault);
       EXPECT_EQ(FirstLineDifference(Save(*Read(saved, flags)), saved), "") << at;
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
@@ -645,13 +661,13 @@ bool OverlapsAnotherBox(const Core::Diagram& diagram, Core::IModelElement& box) 
 
 // Moves of every box by amounts drawn from a fixed sequence (up to 100 mm each way) and its corner
 // handle pushed in by such amounts, to where the box overlaps no other: no new fault of the
-// connectors that end on it.
+// connectors that end on it or of their texts.
 TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetTheirBoxesFromOutside) {
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
   const std::string read = Save(*diagram);
-  const std::set<std::string> before = ConnectorTest::PathFaults(*diagram);
+  const std::set<std::string> before = Faults(*diagram);
   std::mt19937 draws(68);
   const auto draw = [&] { return int(draws() % 201) * 100 - 10000; };  // -100 mm to 100 mm on the grid
   int tried = 0;
@@ -667,7 +683,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
       Perform(*diagram, *box, g, g.steps);
       if (!OverlapsAnotherBox(*diagram, *box)) {
         ++tried;
-        for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
+        for (const std::string& fault : Faults(*diagram))
           if (!before.count(fault)) ADD_FAILURE() << at << ": " << fault;
       }
       diagram->GetUndoHandler().Undo(nullptr, nullptr);

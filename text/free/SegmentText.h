@@ -8,6 +8,8 @@
 #include "text/free/SegmentPlacement.h"
 #include "view/connector/Parts.h"
 #include "core/foundation/Cast.h"
+#include "core/foundation/GraphUtil.h"
+#include <cmath>
 
 namespace Text {
 
@@ -75,6 +77,15 @@ class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
     const LineMap map(*this, oa, ob, a->GetPoint(), b->GetPoint(), false);
     for (Anchor* anchor : this->GetAnchors()) anchor->OnTerminalReshaped(env, map, nullptr);
   }
+  // An anchored text that a change left off the line goes to the line's nearest point.
+  void KeepCarriedOnLine(Core::Env& env) override {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    if (this->IsDeleted() || this->GetAnchors().empty() || !this->GetEnds(a, b)) return;
+    for (Anchor* anchor : this->GetAnchors()) {
+      const zq::float8Point p = anchor->GetPos(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+      if (std::hypot(q.x - p.x, q.y - p.y) > 0.5) anchor->OnTerminalReshaped(env, PointMap(*this, q), nullptr);
+    }
+  }
   // The anchors follow the segment when it changed its line: each keeps its place along it.
   // The map takes the move along, so the anchors are told of no shift set.
   void CarryAnchors(Core::Env& env) {
@@ -118,6 +129,17 @@ class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
     return Connector::ISegment::GetWeight(view, p, tolerance);
   }
 
+  // Maps every point to one point of the segment.
+  class PointMap : public Core::ITerminalReshapeInfo {
+   public:
+    PointMap(Core::ITerminal& terminal, const zq::float8Point& to) : terminal_(terminal), to_(to) {}
+    zq::float8Point MapPoint(const zq::float8Point&) const override { return to_; }
+    Core::ITerminal* GetTerminal() const override { return &terminal_; }
+
+   private:
+    Core::ITerminal& terminal_;
+    zq::float8Point to_;
+  };
   // Maps a point of the line before the change to the line now (see SegmentLineMap).
   class LineMap : public Core::ITerminalReshapeInfo {
    public:

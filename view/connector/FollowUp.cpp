@@ -42,6 +42,7 @@ public:
                 e.part->DoFollowUpJob(env);
             }
         } while (KeepOffBoxes(env) || RestEndsOnTheirLines(env));
+        KeepTextsOnTheirLines(env);
     }
 
 private:
@@ -59,6 +60,16 @@ private:
         for (const Core::ElementPtr& e : touched)
             if (auto* c = zq::Cast<IConnector>(e.get())) changed = Routing::KeepOffBoxes(env, *c) || changed;
         return changed;
+    }
+
+    // Texts anchored on a segment of a connector the clean-up touched that a change left off their
+    // line go onto it; a document being read is left as it is.
+    void KeepTextsOnTheirLines(Core::Env& env) {
+        if (!env.GetTransaction().KeepsHistory()) return;
+        for (const Core::ElementPtr& e : every_)
+            if (auto* c = zq::Cast<IConnector>(e.get()); c != nullptr && !c->IsDeleted())
+                for (ISegment* s : c->GetSegmentList())
+                    if (!s->IsDeleted()) s->KeepCarriedOnLine(env);
     }
 
     // Ends of other connectors that a carry left off the segment they rest on (connectors whose

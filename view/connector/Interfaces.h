@@ -246,6 +246,9 @@ public:
     // Puts what rests on this segment (texts anchored on it) at the place along its line that it
     // had along the line from oa to ob; nothing by default.
     virtual void PlaceCarried(Core::Env&, const zq::float8Point& /*oa*/, const zq::float8Point& /*ob*/) {}
+    // Puts what rests on this segment off its line (a change moved its ends without carrying it) on
+    // the nearest point of the line; nothing by default.
+    virtual void KeepCarriedOnLine(Core::Env&) {}
     // Replaces its end list (undoable).
     virtual void SetEnds(Core::Env& env, const Core::PtrCont<ISegmentEnd>& ends) = 0;
     // Appends a segment end (undoable).
