@@ -35,13 +35,19 @@ server_of() {
 for d in windows windows64; do [ -d "$build/$d" ] && ln -s "$build/$d" "$work/$d"; done
 ln -s "$tests_prefix" "$work/test-wineprefix"
 # The run prefix: the tests' prefix hard-linked (temporary files other tests remove meanwhile may be
-# missed), its registry copied (each server rewrites its own); it has the installation, and the run
-# script is kept from adding a printer.
+# missed), its registry copied (each server rewrites its own); the run script is kept from adding a
+# printer.
 cp -al "$tests_prefix" "$work/wineprefix" 2>/dev/null
 for f in system.reg user.reg userdef.reg; do
   cp --remove-destination "$tests_prefix/$f" "$work/wineprefix/$f" || fail "the prefix could not be copied"
 done
 touch "$work/wineprefix/.quorvel-printer"
+# The tests' server writes the installation into the registry only when it exits, and in a fresh
+# build root the other tests keep it running: the run installs the package into the copy itself,
+# into folders of the copy's own (the hard links of the installed files are dropped first, so that
+# the install cannot write into the files the tests run).
+rm -rf "$work/wineprefix"/.quorvel-msi-* "$work/wineprefix/drive_c/Program Files/Quorvel" \
+  "$work/wineprefix/drive_c/Program Files (x86)/Quorvel"
 
 . "$root/scripts/own-display"
 start_own_display bare || exit 1
