@@ -33,6 +33,7 @@
 #include "style/StyleEdit.h"
 #include "text/free/Anchor.h"
 #include "text/free/FreeText.h"
+#include "text/tests/LabelChecks.h"
 #include "view/connector/tests/Borders.h"
 
 #ifdef _WIN32
@@ -489,15 +490,7 @@ unsigned long long LastId(const std::string& document) {
 // the segment's line.
 std::set<std::string> Faults(const Core::Diagram& diagram) {
   std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
-  for (const auto& e : diagram.Elements()) {
-    const auto* anchor = dynamic_cast<const Text::Anchor*>(e.get());
-    const auto* segment = anchor ? dynamic_cast<const Connector::ISegment*>(anchor->GetOwner()) : nullptr;
-    Connector::ISegmentEnd *a, *b;
-    if (anchor == nullptr || anchor->IsDeleted() || segment == nullptr || segment->IsDeleted() || !segment->GetEnds(a, b))
-      continue;
-    const zq::float8Point p = anchor->GetPos(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
-    if (std::hypot(q.x - p.x, q.y - p.y) > 1) faults.insert("text " + Id(*anchor) + " lies off its segment " + Id(*segment));
-  }
+  faults.merge(TextTest::LabelFaults(diagram));
   return faults;
 }
 
