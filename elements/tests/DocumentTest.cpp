@@ -494,6 +494,14 @@ std::set<std::string> Faults(const Core::Diagram& diagram) {
   return faults;
 }
 
+// The diagram's faults that are not among those it had before.
+std::vector<std::string> NewFaults(const Core::Diagram& diagram, const std::set<std::string>& before) {
+  std::vector<std::string> found;
+  for (const std::string& fault : Faults(diagram))
+    if (!before.count(fault)) found.push_back(fault);
+  return found;
+}
+
 // The boxes connectors end on, in the order of their first end, and then the boxes that hold
 // them (a package, a composite state, a system boundary): shrinking those moves what they hold.
 std::vector<Core::IModelElement*> BoxesWithEnds(const Core::Diagram& diagram) {
@@ -602,11 +610,9 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
       if (g.kind == Gesture::Resize && dynamic_cast<Core::IResizable*>(box) == nullptr) continue;
       const std::string at = std::string(GetParam()) + " " + Id(*box) + " " + g.name;
       const bool isKnown = kKnownFaults.count(at) > 0;
-      std::vector<std::string> found;
       Perform(*diagram, *box, g, g.steps);
       const std::string saved = Save(*diagram);
-      for (const std::string& fault : Faults(*diagram))
-        if (!before.count(fault)) found.push_back(fault);
+      std::vector<std::string> found = NewFaults(*diagram, before);
       EXPECT_EQ(FirstLineDifference(Save(*Read(saved, flags)), saved), "") << at;
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
       ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
@@ -676,8 +682,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
       Perform(*diagram, *box, g, g.steps);
       if (!OverlapsAnotherBox(*diagram, *box)) {
         ++tried;
-        for (const std::string& fault : Faults(*diagram))
-          if (!before.count(fault)) ADD_FAILURE() << at << ": " << fault;
+        for (const std::string& fault : NewFaults(*diagram, before)) ADD_FAILURE() << at << ": " << fault;
       }
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
       ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;

@@ -200,8 +200,11 @@ void MeetAcross(Core::Env& env, IEnd& e, const Leg& leg)
     const zq::float8Point turn = level ? zq::float8Point{f.x + on, q.y + off} : zq::float8Point{q.x + off, f.y + on};
     bends.push_back(turn);
     bends.push_back(level ? zq::float8Point{q.x, q.y + off} : zq::float8Point{q.x + off, q.y});
-    own->SetHorizontalOrtho(env, level == (on != 0));
-    own->SetVerticalOrtho(env, level != (on != 0));
+    // The own segment now runs to the first bend: along the leg's axis from a far end, across it
+    // from a far join.
+    const bool ownLevel = level == (on != 0);
+    own->SetHorizontalOrtho(env, ownLevel);
+    own->SetVerticalOrtho(env, !ownLevel);
     Functions::InsertBends(env, e, bends);
 }
 
