@@ -277,7 +277,8 @@ TEST_P(HandWrittenDocument, OpensWithoutWarningAndKeepsItsFormThroughTwoSaves) {
 TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
   static const std::map<std::string, int> kinds{
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
-      {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1}};
+      {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
+      {"tree.qvd", 1}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -693,7 +694,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                          ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd",
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
-                                           "package.qvd"),
+                                           "package.qvd", "tree.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));

@@ -28,6 +28,13 @@ public:
         if (!pending_.insert(&part).second) return;
         queue_.push_back({&part, part.shared_from_this()});
     }
+    // The connector is checked against its boxes once the jobs are done, whether or not a part of
+    // it has a job (its box was reshaped around ends that stayed where they were).
+    void Check(IConnector& c) {
+        if (!touched_.insert(&c).second) return;
+        connectors_.push_back(c.shared_from_this());
+        if (all_.insert(&c).second) every_.push_back(c.shared_from_this());
+    }
     void DoFollowUpJob(Core::Env& env) override {
         do {
             while (!queue_.empty()) {
@@ -125,8 +132,8 @@ std::unordered_map<const Core::Transaction*, std::weak_ptr<JobBatch>>& Batches()
     return batches;
 }
 
-// Queues the part's own follow-up job.
-void Queue(Core::Env& env, ISegmentEnd& part)
+// The running transaction's batch, made and queued with its first job.
+JobBatch& BatchOf(Core::Env& env)
 {
     Core::Transaction& t = env.GetTransaction();
     std::shared_ptr<JobBatch> batch = Batches()[&t].lock();
@@ -137,8 +144,11 @@ void Queue(Core::Env& env, ISegmentEnd& part)
         Batches()[&t] = batch;
         t.AddFollowUpJob(batch);
     }
-    batch->Add(part);
+    return *batch;
 }
+
+// Queues the part's own follow-up job.
+void Queue(Core::Env& env, ISegmentEnd& part) { BatchOf(env).Add(part); }
 
 // Replaces a join that has one segment by a free end at its point.
 void ReplaceByEnd(Core::Env& env, IJoin& join)
@@ -359,6 +369,33 @@ void KeepAttachedEndsOn(Core::Env& env, ISegment& s)
     if (s.GetEnds(a, b)) s.CarryAttachedEnds(env, a->GetPoint(), b->GetPoint(), false, set);
 }
 
+// Whether the path from the end, taking in the square bends that lie in the terminal, comes to
+// a segment that leaves it for good: a path that meets a branching join or another end inside, or
+// leaves for a join whose other branches lead back inside (a box moved onto its tree's join or
+// branches), keeps its end on the outline, for the tree to be laid around the box.
+bool ComesOutOf(const IEnd& end, const Core::ITerminal& t)
+{
+    constexpr double kOnOutline = -0.5;
+    const auto inside = [&](const ISegmentEnd* p) { return Functions::Holds(t, p->GetPoint(), kOnOutline); };
+    const ISegmentEnd* part = &end;
+    const ISegment* s = end.GetSegment();
+    for (std::size_t k = 0; s != nullptr && k < 64; ++k) {
+        const ISegmentEnd* far = s->OtherEnd(part);
+        if (far == nullptr) return true;
+        if (!inside(far)) {
+            for (const ISegment* other : far->GetSegments())
+                if (const ISegmentEnd* next = other != s ? other->OtherEnd(far) : nullptr; next != nullptr && inside(next))
+                    return false;
+            return true;
+        }
+        const auto* j = zq::Cast<const IJoin>(far);
+        if (j == nullptr || j->GetSegmentCount() != 2) return false;
+        part = far;
+        s = j->GetOtherSegment(s);
+    }
+    return true;
+}
+
 // A path that runs from the end into its terminal or along its outline (a bend that the terminal's
 // move or growth left inside it, an end whose far end the terminal passed) leaves the terminal
 // where it crosses the outline: the end goes there along its segment, which keeps its axis, and
@@ -372,6 +409,7 @@ bool LeaveThroughOutline(Core::Env& env, IEnd& end)
     IConnector* c = end.GetConnector();
     if (t == nullptr || c == nullptr || zq::Cast<const ISegment>(end.GetTerminal()) != nullptr) return false;
     if (Functions::HoldsAnotherEnd(*t, end)) return false;
+    if (!ComesOutOf(end, *t)) return false;
     bool dissolved = false;
     while (!end.IsDeleted() && end.GetSegment() != nullptr) {
         ISegment* s = end.GetSegment();
@@ -522,5 +560,7 @@ void IJoin::Traverse(const ISegmentEnd* from, TraverseDir dir, const Scanner& sc
         j = next;
     }
 }
+
+void Routing::CheckAfterChange(Core::Env& env, IConnector& c) { BatchOf(env).Check(c); }
 
 } // namespace Connector

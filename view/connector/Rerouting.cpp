@@ -311,32 +311,74 @@ bool FreeRestingEnds(Core::Env& env, const IConnector& c, const std::vector<Box>
     return true;
 }
 
-// A branching join that a box of the connector now covers (the box was moved onto its level) goes
-// a clearance out of the box, past the side where the stretch from the box's end to the join
-// leaves it: the legs level (or plumb) with it come along and the legs across stretch, so that the
+// The coordinate a clearance out of the box past its side (TraverseDir order: left, right, top,
+// bottom), for a join at the coordinate `along` that side; where another box of the connector lies
+// closer than that beyond the side, the middle of the gap between the two.
+double OffTheSide(const zq::Rect& r, int side, double along, const std::vector<Box>& boxes)
+{
+    const double out[4] = {-1, 1, 1, -1};
+    const double edge[4] = {double(r.left), double(r.right), double(r.top), double(r.bottom)};
+    const bool level = side < 2;
+    double to = edge[side] + out[side] * kClearance;
+    for (const Box& b : boxes) {
+        const zq::Rect& o = b.rect;
+        if (o == r || (level ? along < o.bottom || along > o.top : along < o.left || along > o.right)) continue;
+        // The side of the other box that faces this one, and the room between them.
+        const double facing = side == 0 ? o.right : side == 1 ? o.left : side == 2 ? o.bottom : o.top;
+        const double room = (facing - edge[side]) * out[side];
+        if (room <= 0 || room >= 2 * kClearance) continue;
+        // On the grid where a grid line lies between them.
+        const double middle = std::round(room / 200) * 100;
+        to = edge[side] + out[side] * (middle > 0 && middle < room ? middle : room / 2);
+    }
+    return to;
+}
+
+// A join of the stretch from a box's end (its branching join or a bend) that the box now covers
+// (the box was moved onto its level) goes a clearance out of the box, past the side where the
+// stretch from the box's end to the join leaves it: the legs level (or plumb) with it come along and the legs across stretch, so that the
 // branches stay a tree that meets the box from outside. Whether a join moved.
 bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Box>& boxes)
 {
-    bool moved = false;
+    // The joins and where they go, all found before any moves: a lift that takes level legs into
+    // another box is for the stretches to be laid around it, not for a lift back.
+    struct Lift {
+        IJoin* join;
+        double to;
+        bool level;
+    };
+    std::vector<Lift> lifts;
     for (Stretch s : StretchesOf(c)) {
         if (zq::Cast<IEnd>(s.parts.front()) == nullptr) std::reverse(s.parts.begin(), s.parts.end());
         const Box* box = BoxOf(*s.parts.front(), boxes);
-        auto* j = zq::Cast<IJoin>(s.parts.back());
-        if (box == nullptr || j == nullptr || j->IsDeleted()) continue;
+        if (box == nullptr || zq::Cast<IJoin>(s.parts.back()) == nullptr) continue;
         const zq::Rect& r = box->rect;
+        const auto covered = [&](ISegmentEnd* part) {
+            const zq::float8Point q = part->GetPoint();
+            return zq::Cast<IJoin>(part) != nullptr && !part->IsDeleted() && q.x >= r.left && q.x <= r.right &&
+                   q.y >= r.bottom && q.y <= r.top;
+        };
+        // The first join along the stretch that the box covers: its branching join, or a bend of
+        // it that a join beyond leads back into the box from.
+        const auto at = std::find_if(s.parts.begin() + 1, s.parts.end(), covered);
+        if (at == s.parts.end()) continue;
+        auto* j = zq::Cast<IJoin>(*at);
         const zq::float8Point p = j->GetPoint(), e = s.parts.front()->GetPoint();
-        if (p.x < r.left || p.x > r.right || p.y < r.bottom || p.y > r.top) continue;
         // The side the end lies on: the nearest to it.
         const double gap[4] = {e.x - r.left, r.right - e.x, r.top - e.y, e.y - r.bottom};
         const int side = int(std::min_element(gap, gap + 4) - gap);
-        const double to[4] = {r.left - kClearance, r.right + kClearance, r.top + kClearance, r.bottom - kClearance};
-        const zq::float8Point old = zq::Cast<Core::IPosition>(j)->GetOldPosition();
         const bool level = side < 2;
-        Core::DeferredShiftSet set;
-        j->Shift(env, nullptr, {level ? to[side] - old.x : 0, level ? 0 : to[side] - old.y, level, !level}, set, false);
-        moved = true;
+        if (std::none_of(lifts.begin(), lifts.end(), [&](const Lift& l) { return l.join == j; }))
+            lifts.push_back({j, OffTheSide(r, side, level ? p.y : p.x, boxes), level});
     }
-    return moved;
+    for (const Lift& l : lifts) {
+        const zq::float8Point old = zq::Cast<Core::IPosition>(l.join)->GetOldPosition();
+        Core::DeferredShiftSet set;
+        if (!l.join->IsDeleted())
+            l.join->Shift(env, nullptr, {l.level ? l.to - old.x : 0, l.level ? 0 : l.to - old.y, l.level, !l.level}, set,
+                          false);
+    }
+    return !lifts.empty();
 }
 
 // Whether the point lies inside the rectangle or within half a unit of its sides.

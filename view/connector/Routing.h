@@ -47,6 +47,10 @@ bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b);
 // Records that the running change moved or reshaped a box the connector ends on.
 void NoteBoxChanged(Core::Env& env, const IConnector& c);
 
+// Has the connector checked against its boxes (KeepOffBoxes) once the running change's clean-up
+// is done, though no part of it changed.
+void CheckAfterChange(Core::Env& env, IConnector& c);
+
 // Where the running change moved or reshaped one of the connector's boxes, lays every stretch of
 // it (between its ends and branching joins) that enters or runs along one of its boxes anew
 // around them, where a path around them exists, once in the change (a path that the clean-up

@@ -232,7 +232,10 @@ void IEnd::OnTerminalReshaped(Core::Env& env, const Core::ITerminalReshapeInfo& 
     // (a pasted box laid out anew, or a qualifier that followed its reshaped box).
     if ((whole || s.IsShifted(this)) && !StraysFrom(info)) return;
     const zq::float8Point before = GetPosition();
-    if (c != nullptr) Routing::NoteBoxChanged(env, *c);
+    if (c != nullptr) {
+        Routing::NoteBoxChanged(env, *c);
+        Routing::CheckAfterChange(env, *c);
+    }
     SetPendingPoint(nullptr);
     FollowTerminal(env, info, s);
     MarkShifted(s);
