@@ -311,10 +311,36 @@ bool FreeRestingEnds(Core::Env& env, const IConnector& c, const std::vector<Box>
     return true;
 }
 
+// The stretch along the side that the join's legs in line with that side reach (plumb legs for a
+// left or right side, level legs for a top or bottom side), through the joins they lead to: what
+// moves with the join when it is lifted off a box.
+std::pair<double, double> Reach(const IJoin& j, bool plumb)
+{
+    const auto along = [&](const zq::float8Point& q) { return plumb ? q.y : q.x; };
+    const auto across = [&](const zq::float8Point& q) { return plumb ? q.x : q.y; };
+    std::pair<double, double> reach{along(j.GetPoint()), along(j.GetPoint())};
+    std::vector<const ISegmentEnd*> seen{&j}, work{&j};
+    while (!work.empty()) {
+        const ISegmentEnd* part = work.back();
+        work.pop_back();
+        if (zq::Cast<const IJoin>(part) == nullptr) continue;
+        for (const ISegment* s : part->GetSegments()) {
+            const ISegmentEnd* next = s->OtherEnd(part);
+            if (next == nullptr || across(next->GetPoint()) != across(part->GetPoint()) ||
+                std::find(seen.begin(), seen.end(), next) != seen.end())
+                continue;
+            reach = {std::min(reach.first, along(next->GetPoint())), std::max(reach.second, along(next->GetPoint()))};
+            seen.push_back(next);
+            work.push_back(next);
+        }
+    }
+    return reach;
+}
+
 // The coordinate a clearance out of the box past its side (TraverseDir order: left, right, top,
-// bottom), for a join at the coordinate `along` that side; where another box of the connector lies
-// closer than that beyond the side, the middle of the gap between the two.
-double OffTheSide(const zq::Rect& r, int side, double along, const std::vector<Box>& boxes)
+// bottom), for legs that reach over the stretch given along that side; where another box of the
+// connector lies closer than that beyond the side, the middle of the gap between the two.
+double OffTheSide(const zq::Rect& r, int side, const std::pair<double, double>& reach, const std::vector<Box>& boxes)
 {
     const double out[4] = {-1, 1, 1, -1};
     const double edge[4] = {double(r.left), double(r.right), double(r.top), double(r.bottom)};
@@ -322,7 +348,8 @@ double OffTheSide(const zq::Rect& r, int side, double along, const std::vector<B
     double to = edge[side] + out[side] * kClearance;
     for (const Box& b : boxes) {
         const zq::Rect& o = b.rect;
-        if (o == r || (level ? along < o.bottom || along > o.top : along < o.left || along > o.right)) continue;
+        const double lo = level ? o.bottom : o.left, hi = level ? o.top : o.right;
+        if (o == r || reach.second < lo || reach.first > hi) continue;
         // The side of the other box that faces this one, and the room between them.
         const double facing = side == 0 ? o.right : side == 1 ? o.left : side == 2 ? o.bottom : o.top;
         const double room = (facing - edge[side]) * out[side];
@@ -336,8 +363,9 @@ double OffTheSide(const zq::Rect& r, int side, double along, const std::vector<B
 
 // A join of the stretch from a box's end (its branching join or a bend) that the box now covers
 // (the box was moved onto its level) goes a clearance out of the box, past the side where the
-// stretch from the box's end to the join leaves it: the legs level (or plumb) with it come along and the legs across stretch, so that the
-// branches stay a tree that meets the box from outside. Whether a join moved.
+// stretch from the box's end to the join leaves it: the legs level (or plumb) with it come along
+// and the legs across stretch, so that the branches stay a tree that meets the box from outside.
+// Whether a join moved.
 bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Box>& boxes)
 {
     // The joins and where they go, all found before any moves: a lift that takes level legs into
@@ -363,13 +391,13 @@ bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Bo
         const auto at = std::find_if(s.parts.begin() + 1, s.parts.end(), covered);
         if (at == s.parts.end()) continue;
         auto* j = zq::Cast<IJoin>(*at);
-        const zq::float8Point p = j->GetPoint(), e = s.parts.front()->GetPoint();
+        const zq::float8Point e = s.parts.front()->GetPoint();
         // The side the end lies on: the nearest to it.
         const double gap[4] = {e.x - r.left, r.right - e.x, r.top - e.y, e.y - r.bottom};
         const int side = int(std::min_element(gap, gap + 4) - gap);
         const bool level = side < 2;
         if (std::none_of(lifts.begin(), lifts.end(), [&](const Lift& l) { return l.join == j; }))
-            lifts.push_back({j, OffTheSide(r, side, level ? p.y : p.x, boxes), level});
+            lifts.push_back({j, OffTheSide(r, side, Reach(*j, level), boxes), level});
     }
     for (const Lift& l : lifts) {
         const zq::float8Point old = zq::Cast<Core::IPosition>(l.join)->GetOldPosition();
