@@ -311,6 +311,12 @@ bool FreeRestingEnds(Core::Env& env, const IConnector& c, const std::vector<Box>
     return true;
 }
 
+// Whether the point lies inside the rectangle or within half a unit of its sides.
+bool OnOrInside(const zq::Rect& r, const zq::float8Point& p)
+{
+    return p.x >= r.left - 0.5 && p.x <= r.right + 0.5 && p.y >= r.bottom - 0.5 && p.y <= r.top + 0.5;
+}
+
 // The stretch along the side that the join's legs in line with that side reach (plumb legs for a
 // left or right side, level legs for a top or bottom side), through the joins they lead to: what
 // moves with the join when it is lifted off a box.
@@ -382,9 +388,7 @@ bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Bo
         if (box == nullptr || zq::Cast<IJoin>(s.parts.back()) == nullptr) continue;
         const zq::Rect& r = box->rect;
         const auto covered = [&](ISegmentEnd* part) {
-            const zq::float8Point q = part->GetPoint();
-            return zq::Cast<IJoin>(part) != nullptr && !part->IsDeleted() && q.x >= r.left && q.x <= r.right &&
-                   q.y >= r.bottom && q.y <= r.top;
+            return zq::Cast<IJoin>(part) != nullptr && !part->IsDeleted() && OnOrInside(r, part->GetPoint());
         };
         // The first join along the stretch that the box covers: its branching join, or a bend of
         // it that a join beyond leads back into the box from.
@@ -407,12 +411,6 @@ bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Bo
                           false);
     }
     return !lifts.empty();
-}
-
-// Whether the point lies inside the rectangle or within half a unit of its sides.
-bool OnOrInside(const zq::Rect& r, const zq::float8Point& p)
-{
-    return p.x >= r.left - 0.5 && p.x <= r.right + 0.5 && p.y >= r.bottom - 0.5 && p.y <= r.top + 0.5;
 }
 
 // The two points of a terminal that is a straight line: a connector's segment, or a shape whose
