@@ -278,7 +278,7 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
   static const std::map<std::string, int> kinds{
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
-      {"tree.qvd", 1}};
+      {"tree.qvd", 1}, {"notes.qvd", 1}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -694,7 +694,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                          ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd",
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
-                                           "package.qvd", "tree.qvd"),
+                                           "package.qvd", "tree.qvd", "notes.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));
@@ -804,10 +804,18 @@ TEST_F(RoutedPaths, AQualifiedAssociationFollowsAClassMovedFarPastItsOtherClass)
   const zq::Rect owner = dynamic_cast<Core::IResizable*>(diagram->FindElementById(5))->GetRect().Normalized();
   for (Connector::IEnd* e : assoc->GetEnds())
     if (e->GetTerminal()->GetObjectId() == 17) EXPECT_GT(e->GetPosition().x, owner.right) << "on the class's side";
-  for (int id : {50, 71}) {
-    auto* e = dynamic_cast<Connector::IEnd*>(diagram->FindElementById(Core::ObjectId(id)));
-    ASSERT_NE(e, nullptr) << "r" << id;
-    EXPECT_TRUE(onPath(e->GetPosition())) << "r" << id;
+  // The association class's line and the note connector, laid anew or not, end on it.
+  for (int id : {43, 64}) {
+    auto* c = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(Core::ObjectId(id)));
+    ASSERT_NE(c, nullptr) << "r" << id;
+    int resting = 0;
+    for (Connector::IEnd* e : c->GetEnds())
+      if (auto* s = e->IsDeleted() ? nullptr : dynamic_cast<Connector::ISegment*>(e->GetTerminal())) {
+        ++resting;
+        EXPECT_EQ(s->GetConnector(), assoc) << "r" << id;
+        EXPECT_TRUE(onPath(e->GetPosition())) << "r" << id;
+      }
+    EXPECT_EQ(resting, 1) << "r" << id;
   }
   const std::string saved = Save(*diagram);
   std::smatch anchor;

@@ -58,15 +58,30 @@ private:
         Core::ElementPtr keep;
     };
     // Once the clean-up is done, a connector it touched that runs through a box it ends on is laid
-    // around its boxes. Whether a path changed.
+    // around its boxes; one ending on another connector's line only once the lines lie where they
+    // stay and its end rests on its line. Whether a path changed.
     bool KeepOffBoxes(Core::Env& env) {
-        std::vector<Core::ElementPtr> touched;
+        std::vector<Core::ElementPtr> touched, later;
         touched.swap(connectors_);
         touched_.clear();
         bool changed = false;
         for (const Core::ElementPtr& e : touched)
-            if (auto* c = zq::Cast<IConnector>(e.get())) changed = Routing::KeepOffBoxes(env, *c) || changed;
+            if (auto* c = zq::Cast<IConnector>(e.get())) {
+                if (EndsOnALine(*c)) later.push_back(e);
+                else changed = Routing::KeepOffBoxes(env, *c) || changed;
+            }
+        if (changed) {
+            for (const Core::ElementPtr& e : later) Check(*zq::Cast<IConnector>(e.get()));
+            return true;
+        }
+        if (!later.empty()) RestEndsOnTheirLines(env);
+        for (const Core::ElementPtr& e : later) changed = Routing::KeepOffBoxes(env, *zq::Cast<IConnector>(e.get())) || changed;
         return changed;
+    }
+
+    static bool EndsOnALine(const IConnector& c) {
+        return std::any_of(c.GetEnds().begin(), c.GetEnds().end(),
+                           [](const IEnd* e) { return !e->IsDeleted() && zq::Cast<const ISegment>(e->GetTerminal()) != nullptr; });
     }
 
     // Texts anchored on a segment of a connector the clean-up touched that a change left off their

@@ -103,14 +103,28 @@ std::vector<double> Along(const zq::Rect& r, const zq::float8Point& own, const z
     return v;
 }
 
+// Where a path may leave a part on no box: an end resting on a level or plumb line leaves it across,
+// a clearance straight out on either side; any other part at its own point, in any direction.
+std::vector<Port> LinePorts(const ISegmentEnd& part)
+{
+    const zq::float8Point own = part.GetPoint();
+    const auto* end = zq::Cast<const IEnd>(&part);
+    const auto* line = end != nullptr ? zq::Cast<const ISegment>(end->GetTerminal()) : nullptr;
+    if (line == nullptr || (!line->IsHorizontalOrtho() && !line->IsVerticalOrtho())) return {Port{own, -1, own, 0}};
+    const int first = line->IsHorizontalOrtho() ? 2 : 0;  // top and bottom, or left and right
+    const double dx[4] = {-kClearance, kClearance, 0, 0}, dy[4] = {0, 0, kClearance, -kClearance};
+    return {Port{own, first, {own.x + dx[first], own.y + dy[first]}, 0},
+            Port{own, first + 1, {own.x + dx[first + 1], own.y + dy[first + 1]}, 0}};
+}
+
 // Where a path from the part towards the other part may start: on each side of the part's box, at
 // the outline points that a level or plumb leg meets square and whose leg out keeps off every box;
-// the part's own point, in any direction, for a part on no box.
+// a part on no box as LinePorts has it.
 std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, const std::vector<Box>& boxes)
 {
     const zq::float8Point own = part.GetPoint(), far = other.GetPoint();
     const Box* box = BoxOf(part, boxes);
-    if (box == nullptr) return {Port{own, -1, own, 0}};
+    if (box == nullptr) return LinePorts(part);
     const zq::Rect& r = box->rect;
     const Box* otherBox = BoxOf(other, boxes);
     const auto* end = zq::Cast<const IEnd>(&part);
@@ -505,7 +519,18 @@ Marks& MarksOf(Core::Env& env)
 }
 } // namespace
 
-void NoteBoxChanged(Core::Env& env, const IConnector& c) { MarksOf(env).boxChanged.insert(&c); }
+void NoteBoxChanged(Core::Env& env, const IConnector& c)
+{
+    Marks& marks = MarksOf(env);
+    marks.boxChanged.insert(&c);
+    // The connectors ending on its lines keep off its boxes too, though no part of them moved.
+    for (const ISegment* s : c.GetSegmentList())
+        for (IEnd* e : s->IsDeleted() ? std::vector<IEnd*>{} : s->GetAttachedEnds())
+            if (IConnector* other = e->IsDeleted() ? nullptr : e->GetConnector(); other != nullptr && other != &c) {
+                marks.boxChanged.insert(other);
+                CheckAfterChange(env, *other);
+            }
+}
 
 bool KeepOffBoxes(Core::Env& env, IConnector& c)
 {

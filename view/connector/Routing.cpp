@@ -218,22 +218,37 @@ std::vector<Box> BoxesOf(const IConnector& c)
                     Within(own, rect));
         });
     };
-    const auto add = [&](const Core::IModelElement* element) {
+    // A box the connector starts in (a package around the note) does not keep it out.
+    const auto startsIn = [&](const zq::Rect& rect) {
+        return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
+            zq::Rect own;
+            return !e->IsDeleted() && BoxRect(e->GetTerminal(), own) && Within(own, rect);
+        });
+    };
+    // The boxes of a line an end lies on (a note connector pointing at an association) are kept out
+    // of whole, so that the end stays on the line outside them and the path reaches it around them.
+    const auto add = [&](const Core::IModelElement* element, bool ofLine) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
         zq::Rect rect;
         if (t == nullptr || !BoxRect(element, rect)) return;
         rect = OutlineExtent(*t, rect);
-        const bool whole = element == c.GetOwner();
-        if (!whole && holdsAnEnd(*t, rect)) return;
+        const bool whole = ofLine || element == c.GetOwner();
+        if (ofLine ? startsIn(rect) : !whole && holdsAnEnd(*t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
             boxes.push_back({t, rect, whole});
     };
-    for (const IEnd* e : c.GetEnds()) {
-        if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
-        add(e->GetTerminal());
-        if (const auto* t = zq::Cast<const Core::ITerminal>(e->GetTerminal()))
-            if (const Core::IResizable* carrier = t->GetCarrierBox()) add(carrier);
-    }
+    const auto addEndBoxes = [&](const IConnector& of, bool ofLine) {
+        for (const IEnd* e : of.GetEnds()) {
+            if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
+            add(e->GetTerminal(), ofLine);
+            if (const auto* t = zq::Cast<const Core::ITerminal>(e->GetTerminal()))
+                if (const Core::IResizable* carrier = t->GetCarrierBox()) add(carrier, ofLine);
+        }
+    };
+    addEndBoxes(c, false);
+    for (const IEnd* e : c.GetEnds())
+        if (const auto* line = e->IsDeleted() ? nullptr : zq::Cast<const ISegment>(e->GetTerminal()))
+            if (const IConnector* of = line->GetConnector(); of != nullptr && of != &c) addEndBoxes(*of, true);
     return boxes;
 }
 

@@ -27,7 +27,8 @@ std::vector<zq::float8Point> FindPath(const std::vector<Port>& from, const std::
                                       const std::vector<zq::Rect>& boxes);
 
 // A box a connector's path keeps out of. The box that holds the connector (a note its note
-// connectors) is kept out of whole, the cut corner of its outline too, and left on its sides.
+// connectors) is kept out of whole, the cut corner of its outline too, and left on its sides; so
+// are the boxes of a line the connector ends on.
 struct Box {
     const Core::ITerminal* terminal;
     zq::Rect rect;
@@ -36,7 +37,7 @@ struct Box {
 
 // The boxes the connector's ends lie on, with the boxes those hang on (a qualifier's class); a box
 // that holds another end of the connector (a composite state around its substate) is left out,
-// unless it holds the connector.
+// unless it holds the connector; and the boxes the lines it ends on end on, but those it starts in.
 std::vector<Box> BoxesOf(const IConnector& c);
 
 // Whether the segment from a to b enters the box or runs along its outline (comes within half a
@@ -44,7 +45,8 @@ std::vector<Box> BoxesOf(const IConnector& c);
 // whole), or along a side of its rectangle.
 bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b);
 
-// Records that the running change moved or reshaped a box the connector ends on.
+// Records that the running change moved or reshaped a box the connector ends on, and has the
+// connectors ending on its lines checked against it.
 void NoteBoxChanged(Core::Env& env, const IConnector& c);
 
 // Has the connector checked against its boxes (KeepOffBoxes) once the running change's clean-up

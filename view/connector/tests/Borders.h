@@ -133,11 +133,22 @@ inline std::vector<std::string> OwnEndFaults(const Connector::IConnector& c)
     return faults;
 }
 
+// Whether one of the connector's ends lies on a box inside the rectangle (a note in a package).
+inline bool StartsIn(const Connector::IConnector& c, const zq::Rect& rect)
+{
+    return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](Connector::IEnd* e) {
+        zq::Rect own;
+        return !e->IsDeleted() && IsBox(e->GetTerminal(), own) && own.left >= rect.left && own.right <= rect.right &&
+               own.bottom >= rect.bottom && own.top <= rect.top;
+    });
+}
+
 // What is wrong with the way the connector meets the terminals its ends lie on, one line per fault,
 // empty when nothing is: an end off its terminal's outline; a segment that enters a box the
 // connector ends on or that such a box hangs on (so also an end whose segment leaves it inwards);
 // a segment along a border of such a box; an end on another connector's segment that lies inside
-// one of that connector's boxes; the connector's own end or a segment inside the rectangle of the
+// one of that connector's boxes, or a segment inside the rectangle of such a box that the
+// connector does not start in; the connector's own end or a segment inside the rectangle of the
 // box that holds the connector. A box that holds another end of the connector (a composite state
 // and its substate) may be run through.
 inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
@@ -152,9 +163,16 @@ inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
         if (!OnOutline(*terminal, e->GetPosition()))
             faults.push_back("end " + id(e) + " lies off the outline of " + id(t));
         if (const auto* line = dynamic_cast<const Connector::ISegment*>(t); line && line->GetConnector())
-            for (const PathBox& box : PathBoxesOf(*line->GetConnector()))
+            for (const PathBox& box : PathBoxesOf(*line->GetConnector())) {
                 if (Connector::Functions::Holds(*box.terminal, e->GetPosition(), 1))
                     faults.push_back("end " + id(e) + " lies inside " + id(box.element));
+                else if (!StartsIn(c, box.rect))
+                    for (Connector::ISegment* s : c.GetSegmentList()) {
+                        Connector::ISegmentEnd *a, *b;
+                        if (!s->IsDeleted() && s->GetEnds(a, b) && CrossesRect(box.rect.Inflated(-1), a->GetPoint(), b->GetPoint()))
+                            faults.push_back("segment " + id(s) + " runs inside " + id(box.element) + " of the line it ends on");
+                    }
+            }
     }
     for (const PathBox& box : PathBoxesOf(c)) {
         const zq::Rect& r = box.rect;
