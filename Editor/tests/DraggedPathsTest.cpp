@@ -314,7 +314,7 @@ TEST_P(DraggedPaths, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
 // Every sample document, one editor each.
 const char* const kDocuments[] = {"class.qvd",           "object.qvd",           "usecase.qvd",      "sequence.qvd",
                                   "state.qvd",           "qualified-class.qvd", "qualified-object.qvd",
-                                  "compact-state.qvd"};
+                                  "compact-state.qvd",   "notes.qvd"};
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, DraggedPaths, ::testing::ValuesIn(kDocuments),
                          [](const ::testing::TestParamInfo<const char*>& info) {
