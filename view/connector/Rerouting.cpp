@@ -104,9 +104,11 @@ std::vector<double> Along(const zq::Rect& r, const zq::float8Point& own, const z
 }
 
 // Where a path may leave a part on no box: an end resting on a level or plumb line leaves it across,
-// a clearance straight out on either side; any other part at its own point, in any direction.
+// a clearance straight out on either side, or, only where neither way is free (a line squeezed
+// between two boxes), along it; any other part at its own point, in any direction.
 std::vector<Port> LinePorts(const ISegmentEnd& part)
 {
+    constexpr double kAlong = 1e7;  // leaving along the line: only where no way across is free
     const zq::float8Point own = part.GetPoint();
     const auto* end = zq::Cast<const IEnd>(&part);
     const auto* line = end != nullptr ? zq::Cast<const ISegment>(end->GetTerminal()) : nullptr;
@@ -114,7 +116,7 @@ std::vector<Port> LinePorts(const ISegmentEnd& part)
     const int first = line->IsHorizontalOrtho() ? 2 : 0;  // top and bottom, or left and right
     const double dx[4] = {-kClearance, kClearance, 0, 0}, dy[4] = {0, 0, kClearance, -kClearance};
     return {Port{own, first, {own.x + dx[first], own.y + dy[first]}, 0},
-            Port{own, first + 1, {own.x + dx[first + 1], own.y + dy[first + 1]}, 0}};
+            Port{own, first + 1, {own.x + dx[first + 1], own.y + dy[first + 1]}, 0}, Port{own, -1, own, kAlong}};
 }
 
 // Where a path from the part towards the other part may start: on each side of the part's box, at
