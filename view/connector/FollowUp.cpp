@@ -61,21 +61,22 @@ private:
     // around its boxes; one ending on another connector's line only once the lines lie where they
     // stay and its end rests on its line. Whether a path changed.
     bool KeepOffBoxes(Core::Env& env) {
-        std::vector<Core::ElementPtr> touched, later;
+        std::vector<Core::ElementPtr> touched;
         touched.swap(connectors_);
         touched_.clear();
         bool changed = false;
+        std::vector<IConnector*> later;
         for (const Core::ElementPtr& e : touched)
             if (auto* c = zq::Cast<IConnector>(e.get())) {
-                if (EndsOnALine(*c)) later.push_back(e);
+                if (EndsOnALine(*c)) later.push_back(c);
                 else changed = Routing::KeepOffBoxes(env, *c) || changed;
             }
         if (changed) {
-            for (const Core::ElementPtr& e : later) Check(*zq::Cast<IConnector>(e.get()));
+            for (IConnector* c : later) Check(*c);
             return true;
         }
         if (!later.empty()) RestEndsOnTheirLines(env);
-        for (const Core::ElementPtr& e : later) changed = Routing::KeepOffBoxes(env, *zq::Cast<IConnector>(e.get())) || changed;
+        for (IConnector* c : later) changed = Routing::KeepOffBoxes(env, *c) || changed;
         return changed;
     }
 

@@ -526,12 +526,14 @@ void NoteBoxChanged(Core::Env& env, const IConnector& c)
     Marks& marks = MarksOf(env);
     marks.boxChanged.insert(&c);
     // The connectors ending on its lines keep off its boxes too, though no part of them moved.
-    for (const ISegment* s : c.GetSegmentList())
-        for (IEnd* e : s->IsDeleted() ? std::vector<IEnd*>{} : s->GetAttachedEnds())
+    for (const ISegment* s : c.GetSegmentList()) {
+        if (s->IsDeleted()) continue;
+        for (IEnd* e : s->GetAttachedEnds())
             if (IConnector* other = e->IsDeleted() ? nullptr : e->GetConnector(); other != nullptr && other != &c) {
                 marks.boxChanged.insert(other);
                 CheckAfterChange(env, *other);
             }
+    }
 }
 
 bool KeepOffBoxes(Core::Env& env, IConnector& c)

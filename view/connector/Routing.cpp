@@ -192,12 +192,6 @@ zq::Rect OutlineExtent(const Core::ITerminal& t, zq::Rect rect)
     return rect;
 }
 
-bool Within(const zq::Rect& inner, const zq::Rect& outer)
-{
-    return inner.left >= outer.left && inner.right <= outer.right && inner.bottom >= outer.bottom &&
-           inner.top <= outer.top;
-}
-
 } // namespace
 
 std::vector<Box> BoxesOf(const IConnector& c)
@@ -208,47 +202,47 @@ std::vector<Box> BoxesOf(const IConnector& c)
     // dropped across this one does not make the path free to run through it, nor does the end on the
     // box that holds the connector (a note moved over the element its connector points at), which
     // leaves it anew.
-    const auto holdsAnEnd = [&](const Core::ITerminal& t, const zq::Rect& rect) {
-        return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
+    const auto holdsAnEnd = [](const IConnector& of, const Core::ITerminal& t, const zq::Rect& rect) {
+        return std::any_of(of.GetEnds().begin(), of.GetEnds().end(), [&](const IEnd* e) {
             const zq::float8Point p = e->GetPoint();
             zq::Rect own;
-            return !e->IsDeleted() && e->GetTerminal() != c.GetOwner() && Functions::Holds(t, p, 1) &&
+            return !e->IsDeleted() && e->GetTerminal() != of.GetOwner() && Functions::Holds(t, p, 1) &&
                    Functions::Holds(t, {p.x, p.y + 1}, 0) && Functions::Holds(t, {p.x, p.y - 1}, 0) &&
                    (!BoxRect(e->GetTerminal(), own) || zq::Cast<const Core::ITerminal>(e->GetTerminal()) == &t ||
-                    Within(own, rect));
+                    rect.Contains(own));
         });
     };
     // A box the connector starts in (a package around the note) does not keep it out.
     const auto startsIn = [&](const zq::Rect& rect) {
         return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const IEnd* e) {
             zq::Rect own;
-            return !e->IsDeleted() && BoxRect(e->GetTerminal(), own) && Within(own, rect);
+            return !e->IsDeleted() && BoxRect(e->GetTerminal(), own) && rect.Contains(own);
         });
     };
     // The boxes of a line an end lies on (a note connector pointing at an association) are kept out
     // of whole, so that the end stays on the line outside them and the path reaches it around them.
-    const auto add = [&](const Core::IModelElement* element, bool ofLine) {
+    const auto add = [&](const Core::IModelElement* element, const IConnector& of) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
         zq::Rect rect;
         if (t == nullptr || !BoxRect(element, rect)) return;
         rect = OutlineExtent(*t, rect);
-        const bool whole = ofLine || element == c.GetOwner();
-        if (ofLine ? startsIn(rect) : !whole && holdsAnEnd(*t, rect)) return;
+        const bool ofLine = &of != &c, whole = ofLine || element == c.GetOwner();
+        if (ofLine ? startsIn(rect) : !whole && holdsAnEnd(c, *t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
             boxes.push_back({t, rect, whole});
     };
-    const auto addEndBoxes = [&](const IConnector& of, bool ofLine) {
+    const auto addEndBoxes = [&](const IConnector& of) {
         for (const IEnd* e : of.GetEnds()) {
             if (e->IsDeleted() || e->GetTerminal() == nullptr) continue;
-            add(e->GetTerminal(), ofLine);
+            add(e->GetTerminal(), of);
             if (const auto* t = zq::Cast<const Core::ITerminal>(e->GetTerminal()))
-                if (const Core::IResizable* carrier = t->GetCarrierBox()) add(carrier, ofLine);
+                if (const Core::IResizable* carrier = t->GetCarrierBox()) add(carrier, of);
         }
     };
-    addEndBoxes(c, false);
+    addEndBoxes(c);
     for (const IEnd* e : c.GetEnds())
         if (const auto* line = e->IsDeleted() ? nullptr : zq::Cast<const ISegment>(e->GetTerminal()))
-            if (const IConnector* of = line->GetConnector(); of != nullptr && of != &c) addEndBoxes(*of, true);
+            if (const IConnector* of = line->GetConnector(); of != nullptr && of != &c) addEndBoxes(*of);
     return boxes;
 }
 

@@ -133,13 +133,22 @@ inline std::vector<std::string> OwnEndFaults(const Connector::IConnector& c)
     return faults;
 }
 
+// Whether the box holds an end of the connector that lies on another terminal (a composite state
+// its substate's end, a package the end on a class inside it).
+inline bool HoldsAnotherEnd(const Connector::IConnector& c, const PathBox& box)
+{
+    return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](Connector::IEnd* e) {
+        return !e->IsDeleted() && e->GetTerminal() != box.element &&
+               Connector::Functions::Holds(*box.terminal, e->GetPosition(), 1);
+    });
+}
+
 // Whether one of the connector's ends lies on a box inside the rectangle (a note in a package).
 inline bool StartsIn(const Connector::IConnector& c, const zq::Rect& rect)
 {
     return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](Connector::IEnd* e) {
         zq::Rect own;
-        return !e->IsDeleted() && IsBox(e->GetTerminal(), own) && own.left >= rect.left && own.right <= rect.right &&
-               own.bottom >= rect.bottom && own.top <= rect.top;
+        return !e->IsDeleted() && IsBox(e->GetTerminal(), own) && rect.Contains(own);
     });
 }
 
@@ -176,11 +185,7 @@ inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
     }
     for (const PathBox& box : PathBoxesOf(c)) {
         const zq::Rect& r = box.rect;
-        const bool holdsAnother = std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](Connector::IEnd* e) {
-            return !e->IsDeleted() && e->GetTerminal() != box.element &&
-                   Connector::Functions::Holds(*box.terminal, e->GetPosition(), 1);
-        });
-        if (holdsAnother) continue;
+        if (HoldsAnotherEnd(c, box)) continue;
         if (RunsAlongBorder(c, r)) faults.push_back("a segment runs along a border of " + id(box.element));
         for (Connector::ISegment* s : c.GetSegmentList()) {
             Connector::ISegmentEnd *a, *b;
