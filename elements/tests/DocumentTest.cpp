@@ -584,6 +584,9 @@ const std::set<std::string> kKnownFaults = {
     // states, another note's short connector): no path reaches it from outside the note.
     "state.qvd r56 moved 5 mm past r62",
     "usecase.qvd r34 moved 5 mm past r58",
+    // A class dropped onto the edge of its package: the dependency between them shrinks to a point on
+    // the class's outline, and the note pointing at it has nowhere outside the class to go.
+    "package.qvd r2 moved far down and right",
 };
 
 // Every box a connector ends on in every document, moved (far, and towards and past its joins and

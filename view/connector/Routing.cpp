@@ -220,14 +220,15 @@ std::vector<Box> BoxesOf(const IConnector& c)
         });
     };
     // The boxes of a line an end lies on (a note connector pointing at an association) are kept out
-    // of whole, so that the end stays on the line outside them and the path reaches it around them.
+    // of whole, so that the end stays on the line outside them and the path reaches it around them;
+    // but not one that holds the line (a package around the classes of a dependency).
     const auto add = [&](const Core::IModelElement* element, const IConnector& of) {
         const auto* t = zq::Cast<const Core::ITerminal>(element);
         zq::Rect rect;
         if (t == nullptr || !BoxRect(element, rect)) return;
         rect = OutlineExtent(*t, rect);
         const bool ofLine = &of != &c, whole = ofLine || element == c.GetOwner();
-        if (ofLine ? startsIn(rect) : !whole && holdsAnEnd(c, *t, rect)) return;
+        if (ofLine ? startsIn(rect) || holdsAnEnd(of, *t, rect) : !whole && holdsAnEnd(c, *t, rect)) return;
         if (std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.terminal == t; }))
             boxes.push_back({t, rect, whole});
     };

@@ -173,6 +173,7 @@ inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
             faults.push_back("end " + id(e) + " lies off the outline of " + id(t));
         if (const auto* line = dynamic_cast<const Connector::ISegment*>(t); line && line->GetConnector())
             for (const PathBox& box : PathBoxesOf(*line->GetConnector())) {
+                if (HoldsAnotherEnd(*line->GetConnector(), box)) continue;  // a package around the line
                 if (Connector::Functions::Holds(*box.terminal, e->GetPosition(), 1))
                     faults.push_back("end " + id(e) + " lies inside " + id(box.element));
                 else if (!StartsIn(c, box.rect))
