@@ -2,6 +2,7 @@
 
 #include "app/winutil/Platform.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace WinUtil {
@@ -32,6 +33,14 @@ std::string SystemMessage(long code) {
 std::string Hex(unsigned long value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08lx", value);
+    return buffer;
+}
+
+// An address in all its digits: 8 in a 32-bit program, 16 in a 64-bit one.
+std::string AddressHex(const void* address) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%0*llx", int(2 * sizeof address),
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address)));
     return buffer;
 }
 
@@ -77,7 +86,7 @@ CException::CException(unsigned long code, const void* address, std::string mess
     : code_(code), address_(address), message_(std::move(message)) {}
 
 void ThrowCException(unsigned long code, const void* address, const std::string& detail) {
-    std::string where = " at " + Hex(reinterpret_cast<uintptr_t>(address));
+    std::string where = " at " + AddressHex(address);
     auto text = [&](const char* what) { return std::string(what) + detail + where; };
     switch (code) {
     case EXCEPTION_ACCESS_VIOLATION: throw Access_violation(code, address, text("Access violation"));
