@@ -26,6 +26,10 @@ case_() {
   if [ "$5" != 0 ] && ! grep -q "[a-z]" "$fake/said"; then
     echo "FAILED: $1 $2 '$3': refused without a word"; failures=$((failures + 1))
   fi
+  # A loader that fails or is missing: the words name the next step (a script or a setting to use).
+  if [ "$5" = 1 ] && ! grep -q "scripts/\|QUORVEL_" "$fake/said"; then
+    echo "FAILED: $1 $2 '$3': refused without a next step: $(cat "$fake/said")"; failures=$((failures + 1))
+  fi
 }
 case_ "$fake/starts32" "$fake/starts64" "" = 0 windows ""
 case_ "$fake/fails" "$fake/starts64" "" = 0 windows64 "loader 64 x.exe"
