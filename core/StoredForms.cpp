@@ -126,7 +126,7 @@ std::wstring FormatDouble(double value, int precision) {
 }
 
 void WriteInt(std::wostream& os, long long value) {
-    char buf[kMaxNumber];
+    char buf[kMaxNumber] = {};
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
     (void)ec;
     WriteAscii(os, buf, std::size_t(end - buf));

@@ -259,7 +259,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return (from = WindowOfPath(editor_.Id(), source)) && (!other || (to = WindowOfPath(editor_.Id(), target))); }));
         // Side by side and each brought to the front once before anything is clicked: the other
         // document's window, which the window manager may bring to the front late, covers nothing.
-        if (other) ASSERT_NE(PlaceHalf(to, true), nullptr);
+        if (other) { ASSERT_NE(PlaceHalf(to, true), nullptr); }
         const HWND fromPane = PlaceHalf(from, false);
         ASSERT_NE(fromPane, nullptr);
         if (row.via == Via::Clipboard) {
@@ -379,8 +379,10 @@ TEST_P(CopyBetweenDocuments, KeepsStylesFillsPlacesAndSizes) {
             open.insert(open.end(), d->GetNodes().begin(), d->GetNodes().end());
             const Style::Directory* now = is->GetRoot()->Find(d->GetDirectoryName());
             ASSERT_NE(now, nullptr) << Narrow(d->GetDirectoryName().GetName());
-            if (d->GetFont()) EXPECT_TRUE(now->GetFont() && now->GetFont()->Equals(*d->GetFont()))
-                << "the target's font of " << Narrow(d->GetDirectoryName().GetName()) << " changed";
+            if (d->GetFont()) {
+                EXPECT_TRUE(now->GetFont() && now->GetFont()->Equals(*d->GetFont()))
+                    << "the target's font of " << Narrow(d->GetDirectoryName().GetName()) << " changed";
+            }
         }
     }
     EXPECT_EQ(ElementStyles(*back.model), expected);
@@ -413,8 +415,9 @@ TEST_P(CopyBetweenDocuments, KeepsStylesFillsPlacesAndSizes) {
             << is[i].size.x << " x " << is[i].size.y;
     }
     for (const Core::ElementPtr& e : back.model->Elements())
-        if (auto* end = dynamic_cast<const Connector::IEnd*>(e.get()))
+        if (auto* end = dynamic_cast<const Connector::IEnd*>(e.get())) {
             EXPECT_TRUE(OnItsTerminal(*end)) << Narrow(e->GetTypeName()) << " " << e->GetObjectId() << " lies off its terminal";
+        }
     if (row.boxes == Boxes::Restyled) ExpectLaidOutAsRestyledInPlace(source, back);
 }
 

@@ -104,7 +104,7 @@ TEST_P(KeptFile, ASaveKeepsTheFilesModeAndNamesOrRefusesAReadOnlyFile) {
     const std::string old = Bytes(target);
     const std::wstring second = folder_.AddFile(L"second");
     DeleteFileW(second.c_str());
-    if (c.secondName) ASSERT_TRUE(CreateHardLinkW(second.c_str(), target.c_str(), nullptr));
+    if (c.secondName) { ASSERT_TRUE(CreateHardLinkW(second.c_str(), target.c_str(), nullptr)); }
     const std::string links = c.secondName ? " 2" : " 1";
     ASSERT_EQ(ModeAndLinks(target, c.mode), c.mode + links);
 
@@ -113,7 +113,7 @@ TEST_P(KeptFile, ASaveKeepsTheFilesModeAndNamesOrRefusesAReadOnlyFile) {
     ASSERT_TRUE(WaitFor([&] { return (w = WindowOfPath(editor_.Id(), doc)) != nullptr; }));
     PostMessageW(w, WM_COMMAND, MAKEWPARAM(ID_DIAGRAM_OBJECT, 0), 0);
     ASSERT_TRUE(WaitFor([&] { return Modified(w); }));
-    if (c.readOnlyOnceOpen) ASSERT_EQ(ModeAndLinks(target, "444"), "444" + links);
+    if (c.readOnlyOnceOpen) { ASSERT_EQ(ModeAndLinks(target, "444"), "444" + links); }
     ASSERT_TRUE(BringToFront(w));
     if (c.via == Via::CtrlS) PacedChord(VK_CONTROL, 'S');
     else ASSERT_NO_FATAL_FAILURE(SaveAsThroughTheDialog(target));

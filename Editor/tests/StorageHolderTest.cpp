@@ -494,7 +494,7 @@ TEST(Storage, AFileWithAnotherNameOrRightsThatDoNotCarryOverIsRewrittenInPlace) 
         std::vector<std::wstring> names{L"doc.qvd", L"start.qvd"};
         if (c.secondName) names.insert(names.begin() + 1, L"second.qvd");
         EXPECT_EQ(FilesIn(folder.Path()), names);
-        if (c.op != Op::Copy) EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        if (c.op != Op::Copy) { EXPECT_EQ(OpenForWritingElsewhere(path), static_cast<DWORD>(ERROR_SHARING_VIOLATION)); }
     }
 }
 

@@ -194,7 +194,8 @@ TEST(WindowCreate, BindingsSeeCreateAndDestroyAndHandleIsForgotten) {
 TEST(WindowCreate, ClassRegisteredOnce) {
     WinUtil::WindowClass first(L"QuorvelTest.Once");
     WinUtil::WindowClass second(L"QuorvelTest.Once");  // no failure on the second registration
-    WNDCLASSEXW info{sizeof info};
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
     EXPECT_TRUE(GetClassInfoExW(first.GetInstance(), L"QuorvelTest.Once", &info));
 }
 

@@ -385,7 +385,7 @@ TEST(AdjustMarkers, ShootersThatGoLeaveTheOthersFollowingTheirTargets) {
     EXPECT_EQ(covering, 6) << "the six shooters left repaint their guides to the moved target";
     for (const ICanvas::Element& s : shooters) {
         const auto* m = dynamic_cast<const MarkerDrawable*>(s.Get());
-        if (m) EXPECT_EQ(m->GuideEnd()->x, 7000);
+        if (m) { EXPECT_EQ(m->GuideEnd()->x, 7000); }
     }
 }
 
@@ -428,8 +428,10 @@ TEST(AdjustMarkers, ADraggedBoxsImageLinesUpWithTheNextBoxWhileTheBoxMovesUnderI
             ASSERT_NE(m, nullptr);
             const auto to = m->GuideEnd();
             if (m->Anchor().x == k.corner.x && m->Anchor().y == k.corner.y) end = to;
-            if (to) EXPECT_FALSE(to->x >= left && to->x <= left + 4000 && to->y <= -3000 && to->y >= -5000)
-                << "a guide from (" << m->Anchor().x << ", " << m->Anchor().y << ") to the dragged box itself";
+            if (to) {
+                EXPECT_FALSE(to->x >= left && to->x <= left + 4000 && to->y <= -3000 && to->y >= -5000)
+                    << "a guide from (" << m->Anchor().x << ", " << m->Anchor().y << ") to the dragged box itself";
+            }
         });
         ASSERT_TRUE(end.has_value()) << "no guide to the box at " << k.next.left;
         EXPECT_EQ(end->x, k.end.x);

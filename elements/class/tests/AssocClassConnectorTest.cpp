@@ -70,10 +70,12 @@ TEST_F(AssocClasses, EmploymentIsStoredInChainOrderAndReadsBack) {
   Core::Diagram copy(Registry(), nullptr);
   EXPECT_EQ(ReadBack(copy), Save());
   for (const auto& e : copy.Elements()) {
-    if (auto* s = dynamic_cast<AssocClassConnectorSourceEnd*>(e.get()))
+    if (auto* s = dynamic_cast<AssocClassConnectorSourceEnd*>(e.get())) {
       EXPECT_TRUE(dynamic_cast<Core::IPartner<AssocClassConnectorSourceEnd>*>(s->GetClass())->Contains(s));
-    if (auto* f = dynamic_cast<AssocClassConnectorEnd*>(e.get()))
+    }
+    if (auto* f = dynamic_cast<AssocClassConnectorEnd*>(e.get())) {
       EXPECT_EQ(f->GetAssocSegment()->GetAttachedEnds(), std::vector<Connector::IEnd*>{f});
+    }
   }
 }
 
@@ -234,7 +236,7 @@ TEST_F(AssocClasses, ReadingAcceptsAFreeEndAndRefusesTerminalsOfTheWrongKind) {
   Core::Diagram free(Registry(), nullptr);
   free.LoadXML(replaced(" " + segmentRef, ""));
   for (const auto& e : free.Elements())
-    if (auto* f = dynamic_cast<AssocClassConnectorEnd*>(e.get())) EXPECT_EQ(f->GetAssocSegment(), nullptr);
+    if (auto* f = dynamic_cast<AssocClassConnectorEnd*>(e.get())) { EXPECT_EQ(f->GetAssocSegment(), nullptr); }
 
   Core::Diagram wrong(Registry(), nullptr);
   EXPECT_ANY_THROW(wrong.LoadXML(replaced(segmentRef, "AssocSegment=\"" + Id(person) + "\"")));

@@ -315,7 +315,7 @@ TEST_F(Classes, TheHeaderFollowsTheNameAndTheBoxNeverGetsLower) {
     changes += int(diagram.GetUndoHandler().GetUndoCount() - undo);
     const std::int32_t name = TextBlock::ITextOwner::GetTextAreaSizeUsed(c->GetText()).height;
     EXPECT_EQ(header(), (name + 200 + 99) / 100 * 100) << step.name;
-    if (step.headerAsAtStart) EXPECT_EQ(header(), start) << step.name;
+    if (step.headerAsAtStart) { EXPECT_EQ(header(), start) << step.name; }
     EXPECT_EQ(Stack(*c), step.stack) << step.name;
     std::int32_t bottom = c->GetFirstCompartment()->GetPos().y;
     for (Compartment* k : c->Compartments()) {

@@ -260,7 +260,7 @@ TEST_F(Qualifiers, AnEndPushedPastABranchAlongItsLineLeavesNoOverlapForTheReader
   // The end's segment now starts at the branch's bend, not at the first bend under the branch.
   ASSERT_NE(end->GetSegment(), nullptr);
   for (Connector::ISegmentEnd* e : end->GetSegment()->GetEndList())
-    if (e != end) EXPECT_EQ(e->GetPoint(), zq::float8Point(9400, 4000));
+    if (e != end) { EXPECT_EQ(e->GetPoint(), zq::float8Point(9400, 4000)); }
   EXPECT_EQ(CheckConnectors(), "");
 }
 

@@ -160,7 +160,7 @@ TEST_F(Notes, ANoteLiesInTheBoxThatHoldsItUnlessItPointsAtSomething)
     Core::Diagram copy(Registry(), nullptr);
     copy.LoadXML(xml);
     for (const auto& e : copy.Elements())
-        if (auto* n = dynamic_cast<Note::Note*>(e.get())) EXPECT_NE(nullptr, n->GetContainer());
+        if (auto* n = dynamic_cast<Note::Note*>(e.get())) { EXPECT_NE(nullptr, n->GetContainer()); }
 
     // Moved out of the box it lies in none; undo puts it back.
     Change([&](Core::Env& env) { note->SetPos(env, {0, 8000}); });

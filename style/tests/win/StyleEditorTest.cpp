@@ -185,7 +185,10 @@ RECT InParent(HWND child)
 // them (every top-level window is told) and given back at the end.
 class ScrollBarSizes {
 public:
-    ScrollBarSizes() { ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
+    ScrollBarSizes() {
+        saved_.cbSize = sizeof saved_;
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0);
+    }
     ~ScrollBarSizes() { Set(saved_); }
     void Grow(int by) {
         NONCLIENTMETRICSW larger = saved_;
@@ -202,7 +205,7 @@ private:
         ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
                               reinterpret_cast<LPARAM>(L"WindowMetrics"), SMTO_ABORTIFHUNG, 5000, &ignored);
     }
-    NONCLIENTMETRICSW saved_{sizeof(NONCLIENTMETRICSW)};
+    NONCLIENTMETRICSW saved_{};
 };
 
 TEST_F(StyleDialog, TheSizeGripTakesTheNewScrollBarSizeInTheCornerWhenTheSettingsChange)

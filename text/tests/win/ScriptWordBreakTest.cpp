@@ -39,12 +39,12 @@ TEST(ScriptWordBreakTest, StartsComeFromEveryItemAtTheirOwnUnits) {
 
 TEST(ScriptWordBreakTest, NoStartBeforeAMarkOfAnyComplexScript) {
   // Thai, Lao, Khmer and Myanmar words with vowel signs and a Khmer subscript.
-  for (const std::u16string word : {std::u16string(u"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35"), std::u16string(u"\u0E9E\u0EB2\u0EAA\u0EB2"),
+  for (const std::u16string& word : {std::u16string(u"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35"), std::u16string(u"\u0E9E\u0EB2\u0EAA\u0EB2"),
                                     std::u16string(u"\u1781\u17D2\u1798\u17C2\u179A"), std::u16string(u"\u1019\u103C\u1014\u103A\u1019\u102C")}) {
     const auto starts = FindScriptWordStarts(word);
     ASSERT_EQ(starts.size(), word.size());
     for (std::size_t i = 0; i < word.size(); ++i)
-      if (GetLineBreakClass(word[i]) == LineBreakClass::CM) EXPECT_FALSE(starts[i]) << i;
+      if (GetLineBreakClass(word[i]) == LineBreakClass::CM) { EXPECT_FALSE(starts[i]) << i; }
   }
 }
 

@@ -112,7 +112,7 @@ TEST(TextRepaint, ReleasingTheDrawingsLeavesNoCacheOrFont) {
   }
   EXPECT_EQ(DeviceFont::LiveCaches(), caches);
   EXPECT_EQ(FontUtil::FontRef::CacheSize(), fonts);
-  if (gdi != 0) EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
+  if (gdi != 0) { EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi); }
 }
 
 // A text laid out when first drawn: its bounds come from the measured size before any lines exist,

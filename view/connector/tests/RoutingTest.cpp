@@ -69,10 +69,10 @@ TEST(FindPath, TakesTheWayOfFewestBendsAroundTheBoxes)
     for (const PathCase& c : cases) {
         const Pts path = FindPath(c.from, c.to, c.boxes);
         EXPECT_EQ(path.size(), c.corners) << c.name;
-        if (!c.expected.empty()) EXPECT_EQ(path, c.expected) << c.name;
+        if (!c.expected.empty()) { EXPECT_EQ(path, c.expected) << c.name; }
         if (path.empty()) continue;
         EXPECT_TRUE(KeepsOut(path, c.boxes)) << c.name;
-        if (c.from.size() > 1) EXPECT_EQ(path.front(), c.from[1].at) << c.name;
+        if (c.from.size() > 1) { EXPECT_EQ(path.front(), c.from[1].at) << c.name; }
     }
 }
 
