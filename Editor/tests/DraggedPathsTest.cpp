@@ -311,10 +311,10 @@ TEST_P(DraggedPaths, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
     EXPECT_EQ(taken, kBoxesPerDocument) << "too few boxes whose gestures fit the pane";
 }
 
-// Every sample document, one editor each.
+// Every sample document and the one of calls between nested bars, one editor each.
 const char* const kDocuments[] = {"class.qvd",           "object.qvd",           "usecase.qvd",      "sequence.qvd",
                                   "state.qvd",           "qualified-class.qvd", "qualified-object.qvd",
-                                  "compact-state.qvd",   "notes.qvd"};
+                                  "compact-state.qvd",   "notes.qvd",            "nested-calls.qvd"};
 
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, DraggedPaths, ::testing::ValuesIn(kDocuments),
                          [](const ::testing::TestParamInfo<const char*>& info) {

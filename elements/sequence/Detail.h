@@ -63,4 +63,9 @@ bool MovesFreely(const Core::Env& env, const Core::DeferredShiftSet& set, const 
 // hangs on leaves it to that shift.
 bool ShiftedBySet(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& element);
 
+// Whether the move takes the party (an object, its line or a bar on it) only sideways: it is taken
+// along by what the user drags without it (a line's top follows its object, but what lies on the
+// line keeps its height), or its line is dragged alone.
+bool MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set, const Core::IModelElement& party);
+
 } // namespace Sequence::Detail

@@ -42,6 +42,19 @@ bool Detail::ShiftedBySet(const Core::Env& env, const Core::DeferredShiftSet& se
     return set.GetMoved().Contains(&element) && MovesFreely(env, set, element);
 }
 
+bool Detail::MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set,
+                               const Core::IModelElement& party)
+{
+    if (!set.GetMoved().Contains(&party)) return false;
+    if (const auto* bar = dynamic_cast<const Activation*>(&party)) {
+        const LifeLine* line = bar->GetLifeLine();
+        return !MovesFreely(env, set, *bar) && !(line != nullptr && line->MovesWithObject(env, set));
+    }
+    if (const auto* line = dynamic_cast<const LifeLine*>(&party)) return !line->IsNew() && !line->MovesWithObject(env, set);
+    if (const auto* object = dynamic_cast<const SeqObject*>(&party)) return !MovesFreely(env, set, *object);
+    return false;
+}
+
 Core::FactoryImp<SeqObject>& SeqObject::Factory()
 {
     static Core::FactoryImp<SeqObject> factory(Core::SchemaNamespace10(), L"SeqObject");

@@ -7,6 +7,7 @@
 #include "core/Selection.h"
 #include "core/TransferSet.h"
 #include "core/View.h"
+#include "view/connector/tests/Borders.h"
 
 using namespace SequenceTest;
 using Sequence::Activation;
@@ -237,4 +238,53 @@ TEST_F(Drag, SeveralPartsDraggedTogetherEachTakeTheWholeShift)
     EXPECT_EQ(6500, EndY(toBar));
     EXPECT_EQ(5500, EndY(toLine));
     EXPECT_EQ(1400, EndX(toLine));
+}
+
+namespace {
+// The drag's object with a bar nested on its upper bar (off its line by half a bar, as documents
+// may have it), a self-call from the upper bar to the nested one and a return back.
+struct NestedDrag : Drag {
+    Activation* nested = nullptr;  // on a, 7800 .. 7200
+    Message* selfCall = nullptr;   // a's right edge at 7900 round to the nested bar's at 7500
+    Sequence::Return* back = nullptr;  // the nested bar's right edge at 7300 round to a's at 6500
+    NestedDrag() {
+        nested = NewActivation(*line, {1000, 7800}, 600);
+        Change([&](Core::Env& env) { nested->SetMaster(env, a); });
+        selfCall = HostScene::Scene::Path<Message>({{1200, 7900}, {2000, 7900}, {2000, 7500}, {1400, 7500}}, a, nested);
+        back = HostScene::Scene::Path<Sequence::Return>({{1400, 7300}, {1800, 7300}, {1800, 6500}, {1200, 6500}},
+                                                        nested, a);
+    }
+};
+} // namespace
+
+// The object dragged alone leaves its bars at their heights, and the calls between them with them;
+// dragged with its line, or a bar dragged with it, every call keeps to the bars it joins.
+TEST_F(NestedDrag, CallsBetweenTheBarsOfADraggedObjectStayOnTheirBars)
+{
+    ASSERT_NE(nullptr, selfCall);
+    ASSERT_NE(nullptr, back);
+    const struct {
+        const char* what;
+        std::vector<Core::IModelElement*> selected;
+        double dx, dy;
+        double calledAt;  // the height of the self-call's end on the nested bar afterwards
+    } drags[] = {
+        {"object up", {o}, 0, 1000, 7500},
+        {"object down", {o}, 0, -1500, 7500},
+        {"object right and up", {o}, 700, 500, 7500},
+        {"line down", {line}, 0, -400, 7500},
+        {"object and line down", {o, line}, 0, -1000, 6500},
+        {"object and upper bar down", {o, a}, 300, -600, 7500},
+    };
+    const std::string start = Save();
+    for (const auto& d : drags) {
+        DragBy(d.selected, d.dx, d.dy);
+        const bool changed = Save() != start;  // a drag that changes nothing leaves no undo step
+        for (Connector::IConnector* c : std::vector<Connector::IConnector*>{selfCall, back, toBar})
+            for (const std::string& fault : ConnectorTest::PathFaults(*c)) ADD_FAILURE() << d.what << ": " << fault;
+        EXPECT_EQ(d.calledAt, EndY(selfCall)) << d.what;
+        EXPECT_EQ(nested, selfCall->GetTargetEnd()->GetTerminal()) << d.what;
+        if (changed) Undo();
+        ASSERT_EQ(start, Save()) << d.what;
+    }
 }
