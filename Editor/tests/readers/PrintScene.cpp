@@ -2,7 +2,7 @@
 // asks, through the document factory, on a PostScript printer at the FILE: port, into poster.ps of
 // the current folder. layout.txt lists the figures on the poster (left, top, right, bottom in 0.01 mm
 // of the drawing, y down from the first sheet's margins), which the bands test finds on the sheets.
-// Given a document of the current folder instead ("print_scene NAME.qvd"), prints that one as it is
+// Given documents of the current folder instead ("print_scene NAME.qvd ..."), prints each as it is
 // into NAME.ps.
 #include "Editor/DiagramFactory.h"
 #include "Editor/Print.h"
@@ -67,7 +67,7 @@ void PrintFromCommandLine(Editor::DiagramFactory& factory, const std::wstring& f
                                 std::wstring(kDriver) + L"\" FILE:");
 }
 
-int Run(const std::wstring& given) {
+int Run(const std::vector<std::wstring>& given) {
     OleSession ole;
     DrawingKernel::GdiplusSession gdiplus;
     TextBlock::InstallUniscribeMeasurer();
@@ -77,7 +77,8 @@ int Run(const std::wstring& given) {
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
     const std::wstring folder = dir;
-    const std::wstring name = given.empty() ? L"poster.qvd" : given;
+    const auto output = [&](const std::wstring& name) { return folder + L"\\" + name.substr(0, name.rfind(L'.')) + L".ps"; };
+    const std::wstring name = given.empty() ? L"poster.qvd" : given.front();
     const std::wstring document = folder + L"\\" + name;
     if (given.empty()) std::ofstream(std::filesystem::path(document)).close();
 
@@ -88,17 +89,22 @@ int Run(const std::wstring& given) {
     auto factory = std::make_unique<Editor::DiagramFactory>(app, *root, clipboard);
     factory->SetReporter([](const std::wstring& text) { std::fwprintf(stderr, L"%ls\n", text.c_str()); });
     factory->SetPrinter(&Editor::PrintFromCommandLine);
-    Editor::Diagram* opened = factory->Open(document);
-    if (!opened) throw std::runtime_error("the document did not open");
-    const std::wstring output = folder + L"\\" + name.substr(0, name.rfind(L'.')) + L".ps";
     if (!given.empty()) {
-        PrintFromCommandLine(*factory, folder, name, output);
+        int missing = 0;
+        for (const std::wstring& each : given) {
+            // Each as a fresh start prints it: a job leaves its paper and orientation with the printer.
+            Page::SelectedPrinter::Instance().Set(Page::ReadPrinterDevMode(kPrinter), kPrinter);
+            PrintFromCommandLine(*factory, folder, each, output(each));
+            missing += GetFileAttributesW(output(each).c_str()) == INVALID_FILE_ATTRIBUTES;
+        }
         factory->Shutdown();
         root->Collect();
         factory.reset();
         RemoveTestPrinter();
-        return GetFileAttributesW(output.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+        return missing == 0 ? 0 : 1;
     }
+    Editor::Diagram* opened = factory->Open(document);
+    if (!opened) throw std::runtime_error("the document did not open");
 
     // The poster is drawn into the open document, which the command line then names.
     Core::Diagram& model = opened->GetModel();
@@ -124,7 +130,7 @@ int Run(const std::wstring& given) {
         }
         env.Close();
     }
-    PrintFromCommandLine(*factory, folder, name, output);
+    PrintFromCommandLine(*factory, folder, name, output(name));
 
     std::ofstream layout("layout.txt");
     for (const Box& b : boxes) layout << b.left << '\t' << b.top << '\t' << b.right << '\t' << b.bottom << '\n';
@@ -133,7 +139,7 @@ int Run(const std::wstring& given) {
     root->Collect();
     factory.reset();
     RemoveTestPrinter();
-    return GetFileAttributesW(output.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+    return GetFileAttributesW(output(name).c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }
 
 } // namespace
@@ -142,7 +148,8 @@ int main() {
     try {
         int argc = 0;
         wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-        const std::wstring given = argv && argc > 1 ? argv[1] : L"";
+        std::vector<std::wstring> given;
+        for (int i = 1; argv && i < argc; ++i) given.push_back(argv[i]);
         LocalFree(argv);
         return Run(given);
     } catch (const std::exception& e) {

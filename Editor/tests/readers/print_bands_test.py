@@ -2,7 +2,9 @@
 """Prints a 2 x 3 page poster from the command line ("-pt") under Wine into a PostScript file,
 renders its sheets with ghostscript and checks that each sheet holds its band of the drawing: the
 box in the middle of the band where the page grid puts it, the frame of the drawing area on the
-outer sheets (nothing at the sheet edges is lost), and nothing outside the band.
+outer sheets (nothing at the sheet edges is lost), and nothing outside the band. Then prints every
+sample document (elements/tests/documents) alike: each gives as many sheets as its page grid has,
+and its first sheet shows the drawing, which starts just below the sheet's top margin.
 
 usage: print_bands_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
@@ -10,6 +12,7 @@ import glob
 import os
 import subprocess
 import sys
+import xml.etree.ElementTree as ET
 
 from scene_run import printing_test_arguments, read_pgm, run_scene
 
@@ -17,6 +20,13 @@ DPI = 100
 UNIT = DPI / 2540.0  # pixels per 0.01 mm
 # The poster's page: A4 portrait, 10 mm margins, glue and cut margins, 2 rows of 3 columns.
 W, H, MARGIN, GLUE, CUT, ROWS, COLUMNS = 21000, 29700, 1000, 1000, 1000, 2, 3
+SAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "elements", "tests", "documents")
+NS = "{http://quorvel.example/schema/1.0}"
+# A sample's drawing starts within this distance (0.01 mm on paper) below the first sheet's top
+# margin; a document without a page prints with the default margins.
+NEAR, DEFAULT_MARGINS = 3000, (1016, 1016)
+CLEAR = 100  # and keeps at least this far from the margins
+MIN_INK = 100  # dark pixels at 100 dpi: a box's outline alone has several hundred
 
 
 def fail(message):
@@ -105,6 +115,72 @@ def check_sheet(n, image, boxes):
     print("%s: its box, %d frame sides, nothing outside the band" % (name, len(frame)))
 
 
+def sample_page(path):
+    """The number of sheets the document's page grid has and its margins (left, top) in 0.01 mm."""
+    page = ET.parse(path).getroot().find(NS + "Page")
+    if page is None:
+        return 1, DEFAULT_MARGINS
+    margins = [int(v) for v in page.get("Margins").split()]
+    return int(page.get("Rows")) * int(page.get("Columns")), (margins[0], margins[1])
+
+
+def ink_box(image):
+    """The number of ink pixels and the columns and rows that hold ink: left, top, right, bottom (all
+    0 without ink)."""
+    width, height, pixels = image
+    count, box = 0, None
+    for y in range(height):
+        row = pixels[y * width: (y + 1) * width]
+        columns = [x for x in range(width) if row[x] < 128]
+        if columns:
+            count += len(columns)
+            box = [columns[0], y, columns[-1], y] if box is None else [
+                min(box[0], columns[0]), box[1], max(box[2], columns[-1]), y]
+    return count, box or [0, 0, 0, 0]
+
+
+def check_samples(wine_exec, program, work, gs):
+    """Every sample prints on its sheets, its drawing on the first one, starting just below its top margin."""
+    documents = sorted(glob.glob(os.path.join(SAMPLES, "*.qvd")))
+    if not documents:
+        fail("no sample documents in " + SAMPLES)
+    names = [os.path.basename(d) for d in documents]
+    run_scene(wine_exec, program, work, files=documents, arguments=names)
+    faults = []
+    for document, name in zip(documents, names):
+        sheets, (ml, mt) = sample_page(document)
+        stem = name[:-len(".qvd")]
+        ps = os.path.join(work, stem + ".ps")
+        with open(ps, "rb") as f:
+            text = f.read()
+        pages = text.count(b"%%Page:")
+        if pages != sheets:
+            faults.append("%s printed %d sheets, not %d" % (name, pages, sheets))
+            continue
+        first = os.path.join(work, stem + ".pgm")
+        subprocess.run([gs, "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pgmraw", "-r%d" % DPI,
+                        "-dFirstPage=1", "-dLastPage=1", "-sOutputFile=" + first, ps], check=True, timeout=180)
+        image = read_pgm(first)
+        count, (left, top, _, bottom) = ink_box(image)
+        if count < MIN_INK:
+            faults.append("%s: its first sheet is blank (%d ink pixels)" % (name, count))
+            continue
+        if b"%%Orientation: Landscape" in text:
+            # Ghostscript draws a landscape sheet turned on a portrait one: its top left at the bottom left.
+            left, top = image[1] - 1 - bottom, left
+        x, y = left / UNIT - ml, top / UNIT - mt
+        where = "%s: the drawing starts %.0f mm across and %.0f mm down from the margins' corner" % (
+            name, x / 100, y / 100)
+        # Ink up to a margin is a drawing cut off there. Across it may start farther in: what lies at the
+        # drawing's left edge may print on a lower sheet.
+        if not (CLEAR <= x and CLEAR <= y <= NEAR):
+            faults.append(where)
+            continue
+        print(where)
+    if faults:
+        fail("; ".join(faults))
+
+
 def main():
     wine_exec, program, work, gs = printing_test_arguments(__doc__)
     run_scene(wine_exec, program, work)
@@ -129,7 +205,8 @@ def main():
         if abs(image[0] - W * UNIT) > 3 or abs(image[1] - H * UNIT) > 3:
             fail("sheet %d is %dx%d pixels, not A4 portrait" % (n + 1, image[0], image[1]))
         check_sheet(n, image, boxes)
-    print("PASS: six sheets, each with its band of the poster")
+    check_samples(wine_exec, program, os.path.join(work, "samples"), gs)
+    print("PASS: six sheets, each with its band of the poster; every sample's drawing on its first sheet")
     return 0
 
 

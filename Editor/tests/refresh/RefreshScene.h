@@ -152,7 +152,7 @@ struct Scene : EditorTest::FactoryFixture {
         SetWindowPos(w.GetHwnd(), HWND_TOP, x, 0, kWidth, kHeight, SWP_SHOWWINDOW);
         ICanvas::IScreenCanvas& canvas = w.GetFirstView()->GetCanvas();
         canvas.SetZoom(0.5, {0, 0});
-        canvas.ScrollPointTo({0, 26000}, {0, 0});
+        canvas.ScrollPointTo({0, 1000}, {0, 0});  // the page's top left, where the drawings lie
         Pump();
     }
     View::DiagramView& ViewOf() { return window->GetActiveDiagramView(); }

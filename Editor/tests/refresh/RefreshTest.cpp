@@ -34,6 +34,12 @@ struct Refresh : Scene {
         throw std::runtime_error("no element " + std::to_string(id));
     }
 
+    // The box given the size as one undo step, its top-left corner kept.
+    void Resize(Core::ObjectId id, std::int32_t width, std::int32_t height) {
+        auto& box = Element<Core::IResizable>(id);
+        Step([&](Core::Env& env) { box.SetRect(env, zq::Rect::FromPosSize(box.GetPos(), width, height)); });
+    }
+
     // The pane shows what a fresh open shows after the edit just made, its undo and its redo.
     void ExpectFreshThroughUndoAndRedo() {
         EXPECT_EQ(CompareWithFreshOpen(), "") << "after the edit";
@@ -130,7 +136,7 @@ TEST_F(Refresh, ANewPageGridShowsAtOnceAndThroughUndoAndRedo) {
 TEST_F(Refresh, AQualifierCarriedOverItsObjectsCompartmentKeepsTheTextsOrder) {
     OpenText(RefreshTest::HandWritten("object"));
     Drag(Element(13), {-1500, -2000});  // the link takes its qualifier below the object
-    Step([&](Core::Env& env) { Element<Core::IResizable>(3).SetRect(env, zq::Rect::FromPosSize({2000, 15000}, 2400, 2300)); });
+    Resize(3, 2400, 2300);
     Step([&](Core::Env& env) { Element<Core::INamed>(4).SetName(env, L"x"); });
     Step([&](Core::Env& env) { Element<Core::INamed>(6).SetName(env, L"name"); });
     // The note connector takes the link along: "name" comes to lie on the compartment's "x".
@@ -141,7 +147,7 @@ TEST_F(Refresh, AQualifierCarriedOverItsObjectsCompartmentKeepsTheTextsOrder) {
 TEST_F(Refresh, AStateResizedUnderATransitionsLabelKeepsTheTextsOrder) {
     OpenText(RefreshTest::HandWritten("state"));
     Drag(Element(3), {2000, 0});  // the initial state moves into "Active", "power on" over "Idle"
-    Step([&](Core::Env& env) { Element<Core::IResizable>(8).SetRect(env, zq::Rect::FromPosSize({4000, 20500}, 2100, 1200)); });
+    Resize(8, 2100, 1200);
     ExpectFreshThroughUndoAndRedo();
 }
 
@@ -158,11 +164,8 @@ TEST_F(Refresh, ATransitionsEndTurnsWhenItsTargetIsDraggedOverItsSource) {
 TEST_F(Refresh, ANoteConnectorsSegmentMadeByAResizeShowsTheSameDashes) {
     OpenText(RefreshTest::HandWritten("state"));
     Drag(Element(56), {-2000, -1500});
-    auto resize = [&](std::int32_t width, std::int32_t height) {
-        Step([&](Core::Env& env) { Element<Core::IResizable>(56).SetRect(env, zq::Rect::FromPosSize({15000, 20500}, width, height)); });
-    };
-    resize(3300, 1800);  // the connector to the final state gets a bend below the note
-    resize(3600, 2400);  // the bend's level segment now runs inside the note, from its left side
+    Resize(56, 3300, 1800);  // the connector to the final state gets a bend below the note
+    Resize(56, 3600, 2400);  // the bend's level segment now runs inside the note, from its left side
     ExpectFreshThroughUndoAndRedo();
 }
 
@@ -171,7 +174,7 @@ TEST_F(Refresh, ANoteConnectorsSegmentMadeByAResizeShowsTheSameDashes) {
 TEST_F(Refresh, ACompartmentDraggedOutOfItsObjectWrapsItsLinesAfterOpeningToo) {
     OpenText(RefreshTest::HandWritten("object"));
     Drag(Element(4), {0, 1500});
-    Step([&](Core::Env& env) { Element<Core::IResizable>(4).SetRect(env, zq::Rect::FromPosSize({2000, 15500}, 2100, 1300)); });
+    Resize(4, 2100, 1300);
     ExpectFreshThroughUndoAndRedo();
 }
 
@@ -180,22 +183,22 @@ TEST_F(Refresh, ACompartmentDraggedOutOfItsObjectWrapsItsLinesAfterOpeningToo) {
 TEST_F(Refresh, AnEndBesideTheSegmentItEndsOnIsCarriedAlongTheSegment) {
     OpenText(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
-  <Note id="r8" Pos="4500 10000" Size="2500 1100">
+  <Note id="r8" Pos="4500 -7000" Size="2500 1100">
     <Text>needs a card</Text>
     <NoteConnector id="r9">
-      <SourceEnd id="r10" Pos="6500 10000"/>
+      <SourceEnd id="r10" Pos="6500 -7000"/>
       <Segment id="r11"/>
-      <End id="r12" Pos="6500 10800"/>
+      <End id="r12" Pos="6500 -6200"/>
     </NoteConnector>
   </Note>
-  <Note id="r34" Pos="12000 15500" Size="3000 1500">
+  <Note id="r34" Pos="12000 -1500" Size="3000 1500">
     <Text>Only during opening hours</Text>
     <NoteConnector id="r53">
-      <SourceEnd id="r54" Pos="14000 14000"/>
+      <SourceEnd id="r54" Pos="14000 -3000"/>
       <Segment id="r55"/>
-      <Join id="r56" Pos="14000 10900"/>
+      <Join id="r56" Pos="14000 -6100"/>
       <Segment id="r57"/>
-      <End id="r58" Pos="4500 10900" Party="r11"/>
+      <End id="r58" Pos="4500 -6100" Party="r11"/>
     </NoteConnector>
   </Note>
 </Diagram>
@@ -263,7 +266,8 @@ private:
                 found += "\norphan " + Name(**it) + " of the deleted " + Name(*owner);
         return found;
     }
-    zq::Point Somewhere() { return {1000 + 500 * Pick(30), 2000 + 500 * Pick(40)}; }
+    // A point on the page, among the drawing.
+    zq::Point Somewhere() { return {1000 + 500 * Pick(30), -1000 - 500 * Pick(40)}; }
 
     std::string OneStep(bool& compare) {
         const int step = Pick(boxSteps_ ? 24 : 21);
