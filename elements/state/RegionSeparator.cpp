@@ -202,7 +202,14 @@ void RegionSeparator::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core
   SetPos(env, pos);
   if (noFollow) return;
   for (Note::NoteConnectorEnd* e : Core::PtrCont<Note::NoteConnectorEnd>(GetRep().noteEnds)) e->Shift(env, this, shift, set, false);
-  for (Text::Anchor* a : Core::PtrCont<Text::Anchor>(GetAnchors())) a->Shift(env, this, shift, set, false);
+  // The anchors (no shiftable elements) keep their place on the moved line, and their texts their
+  // offset from it: both go as far as the line's start since the start of the change.
+  const Core::ShiftVector by{double(pos.x - GetOldPos().x), double(pos.y - GetOldPos().y), true, true};
+  for (Text::Anchor* a : Core::PtrCont<Text::Anchor>(GetAnchors())) {
+    const zq::float8Point was = a->GetOldRep().pos;
+    a->SetPos(env, {was.x + by.dx, was.y + by.dy});
+    if (Text::FreeText* text = a->GetFreeText()) text->Shift(env, this, by, set, false);
+  }
 }
 
 void RegionSeparator::Delete(Core::Env& env) {

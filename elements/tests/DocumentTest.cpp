@@ -32,6 +32,7 @@
 #include "core/View.h"
 #include "elements/classobject/tests/BoxChecks.h"
 #include "elements/sequence/SeqObject.h"
+#include "elements/state/RegionSeparator.h"
 #include "elements/tests/LayoutChecks.h"
 #include "style/StyleEdit.h"
 #include "text/free/Anchor.h"
@@ -280,7 +281,7 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
   static const std::map<std::string, int> kinds{
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
-      {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}};
+      {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -514,19 +515,39 @@ unsigned long long LastId(const std::string& document) {
   return last;
 }
 
-// The path faults of the diagram's connectors, and each text anchored on a segment that lies off
-// the segment's line.
-std::set<std::string> Faults(const Core::Diagram& diagram) {
-  std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
-  faults.merge(TextTest::LabelFaults(diagram));
+// Each text anchored on a region separator whose anchor lies off the separator's line.
+std::set<std::string> SeparatorTextFaults(const Core::Diagram& diagram) {
+  std::set<std::string> faults;
+  for (const auto& e : diagram.Elements()) {
+    const auto* separator = dynamic_cast<const State::RegionSeparator*>(e.get());
+    if (separator == nullptr || separator->IsDeleted()) continue;
+    for (const Text::Anchor* a : separator->GetAnchors()) {
+      const zq::float8Point p = a->GetPos(), q = GraphUtil::ClosestPointOnSegment(
+                                                    zq::float8Point(separator->GetStart()), zq::float8Point(separator->GetEnd()), p);
+      if (!a->IsDeleted() && std::hypot(q.x - p.x, q.y - p.y) > 1)
+        faults.insert("text " + Id(*a) + " lies off its separator " + Id(*separator));
+    }
+  }
   return faults;
 }
 
-// The diagram's faults that are not among those it had before.
-std::vector<std::string> NewFaults(const Core::Diagram& diagram, const std::set<std::string>& before) {
+// The path faults of the diagram's connectors, and each text anchored on a segment or a separator
+// that lies off its line.
+std::set<std::string> Faults(const Core::Diagram& diagram) {
+  std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
+  faults.merge(TextTest::LabelFaults(diagram));
+  faults.merge(SeparatorTextFaults(diagram));
+  return faults;
+}
+
+// The diagram's faults that are not among those it had before, and each connector with fewer free
+// ends than it had (given by connector).
+std::vector<std::string> NewFaults(const Core::Diagram& diagram, const std::set<std::string>& before,
+                                   const std::map<Core::ObjectId, std::size_t>& freeBefore) {
   std::vector<std::string> found;
   for (const std::string& fault : Faults(diagram))
     if (!before.count(fault)) found.push_back(fault);
+  for (const std::string& fault : ConnectorTest::AttachedFreeEnds(diagram, freeBefore)) found.push_back(fault);
   return found;
 }
 
@@ -663,6 +684,35 @@ std::vector<Gesture> VerticalDragsAlone() {
   return drags;
 }
 
+// Whether the box is a note whose connector ends free, or holds one (a composite state, a package).
+bool HoldsAFreeNoteEnd(const Core::Diagram& diagram, const Core::IModelElement& box) {
+  for (const auto& e : diagram.Elements()) {
+    auto* end = dynamic_cast<Connector::IEnd*>(e.get());
+    if (end == nullptr || end->IsDeleted() || end->GetTerminal() != nullptr || end->GetConnector() == nullptr) continue;
+    for (Connector::IEnd* other : end->GetConnector()->GetEnds()) {
+      const Core::IModelElement* at = other->GetTerminal();
+      while (at != nullptr && at != &box) {
+        const auto* held = dynamic_cast<const Core::IContainable*>(at);
+        at = held ? held->GetContainer() : nullptr;
+      }
+      if (at != nullptr) return true;
+    }
+  }
+  return false;
+}
+
+// The drags of a box that holds a note whose connector ends free (or of the note), as a user nudges
+// it: 40 px (about 1100 units at 100 %) each way, 90 px left and 40 px up, 60 px right and 35 px down.
+std::vector<Gesture> NudgesOfAHolderOfFreeEnds(const Core::Diagram& diagram, const Core::IModelElement& box) {
+  if (!HoldsAFreeNoteEnd(diagram, box)) return {};
+  return {{"nudged 40 px up", Gesture::Move, {0, 1100}, 4},
+          {"nudged 40 px down", Gesture::Move, {0, -1100}, 4},
+          {"nudged 40 px left", Gesture::Move, {-1100, 0}, 4},
+          {"nudged 40 px right", Gesture::Move, {1100, 0}, 4},
+          {"nudged 90 px left and 40 px up", Gesture::Move, {-2400, 1100}, 4},
+          {"nudged 60 px right and 35 px down", Gesture::Move, {1600, -900}, 4}};
+}
+
 // Gestures of the table that still leave a fault (or a drop that depends on the pointer's way),
 // by document, box and gesture; an entry that no longer does fails the table until it is struck.
 const std::set<std::string> kKnownFaults = {
@@ -691,11 +741,14 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
   const std::string read = Save(*diagram);
   const unsigned long long lastRead = LastId(read);
   const std::set<std::string> before = Faults(*diagram);
+  const auto free = ConnectorTest::FreeEnds(*diagram);
   std::vector<std::pair<Core::IModelElement*, std::vector<Gesture>>> boxes;
   for (Core::IModelElement* box : BoxesWithEnds(*diagram)) {
     std::vector<Gesture> gestures(std::begin(kGestures), std::end(kGestures));
     const std::vector<Gesture> drags = DragsTowardsItsPartners(*diagram, *box);
     gestures.insert(gestures.end(), drags.begin(), drags.end());
+    const std::vector<Gesture> nudges = NudgesOfAHolderOfFreeEnds(*diagram, *box);
+    gestures.insert(gestures.end(), nudges.begin(), nudges.end());
     boxes.emplace_back(box, gestures);
   }
   ASSERT_FALSE(boxes.empty());
@@ -708,7 +761,7 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
       const EndHeights heights = g.selected ? HeightsOnLineAndBars(*diagram, *box) : EndHeights();
       Perform(*diagram, *box, g, g.steps);
       const std::string saved = Save(*diagram);
-      std::vector<std::string> found = NewFaults(*diagram, before);
+      std::vector<std::string> found = NewFaults(*diagram, before, free);
       // Straight up or down alone, an object leaves its line's ends and its bars where they are.
       if (g.selected)
         for (const std::string& fault : HeightsLeft(heights, HeightsOnLineAndBars(*diagram, *box)))
@@ -767,6 +820,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
   ASSERT_NE(diagram, nullptr);
   const std::string read = Save(*diagram);
   const std::set<std::string> before = Faults(*diagram);
+  const auto free = ConnectorTest::FreeEnds(*diagram);
   std::mt19937 draws(68);
   const auto draw = [&] { return int(draws() % 201) * 100 - 10000; };  // -100 mm to 100 mm on the grid
   int tried = 0;
@@ -782,7 +836,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
       Perform(*diagram, *box, g, g.steps);
       if (!OverlapsAnotherBox(*diagram, *box)) {
         ++tried;
-        for (const std::string& fault : NewFaults(*diagram, before)) ADD_FAILURE() << at << ": " << fault;
+        for (const std::string& fault : NewFaults(*diagram, before, free)) ADD_FAILURE() << at << ": " << fault;
       }
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
       ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
@@ -793,7 +847,7 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
 INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                          ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd",
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
-                                           "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd"),
+                                           "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd", "regions.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));
@@ -1165,4 +1219,39 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       if (k > 0) EXPECT_EQ(FirstLineDifference(saved[k], saved[0]), "") << at << " in " << steps[k] << " moves";
     }
   }
+}
+
+// A composite state whose separator carries the text "lower region" at its start, dragged 60 px right
+// and 35 px down and then resized by its corner handle: the text's anchor stays on the separator's
+// start and the text keeps its offset from it through both; undo puts everything back.
+TEST_F(RoutedPaths, ASeparatorsTextKeepsItsAnchorOnTheLineThroughAMoveAndAResize) {
+  unsigned flags = 0;
+  const auto diagram = Open("regions.qvd", flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  auto* separator = dynamic_cast<State::RegionSeparator*>(diagram->FindElementById(4));
+  ASSERT_NE(separator, nullptr);
+  ASSERT_EQ(separator->GetAnchors().size(), 1u);
+  const Text::Anchor& anchor = *separator->GetAnchors().front();
+  const Text::FreeText& text = *anchor.GetFreeText();
+  const auto offset = [&] {
+    return std::make_pair(text.GetPos().x - anchor.GetPos().x, text.GetPos().y - anchor.GetPos().y);
+  };
+  const auto onStart = [&] {
+    return anchor.GetPos().x == separator->GetStart().x && anchor.GetPos().y == separator->GetStart().y;
+  };
+  ASSERT_TRUE(onStart());
+  const auto kept = offset();
+  const zq::Point start = separator->GetStart();
+  Perform(*diagram, *diagram->FindElementById(3), {"", Gesture::Move, {1600, -900}, 4}, 4);
+  EXPECT_EQ(separator->GetStart(), zq::Point(start.x + 1600, start.y - 900));
+  EXPECT_TRUE(onStart()) << "moved: the anchor lies at " << anchor.GetPos().x << " " << anchor.GetPos().y;
+  EXPECT_EQ(offset(), kept) << "moved";
+  Perform(*diagram, *diagram->FindElementById(3), {"", Gesture::Resize, {3000, -2000}, 1}, 1);
+  EXPECT_TRUE(onStart()) << "resized: the anchor lies at " << anchor.GetPos().x << " " << anchor.GetPos().y;
+  EXPECT_EQ(offset(), kept) << "resized";
+  EXPECT_EQ(SeparatorTextFaults(*diagram), std::set<std::string>{});
+  diagram->GetUndoHandler().Undo(nullptr, nullptr);
+  diagram->GetUndoHandler().Undo(nullptr, nullptr);
+  EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "");
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -218,6 +219,35 @@ inline std::string EndTextFault(const Core::IModelElement& text)
         return "";
     return "text r" + std::to_string(text.GetObjectId()) + " of end r" + std::to_string(end->GetObjectId()) +
            " lies inside r" + std::to_string(end->GetTerminal()->GetObjectId());
+}
+
+// How many free ends (on no terminal) each connector of the diagram has that has any, by the
+// connector's id: a change that makes a bend replaces an end by a new one and keeps the count.
+inline std::map<Core::ObjectId, std::size_t> FreeEnds(const Core::Diagram& diagram)
+{
+    std::map<Core::ObjectId, std::size_t> free;
+    for (const auto& e : diagram.Elements())
+        if (auto* end = dynamic_cast<const Connector::IEnd*>(e.get());
+            end && !end->IsDeleted() && !end->GetTerminal() && end->GetConnector())
+            ++free[end->GetConnector()->GetObjectId()];
+    return free;
+}
+
+// One line for each connector of those given (with their free ends before a change) that has fewer
+// free ends now, or is gone (merged into another): a move never attaches a free end.
+inline std::set<std::string> AttachedFreeEnds(const Core::Diagram& diagram,
+                                              const std::map<Core::ObjectId, std::size_t>& before)
+{
+    std::set<std::string> faults;
+    const std::map<Core::ObjectId, std::size_t> now = FreeEnds(diagram);
+    for (const auto& [id, count] : before) {
+        const auto at = now.find(id);
+        const std::size_t left = at == now.end() ? 0 : at->second;
+        if (left < count)
+            faults.insert("connector r" + std::to_string(id) + " has " + std::to_string(left) + " free ends of " +
+                          std::to_string(count));
+    }
+    return faults;
 }
 
 // The faults of every connector of the diagram and of the texts of their ends, each once.
