@@ -646,6 +646,10 @@ const std::set<std::string> kKnownFaults = {
     // A class dropped onto the edge of its package: the dependency between them shrinks to a point on
     // the class's outline, and the note pointing at it has nowhere outside the class to go.
     "package.qvd r2 moved far down and right",
+    // A qualifier copied 25 mm right, its class and the other qualifiers with it, onto the place of
+    // its class: a segment of the copy runs inside the original qualifier (found by the far copies,
+    // not yet looked into).
+    "qualified-class.qvd r5 copied 25 mm right",
 };
 
 // Every box a connector ends on in every document, moved (far, and towards and past its joins and
