@@ -3,6 +3,8 @@
 #include "core/View.h"
 #include "core/foundation/Cast.h"
 #include "core/foundation/GraphUtil.h"
+#include "view/connector/Functions.h"
+#include "view/connector/Routing.h"
 
 #include <cmath>
 #include <optional>
@@ -89,11 +91,43 @@ std::optional<zq::float8Point> LegMeets(const Core::ITerminal& t, const zq::floa
     return c;
 }
 
+// Where the straight line from `from` outside the terminal to `to` inside it crosses the outline.
+zq::float8Point Entry(const Core::ITerminal& t, const zq::float8Point& from, const zq::float8Point& to)
+{
+    if (std::optional<zq::float8Point> leg = LegMeets(t, from, to)) return *leg;
+    zq::float8Point out = from, in = to;
+    for (int i = 0; i < 48 && std::hypot(in.x - out.x, in.y - out.y) > 0.01; ++i) {
+        const zq::float8Point m{(out.x + in.x) / 2, (out.y + in.y) / 2};
+        (Functions::Holds(t, m, 0) ? in : out) = m;
+    }
+    return out;
+}
+
 void Append(std::vector<PathEntry>& path, const zq::float8Point& p, bool orthogonal)
 {
     if (path.empty() || path.back().point != p) path.push_back({p, orthogonal});
 }
 } // namespace
+
+void LandOnTerminal(Core::Env& env, IEnd& end, Core::IModelElement& terminal, const zq::float8Point& dropped)
+{
+    zq::float8Point to = PointOnTerminal(terminal, dropped, end.GetSegment());
+    // Dropped inside, the end goes where its segment coming from outside meets the outline: the
+    // edge nearest the drop may lie beyond the terminal, and the line would run across it.
+    auto* t = zq::Cast<const Core::ITerminal>(&terminal);
+    const ISegmentEnd* far = end.GetSegment() != nullptr ? end.GetSegment()->OtherEnd(&end) : nullptr;
+    if (t != nullptr && far != nullptr && Functions::Holds(*t, dropped, 0) && !Functions::Holds(*t, far->GetPoint(), 0))
+        to = PointOnTerminal(terminal, Entry(*t, far->GetPoint(), dropped), end.GetSegment());
+    const zq::float8Point from = end.GetOldPosition();
+    Core::DeferredShiftSet set;
+    end.Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
+    if (!end.AttachTo(env, &terminal)) return;
+    // The path now ends on a box it may run through: it is kept off it as after a move of its box.
+    if (IConnector* c = end.GetConnector()) {
+        Routing::NoteBoxChanged(env, *c);
+        Routing::CheckAfterChange(env, *c);
+    }
+}
 
 void EndPathOnTerminal(std::vector<PathEntry>& path, const Core::IModelElement& target, const zq::float8Point& pointer,
                        Elbow elbow)

@@ -30,6 +30,11 @@ IConnector* BuildPathConnector(Core::Env& env, IFactory& factory, const std::vec
 zq::float8Point PointOnTerminal(const Core::IModelElement& terminal, const zq::float8Point& pointer,
                                  const ISegment* segment);
 
+// Puts a free end carried by a move (a copy's end whose terminal was not copied) onto the terminal
+// it was dropped on and attaches it: where its segment, coming from outside, meets the outline when
+// it was dropped inside, else at the terminal's point for its place (PointOnTerminal).
+void LandOnTerminal(Core::Env& env, IEnd& end, Core::IModelElement& terminal, const zq::float8Point& dropped);
+
 // How the last stretch of a path was drawn: one free leg, or an elbow of two orthogonal legs.
 enum class Elbow { kStraight = 0, kVerticalFirst = 1, kHorizontalFirst = 2 };
 

@@ -90,3 +90,33 @@ TEST_F(ConnectorFixture, AConnectorBuiltAlongAPathEndedInsideABoxRunsAsOneLevelS
     EXPECT_EQ(1u, a->Ends().size());
     EXPECT_EQ("", CheckAll());
 }
+
+// A free end carried into a box (a copy's end whose box was not copied, dropped inside it) lands
+// where its segment, coming from outside, meets the outline, not on the edge nearest the drop,
+// beyond the box: the line does not run across it. Box b spans x 3000..4000, y -900..-300.
+TEST_F(ConnectorFixture, AFreeEndCarriedIntoABoxLandsWhereItsSegmentComesIn)
+{
+    const struct {
+        Points path;  // the last point is the free end, inside b
+        zq::float8Point landed;
+    } cases[] = {
+        {{{0, 2000}, {3500, 2000}, {3500, -850}}, {3500, -300}},    // down from above, dropped near the bottom
+        {{{0, 2000}, {0, -600}, {3950, -600}}, {3000, -600}},        // from the left, near the right edge
+        {{{3500, -3000}, {3500, -350}}, {3500, -900}},               // up from below, near the top
+        {{{1000, 1700}, {3900, -850}}, {1000 + 2900 * 2000 / 2550.0, -300}},  // slanting in over the top edge
+    };
+    for (const auto& c : cases) {
+        Wire* w = Path(c.path);
+        Connector::IEnd* end = w->GetEnds().back();
+        ASSERT_EQ(end->GetPosition(), c.path.back());
+        zq::float8Point landed;
+        Change([&](Core::Env& env) {
+            Connector::LandOnTerminal(env, *end, *b, c.path.back());
+            landed = end->GetPosition();
+        });
+        EXPECT_EQ(end->GetTerminal(), b.get()) << c.path.front().x;
+        EXPECT_NEAR(landed.x, c.landed.x, 1) << c.path.front().x;
+        EXPECT_NEAR(landed.y, c.landed.y, 1) << c.path.front().x;
+        EXPECT_EQ(CheckAll(), "");
+    }
+}

@@ -71,11 +71,7 @@ void EndShiftControl::Finish(Core::Env& env)
 void EndShiftControl::DoFollowUpJob(Core::Env& env)
 {
     if (end_.IsDeleted() || candidate_ == nullptr || candidate_->IsDeleted() || end_.IsAttached()) return;
-    const zq::float8Point to = PointOnTerminal(*candidate_, point_, end_.GetSegment());
-    const zq::float8Point from = end_.GetOldPosition();
-    Core::DeferredShiftSet set;
-    end_.Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
-    end_.AttachTo(env, candidate_);
+    LandOnTerminal(env, end_, *candidate_, point_);
 }
 
 bool EndShiftControl::Accept(const Core::IModelElement* e) const
