@@ -29,6 +29,24 @@ bool Simple(const SCRIPT_ANALYSIS& a) {
   return a.eScript < scripts.second && !scripts.first[a.eScript]->fComplex;
 }
 
+// Sets advances [first, last) so that together they are width wide: each edge on the pixel nearest
+// its place scaled from the advances; advances of zero total width share the width evenly.
+void FitRange(std::vector<int>& advances, std::size_t first, std::size_t last, int width) {
+  if (first >= last) return;
+  int shaped = 0;
+  for (std::size_t g = first; g < last; ++g) shaped += advances[g];
+  const double total = shaped > 0 ? shaped : static_cast<double>(last - first);
+  double exact = 0;
+  int placed = 0;
+  for (std::size_t g = first; g < last; ++g) {
+    exact += (shaped > 0 ? advances[g] : 1) * (width / total);
+    const int edge = static_cast<int>(std::lround(exact));
+    advances[g] = edge - placed;
+    placed = edge;
+  }
+  advances[last - 1] += width - placed;
+}
+
 }  // namespace
 
 bool JoinPieces(ShapedRun::Piece& piece, const ShapedRun::Piece& next) {
@@ -39,6 +57,7 @@ bool JoinPieces(ShapedRun::Piece& piece, const ShapedRun::Piece& next) {
   int placed = 0;
   for (int advance : piece.advances) placed += advance;
   piece.advances.back() += piece.width - placed;
+  for (WORD c : next.clusters) piece.clusters.push_back(static_cast<WORD>(c + piece.glyphs.size()));
   piece.glyphs.insert(piece.glyphs.end(), next.glyphs.begin(), next.glyphs.end());
   piece.advances.insert(piece.advances.end(), next.advances.begin(), next.advances.end());
   piece.offsets.insert(piece.offsets.end(), next.offsets.begin(), next.offsets.end());
@@ -81,7 +100,8 @@ ShapedRun::Piece ShapeItem(HDC dc, SCRIPT_CACHE& cache, std::u16string_view char
   const int n = static_cast<int>(chars.size());
   piece.glyphs.resize(n * 3 / 2 + 16);
   piece.visAttrs.resize(piece.glyphs.size());
-  std::vector<WORD> clusters(n);
+  std::vector<WORD>& clusters = piece.clusters;
+  clusters.resize(n);
   int glyphs = 0;
   for (;;) {
     const HRESULT hr = ScriptShape(dc, &cache, Wide(chars), n, static_cast<int>(piece.glyphs.size()), &piece.analysis,
@@ -117,23 +137,37 @@ ShapedRun ShapeRun(HDC dc, SCRIPT_CACHE& cache, std::u16string_view run) {
 }
 
 void FitPiece(ShapedRun::Piece& piece, int width) {
-  if (piece.advances.empty()) {
-    piece.width = 0;
-    return;
+  // A piece of zero shaped width spreads the width evenly.
+  FitRange(piece.advances, 0, piece.advances.size(), width);
+  piece.width = piece.advances.empty() ? 0 : width;
+}
+
+void FitClusters(ShapedRun::Piece& piece, std::span<const int> widths) {
+  int total = 0;
+  for (int w : widths) total += w;
+  const std::size_t n = widths.size(), glyphs = piece.advances.size();
+  const std::vector<WORD>& map = piece.clusters;
+  // The glyphs [first, last) of each cluster and its width; in a right-to-left piece the glyphs
+  // stand in visual order, so a later cluster's glyphs lie before an earlier one's.
+  struct Cluster {
+    std::size_t first, last;
+    int width;
+  };
+  std::vector<Cluster> clusters;
+  bool fits = map.size() == n && n > 0 && glyphs > 0;
+  for (std::size_t i = 0; fits && i < n;) {
+    std::size_t j = i + 1;
+    int width = widths[i];
+    for (; j < n && map[j] == map[i]; ++j) width += widths[j];
+    const std::size_t first = piece.analysis.fRTL ? (j < n ? map[j] + 1u : 0u) : map[i];
+    const std::size_t last = piece.analysis.fRTL ? map[i] + 1u : (j < n ? map[j] : glyphs);
+    fits = first < last && last <= glyphs;
+    clusters.push_back({first, last, width});
+    i = j;
   }
-  // Each glyph's edge goes to the nearest pixel of its place scaled from the shaped width; a piece
-  // of zero shaped width spreads the width evenly.
-  const double total = piece.width > 0 ? piece.width : static_cast<double>(piece.advances.size());
-  double exact = 0;
-  int placed = 0;
-  for (int& a : piece.advances) {
-    exact += (piece.width > 0 ? a : 1) * (width / total);
-    const int edge = static_cast<int>(std::lround(exact));
-    a = edge - placed;
-    placed = edge;
-  }
-  piece.advances.back() += width - placed;
-  piece.width = width;
+  if (!fits) return FitPiece(piece, total);
+  for (const Cluster& c : clusters) FitRange(piece.advances, c.first, c.last, c.width);
+  piece.width = total;
 }
 
 std::vector<int> DeviceAdvances(const std::vector<double>& advances, double scale) {

@@ -1,6 +1,7 @@
 #pragma once
 // Uniscribe shaping of text runs: items in visual order, glyphs fitted to the layout's advances.
 #include <cstddef>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct ShapedRunPiece {
   std::vector<int> advances;
   std::vector<GOFFSET> offsets;
   std::vector<SCRIPT_VISATTR> visAttrs;
+  std::vector<WORD> clusters;  // per unit: the glyph its cluster starts at (Uniscribe's logical clusters)
   int width = 0;
 };
 
@@ -52,6 +54,11 @@ bool JoinPieces(ShapedRun::Piece& piece, const ShapedRun::Piece& next);
 
 // Sets the piece's glyph advances so that together they are width wide, keeping their proportions.
 void FitPiece(ShapedRun::Piece& piece, int width);
+
+// Sets the piece's glyph advances so that each cluster takes the widths of its units (one per unit,
+// logical order), its glyphs keeping their proportions: every character stands where the layout
+// put it. Without a cluster map that fits the units the piece is fitted whole.
+void FitClusters(ShapedRun::Piece& piece, std::span<const int> widths);
 
 // Device advances per unit of a run: the layout's advances at the scale, rounded so that every
 // unit's edge lands on the pixel nearest its exact place (no error builds up along the run).

@@ -1,6 +1,8 @@
 #include "text/win/TextDrawing.h"
 
+#include <algorithm>
 #include <cmath>
+#include <span>
 #include <stdexcept>
 
 #include "drawing/DrawingKernel.h"
@@ -213,15 +215,17 @@ TextDrawing::RunShape TextDrawing::ShapeLineRun(HDC dc, const LineRun& run, std:
   int offset = 0;
   for (const RunItem& item : ItemizeRun(chars, run.level)) {
     const std::u16string_view units = chars.substr(item.begin, item.end - item.begin);
+    const std::size_t from = std::min(item.begin, dx.size()), to = std::min(item.end, dx.size());
+    const std::span<const int> widths(dx.data() + from, to - from);  // the item's units' advances
     int width = 0;
-    for (std::size_t i = item.begin; i < item.end && i < dx.size(); ++i) width += dx[i];
+    for (int w : widths) width += w;
     ItemShape itemShape;
     itemShape.offset = offset;
     offset += width;
     itemShape.font = FontOf(fonts, WithFallback(own, units, printer ? FaceUse::Printer : FaceUse::Any));
     if (itemShape.font && selection.Select(itemShape.font->Handle())) {
       itemShape.piece = itemShape.font->ShapeItem(dc, units, item.analysis);
-      FitPiece(itemShape.piece, width);
+      FitClusters(itemShape.piece, widths);
       itemShape.outlines = printer && !HasTrueTypeOutlines(dc);
     }
     // Items of one font one after the other are drawn by one call where they can be: a line of

@@ -22,11 +22,12 @@ class TextDrawing : public ICanvas::ICustomDrawing {
   TextDrawing(std::shared_ptr<const DeferredLayout> layout, const zq::float8Point& origin,
               COLORREF colour = RGB(0, 0, 0));
   ICanvas::DoubleRect GetBounds() const override;
-  // Draws every run at the layout's advances scaled to the context's pixels per unit, so each line
-  // fits its used size at any zoom. Screens and printers get glyphs (ScriptTextOut; on the screen
-  // the runs are shaped once per zoom and the shapes reused; printers take fallback faces they can
-  // embed, and fill the glyph outlines of a face they cannot); metafiles get characters with
-  // explicit advances (ExtTextOutW), which every reader can show.
+  // Draws every run at the layout's advances scaled to the context's pixels per unit, each character
+  // where the layout put it, so each line fits its used size and keeps its spaces at any zoom.
+  // Screens and printers get glyphs (ScriptTextOut; on the screen the runs are shaped once per zoom
+  // and the shapes reused; printers take fallback faces they can embed, and fill the glyph outlines
+  // of a face they cannot); metafiles get characters with explicit advances (ExtTextOutW), which
+  // every reader can show.
   void Draw(ICanvas::IDrawContext& dc) const override;
   void Move(const zq::float8Vector& by) override { origin_ += by; }
 

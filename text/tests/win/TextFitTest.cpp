@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "text/tests/win/TestSurface.h"
+#include "text/win/FontFallback.h"
 #include "text/win/TextDrawing.h"
 #include "text/win/UniscribeMeasurer.h"
 
@@ -51,6 +52,19 @@ std::pair<int, int> InkColumns(const Bitmap& bmp, int w, int h) {
         last = std::max(last, x);
       }
   return {first, last};
+}
+
+// The widest stretch of columns in [x0, x1) without a pixel that is not white.
+int WidestBlank(const Bitmap& bmp, int w, int h, int x0, int x1) {
+  const std::vector<std::uint32_t> pixels = bmp.Pixels();
+  int widest = 0, blank = 0;
+  for (int x = std::max(x0, 0); x < std::min(x1, w); ++x) {
+    bool ink = false;
+    for (int y = 0; y < h && !ink; ++y) ink = (pixels[y * w + x] & 0xFFFFFF) != 0xFFFFFF;
+    blank = ink ? 0 : blank + 1;
+    widest = std::max(widest, blank);
+  }
+  return widest;
 }
 
 // The layout with its used size doubled, so that the clip at the used size hides no overflow.
@@ -153,6 +167,97 @@ TEST(TextFitTest, FittedPieceKeepsItsProportionsAndTakesTheWidth) {
   EXPECT_EQ(piece.advances[0] + piece.advances[1], 7);
 }
 
+TEST(TextFitTest, SpacesStayBlankBetweenWordsAtEveryZoom) {
+  // A free text in 11-point Arial, at zooms in steps of half a percent and at 105 % on a page
+  // scaled by 0.75: where the screen's font comes out wider than the layout, the glyphs still stand
+  // at their characters' places, so every space of three pixels or more leaves at least as many
+  // whole blank columns between the letters around it. Narrower spaces are left to the glyphs'
+  // hinting, which may fill a pixel of them.
+  const std::u16string text = u"Class diagram written by hand";
+  const auto layout = LayRuns(text, {});
+  ASSERT_EQ(layout->lines.size(), 1u);
+  ASSERT_EQ(layout->lines[0].runs.size(), 1u);
+  const std::vector<double>& advances = layout->lines[0].runs[0].advances;
+  std::vector<double> edges{0};  // the left edge of each unit
+  for (double a : advances) edges.push_back(edges.back() + a);
+  std::vector<double> zooms{1.05 * 0.75, 1.05};
+  for (int step = 50; step <= 800; ++step) zooms.push_back(step / 200.0);
+  for (double zoom : zooms) {
+    const int w = static_cast<int>(layout->usedSize.width * zoom * 96 / kUnitsPerInch) + 40;
+    const int h = static_cast<int>(layout->usedSize.height * zoom * 96 / kUnitsPerInch) + 40;
+    Bitmap bmp(w, h);
+    const double k = DrawAt(layout, zoom, bmp);
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+      if (text[i] != u' ' || advances[i] * k < 3) continue;
+      // From the letter before the space to the letter after it.
+      const int blank = WidestBlank(bmp, w, h, static_cast<int>(std::floor(20 + edges[i - 1] * k)),
+                                    static_cast<int>(std::ceil(20 + edges[i + 2] * k)));
+      EXPECT_GE(blank, static_cast<int>(advances[i] * k)) << "zoom " << zoom << ", the space after unit " << i - 1;
+    }
+  }
+}
+
+TEST(TextFitTest, FittedClustersTakeTheWidthsOfTheirUnits) {
+  // Glyph advances as shaped, the cluster map (per unit, its cluster's first glyph), the direction,
+  // the layout's device advances per unit, and the advances drawn.
+  struct Case {
+    const char* what;
+    std::vector<int> advances;
+    std::vector<WORD> clusters;
+    bool rtl;
+    std::vector<int> widths;
+    std::vector<int> expected;
+  };
+  const Case cases[] = {
+      {"a glyph per unit, the space included", {9, 3, 9}, {0, 1, 2}, false, {8, 3, 7}, {8, 3, 7}},
+      {"a base with its mark, and a ligature of two units", {6, 10, 0, 12}, {0, 1, 3, 3}, false, {5, 9, 7, 0},
+       {5, 9, 0, 7}},
+      {"right to left: the first unit's glyph stands last", {4, 8, 10}, {2, 1, 1}, true, {10, 6, 0}, {2, 4, 10}},
+      {"no cluster map: the piece is fitted whole", {10, 30}, {}, false, {15, 5}, {5, 15}},
+      {"a map past the glyphs: fitted whole", {10, 30}, {0, 2}, false, {15, 5}, {5, 15}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShapedRun::Piece piece;
+    piece.advances = c.advances;
+    piece.clusters = c.clusters;
+    piece.analysis.fRTL = c.rtl;
+    for (int a : c.advances) piece.width += a;
+    FitClusters(piece, c.widths);
+    EXPECT_EQ(piece.advances, c.expected);
+    int total = 0;
+    for (int w : c.widths) total += w;
+    EXPECT_EQ(piece.width, total);
+  }
+}
+
+TEST(TextFitTest, ShapedGlyphsTakeTheWidthsOfTheirUnitsInBothDirections) {
+  // Shaped by Uniscribe, one glyph per letter: left to right each glyph takes its unit's width, right
+  // to left the glyphs stand in visual order, the first unit's last.
+  Bitmap bmp(10, 10);
+  SCRIPT_CACHE cache = nullptr;
+  for (const auto& [text, level] : {std::pair<std::u16string, int>{u"Class diagram", 0},
+                                    {u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD", 1}}) {
+    SCOPED_TRACE(testing::Message() << "level " << level);
+    FontUtil::FontDesc desc;
+    desc.face = L"Arial";
+    desc.height = -12;
+    const FontUtil::FontRef font = FontUtil::FontRef::Get(WithFallback(desc, text));
+    SelectObject(bmp.dc(), font.Handle());
+    const std::vector<RunItem> items = ItemizeRun(text, level);
+    ASSERT_EQ(items.size(), 1u);
+    ShapedRun::Piece piece = ShapeItem(bmp.dc(), cache, text, items[0].analysis);
+    ASSERT_EQ(piece.glyphs.size(), text.size());
+    std::vector<int> widths;
+    for (std::size_t i = 0; i < text.size(); ++i) widths.push_back(3 + static_cast<int>(i % 4));
+    FitClusters(piece, widths);
+    if (level % 2) std::reverse(widths.begin(), widths.end());
+    EXPECT_EQ(piece.advances, widths);
+    SelectObject(bmp.dc(), GetStockObject(SYSTEM_FONT));
+    ScriptFreeCache(&cache);
+  }
+}
+
 TEST(TextFitTest, ItemsJoinedIntoOneCallDrawTheirGlyphsWhereEachAloneDoes) {
   // Letters, digits and punctuation are items of their own; joined they are drawn by one call,
   // each glyph where the items drawn one by one put it, also where an item is wider than its
@@ -182,6 +287,9 @@ TEST(TextFitTest, ItemsJoinedIntoOneCallDrawTheirGlyphsWhereEachAloneDoes) {
   ShapedRun::Piece all = pieces[0];
   for (std::size_t i = 1; i < pieces.size(); ++i) EXPECT_TRUE(JoinPieces(all, pieces[i])) << "item " << i;
   EXPECT_EQ(all.width, x - 10);
+  // The joined cluster map still gives each unit its glyph: one per unit in these scripts.
+  ASSERT_EQ(all.clusters.size(), text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) EXPECT_EQ(all.clusters[i], i) << "unit " << i;
   DrawShapedPiece(joined.dc(), cache, all, 10, 30);
   EXPECT_GT(alone.Dark(), 100);
   EXPECT_TRUE(alone.Pixels() == joined.Pixels()) << "the joined glyphs moved";
