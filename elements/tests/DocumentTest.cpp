@@ -282,7 +282,8 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
   static const std::map<std::string, int> kinds{
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
-      {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}, {"copied-note.qvd", 1}};
+      {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}, {"copied-note.qvd", 1},
+      {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -786,6 +787,23 @@ const std::set<std::string> kKnownFaults = {
     // its class: a segment of the copy runs inside the original qualifier (found by the far copies,
     // not yet looked into).
     "qualified-class.qvd r5 copied 25 mm right",
+    // A box dropped onto the text of a connector that the change leaves as it was (a note moved
+    // beside its connector's line, a copy, a bar moved past its partner): only the texts of
+    // connectors whose clean-up ran are placed anew.
+    "class.qvd r59 moved beyond the far corner of r40",
+    "sequence.qvd r38 moved 5 mm past r42",
+    "state.qvd r4 copied a little right and down",
+    "state.qvd r56 moved 5 mm past r60",
+    "labels-sequence.qvd r5 moved 25 mm past r8",
+    "labels-sequence.qvd r5 moved by 8400 4500",
+    // A box moved to 5 mm beside its partner: an end's text has no room between the two.
+    "class.qvd r17 moved 5 mm past r9",
+    "object.qvd r6 moved 5 mm past r12",
+    "object.qvd r6 moved 5 mm past r14",
+    "labels-class.qvd r5 moved 5 mm past r3",
+    // A composite state made lower than what it holds: no longer around its transition's ends, it
+    // lies under that transition's text.
+    "state.qvd r4 made lower",
 };
 
 // Every box a connector ends on in every document, moved (far, and towards and past its joins and
@@ -912,7 +930,11 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
       Perform(*diagram, *box, g, g.steps);
       if (!OverlapsAnotherBox(*diagram, *box)) {
         ++tried;
-        for (const std::string& fault : NewFaults(*diagram, before, free)) ADD_FAILURE() << at << ": " << fault;
+        const std::vector<std::string> found = NewFaults(*diagram, before, free);
+        if (kKnownFaults.count(at))
+          EXPECT_FALSE(found.empty()) << at << ": no longer fails, strike it from the known faults";
+        else
+          for (const std::string& fault : found) ADD_FAILURE() << at << ": " << fault;
       }
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
       ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
@@ -924,7 +946,8 @@ INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                          ::testing::Values("class.qvd", "object.qvd", "usecase.qvd", "sequence.qvd", "state.qvd",
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
                                            "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd", "regions.qvd",
-                                           "copied-note.qvd"),
+                                           "copied-note.qvd", "labels-sequence.qvd", "labels-state.qvd",
+                                           "labels-class.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));
@@ -1254,10 +1277,10 @@ std::set<std::string> OwnBoxFaults(const Core::Diagram& diagram) {
 
 // Boxes moved past the boxes their connectors join, up onto a branching join's level or far off:
 // every end leaves its box (a resizable box, an activation bar, a pseudo-state) outwards and keeps
-// its texts outside it, a note's own connectors keep out of its whole rectangle (the folded corner
-// too) also when the note is moved over what they point at, a branching path stays a tree with its
-// joins, and the drop does not depend on the pointer's way there. Each row's moves are one undo
-// step each.
+// its texts outside it, the texts of segments and ends lie off every box, a note's own connectors
+// keep out of its whole rectangle (the folded corner too) also when the note is moved over what
+// they point at, a branching path stays a tree with its joins, and the drop does not depend on the
+// pointer's way there. Each row's moves are one undo step each.
 TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
   const struct {
     const char* document;  // a sample's name, or a document's text
@@ -1293,6 +1316,12 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       {kNotesDocument, 30, {{0, 6200}}},      // a note up past the other's connector
       {kNotesDocument, 21, {{0, -6200}}},     // and down past it: each end stays on the other's line
       {kNotesDocument, 21, {{0, 6200}}},
+      // A segment's text stays off every box, also where the move left its segment short.
+      {"labels-sequence.qvd", 9, {{-7000, 0}}},  // the store past the broker
+      {"labels-state.qvd", 4, {{-1100, 0}}},     // the target 40 px left
+      {"labels-state.qvd", 14, {{-1100, 0}}},    // likewise in a region
+      {"labels-state.qvd", 14, {{-6000, -2500}}},  // and below its source
+      {"labels-class.qvd", 4, {{-1900, 0}}},     // the qualifier's class towards its partner
   };
   for (const auto& row : rows) {
     const bool named = std::string(row.document).find('<') == std::string::npos;
@@ -1305,7 +1334,8 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       unsigned flags = 0;
       const auto diagram = named ? Open(row.document, flags) : Read(row.document, flags);
       ASSERT_NE(diagram, nullptr) << at;
-      const std::set<std::string> before = ConnectorTest::PathFaults(*diagram), own = OwnBoxFaults(*diagram);
+      const std::set<std::string> before = ConnectorTest::PathFaults(*diagram), own = OwnBoxFaults(*diagram),
+                                  labels = TextTest::LabelFaults(*diagram);
       const auto branches = [&] {
         std::size_t n = 0;
         for (const auto& e : diagram->Elements())
@@ -1319,6 +1349,8 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
         for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
           EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
         for (const std::string& fault : OwnBoxFaults(*diagram)) EXPECT_TRUE(own.count(fault)) << at << ": " << fault;
+        for (const std::string& fault : TextTest::LabelFaults(*diagram))
+          EXPECT_TRUE(labels.count(fault)) << at << ": " << fault;
         EXPECT_EQ(branches(), joins) << at;
       }
       saved[k] = Save(*diagram);

@@ -1,10 +1,18 @@
 #pragma once
 // Where a text anchored on a connector segment goes by default: beside the point of the segment
 // nearest to where it was asked for, 200 units off, growing away from the segment.
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
 #include "core/foundation/Geometry.h"
 #include "text/free/FreeText.h"
 
+namespace Core {
+class Diagram;
+}
 namespace Connector {
+class IConnector;
 class ISegment;
 }
 
@@ -26,6 +34,37 @@ TextPlacement GetSegmentTextPlacement(const Connector::ISegment& segment, const 
 // box spanned by a and b.
 zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point& b0, const zq::float8Point& a,
                                const zq::float8Point& b, bool orthogonal, const zq::float8Point& p);
+
+// The boxes of a diagram that the texts anchored on connectors keep off: every resizable box and
+// every terminal with an area (an activation's bar, a pseudo-state); found once for a pass over many
+// segments, and looked up by place.
+class DiagramBoxes {
+ public:
+  explicit DiagramBoxes(const Core::Diagram& diagram);
+  // The rectangles that reach into the area, but those that hold an end of the connector lying on
+  // another element (a package, a composite state around it): its texts lie over those by right.
+  std::vector<zq::Rect> Near(const zq::Rect& area, const Connector::IConnector& c) const;
+
+ private:
+  struct Box {
+    const Core::IModelElement* element;
+    zq::Rect rect;
+  };
+  std::vector<Box> boxes_;
+  std::unordered_map<std::int64_t, std::vector<std::size_t>> cells_;  // box indices by square of the grid
+  std::vector<std::size_t> large_;  // the boxes over too many squares, looked at always
+};
+
+// How much of the rectangle lies over the boxes (the sum of the overlapping areas).
+double AreaOver(const zq::Rect& rect, const std::vector<zq::Rect>& boxes);
+
+// A text of the size anchored on the segment from p1 to p2 that lies over a box goes beside the
+// segment where it lies off every box: the segment's middle first, then places ever farther from
+// it; at each, above or below a level segment (centred on the anchor, then from it either way),
+// right or left of a plumb one, on either side of an oblique one, 200 units off, and only where
+// none of those is clear farther off (up to 20 mm). False when no place is clear (the text stays).
+bool PlaceOffBoxes(const zq::float8Point& p1, const zq::float8Point& p2, bool horizontal, bool vertical,
+                   TextBlock::Extent size, const std::vector<zq::Rect>& boxes, TextPlacement& placement);
 
 // Whether p lies on the infinite line through a and b (within half a unit; on a itself when a
 // and b coincide).

@@ -9,6 +9,7 @@
 #include "view/connector/Parts.h"
 #include "core/foundation/Cast.h"
 #include "core/foundation/GraphUtil.h"
+#include <any>
 #include <cmath>
 
 namespace Text {
@@ -77,13 +78,31 @@ class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
     const LineMap map(*this, oa, ob, a->GetPoint(), b->GetPoint(), false);
     for (Anchor* anchor : this->GetAnchors()) anchor->OnTerminalReshaped(env, map, nullptr);
   }
-  // An anchored text that a change left off the line goes to the line's nearest point.
-  void KeepCarriedOnLine(Core::Env& env) override {
+  // An anchored text that a change left off the line goes to the line's nearest point; one that
+  // then lies over a box (its segment moved or shrank beside one) goes beside the segment where it
+  // lies off every box (PlaceOffBoxes). The pass keeps the diagram's boxes (DiagramBoxes).
+  void KeepCarriedOnLine(Core::Env& env, std::any& pass) override {
     Connector::ISegmentEnd *a = nullptr, *b = nullptr;
     if (this->IsDeleted() || this->GetAnchors().empty() || !this->GetEnds(a, b)) return;
     for (Anchor* anchor : this->GetAnchors()) {
       const zq::float8Point p = anchor->GetPos(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
       if (std::hypot(q.x - p.x, q.y - p.y) > 0.5) anchor->OnTerminalReshaped(env, PointMap(*this, q), nullptr);
+      FreeText* text = anchor->GetFreeText();
+      if (text == nullptr || text->IsDeleted() || this->GetConnector() == nullptr) continue;
+      auto* boxes = std::any_cast<DiagramBoxes>(&pass);
+      if (boxes == nullptr) boxes = &pass.emplace<DiagramBoxes>(env.GetDiagram());
+      const zq::Rect box = text->GetBox().Normalized();
+      if (AreaOver(box, boxes->Near(box, *this->GetConnector())) == 0) continue;
+      // Every place tried lies within the text's width and height and the offset of the segment.
+      const std::int32_t reach = box.Width() + box.Height() + 2200;
+      const zq::Rect around = zq::Rect::FromCorners(zq::RoundPoint(a->GetPoint()), zq::RoundPoint(b->GetPoint())).Inflated(reach);
+      TextPlacement placement;
+      if (!PlaceOffBoxes(a->GetPoint(), b->GetPoint(), this->IsHorizontalOrtho(), this->IsVerticalOrtho(),
+                         {box.Width(), box.Height()}, boxes->Near(around, *this->GetConnector()), placement))
+        continue;
+      anchor->SetPos(env, placement.anchorPoint);
+      text->SetOrigin(env, placement.origin);
+      text->SetPos(env, zq::RoundPoint(placement.textPoint));
     }
   }
   // The anchors follow the segment when it changed its line: each keeps its place along it.

@@ -1,30 +1,81 @@
 #pragma once
-// Test checks of the texts anchored on connector segments (labels), for the gesture tables.
+// Test checks of the texts anchored on connector segments (labels) and ends, for the gesture tables.
 #include "core/Diagram.h"
 #include "core/foundation/GraphUtil.h"
 #include "text/free/Anchor.h"
+#include "text/free/FreeText.h"
 #include "view/connector/Interfaces.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
 
 namespace TextTest {
 
-// Each text anchored on a segment whose anchor lies off the segment's line, one line per text.
+// Whether the element is a box no text of a connector may lie over, and its rectangle: a resizable
+// box, or a terminal with an area (an activation's bar, a pseudo-state); no line, connector part
+// or free text.
+inline bool IsBoxUnderTexts(const Core::IModelElement& e, zq::Rect& rect)
+{
+    if (e.IsDeleted() || dynamic_cast<const Connector::ISegment*>(&e) || dynamic_cast<const Text::FreeText*>(&e))
+        return false;
+    if (const auto* box = dynamic_cast<const Core::IResizable*>(&e)) {
+        rect = box->GetRect().Normalized();
+        return true;
+    }
+    const auto* shown = dynamic_cast<const Core::IPointable*>(&e);
+    if (dynamic_cast<const Core::ITerminal*>(&e) == nullptr || shown == nullptr || !shown->GetBoundingRect(rect))
+        return false;
+    rect = rect.Normalized();
+    return rect.Width() > 0 && rect.Height() > 0;
+}
+
+// Whether the rectangle holds, more than a unit inside, an end of the connector that lies on
+// another element: the box holds the connector (a package, a composite state, a system around
+// it), and its texts lie over it by right.
+inline bool HoldsConnector(const zq::Rect& r, const Core::IModelElement& box, const Connector::IConnector& c)
+{
+    return std::any_of(c.GetEnds().begin(), c.GetEnds().end(), [&](const Connector::IEnd* e) {
+        const zq::float8Point p = e->GetPosition();
+        return !e->IsDeleted() && e->GetTerminal() != &box && r.left + 1 < p.x && p.x < r.right - 1 &&
+               r.bottom + 1 < p.y && p.y < r.top - 1;
+    });
+}
+
+// Each text anchored on a segment whose anchor lies off the segment's line, and each text anchored
+// on a segment or an end whose rectangle lies over a box that does not hold its connector (over the
+// box its own end lies on, PathFaults tells), one line per fault.
 inline std::set<std::string> LabelFaults(const Core::Diagram& diagram)
 {
     std::set<std::string> faults;
     const auto id = [](const Core::IModelElement& e) { return "r" + std::to_string(e.GetObjectId()); };
     for (const auto& e : diagram.Elements()) {
         const auto* anchor = dynamic_cast<const Text::Anchor*>(e.get());
-        const auto* segment = anchor ? dynamic_cast<const Connector::ISegment*>(anchor->GetOwner()) : nullptr;
-        Connector::ISegmentEnd *a, *b;
-        if (anchor == nullptr || anchor->IsDeleted() || segment == nullptr || segment->IsDeleted() || !segment->GetEnds(a, b))
+        if (anchor == nullptr || anchor->IsDeleted()) continue;
+        const Core::IModelElement* owner = anchor->GetOwner();
+        const auto* segment = dynamic_cast<const Connector::ISegment*>(owner);
+        const auto* end = dynamic_cast<const Connector::IEnd*>(owner);
+        if (segment != nullptr && !segment->IsDeleted()) {
+            Connector::ISegmentEnd *a, *b;
+            if (!segment->GetEnds(a, b)) continue;
+            const zq::float8Point p = anchor->GetPos(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
+            if (std::hypot(q.x - p.x, q.y - p.y) > 1)
+                faults.insert("text " + id(*anchor) + " lies off its segment " + id(*segment));
+        } else if (end == nullptr || end->IsDeleted()) {
             continue;
-        const zq::float8Point p = anchor->GetPos(), q = GraphUtil::ClosestPointOnSegment(a->GetPoint(), b->GetPoint(), p);
-        if (std::hypot(q.x - p.x, q.y - p.y) > 1)
-            faults.insert("text " + id(*anchor) + " lies off its segment " + id(*segment));
+        }
+        const Connector::IConnector* c = segment ? segment->GetConnector() : end->GetConnector();
+        const Text::FreeText* text = anchor->GetFreeText();
+        if (c == nullptr || text == nullptr || text->IsDeleted()) continue;
+        const zq::Rect t = text->GetBox().Normalized();
+        for (const auto& other : diagram.Elements()) {
+            zq::Rect r;
+            if ((end && other.get() == end->GetTerminal()) || !IsBoxUnderTexts(*other, r) || HoldsConnector(r, *other, *c))
+                continue;
+            if (std::max(t.left, r.left) < std::min(t.right, r.right) && std::max(t.bottom, r.bottom) < std::min(t.top, r.top))
+                faults.insert("text " + id(*text) + " of " + id(*owner) + " lies over " + id(*other));
+        }
     }
     return faults;
 }

@@ -8,6 +8,7 @@
 #include "core/foundation/Cast.h"
 
 #include <algorithm>
+#include <any>
 #include <cmath>
 #include <deque>
 #include <unordered_map>
@@ -86,13 +87,14 @@ private:
     }
 
     // Texts anchored on a segment of a connector the clean-up touched that a change left off their
-    // line go onto it; a document being read is left as it is.
+    // line go onto it, and off the boxes there; a document being read is left as it is.
     void KeepTextsOnTheirLines(Core::Env& env) {
         if (!env.GetTransaction().KeepsHistory()) return;
+        std::any pass;
         for (const Core::ElementPtr& e : every_)
             if (auto* c = zq::Cast<IConnector>(e.get()); c != nullptr && !c->IsDeleted())
                 for (ISegment* s : c->GetSegmentList())
-                    if (!s->IsDeleted()) s->KeepCarriedOnLine(env);
+                    if (!s->IsDeleted()) s->KeepCarriedOnLine(env, pass);
     }
 
     // Ends of other connectors that a carry left off the segment they rest on (connectors whose

@@ -8,6 +8,7 @@
 #include "core/Shift.h"
 #include "core/Transaction.h"
 
+#include <any>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -247,8 +248,9 @@ public:
     // had along the line from oa to ob; nothing by default.
     virtual void PlaceCarried(Core::Env&, const zq::float8Point& /*oa*/, const zq::float8Point& /*ob*/) {}
     // Puts what rests on this segment off its line (a change moved its ends without carrying it) on
-    // the nearest point of the line; nothing by default.
-    virtual void KeepCarriedOnLine(Core::Env&) {}
+    // the nearest point of the line, and off the boxes there; what the pass over many segments finds
+    // once it keeps in `pass`. Nothing by default.
+    virtual void KeepCarriedOnLine(Core::Env&, std::any& /*pass*/) {}
     // Replaces its end list (undoable).
     virtual void SetEnds(Core::Env& env, const Core::PtrCont<ISegmentEnd>& ends) = 0;
     // Appends a segment end (undoable).
