@@ -133,6 +133,19 @@ inline std::vector<std::string> OwnEndFaults(const Connector::IConnector& c)
     return faults;
 }
 
+// Whether every part of the connector lies at one point (its boxes touch there): nothing of it shows.
+inline bool ShrunkToAPoint(const Connector::IConnector& c)
+{
+    std::vector<zq::float8Point> points;
+    for (Connector::IEnd* e : c.GetEnds())
+        if (!e->IsDeleted()) points.push_back(e->GetPoint());
+    for (Connector::IJoin* j : c.GetJoins())
+        if (!j->IsDeleted()) points.push_back(j->GetPoint());
+    return points.size() >= 2 && std::all_of(points.begin(), points.end(), [&](const zq::float8Point& p) {
+               return std::abs(p.x - points[0].x) + std::abs(p.y - points[0].y) <= 1;
+           });
+}
+
 // Whether the box holds an end of the connector that lies on another terminal (a composite state
 // its substate's end, a package the end on a class inside it).
 inline bool HoldsAnotherEnd(const Connector::IConnector& c, const PathBox& box)
@@ -158,13 +171,14 @@ inline bool StartsIn(const Connector::IConnector& c, const zq::Rect& rect)
 // a segment along a border of such a box; an end on another connector's segment that lies inside
 // one of that connector's boxes, or a segment inside the rectangle of such a box that the
 // connector does not start in; the connector's own end or a segment inside the rectangle of the
-// box that holds the connector. A box that holds another end of the connector (a composite state
-// and its substate) may be run through.
+// box that holds the connector; a connector shrunk to a point. A box that holds another end of the
+// connector (a composite state and its substate) may be run through.
 inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
 {
     if (c.IsDeleted()) return {};
     std::vector<std::string> faults = OwnEndFaults(c);
     const auto id = [](const Core::IModelElement* e) { return "r" + std::to_string(e->GetObjectId()); };
+    if (ShrunkToAPoint(c)) faults.push_back("connector " + id(&c) + " shrinks to a point");
     for (Connector::IEnd* e : c.GetEnds()) {
         const Core::IModelElement* t = e->GetTerminal();
         const auto* terminal = dynamic_cast<const Core::ITerminal*>(t);
