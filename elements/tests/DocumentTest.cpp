@@ -487,10 +487,11 @@ unsigned long long LastId(const std::string& document) {
   return last;
 }
 
-// The path faults of the diagram's connectors, and each text anchored on a segment that lies off
-// the segment's line.
+// The path faults of the diagram's connectors, the connectors shrunk to a point, and each text
+// anchored on a segment that lies off the segment's line.
 std::set<std::string> Faults(const Core::Diagram& diagram) {
   std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
+  faults.merge(ConnectorTest::ShrinkFaults(diagram));
   faults.merge(TextTest::LabelFaults(diagram));
   return faults;
 }
@@ -923,7 +924,12 @@ TEST_F(RoutedPaths, ADependencyKeepsALegOutsideAClassDroppedOntoItsPackagesEdge)
   const auto diagram = Read(kPackageEdgeDocument, flags);
   ASSERT_NE(diagram, nullptr);
   const std::string read = Save(*diagram);
-  ASSERT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{});
+  const auto faults = [&] {
+    std::set<std::string> found = ConnectorTest::PathFaults(*diagram);
+    found.merge(ConnectorTest::ShrinkFaults(*diagram));
+    return found;
+  };
+  ASSERT_EQ(faults(), std::set<std::string>{});
   const struct {
     int box, dependency;
     zq::Point by;
@@ -937,7 +943,7 @@ TEST_F(RoutedPaths, ADependencyKeepsALegOutsideAClassDroppedOntoItsPackagesEdge)
     const std::string at = "r" + std::to_string(d.box) + " moved by " + std::to_string(d.by.x) + " " +
                            std::to_string(d.by.y);
     Perform(*diagram, *diagram->FindElementById(Core::ObjectId(d.box)), {"", Gesture::Move, d.by, 4}, 4);
-    EXPECT_EQ(ConnectorTest::PathFaults(*diagram), std::set<std::string>{}) << at;
+    EXPECT_EQ(faults(), std::set<std::string>{}) << at;
     auto* dependency = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(Core::ObjectId(d.dependency)));
     ASSERT_NE(dependency, nullptr) << at;
     double longest = 0;
@@ -1138,7 +1144,12 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       unsigned flags = 0;
       const auto diagram = named ? Open(row.document, flags) : Read(row.document, flags);
       ASSERT_NE(diagram, nullptr) << at;
-      const std::set<std::string> before = ConnectorTest::PathFaults(*diagram), own = OwnBoxFaults(*diagram);
+      const auto pathFaults = [&] {
+        std::set<std::string> found = ConnectorTest::PathFaults(*diagram);
+        found.merge(ConnectorTest::ShrinkFaults(*diagram));
+        return found;
+      };
+      const std::set<std::string> before = pathFaults(), own = OwnBoxFaults(*diagram);
       const auto branches = [&] {
         std::size_t n = 0;
         for (const auto& e : diagram->Elements())
@@ -1149,8 +1160,7 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       for (const zq::Point& by : row.moves) {
         Perform(*diagram, *diagram->FindElementById(Core::ObjectId(row.box)), {"", Gesture::Move, by, steps[k]},
                 steps[k]);
-        for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
-          EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
+        for (const std::string& fault : pathFaults()) EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
         for (const std::string& fault : OwnBoxFaults(*diagram)) EXPECT_TRUE(own.count(fault)) << at << ": " << fault;
         EXPECT_EQ(branches(), joins) << at;
       }
