@@ -575,10 +575,11 @@ std::set<std::string> SeparatorTextFaults(const Core::Diagram& diagram) {
   return faults;
 }
 
-// The path faults of the diagram's connectors, and each text anchored on a segment or a separator
-// that lies off its line.
+// The path faults of the diagram's connectors, the connectors shrunk to a point, and each text
+// anchored on a segment or a separator that lies off its line or over a box.
 std::set<std::string> Faults(const Core::Diagram& diagram) {
   std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
+  faults.merge(ConnectorTest::ShrinkFaults(diagram));
   faults.merge(TextTest::LabelFaults(diagram));
   faults.merge(SeparatorTextFaults(diagram));
   return faults;
@@ -780,9 +781,6 @@ const std::set<std::string> kKnownFaults = {
     // states, another note's short connector): no path reaches it from outside the note.
     "state.qvd r56 moved 5 mm past r62",
     "usecase.qvd r34 moved 5 mm past r58",
-    // A class dropped onto the edge of its package: the dependency between them shrinks to a point on
-    // the class's outline, and the note pointing at it has nowhere outside the class to go.
-    "package.qvd r2 moved far down and right",
     // A qualifier copied 25 mm right, its class and the other qualifiers with it, onto the place of
     // its class: a segment of the copy runs inside the original qualifier (found by the far copies,
     // not yet looked into).
@@ -1166,6 +1164,79 @@ TEST_F(RoutedPaths, ACopiedNotePointsAtTheSameBoxFromOutside) {
   }
 }
 
+// A package with two classes and a dependency from each to the package's edge, one to its bottom
+// with a note pointing at it, one to its right side.
+const char kPackageEdgeDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <Package id="r1" Pos="1000 -1000" Size="14000 9000">
+    <Text>Orders</Text>
+    <Class id="r2" Pos="2000 -3000" Size="3000 1500"><Text>Order</Text></Class>
+    <Class id="r3" Pos="8000 -2000" Size="3000 1500"><Text>Line</Text></Class>
+    <Note id="r12" Pos="5500 -6000" Size="2500 1000">
+      <Text>sorted</Text>
+      <NoteConnector id="r13">
+        <SourceEnd id="r14" Pos="5500 -6500"/>
+        <Segment id="r15"/>
+        <End id="r16" Pos="3500 -6500" Party="r6"/>
+      </NoteConnector>
+    </Note>
+  </Package>
+  <Dependency id="r4">
+    <End id="r5" Pos="3500 -4500" Party="r2" Type="1"/>
+    <Segment id="r6" Ends="r5 r7"/>
+    <End id="r7" Pos="3500 -10000" Party="r1" Type="2"/>
+  </Dependency>
+  <Dependency id="r8">
+    <End id="r9" Pos="11000 -2750" Party="r3" Type="1"/>
+    <Segment id="r10" Ends="r9 r11"/>
+    <End id="r11" Pos="15000 -2750" Party="r1" Type="2"/>
+  </Dependency>
+</Diagram>
+)";
+
+// A class dropped onto the edge of the package that held it, from outside or from inside, where its
+// dependency to the package would shrink to a point: the dependency leaves the class for another
+// point of the package's outline and keeps a leg outside the class, and the note pointing at it
+// rests on it outside the class with its connector off the class (no path fault). Undo restores all.
+TEST_F(RoutedPaths, ADependencyKeepsALegOutsideAClassDroppedOntoItsPackagesEdge) {
+  unsigned flags = 0;
+  const auto diagram = Read(kPackageEdgeDocument, flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  const auto faults = [&] {
+    std::set<std::string> found = ConnectorTest::PathFaults(*diagram);
+    found.merge(ConnectorTest::ShrinkFaults(*diagram));
+    return found;
+  };
+  ASSERT_EQ(faults(), std::set<std::string>{});
+  const struct {
+    int box, dependency;
+    zq::Point by;
+  } drops[] = {
+      {2, 4, {9000, -7000}},  // its top onto the package's bottom edge
+      {3, 8, {7000, 0}},      // its left side onto the package's right edge
+      {2, 4, {9000, -5500}},  // from inside: its bottom onto the package's bottom edge
+      {3, 8, {4000, 0}},      // its right side onto the package's right edge
+  };
+  for (const auto& d : drops) {
+    const std::string at = "r" + std::to_string(d.box) + " moved by " + std::to_string(d.by.x) + " " +
+                           std::to_string(d.by.y);
+    Perform(*diagram, *diagram->FindElementById(Core::ObjectId(d.box)), {"", Gesture::Move, d.by, 4}, 4);
+    EXPECT_EQ(faults(), std::set<std::string>{}) << at;
+    auto* dependency = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(Core::ObjectId(d.dependency)));
+    ASSERT_NE(dependency, nullptr) << at;
+    double longest = 0;
+    for (Connector::ISegment* s : dependency->GetSegmentList()) {
+      Connector::ISegmentEnd *a, *b;
+      if (!s->IsDeleted() && s->GetEnds(a, b))
+        longest = std::max(longest, std::hypot(b->GetPoint().x - a->GetPoint().x, b->GetPoint().y - a->GetPoint().y));
+    }
+    EXPECT_GE(longest, 500) << at;
+    diagram->GetUndoHandler().Undo(nullptr, nullptr);
+    EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+  }
+}
+
 }  // namespace
 
 // A use case generalized by two others through one branching generalization.
@@ -1230,6 +1301,27 @@ const char kNotesDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone
       <SourceEnd id="r32" Pos="9000 25500"/>
       <Segment id="r33" Oblique="1"/>
       <End id="r36" Pos="6000 30000" Party="r24"/>
+    </NoteConnector>
+  </Note>
+</Diagram>
+)";
+
+// A server's lifeline and a note whose connector runs down from it and across to the lifeline's end.
+const char kLifeLineNoteDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
+  <DiagramType id="r10" TypeValue="4"/>
+  <SeqObject id="r1" Pos="2000 -1000" Size="2000 1000">
+    <Text>b : Server</Text>
+    <LifeLine id="r2" Pos="3000 -2000" Len="8000" Dying="1"/>
+  </SeqObject>
+  <Note id="r3" Pos="6000 -2000" Size="3000 1500">
+    <Text>b is gone</Text>
+    <NoteConnector id="r4">
+      <SourceEnd id="r5" Pos="7000 -3500"/>
+      <Segment id="r6"/>
+      <Join id="r7" Pos="7000 -9500"/>
+      <Segment id="r8"/>
+      <End id="r9" Pos="3000 -9500" Party="r2"/>
     </NoteConnector>
   </Note>
 </Diagram>
@@ -1322,6 +1414,9 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       {"labels-state.qvd", 14, {{-1100, 0}}},    // likewise in a region
       {"labels-state.qvd", 14, {{-6000, -2500}}},  // and below its source
       {"labels-class.qvd", 4, {{-1900, 0}}},     // the qualifier's class towards its partner
+      // A note dropped across the lifeline's end, its connector's end where the line meets its edge:
+      // the end goes up the line, the connector reaches it across.
+      {kLifeLineNoteDocument, 3, {{-4800, -7200}}},
   };
   for (const auto& row : rows) {
     const bool named = std::string(row.document).find('<') == std::string::npos;
@@ -1334,7 +1429,12 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       unsigned flags = 0;
       const auto diagram = named ? Open(row.document, flags) : Read(row.document, flags);
       ASSERT_NE(diagram, nullptr) << at;
-      const std::set<std::string> before = ConnectorTest::PathFaults(*diagram), own = OwnBoxFaults(*diagram),
+      const auto pathFaults = [&] {
+        std::set<std::string> found = ConnectorTest::PathFaults(*diagram);
+        found.merge(ConnectorTest::ShrinkFaults(*diagram));
+        return found;
+      };
+      const std::set<std::string> before = pathFaults(), own = OwnBoxFaults(*diagram),
                                   labels = TextTest::LabelFaults(*diagram);
       const auto branches = [&] {
         std::size_t n = 0;
@@ -1346,8 +1446,7 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       for (const zq::Point& by : row.moves) {
         Perform(*diagram, *diagram->FindElementById(Core::ObjectId(row.box)), {"", Gesture::Move, by, steps[k]},
                 steps[k]);
-        for (const std::string& fault : ConnectorTest::PathFaults(*diagram))
-          EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
+        for (const std::string& fault : pathFaults()) EXPECT_TRUE(before.count(fault)) << at << ": " << fault;
         for (const std::string& fault : OwnBoxFaults(*diagram)) EXPECT_TRUE(own.count(fault)) << at << ": " << fault;
         for (const std::string& fault : TextTest::LabelFaults(*diagram))
           EXPECT_TRUE(labels.count(fault)) << at << ": " << fault;

@@ -103,17 +103,49 @@ std::vector<double> Along(const zq::Rect& r, const zq::float8Point& own, const z
     return v;
 }
 
-// Where a path may leave a part on no box: an end resting on a level or plumb line leaves it across,
-// a clearance straight out on either side, or, only where neither way is free (a line squeezed
-// between two boxes), along it; any other part at its own point, in any direction.
-std::vector<Port> LinePorts(const ISegmentEnd& part)
+// The two points of a terminal that is a straight line: a connector's segment, or a shape whose
+// bounds have no area (a lifeline, a region separator).
+bool LineOf(const Core::IModelElement& terminal, zq::float8Point& a, zq::float8Point& b)
+{
+    if (const auto* s = zq::Cast<const ISegment>(&terminal)) {
+        ISegmentEnd *sa, *sb;
+        if (!s->GetEnds(sa, sb)) return false;
+        a = sa->GetPoint();
+        b = sb->GetPoint();
+        return true;
+    }
+    const auto* shown = zq::Cast<const Core::IPointable>(&terminal);
+    zq::Rect r;
+    if (shown == nullptr || !shown->GetBoundingRect(r) || (r.Width() != 0 && r.Height() != 0) || r.TopLeft() == r.BottomRight())
+        return false;
+    a = {double(r.left), double(r.top)};
+    b = {double(r.right), double(r.bottom)};
+    return true;
+}
+
+// The line shape (a lifeline, a region separator) the part rests on, level or plumb, and its points.
+bool OnLineShape(const ISegmentEnd& part, zq::float8Point& a, zq::float8Point& b)
+{
+    const auto* end = zq::Cast<const IEnd>(&part);
+    const Core::IModelElement* t = end != nullptr ? end->GetTerminal() : nullptr;
+    return t != nullptr && zq::Cast<const ISegment>(t) == nullptr && LineOf(*t, a, b) && (a.x == b.x || a.y == b.y);
+}
+
+// Where a path may leave a part on no box: an end resting on a level or plumb segment (or, with
+// `across`, a line shape) leaves it across, a clearance straight out on either side, or, only where
+// neither way is free (a line squeezed between two boxes), along it; any other part at its own
+// point, in any direction.
+std::vector<Port> LinePorts(const ISegmentEnd& part, bool across)
 {
     constexpr double kAlong = 1e7;  // leaving along the line: only where no way across is free
     const zq::float8Point own = part.GetPoint();
     const auto* end = zq::Cast<const IEnd>(&part);
     const auto* line = end != nullptr ? zq::Cast<const ISegment>(end->GetTerminal()) : nullptr;
-    if (line == nullptr || (!line->IsHorizontalOrtho() && !line->IsVerticalOrtho())) return {Port{own, -1, own, 0}};
-    const int first = line->IsHorizontalOrtho() ? 2 : 0;  // top and bottom, or left and right
+    zq::float8Point a, b;
+    const bool shape = line == nullptr && across && OnLineShape(part, a, b);
+    const bool level = line != nullptr ? line->IsHorizontalOrtho() : shape && a.y == b.y;
+    if (!level && (line != nullptr ? !line->IsVerticalOrtho() : !shape)) return {Port{own, -1, own, 0}};
+    const int first = level ? 2 : 0;  // top and bottom, or left and right
     const double dx[4] = {-kClearance, kClearance, 0, 0}, dy[4] = {0, 0, kClearance, -kClearance};
     return {Port{own, first, {own.x + dx[first], own.y + dy[first]}, 0},
             Port{own, first + 1, {own.x + dx[first + 1], own.y + dy[first + 1]}, 0}, Port{own, -1, own, kAlong}};
@@ -122,11 +154,12 @@ std::vector<Port> LinePorts(const ISegmentEnd& part)
 // Where a path from the part towards the other part may start: on each side of the part's box, at
 // the outline points that a level or plumb leg meets square and whose leg out keeps off every box;
 // a part on no box as LinePorts has it.
-std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, const std::vector<Box>& boxes)
+std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, const std::vector<Box>& boxes,
+                          bool acrossShapes)
 {
     const zq::float8Point own = part.GetPoint(), far = other.GetPoint();
     const Box* box = BoxOf(part, boxes);
-    if (box == nullptr) return LinePorts(part);
+    if (box == nullptr) return LinePorts(part, acrossShapes);
     const zq::Rect& r = box->rect;
     const Box* otherBox = BoxOf(other, boxes);
     const auto* end = zq::Cast<const IEnd>(&part);
@@ -156,6 +189,30 @@ std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, con
         }
     }
     return ports;
+}
+
+// Whether the leg from a to b runs along the line shape the part rests on, sharing more than a point.
+bool AlongLineShape(const ISegmentEnd& part, const zq::float8Point& a, const zq::float8Point& b)
+{
+    zq::float8Point p, q;
+    if (!OnLineShape(part, p, q)) return false;
+    const bool plumb = a.x == b.x && p.x == q.x && a.x == p.x, level = a.y == b.y && p.y == q.y && a.y == p.y;
+    if (!plumb && !level) return false;
+    const double a0 = plumb ? a.y : a.x, a1 = plumb ? b.y : b.x, p0 = plumb ? p.y : p.x, p1 = plumb ? q.y : q.x;
+    return std::min(std::max(a0, a1), std::max(p0, p1)) - std::max(std::min(a0, a1), std::min(p0, p1)) > 0.5;
+}
+
+// Whether the stretch runs between ends on two boxes and a change shrank it to a point where the
+// boxes touch (a class dropped onto the edge of its package): nothing of it shows.
+bool ShrunkToAPoint(const Stretch& s, const std::vector<Box>& boxes)
+{
+    const Box *from = BoxOf(*s.parts.front(), boxes), *to = BoxOf(*s.parts.back(), boxes);
+    if (from == nullptr || to == nullptr || from == to) return false;
+    const zq::float8Point p = s.parts.front()->GetPoint();
+    return std::all_of(s.parts.begin(), s.parts.end(), [&](const ISegmentEnd* part) {
+        const zq::float8Point q = part->GetPoint();
+        return std::abs(q.x - p.x) + std::abs(q.y - p.y) <= 1;
+    });
 }
 
 // The point at the fraction f of the way from a to b.
@@ -429,26 +486,6 @@ bool LiftJoinsOffBoxes(Core::Env& env, const IConnector& c, const std::vector<Bo
     return !lifts.empty();
 }
 
-// The two points of a terminal that is a straight line: a connector's segment, or a shape whose
-// bounds have no area (a lifeline, a region separator).
-bool LineOf(const Core::IModelElement& terminal, zq::float8Point& a, zq::float8Point& b)
-{
-    if (const auto* s = zq::Cast<const ISegment>(&terminal)) {
-        ISegmentEnd *sa, *sb;
-        if (!s->GetEnds(sa, sb)) return false;
-        a = sa->GetPoint();
-        b = sb->GetPoint();
-        return true;
-    }
-    const auto* shown = zq::Cast<const Core::IPointable>(&terminal);
-    zq::Rect r;
-    if (shown == nullptr || !shown->GetBoundingRect(r) || (r.Width() != 0 && r.Height() != 0) || r.TopLeft() == r.BottomRight())
-        return false;
-    a = {double(r.left), double(r.top)};
-    b = {double(r.right), double(r.bottom)};
-    return true;
-}
-
 // The points of the line from a to b a clearance out of the rectangle past each side it crosses
 // (half-way to the line's end where that is nearer).
 std::vector<zq::float8Point> WaysOut(const zq::float8Point& a, const zq::float8Point& b, const zq::Rect& r)
@@ -555,7 +592,7 @@ bool KeepOffBoxes(Core::Env& env, IConnector& c)
     bool changed = SlideEndsOutOfWholeBoxes(env, c, boxes);
     changed = LiftJoinsOffBoxes(env, c, boxes) || changed;
     for (Stretch s : StretchesOf(c)) {
-        const bool faulty = misplaced(s.parts.front()) || misplaced(s.parts.back()) ||
+        const bool faulty = misplaced(s.parts.front()) || misplaced(s.parts.back()) || ShrunkToAPoint(s, boxes) ||
                             std::any_of(s.segments.begin(), s.segments.end(), [&](ISegment* seg) {
                                 ISegmentEnd *a, *b;
                                 return seg->GetEnds(a, b) && enters(a->GetPoint(), b->GetPoint());
@@ -566,8 +603,16 @@ bool KeepOffBoxes(Core::Env& env, IConnector& c)
             std::reverse(s.segments.begin(), s.segments.end());
         }
         if (zq::Cast<IEnd>(s.parts.back()) == nullptr) continue;
-        const std::vector<zq::float8Point> path =
-            FindPath(PortsOf(*s.parts.front(), *s.parts.back(), boxes), PortsOf(*s.parts.back(), *s.parts.front(), boxes), rects);
+        const auto find = [&](bool acrossShapes) {
+            return FindPath(PortsOf(*s.parts.front(), *s.parts.back(), boxes, acrossShapes),
+                            PortsOf(*s.parts.back(), *s.parts.front(), boxes, acrossShapes), rects);
+        };
+        // A path that would run along the lifeline its end rests on (and so shrink onto it) meets the
+        // line across instead.
+        std::vector<zq::float8Point> path = find(false);
+        if (path.size() >= 2 && (AlongLineShape(*s.parts.front(), path[0], path[1]) ||
+                                 AlongLineShape(*s.parts.back(), path[path.size() - 1], path[path.size() - 2])))
+            path = find(true);
         bool clear = path.size() >= 2;
         for (std::size_t k = 0; clear && k + 1 < path.size(); ++k) clear = !enters(path[k], path[k + 1]);
         if (!clear) continue;

@@ -134,6 +134,19 @@ inline std::vector<std::string> OwnEndFaults(const Connector::IConnector& c)
     return faults;
 }
 
+// Whether every part of the connector lies at one point (its boxes touch there): nothing of it shows.
+inline bool ShrunkToAPoint(const Connector::IConnector& c)
+{
+    std::vector<zq::float8Point> points;
+    for (Connector::IEnd* e : c.GetEnds())
+        if (!e->IsDeleted()) points.push_back(e->GetPoint());
+    for (Connector::IJoin* j : c.GetJoins())
+        if (!j->IsDeleted()) points.push_back(j->GetPoint());
+    return points.size() >= 2 && std::all_of(points.begin(), points.end(), [&](const zq::float8Point& p) {
+               return std::abs(p.x - points[0].x) + std::abs(p.y - points[0].y) <= 1;
+           });
+}
+
 // Whether the box holds an end of the connector that lies on another terminal (a composite state
 // its substate's end, a package the end on a class inside it).
 inline bool HoldsAnotherEnd(const Connector::IConnector& c, const PathBox& box)
@@ -194,6 +207,19 @@ inline std::vector<std::string> PathFaults(const Connector::IConnector& c)
             if (!s->IsDeleted() && s->GetEnds(a, b) && Crosses(*box.terminal, a->GetPoint(), b->GetPoint()))
                 faults.push_back("segment " + id(s) + " runs inside " + id(box.element));
         }
+    }
+    return faults;
+}
+
+// The connectors of the diagram shrunk to a point, one line each (the model tables ask it; the
+// real-drag table does not yet).
+inline std::set<std::string> ShrinkFaults(const Core::Diagram& diagram)
+{
+    std::set<std::string> faults;
+    for (const auto& e : diagram.Elements()) {
+        const auto* c = dynamic_cast<const Connector::IConnector*>(e.get());
+        if (c != nullptr && !c->IsDeleted() && ShrunkToAPoint(*c))
+            faults.insert("connector r" + std::to_string(e->GetObjectId()) + " shrinks to a point");
     }
     return faults;
 }
