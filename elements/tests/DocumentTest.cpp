@@ -30,6 +30,7 @@
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
 #include "core/View.h"
+#include "core/tests/SelectingView.h"
 #include "elements/classobject/tests/BoxChecks.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/state/RegionSeparator.h"
@@ -452,25 +453,9 @@ struct LandCarriedFreeEnds : Core::IFollowUpJob {
   }
 };
 
-class SelectableView : public Core::VISelectable {
- public:
-  SelectableView(Core::IView& view, Core::IModelElement& element) : Core::IViewElement(view, element) {}
-  void Update(const Core::ViewUpdateContext*) override {}
-};
-
-// A view that only keeps a selection: what a drag takes along without the user selecting it (a
-// sequence object's line and bars) follows the selected box as it follows it in the editor.
-class SelectingView : public Core::IView {
- public:
-  std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& e) override {
-    return std::make_shared<SelectableView>(*this, e);
-  }
-  void UpdateView() override {}
-};
-
 // Runs the gesture on the box as one undo step.
 void Perform(Core::Diagram& diagram, Core::IModelElement& box, const Gesture& g, int steps) {
-  SelectingView view;
+  CoreTest::SelectingView view;  // a sequence object's line and bars follow the selected object
   std::optional<Core::SelectionTracker> tracker;
   if (g.selected) {
     diagram.AttachView(view);

@@ -7,29 +7,17 @@
 #include "core/Selection.h"
 #include "core/TransferSet.h"
 #include "core/View.h"
+#include "core/tests/SelectingView.h"
 #include "view/connector/tests/Borders.h"
 
 using namespace SequenceTest;
+using CoreTest::SelectingView;
 using Sequence::Activation;
 using Sequence::LifeLine;
 using Sequence::Message;
 using Sequence::SeqObject;
 
 namespace {
-
-class SelectableView : public Core::VISelectable {
-public:
-    SelectableView(Core::IView& view, Core::IModelElement& element) : Core::IViewElement(view, element) {}
-    void Update(const Core::ViewUpdateContext*) override {}
-};
-
-class SelectingView : public Core::IView {
-public:
-    std::shared_ptr<Core::IViewElement> CreateViewElement(Core::IModelElement& e) override {
-        return std::make_shared<SelectableView>(*this, e);
-    }
-    void UpdateView() override {}
-};
 
 bool Has(const Core::ModelElementSet& set, const Core::IModelElement* e) { return set.Contains(e); }
 
