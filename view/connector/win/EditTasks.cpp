@@ -55,7 +55,7 @@ EndShiftControl::EndShiftControl(View::ViewContext& context, IEnd& end, bool shi
 void EndShiftControl::Update(Core::Env&, const Core::ShiftVector& shift, const zq::float8Point&)
 {
     point_ = shiftedItself_ ? Core::ShiftParam::Apply(shift, end_.GetPoint(), start_) : end_.GetPoint();
-    candidate_ = end_.IsDeleted() ? nullptr : FindTerminal(context_, zq::RoundPoint(point_), this);
+    candidate_ = end_.IsDeleted() || !MayLand() ? nullptr : FindTerminal(context_, zq::RoundPoint(point_), this);
     mark_.Clear();
     const double r = context_.view->PixelsToLogical(4);
     mark_.Add(context_.canvas->CreateMarkerEllipse({point_.x - r, point_.y + r, point_.x + r, point_.y - r},
@@ -72,6 +72,13 @@ void EndShiftControl::DoFollowUpJob(Core::Env& env)
 {
     if (end_.IsDeleted() || candidate_ == nullptr || candidate_->IsDeleted() || end_.IsAttached()) return;
     LandOnTerminal(env, end_, *candidate_, point_);
+}
+
+bool EndShiftControl::MayLand() const
+{
+    // A move never attaches an end the user left free; a copy made by this drag (its end free only
+    // because its terminal was not copied) and a join's drag do.
+    return move_ == nullptr || end_.IsNew();
 }
 
 bool EndShiftControl::Accept(const Core::IModelElement* e) const

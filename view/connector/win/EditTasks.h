@@ -15,8 +15,9 @@ namespace Connector {
 // (when given) accepts; none when there is none.
 Core::IModelElement* FindTerminal(View::ViewContext& context, const zq::Point& point, const Core::IFilter* filter);
 
-// A free end carried along by a drag: each preview step marks where it lands (highlighted over a
-// terminal that may take it); dropped there, it attaches in a follow-up job of the change.
+// A free end carried along by a drag: each preview step marks where it lands. The end of a copy
+// this drag made, or one carried by a join's drag, is highlighted over a terminal that may take it
+// and, dropped there, attaches in a follow-up job of the change; one carried by a move stays free.
 class EndShiftControl : public View::IShiftControl,
                         public Core::IFollowUpJob,
                         public Core::IFilter,
@@ -39,6 +40,8 @@ public:
     const zq::float8Point& GetPoint() const { return point_; }
 
 private:
+    bool MayLand() const;
+
     View::ViewContext& context_;
     IEnd& end_;
     Core::ElementPtr keep_;

@@ -67,7 +67,7 @@ private:
 class VEnd : public VSegmentEnd {
 public:
     VEnd(View::ICanvasView& view, IEnd& end) : Core::IViewElement(view, end), VSegmentEnd(view, end), end_(end) {}
-    // A free end carried by a move follows it through an EndShiftControl (it may land on a terminal).
+    // A free end carried by a move follows it through an EndShiftControl (a copy's may land on a terminal).
     void CreateShiftControls(View::ViewContext& context, Core::DeferredShiftSet& set,
                              View::ShiftControlSet& controls) override;
 
