@@ -792,7 +792,6 @@ const std::set<std::string> kKnownFaults = {
 // Gestures that leave a fault under one text measurer only (the host's fixed widths or the
 // platform's fonts): a text just over or just clear of a box, depending on its width.
 const std::set<std::string> kFaultsUnderOneMeasurer = {
-    "state.qvd r11 nudged 40 px left",
     "state.qvd r56 moved 25 mm past r60",
     "state.qvd r56 moved 25 mm past r62",
 };
