@@ -1451,7 +1451,8 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
 }
 
 // Two classes joined by an association named "works for" with the role "employer" at the second,
-// and below them a class joined to a fourth one, which the test drops onto those texts.
+// and below them a class joined to a fourth one and a class with no connector, which the test drops
+// onto those texts.
 const char kDroppedOntoTextsDocument[] = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <Diagram ProductVersion="1.3.4" xmlns="http://quorvel.example/schema/1.0">
   <Style id="r1">
@@ -1486,6 +1487,7 @@ const char kDroppedOntoTextsDocument[] = R"(<?xml version="1.0" encoding="UTF-8"
     <Segment id="r17" Ends="r16 r18"/>
     <End id="r18" Pos="2500 -11000" Class="r14" Type="1"/>
   </Assoc>
+  <Class id="r19" Pos="6000 -7000" Size="3000 1500"><Text>Archive</Text></Class>
 </Diagram>
 )";
 
@@ -1496,12 +1498,14 @@ const char kDroppedOntoTextsDocument[] = R"(<?xml version="1.0" encoding="UTF-8"
 TEST_F(RoutedPaths, ABoxDroppedOntoAnotherConnectorsTextPutsItBesideItsLineOffTheBox) {
   const struct {
     const char* what;
-    zq::Point by;  // of the class "Office"
+    int box;       // "Office" (with a connector) or "Archive" (with none)
+    zq::Point by;
     bool moves;    // whether a text moves
   } rows[] = {
-      {"onto the name", {5500, 5100}, true},  // above the line, over the name's middle
-      {"onto the role", {6900, 3200}, true},  // below the line, beside the second class
-      {"clear of both", {1000, 500}, false},
+      {"onto the name", 13, {5500, 5100}, true},  // above the line, over the name's middle
+      {"onto the role", 13, {6900, 3200}, true},  // below the line, beside the second class
+      {"clear of both", 13, {1000, 500}, false},
+      {"onto the name, a class with no connector", 19, {500, 5100}, true},
   };
   for (const auto& row : rows) {
     std::string saved[2];
@@ -1517,9 +1521,9 @@ TEST_F(RoutedPaths, ABoxDroppedOntoAnotherConnectorsTextPutsItBesideItsLineOffTh
       ASSERT_NE(text(10), nullptr);
       ASSERT_NE(text(12), nullptr);
       const zq::Rect name = text(10)->GetBox().Normalized(), role = text(12)->GetBox().Normalized();
-      Core::IModelElement* office = diagram->FindElementById(13);
-      Perform(*diagram, *office, {"", Gesture::Move, row.by, steps[k]}, steps[k]);
-      const zq::Rect box = dynamic_cast<Core::IResizable*>(office)->GetRect().Normalized();
+      Core::IModelElement* moved = diagram->FindElementById(Core::ObjectId(row.box));
+      Perform(*diagram, *moved, {"", Gesture::Move, row.by, steps[k]}, steps[k]);
+      const zq::Rect box = dynamic_cast<Core::IResizable*>(moved)->GetRect().Normalized();
       const zq::Rect& dropped = row.by.x > 6000 ? role : name;
       const bool lay = std::max(box.left, dropped.left) < std::min(box.right, dropped.right) &&
                        std::max(box.bottom, dropped.bottom) < std::min(box.top, dropped.top);
