@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_set>
@@ -48,6 +49,27 @@ public:
     virtual ~IFollowUpJob() = default;
     // The job's work.
     virtual void DoFollowUpJob(Env& env) = 0;
+};
+
+// A step registered with the model core for as long as it lives (usually a static object, so for
+// the program run): every change that keeps its history runs it as it closes, before the elements'
+// follow-ups, with the elements the change recorded; it changes nothing itself, but may queue
+// follow-up jobs.
+class ClosingHook {
+public:
+    using Step = std::function<void(Env& env, const std::vector<ElementPtr>& recorded)>;
+    // Registers the step at the end of the list.
+    explicit ClosingHook(Step step);
+    // Takes the step off the list.
+    ~ClosingHook();
+    ClosingHook(const ClosingHook&) = delete;
+    ClosingHook& operator=(const ClosingHook&) = delete;
+
+    // Runs the step.
+    void Run(Env& env, const std::vector<ElementPtr>& recorded) const { step_(env, recorded); }
+
+private:
+    Step step_;
 };
 
 // The unit of change of a diagram. It is open from construction; Close makes its undo record,

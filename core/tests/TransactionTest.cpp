@@ -191,6 +191,44 @@ TEST_F(Txn, JobsRunFirstInFirstOutAndMayQueueMore)
     EXPECT_EQ(diagram.GetElementCount(), 0u);
 }
 
+// A registered closing hook sees what each change that keeps its history recorded, and a job it
+// queues runs in the same close, after those queued before; a change that recorded nothing and one
+// that keeps no history do not run it, and a hook gone runs no more.
+TEST_F(Txn, ClosingHooksSeeWhatTheChangeRecordedAndMayQueueJobs)
+{
+    std::vector<int> log;
+    std::vector<std::size_t> seen;
+    auto box = AddBox();
+    {
+        const ClosingHook hook([&](Env& env, const std::vector<ElementPtr>& recorded) {
+            seen.push_back(recorded.size());
+            if (!recorded.empty() && recorded.front() == box)
+                env.GetTransaction().AddFollowUpJob(std::make_shared<RecordingJob>(log, 2));
+        });
+        Transaction t(diagram);
+        Env env(t);
+        box->SetPos(env, {500, 500});
+        t.AddFollowUpJob(std::make_shared<RecordingJob>(log, 1));
+        env.Close();
+        EXPECT_EQ(seen, (std::vector<std::size_t>{1}));
+        EXPECT_EQ(log, (std::vector<int>{1, 2}));
+        Transaction idle(diagram);
+        Env idleEnv(idle);
+        idleEnv.Close();
+        Transaction reading(diagram);
+        reading.KeepNoHistory();
+        Env readingEnv(reading);
+        box->SetPos(readingEnv, {700, 700});
+        readingEnv.Close();
+        EXPECT_EQ(seen, (std::vector<std::size_t>{1}));
+    }
+    Transaction t(diagram);
+    Env env(t);
+    box->SetPos(env, {900, 900});
+    env.Close();
+    EXPECT_EQ(seen, (std::vector<std::size_t>{1}));
+}
+
 // Two probes that modify each other: after the first run every run queues one more element, so a
 // budget of m modifications processes m + 2 elements (the moved box included).
 struct PingPong {

@@ -71,6 +71,10 @@ class AssocEnd : public Connector::EndImp<AssocEnd>,
   void TakeOverTerminal(Core::Env& env, Connector::IEnd& other) override;
   // The anchored texts follow every move of the end.
   void MoveTo(Core::Env& env, const zq::float8Point& p) override;
+  // Texts lying over a box once the change is done move off it (EndImp::KeepTextsOffBoxes).
+  void KeepCarriedOffChangedBoxes(Core::Env& env, std::any& pass) override {
+    KeepTextsOffBoxes(env, pass, Core::PtrCont<Text::Anchor>(GetAnchors()));
+  }
   // The anchored texts go with the end.
   void OnEndDeleted(Core::Env& env) override;
   // Copies take the anchored texts along.

@@ -1,6 +1,7 @@
 #include "elements/classobject/EndImp.h"
 
 #include "text/free/Anchor.h"
+#include "text/free/SegmentPlacement.h"
 #include "core/foundation/Cast.h"
 
 #include <algorithm>
@@ -20,13 +21,43 @@ bool NearestHit(const Core::ITerminal& terminal, const zq::float8Point& p, Graph
   return true;
 }
 
-zq::float8Point Corner(const zq::float8Point& p, std::int32_t code) {
+zq::float8Point Corner(const zq::float8Point& p, std::int32_t code, double d = kEndTextOffset) {
   switch (code) {
-    case 2: return {p.x - kEndTextOffset, p.y - kEndTextOffset};
-    case 3: return {p.x - kEndTextOffset, p.y + kEndTextOffset};
-    case 4: return {p.x + kEndTextOffset, p.y + kEndTextOffset};
-    default: return {p.x + kEndTextOffset, p.y - kEndTextOffset};
+    case 2: return {p.x - d, p.y - d};
+    case 3: return {p.x - d, p.y + d};
+    case 4: return {p.x + d, p.y + d};
+    default: return {p.x + d, p.y - d};
   }
+}
+
+// The two corners a text may hang by from the side whose outward normal is n, the first when the
+// line (towards d) leaves on the side's lower (left) half; false for no side.
+bool SideCorners(const zq::float8Vector& n, const zq::float8Vector& d, std::int32_t pair[2]) {
+  if (n.x > 0) pair[0] = 4, pair[1] = 1;
+  else if (n.x < 0) pair[0] = 3, pair[1] = 2;
+  else if (n.y > 0) pair[0] = 4, pair[1] = 3;
+  else if (n.y < 0) pair[0] = 1, pair[1] = 2;
+  else return false;
+  if (!(n.x != 0 ? d.y <= 0 : d.x <= 0)) std::swap(pair[0], pair[1]);
+  return true;
+}
+
+// How far from the end point a text that a box pushed away may hang, on each axis.
+constexpr double kFarthestEndText = 1000;
+
+// The first of the two corners, ever farther off the end point p, by which a text of the size lies
+// off the boxes: its code and point; false when none is near.
+bool CornerOffBoxes(const zq::float8Point& p, const std::int32_t order[2], TextBlock::Extent size,
+                    const std::vector<zq::Rect>& boxes, std::int32_t& code, zq::Point& at) {
+  for (const double d : {kEndTextOffset, 400.0, 700.0, kFarthestEndText})
+    for (int k = 0; k < 2; ++k) {
+      at = zq::RoundPoint(Corner(p, order[k], d));
+      const zq::Rect r = zq::Rect::FromPosSize(Text::TextOriginPoint(order[k], at, size), size.width, size.height);
+      if (Text::AreaOver(r, boxes) > 0) continue;
+      code = order[k];
+      return true;
+    }
+  return false;
 }
 }  // namespace
 
@@ -38,16 +69,10 @@ Text::TextPlacement PlaceEndText(const zq::float8Point& p, const zq::float8Point
   placement.origin = Text::OriginTopLeft;
   GraphUtil::OutlineHit hit;
   if (terminal == nullptr || !NearestHit(*terminal, p, hit)) return placement;
-  const double nx = hit.normal.x, ny = hit.normal.y, dx = q.x - p.x, dy = q.y - p.y;
   // Each side allows two corners: the first when the line leaves on its lower (left) half.
   std::int32_t pair[2];
-  if (nx > 0) pair[0] = 4, pair[1] = 1;
-  else if (nx < 0) pair[0] = 3, pair[1] = 2;
-  else if (ny > 0) pair[0] = 4, pair[1] = 3;
-  else if (ny < 0) pair[0] = 1, pair[1] = 2;
-  else return placement;
-  const bool first = nx != 0 ? dy <= 0 : dx <= 0;
-  std::int32_t code = first ? pair[0] : pair[1];
+  if (!SideCorners(hit.normal, {q.x - p.x, q.y - p.y}, pair)) return placement;
+  std::int32_t code = pair[0];
   // A second text goes to the other side of the line.
   if (anchorCount == 1 && (firstOrigin == pair[0] || firstOrigin == pair[1]))
     code = firstOrigin == pair[0] ? pair[1] : pair[0];
@@ -115,6 +140,40 @@ void EndImp::CarryTexts(Core::Env& env, Core::ITerminal& self, const std::vector
     }
     text->SetOrigin(env, code);
     text->SetPos(env, zq::Point(std::lround(now.x + offset.x), std::lround(now.y + offset.y)));
+  }
+}
+
+void EndImp::KeepTextsOffBoxes(Core::Env& env, std::any& pass, const std::vector<Text::Anchor*>& anchors) const {
+  const Connector::IEnd& end = GetEnd();
+  const Connector::IConnector* c = end.GetConnector();
+  const auto* terminal = zq::Cast<const Core::ITerminal>(GetTerminalElement());
+  GraphUtil::OutlineHit hit;
+  if (end.IsDeleted() || c == nullptr || anchors.empty() || terminal == nullptr) return;
+  const Text::DiagramBoxes& boxes = Text::PassBoxes(env, pass);
+  const zq::float8Point p = end.GetPosition();
+  zq::float8Point q = p;
+  if (const Connector::ISegment* s = end.GetSegment())
+    if (const Connector::ISegmentEnd* other = s->OtherEnd(&end)) q = other->GetPoint();
+  std::int32_t pair[2];
+  if (!NearestHit(*terminal, p, hit) || !SideCorners(hit.normal, {q.x - p.x, q.y - p.y}, pair)) return;
+  for (Text::Anchor* a : anchors) {
+    Text::FreeText* text = a->GetFreeText();
+    if (a->IsDeleted() || text == nullptr || text->IsDeleted()) continue;
+    const zq::Rect box = text->GetBox().Normalized();
+    const bool over = end.IsInTransaction() ? Text::AreaOver(box, boxes.Near(box, *c)) > 0 : boxes.OverChanged(box, *c);
+    if (!over) continue;
+    // The corner it hangs by first, then the other one across the line.
+    const bool second = text->GetOrigin() == pair[1];
+    const std::int32_t order[2] = {pair[second ? 1 : 0], pair[second ? 0 : 1]};
+    const TextBlock::Extent size{box.Width(), box.Height()};
+    const zq::Rect around = zq::Rect::FromCorners(zq::RoundPoint(p), zq::RoundPoint(p))
+                                .Inflated(std::int32_t(kFarthestEndText) + box.Width() + box.Height());
+    std::int32_t code = 0;
+    zq::Point at;
+    if (!CornerOffBoxes(p, order, size, boxes.Near(around, *c), code, at)) continue;
+    a->SetPos(env, p);
+    text->SetOrigin(env, code);
+    text->SetPos(env, at);
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What association ends and link ends share: where the texts anchored at an end go, and which
 // decoration an end of a given kind shows.
+#include <any>
 #include <cstddef>
 #include <vector>
 
@@ -45,6 +46,11 @@ class EndImp {
   // Carries the anchored texts (self is the end) along with the end's move in the running change,
   // each hanging out from the side of the box the end now lies on.
   void CarryTexts(Core::Env& env, Core::ITerminal& self, const std::vector<Text::Anchor*>& anchors) const;
+  // Once the change's clean-up is done, each anchored text that lies over a box the change moved,
+  // resized or made (or over any box, when the change moved the end) hangs out from the end's side
+  // where it lies off every box, the nearest such place first; where none is near, it stays. The
+  // pass keeps the diagram's boxes (Text::PassBoxes).
+  void KeepTextsOffBoxes(Core::Env& env, std::any& pass, const std::vector<Text::Anchor*>& anchors) const;
 };
 
 // Maps every point by the displacement of an end since the start of the change: anchored texts

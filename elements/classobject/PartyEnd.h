@@ -98,6 +98,10 @@ class PartyEnd : public Connector::EndImp<Derived>,
     if (this->IsDeleted() || this->GetAnchors().empty()) return;
     this->CarryTexts(env, *this, Core::PtrCont<Text::Anchor>(this->GetAnchors()));
   }
+  // Texts lying over a box once the change is done move off it (EndImp::KeepTextsOffBoxes).
+  void KeepCarriedOffChangedBoxes(Core::Env& env, std::any& pass) override {
+    this->KeepTextsOffBoxes(env, pass, Core::PtrCont<Text::Anchor>(this->GetAnchors()));
+  }
   // The anchored texts go with the end.
   void OnEndDeleted(Core::Env& env) override {
     for (Text::Anchor* a : Core::PtrCont<Text::Anchor>(this->GetAnchors())) a->Detach(env);

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "core/Diagram.h"
+#include "core/Transaction.h"
 #include "view/connector/Interfaces.h"
+#include "view/connector/Routing.h"
 
 namespace Text {
 
@@ -75,8 +77,8 @@ std::int64_t CellKey(std::int64_t x, std::int64_t y) { return (x << 32) ^ (y & 0
 std::int64_t CellOf(std::int32_t c) { return c >= 0 ? c / kCell : (c - kCell + 1) / kCell; }
 }  // namespace
 
-DiagramBoxes::DiagramBoxes(const Core::Diagram& diagram) {
-  for (const Core::ElementPtr& e : diagram.Elements()) {
+DiagramBoxes::DiagramBoxes(Core::Env& env) {
+  for (const Core::ElementPtr& e : env.GetDiagram().Elements()) {
     zq::Rect r;
     if (e->IsDeleted() || dynamic_cast<const Connector::ISegment*>(e.get()) || dynamic_cast<const FreeText*>(e.get()))
       continue;
@@ -89,7 +91,9 @@ DiagramBoxes::DiagramBoxes(const Core::Diagram& diagram) {
       r = r.Normalized();
     }
     if (r.Width() <= 0 || r.Height() <= 0) continue;
-    boxes_.push_back({e.get(), r});
+    const bool changed = e->IsInTransaction() && Connector::Routing::MovedByTheChange(env, *e);
+    boxes_.push_back({e.get(), r, changed});
+    changed_ = changed_ || changed;
     if ((CellOf(r.right) - CellOf(r.left) + 1) * (CellOf(r.top) - CellOf(r.bottom) + 1) > kLargeBox) {
       large_.push_back(boxes_.size() - 1);
       continue;
@@ -99,7 +103,7 @@ DiagramBoxes::DiagramBoxes(const Core::Diagram& diagram) {
   }
 }
 
-std::vector<zq::Rect> DiagramBoxes::Near(const zq::Rect& area, const Connector::IConnector& c) const {
+std::vector<const DiagramBoxes::Box*> DiagramBoxes::Reaching(const zq::Rect& area, const Connector::IConnector& c) const {
   const zq::Rect a = area.Normalized();
   std::vector<std::size_t> found = large_;
   for (std::int64_t x = CellOf(a.left); x <= CellOf(a.right); ++x)
@@ -108,7 +112,7 @@ std::vector<zq::Rect> DiagramBoxes::Near(const zq::Rect& area, const Connector::
         found.insert(found.end(), cell->second.begin(), cell->second.end());
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
-  std::vector<zq::Rect> near;
+  std::vector<const Box*> reaching;
   for (std::size_t i : found) {
     const Box& box = boxes_[i];
     const zq::Rect& r = box.rect;
@@ -118,9 +122,27 @@ std::vector<zq::Rect> DiagramBoxes::Near(const zq::Rect& area, const Connector::
       return !end->IsDeleted() && end->GetTerminal() != box.element && r.left + 1 < p.x && p.x < r.right - 1 &&
              r.bottom + 1 < p.y && p.y < r.top - 1;
     });
-    if (!holds) near.push_back(r);
+    if (!holds) reaching.push_back(&box);
   }
+  return reaching;
+}
+
+std::vector<zq::Rect> DiagramBoxes::Near(const zq::Rect& area, const Connector::IConnector& c) const {
+  std::vector<zq::Rect> near;
+  for (const Box* box : Reaching(area, c)) near.push_back(box->rect);
   return near;
+}
+
+bool DiagramBoxes::OverChanged(const zq::Rect& rect, const Connector::IConnector& c) const {
+  if (!changed_) return false;
+  const std::vector<const Box*> reaching = Reaching(rect, c);
+  return std::any_of(reaching.begin(), reaching.end(),
+                     [&](const Box* box) { return box->changed && AreaOver(rect, {box->rect}) > 0; });
+}
+
+const DiagramBoxes& PassBoxes(Core::Env& env, std::any& pass) {
+  if (const auto* boxes = std::any_cast<DiagramBoxes>(&pass)) return *boxes;
+  return pass.emplace<DiagramBoxes>(env);
 }
 
 double AreaOver(const zq::Rect& rect, const std::vector<zq::Rect>& boxes) {

@@ -1,6 +1,7 @@
 #pragma once
 // Where a text anchored on a connector segment goes by default: beside the point of the segment
 // nearest to where it was asked for, 200 units off, growing away from the segment.
+#include <any>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -9,7 +10,7 @@
 #include "text/free/FreeText.h"
 
 namespace Core {
-class Diagram;
+class Env;
 }
 namespace Connector {
 class IConnector;
@@ -37,23 +38,36 @@ zq::float8Point SegmentLineMap(const zq::float8Point& a0, const zq::float8Point&
 
 // The boxes of a diagram that the texts anchored on connectors keep off: every resizable box and
 // every terminal with an area (an activation's bar, a pseudo-state); found once for a pass over many
-// segments, and looked up by place.
+// segments, and looked up by place. A box the running change moved, resized or made is told from
+// the others.
 class DiagramBoxes {
  public:
-  explicit DiagramBoxes(const Core::Diagram& diagram);
+  explicit DiagramBoxes(Core::Env& env);
   // The rectangles that reach into the area, but those that hold an end of the connector lying on
   // another element (a package, a composite state around it): its texts lie over those by right.
   std::vector<zq::Rect> Near(const zq::Rect& area, const Connector::IConnector& c) const;
+  // Whether the rectangle lies over a box that the running change moved, resized or made and that
+  // does not hold the connector (a box dropped onto the connector's text).
+  bool OverChanged(const zq::Rect& rect, const Connector::IConnector& c) const;
+  // Whether the running change moved, resized or made any box.
+  bool AnyChanged() const { return changed_; }
 
  private:
   struct Box {
     const Core::IModelElement* element;
     zq::Rect rect;
+    bool changed;
   };
+  // The boxes that reach into the area and do not hold the connector.
+  std::vector<const Box*> Reaching(const zq::Rect& area, const Connector::IConnector& c) const;
   std::vector<Box> boxes_;
   std::unordered_map<std::int64_t, std::vector<std::size_t>> cells_;  // box indices by square of the grid
   std::vector<std::size_t> large_;  // the boxes over too many squares, looked at always
+  bool changed_ = false;
 };
+
+// The diagram's boxes of the pass over many connector parts, found at its first use.
+const DiagramBoxes& PassBoxes(Core::Env& env, std::any& pass);
 
 // How much of the rectangle lies over the boxes (the sum of the overlapping areas).
 double AreaOver(const zq::Rect& rect, const std::vector<zq::Rect>& boxes);

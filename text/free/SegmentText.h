@@ -89,21 +89,40 @@ class SegmentImp : public Connector::SegmentImp<Derived, End, StoreEnds>,
       if (std::hypot(q.x - p.x, q.y - p.y) > 0.5) anchor->OnTerminalReshaped(env, PointMap(*this, q), nullptr);
       FreeText* text = anchor->GetFreeText();
       if (text == nullptr || text->IsDeleted() || this->GetConnector() == nullptr) continue;
-      auto* boxes = std::any_cast<DiagramBoxes>(&pass);
-      if (boxes == nullptr) boxes = &pass.emplace<DiagramBoxes>(env.GetDiagram());
+      const DiagramBoxes& boxes = PassBoxes(env, pass);
       const zq::Rect box = text->GetBox().Normalized();
-      if (AreaOver(box, boxes->Near(box, *this->GetConnector())) == 0) continue;
-      // Every place tried lies within the text's width and height and the offset of the segment.
-      const std::int32_t reach = box.Width() + box.Height() + 2200;
-      const zq::Rect around = zq::Rect::FromCorners(zq::RoundPoint(a->GetPoint()), zq::RoundPoint(b->GetPoint())).Inflated(reach);
-      TextPlacement placement;
-      if (!PlaceOffBoxes(a->GetPoint(), b->GetPoint(), this->IsHorizontalOrtho(), this->IsVerticalOrtho(),
-                         {box.Width(), box.Height()}, boxes->Near(around, *this->GetConnector()), placement))
-        continue;
-      anchor->SetPos(env, placement.anchorPoint);
-      text->SetOrigin(env, placement.origin);
-      text->SetPos(env, zq::RoundPoint(placement.textPoint));
+      if (AreaOver(box, boxes.Near(box, *this->GetConnector())) > 0) MoveOffBoxes(env, *anchor, *text, boxes);
     }
+  }
+  // A text that lies over a box the change moved, resized or made (a box dropped onto it) goes
+  // beside the segment where it lies off every box, though the change left the segment as it was.
+  void KeepCarriedOffChangedBoxes(Core::Env& env, std::any& pass) override {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    if (this->IsDeleted() || this->GetAnchors().empty() || !this->GetEnds(a, b) || this->GetConnector() == nullptr)
+      return;
+    const DiagramBoxes& boxes = PassBoxes(env, pass);
+    if (!boxes.AnyChanged()) return;
+    for (Anchor* anchor : this->GetAnchors())
+      if (FreeText* text = anchor->GetFreeText(); text != nullptr && !text->IsDeleted() &&
+                                                   boxes.OverChanged(text->GetBox().Normalized(), *this->GetConnector()))
+        MoveOffBoxes(env, *anchor, *text, boxes);
+  }
+  // Puts the anchored text beside the segment where it lies off every box (PlaceOffBoxes); where
+  // no place is clear, it stays.
+  void MoveOffBoxes(Core::Env& env, Anchor& anchor, FreeText& text, const DiagramBoxes& boxes) {
+    Connector::ISegmentEnd *a = nullptr, *b = nullptr;
+    if (!this->GetEnds(a, b)) return;
+    const zq::Rect box = text.GetBox().Normalized();
+    // Every place tried lies within the text's width and height and the offset of the segment.
+    const std::int32_t reach = box.Width() + box.Height() + 2200;
+    const zq::Rect around = zq::Rect::FromCorners(zq::RoundPoint(a->GetPoint()), zq::RoundPoint(b->GetPoint())).Inflated(reach);
+    TextPlacement placement;
+    if (!PlaceOffBoxes(a->GetPoint(), b->GetPoint(), this->IsHorizontalOrtho(), this->IsVerticalOrtho(),
+                       {box.Width(), box.Height()}, boxes.Near(around, *this->GetConnector()), placement))
+      return;
+    anchor.SetPos(env, placement.anchorPoint);
+    text.SetOrigin(env, placement.origin);
+    text.SetPos(env, zq::RoundPoint(placement.textPoint));
   }
   // The anchors follow the segment when it changed its line: each keeps its place along it.
   // The map takes the move along, so the anchors are told of no shift set.

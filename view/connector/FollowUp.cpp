@@ -4,6 +4,7 @@
 #include "view/connector/Functions.h"
 #include "view/connector/Routing.h"
 
+#include "core/Diagram.h"
 #include "core/foundation/GraphUtil.h"
 #include "core/foundation/Cast.h"
 
@@ -87,7 +88,9 @@ private:
     }
 
     // Texts anchored on a segment of a connector the clean-up touched that a change left off their
-    // line go onto it, and off the boxes there; a document being read is left as it is.
+    // line go onto it, and off the boxes there; then the texts of every connector part that lie
+    // over a box the change moved, resized or made (onto a connector it left as it was) go off it.
+    // A document being read is left as it is.
     void KeepTextsOnTheirLines(Core::Env& env) {
         if (!env.GetTransaction().KeepsHistory()) return;
         std::any pass;
@@ -95,6 +98,10 @@ private:
             if (auto* c = zq::Cast<IConnector>(e.get()); c != nullptr && !c->IsDeleted())
                 for (ISegment* s : c->GetSegmentList())
                     if (!s->IsDeleted()) s->KeepCarriedOnLine(env, pass);
+        // Placing a text changes no element list: the diagram's list holds still.
+        for (const Core::ElementPtr& e : env.GetDiagram().Elements())
+            if (auto* part = zq::Cast<IConnectorElement>(e.get()); part != nullptr && !e->IsDeleted())
+                part->KeepCarriedOffChangedBoxes(env, pass);
     }
 
     // Ends of other connectors that a carry left off the segment they rest on (connectors whose
@@ -167,6 +174,12 @@ JobBatch& BatchOf(Core::Env& env)
 
 // Queues the part's own follow-up job.
 void Queue(Core::Env& env, ISegmentEnd& part) { BatchOf(env).Add(part); }
+
+// A change that moved, resized or made a box runs the clean-up though no connector part changed:
+// the texts of the connectors it left as they were keep off that box.
+const Core::ClosingHook kBoxesMoved([](Core::Env& env, const std::vector<Core::ElementPtr>& recorded) {
+    if (Routing::NoteBoxesMoved(env, recorded)) BatchOf(env);
+});
 
 // Replaces a join that has one segment by a free end at its point.
 void ReplaceByEnd(Core::Env& env, IJoin& join)

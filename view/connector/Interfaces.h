@@ -80,6 +80,10 @@ public:
     void BuildConnector(Core::Env& env, IConnectorElement* from, IConnector& target);
     // The element written inside the connector.
     Core::IModelElement* GetOwner() const override;
+    // Puts what rests on this part (texts anchored on it) that lies over a box the running change
+    // moved, resized or made beside the part, off every box, though the change may have left the
+    // part as it was; what the pass over many parts finds once it keeps in `pass`. Nothing by default.
+    virtual void KeepCarriedOffChangedBoxes(Core::Env&, std::any& /*pass*/) {}
 };
 
 // What a segment ends on: an end or a join.

@@ -543,9 +543,11 @@ bool SlideEndsOutOfWholeBoxes(Core::Env& env, const IConnector& c, const std::ve
     return moved;
 }
 
-// What the running changes did to connectors: those whose boxes changed, and those laid anew.
+// What the running changes did to connectors: those whose boxes changed, and those laid anew;
+// and the boxes they moved, resized or made.
 struct Marks {
     std::set<const IConnector*> boxChanged, laid;
+    std::set<const Core::IModelElement*> boxesMoved;
 };
 
 Marks& MarksOf(Core::Env& env)
@@ -557,6 +559,25 @@ Marks& MarksOf(Core::Env& env)
     return marks[serial];
 }
 } // namespace
+
+bool NoteBoxesMoved(Core::Env& env, const std::vector<Core::ElementPtr>& recorded)
+{
+    Marks* marks = nullptr;
+    for (const Core::ElementPtr& e : recorded) {
+        if (e->IsDeleted() || zq::Cast<Core::ITerminal>(e.get()) == nullptr || zq::Cast<IConnectorElement>(e.get()) != nullptr)
+            continue;
+        // A box of fixed size (a bar, a pseudo-state) is recorded for its place; a resizable one
+        // also when only what it holds changed.
+        const auto* box = zq::Cast<Core::IResizable>(e.get());
+        if (!e->IsNew() && box != nullptr && box->GetOldPos() == box->GetPos() && box->GetOldSize() == box->GetSize())
+            continue;
+        if (marks == nullptr) marks = &MarksOf(env);
+        marks->boxesMoved.insert(e.get());
+    }
+    return marks != nullptr;
+}
+
+bool MovedByTheChange(Core::Env& env, const Core::IModelElement& box) { return MarksOf(env).boxesMoved.count(&box) > 0; }
 
 void NoteBoxChanged(Core::Env& env, const IConnector& c)
 {

@@ -45,6 +45,13 @@ std::vector<Box> BoxesOf(const IConnector& c);
 // whole), or along a side of its rectangle.
 bool Enters(const Box& box, const zq::float8Point& a, const zq::float8Point& b);
 
+// Notes which of the elements the running change recorded are boxes it moved, resized or made
+// (asked as it closes, while their places before it are known); whether there is one.
+bool NoteBoxesMoved(Core::Env& env, const std::vector<Core::ElementPtr>& recorded);
+
+// Whether the running change moved, resized or made the box (as noted).
+bool MovedByTheChange(Core::Env& env, const Core::IModelElement& box);
+
 // Records that the running change moved or reshaped a box the connector ends on, and has the
 // connectors ending on its lines checked against it.
 void NoteBoxChanged(Core::Env& env, const IConnector& c);
