@@ -816,13 +816,6 @@ const std::set<std::string> kKnownFaults = {
     "nested-calls.qvd r10 moved 5 mm past r7",
     "nested-calls.qvd r6 moved 25 mm past r7",
     "nested-calls.qvd r6 moved 5 mm past r7",
-    // A note connector's end on a lifeline goes up and down with the object dragged alone, where
-    // the messages' ends keep their heights.
-    "labels-sequence.qvd r9 dragged alone 15 mm down",
-    "labels-sequence.qvd r9 dragged alone 15 mm up",
-    "labels-sequence.qvd r9 dragged alone 25 mm up",
-    "labels-sequence.qvd r9 dragged alone 5 mm down",
-    "labels-sequence.qvd r9 dragged alone 5 mm up",
     // A note moved past the separator its connector points at, the connector shrunk to a point.
     "regions.qvd r33 moved 25 mm past r39",
 };
