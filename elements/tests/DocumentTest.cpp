@@ -32,6 +32,8 @@
 #include "core/View.h"
 #include "core/tests/SelectingView.h"
 #include "elements/classobject/tests/BoxChecks.h"
+#include "elements/note/Note.h"
+#include "elements/note/NoteConnector.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/state/RegionSeparator.h"
 #include "elements/tests/LayoutChecks.h"
@@ -816,8 +818,6 @@ const std::set<std::string> kKnownFaults = {
     "nested-calls.qvd r10 moved 5 mm past r7",
     "nested-calls.qvd r6 moved 25 mm past r7",
     "nested-calls.qvd r6 moved 5 mm past r7",
-    // A note moved past the separator its connector points at, the connector shrunk to a point.
-    "regions.qvd r33 moved 25 mm past r39",
 };
 
 // Gestures that leave a fault under one text measurer only (the host's fixed widths or the
@@ -1515,4 +1515,35 @@ TEST_F(RoutedPaths, ASeparatorsTextKeepsItsAnchorOnTheLineThroughAMoveAndAResize
   diagram->GetUndoHandler().Undo(nullptr, nullptr);
   diagram->GetUndoHandler().Undo(nullptr, nullptr);
   EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "");
+}
+
+// The note outside the composite state, dropped over one end of the transition it points at (so
+// that its straight connector would run along the transition up to the note's side): the connector
+// keeps a path, outside the note, that meets the transition across it.
+TEST_F(RoutedPaths, ANoteDroppedOverAnEndOfTheLineItPointsAtMeetsTheLineAcross) {
+  unsigned flags = 0;
+  const auto diagram = Open("regions.qvd", flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  auto* note = dynamic_cast<Note::Note*>(diagram->FindElementById(33));
+  auto* transition = dynamic_cast<Connector::ISegment*>(diagram->FindElementById(27));
+  ASSERT_NE(note, nullptr);
+  ASSERT_NE(transition, nullptr);
+  for (const zq::Point by : {zq::Point(-15500, -1500), zq::Point(-14000, -1500)}) {
+    const std::string at = "moved by " + std::to_string(by.x) + " " + std::to_string(by.y);
+    Perform(*diagram, *note, {"", Gesture::Move, by, 4}, 4);
+    ASSERT_EQ(note->GetConnectors().size(), 1u) << at;
+    Connector::IConnector& c = *note->GetConnectors().front();
+    EXPECT_EQ(ConnectorTest::PathFaults(c), std::vector<std::string>{}) << at;
+    const zq::Rect box = note->GetRect().Normalized();
+    for (Connector::IEnd* e : c.GetEnds()) {
+      if (e->IsDeleted() || e->GetTerminal() != transition) continue;
+      const zq::float8Point p = e->GetPosition(), q = e->GetSegment()->OtherEnd(e)->GetPoint();
+      EXPECT_TRUE(p.x > box.right || p.x < box.left) << at << ": the end lies under the note at " << p.x;
+      EXPECT_EQ(q.x, p.x) << at << ": the last leg runs from " << q.x << " " << q.y;
+      EXPECT_GT(std::abs(q.y - p.y), 0) << at << ": the last leg has no length";
+    }
+    diagram->GetUndoHandler().Undo(nullptr, nullptr);
+    ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+  }
 }
