@@ -49,6 +49,9 @@ public:
     virtual bool DetachFromSource(Env& env, DeferredShiftSet& set, const ModelElementSet& moved);
     // Adds the elements that must be moved or copied with this one.
     virtual void ExtendSelection(ExtendSelectionParam& param);
+    // Whether the move, though it holds the element, takes it only sideways (a part left at its
+    // height by a drag of what it hangs on): what lies on it goes with it only sideways. No by default.
+    virtual bool MovesOnlySideways(const Env&, const DeferredShiftSet&) const { return false; }
 };
 
 // The elements of one move: the moved elements, the shift measured from the start of the move,

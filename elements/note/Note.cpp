@@ -4,6 +4,7 @@
 #include "core/Diagram.h"
 #include "core/DocumentReader.h"
 #include "core/PropertyKinds.h"
+#include "core/Selection.h"
 #include "core/Transaction.h"
 #include "core/Weight.h"
 #include "style/Names.h"
@@ -127,11 +128,34 @@ void Note::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVect
 {
     if (IsDeleted() || !(shift.shiftX || shift.shiftY)) return;
     MarkShifted(set);
-    const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
+    Core::ShiftVector v = shift;
+    if (MovesOnlySideways(env, set)) v.shiftY = false;
+    const zq::Point p = Core::ShiftParam::Apply(v, GetPos(), GetOldPos());
     if (p == GetPos()) return;
     SetPos(env, p);
     if (noFollow) return;
-    for (NoteConnector* c : GetConnectors()) c->Shift(env, this, shift, set, false);
+    for (NoteConnector* c : GetConnectors()) c->Shift(env, this, v, set, false);
+}
+
+bool Note::MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    // Picked by the user (in the change's view; without one, every moved element is) or new, it
+    // takes the whole move.
+    const Core::SelectionTracker* tracker = env.GetTracker();
+    if (!set.GetMoved().Contains(this) || IsNew() || tracker == nullptr || tracker->GetView() == nullptr ||
+        IsSelectedInView(*tracker->GetView()))
+        return false;
+    bool pointing = false;
+    for (NoteConnector* c : GetConnectors())
+        for (Connector::IEnd* end : c->GetEnds()) {
+            Core::IModelElement* party = end->IsDeleted() || end->GetEndType() != NoteConnectorEnd::kFar
+                                             ? nullptr : end->GetTerminal();
+            const Core::IShiftable* s = party != nullptr ? party->GetShiftable() : nullptr;
+            if (party == nullptr) continue;
+            if (s == nullptr || !s->MovesOnlySideways(env, set)) return false;
+            pointing = true;
+        }
+    return pointing;
 }
 
 void Note::Delete(Core::Env& env)

@@ -55,6 +55,9 @@ public:
     // IShiftable: moves with its note connectors.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // Taken along only because what it points at moves, and that moves only sideways (a sequence
+    // object's line dragged by the object alone): the note goes only sideways too.
+    bool MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const override;
     // IDeletable: takes its text and its note connectors along and leaves its container.
     void Delete(Core::Env& env) override;
 

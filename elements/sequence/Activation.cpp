@@ -273,4 +273,9 @@ void Activation::UpdateOwnerViews(const Core::ViewUpdateContext* context)
     if (LifeLine* line = GetLifeLine()) line->UpdateViewElements(context);
 }
 
+bool Activation::MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    return Detail::MovesOnlySideways(env, set, *this);
+}
+
 } // namespace Sequence

@@ -74,6 +74,8 @@ public:
     // the line sideways; dragged along only because its lifeline or object is, it stays.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // What lies on it goes as it goes (Detail::MovesOnlySideways).
+    bool MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const override;
     // Whether the move still shifts the bar by itself (the user moves it, or its lifeline with its
     // object): what it hangs on then leaves it to that shift.
     bool TakesOwnShift(const Core::Env& env, const Core::DeferredShiftSet& set) const;

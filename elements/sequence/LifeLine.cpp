@@ -300,4 +300,9 @@ void LifeLine::EndRestore(Core::Env& env, const Core::RestoreContext& context)
     object->SetLifeLine(env, this);
 }
 
+bool LifeLine::MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    return Detail::MovesOnlySideways(env, set, *this);
+}
+
 } // namespace Sequence

@@ -74,6 +74,8 @@ public:
     // its bottom stays; moved alone or by an activation, it only goes sideways, taking its object.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // What lies on it goes as it goes (Detail::MovesOnlySideways).
+    bool MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const override;
     // Whether the user moves both the line and its object (without a view: both are moved).
     bool MovesWithObject(const Core::Env& env, const Core::DeferredShiftSet& set) const;
     // Marked shifted only when it moves with its object; else what it hangs on may move it again.

@@ -1,7 +1,6 @@
 #include "elements/sequence/Message.h"
 
 #include "core/Exceptions.h"
-#include "elements/sequence/Detail.h"
 #include "view/connector/PartFactory.h"
 #include "core/StoredForms.h"
 #include "core/Transaction.h"
@@ -34,26 +33,6 @@ Connector::IEnd* FindEnd(const Connector::IConnector& c, bool target)
     return nullptr;
 }
 
-// The connector's own shift. Moved whole (no sender), a message or return goes by the part of the
-// move all its parties in the move take: a call between the bars of an object dragged alone goes
-// with them only sideways. The ends on parties that take more (a bar dragged with its object, the
-// other bar left at its height) then follow them the rest of the way.
-void ShiftWithParties(Core::Env& env, Connector::IConnector& c, Core::IModelElement* sender,
-                      const Core::ShiftVector& shift, Core::DeferredShiftSet& set, bool finalPass)
-{
-    Core::ShiftVector common = shift;
-    if (sender == nullptr)
-        for (Connector::IEnd* e : c.GetEnds())
-            if (!e->IsDeleted() && e->GetTerminal() != nullptr && Detail::MovesOnlySideways(env, set, *e->GetTerminal()))
-                common.shiftY = false;
-    c.Connector::IConnector::ShiftImpl(env, sender, common, set, finalPass);
-    if (common.shiftY == shift.shiftY || finalPass || c.IsHeld(set, nullptr)) return;
-    for (Connector::IEnd* e : Core::PtrCont<Connector::IEnd>(c.GetEnds()))
-        if (Core::IModelElement* t = e->GetTerminal(); !e->IsDeleted() && t != nullptr && set.GetMoved().Contains(t) &&
-                                                       !Detail::MovesOnlySideways(env, set, *t))
-            e->ShiftImpl(env, t, shift, set, false);
-}
-
 } // namespace
 
 // ---- message
@@ -77,7 +56,7 @@ Connector::IEnd* Message::GetTargetEnd() const { return FindEnd<MessageEnd>(*thi
 void Message::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                         Core::DeferredShiftSet& set, bool finalPass)
 {
-    ShiftWithParties(env, *this, sender, shift, set, finalPass);
+    Connector::IConnector::ShiftImpl(env, sender, shift, set, finalPass);
     for (Connector::ISegment* s : GetSegmentList())
         if (auto* segment = zq::Cast<MessageSegment>(s)) segment->CarryAnchors(env);
 }
@@ -171,12 +150,6 @@ Connector::IFactory& Return::PartFactory()
     static Sequence::PartFactory<Return, ReturnEnd, ReturnJoin, ReturnSegment> factory(
         ReturnEnd::kSource, ReturnEnd::kTarget, ReturnEnd::kSource);
     return factory;
-}
-
-void Return::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
-                       Core::DeferredShiftSet& set, bool finalPass)
-{
-    ShiftWithParties(env, *this, sender, shift, set, finalPass);
 }
 
 Connector::IEnd* Return::GetSourceEnd() const { return FindEnd<ReturnEnd>(*this, false); }

@@ -26,8 +26,7 @@ public:
     Connector::IEnd* GetSourceEnd() const;
     // The target end, or none.
     Connector::IEnd* GetTargetEnd() const;
-    // Moved whole with its parties, only by the part of the move they all take; the texts anchored
-    // on its segments go along.
+    // Moved as a connector is; the texts anchored on its segments go along.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool finalPass) override;
 };
@@ -93,9 +92,6 @@ public:
     static Connector::IFactory& PartFactory();
     Connector::IEnd* GetSourceEnd() const;
     Connector::IEnd* GetTargetEnd() const;
-    // Moved whole with its parties, only by the part of the move they all take.
-    void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
-                   Core::DeferredShiftSet& set, bool finalPass) override;
 };
 
 // An end of a return, written as "SourceEnd" (type 1) or "TargetEnd" (type 2).

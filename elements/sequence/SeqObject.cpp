@@ -283,4 +283,9 @@ void ReportSequenceFactories(Core::FactoryRegistry& registry)
     Style::RegisterDirectoryNames(Style::StyledKind::Message);
 }
 
+bool SeqObject::MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const
+{
+    return Detail::MovesOnlySideways(env, set, *this);
+}
+
 } // namespace Sequence

@@ -61,6 +61,8 @@ public:
     // dragged along only because its lifeline or an activation is follows its lifeline sideways.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool noFollow) override;
+    // What lies on it goes as it goes (Detail::MovesOnlySideways).
+    bool MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const override;
     // Follows its moved lifeline: deferred into the move.
     void AddDeferredShiftingElements(const Core::ModelElementSet& moved, Core::DeferredShiftSet& set) override;
     // IDeletable: the text, the lifeline with its activations and every attached end go with it.

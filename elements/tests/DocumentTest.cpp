@@ -32,6 +32,8 @@
 #include "core/View.h"
 #include "core/tests/SelectingView.h"
 #include "elements/classobject/tests/BoxChecks.h"
+#include "elements/note/Note.h"
+#include "elements/note/NoteConnector.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/state/RegionSeparator.h"
 #include "elements/state/State.h"
@@ -776,27 +778,11 @@ const std::set<std::string> kKnownFaults = {
     // states, another note's short connector): no path reaches it from outside the note.
     "state.qvd r56 moved 5 mm past r62",
     "usecase.qvd r34 moved 5 mm past r58",
-    // A qualifier copied 25 mm right, its class and the other qualifiers with it, onto the place of
-    // its class: a segment of the copy runs inside the original qualifier (found by the far copies,
-    // not yet looked into).
-    "qualified-class.qvd r5 copied 25 mm right",
-    // A far copy dropped onto a connector whose copy then shrinks to a point.
-    "usecase.qvd r4 copied 25 mm up",
-    "usecase.qvd r8 copied 25 mm up",
     // A bar moved past its partner to 2 mm beside the bar a message joins it to: the message's
     // text has no room beside its short segment between the two long bars.
     "nested-calls.qvd r10 moved 5 mm past r7",
     "nested-calls.qvd r6 moved 25 mm past r7",
     "nested-calls.qvd r6 moved 5 mm past r7",
-    // A note connector's end on a lifeline goes up and down with the object dragged alone, where
-    // the messages' ends keep their heights.
-    "labels-sequence.qvd r9 dragged alone 15 mm down",
-    "labels-sequence.qvd r9 dragged alone 15 mm up",
-    "labels-sequence.qvd r9 dragged alone 25 mm up",
-    "labels-sequence.qvd r9 dragged alone 5 mm down",
-    "labels-sequence.qvd r9 dragged alone 5 mm up",
-    // A note moved past the separator its connector points at, the connector shrunk to a point.
-    "regions.qvd r33 moved 25 mm past r39",
 };
 
 // Gestures that leave a fault under one text measurer only (the host's fixed widths or the
@@ -1591,3 +1577,55 @@ TEST_F(RoutedPaths, ASeparatorsTextKeepsItsAnchorOnTheLineThroughAMoveAndAResize
   diagram->GetUndoHandler().Undo(nullptr, nullptr);
   EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "");
 }
+
+// The note outside the composite state, dropped over one end of the transition it points at (so
+// that its straight connector would run along the transition up to the note's side): the connector
+// keeps a path, outside the note, that meets the transition across it.
+TEST_F(RoutedPaths, ANoteDroppedOverAnEndOfTheLineItPointsAtMeetsTheLineAcross) {
+  unsigned flags = 0;
+  const auto diagram = Open("regions.qvd", flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  auto* note = dynamic_cast<Note::Note*>(diagram->FindElementById(33));
+  auto* transition = dynamic_cast<Connector::ISegment*>(diagram->FindElementById(27));
+  ASSERT_NE(note, nullptr);
+  ASSERT_NE(transition, nullptr);
+  for (const zq::Point by : {zq::Point(-15500, -1500), zq::Point(-14000, -1500)}) {
+    const std::string at = "moved by " + std::to_string(by.x) + " " + std::to_string(by.y);
+    Perform(*diagram, *note, {"", Gesture::Move, by, 4}, 4);
+    ASSERT_EQ(note->GetConnectors().size(), 1u) << at;
+    Connector::IConnector& c = *note->GetConnectors().front();
+    EXPECT_EQ(ConnectorTest::PathFaults(c), std::vector<std::string>{}) << at;
+    const zq::Rect box = note->GetRect().Normalized();
+    for (Connector::IEnd* e : c.GetEnds()) {
+      if (e->IsDeleted() || e->GetTerminal() != transition) continue;
+      const zq::float8Point p = e->GetPosition(), q = e->GetSegment()->OtherEnd(e)->GetPoint();
+      EXPECT_TRUE(p.x > box.right || p.x < box.left) << at << ": the end lies under the note at " << p.x;
+      EXPECT_EQ(q.x, p.x) << at << ": the last leg runs from " << q.x << " " << q.y;
+      EXPECT_GT(std::abs(q.y - p.y), 0) << at << ": the last leg has no length";
+    }
+    diagram->GetUndoHandler().Undo(nullptr, nullptr);
+    ASSERT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+  }
+}
+
+// A qualifier copied 25 mm right onto its class: the copy's free end, dropped on the association
+// the original ends on and along it, merges into that association, which is then kept off the
+// original qualifier as after a move (the copy's segment ran across it to the merging join).
+TEST_F(RoutedPaths, ACopysFreeEndDroppedAlongALineOfItsKindMergesAndTheLineKeepsOffTheBoxes) {
+  unsigned flags = 0;
+  const auto diagram = Open("qualified-class.qvd", flags);
+  ASSERT_NE(diagram, nullptr);
+  const std::string read = Save(*diagram);
+  const auto copies = CopiesAway();
+  const auto right = std::find_if(copies.begin(), copies.end(), [](const Gesture& g) { return g.name == "copied 25 mm right"; });
+  ASSERT_NE(right, copies.end());
+  Perform(*diagram, *diagram->FindElementById(5), *right, right->steps);
+  auto* assoc = dynamic_cast<Connector::IConnector*>(diagram->FindElementById(14));
+  ASSERT_NE(assoc, nullptr);
+  EXPECT_EQ(assoc->GetEndCount(), 3u) << "the copy's free end merges into the association";
+  EXPECT_EQ(ConnectorTest::PathFaults(*assoc), std::vector<std::string>{});
+  diagram->GetUndoHandler().Undo(nullptr, nullptr);
+  EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "");
+}
+

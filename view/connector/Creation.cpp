@@ -123,7 +123,10 @@ void LandOnTerminal(Core::Env& env, IEnd& end, Core::IModelElement& terminal, co
     end.Shift(env, nullptr, {to.x - from.x, to.y - from.y, true, true}, set, false);
     if (!end.AttachTo(env, &terminal)) return;
     // The path now ends on a box it may run through: it is kept off it as after a move of its box.
-    if (IConnector* c = end.GetConnector()) {
+    // Landed on a line of its kind, the end merged into that line's connector, which now has it.
+    IConnector* c = end.IsDeleted() ? nullptr : end.GetConnector();
+    if (const auto* line = zq::Cast<const ISegment>(&terminal); c == nullptr && line != nullptr) c = line->GetConnector();
+    if (c != nullptr && !c->IsDeleted()) {
         Routing::NoteBoxChanged(env, *c);
         Routing::CheckAfterChange(env, *c);
     }

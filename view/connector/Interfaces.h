@@ -333,7 +333,8 @@ public:
     bool Involves(const Core::IModelElement* element) const;
     // Deletes the connector and every part.
     void Delete(Core::Env& env) override;
-    // A selected connector moves every end and join; one held by a terminal that stays (other
+    // A selected connector moves every end and join, by the part of the move that all its moved
+    // terminals take (see IShiftable::MovesOnlySideways); one held by a terminal that stays (other
     // than the sender) is not moved whole: its ends on the sender follow it, the path follows them.
     void ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
                    Core::DeferredShiftSet& set, bool finalPass) override;
@@ -356,6 +357,11 @@ protected:
     // The parts in the order they are written: the order they were read or made in (the source's
     // element order; the part lists' order without a source).
     virtual std::vector<const Core::IModelElement*> PartsInStoredOrder(const Core::IClub* club) const;
+
+private:
+    // The shift of the connector by the vector, as one.
+    void ShiftAsOne(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
+                    Core::DeferredShiftSet& set, bool finalPass);
 };
 
 // A connector whose graph is one chain: end, segment, (join, segment)..., end.

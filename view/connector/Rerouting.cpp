@@ -191,15 +191,34 @@ std::vector<Port> PortsOf(const ISegmentEnd& part, const ISegmentEnd& other, con
     return ports;
 }
 
-// Whether the leg from a to b runs along the line shape the part rests on, sharing more than a point.
-bool AlongLineShape(const ISegmentEnd& part, const zq::float8Point& a, const zq::float8Point& b)
+// Whether the leg from a to b runs along the line from p to q, sharing more than a point.
+bool Along(const zq::float8Point& a, const zq::float8Point& b, const zq::float8Point& p, const zq::float8Point& q)
 {
-    zq::float8Point p, q;
-    if (!OnLineShape(part, p, q)) return false;
     const bool plumb = a.x == b.x && p.x == q.x && a.x == p.x, level = a.y == b.y && p.y == q.y && a.y == p.y;
     if (!plumb && !level) return false;
     const double a0 = plumb ? a.y : a.x, a1 = plumb ? b.y : b.x, p0 = plumb ? p.y : p.x, p1 = plumb ? q.y : q.x;
     return std::min(std::max(a0, a1), std::max(p0, p1)) - std::max(std::min(a0, a1), std::min(p0, p1)) > 0.5;
+}
+
+// Whether the leg from a to b runs along the line shape the part rests on.
+bool AlongLineShape(const ISegmentEnd& part, const zq::float8Point& a, const zq::float8Point& b)
+{
+    zq::float8Point p, q;
+    return OnLineShape(part, p, q) && Along(a, b, p, q);
+}
+
+// Whether the stretch's leg at either end runs along the line (a segment or a line shape) its end
+// rests on: drawn over that line it does not show, and the end's clean-up pulls it onto a point.
+bool AlongItsLine(const Stretch& s)
+{
+    const auto along = [](const ISegmentEnd& part, const ISegmentEnd& next) {
+        const auto* end = zq::Cast<const IEnd>(&part);
+        const Core::IModelElement* t = end != nullptr ? end->GetTerminal() : nullptr;
+        zq::float8Point p, q;
+        return t != nullptr && LineOf(*t, p, q) && Along(part.GetPoint(), next.GetPoint(), p, q);
+    };
+    const std::size_t n = s.parts.size();
+    return n >= 2 && (along(*s.parts[0], *s.parts[1]) || along(*s.parts[n - 1], *s.parts[n - 2]));
 }
 
 // Whether the stretch runs between ends on two boxes and a change shrank it to a point where the
@@ -614,6 +633,7 @@ bool KeepOffBoxes(Core::Env& env, IConnector& c)
     changed = LiftJoinsOffBoxes(env, c, boxes) || changed;
     for (Stretch s : StretchesOf(c)) {
         const bool faulty = misplaced(s.parts.front()) || misplaced(s.parts.back()) || ShrunkToAPoint(s, boxes) ||
+                            AlongItsLine(s) ||
                             std::any_of(s.segments.begin(), s.segments.end(), [&](ISegment* seg) {
                                 ISegmentEnd *a, *b;
                                 return seg->GetEnds(a, b) && enters(a->GetPoint(), b->GetPoint());

@@ -282,8 +282,36 @@ zq::float8Point IEnd::GetPoint() const
     return IsInTransaction() && GetPendingPoint(p) ? p : GetPosition();
 }
 
+namespace {
+// Whether the move takes the terminal only sideways.
+bool OnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set, Core::IModelElement* terminal)
+{
+    const Core::IShiftable* s = terminal != nullptr ? terminal->GetShiftable() : nullptr;
+    return s != nullptr && s->MovesOnlySideways(env, set);
+}
+} // namespace
+
 void IConnector::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
                            Core::DeferredShiftSet& set, bool finalPass)
+{
+    // Moved whole (no sender), the connector goes by the part of the move all its terminals in the
+    // move take: one between the bars of an object dragged alone goes with them only sideways. The
+    // ends on terminals that take more (a bar dragged with its object, the other bar left at its
+    // height) then follow them the rest of the way.
+    Core::ShiftVector common = v;
+    if (sender == nullptr)
+        for (IEnd* e : GetEnds())
+            if (!e->IsDeleted() && OnlySideways(env, set, e->GetTerminal())) common.shiftY = false;
+    ShiftAsOne(env, sender, common, set, finalPass);
+    if (common.shiftY == v.shiftY || finalPass || IsHeld(set, nullptr)) return;
+    for (IEnd* e : Core::PtrCont<IEnd>(GetEnds()))
+        if (Core::IModelElement* t = e->GetTerminal();
+            !e->IsDeleted() && t != nullptr && set.GetMoved().Contains(t) && !OnlySideways(env, set, t))
+            e->ShiftImpl(env, t, v, set, false);
+}
+
+void IConnector::ShiftAsOne(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& v,
+                            Core::DeferredShiftSet& set, bool finalPass)
 {
     if (IsDeleted() || !Moves(v)) return;
     // Shifted with one terminal (a note moving its connectors), or taken along by a move, while

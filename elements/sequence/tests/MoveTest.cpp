@@ -276,3 +276,63 @@ TEST_F(NestedDrag, CallsBetweenTheBarsOfADraggedObjectStayOnTheirBars)
         ASSERT_EQ(start, Save()) << d.what;
     }
 }
+
+namespace {
+// The drag's object with a note pointing at its line below the bars and one pointing at its upper bar.
+struct NotedDrag : Drag {
+    Note::Note* atLine = nullptr;  // 3000 .. 5000 x 4000 .. 3000, its connector level at 3500
+    Note::Note* atBar = nullptr;   // 3000 .. 5000 x 6800 .. 5800, its connector level at 6300
+    Note::NoteConnector* toLineNote = nullptr;
+    Note::NoteConnector* toBarNote = nullptr;
+    NotedDrag() {
+        Change([&](Core::Env& env) {
+            atLine = Note::Note::Create(env, {3000, 4000}).get();
+            atBar = Note::Note::Create(env, {3000, 6800}).get();
+        });
+        toLineNote = HostScene::Scene::Path<Note::NoteConnector>({{3000, 3500}, {1000, 3500}}, atLine, line);
+        toBarNote = HostScene::Scene::Path<Note::NoteConnector>({{3000, 6300}, {1200, 6300}}, atBar, a);
+    }
+    // The far end of the note connector.
+    static Connector::IEnd* Far(Note::NoteConnector* c) {
+        for (Connector::IEnd* e : c->GetEnds())
+            if (!e->IsDeleted() && e->GetEndType() == Note::NoteConnectorEnd::kFar) return e;
+        return nullptr;
+    }
+};
+} // namespace
+
+// A note pointing at the line or a bar of an object dragged alone goes only sideways with them, its
+// end keeping its height as the calls' ends do; with the whole object it goes all the way.
+TEST_F(NotedDrag, NotesOnTheLineAndBarsOfADraggedObjectKeepTheirEndsHeights)
+{
+    ASSERT_NE(nullptr, toLineNote);
+    ASSERT_NE(nullptr, toBarNote);
+    const struct {
+        const char* what;
+        std::vector<Core::IModelElement*> selected;
+        double dx, dy;
+        double lineY, barY;  // the far ends' heights afterwards
+    } drags[] = {
+        {"object up", {o}, 0, 1500, 3500, 6300},
+        {"object down", {o}, 0, -1000, 3500, 6300},
+        {"object right and up", {o}, 700, 500, 3500, 6300},
+        {"object and line down", {o, line}, 300, -1000, 2500, 5300},
+    };
+    const std::string start = Save();
+    for (const auto& d : drags) {
+        DragBy(d.selected, d.dx, d.dy);
+        for (Connector::IConnector* c : std::vector<Connector::IConnector*>{toLineNote, toBarNote})
+            for (const std::string& fault : ConnectorTest::PathFaults(*c)) ADD_FAILURE() << d.what << ": " << fault;
+        ASSERT_NE(nullptr, Far(toLineNote)) << d.what;
+        ASSERT_NE(nullptr, Far(toBarNote)) << d.what;
+        EXPECT_EQ(zq::float8Point(1000 + d.dx, d.lineY), Far(toLineNote)->GetPosition()) << d.what;
+        EXPECT_EQ(zq::float8Point(1200 + d.dx, d.barY), Far(toBarNote)->GetPosition()) << d.what;
+        EXPECT_EQ(line, Far(toLineNote)->GetTerminal()) << d.what;
+        EXPECT_EQ(a, Far(toBarNote)->GetTerminal()) << d.what;
+        // The notes go as far as what they point at.
+        EXPECT_EQ(zq::Point(3000 + int(d.dx), int(d.lineY) + 500), atLine->GetPos()) << d.what;
+        EXPECT_EQ(zq::Point(3000 + int(d.dx), int(d.barY) + 500), atBar->GetPos()) << d.what;
+        Undo();
+        ASSERT_EQ(start, Save()) << d.what;
+    }
+}
