@@ -34,6 +34,7 @@
 #include "elements/classobject/tests/BoxChecks.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/state/RegionSeparator.h"
+#include "elements/state/tests/SeparatorChecks.h"
 #include "elements/tests/LayoutChecks.h"
 #include "style/StyleEdit.h"
 #include "text/free/Anchor.h"
@@ -544,21 +545,7 @@ unsigned long long LastId(const std::string& document) {
   return last;
 }
 
-// Each text anchored on a region separator whose anchor lies off the separator's line.
-std::set<std::string> SeparatorTextFaults(const Core::Diagram& diagram) {
-  std::set<std::string> faults;
-  for (const auto& e : diagram.Elements()) {
-    const auto* separator = dynamic_cast<const State::RegionSeparator*>(e.get());
-    if (separator == nullptr || separator->IsDeleted()) continue;
-    for (const Text::Anchor* a : separator->GetAnchors()) {
-      const zq::float8Point p = a->GetPos(), q = GraphUtil::ClosestPointOnSegment(
-                                                    zq::float8Point(separator->GetStart()), zq::float8Point(separator->GetEnd()), p);
-      if (!a->IsDeleted() && std::hypot(q.x - p.x, q.y - p.y) > 1)
-        faults.insert("text " + Id(*a) + " lies off its separator " + Id(*separator));
-    }
-  }
-  return faults;
-}
+using StateTest::SeparatorTextFaults;
 
 // The path faults of the diagram's connectors, the connectors shrunk to a point, and each text
 // anchored on a segment or a separator that lies off its line or over a box.

@@ -1,0 +1,32 @@
+#pragma once
+// Test check of the texts anchored on region separators, for the gesture tables (model and real input).
+#include "core/Diagram.h"
+#include "core/foundation/GraphUtil.h"
+#include "elements/state/RegionSeparator.h"
+#include "text/free/Anchor.h"
+
+#include <cmath>
+#include <set>
+#include <string>
+
+namespace StateTest {
+
+// Each text anchored on a region separator whose anchor lies off the separator's line.
+inline std::set<std::string> SeparatorTextFaults(const Core::Diagram& diagram)
+{
+    std::set<std::string> faults;
+    const auto id = [](const Core::IModelElement& e) { return "r" + std::to_string(e.GetObjectId()); };
+    for (const auto& e : diagram.Elements()) {
+        const auto* separator = dynamic_cast<const State::RegionSeparator*>(e.get());
+        if (separator == nullptr || separator->IsDeleted()) continue;
+        for (const Text::Anchor* a : separator->GetAnchors()) {
+            const zq::float8Point p = a->GetPos(), q = GraphUtil::ClosestPointOnSegment(
+                                                        zq::float8Point(separator->GetStart()), zq::float8Point(separator->GetEnd()), p);
+            if (!a->IsDeleted() && std::hypot(q.x - p.x, q.y - p.y) > 1)
+                faults.insert("text " + id(*a) + " lies off its separator " + id(*separator));
+        }
+    }
+    return faults;
+}
+
+}  // namespace StateTest
