@@ -305,9 +305,9 @@ protected:
     }
 
     // Where a press takes the box itself: the point of the band above the boxes inside it (its
-    // header; its top 6 mm where the band above held boxes is taller than 10 mm) farthest from its edges, from the
-    // connectors and the texts at their ends, off the texts anchored on lines, and off boxes it does
-    // not hold.
+    // header; only its top 1.5 mm where that band is taller than 10 mm) farthest from its edges,
+    // from the connectors and the texts at their ends, off the texts anchored on lines, and off
+    // boxes it does not hold.
     POINT Grab(const zq::Rect& r) const {
         const auto boxes = Boxes(*model_->model);
         std::int32_t low = r.bottom;
@@ -315,8 +315,8 @@ protected:
         for (const auto& [id, k] : boxes)
             if (!(k == r) && k.left >= r.left && k.right <= r.right && k.top <= r.top && k.bottom >= r.bottom)
                 low = std::max(low, k.top), holds = true;
-        // Below a composite state's header a press takes its region, no box.
-        if (holds && r.top - low > 1000) low = r.top - 600;
+        // Farther below a composite state's or a system's edge a press takes a region, no box.
+        if (holds && r.top - low > 1000) low = r.top - 150;
         std::vector<std::pair<zq::float8Point, zq::float8Point>> lines;
         for (const Core::ElementPtr& e : model_->model->Elements())
             if (auto* c = dynamic_cast<const Connector::IConnector*>(e.get()); c && !e->IsDeleted())
