@@ -36,7 +36,7 @@
 #include "elements/note/NoteConnector.h"
 #include "elements/sequence/SeqObject.h"
 #include "elements/state/RegionSeparator.h"
-#include "elements/state/State.h"
+#include "elements/state/tests/SeparatorChecks.h"
 #include "elements/tests/LayoutChecks.h"
 #include "style/StyleEdit.h"
 #include "text/free/Anchor.h"
@@ -547,30 +547,7 @@ unsigned long long LastId(const std::string& document) {
   return last;
 }
 
-// Each region separator that does not span its state from border to border, and each text anchored
-// on a separator whose anchor lies off the separator's line.
-std::set<std::string> SeparatorTextFaults(const Core::Diagram& diagram) {
-  std::set<std::string> faults;
-  for (const auto& e : diagram.Elements()) {
-    const auto* separator = dynamic_cast<const State::RegionSeparator*>(e.get());
-    if (separator == nullptr || separator->IsDeleted()) continue;
-    if (const auto* st = separator->GetState(); st && !st->IsDeleted()) {
-      const zq::Rect r = st->GetRect().Normalized();
-      const zq::Point a = separator->GetStart(), b = separator->GetEnd();
-      const bool spans = separator->IsVertical()
-                             ? a.y == r.top && b.y == r.bottom && a.x > r.left && a.x < r.right
-                             : a.x == r.left && b.x == r.right && a.y > r.bottom && a.y < r.top;
-      if (!spans) faults.insert("separator " + Id(*separator) + " does not span its state");
-    }
-    for (const Text::Anchor* a : separator->GetAnchors()) {
-      const zq::float8Point p = a->GetPos(), q = GraphUtil::ClosestPointOnSegment(
-                                                    zq::float8Point(separator->GetStart()), zq::float8Point(separator->GetEnd()), p);
-      if (!a->IsDeleted() && std::hypot(q.x - p.x, q.y - p.y) > 1)
-        faults.insert("text " + Id(*a) + " lies off its separator " + Id(*separator));
-    }
-  }
-  return faults;
-}
+using StateTest::SeparatorTextFaults;
 
 // The path faults of the diagram's connectors, the connectors shrunk to a point, and each text
 // anchored on a segment or a separator that lies off its line or over a box.
