@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <stdexcept>
 
 namespace Core {
@@ -189,48 +188,13 @@ void Transaction::CloseStep(SelectionTracker* tracker, const IGrid* grid)
     batch_.reset();
 }
 
-namespace {
-
-struct ClosingHookList {
-    std::mutex mutex;
-    std::vector<const ClosingHook*> list;
-};
-
-ClosingHookList& ClosingHooks()
-{
-    static ClosingHookList hooks;
-    return hooks;
-}
-
-} // namespace
-
-ClosingHook::ClosingHook(Step step) : step_(std::move(step))
-{
-    ClosingHookList& h = ClosingHooks();
-    std::lock_guard lock(h.mutex);
-    h.list.push_back(this);
-}
-
-ClosingHook::~ClosingHook()
-{
-    ClosingHookList& h = ClosingHooks();
-    std::lock_guard lock(h.mutex);
-    h.list.erase(std::remove(h.list.begin(), h.list.end(), this), h.list.end());
-}
-
 UndoerRef Transaction::Close(SelectionTracker* tracker, const IGrid* grid)
 {
     if (!open_) return UndoerRef();
     try {
         if (keepsHistory_ && !recorded_.empty()) {
-            std::vector<const ClosingHook*> hooks;
-            {
-                ClosingHookList& h = ClosingHooks();
-                std::lock_guard lock(h.mutex);
-                hooks = h.list;
-            }
             Env env(*this, tracker, grid);
-            for (const ClosingHook* hook : hooks) hook->Run(env, recorded_);
+            ClosingHook::RunAll(env, recorded_);
         }
         std::size_t limit = diagram_.GetElementCount() + kJobAllowance;
         for (;;) {

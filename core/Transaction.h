@@ -4,12 +4,12 @@
 
 #include "core/Exceptions.h"
 #include "core/ModelElement.h"
+#include "core/RegisteredStep.h"
 #include "core/Undoer.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_set>
@@ -55,21 +55,9 @@ public:
 // the program run): every change that keeps its history runs it as it closes, before the elements'
 // follow-ups, with the elements the change recorded; it changes nothing itself, but may queue
 // follow-up jobs.
-class ClosingHook {
+class ClosingHook : public RegisteredStep<ClosingHook> {
 public:
-    using Step = std::function<void(Env& env, const std::vector<ElementPtr>& recorded)>;
-    // Registers the step at the end of the list.
-    explicit ClosingHook(Step step);
-    // Takes the step off the list.
-    ~ClosingHook();
-    ClosingHook(const ClosingHook&) = delete;
-    ClosingHook& operator=(const ClosingHook&) = delete;
-
-    // Runs the step.
-    void Run(Env& env, const std::vector<ElementPtr>& recorded) const { step_(env, recorded); }
-
-private:
-    Step step_;
+    using RegisteredStep::RegisteredStep;
 };
 
 // The unit of change of a diagram. It is open from construction; Close makes its undo record,
