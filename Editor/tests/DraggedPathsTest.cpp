@@ -46,10 +46,7 @@ bool Sweep() {
 }
 
 // Gestures that still leave a fault, by document, box, gesture and zoom (as the model table lists them).
-const std::set<std::string> kKnownFaults = {
-    // A sequence object copied with its bars: a message end of the copy lies off its copied bar's outline.
-    "labels-sequence.qvd r9 copied 25 mm down with a Ctrl-drag at 100 %",
-    "labels-sequence.qvd r9 copied 25 mm down with a Ctrl-drag at 50 %"};
+const std::set<std::string> kKnownFaults = {};
 
 // The connectors' path faults, those shrunk to a point, the texts off their segments or over a box,
 // and the separators' texts off their lines.

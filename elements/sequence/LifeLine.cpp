@@ -202,8 +202,9 @@ void LifeLine::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core
 
 bool LifeLine::MovesWithObject(const Core::Env& env, const Core::DeferredShiftSet& set) const
 {
-    return Detail::IsMovedByUser(env, set, this) &&
-           (GetSeqObject() == nullptr || Detail::IsMovedByUser(env, set, GetSeqObject()));
+    // A copy being dragged is new: it moves as one whichever of its parts the view shows selected.
+    return Detail::MovesFreely(env, set, *this) &&
+           (GetSeqObject() == nullptr || Detail::MovesFreely(env, set, *GetSeqObject()));
 }
 
 void LifeLine::MarkShifted(Core::DeferredShiftSet& set)

@@ -76,7 +76,8 @@ public:
                    Core::DeferredShiftSet& set, bool noFollow) override;
     // What lies on it goes as it goes (Detail::MovesOnlySideways).
     bool MovesOnlySideways(const Core::Env& env, const Core::DeferredShiftSet& set) const override;
-    // Whether the user moves both the line and its object (without a view: both are moved).
+    // Whether the line and its object both move on their own: the user moves both (without a view:
+    // both are moved), or they are new (a pasted or dropped copy).
     bool MovesWithObject(const Core::Env& env, const Core::DeferredShiftSet& set) const;
     // Marked shifted only when it moves with its object; else what it hangs on may move it again.
     void MarkShifted(Core::DeferredShiftSet& set) override;

@@ -487,6 +487,11 @@ void Perform(Core::Diagram& diagram, Core::IModelElement& box, const Gesture& g,
       const Core::TransferSet::PasteResult pasted = set.Paste(env, Core::TransferSet::PostProcess::Now);
       moved = pasted.pasted;
       grabbed = pasted.reference.get();
+      // The copy, not the original, is what the view shows selected while it is dragged.
+      if (g.selected) {
+        view.ClearSelection(nullptr);
+        grabbed->SelectInView(view, true);
+      }
     }
     Core::DeferredShiftSet shift(moved, &diagram, grabbed);
     if (g.kind == Gesture::Move) {
@@ -693,13 +698,17 @@ std::vector<std::string> HeightsLeft(const EndHeights& before, const EndHeights&
   return faults;
 }
 
-// The drags of such an object alone: 5, 15 and 25 mm straight up and down.
+// The drags of such an object alone: 5, 15 and 25 mm straight up and down; and its Ctrl-drag copies
+// 25 mm up and down, the copy selected while it is dragged, as the editor has it.
 std::vector<Gesture> VerticalDragsAlone() {
   std::vector<Gesture> drags;
   for (int mm : {5, 15, 25})
     for (int sign : {1, -1})
       drags.push_back({"dragged alone " + std::to_string(mm) + " mm " + (sign > 0 ? "up" : "down"), Gesture::Move,
                        {0, sign * mm * 100}, 4, true});
+  for (int sign : {1, -1})
+    drags.push_back({std::string("copied selected 25 mm ") + (sign > 0 ? "up" : "down"), Gesture::CopyDrop,
+                     {0, sign * 2500}, 4, true});
   return drags;
 }
 

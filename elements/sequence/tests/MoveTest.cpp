@@ -10,6 +10,8 @@
 #include "core/tests/SelectingView.h"
 #include "view/connector/tests/Borders.h"
 
+#include <set>
+
 using namespace SequenceTest;
 using CoreTest::SelectingView;
 using Sequence::Activation;
@@ -334,5 +336,75 @@ TEST_F(NotedDrag, NotesOnTheLineAndBarsOfADraggedObjectKeepTheirEndsHeights)
         EXPECT_EQ(zq::Point(3000 + int(d.dx), int(d.barY) + 500), atBar->GetPos()) << d.what;
         Undo();
         ASSERT_EQ(start, Save()) << d.what;
+    }
+}
+
+namespace {
+// The places of the connector ends on the object's line and bars, each shifted by v.
+std::multiset<std::pair<double, double>> EndsOn(const Core::Diagram& diagram, const SeqObject& object, double dx,
+                                                double dy)
+{
+    std::multiset<std::pair<double, double>> ends;
+    const LifeLine* line = object.GetLifeLine();
+    for (const Core::ElementPtr& e : diagram.Elements()) {
+        auto* end = dynamic_cast<Connector::IEnd*>(e.get());
+        if (end == nullptr || end->IsDeleted() || end->GetTerminal() == nullptr) continue;
+        auto* bar = dynamic_cast<const Activation*>(end->GetTerminal());
+        if (end->GetTerminal() == line || (bar != nullptr && bar->GetLifeLine() == line))
+            ends.insert({end->GetPosition().x + dx, end->GetPosition().y + dy});
+    }
+    return ends;
+}
+} // namespace
+
+// A Ctrl-drag copy of the object, selected in the view while it is dragged as the editor has it,
+// moves as one: its line, bars, and the ends of the calls and notes copied with it go by the whole
+// vector, none is left behind by a part that is not selected.
+TEST_F(NotedDrag, ASelectedCopyOfTheObjectMovesAsOne)
+{
+    const struct {
+        double dx, dy;
+    } drags[] = {{0, -2500}, {0, 2500}, {700, -1500}};
+    const std::string start = Save();
+    for (const auto& d : drags) {
+        const std::string what = std::to_string(int(d.dx)) + ", " + std::to_string(int(d.dy));
+        Core::TransferSet transfer(Registry());
+        const Core::ModelElementSet copied = Dragged({o});
+        for (const Core::ElementPtr& e : copied.Elements()) transfer.Insert(*e);
+        transfer.SetReferenceElement(o->GetObjectId());
+        view.ClearSelection(nullptr);
+        o->SelectInView(view, true);
+        Core::Transaction t(diagram, &view);
+        Core::SelectionTracker tracker(&view);
+        Core::Env env(t, &tracker);
+        const Core::TransferSet::PasteResult pasted = transfer.Paste(env, Core::TransferSet::PostProcess::Now);
+        auto* copy = dynamic_cast<SeqObject*>(pasted.reference.get());
+        ASSERT_NE(nullptr, copy) << what;
+        view.ClearSelection(nullptr);
+        copy->SelectInView(view, true);
+        Core::DeferredShiftSet set(pasted.pasted, &diagram, copy);
+        t.SetRestorePoint();
+        for (int i = 1; i <= 4; ++i) {
+            t.ReturnToRestorePoint();
+            set.ShiftAll(env, {d.dx * i / 4, d.dy * i / 4, true, true});
+        }
+        set.ShiftDeferred(env);
+        diagram.GetUndoHandler().Add(env.Close(), nullptr, nullptr, false);
+        const zq::Point v(int(d.dx), int(d.dy));
+        EXPECT_EQ(o->GetPos() + v, copy->GetPos()) << what;
+        ASSERT_NE(nullptr, copy->GetLifeLine()) << what;
+        EXPECT_EQ(line->GetTop() + v, copy->GetLifeLine()->GetTop()) << what;
+        EXPECT_EQ(line->GetLen(), copy->GetLifeLine()->GetLen()) << what;
+        std::vector<int> bars, copiedBars;
+        for (const Activation* x : line->GetActivations()) bars.push_back(x->GetTop() + v.y);
+        for (const Activation* x : copy->GetLifeLine()->GetActivations()) copiedBars.push_back(x->GetTop());
+        EXPECT_EQ(bars, copiedBars) << what;
+        const auto ends = EndsOn(diagram, *copy, 0, 0), originals = EndsOn(diagram, *o, d.dx, d.dy);
+        EXPECT_FALSE(ends.empty()) << what;  // the notes come along with their ends
+        // Each copied end lies where an original end lies, moved by the vector.
+        for (const auto& p : ends)
+            EXPECT_GT(originals.count(p), 0u) << what << ": an end at " << p.first << ", " << p.second;
+        Undo();
+        ASSERT_EQ(start, Save()) << what;
     }
 }
