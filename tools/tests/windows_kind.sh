@@ -19,9 +19,11 @@ failures=0
 # case LOADER32 LOADER64 FORCED = STATUS CONFIG WINE: what windows_kind answers, sets, and what `wine` runs.
 case_() {
   local got expected="$5|$6|$7"
+  : > "$fake/said"
   got=$(env -u QUORVEL_WINDOWS_CONFIG QUORVEL_WINE32_LOADER=$1 QUORVEL_WINE64_LOADER=$2 QUORVEL_WINDOWS_BITS=$3 PATH="$fake/bin:/usr/bin:/bin" bash -c '
     . "$0"; windows_kind 2>"'"$fake"'/said"; status=$?
-    printf "%s|%s|%s" "$status" "${QUORVEL_WINDOWS_CONFIG:-}" "$( [ "$status" = 0 ] && [ "$QUORVEL_WINDOWS_BITS" = 64 ] && wine x.exe)"' "$kind")
+    printf "%s|%s|%s" "$status" "${QUORVEL_WINDOWS_CONFIG:-}" "$( [ "$status" = 0 ] && [ "$QUORVEL_WINDOWS_BITS" = 64 ] && wine x.exe)"' "$kind" 2>>"$fake/said") ||
+    got="$?||"  # an unknown value stops the script that sources the file, with its words
   [ "$got" = "$expected" ] || { echo "FAILED: $1 $2 '$3': got $got, expected $expected"; failures=$((failures + 1)); }
   if [ "$5" != 0 ] && ! grep -q "[a-z]" "$fake/said"; then
     echo "FAILED: $1 $2 '$3': refused without a word"; failures=$((failures + 1))

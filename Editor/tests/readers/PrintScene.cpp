@@ -3,11 +3,14 @@
 // the current folder. layout.txt lists the figures on the poster (left, top, right, bottom in 0.01 mm
 // of the drawing, y down from the first sheet's margins), which the bands test finds on the sheets.
 // Given documents of the current folder instead ("print_scene NAME.qvd ..."), prints each as it is
-// into NAME.ps.
+// into NAME.ps, and lists in grid.txt where its drawing lies against its page grid.
 #include "Editor/DiagramFactory.h"
+#include "Editor/MetafileCreator.h"
 #include "Editor/Print.h"
 #include "Editor/PrintCommands.h"
 #include "Editor/tests/Figures.h"
+#include "core/foundation/UTF8.h"
+#include "page/Page.h"
 #include "page/PageGrid.h"
 #include "page/tests/win/TestPrinter.h"
 #include "page/win/SelectedPrinter.h"
@@ -58,6 +61,20 @@ std::vector<Box> PosterBoxes(const Page::PageLayout& l) {
     return boxes;
 }
 
+// One line of grid.txt for a document as it prints: its name, its drawing on paper (left, top, right,
+// bottom in 0.01 mm, y up from the inner corner of the first sheet's margins, enlarged by the scale)
+// and the width and height of the area its page grid gives the drawing (the default page's without
+// one, as printing takes it).
+void WriteGridLine(std::ostream& out, Editor::Diagram& document, const std::wstring& name) {
+    ICanvas::DoubleRect e;
+    Editor::MetafileCreator(document.GetModel()).GetExtent(e);
+    const Page::Page* page = Editor::FindDiagramPage(document.GetModel());
+    const Page::PageLayout l = page ? page->GetLayout() : Page::PageLayout();
+    out << zq::ToUTF8(name) << '\t' << e.left * l.scale << '\t' << e.top * l.scale << '\t'
+        << e.right * l.scale << '\t' << e.bottom * l.scale << '\t' << l.AvailableWidth() << '\t'
+        << l.AvailableHeight() << '\n';
+}
+
 // Prints the document through the command line "-pt" into the PostScript file output.
 void PrintFromCommandLine(Editor::DiagramFactory& factory, const std::wstring& folder, const std::wstring& name,
                           const std::wstring& output) {
@@ -90,8 +107,15 @@ int Run(const std::vector<std::wstring>& given) {
     factory->SetReporter([](const std::wstring& text) { std::fwprintf(stderr, L"%ls\n", text.c_str()); });
     factory->SetPrinter(&Editor::PrintFromCommandLine);
     if (!given.empty()) {
+        std::ofstream grid("grid.txt");
+        std::wstring printing;
+        factory->SetPrinter([&](Editor::Diagram& document, const Editor::PrintRequest& request) {
+            WriteGridLine(grid, document, printing);
+            Editor::PrintFromCommandLine(document, request);
+        });
         int missing = 0;
         for (const std::wstring& each : given) {
+            printing = each;
             // Each as a fresh start prints it: a job leaves its paper and orientation with the printer.
             Page::SelectedPrinter::Instance().Set(Page::ReadPrinterDevMode(kPrinter), kPrinter);
             PrintFromCommandLine(*factory, folder, each, output(each));

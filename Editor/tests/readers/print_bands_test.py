@@ -4,7 +4,8 @@ renders its sheets with ghostscript and checks that each sheet holds its band of
 box in the middle of the band where the page grid puts it, the frame of the drawing area on the
 outer sheets (nothing at the sheet edges is lost), and nothing outside the band. Then prints every
 sample document (elements/tests/documents) alike: each gives as many sheets as its page grid has,
-and its first sheet shows the drawing, which starts just below the sheet's top margin.
+its whole drawing lies inside the area of its page grid (nothing of it is cut off by a margin), and
+its first sheet shows the drawing, which starts just below the sheet's top margin.
 
 usage: print_bands_test.py WINE_EXEC SCENE_PROGRAM WORK_DIR
 """
@@ -139,6 +140,14 @@ def ink_box(image):
     return count, box or [0, 0, 0, 0]
 
 
+def grid_overflow(line):
+    """The sides of the page grid a drawing crosses, with how far, from a line of grid.txt: the
+    drawing (left, top, right, bottom, y up) and the grid's area (width, height), 0.01 mm on paper."""
+    left, top, right, bottom, width, height = (float(v) for v in line.split("\t")[1:])
+    sides = (("left", -left), ("top", top), ("right", right - width), ("bottom", -height - bottom))
+    return ["%s by %.1f mm" % (side, by / 100) for side, by in sides if by > 0.5]
+
+
 def check_samples(wine_exec, program, work, gs):
     """Every sample prints on its sheets, its drawing on the first one, starting just below its top margin."""
     documents = sorted(glob.glob(os.path.join(SAMPLES, "*.qvd")))
@@ -147,6 +156,14 @@ def check_samples(wine_exec, program, work, gs):
     names = [os.path.basename(d) for d in documents]
     run_scene(wine_exec, program, work, files=documents, arguments=names)
     faults = []
+    with open(os.path.join(work, "grid.txt"), encoding="utf-8") as f:
+        grid = f.read().splitlines()
+    if [line.split("\t")[0] for line in grid] != names:
+        fail("grid.txt lists %s, not the samples" % [line.split("\t")[0] for line in grid])
+    for name, line in zip(names, grid):
+        crossed = grid_overflow(line)
+        if crossed:
+            faults.append("%s: the drawing crosses its page grid's %s" % (name, ", ".join(crossed)))
     for document, name in zip(documents, names):
         sheets, (ml, mt) = sample_page(document)
         stem = name[:-len(".qvd")]
@@ -206,7 +223,8 @@ def main():
             fail("sheet %d is %dx%d pixels, not A4 portrait" % (n + 1, image[0], image[1]))
         check_sheet(n, image, boxes)
     check_samples(wine_exec, program, os.path.join(work, "samples"), gs)
-    print("PASS: six sheets, each with its band of the poster; every sample's drawing on its first sheet")
+    print("PASS: six sheets, each with its band of the poster; every sample's drawing inside its page grid and "
+          "on its first sheet")
     return 0
 
 
