@@ -1543,18 +1543,23 @@ TEST_F(RoutedPaths, ABoxDroppedOntoAnotherConnectorsTextPutsItBesideItsLineOffTh
 // apart, off every box, in their order beside the end (the one above the other, or left of it, stays
 // so), their anchors on the end. The same in 1 and 30 pointer moves; undo restores all.
 TEST_F(RoutedPaths, TheTextsOfOneEndStayApartAndInTheirOrder) {
+  enum Order { Above, LeftOf, Apart };
   const struct {
     const char* document;
     int box;
     zq::Point by;
-    int first, second;  // the texts, first above (or left of) second before and after
-    bool vertical;
+    int first, second;  // the texts
+    Order order;  // of the first to the second, as read and after the move
   } rows[] = {
-      {"end-texts-class.qvd", 6, {5000, 5000}, 12, 14, true},   // Item onto "1..*" over "lines"
-      {"end-texts-class.qvd", 6, {5000, 4200}, 12, 14, true},   // a little lower
-      {"end-texts-object.qvd", 3, {14500, 0}, 8, 10, true},     // "worker" over "*", past the partner
-      {"end-texts-object.qvd", 4, {-14500, 0}, 14, 16, true},   // "boss" over "1", past the partner
-      {"end-texts-class.qvd", 5, {0, -3200}, 26, 24, false},    // "1" left of "buyer", 120 px down
+      {"end-texts-class.qvd", 6, {5000, 5000}, 12, 14, Above},   // Item onto "1..*" over "lines"
+      {"end-texts-class.qvd", 6, {5000, 4200}, 12, 14, Above},   // a little lower
+      {"end-texts-object.qvd", 3, {14500, 0}, 8, 10, Above},     // "worker" over "*", past the partner
+      {"end-texts-object.qvd", 4, {-14500, 0}, 14, 16, Above},   // "boss" over "1", past the partner
+      // The end goes to the box's top or bottom: the texts side by side.
+      {"end-texts-object.qvd", 4, {-8200, -2100}, 8, 10, Apart},  // the partner below and left
+      {"end-texts-object.qvd", 3, {8400, 4500}, 14, 16, Apart},   // above and right of it
+      {"end-texts-class.qvd", 5, {-3300, 9100}, 18, 20, Apart},  // Customer up beside Order
+      {"end-texts-class.qvd", 5, {0, -3200}, 26, 24, LeftOf},    // "1" left of "buyer", 120 px down
   };
   for (const auto& row : rows) {
     std::string saved[2];
@@ -1574,7 +1579,7 @@ TEST_F(RoutedPaths, TheTextsOfOneEndStayApartAndInTheirOrder) {
       };
       const auto inOrder = [&] {
         const zq::Rect a = box(row.first), b = box(row.second);
-        return row.vertical ? a.bottom >= b.top : a.right <= b.left;
+        return row.order == Above ? a.bottom >= b.top : row.order != LeftOf || a.right <= b.left;
       };
       ASSERT_TRUE(inOrder()) << at << ": as read";
       Perform(*diagram, *diagram->FindElementById(Core::ObjectId(row.box)), {"", Gesture::Move, row.by, steps[k]},
