@@ -556,7 +556,8 @@ unsigned long long LastId(const std::string& document) {
 using StateTest::SeparatorTextFaults;
 
 // The path faults of the diagram's connectors, the connectors shrunk to a point, and each text
-// anchored on a segment or a separator that lies off its line or over a box.
+// anchored on a segment or a separator that lies off its line, over a box or over another text of
+// its owner.
 std::set<std::string> Faults(const Core::Diagram& diagram) {
   std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
   faults.merge(ConnectorTest::ShrinkFaults(diagram));
