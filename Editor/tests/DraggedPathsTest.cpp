@@ -4,7 +4,7 @@
 // in to its least size by its corner handle. After each, the document saved with Ctrl+S and read back
 // has no fault it did not have before (an end off its box's or bar's outline, a segment inside or
 // along a box it ends on, a connector shrunk to a point, a connector's text off its segment or over a
-// box, a separator's text off its separator) and no free end attached; Ctrl+Z then undoes the gesture.
+// box, two texts of one end or segment over each other, a separator's text off its separator) and no free end attached; Ctrl+Z then undoes the gesture.
 // A run takes one box per document and a few gestures at one zoom each; QUORVEL_DRAG_SWEEP=all takes
 // every box, every gesture and both zooms.
 #include "Editor/tests/HeldDrag.h"
@@ -48,8 +48,8 @@ bool Sweep() {
 // Gestures that still leave a fault, by document, box, gesture and zoom (as the model table lists them).
 const std::set<std::string> kKnownFaults = {};
 
-// The connectors' path faults, those shrunk to a point, the texts off their segments or over a box,
-// and the separators' texts off their lines.
+// The connectors' path faults, those shrunk to a point, the texts off their segments, over a box or
+// over another text of their owner, and the separators' texts off their lines.
 std::set<std::string> Faults(const Core::Diagram& diagram) {
     std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
     faults.merge(ConnectorTest::ShrinkFaults(diagram));
@@ -474,7 +474,7 @@ const char* const kDocuments[] = {"class.qvd",         "object.qvd",          "u
                                   "state.qvd",         "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
                                   "notes.qvd",         "nested-calls.qvd",    "labels-sequence.qvd",  "labels-state.qvd",
                                   "labels-class.qvd",  "regions.qvd",         "copied-note.qvd",      "package.qvd",
-                                  "tree.qvd"};
+                                  "tree.qvd",          "end-texts-class.qvd", "end-texts-object.qvd"};
 
 TEST_P(DraggedPaths, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
     std::ifstream in(std::string(QUORVEL_DOCUMENT_DIR) + "/" + GetParam(), std::ios::binary);

@@ -42,18 +42,22 @@ bool SideCorners(const zq::float8Vector& n, const zq::float8Vector& d, std::int3
   return true;
 }
 
-// How far from the end point a text that a box pushed away may hang, on each axis.
-constexpr double kFarthestEndText = 1000;
+// How far from the end point, on each axis, a text that a box or another text of the end pushed
+// away may hang: the usual offset first, then ever farther.
+constexpr double kEndTextOffsets[] = {kEndTextOffset, 400, 700, 1000, 1300, 1600};
+constexpr double kFarthestEndText = 1600;
 
 // The first of the two corners, ever farther off the end point p, by which a text of the size lies
-// off the boxes: its code and point; false when none is near.
+// off the boxes and where the other texts of the end let it lie (fits): its code and point; false
+// when none is near.
+template <class Fits>
 bool CornerOffBoxes(const zq::float8Point& p, const std::int32_t order[2], TextBlock::Extent size,
-                    const std::vector<zq::Rect>& boxes, std::int32_t& code, zq::Point& at) {
-  for (const double d : {kEndTextOffset, 400.0, 700.0, kFarthestEndText})
+                    const std::vector<zq::Rect>& boxes, const Fits& fits, std::int32_t& code, zq::Point& at) {
+  for (const double d : kEndTextOffsets)
     for (int k = 0; k < 2; ++k) {
       at = zq::RoundPoint(Corner(p, order[k], d));
       const zq::Rect r = zq::Rect::FromPosSize(Text::TextOriginPoint(order[k], at, size), size.width, size.height);
-      if (Text::AreaOver(r, boxes) > 0) continue;
+      if (Text::AreaOver(r, boxes) > 0 || !fits(r)) continue;
       code = order[k];
       return true;
     }
@@ -143,6 +147,57 @@ void EndImp::CarryTexts(Core::Env& env, Core::ITerminal& self, const std::vector
   }
 }
 
+namespace {
+// A text of an end: its box now and as it stood at the start of the change.
+struct EndText {
+  Text::Anchor* anchor;
+  Text::FreeText* text;
+  zq::Rect now, was;
+};
+
+bool Overlap(const zq::Rect& a, const zq::Rect& b) {
+  return std::max(a.left, b.left) < std::min(a.right, b.right) && std::max(a.bottom, b.bottom) < std::min(a.top, b.top);
+}
+
+// Where the rectangle lies against another on the axis: -1 wholly before it (left, or below), 1
+// wholly after it, 0 across it.
+int Side(const zq::Rect& r, const zq::Rect& other, bool vertical) {
+  const auto [lo, hi] = vertical ? std::pair(r.bottom, r.top) : std::pair(r.left, r.right);
+  const auto [olo, ohi] = vertical ? std::pair(other.bottom, other.top) : std::pair(other.left, other.right);
+  return hi <= olo ? -1 : lo >= ohi ? 1 : 0;
+}
+
+// Whether a text at r lies apart from the settled texts and, when ordered, on the same side of each
+// (along the end's side) as it stood at the start of the change.
+bool FitsAmong(const EndText& t, const zq::Rect& r, const std::vector<const EndText*>& settled, bool vertical,
+               bool ordered) {
+  return std::none_of(settled.begin(), settled.end(), [&](const EndText* s) {
+    if (Overlap(r, s->now)) return true;
+    const int was = Side(t.was, s->was, vertical);
+    if (!ordered || was == 0) return false;
+    const double mid = vertical ? (r.top + r.bottom) / 2.0 : (r.left + r.right) / 2.0;
+    const double other = vertical ? (s->now.top + s->now.bottom) / 2.0 : (s->now.left + s->now.right) / 2.0;
+    return (mid - other) * was <= 0;
+  });
+}
+
+// The live texts of the anchors with their boxes.
+std::vector<EndText> TextsOf(const std::vector<Text::Anchor*>& anchors) {
+  std::vector<EndText> texts;
+  for (Text::Anchor* a : anchors) {
+    Text::FreeText* text = a->GetFreeText();
+    if (a->IsDeleted() || text == nullptr || text->IsDeleted()) continue;
+    const zq::Rect now = text->GetBox().Normalized();
+    const TextBlock::Extent size{now.Width(), now.Height()};
+    const zq::Rect was = zq::Rect::FromPosSize(Text::TextOriginPoint(text->GetOldRep().origin, text->GetOldPos(), size),
+                                               size.width, size.height)
+                             .Normalized();
+    texts.push_back({a, text, now, was});
+  }
+  return texts;
+}
+}  // namespace
+
 void EndImp::KeepTextsOffBoxes(Core::Env& env, std::any& pass, const std::vector<Text::Anchor*>& anchors) const {
   const Connector::IEnd& end = GetEnd();
   const Connector::IConnector* c = end.GetConnector();
@@ -156,24 +211,43 @@ void EndImp::KeepTextsOffBoxes(Core::Env& env, std::any& pass, const std::vector
     if (const Connector::ISegmentEnd* other = s->OtherEnd(&end)) q = other->GetPoint();
   std::int32_t pair[2];
   if (!NearestHit(*terminal, p, hit) || !SideCorners(hit.normal, {q.x - p.x, q.y - p.y}, pair)) return;
-  for (Text::Anchor* a : anchors) {
-    Text::FreeText* text = a->GetFreeText();
-    if (a->IsDeleted() || text == nullptr || text->IsDeleted()) continue;
-    const zq::Rect box = text->GetBox().Normalized();
-    const bool over = end.IsInTransaction() ? Text::AreaOver(box, boxes.Near(box, *c)) > 0 : boxes.OverChanged(box, *c);
-    if (!over) continue;
-    // The corner it hangs by first, then the other one across the line.
-    const bool second = text->GetOrigin() == pair[1];
+  // Texts stack along the side: one above another beside a left or right side, side by side along
+  // a top or bottom one.
+  const bool vertical = hit.normal.x != 0;
+  // A text that lies off the boxes and off the texts that stay before it stays; of an end the change
+  // moved, also one that another text of the end now lies on.
+  std::vector<EndText> texts = TextsOf(anchors);
+  std::vector<const EndText*> settled;
+  std::vector<EndText*> moving;
+  for (EndText& t : texts) {
+    const bool over = end.IsInTransaction() ? Text::AreaOver(t.now, boxes.Near(t.now, *c)) > 0
+                                            : boxes.OverChanged(t.now, *c);
+    const bool onOther = end.IsInTransaction() && !FitsAmong(t, t.now, settled, vertical, false);
+    if (over || onOther) moving.push_back(&t);
+    else settled.push_back(&t);
+  }
+  // Each to move, in the end's order, goes where it lies off every box and apart from those that
+  // stand, in its order among them where it can.
+  for (EndText* t : moving) {
+    const bool second = t->text->GetOrigin() == pair[1];
     const std::int32_t order[2] = {pair[second ? 1 : 0], pair[second ? 0 : 1]};
-    const TextBlock::Extent size{box.Width(), box.Height()};
+    const TextBlock::Extent size{t->now.Width(), t->now.Height()};
     const zq::Rect around = zq::Rect::FromCorners(zq::RoundPoint(p), zq::RoundPoint(p))
-                                .Inflated(std::int32_t(kFarthestEndText) + box.Width() + box.Height());
+                                .Inflated(std::int32_t(kFarthestEndText) + size.width + size.height);
+    const std::vector<zq::Rect> near = boxes.Near(around, *c);
     std::int32_t code = 0;
     zq::Point at;
-    if (!CornerOffBoxes(p, order, size, boxes.Near(around, *c), code, at)) continue;
-    a->SetPos(env, p);
-    text->SetOrigin(env, code);
-    text->SetPos(env, at);
+    const auto fits = [&](bool ordered) {
+      return [&, ordered](const zq::Rect& r) { return FitsAmong(*t, r, settled, vertical, ordered); };
+    };
+    if (CornerOffBoxes(p, order, size, near, fits(true), code, at) ||
+        CornerOffBoxes(p, order, size, near, fits(false), code, at)) {
+      t->anchor->SetPos(env, p);
+      t->text->SetOrigin(env, code);
+      t->text->SetPos(env, at);
+      t->now = t->text->GetBox().Normalized();
+    }
+    settled.push_back(t);
   }
 }
 

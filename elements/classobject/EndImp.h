@@ -47,9 +47,10 @@ class EndImp {
   // each hanging out from the side of the box the end now lies on.
   void CarryTexts(Core::Env& env, Core::ITerminal& self, const std::vector<Text::Anchor*>& anchors) const;
   // Once the change's clean-up is done, each anchored text that lies over a box the change moved,
-  // resized or made (or over any box, when the change moved the end) hangs out from the end's side
-  // where it lies off every box, the nearest such place first; where none is near, it stays. The
-  // pass keeps the diagram's boxes (Text::PassBoxes).
+  // resized or made (or over any box, or over another text of the end, when the change moved the
+  // end) hangs out from the end's side where it lies off every box and apart from the end's other
+  // texts, in its order among them where it can, the nearest such place first; where none is near,
+  // it stays. The pass keeps the diagram's boxes (Text::PassBoxes).
   void KeepTextsOffBoxes(Core::Env& env, std::any& pass, const std::vector<Text::Anchor*>& anchors) const;
 };
 

@@ -287,7 +287,8 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
       {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}, {"copied-note.qvd", 1},
-      {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1}};
+      {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1},
+      {"end-texts-class.qvd", 1}, {"end-texts-object.qvd", 2}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -555,7 +556,8 @@ unsigned long long LastId(const std::string& document) {
 using StateTest::SeparatorTextFaults;
 
 // The path faults of the diagram's connectors, the connectors shrunk to a point, and each text
-// anchored on a segment or a separator that lies off its line or over a box.
+// anchored on a segment or a separator that lies off its line, over a box or over another text of
+// its owner.
 std::set<std::string> Faults(const Core::Diagram& diagram) {
   std::set<std::string> faults = ConnectorTest::PathFaults(diagram);
   faults.merge(ConnectorTest::ShrinkFaults(diagram));
@@ -919,7 +921,7 @@ INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
                                            "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd", "regions.qvd",
                                            "copied-note.qvd", "labels-sequence.qvd", "labels-state.qvd",
-                                           "labels-class.qvd"),
+                                           "labels-class.qvd", "end-texts-class.qvd", "end-texts-object.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));
@@ -1388,6 +1390,15 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       {"labels-state.qvd", 14, {{-1100, 0}}},    // likewise in a region
       {"labels-state.qvd", 14, {{-6000, -2500}}},  // and below its source
       {"labels-class.qvd", 4, {{-1900, 0}}},     // the qualifier's class towards its partner
+      // The texts of one end stay apart and in their order: a class dropped onto both (190 px right
+      // and up at 100 %), a class moved so that the end changes sides (40 px right at 50 %, 120 px
+      // down at 100 %), an object moved past its partner and back.
+      {"end-texts-class.qvd", 6, {{5000, 5000}}},
+      {"end-texts-class.qvd", 3, {{2100, 0}}},
+      {"end-texts-class.qvd", 5, {{0, -3200}}},
+      {"end-texts-class.qvd", 3, {{2100, 0}, {0, -1100}, {-4200, 0}}},
+      {"end-texts-object.qvd", 3, {{14500, 0}}},
+      {"end-texts-object.qvd", 4, {{-14500, 0}, {14500, 0}}},
       // A note dropped across the lifeline's end, its connector's end where the line meets its edge:
       // the end goes up the line, the connector reaches it across.
       {kLifeLineNoteDocument, 3, {{-4800, -7200}}},
@@ -1526,6 +1537,69 @@ TEST_F(RoutedPaths, ABoxDroppedOntoAnotherConnectorsTextPutsItBesideItsLineOffTh
       EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
     }
     EXPECT_EQ(FirstLineDifference(saved[1], saved[0]), "") << row.what << " in 30 moves";
+  }
+}
+
+// The two texts of one end, a box dropped onto both or the end carried to another place: they stay
+// apart, off every box, in their order beside the end (the one above the other, or left of it, stays
+// so), their anchors on the end. The same in 1 and 30 pointer moves; undo restores all.
+TEST_F(RoutedPaths, TheTextsOfOneEndStayApartAndInTheirOrder) {
+  enum Order { Above, LeftOf, Apart };
+  const struct {
+    const char* document;
+    int box;
+    zq::Point by;
+    int first, second;  // the texts
+    Order order;  // of the first to the second, as read and after the move
+  } rows[] = {
+      {"end-texts-class.qvd", 6, {5000, 5000}, 12, 14, Above},   // Item onto "1..*" over "lines"
+      {"end-texts-class.qvd", 6, {5000, 4200}, 12, 14, Above},   // a little lower
+      {"end-texts-object.qvd", 3, {14500, 0}, 8, 10, Above},     // "worker" over "*", past the partner
+      {"end-texts-object.qvd", 4, {-14500, 0}, 14, 16, Above},   // "boss" over "1", past the partner
+      // The end goes to the box's top or bottom: the texts side by side.
+      {"end-texts-object.qvd", 4, {-8200, -2100}, 8, 10, Apart},  // the partner below and left
+      {"end-texts-object.qvd", 3, {8400, 4500}, 14, 16, Apart},   // above and right of it
+      {"end-texts-class.qvd", 5, {-3300, 9100}, 18, 20, Apart},  // Customer up beside Order
+      {"end-texts-class.qvd", 5, {0, -3200}, 26, 24, LeftOf},    // "1" left of "buyer", 120 px down
+  };
+  for (const auto& row : rows) {
+    std::string saved[2];
+    const int steps[2] = {4, 30};
+    for (int k = 0; k < 2; ++k) {
+      const std::string at = std::string(row.document) + " r" + std::to_string(row.box) + " moved (" +
+                             std::to_string(row.by.x) + ", " + std::to_string(row.by.y) + ") in " +
+                             std::to_string(steps[k]) + " moves";
+      unsigned flags = 0;
+      const auto diagram = Open(row.document, flags);
+      ASSERT_NE(diagram, nullptr);
+      const std::string read = Save(*diagram);
+      const std::set<std::string> before = TextTest::LabelFaults(*diagram);
+      ASSERT_EQ(before, std::set<std::string>{}) << at;
+      const auto box = [&](int id) {
+        return dynamic_cast<Text::FreeText*>(diagram->FindElementById(Core::ObjectId(id)))->GetBox().Normalized();
+      };
+      const auto inOrder = [&] {
+        const zq::Rect a = box(row.first), b = box(row.second);
+        return row.order == Above ? a.bottom >= b.top : row.order != LeftOf || a.right <= b.left;
+      };
+      ASSERT_TRUE(inOrder()) << at << ": as read";
+      Perform(*diagram, *diagram->FindElementById(Core::ObjectId(row.box)), {"", Gesture::Move, row.by, steps[k]},
+              steps[k]);
+      EXPECT_EQ(TextTest::LabelFaults(*diagram), std::set<std::string>{}) << at;
+      EXPECT_TRUE(inOrder()) << at;
+      for (int id : {row.first, row.second}) {
+        const auto* text = dynamic_cast<Text::FreeText*>(diagram->FindElementById(Core::ObjectId(id)));
+        const auto* anchor = dynamic_cast<const Text::Anchor*>(text->GetOwner());
+        const auto* end = dynamic_cast<const Connector::IEnd*>(anchor->GetOwner());
+        ASSERT_NE(end, nullptr) << at;
+        const zq::float8Point a = anchor->GetPos(), e = end->GetPosition();
+        EXPECT_LE(std::hypot(a.x - e.x, a.y - e.y), 1) << at << ": the anchor of r" << id << " left its end";
+      }
+      saved[k] = Save(*diagram);
+      diagram->GetUndoHandler().Undo(nullptr, nullptr);
+      EXPECT_EQ(FirstLineDifference(Save(*diagram), read), "") << "undoing " << at;
+    }
+    EXPECT_EQ(FirstLineDifference(saved[1], saved[0]), "") << row.document << " r" << row.box << " in 30 moves";
   }
 }
 

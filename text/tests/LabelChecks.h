@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace TextTest {
 
@@ -43,9 +45,36 @@ inline bool HoldsConnector(const zq::Rect& r, const Core::IModelElement& box, co
     });
 }
 
-// Each text anchored on a segment whose anchor lies off the segment's line, and each text anchored
-// on a segment or an end whose rectangle lies over a box that does not hold its connector (over the
-// box its own end lies on, PathFaults tells), one line per fault.
+// Each pair of texts anchored on one segment or one end whose rectangles overlap, one line per pair:
+// texts of one owner stand apart, whatever moved them.
+inline std::set<std::string> OverlappingTextFaults(const Core::Diagram& diagram)
+{
+    std::set<std::string> faults;
+    const auto id = [](const Core::IModelElement& e) { return "r" + std::to_string(e.GetObjectId()); };
+    std::map<const Core::IModelElement*, std::vector<const Text::FreeText*>> byOwner;
+    for (const auto& e : diagram.Elements()) {
+        const auto* anchor = dynamic_cast<const Text::Anchor*>(e.get());
+        const Core::IModelElement* owner = anchor && !anchor->IsDeleted() ? anchor->GetOwner() : nullptr;
+        const Text::FreeText* text = owner ? anchor->GetFreeText() : nullptr;
+        if (text == nullptr || text->IsDeleted() || owner->IsDeleted() ||
+            !(dynamic_cast<const Connector::ISegment*>(owner) || dynamic_cast<const Connector::IEnd*>(owner)))
+            continue;
+        byOwner[owner].push_back(text);
+    }
+    for (const auto& [owner, texts] : byOwner)
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                const zq::Rect a = texts[i]->GetBox().Normalized(), b = texts[j]->GetBox().Normalized();
+                if (std::max(a.left, b.left) < std::min(a.right, b.right) && std::max(a.bottom, b.bottom) < std::min(a.top, b.top))
+                    faults.insert("texts " + id(*texts[i]) + " and " + id(*texts[j]) + " of " + id(*owner) + " overlap");
+            }
+    return faults;
+}
+
+// Each text anchored on a segment whose anchor lies off the segment's line, each text anchored on a
+// segment or an end whose rectangle lies over a box that does not hold its connector (over the box
+// its own end lies on, PathFaults tells), and each two texts of one owner over each other
+// (OverlappingTextFaults), one line per fault.
 inline std::set<std::string> LabelFaults(const Core::Diagram& diagram)
 {
     std::set<std::string> faults;
@@ -77,6 +106,7 @@ inline std::set<std::string> LabelFaults(const Core::Diagram& diagram)
                 faults.insert("text " + id(*text) + " of " + id(*owner) + " lies over " + id(*other));
         }
     }
+    faults.merge(OverlappingTextFaults(diagram));
     return faults;
 }
 
