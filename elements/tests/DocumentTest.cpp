@@ -288,7 +288,7 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
       {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}, {"copied-note.qvd", 1},
       {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1},
-      {"end-texts-class.qvd", 1}, {"end-texts-object.qvd", 2}};
+      {"end-texts-class.qvd", 1}, {"end-texts-object.qvd", 2}, {"self-call.qvd", 4}, {"self-calls.qvd", 4}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -700,11 +700,12 @@ std::vector<std::string> HeightsLeft(const EndHeights& before, const EndHeights&
   return faults;
 }
 
-// The drags of such an object alone: 5, 15 and 25 mm straight up and down; and its Ctrl-drag copies
-// 25 mm up and down, the copy selected while it is dragged, as the editor has it.
+// The drags of such an object alone: 5, 11, 15, 22 and 25 mm straight up and down (11 and 22 mm are
+// a 40 px nudge at 100 % and 50 %); and its Ctrl-drag copies 25 mm up and down, the copy selected
+// while it is dragged, as the editor has it.
 std::vector<Gesture> VerticalDragsAlone() {
   std::vector<Gesture> drags;
-  for (int mm : {5, 15, 25})
+  for (int mm : {5, 11, 15, 22, 25})
     for (int sign : {1, -1})
       drags.push_back({"dragged alone " + std::to_string(mm) + " mm " + (sign > 0 ? "up" : "down"), Gesture::Move,
                        {0, sign * mm * 100}, 4, true});
@@ -771,6 +772,10 @@ const std::set<std::string> kKnownFaults = {
     "nested-calls.qvd r10 moved 5 mm past r7",
     "nested-calls.qvd r6 moved 25 mm past r7",
     "nested-calls.qvd r6 moved 5 mm past r7",
+    "self-call.qvd r10 moved 5 mm past r7",
+    "self-call.qvd r7 moved 5 mm past r10",
+    "self-call.qvd r7 moved beyond the far corner of r10",
+    "self-calls.qvd r7 moved beyond the far corner of r11",
 };
 
 // Gestures that leave a fault under one text measurer only (the host's fixed widths or the
@@ -778,6 +783,7 @@ const std::set<std::string> kKnownFaults = {
 const std::set<std::string> kFaultsUnderOneMeasurer = {
     "state.qvd r56 moved 25 mm past r60",
     "state.qvd r56 moved 25 mm past r62",
+    "self-calls.qvd r9 moved by -5300 0",
 };
 
 // Every box a connector ends on in every document, moved (far, and towards and past its joins and
@@ -826,9 +832,11 @@ TEST_P(HandWrittenDocument, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOuts
       const std::string at = std::string(GetParam()) + " " + Id(*box) + " " + g.name;
       const bool isKnown = kKnownFaults.count(at) > 0;
       const EndHeights heights = g.selected ? HeightsOnLineAndBars(*diagram, *box) : EndHeights();
+      const auto places = TextTest::AnchoredTextPlaces(*diagram);
       Perform(*diagram, *box, g, g.steps);
       const std::string saved = Save(*diagram);
       std::vector<std::string> found = NewFaults(*diagram, before, free);
+      for (const std::string& fault : TextTest::KeptAnchorFaults(*diagram, places)) found.push_back(fault);
       // Straight up or down alone, an object leaves its line's ends and its bars where they are.
       if (g.selected)
         for (const std::string& fault : HeightsLeft(heights, HeightsOnLineAndBars(*diagram, *box)))
@@ -901,13 +909,15 @@ TEST_P(HandWrittenDocument, AfterMovesAndResizesOfAnyAmountTheConnectorsMeetThei
       if (resize && dynamic_cast<Core::IResizable*>(box) == nullptr) continue;
       const std::string at = std::string(GetParam()) + " " + Id(*box) + " " + g.name + " " + std::to_string(g.by.x) +
                              " " + std::to_string(g.by.y);
+      const auto places = TextTest::AnchoredTextPlaces(*diagram);
       Perform(*diagram, *box, g, g.steps);
       if (!OverlapsAnotherBox(*diagram, *box)) {
         ++tried;
-        const std::vector<std::string> found = NewFaults(*diagram, before, free);
+        std::vector<std::string> found = NewFaults(*diagram, before, free);
+        for (const std::string& fault : TextTest::KeptAnchorFaults(*diagram, places)) found.push_back(fault);
         if (kKnownFaults.count(at))
           EXPECT_FALSE(found.empty()) << at << ": no longer fails, strike it from the known faults";
-        else
+        else if (!kFaultsUnderOneMeasurer.count(at))
           for (const std::string& fault : found) ADD_FAILURE() << at << ": " << fault;
       }
       diagram->GetUndoHandler().Undo(nullptr, nullptr);
@@ -921,7 +931,8 @@ INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
                                            "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd", "regions.qvd",
                                            "copied-note.qvd", "labels-sequence.qvd", "labels-state.qvd",
-                                           "labels-class.qvd", "end-texts-class.qvd", "end-texts-object.qvd"),
+                                           "labels-class.qvd", "end-texts-class.qvd", "end-texts-object.qvd",
+                                           "self-call.qvd", "self-calls.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));

@@ -186,9 +186,28 @@ void FreeText::UpdateContainer(Core::Env& env, Core::ModelElementSet&) {
 }
 
 
-void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet& set,
-                         bool) {
-  const zq::Point p = Core::ShiftParam::Apply(shift, GetPos(), GetOldPos());
+bool FreeText::FollowsAnchor(const Core::IModelElement* sender, const Core::DeferredShiftSet& set) const {
+  const auto* anchor = zq::Cast<const Anchor>(GetRep().owner);
+  if (anchor == nullptr) return false;
+  if (sender == anchor) return true;
+  for (const Core::IModelElement* e = anchor->GetOwner(); e != nullptr; e = e->GetOwner())
+    if (set.MovesOrDefers(e)) return true;
+  return false;
+}
+
+void FreeText::ShiftImpl(Core::Env& env, Core::IModelElement* sender, const Core::ShiftVector& shift,
+                         Core::DeferredShiftSet& set, bool) {
+  // Moved with what its anchor hangs on, the text keeps its offset from the anchor: it goes by the
+  // anchor's displacement since the start of the transaction, which is not the move's vector where
+  // the owner goes only part of the way (a call between the bars of an object dragged up alone
+  // goes only sideways). Whichever of the two the move reaches first, the other puts it right.
+  Core::ShiftVector by = shift;
+  if (FollowsAnchor(sender, set)) {
+    const auto* anchor = zq::Cast<const Anchor>(GetRep().owner);
+    const zq::float8Point now = anchor->GetPos(), before = anchor->GetOldRep().pos;
+    by = {now.x - before.x, now.y - before.y, true, true};
+  }
+  const zq::Point p = Core::ShiftParam::Apply(by, GetPos(), GetOldPos());
   if (p == GetPos()) return;
   SetPos(env, p);
   TellReshaped(env, &set);

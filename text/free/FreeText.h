@@ -134,6 +134,9 @@ class FreeText : public Core::StorableWithPos<FreeText, FreeTextRep, Core::Stora
   void EndRestore(Core::Env& env, const Core::RestoreContext& context) override;
 
  private:
+  // Whether the text goes as its anchor goes in the move: it is anchored, and the anchor carries it
+  // (the sender) or what the anchor hangs on moves with the set.
+  bool FollowsAnchor(const Core::IModelElement* sender, const Core::DeferredShiftSet& set) const;
   // The ends that point at the text follow its box from where it was before the transaction.
   void TellReshaped(Core::Env& env, Core::DeferredShiftSet* set);
 };

@@ -110,4 +110,64 @@ inline std::set<std::string> LabelFaults(const Core::Diagram& diagram)
     return faults;
 }
 
+// Where an anchored text stood before a gesture: its anchor's point, and its own position (less the
+// anchor's) and corner code.
+struct AnchoredTextPlace {
+    zq::float8Point anchor;
+    zq::float8Point offset;
+    std::int32_t origin = Text::OriginTopLeft;
+};
+
+// The places of the diagram's anchored texts, by anchor id: the snapshot KeptAnchorFaults compares with.
+inline std::map<Core::ObjectId, AnchoredTextPlace> AnchoredTextPlaces(const Core::Diagram& diagram)
+{
+    std::map<Core::ObjectId, AnchoredTextPlace> places;
+    for (const auto& e : diagram.Elements()) {
+        const auto* anchor = dynamic_cast<const Text::Anchor*>(e.get());
+        const Text::FreeText* text = anchor != nullptr && !anchor->IsDeleted() ? anchor->GetFreeText() : nullptr;
+        if (text == nullptr || text->IsDeleted()) continue;
+        const zq::float8Point a = anchor->GetPos();
+        places[anchor->GetObjectId()] = {a, {text->GetPos().x - a.x, text->GetPos().y - a.y}, text->GetOrigin()};
+    }
+    return places;
+}
+
+// Each text whose anchor kept its point through a gesture (to a unit) but that left its place
+// beside it (its offset or its corner changed), unless at its old place it would lie over a box
+// that does not hold its connector: a text leaves its kept anchor only to leave a box.
+inline std::set<std::string> KeptAnchorFaults(const Core::Diagram& diagram,
+                                              const std::map<Core::ObjectId, AnchoredTextPlace>& before)
+{
+    std::set<std::string> faults;
+    for (const auto& [id, was] : before) {
+        const auto* anchor = dynamic_cast<const Text::Anchor*>(diagram.FindElementById(id));
+        const Text::FreeText* text = anchor != nullptr && !anchor->IsDeleted() ? anchor->GetFreeText() : nullptr;
+        if (text == nullptr || text->IsDeleted()) continue;
+        const zq::float8Point a = anchor->GetPos(), offset(text->GetPos().x - a.x, text->GetPos().y - a.y);
+        if (std::hypot(a.x - was.anchor.x, a.y - was.anchor.y) > 1 ||
+            (std::hypot(offset.x - was.offset.x, offset.y - was.offset.y) <= 1 && text->GetOrigin() == was.origin))
+            continue;
+        // The text's box at its old place beside the anchor, and whether a box lies under it there.
+        const zq::Rect now = text->GetBox().Normalized();
+        const zq::Point at = zq::RoundPoint(zq::float8Point(a.x + was.offset.x, a.y + was.offset.y));
+        const zq::Rect old = zq::Rect::FromPosSize(Text::TextOriginPoint(was.origin, at, {now.Width(), now.Height()}),
+                                                   now.Width(), now.Height());
+        const auto* segment = dynamic_cast<const Connector::ISegment*>(anchor->GetOwner());
+        const auto* end = dynamic_cast<const Connector::IEnd*>(anchor->GetOwner());
+        const Connector::IConnector* c = segment ? segment->GetConnector() : end ? end->GetConnector() : nullptr;
+        const bool hadToLeave = std::any_of(diagram.Elements().begin(), diagram.Elements().end(), [&](const auto& other) {
+            zq::Rect r;
+            return !(end && other.get() == end->GetTerminal()) && IsBoxUnderTexts(*other, r) &&
+                   !(c && HoldsConnector(r, *other, *c)) && std::max(old.left, r.left) < std::min(old.right, r.right) &&
+                   std::max(old.bottom, r.bottom) < std::min(old.top, r.top);
+        });
+        if (!hadToLeave)
+            faults.insert("text r" + std::to_string(text->GetObjectId()) + " left its place beside its kept anchor r" +
+                          std::to_string(id) + ": offset " + std::to_string(std::lround(was.offset.x)) + " " +
+                          std::to_string(std::lround(was.offset.y)) + " became " + std::to_string(std::lround(offset.x)) +
+                          " " + std::to_string(std::lround(offset.y)));
+    }
+    return faults;
+}
+
 } // namespace TextTest

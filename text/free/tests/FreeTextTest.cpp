@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "core/ModelElementSet.h"
+#include "core/Shift.h"
 #include "core/Transaction.h"
 #include "core/UndoHandler.h"
 #include "style/Names.h"
@@ -164,6 +166,44 @@ TEST_F(FreeTexts, AnAnchorAndItsTextFollowTheOwner) {
   Undo();
   EXPECT_EQ(anchor->GetPos().x, 500);
   EXPECT_EQ(free->GetPos(), (zq::Point{500, 1200}));
+}
+
+// A text moved in one set with its owner keeps its offset from its anchor, whichever of the two the
+// move reaches first, also where the owner goes only sideways; dragged without its owner, the text
+// goes by the whole move.
+TEST_F(FreeTexts, ATextMovedWithItsOwnerGoesAsItsAnchorGoes) {
+  auto h = AddHolder();
+  FreeText* free = AddAnchored(*h, 500, L"x");
+  const zq::Point start = free->GetPos();
+  h->onlySideways = true;
+  // Where the text goes in the drag; the drag is then rolled back.
+  const auto drag = [&](std::vector<Core::IModelElement*> elements, const Core::ShiftVector& by) {
+    Core::Transaction t(diagram);
+    Core::Env env(t);
+    Core::ModelElementSet moved;
+    for (Core::IModelElement* e : elements) moved.Insert(e->shared_from_this());
+    Core::DeferredShiftSet set(moved, &diagram, elements.front());
+    set.ShiftAll(env, by);
+    set.ShiftDeferred(env);
+    const zq::Point at = free->GetPos();
+    t.Abort();
+    return at;
+  };
+  const struct {
+    std::vector<Core::IModelElement*> moved;
+    Core::ShiftVector by;
+    zq::Point expected;
+  } rows[] = {
+      {{h.get(), free}, {0, 800, true, true}, start},
+      {{free, h.get()}, {0, -800, true, true}, start},
+      {{h.get(), free}, {300, 800, true, true}, start + zq::Point{300, 0}},
+      {{free, h.get()}, {-300, -800, true, true}, start + zq::Point{-300, 0}},
+      {{free}, {300, 800, true, true}, start + zq::Point{300, 800}},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(drag(row.moved, row.by), row.expected) << row.moved.size() << " moved by " << row.by.dx << " " << row.by.dy;
+    EXPECT_EQ(free->GetPos(), start);
+  }
 }
 
 TEST_F(FreeTexts, DeletingTheOwnerDetachesAndDeletesAnchorAndText) {

@@ -70,8 +70,12 @@ class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Nu
     s.sizing = TextBlock::SizingOwnExtent;
   }
   bool GetTerminalOutline(GraphUtil::OutlineHit&, const zq::float8Point&, bool) const override { return false; }
-  void ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& v, Core::DeferredShiftSet&,
+  // Moves the box by the shift, only sideways where it is told to (as a call between the bars of an
+  // object dragged up alone goes).
+  void ShiftImpl(Core::Env& env, Core::IModelElement*, const Core::ShiftVector& shift, Core::DeferredShiftSet&,
                  bool) override {
+    Core::ShiftVector v = shift;
+    if (onlySideways) v.shiftY = false;
     const zq::Rect o = GetOldRep().rect;
     const zq::Point tl = Core::ShiftParam::Apply(v, GetRep().rect.TopLeft(), o.TopLeft());
     SetRect(env, zq::Rect::FromPosSize(tl, o.Width(), o.Height()));
@@ -89,6 +93,8 @@ class Holder : public Core::Storable<Holder, HolderRep, Core::StorableTraits::Nu
     return Core::IModelElement::CreateChildElement(env, nsUri, name);
   }
   const Core::PtrCont<Anchor>& Anchors() const { return GetAnchors(); }
+
+  bool onlySideways = false;  // whether a move takes the box only sideways
 };
 
 struct FrameRep {
