@@ -474,7 +474,7 @@ const char* const kDocuments[] = {"class.qvd",         "object.qvd",          "u
                                   "state.qvd",         "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
                                   "notes.qvd",         "nested-calls.qvd",    "labels-sequence.qvd",  "labels-state.qvd",
                                   "labels-class.qvd",  "regions.qvd",         "copied-note.qvd",      "package.qvd",
-                                  "tree.qvd"};
+                                  "tree.qvd",          "short-transition.qvd"};
 
 TEST_P(DraggedPaths, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
     std::ifstream in(std::string(QUORVEL_DOCUMENT_DIR) + "/" + GetParam(), std::ios::binary);

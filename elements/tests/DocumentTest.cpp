@@ -287,7 +287,8 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
       {"class.qvd", 1}, {"object.qvd", 2}, {"usecase.qvd", 3}, {"sequence.qvd", 4}, {"state.qvd", 5},
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
       {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}, {"copied-note.qvd", 1},
-      {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1}};
+      {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1},
+      {"short-transition.qvd", 5}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -919,7 +920,7 @@ INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                                            "qualified-class.qvd", "qualified-object.qvd", "compact-state.qvd",
                                            "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd", "regions.qvd",
                                            "copied-note.qvd", "labels-sequence.qvd", "labels-state.qvd",
-                                           "labels-class.qvd"),
+                                           "labels-class.qvd", "short-transition.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));
@@ -1388,6 +1389,9 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       {"labels-state.qvd", 14, {{-1100, 0}}},    // likewise in a region
       {"labels-state.qvd", 14, {{-6000, -2500}}},  // and below its source
       {"labels-class.qvd", 4, {{-1900, 0}}},     // the qualifier's class towards its partner
+      // A composite dragged to 8 mm beside a state, its top 5 mm above the state's: beside the short
+      // segment both boxes take the near places, and the text goes higher, off both.
+      {"short-transition.qvd", 4, {{-2200, 0}}},
       // A note dropped across the lifeline's end, its connector's end where the line meets its edge:
       // the end goes up the line, the connector reaches it across.
       {kLifeLineNoteDocument, 3, {{-4800, -7200}}},
