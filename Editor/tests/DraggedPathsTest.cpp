@@ -501,7 +501,7 @@ const char* const kDocuments[] = {"class.qvd",         "object.qvd",          "u
                                   "notes.qvd",         "nested-calls.qvd",    "labels-sequence.qvd",  "labels-state.qvd",
                                   "labels-class.qvd",  "regions.qvd",         "copied-note.qvd",      "package.qvd",
                                   "tree.qvd",          "end-texts-class.qvd", "end-texts-object.qvd", "self-call.qvd",
-                                  "self-calls.qvd"};
+                                  "self-calls.qvd",       "short-transition.qvd"};
 
 TEST_P(DraggedPaths, AfterEveryGestureTheConnectorsMeetTheirBoxesFromOutside) {
     std::ifstream in(std::string(QUORVEL_DOCUMENT_DIR) + "/" + GetParam(), std::ios::binary);

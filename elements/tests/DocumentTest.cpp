@@ -288,7 +288,8 @@ TEST_P(HandWrittenDocument, OpensAsItsDiagramKind) {
       {"qualified-class.qvd", 1}, {"qualified-object.qvd", 2}, {"compact-state.qvd", 5}, {"package.qvd", 1},
       {"tree.qvd", 1}, {"notes.qvd", 1}, {"nested-calls.qvd", 4}, {"regions.qvd", 5}, {"copied-note.qvd", 1},
       {"labels-sequence.qvd", 4}, {"labels-state.qvd", 5}, {"labels-class.qvd", 1},
-      {"end-texts-class.qvd", 1}, {"end-texts-object.qvd", 2}, {"self-call.qvd", 4}, {"self-calls.qvd", 4}};
+      {"end-texts-class.qvd", 1}, {"end-texts-object.qvd", 2}, {"self-call.qvd", 4}, {"self-calls.qvd", 4},
+      {"short-transition.qvd", 5}};
   unsigned flags = 0;
   const auto diagram = Open(GetParam(), flags);
   ASSERT_NE(diagram, nullptr);
@@ -932,7 +933,7 @@ INSTANTIATE_TEST_SUITE_P(EveryDiagramKind, HandWrittenDocument,
                                            "package.qvd", "tree.qvd", "notes.qvd", "nested-calls.qvd", "regions.qvd",
                                            "copied-note.qvd", "labels-sequence.qvd", "labels-state.qvd",
                                            "labels-class.qvd", "end-texts-class.qvd", "end-texts-object.qvd",
-                                           "self-call.qvd", "self-calls.qvd"),
+                                           "self-call.qvd", "self-calls.qvd", "short-transition.qvd"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            name = name.substr(0, name.find('.'));
@@ -1410,6 +1411,9 @@ TEST_F(RoutedPaths, EveryEndLeavesItsBoxOutwardsWithItsTextsAfterFarMoves) {
       {"end-texts-class.qvd", 3, {{2100, 0}, {0, -1100}, {-4200, 0}}},
       {"end-texts-object.qvd", 3, {{14500, 0}}},
       {"end-texts-object.qvd", 4, {{-14500, 0}, {14500, 0}}},
+      // A composite dragged to 8 mm beside a state, its top 5 mm above the state's: beside the short
+      // segment both boxes take the near places, and the text goes higher, off both.
+      {"short-transition.qvd", 4, {{-2200, 0}}},
       // A note dropped across the lifeline's end, its connector's end where the line meets its edge:
       // the end goes up the line, the connector reaches it across.
       {kLifeLineNoteDocument, 3, {{-4800, -7200}}},

@@ -8,6 +8,7 @@
 #include "core/Registries.h"
 #include "core/Transaction.h"
 #include "core/foundation/Cast.h"
+#include "view/connector/Carriers.h"
 
 namespace Text {
 
@@ -20,6 +21,12 @@ Core::ElementPtr IAnchorOwner::RestoreAnchorElement(Core::Env& env, const std::w
   if (!std::dynamic_pointer_cast<Anchor>(element)) throw Core::Exceptions::TypeMismatchOfRestoredObject(0);
   return element;
 }
+
+Anchor::Anchor() { Connector::Carriers::Add(*this); }
+
+Anchor::Anchor(const Anchor& other) : IModelElement(), Storable(other) { Connector::Carriers::Add(*this); }
+
+Anchor::~Anchor() { Connector::Carriers::Remove(*this); }
 
 Core::FactoryImp<Anchor>& Anchor::Factory() {
   static Core::FactoryImp<Anchor> factory(Core::SchemaNamespace10(), L"Anchor");

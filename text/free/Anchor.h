@@ -48,6 +48,13 @@ struct AnchorRep {
 class Anchor : public Core::Storable<Anchor, AnchorRep, Core::StorableTraits::Null, IFreeTextOwner,
                                      TextBlock::ITextStyleProvider, Core::IAttachment, Core::IPointAttachment> {
  public:
+  // An anchor is known while it exists, so that passes over the texts of connectors find their parts
+  // (Connector::Carriers).
+  Anchor();
+  Anchor(const Anchor& other);
+  ~Anchor() override;
+  Anchor& operator=(const Anchor&) = delete;
+
   // The factory, registered under "Anchor".
   static Core::FactoryImp<Anchor>& Factory();
   // Registers "Owner", "FreeText" and "Pos".

@@ -1,6 +1,7 @@
 // The clean-up after a change, run as follow-up jobs of the transaction: joins left with one
 // segment become ends, straight bends are smoothed away, segments leaving a join in one direction
 // become a chain and joins that fell onto each other are fused.
+#include "view/connector/Carriers.h"
 #include "view/connector/Functions.h"
 #include "view/connector/Routing.h"
 
@@ -98,10 +99,9 @@ private:
             if (auto* c = zq::Cast<IConnector>(e.get()); c != nullptr && !c->IsDeleted())
                 for (ISegment* s : c->GetSegmentList())
                     if (!s->IsDeleted()) s->KeepCarriedOnLine(env, pass);
-        // Placing a text changes no element list: the diagram's list holds still.
-        for (const Core::ElementPtr& e : env.GetDiagram().Elements())
-            if (auto* part = zq::Cast<IConnectorElement>(e.get()); part != nullptr && !e->IsDeleted())
-                part->KeepCarriedOffChangedBoxes(env, pass);
+        // Only the parts that carry a text can have one over a box (a diagram of many connectors
+        // and few texts is not walked whole).
+        for (IConnectorElement* part : Carriers::Of(env.GetDiagram())) part->KeepCarriedOffChangedBoxes(env, pass);
     }
 
     // Ends of other connectors that a carry left off the segment they rest on (connectors whose
