@@ -197,7 +197,8 @@ TEST(PageSetupDialog, APaperSideLongerThanAPrinterTakesIsRefusedWithAMessage)
         }
         message = TextOf(::GetDlgItem(box, 0xFFFF));
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        WaitFor([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 5000);
+        // The dialog turns to the size tab once the box has closed: wait for both.
+        WaitFor([&] { return (!::IsWindow(box) || !::IsWindowVisible(box)) && ::IsWindowVisible(size); }, 20000);
         stayedOpen = ::IsWindowVisible(dialog) != FALSE;
         sizeTabShown = ::IsWindowVisible(size) != FALSE;
         Type(size, IDC_PAGE_WIDTH, L"3276.7");  // the longest a printer takes
