@@ -2,8 +2,9 @@
 #
 #   quorvel_library(name SOURCES ... [DEPS ...] [PCH])
 #       one static library per subsystem; PCH adds the Windows platform header.
-#   quorvel_test(name SOURCES ... [DEPS ...] [GUI] [TIMEOUT s])
-#       one GoogleTest binary, one ctest entry; GUI tests share the display lock.
+#   quorvel_test(name SOURCES ... [DEPS ...] [GUI] [TIMEOUT s] [SHARDS n])
+#       one GoogleTest binary, one ctest entry (or n, each a GoogleTest shard, each with the time limit);
+#       GUI tests share the display lock; ${name}_ENTRIES names the entries.
 #   quorvel_platform_pch(target)
 #       the Windows platform header, precompiled once for the whole configuration.
 
@@ -157,6 +158,7 @@ function(quorvel_test name)
       set_tests_properties(${entry} PROPERTIES ${QUORVEL_DISPLAY_LOCK})
     endif()
   endforeach()
+  set(${name}_ENTRIES ${entries} PARENT_SCOPE)
 endfunction()
 
 # Puts the named sources of a test binary (relative to the current directory) into one unity batch,

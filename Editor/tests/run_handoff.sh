@@ -20,7 +20,8 @@ trap cleanup EXIT
 : > "$work/first.qvd"
 : > "$work/second.qvd"
 
-wine "$exe" "$(winepath -w "$work/first.qvd")" </dev/null >/dev/null 2>&1 &
+# Through the test launcher, which ends the editor with the launcher whatever ends this test.
+"$root/scripts/wine-exec" "$exe" "$(winepath -w "$work/first.qvd")" </dev/null >/dev/null 2>&1 &
 editor=$!
 timeout 30 xdotool search --sync --onlyvisible --name '^first(\.qvd)? - Quorvel - Class Diagram$' >/dev/null ||
   fail "the editor's window did not appear"

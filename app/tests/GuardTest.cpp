@@ -176,7 +176,10 @@ TEST(GuardFaults, ExhaustedMemoryThrowsAndIsReported) {
             std::vector<char*>& blocks;
             ~Release() { for (char* b : blocks) delete[] b; }
         } release{blocks};
-        for (;;) blocks.push_back(new char[256u << 20]);  // 256 MB at a time until none is left
+        // Until none is left: 256 MB at a time fill a 32-bit address space at once, but a 64-bit one
+        // only after tens of thousands of blocks, whose bookkeeping takes Wine minutes; there 64 GB.
+        const std::size_t block = sizeof(void*) == 8 ? std::size_t(1) << 36 : std::size_t(256) << 20;
+        for (;;) blocks.push_back(new char[block]);
     }));
     ASSERT_EQ(capture.reports.size(), 1u);
     EXPECT_EQ(capture.reports[0].rfind(L"std::bad_alloc catched in Allocator\n", 0), 0u);
